@@ -1,0 +1,28 @@
+#include "app/CKvMainFrm.h"
+#include "core/KvConst.h"
+#include "ui/KvMessageBoxHandler.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setOrganizationName(QString::fromLatin1(kv::kOrganisation));
+  QApplication::setApplicationName(QString::fromLatin1(kv::kProductKey));
+  QApplication::setApplicationVersion(QString::fromLatin1(kv::kVersion));
+
+  // The program speaks Chinese whatever the user's locale: Qt's own texts
+  // (standard buttons, file dialogs) follow.
+  QTranslator qtTranslator;
+  if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QApplication::installTranslator(&qtTranslator);
+
+  KvInstallMessageBoxHandler();
+
+  CKvMainFrm frame;
+  frame.show();
+  return app.exec();
+}
