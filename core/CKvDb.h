@@ -1,0 +1,175 @@
+#pragma once
+// The program's database connection. A data file is an SQLite file (kind 0),
+// a database reached through an ODBC data source (kind 1) or a PostgreSQL
+// database reached directly (kind 2); every operation dispatches to the back
+// end of the connection's kind. Statements are written once in the Jet
+// dialect (with an optional second text for the server kinds) and translated
+// for the back end on the way in.
+//
+// Of the connection's operations only Execute reports a failed statement to
+// the user; opening, closing, transactions and the scalar and catalogue
+// queries fail silently with false, 0 or an empty text. (A select run through
+// CKvQuery reports its own failure.)
+
+#include "core/CKvDbInfo.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class KvDbBackend;
+class KvDbCursor;
+
+class CKvDb {
+ public:
+  // Kind 0.
+  CKvDb();
+  explicit CKvDb(int nKind);
+  virtual ~CKvDb();
+  CKvDb(const CKvDb&) = delete;
+  CKvDb& operator=(const CKvDb&) = delete;
+
+  // Stores the kind for the next Open. Change it only while closed: the
+  // dialect of the statements follows the stored kind.
+  virtual void SetKind(int nKind);
+  int GetKind() const { return m_nKind; }
+
+  // --- Opening and closing ---
+
+  // Kind 0: strFile is the path of the data file, which must exist and pass
+  // the access check with one of the password candidates. Kinds 1 and 2:
+  // strFile is the database name and replaces info's database. An open
+  // connection is closed first. On success the connect information becomes
+  // info. Nothing is shown.
+  bool Open(const QString& strFile, CKvDbInfo info);
+  void Close();
+  bool IsOpen() const;
+  // Kind 0: closes and opens the same file again (the password candidates
+  // are tried again); kinds 1 and 2: true at once.
+  bool Reopen();
+  // Kinds 1 and 2, open: server, user and database of the live connection
+  // and the password given when opening; otherwise the kind's defaults.
+  CKvDbInfo GetConnectInfo() const;
+  // Kind 0: the path of the open file. Kinds 1 and 2: the database name
+  // (whatever bName: a server database has no one data file to name).
+  QString GetDatabaseName(bool bName) const;
+  // Kind 0: changes the file's password when oldPassword is its password;
+  // other kinds: true.
+  bool SetMdbPassword(const QString& oldPassword, const QString& newPassword);
+  // Kind 0: gives the open file the standard password, re-keying a file
+  // without a password or with the older candidate, and opens it again.
+  // Kinds 1 and 2: true. False when the file is not open afterwards.
+  bool NormaliseMdbPassword();
+  // Kind 1: time limit of later statements; other kinds have none.
+  void SetQueryTimeout(short nSeconds);
+
+  // --- Statements and transactions ---
+
+  // Runs one statement that returns no rows: sqlJet translated on kind 0,
+  // sqlServer (sqlJet when empty) translated for the server on kinds 1 and
+  // 2. nOptions is the Jet engine's execute option and has no effect here.
+  // On failure with bReport: "执行下列SQL语句时出错！\n%s" with the statement
+  // as it ran, under the stop icon, preceded on kind 2 by the server's error
+  // text and a line break.
+  bool Execute(const QString& sqlJet, const QString& sqlServer = QString(), int nOptions = 128,
+               bool bReport = true);
+  // Rows inserted, changed or deleted by the last Execute.
+  int GetRowCount() const;
+
+  // Transactions nest: an inner BeginTrans takes a savepoint that its
+  // CommitTrans releases and its Rollback undoes. A statement that fails
+  // inside a transaction is undone alone; the transaction goes on.
+  bool BeginTrans();
+  bool CommitTrans();
+  bool Rollback();
+  // Inside a transaction: keeps other writers off the table until the
+  // transaction ends (numbers made unique by insert-then-count). SQLite
+  // transactions hold the file's write lock from their start already.
+  bool LockTable(const QString& table);
+
+  // The text made safe between single quotes for this connection's kind;
+  // nMaxLen 0 or more cuts it to that width first.
+  QString QuoteText(const QString& text, int nMaxLen = -1) const;
+
+  // --- Scalar queries ---
+
+  // Column 0 of the first row; 0 when the select fails or has no row.
+  int GetLong(const QString& sqlJet, const QString& sqlServer = QString());
+  // "Select Count(*),%s" around the given rest of a select; *pnCount gets the
+  // count; the result is the second column when the count is above 0.
+  int LookupLong(const QString& sqlJet, const QString& sqlServer = QString(), int* pnCount = nullptr);
+  double LookupDouble(const QString& sqlJet, const QString& sqlServer = QString(),
+                      int* pnCount = nullptr);
+  // nWidth is the width the text column was bound to; the whole text is
+  // returned here.
+  QString LookupText(const QString& sqlJet, const QString& sqlServer = QString(), int* pnCount = nullptr,
+                     int nWidth = 255);
+  // Runs sql as a select of nCols text columns and puts column i of every
+  // row into pCols[i]; returns the number of rows (0 when it fails).
+  int QueryTexts(const QString& sql, QStringList* pCols, int nCols);
+
+  // --- Catalogue ---
+
+  // Whether a table of that name exists (case of the name ignored).
+  bool TableExists(const QString& table);
+  // True when the table has the column (case ignored); *pnWidth gets the
+  // declared width of a text column, the byte size of other columns (16 for
+  // binary data). A missing table leaves *pnWidth alone.
+  bool GetColumnWidth(const QString& table, const QString& column, int* pnWidth);
+  // Kind 0: the path is an existing file; kinds 1 and 2: a database of that
+  // name exists on the server.
+  bool DatabaseExists(const QString& name);
+  // Sorts the table's columns, in table order, into pLists[0] integers,
+  // pLists[1] floating-point and numeric, pLists[2] texts (their widths
+  // appended to pWidths when given) and pLists[3] binary data; returns the
+  // number of columns, 0 when the table is missing or a column has another
+  // type.
+  int GetColumns(const QString& table, QStringList* pLists, QList<int>* pWidths);
+  // Appends the names of the user tables; returns the list's size.
+  int ListUserTables(QStringList* pNames);
+  // Appends the names of the indexes that hold the column (each once);
+  // returns the list's size. Indexes that belong to a key constraint are
+  // not listed: they go with their constraint.
+  int GetColumnIndexes(QStringList* pNames, const QString& table, const QString& column);
+  // Drops the indexes of GetColumnIndexes through Execute (reporting);
+  // returns how many were found.
+  int DropColumnIndexes(const QString& table, const QString& column);
+
+  // --- Tables by list (names separated by blanks) ---
+
+  // True when every listed table is empty; a table that cannot be read is
+  // not empty.
+  bool TablesEmpty(const QString& tables);
+  // "Delete From %s" for each table through Execute (reporting); false at
+  // the first failure, later tables untouched.
+  bool ClearTables(const QString& tables);
+
+  // The back end the typed query and the recordsets read through; null
+  // while the connection is closed.
+  KvDbBackend* GetBackend() const { return m_backend.get(); }
+
+ protected:
+  // The connect information of the last successful open.
+  CKvDbInfo m_info;
+
+ private:
+  // Kind 0: opens the file when one of the passwords passes its access check.
+  bool OpenFile(const QString& path, const QStringList& passwords);
+  // The text that runs on this kind: the Jet or the server text, translated.
+  QString Translate(const QString& sqlJet, const QString& sqlServer) const;
+  // Runs a select quietly; null when it fails or returns fewer columns than
+  // `columns`.
+  std::unique_ptr<KvDbCursor> Select(const QString& sql, int columns) const;
+  // The first row of "Select Count(*),<rest>"; null when the select fails.
+  std::unique_ptr<KvDbCursor> Lookup(const QString& sqlJet, const QString& sqlServer,
+                                     int* pnCount) const;
+  // Count(*) of a table; false when the table cannot be read.
+  bool CountRows(const QString& table, qint64* count) const;
+  struct ColumnInfo;
+  // The columns of a table in their order; false when there is no such table.
+  bool ReadColumns(const QString& table, QList<ColumnInfo>* columns) const;
+
+  std::unique_ptr<KvDbBackend> m_backend;
+  int m_nKind = 0;
+};

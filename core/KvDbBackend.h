@@ -1,0 +1,77 @@
+#pragma once
+// What a connection of one back-end kind does: the SQLite file, the ODBC data
+// source and the PostgreSQL server each implement this interface, and the
+// connection (CKvDb), the typed query and the recordsets reach the data only
+// through it. Statements arrive already translated into the back end's
+// dialect; reporting failures to the user is the caller's business.
+
+#include <QString>
+#include <QtGlobal>
+#include <memory>
+
+// The rows of one select, read forward. A cursor is made positioned on its
+// first row (or at the end when there is none). Values are converted as the
+// caller asks; a NULL reads as 0, 0.0 or the empty text, and numbers held as
+// text are read without the user's locale.
+class KvDbCursor {
+ public:
+  virtual ~KvDbCursor() = default;
+  virtual bool atEnd() const = 0;
+  // Moves to the next row; a failure while fetching ends the rows.
+  virtual void next() = 0;
+  virtual int columnCount() const = 0;
+  virtual qint64 integer(int column) const = 0;
+  virtual double real(int column) const = 0;
+  virtual QString text(int column) const = 0;
+};
+
+class KvDbBackend {
+ public:
+  virtual ~KvDbBackend() = default;
+
+  virtual bool isOpen() const = 0;
+  // Ends the connection; a cursor still alive keeps what it needs until it
+  // is destroyed, but may not be moved any more.
+  virtual void close() = 0;
+
+  // Runs a statement that returns no rows. On failure `error` (may be null)
+  // receives the engine's own text. Inside a transaction a failed statement
+  // leaves the transaction usable, as if it had not run.
+  virtual bool execute(const QString& sql, QString* error) = 0;
+  // Rows inserted, changed or deleted by the last execute.
+  virtual qint64 rowsAffected() const = 0;
+  // Runs a select; null (and `error`) when it fails. Inside a transaction a
+  // failed select leaves the transaction usable.
+  virtual std::unique_ptr<KvDbCursor> query(const QString& sql, QString* error) = 0;
+
+  // Transactions nest: the outermost begins a real transaction, each inner
+  // one takes a savepoint that its commit releases and its rollback undoes.
+  virtual bool beginTransaction() = 0;
+  virtual bool commitTransaction() = 0;
+  virtual bool rollbackTransaction() = 0;
+  virtual int transactionDepth() const = 0;
+
+  // Holds the table against other writers until the transaction ends, so
+  // that a number made unique by insert-then-count stays unique.
+  virtual bool lockTable(const QString& table) = 0;
+
+  // The file path (SQLite) or the database name (server).
+  virtual QString databaseName() const = 0;
+  // The connect text the back end holds after connecting (empty for SQLite).
+  virtual QString connectString() const = 0;
+  // Time limit of later statements in seconds, 0 for none; only ODBC has one.
+  virtual void setQueryTimeout(int seconds) = 0;
+};
+
+// The application name every server connection shows in pg_stat_activity:
+// "kv|<host>|<pid>", by which the program tells its own sessions apart.
+QString KvDbApplicationName();
+
+// The PostgreSQL database that a database name of the program stands for:
+// "master" is the maintenance database "postgres"; other names are folded to
+// lower case (ASCII), as the server folds the unquoted names it creates.
+QString KvServerDatabaseName(const QString& name);
+
+// A text as the program reads it from a table: without its trailing white
+// space (blanks, tabs, line ends), as CHAR columns come padded.
+QString KvDbTrimRight(const QString& text);

@@ -1,0 +1,306 @@
+#include "core/KvOdbcBackend.h"
+
+#include "core/KvSqlTranslator.h"
+
+#include <QList>
+#include <iterator>
+#include <limits>
+#include <sql.h>
+#include <sqlext.h>
+
+static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC must use 16-bit SQLWCHAR");
+
+// The environment and connection handles of one session. The cursors share
+// it, so the session is ended only when nothing uses it any more.
+struct KvOdbcLink {
+  SQLHENV env = SQL_NULL_HENV;
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  bool connected = false;
+
+  ~KvOdbcLink() {
+    if (connected && !SQL_SUCCEEDED(SQLDisconnect(dbc))) {
+      // A transaction still open refuses the disconnect: undo it first.
+      SQLEndTran(SQL_HANDLE_DBC, dbc, SQL_ROLLBACK);
+      SQLDisconnect(dbc);
+    }
+    if (dbc != SQL_NULL_HDBC)
+      SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    if (env != SQL_NULL_HENV)
+      SQLFreeHandle(SQL_HANDLE_ENV, env);
+  }
+};
+
+namespace {
+const SQLWCHAR* wide(const QString& text) { return reinterpret_cast<const SQLWCHAR*>(text.utf16()); }
+
+QString diagnostic(SQLSMALLINT type, SQLHANDLE handle) {
+  SQLWCHAR state[6];
+  SQLINTEGER native = 0;
+  SQLWCHAR message[1024];
+  SQLSMALLINT length = 0;
+  if (!SQL_SUCCEEDED(SQLGetDiagRecW(type, handle, 1, state, &native, message,
+                                    SQLSMALLINT(std::size(message)), &length)))
+    return QStringLiteral("ODBC error");
+  length = qMin<SQLSMALLINT>(length, SQLSMALLINT(std::size(message) - 1));
+  return QString::fromUtf16(reinterpret_cast<const char16_t*>(message), length);
+}
+
+// Reads one column of the current row as text; false when the driver fails.
+bool readColumn(SQLHSTMT stmt, int column, QString* value, bool* isNull) {
+  value->clear();
+  *isNull = false;
+  SQLWCHAR buffer[512];
+  for (;;) {
+    SQLLEN indicator = 0;
+    const SQLRETURN rc =
+        SQLGetData(stmt, SQLUSMALLINT(column + 1), SQL_C_WCHAR, buffer, sizeof(buffer), &indicator);
+    if (rc == SQL_NO_DATA)
+      return true;  // every part has been read
+    if (!SQL_SUCCEEDED(rc))
+      return false;
+    if (indicator == SQL_NULL_DATA) {
+      *isNull = true;
+      return true;
+    }
+    const bool truncated = indicator == SQL_NO_TOTAL || indicator >= SQLLEN(sizeof(buffer));
+    const qsizetype units = truncated ? qsizetype(std::size(buffer) - 1) : qsizetype(indicator / 2);
+    value->append(QStringView(reinterpret_cast<const char16_t*>(buffer), units));
+    if (!truncated)
+      return true;
+  }
+}
+
+class OdbcCursor final : public KvDbCursor {
+ public:
+  OdbcCursor(std::shared_ptr<KvOdbcLink> link, SQLHSTMT stmt, int columns)
+      : m_link(std::move(link)), m_stmt(stmt), m_values(columns), m_nulls(columns) {}
+  ~OdbcCursor() override { SQLFreeHandle(SQL_HANDLE_STMT, m_stmt); }
+
+  // Fetches the next row into the cache; false at the end or on a failure.
+  bool fetch() {
+    m_end = !SQL_SUCCEEDED(SQLFetch(m_stmt));
+    for (qsizetype c = 0; !m_end && c < m_values.size(); ++c) {
+      bool isNull = false;
+      m_end = !readColumn(m_stmt, int(c), &m_values[c], &isNull);
+      m_nulls[c] = isNull;
+    }
+    return !m_end;
+  }
+
+  bool atEnd() const override { return m_end; }
+  void next() override {
+    if (!m_end)
+      fetch();
+  }
+  int columnCount() const override { return int(m_values.size()); }
+  qint64 integer(int column) const override {
+    if (!valid(column))
+      return 0;
+    bool ok = false;
+    const qint64 value = m_values[column].toLongLong(&ok);
+    if (ok)
+      return value;
+    const double real = m_values[column].toDouble(&ok);  // numeric text: its integer part
+    if (!ok)
+      return 0;
+    if (real >= 9.2e18)
+      return std::numeric_limits<qint64>::max();
+    if (real <= -9.2e18)
+      return std::numeric_limits<qint64>::min();
+    return qint64(real);
+  }
+  double real(int column) const override {
+    return valid(column) ? m_values[column].toDouble() : 0.0;  // C locale, 0 when not a number
+  }
+  QString text(int column) const override { return valid(column) ? m_values[column] : QString(); }
+
+ private:
+  bool valid(int column) const {
+    return !m_end && column >= 0 && column < m_values.size() && !m_nulls[column];
+  }
+
+  std::shared_ptr<KvOdbcLink> m_link;
+  SQLHSTMT m_stmt;
+  bool m_end = true;
+  QList<QString> m_values;
+  QList<bool> m_nulls;
+};
+}  // namespace
+
+std::unique_ptr<KvOdbcBackend> KvOdbcBackend::open(const CKvDbInfo& info) {
+  auto link = std::make_shared<KvOdbcLink>();
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &link->env)) ||
+      !SQL_SUCCEEDED(SQLSetEnvAttr(link->env, SQL_ATTR_ODBC_VERSION,
+                                   reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)) ||
+      !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, link->env, &link->dbc)))
+    return nullptr;
+  CKvDbInfo server = info;
+  server.m_strDatabase = KvServerDatabaseName(info.m_strDatabase);
+  // Protocol 7.4-2: psqlODBC rolls back only the failed statement.
+  const QString connect = server.GetConnectString(1) + QStringLiteral(";Protocol=7.4-2");
+  SQLWCHAR completed[2048];
+  SQLSMALLINT completedLength = 0;
+  if (!SQL_SUCCEEDED(SQLDriverConnectW(link->dbc, nullptr, const_cast<SQLWCHAR*>(wide(connect)),
+                                       SQL_NTS, completed, SQLSMALLINT(std::size(completed)),
+                                       &completedLength, SQL_DRIVER_NOPROMPT)))
+    return nullptr;
+  link->connected = true;
+  completedLength = qMin<SQLSMALLINT>(completedLength, SQLSMALLINT(std::size(completed) - 1));
+  std::unique_ptr<KvOdbcBackend> backend(new KvOdbcBackend(
+      link, QString::fromUtf16(reinterpret_cast<const char16_t*>(completed), completedLength)));
+  // Quoting doubles single quotes only: backslashes must stay plain text.
+  if (!backend->run(QStringLiteral("SET application_name = '") +
+                        KvQuoteSqlText(KvDbApplicationName(), 1) + u'\'',
+                    nullptr, nullptr) ||
+      !backend->run(QStringLiteral("SET standard_conforming_strings = on"), nullptr, nullptr))
+    return nullptr;
+  return backend;
+}
+
+KvOdbcBackend::~KvOdbcBackend() { close(); }
+
+void KvOdbcBackend::close() {
+  if (!m_link)
+    return;
+  if (m_depth > 0)
+    endTransaction(false);
+  m_link.reset();
+  m_depth = 0;
+}
+
+bool KvOdbcBackend::execute(const QString& sql, QString* error) {
+  qint64 affected = 0;
+  const bool ok = run(sql, error, &affected);
+  m_rows = ok ? affected : 0;
+  return ok;
+}
+
+bool KvOdbcBackend::run(const QString& sql, QString* error, qint64* affected) {
+  if (affected)
+    *affected = 0;
+  if (!m_link) {
+    if (error)
+      *error = QStringLiteral("database not open");
+    return false;
+  }
+  SQLHSTMT stmt = SQL_NULL_HSTMT;
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_link->dbc, &stmt))) {
+    if (error)
+      *error = diagnostic(SQL_HANDLE_DBC, m_link->dbc);
+    return false;
+  }
+  if (m_timeout > 0)
+    SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(m_timeout)), 0);
+  SQLRETURN rc = SQLExecDirectW(stmt, const_cast<SQLWCHAR*>(wide(sql)), SQL_NTS);
+  bool ok = SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
+  if (!ok && error)
+    *error = diagnostic(SQL_HANDLE_STMT, stmt);
+  // Several statements in one text give one count each.
+  while (ok) {
+    SQLLEN count = 0;
+    if (affected && SQL_SUCCEEDED(SQLRowCount(stmt, &count)) && count > 0)
+      *affected += count;
+    rc = SQLMoreResults(stmt);
+    if (rc == SQL_NO_DATA)
+      break;
+    if (!SQL_SUCCEEDED(rc)) {
+      ok = false;
+      if (error)
+        *error = diagnostic(SQL_HANDLE_STMT, stmt);
+    }
+  }
+  SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  return ok;
+}
+
+std::unique_ptr<KvDbCursor> KvOdbcBackend::query(const QString& sql, QString* error) {
+  if (!m_link) {
+    if (error)
+      *error = QStringLiteral("database not open");
+    return nullptr;
+  }
+  SQLHSTMT stmt = SQL_NULL_HSTMT;
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_link->dbc, &stmt))) {
+    if (error)
+      *error = diagnostic(SQL_HANDLE_DBC, m_link->dbc);
+    return nullptr;
+  }
+  if (m_timeout > 0)
+    SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(m_timeout)), 0);
+  if (!SQL_SUCCEEDED(SQLExecDirectW(stmt, const_cast<SQLWCHAR*>(wide(sql)), SQL_NTS))) {
+    if (error)
+      *error = diagnostic(SQL_HANDLE_STMT, stmt);
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    return nullptr;
+  }
+  SQLSMALLINT columns = 0;
+  if (!SQL_SUCCEEDED(SQLNumResultCols(stmt, &columns)) || columns <= 0) {
+    if (error)
+      *error = QStringLiteral("the statement returns no rows");
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    return nullptr;
+  }
+  auto cursor = std::make_unique<OdbcCursor>(m_link, stmt, columns);
+  cursor->fetch();
+  return cursor;
+}
+
+bool KvOdbcBackend::endTransaction(bool commit) {
+  const bool ended = SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, m_link->dbc, commit ? SQL_COMMIT : SQL_ROLLBACK));
+  const bool automatic = SQL_SUCCEEDED(SQLSetConnectAttrW(
+      m_link->dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER));
+  m_depth = 0;
+  return ended && automatic;
+}
+
+bool KvOdbcBackend::beginTransaction() {
+  if (!m_link)
+    return false;
+  if (m_depth == 0) {
+    if (!SQL_SUCCEEDED(SQLSetConnectAttrW(m_link->dbc, SQL_ATTR_AUTOCOMMIT,
+                                          reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF),
+                                          SQL_IS_UINTEGER)))
+      return false;
+  } else if (!run(QStringLiteral("SAVEPOINT kv_nest_") + QString::number(m_depth + 1), nullptr, nullptr)) {
+    return false;
+  }
+  ++m_depth;
+  return true;
+}
+
+bool KvOdbcBackend::commitTransaction() {
+  if (!m_link || m_depth == 0)
+    return false;
+  if (m_depth == 1)
+    return endTransaction(true);
+  const QString name = QStringLiteral("kv_nest_") + QString::number(m_depth--);
+  return run(QStringLiteral("RELEASE SAVEPOINT ") + name, nullptr, nullptr);
+}
+
+bool KvOdbcBackend::rollbackTransaction() {
+  if (!m_link || m_depth == 0)
+    return false;
+  if (m_depth == 1)
+    return endTransaction(false);
+  const QString name = QStringLiteral("kv_nest_") + QString::number(m_depth--);
+  return run(QStringLiteral("ROLLBACK TO SAVEPOINT ") + name, nullptr, nullptr) &&
+         run(QStringLiteral("RELEASE SAVEPOINT ") + name, nullptr, nullptr);
+}
+
+bool KvOdbcBackend::lockTable(const QString& table) {
+  if (m_depth == 0)
+    return false;
+  return run(QStringLiteral("LOCK TABLE ") + table + QStringLiteral(" IN SHARE ROW EXCLUSIVE MODE"),
+             nullptr, nullptr);
+}
+
+QString KvOdbcBackend::databaseName() const {
+  if (!m_link)
+    return QString();
+  SQLWCHAR name[256];
+  SQLSMALLINT length = 0;
+  if (!SQL_SUCCEEDED(SQLGetInfoW(m_link->dbc, SQL_DATABASE_NAME, name, sizeof(name), &length)))
+    return QString();
+  const qsizetype units = qMin<qsizetype>(length / 2, qsizetype(std::size(name) - 1));
+  return QString::fromUtf16(reinterpret_cast<const char16_t*>(name), units);
+}

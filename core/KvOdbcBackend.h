@@ -1,0 +1,52 @@
+#pragma once
+// Kind 1: an ODBC data source through the unixODBC C API (wide calls), with
+// PostgreSQL behind it through psqlODBC. The driver gets the connect string
+// of kind 1 with the database name as the server knows it ("master" is
+// "postgres") and statement-level rollback on errors, so that a failed
+// statement inside a transaction is undone alone; the session carries the
+// program's application_name and standard_conforming_strings.
+
+#include "core/CKvDbInfo.h"
+#include "core/KvDbBackend.h"
+
+struct KvOdbcLink;
+
+class KvOdbcBackend final : public KvDbBackend {
+ public:
+  // Connects through the data source info.m_strServer to the database of
+  // info.m_strDatabase; null when the driver refuses.
+  static std::unique_ptr<KvOdbcBackend> open(const CKvDbInfo& info);
+
+  ~KvOdbcBackend() override;
+  KvOdbcBackend(const KvOdbcBackend&) = delete;
+  KvOdbcBackend& operator=(const KvOdbcBackend&) = delete;
+
+  bool isOpen() const override { return m_link != nullptr; }
+  void close() override;
+  bool execute(const QString& sql, QString* error) override;
+  qint64 rowsAffected() const override { return m_rows; }
+  std::unique_ptr<KvDbCursor> query(const QString& sql, QString* error) override;
+  bool beginTransaction() override;
+  bool commitTransaction() override;
+  bool rollbackTransaction() override;
+  int transactionDepth() const override { return m_depth; }
+  bool lockTable(const QString& table) override;
+  QString databaseName() const override;
+  // The connect string the driver completed when connecting.
+  QString connectString() const override { return m_connectString; }
+  void setQueryTimeout(int seconds) override { m_timeout = seconds; }
+
+ private:
+  KvOdbcBackend(std::shared_ptr<KvOdbcLink> link, const QString& connectString)
+      : m_link(std::move(link)), m_connectString(connectString) {}
+  // Runs a statement; the rows it touched go to `affected` (when given).
+  bool run(const QString& sql, QString* error, qint64* affected);
+  bool endTransaction(bool commit);
+
+  // Shared with the cursors, so that the session ends after the last of them.
+  std::shared_ptr<KvOdbcLink> m_link;
+  QString m_connectString;
+  qint64 m_rows = 0;
+  int m_depth = 0;
+  int m_timeout = 0;
+};

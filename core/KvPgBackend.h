@@ -1,0 +1,65 @@
+#pragma once
+// Kind 2: a PostgreSQL database through libpq. The connect information's
+// four fields are handed over as separate parameters (a name is never read
+// as a connection string): "(local)" or an empty server is the local socket,
+// "host,port" names a port, "master" is the maintenance database
+// "postgres"; every connection has a 5 s connect time-out, UTF-8 client
+// encoding, the program's application_name and standard_conforming_strings
+// (a backslash in a literal is a plain character).
+//
+// Inside a transaction every statement runs under a savepoint of its own, so
+// that a failed statement is undone alone and the transaction goes on, as
+// the program expects of every back end.
+
+#include "core/CKvDbInfo.h"
+#include "core/KvDbBackend.h"
+
+#include <QByteArray>
+
+struct pg_conn;
+struct pg_result;
+
+class KvPgBackend final : public KvDbBackend {
+ public:
+  // Connects to the database of info.m_strDatabase; null when the server
+  // cannot be reached or refuses the login.
+  static std::unique_ptr<KvPgBackend> open(const CKvDbInfo& info);
+
+  ~KvPgBackend() override;
+  KvPgBackend(const KvPgBackend&) = delete;
+  KvPgBackend& operator=(const KvPgBackend&) = delete;
+
+  pg_conn* handle() const { return m_conn; }
+
+  bool isOpen() const override;
+  void close() override;
+  bool execute(const QString& sql, QString* error) override;
+  qint64 rowsAffected() const override { return m_rows; }
+  std::unique_ptr<KvDbCursor> query(const QString& sql, QString* error) override;
+  bool beginTransaction() override;
+  bool commitTransaction() override;
+  bool rollbackTransaction() override;
+  int transactionDepth() const override { return m_depth; }
+  bool lockTable(const QString& table) override;
+  QString databaseName() const override;
+  // The provider text of the live connection: its server as given, the user
+  // and database the server reports, no password.
+  QString connectString() const override;
+  void setQueryTimeout(int) override {}
+
+ private:
+  KvPgBackend(pg_conn* conn, const QString& server) : m_conn(conn), m_server(server) {}
+  // Sends one text and collects its results: the first row set is handed to
+  // `rows`, the rows touched are summed into `affected`, the first error's
+  // text goes to `error` (each when given). False when any statement failed.
+  bool send(const QByteArray& sql, QString* error, pg_result** rows, qint64* affected);
+  // Runs a statement, or in a transaction the statement under its savepoint.
+  bool guarded(const QString& sql, QString* error, pg_result** rows, qint64* affected);
+  bool control(const QByteArray& sql);
+  void syncDepth();
+
+  pg_conn* m_conn;
+  QString m_server;
+  qint64 m_rows = 0;
+  int m_depth = 0;
+};

@@ -1,0 +1,55 @@
+#pragma once
+// Kind 0: a data file in SQLite, through the SQLite C API. Every connection
+// runs with the rollback journal, synchronous=FULL and a busy time-out, has
+// the Jet functions registered, and begins its transactions IMMEDIATE.
+
+#include "core/KvDbBackend.h"
+
+struct sqlite3;
+
+class KvSqliteBackend final : public KvDbBackend {
+ public:
+  // Opens an existing file; never creates one. Null when the file is
+  // missing, is no SQLite database, or is not the program's data file (its
+  // application_id differs).
+  static std::unique_ptr<KvSqliteBackend> open(const QString& path);
+  // Makes a new data file with the program's application_id and no password
+  // and opens it; null when the path exists or the file cannot be made.
+  static std::unique_ptr<KvSqliteBackend> create(const QString& path);
+
+  ~KvSqliteBackend() override;
+  KvSqliteBackend(const KvSqliteBackend&) = delete;
+  KvSqliteBackend& operator=(const KvSqliteBackend&) = delete;
+
+  // The password digest of the access check (user_version; 0: no password).
+  qint32 passwordDigest() const;
+  bool setPasswordDigest(qint32 digest);
+
+  sqlite3* handle() const { return m_db; }
+
+  bool isOpen() const override { return m_db != nullptr; }
+  void close() override;
+  bool execute(const QString& sql, QString* error) override;
+  qint64 rowsAffected() const override { return m_rows; }
+  std::unique_ptr<KvDbCursor> query(const QString& sql, QString* error) override;
+  bool beginTransaction() override;
+  bool commitTransaction() override;
+  bool rollbackTransaction() override;
+  int transactionDepth() const override { return m_depth; }
+  bool lockTable(const QString& table) override;
+  QString databaseName() const override { return m_path; }
+  QString connectString() const override { return QString(); }
+  void setQueryTimeout(int) override {}
+
+ private:
+  KvSqliteBackend(sqlite3* db, const QString& path) : m_db(db), m_path(path) {}
+  bool run(const char* sql);
+  // Keeps the nesting count true when SQLite itself ended the transaction
+  // (it rolls back on a few errors such as a full disk).
+  void syncDepth();
+
+  sqlite3* m_db;
+  QString m_path;
+  qint64 m_rows = 0;
+  int m_depth = 0;
+};

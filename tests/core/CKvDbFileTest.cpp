@@ -1,0 +1,178 @@
+// The SQLite data file (kind 0): the access check and its passwords, the
+// file settings, and what never becomes a data file.
+
+#include "core/CKvDb.h"
+#include "core/KvMdbPassword.h"
+#include "core/KvMessage.h"
+#include "core/KvSqliteBackend.h"
+#include "support/KvTestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <sqlite3.h>
+
+namespace {
+int counter = 0;
+
+QString freshPath() {
+  return KvTestHome() + QStringLiteral("/file-%1.xxd").arg(++counter);
+}
+
+// A data file of the program with the given password ("" for none).
+QString makeFile(const QString& password) {
+  const QString path = freshPath();
+  std::unique_ptr<KvSqliteBackend> file = KvSqliteBackend::create(path);
+  EXPECT_TRUE(file && file->setPasswordDigest(KvMdbPasswordDigest(password)));
+  return path;
+}
+
+qint32 storedDigest(const QString& path) {
+  std::unique_ptr<KvSqliteBackend> file = KvSqliteBackend::open(path);
+  return file ? file->passwordDigest() : -1;
+}
+
+qint64 pragma(CKvDb& db, const char* sql) {
+  auto* file = dynamic_cast<KvSqliteBackend*>(db.GetBackend());
+  sqlite3_stmt* stmt = nullptr;
+  sqlite3_prepare_v2(file->handle(), sql, -1, &stmt, nullptr);
+  qint64 value = -1;
+  if (sqlite3_step(stmt) == SQLITE_ROW)
+    value = sqlite3_column_int64(stmt, 0);
+  sqlite3_finalize(stmt);
+  return value;
+}
+}  // namespace
+
+TEST(CKvDbFile, PasswordCandidates) {
+  QStringList passwords{QStringLiteral("old")};
+  EXPECT_EQ(KvGetMdbPasswords(&passwords), 2);
+  EXPECT_EQ(passwords, (QStringList{QStringLiteral("vr.KDW.ip"), QStringLiteral("vr.PLOKAXE.ip")}));
+  EXPECT_EQ(KvGetStdMdbPassword(), QStringLiteral("vr.KDW.ip"));
+  EXPECT_EQ(KvMdbPasswordDigest(QString()), 0);
+  EXPECT_NE(KvMdbPasswordDigest(QStringLiteral("a")), KvMdbPasswordDigest(QStringLiteral("b")));
+  EXPECT_TRUE(KvMdbPasswordOpens(0, QStringLiteral("anything")));
+  EXPECT_FALSE(KvMdbPasswordOpens(KvMdbPasswordDigest(QStringLiteral("a")), QStringLiteral("b")));
+}
+
+TEST(CKvDbFile, OpensOnlyWithAKnownPasswordOrNone) {
+  CKvDb db;
+  EXPECT_TRUE(db.Open(makeFile(KvGetStdMdbPassword()), CKvDbInfo(0)));
+  EXPECT_TRUE(db.Open(makeFile(QStringLiteral("vr.PLOKAXE.ip")), CKvDbInfo(0)));  // the second candidate
+  EXPECT_TRUE(db.Open(makeFile(QString()), CKvDbInfo(0)));                        // no password
+  EXPECT_FALSE(db.Open(makeFile(QStringLiteral("somebody else's")), CKvDbInfo(0)));
+  EXPECT_FALSE(db.IsOpen());
+}
+
+TEST(CKvDbFile, OnlyTheProgramsExistingFilesOpen) {
+  KvMessageRecorder recorder;
+  CKvDb db;
+  const QString missing = freshPath();
+  EXPECT_FALSE(db.Open(missing, CKvDbInfo(0)));
+  EXPECT_FALSE(QFileInfo::exists(missing));  // never created by opening
+
+  // An SQLite file of another program.
+  const QString foreign = freshPath();
+  sqlite3* raw = nullptr;
+  ASSERT_EQ(sqlite3_open(foreign.toUtf8().constData(), &raw), SQLITE_OK);
+  sqlite3_exec(raw, "CREATE TABLE t(a)", nullptr, nullptr, nullptr);
+  sqlite3_close(raw);
+  EXPECT_FALSE(db.Open(foreign, CKvDbInfo(0)));
+
+  // A file that is no database at all.
+  const QString text = freshPath();
+  QFile file(text);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("not a database, just text that is long enough to fill a header page");
+  file.close();
+  EXPECT_FALSE(db.Open(text, CKvDbInfo(0)));
+  EXPECT_FALSE(KvSqliteBackend::create(text));  // nor is an existing file replaced
+  EXPECT_TRUE(recorder.messages().isEmpty());
+}
+
+TEST(CKvDbFile, PasswordChangesOnlyWithTheRightOldOne) {
+  const QString path = makeFile(KvGetStdMdbPassword());
+  CKvDb db;
+  ASSERT_TRUE(db.Open(path, CKvDbInfo(0)));
+  EXPECT_FALSE(db.SetMdbPassword(QStringLiteral("wrong"), QString()));
+  EXPECT_TRUE(db.SetMdbPassword(KvGetStdMdbPassword(), QString()));
+  db.Close();
+  EXPECT_EQ(storedDigest(path), 0);
+  EXPECT_FALSE(db.SetMdbPassword(QString(), KvGetStdMdbPassword()));  // not open
+  // The server kinds have no file password.
+  CKvDb server(2);
+  EXPECT_TRUE(server.SetMdbPassword(QStringLiteral("x"), QStringLiteral("y")));
+  EXPECT_TRUE(server.NormaliseMdbPassword());
+}
+
+TEST(CKvDbFile, NormalisingGivesTheStandardPassword) {
+  const qint32 standard = KvMdbPasswordDigest(KvGetStdMdbPassword());
+  for (const QString& password : {QString(), QStringLiteral("vr.PLOKAXE.ip"), KvGetStdMdbPassword()}) {
+    const QString path = makeFile(password);
+    CKvDb db;
+    ASSERT_TRUE(db.Open(path, CKvDbInfo(0)));
+    EXPECT_TRUE(db.NormaliseMdbPassword()) << password.toStdString();
+    EXPECT_TRUE(db.IsOpen());
+    EXPECT_EQ(db.GetDatabaseName(true), path);
+    db.Close();
+    EXPECT_EQ(storedDigest(path), standard) << password.toStdString();
+  }
+}
+
+TEST(CKvDbFile, NormalisingAFileThatWillNotOpenFails) {
+  const QString path = makeFile(KvGetStdMdbPassword());
+  CKvDb db;
+  ASSERT_TRUE(db.Open(path, CKvDbInfo(0)));
+  // Another program re-keys the file while it is open here.
+  {
+    std::unique_ptr<KvSqliteBackend> other = KvSqliteBackend::open(path);
+    ASSERT_TRUE(other && other->setPasswordDigest(KvMdbPasswordDigest(QStringLiteral("stranger"))));
+  }
+  EXPECT_FALSE(db.NormaliseMdbPassword());
+  EXPECT_FALSE(db.IsOpen());
+  EXPECT_FALSE(db.NormaliseMdbPassword());  // closed
+}
+
+TEST(CKvDbFile, ReopenTriesThePasswordsAgain) {
+  const QString path = makeFile(KvGetStdMdbPassword());
+  CKvDb db;
+  ASSERT_TRUE(db.Open(path, CKvDbInfo(0)));
+  ASSERT_TRUE(db.Execute(QStringLiteral("Create Table T(A Long)")));
+  EXPECT_TRUE(db.Reopen());
+  EXPECT_TRUE(db.TableExists(QStringLiteral("T")));
+  EXPECT_EQ(db.GetDatabaseName(false), path);
+  EXPECT_TRUE(db.GetConnectInfo().m_strServer.isEmpty());
+}
+
+TEST(CKvDbFile, FileRunsDurablyWithTheJetFunctions) {
+  const QString path = makeFile(KvGetStdMdbPassword());
+  CKvDb db;
+  ASSERT_TRUE(db.Open(path, CKvDbInfo(0)));
+  EXPECT_EQ(pragma(db, "PRAGMA synchronous"), 2);  // FULL
+  EXPECT_GT(pragma(db, "PRAGMA busy_timeout"), 0);
+  auto* file = dynamic_cast<KvSqliteBackend*>(db.GetBackend());
+  sqlite3_stmt* stmt = nullptr;
+  sqlite3_prepare_v2(file->handle(), "PRAGMA journal_mode", -1, &stmt, nullptr);
+  ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "delete");
+  sqlite3_finalize(stmt);
+  EXPECT_EQ(db.LookupText(QStringLiteral("Mid('abcdef',2,3) From (Select 1)")), QStringLiteral("bcd"));
+}
+
+TEST(CKvDbFile, TransactionsHoldTheWriteLockFromTheirStart) {
+  const QString path = makeFile(KvGetStdMdbPassword());
+  CKvDb db;
+  ASSERT_TRUE(db.Open(path, CKvDbInfo(0)));
+  ASSERT_TRUE(db.Execute(QStringLiteral("Create Table T(A Long)")));
+  ASSERT_TRUE(db.BeginTrans());
+  EXPECT_TRUE(db.LockTable(QStringLiteral("T")));
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open_v2(path.toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+  // Nothing written yet, and still no other writer gets in.
+  EXPECT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_BUSY);
+  EXPECT_TRUE(db.CommitTrans());
+  EXPECT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+}

@@ -1,0 +1,125 @@
+#include "KvTestDb.h"
+
+#include "KvTestEnv.h"
+#include "core/KvDbBackend.h"
+#include "core/KvMdbPassword.h"
+#include "core/KvSqliteBackend.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+namespace {
+int nextNumber() {
+  static int number = 0;
+  return ++number;
+}
+
+QString env(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
+}  // namespace
+
+bool KvTestDbMustReachServer() { return KvTestUnderCi(); }
+
+KvTestDb::KvTestDb(int kind) : m_kind(kind), m_db(kind), m_admin(2), m_info(kind) {}
+
+KvTestDb::~KvTestDb() {
+  m_db.Close();
+  if (!m_created)
+    return;
+  if (m_kind == 0) {
+    QFile::remove(m_name);
+    QFile::remove(m_name + QStringLiteral("-journal"));
+  } else if (m_admin.IsOpen()) {
+    m_admin.GetBackend()->execute(
+        QStringLiteral("DROP DATABASE IF EXISTS ") + m_name + QStringLiteral(" WITH (FORCE)"), nullptr);
+  }
+}
+
+CKvDbInfo KvTestDb::ServerInfo(int kind) {
+  CKvDbInfo info(kind);
+  if (kind == 1) {
+    info.m_strServer = env("KV_TEST_ODBC_DSN");
+  } else {
+    info.m_strServer = env("PGHOST");
+    if (!info.m_strServer.isEmpty() && !env("PGPORT").isEmpty())
+      info.m_strServer += u',' + env("PGPORT");
+  }
+  info.m_strUser = env("PGUSER");
+  info.m_strPassword = env("PGPASSWORD");
+  return info;
+}
+
+bool KvTestDb::Create(QString* whyNot) {
+  if (m_kind == 0) {
+    QString folder = KvTestHome();
+    if (folder.isEmpty())
+      folder = QDir::tempPath();
+    m_name = folder + QStringLiteral("/kvtest-%1-%2.xxd")
+                          .arg(QCoreApplication::applicationPid())
+                          .arg(nextNumber());
+    std::unique_ptr<KvSqliteBackend> file = KvSqliteBackend::create(m_name);
+    if (!file || !file->setPasswordDigest(KvMdbPasswordDigest(KvGetStdMdbPassword()))) {
+      if (whyNot)
+        *whyNot = QStringLiteral("cannot create ") + m_name;
+      return false;
+    }
+    m_created = true;
+    file.reset();
+    m_info = CKvDbInfo(0);
+  } else if (!CreateServerDatabase(whyNot)) {
+    return false;
+  }
+  if (!m_db.Open(m_name, m_info)) {
+    if (whyNot)
+      *whyNot = QStringLiteral("cannot open ") + m_name;
+    return false;
+  }
+  return true;
+}
+
+bool KvTestDb::CreateServerDatabase(QString* whyNot) {
+  const auto fail = [whyNot](const QString& reason) {
+    if (whyNot)
+      *whyNot = reason;
+    return false;
+  };
+  if (m_kind == 1 && env("KV_TEST_ODBC_DSN").isEmpty())
+    return fail(QStringLiteral("KV_TEST_ODBC_DSN is not set"));
+  if (!m_admin.Open(QStringLiteral("master"), ServerInfo(2)))
+    return fail(QStringLiteral("cannot connect to PostgreSQL (PGHOST ") + env("PGHOST") + u')');
+  m_name = QStringLiteral("kvt_%1_%2_%3")
+               .arg(QCoreApplication::applicationPid())
+               .arg(nextNumber())
+               .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+  QString error;
+  if (!m_admin.GetBackend()->execute(QStringLiteral("CREATE DATABASE ") + m_name +
+                                         QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8' "
+                                                        "LC_COLLATE 'C' LC_CTYPE 'C'"),
+                                     &error))
+    return fail(QStringLiteral("cannot create database: ") + error);
+  m_created = true;
+  m_info = ServerInfo(m_kind);
+  return true;
+}
+
+bool KvTestDb::OpenAnother(CKvDb& other) const {
+  other.SetKind(m_kind);
+  return other.Open(m_name, m_info);
+}
+
+void KvDbKindTest::SetUp() {
+  m_testDb = std::make_unique<KvTestDb>(GetParam());
+  KV_CREATE_TEST_DB(*m_testDb);
+}
+
+void KvDbKindTest::TearDown() { m_testDb.reset(); }
+
+std::string KvDbKindName(const ::testing::TestParamInfo<int>& info) {
+  switch (info.param) {
+    case 0: return "Sqlite";
+    case 1: return "Odbc";
+    case 2: return "Pg";
+    default: return "Kind" + std::to_string(info.param);
+  }
+}
