@@ -1,0 +1,64 @@
+#pragma once
+// Helpers for widget tests: scoped replacements of the modal seams and the
+// calculator, and a way to show a window with the keyboard focus.
+
+#include "ui/KvCalculatorHook.h"
+#include "ui/KvModal.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+#include <QWidget>
+
+#include <utility>
+
+// Runs dialogs through `fn` while it lives.
+class KvScopedDialogExec {
+ public:
+  explicit KvScopedDialogExec(KvDialogExecFn fn) : m_previous(KvSetDialogExec(std::move(fn))) {}
+  ~KvScopedDialogExec() { KvSetDialogExec(std::move(m_previous)); }
+  KvScopedDialogExec(const KvScopedDialogExec&) = delete;
+  KvScopedDialogExec& operator=(const KvScopedDialogExec&) = delete;
+
+ private:
+  KvDialogExecFn m_previous;
+};
+
+// Tracks popup menus through `fn` while it lives.
+class KvScopedPopupMenuExec {
+ public:
+  explicit KvScopedPopupMenuExec(KvPopupMenuExecFn fn)
+      : m_previous(KvSetPopupMenuExec(std::move(fn))) {}
+  ~KvScopedPopupMenuExec() { KvSetPopupMenuExec(std::move(m_previous)); }
+  KvScopedPopupMenuExec(const KvScopedPopupMenuExec&) = delete;
+  KvScopedPopupMenuExec& operator=(const KvScopedPopupMenuExec&) = delete;
+
+ private:
+  KvPopupMenuExecFn m_previous;
+};
+
+// Installs a calculator while it lives (none afterwards).
+class KvScopedCalculator {
+ public:
+  explicit KvScopedCalculator(KvCalculatorFn fn) { KvSetCalculator(std::move(fn)); }
+  ~KvScopedCalculator() { KvSetCalculator(nullptr); }
+  KvScopedCalculator(const KvScopedCalculator&) = delete;
+  KvScopedCalculator& operator=(const KvScopedCalculator&) = delete;
+};
+
+// The menu's action of command `id`; null when it has none.
+inline QAction* KvMenuAction(const QMenu* menu, int id) {
+  for (QAction* action : menu->actions()) {
+    if (action->data().toInt() == id)
+      return action;
+  }
+  return nullptr;
+}
+
+// Shows the window and waits until it is the active window.
+inline bool KvShowActive(QWidget* window) {
+  window->show();
+  window->activateWindow();
+  return QTest::qWaitForWindowActive(window);
+}

@@ -1,0 +1,98 @@
+#include "ui/CKvCommandRegistry.h"
+
+#include "ui/KvCommands.h"
+#include "ui/KvObjectNames.h"
+
+#include <QAction>
+
+#include <algorithm>
+
+CKvCommandRegistry& CKvCommandRegistry::Instance() {
+  static CKvCommandRegistry registry;
+  return registry;
+}
+
+CKvCommandRegistry::CKvCommandRegistry() {
+  struct Entry {
+    int id;
+    const char* caption;
+  };
+  static const Entry shared[] = {
+      {KV_CMD_CALCULATOR, "计算器(&B)\tF12"},
+      {KV_CMD_NEW, "新增(&N)...\tCtrl+N"},
+      {KV_CMD_OPEN, "打开(&O)...\tCtrl+O"},
+      {KV_CMD_MODIFY, "修改(&S)...\tCtrl+M"},
+      {KV_CMD_DELETE, "删除(&R)\tDelete"},
+      {KV_CMD_VIEW_LARGE_ICONS, "大图标(&G)"},
+      {KV_CMD_VIEW_SMALL_ICONS, "小图标(&M)"},
+      {KV_CMD_VIEW_LIST, "列表(&L)"},
+      {KV_CMD_VIEW_DETAILS, "详细资料(&D)"},
+      {KV_CMD_BACK, "后退(&X)\t←"},
+      {KV_CMD_FORWARD, "前进(&I)\t→"},
+      {KV_CMD_BAR_HIDE, "隐藏"},
+      {KV_CMD_BAR_TOGGLE_DOCK, "停靠或浮动"},
+      {KV_CMD_SAVE_WORD, "保存词语"},
+      {KV_CMD_DELETE_WORD, "删除词条"},
+      {KV_CMD_INVERT_SELECTION, "反向选择(&F)\tCtrl+R"},
+      {KV_CMD_FORM_LEFT, "向左"},
+      {KV_CMD_FORM_RIGHT, "向右"},
+      {KV_CMD_REFRESH, "刷新\tF5"},
+      {KV_CMD_FILE_NEW, "新建(&N)\tCtrl+N"},
+      {KV_CMD_FILE_OPEN, "打开(&O)...\tCtrl+O"},
+      {KV_CMD_FILE_SAVE_AS, "另存为 ..."},
+      {KV_CMD_FILE_PAGE_SETUP, "打印页面设置 ..."},
+      {KV_CMD_FILE_PRINT_SETUP, "打印机设置 ..."},
+      {KV_CMD_FILE_PRINT, "打印 ...\tCtrl+P"},
+      {KV_CMD_EDIT_COPY, "复制(&C)\tCtrl+C"},
+      {KV_CMD_EDIT_CUT, "剪切(&T)\tCtrl+X"},
+      {KV_CMD_EDIT_FIND, "查找(&F)\tCtrl+F"},
+      {KV_CMD_EDIT_PASTE, "粘贴(&P)\tCtrl+V"},
+      {KV_CMD_EDIT_FIND_NEXT, "查找下一个(&E)\tF3"},
+      {KV_CMD_EDIT_SELECT_ALL, "全选(&A)\tCtrl+A"},
+      {KV_CMD_HELP, "帮助(&H)\tF1"},
+  };
+  for (const Entry& entry : shared)
+    Add(entry.id, QString::fromUtf8(entry.caption));
+}
+
+void CKvCommandRegistry::Add(int id, const QString& caption) {
+  const auto at = std::lower_bound(m_ids.begin(), m_ids.end(), id);
+  const qsizetype index = at - m_ids.begin();
+  if (at != m_ids.end() && *at == id) {
+    m_captions[index] = caption;
+    return;
+  }
+  m_ids.insert(index, id);
+  m_captions.insert(index, caption);
+}
+
+bool CKvCommandRegistry::Contains(int id) const {
+  return std::binary_search(m_ids.begin(), m_ids.end(), id);
+}
+
+QString CKvCommandRegistry::Caption(int id) const {
+  const auto at = std::lower_bound(m_ids.begin(), m_ids.end(), id);
+  if (at == m_ids.end() || *at != id)
+    return QString();
+  return m_captions.at(at - m_ids.begin());
+}
+
+QList<int> CKvCommandRegistry::Ids() const { return m_ids; }
+
+QAction* CKvCommandRegistry::CreateAction(int id, QObject* parent) const {
+  const QString caption = Caption(id);
+  auto* action = new QAction(caption, parent);
+  // Toolbar buttons and tooltips show the caption without its accelerator.
+  action->setIconText(caption.section(QLatin1Char('\t'), 0, 0));
+  action->setData(id);
+  action->setObjectName(KvCommandObjectName(id));
+  return action;
+}
+
+int KvActionCommandId(const QAction* action) {
+  if (!action)
+    return 0;
+  bool ok = false;
+  const int id = action->data().toInt(&ok);
+  return ok ? id : 0;
+}

@@ -1,0 +1,100 @@
+#include "ui/CKvEdit.h"
+
+#include "core/KvNumber.h"
+#include "core/KvNumberText.h"
+#include "core/KvText.h"
+#include "core/KvTypeSpec.h"
+#include "ui/KvCalculatorHook.h"
+#include "ui/KvModal.h"
+
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QValidator>
+
+#include <memory>
+
+// Judges every change of the text. QLineEdit undoes an edit of the operator
+// that the validator refuses (typing, input-method commits, paste, drop, cut,
+// deletion), while a text set by the program is never undone.
+class CKvEdit::TypeValidator : public QValidator {
+ public:
+  explicit TypeValidator(CKvEdit* edit) : QValidator(edit), m_edit(edit) {}
+  State validate(QString& input, int&) const override {
+    return m_edit->Admits(input) ? Acceptable : Invalid;
+  }
+
+ private:
+  CKvEdit* m_edit;
+};
+
+CKvEdit::CKvEdit(QWidget* parent) : QLineEdit(parent) { setValidator(new TypeValidator(this)); }
+
+void CKvEdit::SetInputType(const QString& spec, int limit1, int limit2) {
+  m_strInputType = spec == QLatin1String("MDBSTRING") ? QStringLiteral("STRING NOT |[]'") : spec;
+  m_nLimit1 = limit1;
+  m_nLimit2 = limit2;
+  m_programText = text();
+}
+
+bool CKvEdit::Accepts(const QString& text) const {
+  return KvCheckTypeSpec(text, QString(), 0, m_strInputType, m_nLimit1, m_nLimit2);
+}
+
+bool CKvEdit::Admits(const QString& text) {
+  if (m_userDepth == 0) {
+    m_programText = text;
+    return true;
+  }
+  if (text == m_programText)
+    return true;
+  if (!Accepts(text))
+    return false;
+  // The operator has moved on from the program's text.
+  m_programText.clear();
+  return true;
+}
+
+bool CKvEdit::event(QEvent* event) {
+  ++m_userDepth;
+  const bool handled = QLineEdit::event(event);
+  --m_userDepth;
+  return handled;
+}
+
+void CKvEdit::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_F12 &&
+      (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    event->accept();
+    OnCalculator();
+    return;
+  }
+  QLineEdit::keyPressEvent(event);
+}
+
+void CKvEdit::contextMenuEvent(QContextMenuEvent* event) {
+  // The field's own menu, run while the event is handled so that a paste
+  // from it is judged as the operator's.
+  std::unique_ptr<QMenu> menu(createStandardContextMenu());
+  KvExecPopupMenu(menu.get(), event->globalPos());
+  event->accept();
+}
+
+QString CKvEdit::CalculatorExpression(const QString& text) {
+  const double value = KvTextToDouble(KvReplace(text.trimmed(), QStringLiteral(","), QString()));
+  return KvReplace(KvNumToText(value, 0, 0, 6, false), QStringLiteral(","), QString());
+}
+
+void CKvEdit::OnCalculator() {
+  const bool sendBack = !isReadOnly() && isEnabled() && isVisible();
+  QString result;
+  if (!KvRunCalculator(sendBack, CalculatorExpression(text()), this, &result) || !sendBack)
+    return;
+  if (!Accepts(result))
+    return;
+  // The result comes from the operator: it replaces the text as an edit.
+  ++m_userDepth;
+  selectAll();
+  insert(result);
+  --m_userDepth;
+}

@@ -1,0 +1,30 @@
+#include "ui/KvAppServices.h"
+
+#include <utility>
+
+namespace {
+KvAppDbFn& appDb() {
+  static KvAppDbFn fn;
+  return fn;
+}
+KvRightTestFn& rightTest() {
+  static KvRightTestFn fn;
+  return fn;
+}
+}  // namespace
+
+KvAppDbFn KvSetAppDbProvider(KvAppDbFn fn) { return std::exchange(appDb(), std::move(fn)); }
+
+KvRightTestFn KvSetRightTest(KvRightTestFn fn) {
+  return std::exchange(rightTest(), std::move(fn));
+}
+
+CKvDb* KvAppServiceDb() {
+  const KvAppDbFn fn = appDb();
+  return fn ? fn() : nullptr;
+}
+
+bool KvAppServiceHasRight(const QString& rightCode) {
+  const KvRightTestFn fn = rightTest();
+  return fn && fn(rightCode);
+}

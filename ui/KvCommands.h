@@ -1,0 +1,56 @@
+#pragma once
+// Command and menu ids shared by menus, toolbars, controls and views. The
+// numbers are the ones stored layouts, menus and derived classes use, so they
+// never change.
+
+enum : int {
+  // Enter in a dialog control that is not a push button.
+  KV_CMD_ENTER = 3,
+
+  KV_CMD_CALCULATOR = 43002,  // F12
+  KV_CMD_NEW = 43004,
+  KV_CMD_OPEN = 43005,
+  KV_CMD_MODIFY = 43006,
+  KV_CMD_DELETE = 43007,
+  KV_CMD_VIEW_LARGE_ICONS = 43008,
+  KV_CMD_VIEW_SMALL_ICONS = 43009,
+  KV_CMD_VIEW_LIST = 43010,
+  KV_CMD_VIEW_DETAILS = 43011,
+  KV_CMD_BACK = 43012,     // drill up
+  KV_CMD_FORWARD = 43013,  // drill down
+  KV_CMD_BAR_HIDE = 43020,
+  KV_CMD_BAR_TOGGLE_DOCK = 43021,
+  KV_CMD_SAVE_WORD = 43023,
+  KV_CMD_DELETE_WORD = 43024,
+  KV_CMD_INVERT_SELECTION = 43025,
+  KV_CMD_FORM_LEFT = 43026,
+  KV_CMD_FORM_RIGHT = 43027,
+  KV_CMD_REFRESH = 43112,  // F5
+  // Sent to a dialog when the clipboard's content changed.
+  KV_CMD_CLIPBOARD_CHANGED = 43116,
+
+  KV_CMD_FILE_NEW = 57600,
+  KV_CMD_FILE_OPEN = 57601,
+  KV_CMD_FILE_SAVE_AS = 57604,
+  KV_CMD_FILE_PAGE_SETUP = 57605,
+  KV_CMD_FILE_PRINT_SETUP = 57606,
+  KV_CMD_FILE_PRINT = 57607,
+  KV_CMD_EDIT_COPY = 57634,
+  KV_CMD_EDIT_CUT = 57635,
+  KV_CMD_EDIT_FIND = 57636,
+  KV_CMD_EDIT_PASTE = 57637,
+  KV_CMD_EDIT_FIND_NEXT = 57640,
+  KV_CMD_EDIT_SELECT_ALL = 57642,
+  KV_CMD_HELP = 57670,  // F1
+};
+
+// Right-click menus.
+enum : int {
+  KV_MENU_LIST = 300,
+  KV_MENU_DIALOG = 301,
+  KV_MENU_TREE = 302,
+  KV_MENU_WORD_COMBO = 320,
+};
+
+// Icon every dialog without an icon of its own shows.
+inline constexpr unsigned KV_ICON_APP = 128;
