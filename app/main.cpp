@@ -1,5 +1,6 @@
 #include "app/CKvMainFrm.h"
 #include "core/KvConst.h"
+#include "formula/KvCalculatorInstall.h"
 #include "ui/KvMessageBoxHandler.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@ int main(int argc, char* argv[]) {
     QApplication::installTranslator(&qtTranslator);
 
   KvInstallMessageBoxHandler();
+  KvInstallCalculator();
 
   CKvMainFrm frame;
   frame.show();
