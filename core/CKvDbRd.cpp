@@ -1,19 +1,3 @@
 #include "core/CKvDbRd.h"
 
-#include "core/KvMessage.h"
-#include "core/KvSqlTranslator.h"
-
-bool CKvDbRd::Open(const QString& sql) {
-  const QString translated = KvTranslateSql(sql, true);
-  if (!ConnectionOpen()) {
-    Close();
-    ClearValues();
-    KvMessageBox(QStringLiteral("执行下列SQL语句时数据库未打开！\n") + translated);
-    return false;
-  }
-  if (!Run(translated, nullptr)) {
-    KvMessageBox(QStringLiteral("执行下列SQL语句时出错！\n") + translated);
-    return false;
-  }
-  return true;
-}
+bool CKvDbRd::Open(const QString& sql) { return OpenReporting(sql, true); }

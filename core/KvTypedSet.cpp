@@ -2,6 +2,8 @@
 
 #include "core/CKvDb.h"
 #include "core/KvDbBackend.h"
+#include "core/KvMessage.h"
+#include "core/KvSqlTranslator.h"
 
 #include <algorithm>
 #include <limits>
@@ -71,4 +73,19 @@ void KvTypedSet::ReadRow() {
     value = m_cursor->real(column++);
   for (QString& text : m_texts)
     text = KvDbTrimRight(m_cursor->text(column++));
+}
+
+bool KvTypedSet::OpenReporting(const QString& sql, bool bServer) {
+  const QString translated = KvTranslateSql(sql, bServer);
+  if (!ConnectionOpen()) {
+    Close();
+    ClearValues();
+    KvMessageBox(QStringLiteral("执行下列SQL语句时数据库未打开！\n") + translated);
+    return false;
+  }
+  if (!Run(translated, nullptr)) {
+    KvMessageBox(QStringLiteral("执行下列SQL语句时出错！\n") + translated);
+    return false;
+  }
+  return true;
 }

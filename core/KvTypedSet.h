@@ -47,6 +47,10 @@ class KvTypedSet {
   // declared.
   bool Run(const QString& sql, QString* error);
   void ClearValues();
+  // Translates the select (Jet dialect, or the server's when bServer) and
+  // runs it, reporting a closed connection ("执行下列SQL语句时数据库未打开！")
+  // or a refused select ("执行下列SQL语句时出错！") with the translated text.
+  bool OpenReporting(const QString& sql, bool bServer);
 
  private:
   void ReadRow();
