@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cstdlib>
+
 namespace {
 
 // Sets an environment variable for the life of the object, then puts back
@@ -37,7 +39,7 @@ void writeFile(const QString& path, const QByteArray& text) {
 
 }  // namespace
 
-TEST(KvSystemInfo, ListsDataSourcesAndFiltersByDriverIgnoringCase) {
+void checkDataSourceListing() {
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   const QString root = dir.path();
@@ -70,4 +72,17 @@ TEST(KvSystemInfo, ListsDataSourcesAndFiltersByDriverIgnoringCase) {
   EXPECT_EQ(picked, QStringList({QStringLiteral("timetable"), QStringLiteral("学校数据")}));
   EXPECT_EQ(KvListDataSourcesOf(&picked, QStringLiteral("SQL Server")), 0);
   EXPECT_TRUE(picked.isEmpty());
+}
+
+// unixODBC reads its ini files once per process: the listing runs in a child
+// process, so that the data sources written here stay out of later tests of
+// the same process.
+TEST(KvSystemInfo, ListsDataSourcesAndFiltersByDriverIgnoringCase) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        checkDataSourceListing();
+        std::_Exit(::testing::Test::HasFailure() ? 1 : 0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
