@@ -104,8 +104,8 @@ bool CKvDb::NormaliseMdbPassword() {
   const QString path = m_backend->databaseName();
   Close();
   // The probe first: a file without a password opens with any password, so
-  // the probe finds such files. Re-keying needs no exclusive hold here: the
-  // check is rewritten in a write transaction of its own.
+  // the probe finds such files. The file is re-keyed only while no other
+  // program has it open.
   QStringList passwords;
   KvGetMdbPasswords(&passwords);
   const QString standard = KvGetStdMdbPassword();
@@ -113,6 +113,8 @@ bool CKvDb::NormaliseMdbPassword() {
   for (qsizetype i = 0; i < tries.size(); ++i) {
     if (!OpenFile(path, {tries[i]}))
       continue;
+    if (!HoldExclusive())
+      return true;  // another program has it: it stays open shared, as it is
     bool rekeyed = true;
     if (i == 0)
       rekeyed = SetMdbPassword(QString(), standard);

@@ -149,6 +149,69 @@ class CKvDb {
   // while the connection is closed.
   KvDbBackend* GetBackend() const { return m_backend.get(); }
 
+  // --- Whole databases and exclusive use (core/KvDbMaintenance.cpp) ---
+  //
+  // On the server kinds these reach the maintenance database ("master", on
+  // PostgreSQL "postgres") with the connect information given or kept, and
+  // take database names as the server folds them: lower case, never quoted.
+  // A name that is not a plain identifier (letters, digits, "_"; at most 63
+  // bytes) is refused with false before anything runs.
+
+  // Closes this connection and makes an empty database, which it then
+  // opens. Kind 0: a new data file at the path name (an existing path is
+  // refused), given the standard password. Kinds 1 and 2: the database
+  // named by name's file title (a folder and an extension are ignored),
+  // UTF-8 with the "C" collation.
+  bool CreateDatabase(const QString& name, CKvDbInfo info);
+  // Closes this connection and deletes the data file, or drops the
+  // database; refused while another program uses it (on the server with the
+  // message of CheckOtherClients).
+  bool DropDatabase(const QString& name, CKvDbInfo info);
+  // Replaces the open database by an empty one of the same name and place;
+  // the connection is then open on it.
+  bool RecreateDatabase(CKvDbInfo info);
+  // A copy of the open database under newName, which must not exist yet;
+  // the connection stays open on the source. Kind 0: a consistent copy of
+  // the file (SQLite's backup). Kinds 1 and 2: CREATE DATABASE ... TEMPLATE,
+  // for which every session of this program to the source is ended and then
+  // made again; sessions of other programs make it fail. mdfPath and
+  // ldfPath name server file places and are not used.
+  bool CopyDatabase(const QString& newName, const QString& mdfPath = QString(),
+                    const QString& ldfPath = QString());
+  // A time-stamped copy of the open database, as CopyDatabase makes it.
+  // With *pTarget empty (or pTarget null) the name is made and handed back:
+  // kind 0 "%s(%s).%s" (the path without its extension, the local time
+  // "%Y%m%d%H%M%S", the extension in upper case), an existing copy of that
+  // name being replaced; kinds 1 and 2 the database name, "_" and the time.
+  bool SnapshotDataFile(QString* pTarget);
+  // Kind 0: makes sure no other program has the file open; with bKeep the
+  // file stays held exclusively until the connection is closed or reopened,
+  // otherwise it is shared again. When another program has it: false and
+  // (with bKeep) "不能以独占方式打开当前数据库文件：\n%s\n可能是别人正在使用它。
+  // 详情请看“操作日志”。", the file staying open shared; when the file no
+  // longer opens: "无法打开数据库文件：\n%s", the connection closed. Kinds 1
+  // and 2: true.
+  bool ReopenMdbExclusive(bool bKeep);
+  // Kinds 1 and 2: true when no session of another program is connected to
+  // the database (sessions of this process pass). Otherwise false and, with
+  // bReport, the machines and programs under the stop icon. Kind 0: true.
+  bool CheckOtherClients(bool bReport);
+  // Kind 0: ReopenMdbExclusive(b); kinds 1 and 2: CheckOtherClients(b).
+  bool LockExclusive(bool b);
+  // Gives a text column the width nWidth, keeping its values; all or
+  // nothing: a failed step (reported by Execute) leaves the column as it
+  // was. Kind 0 drops and re-creates the indexes on the column; the column
+  // then stands last in the table. Kinds 1 and 2 change its type in place.
+  void ResizeCharColumn(const QString& table, const QString& column, int nWidth);
+
+ private:
+  // Kind 0: makes this connection's hold on the file exclusive; false when
+  // another program has it open.
+  bool HoldExclusive();
+  // Kinds 1 and 2: makes the database target a copy of the open one.
+  bool CopyServerDatabase(const QString& target);
+  bool ResizeFileColumn(const QString& table, const QString& column, int nWidth);
+
  protected:
   // The connect information of the last successful open.
   CKvDbInfo m_info;

@@ -5,6 +5,7 @@
 // through it. Statements arrive already translated into the back end's
 // dialect; reporting failures to the user is the caller's business.
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 #include <memory>
@@ -23,6 +24,39 @@ class KvDbCursor {
   virtual qint64 integer(int column) const = 0;
   virtual double real(int column) const = 0;
   virtual QString text(int column) const = 0;
+};
+
+// --- Rowsets and prepared statements (the untyped recordset and the table
+// copy read and write through them) ---
+
+// A cursor that also names its columns, tells NULLs apart and reads binary
+// data as bytes.
+class KvDbRowset : public KvDbCursor {
+ public:
+  // The column's name as the engine reports it (PostgreSQL folds unquoted
+  // names to lower case).
+  virtual QString columnName(int column) const = 0;
+  // True for a NULL, and when there is no current row.
+  virtual bool isNull(int column) const = 0;
+  // The bytes of a binary column; of another column its value's UTF-8 text.
+  virtual QByteArray binary(int column) const = 0;
+};
+
+// A statement prepared once and run many times with new values. Parameters
+// are written "?" in its text and numbered from 0 when bound; a value stays
+// bound until it is bound again. Binary data goes to the engine as bound
+// bytes, never through the text of a statement.
+class KvDbStatement {
+ public:
+  virtual ~KvDbStatement() = default;
+  virtual void bindInteger(int index, qint64 value) = 0;
+  virtual void bindReal(int index, double value) = 0;
+  virtual void bindText(int index, const QString& value) = 0;
+  virtual void bindBinary(int index, const QByteArray& value) = 0;
+  // Runs with the bound values; false (and the engine's text in `error`)
+  // when it fails or the connection has gone. Inside a transaction a failed
+  // run is undone alone and the transaction goes on.
+  virtual bool run(QString* error) = 0;
 };
 
 class KvDbBackend {
@@ -61,6 +95,25 @@ class KvDbBackend {
   virtual QString connectString() const = 0;
   // Time limit of later statements in seconds, 0 for none; only ODBC has one.
   virtual void setQueryTimeout(int seconds) = 0;
+
+  // --- Rowsets and prepared statements ---
+  // Runs a select whose rows are read by column name and as binary data;
+  // null (and `error`) when it fails, as query().
+  virtual std::unique_ptr<KvDbRowset> openRowset(const QString& sql, QString* error) = 0;
+  // Prepares a statement with "?" parameters; null (and `error`) when the
+  // engine refuses it. The statement may outlive the connection: it then
+  // fails to run.
+  virtual std::unique_ptr<KvDbStatement> prepare(const QString& sql, QString* error) = 0;
+
+  // --- Server sessions (whole-database maintenance) ---
+  // Ends the session to the server for a while (suspendSession) and makes
+  // it again with what it was opened with (resumeSession): a database can
+  // be the template of a copy only while no session is connected to it.
+  // Suspending is refused inside a transaction and while rows of the
+  // session are still being read; a suspended back end is not open. The
+  // SQLite file has no session: both are false.
+  virtual bool suspendSession() { return false; }
+  virtual bool resumeSession() { return false; }
 };
 
 // The application name every server connection shows in pg_stat_activity:

@@ -1,5 +1,6 @@
 #include "core/KvOdbcBackend.h"
 
+#include "core/KvPresenceLock.h"
 #include "core/KvSqlTranslator.h"
 
 #include <QList>
@@ -154,12 +155,15 @@ std::unique_ptr<KvOdbcBackend> KvOdbcBackend::open(const CKvDbInfo& info) {
                     nullptr, nullptr) ||
       !backend->run(QStringLiteral("SET standard_conforming_strings = on"), nullptr, nullptr))
     return nullptr;
+  backend->m_connectInfo = info;
+  KvEnrolServerSession(backend.get());
   return backend;
 }
 
 KvOdbcBackend::~KvOdbcBackend() { close(); }
 
 void KvOdbcBackend::close() {
+  KvWithdrawServerSession(this);
   if (!m_link)
     return;
   if (m_depth > 0)
@@ -303,4 +307,282 @@ QString KvOdbcBackend::databaseName() const {
     return QString();
   const qsizetype units = qMin<qsizetype>(length / 2, qsizetype(std::size(name) - 1));
   return QString::fromUtf16(reinterpret_cast<const char16_t*>(name), units);
+}
+
+// --- Rowsets and prepared statements ---
+
+namespace {
+bool isBinaryType(SQLSMALLINT type) {
+  return type == SQL_BINARY || type == SQL_VARBINARY || type == SQL_LONGVARBINARY;
+}
+
+// Reads one binary column of the current row; false when the driver fails.
+bool readBinaryColumn(SQLHSTMT stmt, int column, QByteArray* value, bool* isNull) {
+  value->clear();
+  *isNull = false;
+  char buffer[8192];
+  for (;;) {
+    SQLLEN indicator = 0;
+    const SQLRETURN rc =
+        SQLGetData(stmt, SQLUSMALLINT(column + 1), SQL_C_BINARY, buffer, sizeof(buffer), &indicator);
+    if (rc == SQL_NO_DATA)
+      return true;
+    if (!SQL_SUCCEEDED(rc))
+      return false;
+    if (indicator == SQL_NULL_DATA) {
+      *isNull = true;
+      return true;
+    }
+    const bool truncated = indicator == SQL_NO_TOTAL || indicator > SQLLEN(sizeof(buffer));
+    value->append(buffer, truncated ? qsizetype(sizeof(buffer)) : qsizetype(indicator));
+    if (!truncated)
+      return true;
+  }
+}
+
+class OdbcRowset final : public KvDbRowset {
+ public:
+  OdbcRowset(std::shared_ptr<KvOdbcLink> link, SQLHSTMT stmt, const QStringList& names,
+             const QList<bool>& binaries)
+      : m_link(std::move(link)),
+        m_stmt(stmt),
+        m_names(names),
+        m_binaries(binaries),
+        m_texts(names.size()),
+        m_bytes(names.size()),
+        m_nulls(names.size()) {}
+  ~OdbcRowset() override { SQLFreeHandle(SQL_HANDLE_STMT, m_stmt); }
+  OdbcRowset(const OdbcRowset&) = delete;
+  OdbcRowset& operator=(const OdbcRowset&) = delete;
+
+  // Fetches the next row; false at the end or on a failure.
+  bool fetch() {
+    m_end = !SQL_SUCCEEDED(SQLFetch(m_stmt));
+    for (qsizetype c = 0; !m_end && c < m_names.size(); ++c) {
+      bool isNull = false;
+      m_texts[c].clear();
+      m_bytes[c].clear();
+      m_end = m_binaries[c] ? !readBinaryColumn(m_stmt, int(c), &m_bytes[c], &isNull)
+                            : !readColumn(m_stmt, int(c), &m_texts[c], &isNull);
+      m_nulls[c] = isNull;
+    }
+    return !m_end;
+  }
+
+  bool atEnd() const override { return m_end; }
+  void next() override {
+    if (!m_end)
+      fetch();
+  }
+  int columnCount() const override { return int(m_names.size()); }
+  qint64 integer(int column) const override {
+    if (isNull(column))
+      return 0;
+    bool ok = false;
+    const qint64 value = m_texts[column].toLongLong(&ok);
+    if (ok)
+      return value;
+    const double real = m_texts[column].toDouble(&ok);  // numeric text: its integer part
+    if (!ok)
+      return 0;
+    if (real >= 9.2e18)
+      return std::numeric_limits<qint64>::max();
+    if (real <= -9.2e18)
+      return std::numeric_limits<qint64>::min();
+    return qint64(real);
+  }
+  double real(int column) const override {
+    return isNull(column) ? 0.0 : m_texts[column].toDouble();  // C locale, 0 when not a number
+  }
+  QString text(int column) const override {
+    if (isNull(column))
+      return QString();
+    return m_binaries[column] ? QString::fromUtf8(m_bytes[column]) : m_texts[column];
+  }
+  QString columnName(int column) const override {
+    return column >= 0 && column < m_names.size() ? m_names[column] : QString();
+  }
+  bool isNull(int column) const override {
+    return m_end || column < 0 || column >= m_names.size() || m_nulls[column];
+  }
+  QByteArray binary(int column) const override {
+    if (isNull(column))
+      return QByteArray();
+    return m_binaries[column] ? m_bytes[column] : m_texts[column].toUtf8();
+  }
+
+ private:
+  std::shared_ptr<KvOdbcLink> m_link;
+  SQLHSTMT m_stmt;
+  bool m_end = true;
+  QStringList m_names;
+  QList<bool> m_binaries;
+  QList<QString> m_texts;
+  QList<QByteArray> m_bytes;
+  QList<bool> m_nulls;
+};
+
+class OdbcStatement final : public KvDbStatement {
+ public:
+  OdbcStatement(std::shared_ptr<KvOdbcLink> link, SQLHSTMT stmt, int parameters,
+                std::weak_ptr<KvOdbcBackend*> owner)
+      : m_link(std::move(link)), m_stmt(stmt), m_params(parameters), m_owner(std::move(owner)) {}
+  ~OdbcStatement() override { SQLFreeHandle(SQL_HANDLE_STMT, m_stmt); }
+  OdbcStatement(const OdbcStatement&) = delete;
+  OdbcStatement& operator=(const OdbcStatement&) = delete;
+
+  void bindInteger(int index, qint64 value) override {
+    set(index, SQL_C_SBIGINT, SQL_BIGINT, QByteArray(reinterpret_cast<const char*>(&value), sizeof value), 0);
+  }
+  void bindReal(int index, double value) override {
+    set(index, SQL_C_DOUBLE, SQL_DOUBLE, QByteArray(reinterpret_cast<const char*>(&value), sizeof value), 0);
+  }
+  void bindText(int index, const QString& value) override {
+    set(index, SQL_C_WCHAR, SQL_WVARCHAR,
+        QByteArray(reinterpret_cast<const char*>(value.utf16()), value.size() * 2),
+        SQLULEN(qMax<qsizetype>(value.size(), 1)));
+  }
+  void bindBinary(int index, const QByteArray& value) override {
+    set(index, SQL_C_BINARY, SQL_LONGVARBINARY, value, SQLULEN(qMax<qsizetype>(value.size(), 1)));
+  }
+
+  bool run(QString* error) override {
+    const std::shared_ptr<KvOdbcBackend*> owner = m_owner.lock();
+    if (!owner || !(*owner)->isOpen()) {
+      if (error)
+        *error = QStringLiteral("database not open");
+      return false;
+    }
+    for (qsizetype i = 0; i < m_params.size(); ++i) {
+      Param& param = m_params[i];
+      param.length = SQLLEN(param.data.size());
+      // data() detaches: the driver gets a buffer of this statement's own.
+      if (!SQL_SUCCEEDED(SQLBindParameter(m_stmt, SQLUSMALLINT(i + 1), SQL_PARAM_INPUT, param.cType,
+                                          param.sqlType, param.size, 0, param.data.data(),
+                                          param.length, &param.length))) {
+        if (error)
+          *error = diagnostic(SQL_HANDLE_STMT, m_stmt);
+        return false;
+      }
+    }
+    const SQLRETURN rc = SQLExecute(m_stmt);
+    const bool ok = SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
+    if (!ok && error)
+      *error = diagnostic(SQL_HANDLE_STMT, m_stmt);
+    SQLFreeStmt(m_stmt, SQL_CLOSE);
+    return ok;
+  }
+
+ private:
+  struct Param {
+    SQLSMALLINT cType = SQL_C_CHAR;
+    SQLSMALLINT sqlType = SQL_VARCHAR;
+    QByteArray data;
+    SQLULEN size = 1;
+    SQLLEN length = 0;
+  };
+
+  void set(int index, SQLSMALLINT cType, SQLSMALLINT sqlType, const QByteArray& data, SQLULEN size) {
+    if (index < 0 || index >= m_params.size())
+      return;
+    Param& param = m_params[index];
+    param.cType = cType;
+    param.sqlType = sqlType;
+    param.data = data;
+    param.size = size;
+  }
+
+  std::shared_ptr<KvOdbcLink> m_link;
+  SQLHSTMT m_stmt;
+  QList<Param> m_params;
+  std::weak_ptr<KvOdbcBackend*> m_owner;
+};
+}  // namespace
+
+std::unique_ptr<KvDbRowset> KvOdbcBackend::openRowset(const QString& sql, QString* error) {
+  if (!m_link) {
+    if (error)
+      *error = QStringLiteral("database not open");
+    return nullptr;
+  }
+  SQLHSTMT stmt = SQL_NULL_HSTMT;
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_link->dbc, &stmt))) {
+    if (error)
+      *error = diagnostic(SQL_HANDLE_DBC, m_link->dbc);
+    return nullptr;
+  }
+  if (m_timeout > 0)
+    SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(m_timeout)), 0);
+  SQLSMALLINT columns = 0;
+  if (!SQL_SUCCEEDED(SQLExecDirectW(stmt, const_cast<SQLWCHAR*>(wide(sql)), SQL_NTS)) ||
+      !SQL_SUCCEEDED(SQLNumResultCols(stmt, &columns)) || columns <= 0) {
+    if (error)
+      *error = columns <= 0 ? QStringLiteral("the statement returns no rows")
+                            : diagnostic(SQL_HANDLE_STMT, stmt);
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    return nullptr;
+  }
+  QStringList names;
+  QList<bool> binaries;
+  for (SQLSMALLINT c = 1; c <= columns; ++c) {
+    SQLWCHAR name[256];
+    SQLSMALLINT nameLength = 0;
+    SQLSMALLINT type = 0;
+    SQLULEN size = 0;
+    SQLSMALLINT digits = 0;
+    SQLSMALLINT nullable = 0;
+    if (!SQL_SUCCEEDED(SQLDescribeColW(stmt, SQLUSMALLINT(c), name, SQLSMALLINT(std::size(name)),
+                                       &nameLength, &type, &size, &digits, &nullable)))
+      nameLength = 0;
+    nameLength = qMin<SQLSMALLINT>(nameLength, SQLSMALLINT(std::size(name) - 1));
+    names.append(QString::fromUtf16(reinterpret_cast<const char16_t*>(name), nameLength));
+    binaries.append(isBinaryType(type));
+  }
+  auto rowset = std::make_unique<OdbcRowset>(m_link, stmt, names, binaries);
+  rowset->fetch();
+  return rowset;
+}
+
+std::unique_ptr<KvDbStatement> KvOdbcBackend::prepare(const QString& sql, QString* error) {
+  if (!m_link) {
+    if (error)
+      *error = QStringLiteral("database not open");
+    return nullptr;
+  }
+  SQLHSTMT stmt = SQL_NULL_HSTMT;
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_link->dbc, &stmt))) {
+    if (error)
+      *error = diagnostic(SQL_HANDLE_DBC, m_link->dbc);
+    return nullptr;
+  }
+  SQLSMALLINT parameters = 0;
+  if (!SQL_SUCCEEDED(SQLPrepareW(stmt, const_cast<SQLWCHAR*>(wide(sql)), SQL_NTS)) ||
+      !SQL_SUCCEEDED(SQLNumParams(stmt, &parameters))) {
+    if (error)
+      *error = diagnostic(SQL_HANDLE_STMT, stmt);
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    return nullptr;
+  }
+  return std::make_unique<OdbcStatement>(m_link, stmt, parameters, m_liveToken);
+}
+
+// --- Server sessions ---
+
+bool KvOdbcBackend::suspendSession() {
+  // A cursor still reading shares the session: it cannot end now.
+  if (!m_link || m_depth > 0 || m_link.use_count() > 1)
+    return false;
+  m_link.reset();
+  return true;
+}
+
+bool KvOdbcBackend::resumeSession() {
+  if (m_link)
+    return true;
+  std::unique_ptr<KvOdbcBackend> fresh = open(m_connectInfo);
+  if (!fresh)
+    return false;
+  m_link = std::move(fresh->m_link);
+  m_connectString = fresh->m_connectString;
+  return true;
 }

@@ -36,6 +36,10 @@ class KvOdbcBackend final : public KvDbBackend {
   QString connectString() const override { return m_connectString; }
   void setQueryTimeout(int seconds) override { m_timeout = seconds; }
 
+  // --- Rowsets and prepared statements ---
+  std::unique_ptr<KvDbRowset> openRowset(const QString& sql, QString* error) override;
+  std::unique_ptr<KvDbStatement> prepare(const QString& sql, QString* error) override;
+
  private:
   KvOdbcBackend(std::shared_ptr<KvOdbcLink> link, const QString& connectString)
       : m_link(std::move(link)), m_connectString(connectString) {}
@@ -49,4 +53,15 @@ class KvOdbcBackend final : public KvDbBackend {
   qint64 m_rows = 0;
   int m_depth = 0;
   int m_timeout = 0;
+  // Rowsets and prepared statements: a statement holds this weakly and runs
+  // only while its back end exists and is open.
+  std::shared_ptr<KvOdbcBackend*> m_liveToken = std::make_shared<KvOdbcBackend*>(this);
+
+  // --- Server sessions (whole-database maintenance) ---
+ public:
+  bool suspendSession() override;
+  bool resumeSession() override;
+
+ private:
+  CKvDbInfo m_connectInfo;  // what the session was opened with
 };

@@ -1,5 +1,7 @@
 #include "core/KvPgBackend.h"
 
+#include "core/KvPresenceLock.h"
+
 #include <QDir>
 #include <QList>
 #include <charconv>
@@ -123,7 +125,10 @@ std::unique_ptr<KvPgBackend> KvPgBackend::open(const CKvDbInfo& info) {
     return nullptr;
   }
   PQsetNoticeProcessor(conn, ignoreNotice, nullptr);
-  return std::unique_ptr<KvPgBackend>(new KvPgBackend(conn, info.m_strServer));
+  std::unique_ptr<KvPgBackend> backend(new KvPgBackend(conn, info.m_strServer));
+  backend->m_connectInfo = info;
+  KvEnrolServerSession(backend.get());
+  return backend;
 }
 
 KvPgBackend::~KvPgBackend() { close(); }
@@ -131,6 +136,7 @@ KvPgBackend::~KvPgBackend() { close(); }
 bool KvPgBackend::isOpen() const { return m_conn && PQstatus(m_conn) == CONNECTION_OK; }
 
 void KvPgBackend::close() {
+  KvWithdrawServerSession(this);
   if (!m_conn)
     return;
   PQfinish(m_conn);
@@ -300,4 +306,251 @@ QString KvPgBackend::connectString() const {
   live.m_strPassword.clear();
   live.m_strDatabase = QString::fromUtf8(PQdb(m_conn));
   return live.GetConnectString(2);
+}
+
+// --- Rowsets and prepared statements ---
+
+namespace {
+constexpr Oid kByteaOid = 17;
+
+class PgRowset final : public KvDbRowset {
+ public:
+  explicit PgRowset(PGresult* res) : m_cursor(res), m_res(res) {}
+
+  bool atEnd() const override { return m_cursor.atEnd(); }
+  void next() override {
+    if (atEnd())
+      return;
+    m_cursor.next();
+    ++m_row;
+  }
+  int columnCount() const override { return m_cursor.columnCount(); }
+  qint64 integer(int column) const override { return m_cursor.integer(column); }
+  double real(int column) const override { return m_cursor.real(column); }
+  QString text(int column) const override { return m_cursor.text(column); }
+  QString columnName(int column) const override {
+    if (column < 0 || column >= columnCount())
+      return QString();
+    return QString::fromUtf8(PQfname(m_res, column));
+  }
+  bool isNull(int column) const override {
+    return !inRange(column) || PQgetisnull(m_res, m_row, column);
+  }
+  QByteArray binary(int column) const override {
+    if (isNull(column))
+      return QByteArray();
+    const char* value = PQgetvalue(m_res, m_row, column);
+    if (PQftype(m_res, column) != kByteaOid)
+      return QByteArray(value, PQgetlength(m_res, m_row, column));
+    // Rows come as text: a bytea value is its escaped (hex) form.
+    size_t length = 0;
+    unsigned char* bytes = PQunescapeBytea(reinterpret_cast<const unsigned char*>(value), &length);
+    if (!bytes)
+      return QByteArray();
+    QByteArray data(reinterpret_cast<const char*>(bytes), qsizetype(length));
+    PQfreemem(bytes);
+    return data;
+  }
+
+ private:
+  bool inRange(int column) const { return !atEnd() && column >= 0 && column < columnCount(); }
+
+  PgCursor m_cursor;  // owns the result
+  PGresult* m_res;
+  int m_row = 0;
+};
+
+// The statement text with its "?" parameters numbered as the server wants
+// them ($1, $2, ...); a "?" inside a literal or a quoted name stays.
+QByteArray numberParameters(const QString& sql, int* count) {
+  QString text;
+  text.reserve(sql.size() + 16);
+  QChar quote;
+  *count = 0;
+  for (const QChar ch : sql) {
+    if (!quote.isNull()) {
+      if (ch == quote)
+        quote = QChar();
+    } else if (ch == u'\'' || ch == u'"') {
+      quote = ch;
+    } else if (ch == u'?') {
+      text += u'$' + QString::number(++*count);
+      continue;
+    }
+    text += ch;
+  }
+  return text.toUtf8();
+}
+
+QByteArray numberText(double value) {
+  char buffer[32];
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof(buffer), value);
+  return ec == std::errc() ? QByteArray(buffer, end - buffer) : QByteArray("0");
+}
+
+class PgStatement final : public KvDbStatement {
+ public:
+  PgStatement(std::weak_ptr<KvPgBackend*> owner, const QByteArray& name, int parameters)
+      : m_owner(std::move(owner)),
+        m_name(name),
+        m_values(parameters),
+        m_formats(parameters, 0) {}
+  ~PgStatement() override {
+    const std::shared_ptr<KvPgBackend*> owner = m_owner.lock();
+    if (owner && (*owner)->isOpen())
+      (*owner)->execute(QStringLiteral("DEALLOCATE ") + QString::fromLatin1(m_name), nullptr);
+  }
+  PgStatement(const PgStatement&) = delete;
+  PgStatement& operator=(const PgStatement&) = delete;
+
+  void bindInteger(int index, qint64 value) override { set(index, QByteArray::number(value), 0); }
+  void bindReal(int index, double value) override { set(index, numberText(value), 0); }
+  void bindText(int index, const QString& value) override { set(index, value.toUtf8(), 0); }
+  void bindBinary(int index, const QByteArray& value) override { set(index, value, 1); }
+
+  bool run(QString* error) override {
+    const std::shared_ptr<KvPgBackend*> owner = m_owner.lock();
+    if (!owner || !(*owner)->isOpen()) {
+      if (error)
+        *error = QStringLiteral("database not open");
+      return false;
+    }
+    PGconn* conn = (*owner)->handle();
+    const int count = int(m_values.size());
+    QList<const char*> values(count);
+    QList<int> lengths(count);
+    for (int i = 0; i < count; ++i) {
+      values[i] = m_values[i].constData();
+      lengths[i] = int(m_values[i].size());
+    }
+    if ((*owner)->transactionDepth() > 0 && PQtransactionStatus(conn) == PQTRANS_INTRANS)
+      return runGuarded(conn, values, lengths, error);
+    PGresult* res = PQexecPrepared(conn, m_name.constData(), count, values.constData(),
+                                   lengths.constData(), m_formats.constData(), 0);
+    const ExecStatusType status = PQresultStatus(res);
+    const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+    if (!ok && error)
+      *error = primaryMessage(conn, res);
+    PQclear(res);
+    return ok;
+  }
+
+ private:
+  void set(int index, const QByteArray& value, int format) {
+    if (index < 0 || index >= m_values.size())
+      return;
+    m_values[index] = value;
+    m_formats[index] = format;
+  }
+
+  // Inside a transaction the statement runs under the savepoint that stands
+  // before every statement (see kAfterStatement). The statement and the
+  // moving of the savepoint go to the server in one pipeline, so a row costs
+  // one round trip; when the statement fails the rest is skipped and the
+  // savepoint is rolled back to.
+  bool runGuarded(PGconn* conn, const QList<const char*>& values, const QList<int>& lengths,
+                  QString* error) {
+    if (!PQenterPipelineMode(conn)) {
+      if (error)
+        *error = primaryMessage(conn, nullptr);
+      return false;
+    }
+    constexpr int kQueries = 3;
+    bool ok = PQsendQueryPrepared(conn, m_name.constData(), int(values.size()), values.constData(),
+                                  lengths.constData(), m_formats.constData(), 0) &&
+              PQsendQueryParams(conn, "RELEASE SAVEPOINT kv_stmt", 0, nullptr, nullptr, nullptr,
+                                nullptr, 0) &&
+              PQsendQueryParams(conn, "SAVEPOINT kv_stmt", 0, nullptr, nullptr, nullptr, nullptr, 0) &&
+              PQpipelineSync(conn);
+    if (!ok && error)
+      *error = primaryMessage(conn, nullptr);
+    // Each query's results end with a null; the sync point ends the pipeline.
+    int nulls = 0;
+    while (nulls <= kQueries) {
+      PGresult* res = PQgetResult(conn);
+      if (!res) {
+        ++nulls;
+        continue;
+      }
+      const ExecStatusType status = PQresultStatus(res);
+      if (status == PGRES_FATAL_ERROR || status == PGRES_BAD_RESPONSE) {
+        if (ok && error)
+          *error = primaryMessage(conn, res);
+        ok = false;
+      } else if (status == PGRES_PIPELINE_ABORTED) {
+        ok = false;
+      }
+      PQclear(res);
+      if (status == PGRES_PIPELINE_SYNC)
+        break;
+    }
+    PQexitPipelineMode(conn);
+    if (!ok && PQtransactionStatus(conn) == PQTRANS_INERROR)
+      PQclear(PQexec(conn, "ROLLBACK TO SAVEPOINT kv_stmt"));
+    return ok;
+  }
+
+  std::weak_ptr<KvPgBackend*> m_owner;
+  QByteArray m_name;
+  QList<QByteArray> m_values;
+  QList<int> m_formats;
+};
+}  // namespace
+
+std::unique_ptr<KvDbRowset> KvPgBackend::openRowset(const QString& sql, QString* error) {
+  PGresult* rows = nullptr;
+  const bool ok = guarded(sql, error, &rows, nullptr);
+  if (ok && rows)
+    return std::make_unique<PgRowset>(rows);
+  if (rows)
+    PQclear(rows);
+  if (ok && error)
+    *error = QStringLiteral("the statement returns no rows");
+  return nullptr;
+}
+
+std::unique_ptr<KvDbStatement> KvPgBackend::prepare(const QString& sql, QString* error) {
+  if (!m_conn) {
+    if (error)
+      *error = QStringLiteral("database not open");
+    return nullptr;
+  }
+  static int counter = 0;
+  const QByteArray name = "kv_prepared_" + QByteArray::number(++counter);
+  int parameters = 0;
+  const QByteArray text = numberParameters(sql, &parameters);
+  PGresult* res = PQprepare(m_conn, name.constData(), text.constData(), parameters, nullptr);
+  const bool ok = PQresultStatus(res) == PGRES_COMMAND_OK;
+  if (!ok && error)
+    *error = primaryMessage(m_conn, res);
+  PQclear(res);
+  if (!ok) {
+    // A refused statement aborts the transaction: undo it alone.
+    if (m_depth > 0 && PQtransactionStatus(m_conn) == PQTRANS_INERROR)
+      control("ROLLBACK TO SAVEPOINT kv_stmt");
+    return nullptr;
+  }
+  return std::make_unique<PgStatement>(m_liveToken, name, parameters);
+}
+
+// --- Server sessions ---
+
+bool KvPgBackend::suspendSession() {
+  syncDepth();
+  if (!m_conn || m_depth > 0)
+    return false;
+  PQfinish(m_conn);
+  m_conn = nullptr;
+  return true;
+}
+
+bool KvPgBackend::resumeSession() {
+  if (m_conn)
+    return true;
+  std::unique_ptr<KvPgBackend> fresh = open(m_connectInfo);
+  if (!fresh)
+    return false;
+  m_conn = fresh->m_conn;
+  fresh->m_conn = nullptr;
+  return true;
 }

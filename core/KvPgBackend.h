@@ -47,6 +47,10 @@ class KvPgBackend final : public KvDbBackend {
   QString connectString() const override;
   void setQueryTimeout(int) override {}
 
+  // --- Rowsets and prepared statements ---
+  std::unique_ptr<KvDbRowset> openRowset(const QString& sql, QString* error) override;
+  std::unique_ptr<KvDbStatement> prepare(const QString& sql, QString* error) override;
+
  private:
   KvPgBackend(pg_conn* conn, const QString& server) : m_conn(conn), m_server(server) {}
   // Sends one text and collects its results: the first row set is handed to
@@ -62,4 +66,15 @@ class KvPgBackend final : public KvDbBackend {
   QString m_server;
   qint64 m_rows = 0;
   int m_depth = 0;
+  // Rowsets and prepared statements: a statement holds this weakly and runs
+  // only while its back end exists and is open.
+  std::shared_ptr<KvPgBackend*> m_liveToken = std::make_shared<KvPgBackend*>(this);
+
+  // --- Server sessions (whole-database maintenance) ---
+ public:
+  bool suspendSession() override;
+  bool resumeSession() override;
+
+ private:
+  CKvDbInfo m_connectInfo;  // what the session was opened with
 };

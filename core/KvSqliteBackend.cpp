@@ -3,7 +3,9 @@
 #include "core/KvMdbPassword.h"
 #include "core/KvSqliteFunctions.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <cstdio>
 #include <sqlite3.h>
 
 namespace {
@@ -71,6 +73,10 @@ std::unique_ptr<KvSqliteBackend> KvSqliteBackend::open(const QString& path) {
     return nullptr;
   }
   std::unique_ptr<KvSqliteBackend> backend(new KvSqliteBackend(db, path));
+  // Present on the file from now on; refused while another program keeps it.
+  backend->m_presence = KvPresenceLock::acquire(path);
+  if (!backend->m_presence)
+    return nullptr;
   sqlite3_busy_timeout(db, kBusyTimeoutMs);
   qint64 applicationId = 0;
   if (!scalar(db, "PRAGMA application_id", &applicationId) ||
@@ -107,6 +113,7 @@ void KvSqliteBackend::close() {
   // close_v2 lets a cursor that is still alive finish its statement first.
   sqlite3_close_v2(m_db);
   m_db = nullptr;
+  m_presence.reset();
   m_depth = 0;
 }
 
@@ -240,4 +247,176 @@ bool KvSqliteBackend::rollbackTransaction() {
 bool KvSqliteBackend::lockTable(const QString&) {
   // Transactions begin IMMEDIATE: the file's write lock is already held.
   return m_db && m_depth > 0;
+}
+
+// --- Rowsets and prepared statements ---
+
+namespace {
+class SqliteRowset final : public KvDbRowset {
+ public:
+  SqliteRowset(sqlite3_stmt* stmt, bool atEnd) : m_cursor(stmt, atEnd), m_stmt(stmt) {}
+
+  bool atEnd() const override { return m_cursor.atEnd(); }
+  void next() override { m_cursor.next(); }
+  int columnCount() const override { return m_cursor.columnCount(); }
+  qint64 integer(int column) const override { return m_cursor.integer(column); }
+  double real(int column) const override { return m_cursor.real(column); }
+  QString text(int column) const override { return m_cursor.text(column); }
+  QString columnName(int column) const override {
+    if (column < 0 || column >= columnCount())
+      return QString();
+    return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
+  }
+  bool isNull(int column) const override {
+    return !valid(column) || sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+  }
+  QByteArray binary(int column) const override {
+    if (!valid(column))
+      return QByteArray();
+    const void* data = sqlite3_column_blob(m_stmt, column);
+    return data ? QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(m_stmt, column))
+                : QByteArray();
+  }
+
+ private:
+  bool valid(int column) const { return !atEnd() && column >= 0 && column < columnCount(); }
+
+  SqliteCursor m_cursor;  // owns the statement
+  sqlite3_stmt* m_stmt;
+};
+
+class SqliteStatement final : public KvDbStatement {
+ public:
+  SqliteStatement(sqlite3_stmt* stmt, std::weak_ptr<KvSqliteBackend*> owner)
+      : m_stmt(stmt), m_owner(std::move(owner)) {}
+  ~SqliteStatement() override { sqlite3_finalize(m_stmt); }
+  SqliteStatement(const SqliteStatement&) = delete;
+  SqliteStatement& operator=(const SqliteStatement&) = delete;
+
+  void bindInteger(int index, qint64 value) override { sqlite3_bind_int64(m_stmt, index + 1, value); }
+  void bindReal(int index, double value) override { sqlite3_bind_double(m_stmt, index + 1, value); }
+  void bindText(int index, const QString& value) override {
+    const QByteArray utf8 = value.toUtf8();
+    sqlite3_bind_text64(m_stmt, index + 1, utf8.constData(), sqlite3_uint64(utf8.size()),
+                        SQLITE_TRANSIENT, SQLITE_UTF8);
+  }
+  void bindBinary(int index, const QByteArray& value) override {
+    // constData() is never null, so an empty block stays an empty blob.
+    sqlite3_bind_blob64(m_stmt, index + 1, value.constData(), sqlite3_uint64(value.size()),
+                        SQLITE_TRANSIENT);
+  }
+  bool run(QString* error) override {
+    const std::shared_ptr<KvSqliteBackend*> owner = m_owner.lock();
+    if (!owner || !(*owner)->isOpen()) {
+      setError(error, nullptr);
+      return false;
+    }
+    const int rc = sqlite3_step(m_stmt);
+    const bool ok = rc == SQLITE_DONE || rc == SQLITE_ROW;
+    if (!ok)
+      setError(error, sqlite3_db_handle(m_stmt));
+    sqlite3_reset(m_stmt);
+    return ok;
+  }
+
+ private:
+  sqlite3_stmt* m_stmt;
+  std::weak_ptr<KvSqliteBackend*> m_owner;
+};
+}  // namespace
+
+std::unique_ptr<KvDbRowset> KvSqliteBackend::openRowset(const QString& sql, QString* error) {
+  if (!m_db) {
+    setError(error, nullptr);
+    return nullptr;
+  }
+  const QByteArray utf8 = sql.toUtf8();
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &stmt, nullptr) != SQLITE_OK) {
+    setError(error, m_db);
+    return nullptr;
+  }
+  if (!stmt) {
+    if (error)
+      *error = QStringLiteral("no statement");
+    return nullptr;
+  }
+  const int rc = sqlite3_step(stmt);
+  if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+    setError(error, m_db);
+    sqlite3_finalize(stmt);
+    syncDepth();
+    return nullptr;
+  }
+  return std::make_unique<SqliteRowset>(stmt, rc == SQLITE_DONE);
+}
+
+std::unique_ptr<KvDbStatement> KvSqliteBackend::prepare(const QString& sql, QString* error) {
+  if (!m_db) {
+    setError(error, nullptr);
+    return nullptr;
+  }
+  const QByteArray utf8 = sql.toUtf8();
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
+                         nullptr) != SQLITE_OK) {
+    setError(error, m_db);
+    return nullptr;
+  }
+  if (!stmt) {
+    if (error)
+      *error = QStringLiteral("no statement");
+    return nullptr;
+  }
+  return std::make_unique<SqliteStatement>(stmt, m_liveToken);
+}
+
+// --- Presence and copies ---
+
+bool KvSqliteBackend::holdExclusive(bool exclusive) {
+  if (!m_db || !m_presence)
+    return false;
+  if (!exclusive) {
+    m_presence->makeShared();
+    return true;
+  }
+  return m_presence->makeExclusive();
+}
+
+bool KvSqliteBackend::copyTo(const QString& target, bool replace) {
+  if (!m_db || m_depth > 0 || target.isEmpty() || (!replace && QFileInfo::exists(target)))
+    return false;
+  const QString partial = target + QStringLiteral(".kvcopy");
+  QFile::remove(partial);
+  QFile::remove(partial + QStringLiteral("-journal"));
+  sqlite3* copy = nullptr;
+  bool ok = sqlite3_open_v2(partial.toUtf8().constData(), &copy,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                            nullptr) == SQLITE_OK;
+  if (ok) {
+    // One step copies every page under one read lock: a consistent copy.
+    // A writer of another program is waited for as long as a statement
+    // would wait.
+    sqlite3_backup* backup = sqlite3_backup_init(copy, "main", m_db, "main");
+    int rc = backup ? sqlite3_backup_step(backup, -1) : SQLITE_ERROR;
+    for (int waited = 0; (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && waited < kBusyTimeoutMs;
+         waited += 50) {
+      sqlite3_sleep(50);
+      rc = sqlite3_backup_step(backup, -1);
+    }
+    ok = rc == SQLITE_DONE;
+    if (sqlite3_backup_finish(backup) != SQLITE_OK)
+      ok = false;
+  }
+  if (sqlite3_close_v2(copy) != SQLITE_OK)
+    ok = false;
+  if (ok && !replace && QFileInfo::exists(target))
+    ok = false;
+  if (ok)
+    ok = ::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) == 0;
+  if (!ok) {
+    QFile::remove(partial);
+    QFile::remove(partial + QStringLiteral("-journal"));
+  }
+  return ok;
 }

@@ -4,6 +4,7 @@
 // the Jet functions registered, and begins its transactions IMMEDIATE.
 
 #include "core/KvDbBackend.h"
+#include "core/KvPresenceLock.h"
 
 struct sqlite3;
 
@@ -41,6 +42,10 @@ class KvSqliteBackend final : public KvDbBackend {
   QString connectString() const override { return QString(); }
   void setQueryTimeout(int) override {}
 
+  // --- Rowsets and prepared statements ---
+  std::unique_ptr<KvDbRowset> openRowset(const QString& sql, QString* error) override;
+  std::unique_ptr<KvDbStatement> prepare(const QString& sql, QString* error) override;
+
  private:
   KvSqliteBackend(sqlite3* db, const QString& path) : m_db(db), m_path(path) {}
   bool run(const char* sql);
@@ -52,4 +57,23 @@ class KvSqliteBackend final : public KvDbBackend {
   QString m_path;
   qint64 m_rows = 0;
   int m_depth = 0;
+  // Rowsets and prepared statements: a statement holds this weakly and runs
+  // only while its back end exists and is open.
+  std::shared_ptr<KvSqliteBackend*> m_liveToken = std::make_shared<KvSqliteBackend*>(this);
+
+  // --- Presence and copies (exclusive use, whole-file maintenance) ---
+ public:
+  // Makes this connection's presence on the file exclusive (true) or shared
+  // again (false). Exclusive fails while another program has the file open;
+  // other connections of this program never stand in the way.
+  bool holdExclusive(bool exclusive);
+  // Writes a consistent copy of the open file to target through SQLite's
+  // backup (never a byte copy of a file in use): the copy is made beside
+  // the target under a name of its own and then takes the target's name.
+  // An existing target is replaced only when `replace` is set. False inside
+  // a transaction (the copy is of committed data).
+  bool copyTo(const QString& target, bool replace);
+
+ private:
+  std::unique_ptr<KvPresenceLock> m_presence;  // held from open to close
 };

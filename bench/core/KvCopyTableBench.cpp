@@ -1,0 +1,227 @@
+// Copying a 50,000-row table (integer, double, text and a small binary
+// column) with KvCopyTable from an SQLite file into another SQLite file and
+// into a PostgreSQL database, against a raw copy through the engines' C APIs
+// on the same data: the source read with sqlite3, the target written by one
+// prepared insert with bound values inside one transaction. The data is made
+// once per process. The PostgreSQL cases need the server named by PGHOST,
+// PGPORT, PGUSER and PGPASSWORD (they run in a database of their own,
+// dropped at exit) and are skipped without it.
+
+#include "core/CKvDb.h"
+#include "core/KvCopyTable.h"
+#include "core/KvDbBackend.h"
+#include "core/KvMdbPassword.h"
+#include "core/KvMessage.h"
+#include "core/KvPgBackend.h"
+#include "core/KvSqliteBackend.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <charconv>
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+namespace {
+constexpr int kRows = 50000;
+const char kCreateSqlite[] = "CREATE TABLE T(K INTEGER, N DOUBLE, S CHAR(40), B BLOB)";
+const char kCreatePg[] = "CREATE TABLE T(K INT, N DOUBLE PRECISION, S VARCHAR(40), B BYTEA)";
+
+QString env(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
+
+QString tempFile(const char* role) {
+  return QDir::tempPath() +
+         QStringLiteral("/kvcopybench-%1-%2.xxd").arg(QCoreApplication::applicationPid()).arg(role);
+}
+
+// A new data file with the program's access check and table T, opened.
+bool createFile(const QString& path, CKvDb& db) {
+  QFile::remove(path);
+  {
+    std::unique_ptr<KvSqliteBackend> file = KvSqliteBackend::create(path);
+    if (!file || !file->setPasswordDigest(KvMdbPasswordDigest(KvGetStdMdbPassword())) ||
+        !file->execute(QString::fromLatin1(kCreateSqlite), nullptr))
+      return false;
+  }
+  return db.Open(path, CKvDbInfo(0));
+}
+
+sqlite3* rawSqlite(CKvDb& db) { return dynamic_cast<KvSqliteBackend*>(db.GetBackend())->handle(); }
+
+// The source file with its 50,000 rows and the SQLite target.
+struct SqliteFiles {
+  CKvDb source{0};
+  CKvDb target{0};
+  bool ready = false;
+
+  SqliteFiles() {
+    if (!createFile(tempFile("source"), source) || !createFile(tempFile("target"), target))
+      return;
+    sqlite3* raw = rawSqlite(source);
+    sqlite3_exec(raw, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(raw, "INSERT INTO T VALUES(?,?,?,?)", -1, &insert, nullptr);
+    for (int i = 0; i < kRows; ++i) {
+      const QByteArray text = QStringLiteral("学生 %1 号").arg(i).toUtf8();
+      const QByteArray blob = QByteArray::number(i * 7919).repeated(2);
+      sqlite3_bind_int(insert, 1, i);
+      sqlite3_bind_double(insert, 2, i * 0.25);
+      sqlite3_bind_text(insert, 3, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+      sqlite3_bind_blob(insert, 4, blob.constData(), int(blob.size()), SQLITE_TRANSIENT);
+      sqlite3_step(insert);
+      sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    ready = sqlite3_exec(raw, "COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK;
+  }
+  ~SqliteFiles() {
+    source.Close();
+    target.Close();
+    QFile::remove(tempFile("source"));
+    QFile::remove(tempFile("target"));
+  }
+};
+
+SqliteFiles& files() {
+  static SqliteFiles data;
+  return data;
+}
+
+// A database of its own on the PostgreSQL server with table T, dropped at exit.
+struct PgTarget {
+  CKvDbInfo info{2};
+  QString name;
+  CKvDb master{2};
+  CKvDb db{2};
+
+  PgTarget() {
+    info.m_strServer = env("PGHOST");
+    if (!info.m_strServer.isEmpty() && !env("PGPORT").isEmpty())
+      info.m_strServer += u',' + env("PGPORT");
+    info.m_strUser = env("PGUSER");
+    info.m_strPassword = env("PGPASSWORD");
+    if (env("PGHOST").isEmpty() || !master.Open(QStringLiteral("master"), info))
+      return;
+    name = QStringLiteral("kvcopybench_%1").arg(QCoreApplication::applicationPid());
+    KvDbBackend* admin = master.GetBackend();
+    admin->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name, nullptr);
+    if (!admin->execute(QStringLiteral("CREATE DATABASE ") + name +
+                            QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C'"),
+                        nullptr) ||
+        !db.Open(name, info) || !db.GetBackend()->execute(QString::fromLatin1(kCreatePg), nullptr)) {
+      db.Close();
+      return;
+    }
+  }
+  ~PgTarget() {
+    db.Close();
+    if (!name.isEmpty())
+      master.GetBackend()->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name, nullptr);
+  }
+  bool ready() const { return db.IsOpen(); }
+  PGconn* raw() const { return dynamic_cast<KvPgBackend*>(db.GetBackend())->handle(); }
+};
+
+PgTarget& pgTarget() {
+  static PgTarget data;
+  return data;
+}
+
+void emptyTarget(benchmark::State& state, CKvDb& target) {
+  state.PauseTiming();
+  target.Execute(QStringLiteral("Delete From T"));
+  state.ResumeTiming();
+}
+
+void copyThroughKvCopyTable(benchmark::State& state, CKvDb& target) {
+  KvMessageRecorder quiet;  // a failed row would otherwise wait for an answer
+  for (auto _ : state) {
+    emptyTarget(state, target);
+    if (KvCopyTable(&files().source, &target, QStringLiteral("T")) != 1 || !quiet.messages().isEmpty())
+      return state.SkipWithError("the copy failed");
+  }
+  if (target.GetLong(QStringLiteral("Select Count(*) From T")) != kRows)
+    state.SkipWithError("rows are missing");
+  state.SetItemsProcessed(state.iterations() * kRows);
+}
+
+void BM_CopySqliteToSqlite_Raw(benchmark::State& state) {
+  if (!files().ready)
+    return state.SkipWithError("cannot make the SQLite files");
+  sqlite3* source = rawSqlite(files().source);
+  sqlite3* target = rawSqlite(files().target);
+  for (auto _ : state) {
+    emptyTarget(state, files().target);
+    sqlite3_exec(target, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    sqlite3_stmt* select = nullptr;
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(source, "SELECT K,N,S,B FROM T", -1, &select, nullptr);
+    sqlite3_prepare_v2(target, "INSERT INTO T(K,N,S,B) VALUES(?,?,?,?)", -1, &insert, nullptr);
+    while (sqlite3_step(select) == SQLITE_ROW) {
+      sqlite3_bind_int(insert, 1, sqlite3_column_int(select, 0));
+      sqlite3_bind_double(insert, 2, sqlite3_column_double(select, 1));
+      sqlite3_bind_text(insert, 3, reinterpret_cast<const char*>(sqlite3_column_text(select, 2)),
+                        sqlite3_column_bytes(select, 2), SQLITE_TRANSIENT);
+      sqlite3_bind_blob(insert, 4, sqlite3_column_blob(select, 3), sqlite3_column_bytes(select, 3),
+                        SQLITE_TRANSIENT);
+      sqlite3_step(insert);
+      sqlite3_reset(insert);
+    }
+    sqlite3_finalize(select);
+    sqlite3_finalize(insert);
+    sqlite3_exec(target, "COMMIT", nullptr, nullptr, nullptr);
+  }
+  state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_CopySqliteToSqlite_Raw)->Unit(benchmark::kMillisecond);
+
+void BM_CopySqliteToSqlite_KvCopyTable(benchmark::State& state) {
+  if (!files().ready)
+    return state.SkipWithError("cannot make the SQLite files");
+  copyThroughKvCopyTable(state, files().target);
+}
+BENCHMARK(BM_CopySqliteToSqlite_KvCopyTable)->Unit(benchmark::kMillisecond);
+
+void BM_CopySqliteToPg_Raw(benchmark::State& state) {
+  if (!files().ready)
+    return state.SkipWithError("cannot make the SQLite files");
+  if (!pgTarget().ready())
+    return state.SkipWithError("no PostgreSQL server");
+  sqlite3* source = rawSqlite(files().source);
+  PGconn* target = pgTarget().raw();
+  PQclear(PQprepare(target, "kv_bench_copy", "INSERT INTO T(K,N,S,B) VALUES($1,$2,$3,$4)", 4, nullptr));
+  for (auto _ : state) {
+    emptyTarget(state, pgTarget().db);
+    PQclear(PQexec(target, "BEGIN"));
+    sqlite3_stmt* select = nullptr;
+    sqlite3_prepare_v2(source, "SELECT K,N,S,B FROM T", -1, &select, nullptr);
+    while (sqlite3_step(select) == SQLITE_ROW) {
+      char k[16];
+      char n[32];
+      *std::to_chars(k, k + sizeof(k) - 1, sqlite3_column_int(select, 0)).ptr = '\0';
+      *std::to_chars(n, n + sizeof(n) - 1, sqlite3_column_double(select, 1)).ptr = '\0';
+      const char* values[4] = {k, n, reinterpret_cast<const char*>(sqlite3_column_text(select, 2)),
+                               static_cast<const char*>(sqlite3_column_blob(select, 3))};
+      const int lengths[4] = {0, 0, 0, sqlite3_column_bytes(select, 3)};
+      const int formats[4] = {0, 0, 0, 1};
+      PQclear(PQexecPrepared(target, "kv_bench_copy", 4, values, lengths, formats, 0));
+    }
+    sqlite3_finalize(select);
+    PQclear(PQexec(target, "COMMIT"));
+  }
+  PQclear(PQexec(target, "DEALLOCATE kv_bench_copy"));
+  state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_CopySqliteToPg_Raw)->Unit(benchmark::kMillisecond);
+
+void BM_CopySqliteToPg_KvCopyTable(benchmark::State& state) {
+  if (!files().ready)
+    return state.SkipWithError("cannot make the SQLite files");
+  if (!pgTarget().ready())
+    return state.SkipWithError("no PostgreSQL server");
+  copyThroughKvCopyTable(state, pgTarget().db);
+}
+BENCHMARK(BM_CopySqliteToPg_KvCopyTable)->Unit(benchmark::kMillisecond);
+}  // namespace

@@ -1,0 +1,28 @@
+#pragma once
+// Copies the rows of one table from one open connection to another, column
+// by column with the type of each column, binary columns included; the two
+// connections may be of any kinds.
+
+#include <QString>
+
+class CKvDb;
+
+// Copies the rows of `table` that pass the Where text (a whole clause such
+// as "Where KNO Like 'x\x07*\x08'", or empty for all rows): whereJet when the
+// SOURCE is an SQLite file, whereServer (whereJet when empty) when it is a
+// server database. The columns are those of the source table; the target
+// table must have them.
+//
+// The rows go in inside one transaction of the target; on an SQLite target
+// each row also has a savepoint of its own. A row that cannot be stored is
+// left out and, while reporting is on, shown as "复制表[%s]出错！\n", a line
+// per column ("×" in front of a column that could not be written), and
+// "继续报错吗？" (Yes, No, Cancel; No turns reporting off for the rest of the
+// copy); the copy goes on with the next row.
+//
+// Returns 1 when the copy ran, also when rows were left out; 0, with nothing
+// changed on the target and no message of its own, when either connection
+// lacks the table, the columns cannot be read, a recordset does not open or
+// the target's transaction cannot begin or be committed.
+int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& whereJet = QString(),
+                const QString& whereServer = QString());

@@ -1,0 +1,186 @@
+// Copying a table between connections of different kinds: values of every
+// column type survive, the Where text follows the source's dialect, and rows
+// that cannot be stored are reported and left out.
+
+#include "core/CKvDb.h"
+#include "core/CKvRecordset.h"
+#include "core/KvCopyTable.h"
+#include "core/KvMessage.h"
+#include "support/KvTestDb.h"
+
+#include <gtest/gtest.h>
+
+#include <QList>
+#include <tuple>
+
+namespace {
+const QString kCreate = QStringLiteral("Create Table T(K \x07Long\x08, N Double, S CHAR(20), B Image)");
+
+using Row = std::tuple<int, double, QString, QByteArray>;
+
+QList<Row> sampleRows() {
+  QByteArray every;
+  for (int i = 0; i < 256; ++i)
+    every.append(char(i));
+  return {
+      {1, 0.1, QStringLiteral("一年级"), every},
+      {2, -1234567.875, QStringLiteral("x'y\\z"), QByteArray("\0'\\", 3)},
+      {3, 0.0, QString(), QByteArray()},
+      {-4, 1e15, QStringLiteral("xa"), QByteArray(70000, 'q')},
+  };
+}
+
+void fill(CKvDb& db, const QList<Row>& rows) {
+  CKvRecordset rs(&db);
+  ASSERT_TRUE(rs.Open(QStringLiteral("Select K,N,S,B From T")));
+  for (const auto& [k, n, s, b] : rows) {
+    ASSERT_TRUE(rs.AddNew());
+    rs.SetLong(QStringLiteral("K"), k);
+    rs.SetDouble(QStringLiteral("N"), n);
+    if (!s.isEmpty())
+      rs.SetText(QStringLiteral("S"), s);
+    if (!b.isEmpty())
+      rs.SetBinary(QStringLiteral("B"), b);
+    ASSERT_TRUE(rs.Update());
+  }
+}
+
+QList<Row> readRows(CKvDb& db) {
+  QList<Row> rows;
+  CKvRecordset rs(&db);
+  EXPECT_TRUE(rs.Open(QStringLiteral("Select K,N,S,B From T Order By K Desc")));
+  for (; !rs.IsEOF(); rs.MoveNext()) {
+    QByteArray b;
+    rs.GetBinary(QStringLiteral("B"), &b);
+    rows.prepend({rs.GetLong(QStringLiteral("K")), rs.GetDouble(QStringLiteral("N")),
+                  rs.GetText(QStringLiteral("S")), b});
+  }
+  return rows;
+}
+
+QList<Row> sortedByKey(QList<Row> rows) {
+  std::sort(rows.begin(), rows.end(),
+            [](const Row& a, const Row& b) { return std::get<0>(a) < std::get<0>(b); });
+  return rows;
+}
+
+QList<int> keys(CKvDb& db) {
+  QList<int> result;
+  CKvRecordset rs(&db);
+  EXPECT_TRUE(rs.Open(QStringLiteral("Select K From T Order By K")));
+  for (; !rs.IsEOF(); rs.MoveNext())
+    result.append(rs.GetLong(QStringLiteral("K")));
+  return result;
+}
+
+const unsigned kQuestionStyle = KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION | KV_MB_DEFBUTTON2;
+}  // namespace
+
+TEST(KvCopyTableTest, SqliteToServerAndBackComparesEqual) {
+  KvTestDb first(0), server(2), last(0);
+  KV_CREATE_TEST_DB(first);
+  KV_CREATE_TEST_DB(server);
+  KV_CREATE_TEST_DB(last);
+  for (KvTestDb* testDb : {&first, &server, &last})
+    ASSERT_TRUE(testDb->db().Execute(kCreate));
+  fill(first.db(), sampleRows());
+
+  KvMessageRecorder recorder;
+  EXPECT_EQ(KvCopyTable(&first.db(), &server.db(), QStringLiteral("T")), 1);
+  EXPECT_EQ(KvCopyTable(&server.db(), &last.db(), QStringLiteral("t")), 1);
+  EXPECT_TRUE(recorder.messages().isEmpty()) << recorder.last().toStdString();
+  const QList<Row> expected = sortedByKey(sampleRows());
+  EXPECT_EQ(readRows(server.db()), expected);
+  EXPECT_EQ(readRows(last.db()), expected);
+}
+
+TEST(KvCopyTableTest, WhereTextFollowsTheSourceKind) {
+  KvTestDb file(0), server(2), back(0);
+  KV_CREATE_TEST_DB(file);
+  KV_CREATE_TEST_DB(server);
+  KV_CREATE_TEST_DB(back);
+  for (KvTestDb* testDb : {&file, &server, &back})
+    ASSERT_TRUE(testDb->db().Execute(kCreate));
+  fill(file.db(), sampleRows());
+  // Each text runs on one engine only: Instr is registered on SQLite, and
+  // SQLite has no "position(... in ...)".
+  const QString jet = QStringLiteral("Where Instr(S,'x')=1 And S Like '\x07*\x08" "a'");
+  const QString serverWhere = QStringLiteral("Where position('x' in S)=1 And S Like '\x07*\x08" "a'");
+  KvMessageRecorder recorder;
+  EXPECT_EQ(KvCopyTable(&file.db(), &server.db(), QStringLiteral("T"), jet, serverWhere), 1);
+  EXPECT_EQ(keys(server.db()), QList<int>{-4});
+  ASSERT_TRUE(server.db().Execute(QStringLiteral("Insert Into T(K,S) Values(7,'xYA')")));
+  EXPECT_EQ(KvCopyTable(&server.db(), &back.db(), QStringLiteral("T"), jet, serverWhere), 1);
+  // The server compares LIKE without regard to case, as Jet did.
+  EXPECT_EQ(keys(back.db()), (QList<int>{-4, 7}));
+  EXPECT_TRUE(recorder.messages().isEmpty()) << recorder.last().toStdString();
+}
+
+class KvCopyTableKindTest : public KvDbKindTest {
+ protected:
+  void SetUp() override {
+    KvDbKindTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+      return;
+    ASSERT_TRUE(m_source.Create());
+    ASSERT_TRUE(m_source.db().Execute(kCreate));
+  }
+  CKvDb& source() { return m_source.db(); }
+
+ private:
+  KvTestDb m_source{0};
+};
+
+TEST_P(KvCopyTableKindTest, EmptyOrMissingTables) {
+  KvMessageRecorder recorder;
+  // The target lacks the table: nothing starts.
+  EXPECT_EQ(KvCopyTable(&source(), &db(), QStringLiteral("T")), 0);
+  EXPECT_EQ(KvCopyTable(&source(), &db(), QStringLiteral("Missing")), 0);
+  ASSERT_TRUE(db().Execute(kCreate));
+  EXPECT_EQ(KvCopyTable(&source(), &db(), QStringLiteral("T")), 1);
+  EXPECT_TRUE(recorder.messages().isEmpty());
+  EXPECT_EQ(db().GetLong(QStringLiteral("Select Count(*) From T")), 0);
+  // A column the target lacks: its select does not open, nothing is copied.
+  fill(source(), sampleRows());
+  ASSERT_TRUE(db().Execute(QStringLiteral("Drop Table T")));
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(K \x07Long\x08, N Double, S CHAR(20))")));
+  EXPECT_EQ(KvCopyTable(&source(), &db(), QStringLiteral("T")), 0);
+  EXPECT_EQ(db().GetLong(QStringLiteral("Select Count(*) From T")), 0);
+}
+
+TEST_P(KvCopyTableKindTest, FailedRowsAreReportedAndLeftOut) {
+  ASSERT_TRUE(db().Execute(kCreate));
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Unique Index TK On T(K)")));
+  fill(source(), {{1, 1.5, QStringLiteral("甲"), QByteArray("b")},
+                  {1, 2.0, QStringLiteral("乙"), QByteArray()},
+                  {2, 0.0, QString(), QByteArray()},
+                  {1, 3.0, QString(), QByteArray()},
+                  {1, 4.0, QString(), QByteArray()},
+                  {3, 0.0, QString(), QByteArray()}});
+  KvMessageRecorder recorder;
+  recorder.script({KV_IDYES, KV_IDCANCEL, KV_IDNO});
+  ASSERT_EQ(KvCopyTable(&source(), &db(), QStringLiteral("T"), QString(), QString()), 1);
+  EXPECT_EQ(keys(db()), (QList<int>{1, 2, 3}));
+  // Yes and Cancel go on reporting; after No the last duplicate is silent.
+  ASSERT_EQ(recorder.messages().size(), 3);
+  EXPECT_EQ(recorder.messages()[0].text,
+            QStringLiteral("复制表[T]出错！\nK：1\nN：2.000000\nS：乙\nB：无\n继续报错吗？"));
+  EXPECT_EQ(recorder.messages()[0].style, kQuestionStyle);
+  EXPECT_TRUE(recorder.messages()[2].text.contains(QStringLiteral("N：4.000000\n")));
+}
+
+TEST_P(KvCopyTableKindTest, ColumnThatCannotBeWrittenIsMarked) {
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(K \x07Long\x08, N Double, S CHAR(4), B Image)")));
+  fill(source(), {{1, 0.0, QStringLiteral("abcd"), QByteArray("x")},
+                  {2, 0.0, QStringLiteral("中文字"), QByteArray("y")},
+                  {3, 0.0, QStringLiteral("中文"), QByteArray()}});
+  KvMessageRecorder recorder;
+  ASSERT_EQ(KvCopyTable(&source(), &db(), QStringLiteral("T")), 1);
+  // The row is left out whole rather than stored without its text.
+  EXPECT_EQ(keys(db()), (QList<int>{1, 3}));
+  ASSERT_EQ(recorder.messages().size(), 1);
+  EXPECT_EQ(recorder.last(),
+            QStringLiteral("复制表[T]出错！\nK：2\nN：0.000000\n×S：中文字\nB：二进制流\n继续报错吗？"));
+}
+
+KV_DB_KIND_TEST_SUITE(KvCopyTableKindTest);

@@ -1,0 +1,527 @@
+// Whole databases on each back-end kind: create, drop, re-create, copy and
+// snapshot them, widen and narrow a text column, and tell whether another
+// program uses a database. The other program is this test binary run again
+// in a second process (see SecondProcess below).
+
+#include "core/CKvDb.h"
+#include "core/CKvQuery.h"
+#include "core/KvDbBackend.h"
+#include "core/KvMdbPassword.h"
+#include "core/KvMessage.h"
+#include "core/KvPresenceLock.h"
+#include "core/KvSqliteBackend.h"
+#include "support/KvTestDb.h"
+#include "support/KvTestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSysInfo>
+#include <QThread>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+const QString kErrorHead = QStringLiteral("执行下列SQL语句时出错！\n");
+
+// --- The second process ---
+//
+// The parent starts the running test again with a role in KV_TEST_HOLDER:
+// "<role>|<kind>|<file or database>". In the child the test body calls
+// servedAsSecondProcess() first, which opens the database, prints
+// "KV-HOLDER READY" (or "KV-HOLDER FAILED" when it cannot), keeps it until
+// the parent closes the child's input, and ends the test there. Roles:
+// "hold" opens the database, "keep" also holds a data file exclusively.
+constexpr char kRoleVariable[] = "KV_TEST_HOLDER";
+
+bool servedAsSecondProcess() {
+  const QString spec = QString::fromUtf8(qgetenv(kRoleVariable));
+  if (spec.isEmpty())
+    return false;
+  const QStringList parts = spec.split(u'|');
+  const int kind = parts.value(1).toInt();
+  CKvDb db(kind);
+  bool ok = db.Open(parts.value(2), kind == 0 ? CKvDbInfo(0) : KvTestDb::ServerInfo(kind));
+  if (ok && parts.value(0) == u"keep")
+    ok = db.ReopenMdbExclusive(true);
+  std::printf("\nKV-HOLDER %s\n", ok ? "READY" : "FAILED");
+  std::fflush(stdout);
+  char buffer[64];
+  while (::read(STDIN_FILENO, buffer, sizeof buffer) > 0) {
+  }
+  return true;
+}
+
+class SecondProcess {
+ public:
+  ~SecondProcess() { Stop(); }
+
+  // Runs the current test in another process in the role; true when that
+  // process has the database open.
+  bool Start(const QString& role, int kind, const QString& name) {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(kRoleVariable),
+                       role + u'|' + QString::number(kind) + u'|' + name);
+    m_process.setProcessEnvironment(environment);
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(
+        QCoreApplication::applicationFilePath(),
+        {QStringLiteral("--gtest_filter=") + QString::fromUtf8(test->test_suite_name()) + u'.' +
+         QString::fromUtf8(test->name())});
+    QByteArray output;
+    while (m_process.waitForReadyRead(60000)) {
+      output += m_process.readAllStandardOutput();
+      if (output.contains("KV-HOLDER READY"))
+        return true;
+      if (output.contains("KV-HOLDER FAILED"))
+        return false;
+    }
+    return false;
+  }
+  qint64 Pid() const { return m_process.processId(); }
+  void Stop() {
+    if (m_process.state() == QProcess::NotRunning)
+      return;
+    m_process.closeWriteChannel();
+    m_process.waitForFinished(60000);
+  }
+
+ private:
+  QProcess m_process;
+};
+
+// --- Databases a test makes besides its own ---
+
+int counter = 0;
+
+class ExtraDatabases {
+ public:
+  ~ExtraDatabases() {
+    if (m_names.isEmpty())
+      return;
+    CKvDb admin(2);
+    if (!admin.Open(QStringLiteral("master"), KvTestDb::ServerInfo(2)))
+      return;
+    for (const QString& name : m_names)
+      admin.GetBackend()->execute(
+          QStringLiteral("DROP DATABASE IF EXISTS ") + name + QStringLiteral(" WITH (FORCE)"),
+          nullptr);
+  }
+  // A fresh name: a file path on kind 0, a database name on the server.
+  QString Fresh(int kind) {
+    if (kind == 0)
+      return KvTestHome() + QStringLiteral("/maint-%1.xxd").arg(++counter);
+    return Add(QStringLiteral("kvm_%1_%2_%3")
+                   .arg(QCoreApplication::applicationPid())
+                   .arg(++counter)
+                   .arg(QRandomGenerator::global()->generate() % 100000));
+  }
+  QString Add(const QString& name) {
+    m_names.append(name);
+    return name;
+  }
+
+ private:
+  QStringList m_names;
+};
+
+QList<QString> valuesOf(CKvDb& db, const QString& select) {
+  QList<QString> values;
+  CKvQuery query(0, 0, 1, &db);
+  if (query.Open(select))
+    for (; !query.IsEOF(); query.MoveNext())
+      values.append(query.GetText(0));
+  return values;
+}
+
+void makeTableT(CKvDb& db) {
+  ASSERT_TRUE(db.Execute(QStringLiteral("Create Table T(ID \x07Long\x08, A CHAR(10), B CHAR(4))")));
+  ASSERT_TRUE(db.Execute(QStringLiteral("Insert Into T(ID,A,B) Values(1,'alpha','x')")));
+  ASSERT_TRUE(db.Execute(QStringLiteral("Insert Into T(ID,A,B) Values(2,'数据','y')")));
+  ASSERT_TRUE(db.Execute(QStringLiteral("Create Index TA On T(A,B)")));
+}
+
+const QString kSelectA = QStringLiteral("Select A From T Order By ID");
+}  // namespace
+
+class KvDbMaintenanceTest : public KvDbKindTest {
+ protected:
+  // Opens another connection of this kind on a database of the test.
+  bool OpenOn(CKvDb& other, const QString& name) {
+    other.SetKind(kind());
+    return other.Open(name, testDb().info());
+  }
+
+  ExtraDatabases m_extra;
+};
+
+TEST_P(KvDbMaintenanceTest, CreateAndDropRoundTrip) {
+  KvMessageRecorder recorder;
+  const QString name = m_extra.Fresh(kind());
+  CKvDb made(kind());
+  ASSERT_TRUE(made.CreateDatabase(name, testDb().info()));
+  ASSERT_TRUE(made.IsOpen());
+  EXPECT_TRUE(made.Execute(QStringLiteral("Create Table N(A CHAR(5))")));
+  EXPECT_TRUE(made.DatabaseExists(name));
+  // An existing database is never made again over its data.
+  CKvDb again(kind());
+  EXPECT_FALSE(again.CreateDatabase(name, testDb().info()));
+  made.Close();
+  CKvDb reader(kind());
+  ASSERT_TRUE(OpenOn(reader, name));
+  EXPECT_TRUE(reader.TableExists(QStringLiteral("N")));
+  if (kind() == 0) {  // a new file carries the standard password
+    EXPECT_EQ(static_cast<KvSqliteBackend*>(reader.GetBackend())->passwordDigest(),
+              KvMdbPasswordDigest(KvGetStdMdbPassword()));
+  }
+  reader.Close();
+
+  recorder.clear();
+  EXPECT_TRUE(made.DropDatabase(name, testDb().info()));
+  EXPECT_FALSE(made.IsOpen());
+  EXPECT_FALSE(reader.Open(name, testDb().info()));
+  EXPECT_TRUE(recorder.messages().isEmpty());
+  if (kind() == 0) {
+    EXPECT_FALSE(QFileInfo::exists(name));
+    EXPECT_FALSE(QFileInfo::exists(KvPresenceLock::lockFilePath(name)));
+  }
+  EXPECT_FALSE(made.DropDatabase(name, testDb().info()));  // gone already
+}
+
+TEST_P(KvDbMaintenanceTest, RecreateGivesAnEmptyDatabaseOfTheSameName) {
+  makeTableT(db());
+  const QString before = db().GetDatabaseName(true);
+  ASSERT_TRUE(db().RecreateDatabase(testDb().info()));
+  EXPECT_TRUE(db().IsOpen());
+  EXPECT_EQ(db().GetDatabaseName(true), before);
+  EXPECT_FALSE(db().TableExists(QStringLiteral("T")));
+  EXPECT_TRUE(db().Execute(QStringLiteral("Create Table T(A CHAR(5))")));
+  db().Close();
+  EXPECT_FALSE(db().RecreateDatabase(testDb().info()));  // nothing open
+}
+
+TEST_P(KvDbMaintenanceTest, CopyKeepsTheSourceOpenAndRefusesAnExistingName) {
+  KvMessageRecorder recorder;
+  makeTableT(db());
+  // Another connection of this program on the source.
+  CKvDb other;
+  ASSERT_TRUE(OpenOn(other, testDb().name()));
+  const QString copy = m_extra.Fresh(kind());
+  ASSERT_TRUE(db().CopyDatabase(copy));
+  EXPECT_TRUE(recorder.messages().isEmpty()) << recorder.last().toStdString();
+  EXPECT_EQ(valuesOf(db(), kSelectA),
+            (QList<QString>{QStringLiteral("alpha"), QStringLiteral("数据")}));
+  EXPECT_EQ(valuesOf(other, kSelectA).size(), 2);
+
+  CKvDb copied;
+  ASSERT_TRUE(OpenOn(copied, copy));
+  EXPECT_EQ(valuesOf(copied, kSelectA), valuesOf(db(), kSelectA));
+  // The copy is a database of its own.
+  EXPECT_TRUE(copied.Execute(QStringLiteral("Delete From T")));
+  EXPECT_EQ(valuesOf(db(), kSelectA).size(), 2);
+  copied.Close();
+
+  // An existing name is refused and left as it is.
+  EXPECT_FALSE(db().CopyDatabase(copy));
+  ASSERT_TRUE(OpenOn(copied, copy));
+  EXPECT_TRUE(valuesOf(copied, kSelectA).isEmpty());
+  EXPECT_TRUE(db().IsOpen());
+}
+
+TEST_P(KvDbMaintenanceTest, SnapshotIsATimeStampedCopy) {
+  makeTableT(db());
+  QString target;
+  ASSERT_TRUE(db().SnapshotDataFile(&target));
+  const QString source = db().GetDatabaseName(false);
+  if (kind() == 0) {
+    const QString base = source.left(source.size() - 4);  // ".xxd"
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(base) +
+                                   QStringLiteral("\\(\\d{14}\\)\\.XXD$"))
+                    .match(target)
+                    .hasMatch())
+        << target.toStdString();
+  } else {
+    m_extra.Add(target);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^") + source + QStringLiteral("_\\d{14}$"))
+                    .match(target)
+                    .hasMatch())
+        << target.toStdString();
+  }
+  EXPECT_TRUE(db().IsOpen());
+  CKvDb snapshot;
+  ASSERT_TRUE(OpenOn(snapshot, target));
+  EXPECT_EQ(valuesOf(snapshot, kSelectA).size(), 2);
+  snapshot.Close();
+  if (kind() == 0) {
+    // A snapshot of the same name is replaced by the newer one.
+    ASSERT_TRUE(db().Execute(QStringLiteral("Delete From T Where ID=1")));
+    ASSERT_TRUE(db().SnapshotDataFile(&target));
+    ASSERT_TRUE(OpenOn(snapshot, target));
+    EXPECT_EQ(valuesOf(snapshot, kSelectA), QList<QString>{QStringLiteral("数据")});
+  }
+}
+
+TEST_P(KvDbMaintenanceTest, ResizedColumnKeepsValuesAndIndexes) {
+  makeTableT(db());
+  db().ResizeCharColumn(QStringLiteral("T"), QStringLiteral("A"), 30);
+  int width = 0;
+  EXPECT_TRUE(db().GetColumnWidth(QStringLiteral("T"), QStringLiteral("A"), &width));
+  EXPECT_EQ(width, 30);
+  EXPECT_EQ(valuesOf(db(), kSelectA),
+            (QList<QString>{QStringLiteral("alpha"), QStringLiteral("数据")}));
+  QStringList indexes;
+  db().GetColumnIndexes(&indexes, QStringLiteral("T"), QStringLiteral("A"));
+  EXPECT_EQ(indexes.size(), 1);
+
+  db().ResizeCharColumn(QStringLiteral("T"), QStringLiteral("A"), 6);
+  EXPECT_TRUE(db().GetColumnWidth(QStringLiteral("T"), QStringLiteral("A"), &width));
+  EXPECT_EQ(width, 6);
+  EXPECT_EQ(valuesOf(db(), kSelectA).size(), 2);
+  EXPECT_EQ(valuesOf(db(), QStringLiteral("Select B From T Order By ID")),
+            (QList<QString>{QStringLiteral("x"), QStringLiteral("y")}));
+  indexes.clear();
+  db().GetColumnIndexes(&indexes, QStringLiteral("T"), QStringLiteral("B"));
+  EXPECT_EQ(indexes.size(), 1);
+  int ignored = 0;
+  EXPECT_FALSE(db().GetColumnWidth(QStringLiteral("T"), QStringLiteral("tempField"), &ignored));
+}
+
+TEST_P(KvDbMaintenanceTest, FailedResizeLeavesTheColumnAsItWas) {
+  KvMessageRecorder recorder;
+  makeTableT(db());
+  // SQLite: a trigger refuses the copy of the values, after which the
+  // column must not be dropped. PostgreSQL: a view on the column stops the
+  // change of its type.
+  if (kind() == 0)
+    ASSERT_TRUE(db().Execute(QStringLiteral(
+        "Create Trigger TU Before Update On T Begin Select RAISE(ABORT,'locked'); End")));
+  else
+    ASSERT_TRUE(db().Execute(QStringLiteral("Create View V As Select A From T")));
+  db().ResizeCharColumn(QStringLiteral("T"), QStringLiteral("A"), 20);
+  ASSERT_FALSE(recorder.messages().isEmpty());
+  EXPECT_TRUE(recorder.last().contains(kErrorHead)) << recorder.last().toStdString();
+  int width = 0;
+  EXPECT_TRUE(db().GetColumnWidth(QStringLiteral("T"), QStringLiteral("A"), &width));
+  EXPECT_EQ(width, 10);
+  EXPECT_EQ(valuesOf(db(), kSelectA),
+            (QList<QString>{QStringLiteral("alpha"), QStringLiteral("数据")}));
+  QStringList indexes;
+  db().GetColumnIndexes(&indexes, QStringLiteral("T"), QStringLiteral("A"));
+  EXPECT_EQ(indexes.size(), 1);
+  EXPECT_FALSE(db().GetColumnWidth(QStringLiteral("T"), QStringLiteral("tempField"), &width));
+
+  // A value that does not fit the narrower width (the server keeps widths).
+  if (kind() != 0) {
+    EXPECT_EQ(valuesOf(db(), QStringLiteral("Select A From V Order By A")).size(), 2);
+    ASSERT_TRUE(db().Execute(QStringLiteral("Drop View V")));
+    recorder.clear();
+    db().ResizeCharColumn(QStringLiteral("T"), QStringLiteral("A"), 3);
+    EXPECT_EQ(recorder.messages().size(), 1);
+    EXPECT_TRUE(db().GetColumnWidth(QStringLiteral("T"), QStringLiteral("A"), &width));
+    EXPECT_EQ(width, 10);
+    EXPECT_EQ(valuesOf(db(), kSelectA).first(), QStringLiteral("alpha"));
+  }
+}
+
+TEST_P(KvDbMaintenanceTest, ConnectionsOfThisProgramDoNotCount) {
+  if (servedAsSecondProcess())
+    return;
+  KvMessageRecorder recorder;
+  CKvDb second, third;
+  ASSERT_TRUE(OpenOn(second, testDb().name()));
+  ASSERT_TRUE(OpenOn(third, testDb().name()));
+  EXPECT_TRUE(db().CheckOtherClients(true));
+  EXPECT_TRUE(db().LockExclusive(true));
+  EXPECT_TRUE(db().ReopenMdbExclusive(false));
+  EXPECT_TRUE(db().IsOpen());
+  EXPECT_TRUE(recorder.messages().isEmpty());
+  if (kind() == 0) {
+    // Shared again: another program may open the file.
+    SecondProcess other;
+    EXPECT_TRUE(other.Start(QStringLiteral("hold"), kind(), testDb().name()));
+  }
+  EXPECT_TRUE(second.Execute(QStringLiteral("Create Table S(A CHAR(5))")));
+}
+
+TEST_P(KvDbMaintenanceTest, AnotherProgramUsingTheDatabaseIsSeen) {
+  if (servedAsSecondProcess())
+    return;
+  KvMessageRecorder recorder;
+  makeTableT(db());
+  SecondProcess other;
+  ASSERT_TRUE(other.Start(QStringLiteral("hold"), kind(), testDb().name()));
+  const QString name = db().GetDatabaseName(true);
+
+  EXPECT_FALSE(db().LockExclusive(false));
+  EXPECT_TRUE(recorder.messages().isEmpty());
+  if (kind() == 0) {
+    EXPECT_FALSE(db().ReopenMdbExclusive(true));
+    EXPECT_EQ(recorder.last(), QStringLiteral("不能以独占方式打开当前数据库文件：\n") + name +
+                                   QStringLiteral("\n可能是别人正在使用它。详情请看“操作日志”。"));
+    EXPECT_EQ(recorder.messages().last().icon(), unsigned(KV_MB_ICONSTOP));
+    EXPECT_TRUE(db().IsOpen());  // shared
+    // The file is not deleted under the other program; this connection goes on.
+    EXPECT_FALSE(db().DropDatabase(name, testDb().info()));
+    EXPECT_TRUE(QFileInfo::exists(name));
+    EXPECT_EQ(valuesOf(db(), kSelectA).size(), 2);
+  } else {
+    EXPECT_TRUE(db().ReopenMdbExclusive(true));  // no file to hold on the server
+    EXPECT_FALSE(db().CheckOtherClients(true));
+    const QString host = QSysInfo::machineHostName();
+    EXPECT_EQ(recorder.last(), host + QStringLiteral("、kv|") + host + u'|' +
+                                   QString::number(other.Pid()) +
+                                   QStringLiteral("\n上述机器上的程序正在使用当前数据库文件：\n") +
+                                   name + QStringLiteral("\n不能以独占方式打开它！"));
+    EXPECT_EQ(recorder.messages().last().icon(), unsigned(KV_MB_ICONSTOP));
+    // Neither dropped nor taken as a template while the other is connected.
+    recorder.clear();
+    EXPECT_FALSE(db().DropDatabase(name, testDb().info()));
+    EXPECT_EQ(recorder.messages().size(), 1);
+    EXPECT_TRUE(db().IsOpen());
+    const QString copy = m_extra.Fresh(kind());
+    recorder.clear();
+    EXPECT_FALSE(db().CopyDatabase(copy));
+    EXPECT_TRUE(recorder.last().contains(kErrorHead));
+    EXPECT_TRUE(db().IsOpen());
+    EXPECT_EQ(valuesOf(db(), kSelectA).size(), 2);
+  }
+
+  other.Stop();
+  // The server may list a session for a moment after its client has gone.
+  QElapsedTimer waited;
+  waited.start();
+  while (!db().LockExclusive(false) && waited.elapsed() < 10000)
+    QThread::msleep(50);
+  EXPECT_TRUE(db().LockExclusive(false));
+  EXPECT_TRUE(db().IsOpen());
+}
+
+KV_DB_KIND_TEST_SUITE(KvDbMaintenanceTest);
+
+// --- Data files only ---
+
+class KvDbMaintenanceFileTest : public ::testing::Test {
+ protected:
+  QString FreshFile(const QString& password) {
+    const QString path = KvTestHome() + QStringLiteral("/maintfile-%1.xxd").arg(++counter);
+    std::unique_ptr<KvSqliteBackend> file = KvSqliteBackend::create(path);
+    EXPECT_TRUE(file && file->setPasswordDigest(KvMdbPasswordDigest(password)));
+    return path;
+  }
+  static qint32 Digest(const QString& path) {
+    std::unique_ptr<KvSqliteBackend> file = KvSqliteBackend::open(path);
+    return file ? file->passwordDigest() : -1;
+  }
+};
+
+TEST_F(KvDbMaintenanceFileTest, KeptExclusiveShutsOtherProgramsOut) {
+  if (servedAsSecondProcess())
+    return;
+  const QString path = FreshFile(KvGetStdMdbPassword());
+  CKvDb db;
+  ASSERT_TRUE(db.Open(path, CKvDbInfo(0)));
+  ASSERT_TRUE(db.ReopenMdbExclusive(true));
+  CKvDb mine;  // this program's own connections still open it
+  EXPECT_TRUE(mine.Open(path, CKvDbInfo(0)));
+  {
+    SecondProcess other;
+    EXPECT_FALSE(other.Start(QStringLiteral("hold"), 0, path));
+  }
+  // Reopening shares the file again.
+  ASSERT_TRUE(db.Reopen());
+  SecondProcess other;
+  EXPECT_TRUE(other.Start(QStringLiteral("hold"), 0, path));
+}
+
+TEST_F(KvDbMaintenanceFileTest, FileThatNoLongerOpensIsReported) {
+  KvMessageRecorder recorder;
+  const QString path = FreshFile(KvGetStdMdbPassword());
+  CKvDb db;
+  ASSERT_TRUE(db.Open(path, CKvDbInfo(0)));
+  {
+    std::unique_ptr<KvSqliteBackend> stranger = KvSqliteBackend::open(path);
+    ASSERT_TRUE(stranger &&
+                stranger->setPasswordDigest(KvMdbPasswordDigest(QStringLiteral("stranger"))));
+  }
+  EXPECT_FALSE(db.ReopenMdbExclusive(true));
+  EXPECT_EQ(recorder.last(), QStringLiteral("无法打开数据库文件：\n") + path);
+  EXPECT_FALSE(db.IsOpen());
+  recorder.clear();
+  EXPECT_FALSE(db.ReopenMdbExclusive(true));  // nothing open: nothing said
+  EXPECT_TRUE(recorder.messages().isEmpty());
+}
+
+TEST_F(KvDbMaintenanceFileTest, PasswordOfAFileInUseIsLeftAlone) {
+  if (servedAsSecondProcess())
+    return;
+  const QString older = QStringLiteral("vr.PLOKAXE.ip");
+  const QString path = FreshFile(older);
+  SecondProcess other;
+  ASSERT_TRUE(other.Start(QStringLiteral("hold"), 0, path));
+  CKvDb db;
+  ASSERT_TRUE(db.Open(path, CKvDbInfo(0)));
+  EXPECT_TRUE(db.NormaliseMdbPassword());
+  EXPECT_TRUE(db.IsOpen());
+  EXPECT_EQ(Digest(path), KvMdbPasswordDigest(older));
+  other.Stop();
+  EXPECT_TRUE(db.NormaliseMdbPassword());
+  EXPECT_EQ(Digest(path), KvMdbPasswordDigest(KvGetStdMdbPassword()));
+}
+
+// --- Server databases only ---
+
+class KvDbMaintenanceServerTest : public KvDbKindTest {
+ protected:
+  ExtraDatabases m_extra;
+};
+
+TEST_P(KvDbMaintenanceServerTest, NewDatabaseIsLowerCaseUtf8WithTheCCollation) {
+  KvMessageRecorder recorder;
+  const QString name = m_extra.Fresh(kind());
+  CKvDb made(kind());
+  ASSERT_TRUE(made.CreateDatabase(
+      QStringLiteral("/some/folder/") + name.toUpper() + QStringLiteral(".xxd"), testDb().info()));
+  EXPECT_EQ(made.GetDatabaseName(true), name);
+  QStringList columns[2];
+  EXPECT_EQ(db().QueryTexts(QStringLiteral("Select pg_encoding_to_char(encoding),datcollate From "
+                                           "pg_database Where datname='") +
+                                name + u'\'',
+                            columns, 2),
+            1);
+  EXPECT_EQ(columns[0].value(0), QStringLiteral("UTF8"));
+  EXPECT_EQ(columns[1].value(0), QStringLiteral("C"));
+  // A name that would be more than a name is refused before anything runs.
+  for (const QString& odd : {QStringLiteral("x; Drop Database ") + name, QStringLiteral("a b"),
+                             QStringLiteral("9lives"), QString()}) {
+    CKvDb refused(kind());
+    EXPECT_FALSE(refused.CreateDatabase(odd, testDb().info())) << odd.toStdString();
+    EXPECT_FALSE(refused.DropDatabase(odd, testDb().info())) << odd.toStdString();
+  }
+  EXPECT_TRUE(db().DatabaseExists(name));
+  EXPECT_TRUE(recorder.messages().isEmpty());
+}
+
+TEST_P(KvDbMaintenanceServerTest, CopyWaitsForNoTransactionOfThisProgram) {
+  KvMessageRecorder recorder;
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(A CHAR(5))")));
+  CKvDb busy;
+  ASSERT_TRUE(testDb().OpenAnother(busy));
+  ASSERT_TRUE(busy.BeginTrans());
+  ASSERT_TRUE(busy.Execute(QStringLiteral("Insert Into T(A) Values('x')")));
+  const QString copy = m_extra.Fresh(kind());
+  EXPECT_FALSE(db().CopyDatabase(copy));
+  EXPECT_FALSE(db().DatabaseExists(copy));
+  // The transaction went on untouched.
+  ASSERT_TRUE(busy.CommitTrans());
+  EXPECT_EQ(valuesOf(db(), QStringLiteral("Select A From T")), QList<QString>{QStringLiteral("x")});
+  EXPECT_TRUE(db().CopyDatabase(copy));
+  EXPECT_TRUE(recorder.messages().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, KvDbMaintenanceServerTest, ::testing::Values(1, 2), KvDbKindName);
