@@ -8,7 +8,7 @@
 #include <limits>
 
 namespace {
-struct Spec {
+struct Directive {
   bool left = false;
   bool plus = false;
   bool blank = false;
@@ -37,10 +37,10 @@ inline void appendLatin1(QString& out, const char* text, qsizetype size) {
 
 // Appends sign + prefix + digits right- or left-aligned in the width; with
 // zero padding the zeros go between the prefix and the digits.
-void appendNumber(QString& out, const Spec& spec, const char* head, qsizetype headSize, const char* body,
+void appendNumber(QString& out, const Directive& directive, const char* head, qsizetype headSize, const char* body,
                   qsizetype bodySize, bool zeroPad) {
-  const qsizetype pad = spec.width - headSize - bodySize;
-  if (spec.left) {
+  const qsizetype pad = directive.width - headSize - bodySize;
+  if (directive.left) {
     appendLatin1(out, head, headSize);
     appendLatin1(out, body, bodySize);
     appendFill(out, u' ', pad);
@@ -96,12 +96,12 @@ double floatingOf(const KvFormatArg* arg) {
   }
 }
 
-void formatInteger(QString& out, const Spec& spec, const KvFormatArg* arg) {
+void formatInteger(QString& out, const Directive& directive, const KvFormatArg* arg) {
   quint64 bits;
   bool isSigned;
   int bytes;
   integerOf(arg, bits, isSigned, bytes);
-  const char16_t conv = spec.conversion;
+  const char16_t conv = directive.conversion;
   const bool signedConversion = conv == u'd' || conv == u'i';
   bool negative = false;
   quint64 magnitude = bits;
@@ -122,15 +122,15 @@ void formatInteger(QString& out, const Spec& spec, const KvFormatArg* arg) {
   char raw[24];
   const auto result = std::to_chars(raw, raw + sizeof raw, magnitude, base);
   qsizetype count = result.ptr - raw;
-  if (spec.precision == 0 && magnitude == 0)
+  if (directive.precision == 0 && magnitude == 0)
     count = 0;
   if (conv == u'X')
     for (qsizetype i = 0; i < count; ++i)
       if (raw[i] >= 'a')
         raw[i] = char(raw[i] - 'a' + 'A');
-  const int precision = spec.precision > 64 ? 64 : spec.precision;
+  const int precision = directive.precision > 64 ? 64 : directive.precision;
   qsizetype zeros = precision > count ? precision - count : 0;
-  if (conv == u'o' && spec.alt && zeros == 0 && (count == 0 || raw[0] != '0'))
+  if (conv == u'o' && directive.alt && zeros == 0 && (count == 0 || raw[0] != '0'))
     zeros = 1;
   char* body = digitsEnd - count;
   std::memcpy(body, raw, size_t(count));
@@ -142,15 +142,15 @@ void formatInteger(QString& out, const Spec& spec, const KvFormatArg* arg) {
   if (signedConversion) {
     if (negative)
       head[headSize++] = '-';
-    else if (spec.plus)
+    else if (directive.plus)
       head[headSize++] = '+';
-    else if (spec.blank)
+    else if (directive.blank)
       head[headSize++] = ' ';
-  } else if (base == 16 && spec.alt && magnitude != 0) {
+  } else if (base == 16 && directive.alt && magnitude != 0) {
     head[headSize++] = '0';
     head[headSize++] = char(conv);
   }
-  appendNumber(out, spec, head, headSize, body, digitsEnd - body, spec.zero && spec.precision < 0);
+  appendNumber(out, directive, head, headSize, body, digitsEnd - body, directive.zero && directive.precision < 0);
 }
 
 // Writes `value` (not negative, finite) into buf in the given style; returns
@@ -193,35 +193,35 @@ qsizetype floatingDigits(char* buf, qsizetype size, double value, char16_t style
   return p - buf;
 }
 
-void formatFloating(QString& out, const Spec& spec, const KvFormatArg* arg) {
+void formatFloating(QString& out, const Directive& directive, const KvFormatArg* arg) {
   const double value = floatingOf(arg);
-  const char16_t conv = spec.conversion;
+  const char16_t conv = directive.conversion;
   const bool upper = conv == u'F' || conv == u'E' || conv == u'G';
   const char16_t style = upper ? char16_t(conv - u'A' + u'a') : conv;
   char head[1];
   qsizetype headSize = 0;
   if (std::signbit(value) && !std::isnan(value))
     head[headSize++] = '-';
-  else if (spec.plus)
+  else if (directive.plus)
     head[headSize++] = '+';
-  else if (spec.blank)
+  else if (directive.blank)
     head[headSize++] = ' ';
 
   if (!std::isfinite(value)) {
     const char* text = std::isnan(value) ? (upper ? "NAN" : "nan") : (upper ? "INF" : "inf");
-    appendNumber(out, spec, head, headSize, text, 3, false);
+    appendNumber(out, directive, head, headSize, text, 3, false);
     return;
   }
-  int precision = spec.precision < 0 ? 6 : spec.precision;
+  int precision = directive.precision < 0 ? 6 : directive.precision;
   if (precision > kMaxPrecision)
     precision = kMaxPrecision;
   char buf[kMaxPrecision + 400];
-  qsizetype size = floatingDigits(buf, sizeof buf, std::fabs(value), style, precision, spec.alt);
+  qsizetype size = floatingDigits(buf, sizeof buf, std::fabs(value), style, precision, directive.alt);
   if (upper)
     for (qsizetype i = 0; i < size; ++i)
       if (buf[i] == 'e')
         buf[i] = 'E';
-  appendNumber(out, spec, head, headSize, buf, size, spec.zero);
+  appendNumber(out, directive, head, headSize, buf, size, directive.zero);
 }
 
 // Text of an argument shown with %s.
@@ -246,27 +246,27 @@ QString textOf(const KvFormatArg* arg) {
   return QString();
 }
 
-void appendAligned(QString& out, const Spec& spec, const QString& text) {
-  const int pad = spec.width > 0 ? spec.width - KvTextWidth(text) : 0;
-  if (!spec.left)
+void appendAligned(QString& out, const Directive& directive, const QString& text) {
+  const int pad = directive.width > 0 ? directive.width - KvTextWidth(text) : 0;
+  if (!directive.left)
     appendFill(out, u' ', pad);
   out.append(text);
-  if (spec.left)
+  if (directive.left)
     appendFill(out, u' ', pad);
 }
 
-void formatText(QString& out, const Spec& spec, const KvFormatArg* arg) {
-  if (spec.width <= 0 && spec.precision < 0 && arg && arg->kind() == KvFormatArg::Text) {
+void formatText(QString& out, const Directive& directive, const KvFormatArg* arg) {
+  if (directive.width <= 0 && directive.precision < 0 && arg && arg->kind() == KvFormatArg::Text) {
     out.append(arg->text());  // the common case: no copy, no measuring
     return;
   }
   QString text = textOf(arg);
-  if (spec.precision >= 0)
-    text.truncate(KvIndexAtWidth(text, spec.precision));
-  appendAligned(out, spec, text);
+  if (directive.precision >= 0)
+    text.truncate(KvIndexAtWidth(text, directive.precision));
+  appendAligned(out, directive, text);
 }
 
-void formatChar(QString& out, const Spec& spec, const KvFormatArg* arg) {
+void formatChar(QString& out, const Directive& directive, const KvFormatArg* arg) {
   QString text;
   if (arg && arg->kind() != KvFormatArg::Text && arg->kind() != KvFormatArg::Utf8) {
     quint64 bits;
@@ -278,7 +278,7 @@ void formatChar(QString& out, const Spec& spec, const KvFormatArg* arg) {
     if (bits != 0 && bits <= 0x10FFFF && !QChar::isSurrogate(code))
       text = QString::fromUcs4(&code, 1);
   }
-  appendAligned(out, spec, text);
+  appendAligned(out, directive, text);
 }
 }  // namespace
 
@@ -317,41 +317,41 @@ QString KvFormatArgs(const QString& format, const KvFormatArg* args, qsizetype c
       break;
     const QChar* const percent = p++;
 
-    Spec spec;
+    Directive directive;
     for (; p < end; ++p) {
       const char16_t c = p->unicode();
       if (c == u'-')
-        spec.left = true;
+        directive.left = true;
       else if (c == u'+')
-        spec.plus = true;
+        directive.plus = true;
       else if (c == u' ')
-        spec.blank = true;
+        directive.blank = true;
       else if (c == u'#')
-        spec.alt = true;
+        directive.alt = true;
       else if (c == u'0')
-        spec.zero = true;
+        directive.zero = true;
       else
         break;
     }
     if (p < end && *p == u'*') {
       ++p;
-      spec.width = takeInt();
-      if (spec.width < 0) {
-        spec.left = true;
-        spec.width = -spec.width;
+      directive.width = takeInt();
+      if (directive.width < 0) {
+        directive.left = true;
+        directive.width = -directive.width;
       }
     } else {
-      spec.width = readNumber();
+      directive.width = readNumber();
     }
     if (p < end && *p == u'.') {
       ++p;
       if (p < end && *p == u'*') {
         ++p;
-        spec.precision = takeInt();
-        if (spec.precision < 0)
-          spec.precision = -1;
+        directive.precision = takeInt();
+        if (directive.precision < 0)
+          directive.precision = -1;
       } else {
-        spec.precision = readNumber();
+        directive.precision = readNumber();
       }
     }
     // Length modifiers: the argument's own type decides the size.
@@ -371,16 +371,16 @@ QString KvFormatArgs(const QString& format, const KvFormatArg* args, qsizetype c
       out.append(percent, end - percent);  // an unfinished conversion stays as written
       break;
     }
-    spec.conversion = p->unicode();
+    directive.conversion = p->unicode();
     ++p;
-    switch (spec.conversion) {
+    switch (directive.conversion) {
     case u'd':
     case u'i':
     case u'u':
     case u'o':
     case u'x':
     case u'X':
-      formatInteger(out, spec, takeArg());
+      formatInteger(out, directive, takeArg());
       break;
     case u'f':
     case u'F':
@@ -388,15 +388,15 @@ QString KvFormatArgs(const QString& format, const KvFormatArg* args, qsizetype c
     case u'E':
     case u'g':
     case u'G':
-      formatFloating(out, spec, takeArg());
+      formatFloating(out, directive, takeArg());
       break;
     case u's':
     case u'S':
-      formatText(out, spec, takeArg());
+      formatText(out, directive, takeArg());
       break;
     case u'c':
     case u'C':
-      formatChar(out, spec, takeArg());
+      formatChar(out, directive, takeArg());
       break;
     case u'%':
       out.append(u'%');

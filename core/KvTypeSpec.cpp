@@ -126,28 +126,28 @@ bool checkString(const QString& candidate, const QString& insert, const QString&
 bool KvCheckTypeSpec(const QString& insert, const QString& current, int position, const QString& type,
                      int limit1, int limit2) {
   QString text = insert;
-  QString spec = type;
-  if (spec.startsWith(u"DOUBLE")) {
-    spec = QStringLiteral("NUMBER") + spec.mid(6);
+  QString typeText = type;
+  if (typeText.startsWith(u"DOUBLE")) {
+    typeText = QStringLiteral("NUMBER") + typeText.mid(6);
     text.remove(u',');  // thousands separators typed or pasted
   }
   if (text.isEmpty())
     return true;
-  if (spec == u"MDBSTRING")
-    spec = QStringLiteral("STRING NOT |[]'");
-  if (spec.isEmpty())
+  if (typeText == u"MDBSTRING")
+    typeText = QStringLiteral("STRING NOT |[]'");
+  if (typeText.isEmpty())
     return true;
   const qsizetype cut = KvIndexAtWidth(current, position < 0 ? 0 : position);
   const QString candidate = current.left(cut) + text + current.mid(cut);
-  spec = trimLeft(spec);
-  if (spec.startsWith(u"NUMBER"))
-    return checkNumber(candidate, spec, limit1, limit2);
-  if (spec.startsWith(u"TIMESTRING"))
+  typeText = trimLeft(typeText);
+  if (typeText.startsWith(u"NUMBER"))
+    return checkNumber(candidate, typeText, limit1, limit2);
+  if (typeText.startsWith(u"TIMESTRING"))
     return checkTime(candidate, limit1);
-  if (spec.startsWith(u"CLASSNOSTRING"))
-    return checkClassNo(candidate, current, position, spec, limit1, limit2);
-  if (spec.startsWith(u"STRING"))
-    return checkString(candidate, text, spec, limit1);
+  if (typeText.startsWith(u"CLASSNOSTRING"))
+    return checkClassNo(candidate, current, position, typeText, limit1, limit2);
+  if (typeText.startsWith(u"STRING"))
+    return checkString(candidate, text, typeText, limit1);
   return true;
 }
 

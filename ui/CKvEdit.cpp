@@ -30,8 +30,8 @@ class CKvEdit::TypeValidator : public QValidator {
 
 CKvEdit::CKvEdit(QWidget* parent) : QLineEdit(parent) { setValidator(new TypeValidator(this)); }
 
-void CKvEdit::SetInputType(const QString& spec, int limit1, int limit2) {
-  m_strInputType = spec == QLatin1String("MDBSTRING") ? QStringLiteral("STRING NOT |[]'") : spec;
+void CKvEdit::SetInputType(const QString& inputType, int limit1, int limit2) {
+  m_strInputType = inputType == QLatin1String("MDBSTRING") ? QStringLiteral("STRING NOT |[]'") : inputType;
   m_nLimit1 = limit1;
   m_nLimit2 = limit2;
   m_programText = text();

@@ -22,7 +22,7 @@ class CKvEdit : public QLineEdit {
 
   // The specification and its limits (-1: no limit). "MDBSTRING" is stored
   // as "STRING NOT |[]'", the same rule. The text already in the field stays.
-  void SetInputType(const QString& spec, int limit1 = -1, int limit2 = -1);
+  void SetInputType(const QString& inputType, int limit1 = -1, int limit2 = -1);
   QString InputType() const { return m_strInputType; }
   int Limit1() const { return m_nLimit1; }
   int Limit2() const { return m_nLimit2; }

@@ -40,10 +40,10 @@ const QString kErrorHead = QStringLiteral("执行下列SQL语句时出错！\n")
 constexpr char kRoleVariable[] = "KV_TEST_HOLDER";
 
 bool servedAsSecondProcess() {
-  const QString spec = QString::fromUtf8(qgetenv(kRoleVariable));
-  if (spec.isEmpty())
+  const QString request = QString::fromUtf8(qgetenv(kRoleVariable));
+  if (request.isEmpty())
     return false;
-  const QStringList parts = spec.split(u'|');
+  const QStringList parts = request.split(u'|');
   const int kind = parts.value(1).toInt();
   CKvDb db(kind);
   bool ok = db.Open(parts.value(2), kind == 0 ? CKvDbInfo(0) : KvTestDb::ServerInfo(kind));
