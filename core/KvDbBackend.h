@@ -76,7 +76,7 @@ class KvDbBackend {
   virtual qint64 rowsAffected() const = 0;
   // Runs a select; null (and `error`) when it fails. Inside a transaction a
   // failed select leaves the transaction usable.
-  virtual std::unique_ptr<KvDbCursor> query(const QString& sql, QString* error) = 0;
+  std::unique_ptr<KvDbCursor> query(const QString& sql, QString* error) { return openRowset(sql, error); }
 
   // Transactions nest: the outermost begins a real transaction, each inner
   // one takes a savepoint that its commit releases and its rollback undoes.
@@ -97,8 +97,8 @@ class KvDbBackend {
   virtual void setQueryTimeout(int seconds) = 0;
 
   // --- Rowsets and prepared statements ---
-  // Runs a select whose rows are read by column name and as binary data;
-  // null (and `error`) when it fails, as query().
+  // Runs a select whose rows can also be read by column name, told NULL
+  // and read as binary data; null (and `error`) when it fails, as query().
   virtual std::unique_ptr<KvDbRowset> openRowset(const QString& sql, QString* error) = 0;
   // Prepares a statement with "?" parameters; null (and `error`) when the
   // engine refuses it. The statement may outlive the connection: it then

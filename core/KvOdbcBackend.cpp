@@ -71,61 +71,6 @@ bool readColumn(SQLHSTMT stmt, int column, QString* value, bool* isNull) {
   }
 }
 
-class OdbcCursor final : public KvDbCursor {
- public:
-  OdbcCursor(std::shared_ptr<KvOdbcLink> link, SQLHSTMT stmt, int columns)
-      : m_link(std::move(link)), m_stmt(stmt), m_values(columns), m_nulls(columns) {}
-  ~OdbcCursor() override { SQLFreeHandle(SQL_HANDLE_STMT, m_stmt); }
-
-  // Fetches the next row into the cache; false at the end or on a failure.
-  bool fetch() {
-    m_end = !SQL_SUCCEEDED(SQLFetch(m_stmt));
-    for (qsizetype c = 0; !m_end && c < m_values.size(); ++c) {
-      bool isNull = false;
-      m_end = !readColumn(m_stmt, int(c), &m_values[c], &isNull);
-      m_nulls[c] = isNull;
-    }
-    return !m_end;
-  }
-
-  bool atEnd() const override { return m_end; }
-  void next() override {
-    if (!m_end)
-      fetch();
-  }
-  int columnCount() const override { return int(m_values.size()); }
-  qint64 integer(int column) const override {
-    if (!valid(column))
-      return 0;
-    bool ok = false;
-    const qint64 value = m_values[column].toLongLong(&ok);
-    if (ok)
-      return value;
-    const double real = m_values[column].toDouble(&ok);  // numeric text: its integer part
-    if (!ok)
-      return 0;
-    if (real >= 9.2e18)
-      return std::numeric_limits<qint64>::max();
-    if (real <= -9.2e18)
-      return std::numeric_limits<qint64>::min();
-    return qint64(real);
-  }
-  double real(int column) const override {
-    return valid(column) ? m_values[column].toDouble() : 0.0;  // C locale, 0 when not a number
-  }
-  QString text(int column) const override { return valid(column) ? m_values[column] : QString(); }
-
- private:
-  bool valid(int column) const {
-    return !m_end && column >= 0 && column < m_values.size() && !m_nulls[column];
-  }
-
-  std::shared_ptr<KvOdbcLink> m_link;
-  SQLHSTMT m_stmt;
-  bool m_end = true;
-  QList<QString> m_values;
-  QList<bool> m_nulls;
-};
 }  // namespace
 
 std::unique_ptr<KvOdbcBackend> KvOdbcBackend::open(const CKvDbInfo& info) {
@@ -217,37 +162,6 @@ bool KvOdbcBackend::run(const QString& sql, QString* error, qint64* affected) {
   return ok;
 }
 
-std::unique_ptr<KvDbCursor> KvOdbcBackend::query(const QString& sql, QString* error) {
-  if (!m_link) {
-    if (error)
-      *error = QStringLiteral("database not open");
-    return nullptr;
-  }
-  SQLHSTMT stmt = SQL_NULL_HSTMT;
-  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_link->dbc, &stmt))) {
-    if (error)
-      *error = diagnostic(SQL_HANDLE_DBC, m_link->dbc);
-    return nullptr;
-  }
-  if (m_timeout > 0)
-    SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(m_timeout)), 0);
-  if (!SQL_SUCCEEDED(SQLExecDirectW(stmt, const_cast<SQLWCHAR*>(wide(sql)), SQL_NTS))) {
-    if (error)
-      *error = diagnostic(SQL_HANDLE_STMT, stmt);
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    return nullptr;
-  }
-  SQLSMALLINT columns = 0;
-  if (!SQL_SUCCEEDED(SQLNumResultCols(stmt, &columns)) || columns <= 0) {
-    if (error)
-      *error = QStringLiteral("the statement returns no rows");
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    return nullptr;
-  }
-  auto cursor = std::make_unique<OdbcCursor>(m_link, stmt, columns);
-  cursor->fetch();
-  return cursor;
-}
 
 bool KvOdbcBackend::endTransaction(bool commit) {
   const bool ended = SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, m_link->dbc, commit ? SQL_COMMIT : SQL_ROLLBACK));
@@ -513,12 +427,16 @@ std::unique_ptr<KvDbRowset> KvOdbcBackend::openRowset(const QString& sql, QStrin
   }
   if (m_timeout > 0)
     SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(m_timeout)), 0);
-  SQLSMALLINT columns = 0;
-  if (!SQL_SUCCEEDED(SQLExecDirectW(stmt, const_cast<SQLWCHAR*>(wide(sql)), SQL_NTS)) ||
-      !SQL_SUCCEEDED(SQLNumResultCols(stmt, &columns)) || columns <= 0) {
+  if (!SQL_SUCCEEDED(SQLExecDirectW(stmt, const_cast<SQLWCHAR*>(wide(sql)), SQL_NTS))) {
     if (error)
-      *error = columns <= 0 ? QStringLiteral("the statement returns no rows")
-                            : diagnostic(SQL_HANDLE_STMT, stmt);
+      *error = diagnostic(SQL_HANDLE_STMT, stmt);
+    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    return nullptr;
+  }
+  SQLSMALLINT columns = 0;
+  if (!SQL_SUCCEEDED(SQLNumResultCols(stmt, &columns)) || columns <= 0) {
+    if (error)
+      *error = QStringLiteral("the statement returns no rows");
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
     return nullptr;
   }

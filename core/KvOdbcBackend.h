@@ -25,7 +25,6 @@ class KvOdbcBackend final : public KvDbBackend {
   void close() override;
   bool execute(const QString& sql, QString* error) override;
   qint64 rowsAffected() const override { return m_rows; }
-  std::unique_ptr<KvDbCursor> query(const QString& sql, QString* error) override;
   bool beginTransaction() override;
   bool commitTransaction() override;
   bool rollbackTransaction() override;

@@ -218,17 +218,6 @@ bool KvPgBackend::execute(const QString& sql, QString* error) {
   return ok;
 }
 
-std::unique_ptr<KvDbCursor> KvPgBackend::query(const QString& sql, QString* error) {
-  PGresult* rows = nullptr;
-  const bool ok = guarded(sql, error, &rows, nullptr);
-  if (ok && rows)
-    return std::make_unique<PgCursor>(rows);
-  if (rows)
-    PQclear(rows);
-  if (ok && error)
-    *error = QStringLiteral("the statement returns no rows");
-  return nullptr;
-}
 
 bool KvPgBackend::control(const QByteArray& sql) {
   const bool ok = send(sql, nullptr, nullptr, nullptr);

@@ -169,31 +169,6 @@ bool KvSqliteBackend::execute(const QString& sql, QString* error) {
   return ok;
 }
 
-std::unique_ptr<KvDbCursor> KvSqliteBackend::query(const QString& sql, QString* error) {
-  if (!m_db) {
-    setError(error, nullptr);
-    return nullptr;
-  }
-  const QByteArray utf8 = sql.toUtf8();
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &stmt, nullptr) != SQLITE_OK) {
-    setError(error, m_db);
-    return nullptr;
-  }
-  if (!stmt) {
-    if (error)
-      *error = QStringLiteral("no statement");
-    return nullptr;
-  }
-  const int rc = sqlite3_step(stmt);
-  if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-    setError(error, m_db);
-    sqlite3_finalize(stmt);
-    syncDepth();
-    return nullptr;
-  }
-  return std::make_unique<SqliteCursor>(stmt, rc == SQLITE_DONE);
-}
 
 void KvSqliteBackend::syncDepth() {
   if (m_db && m_depth > 0 && sqlite3_get_autocommit(m_db))
