@@ -103,3 +103,5 @@ void CKvCalcDlg::takeFromHistory(QListWidgetItem* item) {
   m_expression->setText(item->data(Qt::UserRole).toString());
   m_expression->setFocus();
 }
+
+bool CKvCalcDlg::IsCmdEnabled(int id) { return id != KV_CMD_CALCULATOR && CKvDlg::IsCmdEnabled(id); }

@@ -42,6 +42,10 @@ class CKvCalcDlg : public CKvDlg {
   // list, or the reason of the failure shows. False on failure.
   bool Compute();
 
+  // The calculator does not open another calculator over itself (F12, the
+  // right-click menu).
+  bool IsCmdEnabled(int id) override;
+
  protected:
   void OnInitDialog() override;
   // Enter computes, except on the two buttons that close the dialog.

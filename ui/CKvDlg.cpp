@@ -168,14 +168,19 @@ void CKvDlg::ExecuteCmd(int id) {
   }
 }
 
+void CKvDlg::runEnabled(int id) {
+  if (KvCmdEnabled(this, id))
+    ExecuteCmd(id);
+}
+
 void CKvDlg::keyPressEvent(QKeyEvent* event) {
   const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
   if (modifiers == Qt::NoModifier) {
     switch (event->key()) {
       case Qt::Key_Return:
-      case Qt::Key_Enter: ExecuteCmd(KV_CMD_ENTER); return;
-      case Qt::Key_F1: ExecuteCmd(KV_CMD_HELP); return;
-      case Qt::Key_F12: ExecuteCmd(KV_CMD_CALCULATOR); return;
+      case Qt::Key_Enter: runEnabled(KV_CMD_ENTER); return;
+      case Qt::Key_F1: runEnabled(KV_CMD_HELP); return;
+      case Qt::Key_F12: runEnabled(KV_CMD_CALCULATOR); return;
       default: break;
     }
   }

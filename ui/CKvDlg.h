@@ -97,6 +97,8 @@ class CKvDlg : public QDialog, public KvCommandTarget {
 
  private:
   void setOkCancelEnabled(bool enabled);
+  // Runs a command of the dialog's keys when it is enabled.
+  void runEnabled(int id);
 
   unsigned m_templateId;
   unsigned m_iconId;

@@ -148,3 +148,17 @@ TEST(CKvCalcDlg, SendsTheResultBackThroughTheHook) {
   }
   KvSetCalculator({});
 }
+
+TEST(CKvCalcDlg, F12InsideTheCalculatorOpensNoSecondOne) {
+  int opened = 0;
+  KvSetCalculator([&opened](bool, const QString&, QWidget*, QString*) {
+    ++opened;
+    return false;
+  });
+  CKvCalcDlg dlg(false, QString());
+  dlg.show();
+  QTest::keyClick(expressionLine(&dlg), Qt::Key_F12);
+  KvSetCalculator(nullptr);
+  EXPECT_EQ(opened, 0);
+  EXPECT_FALSE(dlg.IsCmdEnabled(KV_CMD_CALCULATOR));
+}
