@@ -3,7 +3,7 @@
 #include "core/KvNumber.h"
 #include "core/KvNumberText.h"
 #include "core/KvText.h"
-#include "core/KvTypeSpec.h"
+#include "core/KvInputType.h"
 #include "ui/KvCalculatorHook.h"
 #include "ui/KvModal.h"
 

@@ -1,16 +1,16 @@
 #pragma once
-// The edit field of data-entry dialogs. It holds an input type specification
-// ("STRING DIGIT", "NUMBER 100 900", "DOUBLE", ...; see core/KvTypeSpec.h)
+// The edit field of data-entry dialogs. It holds an input type
+// ("STRING DIGIT", "NUMBER 100 900", "DOUBLE", ...; see core/KvInputType.h)
 // with two limits, and refuses every change of the operator that would make
-// its text fail the specification: a typed character or an input-method
+// its text fail the input type: a typed character or an input-method
 // commit is dropped without a sound, and a paste, drop, cut or deletion that
 // makes the text fail leaves the text as it was. A text the program sets is
-// always kept, whether or not it satisfies the specification; the operator's
+// always kept, whether or not it satisfies the input type; the operator's
 // changes are then judged from it.
 //
 // F12 opens the calculator with the field's number; its result is sent back
 // into the field when the field is editable, enabled and visible and the
-// result satisfies the specification.
+// result satisfies the input type.
 
 #include <QLineEdit>
 #include <QString>
@@ -20,14 +20,14 @@ class CKvEdit : public QLineEdit {
  public:
   explicit CKvEdit(QWidget* parent = nullptr);
 
-  // The specification and its limits (-1: no limit). "MDBSTRING" is stored
+  // The input type and its limits (-1: no limit). "MDBSTRING" is stored
   // as "STRING NOT |[]'", the same rule. The text already in the field stays.
   void SetInputType(const QString& inputType, int limit1 = -1, int limit2 = -1);
   QString InputType() const { return m_strInputType; }
   int Limit1() const { return m_nLimit1; }
   int Limit2() const { return m_nLimit2; }
 
-  // Whether the whole text satisfies the specification.
+  // Whether the whole text satisfies the input type.
   bool Accepts(const QString& text) const;
 
   // The calculator, as F12 opens it.

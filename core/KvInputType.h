@@ -1,5 +1,5 @@
 #pragma once
-// Input type specifications: short texts such as "STRING DIGIT",
+// Input types: short texts such as "STRING DIGIT",
 // "STRING NOT |[]'", "MDBSTRING", "NUMBER 100 900", "DOUBLE", "TIMESTRING"
 // and "CLASSNOSTRING" that declare what an edit field accepts, and the one
 // checker that judges a candidate edit against them. No message is shown;
@@ -11,14 +11,14 @@
 #include <QString>
 
 // Whether inserting `insert` at width position `position` of `current` gives
-// a text the specification `type` admits. The limits depend on the kind:
+// a text the input type `type` admits. The limits depend on the kind:
 // NUMBER/DOUBLE: most integer digits (0 or less: no limit), most decimals
 //   (0: no decimal point, below 0: no limit);
 // TIMESTRING: 100 x year + 10 x month + day, each 0 or 1 (111 = yyyymmdd);
 // CLASSNOSTRING: most separators (below 0: no limit), longest width (below
 //   1: no limit);
 // STRING: longest width (below 1: no limit).
-// An empty insertion or specification, and a specification of another kind,
+// An empty insertion or input type, and an input type of another kind,
 // are accepted.
 bool KvCheckTypeSpec(const QString& insert, const QString& current, int position, const QString& type,
                      int limit1, int limit2);

@@ -1,4 +1,4 @@
-#include "core/KvTypeSpec.h"
+#include "core/KvInputType.h"
 
 #include "core/KvDate.h"
 #include "core/KvNumber.h"

@@ -1,4 +1,4 @@
-#include "core/KvTypeSpec.h"
+#include "core/KvInputType.h"
 
 #include <gtest/gtest.h>
 
@@ -9,14 +9,14 @@ bool accepts(const QString& text, const QString& type, int limit1 = 0, int limit
 }
 }  // namespace
 
-TEST(KvTypeSpec, EmptyInsertionsAndUnknownKindsPass) {
+TEST(KvInputType, EmptyInsertionsAndUnknownKindsPass) {
   EXPECT_TRUE(KvCheckTypeSpec(QString(), QStringLiteral("abc"), 1, QStringLiteral("NUMBER"), 0, 0));
   EXPECT_TRUE(accepts(QStringLiteral("x'y"), QString()));
   EXPECT_TRUE(accepts(QStringLiteral("anything"), QStringLiteral("PERCENT")));
   EXPECT_TRUE(accepts(QStringLiteral(",,,"), QStringLiteral("DOUBLE")));  // nothing left after the commas
 }
 
-TEST(KvTypeSpec, NumbersWithDigitLimitsAndBounds) {
+TEST(KvInputType, NumbersWithDigitLimitsAndBounds) {
   EXPECT_TRUE(accepts(QStringLiteral("1,234.50"), QStringLiteral("DOUBLE"), 0, -1));
   EXPECT_FALSE(accepts(QStringLiteral("1,234.50"), QStringLiteral("NUMBER"), 0, -1));
   EXPECT_FALSE(accepts(QStringLiteral("12.5"), QStringLiteral("NUMBER"), 0, 0));
@@ -45,7 +45,7 @@ TEST(KvTypeSpec, NumbersWithDigitLimitsAndBounds) {
   EXPECT_TRUE(accepts(QStringLiteral("-5"), QStringLiteral("NUMBER -")));
 }
 
-TEST(KvTypeSpec, InsertionGoesAtAWidthPosition) {
+TEST(KvInputType, InsertionGoesAtAWidthPosition) {
   // "中" is two wide: position 2 is after it.
   EXPECT_TRUE(KvCheckTypeSpec(QStringLiteral("5"), QStringLiteral("12"), 1, QStringLiteral("NUMBER"), 3, 0));
   EXPECT_FALSE(KvCheckTypeSpec(QStringLiteral("5"), QStringLiteral("123"), 1, QStringLiteral("NUMBER"), 3, 0));
@@ -56,7 +56,7 @@ TEST(KvTypeSpec, InsertionGoesAtAWidthPosition) {
   EXPECT_FALSE(KvCheckTypeSpec(QStringLiteral("-"), QStringLiteral("12"), 1, QStringLiteral("NUMBER -10 10"), 0, 0));
 }
 
-TEST(KvTypeSpec, TimeStrings) {
+TEST(KvInputType, TimeStrings) {
   const QString time = QStringLiteral("TIMESTRING");
   EXPECT_TRUE(accepts(QStringLiteral("20240229"), time, 111));
   EXPECT_FALSE(accepts(QStringLiteral("20230229"), time, 111));
@@ -73,7 +73,7 @@ TEST(KvTypeSpec, TimeStrings) {
   EXPECT_FALSE(accepts(QStringLiteral("13"), time, 10));
 }
 
-TEST(KvTypeSpec, TimeStringsCanBeTypedOneDigitAtATime) {
+TEST(KvInputType, TimeStringsCanBeTypedOneDigitAtATime) {
   const QString time = QStringLiteral("TIMESTRING");
   const QString date = QStringLiteral("19950131");
   for (qsizetype n = 1; n <= date.size(); ++n)
@@ -88,7 +88,7 @@ TEST(KvTypeSpec, TimeStringsCanBeTypedOneDigitAtATime) {
   EXPECT_TRUE(accepts(QStringLiteral("2023023"), time, 111));   // 30 or 31 may not fit, 3x may
 }
 
-TEST(KvTypeSpec, ClassNumbers) {
+TEST(KvInputType, ClassNumbers) {
   const QString cls = QStringLiteral("CLASSNOSTRING");
   EXPECT_TRUE(accepts(QStringLiteral("2024-3"), cls, -1, 0));
   EXPECT_TRUE(accepts(QStringLiteral("2024-"), cls, -1, 0));  // separator just typed
@@ -110,7 +110,7 @@ TEST(KvTypeSpec, ClassNumbers) {
   EXPECT_FALSE(KvCheckClassNo(QStringLiteral("1-"), -1, u'-'));
 }
 
-TEST(KvTypeSpec, StringsJudgeOnlyTheInsertedCharacters) {
+TEST(KvInputType, StringsJudgeOnlyTheInsertedCharacters) {
   EXPECT_TRUE(accepts(QStringLiteral("1234"), QStringLiteral("STRING DIGIT"), 4));
   EXPECT_FALSE(accepts(QStringLiteral("12345"), QStringLiteral("STRING DIGIT"), 4));
   EXPECT_FALSE(accepts(QStringLiteral("12a"), QStringLiteral("STRING DIGIT"), 4));
@@ -126,7 +126,7 @@ TEST(KvTypeSpec, StringsJudgeOnlyTheInsertedCharacters) {
   EXPECT_FALSE(KvCheckTypeSpec(QStringLiteral("7"), QStringLiteral("ab"), 2, QStringLiteral("STRING DIGIT"), 2, 0));
 }
 
-TEST(KvTypeSpec, CharacterSets) {
+TEST(KvInputType, CharacterSets) {
   EXPECT_TRUE(KvCharInSet(QStringLiteral("NOT"), QStringLiteral("中")));
   EXPECT_TRUE(KvCharInSet(QStringLiteral("UPPERCHAR"), QStringLiteral("Q")));
   EXPECT_FALSE(KvCharInSet(QStringLiteral("UPPERCHAR"), QStringLiteral("q")));
