@@ -15,6 +15,8 @@
 #include "core/KvPgBackend.h"
 #include "core/KvSqliteBackend.h"
 
+#include "KvBenchPgDatabase.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -28,8 +30,6 @@ namespace {
 constexpr int kRows = 50000;
 const char kCreateSqlite[] = "CREATE TABLE T(K INTEGER, N DOUBLE, S CHAR(40), B BLOB)";
 const char kCreatePg[] = "CREATE TABLE T(K INT, N DOUBLE PRECISION, S VARCHAR(40), B BYTEA)";
-
-QString env(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
 
 QString tempFile(const char* role) {
   return QDir::tempPath() +
@@ -89,43 +89,9 @@ SqliteFiles& files() {
   return data;
 }
 
-// A database of its own on the PostgreSQL server with table T, dropped at exit.
-struct PgTarget {
-  CKvDbInfo info{2};
-  QString name;
-  CKvDb master{2};
-  CKvDb db{2};
-
-  PgTarget() {
-    info.m_strServer = env("PGHOST");
-    if (!info.m_strServer.isEmpty() && !env("PGPORT").isEmpty())
-      info.m_strServer += u',' + env("PGPORT");
-    info.m_strUser = env("PGUSER");
-    info.m_strPassword = env("PGPASSWORD");
-    if (env("PGHOST").isEmpty() || !master.Open(QStringLiteral("master"), info))
-      return;
-    name = QStringLiteral("kvcopybench_%1").arg(QCoreApplication::applicationPid());
-    KvDbBackend* admin = master.GetBackend();
-    admin->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name, nullptr);
-    if (!admin->execute(QStringLiteral("CREATE DATABASE ") + name +
-                            QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C'"),
-                        nullptr) ||
-        !db.Open(name, info) || !db.GetBackend()->execute(QString::fromLatin1(kCreatePg), nullptr)) {
-      db.Close();
-      return;
-    }
-  }
-  ~PgTarget() {
-    db.Close();
-    if (!name.isEmpty())
-      master.GetBackend()->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name, nullptr);
-  }
-  bool ready() const { return db.IsOpen(); }
-  PGconn* raw() const { return dynamic_cast<KvPgBackend*>(db.GetBackend())->handle(); }
-};
-
-PgTarget& pgTarget() {
-  static PgTarget data;
+// A database of its own on the PostgreSQL server with table T.
+KvBenchPgDatabase& pgTarget() {
+  static KvBenchPgDatabase data(QStringLiteral("kvcopybench_"), QString::fromLatin1(kCreatePg));
   return data;
 }
 

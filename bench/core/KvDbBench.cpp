@@ -12,6 +12,8 @@
 #include "core/KvPgBackend.h"
 #include "core/KvSqliteBackend.h"
 
+#include "KvBenchPgDatabase.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -24,8 +26,6 @@
 namespace {
 constexpr int kReadRows = 100000;
 constexpr int kInsertRows = 10000;
-
-QString env(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
 
 QString rowText(int i) { return QStringLiteral("学生 %1").arg(i); }
 
@@ -46,8 +46,9 @@ struct SqliteData {
       std::unique_ptr<KvSqliteBackend> file = KvSqliteBackend::create(path);
       file->setPasswordDigest(KvMdbPasswordDigest(KvGetStdMdbPassword()));
       sqlite3* raw = file->handle();
-      sqlite3_exec(raw, "CREATE TABLE R(K INTEGER, V DOUBLE, S CHAR(20)); "
-                        "CREATE TABLE W(K INTEGER, V DOUBLE, S CHAR(20)); BEGIN",
+      sqlite3_exec(raw,
+                   "CREATE TABLE R(K INTEGER, V DOUBLE, S CHAR(20)); "
+                   "CREATE TABLE W(K INTEGER, V DOUBLE, S CHAR(20)); BEGIN",
                    nullptr, nullptr, nullptr);
       sqlite3_stmt* insert = nullptr;
       sqlite3_prepare_v2(raw, "INSERT INTO R VALUES(?,?,?)", -1, &insert, nullptr);
@@ -76,50 +77,16 @@ SqliteData& sqliteData() {
   return data;
 }
 
-// A database of its own on the PostgreSQL server, dropped at exit.
-struct PgData {
-  CKvDbInfo info{2};
-  QString name;
-  CKvDb master{2};
-  CKvDb db{2};
-
-  PgData() {
-    info.m_strServer = env("PGHOST");
-    if (!info.m_strServer.isEmpty() && !env("PGPORT").isEmpty())
-      info.m_strServer += u',' + env("PGPORT");
-    info.m_strUser = env("PGUSER");
-    info.m_strPassword = env("PGPASSWORD");
-    if (env("PGHOST").isEmpty() || !master.Open(QStringLiteral("master"), info))
-      return;
-    name = QStringLiteral("kvbench_%1").arg(QCoreApplication::applicationPid());
-    KvDbBackend* admin = master.GetBackend();
-    admin->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name, nullptr);
-    if (!admin->execute(QStringLiteral("CREATE DATABASE ") + name +
-                            QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C'"),
-                        nullptr) ||
-        !db.Open(name, info)) {
-      name.clear();
-      return;
-    }
-    db.GetBackend()->execute(
-        QStringLiteral("CREATE TABLE R(K INT, V DOUBLE PRECISION, S VARCHAR(20));"
-                       "CREATE TABLE W(K INT, V DOUBLE PRECISION, S VARCHAR(20));"
-                       "INSERT INTO R SELECT i, i*0.5, '学生 '||i FROM generate_series(0,%1) i;"
-                       "ANALYZE R")
-            .arg(kReadRows - 1),
-        nullptr);
-  }
-  ~PgData() {
-    db.Close();
-    if (!name.isEmpty())
-      master.GetBackend()->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name, nullptr);
-  }
-  bool ready() const { return db.IsOpen(); }
-  PGconn* raw() const { return dynamic_cast<KvPgBackend*>(db.GetBackend())->handle(); }
-};
-
-PgData& pgData() {
-  static PgData data;
+// A database of its own on the PostgreSQL server with the read table R and
+// the insert table W.
+KvBenchPgDatabase& pgData() {
+  static KvBenchPgDatabase data(
+      QStringLiteral("kvbench_"),
+      QStringLiteral("CREATE TABLE R(K INT, V DOUBLE PRECISION, S VARCHAR(20));"
+                     "CREATE TABLE W(K INT, V DOUBLE PRECISION, S VARCHAR(20));"
+                     "INSERT INTO R SELECT i, i*0.5, '学生 '||i FROM generate_series(0,%1) i;"
+                     "ANALYZE R")
+          .arg(kReadRows - 1));
   return data;
 }
 
@@ -160,8 +127,7 @@ void BM_ReadSqlite_CKvQuery(benchmark::State& state) { readThroughQuery(state, s
 BENCHMARK(BM_ReadSqlite_CKvQuery)->Unit(benchmark::kMillisecond);
 
 void BM_ReadPg_Raw(benchmark::State& state) {
-  if (!pgData().ready())
-    return state.SkipWithError("no PostgreSQL server");
+  if (!pgData().ready()) return state.SkipWithError("no PostgreSQL server");
   PGconn* raw = pgData().raw();
   for (auto _ : state) {
     PGresult* res = PQexec(raw, "Select K,V,S From R");
@@ -185,8 +151,7 @@ void BM_ReadPg_Raw(benchmark::State& state) {
 BENCHMARK(BM_ReadPg_Raw)->Unit(benchmark::kMillisecond);
 
 void BM_ReadPg_CKvQuery(benchmark::State& state) {
-  if (!pgData().ready())
-    return state.SkipWithError("no PostgreSQL server");
+  if (!pgData().ready()) return state.SkipWithError("no PostgreSQL server");
   readThroughQuery(state, pgData().db);
 }
 BENCHMARK(BM_ReadPg_CKvQuery)->Unit(benchmark::kMillisecond);
@@ -199,8 +164,7 @@ void insertThroughExecute(benchmark::State& state, CKvDb& db) {
     db.Execute(QStringLiteral("Delete From W"));
     state.ResumeTiming();
     db.BeginTrans();
-    for (int i = 0; i < kInsertRows; ++i)
-      db.Execute(insertText(i));
+    for (int i = 0; i < kInsertRows; ++i) db.Execute(insertText(i));
     db.CommitTrans();
   }
   state.SetItemsProcessed(state.iterations() * kInsertRows);
@@ -250,8 +214,7 @@ void BM_InsertSqlite_Execute(benchmark::State& state) { insertThroughExecute(sta
 BENCHMARK(BM_InsertSqlite_Execute)->Unit(benchmark::kMillisecond);
 
 void BM_InsertPg_RawPrepared(benchmark::State& state) {
-  if (!pgData().ready())
-    return state.SkipWithError("no PostgreSQL server");
+  if (!pgData().ready()) return state.SkipWithError("no PostgreSQL server");
   PGconn* raw = pgData().raw();
   PQclear(PQprepare(raw, "", "Insert Into W(K,V,S) Values($1,$2,$3)", 3, nullptr));
   for (auto _ : state) {
@@ -274,16 +237,14 @@ BENCHMARK(BM_InsertPg_RawPrepared)->Unit(benchmark::kMillisecond);
 
 // The same statement texts as Execute runs, each sent once.
 void BM_InsertPg_RawText(benchmark::State& state) {
-  if (!pgData().ready())
-    return state.SkipWithError("no PostgreSQL server");
+  if (!pgData().ready()) return state.SkipWithError("no PostgreSQL server");
   PGconn* raw = pgData().raw();
   for (auto _ : state) {
     state.PauseTiming();
     PQclear(PQexec(raw, "Delete From W"));
     state.ResumeTiming();
     PQclear(PQexec(raw, "BEGIN"));
-    for (int i = 0; i < kInsertRows; ++i)
-      PQclear(PQexec(raw, insertText(i).toUtf8().constData()));
+    for (int i = 0; i < kInsertRows; ++i) PQclear(PQexec(raw, insertText(i).toUtf8().constData()));
     PQclear(PQexec(raw, "COMMIT"));
   }
   state.SetItemsProcessed(state.iterations() * kInsertRows);
@@ -291,8 +252,7 @@ void BM_InsertPg_RawText(benchmark::State& state) {
 BENCHMARK(BM_InsertPg_RawText)->Unit(benchmark::kMillisecond);
 
 void BM_InsertPg_Execute(benchmark::State& state) {
-  if (!pgData().ready())
-    return state.SkipWithError("no PostgreSQL server");
+  if (!pgData().ready()) return state.SkipWithError("no PostgreSQL server");
   insertThroughExecute(state, pgData().db);
 }
 BENCHMARK(BM_InsertPg_Execute)->Unit(benchmark::kMillisecond);
