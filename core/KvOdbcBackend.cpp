@@ -124,22 +124,29 @@ bool KvOdbcBackend::execute(const QString& sql, QString* error) {
   return ok;
 }
 
-bool KvOdbcBackend::run(const QString& sql, QString* error, qint64* affected) {
-  if (affected)
-    *affected = 0;
+SQLHSTMT KvOdbcBackend::newStatement(QString* error) {
   if (!m_link) {
     if (error)
       *error = QStringLiteral("database not open");
-    return false;
+    return SQL_NULL_HSTMT;
   }
   SQLHSTMT stmt = SQL_NULL_HSTMT;
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_link->dbc, &stmt))) {
     if (error)
       *error = diagnostic(SQL_HANDLE_DBC, m_link->dbc);
-    return false;
+    return SQL_NULL_HSTMT;
   }
   if (m_timeout > 0)
     SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(m_timeout)), 0);
+  return stmt;
+}
+
+bool KvOdbcBackend::run(const QString& sql, QString* error, qint64* affected) {
+  if (affected)
+    *affected = 0;
+  const SQLHSTMT stmt = newStatement(error);
+  if (stmt == SQL_NULL_HSTMT)
+    return false;
   SQLRETURN rc = SQLExecDirectW(stmt, const_cast<SQLWCHAR*>(wide(sql)), SQL_NTS);
   bool ok = SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
   if (!ok && error)
@@ -414,19 +421,9 @@ class OdbcStatement final : public KvDbStatement {
 }  // namespace
 
 std::unique_ptr<KvDbRowset> KvOdbcBackend::openRowset(const QString& sql, QString* error) {
-  if (!m_link) {
-    if (error)
-      *error = QStringLiteral("database not open");
+  const SQLHSTMT stmt = newStatement(error);
+  if (stmt == SQL_NULL_HSTMT)
     return nullptr;
-  }
-  SQLHSTMT stmt = SQL_NULL_HSTMT;
-  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_link->dbc, &stmt))) {
-    if (error)
-      *error = diagnostic(SQL_HANDLE_DBC, m_link->dbc);
-    return nullptr;
-  }
-  if (m_timeout > 0)
-    SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(m_timeout)), 0);
   if (!SQL_SUCCEEDED(SQLExecDirectW(stmt, const_cast<SQLWCHAR*>(wide(sql)), SQL_NTS))) {
     if (error)
       *error = diagnostic(SQL_HANDLE_STMT, stmt);
@@ -462,17 +459,9 @@ std::unique_ptr<KvDbRowset> KvOdbcBackend::openRowset(const QString& sql, QStrin
 }
 
 std::unique_ptr<KvDbStatement> KvOdbcBackend::prepare(const QString& sql, QString* error) {
-  if (!m_link) {
-    if (error)
-      *error = QStringLiteral("database not open");
+  const SQLHSTMT stmt = newStatement(error);
+  if (stmt == SQL_NULL_HSTMT)
     return nullptr;
-  }
-  SQLHSTMT stmt = SQL_NULL_HSTMT;
-  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_link->dbc, &stmt))) {
-    if (error)
-      *error = diagnostic(SQL_HANDLE_DBC, m_link->dbc);
-    return nullptr;
-  }
   SQLSMALLINT parameters = 0;
   if (!SQL_SUCCEEDED(SQLPrepareW(stmt, const_cast<SQLWCHAR*>(wide(sql)), SQL_NTS)) ||
       !SQL_SUCCEEDED(SQLNumParams(stmt, &parameters))) {

@@ -9,6 +9,8 @@
 #include "core/CKvDbInfo.h"
 #include "core/KvDbBackend.h"
 
+#include <sql.h>
+
 struct KvOdbcLink;
 
 class KvOdbcBackend final : public KvDbBackend {
@@ -44,6 +46,9 @@ class KvOdbcBackend final : public KvDbBackend {
       : m_link(std::move(link)), m_connectString(connectString) {}
   // Runs a statement; the rows it touched go to `affected` (when given).
   bool run(const QString& sql, QString* error, qint64* affected);
+  // A new statement handle on the session with the query time-out set;
+  // SQL_NULL_HSTMT (and `error`) when there is none.
+  SQLHSTMT newStatement(QString* error);
   bool endTransaction(bool commit);
 
   // Shared with the cursors, so that the session ends after the last of them.
