@@ -112,25 +112,10 @@ int KvTrackPopupMenu(QMenu* menu, const QPoint& globalPos, KvCommandTarget* rece
   return id;
 }
 
-QMenu* KvBuildCommandMenu(int menuId, const QString& title, const QList<int>& ids,
-                          QWidget* parent) {
-  auto* menu = new QMenu(title, parent);
-  menu->setObjectName(KvMenuObjectName(menuId));
-  CKvCommandRouter* router = CKvCommandRouter::Instance();
-  for (int id : ids) {
-    if (id == 0)
-      menu->addSeparator();
-    else
-      menu->addAction(router->Action(id));
-  }
-  router->WatchMenu(menu);
-  return menu;
-}
-
-QToolBar* KvBuildCommandToolBar(int toolBarId, const QString& title, const QList<int>& ids,
-                                QWidget* parent) {
-  auto* bar = new QToolBar(title, parent);
-  bar->setObjectName(KvMenuObjectName(toolBarId));
+namespace {
+// The registry's action of each command id, 0 standing for a separator.
+template <typename Bar>
+void addCommands(Bar* bar, const QList<int>& ids) {
   CKvCommandRouter* router = CKvCommandRouter::Instance();
   for (int id : ids) {
     if (id == 0)
@@ -138,5 +123,22 @@ QToolBar* KvBuildCommandToolBar(int toolBarId, const QString& title, const QList
     else
       bar->addAction(router->Action(id));
   }
+}
+}  // namespace
+
+QMenu* KvBuildCommandMenu(int menuId, const QString& title, const QList<int>& ids,
+                          QWidget* parent) {
+  auto* menu = new QMenu(title, parent);
+  menu->setObjectName(KvMenuObjectName(menuId));
+  addCommands(menu, ids);
+  CKvCommandRouter::Instance()->WatchMenu(menu);
+  return menu;
+}
+
+QToolBar* KvBuildCommandToolBar(int toolBarId, const QString& title, const QList<int>& ids,
+                                QWidget* parent) {
+  auto* bar = new QToolBar(title, parent);
+  bar->setObjectName(KvMenuObjectName(toolBarId));
+  addCommands(bar, ids);
   return bar;
 }
