@@ -6,7 +6,7 @@ packages=(g++ cmake ninja-build ccache qt6-base-dev qt6-translations-l10n libsql
           unixodbc unixodbc-dev odbc-postgresql libpq-dev libxlsxwriter-dev libgtest-dev
           libgmock-dev libbenchmark-dev fonts-noto-cjk libicu-dev)
 if [ "${1:-}" = test ]; then
-  packages+=(postgresql postgresql-client)
+  packages+=(postgresql postgresql-client poppler-utils unzip)
 fi
 missing=()
 for p in "${packages[@]}"; do

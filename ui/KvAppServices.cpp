@@ -11,6 +11,10 @@ KvRightTestFn& rightTest() {
   static KvRightTestFn fn;
   return fn;
 }
+KvLogFn& logService() {
+  static KvLogFn fn;
+  return fn;
+}
 }  // namespace
 
 KvAppDbFn KvSetAppDbProvider(KvAppDbFn fn) { return std::exchange(appDb(), std::move(fn)); }
@@ -18,6 +22,8 @@ KvAppDbFn KvSetAppDbProvider(KvAppDbFn fn) { return std::exchange(appDb(), std::
 KvRightTestFn KvSetRightTest(KvRightTestFn fn) {
   return std::exchange(rightTest(), std::move(fn));
 }
+
+KvLogFn KvSetLogService(KvLogFn fn) { return std::exchange(logService(), std::move(fn)); }
 
 CKvDb* KvAppServiceDb() {
   const KvAppDbFn fn = appDb();
@@ -27,4 +33,10 @@ CKvDb* KvAppServiceDb() {
 bool KvAppServiceHasRight(const QString& rightCode) {
   const KvRightTestFn fn = rightTest();
   return fn && fn(rightCode);
+}
+
+void KvAppServiceLog(int operationCode, const QString& detail) {
+  const KvLogFn fn = logService();
+  if (fn)
+    fn(operationCode, detail);
 }

@@ -1,7 +1,8 @@
 #pragma once
-// What the controls and dialogs need of the application: its open connection
-// and the rights test of the logged-in operator. The application shell fills
-// them in at start-up; until then there is no connection and no right.
+// What the controls and dialogs need of the application: its open connection,
+// the rights test of the logged-in operator and the operation log. The
+// application shell fills them in at start-up; until then there is no
+// connection, no right, and logging does nothing.
 
 #include <QString>
 #include <functional>
@@ -10,11 +11,13 @@ class CKvDb;
 
 using KvAppDbFn = std::function<CKvDb*()>;
 using KvRightTestFn = std::function<bool(const QString& rightCode)>;
+using KvLogFn = std::function<void(int operationCode, const QString& detail)>;
 
 // Install the providers (an empty function removes one); each returns the
 // one that was in place.
 KvAppDbFn KvSetAppDbProvider(KvAppDbFn fn);
 KvRightTestFn KvSetRightTest(KvRightTestFn fn);
+KvLogFn KvSetLogService(KvLogFn fn);
 
 // The application's open connection; null when none is open or the shell has
 // not made it known.
@@ -23,3 +26,8 @@ CKvDb* KvAppServiceDb();
 // True when the logged-in operator holds the right (a four-character code
 // such as "0012"); false while no rights test is installed.
 bool KvAppServiceHasRight(const QString& rightCode);
+
+// Writes one entry of the operation log (an operation number of the shared
+// operations, such as 16 page setup, 17 print, 28 printers, 29 export, and the
+// entry's text); does nothing while no log is installed.
+void KvAppServiceLog(int operationCode, const QString& detail);
