@@ -1,0 +1,240 @@
+#pragma once
+// The application object: one per process, made in main after the
+// QApplication and destroyed before it; everything reaches it through
+// KvGetApp. It owns the application data block: the open data file (its
+// connection, the logged-in operator and rights, the year), the accounting
+// units of that file with the current and the previous current unit, the
+// registered module descriptors in registration order, the template index,
+// the dialog positions and the operator's working period.
+//
+// An edition derives from it and overrides the identity, the module
+// creation and the template-box groups (CKvXxApp). The hooks that create and
+// fill the tables of a data file and build the catalogues combining the
+// application's entries with every module's are virtual members here.
+//
+// The unit array is a QList<CKvDwRec> (the unit record of CKvDwRec.h).
+
+#include "app/CKvTemplateIndexEntry.h"
+#include "ui/KvCommandTarget.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class CKvDataFile;
+class CKvDataType;
+class CKvDb;
+class CKvDlgPos;
+class CKvDwRec;
+class CKvOperation;
+class CKvPrintFieldDefs;
+class CKvPrintSet;
+struct KvCodeRefs;
+
+class CKvApp : public KvCommandTarget {
+ public:
+  CKvApp();
+  ~CKvApp() override;
+  CKvApp(const CKvApp&) = delete;
+  CKvApp& operator=(const CKvApp&) = delete;
+
+  // Creates and registers the modules, sets the identity, builds the
+  // template index and makes the application's services known to the lower
+  // libraries (connection, rights test, operation log, print providers).
+  // Called once by main after construction.
+  virtual bool InitInstance();
+
+  // --- Identity ---
+
+  int GetEditionCode() const { return m_nEditionCode; }
+  const QString& GetDataFileExt() const { return m_strDataFileExt; }
+  const QString& GetDataFileDescription() const { return m_strDataFileDescription; }
+  const QString& GetProductKey() const { return m_strProductKey; }
+  const QString& GetProductName() const { return m_strProductName; }
+  const QString& GetVersionSuffix() const { return m_strVersionSuffix; }
+
+  // Data-file format version (the version stamp's first number).
+  virtual int GetFormatVersion() const { return 10; }
+  virtual QString GetProgramVersion() const;
+  virtual int GetRevision() const { return 9; }
+  // Data files are named by their year (2024.xxd, xxd0012024).
+  virtual bool IsYearNamed() const { return true; }
+  virtual QString GetFirstStartCaption() const;
+
+  // --- The application data block ---
+
+  CKvDataFile& GetDataFile() { return *m_pDataFile; }
+  // The connection of the open data file (also when it is closed).
+  CKvDb* GetDb();
+  // 0 SQLite file, 1 server database: the kind of the open data file.
+  int GetDbKind();
+  // The units of the open data file in code order.
+  QList<CKvDwRec>& GetDwArray() { return *m_pDwArray; }
+  // The unit chosen in group mode (empty code outside it) and the one kept
+  // when it was replaced with saving.
+  CKvDwRec& GetCurrentDw() { return *m_pCurrentDw; }
+  CKvDwRec& GetSecondDw() { return *m_pSecondDw; }
+  CKvDlgPos& GetDlgPos() { return *m_pDlgPos; }
+  // The working period of the logged-in operator.
+  CKvOperation& GetTask() { return *m_pTask; }
+  QList<CKvTemplateIndexEntry>& GetTemplateIndex() { return m_templateIndex; }
+
+  // --- Modules ---
+
+  // Appends the descriptor to the module list; the application owns it from
+  // then on and deletes it when it goes. A descriptor is registered once.
+  void AddDataType(CKvDataType* pType);
+  const QList<CKvDataType*>& GetDataTypes() const { return m_dataTypes; }
+
+  // True when the logged-in operator holds the right code (whole codes).
+  bool HasRight(const QString& code);
+
+  // --- Template index ---
+
+  // Empties the template index and lets the edition refill it; true when
+  // it then holds an entry.
+  virtual bool RebuildTemplateIndex();
+  virtual void RegisterTemplateGroups() {}
+
+  // --- Accounting units as a feature of the edition ---
+
+  // False by default; with a pointer, the text becomes "独立核算单位".
+  virtual bool HasUnitFeature(QString* caption) const;
+  virtual bool IsUnitFeatureActive() const;
+
+  // --- Documents ---
+
+  virtual bool HasExportRight();
+  // Logs operation 29 "导出文档" with the detail.
+  virtual void LogExport(const QString& detail);
+
+  // --- Tables of a data file ---
+
+  // Creates the missing system tables with the version stamp, the month,
+  // unit and log tables; false when any statement failed.
+  virtual bool CreateSystemTables(CKvDb* pDb);
+  // Upgrades the business-month table (through its installed hook).
+  virtual void UpgradeSystemTables(CKvDb* pDb);
+  // Every table of a data file: upgrade, system tables, print formats, log
+  // tables, each module's tables. A table that exists is left alone; a
+  // failed statement is reported and the run goes on, but the result is
+  // false.
+  virtual bool CreateAllTables(CKvDb* pDb);
+  // Lets the modules with a tab prepare the application's data file.
+  virtual void OpenModuleData(CKvDb* pDb);
+  // The default rows of a new data file; false when a statement failed.
+  virtual bool InsertDefaultRows(CKvDb* pDb, int nYear);
+  // Copies the system tables into a new year's data file.
+  virtual void CarrySystemTables(CKvDb* pOldDb, CKvDb* pNewDb);
+  // "ZRVMONTH KvTask KvLog KvLogOp" and every module's cleared tables.
+  virtual QString GetClearedTables();
+
+  // --- Catalogues ---
+
+  // Both lists emptied, then the rights of the application and the modules.
+  virtual void GetRightCatalogue(QStringList& codes, QStringList& names);
+  // The operation names of module 0 and every module's shared names.
+  virtual void GetOperationNames(QList<int>& numbers, QStringList& names);
+  // Every module's places for the kind, then the application's own;
+  // returns the number of places.
+  virtual int GetCodeReferences(const QString& kind, KvCodeRefs& refs);
+  // The three lists emptied, then every module's carry-forward items with
+  // the module number × 1000 added.
+  virtual void GetCarryCatalogue(QList<int>& numbers, QStringList& captions, QStringList& tables);
+
+  // True when no place of the kind holds the value. A place whose count
+  // cannot be read counts as holding it. *pMessage (when given) lists the
+  // places that hold it, one per line. With pnValue the value is that
+  // number, else the text as a quoted literal.
+  virtual bool IsCodeUnused(CKvDb* pDb, const QString& kind, const QString& text,
+                            const int* pnValue = nullptr, QString* pMessage = nullptr);
+  // Rewrites the code in every place of the kind, in one transaction: the
+  // first failing place undoes the whole change and gives false.
+  virtual bool ChangeCode(CKvDb* pDb, const QString& kind, const QString& oldText,
+                          const QString& newText, const int* pnOld = nullptr,
+                          const int* pnNew = nullptr);
+
+  // --- Printing ---
+
+  // Lets every module fill the default page of a form.
+  virtual void GetDefaultPrintSet(int nFormNo, const QString& formName, CKvPrintSet& set);
+  // Lets every module append its positioned-print layouts (layout -1) or a
+  // layout's default fields; returns the count of defs.
+  virtual int GetPrintPosForms(int nLayoutId, CKvPrintFieldDefs& defs);
+
+  // --- Questions to every module ---
+
+  virtual bool CheckTexts(const QString& text1, const QString& text2);
+  // The first non-zero answer of the modules; 0 when none answers.
+  virtual int AskModules(int nValue, const QString& text1, const QString& text2, int nValue2,
+                         int nValue3);
+  // Asks the modules listed in `modules` (";"-separated numbers; all when
+  // empty) to check; false at the first refusal, with its message.
+  virtual bool CheckModules(int nValue, const QString& text, QString& message,
+                            const QString& modules = QString());
+  virtual QString GetExtraText() { return QString(); }
+
+  // --- Commands of the application ---
+
+  bool HandlesCmd(int id) const override;
+  void ExecuteCmd(int id) override;
+  bool IsCmdEnabled(int id) override;
+
+ protected:
+  // Sets the identity strings (the edition's values).
+  virtual void SetIdentity();
+  // Creates the edition's module descriptors; each registers itself.
+  virtual void CreateDataTypes() {}
+
+  int m_nEditionCode = 0;
+  QString m_strVersionSuffix;
+  QString m_strDataFileExt;
+  QString m_strDataFileDescription;
+  QString m_strProductKey;
+  QString m_strProductName;
+
+ private:
+  void InstallServices();
+
+  QList<CKvTemplateIndexEntry> m_templateIndex;
+  QList<CKvDataType*> m_dataTypes;
+  std::unique_ptr<CKvDataFile> m_pDataFile;
+  std::unique_ptr<CKvDlgPos> m_pDlgPos;
+  std::unique_ptr<CKvOperation> m_pTask;
+  std::unique_ptr<QList<CKvDwRec>> m_pDwArray;
+  std::unique_ptr<CKvDwRec> m_pCurrentDw;
+  std::unique_ptr<CKvDwRec> m_pSecondDw;
+};
+
+// The application object; null before it is made and after it is gone.
+CKvApp* KvGetApp();
+// The connection of the application's data file; null without application.
+CKvDb* KvGetAppDb();
+// The first registered module of that number; null when none.
+CKvDataType* KvFindDataType(int nModule);
+// The module whose tab is selected in the template box; null with no frame,
+// no module with a tab or no such tab.
+CKvDataType* KvGetActiveDataType();
+
+// The logged-in operator holds the right code: a whole code of the rights
+// string; an empty code is never held.
+bool KvHasRightCode(const QString& code);
+// The right of a module item: the right four characters of "%d%s" of
+// (module + 100, item).
+QString KvModuleRightCode(int nModule, const QString& item);
+bool KvHasRight(int nModule, const QString& item);
+
+// "Software\zrvsoft\Kvqy\5.2": the key path of every setting of the program.
+QString KvGetRegKeyPath();
+// "S" for a server data file, "A" for a file.
+QString KvGetDbKindLetter();
+// Version suffix, program version and kind letter ("5.2A").
+QString KvGetVersionTag();
+// Kind letter, program version, revision and suffix ("A5.2.9").
+QString KvGetEditionText();
+
+// Checks that the embedded database engine works: an in-memory SQLite
+// database runs a statement with a Jet function. On failure
+// "SQLite数据库引擎无法正常工作！" under the stop icon and false.
+bool KvCheckDbEngine();

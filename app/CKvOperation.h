@@ -1,0 +1,64 @@
+#pragma once
+// The operation log. A CKvOperation is one work period of an operator (a
+// KvTask row: number, thread id, start and end time, computer, user) and the
+// handle through which everything logs: constructed with an operation code
+// (module × 100 + operation) and a detail text it writes one KvLog entry at
+// once, by the logged-in operator in the application's current work period.
+// Nothing is written while the data file's log switch is off.
+//
+// Work-period numbers are max + 1, taken in a transaction that locks KvTask
+// and gives the number up when another station took it at the same time
+// (the count check), so numbers are unique. Texts are quoted for the
+// connection; a note is cut by width and never splits a character.
+
+#include <QString>
+
+class CKvDb;
+
+class CKvOperation {
+ public:
+  CKvOperation() = default;
+  CKvOperation(int nCode, const QString& detail);
+  CKvOperation(int nModule, int nOp, const QString& detail);
+  virtual ~CKvOperation();
+  CKvOperation(const CKvOperation&) = default;
+  CKvOperation& operator=(const CKvOperation&) = default;
+
+  void Clear();
+
+  // Starts the working period of the logged-in operator (the application's
+  // record): registers the KvTask row, logs "操作员：%s 开始工作" and adds the
+  // operator's label to KvLogOp.
+  void BeginWork();
+  // Ends it: the end time and "操作员：%s 结束工作".
+  void EndWork();
+
+  // One entry by the logged-in operator in the application's work period.
+  static void WriteLog(int nCode, const QString& detail);
+  // The one writer of KvLog rows: an empty note becomes the operation's
+  // name; a note wider than 230 becomes its first 230 and "..."; the current
+  // unit's code is put in front as "<code>"; the whole is cut to 240.
+  static bool InsertLogRow(int nTask, const QString& sOp, const QString& sT, int nCode,
+                           const QString& note, CKvDb* pDb);
+  // The note as InsertLogRow stores it with the given unit code.
+  static QString MakeNote(int nCode, const QString& note, const QString& unitCode);
+  // Gives the period its number and stores its row. False when it inserted
+  // a new row; true when the period was registered already or the number
+  // was taken meanwhile (the row is then not stored).
+  static bool RegisterTask(CKvOperation& task, CKvDb* pDb);
+  // Adds the operator label to KvLogOp unless it is there.
+  static void AddLogOperator(const QString& sOp, CKvDb* pDb);
+  // The name of an operation code; empty when it has none.
+  static QString GetOperationName(int nCode);
+  // The current local time "%Y%m%d%H%M%S".
+  static QString NowText();
+  // "%s(%s)" of the logged-in operator's name and code.
+  static QString OperatorLabel();
+
+  int nTask = 0;
+  int nThreadID = 0;
+  QString sT1;
+  QString sT2;
+  QString sComputer;
+  QString sUser;
+};
