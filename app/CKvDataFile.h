@@ -110,7 +110,8 @@ class CKvDataFile {
   bool ReadDbConfig();
   bool WriteDbConfig();
   // Whether WriteDbConfig keeps the server password (in the settings file,
-  // then readable by the user only). Not copied with the descriptor.
+  // then readable by the user only); otherwise "PWD" is written empty.
+  // ReadDbConfig sets it when a password was kept.
   void SetRememberPassword(bool bRemember) { m_bRememberPassword = bRemember; }
   bool GetRememberPassword() const { return m_bRememberPassword; }
 

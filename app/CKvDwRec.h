@@ -12,10 +12,11 @@
 // prefix of its code; it is a leaf when the unit after it does not begin
 // with its code.
 //
-// The application's unit array, its current unit and the saved previous one
-// live here (KvGetDwArray, KvGetCurrentDw, KvGetSavedDw): the login fills the
-// array, a unit picker or KvSetCurrentDw sets the current unit, and the HDO
-// filters use it by default.
+// The application's unit array of the open data file, its current unit and
+// the saved previous one live here for the whole process (KvGetDwArray,
+// KvGetCurrentDw, KvGetSavedDw): the login fills the array, a unit picker or
+// KvSetCurrentDw sets the current unit, and the HDO filters use it by
+// default.
 //
 // Every text put into a statement is quoted for the connection (codes,
 // Like patterns through KvQuoteLikePattern), so an apostrophe in a unit's
