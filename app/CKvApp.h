@@ -12,8 +12,10 @@
 // fill the tables of a data file and build the catalogues combining the
 // application's entries with every module's are virtual members here.
 //
-// The unit array is a QList<CKvDwRec> (the unit record of CKvDwRec.h).
+// The units of the open data file, the current and the saved unit are kept
+// with the unit functions (KvGetDwArray, KvGetCurrentDw, KvGetSavedDw).
 
+#include "app/CKvDataFile.h"
 #include "app/CKvTemplateIndexEntry.h"
 #include "ui/KvCommandTarget.h"
 
@@ -22,11 +24,8 @@
 #include <QStringList>
 #include <memory>
 
-class CKvDataFile;
 class CKvDataType;
 class CKvDb;
-class CKvDlgPos;
-class CKvDwRec;
 class CKvOperation;
 class CKvPrintFieldDefs;
 class CKvPrintSet;
@@ -64,18 +63,11 @@ class CKvApp : public KvCommandTarget {
 
   // --- The application data block ---
 
-  CKvDataFile& GetDataFile() { return *m_pDataFile; }
-  // The connection of the open data file (also when it is closed).
-  CKvDb* GetDb();
-  // 0 SQLite file, 1 server database: the kind of the open data file.
-  int GetDbKind();
-  // The units of the open data file in code order.
-  QList<CKvDwRec>& GetDwArray() { return *m_pDwArray; }
-  // The unit chosen in group mode (empty code outside it) and the one kept
-  // when it was replaced with saving.
-  CKvDwRec& GetCurrentDw() { return *m_pCurrentDw; }
-  CKvDwRec& GetSecondDw() { return *m_pSecondDw; }
-  CKvDlgPos& GetDlgPos() { return *m_pDlgPos; }
+  CKvDataFile& GetDataFile() { return m_dataFile; }
+  // The connection of the data file (also while it is closed).
+  CKvDb* GetDb() { return &m_dataFile.GetDb(); }
+  // 0 SQLite file, 1 server database.
+  int GetDbKind() const { return m_dataFile.GetKind(); }
   // The working period of the logged-in operator.
   CKvOperation& GetTask() { return *m_pTask; }
   QList<CKvTemplateIndexEntry>& GetTemplateIndex() { return m_templateIndex; }
@@ -199,12 +191,8 @@ class CKvApp : public KvCommandTarget {
 
   QList<CKvTemplateIndexEntry> m_templateIndex;
   QList<CKvDataType*> m_dataTypes;
-  std::unique_ptr<CKvDataFile> m_pDataFile;
-  std::unique_ptr<CKvDlgPos> m_pDlgPos;
+  CKvDataFile m_dataFile;
   std::unique_ptr<CKvOperation> m_pTask;
-  std::unique_ptr<QList<CKvDwRec>> m_pDwArray;
-  std::unique_ptr<CKvDwRec> m_pCurrentDw;
-  std::unique_ptr<CKvDwRec> m_pSecondDw;
 };
 
 // The application object; null before it is made and after it is gone.

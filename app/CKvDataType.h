@@ -49,9 +49,10 @@ class CKvDataType {
 
   // --- Registration and login ---
 
-  // Sets the module's fields, registers it with the application
-  // (CKvApp::AddDataType) and its document types. The base reads the tab
-  // label from the per-user setting "tablabel_%d" when one is stored.
+  // A module sets its fields here, registers itself with the application
+  // (CKvApp::AddDataType) and its document types, then calls the base, which
+  // takes the tab label from the per-user setting "tablabel_%d" when one is
+  // stored.
   virtual void RegisterTemplates();
   // Called for every descriptor after every login, in this order.
   virtual void OnAfterLogin() {}
@@ -69,8 +70,9 @@ class CKvDataType {
 
   // --- Tables of a data file ---
 
-  // Creates the module's tables that are missing.
-  virtual void CreateTables(CKvDb* pDb);
+  // Creates the module's tables that are missing; false when a statement
+  // failed (the connection has reported it).
+  virtual bool CreateTables(CKvDb* pDb);
   // Prepares the module after a data file was opened (modules with a tab).
   virtual void OpenData(CKvDb* pDb);
   // The module's rows of a new data file. The base saves the module's

@@ -1,4 +1,5 @@
 #include "app/CKvMainFrm.h"
+#include "app/CKvXxApp.h"
 #include "core/KvConst.h"
 #include "formula/KvCalculatorInstall.h"
 #include "ui/KvMessageBoxHandler.h"
@@ -23,6 +24,14 @@ int main(int argc, char* argv[]) {
 
   KvInstallMessageBoxHandler();
   KvInstallCalculator();
+  if (!KvCheckDbEngine())
+    return 1;
+
+  // The application object lives inside the QApplication's lifetime: made
+  // after it, destroyed before it.
+  CKvXxApp theApp;
+  if (!theApp.InitInstance())
+    return 1;
 
   CKvMainFrm frame;
   frame.show();

@@ -50,6 +50,13 @@ CKvCommandRegistry::CKvCommandRegistry() {
       {KV_CMD_EDIT_FIND_NEXT, "查找下一个(&E)\tF3"},
       {KV_CMD_EDIT_SELECT_ALL, "全选(&A)\tCtrl+A"},
       {KV_CMD_HELP, "帮助(&H)\tF1"},
+
+      {KV_CMD_SET_SCHOOL_TREE, "机构、班级和学生 ..."},
+      {KV_CMD_SET_FEE_ITEMS, "收费项目 ..."},
+      {KV_CMD_SET_CLASS_TREE, "机构和班级 ..."},
+      {KV_CMD_SET_TEACHERS, "教师 ..."},
+      {KV_CMD_SET_COURSES, "课程 ..."},
+      {KV_CMD_SET_PUBLIC_ROOMS, "公用教室 ..."},
   };
   for (const Entry& entry : shared)
     Add(entry.id, QString::fromUtf8(entry.caption));

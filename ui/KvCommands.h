@@ -42,6 +42,14 @@ enum : int {
   KV_CMD_EDIT_FIND_NEXT = 57640,
   KV_CMD_EDIT_SELECT_ALL = 57642,
   KV_CMD_HELP = 57670,  // F1
+
+  // The Settings menus of the school edition (fees 325, timetabling 326).
+  KV_CMD_SET_SCHOOL_TREE = 45000,
+  KV_CMD_SET_FEE_ITEMS = 45001,
+  KV_CMD_SET_CLASS_TREE = 45004,
+  KV_CMD_SET_TEACHERS = 45005,
+  KV_CMD_SET_COURSES = 45006,
+  KV_CMD_SET_PUBLIC_ROOMS = 45007,
 };
 
 // Right-click menus.

@@ -1,0 +1,192 @@
+#include "app/CKvOperation.h"
+
+#include "app/CKvApp.h"
+#include "app/CKvDataType.h"
+#include "app/CKvDwRec.h"
+#include "app/KvAppQuery.h"
+#include "core/CKvDb.h"
+#include "core/KvDate.h"
+#include "core/KvDbTransaction.h"
+#include "core/KvSystemInfo.h"
+#include "core/KvWidth.h"
+
+#include <unistd.h>
+
+namespace {
+
+// Widths of the log's text columns.
+constexpr int kNoteCut = 230;
+constexpr int kNoteWidth = 240;
+constexpr int kLabelWidth = 20;
+constexpr int kNameWidth = 240;
+
+bool isLogOn() {
+  CKvApp* app = KvGetApp();
+  return app && app->GetDataFile().IsLogOn();
+}
+
+// The condition that finds a work period before its number is known.
+QString periodCondition(const CKvOperation& task, CKvDb* pDb) {
+  return QStringLiteral("nThreadID=%1 And sT1='%2' And sComputer='%3'")
+      .arg(QString::number(task.nThreadID), pDb->QuoteText(task.sT1),
+           pDb->QuoteText(task.sComputer, kNameWidth));
+}
+
+}  // namespace
+
+CKvOperation::CKvOperation(int nCode, const QString& detail) { WriteLog(nCode, detail); }
+
+CKvOperation::CKvOperation(int nModule, int nOp, const QString& detail) {
+  WriteLog(nModule * 100 + nOp, detail);
+}
+
+CKvOperation::~CKvOperation() = default;
+
+void CKvOperation::Clear() {
+  nTask = 0;
+  nThreadID = 0;
+  sT1.clear();
+  sT2.clear();
+  sComputer.clear();
+  sUser.clear();
+}
+
+QString CKvOperation::NowText() { return KvNowText(QStringLiteral("%Y%m%d%H%M%S")); }
+
+QString CKvOperation::OperatorLabel() {
+  CKvApp* app = KvGetApp();
+  if (!app)
+    return QString();
+  const CKvDataFile& file = app->GetDataFile();
+  return QStringLiteral("%1(%2)").arg(file.GetOperatorName(), file.GetOperatorCode());
+}
+
+void CKvOperation::BeginWork() {
+  CKvApp* app = KvGetApp();
+  if (!isLogOn())
+    return;
+  CKvDb* pDb = app->GetDb();
+  const QString who = OperatorLabel();
+  sComputer = KvComputerName();
+  sUser = KvUserName();
+  nThreadID = static_cast<int>(::gettid());
+  sT1 = NowText();
+  sT2 = sT1;
+  RegisterTask(*this, pDb);
+  InsertLogRow(nTask, who, NowText(), 0, QStringLiteral("操作员：%1 开始工作").arg(who), pDb);
+  AddLogOperator(who, pDb);
+}
+
+void CKvOperation::EndWork() {
+  CKvApp* app = KvGetApp();
+  CKvDb* pDb = app ? app->GetDb() : nullptr;
+  if (!pDb || !pDb->IsOpen())
+    return;
+  const QString condition = periodCondition(*this, pDb);
+  int count = 0;
+  if (KvAppSelectInt(pDb, QStringLiteral("Select Count(*) From KvTask Where ") + condition,
+                     QString(), &count) &&
+      count > 0)
+    pDb->Execute(QStringLiteral("Update KvTask Set sT2='%1' Where %2").arg(NowText(), condition));
+  const QString who = OperatorLabel();
+  InsertLogRow(nTask, who, NowText(), 1, QStringLiteral("操作员：%1 结束工作").arg(who), pDb);
+}
+
+void CKvOperation::WriteLog(int nCode, const QString& detail) {
+  CKvApp* app = KvGetApp();
+  if (!app || !app->GetDb()->IsOpen())
+    return;
+  InsertLogRow(app->GetTask().nTask, OperatorLabel(), NowText(), nCode, detail, app->GetDb());
+}
+
+QString CKvOperation::MakeNote(int nCode, const QString& note, const QString& unitCode) {
+  QString text = note.isEmpty() ? GetOperationName(nCode) : note;
+  if (KvTextWidth(text) > kNoteCut)
+    text = KvLeftByWidth(text, kNoteCut) + QStringLiteral("...");
+  if (!unitCode.isEmpty())
+    text = QStringLiteral("<%1>%2").arg(unitCode, text);
+  return KvLeftByWidth(text, kNoteWidth);
+}
+
+bool CKvOperation::InsertLogRow(int nTask, const QString& sOp, const QString& sT, int nCode,
+                                const QString& note, CKvDb* pDb) {
+  if (!isLogOn() || !pDb)
+    return false;
+  const QString text = MakeNote(nCode, note, KvGetCurrentDw().KNO);
+  return pDb->Execute(
+      QStringLiteral("Insert Into KvLog(nTask,sOp,sT,nTaskID,sNote) Values(%1,'%2','%3',%4,'%5')")
+          .arg(QString::number(nTask), pDb->QuoteText(sOp, kLabelWidth), pDb->QuoteText(sT),
+               QString::number(nCode), pDb->QuoteText(text)));
+}
+
+bool CKvOperation::RegisterTask(CKvOperation& task, CKvDb* pDb) {
+  if (!pDb)
+    return true;
+  int existing = 0;
+  if (KvAppSelectInt(pDb,
+                     QStringLiteral("Select Max(nTask) From KvTask Where ") +
+                         periodCondition(task, pDb),
+                     QString(), &existing) &&
+      existing != 0) {
+    task.nTask = existing;
+    return true;
+  }
+  // The number is taken with the table held against the other stations,
+  // so max + 1 cannot be taken twice; the count check stays as the last
+  // guard.
+  KvDbTransaction transaction(*pDb);
+  int last = 0;
+  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KvTask")) ||
+      !KvAppSelectInt(pDb, QStringLiteral("Select Max(nTask) From KvTask"), QString(), &last))
+    return true;
+  task.nTask = last + 1;
+  if (!pDb->Execute(QStringLiteral("Insert into KvTask(nTask,nThreadID,sT1,sT2,sComputer,sUser) "
+                                   "\t\tValues(%1,%2,'%3','%4','%5','%6')")
+                        .arg(QString::number(task.nTask), QString::number(task.nThreadID),
+                             pDb->QuoteText(task.sT1), pDb->QuoteText(task.sT2),
+                             pDb->QuoteText(task.sComputer, kNameWidth),
+                             pDb->QuoteText(task.sUser, kNameWidth)),
+                    QString(), 1))
+    return true;
+  int count = 0;
+  if (!KvAppSelectInt(pDb,
+                      QStringLiteral("Select Count(*) From KvTask Where nTask=%1").arg(task.nTask),
+                      QString(), &count) ||
+      count > 1)
+    return true;
+  return !transaction.Commit();
+}
+
+void CKvOperation::AddLogOperator(const QString& sOp, CKvDb* pDb) {
+  if (!pDb)
+    return;
+  KvDbTransaction transaction(*pDb);
+  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KvLogOp")))
+    return;
+  const QString label = pDb->QuoteText(sOp, kLabelWidth);
+  if (!pDb->Execute(QStringLiteral("Insert Into KvLogOp(sOp) Values('%1')").arg(label), QString(), 1))
+    return;
+  int count = 0;
+  if (!KvAppSelectInt(pDb, QStringLiteral("Select Count(*) From KvLogOp Where sOp='%1'").arg(label),
+                      QString(), &count) ||
+      count > 1)
+    return;
+  transaction.Commit();
+}
+
+QString CKvOperation::GetOperationName(int nCode) {
+  CKvApp* app = KvGetApp();
+  if (!app)
+    return QString();
+  const int module = nCode / 100;
+  const int op = nCode % 100;
+  QList<int> numbers;
+  QStringList names;
+  if (module == 0) {
+    app->GetOperationNames(numbers, names);
+  } else if (CKvDataType* pType = KvFindDataType(module)) {
+    pType->GetModuleOperationNames(numbers, names);
+  }
+  const qsizetype at = numbers.indexOf(op);
+  return at < 0 ? QString() : names.value(at);
+}
