@@ -1,0 +1,5 @@
+// The main of the application's benchmarks.
+
+#include <benchmark/benchmark.h>
+
+BENCHMARK_MAIN();
