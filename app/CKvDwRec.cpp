@@ -7,7 +7,6 @@
 #include "core/CKvQuery.h"
 #include "core/KvSqlTranslator.h"
 #include "core/KvWidth.h"
-#include "ui/KvAppServices.h"
 
 #include <QHash>
 
@@ -30,10 +29,10 @@ UnitSet& unitSet() {
 CKvDwArray& appUnits() { return unitSet().units; }
 
 // The kind whose quoting a fragment takes: the given connection's, else the
-// application's, else the file kind.
+// application's data file's, else the file kind.
 int quoteKind(const CKvDb* pDb) {
   if (!pDb)
-    pDb = KvAppServiceDb();
+    pDb = KvGetAppDb();
   return pDb ? pDb->GetKind() : 0;
 }
 

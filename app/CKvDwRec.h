@@ -107,7 +107,8 @@ void KvSetCurrentDw(const QString& code, bool bSave = false, const CKvDwArray* p
 
 // WHERE fragments on HDO. nPosition 1 puts " Where " in front, 2 " And ",
 // any other value leaves the fragment bare. Values are quoted for pDb's
-// kind (null: the application's connection; with none, the file kind).
+// kind (null: the application's data file; without application, the file
+// kind).
 //
 // The unit's own rows and the common rows: "HDO=''" for an empty code,
 // otherwise "(HDO='' Or HDO='<code>')". pRec null: the current unit.
