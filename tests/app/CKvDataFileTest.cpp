@@ -4,6 +4,7 @@
 
 #include "app/CKvApp.h"
 #include "app/CKvDataFile.h"
+#include "app/CKvDwRec.h"
 #include "core/CKvDb.h"
 #include "core/KvDbBackend.h"
 #include "core/KvMdbPassword.h"
@@ -260,6 +261,18 @@ TEST(CKvDataFileOpen, TakesTheFirstOperatorOnlyForAnEmptyCode) {
   EXPECT_EQ(reread.GetManagerName(), QStringLiteral("张'三"));
   EXPECT_EQ(reread.GetT13(), QStringLiteral("t13"));
   EXPECT_FALSE(reread.IsLogOn());
+
+  // While a unit is current, the entity and the manager are the unit's.
+  CKvDwRec unit;
+  unit.KNO = QStringLiteral("01");
+  unit.NA = QStringLiteral("分校");
+  unit.MGR = QStringLiteral("李四");
+  KvGetDwArray() = {unit};
+  KvSetCurrentDw(QStringLiteral("01"));
+  EXPECT_EQ(reread.GetEntityName(true), QStringLiteral("分校"));
+  EXPECT_EQ(reread.GetManagerName(), QStringLiteral("李四"));
+  KvSetCurrentDw(QString());
+  EXPECT_EQ(reread.GetEntityName(), QStringLiteral("O'Neil 学校"));
 }
 
 TEST(CKvDataFileMessages, NameUnknownCodesAndKinds) {

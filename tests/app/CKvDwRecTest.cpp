@@ -3,6 +3,8 @@
 // loading units with their operator lists, and fragments that select the
 // right rows even when codes hold quotes or wildcard characters.
 
+#include "app/CKvApp.h"
+#include "app/CKvDataType.h"
 #include "app/CKvDwRec.h"
 #include "core/CKvCsRec.h"
 #include "core/CKvDb.h"
@@ -219,6 +221,31 @@ TEST_P(CKvDwRecDb, GivesAnOlderUnitTableTheCodeWidth) {
   KvMessageRecorder recorder;
   EXPECT_TRUE(KvCreateDwTable(&db()));
   EXPECT_TRUE(recorder.messages().isEmpty());
+}
+
+namespace {
+// A module whose table T keeps a unit code in HDO.
+class UnitColumnModule : public CKvDataType {
+ public:
+  void GetCodeReferences(const QString& kind, KvCodeRefs& refs) override {
+    if (kind == QStringLiteral("KVDW"))
+      refs.Add(QStringLiteral("T"), QStringLiteral("HDO"), QStringLiteral("1测试"));
+  }
+};
+}  // namespace
+
+TEST_P(CKvDwRecDb, GivesTheModulesUnitColumnsTheCodeWidth) {
+  CKvApp app;
+  app.AddDataType(new UnitColumnModule);
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(HDO Char(10),V Long)")));
+  ASSERT_TRUE(db().Execute(QStringLiteral("Insert Into T(HDO,V) Values('0101',1)")));
+  ASSERT_TRUE(KvCreateDwTable(&db()));
+  int width = 0;
+  ASSERT_TRUE(db().GetColumnWidth(QStringLiteral("T"), QStringLiteral("HDO"), &width));
+  EXPECT_EQ(width, 14);
+  QStringList kept;
+  ASSERT_EQ(db().QueryTexts(QStringLiteral("Select rtrim(HDO) From T"), &kept, 1), 1);
+  EXPECT_EQ(kept.value(0), QStringLiteral("0101"));
 }
 
 TEST_P(CKvDwRecDb, AFailedSelectIsNoEmptyUnitSet) {
