@@ -23,7 +23,7 @@ CKvApp* theApp = nullptr;
 CKvApp::CKvApp() : m_pTask(std::make_unique<CKvOperation>()) { theApp = this; }
 
 CKvApp::~CKvApp() {
-  if (theApp == this) {
+  if (m_bServicesInstalled) {
     // The lower libraries must not call into an application that is gone.
     KvSetAppDbProvider({});
     KvSetRightTest({});
@@ -31,8 +31,9 @@ CKvApp::~CKvApp() {
     KvSetDefaultPrintSetProvider({});
     KvSetPrintPosFormsProvider({});
     CKvCommandRouter::Instance()->SetApplicationTarget(nullptr);
-    theApp = nullptr;
   }
+  if (theApp == this)
+    theApp = nullptr;
   KvGetDwArray().clear();
   KvGetCurrentDw().Clear();
   KvGetSavedDw().Clear();
@@ -59,6 +60,7 @@ void CKvApp::InstallServices() {
   KvSetPrintPosFormsProvider(
       [this](int nLayoutId, CKvPrintFieldDefs& defs) { return GetPrintPosForms(nLayoutId, defs); });
   CKvCommandRouter::Instance()->SetApplicationTarget(this);
+  m_bServicesInstalled = true;
 }
 
 void CKvApp::SetIdentity() {}

@@ -193,6 +193,7 @@ class CKvApp : public KvCommandTarget {
   QList<CKvDataType*> m_dataTypes;
   CKvDataFile m_dataFile;
   std::unique_ptr<CKvOperation> m_pTask;
+  bool m_bServicesInstalled = false;
 };
 
 // The application object; null before it is made and after it is gone.
