@@ -325,9 +325,9 @@ bool CKvDataFile::ReadSysTab(CKvDb* pDb, bool bMessages) {
   CKvDb* db = pDb ? pDb : &m_db;
   const bool file = m_nKind == 0;
   // Read quietly: the failure is told once, in this descriptor's words.
-  std::unique_ptr<KvDbCursor> row = KvAppSelect(
-      db, QStringLiteral(
-              "SELECT PY,MM,rtrim(NA),rtrim(KJ),rtrim(AN),rtrim(JT),rtrim(T1),rtrim(T13) FROM SYSTAB"));
+  std::unique_ptr<KvDbCursor> row =
+      KvAppSelect(db, QStringLiteral("SELECT PY,MM,rtrim(NA),rtrim(KJ),rtrim(AN),rtrim(JT),"
+                                     "rtrim(T1),rtrim(T13) FROM SYSTAB"));
   if (!row || row->columnCount() < 8)
     return ShowError(file ? kNoSysTab : -3, bMessages);
   if (row->atEnd())

@@ -39,8 +39,9 @@ QString setupText(bool server) {
                     .arg(text);
   sql += QStringLiteral("BEGIN;");
   for (int i = 0; i < kUnits; ++i) {
-    const QString code = QStringLiteral("%1%2").arg(i / 100, 2, 10, QChar(u'0')).arg(i % 100, 2, 10, QChar(u'0'));
-    sql += QStringLiteral("INSERT INTO KVDW VALUES('%1','第%2分校','简称%2','负责人','主管','010-1234','北京市某区某路%2号','备注');")
+    const QString code = QStringLiteral("%1").arg(i, 4, 10, QChar(u'0'));
+    sql += QStringLiteral("INSERT INTO KVDW VALUES('%1','第%2分校','简称%2','负责人','主管',"
+                          "'010-1234','北京市某区某路%2号','备注');")
                .arg(code)
                .arg(i);
     if (i % kViewerEvery == 0)
@@ -55,12 +56,14 @@ struct SqliteUnits {
   CKvDb db{0};
 
   SqliteUnits() {
-    path = QDir::tempPath() + QStringLiteral("/kvbench-dw-%1.xxd").arg(QCoreApplication::applicationPid());
+    path = QDir::tempPath() +
+           QStringLiteral("/kvbench-dw-%1.xxd").arg(QCoreApplication::applicationPid());
     QFile::remove(path);
     {
       std::unique_ptr<KvSqliteBackend> file = KvSqliteBackend::create(path);
       file->setPasswordDigest(KvMdbPasswordDigest(KvGetStdMdbPassword()));
-      sqlite3_exec(file->handle(), setupText(false).toUtf8().constData(), nullptr, nullptr, nullptr);
+      const QByteArray setup = setupText(false).toUtf8();
+      sqlite3_exec(file->handle(), setup.constData(), nullptr, nullptr, nullptr);
     }
     db.Open(path, CKvDbInfo(0));
   }

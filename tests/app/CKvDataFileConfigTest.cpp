@@ -89,6 +89,12 @@ TEST_F(CKvDataFileConfig, ServerSettingsComeBackForEitherBackEnd) {
     EXPECT_EQ(info.m_strPassword, QString());
     EXPECT_FALSE(read.GetRememberPassword());
   }
+  // Any other number than 0 and 1 is the direct back end.
+  ASSERT_TRUE(KvRegWriteString(kRoot, KvGetRegKeyPath(), QStringLiteral("DBType"),
+                               QStringLiteral("5")));
+  CKvDataFile read;
+  ASSERT_TRUE(read.ReadDbConfig());
+  EXPECT_EQ(read.GetDbKind(), 2);
 }
 
 TEST_F(CKvDataFileConfig, KeepsAServerPasswordOnlyOnRequestInAPrivateFile) {
@@ -104,7 +110,8 @@ TEST_F(CKvDataFileConfig, KeepsAServerPasswordOnlyOnRequestInAPrivateFile) {
   };
   EXPECT_TRUE(privateFile());
   // Later writes of other settings keep the file private.
-  ASSERT_TRUE(KvRegWriteString(kRoot, KvGetRegKeyPath(), QStringLiteral("Other"), QStringLiteral("1")));
+  ASSERT_TRUE(
+      KvRegWriteString(kRoot, KvGetRegKeyPath(), QStringLiteral("Other"), QStringLiteral("1")));
   EXPECT_TRUE(privateFile());
 
   CKvDataFile read;
@@ -116,16 +123,6 @@ TEST_F(CKvDataFileConfig, KeepsAServerPasswordOnlyOnRequestInAPrivateFile) {
   read.SetRememberPassword(false);
   ASSERT_TRUE(read.WriteDbConfig());
   EXPECT_EQ(value(QStringLiteral("PWD"), QStringLiteral("pghost")), QString());
-}
-
-TEST_F(CKvDataFileConfig, ReadsAnyOtherServerTypeAsLibpq) {
-  CKvDataFile file = serverFile(1, QStringLiteral("dsn"));
-  ASSERT_TRUE(file.WriteDbConfig());
-  ASSERT_TRUE(KvRegWriteString(kRoot, KvGetRegKeyPath(), QStringLiteral("DBType"), QStringLiteral("5")));
-  CKvDataFile read;
-  ASSERT_TRUE(read.ReadDbConfig());
-  EXPECT_EQ(read.GetKind(), 1);
-  EXPECT_EQ(read.GetDbKind(), 2);
 }
 
 TEST_F(CKvDataFileConfig, IncompleteSettingsLeaveTheDescriptorAlone) {

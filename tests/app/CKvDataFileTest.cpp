@@ -50,80 +50,60 @@ bool fillDataFile(CKvApp& app, const QString& path, int year) {
          app.InsertDefaultRows(&db, year);
 }
 
-// CheckJetPath's code and message.
+// CheckJetPath's code and message; the path and year it hands back.
 struct Checked {
-  int code;
+  int code = 0;
   QString message;
   QString path;
+  int year = 0;
 };
 
 Checked checkPath(const QString& path) {
   KvMessageRecorder recorder;
-  CKvDataFile file;
-  Checked result{0, QString(), path};
-  int year = 0;
-  result.code = file.CheckJetPath(&result.path, &year, true);
+  Checked result{0, QString(), path, 0};
+  result.code = CKvDataFile().CheckJetPath(&result.path, &result.year, true);
   result.message = recorder.last();
   return result;
 }
 }  // namespace
 
-TEST(CKvDataFilePath, CompletesTheExtensionOfTheFileNameOnly) {
-  const QString folder = freshFolder() + QStringLiteral("/set.2024");
-  QDir().mkpath(folder);
-  const QString file = folder + QStringLiteral("/2024.xxd");
-  ASSERT_TRUE(makeDataFile(file));
-
-  // A "." in the folder's name is no extension of the file.
-  for (const QString& given : {QStringLiteral("/2024"), QStringLiteral("/2024."),
-                               QStringLiteral("/2024.xxd"), QStringLiteral("/2024.XXD")}) {
-    QString path = folder + given;
-    int year = 0;
-    CKvDataFile descriptor;
-    const int code = descriptor.CheckJetPath(&path, &year, true);
-    if (given.endsWith(QStringLiteral("XXD"))) {
-      // The extension is accepted in either case; no file of that name.
-      EXPECT_EQ(code, CKvDataFile::kNoFile) << given.toStdString();
-      continue;
-    }
-    EXPECT_EQ(code, 0) << given.toStdString();
-    EXPECT_EQ(path, QFileInfo(file).canonicalFilePath());
-    EXPECT_EQ(year, 2024);
-  }
-
-  KvMessageRecorder recorder;
-  QString other = folder + QStringLiteral("/2024.mdb");
-  int year = 0;
-  EXPECT_EQ(CKvDataFile().CheckJetPath(&other, &year, true), CKvDataFile::kNotDataFile);
-  EXPECT_TRUE(recorder.messages().isEmpty());
-}
-
-TEST(CKvDataFilePath, RefusesEachBadFileWithItsMessage) {
+TEST(CKvDataFilePath, CompletesGoodPathsAndRefusesBadOnesWithTheirMessages) {
   const QString folder = freshFolder();
+  // A "." in a folder's name is no extension of the file.
+  const QString set = folder + QStringLiteral("/set.2024");
+  QDir().mkpath(set);
   QDir().mkpath(folder + QStringLiteral("/2025.xxd"));
-  for (const char* name : {"1989.xxd", "abc.xxd", "1990.xxd", ".2024.xxd"})
-    ASSERT_TRUE(makeDataFile(folder + u'/' + QString::fromLatin1(name)));
+  for (const char* name :
+       {"/set.2024/2024.xxd", "/1989.xxd", "/abc.xxd", "/1990.xxd", "/.2024.xxd"})
+    ASSERT_TRUE(makeDataFile(folder + QString::fromLatin1(name)));
 
   const struct {
-    QString path;
+    const char* name;
     int code;
     const char* message;
   } cases[] = {
-      {QString(), CKvDataFile::kEmptyName, "文件名为空！"},
-      {folder + QStringLiteral("/2023.xxd"), CKvDataFile::kNoFile, "该文件不存在！"},
-      {folder + QStringLiteral("/2025.xxd"), CKvDataFile::kIsFolder,
-       "青禾苑账务数据文件不能是文件夹！"},
-      {folder + QStringLiteral("/.2024.xxd"), CKvDataFile::kHidden,
-       "青禾苑账务数据文件不能是隐藏文件！"},
-      {folder + QStringLiteral("/1989.xxd"), CKvDataFile::kBadYearName, "文件名不是由有效年度构成！"},
-      {folder + QStringLiteral("/abc"), CKvDataFile::kBadYearName, "文件名不是由有效年度构成！"},
-      {folder + QStringLiteral("/1990.xxd"), 0, ""},
+      {"/set.2024/2024", 0, ""},
+      {"/set.2024/2024.", 0, ""},
+      {"/set.2024/2024.XXD", CKvDataFile::kNoFile, "该文件不存在！"},
+      {"/set.2024/2024.mdb", CKvDataFile::kNotDataFile, ""},
+      {"/2023.xxd", CKvDataFile::kNoFile, "该文件不存在！"},
+      {"/2025.xxd", CKvDataFile::kIsFolder, "青禾苑账务数据文件不能是文件夹！"},
+      {"/.2024.xxd", CKvDataFile::kHidden, "青禾苑账务数据文件不能是隐藏文件！"},
+      {"/1989.xxd", CKvDataFile::kBadYearName, "文件名不是由有效年度构成！"},
+      {"/abc", CKvDataFile::kBadYearName, "文件名不是由有效年度构成！"},
+      {"/1990.xxd", 0, ""},
   };
   for (const auto& c : cases) {
-    const Checked checked = checkPath(c.path);
-    EXPECT_EQ(checked.code, c.code) << c.path.toStdString();
-    EXPECT_EQ(checked.message, QString::fromUtf8(c.message)) << c.path.toStdString();
+    const Checked checked = checkPath(folder + QString::fromLatin1(c.name));
+    EXPECT_EQ(checked.code, c.code) << c.name;
+    EXPECT_EQ(checked.message, QString::fromUtf8(c.message)) << c.name;
   }
+  const Checked empty = checkPath(QString());
+  EXPECT_EQ(empty.code, CKvDataFile::kEmptyName);
+  EXPECT_EQ(empty.message, QStringLiteral("文件名为空！"));
+  const Checked completed = checkPath(set + QStringLiteral("/2024"));
+  EXPECT_EQ(completed.path, QFileInfo(set + QStringLiteral("/2024.xxd")).canonicalFilePath());
+  EXPECT_EQ(completed.year, 2024);
 }
 
 TEST(CKvDataFilePath, RefusesAReadOnlyFile) {
@@ -132,16 +112,19 @@ TEST(CKvDataFilePath, RefusesAReadOnlyFile) {
   QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/kvreadonly-XXXXXX"));
   ASSERT_TRUE(dir.isValid());
   QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
-                                        QFile::ReadOther | QFile::ExeOther | QFile::ReadGroup |
-                                        QFile::ExeGroup);
+                                        QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                        QFile::ExeOther);
   const QString path = dir.path() + QStringLiteral("/2024.xxd");
   ASSERT_TRUE(makeDataFile(path));
   ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
 
-  if (::geteuid() != 0) {
+  const auto refusedAsReadOnly = [&path] {
     const Checked checked = checkPath(path);
-    EXPECT_EQ(checked.code, CKvDataFile::kReadOnly);
-    EXPECT_EQ(checked.message, QStringLiteral("青禾苑账务数据文件不能是只读文件！"));
+    return checked.code == CKvDataFile::kReadOnly &&
+           checked.message == QStringLiteral("青禾苑账务数据文件不能是只读文件！");
+  };
+  if (::geteuid() != 0) {
+    EXPECT_TRUE(refusedAsReadOnly());
     return;
   }
   const pid_t pid = ::fork();
@@ -150,10 +133,7 @@ TEST(CKvDataFilePath, RefusesAReadOnlyFile) {
     const gid_t nobody = 65534;
     if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)
       ::_exit(3);
-    const Checked checked = checkPath(path);
-    const bool ok = checked.code == CKvDataFile::kReadOnly &&
-                    checked.message == QStringLiteral("青禾苑账务数据文件不能是只读文件！");
-    ::_exit(ok ? 0 : 1);
+    ::_exit(refusedAsReadOnly() ? 0 : 1);
   }
   int status = 0;
   ASSERT_EQ(::waitpid(pid, &status, 0), pid);

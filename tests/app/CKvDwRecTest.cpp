@@ -133,8 +133,9 @@ class CKvDwRecDb : public KvDbKindTest {
   }
 
   void addUnit(const QString& code, const QString& name, const QString& note = QString()) {
-    ASSERT_TRUE(db().Execute(QStringLiteral("Insert Into KVDW(KNO,NA,JA,NT) Values('%1','%2','j','%3')")
-                                 .arg(db().QuoteText(code), db().QuoteText(name), db().QuoteText(note))));
+    ASSERT_TRUE(
+        db().Execute(QStringLiteral("Insert Into KVDW(KNO,NA,JA,NT) Values('%1','%2','j','%3')")
+                         .arg(db().QuoteText(code), db().QuoteText(name), db().QuoteText(note))));
   }
   void addViewer(const QString& code, const QString& opno) {
     CKvCsRec row(&db());
@@ -189,8 +190,8 @@ TEST_P(CKvDwRecDb, LikePatternsMatchCodesLiterally) {
   // The fragments select the rows they say on this kind.
   ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(HDO Char(14),V Long)")));
   for (const char* hdo : {"", "", "0_", "0_1", "01", "0'1"})
-    ASSERT_TRUE(db().Execute(
-        QStringLiteral("Insert Into T(HDO,V) Values('%1',1)").arg(db().QuoteText(QString::fromLatin1(hdo)))));
+    ASSERT_TRUE(db().Execute(QStringLiteral("Insert Into T(HDO,V) Values('%1',1)")
+                                 .arg(db().QuoteText(QString::fromLatin1(hdo)))));
   const auto count = [this](const QString& where) {
     return db().GetLong(QStringLiteral("Select Count(*) From T") + where);
   };
@@ -201,26 +202,6 @@ TEST_P(CKvDwRecDb, LikePatternsMatchCodesLiterally) {
   quoted.KNO = QStringLiteral("0'1");
   EXPECT_EQ(count(KvHdoUnitFilter(1, &quoted, &db())), 3);
   EXPECT_EQ(count(KvHdoExactFilter(1, &quoted, &db())), 1);
-}
-
-TEST_P(CKvDwRecDb, GivesAnOlderUnitTableTheCodeWidth) {
-  ASSERT_TRUE(db().Execute(QStringLiteral("Drop Table KVDW")));
-  ASSERT_TRUE(db().Execute(QStringLiteral("CREATE TABLE KVDW(KNO CHAR(10),NA CHAR(60),JA CHAR(20),"
-                                          "MAR CHAR(12),MGR CHAR(12),TEL CHAR(25),ADR CHAR(255),"
-                                          "NT CHAR(255))")));
-  addUnit("0101", "甲");
-  ASSERT_TRUE(KvCreateDwTable(&db()));
-  int width = 0;
-  ASSERT_TRUE(db().GetColumnWidth(QStringLiteral("KVDW"), QStringLiteral("KNO"), &width));
-  EXPECT_EQ(width, 14);
-  addUnit("01234567890123", "乙");
-  CKvDwRec rec;
-  CKvDwArray array;
-  EXPECT_EQ(rec.KvSelectDw(QString(), QString(), &array, &db()), 2);
-  // A second pass finds nothing to do.
-  KvMessageRecorder recorder;
-  EXPECT_TRUE(KvCreateDwTable(&db()));
-  EXPECT_TRUE(recorder.messages().isEmpty());
 }
 
 namespace {
@@ -234,18 +215,33 @@ class UnitColumnModule : public CKvDataType {
 };
 }  // namespace
 
-TEST_P(CKvDwRecDb, GivesTheModulesUnitColumnsTheCodeWidth) {
+TEST_P(CKvDwRecDb, GivesOlderUnitColumnsTheCodeWidth) {
   CKvApp app;
   app.AddDataType(new UnitColumnModule);
+  ASSERT_TRUE(db().Execute(QStringLiteral("Drop Table KVDW")));
+  ASSERT_TRUE(db().Execute(QStringLiteral("CREATE TABLE KVDW(KNO CHAR(10),NA CHAR(60),JA CHAR(20),"
+                                          "MAR CHAR(12),MGR CHAR(12),TEL CHAR(25),ADR CHAR(255),"
+                                          "NT CHAR(255))")));
   ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(HDO Char(10),V Long)")));
   ASSERT_TRUE(db().Execute(QStringLiteral("Insert Into T(HDO,V) Values('0101',1)")));
+  addUnit("0101", "甲");
   ASSERT_TRUE(KvCreateDwTable(&db()));
   int width = 0;
+  ASSERT_TRUE(db().GetColumnWidth(QStringLiteral("KVDW"), QStringLiteral("KNO"), &width));
+  EXPECT_EQ(width, 14);
   ASSERT_TRUE(db().GetColumnWidth(QStringLiteral("T"), QStringLiteral("HDO"), &width));
   EXPECT_EQ(width, 14);
+  addUnit("01234567890123", "乙");
+  CKvDwRec rec;
+  CKvDwArray array;
+  EXPECT_EQ(rec.KvSelectDw(QString(), QString(), &array, &db()), 2);
   QStringList kept;
   ASSERT_EQ(db().QueryTexts(QStringLiteral("Select rtrim(HDO) From T"), &kept, 1), 1);
   EXPECT_EQ(kept.value(0), QStringLiteral("0101"));
+  // A second pass finds nothing to do.
+  KvMessageRecorder recorder;
+  EXPECT_TRUE(KvCreateDwTable(&db()));
+  EXPECT_TRUE(recorder.messages().isEmpty());
 }
 
 TEST_P(CKvDwRecDb, AFailedSelectIsNoEmptyUnitSet) {
