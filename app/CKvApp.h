@@ -154,6 +154,9 @@ class CKvApp : public KvCommandTarget {
   // Lets every module append its positioned-print layouts (layout -1) or a
   // layout's default fields; returns the count of defs.
   virtual int GetPrintPosForms(int nLayoutId, CKvPrintFieldDefs& defs);
+  // INTEGRATION: OpenDefaultPrinter belongs here as a one-line forward to the
+  // printing library's KvOpenPrinter (current profile's queue, else the
+  // default queue, else PDF), added together with that function.
 
   // --- Questions to every module ---
 
