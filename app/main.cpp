@@ -2,7 +2,9 @@
 #include "app/CKvXxApp.h"
 #include "core/KvConst.h"
 #include "formula/KvCalculatorInstall.h"
+#include "ui/KvCommands.h"
 #include "ui/KvMessageBoxHandler.h"
+#include "ui/KvResources.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -14,6 +16,7 @@ int main(int argc, char* argv[]) {
   QApplication::setOrganizationName(QString::fromLatin1(kv::kOrganisation));
   QApplication::setApplicationName(QString::fromLatin1(kv::kProductKey));
   QApplication::setApplicationVersion(QString::fromLatin1(kv::kVersion));
+  QApplication::setWindowIcon(KvResourceIcon(KV_ICON_APP));
 
   // The program speaks Chinese whatever the user's locale: Qt's own texts
   // (standard buttons, file dialogs) follow.

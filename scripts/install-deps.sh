@@ -5,6 +5,8 @@ set -euo pipefail
 packages=(g++ cmake ninja-build ccache qt6-base-dev qt6-translations-l10n libsqlite3-dev
           unixodbc unixodbc-dev odbc-postgresql libpq-dev libxlsxwriter-dev libgtest-dev
           libgmock-dev libbenchmark-dev fonts-noto-cjk libicu-dev)
+# Qt's SVG plugins draw the program's own pictures (res/).
+packages+=(libqt6svg6)
 if [ "${1:-}" = test ]; then
   packages+=(postgresql postgresql-client poppler-utils unzip)
 fi

@@ -73,10 +73,10 @@ QList<quint32> CKvColourDlg::PaletteColours() {
 
 QStringList CKvColourDlg::PaletteNames() {
   return {QStringLiteral("黑色"), QStringLiteral("白色"), QStringLiteral("深灰"),
-          QStringLiteral("灰色"), QStringLiteral("紫色"), QStringLiteral("红色"),
+          QStringLiteral("灰色"), QStringLiteral("深红"), QStringLiteral("红色"),
           QStringLiteral("深黄"), QStringLiteral("黄色"), QStringLiteral("绿色"),
           QStringLiteral("鲜绿"), QStringLiteral("青色"), QStringLiteral("蓝绿"),
-          QStringLiteral("深蓝"), QStringLiteral("蓝色"), QStringLiteral("深红"),
+          QStringLiteral("深蓝"), QStringLiteral("蓝色"), QStringLiteral("紫色"),
           QStringLiteral("粉红")};
 }
 

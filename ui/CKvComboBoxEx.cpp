@@ -1,6 +1,7 @@
 #include "ui/CKvComboBoxEx.h"
 
-#include <QFile>
+#include "ui/KvResources.h"
+
 #include <QStyleOptionComboBox>
 #include <QStyledItemDelegate>
 #include <QStylePainter>
@@ -8,19 +9,6 @@
 namespace {
 constexpr int kIconSize = 16;
 constexpr int kIndentStep = 10;
-
-QIcon loadResourceIcon(int id) {
-  const QString base = QStringLiteral(":/icons/icon_") + QString::number(id);
-  for (const char* ext : {".png", ".svg"}) {
-    const QString path = base + QLatin1String(ext);
-    if (QFile::exists(path)) {
-      const QIcon icon(path);
-      if (!icon.pixmap(kIconSize, kIconSize).isNull())
-        return icon;
-    }
-  }
-  return QIcon();
-}
 
 // Draws the drop-down list's items with their indent and, for the
 // highlighted item, its selected image.
@@ -70,7 +58,7 @@ void CKvComboBoxEx::SetIcons(const QList<int>& iconIds) {
   m_icons.clear();
   m_icons.reserve(iconIds.size());
   for (int id : iconIds)
-    m_icons.append(loadResourceIcon(id));
+    m_icons.append(KvResourceIcon(id));
   refreshIcons();
 }
 

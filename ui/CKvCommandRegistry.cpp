@@ -2,6 +2,7 @@
 
 #include "ui/KvCommands.h"
 #include "ui/KvObjectNames.h"
+#include "ui/KvResources.h"
 
 #include <QAction>
 
@@ -91,6 +92,8 @@ QAction* CKvCommandRegistry::CreateAction(int id, QObject* parent) const {
   auto* action = new QAction(caption, parent);
   // Toolbar buttons and tooltips show the caption without its accelerator.
   action->setIconText(caption.section(QLatin1Char('\t'), 0, 0));
+  // The command's toolbar image, when the program has one.
+  action->setIcon(KvResourceIcon(id));
   action->setData(id);
   action->setObjectName(KvCommandObjectName(id));
   return action;

@@ -25,7 +25,8 @@ class CKvCommandRegistry {
   QList<int> Ids() const;
 
   // A new action for the command: the caption as its text, the id in data(),
-  // the object name "cmd_<id>". An unregistered id gets an empty text.
+  // the object name "cmd_<id>", and the command's toolbar image as its icon
+  // when there is one. An unregistered id gets an empty text.
   QAction* CreateAction(int id, QObject* parent) const;
 
  private:

@@ -4,6 +4,7 @@
 #include "ui/KvHelp.h"
 #include "ui/KvMenus.h"
 #include "ui/KvObjectNames.h"
+#include "ui/KvResources.h"
 #include "ui/KvToolTips.h"
 
 #include <QAbstractButton>
@@ -11,7 +12,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QMenu>
@@ -20,12 +20,8 @@
 #include <memory>
 
 QIcon KvLoadIcon(unsigned id) {
-  const QString base = QStringLiteral(":/icons/icon_") + QString::number(id);
-  for (const QString& path : {base + QStringLiteral(".png"), base + QStringLiteral(".svg")}) {
-    if (QFile::exists(path))
-      return QIcon(path);
-  }
-  return QApplication::windowIcon();
+  const QIcon icon = KvResourceIcon(int(id));
+  return icon.isNull() ? QApplication::windowIcon() : icon;
 }
 
 CKvDlg::CKvDlg(unsigned idd, QWidget* parent, unsigned idIcon)

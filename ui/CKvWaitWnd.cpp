@@ -1,10 +1,10 @@
 #include "ui/CKvWaitWnd.h"
 
 #include "ui/KvObjectNames.h"
+#include "ui/KvResources.h"
 
 #include <QApplication>
 #include <QDialog>
-#include <QFile>
 #include <QLabel>
 #include <QPixmap>
 #include <QScreen>
@@ -13,15 +13,6 @@
 namespace {
 constexpr unsigned kWaitTemplate = 802;
 constexpr int kWaitPicture = 403;
-
-QPixmap waitPicture() {
-  const QString base = QStringLiteral(":/bitmaps/bitmap_") + QString::number(kWaitPicture);
-  for (const QString& path : {base + QStringLiteral(".png"), base + QStringLiteral(".svg")}) {
-    if (QFile::exists(path))
-      return QPixmap(path);
-  }
-  return QPixmap();
-}
 }  // namespace
 
 CKvWaitWnd::~CKvWaitWnd() { delete m_window.data(); }
@@ -35,13 +26,15 @@ void CKvWaitWnd::Show(QWidget* parent) {
     window->setObjectName(KvDialogObjectName(kWaitTemplate));
     window->setModal(false);
     auto* picture = KvSetControlId(new QLabel(window), kWaitPicture);
-    const QPixmap pixmap = waitPicture();
-    if (pixmap.isNull())
+    // The picture draws its own border; the text stand-in gets room around it.
+    const QPixmap pixmap = KvResourceBitmap(kWaitPicture);
+    if (pixmap.isNull()) {
       picture->setText(QStringLiteral("正在处理，请稍候……"));
-    else
+      picture->setMargin(16);
+    } else {
       picture->setPixmap(pixmap);
+    }
     picture->setAlignment(Qt::AlignCenter);
-    picture->setMargin(16);
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(picture);

@@ -160,3 +160,27 @@ TEST(FontDialogTest, ColourCodeInTheGivenCodesShowsTheColourAsKept) {
   EXPECT_EQ(KvDlgItem<QComboBox>(&dialog, 1001)->currentIndex(), -1);
   EXPECT_EQ(CKvColourDlg::PaletteColours().size(), CKvColourDlg::PaletteNames().size());
 }
+
+TEST(FontDialogTest, PaletteCellsCarryTheNamesOfTheirColours) {
+  const QList<quint32> colours = CKvColourDlg::PaletteColours();
+  const QStringList names = CKvColourDlg::PaletteNames();
+  const auto nameOf = [&](quint32 colour) { return names.value(colours.indexOf(colour)); };
+  EXPECT_EQ(nameOf(KvRgbValue(128, 0, 128)), QStringLiteral("紫色"));
+  EXPECT_EQ(nameOf(KvRgbValue(128, 0, 0)), QStringLiteral("深红"));
+  EXPECT_EQ(nameOf(KvRgbValue(255, 0, 0)), QStringLiteral("红色"));
+
+  // The palette shows each cell with that name: clicking the cell named
+  // "紫色" chooses purple.
+  CKvColourDlg palette(0, 0, 0, 0);
+  palette.show();
+  QWidget* purple = nullptr;
+  for (QWidget* cell : palette.findChildren<QWidget*>()) {
+    if (cell->objectName().startsWith(QStringLiteral("colour_")) &&
+        cell->toolTip() == QStringLiteral("紫色"))
+      purple = cell;
+  }
+  ASSERT_NE(purple, nullptr);
+  QTest::mouseClick(purple, Qt::LeftButton, {}, purple->rect().center());
+  EXPECT_TRUE(palette.HasColour());
+  EXPECT_EQ(palette.Colour(), KvRgbValue(128, 0, 128));
+}
