@@ -171,7 +171,7 @@ TEST_F(CKvBarTest, RightClickOpensTheBarsMenuThroughThePopupSeam) {
   EXPECT_EQ(frame.calculatorRuns, 1);
 
   // From the keyboard the menu opens at the bar's top left, 5 pixels down.
-  QContextMenuEvent byKey(QContextMenuEvent::Keyboard, QPoint(0, 0));
+  QContextMenuEvent byKey(QContextMenuEvent::Keyboard, QPoint(0, 0), bar->mapToGlobal(QPoint(0, 0)));
   QApplication::sendEvent(bar, &byKey);
   EXPECT_EQ(opened.size(), 2);
   EXPECT_EQ(openedAt, bar->mapToGlobal(QPoint(0, 5)));
