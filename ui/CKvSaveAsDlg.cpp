@@ -62,6 +62,8 @@ CKvSaveAsDlg::CKvSaveAsDlg(const QList<int>& kinds, QWidget* parent)
   setAcceptMode(QFileDialog::AcceptSave);
   setFileMode(QFileDialog::AnyFile);
   setWindowTitle(QStringLiteral("另存为"));
+  // Wide enough for the file list's name, size, type and date columns.
+  resize(760, 460);
   QStringList filters;
   for (int kind : kinds) {
     filters += KindFilter(kind);
