@@ -19,6 +19,14 @@ QString settingsKey() {
   return QStringLiteral("Software\\zrvsoft\\") + QString::fromLatin1(kv::kExecutable);
 }
 
+// The kinds of file, by number: extension and type text.
+const struct {
+  const char* extension;
+  const char* filter;
+} kKinds[] = {{"txt", "0 文本文件(*.txt)"},
+              {"xlsx", "1 Excel文件(*.xlsx)"},
+              {"db", "2 SQLite数据库文件(*.db)"}};
+
 const QString kDirValue = QStringLiteral("SaveAsDir");
 const QString kTypeValue = QStringLiteral("SaveAsType");
 
@@ -35,25 +43,11 @@ int kindOfPath(const QString& path, const QList<int>& kinds) {
 }  // namespace
 
 QString CKvSaveAsDlg::KindExtension(int kind) {
-  switch (kind) {
-    case 1:
-      return QStringLiteral("xlsx");
-    case 2:
-      return QStringLiteral("db");
-    default:
-      return QStringLiteral("txt");
-  }
+  return QString::fromUtf8(kKinds[kind >= 0 && kind < 3 ? kind : 0].extension);
 }
 
 QString CKvSaveAsDlg::KindFilter(int kind) {
-  switch (kind) {
-    case 1:
-      return QStringLiteral("1 Excel文件(*.xlsx)");
-    case 2:
-      return QStringLiteral("2 SQLite数据库文件(*.db)");
-    default:
-      return QStringLiteral("0 文本文件(*.txt)");
-  }
+  return QString::fromUtf8(kKinds[kind >= 0 && kind < 3 ? kind : 0].filter);
 }
 
 CKvSaveAsDlg::CKvSaveAsDlg(const QList<int>& kinds, QWidget* parent)
