@@ -67,8 +67,6 @@ class KvListDelegate : public QStyledItemDelegate {
 
 CKvListCtrl::CKvListCtrl(QWidget* parent)
     : QWidget(parent),
-      m_pDb(KvAppServiceDb()),
-      m_nClipboardFormat(KV_ROW_CLIPBOARD_FORMAT),
       m_model(new KvListModel(this)),
       m_stack(new QStackedLayout(this)),
       m_details(new QTreeView(this)) {
@@ -350,29 +348,7 @@ int CKvListCtrl::GetSelectedTexts(QStringList* texts) const {
   return int(texts->size());
 }
 
-void CKvListCtrl::CopyItems(bool bCut) {
-  QStringList texts;
-  GetCopyTexts(&texts);
-  KvCopyRowsToClipboard(m_pDb, m_nClipboardFormat, texts, bCut);
-}
-
 int CKvListCtrl::GetCopyTexts(QStringList* texts) const { return GetSelectedTexts(texts); }
-
-int CKvListCtrl::ReadClipboard(QStringList* texts, bool* bCut, bool* bSameFile, CKvDbInfo* from) {
-  KvClipboardRows rows;
-  const int count = KvReadRowsFromClipboard(m_pDb, m_nClipboardFormat, &rows);
-  *texts = rows.texts;
-  *bCut = rows.cut;
-  *bSameFile = rows.sameFile;
-  *from = rows.from;
-  return count;
-}
-
-void CKvListCtrl::PasteItems(const QStringList&, bool, bool, const CKvDbInfo&) {}
-
-void CKvListCtrl::OnPrepareContextMenu(QMenu*) {}
-
-unsigned CKvListCtrl::GetClipboardFormat() const { return KV_ROW_CLIPBOARD_FORMAT; }
 
 int CKvListCtrl::GetColumnFormat(int) const { return LVCFMT_LEFT; }
 
@@ -407,27 +383,6 @@ bool CKvListCtrl::IsCmdEnabled(int id) {
     case KV_CMD_FILE_SAVE_AS: return KvAppServiceHasRight(QStringLiteral("0012"));
     default: return true;
   }
-}
-
-void CKvListCtrl::OnCut() {
-  if (KvCmdEnabled(this, KV_CMD_EDIT_CUT))
-    CopyItems(true);
-}
-
-void CKvListCtrl::OnCopy() {
-  if (KvCmdEnabled(this, KV_CMD_EDIT_COPY))
-    CopyItems(false);
-}
-
-void CKvListCtrl::OnPaste() {
-  if (!KvCmdEnabled(this, KV_CMD_EDIT_PASTE))
-    return;
-  QStringList texts;
-  bool cut = false;
-  bool sameFile = true;
-  CKvDbInfo from;
-  if (ReadClipboard(&texts, &cut, &sameFile, &from) > 0)
-    PasteItems(texts, cut, sameFile, from);
 }
 
 void CKvListCtrl::SelectAll() {
@@ -519,11 +474,6 @@ void CKvListCtrl::selectOnly(int row) {
 
 bool CKvListCtrl::HandlesCmd(int id) const {
   switch (id) {
-    case KV_CMD_CALCULATOR:
-    case KV_CMD_NEW:
-    case KV_CMD_OPEN:
-    case KV_CMD_MODIFY:
-    case KV_CMD_DELETE:
     case KV_CMD_VIEW_LARGE_ICONS:
     case KV_CMD_VIEW_SMALL_ICONS:
     case KV_CMD_VIEW_LIST:
@@ -535,23 +485,13 @@ bool CKvListCtrl::HandlesCmd(int id) const {
     case KV_CMD_FILE_PAGE_SETUP:
     case KV_CMD_FILE_PRINT_SETUP:
     case KV_CMD_FILE_PRINT:
-    case KV_CMD_EDIT_COPY:
-    case KV_CMD_EDIT_CUT:
-    case KV_CMD_EDIT_FIND:
-    case KV_CMD_EDIT_PASTE:
-    case KV_CMD_EDIT_FIND_NEXT:
     case KV_CMD_EDIT_SELECT_ALL: return true;
-    default: return false;
+    default: return KvRowControl::HandlesCmd(id);
   }
 }
 
 void CKvListCtrl::ExecuteCmd(int id) {
   switch (id) {
-    case KV_CMD_CALCULATOR: OnCalculator(); break;
-    case KV_CMD_NEW: OnNew(); break;
-    case KV_CMD_OPEN: OnOpen(); break;
-    case KV_CMD_MODIFY: OnModify(); break;
-    case KV_CMD_DELETE: OnDelete(); break;
     case KV_CMD_VIEW_LARGE_ICONS: ModifyStyle(LVS_TYPEMASK, LVS_ICON); break;
     case KV_CMD_VIEW_SMALL_ICONS: ModifyStyle(LVS_TYPEMASK, LVS_SMALLICON); break;
     case KV_CMD_VIEW_LIST: ModifyStyle(LVS_TYPEMASK, LVS_LIST); break;
@@ -563,20 +503,8 @@ void CKvListCtrl::ExecuteCmd(int id) {
     case KV_CMD_FILE_PAGE_SETUP: OnPageSetup(); break;
     case KV_CMD_FILE_PRINT_SETUP: OnPrintSetup(); break;
     case KV_CMD_FILE_PRINT: OnPrint(); break;
-    case KV_CMD_EDIT_COPY: OnCopy(); break;
-    case KV_CMD_EDIT_CUT: OnCut(); break;
-    case KV_CMD_EDIT_FIND: OnFind(); break;
-    case KV_CMD_EDIT_PASTE: OnPaste(); break;
-    case KV_CMD_EDIT_FIND_NEXT: OnFindNext(); break;
     case KV_CMD_EDIT_SELECT_ALL: SelectAll(); break;
-    default: break;
-  }
-}
-
-void CKvListCtrl::runIfEnabled(int id) {
-  if (KvCmdEnabled(this, id)) {
-    ExecuteCmd(id);
-    KvCommandsChanged();
+    default: KvRowControl::ExecuteCmd(id); break;
   }
 }
 
@@ -589,16 +517,10 @@ void CKvListCtrl::showContextMenu(QAbstractItemView* view, const QPoint& viewpor
 }
 
 bool CKvListCtrl::handleKey(const QKeyEvent* event) {
-  const Qt::KeyboardModifiers modifiers = event->modifiers();
-  const bool ctrl = modifiers & Qt::ControlModifier;
-  const bool shift = modifiers & Qt::ShiftModifier;
+  if (HandleSharedKey(event))
+    return true;
+  const bool ctrl = event->modifiers() & Qt::ControlModifier;
   switch (event->key()) {
-    case Qt::Key_Home:
-      if (shift)
-        runIfEnabled(KV_CMD_EDIT_PASTE);
-      else if (ctrl)
-        runIfEnabled(KV_CMD_EDIT_COPY);
-      return shift || ctrl;
     case Qt::Key_Left:
     case Qt::Key_Right: {
       const bool left = event->key() == Qt::Key_Left;
@@ -606,36 +528,17 @@ bool CKvListCtrl::handleKey(const QKeyEvent* event) {
         left ? OnMoveLeft() : OnMoveRight();
       return false;  // the view still moves
     }
-    case Qt::Key_Delete: runIfEnabled(shift ? KV_CMD_EDIT_CUT : KV_CMD_DELETE); return true;
     case Qt::Key_F2:
-      if (!(m_nStyle & LVS_EDITLABELS))
-        return true;
-      runIfEnabled(KV_CMD_MODIFY);
+      if (m_nStyle & LVS_EDITLABELS)
+        RunIfEnabled(KV_CMD_MODIFY);
       return true;
-    case Qt::Key_F3: runIfEnabled(KV_CMD_EDIT_FIND_NEXT); return true;
-    case Qt::Key_F12: OnCalculator(); return true;
     case Qt::Key_Return:
     case Qt::Key_Enter: OnOpen(); return true;
-    default: break;
-  }
-  if (!ctrl)
-    return false;
-  int id = 0;
-  switch (event->key()) {
-    case Qt::Key_A: id = KV_CMD_EDIT_SELECT_ALL; break;
-    case Qt::Key_C: id = KV_CMD_EDIT_COPY; break;
-    case Qt::Key_F: id = KV_CMD_EDIT_FIND; break;
-    case Qt::Key_M: id = KV_CMD_MODIFY; break;
-    case Qt::Key_N: id = KV_CMD_NEW; break;
-    case Qt::Key_O: id = KV_CMD_OPEN; break;
-    case Qt::Key_P: id = KV_CMD_FILE_PRINT; break;
-    case Qt::Key_R: id = KV_CMD_INVERT_SELECTION; break;
-    case Qt::Key_V: id = KV_CMD_EDIT_PASTE; break;
-    case Qt::Key_X: id = KV_CMD_EDIT_CUT; break;
+    case Qt::Key_A: if (ctrl) RunIfEnabled(KV_CMD_EDIT_SELECT_ALL); return ctrl;
+    case Qt::Key_P: if (ctrl) RunIfEnabled(KV_CMD_FILE_PRINT); return ctrl;
+    case Qt::Key_R: if (ctrl) RunIfEnabled(KV_CMD_INVERT_SELECTION); return ctrl;
     default: return false;
   }
-  runIfEnabled(id);
-  return true;
 }
 
 bool CKvListCtrl::eventFilter(QObject* watched, QEvent* event) {
@@ -645,15 +548,11 @@ bool CKvListCtrl::eventFilter(QObject* watched, QEvent* event) {
   m_bFromMenu = false;
   if (handleKey(key))
     return true;
-  const QString text = key->text();
-  if (text.size() == 1 && text.at(0).isPrint() &&
-      !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-    // A letter searches the pinyin initials and is not passed on: the
-    // view's own search by first letters would move the selection again.
-    if (m_find.Type(text.at(0))) {
-      search();
-      return true;
-    }
+  // A letter searches the pinyin initials and is not passed on: the view's
+  // own search by first letters would move the selection again.
+  if (m_find.TypeKey(key)) {
+    search();
+    return true;
   }
   return false;
 }

@@ -15,10 +15,8 @@
 // The list takes the application's connection when it is made; the owner
 // calls InitList, then SetColumns, then adds the rows with AddRow.
 
-#include "core/CKvDbInfo.h"
-#include "ui/KvCommandTarget.h"
-#include "ui/KvFindText.h"
 #include "ui/KvListPrint.h"
+#include "ui/KvRowControl.h"
 
 #include <QList>
 #include <QPoint>
@@ -26,7 +24,6 @@
 #include <QStringList>
 #include <QWidget>
 
-class CKvDb;
 class KvListModel;
 class QAbstractItemView;
 class QListView;
@@ -34,7 +31,7 @@ class QMenu;
 class QStackedLayout;
 class QTreeView;
 
-class CKvListCtrl : public QWidget, public KvCommandTarget, public KvRowSource {
+class CKvListCtrl : public QWidget, public KvRowControl, public KvRowSource {
   Q_OBJECT
  public:
   // Style bits (ModifyStyle): the view type in the low two bits, single
@@ -118,7 +115,6 @@ class CKvListCtrl : public QWidget, public KvCommandTarget, public KvRowSource {
   // The view that shows the rows now, and the details view.
   QAbstractItemView* View() const;
   QTreeView* DetailsView() const { return m_details; }
-  CKvDb* Db() const { return m_pDb; }
   // Whether the last in-place edit of a first-column text was cancelled.
   bool LabelEditCancelled() const { return m_bLabelEditCancelled; }
 
@@ -126,30 +122,14 @@ class CKvListCtrl : public QWidget, public KvCommandTarget, public KvRowSource {
 
   // The first-column texts of the selected rows, in row order.
   virtual int GetSelectedTexts(QStringList* texts) const;
-  // Puts GetCopyTexts on the clipboard, as copied or cut rows.
-  virtual void CopyItems(bool bCut);
-  virtual int GetCopyTexts(QStringList* texts) const;
-  // Reads rows of the list's format from the clipboard (a cut is emptied
-  // from it); returns the number of texts.
-  virtual int ReadClipboard(QStringList* texts, bool* bCut, bool* bSameFile, CKvDbInfo* from);
-  // What pasting rows means; nothing by default.
-  virtual void PasteItems(const QStringList& texts, bool bCut, bool bSameFile,
-                          const CKvDbInfo& from);
-  virtual void OnPrepareContextMenu(QMenu* popup);
+  // The selected rows' texts.
+  int GetCopyTexts(QStringList* texts) const override;
   bool IsCmdEnabled(int id) override;
-  virtual unsigned GetClipboardFormat() const;
   virtual int GetColumnFormat(int column) const;
   virtual void GetIconIds(QList<int>* ids) const;
   // The form id and title for printing; false (the default) leaves it to the
   // dialog the list stands in.
   virtual bool GetPrintInfo(int* formId, QString* title) const;
-  virtual void OnNew() {}
-  virtual void OnOpen() {}
-  virtual void OnModify() {}
-  virtual void OnDelete() {}
-  virtual void OnCut();
-  virtual void OnCopy();
-  virtual void OnPaste();
   virtual void SelectAll();
   virtual void InvertSelection();
   virtual void OnMoveLeft() {}
@@ -159,10 +139,13 @@ class CKvListCtrl : public QWidget, public KvCommandTarget, public KvRowSource {
   virtual void OnPageSetup();
   virtual void OnPrintSetup();
 
-  // Find (dialog), find next and the calculator.
-  void OnFind();
-  void OnFindNext();
-  void OnCalculator();
+  // Find asks for a text (searched in the column under the mouse when the
+  // right-click menu asked) and looks from the row after the first selected
+  // one; find next from the row after the last match. Both go round the
+  // end of the list.
+  void OnFind() override;
+  void OnFindNext() override;
+  void OnCalculator() override;
 
   bool HandlesCmd(int id) const override;
   void ExecuteCmd(int id) override;
@@ -183,10 +166,6 @@ class CKvListCtrl : public QWidget, public KvCommandTarget, public KvRowSource {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
-  // The application's connection, taken when the list is made.
-  CKvDb* m_pDb;
-  unsigned m_nClipboardFormat;
-
  private:
   friend class KvListDelegate;
 
@@ -198,7 +177,6 @@ class CKvListCtrl : public QWidget, public KvCommandTarget, public KvRowSource {
   void applyEditing();
   // Handles a key of the list's table; true when the key was taken.
   bool handleKey(const QKeyEvent* event);
-  void runIfEnabled(int id);
   void showContextMenu(QAbstractItemView* view, const QPoint& viewportPos);
   // Looks for the find text from the row after the search start, around.
   void search();
@@ -210,7 +188,6 @@ class CKvListCtrl : public QWidget, public KvCommandTarget, public KvRowSource {
   QListView* m_icons = nullptr;
   unsigned m_nStyle = LVS_REPORT;
   unsigned m_nExStyle = 0;
-  KvFindText m_find;
   int m_nSearchColumn = 1;
   int m_nSearchStart = 0;
   QPoint m_menuPoint;

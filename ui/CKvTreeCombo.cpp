@@ -34,24 +34,9 @@ CKvTreeCombo::~CKvTreeCombo() {
   delete m_tree;
 }
 
-QTreeWidgetItem* CKvTreeCombo::AddPath(const QString& path) {
-  if (path.isEmpty())
-    return nullptr;
-  QTreeWidgetItem* node = m_tree->invisibleRootItem();
-  for (const QString& level : path.split(u'\n')) {
-    QTreeWidgetItem* next = nullptr;
-    for (int i = 0; i < node->childCount() && !next; ++i) {
-      if (node->child(i)->text(0) == level)
-        next = node->child(i);
-    }
-    if (!next)
-      next = new QTreeWidgetItem(node, QStringList{level});
-    node = next;
-  }
-  return node;
-}
+QTreeWidgetItem* CKvTreeCombo::AddPath(const QString& path) { return findPath(path, true); }
 
-QTreeWidgetItem* CKvTreeCombo::findPath(const QString& path) const {
+QTreeWidgetItem* CKvTreeCombo::findPath(const QString& path, bool add) const {
   if (path.isEmpty())
     return nullptr;
   QTreeWidgetItem* node = m_tree->invisibleRootItem();
@@ -61,15 +46,15 @@ QTreeWidgetItem* CKvTreeCombo::findPath(const QString& path) const {
       if (node->child(i)->text(0) == level)
         next = node->child(i);
     }
-    if (!next)
+    if (!next && !add)
       return nullptr;
-    node = next;
+    node = next ? next : new QTreeWidgetItem(node, QStringList{level});
   }
   return node;
 }
 
 bool CKvTreeCombo::SelectText(const QString& path) {
-  QTreeWidgetItem* item = findPath(path);
+  QTreeWidgetItem* item = findPath(path, false);
   if (!item)
     return false;
   m_tree->setCurrentItem(item);

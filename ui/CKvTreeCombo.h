@@ -80,7 +80,8 @@ class CKvTreeCombo : public QFrame {
   void cancelDropDown();
   // Takes the selection, then moves the focus on (or back).
   void takeAndTab(bool next);
-  QTreeWidgetItem* findPath(const QString& path) const;
+  // The item of the path; with `add` missing levels are added.
+  QTreeWidgetItem* findPath(const QString& path, bool add) const;
 
   CKvTreeComboEdit* m_edit;
   QToolButton* m_button;

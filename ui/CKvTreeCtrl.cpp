@@ -18,7 +18,7 @@
 #include <memory>
 
 CKvTreeCtrl::CKvTreeCtrl(QWidget* parent)
-    : QTreeWidget(parent), m_pDb(KvAppServiceDb()), m_nClipboardFormat(KV_ROW_CLIPBOARD_FORMAT) {
+    : QTreeWidget(parent) {
   setHeaderHidden(true);
   setColumnCount(1);
   setSelectionMode(QAbstractItemView::SingleSelection);
@@ -44,11 +44,7 @@ void CKvTreeCtrl::LoadImageLists() {
     m_icons.append(KvLoadIcon(unsigned(id)));
 }
 
-unsigned CKvTreeCtrl::GetClipboardFormat() const { return KV_ROW_CLIPBOARD_FORMAT; }
-
 void CKvTreeCtrl::GetIconIds(QList<int>*, QList<int>*) const {}
-
-void CKvTreeCtrl::OnPrepareContextMenu(QMenu*) {}
 
 QTreeWidgetItem* CKvTreeCtrl::SelectedItem() const {
   const QList<QTreeWidgetItem*> items = selectedItems();
@@ -94,25 +90,7 @@ bool CKvTreeCtrl::GetSelectedText(QString* text) const {
   return item != nullptr;
 }
 
-void CKvTreeCtrl::CopyItems(bool bCut) {
-  QStringList texts;
-  GetCopyTexts(&texts);
-  KvCopyRowsToClipboard(m_pDb, m_nClipboardFormat, texts, bCut);
-}
-
 int CKvTreeCtrl::GetCopyTexts(QStringList* texts) const { return GetPathTexts(texts); }
-
-int CKvTreeCtrl::ReadClipboard(QStringList* texts, bool* bCut, bool* bSameFile, CKvDbInfo* from) {
-  KvClipboardRows rows;
-  const int count = KvReadRowsFromClipboard(m_pDb, m_nClipboardFormat, &rows);
-  *texts = rows.texts;
-  *bCut = rows.cut;
-  *bSameFile = rows.sameFile;
-  *from = rows.from;
-  return count;
-}
-
-void CKvTreeCtrl::PasteItems(const QStringList&, bool, bool, const CKvDbInfo&) {}
 
 void CKvTreeCtrl::CheckItem(QTreeWidgetItem* item, bool checked) { CheckChildren(item, checked); }
 
@@ -141,27 +119,6 @@ QTreeWidgetItem* CKvTreeCtrl::FindChildText(QTreeWidgetItem* parent, const QStri
       return below;
   }
   return nullptr;
-}
-
-void CKvTreeCtrl::OnCopy() {
-  if (KvCmdEnabled(this, KV_CMD_EDIT_COPY))
-    CopyItems(false);
-}
-
-void CKvTreeCtrl::OnCut() {
-  if (KvCmdEnabled(this, KV_CMD_EDIT_CUT))
-    CopyItems(true);
-}
-
-void CKvTreeCtrl::OnPaste() {
-  if (!KvCmdEnabled(this, KV_CMD_EDIT_PASTE))
-    return;
-  QStringList texts;
-  bool cut = false;
-  bool sameFile = true;
-  CKvDbInfo from;
-  if (ReadClipboard(&texts, &cut, &sameFile, &from) > 0)
-    PasteItems(texts, cut, sameFile, from);
 }
 
 void CKvTreeCtrl::OnFind() {
@@ -197,77 +154,9 @@ void CKvTreeCtrl::search() {
 }
 
 bool CKvTreeCtrl::HandlesCmd(int id) const {
-  switch (id) {
-    case KV_CMD_CALCULATOR:
-    case KV_CMD_NEW:
-    case KV_CMD_OPEN:
-    case KV_CMD_MODIFY:
-    case KV_CMD_DELETE:
-    case KV_CMD_FILE_SAVE_AS:
-    case KV_CMD_FILE_PRINT_SETUP:
-    case KV_CMD_FILE_PRINT:
-    case KV_CMD_EDIT_COPY:
-    case KV_CMD_EDIT_CUT:
-    case KV_CMD_EDIT_FIND:
-    case KV_CMD_EDIT_PASTE:
-    case KV_CMD_EDIT_FIND_NEXT: return true;
-    default: return false;
-  }
-}
-
-void CKvTreeCtrl::ExecuteCmd(int id) {
-  switch (id) {
-    case KV_CMD_CALCULATOR: OnCalculator(); break;
-    case KV_CMD_NEW: OnNew(); break;
-    case KV_CMD_OPEN: OnOpen(); break;
-    case KV_CMD_MODIFY: OnModify(); break;
-    case KV_CMD_DELETE: OnDelete(); break;
-    case KV_CMD_EDIT_COPY: OnCopy(); break;
-    case KV_CMD_EDIT_CUT: OnCut(); break;
-    case KV_CMD_EDIT_FIND: OnFind(); break;
-    case KV_CMD_EDIT_PASTE: OnPaste(); break;
-    case KV_CMD_EDIT_FIND_NEXT: OnFindNext(); break;
-    default: break;
-  }
-}
-
-void CKvTreeCtrl::runIfEnabled(int id) {
-  if (KvCmdEnabled(this, id)) {
-    ExecuteCmd(id);
-    KvCommandsChanged();
-  }
-}
-
-bool CKvTreeCtrl::handleKey(const QKeyEvent* event) {
-  const bool ctrl = event->modifiers() & Qt::ControlModifier;
-  const bool shift = event->modifiers() & Qt::ShiftModifier;
-  switch (event->key()) {
-    case Qt::Key_Home:
-      if (shift)
-        runIfEnabled(KV_CMD_EDIT_PASTE);
-      else if (ctrl)
-        runIfEnabled(KV_CMD_EDIT_COPY);
-      return shift || ctrl;
-    case Qt::Key_Delete: runIfEnabled(shift ? KV_CMD_EDIT_CUT : KV_CMD_DELETE); return true;
-    case Qt::Key_F3: runIfEnabled(KV_CMD_EDIT_FIND_NEXT); return true;
-    case Qt::Key_F12: OnCalculator(); return true;
-    default: break;
-  }
-  if (!ctrl)
-    return false;
-  int id = 0;
-  switch (event->key()) {
-    case Qt::Key_C: id = KV_CMD_EDIT_COPY; break;
-    case Qt::Key_F: id = KV_CMD_EDIT_FIND; break;
-    case Qt::Key_M: id = KV_CMD_MODIFY; break;
-    case Qt::Key_N: id = KV_CMD_NEW; break;
-    case Qt::Key_O: id = KV_CMD_OPEN; break;
-    case Qt::Key_V: id = KV_CMD_EDIT_PASTE; break;
-    case Qt::Key_X: id = KV_CMD_EDIT_CUT; break;
-    default: return false;
-  }
-  runIfEnabled(id);
-  return true;
+  // Printing and save as are refused while the tree has the focus.
+  return id == KV_CMD_FILE_SAVE_AS || id == KV_CMD_FILE_PRINT_SETUP || id == KV_CMD_FILE_PRINT ||
+         KvRowControl::HandlesCmd(id);
 }
 
 int CKvTreeCtrl::checkState(const QTreeWidgetItem* item) {
@@ -278,17 +167,13 @@ int CKvTreeCtrl::checkState(const QTreeWidgetItem* item) {
 }
 
 void CKvTreeCtrl::keyPressEvent(QKeyEvent* event) {
-  if (handleKey(event))
+  if (HandleSharedKey(event))
     return;
-  const QString text = event->text();
-  if (text.size() == 1 && text.at(0).isPrint() &&
-      !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-    // A letter searches the pinyin initials and is not passed on: the
-    // tree's own search by first letters would move the selection again.
-    if (m_find.Type(text.at(0))) {
-      search();
-      return;
-    }
+  // A letter searches the pinyin initials and is not passed on: the tree's
+  // own search by first letters would move the selection again.
+  if (m_find.TypeKey(event)) {
+    search();
+    return;
   }
   QTreeWidgetItem* item = SelectedItem();
   const int before = checkState(item);

@@ -16,34 +16,26 @@
 // The owner calls InitTree, then fills the tree with QTreeWidgetItems (one
 // column; ImageIcon gives the icons of GetIconIds).
 
-#include "core/CKvDbInfo.h"
-#include "ui/KvCommandTarget.h"
-#include "ui/KvFindText.h"
+#include "ui/KvRowControl.h"
 
 #include <QIcon>
 #include <QList>
 #include <QStringList>
 #include <QTreeWidget>
 
-class CKvDb;
-class QMenu;
-
-class CKvTreeCtrl : public QTreeWidget, public KvCommandTarget {
+class CKvTreeCtrl : public QTreeWidget, public KvRowControl {
   Q_OBJECT
  public:
   explicit CKvTreeCtrl(QWidget* parent = nullptr);
 
-  // The calculator (43002); its result is not used.
-  virtual void OnCalculator();
+  void OnCalculator() override;
   // Takes the clipboard format (GetClipboardFormat) and the icons.
   virtual void InitTree();
   // The item icons of the first list of GetIconIds.
   virtual void LoadImageLists();
-  virtual unsigned GetClipboardFormat() const;
   // Two lists of icon ids: the first gives the item icons; the second is
   // accepted for the derived trees that give one, and not used.
   virtual void GetIconIds(QList<int>* itemIcons, QList<int>* secondIcons) const;
-  virtual void OnPrepareContextMenu(QMenu* popup);
   bool IsCmdEnabled(int id) override;
   // The texts of GetPathTexts, each through FormatPathPart, joined.
   virtual QString GetPathText(QTreeWidgetItem* item = nullptr) const;
@@ -52,14 +44,8 @@ class CKvTreeCtrl : public QTreeWidget, public KvCommandTarget {
   virtual int GetPathTexts(QStringList* texts, QTreeWidgetItem* item = nullptr) const;
   // The selected item's text; false and empty when none is selected.
   virtual bool GetSelectedText(QString* text) const;
-  // Puts GetCopyTexts on the clipboard, as copied or cut.
-  virtual void CopyItems(bool bCut);
   // The path of the selected item.
-  virtual int GetCopyTexts(QStringList* texts) const;
-  // As the list control's: the texts on the clipboard; a cut is emptied.
-  virtual int ReadClipboard(QStringList* texts, bool* bCut, bool* bSameFile, CKvDbInfo* from);
-  virtual void PasteItems(const QStringList& texts, bool bCut, bool bSameFile,
-                          const CKvDbInfo& from);
+  int GetCopyTexts(QStringList* texts) const override;
   // The operator set or cleared the item's check box: CheckChildren.
   virtual void CheckItem(QTreeWidgetItem* item, bool checked);
   // Every descendant of the item gets the check state.
@@ -69,24 +55,17 @@ class CKvTreeCtrl : public QTreeWidget, public KvCommandTarget {
   // Below the item (null: the whole tree), at any depth, the first item in
   // pre-order whose text equals the text; it is selected. Null when none.
   virtual QTreeWidgetItem* FindChildText(QTreeWidgetItem* parent, const QString& text);
-  virtual void OnDelete() {}
-  virtual void OnNew() {}
-  virtual void OnModify() {}
-  virtual void OnOpen() {}
-  virtual void OnCopy();
-  virtual void OnCut();
-  virtual void OnPaste();
-  virtual void OnFind();
-  virtual void OnFindNext();
+  // Find and find next search in pre-order from the item after the last
+  // match.
+  void OnFind() override;
+  void OnFindNext() override;
 
   // The icon of an image index (none outside the icons loaded).
   QIcon ImageIcon(int image) const { return m_icons.value(image); }
   // The selected item; null when none.
   QTreeWidgetItem* SelectedItem() const;
-  CKvDb* Db() const { return m_pDb; }
 
   bool HandlesCmd(int id) const override;
-  void ExecuteCmd(int id) override;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -94,20 +73,12 @@ class CKvTreeCtrl : public QTreeWidget, public KvCommandTarget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
-  // The application's connection, taken when the tree is made.
-  CKvDb* m_pDb;
-  unsigned m_nClipboardFormat;
-
  private:
-  // Handles a key of the tree's table; true when the key was taken.
-  bool handleKey(const QKeyEvent* event);
-  void runIfEnabled(int id);
   // Looks for the find text in pre-order from the search position.
   void search();
   // The check state of the item's box; -1 when it has none.
   static int checkState(const QTreeWidgetItem* item);
 
   QList<QIcon> m_icons;
-  KvFindText m_find;
   int m_nSearchStart = 0;
 };

@@ -5,6 +5,8 @@
 #include "ui/CKvListFindDlg.h"
 #include "ui/KvModal.h"
 
+#include <QKeyEvent>
+
 bool KvFindText::Ask(QWidget* control, int column) {
   m_typeAhead = false;
   m_text.clear();
@@ -26,6 +28,14 @@ bool KvFindText::Type(QChar ch) {
   m_typeAhead = true;
   m_text = KvUpper(m_text + ch);
   return true;
+}
+
+bool KvFindText::TypeKey(const QKeyEvent* event) {
+  const QString text = event->text();
+  if (text.size() != 1 || !text.at(0).isPrint() ||
+      (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+    return false;
+  return Type(text.at(0));
 }
 
 bool KvFindText::Matches(const QString& itemText) const {

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+class QKeyEvent;
 class QWidget;
 
 class KvFindText {
@@ -21,6 +22,9 @@ class KvFindText {
   // which is kept in upper case; true then: search now. Any other character
   // empties the find text (false).
   bool Type(QChar ch);
+  // Type with the character of a key typed into the control (one without
+  // Ctrl or Alt that gives a printable character); false for other keys.
+  bool TypeKey(const QKeyEvent* event);
 
   // Whether an item's text matches the find text.
   bool Matches(const QString& itemText) const;
