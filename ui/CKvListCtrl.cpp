@@ -32,6 +32,7 @@ class KvListDelegate : public QStyledItemDelegate {
     connect(this, &QAbstractItemDelegate::closeEditor, list,
             [list](QWidget*, QAbstractItemDelegate::EndEditHint hint) {
               list->m_bLabelEditCancelled = hint == QAbstractItemDelegate::RevertModelCache;
+              list->m_bEditing = false;
             });
   }
 
@@ -53,6 +54,7 @@ class KvListDelegate : public QStyledItemDelegate {
     if (!KvCmdEnabled(m_list, KV_CMD_MODIFY))
       return nullptr;
     m_list->m_bLabelEditCancelled = false;
+    m_list->m_bEditing = true;
     return QStyledItemDelegate::createEditor(parent, option, index);
   }
 
@@ -546,6 +548,9 @@ bool CKvListCtrl::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
   const auto* key = static_cast<QKeyEvent*>(event);
   m_bFromMenu = false;
+  // Keys the in-place editor passes on (Enter ends the edit) are its own.
+  if (m_bEditing)
+    return false;
   if (handleKey(key))
     return true;
   // A letter searches the pinyin initials and is not passed on: the view's

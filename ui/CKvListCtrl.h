@@ -193,4 +193,5 @@ class CKvListCtrl : public QWidget, public KvRowControl, public KvRowSource {
   QPoint m_menuPoint;
   bool m_bFromMenu = false;
   bool m_bLabelEditCancelled = false;
+  bool m_bEditing = false;
 };

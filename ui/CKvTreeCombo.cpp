@@ -29,7 +29,7 @@ CKvTreeCombo::CKvTreeCombo(QWidget* parent)
 }
 
 CKvTreeCombo::~CKvTreeCombo() {
-  // The tree is a window of its own: it goes with the picker.
+  // The tree goes first, without a notice of its closing.
   m_bDropped = false;
   delete m_tree;
 }

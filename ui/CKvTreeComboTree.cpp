@@ -6,8 +6,9 @@
 #include <QMouseEvent>
 
 CKvTreeComboTree::CKvTreeComboTree(CKvTreeCombo* combo)
-    : QTreeWidget(nullptr), m_combo(combo) {
+    : QTreeWidget(combo), m_combo(combo) {
   setObjectName(QStringLiteral("tree"));
+  // A window of its own that may lie outside the dialog.
   setWindowFlags(Qt::Popup);
   // A click outside only closes the tree: the picker's button under it must
   // not open it again at once.

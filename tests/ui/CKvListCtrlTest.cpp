@@ -29,6 +29,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -404,4 +405,40 @@ TEST(CKvListCtrlTest, SaveAsExportsTheRowsUnderTheDialogsCaption) {
   listDialog.list->ExecuteCmd(KV_CMD_FILE_SAVE_AS);
   EXPECT_EQ(messages.last(), QStringLiteral("空文档！"));
   KvSetLogService(previousLog);
+}
+
+TEST(CKvListCtrlTest, InPlaceEditingStartsOnlyWhenModifyingIsEnabled) {
+  KvRecordingList list;
+  KvFillPupils(list);
+  list.ModifyStyle(0, CKvListCtrl::LVS_EDITLABELS);
+  list.resize(300, 200);
+  KvShowActive(&list);
+  QStringList edited;
+  QObject::connect(&list, &CKvListCtrl::labelEdited,
+                   [&](int row, const QString& text) { edited.append(QStringLiteral("%1 %2").arg(row).arg(text)); });
+  const QModelIndex first = list.View()->model()->index(0, 0);
+  KvSelectRows(list, {0});
+
+  list.refused = {KV_CMD_MODIFY};
+  list.View()->edit(first);
+  EXPECT_FALSE(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+
+  list.refused.clear();
+  list.View()->edit(first);
+  auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+  ASSERT_TRUE(editor);
+  QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(editor, QStringLiteral("005"));
+  QTest::keyClick(editor, Qt::Key_Return);
+  QApplication::processEvents();
+  EXPECT_EQ(edited, QStringList{QStringLiteral("0 005")});
+  EXPECT_FALSE(list.LabelEditCancelled());
+  EXPECT_EQ(list.GetItemText(0, 0), QStringLiteral("001"));  // the owner decides
+
+  list.View()->edit(first);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+  QApplication::processEvents();
+  EXPECT_TRUE(list.LabelEditCancelled());
+  EXPECT_EQ(edited.size(), 1);
+  EXPECT_TRUE(list.calls.isEmpty());
 }
