@@ -25,7 +25,7 @@
 #include <memory>
 
 // Paints the details view's grid lines and lets the first column's text be
-// edited in place only while the list allows modifying.
+// edited in place, in any view, only while the list allows modifying.
 class KvListDelegate : public QStyledItemDelegate {
  public:
   explicit KvListDelegate(CKvListCtrl* list) : QStyledItemDelegate(list), m_list(list) {
@@ -71,7 +71,8 @@ CKvListCtrl::CKvListCtrl(QWidget* parent)
     : QWidget(parent),
       m_model(new KvListModel(this)),
       m_stack(new QStackedLayout(this)),
-      m_details(new QTreeView(this)) {
+      m_details(new QTreeView(this)),
+      m_delegate(new KvListDelegate(this)) {
   m_stack->setContentsMargins(0, 0, 0, 0);
   m_details->setObjectName(QStringLiteral("details"));
   m_details->setModel(m_model);
@@ -81,7 +82,6 @@ CKvListCtrl::CKvListCtrl(QWidget* parent)
   m_details->setAllColumnsShowFocus(true);
   m_details->header()->setSectionsMovable(false);
   m_details->header()->setStretchLastSection(false);
-  m_details->setItemDelegate(new KvListDelegate(this));
   watchView(m_details);
   m_stack->addWidget(m_details);
   setFocusProxy(m_details);
@@ -94,6 +94,7 @@ CKvListCtrl::CKvListCtrl(QWidget* parent)
 CKvListCtrl::~CKvListCtrl() = default;
 
 void CKvListCtrl::watchView(QAbstractItemView* view) {
+  view->setItemDelegate(m_delegate);
   view->installEventFilter(this);
   view->setSelectionBehavior(QAbstractItemView::SelectRows);
   view->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -180,6 +181,8 @@ void CKvListCtrl::InitList() {
 void CKvListCtrl::LoadImageLists() {
   QList<int> ids;
   GetIconIds(&ids);
+  if (ids.isEmpty())
+    return;
   QList<QIcon> icons;
   for (int id : std::as_const(ids))
     icons.append(KvLoadIcon(unsigned(id)));

@@ -24,6 +24,7 @@
 #include <QStringList>
 #include <QWidget>
 
+class KvListDelegate;
 class KvListModel;
 class QAbstractItemView;
 class QListView;
@@ -62,8 +63,8 @@ class CKvListCtrl : public QWidget, public KvRowControl, public KvRowSource {
   // Takes the clipboard format (GetClipboardFormat) and the icons
   // (LoadImageLists) and removes the row colours.
   void InitList();
-  // Icons of the ids GetIconIds gives, for both icon sizes; none when it
-  // gives none.
+  // Icons of the ids GetIconIds gives, for both icon sizes; the icons stay
+  // as they were when it gives none.
   void LoadImageLists();
   // Replaces the columns: titles, widths in pixels and GetColumnFormat(i).
   void SetColumns(const QStringList& titles, const QList<int>& widths);
@@ -185,6 +186,7 @@ class CKvListCtrl : public QWidget, public KvRowControl, public KvRowSource {
   KvListModel* m_model;
   QStackedLayout* m_stack;
   QTreeView* m_details;
+  KvListDelegate* m_delegate;
   QListView* m_icons = nullptr;
   unsigned m_nStyle = LVS_REPORT;
   unsigned m_nExStyle = 0;
