@@ -31,6 +31,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -54,6 +55,8 @@ class ScopedFindAnswer {
   explicit ScopedFindAnswer(QStringList texts)
       : m_exec([this, texts](QDialog* dialog) {
           dialog->show();
+          EXPECT_EQ(dialog->windowTitle(), QStringLiteral("在列表框中查找"));
+          EXPECT_EQ(KvDlgItem<QPushButton>(dialog, KV_IDOK)->text(), QStringLiteral("查找(&S)"));
           notes.append(KvDlgItem<QLabel>(dialog, CKvListFindDlg::IDC_COLUMN_NOTE)->text());
           auto* combo = KvDlgItem<QComboBox>(dialog, CKvListFindDlg::IDC_FIND_TEXT);
           QStringList items;
