@@ -30,10 +30,14 @@ QStringList topLevelTokens(const QString& sql) {
     const QChar ch = sql[i];
     if (ch == u'\'' || ch == u'"' || ch == u'[') {
       const QChar close = ch == u'[' ? QChar(u']') : ch;
-      const qsizetype end = sql.indexOf(close, i + 1);
-      i = end < 0 ? sql.size() : end;
+      qsizetype end = sql.indexOf(close, i + 1);
+      // A doubled closing quote stands for the quote itself.
+      while (close != u']' && end >= 0 && end + 1 < sql.size() && sql[end + 1] == close)
+        end = sql.indexOf(close, end + 2);
+      // A quoted name is one token as written; a literal is its quote alone.
       if (depth == 0)
-        tokens.append(QString(ch));
+        tokens.append(ch == u'\'' || end < 0 ? QString(ch) : sql.mid(i, end - i + 1));
+      i = end < 0 ? sql.size() : end;
     } else if (ch == u'(') {
       if (depth++ == 0)
         tokens.append(QStringLiteral("("));
@@ -57,7 +61,10 @@ QStringList topLevelTokens(const QString& sql) {
 QString singleTable(const QString& sql) {
   const QStringList tokens = topLevelTokens(sql);
   const qsizetype from = tokens.indexOf(QStringLiteral("from"));
-  if (from < 0 || from + 1 >= tokens.size() || !isNameChar(tokens[from + 1][0]))
+  if (from < 0 || from + 1 >= tokens.size())
+    return QString();
+  const QChar first = tokens[from + 1][0];
+  if (!isNameChar(first) && !(tokens[from + 1].size() > 1 && (first == u'"' || first == u'[')))
     return QString();
   static const QStringList clauseEnds = {QStringLiteral("where"), QStringLiteral("order"),
                                          QStringLiteral("group"), QStringLiteral("having"),
@@ -66,8 +73,26 @@ QString singleTable(const QString& sql) {
     if (tokens[i] == u"," || tokens[i] == u"join")
       return QString();
   }
-  // Folded: both engines read unquoted names without regard to case.
+  // Unquoted names come folded: both engines read them without regard to
+  // case. Quoted names stay as written, quotes included.
   return tokens[from + 1];
+}
+
+// A table name as the catalogue knows it: quotes of a quoted name removed.
+QString unquotedName(const QString& name) {
+  if (name.size() >= 2 && name.front() == u'[' && name.back() == u']')
+    return name.mid(1, name.size() - 2);
+  if (name.size() >= 2 && name.front() == u'"' && name.back() == u'"')
+    return name.mid(1, name.size() - 2).replace(QStringLiteral("\"\""), QStringLiteral("\""));
+  return name;
+}
+
+// A column name quoted, so that any name the engine reports can be written
+// to, whatever its characters or a keyword it equals.
+QString quotedName(const QString& name) {
+  QString quoted = name;
+  quoted.replace(u'"', QStringLiteral("\"\""));
+  return u'"' + quoted + u'"';
 }
 }  // namespace
 
@@ -212,7 +237,7 @@ const QHash<QString, int>& CKvRecordset::TextWidths() {
   m_widthsRead = true;
   QStringList lists[4];
   QList<int> widths;
-  if (m_pDb->GetColumns(m_table, lists, &widths) > 0) {
+  if (m_pDb->GetColumns(unquotedName(m_table), lists, &widths) > 0) {
     for (qsizetype i = 0; i < lists[2].size() && i < widths.size(); ++i)
       m_textWidths.insert(KvLower(lists[2][i]), widths[i]);
   }
@@ -232,7 +257,7 @@ KvDbStatement* CKvRecordset::InsertStatement(const QList<int>& columns) {
   } else {
     QStringList names;
     for (int column : columns)
-      names.append(m_names[column]);
+      names.append(quotedName(m_names[column]));
     sql += u'(' + names.join(u',') + QStringLiteral(") VALUES(") +
            QStringList(columns.size(), QStringLiteral("?")).join(u',') + u')';
   }

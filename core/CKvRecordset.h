@@ -49,7 +49,9 @@ class CKvRecordset {
   void MoveNext();
 
   // Starts a new row of the table the select reads from (a select of one
-  // table); false when the recordset is not open or reads no single table.
+  // table, its name plain or in double quotes); false when the recordset is
+  // not open or reads no single table. The row's column names are written
+  // quoted, so any column the select reports can take a value.
   bool AddNew();
   // Inserts the new row with the fields set since AddNew (the others take
   // their defaults); false when the engine refuses it or no AddNew came

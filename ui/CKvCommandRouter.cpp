@@ -77,6 +77,17 @@ bool CKvCommandRouter::Execute(int id) {
   return run;
 }
 
+bool CKvCommandRouter::ExecuteOnFrame(int id) {
+  KvCommandTarget* target = dynamic_cast<KvCommandTarget*>(m_frame.data());
+  if (!target || !target->HandlesCmd(id))
+    target = m_application && m_application->HandlesCmd(id) ? m_application : nullptr;
+  const bool run = KvCmdEnabled(target, id);
+  if (run)
+    target->ExecuteCmd(id);
+  UpdateActions();
+  return run;
+}
+
 void CKvCommandRouter::UpdateAction(QAction* action) const {
   action->setEnabled(IsEnabled(KvActionCommandId(action)));
 }

@@ -44,6 +44,10 @@ class CKvCommandRouter : public QObject {
   // Runs the command on its target when it is enabled; true when it ran.
   // The enabled states are refreshed afterwards.
   bool Execute(int id);
+  // Runs the command on the frame, or on the application when the frame
+  // does not take it, whatever has the focus: a control hands a command on
+  // to the main window. True when it ran (it must be enabled there).
+  bool ExecuteOnFrame(int id);
 
   // Asks every shared action's enabled state again.
   void UpdateActions();

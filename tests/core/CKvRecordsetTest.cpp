@@ -169,6 +169,28 @@ TEST_P(CKvRecordsetTest, RefusedRowIsUndoneAloneInsideATransaction) {
   EXPECT_EQ(count(), 2);
 }
 
+TEST_P(CKvRecordsetTest, AddsRowsToQuotedTablesWithAnyColumnNames) {
+  // Names that are keywords, begin with a digit or hold blanks and quotes.
+  ASSERT_TRUE(db().Execute(QStringLiteral(
+      "Create Table \"学生 (名单)\"(\"Order\" \x07Long\x08, \"1班\" CHAR(10), \"A\"\"B\" CHAR(10))")));
+  CKvRecordset rs(&db());
+  ASSERT_TRUE(rs.Open(QStringLiteral(
+      "Select \"Order\",\"1班\",\"A\"\"B\" From \"学生 (名单)\" Where 1=0")));
+  ASSERT_TRUE(rs.AddNew());
+  EXPECT_TRUE(rs.SetLong(QStringLiteral("Order"), 7));
+  EXPECT_TRUE(rs.SetText(QStringLiteral("1班"), QStringLiteral("O'Brien")));
+  EXPECT_TRUE(rs.SetText(QStringLiteral("A\"B"), QStringLiteral("x")));
+  // The catalogue still gives the declared widths.
+  EXPECT_FALSE(rs.SetText(QStringLiteral("1班"), QStringLiteral("一二三四五六")));
+  ASSERT_TRUE(rs.Update());
+  rs.Close();
+  ASSERT_TRUE(rs.Open(QStringLiteral("Select * From \"学生 (名单)\"")));
+  ASSERT_FALSE(rs.IsEOF());
+  EXPECT_EQ(rs.GetLong(QStringLiteral("Order")), 7);
+  EXPECT_EQ(rs.GetText(QStringLiteral("1班")), QStringLiteral("O'Brien"));
+  EXPECT_EQ(rs.GetText(QStringLiteral("A\"B")), QStringLiteral("x"));
+}
+
 TEST_P(CKvRecordsetTest, FailuresToOpenAreShown) {
   KvMessageRecorder recorder;
   CKvRecordset rs(&db());
