@@ -41,13 +41,13 @@ QString KvPrinterMapping(const QString& profile);
 void KvSetPrinterMapping(const QString& profile, const QString& queue);
 
 // The queue a profile prints on, after the fallbacks: a system queue name
-// or "PDF". An empty profile resolves as an unmapped one.
+// or "PDF". A data file without profiles has the empty one.
 QString KvQueueForProfile(const QString& profile);
 // The queue of the current profile.
 QString KvCurrentQueue();
 
 // The papers a queue offers, in the printer system's order; for "PDF" the
-// common standard sizes (A3, A4, A5, B4, B5, Letter, Legal, 16K).
+// common standard sizes (A3, A4, A5, B4, B5, Letter, Legal).
 QList<KvPaper> KvQueuePapers(const QString& queue);
 
 // Checks a profile name as typed: trimmed, not empty, at most 30 wide and
