@@ -1,0 +1,43 @@
+#include "print/KvFontButtons.h"
+
+#include "ui/CKvColourDlg.h"
+#include "ui/CKvFontDlg.h"
+#include "ui/KvModal.h"
+
+#include <QLabel>
+#include <QStringList>
+
+#include <cstdlib>
+
+void KvShowFontSample(QLabel* label, const KvLogFont& font, const QColor& colour) {
+  QStringList parts = {font.faceName, QString::number(std::abs(font.height))};
+  if (font.weight >= 700)
+    parts << QStringLiteral("加粗");
+  if (font.italic)
+    parts << QStringLiteral("斜体");
+  if (font.underline)
+    parts << QStringLiteral("下划线");
+  label->setText(parts.join(u' '));
+  QPalette colours = label->palette();
+  colours.setColor(QPalette::WindowText, colour);
+  label->setPalette(colours);
+}
+
+bool KvChooseFont(QWidget* parent, KvLogFont* font, QColor* colour) {
+  // The chooser works with sizes; a stored height may be negative (the
+  // character height rather than the cell height) and keeps its sign.
+  KvLogFont shown = *font;
+  const bool negative = shown.height < 0;
+  shown.height = std::abs(shown.height);
+  CKvFontDlg dialog(shown, KvRgbValueOf(*colour), QString(), parent);
+  if (KvExecDialog(&dialog) != QDialog::Accepted)
+    return false;
+  quint32 rgb = 0;
+  QString codes;
+  dialog.GetResult(&shown, &rgb, &codes);
+  if (negative)
+    shown.height = -std::abs(shown.height);
+  *font = shown;
+  *colour = KvColorOf(rgb);
+  return true;
+}
