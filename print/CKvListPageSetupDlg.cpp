@@ -3,7 +3,6 @@
 #include "core/CKvDb.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
-#include "print/CKvPrintSet.h"
 #include "print/KvFontButtons.h"
 #include "ui/KvAppServices.h"
 #include "ui/KvObjectNames.h"
@@ -41,7 +40,12 @@ CKvListPageSetupDlg::CKvListPageSetupDlg(const KvListPrintTarget& target, QWidge
     : CKvDlg(0, parent), m_target(target) {
   setObjectName(QStringLiteral("dlg_listpagesetup"));
   setWindowTitle(QStringLiteral("打印页面设置"));
-  KvLoadListPageFormat(m_target, &m_format);
+  KvListPrintTarget load = m_target;
+  if (m_target.printSet) {
+    m_set = *m_target.printSet;
+    load.printSet = &m_set;
+  }
+  KvLoadListPageFormat(load, &m_format);
 
   auto* texts = new QGroupBox(QStringLiteral("标题与页眉页脚"), this);
   m_title = textEdit(texts, kTitle);
@@ -141,11 +145,9 @@ bool CKvListPageSetupDlg::SaveData() {
                  KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
-  CKvPrintSet set;
-  if (m_target.printSet) {
-    set = *m_target.printSet;
+  CKvPrintSet set = m_set;
+  if (m_target.printSet)
     format.PutPrintSet(&set);
-  }
   KvDbTransaction transaction(*db);
   if (!transaction.IsActive() || !format.Save(db, m_target.formId) ||
       (m_target.printSet &&
@@ -154,8 +156,10 @@ bool CKvListPageSetupDlg::SaveData() {
     return false;
 
   m_format = format;
-  if (m_target.printSet)
+  if (m_target.printSet) {
+    m_set = set;
     *m_target.printSet = set;
+  }
   KvAppServiceLog(kLogPageSetup,
                   KvFormat(QStringLiteral("页面设置“%s”"),
                            format.Title.isEmpty() ? m_target.title : format.Title));

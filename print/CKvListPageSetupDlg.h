@@ -5,7 +5,8 @@
 // margins; for a list that prints with its own print set, also the rows per
 // page.
 //
-// It opens on the format the list prints with (KvLoadListPageFormat). OK
+// It opens on the format the list prints with (KvLoadListPageFormat), without
+// touching the list's print set before OK. OK
 // checks the page (margins that leave no room, and on a printer queue
 // KvTestPrinter), stores the form's page format for the current printer
 // profile (and the print set, which then holds the new values) in one
@@ -13,6 +14,7 @@
 // message and keeps the dialog open.
 
 #include "print/CKvPageFormat.h"
+#include "print/CKvPrintSet.h"
 #include "print/KvPageSetupControls.h"
 #include "ui/CKvDlg.h"
 #include "ui/KvListPrint.h"
@@ -40,6 +42,9 @@ class CKvListPageSetupDlg : public CKvDlg {
 
   KvListPrintTarget m_target;
   CKvPageFormat m_format;
+  // The list's print set as stored for the form; the list's own set takes it
+  // over only on OK.
+  CKvPrintSet m_set;
   QLineEdit* m_title;
   QLineEdit* m_head;
   QLineEdit* m_foot;

@@ -123,6 +123,13 @@ TEST_F(CKvListPageSetupDlgTest, ViewsPrintSetTakesThePageAndRows) {
   shared.PageRow = 99;  // another form's values
   KvListPrintTarget view = target();
   view.printSet = &shared;
+  {
+    CKvListPageSetupDlg cancelled(view);
+    cancelled.show();
+    KvDlgItem<QSpinBox>(&cancelled, 1060)->setValue(40);
+    click(&cancelled, KV_IDCANCEL);
+    EXPECT_EQ(shared.PageRow, 99);
+  }
   CKvListPageSetupDlg dialog(view);
   dialog.show();
   auto* rows = KvDlgItem<QSpinBox>(&dialog, 1060);
