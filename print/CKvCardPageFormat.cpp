@@ -1,24 +1,25 @@
 #include "print/CKvCardPageFormat.h"
 
+#include "print/CKvPrintSet.h"
 #include "print/KvFormatRows.h"
 
-#include <algorithm>
-
 namespace {
-enum Row { TitleRow = 1, PaperRow = 4, MarginRow = 5, CardRow = 6, TitleFontRow = 10, TextFontRow = 12 };
-
-KvLogFont makeFont(const QString& face, int height) {
-  KvLogFont font = KvDefaultLogFont();
-  font.faceName = face;
-  font.height = height;
-  font.weight = 400;
-  return font;
-}
+enum Row {
+  TitleRow = 1,
+  PaperRow = 4,
+  MarginRow = 5,
+  CardRow = 6,
+  TitleFontRow = 10,
+  TextFontRow = 12
+};
 }  // namespace
 
-CKvCardPageFormat::CKvCardPageFormat()
-    : TitleFont(makeFont(QStringLiteral("黑体"), 24)),
-      TextFont(makeFont(QStringLiteral("宋体"), 12)) {}
+CKvCardPageFormat::CKvCardPageFormat() {
+  // The fonts a print set is made with.
+  const CKvPrintSet defaults;
+  TitleFont = defaults.Fonts[CKvPrintSet::TitleFont];
+  TextFont = defaults.Fonts[CKvPrintSet::TextFont];
+}
 
 bool CKvCardPageFormat::Load(CKvDb* db, const QString& profile) {
   QMap<int, QString> rows;
@@ -26,19 +27,9 @@ bool CKvCardPageFormat::Load(CKvDb* db, const QString& profile) {
     return false;
   if (rows.contains(TitleRow))
     Title = rows.value(TitleRow);
+  KvTakePaperRow(rows.value(PaperRow), &PaperWidth, &PaperLength, &Orientation);
+  KvTakeMarginRow(rows.value(MarginRow), &Left, &Top, &Right, &Bottom);
   QList<int> values;
-  if (KvParseInts(rows.value(PaperRow), 3, &values) && values[0] > 0 && values[1] > 0) {
-    PaperWidth = values[0];
-    PaperLength = values[1];
-    Orientation = values[2] != 0 ? 1 : 0;
-  }
-  if (KvParseInts(rows.value(MarginRow), 4, &values) &&
-      std::all_of(values.cbegin(), values.cend(), [](int v) { return v >= 0; })) {
-    Left = values[0];
-    Top = values[1];
-    Right = values[2];
-    Bottom = values[3];
-  }
   if (KvParseInts(rows.value(CardRow), 2, &values) && values[0] >= 0 && values[1] >= 0) {
     CardWidth = values[0];
     CardHeight = values[1];

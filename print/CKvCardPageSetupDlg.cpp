@@ -2,13 +2,12 @@
 
 #include "core/CKvDb.h"
 #include "core/KvFormat.h"
-#include "print/KvFontButtons.h"
+#include "print/KvPageSetupParts.h"
 #include "print/KvPageSetupControls.h"
 #include "ui/CKvColourDlg.h"
 #include "ui/KvAppServices.h"
 #include "ui/KvObjectNames.h"
 
-#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -27,8 +26,6 @@ constexpr int kTitleSample = 1020;
 constexpr int kTextSample = 1022;
 constexpr int kCardWidth = 1080;
 constexpr int kCardHeight = 1081;
-constexpr int kLogPageSetup = 16;
-constexpr int kMaxTextLength = 255;
 // Largest card on screen, in pixels.
 constexpr int kMaxCardSide = 10000;
 
@@ -51,8 +48,7 @@ CKvCardPageSetupDlg::CKvCardPageSetupDlg(CKvCardPageFormat* format, CKvDb* db, Q
   setWindowTitle(QStringLiteral("页面设置"));
 
   auto* titleBox = new QGroupBox(QStringLiteral("标题与字体"), this);
-  m_title = KvSetControlId(new QLineEdit(titleBox), kTitle);
-  m_title->setMaxLength(kMaxTextLength);
+  m_title = KvPageTextEdit(titleBox, kTitle);
   auto* titleFont =
       KvSetControlId(new QPushButton(QStringLiteral("标题字体..."), titleBox), kTitleFontButton);
   auto* textFont =
@@ -88,18 +84,11 @@ CKvCardPageSetupDlg::CKvCardPageSetupDlg(CKvCardPageFormat* format, CKvDb* db, Q
   screenLayout->addWidget(heightLabel);
   screenLayout->addWidget(m_cardHeight, 1);
 
-  auto* ok = KvSetControlId(new QPushButton(QStringLiteral("确定"), this), KV_IDOK);
-  auto* cancel = KvSetControlId(new QPushButton(QStringLiteral("取消"), this), KV_IDCANCEL);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(titleBox);
   layout->addWidget(m_page);
   layout->addWidget(screen);
-  layout->addLayout(buttons);
+  KvAddOkCancelRow(this, layout);
 
   connect(titleFont, &QPushButton::clicked, this, [this] {
     if (KvChooseFont(this, &m_titleFont, &m_titleColour))
@@ -150,14 +139,9 @@ bool CKvCardPageSetupDlg::SaveData() {
   format.Bottom = m_page->Bottom();
   format.CardWidth = m_cardWidth->value();
   format.CardHeight = m_cardHeight->value();
-  if (!m_db || !m_db->IsOpen()) {
-    KvMessageBox(QStringLiteral("没有打开的数据文件，无法保存页面设置！"),
-                 KV_MB_OK | KV_MB_ICONSTOP);
-    return false;
-  }
-  if (!format.Save(m_db))
+  if (!KvCanStorePageSetup(m_db) || !format.Save(m_db))
     return false;
   *m_format = format;
-  KvAppServiceLog(kLogPageSetup, KvFormat(QStringLiteral("页面设置“%s”"), format.Title));
+  KvAppServiceLog(KV_LOG_PAGE_SETUP, KvFormat(QStringLiteral("页面设置“%s”"), format.Title));
   return true;
 }

@@ -3,7 +3,7 @@
 #include "core/CKvDb.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
-#include "print/KvFontButtons.h"
+#include "print/KvPageSetupParts.h"
 #include "ui/KvAppServices.h"
 #include "ui/KvObjectNames.h"
 
@@ -24,16 +24,6 @@ constexpr int kFoot = 1002;
 constexpr int kFontButtons = 1010;
 constexpr int kFontSamples = 1020;
 constexpr int kRows = 1060;
-// Operation number of page setup in the operation log.
-constexpr int kLogPageSetup = 16;
-// The widest text a row of the parameter table keeps.
-constexpr int kMaxTextLength = 255;
-
-QLineEdit* textEdit(QWidget* parent, int id) {
-  auto* edit = KvSetControlId(new QLineEdit(parent), id);
-  edit->setMaxLength(kMaxTextLength);
-  return edit;
-}
 }  // namespace
 
 CKvListPageSetupDlg::CKvListPageSetupDlg(const KvListPrintTarget& target, QWidget* parent)
@@ -48,9 +38,9 @@ CKvListPageSetupDlg::CKvListPageSetupDlg(const KvListPrintTarget& target, QWidge
   KvLoadListPageFormat(load, &m_format);
 
   auto* texts = new QGroupBox(QStringLiteral("标题与页眉页脚"), this);
-  m_title = textEdit(texts, kTitle);
-  m_head = textEdit(texts, kHead);
-  m_foot = textEdit(texts, kFoot);
+  m_title = KvPageTextEdit(texts, kTitle);
+  m_head = KvPageTextEdit(texts, kHead);
+  m_foot = KvPageTextEdit(texts, kFoot);
   auto* textLayout = new QFormLayout(texts);
   textLayout->addRow(QStringLiteral("标题(&I)："), m_title);
   textLayout->addRow(QStringLiteral("页眉(&E)："), m_head);
@@ -91,13 +81,7 @@ CKvListPageSetupDlg::CKvListPageSetupDlg(const KvListPrintTarget& target, QWidge
     rowsLine->addStretch();
     layout->addLayout(rowsLine);
   }
-  auto* ok = KvSetControlId(new QPushButton(QStringLiteral("确定"), this), KV_IDOK);
-  auto* cancel = KvSetControlId(new QPushButton(QStringLiteral("取消"), this), KV_IDCANCEL);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(ok);
-  buttons->addWidget(cancel);
-  layout->addLayout(buttons);
+  KvAddOkCancelRow(this, layout);
 }
 
 void CKvListPageSetupDlg::OnInitDialog() {
@@ -140,11 +124,8 @@ bool CKvListPageSetupDlg::SaveData() {
     format.Rows = m_rows->value();
 
   CKvDb* db = m_target.db;
-  if (!db || !db->IsOpen()) {
-    KvMessageBox(QStringLiteral("没有打开的数据文件，无法保存页面设置！"),
-                 KV_MB_OK | KV_MB_ICONSTOP);
+  if (!KvCanStorePageSetup(db))
     return false;
-  }
   CKvPrintSet set = m_set;
   if (m_target.printSet)
     format.PutPrintSet(&set);
@@ -160,7 +141,7 @@ bool CKvListPageSetupDlg::SaveData() {
     m_set = set;
     *m_target.printSet = set;
   }
-  KvAppServiceLog(kLogPageSetup,
+  KvAppServiceLog(KV_LOG_PAGE_SETUP,
                   KvFormat(QStringLiteral("页面设置“%s”"),
                            format.Title.isEmpty() ? m_target.title : format.Title));
   return true;

@@ -5,7 +5,6 @@
 #include "ui/CKvColourDlg.h"
 #include "ui/KvListPrint.h"
 
-#include <algorithm>
 
 namespace {
 enum Row { TitleRow = 1, HeadRow = 2, FootRow = 3, PaperRow = 4, MarginRow = 5, FontRow = 10 };
@@ -27,19 +26,8 @@ bool CKvPageFormat::Load(CKvDb* db, int formId, const QString& profile) {
     Head = rows.value(HeadRow);
   if (rows.contains(FootRow))
     Foot = rows.value(FootRow);
-  QList<int> values;
-  if (KvParseInts(rows.value(PaperRow), 3, &values) && values[0] > 0 && values[1] > 0) {
-    PaperWidth = values[0];
-    PaperLength = values[1];
-    Orientation = values[2] != 0 ? 1 : 0;
-  }
-  if (KvParseInts(rows.value(MarginRow), 4, &values) &&
-      std::all_of(values.cbegin(), values.cend(), [](int v) { return v >= 0; })) {
-    Left = values[0];
-    Top = values[1];
-    Right = values[2];
-    Bottom = values[3];
-  }
+  KvTakePaperRow(rows.value(PaperRow), &PaperWidth, &PaperLength, &Orientation);
+  KvTakeMarginRow(rows.value(MarginRow), &Left, &Top, &Right, &Bottom);
   for (int role = 0; role < FontCount; ++role) {
     quint32 colour = 0;
     if (KvParseFontRow(rows.value(FontRow + role), &Fonts[role], &colour))

@@ -6,6 +6,8 @@
 #include "core/KvDbTransaction.h"
 
 #include <QRegularExpression>
+
+#include <algorithm>
 #include <QStringList>
 
 namespace {
@@ -78,6 +80,26 @@ bool KvParseInts(const QString& text, int count, QList<int>* values) {
   }
   *values = parsed;
   return true;
+}
+
+void KvTakePaperRow(const QString& text, int* width, int* length, int* orientation) {
+  QList<int> values;
+  if (!KvParseInts(text, 3, &values) || values[0] <= 0 || values[1] <= 0)
+    return;
+  *width = values[0];
+  *length = values[1];
+  *orientation = values[2] != 0 ? 1 : 0;
+}
+
+void KvTakeMarginRow(const QString& text, int* left, int* top, int* right, int* bottom) {
+  QList<int> values;
+  if (!KvParseInts(text, 4, &values) ||
+      std::any_of(values.cbegin(), values.cend(), [](int value) { return value < 0; }))
+    return;
+  *left = values[0];
+  *top = values[1];
+  *right = values[2];
+  *bottom = values[3];
 }
 
 QString KvFontRowText(const KvLogFont& font, quint32 colour) {

@@ -27,6 +27,12 @@ QString KvIntsText(const QList<int>& values);
 // Exactly `count` whole numbers; false (values untouched) for anything else.
 bool KvParseInts(const QString& text, int count, QList<int>* values);
 
+// Take the paper row "width length orientation" (sides above 0; any
+// orientation other than 0 is landscape, 1) and the margin row "left top
+// right bottom" (none below 0); a malformed row leaves the values alone.
+void KvTakePaperRow(const QString& text, int* width, int* length, int* orientation);
+void KvTakeMarginRow(const QString& text, int* left, int* top, int* right, int* bottom);
+
 // A font as "height weight italic underline colour face" (the face may hold
 // blanks; colour as 0x00BBGGRR).
 QString KvFontRowText(const KvLogFont& font, quint32 colour);

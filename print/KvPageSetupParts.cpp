@@ -1,10 +1,17 @@
-#include "print/KvFontButtons.h"
+#include "print/KvPageSetupParts.h"
+
+#include "core/CKvDb.h"
+#include "core/KvMessage.h"
+#include "ui/KvObjectNames.h"
 
 #include "ui/CKvColourDlg.h"
 #include "ui/CKvFontDlg.h"
 #include "ui/KvModal.h"
 
+#include <QBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QStringList>
 
 #include <cstdlib>
@@ -40,4 +47,27 @@ bool KvChooseFont(QWidget* parent, KvLogFont* font, QColor* colour) {
   *font = shown;
   *colour = KvColorOf(rgb);
   return true;
+}
+
+QLineEdit* KvPageTextEdit(QWidget* parent, int id) {
+  auto* edit = KvSetControlId(new QLineEdit(parent), id);
+  edit->setMaxLength(255);
+  return edit;
+}
+
+void KvAddOkCancelRow(QWidget* dialog, QBoxLayout* layout) {
+  auto* ok = KvSetControlId(new QPushButton(QStringLiteral("确定"), dialog), KV_IDOK);
+  auto* cancel = KvSetControlId(new QPushButton(QStringLiteral("取消"), dialog), KV_IDCANCEL);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  layout->addLayout(buttons);
+}
+
+bool KvCanStorePageSetup(const CKvDb* db) {
+  if (db && db->IsOpen())
+    return true;
+  KvMessageBox(QStringLiteral("没有打开的数据文件，无法保存页面设置！"), KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
 }
