@@ -77,16 +77,6 @@ TEST_F(KvPrinterMapTest, CurrentProfileSurvivesARestartThroughTheSettings) {
   EXPECT_EQ(KvCurrentPrinterName(), QStringLiteral("财务室/二楼"));
 }
 
-TEST_F(KvPrinterMapTest, PdfOffersTheCommonPapersAndAQueueItsOwn) {
-  addQueue(catalogue, QStringLiteral("hp-office"));
-  EXPECT_EQ(KvQueuePapers(QStringLiteral("hp-office")).size(), 1);
-  const QList<KvPaper> pdf = KvQueuePapers(QStringLiteral("PDF"));
-  ASSERT_EQ(pdf.size(), 7);
-  EXPECT_EQ(pdf.at(1).id, 9);
-  EXPECT_EQ(pdf.at(1).width, 2100);
-  EXPECT_EQ(pdf.at(1).height, 2970);
-}
-
 TEST_F(KvPrinterMapTest, PrintSetupMapsTheCurrentProfileOnlyWhenConfirmed) {
   KvSetCurrentPrinterName(QStringLiteral("教务处"));
   bool shown = false;
