@@ -1,6 +1,7 @@
 #include "app/CKvMainFrm.h"
 #include "core/KvConst.h"
 #include "formula/KvCalculatorInstall.h"
+#include "print/KvPrintInstall.h"
 #include "ui/KvMessageBoxHandler.h"
 
 #include <QApplication>
@@ -23,6 +24,7 @@ int main(int argc, char* argv[]) {
 
   KvInstallMessageBoxHandler();
   KvInstallCalculator();
+  KvInstallPrinting();
 
   CKvMainFrm frame;
   frame.show();

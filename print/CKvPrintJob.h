@@ -13,16 +13,13 @@
 
 #include "print/KvOpenPrinter.h"
 #include "print/KvPageMap.h"
+#include "ui/KvCommands.h"
 
 #include <QString>
 
 class QPainter;
 class QPrinter;
 class QWidget;
-
-// Print commands beside 57607 (print with the dialog).
-inline constexpr int KV_CMD_FILE_PRINT_DIRECT = 0xE108;
-inline constexpr int KV_CMD_FILE_PRINT_PREVIEW = 0xE109;
 
 class CKvPrintJob {
 public:

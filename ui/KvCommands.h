@@ -44,6 +44,12 @@ enum : int {
   KV_CMD_HELP = 57670,  // F1
 };
 
+// Printing without the print dialog, and the print preview.
+enum : int {
+  KV_CMD_FILE_PRINT_DIRECT = 0xE108,
+  KV_CMD_FILE_PRINT_PREVIEW = 0xE109,
+};
+
 // Right-click menus.
 enum : int {
   KV_MENU_LIST = 300,

@@ -120,4 +120,93 @@ TEST_F(CKvPrintFormTest, ReceiptPrintsItsMacrosAtTheirPlacesWithoutDialogOrLog) 
   expectAt(pdf, QStringLiteral("()"), 300, 400 + 60 * 19);
 }
 
+TEST_F(CKvPrintFormTest, MacrosReplaceTheLongestTokenFirstAndNeverInsideAValue) {
+  CKvPrintForm form(nullptr, kReceipt);
+  form.AddMacro(QStringLiteral("#d"), QStringLiteral("D"));
+  form.AddMacro(QStringLiteral("#dd"), QStringLiteral("15"));
+  form.AddMacro(QStringLiteral("#ddx"), QStringLiteral("X"));
+  form.AddMacro(QStringLiteral("#zy01"), QStringLiteral("补交#dd"));
+  EXPECT_EQ(form.Expand(QStringLiteral("#ddx#dd#d#zy01")), QStringLiteral("X15D补交#dd"));
+  EXPECT_EQ(form.Expand(QStringLiteral("#xq#")), QStringLiteral("#xq#"));
+  form.AddMacro(QStringLiteral("#dd"), QStringLiteral("16"));
+  EXPECT_EQ(form.Expand(QStringLiteral("#dd日")), QStringLiteral("16日"));
+}
+
+// The stored changes of the layouts on each back-end kind.
+class KvPrintPosStoreTest : public KvDbKindTest {
+ protected:
+  void SetUp() override {
+    KvDbKindTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+      return;
+    ASSERT_EQ(CKvCsTab(&db()).CreateTable(), 2);
+  }
+  void store(int csn, const QString& name, const QString& value) {
+    CKvCsRec row(&db());
+    row.Set(kReceipt, csn, name, value);
+    ASSERT_TRUE(row.Insert());
+  }
+  int storedRows() { return db().GetLong(QStringLiteral("Select Count(*) From SysCsTab Where Cs=4181")); }
+  static const KvPrintPosField& named(const QList<KvPrintPosField>& fields, const QString& name) {
+    static const KvPrintPosField none;
+    for (const KvPrintPosField& field : fields)
+      if (field.name == name)
+        return field;
+    return none;
+  }
+};
+
+TEST_P(KvPrintPosStoreTest, OnlyChangesAreStoredAndComeBackOverTheDefaults) {
+  KvScopedReceiptProvider provider;
+  QList<KvPrintPosField> fields;
+  EXPECT_TRUE(KvLoadPosFields(&db(), kReceipt, &fields));
+  ASSERT_EQ(fields.size(), 20);
+  ASSERT_TRUE(KvSavePosFields(&db(), kReceipt, fields));
+  EXPECT_EQ(storedRows(), 0);
+
+  fields[3].x = 1200;
+  fields[3].y = 250;
+  fields[3].text = QStringLiteral("№#dh 'x'");
+  KvPrintPosField user;
+  user.number = KV_POS_USER_FIELD;
+  user.name = QStringLiteral("备注");
+  user.text = QStringLiteral("请妥善保管");
+  user.SetPosition(QStringLiteral("1500 2600 20 700 1 0 黑体"));
+  fields.append(user);
+  ASSERT_TRUE(KvSavePosFields(&db(), kReceipt, fields));
+  EXPECT_EQ(storedRows(), 2);
+
+  QList<KvPrintPosField> loaded;
+  ASSERT_TRUE(KvLoadPosFields(&db(), kReceipt, &loaded));
+  EXPECT_EQ(loaded, fields);
+}
+
+TEST_P(KvPrintPosStoreTest, StoredRowsFollowTheirFieldAndBadPositionsKeepTheDefaults) {
+  // Stored under the three-row layout: "合计(小写)" was field 17.
+  store(17, QStringLiteral("合计(小写)"), QStringLiteral("1500 1000 14 700 0 0 宋体\t#hjx元"));
+  store(4, QStringLiteral("单号"), QStringLiteral("x y\t№#dh"));
+  store(5, QStringLiteral("收费时间"), QStringLiteral("no tab at all"));
+  store(30, QStringLiteral("已不存在"), QStringLiteral("100 100 14 400 0 0 宋体\tgone"));
+  store(1000, QStringLiteral("坏位置"), QStringLiteral("-5 10 14 400 0 0 宋体\tbad"));
+  KvScopedReceiptProvider provider(4);
+  QList<KvPrintPosField> fields;
+  ASSERT_TRUE(KvLoadPosFields(&db(), kReceipt, &fields));
+  const QList<KvPrintPosField> defaults = KvDefaultPosFields(kReceipt);
+  ASSERT_EQ(fields.size(), defaults.size());
+
+  const KvPrintPosField& total = named(fields, QStringLiteral("合计(小写)"));
+  EXPECT_EQ(total.number, 20);
+  EXPECT_EQ(total.x, 1500);
+  EXPECT_EQ(total.weight, 700);
+  EXPECT_EQ(total.text, QStringLiteral("#hjx元"));
+  EXPECT_EQ(named(fields, QStringLiteral("第4行摘要")), named(defaults, QStringLiteral("第4行摘要")));
+
+  const KvPrintPosField& number = named(fields, QStringLiteral("单号"));
+  EXPECT_EQ(number.text, QStringLiteral("№#dh"));
+  EXPECT_EQ(number.PositionText(), named(defaults, QStringLiteral("单号")).PositionText());
+  EXPECT_EQ(named(fields, QStringLiteral("收费时间")), named(defaults, QStringLiteral("收费时间")));
+}
+
+KV_DB_KIND_TEST_SUITE(KvPrintPosStoreTest);
+
 }  // namespace

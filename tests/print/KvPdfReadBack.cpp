@@ -26,9 +26,13 @@ QString ideographs(const QString& text) {
       {QChar(0x2EE8), QChar(0x9EA6)}, {QChar(0x2EE9), QChar(0x9EC4)}, {QChar(0x2EEC), QChar(0x9F50)},
       {QChar(0x2EEE), QChar(0x9F7F)}, {QChar(0x2EF0), QChar(0x9F99)}, {QChar(0x2EC5), QChar(0x89C1)},
       {QChar(0x2EC8), QChar(0x8BA0)}, {QChar(0x2ED7), QChar(0x96E8)}, {QChar(0x2ED8), QChar(0x9752)}};
-  QString result = text.normalized(QString::NormalizationForm_KC);
-  for (QChar& ch : result)
-    ch = simplified.value(ch, ch);
+  QString result = text;
+  for (QChar& ch : result) {
+    if (ch.unicode() >= 0x2F00 && ch.unicode() <= 0x2FDF)
+      ch = QString(ch).normalized(QString::NormalizationForm_KC).at(0);
+    else
+      ch = simplified.value(ch, ch);
+  }
   return result;
 }
 
