@@ -169,17 +169,26 @@ bool KvAskPdfFile(QPrinter& printer, const QString& title, QWidget* parent) {
   QFileDialog dialog(parent, QStringLiteral("打印到PDF文件"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
+  // Replacing a file is asked through the program's message function.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setNameFilter(QStringLiteral("PDF文件 (*.pdf)"));
   dialog.setDefaultSuffix(QStringLiteral("pdf"));
   const QString proposed =
       printer.outputFileName().isEmpty() ? defaultPdfName(title) : printer.outputFileName();
   dialog.setDirectory(QFileInfo(proposed).absolutePath());
   dialog.selectFile(QFileInfo(proposed).fileName());
-  if (KvExecDialog(&dialog) != QDialog::Accepted)
-    return false;
-  const QStringList files = dialog.selectedFiles();
-  if (files.isEmpty() || files.first().isEmpty())
-    return false;
-  printer.setOutputFileName(files.first());
-  return true;
+  for (;;) {
+    if (KvExecDialog(&dialog) != QDialog::Accepted)
+      return false;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty())
+      return false;
+    const QString file = files.first();
+    if (QFileInfo::exists(file) &&
+        KvMessageBox(KvFormat(QStringLiteral("文件“%s”已经存在，要替换它吗？"), file),
+                     KV_MB_YESNO | KV_MB_ICONQUESTION | KV_MB_DEFBUTTON2) != KV_IDYES)
+      continue;
+    printer.setOutputFileName(file);
+    return true;
+  }
 }

@@ -57,7 +57,12 @@ bool KvOpenPrinter(QPrinter& printer, const KvPaperRequest& request, int* resolu
   // dialog, and margins that do not fit the paper are left out.
   layout.setMargins(QMarginsF(request.left / 10.0, request.top / 10.0, request.right / 10.0,
                               request.bottom / 10.0));
-  if (!layout.isValid() || !printer.setPageLayout(layout)) {
+  // The printer may keep margins of its own; only a paper it did not take
+  // is a failure.
+  if (layout.isValid())
+    printer.setPageLayout(layout);
+  if (!layout.isValid() || !printer.pageLayout().pageSize().isEquivalentTo(layout.pageSize()) ||
+      printer.pageLayout().orientation() != orientation) {
     const QString name =
         printer.outputFormat() == QPrinter::PdfFormat ? QString::fromLatin1(KV_PDF_QUEUE) : queue;
     KvMessageBox(KvFormat(QStringLiteral("打开打印机“%s”失败！"), name),

@@ -50,21 +50,16 @@ int KvPageMap::X(double tenths) const { return static_cast<int>(std::lround(tent
 
 int KvPageMap::Y(double tenths) const { return static_cast<int>(std::lround(tenths * m_unitsY)); }
 
-QRect KvPageMap::Rect(double left, double top, double right, double bottom) const {
-  return QRect(QPoint(X(left), Y(top)), QPoint(X(right) - 1, Y(bottom) - 1));
-}
-
-int KvPageMap::FontPixels(int height) const {
+int KvPageMap::fontPixels(int height) const {
   return qMax(1, static_cast<int>(std::lround(std::abs(height) * m_fontFactor)));
 }
 
 QFont KvPageMap::Font(const KvLogFont& font) const {
+  // A font without a height takes the default font's.
   KvLogFont scaled = font;
-  scaled.height = font.height == 0 ? 0 : FontPixels(font.height);
+  scaled.height = fontPixels(font.height != 0 ? font.height : KvDefaultLogFont().height);
   scaled.width = 0;
   QFont result = KvFontFromLogFont(scaled);
-  if (font.height == 0)
-    result.setPixelSize(FontPixels(KvDefaultLogFont().height));
   result.setFamilies(familiesFor(font.faceName));
   // Chinese and Latin need no shaping; shaped Latin digits of the CJK faces
   // are glyphs the PDF's text map cannot name, so they could not be found

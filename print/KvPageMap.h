@@ -11,7 +11,7 @@
 // the zoom.
 
 #include <QFont>
-#include <QRect>
+#include <QPoint>
 #include <QSize>
 
 struct KvLogFont;
@@ -36,23 +36,20 @@ public:
   // The device the page is drawn on (for measuring text); may be null.
   QPaintDevice* Device() const { return m_device; }
 
-  // 0.1 mm to device units, and back.
+  // 0.1 mm to device units.
   int X(double tenths) const;
   int Y(double tenths) const;
   QPoint Point(double x, double y) const { return {X(x), Y(y)}; }
-  // The rectangle between two corners given in 0.1 mm.
-  QRect Rect(double left, double top, double right, double bottom) const;
-  double TenthsX(double units) const { return units / m_unitsX; }
-  double TenthsY(double units) const { return units / m_unitsY; }
 
   // The font for drawing on this device: the stored height converted to
   // device pixels, weight, italic and underline kept; a face that is not
   // installed is set in an installed Chinese face of its kind.
   QFont Font(const KvLogFont& font) const;
-  // Device pixels of a stored font height |h|.
-  int FontPixels(int height) const;
 
 private:
+  // Device pixels of a stored font height |h|.
+  int fontPixels(int height) const;
+
   double m_unitsX = 1.0;
   double m_unitsY = 1.0;
   double m_fontFactor = 1.0;

@@ -125,13 +125,4 @@ TEST_F(CKvListPrintJobTest, ColumnsFollowTheListWidthsOrTheStoredCharacters) {
   }
 }
 
-TEST_F(CKvListPrintJobTest, EmptyListPrintsOnePageWithItsColumnTitles) {
-  KvTableRows rows(0, {100, 100});
-  CKvPageFormat format;
-  CKvListPrintJob job(rows, format);
-  const KvPdfReadBack pdf = Print(job);
-  EXPECT_EQ(pdf.pages, 1);
-  EXPECT_EQ(pdf.Find(QStringLiteral("栏目1")).size(), 1);
-}
-
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include "core/KvCurrentPrinter.h"
 #include "core/KvFormat.h"
+#include "core/KvMessage.h"
 #include "print/CKvPrintJob.h"
 #include "print/KvPdfReadBack.h"
 #include "print/KvPrintTestSupport.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
 #include <QPainter>
 
 namespace {
@@ -152,12 +154,40 @@ TEST_F(CKvPrintJobTest, RefusedFileOrDialogPrintsAndLogsNothing) {
   EXPECT_TRUE(logged.isEmpty());
 }
 
-TEST_F(CKvPrintJobTest, OwnerThatLogsItselfGetsNoSecondEntry) {
-  KvMarkJob job(paper(2100, 2970), 1);
-  job.SetOwnerLogs(true);
+TEST_F(CKvPrintJobTest, ReplacingAnExistingFileIsAskedFirst) {
   KvPrintAnswers answers(KvTestPdfPath());
+  QFile existing(answers.pdfPath);
+  ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+  existing.close();
+  answers.keepExisting = true;
+  KvMessageRecorder messages;
+  messages.script({KV_IDNO, KV_IDYES});
+  KvMarkJob job(paper(2100, 2970), 2);
   EXPECT_TRUE(job.Run(KV_CMD_FILE_PRINT_DIRECT));
-  EXPECT_TRUE(logged.isEmpty());
+  EXPECT_EQ(answers.fileDialogs, 2);
+  ASSERT_EQ(messages.messages().size(), 2);
+  EXPECT_TRUE(messages.messages().first().text.contains(QStringLiteral("已经存在")));
+  EXPECT_EQ(KvReadPdf(answers.pdfPath).pages, 2);
+}
+
+TEST_F(CKvPrintJobTest, PageMapsConvertTenthsOfAMillimetreAndFontHeights) {
+  // On paper a font height counts in 1/100 inch, on screen in pixels.
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setResolution(1200);
+  const KvPageMap paperMap = KvPageMap::ForPrinter(printer);
+  KvLogFont font = KvDefaultLogFont();
+  font.height = -12;
+  EXPECT_EQ(paperMap.X(254), 1200);
+  EXPECT_EQ(paperMap.Font(font).pixelSize(), 144);
+
+  QImage screen(10, 10, QImage::Format_RGB32);
+  screen.setDotsPerMeterX(3780);
+  screen.setDotsPerMeterY(3780);
+  const KvPageMap screenMap = KvPageMap::ForScreen(&screen, QSize(2100, 2970), 2.0);
+  EXPECT_EQ(screenMap.X(254), 192);
+  EXPECT_EQ(screenMap.Y(127), 96);
+  EXPECT_EQ(screenMap.Font(font).pixelSize(), 24);
 }
 
 TEST_F(CKvPrintJobTest, QueueThePrintSystemDoesNotKnowPrintsToAFile) {

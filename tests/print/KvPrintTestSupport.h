@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QFileDialog>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -26,6 +27,9 @@ class KvPrintAnswers {
 
   QString pdfPath;
   bool cancelFile = false;
+  // False: a file of that name is removed first, as if a new name were
+  // chosen; true: it stays, and replacing it is asked.
+  bool keepExisting = false;
   bool cancelPrint = false;
   // Called with the print dialog's printer before OK.
   std::function<void(QPrinter*)> onPrintDialog;
@@ -45,6 +49,8 @@ class KvPrintAnswers {
       ++fileDialogs;
       if (cancelFile)
         return QDialog::Rejected;
+      if (!keepExisting)
+        QFile::remove(pdfPath);
       files->selectFile(pdfPath);
       return QDialog::Accepted;
     }
