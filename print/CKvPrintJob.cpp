@@ -67,7 +67,7 @@ bool CKvPrintJob::Run(int command, QWidget* parent) {
   printer.setDocName(m_title);
   switch (command) {
     case KV_CMD_FILE_PRINT_DIRECT:
-      return printDirect(printer, parent);
+      return printPages(printer, parent);
     case KV_CMD_FILE_PRINT_PREVIEW:
       return preview(printer, parent);
     default:
@@ -87,17 +87,12 @@ bool CKvPrintJob::printWithDialog(QPrinter& printer, QWidget* parent) {
   dialog.setMinMax(1, pages);
   if (KvExecDialog(&dialog) != QDialog::Accepted)
     return false;
-  if (isPdf(printer) && printer.outputFileName().isEmpty() &&
-      !KvAskPdfFile(printer, m_title, parent))
-    return false;
-  if (!paint(printer, false))
-    return false;
-  logPrint();
-  return true;
+  return printPages(printer, parent);
 }
 
-bool CKvPrintJob::printDirect(QPrinter& printer, QWidget* parent) {
-  if (isPdf(printer) && !KvAskPdfFile(printer, m_title, parent))
+bool CKvPrintJob::printPages(QPrinter& printer, QWidget* parent) {
+  if (isPdf(printer) && printer.outputFileName().isEmpty() &&
+      !KvAskPdfFile(printer, m_title, parent))
     return false;
   if (!paint(printer, false))
     return false;

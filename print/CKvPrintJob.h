@@ -48,7 +48,9 @@ protected:
 
 private:
   bool printWithDialog(QPrinter& printer, QWidget* parent);
-  bool printDirect(QPrinter& printer, QWidget* parent);
+  // Asks for the PDF file when the output goes to one not yet named, then
+  // prints and logs.
+  bool printPages(QPrinter& printer, QWidget* parent);
   bool preview(QPrinter& printer, QWidget* parent);
   // Draws the pages onto the printer: all of them once for a preview,
   // otherwise the chosen range in the chosen number of copies.
