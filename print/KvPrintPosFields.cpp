@@ -108,26 +108,33 @@ bool KvLoadPosFields(CKvDb* db, int layoutId, QList<KvPrintPosField>* fields) {
 
   QList<KvPrintPosField> users;
   for (const CKvCsRec& row : rows) {
+    // The parameter table gives values back without their trailing blanks,
+    // so a field stored with an empty text arrives without its tab.
     const qsizetype tab = row.CsVal.indexOf(u'\t');
+    const QString position = tab < 0 ? row.CsVal : row.CsVal.left(tab);
+    const QString text = tab < 0 ? QString() : row.CsVal.mid(tab + 1);
+    KvPrintPosField stored;
+    const bool placed = stored.SetPosition(position);
+    if (tab < 0 && !placed)
+      continue;
     if (row.CsN >= KV_POS_USER_FIELD) {
-      KvPrintPosField field;
-      field.number = row.CsN;
-      field.name = row.CsNa;
-      // A user field has no default to fall back on: without a position
-      // it cannot be placed and is left out.
-      if (tab < 0 || !field.SetPosition(row.CsVal.left(tab)))
+      // A user field has no default to fall back on: without a position it
+      // cannot be placed and is left out.
+      if (!placed)
         continue;
-      field.text = row.CsVal.mid(tab + 1);
-      users.append(field);
+      stored.number = row.CsN;
+      stored.name = row.CsNa;
+      stored.text = text;
+      users.append(stored);
       continue;
     }
     const qsizetype index = defaultFor(defaults, row.CsN, row.CsNa);
-    if (index < 0 || tab < 0)
+    if (index < 0)
       continue;
     KvPrintPosField& field = (*fields)[index];
-    field.text = row.CsVal.mid(tab + 1);
-    if (!field.SetPosition(row.CsVal.left(tab)))
-      field.SetPosition(defaults.at(index).PositionText());
+    field.text = text;
+    if (placed)
+      field.SetPosition(position);
   }
   std::sort(users.begin(), users.end(),
             [](const KvPrintPosField& a, const KvPrintPosField& b) { return a.number < b.number; });

@@ -167,6 +167,7 @@ TEST_P(KvPrintPosStoreTest, OnlyChangesAreStoredAndComeBackOverTheDefaults) {
   fields[3].x = 1200;
   fields[3].y = 250;
   fields[3].text = QStringLiteral("№#dh 'x'");
+  fields[6].text.clear();
   KvPrintPosField user;
   user.number = KV_POS_USER_FIELD;
   user.name = QStringLiteral("备注");
@@ -174,7 +175,7 @@ TEST_P(KvPrintPosStoreTest, OnlyChangesAreStoredAndComeBackOverTheDefaults) {
   user.SetPosition(QStringLiteral("1500 2600 20 700 1 0 黑体"));
   fields.append(user);
   ASSERT_TRUE(KvSavePosFields(&db(), kReceipt, fields));
-  EXPECT_EQ(storedRows(), 2);
+  EXPECT_EQ(storedRows(), 3);
 
   QList<KvPrintPosField> loaded;
   ASSERT_TRUE(KvLoadPosFields(&db(), kReceipt, &loaded));
