@@ -112,6 +112,10 @@ int CKvApp::GetPrintPosForms(int nLayoutId, CKvPrintFieldDefs& defs) {
   return defs.Count();
 }
 
+bool CKvApp::OpenDefaultPrinter(QPrinter& printer, const KvPaperRequest& request) {
+  return KvOpenPrinter(printer, request);
+}
+
 bool CKvApp::CheckTexts(const QString&, const QString&) { return true; }
 
 int CKvApp::AskModules(int nValue, const QString& text1, const QString& text2, int nValue2,

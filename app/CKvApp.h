@@ -17,6 +17,7 @@
 
 #include "app/CKvDataFile.h"
 #include "app/CKvTemplateIndexEntry.h"
+#include "print/KvOpenPrinter.h"
 #include "ui/KvCommandTarget.h"
 
 #include <QList>
@@ -154,9 +155,9 @@ class CKvApp : public KvCommandTarget {
   // Lets every module append its positioned-print layouts (layout -1) or a
   // layout's default fields; returns the count of defs.
   virtual int GetPrintPosForms(int nLayoutId, CKvPrintFieldDefs& defs);
-  // INTEGRATION: OpenDefaultPrinter belongs here as a one-line forward to the
-  // printing library's KvOpenPrinter (current profile's queue, else the
-  // default queue, else PDF), added together with that function.
+  // Sets a printer up on the current printer profile's queue (else the
+  // default queue, else a PDF file) with the given paper; true on success.
+  bool OpenDefaultPrinter(QPrinter& printer, const KvPaperRequest& request);
 
   // --- Questions to every module ---
 

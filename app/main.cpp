@@ -2,6 +2,7 @@
 #include "app/CKvXxApp.h"
 #include "core/KvConst.h"
 #include "formula/KvCalculatorInstall.h"
+#include "print/KvPrintInstall.h"
 #include "ui/KvCommands.h"
 #include "ui/KvMessageBoxHandler.h"
 #include "ui/KvResources.h"
@@ -27,6 +28,7 @@ int main(int argc, char* argv[]) {
 
   KvInstallMessageBoxHandler();
   KvInstallCalculator();
+  KvInstallPrinting();
   if (!KvCheckDbEngine())
     return 1;
 

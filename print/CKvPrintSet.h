@@ -54,7 +54,7 @@ public:
   // Replaces the stored rows of the key in one transaction.
   bool Save(CKvDb* db, int nFlag, const QString& sFieldMode, const QString& printer = QString()) const;
 
-  // The colour a form is drawn on: the palette's base colour on screen,
-  // white on paper (a printer device) or with no device.
+  // The colour a form is drawn on: the window's base colour on screen (a
+  // widget), white on paper, in a file or an image, or with no device.
   QColor GetBkColor(const QPaintDevice* device = nullptr) const;
 };

@@ -1,6 +1,7 @@
 #include "print/KvPrintTables.h"
 
 #include "core/CKvDb.h"
+#include "core/KvDbTransaction.h"
 
 #include <QStringList>
 
@@ -8,10 +9,14 @@ namespace {
 struct Column {
   const char* name;
   const char* type;
+  // The value the rows of an older table take in a column added to it.
+  int fill = 0;
 };
 
 // Creates the table with every column, or adds the ones an older table
-// lacks, in order.
+// lacks, in order. An added column gets its fill value in every row, so that
+// an older stored format reads as it printed (portrait, the usual spacing)
+// rather than as zeros.
 bool ensureTable(CKvDb& db, const QString& table, std::initializer_list<Column> columns) {
   if (!db.TableExists(table)) {
     QStringList defs;
@@ -24,9 +29,15 @@ bool ensureTable(CKvDb& db, const QString& table, std::initializer_list<Column> 
     int width = 0;
     if (db.GetColumnWidth(table, QString::fromLatin1(c.name), &width))
       continue;
-    ok = db.Execute(QStringLiteral("Alter Table %1 Add %2 %3")
-                        .arg(table, QString::fromLatin1(c.name), QString::fromLatin1(c.type))) &&
-         ok;
+    // The column and its fill land together or not at all.
+    const QString name = QString::fromLatin1(c.name);
+    KvDbTransaction transaction(db);
+    const bool added =
+        db.Execute(QStringLiteral("Alter Table %1 Add %2 %3")
+                       .arg(table, name, QString::fromLatin1(c.type))) &&
+        (c.fill == 0 || db.Execute(QStringLiteral("Update %1 Set %2=%3")
+                                       .arg(table, name, QString::number(c.fill))));
+    ok = added && transaction.Commit() && ok;
   }
   return ok;
 }
@@ -46,8 +57,8 @@ bool KvCreatePageSetTable(CKvDb* db) {
                                   {"PageTop", "Long"},
                                   {"PageRight", "Long"},
                                   {"PageBottom", "Long"},
-                                  {"PageCopies", "Long"},
-                                  {"PageSpace", "Long"}});
+                                  {"PageCopies", "Long", 1},
+                                  {"PageSpace", "Long", 40}});
   const bool widths = ensureTable(*db, QStringLiteral("FIELDWIDTH"),
                                   {{"nFlag", "Long"},
                                    {"SFIELDMODE", "Char(20)"},

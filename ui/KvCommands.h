@@ -52,6 +52,12 @@ enum : int {
   KV_CMD_SET_PUBLIC_ROOMS = 45007,
 };
 
+// Printing without the print dialog, and the print preview.
+enum : int {
+  KV_CMD_FILE_PRINT_DIRECT = 0xE108,
+  KV_CMD_FILE_PRINT_PREVIEW = 0xE109,
+};
+
 // Right-click menus.
 enum : int {
   KV_MENU_LIST = 300,

@@ -1,0 +1,73 @@
+#include "print/KvPageSetupParts.h"
+
+#include "core/CKvDb.h"
+#include "core/KvMessage.h"
+#include "ui/KvObjectNames.h"
+
+#include "ui/CKvColourDlg.h"
+#include "ui/CKvFontDlg.h"
+#include "ui/KvModal.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStringList>
+
+#include <cstdlib>
+
+void KvShowFontSample(QLabel* label, const KvLogFont& font, const QColor& colour) {
+  QStringList parts = {font.faceName, QString::number(std::abs(font.height))};
+  if (font.weight >= 700)
+    parts << QStringLiteral("加粗");
+  if (font.italic)
+    parts << QStringLiteral("斜体");
+  if (font.underline)
+    parts << QStringLiteral("下划线");
+  label->setText(parts.join(u' '));
+  QPalette colours = label->palette();
+  colours.setColor(QPalette::WindowText, colour);
+  label->setPalette(colours);
+}
+
+bool KvChooseFont(QWidget* parent, KvLogFont* font, QColor* colour) {
+  // The chooser works with sizes; a stored height may be negative (the
+  // character height rather than the cell height) and keeps its sign.
+  KvLogFont shown = *font;
+  const bool negative = shown.height < 0;
+  shown.height = std::abs(shown.height);
+  CKvFontDlg dialog(shown, KvRgbValueOf(*colour), QString(), parent);
+  if (KvExecDialog(&dialog) != QDialog::Accepted)
+    return false;
+  quint32 rgb = 0;
+  QString codes;
+  dialog.GetResult(&shown, &rgb, &codes);
+  if (negative)
+    shown.height = -std::abs(shown.height);
+  *font = shown;
+  *colour = KvColorOf(rgb);
+  return true;
+}
+
+QLineEdit* KvPageTextEdit(QWidget* parent, int id) {
+  auto* edit = KvSetControlId(new QLineEdit(parent), id);
+  edit->setMaxLength(255);
+  return edit;
+}
+
+void KvAddOkCancelRow(QWidget* dialog, QBoxLayout* layout) {
+  auto* ok = KvSetControlId(new QPushButton(QStringLiteral("确定"), dialog), KV_IDOK);
+  auto* cancel = KvSetControlId(new QPushButton(QStringLiteral("取消"), dialog), KV_IDCANCEL);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(cancel);
+  layout->addLayout(buttons);
+}
+
+bool KvCanStorePageSetup(const CKvDb* db) {
+  if (db && db->IsOpen())
+    return true;
+  KvMessageBox(QStringLiteral("没有打开的数据文件，无法保存页面设置！"), KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
+}
