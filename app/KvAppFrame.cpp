@@ -18,3 +18,5 @@ void KvShowTemplateBox(bool bShow) {
   if (frame)
     frame->ShowTemplateBox(bShow);
 }
+
+CMdiClient* KvGetMdiClient() { return frame ? frame->MdiClient() : nullptr; }

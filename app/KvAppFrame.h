@@ -1,9 +1,11 @@
 #pragma once
 // What the application asks of its main frame: the template box (its
-// selected tab, whether it shows, showing or hiding it) and whether a
-// document window is active. The main frame installs itself at start-up and
+// selected tab, whether it shows, showing or hiding it), whether a document
+// window is active, and the work area that document windows open in. The main frame installs itself at start-up and
 // removes itself when it goes; with no frame there is no active module, no
 // document window and no visible template box.
+
+class CMdiClient;
 
 class KvAppFrame {
  public:
@@ -13,6 +15,8 @@ class KvAppFrame {
   virtual bool IsTemplateBoxVisible() const = 0;
   virtual void ShowTemplateBox(bool bShow) = 0;
   virtual bool HasActiveChildFrame() const = 0;
+  // The work area (the frame's MDI client) that document windows open in.
+  virtual CMdiClient* MdiClient() const = 0;
 };
 
 // Installs the frame (null removes it); returns the one in place before.
@@ -23,3 +27,5 @@ KvAppFrame* KvGetAppFrame();
 bool KvHasActiveChildFrame();
 bool KvIsTemplateBoxVisible();
 void KvShowTemplateBox(bool bShow);
+// The main frame's work area; null with no frame.
+CMdiClient* KvGetMdiClient();

@@ -25,6 +25,7 @@ class FakeFrame : public KvAppFrame {
   bool IsTemplateBoxVisible() const override { return visible; }
   void ShowTemplateBox(bool bShow) override { visible = bShow; }
   bool HasActiveChildFrame() const override { return child; }
+  CMdiClient* MdiClient() const override { return nullptr; }
 
   int selected = -1;
   bool visible = false;
