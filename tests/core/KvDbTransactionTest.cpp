@@ -89,11 +89,15 @@ TEST_P(KvDbTransactionTest, TextOfSeveralStatementsIsAllOrNothing) {
   EXPECT_EQ(recorder.messages().size(), 2);
 }
 
+KV_DB_KIND_TEST_SUITE(KvDbTransactionTest);
+
+class KvDbTransactionControlTest : public KvDbTransactionTest {};
+
 // A statement that ends or begins the transaction itself takes the
-// connection's transactions with it.
-TEST_P(KvDbTransactionTest, StatementsThatEndTheTransactionAreFollowed) {
-  if (kind() == 1)
-    GTEST_SKIP() << "the ODBC driver keeps its own transaction state";
+// connection's transactions with it. (Through ODBC the driver keeps a
+// transaction state of its own, which such a text leaves behind: the
+// program never runs one there.)
+TEST_P(KvDbTransactionControlTest, StatementsThatEndTheTransactionAreFollowed) {
   KvMessageRecorder recorder;
   CKvDb other;
   ASSERT_TRUE(testDb().OpenAnother(other));
@@ -117,7 +121,7 @@ TEST_P(KvDbTransactionTest, StatementsThatEndTheTransactionAreFollowed) {
   EXPECT_EQ(recorder.messages().size(), 1);
 }
 
-KV_DB_KIND_TEST_SUITE(KvDbTransactionTest);
+INSTANTIATE_TEST_SUITE_P(Kinds, KvDbTransactionControlTest, ::testing::Values(0, 2), KvDbKindName);
 
 // --- an SQLite file that fills up ---
 
