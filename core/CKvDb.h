@@ -71,6 +71,10 @@ class CKvDb {
   // Runs one statement that returns no rows: sqlJet translated on kind 0,
   // sqlServer (sqlJet when empty) translated for the server on kinds 1 and
   // 2. nOptions is the Jet engine's execute option and has no effect here.
+  // A text of several statements runs all or nothing on every kind; one
+  // that commits, rolls back or begins a transaction itself runs as it is
+  // and the connection's transaction levels follow it (not through ODBC,
+  // whose driver keeps a transaction state of its own).
   // On failure with bReport: "执行下列SQL语句时出错！\n%s" with the statement
   // as it ran, under the stop icon, preceded on kind 2 by the server's error
   // text and a line break.

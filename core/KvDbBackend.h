@@ -68,9 +68,11 @@ class KvDbBackend {
   // is destroyed, but may not be moved any more.
   virtual void close() = 0;
 
-  // Runs a statement that returns no rows. On failure `error` (may be null)
-  // receives the engine's own text. Inside a transaction a failed statement
-  // leaves the transaction usable, as if it had not run.
+  // Runs a statement that returns no rows (or a text of several, all or
+  // nothing). On failure `error` (may be null) receives the engine's own
+  // text. Inside a transaction a failed statement leaves the transaction
+  // usable, as if it had not run (see transactionBroken for when the engine
+  // itself ends it).
   virtual bool execute(const QString& sql, QString* error) = 0;
   // Rows inserted, changed or deleted by the last execute.
   virtual qint64 rowsAffected() const = 0;
