@@ -2,6 +2,7 @@
 
 #include "core/CKvDb.h"
 #include "core/CKvQuery.h"
+#include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "core/KvSqlTranslator.h"
@@ -50,8 +51,9 @@ int CKvCsRec::CreateTable(CKvDb* pDb) {
     db->GetColumnWidth(kTable, QStringLiteral("LPO"), &width);
     if (width == 0) {
       // A data file from before printer profiles.
+      KvDbTransaction transaction(*db);
       if (!db->Execute(QStringLiteral("Alter Table SYSCSTAB Add LPO char(30)")) ||
-          !db->Execute(QStringLiteral("Update SYSCSTAB Set LPO=''")))
+          !db->Execute(QStringLiteral("Update SYSCSTAB Set LPO=''")) || !transaction.Commit())
         return 0;
     }
     return 1;
@@ -60,8 +62,9 @@ int CKvCsRec::CreateTable(CKvDb* pDb) {
       "CREATE TABLE SYSCSTAB(CS LONG,CSN LONG,CSNA CHAR(255),CSVAL CHAR(255),LPO char(30))");
   QString createServer = create;
   createServer.replace(QStringLiteral("LONG"), QStringLiteral("INT"));
+  KvDbTransaction transaction(*db);
   if (!db->Execute(create, createServer) ||
-      !db->Execute(QStringLiteral("CREATE Index SYSCSTAB On SysCsTab(CS)")))
+      !db->Execute(QStringLiteral("CREATE Index SYSCSTAB On SysCsTab(CS)")) || !transaction.Commit())
     return 0;
   return 2;
 }

@@ -45,7 +45,8 @@ class CKvCsRec {
   // Creates SysCsTab when missing (with its index on CS), or gives an older
   // table without LPO that column, empty in every row. Returns 2 when the
   // table was created, 1 when it was there already, 0 when a statement
-  // failed (or there is no connection).
+  // failed (or there is no connection). The steps of either change happen
+  // together or not at all.
   int CreateTable(CKvDb* pDb = nullptr);
 
   // Runs a statement with the error report on; the server text, when empty,

@@ -43,10 +43,18 @@ bool CKvDb::Open(const QString& strFile, CKvDbInfo info) {
         return false;
       break;
     }
-    case 1:
+    case 1: {
       info.m_strDatabase = strFile;
+      // A name the driver cannot take is refused before connecting, with
+      // the reason: the login would fail with no word of why.
+      const QString problem = KvOdbcLoginNameProblem(info);
+      if (!problem.isEmpty()) {
+        KvMessageBox(problem, KV_MB_OK | KV_MB_ICONSTOP);
+        return false;
+      }
       m_backend = KvOdbcBackend::open(info);
       break;
+    }
     case 2:
       info.m_strDatabase = strFile;
       m_backend = KvPgBackend::open(info);
@@ -169,6 +177,8 @@ bool CKvDb::BeginTrans() { return IsOpen() && m_backend->beginTransaction(); }
 bool CKvDb::CommitTrans() { return IsOpen() && m_backend->commitTransaction(); }
 
 bool CKvDb::Rollback() { return IsOpen() && m_backend->rollbackTransaction(); }
+
+int CKvDb::TransactionDepth() const { return IsOpen() ? m_backend->transactionDepth() : 0; }
 
 bool CKvDb::LockTable(const QString& table) { return IsOpen() && m_backend->lockTable(table); }
 

@@ -41,7 +41,9 @@ class CKvDb {
   // the access check with one of the password candidates. Kinds 1 and 2:
   // strFile is the database name and replaces info's database. An open
   // connection is closed first. On success the connect information becomes
-  // info. Nothing is shown.
+  // info. Nothing is shown, except on kind 1 for a user or database name
+  // that the ODBC driver cannot take (a ";" in it, or a "{" in front): it is
+  // refused before connecting, with the reason under the stop icon.
   bool Open(const QString& strFile, CKvDbInfo info);
   void Close();
   bool IsOpen() const;
@@ -69,6 +71,10 @@ class CKvDb {
   // Runs one statement that returns no rows: sqlJet translated on kind 0,
   // sqlServer (sqlJet when empty) translated for the server on kinds 1 and
   // 2. nOptions is the Jet engine's execute option and has no effect here.
+  // A text of several statements runs all or nothing on every kind; one
+  // that commits, rolls back or begins a transaction itself runs as it is
+  // and the connection's transaction levels follow it (not through ODBC,
+  // whose driver keeps a transaction state of its own).
   // On failure with bReport: "执行下列SQL语句时出错！\n%s" with the statement
   // as it ran, under the stop icon, preceded on kind 2 by the server's error
   // text and a line break.
@@ -79,10 +85,18 @@ class CKvDb {
 
   // Transactions nest: an inner BeginTrans takes a savepoint that its
   // CommitTrans releases and its Rollback undoes. A statement that fails
-  // inside a transaction is undone alone; the transaction goes on.
+  // inside a transaction is undone alone; the transaction goes on. Two
+  // things end it otherwise: a server session that is lost (CommitTrans is
+  // then false and the connection no longer open), and an SQLite file whose
+  // engine rolled the transaction back (a full disk): every later statement
+  // fails and CommitTrans is false until Rollback has reached the
+  // outermost level. A failed CommitTrans has either ended its level or
+  // left it open for Rollback: TransactionDepth tells which.
   bool BeginTrans();
   bool CommitTrans();
   bool Rollback();
+  // Open levels of transaction: 0 outside one.
+  int TransactionDepth() const;
   // Inside a transaction: keeps other writers off the table until the
   // transaction ends (numbers made unique by insert-then-count). SQLite
   // transactions hold the file's write lock from their start already.
@@ -115,7 +129,8 @@ class CKvDb {
   bool TableExists(const QString& table);
   // True when the table has the column (case ignored); *pnWidth gets the
   // declared width of a text column, the byte size of other columns (16 for
-  // binary data). A missing table leaves *pnWidth alone.
+  // binary data). A missing table or column, or a column of a type the
+  // program does not use, gives false and leaves *pnWidth alone.
   bool GetColumnWidth(const QString& table, const QString& column, int* pnWidth);
   // Kind 0: the path is an existing file; kinds 1 and 2: a database of that
   // name exists on the server.
@@ -129,8 +144,9 @@ class CKvDb {
   // Appends the names of the user tables; returns the list's size.
   int ListUserTables(QStringList* pNames);
   // Appends the names of the indexes that hold the column (each once);
-  // returns the list's size. Indexes that belong to a key constraint are
-  // not listed: they go with their constraint.
+  // returns the list's size. Kinds 1 and 2 empty the list first. Indexes
+  // that belong to a key constraint are not listed: they go with their
+  // constraint.
   int GetColumnIndexes(QStringList* pNames, const QString& table, const QString& column);
   // Drops the indexes of GetColumnIndexes through Execute (reporting);
   // returns how many were found.
@@ -154,8 +170,10 @@ class CKvDb {
   // On the server kinds these reach the maintenance database ("master", on
   // PostgreSQL "postgres") with the connect information given or kept, and
   // take database names as the server folds them: lower case, never quoted.
-  // A name that is not a plain identifier (letters, digits, "_"; at most 63
-  // bytes) is refused with false before anything runs.
+  // A name that is not a plain identifier (letters, digits, "_") is refused
+  // with false before anything runs; one longer than the server keeps (63
+  // bytes; a snapshot's name adds 15 to the database's) is refused with a
+  // message saying so.
 
   // Closes this connection and makes an empty database, which it then
   // opens. Kind 0: a new data file at the path name (an existing path is
@@ -182,13 +200,16 @@ class CKvDb {
   // With *pTarget empty (or pTarget null) the name is made and handed back:
   // kind 0 "%s(%s).%s" (the path without its extension, the local time
   // "%Y%m%d%H%M%S", the extension in upper case), an existing copy of that
-  // name being replaced; kinds 1 and 2 the database name, "_" and the time.
+  // name being replaced unless a program (this one too) has it open;
+  // kinds 1 and 2 the database name, "_" and the time.
   bool SnapshotDataFile(QString* pTarget);
   // Kind 0: makes sure no other program has the file open; with bKeep the
   // file stays held exclusively until the connection is closed or reopened,
   // otherwise it is shared again. When another program has it: false and
   // (with bKeep) "不能以独占方式打开当前数据库文件：\n%s\n可能是别人正在使用它。
-  // 详情请看“操作日志”。", the file staying open shared; when the file no
+  // 详情请看“操作日志”。", the file staying open shared (when the lock file
+  // beside it cannot be written, the second line says that instead, naming
+  // the lock file and its owner or the folder); when the file no
   // longer opens: "无法打开数据库文件：\n%s", the connection closed. Kinds 1
   // and 2: true.
   bool ReopenMdbExclusive(bool bKeep);
@@ -198,10 +219,12 @@ class CKvDb {
   bool CheckOtherClients(bool bReport);
   // Kind 0: ReopenMdbExclusive(b); kinds 1 and 2: CheckOtherClients(b).
   bool LockExclusive(bool b);
-  // Gives a text column the width nWidth, keeping its values; all or
-  // nothing: a failed step (reported by Execute) leaves the column as it
-  // was. Kind 0 drops and re-creates the indexes on the column; the column
-  // then stands last in the table. Kinds 1 and 2 change its type in place.
+  // Gives a text column the width nWidth in place, keeping its values, its
+  // place, constraints, default, collation and indexes; all or nothing: a
+  // failed step (reported) leaves the column as it was. A narrower width
+  // that a stored value does not fit is refused with a message (on the
+  // server with the failed statement's): a value longer than the width only
+  // by blanks loses them.
   void ResizeCharColumn(const QString& table, const QString& column, int nWidth);
 
  private:

@@ -3,6 +3,7 @@
 #include "core/CKvDb.h"
 #include "core/CKvRecordset.h"
 #include "core/KvDbBackend.h"
+#include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 
 #include <QList>
@@ -90,6 +91,11 @@ class RowSavepoint {
   std::unique_ptr<KvDbStatement> m_release;
   std::unique_ptr<KvDbStatement> m_undo;
 };
+// The target's transaction is gone: the session was lost or the engine
+// rolled it back.
+bool targetLost(CKvDb* pTarget) {
+  return !pTarget->IsOpen() || pTarget->GetBackend()->transactionBroken();
+}
 }  // namespace
 
 int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& whereJet,
@@ -121,15 +127,25 @@ int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QStr
     if (!savepoint->ready())
       return 0;
   }
-  if (!pTarget->BeginTrans())
+  KvDbTransaction transaction(*pTarget);
+  if (!transaction.IsActive())
     return 0;
   bool reporting = true;
   QList<bool> written(columnCount);
   for (; !source.IsEOF(); source.MoveNext()) {
+    // A transaction the target lost (its session, or a full SQLite file
+    // that the engine rolled back) keeps nothing: the copy is all or
+    // nothing, so it stops here and the guard rolls back.
+    if (targetLost(pTarget))
+      return 0;
     const bool guarded = savepoint && savepoint->take();
+    if (savepoint && !guarded)
+      return 0;
     const bool stored = copyRow(source, target, columns, &written);
     if (guarded)
       savepoint->end(stored);
+    if (!stored && targetLost(pTarget))
+      return 0;
     if (!stored && reporting) {
       const QString text = QStringLiteral("复制表[") + table + QStringLiteral("]出错！\n") +
                            rowReport(source, columns, written) + QStringLiteral("继续报错吗？");
@@ -139,9 +155,5 @@ int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QStr
   }
   source.Close();
   target.Close();
-  if (!pTarget->CommitTrans()) {
-    pTarget->Rollback();
-    return 0;
-  }
-  return 1;
+  return transaction.Commit() ? 1 : 0;
 }

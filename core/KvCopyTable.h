@@ -23,6 +23,8 @@ class CKvDb;
 // Returns 1 when the copy ran, also when rows were left out; 0, with nothing
 // changed on the target and no message of its own, when either connection
 // lacks the table, the columns cannot be read, a recordset does not open or
-// the target's transaction cannot begin or be committed.
+// the target's transaction cannot begin or be committed, or is lost on the
+// way (a server session that ends, an SQLite file that fills up): the copy
+// then stops at once.
 int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& whereJet = QString(),
                 const QString& whereServer = QString());

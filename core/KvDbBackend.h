@@ -68,9 +68,11 @@ class KvDbBackend {
   // is destroyed, but may not be moved any more.
   virtual void close() = 0;
 
-  // Runs a statement that returns no rows. On failure `error` (may be null)
-  // receives the engine's own text. Inside a transaction a failed statement
-  // leaves the transaction usable, as if it had not run.
+  // Runs a statement that returns no rows (or a text of several, all or
+  // nothing). On failure `error` (may be null) receives the engine's own
+  // text. Inside a transaction a failed statement leaves the transaction
+  // usable, as if it had not run (see transactionBroken for when the engine
+  // itself ends it).
   virtual bool execute(const QString& sql, QString* error) = 0;
   // Rows inserted, changed or deleted by the last execute.
   virtual qint64 rowsAffected() const = 0;
@@ -80,10 +82,17 @@ class KvDbBackend {
 
   // Transactions nest: the outermost begins a real transaction, each inner
   // one takes a savepoint that its commit releases and its rollback undoes.
+  // A commit that fails has either ended its level (the work undone) or left
+  // it open for the caller's rollback; transactionDepth() tells which.
   virtual bool beginTransaction() = 0;
   virtual bool commitTransaction() = 0;
   virtual bool rollbackTransaction() = 0;
   virtual int transactionDepth() const = 0;
+  // True while the engine has ended the transaction by itself (an SQLite
+  // file that filled up): every statement fails and commits are refused
+  // until the caller has rolled back to the outermost level. A server
+  // session that is lost is no longer open instead.
+  virtual bool transactionBroken() const { return false; }
 
   // Holds the table against other writers until the transaction ends, so
   // that a number made unique by insert-then-count stays unique.
@@ -116,9 +125,14 @@ class KvDbBackend {
   virtual bool resumeSession() { return false; }
 };
 
-// The application name every server connection shows in pg_stat_activity:
-// "kv|<host>|<pid>", by which the program tells its own sessions apart.
+// The application name every server connection shows in pg_stat_activity,
+// by which the program tells its own sessions apart: KvDbSessionTag of this
+// process and this machine.
 QString KvDbApplicationName();
+// "kv|<pid>|<host>", at most 63 bytes (what the server keeps): a longer host
+// name is cut at a whole character and ends with "~" and the first 8 hex
+// digits of the SHA-256 of the full name. The process id always stays.
+QString KvDbSessionTag(qint64 pid, const QString& host);
 
 // The PostgreSQL database that a database name of the program stands for:
 // "master" is the maintenance database "postgres"; other names are folded to

@@ -224,9 +224,13 @@ bool CKvDb::GetColumnWidth(const QString& table, const QString& column, int* pnW
   ReadColumns(table, &columns);
   for (const ColumnInfo& info : columns) {
     if (KvEqualsIgnoreCase(info.name, column)) {
+      // A column of a type the program does not use has no width: the
+      // caller's value stays.
+      if (info.width <= 0)
+        return false;
       if (pnWidth)
         *pnWidth = info.width;
-      return info.width > 0;
+      return true;
     }
   }
   return false;
@@ -294,6 +298,7 @@ int CKvDb::GetColumnIndexes(QStringList* pNames, const QString& table, const QSt
                          "WHERE il.origin='c' AND ii.name='") +
           QuoteText(column) + QStringLiteral("' COLLATE NOCASE ORDER BY il.name");
   } else {
+    pNames->clear();
     sql = QStringLiteral(
               "SELECT DISTINCT i.relname FROM pg_catalog.pg_index x "
               "JOIN pg_catalog.pg_class i ON i.oid=x.indexrelid "

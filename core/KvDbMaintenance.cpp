@@ -7,12 +7,13 @@
 // file (core/KvPresenceLock.h) tells whether another program has it open.
 // Kinds 1 and 2 run their statements on the server's maintenance database
 // and tell the program's own sessions from others by the application name
-// every connection carries ("kv|<host>|<pid>").
+// every connection carries ("kv|<pid>|<host>").
 
 #include "core/CKvDb.h"
 
 #include "core/KvDate.h"
 #include "core/KvDbBackend.h"
+#include "core/KvDbTransaction.h"
 #include "core/KvMdbPassword.h"
 #include "core/KvMessage.h"
 #include "core/KvPath.h"
@@ -44,17 +45,15 @@ bool isPlainName(const QString& name) {
 // the server folds unquoted names.
 QString serverName(const QString& name) { return KvLower(KvFileTitle(name)); }
 
-// The application name of this process as the server shows it: cut to the
-// length it keeps, never inside a character.
-QString ownSessionTag() {
-  QByteArray tag = KvDbApplicationName().toUtf8();
-  if (tag.size() > kServerNameBytes) {
-    qsizetype end = kServerNameBytes;
-    while (end > 0 && (uchar(tag[end]) & 0xC0) == 0x80)
-      --end;
-    tag.truncate(end);
-  }
-  return QString::fromUtf8(tag);
+// A database name the server would cut: refused, with the reason.
+bool nameFitsServer(const QString& name) {
+  if (name.toUtf8().size() <= kServerNameBytes)
+    return true;
+  KvMessageBox(QStringLiteral("数据库名称“%1”太长：服务器上的数据库名称最多%2个字节。")
+                   .arg(name)
+                   .arg(kServerNameBytes),
+               KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
 }
 
 // "<path without extension>(<time>).<EXTENSION>"
@@ -86,7 +85,7 @@ bool CKvDb::CreateDatabase(const QString& name, CKvDbInfo info) {
     return SetMdbPassword(QString(), KvGetStdMdbPassword());
   }
   const QString database = serverName(name);
-  if (!isPlainName(database) || !Open(QStringLiteral("master"), info))
+  if (!nameFitsServer(database) || !isPlainName(database) || !Open(QStringLiteral("master"), info))
     return false;
   const bool created = Execute(QStringLiteral("Create Database ") + database +
                                QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C' "
@@ -139,7 +138,7 @@ bool CKvDb::CopyDatabase(const QString& newName, const QString&, const QString&)
 
 bool CKvDb::CopyServerDatabase(const QString& target) {
   const QString source = KvServerDatabaseName(m_backend->databaseName());
-  if (!isPlainName(target) || !isPlainName(source))
+  if (!nameFitsServer(target) || !isPlainName(target) || !isPlainName(source))
     return false;
   CKvDb master(m_nKind);
   if (!master.Open(QStringLiteral("master"), m_info) || master.DatabaseExists(target))
@@ -192,18 +191,26 @@ bool CKvDb::ReopenMdbExclusive(bool bKeep) {
   QStringList passwords;
   KvGetMdbPasswords(&passwords);
   bool opened = false;
+  QString problem;
   for (const QString& password : passwords) {
     if (!OpenFile(path, {password}))
       continue;
     opened = true;
-    if (!HoldExclusive())
-      break;  // another program has it: the file stays open shared
+    if (!HoldExclusive()) {
+      // Another program has it, or this one can never hold it alone (the
+      // lock file cannot be written): the file stays open shared.
+      problem = static_cast<KvSqliteBackend*>(m_backend.get())->exclusiveProblem();
+      break;
+    }
     // Without bKeep the call only proves that exclusive use is possible.
     return bKeep || Reopen();
   }
-  const QString text = opened ? QStringLiteral("不能以独占方式打开当前数据库文件：\n") + path +
-                                    QStringLiteral("\n可能是别人正在使用它。详情请看“操作日志”。")
-                              : QStringLiteral("无法打开数据库文件：\n") + path;
+  QString text = QStringLiteral("无法打开数据库文件：\n") + path;
+  if (opened && problem.isEmpty())
+    text = QStringLiteral("不能以独占方式打开当前数据库文件：\n") + path +
+           QStringLiteral("\n可能是别人正在使用它。详情请看“操作日志”。");
+  else if (opened)
+    text = QStringLiteral("不能以独占方式打开当前数据库文件：\n") + path + u'\n' + problem;
   if (bKeep)
     KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP);
   return false;
@@ -231,16 +238,17 @@ bool CKvDb::CheckOtherClients(bool bReport) {
   std::unique_ptr<KvDbCursor> rows = master.m_backend->query(sql, nullptr);
   if (!rows)
     return false;
-  const QString self = ownSessionTag();
+  const QString self = KvDbApplicationName();
   QString others;
   for (; !rows->atEnd(); rows->next()) {
     const QString program = rows->text(1);
     if (program == self)
       continue;  // every session of this process passes
     QString host = rows->text(0);
-    const QStringList tag = program.split(u'|');
-    if (tag.size() == 3 && tag[0] == u"kv")
-      host = tag[1];  // the program's own tag names its machine
+    bool isPid = false;
+    program.section(u'|', 1, 1).toLongLong(&isPid);
+    if (program.startsWith(QStringLiteral("kv|")) && isPid)
+      host = program.section(u'|', 2);  // the program's own tag names its machine
     others += host + QStringLiteral("、") + program + u'\n';
   }
   if (others.isEmpty())
@@ -264,54 +272,196 @@ void CKvDb::ResizeCharColumn(const QString& table, const QString& column, int nW
     ResizeFileColumn(table, column, nWidth);
     return;
   }
-  // One statement changes the type in place, keeps the column's place and
-  // rebuilds its indexes; a value too long for the new width makes it fail
-  // and leaves everything as it was.
+  // One statement changes the type in place, keeps the column's place, its
+  // constraints and default, and rebuilds its indexes; a value too long for
+  // the new width makes it fail and leaves everything as it was. A
+  // collation of the column's own would fall back to the type's default:
+  // it is named again.
+  QStringList collation;
+  QueryTexts(QStringLiteral(
+                 "SELECT CASE WHEN a.attcollation<>0 AND a.attcollation<>t.typcollation THEN "
+                 "' COLLATE '||quote_ident(n.nspname)||'.'||quote_ident(k.collname) ELSE '' END "
+                 "FROM pg_catalog.pg_attribute a JOIN pg_catalog.pg_class r ON r.oid=a.attrelid "
+                 "JOIN pg_catalog.pg_type t ON t.oid=a.atttypid "
+                 "LEFT JOIN pg_catalog.pg_collation k ON k.oid=a.attcollation "
+                 "LEFT JOIN pg_catalog.pg_namespace n ON n.oid=k.collnamespace "
+                 "WHERE pg_catalog.pg_table_is_visible(r.oid) AND NOT a.attisdropped AND r.relname='") +
+                 QuoteText(KvLower(table)) + QStringLiteral("' AND a.attname='") +
+                 QuoteText(KvLower(column)) + u'\'',
+             &collation, 1);
   Execute(QStringLiteral("Alter Table ") + table + QStringLiteral(" Alter Column ") + column +
-          QStringLiteral(" Type VARCHAR(") + QString::number(nWidth) + u')');
+          QStringLiteral(" Type VARCHAR(") + QString::number(nWidth) + u')' + collation.value(0));
 }
 
-bool CKvDb::ResizeFileColumn(const QString& table, const QString& column, int nWidth) {
-  // The indexes on the column stand in the way of dropping it: they are
-  // dropped and then made again from their own definitions.
-  QStringList indexes;
-  GetColumnIndexes(&indexes, table, column);
-  QStringList definitions;
-  for (const QString& index : indexes) {
-    std::unique_ptr<KvDbCursor> row =
-        Select(QStringLiteral("SELECT sql FROM sqlite_schema WHERE type='index' AND name='") +
-                   QuoteText(index) + u'\'',
-               1);
-    if (!row || row->atEnd())
-      return false;
-    definitions.append(row->text(0));
-  }
-  const QString width = QString::number(nWidth);
-  QStringList steps;
-  for (const QString& index : indexes)
-    steps.append(QStringLiteral("Drop Index ") + index + QStringLiteral(" On ") + table);
-  steps << QStringLiteral("Alter Table ") + table + QStringLiteral(" Add tempField CHAR(") + width +
-               u')'
-        << QStringLiteral("Update ") + table + QStringLiteral(" Set tempField=") + column
-        << QStringLiteral("Alter Table ") + table + QStringLiteral(" Drop Column ") + column
-        << QStringLiteral("Alter Table ") + table + QStringLiteral(" Add ") + column +
-               QStringLiteral(" CHAR(") + width + u')'
-        << QStringLiteral("Update ") + table + QStringLiteral(" Set ") + column +
-               QStringLiteral("=tempField")
-        << QStringLiteral("Alter Table ") + table + QStringLiteral(" Drop Column tempField");
-  steps << definitions;
-  // All or nothing: the first failed step undoes the ones before it, so the
-  // column is never dropped before its values are safe.
-  if (!BeginTrans())
-    return false;
-  for (const QString& step : steps) {
-    if (!Execute(step)) {
-      Rollback();
-      return false;
+namespace {
+bool isNameChar(QChar ch) {
+  const char16_t c = ch.unicode();
+  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+         c == u'_' || c == u'$' || c >= 0x80;
+}
+
+// The end of the quoted name or literal that opens at i.
+qsizetype skipQuoted(const QString& sql, qsizetype i) {
+  const QChar open = sql[i];
+  const QChar close = open == u'[' ? QChar(u']') : open;
+  for (++i; i < sql.size(); ++i) {
+    if (sql[i] == close) {
+      if (close != u']' && i + 1 < sql.size() && sql[i + 1] == close) {
+        ++i;
+        continue;
+      }
+      return i + 1;
     }
   }
-  if (CommitTrans())
-    return true;
-  Rollback();
-  return false;
+  return sql.size();
+}
+
+// A word or quoted name at i, without its quotes; its end goes to *end.
+QString nameAt(const QString& sql, qsizetype i, qsizetype* end) {
+  if (i < sql.size() && (sql[i] == u'"' || sql[i] == u'[' || sql[i] == u'`')) {
+    *end = skipQuoted(sql, i);
+    return sql.mid(i + 1, *end - i - 2);
+  }
+  qsizetype j = i;
+  while (j < sql.size() && isNameChar(sql[j]))
+    ++j;
+  *end = j;
+  return sql.mid(i, j - i);
+}
+
+qsizetype skipBlanks(const QString& sql, qsizetype i, qsizetype end) {
+  while (i < end && sql[i].isSpace())
+    ++i;
+  return i;
+}
+
+// The CREATE TABLE text with the declared type of `column` replaced by
+// `type`; everything else of the column (constraints, default, collation)
+// and of the table stays as written. Empty when the column is not found.
+QString withColumnType(const QString& create, const QString& column, const QString& type) {
+  static const QStringList constraintWords = {
+      QStringLiteral("CONSTRAINT"), QStringLiteral("PRIMARY"),  QStringLiteral("NOT"),
+      QStringLiteral("NULL"),       QStringLiteral("UNIQUE"),   QStringLiteral("CHECK"),
+      QStringLiteral("DEFAULT"),    QStringLiteral("COLLATE"),  QStringLiteral("REFERENCES"),
+      QStringLiteral("GENERATED"),  QStringLiteral("AS")};
+  // Walk to the column list, then through its items at parenthesis depth 1.
+  qsizetype i = 0;
+  int depth = 0;
+  qsizetype itemStart = -1;
+  for (; i < create.size(); ++i) {
+    const QChar ch = create[i];
+    if (ch == u'\'' || ch == u'"' || ch == u'[' || ch == u'`') {
+      i = skipQuoted(create, i) - 1;
+      continue;
+    }
+    if (ch == u'(' && ++depth == 1) {
+      itemStart = i + 1;
+      continue;
+    }
+    if (ch == u')')
+      --depth;
+    const bool itemEnds = (ch == u')' && depth == 0) || (ch == u',' && depth == 1);
+    if (itemEnds) {
+      // An item ends: [itemStart, i).
+      qsizetype end = 0;
+      const qsizetype nameStart = skipBlanks(create, itemStart, i);
+      const QString name = nameAt(create, nameStart, &end);
+      if (KvEqualsIgnoreCase(name, column)) {
+        const qsizetype typeStart = skipBlanks(create, end, i);
+        qsizetype typeEnd = typeStart;
+        qsizetype k = typeStart;
+        while (k < i) {
+          k = skipBlanks(create, k, i);
+          if (k < i && create[k] == u'(') {
+            int inner = 0;
+            for (; k < i; ++k) {
+              if (create[k] == u'(')
+                ++inner;
+              else if (create[k] == u')' && --inner == 0)
+                break;
+            }
+            typeEnd = ++k;
+            continue;
+          }
+          qsizetype wordEnd = 0;
+          const QString word = nameAt(create, k, &wordEnd);
+          if (word.isEmpty() || constraintWords.contains(KvUpper(word)))
+            break;
+          typeEnd = k = wordEnd;
+        }
+        const QString before = create.left(typeStart);
+        const bool gap = typeStart == typeEnd && !before.isEmpty() && !before.back().isSpace();
+        return before + (gap ? QStringLiteral(" ") : QString()) + type +
+               (typeStart == typeEnd ? QStringLiteral(" ") : QString()) + create.mid(typeEnd);
+      }
+      if (depth == 0)
+        break;
+      itemStart = i + 1;
+    }
+  }
+  return QString();
+}
+}  // namespace
+
+bool CKvDb::ResizeFileColumn(const QString& table, const QString& column, int nWidth) {
+  // SQLite keeps a text of any length in a column of any declared width:
+  // the width is the declaration alone. The declaration is changed in the
+  // table's own CREATE TABLE text, so that the column keeps its place, its
+  // constraints, default and collation, and its indexes.
+  std::unique_ptr<KvDbCursor> row =
+      Select(QStringLiteral("SELECT name,sql FROM sqlite_schema WHERE type='table' AND name='") +
+                 QuoteText(table) + QStringLiteral("' COLLATE NOCASE"),
+             2);
+  if (!row || row->atEnd())
+    return false;
+  const QString name = row->text(0);
+  const QString width = QString::number(nWidth);
+  const QString create = withColumnType(row->text(1), column, QStringLiteral("CHAR(") + width + u')');
+  row.reset();
+  if (create.isEmpty())
+    return false;
+  // A narrower width that a stored value does not fit is refused, as the
+  // server refuses it; blanks beyond the width are cut, as there.
+  const QString longer = QStringLiteral(" From ") + table + QStringLiteral(" Where length(rtrim(") +
+                         column + QStringLiteral(",' '))>") + width;
+  std::unique_ptr<KvDbCursor> count = Select(QStringLiteral("Select Count(*)") + longer, 1);
+  if (!count || count->atEnd())
+    return false;
+  if (count->integer(0) > 0) {
+    KvMessageBox(QStringLiteral("表%1的列%2中有长于%3个字符的值，不能把列改窄。").arg(table, column, width),
+                 KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  count.reset();
+  std::unique_ptr<KvDbCursor> version = Select(QStringLiteral("PRAGMA schema_version"), 1);
+  if (!version || version->atEnd())
+    return false;
+  const qint64 schemaVersion = version->integer(0);
+  version.reset();
+
+  KvDbTransaction transaction(*this);
+  if (!transaction.IsActive() ||
+      !Execute(QStringLiteral("Update ") + table + QStringLiteral(" Set ") + column +
+               QStringLiteral("=substr(") + column + QStringLiteral(",1,") + width +
+               QStringLiteral(") Where length(") + column + QStringLiteral(")>") + width))
+    return false;
+  // The documented way to change a declaration in place: the new text and
+  // a new schema version, in one transaction.
+  if (!Execute(QStringLiteral("PRAGMA writable_schema=ON")))
+    return false;
+  QString error;
+  std::unique_ptr<KvDbStatement> update = m_backend->prepare(
+      QStringLiteral("UPDATE sqlite_schema SET sql=? WHERE type='table' AND name=?"), &error);
+  bool ok = update != nullptr;
+  if (ok) {
+    update->bindText(0, create);
+    update->bindText(1, name);
+    ok = update->run(&error);
+    update.reset();
+  }
+  if (!ok)
+    KvMessageBox(QStringLiteral("执行下列SQL语句时出错！\n") + create, KV_MB_OK | KV_MB_ICONSTOP);
+  ok = ok && Execute(QStringLiteral("PRAGMA schema_version=") + QString::number(schemaVersion + 1));
+  ok = Execute(QStringLiteral("PRAGMA writable_schema=OFF")) && ok;
+  return ok && transaction.Commit();
 }

@@ -2,20 +2,42 @@
 
 #include "core/CKvDb.h"
 
-KvDbTransaction::KvDbTransaction(CKvDb& db) : m_db(db) { m_active = m_db.BeginTrans(); }
+KvDbTransaction::KvDbTransaction(CKvDb& db) : m_db(db) {
+  if (m_db.BeginTrans())
+    m_level = m_db.TransactionDepth();
+}
 
 KvDbTransaction::~KvDbTransaction() { Rollback(); }
 
 bool KvDbTransaction::Commit() {
-  if (!m_active) return false;
-  m_active = false;
-  if (m_db.CommitTrans()) return true;
-  m_db.Rollback();
+  if (m_level == 0)
+    return false;
+  if (m_db.TransactionDepth() != m_level) {
+    // A level begun inside this one was left open, or the transaction is
+    // gone (a lost session): nothing is kept.
+    Rollback();
+    return false;
+  }
+  const int level = m_level;
+  m_level = 0;
+  if (m_db.CommitTrans())
+    return true;
+  // A commit that failed may have ended the level already (an outermost
+  // commit always does); one it left open is rolled back here, and only
+  // this one: the outer levels stay for their own guards.
+  if (m_db.TransactionDepth() >= level)
+    m_db.Rollback();
   return false;
 }
 
 void KvDbTransaction::Rollback() {
-  if (!m_active) return;
-  m_active = false;
-  m_db.Rollback();
+  if (m_level == 0)
+    return;
+  const int level = m_level;
+  m_level = 0;
+  // Levels opened inside this one and left open are this one's work too.
+  while (m_db.TransactionDepth() >= level) {
+    if (!m_db.Rollback())
+      break;
+  }
 }

@@ -3,28 +3,32 @@
 // Commit() ends it and reports whether the work was kept, and the destructor
 // rolls it back unless it was committed. An early return can therefore never
 // leave half a change behind. Guards nest: an inner guard works on a
-// savepoint of the outer transaction.
+// savepoint of the outer transaction, and whatever becomes of it, it leaves
+// no level of its own open and never undoes the outer level's work itself.
+// (When the engine has rolled the whole transaction back, on a full SQLite
+// file, or the server session is lost, the outer work is gone with it: the
+// outer guard's Commit then fails too.)
 
 class CKvDb;
 
 class KvDbTransaction {
-public:
+ public:
   explicit KvDbTransaction(CKvDb& db);
   ~KvDbTransaction();
   KvDbTransaction(const KvDbTransaction&) = delete;
   KvDbTransaction& operator=(const KvDbTransaction&) = delete;
 
   // False when the transaction could not begin; Commit() then fails too.
-  bool IsActive() const { return m_active; }
+  bool IsActive() const { return m_level > 0; }
 
   // Commits (or releases the savepoint); false when nothing was kept, in
-  // which case the work has been rolled back.
+  // which case this level has been rolled back.
   bool Commit();
 
   // Rolls back now; the destructor then does nothing more.
   void Rollback();
 
-private:
+ private:
   CKvDb& m_db;
-  bool m_active = false;
+  int m_level = 0;  // the depth this guard's level stands at; 0: none
 };

@@ -79,7 +79,9 @@ bool checkTime(const QString& candidate, int parts) {
   const bool hasMonth = (parts / 10) % 10 != 0;
   const bool hasDay = parts % 10 != 0;
   const int digits = (hasYear ? 4 : 0) + (hasMonth ? 2 : 0) + (hasDay ? 2 : 0);
-  if (!KvIsNumberText(candidate, digits, 0))
+  // The parts are written with their leading zeros: the text itself may
+  // not be longer than the parts (the numeric test drops leading zeros).
+  if (candidate.size() > digits || !KvIsNumberText(candidate, digits, 0))
     return false;
   const qsizetype yearSize = hasYear ? 4 : 0;
   if (hasYear && !partInRange(candidate.left(4), 4, u"1990", {}))

@@ -71,7 +71,35 @@ bool readColumn(SQLHSTMT stmt, int column, QString* value, bool* isNull) {
   }
 }
 
+// A connect-string value in braces (every "}" doubled) when it holds a
+// character that would end it or a blank at an edge.
+QString enclosed(const QString& value) {
+  if (value.isEmpty() || (!value.contains(u';') && !value.contains(u'{') && !value.contains(u'}') &&
+                          value.front() != u' ' && value.back() != u' '))
+    return value;
+  QString doubled = value;
+  doubled.replace(u'}', QStringLiteral("}}"));
+  return u'{' + doubled + u'}';
+}
+
+bool connectionDead(SQLHDBC dbc) {
+  SQLUINTEGER dead = SQL_CD_FALSE;
+  return SQL_SUCCEEDED(SQLGetConnectAttrW(dbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) &&
+         dead == SQL_CD_TRUE;
+}
 }  // namespace
+
+QString KvOdbcLoginNameProblem(const CKvDbInfo& info) {
+  const auto unusable = [](const QString& value) {
+    return value.contains(u';') || value.startsWith(u'{');
+  };
+  if (unusable(info.m_strUser))
+    return QStringLiteral("用户名“%1”中有“;”或以“{”开头，不能通过ODBC数据源登录。").arg(info.m_strUser);
+  const QString database = KvServerDatabaseName(info.m_strDatabase);
+  if (unusable(database))
+    return QStringLiteral("数据库名“%1”中有“;”或以“{”开头，不能通过ODBC数据源打开。").arg(database);
+  return QString();
+}
 
 std::unique_ptr<KvOdbcBackend> KvOdbcBackend::open(const CKvDbInfo& info) {
   auto link = std::make_shared<KvOdbcLink>();
@@ -80,10 +108,16 @@ std::unique_ptr<KvOdbcBackend> KvOdbcBackend::open(const CKvDbInfo& info) {
                                    reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)) ||
       !SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, link->env, &link->dbc)))
     return nullptr;
-  CKvDbInfo server = info;
-  server.m_strDatabase = KvServerDatabaseName(info.m_strDatabase);
+  if (!KvOdbcLoginNameProblem(info).isEmpty())
+    return nullptr;
+  // psqlODBC reads braces around the password only: the user and the
+  // database go as they are (KvOdbcLoginNameProblem refuses what cannot).
   // Protocol 7.4-2: psqlODBC rolls back only the failed statement.
-  const QString connect = server.GetConnectString(1) + QStringLiteral(";Protocol=7.4-2");
+  const QString connect = QStringLiteral("DSN=") + enclosed(info.m_strServer) +
+                          QStringLiteral(";UID=") + info.m_strUser + QStringLiteral(";PWD=") +
+                          enclosed(info.m_strPassword) + QStringLiteral(";DATABASE=") +
+                          KvServerDatabaseName(info.m_strDatabase) +
+                          QStringLiteral(";Protocol=7.4-2");
   SQLWCHAR completed[2048];
   SQLSMALLINT completedLength = 0;
   if (!SQL_SUCCEEDED(SQLDriverConnectW(link->dbc, nullptr, const_cast<SQLWCHAR*>(wide(connect)),
@@ -115,6 +149,17 @@ void KvOdbcBackend::close() {
     endTransaction(false);
   m_link.reset();
   m_depth = 0;
+}
+
+bool KvOdbcBackend::isOpen() const { return m_link && !connectionDead(m_link->dbc); }
+
+bool KvOdbcBackend::dropIfLost() {
+  if (!m_link || !connectionDead(m_link->dbc))
+    return false;
+  // The server ended the session: whatever the transaction held is gone.
+  m_link.reset();
+  m_depth = 0;
+  return true;
 }
 
 bool KvOdbcBackend::execute(const QString& sql, QString* error) {
@@ -166,9 +211,10 @@ bool KvOdbcBackend::run(const QString& sql, QString* error, qint64* affected) {
     }
   }
   SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+  if (!ok)
+    dropIfLost();
   return ok;
 }
-
 
 bool KvOdbcBackend::endTransaction(bool commit) {
   const bool ended = SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, m_link->dbc, commit ? SQL_COMMIT : SQL_ROLLBACK));
@@ -194,16 +240,21 @@ bool KvOdbcBackend::beginTransaction() {
 }
 
 bool KvOdbcBackend::commitTransaction() {
-  if (!m_link || m_depth == 0)
+  // The driver answers a commit on a session the server has ended with
+  // success: a lost session is looked for first.
+  if (dropIfLost() || !m_link || m_depth == 0)
     return false;
   if (m_depth == 1)
-    return endTransaction(true);
-  const QString name = QStringLiteral("kv_nest_") + QString::number(m_depth--);
-  return run(QStringLiteral("RELEASE SAVEPOINT ") + name, nullptr, nullptr);
+    return endTransaction(true) && !dropIfLost();
+  // A release that fails leaves the level open for its rollback.
+  if (!run(QStringLiteral("RELEASE SAVEPOINT kv_nest_") + QString::number(m_depth), nullptr, nullptr))
+    return false;
+  --m_depth;
+  return true;
 }
 
 bool KvOdbcBackend::rollbackTransaction() {
-  if (!m_link || m_depth == 0)
+  if (dropIfLost() || !m_link || m_depth == 0)
     return false;
   if (m_depth == 1)
     return endTransaction(false);
@@ -391,6 +442,8 @@ class OdbcStatement final : public KvDbStatement {
     if (!ok && error)
       *error = diagnostic(SQL_HANDLE_STMT, m_stmt);
     SQLFreeStmt(m_stmt, SQL_CLOSE);
+    if (!ok)
+      (*owner)->dropIfLost();
     return ok;
   }
 
@@ -428,6 +481,7 @@ std::unique_ptr<KvDbRowset> KvOdbcBackend::openRowset(const QString& sql, QStrin
     if (error)
       *error = diagnostic(SQL_HANDLE_STMT, stmt);
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    dropIfLost();
     return nullptr;
   }
   SQLSMALLINT columns = 0;

@@ -13,6 +13,11 @@
 
 struct KvOdbcLink;
 
+// Why the user or database name of the connect information cannot reach
+// the server through the ODBC driver (it reads them up to the next ";" and
+// takes braces around a value for the password only); empty when they can.
+QString KvOdbcLoginNameProblem(const CKvDbInfo& info);
+
 class KvOdbcBackend final : public KvDbBackend {
  public:
   // Connects through the data source info.m_strServer to the database of
@@ -23,7 +28,8 @@ class KvOdbcBackend final : public KvDbBackend {
   KvOdbcBackend(const KvOdbcBackend&) = delete;
   KvOdbcBackend& operator=(const KvOdbcBackend&) = delete;
 
-  bool isOpen() const override { return m_link != nullptr; }
+  // False also once the server has ended the session.
+  bool isOpen() const override;
   void close() override;
   bool execute(const QString& sql, QString* error) override;
   qint64 rowsAffected() const override { return m_rows; }
@@ -50,6 +56,13 @@ class KvOdbcBackend final : public KvDbBackend {
   // SQL_NULL_HSTMT (and `error`) when there is none.
   SQLHSTMT newStatement(QString* error);
   bool endTransaction(bool commit);
+
+ public:
+  // When the server has ended the session: lets it go (the connection is no
+  // longer open and its transaction is lost) and answers true.
+  bool dropIfLost();
+
+ private:
 
   // Shared with the cursors, so that the session ends after the last of them.
   std::shared_ptr<KvOdbcLink> m_link;

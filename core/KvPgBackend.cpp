@@ -1,6 +1,7 @@
 #include "core/KvPgBackend.h"
 
 #include "core/KvPresenceLock.h"
+#include "core/KvSqlStatements.h"
 
 #include <QDir>
 #include <QList>
@@ -199,6 +200,20 @@ bool KvPgBackend::send(const QByteArray& sql, QString* error, PGresult** rows, q
 }
 
 bool KvPgBackend::guarded(const QString& sql, QString* error, PGresult** rows, qint64* affected) {
+  const KvSqlTextShape shape = KvSqlShape(sql);
+  if (shape.begins || shape.ends) {
+    // A text that begins or ends the transaction itself runs as it is; the
+    // nesting count follows it, and a transaction it leaves open gets the
+    // savepoint before the next statement.
+    const bool ok = send(sql.toUtf8(), error, rows, affected);
+    if (m_conn && PQtransactionStatus(m_conn) == PQTRANS_IDLE) {
+      m_depth = 0;
+    } else if (m_conn && (shape.ends || m_depth == 0)) {
+      m_depth = 1;
+      send("SAVEPOINT kv_stmt", nullptr, nullptr, nullptr);
+    }
+    return ok;
+  }
   if (m_depth == 0)
     return send(sql.toUtf8(), error, rows, affected);
   if (send(sql.toUtf8() + kAfterStatement, error, rows, affected))
@@ -249,9 +264,12 @@ bool KvPgBackend::commitTransaction() {
   if (!m_conn || m_depth == 0)
     return false;
   if (m_depth > 1) {
+    // A release that fails leaves the level open for its rollback.
     const QByteArray name = "kv_nest_" + QByteArray::number(m_depth);
-    --m_depth;
-    return control("RELEASE SAVEPOINT " + name + ";SAVEPOINT kv_stmt");
+    const bool ok = control("RELEASE SAVEPOINT " + name + ";SAVEPOINT kv_stmt");
+    if (ok && m_depth > 0)
+      --m_depth;
+    return ok;
   }
   m_depth = 0;
   PGresult* res = PQexec(m_conn, "COMMIT");

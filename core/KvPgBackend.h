@@ -9,7 +9,9 @@
 //
 // Inside a transaction every statement runs under a savepoint of its own, so
 // that a failed statement is undone alone and the transaction goes on, as
-// the program expects of every back end.
+// the program expects of every back end. A text that commits, rolls back or
+// begins the transaction itself runs without it, and the nesting count
+// follows what it did.
 
 #include "core/CKvDbInfo.h"
 #include "core/KvDbBackend.h"

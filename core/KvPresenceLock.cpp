@@ -11,7 +11,10 @@
 #include <mutex>
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
+#include <iterator>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,9 +24,11 @@ constexpr int kAcquireWaitMs = 500;
 constexpr int kRetryStepMs = 10;
 
 // The lock file of one data file as this process holds it. fd -1: no lock
-// file could be made; the holds are then always shared.
+// file could be opened; the holds are then always shared. Not writable:
+// opened for reading only, which takes shared locks but no exclusive one.
 struct LockFile {
   int fd = -1;
+  bool writable = false;
   int holds = 0;
   int exclusiveHolds = 0;
 };
@@ -47,37 +52,57 @@ bool setLock(int fd, short type) {
   return ::fcntl(fd, F_OFD_SETLK, &lock) == 0;
 }
 
+// The data file a lock file belongs to.
+QByteArray dataFileOf(const QString& lockFile) {
+  return QFile::encodeName(lockFile.chopped(int(std::size(".kvlock")) - 1));
+}
+
+// Every user who may write the data file may use its lock file, whoever
+// made it: the lock file takes the data file's permissions and group. Only
+// the lock file's owner can change them; for anybody else this does nothing.
+void shareLikeDataFile(int fd, const QString& lockFile) {
+  struct stat data {};
+  if (::stat(dataFileOf(lockFile).constData(), &data) != 0)
+    return;
+  [[maybe_unused]] const int moded = ::fchmod(fd, data.st_mode & 0666);
+  [[maybe_unused]] const int owned = ::fchown(fd, uid_t(-1), data.st_gid);
+}
+
 enum class Opened { Locked, Busy, NoLockFile };
 
 // Opens the lock file (making it when missing) and locks it with `type`.
-// Busy: another process's lock stands in the way.
-Opened openLocked(const QString& path, short type, int* fd) {
+// Busy: another process's lock stands in the way. A symbolic link in the
+// lock file's place is never followed, and a lock file is never deleted or
+// replaced: every program must find the same one.
+Opened openLocked(const QString& path, short type, int* fd, bool* writable) {
   const QByteArray native = QFile::encodeName(path);
-  // A lock file that its last holder removed between our open and our lock
-  // is not the one others find: open the one now there instead.
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    int file = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    // Somebody else's lock file that we may not write still takes shared
-    // locks (an exclusive one is then refused).
-    if (file < 0 && type == F_RDLCK)
-      file = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-    if (file < 0)
-      return Opened::NoLockFile;
-    if (!setLock(file, type)) {
-      const int error = errno;
-      ::close(file);
-      return error == EAGAIN || error == EACCES ? Opened::Busy : Opened::NoLockFile;
-    }
-    struct stat held {};
-    struct stat named {};
-    if (::fstat(file, &held) == 0 && ::stat(native.constData(), &named) == 0 &&
-        held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
-      *fd = file;
-      return Opened::Locked;
-    }
+  int file = ::open(native.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+  *writable = file >= 0;
+  if (file >= 0)
+    shareLikeDataFile(file, path);
+  // A lock file that we may not write still takes shared locks (an
+  // exclusive one is then refused).
+  else if (type == F_RDLCK)
+    file = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (file < 0)
+    return Opened::NoLockFile;
+  if (!setLock(file, type)) {
+    const int error = errno;
     ::close(file);
+    return error == EAGAIN || error == EACCES ? Opened::Busy : Opened::NoLockFile;
   }
-  return Opened::Busy;
+  *fd = file;
+  return Opened::Locked;
+}
+
+// The lock file's owner by name (its number when it has no name).
+QString ownerName(uid_t uid) {
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  char buffer[1024];
+  if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found)
+    return QString::fromLocal8Bit(found->pw_name);
+  return QString::number(uid);
 }
 
 std::mutex& sessionMutex() {
@@ -115,9 +140,10 @@ std::unique_ptr<KvPresenceLock> KvPresenceLock::acquire(const QString& dataFile)
   waited.start();
   for (;;) {
     int fd = -1;
-    const Opened opened = openLocked(key, F_RDLCK, &fd);
+    bool writable = false;
+    const Opened opened = openLocked(key, F_RDLCK, &fd, &writable);
     if (opened != Opened::Busy) {
-      files.insert(key, LockFile{fd, 1, 0});
+      files.insert(key, LockFile{fd, writable && fd >= 0, 1, 0});
       return std::unique_ptr<KvPresenceLock>(new KvPresenceLock(key));
     }
     if (waited.elapsed() >= kAcquireWaitMs)
@@ -133,13 +159,9 @@ KvPresenceLock::~KvPresenceLock() {
   auto it = files.find(m_key);
   if (it == files.end() || --it->holds > 0)
     return;
-  if (it->fd >= 0) {
-    // The last holder anywhere removes the lock file; anybody who opened it
-    // meanwhile finds it gone once locked, and makes a new one.
-    if (setLock(it->fd, F_WRLCK))
-      ::unlink(QFile::encodeName(m_key).constData());
+  // The lock file stays for the next program: only the lock goes.
+  if (it->fd >= 0)
     ::close(it->fd);
-  }
   files.erase(it);
 }
 
@@ -151,11 +173,27 @@ bool KvPresenceLock::makeExclusive() {
   if (it == lockFiles().end())
     return false;
   // A lock that is exclusive already keeps every other process out.
-  if (it->exclusiveHolds == 0 && (it->fd < 0 || !setLock(it->fd, F_WRLCK)))
+  if (it->exclusiveHolds == 0 && (!it->writable || !setLock(it->fd, F_WRLCK)))
     return false;
   ++it->exclusiveHolds;
   m_exclusive = true;
   return true;
+}
+
+QString KvPresenceLock::exclusiveProblem() const {
+  {
+    std::lock_guard guard(presenceMutex());
+    auto it = lockFiles().find(m_key);
+    if (it != lockFiles().end() && it->writable)
+      return QString();
+  }
+  struct stat lock {};
+  if (::lstat(QFile::encodeName(m_key).constData(), &lock) == 0) {
+    return QStringLiteral("锁文件“%1”（所有者：%2）不能写入，无法确认没有别人在使用它。")
+        .arg(m_key, ownerName(lock.st_uid));
+  }
+  return QStringLiteral("文件夹“%1”不能写入，无法在其中建立锁文件。")
+      .arg(QFileInfo(m_key).path());
 }
 
 void KvPresenceLock::makeShared() {
@@ -168,22 +206,43 @@ void KvPresenceLock::makeShared() {
     setLock(it->fd, F_RDLCK);
 }
 
-bool KvPresenceLock::removeDataFile(const QString& dataFile) {
-  if (!QFileInfo(dataFile).isFile())
-    return false;
+bool KvPresenceLock::whileUnused(const QString& dataFile, const std::function<bool()>& work) {
   const QString key = lockFilePath(dataFile);
   std::lock_guard guard(presenceMutex());
   if (lockFiles().contains(key))
     return false;  // a connection of this process holds it
   int fd = -1;
-  if (openLocked(key, F_WRLCK, &fd) != Opened::Locked)
+  bool writable = false;
+  if (openLocked(key, F_WRLCK, &fd, &writable) != Opened::Locked)
     return false;
-  const bool removed = QFile::remove(dataFile);
-  if (removed)
-    QFile::remove(dataFile + QStringLiteral("-journal"));
-  ::unlink(QFile::encodeName(key).constData());
+  const bool done = work();
   ::close(fd);
-  return removed;
+  return done;
+}
+
+bool KvPresenceLock::removeDataFile(const QString& dataFile) {
+  if (!QFileInfo(dataFile).isFile())
+    return false;
+  return whileUnused(dataFile, [&] {
+    if (!QFile::remove(dataFile))
+      return false;
+    QFile::remove(dataFile + QStringLiteral("-journal"));
+    return true;
+  });
+}
+
+bool KvPresenceLock::replaceDataFile(const QString& finished, const QString& target, bool replace) {
+  return whileUnused(target, [&] {
+    if (!replace && QFileInfo::exists(target))
+      return false;
+    // A journal beside the target was left by a program that ended in the
+    // middle of a write to the old file; the new file would take it as its
+    // own on its first open and roll the old pages into it.
+    const QString journal = target + QStringLiteral("-journal");
+    if (QFileInfo::exists(journal) && !QFile::remove(journal))
+      return false;
+    return ::rename(QFile::encodeName(finished).constData(), QFile::encodeName(target).constData()) == 0;
+  });
 }
 
 void KvEnrolServerSession(KvDbBackend* session) {

@@ -9,9 +9,17 @@
 // makes sure that nobody else uses the file. A process keeps one lock per
 // data file, counted over its connections, so that connections of the same
 // process never stand in each other's way; a hold is refused only because
-// of another process. The lock file is removed by the last process to
-// leave. A folder where no lock file can be made gives holds that are always
-// shared and never exclusive.
+// of another process.
+//
+// The lock file is made once and then left in place for good: it is never
+// deleted or replaced, so that every program locks the same file. It takes
+// the data file's permissions (read and write bits) and group, so that in a
+// folder shared by several system users everybody who may write the data
+// file may also use a lock file that somebody else made. A symbolic link in
+// its place is never followed. Where no lock file can be opened for writing
+// (a read-only folder, a lock file of another user that we may not write)
+// the holds are shared only and never exclusive, and exclusiveProblem()
+// says why.
 //
 // Server sessions (PostgreSQL). The back ends of kinds 1 and 2 enrol every
 // session here, so that a database can be taken as the template of a copy
@@ -42,18 +50,31 @@ class KvPresenceLock {
   // Shares the data file again (nothing when the hold is shared).
   void makeShared();
   bool isExclusive() const { return m_exclusive; }
+  // Why this process can never hold the data file exclusively (the lock
+  // file cannot be opened for writing: it names the lock file and its
+  // owner, or the folder where none can be made); empty when only another
+  // process can stand in the way.
+  QString exclusiveProblem() const;
 
-  // Deletes a data file together with its rollback journal and its lock
-  // file, but only while nobody holds it: neither another process nor a
-  // connection of this one. False when it is held, missing, or cannot be
-  // deleted.
+  // Deletes a data file together with its rollback journal, but only while
+  // nobody holds it: neither another process nor a connection of this one.
+  // False when it is held, missing, or cannot be deleted.
   static bool removeDataFile(const QString& dataFile);
+  // Puts the finished file in place of the data file `target` (a rename in
+  // the same folder), but only while nobody holds the target, as
+  // removeDataFile. A rollback journal of the old target is removed first:
+  // it would be rolled into the new file on its first open. With `replace`
+  // false an existing target is refused.
+  static bool replaceDataFile(const QString& finished, const QString& target, bool replace);
 
   // The lock file of a data file: "<data file>.kvlock".
   static QString lockFilePath(const QString& dataFile);
 
  private:
   explicit KvPresenceLock(const QString& key) : m_key(key) {}
+  // Runs work while the data file is held exclusively and no connection of
+  // this process holds it; false without running it otherwise.
+  static bool whileUnused(const QString& dataFile, const std::function<bool()>& work);
 
   QString m_key;  // the lock file's absolute path
   bool m_exclusive = false;

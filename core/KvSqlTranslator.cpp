@@ -393,9 +393,13 @@ class Translator {
   int m_depth = 0;
 };
 
-// Cut and bar replacement shared by both quoting functions.
+// Cut and bar replacement shared by both quoting functions. The bytes that
+// frame the dialect markers are never typed text: left in a value, the
+// translator would take them for markers.
 QString prepareValue(const QString& text, int kind, int nMaxLen) {
   QString value = text;
+  value.remove(QChar(kMarkOpen));
+  value.remove(QChar(kMarkClose));
   if (kind == 0)
     value.replace(u'|', QChar(0xFF5C));
   if (nMaxLen >= 0)

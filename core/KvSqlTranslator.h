@@ -45,7 +45,9 @@ QString KvEngineIndexName(const QString& index, const QString& table);
 
 // The text made safe to stand between single quotes in a statement for a
 // connection of the kind (0 SQLite, 1 and 2 PostgreSQL; the quotes are not
-// added): on kind 0 every "|" becomes the full-width "｜"; with nMaxLen 0 or
+// added): the marker bytes 0x07 and 0x08 are removed (they would be
+// translated inside the literal), on kind 0 every "|" becomes the
+// full-width "｜"; with nMaxLen 0 or
 // more the text is cut to that width (core/KvWidth.h), never inside a
 // character; then every single quote is doubled. PostgreSQL runs with
 // standard_conforming_strings on, so a backslash needs no escape.

@@ -1,11 +1,11 @@
 #include "core/KvSqliteBackend.h"
 
 #include "core/KvMdbPassword.h"
+#include "core/KvSqlStatements.h"
 #include "core/KvSqliteFunctions.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <cstdio>
 #include <sqlite3.h>
 
 namespace {
@@ -15,6 +15,12 @@ constexpr int kBusyTimeoutMs = 10000;
 void setError(QString* error, sqlite3* db) {
   if (error)
     *error = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("database not open");
+}
+
+// A statement refused because the engine ended the transaction by itself.
+void setBrokenError(QString* error) {
+  if (error)
+    *error = QStringLiteral("the transaction was rolled back by the database engine; roll it back");
 }
 
 // The first column of the first row of a one-value statement.
@@ -115,6 +121,7 @@ void KvSqliteBackend::close() {
   m_db = nullptr;
   m_presence.reset();
   m_depth = 0;
+  m_broken = false;
 }
 
 qint32 KvSqliteBackend::passwordDigest() const {
@@ -132,25 +139,14 @@ bool KvSqliteBackend::run(const char* sql) {
   return m_db && sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-bool KvSqliteBackend::execute(const QString& sql, QString* error) {
-  m_rows = 0;
-  if (!m_db) {
-    setError(error, nullptr);
-    return false;
-  }
-  const QByteArray utf8 = sql.toUtf8();
+bool KvSqliteBackend::runText(const QByteArray& utf8, QString* error) {
   const char* tail = utf8.constData();
   const char* const end = tail + utf8.size();
-  // Counting the change of the total also gives 0 for statements that change
-  // nothing, where sqlite3_changes would repeat the previous statement's count.
-  const sqlite3_int64 before = sqlite3_total_changes64(m_db);
-  bool ok = true;
-  while (ok && tail < end) {
+  while (tail < end) {
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(m_db, tail, int(end - tail), &stmt, &tail) != SQLITE_OK) {
       setError(error, m_db);
-      ok = false;
-      break;
+      return false;
     }
     if (!stmt)  // only blanks or comments were left
       break;
@@ -158,27 +154,78 @@ bool KvSqliteBackend::execute(const QString& sql, QString* error) {
     do
       rc = sqlite3_step(stmt);
     while (rc == SQLITE_ROW);
-    ok = rc == SQLITE_DONE;
-    if (!ok)
+    if (rc != SQLITE_DONE)
       setError(error, m_db);
     sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE)
+      return false;
   }
-  if (!ok)
-    syncDepth();
-  m_rows = ok ? sqlite3_total_changes64(m_db) - before : 0;
+  return true;
+}
+
+bool KvSqliteBackend::execute(const QString& sql, QString* error) {
+  m_rows = 0;
+  if (!m_db) {
+    setError(error, nullptr);
+    return false;
+  }
+  noteFailure();
+  if (m_broken) {
+    setBrokenError(error);
+    return false;
+  }
+  // Several statements in one text run all or nothing, as on the server:
+  // under a savepoint inside a transaction, else in a transaction of their
+  // own. A text that begins or ends the transaction itself runs as it is,
+  // and the nesting count follows it.
+  const KvSqlTextShape shape = KvSqlShape(sql);
+  const bool control = shape.begins || shape.ends;
+  const bool wrap = shape.statements > 1 && !control;
+  const bool outside = m_depth == 0;
+  if (wrap && !run(outside ? "BEGIN IMMEDIATE" : "SAVEPOINT kv_text")) {
+    setError(error, m_db);
+    noteFailure();
+    return false;
+  }
+  // Counting the change of the total also gives 0 for statements that change
+  // nothing, where sqlite3_changes would repeat the previous statement's count.
+  const sqlite3_int64 before = sqlite3_total_changes64(m_db);
+  bool ok = runText(sql.toUtf8(), error);
+  const sqlite3_int64 changed = sqlite3_total_changes64(m_db) - before;
+  if (wrap) {
+    if (ok && !run(outside ? "COMMIT" : "RELEASE SAVEPOINT kv_text")) {
+      setError(error, m_db);
+      ok = false;
+    }
+    // A text that failed is undone unless the engine has undone it already.
+    if (!ok && !sqlite3_get_autocommit(m_db))
+      run(outside ? "ROLLBACK" : "ROLLBACK TO SAVEPOINT kv_text;RELEASE SAVEPOINT kv_text");
+  }
+  if (control) {
+    if (sqlite3_get_autocommit(m_db)) {
+      m_depth = 0;
+      m_broken = false;
+    } else if (shape.ends || m_depth == 0) {
+      m_depth = 1;  // a transaction the text began
+    }
+  } else if (!ok) {
+    noteFailure();
+  }
+  m_rows = ok ? changed : 0;
   return ok;
 }
 
-
-void KvSqliteBackend::syncDepth() {
+void KvSqliteBackend::noteFailure() {
   if (m_db && m_depth > 0 && sqlite3_get_autocommit(m_db))
-    m_depth = 0;
+    m_broken = true;
 }
 
 bool KvSqliteBackend::beginTransaction() {
   if (!m_db)
     return false;
-  syncDepth();
+  noteFailure();
+  if (m_broken)
+    return false;
   const QByteArray sql =
       m_depth == 0 ? QByteArray("BEGIN IMMEDIATE") : "SAVEPOINT kv_nest_" + QByteArray::number(m_depth + 1);
   if (!run(sql.constData()))
@@ -188,13 +235,18 @@ bool KvSqliteBackend::beginTransaction() {
 }
 
 bool KvSqliteBackend::commitTransaction() {
-  syncDepth();
   if (!m_db || m_depth == 0)
     return false;
+  noteFailure();
+  if (m_broken)
+    return false;  // nothing is left to keep: only a rollback ends it
   if (m_depth > 1) {
-    const bool ok = run(("RELEASE SAVEPOINT kv_nest_" + QByteArray::number(m_depth)).constData());
+    if (!run(("RELEASE SAVEPOINT kv_nest_" + QByteArray::number(m_depth)).constData())) {
+      noteFailure();
+      return false;  // the level stays open for its rollback
+    }
     --m_depth;
-    return ok;
+    return true;
   }
   m_depth = 0;
   if (run("COMMIT"))
@@ -207,15 +259,20 @@ bool KvSqliteBackend::commitTransaction() {
 }
 
 bool KvSqliteBackend::rollbackTransaction() {
-  syncDepth();
   if (!m_db || m_depth == 0)
     return false;
+  noteFailure();
   if (m_depth > 1) {
     const QByteArray name = "kv_nest_" + QByteArray::number(m_depth);
     --m_depth;
-    return run(("ROLLBACK TO SAVEPOINT " + name + ";RELEASE SAVEPOINT " + name).constData());
+    // A transaction the engine ended has nothing left to undo.
+    return m_broken || run(("ROLLBACK TO SAVEPOINT " + name + ";RELEASE SAVEPOINT " + name).constData());
   }
   m_depth = 0;
+  if (m_broken) {
+    m_broken = false;
+    return true;
+  }
   return run("ROLLBACK");
 }
 
@@ -286,11 +343,19 @@ class SqliteStatement final : public KvDbStatement {
       setError(error, nullptr);
       return false;
     }
+    KvSqliteBackend* backend = *owner;
+    backend->noteFailure();
+    if (backend->transactionBroken()) {
+      setBrokenError(error);
+      return false;
+    }
     const int rc = sqlite3_step(m_stmt);
     const bool ok = rc == SQLITE_DONE || rc == SQLITE_ROW;
     if (!ok)
       setError(error, sqlite3_db_handle(m_stmt));
     sqlite3_reset(m_stmt);
+    if (!ok)
+      backend->noteFailure();
     return ok;
   }
 
@@ -303,6 +368,11 @@ class SqliteStatement final : public KvDbStatement {
 std::unique_ptr<KvDbRowset> KvSqliteBackend::openRowset(const QString& sql, QString* error) {
   if (!m_db) {
     setError(error, nullptr);
+    return nullptr;
+  }
+  noteFailure();
+  if (m_broken) {
+    setBrokenError(error);
     return nullptr;
   }
   const QByteArray utf8 = sql.toUtf8();
@@ -320,7 +390,7 @@ std::unique_ptr<KvDbRowset> KvSqliteBackend::openRowset(const QString& sql, QStr
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
     setError(error, m_db);
     sqlite3_finalize(stmt);
-    syncDepth();
+    noteFailure();
     return nullptr;
   }
   return std::make_unique<SqliteRowset>(stmt, rc == SQLITE_DONE);
@@ -385,10 +455,9 @@ bool KvSqliteBackend::copyTo(const QString& target, bool replace) {
   }
   if (sqlite3_close_v2(copy) != SQLITE_OK)
     ok = false;
-  if (ok && !replace && QFileInfo::exists(target))
-    ok = false;
+  // A target that a program has open is not replaced under it.
   if (ok)
-    ok = ::rename(QFile::encodeName(partial).constData(), QFile::encodeName(target).constData()) == 0;
+    ok = KvPresenceLock::replaceDataFile(partial, target, replace);
   if (!ok) {
     QFile::remove(partial);
     QFile::remove(partial + QStringLiteral("-journal"));

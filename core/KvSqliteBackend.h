@@ -36,6 +36,11 @@ class KvSqliteBackend final : public KvDbBackend {
   bool commitTransaction() override;
   bool rollbackTransaction() override;
   int transactionDepth() const override { return m_depth; }
+  bool transactionBroken() const override { return m_broken; }
+  // Marks the transaction broken when the engine has ended it by itself (it
+  // rolls back on a full disk or an I/O error); called after a statement
+  // failed and before each statement.
+  void noteFailure();
   bool lockTable(const QString& table) override;
   QString databaseName() const override { return m_path; }
   QString connectString() const override { return QString(); }
@@ -48,14 +53,16 @@ class KvSqliteBackend final : public KvDbBackend {
  private:
   KvSqliteBackend(sqlite3* db, const QString& path) : m_db(db), m_path(path) {}
   bool run(const char* sql);
-  // Keeps the nesting count true when SQLite itself ended the transaction
-  // (it rolls back on a few errors such as a full disk).
-  void syncDepth();
+  // Runs every statement of the text in turn; stops at the first failure.
+  bool runText(const QByteArray& utf8, QString* error);
 
   sqlite3* m_db;
   QString m_path;
   qint64 m_rows = 0;
   int m_depth = 0;
+  // The engine ended the transaction by itself: every statement fails, the
+  // levels stay counted, and only the rollback of the outermost ends it.
+  bool m_broken = false;
   // Rowsets and prepared statements: a statement holds this weakly and runs
   // only while its back end exists and is open.
   std::shared_ptr<KvSqliteBackend*> m_liveToken = std::make_shared<KvSqliteBackend*>(this);
@@ -66,11 +73,16 @@ class KvSqliteBackend final : public KvDbBackend {
   // again (false). Exclusive fails while another program has the file open;
   // other connections of this program never stand in the way.
   bool holdExclusive(bool exclusive);
+  // Why this connection can never hold the file exclusively (see
+  // KvPresenceLock::exclusiveProblem); empty when only another program can
+  // stand in the way.
+  QString exclusiveProblem() const { return m_presence ? m_presence->exclusiveProblem() : QString(); }
   // Writes a consistent copy of the open file to target through SQLite's
   // backup (never a byte copy of a file in use): the copy is made beside
   // the target under a name of its own and then takes the target's name.
-  // An existing target is replaced only when `replace` is set. False inside
-  // a transaction (the copy is of committed data).
+  // An existing target is replaced only when `replace` is set, and never
+  // while a program (this one included) has it open. False inside a
+  // transaction (the copy is of committed data).
   bool copyTo(const QString& target, bool replace);
 
  private:

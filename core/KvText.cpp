@@ -142,24 +142,29 @@ QString KvSplitTextDbcs(int pieceWidth, const QString& text, QStringList* pieces
   const int width = KvTextWidth(text);
   if (pieceWidth < 1) pieceWidth = width;
   const int count = (width - 1) / pieceWidth + 1;
-  const int each = width / count;
-  // Cut k lies at width k * each, moved past a character it would split; the
-  // last piece takes whatever is left so nothing of the text is lost.
+  // Cut k lies at k * width / count; a cut that would split a character
+  // moves past it when the piece still fits the width asked for, else
+  // before it. No piece is wider than asked (but for a single character
+  // wider than that): what does not fit goes on into further pieces.
   QStringList parts;
   qsizetype start = 0;
-  for (int k = 1; k <= count && start < text.size(); ++k) {
-    qsizetype end = text.size();
-    if (k < count) {
-      end = KvIndexAtWidth(text, k * each);
-      if (KvWidthAtIndex(text, end) < k * each) {
-        qsizetype next = end;
-        nextCode(text, next);
+  int startWidth = 0;
+  for (int k = 1; start < text.size(); ++k) {
+    const int goal = qMin(k < count ? int(qint64(k) * width / count) : width, startWidth + pieceWidth);
+    qsizetype end = KvIndexAtWidth(text, goal);
+    if (end < text.size() && KvWidthAtIndex(text, end) < goal) {
+      qsizetype next = end;
+      nextCode(text, next);
+      if (KvWidthAtIndex(text, next) - startWidth <= pieceWidth)
         end = next;
-      }
     }
-    if (end <= start) continue;
+    if (end <= start) {
+      end = start;
+      nextCode(text, end);  // one character wider than the width: alone
+    }
     parts += text.mid(start, end - start);
     start = end;
+    startWidth = KvWidthAtIndex(text, end);
   }
   if (pieces) *pieces += parts;
   return parts.join(QChar(u'\\'));

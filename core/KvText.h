@@ -44,8 +44,10 @@ QString KvLeftOfLast(const QString& text, QChar ch);
 // full-width ones.
 QString KvNormalizeCaption(const QString& text);
 
-// Cuts a caption into pieces of about equal width, at most `pieceWidth` wide
-// (below 1: one piece), never inside a character, and joins them with "\".
+// Cuts a caption into pieces of about equal width, none wider than
+// `pieceWidth` (below 1: one piece), never inside a character (a single
+// character wider than pieceWidth makes a piece of its own), and joins them
+// with "\".
 // The pieces are also appended to `pieces` when given.
 QString KvSplitTextDbcs(int pieceWidth, const QString& text, QStringList* pieces = nullptr);
 

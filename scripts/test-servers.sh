@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Sourced by the test command: starts the PostgreSQL server unless one answers,
-# makes the test role, writes the ODBC files of this test run and exports what
-# the tests read (PGHOST, PGPORT, PGUSER, PGPASSWORD, ODBCSYSINI, ODBCINI,
-# KV_TEST_ODBC_DSN).
+# makes the test role (it may create databases and roles), writes the ODBC
+# files of this test run and exports what the tests read (PGHOST, PGPORT,
+# PGUSER, PGPASSWORD, ODBCSYSINI, ODBCINI, KV_TEST_ODBC_DSN).
 
 kv_start_postgres() {
   export PGHOST="${PGHOST:-127.0.0.1}" PGPORT="${PGPORT:-5432}"
@@ -25,9 +25,10 @@ kv_start_postgres() {
   runuser -u postgres -- psql -q -U postgres -h /var/run/postgresql -p "$PGPORT" -d postgres -v ON_ERROR_STOP=1 <<SQL >/dev/null
 DO \$\$ BEGIN
   IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = '$PGUSER') THEN
-    CREATE ROLE $PGUSER LOGIN CREATEDB PASSWORD '$PGPASSWORD';
+    CREATE ROLE $PGUSER LOGIN CREATEDB CREATEROLE PASSWORD '$PGPASSWORD';
   END IF;
 END \$\$;
+ALTER ROLE $PGUSER CREATEDB CREATEROLE;
 SQL
 }
 

@@ -113,12 +113,22 @@ TEST_P(CKvDbCatalogTest, ColumnWidthTellsWhetherTheColumnExists) {
   EXPECT_FALSE(db().GetColumnWidth(QStringLiteral("SysCsTab"), QStringLiteral("HDO"), &width));
   EXPECT_FALSE(db().GetColumnWidth(QStringLiteral("NoSuchTable"), QStringLiteral("CS"), &width));
   EXPECT_EQ(width, -1);
+  // A column of a type the program does not use has no width to give.
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table D(A \x07Long\x08, W Date)"),
+                           QStringLiteral("Create Table D(A INT, W Date)")));
+  EXPECT_FALSE(db().GetColumnWidth(QStringLiteral("D"), QStringLiteral("W"), &width));
+  EXPECT_EQ(width, -1);
 }
 
 TEST_P(CKvDbCatalogTest, IndexesOfAColumnAreListedAndDropped) {
   QStringList names;
   EXPECT_EQ(db().GetColumnIndexes(&names, QStringLiteral("SysCsTab"), QStringLiteral("cs")), 2);
   EXPECT_EQ(db().GetColumnIndexes(&names, QStringLiteral("SysCsTab"), QStringLiteral("CS")), 2);  // once each
+  // The server form starts from an empty list; the file form appends.
+  names = QStringList{QStringLiteral("earlier")};
+  EXPECT_EQ(db().GetColumnIndexes(&names, QStringLiteral("SysCsTab"), QStringLiteral("CSNA")),
+            kind() == 0 ? 2 : 1);
+  EXPECT_EQ(names.contains(QStringLiteral("earlier")), kind() == 0);
   names.clear();
   EXPECT_EQ(db().GetColumnIndexes(&names, QStringLiteral("SysCsTab"), QStringLiteral("LPO")), 0);
 

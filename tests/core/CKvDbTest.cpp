@@ -3,12 +3,16 @@
 
 #include "core/CKvDb.h"
 #include "core/CKvQuery.h"
+#include "core/KvDbBackend.h"
 #include "core/KvMessage.h"
 #include "support/KvTestDb.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QSysInfo>
+
+#include <csignal>
 
 namespace {
 const QString kErrorHead = QStringLiteral("执行下列SQL语句时出错！\n");
@@ -217,8 +221,8 @@ TEST_P(CKvDbServerTest, MasterIsTheMaintenanceDatabaseAndSessionsAreNamed) {
   EXPECT_TRUE(master.DatabaseExists(testDb().name()));
   const QString name = master.LookupText(QStringLiteral("max(application_name) From pg_stat_activity "
                                                         "Where pid=pg_backend_pid()"));
-  EXPECT_TRUE(name.startsWith(QStringLiteral("kv|"))) << name.toStdString();
-  EXPECT_TRUE(name.endsWith(u'|' + QString::number(QCoreApplication::applicationPid())));
+  EXPECT_EQ(name, QStringLiteral("kv|") + QString::number(QCoreApplication::applicationPid()) + u'|' +
+                      QSysInfo::machineHostName());
 }
 
 TEST_P(CKvDbServerTest, DatabasesAreMadeAndDroppedThroughMaster) {
@@ -240,6 +244,90 @@ TEST_P(CKvDbServerTest, WrongServerOrLoginFailsSilently) {
   EXPECT_FALSE(other.IsOpen());
   EXPECT_FALSE(other.Open(QStringLiteral("kv_no_such_database"), testDb().info()));
   EXPECT_TRUE(recorder.messages().isEmpty());
+}
+
+namespace {
+// Login roles with odd characters in their names, "kvt_<pid>_...", made for
+// one test and dropped after it; roles of test processes that no longer
+// run are dropped first.
+class OddRoles {
+ public:
+  OddRoles() {
+    m_ok = m_admin.Open(QStringLiteral("master"), KvTestDb::ServerInfo(2));
+    if (!m_ok)
+      return;
+    QStringList names;
+    m_admin.QueryTexts(QStringLiteral("Select rolname From pg_roles Where ltrim(rolname) Like 'kvt\\_%'"),
+                       &names, 1);
+    for (const QString& name : names) {
+      const qint64 pid = name.trimmed().section(u'_', 1, 1).toLongLong();
+      if (pid > 0 && pid != QCoreApplication::applicationPid() && ::kill(pid_t(pid), 0) != 0)
+        Drop(name);
+    }
+  }
+  ~OddRoles() {
+    for (const QString& name : m_made)
+      Drop(name);
+  }
+  bool ok() const { return m_ok; }
+  // A login role named "kvt_<pid>_" + tail (with blanks where asked).
+  QString Make(const QString& before, const QString& tail, const QString& password) {
+    const QString name = before + QStringLiteral("kvt_%1_").arg(QCoreApplication::applicationPid()) + tail;
+    QString quoted = name;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    if (m_admin.GetBackend()->execute(QStringLiteral("CREATE ROLE \"") + quoted +
+                                          QStringLiteral("\" LOGIN PASSWORD '") +
+                                          m_admin.QuoteText(password) + u'\'',
+                                      nullptr))
+      m_made.append(name);
+    return name;
+  }
+
+ private:
+  void Drop(const QString& name) {
+    QString quoted = name;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    m_admin.GetBackend()->execute(QStringLiteral("DROP ROLE IF EXISTS \"") + quoted + u'"', nullptr);
+  }
+
+  CKvDb m_admin{2};
+  bool m_ok = false;
+  QStringList m_made;
+};
+}  // namespace
+
+// User names the server allows log in through either back end, or, where
+// the ODBC driver cannot take them, are refused before connecting with the
+// reason.
+TEST_P(CKvDbServerTest, OddUserNamesLogInOrAreRefusedWithTheReason) {
+  OddRoles roles;
+  ASSERT_TRUE(roles.ok());
+  const QString password = QStringLiteral("p}w;{x");
+  const QStringList usable = {roles.Make(QString(), QStringLiteral("o'neil"), password),
+                              roles.Make(QString(), QStringLiteral("say\"hi\""), password),
+                              roles.Make(QString(), QStringLiteral("a{b}c"), password),
+                              roles.Make(QString(), QStringLiteral("edge "), password),
+                              roles.Make(QStringLiteral(" "), QStringLiteral("lead"), password)};
+  const QStringList refusedOnOdbc = {roles.Make(QString(), QStringLiteral("semi;colon"), password),
+                                     roles.Make(QStringLiteral("{"), QStringLiteral("brace}"), password)};
+  for (const QString& user : usable + refusedOnOdbc) {
+    KvMessageRecorder recorder;
+    CKvDbInfo info = testDb().info();
+    info.m_strUser = user;
+    info.m_strPassword = password;
+    CKvDb other(kind());
+    const bool opened = other.Open(testDb().name(), info);
+    if (kind() == 1 && refusedOnOdbc.contains(user)) {
+      EXPECT_FALSE(opened) << user.toStdString();
+      ASSERT_EQ(recorder.messages().size(), 1) << user.toStdString();
+      EXPECT_TRUE(recorder.last().contains(user)) << recorder.last().toStdString();
+      continue;
+    }
+    ASSERT_TRUE(opened) << user.toStdString();
+    EXPECT_EQ(other.LookupText(QStringLiteral("max(current_user) From pg_roles")), KvDbTrimRight(user))
+        << user.toStdString();
+    EXPECT_TRUE(recorder.messages().isEmpty()) << recorder.last().toStdString();
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, CKvDbServerTest, ::testing::Values(1, 2), KvDbKindName);

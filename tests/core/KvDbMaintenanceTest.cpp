@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -24,6 +25,8 @@
 #include <QSysInfo>
 #include <QThread>
 #include <cstdio>
+#include <sqlite3.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -189,7 +192,7 @@ TEST_P(KvDbMaintenanceTest, CreateAndDropRoundTrip) {
   EXPECT_TRUE(recorder.messages().isEmpty());
   if (kind() == 0) {
     EXPECT_FALSE(QFileInfo::exists(name));
-    EXPECT_FALSE(QFileInfo::exists(KvPresenceLock::lockFilePath(name)));
+    EXPECT_TRUE(QFileInfo::exists(KvPresenceLock::lockFilePath(name)));  // never deleted
   }
   EXPECT_FALSE(made.DropDatabase(name, testDb().info()));  // gone already
 }
@@ -295,15 +298,17 @@ TEST_P(KvDbMaintenanceTest, ResizedColumnKeepsValuesAndIndexes) {
 TEST_P(KvDbMaintenanceTest, FailedResizeLeavesTheColumnAsItWas) {
   KvMessageRecorder recorder;
   makeTableT(db());
-  // SQLite: a trigger refuses the copy of the values, after which the
-  // column must not be dropped. PostgreSQL: a view on the column stops the
-  // change of its type.
-  if (kind() == 0)
+  // SQLite: a narrower width cuts blanks beyond it, which a trigger refuses
+  // here, after the declaration has been changed. PostgreSQL: a view on the
+  // column stops the change of its type.
+  if (kind() == 0) {
+    ASSERT_TRUE(db().Execute(QStringLiteral("Update T Set A='alpha   ' Where ID=1")));
     ASSERT_TRUE(db().Execute(QStringLiteral(
         "Create Trigger TU Before Update On T Begin Select RAISE(ABORT,'locked'); End")));
-  else
+  } else {
     ASSERT_TRUE(db().Execute(QStringLiteral("Create View V As Select A From T")));
-  db().ResizeCharColumn(QStringLiteral("T"), QStringLiteral("A"), 20);
+  }
+  db().ResizeCharColumn(QStringLiteral("T"), QStringLiteral("A"), kind() == 0 ? 6 : 20);
   ASSERT_FALSE(recorder.messages().isEmpty());
   EXPECT_TRUE(recorder.last().contains(kErrorHead)) << recorder.last().toStdString();
   int width = 0;
@@ -327,6 +332,60 @@ TEST_P(KvDbMaintenanceTest, FailedResizeLeavesTheColumnAsItWas) {
     EXPECT_EQ(width, 10);
     EXPECT_EQ(valuesOf(db(), kSelectA).first(), QStringLiteral("alpha"));
   }
+}
+
+TEST_P(KvDbMaintenanceTest, ResizedColumnKeepsItsConstraintsAndRefusesValuesThatDoNotFit) {
+  KvMessageRecorder recorder;
+  // A column with a constraint, a default and a collation of its own.
+  ASSERT_TRUE(db().Execute(
+      QStringLiteral("Create Table R(ID \x07Long\x08, A CHAR(10) NOT NULL DEFAULT 'z' COLLATE NOCASE, "
+                     "B CHAR(4))"),
+      QStringLiteral("Create Table R(ID INT, A CHAR(10) NOT NULL DEFAULT 'z' COLLATE \"zh-x-icu\", "
+                     "B CHAR(4))")));
+  ASSERT_TRUE(db().Execute(QStringLiteral("Insert Into R(ID,A,B) Values(1,'alpha','x')")));
+  ASSERT_TRUE(db().Execute(QStringLiteral("Insert Into R(ID,A,B) Values(2,'数据数据数据','y')")));
+  const auto width = [this] {
+    int value = 0;
+    return db().GetColumnWidth(QStringLiteral("R"), QStringLiteral("A"), &value) ? value : -1;
+  };
+  const auto keepsItsRules = [this](int id) {
+    // NOT NULL still refuses, the default still fills, the collation holds.
+    EXPECT_FALSE(db().Execute(QStringLiteral("Insert Into R(ID,A) Values(9,NULL)"), QString(), 128, false));
+    EXPECT_TRUE(db().Execute(QStringLiteral("Insert Into R(ID) Values(") + QString::number(id) + u')'));
+    EXPECT_EQ(db().LookupText(QStringLiteral("Max(A) From R Where ID=") + QString::number(id)),
+              QStringLiteral("z"));
+    if (kind() == 0) {
+      EXPECT_EQ(db().GetLong(QStringLiteral("Select Count(*) From R Where A='ALPHA'")), 1);
+    } else {
+      EXPECT_EQ(db().LookupText(QStringLiteral(
+                    "max(k.collname) From pg_attribute a Join pg_collation k On k.oid=a.attcollation "
+                    "Where a.attrelid='r'::regclass And a.attname='a'")),
+                QStringLiteral("zh-x-icu"));
+    }
+  };
+  db().ResizeCharColumn(QStringLiteral("R"), QStringLiteral("A"), 30);
+  EXPECT_EQ(width(), 30);
+  keepsItsRules(3);
+  EXPECT_TRUE(recorder.messages().isEmpty()) << recorder.last().toStdString();
+
+  // Narrower than a stored value: refused, nothing changed.
+  db().ResizeCharColumn(QStringLiteral("R"), QStringLiteral("A"), 5);
+  EXPECT_EQ(recorder.messages().size(), 1);
+  EXPECT_EQ(width(), 30);
+  EXPECT_EQ(db().GetLong(QStringLiteral("Select Count(*) From R")), 3);
+
+  // Narrower, with every value fitting: the column keeps its rules.
+  recorder.clear();
+  db().ResizeCharColumn(QStringLiteral("R"), QStringLiteral("A"), 6);
+  EXPECT_TRUE(recorder.messages().isEmpty()) << recorder.last().toStdString();
+  EXPECT_EQ(width(), 6);
+  EXPECT_EQ(valuesOf(db(), QStringLiteral("Select A From R Where ID<3 Order By ID")),
+            (QList<QString>{QStringLiteral("alpha"), QStringLiteral("数据数据数据")}));
+  keepsItsRules(4);
+  // The other columns are as they were, and in their places.
+  QStringList columns[4];
+  db().GetColumns(QStringLiteral("R"), columns, nullptr);
+  EXPECT_EQ(columns[2].join(u',').toLower(), QStringLiteral("a,b"));
 }
 
 TEST_P(KvDbMaintenanceTest, ConnectionsOfThisProgramDoNotCount) {
@@ -374,8 +433,8 @@ TEST_P(KvDbMaintenanceTest, AnotherProgramUsingTheDatabaseIsSeen) {
     EXPECT_TRUE(db().ReopenMdbExclusive(true));  // no file to hold on the server
     EXPECT_FALSE(db().CheckOtherClients(true));
     const QString host = QSysInfo::machineHostName();
-    EXPECT_EQ(recorder.last(), host + QStringLiteral("、kv|") + host + u'|' +
-                                   QString::number(other.Pid()) +
+    EXPECT_EQ(recorder.last(), host + QStringLiteral("、kv|") + QString::number(other.Pid()) + u'|' +
+                                   host +
                                    QStringLiteral("\n上述机器上的程序正在使用当前数据库文件：\n") +
                                    name + QStringLiteral("\n不能以独占方式打开它！"));
     EXPECT_EQ(recorder.messages().last().icon(), unsigned(KV_MB_ICONSTOP));
@@ -474,6 +533,70 @@ TEST_F(KvDbMaintenanceFileTest, PasswordOfAFileInUseIsLeftAlone) {
   EXPECT_EQ(Digest(path), KvMdbPasswordDigest(KvGetStdMdbPassword()));
 }
 
+TEST_F(KvDbMaintenanceFileTest, SnapshotIsNotWrittenOverAFileInUse) {
+  if (servedAsSecondProcess())
+    return;
+  const QString path = FreshFile(KvGetStdMdbPassword());
+  CKvDb db;
+  ASSERT_TRUE(db.Open(path, CKvDbInfo(0)));
+  makeTableT(db);
+  QString target = KvTestHome() + QStringLiteral("/snapshot-%1.xxd").arg(++counter);
+  ASSERT_TRUE(db.SnapshotDataFile(&target));
+  ASSERT_TRUE(db.Execute(QStringLiteral("Delete From T Where ID=1")));
+  {
+    // Another program has the old snapshot open: it stays as it is.
+    SecondProcess other;
+    ASSERT_TRUE(other.Start(QStringLiteral("hold"), 0, target));
+    EXPECT_FALSE(db.SnapshotDataFile(&target));
+    // So does a connection of this program.
+    other.Stop();
+    CKvDb mine;
+    ASSERT_TRUE(mine.Open(target, CKvDbInfo(0)));
+    EXPECT_FALSE(db.SnapshotDataFile(&target));
+    EXPECT_EQ(valuesOf(mine, kSelectA).size(), 2);
+  }
+  EXPECT_TRUE(db.IsOpen());
+  ASSERT_TRUE(db.SnapshotDataFile(&target));
+  CKvDb snapshot;
+  ASSERT_TRUE(snapshot.Open(target, CKvDbInfo(0)));
+  EXPECT_EQ(valuesOf(snapshot, kSelectA), QList<QString>{QStringLiteral("数据")});
+}
+
+TEST_F(KvDbMaintenanceFileTest, JournalLeftBesideTheTargetIsNotRolledIntoTheSnapshot) {
+  const QString path = FreshFile(KvGetStdMdbPassword());
+  CKvDb db;
+  ASSERT_TRUE(db.Open(path, CKvDbInfo(0)));
+  ASSERT_TRUE(db.Execute(QStringLiteral("Create Table S(A CHAR(10))")));
+  ASSERT_TRUE(db.Execute(QStringLiteral("Insert Into S(A) Values('before')")));
+  ASSERT_TRUE(db.Execute(QStringLiteral("Create Table W(N \x07Long\x08, B TEXT)")));
+  for (int i = 0; i < 60; ++i)
+    ASSERT_TRUE(db.Execute(QStringLiteral("Insert Into W(N,B) Values(") + QString::number(i) +
+                           QStringLiteral(",'") + QString(500, QChar(u'a' + i % 26)) +
+                           QStringLiteral("')")));
+  QString target = KvTestHome() + QStringLiteral("/snapshot-%1.xxd").arg(++counter);
+  ASSERT_TRUE(db.SnapshotDataFile(&target));
+  // A program that died in the middle of a change to the old snapshot left
+  // its journal behind (a small cache makes it write the journal out).
+  const pid_t child = ::fork();
+  if (child == 0) {
+    sqlite3* old = nullptr;
+    if (sqlite3_open(QFile::encodeName(target).constData(), &old) == SQLITE_OK) {
+      sqlite3_exec(old, "PRAGMA cache_size=2;BEGIN;UPDATE S SET A='stale';UPDATE W SET B=upper(B);",
+                   nullptr, nullptr, nullptr);
+    }
+    ::_exit(0);
+  }
+  ASSERT_GT(child, 0);
+  ::waitpid(child, nullptr, 0);
+  ASSERT_GT(QFileInfo(target + QStringLiteral("-journal")).size(), 0);
+
+  ASSERT_TRUE(db.Execute(QStringLiteral("Update S Set A='after'")));
+  ASSERT_TRUE(db.SnapshotDataFile(&target));
+  CKvDb snapshot;
+  ASSERT_TRUE(snapshot.Open(target, CKvDbInfo(0)));
+  EXPECT_EQ(valuesOf(snapshot, QStringLiteral("Select A From S")), QList<QString>{QStringLiteral("after")});
+}
+
 // --- Server databases only ---
 
 class KvDbMaintenanceServerTest : public KvDbKindTest {
@@ -525,3 +648,50 @@ TEST_P(KvDbMaintenanceServerTest, CopyWaitsForNoTransactionOfThisProgram) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, KvDbMaintenanceServerTest, ::testing::Values(1, 2), KvDbKindName);
+
+TEST_P(KvDbMaintenanceServerTest, NamesLongerThanTheServerKeepsAreRefusedWithTheReason) {
+  KvMessageRecorder recorder;
+  const QString tooLong = QStringLiteral("kvm_") + QString(60, u'n');
+  CKvDb made(kind());
+  EXPECT_FALSE(made.CreateDatabase(tooLong, testDb().info()));
+  ASSERT_EQ(recorder.messages().size(), 1);
+  EXPECT_TRUE(recorder.last().contains(tooLong)) << recorder.last().toStdString();
+  EXPECT_TRUE(recorder.last().contains(QStringLiteral("63"))) << recorder.last().toStdString();
+  EXPECT_EQ(recorder.messages().last().icon(), unsigned(KV_MB_ICONSTOP));
+
+  // A snapshot's name adds the time to the database's: 50 and 15 bytes.
+  const QString name = m_extra.Add(QStringLiteral("kvm_%1_").arg(QCoreApplication::applicationPid())
+                                       .leftJustified(50, u'x'));
+  CKvDb admin(2);
+  ASSERT_TRUE(admin.Open(QStringLiteral("master"), KvTestDb::ServerInfo(2)));
+  ASSERT_TRUE(admin.GetBackend()->execute(QStringLiteral("CREATE DATABASE ") + name, nullptr));
+  CKvDb source(kind());
+  ASSERT_TRUE(source.Open(name, testDb().info()));
+  recorder.clear();
+  QString target;
+  EXPECT_FALSE(source.SnapshotDataFile(&target));
+  ASSERT_EQ(recorder.messages().size(), 1);
+  EXPECT_TRUE(recorder.last().contains(target)) << recorder.last().toStdString();
+  EXPECT_TRUE(source.IsOpen());
+  EXPECT_FALSE(db().DatabaseExists(target.left(63)));
+}
+
+TEST(KvDbSessionTag, KeepsTheProcessAndTellsLongHostNamesApart) {
+  EXPECT_EQ(KvDbSessionTag(4711, QStringLiteral("office-pc")), QStringLiteral("kv|4711|office-pc"));
+  const QString longHost = QString(70, u'h') + QStringLiteral(".school.example");
+  const QString tag = KvDbSessionTag(4194304, longHost);
+  EXPECT_EQ(tag.toUtf8().size(), 63);
+  EXPECT_TRUE(tag.startsWith(QStringLiteral("kv|4194304|hhh"))) << tag.toStdString();
+  const QByteArray digest =
+      QCryptographicHash::hash(longHost.toUtf8(), QCryptographicHash::Sha256).toHex().left(8);
+  EXPECT_TRUE(tag.endsWith(u'~' + QString::fromLatin1(digest))) << tag.toStdString();
+  EXPECT_NE(tag, KvDbSessionTag(4194304, QString(70, u'h') + QStringLiteral(".other.example")));
+  // Cut at whole characters only.
+  const QString chinese = KvDbSessionTag(12, QString(40, QChar(0x6559)));
+  EXPECT_LE(chinese.toUtf8().size(), 63);
+  EXPECT_EQ(QString::fromUtf8(chinese.toUtf8()), chinese);
+  EXPECT_FALSE(chinese.contains(QChar::ReplacementCharacter));
+  EXPECT_TRUE(chinese.startsWith(QStringLiteral("kv|12|") + QChar(0x6559)));
+}
+
+

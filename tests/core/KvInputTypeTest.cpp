@@ -71,6 +71,12 @@ TEST(KvInputType, TimeStrings) {
   EXPECT_FALSE(accepts(QStringLiteral("0230"), time, 11));
   EXPECT_TRUE(accepts(QStringLiteral("04"), time, 10));
   EXPECT_FALSE(accepts(QStringLiteral("13"), time, 10));
+  // Leading zeros are digits of the text: no more than the parts hold.
+  EXPECT_FALSE(accepts(QStringLiteral("01010"), time, 11));
+  EXPECT_FALSE(accepts(QStringLiteral("012"), time, 10));
+  EXPECT_FALSE(accepts(QStringLiteral("010"), time, 1));
+  EXPECT_FALSE(accepts(QStringLiteral("020240101"), time, 111));
+  EXPECT_TRUE(accepts(QStringLiteral("01"), time, 1));
 }
 
 TEST(KvInputType, TimeStringsCanBeTypedOneDigitAtATime) {

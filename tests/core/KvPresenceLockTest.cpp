@@ -103,9 +103,12 @@ TEST(KvPresenceLock, HoldsOfThisProcessShareOneLock) {
     EXPECT_TRUE(other.Locked());
   }
   first.reset();
-  EXPECT_TRUE(QFileInfo::exists(lockFile));
   second.reset();
-  EXPECT_FALSE(QFileInfo::exists(lockFile));  // the last one out removes it
+  // The lock file stays for the next program: every program must lock the
+  // same file, so none is ever deleted.
+  EXPECT_TRUE(QFileInfo::exists(lockFile));
+  OtherProcessLock after(path, F_WRLCK);
+  EXPECT_TRUE(after.Locked());
 }
 
 TEST(KvPresenceLock, AnotherProcessIsSeen) {
@@ -147,7 +150,7 @@ TEST(KvPresenceLock, DataFileIsDeletedOnlyWhenNobodyHoldsIt) {
   EXPECT_TRUE(KvPresenceLock::removeDataFile(path));
   EXPECT_FALSE(QFileInfo::exists(path));
   EXPECT_FALSE(QFileInfo::exists(journal.fileName()));
-  EXPECT_FALSE(QFileInfo::exists(KvPresenceLock::lockFilePath(path)));
+  EXPECT_TRUE(QFileInfo::exists(KvPresenceLock::lockFilePath(path)));
   EXPECT_FALSE(KvPresenceLock::removeDataFile(path));          // missing
   EXPECT_FALSE(KvPresenceLock::removeDataFile(KvTestHome()));  // a folder
 }

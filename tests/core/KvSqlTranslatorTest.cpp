@@ -144,6 +144,19 @@ TEST(KvSqlTranslator, QuotesLikeValuesToMatchThemselves) {
   EXPECT_EQ(KvQuoteLikePattern("a|b", 0), "a｜b");
 }
 
+// The marker bytes are never typed text: in a value they would be taken for
+// markers and translated, joining two literals into one.
+TEST(KvSqlTranslator, QuotingDropsTheMarkerBytes) {
+  const QString first = QStringLiteral("x") + m("Numeric");
+  const QString second = QChar(0x08) + QStringLiteral("y");
+  for (int kind : {0, 1, 2}) {
+    const QString sql = QStringLiteral("Update T Set A='") + KvQuoteSqlText(first, kind) +
+                        QStringLiteral("',B='") + KvQuoteSqlText(second, kind) + u'\'';
+    EXPECT_EQ(KvTranslateSql(sql, kind != 0), QStringLiteral("Update T Set A='xNumeric',B='y'"));
+    EXPECT_EQ(KvQuoteLikePattern(first + second, kind), QStringLiteral("xNumericy"));
+  }
+}
+
 // ---- the server dialect on a real PostgreSQL ------------------------------
 
 namespace {

@@ -1,4 +1,5 @@
 #include "core/KvText.h"
+#include "core/KvWidth.h"
 
 #include <gtest/gtest.h>
 
@@ -86,6 +87,13 @@ TEST(KvText, SplitsCaptionsByWidthWithoutTearingCharacters) {
   EXPECT_EQ(KvSplitTextDbcs(0, QStringLiteral("学号"), nullptr), QStringLiteral("学号"));
   EXPECT_EQ(KvSplitTextDbcs(1, QStringLiteral("中中"), nullptr), QStringLiteral("中\\中"));
   EXPECT_EQ(KvSplitTextDbcs(2, QString(), nullptr), QString());
+  // No piece is wider than asked, the last one included.
+  EXPECT_EQ(KvSplitTextDbcs(3, QStringLiteral("中中中"), nullptr), QStringLiteral("中\\中\\中"));
+  pieces.clear();
+  KvSplitTextDbcs(5, QStringLiteral("学生a姓名bc缴费金额"), &pieces);
+  for (const QString& piece : pieces)
+    EXPECT_LE(KvTextWidth(piece), 5) << piece.toStdString();
+  EXPECT_EQ(pieces.join(QString()), QStringLiteral("学生a姓名bc缴费金额"));
 }
 
 TEST(KvText, CharacterClassTests) {

@@ -1,0 +1,25 @@
+#pragma once
+// What the back ends need to know about a text of SQL before they run it:
+// the statements it holds and whether one of them begins or ends a
+// transaction by itself. A text of several statements runs all or nothing,
+// and a statement that ends the transaction cannot run under a savepoint of
+// that transaction.
+//
+// Statements are separated by ";" outside string literals ('...'), quoted
+// names ("..." and [...]), dollar-quoted bodies ($tag$...$tag$) and comments;
+// the body of a CREATE TRIGGER (BEGIN ... END) is part of its statement.
+
+#include <QString>
+#include <QStringList>
+
+struct KvSqlTextShape {
+  int statements = 0;  // statements that are not empty
+  bool begins = false;  // BEGIN, START TRANSACTION
+  bool ends = false;    // COMMIT, END, ROLLBACK (not ROLLBACK TO ...), ABORT
+};
+
+// The statements of the text, without their ";" and outer white space;
+// empty statements are left out.
+QStringList KvSplitSqlStatements(const QString& sql);
+
+KvSqlTextShape KvSqlShape(const QString& sql);

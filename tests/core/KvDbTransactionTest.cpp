@@ -1,0 +1,254 @@
+// Transactions that must keep all or nothing: the guard, texts of several
+// statements, statements that end the transaction themselves, an SQLite
+// file whose engine rolls the transaction back (a full file), and a server
+// session that dies inside a transaction.
+
+#include "core/CKvDb.h"
+#include "core/CKvQuery.h"
+#include "core/KvCopyTable.h"
+#include "core/KvDbBackend.h"
+#include "core/KvDbTransaction.h"
+#include "core/KvMessage.h"
+#include "support/KvTestDb.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+QList<int> valuesOfA(CKvDb& db) {
+  QList<int> values;
+  CKvQuery query(1, 0, 0, &db);
+  if (query.Open(QStringLiteral("Select A From T Order By A")))
+    for (; !query.IsEOF(); query.MoveNext())
+      values.append(query.GetLong(0));
+  return values;
+}
+
+bool insert(CKvDb& db, int value) {
+  return db.Execute(QStringLiteral("Insert Into T(A) Values(") + QString::number(value) + u')');
+}
+}  // namespace
+
+class KvDbTransactionTest : public KvDbKindTest {
+ protected:
+  void SetUp() override {
+    KvDbKindTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+      return;
+    ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(A \x07Long\x08)")));
+  }
+};
+
+TEST_P(KvDbTransactionTest, GuardKeepsOnlyWhatWasCommitted) {
+  {
+    KvDbTransaction outer(db());
+    ASSERT_TRUE(outer.IsActive());
+    ASSERT_TRUE(insert(db(), 1));
+    {
+      KvDbTransaction dropped(db());  // an early return: undone alone
+      ASSERT_TRUE(insert(db(), 2));
+    }
+    {
+      KvDbTransaction kept(db());
+      ASSERT_TRUE(insert(db(), 3));
+      EXPECT_TRUE(kept.Commit());
+      EXPECT_FALSE(kept.Commit());  // once only
+    }
+    EXPECT_EQ(db().TransactionDepth(), 1);
+    EXPECT_TRUE(outer.Commit());
+  }
+  EXPECT_EQ(db().TransactionDepth(), 0);
+  {
+    KvDbTransaction undone(db());
+    ASSERT_TRUE(insert(db(), 4));
+    KvDbTransaction inner(db());
+    ASSERT_TRUE(insert(db(), 5));
+    EXPECT_TRUE(inner.Commit());  // the outer level's rollback takes it too
+  }
+  EXPECT_EQ(db().TransactionDepth(), 0);
+  EXPECT_EQ(valuesOfA(db()), (QList<int>{1, 3}));
+}
+
+// A text of several statements is all or nothing on every kind, inside a
+// transaction and outside one.
+TEST_P(KvDbTransactionTest, TextOfSeveralStatementsIsAllOrNothing) {
+  KvMessageRecorder recorder;
+  const QString failing =
+      QStringLiteral("Insert Into T(A) Values(1); Insert Into NoSuchTable(A) Values(2)");
+  EXPECT_FALSE(db().Execute(failing));
+  EXPECT_TRUE(valuesOfA(db()).isEmpty());
+  EXPECT_TRUE(db().Execute(QStringLiteral("Insert Into T(A) Values(3);\nInsert Into T(A) Values(4);")));
+  EXPECT_EQ(db().GetRowCount(), 2);
+
+  ASSERT_TRUE(db().BeginTrans());
+  ASSERT_TRUE(insert(db(), 5));
+  EXPECT_FALSE(db().Execute(failing));
+  EXPECT_EQ(db().TransactionDepth(), 1);
+  ASSERT_TRUE(insert(db(), 6));
+  EXPECT_TRUE(db().CommitTrans());
+  EXPECT_EQ(valuesOfA(db()), (QList<int>{3, 4, 5, 6}));
+  EXPECT_EQ(recorder.messages().size(), 2);
+}
+
+KV_DB_KIND_TEST_SUITE(KvDbTransactionTest);
+
+class KvDbTransactionControlTest : public KvDbTransactionTest {};
+
+// A statement that ends or begins the transaction itself takes the
+// connection's transactions with it. (Through ODBC the driver keeps a
+// transaction state of its own, which such a text leaves behind: the
+// program never runs one there.)
+TEST_P(KvDbTransactionControlTest, StatementsThatEndTheTransactionAreFollowed) {
+  KvMessageRecorder recorder;
+  CKvDb other;
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  ASSERT_TRUE(db().BeginTrans());
+  ASSERT_TRUE(db().BeginTrans());
+  ASSERT_TRUE(insert(db(), 1));
+  EXPECT_TRUE(db().Execute(QStringLiteral("Commit")));
+  EXPECT_EQ(db().TransactionDepth(), 0);
+  EXPECT_EQ(valuesOfA(other), QList<int>{1});
+  EXPECT_FALSE(db().CommitTrans());
+
+  EXPECT_TRUE(db().Execute(QStringLiteral("Begin")));
+  EXPECT_EQ(db().TransactionDepth(), 1);
+  ASSERT_TRUE(insert(db(), 2));
+  // A failed statement is still undone alone.
+  EXPECT_FALSE(db().Execute(QStringLiteral("Insert Into NoSuchTable(A) Values(3)")));
+  ASSERT_TRUE(insert(db(), 4));
+  EXPECT_EQ(valuesOfA(other), QList<int>{1});
+  EXPECT_TRUE(db().CommitTrans());
+  EXPECT_EQ(valuesOfA(other), (QList<int>{1, 2, 4}));
+  EXPECT_EQ(recorder.messages().size(), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, KvDbTransactionControlTest, ::testing::Values(0, 2), KvDbKindName);
+
+// --- an SQLite file that fills up ---
+
+namespace {
+// Lets the file grow by a few pages at most, on this connection.
+void limitFileGrowth(CKvDb& db) {
+  const int pages = db.GetLong(QStringLiteral("PRAGMA page_count"));
+  ASSERT_GT(pages, 0);
+  ASSERT_TRUE(db.Execute(QStringLiteral("PRAGMA max_page_count=") + QString::number(pages + 3)));
+}
+
+// Inserts wide rows until the file is full; true when it filled up.
+bool fillUp(CKvDb& db) {
+  const QString wide = QString(3000, u'x');
+  for (int i = 0; i < 100; ++i) {
+    if (!db.Execute(QStringLiteral("Insert Into W(B) Values('") + wide + QStringLiteral("')")))
+      return true;
+  }
+  return false;
+}
+}  // namespace
+
+class KvDbFullFileTest : public KvDbKindTest {};
+
+TEST_P(KvDbFullFileTest, TransactionTheEngineRolledBackStaysBroken) {
+  KvMessageRecorder recorder;
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(A \x07Long\x08)")));
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table W(B TEXT)")));
+  limitFileGrowth(db());
+  {
+    KvDbTransaction outer(db());
+    ASSERT_TRUE(insert(db(), 1));
+    {
+      KvDbTransaction inner(db());
+      ASSERT_TRUE(fillUp(db()));
+      // The engine has undone the whole transaction: nothing of it may now
+      // be written on its own, outside it.
+      EXPECT_FALSE(insert(db(), 2));
+      EXPECT_FALSE(inner.Commit());
+      EXPECT_EQ(db().TransactionDepth(), 1);  // the inner level is closed
+    }
+    EXPECT_FALSE(insert(db(), 3));
+    EXPECT_FALSE(db().CommitTrans());
+    EXPECT_EQ(db().TransactionDepth(), 1);  // only a rollback ends it
+    EXPECT_FALSE(outer.Commit());
+    EXPECT_EQ(db().TransactionDepth(), 0);
+  }
+  EXPECT_TRUE(valuesOfA(db()).isEmpty());
+  EXPECT_EQ(db().GetLong(QStringLiteral("Select Count(*) From W")), 0);
+  // The connection goes on.
+  EXPECT_TRUE(insert(db(), 4));
+  EXPECT_EQ(valuesOfA(db()), QList<int>{4});
+}
+
+TEST_P(KvDbFullFileTest, CopyIntoAFullFileStoresNothing) {
+  KvMessageRecorder recorder;
+  KvTestDb source(0);
+  KV_CREATE_TEST_DB(source);
+  for (CKvDb* each : {&source.db(), &db()})
+    ASSERT_TRUE(each->Execute(QStringLiteral("Create Table W(N \x07Long\x08, B TEXT)")));
+  const QString wide = QString(250, u'y');
+  for (int i = 0; i < 200; ++i)
+    ASSERT_TRUE(source.db().Execute(QStringLiteral("Insert Into W(N,B) Values(") + QString::number(i) +
+                                    QStringLiteral(",'") + wide + QStringLiteral("')")));
+  limitFileGrowth(db());
+  EXPECT_EQ(KvCopyTable(&source.db(), &db(), QStringLiteral("W")), 0);
+  EXPECT_EQ(db().TransactionDepth(), 0);
+  EXPECT_EQ(db().GetLong(QStringLiteral("Select Count(*) From W")), 0);
+  EXPECT_TRUE(recorder.messages().isEmpty()) << recorder.last().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, KvDbFullFileTest, ::testing::Values(0), KvDbKindName);
+
+// --- a server session that dies ---
+
+namespace {
+// Ends, from a session of its own, every other session on the database.
+void endSessionsOn(const QString& database) {
+  CKvDb admin(2);
+  ASSERT_TRUE(admin.Open(QStringLiteral("master"), KvTestDb::ServerInfo(2)));
+  ASSERT_TRUE(admin.GetBackend()->execute(
+      QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname='") +
+          database + QStringLiteral("' AND pid<>pg_backend_pid()"),
+      nullptr));
+}
+}  // namespace
+
+class KvDbLostSessionTest : public KvDbKindTest {};
+
+TEST_P(KvDbLostSessionTest, CommitAfterTheSessionEndedFails) {
+  KvMessageRecorder recorder;
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(A \x07Long\x08)")));
+  ASSERT_TRUE(db().BeginTrans());
+  ASSERT_TRUE(insert(db(), 1));
+  endSessionsOn(testDb().name());
+  EXPECT_FALSE(insert(db(), 2));
+  EXPECT_FALSE(db().CommitTrans());
+  EXPECT_FALSE(db().IsOpen());
+  EXPECT_FALSE(db().BeginTrans());  // no later transaction "succeeds"
+  CKvDb fresh;
+  ASSERT_TRUE(testDb().OpenAnother(fresh));
+  EXPECT_TRUE(valuesOfA(fresh).isEmpty());
+}
+
+TEST_P(KvDbLostSessionTest, CopyIntoATargetWhoseSessionDiesStoresNothing) {
+  KvMessageRecorder recorder;
+  KvTestDb source(0);
+  KV_CREATE_TEST_DB(source);
+  for (CKvDb* each : {&source.db(), &db()})
+    ASSERT_TRUE(each->Execute(QStringLiteral("Create Table T(A \x07Long\x08)")));
+  for (int i = 1; i <= 6; ++i)
+    ASSERT_TRUE(insert(source.db(), i));
+  // The target's own session ends when the third row arrives.
+  ASSERT_TRUE(db().GetBackend()->execute(
+      QStringLiteral("CREATE FUNCTION kv_end_session() RETURNS trigger AS $$ BEGIN "
+                     "IF NEW.a=3 THEN PERFORM pg_terminate_backend(pg_backend_pid()); END IF; "
+                     "RETURN NEW; END $$ LANGUAGE plpgsql"),
+      nullptr));
+  ASSERT_TRUE(db().GetBackend()->execute(
+      QStringLiteral("CREATE TRIGGER kv_end BEFORE INSERT ON t FOR EACH ROW "
+                     "EXECUTE FUNCTION kv_end_session()"),
+      nullptr));
+  EXPECT_EQ(KvCopyTable(&source.db(), &db(), QStringLiteral("T")), 0);
+  EXPECT_FALSE(db().IsOpen());
+  CKvDb fresh;
+  ASSERT_TRUE(testDb().OpenAnother(fresh));
+  EXPECT_TRUE(valuesOfA(fresh).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, KvDbLostSessionTest, ::testing::Values(1, 2), KvDbKindName);
