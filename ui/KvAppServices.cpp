@@ -1,5 +1,7 @@
 #include "ui/KvAppServices.h"
 
+#include <QCoreApplication>
+
 #include <utility>
 
 namespace {
@@ -13,6 +15,10 @@ KvRightTestFn& rightTest() {
 }
 KvLogFn& logService() {
   static KvLogFn fn;
+  return fn;
+}
+KvQuitFn& quitHandler() {
+  static KvQuitFn fn;
   return fn;
 }
 }  // namespace
@@ -39,4 +45,15 @@ void KvAppServiceLog(int operationCode, const QString& detail) {
   const KvLogFn fn = logService();
   if (fn)
     fn(operationCode, detail);
+}
+
+KvQuitFn KvSetQuitHandler(KvQuitFn fn) { return std::exchange(quitHandler(), std::move(fn)); }
+
+void KvRequestQuit(int exitCode) {
+  // A copy: the handler may install another while it runs.
+  const KvQuitFn fn = quitHandler();
+  if (fn)
+    fn(exitCode);
+  else
+    QCoreApplication::exit(exitCode);
 }

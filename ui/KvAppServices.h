@@ -31,3 +31,14 @@ bool KvAppServiceHasRight(const QString& rightCode);
 // operations, such as 16 page setup, 17 print, 28 printers, 29 export, and the
 // entry's text); does nothing while no log is installed.
 void KvAppServiceLog(int operationCode, const QString& detail);
+
+// How the program ends when it must end at once (a data file that can no
+// longer be reopened, a guard that finds the setup unusable): the handler
+// runs the shell's shut-down (the working period ended, the data file
+// closed, the settings saved) and ends the event loop with the exit code.
+// The shell installs it at start-up; tests install their own. Without one,
+// the event loop ends with the code and nothing else happens. Nothing in the
+// program calls exit().
+using KvQuitFn = std::function<void(int exitCode)>;
+KvQuitFn KvSetQuitHandler(KvQuitFn fn);
+void KvRequestQuit(int exitCode);
