@@ -19,9 +19,9 @@ using KvBackupArchiveWriter = std::function<bool(CKvDb* pDb, const QString& path
 void KvSetBackupArchiveWriter(KvBackupArchiveWriter writer);
 bool KvHasBackupArchiveWriter();
 
-// The archive's file name in the folder: "<entity name><yyyyMMddhhmmss>_
-// <year>.<extension>" with characters that a file name cannot hold in the
-// entity name replaced by "_".
+// The archive's path: "<folder>/<entity name><time stamp>_<year>_<data-file
+// extension>.bak", the folder without trailing separators; characters that
+// a file name cannot hold (\ / : * ? " < > |) in the entity name become "_".
 QString KvBackupArchivePath(const QString& folder, const QString& entityName,
                             const QString& timeStamp, int nYear, const QString& extension);
 
