@@ -115,8 +115,9 @@ class CKvDwRec {
   QString KvGetDwPathText(const QString& rootText) const;
   // Fills the picker with the units of KvGetVisibleDwList mode 1, selects
   // the current unit (cleared when not there) and sets the current unit from
-  // the picker. Display flag 0, or 2 with at most one unit in the list,
-  // disables and hides the picker. True when the picker is enabled.
+  // the picker. Display flag 0, or 2 when at most one unit can be picked
+  // (a leaf of the list), disables and hides the picker. True when the
+  // picker is enabled.
   bool KvFillDwCombo(CKvTreeCombo* pCombo, int displayFlag, const QString& operatorCode,
                      const QString& rootText);
   // The check before data is entered for the current unit. Mode below 0 or

@@ -213,7 +213,14 @@ bool CKvDwRec::KvFillDwCombo(CKvTreeCombo* pCombo, int displayFlag, const QStrin
     KvGetCurrentDw().Clear();
   KvSetCurrentDwFromCombo(pCombo);
 
-  const bool enabled = displayFlag != 0 && !(displayFlag == 2 && count <= 1);
+  // Flag 2 hides the picker when it offers at most one unit to pick: the
+  // leaves of the list (not the root line, nor the units above them).
+  int choices = 0;
+  for (qsizetype i = 1; i < count; ++i) {
+    if (i + 1 == count || !list[i + 1].KNO.startsWith(list[i].KNO))
+      ++choices;
+  }
+  const bool enabled = displayFlag != 0 && !(displayFlag == 2 && choices <= 1);
   pCombo->setEnabled(enabled);
   if (!enabled)
     pCombo->hide();
