@@ -164,21 +164,3 @@ TEST(ChooseDialogTest, NothingToChooseClosesWithOkAndNeverShows) {
   EXPECT_TRUE(places.remembered.isEmpty());
   EXPECT_FALSE(KvDlgItem(&dialog, 1036)->isVisibleTo(&dialog));
 }
-
-TEST(ChooseDialogTest, AChoiceShowsTheDialogAndOkAppliesIt) {
-  KvFakeUnits units;
-  units.current = units.paths.at(1);
-  CKvChooseDlg dialog(-1, 2, QStringLiteral("102"));
-  QTimer::singleShot(0, &dialog, [&] {
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("选择"));
-    EXPECT_EQ(KvDlgItem<QLabel>(&dialog, 1036)->text(), QStringLiteral("独立核算单位："));
-    auto* picker = KvDlgItem<CKvTreeCombo>(&dialog, 1035);
-    picker->SelectText(units.paths.at(2));
-    emit picker->closeUp();
-    // Enter does not walk to the next control here: it is OK.
-    QTest::keyClick(picker, Qt::Key_Return);
-  });
-  EXPECT_EQ(dialog.exec(), QDialog::Accepted);
-  EXPECT_EQ(units.current, units.paths.at(2));
-}

@@ -196,15 +196,6 @@ TEST_F(CodeBrowserTest, CodesOfAnotherDataFileAreRefused) {
   ASSERT_TRUE(run(KV_CMD_EDIT_PASTE));
   EXPECT_EQ(m_messages.last(), QStringLiteral("不能在不同数据文件之间粘贴！"));
   EXPECT_TRUE(dialog.pasted.isEmpty());
-  open(dialog);
-
-  // The same codes copied from this data file are pasted.
-  select(dialog, QStringLiteral("01"));
-  ASSERT_TRUE(run(KV_CMD_EDIT_COPY));
-  select(dialog, QStringLiteral("02"));
-  ASSERT_TRUE(run(KV_CMD_FORWARD));
-  ASSERT_TRUE(run(KV_CMD_EDIT_PASTE));
-  EXPECT_EQ(dialog.pasted, QStringList{"01>02-01"});
 }
 
 TEST_F(CodeBrowserTest, PickingOpensAtTheGivenCodeAndOkReturnsIt) {

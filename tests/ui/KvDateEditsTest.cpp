@@ -122,23 +122,6 @@ TEST(ComboHelpersTest, YearsStartAtTheDataFileYearAndAnUnknownYearFallsBack) {
   EXPECT_TRUE(KvGetYearCombo(&combo, &chosen));
   EXPECT_EQ(chosen, QStringLiteral("2024"));
   KvSetDataFileYearProvider(previous);
-
-  KvFillMonthCombo(&combo);
-  EXPECT_EQ(combo.itemText(3), QStringLiteral("03月"));
-  int month = -1;
-  EXPECT_FALSE(KvGetMonthCombo(&combo, &month));
-  EXPECT_EQ(messages.last(), QStringLiteral("未选择月份！"));
-  combo.setCurrentIndex(12);
-  EXPECT_TRUE(KvGetMonthCombo(&combo, &month));
-  EXPECT_EQ(month, 12);
-
-  KvFillNationCombo(&combo, QStringLiteral("不存在"));
-  EXPECT_EQ(combo.count(), 57);
-  EXPECT_EQ(combo.currentText(), QStringLiteral("汉"));
-  KvFillNationCombo(&combo, QStringLiteral("壮"));
-  QString nation;
-  EXPECT_TRUE(KvGetNationCombo(&combo, &nation));
-  EXPECT_EQ(nation, QStringLiteral("壮"));
 }
 
 class OperatorComboTest : public KvDbKindTest {};
