@@ -1,4 +1,3 @@
-#include "app/CKvMainFrm.h"
 #include "app/CKvXxApp.h"
 #include "core/KvConst.h"
 #include "formula/KvCalculatorInstall.h"
@@ -29,16 +28,12 @@ int main(int argc, char* argv[]) {
   KvInstallMessageBoxHandler();
   KvInstallCalculator();
   KvInstallPrinting();
-  if (!KvCheckDbEngine())
-    return 1;
 
   // The application object lives inside the QApplication's lifetime: made
   // after it, destroyed before it.
   CKvXxApp theApp;
-  if (!theApp.InitInstance())
-    return 1;
-
-  CKvMainFrm frame;
-  frame.show();
-  return app.exec();
+  const int code = theApp.StartUp(QApplication::arguments()) ? QApplication::exec()
+                                                             : theApp.GetExitCode();
+  theApp.ExitInstance();
+  return code;
 }
