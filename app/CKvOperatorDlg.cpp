@@ -22,6 +22,7 @@
 #include <QRegularExpression>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 namespace {
@@ -206,7 +207,11 @@ QString CKvOperatorDlg::SelectedOperator() const {
 }
 
 void CKvOperatorDlg::SelectOperator(const QString& code) {
+  // One operator at a time: the list's find adds to the selection.
+  m_filling = true;
+  m_list->DetailsView()->clearSelection();
   m_list->FindAndSelect(code);
+  m_filling = false;
   showRightsAndUnits();
 }
 
@@ -233,7 +238,6 @@ void CKvOperatorDlg::showRightsAndUnits() {
   // The administrator sees every unit and is never listed.
   m_units->clear();
   QHash<QString, QTreeWidgetItem*> items;
-  CKvDwRec scratch;
   for (const CKvDwRec& unit : KvGetDwArray()) {
     CKvDwRec parent;
     parent.KvFindDwEx(unit.KNO);
@@ -246,14 +250,25 @@ void CKvOperatorDlg::showRightsAndUnits() {
     if (leaf && !code.isEmpty() && code != kAdmin)
       flags |= Qt::ItemIsUserCheckable;
     item->setFlags(flags);
-    const int right = code.isEmpty() ? 0 : scratch.KvCheckDwRight(m_pDb, unit.KNO, code);
-    item->setCheckState(0, right != 0 ? Qt::Checked : Qt::Unchecked);
     items.insert(unit.KNO, item);
   }
   m_units->expandAll();
   m_units->setEnabled(!code.isEmpty() && code != kAdmin && !KvGetDwArray().isEmpty());
   m_filling = false;
+  refreshUnitChecks();
   updateButtons();
+}
+
+void CKvOperatorDlg::refreshUnitChecks() {
+  const QString code = SelectedOperator();
+  m_filling = true;
+  CKvDwRec scratch;
+  for (QTreeWidgetItemIterator it(m_units); *it; ++it) {
+    const QString unit = (*it)->data(0, Qt::UserRole).toString();
+    const int right = code.isEmpty() ? 0 : scratch.KvCheckDwRight(m_pDb, unit, code);
+    (*it)->setCheckState(0, right != 0 ? Qt::Checked : Qt::Unchecked);
+  }
+  m_filling = false;
 }
 
 void CKvOperatorDlg::updateButtons() {
@@ -324,8 +339,9 @@ void CKvOperatorDlg::onUnitChanged(QTreeWidgetItem* item) {
     return;
   const QString code = SelectedOperator();
   SetUnitAccess(code, item->data(0, Qt::UserRole).toString(), item->checkState(0) == Qt::Checked);
-  // Granting or revoking one leaf may change what every other unit shows.
-  showRightsAndUnits();
+  // Granting or revoking one leaf may change what every other unit shows;
+  // the items stay (this one is still being changed).
+  refreshUnitChecks();
 }
 
 bool CKvOperatorDlg::AddOperator(const QString& code, const QString& name) {

@@ -60,6 +60,8 @@ class CKvOperatorDlg : public CKvDlg {
  private:
   void fillOperators();
   void showRightsAndUnits();
+  // The unit ticks from the visibility rows, the tree's items kept.
+  void refreshUnitChecks();
   void onAdd();
   void onModify();
   void onDelete();
