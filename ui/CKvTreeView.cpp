@@ -92,4 +92,9 @@ bool CKvTreeView::IsCmdEnabled(int id) {
   }
 }
 
+void CKvTreeView::OnFind() {
+  ResetFind();
+  CKvTreeCtrl::OnFind();
+}
+
 bool CKvTreeView::HandlesCmd(int id) const { return KvRowControl::HandlesCmd(id); }

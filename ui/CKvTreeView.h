@@ -11,6 +11,8 @@
 // - items found by their keys (GetItemKey of their texts): SelectByKeyText
 //   finds the item whose copy text is a given text, SelectByPath the item
 //   of a list of keys, root first;
+// - a find from the find dialog looks from the top, not on from the last
+//   match (find next and type-ahead go on from it);
 // - its own enabling: copy, cut, open, modify and delete need a selected
 //   item, find a tree with items, find next also a find text; every other
 //   command is the module's to refuse (IsCmdAllowed). Printing and save as
@@ -68,6 +70,8 @@ class CKvTreeView : public CKvTreeCtrl {
   // --- What the tree control's hooks mean for a view ---
 
   bool IsCmdEnabled(int id) override;
+  // Asks for a text and looks for it from the top.
+  void OnFind() override;
   // The commands of menu 302 and nothing else.
   bool HandlesCmd(int id) const override;
 

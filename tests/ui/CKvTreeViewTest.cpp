@@ -4,12 +4,15 @@
 #include "ui/CKvTreeView.h"
 
 #include "ui/CKvCommandRouter.h"
+#include "ui/CKvListFindDlg.h"
 #include "ui/KvCommands.h"
+#include "ui/KvObjectNames.h"
 #include "KvListTestSupport.h"
 #include "KvViewTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QTreeWidgetItemIterator>
 
 namespace {
@@ -132,4 +135,24 @@ TEST(CKvTreeViewTest, PrintingAndSaveAsGoOnToTheWindow) {
   EXPECT_EQ(router->TargetFor(KV_CMD_EDIT_COPY), static_cast<KvCommandTarget*>(tree));
   for (int id : {KV_CMD_FILE_PRINT, KV_CMD_FILE_PRINT_SETUP, KV_CMD_FILE_SAVE_AS})
     EXPECT_NE(router->TargetFor(id), static_cast<KvCommandTarget*>(tree)) << id;
+}
+
+TEST(CKvTreeViewTest, FindFromTheDialogLooksFromTheTop) {
+  KvViewHost host;
+  auto* tree = new CodeTree;
+  host.Place(tree, QStringLiteral("机构和班级"));
+  fillCodes(*tree);
+  KvScopedDialogExec exec([](QDialog* dialog) {
+    dialog->show();
+    KvDlgItem<QComboBox>(dialog, CKvListFindDlg::IDC_FIND_TEXT)->setEditText(QStringLiteral("班"));
+    QTest::mouseClick(KvDlgItem<QWidget>(dialog, KV_IDOK), Qt::LeftButton);
+    return dialog->result();
+  });
+  CKvCommandRouter* router = CKvCommandRouter::Instance();
+  EXPECT_TRUE(router->Execute(KV_CMD_EDIT_FIND));
+  EXPECT_EQ(tree->Selected(), QStringLiteral("3 三班"));
+  EXPECT_TRUE(router->Execute(KV_CMD_EDIT_FIND));
+  EXPECT_EQ(tree->Selected(), QStringLiteral("3 三班"));
+  EXPECT_TRUE(router->Execute(KV_CMD_EDIT_FIND_NEXT));
+  EXPECT_EQ(tree->Selected(), QStringLiteral("12 二班"));
 }
