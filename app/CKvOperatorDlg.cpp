@@ -95,9 +95,13 @@ class CKvOperatorEditDlg : public CKvDlg {
     KvSetControlId(buttons->addButton(QStringLiteral("取消"), QDialogButtonBox::RejectRole),
                    KV_IDCANCEL);
     auto* layout = new QGridLayout(this);
-    layout->addWidget(new QLabel(QStringLiteral("代码(&C)："), this), 0, 0);
+    auto* codeLabel = new QLabel(QStringLiteral("代码(&C)："), this);
+    codeLabel->setBuddy(m_code);
+    auto* nameLabel = new QLabel(QStringLiteral("姓名(&N)："), this);
+    nameLabel->setBuddy(m_name);
+    layout->addWidget(codeLabel, 0, 0);
     layout->addWidget(m_code, 0, 1);
-    layout->addWidget(new QLabel(QStringLiteral("姓名(&N)："), this), 1, 0);
+    layout->addWidget(nameLabel, 1, 0);
     layout->addWidget(m_name, 1, 1);
     layout->addWidget(buttons, 2, 0, 1, 2);
   }

@@ -51,12 +51,15 @@ CKvPasswordDlg::CKvPasswordDlg(CKvDb* pDb, const QString& operatorCode, QWidget*
   auto* layout = new QGridLayout(this);
   layout->addWidget(new QLabel(QStringLiteral("操作员："), this), 0, 0);
   layout->addWidget(who, 0, 1);
-  layout->addWidget(new QLabel(QStringLiteral("原口令(&O)："), this), 1, 0);
-  layout->addWidget(m_old, 1, 1);
-  layout->addWidget(new QLabel(QStringLiteral("新口令(&N)："), this), 2, 0);
-  layout->addWidget(m_new, 2, 1);
-  layout->addWidget(new QLabel(QStringLiteral("确认新口令(&C)："), this), 3, 0);
-  layout->addWidget(m_confirm, 3, 1);
+  const auto addField = [&](const QString& caption, QLineEdit* field, int row) {
+    auto* label = new QLabel(caption, this);
+    label->setBuddy(field);
+    layout->addWidget(label, row, 0);
+    layout->addWidget(field, row, 1);
+  };
+  addField(QStringLiteral("原口令(&O)："), m_old, 1);
+  addField(QStringLiteral("新口令(&N)："), m_new, 2);
+  addField(QStringLiteral("确认新口令(&C)："), m_confirm, 3);
   layout->addWidget(buttons, 4, 0, 1, 2);
 }
 
