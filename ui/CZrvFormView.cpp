@@ -59,10 +59,12 @@ CZrvFormView::CZrvFormView(unsigned templateId, QWidget* parent)
 }
 
 void CZrvFormView::initialUpdate() {
-  for (int id : {int(KV_IDOK), int(KV_IDCANCEL)}) {
-    if (auto* button = KvDlgItem<QAbstractButton>(this, id))
-      connect(button, &QAbstractButton::clicked, this, [this, id] { runCommand(id); },
-              Qt::UniqueConnection);
+  if (!m_buttonsConnected) {
+    m_buttonsConnected = true;
+    for (int id : {int(KV_IDOK), int(KV_IDCANCEL)}) {
+      if (auto* button = KvDlgItem<QAbstractButton>(this, id))
+        connect(button, &QAbstractButton::clicked, this, [this, id] { runCommand(id); });
+    }
   }
   InitToolTips();
 }

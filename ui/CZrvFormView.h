@@ -76,4 +76,5 @@ class CZrvFormView : public QScrollArea, public KvCommandTarget {
   void runCommand(int id);
 
   unsigned m_templateId;
+  bool m_buttonsConnected = false;
 };

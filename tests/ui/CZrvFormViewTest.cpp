@@ -5,6 +5,7 @@
 #include "ui/CZrvFormView.h"
 
 #include "core/KvClipboard.h"
+#include "core/KvMessage.h"
 #include "ui/CKvCommandRouter.h"
 #include "ui/CKvPropertyPage.h"
 #include "ui/CKvTreeView.h"
@@ -174,4 +175,35 @@ TEST(CKvPropertyPageTest, HintsLeaveOutTreesAndButtons) {
   EXPECT_EQ(list->toolTip(), KvMenuControlHint());
   EXPECT_EQ(tree->toolTip(), QString());
   EXPECT_EQ(help->toolTip(), QString());
+}
+
+TEST(CZrvFormViewOkTest, ADerivedViewTakesOkFromItsButtonAndReturn) {
+  // As a card form does: OK saves, whatever has the focus.
+  class SavingForm : public CZrvFormView {
+   public:
+    SavingForm() : CZrvFormView(962) {
+      auto* layout = new QVBoxLayout(Form());
+      layout->addWidget(name = KvSetControlId(new QLineEdit, 1001));
+      layout->addWidget(ok = KvSetControlId(new QPushButton(QStringLiteral("确认")), KV_IDOK));
+    }
+    bool IsCmdEnabled(int id) override { return id == KV_IDOK || CZrvFormView::IsCmdEnabled(id); }
+    void ExecuteCmd(int id) override {
+      if (id == KV_IDOK)
+        ++saves;
+      else
+        CZrvFormView::ExecuteCmd(id);
+    }
+    QLineEdit* name;
+    QPushButton* ok;
+    int saves = 0;
+  };
+  KvViewHost host;
+  auto* form = new SavingForm;
+  host.Place(form, QStringLiteral("收据"));
+  form->initialUpdate();  // a second update connects nothing twice
+  QTest::mouseClick(form->ok, Qt::LeftButton);
+  EXPECT_EQ(form->saves, 1);
+  form->name->setFocus();
+  QTest::keyClick(form->name, Qt::Key_Return);
+  EXPECT_EQ(form->saves, 2);
 }
