@@ -54,6 +54,9 @@ CKvApp::~CKvApp() {
 }
 
 bool CKvApp::InitInstance() {
+  // The modules are made once.
+  if (m_bServicesInstalled)
+    return true;
   CreateDataTypes();
   SetIdentity();
   RebuildTemplateIndex();
@@ -183,8 +186,10 @@ bool KvHasRight(int nModule, const QString& item) {
 }
 
 QString KvGetRegKeyPath() {
-  const QString productKey =
-      theApp ? theApp->GetProductKey() : QString::fromLatin1(kv::kProductKey);
+  // Before the edition has set its identity, the program's own key.
+  const QString productKey = theApp && !theApp->GetProductKey().isEmpty()
+                                 ? theApp->GetProductKey()
+                                 : QString::fromLatin1(kv::kProductKey);
   const QString version =
       theApp ? theApp->GetProgramVersion() : QString::fromLatin1(kv::kVersion);
   return QStringLiteral("Software\\%1\\%2\\%3")

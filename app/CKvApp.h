@@ -51,7 +51,7 @@ class CKvApp : public KvCommandTarget {
   // Creates and registers the modules, sets the identity, builds the
   // template index and makes the application's services known to the lower
   // libraries (connection, rights test, operation log, print providers and
-  // the shared print set). Called once, by StartUp.
+  // the shared print set). StartUp calls it; a second call does nothing.
   virtual bool InitInstance();
 
   // --- Start-up, login and shut-down ---

@@ -39,6 +39,13 @@ QLineEdit* lineEdit(QWidget* parent, int id) {
   return edit;
 }
 
+// A field's label whose mnemonic moves the focus to the field.
+QLabel* buddyLabel(const QString& text, QWidget* field) {
+  auto* label = new QLabel(text, field->parentWidget());
+  label->setBuddy(field);
+  return label;
+}
+
 QString dataFileExt() {
   const CKvApp* app = KvGetApp();
   return app ? app->GetDataFileExt() : QStringLiteral("xxd");
@@ -86,7 +93,7 @@ CKvLoginDlg::CKvLoginDlg(const CKvDataFile& file, QWidget* parent)
   auto* fileRow = new QHBoxLayout;
   fileRow->addWidget(m_path, 1);
   fileRow->addWidget(m_browse);
-  fileForm->addRow(QStringLiteral("文件(&F)："), fileRow);
+  fileForm->addRow(buddyLabel(QStringLiteral("文件(&F)："), m_path), fileRow);
 
   m_server = lineEdit(this, IdServer);
   m_user = lineEdit(this, IdUser);
@@ -97,13 +104,13 @@ CKvLoginDlg::CKvLoginDlg(const CKvDataFile& file, QWidget* parent)
   auto* serverPage = new QWidget(this);
   auto* serverForm = new QFormLayout(serverPage);
   serverForm->setContentsMargins(0, 0, 0, 0);
-  m_serverLabel = new QLabel(serverPage);
+  m_serverLabel = buddyLabel(QString(), m_server);
   serverForm->addRow(m_serverLabel, m_server);
   serverForm->addRow(QStringLiteral("用户(&U)："), m_user);
   auto* passwordRow = new QHBoxLayout;
   passwordRow->addWidget(m_serverPassword, 1);
   passwordRow->addWidget(m_remember);
-  serverForm->addRow(QStringLiteral("口令(&W)："), passwordRow);
+  serverForm->addRow(buddyLabel(QStringLiteral("口令(&W)："), m_serverPassword), passwordRow);
   serverForm->addRow(QStringLiteral("数据库(&D)："), m_database);
 
   // Only the page of the chosen kind shows; the dialog takes its size.
@@ -118,6 +125,7 @@ CKvLoginDlg::CKvLoginDlg(const CKvDataFile& file, QWidget* parent)
 
   // Who logs in.
   m_operator = KvSetControlId(new QComboBox(this), IdOperator);
+  m_operator->setMinimumWidth(200);
   m_password = lineEdit(this, IdPassword);
   m_password->setEchoMode(QLineEdit::Password);
   auto* operatorBox = new QGroupBox(QStringLiteral("操作员"), this);
@@ -200,8 +208,11 @@ void CKvLoginDlg::kindChanged() {
     if (m_database->text().trimmed().isEmpty())
       m_database->setText(dataFileExt() + QStringLiteral("0001") +
                           QString::number(QDate::currentDate().year()));
+    // "(local)" is PostgreSQL's own server, no data source.
     if (kind == KindPostgres && m_server->text().trimmed().isEmpty())
       m_server->setText(QStringLiteral("(local)"));
+    else if (kind == KindOdbc && m_server->text().trimmed() == u"(local)")
+      m_server->clear();
   }
   probe();
 }

@@ -19,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -118,13 +119,8 @@ CKvMainFrm::CKvMainFrm(QWidget* parent)
     KvCommandsChanged();
   });
   connect(m_mdi, &QMdiArea::subWindowActivated, this, [] { KvCommandsChanged(); });
-  // A closed document window leaves the list of the work area only after
-  // its destruction.
-  connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
-    if (window)
-      connect(window, &QObject::destroyed, this, [] { KvCommandsChanged(); },
-              Qt::UniqueConnection);
-  });
+  // Document windows coming and going change what may run (43100).
+  m_mdi->viewport()->installEventFilter(this);
 
   KvSetAppFrame(this);
   CKvCommandRouter::Instance()->SetFrame(this);
@@ -292,6 +288,15 @@ bool CKvMainFrm::HandlesCmd(int id) const { return id == KV_CMD_APP_EXIT; }
 void CKvMainFrm::ExecuteCmd(int id) {
   if (id == KV_CMD_APP_EXIT)
     close();
+}
+
+bool CKvMainFrm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_mdi->viewport() &&
+      (event->type() == QEvent::ChildAdded || event->type() == QEvent::ChildRemoved)) {
+    // Asked once the work area has taken the change into its list.
+    QTimer::singleShot(0, this, [] { KvCommandsChanged(); });
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void CKvMainFrm::closeEvent(QCloseEvent* event) {

@@ -62,6 +62,7 @@ class CKvMainFrm : public QMainWindow, public KvAppFrame, public KvCommandTarget
   void ExecuteCmd(int id) override;
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:

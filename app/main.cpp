@@ -1,4 +1,5 @@
 #include "app/CKvXxApp.h"
+#include "app/KvShellServices.h"
 #include "core/KvConst.h"
 #include "formula/KvCalculatorInstall.h"
 #include "print/KvPrintInstall.h"
@@ -28,6 +29,8 @@ int main(int argc, char* argv[]) {
   KvInstallMessageBoxHandler();
   KvInstallCalculator();
   KvInstallPrinting();
+  // The dialog bases reach the shell's units, dialog places and year.
+  KvInstallShellServices();
 
   // The application object lives inside the QApplication's lifetime: made
   // after it, destroyed before it.
