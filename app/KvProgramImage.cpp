@@ -74,10 +74,11 @@ bool isMaintenanceDatabase(const CKvDb* pDb) {
 
 QString KvUpdateTableName() { return QStringLiteral("ZRVProgram"); }
 
-bool KvCreateUpdateTable(CKvDb* pDb) {
+bool KvCreateUpdateTable(CKvDb* pDb, bool bReport) {
   return pDb && pDb->Execute(QStringLiteral("Create Table %1(Flag INT,Ver INT,Ver1 INT,")
                                      .arg(KvUpdateTableName()) +
-                                 QStringLiteral("LastWriteTime Char(14),Prg Image)"));
+                                 QStringLiteral("LastWriteTime Char(14),Prg Image)"),
+                             QString(), 128, bReport);
 }
 
 int KvReadImageRows(CKvDb* pDb, const QString& where, const QString& order,
@@ -186,7 +187,7 @@ bool KvStoreProgramImage(CKvDb* pDb, const QString& programPath) {
   if (!pDb)
     return false;
   const QString table = KvUpdateTableName();
-  if (!pDb->TableExists(table) && !KvCreateUpdateTable(pDb))
+  if (!pDb->TableExists(table) && !KvCreateUpdateTable(pDb, false))
     return false;
   const QString fileTime = KvFileTimeText(programPath);
   KvProgramImage image;

@@ -27,8 +27,9 @@ struct KvProgramImage {
 
 // "ZRVProgram".
 QString KvUpdateTableName();
-// Creates the table; false when the statement failed (reported).
-bool KvCreateUpdateTable(CKvDb* pDb);
+// Creates the table; false when the statement failed (reported with
+// bReport).
+bool KvCreateUpdateTable(CKvDb* pDb, bool bReport = true);
 // Reads the rows of "Select ... From ZRVProgram <where> <order>": all into
 // *pList when given, else the first into *pFirst. Returns the number read;
 // 0 when the select fails.
@@ -64,8 +65,10 @@ QString KvUpdaterParameters(int nReason);
 
 // On the connection: when the stored program is missing, of an older
 // revision or older than the program file, tells the user and replaces the
-// row with that file in one transaction (the table is made when missing).
-// True when the image was stored.
+// row with that file in one transaction. The table is made when missing;
+// where the login may not create it (a maintenance database it does not
+// own) nothing is published and nothing is said, as publishing is no part
+// of the user's work. True when the image was stored.
 bool KvStoreProgramImage(CKvDb* pDb, const QString& programPath);
 // After login on a server database from this computer: KvStoreProgramImage
 // of the running executable on the maintenance database.
