@@ -60,12 +60,17 @@ bool checkOperatorInput(const QString& code, const QString& name) {
   return true;
 }
 
-int countOperators(CKvDb* pDb, const QString& code) {
+// After a write of OPR under the table lock: the code must be there once;
+// otherwise the change is rolled back and refused.
+bool codeIsUnique(CKvDb* pDb, KvDbTransaction& transaction, const QString& code) {
   int count = 0;
-  return KvAppSelectInt(pDb, QStringLiteral("Select Count(*) From OPR Where OPNO=%1").arg(quoted(pDb, code)),
-                        QString(), &count)
-             ? count
-             : -1;
+  if (KvAppSelectInt(pDb, QStringLiteral("Select Count(*) From OPR Where OPNO=%1").arg(quoted(pDb, code)),
+                     QString(), &count) &&
+      count == 1)
+    return true;
+  transaction.Rollback();
+  showStop(QStringLiteral("操作员代码%1已经存在！").arg(code));
+  return false;
 }
 
 // The application's data file, when the dialog works on its connection.
@@ -356,12 +361,7 @@ bool CKvOperatorDlg::AddOperator(const QString& code, const QString& name) {
       !m_pDb->Execute(QStringLiteral("Insert Into OPR(OPNO,NA,PSD) Values(%1,%2,'')")
                           .arg(quoted(m_pDb, code), quoted(m_pDb, name))))
     return false;
-  if (countOperators(m_pDb, code) != 1) {
-    transaction.Rollback();
-    showStop(QStringLiteral("操作员代码%1已经存在！").arg(code));
-    return false;
-  }
-  if (!transaction.Commit())
+  if (!codeIsUnique(m_pDb, transaction, code) || !transaction.Commit())
     return false;
   CKvOperation::WriteLog(kLogCode, QStringLiteral("增加操作员：%1 %2").arg(code, name));
   return true;
@@ -388,12 +388,7 @@ bool CKvOperatorDlg::ModifyOperator(const QString& oldCode, const QString& code,
   if (!m_pDb->Execute(QStringLiteral("Update OPR Set OPNO=%1,NA=%2 Where OPNO=%3")
                           .arg(quoted(m_pDb, code), quoted(m_pDb, name), quoted(m_pDb, oldCode))))
     return false;
-  if (countOperators(m_pDb, code) != 1) {
-    transaction.Rollback();
-    showStop(QStringLiteral("操作员代码%1已经存在！").arg(code));
-    return false;
-  }
-  if (!transaction.Commit())
+  if (!codeIsUnique(m_pDb, transaction, code) || !transaction.Commit())
     return false;
   CKvOperation::WriteLog(kLogCode, code == oldCode
                                        ? QStringLiteral("修改操作员：%1 %2").arg(code, name)

@@ -124,6 +124,28 @@ bool confirmStillRestricted(CKvDb* pDb, const QSet<QString>& before) {
                       KV_MB_YESNO | KV_MB_ICONQUESTION | KV_MB_DEFBUTTON2) == KV_IDYES;
 }
 
+// Rolls the change back, then shows why; false.
+bool refuse(KvDbTransaction& transaction, const QString& message) {
+  transaction.Rollback();
+  showStop(message);
+  return false;
+}
+
+// After the unit's KVDW row was written under the table lock: it must be the
+// only row of its code and the unit's operator list must be acceptable;
+// otherwise the change is refused with the message that fits.
+bool writtenUnitStands(CKvDb* pDb, KvDbTransaction& transaction, const CKvDwRec& unit,
+                       const QString& duplicateMessage, const QString& missingMessage) {
+  const int count = countOf(pDb, QStringLiteral("Select Count(*) From KVDW Where KNO=%1")
+                                     .arg(quoted(pDb, unit.KNO)));
+  if (count != 1)
+    return refuse(transaction, count >= 2 ? duplicateMessage : missingMessage);
+  QString message;
+  if (!unit.KvCheckDwOperators(pDb, &message))
+    return refuse(transaction, message);
+  return true;
+}
+
 }  // namespace
 
 bool CKvDwRec::KvInsertDw(CKvDb* pDb, int options) {
@@ -222,28 +244,13 @@ bool CKvDwRec::KvAddDw(CKvDb* pDb) {
   KvDbTransaction transaction(*pDb);
   if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KVDW")) || !KvInsertDw(pDb, 1))
     return false;
-  const int count = countOf(pDb, QStringLiteral("Select Count(*) From KVDW Where KNO=%1")
-                                     .arg(quoted(pDb, KNO)));
-  if (count != 1) {
-    transaction.Rollback();
-    showStop((count >= 2 ? QStringLiteral("%1：代码重复，插入记录失败！")
-                         : QStringLiteral("%1：插入记录失败！"))
-                 .arg(KNO));
+  if (!writtenUnitStands(pDb, transaction, *this, QStringLiteral("%1：代码重复，插入记录失败！").arg(KNO),
+                         QStringLiteral("%1：插入记录失败！").arg(KNO)))
     return false;
-  }
-  QString message;
-  if (!KvCheckDwOperators(pDb, &message)) {
-    transaction.Rollback();
-    showStop(message);
-    return false;
-  }
   // A file without the stock-account table has no stock accounts.
   if (pDb->TableExists(QStringLiteral("CH")) &&
-      countOf(pDb, QStringLiteral("Select Count(*) From CH")) > 0) {
-    transaction.Rollback();
-    showStop(QStringLiteral("已设置了存货科目，不能再设置集团核算模式！"));
-    return false;
-  }
+      countOf(pDb, QStringLiteral("Select Count(*) From CH")) > 0)
+    return refuse(transaction, QStringLiteral("已设置了存货科目，不能再设置集团核算模式！"));
   if (!pDb->CheckOtherClients(true))
     return false;
   QString siblingsSql = QStringLiteral("Select Count(*) From KvDw");
@@ -306,22 +313,10 @@ bool CKvDwRec::KvModifyDw(const QString& oldCode, CKvDb* pDb) {
   if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KVDW")) ||
       !KvUpdateDw(old, pDb, 1))
     return false;
-  const int count = countOf(pDb, QStringLiteral("Select Count(*) From KVDW Where KNO=%1")
-                                     .arg(quoted(pDb, newCode)));
-  if (count != 1) {
-    transaction.Rollback();
-    showStop((count >= 2 ? QStringLiteral("%1～%2：代码重复，修改失败！")
-                         : QStringLiteral("%1～%2：修改失败！"))
-                 .arg(old, newCode));
-    return false;
-  }
-  QString message;
-  if (!KvCheckDwOperators(pDb, &message)) {
-    transaction.Rollback();
-    showStop(message);
-    return false;
-  }
-  if (!pDb->CheckOtherClients(true) || !KvSetDwOperators(pDb, newCode, Operators, old))
+  if (!writtenUnitStands(pDb, transaction, *this,
+                         QStringLiteral("%1～%2：代码重复，修改失败！").arg(old, newCode),
+                         QStringLiteral("%1～%2：修改失败！").arg(old, newCode)) ||
+      !pDb->CheckOtherClients(true) || !KvSetDwOperators(pDb, newCode, Operators, old))
     return false;
   if (newCode != old) {
     // The descendants, their visibility rows and the unit's data follow.
