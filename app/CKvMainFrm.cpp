@@ -4,6 +4,7 @@
 #include "app/CKvDataType.h"
 #include "app/CKvTemplateBox.h"
 #include "app/KvUserSettings.h"
+#include "core/KvNumber.h"
 #include "core/KvRegistry.h"
 #include "ui/CKvCommandRegistry.h"
 #include "ui/CKvCommandRouter.h"
@@ -224,18 +225,10 @@ void CKvMainFrm::RestoreTemplateBoxState() {
   QString stored;
   if (!KvRegReadString(kRoot, KvGetRegKeyPath(), kBoxState, &stored))
     return;
-  // Up to three numbers separated by blanks; the scan stops at the first
-  // item that is not a number, and what is missing keeps its default.
+  // What the value does not hold keeps its default.
   int values[3] = {CKvTemplateBox::kDefaultWidth, CKvTemplateBox::kDefaultHeight,
                    CKvBar::SideLeft};
-  const QStringList items = stored.simplified().split(u' ', Qt::SkipEmptyParts);
-  for (int i = 0; i < 3 && i < items.size(); ++i) {
-    bool ok = false;
-    const int value = items[i].toInt(&ok);
-    if (!ok)
-      break;
-    values[i] = value;
-  }
+  KvScanInts(stored, values, 3);
   QSize size(values[0], values[1]);
   const QSize client = this->size();
   const bool middle = size.width() > client.width() / 6 && size.width() < client.width() * 5 / 6 &&
