@@ -36,6 +36,8 @@ namespace {
 constexpr KvRegRoot kRoot = KvRegRoot::CurrentUser;
 // The picture of the splash window.
 constexpr int kSplashBitmap = 805;
+// The earliest year a data file may be named after.
+constexpr int kFirstYear = 1990;
 
 // Tells that the data file cannot be used any more; the program ends.
 void tellDataFileLost(const CKvDataFile& file) {
@@ -100,19 +102,19 @@ void CKvApp::ChooseFirstDataFile(bool* pbNew) {
   const QString ext = GetDataFileExt();
   // The newest year's data file of the folder.
   int newest = 0;
-  const QFileInfoList found =
-      QDir(folder).entryInfoList({QStringLiteral("*.") + ext}, QDir::Files | QDir::Readable);
+  QString path;
+  const QFileInfoList found = QDir(folder).entryInfoList(QDir::Files | QDir::Readable);
   for (const QFileInfo& info : found) {
     const QString title = info.completeBaseName();
     bool ok = false;
     const int year = title.toInt(&ok);
-    if (ok && KvIsAllDigits(title) && year > newest && KvEqualsIgnoreCase(info.suffix(), ext))
+    if (ok && KvIsAllDigits(title) && year >= kFirstYear && year > newest &&
+        KvEqualsIgnoreCase(info.suffix(), ext)) {
       newest = year;
+      path = info.absoluteFilePath();
+    }
   }
-  QString path;
-  if (newest > 0) {
-    path = QStringLiteral("%1/%2.%3").arg(folder).arg(newest).arg(ext);
-  } else {
+  if (newest == 0) {
     const int year = QDate::currentDate().year();
     path = QStringLiteral("%1/%2.%3").arg(folder).arg(year).arg(ext);
     QDir().mkpath(folder);

@@ -170,8 +170,8 @@ CKvLoginDlg::CKvLoginDlg(const CKvDataFile& file, QWidget* parent)
 
 void CKvLoginDlg::OnInitDialog() {
   CKvDlg::OnInitDialog();
+  // Shows the descriptor's data file and lists its operators.
   showFile(m_file);
-  probe(true);
   if (m_operator->currentIndex() >= 0)
     m_password->setFocus();
 }
@@ -218,8 +218,11 @@ void CKvLoginDlg::kindChanged() {
 }
 
 QString CKvLoginDlg::dataFileKey(const CKvDataFile& file) {
-  if (file.GetKind() == 0)
-    return QStringLiteral("0|") + QFileInfo(completedPath(file.GetFileName())).absoluteFilePath();
+  if (file.GetKind() == 0) {
+    // The file as found on disk, as an opened file names itself.
+    const QFileInfo info(completedPath(file.GetFileName()));
+    return QStringLiteral("0|") + (info.exists() ? info.canonicalFilePath() : info.absoluteFilePath());
+  }
   return QStringLiteral("%1|%2|%3")
       .arg(file.GetServerBackend())
       .arg(KvLower(file.GetDbInfo().m_strServer.trimmed()), KvLower(file.GetFileName()));
