@@ -63,6 +63,11 @@ TEST_F(CKvMainFrmTest, TheAdministratorRunsTheSystemCommands) {
   EXPECT_EQ(opened, 4);
   m_app.SetCommandOpener(KV_CMD_UNITS, {});
   EXPECT_FALSE(enabled(KV_CMD_UNITS));
+
+  // The printers' list opens from the menu.
+  m_answers.seen.clear();
+  EXPECT_TRUE(CKvCommandRouter::Instance()->Execute(KV_CMD_PRINTERS));
+  EXPECT_EQ(m_answers.seen, QStringList{QStringLiteral("dlg_809")});
 }
 
 TEST_F(CKvMainFrmTest, Operator102RunsWhatItsRightsAllow) {
@@ -76,6 +81,10 @@ TEST_F(CKvMainFrmTest, Operator102RunsWhatItsRightsAllow) {
     EXPECT_TRUE(enabled(id)) << id;
   for (int id : Ids{KV_CMD_OPERATORS, KV_CMD_RESTORE, KV_CMD_DATA_FILE_INFO, KV_CMD_VIEW_LOG})
     EXPECT_FALSE(enabled(id)) << id;
+  // The positioned-print settings need right "0005", which 102 holds.
+  m_answers.seen.clear();
+  EXPECT_TRUE(CKvCommandRouter::Instance()->Execute(KV_CMD_PRINT_POSITIONS));
+  EXPECT_EQ(m_answers.seen, QStringList{QStringLiteral("dlg_819")});
   // The business month is set only while no document window is open.
   ASSERT_TRUE(CKvCommandRouter::Instance()->Execute(KV_CMD_FILE_OPEN));
   EXPECT_FALSE(enabled(KV_CMD_BUSINESS_MONTH));

@@ -14,6 +14,7 @@
 #include "ui/CKvCommandRouter.h"
 #include "ui/KvAppServices.h"
 #include "ui/KvCommands.h"
+#include "ui/KvListPrint.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -72,9 +73,12 @@ TEST_F(KvEndToEndTest, FirstStartOnTheDefaultFile) {
   KvRegWriteString(KvRegRoot::CurrentUser, KvGetRegKeyPath() + QStringLiteral("\\DlgPos"),
                    QStringLiteral("851"), QStringLiteral("10 20 110 220"));
 
+  EXPECT_EQ(KvAppPrintSet(), nullptr);
   ASSERT_TRUE(m_app.StartUp({QStringLiteral("kvqy")}));
   EXPECT_TRUE(recorder.messages().isEmpty()) << recorder.last().toStdString();
   EXPECT_TRUE(QFileInfo::exists(defaultFile()));
+  // The lists' shared print settings exist while a data file is open.
+  EXPECT_NE(KvAppPrintSet(), nullptr);
   // A new data file: its operators dialog follows the login (the data-file
   // information has no dialog yet).
   EXPECT_EQ(m_answers.seen, QStringList({QStringLiteral("dlg_815"), QStringLiteral("dlg_810")}));
