@@ -29,12 +29,12 @@ int main(int argc, char* argv[]) {
   KvInstallMessageBoxHandler();
   KvInstallCalculator();
   KvInstallPrinting();
-  // The dialog bases reach the shell's units, dialog places and year.
-  KvInstallShellServices();
 
   // The application object lives inside the QApplication's lifetime: made
   // after it, destroyed before it.
   CKvXxApp theApp;
+  // The dialog bases reach the shell's units, dialog places and year.
+  KvInstallShellServices();
   const int code = theApp.StartUp(QApplication::arguments()) ? QApplication::exec()
                                                              : theApp.GetExitCode();
   theApp.ExitInstance();
