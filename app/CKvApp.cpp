@@ -2,6 +2,7 @@
 
 #include "app/CKvDataType.h"
 #include "app/CKvDwRec.h"
+#include "app/CKvMainFrm.h"
 #include "app/CKvOperation.h"
 #include "app/KvAppFrame.h"
 #include "core/CKvDb.h"
@@ -10,9 +11,11 @@
 #include "core/KvSqlTranslator.h"
 #include "core/KvSqliteFunctions.h"
 #include "print/CKvPrintFieldDefs.h"
+#include "print/CKvPrintSet.h"
 #include "print/KvPrintProviders.h"
 #include "ui/CKvCommandRouter.h"
 #include "ui/KvAppServices.h"
+#include "ui/KvListPrint.h"
 
 #include <sqlite3.h>
 
@@ -20,9 +23,16 @@ namespace {
 CKvApp* theApp = nullptr;
 }  // namespace
 
-CKvApp::CKvApp() : m_pTask(std::make_unique<CKvOperation>()) { theApp = this; }
+CKvApp::CKvApp()
+    : m_pTask(std::make_unique<CKvOperation>()), m_pPrintSet(std::make_unique<CKvPrintSet>()) {
+  theApp = this;
+}
 
 CKvApp::~CKvApp() {
+  // The frame goes first: it asks the application while it closes.
+  m_pMainFrame.reset();
+  if (m_bQuitHandlerInstalled)
+    KvSetQuitHandler({});
   if (m_bServicesInstalled) {
     // The lower libraries must not call into an application that is gone.
     KvSetAppDbProvider({});
@@ -30,6 +40,7 @@ CKvApp::~CKvApp() {
     KvSetLogService({});
     KvSetDefaultPrintSetProvider({});
     KvSetPrintPosFormsProvider({});
+    KvSetAppPrintSetProvider({});
     CKvCommandRouter::Instance()->SetApplicationTarget(nullptr);
   }
   if (theApp == this)
@@ -43,6 +54,9 @@ CKvApp::~CKvApp() {
 }
 
 bool CKvApp::InitInstance() {
+  // The modules are made once.
+  if (m_bServicesInstalled)
+    return true;
   CreateDataTypes();
   SetIdentity();
   RebuildTemplateIndex();
@@ -59,6 +73,8 @@ void CKvApp::InstallServices() {
   });
   KvSetPrintPosFormsProvider(
       [this](int nLayoutId, CKvPrintFieldDefs& defs) { return GetPrintPosForms(nLayoutId, defs); });
+  KvSetAppPrintSetProvider(
+      [this]() -> CKvPrintSet* { return GetDb()->IsOpen() ? m_pPrintSet.get() : nullptr; });
   CKvCommandRouter::Instance()->SetApplicationTarget(this);
   m_bServicesInstalled = true;
 }
@@ -128,12 +144,6 @@ int CKvApp::AskModules(int nValue, const QString& text1, const QString& text2, i
   return 0;
 }
 
-bool CKvApp::HandlesCmd(int) const { return false; }
-
-void CKvApp::ExecuteCmd(int) {}
-
-bool CKvApp::IsCmdEnabled(int) { return true; }
-
 // --- Free functions ---
 
 CKvApp* KvGetApp() { return theApp; }
@@ -176,8 +186,10 @@ bool KvHasRight(int nModule, const QString& item) {
 }
 
 QString KvGetRegKeyPath() {
-  const QString productKey =
-      theApp ? theApp->GetProductKey() : QString::fromLatin1(kv::kProductKey);
+  // Before the edition has set its identity, the program's own key.
+  const QString productKey = theApp && !theApp->GetProductKey().isEmpty()
+                                 ? theApp->GetProductKey()
+                                 : QString::fromLatin1(kv::kProductKey);
   const QString version =
       theApp ? theApp->GetProgramVersion() : QString::fromLatin1(kv::kVersion);
   return QStringLiteral("Software\\%1\\%2\\%3")

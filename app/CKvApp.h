@@ -5,7 +5,12 @@
 // connection, the logged-in operator and rights, the year), the accounting
 // units of that file with the current and the previous current unit, the
 // registered module descriptors in registration order, the template index,
-// the dialog positions and the operator's working period.
+// the dialog positions, the operator's working period, the print-format
+// settings the lists share and, once started, the main frame.
+//
+// StartUp runs the program's start-up and the login (Login, also the
+// command to log in again); ExitInstance the shut-down. The commands of the
+// main menu are the application's (HandlesCmd, IsCmdEnabled, ExecuteCmd).
 //
 // An edition derives from it and overrides the identity, the module
 // creation and the template-box groups (CKvXxApp). The hooks that create and
@@ -20,13 +25,17 @@
 #include "print/KvOpenPrinter.h"
 #include "ui/KvCommandTarget.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class CKvDataType;
 class CKvDb;
+class CKvDbInfo;
+class CKvMainFrm;
 class CKvOperation;
 class CKvPrintFieldDefs;
 class CKvPrintSet;
@@ -41,9 +50,55 @@ class CKvApp : public KvCommandTarget {
 
   // Creates and registers the modules, sets the identity, builds the
   // template index and makes the application's services known to the lower
-  // libraries (connection, rights test, operation log, print providers).
-  // Called once by main after construction.
+  // libraries (connection, rights test, operation log, print providers and
+  // the shared print set). StartUp calls it; a second call does nothing.
   virtual bool InitInstance();
+
+  // --- Start-up, login and shut-down ---
+
+  // The program's start-up: the splash, InitInstance, the dialog positions,
+  // the main frame shown maximised, the data-file type made known to the
+  // desktop, the current printer, the template box's size and place, the
+  // database engine check, the login (on the data file of the one argument,
+  // when there is one) and the program's path in "Exe". False when start-up
+  // ends: more than one argument, a failed check, a login cancelled or
+  // failed; the main frame is gone then.
+  bool StartUp(const QStringList& arguments);
+  // Logs an operator in to a data file; true when one is logged in. With the
+  // connection open it logs in again (command 43100: the dialog's Cancel
+  // keeps the data file and operator); otherwise `file` (may be empty)
+  // names the data file, else the settings of the last login do, else the
+  // newest data file of the default folder, else a new one made there. A
+  // data file that can no longer be reopened when logging in again ends the
+  // program (KvRequestQuit(1)) after a message.
+  virtual bool Login(const QString& file);
+  // The shut-down, run once: the dialog positions saved, the working period
+  // ended, the data file closed, "Current_Printer" saved.
+  void ExitInstance();
+  // The exit code of a start-up that ended: 1, or the code the program was
+  // asked to end with (KvRequestQuit).
+  int GetExitCode() const { return m_nExitCode; }
+  // Makes a new, empty data file under `name` (a file path, or a database
+  // name on the server of `info`) on pDb, which the kind of the data file
+  // decides: the database, every table, the default rows of `nYear` and the
+  // version stamp. pDb is closed afterwards. False, with nothing left
+  // behind, when any step failed.
+  bool CreateDataFile(CKvDb* pDb, const QString& name, const CKvDbInfo& info, int nYear);
+
+  // Starts the external update program (its reason: 0 at login, 1 from the
+  // client update); defined with the program image.
+  bool StartUpdater(int nReason);
+
+  // The main window; null before start-up and after a failed one.
+  CKvMainFrm* GetMainFrame() const { return m_pMainFrame.get(); }
+
+  // The dialog a command of the main menu opens when the dialog comes from
+  // a later part of the program (43107, 43108, 43110, 43117, 43118, 43130,
+  // 43162, 43164). The opener runs the dialog and returns
+  // true when it ended with OK. Until one is installed the command is
+  // disabled; an empty function removes it.
+  using KvCommandOpener = std::function<bool()>;
+  void SetCommandOpener(int nId, KvCommandOpener fn);
 
   // --- Identity ---
 
@@ -192,12 +247,29 @@ class CKvApp : public KvCommandTarget {
 
  private:
   void InstallServices();
+  // The data file the login dialog starts on when no login was stored: the
+  // newest of the default folder, else a new one made there (*pbNew set).
+  void ChooseFirstDataFile(bool* pbNew);
+  // The steps of a login once the data file is open again.
+  bool FinishLogin(bool bNewFile);
+  // Ends a start-up that cannot go on.
+  bool EndStartUp();
+  bool IsAdministrator() const;
+  bool HasOpener(int nId) const { return m_openers.contains(nId); }
+  bool RunOpener(int nId);
 
   QList<CKvTemplateIndexEntry> m_templateIndex;
   QList<CKvDataType*> m_dataTypes;
   CKvDataFile m_dataFile;
   std::unique_ptr<CKvOperation> m_pTask;
+  // The print-format settings the lists and views share.
+  std::unique_ptr<CKvPrintSet> m_pPrintSet;
+  std::unique_ptr<CKvMainFrm> m_pMainFrame;
+  QHash<int, KvCommandOpener> m_openers;
   bool m_bServicesInstalled = false;
+  bool m_bQuitHandlerInstalled = false;
+  bool m_bExited = false;
+  int m_nExitCode = 1;
 };
 
 // The application object; null before it is made and after it is gone.

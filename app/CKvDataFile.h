@@ -100,6 +100,18 @@ class CKvDataFile {
   // The logged-in operator's right codes from PWR, each followed by a blank.
   bool LoadRights();
 
+  // The version stamp (parameter rows Cs 9133: CsN 1 named with the
+  // connection's kind + edition code x 10 and valued "%-4d%d" of the format
+  // version and revision; CsN 2 the edition text). pDb null: the own
+  // connection. *pKind receives the connection's kind, *pMajor and *pMinor
+  // the numbers found in the file (0 when the row is missing or an earlier
+  // comparison failed); any pointer may be null. Returns true when the file
+  // carries the current stamp (both rows). With bRewrite the rows that
+  // differ are replaced (a failed rewrite is not reported); without it
+  // nothing is written, so a caller can stamp a file only once its upgrade
+  // has succeeded.
+  bool CheckVersionStamp(CKvDb* pDb, int* pKind, int* pMajor, int* pMinor, bool bRewrite = true);
+
   // Shows the message of an error code for the descriptor's kind (only
   // when bMessages) and returns false.
   bool ShowError(int nCode, bool bMessages) const;

@@ -25,14 +25,7 @@ QString rectText(const QRect& rect) {
 // that is not a number, and what is missing stays 0.
 QRect parseRect(const QString& text) {
   int values[4] = {0, 0, 0, 0};
-  const QStringList items = text.simplified().split(u' ', Qt::SkipEmptyParts);
-  for (int i = 0; i < 4 && i < items.size(); ++i) {
-    bool ok = false;
-    const int value = items[i].toInt(&ok);
-    if (!ok)
-      break;
-    values[i] = value;
-  }
+  KvScanInts(text, values, 4);
   return QRect(QPoint(values[0], values[1]), QPoint(values[2] - 1, values[3] - 1));
 }
 

@@ -27,6 +27,8 @@
 
 class CKvDb;
 class CKvDwRec;
+class CKvTreeCombo;
+class QWidget;
 
 using CKvDwArray = QList<CKvDwRec>;
 
@@ -80,6 +82,73 @@ class CKvDwRec {
   // The greatest width of field `field` over the unit and its descendants
   // in the application's array; the width of `code` when none matches.
   int KvMaxDwFieldLen(const QString& code, int field);
+
+  // --- Visibility per operator (KvDwRight.cpp) ---
+  // An operator named in no unit's list, or in the list of every leaf, is
+  // not restricted. Access is decided on leaves; a unit above the leaves is
+  // accessible when all its leaves are. "101" may never be listed.
+
+  // True when every entry of the record's operator list (";"-separated,
+  // blanks, tabs and line breaks around an entry ignored, empty entries
+  // skipped) is an existing operator other than "101"; otherwise false with
+  // *pMessage "操作员不能是系统管理员！" or "操作员：%s不存在！". The message is
+  // empty on true.
+  bool KvCheckDwOperators(CKvDb* pDb, QString* pMessage) const;
+  // From the visibility rows in the table and the leaves of the
+  // application's unit array: 1 when the operator is restricted (*pResult
+  // then holds the leaves he may see), 2 when he is not.
+  int KvGetDwOperatorLeaves(CKvDb* pDb, const QString& operatorCode, CKvDwArray* pResult);
+  // Whether the unit is accessible given the visible leaves: 2 no
+  // restriction, 1 accessible, 0 not.
+  int KvCheckDwInLeaves(const QString& code, const CKvDwArray* pVisible);
+  // KvGetDwOperatorLeaves, then KvCheckDwInLeaves of the unit; 2, 1 or 0.
+  int KvCheckDwRight(CKvDb* pDb, const QString& code, const QString& operatorCode);
+  // From the operator lists in memory (empty operator code: the operator
+  // logged in). Modes: 0 the accessible leaves; 1 the tree for a picker (an
+  // empty record first, standing for all units, then the accessible leaves
+  // and the units above them); 2 the accessible units. Returns the number
+  // of records in *pResult.
+  int KvGetVisibleDwList(CKvDwArray* pResult, const QString& operatorCode, int mode);
+  // The path text of this unit for the tree picker: " <root>", then per
+  // ancestor and the unit itself "\n<own part of the code> <JA>". An empty
+  // code gives the root line alone.
+  QString KvGetDwPathText(const QString& rootText) const;
+  // Fills the picker with the units of KvGetVisibleDwList mode 1, selects
+  // the current unit (cleared when not there) and sets the current unit from
+  // the picker. Display flag 0, or 2 when at most one unit can be picked
+  // (a leaf of the list), disables and hides the picker. True when the
+  // picker is enabled.
+  bool KvFillDwCombo(CKvTreeCombo* pCombo, int displayFlag, const QString& operatorCode,
+                     const QString& rootText);
+  // The check before data is entered for the current unit. Mode below 0 or
+  // 1: no check. Otherwise no accessible unit clears the current unit and
+  // one makes it current (both true); else the current unit must be
+  // accessible ("你无此单位数据访问权！") and, in mode 0, a leaf
+  // ("这不是一个末级单位！"). A refusal shows the message with the stop icon,
+  // focuses pFocus and returns false.
+  bool KvCheckDwAccess(QWidget* pFocus, int mode);
+
+  // --- Maintenance of the unit tree (KvDwMaintenance.cpp) ---
+  // Each shows its own messages and returns true when done; a refusal
+  // leaves KVDW as it was. The record holds the new values, field 7 the
+  // operator list.
+
+  // Adds the record as a new unit.
+  bool KvAddDw(CKvDb* pDb);
+  // Rewrites the unit oldCode to the record's values; its descendants, their
+  // visibility rows and the unit-bearing tables follow a new code.
+  bool KvModifyDw(const QString& oldCode, CKvDb* pDb);
+  // Deletes the unit `code` and its descendants; the record holds the unit.
+  bool KvDeleteDw(const QString& code, CKvDb* pDb);
+  // Checks the record's code against the length of its level below
+  // parentCode and, after confirmation, changes that length for every
+  // descendant of the parent (KVDW, visibility rows, unit-bearing tables),
+  // converting *pRefCode alike. True when the code may be used.
+  bool KvChangeDwCodeLength(CKvDb* pDb, const QString& parentCode, QString* pRefCode);
+  // Inserts / updates the KVDW row of the record (the connection's Execute
+  // result, reported).
+  bool KvInsertDw(CKvDb* pDb, int options);
+  bool KvUpdateDw(const QString& oldCode, CKvDb* pDb, int options);
 
   QString KNO;        // unit code, at most 14 characters
   QString NA;         // name

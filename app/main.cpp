@@ -1,5 +1,5 @@
-#include "app/CKvMainFrm.h"
 #include "app/CKvXxApp.h"
+#include "app/KvShellServices.h"
 #include "core/KvConst.h"
 #include "formula/KvCalculatorInstall.h"
 #include "print/KvPrintInstall.h"
@@ -29,16 +29,14 @@ int main(int argc, char* argv[]) {
   KvInstallMessageBoxHandler();
   KvInstallCalculator();
   KvInstallPrinting();
-  if (!KvCheckDbEngine())
-    return 1;
 
   // The application object lives inside the QApplication's lifetime: made
   // after it, destroyed before it.
   CKvXxApp theApp;
-  if (!theApp.InitInstance())
-    return 1;
-
-  CKvMainFrm frame;
-  frame.show();
-  return app.exec();
+  // The dialog bases reach the shell's units, dialog places and year.
+  KvInstallShellServices();
+  const int code = theApp.StartUp(QApplication::arguments()) ? QApplication::exec()
+                                                             : theApp.GetExitCode();
+  theApp.ExitInstance();
+  return code;
 }

@@ -1,5 +1,7 @@
 #include "core/KvNumber.h"
 
+#include <QStringList>
+
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -80,6 +82,19 @@ int KvLeadingInt(const QString& text) {
   while (i < n && isDigit(text.at(i)))
     ++i;
   return digitsToInt(text, begin, i, negative);
+}
+
+int KvScanInts(const QString& text, int* values, int count) {
+  const QStringList items = text.simplified().split(u' ', Qt::SkipEmptyParts);
+  int read = 0;
+  for (; read < count && read < items.size(); ++read) {
+    bool ok = false;
+    const int value = items[read].toInt(&ok);
+    if (!ok)
+      break;
+    values[read] = value;
+  }
+  return read;
 }
 
 int KvStrToInt(const QString& text, int defaultValue) {

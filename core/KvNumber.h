@@ -31,6 +31,12 @@ double KvTextToDouble(const QString& text);
 // 0 when there are no digits; clamped to the int range.
 int KvLeadingInt(const QString& text);
 
+// Reads up to `count` integers separated by white space into values[0..],
+// as a C "%d%d..." scan does with whole items: the scan stops at the first
+// item that is not an integer, and the values not read keep what they held.
+// Returns how many were read.
+int KvScanInts(const QString& text, int* values, int count);
+
 // Writes the value as digits zero-padded on the left to `width`. Returns
 // false (and still writes) when the value is negative (its sign is dropped)
 // or has more digits than the width (only the rightmost `width` digits are

@@ -16,6 +16,11 @@ bool KvRegReadString(KvRegRoot root, const QString& subKey, const QString& value
 
 bool KvRegWriteString(KvRegRoot root, const QString& subKey, const QString& valueName,
                       const QString& value) {
+  // Every write rewrites the whole settings file: a value that is stored
+  // already is left alone.
+  QString stored;
+  if (KvRegReadString(root, subKey, valueName, &stored) && stored == value)
+    return true;
   CKvRegKey key;
   return key.Create(root, subKey) == KV_REG_OK && key.SetString(valueName, value) == KV_REG_OK;
 }

@@ -7,6 +7,8 @@ packages=(g++ cmake ninja-build ccache qt6-base-dev qt6-translations-l10n libsql
           libgmock-dev libbenchmark-dev fonts-noto-cjk libicu-dev)
 # Qt's SVG plugins draw the program's own pictures (res/).
 packages+=(libqt6svg6)
+# Operator passwords are stored as Argon2id hashes.
+packages+=(libsodium-dev)
 if [ "${1:-}" = test ]; then
   packages+=(postgresql postgresql-client poppler-utils unzip)
 fi

@@ -58,6 +58,22 @@ CKvCommandRegistry::CKvCommandRegistry() {
       {KV_CMD_SET_TEACHERS, "教师 ..."},
       {KV_CMD_SET_COURSES, "课程 ..."},
       {KV_CMD_SET_PUBLIC_ROOMS, "公用教室 ..."},
+
+      // The main menu's own commands.
+      {KV_CMD_LOGIN, "操作环境注册 ...\tAlt+1"},
+      {KV_CMD_OPERATORS, "操作员及操作权限 ..."},
+      {KV_CMD_PASSWORD, "设置或更改口令"},
+      {KV_CMD_NEW_DATA_FILE, "建立新数据文件 ..."},
+      {KV_CMD_DATA_FILE_INFO, "数据文件信息 ..."},
+      {KV_CMD_BUSINESS_MONTH, "设置业务月"},
+      {KV_CMD_VIEW_LOG, "查看日志 ..."},
+      {KV_CMD_BACKUP, "数据备份 ..."},
+      {KV_CMD_RESTORE, "数据恢复 ..."},
+      {KV_CMD_PRINT_POSITIONS, "自定位打印设置 ..."},
+      {KV_CMD_SQL_CONSOLE, "SQL语言数据维护 ..."},
+      {KV_CMD_UNITS, "独立核算单位 ..."},
+      {KV_CMD_PRINTERS, "打印机管理 ..."},
+      {KV_CMD_APP_EXIT, "退出(&X)"},
   };
   for (const Entry& entry : shared)
     Add(entry.id, QString::fromUtf8(entry.caption));

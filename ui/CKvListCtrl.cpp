@@ -516,9 +516,16 @@ void CKvListCtrl::ExecuteCmd(int id) {
 void CKvListCtrl::showContextMenu(QAbstractItemView* view, const QPoint& viewportPos) {
   m_menuPoint = view->viewport()->mapToGlobal(viewportPos);
   m_bFromMenu = true;
-  std::unique_ptr<QMenu> menu(KvBuildPopupMenu(KV_MENU_LIST, this));
+  std::unique_ptr<QMenu> menu(BuildContextMenu());
   OnPrepareContextMenu(menu.get());
   KvTrackPopupMenu(menu.get(), m_menuPoint, this);
+}
+
+QMenu* CKvListCtrl::BuildContextMenu() { return KvBuildPopupMenu(KV_MENU_LIST, this); }
+
+void CKvListCtrl::ResetFind() {
+  m_find = KvFindText();
+  m_nSearchStart = 0;
 }
 
 bool CKvListCtrl::handleKey(const QKeyEvent* event) {

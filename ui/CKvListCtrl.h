@@ -166,6 +166,11 @@ class CKvListCtrl : public QWidget, public KvRowControl, public KvRowSource {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // The right-click menu before OnPrepareContextMenu sees it: menu 300. A
+  // list view shows fewer commands.
+  virtual QMenu* BuildContextMenu();
+  // Forgets the find text and starts the next search at the top.
+  void ResetFind();
 
  private:
   friend class KvListDelegate;

@@ -131,6 +131,11 @@ void CKvTreeCtrl::OnFindNext() {
     search();
 }
 
+void CKvTreeCtrl::ResetFind() {
+  m_find = KvFindText();
+  m_nSearchStart = 0;
+}
+
 void CKvTreeCtrl::search() {
   const int start = m_nSearchStart;
   int position = 0;

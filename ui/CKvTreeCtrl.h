@@ -68,6 +68,8 @@ class CKvTreeCtrl : public QTreeWidget, public KvRowControl {
   bool HandlesCmd(int id) const override;
 
  protected:
+  // Forgets the find text and starts the next search at the top.
+  void ResetFind();
   void keyPressEvent(QKeyEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;

@@ -68,3 +68,28 @@ enum : int {
 
 // Icon every dialog without an icon of its own shows.
 inline constexpr unsigned KV_ICON_APP = 128;
+
+// The main menu (128) and the main frame: the application's commands, the
+// template box bar and the modules' Settings menus.
+enum : int {
+  KV_MENU_MAIN = 128,
+  KV_MENU_FEES_SETTINGS = 325,
+  KV_MENU_TIMETABLE_SETTINGS = 326,
+
+  KV_CMD_LOGIN = 43100,  // Alt+1
+  KV_BAR_TEMPLATE_BOX = 43101,
+  KV_CMD_OPERATORS = 43104,
+  KV_CMD_PASSWORD = 43105,
+  KV_CMD_NEW_DATA_FILE = 43107,
+  KV_CMD_DATA_FILE_INFO = 43108,
+  KV_CMD_BUSINESS_MONTH = 43110,
+  KV_CMD_VIEW_LOG = 43115,
+  KV_CMD_BACKUP = 43117,
+  KV_CMD_RESTORE = 43118,
+  KV_CMD_PRINT_POSITIONS = 43124,
+  KV_CMD_SQL_CONSOLE = 43130,
+  KV_CMD_ACCOUNT_INFO = 43162,
+  KV_CMD_UNITS = 43164,
+  KV_CMD_PRINTERS = 43168,
+  KV_CMD_APP_EXIT = 57665,
+};

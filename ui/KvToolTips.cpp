@@ -64,3 +64,11 @@ QList<QWidget*> KvHintControls(QWidget* root, bool includeTrees) {
     collect(root, includeTrees, &controls);
   return controls;
 }
+
+void KvSetHints(QWidget* root, bool includeTrees, const std::function<QString(int controlId)>& hintOf) {
+  for (QWidget* control : KvHintControls(root, includeTrees)) {
+    const QString text = hintOf(KvControlId(control));
+    if (!text.isEmpty())
+      control->setToolTip(text);
+  }
+}

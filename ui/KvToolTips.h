@@ -10,6 +10,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 class QWidget;
 
 QString KvWordComboHint();   // the word-saving combo box
@@ -28,3 +30,7 @@ bool KvIsTreeControl(const QWidget* widget);
 // control are not controls of their own. With includeTrees false, tree
 // controls are left out.
 QList<QWidget*> KvHintControls(QWidget* root, bool includeTrees = true);
+
+// Gives each control of KvHintControls(root, includeTrees) the hint that
+// `hintOf` gives for its id; an empty hint gives none.
+void KvSetHints(QWidget* root, bool includeTrees, const std::function<QString(int controlId)>& hintOf);

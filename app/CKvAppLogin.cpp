@@ -1,0 +1,291 @@
+// The application's start-up, its login sequence and its shut-down, and the
+// making of a new data file that the first start and the login dialog share.
+
+#include "app/CKvApp.h"
+#include "app/CKvDataType.h"
+#include "app/CKvDlgPos.h"
+#include "app/CKvDwRec.h"
+#include "app/CKvLoginDlg.h"
+#include "app/CKvMainFrm.h"
+#include "app/CKvOperation.h"
+#include "app/KvAppFrame.h"
+#include "app/KvBackup.h"
+#include "app/KvProgramImage.h"
+#include "core/CKvDb.h"
+#include "core/KvFolders.h"
+#include "core/KvMessage.h"
+#include "core/KvPath.h"
+#include "core/KvRegistry.h"
+#include "core/KvText.h"
+#include "print/KvPrinterProfiles.h"
+#include "ui/CKvCommandRouter.h"
+#include "ui/CKvWaitWnd.h"
+#include "ui/KvAppServices.h"
+#include "ui/KvCommands.h"
+#include "ui/KvModal.h"
+#include "ui/KvPrinterNames.h"
+#include "ui/KvResources.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QSplashScreen>
+
+namespace {
+constexpr KvRegRoot kRoot = KvRegRoot::CurrentUser;
+// The picture of the splash window.
+constexpr int kSplashBitmap = 805;
+// The earliest year a data file may be named after.
+constexpr int kFirstYear = 1990;
+
+// Tells that the data file cannot be used any more; the program ends.
+void tellDataFileLost(const CKvDataFile& file) {
+  KvMessageBox(QStringLiteral("不能再打开数据文件：\n%1\n程序将结束运行。")
+                   .arg(QDir::toNativeSeparators(file.GetFileName())),
+               KV_MB_OK | KV_MB_ICONSTOP);
+}
+}  // namespace
+
+bool CKvApp::StartUp(const QStringList& arguments) {
+  QSplashScreen splash(KvResourceBitmap(kSplashBitmap));
+  splash.setObjectName(QStringLiteral("dlg_805"));
+  splash.show();
+  QCoreApplication::processEvents();
+
+  InitInstance();
+  KvGetDlgPos().Load();
+  m_pMainFrame = std::make_unique<CKvMainFrm>();
+  if (!m_bQuitHandlerInstalled) {
+    KvSetQuitHandler([this](int code) {
+      m_nExitCode = code;
+      if (m_pMainFrame)
+        m_pMainFrame->SaveTemplateBoxState();
+      ExitInstance();
+      QCoreApplication::exit(code);
+    });
+    m_bQuitHandlerInstalled = true;
+  }
+
+  // The one argument is a data file; anything more ends the start.
+  const QStringList files = arguments.mid(1);
+  if (files.size() > 1) {
+    splash.close();
+    return EndStartUp();
+  }
+  m_pMainFrame->showMaximized();
+  splash.close();
+
+  KvRegisterFileType(GetDataFileExt(), GetDataFileDescription(), KvModuleFileName());
+  KvLoadCurrentPrinter();
+  m_pMainFrame->RestoreTemplateBoxState();
+  if (!KvCheckDbEngine() || !Login(files.value(0)))
+    return EndStartUp();
+
+  const QString key = KvGetRegKeyPath();
+  const QString program = KvModuleFileName();
+  QString stored;
+  if (!KvRegReadString(kRoot, key, QStringLiteral("Exe"), &stored) ||
+      !KvEqualsIgnoreCase(stored, program))
+    KvRegWriteString(kRoot, key, QStringLiteral("Exe"), program);
+  return true;
+}
+
+bool CKvApp::EndStartUp() {
+  m_pMainFrame.reset();
+  return false;
+}
+
+void CKvApp::ChooseFirstDataFile(bool* pbNew) {
+  *pbNew = false;
+  const QString folder = KvDefaultDataFolder();
+  const QString ext = GetDataFileExt();
+  // The newest year's data file of the folder.
+  int newest = 0;
+  QString path;
+  const QFileInfoList found = QDir(folder).entryInfoList(QDir::Files | QDir::Readable);
+  for (const QFileInfo& info : found) {
+    const QString title = info.completeBaseName();
+    bool ok = false;
+    const int year = title.toInt(&ok);
+    if (ok && KvIsAllDigits(title) && year >= kFirstYear && year > newest &&
+        KvEqualsIgnoreCase(info.suffix(), ext)) {
+      newest = year;
+      path = info.absoluteFilePath();
+    }
+  }
+  if (newest == 0) {
+    const int year = QDate::currentDate().year();
+    path = QStringLiteral("%1/%2.%3").arg(folder).arg(year).arg(ext);
+    QDir().mkpath(folder);
+    CKvDb db(0);
+    bool made = false;
+    {
+      CKvWaitWnd wait;
+      wait.Show(m_pMainFrame.get());
+      made = CreateDataFile(&db, path, CKvDbInfo(0), year);
+    }
+    if (made) {
+      *pbNew = true;
+    } else {
+      KvMessageBox(QStringLiteral("不能建立数据文件：\n%1").arg(QDir::toNativeSeparators(path)),
+                   KV_MB_OK | KV_MB_ICONSTOP);
+      path.clear();
+    }
+  }
+  m_dataFile.SetKind(0);
+  m_dataFile.SetDbInfo(CKvDbInfo(0));
+  m_dataFile.SetRootDir(folder);
+  m_dataFile.SetFileName(path);
+  // A new data file is opened by its administrator, whose password is empty.
+  m_dataFile.SetOperatorCode(*pbNew ? QStringLiteral("101") : QString());
+}
+
+bool CKvApp::Login(const QString& file) {
+  enum { Again, Registry, File } mode;
+  bool newFile = false;
+  if (m_dataFile.GetDb().IsOpen()) {
+    mode = Again;
+  } else if (file.isEmpty()) {
+    mode = Registry;
+    if (!m_dataFile.ReadDbConfig())
+      ChooseFirstDataFile(&newFile);
+  } else {
+    mode = File;
+    m_dataFile.ReadDbConfig();
+    m_dataFile.SetKind(0);
+    if (!m_dataFile.Open(QString(), file, QString(), false))
+      return false;
+    // The dialog starts without an operator.
+    m_dataFile.SetOperatorCode(QString());
+    m_dataFile.SetOperatorName(QString());
+    m_dataFile.SetOperatorPassword(QString());
+  }
+  m_dataFile.Close();
+
+  CKvLoginDlg dialog(m_dataFile, m_pMainFrame.get());
+  if (newFile)
+    dialog.SetNewFile();
+  const bool accepted = KvExecDialog(&dialog) == QDialog::Accepted;
+  // The dialog started the update program: the program is ending.
+  if (dialog.IsUpdating())
+    return false;
+  if (accepted) {
+    // The previous operator's working period ends when the login is
+    // confirmed and the previous data file can be reached.
+    if (mode == Again && m_dataFile.Reopen(false))
+      m_pTask->EndWork();
+    m_dataFile.Close();
+    m_dataFile = dialog.DataFile();
+  } else if (mode != Again) {
+    return false;
+  }
+
+  {
+    CKvWaitWnd wait;
+    wait.Show(m_pMainFrame.get());
+    if (!m_dataFile.Reopen(false)) {
+      if (mode == Again) {
+        wait.Hide();
+        tellDataFileLost(m_dataFile);
+        KvRequestQuit(1);
+      }
+      return false;
+    }
+    if (!m_dataFile.GetDb().NormaliseMdbPassword()) {
+      wait.Hide();
+      tellDataFileLost(m_dataFile);
+      if (mode == Again)
+        KvRequestQuit(1);
+      return false;
+    }
+  }
+  // Logging in again without a new login: the working period that began
+  // with the last login ends, and a new one begins below.
+  if (mode == Again && !accepted)
+    m_pTask->EndWork();
+  return FinishLogin(accepted && dialog.IsNewFile());
+}
+
+bool CKvApp::FinishLogin(bool bNewFile) {
+  CKvDb* db = GetDb();
+  KvGetCurrentDw().Clear();
+  KvGetSavedDw().Clear();
+  m_dataFile.LoadRights();
+  m_dataFile.WriteDbConfig();
+
+  // A file of another version is upgraded; its stamp is written only once
+  // the upgrade succeeded, so that a failed one is tried again next time.
+  int major = 0;
+  int minor = 0;
+  m_dataFile.CheckVersionStamp(db, nullptr, &major, &minor, false);
+  RebuildTemplateIndex();
+  bool stamp = true;
+  if (major == GetFormatVersion() && minor == GetRevision())
+    KvCreateDwTable(db, QStringLiteral("KVDW"));
+  else
+    stamp = CreateAllTables(db);
+  if (stamp)
+    m_dataFile.CheckVersionStamp(db, nullptr, nullptr, nullptr, true);
+  CKvDwRec().KvSelectDw(QString(), QStringLiteral("Order By KNO"), &KvGetDwArray(), db);
+
+  for (CKvDataType* module : m_dataTypes)
+    module->m_bHasTab = CKvTemplateIndexEntry::IsModuleShown(module->GetModule(), m_templateIndex);
+  if (m_pMainFrame)
+    m_pMainFrame->RestoreTemplateTabs();
+  for (CKvDataType* module : m_dataTypes)
+    module->OnAfterLogin();
+  for (CKvDataType* module : m_dataTypes)
+    module->OnAfterLoginDone();
+  OpenModuleData(db);
+  KvShowTemplateBox(true);
+  m_pTask->BeginWork();
+  if (m_pMainFrame) {
+    m_pMainFrame->UpdateTitle();
+    m_pMainFrame->ShowWallpaper();
+  }
+
+  if (bNewFile) {
+    CKvCommandRouter* router = CKvCommandRouter::Instance();
+    router->ExecuteOnFrame(KV_CMD_DATA_FILE_INFO);
+    router->ExecuteOnFrame(KV_CMD_OPERATORS);
+  }
+  // The backup, the program image and the update program are the business
+  // of the computer that keeps the data.
+  const bool keepsData = KvIsServerMachine(db);
+  if (keepsData)
+    KvScheduledBackup(true);
+  KvLoadPrinterNames(db);
+  if (keepsData && m_dataFile.GetKind() != 0)
+    KvPublishProgramImage(db);
+  if (keepsData)
+    StartUpdater(0);
+  KvCommandsChanged();
+  return true;
+}
+
+void CKvApp::ExitInstance() {
+  if (m_bExited)
+    return;
+  m_bExited = true;
+  KvGetDlgPos().Save();
+  m_pTask->EndWork();
+  m_dataFile.Close();
+  KvSaveCurrentPrinter();
+}
+
+bool CKvApp::CreateDataFile(CKvDb* pDb, const QString& name, const CKvDbInfo& info, int nYear) {
+  if (!pDb || !pDb->CreateDatabase(name, info))
+    return false;
+  bool ok = CreateAllTables(pDb) && InsertDefaultRows(pDb, nYear);
+  if (ok) {
+    CKvDataFile stamp;
+    stamp.CheckVersionStamp(pDb, nullptr, nullptr, nullptr, true);
+    ok = stamp.CheckVersionStamp(pDb, nullptr, nullptr, nullptr, false);
+  }
+  pDb->Close();
+  // A half-made data file is not left behind.
+  if (!ok)
+    pDb->DropDatabase(name, info);
+  return ok;
+}

@@ -1,0 +1,192 @@
+#include "app/KvBackup.h"
+
+#include "app/CKvApp.h"
+#include "app/KvUserSettings.h"
+#include "core/CKvCsRec.h"
+#include "core/CKvDb.h"
+#include "core/CKvFileNameChecker.h"
+#include "core/KvDate.h"
+#include "core/KvDbTransaction.h"
+#include "core/KvMessage.h"
+#include "core/KvPath.h"
+#include "ui/CKvWaitWnd.h"
+
+#include <QWidget>
+
+#include <utility>
+
+namespace {
+
+KvBackupArchiveWriter& archiveWriter() {
+  static KvBackupArchiveWriter writer;
+  return writer;
+}
+
+const QString kLastBackupName = QStringLiteral("最近一次数据备份时间");
+
+QString lastBackupWhere(CKvDb* pDb) {
+  return QStringLiteral("Where Cs=0 And CsN=1 And CsNa='%1'").arg(pDb->QuoteText(kLastBackupName));
+}
+
+// The stored date of the last backup ("yyyyMMdd"), empty when none.
+QString readLastBackupDate(CKvDb* pDb) {
+  QList<CKvCsRec> rows;
+  if (CKvCsRec(pDb).Select(lastBackupWhere(pDb), QString(), QString(), QString(), &rows) == 0)
+    return QString();
+  return rows.first().CsVal;
+}
+
+void storeLastBackupDate(CKvDb* pDb, const QString& date) {
+  KvDbTransaction transaction(*pDb);
+  CKvCsRec row(pDb);
+  if (!row.DeleteWhere(lastBackupWhere(pDb)))
+    return;
+  row.Set(0, 1, kLastBackupName, date);
+  if (row.Insert())
+    transaction.Commit();
+}
+
+// Whether a scheduled backup is due after `days` days for the interval.
+bool isDue(int nTime, int days) {
+  switch (nTime) {
+    case 0: return days >= 1;
+    case 1: return days >= 7;
+    case 2: return days >= 30;
+    default: return true;
+  }
+}
+
+// Shows the message, or hands it back when the caller asked for it.
+void report(const QString& text, unsigned icon, QString* pText) {
+  if (pText)
+    *pText = text;
+  else
+    KvMessageBox(text, KV_MB_OK | icon);
+}
+
+// Makes the connection shared again when it goes (after an exclusive
+// hold); the result tells whether the file is open afterwards.
+class SharedAgain {
+ public:
+  explicit SharedAgain(CKvDb* pDb) : m_pDb(pDb) {}
+  ~SharedAgain() { Release(); }
+  SharedAgain(const SharedAgain&) = delete;
+  SharedAgain& operator=(const SharedAgain&) = delete;
+  bool Release() {
+    if (!m_pDb)
+      return true;
+    CKvDb* db = std::exchange(m_pDb, nullptr);
+    return db->GetKind() != 0 || db->Reopen();
+  }
+
+ private:
+  CKvDb* m_pDb;
+};
+
+}  // namespace
+
+void KvSetBackupArchiveWriter(KvBackupArchiveWriter writer) { archiveWriter() = std::move(writer); }
+
+bool KvHasBackupArchiveWriter() { return bool(archiveWriter()); }
+
+QString KvBackupArchivePath(const QString& folder, const QString& entityName,
+                            const QString& timeStamp, int nYear, const QString& extension) {
+  QString dir = KvSlashPath(folder);
+  while (dir.endsWith(u'/'))
+    dir.chop(1);
+  QString entity = entityName;
+  for (QChar& ch : entity) {
+    if (ch.unicode() < 0x20 || QStringLiteral("\\/:*?\"<>|").contains(ch))
+      ch = u'_';
+  }
+  return QStringLiteral("%1/%2%3_%4_%5.bak")
+      .arg(dir, entity, timeStamp, QString::number(nYear), extension);
+}
+
+bool KvScheduledBackup(bool bScheduled, QString* pText) {
+  CKvApp* app = KvGetApp();
+  CKvDb* db = KvGetAppDb();
+  if (!app || !db || !db->IsOpen())
+    return false;
+  // Without the archive writer a scheduled backup does nothing at all.
+  if (bScheduled && !archiveWriter())
+    return false;
+  int mode = 1;
+  int time = 1;
+  QString folder;
+  KvReadBackupSettings(&mode, &time, &folder);
+  if (bScheduled && mode == 0)
+    return false;
+
+  const QString today = KvNowText(QStringLiteral("%Y%m%d"));
+  QString stored = readLastBackupDate(db);
+  if (KvCheckDateText(&stored) != 0)
+    stored.clear();
+  if (bScheduled) {
+    if (stored.isEmpty()) {
+      // The first scheduled run only notes the day.
+      storeLastBackupDate(db, today);
+      return true;
+    }
+    if (!isDue(time, KvDaysBetween(stored, today, false)))
+      return false;
+  }
+
+  CKvDataFile& file = app->GetDataFile();
+  const QString path =
+      KvBackupArchivePath(folder, file.GetEntityName(), KvNowText(QStringLiteral("%Y%m%d%H%M%S")),
+                          file.GetYear(), app->GetDataFileExt());
+  bool made = false;
+  if (archiveWriter()) {
+    CKvFileNameChecker checker;
+    if (checker.KvCreateFolder(KvSlashPath(folder))) {
+      CKvWaitWnd wait;
+      wait.Show();
+      made = archiveWriter()(db, path);
+    }
+  }
+
+  if (bScheduled) {
+    if (made)
+      report(QStringLiteral("按例执行备份成功，备件：\n%1").arg(path), KV_MB_ICONINFORMATION, pText);
+    else
+      report(QStringLiteral("按例执行备份失败！"), KV_MB_ICONSTOP, pText);
+  } else if (made) {
+    report(QStringLiteral("执行此操作前，已为你作了一次数据备份，备件：\n%1").arg(path),
+           KV_MB_ICONINFORMATION, pText);
+  } else {
+    report(QStringLiteral("执行操作前备份数据失败！"), KV_MB_ICONSTOP, pText);
+  }
+  if (made && bScheduled)
+    storeLastBackupDate(db, today);
+  return made;
+}
+
+bool KvBackupBeforeRiskyOp() {
+  CKvDb* db = KvGetAppDb();
+  if (!db || !db->IsOpen())
+    return false;
+  if (!db->ReopenMdbExclusive(true))
+    return false;
+  SharedAgain shared(db);
+  if (!db->CheckOtherClients(true))
+    return false;
+
+  QString copy;
+  const bool copied = db->SnapshotDataFile(&copy);
+  if (copied)
+    KvMessageBox(QStringLiteral("执行操作前系统已将数据文件原样拷贝成：＜%1＞！").arg(copy),
+                 KV_MB_OK | KV_MB_ICONINFORMATION);
+  else
+    KvMessageBox(QStringLiteral("执行操作前，原样拷贝当前数据文件失败！"), KV_MB_OK | KV_MB_ICONSTOP);
+  const bool archived = KvScheduledBackup(false);
+  if (!shared.Release())
+    return false;
+
+  if (copied && archived)
+    return true;
+  if (!copied && !archived)
+    return false;
+  return KvMessageBox(QStringLiteral("两种数据备份方法中只成功了一种，继续吗？"),
+                      KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) == KV_IDYES;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// Backups of the open data file: the scheduled backup archive made at
+// login, and the two safety copies taken before a risky operation (a byte
+// copy of the data file and a backup archive).
+//
+// The archive format belongs to the data-file administration; it installs
+// the writer with KvSetBackupArchiveWriter. Without a writer no archive is
+// made: a scheduled backup does nothing and the archive copy before a risky
+// operation counts as failed.
+
+#include <QString>
+#include <functional>
+
+class CKvDb;
+
+// Writes the backup archive of the data file open on pDb to `path`; true
+// when the file was written.
+using KvBackupArchiveWriter = std::function<bool(CKvDb* pDb, const QString& path)>;
+void KvSetBackupArchiveWriter(KvBackupArchiveWriter writer);
+bool KvHasBackupArchiveWriter();
+
+// The archive's path: "<folder>/<entity name><time stamp>_<year>_<data-file
+// extension>.bak", the folder without trailing separators; characters that
+// a file name cannot hold (\ / : * ? " < > |) in the entity name become "_".
+QString KvBackupArchivePath(const QString& folder, const QString& entityName,
+                            const QString& timeStamp, int nYear, const QString& extension);
+
+// A scheduled call (at login) honours the backup settings and the interval
+// since the last backup date (parameter row Cs 0, CsN 1 "最近一次数据备份时
+// 间", "yyyyMMdd"): the first scheduled run only records today. An
+// unscheduled call always writes an archive. The outcome is shown, or
+// handed back in *pText when given. True when an archive was made (or the
+// first date recorded).
+bool KvScheduledBackup(bool bScheduled, QString* pText = nullptr);
+
+// Before a risky operation on the application's data file: takes it for
+// exclusive use, checks that no other program uses it, makes a byte copy
+// and a backup archive, then reopens it shared on every path. True when
+// both copies were made, or when only one was and the user chose to go on.
+bool KvBackupBeforeRiskyOp();

@@ -1,0 +1,167 @@
+// The operators and rights dialog on every back-end kind: unique
+// three-digit codes, a rename that every place of the code follows, the
+// deletions it refuses, passwords cleared, rights rewritten and unit access
+// granted and revoked, each logged.
+
+#include "KvShellDbTest.h"
+#include "app/CKvOperatorDlg.h"
+#include "app/KvOperatorStore.h"
+#include "core/KvMessage.h"
+#include "ui/CKvListCtrl.h"
+#include "ui/KvObjectNames.h"
+
+#include <QPushButton>
+#include <QTreeWidget>
+
+class CKvOperatorDlgDb : public KvShellDbTest {
+ protected:
+  QStringList operators() {
+    return column(QStringLiteral("Select rtrim(OPNO)||' '||rtrim(NA) From OPR Order By OPNO"));
+  }
+  QStringList rightsOf(const QString& code) {
+    return column(QStringLiteral("Select rtrim(PWR) From PWR Where OPNO='%1' Order By PWR").arg(code));
+  }
+  QStringList logNotes() { return column(QStringLiteral("Select rtrim(sNote) From KvLog Order By sT")); }
+};
+
+TEST_P(CKvOperatorDlgDb, AddsOperatorsWithUniqueThreeDigitCodes) {
+  CKvOperatorDlg dialog(appDb());
+  KvMessageRecorder recorder;
+  ASSERT_TRUE(dialog.AddOperator(QStringLiteral("103"), QStringLiteral("张三")));
+  EXPECT_EQ(operators(), (QStringList{"101 管理员", "102 ×××", "103 张三"}));
+  EXPECT_TRUE(logNotes().contains(QStringLiteral("增加操作员：103 张三")));
+
+  EXPECT_FALSE(dialog.AddOperator(QStringLiteral("103"), QStringLiteral("李四")));
+  EXPECT_EQ(recorder.last(), QStringLiteral("操作员代码103已经存在！"));
+  EXPECT_FALSE(dialog.AddOperator(QStringLiteral("10a"), QStringLiteral("李四")));
+  EXPECT_EQ(recorder.last(), QStringLiteral("操作员代码必须是三位数字！"));
+  EXPECT_FALSE(dialog.AddOperator(QStringLiteral("1040"), QStringLiteral("李四")));
+  EXPECT_FALSE(dialog.AddOperator(QStringLiteral("104"), QStringLiteral(" ")));
+  EXPECT_EQ(recorder.last(), QStringLiteral("操作员姓名不能为空！"));
+  EXPECT_FALSE(dialog.AddOperator(QStringLiteral("104"), QStringLiteral("一二三四五")));
+  EXPECT_EQ(operators().size(), 3);
+  // A quote in a name is kept.
+  ASSERT_TRUE(dialog.AddOperator(QStringLiteral("104"), QStringLiteral("O'Neil")));
+  EXPECT_TRUE(operators().contains(QStringLiteral("104 O'Neil")));
+}
+
+TEST_P(CKvOperatorDlgDb, ARenameTakesRightsUnitRowsAndEveryPlaceAlong) {
+  addUnits({"01", "02"});
+  addViewer(QStringLiteral("01"), QStringLiteral("102"));
+  ASSERT_TRUE(appDb()->Execute(QStringLiteral("Insert Into TMOD(KNO,OPR) Values('k','102')")));
+  const QStringList rights = rightsOf(QStringLiteral("102"));
+  ASSERT_FALSE(rights.isEmpty());
+  CKvOperatorDlg dialog(appDb());
+  KvMessageRecorder recorder;
+  ASSERT_TRUE(dialog.ModifyOperator(QStringLiteral("102"), QStringLiteral("105"), QStringLiteral("王五")));
+  EXPECT_EQ(operators(), (QStringList{"101 管理员", "105 王五"}));
+  EXPECT_EQ(rightsOf(QStringLiteral("105")), rights);
+  EXPECT_TRUE(rightsOf(QStringLiteral("102")).isEmpty());
+  EXPECT_EQ(viewers(), QStringList{"01:105"});
+  EXPECT_EQ(column(QStringLiteral("Select rtrim(OPR) From TMOD")), QStringList{"105"});
+  // The units in memory carry the new code.
+  EXPECT_EQ(KvGetDwArray().first().Operators, QStringLiteral("105"));
+
+  EXPECT_FALSE(dialog.ModifyOperator(QStringLiteral("105"), QStringLiteral("101"), QStringLiteral("王五")));
+  EXPECT_EQ(recorder.last(), QStringLiteral("操作员代码101已经存在！"));
+  EXPECT_EQ(rightsOf(QStringLiteral("105")), rights);
+  EXPECT_EQ(viewers(), QStringList{"01:105"});
+  EXPECT_FALSE(dialog.ModifyOperator(QStringLiteral("101"), QStringLiteral("100"), QStringLiteral("管理员")));
+  EXPECT_EQ(recorder.last(), QStringLiteral("系统管理员的代码不能修改！"));
+  ASSERT_TRUE(dialog.ModifyOperator(QStringLiteral("101"), QStringLiteral("101"), QStringLiteral("总管")));
+  EXPECT_TRUE(operators().contains(QStringLiteral("101 总管")));
+}
+
+TEST_P(CKvOperatorDlgDb, DeletesOnlyOperatorsWhoseCodeIsUnused) {
+  CKvOperatorDlg dialog(appDb());
+  KvMessageRecorder recorder;
+  EXPECT_FALSE(dialog.DeleteOperator(QStringLiteral("101")));
+  EXPECT_EQ(recorder.last(), QStringLiteral("系统管理员不能删除！"));
+
+  ASSERT_TRUE(appDb()->Execute(QStringLiteral("Insert Into TMOD(KNO,OPR) Values('k','102')")));
+  EXPECT_FALSE(dialog.DeleteOperator(QStringLiteral("102")));
+  EXPECT_EQ(recorder.last(), QStringLiteral("操作员102已在下列表中使用，不能删除：\n测试表"));
+  ASSERT_TRUE(appDb()->Execute(QStringLiteral("Delete From TMOD")));
+
+  recorder.script({KV_IDNO});
+  EXPECT_FALSE(dialog.DeleteOperator(QStringLiteral("102")));
+  EXPECT_EQ(operators().size(), 2);
+  recorder.script({KV_IDYES});
+  ASSERT_TRUE(dialog.DeleteOperator(QStringLiteral("102")));
+  EXPECT_EQ(operators(), QStringList{"101 管理员"});
+  EXPECT_TRUE(rightsOf(QStringLiteral("102")).isEmpty());
+  EXPECT_TRUE(logNotes().contains(QStringLiteral("删除操作员：102")));
+}
+
+TEST_P(CKvOperatorDlgDb, ClearsPasswordsAndRewritesRights) {
+  ASSERT_TRUE(KvOperatorStore::SetPassword(appDb(), QStringLiteral("102"), QStringLiteral("x")));
+  CKvOperatorDlg dialog(appDb());
+  KvMessageRecorder recorder;
+  recorder.script({KV_IDYES});
+  ASSERT_TRUE(dialog.ClearPassword(QStringLiteral("102")));
+  KvOperatorStore store;
+  store.Load(appDb(), QStringLiteral("102"));
+  EXPECT_TRUE(store.Operator().strPassword.isEmpty());
+
+  ASSERT_TRUE(dialog.SaveRights(QStringLiteral("102"), {QStringLiteral("0005"), QStringLiteral("0012")}));
+  EXPECT_EQ(rightsOf(QStringLiteral("102")), (QStringList{"0005", "0012"}));
+  // The logged-in operator's rights are read again.
+  m_app.GetDataFile().SetOperatorCode(QStringLiteral("102"));
+  ASSERT_TRUE(dialog.SaveRights(QStringLiteral("102"), {QStringLiteral("0006")}));
+  EXPECT_EQ(m_app.GetDataFile().GetRights(), QStringLiteral("0006 "));
+  for (const QString& note : logNotes())
+    EXPECT_FALSE(note.contains(QStringLiteral("argon2")));
+}
+
+TEST_P(CKvOperatorDlgDb, UnitTicksGrantAndRevokeAccess) {
+  addUnits({"01", "0101", "0102", "02"});
+  CKvOperatorDlg dialog(appDb());
+  dialog.show();
+  dialog.SelectOperator(QStringLiteral("102"));
+  auto* tree = KvDlgItem<QTreeWidget>(&dialog, CKvOperatorDlg::IDC_UNITS);
+  ASSERT_TRUE(tree);
+  ASSERT_TRUE(tree->isEnabled());
+  QTreeWidgetItem* unit01 = tree->topLevelItem(0);
+  QTreeWidgetItem* leaf0101 = unit01->child(0);
+  // Unrestricted: every unit ticked; only leaves can be ticked by hand.
+  EXPECT_EQ(unit01->checkState(0), Qt::Checked);
+  EXPECT_FALSE(unit01->flags() & Qt::ItemIsUserCheckable);
+  EXPECT_TRUE(leaf0101->flags() & Qt::ItemIsUserCheckable);
+
+  leaf0101->setCheckState(0, Qt::Unchecked);
+  EXPECT_EQ(viewers(), (QStringList{"0102:102", "02:102"}));
+  unit01 = tree->topLevelItem(0);
+  EXPECT_EQ(unit01->checkState(0), Qt::Unchecked);
+  EXPECT_EQ(unit01->child(1)->checkState(0), Qt::Checked);
+
+  KvMessageRecorder recorder;
+  ASSERT_TRUE(dialog.SetUnitAccess(QStringLiteral("102"), QStringLiteral("02"), false));
+  // Revoking his last unit would free him: asked first.
+  recorder.script({KV_IDNO});
+  EXPECT_FALSE(dialog.SetUnitAccess(QStringLiteral("102"), QStringLiteral("0102"), false));
+  EXPECT_EQ(recorder.last(),
+            QStringLiteral("操作员102将不再受核算单位限制，可以访问全部核算单位，继续吗？"));
+  EXPECT_EQ(viewers(), QStringList{"0102:102"});
+  EXPECT_TRUE(logNotes().contains(QStringLiteral("操作员102不可访问核算单位0101")));
+
+  // The administrator's units cannot be ticked.
+  dialog.SelectOperator(QStringLiteral("101"));
+  EXPECT_FALSE(tree->isEnabled());
+  EXPECT_FALSE(KvDlgItem<QPushButton>(&dialog, CKvOperatorDlg::IDC_DELETE)->isEnabled());
+}
+
+TEST_P(CKvOperatorDlgDb, TheRightsListWritesATickAtOnce) {
+  CKvOperatorDlg dialog(appDb());
+  dialog.show();
+  dialog.SelectOperator(QStringLiteral("102"));
+  auto* rights = KvDlgItem<CKvListCtrl>(&dialog, CKvOperatorDlg::IDC_RIGHTS);
+  ASSERT_TRUE(rights);
+  const int before = rightsOf(QStringLiteral("102")).size();
+  ASSERT_TRUE(rights->GetCheck(1));
+  rights->DetailsView()->model()->setData(rights->DetailsView()->model()->index(1, 0), Qt::Unchecked,
+                                          Qt::CheckStateRole);
+  EXPECT_EQ(rightsOf(QStringLiteral("102")).size(), before - 1);
+  EXPECT_FALSE(rightsOf(QStringLiteral("102")).contains(rights->GetItemText(1, 0)));
+}
+
+KV_DB_KIND_TEST_SUITE(CKvOperatorDlgDb);
