@@ -58,6 +58,9 @@ CKvCommandRegistry::CKvCommandRegistry() {
       {KV_CMD_SET_TEACHERS, "教师 ..."},
       {KV_CMD_SET_COURSES, "课程 ..."},
       {KV_CMD_SET_PUBLIC_ROOMS, "公用教室 ..."},
+
+      {KV_CMD_DOC_PROPERTIES, "文档属性 ..."},
+      {KV_CMD_FILE_SAVE, "保存(&S)\tCtrl+S"},
   };
   for (const Entry& entry : shared)
     Add(entry.id, QString::fromUtf8(entry.caption));

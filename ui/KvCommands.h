@@ -50,6 +50,10 @@ enum : int {
   KV_CMD_SET_TEACHERS = 45005,
   KV_CMD_SET_COURSES = 45006,
   KV_CMD_SET_PUBLIC_ROOMS = 45007,
+
+  // Form documents.
+  KV_CMD_DOC_PROPERTIES = 43114,
+  KV_CMD_FILE_SAVE = 57603,
 };
 
 // Printing without the print dialog, and the print preview.
