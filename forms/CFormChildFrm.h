@@ -39,6 +39,13 @@ class CFormChildFrm : public QMdiSubWindow {
 
   // Closing without asking (the document closes its frames).
   void CloseWithoutAsking();
+  // True from the moment the window accepted to close.
+  bool IsClosing() const { return m_bClosing; }
+
+  // The id under which the frame's place is kept (CKvDlgPos); remembered
+  // when the frame closes.
+  int GetPositionId() const { return m_nPositionId; }
+  void SetPositionId(int nId) { m_nPositionId = nId; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -46,6 +53,8 @@ class CFormChildFrm : public QMdiSubWindow {
  private:
   CKvDoc* m_pDoc = nullptr;
   bool m_bNoAsk = false;
+  bool m_bClosing = false;
+  int m_nPositionId = 0;
 };
 
 // A form child frame whose client area is a splitter; a subclass calls the

@@ -187,7 +187,7 @@ class CKvDoc : public QObject, public KvCommandTarget {
   void AppendRow(const QStringList& row);
   void ClearRows();
   int GetRowCount() const { return int(m_rows.size()); }
-  // Every cell empty (or only blanks).
+  // Every column cell of the row is empty (extra cells are not looked at).
   bool IsRowBlank(int nRow) const;
   bool IsBlank() const;
   // CheckCellText on one cell; sets its flag character; TRUE when good.
