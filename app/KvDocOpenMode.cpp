@@ -21,7 +21,7 @@ int KvReadDocOpenMode(int a, int b, QStringList& list) {
   const int count = int(names.size());
   list = QStringList(count, QString());
   for (int i = 0; i < count; ++i) {
-    const int index = KvStrToLong(names.at(i), -1);
+    const int index = KvStrToLong(names.at(i));
     if (index >= 0 && index < count)
       list[index] = values.at(i);
   }
