@@ -3,6 +3,7 @@
 #include "core/KvConst.h"
 #include "formula/KvCalculatorInstall.h"
 #include "print/KvPrintInstall.h"
+#include "school/KvSchoolInstall.h"
 #include "ui/KvCommands.h"
 #include "ui/KvMessageBoxHandler.h"
 #include "ui/KvResources.h"
@@ -29,6 +30,7 @@ int main(int argc, char* argv[]) {
   KvInstallMessageBoxHandler();
   KvInstallCalculator();
   KvInstallPrinting();
+  KvInstallSchool();
   if (!KvCheckDbEngine())
     return 1;
 
