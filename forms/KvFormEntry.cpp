@@ -4,6 +4,7 @@
 #include "core/CKvQuery.h"
 #include "core/KvDbTransaction.h"
 
+#include <QStringList>
 #include <QVector>
 #include <algorithm>
 
@@ -153,76 +154,64 @@ bool KvFormEntry::InsertList() {
 bool KvFormEntry::SaveFormulas() {
   if (!usable(m_pDb))
     return false;
-  KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive())
-    return false;
-  if (!m_pDb->Execute(QStringLiteral("Delete From KvFormFormula") + keyWhere(nFlag, nForm)))
-    return false;
+  QStringList values;
   for (int i = 0; i < formulas.size(); ++i) {
     const KvFormula& f = formulas.at(i);
-    if (!m_pDb->Execute(
-            QStringLiteral("Insert Into KvFormFormula(nFlag,nForm,nCol,nType,nFact,nLess,nMore,sFormula) "
-                           "Values(%1,%2,%3,%4,%5,%6,%7,'%8')")
-                .arg(nFlag)
-                .arg(nForm)
-                .arg(i)
-                .arg(f.nType)
-                .arg(f.nFact)
-                .arg(f.nLess)
-                .arg(f.nMore)
-                .arg(m_pDb->QuoteText(f.sFormula, kFormulaWidth))))
-      return false;
+    values << QStringLiteral("%1,%2,%3,%4,%5,'%6'")
+                  .arg(i)
+                  .arg(f.nType)
+                  .arg(f.nFact)
+                  .arg(f.nLess)
+                  .arg(f.nMore)
+                  .arg(m_pDb->QuoteText(f.sFormula, kFormulaWidth));
   }
-  return transaction.Commit();
+  return ReplaceRows("KvFormFormula", "nCol,nType,nFact,nLess,nMore,sFormula", values);
 }
 
 bool KvFormEntry::SaveTopWords() {
   if (!usable(m_pDb))
     return false;
-  KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive())
-    return false;
-  if (!m_pDb->Execute(QStringLiteral("Delete From KvFormTopWord") + keyWhere(nFlag, nForm)))
-    return false;
-  for (const KvTopWord& w : topWords) {
-    if (!m_pDb->Execute(
-            QStringLiteral("Insert Into KvFormTopWord(nFlag,nForm,nCol1,nRow1,nCol2,nRow2,sWords) "
-                           "Values(%1,%2,%3,%4,%5,%6,'%7')")
-                .arg(nFlag)
-                .arg(nForm)
-                .arg(w.nCol1)
-                .arg(w.nRow1)
-                .arg(w.nCol2)
-                .arg(w.nRow2)
-                .arg(m_pDb->QuoteText(w.sWords, kTopWordWidth))))
-      return false;
-  }
-  return transaction.Commit();
+  QStringList values;
+  for (const KvTopWord& w : topWords)
+    values << QStringLiteral("%1,%2,%3,%4,'%5'")
+                  .arg(w.nCol1)
+                  .arg(w.nRow1)
+                  .arg(w.nCol2)
+                  .arg(w.nRow2)
+                  .arg(m_pDb->QuoteText(w.sWords, kTopWordWidth));
+  return ReplaceRows("KvFormTopWord", "nCol1,nRow1,nCol2,nRow2,sWords", values);
 }
 
 bool KvFormEntry::SaveHeadNotes() {
   if (!usable(m_pDb))
     return false;
+  QStringList values;
+  for (const KvHeadNote& n : headNotes)
+    values << QStringLiteral("%1,%2,%3,%4,%5,'%6','%7'")
+                  .arg(n.bIsTail)
+                  .arg(n.nRow)
+                  .arg(n.nColPecent)
+                  .arg(n.bIsUse)
+                  .arg(n.bIsSystem)
+                  .arg(m_pDb->QuoteText(n.sNote, kNoteWidth),
+                       m_pDb->QuoteText(n.sWords, kNoteWordsWidth));
+  return ReplaceRows("KvFormHeadNote", "bIsTail,nRow,nColPecent,bIsUse,bIsSystem,sNote,sWords",
+                     values);
+}
+
+bool KvFormEntry::ReplaceRows(const char* table, const char* columns, const QStringList& values) {
   KvDbTransaction transaction(*m_pDb);
   if (!transaction.IsActive())
     return false;
-  if (!m_pDb->Execute(QStringLiteral("Delete From KvFormHeadNote") + keyWhere(nFlag, nForm)))
+  if (!m_pDb->Execute(QStringLiteral("Delete From ") + QLatin1String(table) + keyWhere(nFlag, nForm)))
     return false;
-  for (const KvHeadNote& n : headNotes) {
-    if (!m_pDb->Execute(
-            QStringLiteral("Insert Into KvFormHeadNote(nFlag,nForm,bIsTail,nRow,nColPecent,bIsUse,"
-                           "bIsSystem,sNote,sWords) Values(%1,%2,%3,%4,%5,%6,%7,'%8','%9')")
-                .arg(nFlag)
-                .arg(nForm)
-                .arg(n.bIsTail)
-                .arg(n.nRow)
-                .arg(n.nColPecent)
-                .arg(n.bIsUse)
-                .arg(n.bIsSystem)
-                .arg(m_pDb->QuoteText(n.sNote, kNoteWidth),
-                     m_pDb->QuoteText(n.sWords, kNoteWordsWidth))))
+  for (const QString& row : values)
+    if (!m_pDb->Execute(QStringLiteral("Insert Into %1(nFlag,nForm,%2) Values(%3,%4,%5)")
+                            .arg(QLatin1String(table), QLatin1String(columns))
+                            .arg(nFlag)
+                            .arg(nForm)
+                            .arg(row)))
       return false;
-  }
   return transaction.Commit();
 }
 

@@ -16,6 +16,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class CKvDb;
 
@@ -126,6 +127,11 @@ class KvFormEntry {
   QList<KvFormula> formulas;
   QList<KvTopWord> topWords;
   QList<KvHeadNote> headNotes;
+
+ private:
+  // Deletes the key's rows of the table and inserts one row per entry of
+  // values (the columns' values after nFlag and nForm), in one transaction.
+  bool ReplaceRows(const char* table, const char* columns, const QStringList& values);
 };
 
 // Deletes the template (nFlag, nForm) in one transaction: its rows of the

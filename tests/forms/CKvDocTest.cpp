@@ -305,7 +305,7 @@ TEST_F(CKvDocTest, EntryRightsAndLockDecideNewOpenAndProperties) {
   EXPECT_TRUE(m_pModule->CanOpenDocument(300, 0));
   EXPECT_TRUE(m_pModule->CanNewDocument(300, 0));
   EXPECT_FALSE(m_pModule->CanOpenDocument(300, 1));  // right 3002 not held
-  EXPECT_FALSE(m_pModule->CanOpenDocument(301, 0));
+  EXPECT_FALSE(m_pModule->CanOpenDocument(302, 0));
   ASSERT_TRUE(db()->Execute(QStringLiteral("Insert Into PWR(OPNO,PWR) Values('101','3002')")));
   ASSERT_TRUE(m_app.GetDataFile().LoadRights());
   EXPECT_TRUE(m_pModule->CanOpenDocument(300, 1));
@@ -320,7 +320,8 @@ TEST_F(CKvDocTest, EntryRightsAndLockDecideNewOpenAndProperties) {
   EXPECT_EQ(m_pModule->FindEntryIndex(300, 1), 1);
   ASSERT_TRUE(m_pModule->GetEntryByIndex(0, &entry));
   EXPECT_EQ(entry.sDesc, entry.sName);
-  EXPECT_FALSE(m_pModule->GetEntryByIndex(2));
+  EXPECT_TRUE(m_pModule->GetEntryByIndex(2));
+  EXPECT_FALSE(m_pModule->GetEntryByIndex(3));
 
   // Properties stay off until a sheet is installed; after its OK the
   // document reloads its layout.
@@ -341,4 +342,22 @@ TEST_F(CKvDocTest, EntryRightsAndLockDecideNewOpenAndProperties) {
   CKvDoc* pDoc = openFrames().at(0)->GetDocument();
   EXPECT_EQ(pDoc->m_formEntry.sFna, QStringLiteral("改过"));
   EXPECT_EQ(viewOf(pDoc)->documentChanges, 1);
+}
+
+TEST_F(CKvDocTest, ASplitFrameShowsItsPanesOverOneDocument) {
+  CKvDoc* pDoc = m_pModule->OpenDocument(301, 0);
+  ASSERT_NE(pDoc, nullptr);
+  ASSERT_EQ(pDoc->GetViews().size(), 2);
+  for (QWidget* pWidget : pDoc->GetViews())
+    EXPECT_EQ(static_cast<KvFakeView*>(pWidget)->initialUpdates, 1);
+  auto* pFrame = static_cast<KvFakeSplitFrame*>(pDoc->GetFrames().at(0));
+  EXPECT_EQ(pFrame->widget(), pFrame->Splitter());
+  EXPECT_EQ(pFrame->Splitter()->count(), 2);
+  EXPECT_EQ(pFrame->windowTitle(), QStringLiteral("分栏表"));
+  // The panes go with the frame, before the document they show.
+  QPointer<QWidget> pane(pDoc->GetViews().at(0));
+  QPointer<CKvDoc> watch(pDoc);
+  delete pFrame;
+  EXPECT_TRUE(pane.isNull());
+  EXPECT_TRUE(watch.isNull());
 }

@@ -10,6 +10,7 @@
 #include "forms/CKvDocTemplate.h"
 #include "forms/KvDocView.h"
 
+#include <QSplitter>
 #include <QWidget>
 
 // What the tests set and read back.
@@ -119,6 +120,19 @@ class KvFakeView : public QWidget, public KvDocView {
   bool commitResult = true;
 };
 
+// A frame split into two views of the same document.
+class KvFakeSplitFrame : public CFormChildFrm1 {
+ public:
+  bool CreateClient(CKvDoc* pDoc, const CKvDocTemplate& docTemplate) override {
+    if (!CFormChildFrm1::CreateClient(pDoc, docTemplate))
+      return false;
+    m_pSplitter->addWidget(CreateView<KvFakeView, KvFakeDoc>(m_pSplitter));
+    m_pSplitter->addWidget(CreateView<KvFakeView, KvFakeDoc>(m_pSplitter));
+    return true;
+  }
+  QSplitter* Splitter() const { return m_pSplitter; }
+};
+
 class KvFakeFormModule : public CFormDataType {
  public:
   KvFakeFormModule() {
@@ -128,5 +142,7 @@ class KvFakeFormModule : public CFormDataType {
         AddTemplate(CKvDocTemplate::Make<KvFakeDoc, CFormChildFrm, KvFakeView>(330, 300, true));
     pTemplate->AddEntry(0, QStringLiteral("#co_name收费表"), QString(), 0, QStringLiteral("01"), 629, 0);
     pTemplate->AddEntry(1, QStringLiteral("锁定表"), QStringLiteral("不能新增"), 1, QStringLiteral("02"), 629, 0);
+    AddTemplate(CKvDocTemplate::Make<KvFakeDoc, KvFakeSplitFrame, KvFakeView>(330, 301, false))
+        ->AddEntry(0, QStringLiteral("分栏表"), QString(), 0, QStringLiteral("3001"), 629, 0);
   }
 };
