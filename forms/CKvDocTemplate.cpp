@@ -9,6 +9,8 @@
 #include "forms/CKvDoc.h"
 #include "forms/KvDocView.h"
 #include "ui/CMdiClient.h"
+#include "ui/KvCommands.h"
+#include "ui/KvResources.h"
 
 #include <memory>
 
@@ -101,8 +103,15 @@ CKvDoc* CKvDocTemplate::OpenDocument(int nForm, bool bNew) {
     return nullptr;
   }
   pFrame->setWindowTitle(QString(pOpened->m_strTitle).remove(QStringLiteral("#co_name")));
-  if (CMdiClient* pArea = KvGetMdiClient())
+  // The document type's icon; the program's own while the type has none.
+  QIcon icon = KvResourceIcon(entry.nIcon);
+  pFrame->setWindowIcon(icon.isNull() ? KvResourceIcon(KV_ICON_APP) : icon);
+  // A new document window takes three quarters of the work area, as child
+  // windows of a multiple-document frame open by default.
+  if (CMdiClient* pArea = KvGetMdiClient()) {
     pArea->addSubWindow(pFrame);
+    pFrame->resize(pArea->viewport()->size() * 3 / 4);
+  }
 
   int positionId = 0;
   for (QWidget* pWidget : pOpened->GetViews())

@@ -6,9 +6,11 @@
 
 #include "KvFakeFormModule.h"
 #include "app/CKvDlgPos.h"
+#include "app/KvAppFrame.h"
 #include "app/KvDocOpenMode.h"
 #include "app/KvShellTestApp.h"
 #include "core/KvMessage.h"
+#include "ui/CMdiClient.h"
 #include "ui/KvCommands.h"
 
 #include <gtest/gtest.h>
@@ -360,4 +362,47 @@ TEST_F(CKvDocTest, ASplitFrameShowsItsPanesOverOneDocument) {
   delete pFrame;
   EXPECT_TRUE(pane.isNull());
   EXPECT_TRUE(watch.isNull());
+}
+
+namespace {
+
+// A main frame that has only its work area.
+class KvWorkAreaFrame : public KvAppFrame {
+ public:
+  KvWorkAreaFrame() {
+    area.resize(800, 600);
+    area.show();
+    m_pPrevious = KvSetAppFrame(this);
+  }
+  ~KvWorkAreaFrame() override { KvSetAppFrame(m_pPrevious); }
+  int SelectedTemplateTab() const override { return -1; }
+  bool IsTemplateBoxVisible() const override { return false; }
+  void ShowTemplateBox(bool) override {}
+  bool HasActiveChildFrame() const override { return area.activeSubWindow() != nullptr; }
+  CMdiClient* MdiClient() const override { return const_cast<CMdiClient*>(&area); }
+
+  CMdiClient area;
+
+ private:
+  KvAppFrame* m_pPrevious = nullptr;
+};
+
+}  // namespace
+
+TEST_F(CKvDocTest, DocumentWindowsOpenInTheWorkAreaWhereTheyWereLeft) {
+  KvWorkAreaFrame mainFrame;
+  CKvDoc* pDoc = open();
+  ASSERT_NE(pDoc, nullptr);
+  CFormChildFrm* pFrame = pDoc->GetFrames().at(0);
+  EXPECT_EQ(pFrame->mdiArea(), &mainFrame.area);
+  EXPECT_EQ(pFrame->size(), mainFrame.area.viewport()->size() * 3 / 4);
+  pFrame->move(37, 41);
+  ASSERT_TRUE(pFrame->close());
+  flushDeletes();
+  EXPECT_TRUE(mainFrame.area.subWindowList().isEmpty());
+
+  pDoc = open();
+  ASSERT_NE(pDoc, nullptr);
+  EXPECT_EQ(pDoc->GetFrames().at(0)->pos(), QPoint(37, 41));
+  delete pDoc->GetFrames().at(0);
 }
