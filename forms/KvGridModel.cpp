@@ -75,6 +75,11 @@ void KvGridModel::SetNotes(const QList<KvHeadNote>& notes) {
   rebuildNoteRows();
 }
 
+void KvGridModel::SetNoteText(int noteIndex, const QString& text) {
+  if (noteIndex >= 0 && noteIndex < m_notes.size())
+    m_notes[noteIndex].sWords = text;
+}
+
 void KvGridModel::rebuildNoteRows() {
   m_headCells.clear();
   m_footCells.clear();

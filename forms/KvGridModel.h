@@ -41,7 +41,8 @@ struct KvGridColumn {
   QString title;
   QString valueType;   // "NUMBER", "MDBSTRING", ...
   QString alignment;   // "LEFT", "MID" or anything else for right
-  int width = 8;       // characters
+  int width = 8;       // characters shown
+  int editWidth = 0;   // characters typed (0: no limit)
   int cell = -1;       // the document's cell index of the column
   bool simplified = false;  // d1: totals drop zero decimals down to nLess
   bool total = false;       // d3: summed in the totals row
@@ -114,6 +115,8 @@ class KvGridModel {
   // The head and tail notes; HEAD and FOOT rows run to the last nRow used.
   void SetNotes(const QList<KvHeadNote>& notes);
   const QList<KvHeadNote>& Notes() const { return m_notes; }
+  // Changes the text (sWords) of a note.
+  void SetNoteText(int noteIndex, const QString& text);
   int HeadRowCount() const { return int(m_headCells.size()); }
   int FootRowCount() const { return int(m_footCells.size()); }
   // Cells of a HEAD (bTail false) or FOOT row; 0 for a row beyond.
