@@ -4,6 +4,7 @@
 #include "formula/KvCalculatorInstall.h"
 #include "print/KvPrintInstall.h"
 #include "school/KvSchoolInstall.h"
+#include "timetable/KvTimetableInstall.h"
 #include "ui/KvCommands.h"
 #include "ui/KvMessageBoxHandler.h"
 #include "ui/KvResources.h"
@@ -31,6 +32,7 @@ int main(int argc, char* argv[]) {
   KvInstallCalculator();
   KvInstallPrinting();
   KvInstallSchool();
+  KvInstallTimetable();
   if (!KvCheckDbEngine())
     return 1;
 
