@@ -146,12 +146,12 @@ int CStd::Select(QList<CStd>* rows, int mode, int term, const QString& where,
   if (orderServer.isEmpty())
     orderServer = BuildOrder();
   if (!m_pDb)
-    return 0;
+    return -1;
   const QString pattern = QStringLiteral("Select %s From Std %s %s");
   CKvQuery query(3, 0, 20, m_pDb);
   if (!query.Open(KvFormat(pattern, GetColumnList(), whereJet, orderJet),
                   KvFormat(pattern, GetColumnList(), whereServer, orderServer)))
-    return 0;
+    return -1;
   int count = 0;
   for (; !query.IsEOF(); query.MoveNext()) {
     XQN = query.GetLong(0);
@@ -230,7 +230,7 @@ int CStd::GetPath(QString* path, QStringList* codes, QStringList* names) {
   if (n == 0)
     return 0;
   CStd self = *this;
-  if (self.Load(1, -1) == 0)
+  if (self.Load(1, -1) <= 0)
     return 0;
   // The node's own name last, the ancestors' in code order before it.
   *names = QStringList(n, QString());
@@ -308,15 +308,19 @@ int CStd::GetTransferChain(QList<CStd>* rows) {
   if (!IsStudent())
     return 0;
   CStd start = *this;
-  if (start.Load(0, -1) == 0)
-    return 0;
+  const int found = start.Load(0, -1);
+  if (found <= 0)
+    return found;
   rows->append(start);
   QSet<QString> seen{start.KNO};
   CStd row = start;
   while (row.LB[0] == 1 && !seen.contains(row.DM[0])) {
     row.KNO = row.DM[0];
     seen.insert(row.KNO);
-    if (row.Load(0, -1) == 0)
+    const int earlier = row.Load(0, -1);
+    if (earlier < 0)
+      return -1;
+    if (earlier == 0)
       break;
     rows->prepend(row);
   }
@@ -325,7 +329,10 @@ int CStd::GetTransferChain(QList<CStd>* rows) {
     CStd next = *this;
     next.KNO = DM[1];
     seen.insert(next.KNO);
-    if (next.Load(0, -1) == 0)
+    const int later = next.Load(0, -1);
+    if (later < 0)
+      return -1;
+    if (later == 0)
       break;
     *this = next;
     rows->append(next);

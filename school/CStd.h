@@ -75,14 +75,15 @@ class CStd {
 
   // --- Reading ---
 
-  // Reads rows into *rows (emptied first) and returns their number; 0 when
+  // Reads rows into *rows (emptied first) and returns their number; -1 when
   // the select fails (it reports). Empty server texts take the Jet ones;
   // an empty Where or Order By is this row's own for the mode and term.
   // After rows were found this object holds the last one.
   int Select(QList<CStd>* rows, int mode, int term, const QString& where = QString(),
              const QString& serverWhere = QString(), const QString& order = QString(),
              const QString& serverOrder = QString());
-  // The first row of the mode into this object; the number found.
+  // The first row of the mode into this object; the number found, -1
+  // unreadable (this object unchanged).
   int Load(int mode, int term);
   // The number of rows of the Where (this row's own for the mode and term
   // when empty); -1 when it cannot be read.
@@ -112,8 +113,9 @@ class CStd {
   // emptied and keeps the typed text as KNO. Returns the number found.
   int FindStudents(QList<CStd>* rows);
   // A student's rows across in-school transfers, earliest first; 0 for a
-  // code that is not a student's or a student that does not exist. A chain
-  // that comes back to a row already read ends there.
+  // code that is not a student's or a student that does not exist, -1 when
+  // a row cannot be read. A chain that comes back to a row already read
+  // ends there.
   int GetTransferChain(QList<CStd>* rows);
   // -1 when the course dates agree with each other and with the number of
   // terms; otherwise the message and the side at fault (0 start, 1 end).
@@ -137,6 +139,8 @@ class CStd {
   // True when a referencing table holds a row of the subtree, or cannot be
   // counted.
   virtual bool IsReferenced();
+  // 1 referenced, 0 not, -1 a count could not be read.
+  int ReferenceState();
   // 0 refused (message set), 1 may go with its subtree, 2 a referenced
   // leaf that is its parent's only child (folded into the parent).
   virtual int CanDelete(QString* message);

@@ -13,11 +13,14 @@ namespace {
 // The year the course of a grade row ends.
 int endYear(const CStd& grade) { return KvStrToInt(grade.XQT[1].left(4)); }
 
-// The grade of a code, read through the code's connection; false when it is
-// not there.
-bool loadGrade(CKvDb* pDb, const QString& code, CStd* grade) {
-  *grade = CStd(pDb, code.left(CXxDataType::GradeCodeLen()));
-  return grade->Load(0, -1) > 0;
+// Whether the grade of a code still runs in the year: 1 yes, 0 no (or no
+// such grade), -1 unreadable.
+int gradeRuns(CKvDb* pDb, const QString& code, int year) {
+  CStd grade(pDb, code.left(CXxDataType::GradeCodeLen()));
+  const int found = grade.Load(0, -1);
+  if (found < 0)
+    return -1;
+  return found > 0 && endYear(grade) >= year ? 1 : 0;
 }
 }  // namespace
 
@@ -38,7 +41,8 @@ bool CStd::CarryOver(CKvDb* oldDb, CKvDb* newDb) {
   const QString gradeWhere = KvFormat(QStringLiteral("Where Len(rtrim(KNO))=%d"), gradeLength);
   CStd reader(oldDb, QString());
   QList<CStd> grades;
-  if (reader.Select(&grades, 0, -1, gradeWhere) != reader.Count(0, -1, gradeWhere))
+  const int gradeCount = reader.Select(&grades, 0, -1, gradeWhere);
+  if (gradeCount < 0 || gradeCount != reader.Count(0, -1, gradeWhere))
     return false;
   for (CStd& grade : grades) {
     if (endYear(grade) >= year) {
@@ -54,23 +58,24 @@ bool CStd::CarryOver(CKvDb* oldDb, CKvDb* newDb) {
 
 int CStd::CarryNode(int year, CKvDb* oldDb, CKvDb* newDb) {
   if (IsStudent()) {
-    CStd grade;
-    bool carried = loadGrade(oldDb, KNO, &grade) && endYear(grade) >= year;
-    if (!carried && (LB[0] == 1 || LB[1] == 1)) {
+    int carried = gradeRuns(oldDb, KNO, year);
+    if (carried == 0 && (LB[0] == 1 || LB[1] == 1)) {
+      // A student who moved inside the school goes where his latest place
+      // still runs.
       CStd self = *this;
       self.m_pDb = oldDb;
       QList<CStd> chain;
-      carried = self.GetTransferChain(&chain) > 0 && loadGrade(oldDb, chain.last().KNO, &grade) &&
-                endYear(grade) >= year;
+      const int links = self.GetTransferChain(&chain);
+      carried = links < 0 ? -1 : links == 0 ? 0 : gradeRuns(oldDb, chain.last().KNO, year);
     }
-    if (!carried)
-      return 0;
+    if (carried <= 0)
+      return carried;
   } else {
     CStd reader = *this;
     reader.m_pDb = oldDb;
     QList<CStd> children;
     const int expected = reader.Count(2, -1);
-    if (reader.Select(&children, 2, -1) != expected)
+    if (expected < 0 || reader.Select(&children, 2, -1) != expected)
       return -1;
     bool any = false;
     for (CStd& child : children) {

@@ -29,8 +29,10 @@ bool isStudentCode(const QString& code) {
 bool CStd::ModifyWithTransfer(const CStd& source, int newTerm, bool report) {
   CStd stored = source;
   stored.m_pDb = m_pDb;
-  const bool isNewTransfer =
-      LB[1] == 1 && IsStudent() && stored.Load(0, -1) > 0 && stored.DM[1].isEmpty();
+  const int found = stored.Load(0, -1);
+  if (found < 0)
+    return false;
+  const bool isNewTransfer = LB[1] == 1 && IsStudent() && found > 0 && stored.DM[1].isEmpty();
   if (!isNewTransfer)
     return Modify(source, report);
 
@@ -54,7 +56,7 @@ bool CStd::ModifyWithTransfer(const CStd& source, int newTerm, bool report) {
                                          "由系统自动生成新码！!"));
   }
   CStd grade(m_pDb, target.left(CXxDataType::GradeCodeLen()));
-  if (grade.Load(0, -1) == 0 || newTerm < 1 || newTerm > grade.XQN)
+  if (grade.Load(0, -1) <= 0 || newTerm < 1 || newTerm > grade.XQN)
     return refuse(report, QStringLiteral("未录入新期次，或超界!"));
 
   const CStd before = *this;

@@ -36,7 +36,7 @@ void CStd::GetRefTables(QStringList* texts, QStringList* serverTexts) const {
   }
 }
 
-bool CStd::IsReferenced() {
+int CStd::ReferenceState() {
   QStringList texts;
   QStringList serverTexts;
   GetRefTables(&texts, &serverTexts);
@@ -45,10 +45,12 @@ bool CStd::IsReferenced() {
     const int count = KvSchoolCount(m_pDb, QStringLiteral("Select Count(*) From ") + texts.at(i),
                                     QStringLiteral("Select Count(*) From ") + server);
     if (count != 0)
-      return true;
+      return count < 0 ? -1 : 1;
   }
-  return false;
+  return 0;
 }
+
+bool CStd::IsReferenced() { return ReferenceState() != 0; }
 
 int CStd::CanDelete(QString* message) {
   message->clear();
@@ -63,9 +65,13 @@ int CStd::CanDelete(QString* message) {
     *message = KvFormat(QStringLiteral("“%s”下有转学学生，不能删除！"), KNO);
     return 0;
   }
-  if (!IsReferenced())
+  const int references = ReferenceState();
+  if (references == 0)
     return 1;
   *message = KvFormat(QStringLiteral("“%s”已被引用，不能删除！"), KNO);
+  // Unreadable references refuse; they never lead to a fold.
+  if (references < 0)
+    return 0;
   CStd self = *this;
   if (self.Count(2, -1) != 0)
     return 0;
@@ -148,8 +154,10 @@ bool CStd::Modify(const CStd& source, bool report) {
     return false;
   CStd stored = source;
   stored.m_pDb = m_pDb;
-  if (stored.Load(0, -1) == 0) {
-    refuse(report, QStringLiteral("源对象“") + source.KNO + QStringLiteral("”已不存在，不能修改！"));
+  const int found = stored.Load(0, -1);
+  if (found <= 0) {
+    if (found == 0)
+      refuse(report, QStringLiteral("源对象“") + source.KNO + QStringLiteral("”已不存在，不能修改！"));
     return false;
   }
   const int longest = stored.MaxCodeLen();
@@ -191,8 +199,8 @@ bool CStd::Delete(bool report) {
     return false;
   }
   CStd stored = *this;
-  if (stored.Load(0, -1) == 0)
-    stored = *this;
+  if (stored.Load(0, -1) <= 0)
+    return false;
   KvDbTransaction transaction(*m_pDb);
   if (!transaction.IsActive())
     return false;
@@ -200,7 +208,10 @@ bool CStd::Delete(bool report) {
   // its normal end: the last term of that row's grade.
   if (stored.LB[0] == 1 && !stored.DM[0].isEmpty()) {
     CStd grade(m_pDb, stored.DM[0].left(CXxDataType::GradeCodeLen()));
-    if (grade.Load(0, -1) > 0 &&
+    const int found = grade.Load(0, -1);
+    if (found < 0)
+      return false;
+    if (found > 0 &&
         !m_pDb->Execute(KvFormat(QStringLiteral("Update Std Set LB1='0',QC1=%d,DM1='' Where KNO='%s'"),
                                  grade.XQN - 1, m_pDb->QuoteText(stored.DM[0]))))
       return false;
@@ -213,7 +224,7 @@ bool CStd::Delete(bool report) {
   // Fold into the parent: the child's values stand under the parent's code
   // and name, and the child's references move to the parent's code.
   CStd parent(m_pDb, ParentCode());
-  if (parent.Load(0, -1) == 0 || !parent.DeleteRows(1, 0))
+  if (parent.Load(0, -1) <= 0 || !parent.DeleteRows(1, 0))
     return false;
   const QString parentCode = parent.KNO;
   const QString parentName = parent.NA;
@@ -228,8 +239,10 @@ bool CStd::Delete(bool report) {
 bool CStd::Paste(const CStd& source, bool report) {
   CStd reader = source;
   QList<CStd> rows;
-  if (reader.Select(&rows, 1, -1) == 0) {
-    refuse(report, QStringLiteral("源对象“") + source.KNO + QStringLiteral("”已不存在，不能粘贴！"));
+  const int found = reader.Select(&rows, 1, -1);
+  if (found <= 0) {
+    if (found == 0)
+      refuse(report, QStringLiteral("源对象“") + source.KNO + QStringLiteral("”已不存在，不能粘贴！"));
     return false;
   }
   CStd target = *this;

@@ -31,6 +31,13 @@ bool CXxDataType::Params::SameAs(const Params& other) const {
   return true;
 }
 
+void CXxDataType::Params::Normalise() {
+  const int levels = qBound(0, LevelCount(), kMaxLevels);
+  for (int i = 0; i < levels; ++i)
+    if (nCodeLen[i] <= 0)
+      nCodeLen[i] = 2;
+}
+
 CXxDataType::CXxDataType() {
   m_nModule = kModule;
   m_nMenuId = 325;
@@ -206,10 +213,7 @@ bool CXxDataType::LoadParams(CKvDb* pDb) {
     else if (csn >= 10 && csn < 10 + kMaxLevels)
       params.nCodeLen[csn - 10] = value;
   }
-  const int levels = qBound(0, params.LevelCount(), kMaxLevels);
-  for (int i = 0; i < levels; ++i)
-    if (params.nCodeLen[i] <= 0)
-      params.nCodeLen[i] = 2;
+  params.Normalise();
   m_params = params;
   return true;
 }
@@ -240,7 +244,9 @@ bool CXxDataType::SaveParams(CKvDb* pDb) {
     if (!transaction.Commit())
       return false;
   }
-  return LoadParams(pDb);
+  // What reading them back would give.
+  m_params.Normalise();
+  return true;
 }
 
 bool CXxDataType::ReloadParams(CKvDb* pDb) {

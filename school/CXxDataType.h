@@ -88,7 +88,8 @@ class CXxDataType : public CFormDataType {
   // rows cannot be read; the query has reported it.
   bool LoadParams(CKvDb* pDb);
   // Replaces the stored rows by the members (levels beyond L-1 are not
-  // stored) in one transaction, then loads them back.
+  // stored) in one transaction; the members then read as a load would give
+  // them.
   bool SaveParams(CKvDb* pDb);
   // Defaults, then LoadParams; on failure the members are left as they
   // were before.
@@ -104,6 +105,8 @@ class CXxDataType : public CFormDataType {
     int LevelCount() const { return nMgmtLevels + nMultiClass + 2; }
     // Equal in M, m, the receipt rows and the lengths of the levels in use.
     bool SameAs(const Params& other) const;
+    // A level in use whose length is not positive gets 2.
+    void Normalise();
   };
   Params m_params;
 

@@ -217,7 +217,7 @@ int CXxRptRow::LoadLedger(const QString& student, const QList<CCost>& items, QLi
   rows->clear();
   CStd start(pDb, student);
   QList<CStd> chain;
-  if (start.GetTransferChain(&chain) == 0)
+  if (start.GetTransferChain(&chain) <= 0)
     return 0;
   const QHash<QString, int> index = itemIndex(items);
   const int classLength = CXxDataType::ClassCodeLen();
