@@ -226,10 +226,11 @@ int CPkGrid::LoadDayByKey(int mode, int weekday, const CWktRec& schedule, QList<
 }
 
 void CPkGrid::CopyPreviousVersion(const CWktRec& schedule, CKvDb* pDb) {
-  if (pDb->GetLong(QStringLiteral("Select Count(*) From PK Where ") + versionWhere(*this, pDb)) != 0)
+  if (KvSchoolCount(pDb, QStringLiteral("Select Count(*) From PK Where ") + versionWhere(*this, pDb)) != 0)
     return;
-  const QString last = pDb->LookupText(QStringLiteral("max(rtrim(Y)||rtrim(QC)||rtrim(T)) From PK"));
-  if (last.isEmpty())
+  QString last;
+  if (!KvSchoolText(pDb, QStringLiteral("Select max(rtrim(Y)||rtrim(QC)||rtrim(T)) From PK"), QString(), &last) ||
+      last.isEmpty())
     return;
   const QString year = last.left(4);
   const int term = KvStrToInt(last.mid(4, 1));

@@ -130,7 +130,7 @@ int CWkjhRec::LoadPlanForDocument(QList<CWkjhRec>& rows, CKvDb* pDb) {
   if (LoadClassPlan(QString(), rows, pDb) > 0)
     return 0;
   CWkjhRec latest = *this;
-  if (latest.GetLatest(pDb) == 0)
+  if (latest.GetLatest(pDb) <= 0)
     return 0;
   latest.STD = STD;
   return latest.LoadClassPlan(QString(), rows, pDb) > 0 ? 1 : 0;
@@ -154,11 +154,14 @@ int CWkjhRec::LoadPlanRow(const QString& course, CKvDb* pDb) {
 }
 
 int CWkjhRec::GetLatest(CKvDb* pDb) {
-  QString sql = QStringLiteral("max(rtrim(Y)||rtrim(QC)||rtrim(T)) From WKJH");
+  QString sql = QStringLiteral("Select max(rtrim(Y)||rtrim(QC)||rtrim(T)) From WKJH");
   if (!Y.isEmpty())
     sql += KvFormat(" Where Y='%s' And QC='%d' And STD Like '%s'", pDb->QuoteText(Y), QC,
                     KvLikePrefix(pDb, STD.left(CXxDataType::GradeCodeLen())));
-  const QString last = pDb->LookupText(sql);
+  QString last;
+  if (!KvSchoolText(pDb, sql, QString(), &last))
+    return -1;
+  last = last.trimmed();
   if (last.isEmpty())
     return 0;
   Y = last.left(4);
@@ -178,10 +181,10 @@ bool CWkjhRec::FindPlanRowByCourse(const QString& course, const QList<CWkjhRec>&
 }
 
 void CWkjhRec::CopyPreviousVersion(CKvDb* pDb) {
-  if (pDb->GetLong(KvFormat("Select Count(*) From Wkjh %s", versionWhere(Y, QC, T, pDb))) != 0)
+  if (KvSchoolCount(pDb, KvFormat("Select Count(*) From Wkjh %s", versionWhere(Y, QC, T, pDb))) != 0)
     return;
   CWkjhRec latest;
-  if (latest.GetLatest(pDb) == 0 || VersionKey() <= latest.VersionKey())
+  if (latest.GetLatest(pDb) <= 0 || VersionKey() <= latest.VersionKey())
     return;
   if (KvMessageBox(QStringLiteral("可以拷贝上期计划，然后在此基础上再作修改，拷贝吗？"),
                    KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
@@ -214,8 +217,10 @@ int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb) {
   const bool writePlan = STD.size() == CXxDataType::GradeCodeLen();
   const bool writeAssignments = CXxDataType::MultiClassRef() == 0 || STD.size() == CXxDataType::ClassCodeLen();
   CWkjhRec latest;
-  if (latest.GetLatest(pDb) != 0 &&
-      (latest.T > T || (latest.T == T && (latest.Y != Y || latest.QC != QC)))) {
+  const int found = latest.GetLatest(pDb);
+  if (found < 0)
+    return 0;
+  if (found > 0 && (latest.T > T || (latest.T == T && (latest.Y != Y || latest.QC != QC)))) {
     stop(QStringLiteral("非最后一次计划，不能保存！"));
     return 0;
   }
@@ -304,13 +309,20 @@ int CWkjhRec::ListVersions(const QString& year, int term, QStringList& dates, CK
 int CWkjhRec::ChangeVersionDate(const QString& year, int term, const QString& oldDate, const QString& newDate,
                                 CKvDb* pDb) {
   Clear();
-  if (GetLatest(pDb) != 0 && T != oldDate) {
+  const int found = GetLatest(pDb);
+  if (found < 0)
+    return 0;
+  if (found > 0 && T != oldDate) {
     stop(QStringLiteral("非最后一次计划，不能修改计划执行时间！"));
     return 0;
   }
-  if (!pDb->LookupText(KvFormat("max(rtrim(T)) From WKJH Where T<>'%s' And T>='%s'", pDb->QuoteText(oldDate),
-                                pDb->QuoteText(newDate)))
-           .isEmpty()) {
+  QString later;
+  if (!KvSchoolText(pDb,
+                    KvFormat("Select max(rtrim(T)) From WKJH Where T<>'%s' And T>='%s'", pDb->QuoteText(oldDate),
+                             pDb->QuoteText(newDate)),
+                    QString(), &later))
+    return 0;
+  if (!later.trimmed().isEmpty()) {
     stop(QStringLiteral("修改的时间应晚于上一个计划的执行时间！"));
     return 0;
   }

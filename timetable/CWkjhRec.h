@@ -57,7 +57,8 @@ class CWkjhRec {
   // assignment, 2 with one.
   int LoadPlanRow(const QString& course, CKvDb* pDb);
   // This row's key becomes the latest version (of this year, term and grade
-  // when Y is set); 0 when there is none.
+  // when Y is set); 0 when there is none, -1 when it cannot be read (the
+  // version rules then refuse).
   int GetLatest(CKvDb* pDb);
   // FindPlanRowByCourse: this row becomes the first of rows with the course.
   bool FindPlanRowByCourse(const QString& course, const QList<CWkjhRec>& rows);
