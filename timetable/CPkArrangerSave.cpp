@@ -1,5 +1,6 @@
 // The save of an arrange run: every class checked first, then one write.
 
+#include "app/CKvApp.h"
 #include "app/CKvOperation.h"
 #include "core/CKvDb.h"
 #include "core/KvDbTransaction.h"
@@ -121,11 +122,16 @@ bool CPkArranger::SaveResult() {
   for (CPkGrid& grid : accepted)
     if (!grid.Save(m_pDb))
       return false;
+  // The log entry goes with the rows, on the same connection, and only when
+  // a class was stored.
+  CKvApp* app = KvGetApp();
+  if (!accepted.isEmpty() && app && app->GetDataFile().IsLogOn() &&
+      !CKvOperation::InsertLogRow(
+          app->GetTask().nTask, CKvOperation::OperatorLabel(), CKvOperation::NowText(), 19 * 100 + 4,
+          KvFormat("保存<%s>%s年%s季学期(%s)课表", m_selection, m_year, m_term == 0 ? "春" : "秋", m_date), m_pDb))
+    return false;
   if (!trans.Commit())
     return false;
   m_classesSaved = int(accepted.size());
-  if (m_classesSaved > 0)
-    CKvOperation(19, 4,
-                 KvFormat("保存<%s>%s年%s季学期(%s)课表", m_selection, m_year, m_term == 0 ? "春" : "秋", m_date));
   return true;
 }
