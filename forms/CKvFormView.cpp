@@ -366,12 +366,18 @@ bool CKvFormView::CommitCell(int nRow, int nCol, const QString& area, const QStr
   OnCellChanged(text, nRow, nCol, area);
   PushUndo(KvCellEdit(nCaretBefore, nRow, nCol, area, old));
   m_bChanged = true;
+  // The editor over the cell shows what is stored now.
+  if (m_bEditing && !m_bEditDirty && m_editCell.row == nRow && m_editCell.column == nCol &&
+      m_editCell.area == KvGridAreaFromName(area))
+    updateEditor();
   viewport()->update();
   return true;
 }
 
 bool CKvFormView::CommitEditor() {
-  if (!m_bEditing)
+  // Only the operator's typing is committed: an untouched editor shows the
+  // cell's text as it was when the editor took it.
+  if (!m_bEditing || !m_bEditDirty)
     return true;
   const QString& area = KvGridAreaName(m_editCell.area);
   const bool ok = CommitCell(m_editCell.row, m_editCell.column, area, m_pEditor->text(), m_nStepCaret);
