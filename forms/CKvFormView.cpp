@@ -603,6 +603,9 @@ bool CKvFormView::RunKeyCommand(int id) {
 
 bool CKvFormView::Print(int command) {
   CommitEditor();
+  // The module's macro values may have changed since the document opened.
+  if (m_pDoc)
+    m_pDoc->ResetMacros();
   CKvFormPrintJob job(*this);
   QString title = GetExpandedTitle();
   if (title.isEmpty() && m_pDoc)

@@ -226,7 +226,8 @@ class CKvFormView : public QAbstractScrollArea,
 
   // --- KvDocView ---
 
-  bool IsCellChanged() const override { return m_bChanged; }
+  // Typing not yet committed counts as a change, so that closing asks.
+  bool IsCellChanged() const override { return m_bChanged || (m_bEditing && m_bEditDirty); }
   void SetCellChanged(bool bChanged) override { m_bChanged = bChanged; }
   bool CommitEdit() override { return CommitEditor(); }
 

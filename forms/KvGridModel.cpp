@@ -73,6 +73,7 @@ void KvGridModel::SetColumns(const QList<KvGridColumn>& columns) {
 void KvGridModel::SetNotes(const QList<KvHeadNote>& notes) {
   m_notes = notes;
   rebuildNoteRows();
+  m_topsValid = false;
 }
 
 void KvGridModel::SetNoteText(int noteIndex, const QString& text) {
@@ -131,6 +132,7 @@ bool KvGridModel::NoteCell(int noteIndex, int& row, int& cell, bool& bTail) cons
 void KvGridModel::SetColumnHead(const QList<KvTopWord>& blocks, int headRows) {
   m_blocks = blocks;
   m_formHeadRows = qMax(0, headRows);
+  m_topsValid = false;
   const int columns = ColumnCount();
   m_blockOfCell = QList<int>(m_formHeadRows * columns, -1);
   for (int b = 0; b < m_blocks.size(); ++b) {
@@ -252,8 +254,25 @@ int KvGridModel::bandHeight(KvGridArea area, int textRows) const {
   return RowCount(area, textRows) * RowPitch(area);
 }
 
+const std::array<int, 7>& KvGridModel::bandTops() const {
+  if (!m_topsValid) {
+    int top = m_metrics.top;
+    for (size_t i = 0; i < std::size(kBands); ++i) {
+      m_tops[i] = top;
+      top += bandHeight(kBands[i], m_textRows);
+    }
+    m_topsValid = true;
+  }
+  return m_tops;
+}
+
 int KvGridModel::BandTop(KvGridArea area, int textRows) const {
   const KvGridArea band = bandOf(area);
+  if (textRows == m_textRows) {
+    for (size_t i = 0; i < std::size(kBands); ++i)
+      if (kBands[i] == band)
+        return bandTops()[i];
+  }
   int top = m_metrics.top;
   for (KvGridArea each : kBands) {
     if (each == band)
@@ -362,10 +381,8 @@ KvGridHit KvGridModel::HitTest(QPoint point, int scrollX) const {
   if (y < m_metrics.top)
     return hit;
   // The band: the last one whose top is at or above the point.
-  int tops[std::size(kBands)];
-  for (size_t i = 0; i < std::size(kBands); ++i)
-    tops[i] = BandTop(kBands[i]);
-  const int at = int(std::upper_bound(std::begin(tops), std::end(tops), y) - std::begin(tops)) - 1;
+  const std::array<int, 7>& tops = bandTops();
+  const int at = int(std::upper_bound(tops.begin(), tops.end(), y) - tops.begin()) - 1;
   if (at < 0)
     return hit;
   KvGridArea band = kBands[at];

@@ -133,10 +133,16 @@ class KvGridModel {
   // The block covering a FORMHEAD cell (row and column from 0); -1 none.
   int BlockAt(int row, int column) const;
 
-  void SetTextRowCount(int rows) { m_textRows = qMax(0, rows); }
+  void SetTextRowCount(int rows) {
+    m_textRows = qMax(0, rows);
+    m_topsValid = false;
+  }
   int TextRowCount() const { return m_textRows; }
   // Whether the form has the totals row.
-  void SetTotalsRow(bool on) { m_totalsRow = on; }
+  void SetTotalsRow(bool on) {
+    m_totalsRow = on;
+    m_topsValid = false;
+  }
   bool HasTotalsRow() const { return m_totalsRow; }
   // Columns that stay in place when the grid scrolls sideways.
   void SetFixedColumns(int count) { m_fixedColumns = qBound(0, count, ColumnCount()); }
@@ -150,7 +156,10 @@ class KvGridModel {
 
   // --- Geometry ---
 
-  void SetMetrics(const KvGridMetrics& metrics) { m_metrics = metrics; }
+  void SetMetrics(const KvGridMetrics& metrics) {
+    m_metrics = metrics;
+    m_topsValid = false;
+  }
   const KvGridMetrics& Metrics() const { return m_metrics; }
   // The height of a line of an area's font: TOPIC its own, TEXT, FORMHEAD and
   // FORMFOOT the TEXT font's, HEAD its own, every other area the tail font's.
@@ -268,6 +277,9 @@ class KvGridModel {
  private:
   void rebuildNoteRows();
   int bandHeight(KvGridArea area, int textRows) const;
+  // The tops of the bands for the model's own TEXT rows, kept until the
+  // layout changes.
+  const std::array<int, 7>& bandTops() const;
 
   QList<KvGridColumn> m_columns;
   QList<KvHeadNote> m_notes;
@@ -284,6 +296,8 @@ class KvGridModel {
   QList<KvGridMark> m_marks;
 
   KvGridMetrics m_metrics;
+  mutable std::array<int, 7> m_tops{};
+  mutable bool m_topsValid = false;
   // Column edges: ColumnCount() + 1 entries.
   QList<int> m_edges;
 

@@ -71,6 +71,12 @@ class KvGridTestDoc : public CKvDoc {
     }
   }
   void BuildPrintMacros() override {
+    // The unit's name and manager, as the logged-in data file would give them.
+    for (KvMacroRow& macro : m_macros)
+      if (macro.sToken == QLatin1String("#co_name"))
+        macro.sValue = QStringLiteral("青禾实验学校");
+      else if (macro.sToken == QLatin1String("#co_manager"))
+        macro.sValue = QStringLiteral("李校长");
     AddMacroRow(QStringLiteral("类别"), QStringLiteral("#xx_lb"), QStringLiteral("应交费用"));
     AddMacroRow(QStringLiteral("制证员"), QStringLiteral("#xx_opr0"), QStringLiteral("王老师(101)"));
   }
@@ -87,10 +93,5 @@ class KvGridTestDoc : public CKvDoc {
     UpdateReadOnly();
     FillRows();
     ResetMacros();
-    for (KvMacroRow& macro : m_macros)
-      if (macro.sToken == QLatin1String("#co_name"))
-        macro.sValue = QStringLiteral("青禾实验学校");
-      else if (macro.sToken == QLatin1String("#co_manager"))
-        macro.sValue = QStringLiteral("李校长");
   }
 };
