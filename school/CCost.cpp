@@ -24,7 +24,7 @@ int CCost::Select(const QString& where, const QString& order, QList<CCost>* item
   items->clear();
   CKvQuery query(0, 0, 3, pDb);
   if (!query.Open(KvFormat(QStringLiteral("Select rtrim(KNO),rtrim(NA),rtrim(NT) From COST %s %s"), where, order)))
-    return 0;
+    return -1;
   for (; !query.IsEOF(); query.MoveNext())
     items->append(CCost{query.GetText(0), query.GetText(1), query.GetText(2)});
   return int(items->size());

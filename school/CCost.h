@@ -28,9 +28,10 @@ class CCost {
   void Clear();
 
   // Replaces *items with the rows "Select ... From COST <where> <order>";
-  // their number, 0 when the select fails.
+  // their number, -1 when the select fails.
   static int Select(const QString& where, const QString& order, QList<CCost>* items, CKvDb* pDb);
-  // The item of that code into this record; the number found.
+  // The item of that code into this record; the number found (-1
+  // unreadable).
   int Load(const QString& code, CKvDb* pDb);
   // Every item in code order.
   static int SelectAll(QList<CCost>* items, CKvDb* pDb);

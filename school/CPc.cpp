@@ -55,9 +55,19 @@ QString CPc::CurrentOperator() {
   return app ? app->GetDataFile().GetOperatorCode() : QString();
 }
 
+QString CPc::YearCondition(const QString& t, CKvDb* pDb) {
+  const QString year = t.left(4);
+  if (year.size() < 4)
+    return KvFormat(QStringLiteral("T='%s'"), quoted(pDb, year));
+  // The texts that begin with the year: from the year up to the year with
+  // its last character one higher (texts compare bytewise).
+  QString next = year;
+  next[3] = QChar(char16_t(year.at(3).unicode() + 1));
+  return KvFormat(QStringLiteral("T>='%s' And T<'%s'"), quoted(pDb, year), quoted(pDb, next));
+}
+
 QString CPc::VoucherWhere(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
-  return KvFormat(QStringLiteral("Where F=%d And Left(T,4)='%s' And DH='%s'"), nF, quoted(pDb, t.left(4)),
-                  quoted(pDb, dh));
+  return KvFormat(QStringLiteral("Where F=%d And %s And DH='%s'"), nF, YearCondition(t, pDb), quoted(pDb, dh));
 }
 
 // --- Reading ---
@@ -143,10 +153,13 @@ int CPc::MaxReceiptLines(CKvDb* pDb) {
 // --- Writes ---
 
 QString CPc::NextVoucherNo(int nF, const QString& year, CKvDb* pDb) {
+  // The largest number of the year and kind, read down the (F, DH) index
+  // from its end.
   QString largest;
   if (!KvSchoolText(pDb,
-                    KvFormat(QStringLiteral("Select Max(DH) From PC Where Left(T,4)='%s' And F=%d"),
-                             quoted(pDb, year), nF),
+                    KvFormat(QStringLiteral("Select DH From PC Where F=%d And %s And DH Is Not Null "
+                                            "Order By F Desc,DH Desc Limit 1"),
+                             nF, YearCondition(year, pDb)),
                     QString(), &largest))
     return QString();
   QString number;
@@ -154,30 +167,44 @@ QString CPc::NextVoucherNo(int nF, const QString& year, CKvDb* pDb) {
   return number;
 }
 
+namespace {
+const char kInsertHead[] = "Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) Values";
+
+QString insertValues(const CPc& line, CKvDb* pDb) {
+  return KvFormat(QStringLiteral("(%d,%d,%d,%lf,'%s','%s','%s','%s','%s','%s','%s','%d')"), line.QC, line.F,
+                  line.LPR, line.My, quoted(pDb, line.T), quoted(pDb, line.DH), quoted(pDb, line.Mry),
+                  quoted(pDb, line.COST), quoted(pDb, line.STD), quoted(pDb, line.Opr0), quoted(pDb, line.Opr1),
+                  line.FS);
+}
+}  // namespace
+
 bool CPc::Insert(CKvDb* pDb, int nOptions) const {
-  return pDb->Execute(
-      KvFormat(QStringLiteral("Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
-                              "Values(%d,%d,%d,%lf,'%s','%s','%s','%s','%s','%s','%s','%d')"),
-               QC, F, LPR, My, quoted(pDb, T), quoted(pDb, DH), quoted(pDb, Mry), quoted(pDb, COST),
-               quoted(pDb, STD), quoted(pDb, Opr0), quoted(pDb, Opr1), FS),
-      QString(), nOptions);
+  return pDb->Execute(QString::fromLatin1(kInsertHead) + insertValues(*this, pDb), QString(), nOptions);
 }
 
 bool CPc::InsertVoucher(const QList<CPc>& lines, CKvDb* pDb) {
   if (lines.isEmpty())
     return false;
   KvDbTransaction transaction(*pDb);
-  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("PC")))
+  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("PC")) || !InsertVoucherLines(lines, pDb))
     return false;
+  return transaction.Commit();
+}
+
+bool CPc::InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb) {
+  if (lines.isEmpty())
+    return false;
+  QStringList values;
   for (const CPc& line : lines)
-    if (!line.Insert(pDb, 1))
-      return false;
+    values.append(insertValues(line, pDb));
+  if (!pDb->Execute(QString::fromLatin1(kInsertHead) + values.join(u','), QString(), 1))
+    return false;
   const int count = CountPaidVoucherLines(lines.first().T, lines.first().DH, pDb);
   if (count < 0)
     return false;
   if (count != lines.size())
     return stop(QStringLiteral("单号重，插入记录失败！"));
-  return transaction.Commit();
+  return true;
 }
 
 bool CPc::DeleteVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
@@ -294,8 +321,8 @@ int CPc::LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb) {
     return 0;
   }
   if (F == -1) {
-    return takeFirst(Select(KvFormat(QStringLiteral("Where F=-1 And %s And Left(T,4)='%s' And DH='%s'"), klass,
-                                     quoted(pDb, T.left(4)), quoted(pDb, DH)),
+    return takeFirst(Select(KvFormat(QStringLiteral("Where F=-1 And %s And %s And DH='%s'"), klass,
+                                     YearCondition(T, pDb), quoted(pDb, DH)),
                             QString(), lines, pDb));
   }
   return restore(Select(QStringLiteral("Where ") + klass, QString(), lines, pDb));
@@ -310,8 +337,7 @@ bool CPc::SaveClassVoucher(CPc oldHead, QList<CPc>* lines, CKvDb* pDb) {
     if (F == 1)
       remove += KvFormat(QStringLiteral("STD Like '%s' And QC=%d"), KvLikePrefix(pDb, STD), QC);
     else
-      remove += KvFormat(QStringLiteral("Left(T,4)='%s' And DH='%s'"), quoted(pDb, oldHead.T.left(4)),
-                         quoted(pDb, oldHead.DH));
+      remove += KvFormat(QStringLiteral("%s And DH='%s'"), YearCondition(oldHead.T, pDb), quoted(pDb, oldHead.DH));
     if (!(F != 1 && oldHead.T == u"xxxx") && !pDb->Execute(remove, QString(), 1))
       return false;
     lines->removeIf([](const CPc& line) { return std::fabs(line.My) < kZero; });

@@ -51,7 +51,10 @@ class CPc {
 
   // The operator logged in to the application ("" without one).
   static QString CurrentOperator();
-  // "Where F=%d And Left(T,4)='%s' And DH='%s'" (the year taken from T).
+  // The lines whose date lies in the year of t (its first four
+  // characters): a range of T, which the date index serves.
+  static QString YearCondition(const QString& t, CKvDb* pDb);
+  // "Where F=%d And <year of t> And DH='%s'".
   static QString VoucherWhere(int nF, const QString& t, const QString& dh, CKvDb* pDb);
 
   // --- Reading (the connection is the last argument) ---
@@ -89,6 +92,9 @@ class CPc {
   // Stores a new receipt (paid lines sharing T and DH) in one transaction;
   // false for no lines, a failed statement or a number in use.
   static bool InsertVoucher(const QList<CPc>& lines, CKvDb* pDb);
+  // InsertVoucher's work inside a caller's transaction that holds the PC
+  // lock: the lines in one statement, then their count.
+  static bool InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb);
   // Deletes a voucher made by the current operator and not reviewed; a
   // voucher that is not there counts as deleted. Refusals:
   // "“%s”已被复核，不能删除！", "非你所做单据，不能删除！".

@@ -168,8 +168,8 @@ int CPc::GetTermDifferences(const QString& student, int term, const QString& t, 
                                            "From PC Where STD='%s' And QC=%d "),
                             pDb->QuoteText(student), term);
   if (!dh.isEmpty())
-    select += KvFormat(QStringLiteral("And Not(F=-1 And Left(T,4)='%s' And DH='%s') "),
-                       pDb->QuoteText(t.left(4)), pDb->QuoteText(dh));
+    select += KvFormat(QStringLiteral("And Not(F=-1 And %s And DH='%s') "), YearCondition(t, pDb),
+                       pDb->QuoteText(dh));
   select += QStringLiteral("Group By COST Order By COST");
   QList<CPc> balances;
   if (SelectSql(false, select, &balances, pDb) < 0)

@@ -140,10 +140,15 @@ int CXxRptRow::LoadStatistics(int kind, const QString& year, int season, int dep
   QString conditions;
   for (const QString& condition : filterConditions(filter, pDb))
     conditions += condition + QStringLiteral(" And ");
+  // The line's term is its grade's term of the year and season. Written
+  // as Exists (the same rows as "QC In (Select <term> ...)"), which the
+  // server joins instead of running once per line.
   const auto statement = [&](const QString& term) {
-    return head + conditions + QStringLiteral("QC In (Select ") + KvFormat(term, yearValue, season) +
-           KvFormat(QStringLiteral(" From Std Where (XQL='0' Or XQL='1') And KNO=Left(STD,%d))"), gradeLength) +
-           QStringLiteral(" Group By STD,COST");
+    return head + conditions +
+           KvFormat(QStringLiteral("Exists (Select KNO From Std Where (XQL='0' Or XQL='1') And KNO=Left(PC.STD,%d) "
+                                   "And PC.QC="),
+                    gradeLength) +
+           KvFormat(term, yearValue, season) + QStringLiteral(") Group By STD,COST");
   };
   // The term of a grade for the year and season; an empty start year
   // counts as 0 on the server as on SQLite.

@@ -12,6 +12,8 @@
 #include "school/CStd.h"
 #include "school/CXxDataType.h"
 
+#include <QHash>
+
 #include <cmath>
 
 namespace {
@@ -84,14 +86,21 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
   KvFormatIntFrom(number, 5, false);
 
   // The lines: those with an item and an amount, each item once.
+  QList<CCost> catalogue;
+  if (CCost::SelectAll(&catalogue, pDb) < 0)
+    return refuse(R::kNone);
+  QHash<QString, CCost> items;
+  for (const CCost& item : catalogue)
+    items.insert(item.KNO, item);
   QList<CPc> collected;
   for (qsizetype i = 0; i < lines.size(); ++i) {
     const CPc& line = lines.at(i);
     if (std::fabs(line.My) < kZero || line.COST.isEmpty())
       continue;
-    CCost item;
-    if (item.Load(line.COST, pDb) <= 0)
+    const auto found = items.constFind(line.COST);
+    if (found == items.constEnd())
       return stop(QStringLiteral("此收费项目不存在！"), R::kItem, int(i));
+    const CCost& item = *found;
     CPc fee = head;
     fee.STD = student;
     fee.DH = number;
@@ -147,7 +156,7 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
   const QString text = balanceText(balances, &overpaid);
   if (overpaid)
     return stop(text, R::kAmount, 0);
-  if (!CPc::InsertVoucher(collected, pDb))
+  if (!CPc::InsertVoucherLines(collected, pDb))
     return refuse(R::kStudent);
   QString note;
   if (bNew) {

@@ -37,9 +37,12 @@ bool KvCreateSchoolTables(CKvDb* pDb) {
       "LPR Long,FS Char(1))");
   const QString pcServer =
       KvReplace(serverInts(pc), QStringLiteral("Double"), QStringLiteral("Numeric(10,2)"));
+  // PC1 finds a voucher by its kind and number: numbering and the check of
+  // a stored voucher's lines need it, or they read the whole year.
   ok &= KvCreateMissingTable(pDb, QStringLiteral("PC"), pc, pcServer,
                              {QStringLiteral("Create Index PC ON PC(STD,T)"),
-                              QStringLiteral("Create Index PC0 ON PC(T,F)")});
+                              QStringLiteral("Create Index PC0 ON PC(T,F)"),
+                              QStringLiteral("Create Index PC1 ON PC(F,DH)")});
   return ok;
 }
 

@@ -20,7 +20,8 @@ class CKvDb;
 bool KvCreateMissingTable(CKvDb* pDb, const QString& table, const QString& createJet,
                           const QString& createServer, const QStringList& indexes);
 
-// STD with its index, COST, PC with its two indexes.
+// STD with its index, COST, PC with its indexes on (STD, T), (T, F) and
+// (F, DH).
 bool KvCreateSchoolTables(CKvDb* pDb);
 
 // WKJH, SBTTCHR and PK with their indexes, in this order.

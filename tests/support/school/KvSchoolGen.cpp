@@ -164,6 +164,10 @@ bool KvGenerateSchoolYear(CKvDb* pDb, const KvSchoolGenOptions& options, KvSchoo
   }
   if (!tree.Flush() || !lines.Flush() || !transaction.Commit())
     return false;
+  // The server plans by its statistics: gather them for the rows just
+  // loaded, as its autovacuum would shortly.
+  if (pDb->GetKind() != 0 && !pDb->Execute(QStringLiteral("Analyze")))
+    return false;
   summary.nStudents = options.nStudents;
   if (pSummary)
     *pSummary = summary;
