@@ -75,16 +75,21 @@ void CPkGrid::SetSizes(const CWktRec& schedule) {
       }
 }
 
-bool CPkGrid::LoadWhere(const QString& condition, const CWktRec& schedule, CKvDb* pDb) {
+bool CPkGrid::LoadWhere(const QString& condition, const CWktRec& schedule, CKvDb* pDb, bool* pRead) {
   SetSizes(schedule);
   ClearCells();
+  if (pRead)
+    *pRead = true;
   if (condition.isEmpty())
     return false;
   CKvQuery query(0, 0, 8, pDb);
   if (!query.Open(KvFormat("Select rtrim(STD),rtrim(WK),rtrim(DT),rtrim(DN),rtrim(DS),"
                            "rtrim(SBT),rtrim(TCHR),rtrim(PUBRM) From PK Where %s And %s",
-                           versionWhere(*this, pDb), condition)))
+                           versionWhere(*this, pDb), condition))) {
+    if (pRead)
+      *pRead = false;
     return false;
+  }
   if (query.IsEOF())
     return false;
   for (; !query.IsEOF(); query.MoveNext()) {
@@ -105,14 +110,14 @@ bool CPkGrid::LoadWhere(const QString& condition, const CWktRec& schedule, CKvDb
   return true;
 }
 
-bool CPkGrid::LoadByKeys(const CWktRec& schedule, CKvDb* pDb) {
+bool CPkGrid::LoadByKeys(const CWktRec& schedule, CKvDb* pDb, bool* pRead) {
   QString condition;
   const QString* keys[] = {&STD, &SBT, &TCHR, &PUBRM};
   const char* columns[] = {"STD", "SBT", "TCHR", "PUBRM"};
   for (int i = 0; i < 4; ++i)
     if (!keys[i]->isEmpty())
       condition += KvFormat(" And %s='%s'", columns[i], pDb->QuoteText(*keys[i]));
-  return LoadWhere(condition.mid(5), schedule, pDb);
+  return LoadWhere(condition.mid(5), schedule, pDb, pRead);
 }
 
 bool CPkGrid::LoadBusy(const QString& exceptClass, const CWktRec& schedule, CKvDb* pDb) {
@@ -240,14 +245,23 @@ void CPkGrid::CopyPreviousVersion(const CWktRec& schedule, CKvDb* pDb) {
   if (KvMessageBox(QStringLiteral("可以拷贝上期课表，然后在此基础上再作修改，拷贝吗？"),
                    KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
     return;
+  // Every read is checked: a copy that misses a class is no copy.
+  const QString where = KvFormat("Where Len(rtrim(KNO))=%d", CXxDataType::ClassCodeLen());
+  CStd tree(pDb, QString());
+  const int count = tree.Count(1, -1, where);
   QList<CStd> classes;
-  CStd(pDb, QString()).Select(&classes, 1, -1, KvFormat("Where Len(rtrim(KNO))=%d", CXxDataType::ClassCodeLen()));
+  if (count < 0 || tree.Select(&classes, 1, -1, where) != count)
+    return;
   KvDbTransaction trans(*pDb);
   if (!trans.IsActive())
     return;
   for (const CStd& node : classes) {
     CPkGrid grid(year, term, date, node.KNO);
-    if (!grid.LoadByKeys(schedule, pDb))
+    bool read = false;
+    const bool loaded = grid.LoadByKeys(schedule, pDb, &read);
+    if (!read)
+      return;
+    if (!loaded)
       continue;
     grid.Y = Y;
     grid.QC = QC;

@@ -44,10 +44,11 @@ class CPkGrid {
 
   // Fills the grid from the version's rows that meet the condition (Jet
   // text, may hold the any-text marker). False when the condition is empty,
-  // the query fails or no row came.
-  bool LoadWhere(const QString& condition, const CWktRec& schedule, CKvDb* pDb);
+  // the query fails or no row came; *pRead (when given) is false only when
+  // the query failed.
+  bool LoadWhere(const QString& condition, const CWktRec& schedule, CKvDb* pDb, bool* pRead = nullptr);
   // Condition: the non-empty keys among STD, SBT, TCHR, PUBRM.
-  bool LoadByKeys(const CWktRec& schedule, CKvDb* pDb);
+  bool LoadByKeys(const CWktRec& schedule, CKvDb* pDb, bool* pRead = nullptr);
   // Where the grid's teacher and/or room is taken in the version: in the
   // classes under STD when set, else in every class not under exceptClass.
   bool LoadBusy(const QString& exceptClass, const CWktRec& schedule, CKvDb* pDb);

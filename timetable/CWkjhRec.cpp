@@ -39,13 +39,17 @@ QString CWkjhRec::WeekKindText(int kind) {
 
 QString CWkjhRec::VersionKey() const { return KvFormat("%s%d%s", Y, QC, T); }
 
-int CWkjhRec::LoadPlanRows(const QString& where, const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb) {
+int CWkjhRec::LoadPlanRows(const QString& where, const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb,
+                           bool* pRead) {
   rows.clear();
   CKvQuery query(2, 0, 9, pDb);
-  if (!query.Open(KvFormat("Select NU,CN,rtrim(Y),rtrim(QC),rtrim(T),rtrim(STD),"
-                           "rtrim(SBT),rtrim(CL),rtrim(WTN0),rtrim(WTN1),"
-                           "rtrim(NT) From WKJH %s %s",
-                           where, order)))
+  const bool read = query.Open(KvFormat("Select NU,CN,rtrim(Y),rtrim(QC),rtrim(T),rtrim(STD),"
+                                        "rtrim(SBT),rtrim(CL),rtrim(WTN0),rtrim(WTN1),"
+                                        "rtrim(NT) From WKJH %s %s",
+                                        where, order));
+  if (pRead)
+    *pRead = read;
+  if (!read)
     return 0;
   CWkjhRec row = *this;
   for (; !query.IsEOF(); query.MoveNext()) {
@@ -71,12 +75,16 @@ int CWkjhRec::LoadClassPlanRows(const QString& order, QList<CWkjhRec>& rows, CKv
   return LoadPlanRows(where, order.isEmpty() ? QStringLiteral("Order By SBT") : order, rows, pDb);
 }
 
-int CWkjhRec::LoadAssignments(const QString& where, const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb) {
+int CWkjhRec::LoadAssignments(const QString& where, const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb,
+                              bool* pRead) {
   rows.clear();
   CKvQuery query(0, 0, 8, pDb);
-  if (!query.Open(KvFormat("Select rtrim(Y),rtrim(QC),rtrim(T),rtrim(STD),rtrim(SBT),"
-                           "rtrim(TCHR),rtrim(PUBRM),rtrim(DS) From SBTTCHR %s %s",
-                           where, order.isEmpty() ? QStringLiteral("Order By SBT,TCHR,PUBRM,DS") : order)))
+  const bool read = query.Open(KvFormat("Select rtrim(Y),rtrim(QC),rtrim(T),rtrim(STD),rtrim(SBT),"
+                                        "rtrim(TCHR),rtrim(PUBRM),rtrim(DS) From SBTTCHR %s %s",
+                                        where, order.isEmpty() ? QStringLiteral("Order By SBT,TCHR,PUBRM,DS") : order));
+  if (pRead)
+    *pRead = read;
+  if (!read)
     return 0;
   CWkjhRec row = *this;
   for (; !query.IsEOF(); query.MoveNext()) {
@@ -194,7 +202,10 @@ void CWkjhRec::CopyPreviousVersion(CKvDb* pDb) {
   if (!trans.IsActive())
     return;
   QList<CWkjhRec> rows;
-  latest.LoadPlanRows(where, QString(), rows, pDb);
+  bool read = false;
+  latest.LoadPlanRows(where, QString(), rows, pDb, &read);
+  if (!read)
+    return;
   for (CWkjhRec& row : rows) {
     row.Y = Y;
     row.QC = QC;
@@ -202,7 +213,9 @@ void CWkjhRec::CopyPreviousVersion(CKvDb* pDb) {
     if (!row.InsertPlanRow(pDb))
       return;
   }
-  latest.LoadAssignments(where, QString(), rows, pDb);
+  latest.LoadAssignments(where, QString(), rows, pDb, &read);
+  if (!read)
+    return;
   for (CWkjhRec& row : rows) {
     row.Y = Y;
     row.QC = QC;
@@ -244,16 +257,30 @@ int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb) {
   if (writePlan && !writeAssignments) {
     // Each class of the grade gets one assignment per course of the grade:
     // its own first assignment of that course, or an empty one. The
-    // class's earlier assignments of the version are replaced.
-    QList<CStd> classes;
+    // class's earlier assignments of the version are replaced. A read that
+    // fails stops the save.
     CStd grade(pDb, STD);
-    grade.Select(&classes, 2, -1);
+    const int count = grade.Count(2, -1);
+    QList<CStd> classes;
+    if (count < 0 || grade.Select(&classes, 2, -1) != count)
+      return 0;
+    QList<CWkjhRec> plan = rows;
+    for (CWkjhRec& row : plan) {
+      row.TCHR.clear();
+      row.PUBRM.clear();
+      row.DS = 0;
+    }
     for (const CStd& node : classes) {
       CWkjhRec child(Y, QC, T, node.KNO);
-      child.LoadClassPlan(QString(), rows, pDb);
-      if (!child.DeleteAssignmentRows(pDb))
+      QList<CWkjhRec> own;
+      bool read = false;
+      child.LoadAssignments(versionWhere(Y, QC, T, pDb) + KvFormat(" And STD='%s'", pDb->QuoteText(node.KNO)),
+                            QString(), own, pDb, &read);
+      if (!read || !child.DeleteAssignmentRows(pDb))
         return 0;
-      for (const CWkjhRec& row : rows)
+      QList<CWkjhRec> joined = plan;
+      child.JoinAssignments(joined, own);
+      for (const CWkjhRec& row : joined)
         if (!row.InsertAssignment(pDb))
           return 0;
     }

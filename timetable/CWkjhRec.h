@@ -37,13 +37,17 @@ class CWkjhRec {
 
   // --- Reading ---
 
-  int LoadPlanRows(const QString& where, const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb);
+  // *pRead (when given) says whether the query could be read at all, so a
+  // write can tell a failed read from an empty one.
+  int LoadPlanRows(const QString& where, const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb,
+                   bool* pRead = nullptr);
   // The rows of this row's version and code ("Order By SBT" when order is
   // empty).
   int LoadClassPlanRows(const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb);
   // Assignments are read in SBT, TCHR, PUBRM, DS order when order is empty,
   // so "the first assignment of a course" is the same on every back end.
-  int LoadAssignments(const QString& where, const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb);
+  int LoadAssignments(const QString& where, const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb,
+                      bool* pRead = nullptr);
   int LoadClassAssignments(QList<CWkjhRec>& rows, CKvDb* pDb);
   // Every plan row takes this row's code and the teacher, room and week
   // kind of the first assignment of its course.

@@ -252,6 +252,41 @@ TEST_P(KvPkRecordsTest, VersionWritesAreAllOrNothing) {
             QStringList{QStringLiteral("4")});
 }
 
+TEST_P(KvPkRecordsTest, SavesReplaceTheirRowsAllOrNothing) {
+  AddClasses(2);
+  AddCourse(QStringLiteral("0001"), QStringLiteral("语文"));
+  SaveSchedule(2, 1);
+  AddPlan(QStringLiteral("0101"), QStringLiteral("0001"), 1, 1);
+  Assign(QStringLiteral("010101"), QStringLiteral("0001"), QStringLiteral("0001"));
+  AddLesson(QStringLiteral("010101"), 1, 'B', 1, QStringLiteral("0001"), QString());
+  auto state = [this] {
+    return Rows(QStringLiteral("WKT"), QStringLiteral("DT,DN,SBT")) + Rows(QStringLiteral("WKJH"), QStringLiteral("STD,SBT,NU")) +
+           Rows(QStringLiteral("SBTTCHR"), QStringLiteral("STD,SBT,TCHR")) + Rows(QStringLiteral("PK"), QStringLiteral("STD,WK,DT,DN"));
+  };
+  CWktRec schedule = m_schedule;
+  schedule.SetDefaults();
+  ExpectAllOrNothing([&] { return schedule.Save(pdb()); }, state);
+
+  QList<CWkjhRec> rows(2, CWkjhRec());
+  rows[0].SBT = QStringLiteral("0001");
+  rows[0].NU = 3;
+  rows[1].SBT = QStringLiteral("0002");
+  rows[1].NU = 2;
+  CWkjhRec grade(kYear, kTerm, kDate, QStringLiteral("0101"));
+  ExpectAllOrNothing([&] { return grade.SavePlan(rows, pdb()) == 1; }, state);
+  EXPECT_EQ(Rows(QStringLiteral("SBTTCHR"), QStringLiteral("STD,SBT,TCHR")),
+            (QStringList{QStringLiteral("010101|0001|0001"), QStringLiteral("010101|0002|"),
+                         QStringLiteral("010102|0001|"), QStringLiteral("010102|0002|")}));
+
+  CPkGrid grid = LoadClass(QStringLiteral("010101"));
+  grid.CourseCells[CPkGrid::ArrayIndex(0, 1, 1)][0].clear();
+  grid.CourseCells[CPkGrid::ArrayIndex(0, 2, 2)][0] = QStringLiteral("0001");
+  grid.CourseCells[CPkGrid::ArrayIndex(2, 3, 1)][1] = QStringLiteral("0002");
+  ExpectAllOrNothing([&] { return grid.Save(pdb()); }, state);
+  EXPECT_EQ(Rows(QStringLiteral("PK"), QStringLiteral("WK,DT,DN,DS")),
+            (QStringList{QStringLiteral("2|C|1|0"), QStringLiteral("3|B|2|2")}));
+}
+
 TEST_P(KvPkRecordsTest, StoredTimetableLoadsSavesAndCopies) {
   AddClasses(2);
   SaveSchedule(4, 4);
