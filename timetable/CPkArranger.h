@@ -39,7 +39,8 @@ class CPkArranger {
   CPkArranger& operator=(const CPkArranger&) = delete;
 
   // The whole command: Load, PlaceAllClasses, the question
-  // "要保存此次排课结果吗？" and SaveResult.
+  // "要保存此次排课结果吗？" and SaveResult. (The window that gives the
+  // command shows its own wait indication.)
   void Arrange();
 
   // Reads the schedule, the classes of the selection, their plans, the
@@ -60,7 +61,8 @@ class CPkArranger {
   int GetClassCount() const { return int(m_classes.size()); }
   // The timetable placed for class i, keyed for saving.
   CPkGrid GetClassGrid(int i) const;
-  // Weekly periods planned and placed over all classes placed so far.
+  // Weekly periods planned for the classes of the run, and lessons in
+  // their grids now.
   int GetLessonsPlanned() const { return m_planned; }
   int GetLessonsPlaced() const { return m_placed; }
   // The rows placed in part (named in the short message), in run order.

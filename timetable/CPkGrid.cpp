@@ -313,21 +313,3 @@ bool CPkGrid::PeriodPosition(int n, int& segment, int& period) const {
   }
   return false;
 }
-
-void CPkGrid::MergeMatchingCells(const CPkGrid& other) {
-  const bool byTeacher = !TCHR.isEmpty();
-  if (!byTeacher && PUBRM.isEmpty())
-    return;
-  for (int i = 0; i < kArrays; ++i) {
-    const QStringList& keys = byTeacher ? other.TeacherCells[i] : other.RoomCells[i];
-    const QString& key = byTeacher ? TCHR : PUBRM;
-    for (qsizetype p = 0; p < CourseCells[i].size() && p < keys.size(); ++p) {
-      if (keys[p] != key)
-        continue;
-      ClassCells[i][p] = other.ClassCells[i][p];
-      CourseCells[i][p] = other.CourseCells[i][p];
-      TeacherCells[i][p] = other.TeacherCells[i][p];
-      RoomCells[i][p] = other.RoomCells[i][p];
-    }
-  }
-}

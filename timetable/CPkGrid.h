@@ -77,9 +77,6 @@ class CPkGrid {
   // Segment and period of the n-th period of a day (0-based); false past
   // the day's last period.
   bool PeriodPosition(int n, int& segment, int& period) const;
-  // Copies in the cells of other whose teacher (when TCHR is set) or room
-  // (when PUBRM is set) is this grid's.
-  void MergeMatchingCells(const CPkGrid& other);
 
   // --- Cell text typed in the timetable window ---
 

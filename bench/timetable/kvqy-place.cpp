@@ -70,13 +70,15 @@ int place(const QString& file, const QStringList& args) {
     std::fprintf(stderr, "kvqy-place: no period schedule for the term\n");
     return 1;
   }
-  const qint64 load = timer.restart();
+  const double load = timer.nsecsElapsed() / 1e6;
+  timer.restart();
   const bool placed = arranger.PlaceAllClasses();
-  const qint64 placing = timer.restart();
+  const double placing = timer.nsecsElapsed() / 1e6;
+  timer.restart();
   const bool saved = placed && arranger.SaveResult();
-  const qint64 save = placed ? timer.elapsed() : 0;
-  std::printf("load %lld ms, place %lld ms, save %lld ms; lessons planned %d, placed %d; short rows %d; %s\n",
-              static_cast<long long>(load), static_cast<long long>(placing), static_cast<long long>(save),
+  const double save = placed ? timer.nsecsElapsed() / 1e6 : 0.0;
+  std::printf("load %.1f ms, place %.1f ms, save %.1f ms; lessons planned %d, placed %d; short rows %d; %s\n",
+              load, placing, save,
               arranger.GetLessonsPlanned(), arranger.GetLessonsPlaced(), int(arranger.GetShortRows().size()),
               placed ? (saved ? "not stopped, saved" : "not stopped, not saved") : "stopped");
   return placed && saved ? 0 : 1;

@@ -120,4 +120,21 @@ TEST(KvPkSchedule, ResizeAndCompareMasks) {
   EXPECT_EQ(CWktRec::GetSegmentName(-1), QString());
   EXPECT_EQ(CWktRec().LastFlaggedDay(), 0);
 }
+
+TEST(KvPkGridShape, PeriodsNumberedAcrossTheDay) {
+  CWktRec schedule;
+  const int counts[4] = {1, 0, 3, 2};
+  schedule.SetPeriodCounts(counts);
+  CPkGrid grid;
+  grid.SetSizes(schedule);
+  int s = -1, p = -1;
+  ASSERT_TRUE(grid.PeriodPosition(0, s, p));
+  EXPECT_EQ(s * 10 + p, 0);
+  ASSERT_TRUE(grid.PeriodPosition(3, s, p));
+  EXPECT_EQ(s * 10 + p, 22);
+  ASSERT_TRUE(grid.PeriodPosition(4, s, p));
+  EXPECT_EQ(s * 10 + p, 30);
+  EXPECT_FALSE(grid.PeriodPosition(6, s, p));
+  EXPECT_FALSE(grid.PeriodPosition(-1, s, p));
+}
 }  // namespace
