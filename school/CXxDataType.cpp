@@ -68,6 +68,8 @@ void CXxDataType::OpenData(CKvDb* pDb) {
   ReloadParams(pDb);
 }
 
+void CXxDataType::OnAfterLogin() { ReloadParams(nullptr); }
+
 void CXxDataType::GetModuleRights(QStringList& codes, QStringList& names) {
   static const char* const rights[][2] = {
       {"01", "费用项目"},     {"02", "按班收费查询"}, {"03", "按班收费制作"},

@@ -55,8 +55,10 @@ class CXxDataType : public CFormDataType {
   // Reloads the parameters, then creates each missing table with its index;
   // a failed statement is reported and the others still run (false then).
   bool CreateTables(CKvDb* pDb) override;
-  // Reloads the parameters of the data file just opened.
+  // Reload the parameters of the data file just opened (modules with a tab
+  // are told so with its connection; every module after each login).
   void OpenData(CKvDb* pDb) override;
+  void OnAfterLogin() override;
   void GetModuleRights(QStringList& codes, QStringList& names) override;
   void GetSharedRights(QStringList& codes, QStringList& names) override;
   void GetDefaultPrintSet(int nFormNo, const QString& formName, CKvPrintSet& set) override;

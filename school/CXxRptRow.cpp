@@ -23,7 +23,19 @@ QHash<QString, int> itemIndex(const QList<CCost>& items) {
   return index;
 }
 
-// The optional conditions of the filter, each followed by `joint`.
+// Year, month, day, number, memo and operators of a line into a cleared
+// row's text slots 0-3 and 6-8.
+void fillVoucherSlots(CXxRptRow* row, const CPc& line) {
+  row->strings[0] = line.T.left(4);
+  row->strings[1] = line.T.mid(4, 2);
+  row->strings[2] = line.T.mid(6, 2);
+  row->strings[3] = line.DH;
+  row->strings[6] = line.Mry;
+  row->strings[7] = line.Opr0;
+  row->strings[8] = line.Opr1;
+}
+
+// The optional conditions of the filter.
 QStringList filterConditions(const KvFeeFilter& filter, CKvDb* pDb) {
   QStringList conditions;
   if (!filter.strStdPrefix.isEmpty())
@@ -95,10 +107,7 @@ int CXxRptRow::LoadDetail(const QString dates[2], const KvFeeFilter& filter, con
       continue;
     }
     Clear();
-    strings[0] = line.T.left(4);
-    strings[1] = line.T.mid(4, 2);
-    strings[2] = line.T.mid(6, 2);
-    strings[3] = line.DH;
+    fillVoucherSlots(this, line);
     strings[4] = line.STD;
     auto name = names.constFind(line.STD);
     if (name == names.constEnd()) {
@@ -106,9 +115,6 @@ int CXxRptRow::LoadDetail(const QString dates[2], const KvFeeFilter& filter, con
       name = names.insert(line.STD, student.Load(0, -1) > 0 ? student.NA : QString());
     }
     strings[5] = *name;
-    strings[6] = line.Mry;
-    strings[7] = line.Opr0;
-    strings[8] = line.Opr1;
     ints[0] = line.QC + 1;
     doubles[*item] = line.My;
     rowOf.insert(lineKey, rows->size());
@@ -272,13 +278,7 @@ int CXxRptRow::LoadLedger(const QString& student, const QList<CCost>& items, QLi
             continue;
           }
           Clear();
-          strings[0] = line.T.left(4);
-          strings[1] = line.T.mid(4, 2);
-          strings[2] = line.T.mid(6, 2);
-          strings[3] = line.DH;
-          strings[6] = line.Mry;
-          strings[7] = line.Opr0;
-          strings[8] = line.Opr1;
+          fillVoucherSlots(this, line);
           doubles[*item] = line.My;
           voucherRow.insert(voucher, rows->size());
           rows->append(*this);

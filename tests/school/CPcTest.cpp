@@ -30,11 +30,7 @@ class CPcTest : public KvSchoolDbTest {
     KvSchoolDbTest::SetUp();
     if (IsSkipped() || HasFatalFailure())
       return;
-    AddNode(QStringLiteral("01"), QStringLiteral("本校"));
-    AddNode(QStringLiteral("0102"), QStringLiteral("2024级"));
-    AddNode(QStringLiteral("010201"), QStringLiteral("一班"));
-    AddNode(QStringLiteral("010201001"), QStringLiteral("张三"));
-    AddNode(QStringLiteral("010201002"), QStringLiteral("李四"));
+    AddClass({"010201001", "张三", "010201002", "李四"});
     AddItem(QStringLiteral("01"), QStringLiteral("学费"));
     AddItem(QStringLiteral("02"), QStringLiteral("书本费"));
   }

@@ -24,12 +24,8 @@ class CStdTest : public KvSchoolDbTest {
     KvSchoolDbTest::SetUp();
     if (IsSkipped() || HasFatalFailure())
       return;
-    AddNode(QStringLiteral("01"), QStringLiteral("本校"));
-    AddNode(QStringLiteral("0102"), QStringLiteral("2024级"));
-    AddNode(QStringLiteral("010201"), QStringLiteral("一班"));
+    AddClass({"010201001", "张三", "010201002", "李四"});
     AddNode(QStringLiteral("010202"), QStringLiteral("二班"));
-    AddNode(QStringLiteral("010201001"), QStringLiteral("张三"));
-    AddNode(QStringLiteral("010201002"), QStringLiteral("李四"));
     AddNode(QStringLiteral("010202001"), QStringLiteral("王四"));
   }
   QStringList Select(const QString& code, int mode, int term) {

@@ -18,12 +18,8 @@ class CStdWriteTest : public KvSchoolDbTest {
     KvSchoolDbTest::SetUp();
     if (IsSkipped() || HasFatalFailure())
       return;
-    AddNode(QStringLiteral("01"), QStringLiteral("本校"));
-    AddNode(QStringLiteral("0102"), QStringLiteral("2024级"));
-    AddNode(QStringLiteral("010201"), QStringLiteral("一班"));
+    AddClass({"010201001", "张三", "010201002", "李四"});
     AddNode(QStringLiteral("010202"), QStringLiteral("二班"));
-    AddNode(QStringLiteral("010201001"), QStringLiteral("张三"));
-    AddNode(QStringLiteral("010201002"), QStringLiteral("李四"));
     AddNode(QStringLiteral("0103"), QStringLiteral("2023级"));
     AddNode(QStringLiteral("010301"), QStringLiteral("一班"));
     AddNode(QStringLiteral("010301001"), QStringLiteral("王五"));

@@ -16,6 +16,7 @@
 #include "core/KvMessage.h"
 #include "school/CXxDataType.h"
 #include "school/KvReceiptSave.h"
+#include "support/school/KvSchoolGen.h"
 
 #include <gtest/gtest.h>
 
@@ -122,13 +123,7 @@ class KvReceiptProcessTest : public ::testing::TestWithParam<int> {
     CKvDb* pDb = app.GetDb();
     ASSERT_TRUE(app.CreateAllTables(pDb));
     ASSERT_TRUE(app.InsertDefaultRows(pDb, 2024));
-    CXxDataType* type = CXxDataType::Get();
-    type->m_params.nMgmtLevels = 1;
-    type->m_params.nMultiClass = 1;
-    const int lengths[] = {2, 2, 2, 3};
-    for (int i = 0; i < 4; ++i)
-      type->m_params.nCodeLen[i] = lengths[i];
-    ASSERT_TRUE(type->SaveParams(pDb));
+    ASSERT_TRUE(KvSetGeneratedSchoolParams(pDb));
     QStringList codes = {QStringLiteral("01"), QStringLiteral("0102"), QStringLiteral("010201")};
     for (int i = 0; i < kStudents; ++i)
       codes.append(studentCode(i));

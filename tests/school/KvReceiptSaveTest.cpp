@@ -25,10 +25,7 @@ class KvReceiptSaveTest : public KvSchoolDbTest {
     KvSchoolDbTest::SetUp();
     if (IsSkipped() || HasFatalFailure())
       return;
-    AddNode(QStringLiteral("01"), QStringLiteral("本校"));
-    AddNode(QStringLiteral("0102"), QStringLiteral("2024级"));
-    AddNode(QStringLiteral("010201"), QStringLiteral("一班"));
-    AddNode(QStringLiteral("010201001"), QStringLiteral("张三"));
+    AddClass({"010201001", "张三"});
     AddItem(QStringLiteral("01"), QStringLiteral("学费"));
     AddItem(QStringLiteral("02"), QStringLiteral("书本费"));
     AddItem(QStringLiteral("03"), QStringLiteral("住宿费"));

@@ -4,6 +4,7 @@
 #include "core/KvMessage.h"
 #include "school/CXxDataType.h"
 #include "school/KvSchoolInstall.h"
+#include "support/school/KvSchoolGen.h"
 
 #include <algorithm>
 
@@ -42,14 +43,8 @@ void KvSchoolDbTest::SetUp() {
   ASSERT_TRUE(m_app->OpenOn(testDb()));
   ASSERT_TRUE(m_app->CreateAllTables(pdb()));
   ASSERT_TRUE(m_app->InsertDefaultRows(pdb(), 2024));
-  CXxDataType* type = CXxDataType::Get();
-  ASSERT_EQ(type, KvFindDataType(18));
-  type->m_params.nMgmtLevels = 1;
-  type->m_params.nMultiClass = 1;
-  const int lengths[] = {2, 2, 2, 3};
-  for (int i = 0; i < 4; ++i)
-    type->m_params.nCodeLen[i] = lengths[i];
-  ASSERT_TRUE(type->SaveParams(pdb()));
+  ASSERT_EQ(CXxDataType::Get(), KvFindDataType(18));
+  ASSERT_TRUE(KvSetGeneratedSchoolParams(pdb()));
 }
 
 void KvSchoolDbTest::TearDown() {
@@ -101,6 +96,14 @@ CStd KvSchoolDbTest::AddNode(const QString& code, const QString& name) {
   row.NA = name;
   EXPECT_EQ(row.InsertRow(), 1) << code.toStdString();
   return row;
+}
+
+void KvSchoolDbTest::AddClass(const QStringList& students) {
+  AddNode(QStringLiteral("01"), QStringLiteral("本校"));
+  AddNode(QStringLiteral("0102"), QStringLiteral("2024级"));
+  AddNode(QStringLiteral("010201"), QStringLiteral("一班"));
+  for (qsizetype i = 0; i + 1 < students.size(); i += 2)
+    AddNode(students.at(i), students.at(i + 1));
 }
 
 void KvSchoolDbTest::AddLine(const QString& student, const QString& item, int term, int kind, double amount,

@@ -60,6 +60,9 @@ class KvSchoolDbTest : public KvDbKindTest {
   // A node with the defaults of its kind (student when the code is a
   // student's), stored without checks.
   CStd AddNode(const QString& code, const QString& name);
+  // Unit 01 "本校", grade 0102 "2024级", class 010201 "一班" and the
+  // students given as (code, name) pairs.
+  void AddClass(const QStringList& students);
   void AddLine(const QString& student, const QString& item, int term, int kind, double amount,
                const QString& date = QStringLiteral("20240910"), const QString& number = QStringLiteral("00001"),
                const QString& maker = QStringLiteral("101"));
