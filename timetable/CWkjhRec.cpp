@@ -201,28 +201,25 @@ void CWkjhRec::CopyPreviousVersion(CKvDb* pDb) {
   KvDbTransaction trans(*pDb);
   if (!trans.IsActive())
     return;
-  QList<CWkjhRec> rows;
-  bool read = false;
-  latest.LoadPlanRows(where, QString(), rows, pDb, &read);
-  if (!read)
+  // The plan rows, then the assignments, each re-keyed to this version.
+  auto copy = [&](bool plan) {
+    QList<CWkjhRec> rows;
+    bool read = false;
+    if (plan)
+      latest.LoadPlanRows(where, QString(), rows, pDb, &read);
+    else
+      latest.LoadAssignments(where, QString(), rows, pDb, &read);
+    for (CWkjhRec& row : rows) {
+      row.Y = Y;
+      row.QC = QC;
+      row.T = T;
+      if (!(plan ? row.InsertPlanRow(pDb) : row.InsertAssignment(pDb)))
+        return false;
+    }
+    return read;
+  };
+  if (!copy(true) || !copy(false))
     return;
-  for (CWkjhRec& row : rows) {
-    row.Y = Y;
-    row.QC = QC;
-    row.T = T;
-    if (!row.InsertPlanRow(pDb))
-      return;
-  }
-  latest.LoadAssignments(where, QString(), rows, pDb, &read);
-  if (!read)
-    return;
-  for (CWkjhRec& row : rows) {
-    row.Y = Y;
-    row.QC = QC;
-    row.T = T;
-    if (!row.InsertAssignment(pDb))
-      return;
-  }
   trans.Commit();
 }
 

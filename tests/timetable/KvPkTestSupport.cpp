@@ -4,6 +4,7 @@
 #include "school/CStd.h"
 #include "school/CXxDataType.h"
 #include "school/KvSchoolInstall.h"
+#include "support/timetable/KvTimetableGen.h"
 #include "timetable/CPubRmTable.h"
 #include "timetable/CSbtTable.h"
 #include "timetable/CTchrTable.h"
@@ -57,13 +58,8 @@ void KvPkDbTest::SetUp() {
   ASSERT_TRUE(m_app->OpenOn(testDb()));
   ASSERT_TRUE(m_app->CreateAllTables(pdb()));
   ASSERT_TRUE(m_app->InsertDefaultRows(pdb(), 2024));
-  CXxDataType* type = CXxDataType::Get();
-  type->m_params.nMgmtLevels = 1;
-  type->m_params.nMultiClass = 1;
-  const int lengths[] = {2, 2, 2, 3};
-  for (int i = 0; i < 4; ++i)
-    type->m_params.nCodeLen[i] = lengths[i];
-  ASSERT_TRUE(type->SaveParams(pdb()));
+  ASSERT_EQ(CXxDataType::Get(), KvFindDataType(18));
+  ASSERT_TRUE(KvSetTimetableTreeParams(pdb()));
 }
 
 void KvPkDbTest::TearDown() {

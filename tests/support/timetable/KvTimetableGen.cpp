@@ -56,7 +56,14 @@ constexpr int kArt = 10;
 const char* const kSurnames[] = {"张", "王", "李", "赵", "刘", "陈", "杨", "黄", "周", "吴", "徐", "孙"};
 const char* const kGiven[] = {"伟", "芳", "娜", "敏", "静", "磊", "洋", "勇", "艳", "杰", "涛", "明"};
 
-bool setTreeParams(CKvDb* pDb) {
+bool addNode(CKvDb* pDb, const QString& code, const QString& name) {
+  CStd node(pDb, code);
+  node.NA = name;
+  return node.InsertRow() == 1;
+}
+}  // namespace
+
+bool KvSetTimetableTreeParams(CKvDb* pDb) {
   CXxDataType* type = CXxDataType::Get();
   type->SetDefaultParams();
   type->m_params.nMgmtLevels = 1;
@@ -66,13 +73,6 @@ bool setTreeParams(CKvDb* pDb) {
     type->m_params.nCodeLen[i] = lengths[i];
   return type->SaveParams(pDb);
 }
-
-bool addNode(CKvDb* pDb, const QString& code, const QString& name) {
-  CStd node(pDb, code);
-  node.NA = name;
-  return node.InsertRow() == 1;
-}
-}  // namespace
 
 KvTimetableGenOptions KvSmallTimetableOptions(unsigned seed) {
   KvTimetableGenOptions options;
@@ -102,7 +102,7 @@ bool KvWriteTimetableSchool(CKvDb* pDb, const KvTimetableGenOptions& o, KvTimeta
   summary.selection = QStringLiteral("01");
 
   KvDbTransaction transaction(*pDb);
-  if (!transaction.IsActive() || !setTreeParams(pDb))
+  if (!transaction.IsActive() || !KvSetTimetableTreeParams(pDb))
     return false;
 
   // The tree: the selection's unit with its grades and classes, and a

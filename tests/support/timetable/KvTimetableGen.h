@@ -56,6 +56,11 @@ struct KvTimetableGenSummary {
 // a statement failed (it has been reported).
 bool KvGenerateTimetableSchool(CKvDb* pDb, const KvTimetableGenOptions& options,
                                KvTimetableGenSummary* pSummary = nullptr);
+// The tree parameters of the school, in memory and stored: one management
+// level, classes below grades, code lengths 2, 2, 2, 3 (unit 01, grade
+// 0101, class 010101).
+bool KvSetTimetableTreeParams(CKvDb* pDb);
+
 // Writes the school into a data file that has the tables and default rows
 // and no school yet, in one transaction.
 bool KvWriteTimetableSchool(CKvDb* pDb, const KvTimetableGenOptions& options,
