@@ -8,6 +8,7 @@
 #include "core/KvMessage.h"
 #include "core/KvNumber.h"
 #include "core/KvPinyin.h"
+#include "core/KvSqlTranslator.h"
 #include "core/KvText.h"
 #include "school/CXxDataType.h"
 #include "school/KvSchoolSql.h"
@@ -73,7 +74,7 @@ QString CStd::GetColumnList() {
 
 QString CStd::GetValueList() const {
   const auto q = [this](const QString& text) {
-    return u'\'' + (m_pDb ? m_pDb->QuoteText(text) : text) + u'\'';
+    return u'\'' + KvQuoteSqlText(text, m_pDb ? m_pDb->GetKind() : 0) + u'\'';
   };
   const auto n = [](int value) { return QString::number(value); };
   const auto c = [](int value) { return u'\'' + QString::number(value) + u'\''; };
@@ -85,7 +86,7 @@ QString CStd::GetValueList() const {
 }
 
 QString CStd::BuildWhere(int mode, int term) const {
-  const QString code = m_pDb ? m_pDb->QuoteText(KNO) : KNO;
+  const QString code = KvQuoteSqlText(KNO, m_pDb ? m_pDb->GetKind() : 0);
   QString where;
   if (mode == 0) {
     where = KvFormat(QStringLiteral("Where KNO='%s'"), code);
@@ -120,7 +121,7 @@ QString CStd::BuildWhere(int mode, int term) const {
 QString CStd::BuildOrder() const { return QStringLiteral("Order By KNO"); }
 
 QString CStd::BuildRecodeSet(const CStd& oldRow) const {
-  const QString code = m_pDb ? m_pDb->QuoteText(KNO) : KNO;
+  const QString code = KvQuoteSqlText(KNO, m_pDb ? m_pDb->GetKind() : 0);
   const bool server = m_pDb && m_pDb->GetKind() != 0;
   return KvFormat(server ? QStringLiteral("Set KNO='%s'||Substring(KNO,%d,30)")
                          : QStringLiteral("Set KNO='%s'||Mid(KNO,%d,30)"),
