@@ -7,16 +7,12 @@
 #include "ui/KvObjectNames.h"
 
 #include <QFormLayout>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace {
-constexpr int kFontButtons = 1010;
-constexpr int kFontSamples = 1020;
 constexpr int kRows = 1060;
 constexpr int kSpacing = 1061;
 }  // namespace
@@ -29,20 +25,7 @@ CKvFormPageSetupDlg::CKvFormPageSetupDlg(CKvPrintSet* printSet, CKvDb* db, int n
   if (m_pTarget)
     m_set = *m_pTarget;
 
-  auto* fonts = new QGroupBox(QStringLiteral("字体"), this);
-  auto* fontLayout = new QGridLayout(fonts);
-  const QString captions[CKvPrintSet::FontCount] = {QStringLiteral("标题字体..."), QStringLiteral("页眉字体..."),
-                                                    QStringLiteral("正文字体..."), QStringLiteral("页脚字体...")};
-  for (int role = 0; role < CKvPrintSet::FontCount; ++role) {
-    auto* button = KvSetControlId(new QPushButton(captions[role], fonts), kFontButtons + role);
-    button->setAutoDefault(false);
-    m_fontSamples[role] = KvSetControlId(new QLabel(fonts), kFontSamples + role);
-    fontLayout->addWidget(button, role / 2, (role % 2) * 2);
-    fontLayout->addWidget(m_fontSamples[role], role / 2, (role % 2) * 2 + 1);
-    connect(button, &QPushButton::clicked, this, [this, role] { chooseFont(role); });
-  }
-  fontLayout->setColumnStretch(1, 1);
-  fontLayout->setColumnStretch(3, 1);
+  auto* fonts = KvFontButtonsGroup(this, m_fontSamples, [this](int role) { chooseFont(role); });
 
   m_page = new KvPageSetupControls(this);
 

@@ -299,8 +299,10 @@ class CKvFormView : public QAbstractScrollArea,
   QRect windowRect(KvGridArea area, int row, int column) const;
   void syncEditorSelection();
   void measureScreen();
+  // Draws the column heads, TEXT rows and totals of columns firstCol to
+  // lastCol, with their lines and (on screen) the current cell's frame.
   void drawColumns(QPainter& painter, const KvGridModel& model, const KvGridPass& pass, int firstCol,
-                   int lastCol, bool margin);
+                   int lastCol);
 
   CKvEdit* m_pEditor = nullptr;
   // The cell the editor shows, and the caret before the operator's first

@@ -161,7 +161,7 @@ void CKvFormView::DrawTotalsRow(QPainter& painter, const KvGridModel& model, con
 }
 
 void CKvFormView::drawColumns(QPainter& painter, const KvGridModel& model, const KvGridPass& pass,
-                              int firstCol, int lastCol, bool margin) {
+                              int firstCol, int lastCol) {
   const int pad = model.Metrics().pad;
   const int columns = model.ColumnCount();
   const QPen thin(Qt::black, pass.thinLine);
@@ -262,7 +262,7 @@ void CKvFormView::drawColumns(QPainter& painter, const KvGridModel& model, const
       painter.drawLine(tableRight, frameTop, tableRight, bottom);
   }
   // The current cell on screen.
-  if (!pass.printing && margin && current.area == KvGridArea::Text && current.column >= firstCol &&
+  if (!pass.printing && current.area == KvGridArea::Text && current.column >= firstCol &&
       current.column <= lastCol) {
     const QRect rect = model.CellRect(KvGridArea::Text, current.row, current.column);
     if (!rect.isEmpty()) {
@@ -311,7 +311,7 @@ void CKvFormView::DrawForm(QPainter& painter, const KvGridModel& model, KvGridPa
   if (pass.printing || fixed == 0 || scroll.x() == 0) {
     painter.save();
     painter.translate(-scroll);
-    drawColumns(painter, model, pass, pass.printing || scroll.x() == 0 ? 0 : first, last, true);
+    drawColumns(painter, model, pass, pass.printing || scroll.x() == 0 ? 0 : first, last);
     painter.restore();
     return;
   }
@@ -325,10 +325,10 @@ void CKvFormView::DrawForm(QPainter& painter, const KvGridModel& model, KvGridPa
   if (first < fixed)
     first = fixed;
   if (first <= last)
-    drawColumns(painter, model, pass, first, last, true);
+    drawColumns(painter, model, pass, first, last);
   painter.restore();
   painter.save();
   painter.translate(0, -scroll.y());
-  drawColumns(painter, model, pass, 0, fixed - 1, true);
+  drawColumns(painter, model, pass, 0, fixed - 1);
   painter.restore();
 }
