@@ -6,6 +6,11 @@
 #include "ui/KvCommands.h"
 
 namespace {
+QHash<int, CKvXxApp::KvDataTypeFactory>& dataTypeFactories() {
+  static QHash<int, CKvXxApp::KvDataTypeFactory> factories;
+  return factories;
+}
+
 bool isSettingsCommand(int id) {
   switch (id) {
     case KV_CMD_SET_SCHOOL_TREE:
@@ -30,15 +35,28 @@ void CKvXxApp::SetIdentity() {
   m_strVersionSuffix.clear();
 }
 
+void CKvXxApp::SetDataTypeFactory(int nModule, KvDataTypeFactory factory) {
+  if (factory)
+    dataTypeFactories().insert(nModule, std::move(factory));
+  else
+    dataTypeFactories().remove(nModule);
+}
+
 void CKvXxApp::CreateDataTypes() {
-  // Each module's own descriptor takes the place of these when its library
-  // is built.
+  // A module whose library installed its factory gets its own descriptor,
+  // which sets its fields and registers itself in RegisterTemplates.
   const struct {
     int module;
     int menu;
     const char* label;
   } modules[] = {{18, 325, "收费"}, {19, 326, "排课"}};
   for (const auto& module : modules) {
+    if (const KvDataTypeFactory factory = dataTypeFactories().value(module.module)) {
+      CKvDataType* pOwn = factory();
+      AddDataType(pOwn);
+      pOwn->RegisterTemplates();
+      continue;
+    }
     auto* pType = new CKvDataType;
     pType->m_nModule = module.module;
     pType->m_nMenuId = module.menu;

@@ -5,6 +5,10 @@
 // commands of its Settings menus (45000-45007). A Settings command runs the
 // dialog its module installed (SetSettingsDialog) on the application's
 // connection; until a module installs one the command stays disabled.
+//
+// The module libraries sit above this one: each installs the factory of its
+// descriptor (SetDataTypeFactory) before the application is initialised; a
+// module without one gets a plain descriptor with its number, menu and tab.
 
 #include "app/CKvApp.h"
 
@@ -14,6 +18,11 @@
 class CKvXxApp : public CKvApp {
  public:
   using KvSettingsDialogFn = std::function<void(CKvDb* pDb)>;
+  using KvDataTypeFactory = std::function<CKvDataType*()>;
+
+  // Installs (or, with an empty function, removes) the factory of module
+  // 18's or 19's descriptor, used by every later CreateDataTypes.
+  static void SetDataTypeFactory(int nModule, KvDataTypeFactory factory);
 
   // Installs (or, with an empty function, removes) the dialog of a Settings
   // command.

@@ -3,6 +3,8 @@
 #include "core/KvConst.h"
 #include "formula/KvCalculatorInstall.h"
 #include "print/KvPrintInstall.h"
+#include "school/KvSchoolInstall.h"
+#include "timetable/KvTimetableInstall.h"
 #include "ui/KvCommands.h"
 #include "ui/KvMessageBoxHandler.h"
 #include "ui/KvResources.h"
@@ -29,6 +31,8 @@ int main(int argc, char* argv[]) {
   KvInstallMessageBoxHandler();
   KvInstallCalculator();
   KvInstallPrinting();
+  KvInstallSchool();
+  KvInstallTimetable();
 
   // The application object lives inside the QApplication's lifetime: made
   // after it, destroyed before it.

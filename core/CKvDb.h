@@ -227,6 +227,15 @@ class CKvDb {
   // by blanks loses them.
   void ResizeCharColumn(const QString& table, const QString& column, int nWidth);
 
+  // --- Statement-failure seam, for tests (core/KvDbFaultSeam.cpp) ---
+  // The n-th statement this connection sends from now on (statements,
+  // selects, prepared runs, BEGIN/SAVEPOINT, COMMIT/RELEASE, LOCK) is
+  // refused as the engine refuses one; the others run. n <= 0 removes the
+  // seam. Closing the connection removes it too.
+  void FailNthStatement(int n);
+  // Statements sent since the seam was set; 0 without a seam.
+  int GetStatementsSent() const;
+
  private:
   // Kind 0: makes this connection's hold on the file exclusive; false when
   // another program has it open.

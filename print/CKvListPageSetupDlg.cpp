@@ -8,12 +8,10 @@
 #include "ui/KvObjectNames.h"
 
 #include <QFormLayout>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -21,8 +19,6 @@ namespace {
 constexpr int kTitle = 1000;
 constexpr int kHead = 1001;
 constexpr int kFoot = 1002;
-constexpr int kFontButtons = 1010;
-constexpr int kFontSamples = 1020;
 constexpr int kRows = 1060;
 }  // namespace
 
@@ -46,21 +42,7 @@ CKvListPageSetupDlg::CKvListPageSetupDlg(const KvListPrintTarget& target, QWidge
   textLayout->addRow(QStringLiteral("页眉(&E)："), m_head);
   textLayout->addRow(QStringLiteral("页脚(&O)："), m_foot);
 
-  auto* fonts = new QGroupBox(QStringLiteral("字体"), this);
-  auto* fontLayout = new QGridLayout(fonts);
-  const QString captions[CKvPageFormat::FontCount] = {
-      QStringLiteral("标题字体..."), QStringLiteral("页眉字体..."), QStringLiteral("正文字体..."),
-      QStringLiteral("页脚字体...")};
-  for (int role = 0; role < CKvPageFormat::FontCount; ++role) {
-    auto* button = KvSetControlId(new QPushButton(captions[role], fonts), kFontButtons + role);
-    button->setAutoDefault(false);
-    m_fontSamples[role] = KvSetControlId(new QLabel(fonts), kFontSamples + role);
-    fontLayout->addWidget(button, role / 2, (role % 2) * 2);
-    fontLayout->addWidget(m_fontSamples[role], role / 2, (role % 2) * 2 + 1);
-    connect(button, &QPushButton::clicked, this, [this, role] { chooseFont(role); });
-  }
-  fontLayout->setColumnStretch(1, 1);
-  fontLayout->setColumnStretch(3, 1);
+  auto* fonts = KvFontButtonsGroup(this, m_fontSamples, [this](int role) { chooseFont(role); });
 
   m_page = new KvPageSetupControls(this);
 

@@ -9,6 +9,8 @@
 #include "ui/KvModal.h"
 
 #include <QBoxLayout>
+#include <QGridLayout>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -47,6 +49,27 @@ bool KvChooseFont(QWidget* parent, KvLogFont* font, QColor* colour) {
   *font = shown;
   *colour = KvColorOf(rgb);
   return true;
+}
+
+QGroupBox* KvFontButtonsGroup(QWidget* parent, std::array<QLabel*, 4>& samples,
+                              const std::function<void(int role)>& choose) {
+  constexpr int kFontButtons = 1010;
+  constexpr int kFontSamples = 1020;
+  auto* fonts = new QGroupBox(QStringLiteral("字体"), parent);
+  auto* layout = new QGridLayout(fonts);
+  const QString captions[4] = {QStringLiteral("标题字体..."), QStringLiteral("页眉字体..."),
+                               QStringLiteral("正文字体..."), QStringLiteral("页脚字体...")};
+  for (int role = 0; role < 4; ++role) {
+    auto* button = KvSetControlId(new QPushButton(captions[role], fonts), kFontButtons + role);
+    button->setAutoDefault(false);
+    samples[role] = KvSetControlId(new QLabel(fonts), kFontSamples + role);
+    layout->addWidget(button, role / 2, (role % 2) * 2);
+    layout->addWidget(samples[role], role / 2, (role % 2) * 2 + 1);
+    QObject::connect(button, &QPushButton::clicked, fonts, [choose, role] { choose(role); });
+  }
+  layout->setColumnStretch(1, 1);
+  layout->setColumnStretch(3, 1);
+  return fonts;
 }
 
 QLineEdit* KvPageTextEdit(QWidget* parent, int id) {

@@ -7,9 +7,12 @@
 #include "core/KvPrinter.h"
 
 #include <QColor>
+#include <array>
+#include <functional>
 
 class CKvDb;
 class QBoxLayout;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QWidget;
@@ -23,6 +26,12 @@ void KvShowFontSample(QLabel* label, const KvLogFont& font, const QColor& colour
 // Runs the font chooser on the font and colour; after OK both take what was
 // chosen (a negative stored height stays negative). True when confirmed.
 bool KvChooseFont(QWidget* parent, KvLogFont* font, QColor* colour);
+
+// The group "字体" of the four font buttons (ids 1010 to 1013: title, head,
+// text, foot), each with its sample beside it (ids 1020 to 1023) put into
+// `samples`; a button calls `choose` with its role (0 to 3).
+QGroupBox* KvFontButtonsGroup(QWidget* parent, std::array<QLabel*, 4>& samples,
+                              const std::function<void(int role)>& choose);
 
 // A box for a page text (title, head, foot), control `id`, taking no more
 // than a row of the parameter table keeps (255 characters).

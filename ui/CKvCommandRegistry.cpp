@@ -74,6 +74,18 @@ CKvCommandRegistry::CKvCommandRegistry() {
       {KV_CMD_UNITS, "独立核算单位 ..."},
       {KV_CMD_PRINTERS, "打印机管理 ..."},
       {KV_CMD_APP_EXIT, "退出(&X)"},
+
+      {KV_CMD_DOC_PROPERTIES, "文档属性 ..."},
+      {KV_CMD_FILE_SAVE, "保存(&S)\tCtrl+S"},
+
+      {KV_CMD_OVERLAY_PRINT, "套打(&T)\tCtrl+T"},
+      {KV_CMD_PASTE_MANY, "在多个单元格内粘贴(&B)\tCtrl+B"},
+      {KV_CMD_PASTE_COLUMN, "将此单元格内容在整栏粘贴\tCtrl+L"},
+      {KV_CMD_INSERT_ROW, "在当前行处加一空行\tShift+Enter"},
+      {KV_CMD_APPEND_ROW, "在当前行后加一空行\tCtrl+Enter"},
+      {KV_CMD_EDIT_REPLACE, "替换(&E)\tCtrl+H"},
+      {KV_CMD_EDIT_UNDO, "撤消(&U)\tCtrl+Z"},
+      {KV_CMD_EDIT_REDO, "恢复撤消(&R)\tCtrl+Y"},
   };
   for (const Entry& entry : shared)
     Add(entry.id, QString::fromUtf8(entry.caption));

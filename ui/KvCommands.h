@@ -50,6 +50,20 @@ enum : int {
   KV_CMD_SET_TEACHERS = 45005,
   KV_CMD_SET_COURSES = 45006,
   KV_CMD_SET_PUBLIC_ROOMS = 45007,
+
+  // Form documents.
+  KV_CMD_DOC_PROPERTIES = 43114,
+  KV_CMD_FILE_SAVE = 57603,
+
+  // Form grids.
+  KV_CMD_OVERLAY_PRINT = 43400,  // Ctrl+T
+  KV_CMD_PASTE_MANY = 43401,     // Ctrl+B
+  KV_CMD_PASTE_COLUMN = 43402,   // Ctrl+L
+  KV_CMD_INSERT_ROW = 43403,     // Shift+Enter
+  KV_CMD_APPEND_ROW = 43404,     // Ctrl+Enter
+  KV_CMD_EDIT_REPLACE = 57641,   // Ctrl+H
+  KV_CMD_EDIT_UNDO = 57643,      // Ctrl+Z
+  KV_CMD_EDIT_REDO = 57644,      // Ctrl+Y
 };
 
 // Printing without the print dialog, and the print preview.
@@ -64,6 +78,7 @@ enum : int {
   KV_MENU_DIALOG = 301,
   KV_MENU_TREE = 302,
   KV_MENU_WORD_COMBO = 320,
+  KV_MENU_FORM = 306,  // the form grid's
 };
 
 // Icon every dialog without an icon of its own shows.

@@ -57,6 +57,20 @@ QList<KvMenuItem> KvMenuItems(int menuId) {
               {KV_CMD_CALCULATOR, {}}};
     case KV_MENU_WORD_COMBO:
       return {{KV_CMD_SAVE_WORD, {}}, {KV_CMD_DELETE_WORD, {}}};
+    case KV_MENU_FORM:
+      return {{KV_CMD_EDIT_CUT, {}},
+              {KV_CMD_EDIT_COPY, {}},
+              {KV_CMD_EDIT_PASTE, {}},
+              {KV_CMD_PASTE_MANY, {}},
+              {KV_CMD_PASTE_COLUMN, {}},
+              {KV_CMD_INSERT_ROW, {}},
+              {KV_CMD_APPEND_ROW, {}},
+              {KV_CMD_DELETE, QStringLiteral("删除(D)\tDelete")},
+              {KV_CMD_EDIT_SELECT_ALL, QStringLiteral("全选(&L)\tCtrl+A")},
+              separator,
+              {KV_CMD_EDIT_FIND, QStringLiteral("查找(&F)...\tCtrl+F")},
+              {KV_CMD_EDIT_FIND_NEXT, QStringLiteral("查找下一个(&I)\tF3")},
+              {KV_CMD_EDIT_REPLACE, {}}};
     default:
       return {};
   }
@@ -68,6 +82,7 @@ QString KvMenuTitle(int menuId) {
     case KV_MENU_DIALOG: return QStringLiteral("对话框右键菜单");
     case KV_MENU_TREE: return QStringLiteral("树视右键菜单");
     case KV_MENU_WORD_COMBO: return QStringLiteral("具有存词功能的组合框");
+    case KV_MENU_FORM: return QStringLiteral("表格右键菜单");
     default: return QString();
   }
 }

@@ -1,0 +1,54 @@
+#include "KvSchoolBenchData.h"
+
+#include "../core/KvBenchPgDatabase.h"
+#include "core/KvMdbPassword.h"
+#include "core/KvPgBackend.h"
+#include "core/KvSqliteBackend.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+struct KvSchoolBenchFile::Pg {
+  explicit Pg(const QString& tag) : database(QStringLiteral("kvschool_") + tag + u'_', QString()) {}
+  KvBenchPgDatabase database;
+};
+
+KvSchoolBenchFile::KvSchoolBenchFile(int nKind, int nStudents, const QString& tag) : kind(nKind) {
+  KvSchoolGenOptions options;
+  options.nStudents = nStudents;
+  options.nClassesPerGrade = qMax(1, nStudents / 170);
+  if (kind == 0) {
+    path = QDir::tempPath() +
+           QStringLiteral("/kvschool-%1-%2.xxd").arg(tag).arg(QCoreApplication::applicationPid());
+    QFile::remove(path);
+    {
+      std::unique_ptr<KvSqliteBackend> file = KvSqliteBackend::create(path);
+      if (!file)
+        return;
+      file->setPasswordDigest(KvMdbPasswordDigest(KvGetStdMdbPassword()));
+    }
+    m_bReady = m_file.Open(path, CKvDbInfo(0)) && KvGenerateSchoolYear(&m_file, options, &summary);
+    return;
+  }
+  m_pg = new Pg(tag);
+  m_bReady = m_pg->database.ready() && KvGenerateSchoolYear(&m_pg->database.db, options, &summary);
+}
+
+KvSchoolBenchFile::~KvSchoolBenchFile() {
+  delete m_pg;
+  m_file.Close();
+  if (!path.isEmpty()) {
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral(".kvlock"));
+  }
+}
+
+CKvDb& KvSchoolBenchFile::db() { return m_pg ? m_pg->database.db : m_file; }
+
+sqlite3* KvSchoolBenchFile::sqliteHandle() {
+  auto* backend = dynamic_cast<KvSqliteBackend*>(m_file.GetBackend());
+  return backend ? backend->handle() : nullptr;
+}
+
+pg_conn* KvSchoolBenchFile::pgHandle() { return m_pg ? m_pg->database.raw() : nullptr; }

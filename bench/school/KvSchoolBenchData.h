@@ -1,0 +1,37 @@
+#pragma once
+// The data files the fee module's benchmarks run on: a generated school
+// year written by the program (kvschoolgen) into an SQLite file and into a
+// database of the PostgreSQL server (skipped without one). Made on first
+// use, removed at exit.
+
+#include "core/CKvDb.h"
+#include "support/school/KvSchoolGen.h"
+
+#include <QString>
+
+struct sqlite3;
+struct pg_conn;
+
+struct KvSchoolBenchFile {
+  // nStudents: the size of the generated school.
+  KvSchoolBenchFile(int kind, int nStudents, const QString& tag);
+  ~KvSchoolBenchFile();
+  KvSchoolBenchFile(const KvSchoolBenchFile&) = delete;
+  KvSchoolBenchFile& operator=(const KvSchoolBenchFile&) = delete;
+
+  bool ready() const { return m_bReady; }
+  CKvDb& db();
+  // The engine's own handle of the same connection.
+  sqlite3* sqliteHandle();
+  pg_conn* pgHandle();
+
+  int kind;
+  QString path;
+  KvSchoolGenSummary summary;
+  bool m_bReady = false;
+
+ private:
+  struct Pg;
+  Pg* m_pg = nullptr;
+  CKvDb m_file{0};
+};

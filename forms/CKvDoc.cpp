@@ -1,0 +1,456 @@
+#include "forms/CKvDoc.h"
+
+#include "app/CKvApp.h"
+#include "app/KvDocOpenMode.h"
+#include "core/KvMessage.h"
+#include "core/KvNumber.h"
+#include "core/KvNumberText.h"
+#include "forms/CFormChildFrm.h"
+#include "forms/CKvDocTemplate.h"
+#include "forms/KvColumnDef.h"
+#include "forms/KvDocView.h"
+#include "ui/KvCommands.h"
+
+#include <QDate>
+#include <QWidget>
+#include <algorithm>
+
+namespace {
+
+KvDocPropertiesRunner& propertiesRunner() {
+  static KvDocPropertiesRunner runner;
+  return runner;
+}
+
+// Notes of one area and row in the order the grid shows them: by position,
+// then by their order in the layout.
+QList<int> notesOfRow(const QList<KvHeadNote>& notes, bool bTail, int nRow) {
+  QList<int> result;
+  for (int i = 0; i < notes.size(); ++i)
+    if ((notes.at(i).bIsTail != 0) == bTail && notes.at(i).nRow == nRow)
+      result.append(i);
+  std::stable_sort(result.begin(), result.end(), [&](int a, int b) {
+    return notes.at(a).Position() < notes.at(b).Position();
+  });
+  return result;
+}
+
+}  // namespace
+
+KvDocPropertiesRunner KvSetDocPropertiesRunner(KvDocPropertiesRunner runner) {
+  KvDocPropertiesRunner previous = std::move(propertiesRunner());
+  propertiesRunner() = std::move(runner);
+  return previous;
+}
+
+QWidget* KvFindDocView(const CKvDoc* pDoc, int n) {
+  if (!pDoc)
+    return nullptr;
+  const char* className = n == 0 ? "CKvTreeView" : "CForthView";
+  for (QWidget* pView : pDoc->GetViews())
+    if (pView->inherits(className))
+      return pView;
+  return nullptr;
+}
+
+CKvDoc::CKvDoc() = default;
+
+CKvDoc::~CKvDoc() = default;
+
+// --- Hooks ---
+
+void CKvDoc::OnCloseDocument() {
+  if (m_bClosing)
+    return;
+  m_bClosing = true;
+  // The open arguments go back to the document type and into the settings.
+  if (m_pTemplate) {
+    const int index = m_pTemplate->FindEntry(m_nForm);
+    if (index >= 0) {
+      KvDocTypeEntry& entry = m_pTemplate->Entries()[index];
+      entry.openArgs = m_openArgs;
+      entry.bArgsLoaded = true;
+    }
+    KvSaveDocOpenMode(m_nFlag, m_nForm, m_openArgs);
+  }
+  for (const auto& pFrame : m_frames)
+    if (pFrame)
+      pFrame->CloseWithoutAsking();
+}
+
+void CKvDoc::BuildColumns(KvFormEntry& entry) { PrepareColumns(entry); }
+
+void CKvDoc::PrepareColumns(KvFormEntry& entry) {
+  for (int i = 0; i < entry.formulas.size(); ++i) {
+    KvFormula& formula = entry.formulas[i];
+    const int link = formula.Link();
+    if (link == 0)
+      continue;
+    const int mark = GetColumnMark(entry, i);
+    if (mark == 1)
+      formula.nType = link + 100;
+    else if (mark == 0)
+      formula.nType = link;
+  }
+}
+
+int CKvDoc::GetColumnMark(const KvFormEntry& entry, int nColumn) {
+  (void)entry, (void)nColumn;
+  return 2;
+}
+
+QStringList CKvDoc::NewRow() const {
+  return QStringList(m_formEntry.formulas.size() + std::max(m_nExtraCells, 0), QString());
+}
+
+void CKvDoc::BuildColumnHead(KvFormEntry& entry) {
+  entry.topWords.clear();
+  BuildDefaultColumnHead(entry);
+}
+
+bool CKvDoc::HasUnsavedEdits(QString& reason) {
+  reason.clear();
+  if (m_bReadOnly)
+    return false;
+  for (QWidget* pWidget : GetViews())
+    if (auto* pView = dynamic_cast<KvDocView*>(pWidget); pView && pView->IsCellChanged())
+      return true;
+  return false;
+}
+
+// --- What card documents turn off ---
+
+void CKvDoc::LoadLayout() {
+  KvFormEntry entry;
+  entry.SetKey(m_pDb, m_nFlag, m_nForm);
+  const bool stored = entry.Load() > 0;
+  if (!stored)
+    InitFormEntry(entry);
+  // A part that is not stored (a page the module keeps to itself, or a
+  // template saved without it) takes the module's defaults.
+  if (!stored || !entry.LoadFormulas() || entry.formulas.isEmpty())
+    BuildColumns(entry);
+  else
+    PrepareColumns(entry);
+  if (!stored || !entry.LoadHeadNotes() || entry.headNotes.isEmpty())
+    BuildHeadNotes(entry);
+  if (!stored || !entry.LoadTopWords() || entry.topWords.isEmpty())
+    BuildColumnHead(entry);
+  m_formEntry = entry;
+  RebuildColumnMap();
+}
+
+bool CKvDoc::CheckColumnHead(QString* pMessage) { return m_formEntry.CheckColumnHead(pMessage); }
+
+QString CKvDoc::FormatNumber(int nColumn, const QString& text) const {
+  if (nColumn < 0 || nColumn >= m_formEntry.formulas.size())
+    return text;
+  const KvFormula& formula = m_formEntry.formulas.at(nColumn);
+  KvColumnDef def;
+  KvParseColumnDef(formula, def);
+  const QString bare = QString(text).remove(u',').trimmed();
+  if (!def.IsNumber() || bare.isEmpty() || !KvIsNumberText(bare))
+    return text;
+  const int most = std::clamp(formula.nMore, 0, 6);
+  const int least = def.d1 ? std::clamp(formula.nLess, 0, most) : most;
+  return KvNumToText(KvTextToDouble(bare), 0, least, most, false).trimmed();
+}
+
+// --- Operations ---
+
+void CKvDoc::UpdateReadOnly() { m_bReadOnly = QueryReadOnly(); }
+
+void CKvDoc::AddView(QWidget* pView) {
+  if (!pView)
+    return;
+  for (const auto& p : m_views)
+    if (p == pView)
+      return;
+  m_views.append(pView);
+}
+
+void CKvDoc::RemoveView(QWidget* pView) {
+  m_views.removeIf([pView](const QPointer<QWidget>& p) { return p.isNull() || p == pView; });
+}
+
+QList<QWidget*> CKvDoc::GetViews() const {
+  QList<QWidget*> views;
+  for (const auto& p : m_views)
+    if (p)
+      views.append(p.data());
+  return views;
+}
+
+void CKvDoc::AddFrame(CFormChildFrm* pFrame) {
+  if (pFrame && !m_frames.contains(pFrame))
+    m_frames.append(pFrame);
+}
+
+QList<CFormChildFrm*> CKvDoc::GetFrames() const {
+  QList<CFormChildFrm*> frames;
+  for (const auto& p : m_frames)
+    if (p)
+      frames.append(p.data());
+  return frames;
+}
+
+void CKvDoc::AddMacroRow(const QString& caption, const QString& token, const QString& value) {
+  m_macros.append({caption, token, value});
+}
+
+QString CKvDoc::GetMacroValue(const QString& token) const {
+  for (const KvMacroRow& row : m_macros)
+    if (row.sToken == token)
+      return row.sValue;
+  return QString();
+}
+
+void CKvDoc::ResetMacros() {
+  m_macros.clear();
+  CKvApp* pApp = KvGetApp();
+  const QDate today = QDate::currentDate();
+  QString unitName;
+  QString manager;
+  QString operatorCode;
+  QString operatorName;
+  if (pApp) {
+    CKvDataFile& dataFile = pApp->GetDataFile();
+    unitName = dataFile.GetEntityName();
+    manager = dataFile.GetManagerName();
+    operatorCode = dataFile.GetOperatorCode();
+    operatorName = dataFile.GetOperatorName();
+  }
+  AddMacroRow(QStringLiteral("单位名称"), QStringLiteral("#co_name"), unitName);
+  AddMacroRow(QStringLiteral("单位负责人"), QStringLiteral("#co_manager"), manager);
+  AddMacroRow(QStringLiteral("操作员代码"), QStringLiteral("#cur_opr_code"), operatorCode);
+  AddMacroRow(QStringLiteral("操作员姓名"), QStringLiteral("#cur_opr_name"), operatorName);
+  AddMacroRow(QStringLiteral("年"), QStringLiteral("#yy"), QString::number(today.year()));
+  AddMacroRow(QStringLiteral("月"), QStringLiteral("#mm"), QString::number(today.month()));
+  AddMacroRow(QStringLiteral("日"), QStringLiteral("#dd"), QString::number(today.day()));
+  // Page numbers are filled page by page when printing.
+  AddMacroRow(QStringLiteral("总页数"), QStringLiteral("#pt"), QString());
+  AddMacroRow(QStringLiteral("页号"), QStringLiteral("#pp"), QString());
+  AddMacroRow(QStringLiteral("起始页号"), QStringLiteral("#printstartpage"), QString());
+  // Markers of texts printed only normally or only onto pre-printed forms.
+  AddMacroRow(QStringLiteral("普通打印"), QStringLiteral("#normal_print"), QString());
+  AddMacroRow(QStringLiteral("套打"), QStringLiteral("#print_without_line"), QString());
+  BuildPrintMacros();
+}
+
+int CKvDoc::FindColumnFormula(const KvFormEntry& entry, int n) {
+  for (int i = 0; i < entry.formulas.size(); ++i)
+    if (entry.formulas.at(i).Link() == n)
+      return i;
+  return -1;
+}
+
+int CKvDoc::MatchColumnFormulas(const KvFormEntry& entry, const QList<int>& numbers,
+                                QList<int>& positions, int& nFirst) {
+  positions.clear();
+  nFirst = -1;
+  int found = 0;
+  for (int n : numbers) {
+    const int position = FindColumnFormula(entry, n);
+    positions.append(position);
+    if (position >= 0) {
+      if (nFirst < 0)
+        nFirst = position;
+      ++found;
+    }
+  }
+  return found;
+}
+
+bool CKvDoc::FindHeadNoteField(const QString& name, int& nRow, int& nCell, bool& bTail) const {
+  const QList<KvHeadNote>& notes = m_formEntry.headNotes;
+  for (bool tail : {false, true}) {
+    for (int i = 0; i < notes.size(); ++i) {
+      const KvHeadNote& note = notes.at(i);
+      if ((note.bIsTail != 0) != tail || note.sNote != name)
+        continue;
+      nRow = note.nRow;
+      nCell = int(notesOfRow(notes, tail, note.nRow).indexOf(i));
+      bTail = tail;
+      return true;
+    }
+  }
+  return false;
+}
+
+int CKvDoc::FindNoteAt(bool bTail, int nRow, int nCell) const {
+  const QList<int> row = notesOfRow(m_formEntry.headNotes, bTail, nRow);
+  return nCell >= 0 && nCell < row.size() ? row.at(nCell) : -1;
+}
+
+void CKvDoc::ForEachColumnLink(int nDir) {
+  while (m_noteTexts.size() < m_formEntry.headNotes.size())
+    m_noteTexts.append(m_formEntry.headNotes.at(m_noteTexts.size()).sWords);
+  for (int i = 0; i < m_formEntry.headNotes.size(); ++i) {
+    const KvHeadNote& note = m_formEntry.headNotes.at(i);
+    if (note.bIsSystem == 0)
+      continue;
+    QString text = m_noteTexts.at(i);
+    LinkHeadField(note, text, nDir);
+    if (nDir == 0)
+      m_noteTexts[i] = text;
+  }
+}
+
+void CKvDoc::BuildDefaultColumnHead(KvFormEntry& entry, int nFirst, int nCount) {
+  int shown = 0;
+  const int rows = std::max(entry.nTopNum, 1);
+  for (const KvFormula& formula : entry.formulas) {
+    if (!formula.IsShown())
+      continue;
+    ++shown;
+    if (shown < nFirst || (nCount >= 0 && shown >= nFirst + nCount))
+      continue;
+    KvColumnDef def;
+    KvParseColumnDef(formula, def);
+    entry.AddTopWord(shown, 1, shown, rows, def.sTitle);
+  }
+}
+
+void CKvDoc::AppendRow(const QStringList& row) {
+  m_rows.append(row);
+  m_flagRows.append(QString(row.size(), u'0'));
+}
+
+void CKvDoc::ClearRows() {
+  m_rows.clear();
+  m_flagRows.clear();
+}
+
+bool CKvDoc::IsRowBlank(int nRow) const {
+  if (nRow < 0 || nRow >= m_rows.size())
+    return true;
+  const QStringList& row = m_rows.at(nRow);
+  const int columns = std::min(int(row.size()), int(m_formEntry.formulas.size()));
+  for (int i = 0; i < columns; ++i)
+    if (!row.at(i).isEmpty())
+      return false;
+  return true;
+}
+
+bool CKvDoc::IsBlank() const {
+  for (int i = 0; i < m_rows.size(); ++i)
+    if (!IsRowBlank(i))
+      return false;
+  return true;
+}
+
+bool CKvDoc::CheckCell(int nRow, int nColumn) {
+  if (nRow < 0 || nRow >= m_rows.size() || nColumn < 0 || nColumn >= m_rows.at(nRow).size())
+    return true;
+  QString out;
+  const bool good = CheckCellText(nRow, nColumn, m_rows.at(nRow).at(nColumn), out);
+  while (m_flagRows.size() <= nRow)
+    m_flagRows.append(QString(m_rows.at(m_flagRows.size()).size(), u'0'));
+  QString& flags = m_flagRows[nRow];
+  if (flags.size() <= nColumn)
+    flags.append(QString(nColumn + 1 - flags.size(), u'0'));
+  flags[nColumn] = good ? u'0' : u'1';
+  return good;
+}
+
+bool CKvDoc::CheckAllCells(bool bEmpty) {
+  if (bEmpty && IsBlank()) {
+    KvMessageBox(QStringLiteral("空文档！"), KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  QStringList bad;
+  for (int r = 0; r < m_rows.size(); ++r) {
+    if (IsRowBlank(r))
+      continue;
+    const int columns = std::min(int(m_rows.at(r).size()), int(m_formEntry.formulas.size()));
+    for (int c = 0; c < columns; ++c) {
+      if (CheckCell(r, c))
+        continue;
+      KvColumnDef def;
+      KvParseColumnDef(m_formEntry.formulas.at(c), def);
+      bad.append(QStringLiteral("第%1行“%2”").arg(r + 1).arg(def.sTitle));
+    }
+  }
+  if (bad.isEmpty())
+    return true;
+  KvMessageBox(QStringLiteral("下列单元格出错：\n%1").arg(bad.join(u'\n')), KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
+}
+
+bool CKvDoc::Save() {
+  const QList<QWidget*> views = GetViews();
+  for (QWidget* pWidget : views)
+    if (auto* pView = dynamic_cast<KvDocView*>(pWidget); pView && !pView->CommitEdit())
+      return false;
+  if (!SaveRows())
+    return false;
+  for (QWidget* pWidget : GetViews())
+    if (auto* pView = dynamic_cast<KvDocView*>(pWidget))
+      pView->SetCellChanged(false);
+  return true;
+}
+
+bool CKvDoc::SaveModified() {
+  QString reason;
+  if (!HasUnsavedEdits(reason))
+    return true;
+  switch (KvMessageBox(QStringLiteral("当前文档已发生了变化，存盘吗？"),
+                       KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION)) {
+    case KV_IDYES:
+      return Save();
+    case KV_IDNO:
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CKvDoc::ReloadLayout() {
+  LoadLayout();
+  UpdateReadOnly();
+  for (QWidget* pWidget : GetViews())
+    if (auto* pView = dynamic_cast<KvDocView*>(pWidget))
+      pView->OnDocumentChanged();
+}
+
+void CKvDoc::Refill() {
+  FillRows();
+  ResetMacros();
+  UpdateReadOnly();
+  for (QWidget* pWidget : GetViews())
+    if (auto* pView = dynamic_cast<KvDocView*>(pWidget))
+      pView->OnDocumentChanged();
+}
+
+void CKvDoc::RebuildColumnMap() {
+  m_colMap.clear();
+  for (int i = 0; i < m_formEntry.formulas.size(); ++i)
+    if (m_formEntry.formulas.at(i).IsShown())
+      m_colMap.append(i);
+  m_noteTexts.clear();
+  for (const KvHeadNote& note : m_formEntry.headNotes)
+    m_noteTexts.append(note.sWords);
+}
+
+// --- Commands ---
+
+bool CKvDoc::HandlesCmd(int id) const {
+  return id == KV_CMD_DOC_PROPERTIES || id == KV_CMD_FILE_SAVE;
+}
+
+void CKvDoc::ExecuteCmd(int id) {
+  if (id == KV_CMD_FILE_SAVE) {
+    Save();
+  } else if (id == KV_CMD_DOC_PROPERTIES) {
+    if (propertiesRunner() && propertiesRunner()(*this, QStringLiteral("文档属性")))
+      ReloadLayout();
+  }
+}
+
+bool CKvDoc::IsCmdEnabled(int id) {
+  if (id == KV_CMD_FILE_SAVE)
+    return !m_bReadOnly;
+  if (id == KV_CMD_DOC_PROPERTIES)
+    return bool(propertiesRunner()) && IsGridDocument();
+  return true;
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The page setup of a form grid (object name "dlg_formpagesetup"): the four
+// fonts of the form (title, head notes, text, tail notes) with their
+// colours, the paper, its orientation, the margins, the rows per page and
+// the line spacing of the view's print set.
+//
+// The view's print set changes only on OK: the page is checked (margins
+// that leave no room, and on a printer queue the printer's test), the set is
+// stored under (nFlag, nForm as text) for the current printer profile in one
+// transaction, and the operation log gets its page-setup entry. A refused
+// page shows a message and keeps the dialog open.
+
+#include "print/CKvPrintSet.h"
+#include "ui/CKvDlg.h"
+
+#include <array>
+
+class CKvDb;
+class KvPageSetupControls;
+class QLabel;
+class QSpinBox;
+
+class CKvFormPageSetupDlg : public CKvDlg {
+  Q_OBJECT
+ public:
+  CKvFormPageSetupDlg(CKvPrintSet* printSet, CKvDb* db, int nFlag, int nForm, const QString& title,
+                      QWidget* parent = nullptr);
+
+  // The settings as shown, and after OK as stored.
+  const CKvPrintSet& Settings() const { return m_set; }
+
+ protected:
+  void OnInitDialog() override;
+  bool SaveData() override;
+
+ private:
+  void chooseFont(int role);
+  void showFonts();
+
+  CKvPrintSet* m_pTarget;
+  CKvDb* m_pDb;
+  int m_nFlag;
+  int m_nForm;
+  QString m_strTitle;
+  CKvPrintSet m_set;
+  std::array<QLabel*, CKvPrintSet::FontCount> m_fontSamples{};
+  KvPageSetupControls* m_page = nullptr;
+  QSpinBox* m_rows = nullptr;
+  QSpinBox* m_spacing = nullptr;
+};

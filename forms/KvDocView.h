@@ -1,0 +1,28 @@
+#pragma once
+// What a document asks of the views that show it. A view widget of a
+// CKvDoc derives from this as well as from its widget class and registers
+// with its document (CKvDoc::AddView); every member has a harmless default,
+// so a pane that only shows something (a tree) overrides nothing.
+
+class CKvDoc;
+
+class KvDocView {
+ public:
+  virtual ~KvDocView() = default;
+
+  // First display after the document was filled and the frame built (the
+  // grid view lays itself out from the document here).
+  virtual void OnInitialUpdate() {}
+  // The document's layout or rows changed as a whole (layout reload,
+  // refill): the view rebuilds what it shows.
+  virtual void OnDocumentChanged() {}
+  // The cell-changed flag of a grid view: set by edits, cleared by a save.
+  virtual bool IsCellChanged() const { return false; }
+  virtual void SetCellChanged(bool bChanged) { (void)bChanged; }
+  // Puts an open cell editor's text into the document; false when the text
+  // was refused (the save then stops).
+  virtual bool CommitEdit() { return true; }
+  // The id under which the frame's place is kept (CKvDlgPos); 0 means the
+  // document's template number.
+  virtual int GetPositionId() const { return 0; }
+};

@@ -1,0 +1,112 @@
+#include "school/CCost.h"
+
+#include "core/CKvDb.h"
+#include "core/CKvQuery.h"
+#include "core/KvDbTransaction.h"
+#include "core/KvFormat.h"
+#include "core/KvMessage.h"
+#include "core/KvNumber.h"
+#include "school/KvSchoolSql.h"
+
+namespace {
+QString codeCount(CKvDb* pDb, const QString& code) {
+  return KvFormat(QStringLiteral("Select Count(*) From COST Where KNO='%s'"), pDb->QuoteText(code));
+}
+}  // namespace
+
+void CCost::Clear() {
+  KNO.clear();
+  NA.clear();
+  NT.clear();
+}
+
+int CCost::Select(const QString& where, const QString& order, QList<CCost>* items, CKvDb* pDb) {
+  items->clear();
+  CKvQuery query(0, 0, 3, pDb);
+  if (!query.Open(KvFormat(QStringLiteral("Select rtrim(KNO),rtrim(NA),rtrim(NT) From COST %s %s"), where, order)))
+    return -1;
+  for (; !query.IsEOF(); query.MoveNext())
+    items->append(CCost{query.GetText(0), query.GetText(1), query.GetText(2)});
+  return int(items->size());
+}
+
+int CCost::Load(const QString& code, CKvDb* pDb) {
+  QList<CCost> items;
+  const int count =
+      Select(KvFormat(QStringLiteral("Where KNO='%s'"), pDb->QuoteText(code)), QString(), &items, pDb);
+  if (count > 0)
+    *this = items.first();
+  return count;
+}
+
+int CCost::SelectAll(QList<CCost>* items, CKvDb* pDb) {
+  return Select(QString(), QStringLiteral("Order By KNO"), items, pDb);
+}
+
+bool CCost::Insert(CKvDb* pDb) {
+  KvDbTransaction transaction(*pDb);
+  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("COST")))
+    return false;
+  if (!pDb->Execute(KvFormat(QStringLiteral("Insert Into COST(KNO,NA,NT) Values('%s','%s','%s')"),
+                             pDb->QuoteText(KNO), pDb->QuoteText(NA), pDb->QuoteText(NT)),
+                    QString(), 1))
+    return false;
+  if (KvSchoolCount(pDb, codeCount(pDb, KNO)) != 1)
+    return false;
+  return transaction.Commit();
+}
+
+bool CCost::Update(const QString& oldCode, CKvDb* pDb) {
+  const QString update = KvFormat(QStringLiteral("Update COST Set KNO='%s',NA='%s',NT='%s' Where KNO='%s'"),
+                                  pDb->QuoteText(KNO), pDb->QuoteText(NA), pDb->QuoteText(NT),
+                                  pDb->QuoteText(oldCode));
+  const QString relink = KvFormat(QStringLiteral("Update PC Set COST='%s' Where COST='%s'"),
+                                  pDb->QuoteText(KNO), pDb->QuoteText(oldCode));
+  {
+    KvDbTransaction transaction(*pDb);
+    if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("COST")) || !pDb->Execute(update, QString(), 1))
+      return false;
+    const int count = KvSchoolCount(pDb, codeCount(pDb, KNO));
+    if (count < 0)
+      return false;
+    if (count == 1) {
+      if (KNO != oldCode && !pDb->Execute(relink))
+        return false;
+      return transaction.Commit();
+    }
+  }
+  // The new code belongs to another item: merge on request, the item under
+  // the new code keeping its own name and note.
+  if (KvMessageBox(KvFormat(QStringLiteral("要将费用<%s>与<%s>合并吗？"), oldCode, KNO),
+                   KV_MB_YESNO | KV_MB_ICONQUESTION | KV_MB_DEFBUTTON2) != KV_IDYES)
+    return false;
+  KvDbTransaction transaction(*pDb);
+  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("COST")) ||
+      KvSchoolCount(pDb, codeCount(pDb, KNO)) != 1)
+    return false;
+  if (!pDb->Execute(KvFormat(QStringLiteral("Delete From COST Where KNO='%s'"), pDb->QuoteText(oldCode))) ||
+      !pDb->Execute(relink))
+    return false;
+  return transaction.Commit();
+}
+
+bool CCost::Delete(const QString& code, CKvDb* pDb) {
+  KvDbTransaction transaction(*pDb);
+  if (!transaction.IsActive())
+    return false;
+  if (!pDb->Execute(KvFormat(QStringLiteral("Delete From COST Where KNO='%s'"), pDb->QuoteText(code)), QString(), 1))
+    return false;
+  if (KvSchoolCount(pDb, KvFormat(QStringLiteral("Select Count(*) From PC Where COST='%s'"),
+                                  pDb->QuoteText(code))) != 0)
+    return false;
+  return transaction.Commit();
+}
+
+QString CCost::NextCode(CKvDb* pDb) {
+  QString largest;
+  if (!KvSchoolText(pDb, QStringLiteral("Select Max(KNO) From COST"), QString(), &largest))
+    return QString();
+  QString code;
+  KvFormatInt(KvStrToInt(largest) + 1, &code, 2, true);
+  return code;
+}

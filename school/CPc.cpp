@@ -1,0 +1,404 @@
+#include "school/CPc.h"
+
+#include "app/CKvApp.h"
+#include "core/CKvDb.h"
+#include "core/CKvQuery.h"
+#include "core/KvDate.h"
+#include "core/KvDbTransaction.h"
+#include "core/KvFormat.h"
+#include "core/KvMessage.h"
+#include "core/KvNumber.h"
+#include "school/CXxDataType.h"
+#include "school/KvSchoolSql.h"
+
+#include <cmath>
+
+namespace {
+constexpr double kZero = 0.000001;
+
+bool stop(const QString& message) {
+  KvMessageBox(message, KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
+}
+
+QString quoted(CKvDb* pDb, const QString& text) { return pDb->QuoteText(text); }
+
+// " And QC=%d" when the head names a term, " And F=%d" when it names a kind.
+QString termAndKind(const CPc& head) {
+  QString text;
+  if (head.QC >= 0)
+    text += KvFormat(QStringLiteral(" And QC=%d"), head.QC);
+  if (head.F != 2)
+    text += KvFormat(QStringLiteral(" And F=%d"), head.F);
+  return text;
+}
+}  // namespace
+
+void CPc::Clear() { *this = CPc(); }
+
+void CPc::CopyHead(const CPc& other) {
+  STD = other.STD;
+  QC = other.QC;
+  F = other.F;
+  T = other.T;
+  DH = other.DH;
+}
+
+void CPc::SumAmounts(const QList<CPc>& lines) {
+  My = 0.0;
+  for (const CPc& line : lines)
+    My += line.My;
+}
+
+QString CPc::CurrentOperator() {
+  CKvApp* app = KvGetApp();
+  return app ? app->GetDataFile().GetOperatorCode() : QString();
+}
+
+QString CPc::YearCondition(const QString& t, CKvDb* pDb) {
+  const QString year = t.left(4);
+  if (year.size() < 4)
+    return KvFormat(QStringLiteral("T='%s'"), quoted(pDb, year));
+  // The texts that begin with the year: from the year up to the year with
+  // its last character one higher (texts compare bytewise).
+  QString next = year;
+  next[3] = QChar(char16_t(year.at(3).unicode() + 1));
+  return KvFormat(QStringLiteral("T>='%s' And T<'%s'"), quoted(pDb, year), quoted(pDb, next));
+}
+
+QString CPc::VoucherWhere(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
+  return KvFormat(QStringLiteral("Where F=%d And %s And DH='%s'"), nF, YearCondition(t, pDb), quoted(pDb, dh));
+}
+
+// --- Reading ---
+
+int CPc::SelectSql(bool, const QString& select, QList<CPc>* lines, CKvDb* pDb, const QString& serverSelect) {
+  lines->clear();
+  CKvQuery query(3, 1, 8, pDb);
+  if (!query.Open(select, serverSelect))
+    return -1;
+  for (; !query.IsEOF(); query.MoveNext()) {
+    CPc line;
+    line.QC = query.GetLong(0);
+    line.F = query.GetLong(1);
+    line.LPR = query.GetLong(2);
+    line.My = query.GetDouble(0);
+    line.T = query.GetText(0);
+    line.DH = query.GetText(1);
+    line.Mry = query.GetText(2);
+    line.COST = query.GetText(3);
+    line.STD = query.GetText(4);
+    line.Opr0 = query.GetText(5);
+    line.Opr1 = query.GetText(6);
+    line.FS = KvStrToInt(query.GetText(7));
+    lines->append(line);
+  }
+  return int(lines->size());
+}
+
+int CPc::Select(const QString& where, const QString& order, QList<CPc>* lines, CKvDb* pDb) {
+  return SelectSql(true,
+                   KvFormat(QStringLiteral("Select QC,F,LPR,My,rtrim(T),rtrim(DH),rtrim(Mry),rtrim(COST),"
+                                           "rtrim(STD),rtrim(Opr0),rtrim(Opr1),rtrim(FS) From PC %s %s"),
+                            where, order),
+                   lines, pDb);
+}
+
+int CPc::SelectVouchers(const QString& where, QList<CPc>* lines, CKvDb* pDb) {
+  return SelectSql(false,
+                   KvFormat(QStringLiteral("Select Min(QC),Min(F),Min(LPR),Min(My),rtrim(T),rtrim(DH),Min(Mry),"
+                                           "Min(COST),Min(STD),Min(Opr0),Min(Opr1),Min(FS) From PC %s "
+                                           "Group By T,DH Order By T,DH"),
+                            where),
+                   lines, pDb);
+}
+
+int CPc::SelectDayVouchers(int origin, const QString& date, QList<CPc>* lines, CKvDb* pDb) {
+  return SelectVouchers(
+      KvFormat(QStringLiteral("Where FS='%d' And F=-1 And T='%s'"), origin, quoted(pDb, date)), lines, pDb);
+}
+
+int CPc::SelectClassPaidVouchers(const QString& classCode, int term, QList<CPc>* lines, CKvDb* pDb) {
+  return SelectVouchers(KvFormat(QStringLiteral("Where FS='1' And F=-1 And STD Like '%s' And QC=%d"),
+                                 KvLikePrefix(pDb, classCode), term),
+                        lines, pDb);
+}
+
+int CPc::SelectVoucherLines(int nF, const QString& t, const QString& dh, QList<CPc>* lines, CKvDb* pDb) {
+  const int count = Select(VoucherWhere(nF, t, dh, pDb), QString(), lines, pDb);
+  if (count > 0)
+    *this = lines->first();
+  return count;
+}
+
+int CPc::LoadVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
+  QList<CPc> lines;
+  return SelectVoucherLines(nF, t, dh, &lines, pDb);
+}
+
+int CPc::CountPaidVoucherLines(const QString& t, const QString& dh, CKvDb* pDb) {
+  return KvSchoolCount(pDb, QStringLiteral("Select Count(*) From PC ") + VoucherWhere(-1, t, dh, pDb));
+}
+
+int CPc::MaxReceiptLines(CKvDb* pDb) {
+  CKvQuery query(1, 0, 0, pDb);
+  if (!query.Open(QStringLiteral("Select Count(*) From PC Where FS='0' And F=-1 Group By T,DH")))
+    return -1;
+  int most = 0;
+  for (; !query.IsEOF(); query.MoveNext())
+    most = qMax(most, query.GetLong(0));
+  return most;
+}
+
+// --- Writes ---
+
+QString CPc::NextVoucherNo(int nF, const QString& year, CKvDb* pDb) {
+  // The largest number of the year and kind, read down the (F, DH) index
+  // from its end.
+  QString largest;
+  if (!KvSchoolText(pDb,
+                    KvFormat(QStringLiteral("Select DH From PC Where F=%d And %s And DH Is Not Null "
+                                            "Order By F Desc,DH Desc Limit 1"),
+                             nF, YearCondition(year, pDb)),
+                    QString(), &largest))
+    return QString();
+  QString number;
+  KvFormatInt(KvStrToInt(largest) + 1, &number, 5, true);
+  return number;
+}
+
+namespace {
+const char kInsertHead[] = "Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) Values";
+
+QString insertValues(const CPc& line, CKvDb* pDb) {
+  return KvFormat(QStringLiteral("(%d,%d,%d,%lf,'%s','%s','%s','%s','%s','%s','%s','%d')"), line.QC, line.F,
+                  line.LPR, line.My, quoted(pDb, line.T), quoted(pDb, line.DH), quoted(pDb, line.Mry),
+                  quoted(pDb, line.COST), quoted(pDb, line.STD), quoted(pDb, line.Opr0), quoted(pDb, line.Opr1),
+                  line.FS);
+}
+}  // namespace
+
+bool CPc::Insert(CKvDb* pDb, int nOptions) const {
+  return pDb->Execute(QString::fromLatin1(kInsertHead) + insertValues(*this, pDb), QString(), nOptions);
+}
+
+bool CPc::InsertVoucher(const QList<CPc>& lines, CKvDb* pDb) {
+  if (lines.isEmpty())
+    return false;
+  KvDbTransaction transaction(*pDb);
+  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("PC")) || !InsertVoucherLines(lines, pDb))
+    return false;
+  return transaction.Commit();
+}
+
+bool CPc::InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb) {
+  if (lines.isEmpty())
+    return false;
+  QStringList values;
+  for (const CPc& line : lines)
+    values.append(insertValues(line, pDb));
+  if (!pDb->Execute(QString::fromLatin1(kInsertHead) + values.join(u','), QString(), 1))
+    return false;
+  const int count = CountPaidVoucherLines(lines.first().T, lines.first().DH, pDb);
+  if (count < 0)
+    return false;
+  if (count != lines.size())
+    return stop(QStringLiteral("单号重，插入记录失败！"));
+  return true;
+}
+
+bool CPc::DeleteVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
+  CPc stored;
+  const int count = stored.LoadVoucher(nF, t, dh, pDb);
+  if (count < 0)
+    return false;
+  if (count == 0)
+    return true;
+  if (!stored.Opr1.isEmpty())
+    return stop(KvFormat(QStringLiteral("“%s”已被复核，不能删除！"), dh));
+  if (stored.Opr0 != CurrentOperator())
+    return stop(QStringLiteral("非你所做单据，不能删除！"));
+  return pDb->Execute(QStringLiteral("Delete From PC ") + VoucherWhere(nF, t, dh, pDb));
+}
+
+bool CPc::ReviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, bool* pChanged) {
+  if (pChanged)
+    *pChanged = false;
+  CPc stored;
+  if (stored.LoadVoucher(nF, t, dh, pDb) <= 0)
+    return false;
+  if (!stored.Opr1.isEmpty())
+    return true;
+  if (!pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='%s' "), quoted(pDb, CurrentOperator())) +
+                    VoucherWhere(nF, t, dh, pDb)))
+    return false;
+  if (pChanged)
+    *pChanged = true;
+  return true;
+}
+
+bool CPc::UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, bool* pChanged) {
+  if (pChanged)
+    *pChanged = false;
+  CPc stored;
+  if (stored.LoadVoucher(nF, t, dh, pDb) <= 0)
+    return false;
+  if (stored.Opr1.isEmpty())
+    return true;
+  if (stored.Opr1 != CurrentOperator())
+    return stop(KvFormat(QStringLiteral("“%s”非你所复核的单据，不能取消复核！"), dh));
+  if (!pDb->Execute(QStringLiteral("Update PC Set Opr1=''") + VoucherWhere(nF, t, dh, pDb)))
+    return false;
+  if (pChanged)
+    *pChanged = true;
+  return true;
+}
+
+bool CPc::ReviewClass(CKvDb* pDb) {
+  if (F == -1 && !T.isEmpty() && T != u"xxxx")
+    return ReviewVoucher(-1, T, DH, pDb);
+  return pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='%s' Where STD Like '%s' And Opr1=''"),
+                               quoted(pDb, CurrentOperator()), KvLikePrefix(pDb, STD)) +
+                      termAndKind(*this));
+}
+
+bool CPc::UnreviewClass(CKvDb* pDb) {
+  if (F == -1 && !T.isEmpty() && T != u"xxxx")
+    return UnreviewVoucher(-1, T, DH, pDb);
+  return pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='' Where STD Like '%s' And Opr1='%s'"),
+                               KvLikePrefix(pDb, STD), quoted(pDb, CurrentOperator())) +
+                      termAndKind(*this));
+}
+
+bool CPc::IncPrintCount(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
+  return pDb->Execute(QStringLiteral("Update PC Set LPR=LPR+1 ") + VoucherWhere(nF, t, dh, pDb));
+}
+
+// --- Class sheets ---
+
+int CPc::LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb) {
+  lines->clear();
+  const CPc head = *this;
+  if (CXxDataType::LevelOfCode(STD) != CXxDataType::LevelCount() - 1 || QC == -1 || F == 2)
+    return 0;
+  const QString klass = KvFormat(QStringLiteral("STD Like '%s' And QC=%d"), KvLikePrefix(pDb, STD), QC);
+  // A new voucher of the kind: today, the next number (not reserved: the
+  // save checks it), made by the current operator.
+  const auto makeNew = [&](int kind, const QString& memo) {
+    T = KvNowText(QStringLiteral("%Y%m%d"));
+    DH = NextVoucherNo(kind, T.left(4), pDb);
+    Mry = KvFormat(memo, QC + 1);
+    Opr0 = CurrentOperator();
+    Opr1.clear();
+    F = kind;
+    FS = 1;
+  };
+  // With lines the head becomes the first line, keeping the class code.
+  const auto takeFirst = [&](int count) {
+    if (count > 0) {
+      *this = lines->first();
+      STD = head.STD;
+    }
+    return count;
+  };
+  const auto restore = [&](int count) {
+    *this = head;
+    Opr0.clear();
+    Opr1.clear();
+    return count;
+  };
+  if (F == 1) {
+    const int count = Select(QStringLiteral("Where F=1 And ") + klass, QString(), lines, pDb);
+    if (count != 0)
+      return takeFirst(count);
+    makeNew(1, QStringLiteral("第%d学期应交"));
+    return 0;
+  }
+  if (F == -1 && T.isEmpty())
+    return restore(Select(QStringLiteral("Where F=-1 And ") + klass, QString(), lines, pDb));
+  if (F == -1 && T == u"xxxx") {
+    makeNew(-1, QStringLiteral("第%d学期交费"));
+    return 0;
+  }
+  if (F == -1) {
+    return takeFirst(Select(KvFormat(QStringLiteral("Where F=-1 And %s And %s And DH='%s'"), klass,
+                                     YearCondition(T, pDb), quoted(pDb, DH)),
+                            QString(), lines, pDb));
+  }
+  return restore(Select(QStringLiteral("Where ") + klass, QString(), lines, pDb));
+}
+
+bool CPc::SaveClassVoucher(CPc oldHead, QList<CPc>* lines, CKvDb* pDb) {
+  {
+    KvDbTransaction transaction(*pDb);
+    if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("PC")))
+      return false;
+    QString remove = KvFormat(QStringLiteral("Delete From PC Where F=%d And "), F);
+    if (F == 1)
+      remove += KvFormat(QStringLiteral("STD Like '%s' And QC=%d"), KvLikePrefix(pDb, STD), QC);
+    else
+      remove += KvFormat(QStringLiteral("%s And DH='%s'"), YearCondition(oldHead.T, pDb), quoted(pDb, oldHead.DH));
+    if (!(F != 1 && oldHead.T == u"xxxx") && !pDb->Execute(remove, QString(), 1))
+      return false;
+    lines->removeIf([](const CPc& line) { return std::fabs(line.My) < kZero; });
+    for (const CPc& line : *lines)
+      if (!line.Insert(pDb, 1))
+        return false;
+    const int count =
+        KvSchoolCount(pDb, QStringLiteral("Select Count(*) From PC ") + VoucherWhere(F, T, DH, pDb));
+    if (count < 0)
+      return false;
+    if (count != lines->size())
+      return stop(QStringLiteral("单号重，插入记录失败！"));
+    if (!transaction.Commit())
+      return false;
+  }
+  if (lines->isEmpty()) {
+    stop(QStringLiteral("空单据！"));
+    return true;
+  }
+  if (F != -1)
+    return true;
+  QList<CPc> balances;
+  SelectSql(false,
+            KvFormat(QStringLiteral("Select Min(QC),Min(F),Min(LPR),sum(f*My),Min(T),Min(DH),"
+                                    "Min(Mry),rtrim(COST),rtrim(STD),Min(Opr0),Min(Opr1),Min(FS) "
+                                    "From PC Where STD Like '%s' And QC=%d Group By STD,COST Order By STD,COST"),
+                     KvLikePrefix(pDb, STD), QC),
+            &balances, pDb);
+  bool under = false;
+  bool over = false;
+  for (const CPc& balance : balances) {
+    under = under || balance.My > kZero;
+    over = over || balance.My < -kZero;
+  }
+  if (under || over) {
+    QString text;
+    if (under)
+      text += QStringLiteral("本学期有交不足费的学生!\n");
+    if (over)
+      text += QStringLiteral("本学期有交多费的同学生!\n");
+    text += QStringLiteral("请在欠费表中查询具体情况后，再修改此单!\n");
+    KvMessageBox(text, KV_MB_OK | KV_MB_ICONINFORMATION);
+  }
+  return true;
+}
+
+// --- Carry-over ---
+
+bool CPc::CarryFeeLines(CKvDb* pFirstDb, CKvDb* pSecondDb) {
+  KvDbTransaction transaction(*pSecondDb);
+  if (!transaction.IsActive())
+    return false;
+  QStringList students;
+  const QString where = KvFormat(QStringLiteral("Where Len(rtrim(KNO))=%d"), CXxDataType::StudentCodeLen());
+  if (KvSchoolCount(pSecondDb, QStringLiteral("Select Count(*) From STD ") + where) !=
+      pSecondDb->QueryTexts(QStringLiteral("Select KNO From STD ") + where, &students, 1))
+    return false;
+  for (const QString& student : students) {
+    if (!KvCopyTableChecked(pFirstDb, pSecondDb, QStringLiteral("PC"),
+                            KvFormat(QStringLiteral("Where STD='%s'"), quoted(pFirstDb, student))))
+      return false;
+  }
+  return transaction.Commit();
+}

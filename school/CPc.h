@@ -1,0 +1,153 @@
+#pragma once
+// One fee line of table PC: an amount due (F = +1) or paid (F = -1) by a
+// student (STD) for a fee item (COST) and a term (QC, counted from 0). Lines
+// are entered in vouchers: the lines of one voucher share the date T, the
+// five-digit number DH and the kind F, and a voucher is identified by F,
+// its year (the first four characters of T) and DH; numbers restart at
+// "00001" every year, separately per kind. A CPc also serves as the head of
+// a voucher (a receipt) or of a class sheet's selection (class code in STD,
+// QC -1 for every term, F 2 for both kinds, T "xxxx" for a new voucher).
+//
+// What callers may rely on:
+// - Texts are quoted for the connection; the amount is written with six
+//   decimals.
+// - A voucher is numbered and stored under CKvDb::LockTable("PC") inside
+//   one transaction (nested under a caller's): lines are inserted, then
+//   counted, and a number another operator used meanwhile rolls everything
+//   back with "单号重，插入记录失败！".
+// - The selects return -1 (and report) when they cannot be read, so a failed
+//   read is never taken for "no lines".
+// - The operator is the one logged in to the application's data file.
+
+#include <QList>
+#include <QPair>
+#include <QString>
+
+class CKvDb;
+class CStd;
+class KvTextBoxArray;
+
+class CPc {
+ public:
+  QString T;
+  QString DH;
+  QString Mry;
+  QString COST;
+  QString STD;
+  int QC = 0;
+  int F = 0;
+  double My = 0.0;
+  QString Opr0;
+  QString Opr1;
+  int LPR = 0;
+  int FS = 0;
+
+  // Texts "", integers 0, My 0.
+  void Clear();
+  // STD, QC, F, T and DH of the other line.
+  void CopyHead(const CPc& other);
+  // My becomes the sum of the lines' My.
+  void SumAmounts(const QList<CPc>& lines);
+
+  // The operator logged in to the application ("" without one).
+  static QString CurrentOperator();
+  // The lines whose date lies in the year of t (its first four
+  // characters): a range of T, which the date index serves.
+  static QString YearCondition(const QString& t, CKvDb* pDb);
+  // "Where F=%d And <year of t> And DH='%s'".
+  static QString VoucherWhere(int nF, const QString& t, const QString& dh, CKvDb* pDb);
+
+  // --- Reading (the connection is the last argument) ---
+
+  // Reads a select that delivers QC, F, LPR, My, T, DH, Mry, COST, STD,
+  // Opr0, Opr1, FS in this order into *lines (emptied first).
+  // serverSelect (select when empty) runs on the server kinds.
+  static int SelectSql(bool bNames, const QString& select, QList<CPc>* lines, CKvDb* pDb,
+                       const QString& serverSelect = QString());
+  static int Select(const QString& where, const QString& order, QList<CPc>* lines, CKvDb* pDb);
+  // One row per voucher (per T and DH), in date and number order.
+  static int SelectVouchers(const QString& where, QList<CPc>* lines, CKvDb* pDb);
+  // The paid vouchers of one origin (0 receipts, 1 class sheets) and day.
+  static int SelectDayVouchers(int origin, const QString& date, QList<CPc>* lines, CKvDb* pDb);
+  // The paid class-sheet vouchers of a class and term.
+  static int SelectClassPaidVouchers(const QString& classCode, int term, QList<CPc>* lines,
+                                     CKvDb* pDb);
+  // The voucher's lines; with lines this record becomes the first.
+  int SelectVoucherLines(int nF, const QString& t, const QString& dh, QList<CPc>* lines, CKvDb* pDb);
+  // As SelectVoucherLines without keeping the lines; 0: no such voucher.
+  int LoadVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb);
+  // Paid lines of the voucher number in the year of t; -1 unreadable.
+  static int CountPaidVoucherLines(const QString& t, const QString& dh, CKvDb* pDb);
+  // The most lines any receipt has; 0 without receipts; -1 unreadable.
+  static int MaxReceiptLines(CKvDb* pDb);
+
+  // --- Writes ---
+
+  // The next number of a kind in a year: one more than the largest stored,
+  // five digits ("00001" for the first); "" when it cannot be read. Take
+  // it under the PC lock when it is to be stored.
+  static QString NextVoucherNo(int nF, const QString& year, CKvDb* pDb);
+  // Inserts this line (error report on).
+  bool Insert(CKvDb* pDb, int nOptions = 1) const;
+  // Stores a new receipt (paid lines sharing T and DH) in one transaction;
+  // false for no lines, a failed statement or a number in use.
+  static bool InsertVoucher(const QList<CPc>& lines, CKvDb* pDb);
+  // InsertVoucher's work inside a caller's transaction that holds the PC
+  // lock: the lines in one statement, then their count.
+  static bool InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb);
+  // Deletes a voucher made by the current operator and not reviewed; a
+  // voucher that is not there counts as deleted. Refusals:
+  // "“%s”已被复核，不能删除！", "非你所做单据，不能删除！".
+  bool DeleteVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb);
+  // Reviews a voucher by the current operator; *pChanged tells whether
+  // Opr1 changed (false for a voucher reviewed already).
+  bool ReviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, bool* pChanged = nullptr);
+  // Cancels one's own review ("“%s”非你所复核的单据，不能取消复核！" for
+  // another's); *pChanged as above.
+  bool UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, bool* pChanged = nullptr);
+  // On a head: the one voucher it names (paid with a date), else every
+  // unreviewed line of the class's students in the head's term and kind.
+  bool ReviewClass(CKvDb* pDb);
+  bool UnreviewClass(CKvDb* pDb);
+  static bool IncPrintCount(int nF, const QString& t, const QString& dh, CKvDb* pDb);
+
+  // --- Class sheets ---
+
+  // On a class-sheet head: reads the lines it selects (or makes it a new
+  // voucher head); the number of lines, 0 (head unchanged) for a head that
+  // does not name a class, a term and one kind; -1 unreadable.
+  int LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb);
+  // On the new head: replaces the old head's voucher by the lines (lines
+  // with no amount dropped), in one transaction; "空单据！" when none is
+  // left (the voucher is then gone), and for payments a note when students
+  // of the class now owe or have overpaid in the term.
+  bool SaveClassVoucher(CPc oldHead, QList<CPc>* lines, CKvDb* pDb);
+
+  // --- Receipts (CPcReceipt.cpp) ---
+
+  // On the receipt head: the full-format receipt as text boxes for the
+  // receipt-rows parameter n (3n + 25 boxes; none for n > 9). A line is
+  // shown when it has an item and an amount (refunds too); the total covers
+  // every line and is stored in the head's My.
+  void BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKvDb* pDb);
+  // On the receipt head: the macros of the positioned receipt layout 4181
+  // and their values, in the order they are to be added to the printer;
+  // the head's My becomes the total of its stored lines.
+  QList<QPair<QString, QString>> BuildReceiptMacros(CKvDb* pDb);
+  // The first term in which the student owes something, with what is owed
+  // per item in *lines; the entry term when nothing can be read or the
+  // student has no lines; the latest term with lines when nothing is owed.
+  static int FindOutstandingTerm(const CStd& student, QList<CPc>* lines, CKvDb* pDb);
+  // Replaces *lines (a receipt's lines) by the student's balances per item
+  // in the term after this receipt, the stored receipt (t, dh; dh empty for
+  // a new one) left out: positive still owed, negative overpaid; balances
+  // within 0.000001 of zero are dropped. The number left, -1 unreadable.
+  static int GetTermDifferences(const QString& student, int term, const QString& t, const QString& dh,
+                                QList<CPc>* lines, CKvDb* pDb);
+
+  // --- Carry-over ---
+
+  // Copies every fee line of the students that the new data file holds, in
+  // one transaction of the new file; false (nothing copied) on failure.
+  static bool CarryFeeLines(CKvDb* pFirstDb, CKvDb* pSecondDb);
+};

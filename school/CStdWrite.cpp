@@ -1,0 +1,288 @@
+// The writes of CStd: references, delete with its fold into the parent,
+// insert with the hand-down of the parent's references, modify with the
+// subtree rename, and paste. Each runs in one transaction (a savepoint under
+// a caller's) and stops at the first failed statement.
+
+#include "school/CStd.h"
+
+#include "core/CKvDb.h"
+#include "core/KvDbTransaction.h"
+#include "core/KvFormat.h"
+#include "core/KvMessage.h"
+#include "core/KvText.h"
+#include "school/CXxDataType.h"
+#include "school/KvSchoolSql.h"
+
+namespace {
+void refuse(bool report, const QString& message) {
+  if (report)
+    KvMessageBox(message, KV_MB_OK | KV_MB_ICONSTOP);
+}
+
+// The server text of a statement: Mid( becomes Substring(.
+QString serverText(const QString& jet) {
+  return KvReplace(jet, QStringLiteral("Mid("), QStringLiteral("Substring("));
+}
+
+const char* const kRefTables[] = {"PC", "WKJH", "SBTTCHR", "PK"};
+}  // namespace
+
+// --- References ---
+
+void CStd::GetRefTables(QStringList* texts, QStringList* serverTexts) const {
+  for (const char* table : kRefTables) {
+    texts->append(KvFormat(QStringLiteral("%s Where STD Like '%s'"), table, KvLikePrefix(m_pDb, KNO)));
+    serverTexts->append(QString());
+  }
+}
+
+int CStd::ReferenceState() {
+  QStringList texts;
+  QStringList serverTexts;
+  GetRefTables(&texts, &serverTexts);
+  for (qsizetype i = 0; i < texts.size(); ++i) {
+    const QString server = serverTexts.at(i).isEmpty() ? texts.at(i) : serverTexts.at(i);
+    const int count = KvSchoolCount(m_pDb, QStringLiteral("Select Count(*) From ") + texts.at(i),
+                                    QStringLiteral("Select Count(*) From ") + server);
+    if (count != 0)
+      return count < 0 ? -1 : 1;
+  }
+  return 0;
+}
+
+bool CStd::IsReferenced() { return ReferenceState() != 0; }
+
+int CStd::CanDelete(QString* message) {
+  message->clear();
+  const QString code = m_pDb->QuoteText(KNO);
+  if (IsStudent()) {
+    if (Count(0, -1, KvFormat(QStringLiteral("Where KNO='%s' And LB1<>'0'"), code)) != 0) {
+      *message = KvFormat(QStringLiteral("“%s”已转学，不能删除！"), KNO);
+      return 0;
+    }
+  } else if (Count(0, -1, KvFormat(QStringLiteral("Where KNO Like '%s' And (LB0<>'0' Or LB1<>'0')"),
+                                   KvLikePrefix(m_pDb, KNO))) != 0) {
+    *message = KvFormat(QStringLiteral("“%s”下有转学学生，不能删除！"), KNO);
+    return 0;
+  }
+  const int references = ReferenceState();
+  if (references == 0)
+    return 1;
+  *message = KvFormat(QStringLiteral("“%s”已被引用，不能删除！"), KNO);
+  // Unreadable references refuse; they never lead to a fold.
+  if (references < 0)
+    return 0;
+  CStd self = *this;
+  if (self.Count(2, -1) != 0)
+    return 0;
+  CStd parent(m_pDb, ParentCode());
+  if (parent.KNO.size() <= 1)
+    return 0;
+  return parent.Count(2, -1) == 1 ? 2 : 0;
+}
+
+bool CStd::RenameRefs(const CStd& oldRow) {
+  KvDbTransaction transaction(*m_pDb);
+  if (!transaction.IsActive())
+    return false;
+  const QString newCode = m_pDb->QuoteText(KNO);
+  const QString like = KvLikePrefix(m_pDb, oldRow.KNO);
+  const int from = int(oldRow.KNO.size()) + 1;
+  for (const char* table : kRefTables) {
+    const QString sql =
+        KvFormat(QStringLiteral("Update %s Set STD='%s'||Mid(STD,%d,30) Where STD Like '%s'"), table,
+                 newCode, from, like);
+    if (!m_pDb->Execute(sql, serverText(sql)))
+      return false;
+  }
+  for (int side = 0; side < 2; ++side) {
+    const QString sql =
+        KvFormat(QStringLiteral("Update STD Set DM%d='%s'||Mid(DM%d,%d,30) Where DM%d Like '%s'"), side,
+                 newCode, side, from, side, like);
+    if (!m_pDb->Execute(sql, serverText(sql)))
+      return false;
+  }
+  return transaction.Commit();
+}
+
+// --- Rows ---
+
+bool CStd::DeleteRows(int options, int mode) {
+  return m_pDb->Execute(QStringLiteral("Delete From STD ") + BuildWhere(mode, -1), QString(), options);
+}
+
+int CStd::InsertRow() {
+  if (!m_pDb->Execute(KvFormat(QStringLiteral("Insert Into STD(%s) Values (%s)"), GetColumnList(),
+                               GetValueList()),
+                      QString(), 1))
+    return 0;
+  CStd self = *this;
+  return self.Count(0, -1);
+}
+
+bool CStd::Insert(bool report) {
+  if (!Validate(report))
+    return false;
+  KvDbTransaction transaction(*m_pDb);
+  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("STD")))
+    return false;
+  const int n = InsertRow();
+  if (n != 1) {
+    refuse(report, n > 1 ? QStringLiteral("产生重码，不能插入！")
+                         : QStringLiteral("插入失败，可能是某些字段不合要求！"));
+    return false;
+  }
+  // The first child of a node takes over the node's references.
+  CStd parent(m_pDb, ParentCode());
+  if (!parent.KNO.isEmpty()) {
+    const int children = parent.Count(2, -1);
+    if (children < 0)
+      return false;
+    if (children == 1 && !RenameRefs(parent))
+      return false;
+  }
+  return transaction.Commit();
+}
+
+bool CStd::RecodeSubtree(const CStd& oldRow, int mode) {
+  return m_pDb->Execute(
+      KvFormat(QStringLiteral("Update STD %s %s"), BuildRecodeSet(oldRow), oldRow.BuildWhere(mode, -1)));
+}
+
+bool CStd::Modify(const CStd& source, bool report) {
+  if (!Validate(report))
+    return false;
+  CStd stored = source;
+  stored.m_pDb = m_pDb;
+  const int found = stored.Load(0, -1);
+  if (found <= 0) {
+    if (found == 0)
+      refuse(report, QStringLiteral("源对象“") + source.KNO + QStringLiteral("”已不存在，不能修改！"));
+    return false;
+  }
+  const int longest = stored.MaxCodeLen();
+  if (longest < 0)
+    return false;
+  if (longest + (KNO.size() - stored.KNO.size()) > GetFieldDefs().first().nMaxLen) {
+    refuse(report, QStringLiteral("源对象“") + stored.KNO + QStringLiteral("”修改成“") + KNO +
+                       QStringLiteral("”后代码超长，不能修改！"));
+    return false;
+  }
+  const QString duplicate = QStringLiteral("目标代码“") + KNO + QStringLiteral("”产生重码，不能修改！");
+  KvDbTransaction transaction(*m_pDb);
+  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("STD")))
+    return false;
+  if (!stored.DeleteRows(1, 0))
+    return false;
+  CStd probe = *this;
+  const int taken = probe.Count(0, -1);
+  if (taken != 0) {
+    if (taken > 0)
+      refuse(report, duplicate);
+    return false;
+  }
+  const int n = InsertRow();
+  if (n != 1) {
+    refuse(report, n > 1 ? duplicate : QStringLiteral("修改失败，可能是某些字段不合要求！"));
+    return false;
+  }
+  if (!IsSameCode(stored) && (!RecodeSubtree(stored, 1) || !RenameRefs(stored)))
+    return false;
+  return transaction.Commit();
+}
+
+bool CStd::Delete(bool report) {
+  QString message;
+  const int verdict = CanDelete(&message);
+  if (verdict == 0) {
+    refuse(report, message);
+    return false;
+  }
+  CStd stored = *this;
+  if (stored.Load(0, -1) <= 0)
+    return false;
+  KvDbTransaction transaction(*m_pDb);
+  if (!transaction.IsActive())
+    return false;
+  // A student who came by an in-school transfer gives the row it came from
+  // its normal end: the last term of that row's grade.
+  if (stored.LB[0] == 1 && !stored.DM[0].isEmpty()) {
+    CStd grade(m_pDb, stored.DM[0].left(CXxDataType::GradeCodeLen()));
+    const int found = grade.Load(0, -1);
+    if (found < 0)
+      return false;
+    if (found > 0 &&
+        !m_pDb->Execute(KvFormat(QStringLiteral("Update Std Set LB1='0',QC1=%d,DM1='' Where KNO='%s'"),
+                                 grade.XQN - 1, m_pDb->QuoteText(stored.DM[0]))))
+      return false;
+  }
+  if (verdict == 1) {
+    if (!DeleteRows(1, 1))
+      return false;
+    return transaction.Commit();
+  }
+  // Fold into the parent: the child's values stand under the parent's code
+  // and name, and the child's references move to the parent's code.
+  CStd parent(m_pDb, ParentCode());
+  if (parent.Load(0, -1) <= 0 || !parent.DeleteRows(1, 0))
+    return false;
+  const QString parentCode = parent.KNO;
+  const QString parentName = parent.NA;
+  *this = stored;
+  KNO = parentCode;
+  NA = parentName;
+  if (!Modify(stored, report))
+    return false;
+  return transaction.Commit();
+}
+
+bool CStd::Paste(const CStd& source, bool report) {
+  CStd reader = source;
+  QList<CStd> rows;
+  const int found = reader.Select(&rows, 1, -1);
+  if (found <= 0) {
+    if (found == 0)
+      refuse(report, QStringLiteral("源对象“") + source.KNO + QStringLiteral("”已不存在，不能粘贴！"));
+    return false;
+  }
+  CStd target = *this;
+  const int existing = target.Count(0, -1);
+  if (existing < 0)
+    return false;
+  const CStd& node = rows.first();
+  if (existing == 0) {
+    CopyPart(node, false);
+  } else {
+    const bool sameFile = source.m_pDb == m_pDb ||
+                          (source.m_pDb && source.m_pDb->GetKind() == m_pDb->GetKind() &&
+                           source.m_pDb->GetDatabaseName(true) == m_pDb->GetDatabaseName(true));
+    if (!sameFile || KNO != source.KNO) {
+      refuse(report, QStringLiteral("目标对象“") + KNO + QStringLiteral("”已存在，不能覆盖！"));
+      return false;
+    }
+    // Onto itself: a copy beside it.
+    CStd parent(m_pDb, ParentCode(source.KNO));
+    const QString code = parent.NextChildCode();
+    if (code.isEmpty())
+      return false;
+    CopyPart(node, false);
+    KNO = code;
+    const QString prefix = QStringLiteral("复件：");
+    if (!NA.startsWith(prefix))
+      NA = prefix + NA;
+  }
+  const CStd top = *this;
+  KvDbTransaction transaction(*m_pDb);
+  if (!transaction.IsActive() || !Insert(report))
+    return false;
+  for (qsizetype i = 1; i < rows.size(); ++i) {
+    CStd row(m_pDb, top.KNO + rows.at(i).KNO.mid(source.KNO.size()));
+    row.CopyPart(rows.at(i), false);
+    if (!row.Insert(report))
+      return false;
+  }
+  if (!transaction.Commit())
+    return false;
+  *this = top;
+  return true;
+}

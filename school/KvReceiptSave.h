@@ -1,0 +1,45 @@
+#pragma once
+// Saving a receipt: the receipt on the form (its head, the head as stored,
+// its lines, new or not) becomes one voucher of paid fee lines, or replaces
+// the stored one, and is logged. The form turns the outcome into focus and
+// list state; this service shows the messages (through KvMessageBox) and
+// writes nothing before all checks and the question have passed.
+//
+// Order:
+// 1. The structure parameters are checked against the stored ones (a change
+//    made elsewhere ends the program, see CXxDataType::CheckParamChange).
+// 2. The checks of the student, the term, the number and the lines, then
+//    the payment against the term's balances: an overpaid item refuses, a
+//    shortfall asks "保存吗？".
+// 3. One transaction: the PC lock and, for a number left empty (0 or no
+//    digits), the next free number; the delete of the replaced receipt (its
+//    own refusals, then "无法修改！"); the balances again (an item overpaid
+//    meanwhile refuses with its "多收" line); the lines and their count
+//    ("单号重，插入记录失败！"); the log row on the same connection. Any
+//    failure rolls all of it back: PC and the log are as before.
+
+#include "school/CPc.h"
+
+#include <QList>
+
+class CKvDb;
+
+struct KvReceiptSaveResult {
+  // Where the form puts the focus after the save.
+  enum Focus { kNone, kStudent, kTerm, kItem, kAmount };
+
+  bool bSaved = false;
+  Focus focus = kNone;
+  // The line of an item or amount focus.
+  int nLine = 0;
+};
+
+class KvReceiptSave {
+ public:
+  // head: T (the day), DH, STD, QC, Opr0, Opr1, LPR and FS of the receipt;
+  // storedHead: the receipt as stored (T and DH), for a replacement; lines:
+  // the form's lines (COST, Mry, My). On success the head holds the saved
+  // student code and number, and *savedLines (when given) the lines stored.
+  static KvReceiptSaveResult Save(CPc& head, const CPc& storedHead, const QList<CPc>& lines, bool bNew,
+                                  CKvDb* pDb, QList<CPc>* savedLines = nullptr);
+};

@@ -1,0 +1,29 @@
+#pragma once
+// Small query helpers of the fee module that tell a failed read apart from
+// an empty one (the connection's own scalar queries answer 0 or "" for
+// both), and the pieces of its Like clauses.
+
+#include <QString>
+
+class CKvDb;
+
+// The any-string marker of the dialect translator ("*" on SQLite, "%" on
+// PostgreSQL).
+inline QString KvAnyMarker() { return QStringLiteral("\x07*\x08"); }
+
+// A Like pattern that matches the texts beginning with `prefix` (quoted for
+// the connection, its own wildcards kept literal), without the quotes.
+QString KvLikePrefix(CKvDb* pDb, const QString& prefix);
+
+// Column 0 of the first row as an integer (0 when there is no row); -1 when
+// the select fails (the query reports it). Meant for counts.
+int KvSchoolCount(CKvDb* pDb, const QString& sqlJet, const QString& sqlServer = QString());
+
+// Column 0 of the first row as text into *value ("" when there is no row or
+// a NULL); false when the select fails.
+bool KvSchoolText(CKvDb* pDb, const QString& sqlJet, const QString& sqlServer, QString* value);
+
+// KvCopyTable, then a check that the target gained as many rows of the
+// Where text as the source holds: a row the copy left out makes it false.
+// The Where text is written for both dialects.
+bool KvCopyTableChecked(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& where);

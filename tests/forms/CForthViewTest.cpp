@@ -1,0 +1,418 @@
+// The grid view over a form document: the layout taken from the document,
+// commits (refused, accepted, undone), keys and an input-method commit,
+// totals, find and replace, the right-click menu and the cell choices.
+
+#include "KvGridTestDoc.h"
+
+#include "core/KvClipboard.h"
+#include "core/KvMessage.h"
+#include "ui/CKvEdit.h"
+#include "ui/KvCommands.h"
+#include "ui/KvUiTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QInputMethodEvent>
+#include <QScrollBar>
+#include <QMenu>
+#include <QTest>
+
+namespace {
+
+const QString kText = QStringLiteral("TEXT");
+const QString kHead = QStringLiteral("HEAD");
+
+// A module view: the student column is read-only, a course list is offered
+// for the memo column, and the test can veto a command.
+class TestView : public CForthView {
+ public:
+  using CForthView::CForthView;
+  int vetoed = 0;
+  QList<int> choiceModes;
+  int merges = 0;
+  int menuPreparations = 0;
+
+  bool IsCellEditable(const QString& area, int nRow, int nCol) override {
+    (void)nRow;
+    return !(area == kText && nCol == 0);
+  }
+  bool GetCellChoices(int nMode, QList<int>& widths, QStringList& list, const QString& area, int nRow,
+                      int nCol) override {
+    (void)nRow;
+    if (area != kText || nCol != 2)
+      return false;
+    choiceModes.append(nMode);
+    widths = {100, 200};
+    list = {QStringLiteral("春季学期 第二学期"), QStringLiteral("秋季学期 第一学期")};
+    return true;
+  }
+  bool IsCommandEnabled(int id) override { return id != vetoed; }
+  int MergeCells() override {
+    ++merges;
+    AddMarkRecord(1, 0, 1, 1);
+    return 1;
+  }
+  void AddContextMenuItems(QMenu* menu) override {
+    ++menuPreparations;
+    CForthView::AddContextMenuItems(menu);
+  }
+};
+
+class CForthViewTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    doc.rowsToFill = 6;
+    doc.Open();
+    view = new TestView(&doc);
+    view->resize(900, 600);
+    view->InitLayout();
+  }
+  void TearDown() override { delete view; }
+
+  QString cell(int row, int column) const { return doc.m_rows.at(row).at(column); }
+  void place(int row, int column, const QString& area = kText) {
+    view->SetExtend(false);
+    view->PlaceCaret(row, column, 0, area);
+  }
+  bool show() { return KvShowActive(view); }
+
+  KvGridTestDoc doc;
+  TestView* view = nullptr;
+  KvMessageRecorder messages;
+  // Choice lists the test does not answer are closed without a choice.
+  KvScopedPopupMenuExec noChoice{[](QMenu*, const QPoint&) -> QAction* { return nullptr; }};
+};
+
+}  // namespace
+
+TEST_F(CForthViewTest, LayoutComesFromTheDocument) {
+  const KvGridModel& model = view->Model();
+  EXPECT_EQ(model.ColumnCount(), 7);
+  EXPECT_EQ(model.TextRowCount(), 6);
+  EXPECT_EQ(model.ColumnHeadRows(), 2);
+  EXPECT_EQ(model.HeadRowCount(), 1);
+  EXPECT_EQ(model.NoteCellCount(false, 0), 4);
+  EXPECT_TRUE(model.HasTotalsRow());
+  EXPECT_EQ(view->Title(), QStringLiteral("班级收费明细表"));
+  EXPECT_EQ(view->merges, 1);
+  EXPECT_EQ(view->MarkRecords().size(), 1);
+  EXPECT_TRUE(view->IsEditable());
+
+  // A read-only document shows no editor and refuses every commit.
+  doc.readOnly = true;
+  view->InitLayout();
+  EXPECT_FALSE(view->IsEditable());
+  place(0, 3);
+  EXPECT_FALSE(view->CommitCell(0, 3, kText, QStringLiteral("5"), 0));
+  EXPECT_EQ(cell(0, 3), QStringLiteral("1200.00"));
+}
+
+TEST_F(CForthViewTest, ARefusedTextNeverReachesTheDocument) {
+  place(1, 3);
+  EXPECT_FALSE(view->CommitCell(1, 3, kText, QStringLiteral("12a"), 0));
+  EXPECT_FALSE(view->CommitCell(1, 3, kText, QStringLiteral("1.234"), 0));  // two decimals at most
+  EXPECT_EQ(cell(1, 3), QStringLiteral("1200.00"));
+  // The student column is not editable for this module.
+  EXPECT_FALSE(view->CommitCell(1, 0, kText, QStringLiteral("x"), 0));
+  EXPECT_TRUE(doc.afterEdits.isEmpty());
+  EXPECT_FALSE(view->IsChanged());
+  EXPECT_FALSE(KvCmdEnabled(view, KV_CMD_EDIT_UNDO));
+}
+
+TEST_F(CForthViewTest, AnAcceptedCommitIsStoredReportedAndUndoable) {
+  place(1, 3);
+  ASSERT_TRUE(view->CommitCell(1, 3, kText, QStringLiteral("1300"), 4));
+  EXPECT_EQ(cell(1, 3), QStringLiteral("1300"));
+  EXPECT_EQ(doc.afterEdits, QStringList{QStringLiteral("1,3,1300")});
+  EXPECT_TRUE(view->IsChanged());
+  QString reason;
+  EXPECT_TRUE(doc.HasUnsavedEdits(reason));
+  ASSERT_TRUE(KvCmdEnabled(view, KV_CMD_EDIT_UNDO));
+  view->ExecuteCmd(KV_CMD_EDIT_UNDO);
+  EXPECT_EQ(cell(1, 3), QStringLiteral("1200.00"));
+  EXPECT_EQ(view->Model().Current().caret, 4);
+  // Undo writes the cell back without reporting it as an edit.
+  EXPECT_EQ(doc.afterEdits.size(), 1);
+  view->ExecuteCmd(KV_CMD_EDIT_REDO);
+  EXPECT_EQ(cell(1, 3), QStringLiteral("1300"));
+
+  // A note of the head is the document's note text.
+  place(0, 3, kHead);
+  ASSERT_TRUE(view->CommitCell(0, 3, kHead, QStringLiteral("00012"), 0));
+  EXPECT_EQ(doc.m_noteTexts.at(3), QStringLiteral("00012"));
+}
+
+TEST_F(CForthViewTest, TypingTabEnterAndArrowsMoveAndCommit) {
+  ASSERT_TRUE(show());
+  place(0, 2);
+  CKvEdit* editor = view->Editor();
+  ASSERT_TRUE(editor->isVisible());
+  ASSERT_TRUE(editor->hasFocus());
+  editor->setCursorPosition(editor->text().size());
+  QTest::keyClicks(editor, QStringLiteral("abc"));
+  QTest::keyClick(editor, Qt::Key_Tab);
+  EXPECT_EQ(cell(0, 2), QStringLiteral("秋季学期abc"));
+  EXPECT_EQ(view->Model().Current(), (KvGridCell{0, 0, 3, KvGridArea::Text}));
+
+  // Letters are refused by the number column's editor as they are typed.
+  editor->selectAll();
+  QTest::keyClicks(editor, QStringLiteral("7x5"));
+  QTest::keyClick(editor, Qt::Key_Return);
+  EXPECT_EQ(cell(0, 3), QStringLiteral("75"));
+  EXPECT_EQ(view->Model().Current().column, 4);
+
+  // Right moves on only from the end of the text, Left only from its start.
+  place(1, 3);
+  editor->setCursorPosition(0);
+  QTest::keyClick(editor, Qt::Key_Right);
+  EXPECT_EQ(view->Model().Current().column, 3);
+  editor->setCursorPosition(editor->text().size());
+  QTest::keyClick(editor, Qt::Key_Right);
+  EXPECT_EQ(view->Model().Current().column, 4);
+  editor->setCursorPosition(0);
+  QTest::keyClick(editor, Qt::Key_Left);
+  EXPECT_EQ(view->Model().Current().column, 3);
+  EXPECT_EQ(editor->cursorPosition(), editor->text().size());
+  QTest::keyClick(editor, Qt::Key_Down);
+  EXPECT_EQ(view->Model().Current().row, 2);
+  QTest::keyClick(editor, Qt::Key_Backtab);
+  EXPECT_EQ(view->Model().Current().column, 2);
+
+  // Shift with an arrow extends the selection; Ctrl+C copies it as lines of
+  // TAB-separated texts.
+  place(0, 3);
+  QTest::keyClick(view->Editor(), Qt::Key_Down, Qt::ShiftModifier);
+  editor->setCursorPosition(editor->text().size());
+  QTest::keyClick(view->Editor(), Qt::Key_Right, Qt::ShiftModifier);
+  EXPECT_EQ(view->Model().Anchor(), (KvGridCell{0, 0, 3, KvGridArea::Text}));
+  EXPECT_TRUE(view->Model().IsSelected(KvGridArea::Text, 1, 4));
+  QTest::keyClick(view->Editor(), Qt::Key_C, Qt::ControlModifier);
+  QString copied;
+  ASSERT_TRUE(KvGetClipboardText(&copied));
+  EXPECT_EQ(copied, QStringLiteral("75\t\n1200.00\t400.00"));
+}
+
+TEST_F(CForthViewTest, TypingIsUndoneWithItsCaretAndRedone) {
+  ASSERT_TRUE(show());
+  place(2, 2);
+  CKvEdit* editor = view->Editor();
+  editor->setText(QString());
+  doc.m_rows[2][2] = QStringLiteral("ab");
+  place(2, 2);
+  editor->setCursorPosition(1);
+  QTest::keyClick(editor, Qt::Key_X);
+  EXPECT_EQ(editor->text(), QStringLiteral("axb"));
+  QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(cell(2, 2), QStringLiteral("ab"));
+  EXPECT_EQ(editor->text(), QStringLiteral("ab"));
+  EXPECT_EQ(editor->cursorPosition(), 1);
+  QTest::keyClick(editor, Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(cell(2, 2), QStringLiteral("axb"));
+  EXPECT_EQ(editor->text(), QStringLiteral("axb"));
+  EXPECT_EQ(editor->cursorPosition(), 2);
+  // A new edit empties the redo history.
+  QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);
+  QTest::keyClick(editor, Qt::Key_Q);
+  QTest::keyClick(editor, Qt::Key_Tab);
+  EXPECT_FALSE(KvCmdEnabled(view, KV_CMD_EDIT_REDO));
+}
+
+TEST_F(CForthViewTest, AnInputMethodCommitIsTypedAndCommitted) {
+  ASSERT_TRUE(show());
+  place(2, 2);
+  CKvEdit* editor = view->Editor();
+  ASSERT_TRUE(editor->text().isEmpty());
+  QInputMethodEvent preedit(QStringLiteral("xueqi"), {});
+  QApplication::sendEvent(editor, &preedit);
+  QInputMethodEvent commit;
+  commit.setCommitString(QStringLiteral("学期"));
+  QApplication::sendEvent(editor, &commit);
+  EXPECT_EQ(editor->text(), QStringLiteral("学期"));
+  QTest::keyClick(editor, Qt::Key_Tab);
+  EXPECT_EQ(cell(2, 2), QStringLiteral("学期"));
+  QTest::keyClick(view->Editor(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_TRUE(cell(2, 2).isEmpty());
+
+  // A number cell's editor drops a committed text its type refuses.
+  place(3, 3);
+  editor->selectAll();
+  QInputMethodEvent letters;
+  letters.setCommitString(QStringLiteral("一百"));
+  QApplication::sendEvent(editor, &letters);
+  QTest::keyClick(editor, Qt::Key_Tab);
+  EXPECT_EQ(cell(3, 3), QStringLiteral("1200.00"));
+}
+
+TEST_F(CForthViewTest, TotalsFollowTheModesAndThePrintedPage) {
+  doc.status = QStringLiteral("%1人");
+  view->InitLayout();
+  KvGridPass screen;
+  QString label;
+  QStringList totals;
+  ASSERT_TRUE(view->GetTotalsRow(screen, label, totals));
+  EXPECT_EQ(label, QStringLiteral("合计 6人"));
+  EXPECT_EQ(totals.value(3), QStringLiteral("7,200.00"));
+  EXPECT_EQ(totals.value(4), QStringLiteral("1,200.00"));
+  EXPECT_EQ(totals.value(5), QStringLiteral("513"));  // simplified: 6 x 85.5
+  EXPECT_TRUE(totals.value(0).isEmpty());
+
+  // An edit refreshes them.
+  place(0, 3);
+  ASSERT_TRUE(view->CommitCell(0, 3, kText, QStringLiteral("200"), 0));
+  view->GetTotalsRow(screen, label, totals);
+  EXPECT_EQ(totals.value(3), QStringLiteral("6,200.00"));
+
+  KvGridPass page;
+  page.printing = true;
+  page.firstRow = 2;
+  page.rowCount = 2;
+  view->GetTotalsRow(page, label, totals);
+  EXPECT_EQ(label, QStringLiteral("合计 6人"));  // the whole document
+  EXPECT_EQ(totals.value(3), QStringLiteral("6,200.00"));
+  view->m_nTotalsMode = 1;
+  view->GetTotalsRow(page, label, totals);
+  EXPECT_EQ(label, QStringLiteral("累计 4人"));  // up to the page's end
+  EXPECT_EQ(totals.value(3), QStringLiteral("3,800.00"));
+  doc.m_formEntry.nOption = 1;
+  view->InitLayout();
+  view->GetTotalsRow(page, label, totals);
+  EXPECT_EQ(label, QStringLiteral("合计 2人"));  // the page's own rows
+  EXPECT_EQ(totals.value(3), QStringLiteral("2,400.00"));
+}
+
+TEST_F(CForthViewTest, FindNextGoesRoundOnceAndSaysWhenNothingIsFound) {
+  view->m_strFind = QStringLiteral("学期");
+  place(0, 2);
+  ASSERT_TRUE(view->FindNext());
+  EXPECT_EQ(view->Model().Current().row, 3);
+  EXPECT_EQ(view->GetSelectedText(), QStringLiteral("学期"));
+  ASSERT_TRUE(view->FindNext());  // round to the first row
+  EXPECT_EQ(view->Model().Current().row, 0);
+  EXPECT_EQ(view->Model().Anchor().caret, 2);
+
+  view->m_bWholeMatch = true;
+  EXPECT_FALSE(view->FindNext());
+  EXPECT_EQ(messages.last(), QStringLiteral("没有查找到含 “学期”的项！"));
+  view->m_strFind = QStringLiteral("秋季学期");
+  EXPECT_TRUE(view->FindNext());
+  EXPECT_TRUE(KvCmdEnabled(view, KV_CMD_EDIT_FIND_NEXT));
+  view->m_strFind.clear();
+  EXPECT_FALSE(KvCmdEnabled(view, KV_CMD_EDIT_FIND_NEXT));
+}
+
+TEST_F(CForthViewTest, ReplaceWritesEveryEditableMatchingCell) {
+  doc.m_rows[1][0] = QStringLiteral("秋季");
+  view->m_strReplaceFind = QStringLiteral("秋季");
+  view->m_strReplaceWith = QStringLiteral("春季");
+  EXPECT_EQ(view->ReplaceAll(), 2);
+  EXPECT_EQ(cell(0, 2), QStringLiteral("春季学期"));
+  EXPECT_EQ(cell(3, 2), QStringLiteral("春季学期"));
+  EXPECT_EQ(cell(1, 0), QStringLiteral("秋季"));  // not editable
+  EXPECT_EQ(doc.afterEdits.size(), 2);
+  EXPECT_TRUE(view->IsChanged());
+  view->m_bWholeMatch = true;
+  view->m_strReplaceFind = QStringLiteral("春季");
+  EXPECT_EQ(view->ReplaceAll(), 0);
+  EXPECT_EQ(messages.last(), QStringLiteral("没有查找到含 “春季”的项！"));
+}
+
+TEST_F(CForthViewTest, FillFromAboveTakesTheNearestTextAbove) {
+  place(2, 2);
+  ASSERT_TRUE(view->FillFromAbove());
+  EXPECT_EQ(cell(2, 2), QStringLiteral("秋季学期"));
+  EXPECT_FALSE(view->FillFromAbove());  // no longer empty
+  place(0, 4);
+  EXPECT_FALSE(view->FillFromAbove());  // nothing above
+}
+
+TEST_F(CForthViewTest, TheRightClickMenuHoldsTheFormEntriesAndRunsTheChosenOne) {
+  QStringList captions;
+  QList<bool> enabled;
+  int choose = KV_CMD_EDIT_COPY;
+  KvScopedPopupMenuExec popup([&](QMenu* menu, const QPoint&) -> QAction* {
+    captions.clear();
+    enabled.clear();
+    EXPECT_EQ(menu->objectName(), QStringLiteral("menu_306"));
+    for (QAction* action : menu->actions()) {
+      captions.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+      enabled.append(action->isEnabled());
+    }
+    return KvMenuAction(menu, choose);
+  });
+  place(0, 3);
+  view->SetExtend(true);
+  view->PlaceCaret(1, 4, 0, kText);
+  view->SetExtend(false);
+  view->ShowContextMenu(QPoint(10, 10));
+  EXPECT_EQ(captions, (QStringList{"剪切(&T)\tCtrl+X", "复制(&C)\tCtrl+C", "粘贴(&P)\tCtrl+V",
+                                   "在多个单元格内粘贴(&B)\tCtrl+B", "将此单元格内容在整栏粘贴\tCtrl+L",
+                                   "在当前行处加一空行\tShift+Enter", "在当前行后加一空行\tCtrl+Enter",
+                                   "删除(D)\tDelete", "全选(&L)\tCtrl+A", "-", "查找(&F)...\tCtrl+F",
+                                   "查找下一个(&I)\tF3", "替换(&E)\tCtrl+H"}));
+  EXPECT_EQ(view->menuPreparations, 1);
+  EXPECT_TRUE(enabled.at(1));
+  EXPECT_FALSE(enabled.at(0));   // cut comes with the editing commands
+  EXPECT_FALSE(enabled.at(11));  // no find text yet
+  QString copied;
+  ASSERT_TRUE(KvGetClipboardText(&copied));
+  EXPECT_EQ(copied, QStringLiteral("1200.00\t\n1200.00\t400.00"));
+
+  // The module's veto greys the command.
+  view->vetoed = KV_CMD_EDIT_COPY;
+  view->ShowContextMenu(QPoint(10, 10));
+  EXPECT_FALSE(enabled.at(1));
+}
+
+TEST_F(CForthViewTest, ChoicesWriteTheFirstWordOfTheChosenLine) {
+  QString offered;
+  KvScopedPopupMenuExec popup([&](QMenu* menu, const QPoint&) -> QAction* {
+    offered = menu->actions().value(1) ? menu->actions().at(1)->text() : QString();
+    return menu->actions().value(1);
+  });
+  place(1, 2);
+  ASSERT_TRUE(view->ShowCellChoices(0));
+  EXPECT_EQ(offered, QStringLiteral("秋季学期 第一学期"));
+  EXPECT_EQ(cell(1, 2), QStringLiteral("秋季学期"));
+  EXPECT_EQ(doc.afterEdits.last(), QStringLiteral("1,2,秋季学期"));
+  EXPECT_EQ(view->choiceModes, QList<int>{0});
+
+  ASSERT_TRUE(show());
+  place(1, 1);
+  QTest::keyClick(view->Editor(), Qt::Key_Tab);  // entered by a key
+  QTest::keyClick(view->Editor(), Qt::Key_F4);
+  EXPECT_EQ(view->choiceModes, (QList<int>{0, 1, 0}));
+  const QRect rect = view->Model().CellRect(KvGridArea::Text, 4, 2).translated(0, -view->verticalScrollBar()->value());
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, rect.center());
+  EXPECT_EQ(view->Model().Current().row, 4);
+  EXPECT_EQ(view->choiceModes.last(), 2);
+}
+
+TEST_F(CForthViewTest, ClicksLeftOfRowsAndOnColumnHeadsSelectBlocks) {
+  ASSERT_TRUE(show());
+  const KvGridModel& model = view->Model();
+  const int y = model.RowTop(KvGridArea::Text, 2) + 3 - view->verticalScrollBar()->value();
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(model.TableLeft() - 2, y));
+  EXPECT_EQ(model.Anchor(), (KvGridCell{0, 2, 6, KvGridArea::Text}));
+  EXPECT_EQ(model.Current(), (KvGridCell{0, 2, 0, KvGridArea::Text}));
+  const int headY = model.BandTop(KvGridArea::FormHead) + 3 - view->verticalScrollBar()->value();
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(model.ColumnLeft(3) + 2, headY));
+  EXPECT_EQ(model.Anchor(), (KvGridCell{0, 5, 3, KvGridArea::Text}));
+  EXPECT_EQ(model.Current(), (KvGridCell{0, 0, 3, KvGridArea::Text}));
+  // A right click inside the block keeps it for the menu.
+  KvScopedPopupMenuExec popup([](QMenu*, const QPoint&) -> QAction* { return nullptr; });
+  QTest::mouseClick(view->viewport(), Qt::RightButton, Qt::NoModifier,
+                    QPoint(model.ColumnLeft(3) + 2, model.RowTop(KvGridArea::Text, 4) + 3 -
+                                                        view->verticalScrollBar()->value()));
+  EXPECT_EQ(model.Anchor().row, 5);
+}
+
+TEST_F(CForthViewTest, RefreshRefillsTheDocumentAndShowsIt) {
+  doc.rowsToFill = 9;
+  ASSERT_TRUE(KvCmdEnabled(view, KV_CMD_REFRESH));
+  view->ExecuteCmd(KV_CMD_REFRESH);
+  EXPECT_EQ(view->Model().TextRowCount(), 9);
+  // Commands the view does not take go to its document.
+  EXPECT_TRUE(view->HandlesCmd(KV_CMD_FILE_SAVE));
+  EXPECT_TRUE(KvCmdEnabled(view, KV_CMD_FILE_SAVE));
+  EXPECT_FALSE(view->HandlesCmd(KV_CMD_EDIT_PASTE));
+}

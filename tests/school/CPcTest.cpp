@@ -1,0 +1,178 @@
+// Fee lines and vouchers: numbering per year and kind, a receipt stored
+// once, the rules of delete and review, class reviews, and the class
+// sheet's voucher loaded and saved.
+
+#include "KvSchoolTestSupport.h"
+
+#include "core/KvDate.h"
+#include "core/KvMessage.h"
+#include "school/CPc.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+CPc paid(const QString& student, const QString& item, double amount, const QString& number) {
+  CPc line;
+  line.STD = student;
+  line.COST = item;
+  line.My = amount;
+  line.F = -1;
+  line.T = QStringLiteral("20240910");
+  line.DH = number;
+  line.Opr0 = QStringLiteral("101");
+  return line;
+}
+}  // namespace
+
+class CPcTest : public KvSchoolDbTest {
+ protected:
+  void SetUp() override {
+    KvSchoolDbTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+      return;
+    AddClass({"010201001", "张三", "010201002", "李四"});
+    AddItem(QStringLiteral("01"), QStringLiteral("学费"));
+    AddItem(QStringLiteral("02"), QStringLiteral("书本费"));
+  }
+};
+
+TEST_P(CPcTest, NumbersRestartEachYearPerKind) {
+  EXPECT_EQ(CPc::NextVoucherNo(-1, QStringLiteral("2024"), pdb()), QStringLiteral("00001"));
+  EXPECT_EQ(CPc::MaxReceiptLines(pdb()), 0);
+  AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, -1, 10, QStringLiteral("20051230"),
+          QStringLiteral("00312"));
+  EXPECT_EQ(CPc::NextVoucherNo(-1, QStringLiteral("2005"), pdb()), QStringLiteral("00313"));
+  EXPECT_EQ(CPc::NextVoucherNo(-1, QStringLiteral("2006"), pdb()), QStringLiteral("00001"));
+  EXPECT_EQ(CPc::NextVoucherNo(1, QStringLiteral("2005"), pdb()), QStringLiteral("00001"));
+}
+
+TEST_P(CPcTest, AReceiptNumberIsStoredOnce) {
+  KvMessageRecorder recorder;
+  EXPECT_FALSE(CPc::InsertVoucher({}, pdb()));
+  const QList<CPc> receipt = {paid(QStringLiteral("010201001"), QStringLiteral("01"), 100, QStringLiteral("00007")),
+                              paid(QStringLiteral("010201001"), QStringLiteral("02"), 20, QStringLiteral("00007"))};
+  EXPECT_TRUE(CPc::InsertVoucher(receipt, pdb()));
+  EXPECT_EQ(CPc::MaxReceiptLines(pdb()), 2);
+  const QStringList before = State();
+  EXPECT_FALSE(CPc::InsertVoucher({paid(QStringLiteral("010201002"), QStringLiteral("01"), 5, QStringLiteral("00007"))},
+                                  pdb()));
+  EXPECT_EQ(recorder.last(), QStringLiteral("单号重，插入记录失败！"));
+  EXPECT_EQ(State(), before);
+  // The same number in another year is another voucher.
+  CPc next = paid(QStringLiteral("010201002"), QStringLiteral("01"), 5, QStringLiteral("00007"));
+  next.T = QStringLiteral("20250110");
+  EXPECT_TRUE(CPc::InsertVoucher({next}, pdb()));
+}
+
+TEST_P(CPcTest, DeleteAndReviewRules) {
+  KvMessageRecorder recorder;
+  ASSERT_TRUE(CPc::InsertVoucher({paid(QStringLiteral("010201001"), QStringLiteral("01"), 100, QStringLiteral("00001"))},
+                                 pdb()));
+  CPc scratch;
+  const QString day = QStringLiteral("20240910");
+  EXPECT_TRUE(scratch.DeleteVoucher(-1, day, QStringLiteral("00009"), pdb()));
+
+  bool changed = false;
+  EXPECT_TRUE(scratch.ReviewVoucher(-1, day, QStringLiteral("00001"), pdb(), &changed));
+  EXPECT_TRUE(changed);
+  EXPECT_TRUE(scratch.ReviewVoucher(-1, day, QStringLiteral("00001"), pdb(), &changed));
+  EXPECT_FALSE(changed);
+  EXPECT_FALSE(scratch.ReviewVoucher(-1, day, QStringLiteral("00009"), pdb(), &changed));
+  EXPECT_FALSE(scratch.DeleteVoucher(-1, day, QStringLiteral("00001"), pdb()));
+  EXPECT_EQ(recorder.last(), QStringLiteral("“00001”已被复核，不能删除！"));
+
+  // Another operator may neither cancel the review nor delete.
+  m_app->GetDataFile().SetOperatorCode(QStringLiteral("102"));
+  EXPECT_FALSE(scratch.UnreviewVoucher(-1, day, QStringLiteral("00001"), pdb(), &changed));
+  EXPECT_EQ(recorder.last(), QStringLiteral("“00001”非你所复核的单据，不能取消复核！"));
+  m_app->GetDataFile().SetOperatorCode(QStringLiteral("101"));
+  EXPECT_TRUE(scratch.UnreviewVoucher(-1, day, QStringLiteral("00001"), pdb(), &changed));
+  EXPECT_TRUE(changed);
+  EXPECT_TRUE(scratch.UnreviewVoucher(-1, day, QStringLiteral("00001"), pdb(), &changed));
+  EXPECT_FALSE(changed);
+  m_app->GetDataFile().SetOperatorCode(QStringLiteral("102"));
+  EXPECT_FALSE(scratch.DeleteVoucher(-1, day, QStringLiteral("00001"), pdb()));
+  EXPECT_EQ(recorder.last(), QStringLiteral("非你所做单据，不能删除！"));
+  m_app->GetDataFile().SetOperatorCode(QStringLiteral("101"));
+  EXPECT_TRUE(CPc::IncPrintCount(-1, day, QStringLiteral("00001"), pdb()));
+  EXPECT_EQ(Column(QStringLiteral("Select LPR From PC")), QStringList{"1"});
+  EXPECT_TRUE(scratch.DeleteVoucher(-1, day, QStringLiteral("00001"), pdb()));
+  EXPECT_EQ(Column(QStringLiteral("Select Count(*) From PC")), QStringList{"0"});
+}
+
+TEST_P(CPcTest, ClassReviewOfEveryTermAndKind) {
+  AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, 1, 100);
+  AddLine(QStringLiteral("010201002"), QStringLiteral("01"), 1, -1, 100, QStringLiteral("20240910"),
+          QStringLiteral("00002"));
+  AddLine(QStringLiteral("0102"), QStringLiteral("01"), 0, 1, 1);  // outside the class
+  CPc head;
+  head.STD = QStringLiteral("010201");
+  head.QC = -1;
+  head.F = 2;
+  EXPECT_TRUE(head.ReviewClass(pdb()));
+  EXPECT_EQ(Column(QStringLiteral("Select Opr1 From PC Order By STD")), (QStringList{"", "101", "101"}));
+  head.QC = 1;
+  head.F = -1;
+  EXPECT_TRUE(head.UnreviewClass(pdb()));
+  EXPECT_EQ(Column(QStringLiteral("Select Opr1 From PC Order By STD")), (QStringList{"", "101", ""}));
+}
+
+TEST_P(CPcTest, ClassSheetVoucherLoadedAndSaved) {
+  CPc head;
+  QList<CPc> lines;
+  // Not a class: nothing happens.
+  head.STD = QStringLiteral("010201001");
+  head.F = 1;
+  EXPECT_EQ(head.LoadClassVoucher(&lines, pdb()), 0);
+  EXPECT_TRUE(head.T.isEmpty());
+
+  // A new due voucher, then its lines saved, a cleared line left out.
+  head.STD = QStringLiteral("010201");
+  head.QC = 0;
+  EXPECT_EQ(head.LoadClassVoucher(&lines, pdb()), 0);
+  EXPECT_EQ(head.T, KvNowText(QStringLiteral("%Y%m%d")));
+  EXPECT_EQ(head.DH, QStringLiteral("00001"));
+  EXPECT_EQ(head.Mry, QStringLiteral("第1学期应交"));
+  EXPECT_EQ(head.FS, 1);
+  const CPc oldHead = head;
+  lines.clear();
+  for (const char* student : {"010201001", "010201002"}) {
+    CPc line = head;
+    line.STD = QString::fromLatin1(student);
+    line.COST = QStringLiteral("01");
+    line.My = student[8] == '1' ? 500 : 0;
+    lines.append(line);
+  }
+  EXPECT_TRUE(head.SaveClassVoucher(oldHead, &lines, pdb()));
+  EXPECT_EQ(lines.size(), 1);
+  EXPECT_EQ(Column(QStringLiteral("Select STD From PC")), QStringList{"010201001"});
+
+  // A payment that leaves one student owing 0.01: the note.
+  KvMessageRecorder recorder;
+  CPc pay;
+  pay.STD = QStringLiteral("010201");
+  pay.QC = 0;
+  pay.F = -1;
+  pay.T = QStringLiteral("xxxx");
+  EXPECT_EQ(pay.LoadClassVoucher(&lines, pdb()), 0);
+  EXPECT_EQ(pay.Mry, QStringLiteral("第1学期交费"));
+  CPc payLine = pay;
+  payLine.STD = QStringLiteral("010201001");
+  payLine.COST = QStringLiteral("01");
+  payLine.My = 499.99;
+  lines = {payLine};
+  const CPc newPayment = pay;
+  CPc stored = pay;
+  stored.T = QStringLiteral("xxxx");
+  EXPECT_TRUE(pay.SaveClassVoucher(stored, &lines, pdb()));
+  EXPECT_EQ(recorder.last(),
+            QStringLiteral("本学期有交不足费的学生!\n请在欠费表中查询具体情况后，再修改此单!\n"));
+  // Every amount cleared: the voucher goes, "空单据！".
+  lines = {payLine};
+  lines.first().My = 0;
+  EXPECT_TRUE(pay.SaveClassVoucher(newPayment, &lines, pdb()));
+  EXPECT_EQ(recorder.last(), QStringLiteral("空单据！"));
+  EXPECT_EQ(Column(QStringLiteral("Select Count(*) From PC Where F=-1")), QStringList{"0"});
+}
+
+KV_DB_KIND_TEST_SUITE(CPcTest);

@@ -1,0 +1,207 @@
+#include "KvPkTestSupport.h"
+
+#include "core/CKvDb.h"
+#include "school/CStd.h"
+#include "school/CXxDataType.h"
+#include "school/KvSchoolInstall.h"
+#include "support/timetable/KvTimetableGen.h"
+#include "timetable/CPubRmTable.h"
+#include "timetable/CSbtTable.h"
+#include "timetable/CTchrTable.h"
+#include "timetable/CWkjhRec.h"
+#include "timetable/KvTimetableInstall.h"
+
+#include <algorithm>
+
+KvPkTestApp::KvPkTestApp() {
+  KvInstallSchool();
+  KvInstallTimetable();
+  InitInstance();
+}
+
+bool KvPkTestApp::OpenOn(const KvTestDb& testDb) {
+  CKvDataFile& file = GetDataFile();
+  file.SetKind(testDb.kind() == 0 ? 0 : 1);
+  if (testDb.kind() != 0)
+    file.SetServerBackend(testDb.kind());
+  file.SetOperatorCode(QStringLiteral("101"));
+  file.SetOperatorName(QStringLiteral("管理员"));
+  return GetDb()->Open(testDb.name(), testDb.info());
+}
+
+KvPkAnswers::KvPkAnswers(QList<int> script) : m_script(std::move(script)) {
+  m_previous = KvSetMessageHandler([this](const KvMessage& message) {
+    texts.append(message.text);
+    styles.append(message.style);
+    const unsigned buttons = message.buttons();
+    if (buttons != KV_MB_YESNO && buttons != KV_MB_YESNOCANCEL)
+      return message.defaultAnswer();
+    return m_script.isEmpty() ? int(KV_IDYES) : m_script.takeFirst();
+  });
+}
+
+KvPkAnswers::~KvPkAnswers() { KvSetMessageHandler(m_previous); }
+
+QStringList KvPkAnswers::Stops() const {
+  QStringList stops;
+  for (qsizetype i = 0; i < texts.size(); ++i)
+    if ((styles[i] & KV_MB_ICONMASK) == KV_MB_ICONSTOP)
+      stops.append(texts[i]);
+  return stops;
+}
+
+void KvPkDbTest::SetUp() {
+  KvDbKindTest::SetUp();
+  if (IsSkipped() || HasFatalFailure())
+    return;
+  m_app = std::make_unique<KvPkTestApp>();
+  ASSERT_TRUE(m_app->OpenOn(testDb()));
+  ASSERT_TRUE(m_app->CreateAllTables(pdb()));
+  ASSERT_TRUE(m_app->InsertDefaultRows(pdb(), 2024));
+  ASSERT_EQ(CXxDataType::Get(), KvFindDataType(18));
+  ASSERT_TRUE(KvSetTimetableTreeParams(pdb()));
+}
+
+void KvPkDbTest::TearDown() {
+  if (m_app)
+    m_app->GetDb()->Close();
+  m_app.reset();
+  KvDbKindTest::TearDown();
+}
+
+QStringList KvPkDbTest::Rows(const QString& table, const QString& columns, const QString& where) {
+  const QStringList names = columns.split(u',');
+  QList<QStringList> values(names.size());
+  pdb()->QueryTexts(QStringLiteral("Select ") + columns + QStringLiteral(" From ") + table + u' ' + where,
+                    values.data(), int(names.size()));
+  QStringList rows;
+  for (qsizetype r = 0; r < values.first().size(); ++r) {
+    QStringList cells;
+    for (const QStringList& column : values)
+      cells.append(column.at(r));
+    rows.append(cells.join(u'|'));
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+void KvPkDbTest::AddNode(const QString& code, const QString& name) {
+  CStd node(pdb(), code);
+  node.NA = name;
+  ASSERT_EQ(node.InsertRow(), 1) << code.toStdString();
+}
+
+void KvPkDbTest::AddClasses(int count) {
+  AddNode(QStringLiteral("01"), QStringLiteral("本校"));
+  AddNode(QStringLiteral("0101"), QStringLiteral("一年级"));
+  for (int c = 1; c <= count; ++c)
+    AddNode(QStringLiteral("0101%1").arg(c, 2, 10, QLatin1Char('0')), QStringLiteral("%1班").arg(c));
+}
+
+CWktRec KvPkDbTest::SaveSchedule(int morning, int afternoon) {
+  CWktRec schedule(kYear, kTerm);
+  const int counts[4] = {0, morning, afternoon, 0};
+  schedule.ResizePeriods(counts);
+  for (int d = 1; d <= 5; ++d)
+    for (int s = 1; s <= 2; ++s)
+      schedule.SBT[d][s].fill(1);
+  EXPECT_TRUE(schedule.Save(pdb()));
+  m_schedule = schedule;
+  return schedule;
+}
+
+void KvPkDbTest::AddCourse(const QString& code, const QString& name) {
+  CSbtRec rec;
+  rec.KNO = code;
+  rec.NA = name;
+  rec.NAA = name;
+  ASSERT_TRUE(CSbtTable::Insert(rec, pdb()));
+}
+
+void KvPkDbTest::AddTeacher(const QString& code, const QString& name) {
+  CTchrRec rec;
+  rec.KNO = code;
+  rec.NA = name;
+  ASSERT_TRUE(CTchrTable::Insert(rec, pdb()));
+}
+
+void KvPkDbTest::AddRoom(const QString& code, const QString& name) {
+  CPubRmRec rec;
+  rec.KNO = code;
+  rec.NA = name;
+  ASSERT_TRUE(CPubRmTable::Insert(rec, pdb()));
+}
+
+void KvPkDbTest::AddPlan(const QString& grade, const QString& course, int nu, int cn, int cl, const QString& fixed,
+                         const QString& barred) {
+  CWkjhRec row(kYear, kTerm, kDate, grade);
+  row.SBT = course;
+  row.NU = nu;
+  row.CN = cn;
+  row.CL = cl;
+  row.WTN0 = fixed;
+  row.WTN1 = barred;
+  ASSERT_TRUE(row.InsertPlanRow(pdb()));
+}
+
+void KvPkDbTest::Assign(const QString& klass, const QString& course, const QString& teacher, const QString& room,
+                        int ds) {
+  CWkjhRec row(kYear, kTerm, kDate, klass);
+  row.SBT = course;
+  row.TCHR = teacher;
+  row.PUBRM = room;
+  row.DS = ds;
+  ASSERT_TRUE(row.InsertAssignment(pdb()));
+}
+
+void KvPkDbTest::AddLesson(const QString& klass, int day, char segment, int period, const QString& course,
+                           const QString& teacher, const QString& room, int kind) {
+  ASSERT_TRUE(pdb()->Execute(
+      QStringLiteral("Insert Into PK(Y,QC,T,STD,WK,DT,DN,DS,SBT,TCHR,PUBRM) Values('%1','%2','%3','%4','%5','%6','%7','%8','%9','%10','%11')")
+          .arg(kYear)
+          .arg(kTerm)
+          .arg(kDate, klass)
+          .arg(day)
+          .arg(QChar::fromLatin1(segment))
+          .arg(period)
+          .arg(kind)
+          .arg(course, teacher, room)));
+}
+
+CPkGrid KvPkDbTest::LoadClass(const QString& klass) {
+  CPkGrid grid(kYear, kTerm, kDate, klass);
+  grid.LoadByKeys(m_schedule, pdb());
+  return grid;
+}
+
+QStringList KvPkDbTest::GridText(const CPkGrid& grid, int kind) {
+  QStringList lines;
+  for (int d = 1; d <= 5; ++d) {
+    QStringList segments;
+    for (int s = 1; s <= 2; ++s) {
+      QStringList cells;
+      for (const QString& course : grid.CourseCells[CPkGrid::ArrayIndex(kind, d, s)])
+        cells.append(course.isEmpty() ? QStringLiteral(".") : course);
+      segments.append(cells.join(u' '));
+    }
+    lines.append(QStringLiteral("%1: %2").arg(d).arg(segments.join(QStringLiteral(" | "))));
+  }
+  return lines;
+}
+
+void KvPkDbTest::ExpectAllOrNothing(const std::function<bool()>& write, const std::function<QStringList()>& state) {
+  const QStringList before = state();
+  for (int n = 1; n < 500; ++n) {
+    pdb()->FailNthStatement(n);
+    const bool ok = write();
+    const int sent = pdb()->GetStatementsSent();
+    pdb()->FailNthStatement(0);
+    if (sent < n) {
+      EXPECT_TRUE(ok) << "the run without a refused statement fails";
+      return;
+    }
+    EXPECT_FALSE(ok) << "statement " << n << " refused, yet the write reports success";
+    EXPECT_EQ(state(), before) << "statement " << n << " refused, yet the data changed";
+  }
+  ADD_FAILURE() << "the write never ran clean";
+}

@@ -1,0 +1,93 @@
+#pragma once
+// What the timetabling tests share: the program's application with modules
+// 18 and 19, its data file opened on a test database of each kind with every
+// table, the default rows and the tree parameters of a small school (unit
+// 01, grades 0101.., classes 010101..), helpers that write a school by hand
+// (tree, schedule, catalogue, plan, stored lessons), read tables back, show a
+// class timetable as text, and run a write with each statement refused in
+// turn.
+
+#include "app/CKvXxApp.h"
+#include "core/KvMessage.h"
+#include "support/KvTestDb.h"
+#include "timetable/CPkGrid.h"
+#include "timetable/CWktRec.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <ostream>
+
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
+// The school edition with both modules, as the program makes it.
+class KvPkTestApp : public CKvXxApp {
+ public:
+  KvPkTestApp();
+  bool OpenOn(const KvTestDb& testDb);
+};
+
+// Answers questions with the scripted answers, then Yes; other boxes with
+// their default. Records the texts and styles while it lives.
+class KvPkAnswers {
+ public:
+  explicit KvPkAnswers(QList<int> script = {});
+  ~KvPkAnswers();
+  QStringList texts;
+  QList<unsigned> styles;
+  // Texts of the boxes with the stop icon.
+  QStringList Stops() const;
+
+ private:
+  QList<int> m_script;
+  KvMessageHandler m_previous;
+};
+
+// The version every hand-written school uses.
+inline const QString kYear = QStringLiteral("2024");
+inline const QString kDate = QStringLiteral("20240901");
+constexpr int kTerm = 1;
+
+class KvPkDbTest : public KvDbKindTest {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  CKvDb* pdb() { return m_app->GetDb(); }
+
+  // The rows of a table (the listed columns joined by "|"), sorted.
+  QStringList Rows(const QString& table, const QString& columns, const QString& where = QString());
+
+  // --- A school by hand ---
+
+  void AddNode(const QString& code, const QString& name);
+  // Unit 01, grade 0101 and the classes 010101 .. 0101nn ("1班" ..).
+  void AddClasses(int count);
+  // Monday to Friday with the given periods of segments B and C.
+  CWktRec SaveSchedule(int morning, int afternoon);
+  void AddCourse(const QString& code, const QString& name);
+  void AddTeacher(const QString& code, const QString& name);
+  void AddRoom(const QString& code, const QString& name);
+  void AddPlan(const QString& grade, const QString& course, int nu, int cn, int cl = 1,
+               const QString& fixed = QString(), const QString& barred = QString());
+  void Assign(const QString& klass, const QString& course, const QString& teacher,
+              const QString& room = QString(), int ds = 0);
+  // A stored lesson of the version (kind 0 unless given).
+  void AddLesson(const QString& klass, int day, char segment, int period, const QString& course,
+                 const QString& teacher, const QString& room = QString(), int kind = 0);
+
+  // The stored timetable of a class, loaded as the document would.
+  CPkGrid LoadClass(const QString& klass);
+  // One line per weekday 1..5 of a week kind: the course codes of the
+  // periods (segments B and C, "|" between), "." for an empty period.
+  static QStringList GridText(const CPkGrid& grid, int kind = 0);
+
+  // Runs `write` with its 1st, 2nd, ... statement refused until a run sends
+  // fewer statements than the one refused; that run must succeed. Every
+  // refused run must give false and leave `state()` as it was.
+  void ExpectAllOrNothing(const std::function<bool()>& write, const std::function<QStringList()>& state);
+
+  std::unique_ptr<KvPkTestApp> m_app;
+  CWktRec m_schedule;
+};

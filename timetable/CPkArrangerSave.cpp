@@ -1,0 +1,137 @@
+// The save of an arrange run: every class checked first, then one write.
+
+#include "app/CKvApp.h"
+#include "app/CKvOperation.h"
+#include "core/CKvDb.h"
+#include "core/KvDbTransaction.h"
+#include "core/KvFormat.h"
+#include "school/CStd.h"
+#include "timetable/CPkArranger.h"
+#include "timetable/CPkGrid.h"
+#include "timetable/KvPkCheckSource.h"
+
+namespace {
+// The checker's view while the run saves: the catalogue and classes the run
+// loaded, the stored lessons outside the selection and the classes accepted
+// so far, as the data will stand once they are written.
+class KvPkRunCheckSource : public KvPkCheckSource {
+ public:
+  KvPkRunCheckSource(CKvDb* pDb, const KvPkCatalogue& catalogue, const QList<KvPkClass>& classes,
+                     const QList<KvPkStoredLesson>& stored)
+      : m_pDb(pDb), m_catalogue(catalogue) {
+    for (const KvPkClass& c : classes)
+      m_classNames.insert(c.code, c.name);
+    for (const KvPkStoredLesson& lesson : stored)
+      Add(lesson);
+  }
+
+  bool FindCourse(const QString& code, CSbtRec& rec) override {
+    const int i = m_catalogue.courseIndex.value(code, -1);
+    if (i < 0)
+      return false;
+    rec = m_catalogue.courses[i];
+    return true;
+  }
+  QString TeacherName(const QString& code) override {
+    const int i = m_catalogue.teacherIndex.value(code, -1);
+    return i < 0 ? QString() : m_catalogue.teacherNames[i];
+  }
+  QString RoomName(const QString& code) override {
+    const int i = m_catalogue.roomIndex.value(code, -1);
+    return i < 0 ? QString() : m_catalogue.roomNames[i];
+  }
+  QString ClassName(const QString& code) override {
+    // A class outside the run is read only for a message.
+    auto found = m_classNames.constFind(code);
+    if (found == m_classNames.constEnd()) {
+      CStd node(m_pDb, code);
+      found = m_classNames.insert(code, node.Load(0, -1) > 0 ? node.NA : QString());
+    }
+    return *found;
+  }
+  void LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) override {
+    busy.SetSizes(schedule);
+    busy.ClearCells();
+    const bool byTeacher = !busy.TCHR.isEmpty();
+    if (!byTeacher && busy.PUBRM.isEmpty())
+      return;
+    const QList<KvPkStoredLesson> lessons =
+        byTeacher ? m_byTeacher.value(busy.TCHR) : m_byRoom.value(busy.PUBRM);
+    for (const KvPkStoredLesson& lesson : lessons) {
+      if (!exceptClass.isEmpty() && lesson.classCode.startsWith(exceptClass))
+        continue;
+      const int i = CPkGrid::ArrayIndex(lesson.kind, lesson.day, lesson.s);
+      busy.ClassCells[i][lesson.p] = lesson.classCode;
+      busy.CourseCells[i][lesson.p] = lesson.course;
+      busy.TeacherCells[i][lesson.p] = lesson.teacher;
+      busy.RoomCells[i][lesson.p] = lesson.room;
+    }
+  }
+
+  // The class's lessons count as stored from now on.
+  void Accept(const CPkGrid& grid) {
+    for (int k = 0; k < CPkGrid::kKinds; ++k)
+      for (int d = 0; d < 7; ++d)
+        for (int s = 0; s < 4; ++s) {
+          const int i = CPkGrid::ArrayIndex(k, d, s);
+          for (qsizetype p = 0; p < grid.CourseCells[i].size(); ++p) {
+            if (grid.CourseCells[i][p].isEmpty())
+              continue;
+            Add({grid.STD, grid.CourseCells[i][p], grid.TeacherCells[i][p], grid.RoomCells[i][p], k, d, s,
+                 int(p)});
+          }
+        }
+  }
+
+ private:
+  void Add(const KvPkStoredLesson& lesson) {
+    if (!lesson.teacher.isEmpty())
+      m_byTeacher[lesson.teacher].append(lesson);
+    if (!lesson.room.isEmpty())
+      m_byRoom[lesson.room].append(lesson);
+  }
+
+  CKvDb* m_pDb;
+  const KvPkCatalogue& m_catalogue;
+  QHash<QString, QString> m_classNames;
+  QHash<QString, QList<KvPkStoredLesson>> m_byTeacher;
+  QHash<QString, QList<KvPkStoredLesson>> m_byRoom;
+};
+}  // namespace
+
+bool CPkArranger::SaveResult() {
+  m_classesSaved = 0;
+  // Every check and its question come first, so none waits inside the
+  // transaction. A class that is refused loses its stored rows all the same.
+  KvPkRunCheckSource source(m_pDb, m_catalogue, m_classes, m_stored);
+  QList<CPkGrid> accepted;
+  for (int c = 0; c < m_classes.size(); ++c) {
+    CPkGrid grid = GetClassGrid(c);
+    if (!grid.CheckAgainstPlan(m_schedule, m_classes[c].checkRows, source))
+      continue;
+    source.Accept(grid);
+    accepted.append(grid);
+  }
+
+  KvDbTransaction trans(*m_pDb);
+  if (!trans.IsActive())
+    return false;
+  CPkGrid selection(m_year, m_term, m_date, m_selection);
+  if (!selection.DeleteVersionRows(m_pDb))
+    return false;
+  for (CPkGrid& grid : accepted)
+    if (!grid.Save(m_pDb))
+      return false;
+  // The log entry goes with the rows, on the same connection, and only when
+  // a class was stored.
+  CKvApp* app = KvGetApp();
+  if (!accepted.isEmpty() && app && app->GetDataFile().IsLogOn() &&
+      !CKvOperation::InsertLogRow(
+          app->GetTask().nTask, CKvOperation::OperatorLabel(), CKvOperation::NowText(), 19 * 100 + 4,
+          KvFormat("保存<%s>%s年%s季学期(%s)课表", m_selection, m_year, m_term == 0 ? "春" : "秋", m_date), m_pDb))
+    return false;
+  if (!trans.Commit())
+    return false;
+  m_classesSaved = int(accepted.size());
+  return true;
+}

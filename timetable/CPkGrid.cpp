@@ -1,0 +1,315 @@
+#include "timetable/CPkGrid.h"
+
+#include "core/CKvDb.h"
+#include "core/CKvQuery.h"
+#include "core/KvDbTransaction.h"
+#include "core/KvFormat.h"
+#include "core/KvNumber.h"
+#include "core/KvMessage.h"
+#include "school/CStd.h"
+#include "school/CXxDataType.h"
+#include "school/KvSchoolSql.h"
+#include "timetable/CWktRec.h"
+
+#include <QHash>
+
+namespace {
+// Segment of a stored DT letter, -1 when it is not exactly "A".."D".
+int segmentOf(const QString& dt) {
+  return dt.size() == 1 && dt[0] >= u'A' && dt[0] <= u'D' ? dt[0].unicode() - u'A' : -1;
+}
+
+QString versionWhere(const CPkGrid& g, CKvDb* pDb) {
+  return KvFormat("Y='%s' And QC='%d' And T='%s'", pDb->QuoteText(g.Y), g.QC, pDb->QuoteText(g.T));
+}
+}  // namespace
+
+CPkGrid::CPkGrid(const QString& year, int term, const QString& date, const QString& classCode,
+                 const QString& course, const QString& teacher, const QString& room) {
+  Clear();
+  Y = year;
+  QC = term;
+  T = date;
+  STD = classCode;
+  SBT = course;
+  TCHR = teacher;
+  PUBRM = room;
+}
+
+void CPkGrid::CopyKeys(const CPkGrid& other) {
+  Y = other.Y;
+  QC = other.QC;
+  T = other.T;
+  STD = other.STD;
+  SBT = other.SBT;
+  TCHR = other.TCHR;
+  PUBRM = other.PUBRM;
+}
+
+void CPkGrid::Clear() {
+  Y.clear();
+  QC = 0;
+  T.clear();
+  STD.clear();
+  SBT.clear();
+  TCHR.clear();
+  PUBRM.clear();
+  ClearCells();
+}
+
+void CPkGrid::ClearCells() {
+  for (QStringList* set : {ClassCells, CourseCells, TeacherCells, RoomCells})
+    for (int i = 0; i < kArrays; ++i)
+      for (QString& text : set[i])
+        text.clear();
+}
+
+void CPkGrid::SetSizes(const CWktRec& schedule) {
+  for (int k = 0; k < kKinds; ++k)
+    for (int d = 0; d < 7; ++d)
+      for (int s = 0; s < 4; ++s) {
+        const qsizetype n = schedule.SBT[d][s].size();
+        const int i = ArrayIndex(k, d, s);
+        for (QStringList* set : {ClassCells, CourseCells, TeacherCells, RoomCells})
+          set[i].resize(n);
+      }
+}
+
+bool CPkGrid::LoadWhere(const QString& condition, const CWktRec& schedule, CKvDb* pDb, bool* pRead) {
+  SetSizes(schedule);
+  ClearCells();
+  if (pRead)
+    *pRead = true;
+  if (condition.isEmpty())
+    return false;
+  CKvQuery query(0, 0, 8, pDb);
+  if (!query.Open(KvFormat("Select rtrim(STD),rtrim(WK),rtrim(DT),rtrim(DN),rtrim(DS),"
+                           "rtrim(SBT),rtrim(TCHR),rtrim(PUBRM) From PK Where %s And %s",
+                           versionWhere(*this, pDb), condition))) {
+    if (pRead)
+      *pRead = false;
+    return false;
+  }
+  if (query.IsEOF())
+    return false;
+  for (; !query.IsEOF(); query.MoveNext()) {
+    const int d = KvStrToInt(query.GetText(1), -1);
+    const int s = segmentOf(query.GetText(2));
+    const int k = KvStrToInt(query.GetText(4), -1);
+    if (d < 0 || d > 6 || s < 0 || k < 0 || k > 2)
+      continue;
+    const int n = KvStrToInt(query.GetText(3));
+    if (n < 1 || n > CourseCells[ArrayIndex(0, d, s)].size())
+      continue;
+    const int i = ArrayIndex(k, d, s);
+    ClassCells[i][n - 1] = query.GetText(0);
+    CourseCells[i][n - 1] = query.GetText(5);
+    TeacherCells[i][n - 1] = query.GetText(6);
+    RoomCells[i][n - 1] = query.GetText(7);
+  }
+  return true;
+}
+
+bool CPkGrid::LoadByKeys(const CWktRec& schedule, CKvDb* pDb, bool* pRead) {
+  QString condition;
+  const QString* keys[] = {&STD, &SBT, &TCHR, &PUBRM};
+  const char* columns[] = {"STD", "SBT", "TCHR", "PUBRM"};
+  for (int i = 0; i < 4; ++i)
+    if (!keys[i]->isEmpty())
+      condition += KvFormat(" And %s='%s'", columns[i], pDb->QuoteText(*keys[i]));
+  return LoadWhere(condition.mid(5), schedule, pDb, pRead);
+}
+
+bool CPkGrid::LoadBusy(const QString& exceptClass, const CWktRec& schedule, CKvDb* pDb) {
+  QString condition;
+  if (!STD.isEmpty())
+    condition = KvFormat(" And STD Like '%s'", KvLikePrefix(pDb, STD));
+  else if (!exceptClass.isEmpty())
+    condition = KvFormat(" And STD Not Like '%s'", KvLikePrefix(pDb, exceptClass));
+  if (TCHR.isEmpty() && PUBRM.isEmpty()) {
+    SetSizes(schedule);
+    ClearCells();
+    return false;
+  }
+  if (!TCHR.isEmpty())
+    condition += KvFormat(" And TCHR='%s'", pDb->QuoteText(TCHR));
+  if (!PUBRM.isEmpty())
+    condition += KvFormat(" And PUBRM='%s'", pDb->QuoteText(PUBRM));
+  return LoadWhere(condition.mid(5), schedule, pDb);
+}
+
+bool CPkGrid::DeleteVersionRows(CKvDb* pDb) {
+  QString sql = QStringLiteral("Delete From PK Where ") + versionWhere(*this, pDb);
+  if (!STD.isEmpty())
+    sql += KvFormat(" And STD Like '%s'", KvLikePrefix(pDb, STD));
+  return pDb->Execute(sql);
+}
+
+bool CPkGrid::Save(CKvDb* pDb) {
+  KvDbTransaction trans(*pDb);
+  if (!trans.IsActive() || !DeleteVersionRows(pDb))
+    return false;
+  const QString head = KvFormat("Insert Into PK(Y,QC,T,STD,WK,DT,DN,DS,SBT,TCHR,PUBRM) Values('%s','%d','%s','%s',",
+                                pDb->QuoteText(Y, 4), QC, pDb->QuoteText(T, 8), pDb->QuoteText(STD, 15));
+  for (int k = 0; k < kKinds; ++k)
+    for (int d = 0; d < 7; ++d)
+      for (int s = 0; s < 4; ++s) {
+        const int i = ArrayIndex(k, d, s);
+        for (qsizetype p = 0; p < CourseCells[i].size(); ++p) {
+          if (CourseCells[i][p].isEmpty())
+            continue;
+          const QString sql = KvFormat("%s'%d','%c','%d','%d','%s','%s','%s')", head, d, QChar(u'A' + s),
+                                       int(p) + 1, k, pDb->QuoteText(CourseCells[i][p], 4),
+                                       pDb->QuoteText(TeacherCells[i][p], 4), pDb->QuoteText(RoomCells[i][p], 3));
+          if (!pDb->Execute(sql))
+            return false;
+        }
+      }
+  return trans.Commit();
+}
+
+int CPkGrid::LoadDayByKey(int mode, int weekday, const CWktRec& schedule, QList<CPkGrid>& out, CKvDb* pDb) {
+  int counts[4];
+  for (int s = 0; s < 4; ++s)
+    counts[s] = schedule.PeriodCount(s);
+  // The arrays a mode fills: the class codes for teacher and room grids,
+  // the courses and teachers for class grids.
+  auto arrays = [mode](CPkGrid& g, int i) -> QList<QStringList*> {
+    if (mode == 2)
+      return {&g.CourseCells[i], &g.TeacherCells[i]};
+    return {&g.ClassCells[i]};
+  };
+  for (int k = 0; k < kKinds; ++k)
+    for (int s = 0; s < 4; ++s)
+      for (QStringList* list : arrays(*this, ArrayIndex(k, 0, s)))
+        list->resize(counts[s]);
+  const char* column = mode == 0 ? "TCHR" : (mode == 1 ? "PUBRM" : "STD");
+  CKvQuery query(0, 0, 9, pDb);
+  if (!query.Open(KvFormat("Select rtrim(STD),rtrim(WK),rtrim(DT),rtrim(DN),rtrim(DS),"
+                           "rtrim(SBT),rtrim(TCHR),rtrim(PUBRM),rtrim(STD) From PK Where %s And WK='%d'"
+                           " And %s<>'' Order By %s,DT,DN",
+                           versionWhere(*this, pDb), weekday, column, column)))
+    return 0;
+  if (query.IsEOF())
+    return 0;
+  QHash<QString, qsizetype> index;
+  for (qsizetype i = 0; i < out.size(); ++i)
+    index.insert(out[i].TCHR, i);  // the first grid of a key is the one found
+  const int keyColumn = mode == 0 ? 6 : (mode == 1 ? 7 : 8);
+  for (; !query.IsEOF(); query.MoveNext()) {
+    const int s = segmentOf(query.GetText(2));
+    const int n = KvStrToInt(query.GetText(3));
+    const int k = KvStrToInt(query.GetText(4), -1);
+    if (s < 0 || n < 1 || n > counts[s] || k < 0 || k > 2)
+      continue;
+    const QString& key = query.GetText(keyColumn);
+    TCHR = key;
+    auto setCell = [&](CPkGrid& g) {
+      const int i = ArrayIndex(k, 0, s);
+      if (mode == 2) {
+        g.CourseCells[i][n - 1] = query.GetText(5);
+        g.TeacherCells[i][n - 1] = query.GetText(6);
+      } else {
+        g.ClassCells[i][n - 1] = query.GetText(0);
+      }
+    };
+    const auto found = index.constFind(key);
+    if (found != index.constEnd()) {
+      setCell(out[*found]);
+      continue;
+    }
+    for (int kk = 0; kk < kKinds; ++kk)
+      for (int ss = 0; ss < 4; ++ss)
+        for (QStringList* list : arrays(*this, ArrayIndex(kk, 0, ss)))
+          for (QString& text : *list)
+            text.clear();
+    setCell(*this);
+    out.append(*this);
+    index.insert(key, out.size() - 1);
+  }
+  return int(out.size());
+}
+
+void CPkGrid::CopyPreviousVersion(const CWktRec& schedule, CKvDb* pDb) {
+  if (KvSchoolCount(pDb, QStringLiteral("Select Count(*) From PK Where ") + versionWhere(*this, pDb)) != 0)
+    return;
+  QString last;
+  if (!KvSchoolText(pDb, QStringLiteral("Select max(rtrim(Y)||rtrim(QC)||rtrim(T)) From PK"), QString(), &last) ||
+      last.isEmpty())
+    return;
+  const QString year = last.left(4);
+  const int term = KvStrToInt(last.mid(4, 1));
+  const QString date = last.mid(5);
+  if (KvFormat("%s%d%s", Y, QC, T) <= KvFormat("%s%d%s", year, term, date))
+    return;
+  if (KvMessageBox(QStringLiteral("可以拷贝上期课表，然后在此基础上再作修改，拷贝吗？"),
+                   KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
+    return;
+  // Every read is checked: a copy that misses a class is no copy.
+  const QString where = KvFormat("Where Len(rtrim(KNO))=%d", CXxDataType::ClassCodeLen());
+  CStd tree(pDb, QString());
+  const int count = tree.Count(1, -1, where);
+  QList<CStd> classes;
+  if (count < 0 || tree.Select(&classes, 1, -1, where) != count)
+    return;
+  KvDbTransaction trans(*pDb);
+  if (!trans.IsActive())
+    return;
+  for (const CStd& node : classes) {
+    CPkGrid grid(year, term, date, node.KNO);
+    bool read = false;
+    const bool loaded = grid.LoadByKeys(schedule, pDb, &read);
+    if (!read)
+      return;
+    if (!loaded)
+      continue;
+    grid.Y = Y;
+    grid.QC = QC;
+    grid.T = T;
+    if (!grid.Save(pDb))
+      return;
+  }
+  trans.Commit();
+}
+
+void CPkGrid::GetPeriodCounts(int counts[4]) const {
+  for (int s = 0; s < 4; ++s)
+    counts[s] = int(CourseCells[ArrayIndex(0, 0, s)].size());
+}
+
+void CPkGrid::PrepareMask(CWktRec& mask, int value) const {
+  int counts[4];
+  GetPeriodCounts(counts);
+  mask.SetPeriodCounts(counts);
+  mask.SetAllFlags(unsigned(value));
+}
+
+void CPkGrid::OccupiedMask(CWktRec& mask, int kind, const QString& course) const {
+  PrepareMask(mask, 0);
+  if (kind < 0 || kind >= kKinds)
+    return;
+  for (int d = 0; d < 7; ++d)
+    for (int s = 0; s < 4; ++s) {
+      const QStringList& cells = CourseCells[ArrayIndex(kind, d, s)];
+      QList<unsigned>& flags = mask.SBT[d][s];
+      for (qsizetype p = 0; p < flags.size() && p < cells.size(); ++p) {
+        const QString& cell = cells[p];
+        flags[p] = (course.isEmpty() ? !cell.isEmpty() : cell == course) ? 1u : 0u;
+      }
+    }
+}
+
+bool CPkGrid::PeriodPosition(int n, int& segment, int& period) const {
+  if (n < 0)
+    return false;
+  for (int s = 0; s < 4; ++s) {
+    const int count = int(CourseCells[ArrayIndex(0, 0, s)].size());
+    if (n < count) {
+      segment = s;
+      period = n;
+      return true;
+    }
+    n -= count;
+  }
+  return false;
+}

@@ -1,0 +1,90 @@
+// The text typed into a timetable cell: its syntax, its check against the
+// catalogue and the class's plan, its canonical form and the text shown.
+
+#include "core/KvFormat.h"
+#include "core/KvNumber.h"
+#include "core/KvText.h"
+#include "school/CStd.h"
+#include "timetable/CPkGrid.h"
+#include "timetable/CSbtTable.h"
+#include "timetable/CWkjhRec.h"
+
+bool ParseCellText(const QString& text, QString entries[3]) {
+  for (int i = 0; i < 3; ++i)
+    entries[i].clear();
+  if (KvIsAllDigits(text)) {
+    entries[0] = text;
+    return true;
+  }
+  const QString upper = KvUpper(text);
+  const QChar first = upper[0];
+  if (first != u'D' && first != u'S')
+    return false;
+  QString rest = upper.mid(1);
+  const QChar other = first == u'D' ? QChar(u'S') : QChar(u'D');
+  QString second;
+  const qsizetype at = rest.indexOf(other);
+  if (at == 0)
+    return false;
+  if (at > 0) {
+    second = rest.mid(at + 1);
+    if (!KvIsAllDigits(second))
+      return false;
+    rest.truncate(at);
+  }
+  if (!KvIsAllDigits(rest))
+    return false;
+  const int firstKind = first == u'D' ? 1 : 2;
+  entries[firstKind] = rest;
+  entries[3 - firstKind] = second;
+  return rest != second;
+}
+
+bool CPkGrid::NormalizeCellText(CKvDb* pDb, bool classTimetable, QString& text, QString entries[3],
+                                QString* display) const {
+  if (!ParseCellText(QString(text), entries))
+    return false;
+  QString names[3];
+  for (int i = 0; i < 3; ++i) {
+    if (entries[i].isEmpty())
+      continue;
+    if (classTimetable) {
+      // Course codes have four digits; a longer code is refused rather than
+      // cut to its last four.
+      if (entries[i].size() > 4 || !KvFormatIntFrom(entries[i], 4, false))
+        return false;
+      CSbtRec course;
+      if (CSbtTable::LoadByCode(course, entries[i], pDb) <= 0)
+        return false;
+      names[i] = course.NA;
+      CWkjhRec row(Y, QC, T, STD);
+      if (row.LoadPlanRow(entries[i], pDb) == 0 || row.DS != i)
+        return false;
+    } else {
+      CStd node(pDb, entries[i]);
+      if (node.Load(0, -1) <= 0)
+        return false;
+      names[i] = node.NA;
+    }
+  }
+  QString shown;
+  if (!entries[0].isEmpty()) {
+    text = entries[0];
+    shown = names[0];
+  } else {
+    text.clear();
+    if (!entries[1].isEmpty()) {
+      text += KvFormat("D%s", entries[1]);
+      shown += KvFormat("(单)%s", names[1]);
+    }
+    if (!entries[2].isEmpty()) {
+      text += KvFormat("S%s", entries[2]);
+      if (!entries[1].isEmpty())
+        shown += u'\n';
+      shown += KvFormat("(双)%s", names[2]);
+    }
+  }
+  if (display)
+    *display = shown;
+  return true;
+}

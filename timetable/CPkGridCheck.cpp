@@ -1,0 +1,132 @@
+// The check a class timetable passes before it is stored.
+
+#include "core/KvFormat.h"
+#include "core/KvMessage.h"
+#include "timetable/CPkGrid.h"
+#include "timetable/CSbtRec.h"
+#include "timetable/CWkjhRec.h"
+#include "timetable/CWktRec.h"
+#include "timetable/KvPkCheckSource.h"
+
+namespace {
+bool stop(const QString& text) {
+  KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
+}
+
+// Week kinds overlap when either is every week or both are the same.
+bool kindsOverlap(int a, int b) { return a == 0 || b == 0 || a == b; }
+
+// The first period where the class has `key` (a teacher or a room, by
+// `cells`) while another class has it in an overlapping week kind; false
+// when there is none.
+bool findClash(const CPkGrid& grid, const QStringList* cells, const CPkGrid& busy,
+               const QStringList* busyCells, const QString& key, int* pDay, int* pSeg, int* pPeriod,
+               QString* otherClass) {
+  for (int d = 0; d < 7; ++d)
+    for (int s = 0; s < 4; ++s) {
+      const qsizetype n = grid.CourseCells[CPkGrid::ArrayIndex(0, d, s)].size();
+      for (qsizetype p = 0; p < n; ++p)
+        for (int k = 0; k < CPkGrid::kKinds; ++k) {
+          if (cells[CPkGrid::ArrayIndex(k, d, s)].value(p) != key)
+            continue;
+          for (int k2 = 0; k2 < CPkGrid::kKinds; ++k2) {
+            const int i = CPkGrid::ArrayIndex(k2, d, s);
+            if (!kindsOverlap(k, k2) || busyCells[i].value(p).isEmpty() ||
+                busy.ClassCells[i].value(p) == grid.STD)
+              continue;
+            *pDay = d;
+            *pSeg = s;
+            *pPeriod = int(p);
+            *otherClass = busy.ClassCells[i].value(p);
+            return true;
+          }
+        }
+    }
+  return false;
+}
+}  // namespace
+
+bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& rows, CKvDb* pDb) const {
+  KvPkDbCheckSource source(pDb);
+  return CheckAgainstPlan(schedule, rows, source);
+}
+
+bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& rows,
+                               KvPkCheckSource& source) const {
+  // Every lesson belongs to the plan with its week kind; an every-week
+  // lesson has its period to itself.
+  for (int d = 0; d < 7; ++d)
+    for (int s = 0; s < 4; ++s) {
+      const qsizetype n = CourseCells[ArrayIndex(0, d, s)].size();
+      for (qsizetype p = 0; p < n; ++p) {
+        auto label = [&] { return schedule.GetPeriodLabel(d, s, int(p)); };
+        for (int k = 0; k < kKinds; ++k) {
+          const QString& course = CourseCells[ArrayIndex(k, d, s)].value(p);
+          if (course.isEmpty())
+            continue;
+          CWkjhRec row;
+          if (!row.FindPlanRowByCourse(course, rows))
+            return stop(KvFormat("%s<%s>课程不存在、或不是本班计划内课程！", label(), course));
+          if (row.DS != k) {
+            CSbtRec rec;
+            source.FindCourse(course, rec);
+            return stop(KvFormat("%s<%s>单双周排课要求与计划不一致！", label(), rec.NA));
+          }
+        }
+        const QString& everyWeek = CourseCells[ArrayIndex(0, d, s)].value(p);
+        if (!everyWeek.isEmpty() && (!CourseCells[ArrayIndex(1, d, s)].value(p).isEmpty() ||
+                                     !CourseCells[ArrayIndex(2, d, s)].value(p).isEmpty())) {
+          CSbtRec rec;
+          source.FindCourse(everyWeek, rec);
+          return stop(KvFormat("%s<%s>不符合单双周排课要求！", label(), rec.NA));
+        }
+      }
+    }
+
+  QString counts;
+  for (const CWkjhRec& row : rows) {
+    CSbtRec course;
+    if (!source.FindCourse(row.SBT, course))
+      return stop(KvFormat("在计划中的课程<%s>不存在！", row.SBT));
+    CWktRec placedMask;
+    OccupiedMask(placedMask, row.DS, row.SBT);
+    const int placed = placedMask.CountFlags();
+    if (placed != row.NU)
+      counts += KvFormat("\n%s ---> 应排：%d节 --- 已排：%d节", course.NA, row.NU, placed);
+
+    CWktRec timeMask = schedule;
+    const QString error = row.BuildTimeMask(timeMask);
+    if (!error.isEmpty())
+      return stop(KvFormat("<%s>的%s！", course.NA, error));
+    timeMask.IntersectFlags(schedule);
+    const QString outside = placedMask.ListFlagsOutside(timeMask);
+    if (!outside.isEmpty())
+      return stop(KvFormat("<%s>不能排在下列位置：%s！", course.NA, outside));
+
+    int d = 0, s = 0, p = 0;
+    QString other;
+    if (!row.TCHR.isEmpty()) {
+      CPkGrid busy(Y, QC, T, QString(), QString(), row.TCHR, QString());
+      source.LoadBusy(busy, STD, schedule);
+      if (findClash(*this, TeacherCells, busy, busy.TeacherCells, row.TCHR, &d, &s, &p, &other))
+        return stop(KvFormat("<%s>不能排在：%s！任课教师%s此时在<(%s)%s>有课", course.NA,
+                             schedule.GetPeriodLabel(d, s, p), source.TeacherName(row.TCHR), other,
+                             source.ClassName(other)));
+    }
+    if (!row.PUBRM.isEmpty()) {
+      CPkGrid busy(Y, QC, T, QString(), QString(), QString(), row.PUBRM);
+      source.LoadBusy(busy, STD, schedule);
+      if (findClash(*this, RoomCells, busy, busy.RoomCells, row.PUBRM, &d, &s, &p, &other))
+        return stop(KvFormat("<%s>不能排在：%s！公用教室<%s>此时<(%s)%s>有课", course.NA,
+                             schedule.GetPeriodLabel(d, s, p), source.RoomName(row.PUBRM), other,
+                             source.ClassName(other)));
+    }
+  }
+
+  if (counts.isEmpty())
+    return true;
+  const QString question = KvFormat("(%s)%s下列课程排课数与计划不符：%s\n保存吗？", STD,
+                                    source.ClassName(STD), counts);
+  return KvMessageBox(question, KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) == KV_IDYES;
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Reads and writes shared rooms (table PUBRM). Codes are three digits. A room
+// used by a class assignment (SBTTCHR) or a timetable row (PK) cannot be
+// deleted; changing a code carries the new code into those tables in the
+// same transaction. Refusals are stop boxes.
+
+#include "timetable/CPubRmRec.h"
+
+#include <QList>
+#include <QString>
+
+class CKvDb;
+
+class CPubRmTable {
+ public:
+  static int Select(const QString& where, const QString& order, QList<CPubRmRec>& rows, CKvDb* pDb);
+  static int LoadByCode(CPubRmRec& rec, const QString& code, CKvDb* pDb);
+  static int LoadAll(QList<CPubRmRec>& rows, CKvDb* pDb);
+  static QString NextCode(CKvDb* pDb);
+  static bool Insert(const CPubRmRec& rec, CKvDb* pDb);
+  static bool Update(const CPubRmRec& rec, const QString& oldCode, CKvDb* pDb);
+  static bool Delete(const QString& code, CKvDb* pDb);
+};

@@ -1,0 +1,23 @@
+#pragma once
+// Reads and writes courses (table SBT). Codes are four digits. A course used
+// by a grade plan (WKJH), a class assignment (SBTTCHR) or a timetable row
+// (PK) cannot be deleted; changing a code carries the new code into those
+// tables in the same transaction. Refusals are stop boxes.
+
+#include "timetable/CSbtRec.h"
+
+#include <QList>
+#include <QString>
+
+class CKvDb;
+
+class CSbtTable {
+ public:
+  static int Select(const QString& where, const QString& order, QList<CSbtRec>& rows, CKvDb* pDb);
+  static int LoadByCode(CSbtRec& rec, const QString& code, CKvDb* pDb);
+  static int LoadAll(QList<CSbtRec>& rows, CKvDb* pDb);
+  static QString NextCode(CKvDb* pDb);
+  static bool Insert(const CSbtRec& rec, CKvDb* pDb);
+  static bool Update(const CSbtRec& rec, const QString& oldCode, CKvDb* pDb);
+  static bool Delete(const QString& code, CKvDb* pDb);
+};

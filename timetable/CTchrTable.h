@@ -1,0 +1,30 @@
+#pragma once
+// Reads and writes teachers (table TCHR). Codes are four digits. A teacher
+// referred to by an assignment (SBTTCHR) or a timetable row (PK) cannot be
+// deleted; changing a code carries the new code into those tables in the
+// same transaction. Refusals are stop boxes; the data stays as it was.
+
+#include "timetable/CTchrRec.h"
+
+#include <QList>
+#include <QString>
+
+class CKvDb;
+
+class CTchrTable {
+ public:
+  // Empties rows and reads the teachers of the where and order texts
+  // (whole clauses, may be empty); the number of rows, 0 when the query
+  // cannot be opened.
+  static int Select(const QString& where, const QString& order, QList<CTchrRec>& rows, CKvDb* pDb);
+  // The teacher of that code into rec; 0 (rec unchanged) when none.
+  static int LoadByCode(CTchrRec& rec, const QString& code, CKvDb* pDb);
+  // All teachers in code order.
+  static int LoadAll(QList<CTchrRec>& rows, CKvDb* pDb);
+  // The code after the largest one ("0001" for an empty table).
+  static QString NextCode(CKvDb* pDb);
+  static bool Insert(const CTchrRec& rec, CKvDb* pDb);
+  // Writes rec over the row of oldCode, which may change the code.
+  static bool Update(const CTchrRec& rec, const QString& oldCode, CKvDb* pDb);
+  static bool Delete(const QString& code, CKvDb* pDb);
+};

@@ -1,0 +1,373 @@
+#include "timetable/CWkjhRec.h"
+
+#include "core/CKvDb.h"
+#include "core/CKvQuery.h"
+#include "core/KvDbTransaction.h"
+#include "core/KvFormat.h"
+#include "core/KvMessage.h"
+#include "core/KvNumber.h"
+#include "school/CStd.h"
+#include "school/CXxDataType.h"
+#include "school/KvSchoolSql.h"
+
+namespace {
+QString versionWhere(const QString& year, int term, const QString& date, CKvDb* pDb) {
+  return KvFormat("Where Y='%s' And QC='%d' And T='%s'", pDb->QuoteText(year), term, pDb->QuoteText(date));
+}
+
+void stop(const QString& text) { KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP); }
+}  // namespace
+
+CWkjhRec::CWkjhRec(const QString& year, int term, const QString& date, const QString& code) {
+  Y = year;
+  QC = term;
+  T = date;
+  STD = code;
+}
+
+void CWkjhRec::Clear() { *this = CWkjhRec(); }
+
+QString CWkjhRec::PriorityText(int priority) {
+  static const char16_t texts[] = u"优次中常后";
+  return priority >= 1 && priority <= 5 ? QString(QChar(texts[priority - 1])) : QString();
+}
+
+QString CWkjhRec::WeekKindText(int kind) {
+  static const char16_t texts[] = u"全单双";
+  return kind >= 0 && kind <= 2 ? QString(QChar(texts[kind])) : QString();
+}
+
+QString CWkjhRec::VersionKey() const { return KvFormat("%s%d%s", Y, QC, T); }
+
+int CWkjhRec::LoadPlanRows(const QString& where, const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb,
+                           bool* pRead) {
+  rows.clear();
+  CKvQuery query(2, 0, 9, pDb);
+  const bool read = query.Open(KvFormat("Select NU,CN,rtrim(Y),rtrim(QC),rtrim(T),rtrim(STD),"
+                                        "rtrim(SBT),rtrim(CL),rtrim(WTN0),rtrim(WTN1),"
+                                        "rtrim(NT) From WKJH %s %s",
+                                        where, order));
+  if (pRead)
+    *pRead = read;
+  if (!read)
+    return 0;
+  CWkjhRec row = *this;
+  for (; !query.IsEOF(); query.MoveNext()) {
+    row.NU = query.GetLong(0);
+    row.CN = query.GetLong(1);
+    row.Y = query.GetText(0);
+    row.QC = KvStrToInt(query.GetText(1));
+    row.T = query.GetText(2);
+    row.STD = query.GetText(3);
+    row.SBT = query.GetText(4);
+    row.TCHR.clear();
+    row.CL = KvStrToInt(query.GetText(5));
+    row.WTN0 = query.GetText(6);
+    row.WTN1 = query.GetText(7);
+    row.NT = query.GetText(8);
+    rows.append(row);
+  }
+  return int(rows.size());
+}
+
+int CWkjhRec::LoadClassPlanRows(const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb) {
+  const QString where = versionWhere(Y, QC, T, pDb) + KvFormat(" And STD='%s'", pDb->QuoteText(STD));
+  return LoadPlanRows(where, order.isEmpty() ? QStringLiteral("Order By SBT") : order, rows, pDb);
+}
+
+int CWkjhRec::LoadAssignments(const QString& where, const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb,
+                              bool* pRead) {
+  rows.clear();
+  CKvQuery query(0, 0, 8, pDb);
+  const bool read = query.Open(KvFormat("Select rtrim(Y),rtrim(QC),rtrim(T),rtrim(STD),rtrim(SBT),"
+                                        "rtrim(TCHR),rtrim(PUBRM),rtrim(DS) From SBTTCHR %s %s",
+                                        where, order.isEmpty() ? QStringLiteral("Order By SBT,TCHR,PUBRM,DS") : order));
+  if (pRead)
+    *pRead = read;
+  if (!read)
+    return 0;
+  CWkjhRec row = *this;
+  for (; !query.IsEOF(); query.MoveNext()) {
+    row.Y = query.GetText(0);
+    row.QC = KvStrToInt(query.GetText(1));
+    row.T = query.GetText(2);
+    row.STD = query.GetText(3);
+    row.SBT = query.GetText(4);
+    row.TCHR = query.GetText(5);
+    row.PUBRM = query.GetText(6);
+    row.DS = KvStrToInt(query.GetText(7));
+    rows.append(row);
+  }
+  return int(rows.size());
+}
+
+int CWkjhRec::LoadClassAssignments(QList<CWkjhRec>& rows, CKvDb* pDb) {
+  const QString where = versionWhere(Y, QC, T, pDb) + KvFormat(" And STD='%s'", pDb->QuoteText(STD));
+  return LoadAssignments(where, QString(), rows, pDb);
+}
+
+int CWkjhRec::JoinAssignments(QList<CWkjhRec>& plan, const QList<CWkjhRec>& assignments) const {
+  for (CWkjhRec& row : plan) {
+    row.STD = STD;
+    for (const CWkjhRec& a : assignments) {
+      if (a.SBT == row.SBT) {
+        row.TCHR = a.TCHR;
+        row.PUBRM = a.PUBRM;
+        row.DS = a.DS;
+        break;
+      }
+    }
+  }
+  return int(plan.size());
+}
+
+int CWkjhRec::LoadClassPlan(const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb) {
+  CWkjhRec grade = *this;
+  grade.STD = STD.left(CXxDataType::GradeCodeLen());
+  if (grade.LoadClassPlanRows(order, rows, pDb) == 0)
+    return 0;
+  if (CXxDataType::MultiClassRef() == 0 || STD.size() == CXxDataType::ClassCodeLen()) {
+    QList<CWkjhRec> assignments;
+    LoadClassAssignments(assignments, pDb);
+    JoinAssignments(rows, assignments);
+  }
+  return int(rows.size());
+}
+
+int CWkjhRec::LoadPlanForDocument(QList<CWkjhRec>& rows, CKvDb* pDb) {
+  if (LoadClassPlan(QString(), rows, pDb) > 0)
+    return 0;
+  CWkjhRec latest = *this;
+  if (latest.GetLatest(pDb) <= 0)
+    return 0;
+  latest.STD = STD;
+  return latest.LoadClassPlan(QString(), rows, pDb) > 0 ? 1 : 0;
+}
+
+int CWkjhRec::LoadPlanRow(const QString& course, CKvDb* pDb) {
+  const QString where = versionWhere(Y, QC, T, pDb) + KvFormat(" And SBT='%s' And STD=", pDb->QuoteText(course));
+  const QString code = STD;
+  QList<CWkjhRec> rows;
+  if (LoadPlanRows(where + KvFormat("'%s'", pDb->QuoteText(code.left(CXxDataType::GradeCodeLen()))),
+                   QString(), rows, pDb) == 0)
+    return 0;
+  *this = rows.first();
+  STD = code;
+  if (LoadAssignments(where + KvFormat("'%s'", pDb->QuoteText(code)), QString(), rows, pDb) == 0)
+    return 1;
+  TCHR = rows.first().TCHR;
+  PUBRM = rows.first().PUBRM;
+  DS = rows.first().DS;
+  return 2;
+}
+
+int CWkjhRec::GetLatest(CKvDb* pDb) {
+  QString sql = QStringLiteral("Select max(rtrim(Y)||rtrim(QC)||rtrim(T)) From WKJH");
+  if (!Y.isEmpty())
+    sql += KvFormat(" Where Y='%s' And QC='%d' And STD Like '%s'", pDb->QuoteText(Y), QC,
+                    KvLikePrefix(pDb, STD.left(CXxDataType::GradeCodeLen())));
+  QString last;
+  if (!KvSchoolText(pDb, sql, QString(), &last))
+    return -1;
+  last = last.trimmed();
+  if (last.isEmpty())
+    return 0;
+  Y = last.left(4);
+  QC = KvStrToInt(last.mid(4, 1));
+  T = last.mid(5);
+  return 1;
+}
+
+bool CWkjhRec::FindPlanRowByCourse(const QString& course, const QList<CWkjhRec>& rows) {
+  for (const CWkjhRec& row : rows) {
+    if (row.SBT == course) {
+      *this = row;
+      return true;
+    }
+  }
+  return false;
+}
+
+void CWkjhRec::CopyPreviousVersion(CKvDb* pDb) {
+  if (KvSchoolCount(pDb, KvFormat("Select Count(*) From Wkjh %s", versionWhere(Y, QC, T, pDb))) != 0)
+    return;
+  CWkjhRec latest;
+  if (latest.GetLatest(pDb) <= 0 || VersionKey() <= latest.VersionKey())
+    return;
+  if (KvMessageBox(QStringLiteral("可以拷贝上期计划，然后在此基础上再作修改，拷贝吗？"),
+                   KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
+    return;
+  const QString where = versionWhere(latest.Y, latest.QC, latest.T, pDb);
+  KvDbTransaction trans(*pDb);
+  if (!trans.IsActive())
+    return;
+  // The plan rows, then the assignments, each re-keyed to this version.
+  auto copy = [&](bool plan) {
+    QList<CWkjhRec> rows;
+    bool read = false;
+    if (plan)
+      latest.LoadPlanRows(where, QString(), rows, pDb, &read);
+    else
+      latest.LoadAssignments(where, QString(), rows, pDb, &read);
+    for (CWkjhRec& row : rows) {
+      row.Y = Y;
+      row.QC = QC;
+      row.T = T;
+      if (!(plan ? row.InsertPlanRow(pDb) : row.InsertAssignment(pDb)))
+        return false;
+    }
+    return read;
+  };
+  if (!copy(true) || !copy(false))
+    return;
+  trans.Commit();
+}
+
+int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb) {
+  const bool writePlan = STD.size() == CXxDataType::GradeCodeLen();
+  const bool writeAssignments = CXxDataType::MultiClassRef() == 0 || STD.size() == CXxDataType::ClassCodeLen();
+  CWkjhRec latest;
+  const int found = latest.GetLatest(pDb);
+  if (found < 0)
+    return 0;
+  if (found > 0 && (latest.T > T || (latest.T == T && (latest.Y != Y || latest.QC != QC)))) {
+    stop(QStringLiteral("非最后一次计划，不能保存！"));
+    return 0;
+  }
+  KvDbTransaction trans(*pDb);
+  if (!trans.IsActive())
+    return 0;
+  if (writePlan && !DeletePlanRows(pDb))
+    return 0;
+  if (writeAssignments && !DeleteAssignmentRows(pDb))
+    return 0;
+  for (CWkjhRec& row : rows) {
+    row.Y = Y;
+    row.QC = QC;
+    row.T = T;
+    row.STD = STD;
+    if (writePlan && !row.InsertPlanRow(pDb))
+      return 0;
+    if (writeAssignments && !row.InsertAssignment(pDb))
+      return 0;
+  }
+  if (writePlan && !writeAssignments) {
+    // Each class of the grade gets one assignment per course of the grade:
+    // its own first assignment of that course, or an empty one. The
+    // class's earlier assignments of the version are replaced. A read that
+    // fails stops the save.
+    CStd grade(pDb, STD);
+    const int count = grade.Count(2, -1);
+    QList<CStd> classes;
+    if (count < 0 || grade.Select(&classes, 2, -1) != count)
+      return 0;
+    QList<CWkjhRec> plan = rows;
+    for (CWkjhRec& row : plan) {
+      row.TCHR.clear();
+      row.PUBRM.clear();
+      row.DS = 0;
+    }
+    for (const CStd& node : classes) {
+      CWkjhRec child(Y, QC, T, node.KNO);
+      QList<CWkjhRec> own;
+      bool read = false;
+      child.LoadAssignments(versionWhere(Y, QC, T, pDb) + KvFormat(" And STD='%s'", pDb->QuoteText(node.KNO)),
+                            QString(), own, pDb, &read);
+      if (!read || !child.DeleteAssignmentRows(pDb))
+        return 0;
+      QList<CWkjhRec> joined = plan;
+      child.JoinAssignments(joined, own);
+      for (const CWkjhRec& row : joined)
+        if (!row.InsertAssignment(pDb))
+          return 0;
+    }
+  }
+  return trans.Commit() ? 1 : 0;
+}
+
+bool CWkjhRec::DeletePlanRows(CKvDb* pDb) {
+  return pDb->Execute(KvFormat("Delete From WKJH %s And STD Like '%s'", versionWhere(Y, QC, T, pDb),
+                               KvLikePrefix(pDb, STD)));
+}
+
+bool CWkjhRec::DeleteAssignmentRows(CKvDb* pDb) {
+  return pDb->Execute(KvFormat("Delete From SBTTCHR %s And STD Like '%s'", versionWhere(Y, QC, T, pDb),
+                               KvLikePrefix(pDb, STD)));
+}
+
+bool CWkjhRec::DeleteClassRows(CKvDb* pDb) {
+  KvDbTransaction trans(*pDb);
+  if (!trans.IsActive() || !DeleteAssignmentRows(pDb))
+    return false;
+  if (STD.size() == CXxDataType::GradeCodeLen() && !DeletePlanRows(pDb))
+    return false;
+  return trans.Commit();
+}
+
+bool CWkjhRec::InsertPlanRow(CKvDb* pDb) const {
+  return pDb->Execute(KvFormat("Insert Into WKJH(Y,QC,T,STD,SBT,NU,CN,CL,WTN0,WTN1,NT) "
+                               "Values('%s','%d','%s','%s','%s',%d,%d,'%d','%s','%s','%s')",
+                               pDb->QuoteText(Y, 4), QC, pDb->QuoteText(T, 8), pDb->QuoteText(STD, 15),
+                               pDb->QuoteText(SBT, 4), NU, CN, CL, pDb->QuoteText(WTN0, 30),
+                               pDb->QuoteText(WTN1, 30), pDb->QuoteText(NT, 60)));
+}
+
+bool CWkjhRec::InsertAssignment(CKvDb* pDb) const {
+  return pDb->Execute(KvFormat("Insert Into SBTTCHR(Y,QC,T,STD,SBT,TCHR,PUBRM,DS) "
+                               "Values('%s','%d','%s','%s','%s','%s','%s','%d')",
+                               pDb->QuoteText(Y, 4), QC, pDb->QuoteText(T, 8), pDb->QuoteText(STD, 15),
+                               pDb->QuoteText(SBT, 4), pDb->QuoteText(TCHR, 4), pDb->QuoteText(PUBRM, 3), DS));
+}
+
+int CWkjhRec::ListVersions(const QString& year, int term, QStringList& dates, CKvDb* pDb) {
+  dates.clear();
+  CKvQuery query(0, 0, 1, pDb);
+  if (!query.Open(KvFormat("Select distinct rtrim(T) From WKJH Where Y='%s' And QC='%d' Order By rtrim(T)",
+                           pDb->QuoteText(year), term)))
+    return 0;
+  for (; !query.IsEOF(); query.MoveNext())
+    dates.append(query.GetText(0));
+  return int(dates.size());
+}
+
+int CWkjhRec::ChangeVersionDate(const QString& year, int term, const QString& oldDate, const QString& newDate,
+                                CKvDb* pDb) {
+  Clear();
+  const int found = GetLatest(pDb);
+  if (found < 0)
+    return 0;
+  if (found > 0 && T != oldDate) {
+    stop(QStringLiteral("非最后一次计划，不能修改计划执行时间！"));
+    return 0;
+  }
+  QString later;
+  if (!KvSchoolText(pDb,
+                    KvFormat("Select max(rtrim(T)) From WKJH Where T<>'%s' And T>='%s'", pDb->QuoteText(oldDate),
+                             pDb->QuoteText(newDate)),
+                    QString(), &later))
+    return 0;
+  if (!later.trimmed().isEmpty()) {
+    stop(QStringLiteral("修改的时间应晚于上一个计划的执行时间！"));
+    return 0;
+  }
+  KvDbTransaction trans(*pDb);
+  if (!trans.IsActive())
+    return 0;
+  for (const char* table : {"WKJH", "SBTTCHR", "PK"}) {
+    if (!pDb->Execute(KvFormat("Update %s Set T='%s' Where Y='%s' And QC='%d' And T='%s'", table,
+                               pDb->QuoteText(newDate, 8), pDb->QuoteText(year), term, pDb->QuoteText(oldDate))))
+      return 0;
+  }
+  return trans.Commit() ? 1 : 0;
+}
+
+int CWkjhRec::DeleteVersion(const QString& year, int term, const QString& date, CKvDb* pDb) {
+  KvDbTransaction trans(*pDb);
+  if (!trans.IsActive())
+    return 0;
+  for (const char* table : {"WKJH", "SBTTCHR", "PK"}) {
+    if (!pDb->Execute(KvFormat("Delete From %s %s", table, versionWhere(year, term, date, pDb))))
+      return 0;
+  }
+  return trans.Commit() ? 1 : 0;
+}

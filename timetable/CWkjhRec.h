@@ -1,0 +1,110 @@
+#pragma once
+// One row of the weekly teaching plan: what a grade plans for a course
+// (WKJH: weekly periods NU, run length CN, priority CL, fixed and barred
+// times WTN0/WTN1, note) joined with what one class decides for it
+// (SBTTCHR: teacher, shared room, week kind DS). Plans are versions keyed by
+// year Y, term QC and start date T; grade rows are stored under the grade's
+// code, assignments under the class's code.
+//
+// The record also carries the version rules: only the latest version may be
+// saved or re-dated. Every multi-statement write (save, copy of the previous
+// version, re-date, version delete) is one transaction: the first failure
+// undoes it. Text values are quoted for the connection.
+//
+// Time texts (WTN0, WTN1): fields separated by ";"; in a field the first
+// digit is the day (0 Sunday .. 6 Saturday), later digits periods (1..9),
+// letters A..D segments. ExpandTimes turns a text into three-character time
+// codes ("1A2", "3??"), BuildTimeMask turns the row's two texts into a mask.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class CKvDb;
+class CWktRec;
+
+class CWkjhRec {
+ public:
+  CWkjhRec(const QString& year = QString(), int term = 0, const QString& date = QString(),
+           const QString& code = QString());
+  void Clear();
+
+  // "优次中常后" by priority 1..5, "全单双" by week kind 0..2; "" outside.
+  static QString PriorityText(int priority);
+  static QString WeekKindText(int kind);
+  // Y, QC as one digit and T: the text by which versions are ordered.
+  QString VersionKey() const;
+
+  // --- Reading ---
+
+  // *pRead (when given) says whether the query could be read at all, so a
+  // write can tell a failed read from an empty one.
+  int LoadPlanRows(const QString& where, const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb,
+                   bool* pRead = nullptr);
+  // The rows of this row's version and code ("Order By SBT" when order is
+  // empty).
+  int LoadClassPlanRows(const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb);
+  // Assignments are read in SBT, TCHR, PUBRM, DS order when order is empty,
+  // so "the first assignment of a course" is the same on every back end.
+  int LoadAssignments(const QString& where, const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb,
+                      bool* pRead = nullptr);
+  int LoadClassAssignments(QList<CWkjhRec>& rows, CKvDb* pDb);
+  // Every plan row takes this row's code and the teacher, room and week
+  // kind of the first assignment of its course.
+  int JoinAssignments(QList<CWkjhRec>& plan, const QList<CWkjhRec>& assignments) const;
+  // The grade's rows of this version joined with the class's assignments.
+  int LoadClassPlan(const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb);
+  // The class plan of this version, else that of the latest version of the
+  // grade (then 1).
+  int LoadPlanForDocument(QList<CWkjhRec>& rows, CKvDb* pDb);
+  // This row becomes the plan row of the course: 0 none, 1 without an
+  // assignment, 2 with one.
+  int LoadPlanRow(const QString& course, CKvDb* pDb);
+  // This row's key becomes the latest version (of this year, term and grade
+  // when Y is set); 0 when there is none, -1 when it cannot be read (the
+  // version rules then refuse).
+  int GetLatest(CKvDb* pDb);
+  // FindPlanRowByCourse: this row becomes the first of rows with the course.
+  bool FindPlanRowByCourse(const QString& course, const QList<CWkjhRec>& rows);
+
+  // --- Versions ---
+
+  // Fills a new, empty version from the latest one after asking.
+  void CopyPreviousVersion(CKvDb* pDb);
+  // 1 saved; 0 refused (not the latest version) or failed (rolled back).
+  int SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb);
+  bool DeletePlanRows(CKvDb* pDb);
+  bool DeleteAssignmentRows(CKvDb* pDb);
+  bool DeleteClassRows(CKvDb* pDb);
+  bool InsertPlanRow(CKvDb* pDb) const;
+  bool InsertAssignment(CKvDb* pDb) const;
+  static int ListVersions(const QString& year, int term, QStringList& dates, CKvDb* pDb);
+  int ChangeVersionDate(const QString& year, int term, const QString& oldDate, const QString& newDate,
+                        CKvDb* pDb);
+  static int DeleteVersion(const QString& year, int term, const QString& date, CKvDb* pDb);
+
+  // --- Time texts ---
+
+  // The number of time codes of the text (appended to codes when given), 0
+  // for an empty text, -1 when the text breaks the syntax (nothing appended).
+  static int ExpandTimes(const QString& text, QStringList* codes = nullptr);
+  // Sets every flag of the mask (already shaped like the schedule) from
+  // WTN0 and WTN1; "" on success, else "指定时间定义出错" or
+  // "限制时间定义出错" with the mask all set.
+  QString BuildTimeMask(CWktRec& mask) const;
+
+  QString Y;
+  int QC = 0;
+  QString T;
+  QString STD;
+  QString SBT;
+  QString TCHR;
+  QString PUBRM;
+  int NU = 0;
+  int CN = 0;
+  int CL = 0;
+  QString WTN0;
+  QString WTN1;
+  int DS = 0;
+  QString NT;
+};

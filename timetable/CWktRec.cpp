@@ -1,0 +1,252 @@
+#include "timetable/CWktRec.h"
+
+#include "core/CKvDb.h"
+#include "core/CKvQuery.h"
+#include "core/KvDate.h"
+#include "core/KvDbTransaction.h"
+#include "core/KvFormat.h"
+#include "core/KvMessage.h"
+#include "core/KvNumber.h"
+
+CWktRec::CWktRec(const QString& year, int term) {
+  Clear();
+  Y = year;
+  QC = term;
+}
+
+void CWktRec::Clear() {
+  Y.clear();
+  QC = 0;
+  for (int s = 0; s < kSegments; ++s) {
+    for (QString& t : HM0[s])
+      t.clear();
+    for (QString& t : HM1[s])
+      t.clear();
+  }
+  SetAllFlags(0);
+}
+
+void CWktRec::SetAllFlags(unsigned value) {
+  for (auto& day : SBT)
+    for (QList<unsigned>& flags : day)
+      flags.fill(value);
+}
+
+QString CWktRec::GetSegmentName(int s) {
+  static const char16_t names[] = u"早读早上下午晚上";
+  if (s < 0 || s >= kSegments)
+    return QString();
+  return QString(reinterpret_cast<const QChar*>(names + 2 * s), 2);
+}
+
+QString CWktRec::GetPeriodLabel(int day, int s, int p) const {
+  return KvFormat("%s%s第%d节", KvWeekdayName(day), GetSegmentName(s), p + 1);
+}
+
+void CWktRec::SetDefaults() {
+  static const char* const times[kSegments][5][2] = {
+      {{"0730", "0750"}},
+      {{"0800", "0840"}, {"0850", "0930"}, {"0955", "1035"}, {"1045", "1125"}, {"1135", "1215"}},
+      {{"1435", "1515"}, {"1530", "1610"}, {"1620", "1700"}, {"1710", "1750"}},
+      {{"1930", "2025"}, {"2035", "2130"}},
+  };
+  static const int counts[kSegments] = {1, 5, 4, 2};
+  for (int s = 0; s < kSegments; ++s) {
+    HM0[s].clear();
+    HM1[s].clear();
+    for (int p = 0; p < counts[s]; ++p) {
+      HM0[s].append(QString::fromLatin1(times[s][p][0]));
+      HM1[s].append(QString::fromLatin1(times[s][p][1]));
+    }
+  }
+  for (int d = 0; d < kDays; ++d) {
+    for (int s = 0; s < kSegments; ++s) {
+      bool on = false;
+      if (d == 0)
+        on = s == 3;
+      else if (d <= 4)
+        on = true;
+      else if (d == 5)
+        on = s != 3;
+      SBT[d][s] = QList<unsigned>(counts[s], on ? 1u : 0u);
+    }
+  }
+}
+
+void CWktRec::SetPeriodCounts(const int counts[kSegments]) {
+  for (auto& day : SBT)
+    for (int s = 0; s < kSegments; ++s)
+      day[s].resize(qMax(0, counts[s]), 0u);
+}
+
+void CWktRec::ResizePeriods(const int counts[kSegments]) {
+  for (int s = 0; s < kSegments; ++s) {
+    const int n = qMax(0, counts[s]);
+    const qsizetype old = SBT[0][s].size();
+    for (auto& day : SBT) {
+      QList<unsigned>& flags = day[s];
+      const unsigned last = flags.isEmpty() ? 0u : flags.last();
+      flags.resize(n, last);
+    }
+    HM0[s].resize(n);
+    HM1[s].resize(n);
+    for (qsizetype p = old; p < n; ++p) {
+      HM0[s][p].clear();
+      HM1[s][p].clear();
+    }
+  }
+}
+
+CWktRec& CWktRec::IntersectFlags(const CWktRec& other) {
+  for (int d = 0; d < kDays; ++d)
+    for (int s = 0; s < kSegments; ++s) {
+      QList<unsigned>& mine = SBT[d][s];
+      const QList<unsigned>& theirs = other.SBT[d][s];
+      for (qsizetype p = 0; p < mine.size(); ++p)
+        mine[p] = (mine[p] && p < theirs.size() && theirs[p]) ? 1u : 0u;
+    }
+  return *this;
+}
+
+void CWktRec::SubtractFlags(const CWktRec& other) {
+  for (int d = 0; d < kDays; ++d)
+    for (int s = 0; s < kSegments; ++s) {
+      QList<unsigned>& mine = SBT[d][s];
+      const QList<unsigned>& theirs = other.SBT[d][s];
+      for (qsizetype p = 0; p < mine.size() && p < theirs.size(); ++p)
+        if (theirs[p])
+          mine[p] = 0;
+    }
+}
+
+int CWktRec::CountFlags() const {
+  int n = 0;
+  for (const auto& day : SBT)
+    for (const QList<unsigned>& flags : day)
+      for (unsigned f : flags)
+        n += f ? 1 : 0;
+  return n;
+}
+
+bool CWktRec::IsEmpty() const { return CountFlags() == 0; }
+
+QString CWktRec::ListFlagsOutside(const CWktRec& allowed) const {
+  QString text;
+  for (int d = 0; d < kDays; ++d)
+    for (int s = 0; s < kSegments; ++s) {
+      const QList<unsigned>& mine = SBT[d][s];
+      const QList<unsigned>& ok = allowed.SBT[d][s];
+      for (qsizetype p = 0; p < mine.size(); ++p)
+        if (mine[p] && !(p < ok.size() && ok[p]))
+          text += KvFormat("\n%s", GetPeriodLabel(d, s, int(p)));
+    }
+  return text;
+}
+
+int CWktRec::LastFlaggedDay() const {
+  for (int d = kDays - 1; d > 0; --d)
+    for (const QList<unsigned>& flags : SBT[d])
+      for (unsigned f : flags)
+        if (f)
+          return d;
+  return 0;
+}
+
+int CWktRec::CountTimetableRows(const QString& year, int term, CKvDb* pDb) {
+  return pDb->GetLong(KvFormat("Select Count(*) From PK Where Y='%s' And QC='%d'", pDb->QuoteText(year), term));
+}
+
+bool CWktRec::DeleteRows(const QString& year, int term, CKvDb* pDb) {
+  return pDb->Execute(KvFormat("Delete From WKT Where Y='%s' And QC='%d'", pDb->QuoteText(year), term));
+}
+
+bool CWktRec::Save(CKvDb* pDb) const {
+  KvDbTransaction trans(*pDb);
+  if (!trans.IsActive() || !DeleteRows(Y, QC, pDb))
+    return false;
+  const QString prefix =
+      KvFormat("Insert Into WKT(Y,QC,DT,DN,HM0,HM1,SBT) Values('%s','%d',", pDb->QuoteText(Y, 4), QC);
+  for (int s = 0; s < kSegments; ++s) {
+    for (int p = 0; p < PeriodCount(s); ++p) {
+      QString sql = KvFormat("%s'%c','%d','%s','%s','", prefix, QChar(u'A' + s), p + 1,
+                             pDb->QuoteText(HM0[s].value(p), 4), pDb->QuoteText(HM1[s].value(p), 4));
+      for (int d = 0; d < kDays; ++d)
+        sql += QString::number(SBT[d][s].value(p));
+      sql += QStringLiteral("')");
+      if (!pDb->Execute(sql))
+        return false;
+    }
+  }
+  return trans.Commit();
+}
+
+bool CWktRec::Load(const QString& year, int term, CKvDb* pDb) {
+  for (int s = 0; s < kSegments; ++s) {
+    HM0[s].clear();
+    HM1[s].clear();
+    for (auto& day : SBT)
+      day[s].clear();
+  }
+  Y = year;
+  QC = term;
+  CKvQuery query(0, 0, 5, pDb);
+  if (!query.Open(KvFormat("Select rtrim(DT),rtrim(DN),rtrim(HM0),rtrim(HM1),rtrim(SBT)"
+                           " From WKT Where Y='%s' And QC='%d' Order By DT,DN",
+                           pDb->QuoteText(year), term)))
+    return false;
+  if (query.IsEOF())
+    return false;
+  for (; !query.IsEOF(); query.MoveNext()) {
+    const QString& dt = query.GetText(0);
+    if (dt.size() != 1 || dt[0] < u'A' || dt[0] > u'D')
+      continue;
+    const int s = dt[0].unicode() - u'A';
+    HM0[s].append(query.GetText(2));
+    HM1[s].append(query.GetText(3));
+    const QString& flags = query.GetText(4);
+    for (int d = 0; d < kDays; ++d)
+      SBT[d][s].append(d < flags.size() ? unsigned(qMax(0, KvStrToInt(flags.mid(d, 1)))) : 0u);
+  }
+  return true;
+}
+
+int CWktRec::LoadOrInherit(const QString& year, int term, CKvDb* pDb) {
+  if (Load(year, term, pDb))
+    return 0;
+  QString last = pDb->LookupText(KvFormat("max(Y) From WKT Where QC='%d'", term));
+  if (!last.isEmpty()) {
+    Load(last, term, pDb);
+  } else {
+    last = pDb->LookupText(QStringLiteral("max(Y) From WKT"));
+    if (!last.isEmpty())
+      Load(last, (term + 1) % 2, pDb);
+    else
+      SetDefaults();
+  }
+  Y = year;
+  QC = term;
+  return 1;
+}
+
+bool CWktRec::LoadForTimetable(const QString& year, int term, bool keepTimes, bool checkCounts, CKvDb* pDb) {
+  const CWktRec old = *this;
+  const bool found = Load(year, term, pDb);
+  if (!keepTimes)
+    for (int s = 0; s < kSegments; ++s) {
+      HM0[s].clear();
+      HM1[s].clear();
+    }
+  if (!checkCounts)
+    return found;
+  if (!keepTimes) {
+    for (int s = 0; s < kSegments; ++s) {
+      if (old.PeriodCount(s) != PeriodCount(s)) {
+        KvMessageBox(KvFormat("作息时间表中%s时段课时数发生了变化！", GetSegmentName(s)),
+                     KV_MB_OK | KV_MB_ICONSTOP);
+        *this = old;
+        return false;
+      }
+    }
+  }
+  return true;
+}

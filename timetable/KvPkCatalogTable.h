@@ -1,0 +1,51 @@
+#pragma once
+// The steps the three timetabling catalogues (teachers, courses, shared
+// rooms) share: reading rows of text columns, the next free code, and the
+// insert, update and delete that each check after writing, inside one
+// transaction, so the database's own view decides. The table classes
+// (CTchrTable, CSbtTable, CPubRmTable) build their statements and messages
+// and hand them here.
+//
+// Every refusal is a stop box and leaves the data as it was; a failing
+// statement is reported by the connection and rolled back.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class CKvDb;
+
+// A table that holds codes of a catalogue: its column and the refusal shown
+// (filled with the code) when a row to delete is still referred to there.
+struct KvPkCodeRef {
+  QString table;
+  QString column;
+  QString refusal;
+};
+
+namespace KvPkCatalogTable {
+
+// Runs the select of nColumns text columns; one list of texts per row.
+// Empty when the query cannot be opened.
+QList<QStringList> Select(CKvDb* pDb, const QString& sql, int nColumns);
+
+// The largest code of the table read as a number, plus one, zero-padded to
+// the width; a longer number keeps its last `width` digits.
+QString NextCode(CKvDb* pDb, const QString& table, int width);
+
+// Runs the insert and makes sure the code is there exactly once; otherwise
+// rolls back with the duplicate message (already filled).
+bool Insert(CKvDb* pDb, const QString& insertSql, const QString& table, const QString& code,
+            const QString& duplicate);
+
+// Runs the update, makes sure the new code is not held twice and, when the
+// code changed, rewrites it in every referring place, all in one
+// transaction: the first failure undoes everything.
+bool Update(CKvDb* pDb, const QString& updateSql, const QString& table, const QString& oldCode,
+            const QString& newCode, const QString& duplicate, const QList<KvPkCodeRef>& refs);
+
+// Deletes the row of the code unless a referring place still holds the code
+// (or cannot be counted); the first such place's refusal is shown.
+bool Delete(CKvDb* pDb, const QString& table, const QString& code, const QList<KvPkCodeRef>& refs);
+
+}  // namespace KvPkCatalogTable

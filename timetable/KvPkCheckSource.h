@@ -1,0 +1,41 @@
+#pragma once
+// What the timetable checker reads besides the class grid and its plan: the
+// course catalogue, the names of teachers, rooms and classes, and where a
+// teacher or room is taken by other classes of the version. The database
+// source reads them from the connection as the stored data stands; the
+// placement engine gives its own, built from what it loaded once and the
+// classes it has accepted so far.
+
+#include <QString>
+
+class CKvDb;
+class CPkGrid;
+class CSbtRec;
+class CWktRec;
+
+class KvPkCheckSource {
+ public:
+  virtual ~KvPkCheckSource() = default;
+  // The course into rec; false (rec unchanged) when the catalogue has none.
+  virtual bool FindCourse(const QString& code, CSbtRec& rec) = 0;
+  // Names; empty when there is no such teacher, room or class.
+  virtual QString TeacherName(const QString& code) = 0;
+  virtual QString RoomName(const QString& code) = 0;
+  virtual QString ClassName(const QString& code) = 0;
+  // Fills busy (keys: the version and TCHR or PUBRM) with the lessons of
+  // that teacher or room in the classes not under exceptClass.
+  virtual void LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) = 0;
+};
+
+class KvPkDbCheckSource : public KvPkCheckSource {
+ public:
+  explicit KvPkDbCheckSource(CKvDb* pDb) : m_pDb(pDb) {}
+  bool FindCourse(const QString& code, CSbtRec& rec) override;
+  QString TeacherName(const QString& code) override;
+  QString RoomName(const QString& code) override;
+  QString ClassName(const QString& code) override;
+  void LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) override;
+
+ private:
+  CKvDb* m_pDb;
+};
