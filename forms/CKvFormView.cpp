@@ -294,7 +294,7 @@ KvGridMetrics CKvFormView::ScalePageUnits(const KvPageMap& map) const {
   metrics.right = map.X(m_printSet.PageRight);
   metrics.bottom = map.Y(m_printSet.PageBottom);
   metrics.spacing = map.Y(m_printSet.PageSpace);
-  metrics.pad = qMax(2, map.X(5));
+  metrics.pad = qMax(2, map.X(8));
   return metrics;
 }
 
