@@ -140,10 +140,10 @@ QString CKvFormView::GetDisplayText(int nRow, int nCol, KvGridArea area) {
   int limit1 = -1, limit2 = -1;
   GetCellValue(nRow, nCol, KvGridAreaName(area), text, type, limit1, limit2);
   if (text.isEmpty() && (area == KvGridArea::Head || area == KvGridArea::Foot)) {
-    // A note with no text of its own shows the view's copy (its default).
+    // A well-known field with no text shows its default.
     const int note = m_model.NoteIndex(area == KvGridArea::Foot, nRow, nCol);
     if (note >= 0)
-      text = m_model.Notes().at(note).sWords;
+      text = KvDefaultNoteText(m_model.Notes().at(note).sNote);
   }
   return text;
 }

@@ -107,6 +107,11 @@ TEST_F(CForthViewTest, LayoutComesFromTheDocument) {
   EXPECT_EQ(view->GetDisplayText(0, 5, KvGridArea::Text), QStringLiteral("85.5"));
   EXPECT_EQ(view->GetDisplayText(0, 1, KvGridArea::Text), QStringLiteral("张三"));
 
+  // Notes show the document's texts; an empty well-known field its default.
+  doc.m_noteTexts[3].clear();
+  EXPECT_TRUE(view->GetDisplayText(0, 3, KvGridArea::Head).isEmpty());
+  EXPECT_EQ(view->GetDisplayText(0, 1, KvGridArea::Foot), QStringLiteral("#co_manager"));
+
   // A read-only document shows no editor and refuses every commit.
   doc.readOnly = true;
   view->InitLayout();
