@@ -41,10 +41,8 @@ CKvFormView::CKvFormView(CKvDoc* pDoc, QWidget* parent) : QAbstractScrollArea(pa
   measureScreen();
 }
 
-CKvFormView::~CKvFormView() {
-  if (m_pDoc)
-    m_pDoc->RemoveView(this);
-}
+// The document forgets a deleted view by itself; it may already be gone.
+CKvFormView::~CKvFormView() = default;
 
 // --- Cell hooks ---
 
