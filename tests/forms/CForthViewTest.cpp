@@ -275,6 +275,11 @@ TEST_F(CForthViewTest, TotalsFollowTheModesAndThePrintedPage) {
   ASSERT_TRUE(view->CommitCell(0, 3, kText, QStringLiteral("200"), 0));
   view->GetTotalsRow(screen, label, totals);
   EXPECT_EQ(totals.value(3), QStringLiteral("6,200.00"));
+  // Undo writes the cell back without an edit report; the totals follow it.
+  view->UndoRedo(true);
+  view->GetTotalsRow(screen, label, totals);
+  EXPECT_EQ(totals.value(3), QStringLiteral("7,200.00"));
+  view->UndoRedo(false);
 
   KvGridPass page;
   page.printing = true;
