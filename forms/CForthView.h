@@ -69,7 +69,6 @@ class CForthView : public CThirdView {
   bool CanEditCell(int nRow, int nCol, const QString& area) override;
   void OnCellChanged(const QString& text, int nRow, int nCol, const QString& area) override;
   void MoveRows(int nFirst, int nLast, int nDelta) override;
-  bool MayAddRows() override { return true; }
   QColor GetCellColor(int nRow, int nCol, const QString& area) override;
   bool GetTotalsRow(const KvGridPass& pass, QString& label, QStringList& totals) override;
 

@@ -37,7 +37,6 @@ CKvFormPageSetupDlg::CKvFormPageSetupDlg(CKvPrintSet* printSet, CKvDb* db, int n
   m_spacing = KvSetControlId(new QSpinBox(lines), kSpacing);
   m_spacing->setRange(0, 500);
   m_spacing->setAlignment(Qt::AlignRight);
-  m_spacing->setSuffix(QStringLiteral(" ×0.1毫米"));
   auto* lineLayout = new QFormLayout(lines);
   lineLayout->addRow(QStringLiteral("每页行数(&N)："), m_rows);
   lineLayout->addRow(QStringLiteral("行间距(&S)："), m_spacing);

@@ -41,10 +41,8 @@ CKvFormView::CKvFormView(CKvDoc* pDoc, QWidget* parent) : QAbstractScrollArea(pa
   measureScreen();
 }
 
-CKvFormView::~CKvFormView() {
-  if (m_pDoc)
-    m_pDoc->RemoveView(this);
-}
+// The document forgets a deleted view by itself; it may already be gone.
+CKvFormView::~CKvFormView() = default;
 
 // --- Cell hooks ---
 
@@ -140,10 +138,10 @@ QString CKvFormView::GetDisplayText(int nRow, int nCol, KvGridArea area) {
   int limit1 = -1, limit2 = -1;
   GetCellValue(nRow, nCol, KvGridAreaName(area), text, type, limit1, limit2);
   if (text.isEmpty() && (area == KvGridArea::Head || area == KvGridArea::Foot)) {
-    // A note with no text of its own shows the view's copy (its default).
+    // A well-known field with no text shows its default.
     const int note = m_model.NoteIndex(area == KvGridArea::Foot, nRow, nCol);
     if (note >= 0)
-      text = m_model.Notes().at(note).sWords;
+      text = KvDefaultNoteText(m_model.Notes().at(note).sNote);
   }
   return text;
 }
@@ -294,7 +292,7 @@ KvGridMetrics CKvFormView::ScalePageUnits(const KvPageMap& map) const {
   metrics.right = map.X(m_printSet.PageRight);
   metrics.bottom = map.Y(m_printSet.PageBottom);
   metrics.spacing = map.Y(m_printSet.PageSpace);
-  metrics.pad = qMax(2, map.X(5));
+  metrics.pad = qMax(2, map.X(8));
   return metrics;
 }
 

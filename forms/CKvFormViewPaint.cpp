@@ -133,12 +133,13 @@ void CKvFormView::DrawTotalsRow(QPainter& painter, const KvGridModel& model, con
   const int pad = model.Metrics().pad;
   painter.setFont(pass.fonts[CKvPrintSet::TextFont]);
   painter.setPen(pass.colors[CKvPrintSet::TextFont]);
-  // The label spans the columns in front of the first summed one.
+  // The label spans the columns in front of the first summed one; with a
+  // summed first column there is no room for it.
   int span = 0;
   while (span < model.ColumnCount() && !model.Columns().at(span).IsSummed())
     ++span;
   if (span == 0)
-    span = 1;
+    label.clear();
   QList<QLine> lines;
   if (firstCol < span && !label.isEmpty()) {
     const QRect rect(QPoint(model.ColumnLeft(0), top), QPoint(model.ColumnLeft(span) - 1, top + height - 1));

@@ -70,7 +70,7 @@ void programSaves(benchmark::State& state, int kind) {
 }
 
 void BM_ReceiptSaveSqlite_Program(benchmark::State& state) { programSaves(state, 0); }
-BENCHMARK(BM_ReceiptSaveSqlite_Program)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReceiptSaveSqlite_Program)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ReceiptSaveSqlite_RawCommit(benchmark::State& state) {
   KvSchoolBenchFile& file = school(0);
@@ -109,10 +109,10 @@ void BM_ReceiptSaveSqlite_RawCommit(benchmark::State& state) {
   sqlite3_finalize(log);
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_ReceiptSaveSqlite_RawCommit)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReceiptSaveSqlite_RawCommit)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ReceiptSavePg_Program(benchmark::State& state) { programSaves(state, 2); }
-BENCHMARK(BM_ReceiptSavePg_Program)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReceiptSavePg_Program)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ReceiptSavePg_RawCommit(benchmark::State& state) {
   KvSchoolBenchFile& file = school(2);
@@ -148,5 +148,5 @@ void BM_ReceiptSavePg_RawCommit(benchmark::State& state) {
   PQclear(PQexec(raw, "DEALLOCATE kv_log"));
   state.SetItemsProcessed(state.iterations());
 }
-BENCHMARK(BM_ReceiptSavePg_RawCommit)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReceiptSavePg_RawCommit)->Unit(benchmark::kMillisecond)->UseRealTime();
 }  // namespace

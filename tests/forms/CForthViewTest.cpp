@@ -27,6 +27,7 @@ const QString kHead = QStringLiteral("HEAD");
 class TestView : public CForthView {
  public:
   using CForthView::CForthView;
+  using CForthView::GetDisplayText;
   int vetoed = 0;
   QList<int> choiceModes;
   int merges = 0;
@@ -97,6 +98,19 @@ TEST_F(CForthViewTest, LayoutComesFromTheDocument) {
   EXPECT_EQ(view->merges, 1);
   EXPECT_EQ(view->MarkRecords().size(), 1);
   EXPECT_TRUE(view->IsEditable());
+  EXPECT_EQ(KvFindDocView(&doc, 1), view);
+
+  // The number display shows NUMBER cells with their column's decimals.
+  EXPECT_EQ(view->GetDisplayText(0, 3, KvGridArea::Text), QStringLiteral("1200.00"));
+  view->m_nNumberMode = 1;
+  EXPECT_EQ(view->GetDisplayText(0, 3, KvGridArea::Text), QStringLiteral("1,200.00"));
+  EXPECT_EQ(view->GetDisplayText(0, 5, KvGridArea::Text), QStringLiteral("85.5"));
+  EXPECT_EQ(view->GetDisplayText(0, 1, KvGridArea::Text), QStringLiteral("张三"));
+
+  // Notes show the document's texts; an empty well-known field its default.
+  doc.m_noteTexts[3].clear();
+  EXPECT_TRUE(view->GetDisplayText(0, 3, KvGridArea::Head).isEmpty());
+  EXPECT_EQ(view->GetDisplayText(0, 1, KvGridArea::Foot), QStringLiteral("#co_manager"));
 
   // A read-only document shows no editor and refuses every commit.
   doc.readOnly = true;
@@ -261,6 +275,11 @@ TEST_F(CForthViewTest, TotalsFollowTheModesAndThePrintedPage) {
   ASSERT_TRUE(view->CommitCell(0, 3, kText, QStringLiteral("200"), 0));
   view->GetTotalsRow(screen, label, totals);
   EXPECT_EQ(totals.value(3), QStringLiteral("6,200.00"));
+  // Undo writes the cell back without an edit report; the totals follow it.
+  view->UndoRedo(true);
+  view->GetTotalsRow(screen, label, totals);
+  EXPECT_EQ(totals.value(3), QStringLiteral("7,200.00"));
+  view->UndoRedo(false);
 
   KvGridPass page;
   page.printing = true;
@@ -415,4 +434,27 @@ TEST_F(CForthViewTest, RefreshRefillsTheDocumentAndShowsIt) {
   EXPECT_TRUE(view->HandlesCmd(KV_CMD_FILE_SAVE));
   EXPECT_TRUE(KvCmdEnabled(view, KV_CMD_FILE_SAVE));
   EXPECT_FALSE(view->HandlesCmd(KV_CMD_EDIT_PASTE));
+}
+
+TEST_F(CForthViewTest, RowHooksAddMoveAndRemoveTheDocumentsRows) {
+  const QString first = cell(1, 0);
+  view->AddRows(2);
+  ASSERT_EQ(doc.GetRowCount(), 8);
+  ASSERT_EQ(doc.m_flagRows.size(), 8);
+  // Rows 1..5 move down by two: the two blank rows open at row 1.
+  view->MoveRows(1, 5, 2);
+  EXPECT_TRUE(doc.IsRowBlank(1));
+  EXPECT_TRUE(doc.IsRowBlank(2));
+  EXPECT_EQ(cell(3, 0), first);
+  // A row moved up takes the place of the one above, which moves after it.
+  const QString third = cell(3, 0);
+  view->MoveRows(3, 3, -1);
+  EXPECT_EQ(cell(2, 0), third);
+  EXPECT_TRUE(doc.IsRowBlank(3));
+  // Moves that leave the rows are refused.
+  view->MoveRows(6, 7, 1);
+  EXPECT_EQ(doc.GetRowCount(), 8);
+  view->AddRows(-3);
+  EXPECT_EQ(doc.GetRowCount(), 5);
+  EXPECT_EQ(doc.m_flagRows.size(), 5);
 }
