@@ -13,8 +13,8 @@
 #include "school/CPc.h"
 #include "school/CStd.h"
 #include "school/KvSchoolSql.h"
-#include "school/KvSchoolQuit.h"
 #include "school/KvSchoolTables.h"
+#include "ui/KvAppServices.h"
 
 namespace {
 CKvDb* connectionOr(CKvDb* pDb) { return pDb ? pDb : KvGetAppDb(); }
@@ -316,6 +316,6 @@ int CXxDataType::CheckParamChange(bool bStop, CKvDb* pDb) {
   KvMessageBox(QStringLiteral("系统参数发生了变化，软件将被迫关闭！"), KV_MB_OK | KV_MB_ICONSTOP);
   if (pDb && pDb->IsOpen())
     pDb->Close();
-  KvSchoolRequestQuit();
+  KvRequestQuit(0);
   return 1;
 }

@@ -26,7 +26,7 @@
 //   parameters as they were and the ones in memory as they were stored.
 // - CheckParamChange with stop never ends the process itself: it shows its
 //   message, closes the connection and asks the program to leave its event
-//   loop (KvSchoolRequestQuit), so the normal shut-down runs.
+//   loop (KvRequestQuit), so the normal shut-down runs.
 
 #include "forms/CFormDataType.h"
 

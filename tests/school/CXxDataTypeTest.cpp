@@ -10,7 +10,7 @@
 #include "print/CKvPrintFieldDefs.h"
 #include "print/CKvPrintSet.h"
 #include "school/CXxDataType.h"
-#include "school/KvSchoolQuit.h"
+#include "ui/KvAppServices.h"
 #include "school/KvSchoolTables.h"
 
 #include <gtest/gtest.h>
@@ -83,9 +83,12 @@ TEST_P(CXxDataTypeTest, ParametersChangedElsewhereStopTheWork) {
   rec.Set(4180, 2, QStringLiteral("收费单据行数"), QStringLiteral("6"));
   ASSERT_TRUE(rec.Insert());
   int quits = 0;
-  const KvSchoolQuitFn previous = KvSetSchoolQuitHook([&quits] { ++quits; });
+  const KvQuitFn previous = KvSetQuitHandler([&quits](int code) {
+    EXPECT_EQ(code, 0);
+    ++quits;
+  });
   EXPECT_EQ(CXxDataType::CheckParamChange(true, pdb()), 1);
-  KvSetSchoolQuitHook(previous);
+  KvSetQuitHandler(previous);
   EXPECT_EQ(quits, 1);
   EXPECT_FALSE(pdb()->IsOpen());
   EXPECT_EQ(recorder.last(), QStringLiteral("系统参数发生了变化，软件将被迫关闭！"));
