@@ -154,7 +154,10 @@ bool CKvApp::Login(const QString& file) {
     mode = File;
     m_dataFile.ReadDbConfig();
     m_dataFile.SetKind(0);
-    if (!m_dataFile.Open(QString(), file, QString(), false))
+    // The file was named by the person starting the program (a double click
+    // on a data file, say): when it cannot be opened they are told why
+    // before the program ends, rather than the program vanishing unseen.
+    if (!m_dataFile.Open(QString(), file, QString(), true))
       return false;
     // The dialog starts without an operator.
     m_dataFile.SetOperatorCode(QString());

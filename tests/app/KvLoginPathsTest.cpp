@@ -58,14 +58,17 @@ class KvLoginPathsTest : public KvStartUpTest {
   }
 };
 
-TEST_F(KvLoginPathsTest, ABadFileOnTheCommandLineEndsTheStartSilently) {
+TEST_F(KvLoginPathsTest, ABadFileOnTheCommandLineEndsTheStartAndSaysWhy) {
   KvMessageRecorder recorder;
+  // Another extension is not a data file of the program at all: no word.
   const QString wrongType = KvTestHome() + QStringLiteral("/2024.mdb");
   QFile(wrongType).open(QIODevice::WriteOnly);
   EXPECT_FALSE(m_app.StartUp({QStringLiteral("kvqy"), wrongType}));
-  EXPECT_FALSE(m_app.StartUp({QStringLiteral("kvqy"), KvTestHome() + QStringLiteral("/1999")}));
   EXPECT_FALSE(m_app.StartUp({QStringLiteral("kvqy"), makeDataFile(2024), QStringLiteral("x")}));
   EXPECT_TRUE(recorder.messages().isEmpty());
+  // A data file that cannot be opened is named with the reason.
+  EXPECT_FALSE(m_app.StartUp({QStringLiteral("kvqy"), KvTestHome() + QStringLiteral("/1999")}));
+  EXPECT_EQ(recorder.messages().size(), 1);
   EXPECT_TRUE(m_answers.seen.isEmpty());
   EXPECT_EQ(frame(), nullptr);
   EXPECT_EQ(m_app.GetExitCode(), 1);
