@@ -86,6 +86,8 @@ CKvCommandRegistry::CKvCommandRegistry() {
       {KV_CMD_EDIT_REPLACE, "替换(&E)\tCtrl+H"},
       {KV_CMD_EDIT_UNDO, "撤消(&U)\tCtrl+Z"},
       {KV_CMD_EDIT_REDO, "恢复撤消(&R)\tCtrl+Y"},
+
+      {KV_CMD_RESTORE_DEFAULTS, "取默认值(De&f)"},
   };
   for (const Entry& entry : shared)
     Add(entry.id, QString::fromUtf8(entry.caption));

@@ -64,6 +64,9 @@ enum : int {
   KV_CMD_EDIT_REPLACE = 57641,   // Ctrl+H
   KV_CMD_EDIT_UNDO = 57643,      // Ctrl+Z
   KV_CMD_EDIT_REDO = 57644,      // Ctrl+Y
+
+  // The lists of the form properties sheet.
+  KV_CMD_RESTORE_DEFAULTS = 43406,
 };
 
 // Printing without the print dialog, and the print preview.
