@@ -88,6 +88,10 @@ CKvCommandRegistry::CKvCommandRegistry() {
       {KV_CMD_EDIT_REDO, "恢复撤消(&R)\tCtrl+Y"},
 
       {KV_CMD_RESTORE_DEFAULTS, "取默认值(De&f)"},
+
+      // Card forms.
+      {KV_CMD_FILE_PRINT_PREVIEW, "打印预览(&V)"},
+      {KV_CMD_OVERLAY_PREVIEW, "套打预览"},
   };
   for (const Entry& entry : shared)
     Add(entry.id, QString::fromUtf8(entry.caption));

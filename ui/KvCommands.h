@@ -67,6 +67,9 @@ enum : int {
 
   // The lists of the form properties sheet.
   KV_CMD_RESTORE_DEFAULTS = 43406,
+
+  // Card forms.
+  KV_CMD_OVERLAY_PREVIEW = 43408,
 };
 
 // Printing without the print dialog, and the print preview.
