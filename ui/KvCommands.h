@@ -70,6 +70,12 @@ enum : int {
 
   // Card forms.
   KV_CMD_OVERLAY_PREVIEW = 43408,
+
+  // The template list of the template box.
+  KV_CMD_ADD_TEMPLATE = 43407,
+  KV_CMD_EXPORT_STRUCTURE = 43410,
+  KV_CMD_IMPORT_STRUCTURE = 43411,
+  KV_CMD_RENAME_MODULE_TAB = 43122,
 };
 
 // Printing without the print dialog, and the print preview.
