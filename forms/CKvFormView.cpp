@@ -561,7 +561,7 @@ bool CKvFormView::HandlesCmd(int id) const {
     case KV_CMD_FILE_PAGE_SETUP:
       return true;
     default:
-      return m_pDoc && m_pDoc->HandlesCmd(id);
+      return handlesEditCmd(id) || (m_pDoc && m_pDoc->HandlesCmd(id));
   }
 }
 
@@ -573,7 +573,10 @@ bool CKvFormView::IsCmdEnabled(int id) {
     case KV_CMD_FILE_PRINT:
     case KV_CMD_OVERLAY_PRINT:
     case KV_CMD_FILE_PAGE_SETUP: return true;
-    default: return m_pDoc && m_pDoc->HandlesCmd(id) && m_pDoc->IsCmdEnabled(id);
+    default:
+      if (handlesEditCmd(id))
+        return isEditCmdEnabled(id);
+      return m_pDoc && m_pDoc->HandlesCmd(id) && m_pDoc->IsCmdEnabled(id);
   }
 }
 
@@ -586,7 +589,9 @@ void CKvFormView::ExecuteCmd(int id) {
     case KV_CMD_OVERLAY_PRINT: OverlayPrint(); break;
     case KV_CMD_FILE_PAGE_SETUP: PageSetup(); break;
     default:
-      if (m_pDoc && m_pDoc->HandlesCmd(id))
+      if (handlesEditCmd(id))
+        executeEditCmd(id);
+      else if (m_pDoc && m_pDoc->HandlesCmd(id))
         m_pDoc->ExecuteCmd(id);
       break;
   }
