@@ -74,8 +74,10 @@ bool CKvFormView::isEditCmdEnabled(int id) {
       return m_bEditable && current.area == KvGridArea::Text && m_model.TextRowCount() > 1;
     case KV_CMD_INSERT_ROW:
     case KV_CMD_APPEND_ROW: return m_bEditable && current.area == KvGridArea::Text;
-    // A read-only form turns New off while it has the focus.
-    case KV_CMD_FILE_NEW: return m_bEditable;
+    // A read-only form turns New off while it has the focus; the frame
+    // makes the new document.
+    case KV_CMD_FILE_NEW:
+      return m_bEditable && CKvCommandRouter::Instance()->IsEnabledOnFrame(KV_CMD_FILE_NEW);
     default: return true;
   }
 }
@@ -91,7 +93,6 @@ void CKvFormView::executeEditCmd(int id) {
     case KV_CMD_APPEND_ROW: InsertBlankRow(true); break;
     case KV_CMD_EDIT_SELECT_ALL: SelectAll(); break;
     case KV_CMD_CALCULATOR: OnCalculator(); break;
-    // The frame makes the new document.
     case KV_CMD_FILE_NEW: CKvCommandRouter::Instance()->ExecuteOnFrame(KV_CMD_FILE_NEW); break;
     default: break;
   }

@@ -7,6 +7,7 @@
 
 #include "core/KvClipboard.h"
 #include "formula/CKvCalcDlg.h"
+#include "ui/CKvCommandRouter.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvCommands.h"
 #include "ui/KvObjectNames.h"
@@ -292,13 +293,6 @@ TEST_F(CKvFormViewEditTest, BlockWritesInTheHeadReportTheHeadArea) {
   EXPECT_TRUE(doc.afterEdits.isEmpty());
 }
 
-TEST_F(CKvFormViewEditTest, SelectAllPutsTheCurrentCellTopLeft) {
-  view->PlaceCaret(3, 3, 0, kText);
-  run(KV_CMD_EDIT_SELECT_ALL);
-  EXPECT_EQ(view->Model().Anchor(), (KvGridCell{0, 5, 6, KvGridArea::Text}));
-  EXPECT_EQ(view->Model().Current(), (KvGridCell{0, 0, 0, KvGridArea::Text}));
-}
-
 TEST_F(CKvFormViewEditTest, TheCalculatorStartsFromTheSelectionAndSendsBackItsResult) {
   QString start;
   bool offered = false;
@@ -348,13 +342,32 @@ TEST_F(CKvFormViewEditTest, KeysReachTheCommands) {
   view->PlaceCaret(2, 2, 0, kText);
   QTest::keyClick(view->Editor(), Qt::Key_Return, Qt::ControlModifier);
   EXPECT_EQ(doc.GetRowCount(), 7);
+  // Select all: the current cell top left, the anchor bottom right.
   QTest::keyClick(view->Editor(), Qt::Key_A, Qt::ControlModifier);
-  EXPECT_EQ(view->Model().Anchor().row, 6);
+  EXPECT_EQ(view->Model().Anchor(), (KvGridCell{0, 6, 6, KvGridArea::Text}));
+  EXPECT_EQ(view->Model().Current(), (KvGridCell{0, 0, 0, KvGridArea::Text}));
   // A read-only form turns the writing commands off.
   doc.readOnly = true;
   view->InitLayout();
   EXPECT_FALSE(KvCmdEnabled(view, KV_CMD_EDIT_PASTE));
   EXPECT_FALSE(KvCmdEnabled(view, KV_CMD_DELETE));
-  EXPECT_FALSE(KvCmdEnabled(view, KV_CMD_FILE_NEW));
   EXPECT_TRUE(KvCmdEnabled(view, KV_CMD_EDIT_SELECT_ALL));
+}
+
+TEST_F(CKvFormViewEditTest, NewGoesToTheApplicationUnlessTheFormIsReadOnly) {
+  struct NewTarget : KvCommandTarget {
+    int runs = 0;
+    bool HandlesCmd(int id) const override { return id == KV_CMD_FILE_NEW; }
+    void ExecuteCmd(int id) override { runs += id == KV_CMD_FILE_NEW; }
+  } application;
+  CKvCommandRouter::Instance()->SetApplicationTarget(&application);
+  run(KV_CMD_FILE_NEW);
+  EXPECT_EQ(application.runs, 1);
+  doc.readOnly = true;
+  view->InitLayout();
+  EXPECT_FALSE(KvCmdEnabled(view, KV_CMD_FILE_NEW));
+  CKvCommandRouter::Instance()->SetApplicationTarget(nullptr);
+  doc.readOnly = false;
+  view->InitLayout();
+  EXPECT_FALSE(KvCmdEnabled(view, KV_CMD_FILE_NEW));  // no one makes documents
 }
