@@ -7,6 +7,7 @@
 #include "core/KvNumber.h"
 #include "forms/CKvDoc.h"
 #include "forms/CThirdView.h"
+#include "ui/KvComboHelpers.h"
 #include "ui/KvObjectNames.h"
 
 #include <QCheckBox>
@@ -28,6 +29,7 @@ QComboBox* phraseCombo(QWidget* parent, int id) {
   combo->setInsertPolicy(QComboBox::NoInsert);
   combo->setMinimumWidth(260);
   combo->lineEdit()->setMaxLength(kMaxPhrase);
+  KvSetComboExtendedUi(combo);
   return combo;
 }
 }  // namespace

@@ -16,7 +16,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QAbstractItemView>
 #include <QPushButton>
+#include <QTest>
 
 #include <functional>
 
@@ -40,6 +42,7 @@ struct Shown {
   bool replaceVisible = false;
   bool wholeMatch = false;
   QStringList findList;
+  bool downOpensList = false;
 };
 
 class CKvReplaceDlgTest : public KvDbKindTest {
@@ -71,6 +74,9 @@ class CKvReplaceDlgTest : public KvDbKindTest {
       shown.wholeMatch = whole->isChecked();
       for (int i = 0; i < find->count(); ++i)
         shown.findList.append(find->itemText(i));
+      QTest::keyClick(find, Qt::Key_Down);
+      shown.downOpensList = find->view()->isVisible() && find->currentText() == shown.find;
+      find->hidePopup();
       find->setEditText(answer.find);
       replace->setEditText(answer.replace);
       if (answer.wholeMatch >= 0)
@@ -118,6 +124,7 @@ TEST_P(CKvReplaceDlgTest, FiftyTwoPhrasesLeaveTheNewestFiftyOne) {
   const Shown shown = run(KV_CMD_EDIT_FIND, Answer{QStringLiteral("词40")});
   EXPECT_EQ(shown.findList.size(), 51);
   EXPECT_EQ(shown.find, QStringLiteral("词52"));
+  EXPECT_TRUE(shown.downOpensList);
   EXPECT_FALSE(shown.replaceVisible);
   EXPECT_EQ(shown.caption, QStringLiteral("查找"));
   // A phrase entered again keeps its place.
