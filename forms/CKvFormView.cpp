@@ -14,7 +14,9 @@
 #include "ui/KvModal.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QScrollBar>
 #include <QStyle>
@@ -36,6 +38,8 @@ CKvFormView::CKvFormView(CKvDoc* pDoc, QWidget* parent) : QAbstractScrollArea(pa
   });
   connect(m_pEditor, &QLineEdit::cursorPositionChanged, this, [this] { syncEditorSelection(); });
   connect(m_pEditor, &QLineEdit::selectionChanged, this, [this] { syncEditorSelection(); });
+  // Paste follows what the clipboard holds.
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [] { KvCommandsChanged(); });
   if (m_pDoc)
     m_pDoc->AddView(this);
   measureScreen();

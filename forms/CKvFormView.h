@@ -336,7 +336,9 @@ class CKvFormView : public QAbstractScrollArea,
   // none are or the cell refused the result.
   bool deleteSelectedCharacters();
   void deleteWholeRows(int row1, int row2);
-  void pasteBlock(const QString& text, int rows, int columns);
+  // A table pasted at the current TEXT cell; false when its rows were not
+  // taken (the module adds none).
+  bool pasteBlock(const QString& text, int rows, int columns);
   // The selection after a command changed cells or rows: kept inside the
   // form, the current cell shown and the editor refreshed over it.
   void settleSelection(const KvGridCell& anchor, const KvGridCell& current);

@@ -243,9 +243,10 @@ bool CKvFormView::Paste() {
     EnsureCellVisible();
     return false;
   }
-  // Characters selected in the cell are replaced.
-  if (m_model.Anchor().caret != m_model.Current().caret)
-    deleteSelectedCharacters();
+  // Characters selected in the cell are replaced; when they cannot go,
+  // nothing is pasted.
+  if (m_model.Anchor().caret != m_model.Current().caret && !deleteSelectedCharacters())
+    return false;
   const KvGridCell cell = m_model.Current();
   const QString& area = KvGridAreaName(cell.area);
   if (rows == 1 && columns == 1) {
@@ -264,12 +265,13 @@ bool CKvFormView::Paste() {
   // A table goes into TEXT cells only.
   if (cell.area != KvGridArea::Text)
     return false;
-  pasteBlock(text, rows, columns);
+  if (!pasteBlock(text, rows, columns))
+    return false;
   m_bChanged = true;
   return true;
 }
 
-void CKvFormView::pasteBlock(const QString& text, int rows, int columns) {
+bool CKvFormView::pasteBlock(const QString& text, int rows, int columns) {
   const QString& area = KvGridAreaName(KvGridArea::Text);
   const KvGridCell cell = m_model.Current();
   const int rowCount = m_model.TextRowCount();
@@ -278,7 +280,7 @@ void CKvFormView::pasteBlock(const QString& text, int rows, int columns) {
   if (cell.column == 0 && columns >= columnCount) {
     // Whole rows: opened at the current row and filled line by line.
     if (!MayAddRows())
-      return;
+      return false;
     AddRows(rows);
     m_model.SetTextRowCount(rowCount + rows);
     MoveRows(cell.row, rowCount - 1, rows);
@@ -289,7 +291,7 @@ void CKvFormView::pasteBlock(const QString& text, int rows, int columns) {
     }
     RecalcScroll(true);
     settleOn(qBound(0, cell.row + rows, m_model.TextRowCount() - 1), 0, KvGridArea::Text);
-    return;
+    return true;
   }
   // A block from the current cell, clipped at the grid's last row and column.
   for (int i = 0; i < rows && cell.row + i < rowCount; ++i) {
@@ -298,6 +300,7 @@ void CKvFormView::pasteBlock(const QString& text, int rows, int columns) {
       writeBlockCell(cell.row + i, cell.column + j, area, fields.at(j));
   }
   settleOn(cell.row, cell.column, KvGridArea::Text);
+  return true;
 }
 
 bool CKvFormView::PasteIntoBlock() {

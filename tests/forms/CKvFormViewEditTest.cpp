@@ -15,6 +15,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSet>
@@ -202,9 +205,11 @@ TEST_F(CKvFormViewEditTest, PastedLinesAtTheFirstColumnBecomeNewRows) {
   EXPECT_TRUE(view->changes.contains(QStringLiteral("TEXT 4,2=插班")));
 
   // A module that adds no rows takes none.
+  view->SetChanged(false);
   view->mayAddRows = false;
   run(KV_CMD_EDIT_PASTE);
   EXPECT_EQ(doc.GetRowCount(), 8);
+  EXPECT_FALSE(view->IsChanged());
 }
 
 TEST_F(CKvFormViewEditTest, APastedTableElsewhereOverwritesAndClipsAtTheEdges) {
@@ -335,7 +340,12 @@ TEST_F(CKvFormViewEditTest, TheCalculatorStartsFromTheSelectionAndSendsBackItsRe
 
 TEST_F(CKvFormViewEditTest, KeysReachTheCommands) {
   ASSERT_TRUE(KvShowActive(view));
+  // The shared paste action follows the clipboard.
+  QAction* paste = CKvCommandRouter::Instance()->Action(KV_CMD_EDIT_PASTE);
+  QGuiApplication::clipboard()->clear();
+  EXPECT_FALSE(paste->isEnabled());
   KvSetClipboardText(QStringLiteral("7"));
+  EXPECT_TRUE(paste->isEnabled());
   select(0, 4, 1, 5);
   QTest::keyClick(view, Qt::Key_B, Qt::ControlModifier);
   EXPECT_EQ(cell(1, 5), QStringLiteral("7"));
