@@ -7,6 +7,7 @@
 #include "forms/CKvPublicPage2.h"
 #include "forms/KvColumnDef.h"
 #include "forms/KvFormEntry.h"
+#include "forms/KvSheetControls.h"
 #include "print/KvPageSetupParts.h"
 #include "ui/CKvEdit.h"
 #include "ui/CMdiClient.h"
@@ -35,18 +36,6 @@ constexpr int kMostDecimals = 4;
 // "/" separates the parts of a column definition; the other four are the
 // characters no stored text may hold.
 const QString kNameType = QStringLiteral("STRING NOT |[]'/");
-
-KvUpDownEdit* upDown(QWidget* parent, int id) {
-  auto* edit = KvSetControlId(new KvUpDownEdit(parent), id);
-  edit->setMinimumWidth(70);
-  return edit;
-}
-
-QLabel* buddyLabel(const QString& text, QWidget* buddy, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setBuddy(buddy);
-  return label;
-}
 }  // namespace
 
 CKvColumnDlg::CKvColumnDlg(CKvPublicPage* pPage, KvFormEntry* pEntry, int nIndex, bool bNew)
@@ -57,17 +46,17 @@ CKvColumnDlg::CKvColumnDlg(CKvPublicPage* pPage, KvFormEntry* pEntry, int nIndex
       m_bNew(bNew),
       m_pName(KvSetControlId(new CKvEdit(this), IDC_NAME)),
       m_pFormula(KvSetControlId(new CKvEdit(this), IDC_FORMULA)),
-      m_pPosition(upDown(this, IDC_POSITION)),
+      m_pPosition(KvNewUpDown(this, IDC_POSITION, 70)),
       m_pNumber(KvSetControlId(new QRadioButton(QStringLiteral("数值"), this), IDC_NUMBER)),
       m_pText(KvSetControlId(new QRadioButton(QStringLiteral("文字"), this), IDC_TEXT)),
       m_pLeft(KvSetControlId(new QRadioButton(QStringLiteral("居左"), this), IDC_LEFT)),
       m_pMid(KvSetControlId(new QRadioButton(QStringLiteral("居中"), this), IDC_MID)),
       m_pRight(KvSetControlId(new QRadioButton(QStringLiteral("居右"), this), IDC_RIGHT)),
       m_pKind(KvSetControlId(new QComboBox(this), IDC_KIND)),
-      m_pDisplayWidth(upDown(this, IDC_DISPLAY_WIDTH)),
-      m_pEditWidth(upDown(this, IDC_EDIT_WIDTH)),
-      m_pLess(upDown(this, IDC_LESS)),
-      m_pMore(upDown(this, IDC_MORE)),
+      m_pDisplayWidth(KvNewUpDown(this, IDC_DISPLAY_WIDTH, 70)),
+      m_pEditWidth(KvNewUpDown(this, IDC_EDIT_WIDTH, 70)),
+      m_pLess(KvNewUpDown(this, IDC_LESS, 70)),
+      m_pMore(KvNewUpDown(this, IDC_MORE, 70)),
       m_pScale(KvSetControlId(new QComboBox(this), IDC_SCALE)),
       m_pTotal(KvSetControlId(new QComboBox(this), IDC_TOTAL)),
       m_pWrap(KvSetControlId(new QCheckBox(QStringLiteral("自动折行"), this), IDC_WRAP)),
@@ -83,14 +72,14 @@ CKvColumnDlg::CKvColumnDlg(CKvPublicPage* pPage, KvFormEntry* pEntry, int nIndex
   // Name, formula, place and kind.
   auto* top = new QGridLayout;
   top->setHorizontalSpacing(8);
-  top->addWidget(buddyLabel(QStringLiteral("栏  序："), m_pPosition, this), 0, 0);
+  top->addWidget(KvNewBuddyLabel(QStringLiteral("栏  序："), m_pPosition, this), 0, 0);
   top->addWidget(m_pPosition, 0, 1);
-  top->addWidget(buddyLabel(QStringLiteral("栏类型："), m_pKind, this), 0, 3);
+  top->addWidget(KvNewBuddyLabel(QStringLiteral("栏类型："), m_pKind, this), 0, 3);
   top->addWidget(m_pKind, 0, 4);
   top->setColumnStretch(2, 1);
-  top->addWidget(buddyLabel(QStringLiteral("栏名称："), m_pName, this), 1, 0);
+  top->addWidget(KvNewBuddyLabel(QStringLiteral("栏名称："), m_pName, this), 1, 0);
   top->addWidget(m_pName, 1, 1, 1, 4);
-  top->addWidget(buddyLabel(QStringLiteral("栏公式："), m_pFormula, this), 2, 0);
+  top->addWidget(KvNewBuddyLabel(QStringLiteral("栏公式："), m_pFormula, this), 2, 0);
   auto* formulaRow = new QHBoxLayout;
   formulaRow->addWidget(m_pFormula, 1);
   formulaRow->addWidget(editFormulaButton);
@@ -123,17 +112,17 @@ CKvColumnDlg::CKvColumnDlg(CKvPublicPage* pPage, KvFormEntry* pEntry, int nIndex
   auto* numbers = new QGroupBox(QStringLiteral("宽度和数值格式"), this);
   auto* grid = new QGridLayout(numbers);
   grid->setHorizontalSpacing(8);
-  grid->addWidget(buddyLabel(QStringLiteral("显示宽度："), m_pDisplayWidth, numbers), 0, 0);
+  grid->addWidget(KvNewBuddyLabel(QStringLiteral("显示宽度："), m_pDisplayWidth, numbers), 0, 0);
   grid->addWidget(m_pDisplayWidth, 0, 1);
-  grid->addWidget(buddyLabel(QStringLiteral("编辑宽度："), m_pEditWidth, numbers), 0, 3);
+  grid->addWidget(KvNewBuddyLabel(QStringLiteral("编辑宽度："), m_pEditWidth, numbers), 0, 3);
   grid->addWidget(m_pEditWidth, 0, 4);
-  grid->addWidget(buddyLabel(QStringLiteral("至少小数位："), m_pLess, numbers), 1, 0);
+  grid->addWidget(KvNewBuddyLabel(QStringLiteral("至少小数位："), m_pLess, numbers), 1, 0);
   grid->addWidget(m_pLess, 1, 1);
-  grid->addWidget(buddyLabel(QStringLiteral("至多小数位："), m_pMore, numbers), 1, 3);
+  grid->addWidget(KvNewBuddyLabel(QStringLiteral("至多小数位："), m_pMore, numbers), 1, 3);
   grid->addWidget(m_pMore, 1, 4);
-  grid->addWidget(buddyLabel(QStringLiteral("放缩因子："), m_pScale, numbers), 2, 0);
+  grid->addWidget(KvNewBuddyLabel(QStringLiteral("放缩因子："), m_pScale, numbers), 2, 0);
   grid->addWidget(m_pScale, 2, 1);
-  grid->addWidget(buddyLabel(QStringLiteral("合计栏："), m_pTotal, numbers), 2, 3);
+  grid->addWidget(KvNewBuddyLabel(QStringLiteral("合计栏："), m_pTotal, numbers), 2, 3);
   grid->addWidget(m_pTotal, 2, 4);
   grid->setColumnMinimumWidth(2, 16);
   grid->setColumnStretch(2, 1);
@@ -276,32 +265,26 @@ void CKvColumnDlg::editFormula() {
   m_pFormula->setFocus();
 }
 
-bool CKvColumnDlg::refuse(const QString& text, QWidget* control) {
-  KvMessageBox(text, KV_MB_OK);
-  control->setFocus();
-  return false;
-}
-
 bool CKvColumnDlg::SaveData() {
   const QString name = m_pName->text().trimmed();
   if (name.isEmpty())
-    return refuse(QStringLiteral("栏名不能为空，重输！"), m_pName);
+    return KvRefuseField(QStringLiteral("栏名不能为空，重输！"), m_pName);
   if (!m_pPosition->InRange())
-    return refuse(QStringLiteral("栏顺序号超界！"), m_pPosition);
+    return KvRefuseField(QStringLiteral("栏顺序号超界！"), m_pPosition);
   if (!m_pDisplayWidth->InRange())
-    return refuse(QStringLiteral("显示宽度超界！"), m_pDisplayWidth);
+    return KvRefuseField(QStringLiteral("显示宽度超界！"), m_pDisplayWidth);
   if (!m_pEditWidth->InRange())
-    return refuse(QStringLiteral("编辑宽度超界！"), m_pEditWidth);
+    return KvRefuseField(QStringLiteral("编辑宽度超界！"), m_pEditWidth);
   if (!m_pLess->InRange())
-    return refuse(QStringLiteral("至少保留小数位数不合适！"), m_pLess);
+    return KvRefuseField(QStringLiteral("至少保留小数位数不合适！"), m_pLess);
   if (!m_pMore->InRange())
-    return refuse(QStringLiteral("最多保留小数位数不合适！"), m_pMore);
+    return KvRefuseField(QStringLiteral("最多保留小数位数不合适！"), m_pMore);
   if (m_pLess->Pos() > m_pMore->Pos())
-    return refuse(QStringLiteral("最多保留小数位数不合适！"), m_pMore);
+    return KvRefuseField(QStringLiteral("最多保留小数位数不合适！"), m_pMore);
   if (m_pKind->currentIndex() < 0)
-    return refuse(QStringLiteral("未选择栏类型！"), m_pKind);
+    return KvRefuseField(QStringLiteral("未选择栏类型！"), m_pKind);
   if (m_pScale->currentIndex() < 0)
-    return refuse(QStringLiteral("未选择放缩因子！"), m_pScale);
+    return KvRefuseField(QStringLiteral("未选择放缩因子！"), m_pScale);
 
   KvFormula column = m_bNew ? KvFormula() : m_pEntry->formulas.value(m_nIndex);
   KvColumnDef def;
@@ -329,7 +312,7 @@ bool CKvColumnDlg::SaveData() {
   def.d2 = m_pWrap->isChecked() ? 1 : 0;
   def.d1 = m_pSimplified->isChecked() ? 1 : 0;
   if (KvTextWidth(KvWriteColumnDef(def)) > kDefinitionWidth)
-    return refuse(QStringLiteral("公式长度超界！"), m_pFormula);
+    return KvRefuseField(QStringLiteral("公式长度超界！"), m_pFormula);
 
   QList<KvFormula>& formulas = m_pEntry->formulas;
   int index = std::clamp(m_nIndex, 0, int(formulas.size()));

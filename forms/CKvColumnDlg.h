@@ -60,8 +60,6 @@ class CKvColumnDlg : public CKvAppDlg {
   void lessLeft();
   void moreLeft();
   void editFormula();
-  // Shows the message (no icon), focuses the control; false.
-  bool refuse(const QString& text, QWidget* control);
 
   CKvPublicPage* m_pPage;
   KvFormEntry* m_pEntry;

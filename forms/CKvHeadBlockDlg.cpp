@@ -3,6 +3,7 @@
 #include "forms/CKvDoc.h"
 #include "forms/CKvPublicPage.h"
 #include "forms/KvFormEntry.h"
+#include "forms/KvSheetControls.h"
 #include "print/KvPageSetupParts.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvObjectNames.h"
@@ -27,20 +28,12 @@ QGroupBox* cornerBox(const QString& title, KvUpDownEdit* col, KvUpDownEdit* row,
   auto* box = new QGroupBox(title, parent);
   auto* layout = new QHBoxLayout(box);
   for (auto [text, edit] : {std::pair{QStringLiteral("栏："), col}, std::pair{QStringLiteral("行："), row}}) {
-    auto* label = new QLabel(text, box);
-    label->setBuddy(edit);
-    layout->addWidget(label);
+    layout->addWidget(KvNewBuddyLabel(text, edit, box));
     layout->addWidget(edit);
     layout->addSpacing(8);
   }
   layout->addStretch();
   return box;
-}
-
-KvUpDownEdit* upDown(QWidget* parent, int id) {
-  auto* edit = KvSetControlId(new KvUpDownEdit(parent), id);
-  edit->setMinimumWidth(64);
-  return edit;
 }
 }  // namespace
 
@@ -52,18 +45,16 @@ CKvHeadBlockDlg::CKvHeadBlockDlg(CKvPublicPage* pPage, KvFormEntry* pEntry, bool
       m_nWidth(pEntry->ShownColumnCount()),
       m_nHeight(pEntry->nTopNum),
       m_pWords(KvSetControlId(new CKvEdit(this), IDC_WORDS)),
-      m_pCol1(upDown(this, IDC_COL1)),
-      m_pRow1(upDown(this, IDC_ROW1)),
-      m_pCol2(upDown(this, IDC_COL2)),
-      m_pRow2(upDown(this, IDC_ROW2)) {
+      m_pCol1(KvNewUpDown(this, IDC_COL1)),
+      m_pRow1(KvNewUpDown(this, IDC_ROW1)),
+      m_pCol2(KvNewUpDown(this, IDC_COL2)),
+      m_pRow2(KvNewUpDown(this, IDC_ROW2)) {
   setWindowTitle(bNew ? QStringLiteral("新增栏头单元块") : QStringLiteral("修改栏头单元块属性"));
   m_pWords->SetInputType(kWordsType, kWordsWidth);
   m_pWords->setMinimumWidth(260);
 
   auto* caption = new QHBoxLayout;
-  auto* label = new QLabel(QStringLiteral("单元块内文字："), this);
-  label->setBuddy(m_pWords);
-  caption->addWidget(label);
+  caption->addWidget(KvNewBuddyLabel(QStringLiteral("单元块内文字："), m_pWords, this));
   caption->addWidget(m_pWords, 1);
   auto* corners = new QHBoxLayout;
   corners->addWidget(cornerBox(QStringLiteral("左上角"), m_pCol1, m_pRow1, this));
@@ -113,21 +104,15 @@ bool CKvHeadBlockDlg::FindFreeCell() {
   return false;
 }
 
-bool CKvHeadBlockDlg::refuse(const QString& text, QWidget* control) {
-  KvMessageBox(text, KV_MB_OK);
-  control->setFocus();
-  return false;
-}
-
 bool CKvHeadBlockDlg::SaveData() {
   if (!m_pCol1->InRange())
-    return refuse(QStringLiteral("左上角栏坐标超界！"), m_pCol1);
+    return KvRefuseField(QStringLiteral("左上角栏坐标超界！"), m_pCol1);
   if (!m_pRow1->InRange())
-    return refuse(QStringLiteral("左上角行坐标超界！"), m_pRow1);
+    return KvRefuseField(QStringLiteral("左上角行坐标超界！"), m_pRow1);
   if (!m_pCol2->InRange())
-    return refuse(QStringLiteral("右下角栏坐标超界！"), m_pCol2);
+    return KvRefuseField(QStringLiteral("右下角栏坐标超界！"), m_pCol2);
   if (!m_pRow2->InRange())
-    return refuse(QStringLiteral("右下角行坐标超界！"), m_pRow2);
+    return KvRefuseField(QStringLiteral("右下角行坐标超界！"), m_pRow2);
   KvTopWord word{m_pCol1->Pos(), m_pRow1->Pos(), m_pCol2->Pos(), m_pRow2->Pos(), m_pWords->text()};
   if (!m_bNew && m_pEntry->topWords.value(m_nIndex) == word)
     return true;
@@ -137,7 +122,7 @@ bool CKvHeadBlockDlg::SaveData() {
   }
   word.sWords = word.sWords.trimmed();
   if (word.sWords.isEmpty())
-    return refuse(QStringLiteral("栏名不能为空！"), m_pWords);
+    return KvRefuseField(QStringLiteral("栏名不能为空！"), m_pWords);
   for (int row = word.nRow1; row <= word.nRow2; ++row)
     for (int col = word.nCol1; col <= word.nCol2; ++col)
       if (isCovered(col, row)) {

@@ -40,7 +40,6 @@ class CKvHeadBlockDlg : public CKvAppDlg {
  private:
   // Whether a block other than the edited one covers the cell.
   bool isCovered(int nCol, int nRow) const;
-  bool refuse(const QString& text, QWidget* control);
 
   KvFormEntry* m_pEntry;
   bool m_bNew;

@@ -3,6 +3,7 @@
 #include "forms/CKvDoc.h"
 #include "forms/CKvPublicPage.h"
 #include "forms/KvFormEntry.h"
+#include "forms/KvSheetControls.h"
 #include "print/KvPageSetupParts.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvObjectNames.h"
@@ -31,18 +32,6 @@ constexpr int kMostPosition = 99;
 constexpr int kNewLength = 10;
 constexpr int kOpenLength = 50;
 
-KvUpDownEdit* upDown(QWidget* parent, int id) {
-  auto* edit = KvSetControlId(new KvUpDownEdit(parent), id);
-  edit->setMinimumWidth(64);
-  return edit;
-}
-
-QLabel* buddyLabel(const QString& text, QWidget* buddy, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
-  label->setBuddy(buddy);
-  return label;
-}
-
 // The edit-box length a module allows its field of that prompt: its own
 // default field's, else its first default field's; 0 without defaults.
 int defaultLength(CKvDoc* pDoc, const QString& note, bool* found) {
@@ -64,11 +53,11 @@ CKvHeadFieldDlg::CKvHeadFieldDlg(CKvPublicPage* pPage, CKvDoc* pDoc, KvFormEntry
       m_nIndex(bNew ? -1 : nIndex),
       m_pHead(KvSetControlId(new QRadioButton(QStringLiteral("表头"), this), IDC_HEAD)),
       m_pTail(KvSetControlId(new QRadioButton(QStringLiteral("表尾"), this), IDC_TAIL)),
-      m_pRow(upDown(this, IDC_ROW)),
-      m_pPosition(upDown(this, IDC_POSITION)),
+      m_pRow(KvNewUpDown(this, IDC_ROW)),
+      m_pPosition(KvNewUpDown(this, IDC_POSITION)),
       m_pOverlay(KvSetControlId(new QRadioButton(QStringLiteral("套打"), this), IDC_OVERLAY)),
       m_pNoOverlay(KvSetControlId(new QRadioButton(QStringLiteral("不套打"), this), IDC_NO_OVERLAY)),
-      m_pLength(upDown(this, IDC_LENGTH)),
+      m_pLength(KvNewUpDown(this, IDC_LENGTH)),
       m_pNote(KvSetControlId(new CKvEdit(this), IDC_NOTE)),
       m_pWords(KvSetControlId(new QComboBox(this), IDC_WORDS)) {
   setWindowTitle(bNew ? QStringLiteral("新增表头表尾字域") : QStringLiteral("修改表头表尾字域属性"));
@@ -83,9 +72,9 @@ CKvHeadFieldDlg::CKvHeadFieldDlg(CKvPublicPage* pPage, CKvDoc* pDoc, KvFormEntry
     m_pWords->addItem(QStringLiteral("%1 %2").arg(macro.sCaption, macro.sToken));
 
   auto* texts = new QGridLayout;
-  texts->addWidget(buddyLabel(QStringLiteral("字域提示："), m_pNote, this), 0, 0);
+  texts->addWidget(KvNewBuddyLabel(QStringLiteral("字域提示："), m_pNote, this), 0, 0);
   texts->addWidget(m_pNote, 0, 1);
-  texts->addWidget(buddyLabel(QStringLiteral("显示内容："), m_pWords, this), 1, 0);
+  texts->addWidget(KvNewBuddyLabel(QStringLiteral("显示内容："), m_pWords, this), 1, 0);
   texts->addWidget(m_pWords, 1, 1);
   texts->setColumnStretch(1, 1);
 
@@ -97,9 +86,9 @@ CKvHeadFieldDlg::CKvHeadFieldDlg(CKvPublicPage* pPage, CKvDoc* pDoc, KvFormEntry
   placeLayout->addWidget(m_pHead, 0, 0);
   placeLayout->addWidget(m_pTail, 1, 0);
   placeLayout->setColumnMinimumWidth(1, 16);
-  placeLayout->addWidget(buddyLabel(QStringLiteral("行次："), m_pRow, place), 0, 2);
+  placeLayout->addWidget(KvNewBuddyLabel(QStringLiteral("行次："), m_pRow, place), 0, 2);
   placeLayout->addWidget(m_pRow, 0, 3);
-  placeLayout->addWidget(buddyLabel(QStringLiteral("栏位置："), m_pPosition, place), 1, 2);
+  placeLayout->addWidget(KvNewBuddyLabel(QStringLiteral("栏位置："), m_pPosition, place), 1, 2);
   placeLayout->addWidget(m_pPosition, 1, 3);
   placeLayout->addWidget(new QLabel(QStringLiteral("％"), place), 1, 4);
   placeLayout->setColumnStretch(5, 1);
@@ -112,7 +101,7 @@ CKvHeadFieldDlg::CKvHeadFieldDlg(CKvPublicPage* pPage, CKvDoc* pDoc, KvFormEntry
   printLayout->addWidget(m_pOverlay, 0, 0);
   printLayout->addWidget(m_pNoOverlay, 1, 0);
   printLayout->setColumnMinimumWidth(1, 16);
-  printLayout->addWidget(buddyLabel(QStringLiteral("编辑框长度："), m_pLength, print), 0, 2);
+  printLayout->addWidget(KvNewBuddyLabel(QStringLiteral("编辑框长度："), m_pLength, print), 0, 2);
   printLayout->addWidget(m_pLength, 0, 3);
   printLayout->setColumnStretch(4, 1);
 
@@ -161,25 +150,19 @@ CKvHeadFieldDlg::CKvHeadFieldDlg(CKvPublicPage* pPage, CKvDoc* pDoc, KvFormEntry
     m_pLength->SetRange(0, kOpenLength);
 }
 
-bool CKvHeadFieldDlg::refuse(const QString& text, QWidget* control) {
-  KvMessageBox(text, KV_MB_OK);
-  control->setFocus();
-  return false;
-}
-
 bool CKvHeadFieldDlg::SaveData() {
   if (!m_pRow->InRange())
-    return refuse(QStringLiteral("显示行次超界！"), m_pRow);
+    return KvRefuseField(QStringLiteral("显示行次超界！"), m_pRow);
   if (!m_pPosition->InRange())
-    return refuse(QStringLiteral("栏位置超界！"), m_pPosition);
+    return KvRefuseField(QStringLiteral("栏位置超界！"), m_pPosition);
   if (!m_pLength->InRange())
-    return refuse(QStringLiteral("编辑框长度不合适！"), m_pLength);
+    return KvRefuseField(QStringLiteral("编辑框长度不合适！"), m_pLength);
   const QString note = m_pNote->text().trimmed();
   if (note.isEmpty())
-    return refuse(QStringLiteral("字域提示不能为空，重输！"), m_pNote);
+    return KvRefuseField(QStringLiteral("字域提示不能为空，重输！"), m_pNote);
   const QString words = m_pWords->currentText().trimmed();
   if (words.isEmpty())
-    return refuse(QStringLiteral("显示内容不能为空，重输！"), m_pWords);
+    return KvRefuseField(QStringLiteral("显示内容不能为空，重输！"), m_pWords);
 
   const int isTail = m_pTail->isChecked() ? 1 : 0;
   const int row = m_pRow->Pos() - 1;
@@ -189,11 +172,11 @@ bool CKvHeadFieldDlg::SaveData() {
     const KvHeadNote& other = fields.at(i);
     if (i != m_nIndex && (other.bIsTail != 0) == (isTail != 0) && other.nRow == row &&
         other.Position() == position)
-      return refuse(QStringLiteral("该字域的位置已存在!"), m_pPosition);
+      return KvRefuseField(QStringLiteral("该字域的位置已存在!"), m_pPosition);
   }
   for (int i = 0; i < fields.size(); ++i)
     if (i != m_nIndex && fields.at(i).sNote.trimmed() == note)
-      return refuse(QStringLiteral("该字域提示已存在!"), m_pNote);
+      return KvRefuseField(QStringLiteral("该字域提示已存在!"), m_pNote);
 
   const int colPecent = m_pLength->Pos() * 100 + position;
   const int isUse = m_pOverlay->isChecked() ? 1 : 0;

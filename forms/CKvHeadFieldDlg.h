@@ -46,8 +46,6 @@ class CKvHeadFieldDlg : public CKvAppDlg {
   bool SaveData() override;
 
  private:
-  bool refuse(const QString& text, QWidget* control);
-
   KvFormEntry* m_pEntry;
   bool m_bNew;
   int m_nIndex;

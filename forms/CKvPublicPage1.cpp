@@ -2,6 +2,7 @@
 
 #include "forms/CKvDoc.h"
 #include "forms/KvFormEntry.h"
+#include "forms/KvSheetControls.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvObjectNames.h"
 #include "ui/KvUpDownEdit.h"
@@ -55,9 +56,7 @@ CKvPublicPage1::CKvPublicPage1(CKvDoc* pDoc, KvFormEntry* pEntry, QWidget* paren
   grid->setHorizontalSpacing(10);
   grid->setVerticalSpacing(10);
   const auto label = [this](const QString& text, QWidget* buddy) {
-    auto* l = new QLabel(text, this);
-    l->setBuddy(buddy);
-    return l;
+    return KvNewBuddyLabel(text, buddy, this);
   };
   grid->addWidget(label(QStringLiteral("标题名称："), m_pTitle), 0, 0);
   grid->addWidget(m_pTitle, 0, 1, 1, 2);
