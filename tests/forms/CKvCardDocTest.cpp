@@ -94,6 +94,10 @@ TEST_F(CKvCardDocTest, OpeningShowsTheFormsControlsOverTheCardsFields) {
   EXPECT_EQ(name.top(), field.top() + (field.height() - name.height()) / 2);
   EXPECT_EQ(pForm->ok->pos().x(), layout.PlaceFields(14).left());
   EXPECT_TRUE(pForm->hiddenDefault->isHidden());
+  // The read-only question was asked again once the form existed: an
+  // editable record can be saved.
+  EXPECT_FALSE(pDoc->m_bReadOnly);
+  EXPECT_TRUE(KvCmdEnabled(pDoc, KV_CMD_FILE_SAVE));
 
   // No grid layout and no properties sheet for a card.
   EXPECT_FALSE(pDoc->IsGridDocument());
