@@ -2,11 +2,10 @@
 
 #include "core/KvMessage.h"
 #include "forms/CKvCardDoc.h"
-#include "forms/CKvCardPrintJob.h"
 #include "forms/KvCardCanvas.h"
+#include "forms/KvCardCommands.h"
 #include "ui/CKvCommandRouter.h"
 #include "ui/CKvListView.h"
-#include "ui/KvCalculatorHook.h"
 #include "ui/KvCommands.h"
 #include "ui/KvObjectNames.h"
 
@@ -16,21 +15,8 @@
 #include <QPushButton>
 
 namespace {
-bool isCardCommand(int id) {
-  switch (id) {
-    case KV_IDOK:
-    case KV_IDCANCEL:
-    case KV_CMD_ENTER:
-    case KV_CMD_CALCULATOR:
-    case KV_CMD_OVERLAY_PRINT:
-    case KV_CMD_OVERLAY_PREVIEW:
-    case KV_CMD_FILE_PRINT_PREVIEW:
-    case KV_CMD_FILE_PRINT:
-    case KV_CMD_FILE_PRINT_DIRECT:
-    case KV_CMD_FILE_PAGE_SETUP: return true;
-    default: return false;
-  }
-}
+// The commands of the form itself: OK, Cancel and Enter.
+bool isFormCommand(int id) { return id == KV_IDOK || id == KV_IDCANCEL || id == KV_CMD_ENTER; }
 }  // namespace
 
 CKvCardFrmView::CKvCardFrmView(unsigned templateId, CKvCardDoc* pDoc, QWidget* parent)
@@ -158,11 +144,12 @@ void CKvCardFrmView::focusNextControl() {
 // --- Commands ---
 
 bool CKvCardFrmView::HandlesCmd(int id) const {
-  return isCardCommand(id) || CZrvFormView::HandlesCmd(id) || (m_pDoc && m_pDoc->HandlesCmd(id));
+  return isFormCommand(id) || KvIsCardCommand(id) || CZrvFormView::HandlesCmd(id) ||
+         (m_pDoc && m_pDoc->HandlesCmd(id));
 }
 
 bool CKvCardFrmView::IsCmdEnabled(int id) {
-  if (isCardCommand(id))
+  if (isFormCommand(id) || KvIsCardCommand(id))
     return true;
   if (CZrvFormView::HandlesCmd(id))
     return CZrvFormView::IsCmdEnabled(id);
@@ -170,66 +157,34 @@ bool CKvCardFrmView::IsCmdEnabled(int id) {
 }
 
 void CKvCardFrmView::ExecuteCmd(int id) {
-  switch (id) {
-    case KV_IDOK: OnSaveCommand(); break;
-    case KV_IDCANCEL: OnCancel(); break;
-    case KV_CMD_ENTER: OnTabKey(); break;
-    case KV_CMD_CALCULATOR: {
-      QString result;
-      KvRunCalculator(false, QString(), this, &result);
-      break;
-    }
-    case KV_CMD_OVERLAY_PRINT: print(KV_CMD_FILE_PRINT, true); break;
-    case KV_CMD_OVERLAY_PREVIEW: print(KV_CMD_FILE_PRINT_PREVIEW, true); break;
-    case KV_CMD_FILE_PRINT_PREVIEW:
-    case KV_CMD_FILE_PRINT:
-    case KV_CMD_FILE_PRINT_DIRECT: print(id, false); break;
-    case KV_CMD_FILE_PAGE_SETUP:
-      if (m_pDoc && m_pDoc->m_layout.PageSetup(m_pDoc->m_pDb, this))
-        OnUpdate();
-      break;
-    default:
-      if (CZrvFormView::HandlesCmd(id))
-        CZrvFormView::ExecuteCmd(id);
-      else if (m_pDoc && m_pDoc->HandlesCmd(id))
-        m_pDoc->ExecuteCmd(id);
-      break;
-  }
-}
-
-void CKvCardFrmView::print(int command, bool bOverlay) {
-  if (!m_pDoc)
-    return;
-  m_bOverlay = bOverlay;
-  KvPrintCard(*m_pDoc, command, bOverlay, this);
-  m_bOverlay = false;
-  OnUpdate();
+  if (id == KV_IDOK)
+    OnSaveCommand();
+  else if (id == KV_IDCANCEL)
+    OnCancel();
+  else if (id == KV_CMD_ENTER)
+    OnTabKey();
+  else if (KvIsCardCommand(id)) {
+    if (m_pDoc && KvRunCardCommand(*m_pDoc, id, &m_bOverlay, this))
+      OnUpdate();
+  } else if (CZrvFormView::HandlesCmd(id))
+    CZrvFormView::ExecuteCmd(id);
+  else if (m_pDoc && m_pDoc->HandlesCmd(id))
+    m_pDoc->ExecuteCmd(id);
 }
 
 void CKvCardFrmView::keyPressEvent(QKeyEvent* event) {
   const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-  int id = 0;
-  if (modifiers == Qt::NoModifier) {
-    switch (event->key()) {
-      case Qt::Key_Return:
-      case Qt::Key_Enter: {
-        auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
-        const int buttonId = button && isAncestorOf(button) ? KvControlId(button) : -1;
-        if (button && buttonId != KV_IDOK && buttonId != KV_IDCANCEL) {
-          button->click();
-          return;
-        }
-        id = KV_CMD_ENTER;
-        break;
-      }
-      case Qt::Key_F12: id = KV_CMD_CALCULATOR; break;
-      default: break;
+  int id = KvCardKeyCommand(event);
+  const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+  if (modifiers == Qt::NoModifier && enter) {
+    // Another push button is pressed, as Enter presses a focused button.
+    auto* button = qobject_cast<QPushButton*>(QApplication::focusWidget());
+    const int buttonId = button && isAncestorOf(button) ? KvControlId(button) : KV_IDOK;
+    if (buttonId != KV_IDOK && buttonId != KV_IDCANCEL) {
+      button->click();
+      return;
     }
-  } else if (modifiers == Qt::ControlModifier) {
-    if (event->key() == Qt::Key_T)
-      id = KV_CMD_OVERLAY_PRINT;
-    else if (event->key() == Qt::Key_P)
-      id = KV_CMD_FILE_PRINT;
+    id = KV_CMD_ENTER;
   }
   if (id == 0) {
     CZrvFormView::keyPressEvent(event);

@@ -105,8 +105,6 @@ class CKvCardFrmView : public CZrvFormView, public KvDocView {
 
  private:
   void paintCard(QPainter& painter);
-  // Prints with the overlay flag set for the time of the print.
-  void print(int command, bool bOverlay);
   void focusNextControl();
 
   KvCardCanvas* m_pCanvas;

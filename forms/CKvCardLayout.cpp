@@ -42,6 +42,10 @@ void CKvCardLayout::Setup(CKvDb* db, int key, const QString& defaultTitle, int t
   TitleBox.bottom = TitleBox.top + titleHeight;
   TitleBox.leftFrame = TitleBox.topFrame = TitleBox.rightFrame = TitleBox.bottomFrame = 0;
 
+  takeOver(format);
+}
+
+void CKvCardLayout::takeOver(const CKvCardPageFormat& format) {
   Margins = QMargins(format.Left, format.Top, format.Right, format.Bottom);
   PaperSize = QSize(format.PaperWidth, format.PaperLength);
   TitleValue = format.TitleValue;
@@ -49,6 +53,7 @@ void CKvCardLayout::Setup(CKvDb* db, int key, const QString& defaultTitle, int t
   TitleFont = format.TitleFont;
   TextFont = format.TextFont;
   Orientation = format.Orientation;
+  // A card size of 0 x 0 is not set.
   if (format.CardWidth != 0 && format.CardHeight != 0)
     CardSize = QSize(format.CardWidth, format.CardHeight);
 }
@@ -181,14 +186,6 @@ bool CKvCardLayout::PageSetup(CKvDb* db, QWidget* parent) {
     return false;
   if (!format.Title.isEmpty())
     TitleBox.text = format.Title;
-  Margins = QMargins(format.Left, format.Top, format.Right, format.Bottom);
-  if (format.CardWidth != 0 && format.CardHeight != 0)
-    CardSize = QSize(format.CardWidth, format.CardHeight);
-  PaperSize = QSize(format.PaperWidth, format.PaperLength);
-  TitleValue = format.TitleValue;
-  TextValue = format.TextValue;
-  TitleFont = format.TitleFont;
-  TextFont = format.TextFont;
-  Orientation = format.Orientation;
+  takeOver(format);
   return true;
 }

@@ -31,6 +31,7 @@
 #include <QSize>
 #include <QString>
 
+class CKvCardPageFormat;
 class CKvDb;
 class KvPageMap;
 class QPainter;
@@ -120,6 +121,9 @@ class CKvCardLayout {
     double scaleY = 0.0;
   };
   QRect place(const Placement& placement, int index, bool wholeTitle) const;
+  // The page format's margins, paper, colours, fonts, orientation and, when
+  // it holds one, card size.
+  void takeOver(const CKvCardPageFormat& format);
   void draw(QPainter& painter, const Placement& placement, double fontFactor, bool overlay,
             bool printing) const;
 };

@@ -1,6 +1,5 @@
 #include "forms/CKvCardPrintJob.h"
 
-#include "forms/CKvCardDoc.h"
 #include "forms/CKvCardLayout.h"
 
 CKvCardPrintJob::CKvCardPrintJob(CKvCardLayout& layout, bool bOverlay)
@@ -16,10 +15,4 @@ int CKvCardPrintJob::PageCount(const KvPageMap& map) {
 void CKvCardPrintJob::PrintPage(QPainter& painter, const KvPageMap& map, int page) {
   (void)map, (void)page;
   m_layout.DrawPrintPage(painter, m_bOverlay);
-}
-
-bool KvPrintCard(CKvCardDoc& doc, int command, bool bOverlay, QWidget* parent) {
-  CKvCardPrintJob job(doc.m_layout, bOverlay);
-  job.SetTitle(doc.m_strTitle);
-  return job.Run(command, parent);
 }

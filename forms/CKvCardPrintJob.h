@@ -7,7 +7,6 @@
 
 #include "print/CKvPrintJob.h"
 
-class CKvCardDoc;
 class CKvCardLayout;
 
 class CKvCardPrintJob : public CKvPrintJob {
@@ -25,8 +24,3 @@ class CKvCardPrintJob : public CKvPrintJob {
   CKvCardLayout& m_layout;
   bool m_bOverlay;
 };
-
-// Runs a print command (57607 with the print dialog, 0xE108 at once, 0xE109
-// the preview) on the card of the document, titled with its title; true
-// when it printed.
-bool KvPrintCard(CKvCardDoc& doc, int command, bool bOverlay, QWidget* parent);

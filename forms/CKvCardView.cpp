@@ -1,29 +1,12 @@
 #include "forms/CKvCardView.h"
 
 #include "forms/CKvCardDoc.h"
-#include "forms/CKvCardPrintJob.h"
 #include "forms/KvCardCanvas.h"
+#include "forms/KvCardCommands.h"
 #include "ui/CKvCommandRouter.h"
-#include "ui/KvCalculatorHook.h"
-#include "ui/KvCommands.h"
 
 #include <QKeyEvent>
 #include <QPainter>
-
-namespace {
-bool isCardCommand(int id) {
-  switch (id) {
-    case KV_CMD_FILE_PAGE_SETUP:
-    case KV_CMD_CALCULATOR:
-    case KV_CMD_FILE_PRINT:
-    case KV_CMD_FILE_PRINT_DIRECT:
-    case KV_CMD_FILE_PRINT_PREVIEW:
-    case KV_CMD_OVERLAY_PRINT:
-    case KV_CMD_OVERLAY_PREVIEW: return true;
-    default: return false;
-  }
-}
-}  // namespace
 
 CKvCardView::CKvCardView(CKvCardDoc* pDoc, QWidget* parent)
     : QScrollArea(parent),
@@ -71,56 +54,28 @@ void CKvCardView::paintCard(QPainter& painter) {
 }
 
 bool CKvCardView::HandlesCmd(int id) const {
-  return isCardCommand(id) || (m_pDoc && m_pDoc->HandlesCmd(id));
+  return KvIsCardCommand(id) || (m_pDoc && m_pDoc->HandlesCmd(id));
 }
 
 bool CKvCardView::IsCmdEnabled(int id) {
-  if (isCardCommand(id))
+  if (KvIsCardCommand(id))
     return true;
   return m_pDoc && m_pDoc->IsCmdEnabled(id);
 }
 
 void CKvCardView::ExecuteCmd(int id) {
-  switch (id) {
-    case KV_CMD_FILE_PAGE_SETUP:
-      if (m_pDoc && m_pDoc->m_layout.PageSetup(m_pDoc->m_pDb, this))
-        OnUpdate();
-      break;
-    case KV_CMD_CALCULATOR: {
-      QString result;
-      KvRunCalculator(false, QString(), this, &result);
-      break;
-    }
-    case KV_CMD_OVERLAY_PRINT: print(KV_CMD_FILE_PRINT, true); break;
-    case KV_CMD_OVERLAY_PREVIEW: print(KV_CMD_FILE_PRINT_PREVIEW, true); break;
-    case KV_CMD_FILE_PRINT:
-    case KV_CMD_FILE_PRINT_DIRECT:
-    case KV_CMD_FILE_PRINT_PREVIEW: print(id, false); break;
-    default:
-      if (m_pDoc && m_pDoc->HandlesCmd(id))
-        m_pDoc->ExecuteCmd(id);
-      break;
+  if (!m_pDoc)
+    return;
+  if (KvIsCardCommand(id)) {
+    if (KvRunCardCommand(*m_pDoc, id, &m_bOverlay, this))
+      OnUpdate();
+  } else if (m_pDoc->HandlesCmd(id)) {
+    m_pDoc->ExecuteCmd(id);
   }
 }
 
-void CKvCardView::print(int command, bool bOverlay) {
-  if (!m_pDoc)
-    return;
-  m_bOverlay = bOverlay;
-  KvPrintCard(*m_pDoc, command, bOverlay, this);
-  m_bOverlay = false;
-  OnUpdate();
-}
-
 void CKvCardView::keyPressEvent(QKeyEvent* event) {
-  const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
-  int id = 0;
-  if (modifiers == Qt::NoModifier && event->key() == Qt::Key_F12)
-    id = KV_CMD_CALCULATOR;
-  else if (modifiers == Qt::ControlModifier && event->key() == Qt::Key_T)
-    id = KV_CMD_OVERLAY_PRINT;
-  else if (modifiers == Qt::ControlModifier && event->key() == Qt::Key_P)
-    id = KV_CMD_FILE_PRINT;
+  const int id = KvCardKeyCommand(event);
   if (id == 0) {
     QScrollArea::keyPressEvent(event);
     return;

@@ -50,7 +50,6 @@ class CKvCardView : public QScrollArea, public KvCommandTarget, public KvDocView
 
  private:
   void paintCard(QPainter& painter);
-  void print(int command, bool bOverlay);
 
   KvCardCanvas* m_pCanvas;
   bool m_bOverlay = false;

@@ -63,8 +63,8 @@ class CKvCardLayoutTest : public KvPrintToPdfTest {
     return {(word.left + word.right) / 2, (word.top + word.bottom) / 2};
   }
 
-  // The layout printed into an image of A4 at 1 pixel per 0.2 mm: rows of
-  // the image with a dark run longer than a third of its width.
+  // Long lines of the layout printed into an image of A4 at 1 pixel per
+  // 0.2 mm.
   int lineRows(bool overlay) {
     QImage image(1050, 1485, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -73,17 +73,7 @@ class CKvCardLayoutTest : public KvPrintToPdfTest {
     QPainter painter(&image);
     layout.DrawPrintPage(painter, overlay);
     painter.end();
-    int rows = 0;
-    for (int y = 0; y < image.height(); ++y) {
-      int run = 0, longest = 0;
-      for (int x = 0; x < image.width(); ++x) {
-        run = qGray(image.pixel(x, y)) < 100 ? run + 1 : 0;
-        longest = qMax(longest, run);
-      }
-      if (longest > image.width() / 3)
-        ++rows;
-    }
-    return rows;
+    return KvLongLineRows(image);
   }
 
   KvReceiptLikeCard card;
