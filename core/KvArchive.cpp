@@ -420,6 +420,25 @@ bool restoreTable(KvArchiveReader& reader, const KvArchiveTable& table, CKvDb& d
 
 }  // namespace
 
+bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* error) {
+  KvArchiveTable table;
+  KvArchiveRow row;
+  bool sound = true;
+  for (qint32 t = 0; t < tableCount && sound; ++t) {
+    sound = reader.ReadTable(&table);
+    for (qint32 r = 0; r < table.rowCount && sound; ++r)
+      sound = reader.ReadRow(table, &row);
+  }
+  QString why = reader.Error();
+  if (sound && reader.Remaining() > 0) {
+    sound = false;
+    why = QStringLiteral("bytes follow the last table");
+  }
+  if (error)
+    *error = sound ? QString() : why;
+  return sound;
+}
+
 bool KvRestoreArchiveTables(KvArchiveReader& reader, qint32 tableCount, CKvDb& db,
                             QString* error) {
   QString why;

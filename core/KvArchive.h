@@ -123,6 +123,11 @@ class KvArchiveReader {
   QString m_error;
 };
 
+// Reads the tableCount blocks that follow without keeping them and requires
+// the stream to end with the last: whether the rest of an archive is sound
+// in its lengths, counts, names and texts, before anything is written.
+bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* error = nullptr);
+
 // Restores the tableCount blocks that follow into existing tables of db, in
 // one transaction, and requires the stream to end with the last block. Each
 // block's table must exist in db and each archived column must be a column

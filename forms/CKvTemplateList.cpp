@@ -84,6 +84,10 @@ CKvTemplateList::CKvTemplateList(QWidget* pParent, int nModule)
 
 CKvTemplateList::~CKvTemplateList() = default;
 
+QString CKvTemplateList::ShownName(const KvDocTypeEntry& entry) {
+  return QString(entry.sName).remove(QStringLiteral("#co_name"));
+}
+
 CFormDataType* CKvTemplateList::GetDataType() const {
   return dynamic_cast<CFormDataType*>(KvFindDataType(m_nModule));
 }
@@ -160,8 +164,9 @@ void CKvTemplateList::Refill() {
     for (const auto& pTemplate : module->GetTemplates()) {
       for (KvDocTypeEntry& entry : pTemplate->Entries()) {
         entry.bRight = KvHasRightCode(entry.sRight) ? 1 : 0;
-        AddRow({QString(entry.sName).remove(QStringLiteral("#co_name")),
-                QString::number(pTemplate->GetFlag()), QString::number(entry.nForm), entry.sDesc},
+        AddRow({ShownName(entry),
+                QString::number(pTemplate->GetFlag()), QString::number(entry.nForm),
+                QString(entry.sDesc).remove(QStringLiteral("#co_name"))},
                int(icons.indexOf(iconOf(entry))));
         SetCheck(GetItemCount() - 1, entry.bRight != 0);
         m_rowFlags.append(pTemplate->GetFlag());
@@ -261,7 +266,7 @@ void CKvTemplateList::OnDelete() {
     if (rowEntry(row, &entry) && entry.bStored && KvDeleteForms(nFlag, nForm, m_pDb)) {
       // A later copy under the same number starts afresh.
       KvDeleteDocOpenMode(nFlag, nForm);
-      CKvOperation::WriteLog(kLogTemplates, QStringLiteral("删除文档模板：") + entry.sName);
+      CKvOperation::WriteLog(kLogTemplates, QStringLiteral("删除文档模板：") + ShownName(entry));
       ++deleted;
     } else {
       kept.append(row - deleted);
@@ -338,7 +343,7 @@ bool CKvTemplateList::PasteTemplate(int nFlag, int nForm, int* pnResult, CKvDb* 
   KvDocTypeEntry existing;
   if (!same && module->GetEntry(nFlag, nForm, &existing)) {
     // From another data file over a type the module has: replaced in place.
-    if (KvMessageBox(QStringLiteral("〔%1〕已存在，覆盖吗？").arg(existing.sName),
+    if (KvMessageBox(QStringLiteral("〔%1〕已存在，覆盖吗？").arg(ShownName(existing)),
                      KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
       return false;
   } else {

@@ -2,7 +2,8 @@
 // The template list of a module: the list (control 1301) on the module's
 // tab of the template box that shows every document type of the module,
 // the built-in ones and the stored copies operators made ("复件"), with the
-// columns "文档模板", "模板号", "序号" and "功能说明". Each row's check shows
+// columns "文档模板", "模板号", "序号" and "功能说明" (names and descriptions
+// without the unit-name placeholder "#co_name"). Each row's check shows
 // whether the operator holds the type's right; clicking it changes nothing.
 //
 // From it the operator opens and creates documents (through the module
@@ -70,10 +71,18 @@ class CKvTemplateList : public CKvListCtrl {
   // 43407 "增加文档模板": a copy of the selected type under the next free
   // sequence number of its document template, named "复件_..." (logged 14).
   void OnAddTemplate();
-  // 43410 and 43411: write the selected templates to a templ file, read
-  // one into the open data file.
+  // 43410 and 43411: ask for a templ file (export: in the folder of the
+  // last one, else the home folder; import: the last one), then
+  // ExportStructure or ImportStructure. The path is remembered.
   void OnExportStructure();
   void OnImportStructure();
+  // Writes the selected templates to the templ file at path, through a
+  // temporary data file; the outcome is shown.
+  void ExportStructure(const QString& path);
+  // Reads the templ file at path whole into a temporary data file, then
+  // imports its templates; a file that is not sound, in any part, shows
+  // "文件“%s”不是有效的文档结构文件！" and changes nothing.
+  void ImportStructure(const QString& path);
   void OnNew() override;
   void OnOpen() override;
   // Deletes the selected stored copies after asking; other rows stay
@@ -103,6 +112,8 @@ class CKvTemplateList : public CKvListCtrl {
   QMenu* BuildContextMenu() override;
 
  private:
+  // A type's name as the list shows it: without the unit-name placeholder.
+  static QString ShownName(const KvDocTypeEntry& entry);
   // The entry and template of a row; false when the module has none.
   bool rowEntry(int nRow, KvDocTypeEntry* pEntry, CKvDocTemplate** ppTemplate = nullptr) const;
   // Puts every row's check back to its type's right (a click changed it).

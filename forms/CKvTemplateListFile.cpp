@@ -131,20 +131,37 @@ bool writeTemplFile(CKvDb* pDb, const QString& path) {
   return true;
 }
 
+// Opens the templ file and reads its header: false when it cannot be read
+// or is not this program's archive. Year and identifier code are not
+// compared: templates travel between years.
+bool openTemplFile(KvArchiveReader* reader, qint32* tables) {
+  KvArchiveHeader header;
+  return reader->ReadHeader(&header) && header.signature == QLatin1String(kKvArchiveSignature) &&
+         reader->ReadTableCount(tables);
+}
+
+// Whether the whole file is sound as an archive, read without a database.
+bool scanTemplFile(const QString& path) {
+  QFile in(path);
+  if (!in.open(QIODevice::ReadOnly))
+    return false;
+  KvArchiveReader reader(&in);
+  qint32 tables = 0;
+  return openTemplFile(&reader, &tables) && KvScanArchiveTables(reader, tables);
+}
+
 // Reads the whole templ file into the temporary data file, in one
 // transaction, and checks every template it holds. False when the file is
-// not one: its signature, any length, count, name or value, or a template
-// outside the layout ranges. Year and identifier code are not compared:
-// templates travel between years.
+// not one: its signature, any length, count, name or value, a table or
+// column the data file does not have, or a template outside the layout
+// ranges.
 bool readTemplFile(const QString& path, CKvDb* pDb) {
   QFile in(path);
   if (!in.open(QIODevice::ReadOnly))
     return false;
   KvArchiveReader reader(&in);
-  KvArchiveHeader header;
   qint32 tables = 0;
-  if (!reader.ReadHeader(&header) || header.signature != QLatin1String(kKvArchiveSignature) ||
-      !reader.ReadTableCount(&tables) || !KvRestoreArchiveTables(reader, tables, *pDb))
+  if (!openTemplFile(&reader, &tables) || !KvRestoreArchiveTables(reader, tables, *pDb))
     return false;
 
   QStringList keys[2];
@@ -166,9 +183,24 @@ void CKvTemplateList::OnExportStructure() {
   const QString last = readPosition(kExportPos);
   const QString folder = last.isEmpty() ? QDir::homePath() : QFileInfo(last).absolutePath();
   const QString path = askFile(this, true, defaultFileName(folder));
-  if (path.isEmpty())
-    return;
+  if (!path.isEmpty())
+    ExportStructure(path);
+}
 
+void CKvTemplateList::OnImportStructure() {
+  if (!KvGetApp() || !m_pDb || !m_pDb->IsOpen())
+    return;
+  QString initial = readPosition(kImportPos);
+  if (initial.isEmpty())
+    initial = defaultFileName(QDir::homePath());
+  const QString path = askFile(this, false, initial);
+  if (!path.isEmpty())
+    ImportStructure(path);
+}
+
+void CKvTemplateList::ExportStructure(const QString& path) {
+  if (!KvGetApp() || !m_pDb || !m_pDb->IsOpen())
+    return;
   CKvWaitWnd wait;
   wait.Show(this);
   TempDataFile temp;
@@ -184,18 +216,18 @@ void CKvTemplateList::OnExportStructure() {
   writePosition(kExportPos, path);
 }
 
-void CKvTemplateList::OnImportStructure() {
+void CKvTemplateList::ImportStructure(const QString& path) {
   if (!KvGetApp() || !m_pDb || !m_pDb->IsOpen())
     return;
-  QString initial = readPosition(kImportPos);
-  if (initial.isEmpty())
-    initial = defaultFileName(QDir::homePath());
-  const QString path = askFile(this, false, initial);
-  if (path.isEmpty())
-    return;
-
+  writePosition(kImportPos, path);
   CKvWaitWnd wait;
   wait.Show(this);
+  // A file that is not sound as an archive needs no temporary data file.
+  if (!scanTemplFile(path)) {
+    wait.Hide();
+    stop(QStringLiteral("文件“%1”不是有效的文档结构文件！").arg(path));
+    return;
+  }
   TempDataFile temp;
   if (!temp.Create()) {
     wait.Hide();
@@ -209,7 +241,6 @@ void CKvTemplateList::OnImportStructure() {
   }
   if (!temp.Remove())
     stop(QStringLiteral("删除临时数据库“%1”失败！").arg(temp.Path()));
-  writePosition(kImportPos, path);
 }
 
 bool CKvTemplateList::ExportTemplates(CKvDb* pSource, CKvDb* pTarget) {
@@ -261,16 +292,16 @@ bool CKvTemplateList::ImportTemplates(CKvDb* pSource, CKvDb* pTarget) {
     CKvDocTemplate* pTemplate = nullptr;
     if (module->GetEntry(nFlag, nForm, &entry, &pTemplate)) {
       const int answer = KvMessageBox(
-          QStringLiteral("%1\n\n　　已存在，覆盖吗？").arg(entry.sName), KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION);
+          QStringLiteral("%1\n\n　　已存在，覆盖吗？").arg(ShownName(entry)), KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION);
       if (answer == KV_IDYES) {
         nOpen = entry.bStored ? 1 : 0;
       } else if (answer == KV_IDNO) {
         if (!pTemplate->AllowsCopies()) {
-          inform(QStringLiteral("%1\n\n　　系统不能产生该种文档模板的复件！").arg(entry.sName));
+          inform(QStringLiteral("%1\n\n　　系统不能产生该种文档模板的复件！").arg(ShownName(entry)));
           continue;
         }
         if (pTemplate->Entries().isEmpty()) {
-          inform(QStringLiteral("%1\n\n　　文档模板异常！").arg(entry.sName));
+          inform(QStringLiteral("%1\n\n　　文档模板异常！").arg(ShownName(entry)));
           continue;
         }
         // The copy's type until the list is refilled from the stored rows.

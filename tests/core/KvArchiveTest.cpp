@@ -77,6 +77,18 @@ bool restore(const QByteArray& bytes, CKvDb& db, KvArchiveHeader* header = nullp
   return ok;
 }
 
+// Reads the header and every block without a database.
+bool scan(const QByteArray& bytes) {
+  QBuffer buffer;
+  buffer.setData(bytes);
+  buffer.open(QIODevice::ReadOnly);
+  KvArchiveReader reader(&buffer);
+  KvArchiveHeader header;
+  qint32 tables = 0;
+  return reader.ReadHeader(&header) && reader.ReadTableCount(&tables) &&
+         KvScanArchiveTables(reader, tables);
+}
+
 // Every row of every test table, as text.
 QStringList contents(CKvDb& db) {
   QStringList all;
@@ -227,7 +239,11 @@ class KvArchiveDamageTest : public ::testing::Test {
     CKvDb& db = m_target.db();
     ASSERT_TRUE(db.BeginTrans());
     QString error;
+    const bool sound = scan(bytes);
     const bool ok = restore(bytes, db, nullptr, &error);
+    // What the scan refuses, the restore refuses too.
+    if (!sound && ok)
+      ADD_FAILURE() << what << ": restored an archive the scan refused";
     if (!ok && contents(db) != m_before)
       ADD_FAILURE() << what << ": a refused archive changed the target (" << error.toStdString() << ")";
     if (ok)

@@ -17,6 +17,7 @@
 
 #include <QFileDialog>
 #include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QTreeView>
 #include <memory>
 
@@ -132,8 +133,8 @@ class KvFileDialogAnswer {
     auto* files = qobject_cast<QFileDialog*>(dialog);
     if (!files || path.isEmpty())
       return QDialog::Rejected;
-    openedOn = files->directory().absolutePath() + u'/' +
-               files->selectedFiles().value(0).section(u'/', -1);
+    auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    openedOn = files->directory().absolutePath() + u'/' + (name ? name->text() : QString());
     files->selectFile(path);
     return QDialog::Accepted;
   }
