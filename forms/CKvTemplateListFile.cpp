@@ -73,10 +73,14 @@ QString askFile(QWidget* parent, bool bSave, const QString& initial) {
   return dialog.selectedFiles().first();
 }
 
-// The temporary data file of one export or import: an SQLite file with
-// every table of a data file, alone in a temporary folder, written without
-// waiting for the disk (nothing in it needs to survive a crash). Remove
-// closes it and deletes the folder with everything in it.
+// The temporary data file of one export or import: an SQLite file alone in
+// a temporary folder, written without waiting for the disk (nothing in it
+// needs to survive a crash), holding the application's own tables: the
+// system tables with the form layout tables, the print formats and the log.
+// The modules' tables are left out: their creation hooks act on the running
+// module too (the fee module takes its structure parameters from the data
+// file it is given). Remove closes it and deletes the folder with
+// everything in it.
 class TempDataFile {
  public:
   bool Create() {
@@ -88,7 +92,7 @@ class TempDataFile {
     CKvApp* app = KvGetApp();
     return m_db.CreateDatabase(m_path, CKvDbInfo(0)) &&
            m_db.Execute(QStringLiteral("PRAGMA synchronous=OFF"), QString(), 128, false) &&
-           app->CreateAllTables(&m_db);
+           app->CreateSystemTables(&m_db) && app->CreateCommonTables(&m_db);
   }
   bool Remove() {
     m_db.Close();

@@ -54,6 +54,9 @@ class KvTemplFileTest : public KvTemplateListTest {
     ASSERT_TRUE(QDir().mkpath(m_tempFolder));
     m_oldTemp = qgetenv("TMPDIR");
     qputenv("TMPDIR", m_tempFolder.toLocal8Bit());
+    // A module whose table hook must not run for the temporary data file.
+    m_pTables = new KvShellTestModule(40);
+    m_app.AddDataType(m_pTables);
   }
   void TearDown() override {
     qputenv("TMPDIR", m_oldTemp);
@@ -72,6 +75,7 @@ class KvTemplFileTest : public KvTemplateListTest {
 
   QString m_tempFolder;
   QByteArray m_oldTemp;
+  KvShellTestModule* m_pTables = nullptr;
   KvFileDialogAnswer m_files;
   KvScopedDialogExec m_exec{[this](QDialog* dialog) { return m_files.run(dialog); }};
 };
@@ -141,6 +145,8 @@ TEST_P(KvTemplFileTest, ExportAndImportRoundTripAsksAboutKnownTypesAndLeavesNoTe
   EXPECT_EQ(recorder.messages().size(), 2);
   EXPECT_EQ(KvTemplateRows(appDb()), before);
   EXPECT_TRUE(tempFolderEmpty());
+  // The modules were not asked to make their tables in a temporary file.
+  EXPECT_EQ(m_pTables->createCalls, 0);
 }
 
 TEST_P(KvTemplFileTest, AnExportOfTypesNeverStoredWritesNoFile) {
@@ -185,7 +191,7 @@ TEST_P(KvTemplFileTest, FilesOfOtherYearsImportAndFilesOfOtherKindsAreRefused) {
   // identifier are not compared.
   KvTestDb source(0);
   KV_CREATE_TEST_DB(source);
-  ASSERT_TRUE(m_app.CreateAllTables(&source.db()));
+  ASSERT_TRUE(m_app.CreateSystemTables(&source.db()) && m_app.CreateCommonTables(&source.db()));
   ASSERT_TRUE(KvSampleTemplate(QStringLiteral("旧年")).Write(&source.db(), 300, 9, 1));
   KvArchiveHeader header;
   header.signature = QString::fromLatin1(kKvArchiveSignature);
