@@ -127,6 +127,7 @@ TEST_F(CKvFormViewEditTest, DeletingCharactersAndTheDeleteKeyAreUndoable) {
   selectCharacters(0, 2, 1, 3);  // "季学" of "秋季学期"
   run(KV_CMD_DELETE);
   EXPECT_EQ(cell(0, 2), QStringLiteral("秋期"));
+  EXPECT_EQ(doc.afterEdits.last(), QStringLiteral("0,2,秋期"));  // the document heard of it
   EXPECT_EQ(view->Model().Current().caret, 1);
   EXPECT_EQ(view->Model().Anchor().caret, 1);
   run(KV_CMD_EDIT_UNDO);
