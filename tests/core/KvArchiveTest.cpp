@@ -56,38 +56,33 @@ QByteArray writeArchive(CKvDb& db) {
   return bytes;
 }
 
-// Reads the header and restores the blocks into db.
-bool restore(const QByteArray& bytes, CKvDb& db, KvArchiveHeader* header = nullptr,
-             QString* error = nullptr) {
+// Reads the header and the blocks of the bytes: restored into db, or only
+// scanned without one.
+bool readArchive(const QByteArray& bytes, CKvDb* db, KvArchiveHeader* header = nullptr,
+                 QString* error = nullptr) {
   QBuffer buffer;
   buffer.setData(bytes);
   buffer.open(QIODevice::ReadOnly);
   KvArchiveReader reader(&buffer);
   KvArchiveHeader read;
   qint32 tables = 0;
-  if (!reader.ReadHeader(&read) || !reader.ReadTableCount(&tables)) {
-    if (error)
-      *error = reader.Error();
-    return false;
-  }
-  if (header)
+  bool ok = reader.ReadHeader(&read) && reader.ReadTableCount(&tables);
+  if (ok && header)
     *header = read;
-  const bool ok = KvRestoreArchiveTables(reader, tables, db, error);
+  if (ok)
+    ok = db ? KvRestoreArchiveTables(reader, tables, *db, error) : KvScanArchiveTables(reader, tables, error);
+  else if (error)
+    *error = reader.Error();
   EXPECT_LE(buffer.pos(), bytes.size());
   return ok;
 }
 
-// Reads the header and every block without a database.
-bool scan(const QByteArray& bytes) {
-  QBuffer buffer;
-  buffer.setData(bytes);
-  buffer.open(QIODevice::ReadOnly);
-  KvArchiveReader reader(&buffer);
-  KvArchiveHeader header;
-  qint32 tables = 0;
-  return reader.ReadHeader(&header) && reader.ReadTableCount(&tables) &&
-         KvScanArchiveTables(reader, tables);
+bool restore(const QByteArray& bytes, CKvDb& db, KvArchiveHeader* header = nullptr,
+             QString* error = nullptr) {
+  return readArchive(bytes, &db, header, error);
 }
+
+bool scan(const QByteArray& bytes) { return readArchive(bytes, nullptr); }
 
 // Every row of every test table, as text.
 QStringList contents(CKvDb& db) {

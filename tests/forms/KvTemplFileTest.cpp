@@ -46,8 +46,6 @@ class KvTemplFileTest : public KvTemplateListTest {
     KvTemplateListTest::SetUp();
     if (IsSkipped() || HasFatalFailure())
       return;
-    // The last files of another test are forgotten.
-    KvRegDeleteTree(KvRegRoot::CurrentUser, QStringLiteral("Software"));
     // Temporary files of the program go to a folder the test watches.
     m_tempFolder = homeFile(QStringLiteral("tmp-templ"));
     QDir(m_tempFolder).removeRecursively();
@@ -157,6 +155,10 @@ TEST_P(KvTemplFileTest, AnExportOfTypesNeverStoredWritesNoFile) {
   EXPECT_EQ(messageTexts(recorder), QStringList{QStringLiteral("没有卸出文档结构！")});
   EXPECT_FALSE(QFile::exists(m_files.path));
   EXPECT_TRUE(tempFolderEmpty());
+  // The next export opens in the folder of the last one, with a new name.
+  list().ExecuteCmd(KV_CMD_EXPORT_STRUCTURE);
+  EXPECT_EQ(m_files.openedOn,
+            homeFile(QStringLiteral("%1文档结构.xxdtempl").arg(m_app.GetDataFile().GetEntityName())));
   // A cancelled dialog does nothing at all.
   recorder.clear();
   m_files.path.clear();

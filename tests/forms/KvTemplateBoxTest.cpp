@@ -39,7 +39,6 @@ class KvTemplateBoxTest : public KvTemplateListTest {
     KvTemplateListTest::SetUp();
     if (IsSkipped() || HasFatalFailure())
       return;
-    KvRegDeleteTree(KvRegRoot::CurrentUser, QStringLiteral("Software"));
     m_list.reset();
     m_pOther = new KvOtherFormModule;
     m_app.AddDataType(m_pOther);

@@ -8,6 +8,7 @@
 #include "app/KvShellTestApp.h"
 #include "core/CKvDb.h"
 #include "core/KvMessage.h"
+#include "core/KvRegistry.h"
 #include "forms/CKvTemplateList.h"
 #include "forms/KvStoredTemplate.h"
 #include "support/KvTestDb.h"
@@ -78,6 +79,8 @@ class KvTemplateListTest : public KvDbKindTest {
     if (IsSkipped() || HasFatalFailure())
       return;
     KvFakeControl() = KvFakeDocControl();
+    // No setting of an earlier test (views, last files, tab labels) counts.
+    KvRegDeleteTree(KvRegRoot::CurrentUser, QStringLiteral("Software"));
     m_app.createModules = [this](KvShellTestApp& app) {
       m_pModule = new KvFakeFormModule;
       app.AddDataType(m_pModule);
