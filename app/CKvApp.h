@@ -164,11 +164,13 @@ class CKvApp : public KvCommandTarget {
   virtual bool CreateSystemTables(CKvDb* pDb);
   // Upgrades the business-month table (through its installed hook).
   virtual void UpgradeSystemTables(CKvDb* pDb);
-  // Every table of a data file: upgrade, system tables, print formats, log
-  // tables, each module's tables. A table that exists is left alone; a
-  // failed statement is reported and the run goes on, but the result is
-  // false.
+  // Every table of a data file: upgrade, system tables, the common tables,
+  // each module's tables. A table that exists is left alone; a failed
+  // statement is reported and the run goes on, but the result is false.
   virtual bool CreateAllTables(CKvDb* pDb);
+  // The print-format and operation-log tables, as CreateAllTables makes
+  // them; no module is asked.
+  bool CreateCommonTables(CKvDb* pDb);
   // Lets the modules with a tab prepare the application's data file.
   virtual void OpenModuleData(CKvDb* pDb);
   // The default rows of a new data file; false when a statement failed.

@@ -146,11 +146,18 @@ bool CKvApp::CreateAllTables(CKvDb* pDb) {
     return false;
   UpgradeSystemTables(pDb);
   bool ok = CreateSystemTables(pDb);
-  ok &= KvCreatePageSetTable(pDb);
-  ok &= KvCreateFontTable(pDb);
-  ok &= CKvTaskLog::CreateTables(pDb);
+  ok &= CreateCommonTables(pDb);
   for (CKvDataType* pType : m_dataTypes)
     ok &= pType->CreateTables(pDb);
+  return ok;
+}
+
+bool CKvApp::CreateCommonTables(CKvDb* pDb) {
+  if (!pDb)
+    return false;
+  bool ok = KvCreatePageSetTable(pDb);
+  ok &= KvCreateFontTable(pDb);
+  ok &= CKvTaskLog::CreateTables(pDb);
   return ok;
 }
 

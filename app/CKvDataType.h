@@ -17,6 +17,7 @@
 
 class CKvDb;
 class CKvDwRec;
+class QWidget;
 class CKvPrintFieldDefs;
 class CKvPrintSet;
 struct KvDataInfoItem;
@@ -62,6 +63,12 @@ class CKvDataType {
   virtual void OnFileOpen() {}
   virtual bool CanFileNew() { return true; }
   virtual bool CanFileOpen() { return true; }
+  // The module's page on its tab of the template box, made each time the box
+  // builds its tabs (at every login); the box owns it. Null: an empty page.
+  virtual QWidget* CreateTemplatePage(QWidget* pParent) {
+    (void)pParent;
+    return nullptr;
+  }
   // The business-month code of the module: module × 100 + item; -1 none.
   virtual int GetMonthCode() { return -1; }
   // An application command offered to the modules in turn (the log viewer,

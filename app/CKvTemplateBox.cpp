@@ -1,11 +1,17 @@
 #include "app/CKvTemplateBox.h"
 
+#include "app/CKvApp.h"
 #include "app/CKvDataType.h"
+#include "core/KvRegistry.h"
 #include "ui/KvCommands.h"
+#include "ui/KvModal.h"
 
 #include <QFrame>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QSignalBlocker>
+#include <QStackedWidget>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -18,23 +24,25 @@ CKvTemplateBox::CKvTemplateBox(QMainWindow* parent)
   m_tabs->setExpanding(false);
   m_tabs->setDrawBase(false);
   m_tabs->setFocusPolicy(Qt::TabFocus);
-  // The modules' pages go here.
-  auto* pages = new QFrame(content);
-  pages->setObjectName(QStringLiteral("pages"));
-  pages->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-  pages->setBackgroundRole(QPalette::Base);
-  pages->setAutoFillBackground(true);
-  pages->setLayout(new QVBoxLayout);
-  pages->layout()->setContentsMargins(0, 0, 0, 0);
+  // The modules' pages.
+  m_pages = new QStackedWidget(content);
+  m_pages->setObjectName(QStringLiteral("pages"));
+  m_pages->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  m_pages->setBackgroundRole(QPalette::Base);
+  m_pages->setAutoFillBackground(true);
 
   auto* layout = new QVBoxLayout(content);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->setSpacing(0);
   layout->addWidget(m_tabs);
-  layout->addWidget(pages, 1);
+  layout->addWidget(m_pages, 1);
   setWidget(content);
 
-  connect(m_tabs, &QTabBar::currentChanged, this, &CKvTemplateBox::TabChanged);
+  connect(m_tabs, &QTabBar::currentChanged, this, [this](int index) {
+    if (index >= 0 && index < m_pages->count())
+      m_pages->setCurrentIndex(index);
+    emit TabChanged(index);
+  });
 }
 
 int CKvTemplateBox::SelectedTab() const { return m_tabs->currentIndex(); }
@@ -48,16 +56,56 @@ bool CKvTemplateBox::SelectTab(int index) {
   return true;
 }
 
+QWidget* CKvTemplateBox::Page(int index) const {
+  return index >= 0 && index < m_pages->count() ? m_pages->widget(index) : nullptr;
+}
+
 void CKvTemplateBox::RebuildTabs(const QList<CKvDataType*>& modules) {
   {
     // One notice for the whole rebuild, not one per tab.
     const QSignalBlocker quiet(m_tabs);
     while (m_tabs->count() > 0)
       m_tabs->removeTab(m_tabs->count() - 1);
-    for (const CKvDataType* module : modules) {
-      if (module->m_bHasTab)
-        m_tabs->setTabData(m_tabs->addTab(module->m_strTabLabel), module->GetModule());
+    // The pages of the last login go: the data file and the rights they
+    // showed may have changed.
+    while (m_pages->count() > 0) {
+      QWidget* page = m_pages->widget(m_pages->count() - 1);
+      m_pages->removeWidget(page);
+      delete page;
     }
+    m_modules.clear();
+    for (CKvDataType* module : modules) {
+      if (!module->m_bHasTab)
+        continue;
+      m_tabs->setTabData(m_tabs->addTab(module->m_strTabLabel), module->GetModule());
+      QWidget* page = module->CreateTemplatePage(m_pages);
+      m_pages->addWidget(page ? page : new QWidget(m_pages));
+      m_modules.append(module);
+    }
+    if (m_tabs->currentIndex() >= 0)
+      m_pages->setCurrentIndex(m_tabs->currentIndex());
   }
   emit TabChanged(m_tabs->currentIndex());
+}
+
+bool CKvTemplateBox::RenameModuleTab() {
+  const int index = m_tabs->currentIndex();
+  if (index < 0 || index >= m_modules.size())
+    return false;
+  CKvDataType* module = m_modules.at(index);
+  QInputDialog dialog(this);
+  dialog.setObjectName(QStringLiteral("dlg_%1").arg(KV_CMD_RENAME_MODULE_TAB));
+  dialog.setWindowTitle(QStringLiteral("修改模块标签标题"));
+  dialog.setLabelText(QStringLiteral("模块标签标题："));
+  dialog.setTextValue(module->m_strTabLabel);
+  if (KvExecDialog(&dialog) != QDialog::Accepted)
+    return false;
+  const QString label = dialog.textValue().trimmed();
+  if (label.isEmpty() || label == module->m_strTabLabel)
+    return false;
+  module->m_strTabLabel = label;
+  m_tabs->setTabText(index, label);
+  KvRegWriteString(KvRegRoot::CurrentUser, KvGetRegKeyPath(),
+                   QStringLiteral("tablabel_%1").arg(module->GetModule()), label);
+  return true;
 }

@@ -3,8 +3,12 @@
 // with one tab per module that shows a tab (its has-tab flag, set at every
 // login from the template index), in registration order, labelled with the
 // module's tab label. The selected tab is the active module
-// (KvGetActiveDataType); below the tabs lies the area where a module shows
-// its page.
+// (KvGetActiveDataType); below the tabs the box shows that module's page
+// (CKvDataType::CreateTemplatePage), made afresh each time the tabs are
+// rebuilt.
+//
+// RenameModuleTab changes a module's tab label: the new label is kept per
+// user ("tablabel_<module>") and read again when the module registers.
 
 #include "ui/CKvBar.h"
 
@@ -12,6 +16,7 @@
 
 class CKvDataType;
 class QMainWindow;
+class QStackedWidget;
 class QTabBar;
 
 class CKvTemplateBox : public CKvBar {
@@ -29,9 +34,17 @@ class CKvTemplateBox : public CKvBar {
   int TabCount() const;
   // Selects the tab when it is one; false otherwise.
   bool SelectTab(int index);
-  // One tab per module whose has-tab flag is set. The selection is not
-  // chosen here: with tabs, the first is selected until the caller picks.
+  // One tab per module whose has-tab flag is set, each with the page its
+  // module makes. The selection is not chosen here: with tabs, the first is
+  // selected until the caller picks.
   void RebuildTabs(const QList<CKvDataType*>& modules);
+  // The page of a tab; null when there is no such tab.
+  QWidget* Page(int index) const;
+
+  // Asks for a new label of the selected tab's module ("修改模块标签标题")
+  // through the modal seam; a label that is not empty renames the tab and is
+  // kept. True when the tab was renamed.
+  bool RenameModuleTab();
 
  signals:
   // The selected tab changed (-1: none).
@@ -39,4 +52,6 @@ class CKvTemplateBox : public CKvBar {
 
  private:
   QTabBar* m_tabs;
+  QStackedWidget* m_pages;
+  QList<CKvDataType*> m_modules;
 };

@@ -94,13 +94,8 @@ QString KvBackupArchivePath(const QString& folder, const QString& entityName,
   QString dir = KvSlashPath(folder);
   while (dir.endsWith(u'/'))
     dir.chop(1);
-  QString entity = entityName;
-  for (QChar& ch : entity) {
-    if (ch.unicode() < 0x20 || QStringLiteral("\\/:*?\"<>|").contains(ch))
-      ch = u'_';
-  }
   return QStringLiteral("%1/%2%3_%4_%5.bak")
-      .arg(dir, entity, timeStamp, QString::number(nYear), extension);
+      .arg(dir, KvFileNameText(entityName), timeStamp, QString::number(nYear), extension);
 }
 
 bool KvScheduledBackup(bool bScheduled, QString* pText) {

@@ -1,6 +1,7 @@
 #include "app/CKvXxApp.h"
 #include "app/KvShellServices.h"
 #include "core/KvConst.h"
+#include "forms/CKvPublicSheet.h"
 #include "formula/KvCalculatorInstall.h"
 #include "print/KvPrintInstall.h"
 #include "school/KvSchoolInstall.h"
@@ -31,6 +32,7 @@ int main(int argc, char* argv[]) {
   KvInstallMessageBoxHandler();
   KvInstallCalculator();
   KvInstallPrinting();
+  KvInstallPublicSheet();
   KvInstallSchool();
   KvInstallTimetable();
 

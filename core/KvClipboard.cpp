@@ -1,5 +1,6 @@
 #include "core/KvClipboard.h"
 
+#include "core/KvCountTextGrid.h"
 #include "core/KvFields.h"
 
 #include <QClipboard>
@@ -9,23 +10,6 @@
 namespace {
 
 bool isPlainText(unsigned format) { return format == 0 || format == KV_CF_TEXT; }
-
-// Every line break ("\r\n", "\n\r", "\r" or "\n") turned into one "\n".
-QString normalizedLines(const QString& text) {
-  QString result;
-  result.reserve(text.size());
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const QChar ch = text.at(i);
-    if (ch == u'\r' || ch == u'\n') {
-      const QChar pair = ch == u'\r' ? QChar(u'\n') : QChar(u'\r');
-      if (i + 1 < text.size() && text.at(i + 1) == pair) ++i;
-      result += QChar(u'\n');
-    } else {
-      result += ch;
-    }
-  }
-  return result;
-}
 
 // The application's clipboard; none without a GUI application.
 QClipboard* clipboard() {
@@ -71,12 +55,18 @@ bool KvGetClipboardText(QString* out, unsigned format) {
 }
 
 void KvTextTableSize(const QString& text, int* rows, int* columns) {
-  const QString table = normalizedLines(text);
-  if (rows) *rows = KvCountFields(table, QChar(u'\n'));
-  if (columns) *columns = KvCountFields(KvGetField(table, 0, QChar(u'\n')), QChar(u'\t'));
+  QString table = text;
+  int nRows = 0;
+  int nCols = 0;
+  KvCountTextGrid(table, nRows, nCols);
+  if (rows) *rows = nRows;
+  if (columns) *columns = nCols;
 }
 
 QString KvTextTableCell(const QString& text, int row, int column) {
-  const QString line = KvGetField(normalizedLines(text), row, QChar(u'\n'));
-  return KvGetField(line, column, QChar(u'\t'));
+  QString table = text;
+  int nRows = 0;
+  int nCols = 0;
+  KvCountTextGrid(table, nRows, nCols);
+  return KvGetField(KvGetField(table, row, QChar(u'\n')), column, QChar(u'\t'));
 }

@@ -51,6 +51,15 @@ QString KvFileDir(const QString& path) {
   return slash < 0 ? QString() : slashed.left(slash);
 }
 
+QString KvFileNameText(const QString& text) {
+  QString name = text;
+  for (QChar& ch : name) {
+    if (ch.unicode() < 0x20 || QStringLiteral("\\/:*?\"<>|").contains(ch))
+      ch = u'_';
+  }
+  return name;
+}
+
 QString KvModuleFileName() { return QCoreApplication::applicationFilePath(); }
 
 QString KvHelpFilePath() {

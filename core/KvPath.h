@@ -24,6 +24,10 @@ QString KvFileTitle(const QString& path);
 // separator; empty when there is none.
 QString KvFileDir(const QString& path);
 
+// The text with every character a file name cannot hold (\ / : * ? " < > |
+// and control characters) turned into "_", for names built from data.
+QString KvFileNameText(const QString& text);
+
 // The program's full path.
 QString KvModuleFileName();
 

@@ -3,6 +3,7 @@
 #include "app/CKvApp.h"
 #include "forms/CKvDoc.h"
 #include "forms/CKvDocTemplate.h"
+#include "forms/CKvTemplateList.h"
 #include "ui/KvCommands.h"
 
 CFormDataType::CFormDataType() = default;
@@ -117,4 +118,44 @@ void CFormDataType::UpdateRightFlags() {
   for (const auto& pTemplate : m_templates)
     for (KvDocTypeEntry& entry : pTemplate->Entries())
       entry.bRight = KvHasRightCode(entry.sRight) ? 1 : 0;
+}
+
+QWidget* CFormDataType::CreateTemplatePage(QWidget* pParent) {
+  m_pTemplateList = new CKvTemplateList(pParent, GetModule());
+  m_pTemplateList->Refill();
+  return m_pTemplateList;
+}
+
+CKvTemplateList* CFormDataType::GetTemplateList() const { return m_pTemplateList.data(); }
+
+void CFormDataType::RefillTemplateList(int nFlag, int nForm) {
+  if (!m_pTemplateList)
+    return;
+  m_pTemplateList->Refill();
+  if (nFlag >= 0)
+    m_pTemplateList->SelectRow(m_pTemplateList->FindRow(nFlag, nForm));
+}
+
+void CFormDataType::OnFileNew() {
+  int nFlag = 0, nForm = 0;
+  if (m_pTemplateList && m_pTemplateList->GetSelectedKey(&nFlag, &nForm))
+    NewDocument(nFlag, nForm);
+}
+
+void CFormDataType::OnFileOpen() {
+  int nFlag = 0, nForm = 0;
+  if (m_pTemplateList && m_pTemplateList->GetSelectedKey(&nFlag, &nForm))
+    OpenDocument(nFlag, nForm);
+}
+
+bool CFormDataType::CanFileNew() {
+  int nFlag = 0, nForm = 0;
+  return m_pTemplateList && m_pTemplateList->GetSelectedKey(&nFlag, &nForm) &&
+         IsCommandAllowed(KV_CMD_NEW) && CanNewDocument(nFlag, nForm);
+}
+
+bool CFormDataType::CanFileOpen() {
+  int nFlag = 0, nForm = 0;
+  return m_pTemplateList && m_pTemplateList->GetSelectedKey(&nFlag, &nForm) &&
+         IsCommandAllowed(KV_CMD_OPEN) && CanOpenDocument(nFlag, nForm);
 }

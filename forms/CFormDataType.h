@@ -12,11 +12,13 @@
 #include "app/CKvDataType.h"
 #include "forms/KvDocTypeEntry.h"
 
+#include <QPointer>
 #include <memory>
 #include <vector>
 
 class CKvDoc;
 class CKvDocTemplate;
+class CKvTemplateList;
 
 class CFormDataType : public CKvDataType {
  public:
@@ -64,6 +66,23 @@ class CFormDataType : public CKvDataType {
   // Sets every entry's right flag from the logged-in operator's rights.
   void UpdateRightFlags();
 
+  // --- The module's page in the template box: its template list ---
+
+  // Makes the module's template list (filled) on the page.
+  QWidget* CreateTemplatePage(QWidget* pParent) override;
+  // The list; null before the template box made it or after it went.
+  CKvTemplateList* GetTemplateList() const;
+  // Refills the list and, with a key, selects and shows that row; nothing
+  // without a list.
+  void RefillTemplateList(int nFlag = -1, int nForm = -1);
+  // 57600 and 57601 of the active module: a new or opened document of the
+  // type selected in the list, allowed as "新增" and "打开" of the list are.
+  void OnFileNew() override;
+  void OnFileOpen() override;
+  bool CanFileNew() override;
+  bool CanFileOpen() override;
+
  private:
   std::vector<std::unique_ptr<CKvDocTemplate>> m_templates;
+  QPointer<CKvTemplateList> m_pTemplateList;
 };

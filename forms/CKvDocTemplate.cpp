@@ -8,7 +8,10 @@
 #include "forms/CFormChildFrm.h"
 #include "forms/CKvDoc.h"
 #include "forms/KvDocView.h"
+#include "ui/CKvListView.h"
+#include "ui/CKvTreeView.h"
 #include "ui/CMdiClient.h"
+#include "ui/CZrvFormView.h"
 #include "ui/KvCommands.h"
 #include "ui/KvResources.h"
 
@@ -19,6 +22,23 @@ namespace {
 // Operation codes of the log.
 constexpr int kLogNewDocument = 12;
 constexpr int kLogOpenDocument = 13;
+
+// The first update of a pane once its frame is built: a document view's
+// own, or the set-up of a tree, list or form pane of the views library.
+// Returns the document view, null for a pane of another kind.
+KvDocView* initialUpdate(QWidget* pWidget) {
+  if (auto* pView = dynamic_cast<KvDocView*>(pWidget)) {
+    pView->OnInitialUpdate();
+    return pView;
+  }
+  if (auto* pTree = qobject_cast<CKvTreeView*>(pWidget))
+    pTree->initialUpdate();
+  else if (auto* pList = qobject_cast<CKvListView*>(pWidget))
+    pList->initialUpdate();
+  else if (auto* pForm = qobject_cast<CZrvFormView*>(pWidget))
+    pForm->initialUpdate();
+  return nullptr;
+}
 
 }  // namespace
 
@@ -115,11 +135,8 @@ CKvDoc* CKvDocTemplate::OpenDocument(int nForm, bool bNew) {
 
   int positionId = 0;
   for (QWidget* pWidget : pOpened->GetViews())
-    if (auto* pView = dynamic_cast<KvDocView*>(pWidget)) {
-      pView->OnInitialUpdate();
-      if (positionId == 0)
-        positionId = pView->GetPositionId();
-    }
+    if (KvDocView* pView = initialUpdate(pWidget); pView && positionId == 0)
+      positionId = pView->GetPositionId();
   pFrame->SetPositionId(positionId != 0 ? positionId : m_nFlag);
   KvGetDlgPos().Restore(pFrame->GetPositionId(), pFrame);
   pFrame->show();

@@ -14,7 +14,9 @@
 #include "ui/KvModal.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QScrollBar>
 #include <QStyle>
@@ -36,6 +38,8 @@ CKvFormView::CKvFormView(CKvDoc* pDoc, QWidget* parent) : QAbstractScrollArea(pa
   });
   connect(m_pEditor, &QLineEdit::cursorPositionChanged, this, [this] { syncEditorSelection(); });
   connect(m_pEditor, &QLineEdit::selectionChanged, this, [this] { syncEditorSelection(); });
+  // Paste follows what the clipboard holds.
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [] { KvCommandsChanged(); });
   if (m_pDoc)
     m_pDoc->AddView(this);
   measureScreen();
@@ -559,7 +563,7 @@ bool CKvFormView::HandlesCmd(int id) const {
     case KV_CMD_FILE_PAGE_SETUP:
       return true;
     default:
-      return m_pDoc && m_pDoc->HandlesCmd(id);
+      return handlesEditCmd(id) || (m_pDoc && m_pDoc->HandlesCmd(id));
   }
 }
 
@@ -571,7 +575,10 @@ bool CKvFormView::IsCmdEnabled(int id) {
     case KV_CMD_FILE_PRINT:
     case KV_CMD_OVERLAY_PRINT:
     case KV_CMD_FILE_PAGE_SETUP: return true;
-    default: return m_pDoc && m_pDoc->HandlesCmd(id) && m_pDoc->IsCmdEnabled(id);
+    default:
+      if (handlesEditCmd(id))
+        return isEditCmdEnabled(id);
+      return m_pDoc && m_pDoc->HandlesCmd(id) && m_pDoc->IsCmdEnabled(id);
   }
 }
 
@@ -584,7 +591,9 @@ void CKvFormView::ExecuteCmd(int id) {
     case KV_CMD_OVERLAY_PRINT: OverlayPrint(); break;
     case KV_CMD_FILE_PAGE_SETUP: PageSetup(); break;
     default:
-      if (m_pDoc && m_pDoc->HandlesCmd(id))
+      if (handlesEditCmd(id))
+        executeEditCmd(id);
+      else if (m_pDoc && m_pDoc->HandlesCmd(id))
         m_pDoc->ExecuteCmd(id);
       break;
   }

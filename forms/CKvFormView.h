@@ -99,9 +99,11 @@ class CKvFormView : public QAbstractScrollArea,
   // Copies the selection to the clipboard: the characters selected in one
   // cell, or the block's cells as lines of TAB-separated texts.
   virtual bool Copy();
-  // Cut and paste of the grid; the editing commands give them their work.
-  virtual bool Cut() { return false; }
-  virtual bool Paste() { return false; }
+  // Cut (57635): copies the selection, then deletes it; Paste (57637): the
+  // clipboard's text into the current cell, or as a block of cells or whole
+  // rows. True when something was written.
+  virtual bool Cut();
+  virtual bool Paste();
   // The colour of a cell's text (the area's colour).
   virtual QColor GetCellColor(int nRow, int nCol, const QString& area);
   // The choices offered for a cell: mode 0 asked with F4, 1 the cell was
@@ -154,6 +156,39 @@ class CKvFormView : public QAbstractScrollArea,
   // Records a merged TEXT range (column1, row1, column2, row2, from 0).
   void AddMarkRecord(int nCol1, int nRow1, int nCol2, int nRow2);
   const QList<KvGridMark>& MarkRecords() const { return m_model.Marks(); }
+
+  // --- Editing commands ---
+  //
+  // They go through the cell hooks: a cell is written only where
+  // CanEditCell allows and its input type takes the text, each block write
+  // is followed by OnCellChanged with the cell's own area, and a cell the
+  // hooks refuse is skipped silently. Edits of one cell are recorded for
+  // undo; block edits and row changes are not.
+
+  // Delete (43007): the characters selected in one cell, else the
+  // character at the caret; the cells of a block; whole TEXT rows when the
+  // block spans every column (rows holding a cell that may not be edited
+  // stay, emptied where they may be; at least one row always stays).
+  void DeleteSelection();
+  // Paste into many cells (43401): a one-cell clipboard text into every
+  // cell of the block.
+  bool PasteIntoBlock();
+  // Paste into the column (43402): the current TEXT cell's text into its
+  // column in every row that is not blank.
+  bool PasteIntoColumn();
+  // A blank TEXT row at the current row (43403) or after it (43404, the
+  // current row moves to it); false when the module adds no rows.
+  bool InsertBlankRow(bool bAfter);
+  // Select all (57642): every TEXT cell, the current cell at the top left;
+  // with Shift held the anchor stays.
+  void SelectAll();
+  // The calculator (43002) on the selection; its result goes back into the
+  // current cell when that is an editable NUMBER cell.
+  void OnCalculator();
+  // The calculator's first expression: a NUMBER cell's text, or the number
+  // texts of a block joined by "+" (blank and other cells left out, ","
+  // removed); empty otherwise.
+  QString CalculatorExpression();
 
   // Records the current cell's value before an edit; see KvGridModel.
   void PushUndo(const KvCellEdit& before);
@@ -286,6 +321,31 @@ class CKvFormView : public QAbstractScrollArea,
  private:
   // Puts the editor over its cell where the cell is now shown.
   void positionEditor();
+  // The editing commands' share of HandlesCmd, IsCmdEnabled and ExecuteCmd.
+  bool handlesEditCmd(int id) const;
+  bool isEditCmdEnabled(int id);
+  void executeEditCmd(int id);
+  // Whether a cell may be written and its input type takes `insert` put
+  // into `current` at `position`.
+  bool cellTakes(int row, int column, const QString& area, const QString& insert,
+                 const QString& current = QString(), int position = 0);
+  // A block command's write of one cell: checked as cellTakes, stored and
+  // reported (OnCellChanged). False when the cell refused it.
+  bool writeBlockCell(int row, int column, const QString& area, const QString& text);
+  // Removes the characters selected inside the current cell; false when
+  // none are or the cell refused the result.
+  bool deleteSelectedCharacters();
+  void deleteWholeRows(int row1, int row2);
+  // A table pasted at the current TEXT cell; false when its rows were not
+  // taken (the module adds none).
+  bool pasteBlock(const QString& text, int rows, int columns);
+  // The selection after a command changed cells or rows: kept inside the
+  // form, the current cell shown and the editor refreshed over it.
+  void settleSelection(const KvGridCell& anchor, const KvGridCell& current);
+  // Both corners on one cell with the caret at 0.
+  void settleOn(int row, int column, KvGridArea area) {
+    settleSelection(KvGridCell{0, row, column, area}, KvGridCell{0, row, column, area});
+  }
   // Moves to a cell as the operator asked (key or mouse): the editor is
   // committed first (a refused text keeps the caret where it is); true when
   // the caret moved.

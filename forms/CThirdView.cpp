@@ -2,9 +2,11 @@
 
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
+#include "forms/CKvReplaceDlg.h"
 #include "ui/CKvCommandRouter.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvCommands.h"
+#include "ui/KvModal.h"
 
 CThirdView::CThirdView(CKvDoc* pDoc, QWidget* parent) : CKvFormView(pDoc, parent) {}
 
@@ -108,13 +110,24 @@ bool CThirdView::FillFromAbove() {
   return false;
 }
 
+bool CThirdView::OpenFindDialog(bool bReplace) {
+  CommitEditor();
+  CKvReplaceDlg dialog(this, this, bReplace ? 0 : 1);
+  if (KvExecDialog(&dialog) != QDialog::Accepted)
+    return false;
+  return bReplace ? ReplaceAll() > 0 : FindNext();
+}
+
 bool CThirdView::HandlesCmd(int id) const {
-  return id == KV_CMD_EDIT_FIND_NEXT || CKvFormView::HandlesCmd(id);
+  return id == KV_CMD_EDIT_FIND_NEXT || id == KV_CMD_EDIT_FIND || id == KV_CMD_EDIT_REPLACE ||
+         CKvFormView::HandlesCmd(id);
 }
 
 void CThirdView::ExecuteCmd(int id) {
   if (id == KV_CMD_EDIT_FIND_NEXT)
     FindNext();
+  else if (id == KV_CMD_EDIT_FIND || id == KV_CMD_EDIT_REPLACE)
+    OpenFindDialog(id == KV_CMD_EDIT_REPLACE);
   else
     CKvFormView::ExecuteCmd(id);
 }
@@ -122,5 +135,9 @@ void CThirdView::ExecuteCmd(int id) {
 bool CThirdView::IsCmdEnabled(int id) {
   if (id == KV_CMD_EDIT_FIND_NEXT)
     return !m_strFind.isEmpty();
+  if (id == KV_CMD_EDIT_FIND)
+    return true;
+  if (id == KV_CMD_EDIT_REPLACE)
+    return m_bEditable && m_model.Current().area == KvGridArea::Text;
   return CKvFormView::IsCmdEnabled(id);
 }

@@ -12,6 +12,9 @@
 //   reads "没有查找到含 “%s”的项！".
 // - ReplaceAll writes every editable TEXT cell that matches, through
 //   SetCellValue and OnCellChanged; it is not recorded for undo.
+// - Find (57636, Ctrl+F) and replace (57641, Ctrl+H) open the find and
+//   replace dialog; after its OK the view finds the next match, or replaces
+//   every match.
 
 #include "forms/CKvFormView.h"
 
@@ -35,6 +38,11 @@ class CThirdView : public CKvFormView {
   // Replaces m_strReplaceFind by m_strReplaceWith in every editable TEXT
   // cell that matches; returns how many cells changed.
   int ReplaceAll();
+
+  // Opens the find and replace dialog for finding (bReplace false) or
+  // replacing, then finds or replaces with what it handed back; false when
+  // it was cancelled or nothing was found.
+  bool OpenFindDialog(bool bReplace);
 
   // Repaints a TEXT cell whose text changed (and the editor over it).
   void RepaintTextCell(int nRow, int nCol);

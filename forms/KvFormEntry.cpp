@@ -215,16 +215,33 @@ bool KvFormEntry::ReplaceRows(const char* table, const char* columns, const QStr
   return transaction.Commit();
 }
 
+namespace {
+
+// The key's rows of the four layout tables; the caller holds a transaction.
+bool deleteLayoutRows(CKvDb& db, int nFlag, int nForm) {
+  for (const char* table : kLayoutTables)
+    if (!db.Execute(QStringLiteral("Delete From ") + QLatin1String(table) + keyWhere(nFlag, nForm)))
+      return false;
+  return true;
+}
+
+}  // namespace
+
+bool KvFormEntry::DeleteLayoutRows() {
+  if (!usable(m_pDb))
+    return false;
+  KvDbTransaction transaction(*m_pDb);
+  return transaction.IsActive() && deleteLayoutRows(*m_pDb, nFlag, nForm) && transaction.Commit();
+}
+
 bool KvFormEntry::SaveLayout(bool bFormulas, bool bTopWords, bool bHeadNotes) {
   if (!usable(m_pDb))
     return false;
   KvDbTransaction transaction(*m_pDb);
   if (!transaction.IsActive())
     return false;
-  for (const char* table : kLayoutTables)
-    if (!m_pDb->Execute(QStringLiteral("Delete From ") + QLatin1String(table) +
-                        keyWhere(nFlag, nForm)))
-      return false;
+  if (!deleteLayoutRows(*m_pDb, nFlag, nForm))
+    return false;
   if (!InsertList())
     return false;
   if (bFormulas && !SaveFormulas())
@@ -304,9 +321,8 @@ bool KvDeleteForms(int nFlag, int nForm, CKvDb* pDb) {
   KvDbTransaction transaction(*pDb);
   if (!transaction.IsActive())
     return false;
-  for (const char* table : kLayoutTables)
-    if (!pDb->Execute(QStringLiteral("Delete From ") + QLatin1String(table) + keyWhere(nFlag, nForm)))
-      return false;
+  if (!deleteLayoutRows(*pDb, nFlag, nForm))
+    return false;
   const QString printWhere =
       QStringLiteral(" Where nFlag=%1 And SFIELDMODE='%2'").arg(nFlag).arg(nForm);
   for (const char* table : {"FIELDWIDTH", "KVPAGESET", "KVFONT"})

@@ -92,6 +92,9 @@ class KvFormEntry {
   // the four layout tables deleted, the list row inserted, then the arrays
   // asked for.
   bool SaveLayout(bool bFormulas = true, bool bTopWords = true, bool bHeadNotes = true);
+  // Deletes the key's rows of the four layout tables (not its print
+  // settings), in one transaction.
+  bool DeleteLayoutRows();
 
   void AddFormula(int type, int fact, int less, int more, const QString& definition);
   // Inserts before nPos (clamped to 0..count).

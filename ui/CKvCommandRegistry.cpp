@@ -86,6 +86,19 @@ CKvCommandRegistry::CKvCommandRegistry() {
       {KV_CMD_EDIT_REPLACE, "替换(&E)\tCtrl+H"},
       {KV_CMD_EDIT_UNDO, "撤消(&U)\tCtrl+Z"},
       {KV_CMD_EDIT_REDO, "恢复撤消(&R)\tCtrl+Y"},
+
+      {KV_CMD_RESTORE_DEFAULTS, "取默认值(De&f)"},
+
+      // Card forms.
+      {KV_CMD_FILE_PRINT_PREVIEW, "打印预览(&V)"},
+      {KV_CMD_OVERLAY_PREVIEW, "套打预览"},
+
+      // The template list; 43101 hides the template box from it.
+      {KV_CMD_ADD_TEMPLATE, "增加文档模板(&A)"},
+      {KV_CMD_EXPORT_STRUCTURE, "卸出文档结构 ..."},
+      {KV_CMD_IMPORT_STRUCTURE, "载入文档结构 ..."},
+      {KV_CMD_RENAME_MODULE_TAB, "修改模块标签标题 ..."},
+      {KV_BAR_TEMPLATE_BOX, "关闭文档模板框(&X)"},
   };
   for (const Entry& entry : shared)
     Add(entry.id, QString::fromUtf8(entry.caption));

@@ -77,10 +77,17 @@ bool CKvCommandRouter::Execute(int id) {
   return run;
 }
 
-bool CKvCommandRouter::ExecuteOnFrame(int id) {
+KvCommandTarget* CKvCommandRouter::frameTarget(int id) const {
   KvCommandTarget* target = dynamic_cast<KvCommandTarget*>(m_frame.data());
   if (!target || !target->HandlesCmd(id))
     target = m_application && m_application->HandlesCmd(id) ? m_application : nullptr;
+  return target;
+}
+
+bool CKvCommandRouter::IsEnabledOnFrame(int id) const { return KvCmdEnabled(frameTarget(id), id); }
+
+bool CKvCommandRouter::ExecuteOnFrame(int id) {
+  KvCommandTarget* target = frameTarget(id);
   const bool run = KvCmdEnabled(target, id);
   if (run)
     target->ExecuteCmd(id);

@@ -48,6 +48,8 @@ class CKvCommandRouter : public QObject {
   // does not take it, whatever has the focus: a control hands a command on
   // to the main window. True when it ran (it must be enabled there).
   bool ExecuteOnFrame(int id);
+  // Whether ExecuteOnFrame would run the command now.
+  bool IsEnabledOnFrame(int id) const;
 
   // Asks every shared action's enabled state again.
   void UpdateActions();
@@ -58,6 +60,9 @@ class CKvCommandRouter : public QObject {
  private:
   explicit CKvCommandRouter(QObject* parent);
   void UpdateAction(QAction* action) const;
+  // The frame when it takes the command, else the application when it
+  // does; null when neither does.
+  KvCommandTarget* frameTarget(int id) const;
 
   QHash<int, QAction*> m_actions;
   QPointer<QWidget> m_frame;

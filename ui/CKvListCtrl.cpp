@@ -137,9 +137,18 @@ void CKvListCtrl::showViewType() {
     if (type == LVS_ICON) {
       icons->setViewMode(QListView::IconMode);
       icons->setIconSize(QSize(32, 32));
+      // Large icons stand in cells of one width, their labels wrapped onto
+      // as many as three lines below them.
+      const int line = icons->fontMetrics().lineSpacing();
+      icons->setGridSize(QSize(qMax(96, 6 * line), 32 + 8 + 3 * line));
+      icons->setWordWrap(true);
+      icons->setUniformItemSizes(false);
     } else {
       icons->setViewMode(QListView::ListMode);
       icons->setIconSize(QSize(16, 16));
+      icons->setGridSize(QSize());
+      icons->setWordWrap(false);
+      icons->setUniformItemSizes(true);
       // Small icons run left to right, a list top to bottom; both wrap.
       icons->setFlow(type == LVS_SMALLICON ? QListView::LeftToRight : QListView::TopToBottom);
       icons->setWrapping(true);

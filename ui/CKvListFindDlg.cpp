@@ -2,11 +2,11 @@
 
 #include "core/KvRegistry.h"
 #include "core/KvText.h"
+#include "ui/KvComboHelpers.h"
 #include "ui/KvObjectNames.h"
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,7 +25,7 @@ CKvListFindDlg::CKvListFindDlg(QWidget* control, int column)
   // The history is stored by SaveData, not by Enter in the field.
   m_combo->setInsertPolicy(QComboBox::NoInsert);
   m_combo->setMinimumWidth(240);
-  m_combo->installEventFilter(this);
+  KvSetComboExtendedUi(m_combo);
   auto* find = KvSetControlId(new QPushButton(QStringLiteral("查找(&S)"), this), KV_IDOK);
   m_columnNote = KvSetControlId(new QLabel(this), IDC_COLUMN_NOTE);
 
@@ -90,16 +90,4 @@ bool CKvListFindDlg::SaveData() {
   }
   SaveHistory(m_historyKey, m_strText);
   return true;
-}
-
-bool CKvListFindDlg::eventFilter(QObject* watched, QEvent* event) {
-  // The Down arrow opens the drop-down list instead of stepping through it.
-  if (watched == m_combo && event->type() == QEvent::KeyPress) {
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Down && key->modifiers() == Qt::NoModifier) {
-      m_combo->showPopup();
-      return true;
-    }
-  }
-  return CKvDlg::eventFilter(watched, event);
 }

@@ -42,7 +42,6 @@ class CKvListFindDlg : public CKvDlg {
   // An empty text keeps the dialog open; a text not yet in the drop-down
   // list joins the history.
   bool SaveData() override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QString m_historyKey;

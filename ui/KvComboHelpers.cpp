@@ -6,6 +6,7 @@
 #include "ui/KvAppServices.h"
 
 #include <QComboBox>
+#include <QKeyEvent>
 
 namespace {
 bool refuse(QComboBox* combo, const QString& message) {
@@ -17,7 +18,29 @@ bool refuse(QComboBox* combo, const QString& message) {
 QString currentText(const QComboBox* combo) {
   return combo->currentIndex() < 0 ? QString() : combo->currentText();
 }
+
+// Opens the list of the combo box it watches on a plain Down arrow.
+class ExtendedUiFilter : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* combo = qobject_cast<QComboBox*>(watched);
+    if (combo && event->type() == QEvent::KeyPress) {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      if (key->key() == Qt::Key_Down && key->modifiers() == Qt::NoModifier) {
+        combo->showPopup();
+        return true;
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
 }  // namespace
+
+void KvSetComboExtendedUi(QComboBox* combo) {
+  if (combo)
+    combo->installEventFilter(new ExtendedUiFilter(combo));
+}
 
 int KvFillOperatorCombo(QComboBox* combo, CKvDb* pDb) {
   combo->clear();

@@ -40,3 +40,7 @@ bool KvGetSexCombo(QComboBox* combo, int* index);
 void KvFillNationCombo(QComboBox* combo, const QString& name);
 // The chosen name; none: "未选择民族!".
 bool KvGetNationCombo(QComboBox* combo, QString* name);
+
+// The drop-down list of the combo box opens with the Down arrow instead of
+// the arrow stepping through its items.
+void KvSetComboExtendedUi(QComboBox* combo);

@@ -64,6 +64,18 @@ enum : int {
   KV_CMD_EDIT_REPLACE = 57641,   // Ctrl+H
   KV_CMD_EDIT_UNDO = 57643,      // Ctrl+Z
   KV_CMD_EDIT_REDO = 57644,      // Ctrl+Y
+
+  // The lists of the form properties sheet.
+  KV_CMD_RESTORE_DEFAULTS = 43406,
+
+  // Card forms.
+  KV_CMD_OVERLAY_PREVIEW = 43408,
+
+  // The template list of the template box.
+  KV_CMD_ADD_TEMPLATE = 43407,
+  KV_CMD_EXPORT_STRUCTURE = 43410,
+  KV_CMD_IMPORT_STRUCTURE = 43411,
+  KV_CMD_RENAME_MODULE_TAB = 43122,
 };
 
 // Printing without the print dialog, and the print preview.

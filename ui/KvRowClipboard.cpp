@@ -73,6 +73,8 @@ int KvParseRowClipboardText(const QString& text, const CKvDb* db, KvClipboardRow
     identity = header.mid(kWordLength);
   }
   rows->cut = word == kCutWord;
+  rows->kind = kind;
+  rows->name = identity;
   if (db && db->IsOpen())
     rows->sameFile = KvSameDataFile(*db, kind, identity, kind == 0 ? CKvDbInfo(0) : rows->from);
 

@@ -45,6 +45,10 @@ struct KvClipboardRows {
   bool sameFile = true;
   // Kinds 1 and 2: the source's connect information (no password).
   CKvDbInfo from;
+  // The source's back-end kind and the name CKvDb::Open takes for it (kind
+  // 0 the file's path, kinds 1 and 2 the database name).
+  int kind = 0;
+  QString name;
 };
 
 // Parses a clipboard text of the row format against the pasting side's

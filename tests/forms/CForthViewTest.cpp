@@ -370,7 +370,7 @@ TEST_F(CForthViewTest, TheRightClickMenuHoldsTheFormEntriesAndRunsTheChosenOne) 
                                    "查找下一个(&I)\tF3", "替换(&E)\tCtrl+H"}));
   EXPECT_EQ(view->menuPreparations, 1);
   EXPECT_TRUE(enabled.at(1));
-  EXPECT_FALSE(enabled.at(0));   // cut comes with the editing commands
+  EXPECT_TRUE(enabled.at(0));   // cut: the block may be edited
   EXPECT_FALSE(enabled.at(11));  // no find text yet
   QString copied;
   ASSERT_TRUE(KvGetClipboardText(&copied));
@@ -433,7 +433,7 @@ TEST_F(CForthViewTest, RefreshRefillsTheDocumentAndShowsIt) {
   // Commands the view does not take go to its document.
   EXPECT_TRUE(view->HandlesCmd(KV_CMD_FILE_SAVE));
   EXPECT_TRUE(KvCmdEnabled(view, KV_CMD_FILE_SAVE));
-  EXPECT_FALSE(view->HandlesCmd(KV_CMD_EDIT_PASTE));
+  EXPECT_FALSE(view->HandlesCmd(KV_CMD_VIEW_LIST));
 }
 
 TEST_F(CForthViewTest, RowHooksAddMoveAndRemoveTheDocumentsRows) {

@@ -62,17 +62,7 @@ class CKvFormPrintJobTest : public KvPrintToPdfTest {
     pass.fonts = view->FontsFor(map);
     view->DrawForm(painter, view->PageModel(), pass);
     painter.end();
-    int rows = 0;
-    for (int y = 0; y < image.height(); ++y) {
-      int run = 0, longest = 0;
-      for (int x = 0; x < image.width(); ++x) {
-        run = qGray(image.pixel(x, y)) < 100 ? run + 1 : 0;
-        longest = qMax(longest, run);
-      }
-      if (longest > image.width() / 3)
-        ++rows;
-    }
-    return rows;
+    return KvLongLineRows(image);
   }
 
   KvGridTestDoc doc;

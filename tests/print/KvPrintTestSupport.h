@@ -11,6 +11,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QImage>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -84,6 +85,22 @@ class KvPrintAnswers {
 
   KvScopedDialogExec m_exec;
 };
+
+// Rows of a printed page drawn into an image that hold a dark run longer
+// than a third of the image's width: the page's long horizontal lines.
+inline int KvLongLineRows(const QImage& image) {
+  int rows = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    int run = 0, longest = 0;
+    for (int x = 0; x < image.width(); ++x) {
+      run = qGray(image.pixel(x, y)) < 100 ? run + 1 : 0;
+      longest = qMax(longest, run);
+    }
+    if (longest > image.width() / 3)
+      ++rows;
+  }
+  return rows;
+}
 
 // Every print of the test goes to a PDF file and its log entries are kept.
 class KvPrintToPdfTest : public ::testing::Test {

@@ -1,0 +1,474 @@
+#include "core/KvArchive.h"
+
+#include "core/CKvDb.h"
+#include "core/KvDbBackend.h"
+#include "core/KvDbTransaction.h"
+#include "core/KvText.h"
+#include "core/KvWidth.h"
+
+#include <QIODevice>
+#include <QStringDecoder>
+#include <QtEndian>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+enum { kInteger, kFloating, kText, kBinary, kGroups };
+
+// What a block head takes at least: an empty text and five integers.
+constexpr qint64 kMinTableBytes = 1 + 5 * 4;
+// Restored doubles beyond this magnitude are the typed query's NULL stand-in.
+constexpr double kDoubleLimit = 1e18;
+
+// Writes values to a device; after the first refused write it writes
+// nothing more.
+class ArchiveOut {
+ public:
+  explicit ArchiveOut(QIODevice* out) : m_out(out) {}
+  bool ok() const { return m_ok; }
+
+  void writeInt(qint32 value) {
+    char bytes[4];
+    qToLittleEndian(value, bytes);
+    put(bytes, 4);
+  }
+  void writeDouble(double value) {
+    quint64 bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    char bytes[8];
+    qToLittleEndian(bits, bytes);
+    put(bytes, 8);
+  }
+  void writeText(const QString& text) {
+    const QByteArray utf8 = text.toUtf8();
+    const qint64 size = utf8.size();
+    if (size < 0xFF) {
+      const char length = char(size);
+      put(&length, 1);
+    } else {
+      const char mark = char(0xFF);
+      put(&mark, 1);
+      char bytes[4];
+      if (size < 0xFFFE) {
+        qToLittleEndian(quint16(size), bytes);
+        put(bytes, 2);
+      } else {
+        qToLittleEndian(quint16(0xFFFF), bytes);
+        put(bytes, 2);
+        qToLittleEndian(quint32(size), bytes);
+        put(bytes, 4);
+      }
+    }
+    put(utf8.constData(), size);
+  }
+  qint64 pos() const { return m_out->pos(); }
+  // Writes an integer at an earlier place and comes back to the end.
+  void patchInt(qint64 at, qint32 value) {
+    const qint64 end = m_out->pos();
+    if (!m_ok || !m_out->seek(at)) {
+      m_ok = false;
+      return;
+    }
+    writeInt(value);
+    if (!m_out->seek(end))
+      m_ok = false;
+  }
+
+ private:
+  void put(const char* data, qint64 size) {
+    if (m_ok && size > 0 && m_out->write(data, size) != size)
+      m_ok = false;
+  }
+
+  QIODevice* m_out;
+  bool m_ok = true;
+};
+
+// A plain identifier: a letter or "_", then letters, digits and "_".
+bool isIdentifier(const QString& name) {
+  if (name.isEmpty() || name.size() > 128)
+    return false;
+  for (qsizetype i = 0; i < name.size(); ++i) {
+    const char16_t c = name.at(i).unicode();
+    const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
+    if (!letter && !(i > 0 && c >= u'0' && c <= u'9'))
+      return false;
+  }
+  return true;
+}
+
+bool writeTable(CKvDb& db, const QString& table, ArchiveOut& out) {
+  if (!db.TableExists(table))
+    return false;
+  QStringList groups[kGroups];
+  QList<int> widths;
+  const int columnCount = db.GetColumns(table, groups, &widths);
+  if (columnCount <= 0)
+    return false;
+  const QStringList columns = groups[kInteger] + groups[kFloating] + groups[kText];
+  if (columns.isEmpty())
+    return false;
+  KvDbBackend* backend = db.GetBackend();
+  std::unique_ptr<KvDbCursor> cursor =
+      backend ? backend->query(QStringLiteral("Select ") + columns.join(u',') +
+                                   QStringLiteral(" From ") + table,
+                               nullptr)
+              : nullptr;
+  if (!cursor)
+    return false;
+
+  const int nInt = int(groups[kInteger].size());
+  const int nDouble = int(groups[kFloating].size());
+  const int nText = int(groups[kText].size());
+  out.writeText(table + u'(' + columns.join(u',') + u')');
+  out.writeInt(columnCount);
+  out.writeInt(nInt);
+  out.writeInt(nDouble);
+  out.writeInt(nText);
+  const qint64 countAt = out.pos();
+  out.writeInt(0);
+  qint32 rows = 0;
+  for (; !cursor->atEnd() && out.ok(); cursor->next(), ++rows) {
+    int column = 0;
+    for (int i = 0; i < nInt; ++i)
+      out.writeInt(qint32(cursor->integer(column++)));
+    for (int i = 0; i < nDouble; ++i)
+      out.writeDouble(cursor->real(column++));
+    for (int i = 0; i < nText; ++i) {
+      const QString text = KvDbTrimRight(cursor->text(column++));
+      const int width = widths.value(i);
+      out.writeText(width > 0 ? KvLeftByWidth(text, width) : text);
+    }
+  }
+  out.patchInt(countAt, rows);
+  return out.ok();
+}
+
+// The target's column of that name in the group, as the target spells it;
+// empty when it has none.
+QString findColumn(const QStringList& columns, const QString& name) {
+  for (const QString& column : columns)
+    if (KvEqualsIgnoreCase(column, name))
+      return column;
+  return QString();
+}
+
+}  // namespace
+
+QStringList KvArchiveTableOrder(CKvDb& db) {
+  QStringList tables;
+  db.ListUserTables(&tables);
+  for (const char* first : {"KvReportSQL", "SysCsTab", "SysTab"}) {
+    const QString name = QString::fromLatin1(first);
+    for (qsizetype i = 0; i < tables.size(); ++i) {
+      if (KvEqualsIgnoreCase(tables.at(i), name)) {
+        tables.removeAt(i);
+        tables.prepend(name);
+        break;
+      }
+    }
+  }
+  return tables;
+}
+
+bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out) {
+  if (!out || !out->isWritable() || out->isSequential() || !db.IsOpen())
+    return false;
+  const QStringList tables = KvArchiveTableOrder(db);
+  if (tables.isEmpty())
+    return false;
+  ArchiveOut archive(out);
+  archive.writeText(header.signature + u'/' + header.identifier);
+  archive.writeText(header.databaseName);
+  archive.writeInt(header.edition);
+  archive.writeInt(header.year);
+  archive.writeText(header.entityName);
+  archive.writeText(header.operatorText);
+  archive.writeText(header.timeText);
+  archive.writeInt(qint32(tables.size()));
+  for (const QString& table : tables)
+    if (!writeTable(db, table, archive))
+      return false;
+  return archive.ok();
+}
+
+// --- Reading ---
+
+KvArchiveReader::KvArchiveReader(QIODevice* in) : m_in(in) {
+  if (!m_in || !m_in->isReadable() || m_in->isSequential())
+    fail(QStringLiteral("the device cannot be read"));
+}
+
+qint64 KvArchiveReader::Remaining() const {
+  if (!m_in)
+    return 0;
+  return qMax<qint64>(0, m_in->size() - m_in->pos());
+}
+
+bool KvArchiveReader::fail(const QString& why) {
+  if (m_error.isEmpty())
+    m_error = why;
+  return false;
+}
+
+bool KvArchiveReader::take(char* data, qint64 size) {
+  if (Failed())
+    return false;
+  if (size > Remaining())
+    return fail(QStringLiteral("the stream ends early"));
+  if (size > 0 && m_in->read(data, size) != size)
+    return fail(QStringLiteral("the stream cannot be read"));
+  return true;
+}
+
+bool KvArchiveReader::ReadInt(qint32* value) {
+  char bytes[4];
+  if (!take(bytes, 4))
+    return false;
+  *value = qFromLittleEndian<qint32>(bytes);
+  return true;
+}
+
+bool KvArchiveReader::ReadDouble(double* value) {
+  char bytes[8];
+  if (!take(bytes, 8))
+    return false;
+  const quint64 bits = qFromLittleEndian<quint64>(bytes);
+  std::memcpy(value, &bits, sizeof bits);
+  return true;
+}
+
+bool KvArchiveReader::ReadText(QString* value) {
+  unsigned char first = 0;
+  if (!take(reinterpret_cast<char*>(&first), 1))
+    return false;
+  qint64 size = first;
+  if (first == 0xFF) {
+    char bytes[4];
+    if (!take(bytes, 2))
+      return false;
+    size = qFromLittleEndian<quint16>(bytes);
+    if (size == 0xFFFF) {
+      if (!take(bytes, 4))
+        return false;
+      size = qFromLittleEndian<quint32>(bytes);
+    }
+  }
+  if (size > Remaining())
+    return fail(QStringLiteral("a text is longer than the rest of the stream"));
+  QByteArray utf8(size, Qt::Uninitialized);
+  if (!take(utf8.data(), size))
+    return false;
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = decoder(utf8);
+  if (decoder.hasError())
+    return fail(QStringLiteral("a text is not UTF-8"));
+  if (text.contains(QChar(0)))
+    return fail(QStringLiteral("a text holds a NUL character"));
+  *value = std::move(text);
+  return true;
+}
+
+bool KvArchiveReader::ReadHeader(KvArchiveHeader* header) {
+  QString first;
+  if (!ReadText(&first))
+    return false;
+  const qsizetype slash = first.indexOf(u'/');
+  header->signature = slash < 0 ? first : first.left(slash);
+  header->identifier = slash < 0 ? QString() : first.mid(slash + 1);
+  return ReadText(&header->databaseName) && ReadInt(&header->edition) &&
+         ReadInt(&header->year) && ReadText(&header->entityName) &&
+         ReadText(&header->operatorText) && ReadText(&header->timeText);
+}
+
+bool KvArchiveReader::ReadTableCount(qint32* count) {
+  if (!ReadInt(count))
+    return false;
+  if (*count < 0 || *count > Remaining() / kMinTableBytes)
+    return fail(QStringLiteral("the table count does not fit the stream"));
+  return true;
+}
+
+bool KvArchiveReader::ReadTable(KvArchiveTable* table) {
+  QString head;
+  qint32 counts[5] = {};
+  if (!ReadText(&head))
+    return false;
+  for (qint32& count : counts)
+    if (!ReadInt(&count))
+      return false;
+  const qint32 columnCount = counts[0], nInt = counts[1], nDouble = counts[2],
+               nText = counts[3], rowCount = counts[4];
+
+  // "<table>(<column>,...)" without blanks.
+  const qsizetype open = head.indexOf(u'(');
+  if (open <= 0 || !head.endsWith(u')'))
+    return fail(QStringLiteral("a table head is malformed"));
+  table->name = head.left(open);
+  const QStringList names = head.mid(open + 1, head.size() - open - 2).split(u',');
+  if (!isIdentifier(table->name))
+    return fail(QStringLiteral("a table name is not an identifier"));
+  for (qsizetype i = 0; i < names.size(); ++i) {
+    if (!isIdentifier(names.at(i)))
+      return fail(QStringLiteral("a column name is not an identifier"));
+    for (qsizetype j = 0; j < i; ++j)
+      if (KvEqualsIgnoreCase(names.at(i), names.at(j)))
+        return fail(QStringLiteral("a column is named twice"));
+  }
+
+  if (nInt < 0 || nDouble < 0 || nText < 0 ||
+      qint64(nInt) + nDouble + nText != names.size() || columnCount < names.size())
+    return fail(QStringLiteral("the column counts do not match the table head"));
+  const qint64 rowBytes = 4 * qint64(nInt) + 8 * qint64(nDouble) + qint64(nText);
+  if (rowCount < 0 || (rowCount > 0 && rowCount > Remaining() / rowBytes))
+    return fail(QStringLiteral("the row count does not fit the stream"));
+
+  table->integers = names.mid(0, nInt);
+  table->doubles = names.mid(nInt, nDouble);
+  table->texts = names.mid(qsizetype(nInt) + nDouble);
+  table->columnCount = columnCount;
+  table->rowCount = rowCount;
+  return true;
+}
+
+bool KvArchiveReader::ReadRow(const KvArchiveTable& table, KvArchiveRow* row) {
+  row->integers.resize(table.integers.size());
+  row->doubles.resize(table.doubles.size());
+  row->texts.resize(table.texts.size());
+  for (qint32& value : row->integers)
+    if (!ReadInt(&value))
+      return false;
+  for (double& value : row->doubles)
+    if (!ReadDouble(&value))
+      return false;
+  for (QString& value : row->texts)
+    if (!ReadText(&value))
+      return false;
+  return true;
+}
+
+// --- Restoring ---
+
+namespace {
+
+// One block into its table: the columns matched against the target's, one
+// prepared insert, every row bound.
+bool restoreTable(KvArchiveReader& reader, const KvArchiveTable& table, CKvDb& db,
+                  QString* error) {
+  if (!db.TableExists(table.name)) {
+    *error = QStringLiteral("no table ") + table.name;
+    return false;
+  }
+  QStringList groups[kGroups];
+  QList<int> widths;
+  if (db.GetColumns(table.name, groups, &widths) <= 0) {
+    *error = QStringLiteral("the columns of ") + table.name + QStringLiteral(" cannot be read");
+    return false;
+  }
+  const QStringList* archived[] = {&table.integers, &table.doubles, &table.texts};
+  QStringList columns;
+  QList<int> textWidths;
+  for (int group = kInteger; group <= kText; ++group) {
+    for (const QString& name : *archived[group]) {
+      const QString column = findColumn(groups[group], name);
+      if (column.isEmpty()) {
+        *error = QStringLiteral("no column ") + table.name + u'.' + name +
+                 QStringLiteral(" of that type");
+        return false;
+      }
+      columns.append(column);
+      if (group == kText)
+        textWidths.append(widths.value(groups[kText].indexOf(column)));
+    }
+  }
+
+  QStringList marks(columns.size(), QStringLiteral("?"));
+  QString why;
+  std::unique_ptr<KvDbStatement> insert = db.GetBackend()->prepare(
+      QStringLiteral("Insert Into ") + table.name + u'(' + columns.join(u',') +
+          QStringLiteral(") Values(") + marks.join(u',') + u')',
+      &why);
+  if (!insert) {
+    *error = why;
+    return false;
+  }
+  KvArchiveRow row;
+  for (qint32 r = 0; r < table.rowCount; ++r) {
+    if (!reader.ReadRow(table, &row)) {
+      *error = reader.Error();
+      return false;
+    }
+    int index = 0;
+    for (qint32 value : std::as_const(row.integers))
+      insert->bindInteger(index++, value);
+    for (double value : std::as_const(row.doubles))
+      insert->bindReal(index++, std::isfinite(value) && std::fabs(value) <= kDoubleLimit ? value : 0.0);
+    for (qsizetype i = 0; i < row.texts.size(); ++i) {
+      const int width = textWidths.value(i);
+      insert->bindText(index++, width > 0 ? KvLeftByWidth(row.texts.at(i), width) : row.texts.at(i));
+    }
+    if (!insert->run(&why)) {
+      *error = why;
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* error) {
+  KvArchiveTable table;
+  KvArchiveRow row;
+  bool sound = true;
+  for (qint32 t = 0; t < tableCount && sound; ++t) {
+    sound = reader.ReadTable(&table);
+    for (qint32 r = 0; r < table.rowCount && sound; ++r)
+      sound = reader.ReadRow(table, &row);
+  }
+  QString why = reader.Error();
+  if (sound && reader.Remaining() > 0) {
+    sound = false;
+    why = QStringLiteral("bytes follow the last table");
+  }
+  if (error)
+    *error = sound ? QString() : why;
+  return sound;
+}
+
+bool KvRestoreArchiveTables(KvArchiveReader& reader, qint32 tableCount, CKvDb& db,
+                            QString* error) {
+  QString why;
+  QString* reason = error ? error : &why;
+  reason->clear();
+  if (!db.IsOpen() || !db.GetBackend()) {
+    *reason = QStringLiteral("the target is not open");
+    return false;
+  }
+  KvDbTransaction transaction(db);
+  if (!transaction.IsActive()) {
+    *reason = QStringLiteral("no transaction");
+    return false;
+  }
+  KvArchiveTable table;
+  for (qint32 t = 0; t < tableCount; ++t) {
+    if (!reader.ReadTable(&table)) {
+      *reason = reader.Error();
+      return false;
+    }
+    if (!restoreTable(reader, table, db, reason))
+      return false;
+  }
+  if (reader.Remaining() > 0) {
+    *reason = QStringLiteral("bytes follow the last table");
+    return false;
+  }
+  if (!transaction.Commit()) {
+    *reason = QStringLiteral("the transaction was not kept");
+    return false;
+  }
+  return true;
+}

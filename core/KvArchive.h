@@ -1,0 +1,139 @@
+#pragma once
+// The backup archive: a data file's user tables and their rows as one
+// stream of plain values, written by one program and read back by another,
+// whatever the back-end kinds of the two data files.
+//
+// Values, one after the other, nothing before the first or after the last:
+// - integer: 32-bit signed, little-endian;
+// - double: 64-bit IEEE 754, little-endian;
+// - text: a length prefix, then the text's UTF-8 bytes (no terminator). The
+//   prefix is one byte for a length below 255; else 0xFF and a 16-bit length
+//   below 0xFFFE; else 0xFF, 0xFFFF and a 32-bit length.
+//
+// The header: "<signature>/<identifier code>", the database name, the
+// edition code, the year, the entity name, the operator, the time (texts and
+// integers in that order), then the number of table blocks. A table block:
+// "<table>(<column>,...)" naming the archived columns (integer columns, then
+// floating, then text, each group in table order; binary columns are counted
+// but neither named nor stored), the table's column count, the three group
+// sizes, the row count and the rows (each: the integers, the doubles, the
+// texts). Texts are stored as they are, cut to their column's width.
+//
+// What callers may rely on:
+// - The writer reports nothing; it returns false when a table cannot be
+//   archived (missing, a column of a type the program does not use, a
+//   select that fails) or the device refuses the bytes. The row count of a
+//   block is the number of rows written, whatever happens to the table in
+//   between.
+// - The reader trusts nothing in the stream: every length and count is
+//   checked against the bytes left before anything is allocated, texts must
+//   be valid UTF-8 without NUL characters, names must be plain identifiers.
+//   It never reads past the end and fails with a reason (Error) instead.
+// - KvRestoreArchiveTables writes only into tables and columns that exist in
+//   the target with the archived group, binds every value, and runs in one
+//   transaction: it keeps everything or nothing.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+class CKvDb;
+class QIODevice;
+
+// The fixed signature of this program's archives (9 characters, no "/").
+inline constexpr char kKvArchiveSignature[] = "KvqyArchv";
+
+// Header fields 1 to 7.
+struct KvArchiveHeader {
+  QString signature;
+  // The data file's identifier code (the text of max(AN) of SysTab).
+  QString identifier;
+  QString databaseName;
+  qint32 edition = 0;
+  qint32 year = 0;
+  QString entityName;
+  // "name(code)" of the operator who made the archive.
+  QString operatorText;
+  // The time the archive was made, "%Y年%m月%d日%H时%M分".
+  QString timeText;
+};
+
+// The head of one table block.
+struct KvArchiveTable {
+  QString name;
+  // The archived columns by group, in archive order.
+  QStringList integers;
+  QStringList doubles;
+  QStringList texts;
+  // All columns of the table, binary ones included.
+  qint32 columnCount = 0;
+  qint32 rowCount = 0;
+};
+
+// One row of a block: the values of the archived columns by group.
+struct KvArchiveRow {
+  QList<qint32> integers;
+  QList<double> doubles;
+  QStringList texts;
+};
+
+// The tables of the data file in archive order: the user tables as the
+// connection lists them, with SysTab, SysCsTab and KvReportSQL (whatever
+// their case there) moved to the front in that order when present.
+QStringList KvArchiveTableOrder(CKvDb& db);
+
+// Writes the header and a block for every table of KvArchiveTableOrder to
+// the device (which must be seekable: each block's row count is written
+// after its rows). False when a table cannot be archived or a write fails;
+// what was written stays on the device.
+bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out);
+
+// Reads an archive from a device, value by value. Every read checks what it
+// takes against the bytes left and fails, without reading, when they cannot
+// hold it; after a failure every read fails.
+class KvArchiveReader {
+ public:
+  explicit KvArchiveReader(QIODevice* in);
+
+  // Header fields 1 to 7. The signature is read, not judged.
+  bool ReadHeader(KvArchiveHeader* header);
+  // Header field 8: the number of table blocks.
+  bool ReadTableCount(qint32* count);
+  // The head of the next block up to and including its row count.
+  bool ReadTable(KvArchiveTable* table);
+  // The next row of the block whose head was read.
+  bool ReadRow(const KvArchiveTable& table, KvArchiveRow* row);
+
+  // Bytes not yet read.
+  qint64 Remaining() const;
+  bool Failed() const { return !m_error.isEmpty(); }
+  // Why the stream was refused; empty while it is sound.
+  const QString& Error() const { return m_error; }
+
+  bool ReadInt(qint32* value);
+  bool ReadDouble(double* value);
+  bool ReadText(QString* value);
+
+ private:
+  bool fail(const QString& why);
+  bool take(char* data, qint64 size);
+
+  QIODevice* m_in;
+  QString m_error;
+};
+
+// Reads the tableCount blocks that follow without keeping them and requires
+// the stream to end with the last: whether the rest of an archive is sound
+// in its lengths, counts, names and texts, before anything is written.
+bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* error = nullptr);
+
+// Restores the tableCount blocks that follow into existing tables of db, in
+// one transaction, and requires the stream to end with the last block. Each
+// block's table must exist in db and each archived column must be a column
+// of that table in the same group; texts are cut to the target column's
+// width, doubles that are not finite or above 10^18 in magnitude become 0.
+// False, with db as it was and the reason in *error (when given), on any
+// fault of the stream or any row the target refuses.
+bool KvRestoreArchiveTables(KvArchiveReader& reader, qint32 tableCount, CKvDb& db,
+                            QString* error = nullptr);

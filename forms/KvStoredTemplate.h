@@ -1,0 +1,39 @@
+#pragma once
+// One stored form template as the template list moves it between data
+// files: its layout (KvFormEntry: the KvFormList row, columns, column-head
+// blocks, head and tail notes) and its print settings of the current
+// printer (CKvPrintSet under sFieldMode = the sequence number as text).
+//
+// KvCheckTemplateLayout holds the values a template read from a file must
+// keep to before it is written anywhere: the ranges the properties sheet
+// allows, so that a damaged file cannot give the grid a head of a billion
+// rows or a column with a thousand decimals.
+
+#include "forms/KvFormEntry.h"
+#include "print/CKvPrintSet.h"
+
+class CKvDb;
+
+struct KvStoredTemplate {
+  KvFormEntry entry;
+  CKvPrintSet print;
+
+  // Loads (nFlag, nForm) of the data file: 1 when its list row exists (its
+  // records and print settings loaded too), 0 when it does not, -1 when it
+  // cannot be read.
+  int Load(CKvDb* pDb, int nFlag, int nForm);
+  // Writes the template under (nFlag, nForm) with nOpen, in one
+  // transaction: whatever was stored under (nFlag, nForm) goes first (every
+  // printer's print settings too), then the list row, the records and the
+  // print settings. False, with the data file as it was, when any statement
+  // failed.
+  bool Write(CKvDb* pDb, int nFlag, int nForm, int nOpen) const;
+};
+
+// True when the layout keeps to the sheet's ranges: 1 to 10 head rows, print
+// options 0 to 3, at most 255 columns with widths below 100 and at most 9
+// decimals, column-head blocks inside the head grid, and head and tail
+// fields on rows 1 to 15 at positions 0 to 100 with edit boxes of at most
+// 50 characters. Whether the blocks cover the head exactly is not asked: a
+// stored template may lack that.
+bool KvCheckTemplateLayout(const KvFormEntry& entry);
