@@ -16,7 +16,6 @@
 #include "forms/KvStoredTemplate.h"
 #include "ui/CKvCommandRegistry.h"
 #include "ui/KvCommands.h"
-#include "ui/KvMenus.h"
 #include "ui/KvObjectNames.h"
 #include "ui/KvResources.h"
 #include "ui/KvRowClipboard.h"

@@ -114,8 +114,7 @@ bool writeTemplFile(CKvDb* pDb, const QString& path) {
   CKvDataFile& file = app->GetDataFile();
   KvArchiveHeader header;
   header.signature = QString::fromLatin1(kKvArchiveSignature);
-  int count = 0;
-  header.identifier = pDb->LookupText(QStringLiteral("max(AN) From SysTab"), QString(), &count);
+  header.identifier = pDb->LookupText(QStringLiteral("max(AN) From SysTab"));
   header.databaseName = pDb->GetDatabaseName(true);
   header.edition = app->GetEditionCode();
   header.year = file.GetYear();
