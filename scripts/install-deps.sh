@@ -2,7 +2,7 @@
 # Installs the Debian packages the build (and, with "test", the tests) need;
 # runs apt-get only when something is missing.
 set -euo pipefail
-packages=(g++ cmake ninja-build ccache qt6-base-dev qt6-translations-l10n libsqlite3-dev
+packages=(g++ cmake ninja-build ccache pkg-config qt6-base-dev qt6-translations-l10n libsqlite3-dev
           unixodbc unixodbc-dev odbc-postgresql libpq-dev libxlsxwriter-dev libgtest-dev
           libgmock-dev libbenchmark-dev fonts-noto-cjk libicu-dev)
 # Qt's SVG plugins draw the program's own pictures (res/).
