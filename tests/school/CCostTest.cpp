@@ -49,7 +49,7 @@ TEST_P(CCostTest, RenameMovesLinesAndMergesOnRequest) {
   EXPECT_EQ(State(), before);
 
   // Accepted: 03 goes, 07 keeps its name, every line names 07.
-  KvYesToQuestions yes;
+  KvScriptedAnswers yes;
   ExpectAllOrNothing([&] { return item.Update(QStringLiteral("03"), pdb()); });
   EXPECT_EQ(Rows(QStringLiteral("COST"), QStringLiteral("KNO,NA")), QStringList{"07|资料费"});
   EXPECT_EQ(Column(QStringLiteral("Select COST From PC")), (QStringList{"07", "07"}));

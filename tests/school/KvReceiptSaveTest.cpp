@@ -158,7 +158,7 @@ TEST_P(KvReceiptSaveTest, PaymentMadeMeanwhileRefusesAnOverpayment) {
 }
 
 TEST_P(KvReceiptSaveTest, NewAndReplacingSavesAreAllOrNothing) {
-  KvYesToQuestions yes;
+  KvScriptedAnswers yes;
   CPc head = m_head;
   int statements = ExpectAllOrNothing([&] {
     m_head = head;

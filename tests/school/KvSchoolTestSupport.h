@@ -7,52 +7,28 @@
 // 010201, student 010201001), and helpers to add rows, read tables back and
 // run a write with each of its statements refused in turn.
 
-#include "app/CKvXxApp.h"
-#include "core/KvMessage.h"
 #include "school/CPc.h"
 #include "school/CStd.h"
-#include "support/KvTestDb.h"
+#include "support/module/KvModuleTestDb.h"
 
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <memory>
-#include <ostream>
-
-// Texts in test failures as text.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 // The school edition with the fee module, as the program makes it.
-class KvSchoolTestApp : public CKvXxApp {
+class KvSchoolTestApp : public KvModuleTestApp {
  public:
   KvSchoolTestApp();
-  // Opens the data file's connection on the database as operator 101.
-  bool OpenOn(const KvTestDb& testDb, const QString& operatorCode = QStringLiteral("101"));
 };
 
-// Answers every question with Yes (other boxes with their default) and
-// records the texts, while it lives.
-class KvYesToQuestions {
- public:
-  KvYesToQuestions();
-  ~KvYesToQuestions();
-  QStringList texts;
-
- private:
-  KvMessageHandler m_previous;
-};
-
-class KvSchoolDbTest : public KvDbKindTest {
+class KvSchoolDbTest : public KvModuleDbTest {
  protected:
-  void SetUp() override;
-  void TearDown() override;
-
-  CKvDb* pdb() { return m_app->GetDb(); }
+  std::unique_ptr<KvModuleTestApp> MakeApp() override;
+  bool SetTreeParams(CKvDb* pDb) override;
 
   // Column 0 of a select, one entry per row.
   QStringList Column(const QString& sql);
-  // The rows of a table (the listed columns joined by "|"), sorted.
-  QStringList Rows(const QString& table, const QString& columns, const QString& where = QString());
   // Everything the fee module writes: STD, COST, PC, the tree references in
   // WKJH, SBTTCHR and PK, the parameters and the log.
   QStringList State();
@@ -76,6 +52,5 @@ class KvSchoolDbTest : public KvDbKindTest {
   // connection must still answer afterwards. Returns the number of
   // statements of the clean run.
   int ExpectAllOrNothing(const std::function<bool()>& write);
-
-  std::unique_ptr<KvSchoolTestApp> m_app;
+  using KvModuleDbTest::ExpectAllOrNothing;
 };

@@ -49,7 +49,7 @@ class KvPkCheckerTest : public KvPkDbTest {
   QStringList Check(const CPkGrid& grid, bool* pResult = nullptr, QList<int> answers = {}) {
     QList<CWkjhRec> rows;
     CWkjhRec(kYear, kTerm, kDate, grid.STD).LoadClassPlan(QString(), rows, pdb());
-    KvPkAnswers recorder(answers);
+    KvScriptedAnswers recorder(answers);
     const bool ok = grid.CheckAgainstPlan(m_schedule, rows, pdb());
     if (pResult)
       *pResult = ok;

@@ -23,7 +23,7 @@ class KvPkEngineTest : public KvPkDbTest {
   // A full arrange of the selection; the questions answered as scripted,
   // then Yes. Returns the texts shown.
   QStringList Arrange(const QString& selection = QStringLiteral("01"), QList<int> answers = {}) {
-    KvPkAnswers recorder(answers);
+    KvScriptedAnswers recorder(answers);
     CPkArranger(kYear, kTerm, kDate, selection, pdb()).Arrange();
     return recorder.texts;
   }
@@ -191,7 +191,7 @@ TEST_P(KvPkEngineTest, FailedSaveLeavesTheTimetableAsItWas) {
   CPkArranger arranger(kYear, kTerm, kDate, QStringLiteral("01"), pdb());
   ASSERT_TRUE(arranger.Load());
   ASSERT_TRUE(arranger.PlaceAllClasses());
-  KvPkAnswers answers;
+  KvScriptedAnswers answers;
   ExpectAllOrNothing([&arranger] { return arranger.SaveResult(); },
                      [this] { return AllRows() + QStringList{QString::number(LogRows())}; });
   EXPECT_EQ(AllRows().size(), 6);

@@ -50,7 +50,7 @@ Outcome ArrangeAndCheck(CKvDb* pDb, const KvTimetableGenOptions& options) {
   Outcome outcome;
   KvTimetableGenSummary summary;
   EXPECT_TRUE(KvWriteTimetableSchool(pDb, options, &summary));
-  KvPkAnswers answers;
+  KvScriptedAnswers answers;
   CPkArranger arranger(options.year, options.term, options.date, summary.selection, pDb);
   EXPECT_TRUE(arranger.Load());
   EXPECT_TRUE(arranger.PlaceAllClasses());
@@ -87,7 +87,7 @@ Outcome ArrangeAndCheck(CKvDb* pDb, const KvTimetableGenOptions& options) {
     grid.LoadByKeys(schedule, pDb);
     QList<CWkjhRec> rows;
     CWkjhRec(options.year, options.term, options.date, klass.KNO).LoadClassPlan(QString(), rows, pDb);
-    KvPkAnswers recheck;
+    KvScriptedAnswers recheck;
     EXPECT_TRUE(grid.CheckAgainstPlan(schedule, rows, pDb)) << klass.KNO.toStdString();
     EXPECT_EQ(recheck.Stops(), QStringList()) << klass.KNO.toStdString();
     QMap<QString, int> planned;

@@ -37,7 +37,7 @@ TEST_P(KvPkRecordsTest, CreatingTablesTwiceKeepsWhatExists) {
   ASSERT_NE(module, nullptr);
   EXPECT_TRUE(pdb()->Execute(QStringLiteral("Drop Table SBT")));
   AddTeacher(QStringLiteral("0001"), QStringLiteral("王芳"));
-  KvPkAnswers answers;
+  KvScriptedAnswers answers;
   EXPECT_TRUE(module->CreateTables(pdb()));
   EXPECT_TRUE(module->CreateTables(pdb()));
   EXPECT_TRUE(answers.texts.isEmpty());
@@ -62,7 +62,7 @@ TEST_P(KvPkRecordsTest, CatalogueRowsKeepQuotesAndRefuseDuplicates) {
   EXPECT_EQ(read.SEX, 1);
   EXPECT_EQ(read.ADR, kind() == 0 ? QStringLiteral("路｜号 * ? %") : QStringLiteral("路|号 * ? %"));
 
-  KvPkAnswers answers;
+  KvScriptedAnswers answers;
   EXPECT_FALSE(CTchrTable::Insert(teacher, pdb()));
   EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("新增教师：0007\n代码重！")});
   EXPECT_EQ(Rows(QStringLiteral("TCHR"), QStringLiteral("KNO")), QStringList{QStringLiteral("0007")});
@@ -98,7 +98,7 @@ TEST_P(KvPkRecordsTest, ChangedCodeFollowsIntoPlansAndTimetables) {
   CTchrTable::LoadByCode(teacher, QStringLiteral("0001"), pdb());
   AddTeacher(QStringLiteral("0002"), QStringLiteral("李娜"));
   teacher.KNO = QStringLiteral("0002");
-  KvPkAnswers answers;
+  KvScriptedAnswers answers;
   EXPECT_FALSE(CTchrTable::Update(teacher, QStringLiteral("0001"), pdb()));
   EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("修改教师代码：0001～0002\n目标代码重！")});
   EXPECT_EQ(Rows(QStringLiteral("PK"), QStringLiteral("TCHR")), QStringList{QStringLiteral("0001")});
@@ -118,7 +118,7 @@ TEST_P(KvPkRecordsTest, FailedCascadeLeavesEveryTableAsItWas) {
 
 TEST_P(KvPkRecordsTest, ReferredRowsCannotBeDeleted) {
   AddReferredCourse();
-  KvPkAnswers answers;
+  KvScriptedAnswers answers;
   EXPECT_FALSE(CSbtTable::Delete(QStringLiteral("0003"), pdb()));
   EXPECT_FALSE(CTchrTable::Delete(QStringLiteral("0001"), pdb()));
   EXPECT_FALSE(CPubRmTable::Delete(QStringLiteral("001"), pdb()));
@@ -201,7 +201,7 @@ TEST_P(KvPkRecordsTest, PlanVersionsFollowTheLatestRules) {
   // A later version of another year may be saved; the earlier one not.
   CWkjhRec later(QStringLiteral("2025"), 0, QStringLiteral("20250301"), QStringLiteral("0101"));
   ASSERT_EQ(later.SavePlan(rows, pdb()), 1);
-  KvPkAnswers answers;
+  KvScriptedAnswers answers;
   EXPECT_EQ(grade.SavePlan(rows, pdb()), 0);
   EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("非最后一次计划，不能保存！")});
 
@@ -243,7 +243,7 @@ TEST_P(KvPkRecordsTest, VersionWritesAreAllOrNothing) {
   pdb()->FailNthStatement(0);
   EXPECT_EQ(state(), before);
   // A new version copies the latest, plan and assignments together.
-  KvPkAnswers answers;
+  KvScriptedAnswers answers;
   CWkjhRec next(kYear, kTerm, QStringLiteral("20241001"), QStringLiteral("0101"));
   next.CopyPreviousVersion(pdb());
   EXPECT_EQ(answers.texts, QStringList{QStringLiteral("可以拷贝上期计划，然后在此基础上再作修改，拷贝吗？")});
@@ -319,7 +319,7 @@ TEST_P(KvPkRecordsTest, StoredTimetableLoadsSavesAndCopies) {
 
   // A later version is offered the latest one, class by class.
   EXPECT_TRUE(pdb()->Execute(QStringLiteral("Update PK Set STD='010102'")));
-  KvPkAnswers answers;
+  KvScriptedAnswers answers;
   CPkGrid next(kYear, kTerm, QStringLiteral("20241001"));
   next.CopyPreviousVersion(m_schedule, pdb());
   EXPECT_EQ(answers.texts, QStringList{QStringLiteral("可以拷贝上期课表，然后在此基础上再作修改，拷贝吗？")});
@@ -366,7 +366,7 @@ TEST_P(KvPkRecordsTest, CarryItemsCopyTheirTablesOnly) {
   EXPECT_EQ(rowsOf(QStringLiteral("Select Count(*) From PK")), QStringList{QStringLiteral("1")});
   // Carrying again would double the rows: the item fails and adds nothing.
   pNew->Execute(QStringLiteral("Create Unique Index PKU On PK(Y,QC,T,STD,WK,DT,DN,DS)"));
-  KvPkAnswers quiet({KV_IDNO});
+  KvScriptedAnswers quiet({KV_IDNO});
   EXPECT_FALSE(CPkDataType::CarryItem(0, 5, pdb(), pNew));
   EXPECT_EQ(rowsOf(QStringLiteral("Select Count(*) From PK")), QStringList{QStringLiteral("1")});
 }
@@ -376,7 +376,7 @@ TEST_P(KvPkRecordsTest, SetupCheckListsEmptyTablesInOrder) {
   AddCourse(QStringLiteral("0001"), QStringLiteral("语文"));
   SaveSchedule(1, 1);
   Assign(QStringLiteral("010101"), QStringLiteral("0001"), QString());
-  KvPkAnswers answers;
+  KvScriptedAnswers answers;
   EXPECT_FALSE(KvCheckPkSetup({QStringLiteral("STD"), QStringLiteral("TCHR"), QStringLiteral("SBT"), QStringLiteral("WKT"),
                                QStringLiteral("WKJH"), QStringLiteral("SBTTCHR")}));
   EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("下列信息还未设置\n教师\n级教学计划")});

@@ -11,7 +11,6 @@
 #include "timetable/CWkjhRec.h"
 #include "timetable/KvTimetableInstall.h"
 
-#include <algorithm>
 
 KvPkTestApp::KvPkTestApp() {
   KvInstallSchool();
@@ -19,71 +18,9 @@ KvPkTestApp::KvPkTestApp() {
   InitInstance();
 }
 
-bool KvPkTestApp::OpenOn(const KvTestDb& testDb) {
-  CKvDataFile& file = GetDataFile();
-  file.SetKind(testDb.kind() == 0 ? 0 : 1);
-  if (testDb.kind() != 0)
-    file.SetServerBackend(testDb.kind());
-  file.SetOperatorCode(QStringLiteral("101"));
-  file.SetOperatorName(QStringLiteral("管理员"));
-  return GetDb()->Open(testDb.name(), testDb.info());
-}
+std::unique_ptr<KvModuleTestApp> KvPkDbTest::MakeApp() { return std::make_unique<KvPkTestApp>(); }
 
-KvPkAnswers::KvPkAnswers(QList<int> script) : m_script(std::move(script)) {
-  m_previous = KvSetMessageHandler([this](const KvMessage& message) {
-    texts.append(message.text);
-    styles.append(message.style);
-    const unsigned buttons = message.buttons();
-    if (buttons != KV_MB_YESNO && buttons != KV_MB_YESNOCANCEL)
-      return message.defaultAnswer();
-    return m_script.isEmpty() ? int(KV_IDYES) : m_script.takeFirst();
-  });
-}
-
-KvPkAnswers::~KvPkAnswers() { KvSetMessageHandler(m_previous); }
-
-QStringList KvPkAnswers::Stops() const {
-  QStringList stops;
-  for (qsizetype i = 0; i < texts.size(); ++i)
-    if ((styles[i] & KV_MB_ICONMASK) == KV_MB_ICONSTOP)
-      stops.append(texts[i]);
-  return stops;
-}
-
-void KvPkDbTest::SetUp() {
-  KvDbKindTest::SetUp();
-  if (IsSkipped() || HasFatalFailure())
-    return;
-  m_app = std::make_unique<KvPkTestApp>();
-  ASSERT_TRUE(m_app->OpenOn(testDb()));
-  ASSERT_TRUE(m_app->CreateAllTables(pdb()));
-  ASSERT_TRUE(m_app->InsertDefaultRows(pdb(), 2024));
-  ASSERT_EQ(CXxDataType::Get(), KvFindDataType(18));
-  ASSERT_TRUE(KvSetTimetableTreeParams(pdb()));
-}
-
-void KvPkDbTest::TearDown() {
-  if (m_app)
-    m_app->GetDb()->Close();
-  m_app.reset();
-  KvDbKindTest::TearDown();
-}
-
-QStringList KvPkDbTest::Rows(const QString& table, const QString& columns, const QString& where) {
-  const QStringList names = columns.split(u',');
-  QList<QStringList> values(names.size());
-  pdb()->QueryTexts(QStringLiteral("Select ") + columns + QStringLiteral(" From ") + table + u' ' + where,
-                    values.data(), int(names.size()));
-  QStringList rows;
-  for (qsizetype r = 0; r < values.first().size(); ++r) {
-    QStringList cells;
-    for (const QStringList& column : values)
-      cells.append(column.at(r));
-    rows.append(cells.join(u'|'));
-  }
-  std::sort(rows.begin(), rows.end());
-  return rows;
-}
+bool KvPkDbTest::SetTreeParams(CKvDb* pDb) { return KvSetTimetableTreeParams(pDb); }
 
 void KvPkDbTest::AddNode(const QString& code, const QString& name) {
   CStd node(pdb(), code);
@@ -189,19 +126,3 @@ QStringList KvPkDbTest::GridText(const CPkGrid& grid, int kind) {
   return lines;
 }
 
-void KvPkDbTest::ExpectAllOrNothing(const std::function<bool()>& write, const std::function<QStringList()>& state) {
-  const QStringList before = state();
-  for (int n = 1; n < 500; ++n) {
-    pdb()->FailNthStatement(n);
-    const bool ok = write();
-    const int sent = pdb()->GetStatementsSent();
-    pdb()->FailNthStatement(0);
-    if (sent < n) {
-      EXPECT_TRUE(ok) << "the run without a refused statement fails";
-      return;
-    }
-    EXPECT_FALSE(ok) << "statement " << n << " refused, yet the write reports success";
-    EXPECT_EQ(state(), before) << "statement " << n << " refused, yet the data changed";
-  }
-  ADD_FAILURE() << "the write never ran clean";
-}

@@ -7,41 +7,18 @@
 // class timetable as text, and run a write with each statement refused in
 // turn.
 
-#include "app/CKvXxApp.h"
-#include "core/KvMessage.h"
-#include "support/KvTestDb.h"
+#include "support/module/KvModuleTestDb.h"
 #include "timetable/CPkGrid.h"
 #include "timetable/CWktRec.h"
 
 #include <QString>
 #include <QStringList>
-#include <functional>
 #include <memory>
-#include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 // The school edition with both modules, as the program makes it.
-class KvPkTestApp : public CKvXxApp {
+class KvPkTestApp : public KvModuleTestApp {
  public:
   KvPkTestApp();
-  bool OpenOn(const KvTestDb& testDb);
-};
-
-// Answers questions with the scripted answers, then Yes; other boxes with
-// their default. Records the texts and styles while it lives.
-class KvPkAnswers {
- public:
-  explicit KvPkAnswers(QList<int> script = {});
-  ~KvPkAnswers();
-  QStringList texts;
-  QList<unsigned> styles;
-  // Texts of the boxes with the stop icon.
-  QStringList Stops() const;
-
- private:
-  QList<int> m_script;
-  KvMessageHandler m_previous;
 };
 
 // The version every hand-written school uses.
@@ -49,15 +26,10 @@ inline const QString kYear = QStringLiteral("2024");
 inline const QString kDate = QStringLiteral("20240901");
 constexpr int kTerm = 1;
 
-class KvPkDbTest : public KvDbKindTest {
+class KvPkDbTest : public KvModuleDbTest {
  protected:
-  void SetUp() override;
-  void TearDown() override;
-
-  CKvDb* pdb() { return m_app->GetDb(); }
-
-  // The rows of a table (the listed columns joined by "|"), sorted.
-  QStringList Rows(const QString& table, const QString& columns, const QString& where = QString());
+  std::unique_ptr<KvModuleTestApp> MakeApp() override;
+  bool SetTreeParams(CKvDb* pDb) override;
 
   // --- A school by hand ---
 
@@ -83,11 +55,5 @@ class KvPkDbTest : public KvDbKindTest {
   // periods (segments B and C, "|" between), "." for an empty period.
   static QStringList GridText(const CPkGrid& grid, int kind = 0);
 
-  // Runs `write` with its 1st, 2nd, ... statement refused until a run sends
-  // fewer statements than the one refused; that run must succeed. Every
-  // refused run must give false and leave `state()` as it was.
-  void ExpectAllOrNothing(const std::function<bool()>& write, const std::function<QStringList()>& state);
-
-  std::unique_ptr<KvPkTestApp> m_app;
   CWktRec m_schedule;
 };
