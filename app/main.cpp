@@ -1,6 +1,7 @@
 #include "app/CKvXxApp.h"
 #include "app/KvShellServices.h"
 #include "core/KvConst.h"
+#include "datafile/KvDataFileInstall.h"
 #include "forms/CKvPublicSheet.h"
 #include "formula/KvCalculatorInstall.h"
 #include "print/KvPrintInstall.h"
@@ -41,6 +42,7 @@ int main(int argc, char* argv[]) {
   CKvXxApp theApp;
   // The dialog bases reach the shell's units, dialog places and year.
   KvInstallShellServices();
+  KvInstallDataFile();
   const int code = theApp.StartUp(QApplication::arguments()) ? QApplication::exec()
                                                              : theApp.GetExitCode();
   theApp.ExitInstance();

@@ -1,0 +1,3 @@
+#include "datafile/KvDataFileInstall.h"
+
+void KvInstallDataFile() {}
