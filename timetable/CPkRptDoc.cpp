@@ -142,7 +142,8 @@ void CPkRptDoc::FillRows() {
               pieces.append(classes.value(klass));
           }
         }
-        row[column] = pieces.join(u'\n');
+        // The grid's own line break: each week kind on a line of its own.
+        row[column] = pieces.join(u'\\');
       }
     }
     AppendRow(row);

@@ -145,6 +145,7 @@ TEST_P(KvPkCatalogDlgTest, NewStartsFromTheSelectedTeacherAndRepeatsUntilCancel)
                   .arg(edit->windowTitle(), KvGetText(edit, 1065), KvGetText(edit, 1066), KvGetText(edit, 1068),
                        sex->currentText(), nation->currentText());
       KvSetText(edit, 1066, name);
+      KvGrab(edit, QStringLiteral("teacher_edit"));
       return KvPressOk(edit);
     };
   };

@@ -73,7 +73,7 @@ class KvPkRptDocTest : public KvPkWindowTest {
       QStringList cells;
       for (int i = 0; i < doc->m_formEntry.formulas.size(); ++i)
         if (doc->m_formEntry.formulas[i].IsShown())
-          cells.append(QString(row[i]).replace(u'\n', u'/'));
+          cells.append(QString(row[i]).replace(u'\\', u'/'));
       rows.append(cells.join(u'|'));
     }
     return rows;
@@ -149,6 +149,7 @@ TEST_P(KvPkRptDocTest, EachPageShowsWhoDoesWhatInEveryPeriodOfTheDay) {
     EXPECT_EQ(Shown(doc), c.rows);
     ASSERT_NE(doc->FindView<CPkRptView>(), nullptr);
     EXPECT_EQ(doc->FindView<CPkRptView>()->m_nFixedCols, 1);
+    doc->GetFrames().at(0)->resize(1000, 400);
     KvGrab(doc->GetFrames().at(0), QStringLiteral("report%1").arg(c.page));
   }
 }
@@ -191,6 +192,7 @@ TEST_P(KvPkRptDocTest, TheOpenDialogRefusesWhatItCannotOpenAndRemembersTheChoice
     QString title;
     Open(page, [&](QDialog* d) {
       title = d->windowTitle();
+      KvGrab(d, QStringLiteral("open966"));
       return int(QDialog::Rejected);
     });
     static const char* const titles[3] = {"打开教师排课情况表", "打开公用教室排课情况表", "打开班级排课情况表"};

@@ -59,6 +59,7 @@ TEST_P(KvWktDocTest, ATermWithoutScheduleOpensOnTheDefaultsUnsavedAndAStoredOneS
   EXPECT_EQ(Combo(CWktView::IDC_YEAR)->currentText(), QStringLiteral("2024"));
   EXPECT_EQ(Combo(CWktView::IDC_YEAR)->count(), 3);
   EXPECT_EQ(Combo(CWktView::IDC_TERM)->currentText(), QStringLiteral("春季学期"));
+  doc->GetFrames().at(0)->resize(1100, 720);
   KvGrab(doc->GetFrames().at(0), QStringLiteral("schedule"));
 
   KvScriptedAnswers answers;
