@@ -35,10 +35,12 @@ void CPkRptDoc::LoadOpenArgs() {
     args = QStringList{QString::number(year), QString(), QStringLiteral("%10301").arg(year), QStringLiteral("1")};
   Y = args[0];
   QC = KvStrToInt(args[1]) == 1 ? 1 : 0;
-  // A date that is not one falls back to the year's 1 March.
+  // A term other than autumn is spring; a date that is not one falls back
+  // to the year's 1 March.
   T = QDate::fromString(args[2], QStringLiteral("yyyyMMdd")).isValid() ? args[2]
                                                                      : QStringLiteral("%10301").arg(year);
-  m_nWeekday = qBound(0, KvStrToInt(args[3], 1), 6);
+  const int weekday = KvStrToInt(args[3], 1);
+  m_nWeekday = weekday >= 0 && weekday <= 6 ? weekday : 1;
 }
 
 void CPkRptDoc::OnCloseDocument() {

@@ -5,6 +5,7 @@
 
 #include "KvPkWindowTestSupport.h"
 
+#include "app/KvDocOpenMode.h"
 #include "core/CKvDb.h"
 #include "core/KvFakePrinterCatalogue.h"
 #include "forms/CFormChildFrm.h"
@@ -108,23 +109,54 @@ TEST_P(KvPkRptDocTest, TheTemplateListOffersTheScheduleAndTheReportsByRight) {
   }
   EXPECT_FALSE(module->AcceptsCopies(*module->FindTemplate(273)));
 
-  // 57601 opens the entry selected in the module's list.
-  Grant({QStringLiteral("1903"), QStringLiteral("1920")});
+  // 57601 opens the entry selected in the module's list, each logged.
+  Grant({QStringLiteral("1903"), QStringLiteral("1920"), QStringLiteral("1921"), QStringLiteral("1922")});
   module->UpdateRightFlags();
   QWidget page;
   ASSERT_NE(module->CreateTemplatePage(&page), nullptr);
-  module->RefillTemplateList(270, 0);
-  ASSERT_TRUE(module->CanFileOpen());
-  module->OnFileOpen();
-  EXPECT_EQ(Rows(QStringLiteral("KvLog"), QStringLiteral("sNote"), QStringLiteral("Where nTaskID=13")),
-            QStringList{QStringLiteral("设置作息时间")});
-  module->RefillTemplateList(273, 0);
-  {
+  for (const Entry& e : entries) {
+    SCOPED_TRACE(e.right.toStdString());
+    module->RefillTemplateList(e.flag, e.form);
+    ASSERT_TRUE(module->CanFileOpen());
     KvDialogScript script({[](QDialog* d) { return ChooseAutumn(d); }});
     module->OnFileOpen();
-    EXPECT_EQ(script.names, QStringList{QStringLiteral("dlg_966")});
+    EXPECT_EQ(script.names, e.flag == 273 ? QStringList{QStringLiteral("dlg_966")} : QStringList());
   }
-  EXPECT_EQ(Rows(QStringLiteral("KvLog"), QStringLiteral("sNote"), QStringLiteral("Where nTaskID=13")).size(), 2);
+  EXPECT_EQ(Rows(QStringLiteral("KvLog"), QStringLiteral("sNote"), QStringLiteral("Where nTaskID=13")),
+            (QStringList{QStringLiteral("公用教室排课情况表"), QStringLiteral("教师排课情况表"),
+                         QStringLiteral("班级排课情况表"), QStringLiteral("设置作息时间")}));
+}
+
+// Open arguments stored by an earlier run: a term other than 0 or 1 is the
+// spring term, a date that is none is 1 March, a weekday outside the week
+// is Monday.
+TEST_P(KvPkRptDocTest, StoredOpenArgumentsOutsideTheirRangeFallBack) {
+  struct Case {
+    QStringList args;
+    QString shown;
+  };
+  const QList<Case> cases = {
+      {{QStringLiteral("2024"), QStringLiteral("1"), QStringLiteral("20240901"), QStringLiteral("3")},
+       QStringLiteral("2024 秋季学期 2024.09.01 星期三")},
+      {{QStringLiteral("2024"), QStringLiteral("7"), QStringLiteral("20241399"), QStringLiteral("9")},
+       QStringLiteral("2024 春季学期  星期一")},
+      {{QStringLiteral("1990"), QStringLiteral("x")}, QStringLiteral("2024 春季学期  星期一")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.join(u' ').toStdString());
+    KvSaveDocOpenMode(273, 0, c.args);
+    Module()->FindTemplate(273)->Entries()[Module()->FindTemplate(273)->FindEntry(0)].bArgsLoaded = false;
+    QString shown;
+    Open(0, [&](QDialog* d) {
+      QStringList texts;
+      for (int id : {CPkOpenStatusDlg::IDC_YEAR, CPkOpenStatusDlg::IDC_TERM, CPkOpenStatusDlg::IDC_PLAN,
+                     CPkOpenStatusDlg::IDC_WEEKDAY})
+        texts.append(KvDlgItem<QComboBox>(d, id)->currentText());
+      shown = texts.join(u' ');
+      return int(QDialog::Rejected);
+    });
+    EXPECT_EQ(shown, c.shown);
+  }
 }
 
 TEST_P(KvPkRptDocTest, EachPageShowsWhoDoesWhatInEveryPeriodOfTheDay) {
