@@ -115,9 +115,11 @@ void CPkRptDoc::FillRows() {
   CPkGrid(Y, QC, T).LoadDayByKey(m_nForm, m_nWeekday, m_wkt, grids, m_pDb);
   if (grids.isEmpty())
     return;
+  // Every name the page shows, read once: the classes, and the teachers
+  // (pages 0 and 2), the rooms (page 1) or the courses (page 2).
   const QHash<QString, QString> classes = readNames(m_pDb, "STD");
-  const QHash<QString, QString> teachers = readNames(m_pDb, "TCHR");
-  const QHash<QString, QString> rooms = readNames(m_pDb, "PUBRM");
+  const QHash<QString, QString> teachers = m_nForm != 1 ? readNames(m_pDb, "TCHR") : QHash<QString, QString>();
+  const QHash<QString, QString> rooms = m_nForm == 1 ? readNames(m_pDb, "PUBRM") : QHash<QString, QString>();
   const QHash<QString, QString> courses = m_nForm == 2 ? readNames(m_pDb, "SBT") : QHash<QString, QString>();
   const QHash<QString, QString>& rowNames = m_nForm == 0 ? teachers : (m_nForm == 1 ? rooms : classes);
 

@@ -1,9 +1,9 @@
 #include "timetable/CWktDoc.h"
 
 #include "app/CKvApp.h"
+#include "app/KvAppFrame.h"
 #include "core/KvNumber.h"
 #include "ui/CMdiClient.h"
-#include "app/KvAppFrame.h"
 
 CWktDoc::CWktDoc() : m_wkt(QString(), 0), m_stored(QString(), 0) {}
 
