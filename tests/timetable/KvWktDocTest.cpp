@@ -217,6 +217,8 @@ TEST_P(KvWktDocTest, TheScheduleIsReadOnlyWithoutTheRightOrWithATimetable) {
     CWktDoc* doc = Open();
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->m_bReadOnly, c.readOnly);
+    doc->GetFrames().at(0)->resize(1100, 720);
+    KvGrab(doc->GetFrames().at(0), QStringLiteral("schedule_read_only"));
     EXPECT_EQ(view->CheckBox(1, 1, 0)->isVisible(), !c.readOnly);
     EXPECT_EQ(view->TimeEdit(1, 0, 0)->isEnabled(), !c.readOnly);
     EXPECT_EQ(Combo(CWktView::IDC_COUNT0)->isEnabled(), !c.readOnly);
