@@ -1,18 +1,54 @@
 #include "timetable/CPkDataType.h"
 
+#include "app/CKvXxApp.h"
 #include "core/CKvDb.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
 #include "core/KvText.h"
+#include "forms/CFormChildFrm.h"
+#include "forms/CKvDocTemplate.h"
 #include "print/CKvPrintSet.h"
 #include "school/KvSchoolSql.h"
 #include "school/KvSchoolTables.h"
+#include "timetable/CKvCourseListDlg.h"
+#include "timetable/CKvPubRoomListDlg.h"
+#include "timetable/CKvTeacherListDlg.h"
+#include "timetable/CPkRptDoc.h"
+#include "timetable/CPkRptView.h"
+#include "timetable/CWktDoc.h"
+#include "timetable/CWktView.h"
+#include "ui/KvCommands.h"
+#include "ui/KvModal.h"
+
+namespace {
+// A catalogue's list dialog on the connection, as the Settings menu runs it.
+template <class Dlg>
+void runCatalogue(CKvDb* pDb) {
+  Dlg dlg(0, pDb, QString(), nullptr);
+  KvExecDialog(&dlg);
+}
+}  // namespace
 
 void CPkDataType::RegisterTemplates() {
   m_nModule = kModule;
   m_nMenuId = 326;
   m_strCaption = QStringLiteral("排课");
   m_strTabLabel = QStringLiteral("排课");
+  // Entries open from the list only ("新增" stays off: lock 1).
+  AddTemplate(CKvDocTemplate::Make<CWktDoc, CFormChildFrm, CWktView>(326, 270, false))
+      ->AddEntry(0, QStringLiteral("作息时间表"), QString(), 1, QStringLiteral("03"), 640, 0);
+
+  // The reports: the class report first.
+  CKvDocTemplate* pReports = AddTemplate(CKvDocTemplate::Make<CPkRptDoc, CFormChildFrm, CPkRptView>(326, 273, false));
+  pReports->AddEntry(2, QStringLiteral("班级排课情况表"), QString(), 1, QStringLiteral("22"), 671, 0);
+  pReports->AddEntry(0, QStringLiteral("教师排课情况表"), QString(), 1, QStringLiteral("20"), 619, 0);
+  pReports->AddEntry(1, QStringLiteral("公用教室排课情况表"), QString(), 1, QStringLiteral("21"), 669, 0);
+
+  if (auto* app = dynamic_cast<CKvXxApp*>(KvGetApp())) {
+    app->SetSettingsDialog(KV_CMD_SET_TEACHERS, &runCatalogue<CKvTeacherListDlg>);
+    app->SetSettingsDialog(KV_CMD_SET_COURSES, &runCatalogue<CKvCourseListDlg>);
+    app->SetSettingsDialog(KV_CMD_SET_PUBLIC_ROOMS, &runCatalogue<CKvPubRoomListDlg>);
+  }
   CFormDataType::RegisterTemplates();
 }
 

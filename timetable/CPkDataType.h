@@ -13,7 +13,14 @@ class CPkDataType : public CFormDataType {
  public:
   static constexpr int kModule = 19;
 
+  // The document templates (270 the period schedule, 273 the load reports)
+  // and the Settings menu's catalogues (45005-45007).
   void RegisterTemplates() override;
+  // The documents tell their pages by their type: no stored copies.
+  bool AcceptsCopies(const CKvDocTemplate& docTemplate) override {
+    (void)docTemplate;
+    return false;
+  }
   bool CreateTables(CKvDb* pDb) override;
   void GetModuleRights(QStringList& codes, QStringList& names) override;
   void GetSharedRights(QStringList& codes, QStringList& names) override;

@@ -10,6 +10,8 @@
 // length of its Sunday flag array; every day has the same count once loaded.
 // Periods are 0-based here and 1-based in the table and in every text shown.
 
+#include "ui/KvTextBox.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -65,6 +67,16 @@ class CWktRec {
   // segment is shown ("作息时间表中%s时段课时数发生了变化！") and the record
   // kept as it was.
   bool LoadForTimetable(const QString& year, int term, bool keepTimes, bool checkCounts, CKvDb* pDb);
+
+  // The page of the period-schedule card, on a grid 100 units wide with
+  // rows 1 unit high: 11 head boxes (school, year and term, "节次", "时间",
+  // the seven weekdays), then a name box per segment with periods, then for
+  // every period over all segments its number (P boxes), its start and end
+  // time (2P), and its seven day cells, Sunday first (7P).
+  void BuildCardLayout(KvTextBoxArray& boxes, const QString& entityName) const;
+
+  // Same year, term, times and flags (counts included).
+  bool operator==(const CWktRec& other) const = default;
 
   QString Y;
   int QC = 0;

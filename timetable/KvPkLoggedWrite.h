@@ -1,0 +1,15 @@
+#pragma once
+// The windows' writes and their log entry as one piece of work: the write
+// runs in a transaction on the connection, the log row (module x 100 +
+// operation, the note) is inserted on the same connection inside it, and
+// nothing is kept unless both succeed. With the data file's log switched
+// off only the write runs. The records' own transactions nest inside.
+
+#include <QString>
+#include <functional>
+
+class CKvDb;
+
+// True when the write and its log row were both committed. The note is
+// read after the write ran, so the write may fill it in.
+bool KvPkLoggedWrite(CKvDb* pDb, int nCode, const QString& note, const std::function<bool()>& write);
