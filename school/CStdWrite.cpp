@@ -149,7 +149,8 @@ bool CStd::Insert(bool report) {
                          : QStringLiteral("插入失败，可能是某些字段不合要求！"));
     return false;
   }
-  // The first child of a node takes over the node's fee lines.
+  // The first child of a node takes over the node's fee lines and the
+  // transfer links to its code; its timetable rows stay.
   CStd parent(m_pDb, ParentCode());
   if (!parent.KNO.isEmpty()) {
     const int children = parent.Count(2, -1);
