@@ -231,10 +231,8 @@ int CKvDataFile::CheckJetPath(QString* pPath, int* pYear, bool bMessages) const 
 
   int year = 0;
   if (yearNamed()) {
-    const QString title = file.completeBaseName();
-    bool ok = false;
-    year = title.toInt(&ok);
-    if (!KvIsAllDigits(title) || !ok || year < kFirstYear)
+    year = YearOfTitle(path);
+    if (year == 0)
       return fail(kBadYearName);
   }
   if (pYear)
@@ -242,6 +240,13 @@ int CKvDataFile::CheckJetPath(QString* pPath, int* pYear, bool bMessages) const 
   if (pPath)
     *pPath = file.canonicalFilePath();
   return 0;
+}
+
+int CKvDataFile::YearOfTitle(const QString& path) {
+  const QString title = QFileInfo(path).completeBaseName();
+  bool ok = false;
+  const int year = title.toInt(&ok);
+  return ok && KvIsAllDigits(title) && year >= kFirstYear ? year : 0;
 }
 
 bool CKvDataFile::OpenAndCheck(const QString& name, const QString& operatorCode,

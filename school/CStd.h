@@ -10,8 +10,10 @@
 // WKJH, SBTTCHR and PK refer to a node by code prefix in their column STD,
 // and transferred students point to each other through DM0 and DM1. When a
 // node's code changes, its subtree and every reference follow; a node that
-// gets its first child hands its references down to it; a referenced leaf
-// that is its parent's only child is folded into the parent.
+// gets its first child hands its fee lines (and transfer links) down to it,
+// while its timetable rows stay, since those describe the level they are
+// stored on; a referenced leaf that is its parent's only child is folded
+// into the parent.
 //
 // What callers may rely on:
 // - Every text reaches SQL quoted for the connection (CKvDb::QuoteText, and
@@ -148,6 +150,9 @@ class CStd {
   // SBTTCHR, PK and the DM0/DM1 links. False at the first failed
   // statement, nothing moved.
   virtual bool RenameRefs(const CStd& oldRow);
+  // The hand-down to a node's first child: as RenameRefs from the parent,
+  // but the timetable rows (WKJH, SBTTCHR, PK) stay on the parent's code.
+  bool HandDownRefs(const CStd& parent);
 
   // --- Writes (CStdWrite.cpp) ---
 

@@ -1,5 +1,5 @@
 // The writes of CStd: references, delete with its fold into the parent,
-// insert with the hand-down of the parent's references, modify with the
+// insert with the hand-down of the parent's fee lines, modify with the
 // subtree rename, and paste. Each runs in one transaction (a savepoint under
 // a caller's) and stops at the first failed statement.
 
@@ -24,14 +24,51 @@ QString serverText(const QString& jet) {
   return KvReplace(jet, QStringLiteral("Mid("), QStringLiteral("Substring("));
 }
 
-const char* const kRefTables[] = {"PC", "WKJH", "SBTTCHR", "PK"};
+// The tables that refer to tree nodes by code prefix, and whether a node's
+// first child takes their rows over. Fee lines belong to the deepest node
+// and go down; the timetabling tables are keyed by the level they describe
+// (plans by grade, assignments and lessons by class) and stay.
+struct RefTable {
+  const char* name;
+  bool handedDown;
+};
+const RefTable kRefTables[] = {{"PC", true}, {"WKJH", false}, {"SBTTCHR", false}, {"PK", false}};
+
+// Gives every reference under oldCode the prefix newCode: the referring
+// tables (only those handed down when handDown is set), then the DM0/DM1
+// links of transferred students. One transaction; false at the first
+// failed statement.
+bool moveRefs(CKvDb* pDb, const QString& oldCode, const QString& newCode, bool handDown) {
+  KvDbTransaction transaction(*pDb);
+  if (!transaction.IsActive())
+    return false;
+  const QString code = pDb->QuoteText(newCode);
+  const QString like = KvLikePrefix(pDb, oldCode);
+  const int from = int(oldCode.size()) + 1;
+  for (const RefTable& table : kRefTables) {
+    if (handDown && !table.handedDown)
+      continue;
+    const QString sql = KvFormat(QStringLiteral("Update %s Set STD='%s'||Mid(STD,%d,30) Where STD Like '%s'"),
+                                 table.name, code, from, like);
+    if (!pDb->Execute(sql, serverText(sql)))
+      return false;
+  }
+  for (int side = 0; side < 2; ++side) {
+    const QString sql =
+        KvFormat(QStringLiteral("Update STD Set DM%d='%s'||Mid(DM%d,%d,30) Where DM%d Like '%s'"), side, code,
+                 side, from, side, like);
+    if (!pDb->Execute(sql, serverText(sql)))
+      return false;
+  }
+  return transaction.Commit();
+}
 }  // namespace
 
 // --- References ---
 
 void CStd::GetRefTables(QStringList* texts, QStringList* serverTexts) const {
-  for (const char* table : kRefTables) {
-    texts->append(KvFormat(QStringLiteral("%s Where STD Like '%s'"), table, KvLikePrefix(m_pDb, KNO)));
+  for (const RefTable& table : kRefTables) {
+    texts->append(KvFormat(QStringLiteral("%s Where STD Like '%s'"), table.name, KvLikePrefix(m_pDb, KNO)));
     serverTexts->append(QString());
   }
 }
@@ -81,29 +118,9 @@ int CStd::CanDelete(QString* message) {
   return parent.Count(2, -1) == 1 ? 2 : 0;
 }
 
-bool CStd::RenameRefs(const CStd& oldRow) {
-  KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive())
-    return false;
-  const QString newCode = m_pDb->QuoteText(KNO);
-  const QString like = KvLikePrefix(m_pDb, oldRow.KNO);
-  const int from = int(oldRow.KNO.size()) + 1;
-  for (const char* table : kRefTables) {
-    const QString sql =
-        KvFormat(QStringLiteral("Update %s Set STD='%s'||Mid(STD,%d,30) Where STD Like '%s'"), table,
-                 newCode, from, like);
-    if (!m_pDb->Execute(sql, serverText(sql)))
-      return false;
-  }
-  for (int side = 0; side < 2; ++side) {
-    const QString sql =
-        KvFormat(QStringLiteral("Update STD Set DM%d='%s'||Mid(DM%d,%d,30) Where DM%d Like '%s'"), side,
-                 newCode, side, from, side, like);
-    if (!m_pDb->Execute(sql, serverText(sql)))
-      return false;
-  }
-  return transaction.Commit();
-}
+bool CStd::RenameRefs(const CStd& oldRow) { return moveRefs(m_pDb, oldRow.KNO, KNO, false); }
+
+bool CStd::HandDownRefs(const CStd& parent) { return moveRefs(m_pDb, parent.KNO, KNO, true); }
 
 // --- Rows ---
 
@@ -132,13 +149,14 @@ bool CStd::Insert(bool report) {
                          : QStringLiteral("插入失败，可能是某些字段不合要求！"));
     return false;
   }
-  // The first child of a node takes over the node's references.
+  // The first child of a node takes over the node's fee lines and the
+  // transfer links to its code; its timetable rows stay.
   CStd parent(m_pDb, ParentCode());
   if (!parent.KNO.isEmpty()) {
     const int children = parent.Count(2, -1);
     if (children < 0)
       return false;
-    if (children == 1 && !RenameRefs(parent))
+    if (children == 1 && !HandDownRefs(parent))
       return false;
   }
   return transaction.Commit();

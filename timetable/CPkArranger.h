@@ -45,15 +45,16 @@ class CPkArranger {
 
   // Reads the schedule, the classes of the selection, their plans, the
   // catalogue and the stored lessons outside the selection. False when the
-  // term has no schedule (nothing else happens then).
+  // term has no schedule or a read failed (the connection has shown it);
+  // the run must then stop.
   bool Load();
   // Clears every class grid, then places the classes in order; false at
   // the first class that stops the run.
   bool PlaceAllClasses();
   // Checks every class (its questions included), then in one transaction
-  // deletes the version's rows under the selection and stores the accepted
-  // classes; logs when a class was stored. False when the write failed
-  // (nothing changed then).
+  // deletes the version's rows under the selection, stores the accepted
+  // classes and logs the save (also when no class was accepted). False when
+  // the write failed (nothing changed then).
   bool SaveResult();
 
   // --- What the run did ---
@@ -83,10 +84,11 @@ class CPkArranger {
     int room = -1;
   };
 
-  void LoadClasses();
-  void LoadPlans();
-  void LoadCatalogue();
-  void LoadStoredLessons();
+  // Each false when its read failed.
+  bool LoadClasses();
+  bool LoadPlans();
+  bool LoadCatalogue();
+  bool LoadStoredLessons();
   void BuildStoredBusy();
   // Empties every class grid and the occupancies of the run.
   void ResetRun();

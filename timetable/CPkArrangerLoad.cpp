@@ -46,23 +46,28 @@ bool CPkArranger::Load() {
   m_shape.From(m_schedule);
   m_slots = m_shape.Slots();
   m_scheduleBits = m_shape.Bits(m_schedule);
-  LoadCatalogue();
-  LoadClasses();
-  LoadPlans();
-  LoadStoredLessons();
+  // A read that fails (the connection has shown it) is no empty table: the
+  // run stops before anything is placed, stored or logged.
+  if (!LoadCatalogue() || !LoadClasses() || !LoadPlans() || !LoadStoredLessons())
+    return false;
   BuildStoredBusy();
   ResetRun();
   return true;
 }
 
-void CPkArranger::LoadCatalogue() {
+bool CPkArranger::LoadCatalogue() {
   m_catalogue = KvPkCatalogue();
-  CSbtTable::LoadAll(m_catalogue.courses, m_pDb);
+  bool read = false;
+  CSbtTable::LoadAll(m_catalogue.courses, m_pDb, &read);
+  if (!read)
+    return false;
   for (int i = 0; i < m_catalogue.courses.size(); ++i)
     if (!m_catalogue.courseIndex.contains(m_catalogue.courses[i].KNO))
       m_catalogue.courseIndex.insert(m_catalogue.courses[i].KNO, i);
   QList<CTchrRec> teachers;
-  CTchrTable::LoadAll(teachers, m_pDb);
+  CTchrTable::LoadAll(teachers, m_pDb, &read);
+  if (!read)
+    return false;
   for (const CTchrRec& t : teachers) {
     if (m_catalogue.teacherIndex.contains(t.KNO))
       continue;
@@ -71,7 +76,9 @@ void CPkArranger::LoadCatalogue() {
     m_catalogue.teacherNames.append(t.NA);
   }
   QList<CPubRmRec> rooms;
-  CPubRmTable::LoadAll(rooms, m_pDb);
+  CPubRmTable::LoadAll(rooms, m_pDb, &read);
+  if (!read)
+    return false;
   for (const CPubRmRec& r : rooms) {
     if (m_catalogue.roomIndex.contains(r.KNO))
       continue;
@@ -79,29 +86,35 @@ void CPkArranger::LoadCatalogue() {
     m_catalogue.roomCodes.append(r.KNO);
     m_catalogue.roomNames.append(r.NA);
   }
+  return true;
 }
 
-void CPkArranger::LoadClasses() {
+bool CPkArranger::LoadClasses() {
   QString where = KvFormat("Where Len(rtrim(KNO))=%d", CXxDataType::ClassCodeLen());
   if (!m_selection.isEmpty())
     where += KvFormat(" And KNO Like '%s'", KvLikePrefix(m_pDb, m_selection));
   QList<CStd> nodes;
-  CStd(m_pDb, m_selection).Select(&nodes, 1, -1, where);
+  if (CStd(m_pDb, m_selection).Select(&nodes, 1, -1, where) < 0)
+    return false;
   for (const CStd& node : nodes) {
     KvPkClass c;
     c.code = node.KNO;
     c.name = node.NA;
     m_classes.append(c);
   }
+  return true;
 }
 
-void CPkArranger::LoadPlans() {
+bool CPkArranger::LoadPlans() {
   const QString version = KvFormat("Where Y='%s' And QC='%d' And T='%s'", m_pDb->QuoteText(m_year), m_term,
                                    m_pDb->QuoteText(m_date));
   // The grade rows of the version and the class assignments, each read in
   // one statement and grouped by code.
   QList<CWkjhRec> planRows;
-  CWkjhRec(m_year, m_term, m_date).LoadPlanRows(version, QStringLiteral("Order By STD,SBT"), planRows, m_pDb);
+  bool read = false;
+  CWkjhRec(m_year, m_term, m_date).LoadPlanRows(version, QStringLiteral("Order By STD,SBT"), planRows, m_pDb, &read);
+  if (!read)
+    return false;
   QHash<QString, QList<CWkjhRec>> byGrade;
   for (const CWkjhRec& row : planRows)
     byGrade[row.STD].append(row);
@@ -110,7 +123,10 @@ void CPkArranger::LoadPlans() {
   if (!m_selection.isEmpty())
     assignmentWhere += KvFormat(" And STD Like '%s'", KvLikePrefix(m_pDb, m_selection));
   CWkjhRec(m_year, m_term, m_date)
-      .LoadAssignments(assignmentWhere, QStringLiteral("Order By STD,SBT,TCHR,PUBRM,DS"), assignmentRows, m_pDb);
+      .LoadAssignments(assignmentWhere, QStringLiteral("Order By STD,SBT,TCHR,PUBRM,DS"), assignmentRows, m_pDb,
+                       &read);
+  if (!read)
+    return false;
   QHash<QString, QList<CWkjhRec>> byClass;
   for (const CWkjhRec& row : assignmentRows)
     byClass[row.STD].append(row);
@@ -176,20 +192,21 @@ void CPkArranger::LoadPlans() {
         c.rowOfCourse.insert(plan.course, i);
     }
   }
+  return true;
 }
 
-void CPkArranger::LoadStoredLessons() {
+bool CPkArranger::LoadStoredLessons() {
   // With an empty selection every stored lesson of the version is replaced,
   // so none of them is busy.
   if (m_selection.isEmpty())
-    return;
+    return true;
   CKvQuery query(0, 0, 8, m_pDb);
   if (!query.Open(KvFormat("Select rtrim(STD),rtrim(WK),rtrim(DT),rtrim(DN),rtrim(DS),"
                            "rtrim(SBT),rtrim(TCHR),rtrim(PUBRM) From PK Where Y='%s' And QC='%d' And T='%s'"
                            " And STD Not Like '%s'",
                            m_pDb->QuoteText(m_year), m_term, m_pDb->QuoteText(m_date),
                            KvLikePrefix(m_pDb, m_selection))))
-    return;
+    return false;
   for (; !query.IsEOF(); query.MoveNext()) {
     KvPkStoredLesson lesson;
     lesson.day = KvStrToInt(query.GetText(1), -1);
@@ -207,6 +224,7 @@ void CPkArranger::LoadStoredLessons() {
     lesson.room = query.GetText(7);
     m_stored.append(lesson);
   }
+  return true;
 }
 
 void CPkArranger::ResetRun() {

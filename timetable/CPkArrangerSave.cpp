@@ -49,12 +49,12 @@ class KvPkRunCheckSource : public KvPkCheckSource {
     }
     return *found;
   }
-  void LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) override {
+  bool LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) override {
     busy.SetSizes(schedule);
     busy.ClearCells();
     const bool byTeacher = !busy.TCHR.isEmpty();
     if (!byTeacher && busy.PUBRM.isEmpty())
-      return;
+      return true;
     const QList<KvPkStoredLesson> lessons =
         byTeacher ? m_byTeacher.value(busy.TCHR) : m_byRoom.value(busy.PUBRM);
     for (const KvPkStoredLesson& lesson : lessons) {
@@ -66,6 +66,7 @@ class KvPkRunCheckSource : public KvPkCheckSource {
       busy.TeacherCells[i][lesson.p] = lesson.teacher;
       busy.RoomCells[i][lesson.p] = lesson.room;
     }
+    return true;
   }
 
   // The class's lessons count as stored from now on.
@@ -122,10 +123,10 @@ bool CPkArranger::SaveResult() {
   for (CPkGrid& grid : accepted)
     if (!grid.Save(m_pDb))
       return false;
-  // The log entry goes with the rows, on the same connection, and only when
-  // a class was stored.
+  // The log entry goes with the rows, on the same connection, whether or
+  // not a class was accepted: the selection's stored rows were deleted.
   CKvApp* app = KvGetApp();
-  if (!accepted.isEmpty() && app && app->GetDataFile().IsLogOn() &&
+  if (app && app->GetDataFile().IsLogOn() &&
       !CKvOperation::InsertLogRow(
           app->GetTask().nTask, CKvOperation::OperatorLabel(), CKvOperation::NowText(), 19 * 100 + 4,
           KvFormat("保存<%s>%s年%s季学期(%s)课表", m_selection, m_year, m_term == 0 ? "春" : "秋", m_date), m_pDb))

@@ -120,7 +120,7 @@ bool CPkGrid::LoadByKeys(const CWktRec& schedule, CKvDb* pDb, bool* pRead) {
   return LoadWhere(condition.mid(5), schedule, pDb, pRead);
 }
 
-bool CPkGrid::LoadBusy(const QString& exceptClass, const CWktRec& schedule, CKvDb* pDb) {
+bool CPkGrid::LoadBusy(const QString& exceptClass, const CWktRec& schedule, CKvDb* pDb, bool* pRead) {
   QString condition;
   if (!STD.isEmpty())
     condition = KvFormat(" And STD Like '%s'", KvLikePrefix(pDb, STD));
@@ -129,13 +129,15 @@ bool CPkGrid::LoadBusy(const QString& exceptClass, const CWktRec& schedule, CKvD
   if (TCHR.isEmpty() && PUBRM.isEmpty()) {
     SetSizes(schedule);
     ClearCells();
+    if (pRead)
+      *pRead = true;
     return false;
   }
   if (!TCHR.isEmpty())
     condition += KvFormat(" And TCHR='%s'", pDb->QuoteText(TCHR));
   if (!PUBRM.isEmpty())
     condition += KvFormat(" And PUBRM='%s'", pDb->QuoteText(PUBRM));
-  return LoadWhere(condition.mid(5), schedule, pDb);
+  return LoadWhere(condition.mid(5), schedule, pDb, pRead);
 }
 
 bool CPkGrid::DeleteVersionRows(CKvDb* pDb) {
@@ -193,8 +195,11 @@ int CPkGrid::LoadDayByKey(int mode, int weekday, const CWktRec& schedule, QList<
   if (query.IsEOF())
     return 0;
   QHash<QString, qsizetype> index;
+  // The first grid of a key is the one found: a later grid of the same key
+  // must not take its place in the index.
   for (qsizetype i = 0; i < out.size(); ++i)
-    index.insert(out[i].TCHR, i);  // the first grid of a key is the one found
+    if (!index.contains(out[i].TCHR))
+      index.insert(out[i].TCHR, i);
   const int keyColumn = mode == 0 ? 6 : (mode == 1 ? 7 : 8);
   for (; !query.IsEOF(); query.MoveNext()) {
     const int s = segmentOf(query.GetText(2));

@@ -51,7 +51,8 @@ class CPkGrid {
   bool LoadByKeys(const CWktRec& schedule, CKvDb* pDb, bool* pRead = nullptr);
   // Where the grid's teacher and/or room is taken in the version: in the
   // classes under STD when set, else in every class not under exceptClass.
-  bool LoadBusy(const QString& exceptClass, const CWktRec& schedule, CKvDb* pDb);
+  // *pRead as for LoadWhere.
+  bool LoadBusy(const QString& exceptClass, const CWktRec& schedule, CKvDb* pDb, bool* pRead = nullptr);
   // Deletes the version's rows of the class (every class under a shorter
   // code; every class when STD is empty).
   bool DeleteVersionRows(CKvDb* pDb);

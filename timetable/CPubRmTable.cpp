@@ -15,13 +15,14 @@ const QList<KvPkCodeRef>& refs() {
 }
 }  // namespace
 
-int CPubRmTable::Select(const QString& where, const QString& order, QList<CPubRmRec>& rows, CKvDb* pDb) {
+int CPubRmTable::Select(const QString& where, const QString& order, QList<CPubRmRec>& rows, CKvDb* pDb,
+                              bool* pRead) {
   rows.clear();
   const QString sql = KvFormat(
       "Select rtrim(KNO),rtrim(NA),rtrim(NAA),rtrim(ADR),"
       "rtrim(MGR),rtrim(TEL),rtrim(NT) From PUBRM %s %s",
       where, order);
-  for (const QStringList& v : KvPkCatalogTable::Select(pDb, sql, 7)) {
+  for (const QStringList& v : KvPkCatalogTable::Select(pDb, sql, 7, pRead)) {
     CPubRmRec rec;
     rec.KNO = v[0];
     rec.NA = v[1];
@@ -43,8 +44,8 @@ int CPubRmTable::LoadByCode(CPubRmRec& rec, const QString& code, CKvDb* pDb) {
   return n;
 }
 
-int CPubRmTable::LoadAll(QList<CPubRmRec>& rows, CKvDb* pDb) {
-  return Select(QString(), QStringLiteral("Order By KNO"), rows, pDb);
+int CPubRmTable::LoadAll(QList<CPubRmRec>& rows, CKvDb* pDb, bool* pRead) {
+  return Select(QString(), QStringLiteral("Order By KNO"), rows, pDb, pRead);
 }
 
 QString CPubRmTable::NextCode(CKvDb* pDb) {

@@ -13,9 +13,10 @@ class CKvDb;
 
 class CPubRmTable {
  public:
-  static int Select(const QString& where, const QString& order, QList<CPubRmRec>& rows, CKvDb* pDb);
+  static int Select(const QString& where, const QString& order, QList<CPubRmRec>& rows, CKvDb* pDb,
+                    bool* pRead = nullptr);
   static int LoadByCode(CPubRmRec& rec, const QString& code, CKvDb* pDb);
-  static int LoadAll(QList<CPubRmRec>& rows, CKvDb* pDb);
+  static int LoadAll(QList<CPubRmRec>& rows, CKvDb* pDb, bool* pRead = nullptr);
   static QString NextCode(CKvDb* pDb);
   static bool Insert(const CPubRmRec& rec, CKvDb* pDb);
   static bool Update(const CPubRmRec& rec, const QString& oldCode, CKvDb* pDb);

@@ -15,11 +15,12 @@ const QList<KvPkCodeRef>& refs() {
 }
 }  // namespace
 
-int CSbtTable::Select(const QString& where, const QString& order, QList<CSbtRec>& rows, CKvDb* pDb) {
+int CSbtTable::Select(const QString& where, const QString& order, QList<CSbtRec>& rows, CKvDb* pDb,
+                            bool* pRead) {
   rows.clear();
   const QString sql =
       KvFormat("Select rtrim(KNO),rtrim(NA),rtrim(NAA),rtrim(NT) From SBT %s %s", where, order);
-  for (const QStringList& v : KvPkCatalogTable::Select(pDb, sql, 4)) {
+  for (const QStringList& v : KvPkCatalogTable::Select(pDb, sql, 4, pRead)) {
     CSbtRec rec;
     rec.KNO = v[0];
     rec.NA = v[1];
@@ -38,8 +39,8 @@ int CSbtTable::LoadByCode(CSbtRec& rec, const QString& code, CKvDb* pDb) {
   return n;
 }
 
-int CSbtTable::LoadAll(QList<CSbtRec>& rows, CKvDb* pDb) {
-  return Select(QString(), QStringLiteral("Order By KNO"), rows, pDb);
+int CSbtTable::LoadAll(QList<CSbtRec>& rows, CKvDb* pDb, bool* pRead) {
+  return Select(QString(), QStringLiteral("Order By KNO"), rows, pDb, pRead);
 }
 
 QString CSbtTable::NextCode(CKvDb* pDb) { return KvPkCatalogTable::NextCode(pDb, QStringLiteral("SBT"), 4); }

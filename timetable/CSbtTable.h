@@ -13,9 +13,10 @@ class CKvDb;
 
 class CSbtTable {
  public:
-  static int Select(const QString& where, const QString& order, QList<CSbtRec>& rows, CKvDb* pDb);
+  static int Select(const QString& where, const QString& order, QList<CSbtRec>& rows, CKvDb* pDb,
+                    bool* pRead = nullptr);
   static int LoadByCode(CSbtRec& rec, const QString& code, CKvDb* pDb);
-  static int LoadAll(QList<CSbtRec>& rows, CKvDb* pDb);
+  static int LoadAll(QList<CSbtRec>& rows, CKvDb* pDb, bool* pRead = nullptr);
   static QString NextCode(CKvDb* pDb);
   static bool Insert(const CSbtRec& rec, CKvDb* pDb);
   static bool Update(const CSbtRec& rec, const QString& oldCode, CKvDb* pDb);

@@ -15,13 +15,14 @@ const QList<KvPkCodeRef>& refs() {
 }
 }  // namespace
 
-int CTchrTable::Select(const QString& where, const QString& order, QList<CTchrRec>& rows, CKvDb* pDb) {
+int CTchrTable::Select(const QString& where, const QString& order, QList<CTchrRec>& rows, CKvDb* pDb,
+                             bool* pRead) {
   rows.clear();
   const QString sql = KvFormat(
       "Select rtrim(KNO),rtrim(NA),rtrim(TEL),rtrim(ADR),rtrim(SEX),"
       "rtrim(BT),rtrim(PID),rtrim(NTN),rtrim(FGF),rtrim(ZW),rtrim(NT) From TCHR %s %s",
       where, order);
-  for (const QStringList& v : KvPkCatalogTable::Select(pDb, sql, 11)) {
+  for (const QStringList& v : KvPkCatalogTable::Select(pDb, sql, 11, pRead)) {
     CTchrRec rec;
     rec.KNO = v[0];
     rec.NA = v[1];
@@ -47,8 +48,8 @@ int CTchrTable::LoadByCode(CTchrRec& rec, const QString& code, CKvDb* pDb) {
   return n;
 }
 
-int CTchrTable::LoadAll(QList<CTchrRec>& rows, CKvDb* pDb) {
-  return Select(QString(), QStringLiteral("Order By KNO"), rows, pDb);
+int CTchrTable::LoadAll(QList<CTchrRec>& rows, CKvDb* pDb, bool* pRead) {
+  return Select(QString(), QStringLiteral("Order By KNO"), rows, pDb, pRead);
 }
 
 QString CTchrTable::NextCode(CKvDb* pDb) { return KvPkCatalogTable::NextCode(pDb, QStringLiteral("TCHR"), 4); }

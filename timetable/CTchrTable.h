@@ -15,12 +15,13 @@ class CTchrTable {
  public:
   // Empties rows and reads the teachers of the where and order texts
   // (whole clauses, may be empty); the number of rows, 0 when the query
-  // cannot be opened.
-  static int Select(const QString& where, const QString& order, QList<CTchrRec>& rows, CKvDb* pDb);
+  // cannot be opened (*pRead, when given, is false only then).
+  static int Select(const QString& where, const QString& order, QList<CTchrRec>& rows, CKvDb* pDb,
+                    bool* pRead = nullptr);
   // The teacher of that code into rec; 0 (rec unchanged) when none.
   static int LoadByCode(CTchrRec& rec, const QString& code, CKvDb* pDb);
   // All teachers in code order.
-  static int LoadAll(QList<CTchrRec>& rows, CKvDb* pDb);
+  static int LoadAll(QList<CTchrRec>& rows, CKvDb* pDb, bool* pRead = nullptr);
   // The code after the largest one ("0001" for an empty table).
   static QString NextCode(CKvDb* pDb);
   static bool Insert(const CTchrRec& rec, CKvDb* pDb);

@@ -18,10 +18,13 @@ QString codeCount(CKvDb* pDb, const QString& table, const QString& column, const
 
 namespace KvPkCatalogTable {
 
-QList<QStringList> Select(CKvDb* pDb, const QString& sql, int nColumns) {
+QList<QStringList> Select(CKvDb* pDb, const QString& sql, int nColumns, bool* pRead) {
   QList<QStringList> rows;
   CKvQuery query(0, 0, nColumns, pDb);
-  if (!query.Open(sql))
+  const bool read = query.Open(sql);
+  if (pRead)
+    *pRead = read;
+  if (!read)
     return rows;
   for (; !query.IsEOF(); query.MoveNext()) {
     QStringList row;
@@ -42,12 +45,17 @@ QString NextCode(CKvDb* pDb, const QString& table, int width) {
 
 bool Insert(CKvDb* pDb, const QString& insertSql, const QString& table, const QString& code,
             const QString& duplicate) {
+  // Under the table lock a second workstation's insert of the same code
+  // waits for this transaction and then counts two.
   KvDbTransaction trans(*pDb);
-  if (!trans.IsActive() || !pDb->Execute(insertSql, QString(), 1, true))
+  if (!trans.IsActive() || !pDb->LockTable(table) || !pDb->Execute(insertSql, QString(), 1, true))
     return false;
-  if (KvSchoolCount(pDb, codeCount(pDb, table, QStringLiteral("KNO"), code)) != 1) {
+  const int n = KvSchoolCount(pDb, codeCount(pDb, table, QStringLiteral("KNO"), code));
+  if (n != 1) {
     trans.Rollback();
-    stop(duplicate);
+    // A count that cannot be read has been reported; it proves no duplicate.
+    if (n >= 0)
+      stop(duplicate);
     return false;
   }
   return trans.Commit();
@@ -56,12 +64,13 @@ bool Insert(CKvDb* pDb, const QString& insertSql, const QString& table, const QS
 bool Update(CKvDb* pDb, const QString& updateSql, const QString& table, const QString& oldCode,
             const QString& newCode, const QString& duplicate, const QList<KvPkCodeRef>& refs) {
   KvDbTransaction trans(*pDb);
-  if (!trans.IsActive() || !pDb->Execute(updateSql, QString(), 1, true))
+  if (!trans.IsActive() || !pDb->LockTable(table) || !pDb->Execute(updateSql, QString(), 1, true))
     return false;
   const int n = KvSchoolCount(pDb, codeCount(pDb, table, QStringLiteral("KNO"), newCode));
   if (n < 0 || n > 1) {
     trans.Rollback();
-    stop(duplicate);
+    if (n > 1)
+      stop(duplicate);
     return false;
   }
   // The referring rows follow the new code inside the same transaction, so

@@ -26,21 +26,24 @@ struct KvPkCodeRef {
 namespace KvPkCatalogTable {
 
 // Runs the select of nColumns text columns; one list of texts per row.
-// Empty when the query cannot be opened.
-QList<QStringList> Select(CKvDb* pDb, const QString& sql, int nColumns);
+// Empty when the query cannot be opened; *pRead (when given) is false only
+// then.
+QList<QStringList> Select(CKvDb* pDb, const QString& sql, int nColumns, bool* pRead = nullptr);
 
 // The largest code of the table read as a number, plus one, zero-padded to
 // the width; a longer number keeps its last `width` digits.
 QString NextCode(CKvDb* pDb, const QString& table, int width);
 
 // Runs the insert and makes sure the code is there exactly once; otherwise
-// rolls back with the duplicate message (already filled).
+// rolls back with the duplicate message (already filled). The table is
+// locked for the transaction, so two workstations adding one code store it
+// once. A count that cannot be read rolls back without that message.
 bool Insert(CKvDb* pDb, const QString& insertSql, const QString& table, const QString& code,
             const QString& duplicate);
 
 // Runs the update, makes sure the new code is not held twice and, when the
 // code changed, rewrites it in every referring place, all in one
-// transaction: the first failure undoes everything.
+// transaction under the table lock: the first failure undoes everything.
 bool Update(CKvDb* pDb, const QString& updateSql, const QString& table, const QString& oldCode,
             const QString& newCode, const QString& duplicate, const QList<KvPkCodeRef>& refs);
 

@@ -27,6 +27,8 @@ QString KvPkDbCheckSource::ClassName(const QString& code) {
   return node.Load(0, -1) > 0 ? node.NA : QString();
 }
 
-void KvPkDbCheckSource::LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) {
-  busy.LoadBusy(exceptClass, schedule, m_pDb);
+bool KvPkDbCheckSource::LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) {
+  bool read = false;
+  busy.LoadBusy(exceptClass, schedule, m_pDb, &read);
+  return read;
 }

@@ -23,8 +23,9 @@ class KvPkCheckSource {
   virtual QString RoomName(const QString& code) = 0;
   virtual QString ClassName(const QString& code) = 0;
   // Fills busy (keys: the version and TCHR or PUBRM) with the lessons of
-  // that teacher or room in the classes not under exceptClass.
-  virtual void LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) = 0;
+  // that teacher or room in the classes not under exceptClass. False when
+  // they cannot be read: the checker then cannot rule out a clash.
+  virtual bool LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) = 0;
 };
 
 class KvPkDbCheckSource : public KvPkCheckSource {
@@ -34,7 +35,7 @@ class KvPkDbCheckSource : public KvPkCheckSource {
   QString TeacherName(const QString& code) override;
   QString RoomName(const QString& code) override;
   QString ClassName(const QString& code) override;
-  void LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) override;
+  bool LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) override;
 
  private:
   CKvDb* m_pDb;

@@ -3,8 +3,13 @@
 // and prints one line: load, place and save time in ms, lessons planned
 // and placed, short rows, and whether the run stopped.
 //
-//   kvqy-place generate <file.xxd> [--seed N] [--grades G] [--classes C] [--week-kinds]
-//   kvqy-place place <file.xxd> [--selection CODE] [--year Y] [--term QC] [--date T]
+//   kvqy-place generate <year>.xxd [--seed N] [--grades G] [--classes C] [--week-kinds]
+//   kvqy-place place <year>.xxd [--selection CODE] [--year Y] [--term QC] [--date T]
+//
+// The file is named after the school year, as the program requires of a
+// data file (2024.xxd): the school is generated for that year, so the
+// program opens it, and the arrange takes that year's version unless told
+// otherwise. Another name is refused with the program's reason.
 
 #include "app/CKvXxApp.h"
 #include "core/CKvDb.h"
@@ -26,8 +31,8 @@
 namespace {
 int usage() {
   std::fprintf(stderr,
-               "usage: kvqy-place generate <file.xxd> [--seed N] [--grades G] [--classes C] [--week-kinds]\n"
-               "       kvqy-place place <file.xxd> [--selection CODE] [--year Y] [--term QC] [--date T]\n");
+               "usage: kvqy-place generate <year>.xxd [--seed N] [--grades G] [--classes C] [--week-kinds]\n"
+               "       kvqy-place place <year>.xxd [--selection CODE] [--year Y] [--term QC] [--date T]\n");
   return 2;
 }
 
@@ -36,8 +41,20 @@ QString option(const QStringList& args, const QString& name, const QString& fall
   return i >= 0 && i + 1 < args.size() ? args[i + 1] : fallback;
 }
 
+// The version the file's name stands for; false (the reason shown) for a
+// name the program would not open.
+bool versionOfFile(const QString& file, KvTimetableGenOptions* options) {
+  if (KvTimetableGenVersionFromFile(file, options))
+    return true;
+  std::fprintf(stderr, "kvqy-place: %s: name the data file after the school year, as 2024.xxd\n",
+               qPrintable(file));
+  return false;
+}
+
 int generate(const QString& file, const QStringList& args) {
   KvTimetableGenOptions options;
+  if (!versionOfFile(file, &options))
+    return 1;
   options.seed = option(args, QStringLiteral("--seed"), QString::number(options.seed)).toUInt();
   options.nGrades = option(args, QStringLiteral("--grades"), QString::number(options.nGrades)).toInt();
   options.nClassesPerGrade = option(args, QStringLiteral("--classes"), QString::number(options.nClassesPerGrade)).toInt();
@@ -55,19 +72,22 @@ int generate(const QString& file, const QStringList& args) {
 }
 
 int place(const QString& file, const QStringList& args) {
+  KvTimetableGenOptions version;
+  if (!versionOfFile(file, &version))
+    return 1;
   CKvDb* pDb = KvGetApp()->GetDb();
   if (!pDb->Open(file, CKvDbInfo(0)) || !CXxDataType::Get()->ReloadParams(pDb)) {
     std::fprintf(stderr, "kvqy-place: cannot open %s\n", qPrintable(file));
     return 1;
   }
-  CPkArranger arranger(option(args, QStringLiteral("--year"), QStringLiteral("2024")),
-                       option(args, QStringLiteral("--term"), QStringLiteral("1")).toInt(),
-                       option(args, QStringLiteral("--date"), QStringLiteral("20240901")),
+  CPkArranger arranger(option(args, QStringLiteral("--year"), version.year),
+                       option(args, QStringLiteral("--term"), QString::number(version.term)).toInt(),
+                       option(args, QStringLiteral("--date"), version.date),
                        option(args, QStringLiteral("--selection"), QStringLiteral("01")), pDb);
   QElapsedTimer timer;
   timer.start();
   if (!arranger.Load()) {
-    std::fprintf(stderr, "kvqy-place: no period schedule for the term\n");
+    std::fprintf(stderr, "kvqy-place: no period schedule for the term, or a read failed\n");
     return 1;
   }
   const double load = timer.nsecsElapsed() / 1e6;

@@ -1,6 +1,6 @@
 // Writing the code tree: a rename followed through every table that refers
-// to it, the refusals and the fold of deletes, the hand-down of references
-// to a first child, paste, the in-school transfer and the change of a
+// to it, the refusals and the fold of deletes, the hand-down of fee lines
+// (not timetable rows) to a first child, paste, the in-school transfer and the change of a
 // level's code length; each write all or nothing with its statements
 // refused in turn.
 
@@ -136,8 +136,10 @@ TEST_P(CStdWriteTest, DeletingATransferInRestoresTheOldRow) {
   EXPECT_TRUE(old.DM[1].isEmpty());
 }
 
-TEST_P(CStdWriteTest, FirstChildTakesOverItsParentsReferences) {
+TEST_P(CStdWriteTest, FirstChildTakesOverFeeLinesWhileTimetableRowsStay) {
+  // The grade has a fee line and timetable rows (its plan among them).
   AddLine(QStringLiteral("0103"), QStringLiteral("01"), 0, 1, 300);
+  AddTimetableRows(QStringLiteral("0103"));
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From STD Where KNO Like '010301\x07*\x08'")));
   CStd klass(pdb(), QStringLiteral("010301"));
   klass.SetDefaults(false);
@@ -145,6 +147,8 @@ TEST_P(CStdWriteTest, FirstChildTakesOverItsParentsReferences) {
   klass.NA = QStringLiteral("一班");
   ExpectAllOrNothing([&] { return klass.Insert(true); });
   EXPECT_EQ(Codes(QStringLiteral("PC")), QStringList{"010301"});
+  for (const char* table : {"WKJH", "SBTTCHR", "PK"})
+    EXPECT_EQ(Codes(QString::fromLatin1(table)), QStringList{"0103"}) << table;
   // A second child takes nothing over; a code in use is refused.
   KvMessageRecorder recorder;
   CStd second = klass;
@@ -153,6 +157,17 @@ TEST_P(CStdWriteTest, FirstChildTakesOverItsParentsReferences) {
   EXPECT_EQ(Codes(QStringLiteral("PC")), QStringList{"010301"});
   EXPECT_FALSE(second.Insert(true));
   EXPECT_EQ(recorder.last(), QStringLiteral("产生重码，不能插入！"));
+  // The class's first student takes its fee line; the class keeps its
+  // teachers and its timetable.
+  AddTimetableRows(QStringLiteral("010301"));
+  CStd student(pdb(), QStringLiteral("010301001"));
+  student.SetDefaults(true);
+  student.KNO = QStringLiteral("010301001");
+  student.NA = QStringLiteral("王五");
+  ASSERT_TRUE(student.Insert(true));
+  EXPECT_EQ(Codes(QStringLiteral("PC")), QStringList{"010301001"});
+  for (const char* table : {"WKJH", "SBTTCHR", "PK"})
+    EXPECT_EQ(Codes(QString::fromLatin1(table)), (QStringList{"0103", "010301"})) << table;
 }
 
 TEST_P(CStdWriteTest, PasteOntoItselfMakesOneCopyBeside) {

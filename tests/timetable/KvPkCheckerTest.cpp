@@ -134,6 +134,35 @@ TEST_P(KvPkCheckerTest, TeacherAndRoomClashWhenWeekKindsOverlap) {
   }
 }
 
+TEST_P(KvPkCheckerTest, UnreadableLessonsOfOtherClassesRefuseTheClass) {
+  // The class's teacher, then its room, double-booked by the other class;
+  // every statement of the check refused in turn: the class never passes.
+  const struct {
+    const char* teacher;
+    const char* room;
+    int kind;
+    char segment;
+    int period;
+  } cases[] = {{"0001", "", 0, 'B', 1}, {"", "001", 1, 'B', 3}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PK")));
+    AddLesson(QStringLiteral("010102"), 2, c.segment, c.period, QStringLiteral("0002"), QString::fromLatin1(c.teacher),
+              QString::fromLatin1(c.room), c.kind);
+    const CPkGrid grid = Placed();
+    QList<CWkjhRec> rows;
+    CWkjhRec(kYear, kTerm, kDate, grid.STD).LoadClassPlan(QString(), rows, pdb());
+    KvScriptedAnswers answers;
+    pdb()->FailNthStatement(1000000);
+    EXPECT_FALSE(grid.CheckAgainstPlan(m_schedule, rows, pdb()));
+    const int statements = pdb()->GetStatementsSent();
+    for (int n = 1; n <= statements; ++n) {
+      pdb()->FailNthStatement(n);
+      EXPECT_FALSE(grid.CheckAgainstPlan(m_schedule, rows, pdb())) << c.teacher << c.room << " statement " << n;
+    }
+    pdb()->FailNthStatement(0);
+  }
+}
+
 TEST_P(KvPkCheckerTest, CountsThatDifferAreOneQuestion) {
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update WKJH Set NU=2 Where SBT<>'0002'")));
   const QString question = QStringLiteral(

@@ -151,7 +151,7 @@ TEST_P(KvPkEngineTest, UnchangedSchoolArrangesTheSameWithAnEmptySelection) {
   EXPECT_EQ(LogRows(), 2);
 }
 
-TEST_P(KvPkEngineTest, RefusedClassLosesItsRowsAndOnlySavesAreLogged) {
+TEST_P(KvPkEngineTest, RefusedClassLosesItsRowsAndEverySaveIsLogged) {
   SaveSchedule(1, 0);
   AddPlan(QStringLiteral("0101"), QStringLiteral("0001"), 2, 1, 1, QStringLiteral("1;2"));
   Assign(QStringLiteral("010101"), QStringLiteral("0001"), QStringLiteral("0001"));
@@ -172,11 +172,15 @@ TEST_P(KvPkEngineTest, RefusedClassLosesItsRowsAndOnlySavesAreLogged) {
   const QString selection = QStringLiteral("Where STD<>'020101'");
   EXPECT_EQ(Rows(QStringLiteral("PK"), QStringLiteral("STD,WK"), selection), QStringList{QStringLiteral("010102|1")});
   EXPECT_EQ(LogRows(), 1);
-  // Nothing accepted: the selection's rows go, and nothing is logged.
+  // Nothing accepted: the selection's rows go, and the deletion is logged;
+  // so is the save of a selection without classes.
   Arrange(QStringLiteral("01"), {KV_IDYES, KV_IDNO, KV_IDNO});
   EXPECT_TRUE(Rows(QStringLiteral("PK"), QStringLiteral("STD"), selection).isEmpty());
   EXPECT_EQ(Rows(QStringLiteral("PK"), QStringLiteral("STD")).size(), 2);
-  EXPECT_EQ(LogRows(), 1);
+  EXPECT_EQ(LogRows(), 2);
+  EXPECT_EQ(Arrange(QStringLiteral("03")), QStringList{QStringLiteral("要保存此次排课结果吗？")});
+  EXPECT_EQ(Rows(QStringLiteral("PK"), QStringLiteral("STD")).size(), 2);
+  EXPECT_EQ(LogRows(), 3);
 }
 
 TEST_P(KvPkEngineTest, FailedSaveLeavesTheTimetableAsItWas) {
@@ -195,6 +199,45 @@ TEST_P(KvPkEngineTest, FailedSaveLeavesTheTimetableAsItWas) {
   ExpectAllOrNothing([&arranger] { return arranger.SaveResult(); },
                      [this] { return AllRows() + QStringList{QString::number(LogRows())}; });
   EXPECT_EQ(AllRows().size(), 6);
+  EXPECT_EQ(LogRows(), 1);
+}
+
+TEST_P(KvPkEngineTest, FailedReadStopsTheRunAndChangesNothing) {
+  // Lessons stored inside the selection (they would be replaced) and
+  // outside it (teacher 0001 is busy there); every read of the run refused
+  // in turn: no question, the stored rows as they were, nothing logged.
+  SaveSchedule(2, 2);
+  AddRoom(QStringLiteral("001"), QStringLiteral("琴房"));
+  AddPlan(QStringLiteral("0101"), QStringLiteral("0001"), 2, 1, 1);
+  AddPlan(QStringLiteral("0101"), QStringLiteral("0002"), 1, 1, 2);
+  for (const char* klass : {"010101", "010102"}) {
+    Assign(QString::fromLatin1(klass), QStringLiteral("0001"), QStringLiteral("0001"));
+    Assign(QString::fromLatin1(klass), QStringLiteral("0002"), QStringLiteral("0002"), QStringLiteral("001"));
+  }
+  AddNode(QStringLiteral("02"), QStringLiteral("分校"));
+  AddNode(QStringLiteral("0201"), QStringLiteral("分校一年级"));
+  AddNode(QStringLiteral("020101"), QStringLiteral("分校1班"));
+  AddLesson(QStringLiteral("020101"), 1, 'B', 1, QStringLiteral("0006"), QStringLiteral("0001"));
+  AddLesson(QStringLiteral("010101"), 5, 'C', 2, QStringLiteral("0001"), QStringLiteral("0001"));
+  const QStringList before = AllRows();
+
+  pdb()->FailNthStatement(1000000);
+  CPkArranger counting(kYear, kTerm, kDate, QStringLiteral("01"), pdb());
+  ASSERT_TRUE(counting.Load());
+  const int reads = pdb()->GetStatementsSent();
+  pdb()->FailNthStatement(0);
+  ASSERT_GE(reads, 7);  // schedule, courses, teachers, rooms, classes, plans, assignments, lessons
+  for (int n = 1; n <= reads; ++n) {
+    pdb()->FailNthStatement(n);
+    const QStringList texts = Arrange();
+    pdb()->FailNthStatement(0);
+    EXPECT_FALSE(texts.contains(QStringLiteral("要保存此次排课结果吗？"))) << "read " << n;
+    EXPECT_EQ(AllRows(), before) << "read " << n;
+    EXPECT_EQ(LogRows(), 0) << "read " << n;
+  }
+  // Unrefused, the same run stores both classes and logs once.
+  Arrange();
+  EXPECT_EQ(Rows(QStringLiteral("PK"), QStringLiteral("STD"), QStringLiteral("Where STD<>'020101'")).size(), 6);
   EXPECT_EQ(LogRows(), 1);
 }
 

@@ -1,6 +1,6 @@
 // Properties of full arranges of generated schools: 200 small ones and 5 of
 // the default size on SQLite, and a few compared row by row with the same
-// schools on PostgreSQL.
+// schools on PostgreSQL; and a generated data file that the program opens.
 //   - the run neither stops nor meets a checker stop;
 //   - every stored class passes the check again against all others;
 //   - no course is placed more often than planned;
@@ -9,8 +9,10 @@
 
 #include "KvPkTestSupport.h"
 
+#include "app/CKvDataFile.h"
 #include "core/CKvDb.h"
 #include "core/CKvDbInfo.h"
+#include "core/KvMessage.h"
 #include "school/CStd.h"
 #include "support/KvTestEnv.h"
 #include "support/timetable/KvTimetableGen.h"
@@ -18,7 +20,9 @@
 #include "timetable/CSbtTable.h"
 #include "timetable/CWkjhRec.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
 
@@ -162,6 +166,53 @@ TEST_F(KvPkPropertyTest, DefaultSchools) {
     const Outcome outcome = ArrangeAndCheck(&db, options);
     EXPECT_GT(outcome.placed, outcome.planned * 95 / 100);
   }
+}
+
+TEST_F(KvPkPropertyTest, GeneratedFileIsNamedAfterItsYearAndOpensInTheProgram) {
+  // The generator takes the version from the file's name, or refuses the
+  // name with the program's reason.
+  const struct {
+    const char* name;
+    const char* year;
+    const char* reason;
+  } cases[] = {{"2025.xxd", "2025", ""},
+               {"school.xxd", "", "文件名不是由有效年度构成！"},
+               {"1989.xxd", "", "文件名不是由有效年度构成！"},
+               {"2025.db", "", "不是青禾苑账务数据文件！"}};
+  for (const auto& c : cases) {
+    KvMessageRecorder recorder;
+    KvTimetableGenOptions options;
+    const bool taken = KvTimetableGenVersionFromFile(KvTestHome() + u'/' + QString::fromLatin1(c.name), &options);
+    EXPECT_EQ(taken, *c.reason == 0) << c.name;
+    EXPECT_EQ(recorder.last(), QString::fromUtf8(c.reason)) << c.name;
+    if (taken) {
+      EXPECT_EQ(options.year, QString::fromLatin1(c.year));
+      EXPECT_EQ(options.date, QString::fromLatin1(c.year) + QStringLiteral("0901"));
+    }
+  }
+
+  // Written as the driver writes it, the school opens as a data file, and
+  // its version arranges.
+  const QString path = KvTestHome() + QStringLiteral("/generated/2025.xxd");
+  QDir().mkpath(QFileInfo(path).path());
+  QFile::remove(path);
+  KvTimetableGenOptions options = KvSmallTimetableOptions(1);
+  ASSERT_TRUE(KvTimetableGenVersionFromFile(path, &options));
+  {
+    CKvDb db;
+    ASSERT_TRUE(db.CreateDatabase(path, CKvDbInfo(0)));
+    ASSERT_TRUE(KvGenerateTimetableSchool(&db, options));
+  }
+  KvMessageRecorder recorder;
+  CKvDataFile file;
+  ASSERT_TRUE(file.Open(QString(), path, QString(), true)) << recorder.last().toStdString();
+  EXPECT_EQ(file.GetYear(), 2025);
+  EXPECT_EQ(file.GetOperatorCode(), QStringLiteral("101"));
+  KvScriptedAnswers answers;
+  CPkArranger arranger(options.year, options.term, options.date, QStringLiteral("01"), &file.GetDb());
+  EXPECT_TRUE(arranger.Load());
+  EXPECT_GT(arranger.GetClassCount(), 0);
+  file.Close();
 }
 
 // The same schools give the same rows on PostgreSQL as on SQLite.

@@ -308,6 +308,13 @@ TEST_P(KvPkRecordsTest, StoredTimetableLoadsSavesAndCopies) {
   EXPECT_EQ(grid.LoadDayByKey(2, 1, m_schedule, days, pdb()), 2);
   EXPECT_EQ(days[1].TCHR, QStringLiteral("010102"));
   EXPECT_EQ(days[1].CourseCells[CPkGrid::ArrayIndex(1, 0, 1)][1], QStringLiteral("0001"));
+  // A list that holds a key twice: the lessons go to its first grid.
+  days.append(days[1]);
+  days[1].CourseCells[CPkGrid::ArrayIndex(1, 0, 1)][1].clear();
+  days[2].CourseCells[CPkGrid::ArrayIndex(1, 0, 1)][1].clear();
+  EXPECT_EQ(grid.LoadDayByKey(2, 1, m_schedule, days, pdb()), 3);
+  EXPECT_EQ(days[1].CourseCells[CPkGrid::ArrayIndex(1, 0, 1)][1], QStringLiteral("0001"));
+  EXPECT_TRUE(days[2].CourseCells[CPkGrid::ArrayIndex(1, 0, 1)][1].isEmpty());
 
   // The grade's key saves (and first deletes) every class under it.
   CPkGrid gradeGrid(kYear, kTerm, kDate, QStringLiteral("0101"));

@@ -1,10 +1,13 @@
 #include "support/timetable/KvTimetableGen.h"
 
 #include "app/CKvApp.h"
+#include "app/CKvDataFile.h"
 #include "core/CKvDb.h"
+#include "core/KvConst.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
 #include "core/KvNumber.h"
+#include "core/KvText.h"
 #include "school/CStd.h"
 #include "school/CXxDataType.h"
 #include "timetable/CPkGrid.h"
@@ -14,6 +17,7 @@
 #include "timetable/CWkjhRec.h"
 #include "timetable/CWktRec.h"
 
+#include <QFileInfo>
 #include <QList>
 #include <QSet>
 
@@ -85,6 +89,18 @@ KvTimetableGenOptions KvSmallTimetableOptions(unsigned seed) {
   options.bWeekKinds = seed % 3 == 0;
   options.nOtherClasses = 1 + int(seed % 2);
   return options;
+}
+
+bool KvTimetableGenVersionFromFile(const QString& path, KvTimetableGenOptions* options) {
+  const CKvDataFile check;
+  if (!KvEqualsIgnoreCase(QFileInfo(path).suffix(), QString::fromLatin1(kv::kDataFileExt)))
+    return check.ShowError(CKvDataFile::kNotDataFile, true);
+  const int year = CKvDataFile::YearOfTitle(path);
+  if (year == 0)
+    return check.ShowError(CKvDataFile::kBadYearName, true);
+  options->year = QString::number(year);
+  options->date = options->year + QStringLiteral("0901");
+  return true;
 }
 
 bool KvGenerateTimetableSchool(CKvDb* pDb, const KvTimetableGenOptions& options, KvTimetableGenSummary* pSummary) {

@@ -52,6 +52,13 @@ struct KvTimetableGenSummary {
   int nStoredLessons = 0;  // lessons stored outside the selection
 };
 
+// Takes the version of a school to be written into the data file at the
+// path from the file's name: the program opens a data file only under its
+// year's name ("2024.xxd") with that year inside, so the year, and 1
+// September of it as the start date, come from the name. False, with the
+// program's reason shown, for a name it would refuse.
+bool KvTimetableGenVersionFromFile(const QString& path, KvTimetableGenOptions* options);
+
 // Creates the tables and default rows, then writes the school. False when
 // a statement failed (it has been reported).
 bool KvGenerateTimetableSchool(CKvDb* pDb, const KvTimetableGenOptions& options,
