@@ -2,7 +2,8 @@
 // shows and the row slots behind them, the totals line ("累计", "合计",
 // "%d人", statistics summed over the top level only), openings answered
 // with Cancel or refused without fee items, the filter remembered between
-// openings, and an item left out of a stored layout.
+// openings, "刷新" in the right-click menu, and an item left out of a
+// stored layout.
 
 #include "KvFeeUiTestSupport.h"
 #include "KvSchoolTestSupport.h"
@@ -14,11 +15,14 @@
 #include "school/CXxDataType.h"
 #include "school/CXxRptDoc2.h"
 #include "school/CXxRptView.h"
+#include "ui/CKvCommandRegistry.h"
 #include "ui/KvCommands.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QComboBox>
+#include <QMenu>
 
 class KvFeeReportTest : public KvSchoolDbTest {
  protected:
@@ -142,6 +146,22 @@ TEST_P(KvFeeReportTest, StatisticsTotalOnlyTheTopLevel) {
   EXPECT_EQ(doc->GetMacroValue(QStringLiteral("#xx_time")),
             KvNowText(QStringLiteral("%Y")) + QStringLiteral("年 秋季学期"));
   KvShot(doc->GetFrames().first(), QStringLiteral("report_statistics"));
+  // "刷新" stands before select all and reads the lines again.
+  AddLine(QStringLiteral("010201002"), QStringLiteral("01"), 0, -1, 500);
+  QList<int> menu;
+  const KvPopupMenuExecFn previous = KvSetPopupMenuExec([&](QMenu* popup, const QPoint&) {
+    QAction* refresh = nullptr;
+    for (QAction* action : popup->actions()) {
+      menu << KvActionCommandId(action);
+      if (menu.last() == KV_CMD_REFRESH)
+        refresh = action;
+    }
+    return refresh;
+  });
+  doc->FindView<CXxRptView>()->ShowContextMenu(QPoint());
+  KvSetPopupMenuExec(previous);
+  EXPECT_EQ(menu.indexOf(KV_CMD_REFRESH) + 1, menu.indexOf(KV_CMD_EDIT_SELECT_ALL));
+  EXPECT_EQ(Shown(doc, 0).mid(1, 2), (QStringList{"2", "1500.00"}));
   doc->OnCloseDocument();
   // Arrears down to the students: only the second student owes.
   doc = Open(260, answer(3, "打开欠费统计表"));
