@@ -11,6 +11,7 @@
 #include "core/KvDate.h"
 #include "forms/CFormChildFrm.h"
 #include "forms/CKvDocTemplate.h"
+#include "forms/CKvTemplateList.h"
 #include "forms/KvColumnDef.h"
 #include "school/CXxDataType.h"
 #include "school/CXxRptDoc2.h"
@@ -20,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QMenu>
@@ -89,6 +91,21 @@ TEST_P(KvFeeReportTest, TemplatesAreListedOnTheFeePageInOrder) {
   EXPECT_EQ(entries, (QStringList{"257 收费明细表 1810 629 1", "261 学生交费明细账 1814 647 1",
                                   "258 应收费统计表 1811 668 1", "259 收费统计表 1812 664 1",
                                   "260 欠费统计表 1813 630 1"}));
+  // The fee page of the template box: 57601 opens the selected report.
+  std::unique_ptr<QWidget> page(CXxDataType::Get()->CreateTemplatePage(nullptr));
+  CKvTemplateList* list = CXxDataType::Get()->GetTemplateList();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->GetItemCount(), 5);
+  list->View()->clearSelection();
+  list->FindAndSelect(list->GetItemText(list->FindRow(259, 0), 0));
+  ASSERT_TRUE(CXxDataType::Get()->CanFileOpen());
+  QStringList opened;
+  KvFeeDialogScript script([&](QDialog* dialog) {
+    opened << dialog->windowTitle();
+    dialog->reject();
+  });
+  CXxDataType::Get()->OnFileOpen();
+  EXPECT_EQ(opened, QStringList{"打开收费统计表"});
 }
 
 TEST_P(KvFeeReportTest, DetailShowsReceiptsCountsStudentsAndRemembersItsFilter) {
