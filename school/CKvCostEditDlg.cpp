@@ -9,9 +9,6 @@
 #include "ui/KvObjectNames.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 CKvCostEditDlg::CKvCostEditDlg(int nMode, const QString& oldCode, CKvDb* pDb, QWidget* parent)
@@ -27,23 +24,13 @@ CKvCostEditDlg::CKvCostEditDlg(int nMode, const QString& oldCode, CKvDb* pDb, QW
   m_pCode->setMaximumWidth(60);
   m_pNote->setMinimumWidth(300);
 
-  auto* form = new QFormLayout;
-  const struct {
-    const char* label;
-    CKvEdit* edit;
-  } rows[] = {{"代  码：", m_pCode}, {"名  称：", m_pName}, {"备  注：", m_pNote}};
-  for (const auto& row : rows) {
-    auto* label = new QLabel(QString::fromUtf8(row.label), this);
-    label->setBuddy(row.edit);
-    form->addRow(label, row.edit);
-  }
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(KvNewIdButton(QStringLiteral("&S.确认"), KV_IDOK, this));
-  buttons->addWidget(KvNewIdButton(QStringLiteral("&X.取消"), KV_IDCANCEL, this));
   auto* layout = new QVBoxLayout(this);
+  auto* form = new QFormLayout;
   layout->addLayout(form);
-  layout->addLayout(buttons);
+  KvAddFormRow(form, QStringLiteral("代  码："), m_pCode);
+  KvAddFormRow(form, QStringLiteral("名  称："), m_pName);
+  KvAddFormRow(form, QStringLiteral("备  注："), m_pNote);
+  layout->addLayout(KvNewOkCancelRow(this, QStringLiteral("&S.确认")));
 }
 
 void CKvCostEditDlg::OnInitDialog() {

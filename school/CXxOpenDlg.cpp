@@ -85,9 +85,7 @@ void CXxOpenDlg::AddFilterRows(QFormLayout* form) {
   auto* codeRow = new QHBoxLayout;
   codeRow->addWidget(m_pCode, 1);
   codeRow->addWidget(pick);
-  auto* codeLabel = new QLabel(QStringLiteral("&J.机构、年级或学生："), this);
-  codeLabel->setBuddy(m_pCode);
-  form->addRow(codeLabel, codeRow);
+  KvAddFormRow(form, QStringLiteral("&J.机构、年级或学生："), m_pCode, codeRow);
 
   m_pCost = KvSetControlId(new QComboBox(this), IDC_COST);
   m_pMaker = KvSetControlId(new QComboBox(this), IDC_MAKER);
@@ -96,11 +94,8 @@ void CXxOpenDlg::AddFilterRows(QFormLayout* form) {
     const char* label;
     QComboBox* combo;
   } combos[] = {{"&C.收费项目：", m_pCost}, {"&Z.收 款 人：", m_pMaker}, {"&H.复 核 人：", m_pReviewer}};
-  for (const auto& row : combos) {
-    auto* label = new QLabel(QString::fromUtf8(row.label), this);
-    label->setBuddy(row.combo);
-    form->addRow(label, row.combo);
-  }
+  for (const auto& row : combos)
+    KvAddFormRow(form, QString::fromUtf8(row.label), row.combo);
   m_pReviewChecks[0] = KvSetControlId(new QCheckBox(QStringLiteral("&W.未复核"), this), IDC_NOT_REVIEWED);
   m_pReviewChecks[1] = KvSetControlId(new QCheckBox(QStringLiteral("&V.已复核"), this), IDC_REVIEWED);
   auto* checks = new QHBoxLayout;
@@ -133,14 +128,10 @@ bool CXxOpenDlg::TakeFilter() {
 }
 
 void CXxOpenDlg::SetFormLayout(QFormLayout* form) {
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(KvNewIdButton(QStringLiteral("&O.打开"), KV_IDOK, this));
-  buttons->addWidget(KvNewIdButton(QStringLiteral("&X.取消"), KV_IDCANCEL, this));
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
   layout->addSpacing(6);
-  layout->addLayout(buttons);
+  layout->addLayout(KvNewOkCancelRow(this, QStringLiteral("&O.打开")));
 }
 
 void CXxOpenDlg::onPickCode() {

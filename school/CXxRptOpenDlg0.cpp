@@ -1,10 +1,10 @@
 #include "school/CXxRptOpenDlg0.h"
 
+#include "school/KvSchoolDlgParts.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvDateEdits.h"
 
 #include <QFormLayout>
-#include <QLabel>
 
 CXxRptOpenDlg0::CXxRptOpenDlg0(CKvDb* pDb, QWidget* parent) : CXxOpenDlg(IDD, pDb, parent) {
   setWindowTitle(QStringLiteral("打开收费明细表"));
@@ -18,9 +18,7 @@ CXxRptOpenDlg0::CXxRptOpenDlg0(CKvDb* pDb, QWidget* parent) : CXxOpenDlg(IDD, pD
   } ranges[] = {{"&F.起始时间：", m_pFrom, fromIds}, {"&T.终止时间：", m_pTo, toIds}};
   for (const auto& range : ranges) {
     QBoxLayout* row = AddDateFields(range.fields, range.ids);
-    auto* label = new QLabel(QString::fromUtf8(range.label), this);
-    label->setBuddy(range.fields[0]);
-    form->addRow(label, row);
+    KvAddFormRow(form, QString::fromUtf8(range.label), range.fields[0], row);
   }
   AddFilterRows(form);
   SetFormLayout(form);

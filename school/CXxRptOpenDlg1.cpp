@@ -22,9 +22,7 @@ CXxRptOpenDlg1::CXxRptOpenDlg1(CKvDb* pDb, QWidget* parent)
   m_pYear->SetInputType(QStringLiteral("STRING DIGIT"), 4);
   m_pYear->setFixedWidth(56);
   auto* form = new QFormLayout;
-  auto* yearLabel = new QLabel(QStringLiteral("&Y.年度："), this);
-  yearLabel->setBuddy(m_pYear);
-  form->addRow(yearLabel, m_pYear);
+  KvAddFormRow(form, QStringLiteral("&Y.年度："), m_pYear);
   auto* seasons = new QGroupBox(QStringLiteral("&Q.学期"), this);
   auto* seasonRow = new QHBoxLayout(seasons);
   seasonRow->addWidget(m_pSeasons[0]);
@@ -32,6 +30,7 @@ CXxRptOpenDlg1::CXxRptOpenDlg1(CKvDb* pDb, QWidget* parent)
   seasonRow->addStretch();
   form->addRow(seasons);
   AddFilterRows(form);
+  // The depth follows the code it counts from.
   auto* depthLabel = new QLabel(QStringLiteral("&D.到："), this);
   depthLabel->setBuddy(m_pDepth);
   form->insertRow(3, depthLabel, m_pDepth);

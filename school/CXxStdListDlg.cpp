@@ -5,21 +5,15 @@
 #include "school/KvSchoolDlgParts.h"
 #include "ui/KvObjectNames.h"
 
-#include <QHBoxLayout>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 CXxStdListDlg::CXxStdListDlg(const QString& search, CKvDb* pDb, QWidget* parent)
     : CKvZrvDlg(IDD, pDb, parent), m_strSearch(search), m_pList(KvSetControlId(new CXxStdList(this), IDC_LIST)) {
   setWindowTitle(QStringLiteral("学生目录"));
   m_pList->setMinimumSize(470, 240);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(KvNewIdButton(QStringLiteral("&S.选择"), KV_IDOK, this));
-  buttons->addWidget(KvNewIdButton(QStringLiteral("&X.取消"), KV_IDCANCEL, this));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_pList, 1);
-  layout->addLayout(buttons);
+  layout->addLayout(KvNewOkCancelRow(this, QStringLiteral("&S.选择")));
 }
 
 void CXxStdListDlg::OnInitDialog() {

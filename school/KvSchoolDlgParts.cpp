@@ -5,11 +5,31 @@
 #include "ui/KvObjectNames.h"
 
 #include <QAction>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 
 QPushButton* KvNewIdButton(const QString& caption, int id, QWidget* parent) {
   return KvSetControlId(new QPushButton(caption, parent), id);
+}
+
+QHBoxLayout* KvNewOkCancelRow(QWidget* dialog, const QString& okCaption) {
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  row->addWidget(KvNewIdButton(okCaption, KV_IDOK, dialog));
+  row->addWidget(KvNewIdButton(QStringLiteral("&X.取消"), KV_IDCANCEL, dialog));
+  return row;
+}
+
+void KvAddFormRow(QFormLayout* form, const QString& label, QWidget* buddy, QLayout* field) {
+  auto* text = new QLabel(label, form->parentWidget());
+  text->setBuddy(buddy);
+  if (field)
+    form->addRow(text, field);
+  else
+    form->addRow(text, buddy);
 }
 
 bool KvRefuseStop(const QString& text, QWidget* field) {
