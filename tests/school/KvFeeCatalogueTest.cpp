@@ -126,6 +126,19 @@ TEST_P(KvFeeCatalogueTest, RenameOntoAnotherItemMergesOnlyOnYes) {
   EXPECT_EQ(Items(), QStringList{"07|资料费|"});
   EXPECT_EQ(Column(QStringLiteral("Select COST From PC")), QStringList{"07"});
   EXPECT_EQ(Log(), QStringList{"修改：03(书本费) --> 07(课本费)"});
+
+  // An item another workstation deleted meanwhile: no merge question about
+  // a code with itself, nothing stored.
+  CKvCostEditDlg dlg(0, QStringLiteral("07"), pdb());
+  dlg.show();
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From COST")));
+  KvSetField(&dlg, CKvCostEditDlg::IDC_NAME, QStringLiteral("资料费"));
+  const QStringList before = State();
+  KvScriptedAnswers answers;
+  KvPress(&dlg, KV_IDOK);
+  EXPECT_EQ(answers.texts, QStringList{});
+  EXPECT_NE(dlg.result(), QDialog::Accepted);
+  EXPECT_EQ(State(), before);
 }
 
 TEST_P(KvFeeCatalogueTest, DeleteSelectsTheNeighbourAndKeepsItemsInUse) {
