@@ -22,11 +22,7 @@ namespace {
 // Units, grades, classes, students.
 constexpr int kStudentDepth = 3;
 
-KvSchoolBenchFile& school(int kind) {
-  static KvSchoolBenchFile sqlite(0, 5000, QStringLiteral("report"));
-  static KvSchoolBenchFile pg(2, 5000, QStringLiteral("report"));
-  return kind == 0 ? sqlite : pg;
-}
+KvSchoolBenchFile& school(int kind) { return KvSchoolYearFile(kind); }
 
 // The document set up as its template sets it up, with the filter the open
 // dialog would hand it.
