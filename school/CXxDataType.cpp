@@ -1,6 +1,7 @@
 #include "school/CXxDataType.h"
 
 #include "app/CKvApp.h"
+#include "app/CKvXxApp.h"
 #include "core/CKvCsRec.h"
 #include "core/CKvDb.h"
 #include "core/CKvQuery.h"
@@ -8,13 +9,22 @@
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "core/KvNumber.h"
+#include "forms/CFormChildFrm.h"
+#include "forms/CKvDocTemplate.h"
 #include "print/CKvPrintFieldDefs.h"
 #include "print/CKvPrintSet.h"
+#include "school/CKvCostListDlg.h"
 #include "school/CPc.h"
 #include "school/CStd.h"
+#include "school/CXxRptDoc0.h"
+#include "school/CXxRptDoc1.h"
+#include "school/CXxRptDoc2.h"
+#include "school/CXxRptView.h"
 #include "school/KvSchoolSql.h"
 #include "school/KvSchoolTables.h"
 #include "ui/KvAppServices.h"
+#include "ui/KvCommands.h"
+#include "ui/KvModal.h"
 
 namespace {
 CKvDb* connectionOr(CKvDb* pDb) { return pDb ? pDb : KvGetAppDb(); }
@@ -53,6 +63,27 @@ void CXxDataType::RegisterTemplates() {
   m_nModule = kModule;
   m_nMenuId = 325;
   m_strTabLabel = QStringLiteral("收费");
+  // The fee reports, in the order the template box lists them.
+  const auto addReport = [this](std::unique_ptr<CKvDocTemplate> report, const char* name, const char* description,
+                                const char* right, int icon) {
+    AddTemplate(std::move(report))
+        ->AddEntry(0, QString::fromUtf8(name), QString::fromUtf8(description), 1, QString::fromLatin1(right), icon, 0);
+  };
+  addReport(CKvDocTemplate::Make<CXxRptDoc0, CFormChildFrm, CXxRptView>(m_nMenuId, 257, true), "收费明细表",
+            "浏览、检索收费收据", "10", 629);
+  addReport(CKvDocTemplate::Make<CXxRptDoc2, CFormChildFrm, CXxRptView>(m_nMenuId, 261, true), "学生交费明细账", "",
+            "14", 647);
+  addReport(CKvDocTemplate::Make<CXxRptDoc1, CFormChildFrm, CXxRptView>(m_nMenuId, 258, true), "应收费统计表", "",
+            "11", 668);
+  addReport(CKvDocTemplate::Make<CXxRptDoc1, CFormChildFrm, CXxRptView>(m_nMenuId, 259, true), "收费统计表", "",
+            "12", 664);
+  addReport(CKvDocTemplate::Make<CXxRptDoc1, CFormChildFrm, CXxRptView>(m_nMenuId, 260, true), "欠费统计表", "",
+            "13", 630);
+  if (auto* pApp = dynamic_cast<CKvXxApp*>(KvGetApp()))
+    pApp->SetSettingsDialog(KV_CMD_SET_FEE_ITEMS, [](CKvDb* pDb) {
+      CKvCostListDlg dlg(pDb, QString());
+      KvExecDialog(&dlg);
+    });
   CFormDataType::RegisterTemplates();
 }
 

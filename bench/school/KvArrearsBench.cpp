@@ -20,11 +20,7 @@
 namespace {
 constexpr int kDepth = 2;  // units, grades and classes
 
-KvSchoolBenchFile& school(int kind) {
-  static KvSchoolBenchFile sqlite(0, 5000, QStringLiteral("arrears"));
-  static KvSchoolBenchFile pg(2, 5000, QStringLiteral("arrears"));
-  return kind == 0 ? sqlite : pg;
-}
+KvSchoolBenchFile& school(int kind) { return KvSchoolYearFile(kind); }
 
 // Node -> head count and one sum per item.
 using NodeSums = QHash<QString, QPair<int, QList<double>>>;

@@ -52,3 +52,9 @@ sqlite3* KvSchoolBenchFile::sqliteHandle() {
 }
 
 pg_conn* KvSchoolBenchFile::pgHandle() { return m_pg ? m_pg->database.raw() : nullptr; }
+
+KvSchoolBenchFile& KvSchoolYearFile(int kind) {
+  static KvSchoolBenchFile sqlite(0, 5000, QStringLiteral("year"));
+  static KvSchoolBenchFile pg(2, 5000, QStringLiteral("year"));
+  return kind == 0 ? sqlite : pg;
+}

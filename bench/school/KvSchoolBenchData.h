@@ -35,3 +35,8 @@ struct KvSchoolBenchFile {
   Pg* m_pg = nullptr;
   CKvDb m_file{0};
 };
+
+// The generated year of 5,000 students on the back-end kind (0 SQLite, 2
+// PostgreSQL), made on first use and shared by the benchmarks that only
+// read it.
+KvSchoolBenchFile& KvSchoolYearFile(int kind);

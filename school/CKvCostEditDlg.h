@@ -1,0 +1,37 @@
+#pragma once
+// The edit dialog of one fee item (dialog 955 "费用项目"): "增加" proposes
+// the next free code, "修改" edits the item of the code it was opened with.
+// OK pads the code to two digits and refuses 0, a longer number and an empty
+// name; a code another item holds (on "增加") or a declined merge (on
+// "修改") keeps the dialog open without a message of its own. A stored
+// change is logged (module 18, operation 0).
+
+#include "school/CCost.h"
+#include "ui/CKvAppDlg.h"
+
+class CKvEdit;
+
+class CKvCostEditDlg : public CKvAppDlg {
+  Q_OBJECT
+ public:
+  enum : int { IDD = 955, IDC_CODE = 1032, IDC_NAME = 1033, IDC_NOTE = 1034 };
+
+  // nMode 1 new, 0 modify (the item oldCode).
+  CKvCostEditDlg(int nMode, const QString& oldCode, CKvDb* pDb, QWidget* parent = nullptr);
+
+  // The edited item; on "增加" its name and note are the proposal (the code
+  // is always the next free one).
+  CCost m_cost;
+
+ protected:
+  void OnInitDialog() override;
+  bool DoDataExchange(bool bSaveAndValidate) override;
+  bool SaveData() override;
+
+ private:
+  int m_nMode;
+  QString m_strOldCode;
+  CKvEdit* m_pCode;
+  CKvEdit* m_pName;
+  CKvEdit* m_pNote;
+};

@@ -1,0 +1,30 @@
+#pragma once
+// The fee-item catalogue (dialog 954 "收费项目表"): the item list with the
+// buttons new, open, modify, delete and close. "&O.打开" (OK) edits the
+// selected item and keeps the dialog open; only "&X.关闭" ends it.
+
+#include "ui/CKvZrvDlg.h"
+
+class CKvCostList;
+
+class CKvCostListDlg : public CKvZrvDlg {
+  Q_OBJECT
+ public:
+  enum : int { IDD = 954, IDC_LIST = 1031, IDC_NEW = 1055, IDC_MODIFY = 1056, IDC_DELETE = 1057 };
+
+  // startCode is the row selected first.
+  CKvCostListDlg(CKvDb* pDb, const QString& startCode, QWidget* parent = nullptr);
+
+  CKvCostList* List() const { return m_pList; }
+  void OnOK() override;
+
+ protected:
+  void OnInitDialog() override;
+
+ private:
+  // Runs a command of the list when the list allows it now.
+  void runListCommand(int id);
+
+  QString m_strStartCode;
+  CKvCostList* m_pList;
+};

@@ -1,0 +1,254 @@
+// The fee reports: their entries in the template box, the columns each
+// shows and the row slots behind them, the totals line ("累计", "合计",
+// "%d人", statistics summed over the top level only), openings answered
+// with Cancel or refused without fee items, the filter remembered between
+// openings, "刷新" in the right-click menu, and an item left out of a
+// stored layout.
+
+#include "KvFeeUiTestSupport.h"
+#include "KvSchoolTestSupport.h"
+
+#include "core/KvDate.h"
+#include "forms/CFormChildFrm.h"
+#include "forms/CKvDocTemplate.h"
+#include "forms/CKvTemplateList.h"
+#include "forms/KvColumnDef.h"
+#include "school/CXxDataType.h"
+#include "school/CXxRptDoc2.h"
+#include "school/CXxRptView.h"
+#include "ui/CKvCommandRegistry.h"
+#include "ui/KvCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QComboBox>
+#include <QMenu>
+
+class KvFeeReportTest : public KvSchoolDbTest {
+ protected:
+  void SetUp() override {
+    KvSchoolDbTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+      return;
+    ASSERT_TRUE(KvGrantRights(*m_app, {QStringLiteral("1810"), QStringLiteral("1811"), QStringLiteral("1812"),
+                                       QStringLiteral("1813"), QStringLiteral("1814")}));
+    AddItem(QStringLiteral("01"), QStringLiteral("学费"));
+    AddItem(QStringLiteral("02"), QStringLiteral("书本费"));
+    AddClass({QStringLiteral("010201001"), QStringLiteral("张三"), QStringLiteral("010201002"),
+              QStringLiteral("李四")});
+    for (const QString& student : {QStringLiteral("010201001"), QStringLiteral("010201002")}) {
+      AddLine(student, QStringLiteral("01"), 0, 1, 1000);
+      AddLine(student, QStringLiteral("02"), 0, 1, 200);
+    }
+    AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, -1, 1000);
+    AddLine(QStringLiteral("010201001"), QStringLiteral("02"), 0, -1, 200);
+    // No filter kept from an earlier test: a list of another length gives
+    // the defaults.
+    for (const auto& docTemplate : CXxDataType::Get()->GetTemplates())
+      for (KvDocTypeEntry& entry : docTemplate->Entries()) {
+        entry.openArgs = {QStringLiteral("kept by another version")};
+        entry.bArgsLoaded = true;
+      }
+  }
+
+  // Opens the report, its dialog answered by `answer`; null when it did
+  // not open.
+  CXxRptDoc* Open(int flag, const std::function<void(QDialog*)>& answer) {
+    KvFeeDialogScript script(answer);
+    return static_cast<CXxRptDoc*>(CXxDataType::Get()->OpenDocument(flag, 0));
+  }
+  static QStringList Shown(const CKvDoc* doc, int row = -1) {
+    QStringList texts;
+    for (int cell : doc->m_colMap) {
+      KvColumnDef def;
+      KvParseColumnDef(doc->m_formEntry.formulas.at(cell), def);
+      texts << (row < 0 ? def.sTitle : doc->m_rows.at(row).at(cell));
+    }
+    return texts;
+  }
+  static QString TotalsLabel(CXxRptView* view, QStringList* totals) {
+    KvGridPass pass;
+    QString label;
+    view->GetTotalsRow(pass, label, *totals);
+    return label;
+  }
+};
+
+TEST_P(KvFeeReportTest, TemplatesAreListedOnTheFeePageInOrder) {
+  QStringList entries;
+  for (int i = 0; i < CXxDataType::Get()->GetEntryCount(); ++i) {
+    KvDocTypeEntry entry;
+    CKvDocTemplate* docTemplate = nullptr;
+    ASSERT_TRUE(CXxDataType::Get()->GetEntryByIndex(i, &entry, &docTemplate));
+    entries << QStringLiteral("%1 %2 %3 %4 %5")
+                   .arg(docTemplate->GetFlag())
+                   .arg(entry.sName, entry.sRight)
+                   .arg(entry.nIcon)
+                   .arg(entry.nLock);
+  }
+  EXPECT_EQ(entries, (QStringList{"257 收费明细表 1810 629 1", "261 学生交费明细账 1814 647 1",
+                                  "258 应收费统计表 1811 668 1", "259 收费统计表 1812 664 1",
+                                  "260 欠费统计表 1813 630 1"}));
+  // The fee page of the template box: 57601 opens the selected report.
+  std::unique_ptr<QWidget> page(CXxDataType::Get()->CreateTemplatePage(nullptr));
+  CKvTemplateList* list = CXxDataType::Get()->GetTemplateList();
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->GetItemCount(), 5);
+  list->View()->clearSelection();
+  list->FindAndSelect(list->GetItemText(list->FindRow(259, 0), 0));
+  ASSERT_TRUE(CXxDataType::Get()->CanFileOpen());
+  QStringList opened;
+  KvFeeDialogScript script([&](QDialog* dialog) {
+    opened << dialog->windowTitle();
+    dialog->reject();
+  });
+  CXxDataType::Get()->OnFileOpen();
+  EXPECT_EQ(opened, QStringList{"打开收费统计表"});
+}
+
+TEST_P(KvFeeReportTest, DetailShowsReceiptsCountsStudentsAndRemembersItsFilter) {
+  QStringList shownDates;
+  const auto answer = [&](QDialog* dialog) {
+    shownDates << KvFieldText(dialog, 1054) + KvFieldText(dialog, 1055) + KvFieldText(dialog, 1056);
+    KvSetField(dialog, 1054, QStringLiteral("2024"));
+    KvSetField(dialog, 1060, QStringLiteral("2024"));
+    KvPress(dialog, KV_IDOK);
+  };
+  CXxRptDoc* doc = Open(257, answer);
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(Shown(doc), (QStringList{"月", "日", "单号", "名称\\姓名", "学\\期", "学费", "书本费", "合计", "操作", "复核"}));
+  ASSERT_EQ(doc->GetRowCount(), 1);
+  EXPECT_EQ(Shown(doc, 0), (QStringList{"09", "10", "00001", "张三", "1", "1000.00", "200.00", "1200.00", "101", ""}));
+  QStringList totals;
+  EXPECT_EQ(TotalsLabel(doc->FindView<CXxRptView>(), &totals), QStringLiteral("累计 1人"));
+  EXPECT_EQ(totals.value(7), QStringLiteral("1,200.00"));
+  EXPECT_EQ(doc->GetMacroValue(QStringLiteral("#xx_time")).isEmpty(), false);
+  KvShot(doc->GetFrames().first(), QStringLiteral("report_detail"));
+  doc->OnCloseDocument();
+  // The next opening offers the range chosen; both review boxes: no rows.
+  doc = Open(257, [&](QDialog* dialog) {
+    answer(dialog);
+    KvPress(dialog, 1058);
+    KvPress(dialog, 1059);
+    KvPress(dialog, KV_IDOK);
+  });
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(doc->GetRowCount(), 0);
+  doc->OnCloseDocument();
+  const QString year = KvNowText(QStringLiteral("%Y"));
+  EXPECT_EQ(shownDates, (QStringList{year + "0101", "20240101"}));
+}
+
+TEST_P(KvFeeReportTest, StatisticsTotalOnlyTheTopLevel) {
+  const auto answer = [](int depth, const char* title) {
+    return [depth, title](QDialog* dialog) {
+      EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8(title));
+      KvSetField(dialog, 1042, KvNowText(QStringLiteral("%Y")));
+      KvDlgItem<QComboBox>(dialog, 1033)->setCurrentIndex(depth);
+      KvPress(dialog, KV_IDOK);
+    };
+  };
+  CXxRptDoc* doc = Open(259, answer(2, "打开收费统计表"));
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(Shown(doc), (QStringList{"名称\\姓名", "人\\数", "学费", "书本费", "合计"}));
+  ASSERT_EQ(doc->GetRowCount(), 3);
+  EXPECT_EQ(Shown(doc, 0), (QStringList{"本校", "1", "1000.00", "200.00", "1200.00"}));
+  EXPECT_EQ(Shown(doc, 2), (QStringList{"    一班", "1", "1000.00", "200.00", "1200.00"}));
+  EXPECT_EQ(doc->RowKey(2), QStringLiteral("010201"));
+  QStringList totals;
+  EXPECT_EQ(TotalsLabel(doc->FindView<CXxRptView>(), &totals), QStringLiteral("累计"));
+  EXPECT_EQ(totals.value(4), QStringLiteral("1,200.00"));
+  EXPECT_EQ(doc->GetMacroValue(QStringLiteral("#xx_time")),
+            KvNowText(QStringLiteral("%Y")) + QStringLiteral("年 秋季学期"));
+  KvShot(doc->GetFrames().first(), QStringLiteral("report_statistics"));
+  // "刷新" stands before select all and reads the lines again.
+  AddLine(QStringLiteral("010201002"), QStringLiteral("01"), 0, -1, 500);
+  QList<int> menu;
+  const KvPopupMenuExecFn previous = KvSetPopupMenuExec([&](QMenu* popup, const QPoint&) {
+    QAction* refresh = nullptr;
+    for (QAction* action : popup->actions()) {
+      menu << KvActionCommandId(action);
+      if (menu.last() == KV_CMD_REFRESH)
+        refresh = action;
+    }
+    return refresh;
+  });
+  doc->FindView<CXxRptView>()->ShowContextMenu(QPoint());
+  KvSetPopupMenuExec(previous);
+  EXPECT_EQ(menu.indexOf(KV_CMD_REFRESH) + 1, menu.indexOf(KV_CMD_EDIT_SELECT_ALL));
+  EXPECT_EQ(Shown(doc, 0).mid(1, 2), (QStringList{"2", "1500.00"}));
+  doc->OnCloseDocument();
+  // Arrears down to the students: only the second student owes.
+  doc = Open(260, answer(3, "打开欠费统计表"));
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(doc->GetRowCount(), 4);
+  EXPECT_EQ(Shown(doc, 3).mid(0, 2), (QStringList{"      李四", "1"}));
+  doc->OnCloseDocument();
+}
+
+TEST_P(KvFeeReportTest, LedgerShowsTermsWithTheTotal) {
+  CXxRptDoc2 doc;
+  doc.m_pDb = pdb();
+  doc.m_nFlag = 261;
+  doc.LoadOpenArgs();
+  doc.m_filter.strStdPrefix = QStringLiteral("010201002");
+  doc.m_nRunningTotals = 0;
+  doc.LoadLayout();
+  doc.FillRows();
+  doc.ResetMacros();
+  EXPECT_EQ(Shown(&doc), (QStringList{"年", "月", "日", "单号", "摘  要", "学费", "书本费", "合计", "操作", "复核"}));
+  ASSERT_GE(doc.GetRowCount(), 3);
+  EXPECT_EQ(Shown(&doc, 0).at(4), QStringLiteral("  第1学期"));
+  EXPECT_EQ(Shown(&doc, 1).mid(5, 3), (QStringList{"1000.00", "200.00", "1200.00"}));
+  EXPECT_EQ(Shown(&doc, doc.GetRowCount() - 1).at(4), QStringLiteral("  欠费"));
+  ASSERT_TRUE(doc.m_formEntry.headNotes.size() == 4);
+  EXPECT_EQ(doc.m_formEntry.headNotes.first().sWords, QStringLiteral("#xx_student"));
+  CXxRptView view(&doc);
+  doc.AddView(&view);
+  view.InitLayout();
+  QStringList totals;
+  EXPECT_EQ(TotalsLabel(&view, &totals).left(2), QStringLiteral("合计"));
+  view.resize(900, 400);
+  KvShot(&view, QStringLiteral("report_ledger"));
+}
+
+TEST_P(KvFeeReportTest, CancelAndAnEmptyCatalogueOpenNothing) {
+  int dialogs = 0;
+  const auto cancel = [&](QDialog* dialog) {
+    ++dialogs;
+    dialog->reject();
+  };
+  for (int flag : {257, 258, 261})
+    EXPECT_EQ(Open(flag, cancel), nullptr) << flag;
+  EXPECT_EQ(dialogs, 2);  // the ledger's picker picks nothing here
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From COST")));
+  KvScriptedAnswers answers;
+  EXPECT_EQ(Open(257, cancel), nullptr);
+  EXPECT_EQ(dialogs, 2);
+  EXPECT_EQ(answers.Stops(), QStringList{"未定义收费项目！"});
+}
+
+TEST_P(KvFeeReportTest, AnItemMissingFromAStoredLayoutIsLeftOutOfTheTotal) {
+  const auto answer = [](QDialog* dialog) {
+    KvSetField(dialog, 1054, QStringLiteral("2024"));
+    KvSetField(dialog, 1060, QStringLiteral("2024"));
+    KvPress(dialog, KV_IDOK);
+  };
+  CXxRptDoc* doc = Open(257, answer);
+  ASSERT_NE(doc, nullptr);
+  ASSERT_TRUE(doc->m_formEntry.SaveLayout());
+  doc->OnCloseDocument();
+  AddItem(QStringLiteral("03"), QStringLiteral("住宿费"));
+  AddLine(QStringLiteral("010201001"), QStringLiteral("03"), 0, -1, 300);
+  doc = Open(257, answer);
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(doc->m_items.size(), 3);
+  EXPECT_EQ(Shown(doc).mid(5, 3), (QStringList{"学费", "书本费", "合计"}));
+  ASSERT_EQ(doc->GetRowCount(), 1);
+  EXPECT_EQ(Shown(doc, 0).mid(5, 3), (QStringList{"1000.00", "200.00", "1200.00"}));
+  doc->OnCloseDocument();
+}
+
+KV_DB_KIND_TEST_SUITE(KvFeeReportTest);
