@@ -72,7 +72,8 @@ CKvDataInfoDlg::CKvDataInfoDlg(CKvDb* pDb, QWidget* parent) : CKvZrvDlg(IDD, pDb
   choices->addWidget(m_pMonth);
   choices->addSpacing(12);
   choices->addWidget(UnitLabel());
-  choices->addWidget(UnitPicker(), 1);
+  choices->addWidget(UnitPicker());
+  choices->addStretch(1);
   auto* bottom = new QHBoxLayout;
   bottom->addWidget(detail);
   bottom->addStretch(1);

@@ -9,6 +9,7 @@
 #include "app/CKvXxApp.h"
 #include "app/KvAppFrame.h"
 #include "app/KvDataInfoItem.h"
+#include "app/KvShellServices.h"
 #include "datafile/KvDataFileInstall.h"
 #include "school/KvSchoolInstall.h"
 #include "support/module/KvModuleTestDb.h"
@@ -71,6 +72,7 @@ class KvDataFileTestApp : public KvModuleTestApp {
     CKvXxApp::SetDataTypeFactory(19, [] { return new KvInfoModule; });
     InitInstance();
     CKvXxApp::SetDataTypeFactory(19, {});
+    KvInstallShellServices();
     KvInstallDataFile();
   }
   KvInfoModule* InfoModule() { return static_cast<KvInfoModule*>(KvFindDataType(19)); }
