@@ -108,6 +108,12 @@ void CKvLogDoc::BuildPrintMacros() {
 
 void CKvLogDoc::FillRows() {
   ClearRows();
+  loadEntries();
+  // The head notes name the task shown.
+  ResetMacros();
+}
+
+void CKvLogDoc::loadEntries() {
   if (!CKvTaskLog::LoadTask(m_nTask, &m_task, m_pDb)) {
     m_task.Clear();
     return;

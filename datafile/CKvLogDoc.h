@@ -44,4 +44,8 @@ class CKvLogDoc : public CKvDoc {
   // The selected task and its row.
   int m_nTask = 0;
   CKvOperation m_task;
+
+ private:
+  // The task's row and one TEXT row per entry of it.
+  void loadEntries();
 };

@@ -36,6 +36,10 @@ class KvInfoModule : public CKvDataType {
     caption = QStringLiteral("排课信息");
     items = lines;
   }
+  void GetModuleOperationNames(QList<int>& numbers, QStringList& names) override {
+    numbers.append(5);
+    names.append(QStringLiteral("催交费用"));
+  }
   bool RunDataInfoCommand(const CKvDwRec& unit, const QString& year, const QString& month,
                           const KvDataInfoItem& item) override {
     (void)unit, (void)year, (void)month;
