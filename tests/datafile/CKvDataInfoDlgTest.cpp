@@ -3,7 +3,7 @@
 // a single kind-0 line whose right the operator holds, the right to look,
 // and the year and month that come back.
 
-#include "KvDataFileTestSupport.h"
+#include "KvToolsTestSupport.h"
 
 #include "core/KvRegistry.h"
 #include "datafile/CKvDataInfoDlg.h"
@@ -24,10 +24,10 @@
 #include <QPlainTextEdit>
 #include <QTreeView>
 
-class CKvDataInfoDlgTest : public KvDataFileDbTest {
+class CKvDataInfoDlgTest : public KvToolsDbTest {
  protected:
   void SetUp() override {
-    KvDataFileDbTest::SetUp();
+    KvToolsDbTest::SetUp();
     if (IsSkipped() || HasFatalFailure())
       return;
     KvRegDeleteValue(KvRegRoot::CurrentUser, KvGetRegKeyPath(), QStringLiteral("DataInfo_Year"));
@@ -70,12 +70,12 @@ class CKvDataInfoDlgTest : public KvDataFileDbTest {
 
 TEST_P(CKvDataInfoDlgTest, ShowsTheActiveModulesLinesWithTheDetailOfOneSelectedLine) {
   {
-    KvTabFrame noModule(-1);
+    KvToolsFrame noModule(-1);
     auto dialog = Open();
     EXPECT_EQ(dialog->List()->GetItemCount(), 0);
     EXPECT_TRUE(Detail(*dialog).isEmpty());
   }
-  KvTabFrame frame(InfoTab());
+  KvToolsFrame frame(InfoTab());
   const QList<KvDataInfoItem> lines = app().InfoModule()->lines;
   app().InfoModule()->lines.clear();
   {
@@ -98,7 +98,7 @@ TEST_P(CKvDataInfoDlgTest, ShowsTheActiveModulesLinesWithTheDetailOfOneSelectedL
 }
 
 TEST_P(CKvDataInfoDlgTest, TheCommandOfASingleKindZeroLineRunsWithItsRightAndIsLogged) {
-  KvTabFrame frame(InfoTab());
+  KvToolsFrame frame(InfoTab());
   LoginAs(QStringLiteral("102"), {QStringLiteral("1936")});
   auto dialog = Open();
   CKvDataInfoList* list = dialog->List();
@@ -127,7 +127,7 @@ TEST_P(CKvDataInfoDlgTest, TheCommandOfASingleKindZeroLineRunsWithItsRightAndIsL
 }
 
 TEST_P(CKvDataInfoDlgTest, TheRightToLookAndTheYearAndMonthThatComeBack) {
-  KvTabFrame frame(InfoTab());
+  KvToolsFrame frame(InfoTab());
   {
     LoginAs(QStringLiteral("102"));
     KvScriptedAnswers answers;

@@ -3,7 +3,7 @@
 // the date filter cut back to what exists, deleting tasks but never the
 // one being written, the operation-time macro, printing the entries.
 
-#include "KvDataFileTestSupport.h"
+#include "KvToolsTestSupport.h"
 
 #include "core/KvFakePrinterCatalogue.h"
 #include "datafile/CKvLogChildFrm.h"
@@ -31,10 +31,10 @@ QString thisMonth() { return QDate::currentDate().toString(QStringLiteral("yyyyM
 
 }  // namespace
 
-class CKvLogViewTest : public KvDataFileDbTest {
+class CKvLogViewTest : public KvToolsDbTest {
  protected:
   void SetUp() override {
-    KvDataFileDbTest::SetUp();
+    KvToolsDbTest::SetUp();
     if (IsSkipped() || HasFatalFailure())
       return;
     const QString month = thisMonth();
@@ -119,7 +119,7 @@ TEST_P(CKvLogViewTest, FiltersLetThroughTheTasksTheyNameTakingValuesLiterally) {
 }
 
 TEST_P(CKvLogViewTest, TheWindowShowsTheEntriesOfOneSelectedTaskAndCutsTheDateToWhatExists) {
-  KvTabFrame frame(-1);
+  KvToolsFrame frame(-1);
   NextArgs({});
   CKvDoc* pDoc = KvLogDocTemplate().OpenDocument(1, false);
   ASSERT_NE(pDoc, nullptr);
@@ -175,7 +175,7 @@ TEST_P(CKvLogViewTest, TheWindowShowsTheEntriesOfOneSelectedTaskAndCutsTheDateTo
 }
 
 TEST_P(CKvLogViewTest, DeleteRemovesOtherTasksWithTheirEntriesButNeverTheCurrentOne) {
-  KvTabFrame frame(-1);
+  KvToolsFrame frame(-1);
   NextArgs({QString(), QString(), QString(), QString(), QString(), QStringLiteral("0")});
   auto* doc = static_cast<CKvLogDoc*>(KvLogDocTemplate().OpenDocument(1, false));
   ASSERT_NE(doc, nullptr);
@@ -203,7 +203,7 @@ TEST_P(CKvLogViewTest, DeleteRemovesOtherTasksWithTheirEntriesButNeverTheCurrent
 
 TEST_P(CKvLogViewTest, TheEntriesPrintWithTheTaskInTheHeadAndAnOpenEndMarked) {
   KvFakePrinterCatalogue printers;
-  KvTabFrame frame(-1);
+  KvToolsFrame frame(-1);
   NextArgs({QStringLiteral("2025"), QString(), QString(), QString(), QString(), QStringLiteral("2")});
   auto* doc = static_cast<CKvLogDoc*>(KvLogDocTemplate().OpenDocument(1, false));
   ASSERT_NE(doc, nullptr);

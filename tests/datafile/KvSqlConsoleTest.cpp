@@ -3,7 +3,7 @@
 // and log entries are kept together or not at all; who may open it; the
 // safety backup before a run; statement files in UTF-8 or GBK.
 
-#include "KvDataFileTestSupport.h"
+#include "KvToolsTestSupport.h"
 
 #include "app/KvBackup.h"
 #include "datafile/CKvSqlDlg.h"
@@ -49,10 +49,10 @@ TEST(KvSqlConsoleText, TransactionControlIsFoundOutsideLiteralsAndComments) {
     EXPECT_EQ(KvHasTransactionControl(QString::fromUtf8(c.sql)), c.refused) << c.sql;
 }
 
-class KvSqlConsoleDb : public KvDataFileDbTest {
+class KvSqlConsoleDb : public KvToolsDbTest {
  protected:
   void SetUp() override {
-    KvDataFileDbTest::SetUp();
+    KvToolsDbTest::SetUp();
     if (IsSkipped() || HasFatalFailure())
       return;
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table T(A Long,B Char(20))")));

@@ -1,9 +1,10 @@
 #pragma once
-// What the data-file tools' tests share: the school edition with a test
-// module 19 that gives account-information lines (one with a command), the
-// data-file tools installed, opened on a test database of each kind; a main
-// frame that has only a work area and a template-box tab; the log entries
-// of one operation read back.
+// What the tests of the console, the account information and the log
+// window share: the school edition with a test module 19 that gives
+// account-information lines (one with a command), the data-file tools
+// installed, opened on a test database of each kind; a main frame that has
+// only a work area and a template-box tab; the log entries of one
+// operation read back.
 
 #include "app/CKvDataType.h"
 #include "app/CKvXxApp.h"
@@ -69,9 +70,9 @@ inline KvDataInfoItem KvInfoLine(int kind, const QString& topic, const QString& 
   return item;
 }
 
-class KvDataFileTestApp : public KvModuleTestApp {
+class KvToolsTestApp : public KvModuleTestApp {
  public:
-  KvDataFileTestApp() {
+  KvToolsTestApp() {
     KvInstallSchool();
     CKvXxApp::SetDataTypeFactory(19, [] { return new KvInfoModule; });
     InitInstance();
@@ -83,14 +84,14 @@ class KvDataFileTestApp : public KvModuleTestApp {
 };
 
 // A main frame with a work area whose template box has a selected tab.
-class KvTabFrame : public KvAppFrame {
+class KvToolsFrame : public KvAppFrame {
  public:
-  explicit KvTabFrame(int tab) : selectedTab(tab) {
+  explicit KvToolsFrame(int tab) : selectedTab(tab) {
     area.resize(1000, 700);
     area.show();
     m_pPrevious = KvSetAppFrame(this);
   }
-  ~KvTabFrame() override { KvSetAppFrame(m_pPrevious); }
+  ~KvToolsFrame() override { KvSetAppFrame(m_pPrevious); }
   int SelectedTemplateTab() const override { return selectedTab; }
   bool IsTemplateBoxVisible() const override { return true; }
   void ShowTemplateBox(bool) override {}
@@ -104,12 +105,12 @@ class KvTabFrame : public KvAppFrame {
   KvAppFrame* m_pPrevious = nullptr;
 };
 
-class KvDataFileDbTest : public KvModuleDbTest {
+class KvToolsDbTest : public KvModuleDbTest {
  protected:
-  std::unique_ptr<KvModuleTestApp> MakeApp() override { return std::make_unique<KvDataFileTestApp>(); }
+  std::unique_ptr<KvModuleTestApp> MakeApp() override { return std::make_unique<KvToolsTestApp>(); }
   bool SetTreeParams(CKvDb* pDb) override { return KvSetGeneratedSchoolParams(pDb); }
 
-  KvDataFileTestApp& app() { return static_cast<KvDataFileTestApp&>(*m_app); }
+  KvToolsTestApp& app() { return static_cast<KvToolsTestApp&>(*m_app); }
   // The template-box tab of module 19.
   int InfoTab() const {
     int tab = 0;

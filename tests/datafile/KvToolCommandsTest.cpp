@@ -2,7 +2,7 @@
 // SQL console and the account information open on the data file, the log
 // command opens the log window in the work area.
 
-#include "KvDataFileTestSupport.h"
+#include "KvToolsTestSupport.h"
 
 #include "ui/KvCommands.h"
 #include "ui/KvUiTestSupport.h"
@@ -13,10 +13,10 @@
 #include <QDialog>
 #include <QMdiSubWindow>
 
-class KvDataFileInstallTest : public KvDataFileDbTest {};
+class KvToolCommandsTest : public KvToolsDbTest {};
 
-TEST_P(KvDataFileInstallTest, TheSystemCommandsOpenTheirWindows) {
-  KvTabFrame frame(InfoTab());
+TEST_P(KvToolCommandsTest, TheSystemCommandsOpenTheirWindows) {
+  KvToolsFrame frame(InfoTab());
   QStringList opened;
   KvScopedDialogExec exec([&opened](QDialog* dialog) {
     opened.append(dialog->objectName());
@@ -36,4 +36,4 @@ TEST_P(KvDataFileInstallTest, TheSystemCommandsOpenTheirWindows) {
   QApplication::processEvents();
 }
 
-INSTANTIATE_TEST_SUITE_P(File, KvDataFileInstallTest, ::testing::Values(0), KvDbKindName);
+INSTANTIATE_TEST_SUITE_P(File, KvToolCommandsTest, ::testing::Values(0), KvDbKindName);
