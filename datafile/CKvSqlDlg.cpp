@@ -17,11 +17,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-bool KvMayUseSqlConsole() {
+namespace {
+// The administrator, or an operator holding right 0007.
+bool mayUseConsole() {
   CKvApp* app = KvGetApp();
   return app && (app->GetDataFile().GetOperatorCode() == u"101" ||
                  KvHasRightCode(QStringLiteral("0007")));
 }
+}  // namespace
 
 CKvSqlDlg::CKvSqlDlg(CKvDb* pDb, QWidget* parent) : CKvDlg(IDD, parent), m_pDb(pDb) {
   setWindowTitle(QStringLiteral("SQL语言数据维护"));
@@ -54,7 +57,7 @@ CKvSqlDlg::CKvSqlDlg(CKvDb* pDb, QWidget* parent) : CKvDlg(IDD, parent), m_pDb(p
 
 void CKvSqlDlg::OnInitDialog() {
   CKvDlg::OnInitDialog();
-  if (!KvMayUseSqlConsole()) {
+  if (!mayUseConsole()) {
     KvMessageBox(QStringLiteral("你无SQL语言数据维护权！"), KV_MB_OK | KV_MB_ICONSTOP);
     reject();
     return;

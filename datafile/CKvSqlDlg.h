@@ -44,6 +44,3 @@ class CKvSqlDlg : public CKvDlg {
   CKvDb* m_pDb;
   QPlainTextEdit* m_pEdit;
 };
-
-// Whether the logged-in operator may use the SQL console.
-bool KvMayUseSqlConsole();

@@ -91,7 +91,7 @@ QStringList KvSqlLogNotes(const QString& sql, int width) {
   return notes;
 }
 
-bool KvRunSqlText(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask, int* pnRows) {
+bool KvRunSqlText(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask) {
   if (!pDb || !pDb->IsOpen())
     return false;
   KvDbTransaction transaction(*pDb);
@@ -103,8 +103,6 @@ bool KvRunSqlText(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask
       return false;
     rows += pDb->GetRowCount();
   }
-  if (pnRows)
-    *pnRows = rows;
   if (!ask(rows))
     return false;
   // Who ran what is kept with the work itself: the entries commit with it

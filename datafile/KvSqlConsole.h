@@ -32,12 +32,11 @@ using KvSqlCommitQuestion = std::function<bool(int nRows)>;
 
 // Runs the statements of the text in order in one transaction on pDb. A
 // failing statement is reported by the connection and everything is rolled
-// back. Otherwise `ask` decides, with the transaction still open; on yes the
-// log entries (operation 26) are written in the transaction before the
-// commit; a commit that fails says so. True when the work was committed. *pnRows gets the rows touched
-// (the sum over the statements) when they all ran.
-bool KvRunSqlText(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask,
-                  int* pnRows = nullptr);
+// back. Otherwise `ask` decides, given the rows the statements touched
+// together, with the transaction still open; on yes the log entries
+// (operation 26) are written in the transaction before the commit, and a
+// commit that fails says so. True when the work was committed.
+bool KvRunSqlText(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask);
 
 // "没有处理任何" for 0 rows, else "处理了%d条".
 QString KvSqlRowsText(int nRows);
