@@ -28,8 +28,6 @@ bool mayUseConsole() {
 
 CKvSqlDlg::CKvSqlDlg(CKvDb* pDb, QWidget* parent) : CKvDlg(IDD, parent), m_pDb(pDb) {
   setWindowTitle(QStringLiteral("SQL语言数据维护"));
-  // Enter is a line break in the statement, never OK.
-  m_bEnterNextCtrl = 0;
   m_pEdit = KvSetControlId(new QPlainTextEdit(this), IDC_STATEMENT);
   m_pEdit->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   m_pEdit->setMinimumSize(520, 260);
@@ -39,8 +37,6 @@ CKvSqlDlg::CKvSqlDlg(CKvDb* pDb, QWidget* parent) : CKvDlg(IDD, parent), m_pDb(p
   auto* save = KvSetControlId(new QPushButton(QStringLiteral("&W.保存SQL"), this), IDC_SAVE);
   auto* run = KvSetControlId(new QPushButton(QStringLiteral("&E.执行SQL"), this), KV_IDOK);
   auto* close = KvSetControlId(new QPushButton(QStringLiteral("&X.关闭"), this), KV_IDCANCEL);
-  for (QPushButton* button : {read, save, run, close})
-    button->setAutoDefault(false);
   connect(read, &QPushButton::clicked, this, &CKvSqlDlg::OnRead);
   connect(save, &QPushButton::clicked, this, &CKvSqlDlg::OnSave);
 

@@ -21,6 +21,7 @@
 #include <QFileDialog>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 
 TEST(KvSqlConsoleText, TransactionControlIsFoundOutsideLiteralsAndComments) {
   const struct {
@@ -183,8 +184,14 @@ TEST_P(KvSqlDlgFile, Right0007OpensItAndItsLackKeepsItClosed) {
     LoginAs(QStringLiteral("102"), {QStringLiteral("0007")});
     KvScriptedAnswers answers;
     auto dialog = Open();
-    EXPECT_TRUE(answers.texts.isEmpty());
     EXPECT_TRUE(dialog->isVisible());
+    // Enter in the statement is a line break; nothing runs.
+    auto* edit = KvDlgItem<QPlainTextEdit>(dialog.get(), CKvSqlDlg::IDC_STATEMENT);
+    edit->setPlainText(QStringLiteral("Delete From T"));
+    edit->moveCursor(QTextCursor::End);
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("Delete From T\n"));
+    EXPECT_TRUE(answers.texts.isEmpty());
   }
 }
 
