@@ -8,6 +8,7 @@
 #include "core/KvRegistry.h"
 #include "datafile/CKvDataInfoDlg.h"
 #include "datafile/CKvDataInfoList.h"
+#include "ui/CKvTreeCombo.h"
 #include "ui/KvAppServices.h"
 #include "ui/KvCommands.h"
 #include "ui/KvMenus.h"
@@ -165,6 +166,31 @@ TEST_P(CKvDataInfoDlgTest, TheRightToLookAndTheYearAndMonthThatComeBack) {
   const QImage image = dialog->grab().toImage();
   EXPECT_FALSE(image.isNull());
   image.save(QDir(qEnvironmentVariable("KV_RENDER_DIR", QDir::tempPath())).filePath(QStringLiteral("dlg_823.png")));
+}
+
+TEST_P(CKvDataInfoDlgTest, AnotherUnitChosenReadsItsLines) {
+  KvToolsFrame frame(InfoTab());
+  CKvDwRec first, second;
+  first.KNO = QStringLiteral("01");
+  first.NA = QStringLiteral("一中");
+  second.KNO = QStringLiteral("02");
+  second.NA = QStringLiteral("二中");
+  KvGetDwArray() = {first, second};
+  {
+    auto dialog = Open();
+    CKvTreeCombo* picker = dialog->UnitPicker();
+    EXPECT_TRUE(picker->isVisible());
+    const int asked = int(app().InfoModule()->asked.size());
+    ASSERT_TRUE(picker->SelectText(second.KvGetDwPathText(QStringLiteral("全部(或公用)"))));
+    dialog->ApplyUnitPicker(-1);
+    EXPECT_EQ(app().InfoModule()->units.last(), QStringLiteral("02"));
+    EXPECT_EQ(app().InfoModule()->asked.size(), asked + 1);
+    const QImage image = dialog->grab().toImage();
+    image.save(QDir(qEnvironmentVariable("KV_RENDER_DIR", QDir::tempPath()))
+                   .filePath(QStringLiteral("dlg_823_units.png")));
+  }
+  KvGetDwArray().clear();
+  KvGetCurrentDw().Clear();
 }
 
 KV_DB_KIND_TEST_SUITE(CKvDataInfoDlgTest);

@@ -7,6 +7,7 @@
 // operation read back.
 
 #include "app/CKvDataType.h"
+#include "app/CKvDwRec.h"
 #include "app/CKvXxApp.h"
 #include "app/KvAppFrame.h"
 #include "app/KvDataInfoItem.h"
@@ -30,7 +31,7 @@ class KvInfoModule : public CKvDataType {
   }
   void GetDataInfo(const CKvDwRec& unit, const QString& year, const QString& month, int& nViewOp,
                    int& nRightItem, QString& caption, QList<KvDataInfoItem>& items) override {
-    (void)unit;
+    units.append(unit.KNO);
     asked.append(year + u'/' + month);
     nViewOp = viewOp;
     nRightItem = rightItem;
@@ -52,6 +53,7 @@ class KvInfoModule : public CKvDataType {
   int viewOp = 22;
   int rightItem = 36;
   bool commandResult = true;
+  QStringList units;
   QStringList asked;
   QStringList ran;
 };
