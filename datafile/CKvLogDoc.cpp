@@ -54,14 +54,16 @@ bool CKvLogDoc::PrepareOpen() {
 void CKvLogDoc::InitFormEntry(KvFormEntry& entry) { entry.sFna = QStringLiteral("操作日志"); }
 
 void CKvLogDoc::BuildColumns(KvFormEntry& entry) {
+  // Widths count characters of the grid's font: a date or time column is
+  // as wide as its digits and separators.
   entry.formulas.clear();
-  entry.AddFormula(2, 202, 0, 0, QStringLiteral("年/STRING/MID"));
+  entry.AddFormula(2, 404, 0, 0, QStringLiteral("年/STRING/MID"));
   entry.AddFormula(3, 202, 0, 0, QStringLiteral("月/STRING/MID"));
   entry.AddFormula(4, 202, 0, 0, QStringLiteral("日/STRING/MID"));
-  entry.AddFormula(5, 505, 0, 0, QStringLiteral("年月日/STRING/MID"));
-  entry.AddFormula(6, 303, 0, 0, QStringLiteral("月日/STRING/MID"));
-  entry.AddFormula(107, 404, 0, 0, QStringLiteral("时分秒/STRING/MID"));
-  entry.AddFormula(8, 303, 0, 0, QStringLiteral("时分/STRING/MID"));
+  entry.AddFormula(5, 1010, 0, 0, QStringLiteral("年月日/STRING/MID"));
+  entry.AddFormula(6, 505, 0, 0, QStringLiteral("月日/STRING/MID"));
+  entry.AddFormula(107, 808, 0, 0, QStringLiteral("时分秒/STRING/MID"));
+  entry.AddFormula(8, 505, 0, 0, QStringLiteral("时分/STRING/MID"));
   entry.AddFormula(9, 202, 0, 0, QStringLiteral("时/STRING/MID"));
   entry.AddFormula(10, 202, 0, 0, QStringLiteral("分/STRING/MID"));
   entry.AddFormula(11, 202, 0, 0, QStringLiteral("秒/STRING/MID"));
