@@ -93,8 +93,8 @@ class CKvApp : public KvCommandTarget {
   CKvMainFrm* GetMainFrame() const { return m_pMainFrame.get(); }
 
   // The dialog a command of the main menu opens when the dialog comes from
-  // a later part of the program (43107, 43108, 43110, 43117, 43118, 43130,
-  // 43162, 43164). The opener runs the dialog and returns
+  // a later part of the program (43107, 43108, 43110, 43115, 43117, 43118,
+  // 43130, 43162, 43164). The opener runs the dialog and returns
   // true when it ended with OK. Until one is installed the command is
   // disabled; an empty function removes it.
   using KvCommandOpener = std::function<bool()>;

@@ -24,6 +24,7 @@ bool isOpenerCommand(int id) {
     case KV_CMD_NEW_DATA_FILE:
     case KV_CMD_DATA_FILE_INFO:
     case KV_CMD_BUSINESS_MONTH:
+    case KV_CMD_VIEW_LOG:
     case KV_CMD_BACKUP:
     case KV_CMD_RESTORE:
     case KV_CMD_SQL_CONSOLE:
@@ -43,7 +44,6 @@ bool isApplicationCommand(int id) {
     case KV_CMD_PASSWORD:
     case KV_CMD_FILE_NEW:
     case KV_CMD_FILE_OPEN:
-    case KV_CMD_VIEW_LOG:
     case KV_CMD_PRINT_POSITIONS:
     case KV_CMD_PRINTERS: return true;
     default: return isOpenerCommand(id);
@@ -136,9 +136,11 @@ void CKvApp::ExecuteCmd(int id) {
       }
       break;
     case KV_CMD_VIEW_LOG:
+      // A module may show the log its own way; otherwise the log window.
       for (CKvDataType* module : m_dataTypes)
         if (module->OnAppCommand(id))
-          break;
+          return;
+      RunOpener(id);
       break;
     case KV_CMD_PRINT_POSITIONS: {
       CKvPrintPosDlg dialog(GetDb(), frameWidget());

@@ -155,6 +155,7 @@ void CKvMainFrm::buildMenus() {
              {KV_CMD_NEW_DATA_FILE},
              {KV_CMD_DATA_FILE_INFO},
              {KV_CMD_UNITS},
+             {KV_CMD_ACCOUNT_INFO},
              {0},
              {KV_CMD_VIEW_LOG},
              {KV_CMD_BACKUP},

@@ -53,6 +53,10 @@ qsizetype dollarTag(const QString& sql, qsizetype i) {
 }
 }  // namespace
 
+QStringList KvSqlLeadingWords(const QString& statement, int limit) {
+  return leadingWords(statement, limit);
+}
+
 QStringList KvSplitSqlStatements(const QString& sql) {
   QStringList statements;
   const qsizetype n = sql.size();

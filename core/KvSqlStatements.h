@@ -23,3 +23,7 @@ struct KvSqlTextShape {
 QStringList KvSplitSqlStatements(const QString& sql);
 
 KvSqlTextShape KvSqlShape(const QString& sql);
+
+// The first `limit` words of one statement outside comments, ASCII letters
+// in upper case ("rollback /* x */ to s" gives ROLLBACK, TO, S).
+QStringList KvSqlLeadingWords(const QString& statement, int limit);

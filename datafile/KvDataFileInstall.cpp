@@ -1,3 +1,28 @@
 #include "datafile/KvDataFileInstall.h"
 
-void KvInstallDataFile() {}
+#include "app/CKvApp.h"
+#include "app/CKvMainFrm.h"
+#include "datafile/CKvDataInfoDlg.h"
+#include "datafile/CKvLogChildFrm.h"
+#include "datafile/CKvSqlDlg.h"
+#include "ui/KvCommands.h"
+#include "ui/KvModal.h"
+
+void KvInstallDataFile() {
+  CKvApp* app = KvGetApp();
+  if (!app)
+    return;
+  // The SQL console and the account information run on the application's
+  // data file and end with nothing to hand back.
+  app->SetCommandOpener(KV_CMD_SQL_CONSOLE, [] {
+    CKvSqlDlg dialog(KvGetAppDb(), KvGetApp()->GetMainFrame());
+    KvExecDialog(&dialog);
+    return false;
+  });
+  app->SetCommandOpener(KV_CMD_ACCOUNT_INFO, [] {
+    CKvDataInfoDlg dialog(KvGetAppDb(), KvGetApp()->GetMainFrame());
+    KvExecDialog(&dialog);
+    return false;
+  });
+  app->SetCommandOpener(KV_CMD_VIEW_LOG, [] { return KvOpenLogWindow(); });
+}

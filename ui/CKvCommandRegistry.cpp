@@ -73,6 +73,7 @@ CKvCommandRegistry::CKvCommandRegistry() {
       {KV_CMD_PRINT_POSITIONS, "自定位打印设置 ..."},
       {KV_CMD_SQL_CONSOLE, "SQL语言数据维护 ..."},
       {KV_CMD_UNITS, "独立核算单位 ..."},
+      {KV_CMD_ACCOUNT_INFO, "账务信息 ..."},
       {KV_CMD_PRINTERS, "打印机管理 ..."},
       {KV_CMD_APP_EXIT, "退出(&X)"},
 

@@ -47,20 +47,22 @@ class CKvMainFrmTest : public KvStartUpTest {
 
 TEST_F(CKvMainFrmTest, TheAdministratorRunsTheSystemCommands) {
   startAs(QStringLiteral("101"));
-  for (int id : Ids{KV_CMD_OPERATORS, KV_CMD_PASSWORD, KV_CMD_VIEW_LOG, KV_CMD_PRINTERS,
+  for (int id : Ids{KV_CMD_OPERATORS, KV_CMD_PASSWORD, KV_CMD_PRINTERS,
                  KV_CMD_FILE_PRINT_SETUP, KV_CMD_LOGIN, KV_CMD_CALCULATOR, KV_CMD_HELP})
     EXPECT_TRUE(enabled(id)) << id;
   // Dialogs that later parts bring stay off until they are installed; 101
   // holds no right "0005".
   for (int id : Ids{KV_CMD_NEW_DATA_FILE, KV_CMD_BACKUP, KV_CMD_SQL_CONSOLE, KV_CMD_UNITS,
-                 KV_CMD_PRINT_POSITIONS})
+                 KV_CMD_VIEW_LOG, KV_CMD_PRINT_POSITIONS})
     EXPECT_FALSE(enabled(id)) << id;
   int opened = 0;
-  for (int id : Ids{KV_CMD_NEW_DATA_FILE, KV_CMD_BACKUP, KV_CMD_SQL_CONSOLE, KV_CMD_UNITS})
+  const Ids openers{KV_CMD_NEW_DATA_FILE, KV_CMD_BACKUP, KV_CMD_SQL_CONSOLE, KV_CMD_UNITS,
+                    KV_CMD_VIEW_LOG};
+  for (int id : openers)
     m_app.SetCommandOpener(id, [&opened] { ++opened; return false; });
-  for (int id : Ids{KV_CMD_NEW_DATA_FILE, KV_CMD_BACKUP, KV_CMD_SQL_CONSOLE, KV_CMD_UNITS})
+  for (int id : openers)
     EXPECT_TRUE(CKvCommandRouter::Instance()->Execute(id)) << id;
-  EXPECT_EQ(opened, 4);
+  EXPECT_EQ(opened, 5);
   m_app.SetCommandOpener(KV_CMD_UNITS, {});
   EXPECT_FALSE(enabled(KV_CMD_UNITS));
 

@@ -1,0 +1,274 @@
+// The SQL console: texts that control the transaction are refused wherever
+// they stand; the statements of a text run in one transaction whose rows
+// and log entries are kept together or not at all; who may open it; the
+// safety backup before a run; statement files in UTF-8 or GBK.
+
+#include "KvToolsTestSupport.h"
+
+#include "app/KvBackup.h"
+#include "datafile/CKvSqlDlg.h"
+#include "datafile/KvSqlConsole.h"
+#include "support/KvTestEnv.h"
+#include "ui/KvModal.h"
+#include "ui/KvObjectNames.h"
+#include "ui/KvUiTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+TEST(KvSqlConsoleText, TransactionControlIsFoundOutsideLiteralsAndComments) {
+  const struct {
+    const char* sql;
+    bool refused;
+  } cases[] = {
+      {"commit", true},
+      {"Update T Set A=1; COMMIT", true},
+      {"/* first */ Begin", true},
+      {"-- note\nEND", true},
+      {"start transaction", true},
+      {"Rollback", true},
+      {"rollback to savepoint s", true},
+      {"SAVEPOINT s", true},
+      {"release s", true},
+      {"abort", true},
+      {"prepare transaction 'x'", true},
+      {"Commit Prepared 'x'", true},
+      {"ROLLBACK PREPARED 'x'", true},
+      {"Update T Set A='COMMIT'", false},
+      {"Delete From PC -- then commit", false},
+      {"Update T Set A=1 /* rollback */; Delete From T Where B='begin'", false},
+      {"Select StartDate From T", false},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(KvHasTransactionControl(QString::fromUtf8(c.sql)), c.refused) << c.sql;
+}
+
+class KvSqlConsoleDb : public KvToolsDbTest {
+ protected:
+  void SetUp() override {
+    KvToolsDbTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+      return;
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table T(A Long,B Char(20))")));
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into T(A,B) Values(1,'a')")));
+  }
+  QStringList State() {
+    return Rows(QStringLiteral("T"), QStringLiteral("A,B")) + LogNotes(26);
+  }
+  // Runs the text answering the question; the question's text is kept.
+  bool Run(const QString& sql, int answer) {
+    question.clear();
+    return KvRunSqlText(pdb(), sql, [&](int nRows) {
+      question = QStringLiteral("SQL语句处理完毕，%1记录。提交吗？").arg(KvSqlRowsText(nRows));
+      return answer == KV_IDYES;
+    });
+  }
+  QString question;
+};
+
+TEST_P(KvSqlConsoleDb, StatementsRunInOneTransactionAndOnlyYesKeepsThemWithTheirLog) {
+  const QString sql = QStringLiteral(
+      "Insert Into T(A,B) Values(2,'b');Insert Into T(A,B) Values(3,'c');\n"
+      "Update T Set B='COMMIT' Where A<=2");
+  const QStringList before = State();
+  for (int answer : {int(KV_IDNO), int(KV_IDCANCEL)}) {
+    EXPECT_FALSE(Run(sql, answer));
+    EXPECT_EQ(question, QStringLiteral("SQL语句处理完毕，处理了4条记录。提交吗？"));
+    EXPECT_EQ(State(), before);
+  }
+  EXPECT_FALSE(Run(QStringLiteral("Delete From T Where A>10"), KV_IDNO));
+  EXPECT_EQ(question, QStringLiteral("SQL语句处理完毕，没有处理任何记录。提交吗？"));
+
+  EXPECT_TRUE(Run(sql, KV_IDYES));
+  EXPECT_EQ(Rows(QStringLiteral("T"), QStringLiteral("A,B")),
+            (QStringList{QStringLiteral("1|COMMIT"), QStringLiteral("2|COMMIT"), QStringLiteral("3|c")}));
+  EXPECT_EQ(LogNotes(26), QStringList{QStringLiteral("执行SQL语句：") + QString(sql).replace(u'\'', u'"')});
+}
+
+TEST_P(KvSqlConsoleDb, AFailingStatementUndoesTheRunAndIsNotLogged) {
+  KvScriptedAnswers answers;
+  const QStringList before = State();
+  EXPECT_FALSE(Run(QStringLiteral("Insert Into T(A,B) Values(2,'b');Insert Into Nowhere(A) Values(1)"),
+                   KV_IDYES));
+  EXPECT_TRUE(question.isEmpty());
+  EXPECT_EQ(State(), before);
+  ASSERT_EQ(answers.Stops().size(), 1);
+  EXPECT_TRUE(answers.Stops().first().contains(QStringLiteral("执行下列SQL语句时出错！")));
+
+  // Refused at any statement, the rows and their log entry stay together.
+  const int sent = ExpectAllOrNothing(
+      [this] { return Run(QStringLiteral("Update T Set B='x';Insert Into T(A,B) Values(5,'e')"), KV_IDYES); },
+      [this] { return State(); });
+  EXPECT_GT(sent, 2);
+  EXPECT_EQ(LogNotes(26).size(), 1);
+}
+
+TEST_P(KvSqlConsoleDb, ALongStatementIsLoggedWholeOverNumberedEntries) {
+  QString filler;
+  for (int i = 0; i < 40; ++i)
+    filler += QStringLiteral("第%1段'文字' ").arg(i);
+  const QString sql = QStringLiteral("Update T Set B='长' Where B<>'") + QString(filler).replace(u'\'', QStringLiteral("''")) +
+                      u'\'';
+  ASSERT_TRUE(Run(sql, KV_IDYES));
+  const QStringList notes = LogNotes(26);
+  ASSERT_GT(notes.size(), 2);
+  QString joined;
+  for (int i = 0; i < notes.size(); ++i) {
+    const QString prefix = QStringLiteral("执行SQL语句(%1/%2)：").arg(i + 1).arg(notes.size());
+    ASSERT_TRUE(notes.at(i).startsWith(prefix)) << notes.at(i).toStdString();
+    joined += notes.at(i).mid(prefix.size());
+  }
+  EXPECT_EQ(joined, QString(sql).replace(u'\'', u'"'));
+}
+
+KV_DB_KIND_TEST_SUITE(KvSqlConsoleDb);
+
+namespace {
+
+// Answers file boxes with a path and records the dialogs that ran.
+class KvFileBoxAnswer {
+ public:
+  QString path;
+  int boxes = 0;
+  int run(QDialog* dialog) {
+    auto* box = qobject_cast<QFileDialog*>(dialog);
+    if (!box)
+      return QDialog::Rejected;
+    ++boxes;
+    if (path.isEmpty())
+      return QDialog::Rejected;
+    box->selectFile(path);
+    return QDialog::Accepted;
+  }
+};
+
+}  // namespace
+
+// The window on the data file: rights, refusals and the safety backup.
+class KvSqlDlgFile : public KvSqlConsoleDb {
+ protected:
+  std::unique_ptr<CKvSqlDlg> Open() {
+    auto dialog = std::make_unique<CKvSqlDlg>(pdb());
+    dialog->show();
+    QApplication::processEvents();
+    return dialog;
+  }
+  void RunText(CKvSqlDlg& dialog, const QString& sql) {
+    KvDlgItem<QPlainTextEdit>(&dialog, CKvSqlDlg::IDC_STATEMENT)->setPlainText(sql);
+    KvDlgItem<QPushButton>(&dialog, KV_IDOK)->click();
+  }
+  // Removes the byte copies the safety backup named.
+  static void RemoveCopies(const QStringList& texts) {
+    for (const QString& text : texts)
+      if (text.contains(u'＜'))
+        QFile::remove(text.section(u'＜', 1).section(u'＞', 0, 0));
+  }
+};
+
+TEST_P(KvSqlDlgFile, Right0007OpensItAndItsLackKeepsItClosed) {
+  {
+    LoginAs(QStringLiteral("102"));
+    KvScriptedAnswers answers;
+    auto dialog = Open();
+    EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("你无SQL语言数据维护权！")});
+    EXPECT_FALSE(dialog->isVisible());
+  }
+  {
+    LoginAs(QStringLiteral("102"), {QStringLiteral("0007")});
+    KvScriptedAnswers answers;
+    auto dialog = Open();
+    EXPECT_TRUE(dialog->isVisible());
+    // Enter in the statement is a line break; nothing runs.
+    auto* edit = KvDlgItem<QPlainTextEdit>(dialog.get(), CKvSqlDlg::IDC_STATEMENT);
+    edit->setPlainText(QStringLiteral("Delete From T"));
+    edit->moveCursor(QTextCursor::End);
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("Delete From T\n"));
+    EXPECT_TRUE(answers.texts.isEmpty());
+  }
+}
+
+TEST_P(KvSqlDlgFile, RefusedTextsAndAFailedSafetyBackupRunNothing) {
+  auto dialog = Open();
+  const QStringList before = State();
+  {
+    KvScriptedAnswers answers;
+    RunText(*dialog, QStringLiteral("Delete From T;\ncommit"));
+    EXPECT_EQ(answers.texts, QStringList{QStringLiteral("SQL语句中不能含有事务控制语句！")});
+    EXPECT_TRUE(dialog->isVisible());
+  }
+  {
+    // The archive copy fails and the operator does not go on with one copy.
+    KvSetBackupArchiveWriter([](CKvDb*, const QString&) { return false; });
+    KvScriptedAnswers answers({KV_IDNO});
+    RunText(*dialog, QStringLiteral("Delete From T"));
+    RemoveCopies(answers.texts);
+    EXPECT_EQ(answers.texts.last(), QStringLiteral("两种数据备份方法中只成功了一种，继续吗？"));
+    EXPECT_FALSE(answers.texts.join(u'\n').contains(QStringLiteral("提交吗")));
+  }
+  EXPECT_EQ(State(), before);
+  {
+    // Going on with one copy runs the statement, and Yes keeps it.
+    KvScriptedAnswers answers({KV_IDYES, KV_IDYES});
+    RunText(*dialog, QStringLiteral("Delete From T"));
+    RemoveCopies(answers.texts);
+    EXPECT_EQ(answers.texts.last(), QStringLiteral("SQL语句处理完毕，处理了1条记录。提交吗？"));
+  }
+  EXPECT_TRUE(Rows(QStringLiteral("T"), QStringLiteral("A")).isEmpty());
+  EXPECT_EQ(LogNotes(26), QStringList{QStringLiteral("执行SQL语句：Delete From T")});
+  EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_P(KvSqlDlgFile, StatementFilesAreReadAsUtf8OrGbkAndSavedAsUtf8) {
+  auto dialog = Open();
+  auto* edit = KvDlgItem<QPlainTextEdit>(dialog.get(), CKvSqlDlg::IDC_STATEMENT);
+  KvFileBoxAnswer box;
+  KvScopedDialogExec exec([&box](QDialog* d) { return box.run(d); });
+  const QString gbk = KvTestHome() + QStringLiteral("/gbk.sql");
+  QFile file(gbk);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("Update T Set B='\xd6\xd0\xce\xc4'");
+  file.close();
+  box.path = gbk;
+  dialog->OnRead();
+  EXPECT_EQ(edit->toPlainText(), QStringLiteral("Update T Set B='中文'"));
+
+  // Saving writes UTF-8; an empty editor asks for no file at all.
+  const QString saved = KvTestHome() + QStringLiteral("/保存.sql");
+  box.path = saved;
+  dialog->OnSave();
+  QFile back(saved);
+  ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+  EXPECT_EQ(back.readAll(), QStringLiteral("Update T Set B='中文'").toUtf8());
+  box.path = gbk;
+  dialog->OnRead();
+  const int boxes = box.boxes;
+  edit->clear();
+  dialog->OnSave();
+  EXPECT_EQ(box.boxes, boxes);
+
+  // A place that cannot be written says so.
+  edit->setPlainText(QStringLiteral("Delete From T"));
+  box.path = KvTestHome() + QStringLiteral("/没有此目录/x.sql");
+  KvScriptedAnswers answers;
+  dialog->OnSave();
+  EXPECT_EQ(answers.Stops().size(), 1);
+}
+
+TEST_P(KvSqlDlgFile, TheWindowRenders) {
+  auto dialog = Open();
+  KvDlgItem<QPlainTextEdit>(dialog.get(), CKvSqlDlg::IDC_STATEMENT)
+      ->setPlainText(QStringLiteral("Update STD Set NA='张三' Where STD='010201001'"));
+  const QImage image = dialog->grab().toImage();
+  EXPECT_FALSE(image.isNull());
+  image.save(QDir(qEnvironmentVariable("KV_RENDER_DIR", QDir::tempPath())).filePath(QStringLiteral("dlg_795.png")));
+}
+
+INSTANTIATE_TEST_SUITE_P(File, KvSqlDlgFile, ::testing::Values(0), KvDbKindName);
