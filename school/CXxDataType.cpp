@@ -1,6 +1,7 @@
 #include "school/CXxDataType.h"
 
 #include "app/CKvApp.h"
+#include "app/CKvXxApp.h"
 #include "core/CKvCsRec.h"
 #include "core/CKvDb.h"
 #include "core/CKvQuery.h"
@@ -10,11 +11,14 @@
 #include "core/KvNumber.h"
 #include "print/CKvPrintFieldDefs.h"
 #include "print/CKvPrintSet.h"
+#include "school/CKvStdDirDlg.h"
 #include "school/CPc.h"
 #include "school/CStd.h"
 #include "school/KvSchoolSql.h"
 #include "school/KvSchoolTables.h"
 #include "ui/KvAppServices.h"
+#include "ui/KvCommands.h"
+#include "ui/KvModal.h"
 
 namespace {
 CKvDb* connectionOr(CKvDb* pDb) { return pDb ? pDb : KvGetAppDb(); }
@@ -54,6 +58,17 @@ void CXxDataType::RegisterTemplates() {
   m_nMenuId = 325;
   m_strTabLabel = QStringLiteral("收费");
   CFormDataType::RegisterTemplates();
+  if (auto* app = dynamic_cast<CKvXxApp*>(KvGetApp())) {
+    app->SetSettingsDialog(KV_CMD_SET_SCHOOL_TREE, [](CKvDb* pDb) {
+      CKvStdDirDlg dialog(pDb, 0, QString(), -1);
+      KvExecDialog(&dialog);
+    });
+    // Classes are listed but not opened.
+    app->SetSettingsDialog(KV_CMD_SET_CLASS_TREE, [](CKvDb* pDb) {
+      CKvStdDirDlg dialog(pDb, 0, QString(), LevelCount() - 2);
+      KvExecDialog(&dialog);
+    });
+  }
 }
 
 bool CXxDataType::CreateTables(CKvDb* pDb) {
@@ -318,4 +333,8 @@ int CXxDataType::CheckParamChange(bool bStop, CKvDb* pDb) {
     pDb->Close();
   KvRequestQuit(0);
   return 1;
+}
+
+int KvXxStudentCodeLength() {
+  return dynamic_cast<CXxDataType*>(KvFindDataType(CXxDataType::kModule)) ? CXxDataType::StudentCodeLen() : 0;
 }
