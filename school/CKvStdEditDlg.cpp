@@ -12,7 +12,6 @@
 #include "ui/KvObjectNames.h"
 
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -97,6 +97,24 @@ TEST_P(CKvStdDirDlgTest, OpensWhereItsCallerSaysAndPicksByMode) {
   }
 }
 
+TEST_P(CKvStdDirDlgTest, SettingsOpenTheDirectoryWithOrWithoutStudents) {
+  EXPECT_EQ(KvXxStudentCodeLength(), 9);
+  QList<bool> classesOpen;
+  KvScopedDialogExec exec([&classesOpen](QDialog* dialog) {
+    auto* directory = static_cast<CKvStdDirDlg*>(dialog);
+    EXPECT_EQ(directory->Mode(), 0);
+    EXPECT_EQ(directory->ParentCode(), QString());
+    classesOpen.append(directory->CanDrillDown(QStringLiteral("010201")));
+    EXPECT_TRUE(directory->CanDrillDown(QStringLiteral("0102")));
+    return int(QDialog::Rejected);
+  });
+  for (int id : {KV_CMD_SET_SCHOOL_TREE, KV_CMD_SET_CLASS_TREE}) {
+    ASSERT_TRUE(m_app->IsCmdEnabled(id));
+    m_app->ExecuteCmd(id);
+  }
+  EXPECT_EQ(classesOpen, (QList<bool>{true, false}));
+}
+
 TEST_P(CKvStdDirDlgTest, ListsEachLevelWithItsColumnsAndParent) {
   CKvStdDirDlg dialog(pdb(), 0, QString(), -1);
   open(dialog);

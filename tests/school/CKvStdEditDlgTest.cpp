@@ -121,7 +121,19 @@ TEST_P(CKvStdEditDlgTest, RefusedSavesNameTheFieldAndWriteNothing) {
        "入学期次不能大于结业期次!", Form::IDC_EXIT_TERM},
       {Form::IDD_STUDENT, "010201", "010201001", [](Form& f) { transfer(f, "", "2", "3"); }, "新代码不能为空!",
        Form::IDC_NEW_CODE},
-      {Form::IDD_STUDENT, "010201", "010201001", [](Form& f) { transfer(f, "0102", "2", "3"); },
+      {Form::IDD_STUDENT, "010201", "010201001",
+       [](Form& f) {
+         // The grade picked in the directory.
+         transfer(f, "", "2", "3");
+         KvScopedDialogExec pick([](QDialog* dialog) {
+           dialog->show();
+           static_cast<CKvStdDirDlg*>(dialog)->DrillDown();
+           Click(dialog, KV_IDOK);
+           return dialog->result();
+         });
+         Click(&f, Form::IDC_PICK_NEW);
+         EXPECT_EQ(Text(&f, Form::IDC_NEW_CODE), QStringLiteral("0102"));
+       },
        "应为一学生、或教学班代码!", Form::IDC_NEW_CODE},
       {Form::IDD_STUDENT, "010201", "010201001", [](Form& f) { transfer(f, "010201", "2", "3"); },
        "不能在班内转学!", Form::IDC_NEW_CODE},
