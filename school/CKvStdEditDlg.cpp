@@ -229,6 +229,16 @@ bool CKvStdEditDlg::SaveData() {
   fit(&row.ADR, 15);
   fit(&row.NT, 22);
   row.KNO = m_strParent + segment;
+  if (!row.Validate(true)) {
+    // The record's check has shown why: the first field it cannot take
+    // gets the focus.
+    for (CKvEdit* edit : findChildren<CKvEdit*>())
+      if (edit->isEnabled() && !edit->Accepts(edit->text())) {
+        edit->setFocus();
+        break;
+      }
+    return false;
+  }
 
   CStd stored(m_pDb, m_strOpenCode);
   if (m_bNew) {

@@ -61,6 +61,7 @@ TEST_P(CKvStdEditDlgTest, NewNodesGetTheNextCodeAndSaveTheirSegmentPadded) {
   KvScriptedAnswers answers;
   Click(&form, KV_IDOK);
   EXPECT_EQ(answers.Stops(), QStringList{"名称 ：“O'Neil”不合适！"});
+  EXPECT_EQ(Focused(&form), Form::IDC_NAME);
   EXPECT_EQ(Codes().size(), 6);
   // A segment typed short is padded; a name is cut to its column.
   Type(&form, Form::IDC_SEGMENT, QStringLiteral("5"));
@@ -247,6 +248,9 @@ TEST_P(CKvStdEditDlgTest, TransferMakesTheNewRowAndLocksBothSides) {
   EXPECT_EQ(Text(&moved, Form::IDC_OLD_CODE), QStringLiteral("010201001"));
   EXPECT_EQ(Text(&moved, Form::IDC_OLD_TERM), QStringLiteral("2"));
   EXPECT_EQ(KvDlgItem<QComboBox>(&moved, Form::IDC_ENTRY_KIND)->currentText(), QStringLiteral("本校转入"));
+  Click(&moved, KV_IDOK);
+  EXPECT_EQ(moved.result(), QDialog::Accepted);
+  EXPECT_EQ(stdRow(QStringLiteral("010202001")), QStringLiteral("010202001|张三|1|2|010201001|0|5|"));
 }
 
 TEST_P(CKvStdEditDlgTest, ARefusedStatementLeavesTheTransferUnwrittenAndTheFormOpen) {
