@@ -24,9 +24,6 @@
 #include <QVBoxLayout>
 
 namespace {
-// The operation code of the directory's log entries.
-constexpr int kLogCode = 81;
-
 int studentLevel() { return CXxDataType::LevelCount() - 1; }
 
 // The kind of the rows of level L: 0 units, 1 grades, 2 classes, 3 students.
@@ -38,6 +35,12 @@ int kindOfLevel(int level) {
     return 1;
   return level < studentLevel() ? 2 : 3;
 }
+
+bool askToChange(const QString& question) {
+  return KvMessageBox(question, KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) == KV_IDYES;
+}
+
+void refuse(const QString& message) { KvMessageBox(message, KV_MB_OK | KV_MB_ICONSTOP); }
 
 QAction* commandAction(const QMenu* popup, int id) {
   for (QAction* action : popup->actions())
@@ -246,7 +249,7 @@ bool CKvStdDirDlg::DeleteCode(const QString& code) {
   CStd row(Db(), code);
   QString message;
   if (row.CanDelete(&message) <= 0) {
-    KvMessageBox(message, KV_MB_OK | KV_MB_ICONSTOP);
+    refuse(message);
     return false;
   }
   if (!paramsUnchanged() || !row.Delete(true))
@@ -334,14 +337,6 @@ bool CKvStdDirDlg::saveParams(int levels, int multiClass) {
   type->m_params = before;
   return false;
 }
-
-namespace {
-bool askToChange(const QString& question) {
-  return KvMessageBox(question, KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) == KV_IDYES;
-}
-
-void refuse(const QString& message) { KvMessageBox(message, KV_MB_OK | KV_MB_ICONSTOP); }
-}  // namespace
 
 void CKvStdDirDlg::onMultiClassClicked() {
   const int chosen = m_pMultiClass->isChecked() ? 1 : 0;

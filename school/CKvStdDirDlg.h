@@ -46,6 +46,9 @@ class CKvStdDirDlg : public CKvCodeBrowseDlg {
     IDC_CLOSE = 1030,
   };
 
+  // The operation code of the log entries of the tree's changes.
+  static constexpr int kLogCode = 81;
+
   CKvStdDirDlg(CKvDb* db, int mode, const QString& startCode, int deepestLevel, QWidget* parent = nullptr);
 
   const QString& ChosenCode() const { return m_strSelectedCode; }

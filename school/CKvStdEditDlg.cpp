@@ -20,9 +20,6 @@
 #include <QVBoxLayout>
 
 namespace {
-// The operation code of the directory's log entries.
-constexpr int kLogCode = 81;
-
 QString editText(const QWidget* dialog, int id) { return KvDlgItem<CKvEdit>(dialog, id)->text(); }
 }  // namespace
 
@@ -262,9 +259,10 @@ bool CKvStdEditDlg::SaveData() {
       return false;
     }
   }
-  CKvOperation::WriteLog(kLogCode, m_bNew ? KvFormat(QStringLiteral("新增：%s - %s"), row.KNO, row.NA)
-                                          : KvFormat(QStringLiteral("修改：%s(%s) --> %s(%s)"), stored.KNO,
-                                                     stored.NA, row.KNO, row.NA));
+  const QString note = m_bNew ? KvFormat(QStringLiteral("新增：%s - %s"), row.KNO, row.NA)
+                              : KvFormat(QStringLiteral("修改：%s(%s) --> %s(%s)"), stored.KNO, stored.NA,
+                                         row.KNO, row.NA);
+  CKvOperation::WriteLog(CKvStdDirDlg::kLogCode, note);
   m_strParent = row.KNO;
   return true;
 }

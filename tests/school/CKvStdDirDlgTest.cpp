@@ -9,6 +9,7 @@
 #include "school/CKvStdDirDlg.h"
 #include "school/CXxDataType.h"
 #include "school/KvStdPicker.h"
+#include "ui/KvListTestSupport.h"
 #include "ui/CKvCodeBrowseList.h"
 #include "ui/CKvCommandRouter.h"
 #include "ui/KvCommands.h"
@@ -122,6 +123,16 @@ TEST_P(CKvStdDirDlgTest, ListsEachLevelWithItsColumnsAndParent) {
   EXPECT_EQ(KvDlgItem<QLabel>(&dialog, CKvStdDirDlg::IDC_PARENT)->text(), QStringLiteral(" "));
   EXPECT_EQ(KvDlgItem<QAbstractButton>(&dialog, CKvStdDirDlg::IDC_CLOSE)->text(), QStringLiteral("&X.关闭"));
   EXPECT_EQ(dialog.List()->ColumnCount(), 5);
+  // Rows are never copied; only students are cut and pasted.
+  const auto clipboardEntries = [&dialog] {
+    const KvShownMenu menu = KvRightClick(dialog.List()->View()->viewport(), QPoint(5, 5));
+    QList<int> entries;
+    for (int id : {KV_CMD_EDIT_COPY, KV_CMD_EDIT_CUT, KV_CMD_EDIT_PASTE})
+      if (menu.order.contains(id))
+        entries.append(id);
+    return entries;
+  };
+  EXPECT_EQ(clipboardEntries(), QList<int>{});
   ASSERT_TRUE(run(KV_CMD_FORWARD));
   ASSERT_TRUE(run(KV_CMD_FORWARD));
   EXPECT_EQ(dialog.windowTitle(), QStringLiteral("班次目录"));
@@ -133,6 +144,8 @@ TEST_P(CKvStdDirDlgTest, ListsEachLevelWithItsColumnsAndParent) {
   for (int i = 0; i < dialog.List()->ColumnCount(); ++i)
     titles.append(dialog.List()->ColumnTitle(i));
   EXPECT_EQ(titles, (QStringList{"代码", "姓名", "电话", "备注"}));
+  EXPECT_EQ(clipboardEntries(), (QList<int>{KV_CMD_EDIT_CUT, KV_CMD_EDIT_PASTE}));
+  open(dialog);
   // Lengths the other levels leave room for: 15 - (9 - 3).
   EXPECT_EQ(KvDlgItem<QComboBox>(&dialog, CKvStdDirDlg::IDC_LENGTH)->count(), 9);
   Click(&dialog, CKvStdDirDlg::IDC_CLOSE);
