@@ -2,7 +2,6 @@
 // window's shortcuts of the same keys do not take them from the pane.
 
 #include "ui/CKvListView.h"
-#include "ui/CKvTreeCtrl.h"
 #include "ui/KvCommands.h"
 #include "KvListTestSupport.h"
 #include "KvViewTestSupport.h"
@@ -13,13 +12,6 @@
 #include <QTreeView>
 
 namespace {
-class RecordingTree : public CKvTreeCtrl {
- public:
-  QStringList calls;
-  void OnNew() override { calls.append(QStringLiteral("new")); }
-  void OnOpen() override { calls.append(QStringLiteral("open")); }
-};
-
 class RecordingView : public CKvListView {
  public:
   QStringList calls;
@@ -59,7 +51,7 @@ TEST(KvPaneKeysTest, PanesInADocumentWindowKeepCtrlNCtrlOAndF5) {
   KvFillPupils(*list);
   host.area->addSubWindow(list)->show();
   KvSelectRows(*list, {0});
-  auto* tree = new RecordingTree;
+  auto* tree = new KvRecordingTree;
   tree->InitTree();
   tree->setCurrentItem(new QTreeWidgetItem(tree, QStringList{QStringLiteral("初一")}));
   host.area->addSubWindow(tree)->show();
