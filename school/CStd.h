@@ -186,7 +186,8 @@ class CStd {
   // "无法在转入班产生新代码!", "未录入新期次，或超界!". On success DM1 holds
   // the new row's code, and "%s --> %s转学成功！" is shown with report;
   // a failed save shows "%s --> %s转学失败！" and changes nothing.
-  bool ModifyWithTransfer(const CStd& source, int newTerm, bool report);
+  // *termRefused (when given) tells a refused entry term from the others.
+  bool ModifyWithTransfer(const CStd& source, int newTerm, bool report, bool* termRefused = nullptr);
 
   // --- Level lengths of the tree (CStdLevelLength.cpp) ---
 

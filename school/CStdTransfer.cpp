@@ -26,7 +26,9 @@ bool isStudentCode(const QString& code) {
 }
 }  // namespace
 
-bool CStd::ModifyWithTransfer(const CStd& source, int newTerm, bool report) {
+bool CStd::ModifyWithTransfer(const CStd& source, int newTerm, bool report, bool* termRefused) {
+  if (termRefused)
+    *termRefused = false;
   CStd stored = source;
   stored.m_pDb = m_pDb;
   const int found = stored.Load(0, -1);
@@ -56,8 +58,11 @@ bool CStd::ModifyWithTransfer(const CStd& source, int newTerm, bool report) {
                                          "由系统自动生成新码！!"));
   }
   CStd grade(m_pDb, target.left(CXxDataType::GradeCodeLen()));
-  if (grade.Load(0, -1) <= 0 || newTerm < 1 || newTerm > grade.XQN)
+  if (grade.Load(0, -1) <= 0 || newTerm < 1 || newTerm > grade.XQN) {
+    if (termRefused)
+      *termRefused = true;
     return refuse(report, QStringLiteral("未录入新期次，或超界!"));
+  }
 
   const CStd before = *this;
   DM[1] = target;

@@ -14,6 +14,7 @@
 #include "print/CKvPrintFieldDefs.h"
 #include "print/CKvPrintSet.h"
 #include "school/CKvCostListDlg.h"
+#include "school/CKvStdDirDlg.h"
 #include "school/CPc.h"
 #include "school/CStd.h"
 #include "school/CXxRptDoc0.h"
@@ -79,12 +80,22 @@ void CXxDataType::RegisterTemplates() {
             "12", 664);
   addReport(CKvDocTemplate::Make<CXxRptDoc1, CFormChildFrm, CXxRptView>(m_nMenuId, 260, true), "欠费统计表", "",
             "13", 630);
-  if (auto* pApp = dynamic_cast<CKvXxApp*>(KvGetApp()))
-    pApp->SetSettingsDialog(KV_CMD_SET_FEE_ITEMS, [](CKvDb* pDb) {
-      CKvCostListDlg dlg(pDb, QString());
-      KvExecDialog(&dlg);
-    });
   CFormDataType::RegisterTemplates();
+  if (auto* app = dynamic_cast<CKvXxApp*>(KvGetApp())) {
+    app->SetSettingsDialog(KV_CMD_SET_SCHOOL_TREE, [](CKvDb* pDb) {
+      CKvStdDirDlg dialog(pDb, 0, QString(), -1);
+      KvExecDialog(&dialog);
+    });
+    app->SetSettingsDialog(KV_CMD_SET_FEE_ITEMS, [](CKvDb* pDb) {
+      CKvCostListDlg dialog(pDb, QString());
+      KvExecDialog(&dialog);
+    });
+    // Classes are listed but not opened.
+    app->SetSettingsDialog(KV_CMD_SET_CLASS_TREE, [](CKvDb* pDb) {
+      CKvStdDirDlg dialog(pDb, 0, QString(), LevelCount() - 2);
+      KvExecDialog(&dialog);
+    });
+  }
 }
 
 bool CXxDataType::CreateTables(CKvDb* pDb) {
@@ -349,4 +360,8 @@ int CXxDataType::CheckParamChange(bool bStop, CKvDb* pDb) {
     pDb->Close();
   KvRequestQuit(0);
   return 1;
+}
+
+int KvXxStudentCodeLength() {
+  return dynamic_cast<CXxDataType*>(KvFindDataType(CXxDataType::kModule)) ? CXxDataType::StudentCodeLen() : 0;
 }

@@ -141,3 +141,8 @@ class CXxDataType : public CFormDataType {
   // the values in memory stay, and the caller must not go on either.
   static int CheckParamChange(bool bStop, CKvDb* pDb);
 };
+
+// The length of a student's code in the registered fee module (module 18);
+// 0 when the program has none. A class code is shorter by the student
+// level's own length.
+int KvXxStudentCodeLength();

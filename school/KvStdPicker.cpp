@@ -1,6 +1,12 @@
 #include "school/KvStdPicker.h"
 
-#include <QString>
+#include "school/CKvStdDirDlg.h"
+#include "ui/KvModal.h"
 
-// Placeholder until the directory dialog lands: nothing is picked.
-bool KvPickStdCode(QWidget*, CKvDb*, int, QString&) { return false; }
+bool KvPickStdCode(QWidget* parent, CKvDb* pDb, int nMode, QString& code) {
+  CKvStdDirDlg dialog(pDb, nMode, code, -1, parent);
+  if (KvExecDialog(&dialog) != QDialog::Accepted)
+    return false;
+  code = dialog.ChosenCode();
+  return true;
+}

@@ -9,9 +9,11 @@
 #include "ui/KvObjectNames.h"
 #include "ui/KvRowClipboard.h"
 
-CKvCodeBrowseDlg::CKvCodeBrowseDlg(unsigned idd, int listId, CKvDb* db, int mode, QWidget* parent)
+CKvCodeBrowseDlg::CKvCodeBrowseDlg(unsigned idd, int listId, CKvDb* db, int mode, QWidget* parent,
+                                   const QString& separator)
     : CKvZrvDlg(idd, db, parent, KV_ICON_APP),
       m_nMode(mode),
+      m_strSeparator(separator),
       m_pList(KvSetControlId(new CKvCodeBrowseList(this, this), listId)) {}
 
 // --- Hooks ---
@@ -27,6 +29,8 @@ bool CKvCodeBrowseDlg::IsSelectable(const QString&) { return true; }
 bool CKvCodeBrowseDlg::CanDrillDown(const QString&) { return true; }
 
 QString CKvCodeBrowseDlg::GetParentCode(const QString& code) {
+  if (m_strSeparator.isEmpty())
+    return QString();
   const qsizetype at = code.lastIndexOf(m_strSeparator);
   return at < 0 ? QString() : code.left(at);
 }
@@ -55,14 +59,13 @@ void CKvCodeBrowseDlg::OnInitDialog() {
   m_pList->SetExStyle(CKvListCtrl::LVS_EX_GRIDLINES | CKvListCtrl::LVS_EX_FULLROWSELECT);
   InitColumns();
   const QString& start = m_strSelectedCode;
-  const bool startThere =
-      !start.isEmpty() && CanStartAt(start) && (m_nMode != 1 || IsSelectable(start));
-  m_strParentCode = startThere ? GetParentCode(start) : QString();
+  const bool startThere = !start.isEmpty() && CanStartAt(start);
+  // A code to pick a leaf under opens on what lies below it.
+  const bool below = startThere && m_nMode == 1 && !IsSelectable(start);
+  m_strParentCode = below ? start : startThere ? GetParentCode(start) : QString();
   FillList();
-  if (start.isEmpty())
+  if (below || !m_pList->SelectOnlyCode(start))
     m_pList->SelectOnlyRow(0);
-  else
-    m_pList->SelectOnlyCode(start);
 }
 
 // --- Commands ---

@@ -1,8 +1,10 @@
 #pragma once
 // The base dialog for browsing and editing a hierarchical code directory one
-// level at a time. Codes join their levels with "-" (the parent of 01-02-07
-// is 01-02; a code without "-" lies on the top level, whose parent code is
-// empty). The list shows the codes under the current parent code, the code
+// level at a time. Codes join their levels with a separator, "-" unless the
+// dialog is given another (the parent of 01-02-07 is 01-02; a code without
+// "-" lies on the top level, whose parent code is empty). A directory whose
+// codes are plain concatenations of fixed-length segments has no separator
+// and tells the parent of a code itself (GetParentCode). The list shows the codes under the current parent code, the code
 // itself in the first column; the operator drills into a code, goes back
 // up, adds, modifies, deletes, cuts, copies and pastes codes, or picks one
 // and closes the dialog with OK.
@@ -15,7 +17,8 @@
 //
 // Modes: 0 browsing only (opening a code drills into it), 1 picking
 // (opening a selectable code picks it, any other drills into it), 2 and more
-// opening always picks. OK opens the selected code as a double click does;
+// opening always picks. The dialog opens beside its start code, selected;
+// in mode 1 a start code that cannot be picked opens on its own children. OK opens the selected code as a double click does;
 // a pick closes the dialog (OnChoose) with the code in m_strSelectedCode.
 
 #include "core/CKvDbInfo.h"
@@ -30,8 +33,10 @@ class CKvCodeBrowseList;
 class CKvCodeBrowseDlg : public CKvZrvDlg {
   Q_OBJECT
  public:
-  // The dialog of template `idd` whose list is control `listId`.
-  CKvCodeBrowseDlg(unsigned idd, int listId, CKvDb* db, int mode, QWidget* parent = nullptr);
+  // The dialog of template `idd` whose list is control `listId`; a pasted
+  // code is its new parent's code, the separator and its own segment.
+  CKvCodeBrowseDlg(unsigned idd, int listId, CKvDb* db, int mode, QWidget* parent = nullptr,
+                   const QString& separator = QStringLiteral("-"));
 
   CKvCodeBrowseList* List() const { return m_pList; }
   int Mode() const { return m_nMode; }
@@ -67,7 +72,8 @@ class CKvCodeBrowseDlg : public CKvZrvDlg {
   virtual bool IsSelectable(const QString& code);
   // Whether the code has a level below it to browse. [true]
   virtual bool CanDrillDown(const QString& code);
-  // [the text before the last "-"; empty when there is none]
+  // [the text before the last separator; empty when there is none, and
+  // always without a separator]
   virtual QString GetParentCode(const QString& code);
   // The module's dialog to add (isNew) or change a code; true when a code
   // was saved, with *code the saved code. [false]
@@ -82,7 +88,8 @@ class CKvCodeBrowseDlg : public CKvZrvDlg {
   // source). Codes from another data file are refused with
   // "不能在不同数据文件之间粘贴！"; a module that can take them overrides this.
   virtual void PasteRows(const QStringList& rows, bool cut, bool sameFile, const CKvDbInfo& from);
-  // The code a pasted row gets under the target parent. [the row's code]
+  // The segment a pasted row gets under the target parent, joined to it
+  // with the separator; empty leaves the row out. [the row's code]
   virtual QString GetPasteCode(const QString& rowCode, const QString& targetParent);
   // Copies (or, with cut, moves) one code and its data to newCode; true
   // when done. [false]
@@ -119,6 +126,6 @@ class CKvCodeBrowseDlg : public CKvZrvDlg {
 
   int m_nMode;
   QString m_strParentCode;
-  const QString m_strSeparator = QStringLiteral("-");
+  const QString m_strSeparator;
   CKvCodeBrowseList* m_pList;
 };

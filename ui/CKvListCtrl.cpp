@@ -537,7 +537,9 @@ void CKvListCtrl::ResetFind() {
   m_nSearchStart = 0;
 }
 
-bool CKvListCtrl::handleKey(const QKeyEvent* event) {
+bool CKvListCtrl::ClaimsKey(const QKeyEvent* event) const { return SharedKeyCommand(event) != 0; }
+
+bool CKvListCtrl::HandleKey(const QKeyEvent* event) {
   if (HandleSharedKey(event))
     return true;
   const bool ctrl = event->modifiers() & Qt::ControlModifier;
@@ -563,14 +565,25 @@ bool CKvListCtrl::handleKey(const QKeyEvent* event) {
 }
 
 bool CKvListCtrl::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::KeyPress || (watched != m_details && watched != m_icons))
+  if (watched != m_details && watched != m_icons)
+    return QWidget::eventFilter(watched, event);
+  if (event->type() == QEvent::ShortcutOverride) {
+    // Ctrl+N and the like of a list inside a document window are the
+    // list's, not those of the main window's menu.
+    if (!m_bEditing && ClaimsKey(static_cast<QKeyEvent*>(event))) {
+      event->accept();
+      return true;
+    }
+    return false;
+  }
+  if (event->type() != QEvent::KeyPress)
     return QWidget::eventFilter(watched, event);
   const auto* key = static_cast<QKeyEvent*>(event);
   m_bFromMenu = false;
   // Keys the in-place editor passes on (Enter ends the edit) are its own.
   if (m_bEditing)
     return false;
-  if (handleKey(key))
+  if (HandleKey(key))
     return true;
   // A letter searches the pinyin initials and is not passed on: the view's
   // own search by first letters would move the selection again.

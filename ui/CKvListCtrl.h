@@ -171,6 +171,11 @@ class CKvListCtrl : public QWidget, public KvRowControl, public KvRowSource {
   virtual QMenu* BuildContextMenu();
   // Forgets the find text and starts the next search at the top.
   void ResetFind();
+  // Handles a key of the list's table; true when the key was taken.
+  virtual bool HandleKey(const QKeyEvent* event);
+  // Whether the list claims the key before the window's shortcuts see it:
+  // the keys every row control shares.
+  virtual bool ClaimsKey(const QKeyEvent* event) const;
 
  private:
   friend class KvListDelegate;
@@ -181,8 +186,6 @@ class CKvListCtrl : public QWidget, public KvRowControl, public KvRowSource {
   void watchView(QAbstractItemView* view);
   void applySelectionMode();
   void applyEditing();
-  // Handles a key of the list's table; true when the key was taken.
-  bool handleKey(const QKeyEvent* event);
   void showContextMenu(QAbstractItemView* view, const QPoint& viewportPos);
   // Looks for the find text from the row after the search start, around.
   void search();

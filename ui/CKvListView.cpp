@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QTreeView>
 
@@ -92,6 +93,23 @@ void CKvListView::OnPageSetup() {
   KvListPrintTarget target;
   if (printTarget(&target))
     KvRunListPageSetup(target);
+}
+
+namespace {
+bool isRefreshKey(const QKeyEvent* event) {
+  return event->key() == Qt::Key_F5 && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+}  // namespace
+
+bool CKvListView::HandleKey(const QKeyEvent* event) {
+  if (!isRefreshKey(event))
+    return CKvListCtrl::HandleKey(event);
+  RunIfEnabled(KV_CMD_REFRESH);
+  return true;
+}
+
+bool CKvListView::ClaimsKey(const QKeyEvent* event) const {
+  return isRefreshKey(event) || CKvListCtrl::ClaimsKey(event);
 }
 
 bool CKvListView::HandlesCmd(int id) const { return id == KV_CMD_REFRESH || CKvListCtrl::HandlesCmd(id); }

@@ -8,7 +8,7 @@
 // - initialUpdate, which the window's owner calls once the view is placed:
 //   the list is set up afresh, switched to details, given the columns of
 //   GetColumns and filled by Fill;
-// - refresh (43112), which fills the list again and selects the rows whose
+// - refresh (43112, F5), which fills the list again and selects the rows whose
 //   first-column texts were selected before, wherever they now stand;
 // - print and page setup through the application's shared print set, for a
 //   view whose GetPrintInfo names its form; save as proposes that form's
@@ -87,6 +87,9 @@ class CKvListView : public CKvListCtrl {
   void ExecuteCmd(int id) override;
 
  protected:
+  // F5 refreshes; every other key as in the list control.
+  bool HandleKey(const QKeyEvent* event) override;
+  bool ClaimsKey(const QKeyEvent* event) const override;
   // Menu 300 without find next, the calculator, save as, print and page
   // setup, and without the separators that stood before them.
   QMenu* BuildContextMenu() override;

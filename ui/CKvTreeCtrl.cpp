@@ -171,6 +171,14 @@ int CKvTreeCtrl::checkState(const QTreeWidgetItem* item) {
   return state.isValid() ? state.toInt() : -1;
 }
 
+bool CKvTreeCtrl::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride && SharedKeyCommand(static_cast<QKeyEvent*>(event)) != 0) {
+    event->accept();
+    return true;
+  }
+  return QTreeWidget::event(event);
+}
+
 void CKvTreeCtrl::keyPressEvent(QKeyEvent* event) {
   if (HandleSharedKey(event))
     return;

@@ -70,6 +70,9 @@ class CKvTreeCtrl : public QTreeWidget, public KvRowControl {
  protected:
   // Forgets the find text and starts the next search at the top.
   void ResetFind();
+  // Claims the keys every row control shares before the window's shortcuts
+  // see them.
+  bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;

@@ -91,34 +91,37 @@ void KvRowControl::RunIfEnabled(int id) {
   }
 }
 
-bool KvRowControl::HandleSharedKey(const QKeyEvent* event) {
+int KvRowControl::SharedKeyCommand(const QKeyEvent* event) {
   const bool ctrl = event->modifiers() & Qt::ControlModifier;
   const bool shift = event->modifiers() & Qt::ShiftModifier;
   switch (event->key()) {
-    case Qt::Key_Home:
-      if (shift)
-        RunIfEnabled(KV_CMD_EDIT_PASTE);
-      else if (ctrl)
-        RunIfEnabled(KV_CMD_EDIT_COPY);
-      return shift || ctrl;
-    case Qt::Key_Delete: RunIfEnabled(shift ? KV_CMD_EDIT_CUT : KV_CMD_DELETE); return true;
-    case Qt::Key_F3: RunIfEnabled(KV_CMD_EDIT_FIND_NEXT); return true;
-    case Qt::Key_F12: OnCalculator(); return true;
+    case Qt::Key_Home: return shift ? KV_CMD_EDIT_PASTE : ctrl ? KV_CMD_EDIT_COPY : 0;
+    case Qt::Key_Delete: return shift ? KV_CMD_EDIT_CUT : KV_CMD_DELETE;
+    case Qt::Key_F3: return KV_CMD_EDIT_FIND_NEXT;
+    case Qt::Key_F12: return KV_CMD_CALCULATOR;
     default: break;
   }
   if (!ctrl)
-    return false;
-  int id = 0;
+    return 0;
   switch (event->key()) {
-    case Qt::Key_C: id = KV_CMD_EDIT_COPY; break;
-    case Qt::Key_F: id = KV_CMD_EDIT_FIND; break;
-    case Qt::Key_M: id = KV_CMD_MODIFY; break;
-    case Qt::Key_N: id = KV_CMD_NEW; break;
-    case Qt::Key_O: id = KV_CMD_OPEN; break;
-    case Qt::Key_V: id = KV_CMD_EDIT_PASTE; break;
-    case Qt::Key_X: id = KV_CMD_EDIT_CUT; break;
-    default: return false;
+    case Qt::Key_C: return KV_CMD_EDIT_COPY;
+    case Qt::Key_F: return KV_CMD_EDIT_FIND;
+    case Qt::Key_M: return KV_CMD_MODIFY;
+    case Qt::Key_N: return KV_CMD_NEW;
+    case Qt::Key_O: return KV_CMD_OPEN;
+    case Qt::Key_V: return KV_CMD_EDIT_PASTE;
+    case Qt::Key_X: return KV_CMD_EDIT_CUT;
+    default: return 0;
   }
-  RunIfEnabled(id);
+}
+
+bool KvRowControl::HandleSharedKey(const QKeyEvent* event) {
+  const int id = SharedKeyCommand(event);
+  if (id == 0)
+    return false;
+  if (id == KV_CMD_CALCULATOR)
+    OnCalculator();
+  else
+    RunIfEnabled(id);
   return true;
 }

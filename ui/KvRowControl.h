@@ -65,6 +65,10 @@ class KvRowControl : public KvCommandTarget {
   // Ctrl+N new, Ctrl+O open, Ctrl+V paste, Ctrl+X cut. True when the key is
   // one of them (taken, enabled or not).
   bool HandleSharedKey(const QKeyEvent* event);
+  // The command of a key HandleSharedKey takes (43002 for F12); 0 for any
+  // other key. A control inside a window whose actions hold some of these
+  // keys claims them (ShortcutOverride) so that they reach it.
+  static int SharedKeyCommand(const QKeyEvent* event);
 
   CKvDb* m_pDb;
   unsigned m_nClipboardFormat;

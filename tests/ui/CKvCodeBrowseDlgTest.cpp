@@ -23,7 +23,8 @@ namespace {
 // has codes below it and picked when it has none.
 class DirectoryDlg : public CKvCodeBrowseDlg {
  public:
-  DirectoryDlg(CKvDb* db, int mode) : CKvCodeBrowseDlg(4100, 1000, db, mode) {
+  DirectoryDlg(CKvDb* db, int mode, const QString& separator = QStringLiteral("-"))
+      : CKvCodeBrowseDlg(4100, 1000, db, mode, nullptr, separator) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(List());
     layout->addWidget(KvSetControlId(new QPushButton(QStringLiteral("确定"), this), 1));
@@ -214,4 +215,71 @@ TEST_F(CodeBrowserTest, PickingOpensAtTheGivenCodeAndOkReturnsIt) {
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(dialog.m_strSelectedCode, QStringLiteral("01-02-01"));
+}
+
+namespace {
+// A directory whose codes are plain concatenations of two-digit segments,
+// with no separator between them.
+class PlainDirectoryDlg : public DirectoryDlg {
+ public:
+  PlainDirectoryDlg(CKvDb* db, int mode) : DirectoryDlg(db, mode, QString()) {
+    codes = QStringList{"01", "0101", "0102", "010201", "02", "0201"};
+  }
+  QString GetParentCode(const QString& code) override { return code.left(qMax(0, int(code.size()) - 2)); }
+  bool CanDrillDown(const QString& code) override {
+    return std::any_of(codes.cbegin(), codes.cend(),
+                       [&](const QString& c) { return c.size() > code.size() && c.startsWith(code); });
+  }
+  QString GetPasteCode(const QString& rowCode, const QString&) override { return rowCode.right(2); }
+  bool PasteCode(const QString& rowCode, const QString& newCode, bool) override {
+    pasted.append(rowCode + u'>' + newCode);
+    return true;
+  }
+};
+}  // namespace
+
+TEST_F(CodeBrowserTest, APickStartsBelowACodeThatCannotBePickedAndBesideOneThatCan) {
+  // (start code, parent listed, code selected)
+  const struct {
+    const char* start;
+    const char* parent;
+    const char* selected;
+  } cases[] = {
+      {"0102", "0102", "010201"},  // has codes below it: its own children
+      {"010201", "0102", "010201"},  // a leaf: among its siblings
+      {"09", "", "01"},              // unknown start: the top level
+  };
+  for (const auto& c : cases) {
+    PlainDirectoryDlg dialog(&m_file.db(), 1);
+    dialog.m_strSelectedCode = QString::fromLatin1(c.start);
+    open(dialog);
+    EXPECT_EQ(dialog.ParentCode(), QString::fromLatin1(c.parent)) << c.start;
+    EXPECT_EQ(dialog.selectedCode(), QString::fromLatin1(c.selected)) << c.start;
+  }
+  // Browsing (mode 0) opens beside the start code whatever lies below it.
+  PlainDirectoryDlg browse(&m_file.db(), 0);
+  browse.m_strSelectedCode = QStringLiteral("0102");
+  open(browse);
+  EXPECT_EQ(browse.ParentCode(), QStringLiteral("01"));
+  EXPECT_EQ(browse.selectedCode(), QStringLiteral("0102"));
+}
+
+TEST_F(CodeBrowserTest, WithoutSeparatorAPastedCodeIsTheParentAndItsSegment) {
+  PlainDirectoryDlg dialog(&m_file.db(), 0);
+  dialog.m_strSelectedCode = QStringLiteral("0102");
+  open(dialog);
+  ASSERT_TRUE(run(KV_CMD_EDIT_CUT));
+  ASSERT_TRUE(run(KV_CMD_FORWARD));  // into 0102: its own subtree
+  ASSERT_TRUE(run(KV_CMD_EDIT_PASTE));
+  EXPECT_EQ(m_messages.last(), QStringLiteral("不能剪切：0102"));
+  EXPECT_TRUE(dialog.pasted.isEmpty());
+
+  open(dialog);
+  ASSERT_TRUE(run(KV_CMD_BACK));
+  ASSERT_TRUE(run(KV_CMD_EDIT_CUT));
+  ASSERT_TRUE(run(KV_CMD_BACK));
+  select(dialog, QStringLiteral("02"));
+  ASSERT_TRUE(run(KV_CMD_FORWARD));
+  ASSERT_TRUE(run(KV_CMD_EDIT_PASTE));
+  EXPECT_EQ(dialog.pasted, QStringList{"0102>0202"});
 }

@@ -20,12 +20,8 @@
 #include <QStyleOptionViewItem>
 
 namespace {
-class RecordingTree : public CKvTreeCtrl {
+class RecordingTree : public KvRecordingTree {
  public:
-  QStringList calls;
-  void OnNew() override { calls.append(QStringLiteral("new")); }
-  void OnOpen() override { calls.append(QStringLiteral("open")); }
-  void OnDelete() override { calls.append(QStringLiteral("delete")); }
 
   // The check box of an item, in viewport coordinates.
   QRect CheckBox(QTreeWidgetItem* item) {

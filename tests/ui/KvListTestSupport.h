@@ -5,6 +5,7 @@
 
 #include "core/CKvDbInfo.h"
 #include "ui/CKvListCtrl.h"
+#include "ui/CKvTreeCtrl.h"
 #include "ui/KvAppServices.h"
 #include "ui/KvUiTestSupport.h"
 
@@ -97,6 +98,15 @@ class KvRecordingList : public CKvListCtrl {
     pastes.append({texts, bCut, bSameFile, from});
   }
   bool IsCmdAllowed(int id) override { return !refused.contains(id); }
+};
+
+// A tree control that records its new, open and delete.
+class KvRecordingTree : public CKvTreeCtrl {
+ public:
+  QStringList calls;
+  void OnNew() override { calls.append(QStringLiteral("new")); }
+  void OnOpen() override { calls.append(QStringLiteral("open")); }
+  void OnDelete() override { calls.append(QStringLiteral("delete")); }
 };
 
 // Code and name columns and four pupils (rows 0-3: 张三, 李四, 王五, 张小明).
