@@ -9,6 +9,7 @@
 #include "timetable/CPkArranger.h"
 #include "timetable/CPkGrid.h"
 #include "timetable/KvPkCheckSource.h"
+#include "timetable/KvPkLessonInsert.h"
 
 namespace {
 // The checker's view while the run saves: the catalogue and classes the run
@@ -49,12 +50,12 @@ class KvPkRunCheckSource : public KvPkCheckSource {
     }
     return *found;
   }
-  void LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) override {
+  bool LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) override {
     busy.SetSizes(schedule);
     busy.ClearCells();
     const bool byTeacher = !busy.TCHR.isEmpty();
     if (!byTeacher && busy.PUBRM.isEmpty())
-      return;
+      return true;
     const QList<KvPkStoredLesson> lessons =
         byTeacher ? m_byTeacher.value(busy.TCHR) : m_byRoom.value(busy.PUBRM);
     for (const KvPkStoredLesson& lesson : lessons) {
@@ -66,6 +67,7 @@ class KvPkRunCheckSource : public KvPkCheckSource {
       busy.TeacherCells[i][lesson.p] = lesson.teacher;
       busy.RoomCells[i][lesson.p] = lesson.room;
     }
+    return true;
   }
 
   // The class's lessons count as stored from now on.
@@ -119,8 +121,10 @@ bool CPkArranger::SaveResult() {
   CPkGrid selection(m_year, m_term, m_date, m_selection);
   if (!selection.DeleteVersionRows(m_pDb))
     return false;
-  for (CPkGrid& grid : accepted)
-    if (!grid.Save(m_pDb))
+  // One prepared insert serves every lesson of the run.
+  KvPkLessonInsert insert(m_pDb);
+  for (const CPkGrid& grid : accepted)
+    if (!insert.Insert(grid))
       return false;
   // The log entry goes with the rows, on the same connection, and only when
   // a class was stored.

@@ -4,15 +4,29 @@
 #include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
 #include "core/KvText.h"
+#include "forms/CKvDocTemplate.h"
 #include "print/CKvPrintSet.h"
 #include "school/KvSchoolSql.h"
 #include "school/KvSchoolTables.h"
+#include "timetable/CPKDoc.h"
+#include "timetable/CPKFrm.h"
+#include "timetable/CPKTreeView.h"
+#include "timetable/CWkjhDoc.h"
+#include "timetable/CWkjhFrm.h"
+#include "timetable/CWkjhTreeView.h"
 
 void CPkDataType::RegisterTemplates() {
   m_nModule = kModule;
   m_nMenuId = 326;
   m_strCaption = QStringLiteral("排课");
   m_strTabLabel = QStringLiteral("排课");
+  AddTemplate(CKvDocTemplate::Make<CWkjhDoc, CWkjhFrm, CWkjhTreeView>(326, 271, false))
+      ->AddEntry(0, QStringLiteral("教学计划"), QStringLiteral("指定班级课程、教师、课时及其他排课所需在素"), 1,
+                 QStringLiteral("05"), 616, 0);
+  CKvDocTemplate* pTimetable = AddTemplate(CKvDocTemplate::Make<CPKDoc, CPKFrm, CPKTreeView>(326, 272, false));
+  pTimetable->AddEntry(0, QStringLiteral("班课表"), QStringLiteral("排课、班课表"), 1, QStringLiteral("07"), 631, 0);
+  pTimetable->AddEntry(1, QStringLiteral("教师课表"), QString(), 1, QStringLiteral("07"), 655, 0);
+  pTimetable->AddEntry(2, QStringLiteral("公用教室课表"), QString(), 1, QStringLiteral("07"), 606, 0);
   CFormDataType::RegisterTemplates();
 }
 

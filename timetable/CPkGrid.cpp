@@ -10,6 +10,7 @@
 #include "school/CXxDataType.h"
 #include "school/KvSchoolSql.h"
 #include "timetable/CWktRec.h"
+#include "timetable/KvPkLessonInsert.h"
 
 #include <QHash>
 
@@ -120,7 +121,9 @@ bool CPkGrid::LoadByKeys(const CWktRec& schedule, CKvDb* pDb, bool* pRead) {
   return LoadWhere(condition.mid(5), schedule, pDb, pRead);
 }
 
-bool CPkGrid::LoadBusy(const QString& exceptClass, const CWktRec& schedule, CKvDb* pDb) {
+bool CPkGrid::LoadBusy(const QString& exceptClass, const CWktRec& schedule, CKvDb* pDb, bool* pRead) {
+  if (pRead)
+    *pRead = true;
   QString condition;
   if (!STD.isEmpty())
     condition = KvFormat(" And STD Like '%s'", KvLikePrefix(pDb, STD));
@@ -135,7 +138,7 @@ bool CPkGrid::LoadBusy(const QString& exceptClass, const CWktRec& schedule, CKvD
     condition += KvFormat(" And TCHR='%s'", pDb->QuoteText(TCHR));
   if (!PUBRM.isEmpty())
     condition += KvFormat(" And PUBRM='%s'", pDb->QuoteText(PUBRM));
-  return LoadWhere(condition.mid(5), schedule, pDb);
+  return LoadWhere(condition.mid(5), schedule, pDb, pRead);
 }
 
 bool CPkGrid::DeleteVersionRows(CKvDb* pDb) {
@@ -149,23 +152,8 @@ bool CPkGrid::Save(CKvDb* pDb) {
   KvDbTransaction trans(*pDb);
   if (!trans.IsActive() || !DeleteVersionRows(pDb))
     return false;
-  const QString head = KvFormat("Insert Into PK(Y,QC,T,STD,WK,DT,DN,DS,SBT,TCHR,PUBRM) Values('%s','%d','%s','%s',",
-                                pDb->QuoteText(Y, 4), QC, pDb->QuoteText(T, 8), pDb->QuoteText(STD, 15));
-  for (int k = 0; k < kKinds; ++k)
-    for (int d = 0; d < 7; ++d)
-      for (int s = 0; s < 4; ++s) {
-        const int i = ArrayIndex(k, d, s);
-        for (qsizetype p = 0; p < CourseCells[i].size(); ++p) {
-          if (CourseCells[i][p].isEmpty())
-            continue;
-          const QString sql = KvFormat("%s'%d','%c','%d','%d','%s','%s','%s')", head, d, QChar(u'A' + s),
-                                       int(p) + 1, k, pDb->QuoteText(CourseCells[i][p], 4),
-                                       pDb->QuoteText(TeacherCells[i][p], 4), pDb->QuoteText(RoomCells[i][p], 3));
-          if (!pDb->Execute(sql))
-            return false;
-        }
-      }
-  return trans.Commit();
+  KvPkLessonInsert insert(pDb);
+  return insert.Insert(*this) && trans.Commit();
 }
 
 int CPkGrid::LoadDayByKey(int mode, int weekday, const CWktRec& schedule, QList<CPkGrid>& out, CKvDb* pDb) {

@@ -108,7 +108,8 @@ bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& r
     QString other;
     if (!row.TCHR.isEmpty()) {
       CPkGrid busy(Y, QC, T, QString(), QString(), row.TCHR, QString());
-      source.LoadBusy(busy, STD, schedule);
+      if (!source.LoadBusy(busy, STD, schedule))
+        return false;
       if (findClash(*this, TeacherCells, busy, busy.TeacherCells, row.TCHR, &d, &s, &p, &other))
         return stop(KvFormat("<%s>不能排在：%s！任课教师%s此时在<(%s)%s>有课", course.NA,
                              schedule.GetPeriodLabel(d, s, p), source.TeacherName(row.TCHR), other,
@@ -116,7 +117,8 @@ bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& r
     }
     if (!row.PUBRM.isEmpty()) {
       CPkGrid busy(Y, QC, T, QString(), QString(), QString(), row.PUBRM);
-      source.LoadBusy(busy, STD, schedule);
+      if (!source.LoadBusy(busy, STD, schedule))
+        return false;
       if (findClash(*this, RoomCells, busy, busy.RoomCells, row.PUBRM, &d, &s, &p, &other))
         return stop(KvFormat("<%s>不能排在：%s！公用教室<%s>此时<(%s)%s>有课", course.NA,
                              schedule.GetPeriodLabel(d, s, p), source.RoomName(row.PUBRM), other,

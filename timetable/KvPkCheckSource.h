@@ -6,11 +6,13 @@
 // placement engine gives its own, built from what it loaded once and the
 // classes it has accepted so far.
 
+#include "timetable/CSbtRec.h"
+
+#include <QHash>
 #include <QString>
 
 class CKvDb;
 class CPkGrid;
-class CSbtRec;
 class CWktRec;
 
 class KvPkCheckSource {
@@ -22,9 +24,16 @@ class KvPkCheckSource {
   virtual QString TeacherName(const QString& code) = 0;
   virtual QString RoomName(const QString& code) = 0;
   virtual QString ClassName(const QString& code) = 0;
+  // Whether a node of the school tree has the code; its name into *name.
+  // By default a node is known by its name.
+  virtual bool FindClass(const QString& code, QString* name) {
+    *name = ClassName(code);
+    return !name->isEmpty();
+  }
   // Fills busy (keys: the version and TCHR or PUBRM) with the lessons of
-  // that teacher or room in the classes not under exceptClass.
-  virtual void LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) = 0;
+  // that teacher or room in the classes not under exceptClass; false when
+  // they could not be read.
+  virtual bool LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) = 0;
 };
 
 class KvPkDbCheckSource : public KvPkCheckSource {
@@ -34,8 +43,26 @@ class KvPkDbCheckSource : public KvPkCheckSource {
   QString TeacherName(const QString& code) override;
   QString RoomName(const QString& code) override;
   QString ClassName(const QString& code) override;
-  void LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) override;
+  bool FindClass(const QString& code, QString* name) override;
+  bool LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) override;
+
+ protected:
+  CKvDb* m_pDb;
+};
+
+// The database source with the course catalogue and the school tree down
+// to the class level read once (Load), so that checking typed cells sends
+// no statement; where a teacher or room is taken is still read when asked.
+class KvPkLoadedCheckSource : public KvPkDbCheckSource {
+ public:
+  explicit KvPkLoadedCheckSource(CKvDb* pDb) : KvPkDbCheckSource(pDb) {}
+  // False when a read failed (the source then knows nothing).
+  bool Load();
+  bool FindCourse(const QString& code, CSbtRec& rec) override;
+  QString ClassName(const QString& code) override;
+  bool FindClass(const QString& code, QString* name) override;
 
  private:
-  CKvDb* m_pDb;
+  QHash<QString, CSbtRec> m_courses;
+  QHash<QString, QString> m_classes;
 };

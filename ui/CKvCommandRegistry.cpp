@@ -38,6 +38,7 @@ CKvCommandRegistry::CKvCommandRegistry() {
       {KV_CMD_FORM_LEFT, "向左"},
       {KV_CMD_FORM_RIGHT, "向右"},
       {KV_CMD_REFRESH, "刷新\tF5"},
+      {KV_CMD_ARRANGE, "排课"},
       {KV_CMD_FILE_NEW, "新建(&N)\tCtrl+N"},
       {KV_CMD_FILE_OPEN, "打开(&O)...\tCtrl+O"},
       {KV_CMD_FILE_SAVE_AS, "另存为 ..."},

@@ -26,6 +26,7 @@ enum : int {
   KV_CMD_FORM_LEFT = 43026,
   KV_CMD_FORM_RIGHT = 43027,
   KV_CMD_REFRESH = 43112,  // F5
+  KV_CMD_ARRANGE = 43113,
   // Sent to a dialog when the clipboard's content changed.
   KV_CMD_CLIPBOARD_CHANGED = 43116,
 
