@@ -50,23 +50,12 @@ class KvPkRunCheckSource : public KvPkCheckSource {
     }
     return *found;
   }
-  bool LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) override {
-    busy.SetSizes(schedule);
-    busy.ClearCells();
-    const bool byTeacher = !busy.TCHR.isEmpty();
-    if (!byTeacher && busy.PUBRM.isEmpty())
-      return true;
-    const QList<KvPkStoredLesson> lessons =
-        byTeacher ? m_byTeacher.value(busy.TCHR) : m_byRoom.value(busy.PUBRM);
-    for (const KvPkStoredLesson& lesson : lessons) {
-      if (!exceptClass.isEmpty() && lesson.classCode.startsWith(exceptClass))
-        continue;
-      const int i = CPkGrid::ArrayIndex(lesson.kind, lesson.day, lesson.s);
-      busy.ClassCells[i][lesson.p] = lesson.classCode;
-      busy.CourseCells[i][lesson.p] = lesson.course;
-      busy.TeacherCells[i][lesson.p] = lesson.teacher;
-      busy.RoomCells[i][lesson.p] = lesson.room;
-    }
+  bool LoadBusy(const CPkGrid& version, const QString& teacher, const QString& room, const QString& exceptClass,
+                const CWktRec& schedule, QList<KvPkStoredLesson>& lessons) override {
+    (void)version, (void)schedule;
+    lessons = teacher.isEmpty() ? m_byRoom.value(room) : m_byTeacher.value(teacher);
+    if (!exceptClass.isEmpty())
+      lessons.removeIf([&](const KvPkStoredLesson& lesson) { return lesson.classCode.startsWith(exceptClass); });
     return true;
   }
 

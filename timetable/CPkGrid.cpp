@@ -14,6 +14,8 @@
 
 #include <QHash>
 
+#include <utility>
+
 namespace {
 // Segment of a stored DT letter, -1 when it is not exactly "A".."D".
 int segmentOf(const QString& dt) {
@@ -59,10 +61,13 @@ void CPkGrid::Clear() {
 }
 
 void CPkGrid::ClearCells() {
+  // Only cells that hold text are written: touching an empty or shared list
+  // would make it allocate a copy of its own.
   for (QStringList* set : {ClassCells, CourseCells, TeacherCells, RoomCells})
     for (int i = 0; i < kArrays; ++i)
-      for (QString& text : set[i])
-        text.clear();
+      for (qsizetype p = 0; p < set[i].size(); ++p)
+        if (!std::as_const(set[i])[p].isEmpty())
+          set[i][p].clear();
 }
 
 void CPkGrid::SetSizes(const CWktRec& schedule) {

@@ -38,9 +38,22 @@ bool KvPkDbCheckSource::FindClass(const QString& code, QString* name) {
   return true;
 }
 
-bool KvPkDbCheckSource::LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) {
+bool KvPkDbCheckSource::LoadBusy(const CPkGrid& version, const QString& teacher, const QString& room,
+                                 const QString& exceptClass, const CWktRec& schedule,
+                                 QList<KvPkStoredLesson>& lessons) {
+  lessons.clear();
+  CPkGrid busy(version.Y, version.QC, version.T, QString(), QString(), teacher, teacher.isEmpty() ? room : QString());
   bool read = true;
   busy.LoadBusy(exceptClass, schedule, m_pDb, &read);
+  for (int k = 0; k < CPkGrid::kKinds; ++k)
+    for (int d = 0; d < 7; ++d)
+      for (int s = 0; s < 4; ++s) {
+        const int i = CPkGrid::ArrayIndex(k, d, s);
+        for (qsizetype p = 0; p < busy.ClassCells[i].size(); ++p)
+          if (!busy.ClassCells[i][p].isEmpty())
+            lessons.append({busy.ClassCells[i][p], busy.CourseCells[i][p], busy.TeacherCells[i][p],
+                            busy.RoomCells[i][p], k, d, s, int(p)});
+      }
   return read;
 }
 

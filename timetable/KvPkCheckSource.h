@@ -7,8 +7,10 @@
 // classes it has accepted so far.
 
 #include "timetable/CSbtRec.h"
+#include "timetable/KvPkArrangeData.h"
 
 #include <QHash>
+#include <QList>
 #include <QString>
 
 class CKvDb;
@@ -30,10 +32,11 @@ class KvPkCheckSource {
     *name = ClassName(code);
     return !name->isEmpty();
   }
-  // Fills busy (keys: the version and TCHR or PUBRM) with the lessons of
-  // that teacher or room in the classes not under exceptClass; false when
-  // they could not be read.
-  virtual bool LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) = 0;
+  // The lessons of the version (the keys Y, QC, T of `version`) that the
+  // teacher, or with no teacher the room, has in the classes not under
+  // exceptClass, inside the schedule; false when they could not be read.
+  virtual bool LoadBusy(const CPkGrid& version, const QString& teacher, const QString& room,
+                        const QString& exceptClass, const CWktRec& schedule, QList<KvPkStoredLesson>& lessons) = 0;
 };
 
 class KvPkDbCheckSource : public KvPkCheckSource {
@@ -44,7 +47,8 @@ class KvPkDbCheckSource : public KvPkCheckSource {
   QString RoomName(const QString& code) override;
   QString ClassName(const QString& code) override;
   bool FindClass(const QString& code, QString* name) override;
-  bool LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) override;
+  bool LoadBusy(const CPkGrid& version, const QString& teacher, const QString& room, const QString& exceptClass,
+                const CWktRec& schedule, QList<KvPkStoredLesson>& lessons) override;
 
  protected:
   CKvDb* m_pDb;

@@ -22,7 +22,7 @@
 #include <vector>
 
 namespace {
-const char* const kDelete = "DELETE FROM PK WHERE Y='2024' AND QC='1' AND T='20240901' AND STD LIKE '01%'";
+const char* const kDelete = "DELETE FROM PK WHERE Y='2024' AND QC='1' AND T='20240901' AND substr(STD,1,2)='01'";
 
 // One PK row as text, in the column order of the insert.
 struct Lesson {

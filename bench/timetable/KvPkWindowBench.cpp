@@ -10,6 +10,7 @@
 
 #include "KvPkBenchSchool.h"
 #include "app/CKvApp.h"
+#include "app/CKvDataFile.h"
 #include "app/CKvMainFrm.h"
 #include "core/CKvDb.h"
 #include "core/KvSqliteBackend.h"
@@ -43,7 +44,14 @@ CKvDb* ready() {
     CKvDb* db = KvPkBenchSqliteSchool();
     if (!db)
       return nullptr;
-    KvGetApp()->GetDataFile().GetYear(true);
+    // Operator 101 with the timetable rights, as the office works.
+    CKvDataFile& file = KvGetApp()->GetDataFile();
+    file.SetOperatorCode(QStringLiteral("101"));
+    for (const char* right : {"1905", "1906", "1907", "1908"})
+      db->Execute(QStringLiteral("Insert Into PWR(OPNO,PWR) Values('101','%1')").arg(QLatin1String(right)));
+    if (!file.LoadRights())
+      return nullptr;
+    file.GetYear(true);
     CPkArranger(QStringLiteral("2024"), 1, QStringLiteral("20240901"), QStringLiteral("01"), db).Arrange();
     static CKvMainFrm frame;
     frame.resize(1280, 800);
@@ -226,7 +234,7 @@ void SwitchAndPaintRaw(benchmark::State& state) {
   }
   QList<QByteArray> classes;
   sqlite3_stmt* select = nullptr;
-  sqlite3_prepare_v2(handle(pDb), "SELECT rtrim(KNO) FROM STD WHERE length(rtrim(KNO))=6 AND KNO LIKE '01%' ORDER BY KNO",
+  sqlite3_prepare_v2(handle(pDb), "SELECT rtrim(KNO) FROM STD WHERE length(rtrim(KNO))=6 AND substr(KNO,1,2)='01' ORDER BY KNO",
                      -1, &select, nullptr);
   while (sqlite3_step(select) == SQLITE_ROW)
     classes.append(reinterpret_cast<const char*>(sqlite3_column_text(select, 0)));
