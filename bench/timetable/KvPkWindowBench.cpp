@@ -53,9 +53,11 @@ CKvDb* ready() {
       return nullptr;
     file.GetYear(true);
     CPkArranger(QStringLiteral("2024"), 1, QStringLiteral("20240901"), QStringLiteral("01"), db).Arrange();
-    static CKvMainFrm frame;
-    frame.resize(1280, 800);
-    frame.show();
+    // The frame lives to the process's end (it is not destroyed after the
+    // application object).
+    auto* frame = new CKvMainFrm;
+    frame->resize(1280, 800);
+    frame->show();
     KvSetDialogExec([](QDialog* dialog) {
       auto* open = qobject_cast<CPkOpenPlanDlg*>(dialog);
       if (!open)

@@ -194,6 +194,16 @@ TEST_P(CPKDocTest, SwitchingAsksAboutEditsAndForgetsTheirUndo) {
   EXPECT_FALSE(Grid(doc)->IsChanged());
   EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
 
+  // A refresh asks too; Cancel keeps the edit.
+  ASSERT_TRUE(Type(doc, 0, kMonday, QStringLiteral("1")));
+  {
+    KvScriptedAnswers answers({KV_IDCANCEL});
+    Grid(doc)->ExecuteCmd(KV_CMD_REFRESH);
+    EXPECT_EQ(answers.texts.size(), 1);
+  }
+  EXPECT_EQ(RowTexts(doc, 0)[kMonday], QStringLiteral("0001"));
+  ASSERT_TRUE(Type(doc, 0, kMonday, QString()));
+
   // Yes saves the edit before the switch.
   ASSERT_TRUE(Type(doc, 0, kMonday, QStringLiteral("d2")));
   {
@@ -308,6 +318,46 @@ TEST_P(CPKDocTest, OpenArgumentsAreMadeSoundAndRemembered) {
   EXPECT_TRUE(doc->m_grid.SBT.isEmpty());
   CloseAll();
   EXPECT_EQ(OpenArgsOf(272, 0), (QStringList{kYear, QString::number(kTerm), kDate, QStringLiteral("010102"), QString()}));
+}
+
+TEST_P(CPKDocTest, OneClassPerGradeStillChecksEveryCell) {
+  ASSERT_TRUE(SetOneClassPerGrade());
+  AddNode(QStringLiteral("0102"), QStringLiteral("二年级"));
+  AddPlan(QStringLiteral("0102"), QStringLiteral("0001"), 1, 1);
+  Assign(QStringLiteral("0102"), QStringLiteral("0001"), QStringLiteral("0002"));
+  CPKDoc* doc = OpenTimetable(0, QStringLiteral("0102"));
+  ASSERT_NE(doc, nullptr);
+  ASSERT_FALSE(doc->m_bReadOnly);
+  ASSERT_TRUE(Type(doc, 0, kMonday, QStringLiteral("X1")));
+  EXPECT_EQ(Grid(doc)->GetCellColor(0, kMonday, QStringLiteral("TEXT")), QColor(Qt::red));
+  ASSERT_TRUE(Type(doc, 0, kMonday, QStringLiteral("1")));
+  KvScriptedAnswers answers;
+  EXPECT_TRUE(doc->Save());
+  EXPECT_EQ(ClassRows(QStringLiteral("0102")), QStringList{QStringLiteral("1|B|1|0|0001|0002|")});
+}
+
+TEST_P(CPKDocTest, TemplateEntriesOpenByRight) {
+  auto* type = dynamic_cast<CFormDataType*>(KvFindDataType(19));
+  struct Case {
+    const char* right;
+    bool plan;
+    bool timetables;
+  };
+  const Case cases[] = {{"1905", true, false}, {"1907", false, true}, {"1906", false, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.right);
+    Grant({QString::fromUtf8(c.right)});
+    EXPECT_EQ(type->CanOpenDocument(271, 0), c.plan);
+    for (int page = 0; page < 3; ++page)
+      EXPECT_EQ(type->CanOpenDocument(272, page), c.timetables);
+  }
+  // The arrange command's caption, and delete's, come from the document.
+  Grant({QStringLiteral("1907"), QStringLiteral("1908")});
+  CPKDoc* doc = OpenTimetable();
+  ASSERT_NE(doc, nullptr);
+  int flag = 1;
+  EXPECT_EQ(doc->GetCommandCaption(KV_CMD_ARRANGE, flag), QStringLiteral("排课"));
+  EXPECT_EQ(flag, 0);
 }
 
 KV_DB_KIND_TEST_SUITE(CPKDocTest);
