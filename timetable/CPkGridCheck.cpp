@@ -96,12 +96,19 @@ bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& r
     if (placed != row.NU)
       counts += KvFormat("\n%s ---> 应排：%d节 --- 已排：%d节", course.NA, row.NU, placed);
 
-    CWktRec timeMask = schedule;
-    const QString error = row.BuildTimeMask(timeMask);
-    if (!error.isEmpty())
-      return stop(KvFormat("<%s>的%s！", course.NA, error));
-    timeMask.IntersectFlags(schedule);
-    const QString outside = placedMask.ListFlagsOutside(timeMask);
+    // Without fixed or barred times a row may lie wherever the schedule
+    // allows lessons.
+    CWktRec timeMask;
+    const CWktRec* allowed = &schedule;
+    if (!row.WTN0.isEmpty() || !row.WTN1.isEmpty()) {
+      timeMask = schedule;
+      const QString error = row.BuildTimeMask(timeMask);
+      if (!error.isEmpty())
+        return stop(KvFormat("<%s>的%s！", course.NA, error));
+      timeMask.IntersectFlags(schedule);
+      allowed = &timeMask;
+    }
+    const QString outside = placedMask.ListFlagsOutside(*allowed);
     if (!outside.isEmpty())
       return stop(KvFormat("<%s>不能排在下列位置：%s！", course.NA, outside));
 
