@@ -418,8 +418,10 @@ void CKvDoc::Refill() {
   ResetMacros();
   UpdateReadOnly();
   for (QWidget* pWidget : GetViews())
-    if (auto* pView = dynamic_cast<KvDocView*>(pWidget))
+    if (auto* pView = dynamic_cast<KvDocView*>(pWidget)) {
+      pView->DiscardEdits();
       pView->OnDocumentChanged();
+    }
 }
 
 void CKvDoc::RebuildColumnMap() {

@@ -205,7 +205,8 @@ class CKvDoc : public QObject, public KvCommandTarget {
   bool SaveModified();
   // Loads the layout again and lets the views rebuild.
   void ReloadLayout();
-  // Re-runs FillRows and lets the views rebuild (command 43112).
+  // Re-runs FillRows and lets the views rebuild (command 43112); the views'
+  // changed flags and undo and redo steps are cleared.
   void Refill();
 
   // The open arguments of the document type (written back when it closes).

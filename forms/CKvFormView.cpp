@@ -496,6 +496,12 @@ void CKvFormView::DropEditor() {
   m_bEditDirty = false;
 }
 
+void CKvFormView::DiscardEdits() {
+  DropEditor();
+  m_bChanged = false;
+  m_model.ClearHistory();
+}
+
 QString CKvFormView::CurrentCellText() {
   const KvGridCell cell = m_model.Current();
   if (m_bEditing && m_editCell.SameCell(cell))

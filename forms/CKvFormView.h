@@ -265,6 +265,7 @@ class CKvFormView : public QAbstractScrollArea,
   bool IsCellChanged() const override { return m_bChanged || (m_bEditing && m_bEditDirty); }
   void SetCellChanged(bool bChanged) override { m_bChanged = bChanged; }
   bool CommitEdit() override { return CommitEditor(); }
+  void DiscardEdits() override;
 
   // The editor over the current cell (hidden when it may not be edited).
   CKvEdit* Editor() const { return m_pEditor; }

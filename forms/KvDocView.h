@@ -22,6 +22,9 @@ class KvDocView {
   // Puts an open cell editor's text into the document; false when the text
   // was refused (the save then stops).
   virtual bool CommitEdit() { return true; }
+  // The rows were read again: what was typed, the changed flag and the undo
+  // and redo steps belonged to the old rows and are dropped.
+  virtual void DiscardEdits() {}
   // The id under which the frame's place is kept (CKvDlgPos); 0 means the
   // document's template number.
   virtual int GetPositionId() const { return 0; }

@@ -271,6 +271,11 @@ class KvGridModel {
   // cell is gone, or that would change nothing, is dropped. The step put
   // back is returned through `applied`; false when none was.
   bool UndoRedo(bool bUndo, KvGridCellAccess& cells, KvCellEdit* applied);
+  // Forgets both histories (the cells they name were read again).
+  void ClearHistory() {
+    m_undo.clear();
+    m_redo.clear();
+  }
   const QList<KvCellEdit>& UndoHistory() const { return m_undo; }
   const QList<KvCellEdit>& RedoHistory() const { return m_redo; }
 

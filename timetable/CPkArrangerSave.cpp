@@ -9,6 +9,7 @@
 #include "timetable/CPkArranger.h"
 #include "timetable/CPkGrid.h"
 #include "timetable/KvPkCheckSource.h"
+#include "timetable/KvPkLessonInsert.h"
 
 namespace {
 // The checker's view while the run saves: the catalogue and classes the run
@@ -49,23 +50,12 @@ class KvPkRunCheckSource : public KvPkCheckSource {
     }
     return *found;
   }
-  bool LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) override {
-    busy.SetSizes(schedule);
-    busy.ClearCells();
-    const bool byTeacher = !busy.TCHR.isEmpty();
-    if (!byTeacher && busy.PUBRM.isEmpty())
-      return true;
-    const QList<KvPkStoredLesson> lessons =
-        byTeacher ? m_byTeacher.value(busy.TCHR) : m_byRoom.value(busy.PUBRM);
-    for (const KvPkStoredLesson& lesson : lessons) {
-      if (!exceptClass.isEmpty() && lesson.classCode.startsWith(exceptClass))
-        continue;
-      const int i = CPkGrid::ArrayIndex(lesson.kind, lesson.day, lesson.s);
-      busy.ClassCells[i][lesson.p] = lesson.classCode;
-      busy.CourseCells[i][lesson.p] = lesson.course;
-      busy.TeacherCells[i][lesson.p] = lesson.teacher;
-      busy.RoomCells[i][lesson.p] = lesson.room;
-    }
+  bool LoadBusy(const CPkGrid& version, const QString& teacher, const QString& room, const QString& exceptClass,
+                const CWktRec& schedule, QList<KvPkStoredLesson>& lessons) override {
+    (void)version, (void)schedule;
+    lessons = teacher.isEmpty() ? m_byRoom.value(room) : m_byTeacher.value(teacher);
+    if (!exceptClass.isEmpty())
+      lessons.removeIf([&](const KvPkStoredLesson& lesson) { return lesson.classCode.startsWith(exceptClass); });
     return true;
   }
 
@@ -120,8 +110,10 @@ bool CPkArranger::SaveResult() {
   CPkGrid selection(m_year, m_term, m_date, m_selection);
   if (!selection.DeleteVersionRows(m_pDb))
     return false;
-  for (CPkGrid& grid : accepted)
-    if (!grid.Save(m_pDb))
+  // One prepared insert serves every lesson of the run.
+  KvPkLessonInsert insert(m_pDb);
+  for (const CPkGrid& grid : accepted)
+    if (!insert.Insert(grid))
       return false;
   // The log entry goes with the rows, on the same connection, whether or
   // not a class was accepted: the selection's stored rows were deleted.

@@ -13,8 +13,14 @@
 #include "timetable/CKvCourseListDlg.h"
 #include "timetable/CKvPubRoomListDlg.h"
 #include "timetable/CKvTeacherListDlg.h"
+#include "timetable/CPKDoc.h"
+#include "timetable/CPKFrm.h"
+#include "timetable/CPKTreeView.h"
 #include "timetable/CPkRptDoc.h"
 #include "timetable/CPkRptView.h"
+#include "timetable/CWkjhDoc.h"
+#include "timetable/CWkjhFrm.h"
+#include "timetable/CWkjhTreeView.h"
 #include "timetable/CWktDoc.h"
 #include "timetable/CWktView.h"
 #include "ui/KvCommands.h"
@@ -37,6 +43,14 @@ void CPkDataType::RegisterTemplates() {
   // Entries open from the list only ("新增" stays off: lock 1).
   AddTemplate(CKvDocTemplate::Make<CWktDoc, CFormChildFrm, CWktView>(326, 270, false))
       ->AddEntry(0, QStringLiteral("作息时间表"), QString(), 1, QStringLiteral("03"), 640, 0);
+
+  AddTemplate(CKvDocTemplate::Make<CWkjhDoc, CWkjhFrm, CWkjhTreeView>(326, 271, false))
+      ->AddEntry(0, QStringLiteral("教学计划"), QStringLiteral("指定班级课程、教师、课时及其他排课所需在素"), 1,
+                 QStringLiteral("05"), 616, 0);
+  CKvDocTemplate* pTimetable = AddTemplate(CKvDocTemplate::Make<CPKDoc, CPKFrm, CPKTreeView>(326, 272, false));
+  pTimetable->AddEntry(0, QStringLiteral("班课表"), QStringLiteral("排课、班课表"), 1, QStringLiteral("07"), 631, 0);
+  pTimetable->AddEntry(1, QStringLiteral("教师课表"), QString(), 1, QStringLiteral("07"), 655, 0);
+  pTimetable->AddEntry(2, QStringLiteral("公用教室课表"), QString(), 1, QStringLiteral("07"), 606, 0);
 
   // The reports: the class report first.
   CKvDocTemplate* pReports = AddTemplate(CKvDocTemplate::Make<CPkRptDoc, CFormChildFrm, CPkRptView>(326, 273, false));

@@ -10,8 +10,11 @@
 #include "school/CXxDataType.h"
 #include "school/KvSchoolSql.h"
 #include "timetable/CWktRec.h"
+#include "timetable/KvPkLessonInsert.h"
 
 #include <QHash>
+
+#include <utility>
 
 namespace {
 // Segment of a stored DT letter, -1 when it is not exactly "A".."D".
@@ -58,10 +61,13 @@ void CPkGrid::Clear() {
 }
 
 void CPkGrid::ClearCells() {
+  // Only cells that hold text are written: touching an empty or shared list
+  // would make it allocate a copy of its own.
   for (QStringList* set : {ClassCells, CourseCells, TeacherCells, RoomCells})
     for (int i = 0; i < kArrays; ++i)
-      for (QString& text : set[i])
-        text.clear();
+      for (qsizetype p = 0; p < set[i].size(); ++p)
+        if (!std::as_const(set[i])[p].isEmpty())
+          set[i][p].clear();
 }
 
 void CPkGrid::SetSizes(const CWktRec& schedule) {
@@ -151,23 +157,8 @@ bool CPkGrid::Save(CKvDb* pDb) {
   KvDbTransaction trans(*pDb);
   if (!trans.IsActive() || !DeleteVersionRows(pDb))
     return false;
-  const QString head = KvFormat("Insert Into PK(Y,QC,T,STD,WK,DT,DN,DS,SBT,TCHR,PUBRM) Values('%s','%d','%s','%s',",
-                                pDb->QuoteText(Y, 4), QC, pDb->QuoteText(T, 8), pDb->QuoteText(STD, 15));
-  for (int k = 0; k < kKinds; ++k)
-    for (int d = 0; d < 7; ++d)
-      for (int s = 0; s < 4; ++s) {
-        const int i = ArrayIndex(k, d, s);
-        for (qsizetype p = 0; p < CourseCells[i].size(); ++p) {
-          if (CourseCells[i][p].isEmpty())
-            continue;
-          const QString sql = KvFormat("%s'%d','%c','%d','%d','%s','%s','%s')", head, d, QChar(u'A' + s),
-                                       int(p) + 1, k, pDb->QuoteText(CourseCells[i][p], 4),
-                                       pDb->QuoteText(TeacherCells[i][p], 4), pDb->QuoteText(RoomCells[i][p], 3));
-          if (!pDb->Execute(sql))
-            return false;
-        }
-      }
-  return trans.Commit();
+  KvPkLessonInsert insert(pDb);
+  return insert.Insert(*this) && trans.Commit();
 }
 
 int CPkGrid::LoadDayByKey(int mode, int weekday, const CWktRec& schedule, QList<CPkGrid>& out, CKvDb* pDb) {

@@ -51,7 +51,7 @@ class CPkGrid {
   bool LoadByKeys(const CWktRec& schedule, CKvDb* pDb, bool* pRead = nullptr);
   // Where the grid's teacher and/or room is taken in the version: in the
   // classes under STD when set, else in every class not under exceptClass.
-  // *pRead as for LoadWhere.
+  // *pRead (when given) is false only when the query failed.
   bool LoadBusy(const QString& exceptClass, const CWktRec& schedule, CKvDb* pDb, bool* pRead = nullptr);
   // Deletes the version's rows of the class (every class under a shorter
   // code; every class when STD is empty).
@@ -86,6 +86,10 @@ class CPkGrid {
   // timetable the codes are courses of the class's plan; otherwise classes.
   bool NormalizeCellText(CKvDb* pDb, bool classTimetable, QString& text, QString entries[3],
                          QString* display) const;
+  // The same with the catalogue and the classes taken from the source and
+  // the class's plan rows given (as the checker has them): no statement.
+  bool NormalizeCellText(KvPkCheckSource& source, const QList<CWkjhRec>& planRows, bool classTimetable,
+                         QString& text, QString entries[3], QString* display) const;
 
   // --- Checking a class timetable before it is stored ---
 
@@ -95,7 +99,8 @@ class CPkGrid {
   // allowed times, and no teacher or room of the plan is taken by another
   // class in an overlapping week kind (either every week, or both the same).
   // Placed counts that differ from the plan are put to the user as one
-  // question.
+  // question. Where a teacher's or room's lessons cannot be read, the class
+  // is refused (no clash can be ruled out; the failed read was reported).
   bool CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& rows, CKvDb* pDb) const;
   // The same, with the catalogue, the class names and the other classes'
   // lessons taken from the source.

@@ -4,10 +4,10 @@
 #include "core/KvFormat.h"
 #include "core/KvNumber.h"
 #include "core/KvText.h"
-#include "school/CStd.h"
 #include "timetable/CPkGrid.h"
 #include "timetable/CSbtTable.h"
 #include "timetable/CWkjhRec.h"
+#include "timetable/KvPkCheckSource.h"
 
 bool ParseCellText(const QString& text, QString entries[3]) {
   for (int i = 0; i < 3; ++i)
@@ -42,6 +42,15 @@ bool ParseCellText(const QString& text, QString entries[3]) {
 
 bool CPkGrid::NormalizeCellText(CKvDb* pDb, bool classTimetable, QString& text, QString entries[3],
                                 QString* display) const {
+  KvPkDbCheckSource source(pDb);
+  QList<CWkjhRec> rows;
+  if (classTimetable)
+    CWkjhRec(Y, QC, T, STD).LoadClassPlan(QString(), rows, pDb);
+  return NormalizeCellText(source, rows, classTimetable, text, entries, display);
+}
+
+bool CPkGrid::NormalizeCellText(KvPkCheckSource& source, const QList<CWkjhRec>& planRows, bool classTimetable,
+                                QString& text, QString entries[3], QString* display) const {
   if (!ParseCellText(QString(text), entries))
     return false;
   QString names[3];
@@ -54,17 +63,17 @@ bool CPkGrid::NormalizeCellText(CKvDb* pDb, bool classTimetable, QString& text, 
       if (entries[i].size() > 4 || !KvFormatIntFrom(entries[i], 4, false))
         return false;
       CSbtRec course;
-      if (CSbtTable::LoadByCode(course, entries[i], pDb) <= 0)
+      if (!source.FindCourse(entries[i], course))
         return false;
       names[i] = course.NA;
-      CWkjhRec row(Y, QC, T, STD);
-      if (row.LoadPlanRow(entries[i], pDb) == 0 || row.DS != i)
+      CWkjhRec row;
+      if (!row.FindPlanRowByCourse(entries[i], planRows) || row.DS != i)
         return false;
     } else {
-      CStd node(pDb, entries[i]);
-      if (node.Load(0, -1) <= 0)
+      QString name;
+      if (!source.FindClass(entries[i], &name))
         return false;
-      names[i] = node.NA;
+      names[i] = name;
     }
   }
   QString shown;

@@ -8,6 +8,8 @@
 #include "timetable/CWktRec.h"
 #include "timetable/KvPkCheckSource.h"
 
+#include <array>
+
 namespace {
 bool stop(const QString& text) {
   KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP);
@@ -17,33 +19,32 @@ bool stop(const QString& text) {
 // Week kinds overlap when either is every week or both are the same.
 bool kindsOverlap(int a, int b) { return a == 0 || b == 0 || a == b; }
 
-// The first period where the class has `key` (a teacher or a room, by
-// `cells`) while another class has it in an overlapping week kind; false
-// when there is none.
-bool findClash(const CPkGrid& grid, const QStringList* cells, const CPkGrid& busy,
-               const QStringList* busyCells, const QString& key, int* pDay, int* pSeg, int* pPeriod,
-               QString* otherClass) {
-  for (int d = 0; d < 7; ++d)
-    for (int s = 0; s < 4; ++s) {
-      const qsizetype n = grid.CourseCells[CPkGrid::ArrayIndex(0, d, s)].size();
-      for (qsizetype p = 0; p < n; ++p)
-        for (int k = 0; k < CPkGrid::kKinds; ++k) {
-          if (cells[CPkGrid::ArrayIndex(k, d, s)].value(p) != key)
-            continue;
-          for (int k2 = 0; k2 < CPkGrid::kKinds; ++k2) {
-            const int i = CPkGrid::ArrayIndex(k2, d, s);
-            if (!kindsOverlap(k, k2) || busyCells[i].value(p).isEmpty() ||
-                busy.ClassCells[i].value(p) == grid.STD)
-              continue;
-            *pDay = d;
-            *pSeg = s;
-            *pPeriod = int(p);
-            *otherClass = busy.ClassCells[i].value(p);
-            return true;
-          }
-        }
+// The first period (by day, segment, period, then the class's week kind and
+// the other's) where the class has `key` (a teacher or a room, by `cells`)
+// while another class has it in an overlapping week kind; false when there
+// is none.
+bool findClash(const CPkGrid& grid, const QStringList* cells, const QList<KvPkStoredLesson>& busy,
+               const QString& key, int* pDay, int* pSeg, int* pPeriod, QString* otherClass) {
+  std::array<int, 5> first{};
+  bool found = false;
+  for (const KvPkStoredLesson& lesson : busy) {
+    if (lesson.classCode == grid.STD)
+      continue;
+    for (int k = 0; k < CPkGrid::kKinds; ++k) {
+      if (!kindsOverlap(k, lesson.kind) || cells[CPkGrid::ArrayIndex(k, lesson.day, lesson.s)].value(lesson.p) != key)
+        continue;
+      const std::array<int, 5> at{lesson.day, lesson.s, lesson.p, k, lesson.kind};
+      if (!found || at < first) {
+        first = at;
+        *otherClass = lesson.classCode;
+        found = true;
+      }
     }
-  return false;
+  }
+  *pDay = first[0];
+  *pSeg = first[1];
+  *pPeriod = first[2];
+  return found;
 }
 }  // namespace
 
@@ -95,31 +96,37 @@ bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& r
     if (placed != row.NU)
       counts += KvFormat("\n%s ---> 应排：%d节 --- 已排：%d节", course.NA, row.NU, placed);
 
-    CWktRec timeMask = schedule;
-    const QString error = row.BuildTimeMask(timeMask);
-    if (!error.isEmpty())
-      return stop(KvFormat("<%s>的%s！", course.NA, error));
-    timeMask.IntersectFlags(schedule);
-    const QString outside = placedMask.ListFlagsOutside(timeMask);
+    // Without fixed or barred times a row may lie wherever the schedule
+    // allows lessons.
+    CWktRec timeMask;
+    const CWktRec* allowed = &schedule;
+    if (!row.WTN0.isEmpty() || !row.WTN1.isEmpty()) {
+      timeMask = schedule;
+      const QString error = row.BuildTimeMask(timeMask);
+      if (!error.isEmpty())
+        return stop(KvFormat("<%s>的%s！", course.NA, error));
+      timeMask.IntersectFlags(schedule);
+      allowed = &timeMask;
+    }
+    const QString outside = placedMask.ListFlagsOutside(*allowed);
     if (!outside.isEmpty())
       return stop(KvFormat("<%s>不能排在下列位置：%s！", course.NA, outside));
 
     int d = 0, s = 0, p = 0;
     QString other;
+    QList<KvPkStoredLesson> busy;
     if (!row.TCHR.isEmpty()) {
-      CPkGrid busy(Y, QC, T, QString(), QString(), row.TCHR, QString());
-      if (!source.LoadBusy(busy, STD, schedule))
+      if (!source.LoadBusy(*this, row.TCHR, QString(), STD, schedule, busy))
         return false;
-      if (findClash(*this, TeacherCells, busy, busy.TeacherCells, row.TCHR, &d, &s, &p, &other))
+      if (findClash(*this, TeacherCells, busy, row.TCHR, &d, &s, &p, &other))
         return stop(KvFormat("<%s>不能排在：%s！任课教师%s此时在<(%s)%s>有课", course.NA,
                              schedule.GetPeriodLabel(d, s, p), source.TeacherName(row.TCHR), other,
                              source.ClassName(other)));
     }
     if (!row.PUBRM.isEmpty()) {
-      CPkGrid busy(Y, QC, T, QString(), QString(), QString(), row.PUBRM);
-      if (!source.LoadBusy(busy, STD, schedule))
+      if (!source.LoadBusy(*this, QString(), row.PUBRM, STD, schedule, busy))
         return false;
-      if (findClash(*this, RoomCells, busy, busy.RoomCells, row.PUBRM, &d, &s, &p, &other))
+      if (findClash(*this, RoomCells, busy, row.PUBRM, &d, &s, &p, &other))
         return stop(KvFormat("<%s>不能排在：%s！公用教室<%s>此时<(%s)%s>有课", course.NA,
                              schedule.GetPeriodLabel(d, s, p), source.RoomName(row.PUBRM), other,
                              source.ClassName(other)));

@@ -1,6 +1,8 @@
 #include "timetable/KvPkCheckSource.h"
 
+#include "core/KvFormat.h"
 #include "school/CStd.h"
+#include "school/CXxDataType.h"
 #include "timetable/CPkGrid.h"
 #include "timetable/CPubRmTable.h"
 #include "timetable/CSbtTable.h"
@@ -23,12 +25,69 @@ QString KvPkDbCheckSource::RoomName(const QString& code) {
 }
 
 QString KvPkDbCheckSource::ClassName(const QString& code) {
-  CStd node(m_pDb, code);
-  return node.Load(0, -1) > 0 ? node.NA : QString();
+  QString name;
+  FindClass(code, &name);
+  return name;
 }
 
-bool KvPkDbCheckSource::LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) {
-  bool read = false;
+bool KvPkDbCheckSource::FindClass(const QString& code, QString* name) {
+  CStd node(m_pDb, code);
+  if (node.Load(0, -1) <= 0)
+    return false;
+  *name = node.NA;
+  return true;
+}
+
+bool KvPkDbCheckSource::LoadBusy(const CPkGrid& version, const QString& teacher, const QString& room,
+                                 const QString& exceptClass, const CWktRec& schedule,
+                                 QList<KvPkStoredLesson>& lessons) {
+  lessons.clear();
+  CPkGrid busy(version.Y, version.QC, version.T, QString(), QString(), teacher, teacher.isEmpty() ? room : QString());
+  bool read = true;
   busy.LoadBusy(exceptClass, schedule, m_pDb, &read);
+  for (int k = 0; k < CPkGrid::kKinds; ++k)
+    for (int d = 0; d < 7; ++d)
+      for (int s = 0; s < 4; ++s) {
+        const int i = CPkGrid::ArrayIndex(k, d, s);
+        for (qsizetype p = 0; p < busy.ClassCells[i].size(); ++p)
+          if (!busy.ClassCells[i][p].isEmpty())
+            lessons.append({busy.ClassCells[i][p], busy.CourseCells[i][p], busy.TeacherCells[i][p],
+                            busy.RoomCells[i][p], k, d, s, int(p)});
+      }
   return read;
+}
+
+bool KvPkLoadedCheckSource::Load() {
+  m_courses.clear();
+  m_classes.clear();
+  QList<CSbtRec> courses;
+  CSbtTable::LoadAll(courses, m_pDb);
+  for (const CSbtRec& rec : courses)
+    m_courses.insert(rec.KNO, rec);
+  // Classes, grades and units: the codes a teacher's or room's cell names.
+  CStd tree(m_pDb, QString());
+  QList<CStd> nodes;
+  if (tree.Select(&nodes, 1, -1, KvFormat("Where Len(rtrim(KNO))<=%d", CXxDataType::ClassCodeLen())) < 0)
+    return false;
+  for (const CStd& node : nodes)
+    m_classes.insert(node.KNO, node.NA);
+  return true;
+}
+
+bool KvPkLoadedCheckSource::FindCourse(const QString& code, CSbtRec& rec) {
+  const auto found = m_courses.constFind(code);
+  if (found == m_courses.constEnd())
+    return false;
+  rec = *found;
+  return true;
+}
+
+QString KvPkLoadedCheckSource::ClassName(const QString& code) { return m_classes.value(code); }
+
+bool KvPkLoadedCheckSource::FindClass(const QString& code, QString* name) {
+  const auto found = m_classes.constFind(code);
+  if (found == m_classes.constEnd())
+    return false;
+  *name = *found;
+  return true;
 }

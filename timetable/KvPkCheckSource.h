@@ -6,11 +6,15 @@
 // placement engine gives its own, built from what it loaded once and the
 // classes it has accepted so far.
 
+#include "timetable/CSbtRec.h"
+#include "timetable/KvPkArrangeData.h"
+
+#include <QHash>
+#include <QList>
 #include <QString>
 
 class CKvDb;
 class CPkGrid;
-class CSbtRec;
 class CWktRec;
 
 class KvPkCheckSource {
@@ -22,10 +26,17 @@ class KvPkCheckSource {
   virtual QString TeacherName(const QString& code) = 0;
   virtual QString RoomName(const QString& code) = 0;
   virtual QString ClassName(const QString& code) = 0;
-  // Fills busy (keys: the version and TCHR or PUBRM) with the lessons of
-  // that teacher or room in the classes not under exceptClass. False when
-  // they cannot be read: the checker then cannot rule out a clash.
-  virtual bool LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) = 0;
+  // Whether a node of the school tree has the code; its name into *name.
+  // By default a node is known by its name.
+  virtual bool FindClass(const QString& code, QString* name) {
+    *name = ClassName(code);
+    return !name->isEmpty();
+  }
+  // The lessons of the version (the keys Y, QC, T of `version`) that the
+  // teacher, or with no teacher the room, has in the classes not under
+  // exceptClass, inside the schedule; false when they could not be read.
+  virtual bool LoadBusy(const CPkGrid& version, const QString& teacher, const QString& room,
+                        const QString& exceptClass, const CWktRec& schedule, QList<KvPkStoredLesson>& lessons) = 0;
 };
 
 class KvPkDbCheckSource : public KvPkCheckSource {
@@ -35,8 +46,27 @@ class KvPkDbCheckSource : public KvPkCheckSource {
   QString TeacherName(const QString& code) override;
   QString RoomName(const QString& code) override;
   QString ClassName(const QString& code) override;
-  bool LoadBusy(CPkGrid& busy, const QString& exceptClass, const CWktRec& schedule) override;
+  bool FindClass(const QString& code, QString* name) override;
+  bool LoadBusy(const CPkGrid& version, const QString& teacher, const QString& room, const QString& exceptClass,
+                const CWktRec& schedule, QList<KvPkStoredLesson>& lessons) override;
+
+ protected:
+  CKvDb* m_pDb;
+};
+
+// The database source with the course catalogue and the school tree down
+// to the class level read once (Load), so that checking typed cells sends
+// no statement; where a teacher or room is taken is still read when asked.
+class KvPkLoadedCheckSource : public KvPkDbCheckSource {
+ public:
+  explicit KvPkLoadedCheckSource(CKvDb* pDb) : KvPkDbCheckSource(pDb) {}
+  // False when a read failed (the source then knows nothing).
+  bool Load();
+  bool FindCourse(const QString& code, CSbtRec& rec) override;
+  QString ClassName(const QString& code) override;
+  bool FindClass(const QString& code, QString* name) override;
 
  private:
-  CKvDb* m_pDb;
+  QHash<QString, CSbtRec> m_courses;
+  QHash<QString, QString> m_classes;
 };

@@ -1,0 +1,28 @@
+// The main of the timetabling benchmarks: an offscreen application with
+// modules 18 and 19, every question answered Yes, then the benchmarks.
+
+#include "app/CKvXxApp.h"
+#include "core/KvMessage.h"
+#include "school/KvSchoolInstall.h"
+#include "timetable/KvTimetableInstall.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication qapp(argc, argv);
+  KvSetMessageHandler([](const KvMessage& message) {
+    return message.answers().contains(KV_IDYES) ? int(KV_IDYES) : message.defaultAnswer();
+  });
+  KvInstallSchool();
+  KvInstallTimetable();
+  CKvXxApp app;
+  if (!app.InitInstance())
+    return 1;
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,364 @@
+// The timetable window on a small school: typed cells (checked without
+// statements, kept canonical), hand saves through the checker (clashes in
+// every week kind, the count question), switching with unsaved edits,
+// arranging from its three places, deleting under a grade, the read-only
+// teacher and room pages, the open arguments, and every write all or
+// nothing.
+
+#include "KvPkGridWindowTestSupport.h"
+
+#include "core/CKvDb.h"
+#include "forms/CForthView.h"
+#include "forms/CFormDataType.h"
+#include "timetable/CPKDoc.h"
+#include "timetable/CPKTreeView.h"
+#include "timetable/CPKView.h"
+#include "timetable/CPkOpenPlanDlg.h"
+#include "timetable/KvPkDocSupport.h"
+#include "ui/KvCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <QMenu>
+
+namespace {
+// Shown columns: segment, period, then Sunday .. Saturday.
+constexpr int kMonday = 3;
+constexpr int kTuesday = 4;
+constexpr int kWednesday = 5;
+
+class CPKDocTest : public KvPkGridWindowTest {
+ protected:
+  void SetUp() override {
+    KvPkGridWindowTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+      return;
+    AddClasses(2);
+    SaveSchedule(4, 4);
+    AddCourse(QStringLiteral("0001"), QStringLiteral("语文"));
+    AddCourse(QStringLiteral("0002"), QStringLiteral("音乐"));
+    AddTeacher(QStringLiteral("0001"), QStringLiteral("王芳"));
+    AddTeacher(QStringLiteral("0002"), QStringLiteral("李娜"));
+    AddRoom(QStringLiteral("001"), QStringLiteral("琴房"));
+    AddPlan(QStringLiteral("0101"), QStringLiteral("0001"), 2, 1);
+    AddPlan(QStringLiteral("0101"), QStringLiteral("0002"), 1, 1, 2);
+    for (const QString klass : {QStringLiteral("010101"), QStringLiteral("010102")}) {
+      Assign(klass, QStringLiteral("0001"), QStringLiteral("0001"));
+      Assign(klass, QStringLiteral("0002"), QStringLiteral("0002"), QStringLiteral("001"), 1);
+    }
+  }
+  QStringList ClassRows(const QString& klass) {
+    return Rows(QStringLiteral("PK"), QStringLiteral("rtrim(WK),rtrim(DT),rtrim(DN),rtrim(DS),rtrim(SBT),rtrim(TCHR),rtrim(PUBRM)"),
+                QStringLiteral("Where STD='%1'").arg(klass));
+  }
+  QStringList AllRows() { return Rows(QStringLiteral("PK"), QStringLiteral("rtrim(STD),rtrim(WK),rtrim(DT),rtrim(DN),rtrim(DS),rtrim(SBT),rtrim(TCHR),rtrim(PUBRM)")); }
+  static CPKTreeView* Tree(CPKDoc* pDoc) { return pDoc->FindView<CPKTreeView>(); }
+};
+
+TEST_P(CPKDocTest, TypedCellsAreCheckedAndKeptAsTheyAreSaved) {
+  CPKDoc* doc = OpenTimetable();
+  ASSERT_NE(doc, nullptr);
+  ASSERT_FALSE(doc->m_bReadOnly);
+  ASSERT_EQ(doc->GetRowCount(), 8);  // row r is period r: 4 morning, 4 afternoon
+  EXPECT_EQ(RowTexts(doc, 0).mid(0, 2), (QStringList{QStringLiteral("早上"), QStringLiteral("1")}));
+  EXPECT_EQ(RowTexts(doc, 4).mid(0, 2), (QStringList{QStringLiteral("下午"), QStringLiteral("1")}));
+  struct Case {
+    const char* typed;
+    const char* kept;
+    bool good;
+  };
+  const Case cases[] = {
+      {"1", "0001", true},        // every week, canonical
+      {"d2", "D0002", true},      // odd weeks, as the plan has it
+      {"s2", "s2", false},        // the plan has odd weeks
+      {"2", "2", false},          // likewise
+      {"X1", "X1", false},        // no syntax
+      {"3", "3", false},          // not in the plan
+      {"00001", "00001", false},  // longer than a course code
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    ASSERT_TRUE(Type(doc, 1, kMonday, QString::fromUtf8(c.typed)));
+    EXPECT_EQ(RowTexts(doc, 1)[kMonday], QString::fromUtf8(c.kept));
+    EXPECT_EQ(Grid(doc)->GetCellColor(1, kMonday, QStringLiteral("TEXT")) == QColor(Qt::red), !c.good);
+  }
+  // Sunday is no teaching day: its cells cannot be typed into.
+  EXPECT_FALSE(Type(doc, 1, 2, QStringLiteral("1")));
+
+  // A refused cell stops the save with the list of bad cells.
+  KvScriptedAnswers answers;
+  EXPECT_FALSE(doc->Save());
+  ASSERT_FALSE(answers.Stops().isEmpty());
+  EXPECT_TRUE(answers.Stops()[0].startsWith(QStringLiteral("下列单元格出错：\n第2行")));
+  EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
+}
+
+TEST_P(CPKDocTest, HandSaveRefusesClashesInEveryWeekKindAndKeepsTheEdit) {
+  // Class 2 has the teacher every week on Monday and in odd weeks on
+  // Tuesday, first period each.
+  AddLesson(QStringLiteral("010102"), 1, 'B', 1, QStringLiteral("0001"), QStringLiteral("0001"));
+  AddLesson(QStringLiteral("010102"), 2, 'B', 1, QStringLiteral("0002"), QStringLiteral("0001"), QString(), 1);
+  CPKDoc* doc = OpenTimetable();
+  ASSERT_NE(doc, nullptr);
+  for (int day : {kMonday, kTuesday}) {
+    SCOPED_TRACE(day);
+    ASSERT_TRUE(Type(doc, 0, day, QStringLiteral("1")));
+    KvScriptedAnswers answers;
+    EXPECT_FALSE(doc->Save());
+    ASSERT_EQ(answers.Stops().size(), 1);
+    EXPECT_TRUE(answers.Stops()[0].contains(QStringLiteral("任课教师王芳此时在<(010102)2班>有课"))) << answers.Stops()[0].toStdString();
+    EXPECT_EQ(RowTexts(doc, 0)[day], QStringLiteral("0001"));
+    EXPECT_TRUE(Grid(doc)->IsChanged());
+    EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
+    ASSERT_TRUE(Type(doc, 0, day, QString()));
+  }
+  // A free period: the count question decides (one of two lessons placed).
+  ASSERT_TRUE(Type(doc, 0, kWednesday, QStringLiteral("1")));
+  {
+    KvScriptedAnswers answers({KV_IDNO});
+    EXPECT_FALSE(doc->Save());
+    EXPECT_TRUE(answers.texts.value(0).contains(QStringLiteral("下列课程排课数与计划不符")));
+  }
+  EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
+  KvScriptedAnswers answers({KV_IDYES});
+  EXPECT_TRUE(doc->Save());
+  EXPECT_EQ(ClassRows(QStringLiteral("010101")), QStringList{QStringLiteral("3|B|1|0|0001|0001|")});
+  EXPECT_FALSE(Grid(doc)->IsChanged());
+  EXPECT_EQ(LogNotes(4).size(), 1);
+}
+
+TEST_P(CPKDocTest, HandSaveAndDeleteAreAllOrNothing) {
+  CPKDoc* doc = OpenTimetable();
+  ASSERT_NE(doc, nullptr);
+  ASSERT_TRUE(Type(doc, 0, kMonday, QStringLiteral("1")));
+  ASSERT_TRUE(Type(doc, 1, kMonday, QStringLiteral("1")));
+  ASSERT_TRUE(Type(doc, 2, kMonday, QStringLiteral("d2")));
+  KvScriptedAnswers answers;
+  const auto state = [this] { return AllRows() + LogNotes(4); };
+  EXPECT_GT(ExpectAllOrNothing(
+                [&] {
+                  const bool saved = doc->Save();
+                  // A failed save keeps the edits and the window modified.
+                  EXPECT_EQ(RowTexts(doc, 2)[kMonday], QStringLiteral("D0002"));
+                  EXPECT_NE(Grid(doc)->IsChanged(), saved);
+                  if (!saved)
+                    return false;
+                  return true;
+                },
+                state),
+            0);
+  EXPECT_EQ(ClassRows(QStringLiteral("010101")).size(), 3);
+
+  // The grade's delete removes every class's timetable under it.
+  AddLesson(QStringLiteral("010102"), 4, 'C', 2, QStringLiteral("0001"), QStringLiteral("0001"));
+  ASSERT_TRUE(doc->SelectKey(QStringLiteral("0101")));
+  EXPECT_TRUE(doc->m_bReadOnly);
+  EXPECT_TRUE(RowTexts(doc, 0)[kMonday].isEmpty());
+  ASSERT_TRUE(doc->CanDelete());
+  EXPECT_GT(ExpectAllOrNothing(
+                [&] { return doc->DeleteTimetables(); },
+                state),
+            0);
+  EXPECT_EQ(LogNotes(4).size(), 2);
+}
+
+TEST_P(CPKDocTest, SwitchingAsksAboutEditsAndForgetsTheirUndo) {
+  AddLesson(QStringLiteral("010102"), 5, 'C', 4, QStringLiteral("0001"), QStringLiteral("0001"));
+  CPKDoc* doc = OpenTimetable();
+  ASSERT_NE(doc, nullptr);
+  CPKTreeView* tree = Tree(doc);
+  ASSERT_NE(tree, nullptr);
+  ASSERT_EQ(tree->currentItem()->text(0), QStringLiteral("01 1班"));
+  QTreeWidgetItem* class2 = tree->currentItem()->parent()->child(1);
+
+  ASSERT_TRUE(Type(doc, 0, kMonday, QStringLiteral("1")));
+  {
+    KvScriptedAnswers answers({KV_IDCANCEL});
+    tree->setCurrentItem(class2);
+    EXPECT_EQ(answers.texts, QStringList{QStringLiteral("当前文档已发生了变化，存盘吗？")});
+  }
+  EXPECT_EQ(doc->m_grid.STD, QStringLiteral("010101"));
+  EXPECT_EQ(tree->currentItem()->text(0), QStringLiteral("01 1班"));
+  EXPECT_EQ(RowTexts(doc, 0)[kMonday], QStringLiteral("0001"));
+  {
+    KvScriptedAnswers answers({KV_IDNO});
+    tree->setCurrentItem(class2);
+  }
+  EXPECT_EQ(doc->m_grid.STD, QStringLiteral("010102"));
+  EXPECT_EQ(RowTexts(doc, 7)[7], QStringLiteral("0001"));
+  EXPECT_TRUE(RowTexts(doc, 0)[kMonday].isEmpty());
+  // Undo has nothing of the other class to write into this grid.
+  EXPECT_FALSE(Grid(doc)->IsChanged());
+  Grid(doc)->ExecuteCmd(KV_CMD_EDIT_UNDO);
+  EXPECT_TRUE(RowTexts(doc, 0)[kMonday].isEmpty());
+  EXPECT_FALSE(Grid(doc)->IsChanged());
+  EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
+
+  // A refresh asks too; Cancel keeps the edit.
+  ASSERT_TRUE(Type(doc, 0, kMonday, QStringLiteral("1")));
+  {
+    KvScriptedAnswers answers({KV_IDCANCEL});
+    Grid(doc)->ExecuteCmd(KV_CMD_REFRESH);
+    EXPECT_EQ(answers.texts.size(), 1);
+  }
+  EXPECT_EQ(RowTexts(doc, 0)[kMonday], QStringLiteral("0001"));
+  ASSERT_TRUE(Type(doc, 0, kMonday, QString()));
+
+  // Yes saves the edit before the switch.
+  ASSERT_TRUE(Type(doc, 0, kMonday, QStringLiteral("d2")));
+  {
+    KvScriptedAnswers answers({KV_IDYES, KV_IDYES});
+    tree->setCurrentItem(class2->parent()->child(0));
+  }
+  EXPECT_EQ(doc->m_grid.STD, QStringLiteral("010101"));
+  EXPECT_EQ(ClassRows(QStringLiteral("010102")).size(), 2);
+}
+
+TEST_P(CPKDocTest, ArrangeComesFromThreePlacesAndAsksAboutEditsFirst) {
+  CPKDoc* doc = OpenTimetable();
+  ASSERT_NE(doc, nullptr);
+  CPKTreeView* tree = Tree(doc);
+  auto* grid = doc->FindView<CPKView>();
+  // The grid's right-click menu carries it before the cut item.
+  QMenu menu;
+  menu.addAction(QStringLiteral("剪切"))->setData(KV_CMD_EDIT_CUT);
+  grid->AddContextMenuItems(&menu);
+  ASSERT_EQ(menu.actions().size(), 3);
+  EXPECT_EQ(menu.actions()[0]->data().toInt(), KV_CMD_ARRANGE);
+
+  ASSERT_TRUE(Type(doc, 0, kMonday, QStringLiteral("1")));
+  {
+    KvScriptedAnswers answers({KV_IDCANCEL});
+    tree->ExecuteCmd(KV_CMD_ARRANGE);
+    EXPECT_EQ(answers.texts.size(), 1);
+  }
+  EXPECT_TRUE(AllRows().isEmpty());
+  EXPECT_EQ(RowTexts(doc, 0)[kMonday], QStringLiteral("0001"));
+  {
+    // No discards the edit; the arrange's own question is answered Yes.
+    KvScriptedAnswers answers({KV_IDNO, KV_IDYES});
+    grid->ExecuteCmd(KV_CMD_ARRANGE);
+    EXPECT_EQ(answers.texts.value(1), QStringLiteral("要保存此次排课结果吗？"));
+  }
+  // The selected class only.
+  EXPECT_EQ(ClassRows(QStringLiteral("010101")).size(), 3);
+  EXPECT_TRUE(ClassRows(QStringLiteral("010102")).isEmpty());
+  EXPECT_FALSE(Grid(doc)->IsChanged());
+  int shown = 0;
+  for (int r = 0; r < doc->GetRowCount(); ++r)
+    for (const QString& text : RowTexts(doc, r).mid(2))
+      shown += text.isEmpty() ? 0 : 1;
+  EXPECT_EQ(shown, 3);
+
+  // A later plan version makes this one history: no arranging, no editing,
+  // deleting still allowed.
+  CWkjhRec later(kYear, kTerm, QStringLiteral("20241101"), QStringLiteral("0101"));
+  later.SBT = QStringLiteral("0001");
+  ASSERT_TRUE(later.InsertPlanRow(pdb()));
+  grid->ExecuteCmd(KV_CMD_REFRESH);
+  EXPECT_TRUE(doc->m_bReadOnly);
+  EXPECT_FALSE(tree->IsCmdAllowed(KV_CMD_ARRANGE));
+  EXPECT_FALSE(grid->IsCommandEnabled(KV_CMD_ARRANGE));
+  EXPECT_TRUE(tree->IsCmdAllowed(KV_CMD_DELETE));
+  KvScriptedAnswers answers;
+  tree->ExecuteCmd(KV_CMD_ARRANGE);
+  EXPECT_TRUE(answers.texts.isEmpty());
+}
+
+TEST_P(CPKDocTest, TeacherAndRoomPagesShowClassesReadOnly) {
+  AddLesson(QStringLiteral("010102"), 1, 'B', 1, QStringLiteral("0002"), QStringLiteral("0002"), QStringLiteral("001"), 1);
+  for (const auto& [page, code] : {std::pair{1, QStringLiteral("0002")}, std::pair{2, QStringLiteral("001")}}) {
+    SCOPED_TRACE(page);
+    CPKDoc* doc = OpenTimetable(page, code);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_TRUE(doc->m_bReadOnly);
+    EXPECT_EQ(RowTexts(doc, 0)[kMonday], QStringLiteral("D010102"));
+    EXPECT_FALSE(Type(doc, 1, kMonday, QStringLiteral("010101")));
+    CPKTreeView* tree = Tree(doc);
+    EXPECT_EQ(tree->currentItem()->text(0), page == 1 ? QStringLiteral("0002 李娜") : QStringLiteral("001 琴房"));
+    EXPECT_FALSE(tree->IsCmdAllowed(KV_CMD_ARRANGE));
+    EXPECT_FALSE(tree->IsCmdAllowed(KV_CMD_DELETE));
+    CloseAll();
+  }
+}
+
+TEST_P(CPKDocTest, OpenArgumentsAreMadeSoundAndRemembered) {
+  QStringList seen;
+  AnswerOpenDialog([&seen](CPkOpenPlanDlg& dialog) {
+    seen = {dialog.Y, QString::number(dialog.QC)};
+    return int(QDialog::Rejected);
+  });
+  SetOpenArgs(272, 0, {kYear, QStringLiteral("7"), QStringLiteral("2024xx01"), QStringLiteral("010101"), QStringLiteral("0009")});
+  auto* type = dynamic_cast<CFormDataType*>(KvFindDataType(19));
+  EXPECT_EQ(type->OpenDocument(272, 0), nullptr);
+  EXPECT_EQ(seen, (QStringList{QStringLiteral("2024"), QStringLiteral("0")}));
+  struct Case {
+    QStringList args;
+    QStringList sound;
+  };
+  const QString y = QStringLiteral("2024");
+  const Case cases[] = {
+      {{}, {y, QStringLiteral("0"), QStringLiteral("20240301"), QString(), QString()}},
+      {{y, QStringLiteral("7"), QStringLiteral("2024xx01"), QStringLiteral("010101"), QString()},
+       {y, QStringLiteral("0"), QStringLiteral("20240301"), QStringLiteral("010101"), QString()}},
+      {{QStringLiteral("2023"), QStringLiteral("1"), QStringLiteral("20230231"), QString(), QString()},
+       {QStringLiteral("2023"), QStringLiteral("1"), QStringLiteral("20230301"), QString(), QString()}},
+      {{y, QStringLiteral("1"), QStringLiteral("20240915"), QString(), QStringLiteral("0001")},
+       {y, QStringLiteral("1"), QStringLiteral("20240915"), QString(), QStringLiteral("0001")}},
+  };
+  for (const Case& c : cases) {
+    QStringList args = c.args;
+    KvPkNormalizeOpenArgs(args, 5);
+    EXPECT_EQ(args, c.sound);
+  }
+
+  AnswerOpenDialog();
+  CPKDoc* doc = OpenTimetable(0, QStringLiteral("010102"));
+  ASSERT_NE(doc, nullptr);
+  EXPECT_TRUE(doc->m_grid.SBT.isEmpty());
+  CloseAll();
+  EXPECT_EQ(OpenArgsOf(272, 0), (QStringList{kYear, QString::number(kTerm), kDate, QStringLiteral("010102"), QString()}));
+}
+
+TEST_P(CPKDocTest, OneClassPerGradeStillChecksEveryCell) {
+  ASSERT_TRUE(SetOneClassPerGrade());
+  AddNode(QStringLiteral("0102"), QStringLiteral("二年级"));
+  AddPlan(QStringLiteral("0102"), QStringLiteral("0001"), 1, 1);
+  Assign(QStringLiteral("0102"), QStringLiteral("0001"), QStringLiteral("0002"));
+  CPKDoc* doc = OpenTimetable(0, QStringLiteral("0102"));
+  ASSERT_NE(doc, nullptr);
+  ASSERT_FALSE(doc->m_bReadOnly);
+  ASSERT_TRUE(Type(doc, 0, kMonday, QStringLiteral("X1")));
+  EXPECT_EQ(Grid(doc)->GetCellColor(0, kMonday, QStringLiteral("TEXT")), QColor(Qt::red));
+  ASSERT_TRUE(Type(doc, 0, kMonday, QStringLiteral("1")));
+  KvScriptedAnswers answers;
+  EXPECT_TRUE(doc->Save());
+  EXPECT_EQ(ClassRows(QStringLiteral("0102")), QStringList{QStringLiteral("1|B|1|0|0001|0002|")});
+}
+
+TEST_P(CPKDocTest, TemplateEntriesOpenByRight) {
+  auto* type = dynamic_cast<CFormDataType*>(KvFindDataType(19));
+  struct Case {
+    const char* right;
+    bool plan;
+    bool timetables;
+  };
+  const Case cases[] = {{"1905", true, false}, {"1907", false, true}, {"1906", false, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.right);
+    Grant({QString::fromUtf8(c.right)});
+    EXPECT_EQ(type->CanOpenDocument(271, 0), c.plan);
+    for (int page = 0; page < 3; ++page)
+      EXPECT_EQ(type->CanOpenDocument(272, page), c.timetables);
+  }
+  // The arrange command's caption, and delete's, come from the document.
+  Grant({QStringLiteral("1907"), QStringLiteral("1908")});
+  CPKDoc* doc = OpenTimetable();
+  ASSERT_NE(doc, nullptr);
+  int flag = 1;
+  EXPECT_EQ(doc->GetCommandCaption(KV_CMD_ARRANGE, flag), QStringLiteral("排课"));
+  EXPECT_EQ(flag, 0);
+}
+
+KV_DB_KIND_TEST_SUITE(CPKDocTest);
+}  // namespace

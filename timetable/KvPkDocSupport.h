@@ -1,0 +1,21 @@
+#pragma once
+// What the teaching-plan and timetable documents share: their remembered
+// open arguments (year, term, date, code, ...) made sound, and the version
+// rule that makes an earlier version read-only.
+
+#include <QString>
+#include <QStringList>
+
+class CKvDb;
+
+// Gives the list exactly `count` entries (all empty but the data file's
+// year and "yyyy0301" when it had another size), then a term other than 0
+// or 1 becomes "0" and a date that is no date becomes "yyyy0301" of the
+// year entry (of the data file's year when that is no year).
+void KvPkNormalizeOpenArgs(QStringList& args, int count);
+
+// Whether a plan version later than (year, term, date) exists: 1 yes, 0 no,
+// -1 when it cannot be read (callers then treat the version as old). With
+// bSameDateCounts a version of the same date in another year or term is
+// later too.
+int KvPkLaterPlanExists(const QString& year, int term, const QString& date, bool bSameDateCounts, CKvDb* pDb);

@@ -1,0 +1,67 @@
+#include "timetable/KvPkSchoolTree.h"
+
+#include "core/KvFormat.h"
+#include "core/KvText.h"
+#include "school/CStd.h"
+#include "school/CXxDataType.h"
+#include "ui/CKvTreeCtrl.h"
+
+#include <QHash>
+#include <QTreeWidget>
+
+bool KvPkFillSchoolTree(QTreeWidget* tree, CKvDb* pDb) {
+  tree->clear();
+  CStd root(pDb, QString());
+  QList<CStd> nodes;
+  if (root.Select(&nodes, 1, -1, KvFormat("Where Len(rtrim(KNO))<=%d", CXxDataType::ClassCodeLen())) < 0)
+    return false;
+  auto* ctrl = qobject_cast<CKvTreeCtrl*>(tree);
+  const int grade = CXxDataType::MgmtLevelsRef();
+  QHash<QString, QTreeWidgetItem*> items;
+  for (const CStd& node : nodes) {
+    const QString parentCode = CStd::ParentCode(node.KNO);
+    QTreeWidgetItem* parent = parentCode.isEmpty() ? nullptr : items.value(parentCode);
+    if (!parentCode.isEmpty() && !parent)
+      continue;  // a node whose parent is missing is not reachable
+    const int parentLevel = CXxDataType::LevelOfCode(parentCode);
+    const int image = parentLevel < grade ? 0 : (parentLevel == grade ? 1 : 2);
+    const QString text = KvFormat("%s %s", node.KNO.mid(parentCode.size()), node.NA);
+    auto* item = parent ? new QTreeWidgetItem(parent, {text}) : new QTreeWidgetItem(tree, {text});
+    if (ctrl)
+      item->setIcon(0, ctrl->ImageIcon(image));
+    items.insert(node.KNO, item);
+  }
+  return true;
+}
+
+QString KvPkItemCode(const QTreeWidgetItem* item) {
+  QString code;
+  for (; item; item = item->parent())
+    code.prepend(KvFirstWord(item->text(0)));
+  return code;
+}
+
+QTreeWidgetItem* KvPkSelectCode(QTreeWidget* tree, const QString& code, int maxLevels) {
+  QTreeWidgetItem* found = nullptr;
+  QString reached;
+  for (int level = 0; level < maxLevels; ++level) {
+    const int count = found ? found->childCount() : tree->topLevelItemCount();
+    QTreeWidgetItem* next = nullptr;
+    for (int i = 0; i < count && !next; ++i) {
+      QTreeWidgetItem* item = found ? found->child(i) : tree->topLevelItem(i);
+      if (code.startsWith(reached + KvFirstWord(item->text(0))))
+        next = item;
+    }
+    if (!next)
+      break;
+    found = next;
+    reached += KvFirstWord(next->text(0));
+    if (reached == code)
+      break;
+  }
+  if (found) {
+    tree->setCurrentItem(found);
+    tree->scrollToItem(found);
+  }
+  return found;
+}
