@@ -67,6 +67,12 @@ TEST_P(KvTemplateListTest, CommandsFollowTheSelectionTheRightsAndTheModule) {
   EXPECT_FALSE(enabled(KV_CMD_NEW));
   EXPECT_FALSE(enabled(KV_CMD_EXPORT_STRUCTURE));
   EXPECT_FALSE(enabled(KV_CMD_DELETE));
+  {
+    // Nor is anything asked about nothing.
+    KvMessageRecorder recorder;
+    list().OnDelete();
+    EXPECT_TRUE(recorder.messages().isEmpty());
+  }
   EXPECT_TRUE(enabled(KV_CMD_IMPORT_STRUCTURE));
   EXPECT_TRUE(enabled(KV_CMD_EDIT_PASTE));
   EXPECT_FALSE(enabled(KV_CMD_EDIT_CUT));
