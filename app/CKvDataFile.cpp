@@ -166,7 +166,7 @@ bool CKvDataFile::ShowError(int nCode, bool bMessages) const {
   } else if (m_nKind == 1) {
     switch (nCode) {
       case -1: text = QStringLiteral("数据库名长度不合适！"); break;
-      case -2: text = QStringLiteral("打开数据库失败！"); break;
+      case -2: text = WithServerReason(QStringLiteral("打开数据库失败！"), m_db); break;
       case -3: text = QStringLiteral("打开系统参数表失败！"); break;
       case -4: text = QStringLiteral("系统参数表中无记录！"); break;
       case -5: text = QStringLiteral("数据库名中的年度与系统参数表中的年度不符！\n"); break;
@@ -180,6 +180,11 @@ bool CKvDataFile::ShowError(int nCode, bool bMessages) const {
   }
   KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP);
   return false;
+}
+
+QString CKvDataFile::WithServerReason(const QString& text, const CKvDb& db) {
+  const QString reason = db.GetServerError().trimmed();
+  return reason.isEmpty() ? text : text + u'\n' + reason;
 }
 
 bool CKvDataFile::Open(const QString& dataSource, const QString& name,

@@ -116,8 +116,12 @@ class CKvDataFile {
   bool CheckVersionStamp(CKvDb* pDb, int* pKind, int* pMajor, int* pMinor, bool bRewrite = true);
 
   // Shows the message of an error code for the descriptor's kind (only
-  // when bMessages) and returns false.
+  // when bMessages) and returns false. A database that does not open is
+  // followed by the server's reason (WithServerReason).
   bool ShowError(int nCode, bool bMessages) const;
+  // The text, then on the next line the server's own reason for the last
+  // failure of the connection, when it gave one.
+  static QString WithServerReason(const QString& text, const CKvDb& db);
 
   // The database configuration under KvGetRegKeyPath(). ReadDbConfig is all
   // or nothing: true when every value was there and the descriptor took

@@ -96,12 +96,14 @@ class CKvDwRec {
   bool KvCheckDwOperators(CKvDb* pDb, QString* pMessage) const;
   // From the visibility rows in the table and the leaves of the
   // application's unit array: 1 when the operator is restricted (*pResult
-  // then holds the leaves he may see), 2 when he is not.
+  // then holds the leaves he may see), 2 when he is not, -1 when his rows
+  // cannot be read (the failure is shown; *pResult is empty).
   int KvGetDwOperatorLeaves(CKvDb* pDb, const QString& operatorCode, CKvDwArray* pResult);
   // Whether the unit is accessible given the visible leaves: 2 no
   // restriction, 1 accessible, 0 not.
   int KvCheckDwInLeaves(const QString& code, const CKvDwArray* pVisible);
-  // KvGetDwOperatorLeaves, then KvCheckDwInLeaves of the unit; 2, 1 or 0.
+  // KvGetDwOperatorLeaves, then KvCheckDwInLeaves of the unit; 2, 1 or 0,
+  // or -1 when the rows cannot be read.
   int KvCheckDwRight(CKvDb* pDb, const QString& code, const QString& operatorCode);
   // From the operator lists in memory (empty operator code: the operator
   // logged in). Modes: 0 the accessible leaves; 1 the tree for a picker (an

@@ -336,7 +336,8 @@ void CKvLoginDlg::createDataFile() {
     made = KvGetApp() && KvGetApp()->CreateDataFile(&file.GetDb(), name, info, year);
   }
   if (!made) {
-    KvMessageBox(QStringLiteral("不能建立数据文件：\n%1").arg(QDir::toNativeSeparators(name)),
+    KvMessageBox(CKvDataFile::WithServerReason(
+                     QStringLiteral("不能建立数据文件：\n%1").arg(QDir::toNativeSeparators(name)), file.GetDb()),
                  KV_MB_OK | KV_MB_ICONSTOP);
     return;
   }

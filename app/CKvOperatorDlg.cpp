@@ -274,8 +274,9 @@ void CKvOperatorDlg::refreshUnitChecks() {
   CKvDwRec scratch;
   for (QTreeWidgetItemIterator it(m_units); *it; ++it) {
     const QString unit = (*it)->data(0, Qt::UserRole).toString();
+    // A list that cannot be read shows no access.
     const int right = code.isEmpty() ? 0 : scratch.KvCheckDwRight(m_pDb, unit, code);
-    (*it)->setCheckState(0, right != 0 ? Qt::Checked : Qt::Unchecked);
+    (*it)->setCheckState(0, right > 0 ? Qt::Checked : Qt::Unchecked);
   }
   m_filling = false;
 }
@@ -463,9 +464,12 @@ bool CKvOperatorDlg::SetUnitAccess(const QString& code, const QString& unitCode,
     return false;
   if (!bGrant) {
     // Revoking his last unit would leave no row: he would see every unit.
+    // Rows that cannot be read refuse the change.
     CKvDwArray leaves;
-    if (CKvDwRec().KvGetDwOperatorLeaves(m_pDb, code, &leaves) == 1 && leaves.size() == 1 &&
-        leaves.first().KNO == unitCode &&
+    const int restricted = CKvDwRec().KvGetDwOperatorLeaves(m_pDb, code, &leaves);
+    if (restricted < 0)
+      return false;
+    if (restricted == 1 && leaves.size() == 1 && leaves.first().KNO == unitCode &&
         !confirm(QStringLiteral("操作员%1将不再受核算单位限制，可以访问全部核算单位，继续吗？").arg(code)))
       return false;
   }

@@ -4,6 +4,7 @@
 #include "app/KvOperatorStore.h"
 #include "core/CKvCsRec.h"
 #include "core/CKvDb.h"
+#include "core/CKvQuery.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 #include "core/KvText.h"
@@ -96,15 +97,25 @@ int CKvDwRec::KvGetDwOperatorLeaves(CKvDb* pDb, const QString& operatorCode, CKv
   CKvDwArray local;
   CKvDwArray& result = pResult ? *pResult : local;
   result = allLeaves();
-  if (result.isEmpty() || !pDb)
+  if (result.isEmpty())
     return 2;
-  QList<CKvCsRec> rows;
-  if (CKvCsRec(pDb).Select(operatorRowsWhere(pDb, operatorCode), QString(), QString(), QString(),
-                           &rows) == 0)
-    return 2;
+  if (!pDb || !pDb->IsOpen()) {
+    result.clear();
+    return -1;
+  }
+  // Read through a query that tells a failed read (reported to the user)
+  // from an operator without rows: the first restricts nothing.
   QSet<QString> visible;
-  for (const CKvCsRec& row : rows)
-    visible.insert(row.CsNa);
+  CKvQuery query(0, 0, 1, pDb);
+  if (!query.Open(QStringLiteral("Select Rtrim(CsNa) From SysCsTab ") +
+                  operatorRowsWhere(pDb, operatorCode))) {
+    result.clear();
+    return -1;
+  }
+  for (; !query.IsEOF(); query.MoveNext())
+    visible.insert(query.GetText(0));
+  if (visible.isEmpty())
+    return 2;
   const qsizetype before = result.size();
   result.removeIf([&](const CKvDwRec& leaf) { return !visible.contains(leaf.KNO); });
   if (result.size() == before)
@@ -133,8 +144,8 @@ int CKvDwRec::KvCheckDwInLeaves(const QString& code, const CKvDwArray* pVisible)
 int CKvDwRec::KvCheckDwRight(CKvDb* pDb, const QString& code, const QString& operatorCode) {
   CKvDwArray leaves;
   const int restricted = KvGetDwOperatorLeaves(pDb, operatorCode, &leaves);
-  if (restricted == 2)
-    return 2;
+  if (restricted != 1)
+    return restricted;
   return KvCheckDwInLeaves(code, &leaves);
 }
 
@@ -275,9 +286,15 @@ bool KvSetDwOperators(CKvDb* pDb, const QString& unitCode, const QString& operat
 bool KvSetDwRight(CKvDb* pDb, bool bGrant, const QString& unitCode, const QString& operatorCode) {
   if (!pDb || unitCode.isEmpty() || operatorCode.isEmpty())
     return false;
+  // Every read below is part of the write: one that fails refuses it, so an
+  // unreadable list is never taken for an unrestricted operator.
   KvDbTransaction transaction(*pDb);
+  if (!transaction.IsActive())
+    return false;
   CKvDwRec scratch;
   const int right = scratch.KvCheckDwRight(pDb, unitCode, operatorCode);
+  if (right < 0)
+    return false;
   if (bGrant) {
     // A unit he sees already needs no row: a row would restrict an
     // unrestricted operator to that one unit.
@@ -285,8 +302,8 @@ bool KvSetDwRight(CKvDb* pDb, bool bGrant, const QString& unitCode, const QStrin
       return true;
     if (!insertRow(pDb, unitCode, operatorCode))
       return false;
-    if (scratch.KvCheckDwRight(pDb, unitCode, operatorCode) == 2 &&
-        !CKvCsRec(pDb).DeleteWhere(operatorRowsWhere(pDb, operatorCode)))
+    const int after = scratch.KvCheckDwRight(pDb, unitCode, operatorCode);
+    if (after < 0 || (after == 2 && !CKvCsRec(pDb).DeleteWhere(operatorRowsWhere(pDb, operatorCode))))
       return false;
   } else if (right == 1) {
     if (!CKvCsRec(pDb).DeleteWhere(

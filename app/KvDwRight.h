@@ -25,7 +25,9 @@ bool KvSetDwOperators(CKvDb* pDb, const QString& unitCode, const QString& operat
 // Grants or revokes one operator's access to one unit, from the table's
 // rows, in one transaction. Granting the last missing leaf deletes all the
 // operator's rows (he becomes unrestricted); revoking from an unrestricted
-// operator writes rows for every other leaf. False when a statement failed.
+// operator writes rows for every other leaf. True only when the access is
+// as asked and written; false, with the rows as they were, when the
+// transaction cannot begin or a read or statement fails.
 bool KvSetDwRight(CKvDb* pDb, bool bGrant, const QString& unitCode, const QString& operatorCode);
 
 // True when the operator logged in may see every leaf; otherwise false,

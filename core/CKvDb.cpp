@@ -35,6 +35,7 @@ bool CKvDb::OpenFile(const QString& path, const QStringList& passwords) {
 
 bool CKvDb::Open(const QString& strFile, CKvDbInfo info) {
   Close();
+  m_serverError.clear();
   switch (m_nKind) {
     case 0: {
       QStringList passwords;
@@ -52,12 +53,12 @@ bool CKvDb::Open(const QString& strFile, CKvDbInfo info) {
         KvMessageBox(problem, KV_MB_OK | KV_MB_ICONSTOP);
         return false;
       }
-      m_backend = KvOdbcBackend::open(info);
+      m_backend = KvOdbcBackend::open(info, &m_serverError);
       break;
     }
     case 2:
       info.m_strDatabase = strFile;
-      m_backend = KvPgBackend::open(info);
+      m_backend = KvPgBackend::open(info, &m_serverError);
       break;
     default:
       return false;
@@ -157,6 +158,8 @@ bool CKvDb::Execute(const QString& sqlJet, const QString& sqlServer, int, bool b
     m_backend->setQueryTimeout(0);
     ok = m_backend->execute(sql, &error);
   }
+  if (!ok && m_nKind != 0)
+    m_serverError = error;
   if (!ok && bReport) {
     // The server's own text leads on kind 2 only.
     QString text = m_nKind == 2 && !error.isEmpty() ? error + u'\n' : QString();

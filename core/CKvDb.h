@@ -46,6 +46,11 @@ class CKvDb {
   // refused before connecting, with the reason under the stop icon.
   bool Open(const QString& strFile, CKvDbInfo info);
   void Close();
+  // Kinds 1 and 2: the server's (or driver's) own text of the last failed
+  // Open or Execute of this connection, kept until the next Open begins, so
+  // that a message can say what to change (a refused login, a missing
+  // right). Empty on kind 0 and when the failure gave no text.
+  const QString& GetServerError() const { return m_serverError; }
   bool IsOpen() const;
   // Kind 0: closes and opens the same file again (the password candidates
   // are tried again); kinds 1 and 2: true at once.
@@ -267,4 +272,5 @@ class CKvDb {
 
   std::unique_ptr<KvDbBackend> m_backend;
   int m_nKind = 0;
+  QString m_serverError;
 };

@@ -101,7 +101,7 @@ QString KvOdbcLoginNameProblem(const CKvDbInfo& info) {
   return QString();
 }
 
-std::unique_ptr<KvOdbcBackend> KvOdbcBackend::open(const CKvDbInfo& info) {
+std::unique_ptr<KvOdbcBackend> KvOdbcBackend::open(const CKvDbInfo& info, QString* error) {
   auto link = std::make_shared<KvOdbcLink>();
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &link->env)) ||
       !SQL_SUCCEEDED(SQLSetEnvAttr(link->env, SQL_ATTR_ODBC_VERSION,
@@ -122,8 +122,11 @@ std::unique_ptr<KvOdbcBackend> KvOdbcBackend::open(const CKvDbInfo& info) {
   SQLSMALLINT completedLength = 0;
   if (!SQL_SUCCEEDED(SQLDriverConnectW(link->dbc, nullptr, const_cast<SQLWCHAR*>(wide(connect)),
                                        SQL_NTS, completed, SQLSMALLINT(std::size(completed)),
-                                       &completedLength, SQL_DRIVER_NOPROMPT)))
+                                       &completedLength, SQL_DRIVER_NOPROMPT))) {
+    if (error)
+      *error = diagnostic(SQL_HANDLE_DBC, link->dbc);
     return nullptr;
+  }
   link->connected = true;
   completedLength = qMin<SQLSMALLINT>(completedLength, SQLSMALLINT(std::size(completed) - 1));
   std::unique_ptr<KvOdbcBackend> backend(new KvOdbcBackend(
@@ -131,8 +134,8 @@ std::unique_ptr<KvOdbcBackend> KvOdbcBackend::open(const CKvDbInfo& info) {
   // Quoting doubles single quotes only: backslashes must stay plain text.
   if (!backend->run(QStringLiteral("SET application_name = '") +
                         KvQuoteSqlText(KvDbApplicationName(), 1) + u'\'',
-                    nullptr, nullptr) ||
-      !backend->run(QStringLiteral("SET standard_conforming_strings = on"), nullptr, nullptr))
+                    error, nullptr) ||
+      !backend->run(QStringLiteral("SET standard_conforming_strings = on"), error, nullptr))
     return nullptr;
   backend->m_connectInfo = info;
   KvEnrolServerSession(backend.get());

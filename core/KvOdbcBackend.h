@@ -21,8 +21,9 @@ QString KvOdbcLoginNameProblem(const CKvDbInfo& info);
 class KvOdbcBackend final : public KvDbBackend {
  public:
   // Connects through the data source info.m_strServer to the database of
-  // info.m_strDatabase; null when the driver refuses.
-  static std::unique_ptr<KvOdbcBackend> open(const CKvDbInfo& info);
+  // info.m_strDatabase; null when the driver refuses (*error, when given,
+  // then holds the driver's reason).
+  static std::unique_ptr<KvOdbcBackend> open(const CKvDbInfo& info, QString* error = nullptr);
 
   ~KvOdbcBackend() override;
   KvOdbcBackend(const KvOdbcBackend&) = delete;

@@ -89,7 +89,7 @@ class PgCursor final : public KvDbCursor {
 };
 }  // namespace
 
-std::unique_ptr<KvPgBackend> KvPgBackend::open(const CKvDbInfo& info) {
+std::unique_ptr<KvPgBackend> KvPgBackend::open(const CKvDbInfo& info, QString* error) {
   QList<QByteArray> keys, values;
   const auto add = [&](const char* key, const QByteArray& value) {
     keys.append(key);
@@ -122,6 +122,8 @@ std::unique_ptr<KvPgBackend> KvPgBackend::open(const CKvDbInfo& info) {
   valuePtrs.append(nullptr);
   PGconn* conn = PQconnectdbParams(keyPtrs.constData(), valuePtrs.constData(), 0);
   if (PQstatus(conn) != CONNECTION_OK) {
+    if (error)
+      *error = QString::fromUtf8(PQerrorMessage(conn)).trimmed();
     PQfinish(conn);
     return nullptr;
   }

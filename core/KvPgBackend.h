@@ -24,8 +24,9 @@ struct pg_result;
 class KvPgBackend final : public KvDbBackend {
  public:
   // Connects to the database of info.m_strDatabase; null when the server
-  // cannot be reached or refuses the login.
-  static std::unique_ptr<KvPgBackend> open(const CKvDbInfo& info);
+  // cannot be reached or refuses the login (*error, when given, then holds
+  // the client library's reason).
+  static std::unique_ptr<KvPgBackend> open(const CKvDbInfo& info, QString* error = nullptr);
 
   ~KvPgBackend() override;
   KvPgBackend(const KvPgBackend&) = delete;

@@ -164,14 +164,12 @@ void CKvPublicSheet::OnOK() {
   }
 
   // The blocks must cover the head exactly once; the operator may store a
-  // head that does not, when asked. A document that keeps its head to
-  // itself is not asked about it.
-  if (m_pPage3) {
-    QString message;
-    if (!m_edited.CheckColumnHead(&message) &&
-        KvMessageBox(KvFormat(QStringLiteral("%s\n存盘吗？"), message), KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
-      return;
-  }
+  // head that does not, when asked. The head rows of page 1 count even
+  // where the blocks have no page of their own.
+  QString message;
+  if (!m_edited.CheckColumnHead(&message) &&
+      KvMessageBox(KvFormat(QStringLiteral("%s\n存盘吗？"), message), KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
+    return;
 
   const int nFlag = m_edited.nFlag;
   const int nOld = m_initial.nForm;

@@ -24,6 +24,7 @@
 #include <QItemSelectionModel>
 #include <QMenu>
 #include <QTreeView>
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -232,6 +233,14 @@ bool CKvTemplateList::rowEntry(int nRow, KvDocTypeEntry* pEntry, CKvDocTemplate*
 
 // --- Add, delete, paste ---
 
+int CKvTemplateList::FirstCopyNumber(const CKvDocTemplate& docTemplate) {
+  int nFirst = 0;
+  for (const KvDocTypeEntry& entry : docTemplate.Entries())
+    if (!entry.bStored)
+      nFirst = std::max(nFirst, entry.nForm + 1);
+  return nFirst;
+}
+
 void CKvTemplateList::OnAddTemplate() {
   KvDocTypeEntry entry;
   CKvDocTemplate* pTemplate = nullptr;
@@ -242,10 +251,10 @@ void CKvTemplateList::OnAddTemplate() {
   KvStoredTemplate stored;
   if (stored.Load(m_pDb, nFlag, entry.nForm) <= 0)
     return;
-  const int nNew = pTemplate->Entries().last().nForm + 1;
   if (!stored.entry.sFna.startsWith(kCopyPrefix))
     stored.entry.sFna.prepend(kCopyPrefix);
-  if (!stored.Write(m_pDb, nFlag, nNew, 1))
+  int nNew = 0;
+  if (!stored.WriteCopy(m_pDb, nFlag, FirstCopyNumber(*pTemplate), &nNew))
     return;
   Refill();
   SelectRow(FindRow(nFlag, nNew));
@@ -253,7 +262,8 @@ void CKvTemplateList::OnAddTemplate() {
 }
 
 void CKvTemplateList::OnDelete() {
-  if (KvMessageBox(QStringLiteral("真的要删除文档模板吗？"), KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) !=
+  if (GetSelectedRows().isEmpty() ||
+      KvMessageBox(QStringLiteral("真的要删除文档模板吗？"), KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) !=
       KV_IDYES)
     return;
   QList<int> kept;
@@ -340,13 +350,14 @@ bool CKvTemplateList::PasteTemplate(int nFlag, int nForm, int* pnResult, CKvDb* 
   const QString sourceName = pSource->GetDatabaseName(true);
   const bool same = KvSameDataFile(*m_pDb, pSource->GetKind(), sourceName, pSource->GetConnectInfo());
   KvDocTypeEntry existing;
-  if (!same && module->GetEntry(nFlag, nForm, &existing)) {
+  CKvDocTemplate* pTemplate = nullptr;
+  const bool replace = !same && module->GetEntry(nFlag, nForm, &existing);
+  if (replace) {
     // From another data file over a type the module has: replaced in place.
     if (KvMessageBox(QStringLiteral("〔%1〕已存在，覆盖吗？").arg(ShownName(existing)),
                      KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
       return false;
   } else {
-    CKvDocTemplate* pTemplate = nullptr;
     if (!module->GetEntry(nFlag, 0, nullptr, &pTemplate)) {
       stop(QStringLiteral("系统不能接受该种文档模板：%1-%2！").arg(nFlag).arg(nForm));
       return false;
@@ -360,14 +371,19 @@ bool CKvTemplateList::PasteTemplate(int nFlag, int nForm, int* pnResult, CKvDb* 
         stop(QStringLiteral("文档模板异常！"));
         return false;
       }
-      *pnResult = pTemplate->Entries().last().nForm + 1;
       if (!stored.entry.sFna.startsWith(kCopyPrefix))
         stored.entry.sFna.prepend(kCopyPrefix);
     }
   }
-  if (!stored.Write(m_pDb, nFlag, *pnResult, 1))
-    return false;
+  // A copy takes its number from the data file; a template pasted under its
+  // own numbers never overwrites one that another workstation stored there
+  // since this list was filled.
+  const bool written = same      ? stored.WriteCopy(m_pDb, nFlag, FirstCopyNumber(*pTemplate), pnResult)
+                       : replace ? stored.Replace(m_pDb, nFlag, nForm, 1)
+                                 : stored.Write(m_pDb, nFlag, nForm, 1);
   Refill();
+  if (!written)
+    return false;
   CKvOperation::WriteLog(kLogTemplates,
                          QStringLiteral("从%1粘贴文档模板：%2").arg(sourceName, stored.entry.sFna));
   return true;
@@ -450,10 +466,10 @@ bool CKvTemplateList::IsCmdEnabled(int id) {
     case KV_CMD_DOC_PROPERTIES: return n == 1 && found && entry.bRight;
     case KV_CMD_MODIFY: return n > 1 || (n == 1 && found && entry.bStored);
     case KV_CMD_ADD_TEMPLATE: return n == 1 && found && pTemplate->AllowsCopies();
+    case KV_CMD_DELETE:
     case KV_CMD_EXPORT_STRUCTURE: return n > 0;
     case KV_CMD_EDIT_COPY: return found && entry.bRight;
     case KV_CMD_EDIT_CUT: return false;
-    case KV_CMD_DELETE:
     case KV_CMD_EDIT_PASTE:
     case KV_CMD_IMPORT_STRUCTURE:
     case KV_CMD_RENAME_MODULE_TAB:

@@ -18,6 +18,10 @@
 // - Every write of a template (a copy, a paste, each imported template) runs
 //   in one transaction: a template is written whole or not at all, its
 //   layout rows and its print settings of the current printer together.
+// - A new copy's number is taken from the data file under its lock, and a
+//   template is never written over one stored there unless the operator
+//   chose to replace that type: several workstations may add copies at
+//   once. The list is refilled after each write.
 //   Deleting a copy also forgets how its documents were last opened.
 // - A copied row's clipboard text is "<template number> <sequence number>".
 
@@ -85,8 +89,8 @@ class CKvTemplateList : public CKvListCtrl {
   void ImportStructure(const QString& path);
   void OnNew() override;
   void OnOpen() override;
-  // Deletes the selected stored copies after asking; other rows stay
-  // selected.
+  // Deletes the selected stored copies after asking (nothing is asked
+  // without a selection); other rows stay selected.
   void OnDelete() override;
 
   // The templates of the selected rows, from pSource into pTarget; true
@@ -112,6 +116,9 @@ class CKvTemplateList : public CKvListCtrl {
   QMenu* BuildContextMenu() override;
 
  private:
+  // The lowest number a copy of the document template may take: one above
+  // its built-in types, which keep their numbers whether stored or not.
+  static int FirstCopyNumber(const CKvDocTemplate& docTemplate);
   // A type's name as the list shows it: without the unit-name placeholder.
   static QString ShownName(const KvDocTypeEntry& entry);
   // The entry and template of a row; false when the module has none.

@@ -289,15 +289,14 @@ bool CKvTemplateList::ImportTemplates(CKvDb* pSource, CKvDb* pTarget) {
     KvStoredTemplate stored;
     if (stored.Load(pSource, nFlag, forms.at(i)) <= 0)
       continue;
-    int nForm = forms.at(i);
-    int nOpen = stored.entry.nOpen;
     KvDocTypeEntry entry;
     CKvDocTemplate* pTemplate = nullptr;
-    if (module->GetEntry(nFlag, nForm, &entry, &pTemplate)) {
+    bool done = false;
+    if (module->GetEntry(nFlag, forms.at(i), &entry, &pTemplate)) {
       const int answer = KvMessageBox(
           QStringLiteral("%1\n\n　　已存在，覆盖吗？").arg(ShownName(entry)), KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION);
       if (answer == KV_IDYES) {
-        nOpen = entry.bStored ? 1 : 0;
+        done = stored.Replace(pTarget, nFlag, forms.at(i), entry.bStored ? 1 : 0);
       } else if (answer == KV_IDNO) {
         if (!pTemplate->AllowsCopies()) {
           inform(QStringLiteral("%1\n\n　　系统不能产生该种文档模板的复件！").arg(ShownName(entry)));
@@ -307,22 +306,18 @@ bool CKvTemplateList::ImportTemplates(CKvDb* pSource, CKvDb* pTarget) {
           inform(QStringLiteral("%1\n\n　　文档模板异常！").arg(ShownName(entry)));
           continue;
         }
-        // The copy's type until the list is refilled from the stored rows.
-        KvDocTypeEntry copy = pTemplate->Entries().last();
-        copy.nForm = copy.nForm + 1;
-        copy.bStored = 1;
-        copy.openArgs.clear();
-        copy.bArgsLoaded = false;
-        pTemplate->Entries().append(copy);
-        nForm = copy.nForm;
-        nOpen = 1;
+        int nCopy = 0;
+        done = stored.WriteCopy(pTarget, nFlag, FirstCopyNumber(*pTemplate), &nCopy);
       } else {
         continue;
       }
+    } else {
+      done = stored.Write(pTarget, nFlag, forms.at(i), stored.entry.nOpen);
     }
-    if (stored.Write(pTarget, nFlag, nForm, nOpen))
+    // The next template is asked about against what is stored now.
+    Refill();
+    if (done)
       ++written;
   }
-  Refill();
   return written > 0;
 }

@@ -1,7 +1,12 @@
 #include "forms/KvStoredTemplate.h"
 
 #include "core/CKvDb.h"
+#include "core/CKvQuery.h"
+#include "core/KvFormat.h"
+#include "core/KvMessage.h"
 #include "core/KvDbTransaction.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -27,20 +32,65 @@ int KvStoredTemplate::Load(CKvDb* pDb, int nFlag, int nForm) {
   return 1;
 }
 
-bool KvStoredTemplate::Write(CKvDb* pDb, int nFlag, int nForm, int nOpen) const {
-  if (!pDb || !pDb->IsOpen())
-    return false;
-  KvDbTransaction transaction(*pDb);
-  if (!transaction.IsActive())
-    return false;
+bool KvStoredTemplate::writeRows(CKvDb* pDb, int nFlag, int nForm, int nOpen) const {
+  // Rows of no stored template (print settings of a type never saved, or
+  // left by an older program) must not stand in the way of the new ones.
   if (!KvDeleteForms(nFlag, nForm, pDb))
     return false;
   KvFormEntry written = entry;
   written.SetKey(pDb, nFlag, nForm);
   written.nOpen = nOpen;
-  if (!written.SaveLayout() || !print.Save(pDb, nFlag, QString::number(nForm)))
+  return written.SaveLayout() && print.Save(pDb, nFlag, QString::number(nForm));
+}
+
+bool KvStoredTemplate::Write(CKvDb* pDb, int nFlag, int nForm, int nOpen) const {
+  if (!pDb || !pDb->IsOpen())
     return false;
-  return transaction.Commit();
+  bool taken = false;
+  {
+    KvDbTransaction transaction(*pDb);
+    if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KvFormList")))
+      return false;
+    CKvQuery query(1, 0, 0, pDb);
+    if (!query.Open(KvFormat(QStringLiteral("Select Count(*) From KvFormList Where nFlag=%d And nForm=%d"),
+                             nFlag, nForm)))
+      return false;
+    taken = !query.IsEOF() && query.GetLong(0) > 0;
+    query.Close();
+    if (!taken)
+      return writeRows(pDb, nFlag, nForm, nOpen) && transaction.Commit();
+  }
+  // Said once the lock is given up: the other workstations wait for none.
+  KvMessageBox(KvFormat(QStringLiteral("文档模板(%d-%d)已存在，不能写入！"), nFlag, nForm),
+               KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
+}
+
+bool KvStoredTemplate::Replace(CKvDb* pDb, int nFlag, int nForm, int nOpen) const {
+  if (!pDb || !pDb->IsOpen())
+    return false;
+  KvDbTransaction transaction(*pDb);
+  return transaction.IsActive() && pDb->LockTable(QStringLiteral("KvFormList")) &&
+         writeRows(pDb, nFlag, nForm, nOpen) && transaction.Commit();
+}
+
+bool KvStoredTemplate::WriteCopy(CKvDb* pDb, int nFlag, int nLeast, int* pnForm) const {
+  if (!pDb || !pDb->IsOpen())
+    return false;
+  KvDbTransaction transaction(*pDb);
+  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KvFormList")))
+    return false;
+  // The number comes from the data file, not from a list that another
+  // workstation may have overtaken.
+  CKvQuery query(2, 0, 0, pDb);
+  if (!query.Open(KvFormat(QStringLiteral("Select Count(*),Max(nForm) From KvFormList Where nFlag=%d"), nFlag)))
+    return false;
+  const int nForm = query.IsEOF() || query.GetLong(0) == 0 ? nLeast : std::max(nLeast, query.GetLong(1) + 1);
+  query.Close();
+  if (!writeRows(pDb, nFlag, nForm, 1) || !transaction.Commit())
+    return false;
+  *pnForm = nForm;
+  return true;
 }
 
 bool KvCheckTemplateLayout(const KvFormEntry& entry) {

@@ -23,11 +23,25 @@ struct KvStoredTemplate {
   // cannot be read.
   int Load(CKvDb* pDb, int nFlag, int nForm);
   // Writes the template under (nFlag, nForm) with nOpen, in one
-  // transaction: whatever was stored under (nFlag, nForm) goes first (every
-  // printer's print settings too), then the list row, the records and the
-  // print settings. False, with the data file as it was, when any statement
-  // failed.
+  // transaction under the lock of KvFormList: the list row, the records and
+  // the print settings. A number that holds a stored template is refused
+  // with "文档模板(%d-%d)已存在，不能写入！" (stop icon): what another
+  // workstation stored there stays. False, with the data file as it was,
+  // when refused or when any read or statement failed.
   bool Write(CKvDb* pDb, int nFlag, int nForm, int nOpen) const;
+  // As Write, but whatever is stored under (nFlag, nForm) goes first (every
+  // printer's print settings too): for a template the operator chose to
+  // replace.
+  bool Replace(CKvDb* pDb, int nFlag, int nForm, int nOpen) const;
+  // Writes the template as a new copy of template nFlag (nOpen 1) under the
+  // number taken in the same locked transaction: one above the highest
+  // number stored for nFlag, and at least nLeast (the numbers of the
+  // module's built-in types, stored or not). *pnForm gets the number.
+  bool WriteCopy(CKvDb* pDb, int nFlag, int nLeast, int* pnForm) const;
+
+ private:
+  // The rows of (nFlag, nForm) after the rows left there have gone.
+  bool writeRows(CKvDb* pDb, int nFlag, int nForm, int nOpen) const;
 };
 
 // True when the layout keeps to the sheet's ranges: 1 to 10 head rows, print

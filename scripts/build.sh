@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Configures and builds the program and its tests in ./build (through ccache).
+# Configures ./build and builds it through ccache: the target named by the
+# first argument (the program alone: kvqy), else every target, the tests
+# and benchmarks included. KV_JOBS sets the parallel jobs (default: nproc).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export CCACHE_BASEDIR="$PWD"
@@ -8,4 +10,8 @@ build_dir="${KV_BUILD_DIR:-build}"
 if [ ! -f "$build_dir/build.ninja" ]; then
   cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
-cmake --build "$build_dir" -- -j"$(nproc)"
+target=()
+if [ $# -gt 0 ]; then
+  target=(--target "$1")
+fi
+cmake --build "$build_dir" "${target[@]}" -- -j"${KV_JOBS:-$(nproc)}"

@@ -2,9 +2,11 @@
 // path, a name, a system row and an operator with its message, the choice
 // of the operator, and the descriptor left as it was after a refusal.
 
+#include "KvShellTestApp.h"
 #include "app/CKvApp.h"
 #include "app/CKvDataFile.h"
 #include "app/CKvDwRec.h"
+#include "app/CKvLoginDlg.h"
 #include "core/CKvDb.h"
 #include "core/KvDbBackend.h"
 #include "core/KvMdbPassword.h"
@@ -13,11 +15,13 @@
 #include "core/KvSqliteBackend.h"
 #include "support/KvTestDb.h"
 #include "support/KvTestEnv.h"
+#include "ui/KvObjectNames.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
@@ -319,6 +323,44 @@ class ServerDataFile {
 class CKvDataFileServer : public ::testing::TestWithParam<int> {};
 }  // namespace
 
+TEST_P(CKvDataFileServer, AFailedOpenOrCreateGivesTheServersReasonOnTheNextLine) {
+  KvShellTestApp app;
+  app.InitInstance();
+  ServerDataFile server(GetParam());
+  QString whyNot;
+  if (!server.Create(2024, &whyNot)) {
+    if (KvTestDbMustReachServer())
+      FAIL() << whyNot.toStdString();
+    GTEST_SKIP() << whyNot.toStdString();
+  }
+  KvMessageRecorder recorder;
+  CKvDataFile file(1);
+  file.SetServerBackend(GetParam());
+  EXPECT_FALSE(file.OpenAndCheck(QStringLiteral("xxdnone2024"), QString(), server.info(), true));
+  QStringList lines = recorder.last().split(u'\n');
+  ASSERT_EQ(lines.size(), 2) << recorder.last().toStdString();
+  EXPECT_EQ(lines.at(0), QStringLiteral("打开数据库失败！"));
+  EXPECT_TRUE(lines.at(1).contains(QStringLiteral("xxdnone2024"))) << lines.at(1).toStdString();
+
+  // "新建数据文件" under a login the server refuses: no database, and the
+  // server's word on why.
+  CKvDbInfo refused = server.info();
+  refused.m_strPassword = QStringLiteral("not-the-password");
+  file.SetDbInfo(refused);
+  file.SetFileName(QStringLiteral("xxd00092024"));
+  CKvLoginDlg dialog(file);
+  dialog.show();
+  recorder.clear();
+  KvDlgItem<QPushButton>(&dialog, CKvLoginDlg::IdNewFile)->click();
+  lines = recorder.last().split(u'\n');
+  ASSERT_EQ(lines.size(), 3) << recorder.last().toStdString();
+  EXPECT_EQ(lines.at(0), QStringLiteral("不能建立数据文件："));
+  EXPECT_EQ(lines.at(1), QStringLiteral("xxd00092024"));
+  EXPECT_TRUE(lines.at(2).contains(QStringLiteral("password"))) << lines.at(2).toStdString();
+  CKvDb made(GetParam());
+  EXPECT_FALSE(made.Open(QStringLiteral("xxd00092024"), server.info()));
+}
+
 TEST_P(CKvDataFileServer, RefusesEachBadDatabaseWithItsMessage) {
   CKvApp app;
   ServerDataFile server(GetParam());
@@ -342,7 +384,6 @@ TEST_P(CKvDataFileServer, RefusesEachBadDatabaseWithItsMessage) {
   };
   refused(server.name().left(10), QString(), "数据库名长度不合适！");
   refused(server.name() + u'0', QString(), "数据库名长度不合适！");
-  refused(QStringLiteral("xxdnone2024"), QString(), "打开数据库失败！");
   refused(server.name(), QString(), "打开系统参数表失败！");
 
   CKvDb db;

@@ -144,6 +144,15 @@ TEST_P(CKvOperatorDlgDb, UnitTicksGrantAndRevokeAccess) {
   EXPECT_EQ(viewers(), QStringList{"0102:102"});
   EXPECT_TRUE(logNotes().contains(QStringLiteral("操作员102不可访问核算单位0101")));
 
+  // Rows that cannot be read refuse the revoke before any question.
+  recorder.clear();
+  appDb()->FailNthStatement(1);
+  EXPECT_FALSE(dialog.SetUnitAccess(QStringLiteral("102"), QStringLiteral("0102"), false));
+  appDb()->FailNthStatement(0);
+  EXPECT_EQ(recorder.messages().size(), 1);
+  EXPECT_FALSE(recorder.last().contains(QStringLiteral("继续吗")));
+  EXPECT_EQ(viewers(), QStringList{"0102:102"});
+
   // The administrator's units cannot be ticked.
   dialog.SelectOperator(QStringLiteral("101"));
   EXPECT_FALSE(tree->isEnabled());

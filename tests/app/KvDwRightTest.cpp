@@ -232,4 +232,58 @@ TEST_P(KvDwRightDb, RowsNamingNoLeafRestrictNobody) {
   EXPECT_TRUE(viewers().contains(QStringLiteral("0'1:1'2")));
 }
 
+TEST_P(KvDwRightDb, AFailedReadOrStatementNeverChangesWhatAnOperatorSees) {
+  addUnits({"01", "0101", "0102", "02"});
+  KvMessageRecorder recorder;
+  // A list that cannot be read is no unrestricted operator.
+  addViewer(QStringLiteral("0101"), QStringLiteral("102"));
+  CKvDwArray leaves;
+  appDb()->FailNthStatement(1);
+  EXPECT_EQ(CKvDwRec().KvGetDwOperatorLeaves(appDb(), QStringLiteral("102"), &leaves), -1);
+  appDb()->FailNthStatement(0);
+  EXPECT_TRUE(leaves.isEmpty());
+  EXPECT_FALSE(recorder.messages().isEmpty());
+
+  struct Case {
+    QStringList rows;  // the leaves operator 102 has rows for
+    bool grant;
+    const char* unit;
+    QStringList after;
+  };
+  const Case cases[] = {
+      // The last missing leaf frees him: the re-check after the insert
+      // decides the deletion.
+      {{"0101", "0102"}, true, "02", {}},
+      {{"0101"}, true, "02", {"0101:102", "02:102"}},
+      // Revoking a unit he does not see: a failed read must not be taken
+      // for "unrestricted", which would write rows for the other leaves.
+      {{"0101"}, false, "02", {"0101:102"}},
+      {{"0101", "02"}, false, "02", {"0101:102"}},
+      {{}, false, "0101", {"0102:102", "02:102"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.grant ? "grant " : "revoke ") + c.unit);
+    int failures = 0;
+    for (int n = 1; n < 50; ++n) {
+      ASSERT_TRUE(CKvCsRec(appDb()).DeleteWhere(QStringLiteral("Where Cs=4000")));
+      for (const QString& unit : c.rows)
+        addViewer(unit, QStringLiteral("102"));
+      const QStringList before = viewers();
+      appDb()->FailNthStatement(n);
+      const bool done = KvSetDwRight(appDb(), c.grant, QString::fromLatin1(c.unit), QStringLiteral("102"));
+      const int sent = appDb()->GetStatementsSent();
+      appDb()->FailNthStatement(0);
+      if (sent < n) {
+        EXPECT_TRUE(done);
+        EXPECT_EQ(viewers(), c.after);
+        break;
+      }
+      EXPECT_FALSE(done) << "statement " << n;
+      EXPECT_EQ(viewers(), before) << "statement " << n;
+      ++failures;
+    }
+    EXPECT_GE(failures, 3);
+  }
+}
+
 KV_DB_KIND_TEST_SUITE(KvDwRightDb);

@@ -199,6 +199,26 @@ TEST_P(CKvPublicSheetChecks, AnUncoveredHeadIsStoredOnlyWhenTheOperatorSaysYes) 
   EXPECT_EQ(count(QStringLiteral("Select Count(*) From KvFormTopWord Where nFlag=300 And nForm=5")), 1);
 }
 
+TEST_P(CKvPublicSheetChecks, AHeadLeftUncoveredByMoreHeadRowsIsAskedAboutWithoutTheBlocksPage) {
+  m_pDoc->withoutPage = 2;
+  KvMessageRecorder recorder;
+  CKvPublicSheet sheet(m_pDoc.get(), QStringLiteral("文档属性"));
+  ASSERT_EQ(sheet.Page3(), nullptr);
+  // The blocks cover two head rows; page 1 asks for three.
+  sheet.Page1()->TopNumEdit()->SetPos(3);
+  recorder.script({KV_IDNO});
+  sheet.OnOK();
+  ASSERT_EQ(recorder.messages().size(), 1);
+  EXPECT_TRUE(recorder.last().endsWith(QStringLiteral("\n存盘吗？"))) << recorder.last().toStdString();
+  EXPECT_NE(sheet.result(), QDialog::Accepted);
+  EXPECT_EQ(count(QStringLiteral("Select nTopNum From KvFormList Where nFlag=300 And nForm=5")), 2);
+
+  recorder.script({KV_IDYES});
+  sheet.OnOK();
+  EXPECT_EQ(sheet.result(), QDialog::Accepted);
+  EXPECT_EQ(count(QStringLiteral("Select nTopNum From KvFormList Where nFlag=300 And nForm=5")), 3);
+}
+
 TEST_P(CKvPublicSheetChecks, TheGeneralPageGuardsItsFields) {
   // A built-in type keeps its sequence number.
   openDocument(0);

@@ -66,14 +66,20 @@ TEST_P(KvTemplateListTest, CommandsFollowTheSelectionTheRightsAndTheModule) {
   select({});
   EXPECT_FALSE(enabled(KV_CMD_NEW));
   EXPECT_FALSE(enabled(KV_CMD_EXPORT_STRUCTURE));
-  EXPECT_TRUE(enabled(KV_CMD_DELETE));
+  EXPECT_FALSE(enabled(KV_CMD_DELETE));
+  {
+    // Nor is anything asked about nothing.
+    KvMessageRecorder recorder;
+    list().OnDelete();
+    EXPECT_TRUE(recorder.messages().isEmpty());
+  }
   EXPECT_TRUE(enabled(KV_CMD_IMPORT_STRUCTURE));
   EXPECT_TRUE(enabled(KV_CMD_EDIT_PASTE));
   EXPECT_FALSE(enabled(KV_CMD_EDIT_CUT));
 
   select({{300, 0}});
   for (int id : {KV_CMD_NEW, KV_CMD_OPEN, KV_CMD_DOC_PROPERTIES, KV_CMD_ADD_TEMPLATE,
-                 KV_CMD_EXPORT_STRUCTURE, KV_CMD_EDIT_COPY})
+                 KV_CMD_EXPORT_STRUCTURE, KV_CMD_EDIT_COPY, KV_CMD_DELETE})
     EXPECT_TRUE(enabled(id)) << id;
   EXPECT_FALSE(enabled(KV_CMD_MODIFY));
   EXPECT_FALSE(enabled(KV_CMD_EDIT_CUT));
@@ -269,6 +275,68 @@ TEST_P(KvTemplateListTest, APasteIntoARenamedLayoutTableChangesNothing) {
   EXPECT_EQ(KvTemplateRowCount(appDb(), 300, 7), 0);
   EXPECT_EQ(list().FindRow(300, 7), -1);
   EXPECT_EQ(logged(QStringLiteral("从%1粘贴文档模板：外来复件").arg(source.db().GetDatabaseName(true))), 0);
+}
+
+TEST_P(KvTemplateListTest, AListOutOfDateNeverOverwritesCopiesStoredElsewhere) {
+  // The list is filled once; every later store() stands for another
+  // workstation, which this list has not seen.
+  ASSERT_TRUE(store(300, 0, QStringLiteral("收费表"), 0));
+  list().Refill();
+  const int whole = KvTemplateRowCount(appDb(), 300, 0);
+  KvTestDb source(0);
+  KV_CREATE_TEST_DB(source);
+  ASSERT_TRUE(m_app.CreateAllTables(&source.db()));
+  ASSERT_TRUE(KvSampleTemplate(QStringLiteral("外来收费表")).Write(&source.db(), 300, 0, 1));
+  ASSERT_TRUE(KvSampleTemplate(QStringLiteral("外来复件")).Write(&source.db(), 300, 9, 1));
+  KvMessageRecorder recorder;
+
+  struct Case {
+    const char* action;
+    int elsewhere;  // the number another workstation stores first
+    int expected;   // where the action's copy goes (one above the highest
+                    // stored number); -1 none
+  };
+  const Case cases[] = {{"add", 2, 3}, {"paste", 4, 5}, {"paste-other", 9, -1}, {"import", 6, 10}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.action);
+    ASSERT_TRUE(store(300, c.elsewhere, QStringLiteral("别处%1").arg(c.elsewhere), 1, 500 + c.elsewhere));
+    recorder.clear();
+    const QString action = QString::fromLatin1(c.action);
+    if (action == u"add") {
+      select({{300, 0}});
+      list().OnAddTemplate();
+    } else if (action == u"paste") {
+      select({{300, 0}});
+      list().ExecuteCmd(KV_CMD_EDIT_COPY);
+      list().ExecuteCmd(KV_CMD_EDIT_PASTE);
+    } else if (action == u"import") {
+      // "No" to replacing the type: a copy; the other one is left alone.
+      recorder.script({KV_IDNO, KV_IDCANCEL});
+      EXPECT_TRUE(list().ImportTemplates(&source.db(), appDb()));
+    } else {
+      // Under its own number, which the list does not know to be stored.
+      KvCopyRowsToClipboard(&source.db(), KV_ROW_CLIPBOARD_FORMAT, {QStringLiteral("300 9")}, false);
+      list().ExecuteCmd(KV_CMD_EDIT_PASTE);
+      EXPECT_EQ(recorder.last(), QStringLiteral("文档模板(300-9)已存在，不能写入！"));
+    }
+    // What was stored elsewhere is intact; the copy is whole and listed.
+    KvStoredTemplate kept;
+    ASSERT_EQ(kept.Load(appDb(), 300, c.elsewhere), 1);
+    EXPECT_EQ(kept.entry.sFna, QStringLiteral("别处%1").arg(c.elsewhere));
+    EXPECT_EQ(kept.print.PageLeft, 500 + c.elsewhere);
+    EXPECT_EQ(KvTemplateRowCount(appDb(), 300, c.elsewhere), whole);
+    EXPECT_GE(list().FindRow(300, c.elsewhere), 0);
+    if (c.expected >= 0) {
+      KvStoredTemplate copy;
+      ASSERT_EQ(copy.Load(appDb(), 300, c.expected), 1);
+      EXPECT_EQ(copy.entry.sFna.endsWith(QStringLiteral("收费表")), true) << copy.entry.sFna.toStdString();
+      EXPECT_EQ(KvTemplateRowCount(appDb(), 300, c.expected), whole);
+      EXPECT_GE(list().FindRow(300, c.expected), 0);
+    }
+  }
+  QStringList numbers;
+  appDb()->QueryTexts(QStringLiteral("Select nForm From KvFormList Where nFlag=300 Order By nForm"), &numbers, 1);
+  EXPECT_EQ(numbers, (QStringList{"0", "2", "3", "4", "5", "6", "9", "10"}));
 }
 
 KV_DB_KIND_TEST_SUITE(KvTemplateListTest);

@@ -36,8 +36,11 @@ class KvSheetTestDoc : public KvFakeDoc {
     return true;
   }
 
+  bool HasPropertyPage(int n) override { return n != withoutPage; }
+
   QList<QPair<int, int>> asked;
   int refusedKind = -100;
+  int withoutPage = 0;
   QString editedFormula;
 };
 

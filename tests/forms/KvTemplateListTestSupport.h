@@ -96,7 +96,7 @@ class KvTemplateListTest : public KvDbKindTest {
   CKvDb* appDb() { return m_app.GetDb(); }
   CKvTemplateList& list() { return *m_list; }
   bool store(int nFlag, int nForm, const QString& name, int nOpen = 1, int nLeft = 111) {
-    return KvSampleTemplate(name, nLeft).Write(appDb(), nFlag, nForm, nOpen);
+    return KvSampleTemplate(name, nLeft).Replace(appDb(), nFlag, nForm, nOpen);
   }
   // Selects exactly the rows of the keys.
   void select(const QList<QPair<int, int>>& keys) {
