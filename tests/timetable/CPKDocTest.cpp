@@ -42,7 +42,7 @@ class CPKDocTest : public KvPkGridWindowTest {
     AddRoom(QStringLiteral("001"), QStringLiteral("琴房"));
     AddPlan(QStringLiteral("0101"), QStringLiteral("0001"), 2, 1);
     AddPlan(QStringLiteral("0101"), QStringLiteral("0002"), 1, 1, 2);
-    for (const QString klass : {QStringLiteral("010101"), QStringLiteral("010102")}) {
+    for (const QString& klass : {QStringLiteral("010101"), QStringLiteral("010102")}) {
       Assign(klass, QStringLiteral("0001"), QStringLiteral("0001"));
       Assign(klass, QStringLiteral("0002"), QStringLiteral("0002"), QStringLiteral("001"), 1);
     }

@@ -211,9 +211,10 @@ TEST_P(KvWktDocTest, TheScheduleIsReadOnlyWithoutTheRightOrWithATimetable) {
     SCOPED_TRACE(int(c.right) * 10 + int(c.timetable));
     Grant(c.right ? QStringList{QStringLiteral("1903"), QStringLiteral("1904")} : QStringList{QStringLiteral("1903")});
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PK")));
-    if (c.timetable)
+    if (c.timetable) {
       ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into PK(Y,QC,T,STD,WK,DT,DN,DS,SBT,TCHR,PUBRM) "
                                                 "Values('2024','0','20240301','010101','1','B','1','0','0001','','')")));
+    }
     CWktDoc* doc = Open();
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->m_bReadOnly, c.readOnly);
