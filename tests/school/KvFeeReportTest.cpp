@@ -12,7 +12,6 @@
 #include "forms/CFormChildFrm.h"
 #include "forms/CKvDocTemplate.h"
 #include "forms/CKvTemplateList.h"
-#include "forms/KvColumnDef.h"
 #include "school/CXxDataType.h"
 #include "school/CXxRptDoc2.h"
 #include "school/CXxRptView.h"
@@ -58,15 +57,6 @@ class KvFeeReportTest : public KvSchoolDbTest {
   CXxRptDoc* Open(int flag, const std::function<void(QDialog*)>& answer) {
     KvFeeDialogScript script(answer);
     return static_cast<CXxRptDoc*>(CXxDataType::Get()->OpenDocument(flag, 0));
-  }
-  static QStringList Shown(const CKvDoc* doc, int row = -1) {
-    QStringList texts;
-    for (int cell : doc->m_colMap) {
-      KvColumnDef def;
-      KvParseColumnDef(doc->m_formEntry.formulas.at(cell), def);
-      texts << (row < 0 ? def.sTitle : doc->m_rows.at(row).at(cell));
-    }
-    return texts;
   }
   static QString TotalsLabel(CXxRptView* view, QStringList* totals) {
     KvGridPass pass;
@@ -118,9 +108,9 @@ TEST_P(KvFeeReportTest, DetailShowsReceiptsCountsStudentsAndRemembersItsFilter) 
   };
   CXxRptDoc* doc = Open(257, answer);
   ASSERT_NE(doc, nullptr);
-  EXPECT_EQ(Shown(doc), (QStringList{"月", "日", "单号", "名称\\姓名", "学\\期", "学费", "书本费", "合计", "操作", "复核"}));
+  EXPECT_EQ(KvShownCells(doc), (QStringList{"月", "日", "单号", "名称\\姓名", "学\\期", "学费", "书本费", "合计", "操作", "复核"}));
   ASSERT_EQ(doc->GetRowCount(), 1);
-  EXPECT_EQ(Shown(doc, 0), (QStringList{"09", "10", "00001", "张三", "1", "1000.00", "200.00", "1200.00", "101", ""}));
+  EXPECT_EQ(KvShownCells(doc, 0), (QStringList{"09", "10", "00001", "张三", "1", "1000.00", "200.00", "1200.00", "101", ""}));
   QStringList totals;
   EXPECT_EQ(TotalsLabel(doc->FindView<CXxRptView>(), &totals), QStringLiteral("累计 1人"));
   EXPECT_EQ(totals.value(7), QStringLiteral("1,200.00"));
@@ -152,10 +142,10 @@ TEST_P(KvFeeReportTest, StatisticsTotalOnlyTheTopLevel) {
   };
   CXxRptDoc* doc = Open(259, answer(2, "打开收费统计表"));
   ASSERT_NE(doc, nullptr);
-  EXPECT_EQ(Shown(doc), (QStringList{"名称\\姓名", "人\\数", "学费", "书本费", "合计"}));
+  EXPECT_EQ(KvShownCells(doc), (QStringList{"名称\\姓名", "人\\数", "学费", "书本费", "合计"}));
   ASSERT_EQ(doc->GetRowCount(), 3);
-  EXPECT_EQ(Shown(doc, 0), (QStringList{"本校", "1", "1000.00", "200.00", "1200.00"}));
-  EXPECT_EQ(Shown(doc, 2), (QStringList{"    一班", "1", "1000.00", "200.00", "1200.00"}));
+  EXPECT_EQ(KvShownCells(doc, 0), (QStringList{"本校", "1", "1000.00", "200.00", "1200.00"}));
+  EXPECT_EQ(KvShownCells(doc, 2), (QStringList{"    一班", "1", "1000.00", "200.00", "1200.00"}));
   EXPECT_EQ(doc->RowKey(2), QStringLiteral("010201"));
   QStringList totals;
   EXPECT_EQ(TotalsLabel(doc->FindView<CXxRptView>(), &totals), QStringLiteral("累计"));
@@ -178,13 +168,13 @@ TEST_P(KvFeeReportTest, StatisticsTotalOnlyTheTopLevel) {
   doc->FindView<CXxRptView>()->ShowContextMenu(QPoint());
   KvSetPopupMenuExec(previous);
   EXPECT_EQ(menu.indexOf(KV_CMD_REFRESH) + 1, menu.indexOf(KV_CMD_EDIT_SELECT_ALL));
-  EXPECT_EQ(Shown(doc, 0).mid(1, 2), (QStringList{"2", "1500.00"}));
+  EXPECT_EQ(KvShownCells(doc, 0).mid(1, 2), (QStringList{"2", "1500.00"}));
   doc->OnCloseDocument();
   // Arrears down to the students: only the second student owes.
   doc = Open(260, answer(3, "打开欠费统计表"));
   ASSERT_NE(doc, nullptr);
   EXPECT_EQ(doc->GetRowCount(), 4);
-  EXPECT_EQ(Shown(doc, 3).mid(0, 2), (QStringList{"      李四", "1"}));
+  EXPECT_EQ(KvShownCells(doc, 3).mid(0, 2), (QStringList{"      李四", "1"}));
   doc->OnCloseDocument();
 }
 
@@ -198,11 +188,11 @@ TEST_P(KvFeeReportTest, LedgerShowsTermsWithTheTotal) {
   doc.LoadLayout();
   doc.FillRows();
   doc.ResetMacros();
-  EXPECT_EQ(Shown(&doc), (QStringList{"年", "月", "日", "单号", "摘  要", "学费", "书本费", "合计", "操作", "复核"}));
+  EXPECT_EQ(KvShownCells(&doc), (QStringList{"年", "月", "日", "单号", "摘  要", "学费", "书本费", "合计", "操作", "复核"}));
   ASSERT_GE(doc.GetRowCount(), 3);
-  EXPECT_EQ(Shown(&doc, 0).at(4), QStringLiteral("  第1学期"));
-  EXPECT_EQ(Shown(&doc, 1).mid(5, 3), (QStringList{"1000.00", "200.00", "1200.00"}));
-  EXPECT_EQ(Shown(&doc, doc.GetRowCount() - 1).at(4), QStringLiteral("  欠费"));
+  EXPECT_EQ(KvShownCells(&doc, 0).at(4), QStringLiteral("  第1学期"));
+  EXPECT_EQ(KvShownCells(&doc, 1).mid(5, 3), (QStringList{"1000.00", "200.00", "1200.00"}));
+  EXPECT_EQ(KvShownCells(&doc, doc.GetRowCount() - 1).at(4), QStringLiteral("  欠费"));
   ASSERT_TRUE(doc.m_formEntry.headNotes.size() == 4);
   EXPECT_EQ(doc.m_formEntry.headNotes.first().sWords, QStringLiteral("#xx_student"));
   CXxRptView view(&doc);
@@ -245,9 +235,9 @@ TEST_P(KvFeeReportTest, AnItemMissingFromAStoredLayoutIsLeftOutOfTheTotal) {
   doc = Open(257, answer);
   ASSERT_NE(doc, nullptr);
   EXPECT_EQ(doc->m_items.size(), 3);
-  EXPECT_EQ(Shown(doc).mid(5, 3), (QStringList{"学费", "书本费", "合计"}));
+  EXPECT_EQ(KvShownCells(doc).mid(5, 3), (QStringList{"学费", "书本费", "合计"}));
   ASSERT_EQ(doc->GetRowCount(), 1);
-  EXPECT_EQ(Shown(doc, 0).mid(5, 3), (QStringList{"1000.00", "200.00", "1200.00"}));
+  EXPECT_EQ(KvShownCells(doc, 0).mid(5, 3), (QStringList{"1000.00", "200.00", "1200.00"}));
   doc->OnCloseDocument();
 }
 
