@@ -3,7 +3,8 @@
 // "%d人", statistics summed over the top level only), openings answered
 // with Cancel or refused without fee items, the filter remembered between
 // openings, "刷新" in the right-click menu, and an item left out of a
-// stored layout.
+// stored layout; the directory picking the ledger's student and an open
+// dialog's code.
 
 #include "KvFeeUiTestSupport.h"
 #include "KvSchoolTestSupport.h"
@@ -12,9 +13,12 @@
 #include "forms/CFormChildFrm.h"
 #include "forms/CKvDocTemplate.h"
 #include "forms/CKvTemplateList.h"
+#include "school/CKvStdDirDlg.h"
 #include "school/CXxDataType.h"
+#include "school/CXxOpenDlg.h"
 #include "school/CXxRptDoc2.h"
 #include "school/CXxRptView.h"
+#include "ui/CKvCodeBrowseList.h"
 #include "ui/CKvCommandRegistry.h"
 #include "ui/KvCommands.h"
 
@@ -204,6 +208,73 @@ TEST_P(KvFeeReportTest, LedgerShowsTermsWithTheTotal) {
   KvShot(&view, QStringLiteral("report_ledger"));
 }
 
+TEST_P(KvFeeReportTest, TheDirectoryPicksTheLedgersStudentAndTheOpenDialogsCode) {
+  const auto directory = [](QDialog* dialog) { return static_cast<CKvStdDirDlg*>(dialog); };
+  const auto selected = [](CKvStdDirDlg* dialog) {
+    const int row = dialog->List()->GetFirstSelected();
+    return row < 0 ? QString() : dialog->List()->GetItemText(row, 0);
+  };
+  // The ledger: the directory in mode 1 from the root, OK going down to
+  // the class's students, the second one picked.
+  QStringList starts;
+  CXxRptDoc* doc = Open(261, [&](QDialog* dialog) {
+    ASSERT_EQ(dialog->objectName(), QStringLiteral("dlg_950"));
+    EXPECT_EQ(directory(dialog)->Mode(), 1);
+    starts << directory(dialog)->ParentCode() + QLatin1Char('/') + selected(directory(dialog));
+    for (int press = 0; press < 3 && directory(dialog)->ParentCode() != u"010201"; ++press)
+      KvPress(dialog, KV_IDOK);
+    directory(dialog)->List()->SelectOnlyCode(QStringLiteral("010201002"));
+    KvPress(dialog, KV_IDOK);
+  });
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(doc->m_filter.strStdPrefix, QStringLiteral("010201002"));
+  EXPECT_EQ(doc->GetMacroValue(QStringLiteral("#xx_student")), QStringLiteral("学生：(010201002)李四"));
+  EXPECT_EQ(KvShownCells(doc, doc->GetRowCount() - 1).mid(4, 4),
+            (QStringList{"  欠费", "1000.00", "200.00", "1200.00"}));
+  doc->OnCloseDocument();
+  // The next opening starts on that student; Cancel opens nothing.
+  EXPECT_EQ(Open(261,
+                 [&](QDialog* dialog) {
+                   starts << directory(dialog)->ParentCode() + QLatin1Char('/') + selected(directory(dialog));
+                   dialog->reject();
+                 }),
+            nullptr);
+  EXPECT_EQ(starts, (QStringList{"/01", "010201/010201002"}));
+
+  // Button 1063 of the detail's dialog: the directory in mode 2 starts on
+  // the typed code; Cancel keeps it, a class picked a level down replaces
+  // it and the detail keeps to that class.
+  QStringList codes;
+  int picks = 0;
+  doc = Open(257, [&](QDialog* dialog) {
+    if (dialog->objectName() == u"dlg_950") {
+      EXPECT_EQ(directory(dialog)->Mode(), 2);
+      EXPECT_EQ(selected(directory(dialog)), QStringLiteral("0102"));
+      if (++picks == 1) {
+        dialog->reject();
+        return;
+      }
+      KvPress(dialog, CKvStdDirDlg::IDC_DOWN);
+      EXPECT_EQ(selected(directory(dialog)), QStringLiteral("010201"));
+      KvPress(dialog, KV_IDOK);
+      return;
+    }
+    KvSetField(dialog, 1054, QStringLiteral("2024"));
+    KvSetField(dialog, 1060, QStringLiteral("2024"));
+    KvSetField(dialog, CXxOpenDlg::IDC_CODE, QStringLiteral("0102"));
+    for (int i = 0; i < 2; ++i) {
+      KvPress(dialog, CXxOpenDlg::IDC_PICK);
+      codes << KvFieldText(dialog, CXxOpenDlg::IDC_CODE);
+    }
+    KvPress(dialog, KV_IDOK);
+  });
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(codes, (QStringList{"0102", "010201"}));
+  EXPECT_EQ(doc->m_filter.strStdPrefix, QStringLiteral("010201"));
+  EXPECT_EQ(doc->GetRowCount(), 1);
+  doc->OnCloseDocument();
+}
+
 TEST_P(KvFeeReportTest, CancelAndAnEmptyCatalogueOpenNothing) {
   int dialogs = 0;
   const auto cancel = [&](QDialog* dialog) {
@@ -212,11 +283,11 @@ TEST_P(KvFeeReportTest, CancelAndAnEmptyCatalogueOpenNothing) {
   };
   for (int flag : {257, 258, 261})
     EXPECT_EQ(Open(flag, cancel), nullptr) << flag;
-  EXPECT_EQ(dialogs, 2);  // the ledger's picker picks nothing here
+  EXPECT_EQ(dialogs, 3);  // the ledger's is the directory picking a student
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From COST")));
   KvScriptedAnswers answers;
   EXPECT_EQ(Open(257, cancel), nullptr);
-  EXPECT_EQ(dialogs, 2);
+  EXPECT_EQ(dialogs, 3);
   EXPECT_EQ(answers.Stops(), QStringList{"未定义收费项目！"});
 }
 
