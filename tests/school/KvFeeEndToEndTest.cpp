@@ -8,9 +8,9 @@
 
 #include "KvFeeUiTestSupport.h"
 
+#include "app/CKvMainFrm.h"
 #include "app/KvDialogAnswers.h"
 #include "app/KvShellTestApp.h"
-#include "app/CKvMainFrm.h"
 #include "core/KvDate.h"
 #include "core/KvMessage.h"
 #include "forms/CFormChildFrm.h"
@@ -181,14 +181,13 @@ TEST_P(KvFeeEndToEndTest, ItemsAndTheSchoolEnteredInTheirWindowsReachTheReports)
         KvPress(dialog, CKvStdDirDlg::IDC_DOWN);
       KvPress(dialog, CKvStdDirDlg::IDC_NEW);
     }
-    KvPress(dialog, CKvStdDirDlg::IDC_CLOSE);
+    dialog->reject();
   });
   EXPECT_TRUE(m_names.isEmpty());
   ASSERT_EQ(Column(QStringLiteral("Select rtrim(NA) From STD Order By KNO")),
             (QStringList{"本校", "新生级", "一班", "张三", "李四"}));
   const QStringList codes = Column(QStringLiteral("Select rtrim(KNO) From STD Order By KNO"));
-  const int studentLength = CXxDataType::StudentCodeLen();
-  EXPECT_EQ(codes.at(3).size(), studentLength);
+  EXPECT_EQ(codes.at(3).size(), CXxDataType::StudentCodeLen());
   EXPECT_TRUE(codes.at(4).startsWith(codes.at(2)) && codes.at(2).startsWith(codes.at(1)) &&
               codes.at(1).startsWith(codes.at(0)));
 
