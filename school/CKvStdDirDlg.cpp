@@ -105,7 +105,7 @@ CKvStdDirDlg::CKvStdDirDlg(CKvDb* db, int mode, const QString& startCode, int de
   layout->addLayout(parentRow);
   layout->addLayout(body, 1);
   layout->addLayout(params);
-  resize(680, 420);
+  resize(740, 420);
 
   connect(m_pNew, &QPushButton::clicked, this, [this] { runListCommand(KV_CMD_NEW); });
   connect(m_pModify, &QPushButton::clicked, this, [this] { runListCommand(KV_CMD_MODIFY); });

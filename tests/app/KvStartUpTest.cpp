@@ -130,16 +130,7 @@ TEST_F(KvEndToEndTest, FirstStartOnAPostgresDatabaseTheDialogMakes) {
   admin.DropDatabase(name, server);
 
   KvMessageRecorder recorder;
-  m_answers.login = [&](CKvLoginDlg& dialog) {
-    KvLoginItem<QComboBox>(dialog, CKvLoginDlg::IdKind)->setCurrentIndex(CKvLoginDlg::KindPostgres);
-    KvLoginItem<QLineEdit>(dialog, CKvLoginDlg::IdServer)->setText(server.m_strServer);
-    KvLoginItem<QLineEdit>(dialog, CKvLoginDlg::IdUser)->setText(server.m_strUser);
-    KvLoginItem<QLineEdit>(dialog, CKvLoginDlg::IdServerPassword)->setText(server.m_strPassword);
-    KvLoginItem<QLineEdit>(dialog, CKvLoginDlg::IdDatabase)->setText(name);
-    KvLoginItem<QPushButton>(dialog, CKvLoginDlg::IdNewFile)->click();
-    EXPECT_EQ(KvLoginItem<QComboBox>(dialog, CKvLoginDlg::IdOperator)->currentData(), QStringLiteral("101"));
-    return true;
-  };
+  m_answers.login = KvNewPostgresFileLogin(server, name);
   ASSERT_TRUE(m_app.StartUp({QStringLiteral("kvqy")}));
   EXPECT_TRUE(recorder.messages().isEmpty()) << recorder.last().toStdString();
   EXPECT_EQ(m_answers.seen, QStringList({QStringLiteral("dlg_815"), QStringLiteral("dlg_810")}));

@@ -4,6 +4,7 @@
 // seam answering the login dialog (fields set by the test, then OK) and
 // cancelling every other dialog, whose names are kept.
 
+#include "KvDialogAnswers.h"
 #include "KvShellTestApp.h"
 #include "app/CKvLoginDlg.h"
 #include "app/CKvMainFrm.h"
@@ -17,7 +18,6 @@
 
 #include <QComboBox>
 #include <QDate>
-#include <QDir>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -49,35 +49,10 @@ class KvWindowModule : public CKvDataType {
   int monthCode = -1;
 };
 
-class KvDialogAnswers {
- public:
-  // Sets the login dialog's fields; false cancels it. Unset: OK as it is.
-  std::function<bool(CKvLoginDlg&)> login = [](CKvLoginDlg&) { return true; };
-  QStringList seen;
-
-  int run(QDialog* dialog) {
-    seen << dialog->objectName();
-    auto* loginDlg = qobject_cast<CKvLoginDlg*>(dialog);
-    if (!loginDlg)
-      return QDialog::Rejected;
-    dialog->show();
-    if (!login(*loginDlg)) {
-      dialog->reject();
-      return QDialog::Rejected;
-    }
-    // A dialog that stays open after OK counts as cancelled.
-    KvDlgItem<QPushButton>(dialog, KV_IDOK)->click();
-    const int result = dialog->isVisible() ? int(QDialog::Rejected) : dialog->result();
-    dialog->hide();
-    return result;
-  }
-};
-
 class KvStartUpTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    KvRegDeleteTree(KvRegRoot::CurrentUser, QStringLiteral("Software"));
-    QDir(KvDefaultDataFolder()).removeRecursively();
+    KvClearSettingsAndDataFolder();
     m_app.createModules = [this](KvShellTestApp& a) {
       m_fees = new KvWindowModule(18, 325, QStringLiteral("收费"));
       a.AddDataType(m_fees);
@@ -106,9 +81,3 @@ class KvStartUpTest : public ::testing::Test {
   KvShellTestApp m_app;
   KvWindowModule* m_fees = nullptr;
 };
-
-// The login dialog's control of that id.
-template <class W>
-W* KvLoginItem(CKvLoginDlg& dialog, int id) {
-  return KvDlgItem<W>(&dialog, id);
-}

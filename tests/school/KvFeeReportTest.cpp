@@ -3,7 +3,8 @@
 // "%d人", statistics summed over the top level only), openings answered
 // with Cancel or refused without fee items, the filter remembered between
 // openings, "刷新" in the right-click menu, and an item left out of a
-// stored layout.
+// stored layout; the directory picking the ledger's student and an open
+// dialog's code.
 
 #include "KvFeeUiTestSupport.h"
 #include "KvSchoolTestSupport.h"
@@ -12,10 +13,12 @@
 #include "forms/CFormChildFrm.h"
 #include "forms/CKvDocTemplate.h"
 #include "forms/CKvTemplateList.h"
-#include "forms/KvColumnDef.h"
+#include "school/CKvStdDirDlg.h"
 #include "school/CXxDataType.h"
+#include "school/CXxOpenDlg.h"
 #include "school/CXxRptDoc2.h"
 #include "school/CXxRptView.h"
+#include "ui/CKvCodeBrowseList.h"
 #include "ui/CKvCommandRegistry.h"
 #include "ui/KvCommands.h"
 
@@ -58,15 +61,6 @@ class KvFeeReportTest : public KvSchoolDbTest {
   CXxRptDoc* Open(int flag, const std::function<void(QDialog*)>& answer) {
     KvFeeDialogScript script(answer);
     return static_cast<CXxRptDoc*>(CXxDataType::Get()->OpenDocument(flag, 0));
-  }
-  static QStringList Shown(const CKvDoc* doc, int row = -1) {
-    QStringList texts;
-    for (int cell : doc->m_colMap) {
-      KvColumnDef def;
-      KvParseColumnDef(doc->m_formEntry.formulas.at(cell), def);
-      texts << (row < 0 ? def.sTitle : doc->m_rows.at(row).at(cell));
-    }
-    return texts;
   }
   static QString TotalsLabel(CXxRptView* view, QStringList* totals) {
     KvGridPass pass;
@@ -118,9 +112,9 @@ TEST_P(KvFeeReportTest, DetailShowsReceiptsCountsStudentsAndRemembersItsFilter) 
   };
   CXxRptDoc* doc = Open(257, answer);
   ASSERT_NE(doc, nullptr);
-  EXPECT_EQ(Shown(doc), (QStringList{"月", "日", "单号", "名称\\姓名", "学\\期", "学费", "书本费", "合计", "操作", "复核"}));
+  EXPECT_EQ(KvShownCells(doc), (QStringList{"月", "日", "单号", "名称\\姓名", "学\\期", "学费", "书本费", "合计", "操作", "复核"}));
   ASSERT_EQ(doc->GetRowCount(), 1);
-  EXPECT_EQ(Shown(doc, 0), (QStringList{"09", "10", "00001", "张三", "1", "1000.00", "200.00", "1200.00", "101", ""}));
+  EXPECT_EQ(KvShownCells(doc, 0), (QStringList{"09", "10", "00001", "张三", "1", "1000.00", "200.00", "1200.00", "101", ""}));
   QStringList totals;
   EXPECT_EQ(TotalsLabel(doc->FindView<CXxRptView>(), &totals), QStringLiteral("累计 1人"));
   EXPECT_EQ(totals.value(7), QStringLiteral("1,200.00"));
@@ -152,10 +146,10 @@ TEST_P(KvFeeReportTest, StatisticsTotalOnlyTheTopLevel) {
   };
   CXxRptDoc* doc = Open(259, answer(2, "打开收费统计表"));
   ASSERT_NE(doc, nullptr);
-  EXPECT_EQ(Shown(doc), (QStringList{"名称\\姓名", "人\\数", "学费", "书本费", "合计"}));
+  EXPECT_EQ(KvShownCells(doc), (QStringList{"名称\\姓名", "人\\数", "学费", "书本费", "合计"}));
   ASSERT_EQ(doc->GetRowCount(), 3);
-  EXPECT_EQ(Shown(doc, 0), (QStringList{"本校", "1", "1000.00", "200.00", "1200.00"}));
-  EXPECT_EQ(Shown(doc, 2), (QStringList{"    一班", "1", "1000.00", "200.00", "1200.00"}));
+  EXPECT_EQ(KvShownCells(doc, 0), (QStringList{"本校", "1", "1000.00", "200.00", "1200.00"}));
+  EXPECT_EQ(KvShownCells(doc, 2), (QStringList{"    一班", "1", "1000.00", "200.00", "1200.00"}));
   EXPECT_EQ(doc->RowKey(2), QStringLiteral("010201"));
   QStringList totals;
   EXPECT_EQ(TotalsLabel(doc->FindView<CXxRptView>(), &totals), QStringLiteral("累计"));
@@ -178,13 +172,13 @@ TEST_P(KvFeeReportTest, StatisticsTotalOnlyTheTopLevel) {
   doc->FindView<CXxRptView>()->ShowContextMenu(QPoint());
   KvSetPopupMenuExec(previous);
   EXPECT_EQ(menu.indexOf(KV_CMD_REFRESH) + 1, menu.indexOf(KV_CMD_EDIT_SELECT_ALL));
-  EXPECT_EQ(Shown(doc, 0).mid(1, 2), (QStringList{"2", "1500.00"}));
+  EXPECT_EQ(KvShownCells(doc, 0).mid(1, 2), (QStringList{"2", "1500.00"}));
   doc->OnCloseDocument();
   // Arrears down to the students: only the second student owes.
   doc = Open(260, answer(3, "打开欠费统计表"));
   ASSERT_NE(doc, nullptr);
   EXPECT_EQ(doc->GetRowCount(), 4);
-  EXPECT_EQ(Shown(doc, 3).mid(0, 2), (QStringList{"      李四", "1"}));
+  EXPECT_EQ(KvShownCells(doc, 3).mid(0, 2), (QStringList{"      李四", "1"}));
   doc->OnCloseDocument();
 }
 
@@ -198,11 +192,11 @@ TEST_P(KvFeeReportTest, LedgerShowsTermsWithTheTotal) {
   doc.LoadLayout();
   doc.FillRows();
   doc.ResetMacros();
-  EXPECT_EQ(Shown(&doc), (QStringList{"年", "月", "日", "单号", "摘  要", "学费", "书本费", "合计", "操作", "复核"}));
+  EXPECT_EQ(KvShownCells(&doc), (QStringList{"年", "月", "日", "单号", "摘  要", "学费", "书本费", "合计", "操作", "复核"}));
   ASSERT_GE(doc.GetRowCount(), 3);
-  EXPECT_EQ(Shown(&doc, 0).at(4), QStringLiteral("  第1学期"));
-  EXPECT_EQ(Shown(&doc, 1).mid(5, 3), (QStringList{"1000.00", "200.00", "1200.00"}));
-  EXPECT_EQ(Shown(&doc, doc.GetRowCount() - 1).at(4), QStringLiteral("  欠费"));
+  EXPECT_EQ(KvShownCells(&doc, 0).at(4), QStringLiteral("  第1学期"));
+  EXPECT_EQ(KvShownCells(&doc, 1).mid(5, 3), (QStringList{"1000.00", "200.00", "1200.00"}));
+  EXPECT_EQ(KvShownCells(&doc, doc.GetRowCount() - 1).at(4), QStringLiteral("  欠费"));
   ASSERT_TRUE(doc.m_formEntry.headNotes.size() == 4);
   EXPECT_EQ(doc.m_formEntry.headNotes.first().sWords, QStringLiteral("#xx_student"));
   CXxRptView view(&doc);
@@ -214,6 +208,73 @@ TEST_P(KvFeeReportTest, LedgerShowsTermsWithTheTotal) {
   KvShot(&view, QStringLiteral("report_ledger"));
 }
 
+TEST_P(KvFeeReportTest, TheDirectoryPicksTheLedgersStudentAndTheOpenDialogsCode) {
+  const auto directory = [](QDialog* dialog) { return static_cast<CKvStdDirDlg*>(dialog); };
+  const auto selected = [](CKvStdDirDlg* dialog) {
+    const int row = dialog->List()->GetFirstSelected();
+    return row < 0 ? QString() : dialog->List()->GetItemText(row, 0);
+  };
+  // The ledger: the directory in mode 1 from the root, OK going down to
+  // the class's students, the second one picked.
+  QStringList starts;
+  CXxRptDoc* doc = Open(261, [&](QDialog* dialog) {
+    ASSERT_EQ(dialog->objectName(), QStringLiteral("dlg_950"));
+    EXPECT_EQ(directory(dialog)->Mode(), 1);
+    starts << directory(dialog)->ParentCode() + QLatin1Char('/') + selected(directory(dialog));
+    for (int press = 0; press < 3 && directory(dialog)->ParentCode() != u"010201"; ++press)
+      KvPress(dialog, KV_IDOK);
+    directory(dialog)->List()->SelectOnlyCode(QStringLiteral("010201002"));
+    KvPress(dialog, KV_IDOK);
+  });
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(doc->m_filter.strStdPrefix, QStringLiteral("010201002"));
+  EXPECT_EQ(doc->GetMacroValue(QStringLiteral("#xx_student")), QStringLiteral("学生：(010201002)李四"));
+  EXPECT_EQ(KvShownCells(doc, doc->GetRowCount() - 1).mid(4, 4),
+            (QStringList{"  欠费", "1000.00", "200.00", "1200.00"}));
+  doc->OnCloseDocument();
+  // The next opening starts on that student; Cancel opens nothing.
+  EXPECT_EQ(Open(261,
+                 [&](QDialog* dialog) {
+                   starts << directory(dialog)->ParentCode() + QLatin1Char('/') + selected(directory(dialog));
+                   dialog->reject();
+                 }),
+            nullptr);
+  EXPECT_EQ(starts, (QStringList{"/01", "010201/010201002"}));
+
+  // Button 1063 of the detail's dialog: the directory in mode 2 starts on
+  // the typed code; Cancel keeps it, a class picked a level down replaces
+  // it and the detail keeps to that class.
+  QStringList codes;
+  int picks = 0;
+  doc = Open(257, [&](QDialog* dialog) {
+    if (dialog->objectName() == u"dlg_950") {
+      EXPECT_EQ(directory(dialog)->Mode(), 2);
+      EXPECT_EQ(selected(directory(dialog)), QStringLiteral("0102"));
+      if (++picks == 1) {
+        dialog->reject();
+        return;
+      }
+      KvPress(dialog, CKvStdDirDlg::IDC_DOWN);
+      EXPECT_EQ(selected(directory(dialog)), QStringLiteral("010201"));
+      KvPress(dialog, KV_IDOK);
+      return;
+    }
+    KvSetField(dialog, 1054, QStringLiteral("2024"));
+    KvSetField(dialog, 1060, QStringLiteral("2024"));
+    KvSetField(dialog, CXxOpenDlg::IDC_CODE, QStringLiteral("0102"));
+    for (int i = 0; i < 2; ++i) {
+      KvPress(dialog, CXxOpenDlg::IDC_PICK);
+      codes << KvFieldText(dialog, CXxOpenDlg::IDC_CODE);
+    }
+    KvPress(dialog, KV_IDOK);
+  });
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(codes, (QStringList{"0102", "010201"}));
+  EXPECT_EQ(doc->m_filter.strStdPrefix, QStringLiteral("010201"));
+  EXPECT_EQ(doc->GetRowCount(), 1);
+  doc->OnCloseDocument();
+}
+
 TEST_P(KvFeeReportTest, CancelAndAnEmptyCatalogueOpenNothing) {
   int dialogs = 0;
   const auto cancel = [&](QDialog* dialog) {
@@ -222,11 +283,11 @@ TEST_P(KvFeeReportTest, CancelAndAnEmptyCatalogueOpenNothing) {
   };
   for (int flag : {257, 258, 261})
     EXPECT_EQ(Open(flag, cancel), nullptr) << flag;
-  EXPECT_EQ(dialogs, 2);  // the ledger's picker picks nothing here
+  EXPECT_EQ(dialogs, 3);  // the ledger's is the directory picking a student
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From COST")));
   KvScriptedAnswers answers;
   EXPECT_EQ(Open(257, cancel), nullptr);
-  EXPECT_EQ(dialogs, 2);
+  EXPECT_EQ(dialogs, 3);
   EXPECT_EQ(answers.Stops(), QStringList{"未定义收费项目！"});
 }
 
@@ -245,9 +306,9 @@ TEST_P(KvFeeReportTest, AnItemMissingFromAStoredLayoutIsLeftOutOfTheTotal) {
   doc = Open(257, answer);
   ASSERT_NE(doc, nullptr);
   EXPECT_EQ(doc->m_items.size(), 3);
-  EXPECT_EQ(Shown(doc).mid(5, 3), (QStringList{"学费", "书本费", "合计"}));
+  EXPECT_EQ(KvShownCells(doc).mid(5, 3), (QStringList{"学费", "书本费", "合计"}));
   ASSERT_EQ(doc->GetRowCount(), 1);
-  EXPECT_EQ(Shown(doc, 0).mid(5, 3), (QStringList{"1000.00", "200.00", "1200.00"}));
+  EXPECT_EQ(KvShownCells(doc, 0).mid(5, 3), (QStringList{"1000.00", "200.00", "1200.00"}));
   doc->OnCloseDocument();
 }
 

@@ -3,10 +3,12 @@
 // script (each shown, so that its setup ran, then handed to the script,
 // whose result is the dialog's), typing into fields, pressing a control,
 // rights for the logged-in operator, and a picture of a window for
-// looking at it.
+// looking at it, and what a fee report shows.
 
 #include "app/CKvApp.h"
 #include "core/CKvDb.h"
+#include "forms/CKvDoc.h"
+#include "forms/KvColumnDef.h"
 #include "ui/KvModal.h"
 #include "ui/KvObjectNames.h"
 
@@ -66,4 +68,16 @@ inline void KvShot(QWidget* window, const QString& name) {
   else
     window->resize(1000, 420);
   window->grab().save(QStringLiteral("/tmp/kv_%1.png").arg(name));
+}
+
+// The titles of the columns a report shows (row -1), or a row's texts in
+// them.
+inline QStringList KvShownCells(const CKvDoc* doc, int row = -1) {
+  QStringList texts;
+  for (int cell : doc->m_colMap) {
+    KvColumnDef def;
+    KvParseColumnDef(doc->m_formEntry.formulas.at(cell), def);
+    texts << (row < 0 ? def.sTitle : doc->m_rows.at(row).at(cell));
+  }
+  return texts;
 }
