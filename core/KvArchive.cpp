@@ -354,6 +354,15 @@ bool KvArchiveReader::ReadRow(const KvArchiveTable& table, KvArchiveRow* row) {
 
 namespace {
 
+// Reads the rows of the block whose head was read, keeping none.
+bool skipRows(KvArchiveReader& reader, const KvArchiveTable& table) {
+  KvArchiveRow row;
+  for (qint32 r = 0; r < table.rowCount; ++r)
+    if (!reader.ReadRow(table, &row))
+      return false;
+  return true;
+}
+
 // One block into its table: the columns matched against the target's, one
 // prepared insert, every row bound.
 bool restoreTable(KvArchiveReader& reader, const KvArchiveTable& table, CKvDb& db,
@@ -420,14 +429,14 @@ bool restoreTable(KvArchiveReader& reader, const KvArchiveTable& table, CKvDb& d
 
 }  // namespace
 
-bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* error) {
+bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* error,
+                         QList<KvArchiveTable>* tables) {
   KvArchiveTable table;
-  KvArchiveRow row;
   bool sound = true;
   for (qint32 t = 0; t < tableCount && sound; ++t) {
-    sound = reader.ReadTable(&table);
-    for (qint32 r = 0; r < table.rowCount && sound; ++r)
-      sound = reader.ReadRow(table, &row);
+    sound = reader.ReadTable(&table) && skipRows(reader, table);
+    if (sound && tables)
+      tables->append(table);
   }
   QString why = reader.Error();
   if (sound && reader.Remaining() > 0) {
@@ -440,7 +449,7 @@ bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* er
 }
 
 bool KvRestoreArchiveTables(KvArchiveReader& reader, qint32 tableCount, CKvDb& db,
-                            QString* error) {
+                            QString* error, QStringList* skipped) {
   QString why;
   QString* reason = error ? error : &why;
   reason->clear();
@@ -458,6 +467,14 @@ bool KvRestoreArchiveTables(KvArchiveReader& reader, qint32 tableCount, CKvDb& d
     if (!reader.ReadTable(&table)) {
       *reason = reader.Error();
       return false;
+    }
+    if (skipped && !db.TableExists(table.name)) {
+      if (!skipRows(reader, table)) {
+        *reason = reader.Error();
+        return false;
+      }
+      skipped->append(table.name);
+      continue;
     }
     if (!restoreTable(reader, table, db, reason))
       return false;

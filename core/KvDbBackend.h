@@ -88,6 +88,12 @@ class KvDbBackend {
   virtual bool commitTransaction() = 0;
   virtual bool rollbackTransaction() = 0;
   virtual int transactionDepth() const = 0;
+  // Begins a transaction that only reads and sees the data as it stood
+  // when it began, whatever other programs commit meanwhile (SQLite: a
+  // deferred transaction holding the file's shared lock from its start;
+  // PostgreSQL: REPEATABLE READ, READ ONLY). Inside a transaction it is an
+  // inner level of it. It ends as any transaction does.
+  virtual bool beginReadSnapshot() = 0;
   // True while the engine has ended the transaction by itself (an SQLite
   // file that filled up): every statement fails and commits are refused
   // until the caller has rolled back to the outermost level. A server

@@ -66,6 +66,10 @@ bool KvDbFaultSeam::beginTransaction() {
   return m_counter->Next() ? false : m_inner->beginTransaction();
 }
 
+bool KvDbFaultSeam::beginReadSnapshot() {
+  return m_counter->Next() ? false : m_inner->beginReadSnapshot();
+}
+
 bool KvDbFaultSeam::commitTransaction() {
   // A refused COMMIT or RELEASE leaves the transaction (or savepoint) open,
   // as an engine that cannot commit does; the caller rolls it back.

@@ -30,6 +30,7 @@ class KvDbFaultSeam final : public KvDbBackend {
   bool execute(const QString& sql, QString* error) override;
   qint64 rowsAffected() const override;
   bool beginTransaction() override;
+  bool beginReadSnapshot() override;
   bool commitTransaction() override;
   bool rollbackTransaction() override;
   int transactionDepth() const override;

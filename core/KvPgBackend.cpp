@@ -259,6 +259,19 @@ bool KvPgBackend::beginTransaction() {
   return true;
 }
 
+bool KvPgBackend::beginReadSnapshot() {
+  if (!m_conn)
+    return false;
+  syncDepth();
+  if (m_depth > 0)
+    return beginTransaction();
+  // The select takes the transaction's snapshot now.
+  if (!control("BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY;SELECT 1;SAVEPOINT kv_stmt"))
+    return false;
+  m_depth = 1;
+  return true;
+}
+
 bool KvPgBackend::commitTransaction() {
   syncDepth();
   if (!m_conn || m_depth == 0)
