@@ -32,6 +32,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryFile>
+#include <QTextOption>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -96,7 +97,8 @@ CKvBackupDlg::CKvBackupDlg(int nMode, QWidget* parent)
 
   m_hint = KvSetControlId(new QPlainTextEdit(this), IDC_HINT);
   m_hint->setReadOnly(true);
-  m_hint->setMinimumSize(460, 170);
+  m_hint->setMinimumSize(500, 170);
+  m_hint->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   m_path = KvSetControlId(new CKvEdit(this), IDC_PATH);
   m_path->SetInputType(QStringLiteral("STRING NOT :*?\"<>|"), 260, -1);
   m_list = KvSetControlId(new QComboBox(this), IDC_LIST);
@@ -308,6 +310,7 @@ bool CKvBackupDlg::Unload() {
   {
     CKvWaitWnd wait;
     wait.Show(this);
+    QDir().mkpath(KvFileDir(m_strLocalFile));
     saved = bak.SaveBackup(m_strLocalFile);
   }
   if (!saved) {
