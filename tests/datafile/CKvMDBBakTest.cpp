@@ -21,6 +21,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QThread>
 #include <QtEndian>
 
 namespace {
@@ -315,6 +317,93 @@ TEST_P(KvMDBBakTest, ScheduledBackupWritesAnArchiveThatRestores) {
   ASSERT_EQ(answers.texts.size(), 2);
   EXPECT_TRUE(answers.texts[0].startsWith(QStringLiteral("执行操作前系统已将数据文件原样拷贝成：")));
   EXPECT_TRUE(answers.texts[1].startsWith(QStringLiteral("执行此操作前，已为你作了一次数据备份，备件：\n") + folder));
+}
+
+TEST_P(KvMDBBakTest, ArchiveCarriesTheRowsFromTheFileToTheServerAndBack) {
+  if (kind() != 2)
+    GTEST_SKIP() << "one file, one server";
+  KvScriptedAnswers answers;
+  const auto makeFile = [&](KvTestDb& file) {
+    ASSERT_TRUE(file.Create());
+    file.db().Close();
+    ASSERT_TRUE(m_app->OpenOn(file));
+    ASSERT_TRUE(m_app->CreateAllTables(pdb()));
+    ASSERT_TRUE(m_app->InsertDefaultRows(pdb(), 2024));
+    ASSERT_TRUE(SetTreeParams(pdb()));
+  };
+  KvTestDb first(0);
+  makeFile(first);
+  ASSERT_TRUE(AddSampleRows(pdb()));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update OPR Set NA='王''五|甲' Where OPNO='102'")));
+  const QStringList original = State();
+  const QString fromFile = Archive(QStringLiteral("file_xxd.bak"));
+
+  ASSERT_TRUE(m_app->OpenOn(testDb()));
+  ASSERT_TRUE(Restore(fromFile)) << answers.texts.join(u'\n').toStdString();
+  EXPECT_EQ(KvStateDiff(State(), original), QStringList());
+  const QString fromServer = Archive(QStringLiteral("server_xxd.bak"));
+
+  KvTestDb back(0);
+  makeFile(back);
+  ASSERT_TRUE(AddSampleRows(pdb()));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From T")));
+  ASSERT_TRUE(Restore(fromServer)) << answers.texts.join(u'\n').toStdString();
+  EXPECT_EQ(KvStateDiff(State(), original), QStringList());
+  pdb()->Close();
+  ASSERT_TRUE(m_app->OpenOn(testDb()));
+}
+
+TEST_P(KvMDBBakTest, BackupTakenWhileAnotherProgramWritesPairsKeepsThemPaired) {
+  if (KvServeAsWorker())
+    return;
+  if (kind() == 1)
+    GTEST_SKIP() << "the process tests run on the file and libpq";
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table P1(N Long)")));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table P2(N Long)")));
+  KvWorkerProcess writer;
+  ASSERT_TRUE(writer.Start(QStringLiteral("pairs"), kind(), testDb().name()));
+  const QString path = Archive(QStringLiteral("pairs_xxd.bak"));
+  writer.Stop();
+  ASSERT_TRUE(Restore(path));
+  const int pairs = pdb()->GetLong(QStringLiteral("Select Count(*) From P1"));
+  EXPECT_GT(pairs, 0);
+  EXPECT_EQ(pdb()->GetLong(QStringLiteral("Select Count(*) From P2")), pairs);
+}
+
+TEST_P(KvMDBBakTest, KilledRestoreLeavesTheOldRowsOrTheArchivesAndTheNextRestoreCleansUp) {
+  if (KvServeAsWorker())
+    return;
+  if (kind() == 1)
+    GTEST_SKIP() << "the process tests run on the file and libpq";
+  const QString path = Archive(QStringLiteral("new_xxd.bak"));
+  const QStringList archived = State();
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update T Set S='旧'")));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From OPR Where OPNO='102'")));
+  const QString oldPath = Archive(QStringLiteral("old_xxd.bak"));
+  const QStringList old = State();
+  QRandomGenerator random(20240901);
+  for (int i = 0; i < 20; ++i) {
+    SCOPED_TRACE(i);
+    pdb()->Close();
+    {
+      KvWorkerProcess worker;
+      ASSERT_TRUE(worker.Start(QStringLiteral("restore"), kind(), testDb().name(), path));
+      QThread::msleep(random.bounded(kind() == 0 ? 150 : 600));
+      worker.Kill();
+    }
+    ASSERT_TRUE(pdb()->Open(testDb().name(), testDb().info()));
+    // The server lets the killed program's sessions go in a moment.
+    for (int wait = 0; wait < 100 && !pdb()->CheckOtherClients(false); ++wait)
+      QThread::msleep(50);
+    const QStringList now = State();
+    EXPECT_TRUE(now == old || now == archived) << KvStateDiff(now, old).join(u'\n').toStdString();
+    KvScriptedAnswers answers;
+    ASSERT_TRUE(Restore(oldPath)) << answers.texts.join(u'\n').toStdString();
+    EXPECT_FALSE(StagingLeft());
+    EXPECT_EQ(KvStateDiff(State(), old), QStringList());
+    if (HasFailure())
+      return;
+  }
 }
 
 KV_DB_KIND_TEST_SUITE(KvMDBBakTest);

@@ -59,12 +59,19 @@ void KvBackupDbTest::SetUp() {
   m_app->GetDataFile().SetYear(2024);
   ASSERT_TRUE(m_app->GetDataFile().ReadSysTab(pdb(), false));
   ASSERT_EQ(m_app->GetDataFile().GetYear(), 2024);
+  ASSERT_TRUE(AddSampleRows(pdb()));
+}
+
+bool KvBackupDbTest::AddSampleRows(CKvDb* pDb) {
   // Quotes, "|", Chinese and a binary column.
-  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table T(ID Long,X Double,S Char(8),B Image)")));
+  if (!pDb->Execute(QStringLiteral("Create Table T(ID Long,X Double,S Char(8),B Image)")))
+    return false;
   const QStringList rows = {QStringLiteral("1,1.5,'a''b|c'"), QStringLiteral("2,0,'数据'"),
                             QStringLiteral("3,-2.25,''")};
   for (const QString& row : rows)
-    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into T(ID,X,S) Values(%1)").arg(row)));
+    if (!pDb->Execute(QStringLiteral("Insert Into T(ID,X,S) Values(%1)").arg(row)))
+      return false;
+  return true;
 }
 
 void KvBackupDbTest::TearDown() {
@@ -87,8 +94,12 @@ QStringList KvBackupDbTest::StateOf(CKvDb* pDb) {
                     values.data(), int(columns.size()));
     for (qsizetype r = 0; r < values.value(0).size(); ++r) {
       QStringList cells;
-      for (const QStringList& column : std::as_const(values))
-        cells.append(KvDbTrimRight(column.at(r)));
+      for (qsizetype c = 0; c < values.size(); ++c) {
+        const QString cell = KvDbTrimRight(values.at(c).at(r));
+        // Numbers as numbers: the kinds write 0 as "0" or "0.0".
+        const bool floating = c >= groups[0].size() && c < groups[0].size() + groups[1].size();
+        cells.append(floating && !cell.isEmpty() ? QString::number(cell.toDouble()) : cell);
+      }
       state.append(KvLower(table) + u':' + cells.join(u'|'));
     }
   }

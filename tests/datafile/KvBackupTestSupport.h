@@ -53,6 +53,8 @@ class KvBackupDbTest : public KvModuleDbTest {
   std::unique_ptr<KvModuleTestApp> MakeApp() override;
   bool SetTreeParams(CKvDb* pDb) override;
 
+  // Table T with rows that hold quotes, "|", Chinese and a binary column.
+  static bool AddSampleRows(CKvDb* pDb);
   // Every table of the data file but KvTask, KvLog and KvLogOp, as
   // "<table>:<values joined by |>" lines, sorted.
   QStringList State();
