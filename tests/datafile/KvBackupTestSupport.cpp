@@ -79,7 +79,7 @@ void KvBackupDbTest::TearDown() {
   KvModuleDbTest::TearDown();
 }
 
-QStringList KvBackupDbTest::StateOf(CKvDb* pDb) {
+QStringList KvDataFileState(CKvDb* pDb) {
   QStringList state;
   for (const QString& table : KvArchiveTableOrder(*pDb)) {
     if (table.compare(QStringLiteral("KvTask"), Qt::CaseInsensitive) == 0 ||
@@ -107,7 +107,7 @@ QStringList KvBackupDbTest::StateOf(CKvDb* pDb) {
   return state;
 }
 
-QStringList KvBackupDbTest::State() { return StateOf(pdb()); }
+QStringList KvBackupDbTest::State() { return KvDataFileState(pdb()); }
 
 QString KvBackupDbTest::Archive(const QString& name) {
   const QString path = m_dir.filePath(name);

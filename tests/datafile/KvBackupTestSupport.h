@@ -38,6 +38,10 @@ class KvWorkerProcess {
   QProcess m_process;
 };
 
+// Every table of the data file but KvTask, KvLog and KvLogOp, as
+// "<table>:<values joined by |>" lines (numbers written alike on every
+// kind), sorted.
+QStringList KvDataFileState(CKvDb* pDb);
 // The lines only one of the two states has, marked "-" (only in a) and "+".
 QStringList KvStateDiff(const QStringList& a, const QStringList& b);
 
@@ -58,7 +62,6 @@ class KvBackupDbTest : public KvModuleDbTest {
   // Every table of the data file but KvTask, KvLog and KvLogOp, as
   // "<table>:<values joined by |>" lines, sorted.
   QStringList State();
-  static QStringList StateOf(CKvDb* pDb);
   // Writes an archive of the data file into the test's folder.
   QString Archive(const QString& name);
   // Restores without the safety backups.
