@@ -200,12 +200,14 @@ bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out) {
 KvArchiveReader::KvArchiveReader(QIODevice* in) : m_in(in) {
   if (!m_in || !m_in->isReadable() || m_in->isSequential())
     fail(QStringLiteral("the device cannot be read"));
+  else
+    m_size = m_in->size();
 }
 
 qint64 KvArchiveReader::Remaining() const {
   if (!m_in)
     return 0;
-  return qMax<qint64>(0, m_in->size() - m_in->pos());
+  return qMax<qint64>(0, m_size - m_in->pos());
 }
 
 bool KvArchiveReader::fail(const QString& why) {

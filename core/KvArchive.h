@@ -91,7 +91,8 @@ bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out);
 
 // Reads an archive from a device, value by value. Every read checks what it
 // takes against the bytes left and fails, without reading, when they cannot
-// hold it; after a failure every read fails.
+// hold it; after a failure every read fails. The device must not grow or
+// shrink while the reader reads it.
 class KvArchiveReader {
  public:
   explicit KvArchiveReader(QIODevice* in);
@@ -120,6 +121,8 @@ class KvArchiveReader {
   bool take(char* data, qint64 size);
 
   QIODevice* m_in;
+  // The device's size, taken once: a file's size costs a system call.
+  qint64 m_size = 0;
   QString m_error;
 };
 

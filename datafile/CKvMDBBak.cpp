@@ -285,19 +285,21 @@ bool CKvMDBBak::Restore(QIODevice* in, qint64 tablesAt, int nTableCount, bool bS
 bool CKvMDBBak::Stage(CKvDb& staging, QIODevice* in, qint64 tablesAt, int nTableCount,
                       bool bSkipUnknown) {
   CKvApp* app = KvGetApp();
-  if (!app || !app->CreateAllTables(&staging) || !CreateMissingTables(staging)) {
-    m_strError = QStringLiteral("不能在暂存数据文件中建立数据表。");
-    return false;
-  }
-  if (!in->seek(tablesAt)) {
+  if (!app || !in->seek(tablesAt)) {
     m_strError = QStringLiteral("不能读取备份件。");
     return false;
   }
   KvArchiveReader reader(in);
   {
+    // One transaction from the first table to the last row: the copy is
+    // written to disk once.
     KvDbTransaction transaction(staging);
     if (!transaction.IsActive()) {
       m_strError = QStringLiteral("不能写入暂存数据文件。");
+      return false;
+    }
+    if (!app->CreateAllTables(&staging) || !CreateMissingTables(staging)) {
+      m_strError = QStringLiteral("不能在暂存数据文件中建立数据表。");
       return false;
     }
     // No row but the archive's: what making the tables wrote goes.
