@@ -366,7 +366,7 @@ bool skipRows(KvArchiveReader& reader, const KvArchiveTable& table) {
 }
 
 // One block into its table: the columns matched against the target's, one
-// prepared insert, every row bound.
+// bulk load, every row bound.
 bool restoreTable(KvArchiveReader& reader, const KvArchiveTable& table, CKvDb& db,
                   QString* error) {
   if (!db.TableExists(table.name)) {
@@ -396,12 +396,8 @@ bool restoreTable(KvArchiveReader& reader, const KvArchiveTable& table, CKvDb& d
     }
   }
 
-  QStringList marks(columns.size(), QStringLiteral("?"));
   QString why;
-  std::unique_ptr<KvDbStatement> insert = db.GetBackend()->prepare(
-      QStringLiteral("Insert Into ") + table.name + u'(' + columns.join(u',') +
-          QStringLiteral(") Values(") + marks.join(u',') + u')',
-      &why);
+  std::unique_ptr<KvDbStatement> insert = db.GetBackend()->prepareBulkInsert(table.name, columns, &why);
   if (!insert) {
     *error = why;
     return false;
@@ -425,6 +421,10 @@ bool restoreTable(KvArchiveReader& reader, const KvArchiveTable& table, CKvDb& d
       *error = why;
       return false;
     }
+  }
+  if (!insert->finish(&why)) {
+    *error = why;
+    return false;
   }
   return true;
 }

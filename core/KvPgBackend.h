@@ -52,6 +52,8 @@ class KvPgBackend final : public KvDbBackend {
   // --- Rowsets and prepared statements ---
   std::unique_ptr<KvDbRowset> openRowset(const QString& sql, QString* error) override;
   std::unique_ptr<KvDbStatement> prepare(const QString& sql, QString* error) override;
+  std::unique_ptr<KvDbStatement> prepareBulkInsert(const QString& table, const QStringList& columns,
+                                                   QString* error) override;
 
  private:
   KvPgBackend(pg_conn* conn, const QString& server) : m_conn(conn), m_server(server) {}
