@@ -197,8 +197,9 @@ bool CKvDb::RenameDatabase(const QString& from, const QString& to, CKvDbInfo inf
     return false;
   KvDbBackend* server = master.m_backend.get();
   // A database left by a replacement that could not drop it.
+  // (A program that ended while dropping it may still be at it.)
   if (replacing && master.DatabaseExists(old) &&
-      !server->execute(QStringLiteral("DROP DATABASE ") + old, nullptr))
+      !server->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + old, nullptr))
     return false;
   const auto rename = [&] {
     if (!replacing)
