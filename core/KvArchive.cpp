@@ -23,12 +23,22 @@ constexpr qint64 kMinTableBytes = 1 + 5 * 4;
 // Restored doubles beyond this magnitude are the typed query's NULL stand-in.
 constexpr double kDoubleLimit = 1e18;
 
-// Writes values to a device; after the first refused write it writes
-// nothing more.
+// Writes values to a device, gathered into large pieces (a write per value
+// costs more than the value); after the first refused write it writes
+// nothing more. flush() hands over what is gathered.
 class ArchiveOut {
  public:
   explicit ArchiveOut(QIODevice* out) : m_out(out) {}
+  ~ArchiveOut() { flush(); }
+  ArchiveOut(const ArchiveOut&) = delete;
+  ArchiveOut& operator=(const ArchiveOut&) = delete;
   bool ok() const { return m_ok; }
+  bool flush() {
+    if (m_ok && !m_buffer.isEmpty() && m_out->write(m_buffer) != m_buffer.size())
+      m_ok = false;
+    m_buffer.clear();
+    return m_ok;
+  }
 
   void writeInt(qint32 value) {
     char bytes[4];
@@ -64,26 +74,38 @@ class ArchiveOut {
     }
     put(utf8.constData(), size);
   }
-  qint64 pos() const { return m_out->pos(); }
+  qint64 pos() const { return m_out->pos() + m_buffer.size(); }
   // Writes an integer at an earlier place and comes back to the end.
   void patchInt(qint64 at, qint32 value) {
+    const qint64 buffered = m_out->pos();
+    if (at >= buffered && at + 4 <= buffered + m_buffer.size()) {
+      qToLittleEndian(value, m_buffer.data() + (at - buffered));
+      return;
+    }
+    flush();
     const qint64 end = m_out->pos();
     if (!m_ok || !m_out->seek(at)) {
       m_ok = false;
       return;
     }
     writeInt(value);
+    flush();
     if (!m_out->seek(end))
       m_ok = false;
   }
 
  private:
   void put(const char* data, qint64 size) {
-    if (m_ok && size > 0 && m_out->write(data, size) != size)
-      m_ok = false;
+    if (!m_ok || size <= 0)
+      return;
+    m_buffer.append(data, size);
+    if (m_buffer.size() >= kPiece)
+      flush();
   }
 
+  static constexpr qsizetype kPiece = 1 << 16;
   QIODevice* m_out;
+  QByteArray m_buffer;
   bool m_ok = true;
 };
 
@@ -192,7 +214,7 @@ bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out) {
   for (const QString& table : tables)
     if (!writeTable(db, table, archive))
       return false;
-  return archive.ok();
+  return archive.flush();
 }
 
 // --- Reading ---
