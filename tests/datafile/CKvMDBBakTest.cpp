@@ -382,6 +382,7 @@ TEST_P(KvMDBBakTest, KilledRestoreLeavesTheOldRowsOrTheArchivesAndTheNextRestore
   const QString oldPath = Archive(QStringLiteral("old_xxd.bak"));
   const QStringList old = State();
   QRandomGenerator random(20240901);
+  int restored = 0;
   for (int i = 0; i < 20; ++i) {
     SCOPED_TRACE(i);
     pdb()->Close();
@@ -389,14 +390,12 @@ TEST_P(KvMDBBakTest, KilledRestoreLeavesTheOldRowsOrTheArchivesAndTheNextRestore
       KvWorkerProcess worker;
       ASSERT_TRUE(worker.Start(QStringLiteral("restore"), kind(), testDb().name(), path));
       QThread::msleep(random.bounded(kind() == 0 ? 150 : 600));
-      worker.Kill();
+      worker.Kill(kind());
     }
     ASSERT_TRUE(pdb()->Open(testDb().name(), testDb().info()));
-    // The server lets the killed program's sessions go in a moment.
-    for (int wait = 0; wait < 100 && !pdb()->CheckOtherClients(false); ++wait)
-      QThread::msleep(50);
     const QStringList now = State();
     EXPECT_TRUE(now == old || now == archived) << KvStateDiff(now, old).join(u'\n').toStdString();
+    restored += now == archived ? 1 : 0;
     KvScriptedAnswers answers;
     ASSERT_TRUE(Restore(oldPath)) << answers.texts.join(u'\n').toStdString();
     EXPECT_FALSE(StagingLeft());
@@ -404,6 +403,8 @@ TEST_P(KvMDBBakTest, KilledRestoreLeavesTheOldRowsOrTheArchivesAndTheNextRestore
     if (HasFailure())
       return;
   }
+  // Some kills came after a restore was through.
+  EXPECT_GT(restored, 0);
 }
 
 KV_DB_KIND_TEST_SUITE(KvMDBBakTest);

@@ -37,6 +37,11 @@ QStringList KvStateDiff(const QStringList& a, const QStringList& b) {
   return diff;
 }
 
+namespace {
+constexpr char kRoleVariable[] = "KV_TEST_WORKER";
+constexpr char kArchiveVariable[] = "KV_TEST_ARCHIVE";
+}  // namespace
+
 KvBackupTestApp::KvBackupTestApp() {
   KvInstallSchool();
   InitInstance();
@@ -48,6 +53,11 @@ std::unique_ptr<KvModuleTestApp> KvBackupDbTest::MakeApp() { return std::make_un
 bool KvBackupDbTest::SetTreeParams(CKvDb* pDb) { return KvSetGeneratedSchoolParams(pDb); }
 
 void KvBackupDbTest::SetUp() {
+  // A second program works on the database of the test that started it.
+  if (qEnvironmentVariableIsSet(kRoleVariable)) {
+    m_app = MakeApp();
+    return;
+  }
   KvModuleDbTest::SetUp();
   if (IsSkipped() || HasFatalFailure())
     return;
@@ -130,9 +140,6 @@ bool KvBackupDbTest::StagingLeft() {
 // --- A second program ---
 
 namespace {
-constexpr char kRoleVariable[] = "KV_TEST_WORKER";
-constexpr char kArchiveVariable[] = "KV_TEST_ARCHIVE";
-
 CKvDbInfo infoOf(int kind) { return kind == 0 ? CKvDbInfo(0) : KvTestDb::ServerInfo(kind); }
 
 // Whether the parent has closed the worker's input.
@@ -161,6 +168,14 @@ bool KvServeAsWorker() {
   if (role == u"restore") {
     CKvApp* app = KvGetApp();
     CKvDb* db = app ? app->GetDb() : nullptr;
+    if (app) {
+      CKvDataFile& file = app->GetDataFile();
+      file.SetKind(kind == 0 ? 0 : 1);
+      if (kind != 0)
+        file.SetServerBackend(kind);
+      file.SetOperatorCode(QStringLiteral("101"));
+      file.SetYear(2024);
+    }
     const bool opened = db && db->Open(name, infoOf(kind));
     ready(opened);
     const QString archive = QString::fromUtf8(qgetenv(kArchiveVariable));
@@ -221,9 +236,16 @@ void KvWorkerProcess::Stop() {
   m_process.waitForFinished(60000);
 }
 
-void KvWorkerProcess::Kill() {
+void KvWorkerProcess::Kill(int kind) {
   if (m_process.state() == QProcess::NotRunning)
     return;
+  const qint64 pid = m_process.processId();
   m_process.kill();
   m_process.waitForFinished(60000);
+  CKvDb master(2);
+  if (kind == 0 || !master.Open(QStringLiteral("master"), infoOf(2)))
+    return;
+  const QString sessions = QStringLiteral("Select Count(*) From pg_stat_activity Where application_name Like 'kv|%1|%'").arg(pid);
+  for (int wait = 0; wait < 400 && master.GetLong(sessions) > 0; ++wait)
+    QThread::msleep(25);
 }

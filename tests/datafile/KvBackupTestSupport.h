@@ -31,8 +31,9 @@ class KvWorkerProcess {
   bool Start(const QString& role, int kind, const QString& name, const QString& archive = QString());
   // Ends it through its input and waits.
   void Stop();
-  // Ends it at once (SIGKILL) and waits.
-  void Kill();
+  // Ends it at once (SIGKILL) and waits. On the server the sessions it
+  // left are waited for too: a statement it sent may still be running.
+  void Kill(int kind);
 
  private:
   QProcess m_process;
