@@ -196,6 +196,18 @@ bool CKvDb::RenameDatabase(const QString& from, const QString& to, CKvDbInfo inf
   if (replacing && !bReplace)
     return false;
   KvDbBackend* server = master.m_backend.get();
+  // Another program on either makes the server refuse the rename, but only
+  // after waiting seconds for it to leave: it is refused at once.
+  std::unique_ptr<KvDbCursor> others = server->query(
+      QStringLiteral("SELECT count(*) FROM pg_catalog.pg_stat_activity WHERE usesysid IS NOT NULL "
+                     "AND coalesce(backend_type,'client backend')='client backend' "
+                     "AND pid<>pg_backend_pid() AND coalesce(application_name,'')<>'") +
+          QuoteText(KvDbApplicationName()) + QStringLiteral("' AND datname IN ('") + QuoteText(source) +
+          QStringLiteral("','") + QuoteText(target) + QStringLiteral("')"),
+      nullptr);
+  if (!others || others->atEnd() || others->integer(0) > 0)
+    return false;
+  others.reset();
   // A database left by a replacement that could not drop it.
   // (A program that ended while dropping it may still be at it.)
   if (replacing && master.DatabaseExists(old) &&
