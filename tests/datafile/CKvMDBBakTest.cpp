@@ -407,4 +407,45 @@ TEST_P(KvMDBBakTest, KilledRestoreLeavesTheOldRowsOrTheArchivesAndTheNextRestore
   EXPECT_GT(restored, 0);
 }
 
+TEST_P(KvMDBBakTest, QuestionsComeFirstAndTablesNeitherFileHasAreSkipped) {
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update SysTab Set AN='A1'")));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table Z(N Long)")));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into Z(N) Values(1)")));
+  const QString path = Archive(QStringLiteral("z_xxd.bak"));
+  const QStringList archived = State();
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Drop Table Z")));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update SysTab Set AN='B2'")));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update T Set S='现在'")));
+  const QStringList before = State();
+  const QString codes = QStringLiteral(
+      "当前数据文件的标识码为：“B2”，\n备份件的标识码为：“A1”，\n两者不一致！\n用备份件替换当前数据文件吗？");
+  const QString counts = QStringLiteral("备份集中的表数目与当前数据文件中的表数目不一致，继续吗！");
+  const struct {
+    QList<int> script;
+    QStringList asked;
+    bool restored;
+  } cases[] = {
+      {{KV_IDNO}, {codes}, false},
+      {{KV_IDYES, KV_IDCANCEL}, {codes, counts}, false},
+      {{KV_IDYES, KV_IDYES}, {codes, counts}, true},
+  };
+  for (const auto& c : cases) {
+    KvScriptedAnswers answers(c.script);
+    CKvMDBBak bak(pdb());
+    bak.SetSafetyBackup(false);
+    EXPECT_EQ(bak.LoadBackup(path, 2), c.restored);
+    EXPECT_EQ(answers.texts.mid(0, 2), c.asked);
+    if (!c.restored) {
+      EXPECT_EQ(KvStateDiff(State(), before), QStringList());
+      continue;
+    }
+    ASSERT_EQ(bak.SkippedTables().size(), 1);
+    EXPECT_EQ(KvLower(bak.SkippedTables().first()), u"z");
+    EXPECT_FALSE(pdb()->TableExists(QStringLiteral("Z")));
+    QStringList expected = archived;
+    expected.removeIf([](const QString& line) { return line.startsWith(QStringLiteral("z:")); });
+    EXPECT_EQ(KvStateDiff(State(), expected), QStringList());
+  }
+}
+
 KV_DB_KIND_TEST_SUITE(KvMDBBakTest);
