@@ -146,6 +146,13 @@ class KvDbBackend {
   virtual bool resumeSession() { return false; }
 };
 
+// A bulk load through multi-row inserts ("Values(?,?),(?,?),..."), for a
+// back end that has no bulk path of its own: the rows of a batch are kept
+// and sent as one bound statement when the batch is full, the rest at
+// finish().
+std::unique_ptr<KvDbStatement> KvBatchedInsert(KvDbBackend* backend, const QString& table,
+                                               const QStringList& columns, QString* error);
+
 // The application name every server connection shows in pg_stat_activity,
 // by which the program tells its own sessions apart: KvDbSessionTag of this
 // process and this machine.

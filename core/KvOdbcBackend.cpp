@@ -579,3 +579,8 @@ bool KvOdbcBackend::resumeSession() {
   m_connectString = fresh->m_connectString;
   return true;
 }
+
+std::unique_ptr<KvDbStatement> KvOdbcBackend::prepareBulkInsert(const QString& table, const QStringList& columns,
+                                                                QString* error) {
+  return KvBatchedInsert(this, table, columns, error);
+}

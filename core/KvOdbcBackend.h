@@ -47,6 +47,10 @@ class KvOdbcBackend final : public KvDbBackend {
   // --- Rowsets and prepared statements ---
   std::unique_ptr<KvDbRowset> openRowset(const QString& sql, QString* error) override;
   std::unique_ptr<KvDbStatement> prepare(const QString& sql, QString* error) override;
+  // Many rows to one bound insert (KvBatchedInsert): a round trip carries
+  // a batch of rows.
+  std::unique_ptr<KvDbStatement> prepareBulkInsert(const QString& table, const QStringList& columns,
+                                                   QString* error) override;
 
  private:
   KvOdbcBackend(std::shared_ptr<KvOdbcLink> link, const QString& connectString)

@@ -11,6 +11,7 @@
 #include "core/CKvCsRec.h"
 #include "core/CKvDb.h"
 #include "core/KvArchive.h"
+#include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 #include "core/KvText.h"
 #include "datafile/CKvMDBBak.h"
@@ -85,6 +86,13 @@ class KvMDBBakTest : public KvBackupDbTest {};
 
 TEST_P(KvMDBBakTest, RestoreGivesBackTheRowsAndRefusesFilesThatAreNoArchive) {
   KvScriptedAnswers answers;
+  {
+    // Enough rows for the loads that send them in batches.
+    KvDbTransaction transaction(*pdb());
+    for (int id = 100; id < 800; ++id)
+      ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into T(ID,X,S) Values(%1,%1.5,'行%1')").arg(id)));
+    ASSERT_TRUE(transaction.Commit());
+  }
   const QStringList before = State();
   // NULLs come back as 0 and as the empty text.
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into T(ID) Values(4)")));
@@ -105,7 +113,7 @@ TEST_P(KvMDBBakTest, RestoreGivesBackTheRowsAndRefusesFilesThatAreNoArchive) {
   EXPECT_TRUE(State().contains(QStringLiteral("t:1|1.5|a'b|c")));
   EXPECT_FALSE(StagingLeft());
   // The binary column is there again, empty.
-  EXPECT_EQ(pdb()->GetLong(QStringLiteral("Select Count(*) From T Where B Is Null")), 3);
+  EXPECT_EQ(pdb()->GetLong(QStringLiteral("Select Count(*) From T Where B Is Null")), 703);
   const QStringList binary = CKvMDBBak(pdb()).TablesWithBinaryColumns();
   ASSERT_EQ(binary.size(), 1);
   EXPECT_EQ(KvLower(binary.first()), u"t");
