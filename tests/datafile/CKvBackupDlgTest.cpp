@@ -183,4 +183,18 @@ TEST_P(KvBackupDlgTest, RestoreOffersOnlyThisYearsArchivesAndEndsInTheLogin) {
   EXPECT_EQ(dialog.result(), int(QDialog::Accepted));
 }
 
+TEST_P(KvBackupDlgTest, FailedUnloadSaysWhyAndLeavesNoFile) {
+  // A column of a type the archive does not know.
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table Q(D Date)")));
+  KvScriptedAnswers answers;
+  CKvBackupDlg dialog(0);
+  dialog.show();
+  Ok(dialog)->click();
+  EXPECT_EQ(dialog.Stage(), 0);
+  EXPECT_EQ(answers.Stops(),
+            QStringList{QStringLiteral("卸出数据失败！\n有数据表不能读出或含有不能备份的列类型。")});
+  EXPECT_FALSE(QFileInfo::exists(dialog.LocalBackupFile()));
+  dialog.reject();
+}
+
 KV_DB_KIND_TEST_SUITE(KvBackupDlgTest);
