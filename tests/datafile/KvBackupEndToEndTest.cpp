@@ -6,6 +6,7 @@
 #include "KvBackupTestSupport.h"
 
 #include "app/CKvLoginDlg.h"
+#include "app/KvAppFrame.h"
 #include "app/CKvXxApp.h"
 #include "app/KvShellServices.h"
 #include "core/CKvDb.h"
@@ -20,6 +21,7 @@
 #include "support/school/KvSchoolGen.h"
 #include "timetable/KvTimetableInstall.h"
 #include "ui/CKvCommandRouter.h"
+#include "ui/CMdiClient.h"
 #include "ui/KvAppServices.h"
 #include "ui/KvCommands.h"
 #include "ui/KvModal.h"
@@ -28,6 +30,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QMdiSubWindow>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -151,6 +155,17 @@ TEST_P(KvBackupEndToEndTest, BackupDamagedCopyAndRestoreThroughTheMenus) {
   ASSERT_TRUE(app.GetDb()->Execute(QStringLiteral("Delete From PC")));
   const QStringList changed = KvDataFileState(app.GetDb());
   ASSERT_NE(changed, before);
+
+  // No restore while a document window is open: it would save its old rows
+  // into the restored file.
+  QMdiSubWindow* window = KvGetMdiClient()->addSubWindow(new QWidget);
+  window->show();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(router->IsEnabled(KV_CMD_RESTORE));
+  window->close();
+  delete window;
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(router->IsEnabled(KV_CMD_RESTORE));
 
   // 3. A copy cut after its header is refused; the data stay as they are.
   const QString damaged = m_folder.path() + QStringLiteral("/damaged");
