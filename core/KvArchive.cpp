@@ -23,12 +23,22 @@ constexpr qint64 kMinTableBytes = 1 + 5 * 4;
 // Restored doubles beyond this magnitude are the typed query's NULL stand-in.
 constexpr double kDoubleLimit = 1e18;
 
-// Writes values to a device; after the first refused write it writes
-// nothing more.
+// Writes values to a device, gathered into large pieces (a write per value
+// costs more than the value); after the first refused write it writes
+// nothing more. flush() hands over what is gathered.
 class ArchiveOut {
  public:
   explicit ArchiveOut(QIODevice* out) : m_out(out) {}
+  ~ArchiveOut() { flush(); }
+  ArchiveOut(const ArchiveOut&) = delete;
+  ArchiveOut& operator=(const ArchiveOut&) = delete;
   bool ok() const { return m_ok; }
+  bool flush() {
+    if (m_ok && !m_buffer.isEmpty() && m_out->write(m_buffer) != m_buffer.size())
+      m_ok = false;
+    m_buffer.clear();
+    return m_ok;
+  }
 
   void writeInt(qint32 value) {
     char bytes[4];
@@ -64,26 +74,38 @@ class ArchiveOut {
     }
     put(utf8.constData(), size);
   }
-  qint64 pos() const { return m_out->pos(); }
+  qint64 pos() const { return m_out->pos() + m_buffer.size(); }
   // Writes an integer at an earlier place and comes back to the end.
   void patchInt(qint64 at, qint32 value) {
+    const qint64 buffered = m_out->pos();
+    if (at >= buffered && at + 4 <= buffered + m_buffer.size()) {
+      qToLittleEndian(value, m_buffer.data() + (at - buffered));
+      return;
+    }
+    flush();
     const qint64 end = m_out->pos();
     if (!m_ok || !m_out->seek(at)) {
       m_ok = false;
       return;
     }
     writeInt(value);
+    flush();
     if (!m_out->seek(end))
       m_ok = false;
   }
 
  private:
   void put(const char* data, qint64 size) {
-    if (m_ok && size > 0 && m_out->write(data, size) != size)
-      m_ok = false;
+    if (!m_ok || size <= 0)
+      return;
+    m_buffer.append(data, size);
+    if (m_buffer.size() >= kPiece)
+      flush();
   }
 
+  static constexpr qsizetype kPiece = 1 << 16;
   QIODevice* m_out;
+  QByteArray m_buffer;
   bool m_ok = true;
 };
 
@@ -192,7 +214,7 @@ bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out) {
   for (const QString& table : tables)
     if (!writeTable(db, table, archive))
       return false;
-  return archive.ok();
+  return archive.flush();
 }
 
 // --- Reading ---
@@ -200,12 +222,14 @@ bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out) {
 KvArchiveReader::KvArchiveReader(QIODevice* in) : m_in(in) {
   if (!m_in || !m_in->isReadable() || m_in->isSequential())
     fail(QStringLiteral("the device cannot be read"));
+  else
+    m_size = m_in->size();
 }
 
 qint64 KvArchiveReader::Remaining() const {
   if (!m_in)
     return 0;
-  return qMax<qint64>(0, m_in->size() - m_in->pos());
+  return qMax<qint64>(0, m_size - m_in->pos());
 }
 
 bool KvArchiveReader::fail(const QString& why) {
@@ -354,8 +378,17 @@ bool KvArchiveReader::ReadRow(const KvArchiveTable& table, KvArchiveRow* row) {
 
 namespace {
 
+// Reads the rows of the block whose head was read, keeping none.
+bool skipRows(KvArchiveReader& reader, const KvArchiveTable& table) {
+  KvArchiveRow row;
+  for (qint32 r = 0; r < table.rowCount; ++r)
+    if (!reader.ReadRow(table, &row))
+      return false;
+  return true;
+}
+
 // One block into its table: the columns matched against the target's, one
-// prepared insert, every row bound.
+// bulk load, every row bound.
 bool restoreTable(KvArchiveReader& reader, const KvArchiveTable& table, CKvDb& db,
                   QString* error) {
   if (!db.TableExists(table.name)) {
@@ -385,12 +418,8 @@ bool restoreTable(KvArchiveReader& reader, const KvArchiveTable& table, CKvDb& d
     }
   }
 
-  QStringList marks(columns.size(), QStringLiteral("?"));
   QString why;
-  std::unique_ptr<KvDbStatement> insert = db.GetBackend()->prepare(
-      QStringLiteral("Insert Into ") + table.name + u'(' + columns.join(u',') +
-          QStringLiteral(") Values(") + marks.join(u',') + u')',
-      &why);
+  std::unique_ptr<KvDbStatement> insert = db.GetBackend()->prepareBulkInsert(table.name, columns, &why);
   if (!insert) {
     *error = why;
     return false;
@@ -415,19 +444,23 @@ bool restoreTable(KvArchiveReader& reader, const KvArchiveTable& table, CKvDb& d
       return false;
     }
   }
+  if (!insert->finish(&why)) {
+    *error = why;
+    return false;
+  }
   return true;
 }
 
 }  // namespace
 
-bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* error) {
+bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* error,
+                         QList<KvArchiveTable>* tables) {
   KvArchiveTable table;
-  KvArchiveRow row;
   bool sound = true;
   for (qint32 t = 0; t < tableCount && sound; ++t) {
-    sound = reader.ReadTable(&table);
-    for (qint32 r = 0; r < table.rowCount && sound; ++r)
-      sound = reader.ReadRow(table, &row);
+    sound = reader.ReadTable(&table) && skipRows(reader, table);
+    if (sound && tables)
+      tables->append(table);
   }
   QString why = reader.Error();
   if (sound && reader.Remaining() > 0) {
@@ -440,7 +473,7 @@ bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* er
 }
 
 bool KvRestoreArchiveTables(KvArchiveReader& reader, qint32 tableCount, CKvDb& db,
-                            QString* error) {
+                            QString* error, QStringList* skipped) {
   QString why;
   QString* reason = error ? error : &why;
   reason->clear();
@@ -458,6 +491,14 @@ bool KvRestoreArchiveTables(KvArchiveReader& reader, qint32 tableCount, CKvDb& d
     if (!reader.ReadTable(&table)) {
       *reason = reader.Error();
       return false;
+    }
+    if (skipped && !db.TableExists(table.name)) {
+      if (!skipRows(reader, table)) {
+        *reason = reader.Error();
+        return false;
+      }
+      skipped->append(table.name);
+      continue;
     }
     if (!restoreTable(reader, table, db, reason))
       return false;

@@ -6,6 +6,8 @@
 #include <QCryptographicHash>
 #include <QSysInfo>
 
+#include <variant>
+
 QString KvDbSessionTag(qint64 pid, const QString& host) {
   // The server keeps at most this many bytes of an application name.
   constexpr qsizetype kMaxBytes = 63;
@@ -42,4 +44,94 @@ QString KvDbTrimRight(const QString& text) {
     --end;
   }
   return end == text.size() ? text : text.left(end);
+}
+
+std::unique_ptr<KvDbStatement> KvDbBackend::prepareBulkInsert(const QString& table, const QStringList& columns,
+                                                              QString* error) {
+  const QStringList marks(columns.size(), QStringLiteral("?"));
+  return prepare(QStringLiteral("Insert Into ") + table + u'(' + columns.join(u',') + QStringLiteral(") Values(") +
+                     marks.join(u',') + u')',
+                 error);
+}
+
+namespace {
+class BatchedInsert final : public KvDbStatement {
+ public:
+  BatchedInsert(KvDbBackend* backend, QString head, int columns)
+      : m_backend(backend), m_head(std::move(head)), m_columns(columns),
+        m_batchRows(qMax(1, kParameters / qMax(1, columns))), m_row(columns) {}
+
+  void bindInteger(int index, qint64 value) override { set(index, value); }
+  void bindReal(int index, double value) override { set(index, value); }
+  void bindText(int index, const QString& value) override { set(index, value); }
+  void bindBinary(int index, const QByteArray& value) override { set(index, value); }
+
+  bool run(QString* error) override {
+    m_pending.append(m_row);
+    return m_pending.size() < m_batchRows || send(error);
+  }
+  bool finish(QString* error) override { return m_pending.isEmpty() || send(error); }
+
+ private:
+  // Parameters of one statement at most.
+  static constexpr int kParameters = 1000;
+  using Value = std::variant<qint64, double, QString, QByteArray>;
+
+  void set(int index, Value value) {
+    if (index >= 0 && index < m_columns)
+      m_row[index] = std::move(value);
+  }
+  // One statement for the pending rows; the full batch's is kept.
+  bool send(QString* error) {
+    const int rows = int(m_pending.size());
+    std::unique_ptr<KvDbStatement> once;
+    KvDbStatement* insert = rows == m_batchRows ? m_full.get() : nullptr;
+    if (!insert) {
+      QStringList marks(m_columns, QStringLiteral("?"));
+      const QStringList groups(rows, u'(' + marks.join(u',') + u')');
+      once = m_backend->prepare(m_head + groups.join(u','), error);
+      if (!once)
+        return false;
+      insert = once.get();
+      if (rows == m_batchRows)
+        m_full = std::move(once);
+    }
+    int index = 0;
+    for (const QList<Value>& row : std::as_const(m_pending)) {
+      for (const Value& value : row) {
+        if (const auto* integer = std::get_if<qint64>(&value))
+          insert->bindInteger(index, *integer);
+        else if (const auto* real = std::get_if<double>(&value))
+          insert->bindReal(index, *real);
+        else if (const auto* text = std::get_if<QString>(&value))
+          insert->bindText(index, *text);
+        else
+          insert->bindBinary(index, std::get<QByteArray>(value));
+        ++index;
+      }
+    }
+    m_pending.clear();
+    return insert->run(error);
+  }
+
+  KvDbBackend* m_backend;
+  QString m_head;
+  int m_columns;
+  int m_batchRows;
+  QList<Value> m_row;
+  QList<QList<Value>> m_pending;
+  std::unique_ptr<KvDbStatement> m_full;
+};
+}  // namespace
+
+std::unique_ptr<KvDbStatement> KvBatchedInsert(KvDbBackend* backend, const QString& table,
+                                               const QStringList& columns, QString* error) {
+  if (!backend || !backend->isOpen() || columns.isEmpty()) {
+    if (error)
+      *error = QStringLiteral("database not open");
+    return nullptr;
+  }
+  return std::make_unique<BatchedInsert>(
+      backend, QStringLiteral("Insert Into ") + table + u'(' + columns.join(u',') + QStringLiteral(") Values"),
+      int(columns.size()));
 }

@@ -35,6 +35,7 @@ class KvOdbcBackend final : public KvDbBackend {
   bool execute(const QString& sql, QString* error) override;
   qint64 rowsAffected() const override { return m_rows; }
   bool beginTransaction() override;
+  bool beginReadSnapshot() override;
   bool commitTransaction() override;
   bool rollbackTransaction() override;
   int transactionDepth() const override { return m_depth; }
@@ -47,6 +48,10 @@ class KvOdbcBackend final : public KvDbBackend {
   // --- Rowsets and prepared statements ---
   std::unique_ptr<KvDbRowset> openRowset(const QString& sql, QString* error) override;
   std::unique_ptr<KvDbStatement> prepare(const QString& sql, QString* error) override;
+  // Many rows to one bound insert (KvBatchedInsert): a round trip carries
+  // a batch of rows.
+  std::unique_ptr<KvDbStatement> prepareBulkInsert(const QString& table, const QStringList& columns,
+                                                   QString* error) override;
 
  private:
   KvOdbcBackend(std::shared_ptr<KvOdbcLink> link, const QString& connectString)
@@ -57,6 +62,8 @@ class KvOdbcBackend final : public KvDbBackend {
   // SQL_NULL_HSTMT (and `error`) when there is none.
   SQLHSTMT newStatement(QString* error);
   bool endTransaction(bool commit);
+  // Sets the session's transactions back to read-write after a snapshot.
+  void endReadSnapshot();
 
  public:
   // When the server has ended the session: lets it go (the connection is no
@@ -70,6 +77,7 @@ class KvOdbcBackend final : public KvDbBackend {
   QString m_connectString;
   qint64 m_rows = 0;
   int m_depth = 0;
+  bool m_readSnapshot = false;
   int m_timeout = 0;
   // Rowsets and prepared statements: a statement holds this weakly and runs
   // only while its back end exists and is open.
