@@ -31,12 +31,14 @@ QByteArray readAll(const QString& path) {
 
 // Every label and button shows its whole text.
 void expectNothingClipped(QWidget* dialog) {
-  for (QPushButton* button : dialog->findChildren<QPushButton*>())
+  for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
     if (button->isVisible())
       EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
-  for (QLabel* label : dialog->findChildren<QLabel*>())
+  }
+  for (QLabel* label : dialog->findChildren<QLabel*>()) {
     if (label->isVisible())
       EXPECT_GE(label->width(), label->minimumSizeHint().width()) << label->text().toStdString();
+  }
 }
 
 // Looks at the dialog: nothing clipped; with KV_TEST_RENDER set, the
