@@ -17,8 +17,14 @@ bool CXxDjChildFrm2::CreateClient(CKvDoc* pDoc, const CKvDocTemplate& docTemplat
     return false;
   m_pSplitter->addWidget(pList);
   m_pSplitter->addWidget(pForm);
+  // Without a work area the card keeps its default size, which then is
+  // four fifths of the window less 15 pixels.
   const CMdiClient* pArea = KvGetMdiClient();
-  const int width = pArea ? pArea->width() : m_pSplitter->width();
+  const int card = static_cast<CXxDjDoc2*>(pDoc)->m_layout.CardSize.width();
+  const int width = pArea ? pArea->width() : (card + 15) * 5 / 4;
   m_pSplitter->setSizes({width / 5, width * 4 / 5});
+  // The shares stay when the window is resized.
+  m_pSplitter->setStretchFactor(0, 1);
+  m_pSplitter->setStretchFactor(1, 4);
   return true;
 }

@@ -39,6 +39,7 @@ CXxDjFrmView::CXxDjFrmView(CXxDjDoc2* pDoc, QWidget* parent) : CKvCardFrmView(ID
   QWidget* form = Form();
   // The settings stand above the card, in the space its top inset leaves.
   auto* settings = new QGroupBox(QStringLiteral("环境参数设置"), form);
+  m_pSettings = settings;
   auto* row = new QHBoxLayout(settings);
   row->setContentsMargins(8, 2, 8, 4);
   m_pRows = KvSetControlId(new QComboBox(settings), IDC_ROWS);
@@ -107,6 +108,8 @@ void CXxDjFrmView::initialUpdate() {
   for (int n = 1; n <= kSlots; ++n)
     m_pRows->addItem(QString::number(n));
   m_pMode->addItems({QStringLiteral("全格式"), QStringLiteral("一般套打"), QStringLiteral("自定位套打")});
+  m_pMode->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  m_pSettings->adjustSize();
   m_pRows->setEnabled(KvHasRightCode(QStringLiteral("0080")));
   m_pStudent->SetInputType(QStringLiteral("MDBSTRING"), 30);
   m_pTerm->SetInputType(QStringLiteral("STRING DIGIT"), 2);

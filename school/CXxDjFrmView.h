@@ -96,6 +96,7 @@ class CXxDjFrmView : public CKvCardFrmView {
   QPushButton* m_pOk;
   QPushButton* m_pCancel;
   QPushButton* m_pPrint;
+  QWidget* m_pSettings;
   QComboBox* m_pRows;
   QComboBox* m_pMode;
   QCheckBox* m_pAfter;

@@ -12,6 +12,8 @@
 #include "ui/CKvCommandRegistry.h"
 #include "ui/KvCommands.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QItemSelectionModel>
 #include <QMenu>
@@ -59,7 +61,9 @@ void CXxDjListView::initialUpdate() {
 }
 
 void CXxDjListView::GetColumns(QList<int>* widths, QStringList* captions) const {
-  *widths = {60, 60, 80, 30, 30};
+  // The number column also holds the row's icon.
+  const int number = std::max(60, fontMetrics().horizontalAdvance(QStringLiteral("000000")) + 28);
+  *widths = {number, 60, 80, 30, 30};
   *captions = {QStringLiteral("单号"), QStringLiteral("学生"), QStringLiteral("电话"), QStringLiteral("制作"),
                QStringLiteral("复核")};
 }
