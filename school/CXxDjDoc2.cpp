@@ -176,12 +176,11 @@ bool CXxDjDoc2::PrintReceipt(int nMode, QWidget* parent) {
     printed = KvPrintCard(*this, KV_CMD_FILE_PRINT_DIRECT, bOverlay, nullptr, parent);
     note = KvFormat(bOverlay ? QStringLiteral("套打：№%s") : QStringLiteral("打印：№%s"), m_head.DH);
   }
-  if (!printed)
-    return false;
-  // The count and its log entry go together.
+  return printed && RecordPrint(note);
+}
+
+bool CXxDjDoc2::RecordPrint(const QString& note) {
   KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive() || !WriteLog(note) || !CPc::IncPrintCount(m_head.F, m_head.T, m_head.DH, m_pDb) ||
-      !transaction.Commit())
-    return false;
-  return true;
+  return transaction.IsActive() && WriteLog(note) && CPc::IncPrintCount(m_head.F, m_head.T, m_head.DH, m_pDb) &&
+         transaction.Commit();
 }

@@ -64,6 +64,9 @@ class CXxDjDoc2 : public CKvCardDoc {
   // Prints the stored receipt shown in the mode; on a printed job raises
   // its print count and logs it. True when pages were printed.
   bool PrintReceipt(int nMode, QWidget* parent);
+  // A print of the receipt shown: its print count raised and the log row,
+  // in one transaction.
+  bool RecordPrint(const QString& note);
 
   QString m_strDay;
   CPc m_head;

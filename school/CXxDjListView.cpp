@@ -129,6 +129,29 @@ bool CXxDjListView::IsCmdAllowed(int id) {
   }
 }
 
+bool CXxDjListView::DeleteReceipt(const QString& number) {
+  CKvDb* pDb = m_pDoc->m_pDb;
+  KvDbTransaction transaction(*pDb);
+  CPc scratch;
+  return transaction.IsActive() && scratch.DeleteVoucher(-1, m_pDoc->m_strDay, number, pDb) &&
+         m_pDoc->WriteLog(KvFormat(QStringLiteral("删除第%s号收费收据"), number)) && transaction.Commit();
+}
+
+bool CXxDjListView::ReviewReceipt(const QString& number, bool bReview) {
+  CKvDb* pDb = m_pDoc->m_pDb;
+  KvDbTransaction transaction(*pDb);
+  CPc scratch;
+  bool changed = false;
+  if (!transaction.IsActive() || !(bReview ? scratch.ReviewVoucher(-1, m_pDoc->m_strDay, number, pDb, &changed)
+                                           : scratch.UnreviewVoucher(-1, m_pDoc->m_strDay, number, pDb, &changed)))
+    return false;
+  // Only a review that changed the receipt is logged.
+  if (changed &&
+      !m_pDoc->WriteLog(KvFormat(bReview ? QStringLiteral("复核：№%s") : QStringLiteral("取消复核：№%s"), number)))
+    return false;
+  return transaction.Commit();
+}
+
 void CXxDjListView::OnDelete() {
   if (!IsCmdAllowed(KV_CMD_DELETE))
     return;
@@ -136,14 +159,8 @@ void CXxDjListView::OnDelete() {
   if (KvMessageBox(KvFormat(QStringLiteral("真的要删除第%s号收费收据吗？"), number),
                    KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
     return;
-  CKvDb* pDb = m_pDoc->m_pDb;
-  {
-    KvDbTransaction transaction(*pDb);
-    CPc scratch;
-    if (!transaction.IsActive() || !scratch.DeleteVoucher(-1, m_pDoc->m_strDay, number, pDb) ||
-        !m_pDoc->WriteLog(KvFormat(QStringLiteral("删除第%s号收费收据"), number)) || !transaction.Commit())
-      return;
-  }
+  if (!DeleteReceipt(number))
+    return;
   Fill();
   SelectNumber(number, true);
 }
@@ -154,25 +171,9 @@ void CXxDjListView::review(bool bReview) {
     return;
   QStringList numbers;
   GetSelectedTexts(&numbers);
-  CKvDb* pDb = m_pDoc->m_pDb;
-  for (qsizetype i = numbers.size() - 1; i >= 0; --i) {
-    const QString number = numbers.at(i);
-    bool done = false;
-    if (number != kNewRow) {
-      KvDbTransaction transaction(*pDb);
-      CPc scratch;
-      bool changed = false;
-      done = transaction.IsActive() &&
-             (bReview ? scratch.ReviewVoucher(-1, m_pDoc->m_strDay, number, pDb, &changed)
-                      : scratch.UnreviewVoucher(-1, m_pDoc->m_strDay, number, pDb, &changed));
-      // Only a review that changed the receipt is logged.
-      if (done && changed)
-        done = m_pDoc->WriteLog(KvFormat(bReview ? QStringLiteral("复核：№%s") : QStringLiteral("取消复核：№%s"), number));
-      done = done && transaction.Commit();
-    }
-    if (!done)
+  for (qsizetype i = numbers.size() - 1; i >= 0; --i)
+    if (numbers.at(i) == kNewRow || !ReviewReceipt(numbers.at(i), bReview))
       numbers.removeAt(i);
-  }
   Fill();
   SelectTexts(numbers);
   if (numbers.isEmpty())

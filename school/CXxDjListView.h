@@ -34,6 +34,12 @@ class CXxDjListView : public CKvListView {
   // else the last) the only selected row, which loads it.
   void SelectNumber(const QString& number, bool bNotLess = false);
 
+  // Deletes the receipt of the day with its log row, in one transaction.
+  bool DeleteReceipt(const QString& number);
+  // Reviews the receipt, or cancels its review; a change is logged in the
+  // same transaction.
+  bool ReviewReceipt(const QString& number, bool bReview);
+
   void initialUpdate() override;
   void GetColumns(QList<int>* widths, QStringList* captions) const override;
   void GetIconIds(QList<int>* ids) const override;

@@ -217,7 +217,14 @@ TEST_P(KvReceiptWindowTest, ListRowsAndCommandsFollowTheRights) {
       const std::array<bool, 3> got = {m_list->IsCmdAllowed(KV_CMD_DELETE), m_list->IsCmdAllowed(KV_CMD_REVIEW),
                                        m_list->IsCmdAllowed(KV_CMD_UNREVIEW)};
       EXPECT_EQ(got, c.allowed.at(i)) << c.rights.join(u',').toStdString() << " row " << i;
+      // Only one's own unreviewed receipt is edited, and only with "06".
+      EXPECT_EQ(m_doc->m_bReadOnly, !(i == 0 && c.newRow)) << c.rights.join(u',').toStdString() << " row " << i;
+      EXPECT_EQ(m_form->MemoEdit(0)->isVisible(), !m_doc->m_bReadOnly);
     }
+    // Nothing selected: nothing shown, nothing to print.
+    m_list->View()->clearSelection();
+    EXPECT_TRUE(m_doc->m_bReadOnly);
+    EXPECT_FALSE(KvDlgItem<QWidget>(m_form, CXxDjFrmView::IDC_PRINT)->isEnabled());
     Close();
   }
 }
@@ -482,6 +489,37 @@ TEST_P(KvReceiptWindowTest, PrintSavesANewReceiptFirstAndPutsAmountsInTheirField
   ASSERT_EQ(number.size(), 1);
   EXPECT_NEAR(number.first().left, 30.0, 0.5);
   EXPECT_NEAR(number.first().top, 40.0 + 6.0 * 3, 0.5);
+}
+
+TEST_P(KvReceiptWindowTest, DeleteReviewAndPrintCountAreAllOrNothingWithTheirLogRows) {
+  AddReceipt(QStringLiteral("00001"));
+  AddReceipt(QStringLiteral("00002"));
+  ASSERT_NE(Open(QStringLiteral("20240910")), nullptr);
+  KvScriptedAnswers answers;
+  EXPECT_GT(ExpectAllOrNothing([&] { return m_list->DeleteReceipt(QStringLiteral("00001")); }), 0);
+  EXPECT_GT(ExpectAllOrNothing([&] { return m_list->ReviewReceipt(QStringLiteral("00002"), true); }), 0);
+  EXPECT_GT(ExpectAllOrNothing([&] { return m_list->ReviewReceipt(QStringLiteral("00002"), false); }), 0);
+  Select(QStringLiteral("00002"));
+  EXPECT_GT(ExpectAllOrNothing([&] { return m_doc->RecordPrint(QStringLiteral("打印：№00002")); }), 0);
+  EXPECT_EQ(Paid(), QStringList{"00002|01|100|1"});
+  EXPECT_EQ(Log(), (QStringList{"删除第00001号收费收据", "取消复核：№00002", "复核：№00002", "打印：№00002"}));
+}
+
+TEST_P(KvReceiptWindowTest, PrintOfAChangedReceiptSavesItFirst) {
+  AddReceipt(QStringLiteral("00001"));
+  ASSERT_NE(Open(QStringLiteral("20240910")), nullptr);
+  Select(QStringLiteral("00001"));
+  m_form->AmountEdit(0)->setText(QStringLiteral("500"));
+  QString reason;
+  ASSERT_TRUE(m_form->IsModified(reason));
+  KvDlgItem<QComboBox>(m_form, CXxDjFrmView::IDC_MODE)->setCurrentIndex(CXxDjDoc2::kFullFormat);
+  KvPrintAnswers answers(KvTestPdfPath());
+  m_form->OnPrint();
+  EXPECT_EQ(Paid(), QStringList{"00001|01|500|1"});
+  const KvPdfReadBack pdf = KvReadPdf(answers.pdfPath);
+  ASSERT_TRUE(pdf.ok);
+  EXPECT_EQ(pdf.Find(QStringLiteral("500.00")).size(), 2);
+  EXPECT_FALSE(m_form->IsModified(reason));
 }
 
 KV_DB_KIND_TEST_SUITE(KvReceiptWindowTest);
