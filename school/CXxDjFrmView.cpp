@@ -455,8 +455,11 @@ bool CXxDjFrmView::HandlesCmd(int id) const {
 }
 
 bool CXxDjFrmView::IsCmdEnabled(int id) {
-  if (id == KV_CMD_POSITIONED_PRINT)
-    return list() && list()->GetNewState() == 0;
+  if (id == KV_CMD_POSITIONED_PRINT) {
+    // Only a stored receipt as stored: other prints save first (OnPrint).
+    QString reason;
+    return list() && list()->GetNewState() == 0 && (GetDjDoc()->m_bReadOnly || !IsModified(reason));
+  }
   if (id == KV_CMD_REFRESH)
     return true;
   return CKvCardFrmView::IsCmdEnabled(id);

@@ -10,6 +10,7 @@
 #include "print/KvPdfReadBack.h"
 #include "print/KvPrintTestSupport.h"
 
+#include "app/KvDocOpenMode.h"
 #include "core/KvMessage.h"
 #include "forms/CKvDocTemplate.h"
 #include "school/CXxDataType.h"
@@ -182,6 +183,10 @@ TEST_P(KvReceiptWindowTest, FirstWindowOpensOnTodayAndReopeningKeepsTheSettings)
   Close();
   ASSERT_NE(Open(QString(), &offered), nullptr);
   EXPECT_EQ(offered, QStringLiteral("20240910"));
+  // Nothing went into the settings: the next run starts on today again.
+  QStringList stored;
+  KvReadDocOpenMode(256, 0, stored);
+  EXPECT_TRUE(stored.isEmpty()) << stored.join(u'|').toStdString();
   // Cancel opens nothing.
   Close();
   KvFeeDialogScript cancel([](QDialog* dialog) { dialog->reject(); });
@@ -349,6 +354,22 @@ TEST_P(KvReceiptWindowTest, PickedStudentPresetsTheOwedTermAndEnterOnTheLastAmou
   EXPECT_EQ(m_doc->m_head.STD, QStringLiteral("010201002"));
   EXPECT_EQ(m_doc->m_lines.at(0).COST, QStringLiteral("01"));
   EXPECT_EQ(m_doc->m_lines.at(0).My, 500.0);
+
+  // Enter on a text that finds no student opens the student list with it.
+  student->setFocus();
+  student->setText(QStringLiteral("王五"));
+  emit student->textEdited(student->text());
+  QStringList searched;
+  {
+    KvFeeDialogScript script([&](QDialog* dialog) {
+      searched << dialog->metaObject()->className();
+      dialog->reject();
+    });
+    m_form->OnTabKey();
+  }
+  EXPECT_EQ(searched, QStringList{"CXxStdListDlg"});
+  EXPECT_EQ(m_doc->m_head.STD, QStringLiteral("王五"));
+  m_doc->m_head.STD = QStringLiteral("010201002");
 
   // Enter on the last line's amount saves; the shortfall is asked.
   m_doc->m_lines[0].My = 300;
