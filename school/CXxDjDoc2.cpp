@@ -72,7 +72,11 @@ void CXxDjDoc2::LoadOpenArgs() {
 }
 
 bool CXxDjDoc2::PrepareOpen() {
-  if (m_pDb->GetLong(QStringLiteral("Select Count(*) From COST")) == 0) {
+  const int items = m_pDb->GetLong(QStringLiteral("Select Count(*) From COST"));
+  // An unreadable count has been reported.
+  if (items < 0)
+    return false;
+  if (items == 0) {
     KvMessageBox(QStringLiteral("未定义收费项目！"), KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
@@ -128,6 +132,11 @@ void CXxDjDoc2::PrepareNewReceipt() {
 int CXxDjDoc2::LoadReceipt(const QString& dh) {
   QList<CPc> lines;
   const int count = m_head.SelectVoucherLines(-1, m_strDay, dh, &lines, m_pDb);
+  // An unreadable receipt, or one deleted meanwhile, is not shown.
+  if (count <= 0) {
+    ClearReceipt();
+    return count;
+  }
   m_student.Set(m_pDb, m_head.STD);
   m_student.Load(0, -1);
   for (int i = 0; i < m_lines.size() && i < lines.size(); ++i) {
@@ -135,7 +144,7 @@ int CXxDjDoc2::LoadReceipt(const QString& dh) {
     m_lines[i].Mry = lines.at(i).Mry;
     m_lines[i].My = lines.at(i).My;
   }
-  m_nLoadedLines = count > 0 ? count : 0;
+  m_nLoadedLines = count;
   return count;
 }
 

@@ -21,7 +21,10 @@
 #include "school/CXxStdList.h"
 #include "school/CXxStdListDlg.h"
 #include "ui/CKvEdit.h"
+#include "ui/CKvCommandRegistry.h"
 #include "ui/KvCommands.h"
+#include "ui/KvMenus.h"
+#include "ui/KvResources.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +32,9 @@
 #include <QComboBox>
 #include <QDate>
 #include <QFile>
+#include <QMenu>
+#include <QTreeView>
+#include <memory>
 
 class KvReceiptWindowTest : public KvSchoolDbTest {
  protected:
@@ -108,6 +114,12 @@ class KvReceiptWindowTest : public KvSchoolDbTest {
       rows << cells.join(u'|');
     }
     return rows;
+  }
+  // Whether row `row` shows the icon of resource `id`.
+  bool ShowsIcon(int row, int id) {
+    const QModelIndex index = m_list->DetailsView()->model()->index(row, 0);
+    const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
+    return !icon.isNull() && icon.pixmap(16).toImage() == KvResourceIcon(id).pixmap(16).toImage();
   }
   QStringList Log() { return Column(QStringLiteral("Select sNote From KvLog Where nTaskID=1802 Order By sNote")); }
   // The paid lines as number|item|amount|print count.
@@ -217,6 +229,22 @@ TEST_P(KvReceiptWindowTest, ListRowsAndCommandsFollowTheRights) {
     if (c.newRow)
       expected << "新单||||";
     EXPECT_EQ(ListRows(), expected) << c.rights.join(u',').toStdString();
+    // Reviewed and printed; never printed.
+    EXPECT_TRUE(ShowsIcon(1, 676));
+    EXPECT_FALSE(ShowsIcon(0, 675));
+    // The right-click menu: review and cancel before delete, refresh, and
+    // none of new, open, modify, cut, copy and paste.
+    std::unique_ptr<QMenu> menu(KvBuildPopupMenu(300, nullptr));
+    m_list->OnPrepareContextMenu(menu.get());
+    QList<int> ids;
+    for (QAction* action : menu->actions())
+      if (KvActionCommandId(action) > 0)
+        ids << KvActionCommandId(action);
+    EXPECT_EQ(ids.indexOf(KV_CMD_REVIEW) + 1, ids.indexOf(KV_CMD_UNREVIEW));
+    EXPECT_EQ(ids.indexOf(KV_CMD_UNREVIEW) + 1, ids.indexOf(KV_CMD_DELETE));
+    EXPECT_TRUE(ids.contains(KV_CMD_REFRESH));
+    for (int id : {KV_CMD_NEW, KV_CMD_OPEN, KV_CMD_MODIFY, KV_CMD_EDIT_CUT, KV_CMD_EDIT_COPY, KV_CMD_EDIT_PASTE})
+      EXPECT_FALSE(ids.contains(id)) << id;
     for (int i = 0; i < 3; ++i) {
       Select(QStringLiteral("0000%1").arg(i + 1));
       const std::array<bool, 3> got = {m_list->IsCmdAllowed(KV_CMD_DELETE), m_list->IsCmdAllowed(KV_CMD_REVIEW),
@@ -267,6 +295,12 @@ TEST_P(KvReceiptWindowTest, DeleteSelectsTheNextRowAndReviewsLogOnlyChanges) {
   EXPECT_EQ(selected, (QStringList{"00001", "00004"}));
   EXPECT_EQ(Column(QStringLiteral("Select DH||Opr1 From PC Where F=-1 Order By DH")),
             (QStringList{"00001101", "00004101"}));
+  // A receipt another workstation deleted meanwhile shows nothing and
+  // cannot be saved back.
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PC Where DH='00001'")));
+  Select(QStringLiteral("00001"));
+  EXPECT_TRUE(m_doc->m_head.DH.isEmpty());
+  EXPECT_TRUE(m_doc->m_bReadOnly);
   // A reviewed receipt shows no input controls.
   Select(QStringLiteral("00004"));
   EXPECT_TRUE(m_doc->m_bReadOnly);
@@ -460,8 +494,9 @@ TEST_P(KvReceiptWindowTest, EveryModePrintsWhatIsStoredAndCountsOnlyPrintedJobs)
     for (const CPc& line : Lines())
       EXPECT_EQ(line.LPR, printed) << c.mode;
     EXPECT_EQ(Log(), notes) << c.mode;
-    // The list shows the printed icon's receipt again, selected.
+    // The receipt stays selected and shows the printed icon once printed.
     EXPECT_EQ(m_list->GetNewState(), 0);
+    EXPECT_EQ(ShowsIcon(0, 675), printed > 0);
   }
   Shot(QStringLiteral("receipt_printed"));
 }
