@@ -121,7 +121,7 @@ void CXxDjDoc2::ClearLineValues() {
 
 void CXxDjDoc2::PrepareNewReceipt() {
   m_head.Clear();
-  m_student.Set(m_pDb, QString());
+  m_student.Clear();
   m_head.T = m_strDay;
   m_head.DH = CPc::NextVoucherNo(-1, m_strDay.left(4), m_pDb);
   m_head.F = -1;
@@ -137,6 +137,7 @@ int CXxDjDoc2::LoadReceipt(const QString& dh) {
     ClearReceipt();
     return count;
   }
+  m_student.Clear();
   m_student.Set(m_pDb, m_head.STD);
   m_student.Load(0, -1);
   for (int i = 0; i < m_lines.size() && i < lines.size(); ++i) {
@@ -150,7 +151,7 @@ int CXxDjDoc2::LoadReceipt(const QString& dh) {
 
 void CXxDjDoc2::ClearReceipt() {
   m_head.Clear();
-  m_student.Set(m_pDb, QString());
+  m_student.Clear();
   m_nLoadedLines = 0;
 }
 

@@ -68,10 +68,17 @@ CXxDjFrmView::CXxDjFrmView(CXxDjDoc2* pDoc, QWidget* parent) : CKvCardFrmView(ID
   m_pTerm->setFixedWidth(m_pTerm->fontMetrics().horizontalAdvance(QStringLiteral("00")) + 16);
   for (QPushButton* button : {m_pOk, m_pCancel, m_pPrint})
     button->resize(button->sizeHint());
+  // The controls over the card keep one height, which fits a row.
+  for (QWidget* edit : {m_pStudent, m_pTerm, m_pNumber})
+    edit->resize(edit->width(), edit->sizeHint().height());
+  m_pPick->setFixedHeight(m_pStudent->height());
   for (int i = 0; i < kSlots; ++i) {
     m_pMemo[i] = KvSetControlId(new CKvEdit(form), IDC_LINE0 + 3 * i);
     m_pItem[i] = KvSetControlId(new QComboBox(form), IDC_LINE0 + 3 * i + 1);
     m_pAmount[i] = KvSetControlId(new CKvEdit(form), IDC_LINE0 + 3 * i + 2);
+    for (QWidget* control : {static_cast<QWidget*>(m_pMemo[i]), static_cast<QWidget*>(m_pItem[i]),
+                             static_cast<QWidget*>(m_pAmount[i])})
+      control->resize(control->width(), control->sizeHint().height());
     for (CKvEdit* edit : {m_pMemo[i], m_pAmount[i]})
       connect(edit, &QLineEdit::textEdited, this, [this] {
         RefreshRecord();

@@ -441,6 +441,8 @@ TEST_P(KvReceiptWindowTest, LongReceiptIsReadOnlyAndRowsNeverDropLines) {
   const QString refusal = QStringLiteral("当前设置的开单项目数，或已开单据的项目数大于此数，不能作此修改！");
   // Below the longest stored receipt.
   Select(CXxDjListView::kNewRow);
+  // The new receipt shows no name of the receipt shown before.
+  EXPECT_EQ(KvFieldText(m_form, CXxDjFrmView::IDC_STUDENT), QString());
   EXPECT_EQ(choose(2, {}), QStringList{refusal});
   EXPECT_EQ(rows->currentIndex(), 2);
   // Five rows are accepted; then a typed fifth line holds them.
