@@ -29,6 +29,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
 #include <QFile>
@@ -527,6 +528,15 @@ TEST_P(KvReceiptWindowTest, PrintSavesANewReceiptFirstAndPutsAmountsInTheirField
   EXPECT_EQ(Paid(), (QStringList{"00001|01|500|1", "00001|02|300|1"}));
   EXPECT_EQ(Log(), (QStringList{"新增：№(2024)00001", "自定位打印：№00001"}));
   EXPECT_EQ(m_list->GetNewState(), 1);
+  // Print after save prints each saved receipt at once.
+  {
+    KvPrintAnswers after(KvTestPdfPath(QStringLiteral("after")));
+    Fill("010201002", "1", {{"01", 500}});
+    KvDlgItem<QCheckBox>(m_form, CXxDjFrmView::IDC_PRINT_AFTER)->setChecked(true);
+    EXPECT_TRUE(m_form->SaveRecord(0));
+    EXPECT_EQ(after.fileDialogs, 1);
+  }
+  EXPECT_EQ(Paid().last(), QStringLiteral("00002|01|500|1"));
   const KvPdfReadBack pdf = KvReadPdf(answers.pdfPath);
   ASSERT_TRUE(pdf.ok);
   // Fields stand at x 30 mm, y 40 mm + 6 mm per field; the amounts of lines
