@@ -66,12 +66,15 @@ void CKvDoc::OnCloseDocument() {
   // The open arguments go back to the document type and into the settings.
   if (m_pTemplate) {
     const int index = m_pTemplate->FindEntry(m_nForm);
+    bool bForRun = false;
     if (index >= 0) {
       KvDocTypeEntry& entry = m_pTemplate->Entries()[index];
       entry.openArgs = m_openArgs;
       entry.bArgsLoaded = true;
+      bForRun = entry.bArgsForRun;
     }
-    KvSaveDocOpenMode(m_nFlag, m_nForm, m_openArgs);
+    if (!bForRun)
+      KvSaveDocOpenMode(m_nFlag, m_nForm, m_openArgs);
   }
   for (const auto& pFrame : m_frames)
     if (pFrame)

@@ -7,16 +7,16 @@
 
 #include <QKeyEvent>
 
-namespace {
-// Prints with the overlay flag set for the time of the print.
-void print(CKvCardDoc& doc, int command, bool bOverlay, bool* pOverlay, QWidget* parent) {
-  *pOverlay = bOverlay;
+bool KvPrintCard(CKvCardDoc& doc, int command, bool bOverlay, bool* pOverlay, QWidget* parent) {
+  bool unused = false;
+  bool* flag = pOverlay ? pOverlay : &unused;
+  *flag = bOverlay;
   CKvCardPrintJob job(doc.m_layout, bOverlay);
   job.SetTitle(doc.m_strTitle);
-  job.Run(command, parent);
-  *pOverlay = false;
+  const bool printed = job.Run(command, parent);
+  *flag = false;
+  return printed;
 }
-}  // namespace
 
 bool KvIsCardCommand(int id) {
   switch (id) {
@@ -50,13 +50,13 @@ bool KvRunCardCommand(CKvCardDoc& doc, int id, bool* pOverlay, QWidget* parent) 
       return false;
     }
     case KV_CMD_FILE_PAGE_SETUP: return doc.m_layout.PageSetup(doc.m_pDb, parent);
-    case KV_CMD_OVERLAY_PRINT: print(doc, KV_CMD_FILE_PRINT, true, pOverlay, parent); return true;
+    case KV_CMD_OVERLAY_PRINT: KvPrintCard(doc, KV_CMD_FILE_PRINT, true, pOverlay, parent); return true;
     case KV_CMD_OVERLAY_PREVIEW:
-      print(doc, KV_CMD_FILE_PRINT_PREVIEW, true, pOverlay, parent);
+      KvPrintCard(doc, KV_CMD_FILE_PRINT_PREVIEW, true, pOverlay, parent);
       return true;
     case KV_CMD_FILE_PRINT:
     case KV_CMD_FILE_PRINT_DIRECT:
-    case KV_CMD_FILE_PRINT_PREVIEW: print(doc, id, false, pOverlay, parent); return true;
+    case KV_CMD_FILE_PRINT_PREVIEW: KvPrintCard(doc, id, false, pOverlay, parent); return true;
     default: return false;
   }
 }

@@ -16,4 +16,7 @@ bool KvIsCardCommand(int id);
 int KvCardKeyCommand(const QKeyEvent* event);
 // Runs the command on the document's card; true when the view is to update
 // itself (after a print or preview, and after a confirmed page setup).
+// Prints (or previews) the document's card with the overlay flag (may be
+// null) set for the time of the print; true when pages were printed.
+bool KvPrintCard(CKvCardDoc& doc, int command, bool bOverlay, bool* pOverlay, QWidget* parent);
 bool KvRunCardCommand(CKvCardDoc& doc, int id, bool* pOverlay, QWidget* parent);

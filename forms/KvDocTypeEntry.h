@@ -30,4 +30,7 @@ struct KvDocTypeEntry {
   // (KvReadDocOpenMode) on first use in a run.
   QStringList openArgs;
   bool bArgsLoaded = false;
+  // The list lives for the run only: it is neither read from the settings
+  // nor written there.
+  bool bArgsForRun = false;
 };

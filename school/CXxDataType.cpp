@@ -17,6 +17,9 @@
 #include "school/CKvStdDirDlg.h"
 #include "school/CPc.h"
 #include "school/CStd.h"
+#include "school/CXxDjChildFrm2.h"
+#include "school/CXxDjDoc2.h"
+#include "school/CXxDjListView.h"
 #include "school/CXxRptDoc0.h"
 #include "school/CXxRptDoc1.h"
 #include "school/CXxRptDoc2.h"
@@ -70,6 +73,11 @@ void CXxDataType::RegisterTemplates() {
     AddTemplate(std::move(report))
         ->AddEntry(0, QString::fromUtf8(name), QString::fromUtf8(description), 1, QString::fromLatin1(right), icon, 0);
   };
+  // The receipt window's settings live for the run only.
+  CKvDocTemplate* pReceipts =
+      AddTemplate(CKvDocTemplate::Make<CXxDjDoc2, CXxDjChildFrm2, CXxDjListView>(m_nMenuId, 256, false));
+  pReceipts->AddEntry(0, QStringLiteral("收费收据"), QStringLiteral("填制学生收费收据"), 1, QStringLiteral("05"), 674, 0);
+  pReceipts->Entries().last().bArgsForRun = true;
   addReport(CKvDocTemplate::Make<CXxRptDoc0, CFormChildFrm, CXxRptView>(m_nMenuId, 257, true), "收费明细表",
             "浏览、检索收费收据", "10", 629);
   addReport(CKvDocTemplate::Make<CXxRptDoc2, CFormChildFrm, CXxRptView>(m_nMenuId, 261, true), "学生交费明细账", "",

@@ -55,6 +55,8 @@ CKvCommandRegistry::CKvCommandRegistry() {
 
       {KV_CMD_SET_SCHOOL_TREE, "机构、班级和学生 ..."},
       {KV_CMD_SET_FEE_ITEMS, "收费项目 ..."},
+      {KV_CMD_REVIEW, "复核"},
+      {KV_CMD_UNREVIEW, "取消复核"},
       {KV_CMD_SET_CLASS_TREE, "机构和班级 ..."},
       {KV_CMD_SET_TEACHERS, "教师 ..."},
       {KV_CMD_SET_COURSES, "课程 ..."},
@@ -94,6 +96,7 @@ CKvCommandRegistry::CKvCommandRegistry() {
       // Card forms.
       {KV_CMD_FILE_PRINT_PREVIEW, "打印预览(&V)"},
       {KV_CMD_OVERLAY_PREVIEW, "套打预览"},
+      {KV_CMD_POSITIONED_PRINT, "自定位套打"},
 
       // The template list; 43101 hides the template box from it.
       {KV_CMD_ADD_TEMPLATE, "增加文档模板(&A)"},

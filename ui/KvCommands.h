@@ -47,6 +47,8 @@ enum : int {
   // The Settings menus of the school edition (fees 325, timetabling 326).
   KV_CMD_SET_SCHOOL_TREE = 45000,
   KV_CMD_SET_FEE_ITEMS = 45001,
+  KV_CMD_REVIEW = 45002,
+  KV_CMD_UNREVIEW = 45003,
   KV_CMD_SET_CLASS_TREE = 45004,
   KV_CMD_SET_TEACHERS = 45005,
   KV_CMD_SET_COURSES = 45006,
@@ -58,6 +60,7 @@ enum : int {
 
   // Form grids.
   KV_CMD_OVERLAY_PRINT = 43400,  // Ctrl+T
+  KV_CMD_POSITIONED_PRINT = 43125,
   KV_CMD_PASTE_MANY = 43401,     // Ctrl+B
   KV_CMD_PASTE_COLUMN = 43402,   // Ctrl+L
   KV_CMD_INSERT_ROW = 43403,     // Shift+Enter

@@ -1,0 +1,196 @@
+#include "school/CXxDjDoc2.h"
+
+#include "app/CKvApp.h"
+#include "app/CKvOperation.h"
+#include "app/KvAppFrame.h"
+#include "core/CKvDb.h"
+#include "core/KvDbTransaction.h"
+#include "core/KvFormat.h"
+#include "core/KvMessage.h"
+#include "core/KvNumber.h"
+#include "forms/KvCardCommands.h"
+#include "print/CKvPrintForm.h"
+#include "school/CCost.h"
+#include "school/CXxDataType.h"
+#include "school/CXxDjOpenDlg.h"
+#include "ui/CMdiClient.h"
+#include "ui/KvCommands.h"
+#include "ui/KvModal.h"
+
+#include <QDate>
+
+namespace {
+// The positioned receipt layout of the print forms.
+constexpr int kReceiptForm = 4181;
+}  // namespace
+
+CXxDjDoc2::CXxDjDoc2() = default;
+
+int CXxDjDoc2::ReceiptRows() { return CXxDataType::ReceiptRowsRef(); }
+
+void CXxDjDoc2::OnCloseDocument() {
+  QStringList& args = OpenArgs();
+  if (args.size() >= 3) {
+    args[0] = m_strDay;
+    args[1] = QString::number(m_nPrintMode);
+    args[2] = QString::number(m_nPrintAfterSave);
+    for (int i = 0; i < m_lines.size() && 3 + i < args.size(); ++i)
+      args[3 + i] = m_lines.at(i).COST;
+  }
+  CKvCardDoc::OnCloseDocument();
+}
+
+void CXxDjDoc2::LoadOpenArgs() {
+  SetInsets(10, 80, 10, 50);
+  // The card takes four fifths of the work area when there is one.
+  if (CMdiClient* pArea = KvGetMdiClient()) {
+    const QSize area = pArea->size();
+    if (area.width() * 4 / 5 > 15 && area.height() > 0)
+      m_layout.CardSize = QSize(area.width() * 4 / 5 - 15, area.height() * 4 / 5);
+  }
+  const int n = ReceiptRows();
+  QStringList& args = OpenArgs();
+  if (args.size() != n + 3) {
+    args = QStringList(n + 3, QString());
+    const int year = KvGetApp() ? KvGetApp()->GetDataFile().GetYear() : QDate::currentDate().year();
+    args[0] = KvFormat(QStringLiteral("%d%s"), year, QDate::currentDate().toString(QStringLiteral("MMdd")));
+    args[1] = QStringLiteral("2");
+    args[2] = QStringLiteral("0");
+    QList<CCost> items;
+    CCost::SelectAll(&items, m_pDb);
+    for (int i = 0; i < n && i < items.size(); ++i)
+      args[3 + i] = items.at(i).KNO;
+  }
+  m_student.Set(m_pDb, QString());
+  ResizeLines(n);
+  m_strDay = args.at(0);
+  m_nPrintMode = KvStrToInt(args.at(1));
+  m_nPrintAfterSave = KvStrToInt(args.at(2));
+  for (int i = 0; i < n; ++i)
+    m_lines[i].COST = args.at(3 + i);
+  m_strTitle = QStringLiteral("收费收据");
+}
+
+bool CXxDjDoc2::PrepareOpen() {
+  const int items = m_pDb->GetLong(QStringLiteral("Select Count(*) From COST"));
+  // An unreadable count has been reported.
+  if (items < 0)
+    return false;
+  if (items == 0) {
+    KvMessageBox(QStringLiteral("未定义收费项目！"), KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  CXxDjOpenDlg dlg(m_pDb);
+  dlg.m_strDate = m_strDay;
+  if (KvExecDialog(&dlg) != QDialog::Accepted)
+    return false;
+  m_strDay = dlg.m_strDate;
+  return true;
+}
+
+void CXxDjDoc2::FillRows() { m_head.BuildReceiptLayout(&m_layout.Fields, m_lines, m_pDb); }
+
+QString CXxDjDoc2::GetCardTitle(int nPage) {
+  (void)nPage;
+  return QStringLiteral("学校收费收据");
+}
+
+int CXxDjDoc2::GetTitleHeight(int nPage) {
+  (void)nPage;
+  return 2;
+}
+
+void CXxDjDoc2::AfterEdit(int nRow, int nColumn, const QString& text) {
+  (void)nRow, (void)nColumn, (void)text;
+  FillRows();
+}
+
+void CXxDjDoc2::ResizeLines(int n) {
+  while (m_lines.size() > n)
+    m_lines.removeLast();
+  while (m_lines.size() < n)
+    m_lines.append(CPc());
+}
+
+void CXxDjDoc2::ClearLineValues() {
+  for (CPc& line : m_lines) {
+    line.Mry.clear();
+    line.My = 0.0;
+  }
+}
+
+void CXxDjDoc2::PrepareNewReceipt() {
+  m_head.Clear();
+  m_student.Clear();
+  m_head.T = m_strDay;
+  m_head.DH = CPc::NextVoucherNo(-1, m_strDay.left(4), m_pDb);
+  m_head.F = -1;
+  m_head.Opr0 = CPc::CurrentOperator();
+  m_nLoadedLines = 0;
+}
+
+int CXxDjDoc2::LoadReceipt(const QString& dh) {
+  QList<CPc> lines;
+  const int count = m_head.SelectVoucherLines(-1, m_strDay, dh, &lines, m_pDb);
+  // An unreadable receipt, or one deleted meanwhile, is not shown.
+  if (count <= 0) {
+    ClearReceipt();
+    return count;
+  }
+  m_student.Clear();
+  m_student.Set(m_pDb, m_head.STD);
+  m_student.Load(0, -1);
+  for (int i = 0; i < m_lines.size() && i < lines.size(); ++i) {
+    m_lines[i].COST = lines.at(i).COST;
+    m_lines[i].Mry = lines.at(i).Mry;
+    m_lines[i].My = lines.at(i).My;
+  }
+  m_nLoadedLines = count;
+  return count;
+}
+
+void CXxDjDoc2::ClearReceipt() {
+  m_head.Clear();
+  m_student.Clear();
+  m_nLoadedLines = 0;
+}
+
+void CXxDjDoc2::KeepStored() {
+  m_storedHead = m_head;
+  m_storedLines = m_lines;
+}
+
+bool CXxDjDoc2::WriteLog(const QString& note) {
+  CKvApp* app = KvGetApp();
+  if (!app || !app->GetDataFile().IsLogOn())
+    return true;
+  return CKvOperation::InsertLogRow(app->GetTask().nTask, CKvOperation::OperatorLabel(),
+                                    CKvOperation::NowText(), CXxDataType::kModule * 100 + 2, note, m_pDb);
+}
+
+bool CXxDjDoc2::PrintReceipt(int nMode, QWidget* parent) {
+  if (m_head.T.isEmpty() || m_head.DH.isEmpty())
+    return false;
+  bool printed = false;
+  QString note;
+  if (nMode == kPositioned) {
+    CPc head = m_head;
+    CKvPrintForm form(m_pDb, kReceiptForm);
+    for (const auto& macro : head.BuildReceiptMacros(m_pDb))
+      form.AddMacro(macro.first, macro.second);
+    form.SetOwnerLogs(true);
+    printed = form.Print(KV_CMD_FILE_PRINT_DIRECT, parent);
+    note = KvFormat(QStringLiteral("自定位打印：№%s"), m_head.DH);
+  } else {
+    const bool bOverlay = nMode == kOverlay;
+    printed = KvPrintCard(*this, KV_CMD_FILE_PRINT_DIRECT, bOverlay, nullptr, parent);
+    note = KvFormat(bOverlay ? QStringLiteral("套打：№%s") : QStringLiteral("打印：№%s"), m_head.DH);
+  }
+  return printed && RecordPrint(note);
+}
+
+bool CXxDjDoc2::RecordPrint(const QString& note) {
+  KvDbTransaction transaction(*m_pDb);
+  return transaction.IsActive() && WriteLog(note) && CPc::IncPrintCount(m_head.F, m_head.T, m_head.DH, m_pDb) &&
+         transaction.Commit();
+}

@@ -1,0 +1,593 @@
+// The receipt window: its settings for the run, the list's rows and
+// commands by right, loading, saving with every refusal's focus, the long
+// receipt and the receipt rows, deleting and reviewing from the list, and
+// printing in every mode, which prints what is stored and counts only
+// printed jobs.
+
+#include "KvFeeUiTestSupport.h"
+#include "KvSchoolTestSupport.h"
+#include "core/KvFakePrinterCatalogue.h"
+#include "print/KvPdfReadBack.h"
+#include "print/KvPrintTestSupport.h"
+
+#include "app/KvDocOpenMode.h"
+#include "core/KvMessage.h"
+#include "forms/CKvDocTemplate.h"
+#include "school/CXxDataType.h"
+#include "school/CXxDjDoc2.h"
+#include "school/CXxDjFrmView.h"
+#include "school/CXxDjListView.h"
+#include "school/CXxDjOpenDlg.h"
+#include "school/CXxStdList.h"
+#include "school/CXxStdListDlg.h"
+#include "ui/CKvEdit.h"
+#include "ui/CKvCommandRegistry.h"
+#include "ui/KvCommands.h"
+#include "ui/KvMenus.h"
+#include "ui/KvResources.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDate>
+#include <QFile>
+#include <QMenu>
+#include <QTreeView>
+#include <memory>
+
+class KvReceiptWindowTest : public KvSchoolDbTest {
+ protected:
+  void SetUp() override {
+    KvSchoolDbTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+      return;
+    ASSERT_TRUE(KvGrantRights(*m_app, {QStringLiteral("1805"), QStringLiteral("1806"), QStringLiteral("1807")}));
+    m_app->GetDataFile().SetYear(2024);
+    AddItem(QStringLiteral("01"), QStringLiteral("学费"));
+    AddItem(QStringLiteral("02"), QStringLiteral("书本费"));
+    AddClass({QStringLiteral("010201001"), QStringLiteral("张三"), QStringLiteral("010201002"),
+              QStringLiteral("李四")});
+    AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, 1, 500);
+    AddLine(QStringLiteral("010201001"), QStringLiteral("02"), 0, 1, 300);
+    AddLine(QStringLiteral("010201002"), QStringLiteral("01"), 0, 1, 500);
+    // Each test starts as the first receipt window of a run.
+    for (KvDocTypeEntry& entry : Template()->Entries()) {
+      entry.openArgs.clear();
+      entry.bArgsLoaded = false;
+    }
+  }
+  void TearDown() override {
+    if (m_doc)
+      m_doc->OnCloseDocument();
+    KvSchoolDbTest::TearDown();
+  }
+
+  static CKvDocTemplate* Template() {
+    for (const auto& docTemplate : CXxDataType::Get()->GetTemplates())
+      if (docTemplate->GetFlag() == 256)
+        return docTemplate.get();
+    return nullptr;
+  }
+  // Opens the window on `day` (the day offered when empty).
+  CXxDjDoc2* Open(const QString& day = QString(), QString* offered = nullptr) {
+    KvFeeDialogScript script([&](QDialog* dialog) {
+      auto* open = qobject_cast<CXxDjOpenDlg*>(dialog);
+      if (!open)
+        return dialog->reject();
+      if (offered)
+        *offered = open->m_strDate;
+      if (!day.isEmpty()) {
+        KvSetField(dialog, CXxDjOpenDlg::IDC_YEAR, day.left(4));
+        KvSetField(dialog, CXxDjOpenDlg::IDC_MONTH, day.mid(4, 2));
+        KvSetField(dialog, CXxDjOpenDlg::IDC_DAY, day.mid(6, 2));
+      }
+      KvPress(dialog, KV_IDOK);
+    });
+    m_doc = static_cast<CXxDjDoc2*>(CXxDataType::Get()->OpenDocument(256, 0));
+    if (m_doc) {
+      m_list = m_doc->FindView<CXxDjListView>();
+      m_form = m_doc->FindView<CXxDjFrmView>();
+    }
+    return m_doc;
+  }
+  void Close() {
+    m_doc->OnCloseDocument();
+    m_doc = nullptr;
+  }
+  // A stored receipt of 20240910 made by `maker`.
+  void AddReceipt(const QString& number, const QString& maker = QStringLiteral("101"), int lines = 1) {
+    for (int i = 0; i < lines; ++i)
+      AddLine(QStringLiteral("010201001"), i == 0 ? QStringLiteral("01") : QStringLiteral("0%1").arg(i + 1), 0, -1,
+              100, QStringLiteral("20240910"), number, maker);
+  }
+  void Select(const QString& number) {
+    m_list->View()->clearSelection();
+    m_list->FindAndSelect(number);
+  }
+  QStringList ListRows() {
+    QStringList rows;
+    for (int row = 0; row < m_list->GetItemCount(); ++row) {
+      QStringList cells;
+      for (int column = 0; column < 5; ++column)
+        cells << m_list->GetItemText(row, column);
+      rows << cells.join(u'|');
+    }
+    return rows;
+  }
+  // Whether row `row` shows the icon of resource `id`.
+  bool ShowsIcon(int row, int id) {
+    const QModelIndex index = m_list->DetailsView()->model()->index(row, 0);
+    const QIcon icon = index.data(Qt::DecorationRole).value<QIcon>();
+    return !icon.isNull() && icon.pixmap(16).toImage() == KvResourceIcon(id).pixmap(16).toImage();
+  }
+  QStringList Log() { return Column(QStringLiteral("Select sNote From KvLog Where nTaskID=1802 Order By sNote")); }
+  // The paid lines as number|item|amount|print count.
+  QStringList Paid() {
+    QStringList rows;
+    for (const CPc& line : Lines())
+      rows << QStringLiteral("%1|%2|%3|%4").arg(line.DH, line.COST).arg(line.My).arg(line.LPR);
+    return rows;
+  }
+  QList<CPc> Lines() {
+    QList<CPc> lines;
+    CPc::Select(QStringLiteral("Where F=-1"), QStringLiteral("Order By DH,COST"), &lines, pdb());
+    return lines;
+  }
+  int FocusId() {
+    QWidget* focus = m_form->focusWidget();
+    return focus ? KvControlId(focus) : -1;
+  }
+  // The new receipt on the form: student, term and the lines' amounts.
+  void Fill(const QString& student, const QString& term, const QList<std::pair<QString, double>>& lines) {
+    Select(CXxDjListView::kNewRow);
+    m_doc->m_head.STD = student;
+    m_doc->m_head.QC = term.isEmpty() ? -1 : term.toInt() - 1;
+    for (int i = 0; i < m_doc->m_lines.size(); ++i) {
+      m_doc->m_lines[i].COST = lines.value(i).first;
+      m_doc->m_lines[i].My = lines.value(i).second;
+    }
+    m_form->ShowRecord();
+  }
+
+  // A picture of the whole window under /tmp when KV_SHOTS is set.
+  void Shot(const QString& name) {
+    if (!qEnvironmentVariableIsSet("KV_SHOTS"))
+      return;
+    QWidget* window = m_form->window();
+    window->resize(1250, 640);
+    window->grab().save(QStringLiteral("/tmp/kv_%1.png").arg(name));
+  }
+
+  KvFakePrinterCatalogue m_printers;
+  CXxDjDoc2* m_doc = nullptr;
+  CXxDjListView* m_list = nullptr;
+  CXxDjFrmView* m_form = nullptr;
+};
+
+TEST_P(KvReceiptWindowTest, FirstWindowOpensOnTodayAndReopeningKeepsTheSettings) {
+  QString offered;
+  ASSERT_NE(Open(QString(), &offered), nullptr);
+  const int year = m_app->GetDataFile().GetYear();
+  EXPECT_EQ(offered, QString::number(year) + QDate::currentDate().toString(QStringLiteral("MMdd")));
+  EXPECT_EQ(m_doc->m_nPrintMode, CXxDjDoc2::kPositioned);
+  EXPECT_EQ(m_doc->m_nPrintAfterSave, 0);
+  ASSERT_EQ(m_doc->m_lines.size(), 3);
+  EXPECT_EQ(m_doc->m_lines.at(0).COST, QStringLiteral("01"));
+  EXPECT_EQ(m_doc->m_lines.at(1).COST, QStringLiteral("02"));
+  EXPECT_EQ(m_doc->m_lines.at(2).COST, QString());
+  // Today's window opens on the new receipt.
+  EXPECT_EQ(ListRows(), QStringList{"新单||||"});
+  EXPECT_EQ(m_list->GetNewState(), 1);
+  EXPECT_EQ(m_doc->m_head.DH, QStringLiteral("00001"));
+  Shot(QStringLiteral("receipt_new"));
+
+  KvDlgItem<QComboBox>(m_form, CXxDjFrmView::IDC_MODE)->setCurrentIndex(0);
+  m_form->ItemCombo(0)->setCurrentIndex(1);
+  m_form->ItemCombo(1)->setCurrentIndex(0);
+  m_form->ExchangeRecord(true);
+  Close();
+  ASSERT_NE(Open(QStringLiteral("20240910"), &offered), nullptr);
+  EXPECT_EQ(offered, QString::number(year) + QDate::currentDate().toString(QStringLiteral("MMdd")));
+  EXPECT_EQ(m_doc->m_nPrintMode, CXxDjDoc2::kFullFormat);
+  EXPECT_EQ(m_doc->m_lines.at(0).COST, QStringLiteral("02"));
+  EXPECT_EQ(m_doc->m_lines.at(1).COST, QStringLiteral("01"));
+  Close();
+  ASSERT_NE(Open(QString(), &offered), nullptr);
+  EXPECT_EQ(offered, QStringLiteral("20240910"));
+  // Nothing went into the settings: the next run starts on today again.
+  QStringList stored;
+  KvReadDocOpenMode(256, 0, stored);
+  EXPECT_TRUE(stored.isEmpty()) << stored.join(u'|').toStdString();
+  // Cancel opens nothing.
+  Close();
+  KvFeeDialogScript cancel([](QDialog* dialog) { dialog->reject(); });
+  EXPECT_EQ(CXxDataType::Get()->OpenDocument(256, 0), nullptr);
+}
+
+TEST_P(KvReceiptWindowTest, ListRowsAndCommandsFollowTheRights) {
+  AddReceipt(QStringLiteral("00001"));
+  AddReceipt(QStringLiteral("00002"));
+  AddReceipt(QStringLiteral("00003"), QStringLiteral("102"));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set Opr1='101',LPR=1 Where DH='00002'")));
+  struct Case {
+    QStringList rights;
+    bool newRow;
+    // Delete, review, cancel on 00001, 00002, 00003.
+    QList<std::array<bool, 3>> allowed;
+  };
+  const QList<Case> cases = {
+      {{"1806", "1807"}, true, {{true, true, false}, {true, false, true}, {false, true, false}}},
+      {{"1806"}, true, {{true, false, false}, {true, false, false}, {false, false, false}}},
+      {{"1807"}, false, {{false, true, false}, {false, false, true}, {false, true, false}}},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PWR")));
+    ASSERT_TRUE(KvGrantRights(*m_app, QStringList{QStringLiteral("1805")} + c.rights));
+    ASSERT_NE(Open(QStringLiteral("20240910")), nullptr);
+    QStringList expected = {"00001|张三||101|", "00002|张三||101|101", "00003|张三||102|"};
+    if (c.newRow)
+      expected << "新单||||";
+    EXPECT_EQ(ListRows(), expected) << c.rights.join(u',').toStdString();
+    // Reviewed and printed; never printed.
+    EXPECT_TRUE(ShowsIcon(1, 676));
+    EXPECT_FALSE(ShowsIcon(0, 675));
+    // The right-click menu: review and cancel before delete, refresh, and
+    // none of new, open, modify, cut, copy and paste.
+    std::unique_ptr<QMenu> menu(KvBuildPopupMenu(300, nullptr));
+    m_list->OnPrepareContextMenu(menu.get());
+    QList<int> ids;
+    for (QAction* action : menu->actions())
+      if (KvActionCommandId(action) > 0)
+        ids << KvActionCommandId(action);
+    EXPECT_EQ(ids.indexOf(KV_CMD_REVIEW) + 1, ids.indexOf(KV_CMD_UNREVIEW));
+    EXPECT_EQ(ids.indexOf(KV_CMD_UNREVIEW) + 1, ids.indexOf(KV_CMD_DELETE));
+    EXPECT_TRUE(ids.contains(KV_CMD_REFRESH));
+    for (int id : {KV_CMD_NEW, KV_CMD_OPEN, KV_CMD_MODIFY, KV_CMD_EDIT_CUT, KV_CMD_EDIT_COPY, KV_CMD_EDIT_PASTE})
+      EXPECT_FALSE(ids.contains(id)) << id;
+    for (int i = 0; i < 3; ++i) {
+      Select(QStringLiteral("0000%1").arg(i + 1));
+      const std::array<bool, 3> got = {m_list->IsCmdAllowed(KV_CMD_DELETE), m_list->IsCmdAllowed(KV_CMD_REVIEW),
+                                       m_list->IsCmdAllowed(KV_CMD_UNREVIEW)};
+      EXPECT_EQ(got, c.allowed.at(i)) << c.rights.join(u',').toStdString() << " row " << i;
+      // Only one's own unreviewed receipt is edited, and only with "06".
+      EXPECT_EQ(m_doc->m_bReadOnly, !(i == 0 && c.newRow)) << c.rights.join(u',').toStdString() << " row " << i;
+      EXPECT_EQ(m_form->MemoEdit(0)->isVisible(), !m_doc->m_bReadOnly);
+    }
+    // Nothing selected: nothing shown, nothing to print.
+    m_list->View()->clearSelection();
+    EXPECT_TRUE(m_doc->m_bReadOnly);
+    EXPECT_FALSE(KvDlgItem<QWidget>(m_form, CXxDjFrmView::IDC_PRINT)->isEnabled());
+    Close();
+  }
+}
+
+TEST_P(KvReceiptWindowTest, DeleteSelectsTheNextRowAndReviewsLogOnlyChanges) {
+  for (const char* number : {"00001", "00002", "00003"})
+    AddReceipt(QString::fromLatin1(number));
+  ASSERT_NE(Open(QStringLiteral("20240910")), nullptr);
+  Select(QStringLiteral("00002"));
+  {
+    KvScriptedAnswers answers({KV_IDYES});
+    m_list->OnDelete();
+    EXPECT_EQ(answers.texts, QStringList{"真的要删除第00002号收费收据吗？"});
+  }
+  EXPECT_EQ(m_list->GetItemText(m_list->GetFirstSelected(), 0), QStringLiteral("00003"));
+  EXPECT_EQ(m_doc->m_head.DH, QStringLiteral("00003"));
+  Select(QStringLiteral("00003"));
+  {
+    KvScriptedAnswers answers({KV_IDYES});
+    m_list->OnDelete();
+  }
+  // The highest number gone: the new receipt is prepared.
+  EXPECT_EQ(m_list->GetNewState(), 1);
+  EXPECT_EQ(m_doc->m_head.DH, QStringLiteral("00002"));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set Opr1='101' Where DH='00001'")));
+  AddReceipt(QStringLiteral("00004"));
+  m_list->OnRefresh();
+  // The reviewed 00001, the unreviewed 00004 and the new row: only 00004
+  // changes and is logged; both receipts stay selected.
+  m_list->View()->selectAll();
+  m_list->ExecuteCmd(KV_CMD_REVIEW);
+  EXPECT_EQ(Log(), (QStringList{"删除第00002号收费收据", "删除第00003号收费收据", "复核：№00004"}));
+  QStringList selected;
+  m_list->GetSelectedTexts(&selected);
+  EXPECT_EQ(selected, (QStringList{"00001", "00004"}));
+  EXPECT_EQ(Column(QStringLiteral("Select DH||Opr1 From PC Where F=-1 Order By DH")),
+            (QStringList{"00001101", "00004101"}));
+  // A receipt another workstation deleted meanwhile shows nothing and
+  // cannot be saved back.
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PC Where DH='00001'")));
+  Select(QStringLiteral("00001"));
+  EXPECT_TRUE(m_doc->m_head.DH.isEmpty());
+  EXPECT_TRUE(m_doc->m_bReadOnly);
+  // A reviewed receipt shows no input controls.
+  Select(QStringLiteral("00004"));
+  EXPECT_TRUE(m_doc->m_bReadOnly);
+  EXPECT_FALSE(m_form->AmountEdit(0)->isVisible());
+  Shot(QStringLiteral("receipt_reviewed"));
+}
+
+TEST_P(KvReceiptWindowTest, SaveRefusesBadInputWithItsFocusAndThenMakesTheNextReceipt) {
+  ASSERT_NE(Open(QStringLiteral("20240910")), nullptr);
+  struct Case {
+    QString student;
+    QString term;
+    QList<std::pair<QString, double>> lines;
+    const char* message;
+    int focus;
+  };
+  const QList<Case> cases = {
+      {"99", "1", {{"01", 500}}, "这不是一个学生的代码！", CXxDjFrmView::IDC_STUDENT},
+      {"010201009", "1", {{"01", 500}}, "此代码对应的学生不存在！", CXxDjFrmView::IDC_STUDENT},
+      {"010201001", "", {{"01", 500}}, "学期期次不正确！", CXxDjFrmView::IDC_TERM},
+      {"010201001", "1", {{"01", 0}, {"", 30}}, "没有有效的收费记录行！", 1301},
+      {"010201001", "1", {{"01", 100}, {"01", 100}}, "一张单据不能有重复的收费项目！", 1304},
+      {"010201001", "1", {{"01", 600}}, "01：多收      100.00元\n02：不足      300.00元\n", 1302},
+  };
+  const QStringList before = State();
+  for (const Case& c : cases) {
+    Fill(c.student, c.term, c.lines);
+    KvScriptedAnswers answers;
+    EXPECT_FALSE(m_form->SaveRecord(0)) << c.message;
+    EXPECT_EQ(answers.Stops(), QStringList{QString::fromUtf8(c.message)});
+    EXPECT_EQ(FocusId(), c.focus) << c.message;
+  }
+  EXPECT_EQ(State(), before);
+  // No row selected.
+  m_list->View()->clearSelection();
+  {
+    KvScriptedAnswers answers;
+    EXPECT_FALSE(m_form->SaveRecord(0));
+    EXPECT_EQ(answers.Stops(), QStringList{"单据列表框中无选择项！"});
+  }
+  // A memo with an apostrophe and a refund line are kept.
+  Fill("010201001", "1", {{"01", 500}, {"02", 300}});
+  m_doc->m_lines[0].Mry = QStringLiteral("O'Neil 交");
+  m_form->ShowRecord();
+  {
+    KvScriptedAnswers answers;
+    EXPECT_TRUE(m_form->SaveRecord(0));
+    EXPECT_TRUE(answers.texts.isEmpty()) << answers.texts.join(u'|').toStdString();
+  }
+  EXPECT_EQ(Paid(), (QStringList{"00001|01|500|0", "00001|02|300|0"}));
+  EXPECT_EQ(Column(QStringLiteral("Select Mry From PC Where F=-1 And COST='01'")), QStringList{"O'Neil 交"});
+  // The form is on the next new receipt, with the items kept.
+  EXPECT_EQ(m_list->GetNewState(), 1);
+  EXPECT_EQ(m_doc->m_head.DH, QStringLiteral("00002"));
+  EXPECT_EQ(m_form->AmountEdit(0)->text(), QStringLiteral("0"));
+  EXPECT_EQ(m_doc->m_lines.at(1).COST, QStringLiteral("02"));
+  EXPECT_EQ(ListRows().first(), QStringLiteral("00001|张三||101|"));
+}
+
+TEST_P(KvReceiptWindowTest, PickedStudentPresetsTheOwedTermAndEnterOnTheLastAmountSaves) {
+  ASSERT_NE(Open(QStringLiteral("20240910")), nullptr);
+  auto* student = KvDlgItem<CKvEdit>(m_form, CXxDjFrmView::IDC_STUDENT);
+  student->setText(QStringLiteral("010201001"));
+  emit student->textEdited(student->text());
+  EXPECT_EQ(m_doc->m_head.QC, 0);
+  EXPECT_EQ(KvFieldText(m_form, CXxDjFrmView::IDC_TERM), QStringLiteral("1"));
+  EXPECT_EQ(m_form->AmountEdit(0)->text(), QStringLiteral("500"));
+  EXPECT_EQ(m_form->AmountEdit(1)->text(), QStringLiteral("300"));
+  // The name shown when the focus leaves is no new student.
+  student->setText(QStringLiteral("张三"));
+  EXPECT_EQ(m_doc->m_head.STD, QStringLiteral("010201001"));
+
+  // A name goes through the student list.
+  Select(CXxDjListView::kNewRow);
+  m_doc->m_head.STD = QStringLiteral("李四");
+  {
+    KvFeeDialogScript script([](QDialog* dialog) {
+      auto* list = qobject_cast<CXxStdListDlg*>(dialog);
+      ASSERT_NE(list, nullptr);
+      list->List()->SelectAll();
+      KvPress(dialog, KV_IDOK);
+    });
+    KvPress(m_form, CXxDjFrmView::IDC_PICK);
+  }
+  EXPECT_EQ(m_doc->m_head.STD, QStringLiteral("010201002"));
+  EXPECT_EQ(m_doc->m_lines.at(0).COST, QStringLiteral("01"));
+  EXPECT_EQ(m_doc->m_lines.at(0).My, 500.0);
+
+  // Enter on a text that finds no student opens the student list with it.
+  student->setFocus();
+  student->setText(QStringLiteral("王五"));
+  emit student->textEdited(student->text());
+  QStringList searched;
+  {
+    KvFeeDialogScript script([&](QDialog* dialog) {
+      searched << dialog->metaObject()->className();
+      dialog->reject();
+    });
+    m_form->OnTabKey();
+  }
+  EXPECT_EQ(searched, QStringList{"CXxStdListDlg"});
+  EXPECT_EQ(m_doc->m_head.STD, QStringLiteral("王五"));
+  m_doc->m_head.STD = QStringLiteral("010201002");
+
+  // Enter on the last line's amount saves; the shortfall is asked.
+  m_doc->m_lines[0].My = 300;
+  m_doc->m_lines[1].My = 0;
+  m_form->ShowRecord();
+  m_form->AmountEdit(2)->setFocus();
+  KvScriptedAnswers answers({KV_IDYES});
+  m_form->OnTabKey();
+  EXPECT_EQ(answers.texts, QStringList{"01：不足      200.00元\n保存吗？"});
+  EXPECT_EQ(Paid(), QStringList{"00001|01|300|0"});
+}
+
+TEST_P(KvReceiptWindowTest, LongReceiptIsReadOnlyAndRowsNeverDropLines) {
+  AddReceipt(QStringLiteral("00001"), QStringLiteral("101"), 4);
+  ASSERT_TRUE(KvGrantRights(*m_app, {QStringLiteral("0080")}));
+  ASSERT_NE(Open(QStringLiteral("20240910")), nullptr);
+  {
+    KvScriptedAnswers answers;
+    Select(QStringLiteral("00001"));
+    EXPECT_EQ(answers.texts, QStringList{"当前单据记录太多，无法打开全部记录！"});
+  }
+  EXPECT_TRUE(m_doc->m_bReadOnly);
+  EXPECT_FALSE(m_form->MemoEdit(0)->isVisible());
+  const QStringList before = State();
+  EXPECT_FALSE(m_form->SaveRecord(0));
+  EXPECT_EQ(State(), before);
+
+  auto* rows = KvDlgItem<QComboBox>(m_form, CXxDjFrmView::IDC_ROWS);
+  const auto choose = [&](int count, QList<int> script) {
+    KvScriptedAnswers answers(script);
+    rows->setCurrentIndex(count - 1);
+    emit rows->activated(count - 1);
+    return answers.texts;
+  };
+  const QString refusal = QStringLiteral("当前设置的开单项目数，或已开单据的项目数大于此数，不能作此修改！");
+  // Below the longest stored receipt.
+  Select(CXxDjListView::kNewRow);
+  // The new receipt shows no name of the receipt shown before.
+  EXPECT_EQ(KvFieldText(m_form, CXxDjFrmView::IDC_STUDENT), QString());
+  EXPECT_EQ(choose(2, {}), QStringList{refusal});
+  EXPECT_EQ(rows->currentIndex(), 2);
+  // Five rows are accepted; then a typed fifth line holds them.
+  EXPECT_EQ(choose(5, {KV_IDYES}), QStringList{"真的要修改此参数吗?"});
+  EXPECT_EQ(CXxDataType::ReceiptRowsRef(), 5);
+  EXPECT_EQ(m_doc->m_lines.size(), 5);
+  EXPECT_TRUE(m_form->MemoEdit(4)->isVisible());
+  m_form->AmountEdit(4)->setText(QStringLiteral("20"));
+  EXPECT_EQ(choose(4, {}), QStringList{refusal});
+  EXPECT_EQ(m_doc->m_lines.size(), 5);
+  EXPECT_EQ(m_doc->m_lines.at(4).My, 20.0);
+  // Answered No: unchanged.
+  m_form->AmountEdit(4)->setText(QStringLiteral("0"));
+  EXPECT_EQ(choose(6, {KV_IDNO}), QStringList{"真的要修改此参数吗?"});
+  EXPECT_EQ(CXxDataType::ReceiptRowsRef(), 5);
+  Shot(QStringLiteral("receipt_rows5"));
+}
+
+TEST_P(KvReceiptWindowTest, EveryModePrintsWhatIsStoredAndCountsOnlyPrintedJobs) {
+  AddReceipt(QStringLiteral("00001"), QStringLiteral("101"), 2);
+  ASSERT_NE(Open(QStringLiteral("20240910")), nullptr);
+  struct Case {
+    int mode;
+    bool cancel;
+    const char* note;
+  };
+  const QList<Case> cases = {
+      {CXxDjDoc2::kFullFormat, false, "打印：№00001"},
+      {CXxDjDoc2::kOverlay, false, "套打：№00001"},
+      {CXxDjDoc2::kPositioned, false, "自定位打印：№00001"},
+      {CXxDjDoc2::kPositioned, true, nullptr},
+      {CXxDjDoc2::kFullFormat, true, nullptr},
+  };
+  int printed = 0;
+  QStringList notes;
+  for (const Case& c : cases) {
+    Select(QStringLiteral("00001"));
+    KvDlgItem<QComboBox>(m_form, CXxDjFrmView::IDC_MODE)->setCurrentIndex(c.mode);
+    KvPrintAnswers answers(KvTestPdfPath(QString::number(c.mode)));
+    answers.cancelFile = c.cancel;
+    m_form->OnPrint();
+    EXPECT_EQ(answers.fileDialogs, 1);
+    if (!c.cancel) {
+      ++printed;
+      notes << QString::fromUtf8(c.note);
+      const KvPdfReadBack pdf = KvReadPdf(answers.pdfPath);
+      ASSERT_TRUE(pdf.ok) << c.mode;
+      EXPECT_FALSE(pdf.Find(QStringLiteral("200.00")).isEmpty()) << c.mode;
+    }
+    notes.sort();
+    for (const CPc& line : Lines())
+      EXPECT_EQ(line.LPR, printed) << c.mode;
+    EXPECT_EQ(Log(), notes) << c.mode;
+    // The receipt stays selected and shows the printed icon once printed.
+    EXPECT_EQ(m_list->GetNewState(), 0);
+    EXPECT_EQ(ShowsIcon(0, 675), printed > 0);
+  }
+  Shot(QStringLiteral("receipt_printed"));
+}
+
+TEST_P(KvReceiptWindowTest, PrintSavesANewReceiptFirstAndPutsAmountsInTheirFields) {
+  ASSERT_NE(Open(QStringLiteral("20240910")), nullptr);
+  // A refused save prints nothing.
+  Fill("99", "1", {{"01", 500}});
+  {
+    KvScriptedAnswers messages;
+    KvPrintAnswers answers(KvTestPdfPath(QStringLiteral("refused")));
+    m_form->OnPrint();
+    EXPECT_EQ(messages.Stops(), QStringList{"这不是一个学生的代码！"});
+    EXPECT_EQ(answers.fileDialogs, 0);
+  }
+  EXPECT_TRUE(Paid().isEmpty());
+  // A new receipt of two lines on three rows is saved, then printed as
+  // stored on the positioned form.
+  Fill("010201001", "1", {{"01", 500}, {"02", 300}});
+  KvPrintAnswers answers(KvTestPdfPath(QStringLiteral("positioned")));
+  {
+    KvScriptedAnswers messages;
+    m_form->OnPrint();
+    EXPECT_TRUE(messages.texts.isEmpty()) << messages.texts.join(u'|').toStdString();
+  }
+  EXPECT_EQ(Paid(), (QStringList{"00001|01|500|1", "00001|02|300|1"}));
+  EXPECT_EQ(Log(), (QStringList{"新增：№(2024)00001", "自定位打印：№00001"}));
+  EXPECT_EQ(m_list->GetNewState(), 1);
+  // Print after save prints each saved receipt at once.
+  {
+    KvPrintAnswers after(KvTestPdfPath(QStringLiteral("after")));
+    Fill("010201002", "1", {{"01", 500}});
+    KvDlgItem<QCheckBox>(m_form, CXxDjFrmView::IDC_PRINT_AFTER)->setChecked(true);
+    EXPECT_TRUE(m_form->SaveRecord(0));
+    EXPECT_EQ(after.fileDialogs, 1);
+  }
+  EXPECT_EQ(Paid().last(), QStringLiteral("00002|01|500|1"));
+  const KvPdfReadBack pdf = KvReadPdf(answers.pdfPath);
+  ASSERT_TRUE(pdf.ok);
+  // Fields stand at x 30 mm, y 40 mm + 6 mm per field; the amounts of lines
+  // 1 and 2 are fields 9 and 12, the total field 16. Amounts are right
+  // aligned in fourteen places, so their right edges line up.
+  const QList<std::pair<QString, int>> amounts = {{"500.00", 9}, {"300.00", 12}, {"800.00", 16}};
+  QList<double> rights;
+  for (const auto& [text, field] : amounts) {
+    const QList<KvPdfWord> words = pdf.Find(text);
+    ASSERT_EQ(words.size(), 1) << text.toStdString();
+    EXPECT_GT(words.first().left, 30.0 - 0.5) << text.toStdString();
+    EXPECT_NEAR(words.first().top, 40.0 + 6.0 * field, 0.5) << text.toStdString();
+    rights << words.first().right;
+  }
+  EXPECT_NEAR(rights.at(0), rights.at(1), 0.5);
+  EXPECT_NEAR(rights.at(0), rights.at(2), 0.5);
+  const QList<KvPdfWord> number = pdf.Find(QStringLiteral("00001"));
+  ASSERT_EQ(number.size(), 1);
+  EXPECT_NEAR(number.first().left, 30.0, 0.5);
+  EXPECT_NEAR(number.first().top, 40.0 + 6.0 * 3, 0.5);
+}
+
+TEST_P(KvReceiptWindowTest, DeleteReviewAndPrintCountAreAllOrNothingWithTheirLogRows) {
+  AddReceipt(QStringLiteral("00001"));
+  AddReceipt(QStringLiteral("00002"));
+  ASSERT_NE(Open(QStringLiteral("20240910")), nullptr);
+  KvScriptedAnswers answers;
+  EXPECT_GT(ExpectAllOrNothing([&] { return m_list->DeleteReceipt(QStringLiteral("00001")); }), 0);
+  EXPECT_GT(ExpectAllOrNothing([&] { return m_list->ReviewReceipt(QStringLiteral("00002"), true); }), 0);
+  EXPECT_GT(ExpectAllOrNothing([&] { return m_list->ReviewReceipt(QStringLiteral("00002"), false); }), 0);
+  Select(QStringLiteral("00002"));
+  EXPECT_GT(ExpectAllOrNothing([&] { return m_doc->RecordPrint(QStringLiteral("打印：№00002")); }), 0);
+  EXPECT_EQ(Paid(), QStringList{"00002|01|100|1"});
+  EXPECT_EQ(Log(), (QStringList{"删除第00001号收费收据", "取消复核：№00002", "复核：№00002", "打印：№00002"}));
+}
+
+TEST_P(KvReceiptWindowTest, PrintOfAChangedReceiptSavesItFirst) {
+  AddReceipt(QStringLiteral("00001"));
+  ASSERT_NE(Open(QStringLiteral("20240910")), nullptr);
+  Select(QStringLiteral("00001"));
+  m_form->AmountEdit(0)->setText(QStringLiteral("500"));
+  QString reason;
+  ASSERT_TRUE(m_form->IsModified(reason));
+  KvDlgItem<QComboBox>(m_form, CXxDjFrmView::IDC_MODE)->setCurrentIndex(CXxDjDoc2::kFullFormat);
+  KvPrintAnswers answers(KvTestPdfPath());
+  m_form->OnPrint();
+  EXPECT_EQ(Paid(), QStringList{"00001|01|500|1"});
+  const KvPdfReadBack pdf = KvReadPdf(answers.pdfPath);
+  ASSERT_TRUE(pdf.ok);
+  EXPECT_EQ(pdf.Find(QStringLiteral("500.00")).size(), 2);
+  EXPECT_FALSE(m_form->IsModified(reason));
+}
+
+KV_DB_KIND_TEST_SUITE(KvReceiptWindowTest);
