@@ -32,12 +32,14 @@ QByteArray readAll(const QString& path) {
 // Every label and button shows its whole text.
 void expectNothingClipped(QWidget* dialog) {
   for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
-    if (button->isVisible())
+    if (button->isVisible()) {
       EXPECT_GE(button->width(), button->sizeHint().width()) << button->text().toStdString();
+    }
   }
   for (QLabel* label : dialog->findChildren<QLabel*>()) {
-    if (label->isVisible())
+    if (label->isVisible()) {
       EXPECT_GE(label->width(), label->minimumSizeHint().width()) << label->text().toStdString();
+    }
   }
 }
 
