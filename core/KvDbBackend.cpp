@@ -6,6 +6,25 @@
 #include <QCryptographicHash>
 #include <QSysInfo>
 
+bool KvDbBackend::beginLocked(const QString& table) {
+  if (transactionDepth() > 0 || !beginTransaction())
+    return false;
+  if (lockTable(table))
+    return true;
+  rollbackTransaction();
+  return false;
+}
+
+KvDbStatement* KvDbBackend::keptStatement(const QString& sql, QString* error) {
+  auto found = m_kept.find(sql);
+  if (found != m_kept.end())
+    return found->second.get();
+  std::unique_ptr<KvDbStatement> statement = prepare(sql, error);
+  if (!statement)
+    return nullptr;
+  return m_kept.emplace(sql, std::move(statement)).first->second.get();
+}
+
 QString KvDbSessionTag(qint64 pid, const QString& host) {
   // The server keeps at most this many bytes of an application name.
   constexpr qsizetype kMaxBytes = 63;

@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <map>
 #include <memory>
 
 // The rows of one select, read forward. A cursor is made positioned on its
@@ -57,6 +58,8 @@ class KvDbStatement {
   // when it fails or the connection has gone. Inside a transaction a failed
   // run is undone alone and the transaction goes on.
   virtual bool run(QString* error) = 0;
+  // Rows inserted, changed or deleted by the last successful run.
+  virtual qint64 rowsAffected() const = 0;
 };
 
 class KvDbBackend {
@@ -97,6 +100,10 @@ class KvDbBackend {
   // Holds the table against other writers until the transaction ends, so
   // that a number made unique by insert-then-count stays unique.
   virtual bool lockTable(const QString& table) = 0;
+  // Outside a transaction: begins one and locks the table, as
+  // beginTransaction and lockTable do; false with no transaction left open.
+  // A back end that can sends both in one round trip.
+  virtual bool beginLocked(const QString& table);
 
   // The file path (SQLite) or the database name (server).
   virtual QString databaseName() const = 0;
@@ -113,6 +120,10 @@ class KvDbBackend {
   // engine refuses it. The statement may outlive the connection: it then
   // fails to run.
   virtual std::unique_ptr<KvDbStatement> prepare(const QString& sql, QString* error) = 0;
+  // The statement of this text, prepared at its first use and kept for the
+  // life of the connection (values stay bound between uses); null when the
+  // engine refuses it.
+  KvDbStatement* keptStatement(const QString& sql, QString* error);
 
   // --- Server sessions (whole-database maintenance) ---
   // Ends the session to the server for a while (suspendSession) and makes
@@ -123,6 +134,9 @@ class KvDbBackend {
   // SQLite file has no session: both are false.
   virtual bool suspendSession() { return false; }
   virtual bool resumeSession() { return false; }
+
+ private:
+  std::map<QString, std::unique_ptr<KvDbStatement>> m_kept;
 };
 
 // The application name every server connection shows in pg_stat_activity,

@@ -24,6 +24,7 @@ class SeamStatement final : public KvDbStatement {
       return refuse(error);
     return m_inner->run(error);
   }
+  qint64 rowsAffected() const override { return m_inner->rowsAffected(); }
 
  private:
   std::unique_ptr<KvDbStatement> m_inner;
@@ -75,6 +76,10 @@ bool KvDbFaultSeam::commitTransaction() {
 bool KvDbFaultSeam::rollbackTransaction() { return m_inner->rollbackTransaction(); }
 
 int KvDbFaultSeam::transactionDepth() const { return m_inner->transactionDepth(); }
+
+bool KvDbFaultSeam::beginLocked(const QString& table) {
+  return m_counter->Next() ? false : m_inner->beginLocked(table);
+}
 
 bool KvDbFaultSeam::lockTable(const QString& table) {
   return m_counter->Next() ? false : m_inner->lockTable(table);

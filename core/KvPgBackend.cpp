@@ -293,6 +293,22 @@ bool KvPgBackend::rollbackTransaction() {
   return send("ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+bool KvPgBackend::beginLocked(const QString& table) {
+  if (!m_conn)
+    return false;
+  syncDepth();
+  if (m_depth > 0)
+    return false;
+  // One round trip: the transaction, the lock and the statement savepoint.
+  if (control("BEGIN;LOCK TABLE " + table.toUtf8() + " IN SHARE ROW EXCLUSIVE MODE;SAVEPOINT kv_stmt")) {
+    m_depth = 1;
+    return true;
+  }
+  if (m_conn && PQtransactionStatus(m_conn) != PQTRANS_IDLE)
+    send("ROLLBACK", nullptr, nullptr, nullptr);
+  return false;
+}
+
 bool KvPgBackend::lockTable(const QString& table) {
   if (m_depth == 0)
     return false;
@@ -436,11 +452,13 @@ class PgStatement final : public KvDbStatement {
                                    lengths.constData(), m_formats.constData(), 0);
     const ExecStatusType status = PQresultStatus(res);
     const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+    m_rows = ok ? commandRows(res) : 0;
     if (!ok && error)
       *error = primaryMessage(conn, res);
     PQclear(res);
     return ok;
   }
+  qint64 rowsAffected() const override { return m_rows; }
 
  private:
   void set(int index, const QByteArray& value, int format) {
@@ -473,6 +491,7 @@ class PgStatement final : public KvDbStatement {
       *error = primaryMessage(conn, nullptr);
     // Each query's results end with a null; the sync point ends the pipeline.
     int nulls = 0;
+    m_rows = 0;
     while (nulls <= kQueries) {
       PGresult* res = PQgetResult(conn);
       if (!res) {
@@ -480,6 +499,8 @@ class PgStatement final : public KvDbStatement {
         continue;
       }
       const ExecStatusType status = PQresultStatus(res);
+      if (nulls == 0 && (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK))
+        m_rows = commandRows(res);
       if (status == PGRES_FATAL_ERROR || status == PGRES_BAD_RESPONSE) {
         if (ok && error)
           *error = primaryMessage(conn, res);
@@ -494,10 +515,20 @@ class PgStatement final : public KvDbStatement {
     PQexitPipelineMode(conn);
     if (!ok && PQtransactionStatus(conn) == PQTRANS_INERROR)
       PQclear(PQexec(conn, "ROLLBACK TO SAVEPOINT kv_stmt"));
+    if (!ok)
+      m_rows = 0;
     return ok;
   }
 
+  static qint64 commandRows(PGresult* res) {
+    const char* first = PQcmdTuples(res);
+    qint64 count = 0;
+    std::from_chars(first, first + qstrlen(first), count);
+    return count;
+  }
+
   std::weak_ptr<KvPgBackend*> m_owner;
+  qint64 m_rows = 0;
   QByteArray m_name;
   QList<QByteArray> m_values;
   QList<int> m_formats;

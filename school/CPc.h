@@ -12,9 +12,9 @@
 // - Texts are quoted for the connection; the amount is written with six
 //   decimals.
 // - A voucher is numbered and stored under CKvDb::LockTable("PC") inside
-//   one transaction (nested under a caller's): lines are inserted, then
-//   counted, and a number another operator used meanwhile rolls everything
-//   back with "单号重，插入记录失败！".
+//   one transaction (nested under a caller's): lines are inserted only
+//   while their number is free, and a number another operator used
+//   meanwhile rolls everything back with "单号重，插入记录失败！".
 // - The selects return -1 (and report) when they cannot be read, so a failed
 //   read is never taken for "no lines".
 // - The operator is the one logged in to the application's data file.
@@ -93,7 +93,9 @@ class CPc {
   // false for no lines, a failed statement or a number in use.
   static bool InsertVoucher(const QList<CPc>& lines, CKvDb* pDb);
   // InsertVoucher's work inside a caller's transaction that holds the PC
-  // lock: the lines in one statement, then their count.
+  // lock: one bound statement (prepared once per connection) that inserts
+  // the lines only while their number is free in the year and kind; the
+  // rows it inserted tell whether it was.
   static bool InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb);
   // Deletes a voucher made by the current operator and not reviewed; a
   // voucher that is not there counts as deleted. Refusals:
@@ -144,6 +146,12 @@ class CPc {
   // within 0.000001 of zero are dropped. The number left, -1 unreadable.
   static int GetTermDifferences(const QString& student, int term, const QString& t, const QString& dh,
                                 QList<CPc>* lines, CKvDb* pDb);
+  // GetTermDifferences in two halves, for a caller that reads the balances
+  // together with other rows: the select of the stored balances per item
+  // (tag, 0, sum(f*My), COST, ''), and the receipt's lines taken off them.
+  static QString TermBalanceSelect(int tag, const QString& student, int term, const QString& t,
+                                   const QString& dh, CKvDb* pDb);
+  static void SubtractReceipt(QList<CPc>* balances, const QList<CPc>& receipt);
 
   // --- Carry-over ---
 

@@ -203,21 +203,23 @@ bool CXxDataType::LoadParams(CKvDb* pDb) {
                            kParamCs)))
     return false;
   Params params = m_params;
-  for (; !query.IsEOF(); query.MoveNext()) {
-    const int csn = query.GetLong(0);
-    const int value = KvStrToInt(query.GetText(0));
-    if (csn == 0)
-      params.nMgmtLevels = value;
-    else if (csn == 1)
-      params.nMultiClass = value;
-    else if (csn == 2)
-      params.nReceiptRows = value;
-    else if (csn >= 10 && csn < 10 + kMaxLevels)
-      params.nCodeLen[csn - 10] = value;
-  }
+  for (; !query.IsEOF(); query.MoveNext())
+    params.Apply(query.GetLong(0), query.GetText(0));
   params.Normalise();
   m_params = params;
   return true;
+}
+
+void CXxDataType::Params::Apply(int csn, const QString& text) {
+  const int value = KvStrToInt(text);
+  if (csn == 0)
+    nMgmtLevels = value;
+  else if (csn == 1)
+    nMultiClass = value;
+  else if (csn == 2)
+    nReceiptRows = value;
+  else if (csn >= 10 && csn < 10 + kMaxLevels)
+    nCodeLen[csn - 10] = value;
 }
 
 bool CXxDataType::SaveParams(CKvDb* pDb) {
@@ -309,7 +311,23 @@ int CXxDataType::CheckParamChange(bool bStop, CKvDb* pDb) {
   const Params before = type->m_params;
   if (!type->ReloadParams(pDb))
     return -1;
-  if (before.SameAs(type->m_params))
+  return settleParamChange(before, bStop, pDb);
+}
+
+int CXxDataType::CheckParamRows(const QList<QPair<int, QString>>& rows, bool bStop, CKvDb* pDb) {
+  pDb = connectionOr(pDb);
+  CXxDataType* type = Get();
+  const Params before = type->m_params;
+  Params params;
+  for (const auto& [csn, text] : rows)
+    params.Apply(csn, text);
+  params.Normalise();
+  type->m_params = params;
+  return settleParamChange(before, bStop, pDb);
+}
+
+int CXxDataType::settleParamChange(const Params& before, bool bStop, CKvDb* pDb) {
+  if (before.SameAs(Get()->m_params))
     return 0;
   if (!bStop)
     return 1;
