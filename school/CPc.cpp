@@ -374,6 +374,18 @@ bool CPc::SaveClassVoucher(CPc oldHead, QList<CPc>* lines, CKvDb* pDb) {
     KvDbTransaction transaction(*pDb);
     if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("PC")))
       return false;
+    // Digits are written with leading zeros; 0 or no digits takes the next
+    // free number of the kind and year, under the lock.
+    QString number = DH;
+    KvFormatIntFrom(number, 5, false);
+    if (number.isEmpty())
+      number = NextVoucherNo(F, T.left(4), pDb);
+    if (number.isEmpty())
+      return false;
+    for (CPc& line : *lines)
+      if (line.DH == DH)
+        line.DH = number;
+    DH = number;
     QString remove = KvFormat(QStringLiteral("Delete From PC Where F=%d And "), F);
     if (F == 1)
       remove += KvFormat(QStringLiteral("STD Like '%s' And QC=%d"), KvLikePrefix(pDb, STD), QC);
