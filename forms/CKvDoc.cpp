@@ -63,15 +63,19 @@ void CKvDoc::OnCloseDocument() {
   if (m_bClosing)
     return;
   m_bClosing = true;
-  // The open arguments go back to the document type and into the settings.
+  // The open arguments go back to the document type and, unless they are
+  // for the run only, into the settings.
   if (m_pTemplate) {
     const int index = m_pTemplate->FindEntry(m_nForm);
+    bool forRun = false;
     if (index >= 0) {
       KvDocTypeEntry& entry = m_pTemplate->Entries()[index];
       entry.openArgs = m_openArgs;
       entry.bArgsLoaded = true;
+      forRun = entry.bArgsForRun;
     }
-    KvSaveDocOpenMode(m_nFlag, m_nForm, m_openArgs);
+    if (!forRun)
+      KvSaveDocOpenMode(m_nFlag, m_nForm, m_openArgs);
   }
   for (const auto& pFrame : m_frames)
     if (pFrame)

@@ -89,7 +89,8 @@ CKvDoc* CKvDocTemplate::OpenDocument(int nForm, bool bNew) {
     return nullptr;
   KvDocTypeEntry& entry = m_entries[index];
   if (!entry.bArgsLoaded) {
-    KvReadDocOpenMode(m_nFlag, nForm, entry.openArgs);
+    if (!entry.bArgsForRun)
+      KvReadDocOpenMode(m_nFlag, nForm, entry.openArgs);
     entry.bArgsLoaded = true;
   }
 
