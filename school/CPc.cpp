@@ -295,20 +295,26 @@ bool CPc::UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pD
   return true;
 }
 
-bool CPc::ReviewClass(CKvDb* pDb) {
+bool CPc::ReviewClass(CKvDb* pDb, bool* pChanged) {
   if (F == -1 && !T.isEmpty() && T != u"xxxx")
-    return ReviewVoucher(-1, T, DH, pDb);
-  return pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='%s' Where STD Like '%s' And Opr1=''"),
-                               quoted(pDb, CurrentOperator()), KvLikePrefix(pDb, STD)) +
-                      termAndKind(*this));
+    return ReviewVoucher(-1, T, DH, pDb, pChanged);
+  const bool done = pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='%s' Where STD Like '%s' And Opr1=''"),
+                                          quoted(pDb, CurrentOperator()), KvLikePrefix(pDb, STD)) +
+                                 termAndKind(*this));
+  if (pChanged)
+    *pChanged = done && pDb->GetRowCount() > 0;
+  return done;
 }
 
-bool CPc::UnreviewClass(CKvDb* pDb) {
+bool CPc::UnreviewClass(CKvDb* pDb, bool* pChanged) {
   if (F == -1 && !T.isEmpty() && T != u"xxxx")
-    return UnreviewVoucher(-1, T, DH, pDb);
-  return pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='' Where STD Like '%s' And Opr1='%s'"),
-                               KvLikePrefix(pDb, STD), quoted(pDb, CurrentOperator())) +
-                      termAndKind(*this));
+    return UnreviewVoucher(-1, T, DH, pDb, pChanged);
+  const bool done = pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='' Where STD Like '%s' And Opr1='%s'"),
+                                          KvLikePrefix(pDb, STD), quoted(pDb, CurrentOperator())) +
+                                 termAndKind(*this));
+  if (pChanged)
+    *pChanged = done && pDb->GetRowCount() > 0;
+  return done;
 }
 
 bool CPc::IncPrintCount(int nF, const QString& t, const QString& dh, CKvDb* pDb) {

@@ -108,9 +108,10 @@ class CPc {
   // another's); *pChanged as above.
   bool UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, bool* pChanged = nullptr);
   // On a head: the one voucher it names (paid with a date), else every
-  // unreviewed line of the class's students in the head's term and kind.
-  bool ReviewClass(CKvDb* pDb);
-  bool UnreviewClass(CKvDb* pDb);
+  // unreviewed line of the class's students in the head's term and kind;
+  // *pChanged tells whether a reviewer changed.
+  bool ReviewClass(CKvDb* pDb, bool* pChanged = nullptr);
+  bool UnreviewClass(CKvDb* pDb, bool* pChanged = nullptr);
   static bool IncPrintCount(int nF, const QString& t, const QString& dh, CKvDb* pDb);
 
   // --- Class sheets ---

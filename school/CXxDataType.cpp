@@ -8,10 +8,14 @@
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "core/KvNumber.h"
+#include "forms/CKvDocTemplate.h"
 #include "print/CKvPrintFieldDefs.h"
 #include "print/CKvPrintSet.h"
 #include "school/CPc.h"
 #include "school/CStd.h"
+#include "school/CXxDjDoc0.h"
+#include "school/CXxDjFrm.h"
+#include "school/CXxDjView0.h"
 #include "school/KvSchoolSql.h"
 #include "school/KvSchoolTables.h"
 #include "ui/KvAppServices.h"
@@ -53,6 +57,9 @@ void CXxDataType::RegisterTemplates() {
   m_nModule = kModule;
   m_nMenuId = 325;
   m_strTabLabel = QStringLiteral("收费");
+  AddTemplate(CKvDocTemplate::Make<CXxDjDoc0, CXxDjFrm, CXxDjView0>(325, 255, true))
+      ->AddEntry(0, QStringLiteral("按班收费"), QStringLiteral("按班、按学期录入学生应交、实交各种费用数额"), 1,
+                 QStringLiteral("1802"), 673, 0);
   CFormDataType::RegisterTemplates();
 }
 

@@ -38,6 +38,7 @@ CKvCommandRegistry::CKvCommandRegistry() {
       {KV_CMD_FORM_LEFT, "向左"},
       {KV_CMD_FORM_RIGHT, "向右"},
       {KV_CMD_REFRESH, "刷新\tF5"},
+      {KV_CMD_POSITIONED_PRINT, "自定位套打"},
       {KV_CMD_ARRANGE, "排课"},
       {KV_CMD_FILE_NEW, "新建(&N)\tCtrl+N"},
       {KV_CMD_FILE_OPEN, "打开(&O)...\tCtrl+O"},
@@ -55,6 +56,8 @@ CKvCommandRegistry::CKvCommandRegistry() {
 
       {KV_CMD_SET_SCHOOL_TREE, "机构、班级和学生 ..."},
       {KV_CMD_SET_FEE_ITEMS, "收费项目 ..."},
+      {KV_CMD_REVIEW, "复核"},
+      {KV_CMD_UNREVIEW, "取消复核"},
       {KV_CMD_SET_CLASS_TREE, "机构和班级 ..."},
       {KV_CMD_SET_TEACHERS, "教师 ..."},
       {KV_CMD_SET_COURSES, "课程 ..."},
