@@ -213,7 +213,9 @@ void CXxDjDoc0::LinkHeadField(const KvHeadNote& note, QString& text, int nDir) {
     if (note.sNote != QString::fromUtf8(place.note))
       continue;
     if (nDir == 0) {
-      if (m_head.T.size() != 8)
+      // A sheet without a date (a summary, the arrears) keeps none: an
+      // invented date would make the paid summary look like a voucher.
+      if (!m_head.T.isEmpty() && m_head.T.size() != 8)
         KvFormatIntFrom(m_head.T, 8, true);
       text = place.start < 0 ? m_head.DH
              : place.start == 6 ? m_head.T.mid(6)

@@ -22,7 +22,6 @@ int CXxDjView0::linkOf(int nCol) const {
 int CXxDjView0::shownColumn(int nCell) const { return int(m_pSheet->m_colMap.indexOf(nCell)); }
 
 void CXxDjView0::InitLayout() {
-  m_nTotalsMode = 1;
   m_nNumberMode = 1;
   CForthView::InitLayout();
   if (IsEditable() && m_pSheet->IsVoucherEditable()) {

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPixmap>
 #include <QPointer>
 #include <QTreeWidgetItemIterator>
 
@@ -118,6 +119,17 @@ class CXxDjWindowTest : public KvSchoolDbTest {
   }
   QStringList Notes() { return Column(QStringLiteral("Select sNote From KvLog Where nTaskID=1801 Order By sT,sNote")); }
   static QString Year() { return KvNowText(QStringLiteral("%Y")); }
+  // The window at a working size, saved as a picture into the folder that
+  // KV_TEST_GRAB names (nothing without it).
+  static void Grab(CXxDjDoc0* doc, const QString& name) {
+    QWidget* frame = doc->GetFrames().at(0);
+    frame->resize(900, 420);
+    const QByteArray folder = qgetenv("KV_TEST_GRAB");
+    const QPixmap picture = frame->grab();
+    EXPECT_FALSE(picture.isNull()) << qPrintable(name);
+    if (!folder.isEmpty())
+      picture.save(QString::fromLocal8Bit(folder) + u'/' + name + QStringLiteral(".png"));
+  }
 };
 
 const QStringList kClassPath = {QStringLiteral("01 本校"), QStringLiteral("02 2024级"), QStringLiteral("01 一班")};
@@ -174,6 +186,7 @@ TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
   Type(doc, 0, QStringLiteral("02"), QStringLiteral("300"));
   EXPECT_EQ(doc->m_rows[0][doc->FindColumnFormula(9)], QStringLiteral("800"));
   ASSERT_TRUE(doc->Save());
+  Grab(doc, QStringLiteral("class_due"));
   EXPECT_EQ(Lines(1), (QStringList{"010201001 01 00001", "010201001 02 00001", "800"}));
   ASSERT_EQ(Notes().size(), 1);
   EXPECT_TRUE(Notes().first().endsWith(KvFormat(QStringLiteral("保存010201班1学期应收数据,单号：(%s)00001"), Year())))
@@ -188,12 +201,19 @@ TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
   QCoreApplication::sendPostedEvents();
   EXPECT_EQ(Lines(-1), (QStringList{"010201001 01 00001", "300"}));
   EXPECT_EQ(Tree(doc)->currentItem()->text(0), KvFormat(QStringLiteral("(%s)00001"), Year()));
+  Grab(doc, QStringLiteral("class_paid"));
   EXPECT_EQ(recorder.last(), QStringLiteral("本学期有交不足费的学生!\n请在欠费表中查询具体情况后，再修改此单!\n"));
 
-  // The arrears sheet is read only; its amounts are what is owed.
+  // The paid summary and the arrears sheet are read only (no date of their
+  // own); the arrears are what is owed.
+  Choose(doc, kClassPath + QStringList{"1 学期", "2 实收"});
+  EXPECT_TRUE(doc->m_head.T.isEmpty());
+  EXPECT_FALSE(doc->IsVoucherEditable());
+  EXPECT_EQ(doc->m_rows[0][doc->FindColumnFormula(9)], QStringLiteral("300"));
   Choose(doc, kClassPath + QStringList{"1 学期", "3 欠费"});
   EXPECT_FALSE(doc->IsVoucherEditable());
   EXPECT_EQ(doc->m_rows[0][doc->FindColumnFormula(9)], QStringLiteral("500"));
+  Grab(doc, QStringLiteral("class_arrears"));
 
   // Every amount of the due voucher cleared: "空单据！", the voucher gone.
   Choose(doc, kClassPath + QStringList{"1 学期", "1 应收"});
