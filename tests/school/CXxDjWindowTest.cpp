@@ -6,6 +6,7 @@
 
 #include "app/CKvApp.h"
 #include "app/KvDocOpenMode.h"
+#include "forms/CKvDocTemplate.h"
 #include "core/CKvDb.h"
 #include "core/KvDate.h"
 #include "core/KvFormat.h"
@@ -58,7 +59,10 @@ class CXxDjWindowTest : public KvSchoolDbTest {
   }
   // Opens the sheet on class 010201, the term (from 0) and the kind.
   CXxDjDoc0* Open(int term, int kind, const QString& date = QString()) {
-    KvSaveDocOpenMode(255, 0, {date, QString(), QStringLiteral("010201"), QString::number(term), QString::number(kind)});
+    // The arguments the last window of the run left behind.
+    KvDocTypeEntry& entry = CXxDataType::Get()->FindTemplate(255)->Entries()[0];
+    entry.openArgs = {date, QString(), QStringLiteral("010201"), QString::number(term), QString::number(kind)};
+    entry.bArgsLoaded = true;
     return dynamic_cast<CXxDjDoc0*>(CXxDataType::Get()->OpenDocument(255, 0));
   }
   static CXxDjTreeView* Tree(CXxDjDoc0* doc) { return doc->FindView<CXxDjTreeView>(); }
@@ -295,6 +299,51 @@ TEST_P(CXxDjWindowTest, ReviewsFromTheTreeAreLoggedOnlyWhenAReviewerChanged) {
   Choose(doc, kClassPath + QStringList{"1 学期", "3 欠费"});
   EXPECT_FALSE(KvCmdEnabled(tree, KV_CMD_REVIEW));
   EXPECT_FALSE(KvCmdEnabled(tree, KV_CMD_UNREVIEW));
+}
+
+TEST_P(CXxDjWindowTest, DeleteAndReviewFollowRightsAndMaker) {
+  const QStringList voucher = kClassPath + QStringList{"1 学期", "2 实收", "(2024)00007"};
+  const struct {
+    QStringList rights;
+    const char* maker;
+    bool mayDelete;
+    bool mayReview;
+  } cases[] = {{{"1802", "1803", "1804"}, "101", true, true},
+               {{"1802", "1804"}, "101", false, true},
+               {{"1802", "1803"}, "101", true, false},
+               {{"1802", "1803", "1804"}, "102", false, true}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PC")));
+    AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, -1, 100, QStringLiteral("20240910"),
+            QStringLiteral("00007"), QString::fromLatin1(c.maker));
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set FS='1'")));
+    Grant(c.rights);
+    CXxDjDoc0* doc = Open(-1, 2);
+    ASSERT_NE(doc, nullptr);
+    Choose(doc, voucher);
+    EXPECT_EQ(KvCmdEnabled(Tree(doc), KV_CMD_DELETE), c.mayDelete) << c.maker << c.rights.size();
+    EXPECT_EQ(KvCmdEnabled(Tree(doc), KV_CMD_REVIEW), c.mayReview) << c.maker << c.rights.size();
+    EXPECT_FALSE(KvCmdEnabled(Tree(doc), KV_CMD_UNREVIEW));
+    doc->GetFrames().at(0)->CloseWithoutAsking();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  // Deleting asks; Yes deletes, logs, and the head becomes the term's paid
+  // summary.
+  KvScriptedAnswers yes;
+  Grant({"1802", "1803", "1804"});
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set Opr0='101'")));
+  CXxDjDoc0* doc = Open(-1, 2);
+  ASSERT_NE(doc, nullptr);
+  Choose(doc, voucher);
+  ASSERT_TRUE(KvCmdEnabled(Tree(doc), KV_CMD_DELETE));
+  Tree(doc)->ExecuteCmd(KV_CMD_DELETE);
+  EXPECT_EQ(yes.texts, QStringList{"真的要删除吗？"});
+  QCoreApplication::sendPostedEvents();
+  EXPECT_TRUE(Lines(-1).isEmpty());
+  ASSERT_EQ(Notes().size(), 1);
+  EXPECT_TRUE(Notes().first().endsWith(QStringLiteral("删除班级收费单据：(20240910)00007"))) << qPrintable(Notes().first());
+  EXPECT_EQ(Tree(doc)->currentItem()->text(0), QStringLiteral("2 实收"));
+  EXPECT_TRUE(doc->m_head.T.isEmpty());
 }
 
 KV_DB_KIND_TEST_SUITE(CXxDjWindowTest);
