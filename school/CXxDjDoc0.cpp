@@ -238,6 +238,16 @@ bool CXxDjDoc0::IsVoucherEditable() const {
 }
 
 bool CXxDjDoc0::SaveRows() {
+  // The notes are taken into the head first; a refused save gives the head
+  // back as it was.
+  const CPc before = m_head;
+  if (saveVoucher())
+    return true;
+  m_head = before;
+  return false;
+}
+
+bool CXxDjDoc0::saveVoucher() {
   // Only a voucher the operator may edit is written (a summary or arrears
   // sheet has no voucher of its own).
   if (!IsVoucherEditable() || CXxDataType::CheckParamChange(true, m_pDb) != 0)

@@ -60,4 +60,8 @@ class CXxDjDoc0 : public CKvDoc {
   // Posts the refresh command (43112) to the grid view: it reloads the
   // sheet once the current handling has finished.
   void PostRefresh();
+
+ private:
+  // SaveRows' work; the head may be half changed when it fails.
+  bool saveVoucher();
 };

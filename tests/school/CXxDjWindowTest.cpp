@@ -346,4 +346,44 @@ TEST_P(CXxDjWindowTest, DeleteAndReviewFollowRightsAndMaker) {
   EXPECT_TRUE(doc->m_head.T.isEmpty());
 }
 
+TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
+  KvMessageRecorder recorder;
+  CXxDjDoc0* doc = Open(0, 1);
+  ASSERT_NE(doc, nullptr);
+  const auto note = [doc](const char* name) -> QString& {
+    for (int i = 0; i < doc->m_formEntry.headNotes.size(); ++i)
+      if (doc->m_formEntry.headNotes.at(i).sNote == QString::fromUtf8(name))
+        return doc->m_noteTexts[i];
+    static QString none;
+    return none;
+  };
+  const struct {
+    const char* year;
+    const char* month;
+    const char* day;
+    const char* number;
+    const char* refusal;  // empty: saved
+    const char* stored;   // T and DH
+  } cases[] = {{"2024", "13", "1", "3", "月份超界", ""},
+               {"2024", "2", "30", "3", "日期超界", ""},
+               {"2024", "7", "5", "12", "", "20240705 00012"}};
+  const CPc opened = doc->m_head;
+  for (const auto& c : cases) {
+    recorder.clear();
+    note("制证年") = QString::fromLatin1(c.year);
+    note("制证月") = QString::fromLatin1(c.month);
+    note("制证日") = QString::fromLatin1(c.day);
+    note("凭证号") = QString::fromLatin1(c.number);
+    Type(doc, 0, QStringLiteral("01"), QStringLiteral("10"));
+    EXPECT_EQ(doc->Save(), QString::fromUtf8(c.refusal).isEmpty()) << c.month;
+    EXPECT_EQ(recorder.texts().value(0), QString::fromUtf8(c.refusal)) << c.month;
+    EXPECT_EQ(Column(QStringLiteral("Select T||' '||DH From PC")),
+              QString::fromUtf8(c.stored).isEmpty() ? QStringList() : QStringList{QString::fromUtf8(c.stored)})
+        << c.month;
+    // A refused save leaves the head as it was.
+    if (!QString::fromUtf8(c.refusal).isEmpty())
+      EXPECT_EQ(doc->m_head.T + doc->m_head.DH, opened.T + opened.DH) << c.month;
+  }
+}
+
 KV_DB_KIND_TEST_SUITE(CXxDjWindowTest);
