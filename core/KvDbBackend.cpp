@@ -8,6 +8,25 @@
 
 #include <variant>
 
+bool KvDbBackend::beginLocked(const QString& table) {
+  if (transactionDepth() > 0 || !beginTransaction())
+    return false;
+  if (lockTable(table))
+    return true;
+  rollbackTransaction();
+  return false;
+}
+
+KvDbStatement* KvDbBackend::keptStatement(const QString& sql, QString* error) {
+  auto found = m_kept.find(sql);
+  if (found != m_kept.end())
+    return found->second.get();
+  std::unique_ptr<KvDbStatement> statement = prepare(sql, error);
+  if (!statement)
+    return nullptr;
+  return m_kept.emplace(sql, std::move(statement)).first->second.get();
+}
+
 QString KvDbSessionTag(qint64 pid, const QString& host) {
   // The server keeps at most this many bytes of an application name.
   constexpr qsizetype kMaxBytes = 63;
@@ -71,6 +90,8 @@ class BatchedInsert final : public KvDbStatement {
     return m_pending.size() < m_batchRows || send(error);
   }
   bool finish(QString* error) override { return m_pending.isEmpty() || send(error); }
+  // The rows of the last batch sent.
+  qint64 rowsAffected() const override { return m_sent; }
 
  private:
   // Parameters of one statement at most.
@@ -111,7 +132,10 @@ class BatchedInsert final : public KvDbStatement {
       }
     }
     m_pending.clear();
-    return insert->run(error);
+    if (!insert->run(error))
+      return false;
+    m_sent = insert->rowsAffected();
+    return true;
   }
 
   KvDbBackend* m_backend;
@@ -121,6 +145,7 @@ class BatchedInsert final : public KvDbStatement {
   QList<Value> m_row;
   QList<QList<Value>> m_pending;
   std::unique_ptr<KvDbStatement> m_full;
+  qint64 m_sent = 0;
 };
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <map>
 #include <memory>
 
 // The rows of one select, read forward. A cursor is made positioned on its
@@ -65,6 +66,8 @@ class KvDbStatement {
     (void)error;
     return true;
   }
+  // Rows inserted, changed or deleted by the last successful run.
+  virtual qint64 rowsAffected() const = 0;
 };
 
 class KvDbBackend {
@@ -111,6 +114,10 @@ class KvDbBackend {
   // Holds the table against other writers until the transaction ends, so
   // that a number made unique by insert-then-count stays unique.
   virtual bool lockTable(const QString& table) = 0;
+  // Outside a transaction: begins one and locks the table, as
+  // beginTransaction and lockTable do; false with no transaction left open.
+  // A back end that can sends both in one round trip.
+  virtual bool beginLocked(const QString& table);
 
   // The file path (SQLite) or the database name (server).
   virtual QString databaseName() const = 0;
@@ -134,6 +141,10 @@ class KvDbBackend {
   // prepared insert.
   virtual std::unique_ptr<KvDbStatement> prepareBulkInsert(const QString& table,
                                                            const QStringList& columns, QString* error);
+  // The statement of this text, prepared at its first use and kept for the
+  // life of the connection (values stay bound between uses); null when the
+  // engine refuses it.
+  KvDbStatement* keptStatement(const QString& sql, QString* error);
 
   // --- Server sessions (whole-database maintenance) ---
   // Ends the session to the server for a while (suspendSession) and makes
@@ -144,6 +155,9 @@ class KvDbBackend {
   // SQLite file has no session: both are false.
   virtual bool suspendSession() { return false; }
   virtual bool resumeSession() { return false; }
+
+ private:
+  std::map<QString, std::unique_ptr<KvDbStatement>> m_kept;
 };
 
 // A bulk load through multi-row inserts ("Values(?,?),(?,?),..."), for a

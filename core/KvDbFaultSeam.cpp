@@ -30,6 +30,8 @@ class SeamStatement final : public KvDbStatement {
     return m_inner->finish(error);
   }
 
+  qint64 rowsAffected() const override { return m_inner->rowsAffected(); }
+
  private:
   std::unique_ptr<KvDbStatement> m_inner;
   std::shared_ptr<KvDbFaultSeam::Counter> m_counter;
@@ -84,6 +86,10 @@ bool KvDbFaultSeam::commitTransaction() {
 bool KvDbFaultSeam::rollbackTransaction() { return m_inner->rollbackTransaction(); }
 
 int KvDbFaultSeam::transactionDepth() const { return m_inner->transactionDepth(); }
+
+bool KvDbFaultSeam::beginLocked(const QString& table) {
+  return m_counter->Next() ? false : m_inner->beginLocked(table);
+}
 
 bool KvDbFaultSeam::lockTable(const QString& table) {
   return m_counter->Next() ? false : m_inner->lockTable(table);

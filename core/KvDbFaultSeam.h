@@ -36,6 +36,9 @@ class KvDbFaultSeam final : public KvDbBackend {
   bool rollbackTransaction() override;
   int transactionDepth() const override;
   bool lockTable(const QString& table) override;
+  // Counted as one statement, as it is one round trip where the back end
+  // sends both together.
+  bool beginLocked(const QString& table) override;
   QString databaseName() const override;
   QString connectString() const override;
   void setQueryTimeout(int seconds) override;

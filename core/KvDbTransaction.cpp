@@ -1,9 +1,15 @@
 #include "core/KvDbTransaction.h"
 
 #include "core/CKvDb.h"
+#include "core/KvDbBackend.h"
 
 KvDbTransaction::KvDbTransaction(CKvDb& db) : m_db(db) {
   if (m_db.BeginTrans())
+    m_level = m_db.TransactionDepth();
+}
+
+KvDbTransaction::KvDbTransaction(CKvDb& db, const QString& lockTable) : m_db(db) {
+  if (m_db.IsOpen() && m_db.GetBackend()->beginLocked(lockTable))
     m_level = m_db.TransactionDepth();
 }
 

@@ -9,11 +9,17 @@
 // file, or the server session is lost, the outer work is gone with it: the
 // outer guard's Commit then fails too.)
 
+#include <QString>
+
 class CKvDb;
 
 class KvDbTransaction {
  public:
   explicit KvDbTransaction(CKvDb& db);
+  // Outside a transaction: begins one holding the table's lock (see
+  // CKvDb::LockTable), both in one round trip where the back end allows;
+  // inactive when either fails.
+  KvDbTransaction(CKvDb& db, const QString& lockTable);
   ~KvDbTransaction();
   KvDbTransaction(const KvDbTransaction&) = delete;
   KvDbTransaction& operator=(const KvDbTransaction&) = delete;

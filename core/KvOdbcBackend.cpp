@@ -453,6 +453,8 @@ class OdbcStatement final : public KvDbStatement {
     set(index, SQL_C_BINARY, SQL_LONGVARBINARY, value, SQLULEN(qMax<qsizetype>(value.size(), 1)));
   }
 
+  qint64 rowsAffected() const override { return m_rows; }
+
   bool run(QString* error) override {
     const std::shared_ptr<KvOdbcBackend*> owner = m_owner.lock();
     if (!owner || !(*owner)->isOpen()) {
@@ -474,6 +476,8 @@ class OdbcStatement final : public KvDbStatement {
     }
     const SQLRETURN rc = SQLExecute(m_stmt);
     const bool ok = SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
+    SQLLEN count = 0;
+    m_rows = ok && SQL_SUCCEEDED(SQLRowCount(m_stmt, &count)) && count > 0 ? count : 0;
     if (!ok && error)
       *error = diagnostic(SQL_HANDLE_STMT, m_stmt);
     SQLFreeStmt(m_stmt, SQL_CLOSE);
@@ -505,6 +509,7 @@ class OdbcStatement final : public KvDbStatement {
   SQLHSTMT m_stmt;
   QList<Param> m_params;
   std::weak_ptr<KvOdbcBackend*> m_owner;
+  qint64 m_rows = 0;
 };
 }  // namespace
 

@@ -308,6 +308,22 @@ bool KvPgBackend::rollbackTransaction() {
   return send("ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+bool KvPgBackend::beginLocked(const QString& table) {
+  if (!m_conn)
+    return false;
+  syncDepth();
+  if (m_depth > 0)
+    return false;
+  // One round trip: the transaction, the lock and the statement savepoint.
+  if (control("BEGIN;LOCK TABLE " + table.toUtf8() + " IN SHARE ROW EXCLUSIVE MODE;SAVEPOINT kv_stmt")) {
+    m_depth = 1;
+    return true;
+  }
+  if (m_conn && PQtransactionStatus(m_conn) != PQTRANS_IDLE)
+    send("ROLLBACK", nullptr, nullptr, nullptr);
+  return false;
+}
+
 bool KvPgBackend::lockTable(const QString& table) {
   if (m_depth == 0)
     return false;
@@ -451,11 +467,13 @@ class PgStatement final : public KvDbStatement {
                                    lengths.constData(), m_formats.constData(), 0);
     const ExecStatusType status = PQresultStatus(res);
     const bool ok = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK;
+    m_rows = ok ? commandRows(res) : 0;
     if (!ok && error)
       *error = primaryMessage(conn, res);
     PQclear(res);
     return ok;
   }
+  qint64 rowsAffected() const override { return m_rows; }
 
  private:
   void set(int index, const QByteArray& value, int format) {
@@ -488,6 +506,7 @@ class PgStatement final : public KvDbStatement {
       *error = primaryMessage(conn, nullptr);
     // Each query's results end with a null; the sync point ends the pipeline.
     int nulls = 0;
+    m_rows = 0;
     while (nulls <= kQueries) {
       PGresult* res = PQgetResult(conn);
       if (!res) {
@@ -495,6 +514,8 @@ class PgStatement final : public KvDbStatement {
         continue;
       }
       const ExecStatusType status = PQresultStatus(res);
+      if (nulls == 0 && (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK))
+        m_rows = commandRows(res);
       if (status == PGRES_FATAL_ERROR || status == PGRES_BAD_RESPONSE) {
         if (ok && error)
           *error = primaryMessage(conn, res);
@@ -509,10 +530,20 @@ class PgStatement final : public KvDbStatement {
     PQexitPipelineMode(conn);
     if (!ok && PQtransactionStatus(conn) == PQTRANS_INERROR)
       PQclear(PQexec(conn, "ROLLBACK TO SAVEPOINT kv_stmt"));
+    if (!ok)
+      m_rows = 0;
     return ok;
   }
 
+  static qint64 commandRows(PGresult* res) {
+    const char* first = PQcmdTuples(res);
+    qint64 count = 0;
+    std::from_chars(first, first + qstrlen(first), count);
+    return count;
+  }
+
   std::weak_ptr<KvPgBackend*> m_owner;
+  qint64 m_rows = 0;
   QByteArray m_name;
   QList<QByteArray> m_values;
   QList<int> m_formats;
@@ -569,8 +600,11 @@ class PgCopy final : public KvDbStatement {
       m_buffer += m_values.at(i);
     }
     m_buffer += '\n';
+    ++m_rows;
     return m_buffer.size() < kPiece || flush(conn, error);
   }
+  // The rows streamed so far; they are stored when the load finishes.
+  qint64 rowsAffected() const override { return m_rows; }
 
   bool finish(QString* error) override {
     if (!m_started)
@@ -586,6 +620,7 @@ class PgCopy final : public KvDbStatement {
 
  private:
   static constexpr qsizetype kPiece = 1 << 20;
+  qint64 m_rows = 0;
 
   PGconn* live() const {
     const std::shared_ptr<KvPgBackend*> owner = m_owner.lock();

@@ -44,6 +44,7 @@ class KvPgBackend final : public KvDbBackend {
   bool rollbackTransaction() override;
   int transactionDepth() const override { return m_depth; }
   bool lockTable(const QString& table) override;
+  bool beginLocked(const QString& table) override;
   QString databaseName() const override;
   // The provider text of the live connection: its server as given, the user
   // and database the server reports, no password.

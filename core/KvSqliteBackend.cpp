@@ -366,6 +366,7 @@ class SqliteStatement final : public KvDbStatement {
     }
     const int rc = sqlite3_step(m_stmt);
     const bool ok = rc == SQLITE_DONE || rc == SQLITE_ROW;
+    m_rows = ok && !sqlite3_stmt_readonly(m_stmt) ? sqlite3_changes64(sqlite3_db_handle(m_stmt)) : 0;
     if (!ok)
       setError(error, sqlite3_db_handle(m_stmt));
     sqlite3_reset(m_stmt);
@@ -373,10 +374,12 @@ class SqliteStatement final : public KvDbStatement {
       backend->noteFailure();
     return ok;
   }
+  qint64 rowsAffected() const override { return m_rows; }
 
  private:
   sqlite3_stmt* m_stmt;
   std::weak_ptr<KvSqliteBackend*> m_owner;
+  qint64 m_rows = 0;
 };
 }  // namespace
 

@@ -63,7 +63,8 @@ void CKvDoc::OnCloseDocument() {
   if (m_bClosing)
     return;
   m_bClosing = true;
-  // The open arguments go back to the document type and into the settings.
+  // The open arguments go back to the document type and, unless they are
+  // for the run only, into the settings.
   if (m_pTemplate) {
     const int index = m_pTemplate->FindEntry(m_nForm);
     bool bForRun = false;

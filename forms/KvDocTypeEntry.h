@@ -30,7 +30,7 @@ struct KvDocTypeEntry {
   // (KvReadDocOpenMode) on first use in a run.
   QStringList openArgs;
   bool bArgsLoaded = false;
-  // The list lives for the run only: it is neither read from the settings
-  // nor written there.
+  // The list lives for the run only: never read from the settings nor
+  // written there, so the first document of a run opens on its defaults.
   bool bArgsForRun = false;
 };

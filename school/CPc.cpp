@@ -2,6 +2,7 @@
 
 #include "app/CKvApp.h"
 #include "core/CKvDb.h"
+#include "core/KvDbBackend.h"
 #include "core/CKvQuery.h"
 #include "core/KvDate.h"
 #include "core/KvDbTransaction.h"
@@ -191,20 +192,60 @@ bool CPc::InsertVoucher(const QList<CPc>& lines, CKvDb* pDb) {
   return transaction.Commit();
 }
 
+namespace {
+// The voucher's lines in one bound statement that inserts them only while
+// their number is free in the year and kind; one text per count of lines,
+// each prepared once on the connection.
+QString boundInsertText(qsizetype count) {
+  static const QString row = QStringLiteral(
+      "Select CAST(? AS INTEGER),CAST(? AS INTEGER),CAST(? AS INTEGER),CAST(? AS DOUBLE PRECISION),"
+      "CAST(? AS VARCHAR(8)),CAST(? AS VARCHAR(5)),CAST(? AS VARCHAR(60)),CAST(? AS VARCHAR(2)),"
+      "CAST(? AS VARCHAR(15)),CAST(? AS VARCHAR(3)),CAST(? AS VARCHAR(3)),CAST(? AS VARCHAR(1))");
+  QStringList rows;
+  for (qsizetype i = 0; i < count; ++i)
+    rows.append(row);
+  return QString::fromLatin1(kInsertHead).chopped(6) + QStringLiteral(" Select * From (") +
+         rows.join(QStringLiteral(" Union All ")) +
+         QStringLiteral(") kv_lines Where Not Exists(Select 1 From PC Where F=? And T>=? And T<? And DH=?)");
+}
+}  // namespace
+
 bool CPc::InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb) {
-  if (lines.isEmpty())
+  if (lines.isEmpty() || !pDb->IsOpen())
     return false;
-  QStringList values;
-  for (const CPc& line : lines)
-    values.append(insertValues(line, pDb));
-  if (!pDb->Execute(QString::fromLatin1(kInsertHead) + values.join(u','), QString(), 1))
-    return false;
-  const int count = CountPaidVoucherLines(lines.first().T, lines.first().DH, pDb);
-  if (count < 0)
-    return false;
-  if (count != lines.size())
-    return stop(QStringLiteral("单号重，插入记录失败！"));
-  return true;
+  const QString sql = boundInsertText(lines.size());
+  QString error;
+  KvDbStatement* statement = pDb->GetBackend()->keptStatement(sql, &error);
+  if (statement) {
+    int p = 0;
+    for (const CPc& line : lines) {
+      statement->bindInteger(p++, line.QC);
+      statement->bindInteger(p++, line.F);
+      statement->bindInteger(p++, line.LPR);
+      statement->bindReal(p++, line.My);
+      for (const QString* text : {&line.T, &line.DH, &line.Mry, &line.COST, &line.STD, &line.Opr0, &line.Opr1})
+        statement->bindText(p++, *text);
+      statement->bindText(p++, QString::number(line.FS));
+    }
+    // The year's range of dates, as YearCondition writes it.
+    const CPc& first = lines.first();
+    const QString year = first.T.left(4);
+    QString next = year;
+    if (next.size() == 4)
+      next[3] = QChar(char16_t(year.at(3).unicode() + 1));
+    statement->bindInteger(p++, first.F);
+    statement->bindText(p++, year);
+    statement->bindText(p++, next);
+    statement->bindText(p++, first.DH);
+    if (statement->run(&error)) {
+      if (statement->rowsAffected() != lines.size())
+        return stop(QStringLiteral("单号重，插入记录失败！"));
+      return true;
+    }
+  }
+  // Reported as a failed statement is.
+  QString text = pDb->GetKind() == 2 && !error.isEmpty() ? error + u'\n' : QString();
+  return stop(text + QStringLiteral("执行下列SQL语句时出错！\n") + sql);
 }
 
 bool CPc::DeleteVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
@@ -254,20 +295,26 @@ bool CPc::UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pD
   return true;
 }
 
-bool CPc::ReviewClass(CKvDb* pDb) {
+bool CPc::ReviewClass(CKvDb* pDb, bool* pChanged) {
   if (F == -1 && !T.isEmpty() && T != u"xxxx")
-    return ReviewVoucher(-1, T, DH, pDb);
-  return pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='%s' Where STD Like '%s' And Opr1=''"),
-                               quoted(pDb, CurrentOperator()), KvLikePrefix(pDb, STD)) +
-                      termAndKind(*this));
+    return ReviewVoucher(-1, T, DH, pDb, pChanged);
+  const bool done = pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='%s' Where STD Like '%s' And Opr1=''"),
+                                          quoted(pDb, CurrentOperator()), KvLikePrefix(pDb, STD)) +
+                                 termAndKind(*this));
+  if (pChanged)
+    *pChanged = done && pDb->GetRowCount() > 0;
+  return done;
 }
 
-bool CPc::UnreviewClass(CKvDb* pDb) {
+bool CPc::UnreviewClass(CKvDb* pDb, bool* pChanged) {
   if (F == -1 && !T.isEmpty() && T != u"xxxx")
-    return UnreviewVoucher(-1, T, DH, pDb);
-  return pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='' Where STD Like '%s' And Opr1='%s'"),
-                               KvLikePrefix(pDb, STD), quoted(pDb, CurrentOperator())) +
-                      termAndKind(*this));
+    return UnreviewVoucher(-1, T, DH, pDb, pChanged);
+  const bool done = pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='' Where STD Like '%s' And Opr1='%s'"),
+                                          KvLikePrefix(pDb, STD), quoted(pDb, CurrentOperator())) +
+                                 termAndKind(*this));
+  if (pChanged)
+    *pChanged = done && pDb->GetRowCount() > 0;
+  return done;
 }
 
 bool CPc::IncPrintCount(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
@@ -333,6 +380,18 @@ bool CPc::SaveClassVoucher(CPc oldHead, QList<CPc>* lines, CKvDb* pDb) {
     KvDbTransaction transaction(*pDb);
     if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("PC")))
       return false;
+    // Digits are written with leading zeros; 0 or no digits takes the next
+    // free number of the kind and year, under the lock.
+    QString number = DH;
+    KvFormatIntFrom(number, 5, false);
+    if (number.isEmpty())
+      number = NextVoucherNo(F, T.left(4), pDb);
+    if (number.isEmpty())
+      return false;
+    for (CPc& line : *lines)
+      if (line.DH == DH)
+        line.DH = number;
+    DH = number;
     QString remove = KvFormat(QStringLiteral("Delete From PC Where F=%d And "), F);
     if (F == 1)
       remove += KvFormat(QStringLiteral("STD Like '%s' And QC=%d"), KvLikePrefix(pDb, STD), QC);

@@ -12,9 +12,9 @@
 // - Texts are quoted for the connection; the amount is written with six
 //   decimals.
 // - A voucher is numbered and stored under CKvDb::LockTable("PC") inside
-//   one transaction (nested under a caller's): lines are inserted, then
-//   counted, and a number another operator used meanwhile rolls everything
-//   back with "单号重，插入记录失败！".
+//   one transaction (nested under a caller's): lines are inserted only
+//   while their number is free, and a number another operator used
+//   meanwhile rolls everything back with "单号重，插入记录失败！".
 // - The selects return -1 (and report) when they cannot be read, so a failed
 //   read is never taken for "no lines".
 // - The operator is the one logged in to the application's data file.
@@ -93,7 +93,9 @@ class CPc {
   // false for no lines, a failed statement or a number in use.
   static bool InsertVoucher(const QList<CPc>& lines, CKvDb* pDb);
   // InsertVoucher's work inside a caller's transaction that holds the PC
-  // lock: the lines in one statement, then their count.
+  // lock: one bound statement (prepared once per connection) that inserts
+  // the lines only while their number is free in the year and kind; the
+  // rows it inserted tell whether it was.
   static bool InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb);
   // Deletes a voucher made by the current operator and not reviewed; a
   // voucher that is not there counts as deleted. Refusals:
@@ -106,9 +108,10 @@ class CPc {
   // another's); *pChanged as above.
   bool UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, bool* pChanged = nullptr);
   // On a head: the one voucher it names (paid with a date), else every
-  // unreviewed line of the class's students in the head's term and kind.
-  bool ReviewClass(CKvDb* pDb);
-  bool UnreviewClass(CKvDb* pDb);
+  // unreviewed line of the class's students in the head's term and kind;
+  // *pChanged tells whether a reviewer changed.
+  bool ReviewClass(CKvDb* pDb, bool* pChanged = nullptr);
+  bool UnreviewClass(CKvDb* pDb, bool* pChanged = nullptr);
   static bool IncPrintCount(int nF, const QString& t, const QString& dh, CKvDb* pDb);
 
   // --- Class sheets ---
@@ -118,7 +121,10 @@ class CPc {
   // does not name a class, a term and one kind; -1 unreadable.
   int LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb);
   // On the new head: replaces the old head's voucher by the lines (lines
-  // with no amount dropped), in one transaction; "空单据！" when none is
+  // with no amount dropped), in one transaction; a number of 0 or without
+  // digits becomes the next free one of the kind and year (taken under the
+  // PC lock), typed digits get their leading zeros, in the head and in the
+  // lines that carried the head's number; "空单据！" when none is
   // left (the voucher is then gone), and for payments a note when students
   // of the class now owe or have overpaid in the term.
   bool SaveClassVoucher(CPc oldHead, QList<CPc>* lines, CKvDb* pDb);
@@ -144,6 +150,12 @@ class CPc {
   // within 0.000001 of zero are dropped. The number left, -1 unreadable.
   static int GetTermDifferences(const QString& student, int term, const QString& t, const QString& dh,
                                 QList<CPc>* lines, CKvDb* pDb);
+  // GetTermDifferences in two halves, for a caller that reads the balances
+  // together with other rows: the select of the stored balances per item
+  // (tag, 0, sum(f*My), COST, ''), and the receipt's lines taken off them.
+  static QString TermBalanceSelect(int tag, const QString& student, int term, const QString& t,
+                                   const QString& dh, CKvDb* pDb);
+  static void SubtractReceipt(QList<CPc>* balances, const QList<CPc>& receipt);
 
   // --- Carry-over ---
 

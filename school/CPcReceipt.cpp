@@ -116,14 +116,17 @@ QList<QPair<QString, QString>> CPc::BuildReceiptMacros(CKvDb* pDb) {
   add(QStringLiteral("#xsd"), STD);
   add(QStringLiteral("#xsm"), studentName(STD, pDb));
   add(QStringLiteral("#xq"), KvFormat(QStringLiteral("%d"), QC + 1));
+  // The rows the receipt fills, then every later row of the layout (at
+  // most 9) empty, so that no token of an unused row is printed.
   const int n = CXxDataType::ReceiptRowsRef();
-  for (int i = 0; i < n && i < lines.size(); ++i) {
-    const CPc& line = lines.at(i);
+  for (int i = 0; i < 9; ++i) {
+    const bool used = i < n && i < lines.size();
+    const CPc line = used ? lines.at(i) : CPc();
     const QString s = KvIntToText(i + 1, 2);
     add(QStringLiteral("#zy") + s, line.Mry);
     add(QStringLiteral("#fxd") + s, line.COST);
-    add(QStringLiteral("#fxm") + s, itemName(line.COST, pDb));
-    add(QStringLiteral("#je") + s, amountText(line.My, 14));
+    add(QStringLiteral("#fxm") + s, used ? itemName(line.COST, pDb) : QString());
+    add(QStringLiteral("#je") + s, used ? amountText(line.My, 14) : QString());
   }
   SumAmounts(lines);
   add(QStringLiteral("#hjx"), amountText(My, 14));
@@ -161,21 +164,36 @@ int CPc::FindOutstandingTerm(const CStd& student, QList<CPc>* lines, CKvDb* pDb)
   return lines->isEmpty() ? lastTerm : lines->first().QC;
 }
 
-int CPc::GetTermDifferences(const QString& student, int term, const QString& t, const QString& dh,
-                            QList<CPc>* lines, CKvDb* pDb) {
-  QString select = KvFormat(QStringLiteral("Select Min(QC),Min(F),Min(LPR),sum(f*My),Min(T),Min(DH), "
-                                           "Min(Mry),rtrim(COST),Min(STD),Min(Opr0),Min(Opr1),Min(FS) "
-                                           "From PC Where STD='%s' And QC=%d "),
-                            pDb->QuoteText(student), term);
+QString CPc::TermBalanceSelect(int tag, const QString& student, int term, const QString& t,
+                               const QString& dh, CKvDb* pDb) {
+  QString select = KvFormat(QStringLiteral("Select %d,0,sum(f*My),rtrim(COST),'' From PC Where STD='%s' And QC=%d "),
+                            tag, pDb->QuoteText(student), term);
   if (!dh.isEmpty())
     select += KvFormat(QStringLiteral("And Not(F=-1 And %s And DH='%s') "), YearCondition(t, pDb),
                        pDb->QuoteText(dh));
-  select += QStringLiteral("Group By COST Order By COST");
-  QList<CPc> balances;
-  if (SelectSql(false, select, &balances, pDb) < 0)
+  return select + QStringLiteral("Group By COST");
+}
+
+int CPc::GetTermDifferences(const QString& student, int term, const QString& t, const QString& dh,
+                            QList<CPc>* lines, CKvDb* pDb) {
+  CKvQuery query(2, 1, 2, pDb);
+  if (!query.Open(TermBalanceSelect(0, student, term, t, dh, pDb) + QStringLiteral(" Order By COST")))
     return -1;
-  QList<CPc> receipt = *lines;
-  for (CPc& balance : balances) {
+  QList<CPc> balances;
+  for (; !query.IsEOF(); query.MoveNext()) {
+    CPc balance;
+    balance.My = query.GetDouble(0);
+    balance.COST = query.GetText(0);
+    balances.append(balance);
+  }
+  SubtractReceipt(&balances, *lines);
+  *lines = balances;
+  return int(lines->size());
+}
+
+void CPc::SubtractReceipt(QList<CPc>* balances, const QList<CPc>& lines) {
+  QList<CPc> receipt = lines;
+  for (CPc& balance : *balances) {
     for (qsizetype i = 0; i < receipt.size();) {
       if (receipt.at(i).COST == balance.COST) {
         balance.My -= receipt.at(i).My;
@@ -187,9 +205,7 @@ int CPc::GetTermDifferences(const QString& student, int term, const QString& t, 
   }
   for (CPc line : receipt) {
     line.My = -line.My;
-    balances.append(line);
+    balances->append(line);
   }
-  balances.removeIf([](const CPc& line) { return std::fabs(line.My) < kZero; });
-  *lines = balances;
-  return int(lines->size());
+  balances->removeIf([](const CPc& line) { return std::fabs(line.My) < kZero; });
 }

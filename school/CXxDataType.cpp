@@ -18,8 +18,11 @@
 #include "school/CPc.h"
 #include "school/CStd.h"
 #include "school/CXxDjChildFrm2.h"
+#include "school/CXxDjDoc0.h"
 #include "school/CXxDjDoc2.h"
+#include "school/CXxDjFrm.h"
 #include "school/CXxDjListView.h"
+#include "school/CXxDjView0.h"
 #include "school/CXxRptDoc0.h"
 #include "school/CXxRptDoc1.h"
 #include "school/CXxRptDoc2.h"
@@ -73,6 +76,9 @@ void CXxDataType::RegisterTemplates() {
     AddTemplate(std::move(report))
         ->AddEntry(0, QString::fromUtf8(name), QString::fromUtf8(description), 1, QString::fromLatin1(right), icon, 0);
   };
+  AddTemplate(CKvDocTemplate::Make<CXxDjDoc0, CXxDjFrm, CXxDjView0>(m_nMenuId, 255, true))
+      ->AddEntry(0, QStringLiteral("按班收费"), QStringLiteral("按班、按学期录入学生应交、实交各种费用数额"), 1,
+                 QStringLiteral("02"), 673, 0);
   // The receipt window's settings live for the run only.
   CKvDocTemplate* pReceipts =
       AddTemplate(CKvDocTemplate::Make<CXxDjDoc2, CXxDjChildFrm2, CXxDjListView>(m_nMenuId, 256, false));
@@ -253,21 +259,23 @@ bool CXxDataType::LoadParams(CKvDb* pDb) {
                            kParamCs)))
     return false;
   Params params = m_params;
-  for (; !query.IsEOF(); query.MoveNext()) {
-    const int csn = query.GetLong(0);
-    const int value = KvStrToInt(query.GetText(0));
-    if (csn == 0)
-      params.nMgmtLevels = value;
-    else if (csn == 1)
-      params.nMultiClass = value;
-    else if (csn == 2)
-      params.nReceiptRows = value;
-    else if (csn >= 10 && csn < 10 + kMaxLevels)
-      params.nCodeLen[csn - 10] = value;
-  }
+  for (; !query.IsEOF(); query.MoveNext())
+    params.Apply(query.GetLong(0), query.GetText(0));
   params.Normalise();
   m_params = params;
   return true;
+}
+
+void CXxDataType::Params::Apply(int csn, const QString& text) {
+  const int value = KvStrToInt(text);
+  if (csn == 0)
+    nMgmtLevels = value;
+  else if (csn == 1)
+    nMultiClass = value;
+  else if (csn == 2)
+    nReceiptRows = value;
+  else if (csn >= 10 && csn < 10 + kMaxLevels)
+    nCodeLen[csn - 10] = value;
 }
 
 bool CXxDataType::SaveParams(CKvDb* pDb) {
@@ -359,7 +367,23 @@ int CXxDataType::CheckParamChange(bool bStop, CKvDb* pDb) {
   const Params before = type->m_params;
   if (!type->ReloadParams(pDb))
     return -1;
-  if (before.SameAs(type->m_params))
+  return settleParamChange(before, bStop, pDb);
+}
+
+int CXxDataType::CheckParamRows(const QList<QPair<int, QString>>& rows, bool bStop, CKvDb* pDb) {
+  pDb = connectionOr(pDb);
+  CXxDataType* type = Get();
+  const Params before = type->m_params;
+  Params params;
+  for (const auto& [csn, text] : rows)
+    params.Apply(csn, text);
+  params.Normalise();
+  type->m_params = params;
+  return settleParamChange(before, bStop, pDb);
+}
+
+int CXxDataType::settleParamChange(const Params& before, bool bStop, CKvDb* pDb) {
+  if (before.SameAs(Get()->m_params))
     return 0;
   if (!bStop)
     return 1;

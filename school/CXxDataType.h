@@ -31,6 +31,7 @@
 #include "forms/CFormDataType.h"
 
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -109,6 +110,8 @@ class CXxDataType : public CFormDataType {
     bool SameAs(const Params& other) const;
     // A level in use whose length is not positive gets 2.
     void Normalise();
+    // Takes the value of one stored row (CsN, CsVal).
+    void Apply(int csn, const QString& text);
   };
   Params m_params;
 
@@ -140,6 +143,13 @@ class CXxDataType : public CFormDataType {
   // caller must not go on). -1 when the stored parameters cannot be read:
   // the values in memory stay, and the caller must not go on either.
   static int CheckParamChange(bool bStop, CKvDb* pDb);
+  // As CheckParamChange, on the rows (CsN, CsVal) of category kParamCs that
+  // the caller has read.
+  static int CheckParamRows(const QList<QPair<int, QString>>& rows, bool bStop, CKvDb* pDb);
+
+ private:
+  // CheckParamChange's answer once the stored parameters are in memory.
+  static int settleParamChange(const Params& before, bool bStop, CKvDb* pDb);
 };
 
 // The length of a student's code in the registered fee module (module 18);

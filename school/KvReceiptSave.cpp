@@ -3,16 +3,18 @@
 #include "app/CKvApp.h"
 #include "app/CKvOperation.h"
 #include "core/CKvDb.h"
+#include "core/CKvQuery.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "core/KvNumber.h"
 #include "core/KvText.h"
-#include "school/CCost.h"
 #include "school/CStd.h"
 #include "school/CXxDataType.h"
 
 #include <QHash>
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -53,29 +55,86 @@ bool writeLog(const QString& note, CKvDb* pDb) {
   return CKvOperation::InsertLogRow(app->GetTask().nTask, CKvOperation::OperatorLabel(),
                                     CKvOperation::NowText(), CXxDataType::kModule * 100 + 2, note, pDb);
 }
+
+
+// What the save reads before its question, in one select of tagged rows
+// (tag, number, amount, text, text).
+struct PreSaveRows {
+  QList<QPair<int, QString>> params;   // tag 0: CsN, CsVal
+  int nInTerm = 0;                     // tag 1: the student's rows in the term
+  int nAnyTerm = 0;                    // tag 2: the student's rows
+  QHash<QString, QString> itemNames;   // tag 3: KNO, NA of the lines' items
+  QList<CPc> balances;                 // tag 4: COST, sum(f*My)
+};
+
+bool readPreSaveRows(const CPc& head, const QString& student, const QString& leftOutT, const QString& leftOutDh,
+                     const QList<CPc>& lines, CKvDb* pDb, PreSaveRows* rows) {
+  CStd row(pDb, student);
+  QStringList selects = {
+      KvFormat(QStringLiteral("Select 0,CsN,0.0,Rtrim(CsVal),'' From SysCsTab Where Cs=%d"), CXxDataType::kParamCs),
+      QStringLiteral("Select 1,Count(*),0.0,'','' From Std ") + row.BuildWhere(0, head.QC),
+      QStringLiteral("Select 2,Count(*),0.0,'','' From Std ") + row.BuildWhere(0, -1)};
+  QStringList codes;
+  for (const CPc& line : lines)
+    if (!line.COST.isEmpty())
+      codes.append(u'\'' + pDb->QuoteText(line.COST) + u'\'');
+  if (!codes.isEmpty())
+    selects.append(QStringLiteral("Select 3,0,0.0,rtrim(KNO),rtrim(NA) From COST Where rtrim(KNO) In (") +
+                   codes.join(u',') + u')');
+  selects.append(CPc::TermBalanceSelect(4, student, head.QC, leftOutT, leftOutDh, pDb));
+  CKvQuery query(2, 1, 2, pDb);
+  if (!query.Open(selects.join(QStringLiteral(" Union All "))))
+    return false;
+  for (; !query.IsEOF(); query.MoveNext()) {
+    const int number = query.GetLong(1);
+    switch (query.GetLong(0)) {
+      case 0:
+        rows->params.append({number, query.GetText(0)});
+        break;
+      case 1:
+        rows->nInTerm = number;
+        break;
+      case 2:
+        rows->nAnyTerm = number;
+        break;
+      case 3:
+        rows->itemNames.insert(query.GetText(0), query.GetText(1));
+        break;
+      default: {
+        CPc balance;
+        balance.COST = query.GetText(0);
+        balance.My = query.GetDouble(0);
+        rows->balances.append(balance);
+      }
+    }
+  }
+  std::sort(rows->balances.begin(), rows->balances.end(),
+            [](const CPc& a, const CPc& b) { return a.COST < b.COST; });
+  return true;
+}
 }  // namespace
 
 KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const QList<CPc>& lines, bool bNew,
                                         CKvDb* pDb, QList<CPc>* savedLines) {
   using R = KvReceiptSaveResult;
-  if (!pDb || CXxDataType::CheckParamChange(true, pDb) != 0)
+  if (!pDb)
+    return refuse(R::kNone);
+  const QString student = KvStripChars(head.STD, QStringLiteral(" \t\r\n"));
+  const QString leftOutT = bNew ? QString() : storedHead.T;
+  const QString leftOutDh = bNew ? QString() : storedHead.DH;
+  // A failed read refuses the save; a parameter change ends the program.
+  PreSaveRows stored;
+  if (!readPreSaveRows(head, student, leftOutT, leftOutDh, lines, pDb, &stored) ||
+      CXxDataType::CheckParamRows(stored.params, true, pDb) != 0)
     return refuse(R::kNone);
 
   // The student, present in the term.
-  const QString student = KvStripChars(head.STD, QStringLiteral(" \t\r\n"));
   if (student.size() != CXxDataType::StudentCodeLen() || !KvIsAllDigits(student) || student.isEmpty())
     return stop(QStringLiteral("这不是一个学生的代码！"), R::kStudent);
   if (head.QC < 0)
     return stop(QStringLiteral("学期期次不正确！"), R::kTerm);
-  CStd row(pDb, student);
-  const int present = row.Count(0, head.QC);
-  if (present < 0)
-    return refuse(R::kNone);
-  if (present != 1) {
-    const int any = row.Count(0, -1);
-    if (any < 0)
-      return refuse(R::kNone);
-    if (any == 0)
+  if (stored.nInTerm != 1) {
+    if (stored.nAnyTerm == 0)
       return stop(QStringLiteral("此代码对应的学生不存在！"), R::kStudent);
     return stop(QStringLiteral("学期期次不正确！"), R::kTerm);
   }
@@ -86,28 +145,21 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
   KvFormatIntFrom(number, 5, false);
 
   // The lines: those with an item and an amount, each item once.
-  QList<CCost> catalogue;
-  if (CCost::SelectAll(&catalogue, pDb) < 0)
-    return refuse(R::kNone);
-  QHash<QString, CCost> items;
-  for (const CCost& item : catalogue)
-    items.insert(item.KNO, item);
   QList<CPc> collected;
   for (qsizetype i = 0; i < lines.size(); ++i) {
     const CPc& line = lines.at(i);
     if (std::fabs(line.My) < kZero || line.COST.isEmpty())
       continue;
-    const auto found = items.constFind(line.COST);
-    if (found == items.constEnd())
+    const auto found = stored.itemNames.constFind(line.COST);
+    if (found == stored.itemNames.constEnd())
       return stop(QStringLiteral("此收费项目不存在！"), R::kItem, int(i));
-    const CCost& item = *found;
     CPc fee = head;
     fee.STD = student;
     fee.DH = number;
     fee.F = -1;
     fee.COST = line.COST;
     fee.My = line.My;
-    fee.Mry = line.Mry.isEmpty() ? KvFormat(QStringLiteral("收%d学期%s"), head.QC + 1, item.NA) : line.Mry;
+    fee.Mry = line.Mry.isEmpty() ? KvFormat(QStringLiteral("收%d学期%s"), head.QC + 1, *found) : line.Mry;
     for (const CPc& earlier : collected)
       if (earlier.COST == fee.COST)
         return stop(QStringLiteral("一张单据不能有重复的收费项目！"), R::kItem, int(i));
@@ -117,11 +169,8 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
     return stop(QStringLiteral("没有有效的收费记录行！"), R::kItem, 0);
 
   // The payment against what the student owes in the term.
-  const QString leftOutT = bNew ? QString() : storedHead.T;
-  const QString leftOutDh = bNew ? QString() : storedHead.DH;
-  QList<CPc> balances = collected;
-  if (CPc::GetTermDifferences(student, head.QC, leftOutT, leftOutDh, &balances, pDb) < 0)
-    return refuse(R::kNone);
+  QList<CPc> balances = stored.balances;
+  CPc::SubtractReceipt(&balances, collected);
   if (!balances.isEmpty()) {
     bool overpaid = false;
     const QString text = balanceText(balances, &overpaid);
@@ -131,27 +180,41 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
       return refuse(R::kAmount, 0);
   }
 
-  // The write, all or nothing.
-  KvDbTransaction transaction(*pDb);
-  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("PC")))
+  // The write, all or nothing: the PC lock first, then in one select the
+  // next free number (when none was typed) and the balances again, since
+  // another operator may have been paid meanwhile.
+  KvDbTransaction transaction(*pDb, QStringLiteral("PC"));
+  if (!transaction.IsActive())
     return refuse(R::kStudent);
-  if (number.isEmpty()) {
-    number = CPc::NextVoucherNo(-1, head.T.left(4), pDb);
-    if (number.isEmpty())
-      return refuse(R::kStudent);
-    for (CPc& fee : collected)
-      fee.DH = number;
+  QString select = CPc::TermBalanceSelect(4, student, head.QC, leftOutT, leftOutDh, pDb);
+  if (number.isEmpty())
+    select += KvFormat(QStringLiteral(" Union All Select 5,0,0.0,(Select DH From PC Where F=-1 And %s And DH Is Not Null "
+                                      "Order By F Desc,DH Desc Limit 1),''"),
+                       CPc::YearCondition(head.T, pDb));
+  CKvQuery query(2, 1, 2, pDb);
+  if (!query.Open(select))
+    return refuse(R::kStudent);
+  balances.clear();
+  for (; !query.IsEOF(); query.MoveNext()) {
+    if (query.GetLong(0) == 5) {
+      KvFormatInt(KvStrToInt(query.GetText(0)) + 1, &number, 5, true);
+      continue;
+    }
+    CPc balance;
+    balance.COST = query.GetText(0);
+    balance.My = query.GetDouble(0);
+    balances.append(balance);
   }
+  for (CPc& fee : collected)
+    fee.DH = number;
   if (!bNew) {
     CPc scratch;
     if (!scratch.DeleteVoucher(-1, storedHead.T, storedHead.DH, pDb))
       return stop(QStringLiteral("无法修改！"), R::kStudent);
   }
-  // Another operator may have been paid meanwhile: an overpayment now
-  // refuses.
-  balances = collected;
-  if (CPc::GetTermDifferences(student, head.QC, leftOutT, leftOutDh, &balances, pDb) < 0)
-    return refuse(R::kStudent);
+  // A replaced receipt's own lines were left out of the balances above.
+  std::sort(balances.begin(), balances.end(), [](const CPc& a, const CPc& b) { return a.COST < b.COST; });
+  CPc::SubtractReceipt(&balances, collected);
   bool overpaid = false;
   const QString text = balanceText(balances, &overpaid);
   if (overpaid)

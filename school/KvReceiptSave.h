@@ -11,12 +11,15 @@
 // 2. The checks of the student, the term, the number and the lines, then
 //    the payment against the term's balances: an overpaid item refuses, a
 //    shortfall asks "保存吗？".
-// 3. One transaction: the PC lock and, for a number left empty (0 or no
-//    digits), the next free number; the delete of the replaced receipt (its
-//    own refusals, then "无法修改！"); the balances again (an item overpaid
-//    meanwhile refuses with its "多收" line); the lines and their count
+// 3. One transaction: the PC lock; in one select, for a number left empty
+//    (0 or no digits), the next free number, and the balances again; the
+//    delete of the replaced receipt (its own refusals, then "无法修改！");
+//    the balance check (an item overpaid meanwhile refuses with its "多收"
+//    line); the lines, inserted only while their number is free
 //    ("单号重，插入记录失败！"); the log row on the same connection. Any
 //    failure rolls all of it back: PC and the log are as before.
+//
+// Steps 1 and 2 read everything they need in one select.
 
 #include "school/CPc.h"
 

@@ -38,6 +38,7 @@ CKvCommandRegistry::CKvCommandRegistry() {
       {KV_CMD_FORM_LEFT, "向左"},
       {KV_CMD_FORM_RIGHT, "向右"},
       {KV_CMD_REFRESH, "刷新\tF5"},
+      {KV_CMD_POSITIONED_PRINT, "自定位套打"},
       {KV_CMD_ARRANGE, "排课"},
       {KV_CMD_FILE_NEW, "新建(&N)\tCtrl+N"},
       {KV_CMD_FILE_OPEN, "打开(&O)...\tCtrl+O"},
@@ -96,7 +97,6 @@ CKvCommandRegistry::CKvCommandRegistry() {
       // Card forms.
       {KV_CMD_FILE_PRINT_PREVIEW, "打印预览(&V)"},
       {KV_CMD_OVERLAY_PREVIEW, "套打预览"},
-      {KV_CMD_POSITIONED_PRINT, "自定位套打"},
 
       // The template list; 43101 hides the template box from it.
       {KV_CMD_ADD_TEMPLATE, "增加文档模板(&A)"},

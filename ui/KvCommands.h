@@ -26,6 +26,8 @@ enum : int {
   KV_CMD_FORM_LEFT = 43026,
   KV_CMD_FORM_RIGHT = 43027,
   KV_CMD_REFRESH = 43112,  // F5
+  // A receipt printed onto the pre-printed form at its fields' places.
+  KV_CMD_POSITIONED_PRINT = 43125,
   KV_CMD_ARRANGE = 43113,
   // Sent to a dialog when the clipboard's content changed.
   KV_CMD_CLIPBOARD_CHANGED = 43116,
@@ -47,6 +49,7 @@ enum : int {
   // The Settings menus of the school edition (fees 325, timetabling 326).
   KV_CMD_SET_SCHOOL_TREE = 45000,
   KV_CMD_SET_FEE_ITEMS = 45001,
+  // Review and cancel review of fee vouchers (F5 stays with refresh).
   KV_CMD_REVIEW = 45002,
   KV_CMD_UNREVIEW = 45003,
   KV_CMD_SET_CLASS_TREE = 45004,
@@ -60,7 +63,6 @@ enum : int {
 
   // Form grids.
   KV_CMD_OVERLAY_PRINT = 43400,  // Ctrl+T
-  KV_CMD_POSITIONED_PRINT = 43125,
   KV_CMD_PASTE_MANY = 43401,     // Ctrl+B
   KV_CMD_PASTE_COLUMN = 43402,   // Ctrl+L
   KV_CMD_INSERT_ROW = 43403,     // Shift+Enter

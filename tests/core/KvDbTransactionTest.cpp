@@ -89,6 +89,46 @@ TEST_P(KvDbTransactionTest, TextOfSeveralStatementsIsAllOrNothing) {
   EXPECT_EQ(recorder.messages().size(), 2);
 }
 
+// The locked begin and the statements kept for the connection: a kept
+// statement is prepared once and tells the rows it inserted; a locked begin
+// is one statement, refused inside a transaction and leaving none open when
+// it fails.
+TEST_P(KvDbTransactionTest, LockedBeginAndKeptStatementsCountTheirRows) {
+  const QString sql = QStringLiteral("Insert Into T(A) Select CAST(? AS INTEGER) Where Not Exists(Select 1 From T Where A=?)");
+  {
+    KvDbTransaction transaction(db(), QStringLiteral("T"));
+    ASSERT_TRUE(transaction.IsActive());
+    EXPECT_EQ(db().TransactionDepth(), 1);
+    KvDbTransaction nested(db(), QStringLiteral("T"));
+    EXPECT_FALSE(nested.IsActive());
+    EXPECT_EQ(db().TransactionDepth(), 1);
+    KvDbStatement* statement = db().GetBackend()->keptStatement(sql, nullptr);
+    ASSERT_NE(statement, nullptr);
+    EXPECT_EQ(db().GetBackend()->keptStatement(sql, nullptr), statement);
+    const struct {
+      int value;
+      int rows;
+    } runs[] = {{5, 1}, {5, 0}, {6, 1}};
+    for (const auto& run : runs) {
+      statement->bindInteger(0, run.value);
+      statement->bindInteger(1, run.value);
+      ASSERT_TRUE(statement->run(nullptr)) << run.value;
+      EXPECT_EQ(statement->rowsAffected(), run.rows) << run.value;
+    }
+    EXPECT_TRUE(transaction.Commit());
+  }
+  EXPECT_EQ(valuesOfA(db()), (QList<int>{5, 6}));
+
+  db().FailNthStatement(1);
+  {
+    KvDbTransaction refused(db(), QStringLiteral("T"));
+    EXPECT_FALSE(refused.IsActive());
+  }
+  EXPECT_EQ(db().GetStatementsSent(), 1);
+  db().FailNthStatement(0);
+  EXPECT_EQ(db().TransactionDepth(), 0);
+}
+
 KV_DB_KIND_TEST_SUITE(KvDbTransactionTest);
 
 class KvDbTransactionControlTest : public KvDbTransactionTest {};

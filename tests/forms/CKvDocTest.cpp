@@ -164,6 +164,28 @@ TEST_F(CKvDocTest, ClosingAsksKeepsArgumentsAndPlaceAndFreesTheDocument) {
   EXPECT_EQ(KvFakeControl().argsAtOpen, args);
 }
 
+TEST_F(CKvDocTest, ArgumentsForTheRunOnlyNeverTouchTheSettings) {
+  KvSaveDocOpenMode(300, 0, {QStringLiteral("stored")});
+  CKvDocTemplate* pTemplate = m_pModule->FindTemplate(300);
+  ASSERT_NE(pTemplate, nullptr);
+  pTemplate->Entries()[pTemplate->FindEntry(0)].bArgsForRun = true;
+
+  // The first opening of the run starts on the document's defaults.
+  KvFakeDoc* pDoc = open();
+  ASSERT_NE(pDoc, nullptr);
+  EXPECT_TRUE(KvFakeControl().argsAtOpen.isEmpty());
+  ASSERT_TRUE(pDoc->GetFrames().at(0)->close());
+  flushDeletes();
+
+  // The settings keep what they had; the next opening of the run starts
+  // from the closed document's arguments.
+  QStringList args;
+  EXPECT_EQ(KvReadDocOpenMode(300, 0, args), 1);
+  EXPECT_EQ(args, QStringList{QStringLiteral("stored")});
+  ASSERT_NE(open(), nullptr);
+  EXPECT_EQ(KvFakeControl().argsAtOpen, (QStringList{QStringLiteral("2024"), QStringLiteral("closed")}));
+}
+
 TEST_F(CKvDocTest, SaveCommitsTheEditorAndClearsTheFlagOnlyWhenSaved) {
   KvMessageRecorder recorder;
   KvFakeDoc* pDoc = open();

@@ -5,6 +5,7 @@
 #include "KvSchoolTestSupport.h"
 
 #include "core/KvDate.h"
+#include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "school/CPc.h"
 
@@ -173,6 +174,40 @@ TEST_P(CPcTest, ClassSheetVoucherLoadedAndSaved) {
   EXPECT_TRUE(pay.SaveClassVoucher(newPayment, &lines, pdb()));
   EXPECT_EQ(recorder.last(), QStringLiteral("空单据！"));
   EXPECT_EQ(Column(QStringLiteral("Select Count(*) From PC Where F=-1")), QStringList{"0"});
+}
+
+TEST_P(CPcTest, ClassSheetNumberZeroOrWithoutDigitsTakesTheNextFree) {
+  // Due voucher 00001 of 2024 is stored (another term); payments have none
+  // yet. A due sheet replaces the term's dues after taking its number.
+  AddLine(QStringLiteral("010201002"), QStringLiteral("01"), 1, 1, 100, QStringLiteral("20240901"),
+          QStringLiteral("00001"));
+  const struct {
+    int nKind;
+    const char* typed;
+    const char* saved;
+  } cases[] = {{1, "0", "00002"}, {1, "", "00003"}, {-1, "号", "00001"}, {-1, "12", "00012"}, {-1, "00000", "00013"}};
+  for (const auto& c : cases) {
+    CPc head;
+    head.STD = QStringLiteral("010201");
+    head.QC = 0;
+    head.F = c.nKind;
+    head.T = QStringLiteral("20240905");
+    head.DH = QString::fromUtf8(c.typed);
+    head.FS = 1;
+    CPc line = head;
+    line.STD = QStringLiteral("010201001");
+    line.COST = QStringLiteral("02");
+    line.My = 10;
+    QList<CPc> lines = {line};
+    CPc stored = head;
+    stored.T = QStringLiteral("xxxx");
+    EXPECT_TRUE(head.SaveClassVoucher(stored, &lines, pdb())) << c.typed;
+    EXPECT_EQ(head.DH, QString::fromLatin1(c.saved)) << c.typed;
+    EXPECT_EQ(Column(KvFormat(QStringLiteral("Select Count(*) From PC Where F=%d And COST='02' And DH='%s'"),
+                              c.nKind, QString::fromLatin1(c.saved))),
+              QStringList{"1"})
+        << c.typed;
+  }
 }
 
 KV_DB_KIND_TEST_SUITE(CPcTest);

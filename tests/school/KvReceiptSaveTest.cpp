@@ -157,7 +157,15 @@ TEST_P(KvReceiptSaveTest, PaymentMadeMeanwhileRefusesAnOverpayment) {
   EXPECT_TRUE(Log().isEmpty());
 }
 
-TEST_P(KvReceiptSaveTest, NewAndReplacingSavesAreAllOrNothing) {
+// A new save sends one select before its question, then the locked begin,
+// one select (number and balances), the lines' insert, the log row and the
+// commit; a replacement adds the stored receipt's read and delete.
+TEST_P(KvReceiptSaveTest, NewAndReplacingSavesAreAllOrNothingInFewStatements) {
+  struct Sent {
+    int nNew;
+    int nReplacing;
+  };
+  static const Sent kSent[] = {{6, 8}, {6, 8}, {6, 8}};  // SQLite, ODBC, PostgreSQL
   KvScriptedAnswers yes;
   CPc head = m_head;
   int statements = ExpectAllOrNothing([&] {
@@ -165,7 +173,7 @@ TEST_P(KvReceiptSaveTest, NewAndReplacingSavesAreAllOrNothing) {
     return Save({line(QStringLiteral("01"), 300), line(QStringLiteral("02"), 80), line(QStringLiteral("03"), 0)})
         .bSaved;
   });
-  EXPECT_GT(statements, 10);
+  EXPECT_EQ(statements, kSent[kind()].nNew);
   EXPECT_EQ(Log(), QStringList{"新增：№(2024)00001"});
   EXPECT_EQ(Column(QStringLiteral("Select Count(*) From PC Where F=-1 And DH='00001'")), QStringList{"2"});
 
@@ -176,7 +184,7 @@ TEST_P(KvReceiptSaveTest, NewAndReplacingSavesAreAllOrNothing) {
     m_head.DH = QStringLiteral("5");
     return Save({line(QStringLiteral("01"), 500)}, false).bSaved;
   });
-  EXPECT_GT(statements, 10);
+  EXPECT_EQ(statements, kSent[kind()].nReplacing);
   EXPECT_EQ(Column(QStringLiteral("Select DH||COST From PC Where F=-1")), QStringList{"0000501"});
   EXPECT_EQ(Log().size(), 2);
 }

@@ -103,8 +103,7 @@ TEST_P(KvReceiptTest, MacrosOfThePositionedReceipt) {
     tokens.append(pair.first);
   EXPECT_EQ(tokens.mid(0, 10), (QStringList{"#kvname", "#kvmanager", "#kvmaster", "#dh", "#yy", "#mm", "#dd",
                                             "#xsd", "#xsm", "#xq"}));
-  EXPECT_TRUE(tokens.contains(QStringLiteral("#zy03")));
-  EXPECT_FALSE(tokens.contains(QStringLiteral("#zy04")));
+  EXPECT_FALSE(tokens.contains(QStringLiteral("#zy10")));
   EXPECT_EQ(tokens.mid(tokens.size() - 6),
             (QStringList{"#hjx", "#hjd", "#sfd", "#sfm", "#fhd", "#fhm"}));
   EXPECT_EQ(macro(macros, QStringLiteral("#xsm")), QStringLiteral("张三"));
@@ -117,6 +116,28 @@ TEST_P(KvReceiptTest, MacrosOfThePositionedReceipt) {
   EXPECT_EQ(macro(macros, QStringLiteral("#sfm")), QStringLiteral("管理员"));
   EXPECT_EQ(macro(macros, QStringLiteral("#fhd")), QString());
   EXPECT_EQ(macro(macros, QStringLiteral("#fhm")), QString());
+
+  // Every row token from the first unused row through row 9 is given an
+  // empty value: rows beyond the receipt rows (3), and rows the receipt
+  // leaves unused (2 lines on 3 rows).
+  AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 1, -1, 5, QStringLiteral("20240910"), QStringLiteral("00013"));
+  AddLine(QStringLiteral("010201001"), QStringLiteral("02"), 1, -1, 6, QStringLiteral("20240910"), QStringLiteral("00013"));
+  CPc twoLines = m_head;
+  twoLines.DH = QStringLiteral("00013");
+  const QList<QPair<QString, QString>> shortMacros = twoLines.BuildReceiptMacros(pdb());
+  const struct {
+    const QList<QPair<QString, QString>>* macros;
+    int nFilled;
+  } cases[] = {{&macros, 3}, {&shortMacros, 2}};
+  for (const auto& c : cases) {
+    for (int row = 1; row <= 9; ++row) {
+      const QString s = QString::number(row).rightJustified(2, u'0');
+      for (const QString& name : {QStringLiteral("#fxd"), QStringLiteral("#fxm"), QStringLiteral("#je")})
+        EXPECT_EQ(macro(*c.macros, name + s).isEmpty(), row > c.nFilled) << qPrintable(name + s) << " " << c.nFilled;
+      EXPECT_NE(macro(*c.macros, QStringLiteral("#zy") + s), QStringLiteral("<none>"));
+    }
+    EXPECT_EQ(macro(*c.macros, QStringLiteral("#zy10")), QStringLiteral("<none>"));
+  }
 }
 
 TEST_P(KvReceiptTest, OutstandingTermIsTheFirstThatOwes) {

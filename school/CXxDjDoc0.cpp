@@ -1,0 +1,370 @@
+#include "school/CXxDjDoc0.h"
+
+#include "app/CKvApp.h"
+#include "app/CKvOperation.h"
+#include "app/KvOperatorStore.h"
+#include "core/CKvDb.h"
+#include "core/KvDate.h"
+#include "core/KvFormat.h"
+#include "core/KvMessage.h"
+#include "core/KvNumber.h"
+#include "core/KvNumberText.h"
+#include "core/KvText.h"
+#include "forms/KvColumnDef.h"
+#include "school/CCost.h"
+#include "school/CStd.h"
+#include "school/CXxDataType.h"
+#include "school/CXxDjTreeView.h"
+#include "school/CXxDjView0.h"
+#include "ui/KvCommands.h"
+#include "ui/KvDateEdits.h"
+
+#include <QMetaObject>
+#include <QPointer>
+
+#include <cmath>
+
+namespace {
+constexpr double kZero = 0.000001;
+// Column links: the memo, the student, the name and the total.
+enum { kMemoLink = 1, kStudentLink = 2, kNameLink = 3, kTotalLink = 9 };
+
+QString amountText(double value) { return KvNumToText(value, 0, 0, 2, false).remove(u',').trimmed(); }
+
+QString operatorText(const QString& code, CKvDb* pDb) {
+  if (code.isEmpty())
+    return QString();
+  KvOperatorStore store;
+  if (store.Load(pDb, code) <= 0)
+    return QString();
+  return KvFormat(QStringLiteral("%s(%s)"), store.Operator().strName, code);
+}
+}  // namespace
+
+void CXxDjDoc0::OnCloseDocument() {
+  OpenArgs() = {m_head.T, m_head.DH, m_head.STD, KvFormat(QStringLiteral("%d"), m_head.QC),
+                KvFormat(QStringLiteral("%d"), m_head.F)};
+  CKvDoc::OnCloseDocument();
+}
+
+void CXxDjDoc0::LoadOpenArgs() {
+  QStringList& args = OpenArgs();
+  if (args.size() != 5) {
+    args = QStringList(5, QString());
+    args[0] = KvNowText(QStringLiteral("%Y%m%d"));
+  }
+  m_head.Clear();
+  m_head.T = args.at(0);
+  m_head.DH = args.at(1);
+  m_head.STD = args.at(2);
+  m_head.QC = KvStrToInt(args.at(3));
+  m_head.F = KvStrToInt(args.at(4));
+  m_savedHead = m_head;
+  // The extra cell after the columns holds the student's name.
+  m_nExtraCells = 1;
+}
+
+void CXxDjDoc0::InitFormEntry(KvFormEntry& entry) {
+  entry.sFna = QStringLiteral("班级收费明细表");
+  entry.nOpen = 0;
+  entry.nTopNum = 2;
+}
+
+void CXxDjDoc0::BuildColumns(KvFormEntry& entry) {
+  entry.formulas.clear();
+  entry.AddFormula(2, 1212, 0, 0, QStringLiteral("学生/STRING/LEFT"));
+  entry.AddFormula(3, 1212, 0, 0, QStringLiteral("姓名/MDBSTRING/LEFT"));
+  entry.AddFormula(1, 2030, 0, 0, QStringLiteral("摘  要/MDBSTRING/LEFT"));
+  QList<CCost> items;
+  CCost::SelectAll(&items, m_pDb);
+  for (const CCost& item : items)
+    entry.AddFormula(100, 1010, 2, 2,
+                     KvFormat(QStringLiteral("%s/NUMBER/RIGHT/1/0/%s"), KvSplitTextDbcs(6, item.NA), item.KNO));
+  entry.AddFormula(109, 1212, 2, 2, QStringLiteral("合计/NUMBER/RIGHT"));
+  PrepareColumns(entry);
+}
+
+int CXxDjDoc0::GetColumnMark(const KvFormEntry& entry, int nColumn) {
+  return entry.formulas.at(nColumn).nType % 100 == kStudentLink ? 1 : 2;
+}
+
+void CXxDjDoc0::BuildHeadNotes(KvFormEntry& entry) {
+  entry.headNotes.clear();
+  const struct {
+    const char* note;
+    const char* words;
+    int tail, percent, system;
+  } notes[] = {{"制证年", "用户录入", 0, 439, 1},
+               {"制证年后缀", "年", 0, 44, 0},
+               {"制证月", "用户录入", 0, 247, 1},
+               {"制证月后缀", "月", 0, 50, 0},
+               {"制证日", "用户录入", 0, 253, 1},
+               {"制证日后缀", "日", 0, 56, 0},
+               {"期次", "#xx_term", 0, 62, 0},
+               {"凭证号前导", "单号：", 0, 85, 0},
+               {"凭证号", "用户录入", 0, 591, 1},
+               {"主管前导", "会计主管：#co_name", 1, 0, 0},
+               {"主管名", "", 1, 10, 0},
+               {"复核员", "复核：#xx_opr1", 1, 60, 0},
+               {"制证员", "制证：#xx_opr0", 1, 80, 0},
+               {"类别", "类别：#xx_lb", 0, 1, 0}};
+  for (const auto& n : notes)
+    entry.AddHeadNote(n.tail, 0, n.percent, 1, n.system, QString::fromUtf8(n.note), QString::fromUtf8(n.words));
+}
+
+bool CXxDjDoc0::QueryReadOnly() { return !KvHasRight(CXxDataType::kModule, QStringLiteral("03")); }
+
+bool CXxDjDoc0::PrepareOpen() {
+  QList<CCost> items;
+  if (CCost::SelectAll(&items, m_pDb) <= 0) {
+    KvMessageBox(QStringLiteral("未定义收费项目！"), KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  KvFormEntry stored;
+  stored.SetKey(m_pDb, m_nFlag, m_nForm);
+  if (stored.Load() <= 0 || !stored.LoadFormulas() || stored.formulas.isEmpty())
+    return true;
+  // Every item column must name an item that exists, each item once.
+  QStringList codes;
+  for (const CCost& item : items)
+    codes.append(item.KNO);
+  bool matches = true;
+  for (const KvFormula& formula : stored.formulas) {
+    KvColumnDef def;
+    KvParseColumnDef(formula, def);
+    if (def.d4 != 1)
+      continue;
+    if (formula.nType != 100 || !codes.removeOne(def.sFormula)) {
+      matches = false;
+      break;
+    }
+  }
+  if (matches && codes.isEmpty())
+    return true;
+  KvMessageBox(QStringLiteral("表栏与费用项目不匹配，系统将重新取默认表格式！"), KV_MB_OK | KV_MB_ICONINFORMATION);
+  // The whole stored layout goes (its print settings stay), so the default
+  // one is built now and at every later opening until it is stored again.
+  stored.DeleteLayoutRows();
+  return true;
+}
+
+QString CXxDjDoc0::ItemCodeOf(int nColumn) const {
+  if (nColumn < 0 || nColumn >= m_formEntry.formulas.size())
+    return QString();
+  const KvFormula& formula = m_formEntry.formulas.at(nColumn);
+  KvColumnDef def;
+  KvParseColumnDef(formula, def);
+  return def.d4 == 1 && formula.Link() == 0 ? def.sFormula : QString();
+}
+
+void CXxDjDoc0::FillRows() {
+  QList<CPc> lines;
+  m_head.LoadClassVoucher(&lines, m_pDb);
+  ForEachColumnLink(0);
+  m_strOpr0 = operatorText(m_head.Opr0, m_pDb);
+  m_strOpr1 = operatorText(m_head.Opr1, m_pDb);
+  ClearRows();
+  if (CXxDataType::LevelOfCode(m_head.STD) != CXxDataType::LevelCount() - 1 || m_head.QC < 0)
+    return;
+  CStd klass(m_pDb, m_head.STD);
+  QList<CStd> students;
+  klass.Select(&students, 2, m_head.QC);
+  const int studentColumn = FindColumnFormula(kStudentLink);
+  const int nameColumn = FindColumnFormula(kNameLink);
+  const int memoColumn = FindColumnFormula(kMemoLink);
+  const int totalColumn = FindColumnFormula(kTotalLink);
+  const int columns = int(m_formEntry.formulas.size());
+  for (const CStd& student : students) {
+    QStringList row = NewRow();
+    row.last() = student.NA;
+    if (studentColumn >= 0)
+      row[studentColumn] = student.KNO;
+    if (nameColumn >= 0)
+      row[nameColumn] = student.NA;
+    double total = 0.0;
+    for (int c = 0; c < columns; ++c) {
+      const QString code = ItemCodeOf(c);
+      if (code.isEmpty())
+        continue;
+      double sum = 0.0;
+      for (const CPc& line : lines) {
+        if (line.STD != student.KNO || line.COST != code)
+          continue;
+        sum += m_head.F == 0 ? line.F * line.My : line.My;
+        if (memoColumn >= 0)
+          row[memoColumn] = line.Mry;
+      }
+      row[c] = amountText(sum);
+      total += sum;
+    }
+    if (totalColumn >= 0)
+      row[totalColumn] = amountText(total);
+    AppendRow(row);
+  }
+}
+
+void CXxDjDoc0::LinkHeadField(const KvHeadNote& note, QString& text, int nDir) {
+  struct Place {
+    const char* note;
+    int start, width;
+  };
+  static const Place places[] = {{"制证年", 0, 4}, {"制证月", 4, 2}, {"制证日", 6, 2}, {"凭证号", -1, 5}};
+  for (const Place& place : places) {
+    if (note.sNote != QString::fromUtf8(place.note))
+      continue;
+    if (nDir == 0) {
+      // A sheet without a date (a summary, the arrears) keeps none: an
+      // invented date would make the paid summary look like a voucher.
+      if (!m_head.T.isEmpty() && m_head.T.size() != 8)
+        KvFormatIntFrom(m_head.T, 8, true);
+      text = place.start < 0 ? m_head.DH
+             : place.start == 6 ? m_head.T.mid(6)
+                                : m_head.T.mid(place.start, place.width);
+      return;
+    }
+    QString typed = text;
+    KvFormatIntFrom(typed, place.width, true);
+    if (place.start < 0)
+      m_head.DH = typed;
+    else
+      m_head.T = m_head.T.leftJustified(8, u'0').replace(place.start, place.width, typed);
+    return;
+  }
+}
+
+bool CXxDjDoc0::IsVoucherEditable() const {
+  return m_head.Opr1.isEmpty() && m_head.Opr0 == CPc::CurrentOperator() && m_head.QC >= 0 && m_head.F != 0 &&
+         m_head.F != 2 && !(m_head.F == -1 && m_head.T.isEmpty());
+}
+
+bool CXxDjDoc0::SaveRows() {
+  // The notes are taken into the head first; a refused save gives the head
+  // back as it was.
+  const CPc before = m_head;
+  if (saveVoucher())
+    return true;
+  m_head = before;
+  return false;
+}
+
+bool CXxDjDoc0::saveVoucher() {
+  // Only a voucher the operator may edit is written (a summary or arrears
+  // sheet has no voucher of its own).
+  if (!IsVoucherEditable() || CXxDataType::CheckParamChange(true, m_pDb) != 0)
+    return false;
+  ForEachColumnLink(1);
+  QString reason;
+  KvDateMessage(&m_head.T, &reason);
+  if (!reason.isEmpty()) {
+    KvMessageBox(reason, KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  const int studentColumn = FindColumnFormula(kStudentLink);
+  if (studentColumn < 0)
+    return false;
+  const int memoColumn = FindColumnFormula(kMemoLink);
+  QList<CCost> items;
+  if (CCost::SelectAll(&items, m_pDb) < 0)
+    return false;
+  QStringList codes;
+  for (const CCost& item : items)
+    codes.append(item.KNO);
+  QList<CPc> lines;
+  for (const QStringList& row : m_rows) {
+    CPc base = m_head;
+    if (memoColumn >= 0 && !row.at(memoColumn).isEmpty())
+      base.Mry = row.at(memoColumn);
+    base.STD = row.at(studentColumn);
+    CStd student(m_pDb, base.STD);
+    const int found = base.STD.isEmpty() ? 0 : student.Count(0, -1);
+    if (found < 0)
+      return false;
+    if (found == 0)
+      continue;
+    for (int c = 0; c < m_formEntry.formulas.size(); ++c) {
+      const QString code = ItemCodeOf(c);
+      if (code.isEmpty() || !codes.contains(code))
+        continue;
+      const double amount = KvTextToDouble(row.at(c));
+      if (std::fabs(amount) < kZero)
+        continue;
+      CPc line = base;
+      line.COST = code;
+      line.My = amount;
+      lines.append(line);
+    }
+  }
+  CPc head = m_head;
+  if (!head.SaveClassVoucher(m_savedHead, &lines, m_pDb))
+    return false;
+  m_head = head;
+  const bool identityChanged =
+      m_head.F == -1 && (m_head.T.left(4) != m_savedHead.T.left(4) || m_head.DH != m_savedHead.DH ||
+                         CPc::CountPaidVoucherLines(m_head.T, m_head.DH, m_pDb) == 0);
+  m_savedHead = m_head;
+  if (identityChanged) {
+    if (auto* pTree = FindView<CXxDjTreeView>())
+      pTree->Rebuild();
+    PostRefresh();
+  }
+  CKvOperation::WriteLog(CXxDataType::kModule * 100 + 1,
+                         KvFormat(QStringLiteral("保存%s班%d学期%s收数据,单号：(%s)%s"), m_head.STD, m_head.QC + 1,
+                                  m_head.F == 1 ? QStringLiteral("应") : QStringLiteral("实"), m_head.T.left(4),
+                                  m_head.DH));
+  return true;
+}
+
+bool CXxDjDoc0::HasUnsavedEdits(QString& reason) { return CKvDoc::HasUnsavedEdits(reason); }
+
+void CXxDjDoc0::GetSummaryText(QString& out, int nRows) {
+  const int studentColumn = FindColumnFormula(kStudentLink);
+  out.clear();
+  if (!m_rows.isEmpty() && studentColumn >= 0 && !m_rows.first().at(studentColumn).isEmpty())
+    out = KvFormat(QStringLiteral("%d人"), nRows);
+}
+
+void CXxDjDoc0::BuildPrintMacros() {
+  AddMacroRow(QStringLiteral("制证员"), QStringLiteral("#xx_opr0"), m_strOpr0);
+  AddMacroRow(QStringLiteral("复核员"), QStringLiteral("#xx_opr1"), m_strOpr1);
+  AddMacroRow(QStringLiteral("期次"), QStringLiteral("#xx_term"),
+              m_head.QC < 0 ? QString() : KvFormat(QStringLiteral("第 %d 学期"), m_head.QC + 1));
+  QString kind;
+  if (m_head.F == 0)
+    kind = QStringLiteral("欠费");
+  else if (m_head.F == 1)
+    kind = QStringLiteral("应交费用");
+  else if (m_head.F == -1)
+    kind = m_head.T.isEmpty() ? QStringLiteral("已交费用汇总") : QStringLiteral("交费单");
+  AddMacroRow(QStringLiteral("类别"), QStringLiteral("#xx_lb"), kind);
+}
+
+void CXxDjDoc0::PostRefresh() {
+  QPointer<CXxDjView0> pView = FindView<CXxDjView0>();
+  if (!pView)
+    return;
+  // Queued, so that it runs after the selection handling has finished.
+  QMetaObject::invokeMethod(
+      pView,
+      [pView] {
+        if (pView && KvCmdEnabled(pView, KV_CMD_REFRESH))
+          pView->ExecuteCmd(KV_CMD_REFRESH);
+      },
+      Qt::QueuedConnection);
+}
+
+void CXxDjDoc0::TakeIdentity(CPc& head, const CPc& node) {
+  head.STD = node.STD;
+  head.QC = node.QC;
+  head.F = node.F;
+  head.T = node.T;
+  head.DH = node.DH;
+  head.Opr0.clear();
+  head.Opr1.clear();
+  head.Mry.clear();
+}
+
+bool CXxDjDoc0::SameIdentity(const CPc& a, const CPc& b) {
+  if (a.STD != b.STD || a.QC != b.QC || a.F != b.F)
+    return false;
+  return a.F != -1 || (a.T.left(4) == b.T.left(4) && a.DH == b.DH);
+}

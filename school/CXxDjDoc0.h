@@ -1,0 +1,67 @@
+#pragma once
+// The class fee sheet: one class, one term and one kind of amount (due,
+// paid or arrears) as a grid of the class's students in the term against
+// the fee items. A due or paid sheet is saved as one voucher of fee lines
+// (CPc::SaveClassVoucher); the arrears sheet is read-only.
+//
+// The head is a CPc: STD the class code, QC the term (-1 none), F the kind
+// (1 due, -1 paid, 0 arrears, 2 none), T and DH the voucher's date and
+// number, Opr0 and Opr1 its maker and reviewer. The saved head is the
+// voucher as last loaded or saved. The open arguments carry date, number,
+// class, term and kind.
+//
+// What callers may rely on:
+// - A stored layout whose item columns no longer match the fee items is
+//   reset once: the key's rows of the four layout tables are deleted in one
+//   transaction (print settings kept) and the default layout is built.
+// - A save that fails leaves both heads as they were; one that succeeds
+//   makes them equal.
+
+#include "forms/CKvDoc.h"
+#include "school/CPc.h"
+
+class CXxDjDoc0 : public CKvDoc {
+  Q_OBJECT
+ public:
+  CPc m_head;
+  CPc m_savedHead;
+  // Maker and reviewer as "name(code)"; empty without one.
+  QString m_strOpr0;
+  QString m_strOpr1;
+
+  void OnCloseDocument() override;
+  void LoadOpenArgs() override;
+  void InitFormEntry(KvFormEntry& entry) override;
+  void BuildColumns(KvFormEntry& entry) override;
+  int GetColumnMark(const KvFormEntry& entry, int nColumn) override;
+  void BuildHeadNotes(KvFormEntry& entry) override;
+  bool QueryReadOnly() override;
+  bool PrepareOpen() override;
+  void FillRows() override;
+  void LinkHeadField(const KvHeadNote& note, QString& text, int nDir) override;
+  bool SaveRows() override;
+  bool HasUnsavedEdits(QString& reason) override;
+  void GetSummaryText(QString& out, int nRows) override;
+  void BuildPrintMacros() override;
+
+  // The fee-item code of a column (its formula's last field) when it is a
+  // fee-item column; empty otherwise.
+  QString ItemCodeOf(int nColumn) const;
+  // Whether the current operator may edit the open voucher: not reviewed,
+  // made by the operator, a term chosen, a due or paid voucher (not the
+  // paid summary).
+  bool IsVoucherEditable() const;
+  // Sets the head's identity (class, term, kind, date and number) to the
+  // node's; maker, reviewer and memo are cleared.
+  static void TakeIdentity(CPc& head, const CPc& node);
+  // Same class, term and kind (and for a paid voucher the same year and
+  // number).
+  static bool SameIdentity(const CPc& a, const CPc& b);
+  // Posts the refresh command (43112) to the grid view: it reloads the
+  // sheet once the current handling has finished.
+  void PostRefresh();
+
+ private:
+  // SaveRows' work; the head may be half changed when it fails.
+  bool saveVoucher();
+};

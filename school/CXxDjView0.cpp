@@ -1,0 +1,103 @@
+#include "school/CXxDjView0.h"
+
+#include "core/KvNumber.h"
+#include "core/KvNumberText.h"
+#include "school/CXxDjDoc0.h"
+
+namespace {
+const QStringList kDigitNotes = {QStringLiteral("制证年"), QStringLiteral("制证月"), QStringLiteral("制证日"),
+                                 QStringLiteral("凭证号")};
+}  // namespace
+
+CXxDjView0::CXxDjView0(CXxDjDoc0* pDoc, QWidget* parent) : CForthView(pDoc, parent), m_pSheet(pDoc) {}
+
+int CXxDjView0::linkOf(int nCol) const {
+  if (nCol < 0 || nCol >= m_pSheet->m_colMap.size())
+    return -1;
+  const int cell = m_pSheet->m_colMap.at(nCol);
+  return cell >= 0 && cell < m_pSheet->m_formEntry.formulas.size() ? m_pSheet->m_formEntry.formulas.at(cell).Link()
+                                                                    : -1;
+}
+
+int CXxDjView0::shownColumn(int nCell) const { return int(m_pSheet->m_colMap.indexOf(nCell)); }
+
+void CXxDjView0::InitLayout() {
+  m_nNumberMode = 1;
+  CForthView::InitLayout();
+  if (IsEditable() && m_pSheet->IsVoucherEditable()) {
+    int row = 0;
+    int cell = 0;
+    bool tail = false;
+    if (m_pSheet->FindHeadNoteField(QStringLiteral("制证日"), row, cell, tail))
+      PlaceCaret(row, cell, 0, tail ? QStringLiteral("FOOT") : QStringLiteral("HEAD"));
+    return;
+  }
+  int first = 0;
+  for (int c = 0; c < m_pSheet->m_colMap.size(); ++c) {
+    if (linkOf(c) == 0) {
+      first = c;
+      break;
+    }
+  }
+  if (m_pSheet->GetRowCount() > 0)
+    PlaceCaret(0, first, 0, QStringLiteral("TEXT"));
+}
+
+void CXxDjView0::GetCellValue(int nRow, int nCol, const QString& area, QString& text, QString& type, int& nLimit1,
+                              int& nLimit2) {
+  CForthView::GetCellValue(nRow, nCol, area, text, type, nLimit1, nLimit2);
+  if (area == u"TEXT")
+    return;
+  const int note = m_pSheet->FindNoteAt(area == u"FOOT", nRow, nCol);
+  if (note < 0)
+    return;
+  type = kDigitNotes.contains(m_pSheet->m_formEntry.headNotes.at(note).sNote) ? QStringLiteral("STRING DIGIT")
+                                                                             : QStringLiteral("STRING NOT |[]'\"");
+}
+
+bool CXxDjView0::IsCellEditable(const QString& area, int nRow, int nCol) {
+  (void)nRow;
+  if (!m_pSheet->IsVoucherEditable())
+    return false;
+  if (area != u"TEXT")
+    return true;
+  const int link = linkOf(nCol);
+  return link == 0 || link == 1;
+}
+
+void CXxDjView0::OnCellChanged(const QString& text, int nRow, int nCol, const QString& area) {
+  CForthView::OnCellChanged(text, nRow, nCol, area);
+  if (area != u"TEXT" || linkOf(nCol) != 0 || nRow < 0 || nRow >= m_pSheet->GetRowCount())
+    return;
+  const int totalCell = m_pSheet->FindColumnFormula(9);
+  if (totalCell < 0)
+    return;
+  QStringList& row = m_pSheet->m_rows[nRow];
+  double total = 0.0;
+  for (int c = 0; c < m_pSheet->m_formEntry.formulas.size(); ++c)
+    if (!m_pSheet->ItemCodeOf(c).isEmpty())
+      total += KvTextToDouble(row.at(c));
+  row[totalCell] = KvNumToText(total, 0, 0, 2, false).remove(u',').trimmed();
+  const int shown = shownColumn(totalCell);
+  if (shown >= 0)
+    RepaintTextCell(nRow, shown);
+  RefreshTotals();
+}
+
+bool CXxDjView0::GetCellChoices(int nMode, QList<int>& widths, QStringList& list, const QString& area, int nRow,
+                                int nCol) {
+  (void)widths;
+  if (area != u"TEXT")
+    return false;
+  const int link = linkOf(nCol);
+  if (link == 1 && nMode > 0) {
+    FillFromAbove();
+    return false;
+  }
+  if (link != 2 || m_pSheet->FindColumnFormula(3) >= 0 || nRow < 0 || nRow >= m_pSheet->GetRowCount())
+    return false;
+  // The code leads the line: choosing it leaves the cell as it is.
+  const QStringList& row = m_pSheet->m_rows.at(nRow);
+  list = {row.at(m_pSheet->m_colMap.at(nCol)) + u' ' + row.last()};
+  return true;
+}

@@ -1,0 +1,390 @@
+// The class fee window: the tree by rights, the sheet's rows and edit
+// rules, due and paid saves, the layout reset, reviews and their logs, and
+// the window drawn offscreen.
+
+#include "KvSchoolTestSupport.h"
+
+#include "app/CKvApp.h"
+#include "app/KvDocOpenMode.h"
+#include "forms/CKvDocTemplate.h"
+#include "core/CKvDb.h"
+#include "core/KvDate.h"
+#include "core/KvFormat.h"
+#include "core/KvMessage.h"
+#include "forms/CFormChildFrm.h"
+#include "school/CXxDataType.h"
+#include "school/CXxDjDoc0.h"
+#include "school/CXxDjTreeView.h"
+#include "school/CXxDjView0.h"
+#include "ui/KvCommands.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPixmap>
+#include <QPointer>
+#include <QTreeWidgetItemIterator>
+
+namespace {
+class CXxDjWindowTest : public KvSchoolDbTest {
+ protected:
+  void SetUp() override {
+    KvSchoolDbTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+      return;
+    KvGetApp()->GetDataFile().SetLogOn(true);
+    KvDeleteDocOpenMode(255, 0);
+    Grant({"1802", "1803", "1804", "1806"});
+    AddItem(QStringLiteral("01"), QStringLiteral("学费"));
+    AddItem(QStringLiteral("02"), QStringLiteral("书本费"));
+    AddClass({"010201001", "张三", "010201002", "李四"});
+  }
+  void TearDown() override {
+    QList<QPointer<CFormChildFrm>> frames;
+    for (QWidget* widget : QApplication::allWidgets())
+      if (auto* frame = qobject_cast<CFormChildFrm*>(widget))
+        frames.append(frame);
+    for (const QPointer<CFormChildFrm>& frame : frames)
+      if (frame)
+        frame->CloseWithoutAsking();
+    for (const QPointer<CFormChildFrm>& frame : frames)
+      delete frame.data();
+    KvSchoolDbTest::TearDown();
+  }
+  void Grant(const QStringList& codes) {
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PWR Where OPNO='101'")));
+    for (const QString& code : codes)
+      ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into PWR(OPNO,PWR) Values('101','%1')").arg(code)));
+    ASSERT_TRUE(KvGetApp()->GetDataFile().LoadRights());
+  }
+  // Opens the sheet on class 010201, the term (from 0) and the kind.
+  CXxDjDoc0* Open(int term, int kind, const QString& date = QString()) {
+    // The arguments the last window of the run left behind.
+    KvDocTypeEntry& entry = CXxDataType::Get()->FindTemplate(255)->Entries()[0];
+    entry.openArgs = {date, QString(), QStringLiteral("010201"), QString::number(term), QString::number(kind)};
+    entry.bArgsLoaded = true;
+    return dynamic_cast<CXxDjDoc0*>(CXxDataType::Get()->OpenDocument(255, 0));
+  }
+  static CXxDjTreeView* Tree(CXxDjDoc0* doc) { return doc->FindView<CXxDjTreeView>(); }
+  static CXxDjView0* Grid(CXxDjDoc0* doc) { return doc->FindView<CXxDjView0>(); }
+  // Selects the node reached by the texts, root first, and lets the posted
+  // refresh run.
+  static void Choose(CXxDjDoc0* doc, const QStringList& path) {
+    QTreeWidgetItem* item = nullptr;
+    for (const QString& text : path) {
+      QTreeWidgetItem* next = nullptr;
+      const int count = item ? item->childCount() : Tree(doc)->topLevelItemCount();
+      for (int i = 0; i < count && !next; ++i) {
+        QTreeWidgetItem* child = item ? item->child(i) : Tree(doc)->topLevelItem(i);
+        if (child->text(0) == text)
+          next = child;
+      }
+      ASSERT_NE(next, nullptr) << qPrintable(text);
+      item = next;
+    }
+    Tree(doc)->setCurrentItem(item);
+    QCoreApplication::sendPostedEvents();
+  }
+  static QStringList Children(CXxDjDoc0* doc, const QStringList& path) {
+    QTreeWidgetItem* item = nullptr;
+    for (const QString& text : path) {
+      const int count = item ? item->childCount() : Tree(doc)->topLevelItemCount();
+      QTreeWidgetItem* next = nullptr;
+      for (int i = 0; i < count && !next; ++i) {
+        QTreeWidgetItem* child = item ? item->child(i) : Tree(doc)->topLevelItem(i);
+        if (child->text(0) == text)
+          next = child;
+      }
+      if (!next)
+        return {};
+      item = next;
+    }
+    QStringList texts;
+    for (int i = 0; item && i < item->childCount(); ++i)
+      texts.append(item->child(i)->text(0));
+    return texts;
+  }
+  // Types an amount into the sheet as the grid does.
+  static void Type(CXxDjDoc0* doc, int row, const QString& item, const QString& text) {
+    for (int c = 0; c < doc->m_formEntry.formulas.size(); ++c) {
+      if (doc->ItemCodeOf(c) != item)
+        continue;
+      doc->m_rows[row][c] = text;
+      Grid(doc)->OnCellChanged(text, row, int(doc->m_colMap.indexOf(c)), QStringLiteral("TEXT"));
+      Grid(doc)->SetChanged(true);
+    }
+  }
+  QStringList Lines(int kind) {
+    QStringList lines = Column(
+        QStringLiteral("Select STD||' '||COST||' '||DH From PC Where F=%1 Order By STD,COST").arg(kind));
+    if (!lines.isEmpty())
+      lines.append(QString::number(pdb()->GetLong(QStringLiteral("Select Sum(My) From PC Where F=%1").arg(kind))));
+    return lines;
+  }
+  QStringList Notes() { return Column(QStringLiteral("Select sNote From KvLog Where nTaskID=1801 Order By sT,sNote")); }
+  static QString Year() { return KvNowText(QStringLiteral("%Y")); }
+  // The window at a working size, saved as a picture into the folder that
+  // KV_TEST_GRAB names (nothing without it).
+  static void Grab(CXxDjDoc0* doc, const QString& name) {
+    QWidget* frame = doc->GetFrames().at(0);
+    frame->resize(900, 420);
+    const QByteArray folder = qgetenv("KV_TEST_GRAB");
+    const QPixmap picture = frame->grab();
+    EXPECT_FALSE(picture.isNull()) << qPrintable(name);
+    if (!folder.isEmpty())
+      picture.save(QString::fromLocal8Bit(folder) + u'/' + name + QStringLiteral(".png"));
+  }
+};
+
+const QStringList kClassPath = {QStringLiteral("01 本校"), QStringLiteral("02 2024级"), QStringLiteral("01 一班")};
+}  // namespace
+
+TEST_P(CXxDjWindowTest, TreeShowsTermsKindsAndVouchersByRight) {
+  AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, -1, 100, QStringLiteral("20240910"),
+          QStringLiteral("00007"));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set FS='1'")));
+  struct Case {
+    QStringList rights;
+    QStringList vouchers;
+  };
+  const Case cases[] = {{{"1802", "1803", "1804", "1806"}, {"(2024)00007", "(xxxx)新单"}},
+                        {{"1802", "1803"}, {"(2024)00007"}}};
+  for (const Case& c : cases) {
+    Grant(c.rights);
+    CXxDjDoc0* doc = Open(-1, 2);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(Children(doc, kClassPath).size(), 6);  // the grade's six terms
+    EXPECT_EQ(Children(doc, kClassPath + QStringList{"1 学期"}), (QStringList{"1 应收", "2 实收", "3 欠费"}));
+    EXPECT_EQ(Children(doc, kClassPath + QStringList{"1 学期", "2 实收"}), c.vouchers);
+    doc->GetFrames().at(0)->CloseWithoutAsking();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+}
+
+TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
+  KvMessageRecorder recorder;
+  CXxDjDoc0* doc = Open(-1, 2);
+  ASSERT_NE(doc, nullptr);
+  // The due sheet of term 1: a new voucher of the operator, one row per
+  // student, the item columns and the total.
+  Choose(doc, kClassPath + QStringList{"1 学期", "1 应收"});
+  EXPECT_EQ(doc->m_head.F, 1);
+  EXPECT_EQ(doc->m_head.DH, QStringLiteral("00001"));
+  ASSERT_EQ(doc->GetRowCount(), 2);
+  EXPECT_TRUE(doc->IsVoucherEditable());
+  // Shown by default: the student, the items and the total; of them the
+  // items may be edited.
+  const struct {
+    int link;
+    bool editable;
+  } columns[] = {{2, false}, {0, true}, {9, false}};
+  for (const auto& c : columns) {
+    int shown = -1;
+    for (int i = 0; i < doc->m_colMap.size() && shown < 0; ++i)
+      if (doc->m_formEntry.formulas.at(doc->m_colMap.at(i)).Link() == c.link)
+        shown = i;
+    ASSERT_GE(shown, 0) << c.link;
+    EXPECT_EQ(Grid(doc)->IsCellEditable(QStringLiteral("TEXT"), 0, shown), c.editable) << c.link;
+  }
+  Type(doc, 0, QStringLiteral("01"), QStringLiteral("500"));
+  Type(doc, 0, QStringLiteral("02"), QStringLiteral("300"));
+  EXPECT_EQ(doc->m_rows[0][doc->FindColumnFormula(9)], QStringLiteral("800"));
+  ASSERT_TRUE(doc->Save());
+  Grab(doc, QStringLiteral("class_due"));
+  EXPECT_EQ(Lines(1), (QStringList{"010201001 01 00001", "010201001 02 00001", "800"}));
+  ASSERT_EQ(Notes().size(), 1);
+  EXPECT_TRUE(Notes().first().endsWith(KvFormat(QStringLiteral("保存010201班1学期应收数据,单号：(%s)00001"), Year())))
+      << qPrintable(Notes().first());
+
+  // A paid voucher made on "(xxxx)新单": saved, its node takes its place.
+  Choose(doc, kClassPath + QStringList{"1 学期", "2 实收", "(xxxx)新单"});
+  EXPECT_EQ(doc->m_head.F, -1);
+  ASSERT_EQ(doc->GetRowCount(), 2);
+  Type(doc, 0, QStringLiteral("01"), QStringLiteral("300"));
+  ASSERT_TRUE(doc->Save());
+  QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(Lines(-1), (QStringList{"010201001 01 00001", "300"}));
+  EXPECT_EQ(Tree(doc)->currentItem()->text(0), KvFormat(QStringLiteral("(%s)00001"), Year()));
+  Grab(doc, QStringLiteral("class_paid"));
+  EXPECT_EQ(recorder.last(), QStringLiteral("本学期有交不足费的学生!\n请在欠费表中查询具体情况后，再修改此单!\n"));
+
+  // The paid summary and the arrears sheet are read only (no date of their
+  // own); the arrears are what is owed.
+  Choose(doc, kClassPath + QStringList{"1 学期", "2 实收"});
+  EXPECT_TRUE(doc->m_head.T.isEmpty());
+  EXPECT_FALSE(doc->IsVoucherEditable());
+  EXPECT_EQ(doc->m_rows[0][doc->FindColumnFormula(9)], QStringLiteral("300"));
+  Choose(doc, kClassPath + QStringList{"1 学期", "3 欠费"});
+  EXPECT_FALSE(doc->IsVoucherEditable());
+  EXPECT_EQ(doc->m_rows[0][doc->FindColumnFormula(9)], QStringLiteral("500"));
+  Grab(doc, QStringLiteral("class_arrears"));
+
+  // Every amount of the due voucher cleared: "空单据！", the voucher gone.
+  Choose(doc, kClassPath + QStringList{"1 学期", "1 应收"});
+  Type(doc, 0, QStringLiteral("01"), QString());
+  Type(doc, 0, QStringLiteral("02"), QString());
+  ASSERT_TRUE(doc->Save());
+  EXPECT_EQ(recorder.last(), QStringLiteral("空单据！"));
+  EXPECT_TRUE(Lines(1).isEmpty());
+}
+
+TEST_P(CXxDjWindowTest, LeavingAnEditedSheetAsksAndTheSameNodeReloadsNothing) {
+  KvMessageRecorder recorder;
+  CXxDjDoc0* doc = Open(0, 1);
+  ASSERT_NE(doc, nullptr);
+  Choose(doc, kClassPath + QStringList{"1 学期", "1 应收"});
+  Type(doc, 0, QStringLiteral("01"), QStringLiteral("5"));
+  // The node already open: nothing reloads, the typed amount stays.
+  Choose(doc, kClassPath + QStringList{"1 学期", "1 应收"});
+  EXPECT_EQ(doc->m_rows[0][3], QStringLiteral("5"));
+  EXPECT_TRUE(recorder.texts().isEmpty());
+  // Another node asks first; Cancel keeps the sheet and its node.
+  recorder.script({KV_IDCANCEL});
+  Choose(doc, kClassPath + QStringList{"2 学期", "1 应收"});
+  EXPECT_EQ(recorder.last(), QStringLiteral("当前文档已发生了变化，存盘吗？"));
+  EXPECT_EQ(doc->m_head.QC, 0);
+  EXPECT_EQ(Tree(doc)->currentItem()->text(0), QStringLiteral("1 应收"));
+  EXPECT_EQ(doc->m_rows[0][3], QStringLiteral("5"));
+}
+
+TEST_P(CXxDjWindowTest, StaleLayoutIsResetOnceKeepingThePrintRows) {
+  KvMessageRecorder recorder;
+  CXxDjDoc0* doc = Open(0, 1);
+  ASSERT_NE(doc, nullptr);
+  ASSERT_TRUE(doc->m_formEntry.SaveLayout(true, true, true));
+  ASSERT_TRUE(pdb()->Execute(
+      QStringLiteral("Insert Into KVPAGESET(nFlag,SFIELDMODE) Values(255,'0')")));
+  doc->GetFrames().at(0)->CloseWithoutAsking();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  AddItem(QStringLiteral("03"), QStringLiteral("住宿费"));
+
+  const QString layoutRows = QStringLiteral(
+      "Select (Select Count(*) From KvFormList Where nFlag=255)+(Select Count(*) From KvFormFormula Where nFlag=255)+"
+      "(Select Count(*) From KvFormTopWord Where nFlag=255)+(Select Count(*) From KvFormHeadNote Where nFlag=255)");
+  for (int opening = 0; opening < 2; ++opening) {
+    recorder.clear();
+    doc = Open(0, 1);
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(recorder.texts().size(), opening == 0 ? 1 : 0) << opening;
+    EXPECT_EQ(Column(layoutRows), QStringList{"0"});
+    EXPECT_EQ(Column(QStringLiteral("Select Count(*) From KVPAGESET Where nFlag=255")), QStringList{"1"});
+    EXPECT_NE(doc->FindColumnFormula(9), -1);
+    doc->GetFrames().at(0)->CloseWithoutAsking();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  EXPECT_EQ(Column(QStringLiteral("Select Count(*) From KvFormList Where nFlag=255")), QStringList{"0"});
+}
+
+TEST_P(CXxDjWindowTest, ReviewsFromTheTreeAreLoggedOnlyWhenAReviewerChanged) {
+  AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, 1, 100);
+  CXxDjDoc0* doc = Open(-1, 2);
+  ASSERT_NE(doc, nullptr);
+  Choose(doc, kClassPath + QStringList{"1 学期"});
+  CXxDjTreeView* tree = Tree(doc);
+  const struct {
+    int command;
+    const char* reviewer;
+    int notes;
+  } steps[] = {{KV_CMD_REVIEW, "101", 1}, {KV_CMD_REVIEW, "101", 1}, {KV_CMD_UNREVIEW, "", 2},
+               {KV_CMD_UNREVIEW, "", 2}};
+  for (const auto& step : steps) {
+    ASSERT_TRUE(KvCmdEnabled(tree, step.command));
+    tree->ExecuteCmd(step.command);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(Column(QStringLiteral("Select Opr1 From PC")), QStringList{QString::fromLatin1(step.reviewer)});
+    EXPECT_EQ(Notes().size(), step.notes);
+  }
+  EXPECT_TRUE(Notes().first().endsWith(QStringLiteral("复核：010201,1学期")));
+  // The arrears node neither reviews nor cancels.
+  Choose(doc, kClassPath + QStringList{"1 学期", "3 欠费"});
+  EXPECT_FALSE(KvCmdEnabled(tree, KV_CMD_REVIEW));
+  EXPECT_FALSE(KvCmdEnabled(tree, KV_CMD_UNREVIEW));
+}
+
+TEST_P(CXxDjWindowTest, DeleteAndReviewFollowRightsAndMaker) {
+  const QStringList voucher = kClassPath + QStringList{"1 学期", "2 实收", "(2024)00007"};
+  const struct {
+    QStringList rights;
+    const char* maker;
+    bool mayDelete;
+    bool mayReview;
+  } cases[] = {{{"1802", "1803", "1804"}, "101", true, true},
+               {{"1802", "1804"}, "101", false, true},
+               {{"1802", "1803"}, "101", true, false},
+               {{"1802", "1803", "1804"}, "102", false, true}};
+  for (const auto& c : cases) {
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PC")));
+    AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, -1, 100, QStringLiteral("20240910"),
+            QStringLiteral("00007"), QString::fromLatin1(c.maker));
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set FS='1'")));
+    Grant(c.rights);
+    CXxDjDoc0* doc = Open(-1, 2);
+    ASSERT_NE(doc, nullptr);
+    Choose(doc, voucher);
+    EXPECT_EQ(KvCmdEnabled(Tree(doc), KV_CMD_DELETE), c.mayDelete) << c.maker << c.rights.size();
+    EXPECT_EQ(KvCmdEnabled(Tree(doc), KV_CMD_REVIEW), c.mayReview) << c.maker << c.rights.size();
+    EXPECT_FALSE(KvCmdEnabled(Tree(doc), KV_CMD_UNREVIEW));
+    doc->GetFrames().at(0)->CloseWithoutAsking();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
+  // Deleting asks; Yes deletes, logs, and the head becomes the term's paid
+  // summary.
+  KvScriptedAnswers yes;
+  Grant({"1802", "1803", "1804"});
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set Opr0='101'")));
+  CXxDjDoc0* doc = Open(-1, 2);
+  ASSERT_NE(doc, nullptr);
+  Choose(doc, voucher);
+  ASSERT_TRUE(KvCmdEnabled(Tree(doc), KV_CMD_DELETE));
+  Tree(doc)->ExecuteCmd(KV_CMD_DELETE);
+  EXPECT_EQ(yes.texts, QStringList{"真的要删除吗？"});
+  QCoreApplication::sendPostedEvents();
+  EXPECT_TRUE(Lines(-1).isEmpty());
+  ASSERT_EQ(Notes().size(), 1);
+  EXPECT_TRUE(Notes().first().endsWith(QStringLiteral("删除班级收费单据：(20240910)00007"))) << qPrintable(Notes().first());
+  EXPECT_EQ(Tree(doc)->currentItem()->text(0), QStringLiteral("2 实收"));
+  EXPECT_TRUE(doc->m_head.T.isEmpty());
+}
+
+TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
+  KvMessageRecorder recorder;
+  CXxDjDoc0* doc = Open(0, 1);
+  ASSERT_NE(doc, nullptr);
+  const auto note = [doc](const char* name) -> QString& {
+    for (int i = 0; i < doc->m_formEntry.headNotes.size(); ++i)
+      if (doc->m_formEntry.headNotes.at(i).sNote == QString::fromUtf8(name))
+        return doc->m_noteTexts[i];
+    static QString none;
+    return none;
+  };
+  const struct {
+    const char* year;
+    const char* month;
+    const char* day;
+    const char* number;
+    const char* refusal;  // empty: saved
+    const char* stored;   // T and DH
+  } cases[] = {{"2024", "13", "1", "3", "月份超界", ""},
+               {"2024", "2", "30", "3", "日期超界", ""},
+               {"2024", "7", "5", "12", "", "20240705 00012"}};
+  const CPc opened = doc->m_head;
+  for (const auto& c : cases) {
+    recorder.clear();
+    note("制证年") = QString::fromLatin1(c.year);
+    note("制证月") = QString::fromLatin1(c.month);
+    note("制证日") = QString::fromLatin1(c.day);
+    note("凭证号") = QString::fromLatin1(c.number);
+    Type(doc, 0, QStringLiteral("01"), QStringLiteral("10"));
+    EXPECT_EQ(doc->Save(), QString::fromUtf8(c.refusal).isEmpty()) << c.month;
+    EXPECT_EQ(recorder.texts().value(0), QString::fromUtf8(c.refusal)) << c.month;
+    EXPECT_EQ(Column(QStringLiteral("Select T||' '||DH From PC")),
+              QString::fromUtf8(c.stored).isEmpty() ? QStringList() : QStringList{QString::fromUtf8(c.stored)})
+        << c.month;
+    // A refused save leaves the head as it was.
+    if (!QString::fromUtf8(c.refusal).isEmpty()) {
+      EXPECT_EQ(doc->m_head.T + doc->m_head.DH, opened.T + opened.DH) << c.month;
+    }
+  }
+}
+
+KV_DB_KIND_TEST_SUITE(CXxDjWindowTest);
