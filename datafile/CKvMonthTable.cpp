@@ -80,7 +80,7 @@ bool CKvMonthTable::ReadYear(const QString& period, KvYearMonths& months) {
   if (!m_pDb)
     return false;
   QString sql = KvFormat("Select rtrim(MM),rtrim(T0),rtrim(T1) From ZRVMONTH Where nType=%d And YY='%s'",
-                         QString::number(m_nType), m_pDb->QuoteText(year));
+                         m_nType, m_pDb->QuoteText(year));
   if (only)
     sql += KvFormat(" And MM='%s'", KvIntToText(only, 2));
   auto cursor = KvAppSelect(m_pDb, sql);
@@ -97,7 +97,7 @@ bool CKvMonthTable::ReadYear(const QString& period, KvYearMonths& months) {
 }
 
 bool CKvMonthTable::writeYearRows(const QString& year, const KvYearMonths& months) {
-  if (!m_pDb->Execute(KvFormat("Delete From ZRVMONTH Where nType=%d And YY='%s'", QString::number(m_nType),
+  if (!m_pDb->Execute(KvFormat("Delete From ZRVMONTH Where nType=%d And YY='%s'", m_nType,
                                m_pDb->QuoteText(year))))
     return false;
   for (int m = 1; m <= 12; ++m) {
@@ -106,7 +106,7 @@ bool CKvMonthTable::writeYearRows(const QString& year, const KvYearMonths& month
     if (first == CalendarFirst(year, m) && last == CalendarLast(year, m))
       continue;
     if (!m_pDb->Execute(KvFormat("Insert Into ZRVMONTH(nType,YY,MM,T0,T1) Values(%d,'%s','%s','%s','%s')",
-                                 QString::number(m_nType), m_pDb->QuoteText(year), KvIntToText(m, 2),
+                                 m_nType, m_pDb->QuoteText(year), KvIntToText(m, 2),
                                  m_pDb->QuoteText(first), m_pDb->QuoteText(last))))
       return false;
   }

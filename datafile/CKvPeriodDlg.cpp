@@ -93,8 +93,8 @@ void CKvPeriodDlg::OnInitDialog() {
   if (CKvApp* app = KvGetApp())
     year = app->GetDataFile().GetYear();
   m_pYear->clear();
-  m_pYear->addItem(KvFormat("%d年", QString::number(year)));
-  m_pYear->addItem(KvFormat("%d年", QString::number(year + 1)));
+  m_pYear->addItem(KvFormat("%d年", year));
+  m_pYear->addItem(KvFormat("%d年", year + 1));
   m_pYear->setCurrentIndex(0);
   Load();
   SetEditMode(false);
