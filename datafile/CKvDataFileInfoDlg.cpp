@@ -69,7 +69,9 @@ CKvDataFileInfoDlg::CKvDataFileInfoDlg(CKvDb* db, QWidget* parent) : CKvZrvDlg(k
   m_pFolderBrowse = KvSetControlId(new QPushButton(QStringLiteral("…"), this), 1099);
   m_pWallpaper = typedEdit(this, 1096, kPathType, 260);
   auto* wallpaperBrowse = KvSetControlId(new QPushButton(QStringLiteral("…"), this), 1098);
-  m_pNA->setMinimumWidth(320);
+  m_pNA->setMinimumWidth(360);
+  for (QPushButton* browse : {m_pFolderBrowse, wallpaperBrowse})
+    browse->setFixedWidth(36);
 
   auto* identity = new QGroupBox(QStringLiteral("数据文件"), this);
   auto* grid = new QGridLayout(identity);
@@ -149,7 +151,10 @@ void CKvDataFileInfoDlg::OnInitDialog() {
     const QString name = db->GetDatabaseName(true);
     m_dataFile.SetYear(db->GetKind() == 0 ? CKvDataFile::YearOfTitle(name) : name.right(4).toInt());
     m_dataFile.SetFileName(name);
-    m_dataFile.ReadSysTab(db, false);
+    // A year in the name that differs from the stored one fails the first
+    // read with the stored year taken; the second read then fills the
+    // names. A SYSTAB that cannot be read is told once and never written.
+    m_bSysTabRead = m_dataFile.ReadSysTab(db, false) || m_dataFile.ReadSysTab(db, true);
   }
   // The file's own names: the descriptor's getters give the current unit's
   // while one is chosen, which must not end up in SYSTAB.
@@ -161,7 +166,10 @@ void CKvDataFileInfoDlg::OnInitDialog() {
   m_strT1 = m_dataFile.GetT1();
   m_strAN = m_dataFile.GetAN();
   m_bLogOn = m_dataFile.IsLogOn();
-  KvGetBackgroundPage(&m_strWallpaper);
+  // Only a wallpaper that is there: the default page the program looks for
+  // need not exist, and would then refuse OK.
+  if (KvGetBackgroundPage(&m_strWallpaper) == 0)
+    m_strWallpaper.clear();
   m_strOldWallpaper = m_strWallpaper;
   KvReadBackupSettings(&m_nBackupMode, &m_nBackupTime, &m_strBackupFolder);
   m_nSoftUp = KvGetSoftUpMode();
@@ -257,7 +265,7 @@ bool CKvDataFileInfoDlg::SaveData() {
   }
 
   CKvDb* db = Db();
-  if (!db || !db->IsOpen())
+  if (!m_bSysTabRead || !db || !db->IsOpen())
     return false;
   m_dataFile.SetNames(m_strNA, m_strKJ, m_strT1, m_dataFile.GetT13());
   m_dataFile.SetAN(m_strAN);

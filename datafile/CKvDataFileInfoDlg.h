@@ -37,6 +37,7 @@ class CKvDataFileInfoDlg : public CKvZrvDlg {
   bool Refuse(const QString& message, int id);
 
   CKvDataFile m_dataFile;
+  bool m_bSysTabRead = false;
   QString m_strNA, m_strT1, m_strKJ, m_strAN;
   bool m_bLogOn = true;
   int m_nSoftUp = 0;
