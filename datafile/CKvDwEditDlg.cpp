@@ -94,8 +94,11 @@ bool CKvDwEditDlg::Prepare() {
   if (m_bNew) {
     const QString last = probe.KvLastChildDw(parentCode);
     const QString segment = last.mid(parentCode.size());
+    // One more than the last child, as wide as its segment or wider (the
+    // level's width then grows when the unit is added).
     m_rec.KNO = segment.isEmpty() ? QStringLiteral("01")
-                                  : KvIntToText(segmentValue(segment) + 1, int(segment.size()));
+                                  : QString::number(segmentValue(segment) + 1)
+                                        .rightJustified(segment.size(), QLatin1Char('0'));
   } else {
     m_rec.KvFindDw(m_strCode, 0);
     m_loaded = m_rec;

@@ -178,8 +178,9 @@ TEST_P(CKvMonthTableTest, EveryWriteIsWholeOrNothing) {
   EXPECT_GT(ExpectAllOrNothing([&] { return Table().CarryToNewYear(); }, [&] { return State(); }), 0);
   // The old rows: calendar months, which migrate to no rows at all.
   const auto oldFile = [&] {
-    if (pdb()->TableExists(QStringLiteral("ZRVMONTH")))
+    if (pdb()->TableExists(QStringLiteral("ZRVMONTH"))) {
       ASSERT_TRUE(pdb()->Execute(QStringLiteral("Drop Table ZRVMONTH")));
+    }
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From SysCsTab Where Cs=4")));
     for (int i = 1; i <= 13; ++i)
       ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into SysCsTab(Cs,CsN,CsNa,CsVal) Values(4,%1,'','2024%2%3')")

@@ -75,8 +75,9 @@ TEST_P(KvDataFileDialogsTest, InformationIsCheckedThenStoredWithItsLogEntry) {
       KvDlgItem<QCheckBox>(dialog, 1144)->setChecked(c.free);
       KvDlgItem<QCheckBox>(dialog, 1145)->setChecked(c.paid);
       closed = PressOk(dialog);
-      if (!closed)
+      if (!closed) {
         EXPECT_EQ(KvDlgItem<QLineEdit>(dialog, 1105)->text(), c.na) << "the typed values stay";
+      }
       return closed ? int(QDialog::Accepted) : int(QDialog::Rejected);
     }});
     KvRunDataFileInfoDlg();

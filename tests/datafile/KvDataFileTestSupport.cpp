@@ -1,6 +1,7 @@
 #include "KvDataFileTestSupport.h"
 
 #include "app/CKvApp.h"
+#include "app/CKvDwRec.h"
 #include "core/CKvDb.h"
 #include "datafile/KvDataFileInstall.h"
 #include "school/KvSchoolInstall.h"
@@ -24,6 +25,17 @@ bool KvMonthTestModule::CheckMonthChange(int nMonth, const QString& text1, const
 
 void KvMonthTestModule::OnFirstMonthChanged(int nMonth, const QString& text1, const QString& text2) {
   calls.append(QStringLiteral("first %1 %2 %3").arg(nMonth).arg(text1, text2));
+}
+
+bool KvMonthTestModule::CreateTables(CKvDb* pDb) {
+  return pDb->TableExists(QStringLiteral("TDW")) ||
+         pDb->Execute(QStringLiteral("Create Table TDW(HDO Char(14),V Long)"),
+                      QStringLiteral("Create Table TDW(HDO Char(14),V INT)"));
+}
+
+void KvMonthTestModule::GetCodeReferences(const QString& kind, KvCodeRefs& refs) {
+  if (kind == u"KVDW")
+    refs.Add(QStringLiteral("TDW"), QStringLiteral("HDO"), QStringLiteral("1测试数据"));
 }
 
 KvDataFileTestApp::KvDataFileTestApp() : module(new KvMonthTestModule) {
@@ -68,4 +80,15 @@ QStringList KvDataFileDbTest::Months(int type) {
 
 QStringList KvDataFileDbTest::LogNotes(int code) {
   return Rows(QStringLiteral("KvLog"), QStringLiteral("sNote"), QStringLiteral("Where nTaskID=%1").arg(code));
+}
+
+void KvDataFileDbTest::AddUnit(const QString& code, const QString& name) {
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into KVDW(KNO,NA,JA,MAR,MGR,TEL,ADR,NT) "
+                                            "Values('%1','%2','%2','','','','','')")
+                                 .arg(code, name)));
+  CKvDwRec().KvSelectDw(QString(), QStringLiteral("Order By KNO"), &KvGetDwArray(), pdb());
+}
+
+QStringList KvDataFileDbTest::Units() {
+  return Rows(QStringLiteral("KVDW"), QStringLiteral("rtrim(KNO),rtrim(JA)"));
 }

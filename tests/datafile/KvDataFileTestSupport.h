@@ -19,6 +19,9 @@ class KvMonthTestModule : public CKvDataType {
   int GetMonthPeriod(QString& name) override;
   bool CheckMonthChange(int nMonth, const QString& text1, const QString& text2) override;
   void OnFirstMonthChanged(int nMonth, const QString& text1, const QString& text2) override;
+  // The unit-bearing table TDW(HDO, V): rows of a unit carry its code.
+  bool CreateTables(CKvDb* pDb) override;
+  void GetCodeReferences(const QString& kind, KvCodeRefs& refs) override;
 
   bool refuseChange = false;
   QStringList calls;
@@ -57,4 +60,9 @@ class KvDataFileDbTest : public KvModuleDbTest {
   QStringList Months(int type);
   // The notes of the log rows with the code.
   QStringList LogNotes(int code);
+  // Adds a unit row to KVDW as it stands (no checks) and reloads the
+  // application's unit array.
+  void AddUnit(const QString& code, const QString& name);
+  // The units: "KNO|JA", sorted as text.
+  QStringList Units();
 };
