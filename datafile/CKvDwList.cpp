@@ -11,6 +11,7 @@
 #include "core/KvNumber.h"
 #include "core/KvWidth.h"
 #include "datafile/CKvDwEditDlg.h"
+#include "datafile/KvDwExport.h"
 #include "ui/CKvCommandRegistry.h"
 #include "ui/CKvWaitWnd.h"
 #include "ui/KvAppServices.h"
@@ -83,13 +84,18 @@ QString CKvDwList::SelectedCode() const {
 }
 
 bool CKvDwList::HandlesCmd(int id) const {
-  return id == KV_CMD_NEW_SIBLING || id == KV_CMD_DW_CLEAR || CKvListCtrl::HandlesCmd(id);
+  return id == KV_CMD_NEW_SIBLING || id == KV_CMD_DW_EXPORT || id == KV_CMD_DW_CLEAR ||
+         CKvListCtrl::HandlesCmd(id);
 }
 
 void CKvDwList::ExecuteCmd(int id) {
   switch (id) {
     case KV_CMD_NEW_SIBLING: OnNewSibling(); break;
     case KV_CMD_DW_CLEAR: OnClear(); break;
+    case KV_CMD_DW_EXPORT:
+      if (KvCmdEnabled(this, id))
+        KvExportDw(SelectedCode(), m_pDb, window());
+      break;
     default: CKvListCtrl::ExecuteCmd(id); break;
   }
 }
@@ -102,6 +108,7 @@ bool CKvDwList::IsCmdEnabled(int id) {
     case KV_CMD_OPEN:
     case KV_CMD_DELETE: return selected == 1 && HasRight("0009");
     case KV_CMD_NEW_SIBLING: return (GetItemCount() == 0 || selected == 1) && HasRight("0009");
+    case KV_CMD_DW_EXPORT:
     case KV_CMD_DW_CLEAR: return selected == 1 && HasRight("0010");
     case KV_CMD_EDIT_PASTE: return CKvListCtrl::IsCmdEnabled(id) && selected <= 1 && HasRight("0009");
     default: return CKvListCtrl::IsCmdEnabled(id);
@@ -125,6 +132,7 @@ void CKvDwList::OnPrepareContextMenu(QMenu* popup) {
       cut = action;
   }
   if (cut) {
+    popup->insertAction(cut, commandAction(KV_CMD_DW_EXPORT));
     popup->insertAction(cut, commandAction(KV_CMD_DW_CLEAR));
     popup->insertSeparator(cut);
   }
