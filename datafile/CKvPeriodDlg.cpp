@@ -8,7 +8,9 @@
 #include "core/KvMessage.h"
 #include "core/KvNumber.h"
 #include "datafile/CKvMonthTable.h"
+#include "ui/CKvCommandRegistry.h"
 #include "ui/CKvEdit.h"
+#include "ui/KvCommands.h"
 #include "ui/KvDateEdits.h"
 #include "ui/KvModal.h"
 #include "ui/KvObjectNames.h"
@@ -18,6 +20,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -85,6 +88,16 @@ CKvPeriodDlg::CKvPeriodDlg(CKvDataType* module, const QString& period, int right
   connect(m_pList, &QTreeWidget::itemSelectionChanged, this, [this] { OnSelectionChanged(); });
   connect(m_pList, &QTreeWidget::itemDoubleClicked, this, [this] { OnOK(); });
   connect(m_pYear, &QComboBox::activated, this, [this] { Load(); });
+  // The month list's right-click menu: modify, as OK does outside edit mode.
+  m_pList->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(m_pList, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    QMenu menu(this);
+    QAction* modify = menu.addAction(CKvCommandRegistry::Instance().Caption(KV_CMD_MODIFY));
+    modify->setData(KV_CMD_MODIFY);
+    modify->setEnabled(!m_bEdit && SelectedCount() == 1 && m_bRight);
+    if (KvExecPopupMenu(&menu, m_pList->viewport()->mapToGlobal(pos)) == modify)
+      OnOK();
+  });
 }
 
 void CKvPeriodDlg::OnInitDialog() {

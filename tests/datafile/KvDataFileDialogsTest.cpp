@@ -12,11 +12,13 @@
 #include "datafile/CKvMonthTable.h"
 #include "datafile/CKvPeriodDlg.h"
 #include "ui/KvCommands.h"
+#include "ui/KvModal.h"
 #include "ui/KvObjectNames.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
@@ -152,6 +154,12 @@ TEST_P(KvDataFileDialogsTest, MonthDaysAreCheckedAgainstTheCalendarMonth) {
   EXPECT_EQ(list->topLevelItem(1)->text(2), QStringLiteral("2024年02月29日"));
   list->clearSelection();
   list->topLevelItem(2)->setSelected(true);
+  // The list's menu enters edit mode as OK does.
+  KvSetPopupMenuExec([](QMenu* menu, const QPoint&) { return menu->actions().first(); });
+  emit list->customContextMenuRequested(QPoint(5, 5));
+  KvSetPopupMenuExec({});
+  ASSERT_TRUE(dialog.IsEditing());
+  dialog.OnCancel();
   for (const Case& c : cases) {
     KvScriptedAnswers answers;
     dialog.OnOK();
