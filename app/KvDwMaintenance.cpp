@@ -420,6 +420,8 @@ bool KvDeleteDwData(const QString& code, CKvDb* pDb) {
   return transaction.IsActive() && deleteUnitData(code, pDb) && transaction.Commit();
 }
 
+bool KvDeleteDwRows(const QString& code, CKvDb* pDb) { return pDb && deleteUnitData(code, pDb); }
+
 bool KvExtractDwData(const QString& unitCode, CKvDb* pSource, CKvDb* pTarget) {
   if (!pSource || !pTarget || !pTarget->Reopen())
     return false;

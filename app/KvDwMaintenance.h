@@ -27,6 +27,11 @@ bool KvDwHasData(const QString& code, QString* pCaption, CKvDb* pDb);
 // Nothing is deleted without a backup; false then.
 bool KvDeleteDwData(const QString& code, CKvDb* pDb);
 
+// The deletion of KvDeleteDwData without its backup, for a caller that
+// took one and runs it inside a transaction of its own; false at the first
+// failed statement.
+bool KvDeleteDwRows(const QString& code, CKvDb* pDb);
+
 // Makes the target (a copy of the source data file) the data file of one
 // unit: every table but KVDW and the log tables is copied from the source
 // with the common rows and the unit's rows; in the target the common rows

@@ -31,6 +31,7 @@ CKvDwDlg::CKvDwDlg(CKvDb* db, QWidget* parent) : CKvZrvDlg(kTemplate, db, parent
       {1003, "&M.修改", KV_CMD_MODIFY},        {1004, "&D.删除", KV_CMD_DELETE},
       {57634, "&C.复制", KV_CMD_EDIT_COPY},    {57635, "&T.剪切", KV_CMD_EDIT_CUT},
       {57637, "&V.粘贴", KV_CMD_EDIT_PASTE},   {1005, "&E.导出数据", KV_CMD_DW_EXPORT},
+      {1006, "&I.导入数据", KV_CMD_DW_IMPORT},
       {1007, "&K.清空数据", KV_CMD_DW_CLEAR},
   };
   auto* side = new QVBoxLayout;

@@ -12,6 +12,7 @@
 #include "core/KvWidth.h"
 #include "datafile/CKvDwEditDlg.h"
 #include "datafile/KvDwExport.h"
+#include "datafile/KvDwImport.h"
 #include "ui/CKvCommandRegistry.h"
 #include "ui/CKvWaitWnd.h"
 #include "ui/KvAppServices.h"
@@ -84,7 +85,7 @@ QString CKvDwList::SelectedCode() const {
 }
 
 bool CKvDwList::HandlesCmd(int id) const {
-  return id == KV_CMD_NEW_SIBLING || id == KV_CMD_DW_EXPORT || id == KV_CMD_DW_CLEAR ||
+  return id == KV_CMD_NEW_SIBLING || id == KV_CMD_DW_EXPORT || id == KV_CMD_DW_IMPORT || id == KV_CMD_DW_CLEAR ||
          CKvListCtrl::HandlesCmd(id);
 }
 
@@ -95,6 +96,15 @@ void CKvDwList::ExecuteCmd(int id) {
     case KV_CMD_DW_EXPORT:
       if (KvCmdEnabled(this, id))
         KvExportDw(SelectedCode(), m_pDb, window());
+      break;
+    case KV_CMD_DW_IMPORT:
+      if (KvCmdEnabled(this, id)) {
+        const QString code = SelectedCode();
+        if (KvImportDw(code, m_pDb, window())) {
+          Fill();
+          FindAndSelect(code);
+        }
+      }
       break;
     default: CKvListCtrl::ExecuteCmd(id); break;
   }
@@ -109,6 +119,7 @@ bool CKvDwList::IsCmdEnabled(int id) {
     case KV_CMD_DELETE: return selected == 1 && HasRight("0009");
     case KV_CMD_NEW_SIBLING: return (GetItemCount() == 0 || selected == 1) && HasRight("0009");
     case KV_CMD_DW_EXPORT:
+    case KV_CMD_DW_IMPORT:
     case KV_CMD_DW_CLEAR: return selected == 1 && HasRight("0010");
     case KV_CMD_EDIT_PASTE: return CKvListCtrl::IsCmdEnabled(id) && selected <= 1 && HasRight("0009");
     default: return CKvListCtrl::IsCmdEnabled(id);
@@ -133,6 +144,7 @@ void CKvDwList::OnPrepareContextMenu(QMenu* popup) {
   }
   if (cut) {
     popup->insertAction(cut, commandAction(KV_CMD_DW_EXPORT));
+    popup->insertAction(cut, commandAction(KV_CMD_DW_IMPORT));
     popup->insertAction(cut, commandAction(KV_CMD_DW_CLEAR));
     popup->insertSeparator(cut);
   }

@@ -5,7 +5,8 @@
 // or a sibling), modify and delete go through the unit edit dialog and the
 // unit model; copy and cut take units of one parent, paste puts them under
 // the selected unit (or at the top) with fresh codes, from this data file or
-// another; export writes a leaf unit's rows into a data file of their own;
+// another; export writes a leaf unit's rows into a data file of their own,
+// import puts a unit of another data file in the selected unit's place;
 // clear deletes one unit's rows. Changing units needs right "0009",
 // clearing "0010"; the administrator "101" holds both.
 

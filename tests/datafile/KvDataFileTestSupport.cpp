@@ -3,6 +3,7 @@
 #include "app/CKvApp.h"
 #include "app/CKvDwRec.h"
 #include "core/CKvDb.h"
+#include "core/CKvDbInfo.h"
 #include "datafile/KvDataFileInstall.h"
 #include "school/KvSchoolInstall.h"
 #include "ui/KvModal.h"
@@ -36,6 +37,27 @@ bool KvMonthTestModule::CreateTables(CKvDb* pDb) {
 void KvMonthTestModule::GetCodeReferences(const QString& kind, KvCodeRefs& refs) {
   if (kind == u"KVDW")
     refs.Add(QStringLiteral("TDW"), QStringLiteral("HDO"), QStringLiteral("1测试数据"));
+}
+
+bool KvMonthTestModule::Check(int nValue, const QString& text, QString& message) {
+  if (nValue != 8 && nValue != 9)
+    return true;
+  if (refuseImport == nValue) {
+    message = QStringLiteral("测试拒绝");
+    return false;
+  }
+  if (nValue == 8)
+    return true;
+  const QStringList parts = text.split(u'\n');
+  CKvDb source(0);
+  if (parts.size() < 4 || !source.Open(parts.at(2), CKvDbInfo(0)))
+    return false;
+  QStringList values[1];
+  source.QueryTexts(QStringLiteral("Select V From TDW Where HDO='%1'").arg(parts.at(0)), values, 1);
+  for (const QString& v : values[0])
+    if (!KvGetAppDb()->Execute(QStringLiteral("Insert Into TDW(HDO,V) Values('%1',%2)").arg(parts.at(1), v)))
+      return false;
+  return true;
 }
 
 KvDataFileTestApp::KvDataFileTestApp() : module(new KvMonthTestModule) {

@@ -22,6 +22,11 @@ class KvMonthTestModule : public CKvDataType {
   // The unit-bearing table TDW(HDO, V): rows of a unit carry its code.
   bool CreateTables(CKvDb* pDb) override;
   void GetCodeReferences(const QString& kind, KvCodeRefs& refs) override;
+  // Unit import: operation 8 accepts unless refuseImport; operation 9
+  // copies the unit's TDW rows of the source file under the new code
+  // through the application's connection (and refuses with refuseImport 9).
+  bool Check(int nValue, const QString& text, QString& message) override;
+  int refuseImport = 0;
 
   bool refuseChange = false;
   QStringList calls;
