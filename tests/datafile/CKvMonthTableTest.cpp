@@ -9,6 +9,10 @@
 #include "core/CKvDb.h"
 #include "datafile/CKvMonthTable.h"
 
+#include <QDialog>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
 namespace {
 
 class CKvMonthTableTest : public KvDataFileDbTest {
@@ -216,5 +220,35 @@ TEST_P(CKvMonthTableTest, EveryWriteIsWholeOrNothing) {
 }
 
 KV_DB_KIND_TEST_SUITE(CKvMonthTableTest);
+
+}  // namespace
+
+namespace {
+
+// A data file of the current stamp made without the month table gets it at
+// its next login.
+class KvMonthLoginTest : public KvDataFileDbTest {};
+
+TEST_P(KvMonthLoginTest, AFileWithoutMonthsGetsThemAtLogin) {
+  QTemporaryDir folder;
+  const QString path = folder.path() + QStringLiteral("/2024.xxd");
+  {
+    CKvDb db(0);
+    ASSERT_TRUE(m_app->CreateDataFile(&db, path, CKvDbInfo(0), 2024));
+    ASSERT_TRUE(db.Open(path, CKvDbInfo(0)));
+    ASSERT_TRUE(db.Execute(QStringLiteral("Drop Table ZRVMONTH")));
+  }
+  KvScriptedAnswers answers;
+  KvDialogSteps steps({[&](QDialog* dialog) {
+    if (auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("id_1001")))
+      file->setText(path);
+    dialog->accept();
+    return dialog->result();
+  }});
+  ASSERT_TRUE(m_app->Login(path)) << answers.texts.join(u' ').toStdString();
+  EXPECT_TRUE(m_app->GetDb()->TableExists(QStringLiteral("ZRVMONTH")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, KvMonthLoginTest, ::testing::Values(0), KvDbKindName);
 
 }  // namespace
