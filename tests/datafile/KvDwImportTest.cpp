@@ -1,4 +1,5 @@
-// Import of a unit's data from another data file: the source unit and its
+// Import of a unit's data from another data file, and the backup before a
+// risky operation on another data file. Import: the source unit and its
 // sub-units take the target unit's code, with their rows and operators;
 // the source dialog refuses files that do not fit; a refused statement or a
 // refusing module leaves the target as it was. On data files only: the
@@ -8,6 +9,7 @@
 
 #include "app/CKvApp.h"
 #include "app/CKvDwRec.h"
+#include "app/KvBackup.h"
 #include "core/CKvDb.h"
 #include "core/CKvDbInfo.h"
 #include "datafile/CKvDwImportDlg.h"
@@ -15,6 +17,7 @@
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 namespace {
@@ -139,5 +142,40 @@ TEST_P(KvDwImportTest, TheSourceDialogRefusesFilesThatDoNotFit) {
 
 // A data file only: on a server the backup would leave database copies.
 INSTANTIATE_TEST_SUITE_P(Kinds, KvDwImportTest, ::testing::Values(0), KvDbKindName);
+
+}  // namespace
+
+namespace {
+
+// The backup before a risky operation on another year's file copies that
+// file and names its archive with that file's entity name and year.
+class KvRiskyBackupTest : public KvDataFileDbTest {};
+
+TEST_P(KvRiskyBackupTest, AnotherFilesArchiveBearsItsOwnNameAndYear) {
+  QTemporaryDir folder;
+  const QString path = folder.path() + QStringLiteral("/2023.xxd");
+  CKvDb other(0);
+  ASSERT_TRUE(m_app->CreateDataFile(&other, path, CKvDbInfo(0), 2023));
+  ASSERT_TRUE(other.Open(path, CKvDbInfo(0)));
+  ASSERT_TRUE(other.Execute(QStringLiteral("Update SysTab Set NA='旧校'")));
+  QStringList archives;
+  KvSetBackupArchiveWriter([&](CKvDb* db, const QString& archive) {
+    archives.append(QFileInfo(archive).fileName());
+    return db == &other;
+  });
+  KvScriptedAnswers answers;
+  EXPECT_TRUE(KvBackupBeforeRiskyOp(&other));
+  KvSetBackupArchiveWriter({});
+  ASSERT_EQ(archives.size(), 1);
+  EXPECT_TRUE(archives.first().startsWith(QStringLiteral("旧校"))) << archives.first().toStdString();
+  EXPECT_TRUE(archives.first().endsWith(QStringLiteral("_2023_xxd.bak"))) << archives.first().toStdString();
+  ASSERT_FALSE(answers.texts.isEmpty());
+  const QString copy = answers.texts.first().section(u'＜', 1).section(u'＞', 0, 0);
+  EXPECT_TRUE(copy.contains(QStringLiteral("2023"))) << copy.toStdString();
+  QFile::remove(copy);
+  EXPECT_TRUE(other.IsOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, KvRiskyBackupTest, ::testing::Values(0), KvDbKindName);
 
 }  // namespace
