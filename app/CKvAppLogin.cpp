@@ -10,6 +10,7 @@
 #include "app/CKvOperation.h"
 #include "app/KvAppFrame.h"
 #include "app/KvBackup.h"
+#include "app/KvMonthTableHooks.h"
 #include "app/KvProgramImage.h"
 #include "core/CKvDb.h"
 #include "core/KvFolders.h"
@@ -224,9 +225,16 @@ bool CKvApp::FinishLogin(bool bNewFile) {
   m_dataFile.CheckVersionStamp(db, nullptr, &major, &minor, false);
   RebuildTemplateIndex();
   bool stamp = true;
-  if (major == GetFormatVersion() && minor == GetRevision())
+  if (major == GetFormatVersion() && minor == GetRevision()) {
+    // Tables that files of the current stamp may still lack: the business
+    // months (brought over from older settings first) and the units.
+    const KvMonthTableHooks& months = KvGetMonthTableHooks();
+    if (months.upgrade)
+      months.upgrade(db);
+    if (months.create)
+      months.create(db);
     KvCreateDwTable(db, QStringLiteral("KVDW"));
-  else
+  } else
     stamp = CreateAllTables(db);
   if (stamp)
     m_dataFile.CheckVersionStamp(db, nullptr, nullptr, nullptr, true);

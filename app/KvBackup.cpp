@@ -1,11 +1,13 @@
 #include "app/KvBackup.h"
 
 #include "app/CKvApp.h"
+#include "app/KvAppQuery.h"
 #include "app/KvUserSettings.h"
 #include "core/CKvCsRec.h"
 #include "core/CKvDb.h"
 #include "core/CKvFileNameChecker.h"
 #include "core/KvDate.h"
+#include "core/KvDbBackend.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 #include "core/KvPath.h"
@@ -83,6 +85,45 @@ class SharedAgain {
   CKvDb* m_pDb;
 };
 
+// Writes the archive of the data file of entity and year into the folder;
+// *pPath receives its path. False without the writer or when it failed.
+bool writeArchive(CKvDb* db, const QString& folder, const QString& entity, int year, QString* pPath) {
+  CKvApp* app = KvGetApp();
+  *pPath = KvBackupArchivePath(folder, entity, KvNowText(QStringLiteral("%Y%m%d%H%M%S")), year,
+                               app ? app->GetDataFileExt() : QString());
+  if (!archiveWriter())
+    return false;
+  CKvFileNameChecker checker;
+  if (!checker.KvCreateFolder(KvSlashPath(folder)))
+    return false;
+  CKvWaitWnd wait;
+  wait.Show();
+  return archiveWriter()(db, *pPath);
+}
+
+void reportRiskyArchive(bool made, const QString& path, QString* pText) {
+  if (made)
+    report(QStringLiteral("执行此操作前，已为你作了一次数据备份，备件：\n%1").arg(path),
+           KV_MB_ICONINFORMATION, pText);
+  else
+    report(QStringLiteral("执行操作前备份数据失败！"), KV_MB_ICONSTOP, pText);
+}
+
+// The unscheduled archive of another year's data file, named with its own
+// entity name and year from its SYSTAB.
+bool archiveOtherFile(CKvDb* db) {
+  int mode = 1;
+  int time = 1;
+  QString folder;
+  KvReadBackupSettings(&mode, &time, &folder);
+  std::unique_ptr<KvDbCursor> row = KvAppSelect(db, QStringLiteral("Select rtrim(NA),PY From SysTab"));
+  QString path;
+  const bool made = row && !row->atEnd() &&
+                    writeArchive(db, folder, row->text(0), int(row->integer(1)), &path);
+  reportRiskyArchive(made, path, nullptr);
+  return made;
+}
+
 }  // namespace
 
 void KvSetBackupArchiveWriter(KvBackupArchiveWriter writer) { archiveWriter() = std::move(writer); }
@@ -128,37 +169,24 @@ bool KvScheduledBackup(bool bScheduled, QString* pText) {
   }
 
   CKvDataFile& file = app->GetDataFile();
-  const QString path =
-      KvBackupArchivePath(folder, file.GetEntityName(), KvNowText(QStringLiteral("%Y%m%d%H%M%S")),
-                          file.GetYear(), app->GetDataFileExt());
-  bool made = false;
-  if (archiveWriter()) {
-    CKvFileNameChecker checker;
-    if (checker.KvCreateFolder(KvSlashPath(folder))) {
-      CKvWaitWnd wait;
-      wait.Show();
-      made = archiveWriter()(db, path);
-    }
-  }
+  QString path;
+  const bool made = writeArchive(db, folder, file.GetEntityName(), file.GetYear(), &path);
 
   if (bScheduled) {
     if (made)
       report(QStringLiteral("按例执行备份成功，备件：\n%1").arg(path), KV_MB_ICONINFORMATION, pText);
     else
       report(QStringLiteral("按例执行备份失败！"), KV_MB_ICONSTOP, pText);
-  } else if (made) {
-    report(QStringLiteral("执行此操作前，已为你作了一次数据备份，备件：\n%1").arg(path),
-           KV_MB_ICONINFORMATION, pText);
   } else {
-    report(QStringLiteral("执行操作前备份数据失败！"), KV_MB_ICONSTOP, pText);
+    reportRiskyArchive(made, path, pText);
   }
   if (made && bScheduled)
     storeLastBackupDate(db, today);
   return made;
 }
 
-bool KvBackupBeforeRiskyOp() {
-  CKvDb* db = KvGetAppDb();
+bool KvBackupBeforeRiskyOp(CKvDb* pDb) {
+  CKvDb* db = pDb ? pDb : KvGetAppDb();
   if (!db || !db->IsOpen())
     return false;
   if (!db->ReopenMdbExclusive(true))
@@ -174,7 +202,7 @@ bool KvBackupBeforeRiskyOp() {
                  KV_MB_OK | KV_MB_ICONINFORMATION);
   else
     KvMessageBox(QStringLiteral("执行操作前，原样拷贝当前数据文件失败！"), KV_MB_OK | KV_MB_ICONSTOP);
-  const bool archived = KvScheduledBackup(false);
+  const bool archived = db == KvGetAppDb() ? KvScheduledBackup(false) : archiveOtherFile(db);
   if (!shared.Release())
     return false;
 

@@ -420,11 +420,16 @@ bool KvDeleteDwData(const QString& code, CKvDb* pDb) {
   return transaction.IsActive() && deleteUnitData(code, pDb) && transaction.Commit();
 }
 
+bool KvDeleteDwRows(const QString& code, CKvDb* pDb) { return pDb && deleteUnitData(code, pDb); }
+
 bool KvExtractDwData(const QString& unitCode, CKvDb* pSource, CKvDb* pTarget) {
   if (!pSource || !pTarget || !pTarget->Reopen())
     return false;
+  // A list or a column set that cannot be read is not an empty one: the
+  // file would lack tables, or carry other units' rows.
   QStringList tables;
-  pSource->ListUserTables(&tables);
+  if (pSource->ListUserTables(&tables) <= 0)
+    return false;
   CKvDwRec unit;
   unit.KNO = unitCode;
   bool ok = true;
@@ -432,13 +437,16 @@ bool KvExtractDwData(const QString& unitCode, CKvDb* pSource, CKvDb* pTarget) {
     const QString upper = KvUpper(table);
     if (upper == u"KVDW" || upper == u"KVTASK" || upper == u"KVLOG" || upper == u"KVLOGOP")
       continue;
-    int width = 0;
-    const bool hasHdo = pSource->GetColumnWidth(table, QStringLiteral("HDO"), &width) && width != 0;
+    QStringList columns[4];
+    if (pSource->GetColumns(table, columns, nullptr) <= 0)
+      return false;
+    const bool hasHdo = std::any_of(columns[2].cbegin(), columns[2].cend(),
+                                    [](const QString& column) { return KvUpper(column) == u"HDO"; });
     const QString where = hasHdo ? KvHdoUnitFilter(1, &unit, pSource) : QString();
-    if (!KvCopyTable(pSource, pTarget, table, where)) {
-      ok = false;
-      continue;
-    }
+    // Every row of the unit or none: a table copied in part would make a
+    // unit file that looks whole.
+    if (!KvCopyTableStrict(pSource, pTarget, table, where))
+      return false;
     if (!hasHdo)
       continue;
     // The unit's rows become the common rows of the target.
@@ -448,9 +456,11 @@ bool KvExtractDwData(const QString& unitCode, CKvDb* pSource, CKvDb* pTarget) {
           (keepCommon || pTarget->Execute(QStringLiteral("Delete From %1 Where HDO=''").arg(table))) &&
           pTarget->Execute(QStringLiteral("Update %1 Set HDO=''").arg(table)) && transaction.Commit();
   }
-  if (unit.KvLoadDw(unitCode, pSource) > 0)
-    ok &= pTarget->Execute(QStringLiteral("Update SysTab Set NA=%1,KJ=%2,T1=%3")
+  if (unitCode.isEmpty())
+    return ok;
+  // The file names the unit; a unit that cannot be read makes no file.
+  return ok && unit.KvLoadDw(unitCode, pSource) > 0 &&
+         pTarget->Execute(QStringLiteral("Update SysTab Set NA=%1,KJ=%2,T1=%3")
                                .arg(quoted(pTarget, unit.NA), quoted(pTarget, unit.MGR),
                                     quoted(pTarget, unit.MAR)));
-  return ok;
 }

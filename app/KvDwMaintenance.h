@@ -27,10 +27,17 @@ bool KvDwHasData(const QString& code, QString* pCaption, CKvDb* pDb);
 // Nothing is deleted without a backup; false then.
 bool KvDeleteDwData(const QString& code, CKvDb* pDb);
 
+// The deletion of KvDeleteDwData without its backup, for a caller that
+// took one and runs it inside a transaction of its own; false at the first
+// failed statement.
+bool KvDeleteDwRows(const QString& code, CKvDb* pDb);
+
 // Makes the target (a copy of the source data file) the data file of one
 // unit: every table but KVDW and the log tables is copied from the source
 // with the common rows and the unit's rows; in the target the common rows
 // of tables with HDO are dropped and the unit's rows become common, and
 // SysTab takes the unit's name, manager and person in charge. An empty code
-// keeps the common rows only.
+// keeps the common rows only. Each table is copied whole or not at all;
+// false at the first table that failed (the target is then incomplete and
+// only fit to be thrown away).
 bool KvExtractDwData(const QString& unitCode, CKvDb* pSource, CKvDb* pTarget);

@@ -96,30 +96,47 @@ class RowSavepoint {
 bool targetLost(CKvDb* pTarget) {
   return !pTarget->IsOpen() || pTarget->GetBackend()->transactionBroken();
 }
+// The columns of a copy and the two recordsets over them, opened; false
+// when either connection lacks the table or a recordset does not open.
+struct CopySetup {
+  QStringList columns[kGroups];
+  int columnCount = 0;
+  std::unique_ptr<CKvRecordset> source;
+  std::unique_ptr<CKvRecordset> target;
+
+  bool open(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& whereJet,
+            const QString& whereServer) {
+    if (!pSource || !pTarget || !pSource->TableExists(table) || !pTarget->TableExists(table))
+      return false;
+    columnCount = pSource->GetColumns(table, columns, nullptr);
+    if (columnCount <= 0)
+      return false;
+    const QString columnList =
+        (columns[kInteger] + columns[kFloating] + columns[kText] + columns[kBinary]).join(u',');
+    const QString select = QStringLiteral("Select ") + columnList + QStringLiteral(" From ") + table;
+    // Each Where text is written for the dialect of the connection it runs
+    // on: the source's.
+    source = std::make_unique<CKvRecordset>(pSource);
+    if (!source->Open(select + u' ' + whereJet,
+                      select + u' ' + (whereServer.isEmpty() ? whereJet : whereServer)))
+      return false;
+    // The target's rows are not needed, only its columns.
+    target = std::make_unique<CKvRecordset>(pTarget);
+    return target->Open(select + QStringLiteral(" Where 1=0"));
+  }
+};
+
+QString copyError(const QString& table) { return QStringLiteral("复制表[") + table + QStringLiteral("]出错！"); }
 }  // namespace
 
 int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& whereJet,
                 const QString& whereServer) {
-  if (!pSource || !pTarget || !pSource->TableExists(table) || !pTarget->TableExists(table))
+  CopySetup copy;
+  if (!copy.open(pSource, pTarget, table, whereJet, whereServer))
     return 0;
-  QStringList columns[kGroups];
-  const int columnCount = pSource->GetColumns(table, columns, nullptr);
-  if (columnCount <= 0)
-    return 0;
-  const QString columnList =
-      (columns[kInteger] + columns[kFloating] + columns[kText] + columns[kBinary]).join(u',');
-  const QString select = QStringLiteral("Select ") + columnList + QStringLiteral(" From ") + table;
-
-  // Each Where text is written for the dialect of the connection it runs on:
-  // the source's.
-  CKvRecordset source(pSource);
-  if (!source.Open(select + u' ' + whereJet,
-                   select + u' ' + (whereServer.isEmpty() ? whereJet : whereServer)))
-    return 0;
-  // The target's rows are not needed, only its columns.
-  CKvRecordset target(pTarget);
-  if (!target.Open(select + QStringLiteral(" Where 1=0")))
-    return 0;
+  CKvRecordset& source = *copy.source;
+  CKvRecordset& target = *copy.target;
+  const QStringList* columns = copy.columns;
 
   std::unique_ptr<RowSavepoint> savepoint;
   if (pTarget->GetKind() == 0) {
@@ -131,7 +148,7 @@ int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QStr
   if (!transaction.IsActive())
     return 0;
   bool reporting = true;
-  QList<bool> written(columnCount);
+  QList<bool> written(copy.columnCount);
   for (; !source.IsEOF(); source.MoveNext()) {
     // A transaction the target lost (its session, or a full SQLite file
     // that the engine rolled back) keeps nothing: the copy is all or
@@ -147,8 +164,8 @@ int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QStr
     if (!stored && targetLost(pTarget))
       return 0;
     if (!stored && reporting) {
-      const QString text = QStringLiteral("复制表[") + table + QStringLiteral("]出错！\n") +
-                           rowReport(source, columns, written) + QStringLiteral("继续报错吗？");
+      const QString text = copyError(table) + u'\n' + rowReport(source, columns, written) +
+                           QStringLiteral("继续报错吗？");
       if (KvMessageBox(text, KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION | KV_MB_DEFBUTTON2) == KV_IDNO)
         reporting = false;
     }
@@ -156,4 +173,27 @@ int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QStr
   source.Close();
   target.Close();
   return transaction.Commit() ? 1 : 0;
+}
+
+bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& whereJet,
+                       const QString& whereServer, QString* pError) {
+  const auto fail = [&](const QString& why) {
+    if (pError)
+      *pError = why;
+    return false;
+  };
+  CopySetup copy;
+  if (!copy.open(pSource, pTarget, table, whereJet, whereServer))
+    return fail(copyError(table));
+  KvDbTransaction transaction(*pTarget);
+  if (!transaction.IsActive())
+    return fail(copyError(table));
+  QList<bool> written(copy.columnCount);
+  for (; !copy.source->IsEOF(); copy.source->MoveNext()) {
+    if (!copyRow(*copy.source, *copy.target, copy.columns, &written))
+      return fail(copyError(table) + u'\n' + rowReport(*copy.source, copy.columns, written));
+  }
+  copy.source->Close();
+  copy.target->Close();
+  return transaction.Commit() || fail(copyError(table));
 }

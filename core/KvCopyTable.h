@@ -28,3 +28,12 @@ class CKvDb;
 // then stops at once.
 int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& whereJet = QString(),
                 const QString& whereServer = QString());
+
+// The same copy, all rows or none, without a question: the rows go in inside
+// one transaction of the target (no savepoint per row) and the first row
+// that cannot be stored ends the copy, with nothing kept. True when every
+// row was stored and committed; otherwise false and, when pError is given,
+// *pError tells why: for a refused row "复制表[%s]出错！\n" and its line per
+// column, else "复制表[%s]出错！" alone.
+bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& whereJet = QString(),
+                       const QString& whereServer = QString(), QString* pError = nullptr);

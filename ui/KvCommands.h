@@ -25,6 +25,12 @@ enum : int {
   KV_CMD_INVERT_SELECTION = 43025,
   KV_CMD_FORM_LEFT = 43026,
   KV_CMD_FORM_RIGHT = 43027,
+  // The accounting-unit list: a unit beside the selected one, and one
+  // unit's data exported, imported and cleared.
+  KV_CMD_NEW_SIBLING = 43171,
+  KV_CMD_DW_EXPORT = 43165,
+  KV_CMD_DW_IMPORT = 43166,
+  KV_CMD_DW_CLEAR = 43167,
   KV_CMD_REFRESH = 43112,  // F5
   // A receipt printed onto the pre-printed form at its fields' places.
   KV_CMD_POSITIONED_PRINT = 43125,

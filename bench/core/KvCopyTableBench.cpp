@@ -1,6 +1,7 @@
 // Copying a 50,000-row table (integer, double, text and a small binary
-// column) with KvCopyTable from an SQLite file into another SQLite file and
-// into a PostgreSQL database, against a raw copy through the engines' C APIs
+// column) with KvCopyTable and with the strict copy (KvCopyTableStrict) from
+// an SQLite file into another SQLite file and into a PostgreSQL database,
+// against a raw copy through the engines' C APIs
 // on the same data: the source read with sqlite3, the target written by one
 // prepared insert with bound values inside one transaction. The data is made
 // once per process. The PostgreSQL cases need the server named by PGHOST,
@@ -101,11 +102,13 @@ void emptyTarget(benchmark::State& state, CKvDb& target) {
   state.ResumeTiming();
 }
 
-void copyThroughKvCopyTable(benchmark::State& state, CKvDb& target) {
+void copyThroughKvCopyTable(benchmark::State& state, CKvDb& target, bool strict = false) {
   KvMessageRecorder quiet;  // a failed row would otherwise wait for an answer
   for (auto _ : state) {
     emptyTarget(state, target);
-    if (KvCopyTable(&files().source, &target, QStringLiteral("T")) != 1 || !quiet.messages().isEmpty())
+    const bool copied = strict ? KvCopyTableStrict(&files().source, &target, QStringLiteral("T"))
+                               : KvCopyTable(&files().source, &target, QStringLiteral("T")) == 1;
+    if (!copied || !quiet.messages().isEmpty())
       return state.SkipWithError("the copy failed");
   }
   if (target.GetLong(QStringLiteral("Select Count(*) From T")) != kRows)
@@ -150,6 +153,13 @@ void BM_CopySqliteToSqlite_KvCopyTable(benchmark::State& state) {
 }
 BENCHMARK(BM_CopySqliteToSqlite_KvCopyTable)->Unit(benchmark::kMillisecond);
 
+void BM_CopySqliteToSqlite_Strict(benchmark::State& state) {
+  if (!files().ready)
+    return state.SkipWithError("cannot make the SQLite files");
+  copyThroughKvCopyTable(state, files().target, true);
+}
+BENCHMARK(BM_CopySqliteToSqlite_Strict)->Unit(benchmark::kMillisecond);
+
 void BM_CopySqliteToPg_Raw(benchmark::State& state) {
   if (!files().ready)
     return state.SkipWithError("cannot make the SQLite files");
@@ -190,4 +200,13 @@ void BM_CopySqliteToPg_KvCopyTable(benchmark::State& state) {
   copyThroughKvCopyTable(state, pgTarget().db);
 }
 BENCHMARK(BM_CopySqliteToPg_KvCopyTable)->Unit(benchmark::kMillisecond);
+
+void BM_CopySqliteToPg_Strict(benchmark::State& state) {
+  if (!files().ready)
+    return state.SkipWithError("cannot make the SQLite files");
+  if (!pgTarget().ready())
+    return state.SkipWithError("no PostgreSQL server");
+  copyThroughKvCopyTable(state, pgTarget().db, true);
+}
+BENCHMARK(BM_CopySqliteToPg_Strict)->Unit(benchmark::kMillisecond);
 }  // namespace

@@ -184,3 +184,51 @@ TEST_P(KvCopyTableKindTest, ColumnThatCannotBeWrittenIsMarked) {
 }
 
 KV_DB_KIND_TEST_SUITE(KvCopyTableKindTest);
+
+// The strict copy keeps every row or none and asks nothing: a refused row
+// (a duplicate key, a text too wide) ends it with the row described, and
+// the target keeps what it had; every refused statement does the same.
+TEST_P(KvCopyTableKindTest, StrictCopyKeepsAllRowsOrNone) {
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(K \x07Long\x08, N Double, S CHAR(4), B Image)")));
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Unique Index TK On T(K)")));
+  ASSERT_TRUE(db().Execute(QStringLiteral("Insert Into T(K,N,S) Values(9,0,'old')")));
+  struct Case {
+    QList<Row> rows;
+    QString error;  // empty: copied
+  };
+  const QList<Case> cases = {
+      {{{1, 0.0, QStringLiteral("ab"), QByteArray("x")}, {9, 1.0, QString(), QByteArray()}},
+       QStringLiteral("复制表[T]出错！\nK：9\nN：1.000000\nS：\nB：无\n")},
+      {{{2, 0.0, QStringLiteral("中文字"), QByteArray("y")}},
+       QStringLiteral("复制表[T]出错！\nK：2\nN：0.000000\n×S：中文字\nB：二进制流\n")},
+      {{{1, 0.5, QStringLiteral("中文"), QByteArray("z")}, {3, 0.0, QString(), QByteArray()}}, {}},
+  };
+  KvMessageRecorder recorder;
+  for (const Case& c : cases) {
+    ASSERT_TRUE(source().Execute(QStringLiteral("Delete From T")));
+    fill(source(), c.rows);
+    QString error;
+    const bool copied = KvCopyTableStrict(&source(), &db(), QStringLiteral("T"), QString(), QString(), &error);
+    EXPECT_EQ(copied, c.error.isEmpty());
+    EXPECT_EQ(error, c.error);
+    EXPECT_EQ(keys(db()), (c.error.isEmpty() ? QList<int>{1, 3, 9} : QList<int>{9}));
+  }
+  EXPECT_TRUE(recorder.messages().isEmpty());
+
+  ASSERT_TRUE(db().Execute(QStringLiteral("Delete From T Where K<>9")));
+  for (int n = 1;; ++n) {
+    db().FailNthStatement(n);
+    const bool copied = KvCopyTableStrict(&source(), &db(), QStringLiteral("T"));
+    const int sent = db().GetStatementsSent();
+    db().FailNthStatement(0);
+    if (sent < n) {
+      EXPECT_TRUE(copied);
+      EXPECT_EQ(keys(db()), (QList<int>{1, 3, 9}));
+      break;
+    }
+    // A refused read the copy can do without (the target's column widths)
+    // still copies everything; any other refusal keeps nothing.
+    ASSERT_EQ(keys(db()), (copied ? QList<int>{1, 3, 9} : QList<int>{9})) << n;
+    ASSERT_TRUE(db().Execute(QStringLiteral("Delete From T Where K<>9")));
+  }
+}

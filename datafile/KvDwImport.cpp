@@ -1,0 +1,163 @@
+#include "datafile/KvDwImport.h"
+
+#include "app/CKvApp.h"
+#include "app/CKvDataType.h"
+#include "app/CKvDwRec.h"
+#include "app/CKvOperation.h"
+#include "app/KvAppQuery.h"
+#include "app/KvBackup.h"
+#include "app/KvDwMaintenance.h"
+#include "app/KvDwRight.h"
+#include "app/KvOperatorStore.h"
+#include "core/CKvDb.h"
+#include "core/CKvDbInfo.h"
+#include "core/KvDbTransaction.h"
+#include "core/KvFormat.h"
+#include "core/KvMessage.h"
+#include "core/KvRegistry.h"
+#include "core/KvSqlTranslator.h"
+#include "datafile/CKvDwImportDlg.h"
+#include "ui/CKvWaitWnd.h"
+#include "ui/KvModal.h"
+
+#include <QDir>
+#include <QSet>
+
+namespace {
+void stop(const QString& text) {
+  if (!text.isEmpty())
+    KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP);
+}
+
+// The modules of the ";"-list, in the application's order.
+QList<CKvDataType*> chosenModules(const QString& modules) {
+  QList<CKvDataType*> chosen;
+  const QStringList numbers = modules.split(u';');
+  if (CKvApp* app = KvGetApp())
+    for (CKvDataType* module : app->GetDataTypes())
+      if (numbers.contains(QString::number(module->GetModule())))
+        chosen.append(module);
+  return chosen;
+}
+
+// Asks each module with the operation about one unit; false with the
+// module named when one refuses.
+bool askModules(const QList<CKvDataType*>& modules, int operation, const QString& text) {
+  for (CKvDataType* module : modules) {
+    QString message;
+    if (!module->Check(operation, text, message)) {
+      stop(KvFormat("“%s”模块导入失败：%s", module->GetCaption(), message));
+      return false;
+    }
+  }
+  return true;
+}
+
+QString sysTabText(CKvDb* pDb, const QString& column) {
+  QStringList values[1];
+  pDb->QueryTexts(QStringLiteral("Select Max(%1) From SysTab").arg(column), values, 1);
+  return values[0].isEmpty() ? QString() : values[0].first();
+}
+}  // namespace
+
+bool KvImportDwFrom(const QString& target, CKvDb* pDb, const QString& sourcePath, const QString& modules,
+                    const QString& sourceUnit) {
+  if (!pDb || target.isEmpty())
+    return false;
+  CKvDwRec targetUnit;
+  if (targetUnit.KvFindDw(target, 0) <= 0)
+    return false;
+
+  // The units to import, under their new codes, and the source's operators.
+  CKvDwArray units;
+  QList<KvOperator> operators;
+  {
+    CKvDb source(0);
+    if (!source.Open(sourcePath, CKvDbInfo(0)))
+      return false;
+    if (!sourceUnit.isEmpty()) {
+      if (CKvDwRec().KvCountDw(sourceUnit, &units, &source) <= 0)
+        return false;
+    } else {
+      // A file without units: T keeps its code, short name, telephone,
+      // address, note and operators and takes the file's names.
+      CKvDwRec unit = targetUnit;
+      unit.NA = sysTabText(&source, QStringLiteral("NA"));
+      unit.MAR = sysTabText(&source, QStringLiteral("T1"));
+      unit.MGR = sysTabText(&source, QStringLiteral("KJ"));
+      units.append(unit);
+    }
+    if (KvOperatorStore::Fill(&operators, &source, false) < 0)
+      return false;
+  }
+  QStringList oldCodes;
+  for (CKvDwRec& unit : units) {
+    oldCodes.append(unit.KNO);
+    unit.KNO = sourceUnit.isEmpty() ? target : target + unit.KNO.mid(sourceUnit.size());
+  }
+  const int subUnits = int(units.size()) - 1;
+  const auto moduleText = [&](int i) {
+    return KvFormat("%s\n%s\n%s\n%d", oldCodes.at(i), units.at(i).KNO, sourcePath, subUnits);
+  };
+
+  const QList<CKvDataType*> chosen = chosenModules(modules);
+  for (int i = 0; i < units.size(); ++i)
+    if (!askModules(chosen, 8, moduleText(i)))
+      return false;
+  if (targetUnit.KvFindDw(target, 0) <= 0)
+    return false;
+  QString caption;
+  const bool targetEmpty = KvDwHasData(target, &caption, pDb);
+  if (!targetEmpty && KvMessageBox(QStringLiteral("目标单位已有数据，要删除它吗？"),
+                                   KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
+    return false;
+  if (!pDb->LockExclusive(true)) {
+    stop(QStringLiteral("目标数据文件还有别的人在使用！"));
+    return false;
+  }
+  bool imported = false;
+  // The backup shares the file again when it is done: it is taken back.
+  if (KvBackupBeforeRiskyOp() && pDb->LockExclusive(true)) {
+    CKvWaitWnd wait;
+    wait.Show();
+    QList<KvOperator> own;
+    KvDbTransaction transaction(*pDb);
+    imported = transaction.IsActive() && KvOperatorStore::Fill(&own, pDb, true) >= 0 &&
+               (targetEmpty || KvDeleteDwRows(target, pDb));
+    QSet<QString> known;
+    for (const KvOperator& op : own)
+      known.insert(op.strCode);
+    for (const KvOperator& op : operators) {
+      if (!imported || known.contains(op.strCode))
+        continue;
+      imported = pDb->Execute(QStringLiteral("Insert Into OPR(OPNO,NA,PSD) Values('%1','%2','%3')")
+                                  .arg(pDb->QuoteText(op.strCode), pDb->QuoteText(op.strName),
+                                       pDb->QuoteText(op.strPassword)));
+    }
+    imported = imported && pDb->Execute(QStringLiteral("Delete From KVDW Where KNO Like '%1\x07*\x08'")
+                                            .arg(KvQuoteLikePattern(target, pDb->GetKind())));
+    for (int i = 0; imported && i < units.size(); ++i) {
+      CKvDwRec unit = units.at(i);
+      imported = unit.KvInsertDw(pDb, 1) && askModules(chosen, 9, moduleText(i));
+    }
+    imported = imported && transaction.Commit();
+  }
+  pDb->LockExclusive(false);
+  CKvDwRec().KvSelectDw(QString(), QStringLiteral("Order By KNO"), &KvGetDwArray(), pDb);
+  if (!imported)
+    return false;
+  CKvOperation(27, KvFormat("导入单位%s的数据", target));
+  KvMessageBox(QStringLiteral("数据导入完毕！"), KV_MB_OK | KV_MB_ICONINFORMATION);
+  return true;
+}
+
+bool KvImportDw(const QString& target, CKvDb* pDb, QWidget* parent) {
+  const QString current = QDir::currentPath();
+  CKvDwImportDlg dialog(pDb, parent);
+  const bool chosen = KvExecDialog(&dialog) == QDialog::Accepted;
+  QDir::setCurrent(current);
+  if (!chosen)
+    return false;
+  KvRegWriteString(KvRegRoot::CurrentUser, KvGetRegKeyPath(), QStringLiteral("KVDW_Import"), dialog.SourcePath());
+  return KvImportDwFrom(target, pDb, dialog.SourcePath(), dialog.Modules(), dialog.SourceUnit());
+}

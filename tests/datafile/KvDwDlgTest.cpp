@@ -1,0 +1,213 @@
+// The accounting-unit windows: the codes the edit dialog proposes and what
+// its OK refuses; the list's commands, their rights, and the walk through
+// adding, copying, pasting, deleting and clearing units.
+
+#include "KvDataFileTestSupport.h"
+
+#include "app/CKvApp.h"
+#include "app/CKvDwRec.h"
+#include "core/CKvDb.h"
+#include "datafile/CKvDwDlg.h"
+#include "datafile/CKvDwEditDlg.h"
+#include "datafile/CKvDwList.h"
+#include "ui/KvCommands.h"
+#include "ui/KvObjectNames.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QItemSelectionModel>
+#include <QTreeView>
+
+namespace {
+
+class KvDwDlgTest : public KvDataFileDbTest {
+ protected:
+  void Grant(const QString& operatorCode, const QStringList& rights) {
+    m_app->GetDataFile().SetOperatorCode(operatorCode);
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PWR Where OPNO='%1'").arg(operatorCode)));
+    for (const QString& right : rights)
+      ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into PWR(OPNO,PWR) Values('%1','%2')").arg(operatorCode, right)));
+    ASSERT_TRUE(m_app->GetDataFile().LoadRights());
+  }
+  static void Type(QWidget* dialog, int id, const QString& text) {
+    auto* edit = KvDlgItem<QLineEdit>(dialog, id);
+    ASSERT_NE(edit, nullptr) << id;
+    edit->setText(text);
+  }
+  // A step that types the segment, name and short name and presses OK.
+  static KvDialogSteps::Step Unit(const QString& segment, const QString& name) {
+    return [segment, name](QDialog* dialog) {
+      if (!segment.isNull())
+        Type(dialog, 1002, segment);
+      Type(dialog, 1003, name);
+      Type(dialog, 1004, name);
+      dialog->accept();
+      return dialog->isVisible() ? int(QDialog::Rejected) : int(QDialog::Accepted);
+    };
+  }
+  // Only these rows selected.
+  static void Select(CKvDwList* list, const QStringList& codes) {
+    list->DetailsView()->selectionModel()->clearSelection();
+    list->SelectTexts(codes);
+  }
+};
+
+TEST_P(KvDwDlgTest, TheEditDialogProposesTheNextCode) {
+  struct Case {
+    QStringList units;
+    QString parent;
+    QString proposal;  // parent code + segment; empty: no room
+  };
+  const QList<Case> cases = {
+      {{}, QString(), QStringLiteral("01")},
+      {{QStringLiteral("01")}, QStringLiteral("01"), QStringLiteral("0101")},
+      {{QStringLiteral("01"), QStringLiteral("0101"), QStringLiteral("0107")}, QStringLiteral("01"),
+       QStringLiteral("0108")},
+      {{QStringLiteral("01"), QStringLiteral("0199")}, QStringLiteral("01"), QStringLiteral("01100")},
+      {{QStringLiteral("01010101010101")}, QStringLiteral("01010101010101"), QString()},
+      {{QStringLiteral("010101010101")}, QStringLiteral("010101010101"), QStringLiteral("01010101010101")},
+      {{QStringLiteral("01010101010")}, QStringLiteral("01010101010"), QStringLiteral("0101010101001")},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From KVDW")));
+    for (const QString& code : c.units)
+      AddUnit(code, QStringLiteral("单位") + code);
+    KvScriptedAnswers answers;
+    CKvDwEditDlg dialog(c.parent, true, pdb());
+    const bool prepared = dialog.Prepare();
+    EXPECT_EQ(prepared, !c.proposal.isEmpty()) << c.parent.toStdString();
+    if (!prepared) {
+      EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("代码长度不够！")});
+      continue;
+    }
+    const QString code = KvDlgItem<QLabel>(&dialog, 1001)->text() + KvDlgItem<QLineEdit>(&dialog, 1002)->text();
+    EXPECT_EQ(code, c.proposal) << c.parent.toStdString();
+  }
+}
+
+// What OK refuses keeps the dialog open and adds nothing; a name or short
+// name another unit has is added only after Yes.
+TEST_P(KvDwDlgTest, TheEditDialogChecksTheCodeAndNames) {
+  AddUnit(QStringLiteral("01"), QStringLiteral("一校"));
+  struct Case {
+    QString segment, name, shortName;
+    QList<int> answers;
+    QString refusal;
+    bool added;
+  };
+  const QList<Case> cases = {
+      {QStringLiteral("0"), QStringLiteral("二校"), QStringLiteral("二校"), {}, QStringLiteral("代码值不能小于0！"), false},
+      {QStringLiteral("00"), QStringLiteral("二校"), QStringLiteral("二校"), {}, QStringLiteral("代码值不能小于0！"), false},
+      {QString(""), QStringLiteral("二校"), QStringLiteral("二校"), {}, QStringLiteral("代码值不能小于0！"), false},
+      {QStringLiteral("02"), QString(), QStringLiteral("二校"), {}, QStringLiteral("名称不能为空！"), false},
+      {QStringLiteral("02"), QStringLiteral("二校"), QString(), {}, QStringLiteral("简称不能为空！"), false},
+      {QStringLiteral("02"), QStringLiteral("二校"), QStringLiteral("一校"), {KV_IDNO}, {}, false},
+      {QStringLiteral("02"), QStringLiteral("O'Neil"), QStringLiteral("一校"), {KV_IDYES}, {}, true},
+  };
+  for (const Case& c : cases) {
+    KvScriptedAnswers answers(c.answers);
+    CKvDwEditDlg dialog(QString(), true, pdb());
+    ASSERT_TRUE(dialog.Prepare());
+    dialog.show();
+    Type(&dialog, 1002, c.segment);
+    Type(&dialog, 1003, c.name);
+    Type(&dialog, 1004, c.shortName);
+    KvGrabWindow(&dialog, QStringLiteral("dlg_791"));
+    dialog.accept();
+    EXPECT_EQ(dialog.isVisible(), !c.added) << c.name.toStdString();
+    EXPECT_EQ(answers.Stops(), c.refusal.isEmpty() ? QStringList() : QStringList{c.refusal});
+    EXPECT_EQ(Units().size(), c.added ? 2 : 1) << c.name.toStdString();
+    dialog.hide();
+  }
+  EXPECT_EQ(Rows(QStringLiteral("KVDW"), QStringLiteral("rtrim(NA)"), QStringLiteral("Where KNO='02'")),
+            QStringList{QStringLiteral("O'Neil")});
+  EXPECT_EQ(LogNotes(27), QStringList{QStringLiteral("增加：02")});
+}
+
+TEST_P(KvDwDlgTest, CommandsFollowTheSelectionAndTheRights) {
+  CKvDwDlg dialog(pdb());
+  dialog.show();
+  CKvDwList* list = dialog.List();
+  EXPECT_FALSE(dialog.Button(KV_CMD_NEW)->isEnabled());
+  EXPECT_TRUE(dialog.Button(KV_CMD_NEW_SIBLING)->isEnabled()) << "an empty list takes a top-level unit";
+  AddUnit(QStringLiteral("01"), QStringLiteral("一校"));
+  list->Fill();
+  Select(list, {QStringLiteral("01")});
+  dialog.UpdateButtons();
+  for (int id : {KV_CMD_NEW, KV_CMD_NEW_SIBLING, KV_CMD_MODIFY, KV_CMD_DELETE, KV_CMD_DW_CLEAR})
+    EXPECT_TRUE(dialog.Button(id)->isEnabled()) << id;
+  struct Case {
+    QStringList rights;
+    bool units, data;
+  };
+  for (const Case& c : QList<Case>{{{}, false, false},
+                                   {{QStringLiteral("0009")}, true, false},
+                                   {{QStringLiteral("0010")}, false, true}}) {
+    Grant(QStringLiteral("102"), c.rights);
+    for (int id : {KV_CMD_NEW, KV_CMD_NEW_SIBLING, KV_CMD_MODIFY, KV_CMD_DELETE})
+      EXPECT_EQ(list->IsCmdEnabled(id), c.units) << id;
+    EXPECT_EQ(list->IsCmdEnabled(KV_CMD_DW_CLEAR), c.data);
+  }
+}
+
+// 43164 opens the list; units are added through the edit dialog, a copy
+// pasted under another unit takes the next free code there, and pastes
+// that would put units under themselves or in place are refused.
+TEST_P(KvDwDlgTest, UnitsAreAddedCopiedPastedAndDeleted) {
+  KvScriptedAnswers answers;
+  CKvDwDlg* shown = nullptr;
+  KvDialogSteps steps({[&](QDialog* dialog) {
+                         shown = qobject_cast<CKvDwDlg*>(dialog);
+                         CKvDwList* list = shown->List();
+                         // Two top-level units, then a sub-unit of 01.
+                         {
+                           KvDialogSteps edits({Unit(QString(), QStringLiteral("一校")),
+                                                Unit(QString(), QStringLiteral("二校"))});
+                           shown->Button(KV_CMD_NEW_SIBLING)->click();
+                           EXPECT_EQ(edits.names, QStringList(3, QStringLiteral("dlg_791")));
+                         }
+                         Select(list, {QStringLiteral("01")});
+                         {
+                           KvDialogSteps edits({Unit(QString(), QStringLiteral("一校分部"))});
+                           shown->Button(KV_CMD_NEW)->click();
+                         }
+                         EXPECT_EQ(Units(), (QStringList{"0101|一校分部", "01|一校", "02|二校"}));
+                         KvGrabWindow(dialog, QStringLiteral("dlg_790"));
+
+                         Select(list, {QStringLiteral("0101")});
+                         shown->Button(KV_CMD_EDIT_COPY)->click();
+                         Select(list, {QStringLiteral("01")});
+                         shown->Button(KV_CMD_EDIT_PASTE)->click();
+                         Select(list, {QStringLiteral("02")});
+                         shown->Button(KV_CMD_EDIT_PASTE)->click();
+                         EXPECT_EQ(Units(), (QStringList{"0101|一校分部", "01|一校", "0201|一校分部", "02|二校"}));
+
+                         // A cut of 01 and 02 put under 0201 (below the second source).
+                         Select(list, {QStringLiteral("01"), QStringLiteral("02")});
+                         shown->Button(KV_CMD_EDIT_CUT)->click();
+                         Select(list, {QStringLiteral("0201")});
+                         shown->Button(KV_CMD_EDIT_PASTE)->click();
+                         EXPECT_EQ(Units().size(), 4);
+
+                         Select(list, {QStringLiteral("0201")});
+                         shown->Button(KV_CMD_DELETE)->click();
+                         EXPECT_EQ(Units(), (QStringList{"0101|一校分部", "01|一校", "02|二校"}));
+                         Select(list, {QStringLiteral("02")});
+                         shown->Button(KV_CMD_DW_CLEAR)->click();
+                         return int(QDialog::Rejected);
+                       }});
+  ASSERT_TRUE(m_app->IsCmdEnabled(KV_CMD_UNITS));
+  m_app->ExecuteCmd(KV_CMD_UNITS);
+  ASSERT_NE(shown, nullptr);
+  EXPECT_EQ(steps.names, QStringList{QStringLiteral("dlg_790")});
+  EXPECT_EQ(answers.Stops(), (QStringList{QStringLiteral("不能原地粘贴！"), QStringLiteral("父单位不能粘贴到它的子单位中！"),
+                                          QStringLiteral("独立核算单位：02没有数据！")}));
+  EXPECT_EQ(LogNotes(27), (QStringList{QStringLiteral("从") + pdb()->GetDatabaseName(true) + QStringLiteral("复制单位：0201"),
+                                       QStringLiteral("删除：0201"), QStringLiteral("增加：01"),
+                                       QStringLiteral("增加：0101"), QStringLiteral("增加：02")}));
+}
+
+KV_DB_KIND_TEST_SUITE(KvDwDlgTest);
+
+}  // namespace

@@ -1,0 +1,181 @@
+// Import of a unit's data from another data file, and the backup before a
+// risky operation on another data file. Import: the source unit and its
+// sub-units take the target unit's code, with their rows and operators;
+// the source dialog refuses files that do not fit; a refused statement or a
+// refusing module leaves the target as it was. On data files only: the
+// backup before the import copies the file aside.
+
+#include "KvDataFileTestSupport.h"
+
+#include "app/CKvApp.h"
+#include "app/CKvDwRec.h"
+#include "app/KvBackup.h"
+#include "core/CKvDb.h"
+#include "core/CKvDbInfo.h"
+#include "datafile/CKvDwImportDlg.h"
+#include "datafile/KvDwImport.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace {
+
+class KvDwImportTest : public KvDataFileDbTest {
+ protected:
+  void SetUp() override {
+    KvDataFileDbTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+      return;
+    m_source = m_folder.path() + QStringLiteral("/2024.xxd");
+    CKvDb db(0);
+    ASSERT_TRUE(m_app->CreateDataFile(&db, m_source, CKvDbInfo(0), 2024));
+    ASSERT_TRUE(db.Open(m_source, CKvDbInfo(0)));
+    for (const QString& code : {QStringLiteral("01"), QStringLiteral("0101"), QStringLiteral("0102")})
+      ASSERT_TRUE(db.Execute(QStringLiteral("Insert Into KVDW(KNO,NA,JA,MAR,MGR,TEL,ADR,NT) "
+                                            "Values('%1','源%1','源%1','','','','','')").arg(code)));
+    for (const auto& [hdo, v] : QList<std::pair<QString, int>>{{"0101", 11}, {"0102", 12}, {"02", 13}})
+      ASSERT_TRUE(db.Execute(QStringLiteral("Insert Into TDW(HDO,V) Values('%1',%2)").arg(hdo).arg(v)));
+    ASSERT_TRUE(db.Execute(QStringLiteral("Insert Into OPR(OPNO,NA,PSD) Values('205','新人','')")));
+    db.Close();
+    AddUnit(QStringLiteral("03"), QStringLiteral("三校"));
+    AddUnit(QStringLiteral("04"), QStringLiteral("四校"));
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into TDW(HDO,V) Values('03',1)")));
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into TDW(HDO,V) Values('04',2)")));
+  }
+  void TearDown() override {
+    // The copies the backup made beside the data file.
+    for (const QString& text : m_copies)
+      QFile::remove(text.section(u'＜', 1).section(u'＞', 0, 0));
+    KvDataFileDbTest::TearDown();
+  }
+  void KeepCopies(const KvScriptedAnswers& answers) {
+    for (const QString& text : answers.texts)
+      if (text.contains(u'＜'))
+        m_copies.append(text);
+  }
+  QStringList State() {
+    return Units() + Rows(QStringLiteral("TDW"), QStringLiteral("rtrim(HDO),V")) +
+           Rows(QStringLiteral("OPR"), QStringLiteral("rtrim(OPNO)"));
+  }
+  bool Import() {
+    KvScriptedAnswers answers;
+    const bool done = KvImportDwFrom(QStringLiteral("03"), pdb(), m_source, QStringLiteral("30"), QStringLiteral("01"));
+    KeepCopies(answers);
+    m_texts = answers.texts;
+    return done;
+  }
+
+  QTemporaryDir m_folder;
+  QString m_source;
+  QStringList m_copies;
+  QStringList m_texts;
+};
+
+TEST_P(KvDwImportTest, TheSourceUnitTakesTheTargetsPlace) {
+  ASSERT_TRUE(Import());
+  EXPECT_EQ(Units(), (QStringList{"0301|源0101", "0302|源0102", "03|源01", "04|四校"}));
+  EXPECT_EQ(Rows(QStringLiteral("TDW"), QStringLiteral("rtrim(HDO),V")), (QStringList{"0301|11", "0302|12", "04|2"}));
+  EXPECT_TRUE(Rows(QStringLiteral("OPR"), QStringLiteral("rtrim(OPNO)")).contains(QStringLiteral("205")));
+  EXPECT_EQ(m_texts.last(), QStringLiteral("数据导入完毕！"));
+  EXPECT_EQ(LogNotes(27), QStringList{QStringLiteral("导入单位03的数据")});
+}
+
+TEST_P(KvDwImportTest, ARefusalLeavesTheTargetAsItWas) {
+  const QStringList before = State();
+  App()->module->refuseImport = 9;
+  EXPECT_FALSE(Import());
+  EXPECT_TRUE(m_texts.contains(QStringLiteral("“测试”模块导入失败：测试拒绝")));
+  EXPECT_EQ(State(), before);
+  App()->module->refuseImport = 0;
+  for (int n = 1;; ++n) {
+    pdb()->FailNthStatement(n);
+    const bool done = Import();
+    const int sent = pdb()->GetStatementsSent();
+    pdb()->FailNthStatement(0);
+    if (sent < n) {
+      EXPECT_TRUE(done);
+      break;
+    }
+    ASSERT_FALSE(done) << n;
+    ASSERT_EQ(State(), before) << "statement " << n;
+  }
+  EXPECT_EQ(LogNotes(27), QStringList{QStringLiteral("导入单位03的数据")});
+}
+
+TEST_P(KvDwImportTest, TheSourceDialogRefusesFilesThatDoNotFit) {
+  CKvDwImportDlg dialog(pdb());
+  dialog.show();
+  KvGrabWindow(&dialog, QStringLiteral("dlg_dw_import"));
+  QList<QCheckBox*> boxes = dialog.findChildren<QCheckBox*>();
+  struct Case {
+    QString path, update, refusal;
+    bool tick;
+  };
+  const QList<Case> cases = {
+      {m_source, {}, QStringLiteral("未选择数据模块！"), false},
+      {pdb()->GetDatabaseName(true), {}, QStringLiteral("源、目标数据文件相同！"), true},
+      {m_source, QStringLiteral("Update SysTab Set PY=2023"), QStringLiteral("该数据文件与目标数据文件年度不一致！"), true},
+      {m_source, QStringLiteral("Update SysTab Set PY=2024,MM=3"), QStringLiteral("该数据文件与目标数据文件月结不一致！"), true},
+      {m_source, QStringLiteral("Update SysTab Set MM=0"), {}, true},
+  };
+  for (const Case& c : cases) {
+    if (!c.update.isEmpty()) {
+      CKvDb db(0);
+      ASSERT_TRUE(db.Open(m_source, CKvDbInfo(0)));
+      ASSERT_TRUE(db.Execute(c.update));
+    }
+    for (QCheckBox* box : boxes)
+      box->setChecked(c.tick && box->text() == u"测试");
+    KvScriptedAnswers answers;
+    KvDialogSteps steps;  // the unit chooser: cancelled
+    const bool fits = dialog.CheckSource(c.path);
+    EXPECT_EQ(answers.Stops(), c.refusal.isEmpty() ? QStringList() : QStringList{c.refusal}) << c.path.toStdString();
+    // A file with units asks for the source unit; cancelling keeps the dialog.
+    EXPECT_FALSE(fits);
+    if (c.refusal.isEmpty()) {
+      EXPECT_EQ(steps.names.size(), 1);
+    }
+  }
+}
+
+// A data file only: on a server the backup would leave database copies.
+INSTANTIATE_TEST_SUITE_P(Kinds, KvDwImportTest, ::testing::Values(0), KvDbKindName);
+
+}  // namespace
+
+namespace {
+
+// The backup before a risky operation on another year's file copies that
+// file and names its archive with that file's entity name and year.
+class KvRiskyBackupTest : public KvDataFileDbTest {};
+
+TEST_P(KvRiskyBackupTest, AnotherFilesArchiveBearsItsOwnNameAndYear) {
+  QTemporaryDir folder;
+  const QString path = folder.path() + QStringLiteral("/2023.xxd");
+  CKvDb other(0);
+  ASSERT_TRUE(m_app->CreateDataFile(&other, path, CKvDbInfo(0), 2023));
+  ASSERT_TRUE(other.Open(path, CKvDbInfo(0)));
+  ASSERT_TRUE(other.Execute(QStringLiteral("Update SysTab Set NA='旧校'")));
+  QStringList archives;
+  KvSetBackupArchiveWriter([&](CKvDb* db, const QString& archive) {
+    archives.append(QFileInfo(archive).fileName());
+    return db == &other;
+  });
+  KvScriptedAnswers answers;
+  EXPECT_TRUE(KvBackupBeforeRiskyOp(&other));
+  KvSetBackupArchiveWriter({});
+  ASSERT_EQ(archives.size(), 1);
+  EXPECT_TRUE(archives.first().startsWith(QStringLiteral("旧校"))) << archives.first().toStdString();
+  EXPECT_TRUE(archives.first().endsWith(QStringLiteral("_2023_xxd.bak"))) << archives.first().toStdString();
+  ASSERT_FALSE(answers.texts.isEmpty());
+  const QString copy = answers.texts.first().section(u'＜', 1).section(u'＞', 0, 0);
+  EXPECT_TRUE(copy.contains(QStringLiteral("2023"))) << copy.toStdString();
+  QFile::remove(copy);
+  EXPECT_TRUE(other.IsOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, KvRiskyBackupTest, ::testing::Values(0), KvDbKindName);
+
+}  // namespace
