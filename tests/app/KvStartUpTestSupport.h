@@ -1,12 +1,12 @@
 #pragma once
 // The real start-up in a test: fresh settings and data folder, a school
 // edition whose fee module opens a document window on 57601, and the modal
-// seam answering the login dialog (fields set by the test, then OK) and
-// cancelling every other dialog, whose names are kept.
+// seam answering the login dialog (KvDialogAnswers).
 
 #include "KvShellTestApp.h"
 #include "app/CKvLoginDlg.h"
 #include "app/CKvMainFrm.h"
+#include "support/app/KvDialogAnswers.h"
 #include "core/KvFolders.h"
 #include "core/KvRegistry.h"
 #include "ui/CMdiClient.h"
@@ -47,30 +47,6 @@ class KvWindowModule : public CKvDataType {
 
   bool failTables = false;
   int monthCode = -1;
-};
-
-class KvDialogAnswers {
- public:
-  // Sets the login dialog's fields; false cancels it. Unset: OK as it is.
-  std::function<bool(CKvLoginDlg&)> login = [](CKvLoginDlg&) { return true; };
-  QStringList seen;
-
-  int run(QDialog* dialog) {
-    seen << dialog->objectName();
-    auto* loginDlg = qobject_cast<CKvLoginDlg*>(dialog);
-    if (!loginDlg)
-      return QDialog::Rejected;
-    dialog->show();
-    if (!login(*loginDlg)) {
-      dialog->reject();
-      return QDialog::Rejected;
-    }
-    // A dialog that stays open after OK counts as cancelled.
-    KvDlgItem<QPushButton>(dialog, KV_IDOK)->click();
-    const int result = dialog->isVisible() ? int(QDialog::Rejected) : dialog->result();
-    dialog->hide();
-    return result;
-  }
 };
 
 class KvStartUpTest : public ::testing::Test {
