@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringEncoder>
 #include <sqlite3.h>
 
 namespace {
@@ -343,9 +344,20 @@ class SqliteStatement final : public KvDbStatement {
   void bindInteger(int index, qint64 value) override { sqlite3_bind_int64(m_stmt, index + 1, value); }
   void bindReal(int index, double value) override { sqlite3_bind_double(m_stmt, index + 1, value); }
   void bindText(int index, const QString& value) override {
-    const QByteArray utf8 = value.toUtf8();
-    sqlite3_bind_text64(m_stmt, index + 1, utf8.constData(), sqlite3_uint64(utf8.size()),
-                        SQLITE_TRANSIENT, SQLITE_UTF8);
+    if (index < 0)
+      return;
+    // SQLite reads the bytes in place from the parameter's own buffer, which
+    // stays as it is until the parameter is bound again and keeps its room
+    // from one row to the next.
+    if (m_text.size() <= index)
+      m_text.resize(index + 1);
+    QByteArray& utf8 = m_text[index];
+    utf8.resize(m_encoder.requiredSpace(value.size()));
+    m_encoder.resetState();
+    const char* end = m_encoder.appendToBuffer(utf8.data(), value);
+    utf8.resize(end - utf8.constData());
+    sqlite3_bind_text64(m_stmt, index + 1, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_STATIC,
+                        SQLITE_UTF8);
   }
   void bindBinary(int index, const QByteArray& value) override {
     // constData() is never null, so an empty block stays an empty blob.
@@ -380,6 +392,8 @@ class SqliteStatement final : public KvDbStatement {
   sqlite3_stmt* m_stmt;
   std::weak_ptr<KvSqliteBackend*> m_owner;
   qint64 m_rows = 0;
+  QList<QByteArray> m_text;  // the bound texts, by parameter
+  QStringEncoder m_encoder{QStringEncoder::Utf8};
 };
 }  // namespace
 

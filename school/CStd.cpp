@@ -231,7 +231,7 @@ int CStd::GetPath(QString* path, QStringList* codes, QStringList* names) {
   if (n == 0)
     return 0;
   CStd self = *this;
-  if (self.Load(1, -1) <= 0)
+  if (self.Load(0, -1) <= 0)
     return 0;
   // The node's own name last, the ancestors' in code order before it.
   *names = QStringList(n, QString());

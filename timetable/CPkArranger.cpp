@@ -323,8 +323,8 @@ int CPkArranger::LastBusyDay(const KvPkBits& bits) const {
 }
 
 CPkGrid CPkArranger::GetClassGrid(int i) const {
-  CPkGrid grid(m_year, m_term, m_date, m_classes[i].code);
-  grid.SetSizes(m_schedule);
+  CPkGrid grid = m_blankGrid;
+  grid.STD = m_classes[i].code;
   for (int k = 0; k < 3; ++k)
     for (int d = 0; d < 7; ++d)
       for (int s = 0; s < 4; ++s)

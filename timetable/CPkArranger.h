@@ -21,6 +21,7 @@
 // its questions, then replaces the selection's rows in one transaction.
 // Messages go through KvMessageBox; no window is needed.
 
+#include "timetable/CPkGrid.h"
 #include "timetable/CWktRec.h"
 #include "timetable/KvPkArrangeData.h"
 
@@ -127,6 +128,9 @@ class CPkArranger {
   QString m_selection;
 
   CWktRec m_schedule;
+  // A grid of the version sized by the schedule, every cell empty: each
+  // class's grid starts as a copy and allocates only the lists it fills.
+  CPkGrid m_blankGrid;
   KvPkWeekShape m_shape;
   KvPkBits m_scheduleBits;
   int m_slots = 0;

@@ -43,6 +43,8 @@ bool CPkArranger::Load() {
   m_schedule = CWktRec();
   if (!m_schedule.LoadForTimetable(m_year, m_term, false, false, m_pDb))
     return false;
+  m_blankGrid = CPkGrid(m_year, m_term, m_date);
+  m_blankGrid.SetSizes(m_schedule);
   m_shape.From(m_schedule);
   m_slots = m_shape.Slots();
   m_scheduleBits = m_shape.Bits(m_schedule);

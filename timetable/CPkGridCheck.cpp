@@ -86,11 +86,13 @@ bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& r
     }
 
   QString counts;
+  // The masks serve every row in turn, keeping their room.
+  CWktRec placedMask;
+  CWktRec timeMask;
   for (const CWkjhRec& row : rows) {
     CSbtRec course;
     if (!source.FindCourse(row.SBT, course))
       return stop(KvFormat("在计划中的课程<%s>不存在！", row.SBT));
-    CWktRec placedMask;
     OccupiedMask(placedMask, row.DS, row.SBT);
     const int placed = placedMask.CountFlags();
     if (placed != row.NU)
@@ -98,10 +100,11 @@ bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& r
 
     // Without fixed or barred times a row may lie wherever the schedule
     // allows lessons.
-    CWktRec timeMask;
     const CWktRec* allowed = &schedule;
     if (!row.WTN0.isEmpty() || !row.WTN1.isEmpty()) {
-      timeMask = schedule;
+      const int periods[CWktRec::kSegments] = {schedule.PeriodCount(0), schedule.PeriodCount(1),
+                                               schedule.PeriodCount(2), schedule.PeriodCount(3)};
+      timeMask.SetPeriodCounts(periods);
       const QString error = row.BuildTimeMask(timeMask);
       if (!error.isEmpty())
         return stop(KvFormat("<%s>的%s！", course.NA, error));

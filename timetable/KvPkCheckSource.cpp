@@ -1,5 +1,6 @@
 #include "timetable/KvPkCheckSource.h"
 
+#include "core/CKvQuery.h"
 #include "core/KvFormat.h"
 #include "school/CStd.h"
 #include "school/CXxDataType.h"
@@ -65,12 +66,13 @@ bool KvPkLoadedCheckSource::Load() {
   for (const CSbtRec& rec : courses)
     m_courses.insert(rec.KNO, rec);
   // Classes, grades and units: the codes a teacher's or room's cell names.
-  CStd tree(m_pDb, QString());
-  QList<CStd> nodes;
-  if (tree.Select(&nodes, 1, -1, KvFormat("Where Len(rtrim(KNO))<=%d", CXxDataType::ClassCodeLen())) < 0)
+  // Only the code and name of each are read.
+  CKvQuery nodes(0, 0, 2, m_pDb);
+  if (!nodes.Open(KvFormat("Select rtrim(KNO),rtrim(NA) From STD Where Len(rtrim(KNO))<=%d",
+                           CXxDataType::ClassCodeLen())))
     return false;
-  for (const CStd& node : nodes)
-    m_classes.insert(node.KNO, node.NA);
+  for (; !nodes.IsEOF(); nodes.MoveNext())
+    m_classes.insert(nodes.GetText(0), nodes.GetText(1));
   return true;
 }
 

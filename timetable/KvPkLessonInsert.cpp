@@ -25,6 +25,8 @@ bool KvPkLessonInsert::Insert(const CPkGrid& grid) {
   m_insert->bindText(1, QString::number(grid.QC));
   m_insert->bindText(2, grid.T.left(8));
   m_insert->bindText(3, grid.STD.left(15));
+  // The day, segment and week kind are bound again only when they change.
+  int boundDay = -1, boundSegment = -1, boundKind = -1;
   for (int k = 0; k < CPkGrid::kKinds; ++k)
     for (int d = 0; d < 7; ++d)
       for (int s = 0; s < 4; ++s) {
@@ -32,10 +34,13 @@ bool KvPkLessonInsert::Insert(const CPkGrid& grid) {
         for (qsizetype p = 0; p < grid.CourseCells[i].size(); ++p) {
           if (grid.CourseCells[i][p].isEmpty())
             continue;
-          m_insert->bindText(4, QString::number(d));
-          m_insert->bindText(5, QString(QChar(u'A' + s)));
+          if (d != boundDay)
+            m_insert->bindText(4, QString::number(boundDay = d));
+          if (s != boundSegment)
+            m_insert->bindText(5, QString(QChar(u'A' + (boundSegment = s))));
           m_insert->bindText(6, QString::number(p + 1));
-          m_insert->bindText(7, QString::number(k));
+          if (k != boundKind)
+            m_insert->bindText(7, QString::number(boundKind = k));
           m_insert->bindText(8, grid.CourseCells[i][p].left(4));
           m_insert->bindText(9, grid.TeacherCells[i][p].left(4));
           m_insert->bindText(10, grid.RoomCells[i][p].left(3));

@@ -1,10 +1,8 @@
 #pragma once
 // The real start-up in a test: fresh settings and data folder, a school
 // edition whose fee module opens a document window on 57601, and the modal
-// seam answering the login dialog (fields set by the test, then OK) and
-// cancelling every other dialog, whose names are kept.
+// seam answering the login dialog (KvDialogAnswers).
 
-#include "KvDialogAnswers.h"
 #include "KvShellTestApp.h"
 #include "app/CKvLoginDlg.h"
 #include "app/CKvMainFrm.h"
@@ -12,6 +10,7 @@
 #include "core/KvRegistry.h"
 #include "ui/CMdiClient.h"
 #include "ui/KvObjectNames.h"
+#include "support/app/KvDialogAnswers.h"
 #include "ui/KvUiTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -160,6 +160,29 @@ TEST_P(CKvDbTest, TextsKeepTheirCharactersAndQuotes) {
   EXPECT_EQ(db().QuoteText(QStringLiteral("青禾苑"), 5), QStringLiteral("青禾"));
 }
 
+// One prepared statement run row after row: each row keeps its own texts,
+// whatever the lengths and characters of the rows before.
+TEST_P(CKvDbTest, APreparedStatementKeepsEachRowsTexts) {
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(A \x07Long\x08, B VARCHAR(40))")));
+  std::unique_ptr<KvDbStatement> insert =
+      db().GetBackend()->prepare(QStringLiteral("Insert Into T(A,B) Values(?,?)"), nullptr);
+  ASSERT_NE(insert, nullptr);
+  const QStringList texts = {QStringLiteral("青禾苑学校管理软件 long text"), QStringLiteral("a"), QString(),
+                             QStringLiteral("王'小二 𠀋"), QStringLiteral("ab")};
+  for (int i = 0; i < texts.size(); ++i) {
+    insert->bindInteger(0, i);
+    insert->bindText(1, texts[i]);
+    ASSERT_TRUE(insert->run(nullptr)) << i;
+  }
+  insert.reset();
+  QStringList stored;
+  CKvQuery query(1, 0, 1, &db());
+  ASSERT_TRUE(query.Open(QStringLiteral("Select A,B From T Order By A")));
+  for (; !query.IsEOF(); query.MoveNext())
+    stored.append(query.GetText(0));
+  EXPECT_EQ(stored, texts);
+}
+
 // The marker statements of the dialect layer, run on the engines.
 TEST_P(CKvDbTest, MarkedStatementsRunOnEveryEngine) {
   ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(A \x07Long\x08, Na CHAR(20))")));

@@ -9,7 +9,7 @@
 #include "KvFeeUiTestSupport.h"
 
 #include "app/CKvMainFrm.h"
-#include "app/KvDialogAnswers.h"
+#include "support/app/KvDialogAnswers.h"
 #include "app/KvShellTestApp.h"
 #include "core/KvDate.h"
 #include "core/KvMessage.h"

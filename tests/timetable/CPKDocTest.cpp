@@ -2,23 +2,26 @@
 // statements, kept canonical), hand saves through the checker (clashes in
 // every week kind, the count question), switching with unsaved edits,
 // arranging from its three places, deleting under a grade, the read-only
-// teacher and room pages, the open arguments, and every write all or
-// nothing.
+// teacher and room pages, the open arguments, every write all or nothing;
+// and each window and the open dialog rendered offscreen.
 
 #include "KvPkGridWindowTestSupport.h"
 
 #include "core/CKvDb.h"
 #include "forms/CForthView.h"
+#include "forms/CFormChildFrm.h"
 #include "forms/CFormDataType.h"
 #include "timetable/CPKDoc.h"
 #include "timetable/CPKTreeView.h"
 #include "timetable/CPKView.h"
 #include "timetable/CPkOpenPlanDlg.h"
+#include "timetable/CWkjhDoc.h"
 #include "timetable/KvPkDocSupport.h"
 #include "ui/KvCommands.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QMenu>
 
 namespace {
@@ -358,6 +361,35 @@ TEST_P(CPKDocTest, TemplateEntriesOpenByRight) {
   int flag = 1;
   EXPECT_EQ(doc->GetCommandCaption(KV_CMD_ARRANGE, flag), QStringLiteral("排课"));
   EXPECT_EQ(flag, 0);
+}
+
+TEST_P(CPKDocTest, WindowsAndOpenDialogRenderOffscreen) {
+  AddPlan(QStringLiteral("0101"), QStringLiteral("0001"), 2, 1);
+  Assign(QStringLiteral("010101"), QStringLiteral("0001"), QStringLiteral("0001"));
+  AddLesson(QStringLiteral("010101"), 1, 'B', 1, QStringLiteral("0001"), QStringLiteral("0001"));
+  AddLesson(QStringLiteral("010101"), 3, 'C', 2, QStringLiteral("0001"), QStringLiteral("0001"), QString(), 1);
+  const QString folder = QDir::temp().filePath(QStringLiteral("kvpk-windows"));
+  QDir().mkpath(folder);
+  CPkOpenPlanDlg dialog(0);
+  dialog.Y = kYear;
+  dialog.QC = kTerm;
+  dialog.T = kDate;
+  dialog.show();
+  EXPECT_TRUE(dialog.grab().save(folder + QStringLiteral("/dlg_965.png")));
+  dialog.hide();
+  m_area->area.show();
+  for (int page = 0; page < 2; ++page) {
+    CPKDoc* doc = OpenTimetable(page, page == 0 ? QStringLiteral("010101") : QStringLiteral("0001"));
+    ASSERT_NE(doc, nullptr);
+    CFormChildFrm* frame = doc->GetFrames().at(0);
+    frame->resize(900, 460);
+    EXPECT_TRUE(frame->grab().save(folder + QStringLiteral("/timetable_%1.png").arg(page)));
+  }
+  CWkjhDoc* plan = OpenPlan(QStringLiteral("0101"));
+  ASSERT_NE(plan, nullptr);
+  CFormChildFrm* frame = plan->GetFrames().at(0);
+  frame->resize(900, 360);
+  EXPECT_TRUE(frame->grab().save(folder + QStringLiteral("/plan.png")));
 }
 
 KV_DB_KIND_TEST_SUITE(CPKDocTest);

@@ -36,6 +36,21 @@ class KvPkWorkArea : public KvAppFrame {
 };
 
 class KvPkGridWindowTest : public KvPkDbTest {
+ public:
+  // What needs no fixture, shared with the walk on the real start-up.
+  // Clicks OK: the dialog's check runs; Accepted when it closed.
+  static int PressOk(CPkOpenPlanDlg& dialog);
+  // Picks the plan list's item with that text.
+  static void PickPlan(CPkOpenPlanDlg& dialog, const QString& item);
+  // The open arguments a window of (template, kind) starts with.
+  static void SetOpenArgs(int nFlag, int nForm, const QStringList& args);
+  // Types a text into the TEXT cell (row, shown column) of the document's
+  // grid, as the operator's edit; false when refused.
+  static bool Type(CKvDoc* pDoc, int row, int column, const QString& text);
+  static CForthView* Grid(CKvDoc* pDoc);
+  // The texts of the shown row.
+  static QStringList RowTexts(CKvDoc* pDoc, int row);
+
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -50,25 +65,14 @@ class KvPkGridWindowTest : public KvPkDbTest {
   // default it is accepted through its OK check.
   using KvOpenPlay = std::function<int(CPkOpenPlanDlg&)>;
   void AnswerOpenDialog(KvOpenPlay play = {});
-  // Clicks OK: the dialog's check runs; Accepted when it closed.
-  static int PressOk(CPkOpenPlanDlg& dialog);
-  // Picks the plan list's item with that text.
-  static void PickPlan(CPkOpenPlanDlg& dialog, const QString& item);
 
   // Opens a window of the module through its template (the open dialog as
   // answered); null when it did not open.
   CPKDoc* OpenTimetable(int page = 0, const QString& code = QStringLiteral("010101"));
   CWkjhDoc* OpenPlan(const QString& code);
-  // The open arguments a window of (template, kind) starts with.
-  void SetOpenArgs(int nFlag, int nForm, const QStringList& args);
+  // The open arguments a window of (template, kind) holds now.
   QStringList OpenArgsOf(int nFlag, int nForm);
 
-  // Types a text into the TEXT cell (row, shown column) of the document's
-  // grid, as the operator's edit; false when refused.
-  static bool Type(CKvDoc* pDoc, int row, int column, const QString& text);
-  static CForthView* Grid(CKvDoc* pDoc);
-  // The texts of the shown row.
-  static QStringList RowTexts(CKvDoc* pDoc, int row);
   // Closes every document window.
   void CloseAll();
   // The notes logged under operation op of module 19, sorted.
