@@ -87,6 +87,10 @@ bool CKvApp::HandlesCmd(int id) const { return isApplicationCommand(id); }
 bool CKvApp::IsCmdEnabled(int id) {
   if (isOpenerCommand(id) && !HasOpener(id))
     return false;
+  // A document window open during a restore would save its old rows into
+  // the restored data file.
+  if (id == KV_CMD_RESTORE && KvHasActiveChildFrame())
+    return false;
   switch (id) {
     case KV_CMD_LOGIN: return !KvHasActiveChildFrame();
     case KV_CMD_PASSWORD: return GetDb()->IsOpen();

@@ -196,6 +196,20 @@ class CKvDb {
   // ldfPath name server file places and are not used.
   bool CopyDatabase(const QString& newName, const QString& mdfPath = QString(),
                     const QString& ldfPath = QString());
+  // Gives the database `from` the name `to`, with no connection to either
+  // while it happens: this program's own are closed for it and, on the
+  // server, made again afterwards (a session on `to` then reaches the
+  // renamed database); a kind-0 connection of this object on either is
+  // opened again on `to`. Kind 0: `from` and `to` are file paths in one
+  // folder and the file is renamed; with bReplace an existing `to` is
+  // replaced in that same rename, its presence lock held exclusively
+  // across it. Kinds 1 and 2: ALTER DATABASE ... RENAME on the maintenance
+  // database; with bReplace an existing `to` becomes "<to>_old" and `from`
+  // takes its name in one transaction, and the old database is then
+  // dropped (a "<to>_old" left by an earlier rename goes first). Refused,
+  // changing nothing and showing nothing, while another program uses either
+  // database, when `from` is missing, or when `to` exists without bReplace.
+  bool RenameDatabase(const QString& from, const QString& to, CKvDbInfo info, bool bReplace);
   // A time-stamped copy of the open database, as CopyDatabase makes it.
   // With *pTarget empty (or pTarget null) the name is made and handed back:
   // kind 0 "%s(%s).%s" (the path without its extension, the local time

@@ -200,12 +200,14 @@ bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out) {
 KvArchiveReader::KvArchiveReader(QIODevice* in) : m_in(in) {
   if (!m_in || !m_in->isReadable() || m_in->isSequential())
     fail(QStringLiteral("the device cannot be read"));
+  else
+    m_size = m_in->size();
 }
 
 qint64 KvArchiveReader::Remaining() const {
   if (!m_in)
     return 0;
-  return qMax<qint64>(0, m_in->size() - m_in->pos());
+  return qMax<qint64>(0, m_size - m_in->pos());
 }
 
 bool KvArchiveReader::fail(const QString& why) {
@@ -354,8 +356,17 @@ bool KvArchiveReader::ReadRow(const KvArchiveTable& table, KvArchiveRow* row) {
 
 namespace {
 
+// Reads the rows of the block whose head was read, keeping none.
+bool skipRows(KvArchiveReader& reader, const KvArchiveTable& table) {
+  KvArchiveRow row;
+  for (qint32 r = 0; r < table.rowCount; ++r)
+    if (!reader.ReadRow(table, &row))
+      return false;
+  return true;
+}
+
 // One block into its table: the columns matched against the target's, one
-// prepared insert, every row bound.
+// bulk load, every row bound.
 bool restoreTable(KvArchiveReader& reader, const KvArchiveTable& table, CKvDb& db,
                   QString* error) {
   if (!db.TableExists(table.name)) {
@@ -385,12 +396,8 @@ bool restoreTable(KvArchiveReader& reader, const KvArchiveTable& table, CKvDb& d
     }
   }
 
-  QStringList marks(columns.size(), QStringLiteral("?"));
   QString why;
-  std::unique_ptr<KvDbStatement> insert = db.GetBackend()->prepare(
-      QStringLiteral("Insert Into ") + table.name + u'(' + columns.join(u',') +
-          QStringLiteral(") Values(") + marks.join(u',') + u')',
-      &why);
+  std::unique_ptr<KvDbStatement> insert = db.GetBackend()->prepareBulkInsert(table.name, columns, &why);
   if (!insert) {
     *error = why;
     return false;
@@ -415,19 +422,23 @@ bool restoreTable(KvArchiveReader& reader, const KvArchiveTable& table, CKvDb& d
       return false;
     }
   }
+  if (!insert->finish(&why)) {
+    *error = why;
+    return false;
+  }
   return true;
 }
 
 }  // namespace
 
-bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* error) {
+bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* error,
+                         QList<KvArchiveTable>* tables) {
   KvArchiveTable table;
-  KvArchiveRow row;
   bool sound = true;
   for (qint32 t = 0; t < tableCount && sound; ++t) {
-    sound = reader.ReadTable(&table);
-    for (qint32 r = 0; r < table.rowCount && sound; ++r)
-      sound = reader.ReadRow(table, &row);
+    sound = reader.ReadTable(&table) && skipRows(reader, table);
+    if (sound && tables)
+      tables->append(table);
   }
   QString why = reader.Error();
   if (sound && reader.Remaining() > 0) {
@@ -440,7 +451,7 @@ bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* er
 }
 
 bool KvRestoreArchiveTables(KvArchiveReader& reader, qint32 tableCount, CKvDb& db,
-                            QString* error) {
+                            QString* error, QStringList* skipped) {
   QString why;
   QString* reason = error ? error : &why;
   reason->clear();
@@ -458,6 +469,14 @@ bool KvRestoreArchiveTables(KvArchiveReader& reader, qint32 tableCount, CKvDb& d
     if (!reader.ReadTable(&table)) {
       *reason = reader.Error();
       return false;
+    }
+    if (skipped && !db.TableExists(table.name)) {
+      if (!skipRows(reader, table)) {
+        *reason = reader.Error();
+        return false;
+      }
+      skipped->append(table.name);
+      continue;
     }
     if (!restoreTable(reader, table, db, reason))
       return false;

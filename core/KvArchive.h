@@ -91,7 +91,8 @@ bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out);
 
 // Reads an archive from a device, value by value. Every read checks what it
 // takes against the bytes left and fails, without reading, when they cannot
-// hold it; after a failure every read fails.
+// hold it; after a failure every read fails. The device must not grow or
+// shrink while the reader reads it.
 class KvArchiveReader {
  public:
   explicit KvArchiveReader(QIODevice* in);
@@ -120,13 +121,17 @@ class KvArchiveReader {
   bool take(char* data, qint64 size);
 
   QIODevice* m_in;
+  // The device's size, taken once: a file's size costs a system call.
+  qint64 m_size = 0;
   QString m_error;
 };
 
 // Reads the tableCount blocks that follow without keeping them and requires
 // the stream to end with the last: whether the rest of an archive is sound
 // in its lengths, counts, names and texts, before anything is written.
-bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* error = nullptr);
+// The heads of the blocks go to *tables when given.
+bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* error = nullptr,
+                         QList<KvArchiveTable>* tables = nullptr);
 
 // Restores the tableCount blocks that follow into existing tables of db, in
 // one transaction, and requires the stream to end with the last block. Each
@@ -134,6 +139,7 @@ bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* er
 // of that table in the same group; texts are cut to the target column's
 // width, doubles that are not finite or above 10^18 in magnitude become 0.
 // False, with db as it was and the reason in *error (when given), on any
-// fault of the stream or any row the target refuses.
+// fault of the stream or any row the target refuses. With `skipped` a
+// block whose table db lacks is read through instead and its name appended.
 bool KvRestoreArchiveTables(KvArchiveReader& reader, qint32 tableCount, CKvDb& db,
-                            QString* error = nullptr);
+                            QString* error = nullptr, QStringList* skipped = nullptr);

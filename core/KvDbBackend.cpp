@@ -43,3 +43,11 @@ QString KvDbTrimRight(const QString& text) {
   }
   return end == text.size() ? text : text.left(end);
 }
+
+std::unique_ptr<KvDbStatement> KvDbBackend::prepareBulkInsert(const QString& table, const QStringList& columns,
+                                                              QString* error) {
+  const QStringList marks(columns.size(), QStringLiteral("?"));
+  return prepare(QStringLiteral("Insert Into ") + table + u'(' + columns.join(u',') + QStringLiteral(") Values(") +
+                     marks.join(u',') + u')',
+                 error);
+}

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <memory>
 
@@ -57,6 +58,13 @@ class KvDbStatement {
   // when it fails or the connection has gone. Inside a transaction a failed
   // run is undone alone and the transaction goes on.
   virtual bool run(QString* error) = 0;
+  // Ends a bulk load (prepareBulkInsert): the rows run so far are kept, or
+  // all of them are refused with the engine's text in `error`. A prepared
+  // statement has nothing to end.
+  virtual bool finish(QString* error) {
+    (void)error;
+    return true;
+  }
 };
 
 class KvDbBackend {
@@ -88,6 +96,12 @@ class KvDbBackend {
   virtual bool commitTransaction() = 0;
   virtual bool rollbackTransaction() = 0;
   virtual int transactionDepth() const = 0;
+  // Begins a transaction that only reads and sees the data as it stood
+  // when it began, whatever other programs commit meanwhile (SQLite: a
+  // deferred transaction holding the file's shared lock from its start;
+  // PostgreSQL: REPEATABLE READ, READ ONLY). Inside a transaction it is an
+  // inner level of it. It ends as any transaction does.
+  virtual bool beginReadSnapshot() = 0;
   // True while the engine has ended the transaction by itself (an SQLite
   // file that filled up): every statement fails and commits are refused
   // until the caller has rolled back to the outermost level. A server
@@ -113,6 +127,13 @@ class KvDbBackend {
   // engine refuses it. The statement may outlive the connection: it then
   // fails to run.
   virtual std::unique_ptr<KvDbStatement> prepare(const QString& sql, QString* error) = 0;
+  // Loads many rows into the columns of a table (plain names): each run()
+  // adds the bound row, finish() ends the load, and a load that is not
+  // finished is undone. PostgreSQL streams the rows (COPY ... FROM STDIN),
+  // so a refused row may show only at finish(); by default each row is a
+  // prepared insert.
+  virtual std::unique_ptr<KvDbStatement> prepareBulkInsert(const QString& table,
+                                                           const QStringList& columns, QString* error);
 
   // --- Server sessions (whole-database maintenance) ---
   // Ends the session to the server for a while (suspendSession) and makes

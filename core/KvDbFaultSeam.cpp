@@ -24,6 +24,11 @@ class SeamStatement final : public KvDbStatement {
       return refuse(error);
     return m_inner->run(error);
   }
+  bool finish(QString* error) override {
+    if (m_counter->Next())
+      return refuse(error);
+    return m_inner->finish(error);
+  }
 
  private:
   std::unique_ptr<KvDbStatement> m_inner;
@@ -66,6 +71,10 @@ bool KvDbFaultSeam::beginTransaction() {
   return m_counter->Next() ? false : m_inner->beginTransaction();
 }
 
+bool KvDbFaultSeam::beginReadSnapshot() {
+  return m_counter->Next() ? false : m_inner->beginReadSnapshot();
+}
+
 bool KvDbFaultSeam::commitTransaction() {
   // A refused COMMIT or RELEASE leaves the transaction (or savepoint) open,
   // as an engine that cannot commit does; the caller rolls it back.
@@ -96,6 +105,14 @@ std::unique_ptr<KvDbRowset> KvDbFaultSeam::openRowset(const QString& sql, QStrin
 
 std::unique_ptr<KvDbStatement> KvDbFaultSeam::prepare(const QString& sql, QString* error) {
   std::unique_ptr<KvDbStatement> statement = m_inner->prepare(sql, error);
+  if (!statement)
+    return nullptr;
+  return std::make_unique<SeamStatement>(std::move(statement), m_counter);
+}
+
+std::unique_ptr<KvDbStatement> KvDbFaultSeam::prepareBulkInsert(const QString& table,
+                                                                const QStringList& columns, QString* error) {
+  std::unique_ptr<KvDbStatement> statement = m_inner->prepareBulkInsert(table, columns, error);
   if (!statement)
     return nullptr;
   return std::make_unique<SeamStatement>(std::move(statement), m_counter);

@@ -2,7 +2,8 @@
 // The statement-failure seam of a connection, for tests: a back end that
 // stands in front of the real one and counts every statement the connection
 // sends (statements run, selects opened, prepared statements run, and the
-// transaction statements BEGIN/SAVEPOINT, COMMIT/RELEASE and LOCK). The n-th
+// transaction statements BEGIN/SAVEPOINT, COMMIT/RELEASE and LOCK, and the
+// end of a bulk load). The n-th
 // one after the seam was set fails as the engine refuses a statement: it is
 // not run, its caller gets false (or no rows) with an error text, and an
 // open transaction stays usable, exactly as after a refused statement. A
@@ -30,6 +31,7 @@ class KvDbFaultSeam final : public KvDbBackend {
   bool execute(const QString& sql, QString* error) override;
   qint64 rowsAffected() const override;
   bool beginTransaction() override;
+  bool beginReadSnapshot() override;
   bool commitTransaction() override;
   bool rollbackTransaction() override;
   int transactionDepth() const override;
@@ -39,6 +41,8 @@ class KvDbFaultSeam final : public KvDbBackend {
   void setQueryTimeout(int seconds) override;
   std::unique_ptr<KvDbRowset> openRowset(const QString& sql, QString* error) override;
   std::unique_ptr<KvDbStatement> prepare(const QString& sql, QString* error) override;
+  std::unique_ptr<KvDbStatement> prepareBulkInsert(const QString& table, const QStringList& columns,
+                                                   QString* error) override;
   bool suspendSession() override;
   bool resumeSession() override;
 

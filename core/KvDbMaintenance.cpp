@@ -21,6 +21,8 @@
 #include "core/KvSqliteBackend.h"
 #include "core/KvText.h"
 
+#include <QFileInfo>
+
 namespace {
 // The server keeps at most this many bytes of a name (NAMEDATALEN - 1).
 constexpr int kServerNameBytes = 63;
@@ -54,6 +56,10 @@ bool nameFitsServer(const QString& name) {
                    .arg(kServerNameBytes),
                KV_MB_OK | KV_MB_ICONSTOP);
   return false;
+}
+
+bool samePath(const QString& a, const QString& b) {
+  return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
 }
 
 // "<path without extension>(<time>).<EXTENSION>"
@@ -156,6 +162,68 @@ bool CKvDb::CopyServerDatabase(const QString& target) {
   if (ran && !copied)
     reportFailedStatement(m_nKind, error, sql);
   return copied;
+}
+
+bool CKvDb::RenameDatabase(const QString& from, const QString& to, CKvDbInfo info, bool bReplace) {
+  if (m_nKind == 0) {
+    if (!QFileInfo(from).isFile())
+      return false;
+    // This object's own hold would stand in the way of the exclusive one.
+    const QString open = IsOpen() ? m_backend->databaseName() : QString();
+    const bool reopen = !open.isEmpty() && (samePath(open, from) || samePath(open, to));
+    if (reopen)
+      Close();
+    bool renamed = false;
+    {
+      // Nobody may be writing the file that moves either.
+      std::unique_ptr<KvPresenceLock> source = KvPresenceLock::acquire(from);
+      renamed = source && source->makeExclusive() &&
+                KvPresenceLock::replaceDataFile(from, to, bReplace);
+    }
+    if (reopen)
+      Open(renamed ? to : open, m_info);
+    return renamed;
+  }
+  const QString source = serverName(from);
+  const QString target = serverName(to);
+  const QString old = target + QStringLiteral("_old");
+  if (!isPlainName(source) || !isPlainName(target) || !isPlainName(old) || source == target)
+    return false;
+  CKvDb master(m_nKind);
+  if (!master.Open(QStringLiteral("master"), info) || !master.DatabaseExists(source))
+    return false;
+  const bool replacing = master.DatabaseExists(target);
+  if (replacing && !bReplace)
+    return false;
+  KvDbBackend* server = master.m_backend.get();
+  // A database left by a replacement that could not drop it.
+  if (replacing && master.DatabaseExists(old) &&
+      !server->execute(QStringLiteral("DROP DATABASE ") + old, nullptr))
+    return false;
+  const auto rename = [&] {
+    if (!replacing)
+      return server->execute(QStringLiteral("ALTER DATABASE ") + source + QStringLiteral(" RENAME TO ") +
+                                 target,
+                             nullptr);
+    {
+      KvDbTransaction transaction(master);
+      if (!transaction.IsActive() ||
+          !server->execute(QStringLiteral("ALTER DATABASE ") + target + QStringLiteral(" RENAME TO ") + old,
+                           nullptr) ||
+          !server->execute(QStringLiteral("ALTER DATABASE ") + source + QStringLiteral(" RENAME TO ") +
+                               target,
+                           nullptr) ||
+          !transaction.Commit())
+        return false;
+    }
+    // Nobody can be on the old database now; should the drop fail all the
+    // same, the next replacement drops it.
+    server->execute(QStringLiteral("DROP DATABASE ") + old, nullptr);
+    return true;
+  };
+  // Another program's session makes the server refuse the rename.
+  return KvRunWithoutServerSessions(
+      source, [&] { return KvRunWithoutServerSessions(target, rename); });
 }
 
 bool CKvDb::SnapshotDataFile(QString* pTarget) {

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <iterator>
+#include <utility>
 #include <limits>
 #include <sql.h>
 #include <sqlext.h>
@@ -221,6 +222,7 @@ bool KvOdbcBackend::endTransaction(bool commit) {
   const bool automatic = SQL_SUCCEEDED(SQLSetConnectAttrW(
       m_link->dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), SQL_IS_UINTEGER));
   m_depth = 0;
+  endReadSnapshot();
   return ended && automatic;
 }
 
@@ -237,6 +239,36 @@ bool KvOdbcBackend::beginTransaction() {
   }
   ++m_depth;
   return true;
+}
+
+bool KvOdbcBackend::beginReadSnapshot() {
+  if (!m_link)
+    return false;
+  if (m_depth > 0)
+    return beginTransaction();
+  // The driver begins the transaction itself before the next statement:
+  // the session's default decides its kind, and is set back when it ends.
+  if (!run(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION ISOLATION LEVEL REPEATABLE "
+                          "READ, READ ONLY"),
+           nullptr, nullptr))
+    return false;
+  m_readSnapshot = true;
+  if (!beginTransaction() || !run(QStringLiteral("SELECT 1"), nullptr, nullptr)) {
+    if (m_depth > 0)
+      endTransaction(false);
+    else
+      endReadSnapshot();
+    return false;
+  }
+  return true;
+}
+
+void KvOdbcBackend::endReadSnapshot() {
+  if (!std::exchange(m_readSnapshot, false))
+    return;
+  run(QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION ISOLATION LEVEL READ COMMITTED, "
+                     "READ WRITE"),
+      nullptr, nullptr);
 }
 
 bool KvOdbcBackend::commitTransaction() {

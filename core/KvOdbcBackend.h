@@ -34,6 +34,7 @@ class KvOdbcBackend final : public KvDbBackend {
   bool execute(const QString& sql, QString* error) override;
   qint64 rowsAffected() const override { return m_rows; }
   bool beginTransaction() override;
+  bool beginReadSnapshot() override;
   bool commitTransaction() override;
   bool rollbackTransaction() override;
   int transactionDepth() const override { return m_depth; }
@@ -56,6 +57,8 @@ class KvOdbcBackend final : public KvDbBackend {
   // SQL_NULL_HSTMT (and `error`) when there is none.
   SQLHSTMT newStatement(QString* error);
   bool endTransaction(bool commit);
+  // Sets the session's transactions back to read-write after a snapshot.
+  void endReadSnapshot();
 
  public:
   // When the server has ended the session: lets it go (the connection is no
@@ -69,6 +72,7 @@ class KvOdbcBackend final : public KvDbBackend {
   QString m_connectString;
   qint64 m_rows = 0;
   int m_depth = 0;
+  bool m_readSnapshot = false;
   int m_timeout = 0;
   // Rowsets and prepared statements: a statement holds this weakly and runs
   // only while its back end exists and is open.

@@ -259,6 +259,19 @@ bool KvPgBackend::beginTransaction() {
   return true;
 }
 
+bool KvPgBackend::beginReadSnapshot() {
+  if (!m_conn)
+    return false;
+  syncDepth();
+  if (m_depth > 0)
+    return beginTransaction();
+  // The select takes the transaction's snapshot now.
+  if (!control("BEGIN ISOLATION LEVEL REPEATABLE READ, READ ONLY;SELECT 1;SAVEPOINT kv_stmt"))
+    return false;
+  m_depth = 1;
+  return true;
+}
+
 bool KvPgBackend::commitTransaction() {
   syncDepth();
   if (!m_conn || m_depth == 0)
@@ -503,6 +516,152 @@ class PgStatement final : public KvDbStatement {
   QList<int> m_formats;
 };
 }  // namespace
+
+namespace {
+// Rows streamed into a table with COPY ... FROM STDIN in its text form: the
+// COPY begins with the first row, the rows go to the server in large
+// pieces, and the server answers once, when the load is finished. Inside a
+// transaction the load runs under the statement savepoint, as a statement.
+class PgCopy final : public KvDbStatement {
+ public:
+  PgCopy(std::weak_ptr<KvPgBackend*> owner, QByteArray sql, int columns)
+      : m_owner(std::move(owner)), m_sql(std::move(sql)), m_values(columns) {}
+  ~PgCopy() override {
+    // A load that is not finished is undone.
+    if (PGconn* conn = m_started && !m_done ? live() : nullptr) {
+      PQputCopyEnd(conn, "the load was not finished");
+      end(conn, nullptr);
+    }
+  }
+
+  void bindInteger(int index, qint64 value) override { set(index, QByteArray::number(value)); }
+  void bindReal(int index, double value) override {
+    char digits[32];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+    set(index, ec == std::errc() ? QByteArray(digits, int(end - digits)) : QByteArray("0"));
+  }
+  void bindText(int index, const QString& value) override { set(index, escaped(value.toUtf8())); }
+  void bindBinary(int index, const QByteArray& value) override { set(index, "\\\\x" + value.toHex()); }
+
+  bool run(QString* error) override {
+    PGconn* conn = live();
+    if (!conn || m_done)
+      return fail(error, QStringLiteral("database not open"));
+    if (!m_started) {
+      PGresult* res = PQexec(conn, m_sql.constData());
+      const bool copying = PQresultStatus(res) == PGRES_COPY_IN;
+      if (!copying && error)
+        *error = primaryMessage(conn, res);
+      PQclear(res);
+      if (!copying) {
+        if (PQtransactionStatus(conn) == PQTRANS_INERROR)
+          PQclear(PQexec(conn, "ROLLBACK TO SAVEPOINT kv_stmt"));
+        m_done = true;
+        return false;
+      }
+      m_started = true;
+    }
+    for (qsizetype i = 0; i < m_values.size(); ++i) {
+      if (i > 0)
+        m_buffer += '\t';
+      m_buffer += m_values.at(i);
+    }
+    m_buffer += '\n';
+    return m_buffer.size() < kPiece || flush(conn, error);
+  }
+
+  bool finish(QString* error) override {
+    if (!m_started)
+      return !m_done;  // no row, or refused at its start
+    if (m_done)
+      return false;
+    PGconn* conn = live();
+    if (!conn)
+      return fail(error, QStringLiteral("database not open"));
+    const bool sent = flush(conn, error) && PQputCopyEnd(conn, nullptr) == 1;
+    return end(conn, sent ? error : nullptr) && sent;
+  }
+
+ private:
+  static constexpr qsizetype kPiece = 1 << 20;
+
+  PGconn* live() const {
+    const std::shared_ptr<KvPgBackend*> owner = m_owner.lock();
+    return owner && (*owner)->isOpen() ? (*owner)->handle() : nullptr;
+  }
+  static bool fail(QString* error, const QString& why) {
+    if (error)
+      *error = why;
+    return false;
+  }
+  void set(int index, QByteArray value) {
+    if (index >= 0 && index < m_values.size())
+      m_values[index] = std::move(value);
+  }
+  // The text form of COPY: backslash, tab and line ends escaped.
+  static QByteArray escaped(const QByteArray& utf8) {
+    QByteArray out;
+    out.reserve(utf8.size());
+    for (const char c : utf8) {
+      switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        default: out += c;
+      }
+    }
+    return out;
+  }
+  bool flush(PGconn* conn, QString* error) {
+    if (m_buffer.isEmpty())
+      return true;
+    const bool ok = PQputCopyData(conn, m_buffer.constData(), int(m_buffer.size())) == 1;
+    m_buffer.clear();
+    if (!ok && error)
+      *error = primaryMessage(conn, nullptr);
+    return ok;
+  }
+  // Collects the server's answer to the load; under a savepoint it moves
+  // past the load, or is rolled back to when the load was refused.
+  bool end(PGconn* conn, QString* error) {
+    m_done = true;
+    bool ok = true;
+    while (PGresult* res = PQgetResult(conn)) {
+      if (PQresultStatus(res) != PGRES_COMMAND_OK) {
+        if (ok && error)
+          *error = primaryMessage(conn, res);
+        ok = false;
+      }
+      PQclear(res);
+    }
+    if (PQtransactionStatus(conn) == PQTRANS_INERROR)
+      PQclear(PQexec(conn, "ROLLBACK TO SAVEPOINT kv_stmt"));
+    else if (ok && PQtransactionStatus(conn) == PQTRANS_INTRANS)
+      PQclear(PQexec(conn, "RELEASE SAVEPOINT kv_stmt;SAVEPOINT kv_stmt"));
+    return ok;
+  }
+
+  std::weak_ptr<KvPgBackend*> m_owner;
+  QByteArray m_sql;
+  QList<QByteArray> m_values;
+  QByteArray m_buffer;
+  bool m_started = false;
+  bool m_done = false;
+};
+}  // namespace
+
+std::unique_ptr<KvDbStatement> KvPgBackend::prepareBulkInsert(const QString& table, const QStringList& columns,
+                                                              QString* error) {
+  if (!m_conn) {
+    if (error)
+      *error = QStringLiteral("database not open");
+    return nullptr;
+  }
+  return std::make_unique<PgCopy>(m_liveToken,
+                                  ("COPY " + table + u'(' + columns.join(u',') + QStringLiteral(") FROM STDIN")).toUtf8(),
+                                  int(columns.size()));
+}
 
 std::unique_ptr<KvDbRowset> KvPgBackend::openRowset(const QString& sql, QString* error) {
   PGresult* rows = nullptr;

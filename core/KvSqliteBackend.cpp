@@ -234,6 +234,21 @@ bool KvSqliteBackend::beginTransaction() {
   return true;
 }
 
+bool KvSqliteBackend::beginReadSnapshot() {
+  if (!m_db || m_depth > 0)
+    return beginTransaction();
+  // The first read takes the shared lock, which no writer can commit past
+  // until the transaction ends: the reads after it see one state.
+  if (!run("BEGIN DEFERRED"))
+    return false;
+  if (!run("SELECT count(*) FROM sqlite_schema")) {
+    run("ROLLBACK");
+    return false;
+  }
+  m_depth = 1;
+  return true;
+}
+
 bool KvSqliteBackend::commitTransaction() {
   if (!m_db || m_depth == 0)
     return false;

@@ -10,6 +10,7 @@
 #include "core/KvMessage.h"
 #include "core/KvPresenceLock.h"
 #include "core/KvSqliteBackend.h"
+#include "core/KvText.h"
 #include "support/KvTestDb.h"
 #include "support/KvTestEnv.h"
 
@@ -406,6 +407,53 @@ TEST_P(KvDbMaintenanceTest, ConnectionsOfThisProgramDoNotCount) {
     EXPECT_TRUE(other.Start(QStringLiteral("hold"), kind(), testDb().name()));
   }
   EXPECT_TRUE(second.Execute(QStringLiteral("Create Table S(A CHAR(5))")));
+}
+
+TEST_P(KvDbMaintenanceTest, RenameReplacesOnlyWhileNobodyElseUsesEither) {
+  if (servedAsSecondProcess())
+    return;
+  KvMessageRecorder recorder;
+  makeTableT(db());
+  const QString target = testDb().name();
+  const QString staged = m_extra.Fresh(kind());
+  ASSERT_TRUE(db().CopyDatabase(staged));
+  {
+    CKvDb copy;
+    ASSERT_TRUE(OpenOn(copy, staged));
+    ASSERT_TRUE(copy.Execute(QStringLiteral("Delete From T Where ID=1")));
+  }
+  // A plain rename, then back under another fresh name.
+  const QString moved = m_extra.Fresh(kind());
+  CKvDb mover(kind());
+  ASSERT_TRUE(mover.RenameDatabase(staged, moved, testDb().info(), false));
+  EXPECT_FALSE(mover.DatabaseExists(staged) || db().DatabaseExists(staged));
+  // An existing name is not replaced unless asked.
+  EXPECT_FALSE(mover.RenameDatabase(moved, target, testDb().info(), false));
+  EXPECT_EQ(valuesOf(db(), kSelectA).size(), 2);
+
+  // Another program on either database refuses the replacement; nothing moves.
+  for (const QString& used : {moved, target}) {
+    SecondProcess other;
+    ASSERT_TRUE(other.Start(QStringLiteral("hold"), kind(), used));
+    EXPECT_FALSE(db().RenameDatabase(moved, target, testDb().info(), true)) << used.toStdString();
+    EXPECT_TRUE(db().IsOpen());
+    EXPECT_EQ(valuesOf(db(), kSelectA).size(), 2);
+    CKvDb copy;
+    ASSERT_TRUE(OpenOn(copy, moved));
+    EXPECT_EQ(valuesOf(copy, kSelectA), QList<QString>{QStringLiteral("数据")});
+  }
+
+  // Replaced: this connection, which was on the target, reads the new rows.
+  ASSERT_TRUE(db().RenameDatabase(moved, target, testDb().info(), true));
+  EXPECT_TRUE(db().IsOpen());
+  EXPECT_EQ(valuesOf(db(), kSelectA), QList<QString>{QStringLiteral("数据")});
+  EXPECT_FALSE(db().DatabaseExists(moved));
+  if (kind() == 0) {
+    EXPECT_FALSE(QFileInfo::exists(moved));
+  } else {
+    EXPECT_FALSE(db().DatabaseExists(KvLower(target) + QStringLiteral("_old")));
+  }
+  EXPECT_TRUE(recorder.messages().isEmpty()) << recorder.last().toStdString();
 }
 
 TEST_P(KvDbMaintenanceTest, AnotherProgramUsingTheDatabaseIsSeen) {

@@ -1,0 +1,388 @@
+#include "datafile/CKvMDBBak.h"
+
+#include "app/CKvApp.h"
+#include "app/CKvOperation.h"
+#include "app/KvBackup.h"
+#include "core/CKvDb.h"
+#include "core/KvArchive.h"
+#include "core/KvDate.h"
+#include "core/KvDbBackend.h"
+#include "core/KvDbSnapshot.h"
+#include "core/KvDbTransaction.h"
+#include "core/KvMessage.h"
+#include "core/KvPath.h"
+#include "ui/KvWaitCursor.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QSaveFile>
+
+#include <memory>
+
+namespace {
+
+enum { kInteger, kFloating, kText, kBinary, kGroups };
+
+CKvMDBBak::StagingHook& stagingHook() {
+  static CKvMDBBak::StagingHook hook;
+  return hook;
+}
+
+KvArchiveHeader headerOf(const CKvMDBBak& bak) {
+  KvArchiveHeader header;
+  header.signature = bak.m_strSignature;
+  header.identifier = bak.m_strCurrentCode;
+  header.databaseName = bak.m_strDatabaseName;
+  header.edition = bak.m_nEdition;
+  header.year = bak.m_nYear;
+  header.entityName = bak.m_strEntityName;
+  header.operatorText = bak.m_strOperator;
+  header.timeText = bak.m_strTime;
+  return header;
+}
+
+// The staging database goes; false when it is still there.
+bool dropStaging(int kind, const QString& name, const CKvDbInfo& info) {
+  CKvDb staging(kind);
+  if (kind == 0)
+    return !QFileInfo::exists(name) || staging.DropDatabase(name, info);
+  {
+    CKvDb master(kind);
+    if (!master.Open(QStringLiteral("master"), info))
+      return false;
+    if (!master.DatabaseExists(name))
+      return true;
+  }
+  return staging.DropDatabase(name, info);
+}
+
+}  // namespace
+
+CKvMDBBak::CKvMDBBak() = default;
+
+CKvMDBBak::CKvMDBBak(CKvDb* pDb)
+    : m_strSignature(QString::fromLatin1(kKvArchiveSignature)),
+      m_strArchiveSignature(m_strSignature),
+      m_pDb(pDb) {
+  if (m_pDb)
+    m_strDatabaseName = m_pDb->GetDatabaseName(true);
+  if (CKvApp* app = KvGetApp()) {
+    CKvDataFile& file = app->GetDataFile();
+    m_nEdition = app->GetEditionCode();
+    m_nYear = file.GetYear();
+    m_strEntityName = file.GetEntityName();
+    m_strOperator = QStringLiteral("%1(%2)").arg(file.GetOperatorName(), file.GetOperatorCode());
+  }
+  m_nCurrentYear = m_nYear;
+  m_strTime = KvNowText(QStringLiteral("%Y年%m月%d日%H时%M分"));
+  if (m_pDb && m_pDb->IsOpen())
+    m_strCurrentCode = m_pDb->LookupText(QStringLiteral("max(AN) From SysTab")).trimmed();
+  m_strArchiveCode = m_strCurrentCode;
+}
+
+void CKvMDBBak::SetStagingHook(StagingHook hook) { stagingHook() = std::move(hook); }
+
+QString CKvMDBBak::StagingName(CKvDb* pDb) {
+  const QString name = pDb->GetDatabaseName(true);
+  return pDb->GetKind() == 0 ? name + QStringLiteral(".part")
+                             : KvServerDatabaseName(name) + QStringLiteral("_part");
+}
+
+QStringList CKvMDBBak::TablesWithBinaryColumns() const {
+  QStringList tables;
+  if (!m_pDb || !m_pDb->IsOpen())
+    return tables;
+  for (const QString& table : KvArchiveTableOrder(*m_pDb)) {
+    QStringList groups[kGroups];
+    if (m_pDb->GetColumns(table, groups, nullptr) > 0 && !groups[kBinary].isEmpty())
+      tables.append(table);
+  }
+  return tables;
+}
+
+// --- Writing ---
+
+bool CKvMDBBak::SaveBackup(const QString& path) {
+  m_strError.clear();
+  if (!m_pDb || !m_pDb->IsOpen())
+    return false;
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) {
+    KvMessageBox(QStringLiteral("无效的文件名。\n") + path, KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  KvWaitCursor wait;
+  if (!WriteArchive(&file)) {
+    file.cancelWriting();
+    if (m_strError.isEmpty())
+      m_strError = file.errorString();
+    return false;
+  }
+  if (!file.commit()) {
+    m_strError = file.errorString();
+    KvMessageBox(QStringLiteral("保存文档失败。\n") + path, KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  return true;
+}
+
+bool CKvMDBBak::WriteArchive(QIODevice* out) {
+  // One picture of every table, whatever other programs write meanwhile.
+  KvDbSnapshot snapshot(*m_pDb);
+  if (!snapshot.IsActive()) {
+    m_strError = QStringLiteral("不能读取数据库：%1").arg(m_pDb->GetDatabaseName(true));
+    return false;
+  }
+  if (KvWriteArchive(*m_pDb, headerOf(*this), out))
+    return true;
+  if (out->errorString().isEmpty() || out->errorString() == QStringLiteral("Unknown error"))
+    m_strError = QStringLiteral("有数据表不能读出或含有不能备份的列类型。");
+  return false;
+}
+
+// --- Reading ---
+
+bool CKvMDBBak::LoadBackup(const QString& path, int nMode) {
+  m_strError.clear();
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    KvMessageBox(QStringLiteral("打开文档失败。\n") + path, KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  // An empty file holds no archive: nothing to show, nothing to restore.
+  if (file.size() == 0)
+    return false;
+  KvWaitCursor wait;
+  if (nMode == 0) {
+    const QByteArray start = file.read(15);
+    if (start.size() < 9)
+      return false;
+    return QString::fromUtf8(start.left(start.indexOf('\0') < 0 ? start.size() : start.indexOf('\0')))
+        .contains(m_strSignature.isEmpty() ? QString::fromLatin1(kKvArchiveSignature) : m_strSignature);
+  }
+  if (nMode != 1 && nMode != 2)
+    return false;
+  return ReadArchive(&file, nMode, path);
+}
+
+bool CKvMDBBak::ReadArchive(QIODevice* in, int nMode, const QString& path) {
+  KvArchiveReader reader(in);
+  KvArchiveHeader header;
+  if (!reader.ReadHeader(&header))
+    return false;
+  m_strArchiveSignature = header.signature;
+  m_strArchiveCode = header.identifier;
+  if (m_strArchiveSignature != QString::fromLatin1(kKvArchiveSignature))
+    return false;
+  m_strDatabaseName = header.databaseName;
+  m_nEdition = header.edition;
+  m_nYear = header.year;
+  if (m_nYear != m_nCurrentYear)
+    return false;
+  m_strEntityName = header.entityName;
+  m_strOperator = header.operatorText;
+  m_strTime = header.timeText;
+  if (nMode == 1)
+    return true;
+  if (!m_pDb || !m_pDb->IsOpen())
+    return false;
+
+  // The whole archive is sound before anything is asked or changed.
+  qint32 tableCount = 0;
+  QString why;
+  QList<KvArchiveTable> blocks;
+  const bool counted = reader.ReadTableCount(&tableCount);
+  const qint64 tablesAt = in->pos();
+  if (!counted || !KvScanArchiveTables(reader, tableCount, &why, &blocks)) {
+    KvMessageBox(QStringLiteral("所选择的备份件已损坏，不能用于恢复！\n") +
+                     (counted ? why : reader.Error()),
+                 KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  m_blocks.clear();
+  for (const KvArchiveTable& block : std::as_const(blocks))
+    m_blocks.append({block.name, block.rowCount});
+
+  if (m_strCurrentCode != m_strArchiveCode &&
+      KvMessageBox(QStringLiteral("当前数据文件的标识码为：“%1”，\n备份件的标识码为：“%2”，\n两者不一致！\n"
+                                  "用备份件替换当前数据文件吗？")
+                       .arg(m_strCurrentCode, m_strArchiveCode),
+                   KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION | KV_MB_DEFBUTTON2) != KV_IDYES)
+    return false;
+  const bool countsDiffer = KvArchiveTableOrder(*m_pDb).size() != tableCount;
+  if (countsDiffer &&
+      KvMessageBox(QStringLiteral("备份集中的表数目与当前数据文件中的表数目不一致，继续吗！"),
+                   KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
+    return false;
+  return Restore(in, tablesAt, tableCount, countsDiffer, path);
+}
+
+// --- Restoring ---
+
+bool CKvMDBBak::Restore(QIODevice* in, qint64 tablesAt, int nTableCount, bool bSkipUnknown,
+                        const QString& path) {
+  if (m_bSafetyBackup && !KvBackupBeforeRiskyOp())
+    return false;
+  CKvDb& db = *m_pDb;
+  if (!db.IsOpen())
+    return false;
+  const int kind = db.GetKind();
+  const QString current = db.GetDatabaseName(true);
+  const CKvDbInfo info = db.GetConnectInfo();
+  const QString stagingName = StagingName(&db);
+  m_skipped.clear();
+  m_strError.clear();
+
+  bool swapped = false;
+  {
+    KvWaitCursor wait;
+    CKvDb staging(kind);
+    bool staged = dropStaging(kind, stagingName, info) && staging.CreateDatabase(stagingName, info);
+    if (!staged) {
+      m_strError = QStringLiteral("不能建立暂存数据文件“%1”。").arg(stagingName);
+    } else {
+      if (stagingHook())
+        stagingHook()(staging, false);
+      staged = Stage(staging, in, tablesAt, nTableCount, bSkipUnknown);
+      if (stagingHook())
+        stagingHook()(staging, true);
+    }
+    staging.Close();
+    if (staged) {
+      db.Close();
+      swapped = db.RenameDatabase(stagingName, current, info, true);
+      if (!swapped)
+        m_strError = QStringLiteral("不能用暂存数据文件替换当前数据文件，可能另有程序正在使用它。");
+    }
+    if (!swapped)
+      dropStaging(kind, stagingName, info);
+  }
+
+  // The data file, untouched or restored, is the application's again.
+  if (!db.IsOpen() && !db.Open(current, info)) {
+    KvMessageBox(QStringLiteral("无法打开数据库文件：\n") + current, KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  if (CKvApp* app = KvGetApp()) {
+    if (&db == app->GetDb()) {
+      if (swapped)
+        app->GetDataFile().ReadSysTab(&db, false);
+      // Making the staging tables may have loaded its parameters.
+      app->OpenModuleData(&db);
+    }
+  }
+  if (!swapped) {
+    CKvOperation::WriteLog(23, QStringLiteral("从“%1”中恢复数据失败").arg(path));
+    KvMessageBox(QStringLiteral("数据恢复失败，当前数据文件未被改动！\n") + m_strError,
+                 KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  CKvOperation::WriteLog(23, QStringLiteral("从“%1”中恢复数据").arg(path));
+  return true;
+}
+
+bool CKvMDBBak::Stage(CKvDb& staging, QIODevice* in, qint64 tablesAt, int nTableCount,
+                      bool bSkipUnknown) {
+  CKvApp* app = KvGetApp();
+  if (!app || !in->seek(tablesAt)) {
+    m_strError = QStringLiteral("不能读取备份件。");
+    return false;
+  }
+  KvArchiveReader reader(in);
+  {
+    // One transaction from the first table to the last row: the copy is
+    // written to disk once.
+    KvDbTransaction transaction(staging);
+    if (!transaction.IsActive()) {
+      m_strError = QStringLiteral("不能写入暂存数据文件。");
+      return false;
+    }
+    if (!app->CreateAllTables(&staging) || !CreateMissingTables(staging)) {
+      m_strError = QStringLiteral("不能在暂存数据文件中建立数据表。");
+      return false;
+    }
+    // No row but the archive's: what making the tables wrote goes.
+    QStringList tables;
+    staging.ListUserTables(&tables);
+    for (const QString& table : std::as_const(tables)) {
+      QString why;
+      if (!staging.GetBackend()->execute(QStringLiteral("Delete From ") + table, &why)) {
+        m_strError = why;
+        return false;
+      }
+    }
+    QString why;
+    if (!KvRestoreArchiveTables(reader, nTableCount, staging, &why,
+                                bSkipUnknown ? &m_skipped : nullptr)) {
+      m_strError = why;
+      return false;
+    }
+    if (!transaction.Commit()) {
+      m_strError = QStringLiteral("不能写入暂存数据文件。");
+      return false;
+    }
+  }
+  return Verify(staging);
+}
+
+bool CKvMDBBak::CreateMissingTables(CKvDb& staging) {
+  for (const QString& table : KvArchiveTableOrder(*m_pDb)) {
+    if (staging.TableExists(table))
+      continue;
+    QStringList groups[kGroups];
+    QList<int> widths;
+    if (m_pDb->GetColumns(table, groups, &widths) <= 0)
+      return false;
+    QStringList columns;
+    for (const QString& name : std::as_const(groups[kInteger]))
+      columns.append(name + QStringLiteral(" Long"));
+    for (const QString& name : std::as_const(groups[kFloating]))
+      columns.append(name + QStringLiteral(" Double"));
+    for (qsizetype i = 0; i < groups[kText].size(); ++i)
+      columns.append(QStringLiteral("%1 Char(%2)").arg(groups[kText].at(i)).arg(widths.value(i, 255)));
+    for (const QString& name : std::as_const(groups[kBinary]))
+      columns.append(name + QStringLiteral(" Image"));
+    if (!staging.Execute(QStringLiteral("Create Table %1(%2)").arg(table, columns.join(u','))))
+      return false;
+  }
+  return true;
+}
+
+bool CKvMDBBak::Verify(CKvDb& staging) {
+  KvDbBackend* backend = staging.GetBackend();
+  const auto count = [&](const QString& sql, qint64* value) {
+    std::unique_ptr<KvDbCursor> row = backend ? backend->query(sql, nullptr) : nullptr;
+    if (!row || row->atEnd())
+      return false;
+    *value = row->integer(0);
+    return true;
+  };
+  QMap<QString, qint64> expected;
+  for (const Block& block : std::as_const(m_blocks))
+    if (!m_skipped.contains(block.name))
+      expected[block.name] += block.rows;
+  for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+    qint64 rows = -1;
+    if (!count(QStringLiteral("Select Count(*) From ") + it.key(), &rows) || rows != it.value()) {
+      m_strError = QStringLiteral("表%1的行数与备份件不符。").arg(it.key());
+      return false;
+    }
+  }
+  qint64 rows = 0;
+  qint64 year = 0;
+  if (!count(QStringLiteral("Select Count(*) From SysTab"), &rows) || rows != 1 ||
+      !count(QStringLiteral("Select PY From SysTab"), &year) || year != m_nYear) {
+    m_strError = QStringLiteral("备份件中的SysTab不是%1年度的一行。").arg(m_nYear);
+    return false;
+  }
+  if (staging.GetKind() == 0) {
+    std::unique_ptr<KvDbCursor> check = backend->query(QStringLiteral("PRAGMA integrity_check"), nullptr);
+    const QString result = check && !check->atEnd() ? check->text(0) : QString();
+    if (result != u"ok") {
+      m_strError = QStringLiteral("暂存数据文件的完整性检查未通过：%1").arg(result);
+      return false;
+    }
+  }
+  return true;
+}

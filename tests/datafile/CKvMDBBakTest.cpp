@@ -1,0 +1,409 @@
+// The backup archive over a data file of each kind: what it keeps, the
+// files it refuses, and that a restore changes the data file only when it
+// succeeds (damaged archives, refused statements of the staging copy,
+// another program on the data file).
+
+#include "KvBackupTestSupport.h"
+
+#include "app/CKvApp.h"
+#include "app/KvBackup.h"
+#include "app/KvUserSettings.h"
+#include "core/CKvCsRec.h"
+#include "core/CKvDb.h"
+#include "core/KvArchive.h"
+#include "core/KvMessage.h"
+#include "core/KvText.h"
+#include "datafile/CKvMDBBak.h"
+#include "support/KvTestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QThread>
+#include <QtEndian>
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+// Where the parts of an archive begin: after the header, the first block's
+// row count, its rows, its end.
+struct Layout {
+  qint64 blocksAt = 0;
+  qint64 rowCountAt = 0;
+  qint64 rowsAt = 0;
+  qint64 firstBlockEnd = 0;
+  QStringList tables;
+};
+
+Layout layoutOf(const QString& path) {
+  Layout layout;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    return layout;
+  KvArchiveReader reader(&file);
+  KvArchiveHeader header;
+  qint32 count = 0;
+  reader.ReadHeader(&header);
+  reader.ReadTableCount(&count);
+  layout.blocksAt = file.pos();
+  KvArchiveTable table;
+  KvArchiveRow row;
+  for (qint32 t = 0; t < count; ++t) {
+    reader.ReadTable(&table);
+    if (t == 0) {
+      layout.rowsAt = file.pos();
+      layout.rowCountAt = layout.rowsAt - 4;
+    }
+    for (qint32 r = 0; r < table.rowCount; ++r)
+      reader.ReadRow(table, &row);
+    if (t == 0)
+      layout.firstBlockEnd = file.pos();
+    layout.tables.append(table.name);
+  }
+  return layout;
+}
+
+const QString kDamaged = QStringLiteral("所选择的备份件已损坏，不能用于恢复！\n");
+const QString kFailed = QStringLiteral("数据恢复失败，当前数据文件未被改动！\n");
+
+}  // namespace
+
+class KvMDBBakTest : public KvBackupDbTest {};
+
+TEST_P(KvMDBBakTest, RestoreGivesBackTheRowsAndRefusesFilesThatAreNoArchive) {
+  KvScriptedAnswers answers;
+  const QStringList before = State();
+  // NULLs come back as 0 and as the empty text.
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into T(ID) Values(4)")));
+  const QString path = Archive(QStringLiteral("a_xxd.bak"));
+  const Layout layout = layoutOf(path);
+  ASSERT_GE(layout.tables.size(), 3);
+  EXPECT_EQ(layout.tables.mid(0, 2), QStringList({QStringLiteral("SysTab"), QStringLiteral("SysCsTab")}));
+
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From T Where ID=1")));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into T(ID,S) Values(9,'新')")));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update OPR Set NA='改' Where OPNO='102'")));
+  ASSERT_TRUE(Restore(path)) << answers.texts.join(u'\n').toStdString();
+  EXPECT_TRUE(answers.texts.isEmpty()) << answers.texts.join(u'\n').toStdString();
+  EXPECT_TRUE(pdb()->IsOpen());
+  EXPECT_EQ(pdb()->GetLong(QStringLiteral("Select Count(*) From T Where ID=4 And X=0 And (S Is Null Or S='')")), 1);
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From T Where ID=4")));
+  EXPECT_EQ(KvStateDiff(State(), before), QStringList());
+  EXPECT_TRUE(State().contains(QStringLiteral("t:1|1.5|a'b|c")));
+  EXPECT_FALSE(StagingLeft());
+  // The binary column is there again, empty.
+  EXPECT_EQ(pdb()->GetLong(QStringLiteral("Select Count(*) From T Where B Is Null")), 3);
+  const QStringList binary = CKvMDBBak(pdb()).TablesWithBinaryColumns();
+  ASSERT_EQ(binary.size(), 1);
+  EXPECT_EQ(KvLower(binary.first()), u"t");
+  // The restore is in the log.
+  EXPECT_EQ(pdb()->GetLong(QStringLiteral("Select Count(*) From KvLog Where sNote Like '\x07*\x08恢复数据'")), 1);
+
+  // Files that are no archive of this year, in every mode, changing nothing.
+  const QString empty = m_dir.filePath(QStringLiteral("empty_xxd.bak"));
+  const QString tiny = m_dir.filePath(QStringLiteral("tiny_xxd.bak"));
+  const QString foreign = m_dir.filePath(QStringLiteral("foreign_xxd.bak"));
+  writeAll(empty, QByteArray());
+  writeAll(tiny, QByteArray("\x09KvqyA", 6));
+  QByteArray other = readAll(path);
+  other[1] = 'X';  // another signature
+  writeAll(foreign, other);
+  for (const QString& file : {empty, tiny, foreign}) {
+    for (int mode : {0, 1, 2}) {
+      CKvMDBBak bak(pdb());
+      bak.SetSafetyBackup(false);
+      EXPECT_FALSE(bak.LoadBackup(file, mode)) << file.toStdString() << " mode " << mode;
+    }
+  }
+  CKvMDBBak probe(pdb());
+  EXPECT_TRUE(probe.LoadBackup(path, 0));
+  EXPECT_TRUE(probe.LoadBackup(path, 1));
+  EXPECT_EQ(probe.m_nYear, 2024);
+  // An archive of another year: refused without a question.
+  m_app->GetDataFile().SetYear(2025);
+  CKvMDBBak later(pdb());
+  later.SetSafetyBackup(false);
+  EXPECT_FALSE(later.LoadBackup(path, 1));
+  EXPECT_FALSE(later.LoadBackup(path, 2));
+  m_app->GetDataFile().SetYear(2024);
+  EXPECT_TRUE(answers.texts.isEmpty()) << answers.texts.join(u'\n').toStdString();
+  EXPECT_EQ(KvStateDiff(State(), before), QStringList());
+}
+
+TEST_P(KvMDBBakTest, DamagedArchivesAreRefusedAndChangeNothing) {
+  const QString path = Archive(QStringLiteral("sound_xxd.bak"));
+  const QByteArray sound = readAll(path);
+  const Layout layout = layoutOf(path);
+  ASSERT_GT(layout.rowsAt, layout.blocksAt);
+  // A table the data file has that the archive's block names a column of
+  // which it has none.
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table U(ID Long,Z Char(4))")));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into U(ID,Z) Values(1,'z')")));
+  const QString withZ = Archive(QStringLiteral("z_xxd.bak"));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Drop Table U")));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table U(ID Long,Y Char(4))")));
+  // A sound archive whose SysTab holds two rows.
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into SysTab(NA,PY,MM,AN) Values('二',2024,0,'')")));
+  const QString twoYears = Archive(QStringLiteral("two_xxd.bak"));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From SysTab Where NA='二'")));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update T Set S='现在'")));
+  const QStringList before = State();
+
+  QByteArray countFlipped = sound;
+  qToLittleEndian<qint32>(qFromLittleEndian<qint32>(sound.constData() + layout.rowCountAt) + 1,
+                          countFlipped.data() + layout.rowCountAt);
+  QByteArray lengthFlipped = sound;
+  lengthFlipped[layout.blocksAt] = char(lengthFlipped[layout.blocksAt] + 1);
+  const struct {
+    const char* name;
+    QByteArray bytes;
+    QString message;
+  } cases[] = {
+      {"after the header", sound.left(layout.blocksAt), kDamaged},
+      {"at a block boundary", sound.left(layout.firstBlockEnd), kDamaged},
+      {"inside a row", sound.left(layout.rowsAt + 3), kDamaged},
+      {"flipped row count", countFlipped, kDamaged},
+      {"flipped text length", lengthFlipped, kDamaged},
+      {"a column the target lacks", readAll(withZ), kFailed},
+      {"two SysTab rows", readAll(twoYears), kFailed},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString file = m_dir.filePath(QStringLiteral("damaged_xxd.bak"));
+    writeAll(file, c.bytes);
+    KvScriptedAnswers answers;
+    EXPECT_FALSE(Restore(file));
+    ASSERT_FALSE(answers.Stops().isEmpty());
+    EXPECT_TRUE(answers.Stops().last().startsWith(c.message)) << answers.Stops().last().toStdString();
+    EXPECT_TRUE(pdb()->IsOpen());
+    EXPECT_EQ(KvStateDiff(State(), before), QStringList());
+    EXPECT_FALSE(StagingLeft());
+  }
+}
+
+TEST_P(KvMDBBakTest, RefusedStagingStatementsLeaveTheDataFileUnchanged) {
+  if (kind() == 1)
+    GTEST_SKIP() << "the refused-statement runs cover the file and libpq";
+  const QString path = Archive(QStringLiteral("small_xxd.bak"));
+  const QStringList archived = State();
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update T Set S='现在'")));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From OPR Where OPNO='102'")));
+  const QStringList before = State();
+  const QString beforePath = Archive(QStringLiteral("before_xxd.bak"));
+
+  int armed = 0;
+  int sent = 0;
+  CKvMDBBak::SetStagingHook([&](CKvDb& staging, bool bClosing) {
+    if (bClosing)
+      sent = staging.GetStatementsSent();
+    else
+      staging.FailNthStatement(armed);
+  });
+  // A clean count: every statement of the staging copy, and those of
+  // making its tables.
+  armed = 1 << 30;
+  {
+    KvScriptedAnswers answers;
+    ASSERT_TRUE(Restore(path));
+  }
+  const int total = sent;
+  ASSERT_EQ(KvStateDiff(State(), archived), QStringList());
+  ASSERT_TRUE(Restore(beforePath));
+  ASSERT_EQ(KvStateDiff(State(), before), QStringList());
+  int creation = 0;
+  {
+    KvTestDb scratch(kind());
+    KV_CREATE_TEST_DB(scratch);
+    scratch.db().FailNthStatement(1 << 30);
+    m_app->CreateAllTables(&scratch.db());
+    creation = scratch.db().GetStatementsSent();
+    m_app->OpenModuleData(pdb());
+  }
+  ASSERT_GT(creation, 10);
+  ASSERT_GT(total, creation);
+
+  QList<int> runs = {1, 2, creation - 1, creation};
+  if (kind() == 0) {
+    for (int n = creation + 1; n <= total; ++n)
+      runs.append(n);
+  } else {
+    const int middle = (creation + total) / 2;
+    runs << creation + 1 << creation + 2 << middle << middle + 1 << total - 1 << total;
+  }
+  // A refused statement fails the restore and changes nothing, unless the
+  // restore can do without it: then the data file equals the archive.
+  for (int n : runs) {
+    SCOPED_TRACE(n);
+    armed = n;
+    KvScriptedAnswers answers;
+    if (Restore(path)) {
+      EXPECT_EQ(KvStateDiff(State(), archived), QStringList());
+      armed = 0;
+      ASSERT_TRUE(Restore(beforePath));
+    } else {
+      ASSERT_FALSE(answers.Stops().isEmpty());
+      EXPECT_TRUE(answers.Stops().last().startsWith(kFailed)) << answers.Stops().last().toStdString();
+    }
+    EXPECT_EQ(KvStateDiff(State(), before), QStringList());
+    EXPECT_FALSE(StagingLeft());
+    if (HasFailure())
+      return;
+  }
+  armed = total + 1;
+  KvScriptedAnswers answers;
+  EXPECT_TRUE(Restore(path));
+  EXPECT_EQ(KvStateDiff(State(), archived), QStringList());
+}
+
+TEST_P(KvMDBBakTest, AnotherProgramOnTheDataFileStopsTheRestoreBeforeAnyChange) {
+  if (KvServeAsWorker())
+    return;
+  const QString path = Archive(QStringLiteral("held_xxd.bak"));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update T Set S='现在'")));
+  const QStringList before = State();
+  KvWorkerProcess other;
+  ASSERT_TRUE(other.Start(QStringLiteral("hold"), kind(), testDb().name()));
+  KvScriptedAnswers answers;
+  CKvMDBBak bak(pdb());
+  EXPECT_FALSE(bak.LoadBackup(path, 2));
+  EXPECT_FALSE(answers.Stops().isEmpty());
+  EXPECT_TRUE(pdb()->IsOpen());
+  EXPECT_EQ(KvStateDiff(State(), before), QStringList());
+  EXPECT_FALSE(StagingLeft());
+}
+
+TEST_P(KvMDBBakTest, ScheduledBackupWritesAnArchiveThatRestores) {
+  ASSERT_TRUE(KvHasBackupArchiveWriter());
+  const QString folder = m_dir.filePath(QStringLiteral("auto"));
+  KvWriteBackupSettings(1, 0, folder);
+  CKvCsRec row(pdb());
+  row.Set(0, 1, QStringLiteral("最近一次数据备份时间"), QStringLiteral("20200101"));
+  ASSERT_TRUE(row.Insert());
+  const QStringList before = State();
+  QString text;
+  ASSERT_TRUE(KvScheduledBackup(true, &text)) << text.toStdString();
+  const QStringList made = QDir(folder).entryList({QStringLiteral("*.bak")}, QDir::Files);
+  ASSERT_EQ(made.size(), 1);
+  EXPECT_EQ(text, QStringLiteral("按例执行备份成功，备件：\n") + folder + u'/' + made.first());
+
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From T")));
+  ASSERT_TRUE(Restore(folder + u'/' + made.first()));
+  QStringList restored = State();
+  // The date of the backup is the one row that differs.
+  EXPECT_EQ(restored.size(), before.size());
+  restored.removeIf([](const QString& r) { return r.contains(QStringLiteral("最近一次数据备份时间")); });
+  QStringList expected = before;
+  expected.removeIf([](const QString& r) { return r.contains(QStringLiteral("最近一次数据备份时间")); });
+  EXPECT_EQ(KvStateDiff(restored, expected), QStringList());
+
+  // Before a risky operation both copies are made and nothing is asked.
+  KvScriptedAnswers answers({KV_IDNO});
+  EXPECT_TRUE(KvBackupBeforeRiskyOp());
+  for (unsigned style : answers.styles)
+    EXPECT_NE(style & KV_MB_ICONMASK, unsigned(KV_MB_ICONQUESTION));
+  ASSERT_EQ(answers.texts.size(), 2);
+  EXPECT_TRUE(answers.texts[0].startsWith(QStringLiteral("执行操作前系统已将数据文件原样拷贝成：")));
+  EXPECT_TRUE(answers.texts[1].startsWith(QStringLiteral("执行此操作前，已为你作了一次数据备份，备件：\n") + folder));
+}
+
+TEST_P(KvMDBBakTest, ArchiveCarriesTheRowsFromTheFileToTheServerAndBack) {
+  if (kind() != 2)
+    GTEST_SKIP() << "one file, one server";
+  KvScriptedAnswers answers;
+  const auto makeFile = [&](KvTestDb& file) {
+    ASSERT_TRUE(file.Create());
+    file.db().Close();
+    ASSERT_TRUE(m_app->OpenOn(file));
+    ASSERT_TRUE(m_app->CreateAllTables(pdb()));
+    ASSERT_TRUE(m_app->InsertDefaultRows(pdb(), 2024));
+    ASSERT_TRUE(SetTreeParams(pdb()));
+  };
+  KvTestDb first(0);
+  makeFile(first);
+  ASSERT_TRUE(AddSampleRows(pdb()));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update OPR Set NA='王''五|甲' Where OPNO='102'")));
+  const QStringList original = State();
+  const QString fromFile = Archive(QStringLiteral("file_xxd.bak"));
+
+  ASSERT_TRUE(m_app->OpenOn(testDb()));
+  ASSERT_TRUE(Restore(fromFile)) << answers.texts.join(u'\n').toStdString();
+  EXPECT_EQ(KvStateDiff(State(), original), QStringList());
+  const QString fromServer = Archive(QStringLiteral("server_xxd.bak"));
+
+  KvTestDb back(0);
+  makeFile(back);
+  ASSERT_TRUE(AddSampleRows(pdb()));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From T")));
+  ASSERT_TRUE(Restore(fromServer)) << answers.texts.join(u'\n').toStdString();
+  EXPECT_EQ(KvStateDiff(State(), original), QStringList());
+  pdb()->Close();
+  ASSERT_TRUE(m_app->OpenOn(testDb()));
+}
+
+TEST_P(KvMDBBakTest, BackupTakenWhileAnotherProgramWritesPairsKeepsThemPaired) {
+  if (KvServeAsWorker())
+    return;
+  if (kind() == 1)
+    GTEST_SKIP() << "the process tests run on the file and libpq";
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table P1(N Long)")));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table P2(N Long)")));
+  KvWorkerProcess writer;
+  ASSERT_TRUE(writer.Start(QStringLiteral("pairs"), kind(), testDb().name()));
+  const QString path = Archive(QStringLiteral("pairs_xxd.bak"));
+  writer.Stop();
+  ASSERT_TRUE(Restore(path));
+  const int pairs = pdb()->GetLong(QStringLiteral("Select Count(*) From P1"));
+  EXPECT_GT(pairs, 0);
+  EXPECT_EQ(pdb()->GetLong(QStringLiteral("Select Count(*) From P2")), pairs);
+}
+
+TEST_P(KvMDBBakTest, KilledRestoreLeavesTheOldRowsOrTheArchivesAndTheNextRestoreCleansUp) {
+  if (KvServeAsWorker())
+    return;
+  if (kind() == 1)
+    GTEST_SKIP() << "the process tests run on the file and libpq";
+  const QString path = Archive(QStringLiteral("new_xxd.bak"));
+  const QStringList archived = State();
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update T Set S='旧'")));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From OPR Where OPNO='102'")));
+  const QString oldPath = Archive(QStringLiteral("old_xxd.bak"));
+  const QStringList old = State();
+  QRandomGenerator random(20240901);
+  for (int i = 0; i < 20; ++i) {
+    SCOPED_TRACE(i);
+    pdb()->Close();
+    {
+      KvWorkerProcess worker;
+      ASSERT_TRUE(worker.Start(QStringLiteral("restore"), kind(), testDb().name(), path));
+      QThread::msleep(random.bounded(kind() == 0 ? 150 : 600));
+      worker.Kill();
+    }
+    ASSERT_TRUE(pdb()->Open(testDb().name(), testDb().info()));
+    // The server lets the killed program's sessions go in a moment.
+    for (int wait = 0; wait < 100 && !pdb()->CheckOtherClients(false); ++wait)
+      QThread::msleep(50);
+    const QStringList now = State();
+    EXPECT_TRUE(now == old || now == archived) << KvStateDiff(now, old).join(u'\n').toStdString();
+    KvScriptedAnswers answers;
+    ASSERT_TRUE(Restore(oldPath)) << answers.texts.join(u'\n').toStdString();
+    EXPECT_FALSE(StagingLeft());
+    EXPECT_EQ(KvStateDiff(State(), old), QStringList());
+    if (HasFailure())
+      return;
+  }
+}
+
+KV_DB_KIND_TEST_SUITE(KvMDBBakTest);

@@ -1,0 +1,207 @@
+// Backup and restore in the running program: a generated school year in a
+// data file of each kind, the real start-up and login, then the menu's
+// backup (unload and copy), a restore refused for a damaged copy, and the
+// restore of the backup, which logs in again.
+
+#include "KvBackupTestSupport.h"
+
+#include "app/CKvLoginDlg.h"
+#include "app/CKvXxApp.h"
+#include "app/KvShellServices.h"
+#include "core/CKvDb.h"
+#include "core/KvArchive.h"
+#include "core/KvFolders.h"
+#include "core/KvMessage.h"
+#include "core/KvRegistry.h"
+#include "datafile/CKvBackupDlg.h"
+#include "datafile/KvDataFileInstall.h"
+#include "school/KvSchoolInstall.h"
+#include "support/KvTestDb.h"
+#include "support/school/KvSchoolGen.h"
+#include "timetable/KvTimetableInstall.h"
+#include "ui/CKvCommandRouter.h"
+#include "ui/KvAppServices.h"
+#include "ui/KvCommands.h"
+#include "ui/KvModal.h"
+#include "ui/KvObjectNames.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <functional>
+
+namespace {
+
+class KvBackupEndToEndTest : public ::testing::TestWithParam<int> {
+ protected:
+  void SetUp() override {
+    KvRegDeleteTree(KvRegRoot::CurrentUser, QStringLiteral("Software"));
+    ASSERT_TRUE(m_folder.isValid());
+    m_previousExec = KvSetDialogExec([this](QDialog* dialog) { return Answer(dialog); });
+  }
+  void TearDown() override { KvSetDialogExec(m_previousExec); }
+
+  // The login as it stands (its fields set for the server), the backup
+  // dialog by the step's script, every other dialog cancelled.
+  int Answer(QDialog* dialog) {
+    m_seen << dialog->objectName();
+    if (auto* backup = qobject_cast<CKvBackupDlg*>(dialog)) {
+      backup->show();
+      m_backupStep(*backup);
+      const int result = backup->isVisible() ? int(QDialog::Rejected) : backup->result();
+      backup->hide();
+      return result;
+    }
+    auto* login = qobject_cast<CKvLoginDlg*>(dialog);
+    if (!login)
+      return QDialog::Rejected;
+    login->show();
+    if (GetParam() != 0) {
+      const CKvDbInfo server = KvTestDb::ServerInfo(2);
+      KvDlgItem<QComboBox>(login, CKvLoginDlg::IdKind)->setCurrentIndex(CKvLoginDlg::KindPostgres);
+      KvDlgItem<QLineEdit>(login, CKvLoginDlg::IdServer)->setText(server.m_strServer);
+      KvDlgItem<QLineEdit>(login, CKvLoginDlg::IdUser)->setText(server.m_strUser);
+      KvDlgItem<QLineEdit>(login, CKvLoginDlg::IdServerPassword)->setText(server.m_strPassword);
+      KvDlgItem<QLineEdit>(login, CKvLoginDlg::IdDatabase)->setText(m_name);
+    }
+    KvDlgItem<QPushButton>(login, KV_IDOK)->click();
+    const int result = login->isVisible() ? int(QDialog::Rejected) : login->result();
+    login->hide();
+    return result;
+  }
+  static QPushButton* Ok(CKvBackupDlg& dialog) { return KvDlgItem<QPushButton>(&dialog, KV_IDOK); }
+
+  QTemporaryDir m_folder;
+  QString m_name;
+  QStringList m_seen;
+  std::function<void(CKvBackupDlg&)> m_backupStep = [](CKvBackupDlg&) {};
+  KvDialogExecFn m_previousExec;
+};
+
+}  // namespace
+
+TEST_P(KvBackupEndToEndTest, BackupDamagedCopyAndRestoreThroughTheMenus) {
+  const int year = QDate::currentDate().year();
+  const int kind = GetParam();
+  const CKvDbInfo info = kind == 0 ? CKvDbInfo(0) : KvTestDb::ServerInfo(2);
+  if (kind != 0) {
+    CKvDb admin(2);
+    if (info.m_strServer.isEmpty() || !admin.Open(QStringLiteral("master"), info)) {
+      if (KvTestDbMustReachServer())
+        FAIL() << "PostgreSQL needed";
+      GTEST_SKIP() << "no PostgreSQL server";
+    }
+  }
+  KvInstallSchool();
+  KvInstallTimetable();
+  CKvXxApp app;
+  KvInstallShellServices();
+  KvInstallDataFile();
+  // The modules' tables are known once the application is initialised.
+  app.InitInstance();
+
+  // The generated year.
+  m_name = kind == 0 ? QStringLiteral("%1/%2.xxd").arg(m_folder.path()).arg(year)
+                     : QStringLiteral("xxd%1%2")
+                           .arg(QRandomGenerator::global()->bounded(1, 10000), 4, 10, QChar(u'0'))
+                           .arg(year);
+  {
+    KvMessageRecorder generating;
+    CKvDb db(kind == 0 ? 0 : 2);
+    ASSERT_TRUE(db.CreateDatabase(m_name, info));
+    KvSchoolGenOptions options;
+    options.nStudents = 300;
+    options.nClassesPerGrade = 2;
+    options.nYear = year;
+    ASSERT_TRUE(KvGenerateSchoolYear(&db, options)) << generating.last().toStdString();
+  }
+  KvMessageRecorder recorder;
+  ASSERT_TRUE(app.StartUp(kind == 0 ? QStringList{QStringLiteral("kvqy"), m_name} : QStringList{QStringLiteral("kvqy")}))
+      << recorder.last().toStdString();
+  ASSERT_TRUE(app.GetDb()->IsOpen());
+  CKvCommandRouter* router = CKvCommandRouter::Instance();
+
+  // 1. The backup: unload, then a copy into a folder.
+  const QString copies = m_folder.path() + QStringLiteral("/copies");
+  QDir().mkpath(copies);
+  m_backupStep = [&](CKvBackupDlg& dialog) {
+    Ok(dialog)->click();
+    dialog.ChooseFolder(copies);
+    Ok(dialog)->click();
+    EXPECT_EQ(dialog.Stage(), 2);
+    dialog.reject();
+  };
+  ASSERT_TRUE(router->IsEnabled(KV_CMD_BACKUP));
+  router->Execute(KV_CMD_BACKUP);
+  const QStringList made = QDir(copies).entryList({QStringLiteral("*.bak")}, QDir::Files);
+  ASSERT_EQ(made.size(), 1);
+  const QString backup = copies + u'/' + made.first();
+  const QStringList before = KvDataFileState(app.GetDb());
+  ASSERT_GT(before.size(), 300);
+
+  // Another program's change: the payments go.
+  ASSERT_TRUE(app.GetDb()->Execute(QStringLiteral("Delete From PC")));
+  const QStringList changed = KvDataFileState(app.GetDb());
+  ASSERT_NE(changed, before);
+
+  // 3. A copy cut after its header is refused; the data stay as they are.
+  const QString damaged = m_folder.path() + QStringLiteral("/damaged");
+  QDir().mkpath(damaged);
+  {
+    QFile whole(backup);
+    ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+    KvArchiveReader reader(&whole);
+    KvArchiveHeader header;
+    qint32 count = 0;
+    ASSERT_TRUE(reader.ReadHeader(&header) && reader.ReadTableCount(&count));
+    const qint64 headerEnd = whole.pos();
+    whole.seek(0);
+    QFile cut(damaged + u'/' + made.first());
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(whole.read(headerEnd));
+  }
+  const auto restoreFrom = [&](const QString& folder) {
+    m_backupStep = [&, folder](CKvBackupDlg& dialog) {
+      dialog.ChooseFolder(folder);
+      Ok(dialog)->click();
+      EXPECT_EQ(dialog.Stage(), 11);
+      Ok(dialog)->click();
+    };
+    m_seen.clear();
+    router->Execute(KV_CMD_RESTORE);
+    // The restore ends in the login.
+    EXPECT_EQ(m_seen, QStringList({QStringLiteral("dlg_817"), QStringLiteral("dlg_815")}));
+  };
+  restoreFrom(damaged);
+  EXPECT_TRUE(recorder.last().startsWith(QStringLiteral("所选择的备份件已损坏，不能用于恢复！\n")))
+      << recorder.last().toStdString();
+  ASSERT_TRUE(app.GetDb()->IsOpen());
+  EXPECT_EQ(KvStateDiff(KvDataFileState(app.GetDb()), changed), QStringList());
+
+  // 4. The backup restored: every table but the log's as before the change.
+  restoreFrom(copies);
+  EXPECT_EQ(recorder.last(), QStringLiteral("从“%1”中恢复数据成功！\n  请退出重新注册。").arg(backup));
+  ASSERT_TRUE(app.GetDb()->IsOpen());
+  EXPECT_EQ(app.GetDataFile().GetOperatorCode(), u"101");
+  EXPECT_EQ(KvStateDiff(KvDataFileState(app.GetDb()), before), QStringList());
+
+  KvRequestQuit(0);
+  app.ExitInstance();
+  if (kind != 0) {
+    CKvDb admin(2);
+    EXPECT_TRUE(admin.DropDatabase(m_name, info));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, KvBackupEndToEndTest, ::testing::Values(0, 2),
+                         [](const ::testing::TestParamInfo<int>& param) {
+                           return param.param == 0 ? std::string("Sqlite") : std::string("Pg");
+                         });
