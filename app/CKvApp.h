@@ -175,8 +175,12 @@ class CKvApp : public KvCommandTarget {
   virtual void OpenModuleData(CKvDb* pDb);
   // The default rows of a new data file; false when a statement failed.
   virtual bool InsertDefaultRows(CKvDb* pDb, int nYear);
-  // Copies the system tables into a new year's data file.
-  virtual void CarrySystemTables(CKvDb* pOldDb, CKvDb* pNewDb);
+  // Copies the system tables into a new year's data file, each copy all or
+  // nothing: the parameter rows without the version stamp (the new file
+  // keeps its own), the stored form lists (Cs 9000) and Cs 6; then the
+  // months are carried and each module's own data. False at the first
+  // failure, with the reason (naming the table) in *error when given.
+  virtual bool CarrySystemTables(CKvDb* pOldDb, CKvDb* pNewDb, QString* error = nullptr);
   // "ZRVMONTH KvTask KvLog KvLogOp" and every module's cleared tables.
   virtual QString GetClearedTables();
 

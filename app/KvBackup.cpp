@@ -83,6 +83,21 @@ class SharedAgain {
   CKvDb* m_pDb;
 };
 
+// Writes the archive of the data file on db into the folder (made when
+// missing); *path is the archive's name.
+bool writeArchive(CKvDb* db, const QString& folder, const QString& entityName, int nYear, QString* path) {
+  *path = KvBackupArchivePath(folder, entityName, KvNowText(QStringLiteral("%Y%m%d%H%M%S")), nYear,
+                              KvGetApp()->GetDataFileExt());
+  if (!archiveWriter())
+    return false;
+  CKvFileNameChecker checker;
+  if (!checker.KvCreateFolder(KvSlashPath(folder)))
+    return false;
+  CKvWaitWnd wait;
+  wait.Show();
+  return archiveWriter()(db, *path);
+}
+
 }  // namespace
 
 void KvSetBackupArchiveWriter(KvBackupArchiveWriter writer) { archiveWriter() = std::move(writer); }
@@ -128,18 +143,8 @@ bool KvScheduledBackup(bool bScheduled, QString* pText) {
   }
 
   CKvDataFile& file = app->GetDataFile();
-  const QString path =
-      KvBackupArchivePath(folder, file.GetEntityName(), KvNowText(QStringLiteral("%Y%m%d%H%M%S")),
-                          file.GetYear(), app->GetDataFileExt());
-  bool made = false;
-  if (archiveWriter()) {
-    CKvFileNameChecker checker;
-    if (checker.KvCreateFolder(KvSlashPath(folder))) {
-      CKvWaitWnd wait;
-      wait.Show();
-      made = archiveWriter()(db, path);
-    }
-  }
+  QString path;
+  const bool made = writeArchive(db, folder, file.GetEntityName(), file.GetYear(), &path);
 
   if (bScheduled) {
     if (made)
@@ -157,8 +162,32 @@ bool KvScheduledBackup(bool bScheduled, QString* pText) {
   return made;
 }
 
-bool KvBackupBeforeRiskyOp() {
-  CKvDb* db = KvGetAppDb();
+namespace {
+// The archive of another data file than the application's, named after its
+// own entity name and year; the outcome is shown as for an unscheduled
+// backup.
+bool archiveOtherFile(CKvDb* db) {
+  CKvApp* app = KvGetApp();
+  if (!app)
+    return false;
+  int mode = 1;
+  int time = 1;
+  QString folder;
+  KvReadBackupSettings(&mode, &time, &folder);
+  QString path;
+  const bool made = writeArchive(db, folder, db->LookupText(QStringLiteral("max(NA) From SysTab")).trimmed(),
+                                 int(db->LookupLong(QStringLiteral("max(PY) From SysTab"))), &path);
+  if (made)
+    report(QStringLiteral("执行此操作前，已为你作了一次数据备份，备件：\n%1").arg(path),
+           KV_MB_ICONINFORMATION, nullptr);
+  else
+    report(QStringLiteral("执行操作前备份数据失败！"), KV_MB_ICONSTOP, nullptr);
+  return made;
+}
+}  // namespace
+
+bool KvBackupBeforeRiskyOp(CKvDb* pDb) {
+  CKvDb* db = pDb ? pDb : KvGetAppDb();
   if (!db || !db->IsOpen())
     return false;
   if (!db->ReopenMdbExclusive(true))
@@ -174,7 +203,7 @@ bool KvBackupBeforeRiskyOp() {
                  KV_MB_OK | KV_MB_ICONINFORMATION);
   else
     KvMessageBox(QStringLiteral("执行操作前，原样拷贝当前数据文件失败！"), KV_MB_OK | KV_MB_ICONSTOP);
-  const bool archived = KvScheduledBackup(false);
+  const bool archived = db == KvGetAppDb() ? KvScheduledBackup(false) : archiveOtherFile(db);
   if (!shared.Release())
     return false;
 

@@ -13,8 +13,9 @@ struct KvMonthTableHooks {
   std::function<bool(CKvDb* pDb)> create;
   // Brings an older table up to date.
   std::function<void(CKvDb* pDb)> upgrade;
-  // Turns the months carried into a new year's data file into that year's.
-  std::function<void(CKvDb* pNewDb)> carryToNewYear;
+  // Turns the months carried into a new year's data file into that year's;
+  // false when a statement failed.
+  std::function<bool(CKvDb* pNewDb)> carryToNewYear;
 };
 
 // Installs the hooks; returns the ones in place before.

@@ -98,28 +98,48 @@ bool targetLost(CKvDb* pTarget) {
 }
 }  // namespace
 
+namespace {
+// The open source and target recordsets of one table copy, with its column
+// groups; ready() is false when either side cannot take part.
+struct CopySides {
+  CopySides(CKvDb* pSource, CKvDb* pTarget) : source(pSource), target(pTarget), from(pSource), to(pTarget) {}
+  bool open(const QString& table, const QString& whereJet, const QString& whereServer) {
+    CKvDb* pSource = from;
+    CKvDb* pTarget = to;
+    if (!pSource || !pTarget || !pSource->TableExists(table) || !pTarget->TableExists(table))
+      return false;
+    columnCount = pSource->GetColumns(table, columns, nullptr);
+    if (columnCount <= 0)
+      return false;
+    const QString columnList =
+        (columns[kInteger] + columns[kFloating] + columns[kText] + columns[kBinary]).join(u',');
+    const QString select = QStringLiteral("Select ") + columnList + QStringLiteral(" From ") + table;
+    // Each Where text is written for the dialect of the connection it runs
+    // on: the source's.
+    if (!source.Open(select + u' ' + whereJet,
+                     select + u' ' + (whereServer.isEmpty() ? whereJet : whereServer)))
+      return false;
+    // The target's rows are not needed, only its columns.
+    return target.Open(select + QStringLiteral(" Where 1=0"));
+  }
+  CKvRecordset source;
+  CKvRecordset target;
+  QStringList columns[kGroups];
+  int columnCount = 0;
+  CKvDb* from;
+  CKvDb* to;
+};
+}  // namespace
+
 int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& whereJet,
                 const QString& whereServer) {
-  if (!pSource || !pTarget || !pSource->TableExists(table) || !pTarget->TableExists(table))
+  CopySides sides(pSource, pTarget);
+  if (!sides.open(table, whereJet, whereServer))
     return 0;
-  QStringList columns[kGroups];
-  const int columnCount = pSource->GetColumns(table, columns, nullptr);
-  if (columnCount <= 0)
-    return 0;
-  const QString columnList =
-      (columns[kInteger] + columns[kFloating] + columns[kText] + columns[kBinary]).join(u',');
-  const QString select = QStringLiteral("Select ") + columnList + QStringLiteral(" From ") + table;
-
-  // Each Where text is written for the dialect of the connection it runs on:
-  // the source's.
-  CKvRecordset source(pSource);
-  if (!source.Open(select + u' ' + whereJet,
-                   select + u' ' + (whereServer.isEmpty() ? whereJet : whereServer)))
-    return 0;
-  // The target's rows are not needed, only its columns.
-  CKvRecordset target(pTarget);
-  if (!target.Open(select + QStringLiteral(" Where 1=0")))
-    return 0;
+  CKvRecordset& source = sides.source;
+  CKvRecordset& target = sides.target;
+  const QStringList* columns = sides.columns;
+  const int columnCount = sides.columnCount;
 
   std::unique_ptr<RowSavepoint> savepoint;
   if (pTarget->GetKind() == 0) {
@@ -156,4 +176,32 @@ int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QStr
   source.Close();
   target.Close();
   return transaction.Commit() ? 1 : 0;
+}
+
+bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, QString* error,
+                       const QString& whereJet, const QString& whereServer) {
+  const auto fail = [&](const QString& text) {
+    if (error)
+      *error = text;
+    return false;
+  };
+  CopySides sides(pSource, pTarget);
+  if (!sides.open(table, whereJet, whereServer))
+    return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法读取表或其列。"));
+  KvDbTransaction transaction(*pTarget);
+  if (!transaction.IsActive())
+    return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法开始事务。"));
+  QList<bool> written(sides.columnCount);
+  for (; !sides.source.IsEOF(); sides.source.MoveNext()) {
+    // The first row that cannot be stored ends the copy; the guard takes
+    // back every row written before it.
+    if (targetLost(pTarget) || !copyRow(sides.source, sides.target, sides.columns, &written))
+      return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错！\n") +
+                  rowReport(sides.source, sides.columns, written));
+  }
+  sides.source.Close();
+  sides.target.Close();
+  if (!transaction.Commit())
+    return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法提交。"));
+  return true;
 }

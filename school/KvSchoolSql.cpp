@@ -31,10 +31,5 @@ bool KvSchoolText(CKvDb* pDb, const QString& sqlJet, const QString& sqlServer, Q
 }
 
 bool KvCopyTableChecked(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& where) {
-  const QString count = QStringLiteral("Select Count(*) From ") + table + u' ' + where;
-  const int before = KvSchoolCount(pTarget, count);
-  const int source = KvSchoolCount(pSource, count);
-  if (before < 0 || source < 0 || KvCopyTable(pSource, pTarget, table, where) == 0)
-    return false;
-  return KvSchoolCount(pTarget, count) == before + source;
+  return KvCopyTableStrict(pSource, pTarget, table, nullptr, where);
 }
