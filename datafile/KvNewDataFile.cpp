@@ -182,10 +182,15 @@ bool KvNewDataFile::copyAllTables(CKvDb* pSource, CKvDb* pTarget, QString* error
 }
 
 bool KvNewDataFile::resetCopy(CKvDb* pNew) const {
+  // A file made before a table existed (the months) has none to clear.
+  QStringList cleared;
+  for (const QString& table : KvGetApp()->GetClearedTables().split(u' ', Qt::SkipEmptyParts))
+    if (pNew->TableExists(table))
+      cleared.append(table);
   KvDbTransaction transaction(*pNew);
   return transaction.IsActive() && pNew->Execute(QStringLiteral("Update SysTab Set PY=%1").arg(m_strYear.toInt())) &&
          pNew->Execute(QStringLiteral("Update OPR Set PSD=''")) &&
-         pNew->ClearTables(KvGetApp()->GetClearedTables()) && transaction.Commit();
+         pNew->ClearTables(cleared.join(u' ')) && transaction.Commit();
 }
 
 bool KvNewDataFile::copyInformation(CKvDb* pPrevious, CKvDb* pNew) const {
@@ -325,6 +330,9 @@ bool KvNewDataFile::Create(Field* pField) {
     stop(QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName));
     return abandon(pNew, workName);
   }
+  // An SQLite file was opened again.
+  if (m_nKind == 0 && connectionHook())
+    connectionHook()(pNew, RoleNew);
 
   bool renameAfterCarry = false;
   if (m_nMode == 1 || m_nMode == 2) {

@@ -1,0 +1,246 @@
+// The new year's data file: names and proposals, creation without and with
+// a previous year, the copy, the carry-forward of a generated fee year, and
+// that a failure anywhere leaves neither the new file nor its working copy
+// and the previous year as it was.
+
+#include "app/KvBackup.h"
+#include "app/KvOperatorStore.h"
+#include "app/KvUserSettings.h"
+#include "core/CKvDb.h"
+#include "datafile/KvDataFileInstall.h"
+#include "datafile/KvNewDataFile.h"
+#include "support/module/KvModuleTestDb.h"
+#include "support/school/KvSchoolGen.h"
+#include "KvBackupTestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+class KvNewDataFileTest : public KvModuleDbTest {
+ protected:
+  void SetUp() override {
+    KvModuleDbTest::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+      return;
+    ASSERT_TRUE(m_dir.isValid());
+    KvWriteBackupSettings(1, 0, m_dir.path() + QStringLiteral("/bak"));
+    m_info = kind() == 0 ? CKvDbInfo(0) : testDb().info();
+    // A set number of this process's own on the server.
+    m_location = kind() == 0 ? m_dir.path() + QStringLiteral("/years")
+                             : QStringLiteral("%1").arg(5000 + getpid() % 4000, 4, 10, QChar(u'0'));
+  }
+  void TearDown() override {
+    KvNewDataFile::SetConnectionHook({});
+    // Every database of the test's set: the years, working copies and the
+    // copies taken before the carry.
+    if (m_app && kind() != 0) {
+      CKvDb master(kind());
+      QStringList names;
+      if (master.Open(QStringLiteral("master"), m_info))
+        master.QueryTexts(QStringLiteral("Select datname From pg_database Where datname Like 'xxd%1%'")
+                              .arg(m_location),
+                          &names, 1);
+      master.Close();
+      for (const QString& name : names) {
+        CKvDb dropper(kind());
+        dropper.DropDatabase(name.trimmed(), m_info);
+      }
+    }
+    KvModuleDbTest::TearDown();
+  }
+  std::unique_ptr<KvModuleTestApp> MakeApp() override { return std::make_unique<KvBackupTestApp>(); }
+  bool SetTreeParams(CKvDb* pDb) override { return KvSetGeneratedSchoolParams(pDb); }
+
+  KvNewDataFile Service(int year, int mode = 0) {
+    KvNewDataFile service(kind(), m_info);
+    service.m_strLocation = m_location;
+    service.m_strYear = QString::number(year);
+    service.m_nMode = mode;
+    return service;
+  }
+  QString Name(int year) { return Service(year).TargetName(QString::number(year)); }
+  bool Exists(const QString& name) {
+    if (kind() == 0)
+      return QFileInfo::exists(name);
+    CKvDb master(kind());
+    return master.Open(QStringLiteral("master"), m_info) && master.DatabaseExists(name);
+  }
+  QString Working(int year) { return Name(year) + (kind() == 0 ? QStringLiteral(".part") : QStringLiteral("_part")); }
+  bool OpenYear(CKvDb* pDb, int year) { return pDb->Open(Name(year), m_info); }
+  // A generated fee year in the place of the tests.
+  bool MakeYear(int year, int students) {
+    if (kind() == 0 && !QDir().mkpath(m_location))
+      return false;
+    CKvDb db(kind());
+    KvSchoolGenOptions options;
+    options.nYear = year;
+    options.nStudents = students;
+    options.nItems = students < 10 ? 2 : 6;
+    options.nClassesPerGrade = students < 10 ? 1 : 4;
+    return db.CreateDatabase(Name(year), m_info) && KvGenerateSchoolYear(&db, options);
+  }
+  QStringList YearState(int year) {
+    CKvDb db(kind());
+    return OpenYear(&db, year) ? KvDataFileState(&db) : QStringList{QStringLiteral("(does not open)")};
+  }
+  int Long(int year, const QString& sql) {
+    CKvDb db(kind());
+    return OpenYear(&db, year) ? db.LookupLong(sql) : -1;
+  }
+
+  QTemporaryDir m_dir;
+  CKvDbInfo m_info;
+  QString m_location;
+};
+
+TEST_P(KvNewDataFileTest, CreatesAFirstYearAndCopiesIt) {
+  {
+    KvScriptedAnswers answers({KV_IDYES, KV_IDNO});
+    KvNewDataFile service = Service(2026);
+    ASSERT_TRUE(service.Create(nullptr)) << answers.texts.join(u'\n').toStdString();
+    EXPECT_EQ(service.m_strNewName, Name(2026));
+    EXPECT_FALSE(service.m_bOpenNow);
+    EXPECT_TRUE(answers.Stops().isEmpty());
+  }
+  EXPECT_TRUE(Exists(Name(2026)));
+  EXPECT_FALSE(Exists(Working(2026)));
+  EXPECT_EQ(Long(2026, QStringLiteral("max(PY) From SysTab")), 2026);
+  EXPECT_EQ(Long(2026, QStringLiteral("Count(*) From SysCsTab Where CS=9133")), 1);
+  EXPECT_EQ(Long(2026, QStringLiteral("Count(*) From OPR")), 2);
+  EXPECT_EQ(Service(2026).ProposeYear(), QStringLiteral("2027"));
+
+  // The copy under a later year: its year, the passwords emptied.
+  {
+    CKvDb db(kind());
+    ASSERT_TRUE(OpenYear(&db, 2026));
+    ASSERT_TRUE(KvOperatorStore::SetPassword(&db, QStringLiteral("101"), QStringLiteral("Geheim")));
+  }
+  {
+    KvScriptedAnswers answers;
+    KvNewDataFile copy = Service(2030, 2);
+    copy.m_strSourceName = Name(2026);
+    ASSERT_TRUE(copy.Create(nullptr)) << answers.texts.join(u'\n').toStdString();
+  }
+  EXPECT_EQ(Long(2030, QStringLiteral("max(PY) From SysTab")), 2030);
+  EXPECT_EQ(Long(2030, QStringLiteral("Count(*) From OPR Where PSD<>''")), 0);
+  EXPECT_EQ(Long(2030, QStringLiteral("Count(*) From SysCsTab Where CS=9133")), 1);
+
+  // Refusals change nothing.
+  struct Refusal {
+    int year;
+    QString text;
+    KvNewDataFile::Field field;
+  };
+  const QList<Refusal> refusals = {
+      {1899, QStringLiteral("年度有误！"), KvNewDataFile::FieldYear},
+      {2026, QStringLiteral("下列数据文件已存在：\n%1！").arg(Name(2026)), KvNewDataFile::FieldYear},
+  };
+  for (const Refusal& refusal : refusals) {
+    KvScriptedAnswers answers;
+    KvNewDataFile service = Service(refusal.year);
+    KvNewDataFile::Field field = KvNewDataFile::FieldNone;
+    EXPECT_FALSE(service.Create(&field));
+    EXPECT_EQ(answers.Stops(), QStringList{refusal.text});
+    EXPECT_EQ(field, refusal.field);
+  }
+}
+
+TEST_P(KvNewDataFileTest, CarriesAFeeYearForward) {
+  ASSERT_TRUE(MakeYear(2024, 300));
+  {
+    CKvDb db(kind());
+    ASSERT_TRUE(OpenYear(&db, 2024));
+    ASSERT_TRUE(KvOperatorStore::SetPassword(&db, QStringLiteral("101"), QStringLiteral("Pass")));
+  }
+  EXPECT_EQ(Service(2024).ProposeYear(), QStringLiteral("2025"));
+  QStringList typed = {QStringLiteral("pass"), QStringLiteral("Pass")};
+  KvScriptedAnswers answers;
+  KvNewDataFile service = Service(2025);
+  // The first try with the wrong case is refused; the prompt asks again.
+  service.AskPassword = [&](const QString&, const QString& stored) {
+    while (!typed.isEmpty())
+      if (KvOperatorStore::VerifyPassword(stored, typed.takeFirst()))
+        return true;
+    return false;
+  };
+  ASSERT_TRUE(service.Create(nullptr)) << answers.texts.join(u'\n').toStdString();
+  EXPECT_TRUE(answers.Stops().isEmpty()) << answers.Stops().join(u'\n').toStdString();
+  EXPECT_TRUE(answers.texts.contains(QStringLiteral("结转完毕！")));
+  EXPECT_FALSE(Exists(Working(2025)));
+  EXPECT_EQ(Long(2024, QStringLiteral("max(MM) From SysTab")), 12);
+  EXPECT_EQ(Long(2025, QStringLiteral("max(PY) From SysTab")), 2025);
+  EXPECT_EQ(Long(2025, QStringLiteral("max(MM) From SysTab")), 0);
+  EXPECT_EQ(Long(2025, QStringLiteral("Count(*) From SysCsTab Where CS=9133")), 1);
+  EXPECT_GT(Long(2025, QStringLiteral("Count(*) From STD")), 0);
+  EXPECT_GT(Long(2025, QStringLiteral("Count(*) From PC")), 0);
+
+  // Every fee line carried equals its line in the previous year.
+  CKvDb previous(kind());
+  CKvDb next(kind());
+  ASSERT_TRUE(OpenYear(&previous, 2024));
+  ASSERT_TRUE(OpenYear(&next, 2025));
+  const QStringList oldLines = KvDataFileState(&previous).filter(QRegularExpression(QStringLiteral("^PC:")));
+  const QStringList newLines = KvDataFileState(&next).filter(QRegularExpression(QStringLiteral("^PC:")));
+  for (const QString& line : newLines)
+    EXPECT_TRUE(oldLines.contains(line)) << line.toStdString();
+  next.Close();
+  previous.Close();
+
+  // A second carry into the same year is refused before anything is made.
+  KvScriptedAnswers again;
+  EXPECT_FALSE(Service(2025).Create(nullptr));
+}
+
+// The new year of a small previous year, with every statement in turn (more
+// sparsely as the run goes on) refused on one connection. A refused read
+// that the creation may take as an answer (a table not found, made anew)
+// lets the run pass: the file is then complete. The loop ends after three
+// passing runs in a row, the end of the creation.
+TEST_P(KvNewDataFileTest, AFailedCreationLeavesNothing) {
+  ASSERT_TRUE(MakeYear(2024, 2));
+  const QStringList before = YearState(2024);
+  const auto startAgain = [&]() {
+    CKvDb db(kind());
+    CKvDb previous(kind());
+    return db.DropDatabase(Name(2025), m_info) && OpenYear(&previous, 2024) &&
+           previous.Execute(QStringLiteral("Update SysTab Set MM=0"));
+  };
+  for (KvNewDataFile::Role role : {KvNewDataFile::RoleNew, KvNewDataFile::RolePrevious}) {
+    int refused = 0;
+    int passedInRow = 0;
+    for (int n = 1; passedInRow < 3 && n < 100000; n += (kind() == 0 ? 1 : 3) + n / (kind() == 0 ? 12 : 6)) {
+      KvNewDataFile::SetConnectionHook([&](CKvDb* pDb, KvNewDataFile::Role opened) {
+        if (opened == role)
+          pDb->FailNthStatement(n);
+      });
+      KvScriptedAnswers answers;
+      KvNewDataFile service = Service(2025);
+      const bool passed = service.Create(nullptr) && answers.texts.contains(QStringLiteral("结转完毕！"));
+      KvNewDataFile::SetConnectionHook({});
+      ASSERT_FALSE(Exists(Working(2025))) << "role " << role << " n " << n;
+      if (passed) {
+        ++passedInRow;
+        ASSERT_EQ(Long(2024, QStringLiteral("max(MM) From SysTab")), 12) << "role " << role << " n " << n;
+        ASSERT_EQ(Long(2025, QStringLiteral("max(PY) From SysTab")), 2025) << "role " << role << " n " << n;
+        ASSERT_TRUE(startAgain());
+        continue;
+      }
+      passedInRow = 0;
+      ++refused;
+      ASSERT_FALSE(Exists(Name(2025))) << "role " << role << " n " << n;
+      ASSERT_EQ(KvStateDiff(before, YearState(2024)), QStringList()) << "role " << role << " n " << n;
+    }
+    EXPECT_EQ(passedInRow, 3) << "role " << role;
+    EXPECT_GE(refused, 5) << "role " << role;
+  }
+}
+
+KV_DB_KIND_TEST_SUITE(KvNewDataFileTest);
+
+}  // namespace
