@@ -72,6 +72,10 @@ class CKvApp : public KvCommandTarget {
   // data file that can no longer be reopened when logging in again ends the
   // program (KvRequestQuit(1)) after a message.
   virtual bool Login(const QString& file);
+  // Logs in again with the login dialog opened on a data file made just now
+  // (the new-file flag follows when it is chosen); Cancel keeps the open
+  // data file.
+  bool LoginToNewFile(const CKvDataFile& newFile);
   // The shut-down, run once: the dialog positions saved, the working period
   // ended, the data file closed, "Current_Printer" saved.
   void ExitInstance();
@@ -267,6 +271,8 @@ class CKvApp : public KvCommandTarget {
   QList<CKvTemplateIndexEntry> m_templateIndex;
   QList<CKvDataType*> m_dataTypes;
   CKvDataFile m_dataFile;
+  // While LoginToNewFile runs: the data file its dialog opens on.
+  const CKvDataFile* m_pNewFile = nullptr;
   std::unique_ptr<CKvOperation> m_pTask;
   // The print-format settings the lists and views share.
   std::unique_ptr<CKvPrintSet> m_pPrintSet;

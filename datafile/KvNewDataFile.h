@@ -57,6 +57,8 @@ class KvNewDataFile {
   QString m_strNewName;
   bool m_bOpenNow = false;
 
+  int GetKind() const { return m_nKind; }
+
   // The final and previous year's names of a location and year (the
   // location is not checked).
   QString TargetName(const QString& year) const;

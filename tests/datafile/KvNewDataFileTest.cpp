@@ -7,7 +7,11 @@
 #include "app/KvOperatorStore.h"
 #include "app/KvUserSettings.h"
 #include "core/CKvDb.h"
-#include "datafile/KvDataFileInstall.h"
+#include "datafile/CKvNewDataFileDlg.h"
+#include "datafile/CKvPasswordCheckDlg.h"
+#include "ui/CKvEdit.h"
+#include "ui/KvModal.h"
+#include "ui/KvObjectNames.h"
 #include "datafile/KvNewDataFile.h"
 #include "support/module/KvModuleTestDb.h"
 #include "support/school/KvSchoolGen.h"
@@ -15,6 +19,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QImage>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -238,6 +244,56 @@ TEST_P(KvNewDataFileTest, AFailedCreationLeavesNothing) {
     }
     EXPECT_EQ(passedInRow, 3) << "role " << role;
     EXPECT_GE(refused, 5) << "role " << role;
+  }
+}
+
+// The dialog proposes the year, takes the previous administrator's password
+// through the prompt (a wrong case refused, the prompt staying open) and
+// makes the file; each mode and the prompt are rendered.
+TEST_P(KvNewDataFileTest, TheDialogAndThePromptMakeTheNextYear) {
+  ASSERT_TRUE(MakeYear(2024, 2));
+  {
+    CKvDb db(kind());
+    ASSERT_TRUE(OpenYear(&db, 2024));
+    ASSERT_TRUE(KvOperatorStore::SetPassword(&db, QStringLiteral("101"), QStringLiteral("Pass")));
+  }
+  const QDir renderDir(qEnvironmentVariable("KV_RENDER_DIR", QDir::tempPath()));
+  const QString suffix = QStringLiteral("_%1.png").arg(kind());
+  QStringList typed = {QStringLiteral("pass"), QStringLiteral("Pass")};
+  QStringList stops;
+  const KvDialogExecFn previous = KvSetDialogExec([&](QDialog* dialog) {
+    auto* prompt = qobject_cast<CKvPasswordCheckDlg*>(dialog);
+    if (!prompt)
+      return int(QDialog::Rejected);
+    prompt->show();
+    prompt->grab().toImage().save(renderDir.filePath(QStringLiteral("dlg_793") + suffix));
+    while (!typed.isEmpty() && prompt->result() != QDialog::Accepted) {
+      KvDlgItem<QLineEdit>(prompt, CKvPasswordCheckDlg::IdPassword)->setText(typed.takeFirst());
+      prompt->OnOK();
+    }
+    return prompt->result();
+  });
+  const QString current = kind() == 0 ? Name(2024) : Name(2024).toLower();
+  {
+    CKvNewDataFileDlg dialog(kind(), current, m_info);
+    dialog.show();
+    EXPECT_EQ(KvDlgItem<CKvEdit>(&dialog, CKvNewDataFileDlg::IdYear)->text(), QStringLiteral("2025"));
+    dialog.grab().toImage().save(renderDir.filePath(QStringLiteral("dlg_813_0") + suffix));
+    KvScriptedAnswers answers;
+    dialog.OnOK();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted) << answers.texts.join(u'\n').toStdString();
+    EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("口令不正确，请重新录入！")});
+    EXPECT_EQ(dialog.GetNewFileName(), Name(2025));
+  }
+  KvSetDialogExec(previous);
+  EXPECT_EQ(Long(2024, QStringLiteral("max(MM) From SysTab")), 12);
+  for (int mode : {1, 2}) {
+    CKvNewDataFileDlg dialog(mode == 1 ? (kind() == 0 ? 2 : 0) : kind(), QString(), m_info);
+    dialog.SetSource(mode, Name(2024), kind(), m_info);
+    dialog.show();
+    dialog.grab().toImage().save(renderDir.filePath(QStringLiteral("dlg_813_%1").arg(mode) + suffix));
+    EXPECT_EQ(KvDlgItem<CKvEdit>(&dialog, CKvNewDataFileDlg::IdYear)->isEnabled(), mode != 1);
+    dialog.OnCancel();
   }
 }
 
