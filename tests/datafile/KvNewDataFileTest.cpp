@@ -3,6 +3,7 @@
 // that a failure anywhere leaves neither the new file nor its working copy
 // and the previous year as it was.
 
+#include "app/CKvLoginDlg.h"
 #include "app/KvBackup.h"
 #include "app/KvOperatorStore.h"
 #include "app/KvUserSettings.h"
@@ -21,6 +22,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -295,6 +297,13 @@ TEST_P(KvNewDataFileTest, TheDialogAndThePromptMakeTheNextYear) {
     EXPECT_EQ(KvDlgItem<CKvEdit>(&dialog, CKvNewDataFileDlg::IdYear)->isEnabled(), mode != 1);
     dialog.OnCancel();
   }
+  // The login dialog offers the convert and copy once the tools are in.
+  CKvLoginDlg login(m_app->GetDataFile());
+  login.show();
+  EXPECT_TRUE(KvDlgItem<QPushButton>(&login, CKvLoginDlg::IdConvertFile)->isEnabled());
+  EXPECT_TRUE(KvDlgItem<QPushButton>(&login, CKvLoginDlg::IdCopyFile)->isEnabled());
+  login.grab().toImage().save(renderDir.filePath(QStringLiteral("dlg_815") + suffix));
+  login.OnCancel();
 }
 
 KV_DB_KIND_TEST_SUITE(KvNewDataFileTest);
