@@ -205,6 +205,74 @@ TEST_P(KvNewDataFileTest, CarriesAFeeYearForward) {
   EXPECT_FALSE(Service(2025).Create(nullptr));
 }
 
+// Declining the carry keeps the new file with the information only and the
+// previous year as it was; converting to the other back end and back gives
+// the same rows.
+TEST_P(KvNewDataFileTest, DeclinedCarryAndConversionBothWays) {
+  ASSERT_TRUE(MakeYear(2024, 2));
+  const QStringList before = YearState(2024);
+  {
+    KvScriptedAnswers answers({KV_IDYES, KV_IDNO});
+    ASSERT_TRUE(Service(2025).Create(nullptr)) << answers.texts.join(u'\n').toStdString();
+  }
+  EXPECT_EQ(KvStateDiff(before, YearState(2024)), QStringList());
+  EXPECT_EQ(Long(2025, QStringLiteral("Count(*) From STD")), 0);
+  EXPECT_EQ(Long(2025, QStringLiteral("Count(*) From OPR")), 2);
+  EXPECT_EQ(Long(2025, QStringLiteral("Count(*) From SysCsTab Where CS=9133")), 1);
+  if (kind() == 0)
+    return;
+
+  // The year as an SQLite file, to the server and back.
+  const QString file = m_dir.path() + QStringLiteral("/files/2024.xxd");
+  const QString back = m_dir.path() + QStringLiteral("/back");
+  ASSERT_TRUE(QDir().mkpath(m_dir.path() + QStringLiteral("/files")));
+  {
+    CKvDb db(0);
+    KvSchoolGenOptions options;
+    options.nStudents = 4;
+    options.nItems = 2;
+    options.nClassesPerGrade = 1;
+    ASSERT_TRUE(db.CreateDatabase(file, CKvDbInfo(0)) && KvGenerateSchoolYear(&db, options));
+  }
+  const auto withoutStamp = [](QStringList lines) {
+    lines.removeIf([](const QString& line) { return line.contains(QStringLiteral("9133|")); });
+    return lines;
+  };
+  CKvDb source(0);
+  ASSERT_TRUE(source.Open(file, CKvDbInfo(0)));
+  const QStringList fileState = withoutStamp(KvDataFileState(&source));
+  source.Close();
+  {
+    KvScriptedAnswers answers;
+    KvNewDataFile toServer(kind(), m_info);
+    toServer.m_nMode = 1;
+    toServer.m_strLocation = m_location;
+    toServer.m_strYear = QStringLiteral("2027");
+    toServer.m_strSourceName = file;
+    ASSERT_TRUE(toServer.Create(nullptr)) << answers.texts.join(u'\n').toStdString();
+    EXPECT_TRUE(answers.texts.contains(QStringLiteral("转换完毕！")));
+  }
+  CKvDb server(kind());
+  ASSERT_TRUE(OpenYear(&server, 2027));
+  EXPECT_EQ(KvStateDiff(fileState, withoutStamp(KvDataFileState(&server))), QStringList());
+  server.Close();
+  {
+    KvScriptedAnswers answers;
+    KvNewDataFile toFile(0, CKvDbInfo(0));
+    toFile.m_nMode = 1;
+    toFile.m_strLocation = back;
+    toFile.m_strYear = QStringLiteral("2027");
+    toFile.m_strSourceName = Name(2027);
+    toFile.m_nSourceKind = kind();
+    toFile.m_sourceInfo = m_info;
+    ASSERT_TRUE(toFile.Create(nullptr)) << answers.texts.join(u'\n').toStdString();
+  }
+  CKvDb again(0);
+  ASSERT_TRUE(again.Open(back + QStringLiteral("/2027.xxd"), CKvDbInfo(0)));
+  EXPECT_EQ(KvStateDiff(fileState, withoutStamp(KvDataFileState(&again))), QStringList());
+  EXPECT_EQ(again.LookupLong(QStringLiteral("Count(*) From SysCsTab Where CS=9133")), 1);
+}
+
 // The new year of a small previous year, with every statement in turn (more
 // sparsely as the run goes on) refused on one connection. A refused read
 // that the creation may take as an answer (a table not found, made anew)
