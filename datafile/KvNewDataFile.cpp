@@ -425,6 +425,15 @@ KvNewDataFile::CarryResult KvNewDataFile::carryForward(CKvDb* pPrevious, CKvDb* 
   if (!pPrevious->IsOpen() || !pPrevious->ReopenMdbExclusive(true))
     return nothingCarried();
 
+  // The modules' checks read the previous year's parameters; the running
+  // modules take those of the application's file again afterwards.
+  struct ReloadModules {
+    CKvApp* app;
+    ~ReloadModules() {
+      if (app->GetDb()->IsOpen())
+        app->OpenModuleData(app->GetDb());
+    }
+  } reloadModules{app};
   CKvWaitWnd wait;
   wait.Show();
   const CKvDwRec savedUnit = KvGetCurrentDw();
@@ -507,10 +516,8 @@ KvNewDataFile::CarryResult KvNewDataFile::carryForward(CKvDb* pPrevious, CKvDb* 
   const bool ownFile = app->GetDb()->IsOpen() &&
                        app->GetDb()->GetDatabaseName(true) == pPrevious->GetDatabaseName(true);
   pPrevious->Close();
-  if (ownFile) {
+  if (ownFile)
     app->GetDataFile().ReadSysTab(app->GetDb(), false);
-    app->OpenModuleData(app->GetDb());
-  }
   inform(QStringLiteral("结转完毕！"));
   return CarryResult::Carried;
 }

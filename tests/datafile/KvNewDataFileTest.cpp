@@ -9,6 +9,10 @@
 #include "app/KvUserSettings.h"
 #include "core/CKvDb.h"
 #include "datafile/CKvNewDataFileDlg.h"
+#include "datafile/KvDataFileInstall.h"
+#include "school/KvSchoolInstall.h"
+#include "timetable/KvTimetableInstall.h"
+#include "support/timetable/KvTimetableGen.h"
 #include "datafile/CKvPasswordCheckDlg.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvModal.h"
@@ -29,6 +33,17 @@
 #include <unistd.h>
 
 namespace {
+
+// The school edition with both modules and the data-file tools.
+class KvNewYearTestApp : public KvModuleTestApp {
+ public:
+  KvNewYearTestApp() {
+    KvInstallSchool();
+    KvInstallTimetable();
+    InitInstance();
+    KvInstallDataFile();
+  }
+};
 
 class KvNewDataFileTest : public KvModuleDbTest {
  protected:
@@ -62,7 +77,7 @@ class KvNewDataFileTest : public KvModuleDbTest {
     }
     KvModuleDbTest::TearDown();
   }
-  std::unique_ptr<KvModuleTestApp> MakeApp() override { return std::make_unique<KvBackupTestApp>(); }
+  std::unique_ptr<KvModuleTestApp> MakeApp() override { return std::make_unique<KvNewYearTestApp>(); }
   bool SetTreeParams(CKvDb* pDb) override { return KvSetGeneratedSchoolParams(pDb); }
 
   KvNewDataFile Service(int year, int mode = 0) {
@@ -122,6 +137,14 @@ TEST_P(KvNewDataFileTest, CreatesAFirstYearAndCopiesIt) {
   EXPECT_EQ(Long(2026, QStringLiteral("Count(*) From SysCsTab Where CS=9133")), 1);
   EXPECT_EQ(Long(2026, QStringLiteral("Count(*) From OPR")), 2);
   EXPECT_EQ(Service(2026).ProposeYear(), QStringLiteral("2027"));
+  if (kind() == 0) {
+    // Only titles of four digits are years.
+    for (const QString& other : {QStringLiteral("/20245.xxd"), QStringLiteral("/abcd.xxd"), QStringLiteral("/2090.txt")}) {
+      QFile file(m_location + other);
+      ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    EXPECT_EQ(Service(2026).ProposeYear(), QStringLiteral("2027"));
+  }
 
   // The copy under a later year: its year, the passwords emptied.
   {
@@ -193,8 +216,9 @@ TEST_P(KvNewDataFileTest, CarriesAFeeYearForward) {
   CKvDb next(kind());
   ASSERT_TRUE(OpenYear(&previous, 2024));
   ASSERT_TRUE(OpenYear(&next, 2025));
-  const QStringList oldLines = KvDataFileState(&previous).filter(QRegularExpression(QStringLiteral("^PC:")));
-  const QStringList newLines = KvDataFileState(&next).filter(QRegularExpression(QStringLiteral("^PC:")));
+  const QStringList oldLines = KvDataFileState(&previous).filter(QRegularExpression(QStringLiteral("^pc:")));
+  const QStringList newLines = KvDataFileState(&next).filter(QRegularExpression(QStringLiteral("^pc:")));
+  EXPECT_FALSE(newLines.isEmpty());
   for (const QString& line : newLines)
     EXPECT_TRUE(oldLines.contains(line)) << line.toStdString();
   next.Close();
@@ -203,6 +227,33 @@ TEST_P(KvNewDataFileTest, CarriesAFeeYearForward) {
   // A second carry into the same year is refused before anything is made.
   KvScriptedAnswers again;
   EXPECT_FALSE(Service(2025).Create(nullptr));
+}
+
+// A small timetable school: the catalogues whole, the schedule, plans and
+// timetables of the year and later, equal in both files.
+TEST_P(KvNewDataFileTest, CarriesATimetableSchool) {
+  ASSERT_TRUE(kind() != 0 || QDir().mkpath(m_location));
+  {
+    CKvDb db(kind());
+    KvTimetableGenOptions options;
+    options.nGrades = 2;
+    options.nClassesPerGrade = 2;
+    ASSERT_TRUE(db.CreateDatabase(Name(2024), m_info) && KvGenerateTimetableSchool(&db, options));
+  }
+  KvScriptedAnswers answers;
+  ASSERT_TRUE(Service(2025).Create(nullptr)) << answers.texts.join(u'\n').toStdString();
+  ASSERT_TRUE(answers.texts.contains(QStringLiteral("结转完毕！"))) << answers.texts.join(u'\n').toStdString();
+  CKvDb previous(kind());
+  CKvDb next(kind());
+  ASSERT_TRUE(OpenYear(&previous, 2024));
+  ASSERT_TRUE(OpenYear(&next, 2025));
+  const QStringList before = KvDataFileState(&previous);
+  const QStringList after = KvDataFileState(&next);
+  for (const char* table : {"tchr:", "sbt:", "wkt:", "wkjh:", "pk:"}) {
+    const QStringList old = before.filter(QRegularExpression(u'^' + QLatin1String(table)));
+    EXPECT_FALSE(old.isEmpty()) << table;
+    EXPECT_EQ(old, after.filter(QRegularExpression(u'^' + QLatin1String(table)))) << table;
+  }
 }
 
 // Declining the carry keeps the new file with the information only and the
