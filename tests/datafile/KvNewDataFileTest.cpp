@@ -23,13 +23,20 @@
 #include "KvBackupTestSupport.h"
 
 #include <QDir>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QThread>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -423,6 +430,71 @@ TEST_P(KvNewDataFileTest, TheDialogAndThePromptMakeTheNextYear) {
   EXPECT_TRUE(KvDlgItem<QPushButton>(&login, CKvLoginDlg::IdCopyFile)->isEnabled());
   login.grab().toImage().save(renderDir.filePath(QStringLiteral("dlg_815") + suffix));
   login.OnCancel();
+}
+
+// A program making the next year with the carry is killed at a random
+// moment, again and again: the new year is then absent, or complete with
+// the previous year closed; the next creation succeeds.
+TEST_P(KvNewDataFileTest, AKilledCreationLeavesNoHalfYear) {
+  const QByteArray workerPlace = qgetenv("KV_NEW_YEAR_WORKER");
+  if (!workerPlace.isEmpty()) {
+    // The worker: one creation, then it ends.
+    m_location = QString::fromUtf8(workerPlace);
+    KvScriptedAnswers answers;
+    std::printf("KV-WORKER READY\n");
+    std::fflush(stdout);
+    Service(2025).Create(nullptr);
+    // Ends here: the fixture's clean-up would drop the parent's databases.
+    std::fflush(stdout);
+    std::_Exit(0);
+  }
+  if (kind() == 1)
+    GTEST_SKIP() << "the process test runs on SQLite and libpq";
+  ASSERT_TRUE(MakeYear(2024, 2));
+  const auto startAgain = [&]() {
+    CKvDb db(kind());
+    CKvDb previous(kind());
+    return db.DropDatabase(Name(2025), m_info) && OpenYear(&previous, 2024) &&
+           previous.Execute(QStringLiteral("Update SysTab Set MM=0"));
+  };
+  // How long one creation takes here.
+  QElapsedTimer clock;
+  clock.start();
+  {
+    KvScriptedAnswers answers;
+    ASSERT_TRUE(Service(2025).Create(nullptr));
+  }
+  const int duration = int(clock.elapsed()) + 200;
+  ASSERT_TRUE(startAgain());
+
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  for (int round = 0; round < 20; ++round) {
+    QProcess worker;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KV_NEW_YEAR_WORKER"), m_location);
+    worker.setProcessEnvironment(environment);
+    worker.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    worker.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--gtest_filter=") + QString::fromUtf8(test->test_suite_name()) + u'.' +
+                  QString::fromUtf8(test->name())});
+    QByteArray output;
+    while (!output.contains("KV-WORKER READY") && worker.waitForReadyRead(60000))
+      output += worker.readAllStandardOutput();
+    ASSERT_TRUE(output.contains("KV-WORKER READY")) << "round " << round;
+    QThread::msleep(QRandomGenerator::global()->bounded(duration));
+    worker.kill();
+    worker.waitForFinished(60000);
+    if (Exists(Name(2025))) {
+      EXPECT_EQ(Long(2024, QStringLiteral("max(MM) From SysTab")), 12) << "round " << round;
+      EXPECT_EQ(Long(2025, QStringLiteral("max(PY) From SysTab")), 2025) << "round " << round;
+      EXPECT_GT(Long(2025, QStringLiteral("Count(*) From STD")), 0) << "round " << round;
+      ASSERT_TRUE(startAgain()) << "round " << round;
+    }
+  }
+  KvScriptedAnswers answers;
+  EXPECT_TRUE(Service(2025).Create(nullptr)) << answers.texts.join(u'\n').toStdString();
+  EXPECT_TRUE(answers.texts.contains(QStringLiteral("结转完毕！")));
+  EXPECT_FALSE(Exists(Working(2025)));
 }
 
 KV_DB_KIND_TEST_SUITE(KvNewDataFileTest);
