@@ -211,13 +211,19 @@ bool KvNewDataFile::useExample(CKvDb* pNew, const QString& workName) {
   if (ask(QStringLiteral("想使用＜%1＞作为新建数据文件的模板吗？").arg(m_strExample)) != KV_IDYES)
     return false;
   if (m_nKind == 0) {
-    pNew->Close();
-    QFile::remove(workName);
-    const bool copied = QFile::copy(m_strExample, workName);
-    if (!copied)
+    // The copy goes beside the working file first: a failed copy leaves the
+    // new file as it is, without the template.
+    const QString copyName = workName + QStringLiteral(".example");
+    QFile::remove(copyName);
+    if (!QFile::copy(m_strExample, copyName)) {
+      QFile::remove(copyName);
       inform(QStringLiteral("执行下列文件拷贝失败，模板未被使用！\n") +
-             QStringLiteral("%1 --> %2").arg(m_strExample, workName));
-    return openConnection(pNew, workName, m_info, RoleNew) && copied && resetCopy(pNew);
+             QStringLiteral("%1 --> %2").arg(m_strExample, m_strNewName));
+      return false;
+    }
+    pNew->Close();
+    const bool replaced = QFile::remove(workName) && QFile::rename(copyName, workName);
+    return replaced && openConnection(pNew, workName, m_info, RoleNew) && resetCopy(pNew);
   }
   CKvDb example(0);
   if (!openConnection(&example, m_strExample, CKvDbInfo(0), RoleSource)) {

@@ -172,21 +172,70 @@ TEST_P(KvNewDataFileTest, CreatesAFirstYearAndCopiesIt) {
   // Refusals change nothing.
   struct Refusal {
     int year;
+    QString location;
     QString text;
     KvNewDataFile::Field field;
   };
-  const QList<Refusal> refusals = {
-      {1899, QStringLiteral("年度有误！"), KvNewDataFile::FieldYear},
-      {2026, QStringLiteral("下列数据文件已存在：\n%1！").arg(Name(2026)), KvNewDataFile::FieldYear},
+  QList<Refusal> refusals = {
+      {1899, m_location, QStringLiteral("年度有误！"), KvNewDataFile::FieldYear},
+      {2026, m_location, QStringLiteral("下列数据文件已存在：\n%1！").arg(Name(2026)), KvNewDataFile::FieldYear},
   };
+  if (kind() != 0)
+    refusals.append({2026, QStringLiteral("0"), QStringLiteral("序号有误！"), KvNewDataFile::FieldLocation});
   for (const Refusal& refusal : refusals) {
     KvScriptedAnswers answers;
     KvNewDataFile service = Service(refusal.year);
+    service.m_strLocation = refusal.location;
     KvNewDataFile::Field field = KvNewDataFile::FieldNone;
     EXPECT_FALSE(service.Create(&field));
     EXPECT_EQ(answers.Stops(), QStringList{refusal.text});
     EXPECT_EQ(field, refusal.field);
   }
+}
+
+// Examples are year files of this program in the folder or below it; one
+// used as the template gives its rows with the new year, the passwords
+// emptied and the cleared tables empty.
+TEST_P(KvNewDataFileTest, AnExampleSeedsAFirstYear) {
+  const QString folder = m_dir.path() + QStringLiteral("/examples");
+  ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/sub")));
+  const QString example = folder + QStringLiteral("/sub/2020.xxd");
+  const QString otherFormat = folder + QStringLiteral("/2021.xxd");
+  for (const QString& path : {example, otherFormat}) {
+    CKvDb db(0);
+    KvSchoolGenOptions options;
+    options.nYear = 2020;
+    options.nStudents = 4;
+    options.nItems = 2;
+    options.nClassesPerGrade = 1;
+    ASSERT_TRUE(db.CreateDatabase(path, CKvDbInfo(0)) && KvGenerateSchoolYear(&db, options));
+    ASSERT_TRUE(db.Execute(QStringLiteral("Update SysTab Set NA='O''Brien小学'")));
+    ASSERT_TRUE(KvOperatorStore::SetPassword(&db, QStringLiteral("101"), QStringLiteral("x")));
+    ASSERT_TRUE(db.Execute(QStringLiteral("Insert Into KvLogOp(sOp) Values('9')")));
+  }
+  {
+    CKvDb db(0);
+    ASSERT_TRUE(db.Open(otherFormat, CKvDbInfo(0)));
+    ASSERT_TRUE(db.Execute(QStringLiteral("Update SysCsTab Set CSVAL='99  1' Where CS=9133")));
+  }
+  QFile notAYear(folder + QStringLiteral("/abcd.xxd"));
+  ASSERT_TRUE(notAYear.open(QIODevice::WriteOnly));
+  QStringList paths;
+  QStringList titles;
+  KvNewDataFile::ListExamples(folder, &paths, &titles);
+  EXPECT_EQ(paths, QStringList{example});
+  EXPECT_EQ(titles, QStringList{QStringLiteral("O'Brien小学(2020)")});
+
+  KvScriptedAnswers answers;
+  KvNewDataFile service = Service(2026);
+  service.m_strExample = example;
+  ASSERT_TRUE(service.Create(nullptr)) << answers.texts.join(u'\n').toStdString();
+  EXPECT_EQ(Long(2026, QStringLiteral("max(PY) From SysTab")), 2026);
+  EXPECT_EQ(Long(2026, QStringLiteral("Count(*) From SysTab Where NA='O''Brien小学'")), 1);
+  EXPECT_EQ(Long(2026, QStringLiteral("Count(*) From OPR Where PSD<>''")), 0);
+  EXPECT_EQ(Long(2026, QStringLiteral("Count(*) From KvLogOp")), 0);
+  EXPECT_GT(Long(2026, QStringLiteral("Count(*) From STD")), 0);
+  EXPECT_EQ(Long(2026, QStringLiteral("Count(*) From SysCsTab Where CS=9133")), 1);
 }
 
 TEST_P(KvNewDataFileTest, CarriesAFeeYearForward) {
