@@ -72,6 +72,10 @@ class CKvApp : public KvCommandTarget {
   // data file that can no longer be reopened when logging in again ends the
   // program (KvRequestQuit(1)) after a message.
   virtual bool Login(const QString& file);
+  // Logs in again with the login dialog opened on a data file made just now
+  // (the new-file flag follows when it is chosen); Cancel keeps the open
+  // data file.
+  bool LoginToNewFile(const CKvDataFile& newFile);
   // The shut-down, run once: the dialog positions saved, the working period
   // ended, the data file closed, "Current_Printer" saved.
   void ExitInstance();
@@ -175,8 +179,12 @@ class CKvApp : public KvCommandTarget {
   virtual void OpenModuleData(CKvDb* pDb);
   // The default rows of a new data file; false when a statement failed.
   virtual bool InsertDefaultRows(CKvDb* pDb, int nYear);
-  // Copies the system tables into a new year's data file.
-  virtual void CarrySystemTables(CKvDb* pOldDb, CKvDb* pNewDb);
+  // Copies the system tables into a new year's data file, each copy all or
+  // nothing: the parameter rows without the version stamp (the new file
+  // keeps its own), the stored form lists (Cs 9000) and Cs 6; then the
+  // months are carried and each module's own data. False at the first
+  // failure, with the reason (naming the table) in *error when given.
+  virtual bool CarrySystemTables(CKvDb* pOldDb, CKvDb* pNewDb, QString* error = nullptr);
   // "ZRVMONTH KvTask KvLog KvLogOp" and every module's cleared tables.
   virtual QString GetClearedTables();
 
@@ -263,6 +271,8 @@ class CKvApp : public KvCommandTarget {
   QList<CKvTemplateIndexEntry> m_templateIndex;
   QList<CKvDataType*> m_dataTypes;
   CKvDataFile m_dataFile;
+  // While LoginToNewFile runs: the data file its dialog opens on.
+  const CKvDataFile* m_pNewFile = nullptr;
   std::unique_ptr<CKvOperation> m_pTask;
   // The print-format settings the lists and views share.
   std::unique_ptr<CKvPrintSet> m_pPrintSet;

@@ -142,6 +142,13 @@ void CKvApp::ChooseFirstDataFile(bool* pbNew) {
   m_dataFile.SetOperatorCode(*pbNew ? QStringLiteral("101") : QString());
 }
 
+bool CKvApp::LoginToNewFile(const CKvDataFile& newFile) {
+  m_pNewFile = &newFile;
+  const bool loggedIn = Login(QString());
+  m_pNewFile = nullptr;
+  return loggedIn;
+}
+
 bool CKvApp::Login(const QString& file) {
   enum { Again, Registry, File } mode;
   bool newFile = false;
@@ -167,8 +174,8 @@ bool CKvApp::Login(const QString& file) {
   }
   m_dataFile.Close();
 
-  CKvLoginDlg dialog(m_dataFile, m_pMainFrame.get());
-  if (newFile)
+  CKvLoginDlg dialog(m_pNewFile ? *m_pNewFile : m_dataFile, m_pMainFrame.get());
+  if (newFile || m_pNewFile)
     dialog.SetNewFile();
   const bool accepted = KvExecDialog(&dialog) == QDialog::Accepted;
   // The dialog started the update program: the program is ending.

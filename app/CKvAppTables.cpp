@@ -198,22 +198,36 @@ bool CKvApp::InsertDefaultRows(CKvDb* pDb, int nYear) {
   return transaction.Commit();
 }
 
-void CKvApp::CarrySystemTables(CKvDb* pOldDb, CKvDb* pNewDb) {
-  QStringList tables = {
+bool CKvApp::CarrySystemTables(CKvDb* pOldDb, CKvDb* pNewDb, QString* error) {
+  const QStringList tables = {
       QStringLiteral("OPR"),        QStringLiteral("PWR"),          QStringLiteral("KVFONT"),
       QStringLiteral("KVPAGESET"),  QStringLiteral("FIELDWIDTH"),   QStringLiteral("KvFormList"),
       QStringLiteral("KvFormFormula"), QStringLiteral("KvFormTopWord"),
       QStringLiteral("KvFormHeadNote"), QStringLiteral("SysCsTab"), QStringLiteral("KVVAR"),
+      QStringLiteral("KVDW"),       QStringLiteral("ZRVMONTH"),
   };
-  if (HasUnitFeature(nullptr))
-    tables.append(QStringLiteral("KVDW"));
-  tables.append(QStringLiteral("ZRVMONTH"));
-  for (const QString& table : tables)
-    KvCopyTable(pOldDb, pNewDb, table);
+  const auto fail = [&](const QString& text) {
+    if (error)
+      *error = text;
+    return false;
+  };
+  for (const QString& table : tables) {
+    // A previous year's file made before the month table has no months.
+    if (table == QStringLiteral("ZRVMONTH") && !pOldDb->TableExists(table))
+      continue;
+    const QString where = table == QStringLiteral("SysCsTab")
+                              ? QStringLiteral("Where Cs Not In (9133,9000,6)")
+                              : QString();
+    if (!KvCopyTableStrict(pOldDb, pNewDb, table, error, where))
+      return false;
+  }
   if (const auto& carry = KvGetMonthTableHooks().carryToNewYear)
-    carry(pNewDb);
+    if (!carry(pNewDb))
+      return fail(QStringLiteral("业务月结转失败！"));
   for (CKvDataType* pType : m_dataTypes)
-    pType->CarryData(pOldDb, pNewDb);
+    if (!pType->CarryData(pOldDb, pNewDb))
+      return fail(QStringLiteral("“%1”结转失败！").arg(pType->m_strCaption));
+  return true;
 }
 
 QString CKvApp::GetClearedTables() {

@@ -52,11 +52,11 @@ void CKvDataType::GetDefaultPrintSet(int, const QString&, CKvPrintSet&) {}
 
 void CKvDataType::GetPrintPosForms(int, CKvPrintFieldDefs&) {}
 
-void CKvDataType::CarryData(CKvDb*, CKvDb*) {}
+bool CKvDataType::CarryData(CKvDb*, CKvDb*) { return true; }
 
 void CKvDataType::GetCarryItems(QList<int>&, QStringList&, QStringList&) {}
 
-void CKvDataType::CarryOver(int, int, CKvDb*, CKvDb*, int) {}
+bool CKvDataType::CarryOver(int, int, CKvDb*, CKvDb*, int) { return true; }
 
 int CKvDataType::CheckCarryOver(int, int, const QString& caption, const QString& tables, CKvDb*,
                                 CKvDb* pNewDb, QString& message) {

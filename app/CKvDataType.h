@@ -114,13 +114,14 @@ class CKvDataType {
   // --- A new year's data file ---
 
   // Carries the module's own data into a new year's data file (after the
-  // per-item carry-over).
-  virtual void CarryData(CKvDb* pOldDb, CKvDb* pNewDb);
+  // per-item carry-over); false when it failed. The base carries nothing.
+  virtual bool CarryData(CKvDb* pOldDb, CKvDb* pNewDb);
   // Appends the carry-forward items: numbers (100 and more shared between
   // modules), captions and blank-separated table lists.
   virtual void GetCarryItems(QList<int>& numbers, QStringList& captions, QStringList& tables);
-  // Carries one item into the new file.
-  virtual void CarryOver(int nGroup, int nItem, CKvDb* pOldDb, CKvDb* pNewDb, int nFlag);
+  // Carries one item into the new file; false when it failed. The base
+  // carries nothing.
+  virtual bool CarryOver(int nGroup, int nItem, CKvDb* pOldDb, CKvDb* pNewDb, int nFlag);
   // -1 refuses (message set), 1 warns, 0 accepts. The base refuses with
   // "%s：已有内容，不能结转！" when a listed table already holds rows in the
   // new file (or cannot be read there).

@@ -28,6 +28,15 @@
 #include <QVBoxLayout>
 
 namespace {
+KvDataFileMaker& dataFileMaker() {
+  static KvDataFileMaker maker;
+  return maker;
+}
+}  // namespace
+
+void KvSetDataFileMaker(KvDataFileMaker maker) { dataFileMaker() = std::move(maker); }
+
+namespace {
 constexpr unsigned kTemplate = 815;
 // Server databases are named "<extension><four-digit set number><year>".
 constexpr int kSetNumberLength = 4;
@@ -148,8 +157,16 @@ CKvLoginDlg::CKvLoginDlg(const CKvDataFile& file, QWidget* parent)
   m_newFile->setAutoDefault(false);
   auto* ok = KvSetControlId(new QPushButton(QStringLiteral("确定"), this), KV_IDOK);
   auto* cancel = KvSetControlId(new QPushButton(QStringLiteral("取消"), this), KV_IDCANCEL);
+  m_convertFile = KvSetControlId(new QPushButton(QStringLiteral("转换数据文件 ..."), this), IdConvertFile);
+  m_copyFile = KvSetControlId(new QPushButton(QStringLiteral("复制数据文件 ..."), this), IdCopyFile);
+  for (QPushButton* button : {m_convertFile, m_copyFile}) {
+    button->setAutoDefault(false);
+    button->setEnabled(bool(dataFileMaker()));
+  }
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(m_newFile);
+  buttons->addWidget(m_convertFile);
+  buttons->addWidget(m_copyFile);
   buttons->addStretch(1);
   buttons->addWidget(ok);
   buttons->addWidget(cancel);
@@ -164,6 +181,8 @@ CKvLoginDlg::CKvLoginDlg(const CKvDataFile& file, QWidget* parent)
   connect(m_kind, &QComboBox::currentIndexChanged, this, [this] { kindChanged(); });
   connect(m_browse, &QPushButton::clicked, this, [this] { browse(); });
   connect(m_newFile, &QPushButton::clicked, this, [this] { createDataFile(); });
+  connect(m_convertFile, &QPushButton::clicked, this, [this] { makeFromDataFile(1); });
+  connect(m_copyFile, &QPushButton::clicked, this, [this] { makeFromDataFile(2); });
   for (QLineEdit* edit : {m_path, m_server, m_user, m_serverPassword, m_database})
     connect(edit, &QLineEdit::editingFinished, this, [this] { probe(); });
 }
@@ -287,6 +306,17 @@ void CKvLoginDlg::browse() {
     return;
   m_path->setText(QDir::toNativeSeparators(dialog.selectedFiles().first()));
   probe();
+}
+
+void CKvLoginDlg::makeFromDataFile(int nMode) {
+  CKvDataFile made;
+  if (!dataFileMaker() || !dataFileMaker()(nMode, fieldsToFile(), &made))
+    return;
+  showFile(made);
+  m_newFileKey = dataFileKey(made);
+  m_operator->setCurrentIndex(-1);
+  m_password->clear();
+  probe(true);
 }
 
 void CKvLoginDlg::createDataFile() {

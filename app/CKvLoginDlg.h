@@ -20,11 +20,20 @@
 #include "app/CKvDataFile.h"
 #include "ui/CKvDlg.h"
 
+#include <functional>
+
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+
+// Makes a data file from the one the dialog names: mode 1 converts it to
+// the other back end, mode 2 copies it under a new year. The source's
+// descriptor in, the new file's descriptor out; false when nothing was made.
+// The data-file tools install it; until then the two buttons are disabled.
+using KvDataFileMaker = std::function<bool(int nMode, const CKvDataFile& source, CKvDataFile* pNewFile)>;
+void KvSetDataFileMaker(KvDataFileMaker maker);
 
 class CKvLoginDlg : public CKvDlg {
   Q_OBJECT
@@ -42,6 +51,8 @@ class CKvLoginDlg : public CKvDlg {
     IdOperator = 1008,
     IdPassword = 1009,
     IdNewFile = 1010,
+    IdConvertFile = 1011,
+    IdCopyFile = 1012,
   };
   // The choices of IdKind.
   enum : int { KindFile = 0, KindPostgres = 1, KindOdbc = 2 };
@@ -75,6 +86,9 @@ class CKvLoginDlg : public CKvDlg {
   void kindChanged();
   void browse();
   void createDataFile();
+  // Converts (1) or copies (2) the data file named; the dialog then names
+  // the new one.
+  void makeFromDataFile(int nMode);
   // Lists the operators of the data file the fields name (opened quietly);
   // keeps the selected operator when it is listed.
   void probe(bool bForce = false);
@@ -101,4 +115,6 @@ class CKvLoginDlg : public CKvDlg {
   QComboBox* m_operator;
   QLineEdit* m_password;
   QPushButton* m_newFile;
+  QPushButton* m_convertFile;
+  QPushButton* m_copyFile;
 };

@@ -1,13 +1,11 @@
 #include "app/KvBackup.h"
 
 #include "app/CKvApp.h"
-#include "app/KvAppQuery.h"
 #include "app/KvUserSettings.h"
 #include "core/CKvCsRec.h"
 #include "core/CKvDb.h"
 #include "core/CKvFileNameChecker.h"
 #include "core/KvDate.h"
-#include "core/KvDbBackend.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 #include "core/KvPath.h"
@@ -85,12 +83,11 @@ class SharedAgain {
   CKvDb* m_pDb;
 };
 
-// Writes the archive of the data file of entity and year into the folder;
-// *pPath receives its path. False without the writer or when it failed.
-bool writeArchive(CKvDb* db, const QString& folder, const QString& entity, int year, QString* pPath) {
-  CKvApp* app = KvGetApp();
-  *pPath = KvBackupArchivePath(folder, entity, KvNowText(QStringLiteral("%Y%m%d%H%M%S")), year,
-                               app ? app->GetDataFileExt() : QString());
+// Writes the archive of the data file on db into the folder (made when
+// missing); *path is the archive's name.
+bool writeArchive(CKvDb* db, const QString& folder, const QString& entityName, int nYear, QString* path) {
+  *path = KvBackupArchivePath(folder, entityName, KvNowText(QStringLiteral("%Y%m%d%H%M%S")), nYear,
+                              KvGetApp()->GetDataFileExt());
   if (!archiveWriter())
     return false;
   CKvFileNameChecker checker;
@@ -98,30 +95,7 @@ bool writeArchive(CKvDb* db, const QString& folder, const QString& entity, int y
     return false;
   CKvWaitWnd wait;
   wait.Show();
-  return archiveWriter()(db, *pPath);
-}
-
-void reportRiskyArchive(bool made, const QString& path, QString* pText) {
-  if (made)
-    report(QStringLiteral("执行此操作前，已为你作了一次数据备份，备件：\n%1").arg(path),
-           KV_MB_ICONINFORMATION, pText);
-  else
-    report(QStringLiteral("执行操作前备份数据失败！"), KV_MB_ICONSTOP, pText);
-}
-
-// The unscheduled archive of another year's data file, named with its own
-// entity name and year from its SYSTAB.
-bool archiveOtherFile(CKvDb* db) {
-  int mode = 1;
-  int time = 1;
-  QString folder;
-  KvReadBackupSettings(&mode, &time, &folder);
-  std::unique_ptr<KvDbCursor> row = KvAppSelect(db, QStringLiteral("Select rtrim(NA),PY From SysTab"));
-  QString path;
-  const bool made = row && !row->atEnd() &&
-                    writeArchive(db, folder, row->text(0), int(row->integer(1)), &path);
-  reportRiskyArchive(made, path, nullptr);
-  return made;
+  return archiveWriter()(db, *path);
 }
 
 }  // namespace
@@ -177,13 +151,40 @@ bool KvScheduledBackup(bool bScheduled, QString* pText) {
       report(QStringLiteral("按例执行备份成功，备件：\n%1").arg(path), KV_MB_ICONINFORMATION, pText);
     else
       report(QStringLiteral("按例执行备份失败！"), KV_MB_ICONSTOP, pText);
+  } else if (made) {
+    report(QStringLiteral("执行此操作前，已为你作了一次数据备份，备件：\n%1").arg(path),
+           KV_MB_ICONINFORMATION, pText);
   } else {
-    reportRiskyArchive(made, path, pText);
+    report(QStringLiteral("执行操作前备份数据失败！"), KV_MB_ICONSTOP, pText);
   }
   if (made && bScheduled)
     storeLastBackupDate(db, today);
   return made;
 }
+
+namespace {
+// The archive of another data file than the application's, named after its
+// own entity name and year; the outcome is shown as for an unscheduled
+// backup.
+bool archiveOtherFile(CKvDb* db) {
+  CKvApp* app = KvGetApp();
+  if (!app)
+    return false;
+  int mode = 1;
+  int time = 1;
+  QString folder;
+  KvReadBackupSettings(&mode, &time, &folder);
+  QString path;
+  const bool made = writeArchive(db, folder, db->LookupText(QStringLiteral("max(NA) From SysTab")).trimmed(),
+                                 int(db->LookupLong(QStringLiteral("max(PY) From SysTab"))), &path);
+  if (made)
+    report(QStringLiteral("执行此操作前，已为你作了一次数据备份，备件：\n%1").arg(path),
+           KV_MB_ICONINFORMATION, nullptr);
+  else
+    report(QStringLiteral("执行操作前备份数据失败！"), KV_MB_ICONSTOP, nullptr);
+  return made;
+}
+}  // namespace
 
 bool KvBackupBeforeRiskyOp(CKvDb* pDb) {
   CKvDb* db = pDb ? pDb : KvGetAppDb();

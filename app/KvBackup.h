@@ -33,9 +33,9 @@ QString KvBackupArchivePath(const QString& folder, const QString& entityName,
 // first date recorded).
 bool KvScheduledBackup(bool bScheduled, QString* pText = nullptr);
 
-// Before a risky operation on a data file (pDb null: the application's):
-// takes it for exclusive use, checks that no other program uses it, makes a
-// byte copy and a backup archive (named with that file's entity name and
-// year), then reopens it shared on every path. True when both copies were
-// made, or when only one was and the user chose to go on.
+// Before a risky operation on the data file open on pDb (null: the
+// application's): takes it for exclusive use, checks that no other program
+// uses it, makes a byte copy and a backup archive (named after that file's
+// entity name and year), then reopens it shared on every path. True when
+// both copies were made, or when only one was and the user chose to go on.
 bool KvBackupBeforeRiskyOp(CKvDb* pDb = nullptr);

@@ -445,7 +445,7 @@ bool KvExtractDwData(const QString& unitCode, CKvDb* pSource, CKvDb* pTarget) {
     const QString where = hasHdo ? KvHdoUnitFilter(1, &unit, pSource) : QString();
     // Every row of the unit or none: a table copied in part would make a
     // unit file that looks whole.
-    if (!KvCopyTableStrict(pSource, pTarget, table, where))
+    if (!KvCopyTableStrict(pSource, pTarget, table, nullptr, where))
       return false;
     if (!hasHdo)
       continue;

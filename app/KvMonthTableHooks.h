@@ -14,7 +14,7 @@ struct KvMonthTableHooks {
   // Brings an older table up to date.
   std::function<void(CKvDb* pDb)> upgrade;
   // Turns the months carried into a new year's data file into that year's;
-  // false when that failed, with nothing added.
+  // false when a statement failed.
   std::function<bool(CKvDb* pNewDb)> carryToNewYear;
 };
 

@@ -96,16 +96,16 @@ class RowSavepoint {
 bool targetLost(CKvDb* pTarget) {
   return !pTarget->IsOpen() || pTarget->GetBackend()->transactionBroken();
 }
-// The columns of a copy and the two recordsets over them, opened; false
-// when either connection lacks the table or a recordset does not open.
-struct CopySetup {
-  QStringList columns[kGroups];
-  int columnCount = 0;
-  std::unique_ptr<CKvRecordset> source;
-  std::unique_ptr<CKvRecordset> target;
+}  // namespace
 
-  bool open(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& whereJet,
-            const QString& whereServer) {
+namespace {
+// The open source and target recordsets of one table copy, with its column
+// groups; ready() is false when either side cannot take part.
+struct CopySides {
+  CopySides(CKvDb* pSource, CKvDb* pTarget) : source(pSource), target(pTarget), from(pSource), to(pTarget) {}
+  bool open(const QString& table, const QString& whereJet, const QString& whereServer) {
+    CKvDb* pSource = from;
+    CKvDb* pTarget = to;
     if (!pSource || !pTarget || !pSource->TableExists(table) || !pTarget->TableExists(table))
       return false;
     columnCount = pSource->GetColumns(table, columns, nullptr);
@@ -116,27 +116,30 @@ struct CopySetup {
     const QString select = QStringLiteral("Select ") + columnList + QStringLiteral(" From ") + table;
     // Each Where text is written for the dialect of the connection it runs
     // on: the source's.
-    source = std::make_unique<CKvRecordset>(pSource);
-    if (!source->Open(select + u' ' + whereJet,
-                      select + u' ' + (whereServer.isEmpty() ? whereJet : whereServer)))
+    if (!source.Open(select + u' ' + whereJet,
+                     select + u' ' + (whereServer.isEmpty() ? whereJet : whereServer)))
       return false;
     // The target's rows are not needed, only its columns.
-    target = std::make_unique<CKvRecordset>(pTarget);
-    return target->Open(select + QStringLiteral(" Where 1=0"));
+    return target.Open(select + QStringLiteral(" Where 1=0"));
   }
+  CKvRecordset source;
+  CKvRecordset target;
+  QStringList columns[kGroups];
+  int columnCount = 0;
+  CKvDb* from;
+  CKvDb* to;
 };
-
-QString copyError(const QString& table) { return QStringLiteral("复制表[") + table + QStringLiteral("]出错！"); }
 }  // namespace
 
 int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& whereJet,
                 const QString& whereServer) {
-  CopySetup copy;
-  if (!copy.open(pSource, pTarget, table, whereJet, whereServer))
+  CopySides sides(pSource, pTarget);
+  if (!sides.open(table, whereJet, whereServer))
     return 0;
-  CKvRecordset& source = *copy.source;
-  CKvRecordset& target = *copy.target;
-  const QStringList* columns = copy.columns;
+  CKvRecordset& source = sides.source;
+  CKvRecordset& target = sides.target;
+  const QStringList* columns = sides.columns;
+  const int columnCount = sides.columnCount;
 
   std::unique_ptr<RowSavepoint> savepoint;
   if (pTarget->GetKind() == 0) {
@@ -148,7 +151,7 @@ int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QStr
   if (!transaction.IsActive())
     return 0;
   bool reporting = true;
-  QList<bool> written(copy.columnCount);
+  QList<bool> written(columnCount);
   for (; !source.IsEOF(); source.MoveNext()) {
     // A transaction the target lost (its session, or a full SQLite file
     // that the engine rolled back) keeps nothing: the copy is all or
@@ -164,8 +167,8 @@ int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QStr
     if (!stored && targetLost(pTarget))
       return 0;
     if (!stored && reporting) {
-      const QString text = copyError(table) + u'\n' + rowReport(source, columns, written) +
-                           QStringLiteral("继续报错吗？");
+      const QString text = QStringLiteral("复制表[") + table + QStringLiteral("]出错！\n") +
+                           rowReport(source, columns, written) + QStringLiteral("继续报错吗？");
       if (KvMessageBox(text, KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION | KV_MB_DEFBUTTON2) == KV_IDNO)
         reporting = false;
     }
@@ -175,25 +178,30 @@ int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QStr
   return transaction.Commit() ? 1 : 0;
 }
 
-bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& whereJet,
-                       const QString& whereServer, QString* pError) {
-  const auto fail = [&](const QString& why) {
-    if (pError)
-      *pError = why;
+bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, QString* error,
+                       const QString& whereJet, const QString& whereServer) {
+  const auto fail = [&](const QString& text) {
+    if (error)
+      *error = text;
     return false;
   };
-  CopySetup copy;
-  if (!copy.open(pSource, pTarget, table, whereJet, whereServer))
-    return fail(copyError(table));
+  CopySides sides(pSource, pTarget);
+  if (!sides.open(table, whereJet, whereServer))
+    return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法读取表或其列。"));
   KvDbTransaction transaction(*pTarget);
   if (!transaction.IsActive())
-    return fail(copyError(table));
-  QList<bool> written(copy.columnCount);
-  for (; !copy.source->IsEOF(); copy.source->MoveNext()) {
-    if (!copyRow(*copy.source, *copy.target, copy.columns, &written))
-      return fail(copyError(table) + u'\n' + rowReport(*copy.source, copy.columns, written));
+    return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法开始事务。"));
+  QList<bool> written(sides.columnCount);
+  for (; !sides.source.IsEOF(); sides.source.MoveNext()) {
+    // The first row that cannot be stored ends the copy; the guard takes
+    // back every row written before it.
+    if (targetLost(pTarget) || !copyRow(sides.source, sides.target, sides.columns, &written))
+      return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错！\n") +
+                  rowReport(sides.source, sides.columns, written));
   }
-  copy.source->Close();
-  copy.target->Close();
-  return transaction.Commit() || fail(copyError(table));
+  sides.source.Close();
+  sides.target.Close();
+  if (!transaction.Commit())
+    return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法提交。"));
+  return true;
 }

@@ -29,11 +29,12 @@ class CKvDb;
 int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& whereJet = QString(),
                 const QString& whereServer = QString());
 
-// The same copy, all rows or none, without a question: the rows go in inside
-// one transaction of the target (no savepoint per row) and the first row
-// that cannot be stored ends the copy, with nothing kept. True when every
-// row was stored and committed; otherwise false and, when pError is given,
-// *pError tells why: for a refused row "复制表[%s]出错！\n" and its line per
-// column, else "复制表[%s]出错！" alone.
-bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& whereJet = QString(),
-                       const QString& whereServer = QString(), QString* pError = nullptr);
+// The same copy with all rows or none and no question: the first row that
+// cannot be stored ends it, the target keeps none of the rows, and *error
+// (when given) describes the table and that row, a line per column ("×" in
+// front of a column that could not be written). Also false, with the reason
+// in *error, when a table or its columns cannot be read or the target's
+// transaction does not begin or commit. Inside a transaction of the target
+// the rows become part of it.
+bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, QString* error = nullptr,
+                       const QString& whereJet = QString(), const QString& whereServer = QString());

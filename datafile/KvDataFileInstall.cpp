@@ -1,6 +1,7 @@
 #include "datafile/KvDataFileInstall.h"
 
 #include "app/CKvApp.h"
+#include "app/CKvLoginDlg.h"
 #include "app/CKvMainFrm.h"
 #include "app/KvBackup.h"
 #include "app/KvMonthTableHooks.h"
@@ -11,6 +12,7 @@
 #include "datafile/CKvLogChildFrm.h"
 #include "datafile/CKvMDBBak.h"
 #include "datafile/CKvMonthTable.h"
+#include "datafile/CKvNewDataFileDlg.h"
 #include "datafile/CKvPeriodDlg.h"
 #include "datafile/CKvSqlDlg.h"
 #include "ui/KvCommands.h"
@@ -47,4 +49,35 @@ void KvInstallDataFile() {
   app->SetCommandOpener(KV_CMD_DATA_FILE_INFO, [] { return KvRunDataFileInfoDlg(); });
   app->SetCommandOpener(KV_CMD_BUSINESS_MONTH, [] { return KvRunPeriodDlg(); });
   app->SetCommandOpener(KV_CMD_UNITS, [] { return KvRunDwDlg(); });
+  // The next year's data file beside the open one; a first year may be
+  // opened at once, through the login on the new file.
+  app->SetCommandOpener(KV_CMD_NEW_DATA_FILE, [app] {
+    CKvDataFile& open = app->GetDataFile();
+    CKvNewDataFileDlg dialog(open.GetDbKind(), open.GetFileName(), app->GetDb()->GetConnectInfo(),
+                             app->GetMainFrame());
+    if (KvExecDialog(&dialog) != QDialog::Accepted || !dialog.IsOpenNow())
+      return false;
+    CKvDataFile made = open;
+    made.SetFileName(dialog.GetNewFileName());
+    made.SetOperatorCode(QStringLiteral("101"));
+    app->LoginToNewFile(made);
+    return false;
+  });
+  // The login dialog's convert and copy: the new file is made from the one
+  // it names. Converting goes to the other back end: a file becomes a
+  // database of the server the dialog names, a database a file in the
+  // default data folder.
+  KvSetDataFileMaker([](int nMode, const CKvDataFile& source, CKvDataFile* pNewFile) {
+    CKvDataFile target = source;
+    if (nMode == 1)
+      target.SetKind(source.GetKind() == 0 ? 1 : 0);
+    CKvNewDataFileDlg dialog(target.GetDbKind(), nMode == 1 ? QString() : source.GetFileName(),
+                             target.GetDbInfo(), KvGetApp()->GetMainFrame());
+    dialog.SetSource(nMode, source.GetFileName(), source.GetDbKind(), source.GetDbInfo());
+    if (KvExecDialog(&dialog) != QDialog::Accepted)
+      return false;
+    target.SetFileName(dialog.GetNewFileName());
+    *pNewFile = target;
+    return true;
+  });
 }

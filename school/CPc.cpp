@@ -454,9 +454,15 @@ bool CPc::CarryFeeLines(CKvDb* pFirstDb, CKvDb* pSecondDb) {
   if (KvSchoolCount(pSecondDb, QStringLiteral("Select Count(*) From STD ") + where) !=
       pSecondDb->QueryTexts(QStringLiteral("Select KNO From STD ") + where, &students, 1))
     return false;
-  for (const QString& student : students) {
+  // One copy per batch of students: a copy per student costs a query and a
+  // recordset for every student of the year.
+  constexpr qsizetype kBatch = 500;
+  for (qsizetype first = 0; first < students.size(); first += kBatch) {
+    QStringList literals;
+    for (const QString& student : students.mid(first, kBatch))
+      literals.append(u'\'' + quoted(pFirstDb, student) + u'\'');
     if (!KvCopyTableChecked(pFirstDb, pSecondDb, QStringLiteral("PC"),
-                            KvFormat(QStringLiteral("Where STD='%s'"), quoted(pFirstDb, student))))
+                            QStringLiteral("Where STD In (") + literals.join(u',') + u')'))
       return false;
   }
   return transaction.Commit();

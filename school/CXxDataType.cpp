@@ -211,8 +211,8 @@ void CXxDataType::GetCarryItems(QList<int>& numbers, QStringList& captions, QStr
   tables << QStringLiteral("STD") << QStringLiteral("COST") << QStringLiteral("PC");
 }
 
-void CXxDataType::CarryOver(int nGroup, int nItem, CKvDb* pOldDb, CKvDb* pNewDb, int) {
-  CarryItem(nGroup, nItem, pOldDb, pNewDb);
+bool CXxDataType::CarryOver(int nGroup, int nItem, CKvDb* pOldDb, CKvDb* pNewDb, int) {
+  return CarryItem(nGroup, nItem, pOldDb, pNewDb);
 }
 
 bool CXxDataType::CarryItem(int nGroup, int nItem, CKvDb* pOldDb, CKvDb* pNewDb) {

@@ -66,7 +66,7 @@ class CXxDataType : public CFormDataType {
   void GetPrintPosForms(int nLayoutId, CKvPrintFieldDefs& defs) override;
   void GetCodeReferences(const QString& kind, KvCodeRefs& refs) override;
   void GetCarryItems(QList<int>& numbers, QStringList& captions, QStringList& tables) override;
-  void CarryOver(int nGroup, int nItem, CKvDb* pOldDb, CKvDb* pNewDb, int nFlag) override;
+  bool CarryOver(int nGroup, int nItem, CKvDb* pOldDb, CKvDb* pNewDb, int nFlag) override;
   // The base check, then -1 with "新旧年度的参数不一致" when the two data
   // files' parameters differ. Afterwards the parameters in memory are the
   // new file's.

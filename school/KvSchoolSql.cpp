@@ -31,5 +31,5 @@ bool KvSchoolText(CKvDb* pDb, const QString& sqlJet, const QString& sqlServer, Q
 }
 
 bool KvCopyTableChecked(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& where) {
-  return KvCopyTableStrict(pSource, pTarget, table, where);
+  return KvCopyTableStrict(pSource, pTarget, table, nullptr, where);
 }

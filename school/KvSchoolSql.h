@@ -23,7 +23,6 @@ int KvSchoolCount(CKvDb* pDb, const QString& sqlJet, const QString& sqlServer = 
 // a NULL); false when the select fails.
 bool KvSchoolText(CKvDb* pDb, const QString& sqlJet, const QString& sqlServer, QString* value);
 
-// The strict copy (KvCopyTableStrict) of the rows of the Where text: all or
-// none, false when a row could not be stored. The Where text is written for
-// both dialects.
+// KvCopyTableStrict: every row of the Where text or none; false when a row
+// could not be stored. The Where text is written for both dialects.
 bool KvCopyTableChecked(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& where);

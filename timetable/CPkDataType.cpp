@@ -127,8 +127,8 @@ void CPkDataType::GetCarryItems(QList<int>& numbers, QStringList& captions, QStr
          << QStringLiteral("WKJH SBTTCHR") << QStringLiteral("PK");
 }
 
-void CPkDataType::CarryOver(int nGroup, int nItem, CKvDb* pOldDb, CKvDb* pNewDb, int) {
-  CarryItem(nGroup, nItem, pOldDb, pNewDb);
+bool CPkDataType::CarryOver(int nGroup, int nItem, CKvDb* pOldDb, CKvDb* pNewDb, int) {
+  return CarryItem(nGroup, nItem, pOldDb, pNewDb);
 }
 
 bool CPkDataType::CarryItem(int nGroup, int nItem, CKvDb* pOldDb, CKvDb* pNewDb) {

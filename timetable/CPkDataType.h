@@ -26,7 +26,7 @@ class CPkDataType : public CFormDataType {
   void GetSharedRights(QStringList& codes, QStringList& names) override;
   void GetDefaultPrintSet(int nFormNo, const QString& formName, CKvPrintSet& set) override;
   void GetCarryItems(QList<int>& numbers, QStringList& captions, QStringList& tables) override;
-  void CarryOver(int nGroup, int nItem, CKvDb* pOldDb, CKvDb* pNewDb, int nFlag) override;
+  bool CarryOver(int nGroup, int nItem, CKvDb* pOldDb, CKvDb* pNewDb, int nFlag) override;
   void GetSharedOperationNames(QList<int>& numbers, QStringList& names) override;
   void GetModuleOperationNames(QList<int>& numbers, QStringList& names) override;
 

@@ -5,6 +5,7 @@
 #include "core/CKvDb.h"
 #include "core/CKvRecordset.h"
 #include "core/KvCopyTable.h"
+#include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 #include "support/KvTestDb.h"
 
@@ -183,6 +184,39 @@ TEST_P(KvCopyTableKindTest, ColumnThatCannotBeWrittenIsMarked) {
             QStringLiteral("复制表[T]出错！\nK：2\nN：0.000000\n×S：中文字\nB：二进制流\n继续报错吗？"));
 }
 
+// The strict copy keeps no row when one is refused, asks nothing, names
+// the refused row, and inside an open transaction of the target its rows go
+// with that transaction.
+TEST_P(KvCopyTableKindTest, StrictCopyIsAllOrNothing) {
+  ASSERT_TRUE(db().Execute(kCreate));
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Unique Index TK On T(K)")));
+  ASSERT_TRUE(db().Execute(QStringLiteral("Insert Into T(K) Values(9)")));
+  fill(source(), {{1, 1.5, QStringLiteral("甲"), QByteArray("b")},
+                  {2, 0.0, QString(), QByteArray()},
+                  {9, 2.0, QStringLiteral("乙"), QByteArray()},
+                  {3, 0.0, QString(), QByteArray()}});
+  KvMessageRecorder recorder;
+  QString error;
+  EXPECT_FALSE(KvCopyTableStrict(&source(), &db(), QStringLiteral("T"), &error));
+  EXPECT_EQ(error, QStringLiteral("复制表[T]出错！\nK：9\nN：2.000000\nS：乙\nB：无\n"));
+  EXPECT_EQ(keys(db()), (QList<int>{9}));
+  EXPECT_TRUE(recorder.messages().isEmpty());
+  EXPECT_FALSE(KvCopyTableStrict(&source(), &db(), QStringLiteral("Missing"), &error));
+  EXPECT_TRUE(error.contains(QStringLiteral("Missing")));
+
+  // Without the clash every row goes in; a rollback of the caller's
+  // transaction takes them back.
+  ASSERT_TRUE(db().Execute(QStringLiteral("Delete From T")));
+  {
+    KvDbTransaction outer(db());
+    ASSERT_TRUE(KvCopyTableStrict(&source(), &db(), QStringLiteral("T"), &error)) << error.toStdString();
+    EXPECT_EQ(keys(db()), (QList<int>{1, 2, 3, 9}));
+  }
+  EXPECT_EQ(keys(db()), QList<int>());
+  EXPECT_TRUE(KvCopyTableStrict(&source(), &db(), QStringLiteral("T"), nullptr, QStringLiteral("Where K<3")));
+  EXPECT_EQ(keys(db()), (QList<int>{1, 2}));
+}
+
 KV_DB_KIND_TEST_SUITE(KvCopyTableKindTest);
 
 // The strict copy keeps every row or none and asks nothing: a refused row
@@ -208,7 +242,7 @@ TEST_P(KvCopyTableKindTest, StrictCopyKeepsAllRowsOrNone) {
     ASSERT_TRUE(source().Execute(QStringLiteral("Delete From T")));
     fill(source(), c.rows);
     QString error;
-    const bool copied = KvCopyTableStrict(&source(), &db(), QStringLiteral("T"), QString(), QString(), &error);
+    const bool copied = KvCopyTableStrict(&source(), &db(), QStringLiteral("T"), &error);
     EXPECT_EQ(copied, c.error.isEmpty());
     EXPECT_EQ(error, c.error);
     EXPECT_EQ(keys(db()), (c.error.isEmpty() ? QList<int>{1, 3, 9} : QList<int>{9}));

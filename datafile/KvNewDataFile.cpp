@@ -1,0 +1,529 @@
+#include "datafile/KvNewDataFile.h"
+
+#include "app/CKvApp.h"
+#include "app/CKvDataType.h"
+#include "app/CKvDwRec.h"
+#include "app/CKvOperation.h"
+#include "app/KvBackup.h"
+#include "app/KvOperatorStore.h"
+#include "core/CKvDb.h"
+#include "core/CKvFileNameChecker.h"
+#include "core/KvCopyTable.h"
+#include "core/KvDbTransaction.h"
+#include "core/KvMessage.h"
+#include "core/KvPath.h"
+#include "core/KvText.h"
+#include "ui/CKvWaitWnd.h"
+
+#include <QDate>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QWidget>
+
+namespace {
+KvNewDataFile::ConnectionHook& connectionHook() {
+  static KvNewDataFile::ConnectionHook hook;
+  return hook;
+}
+
+bool isYearTitle(const QString& title) {
+  if (title.size() != 4)
+    return false;
+  for (QChar c : title)
+    if (!c.isDigit())
+      return false;
+  return true;
+}
+
+QString fourDigits(int n) { return QStringLiteral("%1").arg(n, 4, 10, QChar(u'0')); }
+
+QString trimmedFolder(QString folder) {
+  folder = KvSlashPath(folder.trimmed());
+  while (folder.endsWith(u'/') && folder.size() > 1)
+    folder.chop(1);
+  return folder;
+}
+
+int ask(const QString& text) { return KvMessageBox(text, KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION); }
+void stop(const QString& text) { KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP); }
+void inform(const QString& text) { KvMessageBox(text, KV_MB_OK | KV_MB_ICONINFORMATION); }
+}  // namespace
+
+KvNewDataFile::KvNewDataFile(int nKind, const CKvDbInfo& info) : m_nKind(nKind), m_info(info) {
+  CKvApp* app = KvGetApp();
+  m_strExt = app ? app->GetDataFileExt() : QStringLiteral("xxd");
+}
+
+KvNewDataFile::ConnectionHook KvNewDataFile::SetConnectionHook(ConnectionHook hook) {
+  return std::exchange(connectionHook(), std::move(hook));
+}
+
+bool KvNewDataFile::openConnection(CKvDb* pDb, const QString& name, const CKvDbInfo& info, Role role) const {
+  if (!pDb->Open(name, info))
+    return false;
+  if (connectionHook())
+    connectionHook()(pDb, role);
+  return true;
+}
+
+QString KvNewDataFile::TargetName(const QString& year) const {
+  if (m_nKind == 0)
+    return trimmedFolder(m_strLocation) + u'/' + year + u'.' + m_strExt;
+  return (m_strExt + m_strLocation.trimmed() + year).toLower();
+}
+
+QString KvNewDataFile::workingName(const QString& name) const {
+  return m_nKind == 0 ? name + QStringLiteral(".part") : name + QStringLiteral("_part");
+}
+
+QString KvNewDataFile::InitialLocation(const QString& currentName) const {
+  if (m_nKind == 0) {
+    const QFileInfo info(currentName);
+    if (!currentName.isEmpty() && info.isDir())
+      return currentName;
+    return !currentName.isEmpty() && info.exists() ? KvFileDir(currentName) : QString();
+  }
+  if (!currentName.isEmpty())
+    return currentName.mid(m_strExt.size(), 4);
+  return NextSetNumber();
+}
+
+QString KvNewDataFile::maxServerName(const QString& prefix, int nLength) const {
+  CKvDb master(m_nKind);
+  if (!master.Open(QStringLiteral("master"), m_info))
+    return QStringLiteral("!");
+  CKvDb* pDb = &master;
+  const QString sql = QStringLiteral("max(datname) From pg_database Where left(datname,%1)='%2' And length(datname)=%3")
+                          .arg(prefix.size())
+                          .arg(pDb->QuoteText(prefix))
+                          .arg(nLength);
+  return master.LookupText(sql);
+}
+
+QString KvNewDataFile::ProposeYear() const {
+  if (m_nMode == 1)
+    return m_strYear;
+  const QString thisYear = QString::number(QDate::currentDate().year());
+  if (m_nKind == 0) {
+    int latest = 0;
+    const QDir dir(trimmedFolder(m_strLocation));
+    if (!m_strLocation.trimmed().isEmpty())
+      for (const QFileInfo& file : dir.entryInfoList({QStringLiteral("*.") + m_strExt}, QDir::Files))
+        if (isYearTitle(file.completeBaseName()))
+          latest = qMax(latest, file.completeBaseName().toInt());
+    return latest > 0 ? QString::number(latest + 1) : thisYear;
+  }
+  const QString set = fourDigits(m_strLocation.trimmed().toInt());
+  const QString latest = maxServerName(m_strExt + set, int(m_strExt.size()) + 8);
+  if (latest == QStringLiteral("!"))
+    return QString();
+  return latest.isEmpty() ? thisYear : fourDigits(latest.right(4).toInt() + 1);
+}
+
+QString KvNewDataFile::NextSetNumber() const {
+  QString latest = maxServerName(m_strExt, int(m_strExt.size()) + 8);
+  if (latest == QStringLiteral("!") || latest.isEmpty())
+    return QStringLiteral("0001");
+  return fourDigits(latest.mid(m_strExt.size(), 4).toInt() + 1);
+}
+
+void KvNewDataFile::ListExamples(const QString& folder, QStringList* paths, QStringList* titles) {
+  CKvApp* app = KvGetApp();
+  const QString ext = app ? app->GetDataFileExt() : QStringLiteral("xxd");
+  const QString format = QString::number(app ? app->GetFormatVersion() : 10);
+  QDirIterator it(trimmedFolder(folder), QDir::Files, QDirIterator::Subdirectories);
+  QStringList found;
+  while (it.hasNext())
+    found.append(it.next());
+  found.sort();
+  for (const QString& path : found) {
+    const QFileInfo info(path);
+    if (info.suffix().compare(ext, Qt::CaseInsensitive) != 0 || !isYearTitle(info.completeBaseName()))
+      continue;
+    CKvDb db(0);
+    if (!db.Open(path, CKvDbInfo(0)) || !db.TableExists(QStringLiteral("SysTab")) ||
+        !db.TableExists(QStringLiteral("SysCsTab")))
+      continue;
+    const QString stamp = db.LookupText(QStringLiteral("CSVAL From SysCsTab Where CS=9133 And CSN=1"));
+    if (stamp.left(4).trimmed() != format)
+      continue;
+    const int year = db.LookupLong(QStringLiteral("max(PY) From SysTab"));
+    const QString name = db.LookupText(QStringLiteral("max(NA) From SysTab")).trimmed();
+    paths->append(path);
+    titles->append(QStringLiteral("%1(%2)").arg(name).arg(year));
+  }
+}
+
+bool KvNewDataFile::dropDatabase(const QString& name) const {
+  CKvDb db(m_nKind);
+  return db.DropDatabase(name, m_info);
+}
+
+bool KvNewDataFile::abandon(CKvDb* pNew, const QString& workName) const {
+  pNew->Close();
+  dropDatabase(workName);
+  return false;
+}
+
+bool KvNewDataFile::copyAllTables(CKvDb* pSource, CKvDb* pTarget, QString* error) const {
+  QStringList tables;
+  pSource->ListUserTables(&tables);
+  for (const QString& table : tables) {
+    // The new file keeps its own version stamp, that of its back end.
+    const QString where = table.compare(QStringLiteral("SysCsTab"), Qt::CaseInsensitive) == 0
+                              ? QStringLiteral("Where CS<>9133")
+                              : QString();
+    if (!KvCopyTableStrict(pSource, pTarget, table, error, where))
+      return false;
+  }
+  return true;
+}
+
+bool KvNewDataFile::resetCopy(CKvDb* pNew) const {
+  // A file made before a table existed (the months) has none to clear.
+  QStringList cleared;
+  for (const QString& table : KvGetApp()->GetClearedTables().split(u' ', Qt::SkipEmptyParts))
+    if (pNew->TableExists(table))
+      cleared.append(table);
+  KvDbTransaction transaction(*pNew);
+  return transaction.IsActive() && pNew->Execute(QStringLiteral("Update SysTab Set PY=%1").arg(m_strYear.toInt())) &&
+         pNew->Execute(QStringLiteral("Update OPR Set PSD=''")) &&
+         pNew->ClearTables(cleared.join(u' ')) && transaction.Commit();
+}
+
+bool KvNewDataFile::copyInformation(CKvDb* pPrevious, CKvDb* pNew) const {
+  QString error;
+  KvDbTransaction transaction(*pNew);
+  if (!transaction.IsActive() || !KvCopyTableStrict(pPrevious, pNew, QStringLiteral("SysTab"), &error) ||
+      !pNew->Execute(QStringLiteral("Update SysTab Set PY=%1,MM=0").arg(m_strYear.toInt())) ||
+      !KvGetApp()->CarrySystemTables(pPrevious, pNew, &error) || !transaction.Commit()) {
+    stop(QStringLiteral("复制上年度信息失败！\n%1").arg(error));
+    return false;
+  }
+  return true;
+}
+
+bool KvNewDataFile::useExample(CKvDb* pNew, const QString& workName) {
+  if (m_strExample.isEmpty())
+    return false;
+  if (ask(QStringLiteral("想使用＜%1＞作为新建数据文件的模板吗？").arg(m_strExample)) != KV_IDYES)
+    return false;
+  if (m_nKind == 0) {
+    // The copy goes beside the working file first: a failed copy leaves the
+    // new file as it is, without the template.
+    const QString copyName = workName + QStringLiteral(".example");
+    QFile::remove(copyName);
+    if (!QFile::copy(m_strExample, copyName)) {
+      QFile::remove(copyName);
+      inform(QStringLiteral("执行下列文件拷贝失败，模板未被使用！\n") +
+             QStringLiteral("%1 --> %2").arg(m_strExample, m_strNewName));
+      return false;
+    }
+    pNew->Close();
+    const bool replaced = QFile::remove(workName) && QFile::rename(copyName, workName);
+    return replaced && openConnection(pNew, workName, m_info, RoleNew) && resetCopy(pNew);
+  }
+  CKvDb example(0);
+  if (!openConnection(&example, m_strExample, CKvDbInfo(0), RoleSource)) {
+    inform(QStringLiteral("打开模板数据文件“%1” 失败，").arg(m_strExample) + QStringLiteral("模板未被使用！"));
+    return false;
+  }
+  QString error;
+  if (!copyAllTables(&example, pNew, &error)) {
+    stop(error);
+    return false;
+  }
+  return resetCopy(pNew);
+}
+
+bool KvNewDataFile::Create(Field* pField) {
+  Field unused;
+  Field& field = pField ? *pField : unused;
+  field = FieldNone;
+  CKvApp* app = KvGetApp();
+  const int year = m_strYear.trimmed().toInt();
+  if (year < 1900) {
+    stop(QStringLiteral("年度有误！"));
+    field = FieldYear;
+    return false;
+  }
+  m_strYear = fourDigits(year);
+  const QString previousYear = fourDigits(year - 1);
+  if (m_nKind != 0) {
+    const int set = m_strLocation.trimmed().toInt();
+    if (set < 1) {
+      stop(QStringLiteral("序号有误！"));
+      field = FieldLocation;
+      return false;
+    }
+    m_strLocation = fourDigits(set);
+  }
+  m_strNewName = TargetName(m_strYear);
+  const QString previousName = TargetName(previousYear);
+  const QString workName = workingName(m_strNewName);
+
+  CKvDb probe(m_nKind);
+  bool exists = false;
+  bool previousExists = false;
+  if (m_nKind == 0) {
+    exists = QFileInfo::exists(m_strNewName);
+    previousExists = QFileInfo::exists(previousName);
+  } else {
+    if (!probe.Open(QStringLiteral("master"), m_info)) {
+      stop(QStringLiteral("无法连接到数据源：%1！").arg(m_info.m_strServer));
+      return false;
+    }
+    exists = probe.DatabaseExists(m_strNewName);
+    previousExists = probe.DatabaseExists(previousName);
+    probe.Close();
+  }
+  if (exists) {
+    stop(QStringLiteral("下列数据文件已存在：\n%1！").arg(m_strNewName));
+    field = FieldYear;
+    return false;
+  }
+  if (m_nMode != 1 && ask(QStringLiteral("真的要创建吗？")) != KV_IDYES)
+    return false;
+
+  const bool carryYear = m_nMode == 0 && previousExists;
+  CKvDb previous(m_nKind);
+  if (carryYear) {
+    if (!openConnection(&previous, previousName, m_info, RolePrevious)) {
+      stop(QStringLiteral("打开上年度数据文件“%1” 失败！").arg(previousName));
+      field = FieldYear;
+      return false;
+    }
+    KvOperatorStore store;
+    if (store.Load(&previous, QStringLiteral("101")) <= 0) {
+      stop(QStringLiteral("上年度数据文件“%1”无系统管理员！").arg(previousName));
+      field = FieldYear;
+      return false;
+    }
+    const QString stored = store.Operator().strPassword;
+    const QString prompt = QStringLiteral("请录入%1年度系统管理员的口令：").arg(previousYear);
+    if (!stored.isEmpty() && !(AskPassword && AskPassword(prompt, stored)))
+      return false;
+  }
+
+  CKvWaitWnd wait;
+  wait.Show();
+  if (m_nKind == 0 && !CKvFileNameChecker().KvCreateFolder(trimmedFolder(m_strLocation))) {
+    wait.Hide();
+    stop(QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName));
+    field = FieldYear;
+    return false;
+  }
+  // A working copy left by a creation that did not finish goes first (a
+  // program that still holds it keeps it, and the creation stops).
+  CKvDb created(m_nKind);
+  const bool staleGone = m_nKind == 0 ? (!QFileInfo::exists(workName) || dropDatabase(workName))
+                                      : (!created.Open(QStringLiteral("master"), m_info) ||
+                                         !created.DatabaseExists(workName) || dropDatabase(workName));
+  created.Close();
+  if (!staleGone || !created.CreateDatabase(workName, m_info)) {
+    wait.Hide();
+    stop(QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName));
+    field = FieldYear;
+    return false;
+  }
+  CKvDb* pNew = &created;
+  if (connectionHook())
+    connectionHook()(pNew, RoleNew);
+  if (!app->CreateAllTables(pNew) || !pNew->Reopen()) {
+    wait.Hide();
+    stop(QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName));
+    return abandon(pNew, workName);
+  }
+  // An SQLite file was opened again.
+  if (m_nKind == 0 && connectionHook())
+    connectionHook()(pNew, RoleNew);
+
+  bool renameAfterCarry = false;
+  if (m_nMode == 1 || m_nMode == 2) {
+    const int sourceKind = m_nMode == 2 ? m_nKind : m_nSourceKind;
+    CKvDb source(sourceKind);
+    if (!openConnection(&source, m_strSourceName, m_nMode == 1 && m_nKind == 0 ? m_sourceInfo : m_info,
+                        RoleSource) ||
+        !source.TableExists(QStringLiteral("SysTab"))) {
+      wait.Hide();
+      stop(QStringLiteral("打开源数据文件“%1” 失败！").arg(m_strSourceName));
+      field = FieldLocation;
+      return abandon(pNew, workName);
+    }
+    QString error;
+    if (!copyAllTables(&source, pNew, &error) || (m_nMode == 2 && !resetCopy(pNew))) {
+      wait.Hide();
+      stop(error.isEmpty() ? QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName) : error);
+      return abandon(pNew, workName);
+    }
+  } else if (carryYear) {
+    if (!copyInformation(&previous, pNew)) {
+      wait.Hide();
+      return abandon(pNew, workName);
+    }
+    renameAfterCarry = true;
+  } else if (!useExample(pNew, workName)) {
+    if (!pNew->IsOpen() && !openConnection(pNew, workName, m_info, RoleNew)) {
+      wait.Hide();
+      return abandon(pNew, workName);
+    }
+    if (!app->InsertDefaultRows(pNew, year)) {
+      wait.Hide();
+      stop(QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName));
+      return abandon(pNew, workName);
+    }
+  }
+  wait.Hide();
+
+  if (renameAfterCarry) {
+    const int answer = ask(QStringLiteral("年度文件“%1” 创建成功！\n\n要执行%2─→%3年数据结转吗？")
+                               .arg(m_strNewName, previousYear, m_strYear));
+    if (answer == KV_IDYES) {
+      const CarryResult carried = carryForward(&previous, pNew);
+      if (carried == CarryResult::Failed)
+        return false;
+      if (carried == CarryResult::Carried)
+        renameAfterCarry = false;  // done by the carry, with MM
+    }
+  }
+  if (renameAfterCarry || m_nMode != 0 || !carryYear) {
+    pNew->Close();
+    previous.Close();
+    CKvDb renamer(m_nKind);
+    if (!renamer.RenameDatabase(workName, m_strNewName, m_info, false)) {
+      stop(QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName));
+      dropDatabase(workName);
+      return false;
+    }
+  }
+
+  if (m_nMode == 1)
+    inform(QStringLiteral("转换完毕！"));
+  else if (m_nMode == 2)
+    inform(QStringLiteral("数据文件“%1” 创建成功！").arg(m_strNewName));
+  else if (!carryYear)
+    m_bOpenNow = ask(QStringLiteral("数据文件“%1” 创建成功！要立即打开进行初始设置吗？").arg(m_strNewName)) == KV_IDYES;
+
+  if (app->GetDb()->IsOpen())
+    CKvOperation(5, QStringLiteral("建立数据文件：%1").arg(m_strNewName));
+  return true;
+}
+
+KvNewDataFile::CarryResult KvNewDataFile::carryForward(CKvDb* pPrevious, CKvDb* pNew) {
+  CKvApp* app = KvGetApp();
+  const QString workName = workingName(m_strNewName);
+  // Nothing carried: the new file may go, else it stays without the carry.
+  const auto nothingCarried = [&]() {
+    if (ask(QStringLiteral("新年度数据文件“%1”已经生成，要删除它吗？").arg(m_strNewName)) == KV_IDYES) {
+      pPrevious->Close();
+      abandon(pNew, workName);
+      return CarryResult::Failed;
+    }
+    return CarryResult::Declined;
+  };
+
+  if (!KvBackupBeforeRiskyOp(pPrevious))
+    return nothingCarried();
+  // Other programs stay off the previous year's file until the new one has
+  // its name: an SQLite file is held for this connection alone.
+  if (!pPrevious->IsOpen() || !pPrevious->ReopenMdbExclusive(true))
+    return nothingCarried();
+
+  // The modules' checks read the previous year's parameters; the running
+  // modules take those of the application's file again afterwards.
+  struct ReloadModules {
+    CKvApp* app;
+    ~ReloadModules() {
+      if (app->GetDb()->IsOpen())
+        app->OpenModuleData(app->GetDb());
+    }
+  } reloadModules{app};
+  CKvWaitWnd wait;
+  wait.Show();
+  const CKvDwRec savedUnit = KvGetCurrentDw();
+  KvGetCurrentDw().Clear();
+  struct RestoreUnit {
+    const CKvDwRec& saved;
+    ~RestoreUnit() { KvGetCurrentDw() = saved; }
+  } restoreUnit{savedUnit};
+
+  QList<int> numbers;
+  QStringList captions;
+  QStringList tables;
+  app->GetCarryCatalogue(numbers, captions, tables);
+  QString refused;
+  QString warned;
+  for (qsizetype i = 0; i < numbers.size(); ++i) {
+    CKvDataType* pType = KvFindDataType(numbers.at(i) / 1000);
+    if (!pType)
+      continue;
+    QString message;
+    const int answer = pType->CheckCarryOver((numbers.at(i) / 100) % 10, numbers.at(i) % 100, captions.at(i),
+                                             tables.at(i), pPrevious, pNew, message);
+    if (answer == -1)
+      refused += message + u'\n';
+    else if (answer == 1)
+      warned += message + u'\n';
+  }
+  if (!refused.isEmpty()) {
+    wait.Hide();
+    stop(QStringLiteral("%1不能执行结转！").arg(refused));
+    return nothingCarried();
+  }
+  if (!warned.isEmpty()) {
+    wait.Hide();
+    if (ask(warned + QStringLiteral("继续吗？")) != KV_IDYES)
+      return nothingCarried();
+    wait.Show();
+  }
+
+  {
+    KvDbTransaction transaction(*pNew);
+    bool carried = transaction.IsActive();
+    QString failedCaption;
+    for (qsizetype i = 0; carried && i < numbers.size(); ++i) {
+      CKvDataType* pType = KvFindDataType(numbers.at(i) / 1000);
+      if (pType && !pType->CarryOver((numbers.at(i) / 100) % 10, numbers.at(i) % 100, pPrevious, pNew, 0)) {
+        carried = false;
+        failedCaption = captions.at(i);
+      }
+    }
+    // On a server the previous year's database must still be ours alone.
+    if (carried && !pPrevious->CheckOtherClients(true)) {
+      wait.Hide();
+      return nothingCarried();
+    }
+    if (!carried || !transaction.Commit()) {
+      wait.Hide();
+      stop(QStringLiteral("“%1”结转失败，未结转任何数据！").arg(failedCaption));
+      return nothingCarried();
+    }
+  }
+  wait.Hide();
+
+  const int oldMonth = pPrevious->LookupLong(QStringLiteral("max(MM) From SysTab"));
+  if (!pPrevious->Execute(QStringLiteral("Update SysTab Set MM=12"))) {
+    stop(QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName));
+    pPrevious->Close();
+    abandon(pNew, workName);
+    return CarryResult::Failed;
+  }
+  pNew->Close();
+  CKvDb renamer(m_nKind);
+  if (!renamer.RenameDatabase(workName, m_strNewName, m_info, false)) {
+    pPrevious->Execute(QStringLiteral("Update SysTab Set MM=%1").arg(oldMonth));
+    pPrevious->Close();
+    dropDatabase(workName);
+    stop(QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName));
+    return CarryResult::Failed;
+  }
+  const bool ownFile = app->GetDb()->IsOpen() &&
+                       app->GetDb()->GetDatabaseName(true) == pPrevious->GetDatabaseName(true);
+  pPrevious->Close();
+  if (ownFile)
+    app->GetDataFile().ReadSysTab(app->GetDb(), false);
+  inform(QStringLiteral("结转完毕！"));
+  return CarryResult::Carried;
+}
