@@ -50,6 +50,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTreeView>
 
 #include <algorithm>
 #include <functional>
@@ -268,6 +269,7 @@ TEST_P(KvBackupEndToEndTest, BackupDamagedCopyAndRestoreThroughTheMenus) {
   auto* doc = dynamic_cast<CKvLogDoc*>(frame->GetDocument());
   ASSERT_NE(doc, nullptr);
   CKvLogTaskList* tasks = doc->FindView<CKvLogView>()->TaskList();
+  tasks->DetailsView()->clearSelection();
   ASSERT_GE(tasks->FindAndSelect(restoreTask.first().trimmed()), 0);
   auto* grid = doc->FindView<CForthView>();
   ASSERT_NE(grid, nullptr);
