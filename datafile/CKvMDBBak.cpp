@@ -13,6 +13,7 @@
 #include "core/KvPath.h"
 #include "ui/KvWaitCursor.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
@@ -172,9 +173,20 @@ bool CKvMDBBak::LoadBackup(const QString& path, int nMode) {
     return QString::fromUtf8(start.left(start.indexOf('\0') < 0 ? start.size() : start.indexOf('\0')))
         .contains(m_strSignature.isEmpty() ? QString::fromLatin1(kKvArchiveSignature) : m_strSignature);
   }
-  if (nMode != 1 && nMode != 2)
+  if (nMode == 1)
+    return ReadArchive(&file, nMode, path);
+  if (nMode != 2)
     return false;
-  return ReadArchive(&file, nMode, path);
+  // The archive is read from the disk once: the scan judges the very bytes
+  // the restore loads, whatever happens to the file in between.
+  QByteArray bytes = file.readAll();
+  if (bytes.size() != file.size()) {
+    KvMessageBox(QStringLiteral("打开文档失败。\n") + path, KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  QBuffer archive(&bytes);
+  archive.open(QIODevice::ReadOnly);
+  return ReadArchive(&archive, nMode, path);
 }
 
 bool CKvMDBBak::ReadArchive(QIODevice* in, int nMode, const QString& path) {
