@@ -228,8 +228,10 @@ KvArchiveReader::KvArchiveReader(QIODevice* in) : m_in(in) {
   }
 }
 
+KvArchiveReader::KvArchiveReader(QByteArrayView bytes) : m_data(bytes.data()), m_size(bytes.size()) {}
+
 qint64 KvArchiveReader::Remaining() const {
-  if (!m_in)
+  if (!m_in && !m_data)
     return 0;
   return qMax<qint64>(0, m_size - m_pos);
 }
@@ -245,7 +247,9 @@ bool KvArchiveReader::take(char* data, qint64 size) {
     return false;
   if (size > Remaining())
     return fail(QStringLiteral("the stream ends early"));
-  if (size > 0 && m_in->read(data, size) != size)
+  if (m_data)
+    std::memcpy(data, m_data + m_pos, size_t(size));
+  else if (size > 0 && m_in->read(data, size) != size)
     return fail(QStringLiteral("the stream cannot be read"));
   m_pos += size;
   return true;

@@ -33,6 +33,7 @@
 //   the target with the archived group, binds every value, and runs in one
 //   transaction: it keeps everything or nothing.
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -96,6 +97,8 @@ bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out);
 class KvArchiveReader {
  public:
   explicit KvArchiveReader(QIODevice* in);
+  // Reads bytes held in memory, which stay unchanged while it reads.
+  explicit KvArchiveReader(QByteArrayView bytes);
 
   // Header fields 1 to 7. The signature is read, not judged.
   bool ReadHeader(KvArchiveHeader* header);
@@ -126,7 +129,9 @@ class KvArchiveReader {
   // A text's bytes, checked: UTF-8 without a NUL character.
   bool takeText(QByteArray* bytes);
 
-  QIODevice* m_in;
+  QIODevice* m_in = nullptr;
+  // The bytes in memory, when it reads them instead of a device.
+  const char* m_data = nullptr;
   // The device's size and the reader's place in it, kept here: asking a
   // file for either costs a call per value.
   qint64 m_size = 0;
