@@ -220,16 +220,20 @@ bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out) {
 // --- Reading ---
 
 KvArchiveReader::KvArchiveReader(QIODevice* in) : m_in(in) {
-  if (!m_in || !m_in->isReadable() || m_in->isSequential())
+  if (!m_in || !m_in->isReadable() || m_in->isSequential()) {
     fail(QStringLiteral("the device cannot be read"));
-  else
+  } else {
     m_size = m_in->size();
+    m_pos = m_in->pos();
+  }
 }
 
+KvArchiveReader::KvArchiveReader(QByteArrayView bytes) : m_data(bytes.data()), m_size(bytes.size()) {}
+
 qint64 KvArchiveReader::Remaining() const {
-  if (!m_in)
+  if (!m_in && !m_data)
     return 0;
-  return qMax<qint64>(0, m_size - m_in->pos());
+  return qMax<qint64>(0, m_size - m_pos);
 }
 
 bool KvArchiveReader::fail(const QString& why) {
@@ -243,8 +247,11 @@ bool KvArchiveReader::take(char* data, qint64 size) {
     return false;
   if (size > Remaining())
     return fail(QStringLiteral("the stream ends early"));
-  if (size > 0 && m_in->read(data, size) != size)
+  if (m_data)
+    std::memcpy(data, m_data + m_pos, size_t(size));
+  else if (size > 0 && m_in->read(data, size) != size)
     return fail(QStringLiteral("the stream cannot be read"));
+  m_pos += size;
   return true;
 }
 
@@ -265,7 +272,7 @@ bool KvArchiveReader::ReadDouble(double* value) {
   return true;
 }
 
-bool KvArchiveReader::ReadText(QString* value) {
+bool KvArchiveReader::takeText(QByteArray* bytes) {
   unsigned char first = 0;
   if (!take(reinterpret_cast<char*>(&first), 1))
     return false;
@@ -283,16 +290,23 @@ bool KvArchiveReader::ReadText(QString* value) {
   }
   if (size > Remaining())
     return fail(QStringLiteral("a text is longer than the rest of the stream"));
-  QByteArray utf8(size, Qt::Uninitialized);
-  if (!take(utf8.data(), size))
+  bytes->resize(size);
+  if (!take(bytes->data(), size))
+    return false;
+  if (!bytes->isValidUtf8())
+    return fail(QStringLiteral("a text is not UTF-8"));
+  if (std::memchr(bytes->constData(), 0, size_t(size)))
+    return fail(QStringLiteral("a text holds a NUL character"));
+  return true;
+}
+
+bool KvArchiveReader::ReadUtf8(QByteArray* bytes) { return takeText(bytes); }
+
+bool KvArchiveReader::ReadText(QString* value) {
+  if (!takeText(&m_bytes))
     return false;
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  QString text = decoder(utf8);
-  if (decoder.hasError())
-    return fail(QStringLiteral("a text is not UTF-8"));
-  if (text.contains(QChar(0)))
-    return fail(QStringLiteral("a text holds a NUL character"));
-  *value = std::move(text);
+  *value = decoder(m_bytes);
   return true;
 }
 
@@ -374,15 +388,38 @@ bool KvArchiveReader::ReadRow(const KvArchiveTable& table, KvArchiveRow* row) {
   return true;
 }
 
+bool KvArchiveReader::SkipRow(const KvArchiveTable& table) {
+  // The numbers of a row stand together before its texts.
+  char numbers[1024];
+  for (qint64 left = 4 * qint64(table.integers.size()) + 8 * qint64(table.doubles.size()); left > 0;
+       left -= qint64(sizeof numbers))
+    if (!take(numbers, qMin<qint64>(left, sizeof numbers)))
+      return false;
+  for (qsizetype i = 0; i < table.texts.size(); ++i)
+    if (!takeText(&m_bytes))
+      return false;
+  return true;
+}
+
 // --- Restoring ---
 
 namespace {
 
+// The width of a text from its (valid) UTF-8 bytes: each byte that begins a
+// character counts 1 when it is ASCII and 2 otherwise.
+int utf8Width(const QByteArray& utf8) {
+  int width = 0;
+  for (const char byte : utf8) {
+    const auto b = static_cast<unsigned char>(byte);
+    width += b < 0x80 ? 1 : (b & 0xC0) == 0xC0 ? 2 : 0;
+  }
+  return width;
+}
+
 // Reads the rows of the block whose head was read, keeping none.
 bool skipRows(KvArchiveReader& reader, const KvArchiveTable& table) {
-  KvArchiveRow row;
   for (qint32 r = 0; r < table.rowCount; ++r)
-    if (!reader.ReadRow(table, &row))
+    if (!reader.SkipRow(table))
       return false;
   return true;
 }
@@ -424,20 +461,41 @@ bool restoreTable(KvArchiveReader& reader, const KvArchiveTable& table, CKvDb& d
     *error = why;
     return false;
   }
-  KvArchiveRow row;
+  // The texts go to the engine as the archive's UTF-8 bytes; only one
+  // wider than its column is decoded, to be cut.
+  QList<QByteArray> texts(table.texts.size());
+  QList<QByteArray> cut(table.texts.size());
   for (qint32 r = 0; r < table.rowCount; ++r) {
-    if (!reader.ReadRow(table, &row)) {
-      *error = reader.Error();
-      return false;
-    }
     int index = 0;
-    for (qint32 value : std::as_const(row.integers))
+    for (qsizetype i = 0; i < table.integers.size(); ++i) {
+      qint32 value = 0;
+      if (!reader.ReadInt(&value)) {
+        *error = reader.Error();
+        return false;
+      }
       insert->bindInteger(index++, value);
-    for (double value : std::as_const(row.doubles))
+    }
+    for (qsizetype i = 0; i < table.doubles.size(); ++i) {
+      double value = 0;
+      if (!reader.ReadDouble(&value)) {
+        *error = reader.Error();
+        return false;
+      }
       insert->bindReal(index++, std::isfinite(value) && std::fabs(value) <= kDoubleLimit ? value : 0.0);
-    for (qsizetype i = 0; i < row.texts.size(); ++i) {
+    }
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+      QByteArray& text = texts[i];
+      if (!reader.ReadUtf8(&text)) {
+        *error = reader.Error();
+        return false;
+      }
       const int width = textWidths.value(i);
-      insert->bindText(index++, width > 0 ? KvLeftByWidth(row.texts.at(i), width) : row.texts.at(i));
+      if (width > 0 && utf8Width(text) > width) {
+        cut[i] = KvLeftByWidth(QString::fromUtf8(text), width).toUtf8();
+        insert->bindUtf8(index++, cut[i]);
+      } else {
+        insert->bindUtf8(index++, text);
+      }
     }
     if (!insert->run(&why)) {
       *error = why;

@@ -33,6 +33,7 @@
 //   the target with the archived group, binds every value, and runs in one
 //   transaction: it keeps everything or nothing.
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -91,11 +92,13 @@ bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out);
 
 // Reads an archive from a device, value by value. Every read checks what it
 // takes against the bytes left and fails, without reading, when they cannot
-// hold it; after a failure every read fails. The device must not grow or
-// shrink while the reader reads it.
+// hold it; after a failure every read fails. While the reader reads, nothing
+// else reads or moves in the device and it does not grow or shrink.
 class KvArchiveReader {
  public:
   explicit KvArchiveReader(QIODevice* in);
+  // Reads bytes held in memory, which stay unchanged while it reads.
+  explicit KvArchiveReader(QByteArrayView bytes);
 
   // Header fields 1 to 7. The signature is read, not judged.
   bool ReadHeader(KvArchiveHeader* header);
@@ -105,6 +108,8 @@ class KvArchiveReader {
   bool ReadTable(KvArchiveTable* table);
   // The next row of the block whose head was read.
   bool ReadRow(const KvArchiveTable& table, KvArchiveRow* row);
+  // The next row checked as ReadRow checks it, its texts never decoded.
+  bool SkipRow(const KvArchiveTable& table);
 
   // Bytes not yet read.
   qint64 Remaining() const;
@@ -115,14 +120,24 @@ class KvArchiveReader {
   bool ReadInt(qint32* value);
   bool ReadDouble(double* value);
   bool ReadText(QString* value);
+  // The next text as its UTF-8 bytes, checked as ReadText checks it.
+  bool ReadUtf8(QByteArray* bytes);
 
  private:
   bool fail(const QString& why);
   bool take(char* data, qint64 size);
+  // A text's bytes, checked: UTF-8 without a NUL character.
+  bool takeText(QByteArray* bytes);
 
-  QIODevice* m_in;
-  // The device's size, taken once: a file's size costs a system call.
+  QIODevice* m_in = nullptr;
+  // The bytes in memory, when it reads them instead of a device.
+  const char* m_data = nullptr;
+  // The device's size and the reader's place in it, kept here: asking a
+  // file for either costs a call per value.
   qint64 m_size = 0;
+  qint64 m_pos = 0;
+  // The latest text's bytes; reused, so a text costs no allocation.
+  QByteArray m_bytes;
   QString m_error;
 };
 

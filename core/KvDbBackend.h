@@ -54,6 +54,10 @@ class KvDbStatement {
   virtual void bindInteger(int index, qint64 value) = 0;
   virtual void bindReal(int index, double value) = 0;
   virtual void bindText(int index, const QString& value) = 0;
+  // A text given as its UTF-8 bytes, which the caller keeps unchanged until
+  // the statement has run: an engine that stores UTF-8 takes them as they
+  // are.
+  virtual void bindUtf8(int index, const QByteArray& utf8) { bindText(index, QString::fromUtf8(utf8)); }
   virtual void bindBinary(int index, const QByteArray& value) = 0;
   // Runs with the bound values; false (and the engine's text in `error`)
   // when it fails or the connection has gone. Inside a transaction a failed

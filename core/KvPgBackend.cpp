@@ -574,6 +574,7 @@ class PgCopy final : public KvDbStatement {
     set(index, ec == std::errc() ? QByteArray(digits, int(end - digits)) : QByteArray("0"));
   }
   void bindText(int index, const QString& value) override { set(index, escaped(value.toUtf8())); }
+  void bindUtf8(int index, const QByteArray& utf8) override { set(index, escaped(utf8)); }
   void bindBinary(int index, const QByteArray& value) override { set(index, "\\\\x" + value.toHex()); }
 
   bool run(QString* error) override {

@@ -119,6 +119,17 @@ bool enrolled(KvDbBackend* session) {
   std::lock_guard guard(sessionMutex());
   return serverSessions().contains(session);
 }
+
+// Flushes a file or a folder (its names) to the disk.
+bool syncPath(const QString& path) {
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0)
+    return false;
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced;
+}
+
 }  // namespace
 
 QString KvPresenceLock::lockFilePath(const QString& dataFile) {
@@ -241,7 +252,14 @@ bool KvPresenceLock::replaceDataFile(const QString& finished, const QString& tar
     const QString journal = target + QStringLiteral("-journal");
     if (QFileInfo::exists(journal) && !QFile::remove(journal))
       return false;
-    return ::rename(QFile::encodeName(finished).constData(), QFile::encodeName(target).constData()) == 0;
+    // The new file is on the disk before its name is. Once renamed the swap
+    // is made whatever the folder's flush answers: it only hastens the name
+    // to the disk.
+    if (!syncPath(finished) ||
+        ::rename(QFile::encodeName(finished).constData(), QFile::encodeName(target).constData()) != 0)
+      return false;
+    syncPath(QFileInfo(target).absolutePath());
+    return true;
   });
 }
 

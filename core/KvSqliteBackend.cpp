@@ -359,6 +359,10 @@ class SqliteStatement final : public KvDbStatement {
     sqlite3_bind_text64(m_stmt, index + 1, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_STATIC,
                         SQLITE_UTF8);
   }
+  void bindUtf8(int index, const QByteArray& utf8) override {
+    sqlite3_bind_text64(m_stmt, index + 1, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_STATIC,
+                        SQLITE_UTF8);
+  }
   void bindBinary(int index, const QByteArray& value) override {
     // constData() is never null, so an empty block stays an empty blob.
     sqlite3_bind_blob64(m_stmt, index + 1, value.constData(), sqlite3_uint64(value.size()),

@@ -57,6 +57,17 @@ bool dropStaging(int kind, const QString& name, const CKvDbInfo& info) {
   return staging.DropDatabase(name, info);
 }
 
+// The staging file is no data file until the swap: nobody else opens it and
+// a failed restore deletes it. Its journal stays in memory and its commit
+// does not wait for the disk; the swap flushes it once before the rename.
+bool writeStagingUnsynced(CKvDb& staging) {
+  KvDbBackend* backend = staging.GetBackend();
+  QString why;
+  return backend && backend->execute(QStringLiteral("PRAGMA journal_mode=MEMORY"), &why) &&
+         backend->execute(QStringLiteral("PRAGMA synchronous=OFF"), &why) &&
+         backend->execute(QStringLiteral("PRAGMA cache_size=-65536"), &why);
+}
+
 }  // namespace
 
 CKvMDBBak::CKvMDBBak() = default;
@@ -161,13 +172,25 @@ bool CKvMDBBak::LoadBackup(const QString& path, int nMode) {
     return QString::fromUtf8(start.left(start.indexOf('\0') < 0 ? start.size() : start.indexOf('\0')))
         .contains(m_strSignature.isEmpty() ? QString::fromLatin1(kKvArchiveSignature) : m_strSignature);
   }
-  if (nMode != 1 && nMode != 2)
+  if (nMode == 1) {
+    KvArchiveReader reader(&file);
+    return ReadArchive(reader, {}, nMode, path);
+  }
+  if (nMode != 2)
     return false;
-  return ReadArchive(&file, nMode, path);
+  // The archive is read from the disk once: the scan judges the very bytes
+  // the restore loads, whatever happens to the file in between.
+  const QByteArray bytes = file.readAll();
+  if (bytes.size() != file.size()) {
+    KvMessageBox(QStringLiteral("打开文档失败。\n") + path, KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  KvArchiveReader reader{QByteArrayView(bytes)};
+  return ReadArchive(reader, bytes, nMode, path);
 }
 
-bool CKvMDBBak::ReadArchive(QIODevice* in, int nMode, const QString& path) {
-  KvArchiveReader reader(in);
+bool CKvMDBBak::ReadArchive(KvArchiveReader& reader, QByteArrayView archive, int nMode,
+                            const QString& path) {
   KvArchiveHeader header;
   if (!reader.ReadHeader(&header))
     return false;
@@ -193,7 +216,7 @@ bool CKvMDBBak::ReadArchive(QIODevice* in, int nMode, const QString& path) {
   QString why;
   QList<KvArchiveTable> blocks;
   const bool counted = reader.ReadTableCount(&tableCount);
-  const qint64 tablesAt = in->pos();
+  const qint64 tablesAt = archive.size() - reader.Remaining();
   if (!counted || !KvScanArchiveTables(reader, tableCount, &why, &blocks)) {
     KvMessageBox(QStringLiteral("所选择的备份件已损坏，不能用于恢复！\n") +
                      (counted ? why : reader.Error()),
@@ -215,13 +238,12 @@ bool CKvMDBBak::ReadArchive(QIODevice* in, int nMode, const QString& path) {
       KvMessageBox(QStringLiteral("备份集中的表数目与当前数据文件中的表数目不一致，继续吗！"),
                    KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
     return false;
-  return Restore(in, tablesAt, tableCount, countsDiffer, path);
+  return Restore(archive.sliced(tablesAt), tableCount, countsDiffer, path);
 }
 
 // --- Restoring ---
 
-bool CKvMDBBak::Restore(QIODevice* in, qint64 tablesAt, int nTableCount, bool bSkipUnknown,
-                        const QString& path) {
+bool CKvMDBBak::Restore(QByteArrayView tables, int nTableCount, bool bSkipUnknown, const QString& path) {
   if (m_bSafetyBackup && !KvBackupBeforeRiskyOp())
     return false;
   CKvDb& db = *m_pDb;
@@ -238,13 +260,14 @@ bool CKvMDBBak::Restore(QIODevice* in, qint64 tablesAt, int nTableCount, bool bS
   {
     KvWaitCursor wait;
     CKvDb staging(kind);
-    bool staged = dropStaging(kind, stagingName, info) && staging.CreateDatabase(stagingName, info);
+    bool staged = dropStaging(kind, stagingName, info) && staging.CreateDatabase(stagingName, info) &&
+                  (kind != 0 || writeStagingUnsynced(staging));
     if (!staged) {
       m_strError = QStringLiteral("不能建立暂存数据文件“%1”。").arg(stagingName);
     } else {
       if (stagingHook())
         stagingHook()(staging, false);
-      staged = Stage(staging, in, tablesAt, nTableCount, bSkipUnknown);
+      staged = Stage(staging, tables, nTableCount, bSkipUnknown);
       if (stagingHook())
         stagingHook()(staging, true);
     }
@@ -282,14 +305,13 @@ bool CKvMDBBak::Restore(QIODevice* in, qint64 tablesAt, int nTableCount, bool bS
   return true;
 }
 
-bool CKvMDBBak::Stage(CKvDb& staging, QIODevice* in, qint64 tablesAt, int nTableCount,
-                      bool bSkipUnknown) {
+bool CKvMDBBak::Stage(CKvDb& staging, QByteArrayView tables, int nTableCount, bool bSkipUnknown) {
   CKvApp* app = KvGetApp();
-  if (!app || !in->seek(tablesAt)) {
+  if (!app) {
     m_strError = QStringLiteral("不能读取备份件。");
     return false;
   }
-  KvArchiveReader reader(in);
+  KvArchiveReader reader(tables);
   {
     // One transaction from the first table to the last row: the copy is
     // written to disk once.
@@ -377,7 +399,9 @@ bool CKvMDBBak::Verify(CKvDb& staging) {
     return false;
   }
   if (staging.GetKind() == 0) {
-    std::unique_ptr<KvDbCursor> check = backend->query(QStringLiteral("PRAGMA integrity_check"), nullptr);
+    // The pages and records of a file SQLite has just written; the indexes'
+    // agreement with their tables is SQLite's own bookkeeping.
+    std::unique_ptr<KvDbCursor> check = backend->query(QStringLiteral("PRAGMA quick_check"), nullptr);
     const QString result = check && !check->atEnd() ? check->text(0) : QString();
     if (result != u"ok") {
       m_strError = QStringLiteral("暂存数据文件的完整性检查未通过：%1").arg(result);

@@ -12,12 +12,14 @@
 // was. The connection given is the application's: it is closed for the
 // rename and opened again on every path.
 
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
 class CKvDb;
+class KvArchiveReader;
 class QIODevice;
 
 class CKvMDBBak {
@@ -71,13 +73,14 @@ class CKvMDBBak {
 
  private:
   bool WriteArchive(QIODevice* out);
-  // Modes 1 and 2 after the file was opened.
-  bool ReadArchive(QIODevice* in, int nMode, const QString& path);
-  // Steps from the safety backup to the reopened data file.
-  bool Restore(QIODevice* in, qint64 tablesAt, int nTableCount, bool bSkipUnknown,
-               const QString& path);
+  // Modes 1 and 2 after the file was opened; in mode 2 the reader reads
+  // `archive`, the whole file.
+  bool ReadArchive(KvArchiveReader& reader, QByteArrayView archive, int nMode, const QString& path);
+  // Steps from the safety backup to the reopened data file; `tables` are the
+  // archive's bytes from its first block on.
+  bool Restore(QByteArrayView tables, int nTableCount, bool bSkipUnknown, const QString& path);
   // Loads the archive into the staging database and verifies it.
-  bool Stage(CKvDb& staging, QIODevice* in, qint64 tablesAt, int nTableCount, bool bSkipUnknown);
+  bool Stage(CKvDb& staging, QByteArrayView tables, int nTableCount, bool bSkipUnknown);
   bool CreateMissingTables(CKvDb& staging);
   bool Verify(CKvDb& staging);
 

@@ -1,7 +1,8 @@
 // Backup and restore in the running program: a generated school year in a
 // data file of each kind, the real start-up and login, then the menu's
-// backup (unload and copy), a restore refused for a damaged copy, and the
-// restore of the backup, which logs in again.
+// backup (unload and copy), the payments deleted through the SQL console, a
+// restore refused for a damaged copy, the restore of the backup, which logs
+// in again, and the log window showing the restore and printing it.
 
 #include "KvBackupTestSupport.h"
 
@@ -11,11 +12,20 @@
 #include "app/KvShellServices.h"
 #include "core/CKvDb.h"
 #include "core/KvArchive.h"
+#include "core/KvFakePrinterCatalogue.h"
 #include "core/KvFolders.h"
 #include "core/KvMessage.h"
 #include "core/KvRegistry.h"
 #include "datafile/CKvBackupDlg.h"
+#include "datafile/CKvLogDoc.h"
+#include "datafile/CKvLogTaskList.h"
+#include "datafile/CKvLogView.h"
+#include "datafile/CKvSqlDlg.h"
 #include "datafile/KvDataFileInstall.h"
+#include "forms/CFormChildFrm.h"
+#include "forms/CForthView.h"
+#include "print/KvPdfReadBack.h"
+#include "print/KvPrintTestSupport.h"
 #include "school/KvSchoolInstall.h"
 #include "support/KvTestDb.h"
 #include "support/school/KvSchoolGen.h"
@@ -36,10 +46,13 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QTreeView>
 
+#include <algorithm>
 #include <functional>
 
 namespace {
@@ -64,6 +77,13 @@ class KvBackupEndToEndTest : public ::testing::TestWithParam<int> {
       backup->hide();
       return result;
     }
+    if (auto* console = qobject_cast<CKvSqlDlg*>(dialog)) {
+      console->show();
+      KvDlgItem<QPlainTextEdit>(console, CKvSqlDlg::IDC_STATEMENT)->setPlainText(m_sql);
+      KvDlgItem<QPushButton>(console, KV_IDOK)->click();
+      console->hide();
+      return QDialog::Rejected;
+    }
     auto* login = qobject_cast<CKvLoginDlg*>(dialog);
     if (!login)
       return QDialog::Rejected;
@@ -87,6 +107,8 @@ class KvBackupEndToEndTest : public ::testing::TestWithParam<int> {
   QString m_name;
   QStringList m_seen;
   std::function<void(CKvBackupDlg&)> m_backupStep = [](CKvBackupDlg&) {};
+  // The statement the SQL console runs.
+  QString m_sql;
   KvDialogExecFn m_previousExec;
 };
 
@@ -150,11 +172,33 @@ TEST_P(KvBackupEndToEndTest, BackupDamagedCopyAndRestoreThroughTheMenus) {
   const QString backup = copies + u'/' + made.first();
   const QStringList before = KvDataFileState(app.GetDb());
   ASSERT_GT(before.size(), 300);
+  const auto payments = [](const QStringList& state) {
+    return std::count_if(state.begin(), state.end(),
+                         [](const QString& line) { return line.startsWith(QStringLiteral("pc:")); });
+  };
+  ASSERT_GT(payments(before), 0);
 
-  // Another program's change: the payments go.
-  ASSERT_TRUE(app.GetDb()->Execute(QStringLiteral("Delete From PC")));
+  // 2. The payments deleted in the SQL console, its question answered Yes;
+  // the safety copies it makes first are named in a message.
+  m_sql = QStringLiteral("Delete From PC");
+  recorder.clear();
+  {
+    KvMessageHandler recording;
+    recording = KvSetMessageHandler([&recording](const KvMessage& message) {
+      return message.text.endsWith(QStringLiteral("提交吗？")) ? int(KV_IDYES) : recording(message);
+    });
+    ASSERT_TRUE(router->IsEnabled(KV_CMD_SQL_CONSOLE));
+    router->Execute(KV_CMD_SQL_CONSOLE);
+    KvSetMessageHandler(std::move(recording));
+  }
+  QStringList copiesMade;
+  for (const QString& text : recorder.texts())
+    if (text.contains(u'＜'))
+      copiesMade.append(text.section(u'＜', 1).section(u'＞', 0, 0));
+  EXPECT_EQ(copiesMade.size(), 1) << recorder.texts().join(u'\n').toStdString();
   const QStringList changed = KvDataFileState(app.GetDb());
   ASSERT_NE(changed, before);
+  EXPECT_EQ(payments(changed), 0);
 
   // No restore while a document window is open: it would save its old rows
   // into the restored file.
@@ -208,11 +252,57 @@ TEST_P(KvBackupEndToEndTest, BackupDamagedCopyAndRestoreThroughTheMenus) {
   EXPECT_EQ(app.GetDataFile().GetOperatorCode(), u"101");
   EXPECT_EQ(KvStateDiff(KvDataFileState(app.GetDb()), before), QStringList());
 
+  // 5. The log window shows the restore in the task that made it, and its
+  // entries print.
+  const QString restored = QStringLiteral("从“%1”中恢复数据").arg(backup);
+  QStringList restoreTask;
+  app.GetDb()->QueryTexts(QStringLiteral("Select nTask From KvLog Where nTaskID=23 And sNote='%1'")
+                              .arg(app.GetDb()->QuoteText(restored)),
+                          &restoreTask, 1);
+  ASSERT_EQ(restoreTask.size(), 1);
+  ASSERT_TRUE(router->IsEnabled(KV_CMD_VIEW_LOG));
+  router->Execute(KV_CMD_VIEW_LOG);
+  const QList<QMdiSubWindow*> windows = KvGetMdiClient()->subWindowList();
+  ASSERT_EQ(windows.size(), 1);
+  auto* frame = qobject_cast<CFormChildFrm*>(windows.first());
+  ASSERT_NE(frame, nullptr);
+  auto* doc = dynamic_cast<CKvLogDoc*>(frame->GetDocument());
+  ASSERT_NE(doc, nullptr);
+  CKvLogTaskList* tasks = doc->FindView<CKvLogView>()->TaskList();
+  tasks->DetailsView()->clearSelection();
+  ASSERT_GE(tasks->FindAndSelect(restoreTask.first().trimmed()), 0);
+  auto* grid = doc->FindView<CForthView>();
+  ASSERT_NE(grid, nullptr);
+  {
+    KvFakePrinterCatalogue printers;
+    KvPrintAnswers answers(KvTestPdfPath());
+    grid->ExecuteCmd(KV_CMD_FILE_PRINT);
+    const KvPdfReadBack pdf = KvReadPdf(answers.pdfPath);
+    ASSERT_TRUE(pdf.ok);
+    QString texts;
+    for (int page = 0; page < pdf.pages; ++page)
+      texts += pdf.PageTexts(page).join(QString());
+    texts.remove(u' ');
+    EXPECT_TRUE(texts.contains(QStringLiteral("操作日志")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("任务号：") + restoreTask.first().trimmed()));
+    EXPECT_TRUE(texts.contains(QStringLiteral("中恢复数据"))) << texts.toStdString();
+  }
+  frame->close();
+  QCoreApplication::processEvents();
+
   KvRequestQuit(0);
   app.ExitInstance();
   if (kind != 0) {
+    // The data file and the safety copies the console and the restore made.
     CKvDb admin(2);
-    EXPECT_TRUE(admin.DropDatabase(m_name, info));
+    ASSERT_TRUE(admin.Open(QStringLiteral("master"), info));
+    QStringList names;
+    admin.QueryTexts(QStringLiteral("Select datname From pg_database Where datname Like '%1%'").arg(m_name),
+                     &names, 1);
+    admin.Close();
+    EXPECT_TRUE(names.contains(m_name));
+    for (const QString& name : std::as_const(names))
+      EXPECT_TRUE(admin.DropDatabase(name, info)) << name.toStdString();
   }
 }
 
