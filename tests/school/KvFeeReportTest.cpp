@@ -82,14 +82,14 @@ TEST_P(KvFeeReportTest, TemplatesAreListedOnTheFeePageInOrder) {
                    .arg(entry.nIcon)
                    .arg(entry.nLock);
   }
-  EXPECT_EQ(entries, (QStringList{"256 收费收据 1805 674 1", "257 收费明细表 1810 629 1", "261 学生交费明细账 1814 647 1",
+  EXPECT_EQ(entries, (QStringList{"255 按班收费 1802 673 1", "256 收费收据 1805 674 1", "257 收费明细表 1810 629 1", "261 学生交费明细账 1814 647 1",
                                   "258 应收费统计表 1811 668 1", "259 收费统计表 1812 664 1",
                                   "260 欠费统计表 1813 630 1"}));
   // The fee page of the template box: 57601 opens the selected report.
   std::unique_ptr<QWidget> page(CXxDataType::Get()->CreateTemplatePage(nullptr));
   CKvTemplateList* list = CXxDataType::Get()->GetTemplateList();
   ASSERT_NE(list, nullptr);
-  EXPECT_EQ(list->GetItemCount(), 6);
+  EXPECT_EQ(list->GetItemCount(), 7);
   list->View()->clearSelection();
   list->FindAndSelect(list->GetItemText(list->FindRow(259, 0), 0));
   ASSERT_TRUE(CXxDataType::Get()->CanFileOpen());
