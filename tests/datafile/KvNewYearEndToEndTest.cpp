@@ -34,6 +34,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QDir>
+#include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -222,6 +224,15 @@ TEST_P(KvNewYearEndToEndTest, TheNextYearUnitsInformationAndACopyThroughTheMenus
   EXPECT_EQ(m_answers.seen, (QStringList{QStringLiteral("dlg_813"), QStringLiteral("dlg_793")}));
   EXPECT_TRUE(m_texts.contains(QStringLiteral("口令不正确，请重新录入！"))) << m_texts.join(u'\n').toStdString();
   EXPECT_TRUE(m_texts.contains(QStringLiteral("结转完毕！"))) << m_texts.join(u'\n').toStdString();
+  // The previous year was copied first; no working copy is left.
+  EXPECT_EQ(QDir(m_folder.path() + QStringLiteral("/bak")).entryList(QDir::Files).size(), 1);
+  if (kind == 0) {
+    EXPECT_FALSE(QFileInfo::exists(Name(2025) + QStringLiteral(".part")));
+  } else {
+    CKvDb master(kind);
+    ASSERT_TRUE(master.Open(QStringLiteral("master"), m_info));
+    EXPECT_FALSE(master.DatabaseExists(Name(2025) + QStringLiteral("_part")));
+  }
 
   // 2. The previous year is closed; every fee line carried equals its line
   // in 2024.
