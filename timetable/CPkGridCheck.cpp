@@ -66,10 +66,10 @@ bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& r
           const QString& course = CourseCells[ArrayIndex(k, d, s)].value(p);
           if (course.isEmpty())
             continue;
-          CWkjhRec row;
-          if (!row.FindPlanRowByCourse(course, rows))
+          const CWkjhRec* row = CWkjhRec::FindPlanRow(course, rows);
+          if (!row)
             return stop(KvFormat("%s<%s>课程不存在、或不是本班计划内课程！", label(), course));
-          if (row.DS != k) {
+          if (row->DS != k) {
             CSbtRec rec;
             source.FindCourse(course, rec);
             return stop(KvFormat("%s<%s>单双周排课要求与计划不一致！", label(), rec.NA));
