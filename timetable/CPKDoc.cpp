@@ -243,10 +243,10 @@ bool CPKDoc::readGridFromRows() {
           m_grid.CourseCells[i][p] = entries[k];
           m_grid.TeacherCells[i][p].clear();
           m_grid.RoomCells[i][p].clear();
-          CWkjhRec row;
-          if (!entries[k].isEmpty() && row.FindPlanRowByCourse(entries[k], m_planRows)) {
-            m_grid.TeacherCells[i][p] = row.TCHR;
-            m_grid.RoomCells[i][p] = row.PUBRM;
+          const CWkjhRec* row = entries[k].isEmpty() ? nullptr : CWkjhRec::FindPlanRow(entries[k], m_planRows);
+          if (row) {
+            m_grid.TeacherCells[i][p] = row->TCHR;
+            m_grid.RoomCells[i][p] = row->PUBRM;
           }
         }
       }

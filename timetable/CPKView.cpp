@@ -55,8 +55,7 @@ bool CPKView::GetCellChoices(int nMode, QList<int>& widths, QStringList& list, c
   QList<CSbtRec> courses;
   CSbtTable::LoadAll(courses, m_pPkDoc->m_pDb);
   for (const CSbtRec& course : courses) {
-    CWkjhRec row;
-    if (row.FindPlanRowByCourse(course.KNO, m_pPkDoc->m_planRows))
+    if (CWkjhRec::FindPlanRow(course.KNO, m_pPkDoc->m_planRows))
       list.append(KvFormat("%s %s", course.KNO, course.NA));
   }
   return true;

@@ -66,8 +66,8 @@ bool CPkGrid::NormalizeCellText(KvPkCheckSource& source, const QList<CWkjhRec>& 
       if (!source.FindCourse(entries[i], course))
         return false;
       names[i] = course.NA;
-      CWkjhRec row;
-      if (!row.FindPlanRowByCourse(entries[i], planRows) || row.DS != i)
+      const CWkjhRec* row = CWkjhRec::FindPlanRow(entries[i], planRows);
+      if (!row || row->DS != i)
         return false;
     } else {
       QString name;

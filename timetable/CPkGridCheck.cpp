@@ -8,6 +8,8 @@
 #include "timetable/CWktRec.h"
 #include "timetable/KvPkCheckSource.h"
 
+#include <QHash>
+
 #include <array>
 
 namespace {
@@ -55,6 +57,13 @@ bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& r
 
 bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& rows,
                                KvPkCheckSource& source) const {
+  // The periods of each course per week kind, in the order of day, segment
+  // and period, gathered in the one pass over the cells (within the periods
+  // of the schedule's shape, as OccupiedMask counts them).
+  int counts[4];
+  GetPeriodCounts(counts);
+  QHash<QString, QList<std::array<int, 3>>> placedAt[kKinds];
+
   // Every lesson belongs to the plan with its week kind; an every-week
   // lesson has its period to itself.
   for (int d = 0; d < 7; ++d)
@@ -66,10 +75,12 @@ bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& r
           const QString& course = CourseCells[ArrayIndex(k, d, s)].value(p);
           if (course.isEmpty())
             continue;
-          CWkjhRec row;
-          if (!row.FindPlanRowByCourse(course, rows))
+          if (p < counts[s])
+            placedAt[k][course].append({d, s, int(p)});
+          const CWkjhRec* row = CWkjhRec::FindPlanRow(course, rows);
+          if (!row)
             return stop(KvFormat("%s<%s>课程不存在、或不是本班计划内课程！", label(), course));
-          if (row.DS != k) {
+          if (row->DS != k) {
             CSbtRec rec;
             source.FindCourse(course, rec);
             return stop(KvFormat("%s<%s>单双周排课要求与计划不一致！", label(), rec.NA));
@@ -85,18 +96,18 @@ bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& r
       }
     }
 
-  QString counts;
-  // The masks serve every row in turn, keeping their room.
-  CWktRec placedMask;
+  QString wrongCounts;
+  // The time mask serves every row in turn, keeping its room.
   CWktRec timeMask;
   for (const CWkjhRec& row : rows) {
     CSbtRec course;
     if (!source.FindCourse(row.SBT, course))
       return stop(KvFormat("在计划中的课程<%s>不存在！", row.SBT));
-    OccupiedMask(placedMask, row.DS, row.SBT);
-    const int placed = placedMask.CountFlags();
+    const QList<std::array<int, 3>> placedPeriods =
+        row.DS >= 0 && row.DS < kKinds ? placedAt[row.DS].value(row.SBT) : QList<std::array<int, 3>>();
+    const int placed = int(placedPeriods.size());
     if (placed != row.NU)
-      counts += KvFormat("\n%s ---> 应排：%d节 --- 已排：%d节", course.NA, row.NU, placed);
+      wrongCounts += KvFormat("\n%s ---> 应排：%d节 --- 已排：%d节", course.NA, row.NU, placed);
 
     // Without fixed or barred times a row may lie wherever the schedule
     // allows lessons.
@@ -111,7 +122,12 @@ bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& r
       timeMask.IntersectFlags(schedule);
       allowed = &timeMask;
     }
-    const QString outside = placedMask.ListFlagsOutside(*allowed);
+    QString outside;
+    for (const auto& [d, s, p] : placedPeriods) {
+      const QList<unsigned>& ok = allowed->SBT[d][s];
+      if (!(p < ok.size() && ok[p]))
+        outside += KvFormat("\n%s", schedule.GetPeriodLabel(d, s, p));
+    }
     if (!outside.isEmpty())
       return stop(KvFormat("<%s>不能排在下列位置：%s！", course.NA, outside));
 
@@ -136,9 +152,9 @@ bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& r
     }
   }
 
-  if (counts.isEmpty())
+  if (wrongCounts.isEmpty())
     return true;
   const QString question = KvFormat("(%s)%s下列课程排课数与计划不符：%s\n保存吗？", STD,
-                                    source.ClassName(STD), counts);
+                                    source.ClassName(STD), wrongCounts);
   return KvMessageBox(question, KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) == KV_IDYES;
 }

@@ -178,14 +178,11 @@ int CWkjhRec::GetLatest(CKvDb* pDb) {
   return 1;
 }
 
-bool CWkjhRec::FindPlanRowByCourse(const QString& course, const QList<CWkjhRec>& rows) {
-  for (const CWkjhRec& row : rows) {
-    if (row.SBT == course) {
-      *this = row;
-      return true;
-    }
-  }
-  return false;
+const CWkjhRec* CWkjhRec::FindPlanRow(const QString& course, const QList<CWkjhRec>& rows) {
+  for (const CWkjhRec& row : rows)
+    if (row.SBT == course)
+      return &row;
+  return nullptr;
 }
 
 void CWkjhRec::CopyPreviousVersion(CKvDb* pDb) {

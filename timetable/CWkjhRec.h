@@ -64,8 +64,8 @@ class CWkjhRec {
   // when Y is set); 0 when there is none, -1 when it cannot be read (the
   // version rules then refuse).
   int GetLatest(CKvDb* pDb);
-  // FindPlanRowByCourse: this row becomes the first of rows with the course.
-  bool FindPlanRowByCourse(const QString& course, const QList<CWkjhRec>& rows);
+  // The first of rows with the course, not copied; null when none has it.
+  static const CWkjhRec* FindPlanRow(const QString& course, const QList<CWkjhRec>& rows);
 
   // --- Versions ---
 
