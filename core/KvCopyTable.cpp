@@ -87,7 +87,8 @@ class RowWriter {
   // (*written)[i] tells whether the i-th column could be written; a row that
   // would lose a value is not stored at all.
   bool store(const KvDbRowset& row, QList<bool>* written) {
-    QByteArray leftOut(m_groups.size(), '0');
+    QByteArray& leftOut = m_leftOut;
+    leftOut.fill('0', m_groups.size());
     bool allWritten = true;
     for (int c = 0; c < m_groups.size(); ++c) {
       bool ok = true;
@@ -139,9 +140,13 @@ class RowWriter {
 
  private:
   KvDbStatement* statement(const QByteArray& leftOut) {
+    // Rows mostly leave out the same columns as the row before.
+    if (m_last && leftOut == m_lastLeftOut)
+      return m_last;
+    m_lastLeftOut = leftOut;
     const auto found = m_inserts.constFind(leftOut);
     if (found != m_inserts.cend())
-      return found->get();
+      return m_last = found->get();
     QStringList names;
     for (int c = 0; c < m_names.size(); ++c) {
       if (leftOut[c] == '0')
@@ -154,7 +159,7 @@ class RowWriter {
     std::shared_ptr<KvDbStatement> prepared = m_backend->prepare(sql, nullptr);
     if (prepared)
       m_inserts.insert(leftOut, prepared);
-    return prepared.get();
+    return m_last = prepared.get();
   }
 
   KvDbBackend* m_backend;
@@ -165,6 +170,9 @@ class RowWriter {
   QList<QByteArray> m_texts;   // the row's texts, bound until it has run
   QList<QByteArray> m_blocks;  // the row's binary blocks
   QHash<QByteArray, std::shared_ptr<KvDbStatement>> m_inserts;  // by left-out columns
+  QByteArray m_leftOut;      // by column: '1' when the row leaves it out
+  QByteArray m_lastLeftOut;  // those of the statement used last
+  KvDbStatement* m_last = nullptr;
 };
 
 // The report of the current source row: a line per column.
