@@ -77,6 +77,11 @@ class CKvRecordset {
   bool SetText(const QString& name, const QString& value);
   bool SetBinary(const QString& name, const QByteArray& data);
 
+  // The rows as the engine reads them, by column position in the select's
+  // order (null while closed): for a caller that reads many rows, so it
+  // finds its columns once rather than by name in every row.
+  const KvDbRowset* Rows() const { return m_rows.get(); }
+
  private:
   using Value = std::variant<std::monostate, qint64, double, QString, QByteArray>;
 

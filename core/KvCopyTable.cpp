@@ -4,10 +4,17 @@
 #include "core/CKvRecordset.h"
 #include "core/KvDbBackend.h"
 #include "core/KvDbTransaction.h"
+#include "core/KvDbcs.h"
 #include "core/KvMessage.h"
+#include "core/KvText.h"
 
+#include <QByteArrayView>
+#include <QHash>
 #include <QList>
 #include <QStringList>
+#include <algorithm>
+#include <cmath>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -18,48 +25,176 @@ QString reportLine(bool written, const QString& column, const QString& value) {
   return (written ? QString() : QStringLiteral("×")) + column + QStringLiteral("：") + value + u'\n';
 }
 
-// Copies the current source row into a new target row; false when the row
-// was not stored. (*written)[i] tells whether the i-th column of the column
-// list could be written; a row that would lose a value is not stored at all.
-bool copyRow(const CKvRecordset& source, CKvRecordset& target, const QStringList* columns,
-             QList<bool>* written) {
-  const bool added = target.AddNew();
-  bool allWritten = true;
-  int i = 0;
-  const auto note = [&](bool ok) {
-    (*written)[i++] = ok;
-    allWritten = allWritten && ok;
-  };
-  for (const QString& column : columns[kInteger])
-    note(added && target.SetLong(column, source.GetLong(column)));
-  for (const QString& column : columns[kFloating])
-    note(added && target.SetDouble(column, source.GetDouble(column)));
-  for (const QString& column : columns[kText])
-    note(added && target.SetText(column, source.GetText(column)));
-  for (const QString& column : columns[kBinary]) {
-    QByteArray data;
-    source.GetBinary(column, &data);
-    // An empty block is not written, so it is never marked.
-    note(data.isEmpty() || (added && target.SetBinary(column, data)));
+// The values of the current source row as the program reads them: an
+// integer within int, a double with garbage beyond ±10^18 read as 0, a text
+// without trailing white space or half a character.
+int intValue(const KvDbRowset& row, int column) {
+  return int(std::clamp<qint64>(row.integer(column), std::numeric_limits<int>::min(),
+                                std::numeric_limits<int>::max()));
+}
+double realValue(const KvDbRowset& row, int column) {
+  const double value = row.real(column);
+  return std::fabs(value) > 1e18 ? 0.0 : value;
+}
+QString textValue(const KvDbRowset& row, int column) { return KvCutDbcs(KvDbTrimRight(row.text(column))); }
+
+// The width of a text given as valid UTF-8: an ASCII character counts 1,
+// any other 2 (its lead byte counts, its continuation bytes do not).
+int utf8Width(const QByteArray& utf8) {
+  int width = 0;
+  for (const char byte : utf8) {
+    const auto b = static_cast<unsigned char>(byte);
+    width += b < 0x80 ? 1 : (b >= 0xC0 ? 2 : 0);
   }
-  return added && allWritten && target.Update();
+  return width;
 }
 
+// Writes source rows into the target table through one prepared insert,
+// with the columns found once: the i-th column of the source rowset is the
+// i-th of the column groups. A text goes over as the UTF-8 bytes it was
+// read as. An empty binary block is left out of the row, so the column takes
+// its default; each set of left-out columns has its insert, prepared once.
+class RowWriter {
+ public:
+  RowWriter(CKvDb* pTarget, const QString& table, const QStringList* columns, const KvDbRowset& targetRows)
+      : m_backend(pTarget->GetBackend()), m_table(table) {
+    for (int group = 0; group < kGroups; ++group) {
+      for (qsizetype i = 0; i < columns[group].size(); ++i)
+        m_groups.append(group);
+    }
+    for (int c = 0; c < m_groups.size(); ++c) {
+      QString quoted = targetRows.columnName(c);
+      quoted.replace(u'"', QStringLiteral("\"\""));
+      m_names.append(u'"' + quoted + u'"');
+    }
+    // The declared widths of the target's texts.
+    QStringList lists[kGroups];
+    QList<int> widths;
+    QHash<QString, int> widthOf;
+    if (pTarget->GetColumns(table, lists, &widths) > 0) {
+      for (qsizetype i = 0; i < lists[kText].size() && i < widths.size(); ++i)
+        widthOf.insert(KvLower(lists[kText][i]), widths[i]);
+    }
+    const qsizetype firstText = columns[kInteger].size() + columns[kFloating].size();
+    m_widths.fill(-1, m_groups.size());
+    for (qsizetype i = 0; i < columns[kText].size(); ++i)
+      m_widths[firstText + i] = widthOf.value(KvLower(columns[kText][i]), -1);
+    m_texts.resize(m_groups.size());
+    m_blocks.resize(m_groups.size());
+  }
+
+  // Stores the current source row; false when it was not stored.
+  // (*written)[i] tells whether the i-th column could be written; a row that
+  // would lose a value is not stored at all.
+  bool store(const KvDbRowset& row, QList<bool>* written) {
+    QByteArray& leftOut = m_leftOut;
+    leftOut.fill('0', m_groups.size());
+    bool allWritten = true;
+    for (int c = 0; c < m_groups.size(); ++c) {
+      bool ok = true;
+      if (m_groups[c] == kText) {
+        QByteArray& utf8 = m_texts[c];
+        utf8 = row.binary(c);
+        qsizetype end = utf8.size();
+        while (end > 0 && (utf8[end - 1] == ' ' || (utf8[end - 1] >= '\t' && utf8[end - 1] <= '\r')))
+          --end;
+        utf8.truncate(end);
+        // Bytes that are not UTF-8 go over as the text they read as.
+        if (!QByteArrayView(utf8).isValidUtf8())
+          utf8 = textValue(row, c).toUtf8();
+        ok = m_widths[c] < 0 || utf8Width(utf8) <= m_widths[c];
+      } else if (m_groups[c] == kBinary) {
+        m_blocks[c] = row.binary(c);
+        // An empty block is not written, so it is never marked.
+        if (m_blocks[c].isEmpty())
+          leftOut[c] = '1';
+      }
+      (*written)[c] = ok;
+      allWritten = allWritten && ok;
+    }
+    if (!allWritten)
+      return false;
+    KvDbStatement* insert = statement(leftOut);
+    if (!insert)
+      return false;
+    int parameter = 0;
+    for (int c = 0; c < m_groups.size(); ++c) {
+      if (leftOut[c] == '1')
+        continue;
+      switch (m_groups[c]) {
+        case kInteger:
+          insert->bindInteger(parameter++, intValue(row, c));
+          break;
+        case kFloating:
+          insert->bindReal(parameter++, realValue(row, c));
+          break;
+        case kText:
+          insert->bindUtf8(parameter++, m_texts[c]);
+          break;
+        default:
+          insert->bindBinary(parameter++, m_blocks[c]);
+      }
+    }
+    return insert->run(nullptr);
+  }
+
+ private:
+  KvDbStatement* statement(const QByteArray& leftOut) {
+    // Rows mostly leave out the same columns as the row before.
+    if (m_last && leftOut == m_lastLeftOut)
+      return m_last;
+    m_lastLeftOut = leftOut;
+    const auto found = m_inserts.constFind(leftOut);
+    if (found != m_inserts.cend())
+      return m_last = found->get();
+    QStringList names;
+    for (int c = 0; c < m_names.size(); ++c) {
+      if (leftOut[c] == '0')
+        names.append(m_names[c]);
+    }
+    const QString sql = QStringLiteral("INSERT INTO ") + m_table +
+                        (names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
+                                         : u'(' + names.join(u',') + QStringLiteral(") VALUES(") +
+                                               QStringList(names.size(), QStringLiteral("?")).join(u',') + u')');
+    std::shared_ptr<KvDbStatement> prepared = m_backend->prepare(sql, nullptr);
+    if (prepared)
+      m_inserts.insert(leftOut, prepared);
+    return m_last = prepared.get();
+  }
+
+  KvDbBackend* m_backend;
+  QString m_table;
+  QList<int> m_groups;   // by column: its group
+  QStringList m_names;   // by column: the target's name, quoted
+  QList<int> m_widths;   // by column: a text's declared width, -1 for none
+  QList<QByteArray> m_texts;   // the row's texts, bound until it has run
+  QList<QByteArray> m_blocks;  // the row's binary blocks
+  QHash<QByteArray, std::shared_ptr<KvDbStatement>> m_inserts;  // by left-out columns
+  QByteArray m_leftOut;      // by column: '1' when the row leaves it out
+  QByteArray m_lastLeftOut;  // those of the statement used last
+  KvDbStatement* m_last = nullptr;
+};
+
 // The report of the current source row: a line per column.
-QString rowReport(const CKvRecordset& source, const QStringList* columns, const QList<bool>& written) {
+QString rowReport(const KvDbRowset& source, const QStringList* columns, const QList<bool>& written) {
   QString report;
-  int i = 0;
-  for (const QString& column : columns[kInteger])
-    report += reportLine(written[i++], column, QString::number(source.GetLong(column)));
-  for (const QString& column : columns[kFloating])
-    report += reportLine(written[i++], column, QString::number(source.GetDouble(column), 'f', 6));
-  for (const QString& column : columns[kText])
-    report += reportLine(written[i++], column, source.GetText(column));
+  int c = 0;
+  for (const QString& column : columns[kInteger]) {
+    report += reportLine(written[c], column, QString::number(intValue(source, c)));
+    ++c;
+  }
+  for (const QString& column : columns[kFloating]) {
+    report += reportLine(written[c], column, QString::number(realValue(source, c), 'f', 6));
+    ++c;
+  }
+  for (const QString& column : columns[kText]) {
+    report += reportLine(written[c], column, textValue(source, c));
+    ++c;
+  }
   for (const QString& column : columns[kBinary]) {
-    QByteArray data;
-    source.GetBinary(column, &data);
-    report += reportLine(written[i++], column,
-                         data.isEmpty() ? QStringLiteral("无") : QStringLiteral("二进制流"));
+    report += reportLine(written[c], column,
+                         source.binary(c).isEmpty() ? QStringLiteral("无") : QStringLiteral("二进制流"));
+    ++c;
   }
   return report;
 }
@@ -137,7 +272,6 @@ int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QStr
   if (!sides.open(table, whereJet, whereServer))
     return 0;
   CKvRecordset& source = sides.source;
-  CKvRecordset& target = sides.target;
   const QStringList* columns = sides.columns;
   const int columnCount = sides.columnCount;
 
@@ -152,6 +286,8 @@ int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QStr
     return 0;
   bool reporting = true;
   QList<bool> written(columnCount);
+  const KvDbRowset& row = *source.Rows();
+  auto writer = std::make_unique<RowWriter>(pTarget, table, columns, *sides.target.Rows());
   for (; !source.IsEOF(); source.MoveNext()) {
     // A transaction the target lost (its session, or a full SQLite file
     // that the engine rolled back) keeps nothing: the copy is all or
@@ -161,20 +297,21 @@ int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QStr
     const bool guarded = savepoint && savepoint->take();
     if (savepoint && !guarded)
       return 0;
-    const bool stored = copyRow(source, target, columns, &written);
+    const bool stored = writer->store(row, &written);
     if (guarded)
       savepoint->end(stored);
     if (!stored && targetLost(pTarget))
       return 0;
     if (!stored && reporting) {
       const QString text = QStringLiteral("复制表[") + table + QStringLiteral("]出错！\n") +
-                           rowReport(source, columns, written) + QStringLiteral("继续报错吗？");
+                           rowReport(row, columns, written) + QStringLiteral("继续报错吗？");
       if (KvMessageBox(text, KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION | KV_MB_DEFBUTTON2) == KV_IDNO)
         reporting = false;
     }
   }
+  writer.reset();
   source.Close();
-  target.Close();
+  sides.target.Close();
   return transaction.Commit() ? 1 : 0;
 }
 
@@ -192,13 +329,16 @@ bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, QSt
   if (!transaction.IsActive())
     return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法开始事务。"));
   QList<bool> written(sides.columnCount);
+  const KvDbRowset& row = *sides.source.Rows();
+  auto writer = std::make_unique<RowWriter>(pTarget, table, sides.columns, *sides.target.Rows());
   for (; !sides.source.IsEOF(); sides.source.MoveNext()) {
     // The first row that cannot be stored ends the copy; the guard takes
     // back every row written before it.
-    if (targetLost(pTarget) || !copyRow(sides.source, sides.target, sides.columns, &written))
+    if (targetLost(pTarget) || !writer->store(row, &written))
       return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错！\n") +
-                  rowReport(sides.source, sides.columns, written));
+                  rowReport(row, sides.columns, written));
   }
+  writer.reset();
   sides.source.Close();
   sides.target.Close();
   if (!transaction.Commit())

@@ -444,6 +444,7 @@ class PgStatement final : public KvDbStatement {
   void bindInteger(int index, qint64 value) override { set(index, QByteArray::number(value), 0); }
   void bindReal(int index, double value) override { set(index, numberText(value), 0); }
   void bindText(int index, const QString& value) override { set(index, value.toUtf8(), 0); }
+  void bindUtf8(int index, const QByteArray& utf8) override { set(index, utf8, 0); }
   void bindBinary(int index, const QByteArray& value) override { set(index, value, 1); }
 
   bool run(QString* error) override {
