@@ -28,6 +28,7 @@
 #include <QStringList>
 #include <QTreeWidgetItem>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -143,10 +144,10 @@ inline void KvTypeFeeAmount(CXxDjDoc0* doc, int row, const QString& item, const 
 // A receipt printed onto the positioned form, read back: the form's fields
 // stand at x 30 mm, y 40 mm + 6 mm per field; the number is field 3, the
 // amounts of lines 1 and 2 are fields 9 and 12 and the total field 16.
-// Each text is found once at its field (amounts are right aligned in
-// fourteen places, so their right edges line up), and no word starts
-// with "#": every token of the layout was replaced, those of unused rows
-// too.
+// Each text is printed as often as it is listed, once at each of its
+// fields (amounts are right aligned in fourteen places, so their right
+// edges line up), and no word starts with "#": every token of the layout
+// was replaced, those of unused rows too.
 inline void KvExpectPositionedReceipt(const KvPdfReadBack& pdf, const QString& number,
                                       const QList<std::pair<QString, int>>& amounts) {
   ASSERT_TRUE(pdf.ok);
@@ -156,6 +157,10 @@ inline void KvExpectPositionedReceipt(const KvPdfReadBack& pdf, const QString& n
   EXPECT_NEAR(numbers.first().top, 40.0 + 6.0 * 3, 0.5);
   QList<double> rights;
   for (const auto& [text, field] : amounts) {
+    const QString printed = text;
+    const auto listed =
+        std::count_if(amounts.begin(), amounts.end(), [&printed](const auto& a) { return a.first == printed; });
+    EXPECT_EQ(pdf.Find(text).size(), listed) << qPrintable(text);
     QList<KvPdfWord> words;
     for (const KvPdfWord& word : pdf.Find(text))
       if (std::abs(word.top - (40.0 + 6.0 * field)) <= 0.5)
