@@ -46,6 +46,12 @@ KvSchoolBenchFile::~KvSchoolBenchFile() {
 
 CKvDb& KvSchoolBenchFile::db() { return m_pg ? m_pg->database.db : m_file; }
 
+bool KvSchoolBenchFile::OpenAnother(CKvDb* pDb) {
+  if (!m_bReady)
+    return false;
+  return m_pg ? pDb->Open(m_pg->database.name, m_pg->database.info) : pDb->Open(path, CKvDbInfo(0));
+}
+
 sqlite3* KvSchoolBenchFile::sqliteHandle() {
   auto* backend = dynamic_cast<KvSqliteBackend*>(m_file.GetBackend());
   return backend ? backend->handle() : nullptr;

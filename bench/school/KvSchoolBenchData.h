@@ -21,6 +21,8 @@ struct KvSchoolBenchFile {
 
   bool ready() const { return m_bReady; }
   CKvDb& db();
+  // Opens another connection on the same file or database.
+  bool OpenAnother(CKvDb* pDb);
   // The engine's own handle of the same connection.
   sqlite3* sqliteHandle();
   pg_conn* pgHandle();

@@ -2,6 +2,7 @@
 // rules, due and paid saves, the layout reset, reviews and their logs, and
 // the window drawn offscreen.
 
+#include "KvFeeUiTestSupport.h"
 #include "KvSchoolTestSupport.h"
 
 #include "app/CKvApp.h"
@@ -67,53 +68,6 @@ class CXxDjWindowTest : public KvSchoolDbTest {
   }
   static CXxDjTreeView* Tree(CXxDjDoc0* doc) { return doc->FindView<CXxDjTreeView>(); }
   static CXxDjView0* Grid(CXxDjDoc0* doc) { return doc->FindView<CXxDjView0>(); }
-  // Selects the node reached by the texts, root first, and lets the posted
-  // refresh run.
-  static void Choose(CXxDjDoc0* doc, const QStringList& path) {
-    QTreeWidgetItem* item = nullptr;
-    for (const QString& text : path) {
-      QTreeWidgetItem* next = nullptr;
-      const int count = item ? item->childCount() : Tree(doc)->topLevelItemCount();
-      for (int i = 0; i < count && !next; ++i) {
-        QTreeWidgetItem* child = item ? item->child(i) : Tree(doc)->topLevelItem(i);
-        if (child->text(0) == text)
-          next = child;
-      }
-      ASSERT_NE(next, nullptr) << qPrintable(text);
-      item = next;
-    }
-    Tree(doc)->setCurrentItem(item);
-    QCoreApplication::sendPostedEvents();
-  }
-  static QStringList Children(CXxDjDoc0* doc, const QStringList& path) {
-    QTreeWidgetItem* item = nullptr;
-    for (const QString& text : path) {
-      const int count = item ? item->childCount() : Tree(doc)->topLevelItemCount();
-      QTreeWidgetItem* next = nullptr;
-      for (int i = 0; i < count && !next; ++i) {
-        QTreeWidgetItem* child = item ? item->child(i) : Tree(doc)->topLevelItem(i);
-        if (child->text(0) == text)
-          next = child;
-      }
-      if (!next)
-        return {};
-      item = next;
-    }
-    QStringList texts;
-    for (int i = 0; item && i < item->childCount(); ++i)
-      texts.append(item->child(i)->text(0));
-    return texts;
-  }
-  // Types an amount into the sheet as the grid does.
-  static void Type(CXxDjDoc0* doc, int row, const QString& item, const QString& text) {
-    for (int c = 0; c < doc->m_formEntry.formulas.size(); ++c) {
-      if (doc->ItemCodeOf(c) != item)
-        continue;
-      doc->m_rows[row][c] = text;
-      Grid(doc)->OnCellChanged(text, row, int(doc->m_colMap.indexOf(c)), QStringLiteral("TEXT"));
-      Grid(doc)->SetChanged(true);
-    }
-  }
   QStringList Lines(int kind) {
     QStringList lines = Column(
         QStringLiteral("Select STD||' '||COST||' '||DH From PC Where F=%1 Order By STD,COST").arg(kind));
@@ -153,9 +107,9 @@ TEST_P(CXxDjWindowTest, TreeShowsTermsKindsAndVouchersByRight) {
     Grant(c.rights);
     CXxDjDoc0* doc = Open(-1, 2);
     ASSERT_NE(doc, nullptr);
-    EXPECT_EQ(Children(doc, kClassPath).size(), 6);  // the grade's six terms
-    EXPECT_EQ(Children(doc, kClassPath + QStringList{"1 学期"}), (QStringList{"1 应收", "2 实收", "3 欠费"}));
-    EXPECT_EQ(Children(doc, kClassPath + QStringList{"1 学期", "2 实收"}), c.vouchers);
+    EXPECT_EQ(KvFeeNodeChildren(doc, kClassPath).size(), 6);  // the grade's six terms
+    EXPECT_EQ(KvFeeNodeChildren(doc, kClassPath + QStringList{"1 学期"}), (QStringList{"1 应收", "2 实收", "3 欠费"}));
+    EXPECT_EQ(KvFeeNodeChildren(doc, kClassPath + QStringList{"1 学期", "2 实收"}), c.vouchers);
     doc->GetFrames().at(0)->CloseWithoutAsking();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
@@ -167,7 +121,7 @@ TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
   ASSERT_NE(doc, nullptr);
   // The due sheet of term 1: a new voucher of the operator, one row per
   // student, the item columns and the total.
-  Choose(doc, kClassPath + QStringList{"1 学期", "1 应收"});
+  KvChooseFeeNode(doc, kClassPath + QStringList{"1 学期", "1 应收"});
   EXPECT_EQ(doc->m_head.F, 1);
   EXPECT_EQ(doc->m_head.DH, QStringLiteral("00001"));
   ASSERT_EQ(doc->GetRowCount(), 2);
@@ -186,8 +140,8 @@ TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
     ASSERT_GE(shown, 0) << c.link;
     EXPECT_EQ(Grid(doc)->IsCellEditable(QStringLiteral("TEXT"), 0, shown), c.editable) << c.link;
   }
-  Type(doc, 0, QStringLiteral("01"), QStringLiteral("500"));
-  Type(doc, 0, QStringLiteral("02"), QStringLiteral("300"));
+  KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("500"));
+  KvTypeFeeAmount(doc, 0, QStringLiteral("02"), QStringLiteral("300"));
   EXPECT_EQ(doc->m_rows[0][doc->FindColumnFormula(9)], QStringLiteral("800"));
   ASSERT_TRUE(doc->Save());
   Grab(doc, QStringLiteral("class_due"));
@@ -197,10 +151,10 @@ TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
       << qPrintable(Notes().first());
 
   // A paid voucher made on "(xxxx)新单": saved, its node takes its place.
-  Choose(doc, kClassPath + QStringList{"1 学期", "2 实收", "(xxxx)新单"});
+  KvChooseFeeNode(doc, kClassPath + QStringList{"1 学期", "2 实收", "(xxxx)新单"});
   EXPECT_EQ(doc->m_head.F, -1);
   ASSERT_EQ(doc->GetRowCount(), 2);
-  Type(doc, 0, QStringLiteral("01"), QStringLiteral("300"));
+  KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("300"));
   ASSERT_TRUE(doc->Save());
   QCoreApplication::sendPostedEvents();
   EXPECT_EQ(Lines(-1), (QStringList{"010201001 01 00001", "300"}));
@@ -210,19 +164,19 @@ TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
 
   // The paid summary and the arrears sheet are read only (no date of their
   // own); the arrears are what is owed.
-  Choose(doc, kClassPath + QStringList{"1 学期", "2 实收"});
+  KvChooseFeeNode(doc, kClassPath + QStringList{"1 学期", "2 实收"});
   EXPECT_TRUE(doc->m_head.T.isEmpty());
   EXPECT_FALSE(doc->IsVoucherEditable());
   EXPECT_EQ(doc->m_rows[0][doc->FindColumnFormula(9)], QStringLiteral("300"));
-  Choose(doc, kClassPath + QStringList{"1 学期", "3 欠费"});
+  KvChooseFeeNode(doc, kClassPath + QStringList{"1 学期", "3 欠费"});
   EXPECT_FALSE(doc->IsVoucherEditable());
   EXPECT_EQ(doc->m_rows[0][doc->FindColumnFormula(9)], QStringLiteral("500"));
   Grab(doc, QStringLiteral("class_arrears"));
 
   // Every amount of the due voucher cleared: "空单据！", the voucher gone.
-  Choose(doc, kClassPath + QStringList{"1 学期", "1 应收"});
-  Type(doc, 0, QStringLiteral("01"), QString());
-  Type(doc, 0, QStringLiteral("02"), QString());
+  KvChooseFeeNode(doc, kClassPath + QStringList{"1 学期", "1 应收"});
+  KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QString());
+  KvTypeFeeAmount(doc, 0, QStringLiteral("02"), QString());
   ASSERT_TRUE(doc->Save());
   EXPECT_EQ(recorder.last(), QStringLiteral("空单据！"));
   EXPECT_TRUE(Lines(1).isEmpty());
@@ -232,15 +186,15 @@ TEST_P(CXxDjWindowTest, LeavingAnEditedSheetAsksAndTheSameNodeReloadsNothing) {
   KvMessageRecorder recorder;
   CXxDjDoc0* doc = Open(0, 1);
   ASSERT_NE(doc, nullptr);
-  Choose(doc, kClassPath + QStringList{"1 学期", "1 应收"});
-  Type(doc, 0, QStringLiteral("01"), QStringLiteral("5"));
+  KvChooseFeeNode(doc, kClassPath + QStringList{"1 学期", "1 应收"});
+  KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("5"));
   // The node already open: nothing reloads, the typed amount stays.
-  Choose(doc, kClassPath + QStringList{"1 学期", "1 应收"});
+  KvChooseFeeNode(doc, kClassPath + QStringList{"1 学期", "1 应收"});
   EXPECT_EQ(doc->m_rows[0][3], QStringLiteral("5"));
   EXPECT_TRUE(recorder.texts().isEmpty());
   // Another node asks first; Cancel keeps the sheet and its node.
   recorder.script({KV_IDCANCEL});
-  Choose(doc, kClassPath + QStringList{"2 学期", "1 应收"});
+  KvChooseFeeNode(doc, kClassPath + QStringList{"2 学期", "1 应收"});
   EXPECT_EQ(recorder.last(), QStringLiteral("当前文档已发生了变化，存盘吗？"));
   EXPECT_EQ(doc->m_head.QC, 0);
   EXPECT_EQ(Tree(doc)->currentItem()->text(0), QStringLiteral("1 应收"));
@@ -279,7 +233,7 @@ TEST_P(CXxDjWindowTest, ReviewsFromTheTreeAreLoggedOnlyWhenAReviewerChanged) {
   AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, 1, 100);
   CXxDjDoc0* doc = Open(-1, 2);
   ASSERT_NE(doc, nullptr);
-  Choose(doc, kClassPath + QStringList{"1 学期"});
+  KvChooseFeeNode(doc, kClassPath + QStringList{"1 学期"});
   CXxDjTreeView* tree = Tree(doc);
   const struct {
     int command;
@@ -296,7 +250,7 @@ TEST_P(CXxDjWindowTest, ReviewsFromTheTreeAreLoggedOnlyWhenAReviewerChanged) {
   }
   EXPECT_TRUE(Notes().first().endsWith(QStringLiteral("复核：010201,1学期")));
   // The arrears node neither reviews nor cancels.
-  Choose(doc, kClassPath + QStringList{"1 学期", "3 欠费"});
+  KvChooseFeeNode(doc, kClassPath + QStringList{"1 学期", "3 欠费"});
   EXPECT_FALSE(KvCmdEnabled(tree, KV_CMD_REVIEW));
   EXPECT_FALSE(KvCmdEnabled(tree, KV_CMD_UNREVIEW));
 }
@@ -320,7 +274,7 @@ TEST_P(CXxDjWindowTest, DeleteAndReviewFollowRightsAndMaker) {
     Grant(c.rights);
     CXxDjDoc0* doc = Open(-1, 2);
     ASSERT_NE(doc, nullptr);
-    Choose(doc, voucher);
+    KvChooseFeeNode(doc, voucher);
     EXPECT_EQ(KvCmdEnabled(Tree(doc), KV_CMD_DELETE), c.mayDelete) << c.maker << c.rights.size();
     EXPECT_EQ(KvCmdEnabled(Tree(doc), KV_CMD_REVIEW), c.mayReview) << c.maker << c.rights.size();
     EXPECT_FALSE(KvCmdEnabled(Tree(doc), KV_CMD_UNREVIEW));
@@ -334,7 +288,7 @@ TEST_P(CXxDjWindowTest, DeleteAndReviewFollowRightsAndMaker) {
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set Opr0='101'")));
   CXxDjDoc0* doc = Open(-1, 2);
   ASSERT_NE(doc, nullptr);
-  Choose(doc, voucher);
+  KvChooseFeeNode(doc, voucher);
   ASSERT_TRUE(KvCmdEnabled(Tree(doc), KV_CMD_DELETE));
   Tree(doc)->ExecuteCmd(KV_CMD_DELETE);
   EXPECT_EQ(yes.texts, QStringList{"真的要删除吗？"});
@@ -374,7 +328,7 @@ TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
     note("制证月") = QString::fromLatin1(c.month);
     note("制证日") = QString::fromLatin1(c.day);
     note("凭证号") = QString::fromLatin1(c.number);
-    Type(doc, 0, QStringLiteral("01"), QStringLiteral("10"));
+    KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("10"));
     EXPECT_EQ(doc->Save(), QString::fromUtf8(c.refusal).isEmpty()) << c.month;
     EXPECT_EQ(recorder.texts().value(0), QString::fromUtf8(c.refusal)) << c.month;
     EXPECT_EQ(Column(QStringLiteral("Select T||' '||DH From PC")),
