@@ -114,9 +114,37 @@ int CPc::SelectVouchers(const QString& where, QList<CPc>* lines, CKvDb* pDb) {
                    lines, pDb);
 }
 
-int CPc::SelectDayVouchers(int origin, const QString& date, QList<CPc>* lines, CKvDb* pDb) {
-  return SelectVouchers(
-      KvFormat(QStringLiteral("Where FS='%d' And F=-1 And T='%s'"), origin, quoted(pDb, date)), lines, pDb);
+int CPc::SelectDayReceipts(const QString& date, QList<CPc>* receipts, QList<QPair<QString, QString>>* students,
+                           CKvDb* pDb) {
+  receipts->clear();
+  students->clear();
+  // The day's lines are read through the date index (T, F): the unary plus
+  // keeps SQLite's planner, which has no statistics, from reading them
+  // through the (F, DH) index for the sake of the grouping's order, which
+  // would visit every paid line of the year. With the day fixed, a receipt
+  // is its number; only the columns the list shows are aggregated, and the
+  // student is joined to each receipt (codes are unique in STD) rather
+  // than looked up one by one.
+  CKvQuery query(1, 0, 6, pDb);
+  if (!query.Open(KvFormat(QStringLiteral("Select r.vLPR,r.vDH,r.vSTD,r.vOpr0,r.vOpr1,s.NA,s.TEL From "
+                                          "(Select DH As vDH,Min(LPR) As vLPR,Min(STD) As vSTD,Min(Opr0) As vOpr0,"
+                                          "Min(Opr1) As vOpr1 From PC Where FS='0' And +F=-1 And T='%s' Group By DH) r "
+                                          "Left Join STD s On s.KNO=r.vSTD Order By r.vDH"),
+                           quoted(pDb, date))))
+    return -1;
+  for (; !query.IsEOF(); query.MoveNext()) {
+    CPc receipt;
+    receipt.T = date;
+    receipt.F = -1;
+    receipt.LPR = query.GetLong(0);
+    receipt.DH = query.GetText(0);
+    receipt.STD = query.GetText(1);
+    receipt.Opr0 = query.GetText(2);
+    receipt.Opr1 = query.GetText(3);
+    receipts->append(receipt);
+    students->append({query.GetText(4), query.GetText(5)});
+  }
+  return int(receipts->size());
 }
 
 int CPc::SelectClassPaidVouchers(const QString& classCode, int term, QList<CPc>* lines, CKvDb* pDb) {

@@ -67,8 +67,12 @@ class CPc {
   static int Select(const QString& where, const QString& order, QList<CPc>* lines, CKvDb* pDb);
   // One row per voucher (per T and DH), in date and number order.
   static int SelectVouchers(const QString& where, QList<CPc>* lines, CKvDb* pDb);
-  // The paid vouchers of one origin (0 receipts, 1 class sheets) and day.
-  static int SelectDayVouchers(int origin, const QString& date, QList<CPc>* lines, CKvDb* pDb);
+  // The receipts (paid vouchers made as receipts) of one day, in one
+  // statement: per receipt T, DH, F, and STD, Opr0, Opr1 and LPR as
+  // SelectVouchers takes them (the least over its lines), in number order,
+  // and the student's name and telephone (empty for a code not in STD).
+  static int SelectDayReceipts(const QString& date, QList<CPc>* receipts, QList<QPair<QString, QString>>* students,
+                               CKvDb* pDb);
   // The paid class-sheet vouchers of a class and term.
   static int SelectClassPaidVouchers(const QString& classCode, int term, QList<CPc>* lines,
                                      CKvDb* pDb);

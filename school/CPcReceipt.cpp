@@ -22,6 +22,9 @@ namespace {
 constexpr double kZero = 0.000001;
 
 QString studentName(const QString& code, CKvDb* pDb) {
+  // No student has an empty code (a new receipt has none yet).
+  if (code.isEmpty())
+    return QString();
   CStd student(pDb, code);
   return student.Load(0, -1) > 0 ? student.NA : QString();
 }

@@ -294,15 +294,26 @@ bool CXxDjFrmView::save(bool bPrint) {
   if (IsReadOnly())
     return false;
   const bool bNew = state == 1;
+  QList<CPc> saved;
   const KvReceiptSaveResult result =
-      KvReceiptSave::Save(pDoc->m_head, pDoc->m_storedHead, pDoc->m_lines, bNew, pDoc->m_pDb);
+      KvReceiptSave::Save(pDoc->m_head, pDoc->m_storedHead, pDoc->m_lines, bNew, pDoc->m_pDb, &saved);
   focusResult(result);
   if (!result.bSaved)
     return false;
   const QString number = pDoc->m_head.DH;
   pList->Fill();
-  pList->SelectNumber(number);
-  if (bPrint || pDoc->m_nPrintAfterSave)
+  const bool print = bPrint || pDoc->m_nPrintAfterSave;
+  if (bNew && !print) {
+    // Nothing shows the saved receipt before the next new one, so it is
+    // not loaded: its lines' items go to the form's lines as loading it
+    // would have put them, and the next new receipt keeps them.
+    for (int i = 0; i < saved.size() && i < pDoc->m_lines.size(); ++i)
+      pDoc->m_lines[i].COST = saved.at(i).COST;
+    ExchangeRecord(false);
+  } else {
+    pList->SelectNumber(number);
+  }
+  if (print)
     printStored(pDoc->m_nPrintMode);
   if (bNew) {
     pList->SelectNumber(CXxDjListView::kNewRow);

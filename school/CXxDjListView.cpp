@@ -73,18 +73,19 @@ void CXxDjListView::GetIconIds(QList<int>* ids) const { *ids = {674, 701, 675, 6
 void CXxDjListView::Fill() {
   DeleteAllItems();
   QList<CPc> receipts;
-  CPc::SelectDayVouchers(0, m_pDoc->m_strDay, &receipts, m_pDoc->m_pDb);
+  // The students' names and telephones come with the receipts.
+  QList<QPair<QString, QString>> students;
+  CPc::SelectDayReceipts(m_pDoc->m_strDay, &receipts, &students, m_pDoc->m_pDb);
   if (hasRight("06")) {
     CPc row;
     row.DH = kNewRow;
     receipts.append(row);
   }
-  for (const CPc& receipt : receipts) {
-    CStd student(m_pDoc->m_pDb, receipt.STD);
-    if (receipt.STD.isEmpty() || student.Load(0, -1) <= 0)
-      student.Clear();
+  for (int i = 0; i < receipts.size(); ++i) {
+    const CPc& receipt = receipts.at(i);
+    const QPair<QString, QString> student = receipt.STD.isEmpty() ? QPair<QString, QString>() : students.value(i);
     const int icon = (receipt.Opr1.isEmpty() ? 0 : 1) + (receipt.LPR > 0 ? 2 : 0);
-    AddRow({receipt.DH, student.NA, student.TEL, receipt.Opr0, receipt.Opr1}, icon);
+    AddRow({receipt.DH, student.first, student.second, receipt.Opr0, receipt.Opr1}, icon);
   }
 }
 

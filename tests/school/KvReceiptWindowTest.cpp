@@ -37,6 +37,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QTreeView>
+#include <limits>
 #include <memory>
 
 class KvReceiptWindowTest : public KvSchoolDbTest {
@@ -361,6 +362,23 @@ TEST_P(KvReceiptWindowTest, SaveRefusesBadInputWithItsFocusAndThenMakesTheNextRe
   EXPECT_EQ(m_form->AmountEdit(0)->text(), QStringLiteral("0"));
   EXPECT_EQ(m_doc->m_lines.at(1).COST, QStringLiteral("02"));
   EXPECT_EQ(ListRows().first(), QStringLiteral("00001|张三||101|"));
+
+  // A save sends as many statements however many receipts the day holds:
+  // the list is read back in one.
+  const auto statementsOfASave = [this] {
+    Fill("010201002", "1", {{"01", 1}});
+    pdb()->FailNthStatement(std::numeric_limits<int>::max());
+    KvScriptedAnswers answers;
+    EXPECT_TRUE(m_form->SaveRecord(0));
+    const int sent = pdb()->GetStatementsSent();
+    pdb()->FailNthStatement(0);
+    return sent;
+  };
+  const int statements = statementsOfASave();
+  for (int i = 0; i < 5; ++i)
+    AddReceipt(QStringLiteral("0001%1").arg(i));
+  EXPECT_EQ(statementsOfASave(), statements);
+  EXPECT_EQ(ListRows().size(), 9);
 }
 
 TEST_P(KvReceiptWindowTest, PickedStudentPresetsTheOwedTermAndEnterOnTheLastAmountSaves) {
