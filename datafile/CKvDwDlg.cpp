@@ -21,12 +21,12 @@ constexpr unsigned kTemplate = 790;
 CKvDwDlg::CKvDwDlg(CKvDb* db, QWidget* parent) : CKvZrvDlg(kTemplate, db, parent) {
   m_bEnterNextCtrl = 0;
   m_pList = KvSetControlId(new CKvDwList(this), 1000);
-  struct ButtonSpec {
+  struct ButtonDef {
     int id;
     const char* text;
     int command;
   };
-  const ButtonSpec specs[] = {
+  const ButtonDef defs[] = {
       {1002, "&N.增下级", KV_CMD_NEW},        {1008, "&T.增同级", KV_CMD_NEW_SIBLING},
       {1003, "&M.修改", KV_CMD_MODIFY},        {1004, "&D.删除", KV_CMD_DELETE},
       {57634, "&C.复制", KV_CMD_EDIT_COPY},    {57635, "&T.剪切", KV_CMD_EDIT_CUT},
@@ -35,12 +35,12 @@ CKvDwDlg::CKvDwDlg(CKvDb* db, QWidget* parent) : CKvZrvDlg(kTemplate, db, parent
       {1007, "&K.清空数据", KV_CMD_DW_CLEAR},
   };
   auto* side = new QVBoxLayout;
-  for (const ButtonSpec& spec : specs) {
-    auto* button = KvSetControlId(new QPushButton(QString::fromUtf8(spec.text), this), spec.id);
+  for (const ButtonDef& def : defs) {
+    auto* button = KvSetControlId(new QPushButton(QString::fromUtf8(def.text), this), def.id);
     button->setAutoDefault(false);
-    m_buttons.insert(spec.command, button);
+    m_buttons.insert(def.command, button);
     side->addWidget(button);
-    const int command = spec.command;
+    const int command = def.command;
     connect(button, &QPushButton::clicked, this, [this, command] {
       if (KvCmdEnabled(m_pList, command))
         m_pList->ExecuteCmd(command);

@@ -21,14 +21,14 @@ constexpr unsigned kIcon = 128;
 constexpr int kSegmentMax = 4;
 
 // Field index, control id, label, input type, length (0: the segment).
-struct FieldSpec {
+struct FieldDef {
   int field;
   int id;
   const char* label;
   const char* type;
   int length;
 };
-const FieldSpec kFields[] = {
+const FieldDef kFields[] = {
     {1, 1003, "&Q.名称：", "MDBSTRING", 60},   {2, 1004, "&J.简称：", "MDBSTRING", 20},
     {3, 1007, "&F.负责人：", "MDBSTRING", 12}, {4, 1008, "&Z.主管：", "MDBSTRING", 12},
     {5, 1009, "&T.电话：", "MDBSTRING", 25},   {6, 1010, "&A.地址：", "MDBSTRING", 255},
@@ -53,11 +53,11 @@ CKvDwEditDlg::CKvDwEditDlg(const QString& code, bool bNew, CKvDb* db, QWidget* p
   grid->addWidget(codeLabel, 0, 0);
   grid->addLayout(codeRow, 0, 1);
   int row = 1;
-  for (const FieldSpec& spec : kFields) {
-    auto* edit = KvSetControlId(new CKvEdit(this), spec.id);
-    edit->SetInputType(QString::fromUtf8(spec.type), spec.length, -1);
-    m_edits[spec.field] = edit;
-    auto* label = new QLabel(QString::fromUtf8(spec.label), this);
+  for (const FieldDef& def : kFields) {
+    auto* edit = KvSetControlId(new CKvEdit(this), def.id);
+    edit->SetInputType(QString::fromUtf8(def.type), def.length, -1);
+    m_edits[def.field] = edit;
+    auto* label = new QLabel(QString::fromUtf8(def.label), this);
     label->setBuddy(edit);
     grid->addWidget(label, row, 0);
     grid->addWidget(edit, row++, 1);
