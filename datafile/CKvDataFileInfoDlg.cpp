@@ -10,7 +10,7 @@
 #include "core/KvMessage.h"
 #include "core/KvPath.h"
 #include "core/KvRegistry.h"
-#include "datafile/KvLoggedWrite.h"
+#include "app/KvLoggedWrite.h"
 #include "ui/CKvEdit.h"
 #include "ui/CKvFolderDlg.h"
 #include "ui/KvModal.h"

@@ -9,7 +9,7 @@
 #include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
 #include "core/KvNumber.h"
-#include "datafile/KvLoggedWrite.h"
+#include "app/KvLoggedWrite.h"
 
 #include <QList>
 

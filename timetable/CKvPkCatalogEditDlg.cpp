@@ -2,7 +2,7 @@
 
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
-#include "timetable/KvPkLoggedWrite.h"
+#include "app/KvLoggedWrite.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvObjectNames.h"
 
@@ -88,7 +88,7 @@ bool CKvPkCatalogEditDlg::Require(const QString& text, const QString& message, i
 }
 
 bool CKvPkCatalogEditDlg::Store(const std::function<bool()>& write, int logCode, const QString& note, int codeId) {
-  if (KvPkLoggedWrite(Db(), logCode, note, write))
+  if (KvLoggedWrite(Db(), logCode, note, write))
     return true;
   if (QWidget* control = KvDlgItem(this, codeId))
     control->setFocus();

@@ -1,7 +1,7 @@
 #include "timetable/CKvPkCatalogList.h"
 
 #include "core/CKvDb.h"
-#include "timetable/KvPkLoggedWrite.h"
+#include "app/KvLoggedWrite.h"
 #include "ui/KvCommands.h"
 
 #include <QAction>
@@ -95,6 +95,6 @@ void CKvPkCatalogList::OnDelete() {
 }
 
 bool CKvPkCatalogList::DeleteCode(const QString& code) {
-  return m_catalog.remove && KvPkLoggedWrite(m_pDb, m_catalog.logCode, QStringLiteral("删除：%1").arg(code),
+  return m_catalog.remove && KvLoggedWrite(m_pDb, m_catalog.logCode, QStringLiteral("删除：%1").arg(code),
                                              [&] { return m_catalog.remove(code, m_pDb); });
 }

@@ -7,7 +7,7 @@
 #include "core/KvMessage.h"
 #include "timetable/CPkDataType.h"
 #include "timetable/CWktDoc.h"
-#include "timetable/KvPkLoggedWrite.h"
+#include "app/KvLoggedWrite.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvComboHelpers.h"
 #include "ui/KvObjectNames.h"
@@ -304,7 +304,7 @@ bool CWktView::SaveRecord(int n) {
     return false;
   }
   const QString note = KvFormat("保存%s年%s季学期作息时间表", wkt.Y, wkt.QC == 0 ? "春" : "秋");
-  if (!KvPkLoggedWrite(pDb, CPkDataType::kModule * 100 + 2, note, write))
+  if (!KvLoggedWrite(pDb, CPkDataType::kModule * 100 + 2, note, write))
     return false;
   pDoc->m_stored = wkt;
   return true;

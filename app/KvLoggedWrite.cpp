@@ -1,4 +1,4 @@
-#include "datafile/KvLoggedWrite.h"
+#include "app/KvLoggedWrite.h"
 
 #include "app/CKvApp.h"
 #include "app/CKvOperation.h"

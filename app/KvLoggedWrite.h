@@ -1,5 +1,5 @@
 #pragma once
-// A data-file write and its operation-log entry as one piece of work: the
+// A write to the data file and its operation-log entry as one piece of work: the
 // write runs in a transaction on the connection, the log row (the code, the
 // note) is inserted on the same connection inside it, and nothing is kept
 // unless both succeed. With the data file's log switched off only the write
