@@ -44,14 +44,16 @@ void removeFile(const QString& path) {
     QFile::remove(path + QString::fromLatin1(suffix));
 }
 
-KvSchoolBenchFile& sqliteYear() {
-  static KvSchoolBenchFile file(0, kStudents, QStringLiteral("bak"));
-  return file;
-}
-
-KvSchoolBenchFile& pgYear() {
-  static KvSchoolBenchFile file(2, kStudents, QStringLiteral("bak"));
-  return file;
+// The generated year on SQLite (kind 0) or PostgreSQL (kind 2), made once;
+// null, with the benchmark skipped, when it could not be made.
+KvSchoolBenchFile* yearOrSkip(benchmark::State& state, int kind) {
+  static KvSchoolBenchFile sqlite(0, kStudents, QStringLiteral("bak"));
+  static KvSchoolBenchFile pg(2, kStudents, QStringLiteral("bak"));
+  KvSchoolBenchFile& year = kind == 0 ? sqlite : pg;
+  if (year.ready())
+    return &year;
+  state.SkipWithError(kind == 0 ? "no data file" : "no PostgreSQL server");
+  return nullptr;
 }
 
 // The archive of a year, written once.
@@ -77,27 +79,39 @@ void bytes(benchmark::State& state, const QString& path) {
 
 // --- SQLite backup ---
 
-void BM_SqliteBackup_Archive(benchmark::State& state) {
-  KvSchoolBenchFile& year = sqliteYear();
-  if (!year.ready()) {
-    state.SkipWithError("no data file");
+// Writes the archive of the year of a kind, again and again.
+void archiveBackups(benchmark::State& state, int kind) {
+  KvSchoolBenchFile* year = yearOrSkip(state, kind);
+  if (!year)
     return;
-  }
-  const QString path = scratch(QStringLiteral("sqlite-archive.bak"));
+  const QString path = scratch(QStringLiteral("archive-%1.bak").arg(kind));
   for (auto _ : state)
-    if (!CKvMDBBak(&year.db()).SaveBackup(path))
+    if (!CKvMDBBak(&year->db()).SaveBackup(path))
       state.SkipWithError("backup failed");
   bytes(state, path);
   QFile::remove(path);
 }
+
+// Restores an archive into a data file of its own, again and again, with no
+// safety copies.
+void archiveRestores(benchmark::State& state, CKvDb& target, const QString& archive) {
+  for (auto _ : state) {
+    CKvMDBBak bak(&target);
+    bak.SetSafetyBackup(false);
+    if (!bak.LoadBackup(archive, 2))
+      state.SkipWithError("restore failed");
+  }
+  bytes(state, archive);
+}
+
+void BM_SqliteBackup_Archive(benchmark::State& state) { archiveBackups(state, 0); }
 BENCHMARK(BM_SqliteBackup_Archive)->Unit(benchmark::kMillisecond);
 
 void BM_SqliteBackup_OnlineApi(benchmark::State& state) {
-  KvSchoolBenchFile& year = sqliteYear();
-  if (!year.ready()) {
-    state.SkipWithError("no data file");
+  KvSchoolBenchFile* found = yearOrSkip(state, 0);
+  if (!found)
     return;
-  }
+  KvSchoolBenchFile& year = *found;
   const QString path = scratch(QStringLiteral("sqlite-copy.db"));
   for (auto _ : state) {
     QFile::remove(path);
@@ -117,11 +131,10 @@ BENCHMARK(BM_SqliteBackup_OnlineApi)->Unit(benchmark::kMillisecond);
 // --- SQLite restore ---
 
 void BM_SqliteRestore_Archive(benchmark::State& state) {
-  KvSchoolBenchFile& year = sqliteYear();
-  if (!year.ready()) {
-    state.SkipWithError("no data file");
+  KvSchoolBenchFile* found = yearOrSkip(state, 0);
+  if (!found)
     return;
-  }
+  KvSchoolBenchFile& year = *found;
   const QString archive = archiveOf(year, QStringLiteral("sqlite-restore.bak"));
   // A data file of its own: the restore replaces it.
   const QString path = scratch(QStringLiteral("sqlite-target.xxd"));
@@ -132,13 +145,7 @@ void BM_SqliteRestore_Archive(benchmark::State& state) {
     state.SkipWithError("no target");
     return;
   }
-  for (auto _ : state) {
-    CKvMDBBak bak(&target);
-    bak.SetSafetyBackup(false);
-    if (!bak.LoadBackup(archive, 2))
-      state.SkipWithError("restore failed");
-  }
-  bytes(state, archive);
+  archiveRestores(state, target, archive);
   target.Close();
   removeFile(path);
 }
@@ -181,11 +188,10 @@ struct SqliteRows {
 };
 
 void BM_SqliteRestore_RawLoad(benchmark::State& state) {
-  KvSchoolBenchFile& year = sqliteYear();
-  if (!year.ready()) {
-    state.SkipWithError("no data file");
+  KvSchoolBenchFile* found = yearOrSkip(state, 0);
+  if (!found)
     return;
-  }
+  KvSchoolBenchFile& year = *found;
   const SqliteRows rows(year.sqliteHandle());
   const QString empty = scratch(QStringLiteral("sqlite-empty.db"));
   const QString path = scratch(QStringLiteral("sqlite-raw.db"));
@@ -236,11 +242,10 @@ void BM_SqliteRestore_RawLoad(benchmark::State& state) {
 BENCHMARK(BM_SqliteRestore_RawLoad)->Unit(benchmark::kMillisecond);
 
 void BM_SqliteRestore_CopyFileBack(benchmark::State& state) {
-  KvSchoolBenchFile& year = sqliteYear();
-  if (!year.ready()) {
-    state.SkipWithError("no data file");
+  KvSchoolBenchFile* found = yearOrSkip(state, 0);
+  if (!found)
     return;
-  }
+  KvSchoolBenchFile& year = *found;
   const QString copy = scratch(QStringLiteral("sqlite-backup.db"));
   const QString path = scratch(QStringLiteral("sqlite-back.db"));
   QFile::remove(copy);
@@ -269,27 +274,14 @@ BENCHMARK(BM_SqliteRestore_CopyFileBack)->Unit(benchmark::kMillisecond);
 // --- PostgreSQL ---
 
 
-void BM_PgBackup_Archive(benchmark::State& state) {
-  KvSchoolBenchFile& year = pgYear();
-  if (!year.ready()) {
-    state.SkipWithError("no PostgreSQL server");
-    return;
-  }
-  const QString path = scratch(QStringLiteral("pg-archive.bak"));
-  for (auto _ : state)
-    if (!CKvMDBBak(&year.db()).SaveBackup(path))
-      state.SkipWithError("backup failed");
-  bytes(state, path);
-  QFile::remove(path);
-}
+void BM_PgBackup_Archive(benchmark::State& state) { archiveBackups(state, 2); }
 BENCHMARK(BM_PgBackup_Archive)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PgBackup_PgDump(benchmark::State& state) {
-  KvSchoolBenchFile& year = pgYear();
-  if (!year.ready()) {
-    state.SkipWithError("no PostgreSQL server");
+  KvSchoolBenchFile* found = yearOrSkip(state, 2);
+  if (!found)
     return;
-  }
+  KvSchoolBenchFile& year = *found;
   const QString path = scratch(QStringLiteral("pg.dump"));
   const QString database = year.db().GetDatabaseName(true);
   for (auto _ : state)
@@ -301,11 +293,10 @@ void BM_PgBackup_PgDump(benchmark::State& state) {
 BENCHMARK(BM_PgBackup_PgDump)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PgRestore_Archive(benchmark::State& state) {
-  KvSchoolBenchFile& year = pgYear();
-  if (!year.ready()) {
-    state.SkipWithError("no PostgreSQL server");
+  KvSchoolBenchFile* found = yearOrSkip(state, 2);
+  if (!found)
     return;
-  }
+  KvSchoolBenchFile& year = *found;
   const QString archive = archiveOf(year, QStringLiteral("pg-restore.bak"));
   // A database of its own: the restore replaces it.
   const CKvDbInfo info = year.db().GetConnectInfo();
@@ -316,23 +307,16 @@ void BM_PgRestore_Archive(benchmark::State& state) {
     state.SkipWithError("no target");
     return;
   }
-  for (auto _ : state) {
-    CKvMDBBak bak(&target);
-    bak.SetSafetyBackup(false);
-    if (!bak.LoadBackup(archive, 2))
-      state.SkipWithError("restore failed");
-  }
-  bytes(state, archive);
+  archiveRestores(state, target, archive);
   target.DropDatabase(name, info);
 }
 BENCHMARK(BM_PgRestore_Archive)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_PgRestore_CreatedbPgRestore(benchmark::State& state) {
-  KvSchoolBenchFile& year = pgYear();
-  if (!year.ready()) {
-    state.SkipWithError("no PostgreSQL server");
+  KvSchoolBenchFile* found = yearOrSkip(state, 2);
+  if (!found)
     return;
-  }
+  KvSchoolBenchFile& year = *found;
   const QString dump = scratch(QStringLiteral("pg-restore.dump"));
   if (!runTool(QStringLiteral("pg_dump"), {QStringLiteral("-Fc"), QStringLiteral("-f"), dump, year.db().GetDatabaseName(true)})) {
     state.SkipWithError("pg_dump failed");

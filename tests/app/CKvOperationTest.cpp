@@ -11,16 +11,12 @@
 #include "core/KvMessage.h"
 #include "core/KvWidth.h"
 #include "support/KvTestEnv.h"
+#include "support/KvTestWorkers.h"
 #include "ui/KvAppServices.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QProcess>
 #include <algorithm>
-#include <cstdio>
-#include <memory>
-#include <unistd.h>
 
 namespace {
 
@@ -231,7 +227,7 @@ constexpr int kWorkers = 4;
 constexpr int kExtraPeriods = 15;
 
 bool servedAsWorker() {
-  const QString request = QString::fromUtf8(qgetenv(kWorkerVariable));
+  const QString request = KvTestWorkerRequest(kWorkerVariable);
   if (request.isEmpty())
     return false;
   const int kind = request.section(u'|', 0, 0).toInt();
@@ -245,21 +241,18 @@ bool servedAsWorker() {
   file.SetOperatorName(QStringLiteral("管理员"));
   const bool ok = app.GetDb()->Open(request.section(u'|', 1),
                                     kind == 0 ? CKvDbInfo(0) : KvTestDb::ServerInfo(kind));
-  std::printf("\nKV-WORKER %s\n", ok ? "READY" : "FAILED");
-  std::fflush(stdout);
-  char go = 0;
-  if (ok && ::read(STDIN_FILENO, &go, 1) == 1) {
+  KvTestWorkerSay(ok ? "READY" : "FAILED");
+  if (ok && KvTestWorkerWaitForGo()) {
     CKvOperation& task = app.GetTask();
     task.BeginWork();
-    std::printf("\nKV-WORKER TASK %d\n", task.nTask);
+    KvTestWorkerSay("TASK " + QByteArray::number(task.nTask));
     for (int i = 1; i <= kExtraPeriods; ++i) {
       CKvOperation extra = task;
       extra.nThreadID = task.nThreadID * 100 + i;
       if (!CKvOperation::RegisterTask(extra, app.GetDb()))
-        std::printf("\nKV-WORKER TASK %d\n", extra.nTask);
+        KvTestWorkerSay("TASK " + QByteArray::number(extra.nTask));
     }
-    std::printf("\nKV-WORKER DONE\n");
-    std::fflush(stdout);
+    KvTestWorkerSay("DONE");
   }
   return true;
 }
@@ -280,42 +273,17 @@ TEST_P(CKvOperationWorkerTest, PeriodsBegunAtOnceGetUniqueNumbers) {
   }
   testDb.db().Close();
 
-  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  const QString filter = QStringLiteral("--gtest_filter=") +
-                         QString::fromUtf8(test->test_suite_name()) + u'.' +
-                         QString::fromUtf8(test->name());
-  std::unique_ptr<QProcess> workers[kWorkers];
-  QByteArray output[kWorkers];
-  for (int i = 0; i < kWorkers; ++i) {
-    workers[i] = std::make_unique<QProcess>();
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(kWorkerVariable),
-                       QString::number(GetParam()) + u'|' + testDb.name());
-    workers[i]->setProcessEnvironment(environment);
-    workers[i]->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    workers[i]->start(QCoreApplication::applicationFilePath(), {filter});
-  }
-  for (int i = 0; i < kWorkers; ++i) {
-    while (!output[i].contains("KV-WORKER") && workers[i]->waitForReadyRead(60000))
-      output[i] += workers[i]->readAllStandardOutput();
-    ASSERT_TRUE(output[i].contains("KV-WORKER READY")) << output[i].toStdString();
-  }
-  // QProcess writes when asked to wait: send the go to all before waiting
-  // for any of them, so that they start together.
-  for (int i = 0; i < kWorkers; ++i)
-    workers[i]->write("g");
-  for (int i = 0; i < kWorkers; ++i)
-    workers[i]->waitForBytesWritten(10000);
+  KvTestWorkers workers(kWorkerVariable, QStringList(kWorkers, QString::number(GetParam()) + u'|' + testDb.name()));
+  const int notReady = workers.FirstNotReady();
+  ASSERT_EQ(notReady, -1) << workers.output(notReady).toStdString();
+  workers.Go();
   // Every period registered reports its number; no number twice.
   QList<int> numbers;
   for (int i = 0; i < kWorkers; ++i) {
-    workers[i]->closeWriteChannel();
-    ASSERT_TRUE(workers[i]->waitForFinished(120000));
-    output[i] += workers[i]->readAllStandardOutput();
-    ASSERT_TRUE(output[i].contains("KV-WORKER DONE")) << output[i].toStdString();
-    for (const QByteArray& line : output[i].split('\n'))
-      if (line.startsWith("KV-WORKER TASK "))
-        numbers.append(line.mid(15).trimmed().toInt());
+    ASSERT_TRUE(workers.Finish(i));
+    ASSERT_TRUE(workers.output(i).contains("KV-WORKER DONE")) << workers.output(i).toStdString();
+    for (const QByteArray& number : workers.Lines(i, "TASK "))
+      numbers.append(number.toInt());
   }
   const int total = kWorkers * (1 + kExtraPeriods);
   ASSERT_EQ(numbers.size(), total);

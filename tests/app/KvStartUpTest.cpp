@@ -19,7 +19,6 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QRandomGenerator>
 
 namespace {
 
@@ -116,18 +115,9 @@ TEST_F(KvEndToEndTest, FirstStartOnTheDefaultFile) {
 }
 
 TEST_F(KvEndToEndTest, FirstStartOnAPostgresDatabaseTheDialogMakes) {
+  KV_REQUIRE_PG_SERVER();
   const CKvDbInfo server = KvTestDb::ServerInfo(2);
-  CKvDb admin(2);
-  if (server.m_strServer.isEmpty() || !admin.Open(QStringLiteral("master"), server)) {
-    if (KvTestDbMustReachServer())
-      FAIL() << "PostgreSQL needed";
-    GTEST_SKIP() << "no PostgreSQL server";
-  }
-  admin.Close();
-  const QString name = QStringLiteral("xxd%1%2")
-                           .arg(QRandomGenerator::global()->bounded(1, 10000), 4, 10, QChar(u'0'))
-                           .arg(year());
-  admin.DropDatabase(name, server);
+  const QString name = KvTestDb::FreshServerFileName(year());
 
   KvMessageRecorder recorder;
   m_answers.login = KvNewPostgresFileLogin(server, name);
@@ -150,5 +140,6 @@ TEST_F(KvEndToEndTest, FirstStartOnAPostgresDatabaseTheDialogMakes) {
   EXPECT_EQ(setting(QStringLiteral("UID"), server.m_strServer), server.m_strUser);
   // "记住口令" was off: no password in the settings.
   EXPECT_EQ(setting(QStringLiteral("PWD"), server.m_strServer), u"");
+  CKvDb admin(2);
   EXPECT_TRUE(admin.DropDatabase(name, server));
 }

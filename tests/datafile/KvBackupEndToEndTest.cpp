@@ -48,7 +48,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTreeView>
 
@@ -118,14 +117,8 @@ TEST_P(KvBackupEndToEndTest, BackupDamagedCopyAndRestoreThroughTheMenus) {
   const int year = QDate::currentDate().year();
   const int kind = GetParam();
   const CKvDbInfo info = kind == 0 ? CKvDbInfo(0) : KvTestDb::ServerInfo(2);
-  if (kind != 0) {
-    CKvDb admin(2);
-    if (info.m_strServer.isEmpty() || !admin.Open(QStringLiteral("master"), info)) {
-      if (KvTestDbMustReachServer())
-        FAIL() << "PostgreSQL needed";
-      GTEST_SKIP() << "no PostgreSQL server";
-    }
-  }
+  if (kind != 0)
+    KV_REQUIRE_PG_SERVER();
   KvInstallSchool();
   KvInstallTimetable();
   CKvXxApp app;
@@ -136,9 +129,7 @@ TEST_P(KvBackupEndToEndTest, BackupDamagedCopyAndRestoreThroughTheMenus) {
 
   // The generated year.
   m_name = kind == 0 ? QStringLiteral("%1/%2.xxd").arg(m_folder.path()).arg(year)
-                     : QStringLiteral("xxd%1%2")
-                           .arg(QRandomGenerator::global()->bounded(1, 10000), 4, 10, QChar(u'0'))
-                           .arg(year);
+                     : KvTestDb::FreshServerFileName(year);
   {
     KvMessageRecorder generating;
     CKvDb db(kind == 0 ? 0 : 2);

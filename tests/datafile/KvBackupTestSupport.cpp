@@ -7,6 +7,7 @@
 #include "datafile/CKvMDBBak.h"
 #include "datafile/KvDataFileInstall.h"
 #include "school/KvSchoolInstall.h"
+#include "support/KvTestWorkers.h"
 #include "support/school/KvSchoolGen.h"
 
 #include "app/CKvApp.h"
@@ -14,12 +15,10 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QThread>
 
 #include <algorithm>
-#include <cstdio>
 #include <poll.h>
 #include <unistd.h>
 #include <utility>
@@ -39,7 +38,6 @@ QStringList KvStateDiff(const QStringList& a, const QStringList& b) {
 
 namespace {
 constexpr char kRoleVariable[] = "KV_TEST_WORKER";
-constexpr char kArchiveVariable[] = "KV_TEST_ARCHIVE";
 }  // namespace
 
 KvBackupTestApp::KvBackupTestApp() {
@@ -151,14 +149,11 @@ bool inputClosed() {
   return ::read(STDIN_FILENO, buffer, sizeof buffer) <= 0;
 }
 
-void ready(bool ok) {
-  std::printf("\nKV-WORKER %s\n", ok ? "READY" : "FAILED");
-  std::fflush(stdout);
-}
+void ready(bool ok) { KvTestWorkerSay(ok ? "READY" : "FAILED"); }
 }  // namespace
 
 bool KvServeAsWorker() {
-  const QString request = QString::fromUtf8(qgetenv(kRoleVariable));
+  const QString request = KvTestWorkerRequest(kRoleVariable);
   if (request.isEmpty())
     return false;
   const QStringList parts = request.split(u'|');
@@ -178,7 +173,7 @@ bool KvServeAsWorker() {
     }
     const bool opened = db && db->Open(name, infoOf(kind));
     ready(opened);
-    const QString archive = QString::fromUtf8(qgetenv(kArchiveVariable));
+    const QString archive = parts.mid(3).join(u'|');
     while (opened && !inputClosed()) {
       CKvMDBBak bak(db);
       bak.SetSafetyBackup(false);
@@ -209,39 +204,23 @@ bool KvServeAsWorker() {
 }
 
 bool KvWorkerProcess::Start(const QString& role, int kind, const QString& name, const QString& archive) {
-  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QString::fromLatin1(kRoleVariable), role + u'|' + QString::number(kind) + u'|' + name);
-  environment.insert(QString::fromLatin1(kArchiveVariable), archive);
-  m_process.setProcessEnvironment(environment);
-  m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  m_process.start(QCoreApplication::applicationFilePath(),
-                  {QStringLiteral("--gtest_filter=") + QString::fromUtf8(test->test_suite_name()) + u'.' +
-                   QString::fromUtf8(test->name())});
-  QByteArray output;
-  while (m_process.waitForReadyRead(60000)) {
-    output += m_process.readAllStandardOutput();
-    if (output.contains("KV-WORKER READY"))
-      return true;
-    if (output.contains("KV-WORKER FAILED"))
-      return false;
-  }
-  return false;
+  m_worker = std::make_unique<KvTestWorkers>(
+      kRoleVariable, QStringList{QStringList{role, QString::number(kind), name, archive}.join(u'|')});
+  return m_worker->FirstNotReady() == -1;
 }
 
 void KvWorkerProcess::Stop() {
-  if (m_process.state() == QProcess::NotRunning)
-    return;
-  m_process.closeWriteChannel();
-  m_process.waitForFinished(60000);
+  if (m_worker && m_worker->process(0).state() != QProcess::NotRunning)
+    m_worker->Finish(0);
 }
 
 void KvWorkerProcess::Kill(int kind) {
-  if (m_process.state() == QProcess::NotRunning)
+  if (!m_worker || m_worker->process(0).state() == QProcess::NotRunning)
     return;
-  const qint64 pid = m_process.processId();
-  m_process.kill();
-  m_process.waitForFinished(60000);
+  QProcess& process = m_worker->process(0);
+  const qint64 pid = process.processId();
+  process.kill();
+  process.waitForFinished(60000);
   CKvDb master(2);
   if (kind == 0 || !master.Open(QStringLiteral("master"), infoOf(2)))
     return;

@@ -5,22 +5,22 @@
 // rows; archives written to a folder of the test; every table's rows (the
 // log tables aside) as sorted text; and whether a staging copy is left.
 
+#include "support/KvTestWorkers.h"
 #include "support/module/KvModuleTestDb.h"
 
 #include <QString>
 #include <QStringList>
-#include <QProcess>
 #include <QTemporaryDir>
 
 // --- A second program ---
 //
 // The running test started again in another process with a role
-// ("<role>|<kind>|<database>" in KV_TEST_WORKER). In the child the test
+// ("<role>|<kind>|<database>|<archive>" in KV_TEST_WORKER). In the child the test
 // body calls KvServeAsWorker() first: it opens the database, prints
 // "KV-WORKER READY" once its work runs, works until its input is closed and
 // ends the test there. Roles: "hold" keeps the database open; "pairs"
 // inserts a row into P1 and one into P2 in one transaction, again and
-// again; "restore" restores the archive named in KV_TEST_ARCHIVE over and
+// again; "restore" restores the archive named after the database over and
 // over (the worker's application opened on the database).
 bool KvServeAsWorker();
 
@@ -36,7 +36,7 @@ class KvWorkerProcess {
   void Kill(int kind);
 
  private:
-  QProcess m_process;
+  std::unique_ptr<KvTestWorkers> m_worker;
 };
 
 // Every table of the data file but KvTask, KvLog and KvLogOp, as

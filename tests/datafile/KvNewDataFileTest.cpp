@@ -21,9 +21,9 @@
 #include "support/module/KvModuleTestDb.h"
 #include "support/school/KvSchoolGen.h"
 #include "KvBackupTestSupport.h"
+#include "support/KvTestWorkers.h"
 
 #include <QDir>
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -481,17 +481,18 @@ TEST_P(KvNewDataFileTest, TheDialogAndThePromptMakeTheNextYear) {
   login.OnCancel();
 }
 
+constexpr char kNewYearWorker[] = "KV_NEW_YEAR_WORKER";
+
 // A program making the next year with the carry is killed at a random
 // moment, again and again: the new year is then absent, or complete with
 // the previous year closed; the next creation succeeds.
 TEST_P(KvNewDataFileTest, AKilledCreationLeavesNoHalfYear) {
-  const QByteArray workerPlace = qgetenv("KV_NEW_YEAR_WORKER");
+  const QString workerPlace = KvTestWorkerRequest(kNewYearWorker);
   if (!workerPlace.isEmpty()) {
     // The worker: one creation, then it ends.
-    m_location = QString::fromUtf8(workerPlace);
+    m_location = workerPlace;
     KvScriptedAnswers answers;
-    std::printf("KV-WORKER READY\n");
-    std::fflush(stdout);
+    KvTestWorkerSay("READY");
     Service(2025).Create(nullptr);
     // Ends here: the fixture's clean-up would drop the parent's databases.
     std::fflush(stdout);
@@ -516,20 +517,10 @@ TEST_P(KvNewDataFileTest, AKilledCreationLeavesNoHalfYear) {
   const int duration = int(clock.elapsed()) + 200;
   ASSERT_TRUE(startAgain());
 
-  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
   for (int round = 0; round < 20; ++round) {
-    QProcess worker;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("KV_NEW_YEAR_WORKER"), m_location);
-    worker.setProcessEnvironment(environment);
-    worker.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    worker.start(QCoreApplication::applicationFilePath(),
-                 {QStringLiteral("--gtest_filter=") + QString::fromUtf8(test->test_suite_name()) + u'.' +
-                  QString::fromUtf8(test->name())});
-    QByteArray output;
-    while (!output.contains("KV-WORKER READY") && worker.waitForReadyRead(60000))
-      output += worker.readAllStandardOutput();
-    ASSERT_TRUE(output.contains("KV-WORKER READY")) << "round " << round;
+    KvTestWorkers workers(kNewYearWorker, {m_location});
+    ASSERT_EQ(workers.FirstNotReady(), -1) << "round " << round;
+    QProcess& worker = workers.process(0);
     QThread::msleep(QRandomGenerator::global()->bounded(duration));
     worker.kill();
     worker.waitForFinished(60000);

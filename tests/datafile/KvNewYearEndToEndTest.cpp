@@ -171,14 +171,8 @@ class KvNewYearEndToEndTest : public ::testing::TestWithParam<int> {
 
 TEST_P(KvNewYearEndToEndTest, TheNextYearUnitsInformationAndACopyThroughTheMenus) {
   const int kind = GetParam();
-  if (kind != 0) {
-    CKvDb admin(2);
-    if (m_info.m_strServer.isEmpty() || !admin.Open(QStringLiteral("master"), m_info)) {
-      if (KvTestDbMustReachServer())
-        FAIL() << "PostgreSQL needed";
-      GTEST_SKIP() << "no PostgreSQL server";
-    }
-  }
+  if (kind != 0)
+    KV_REQUIRE_PG_SERVER();
   KvInstallSchool();
   KvInstallTimetable();
   CKvXxApp app;

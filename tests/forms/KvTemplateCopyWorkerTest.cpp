@@ -10,12 +10,9 @@
 
 #include "KvTemplateListTestSupport.h"
 #include "app/KvShellTestApp.h"
+#include "support/KvTestWorkers.h"
 
-#include <QCoreApplication>
-#include <QProcess>
-#include <cstdio>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 constexpr char kWorkerVariable[] = "KV_TEST_TEMPL_WORKER";
@@ -40,7 +37,7 @@ bool openOn(KvShellTestApp& app, KvFakeFormModule** ppModule, int kind, const QS
 
 // The worker's side; false when this process is no worker.
 bool servedAsWorker() {
-  const QString request = QString::fromUtf8(qgetenv(kWorkerVariable));
+  const QString request = KvTestWorkerRequest(kWorkerVariable);
   if (request.isEmpty())
     return false;
   KvShellTestApp app;
@@ -52,10 +49,8 @@ bool servedAsWorker() {
     list.reset(static_cast<CKvTemplateList*>(module->CreateTemplatePage(nullptr)));
     list->SelectRow(list->FindRow(300, 0));
   }
-  std::printf("\nKV-WORKER %s\n", ok ? "READY" : "FAILED");
-  std::fflush(stdout);
-  char go = 0;
-  if (ok && ::read(STDIN_FILENO, &go, 1) == 1) {
+  KvTestWorkerSay(ok ? "READY" : "FAILED");
+  if (ok && KvTestWorkerWaitForGo()) {
     KvMessageRecorder recorder;
     for (int i = 0; i < kAdds; ++i) {
       list->SelectRow(list->FindRow(300, 0));
@@ -65,8 +60,7 @@ bool servedAsWorker() {
       int nResult = 0;
       list->PasteTemplate(300, 0, &nResult, app.GetDb());
     }
-    std::printf("\nKV-WORKER DONE %d\n", int(recorder.messages().size()));
-    std::fflush(stdout);
+    KvTestWorkerSay("DONE " + QByteArray::number(recorder.messages().size()));
   }
   return true;
 }
@@ -91,35 +85,15 @@ TEST_P(KvTemplateCopyWorkerTest, CopiesAddedAtOnceEachKeepANumberOfTheirOwn) {
   }
   testDb.db().Close();
 
-  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  const QString filter = QStringLiteral("--gtest_filter=") + QString::fromUtf8(test->test_suite_name()) +
-                         u'.' + QString::fromUtf8(test->name());
-  std::unique_ptr<QProcess> workers[kWorkers];
-  QByteArray output[kWorkers];
-  for (int i = 0; i < kWorkers; ++i) {
-    workers[i] = std::make_unique<QProcess>();
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(kWorkerVariable), QString::number(GetParam()) + u'|' + testDb.name());
-    workers[i]->setProcessEnvironment(environment);
-    workers[i]->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    workers[i]->start(QCoreApplication::applicationFilePath(), {filter});
-  }
-  for (int i = 0; i < kWorkers; ++i) {
-    while (!output[i].contains("KV-WORKER") && workers[i]->waitForReadyRead(60000))
-      output[i] += workers[i]->readAllStandardOutput();
-    ASSERT_TRUE(output[i].contains("KV-WORKER READY")) << output[i].toStdString();
-  }
+  KvTestWorkers workers(kWorkerVariable, QStringList(kWorkers, QString::number(GetParam()) + u'|' + testDb.name()));
+  const int notReady = workers.FirstNotReady();
+  ASSERT_EQ(notReady, -1) << workers.output(notReady).toStdString();
   // Every list was filled before any copy was added: each starts out of
   // date as soon as another workstation writes.
-  for (int i = 0; i < kWorkers; ++i)
-    workers[i]->write("g");
-  for (int i = 0; i < kWorkers; ++i)
-    workers[i]->waitForBytesWritten(10000);
+  workers.Go();
   for (int i = 0; i < kWorkers; ++i) {
-    workers[i]->closeWriteChannel();
-    ASSERT_TRUE(workers[i]->waitForFinished(120000));
-    output[i] += workers[i]->readAllStandardOutput();
-    EXPECT_TRUE(output[i].contains("KV-WORKER DONE 0")) << output[i].toStdString();
+    ASSERT_TRUE(workers.Finish(i));
+    EXPECT_TRUE(workers.output(i).contains("KV-WORKER DONE 0")) << workers.output(i).toStdString();
   }
 
   // Every copy was stored whole under a number of its own, one above the

@@ -33,7 +33,6 @@
 
 #include <QDate>
 #include <QMdiSubWindow>
-#include <QRandomGenerator>
 #include <functional>
 
 class KvFeeEndToEndTest : public ::testing::TestWithParam<int> {
@@ -57,19 +56,13 @@ class KvFeeEndToEndTest : public ::testing::TestWithParam<int> {
   // in as 101; false (test skipped) without a PostgreSQL server.
   bool StartUp() {
     if (GetParam() == 2) {
-      const CKvDbInfo server = KvTestDb::ServerInfo(2);
-      CKvDb admin(2);
-      if (server.m_strServer.isEmpty() || !admin.Open(QStringLiteral("master"), server)) {
+      if (!KvTestDb::ServerReachable()) {
         if (KvTestDbMustReachServer())
           ADD_FAILURE() << "PostgreSQL needed";
         return false;
       }
-      admin.Close();
-      m_dropName = QStringLiteral("xxd%1%2")
-                       .arg(QRandomGenerator::global()->bounded(1, 10000), 4, 10, QChar(u'0'))
-                       .arg(QDate::currentDate().year());
-      admin.DropDatabase(m_dropName, server);
-      m_answers.login = KvNewPostgresFileLogin(server, m_dropName);
+      m_dropName = KvTestDb::FreshServerFileName(QDate::currentDate().year());
+      m_answers.login = KvNewPostgresFileLogin(KvTestDb::ServerInfo(2), m_dropName);
     }
     return m_app.StartUp({QStringLiteral("kvqy")});
   }

@@ -16,18 +16,15 @@
 #include "core/KvMessage.h"
 #include "school/CXxDataType.h"
 #include "school/KvReceiptSave.h"
+#include "support/KvTestWorkers.h"
 #include "support/school/KvSchoolGen.h"
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QThread>
-#include <cstdio>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 constexpr char kWorkerVariable[] = "KV_TEST_RECEIPT_WORKER";
@@ -54,19 +51,9 @@ KvReceiptSaveResult saveReceipt(CKvDb* pDb, int student, const QString& number) 
   return KvReceiptSave::Save(head, CPc(), lines, true, pDb);
 }
 
-void say(const QByteArray& text) {
-  std::printf("\nKV-WORKER %s\n", text.constData());
-  std::fflush(stdout);
-}
-
-bool waitForGo() {
-  char go = 0;
-  return ::read(STDIN_FILENO, &go, 1) == 1;
-}
-
 // The worker's side; false when this process is no worker.
 bool servedAsWorker() {
-  const QString request = QString::fromUtf8(qgetenv(kWorkerVariable));
+  const QString request = KvTestWorkerRequest(kWorkerVariable);
   if (request.isEmpty())
     return false;
   const QString mode = request.section(u'|', 0, 0);
@@ -82,20 +69,20 @@ bool servedAsWorker() {
   CKvDb* pDb = app.GetDb();
   if (!pDb->Open(request.section(u'|', 2, 2), kind == 0 ? CKvDbInfo(0) : KvTestDb::ServerInfo(kind)) ||
       !CXxDataType::Get()->ReloadParams(pDb)) {
-    say("FAILED");
+    KvTestWorkerSay("FAILED");
     return true;
   }
   KvMessageRecorder recorder;
-  say("READY");
+  KvTestWorkerSay("READY");
   if (mode == u"loop") {
     for (int i = 0;; ++i)
       saveReceipt(pDb, student + i, QString());
   }
-  if (!waitForGo())
+  if (!KvTestWorkerWaitForGo())
     return true;
   if (mode == u"same") {
     const bool saved = saveReceipt(pDb, student, QStringLiteral("00042")).bSaved;
-    say("RESULT " + QByteArray(saved ? "1 " : "0 ") + recorder.last().section(u'\n', 0, 0).toUtf8());
+    KvTestWorkerSay("RESULT " + QByteArray(saved ? "1 " : "0 ") + recorder.last().section(u'\n', 0, 0).toUtf8());
   } else if (mode == u"many") {
     int saved = 0;
     while (saved < kManySaves) {
@@ -105,7 +92,7 @@ bool servedAsWorker() {
       else if (recorder.last() != QStringLiteral("单号重，插入记录失败！"))
         break;
     }
-    say("DONE " + QByteArray::number(saved));
+    KvTestWorkerSay("DONE " + QByteArray::number(saved));
   }
   pDb->Close();
   return true;
@@ -150,30 +137,12 @@ class KvReceiptProcessTest : public ::testing::TestWithParam<int> {
     pDb->Close();
     m_testDb->db().Close();
   }
-  std::unique_ptr<QProcess> Start(const QString& mode, int student) {
-    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    const QString filter = QStringLiteral("--gtest_filter=") + QString::fromUtf8(test->test_suite_name()) + u'.' +
-                           QString::fromUtf8(test->name());
-    auto worker = std::make_unique<QProcess>();
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(kWorkerVariable), QStringLiteral("%1|%2|%3|%4")
-                                                                 .arg(mode)
-                                                                 .arg(GetParam())
-                                                                 .arg(m_testDb->name())
-                                                                 .arg(student));
-    worker->setProcessEnvironment(environment);
-    worker->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    worker->start(QCoreApplication::applicationFilePath(), {filter});
-    return worker;
-  }
-  // Reads the worker's output until the line; false when it ends first.
-  static bool WaitFor(QProcess& worker, QByteArray* output, const QByteArray& line) {
-    while (!output->contains(line)) {
-      if (!worker.waitForReadyRead(60000))
-        return false;
-      *output += worker.readAllStandardOutput();
-    }
-    return true;
+  // Workers of one mode, one per first student.
+  std::unique_ptr<KvTestWorkers> Start(const QString& mode, const QList<int>& students) {
+    QStringList requests;
+    for (int student : students)
+      requests.append(QStringLiteral("%1|%2|%3|%4").arg(mode).arg(GetParam()).arg(m_testDb->name()).arg(student));
+    return std::make_unique<KvTestWorkers>(kWorkerVariable, requests);
   }
   QStringList Column(const QString& sql) {
     CKvDb reader(GetParam());
@@ -193,12 +162,11 @@ TEST_P(KvReceiptProcessTest, KilledWhileSavingLeavesWholeReceiptsOnly) {
   if (::testing::Test::IsSkipped() || HasFatalFailure())
     return;
   for (int round = 0; round < 20; ++round) {
-    std::unique_ptr<QProcess> worker = Start(QStringLiteral("loop"), round);
-    QByteArray output;
-    ASSERT_TRUE(WaitFor(*worker, &output, "KV-WORKER READY")) << output.toStdString();
+    std::unique_ptr<KvTestWorkers> worker = Start(QStringLiteral("loop"), {round});
+    ASSERT_EQ(worker->FirstNotReady(), -1) << worker->output(0).toStdString();
     QThread::msleep(10 + QRandomGenerator::global()->bounded(90));
-    worker->kill();
-    ASSERT_TRUE(worker->waitForFinished(30000));
+    worker->process(0).kill();
+    ASSERT_TRUE(worker->process(0).waitForFinished(30000));
   }
   // Every receipt has its three lines and one log row; no log row without
   // its receipt.
@@ -221,21 +189,15 @@ TEST_P(KvReceiptProcessTest, TwoOperatorsNeverShareANumber) {
     return;
   // The same number at once: one receipt, the other save refused.
   {
-    std::unique_ptr<QProcess> workers[2] = {Start(QStringLiteral("same"), 0), Start(QStringLiteral("same"), 1)};
-    QByteArray output[2];
-    for (int i = 0; i < 2; ++i)
-      ASSERT_TRUE(WaitFor(*workers[i], &output[i], "KV-WORKER READY")) << output[i].toStdString();
-    for (auto& worker : workers)
-      worker->write("g");
+    std::unique_ptr<KvTestWorkers> workers = Start(QStringLiteral("same"), {0, 1});
+    const int notReady = workers->FirstNotReady();
+    ASSERT_EQ(notReady, -1) << workers->output(notReady).toStdString();
+    workers->Go();
     QStringList results;
     for (int i = 0; i < 2; ++i) {
-      workers[i]->closeWriteChannel();
-      ASSERT_TRUE(WaitFor(*workers[i], &output[i], "\n")) << output[i].toStdString();
-      ASSERT_TRUE(workers[i]->waitForFinished(60000));
-      output[i] += workers[i]->readAllStandardOutput();
-      for (const QByteArray& line : output[i].split('\n'))
-        if (line.startsWith("KV-WORKER RESULT "))
-          results.append(QString::fromUtf8(line.mid(17)));
+      ASSERT_TRUE(workers->Finish(i));
+      for (const QByteArray& result : workers->Lines(i, "RESULT "))
+        results.append(QString::fromUtf8(result));
     }
     results.sort();
     ASSERT_EQ(results.size(), 2);
@@ -244,18 +206,13 @@ TEST_P(KvReceiptProcessTest, TwoOperatorsNeverShareANumber) {
     EXPECT_EQ(Column(QStringLiteral("Select Count(*) From PC Where F=-1 And DH='00042'")), QStringList{"3"});
   }
   // 200 saves each under proposed numbers: every number once.
-  std::unique_ptr<QProcess> workers[2] = {Start(QStringLiteral("many"), 0), Start(QStringLiteral("many"), 5)};
-  QByteArray output[2];
-  for (int i = 0; i < 2; ++i)
-    ASSERT_TRUE(WaitFor(*workers[i], &output[i], "KV-WORKER READY")) << output[i].toStdString();
-  for (auto& worker : workers)
-    worker->write("g");
+  std::unique_ptr<KvTestWorkers> workers = Start(QStringLiteral("many"), {0, 5});
+  const int notReady = workers->FirstNotReady();
+  ASSERT_EQ(notReady, -1) << workers->output(notReady).toStdString();
+  workers->Go();
   for (int i = 0; i < 2; ++i) {
-    workers[i]->closeWriteChannel();
-    ASSERT_TRUE(WaitFor(*workers[i], &output[i], "KV-WORKER DONE")) << output[i].toStdString();
-    ASSERT_TRUE(workers[i]->waitForFinished(60000));
-    output[i] += workers[i]->readAllStandardOutput();
-    EXPECT_TRUE(output[i].contains("KV-WORKER DONE 200")) << output[i].toStdString();
+    ASSERT_TRUE(workers->Finish(i));
+    EXPECT_TRUE(workers->output(i).contains("KV-WORKER DONE 200")) << workers->output(i).toStdString();
   }
   const QStringList numbers = Column(QStringLiteral("Select Distinct DH From PC Where F=-1 Order By DH"));
   EXPECT_EQ(numbers.size(), 2 * kManySaves + 1);

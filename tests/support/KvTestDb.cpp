@@ -103,6 +103,21 @@ bool KvTestDb::CreateServerDatabase(QString* whyNot) {
   return true;
 }
 
+bool KvTestDb::ServerReachable() {
+  const CKvDbInfo server = ServerInfo(2);
+  CKvDb admin(2);
+  return !server.m_strServer.isEmpty() && admin.Open(QStringLiteral("master"), server);
+}
+
+QString KvTestDb::FreshServerFileName(int year) {
+  const QString name = QStringLiteral("xxd%1%2")
+                           .arg(QRandomGenerator::global()->bounded(1, 10000), 4, 10, QChar(u'0'))
+                           .arg(year);
+  CKvDb admin(2);
+  admin.DropDatabase(name, ServerInfo(2));
+  return name;
+}
+
 bool KvTestDb::OpenAnother(CKvDb& other) const {
   other.SetKind(m_kind);
   return other.Open(m_name, m_info);

@@ -48,6 +48,12 @@ class KvTestDb {
   // The server's connect information of the kind, from the environment
   // (database "master").
   static CKvDbInfo ServerInfo(int kind);
+  // True when the PostgreSQL server of ServerInfo(2) takes a connection.
+  static bool ServerReachable();
+  // A data-file name of the year, as the program names them, for a database
+  // of its own on the server ("xxd" + four random digits + the year); any
+  // database of that name is dropped first.
+  static QString FreshServerFileName(int year);
 
  private:
   bool CreateServerDatabase(QString* whyNot);
@@ -72,6 +78,16 @@ class KvTestDb {
   } while (0)
 
 bool KvTestDbMustReachServer();
+
+// Skips the test (fails it under CI) without a PostgreSQL server.
+#define KV_REQUIRE_PG_SERVER()                  \
+  do {                                          \
+    if (!KvTestDb::ServerReachable()) {         \
+      if (KvTestDbMustReachServer())            \
+        FAIL() << "PostgreSQL needed";          \
+      GTEST_SKIP() << "no PostgreSQL server";   \
+    }                                           \
+  } while (0)
 
 // Base of the tests that run on each back-end kind (the parameter).
 class KvDbKindTest : public ::testing::TestWithParam<int> {

@@ -11,6 +11,7 @@
 // refused rename, "KV-WORKER RENAME <message>".
 
 #include "KvPkTestSupport.h"
+#include "support/KvTestWorkers.h"
 
 #include "core/CKvDb.h"
 #include "core/KvFormat.h"
@@ -19,36 +20,25 @@
 #include "timetable/CSbtTable.h"
 #include "timetable/CTchrTable.h"
 
-#include <QCoreApplication>
-#include <QProcess>
-#include <cstdio>
-#include <memory>
-#include <unistd.h>
 
 namespace {
 constexpr char kWorkerVariable[] = "KV_TEST_CATALOGUE_WORKER";
 constexpr int kCodes = 20;
 
-bool isWorker() { return !qEnvironmentVariableIsEmpty(kWorkerVariable); }
-
-void say(const QByteArray& text) {
-  std::printf("\nKV-WORKER %s\n", text.constData());
-  std::fflush(stdout);
-}
+bool isWorker() { return !KvTestWorkerRequest(kWorkerVariable).isEmpty(); }
 
 void serveAsWorker() {
-  const QString request = QString::fromUtf8(qgetenv(kWorkerVariable));
+  const QString request = KvTestWorkerRequest(kWorkerVariable);
   const int kind = request.section(u'|', 0, 0).toInt();
   const int n = request.section(u'|', 2, 2).toInt();
   CKvDb db(kind);
   if (!db.Open(request.section(u'|', 1, 1), KvTestDb::ServerInfo(kind))) {
-    say("FAILED");
+    KvTestWorkerSay("FAILED");
     return;
   }
   KvMessageRecorder recorder;
-  say("READY");
-  char go = 0;
-  if (::read(STDIN_FILENO, &go, 1) != 1)
+  KvTestWorkerSay("READY");
+  if (!KvTestWorkerWaitForGo())
     return;
   int added = 0;
   int duplicates = 0;
@@ -80,9 +70,9 @@ void serveAsWorker() {
   renamed.KNO = QStringLiteral("0099");
   renamed.NA = QStringLiteral("教师");
   const bool done = CTchrTable::Update(renamed, KvFormat("000%d", n), &db);
-  say(KvFormat("RESULT %d %d %d %d", added, duplicates, failures, done ? 1 : 0).toUtf8());
+  KvTestWorkerSay(KvFormat("RESULT %d %d %d %d", added, duplicates, failures, done ? 1 : 0).toUtf8());
   if (!done)
-    say("RENAME " + recorder.last().toUtf8().replace('\n', '|'));
+    KvTestWorkerSay("RENAME " + recorder.last().toUtf8().replace('\n', '|'));
   db.Close();
 }
 
@@ -106,53 +96,27 @@ TEST_P(KvPkCatalogProcessTest, SameCodeFromTwoWorkstationsIsStoredOnce) {
   }
   AddTeacher(QStringLiteral("0001"), QStringLiteral("王芳"));
   AddTeacher(QStringLiteral("0002"), QStringLiteral("李娜"));
-  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
-  const QString filter = QStringLiteral("--gtest_filter=") + QString::fromUtf8(test->test_suite_name()) + u'.' +
-                         QString::fromUtf8(test->name());
-  std::unique_ptr<QProcess> workers[2];
-  QByteArray output[2];
-  for (int i = 0; i < 2; ++i) {
-    workers[i] = std::make_unique<QProcess>();
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QString::fromLatin1(kWorkerVariable),
-                       QStringLiteral("%1|%2|%3").arg(kind()).arg(testDb().name()).arg(i + 1));
-    workers[i]->setProcessEnvironment(environment);
-    workers[i]->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    workers[i]->start(QCoreApplication::applicationFilePath(), {filter});
-  }
-  for (int i = 0; i < 2; ++i) {
-    while (!output[i].contains("KV-WORKER") && workers[i]->waitForReadyRead(60000))
-      output[i] += workers[i]->readAllStandardOutput();
-    ASSERT_TRUE(output[i].contains("KV-WORKER READY")) << output[i].toStdString();
-  }
-  // Both are told to go before either is waited for.
-  for (auto& worker : workers)
-    worker->write("g");
-  for (auto& worker : workers)
-    worker->waitForBytesWritten(10000);
+  KvTestWorkers workers(kWorkerVariable, {QStringLiteral("%1|%2|1").arg(kind()).arg(testDb().name()),
+                                          QStringLiteral("%1|%2|2").arg(kind()).arg(testDb().name())});
+  const int notReady = workers.FirstNotReady();
+  ASSERT_EQ(notReady, -1) << workers.output(notReady).toStdString();
+  workers.Go();
   int added = 0;
   int duplicates = 0;
   int renamed = 0;
   QStringList refusals;
   for (int i = 0; i < 2; ++i) {
-    workers[i]->closeWriteChannel();
-    ASSERT_TRUE(workers[i]->waitForFinished(120000));
-    output[i] += workers[i]->readAllStandardOutput();
-    bool reported = false;
-    for (const QByteArray& line : output[i].split('\n')) {
-      if (line.startsWith("KV-WORKER RESULT ")) {
-        const QList<QByteArray> values = line.mid(17).trimmed().split(' ');
-        ASSERT_EQ(values.size(), 4) << line.toStdString();
-        added += values[0].toInt();
-        duplicates += values[1].toInt();
-        EXPECT_EQ(values[2].toInt(), 0) << output[i].toStdString();
-        renamed += values[3].toInt();
-        reported = true;
-      } else if (line.startsWith("KV-WORKER RENAME ")) {
-        refusals.append(QString::fromUtf8(line.mid(17).trimmed()));
-      }
-    }
-    ASSERT_TRUE(reported) << output[i].toStdString();
+    ASSERT_TRUE(workers.Finish(i));
+    const QList<QByteArray> results = workers.Lines(i, "RESULT ");
+    ASSERT_EQ(results.size(), 1) << workers.output(i).toStdString();
+    const QList<QByteArray> values = results[0].split(' ');
+    ASSERT_EQ(values.size(), 4) << results[0].toStdString();
+    added += values[0].toInt();
+    duplicates += values[1].toInt();
+    EXPECT_EQ(values[2].toInt(), 0) << workers.output(i).toStdString();
+    renamed += values[3].toInt();
+    for (const QByteArray& refusal : workers.Lines(i, "RENAME "))
+      refusals.append(QString::fromUtf8(refusal));
   }
   // Each code once, added by one workstation and refused to the other.
   EXPECT_EQ(added, 3 * kCodes);

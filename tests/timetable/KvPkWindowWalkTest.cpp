@@ -47,7 +47,6 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QRandomGenerator>
 
 #include <algorithm>
 
@@ -99,18 +98,9 @@ class KvPkEndToEndTest : public ::testing::TestWithParam<int> {
     KvRegDeleteTree(KvRegRoot::CurrentUser, QStringLiteral("Software"));
     QDir(KvDefaultDataFolder()).removeRecursively();
     if (GetParam() == 2) {
+      KV_REQUIRE_PG_SERVER();
       m_server = KvTestDb::ServerInfo(2);
-      CKvDb admin(2);
-      if (m_server.m_strServer.isEmpty() || !admin.Open(QStringLiteral("master"), m_server)) {
-        if (KvTestDbMustReachServer())
-          FAIL() << "PostgreSQL needed";
-        GTEST_SKIP() << "no PostgreSQL server";
-      }
-      admin.Close();
-      m_database = QStringLiteral("xxd%1%2")
-                       .arg(QRandomGenerator::global()->bounded(1, 10000), 4, 10, QChar(u'0'))
-                       .arg(QDate::currentDate().year());
-      admin.DropDatabase(m_database, m_server);
+      m_database = KvTestDb::FreshServerFileName(QDate::currentDate().year());
       m_answers.login = [this](CKvLoginDlg& dialog) {
         KvDlgItem<QComboBox>(&dialog, CKvLoginDlg::IdKind)->setCurrentIndex(CKvLoginDlg::KindPostgres);
         KvDlgItem<QLineEdit>(&dialog, CKvLoginDlg::IdServer)->setText(m_server.m_strServer);

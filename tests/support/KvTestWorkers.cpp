@@ -1,0 +1,86 @@
+#include "KvTestWorkers.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QProcessEnvironment>
+
+#include <cstdio>
+#include <unistd.h>
+
+KvTestWorkers::KvTestWorkers(const char* variable, const QStringList& requests) {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  const QString filter = QStringLiteral("--gtest_filter=") + QString::fromUtf8(test->test_suite_name()) + u'.' +
+                         QString::fromUtf8(test->name());
+  for (const QString& request : requests) {
+    auto worker = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(variable), request);
+    worker->setProcessEnvironment(environment);
+    worker->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    worker->start(QCoreApplication::applicationFilePath(), {filter});
+    m_workers.push_back(std::move(worker));
+    m_output.emplace_back();
+  }
+}
+
+KvTestWorkers::~KvTestWorkers() {
+  for (auto& worker : m_workers) {
+    if (worker->state() != QProcess::NotRunning) {
+      worker->kill();
+      worker->waitForFinished(30000);
+    }
+  }
+}
+
+bool KvTestWorkers::WaitFor(int i, const QByteArray& text) {
+  QByteArray& output = m_output[size_t(i)];
+  while (!output.contains(text)) {
+    if (!process(i).waitForReadyRead(60000))
+      return false;
+    output += process(i).readAllStandardOutput();
+  }
+  return true;
+}
+
+int KvTestWorkers::FirstNotReady() {
+  for (int i = 0; i < size(); ++i)
+    if (!WaitFor(i, "KV-WORKER READY"))
+      return i;
+  return -1;
+}
+
+void KvTestWorkers::Go() {
+  for (auto& worker : m_workers)
+    worker->write("g");
+  for (auto& worker : m_workers)
+    worker->waitForBytesWritten(10000);
+}
+
+bool KvTestWorkers::Finish(int i) {
+  process(i).closeWriteChannel();
+  const bool ended = process(i).waitForFinished(120000);
+  m_output[size_t(i)] += process(i).readAllStandardOutput();
+  return ended;
+}
+
+QList<QByteArray> KvTestWorkers::Lines(int i, const QByteArray& prefix) const {
+  const QByteArray start = "KV-WORKER " + prefix;
+  QList<QByteArray> lines;
+  for (const QByteArray& line : output(i).split('\n'))
+    if (line.startsWith(start))
+      lines.append(line.mid(start.size()).trimmed());
+  return lines;
+}
+
+QString KvTestWorkerRequest(const char* variable) { return QString::fromUtf8(qgetenv(variable)); }
+
+void KvTestWorkerSay(const QByteArray& text) {
+  std::printf("\nKV-WORKER %s\n", text.constData());
+  std::fflush(stdout);
+}
+
+bool KvTestWorkerWaitForGo() {
+  char go = 0;
+  return ::read(STDIN_FILENO, &go, 1) == 1;
+}
