@@ -4,29 +4,14 @@
 
 #include "core/KvConst.h"
 
-#include <benchmark/benchmark.h>
+#include "bench/KvBenchMain.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QTemporaryDir home;
-  if (!home.isValid())
-    return 2;
-  for (const char* sub : {"config", "data", "cache"}) {
-    QDir(home.path()).mkpath(QString::fromLatin1(sub));
-    qputenv((QByteArray("XDG_") + QByteArray(sub).toUpper() + "_HOME").constData(),
-            QFile::encodeName(home.path() + u'/' + QString::fromLatin1(sub)));
-  }
+  KvBenchEnvironment environment;
   QApplication app(argc, argv);
   QApplication::setOrganizationName(QString::fromLatin1(kv::kOrganisation));
   QApplication::setApplicationName(QString::fromLatin1(kv::kProductKey));
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv))
-    return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return KvRunBenchmarks(argc, argv);
 }

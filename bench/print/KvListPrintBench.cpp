@@ -10,6 +10,7 @@
 #include "ui/KvModal.h"
 
 #include <benchmark/benchmark.h>
+#include "bench/KvBenchMain.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,7 +18,6 @@
 #include <QFileDialog>
 #include <QPainter>
 #include <QPrinter>
-#include <QTemporaryDir>
 
 namespace {
 constexpr int kPages = 1000;
@@ -142,18 +142,10 @@ BENCHMARK(BM_ListPrint1000Pages_CKvListPrintJob)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  // Settings go to a folder of their own: the bench prints on its own
-  // (unmapped) profile and leaves the user's settings alone.
-  QTemporaryDir home;
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+  // The bench prints on its own (unmapped) profile.
+  KvBenchEnvironment environment;
   QApplication app(argc, argv);
   QApplication::setOrganizationName(QString::fromLatin1(kv::kOrganisation));
   QApplication::setApplicationName(QString::fromLatin1(kv::kProductKey));
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv))
-    return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return KvRunBenchmarks(argc, argv);
 }

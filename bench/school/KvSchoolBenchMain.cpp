@@ -7,16 +7,12 @@
 #include "core/KvMessage.h"
 #include "school/KvSchoolInstall.h"
 
-#include <benchmark/benchmark.h>
+#include "bench/KvBenchMain.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QTemporaryDir home;
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
-  qputenv("XDG_DATA_HOME", QFile::encodeName(home.path()));
+  KvBenchEnvironment environment;
   QApplication app(argc, argv);
   KvSetMessageHandler([](const KvMessage& message) { return message.defaultAnswer(); });
   KvInstallSchool();
@@ -24,10 +20,5 @@ int main(int argc, char** argv) {
   program.InitInstance();
   program.GetDataFile().SetOperatorCode(QStringLiteral("101"));
   program.GetDataFile().SetOperatorName(QStringLiteral("管理员"));
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv))
-    return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return KvRunBenchmarks(argc, argv);
 }

@@ -6,12 +6,12 @@
 #include "school/KvSchoolInstall.h"
 #include "timetable/KvTimetableInstall.h"
 
-#include <benchmark/benchmark.h>
+#include "bench/KvBenchMain.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
+  KvBenchEnvironment environment;
   QApplication qapp(argc, argv);
   KvSetMessageHandler([](const KvMessage& message) {
     return message.answers().contains(KV_IDYES) ? int(KV_IDYES) : message.defaultAnswer();
@@ -21,8 +21,5 @@ int main(int argc, char** argv) {
   CKvXxApp app;
   if (!app.InitInstance())
     return 1;
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return KvRunBenchmarks(argc, argv);
 }

@@ -1,17 +1,12 @@
 // The main of the widget benchmarks: an offscreen application for the
 // widgets to live in, then the benchmarks.
 
-#include <benchmark/benchmark.h>
+#include "bench/KvBenchMain.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
+  KvBenchEnvironment environment;
   QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv))
-    return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return KvRunBenchmarks(argc, argv);
 }
