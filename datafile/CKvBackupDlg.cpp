@@ -229,7 +229,7 @@ void CKvBackupDlg::FillBackupList() {
       m_list->addItem(path);
 }
 
-bool CKvBackupDlg::SelectedBackup(QString* path) {
+bool CKvBackupDlg::SelectedBackup(QString* path, CKvMDBBak* bak) {
   if (m_list->count() == 0)
     return false;
   if (m_list->currentIndex() < 0) {
@@ -237,18 +237,18 @@ bool CKvBackupDlg::SelectedBackup(QString* path) {
     return false;
   }
   *path = m_list->currentText();
+  if (!bak->LoadBackup(*path, 0) || !bak->LoadBackup(*path, 1)) {
+    KvMessageBox(QStringLiteral("所选择源文件，不是可用备份件！"), KV_MB_OK | KV_MB_ICONEXCLAMATION);
+    return false;
+  }
   return true;
 }
 
 void CKvBackupDlg::ShowSelectedBackup() {
   QString path;
-  if (!SelectedBackup(&path))
-    return;
   CKvMDBBak bak(KvGetAppDb());
-  if (!bak.LoadBackup(path, 0) || !bak.LoadBackup(path, 1)) {
-    KvMessageBox(QStringLiteral("所选择源文件，不是可用备份件！"), KV_MB_OK | KV_MB_ICONEXCLAMATION);
+  if (!SelectedBackup(&path, &bak))
     return;
-  }
   SetHint(kIndent + QStringLiteral("这是一个可用备份件：\r\n") + kIndent +
           QStringLiteral("备份件长度为：%1千字节。\r\n").arg(FileSizeText(path)) + kIndent +
           QStringLiteral("原始数据文件名：%1\r\n").arg(bak.m_strDatabaseName) + kIndent +
@@ -383,13 +383,9 @@ bool CKvBackupDlg::Copy() {
 
 void CKvBackupDlg::Restore() {
   QString path;
-  if (!SelectedBackup(&path))
-    return;
   CKvMDBBak bak(KvGetAppDb());
-  if (!bak.LoadBackup(path, 0) || !bak.LoadBackup(path, 1)) {
-    KvMessageBox(QStringLiteral("所选择源文件，不是可用备份件！"), KV_MB_OK | KV_MB_ICONEXCLAMATION);
+  if (!SelectedBackup(&path, &bak))
     return;
-  }
   bool restored = false;
   {
     CKvWaitWnd wait;

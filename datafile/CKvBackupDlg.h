@@ -13,6 +13,7 @@
 #include <QString>
 
 class CKvEdit;
+class CKvMDBBak;
 class QComboBox;
 class QLabel;
 class QPlainTextEdit;
@@ -56,8 +57,9 @@ class CKvBackupDlg : public CKvDlg {
   void OnFileBox();
   void FillBackupList();
   void ShowSelectedBackup();
-  // The selected archive when it is one of this year's; else a message.
-  bool SelectedBackup(QString* path);
+  // The selected archive, read into bak, when it is a usable one; else a
+  // message.
+  bool SelectedBackup(QString* path, CKvMDBBak* bak);
   bool Unload();
   bool Copy();
   void Restore();
