@@ -528,8 +528,7 @@ bool CKvFormView::moveTo(const KvGridCell& cell, bool extend, int choicesMode) {
 bool CKvFormView::ShowCellChoices(int nMode) {
   const KvGridCell cell = m_model.Current();
   const QString& area = KvGridAreaName(cell.area);
-  if (!m_bEditable || !m_model.CellExists(cell.area, cell.row, cell.column) ||
-      !CanEditCell(cell.row, cell.column, area))
+  if (!m_bEditable || !m_model.CellExists(cell.area, cell.row, cell.column))
     return false;
   QList<int> widths;
   QStringList list;
@@ -547,7 +546,9 @@ bool CKvFormView::ShowCellChoices(int nMode) {
   const QRect rect = windowRect(cell.area, cell.row, cell.column);
   QAction* chosen = KvExecPopupMenu(&menu, viewport()->mapToGlobal(rect.bottomLeft()));
   const int index = int(menu.actions().indexOf(chosen));
-  if (index < 0)
+  // A cell that cannot be edited may still show what its code stands for;
+  // choosing a line writes nothing into it.
+  if (index < 0 || !CanEditCell(cell.row, cell.column, area))
     return false;
   CommitEditor();
   const bool ok =

@@ -107,7 +107,9 @@ class CKvFormView : public QAbstractScrollArea,
   // The colour of a cell's text (the area's colour).
   virtual QColor GetCellColor(int nRow, int nCol, const QString& area);
   // The choices offered for a cell: mode 0 asked with F4, 1 the cell was
-  // entered with a key, 2 with the mouse. Fills the lines (the first word of
+  // entered with a key, 2 with the mouse. Asked for every cell of an
+  // editable view; a line chosen on a cell that cannot be edited is not
+  // written. Fills the lines (the first word of
   // the chosen one goes into the cell) and the widths of their columns in
   // pixels; true when it filled a list.
   virtual bool GetCellChoices(int nMode, QList<int>& widths, QStringList& list, const QString& area,

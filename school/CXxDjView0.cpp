@@ -94,7 +94,9 @@ bool CXxDjView0::GetCellChoices(int nMode, QList<int>& widths, QStringList& list
     FillFromAbove();
     return false;
   }
-  if (link != 2 || m_pSheet->FindColumnFormula(3) >= 0 || nRow < 0 || nRow >= m_pSheet->GetRowCount())
+  // The name is offered while the sheet shows no name column of its own.
+  if (link != 2 || shownColumn(m_pSheet->FindColumnFormula(3)) >= 0 || nRow < 0 ||
+      nRow >= m_pSheet->GetRowCount())
     return false;
   // The code leads the line: choosing it leaves the cell as it is.
   const QStringList& row = m_pSheet->m_rows.at(nRow);

@@ -18,7 +18,7 @@ class CXxDjView0 : public CForthView {
   bool IsCellEditable(const QString& area, int nRow, int nCol) override;
   void OnCellChanged(const QString& text, int nRow, int nCol, const QString& area) override;
   // Entering the memo cell fills an empty memo from above; the student cell
-  // of a sheet without a name column offers the student's name.
+  // of a sheet that shows no name column offers the student's name.
   bool GetCellChoices(int nMode, QList<int>& widths, QStringList& list, const QString& area, int nRow,
                       int nCol) override;
 

@@ -18,12 +18,15 @@
 #include "school/CXxDjTreeView.h"
 #include "school/CXxDjView0.h"
 #include "ui/KvCommands.h"
+#include "ui/KvUiTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QPixmap>
+#include <QMenu>
 #include <QPointer>
+#include <QTest>
 #include <QTreeWidgetItemIterator>
 
 namespace {
@@ -180,6 +183,69 @@ TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
   ASSERT_TRUE(doc->Save());
   EXPECT_EQ(recorder.last(), QStringLiteral("空单据！"));
   EXPECT_TRUE(Lines(1).isEmpty());
+}
+
+TEST_P(CXxDjWindowTest, EnteringTheMemoTakesTheOneAboveAndTheStudentCellShowsTheName) {
+  CXxDjDoc0* doc = Open(-1, 2);
+  ASSERT_NE(doc, nullptr);
+  KvChooseFeeNode(doc, kClassPath + QStringList{"1 学期", "1 应收"});
+  ASSERT_TRUE(doc->IsVoucherEditable());
+  ASSERT_EQ(doc->GetRowCount(), 2);
+  // The memo column shown; the name column stays hidden.
+  CXxDjView0* grid = Grid(doc);
+  const int memo = doc->FindColumnFormula(1);
+  ASSERT_GE(memo, 0);
+  doc->m_formEntry.formulas[memo].nType += 100;
+  ASSERT_TRUE(doc->m_formEntry.SaveLayout(true, true, true));
+  doc->ReloadLayout();
+  const int memoColumn = int(doc->m_colMap.indexOf(memo));
+  const int studentColumn = int(doc->m_colMap.indexOf(doc->FindColumnFormula(2)));
+  ASSERT_GE(memoColumn, 0);
+  ASSERT_GE(studentColumn, 0);
+
+  QStringList offered;
+  KvScopedPopupMenuExec popup([&](QMenu* menu, const QPoint&) -> QAction* {
+    for (QAction* action : menu->actions())
+      offered.append(action->text());
+    return menu->actions().value(0);
+  });
+  const auto enterBelow = [&](int row, int column) {
+    grid->PlaceCaret(row, column, 0, QStringLiteral("TEXT"));
+    QTest::keyClick(grid, Qt::Key_Down);
+  };
+  const QString text = QStringLiteral("TEXT");
+  // An empty memo entered from above takes the memo above; a memo of its
+  // own stays as it is; no list is shown.
+  const struct {
+    QString above, own, expected;
+  } memos[] = {{QStringLiteral("九月收"), QString(), QStringLiteral("九月收")},
+               {QStringLiteral("九月收"), QStringLiteral("补交"), QStringLiteral("补交")},
+               {QString(), QString(), QString()}};
+  for (const auto& c : memos) {
+    doc->m_rows[0][memo] = c.above;
+    doc->m_rows[1][memo] = c.own;
+    enterBelow(0, memoColumn);
+    EXPECT_EQ(doc->m_rows[1][memo], c.expected) << qPrintable(c.above + u'|' + c.own);
+  }
+  EXPECT_TRUE(offered.isEmpty()) << qPrintable(offered.join(u','));
+
+  // The student cell cannot be edited, yet entering it shows the name; the
+  // line chosen leaves the code as it is.
+  enterBelow(0, studentColumn);
+  EXPECT_EQ(offered, QStringList{QStringLiteral("010201002 李四")});
+  EXPECT_EQ(doc->m_rows[1][doc->FindColumnFormula(2)], QStringLiteral("010201002"));
+  offered.clear();
+  grid->PlaceCaret(0, studentColumn, 0, text);
+  EXPECT_FALSE(grid->ShowCellChoices(0));
+  EXPECT_EQ(offered, QStringList{QStringLiteral("010201001 张三")});
+  // With the name column shown there is nothing to offer.
+  offered.clear();
+  doc->m_formEntry.formulas[doc->FindColumnFormula(3)].nType += 100;
+  ASSERT_TRUE(doc->m_formEntry.SaveLayout(true, true, true));
+  doc->ReloadLayout();
+  grid->PlaceCaret(0, int(doc->m_colMap.indexOf(doc->FindColumnFormula(2))), 0, text);
+  EXPECT_FALSE(grid->ShowCellChoices(0));
+  EXPECT_TRUE(offered.isEmpty());
 }
 
 TEST_P(CXxDjWindowTest, LeavingAnEditedSheetAsksAndTheSameNodeReloadsNothing) {
