@@ -247,8 +247,8 @@ int CKvDataFile::CheckJetPath(QString* pPath, int* pYear, bool bMessages) const 
   return 0;
 }
 
-int CKvDataFile::YearOfTitle(const QString& path) {
-  const QString title = QFileInfo(path).completeBaseName();
+int CKvDataFile::YearOfTitle(const QString& name, bool bFile) {
+  const QString title = bFile ? QFileInfo(name).completeBaseName() : name.right(4);
   bool ok = false;
   const int year = title.toInt(&ok);
   return ok && KvIsAllDigits(title) && year >= kFirstYear ? year : 0;

@@ -92,9 +92,10 @@ class CKvDataFile {
   // year, and 0 is returned; otherwise the error code (its message shown
   // with bMessages).
   int CheckJetPath(QString* pPath, int* pYear, bool bMessages) const;
-  // The year a data file's title (its name without the extension) stands
-  // for: digits only, a year from 1990; 0 for any other title.
-  static int YearOfTitle(const QString& path);
+  // The year a data-file name stands for: the title of a file (its name
+  // without the extension), the last four characters of a database name;
+  // digits only, a year from 1990; 0 for anything else.
+  static int YearOfTitle(const QString& name, bool bFile = true);
 
   // Reads SYSTAB and the log switch; pDb null: the own connection.
   bool ReadSysTab(CKvDb* pDb, bool bMessages);

@@ -40,7 +40,6 @@ namespace {
 constexpr unsigned kTemplate = 815;
 // Server databases are named "<extension><four-digit set number><year>".
 constexpr int kSetNumberLength = 4;
-constexpr int kFirstYear = 1990;
 
 QLineEdit* lineEdit(QWidget* parent, int id) {
   auto* edit = KvSetControlId(new QLineEdit(parent), id);
@@ -58,15 +57,6 @@ QLabel* buddyLabel(const QString& text, QWidget* field) {
 QString dataFileExt() {
   const CKvApp* app = KvGetApp();
   return app ? app->GetDataFileExt() : QStringLiteral("xxd");
-}
-
-// The year a data-file name stands for: the title of a file, the last four
-// characters of a database name; 0 when that is no year from 1990.
-int yearOfName(const QString& name, bool bFile) {
-  const QString year = bFile ? QFileInfo(name).completeBaseName() : name.right(4);
-  bool ok = false;
-  const int value = year.toInt(&ok);
-  return ok && KvIsAllDigits(year) && value >= kFirstYear ? value : 0;
 }
 
 // The path of a data file with the edition's extension added when the file
@@ -343,7 +333,7 @@ void CKvLoginDlg::createDataFile() {
   } else {
     name = KvLower(name);
   }
-  const int year = yearOfName(name, bFile);
+  const int year = CKvDataFile::YearOfTitle(name, bFile);
   if (year == 0) {
     KvMessageBox(QStringLiteral("文件名不是由有效年度构成！"), KV_MB_OK | KV_MB_ICONSTOP);
     (bFile ? m_path : m_database)->setFocus();

@@ -149,7 +149,7 @@ void CKvDataFileInfoDlg::OnInitDialog() {
     // The year of the name first, so that a SYSTAB that cannot be read
     // still shows one; the stored year wins.
     const QString name = db->GetDatabaseName(true);
-    m_dataFile.SetYear(db->GetKind() == 0 ? CKvDataFile::YearOfTitle(name) : name.right(4).toInt());
+    m_dataFile.SetYear(CKvDataFile::YearOfTitle(name, db->GetKind() == 0));
     m_dataFile.SetFileName(name);
     // A year in the name that differs from the stored one fails the first
     // read with the stored year taken; the second read then fills the
