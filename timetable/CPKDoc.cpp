@@ -125,8 +125,6 @@ bool CPKDoc::PrepareOpen() {
 void CPKDoc::FillRows() {
   {
     KvWaitCursor wait;
-    // The cells are checked below by the rules of the new key.
-    UpdateReadOnly();
     m_strName.clear();
     if (Page() == 0) {
       CStd node(m_pDb, m_grid.STD);
@@ -142,7 +140,8 @@ void CPKDoc::FillRows() {
       m_strName = rec.NA;
     }
     ClearRows();
-    m_source.Load();
+    if (!m_bCatalogueRead)
+      m_bCatalogueRead = m_source.Load();
   }
   // A changed period count is reported here and the old schedule kept.
   m_schedule.LoadForTimetable(m_grid.Y, m_grid.QC, false, true, m_pDb);
@@ -262,7 +261,10 @@ bool CPKDoc::SaveRows() {
   if (!m_schedule.LoadForTimetable(m_grid.Y, m_grid.QC, false, true, m_pDb))
     return false;
   CWkjhRec(m_grid.Y, m_grid.QC, m_grid.T, m_grid.STD).LoadClassPlan(QString(), m_planRows, m_pDb);
-  if (!CheckAllCells(true))
+  // The cells are checked against the catalogue as it is stored now; one
+  // that cannot be read refuses the save.
+  m_bCatalogueRead = m_source.Load();
+  if (!m_bCatalogueRead || !CheckAllCells(true))
     return false;
   m_grid.SetSizes(m_schedule);
   if (!readGridFromRows())
@@ -352,6 +354,11 @@ void CPKDoc::Arrange() {
   if (!CanArrange() || !SaveModified())
     return;
   CPkArranger(m_grid.Y, m_grid.QC, m_grid.T, m_grid.STD, m_pDb).Arrange();
+  Refresh();
+}
+
+void CPKDoc::Refresh() {
+  m_bCatalogueRead = false;
   Refill();
 }
 

@@ -125,5 +125,5 @@ void CPKTreeView::ExecuteCmd(int id) {
 
 void CPKTreeView::OnDelete() {
   if (SelectedItem() && IsCmdAllowed(KV_CMD_DELETE) && m_pDoc->DeleteTimetables())
-    m_pDoc->Refill();
+    m_pDoc->Refresh();
 }
