@@ -125,11 +125,16 @@ bool CPKDoc::PrepareOpen() {
 void CPKDoc::FillRows() {
   {
     KvWaitCursor wait;
+    if (!m_bCatalogueRead)
+      m_bCatalogueRead = m_source.Load();
     m_strName.clear();
     if (Page() == 0) {
-      CStd node(m_pDb, m_grid.STD);
-      QStringList codes, names;
-      node.GetPath(&m_strName, &codes, &names);
+      // The class's path comes from the tree read with the catalogue.
+      if (!m_source.NodePath(m_grid.STD, &m_strName)) {
+        CStd node(m_pDb, m_grid.STD);
+        QStringList codes, names;
+        node.GetPath(&m_strName, &codes, &names);
+      }
     } else if (Page() == 1) {
       CTchrRec rec;
       CTchrTable::LoadByCode(rec, m_grid.TCHR, m_pDb);
@@ -140,8 +145,6 @@ void CPKDoc::FillRows() {
       m_strName = rec.NA;
     }
     ClearRows();
-    if (!m_bCatalogueRead)
-      m_bCatalogueRead = m_source.Load();
   }
   // A changed period count is reported here and the old schedule kept.
   m_schedule.LoadForTimetable(m_grid.Y, m_grid.QC, false, true, m_pDb);

@@ -86,6 +86,19 @@ bool KvPkLoadedCheckSource::FindCourse(const QString& code, CSbtRec& rec) {
 
 QString KvPkLoadedCheckSource::ClassName(const QString& code) { return m_classes.value(code); }
 
+bool KvPkLoadedCheckSource::NodePath(const QString& code, QString* path) const {
+  const auto self = m_classes.constFind(code);
+  if (self == m_classes.constEnd())
+    return false;
+  const QStringList codes = CStd::SplitAncestors(code);
+  QStringList names;
+  for (qsizetype i = 0; i + 1 < codes.size(); ++i)
+    names.append(m_classes.value(codes.at(i), codes.at(i)));
+  names.append(*self);
+  *path = names.join(u'/');
+  return true;
+}
+
 bool KvPkLoadedCheckSource::FindClass(const QString& code, QString* name) {
   const auto found = m_classes.constFind(code);
   if (found == m_classes.constEnd())

@@ -65,6 +65,10 @@ class KvPkLoadedCheckSource : public KvPkDbCheckSource {
   bool FindCourse(const QString& code, CSbtRec& rec) override;
   QString ClassName(const QString& code) override;
   bool FindClass(const QString& code, QString* name) override;
+  // The names from the unit down to the node joined with "/", an ancestor
+  // missing from the tree shown by its code (as CStd::GetPath gives them);
+  // false when the node is not in what was read.
+  bool NodePath(const QString& code, QString* path) const;
 
  private:
   QHash<QString, CSbtRec> m_courses;
