@@ -360,6 +360,13 @@ void CPKDoc::Arrange() {
   Refresh();
 }
 
+bool CPKDoc::SchoolNodes(KvPkSchoolNodes* nodes) const {
+  if (!m_bCatalogueRead)
+    return false;
+  *nodes = m_source.Nodes();
+  return true;
+}
+
 void CPKDoc::Refresh() {
   m_bCatalogueRead = false;
   Refill();

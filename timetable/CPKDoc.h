@@ -68,6 +68,9 @@ class CPKDoc : public CKvDoc {
   // checks read anew (the refresh command, and after an arrange or a
   // delete).
   void Refresh();
+  // The school tree read with the catalogue (units, grades and classes in
+  // code order); false when it could not be read.
+  bool SchoolNodes(KvPkSchoolNodes* nodes) const;
   // Offers to save unsaved edits, arranges the selection and shows the
   // stored result; nothing when the question was cancelled.
   void Arrange();

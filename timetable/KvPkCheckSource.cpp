@@ -61,6 +61,7 @@ bool KvPkDbCheckSource::LoadBusy(const CPkGrid& version, const QString& teacher,
 bool KvPkLoadedCheckSource::Load() {
   m_courses.clear();
   m_classes.clear();
+  m_nodes.clear();
   QList<CSbtRec> courses;
   CSbtTable::LoadAll(courses, m_pDb);
   for (const CSbtRec& rec : courses)
@@ -68,11 +69,13 @@ bool KvPkLoadedCheckSource::Load() {
   // Classes, grades and units: the codes a teacher's or room's cell names.
   // Only the code and name of each are read.
   CKvQuery nodes(0, 0, 2, m_pDb);
-  if (!nodes.Open(KvFormat("Select rtrim(KNO),rtrim(NA) From STD Where Len(rtrim(KNO))<=%d",
+  if (!nodes.Open(KvFormat("Select rtrim(KNO),rtrim(NA) From STD Where Len(rtrim(KNO))<=%d Order By KNO",
                            CXxDataType::ClassCodeLen())))
     return false;
-  for (; !nodes.IsEOF(); nodes.MoveNext())
-    m_classes.insert(nodes.GetText(0), nodes.GetText(1));
+  for (; !nodes.IsEOF(); nodes.MoveNext()) {
+    m_nodes.append({nodes.GetText(0), nodes.GetText(1)});
+    m_classes.insert(m_nodes.last().first, m_nodes.last().second);
+  }
   return true;
 }
 

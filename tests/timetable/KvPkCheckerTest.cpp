@@ -6,6 +6,10 @@
 #include "core/CKvDb.h"
 #include "school/CStd.h"
 #include "timetable/KvPkCheckSource.h"
+#include "timetable/KvPkSchoolTree.h"
+
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include "timetable/CWkjhRec.h"
 
 namespace {
@@ -234,6 +238,18 @@ TEST_P(KvPkCheckerTest, LoadedTreeGivesTheSchoolTreesPaths) {
   EXPECT_FALSE(source.NodePath(QStringLiteral("010109"), &path));
   EXPECT_FALSE(source.NodePath(QStringLiteral("0101010001"), &path));
   EXPECT_EQ(path, QStringLiteral("kept"));
+  // The window's tree is the same built from what was read.
+  const auto shown = [](const QTreeWidget& tree) {
+    QStringList texts;
+    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(&tree)); *it; ++it)
+      texts.append(KvPkItemCode(*it) + u'|' + (*it)->text(0));
+    return texts;
+  };
+  QTreeWidget fromDb, fromSource;
+  ASSERT_TRUE(KvPkFillSchoolTree(&fromDb, pdb()));
+  KvPkFillSchoolTree(&fromSource, source.Nodes());
+  EXPECT_EQ(shown(fromSource), shown(fromDb));
+  EXPECT_EQ(shown(fromDb).size(), 4);  // the grade without its unit is not reached
 }
 
 KV_DB_KIND_TEST_SUITE(KvPkCheckerTest);
