@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QStringEncoder>
 #include <sqlite3.h>
+#include <utility>
 
 namespace {
 // How long a statement waits for another program's lock before it fails.
@@ -41,6 +42,8 @@ class SqliteCursor final : public KvDbCursor {
   SqliteCursor(sqlite3_stmt* stmt, bool atEnd)
       : m_stmt(stmt), m_end(atEnd), m_columns(sqlite3_column_count(stmt)) {}
   ~SqliteCursor() override { sqlite3_finalize(m_stmt); }
+  // Hands the statement over instead of finalizing it.
+  sqlite3_stmt* release() { return std::exchange(m_stmt, nullptr); }
 
   bool atEnd() const override { return m_end; }
   void next() override {
@@ -117,6 +120,7 @@ KvSqliteBackend::~KvSqliteBackend() { close(); }
 void KvSqliteBackend::close() {
   if (!m_db)
     return;
+  dropKeptStatements();
   // close_v2 lets a cursor that is still alive finish its statement first.
   sqlite3_close_v2(m_db);
   m_db = nullptr;
@@ -302,7 +306,16 @@ bool KvSqliteBackend::lockTable(const QString&) {
 namespace {
 class SqliteRowset final : public KvDbRowset {
  public:
-  SqliteRowset(sqlite3_stmt* stmt, bool atEnd) : m_cursor(stmt, atEnd), m_stmt(stmt) {}
+  SqliteRowset(sqlite3_stmt* stmt, bool atEnd, QByteArray sql, std::weak_ptr<KvSqliteBackend*> owner)
+      : m_cursor(stmt, atEnd), m_stmt(stmt), m_sql(std::move(sql)), m_owner(std::move(owner)) {}
+  ~SqliteRowset() override {
+    // The statement goes back to its connection while that is open.
+    const std::shared_ptr<KvSqliteBackend*> owner = m_owner.lock();
+    if (owner && (*owner)->isOpen())
+      (*owner)->keepStatement(std::move(m_sql), m_cursor.release());
+  }
+  SqliteRowset(const SqliteRowset&) = delete;
+  SqliteRowset& operator=(const SqliteRowset&) = delete;
 
   bool atEnd() const override { return m_cursor.atEnd(); }
   void next() override { m_cursor.next(); }
@@ -331,6 +344,8 @@ class SqliteRowset final : public KvDbRowset {
 
   SqliteCursor m_cursor;  // owns the statement
   sqlite3_stmt* m_stmt;
+  QByteArray m_sql;
+  std::weak_ptr<KvSqliteBackend*> m_owner;
 };
 
 class SqliteStatement final : public KvDbStatement {
@@ -411,9 +426,12 @@ std::unique_ptr<KvDbRowset> KvSqliteBackend::openRowset(const QString& sql, QStr
     setBrokenError(error);
     return nullptr;
   }
-  const QByteArray utf8 = sql.toUtf8();
+  QByteArray utf8 = sql.toUtf8();
   sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &stmt, nullptr) != SQLITE_OK) {
+  for (qsizetype i = m_keptStatements.size() - 1; i >= 0 && !stmt; --i)
+    if (m_keptStatements.at(i).sql == utf8)
+      stmt = m_keptStatements.takeAt(i).stmt;
+  if (!stmt && sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &stmt, nullptr) != SQLITE_OK) {
     setError(error, m_db);
     return nullptr;
   }
@@ -429,7 +447,27 @@ std::unique_ptr<KvDbRowset> KvSqliteBackend::openRowset(const QString& sql, QStr
     noteFailure();
     return nullptr;
   }
-  return std::make_unique<SqliteRowset>(stmt, rc == SQLITE_DONE);
+  return std::make_unique<SqliteRowset>(stmt, rc == SQLITE_DONE, std::move(utf8), m_liveToken);
+}
+
+void KvSqliteBackend::keepStatement(QByteArray sql, sqlite3_stmt* stmt) {
+  // Enough for the texts a window sends again at each fill.
+  constexpr qsizetype kKeptStatements = 64;
+  sqlite3_reset(stmt);
+  for (const KeptStatement& kept : std::as_const(m_keptStatements))
+    if (kept.sql == sql) {
+      sqlite3_finalize(stmt);
+      return;
+    }
+  if (m_keptStatements.size() >= kKeptStatements)
+    sqlite3_finalize(m_keptStatements.takeFirst().stmt);
+  m_keptStatements.append({std::move(sql), stmt});
+}
+
+void KvSqliteBackend::dropKeptStatements() {
+  for (const KeptStatement& kept : std::as_const(m_keptStatements))
+    sqlite3_finalize(kept.stmt);
+  m_keptStatements.clear();
 }
 
 std::unique_ptr<KvDbStatement> KvSqliteBackend::prepare(const QString& sql, QString* error) {

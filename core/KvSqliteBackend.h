@@ -6,7 +6,10 @@
 #include "core/KvDbBackend.h"
 #include "core/KvPresenceLock.h"
 
+#include <QList>
+
 struct sqlite3;
+struct sqlite3_stmt;
 
 class KvSqliteBackend final : public KvDbBackend {
  public:
@@ -48,8 +51,15 @@ class KvSqliteBackend final : public KvDbBackend {
   void setQueryTimeout(int) override {}
 
   // --- Rowsets and prepared statements ---
+  // A rowset's statement is kept, reset, when the rowset ends, and serves
+  // the next rowset of the same text without being parsed again (a few dozen
+  // texts, the least recently used dropped first; all finalized on close).
+  // A kept statement holds no lock, and one that meets a changed schema is
+  // prepared again by the engine itself.
   std::unique_ptr<KvDbRowset> openRowset(const QString& sql, QString* error) override;
   std::unique_ptr<KvDbStatement> prepare(const QString& sql, QString* error) override;
+  // Takes back the statement of an ended rowset (the rowsets call it).
+  void keepStatement(QByteArray sql, sqlite3_stmt* stmt);
 
  private:
   KvSqliteBackend(sqlite3* db, const QString& path) : m_db(db), m_path(path) {}
@@ -67,6 +77,13 @@ class KvSqliteBackend final : public KvDbBackend {
   // Rowsets and prepared statements: a statement holds this weakly and runs
   // only while its back end exists and is open.
   std::shared_ptr<KvSqliteBackend*> m_liveToken = std::make_shared<KvSqliteBackend*>(this);
+  // The kept statements of ended rowsets, the most recently ended last.
+  struct KeptStatement {
+    QByteArray sql;
+    sqlite3_stmt* stmt;
+  };
+  QList<KeptStatement> m_keptStatements;
+  void dropKeptStatements();
 
   // --- Presence and copies (exclusive use, whole-file maintenance) ---
  public:

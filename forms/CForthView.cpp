@@ -15,7 +15,6 @@ void CForthView::InitLayout() {
   if (!m_pDoc)
     return;
   DropEditor();
-  m_pDoc->UpdateReadOnly();
   m_bEditable = !m_pDoc->m_bReadOnly;
   if (!m_bPrintSetLoaded && m_pDoc->m_pDb) {
     m_printSet.Load(m_pDoc->m_pDb, m_pDoc->m_nFlag, QString::number(m_pDoc->m_nForm));

@@ -3,9 +3,10 @@
 // and rows, passes every cell to the document and keeps the totals row.
 //
 // What callers may rely on:
-// - InitLayout reads the read-only flag and the layout from the document
-//   (title, shown columns, column heads, head and tail notes, options),
-//   then MergeCells; it runs when the view is first shown and whenever the
+// - InitLayout reads the read-only flag (as the document's last fill or
+//   layout load answered it) and the layout from the document (title,
+//   shown columns, column heads, head and tail notes, options), then
+//   MergeCells; it runs when the view is first shown and whenever the
 //   document's layout or rows were rebuilt. A derived view sets its fixed
 //   columns and modes first and then calls the base.
 // - TEXT cells are the document's cells of the shown columns (m_colMap);

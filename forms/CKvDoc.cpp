@@ -418,9 +418,10 @@ void CKvDoc::ReloadLayout() {
 }
 
 void CKvDoc::Refill() {
+  // Asked once per fill: the fill and the views go by this answer.
+  UpdateReadOnly();
   FillRows();
   ResetMacros();
-  UpdateReadOnly();
   for (QWidget* pWidget : GetViews())
     if (auto* pView = dynamic_cast<KvDocView*>(pWidget)) {
       pView->DiscardEdits();

@@ -73,7 +73,7 @@ class CKvDoc : public QObject, public KvCommandTarget {
   virtual bool QueryReadOnly() { return true; }
   // FALSE ends the opening before any window exists, silently.
   virtual bool PrepareOpen() { return true; }
-  // Builds the TEXT rows.
+  // Builds the TEXT rows; m_bReadOnly is already answered for the key.
   virtual void FillRows() {}
   // A new TEXT row: an empty cell per formula and per extra cell.
   virtual QStringList NewRow() const;
@@ -205,8 +205,10 @@ class CKvDoc : public QObject, public KvCommandTarget {
   bool SaveModified();
   // Loads the layout again and lets the views rebuild.
   void ReloadLayout();
-  // Re-runs FillRows and lets the views rebuild (command 43112); the views'
-  // changed flags and undo and redo steps are cleared.
+  // Asks QueryReadOnly, re-runs FillRows and lets the views rebuild
+  // (command 43112); the views' changed flags and undo and redo steps are
+  // cleared. The opening asks the same way before its FillRows, so a fill
+  // finds m_bReadOnly answered for its key.
   void Refill();
 
   // The open arguments of the document type (written back when it closes).

@@ -125,13 +125,16 @@ bool CPKDoc::PrepareOpen() {
 void CPKDoc::FillRows() {
   {
     KvWaitCursor wait;
-    // The cells are checked below by the rules of the new key.
-    UpdateReadOnly();
+    if (!m_bCatalogueRead)
+      m_bCatalogueRead = m_source.Load();
     m_strName.clear();
     if (Page() == 0) {
-      CStd node(m_pDb, m_grid.STD);
-      QStringList codes, names;
-      node.GetPath(&m_strName, &codes, &names);
+      // The class's path comes from the tree read with the catalogue.
+      if (!m_source.NodePath(m_grid.STD, &m_strName)) {
+        CStd node(m_pDb, m_grid.STD);
+        QStringList codes, names;
+        node.GetPath(&m_strName, &codes, &names);
+      }
     } else if (Page() == 1) {
       CTchrRec rec;
       CTchrTable::LoadByCode(rec, m_grid.TCHR, m_pDb);
@@ -142,7 +145,6 @@ void CPKDoc::FillRows() {
       m_strName = rec.NA;
     }
     ClearRows();
-    m_source.Load();
   }
   // A changed period count is reported here and the old schedule kept.
   m_schedule.LoadForTimetable(m_grid.Y, m_grid.QC, false, true, m_pDb);
@@ -262,7 +264,10 @@ bool CPKDoc::SaveRows() {
   if (!m_schedule.LoadForTimetable(m_grid.Y, m_grid.QC, false, true, m_pDb))
     return false;
   CWkjhRec(m_grid.Y, m_grid.QC, m_grid.T, m_grid.STD).LoadClassPlan(QString(), m_planRows, m_pDb);
-  if (!CheckAllCells(true))
+  // The cells are checked against the catalogue as it is stored now; one
+  // that cannot be read refuses the save.
+  m_bCatalogueRead = m_source.Load();
+  if (!m_bCatalogueRead || !CheckAllCells(true))
     return false;
   m_grid.SetSizes(m_schedule);
   if (!readGridFromRows())
@@ -352,6 +357,18 @@ void CPKDoc::Arrange() {
   if (!CanArrange() || !SaveModified())
     return;
   CPkArranger(m_grid.Y, m_grid.QC, m_grid.T, m_grid.STD, m_pDb).Arrange();
+  Refresh();
+}
+
+bool CPKDoc::SchoolNodes(KvPkSchoolNodes* nodes) const {
+  if (!m_bCatalogueRead)
+    return false;
+  *nodes = m_source.Nodes();
+  return true;
+}
+
+void CPKDoc::Refresh() {
+  m_bCatalogueRead = false;
   Refill();
 }
 

@@ -7,7 +7,8 @@
 // added, removed or moved), so the save reads exactly the schedule's rows.
 //
 // Cells are checked without statements against the course catalogue and
-// the school tree read once per fill and the class's plan rows; an accepted
+// the school tree (read at the window's first fill, at a refresh and at a
+// save, not at a switch of key) and the class's plan rows; an accepted
 // entry is stored in its canonical form ("12" gives "0012"). A hand save is
 // checked against the plan and against what the teachers and rooms do in
 // other classes (odd and even weeks overlapping every-week lessons), then
@@ -60,8 +61,16 @@ class CPKDoc : public CKvDoc {
   // Deleting: page 0 and the arranging right.
   bool CanDelete() const;
   // Follows a selected code; false (the grid as it was) when the operator
-  // cancelled the question about unsaved edits.
+  // cancelled the question about unsaved edits. The course and class
+  // catalogue of the cell checks stays as the window read it.
   bool SelectKey(const QString& code);
+  // Shows what is stored for the key again, the catalogue of the cell
+  // checks read anew (the refresh command, and after an arrange or a
+  // delete).
+  void Refresh();
+  // The school tree read with the catalogue (units, grades and classes in
+  // code order); false when it could not be read.
+  bool SchoolNodes(KvPkSchoolNodes* nodes) const;
   // Offers to save unsaved edits, arranges the selection and shows the
   // stored result; nothing when the question was cancelled.
   void Arrange();
@@ -87,4 +96,7 @@ class CPKDoc : public CKvDoc {
   bool readGridFromRows();
 
   KvPkLoadedCheckSource m_source;
+  // The catalogue is read at the first fill of the window, at a refresh and
+  // at a save.
+  bool m_bCatalogueRead = false;
 };

@@ -42,7 +42,12 @@ void CPKTreeView::FillTree() {
     setUpdatesEnabled(false);
     clear();
     if (m_pDoc->Page() == 0) {
-      KvPkFillSchoolTree(this, Db());
+      // The document has read the tree with its catalogue.
+      KvPkSchoolNodes nodes;
+      if (m_pDoc->SchoolNodes(&nodes))
+        KvPkFillSchoolTree(this, nodes);
+      else
+        KvPkFillSchoolTree(this, Db());
     } else if (m_pDoc->Page() == 1) {
       QList<CTchrRec> teachers;
       CTchrTable::LoadAll(teachers, Db());
@@ -125,5 +130,5 @@ void CPKTreeView::ExecuteCmd(int id) {
 
 void CPKTreeView::OnDelete() {
   if (SelectedItem() && IsCmdAllowed(KV_CMD_DELETE) && m_pDoc->DeleteTimetables())
-    m_pDoc->Refill();
+    m_pDoc->Refresh();
 }

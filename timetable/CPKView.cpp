@@ -68,7 +68,7 @@ void CPKView::ExecuteCmd(int id) {
     m_pPkDoc->Arrange();
   } else if (id == KV_CMD_REFRESH) {
     if (m_pPkDoc->SaveModified())
-      m_pPkDoc->Refill();
+      m_pPkDoc->Refresh();
   } else {
     CForthView::ExecuteCmd(id);
   }

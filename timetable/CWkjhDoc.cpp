@@ -114,7 +114,6 @@ int CWkjhDoc::TypeOfCell(int nColumn) const {
 
 void CWkjhDoc::FillRows() {
   KvWaitCursor wait;
-  UpdateReadOnly();
   CStd node(m_pDb, m_key.STD);
   QStringList codes, names;
   node.GetPath(&m_strName, &codes, &names);

@@ -61,6 +61,7 @@ bool KvPkDbCheckSource::LoadBusy(const CPkGrid& version, const QString& teacher,
 bool KvPkLoadedCheckSource::Load() {
   m_courses.clear();
   m_classes.clear();
+  m_nodes.clear();
   QList<CSbtRec> courses;
   CSbtTable::LoadAll(courses, m_pDb);
   for (const CSbtRec& rec : courses)
@@ -68,11 +69,13 @@ bool KvPkLoadedCheckSource::Load() {
   // Classes, grades and units: the codes a teacher's or room's cell names.
   // Only the code and name of each are read.
   CKvQuery nodes(0, 0, 2, m_pDb);
-  if (!nodes.Open(KvFormat("Select rtrim(KNO),rtrim(NA) From STD Where Len(rtrim(KNO))<=%d",
+  if (!nodes.Open(KvFormat("Select rtrim(KNO),rtrim(NA) From STD Where Len(rtrim(KNO))<=%d Order By KNO",
                            CXxDataType::ClassCodeLen())))
     return false;
-  for (; !nodes.IsEOF(); nodes.MoveNext())
-    m_classes.insert(nodes.GetText(0), nodes.GetText(1));
+  for (; !nodes.IsEOF(); nodes.MoveNext()) {
+    m_nodes.append({nodes.GetText(0), nodes.GetText(1)});
+    m_classes.insert(m_nodes.last().first, m_nodes.last().second);
+  }
   return true;
 }
 
@@ -85,6 +88,19 @@ bool KvPkLoadedCheckSource::FindCourse(const QString& code, CSbtRec& rec) {
 }
 
 QString KvPkLoadedCheckSource::ClassName(const QString& code) { return m_classes.value(code); }
+
+bool KvPkLoadedCheckSource::NodePath(const QString& code, QString* path) const {
+  const auto self = m_classes.constFind(code);
+  if (self == m_classes.constEnd())
+    return false;
+  const QStringList codes = CStd::SplitAncestors(code);
+  QStringList names;
+  for (qsizetype i = 0; i + 1 < codes.size(); ++i)
+    names.append(m_classes.value(codes.at(i), codes.at(i)));
+  names.append(*self);
+  *path = names.join(u'/');
+  return true;
+}
 
 bool KvPkLoadedCheckSource::FindClass(const QString& code, QString* name) {
   const auto found = m_classes.constFind(code);

@@ -8,6 +8,7 @@
 
 #include "timetable/CSbtRec.h"
 #include "timetable/KvPkArrangeData.h"
+#include "timetable/KvPkSchoolTree.h"
 
 #include <QHash>
 #include <QList>
@@ -65,8 +66,15 @@ class KvPkLoadedCheckSource : public KvPkDbCheckSource {
   bool FindCourse(const QString& code, CSbtRec& rec) override;
   QString ClassName(const QString& code) override;
   bool FindClass(const QString& code, QString* name) override;
+  // The names from the unit down to the node joined with "/", an ancestor
+  // missing from the tree shown by its code (as CStd::GetPath gives them);
+  // false when the node is not in what was read.
+  bool NodePath(const QString& code, QString* path) const;
+  // The units, grades and classes read, in code order.
+  const KvPkSchoolNodes& Nodes() const { return m_nodes; }
 
  private:
   QHash<QString, CSbtRec> m_courses;
   QHash<QString, QString> m_classes;
+  KvPkSchoolNodes m_nodes;
 };

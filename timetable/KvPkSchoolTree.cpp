@@ -12,26 +12,35 @@
 bool KvPkFillSchoolTree(QTreeWidget* tree, CKvDb* pDb) {
   tree->clear();
   CStd root(pDb, QString());
-  QList<CStd> nodes;
-  if (root.Select(&nodes, 1, -1, KvFormat("Where Len(rtrim(KNO))<=%d", CXxDataType::ClassCodeLen())) < 0)
+  QList<CStd> rows;
+  if (root.Select(&rows, 1, -1, KvFormat("Where Len(rtrim(KNO))<=%d", CXxDataType::ClassCodeLen())) < 0)
     return false;
+  KvPkSchoolNodes nodes;
+  nodes.reserve(rows.size());
+  for (const CStd& row : rows)
+    nodes.append({row.KNO, row.NA});
+  KvPkFillSchoolTree(tree, nodes);
+  return true;
+}
+
+void KvPkFillSchoolTree(QTreeWidget* tree, const KvPkSchoolNodes& nodes) {
+  tree->clear();
   auto* ctrl = qobject_cast<CKvTreeCtrl*>(tree);
   const int grade = CXxDataType::MgmtLevelsRef();
   QHash<QString, QTreeWidgetItem*> items;
-  for (const CStd& node : nodes) {
-    const QString parentCode = CStd::ParentCode(node.KNO);
+  for (const auto& [code, name] : nodes) {
+    const QString parentCode = CStd::ParentCode(code);
     QTreeWidgetItem* parent = parentCode.isEmpty() ? nullptr : items.value(parentCode);
     if (!parentCode.isEmpty() && !parent)
       continue;  // a node whose parent is missing is not reachable
     const int parentLevel = CXxDataType::LevelOfCode(parentCode);
     const int image = parentLevel < grade ? 0 : (parentLevel == grade ? 1 : 2);
-    const QString text = KvFormat("%s %s", node.KNO.mid(parentCode.size()), node.NA);
+    const QString text = KvFormat("%s %s", code.mid(parentCode.size()), name);
     auto* item = parent ? new QTreeWidgetItem(parent, {text}) : new QTreeWidgetItem(tree, {text});
     if (ctrl)
       item->setIcon(0, ctrl->ImageIcon(image));
-    items.insert(node.KNO, item);
+    items.insert(code, item);
   }
-  return true;
 }
 
 QString KvPkItemCode(const QTreeWidgetItem* item) {

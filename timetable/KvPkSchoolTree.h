@@ -5,14 +5,21 @@
 // full code is the first words of its item and its ancestors joined. Images:
 // 0 unit, 1 grade, 2 class. Read with one select, in code order.
 
+#include <QList>
+#include <QPair>
 #include <QString>
 
 class CKvDb;
 class QTreeWidget;
 class QTreeWidgetItem;
 
+// The units, grades and classes as (code, name), in code order.
+using KvPkSchoolNodes = QList<QPair<QString, QString>>;
+
 // Empties the tree and fills it; false when the school tree cannot be read.
 bool KvPkFillSchoolTree(QTreeWidget* tree, CKvDb* pDb);
+// Empties the tree and fills it with nodes already read.
+void KvPkFillSchoolTree(QTreeWidget* tree, const KvPkSchoolNodes& nodes);
 // The full code of an item; empty for none.
 QString KvPkItemCode(const QTreeWidgetItem* item);
 // Walks from the top level down, at most maxLevels levels, each time to the

@@ -176,3 +176,57 @@ TEST(CKvDbFile, TransactionsHoldTheWriteLockFromTheirStart) {
   sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
   sqlite3_close(other);
 }
+
+// Rowsets of one text share a kept statement: each starts at the first row,
+// two at once read apart, a changed table is seen, and an ended rowset
+// keeps no lock that would stop another writer.
+TEST(CKvDbFile, RowsetsOfOneTextReadAsIfPreparedAnew) {
+  const QString path = makeFile(QString());
+  std::unique_ptr<KvSqliteBackend> file = KvSqliteBackend::open(path);
+  ASSERT_TRUE(file);
+  ASSERT_TRUE(file->execute(QStringLiteral("Create Table T(N INTEGER);Insert Into T Values(1);"
+                                           "Insert Into T Values(2);Insert Into T Values(3)"),
+                            nullptr));
+  const QString text = QStringLiteral("Select * From T Order By N");
+  const auto firstValues = [&](int count) {
+    std::unique_ptr<KvDbRowset> rows = file->openRowset(text, nullptr);
+    QList<qint64> values;
+    for (; rows && !rows->atEnd() && values.size() < count; rows->next())
+      values.append(rows->integer(0));
+    return values;
+  };
+  // Left after one row, the next rowset still starts at the first.
+  EXPECT_EQ(firstValues(1), QList<qint64>{1});
+  EXPECT_EQ(firstValues(3), (QList<qint64>{1, 2, 3}));
+  {
+    std::unique_ptr<KvDbRowset> a = file->openRowset(text, nullptr);
+    std::unique_ptr<KvDbRowset> b = file->openRowset(text, nullptr);
+    ASSERT_TRUE(a && b);
+    a->next();
+    EXPECT_EQ(a->integer(0), 2);
+    EXPECT_EQ(b->integer(0), 1);
+  }
+  // Another connection writes while the kept statements wait.
+  std::unique_ptr<KvSqliteBackend> other = KvSqliteBackend::open(path);
+  ASSERT_TRUE(other);
+  ASSERT_TRUE(other->beginTransaction());
+  ASSERT_TRUE(other->execute(QStringLiteral("Insert Into T Values(0)"), nullptr));
+  EXPECT_TRUE(other->commitTransaction());
+  EXPECT_EQ(firstValues(2), (QList<qint64>{0, 1}));
+  // A new column shows; a dropped table fails; made again, it reads.
+  ASSERT_TRUE(file->execute(QStringLiteral("Alter Table T Add Column M INTEGER"), nullptr));
+  std::unique_ptr<KvDbRowset> widened = file->openRowset(text, nullptr);
+  ASSERT_TRUE(widened);
+  EXPECT_EQ(widened->columnCount(), 2);
+  widened.reset();
+  ASSERT_TRUE(file->execute(QStringLiteral("Drop Table T"), nullptr));
+  QString error;
+  EXPECT_EQ(file->openRowset(text, &error), nullptr);
+  EXPECT_FALSE(error.isEmpty());
+  ASSERT_TRUE(file->execute(QStringLiteral("Create Table T(N INTEGER);Insert Into T Values(7)"), nullptr));
+  EXPECT_EQ(firstValues(2), QList<qint64>{7});
+  // A rowset that outlives its connection ends quietly.
+  std::unique_ptr<KvDbRowset> late = file->openRowset(text, nullptr);
+  file->close();
+  late.reset();
+}

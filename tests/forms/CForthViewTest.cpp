@@ -114,6 +114,7 @@ TEST_F(CForthViewTest, LayoutComesFromTheDocument) {
 
   // A read-only document shows no editor and refuses every commit.
   doc.readOnly = true;
+  doc.UpdateReadOnly();
   view->InitLayout();
   EXPECT_FALSE(view->IsEditable());
   place(0, 3);

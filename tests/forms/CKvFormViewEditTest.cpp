@@ -317,6 +317,7 @@ TEST_F(CKvFormViewEditTest, TheCalculatorStartsFromTheSelectionAndSendsBackItsRe
   EXPECT_FALSE(offered);
   // A number cell starts from its text; on a read-only form it takes none.
   doc.readOnly = true;
+  doc.UpdateReadOnly();
   view->InitLayout();
   view->PlaceCaret(2, 3, 0, kText);
   run(KV_CMD_CALCULATOR);
@@ -344,6 +345,7 @@ TEST_F(CKvFormViewEditTest, KeysReachTheCommands) {
   EXPECT_EQ(view->Model().Current(), (KvGridCell{0, 0, 0, KvGridArea::Text}));
   // A read-only form turns the writing commands off.
   doc.readOnly = true;
+  doc.UpdateReadOnly();
   view->InitLayout();
   EXPECT_FALSE(KvCmdEnabled(view, KV_CMD_EDIT_PASTE));
   EXPECT_FALSE(KvCmdEnabled(view, KV_CMD_DELETE));
@@ -360,10 +362,12 @@ TEST_F(CKvFormViewEditTest, NewGoesToTheApplicationUnlessTheFormIsReadOnly) {
   run(KV_CMD_FILE_NEW);
   EXPECT_EQ(application.runs, 1);
   doc.readOnly = true;
+  doc.UpdateReadOnly();
   view->InitLayout();
   EXPECT_FALSE(KvCmdEnabled(view, KV_CMD_FILE_NEW));
   CKvCommandRouter::Instance()->SetApplicationTarget(nullptr);
   doc.readOnly = false;
+  doc.UpdateReadOnly();
   view->InitLayout();
   EXPECT_FALSE(KvCmdEnabled(view, KV_CMD_FILE_NEW));  // no one makes documents
 }

@@ -4,6 +4,12 @@
 #include "KvPkTestSupport.h"
 
 #include "core/CKvDb.h"
+#include "school/CStd.h"
+#include "timetable/KvPkCheckSource.h"
+#include "timetable/KvPkSchoolTree.h"
+
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include "timetable/CWkjhRec.h"
 
 namespace {
@@ -211,6 +217,39 @@ TEST_P(KvPkCheckerTest, TypedCellTextNeedsCatalogueAndPlan) {
   EXPECT_EQ(display, QStringLiteral("2班"));
   text = QStringLiteral("010109");
   EXPECT_FALSE(grid.NormalizeCellText(pdb(), false, text, entries, &display));
+}
+
+// The window's name of a node comes from the tree read with the catalogue,
+// as the school tree's own path gives it.
+TEST_P(KvPkCheckerTest, LoadedTreeGivesTheSchoolTreesPaths) {
+  AddNode(QStringLiteral("0301"), QStringLiteral("三年级"));  // no unit 03 above it
+  AddNode(QStringLiteral("030101"), QStringLiteral("3班 "));
+  KvPkLoadedCheckSource source(pdb());
+  ASSERT_TRUE(source.Load());
+  for (const char* code : {"01", "0101", "010102", "0301", "030101"}) {
+    CStd node(pdb(), QString::fromLatin1(code));
+    QString expected, path;
+    QStringList codes, names;
+    ASSERT_GT(node.GetPath(&expected, &codes, &names), 0) << code;
+    ASSERT_TRUE(source.NodePath(QString::fromLatin1(code), &path)) << code;
+    EXPECT_EQ(path, expected) << code;
+  }
+  QString path = QStringLiteral("kept");
+  EXPECT_FALSE(source.NodePath(QStringLiteral("010109"), &path));
+  EXPECT_FALSE(source.NodePath(QStringLiteral("0101010001"), &path));
+  EXPECT_EQ(path, QStringLiteral("kept"));
+  // The window's tree is the same built from what was read.
+  const auto shown = [](const QTreeWidget& tree) {
+    QStringList texts;
+    for (QTreeWidgetItemIterator it(const_cast<QTreeWidget*>(&tree)); *it; ++it)
+      texts.append(KvPkItemCode(*it) + u'|' + (*it)->text(0));
+    return texts;
+  };
+  QTreeWidget fromDb, fromSource;
+  ASSERT_TRUE(KvPkFillSchoolTree(&fromDb, pdb()));
+  KvPkFillSchoolTree(&fromSource, source.Nodes());
+  EXPECT_EQ(shown(fromSource), shown(fromDb));
+  EXPECT_EQ(shown(fromDb).size(), 4);  // the grade without its unit is not reached
 }
 
 KV_DB_KIND_TEST_SUITE(KvPkCheckerTest);
