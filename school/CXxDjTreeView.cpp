@@ -46,6 +46,7 @@ void CXxDjTreeView::initialUpdate() {
   m_bFilling = false;
   CKvTreeView::initialUpdate();
   setRootIsDecorated(true);
+  SetSingleExpand(true);
   Rebuild();
 }
 

@@ -24,6 +24,7 @@ void CPKTreeView::initialUpdate() {
   m_bFilling = false;
   CKvTreeView::initialUpdate();
   setRootIsDecorated(true);
+  SetSingleExpand(true);
   FillTree();
 }
 

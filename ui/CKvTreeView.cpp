@@ -2,7 +2,33 @@
 
 #include "ui/KvCommands.h"
 
-CKvTreeView::CKvTreeView(QWidget* parent) : CKvTreeCtrl(parent) {}
+namespace {
+// Whether `above` is `item` or lies on its path to the top.
+bool isOnPathOf(const QTreeWidgetItem* above, const QTreeWidgetItem* item) {
+  for (; item; item = item->parent())
+    if (item == above)
+      return true;
+  return false;
+}
+}  // namespace
+
+CKvTreeView::CKvTreeView(QWidget* parent) : CKvTreeCtrl(parent) {
+  connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+    if (m_bSingleExpand)
+      expandSingle(current, previous);
+  });
+}
+
+void CKvTreeView::expandSingle(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+  if (!current)
+    return;
+  if (previous && !isOnPathOf(current, previous))
+    for (QTreeWidgetItem* item = previous; item && !isOnPathOf(item, current); item = item->parent())
+      item->setExpanded(false);
+  for (QTreeWidgetItem* item = current; item; item = item->parent())
+    if (item->childCount() > 0)
+      item->setExpanded(true);
+}
 
 void CKvTreeView::initialUpdate() { InitTree(); }
 

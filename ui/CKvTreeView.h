@@ -67,6 +67,12 @@ class CKvTreeView : public CKvTreeCtrl {
   // is empty.
   QTreeWidgetItem* SelectByPath(const QStringList& path);
 
+  // Single expand (off by default): the item that becomes current expands,
+  // with every item above it, and the branch of the item current before
+  // closes up to the items the two share; selecting an item above the old
+  // one closes nothing.
+  void SetSingleExpand(bool bOn) { m_bSingleExpand = bOn; }
+
   // --- What the tree control's hooks mean for a view ---
 
   bool IsCmdEnabled(int id) override;
@@ -95,4 +101,7 @@ class CKvTreeView : public CKvTreeCtrl {
   // keys, after `joined`, give `text`.
   QTreeWidgetItem* findKeyText(QTreeWidgetItem* parent, const QString& joined, const QString& text) const;
   void selectAndExpand(QTreeWidgetItem* item);
+  void expandSingle(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+
+  bool m_bSingleExpand = false;
 };

@@ -84,6 +84,37 @@ TEST(CKvTreeViewTest, SelectByKeyTextFindsTheItemWhoseKeysJoinToTheText) {
   EXPECT_EQ(tree->Selected(), QStringLiteral("12 二班"));
 }
 
+TEST(CKvTreeViewTest, SingleExpandOpensTheNewPathAndClosesTheOldBranch) {
+  // 1 小学 > 01 一年级 > 3 三班; 10 初中 > 12 二班 > 7 李四.
+  const struct {
+    const char* before;
+    const char* after;
+    QStringList expanded;
+  } cases[] = {
+      // Into another branch: the old one closes up to the top.
+      {"3 三班", "7 李四", {"10 初中", "12 二班"}},
+      // Within one branch: the shared item stays open.
+      {"3 三班", "01 一年级", {"1 小学", "01 一年级"}},
+      {"12 二班", "3 三班", {"1 小学", "01 一年级"}},
+      {"01 一年级", "1 小学", {"1 小学", "01 一年级"}},
+      {"7 李四", "1 小学", {"1 小学"}},
+  };
+  for (const auto& c : cases) {
+    KvViewHost host;
+    auto* tree = new CodeTree;
+    host.Place(tree, QStringLiteral("机构和班级"));
+    fillCodes(*tree);
+    tree->SetSingleExpand(true);
+    tree->setCurrentItem(tree->Item(c.before));
+    tree->setCurrentItem(tree->Item(c.after));
+    QStringList expanded;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+      if ((*it)->isExpanded())
+        expanded.append((*it)->text(0));
+    EXPECT_EQ(expanded, c.expanded) << c.before << " -> " << c.after;
+  }
+}
+
 TEST(CKvTreeViewTest, SpacePassesTheCheckDownThroughTheViewsHook) {
   KvViewHost host;
   auto* tree = new CodeTree;
