@@ -49,15 +49,24 @@ int utf8Width(const QByteArray& utf8) {
   return width;
 }
 
-// Writes source rows into the target table through one prepared insert,
-// with the columns found once: the i-th column of the source rowset is the
-// i-th of the column groups. A text goes over as the UTF-8 bytes it was
-// read as. An empty binary block is left out of the row, so the column takes
-// its default; each set of left-out columns has its insert, prepared once.
+// Writes source rows into the target table with the columns found once: the
+// i-th column of the source rowset is the i-th of the column groups. A text
+// goes over as the UTF-8 bytes it was read as. An empty binary block (or a
+// NULL) is left out of the row, so the column takes its default.
+//
+// Rows go either through prepared inserts, one per set of left-out columns
+// and prepared once, each row checked by the engine as it runs; or as bulk
+// loads (the back end's prepareBulkInsert), whose refusal may show only when
+// the load ends. A bulk load has one set of columns: when a row leaves out
+// other columns than the row before, the load ends and the next begins, so
+// the rows are stored as the inserts would store them, in the same order.
 class RowWriter {
  public:
-  RowWriter(CKvDb* pTarget, const QString& table, const QStringList* columns, const KvDbRowset& targetRows)
-      : m_backend(pTarget->GetBackend()), m_table(table) {
+  enum class Mode { kInserts, kBulk };
+
+  RowWriter(CKvDb* pTarget, const QString& table, const QStringList* columns, const KvDbRowset& targetRows,
+            Mode mode = Mode::kInserts)
+      : m_backend(pTarget->GetBackend()), m_table(table), m_mode(mode) {
     for (int group = 0; group < kGroups; ++group) {
       for (qsizetype i = 0; i < columns[group].size(); ++i)
         m_groups.append(group);
@@ -138,20 +147,40 @@ class RowWriter {
     return insert->run(nullptr);
   }
 
+  // Ends the bulk load under way; false when the engine refused it, when
+  // none of its rows is kept. With inserts there is nothing to end.
+  bool finish() {
+    m_last = nullptr;
+    if (!m_bulk)
+      return true;
+    const bool kept = m_bulk->finish(nullptr);
+    m_bulk.reset();
+    return kept;
+  }
+
  private:
   KvDbStatement* statement(const QByteArray& leftOut) {
     // Rows mostly leave out the same columns as the row before.
     if (m_last && leftOut == m_lastLeftOut)
       return m_last;
+    // Only one load runs at a time on a connection: the one of other
+    // columns ends before anything else is sent.
+    if (!finish())
+      return nullptr;
     m_lastLeftOut = leftOut;
-    const auto found = m_inserts.constFind(leftOut);
-    if (found != m_inserts.cend())
-      return m_last = found->get();
     QStringList names;
     for (int c = 0; c < m_names.size(); ++c) {
       if (leftOut[c] == '0')
         names.append(m_names[c]);
     }
+    // A row of defaults only has no columns to load: it is inserted.
+    if (m_mode == Mode::kBulk && !names.isEmpty()) {
+      m_bulk = m_backend->prepareBulkInsert(m_table, names, nullptr);
+      return m_last = m_bulk.get();
+    }
+    const auto found = m_inserts.constFind(leftOut);
+    if (found != m_inserts.cend())
+      return m_last = found->get();
     const QString sql = QStringLiteral("INSERT INTO ") + m_table +
                         (names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
                                          : u'(' + names.join(u',') + QStringLiteral(") VALUES(") +
@@ -164,6 +193,8 @@ class RowWriter {
 
   KvDbBackend* m_backend;
   QString m_table;
+  Mode m_mode;
+  std::unique_ptr<KvDbStatement> m_bulk;  // the bulk load under way
   QList<int> m_groups;   // by column: its group
   QStringList m_names;   // by column: the target's name, quoted
   QList<int> m_widths;   // by column: a text's declared width, -1 for none
@@ -251,11 +282,22 @@ struct CopySides {
     const QString select = QStringLiteral("Select ") + columnList + QStringLiteral(" From ") + table;
     // Each Where text is written for the dialect of the connection it runs
     // on: the source's.
-    if (!source.Open(select + u' ' + whereJet,
-                     select + u' ' + (whereServer.isEmpty() ? whereJet : whereServer)))
-      return false;
+    sourceJet = select + u' ' + whereJet;
+    sourceServer = select + u' ' + (whereServer.isEmpty() ? whereJet : whereServer);
     // The target's rows are not needed, only its columns.
-    return target.Open(select + QStringLiteral(" Where 1=0"));
+    targetSelect = select + QStringLiteral(" Where 1=0");
+    return reopen();
+  }
+  // Opens both sides (again), the source at its first row.
+  bool reopen() {
+    source.Close();
+    target.Close();
+    return source.Open(sourceJet, sourceServer) && target.Open(targetSelect);
+  }
+  // Closed before the target's transaction ends.
+  void close() {
+    source.Close();
+    target.Close();
   }
   CKvRecordset source;
   CKvRecordset target;
@@ -263,6 +305,9 @@ struct CopySides {
   int columnCount = 0;
   CKvDb* from;
   CKvDb* to;
+  QString sourceJet;     // the source's select on an SQLite file
+  QString sourceServer;  // and on a server
+  QString targetSelect;  // the target's columns
 };
 }  // namespace
 
@@ -310,10 +355,32 @@ int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QStr
     }
   }
   writer.reset();
-  source.Close();
-  sides.target.Close();
+  sides.close();
   return transaction.Commit() ? 1 : 0;
 }
+
+namespace {
+// The rows of a strict copy to a server as bulk loads, inside a transaction
+// of their own: true when every row was stored and the transaction
+// committed. Anything else leaves the target as it was.
+bool copyInBulk(CopySides& sides, CKvDb* pTarget, const QString& table) {
+  KvDbTransaction transaction(*pTarget);
+  if (!transaction.IsActive())
+    return false;
+  QList<bool> written(sides.columnCount);
+  const KvDbRowset& row = *sides.source.Rows();
+  // Ends (or undoes) its load before the transaction ends.
+  RowWriter writer(pTarget, table, sides.columns, *sides.target.Rows(), RowWriter::Mode::kBulk);
+  for (; !sides.source.IsEOF(); sides.source.MoveNext()) {
+    if (targetLost(pTarget) || !writer.store(row, &written))
+      return false;
+  }
+  if (!writer.finish())
+    return false;
+  sides.close();
+  return transaction.Commit();
+}
+}  // namespace
 
 bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, QString* error,
                        const QString& whereJet, const QString& whereServer) {
@@ -325,6 +392,18 @@ bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, QSt
   CopySides sides(pSource, pTarget);
   if (!sides.open(table, whereJet, whereServer))
     return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法读取表或其列。"));
+  // A server takes the rows as bulk loads, without a statement (and its
+  // savepoint) per row. A load that is refused may not say which row it
+  // refused, so the rows then go again one by one, each checked as it is
+  // written: the first that cannot be stored ends the copy and is named,
+  // and when every row is stored this time the copy is complete after all.
+  // An SQLite file checks every insert as it runs and needs no second pass.
+  if (pTarget->GetKind() != 0) {
+    if (copyInBulk(sides, pTarget, table))
+      return true;
+    if (!sides.reopen())
+      return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法读取表或其列。"));
+  }
   KvDbTransaction transaction(*pTarget);
   if (!transaction.IsActive())
     return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法开始事务。"));
@@ -339,8 +418,7 @@ bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, QSt
                   rowReport(row, sides.columns, written));
   }
   writer.reset();
-  sides.source.Close();
-  sides.target.Close();
+  sides.close();
   if (!transaction.Commit())
     return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法提交。"));
   return true;
