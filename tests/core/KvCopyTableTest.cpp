@@ -281,6 +281,10 @@ TEST_P(KvCopyTableKindTest, StrictCopyKeepsAllRowsOrNone) {
   const QList<Case> cases = {
       {{{1, 0.0, QStringLiteral("ab"), QByteArray("x")}, {9, 1.0, QString(), QByteArray()}},
        QStringLiteral("复制表[T]出错！\nK：9\nN：1.000000\nS：\nB：无\n")},
+      // Refused where a bulk load ends because the next row has other
+      // columns: the refused row is named, not the next one.
+      {{{9, 1.0, QStringLiteral("x"), QByteArray("w")}, {4, 0.0, QString(), QByteArray()}},
+       QStringLiteral("复制表[T]出错！\nK：9\nN：1.000000\nS：x\nB：二进制流\n")},
       {{{2, 0.0, QStringLiteral("中文字"), QByteArray("y")}},
        QStringLiteral("复制表[T]出错！\nK：2\nN：0.000000\n×S：中文字\nB：二进制流\n")},
       {{{1, 0.5, QStringLiteral("中文"), QByteArray("z")}, {3, 0.0, QString(), QByteArray()}}, {}},
