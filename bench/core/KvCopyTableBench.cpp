@@ -117,6 +117,13 @@ void emptyTarget(benchmark::State& state, CKvDb& target) {
   state.ResumeTiming();
 }
 
+// The rows the last copy left in the target, and the rows of the run.
+void countCopied(benchmark::State& state, CKvDb& target) {
+  if (target.GetLong(QStringLiteral("Select Count(*) From T")) != kRows)
+    state.SkipWithError("rows are missing");
+  state.SetItemsProcessed(state.iterations() * kRows);
+}
+
 // libpq's own bulk path: the rows streamed in one COPY ... FROM STDIN (its
 // text form) inside one transaction, sent in pieces of about 1 MB. The
 // benchmark's texts hold no character that this form escapes.
@@ -172,9 +179,7 @@ void copyThroughKvCopyTable(benchmark::State& state, CKvDb& target, bool strict 
     if (!copied || !quiet.messages().isEmpty())
       return state.SkipWithError("the copy failed");
   }
-  if (target.GetLong(QStringLiteral("Select Count(*) From T")) != kRows)
-    state.SkipWithError("rows are missing");
-  state.SetItemsProcessed(state.iterations() * kRows);
+  countCopied(state, target);
 }
 
 void BM_CopySqliteToSqlite_Raw(benchmark::State& state) {
@@ -203,7 +208,7 @@ void BM_CopySqliteToSqlite_Raw(benchmark::State& state) {
     sqlite3_finalize(insert);
     sqlite3_exec(target, "COMMIT", nullptr, nullptr, nullptr);
   }
-  state.SetItemsProcessed(state.iterations() * kRows);
+  countCopied(state, files().target);
 }
 BENCHMARK(BM_CopySqliteToSqlite_Raw)->Unit(benchmark::kMillisecond);
 
@@ -249,7 +254,7 @@ void BM_CopySqliteToPg_Raw(benchmark::State& state) {
     PQclear(PQexec(target, "COMMIT"));
   }
   PQclear(PQexec(target, "DEALLOCATE kv_bench_copy"));
-  state.SetItemsProcessed(state.iterations() * kRows);
+  countCopied(state, pgTarget().db);
 }
 BENCHMARK(BM_CopySqliteToPg_Raw)->Unit(benchmark::kMillisecond);
 
@@ -280,9 +285,7 @@ void BM_CopySqliteToPg_RawCopy(benchmark::State& state) {
     sqlite3_finalize(select);
     copy.commit();
   }
-  if (pgTarget().db.GetLong(QStringLiteral("Select Count(*) From T")) != kRows)
-    state.SkipWithError("rows are missing");
-  state.SetItemsProcessed(state.iterations() * kRows);
+  countCopied(state, pgTarget().db);
 }
 BENCHMARK(BM_CopySqliteToPg_RawCopy)->Unit(benchmark::kMillisecond);
 
@@ -325,9 +328,7 @@ void BM_CopyPgToPg_Raw(benchmark::State& state) {
     PQclear(PQexec(target, "COMMIT"));
   }
   PQclear(PQexec(target, "DEALLOCATE kv_bench_copy"));
-  if (pgTarget().db.GetLong(QStringLiteral("Select Count(*) From T")) != kRows)
-    state.SkipWithError("rows are missing");
-  state.SetItemsProcessed(state.iterations() * kRows);
+  countCopied(state, pgTarget().db);
 }
 BENCHMARK(BM_CopyPgToPg_Raw)->Unit(benchmark::kMillisecond);
 
@@ -353,9 +354,7 @@ void BM_CopyPgToPg_RawCopy(benchmark::State& state) {
     PQclear(rows);
     copy.commit();
   }
-  if (pgTarget().db.GetLong(QStringLiteral("Select Count(*) From T")) != kRows)
-    state.SkipWithError("rows are missing");
-  state.SetItemsProcessed(state.iterations() * kRows);
+  countCopied(state, pgTarget().db);
 }
 BENCHMARK(BM_CopyPgToPg_RawCopy)->Unit(benchmark::kMillisecond);
 
