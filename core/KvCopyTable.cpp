@@ -96,52 +96,61 @@ class RowWriter {
   // (*written)[i] tells whether the i-th column could be written; a row that
   // would lose a value is not stored at all.
   bool store(const KvDbRowset& row, QList<bool>* written) {
-    QByteArray& leftOut = m_leftOut;
-    leftOut.fill('0', m_groups.size());
+    // Runs for every row: the lists are read through plain pointers.
+    const qsizetype columns = m_groups.size();
+    const int* groups = m_groups.constData();
+    m_leftOut.fill('0', columns);
+    char* leftOut = m_leftOut.data();
+    bool* writtenFlags = written->data();
+    QByteArray* texts = m_texts.data();
+    QByteArray* blocks = m_blocks.data();
     bool allWritten = true;
-    for (int c = 0; c < m_groups.size(); ++c) {
+    for (qsizetype c = 0; c < columns; ++c) {
       bool ok = true;
-      if (m_groups[c] == kText) {
-        QByteArray& utf8 = m_texts[c];
-        utf8 = row.binary(c);
+      if (groups[c] == kText) {
+        QByteArray& utf8 = texts[c];
+        utf8 = row.binary(int(c));
+        const char* bytes = utf8.constData();
         qsizetype end = utf8.size();
-        while (end > 0 && (utf8[end - 1] == ' ' || (utf8[end - 1] >= '\t' && utf8[end - 1] <= '\r')))
+        while (end > 0 && (bytes[end - 1] == ' ' || (bytes[end - 1] >= '\t' && bytes[end - 1] <= '\r')))
           --end;
-        utf8.truncate(end);
+        if (end < utf8.size())
+          utf8.truncate(end);
         // Bytes that are not UTF-8 go over as the text they read as.
         if (!QByteArrayView(utf8).isValidUtf8())
-          utf8 = textValue(row, c).toUtf8();
-        ok = m_widths[c] < 0 || utf8Width(utf8) <= m_widths[c];
-      } else if (m_groups[c] == kBinary) {
-        m_blocks[c] = row.binary(c);
+          utf8 = textValue(row, int(c)).toUtf8();
+        const int width = m_widths.at(c);
+        ok = width < 0 || utf8Width(utf8) <= width;
+      } else if (groups[c] == kBinary) {
+        blocks[c] = row.binary(int(c));
         // An empty block is not written, so it is never marked.
-        if (m_blocks[c].isEmpty())
+        if (blocks[c].isEmpty())
           leftOut[c] = '1';
       }
-      (*written)[c] = ok;
+      writtenFlags[c] = ok;
       allWritten = allWritten && ok;
     }
     if (!allWritten)
       return false;
-    KvDbStatement* insert = statement(leftOut);
+    KvDbStatement* insert = statement(m_leftOut);
     if (!insert)
       return false;
     int parameter = 0;
-    for (int c = 0; c < m_groups.size(); ++c) {
+    for (qsizetype c = 0; c < columns; ++c) {
       if (leftOut[c] == '1')
         continue;
-      switch (m_groups[c]) {
+      switch (groups[c]) {
         case kInteger:
-          insert->bindInteger(parameter++, intValue(row, c));
+          insert->bindInteger(parameter++, intValue(row, int(c)));
           break;
         case kFloating:
-          insert->bindReal(parameter++, realValue(row, c));
+          insert->bindReal(parameter++, realValue(row, int(c)));
           break;
         case kText:
-          insert->bindUtf8(parameter++, m_texts[c]);
+          insert->bindUtf8(parameter++, texts[c]);
           break;
         default:
-          insert->bindBinary(parameter++, m_blocks[c]);
+          insert->bindBinary(parameter++, blocks[c]);
       }
     }
     return insert->run(nullptr);
