@@ -293,16 +293,13 @@ struct CopySides {
     // on: the source's.
     sourceJet = select + u' ' + whereJet;
     sourceServer = select + u' ' + (whereServer.isEmpty() ? whereJet : whereServer);
+    if (!source.Open(sourceJet, sourceServer))
+      return false;
     // The target's rows are not needed, only its columns.
-    targetSelect = select + QStringLiteral(" Where 1=0");
-    return reopen();
+    return target.Open(select + QStringLiteral(" Where 1=0"));
   }
-  // Opens both sides (again), the source at its first row.
-  bool reopen() {
-    source.Close();
-    target.Close();
-    return source.Open(sourceJet, sourceServer) && target.Open(targetSelect);
-  }
+  // Reads the source's rows again from the first.
+  bool reread() { return source.Close() && source.Open(sourceJet, sourceServer); }
   // Closed before the target's transaction ends.
   void close() {
     source.Close();
@@ -316,7 +313,6 @@ struct CopySides {
   CKvDb* to;
   QString sourceJet;     // the source's select on an SQLite file
   QString sourceServer;  // and on a server
-  QString targetSelect;  // the target's columns
 };
 }  // namespace
 
@@ -384,9 +380,10 @@ bool copyInBulk(CopySides& sides, CKvDb* pTarget, const QString& table) {
     if (targetLost(pTarget) || !writer.store(row, &written))
       return false;
   }
+  // The target's columns stay open for a second pass.
   if (!writer.finish())
     return false;
-  sides.close();
+  sides.source.Close();
   return transaction.Commit();
 }
 }  // namespace
@@ -410,7 +407,7 @@ bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, QSt
   if (pTarget->GetKind() != 0) {
     if (copyInBulk(sides, pTarget, table))
       return true;
-    if (!sides.reopen())
+    if (!sides.reread())
       return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法读取表或其列。"));
   }
   KvDbTransaction transaction(*pTarget);
