@@ -120,6 +120,7 @@ TEST(KvCopyTableTest, WhereTextFollowsTheSourceKind) {
   EXPECT_TRUE(recorder.messages().isEmpty()) << recorder.last().toStdString();
 }
 
+namespace {
 // A source row with NULLs where a value is absent.
 struct SparseRow {
   int k;
@@ -164,6 +165,7 @@ QList<StoredRow> storedRows(CKvDb& db, const QString& table) {
   }
   return rows;
 }
+}  // namespace
 
 class KvCopyTableKindTest : public KvDbKindTest {
  protected:
