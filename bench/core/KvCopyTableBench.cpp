@@ -111,6 +111,25 @@ KvBenchPgDatabase& pgSource() {
   return data;
 }
 
+// Whether a case into PostgreSQL has its data: the SQLite source and the
+// server's target, or the server's source and target. Otherwise the case is
+// skipped with the reason.
+bool sqliteAndServerReady(benchmark::State& state) {
+  if (!files().ready)
+    state.SkipWithError("cannot make the SQLite files");
+  else if (!pgTarget().ready())
+    state.SkipWithError("no PostgreSQL server");
+  else
+    return true;
+  return false;
+}
+bool serverSourceReady(benchmark::State& state) {
+  if (pgTarget().ready() && pgSource().ready())
+    return true;
+  state.SkipWithError("no PostgreSQL server");
+  return false;
+}
+
 void emptyTarget(benchmark::State& state, CKvDb& target) {
   state.PauseTiming();
   target.Execute(QStringLiteral("Delete From T"));
@@ -227,10 +246,8 @@ void BM_CopySqliteToSqlite_Strict(benchmark::State& state) {
 BENCHMARK(BM_CopySqliteToSqlite_Strict)->Unit(benchmark::kMillisecond);
 
 void BM_CopySqliteToPg_Raw(benchmark::State& state) {
-  if (!files().ready)
-    return state.SkipWithError("cannot make the SQLite files");
-  if (!pgTarget().ready())
-    return state.SkipWithError("no PostgreSQL server");
+  if (!sqliteAndServerReady(state))
+    return;
   sqlite3* source = rawSqlite(files().source);
   PGconn* target = pgTarget().raw();
   PQclear(PQprepare(target, "kv_bench_copy", "INSERT INTO T(K,N,S,B) VALUES($1,$2,$3,$4)", 4, nullptr));
@@ -259,10 +276,8 @@ void BM_CopySqliteToPg_Raw(benchmark::State& state) {
 BENCHMARK(BM_CopySqliteToPg_Raw)->Unit(benchmark::kMillisecond);
 
 void BM_CopySqliteToPg_RawCopy(benchmark::State& state) {
-  if (!files().ready)
-    return state.SkipWithError("cannot make the SQLite files");
-  if (!pgTarget().ready())
-    return state.SkipWithError("no PostgreSQL server");
+  if (!sqliteAndServerReady(state))
+    return;
   sqlite3* source = rawSqlite(files().source);
   for (auto _ : state) {
     emptyTarget(state, pgTarget().db);
@@ -290,26 +305,22 @@ void BM_CopySqliteToPg_RawCopy(benchmark::State& state) {
 BENCHMARK(BM_CopySqliteToPg_RawCopy)->Unit(benchmark::kMillisecond);
 
 void BM_CopySqliteToPg_KvCopyTable(benchmark::State& state) {
-  if (!files().ready)
-    return state.SkipWithError("cannot make the SQLite files");
-  if (!pgTarget().ready())
-    return state.SkipWithError("no PostgreSQL server");
+  if (!sqliteAndServerReady(state))
+    return;
   copyThroughKvCopyTable(state, pgTarget().db);
 }
 BENCHMARK(BM_CopySqliteToPg_KvCopyTable)->Unit(benchmark::kMillisecond);
 
 void BM_CopySqliteToPg_Strict(benchmark::State& state) {
-  if (!files().ready)
-    return state.SkipWithError("cannot make the SQLite files");
-  if (!pgTarget().ready())
-    return state.SkipWithError("no PostgreSQL server");
+  if (!sqliteAndServerReady(state))
+    return;
   copyThroughKvCopyTable(state, pgTarget().db, true);
 }
 BENCHMARK(BM_CopySqliteToPg_Strict)->Unit(benchmark::kMillisecond);
 
 void BM_CopyPgToPg_Raw(benchmark::State& state) {
-  if (!pgTarget().ready() || !pgSource().ready())
-    return state.SkipWithError("no PostgreSQL server");
+  if (!serverSourceReady(state))
+    return;
   PGconn* source = pgSource().raw();
   PGconn* target = pgTarget().raw();
   PQclear(PQprepare(target, "kv_bench_copy", "INSERT INTO T(K,N,S,B) VALUES($1,$2,$3,$4)", 4, nullptr));
@@ -333,8 +344,8 @@ void BM_CopyPgToPg_Raw(benchmark::State& state) {
 BENCHMARK(BM_CopyPgToPg_Raw)->Unit(benchmark::kMillisecond);
 
 void BM_CopyPgToPg_RawCopy(benchmark::State& state) {
-  if (!pgTarget().ready() || !pgSource().ready())
-    return state.SkipWithError("no PostgreSQL server");
+  if (!serverSourceReady(state))
+    return;
   PGconn* source = pgSource().raw();
   for (auto _ : state) {
     emptyTarget(state, pgTarget().db);
@@ -359,15 +370,15 @@ void BM_CopyPgToPg_RawCopy(benchmark::State& state) {
 BENCHMARK(BM_CopyPgToPg_RawCopy)->Unit(benchmark::kMillisecond);
 
 void BM_CopyPgToPg_KvCopyTable(benchmark::State& state) {
-  if (!pgTarget().ready() || !pgSource().ready())
-    return state.SkipWithError("no PostgreSQL server");
+  if (!serverSourceReady(state))
+    return;
   copyThroughKvCopyTable(state, pgTarget().db, false, &pgSource().db);
 }
 BENCHMARK(BM_CopyPgToPg_KvCopyTable)->Unit(benchmark::kMillisecond);
 
 void BM_CopyPgToPg_Strict(benchmark::State& state) {
-  if (!pgTarget().ready() || !pgSource().ready())
-    return state.SkipWithError("no PostgreSQL server");
+  if (!serverSourceReady(state))
+    return;
   copyThroughKvCopyTable(state, pgTarget().db, true, &pgSource().db);
 }
 BENCHMARK(BM_CopyPgToPg_Strict)->Unit(benchmark::kMillisecond);
