@@ -49,15 +49,24 @@ int utf8Width(const QByteArray& utf8) {
   return width;
 }
 
-// Writes source rows into the target table through one prepared insert,
-// with the columns found once: the i-th column of the source rowset is the
-// i-th of the column groups. A text goes over as the UTF-8 bytes it was
-// read as. An empty binary block is left out of the row, so the column takes
-// its default; each set of left-out columns has its insert, prepared once.
+// Writes source rows into the target table with the columns found once: the
+// i-th column of the source rowset is the i-th of the column groups. A text
+// goes over as the UTF-8 bytes it was read as. An empty binary block (or a
+// NULL) is left out of the row, so the column takes its default.
+//
+// Rows go either through prepared inserts, one per set of left-out columns
+// and prepared once, each row checked by the engine as it runs; or as bulk
+// loads (the back end's prepareBulkInsert), whose refusal may show only when
+// the load ends. A bulk load has one set of columns: when a row leaves out
+// other columns than the row before, the load ends and the next begins, so
+// the rows are stored as the inserts would store them, in the same order.
 class RowWriter {
  public:
-  RowWriter(CKvDb* pTarget, const QString& table, const QStringList* columns, const KvDbRowset& targetRows)
-      : m_backend(pTarget->GetBackend()), m_table(table) {
+  enum class Mode { kInserts, kBulk };
+
+  RowWriter(CKvDb* pTarget, const QString& table, const QStringList* columns, const KvDbRowset& targetRows,
+            Mode mode = Mode::kInserts)
+      : m_backend(pTarget->GetBackend()), m_table(table), m_mode(mode) {
     for (int group = 0; group < kGroups; ++group) {
       for (qsizetype i = 0; i < columns[group].size(); ++i)
         m_groups.append(group);
@@ -87,55 +96,75 @@ class RowWriter {
   // (*written)[i] tells whether the i-th column could be written; a row that
   // would lose a value is not stored at all.
   bool store(const KvDbRowset& row, QList<bool>* written) {
-    QByteArray& leftOut = m_leftOut;
-    leftOut.fill('0', m_groups.size());
+    // Runs for every row: the lists are read through plain pointers.
+    const qsizetype columns = m_groups.size();
+    const int* groups = m_groups.constData();
+    m_leftOut.fill('0', columns);
+    char* leftOut = m_leftOut.data();
+    bool* writtenFlags = written->data();
+    QByteArray* texts = m_texts.data();
+    QByteArray* blocks = m_blocks.data();
     bool allWritten = true;
-    for (int c = 0; c < m_groups.size(); ++c) {
+    for (qsizetype c = 0; c < columns; ++c) {
       bool ok = true;
-      if (m_groups[c] == kText) {
-        QByteArray& utf8 = m_texts[c];
-        utf8 = row.binary(c);
+      if (groups[c] == kText) {
+        QByteArray& utf8 = texts[c];
+        utf8 = row.binary(int(c));
+        const char* bytes = utf8.constData();
         qsizetype end = utf8.size();
-        while (end > 0 && (utf8[end - 1] == ' ' || (utf8[end - 1] >= '\t' && utf8[end - 1] <= '\r')))
+        while (end > 0 && (bytes[end - 1] == ' ' || (bytes[end - 1] >= '\t' && bytes[end - 1] <= '\r')))
           --end;
-        utf8.truncate(end);
+        if (end < utf8.size())
+          utf8.truncate(end);
         // Bytes that are not UTF-8 go over as the text they read as.
         if (!QByteArrayView(utf8).isValidUtf8())
-          utf8 = textValue(row, c).toUtf8();
-        ok = m_widths[c] < 0 || utf8Width(utf8) <= m_widths[c];
-      } else if (m_groups[c] == kBinary) {
-        m_blocks[c] = row.binary(c);
+          utf8 = textValue(row, int(c)).toUtf8();
+        const int width = m_widths.at(c);
+        ok = width < 0 || utf8Width(utf8) <= width;
+      } else if (groups[c] == kBinary) {
+        blocks[c] = row.binary(int(c));
         // An empty block is not written, so it is never marked.
-        if (m_blocks[c].isEmpty())
+        if (blocks[c].isEmpty())
           leftOut[c] = '1';
       }
-      (*written)[c] = ok;
+      writtenFlags[c] = ok;
       allWritten = allWritten && ok;
     }
     if (!allWritten)
       return false;
-    KvDbStatement* insert = statement(leftOut);
+    KvDbStatement* insert = statement(m_leftOut);
     if (!insert)
       return false;
     int parameter = 0;
-    for (int c = 0; c < m_groups.size(); ++c) {
+    for (qsizetype c = 0; c < columns; ++c) {
       if (leftOut[c] == '1')
         continue;
-      switch (m_groups[c]) {
+      switch (groups[c]) {
         case kInteger:
-          insert->bindInteger(parameter++, intValue(row, c));
+          insert->bindInteger(parameter++, intValue(row, int(c)));
           break;
         case kFloating:
-          insert->bindReal(parameter++, realValue(row, c));
+          insert->bindReal(parameter++, realValue(row, int(c)));
           break;
         case kText:
-          insert->bindUtf8(parameter++, m_texts[c]);
+          insert->bindUtf8(parameter++, texts[c]);
           break;
         default:
-          insert->bindBinary(parameter++, m_blocks[c]);
+          insert->bindBinary(parameter++, blocks[c]);
       }
     }
     return insert->run(nullptr);
+  }
+
+  // Ends the bulk load under way; false when the engine refused it, when
+  // none of its rows is kept. With inserts there is nothing to end.
+  bool finish() {
+    m_last = nullptr;
+    if (!m_bulk)
+      return true;
+    const bool kept = m_bulk->finish(nullptr);
+    m_bulk.reset();
+    return kept;
   }
 
  private:
@@ -143,15 +172,24 @@ class RowWriter {
     // Rows mostly leave out the same columns as the row before.
     if (m_last && leftOut == m_lastLeftOut)
       return m_last;
+    // Only one load runs at a time on a connection: the one of other
+    // columns ends before anything else is sent.
+    if (!finish())
+      return nullptr;
     m_lastLeftOut = leftOut;
-    const auto found = m_inserts.constFind(leftOut);
-    if (found != m_inserts.cend())
-      return m_last = found->get();
     QStringList names;
     for (int c = 0; c < m_names.size(); ++c) {
       if (leftOut[c] == '0')
         names.append(m_names[c]);
     }
+    // A row of defaults only has no columns to load: it is inserted.
+    if (m_mode == Mode::kBulk && !names.isEmpty()) {
+      m_bulk = m_backend->prepareBulkInsert(m_table, names, nullptr);
+      return m_last = m_bulk.get();
+    }
+    const auto found = m_inserts.constFind(leftOut);
+    if (found != m_inserts.cend())
+      return m_last = found->get();
     const QString sql = QStringLiteral("INSERT INTO ") + m_table +
                         (names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
                                          : u'(' + names.join(u',') + QStringLiteral(") VALUES(") +
@@ -164,6 +202,8 @@ class RowWriter {
 
   KvDbBackend* m_backend;
   QString m_table;
+  Mode m_mode;
+  std::unique_ptr<KvDbStatement> m_bulk;  // the bulk load under way
   QList<int> m_groups;   // by column: its group
   QStringList m_names;   // by column: the target's name, quoted
   QList<int> m_widths;   // by column: a text's declared width, -1 for none
@@ -251,11 +291,19 @@ struct CopySides {
     const QString select = QStringLiteral("Select ") + columnList + QStringLiteral(" From ") + table;
     // Each Where text is written for the dialect of the connection it runs
     // on: the source's.
-    if (!source.Open(select + u' ' + whereJet,
-                     select + u' ' + (whereServer.isEmpty() ? whereJet : whereServer)))
+    sourceJet = select + u' ' + whereJet;
+    sourceServer = select + u' ' + (whereServer.isEmpty() ? whereJet : whereServer);
+    if (!source.Open(sourceJet, sourceServer))
       return false;
     // The target's rows are not needed, only its columns.
     return target.Open(select + QStringLiteral(" Where 1=0"));
+  }
+  // Reads the source's rows again from the first.
+  bool reread() { return source.Close() && source.Open(sourceJet, sourceServer); }
+  // Closed before the target's transaction ends.
+  void close() {
+    source.Close();
+    target.Close();
   }
   CKvRecordset source;
   CKvRecordset target;
@@ -263,6 +311,8 @@ struct CopySides {
   int columnCount = 0;
   CKvDb* from;
   CKvDb* to;
+  QString sourceJet;     // the source's select on an SQLite file
+  QString sourceServer;  // and on a server
 };
 }  // namespace
 
@@ -310,10 +360,33 @@ int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QStr
     }
   }
   writer.reset();
-  source.Close();
-  sides.target.Close();
+  sides.close();
   return transaction.Commit() ? 1 : 0;
 }
+
+namespace {
+// The rows of a strict copy to a server as bulk loads, inside a transaction
+// of their own: true when every row was stored and the transaction
+// committed. Anything else leaves the target as it was.
+bool copyInBulk(CopySides& sides, CKvDb* pTarget, const QString& table) {
+  KvDbTransaction transaction(*pTarget);
+  if (!transaction.IsActive())
+    return false;
+  QList<bool> written(sides.columnCount);
+  const KvDbRowset& row = *sides.source.Rows();
+  // Ends (or undoes) its load before the transaction ends.
+  RowWriter writer(pTarget, table, sides.columns, *sides.target.Rows(), RowWriter::Mode::kBulk);
+  for (; !sides.source.IsEOF(); sides.source.MoveNext()) {
+    if (targetLost(pTarget) || !writer.store(row, &written))
+      return false;
+  }
+  // The target's columns stay open for a second pass.
+  if (!writer.finish())
+    return false;
+  sides.source.Close();
+  return transaction.Commit();
+}
+}  // namespace
 
 bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, QString* error,
                        const QString& whereJet, const QString& whereServer) {
@@ -325,6 +398,18 @@ bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, QSt
   CopySides sides(pSource, pTarget);
   if (!sides.open(table, whereJet, whereServer))
     return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法读取表或其列。"));
+  // A server takes the rows as bulk loads, without a statement (and its
+  // savepoint) per row. A load that is refused may not say which row it
+  // refused, so the rows then go again one by one, each checked as it is
+  // written: the first that cannot be stored ends the copy and is named,
+  // and when every row is stored this time the copy is complete after all.
+  // An SQLite file checks every insert as it runs and needs no second pass.
+  if (pTarget->GetKind() != 0) {
+    if (copyInBulk(sides, pTarget, table))
+      return true;
+    if (!sides.reread())
+      return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法读取表或其列。"));
+  }
   KvDbTransaction transaction(*pTarget);
   if (!transaction.IsActive())
     return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法开始事务。"));
@@ -339,8 +424,7 @@ bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, QSt
                   rowReport(row, sides.columns, written));
   }
   writer.reset();
-  sides.source.Close();
-  sides.target.Close();
+  sides.close();
   if (!transaction.Commit())
     return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法提交。"));
   return true;

@@ -35,6 +35,8 @@ int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QStr
 // front of a column that could not be written). Also false, with the reason
 // in *error, when a table or its columns cannot be read or the target's
 // transaction does not begin or commit. Inside a transaction of the target
-// the rows become part of it.
+// the rows become part of it. A server target takes the rows as bulk loads;
+// only when a load is refused do the rows go again one by one, to find the
+// row to name. The rows are stored as KvCopyTable stores them.
 bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, QString* error = nullptr,
                        const QString& whereJet = QString(), const QString& whereServer = QString());
