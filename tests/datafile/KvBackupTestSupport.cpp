@@ -215,16 +215,6 @@ void KvWorkerProcess::Stop() {
 }
 
 void KvWorkerProcess::Kill(int kind) {
-  if (!m_worker || m_worker->process(0).state() == QProcess::NotRunning)
-    return;
-  QProcess& process = m_worker->process(0);
-  const qint64 pid = process.processId();
-  process.kill();
-  process.waitForFinished(60000);
-  CKvDb master(2);
-  if (kind == 0 || !master.Open(QStringLiteral("master"), infoOf(2)))
-    return;
-  const QString sessions = QStringLiteral("Select Count(*) From pg_stat_activity Where application_name Like 'kv|%1|%'").arg(pid);
-  for (int wait = 0; wait < 400 && master.GetLong(sessions) > 0; ++wait)
-    QThread::msleep(25);
+  if (m_worker)
+    m_worker->Kill(0, kind);
 }

@@ -520,10 +520,8 @@ TEST_P(KvNewDataFileTest, AKilledCreationLeavesNoHalfYear) {
   for (int round = 0; round < 20; ++round) {
     KvTestWorkers workers(kNewYearWorker, {m_location});
     ASSERT_EQ(workers.FirstNotReady(), -1) << "round " << round;
-    QProcess& worker = workers.process(0);
     QThread::msleep(QRandomGenerator::global()->bounded(duration));
-    worker.kill();
-    worker.waitForFinished(60000);
+    workers.Kill(0, kind());
     if (Exists(Name(2025))) {
       EXPECT_EQ(Long(2024, QStringLiteral("max(MM) From SysTab")), 12) << "round " << round;
       EXPECT_EQ(Long(2025, QStringLiteral("max(PY) From SysTab")), 2025) << "round " << round;

@@ -165,8 +165,7 @@ TEST_P(KvReceiptProcessTest, KilledWhileSavingLeavesWholeReceiptsOnly) {
     std::unique_ptr<KvTestWorkers> worker = Start(QStringLiteral("loop"), {round});
     ASSERT_EQ(worker->FirstNotReady(), -1) << worker->output(0).toStdString();
     QThread::msleep(10 + QRandomGenerator::global()->bounded(90));
-    worker->process(0).kill();
-    ASSERT_TRUE(worker->process(0).waitForFinished(30000));
+    worker->Kill(0, GetParam());
   }
   // Every receipt has its three lines and one log row; no log row without
   // its receipt.

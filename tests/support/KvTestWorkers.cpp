@@ -1,9 +1,13 @@
 #include "KvTestWorkers.h"
 
+#include "KvTestDb.h"
+#include "core/CKvDb.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QProcessEnvironment>
+#include <QThread>
 
 #include <cstdio>
 #include <unistd.h>
@@ -62,6 +66,22 @@ bool KvTestWorkers::Finish(int i) {
   const bool ended = process(i).waitForFinished(120000);
   m_output[size_t(i)] += process(i).readAllStandardOutput();
   return ended;
+}
+
+void KvTestWorkers::Kill(int i, int kind) {
+  QProcess& worker = process(i);
+  if (worker.state() == QProcess::NotRunning)
+    return;
+  const qint64 pid = worker.processId();
+  worker.kill();
+  worker.waitForFinished(60000);
+  CKvDb master(2);
+  if (kind == 0 || !master.Open(QStringLiteral("master"), KvTestDb::ServerInfo(2)))
+    return;
+  const QString sessions =
+      QStringLiteral("Select Count(*) From pg_stat_activity Where application_name Like 'kv|%1|%'").arg(pid);
+  for (int wait = 0; wait < 400 && master.GetLong(sessions) > 0; ++wait)
+    QThread::msleep(25);
 }
 
 QList<QByteArray> KvTestWorkers::Lines(int i, const QByteArray& prefix) const {

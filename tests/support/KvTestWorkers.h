@@ -48,6 +48,10 @@ class KvTestWorkers {
   // Closes worker i's input, waits for its end and reads the rest of its
   // output; false when it does not end within two minutes.
   bool Finish(int i);
+  // Kills worker i (SIGKILL) and waits for its end; on a server (kinds 1
+  // and 2) also for the sessions it left, whose last statement may still
+  // be running.
+  void Kill(int i, int kind);
   // The rest of each line "KV-WORKER <prefix>..." worker i said.
   QList<QByteArray> Lines(int i, const QByteArray& prefix) const;
 
