@@ -31,6 +31,13 @@ class SeamStatement final : public KvDbStatement {
   }
 
   qint64 rowsAffected() const override { return m_inner->rowsAffected(); }
+  std::unique_ptr<KvDbRowset> select(QString* error) override {
+    if (m_counter->Next()) {
+      refuse(error);
+      return nullptr;
+    }
+    return m_inner->select(error);
+  }
 
  private:
   std::unique_ptr<KvDbStatement> m_inner;

@@ -447,7 +447,30 @@ class PgStatement final : public KvDbStatement {
   void bindUtf8(int index, const QByteArray& utf8) override { set(index, utf8, 0); }
   void bindBinary(int index, const QByteArray& value) override { set(index, value, 1); }
 
-  bool run(QString* error) override {
+  bool run(QString* error) override { return execute(error, nullptr); }
+  qint64 rowsAffected() const override { return m_rows; }
+  std::unique_ptr<KvDbRowset> select(QString* error) override {
+    PGresult* rows = nullptr;
+    if (!execute(error, &rows))
+      return nullptr;
+    if (rows)
+      return std::make_unique<PgRowset>(rows);
+    if (error)
+      *error = QStringLiteral("the statement returns no rows");
+    return nullptr;
+  }
+
+ private:
+  void set(int index, const QByteArray& value, int format) {
+    if (index < 0 || index >= m_values.size())
+      return;
+    m_values[index] = value;
+    m_formats[index] = format;
+  }
+
+  // Runs with the bound values; a row set it gives goes to `rows` (when
+  // given), which the caller clears.
+  bool execute(QString* error, PGresult** rows) {
     const std::shared_ptr<KvPgBackend*> owner = m_owner.lock();
     if (!owner || !(*owner)->isOpen()) {
       if (error)
@@ -463,7 +486,7 @@ class PgStatement final : public KvDbStatement {
       lengths[i] = int(m_values[i].size());
     }
     if ((*owner)->transactionDepth() > 0 && PQtransactionStatus(conn) == PQTRANS_INTRANS)
-      return runGuarded(conn, values, lengths, error);
+      return runGuarded(conn, values, lengths, error, rows);
     PGresult* res = PQexecPrepared(conn, m_name.constData(), count, values.constData(),
                                    lengths.constData(), m_formats.constData(), 0);
     const ExecStatusType status = PQresultStatus(res);
@@ -471,17 +494,12 @@ class PgStatement final : public KvDbStatement {
     m_rows = ok ? commandRows(res) : 0;
     if (!ok && error)
       *error = primaryMessage(conn, res);
+    if (rows && status == PGRES_TUPLES_OK) {
+      *rows = res;
+      return true;
+    }
     PQclear(res);
     return ok;
-  }
-  qint64 rowsAffected() const override { return m_rows; }
-
- private:
-  void set(int index, const QByteArray& value, int format) {
-    if (index < 0 || index >= m_values.size())
-      return;
-    m_values[index] = value;
-    m_formats[index] = format;
   }
 
   // Inside a transaction the statement runs under the savepoint that stands
@@ -490,7 +508,7 @@ class PgStatement final : public KvDbStatement {
   // one round trip; when the statement fails the rest is skipped and the
   // savepoint is rolled back to.
   bool runGuarded(PGconn* conn, const QList<const char*>& values, const QList<int>& lengths,
-                  QString* error) {
+                  QString* error, PGresult** rows) {
     if (!PQenterPipelineMode(conn)) {
       if (error)
         *error = primaryMessage(conn, nullptr);
@@ -524,15 +542,23 @@ class PgStatement final : public KvDbStatement {
       } else if (status == PGRES_PIPELINE_ABORTED) {
         ok = false;
       }
-      PQclear(res);
+      if (nulls == 0 && status == PGRES_TUPLES_OK && rows && !*rows)
+        *rows = res;  // kept: the caller clears it
+      else
+        PQclear(res);
       if (status == PGRES_PIPELINE_SYNC)
         break;
     }
     PQexitPipelineMode(conn);
     if (!ok && PQtransactionStatus(conn) == PQTRANS_INERROR)
       PQclear(PQexec(conn, "ROLLBACK TO SAVEPOINT kv_stmt"));
-    if (!ok)
+    if (!ok) {
       m_rows = 0;
+      if (rows && *rows) {
+        PQclear(*rows);
+        *rows = nullptr;
+      }
+    }
     return ok;
   }
 
