@@ -57,14 +57,20 @@ QString CPc::CurrentOperator() {
 }
 
 QString CPc::YearCondition(const QString& t, CKvDb* pDb) {
-  const QString year = t.left(4);
+  const auto [year, next] = YearRange(t);
   if (year.size() < 4)
     return KvFormat(QStringLiteral("T='%s'"), quoted(pDb, year));
+  return KvFormat(QStringLiteral("T>='%s' And T<'%s'"), quoted(pDb, year), quoted(pDb, next));
+}
+
+QPair<QString, QString> CPc::YearRange(const QString& t) {
   // The texts that begin with the year: from the year up to the year with
   // its last character one higher (texts compare bytewise).
+  const QString year = t.left(4);
   QString next = year;
-  next[3] = QChar(char16_t(year.at(3).unicode() + 1));
-  return KvFormat(QStringLiteral("T>='%s' And T<'%s'"), quoted(pDb, year), quoted(pDb, next));
+  if (next.size() == 4)
+    next[3] = QChar(char16_t(year.at(3).unicode() + 1));
+  return {year, next};
 }
 
 QString CPc::VoucherWhere(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
@@ -182,18 +188,27 @@ int CPc::MaxReceiptLines(CKvDb* pDb) {
 // --- Writes ---
 
 QString CPc::NextVoucherNo(int nF, const QString& year, CKvDb* pDb) {
-  // The largest number of the year and kind, read down the (F, DH) index
-  // from its end.
-  QString largest;
-  if (!KvSchoolText(pDb,
-                    KvFormat(QStringLiteral("Select DH From PC Where F=%d And %s And DH Is Not Null "
-                                            "Order By F Desc,DH Desc Limit 1"),
-                             nF, YearCondition(year, pDb)),
-                    QString(), &largest))
+  std::unique_ptr<KvDbRowset> rows = KvSchoolSelectKept(pDb, LargestNumberSelect(nF), [&](KvDbStatement& statement) {
+    int p = 0;
+    BindLargestNumber(statement, &p, year);
+  });
+  if (!rows)
     return QString();
   QString number;
-  KvFormatInt(KvStrToInt(largest) + 1, &number, 5, true);
+  KvFormatInt(KvStrToInt(rows->atEnd() ? QString() : KvDbTrimRight(rows->text(0))) + 1, &number, 5, true);
   return number;
+}
+
+QString CPc::LargestNumberSelect(int nF) {
+  return KvFormat(
+      QStringLiteral("Select DH From PC Where F=%d And T>=? And T<? And DH Is Not Null Order By F Desc,DH Desc Limit 1"),
+      nF);
+}
+
+void CPc::BindLargestNumber(KvDbStatement& statement, int* p, const QString& t) {
+  const auto [year, next] = YearRange(t);
+  statement.bindText((*p)++, year);
+  statement.bindText((*p)++, next);
 }
 
 namespace {
@@ -255,12 +270,8 @@ bool CPc::InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb) {
         statement->bindText(p++, *text);
       statement->bindText(p++, QString::number(line.FS));
     }
-    // The year's range of dates, as YearCondition writes it.
     const CPc& first = lines.first();
-    const QString year = first.T.left(4);
-    QString next = year;
-    if (next.size() == 4)
-      next[3] = QChar(char16_t(year.at(3).unicode() + 1));
+    const auto [year, next] = YearRange(first.T);
     statement->bindInteger(p++, first.F);
     statement->bindText(p++, year);
     statement->bindText(p++, next);

@@ -25,6 +25,7 @@
 
 class CKvDb;
 class CStd;
+class KvDbStatement;
 class KvTextBoxArray;
 
 class CPc {
@@ -54,6 +55,9 @@ class CPc {
   // The lines whose date lies in the year of t (its first four
   // characters): a range of T, which the date index serves.
   static QString YearCondition(const QString& t, CKvDb* pDb);
+  // The range of a four-character year as values for "T>=? And T<?": the
+  // year, and the year with its last character one higher.
+  static QPair<QString, QString> YearRange(const QString& t);
   // "Where F=%d And <year of t> And DH='%s'".
   static QString VoucherWhere(int nF, const QString& t, const QString& dh, CKvDb* pDb);
 
@@ -91,6 +95,11 @@ class CPc {
   // five digits ("00001" for the first); "" when it cannot be read. Take
   // it under the PC lock when it is to be stored.
   static QString NextVoucherNo(int nF, const QString& year, CKvDb* pDb);
+  // The select of the largest number of a kind in the year of t, with "?"
+  // for the year range (BindLargestNumber binds it from *p on), read down
+  // the (F, DH) index from its end.
+  static QString LargestNumberSelect(int nF);
+  static void BindLargestNumber(KvDbStatement& statement, int* p, const QString& t);
   // Inserts this line (error report on).
   bool Insert(CKvDb* pDb, int nOptions = 1) const;
   // Stores a new receipt (paid lines sharing T and DH) in one transaction;
@@ -156,9 +165,13 @@ class CPc {
                                 QList<CPc>* lines, CKvDb* pDb);
   // GetTermDifferences in two halves, for a caller that reads the balances
   // together with other rows: the select of the stored balances per item
-  // (tag, 0, sum(f*My), COST, ''), and the receipt's lines taken off them.
-  static QString TermBalanceSelect(int tag, const QString& student, int term, const QString& t,
-                                   const QString& dh, CKvDb* pDb);
+  // (tag, 0, sum(f*My), COST, '') with "?" for the student and, with
+  // bLeaveOut, for the year range and number of the receipt left out
+  // (BindTermBalance binds them from *p on), and the receipt's lines taken
+  // off them.
+  static QString TermBalanceSelect(int tag, int term, bool bLeaveOut);
+  static void BindTermBalance(KvDbStatement& statement, int* p, const QString& student, const QString& t,
+                              const QString& dh);
   static void SubtractReceipt(QList<CPc>* balances, const QList<CPc>& receipt);
 
   // --- Carry-over ---

@@ -8,12 +8,14 @@
 #include "core/CKvDb.h"
 #include "core/CKvQuery.h"
 #include "core/KvChineseAmount.h"
+#include "core/KvDbBackend.h"
 #include "core/KvFormat.h"
 #include "core/KvNumber.h"
 #include "core/KvNumberText.h"
 #include "school/CCost.h"
 #include "school/CStd.h"
 #include "school/CXxDataType.h"
+#include "school/KvSchoolSql.h"
 #include "ui/KvTextBox.h"
 
 #include <cmath>
@@ -167,26 +169,37 @@ int CPc::FindOutstandingTerm(const CStd& student, QList<CPc>* lines, CKvDb* pDb)
   return lines->isEmpty() ? lastTerm : lines->first().QC;
 }
 
-QString CPc::TermBalanceSelect(int tag, const QString& student, int term, const QString& t,
-                               const QString& dh, CKvDb* pDb) {
-  QString select = KvFormat(QStringLiteral("Select %d,0,sum(f*My),rtrim(COST),'' From PC Where STD='%s' And QC=%d "),
-                            tag, pDb->QuoteText(student), term);
-  if (!dh.isEmpty())
-    select += KvFormat(QStringLiteral("And Not(F=-1 And %s And DH='%s') "), YearCondition(t, pDb),
-                       pDb->QuoteText(dh));
-  return select + QStringLiteral("Group By COST");
+QString CPc::TermBalanceSelect(int tag, int term, bool bLeaveOut) {
+  return KvFormat(QStringLiteral("Select %d,0,sum(f*My),rtrim(COST),'' From PC Where STD=? And QC=%d %sGroup By COST"),
+                  tag, term, bLeaveOut ? QStringLiteral("And Not(F=-1 And T>=? And T<? And DH=?) ") : QString());
+}
+
+void CPc::BindTermBalance(KvDbStatement& statement, int* p, const QString& student, const QString& t,
+                          const QString& dh) {
+  statement.bindText((*p)++, student);
+  if (dh.isEmpty())
+    return;
+  const auto [year, next] = YearRange(t);
+  statement.bindText((*p)++, year);
+  statement.bindText((*p)++, next);
+  statement.bindText((*p)++, dh);
 }
 
 int CPc::GetTermDifferences(const QString& student, int term, const QString& t, const QString& dh,
                             QList<CPc>* lines, CKvDb* pDb) {
-  CKvQuery query(2, 1, 2, pDb);
-  if (!query.Open(TermBalanceSelect(0, student, term, t, dh, pDb) + QStringLiteral(" Order By COST")))
+  std::unique_ptr<KvDbRowset> rows =
+      KvSchoolSelectKept(pDb, TermBalanceSelect(0, term, !dh.isEmpty()) + QStringLiteral(" Order By COST"),
+                         [&](KvDbStatement& statement) {
+                           int p = 0;
+                           BindTermBalance(statement, &p, student, t, dh);
+                         });
+  if (!rows)
     return -1;
   QList<CPc> balances;
-  for (; !query.IsEOF(); query.MoveNext()) {
+  for (; !rows->atEnd(); rows->next()) {
     CPc balance;
-    balance.My = query.GetDouble(0);
-    balance.COST = query.GetText(0);
+    balance.My = rows->real(2);
+    balance.COST = KvDbTrimRight(rows->text(3));
     balances.append(balance);
   }
   SubtractReceipt(&balances, *lines);
