@@ -19,6 +19,7 @@
 //   read is never taken for "no lines".
 // - The operator is the one logged in to the application's data file.
 
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -71,12 +72,25 @@ class CPc {
   static int Select(const QString& where, const QString& order, QList<CPc>* lines, CKvDb* pDb);
   // One row per voucher (per T and DH), in date and number order.
   static int SelectVouchers(const QString& where, QList<CPc>* lines, CKvDb* pDb);
+  // What the lines of a day's receipts add up to, which changes with every
+  // receipt stored, replaced or deleted, printed, reviewed or unreviewed:
+  // their number, their print counts and the reviewed ones.
+  struct DayTally {
+    int nLines = 0;
+    int nPrints = 0;
+    int nReviewed = 0;
+    bool operator==(const DayTally&) const = default;
+  };
   // The receipts (paid vouchers made as receipts) of one day, in one
   // statement: per receipt T, DH, F, and STD, Opr0, Opr1 and LPR as
   // SelectVouchers takes them (the least over its lines), in number order,
-  // and the student's name and telephone (empty for a code not in STD).
+  // and the student's name and telephone (empty for a code not in STD);
+  // *tally (when given) what their lines add up to.
   static int SelectDayReceipts(const QString& date, QList<CPc>* receipts, QList<QPair<QString, QString>>* students,
-                               CKvDb* pDb);
+                               CKvDb* pDb, DayTally* tally = nullptr);
+  // The select of a day's DayTally as one tagged row (tag, lines, prints,
+  // reviewed as text, ''), with "?" for the day.
+  static QString DayTallySelect(int tag);
   // The paid class-sheet vouchers of a class and term.
   static int SelectClassPaidVouchers(const QString& classCode, int term, QList<CPc>* lines,
                                      CKvDb* pDb);
@@ -147,8 +161,10 @@ class CPc {
   // On the receipt head: the full-format receipt as text boxes for the
   // receipt-rows parameter n (3n + 25 boxes; none for n > 9). A line is
   // shown when it has an item and an amount (refunds too); the total covers
-  // every line and is stored in the head's My.
-  void BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKvDb* pDb);
+  // every line and is stored in the head's My. Operators' names are read
+  // once into *operatorNames (by code) when it is given.
+  void BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKvDb* pDb,
+                          QHash<QString, QString>* operatorNames = nullptr);
   // On the receipt head: the macros of the positioned receipt layout 4181
   // and their values, in the order they are to be added to the printer;
   // the head's My becomes the total of its stored lines.

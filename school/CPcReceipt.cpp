@@ -36,11 +36,23 @@ QString itemName(const QString& code, CKvDb* pDb) {
   return item.Load(code, pDb) > 0 ? item.NA : QString();
 }
 
-QString operatorName(const QString& code, CKvDb* pDb) {
+// The operator's name; with `known`, a name read before is taken from it
+// and one read now is kept there.
+QString operatorName(const QString& code, CKvDb* pDb, QHash<QString, QString>* known) {
   if (code.isEmpty())
     return QString();
+  if (known) {
+    const auto found = known->constFind(code);
+    if (found != known->constEnd())
+      return *found;
+  }
   KvOperatorStore store;
-  return store.Load(pDb, code) > 0 ? store.Operator().strName : QString();
+  const int loaded = store.Load(pDb, code);
+  const QString name = loaded > 0 ? store.Operator().strName : QString();
+  // A failed read is not kept: the next layout tries again.
+  if (known && loaded >= 0)
+    known->insert(code, name);
+  return name;
 }
 
 QString amountText(double value, int width) { return KvNumToText(value, width, 2, 2, false); }
@@ -59,7 +71,8 @@ KvTextBox box(const QString& text, int top, int bottom, int left, int right, int
 enum { kLeft = 0, kRight = 2, kCentre = 6 };
 }  // namespace
 
-void CPc::BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKvDb* pDb) {
+void CPc::BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKvDb* pDb,
+                             QHash<QString, QString>* operatorNames) {
   boxes->clear();
   const int n = CXxDataType::ReceiptRowsRef();
   if (n > 9 || n < 0)
@@ -99,9 +112,9 @@ void CPc::BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKv
   add(box(QStringLiteral("收款单位："), r + 1, r + 2, 0, 10, 0, 2, 0, 0, kCentre, 0));
   add(box(app ? app->GetDataFile().GetEntityName() : QString(), r + 1, r + 2, 10, 60, 0, 2, 0, 0, kLeft, 1));
   add(box(QStringLiteral("复核："), r + 1, r + 2, 60, 70, 0, 2, 0, 0, kCentre, 0));
-  add(box(operatorName(Opr1, pDb), r + 1, r + 2, 70, 80, 0, 2, 0, 0, kLeft, 1));
+  add(box(operatorName(Opr1, pDb, operatorNames), r + 1, r + 2, 70, 80, 0, 2, 0, 0, kLeft, 1));
   add(box(QStringLiteral("收款："), r + 1, r + 2, 80, 90, 0, 2, 0, 0, kCentre, 0));
-  add(box(operatorName(Opr0, pDb), r + 1, r + 2, 90, 100, 0, 2, 0, 0, kLeft, 1));
+  add(box(operatorName(Opr0, pDb, operatorNames), r + 1, r + 2, 90, 100, 0, 2, 0, 0, kLeft, 1));
 }
 
 QList<QPair<QString, QString>> CPc::BuildReceiptMacros(CKvDb* pDb) {
@@ -139,7 +152,7 @@ QList<QPair<QString, QString>> CPc::BuildReceiptMacros(CKvDb* pDb) {
   const QString operators[2][2] = {{QStringLiteral("sf"), Opr0}, {QStringLiteral("fh"), Opr1}};
   for (const auto& op : operators) {
     add(u'#' + op[0] + u'd', op[1]);
-    add(u'#' + op[0] + u'm', operatorName(op[1], pDb));
+    add(u'#' + op[0] + u'm', operatorName(op[1], pDb, nullptr));
   }
   return macros;
 }

@@ -95,7 +95,9 @@ void sortByItem(QList<CPc>* balances) {
 struct PreSaveRows {
   QList<QPair<int, QString>> params;   // tag 0: CsN, CsVal
   int nInTerm = 0;                     // tag 1: the student's rows in the term
-  int nAnyTerm = 0;                    // tag 2: the student's rows
+  int nAnyTerm = 0;                    // tag 2: the student's rows, name, telephone
+  QString strName;
+  QString strTel;
   QHash<QString, QString> itemNames;   // tag 3: KNO, NA of the lines' items
   QList<CPc> balances;                 // tag 4: COST, sum(f*My)
 };
@@ -109,7 +111,7 @@ bool readPreSaveRows(const CPc& head, const QString& student, const QString& lef
   QStringList selects = {
       KvFormat(QStringLiteral("Select 0,CsN,0.0,Rtrim(CsVal),'' From SysCsTab Where Cs=%d"), CXxDataType::kParamCs),
       QStringLiteral("Select 1,Count(*),0.0,'','' From Std Where KNO=?") + CStd::TermCondition(head.QC),
-      QStringLiteral("Select 2,Count(*),0.0,'','' From Std Where KNO=?")};
+      QStringLiteral("Select 2,Count(*),0.0,Min(NA),Min(TEL) From Std Where KNO=?")};
   if (!codes.isEmpty())
     selects.append(QStringLiteral("Select 3,0,0.0,rtrim(KNO),rtrim(NA) From COST Where rtrim(KNO) In (") +
                    QStringList(codes.size(), QStringLiteral("?")).join(u',') + u')');
@@ -136,6 +138,8 @@ bool readPreSaveRows(const CPc& head, const QString& student, const QString& lef
         break;
       case 2:
         rows->nAnyTerm = row.nNumber;
+        rows->strName = row.strText0;
+        rows->strTel = row.strText1;
         break;
       case 3:
         rows->itemNames.insert(row.strText0, row.strText1);
@@ -150,7 +154,7 @@ bool readPreSaveRows(const CPc& head, const QString& student, const QString& lef
 }  // namespace
 
 KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const QList<CPc>& lines, bool bNew,
-                                        CKvDb* pDb, QList<CPc>* savedLines) {
+                                        CKvDb* pDb, QList<CPc>* savedLines, CPc::DayTally* dayBefore) {
   using R = KvReceiptSaveResult;
   if (!pDb)
     return refuse(R::kNone);
@@ -221,27 +225,34 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
   KvDbTransaction transaction(*pDb, QStringLiteral("PC"));
   if (!transaction.IsActive())
     return refuse(R::kStudent);
-  const bool bNumber = number.isEmpty();
-  QString select = CPc::TermBalanceSelect(4, head.QC, !leftOutDh.isEmpty());
-  if (bNumber)
-    select += QStringLiteral(" Union All Select 5,0,0.0,(") + CPc::LargestNumberSelect(-1) + QStringLiteral("),''");
+  QString select = CPc::TermBalanceSelect(4, head.QC, !leftOutDh.isEmpty()) +
+                  QStringLiteral(" Union All Select 5,0,0.0,(") + CPc::LargestNumberSelect(-1) + QStringLiteral("),''");
+  if (dayBefore)
+    select += QStringLiteral(" Union All ") + CPc::DayTallySelect(6);
   QList<TaggedRow> read;
   if (!selectTagged(pDb, select,
                     [&](KvDbStatement& statement) {
                       int p = 0;
                       CPc::BindTermBalance(statement, &p, student, leftOutT, leftOutDh);
-                      if (bNumber)
-                        CPc::BindLargestNumber(statement, &p, head.T);
+                      CPc::BindLargestNumber(statement, &p, head.T);
+                      if (dayBefore)
+                        statement.bindText(p++, head.T);
                     },
                     &read))
     return refuse(R::kStudent);
   balances.clear();
+  int largest = 0;
+  CPc::DayTally day;
   for (const TaggedRow& row : read) {
     if (row.nTag == 5)
-      KvFormatInt(KvStrToInt(row.strText0) + 1, &number, 5, true);
+      largest = KvStrToInt(row.strText0);
+    else if (row.nTag == 6)
+      day = {row.nNumber, int(row.dAmount), KvStrToInt(row.strText0)};
     else
       balances.append(balanceOf(row));
   }
+  if (number.isEmpty())
+    KvFormatInt(largest + 1, &number, 5, true);
   for (CPc& fee : collected)
     fee.DH = number;
   if (!bNew) {
@@ -273,8 +284,14 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
   head.DH = number;
   if (savedLines)
     *savedLines = collected;
+  if (dayBefore)
+    *dayBefore = day;
   KvReceiptSaveResult result;
   result.bSaved = true;
   result.focus = R::kStudent;
+  result.bStudentKnown = stored.nAnyTerm == 1;
+  result.strStudentName = stored.strName;
+  result.strStudentTel = stored.strTel;
+  KvFormatInt(std::max(largest, KvStrToInt(number)) + 1, &result.strNextNumber, 5, true);
   return result;
 }
