@@ -2,6 +2,7 @@
 
 #include "core/CKvCsRec.h"
 #include "core/CKvDb.h"
+#include "core/KvDbBackend.h"
 #include "core/KvCurrentPrinter.h"
 #include "core/KvDbTransaction.h"
 
@@ -32,13 +33,19 @@ QString KvFormatProfile(const QString& profile) {
 bool KvLoadFormatRows(CKvDb* db, int cs, const QString& key, const QString& profile,
                       QMap<int, QString>* rows) {
   rows->clear();
-  if (!db || !db->IsOpen() || !db->TableExists(QStringLiteral("SysCsTab")))
+  if (!db || !db->IsOpen())
     return false;
-  QList<CKvCsRec> recs;
-  CKvCsRec(db).Select(keyWhere(*db, cs, key, KvFormatProfile(profile)), QString(),
-                      QStringLiteral("Order By CsN"), QString(), &recs);
-  for (const CKvCsRec& rec : recs)
-    rows->insert(rec.CsN, rec.CsVal);
+  // One select, read quietly (a window reads its format at every redraw): a
+  // data file without the table, or one that cannot be read, has no stored
+  // format, and the defaults stand.
+  std::unique_ptr<KvDbCursor> cursor =
+      db->GetBackend()->query(QStringLiteral("Select CsN,Rtrim(CsVal) From SysCsTab ") +
+                                  keyWhere(*db, cs, key, KvFormatProfile(profile)) + QStringLiteral(" Order By CsN"),
+                              nullptr);
+  if (!cursor)
+    return false;
+  for (; !cursor->atEnd(); cursor->next())
+    rows->insert(int(cursor->integer(0)), KvDbTrimRight(cursor->text(1)));
   return true;
 }
 
