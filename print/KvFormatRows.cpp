@@ -17,6 +17,12 @@ QString keyWhere(const CKvDb& db, int cs, const QString& key, const QString& pro
       .arg(QString::number(cs), db.QuoteText(key), db.QuoteText(profile));
 }
 
+// A text as a quoted literal of the connection stores it (QuoteText without
+// its doubled quotes), to be bound where such a literal stood.
+QString storedText(const CKvDb& db, const QString& text) {
+  return db.QuoteText(text).replace(QStringLiteral("''"), QStringLiteral("'"));
+}
+
 bool parseInt(const QString& text, int* value) {
   bool ok = false;
   const int parsed = text.toInt(&ok);
@@ -35,17 +41,21 @@ bool KvLoadFormatRows(CKvDb* db, int cs, const QString& key, const QString& prof
   rows->clear();
   if (!db || !db->IsOpen())
     return false;
-  // One select, read quietly (a window reads its format at every redraw): a
-  // data file without the table, or one that cannot be read, has no stored
-  // format, and the defaults stand.
-  std::unique_ptr<KvDbCursor> cursor =
-      db->GetBackend()->query(QStringLiteral("Select CsN,Rtrim(CsVal) From SysCsTab ") +
-                                  keyWhere(*db, cs, key, KvFormatProfile(profile)) + QStringLiteral(" Order By CsN"),
-                              nullptr);
-  if (!cursor)
+  // One select kept prepared on the connection, read quietly (a window
+  // reads its format at every redraw): a data file without the table, or
+  // one that cannot be read, has no stored format, and the defaults stand.
+  KvDbStatement* select = db->GetBackend()->keptStatement(
+      QStringLiteral("Select CsN,Rtrim(CsVal) From SysCsTab Where Cs=? And CsNa=? And LPO=? Order By CsN"), nullptr);
+  if (!select)
     return false;
-  for (; !cursor->atEnd(); cursor->next())
-    rows->insert(int(cursor->integer(0)), KvDbTrimRight(cursor->text(1)));
+  select->bindInteger(0, cs);
+  select->bindText(1, storedText(*db, key));
+  select->bindText(2, storedText(*db, KvFormatProfile(profile)));
+  std::unique_ptr<KvDbRowset> read = select->select(nullptr);
+  if (!read)
+    return false;
+  for (; !read->atEnd(); read->next())
+    rows->insert(int(read->integer(0)), KvDbTrimRight(read->text(1)));
   return true;
 }
 
