@@ -8,6 +8,14 @@
 
 #include <variant>
 
+bool KvDbBackend::beginLockedSelect(const QString& table, KvDbStatement& statement,
+                                    std::unique_ptr<KvDbRowset>* rows, QString* error) {
+  if (!beginLocked(table))
+    return false;
+  *rows = statement.select(error);
+  return true;
+}
+
 std::unique_ptr<KvDbRowset> KvDbStatement::select(QString* error) {
   if (error)
     *error = QStringLiteral("the statement returns no rows");

@@ -170,6 +170,14 @@ class KvDbBackend {
   // beginTransaction and lockTable do; false with no transaction left open.
   // A back end that can sends both in one round trip.
   virtual bool beginLocked(const QString& table);
+  // Outside a transaction: begins one holding the table's lock, as
+  // beginLocked does, and runs the prepared statement's select in it, all
+  // in one round trip where the back end can. False, with no transaction
+  // left open, when the begin fails; otherwise *rows holds the select's
+  // rows, or null (and `error`) when the select failed, the transaction
+  // then open and usable.
+  virtual bool beginLockedSelect(const QString& table, KvDbStatement& statement,
+                                 std::unique_ptr<KvDbRowset>* rows, QString* error);
 
   // The file path (SQLite) or the database name (server).
   virtual QString databaseName() const = 0;

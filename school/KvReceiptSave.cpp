@@ -67,17 +67,12 @@ struct TaggedRow {
   QString strText1;
 };
 
-// The rows of a tagged select kept prepared on the connection; false when
-// it fails (reported).
-bool selectTagged(CKvDb* pDb, const QString& sql, const std::function<void(KvDbStatement&)>& bind,
-                  QList<TaggedRow>* rows) {
-  std::unique_ptr<KvDbRowset> read = KvSchoolSelectKept(pDb, sql, bind);
-  if (!read)
-    return false;
-  for (; !read->atEnd(); read->next())
-    rows->append({int(read->integer(0)), int(read->integer(1)), read->real(2), KvDbTrimRight(read->text(3)),
-                  KvDbTrimRight(read->text(4))});
-  return true;
+QList<TaggedRow> readTagged(KvDbRowset& read) {
+  QList<TaggedRow> rows;
+  for (; !read.atEnd(); read.next())
+    rows.append({int(read.integer(0)), int(read.integer(1)), read.real(2), KvDbTrimRight(read.text(3)),
+                 KvDbTrimRight(read.text(4))});
+  return rows;
 }
 
 CPc balanceOf(const TaggedRow& row) {
@@ -116,19 +111,18 @@ bool readPreSaveRows(const CPc& head, const QString& student, const QString& lef
     selects.append(QStringLiteral("Select 3,0,0.0,rtrim(KNO),rtrim(NA) From COST Where rtrim(KNO) In (") +
                    QStringList(codes.size(), QStringLiteral("?")).join(u',') + u')');
   selects.append(CPc::TermBalanceSelect(4, head.QC, !leftOutDh.isEmpty()));
-  QList<TaggedRow> read;
-  if (!selectTagged(pDb, selects.join(QStringLiteral(" Union All ")),
-                    [&](KvDbStatement& statement) {
-                      int p = 0;
-                      statement.bindText(p++, student);
-                      statement.bindText(p++, student);
-                      for (const QString& code : codes)
-                        statement.bindText(p++, code);
-                      CPc::BindTermBalance(statement, &p, student, leftOutT, leftOutDh);
-                    },
-                    &read))
+  std::unique_ptr<KvDbRowset> read =
+      KvSchoolSelectKept(pDb, selects.join(QStringLiteral(" Union All ")), [&](KvDbStatement& statement) {
+        int p = 0;
+        statement.bindText(p++, student);
+        statement.bindText(p++, student);
+        for (const QString& code : codes)
+          statement.bindText(p++, code);
+        CPc::BindTermBalance(statement, &p, student, leftOutT, leftOutDh);
+      });
+  if (!read)
     return false;
-  for (const TaggedRow& row : read) {
+  for (const TaggedRow& row : readTagged(*read)) {
     switch (row.nTag) {
       case 0:
         rows->params.append({row.nNumber, row.strText0});
@@ -219,31 +213,39 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
       return refuse(R::kAmount, 0);
   }
 
-  // The write, all or nothing: the PC lock first, then in one select the
-  // next free number (when none was typed) and the balances again, since
-  // another operator may have been paid meanwhile.
-  KvDbTransaction transaction(*pDb, QStringLiteral("PC"));
-  if (!transaction.IsActive())
-    return refuse(R::kStudent);
+  // The write, all or nothing: the PC lock first, then in one select (sent
+  // with the begin and the lock where the back end can) the year's largest
+  // number, which a number left empty follows, and the balances again,
+  // since another operator may have been paid meanwhile.
   QString select = CPc::TermBalanceSelect(4, head.QC, !leftOutDh.isEmpty()) +
                   QStringLiteral(" Union All Select 5,0,0.0,(") + CPc::LargestNumberSelect(-1) + QStringLiteral("),''");
   if (dayBefore)
     select += QStringLiteral(" Union All ") + CPc::DayTallySelect(6);
-  QList<TaggedRow> read;
-  if (!selectTagged(pDb, select,
-                    [&](KvDbStatement& statement) {
-                      int p = 0;
-                      CPc::BindTermBalance(statement, &p, student, leftOutT, leftOutDh);
-                      CPc::BindLargestNumber(statement, &p, head.T);
-                      if (dayBefore)
-                        statement.bindText(p++, head.T);
-                    },
-                    &read))
+  QString translated;
+  KvDbStatement* statement = KvSchoolBoundKept(pDb, select,
+                                               [&](KvDbStatement& bound) {
+                                                 int p = 0;
+                                                 CPc::BindTermBalance(bound, &p, student, leftOutT, leftOutDh);
+                                                 CPc::BindLargestNumber(bound, &p, head.T);
+                                                 if (dayBefore)
+                                                   bound.bindText(p++, head.T);
+                                               },
+                                               &translated);
+  if (!statement)
     return refuse(R::kStudent);
+  std::unique_ptr<KvDbRowset> read;
+  QString error;
+  KvDbTransaction transaction(*pDb, QStringLiteral("PC"), *statement, &read, &error);
+  if (!transaction.IsActive())
+    return refuse(R::kStudent);
+  if (!read) {
+    KvSchoolReportFailed(pDb, translated, error);
+    return refuse(R::kStudent);
+  }
   balances.clear();
   int largest = 0;
   CPc::DayTally day;
-  for (const TaggedRow& row : read) {
+  for (const TaggedRow& row : readTagged(*read)) {
     if (row.nTag == 5)
       largest = KvStrToInt(row.strText0);
     else if (row.nTag == 6)

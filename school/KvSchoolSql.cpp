@@ -34,19 +34,30 @@ bool KvSchoolText(CKvDb* pDb, const QString& sqlJet, const QString& sqlServer, Q
 
 std::unique_ptr<KvDbRowset> KvSchoolSelectKept(CKvDb* pDb, const QString& sql,
                                                const std::function<void(KvDbStatement&)>& bind) {
-  if (!pDb || !pDb->IsOpen())
+  QString translated;
+  KvDbStatement* statement = KvSchoolBoundKept(pDb, sql, bind, &translated);
+  if (!statement)
     return nullptr;
-  const QString translated = KvTranslateSql(sql, pDb->GetKind() != 0);
   QString error;
-  KvDbStatement* statement = pDb->GetBackend()->keptStatement(translated, &error);
-  std::unique_ptr<KvDbRowset> rows;
-  if (statement) {
-    bind(*statement);
-    rows = statement->select(&error);
-  }
+  std::unique_ptr<KvDbRowset> rows = statement->select(&error);
   if (!rows)
     KvSchoolReportFailed(pDb, translated, error);
   return rows;
+}
+
+KvDbStatement* KvSchoolBoundKept(CKvDb* pDb, const QString& sql, const std::function<void(KvDbStatement&)>& bind,
+                                 QString* translated) {
+  if (!pDb || !pDb->IsOpen())
+    return nullptr;
+  *translated = KvTranslateSql(sql, pDb->GetKind() != 0);
+  QString error;
+  KvDbStatement* statement = pDb->GetBackend()->keptStatement(*translated, &error);
+  if (!statement) {
+    KvSchoolReportFailed(pDb, *translated, error);
+    return nullptr;
+  }
+  bind(*statement);
+  return statement;
 }
 
 void KvSchoolReportFailed(CKvDb* pDb, const QString& sql, const QString& error) {

@@ -34,6 +34,11 @@ bool KvSchoolText(CKvDb* pDb, const QString& sqlJet, const QString& sqlServer, Q
 // reported (KvSchoolReportFailed). The text is written in the Jet dialect.
 std::unique_ptr<KvDbRowset> KvSchoolSelectKept(CKvDb* pDb, const QString& sql,
                                                const std::function<void(KvDbStatement&)>& bind);
+// The statement KvSchoolSelectKept runs, with its values bound, and its
+// text as the engine runs it in *translated; null when the engine refuses
+// it (reported).
+KvDbStatement* KvSchoolBoundKept(CKvDb* pDb, const QString& sql, const std::function<void(KvDbStatement&)>& bind,
+                                 QString* translated);
 
 // Reports a statement that failed, as a failed select is reported: on kind 2
 // the server's reason first, then "执行下列SQL语句时出错！" and the text.

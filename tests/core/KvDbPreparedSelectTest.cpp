@@ -1,7 +1,7 @@
 // Selects kept prepared on a connection, on each back-end kind: bound
 // values, rows read by type and name, runs again with new values while
-// earlier rows are still read, and failures that leave the transaction
-// usable.
+// earlier rows are still read, failures that leave the transaction usable,
+// and the locked begin that runs one.
 
 #include "core/CKvDb.h"
 #include "core/KvDbBackend.h"
@@ -96,6 +96,62 @@ TEST_P(KvDbPreparedSelectTest, KeptSelectsRunAgainWithNewValues) {
   error.clear();
   EXPECT_EQ(own->select(&error), nullptr);
   EXPECT_FALSE(error.isEmpty());
+}
+
+// The locked begin that runs a select in the transaction it opens: the
+// select's rows or its failure in a usable transaction, a refused begin
+// inside a transaction, and each of its two statements refused by the
+// test seam.
+TEST_P(KvDbPreparedSelectTest, LockedBeginRunsItsSelectInTheTransaction) {
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(A \x07Long\x08, B VARCHAR(20))")));
+  ASSERT_TRUE(db().Execute(QStringLiteral("Insert Into T(A,B) Values(1,'a')")));
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table Gone(A \x07Long\x08)")));
+  KvDbBackend* backend = db().GetBackend();
+  KvDbStatement* select = backend->keptStatement(QStringLiteral("Select A,B,Null From T Where A>=? Order By A"), nullptr);
+  KvDbStatement* gone = backend->keptStatement(QStringLiteral("Select A From Gone Where A>?"), nullptr);
+  ASSERT_NE(select, nullptr);
+  ASSERT_NE(gone, nullptr);
+  ASSERT_TRUE(db().Execute(QStringLiteral("Drop Table Gone")));
+  select->bindInteger(0, 0);
+  gone->bindInteger(0, 0);
+
+  struct Case {
+    const char* name;
+    bool bGone;     // the select fails
+    int nFailAt;    // the seam refuses this statement (0: none)
+    bool bBegun;
+    QStringList rows;
+  };
+  const Case cases[] = {
+      {"rows", false, 0, true, {"1:a:-"}},
+      {"select fails", true, 0, true, {}},
+      {"begin refused", false, 1, false, {}},
+      {"select refused", false, 2, true, {}},
+  };
+  for (const Case& c : cases) {
+    db().FailNthStatement(c.nFailAt);
+    std::unique_ptr<KvDbRowset> rows;
+    QString error;
+    KvDbBackend* current = db().GetBackend();
+    const bool begun = current->beginLockedSelect(QStringLiteral("T"), c.bGone ? *gone : *select, &rows, &error);
+    db().FailNthStatement(0);
+    EXPECT_EQ(begun, c.bBegun) << c.name;
+    EXPECT_EQ(db().TransactionDepth(), c.bBegun ? 1 : 0) << c.name;
+    EXPECT_EQ(rows != nullptr, !c.rows.isEmpty()) << c.name;
+    EXPECT_EQ(error.isEmpty(), !c.rows.isEmpty() || !c.bBegun) << c.name;
+    if (rows)
+      EXPECT_EQ(rowsOf(*rows), c.rows) << c.name;
+    if (!begun)
+      continue;
+    // The transaction goes on after a failed select, and a begin inside it
+    // is refused.
+    std::unique_ptr<KvDbRowset> inner;
+    EXPECT_FALSE(backend->beginLockedSelect(QStringLiteral("T"), *select, &inner, nullptr)) << c.name;
+    EXPECT_EQ(inner, nullptr) << c.name;
+    ASSERT_TRUE(db().Execute(QStringLiteral("Insert Into T(A,B) Values(2,'b')"))) << c.name;
+    ASSERT_TRUE(db().CommitTrans()) << c.name;
+    ASSERT_TRUE(db().Execute(QStringLiteral("Delete From T Where A=2"))) << c.name;
+  }
 }
 
 KV_DB_KIND_TEST_SUITE(KvDbPreparedSelectTest);
