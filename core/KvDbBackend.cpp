@@ -8,6 +8,49 @@
 
 #include <variant>
 
+bool KvDbBackend::beginLockedSelect(const QString& table, KvDbStatement& statement,
+                                    std::unique_ptr<KvDbRowset>* rows, QString* error) {
+  if (!beginLocked(table))
+    return false;
+  *rows = statement.select(error);
+  return true;
+}
+
+std::unique_ptr<KvDbRowset> KvDbStatement::select(QString* error) {
+  if (error)
+    *error = QStringLiteral("the statement returns no rows");
+  return nullptr;
+}
+
+std::unique_ptr<KvDbRowsInMemory> KvDbRowsInMemory::copy(KvDbRowset& rows) {
+  const int columns = rows.columnCount();
+  QStringList names;
+  for (int c = 0; c < columns; ++c)
+    names.append(rows.columnName(c));
+  auto copied = std::make_unique<KvDbRowsInMemory>(names);
+  for (; !rows.atEnd(); rows.next()) {
+    QList<Value> row(columns);
+    for (int c = 0; c < columns; ++c) {
+      Value& value = row[c];
+      value.null = rows.isNull(c);
+      if (value.null)
+        continue;
+      value.integer = rows.integer(c);
+      value.real = rows.real(c);
+      value.bytes = rows.binary(c);
+    }
+    copied->append(row);
+  }
+  return copied;
+}
+
+const KvDbRowsInMemory::Value& KvDbRowsInMemory::value(int column) const {
+  static const Value none;
+  if (atEnd() || column < 0 || column >= m_rows.at(m_row).size())
+    return none;
+  return m_rows.at(m_row).at(column);
+}
+
 bool KvDbBackend::beginLocked(const QString& table) {
   if (transactionDepth() > 0 || !beginTransaction())
     return false;

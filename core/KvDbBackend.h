@@ -6,6 +6,7 @@
 // dialect; reporting failures to the user is the caller's business.
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -72,6 +73,53 @@ class KvDbStatement {
   }
   // Rows inserted, changed or deleted by the last successful run.
   virtual qint64 rowsAffected() const = 0;
+  // Runs a statement that returns rows with the bound values: its rows, or
+  // null (and the engine's text in `error`) when it fails or the connection
+  // has gone; inside a transaction a failed run is undone alone, as run()
+  // does. The rows are the statement's own copy, read whole before this
+  // returns, so they stay readable while the statement runs again. A bulk
+  // load gives no rows.
+  virtual std::unique_ptr<KvDbRowset> select(QString* error);
+};
+
+// Rows held in memory, for a select whose rows must outlive the engine's
+// cursor: each value is kept as the engine read it as a number, a real and
+// bytes (its UTF-8 text, or a binary column's data).
+class KvDbRowsInMemory final : public KvDbRowset {
+ public:
+  struct Value {
+    bool null = true;
+    qint64 integer = 0;
+    double real = 0.0;
+    QByteArray bytes;
+  };
+
+  explicit KvDbRowsInMemory(const QStringList& names) : m_names(names) {}
+  // The rest of a rowset, from its current row to its end.
+  static std::unique_ptr<KvDbRowsInMemory> copy(KvDbRowset& rows);
+  // Adds a row of one value per column (read after the rows added before).
+  void append(const QList<Value>& row) { m_rows.append(row); }
+
+  bool atEnd() const override { return m_row >= m_rows.size(); }
+  void next() override {
+    if (!atEnd())
+      ++m_row;
+  }
+  int columnCount() const override { return int(m_names.size()); }
+  qint64 integer(int column) const override { return value(column).integer; }
+  double real(int column) const override { return value(column).real; }
+  QString text(int column) const override { return QString::fromUtf8(value(column).bytes); }
+  QString columnName(int column) const override { return m_names.value(column); }
+  bool isNull(int column) const override { return value(column).null; }
+  QByteArray binary(int column) const override { return value(column).bytes; }
+
+ private:
+  // The value of the current row's column; a NULL when there is none.
+  const Value& value(int column) const;
+
+  QStringList m_names;
+  QList<QList<Value>> m_rows;
+  qsizetype m_row = 0;
 };
 
 class KvDbBackend {
@@ -122,6 +170,14 @@ class KvDbBackend {
   // beginTransaction and lockTable do; false with no transaction left open.
   // A back end that can sends both in one round trip.
   virtual bool beginLocked(const QString& table);
+  // Outside a transaction: begins one holding the table's lock, as
+  // beginLocked does, and runs the prepared statement's select in it, all
+  // in one round trip where the back end can. False, with no transaction
+  // left open, when the begin fails; otherwise *rows holds the select's
+  // rows, or null (and `error`) when the select failed, the transaction
+  // then open and usable.
+  virtual bool beginLockedSelect(const QString& table, KvDbStatement& statement,
+                                 std::unique_ptr<KvDbRowset>* rows, QString* error);
 
   // The file path (SQLite) or the database name (server).
   virtual QString databaseName() const = 0;
@@ -147,7 +203,8 @@ class KvDbBackend {
                                                            const QStringList& columns, QString* error);
   // The statement of this text, prepared at its first use and kept for the
   // life of the connection (values stay bound between uses); null when the
-  // engine refuses it.
+  // engine refuses it. A kept select is run with select(): the server
+  // parses and plans it once per connection.
   KvDbStatement* keptStatement(const QString& sql, QString* error);
 
   // --- Server sessions (whole-database maintenance) ---

@@ -31,6 +31,14 @@ class SeamStatement final : public KvDbStatement {
   }
 
   qint64 rowsAffected() const override { return m_inner->rowsAffected(); }
+  KvDbStatement& inner() const { return *m_inner; }
+  std::unique_ptr<KvDbRowset> select(QString* error) override {
+    if (m_counter->Next()) {
+      refuse(error);
+      return nullptr;
+    }
+    return m_inner->select(error);
+  }
 
  private:
   std::unique_ptr<KvDbStatement> m_inner;
@@ -89,6 +97,23 @@ int KvDbFaultSeam::transactionDepth() const { return m_inner->transactionDepth()
 
 bool KvDbFaultSeam::beginLocked(const QString& table) {
   return m_counter->Next() ? false : m_inner->beginLocked(table);
+}
+
+bool KvDbFaultSeam::beginLockedSelect(const QString& table, KvDbStatement& statement,
+                                      std::unique_ptr<KvDbRowset>* rows, QString* error) {
+  auto* seamed = dynamic_cast<SeamStatement*>(&statement);
+  KvDbStatement& inner = seamed ? seamed->inner() : statement;
+  if (m_counter->Next())
+    return false;
+  if (m_counter->Next()) {
+    // The begin passes, the select is refused.
+    if (!m_inner->beginLocked(table))
+      return false;
+    rows->reset();
+    refuse(error);
+    return true;
+  }
+  return m_inner->beginLockedSelect(table, inner, rows, error);
 }
 
 bool KvDbFaultSeam::lockTable(const QString& table) {

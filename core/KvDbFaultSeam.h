@@ -39,6 +39,10 @@ class KvDbFaultSeam final : public KvDbBackend {
   // Counted as one statement, as it is one round trip where the back end
   // sends both together.
   bool beginLocked(const QString& table) override;
+  // Counted as two statements, the begin and the select, whichever may be
+  // refused, though the back end may send both in one round trip.
+  bool beginLockedSelect(const QString& table, KvDbStatement& statement, std::unique_ptr<KvDbRowset>* rows,
+                         QString* error) override;
   QString databaseName() const override;
   QString connectString() const override;
   void setQueryTimeout(int seconds) override;

@@ -13,6 +13,13 @@ KvDbTransaction::KvDbTransaction(CKvDb& db, const QString& lockTable) : m_db(db)
     m_level = m_db.TransactionDepth();
 }
 
+KvDbTransaction::KvDbTransaction(CKvDb& db, const QString& lockTable, KvDbStatement& select,
+                                 std::unique_ptr<KvDbRowset>* rows, QString* error)
+    : m_db(db) {
+  if (m_db.IsOpen() && m_db.GetBackend()->beginLockedSelect(lockTable, select, rows, error))
+    m_level = m_db.TransactionDepth();
+}
+
 KvDbTransaction::~KvDbTransaction() { Rollback(); }
 
 bool KvDbTransaction::Commit() {

@@ -11,7 +11,11 @@
 
 #include <QString>
 
+#include <memory>
+
 class CKvDb;
+class KvDbRowset;
+class KvDbStatement;
 
 class KvDbTransaction {
  public:
@@ -20,6 +24,12 @@ class KvDbTransaction {
   // CKvDb::LockTable), both in one round trip where the back end allows;
   // inactive when either fails.
   KvDbTransaction(CKvDb& db, const QString& lockTable);
+  // As above, and runs the prepared statement's select in the transaction,
+  // all in one round trip where the back end allows
+  // (KvDbBackend::beginLockedSelect): *rows holds its rows, null (and
+  // `error`) when the select failed in the active transaction.
+  KvDbTransaction(CKvDb& db, const QString& lockTable, KvDbStatement& select, std::unique_ptr<KvDbRowset>* rows,
+                  QString* error);
   ~KvDbTransaction();
   KvDbTransaction(const KvDbTransaction&) = delete;
   KvDbTransaction& operator=(const KvDbTransaction&) = delete;

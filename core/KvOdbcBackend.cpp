@@ -347,18 +347,50 @@ bool readBinaryColumn(SQLHSTMT stmt, int column, QByteArray* value, bool* isNull
   }
 }
 
+// The names of the result's columns and which of them are binary; false
+// when the statement gives no rows.
+bool describeColumns(SQLHSTMT stmt, QStringList* names, QList<bool>* binaries) {
+  SQLSMALLINT columns = 0;
+  if (!SQL_SUCCEEDED(SQLNumResultCols(stmt, &columns)) || columns <= 0)
+    return false;
+  for (SQLSMALLINT c = 1; c <= columns; ++c) {
+    SQLWCHAR name[256];
+    SQLSMALLINT nameLength = 0;
+    SQLSMALLINT type = 0;
+    SQLULEN size = 0;
+    SQLSMALLINT digits = 0;
+    SQLSMALLINT nullable = 0;
+    if (!SQL_SUCCEEDED(SQLDescribeColW(stmt, SQLUSMALLINT(c), name, SQLSMALLINT(std::size(name)),
+                                       &nameLength, &type, &size, &digits, &nullable)))
+      nameLength = 0;
+    nameLength = qMin<SQLSMALLINT>(nameLength, SQLSMALLINT(std::size(name) - 1));
+    names->append(QString::fromUtf16(reinterpret_cast<const char16_t*>(name), nameLength));
+    binaries->append(isBinaryType(type));
+  }
+  return true;
+}
+
+// The rows of a statement handle; the rowset frees the handle when it goes,
+// or with bOwnsHandle false only closes its cursor (a prepared statement's
+// handle is run again).
 class OdbcRowset final : public KvDbRowset {
  public:
   OdbcRowset(std::shared_ptr<KvOdbcLink> link, SQLHSTMT stmt, const QStringList& names,
-             const QList<bool>& binaries)
+             const QList<bool>& binaries, bool bOwnsHandle = true)
       : m_link(std::move(link)),
         m_stmt(stmt),
+        m_bOwnsHandle(bOwnsHandle),
         m_names(names),
         m_binaries(binaries),
         m_texts(names.size()),
         m_bytes(names.size()),
         m_nulls(names.size()) {}
-  ~OdbcRowset() override { SQLFreeHandle(SQL_HANDLE_STMT, m_stmt); }
+  ~OdbcRowset() override {
+    if (m_bOwnsHandle)
+      SQLFreeHandle(SQL_HANDLE_STMT, m_stmt);
+    else
+      SQLFreeStmt(m_stmt, SQL_CLOSE);
+  }
   OdbcRowset(const OdbcRowset&) = delete;
   OdbcRowset& operator=(const OdbcRowset&) = delete;
 
@@ -421,6 +453,7 @@ class OdbcRowset final : public KvDbRowset {
  private:
   std::shared_ptr<KvOdbcLink> m_link;
   SQLHSTMT m_stmt;
+  bool m_bOwnsHandle;
   bool m_end = true;
   QStringList m_names;
   QList<bool> m_binaries;
@@ -456,7 +489,37 @@ class OdbcStatement final : public KvDbStatement {
   qint64 rowsAffected() const override { return m_rows; }
 
   bool run(QString* error) override {
-    const std::shared_ptr<KvOdbcBackend*> owner = m_owner.lock();
+    m_rows = 0;
+    if (!execute(m_owner.lock(), error))
+      return false;
+    SQLLEN count = 0;
+    if (SQL_SUCCEEDED(SQLRowCount(m_stmt, &count)) && count > 0)
+      m_rows = count;
+    SQLFreeStmt(m_stmt, SQL_CLOSE);
+    return true;
+  }
+
+  std::unique_ptr<KvDbRowset> select(QString* error) override {
+    m_rows = 0;
+    if (!execute(m_owner.lock(), error))
+      return nullptr;
+    QStringList names;
+    QList<bool> binaries;
+    if (!describeColumns(m_stmt, &names, &binaries)) {
+      if (error)
+        *error = QStringLiteral("the statement returns no rows");
+      SQLFreeStmt(m_stmt, SQL_CLOSE);
+      return nullptr;
+    }
+    OdbcRowset rows(m_link, m_stmt, names, binaries, false);
+    rows.fetch();
+    return KvDbRowsInMemory::copy(rows);
+  }
+
+ private:
+  // Binds the values and executes; false (and `error`) when the driver
+  // refuses, a lost session then dropped. The cursor is left open.
+  bool execute(const std::shared_ptr<KvOdbcBackend*>& owner, QString* error) {
     if (!owner || !(*owner)->isOpen()) {
       if (error)
         *error = QStringLiteral("database not open");
@@ -476,17 +539,15 @@ class OdbcStatement final : public KvDbStatement {
     }
     const SQLRETURN rc = SQLExecute(m_stmt);
     const bool ok = SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
-    SQLLEN count = 0;
-    m_rows = ok && SQL_SUCCEEDED(SQLRowCount(m_stmt, &count)) && count > 0 ? count : 0;
-    if (!ok && error)
-      *error = diagnostic(SQL_HANDLE_STMT, m_stmt);
-    SQLFreeStmt(m_stmt, SQL_CLOSE);
-    if (!ok)
+    if (!ok) {
+      if (error)
+        *error = diagnostic(SQL_HANDLE_STMT, m_stmt);
+      SQLFreeStmt(m_stmt, SQL_CLOSE);
       (*owner)->dropIfLost();
+    }
     return ok;
   }
 
- private:
   struct Param {
     SQLSMALLINT cType = SQL_C_CHAR;
     SQLSMALLINT sqlType = SQL_VARCHAR;
@@ -524,28 +585,13 @@ std::unique_ptr<KvDbRowset> KvOdbcBackend::openRowset(const QString& sql, QStrin
     dropIfLost();
     return nullptr;
   }
-  SQLSMALLINT columns = 0;
-  if (!SQL_SUCCEEDED(SQLNumResultCols(stmt, &columns)) || columns <= 0) {
+  QStringList names;
+  QList<bool> binaries;
+  if (!describeColumns(stmt, &names, &binaries)) {
     if (error)
       *error = QStringLiteral("the statement returns no rows");
     SQLFreeHandle(SQL_HANDLE_STMT, stmt);
     return nullptr;
-  }
-  QStringList names;
-  QList<bool> binaries;
-  for (SQLSMALLINT c = 1; c <= columns; ++c) {
-    SQLWCHAR name[256];
-    SQLSMALLINT nameLength = 0;
-    SQLSMALLINT type = 0;
-    SQLULEN size = 0;
-    SQLSMALLINT digits = 0;
-    SQLSMALLINT nullable = 0;
-    if (!SQL_SUCCEEDED(SQLDescribeColW(stmt, SQLUSMALLINT(c), name, SQLSMALLINT(std::size(name)),
-                                       &nameLength, &type, &size, &digits, &nullable)))
-      nameLength = 0;
-    nameLength = qMin<SQLSMALLINT>(nameLength, SQLSMALLINT(std::size(name) - 1));
-    names.append(QString::fromUtf16(reinterpret_cast<const char16_t*>(name), nameLength));
-    binaries.append(isBinaryType(type));
   }
   auto rowset = std::make_unique<OdbcRowset>(m_link, stmt, names, binaries);
   rowset->fetch();

@@ -447,8 +447,27 @@ class PgStatement final : public KvDbStatement {
   void bindUtf8(int index, const QByteArray& utf8) override { set(index, utf8, 0); }
   void bindBinary(int index, const QByteArray& value) override { set(index, value, 1); }
 
-  bool run(QString* error) override {
+  bool run(QString* error) override { return execute(error, nullptr); }
+  qint64 rowsAffected() const override { return m_rows; }
+  std::unique_ptr<KvDbRowset> select(QString* error) override {
+    PGresult* rows = nullptr;
+    if (!execute(error, &rows))
+      return nullptr;
+    if (rows)
+      return std::make_unique<PgRowset>(rows);
+    if (error)
+      *error = QStringLiteral("the statement returns no rows");
+    return nullptr;
+  }
+
+  // Runs with the bound values; a row set it gives goes to `rows` (when
+  // given), which the caller clears. With `begin`, the statement is the
+  // first of a transaction that these commands open, all in one pipeline
+  // (see KvPgBackend::beginLockedSelect); *begun tells whether they passed.
+  bool execute(QString* error, PGresult** rows, const QList<QByteArray>& begin = {}, bool* begun = nullptr) {
     const std::shared_ptr<KvPgBackend*> owner = m_owner.lock();
+    if (begun)
+      *begun = false;
     if (!owner || !(*owner)->isOpen()) {
       if (error)
         *error = QStringLiteral("database not open");
@@ -462,8 +481,9 @@ class PgStatement final : public KvDbStatement {
       values[i] = m_values[i].constData();
       lengths[i] = int(m_values[i].size());
     }
-    if ((*owner)->transactionDepth() > 0 && PQtransactionStatus(conn) == PQTRANS_INTRANS)
-      return runGuarded(conn, values, lengths, error);
+    if (!begin.isEmpty() ||
+        ((*owner)->transactionDepth() > 0 && PQtransactionStatus(conn) == PQTRANS_INTRANS))
+      return runGuarded(conn, values, lengths, error, rows, begin, begun);
     PGresult* res = PQexecPrepared(conn, m_name.constData(), count, values.constData(),
                                    lengths.constData(), m_formats.constData(), 0);
     const ExecStatusType status = PQresultStatus(res);
@@ -471,10 +491,13 @@ class PgStatement final : public KvDbStatement {
     m_rows = ok ? commandRows(res) : 0;
     if (!ok && error)
       *error = primaryMessage(conn, res);
+    if (rows && status == PGRES_TUPLES_OK) {
+      *rows = res;
+      return true;
+    }
     PQclear(res);
     return ok;
   }
-  qint64 rowsAffected() const override { return m_rows; }
 
  private:
   void set(int index, const QByteArray& value, int format) {
@@ -488,17 +511,24 @@ class PgStatement final : public KvDbStatement {
   // before every statement (see kAfterStatement). The statement and the
   // moving of the savepoint go to the server in one pipeline, so a row costs
   // one round trip; when the statement fails the rest is skipped and the
-  // savepoint is rolled back to.
+  // savepoint is rolled back to. Commands in `before` go first in the same
+  // pipeline (*beforeOk: whether they passed); when one of them fails
+  // nothing after it runs and a transaction they opened is rolled back.
   bool runGuarded(PGconn* conn, const QList<const char*>& values, const QList<int>& lengths,
-                  QString* error) {
+                  QString* error, PGresult** rows, const QList<QByteArray>& before, bool* beforeOk) {
     if (!PQenterPipelineMode(conn)) {
       if (error)
         *error = primaryMessage(conn, nullptr);
       return false;
     }
-    constexpr int kQueries = 3;
-    bool ok = PQsendQueryPrepared(conn, m_name.constData(), int(values.size()), values.constData(),
-                                  lengths.constData(), m_formats.constData(), 0) &&
+    const int first = int(before.size());
+    const int queries = first + 3;
+    bool ok = true;
+    for (const QByteArray& command : before)
+      ok = ok && PQsendQueryParams(conn, command.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+    ok = ok &&
+         PQsendQueryPrepared(conn, m_name.constData(), int(values.size()), values.constData(),
+                             lengths.constData(), m_formats.constData(), 0) &&
               PQsendQueryParams(conn, "RELEASE SAVEPOINT kv_stmt", 0, nullptr, nullptr, nullptr,
                                 nullptr, 0) &&
               PQsendQueryParams(conn, "SAVEPOINT kv_stmt", 0, nullptr, nullptr, nullptr, nullptr, 0) &&
@@ -507,32 +537,49 @@ class PgStatement final : public KvDbStatement {
       *error = primaryMessage(conn, nullptr);
     // Each query's results end with a null; the sync point ends the pipeline.
     int nulls = 0;
+    bool beforePassed = ok;
     m_rows = 0;
-    while (nulls <= kQueries) {
+    while (nulls <= queries) {
       PGresult* res = PQgetResult(conn);
       if (!res) {
         ++nulls;
         continue;
       }
       const ExecStatusType status = PQresultStatus(res);
-      if (nulls == 0 && (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK))
+      const bool failed = status == PGRES_FATAL_ERROR || status == PGRES_BAD_RESPONSE ||
+                          status == PGRES_PIPELINE_ABORTED;
+      if (nulls == first && (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK))
         m_rows = commandRows(res);
-      if (status == PGRES_FATAL_ERROR || status == PGRES_BAD_RESPONSE) {
-        if (ok && error)
-          *error = primaryMessage(conn, res);
+      if (failed && ok && error && status != PGRES_PIPELINE_ABORTED)
+        *error = primaryMessage(conn, res);
+      if (failed) {
         ok = false;
-      } else if (status == PGRES_PIPELINE_ABORTED) {
-        ok = false;
+        if (nulls < first)
+          beforePassed = false;
       }
-      PQclear(res);
+      if (nulls == first && status == PGRES_TUPLES_OK && rows && !*rows)
+        *rows = res;  // kept: the caller clears it
+      else
+        PQclear(res);
       if (status == PGRES_PIPELINE_SYNC)
         break;
     }
     PQexitPipelineMode(conn);
-    if (!ok && PQtransactionStatus(conn) == PQTRANS_INERROR)
+    if (beforeOk)
+      *beforeOk = beforePassed;
+    if (!beforePassed) {
+      if (PQtransactionStatus(conn) != PQTRANS_IDLE)
+        PQclear(PQexec(conn, "ROLLBACK"));
+    } else if (!ok && PQtransactionStatus(conn) == PQTRANS_INERROR) {
       PQclear(PQexec(conn, "ROLLBACK TO SAVEPOINT kv_stmt"));
-    if (!ok)
+    }
+    if (!ok) {
       m_rows = 0;
+      if (rows && *rows) {
+        PQclear(*rows);
+        *rows = nullptr;
+      }
+    }
     return ok;
   }
 
@@ -550,6 +597,35 @@ class PgStatement final : public KvDbStatement {
   QList<int> m_formats;
 };
 }  // namespace
+
+bool KvPgBackend::beginLockedSelect(const QString& table, KvDbStatement& statement,
+                                    std::unique_ptr<KvDbRowset>* rows, QString* error) {
+  auto* prepared = dynamic_cast<PgStatement*>(&statement);
+  if (!prepared)
+    return KvDbBackend::beginLockedSelect(table, statement, rows, error);
+  if (!m_conn)
+    return false;
+  syncDepth();
+  if (m_depth > 0)
+    return false;
+  PGresult* result = nullptr;
+  bool begun = false;
+  const bool selected = prepared->execute(
+      error, &result, {"BEGIN", "LOCK TABLE " + table.toUtf8() + " IN SHARE ROW EXCLUSIVE MODE", "SAVEPOINT kv_stmt"},
+      &begun);
+  if (!begun) {
+    if (result)
+      PQclear(result);
+    return false;
+  }
+  m_depth = 1;
+  rows->reset();
+  if (selected && result)
+    *rows = std::make_unique<PgRowset>(result);
+  else if (selected && error)
+    *error = QStringLiteral("the statement returns no rows");
+  return true;
+}
 
 namespace {
 // Rows streamed into a table with COPY ... FROM STDIN in its text form: the

@@ -45,6 +45,10 @@ class KvPgBackend final : public KvDbBackend {
   int transactionDepth() const override { return m_depth; }
   bool lockTable(const QString& table) override;
   bool beginLocked(const QString& table) override;
+  // The begin, the lock, the statement savepoint and the select go to the
+  // server in one pipeline.
+  bool beginLockedSelect(const QString& table, KvDbStatement& statement, std::unique_ptr<KvDbRowset>* rows,
+                         QString* error) override;
   QString databaseName() const override;
   // The provider text of the live connection: its server as given, the user
   // and database the server reports, no password.

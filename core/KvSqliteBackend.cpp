@@ -384,17 +384,9 @@ class SqliteStatement final : public KvDbStatement {
                         SQLITE_TRANSIENT);
   }
   bool run(QString* error) override {
-    const std::shared_ptr<KvSqliteBackend*> owner = m_owner.lock();
-    if (!owner || !(*owner)->isOpen()) {
-      setError(error, nullptr);
+    KvSqliteBackend* backend = usableBackend(error);
+    if (!backend)
       return false;
-    }
-    KvSqliteBackend* backend = *owner;
-    backend->noteFailure();
-    if (backend->transactionBroken()) {
-      setBrokenError(error);
-      return false;
-    }
     const int rc = sqlite3_step(m_stmt);
     const bool ok = rc == SQLITE_DONE || rc == SQLITE_ROW;
     m_rows = ok && !sqlite3_stmt_readonly(m_stmt) ? sqlite3_changes64(sqlite3_db_handle(m_stmt)) : 0;
@@ -407,7 +399,67 @@ class SqliteStatement final : public KvDbStatement {
   }
   qint64 rowsAffected() const override { return m_rows; }
 
+  std::unique_ptr<KvDbRowset> select(QString* error) override {
+    KvSqliteBackend* backend = usableBackend(error);
+    if (!backend)
+      return nullptr;
+    const int columns = sqlite3_column_count(m_stmt);
+    if (columns == 0) {
+      if (error)
+        *error = QStringLiteral("the statement returns no rows");
+      return nullptr;
+    }
+    QStringList names;
+    for (int c = 0; c < columns; ++c)
+      names.append(QString::fromUtf8(sqlite3_column_name(m_stmt, c)));
+    auto rows = std::make_unique<KvDbRowsInMemory>(names);
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
+      QList<KvDbRowsInMemory::Value> row(columns);
+      for (int c = 0; c < columns; ++c) {
+        KvDbRowsInMemory::Value& value = row[c];
+        value.null = sqlite3_column_type(m_stmt, c) == SQLITE_NULL;
+        if (value.null)
+          continue;
+        value.integer = sqlite3_column_int64(m_stmt, c);
+        value.real = sqlite3_column_double(m_stmt, c);
+        const void* data = sqlite3_column_blob(m_stmt, c);
+        if (data)
+          value.bytes = QByteArray(static_cast<const char*>(data), sqlite3_column_bytes(m_stmt, c));
+      }
+      rows->append(row);
+    }
+    // Reset at once: a statement left stepping would hold the file's read
+    // lock.
+    const bool ok = rc == SQLITE_DONE;
+    if (!ok)
+      setError(error, sqlite3_db_handle(m_stmt));
+    sqlite3_reset(m_stmt);
+    if (!ok) {
+      backend->noteFailure();
+      return nullptr;
+    }
+    return rows;
+  }
+
  private:
+  // The back end while it is open and its transaction usable; null (and
+  // `error`) otherwise.
+  KvSqliteBackend* usableBackend(QString* error) const {
+    const std::shared_ptr<KvSqliteBackend*> owner = m_owner.lock();
+    if (!owner || !(*owner)->isOpen()) {
+      setError(error, nullptr);
+      return nullptr;
+    }
+    KvSqliteBackend* backend = *owner;
+    backend->noteFailure();
+    if (backend->transactionBroken()) {
+      setBrokenError(error);
+      return nullptr;
+    }
+    return backend;
+  }
+
   sqlite3_stmt* m_stmt;
   std::weak_ptr<KvSqliteBackend*> m_owner;
   qint64 m_rows = 0;

@@ -2,6 +2,7 @@
 
 #include "core/CKvCsRec.h"
 #include "core/CKvDb.h"
+#include "core/KvDbBackend.h"
 #include "core/KvCurrentPrinter.h"
 #include "core/KvDbTransaction.h"
 
@@ -14,6 +15,12 @@ namespace {
 QString keyWhere(const CKvDb& db, int cs, const QString& key, const QString& profile) {
   return QStringLiteral("Where Cs=%1 And CsNa='%2' And LPO='%3'")
       .arg(QString::number(cs), db.QuoteText(key), db.QuoteText(profile));
+}
+
+// A text as a quoted literal of the connection stores it (QuoteText without
+// its doubled quotes), to be bound where such a literal stood.
+QString storedText(const CKvDb& db, const QString& text) {
+  return db.QuoteText(text).replace(QStringLiteral("''"), QStringLiteral("'"));
 }
 
 bool parseInt(const QString& text, int* value) {
@@ -32,13 +39,23 @@ QString KvFormatProfile(const QString& profile) {
 bool KvLoadFormatRows(CKvDb* db, int cs, const QString& key, const QString& profile,
                       QMap<int, QString>* rows) {
   rows->clear();
-  if (!db || !db->IsOpen() || !db->TableExists(QStringLiteral("SysCsTab")))
+  if (!db || !db->IsOpen())
     return false;
-  QList<CKvCsRec> recs;
-  CKvCsRec(db).Select(keyWhere(*db, cs, key, KvFormatProfile(profile)), QString(),
-                      QStringLiteral("Order By CsN"), QString(), &recs);
-  for (const CKvCsRec& rec : recs)
-    rows->insert(rec.CsN, rec.CsVal);
+  // One select kept prepared on the connection, read quietly (a window
+  // reads its format at every redraw): a data file without the table, or
+  // one that cannot be read, has no stored format, and the defaults stand.
+  KvDbStatement* select = db->GetBackend()->keptStatement(
+      QStringLiteral("Select CsN,Rtrim(CsVal) From SysCsTab Where Cs=? And CsNa=? And LPO=? Order By CsN"), nullptr);
+  if (!select)
+    return false;
+  select->bindInteger(0, cs);
+  select->bindText(1, storedText(*db, key));
+  select->bindText(2, storedText(*db, KvFormatProfile(profile)));
+  std::unique_ptr<KvDbRowset> read = select->select(nullptr);
+  if (!read)
+    return false;
+  for (; !read->atEnd(); read->next())
+    rows->insert(int(read->integer(0)), KvDbTrimRight(read->text(1)));
   return true;
 }
 

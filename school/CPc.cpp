@@ -24,6 +24,11 @@ bool stop(const QString& message) {
 
 QString quoted(CKvDb* pDb, const QString& text) { return pDb->QuoteText(text); }
 
+// The lines of a day's receipts (with the day's date), and what they add up
+// to (DayTally): lines vN, print counts vP, reviewed lines vR.
+QString dayLines() { return QStringLiteral("FS='0' And +F=-1"); }
+QString dayTallyColumns() { return QStringLiteral("Count(*) As vN,Sum(LPR) As vP,Count(NullIf(rtrim(Opr1),'')) As vR"); }
+
 // " And QC=%d" when the head names a term, " And F=%d" when it names a kind.
 QString termAndKind(const CPc& head) {
   QString text;
@@ -57,14 +62,20 @@ QString CPc::CurrentOperator() {
 }
 
 QString CPc::YearCondition(const QString& t, CKvDb* pDb) {
-  const QString year = t.left(4);
+  const auto [year, next] = YearRange(t);
   if (year.size() < 4)
     return KvFormat(QStringLiteral("T='%s'"), quoted(pDb, year));
+  return KvFormat(QStringLiteral("T>='%s' And T<'%s'"), quoted(pDb, year), quoted(pDb, next));
+}
+
+QPair<QString, QString> CPc::YearRange(const QString& t) {
   // The texts that begin with the year: from the year up to the year with
   // its last character one higher (texts compare bytewise).
+  const QString year = t.left(4);
   QString next = year;
-  next[3] = QChar(char16_t(year.at(3).unicode() + 1));
-  return KvFormat(QStringLiteral("T>='%s' And T<'%s'"), quoted(pDb, year), quoted(pDb, next));
+  if (next.size() == 4)
+    next[3] = QChar(char16_t(year.at(3).unicode() + 1));
+  return {year, next};
 }
 
 QString CPc::VoucherWhere(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
@@ -115,9 +126,11 @@ int CPc::SelectVouchers(const QString& where, QList<CPc>* lines, CKvDb* pDb) {
 }
 
 int CPc::SelectDayReceipts(const QString& date, QList<CPc>* receipts, QList<QPair<QString, QString>>* students,
-                           CKvDb* pDb) {
+                           CKvDb* pDb, DayTally* tally) {
   receipts->clear();
   students->clear();
+  if (tally)
+    *tally = DayTally();
   // The day's lines are read through the date index (T, F): the unary plus
   // keeps SQLite's planner, which has no statistics, from reading them
   // through the (F, DH) index for the sake of the grouping's order, which
@@ -125,12 +138,12 @@ int CPc::SelectDayReceipts(const QString& date, QList<CPc>* receipts, QList<QPai
   // is its number; only the columns the list shows are aggregated, and the
   // student is joined to each receipt (codes are unique in STD) rather
   // than looked up one by one.
-  CKvQuery query(1, 0, 6, pDb);
-  if (!query.Open(KvFormat(QStringLiteral("Select r.vLPR,r.vDH,r.vSTD,r.vOpr0,r.vOpr1,s.NA,s.TEL From "
+  CKvQuery query(4, 0, 6, pDb);
+  if (!query.Open(KvFormat(QStringLiteral("Select r.vLPR,r.vN,r.vP,r.vR,r.vDH,r.vSTD,r.vOpr0,r.vOpr1,s.NA,s.TEL From "
                                           "(Select DH As vDH,Min(LPR) As vLPR,Min(STD) As vSTD,Min(Opr0) As vOpr0,"
-                                          "Min(Opr1) As vOpr1 From PC Where FS='0' And +F=-1 And T='%s' Group By DH) r "
+                                          "Min(Opr1) As vOpr1,%s From PC Where %s And T='%s' Group By DH) r "
                                           "Left Join STD s On s.KNO=r.vSTD Order By r.vDH"),
-                           quoted(pDb, date))))
+                           dayTallyColumns(), dayLines(), quoted(pDb, date))))
     return -1;
   for (; !query.IsEOF(); query.MoveNext()) {
     CPc receipt;
@@ -143,8 +156,18 @@ int CPc::SelectDayReceipts(const QString& date, QList<CPc>* receipts, QList<QPai
     receipt.Opr1 = query.GetText(3);
     receipts->append(receipt);
     students->append({query.GetText(4), query.GetText(5)});
+    if (tally) {
+      tally->nLines += query.GetLong(1);
+      tally->nPrints += query.GetLong(2);
+      tally->nReviewed += query.GetLong(3);
+    }
   }
   return int(receipts->size());
+}
+
+QString CPc::DayTallySelect(int tag) {
+  return KvFormat(QStringLiteral("Select %d,vN,vP,Cast(vR As VARCHAR(10)),'' From (Select %s From PC Where %s And T=?) t"),
+                  tag, dayTallyColumns(), dayLines());
 }
 
 int CPc::SelectClassPaidVouchers(const QString& classCode, int term, QList<CPc>* lines, CKvDb* pDb) {
@@ -182,18 +205,27 @@ int CPc::MaxReceiptLines(CKvDb* pDb) {
 // --- Writes ---
 
 QString CPc::NextVoucherNo(int nF, const QString& year, CKvDb* pDb) {
-  // The largest number of the year and kind, read down the (F, DH) index
-  // from its end.
-  QString largest;
-  if (!KvSchoolText(pDb,
-                    KvFormat(QStringLiteral("Select DH From PC Where F=%d And %s And DH Is Not Null "
-                                            "Order By F Desc,DH Desc Limit 1"),
-                             nF, YearCondition(year, pDb)),
-                    QString(), &largest))
+  std::unique_ptr<KvDbRowset> rows = KvSchoolSelectKept(pDb, LargestNumberSelect(nF), [&](KvDbStatement& statement) {
+    int p = 0;
+    BindLargestNumber(statement, &p, year);
+  });
+  if (!rows)
     return QString();
   QString number;
-  KvFormatInt(KvStrToInt(largest) + 1, &number, 5, true);
+  KvFormatInt(KvStrToInt(rows->atEnd() ? QString() : KvDbTrimRight(rows->text(0))) + 1, &number, 5, true);
   return number;
+}
+
+QString CPc::LargestNumberSelect(int nF) {
+  return KvFormat(
+      QStringLiteral("Select DH From PC Where F=%d And T>=? And T<? And DH Is Not Null Order By F Desc,DH Desc Limit 1"),
+      nF);
+}
+
+void CPc::BindLargestNumber(KvDbStatement& statement, int* p, const QString& t) {
+  const auto [year, next] = YearRange(t);
+  statement.bindText((*p)++, year);
+  statement.bindText((*p)++, next);
 }
 
 namespace {
@@ -255,12 +287,8 @@ bool CPc::InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb) {
         statement->bindText(p++, *text);
       statement->bindText(p++, QString::number(line.FS));
     }
-    // The year's range of dates, as YearCondition writes it.
     const CPc& first = lines.first();
-    const QString year = first.T.left(4);
-    QString next = year;
-    if (next.size() == 4)
-      next[3] = QChar(char16_t(year.at(3).unicode() + 1));
+    const auto [year, next] = YearRange(first.T);
     statement->bindInteger(p++, first.F);
     statement->bindText(p++, year);
     statement->bindText(p++, next);

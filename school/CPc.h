@@ -19,12 +19,14 @@
 //   read is never taken for "no lines".
 // - The operator is the one logged in to the application's data file.
 
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
 
 class CKvDb;
 class CStd;
+class KvDbStatement;
 class KvTextBoxArray;
 
 class CPc {
@@ -54,6 +56,9 @@ class CPc {
   // The lines whose date lies in the year of t (its first four
   // characters): a range of T, which the date index serves.
   static QString YearCondition(const QString& t, CKvDb* pDb);
+  // The range of a four-character year as values for "T>=? And T<?": the
+  // year, and the year with its last character one higher.
+  static QPair<QString, QString> YearRange(const QString& t);
   // "Where F=%d And <year of t> And DH='%s'".
   static QString VoucherWhere(int nF, const QString& t, const QString& dh, CKvDb* pDb);
 
@@ -67,12 +72,25 @@ class CPc {
   static int Select(const QString& where, const QString& order, QList<CPc>* lines, CKvDb* pDb);
   // One row per voucher (per T and DH), in date and number order.
   static int SelectVouchers(const QString& where, QList<CPc>* lines, CKvDb* pDb);
+  // What the lines of a day's receipts add up to, which changes with every
+  // receipt stored, replaced or deleted, printed, reviewed or unreviewed:
+  // their number, their print counts and the reviewed ones.
+  struct DayTally {
+    int nLines = 0;
+    int nPrints = 0;
+    int nReviewed = 0;
+    bool operator==(const DayTally&) const = default;
+  };
   // The receipts (paid vouchers made as receipts) of one day, in one
   // statement: per receipt T, DH, F, and STD, Opr0, Opr1 and LPR as
   // SelectVouchers takes them (the least over its lines), in number order,
-  // and the student's name and telephone (empty for a code not in STD).
+  // and the student's name and telephone (empty for a code not in STD);
+  // *tally (when given) what their lines add up to.
   static int SelectDayReceipts(const QString& date, QList<CPc>* receipts, QList<QPair<QString, QString>>* students,
-                               CKvDb* pDb);
+                               CKvDb* pDb, DayTally* tally = nullptr);
+  // The select of a day's DayTally as one tagged row (tag, lines, prints,
+  // reviewed as text, ''), with "?" for the day.
+  static QString DayTallySelect(int tag);
   // The paid class-sheet vouchers of a class and term.
   static int SelectClassPaidVouchers(const QString& classCode, int term, QList<CPc>* lines,
                                      CKvDb* pDb);
@@ -91,6 +109,11 @@ class CPc {
   // five digits ("00001" for the first); "" when it cannot be read. Take
   // it under the PC lock when it is to be stored.
   static QString NextVoucherNo(int nF, const QString& year, CKvDb* pDb);
+  // The select of the largest number of a kind in the year of t, with "?"
+  // for the year range (BindLargestNumber binds it from *p on), read down
+  // the (F, DH) index from its end.
+  static QString LargestNumberSelect(int nF);
+  static void BindLargestNumber(KvDbStatement& statement, int* p, const QString& t);
   // Inserts this line (error report on).
   bool Insert(CKvDb* pDb, int nOptions = 1) const;
   // Stores a new receipt (paid lines sharing T and DH) in one transaction;
@@ -138,8 +161,10 @@ class CPc {
   // On the receipt head: the full-format receipt as text boxes for the
   // receipt-rows parameter n (3n + 25 boxes; none for n > 9). A line is
   // shown when it has an item and an amount (refunds too); the total covers
-  // every line and is stored in the head's My.
-  void BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKvDb* pDb);
+  // every line and is stored in the head's My. Operators' names are read
+  // once into *operatorNames (by code) when it is given.
+  void BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKvDb* pDb,
+                          QHash<QString, QString>* operatorNames = nullptr);
   // On the receipt head: the macros of the positioned receipt layout 4181
   // and their values, in the order they are to be added to the printer;
   // the head's My becomes the total of its stored lines.
@@ -156,9 +181,13 @@ class CPc {
                                 QList<CPc>* lines, CKvDb* pDb);
   // GetTermDifferences in two halves, for a caller that reads the balances
   // together with other rows: the select of the stored balances per item
-  // (tag, 0, sum(f*My), COST, ''), and the receipt's lines taken off them.
-  static QString TermBalanceSelect(int tag, const QString& student, int term, const QString& t,
-                                   const QString& dh, CKvDb* pDb);
+  // (tag, 0, sum(f*My), COST, '') with "?" for the student and, with
+  // bLeaveOut, for the year range and number of the receipt left out
+  // (BindTermBalance binds them from *p on), and the receipt's lines taken
+  // off them.
+  static QString TermBalanceSelect(int tag, int term, bool bLeaveOut);
+  static void BindTermBalance(KvDbStatement& statement, int* p, const QString& student, const QString& t,
+                              const QString& dh);
   static void SubtractReceipt(QList<CPc>* balances, const QList<CPc>& receipt);
 
   // --- Carry-over ---

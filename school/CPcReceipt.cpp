@@ -8,12 +8,14 @@
 #include "core/CKvDb.h"
 #include "core/CKvQuery.h"
 #include "core/KvChineseAmount.h"
+#include "core/KvDbBackend.h"
 #include "core/KvFormat.h"
 #include "core/KvNumber.h"
 #include "core/KvNumberText.h"
 #include "school/CCost.h"
 #include "school/CStd.h"
 #include "school/CXxDataType.h"
+#include "school/KvSchoolSql.h"
 #include "ui/KvTextBox.h"
 
 #include <cmath>
@@ -34,11 +36,23 @@ QString itemName(const QString& code, CKvDb* pDb) {
   return item.Load(code, pDb) > 0 ? item.NA : QString();
 }
 
-QString operatorName(const QString& code, CKvDb* pDb) {
+// The operator's name; with `known`, a name read before is taken from it
+// and one read now is kept there.
+QString operatorName(const QString& code, CKvDb* pDb, QHash<QString, QString>* known) {
   if (code.isEmpty())
     return QString();
+  if (known) {
+    const auto found = known->constFind(code);
+    if (found != known->constEnd())
+      return *found;
+  }
   KvOperatorStore store;
-  return store.Load(pDb, code) > 0 ? store.Operator().strName : QString();
+  const int loaded = store.Load(pDb, code);
+  const QString name = loaded > 0 ? store.Operator().strName : QString();
+  // A failed read is not kept: the next layout tries again.
+  if (known && loaded >= 0)
+    known->insert(code, name);
+  return name;
 }
 
 QString amountText(double value, int width) { return KvNumToText(value, width, 2, 2, false); }
@@ -57,7 +71,8 @@ KvTextBox box(const QString& text, int top, int bottom, int left, int right, int
 enum { kLeft = 0, kRight = 2, kCentre = 6 };
 }  // namespace
 
-void CPc::BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKvDb* pDb) {
+void CPc::BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKvDb* pDb,
+                             QHash<QString, QString>* operatorNames) {
   boxes->clear();
   const int n = CXxDataType::ReceiptRowsRef();
   if (n > 9 || n < 0)
@@ -97,9 +112,9 @@ void CPc::BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKv
   add(box(QStringLiteral("收款单位："), r + 1, r + 2, 0, 10, 0, 2, 0, 0, kCentre, 0));
   add(box(app ? app->GetDataFile().GetEntityName() : QString(), r + 1, r + 2, 10, 60, 0, 2, 0, 0, kLeft, 1));
   add(box(QStringLiteral("复核："), r + 1, r + 2, 60, 70, 0, 2, 0, 0, kCentre, 0));
-  add(box(operatorName(Opr1, pDb), r + 1, r + 2, 70, 80, 0, 2, 0, 0, kLeft, 1));
+  add(box(operatorName(Opr1, pDb, operatorNames), r + 1, r + 2, 70, 80, 0, 2, 0, 0, kLeft, 1));
   add(box(QStringLiteral("收款："), r + 1, r + 2, 80, 90, 0, 2, 0, 0, kCentre, 0));
-  add(box(operatorName(Opr0, pDb), r + 1, r + 2, 90, 100, 0, 2, 0, 0, kLeft, 1));
+  add(box(operatorName(Opr0, pDb, operatorNames), r + 1, r + 2, 90, 100, 0, 2, 0, 0, kLeft, 1));
 }
 
 QList<QPair<QString, QString>> CPc::BuildReceiptMacros(CKvDb* pDb) {
@@ -137,7 +152,7 @@ QList<QPair<QString, QString>> CPc::BuildReceiptMacros(CKvDb* pDb) {
   const QString operators[2][2] = {{QStringLiteral("sf"), Opr0}, {QStringLiteral("fh"), Opr1}};
   for (const auto& op : operators) {
     add(u'#' + op[0] + u'd', op[1]);
-    add(u'#' + op[0] + u'm', operatorName(op[1], pDb));
+    add(u'#' + op[0] + u'm', operatorName(op[1], pDb, nullptr));
   }
   return macros;
 }
@@ -167,26 +182,37 @@ int CPc::FindOutstandingTerm(const CStd& student, QList<CPc>* lines, CKvDb* pDb)
   return lines->isEmpty() ? lastTerm : lines->first().QC;
 }
 
-QString CPc::TermBalanceSelect(int tag, const QString& student, int term, const QString& t,
-                               const QString& dh, CKvDb* pDb) {
-  QString select = KvFormat(QStringLiteral("Select %d,0,sum(f*My),rtrim(COST),'' From PC Where STD='%s' And QC=%d "),
-                            tag, pDb->QuoteText(student), term);
-  if (!dh.isEmpty())
-    select += KvFormat(QStringLiteral("And Not(F=-1 And %s And DH='%s') "), YearCondition(t, pDb),
-                       pDb->QuoteText(dh));
-  return select + QStringLiteral("Group By COST");
+QString CPc::TermBalanceSelect(int tag, int term, bool bLeaveOut) {
+  return KvFormat(QStringLiteral("Select %d,0,sum(f*My),rtrim(COST),'' From PC Where STD=? And QC=%d %sGroup By COST"),
+                  tag, term, bLeaveOut ? QStringLiteral("And Not(F=-1 And T>=? And T<? And DH=?) ") : QString());
+}
+
+void CPc::BindTermBalance(KvDbStatement& statement, int* p, const QString& student, const QString& t,
+                          const QString& dh) {
+  statement.bindText((*p)++, student);
+  if (dh.isEmpty())
+    return;
+  const auto [year, next] = YearRange(t);
+  statement.bindText((*p)++, year);
+  statement.bindText((*p)++, next);
+  statement.bindText((*p)++, dh);
 }
 
 int CPc::GetTermDifferences(const QString& student, int term, const QString& t, const QString& dh,
                             QList<CPc>* lines, CKvDb* pDb) {
-  CKvQuery query(2, 1, 2, pDb);
-  if (!query.Open(TermBalanceSelect(0, student, term, t, dh, pDb) + QStringLiteral(" Order By COST")))
+  std::unique_ptr<KvDbRowset> rows =
+      KvSchoolSelectKept(pDb, TermBalanceSelect(0, term, !dh.isEmpty()) + QStringLiteral(" Order By COST"),
+                         [&](KvDbStatement& statement) {
+                           int p = 0;
+                           BindTermBalance(statement, &p, student, t, dh);
+                         });
+  if (!rows)
     return -1;
   QList<CPc> balances;
-  for (; !query.IsEOF(); query.MoveNext()) {
+  for (; !rows->atEnd(); rows->next()) {
     CPc balance;
-    balance.My = query.GetDouble(0);
-    balance.COST = query.GetText(0);
+    balance.My = rows->real(2);
+    balance.COST = KvDbTrimRight(rows->text(3));
     balances.append(balance);
   }
   SubtractReceipt(&balances, *lines);

@@ -109,13 +109,15 @@ QString CStd::BuildWhere(int mode, int term) const {
     where = KvFormat(QStringLiteral("Where KNO LIKE '%s' And KNO<>'%s' And Len(rtrim(KNO))=%d"),
                      KvLikePrefix(m_pDb, KNO), code, target);
   }
-  if (term >= 0) {
-    where += KvFormat(QStringLiteral(" And Not(Len(rtrim(KNO))>=%d And (%s Or %s))"),
-                      CXxDataType::StudentCodeLen(),
-                      KvFormat(QStringLiteral("(LB0<>'0' And QC0>%d)"), term),
-                      KvFormat(QStringLiteral("(LB1<>'0' And QC1<%d)"), term));
-  }
+  if (term >= 0)
+    where += TermCondition(term);
   return where;
+}
+
+QString CStd::TermCondition(int term) {
+  return KvFormat(QStringLiteral(" And Not(Len(rtrim(KNO))>=%d And (%s Or %s))"), CXxDataType::StudentCodeLen(),
+                  KvFormat(QStringLiteral("(LB0<>'0' And QC0>%d)"), term),
+                  KvFormat(QStringLiteral("(LB1<>'0' And QC1<%d)"), term));
 }
 
 QString CStd::BuildOrder() const { return QStringLiteral("Order By KNO"); }

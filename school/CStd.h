@@ -70,6 +70,9 @@ class CStd {
   // empty code). With term >= 0 only the students present in that term pass
   // (shorter codes always do).
   virtual QString BuildWhere(int mode, int term) const;
+  // " And Not(...)": the condition BuildWhere adds for a term, which only
+  // the students present in it pass.
+  static QString TermCondition(int term);
   virtual QString BuildOrder() const;
   // "Set KNO='<this code>'||Mid(KNO,<old length + 1>,30)" in the
   // connection's dialect.

@@ -88,7 +88,7 @@ bool CXxDjDoc2::PrepareOpen() {
   return true;
 }
 
-void CXxDjDoc2::FillRows() { m_head.BuildReceiptLayout(&m_layout.Fields, m_lines, m_pDb); }
+void CXxDjDoc2::FillRows() { m_head.BuildReceiptLayout(&m_layout.Fields, m_lines, m_pDb, &m_operatorNames); }
 
 QString CXxDjDoc2::GetCardTitle(int nPage) {
   (void)nPage;
@@ -123,7 +123,8 @@ void CXxDjDoc2::PrepareNewReceipt() {
   m_head.Clear();
   m_student.Clear();
   m_head.T = m_strDay;
-  m_head.DH = CPc::NextVoucherNo(-1, m_strDay.left(4), m_pDb);
+  m_head.DH = m_strNextNumber.isEmpty() ? CPc::NextVoucherNo(-1, m_strDay.left(4), m_pDb) : m_strNextNumber;
+  m_strNextNumber.clear();
   m_head.F = -1;
   m_head.Opr0 = CPc::CurrentOperator();
   m_nLoadedLines = 0;

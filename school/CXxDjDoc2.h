@@ -19,6 +19,7 @@
 #include "school/CPc.h"
 #include "school/CStd.h"
 
+#include <QHash>
 #include <QList>
 
 class CXxDjDoc2 : public CKvCardDoc {
@@ -43,7 +44,8 @@ class CXxDjDoc2 : public CKvCardDoc {
   static int ReceiptRows();
   // Memos and amounts emptied; the lines keep their items.
   void ClearLineValues();
-  // A new receipt of the day: the next free number, the operator as maker.
+  // A new receipt of the day: the next free number (m_strNextNumber when a
+  // save has just given it, which it then forgets), the operator as maker.
   void PrepareNewReceipt();
   // The receipt numbered dh of the day: its head, student and first n
   // lines; the number of lines it has, -1 when it cannot be read.
@@ -79,4 +81,8 @@ class CXxDjDoc2 : public CKvCardDoc {
   int m_nPrintAfterSave = 0;
   // How many lines the receipt shown has in PC.
   int m_nLoadedLines = 0;
+  // The number a save read as the next new one; empty when none is known.
+  QString m_strNextNumber;
+  // The operators' names the card has shown, by code: read once per window.
+  QHash<QString, QString> m_operatorNames;
 };

@@ -295,13 +295,20 @@ bool CXxDjFrmView::save(bool bPrint) {
     return false;
   const bool bNew = state == 1;
   QList<CPc> saved;
+  CPc::DayTally dayBefore;
   const KvReceiptSaveResult result =
-      KvReceiptSave::Save(pDoc->m_head, pDoc->m_storedHead, pDoc->m_lines, bNew, pDoc->m_pDb, &saved);
+      KvReceiptSave::Save(pDoc->m_head, pDoc->m_storedHead, pDoc->m_lines, bNew, pDoc->m_pDb, &saved, &dayBefore);
   focusResult(result);
   if (!result.bSaved)
     return false;
   const QString number = pDoc->m_head.DH;
-  pList->Fill();
+  // A new receipt's row comes from what the save read; the day is read
+  // again when that could give other rows (another workstation wrote to
+  // the day since the list was read).
+  if (!bNew || !result.bStudentKnown ||
+      !pList->ShowSavedReceipt(pDoc->m_head, result.strStudentName, result.strStudentTel, dayBefore,
+                               int(saved.size())))
+    pList->Fill();
   const bool print = bPrint || pDoc->m_nPrintAfterSave;
   if (bNew && !print) {
     // Nothing shows the saved receipt before the next new one, so it is
@@ -316,7 +323,10 @@ bool CXxDjFrmView::save(bool bPrint) {
   if (print)
     printStored(pDoc->m_nPrintMode);
   if (bNew) {
+    // The next new receipt takes the number the save read under its lock.
+    pDoc->m_strNextNumber = result.strNextNumber;
     pList->SelectNumber(CXxDjListView::kNewRow);
+    pDoc->m_strNextNumber.clear();
     m_pStudent->setFocus();
   } else {
     pDoc->KeepStored();

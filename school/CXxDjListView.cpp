@@ -75,7 +75,7 @@ void CXxDjListView::Fill() {
   QList<CPc> receipts;
   // The students' names and telephones come with the receipts.
   QList<QPair<QString, QString>> students;
-  CPc::SelectDayReceipts(m_pDoc->m_strDay, &receipts, &students, m_pDoc->m_pDb);
+  CPc::SelectDayReceipts(m_pDoc->m_strDay, &receipts, &students, m_pDoc->m_pDb, &m_tally);
   if (hasRight("06")) {
     CPc row;
     row.DH = kNewRow;
@@ -84,9 +84,31 @@ void CXxDjListView::Fill() {
   for (int i = 0; i < receipts.size(); ++i) {
     const CPc& receipt = receipts.at(i);
     const QPair<QString, QString> student = receipt.STD.isEmpty() ? QPair<QString, QString>() : students.value(i);
-    const int icon = (receipt.Opr1.isEmpty() ? 0 : 1) + (receipt.LPR > 0 ? 2 : 0);
-    AddRow({receipt.DH, student.first, student.second, receipt.Opr0, receipt.Opr1}, icon);
+    addReceiptRow(receipt, student.first, student.second);
   }
+}
+
+void CXxDjListView::addReceiptRow(const CPc& receipt, const QString& name, const QString& tel) {
+  const int icon = (receipt.Opr1.isEmpty() ? 0 : 1) + (receipt.LPR > 0 ? 2 : 0);
+  AddRow({receipt.DH, name, tel, receipt.Opr0, receipt.Opr1}, icon);
+}
+
+bool CXxDjListView::ShowSavedReceipt(const CPc& head, const QString& name, const QString& tel,
+                                     const CPc::DayTally& before, int nLines) {
+  const int last = GetItemCount() - 1;
+  // A new receipt is neither reviewed nor printed: its icon is the one
+  // "新单" shows.
+  if (!(before == m_tally) || last < 0 || GetItemText(last, kNumber) != kNewRow || !head.Opr1.isEmpty() ||
+      head.LPR > 0 || (last > 0 && GetItemText(last - 1, kNumber) >= head.DH))
+    return false;
+  m_tally.nLines += nLines;
+  const QStringList texts = {head.DH, name, tel, head.Opr0, head.Opr1};
+  for (int column = 0; column < texts.size(); ++column)
+    SetItemText(last, column, texts.at(column));
+  CPc row;
+  row.DH = kNewRow;
+  addReceiptRow(row, QString(), QString());
+  return true;
 }
 
 void CXxDjListView::OnPrepareContextMenu(QMenu* popup) {

@@ -14,6 +14,7 @@
 //   with the change, on the document's connection; a review or cancel that
 //   changed nothing is not logged.
 
+#include "school/CPc.h"
 #include "ui/CKvListView.h"
 
 class CXxDjDoc2;
@@ -34,6 +35,14 @@ class CXxDjListView : public CKvListView {
   // else the last) the only selected row, which loads it.
   void SelectNumber(const QString& number, bool bNotLess = false);
 
+  // After a new receipt of the day was saved: when the day's lines added up
+  // to what the list shows right before the save wrote (`before`) and the
+  // receipt's number follows every receipt listed, the "新单" row becomes
+  // the receipt's row (number, student's name and telephone, maker) and a
+  // new "新单" row follows, which is what a refill gives without reading
+  // the day again; false (the list unchanged) otherwise.
+  bool ShowSavedReceipt(const CPc& head, const QString& name, const QString& tel, const CPc::DayTally& before,
+                        int nLines);
   // Deletes the receipt of the day with its log row, in one transaction.
   bool DeleteReceipt(const QString& number);
   // Reviews the receipt, or cancels its review; a change is logged in the
@@ -55,8 +64,12 @@ class CXxDjListView : public CKvListView {
 
  private:
   CXxDjFrmView* form() const;
+  // Appends the row of a receipt (or of "新单") with its icon.
+  void addReceiptRow(const CPc& receipt, const QString& name, const QString& tel);
   // Reviews (or cancels the reviews of) the selected receipts.
   void review(bool bReview);
 
   CXxDjDoc2* m_pDoc;
+  // What the lines of the receipts listed add up to.
+  CPc::DayTally m_tally;
 };

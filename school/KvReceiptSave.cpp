@@ -3,7 +3,7 @@
 #include "app/CKvApp.h"
 #include "app/CKvOperation.h"
 #include "core/CKvDb.h"
-#include "core/CKvQuery.h"
+#include "core/KvDbBackend.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
@@ -11,6 +11,7 @@
 #include "core/KvText.h"
 #include "school/CStd.h"
 #include "school/CXxDataType.h"
+#include "school/KvSchoolSql.h"
 
 #include <QHash>
 
@@ -57,65 +58,97 @@ bool writeLog(const QString& note, CKvDb* pDb) {
 }
 
 
-// What the save reads before its question, in one select of tagged rows
-// (tag, number, amount, text, text).
+// A row of the save's tagged selects: tag, number, amount, text, text.
+struct TaggedRow {
+  int nTag = 0;
+  int nNumber = 0;
+  double dAmount = 0.0;
+  QString strText0;
+  QString strText1;
+};
+
+QList<TaggedRow> readTagged(KvDbRowset& read) {
+  QList<TaggedRow> rows;
+  for (; !read.atEnd(); read.next())
+    rows.append({int(read.integer(0)), int(read.integer(1)), read.real(2), KvDbTrimRight(read.text(3)),
+                 KvDbTrimRight(read.text(4))});
+  return rows;
+}
+
+CPc balanceOf(const TaggedRow& row) {
+  CPc balance;
+  balance.COST = row.strText0;
+  balance.My = row.dAmount;
+  return balance;
+}
+
+void sortByItem(QList<CPc>* balances) {
+  std::sort(balances->begin(), balances->end(), [](const CPc& a, const CPc& b) { return a.COST < b.COST; });
+}
+
+// What the save reads before its question, in one select of tagged rows.
 struct PreSaveRows {
   QList<QPair<int, QString>> params;   // tag 0: CsN, CsVal
   int nInTerm = 0;                     // tag 1: the student's rows in the term
-  int nAnyTerm = 0;                    // tag 2: the student's rows
+  int nAnyTerm = 0;                    // tag 2: the student's rows, name, telephone
+  QString strName;
+  QString strTel;
   QHash<QString, QString> itemNames;   // tag 3: KNO, NA of the lines' items
   QList<CPc> balances;                 // tag 4: COST, sum(f*My)
 };
 
 bool readPreSaveRows(const CPc& head, const QString& student, const QString& leftOutT, const QString& leftOutDh,
                      const QList<CPc>& lines, CKvDb* pDb, PreSaveRows* rows) {
-  CStd row(pDb, student);
-  QStringList selects = {
-      KvFormat(QStringLiteral("Select 0,CsN,0.0,Rtrim(CsVal),'' From SysCsTab Where Cs=%d"), CXxDataType::kParamCs),
-      QStringLiteral("Select 1,Count(*),0.0,'','' From Std ") + row.BuildWhere(0, head.QC),
-      QStringLiteral("Select 2,Count(*),0.0,'','' From Std ") + row.BuildWhere(0, -1)};
   QStringList codes;
   for (const CPc& line : lines)
     if (!line.COST.isEmpty())
-      codes.append(u'\'' + pDb->QuoteText(line.COST) + u'\'');
+      codes.append(line.COST);
+  QStringList selects = {
+      KvFormat(QStringLiteral("Select 0,CsN,0.0,Rtrim(CsVal),'' From SysCsTab Where Cs=%d"), CXxDataType::kParamCs),
+      QStringLiteral("Select 1,Count(*),0.0,'','' From Std Where KNO=?") + CStd::TermCondition(head.QC),
+      QStringLiteral("Select 2,Count(*),0.0,Min(NA),Min(TEL) From Std Where KNO=?")};
   if (!codes.isEmpty())
     selects.append(QStringLiteral("Select 3,0,0.0,rtrim(KNO),rtrim(NA) From COST Where rtrim(KNO) In (") +
-                   codes.join(u',') + u')');
-  selects.append(CPc::TermBalanceSelect(4, student, head.QC, leftOutT, leftOutDh, pDb));
-  CKvQuery query(2, 1, 2, pDb);
-  if (!query.Open(selects.join(QStringLiteral(" Union All "))))
+                   QStringList(codes.size(), QStringLiteral("?")).join(u',') + u')');
+  selects.append(CPc::TermBalanceSelect(4, head.QC, !leftOutDh.isEmpty()));
+  std::unique_ptr<KvDbRowset> read =
+      KvSchoolSelectKept(pDb, selects.join(QStringLiteral(" Union All ")), [&](KvDbStatement& statement) {
+        int p = 0;
+        statement.bindText(p++, student);
+        statement.bindText(p++, student);
+        for (const QString& code : codes)
+          statement.bindText(p++, code);
+        CPc::BindTermBalance(statement, &p, student, leftOutT, leftOutDh);
+      });
+  if (!read)
     return false;
-  for (; !query.IsEOF(); query.MoveNext()) {
-    const int number = query.GetLong(1);
-    switch (query.GetLong(0)) {
+  for (const TaggedRow& row : readTagged(*read)) {
+    switch (row.nTag) {
       case 0:
-        rows->params.append({number, query.GetText(0)});
+        rows->params.append({row.nNumber, row.strText0});
         break;
       case 1:
-        rows->nInTerm = number;
+        rows->nInTerm = row.nNumber;
         break;
       case 2:
-        rows->nAnyTerm = number;
+        rows->nAnyTerm = row.nNumber;
+        rows->strName = row.strText0;
+        rows->strTel = row.strText1;
         break;
       case 3:
-        rows->itemNames.insert(query.GetText(0), query.GetText(1));
+        rows->itemNames.insert(row.strText0, row.strText1);
         break;
-      default: {
-        CPc balance;
-        balance.COST = query.GetText(0);
-        balance.My = query.GetDouble(0);
-        rows->balances.append(balance);
-      }
+      default:
+        rows->balances.append(balanceOf(row));
     }
   }
-  std::sort(rows->balances.begin(), rows->balances.end(),
-            [](const CPc& a, const CPc& b) { return a.COST < b.COST; });
+  sortByItem(&rows->balances);
   return true;
 }
 }  // namespace
 
 KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const QList<CPc>& lines, bool bNew,
-                                        CKvDb* pDb, QList<CPc>* savedLines) {
+                                        CKvDb* pDb, QList<CPc>* savedLines, CPc::DayTally* dayBefore) {
   using R = KvReceiptSaveResult;
   if (!pDb)
     return refuse(R::kNone);
@@ -180,31 +213,48 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
       return refuse(R::kAmount, 0);
   }
 
-  // The write, all or nothing: the PC lock first, then in one select the
-  // next free number (when none was typed) and the balances again, since
-  // another operator may have been paid meanwhile.
-  KvDbTransaction transaction(*pDb, QStringLiteral("PC"));
+  // The write, all or nothing: the PC lock first, then in one select (sent
+  // with the begin and the lock where the back end can) the year's largest
+  // number, which a number left empty follows, and the balances again,
+  // since another operator may have been paid meanwhile.
+  QString select = CPc::TermBalanceSelect(4, head.QC, !leftOutDh.isEmpty()) +
+                  QStringLiteral(" Union All Select 5,0,0.0,(") + CPc::LargestNumberSelect(-1) + QStringLiteral("),''");
+  if (dayBefore)
+    select += QStringLiteral(" Union All ") + CPc::DayTallySelect(6);
+  QString translated;
+  KvDbStatement* statement = KvSchoolBoundKept(pDb, select,
+                                               [&](KvDbStatement& bound) {
+                                                 int p = 0;
+                                                 CPc::BindTermBalance(bound, &p, student, leftOutT, leftOutDh);
+                                                 CPc::BindLargestNumber(bound, &p, head.T);
+                                                 if (dayBefore)
+                                                   bound.bindText(p++, head.T);
+                                               },
+                                               &translated);
+  if (!statement)
+    return refuse(R::kStudent);
+  std::unique_ptr<KvDbRowset> read;
+  QString error;
+  KvDbTransaction transaction(*pDb, QStringLiteral("PC"), *statement, &read, &error);
   if (!transaction.IsActive())
     return refuse(R::kStudent);
-  QString select = CPc::TermBalanceSelect(4, student, head.QC, leftOutT, leftOutDh, pDb);
-  if (number.isEmpty())
-    select += KvFormat(QStringLiteral(" Union All Select 5,0,0.0,(Select DH From PC Where F=-1 And %s And DH Is Not Null "
-                                      "Order By F Desc,DH Desc Limit 1),''"),
-                       CPc::YearCondition(head.T, pDb));
-  CKvQuery query(2, 1, 2, pDb);
-  if (!query.Open(select))
+  if (!read) {
+    KvSchoolReportFailed(pDb, translated, error);
     return refuse(R::kStudent);
-  balances.clear();
-  for (; !query.IsEOF(); query.MoveNext()) {
-    if (query.GetLong(0) == 5) {
-      KvFormatInt(KvStrToInt(query.GetText(0)) + 1, &number, 5, true);
-      continue;
-    }
-    CPc balance;
-    balance.COST = query.GetText(0);
-    balance.My = query.GetDouble(0);
-    balances.append(balance);
   }
+  balances.clear();
+  int largest = 0;
+  CPc::DayTally day;
+  for (const TaggedRow& row : readTagged(*read)) {
+    if (row.nTag == 5)
+      largest = KvStrToInt(row.strText0);
+    else if (row.nTag == 6)
+      day = {row.nNumber, int(row.dAmount), KvStrToInt(row.strText0)};
+    else
+      balances.append(balanceOf(row));
+  }
+  if (number.isEmpty())
+    KvFormatInt(largest + 1, &number, 5, true);
   for (CPc& fee : collected)
     fee.DH = number;
   if (!bNew) {
@@ -213,7 +263,7 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
       return stop(QStringLiteral("无法修改！"), R::kStudent);
   }
   // A replaced receipt's own lines were left out of the balances above.
-  std::sort(balances.begin(), balances.end(), [](const CPc& a, const CPc& b) { return a.COST < b.COST; });
+  sortByItem(&balances);
   CPc::SubtractReceipt(&balances, collected);
   bool overpaid = false;
   const QString text = balanceText(balances, &overpaid);
@@ -236,8 +286,14 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
   head.DH = number;
   if (savedLines)
     *savedLines = collected;
+  if (dayBefore)
+    *dayBefore = day;
   KvReceiptSaveResult result;
   result.bSaved = true;
   result.focus = R::kStudent;
+  result.bStudentKnown = stored.nAnyTerm == 1;
+  result.strStudentName = stored.strName;
+  result.strStudentTel = stored.strTel;
+  KvFormatInt(std::max(largest, KvStrToInt(number)) + 1, &result.strNextNumber, 5, true);
   return result;
 }

@@ -11,8 +11,9 @@
 // 2. The checks of the student, the term, the number and the lines, then
 //    the payment against the term's balances: an overpaid item refuses, a
 //    shortfall asks "保存吗？".
-// 3. One transaction: the PC lock; in one select, for a number left empty
-//    (0 or no digits), the next free number, and the balances again; the
+// 3. One transaction: the PC lock; in one select the year's largest number
+//    (a number left empty, 0 or no digits, takes the next), and the
+//    balances again; the
 //    delete of the replaced receipt (its own refusals, then "无法修改！");
 //    the balance check (an item overpaid meanwhile refuses with its "多收"
 //    line); the lines, inserted only while their number is free
@@ -35,6 +36,15 @@ struct KvReceiptSaveResult {
   Focus focus = kNone;
   // The line of an item or amount focus.
   int nLine = 0;
+
+  // What a save read on its way, for the window that shows the day's
+  // receipts: the student's name and telephone as stored (bStudentKnown
+  // when exactly one student has the code), and the number a new receipt
+  // of the year takes next, read under the PC lock.
+  bool bStudentKnown = false;
+  QString strStudentName;
+  QString strStudentTel;
+  QString strNextNumber;
 };
 
 class KvReceiptSave {
@@ -42,7 +52,10 @@ class KvReceiptSave {
   // head: T (the day), DH, STD, QC, Opr0, Opr1, LPR and FS of the receipt;
   // storedHead: the receipt as stored (T and DH), for a replacement; lines:
   // the form's lines (COST, Mry, My). On success the head holds the saved
-  // student code and number, and *savedLines (when given) the lines stored.
+  // student code and number, *savedLines (when given) the lines stored, and
+  // *dayBefore (when given) what the lines of the receipt's day added up to
+  // under the lock, before the save wrote (read in the same select).
   static KvReceiptSaveResult Save(CPc& head, const CPc& storedHead, const QList<CPc>& lines, bool bNew,
-                                  CKvDb* pDb, QList<CPc>* savedLines = nullptr);
+                                  CKvDb* pDb, QList<CPc>* savedLines = nullptr,
+                                  CPc::DayTally* dayBefore = nullptr);
 };

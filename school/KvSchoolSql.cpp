@@ -3,6 +3,8 @@
 #include "core/CKvDb.h"
 #include "core/CKvQuery.h"
 #include "core/KvCopyTable.h"
+#include "core/KvDbBackend.h"
+#include "core/KvMessage.h"
 #include "core/KvSqlTranslator.h"
 
 QString KvLikePrefix(CKvDb* pDb, const QString& prefix) {
@@ -28,6 +30,39 @@ bool KvSchoolText(CKvDb* pDb, const QString& sqlJet, const QString& sqlServer, Q
   if (!query.IsEOF())
     *value = query.GetText(0);
   return true;
+}
+
+std::unique_ptr<KvDbRowset> KvSchoolSelectKept(CKvDb* pDb, const QString& sql,
+                                               const std::function<void(KvDbStatement&)>& bind) {
+  QString translated;
+  KvDbStatement* statement = KvSchoolBoundKept(pDb, sql, bind, &translated);
+  if (!statement)
+    return nullptr;
+  QString error;
+  std::unique_ptr<KvDbRowset> rows = statement->select(&error);
+  if (!rows)
+    KvSchoolReportFailed(pDb, translated, error);
+  return rows;
+}
+
+KvDbStatement* KvSchoolBoundKept(CKvDb* pDb, const QString& sql, const std::function<void(KvDbStatement&)>& bind,
+                                 QString* translated) {
+  if (!pDb || !pDb->IsOpen())
+    return nullptr;
+  *translated = KvTranslateSql(sql, pDb->GetKind() != 0);
+  QString error;
+  KvDbStatement* statement = pDb->GetBackend()->keptStatement(*translated, &error);
+  if (!statement) {
+    KvSchoolReportFailed(pDb, *translated, error);
+    return nullptr;
+  }
+  bind(*statement);
+  return statement;
+}
+
+void KvSchoolReportFailed(CKvDb* pDb, const QString& sql, const QString& error) {
+  const QString reason = pDb && pDb->GetKind() == 2 && !error.isEmpty() ? error + u'\n' : QString();
+  KvMessageBox(reason + QStringLiteral("执行下列SQL语句时出错！\n") + sql);
 }
 
 bool KvCopyTableChecked(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QString& where) {
