@@ -139,8 +139,9 @@ TEST_P(KvDbPreparedSelectTest, LockedBeginRunsItsSelectInTheTransaction) {
     EXPECT_EQ(db().TransactionDepth(), c.bBegun ? 1 : 0) << c.name;
     EXPECT_EQ(rows != nullptr, !c.rows.isEmpty()) << c.name;
     EXPECT_EQ(error.isEmpty(), !c.rows.isEmpty() || !c.bBegun) << c.name;
-    if (rows)
+    if (rows) {
       EXPECT_EQ(rowsOf(*rows), c.rows) << c.name;
+    }
     if (!begun)
       continue;
     // The transaction goes on after a failed select, and a begin inside it
