@@ -31,10 +31,15 @@ QSize CKvCardLayout::OrientedPaper() const {
 }
 
 void CKvCardLayout::Setup(CKvDb* db, int key, const QString& defaultTitle, int titleHeight) {
-  CKvCardPageFormat format;
-  format.Key = key;
-  if (db)
-    format.Load(db);
+  if (!m_bFormatRead || m_pFormatDb != db || m_format.Key != key) {
+    CKvCardPageFormat read;
+    read.Key = key;
+    // A format that could not be read is asked for again next time.
+    m_bFormatRead = db && read.Load(db);
+    m_format = read;
+    m_pFormatDb = db;
+  }
+  const CKvCardPageFormat& format = m_format;
   FormatKey = key;
 
   TitleBox.Reset();
@@ -187,5 +192,8 @@ bool CKvCardLayout::PageSetup(CKvDb* db, QWidget* parent) {
   if (!format.Title.isEmpty())
     TitleBox.text = format.Title;
   takeOver(format);
+  m_format = format;
+  m_pFormatDb = db;
+  m_bFormatRead = db != nullptr;
   return true;
 }

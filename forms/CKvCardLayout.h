@@ -23,6 +23,7 @@
 //   title band.
 
 #include "core/KvPrinter.h"
+#include "print/CKvCardPageFormat.h"
 #include "print/KvOpenPrinter.h"
 #include "ui/KvTextBox.h"
 
@@ -31,7 +32,6 @@
 #include <QSize>
 #include <QString>
 
-class CKvCardPageFormat;
 class CKvDb;
 class KvPageMap;
 class QPainter;
@@ -82,11 +82,11 @@ class CKvCardLayout {
   // The paper as it lies when printed, 0.1 mm.
   QSize OrientedPaper() const;
 
-  // Loads the page format stored under the key (none stored, or no
-  // connection: the format's defaults) and takes over its margins, paper,
-  // colours, fonts, orientation and, when it holds one, its card size. The
-  // title band shows the format's title, or `defaultTitle` when that is
-  // empty, and is `titleHeight` form units high.
+  // Loads the page format stored under the key, once per key and
+  // connection (none stored, or no connection: the format's defaults), and
+  // takes over its margins, paper, colours, fonts, orientation and, when it
+  // holds one, its card size. The title band shows the format's title, or
+  // `defaultTitle` when that is empty, and is `titleHeight` form units high.
   void Setup(CKvDb* db, int key, const QString& defaultTitle, int titleHeight);
   // The field bounds and the screen scales.
   void ComputeScale();
@@ -126,4 +126,11 @@ class CKvCardLayout {
   void takeOver(const CKvCardPageFormat& format);
   void draw(QPainter& painter, const Placement& placement, double fontFactor, bool overlay,
             bool printing) const;
+
+  // The format last read for its key from m_pFormatDb: a card set up again
+  // on the same key and connection (each record it shows) does not read it
+  // anew; page setup keeps what it stored.
+  CKvCardPageFormat m_format;
+  const CKvDb* m_pFormatDb = nullptr;
+  bool m_bFormatRead = false;
 };

@@ -145,6 +145,8 @@ TEST_F(CKvCardLayoutTest, SetupTakesTheStoredFormatAndKeepsTheCardSizeItLacks) {
   stored.PaperLength = 1400;
   stored.Orientation = 1;
   ASSERT_TRUE(stored.Save(&db()));
+  // After a set-up on another key the layout reads 3100 anew.
+  layout.Setup(&db(), 3101, QStringLiteral("学校收费收据"), 2);
   layout.Setup(&db(), 3100, QStringLiteral("学校收费收据"), 2);
   // No title and a card size of 0 x 0 stored: the default title and the
   // card's own size stay.
@@ -160,13 +162,26 @@ TEST_F(CKvCardLayoutTest, SetupTakesTheStoredFormatAndKeepsTheCardSizeItLacks) {
                 layout.TitleBox.bottomFrame,
             0);
 
+  // Set up again, as for each record the card shows, the layout keeps the
+  // format it read: no statement, a format stored since then unseen. A
+  // layout of its own (the next window) reads it.
   stored.Title = QStringLiteral("收据");
   stored.CardWidth = 600;
   stored.CardHeight = 400;
   ASSERT_TRUE(stored.Save(&db()));
+  db().FailNthStatement(1000);
   layout.Setup(&db(), 3100, QStringLiteral("学校收费收据"), 2);
-  EXPECT_EQ(layout.TitleBox.text, QStringLiteral("收据"));
-  EXPECT_EQ(layout.CardSize, QSize(600, 400));
+  EXPECT_EQ(db().GetStatementsSent(), 0);
+  db().FailNthStatement(0);
+  EXPECT_EQ(layout.TitleBox.text, QStringLiteral("学校收费收据"));
+  CKvCardLayout next;
+  next.Setup(&db(), 3100, QStringLiteral("学校收费收据"), 2);
+  EXPECT_EQ(next.TitleBox.text, QStringLiteral("收据"));
+  EXPECT_EQ(next.CardSize, QSize(600, 400));
+  // Another key is read.
+  layout.Setup(&db(), 3101, QStringLiteral("学校收费收据"), 2);
+  EXPECT_FALSE(layout.IsLandscape());
+  EXPECT_EQ(layout.FormatKey, 3101);
 }
 
 TEST_F(CKvCardLayoutTest, PageSetupTakesOverWhatWasConfirmedAndCancelChangesNothing) {
