@@ -9,6 +9,7 @@
 #include "timetable/CPkGrid.h"
 #include "timetable/CWkjhRec.h"
 #include "timetable/KvPkLog.h"
+#include "timetable/KvPkYearTermBoxes.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvDateEdits.h"
 #include "ui/KvObjectNames.h"
@@ -114,17 +115,8 @@ void CPkOpenPlanDlg::OnInitDialog() {
 }
 
 void CPkOpenPlanDlg::RefillPlanList() {
-  const QString oldYear = Y;
-  const int oldTerm = QC;
-  if (m_pYear->currentIndex() < 0)
-    m_pYear->setCurrentIndex(1);
-  Y = m_pYear->currentText();
-  if (m_pTerm->currentIndex() < 0)
-    m_pTerm->setCurrentIndex(0);
-  QC = m_pTerm->currentIndex();
-  if (Y == oldYear && QC == oldTerm)
-    return;
-  fillPlans();
+  if (KvPkTakeYearTerm(m_pYear, m_pTerm, &Y, &QC))
+    fillPlans();
 }
 
 void CPkOpenPlanDlg::fillPlans() {

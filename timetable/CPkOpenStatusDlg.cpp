@@ -4,6 +4,7 @@
 #include "core/KvDate.h"
 #include "core/KvMessage.h"
 #include "timetable/CWkjhRec.h"
+#include "timetable/KvPkYearTermBoxes.h"
 #include "ui/KvComboHelpers.h"
 #include "ui/KvObjectNames.h"
 
@@ -65,15 +66,7 @@ void CPkOpenStatusDlg::OnInitDialog() {
 }
 
 void CPkOpenStatusDlg::RefillPlanList() {
-  const QString oldYear = Y;
-  const int oldTerm = QC;
-  if (m_pYear->currentIndex() < 0)
-    m_pYear->setCurrentIndex(1);
-  Y = m_pYear->currentText();
-  if (m_pTerm->currentIndex() < 0)
-    m_pTerm->setCurrentIndex(0);
-  QC = m_pTerm->currentIndex();
-  if (Y == oldYear && QC == oldTerm)
+  if (!KvPkTakeYearTerm(m_pYear, m_pTerm, &Y, &QC))
     return;
   m_pPlan->clear();
   QStringList dates;
