@@ -20,7 +20,6 @@
 #include <sqlite3.h>
 
 namespace {
-constexpr int kPaying = 100;
 
 KvSchoolBenchFile& school(int kind) {
   static KvSchoolBenchFile sqlite(0, 1000, QStringLiteral("save"));
@@ -29,16 +28,7 @@ KvSchoolBenchFile& school(int kind) {
   static bool prepared[3] = {false, false, false};
   if (file.ready() && !prepared[kind]) {
     prepared[kind] = true;
-    // The paying students owe 1,000,000 more per item in their term.
-    for (int i = 0; i < kPaying; ++i) {
-      const QString& student = file.summary.studentCodes.at(i);
-      const int term = file.summary.nGradeTerms[student.mid(2, 2).toInt() - 1];
-      for (const char* item : {"01", "02", "03"})
-        file.db().Execute(QStringLiteral("Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
-                                         "Values(%1,1,0,1000000,'20240901','90001','','%2','%3','101','','1')")
-                              .arg(term)
-                              .arg(QString::fromLatin1(item), student));
-    }
+    KvOweForReceipts(file);
   }
   return file;
 }
@@ -49,20 +39,12 @@ void programSaves(benchmark::State& state, int kind) {
     return state.SkipWithError("no data file");
   CKvDb* pDb = &file.db();
   CXxDataType::Get()->ReloadParams(pDb);
-  QList<CPc> lines;
-  for (const char* item : {"01", "02", "03"}) {
-    CPc line;
-    line.COST = QString::fromLatin1(item);
-    line.My = 1;
-    lines.append(line);
-  }
+  const QList<CPc> lines = KvReceiptBenchLines();
   int i = 0;
   for (auto _ : state) {
-    const QString& student = file.summary.studentCodes.at(i++ % kPaying);
     CPc head;
-    head.STD = student;
+    head.STD = KvPayingStudent(file, i++, &head.QC);
     head.T = QStringLiteral("20240915");
-    head.QC = file.summary.nGradeTerms[student.mid(2, 2).toInt() - 1];
     head.Opr0 = QStringLiteral("101");
     if (!KvReceiptSave::Save(head, CPc(), lines, true, pDb).bSaved)
       return state.SkipWithError("a save failed");
@@ -89,7 +71,7 @@ void BM_ReceiptSaveSqlite_RawCommit(benchmark::State& state) {
   int i = 0;
   for (auto _ : state) {
     const QByteArray number = QByteArray::number(10000 + i % 90000);
-    const QByteArray student = file.summary.studentCodes.at(i++ % kPaying).toUtf8();
+    const QByteArray student = file.summary.studentCodes.at(i++ % kBenchPaying).toUtf8();
     sqlite3_exec(raw, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
     for (const char* item : {"01", "02", "03"}) {
       sqlite3_bind_text(line, 1, number.constData(), -1, SQLITE_TRANSIENT);
@@ -130,7 +112,7 @@ void BM_ReceiptSavePg_RawCommit(benchmark::State& state) {
   int i = 0;
   for (auto _ : state) {
     const QByteArray number = QByteArray::number(10000 + i % 90000);
-    const QByteArray student = file.summary.studentCodes.at(i++ % kPaying).toUtf8();
+    const QByteArray student = file.summary.studentCodes.at(i++ % kBenchPaying).toUtf8();
     PQclear(PQexec(raw, "BEGIN"));
     for (const char* item : {"01", "02", "03"}) {
       const char* values[3] = {number.constData(), item, student.constData()};

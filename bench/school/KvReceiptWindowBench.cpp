@@ -33,7 +33,6 @@
 #include <limits>
 
 namespace {
-constexpr int kPaying = 100;
 constexpr int kDayReceipts = 100;
 const char kDay[] = "20240915";
 
@@ -46,19 +45,10 @@ KvSchoolBenchFile& school(int kind) {
     prepared[kind] = true;
     CKvDb& db = file.db();
     KvDbTransaction transaction(db);
-    // The paying students owe 1,000,000 more per item in their term.
-    for (int i = 0; i < kPaying; ++i) {
-      const QString& student = file.summary.studentCodes.at(i);
-      const int term = file.summary.nGradeTerms[student.mid(2, 2).toInt() - 1];
-      for (const char* item : {"01", "02", "03"})
-        db.Execute(QStringLiteral("Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
-                                  "Values(%1,1,0,1000000,'20240901','90001','','%2','%3','101','','1')")
-                       .arg(term)
-                       .arg(QString::fromLatin1(item), student));
-    }
+    KvOweForReceipts(file);
     // The day's receipts, each of another student.
     for (int i = 0; i < kDayReceipts; ++i) {
-      const QString& student = file.summary.studentCodes.at(kPaying + i);
+      const QString& student = file.summary.studentCodes.at(kBenchPaying + i);
       const int term = file.summary.nGradeTerms[student.mid(2, 2).toInt() - 1];
       for (const char* item : {"01", "02", "03"})
         db.Execute(QStringLiteral("Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
@@ -116,12 +106,6 @@ bool removeSaved(CKvDb* pDb) {
   return removed;
 }
 
-QString paying(const KvSchoolBenchFile& file, int i, int* term) {
-  const QString& student = file.summary.studentCodes.at(i % kPaying);
-  *term = file.summary.nGradeTerms[student.mid(2, 2).toInt() - 1];
-  return student;
-}
-
 void serviceSaves(benchmark::State& state, int kind) {
   KvSchoolBenchFile& file = school(kind);
   if (!file.ready())
@@ -130,20 +114,14 @@ void serviceSaves(benchmark::State& state, int kind) {
   if (!program.ok())
     return state.SkipWithError("the program's connection did not open");
   CKvDb* pDb = program.db();
-  QList<CPc> lines;
-  for (const char* item : {"01", "02", "03"}) {
-    CPc line;
-    line.COST = QString::fromLatin1(item);
-    line.My = 1;
-    lines.append(line);
-  }
+  const QList<CPc> lines = KvReceiptBenchLines();
   int i = 0;
   double statements = 0;
   for (auto _ : state) {
     state.PauseTiming();
     removeSaved(pDb);
     CPc head;
-    head.STD = paying(file, i++, &head.QC);
+    head.STD = KvPayingStudent(file, i++, &head.QC);
     head.T = QString::fromLatin1(kDay);
     head.Opr0 = QStringLiteral("101");
     state.ResumeTiming();
@@ -202,7 +180,7 @@ void windowSaves(benchmark::State& state, int kind) {
     pList->Fill();
     pList->SelectNumber(CXxDjListView::kNewRow);
     // The new receipt as typed: the student, the term, three items of 1.00.
-    pDoc->m_head.STD = paying(file, i++, &pDoc->m_head.QC);
+    pDoc->m_head.STD = KvPayingStudent(file, i++, &pDoc->m_head.QC);
     for (int line = 0; line < 3 && line < pDoc->m_lines.size(); ++line) {
       pDoc->m_lines[line].COST = QStringLiteral("0%1").arg(line + 1);
       pDoc->m_lines[line].My = 1;

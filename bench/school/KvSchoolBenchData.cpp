@@ -64,3 +64,32 @@ KvSchoolBenchFile& KvSchoolYearFile(int kind) {
   static KvSchoolBenchFile pg(2, 5000, QStringLiteral("year"));
   return kind == 0 ? sqlite : pg;
 }
+
+void KvOweForReceipts(KvSchoolBenchFile& file) {
+  for (int i = 0; i < kBenchPaying; ++i) {
+    int term = 0;
+    const QString student = KvPayingStudent(file, i, &term);
+    for (const char* item : {"01", "02", "03"})
+      file.db().Execute(QStringLiteral("Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
+                                       "Values(%1,1,0,1000000,'20240901','90001','','%2','%3','101','','1')")
+                            .arg(term)
+                            .arg(QString::fromLatin1(item), student));
+  }
+}
+
+QString KvPayingStudent(const KvSchoolBenchFile& file, int i, int* term) {
+  const QString& student = file.summary.studentCodes.at(i % kBenchPaying);
+  *term = file.summary.nGradeTerms[student.mid(2, 2).toInt() - 1];
+  return student;
+}
+
+QList<CPc> KvReceiptBenchLines() {
+  QList<CPc> lines;
+  for (const char* item : {"01", "02", "03"}) {
+    CPc line;
+    line.COST = QString::fromLatin1(item);
+    line.My = 1;
+    lines.append(line);
+  }
+  return lines;
+}

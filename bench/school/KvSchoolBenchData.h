@@ -5,8 +5,10 @@
 // use, removed at exit.
 
 #include "core/CKvDb.h"
+#include "school/CPc.h"
 #include "support/school/KvSchoolGen.h"
 
+#include <QList>
 #include <QString>
 
 struct sqlite3;
@@ -42,3 +44,15 @@ struct KvSchoolBenchFile {
 // PostgreSQL), made on first use and shared by the benchmarks that only
 // read it.
 KvSchoolBenchFile& KvSchoolYearFile(int kind);
+
+// --- Receipts ---
+
+// The receipt benchmarks' paying students: the file's first ones.
+inline constexpr int kBenchPaying = 100;
+// Makes each paying student owe 1,000,000 more per item (01 to 03) in his
+// term, so that a benchmark can pay 1.00 per item for as long as it runs.
+void KvOweForReceipts(KvSchoolBenchFile& file);
+// Paying student i (counted round) and his term.
+QString KvPayingStudent(const KvSchoolBenchFile& file, int i, int* term);
+// A receipt's lines: 1.00 for each of the items 01 to 03.
+QList<CPc> KvReceiptBenchLines();

@@ -1,24 +1,15 @@
 // The main of the fee module's benchmarks: an offscreen application with
-// settings in a scratch folder, the program's application object with the
-// fee module (the receipt save logs through it), message boxes answered
-// with their default button unseen, then the benchmarks.
-
-#include "app/CKvXxApp.h"
-#include "core/KvMessage.h"
-#include "school/KvSchoolInstall.h"
+// settings in a scratch folder and the fee module's program (the receipt
+// save logs through it), then the benchmarks.
 
 #include "bench/KvBenchMain.h"
+#include "bench/school/KvFeeBenchProgram.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
   KvBenchEnvironment environment;
   QApplication app(argc, argv);
-  KvSetMessageHandler([](const KvMessage& message) { return message.defaultAnswer(); });
-  KvInstallSchool();
-  CKvXxApp program;
-  program.InitInstance();
-  program.GetDataFile().SetOperatorCode(QStringLiteral("101"));
-  program.GetDataFile().SetOperatorName(QStringLiteral("管理员"));
+  KvFeeBenchProgram program;
   return KvRunBenchmarks(argc, argv);
 }
