@@ -25,7 +25,6 @@
 #include <QApplication>
 #include <QPixmap>
 #include <QMenu>
-#include <QPointer>
 #include <QTest>
 #include <QTreeWidgetItemIterator>
 
@@ -44,15 +43,7 @@ class CXxDjWindowTest : public KvSchoolDbTest {
     AddClass({"010201001", "张三", "010201002", "李四"});
   }
   void TearDown() override {
-    QList<QPointer<CFormChildFrm>> frames;
-    for (QWidget* widget : QApplication::allWidgets())
-      if (auto* frame = qobject_cast<CFormChildFrm*>(widget))
-        frames.append(frame);
-    for (const QPointer<CFormChildFrm>& frame : frames)
-      if (frame)
-        frame->CloseWithoutAsking();
-    for (const QPointer<CFormChildFrm>& frame : frames)
-      delete frame.data();
+    KvCloseDocumentWindows();
     KvSchoolDbTest::TearDown();
   }
   void Grant(const QStringList& codes) {

@@ -9,7 +9,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QPointer>
 
 KvDialogScript::KvDialogScript(QList<Step> steps) : m_steps(std::move(steps)) {
   KvSetDialogExec([this](QDialog* dialog) {
@@ -69,15 +68,7 @@ void KvPkWindowTest::SetUp() {
 }
 
 void KvPkWindowTest::TearDown() {
-  QList<QPointer<CFormChildFrm>> frames;
-  for (QWidget* widget : QApplication::allWidgets())
-    if (auto* frame = qobject_cast<CFormChildFrm*>(widget))
-      frames.append(frame);
-  for (const QPointer<CFormChildFrm>& frame : frames)
-    if (frame)
-      frame->CloseWithoutAsking();
-  for (const QPointer<CFormChildFrm>& frame : frames)
-    delete frame.data();
+  KvCloseDocumentWindows();
   KvPkDbTest::TearDown();
 }
 

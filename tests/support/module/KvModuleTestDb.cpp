@@ -2,9 +2,13 @@
 
 #include "app/CKvApp.h"
 #include "core/CKvDb.h"
+#include "forms/CFormChildFrm.h"
 #include "school/CXxDataType.h"
 
 #include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPointer>
 
 #include <algorithm>
 
@@ -93,4 +97,16 @@ int KvModuleDbTest::ExpectAllOrNothing(const std::function<bool()>& write,
   }
   ADD_FAILURE() << "the write never ran clean";
   return -1;
+}
+
+void KvCloseDocumentWindows() {
+  QList<QPointer<CFormChildFrm>> frames;
+  for (QWidget* widget : QApplication::allWidgets())
+    if (auto* frame = qobject_cast<CFormChildFrm*>(widget))
+      frames.append(frame);
+  for (const QPointer<CFormChildFrm>& frame : frames)
+    if (frame)
+      frame->CloseWithoutAsking();
+  for (const QPointer<CFormChildFrm>& frame : frames)
+    delete frame.data();
 }

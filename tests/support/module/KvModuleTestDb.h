@@ -65,3 +65,7 @@ class KvModuleDbTest : public KvDbKindTest {
 
   std::unique_ptr<KvModuleTestApp> m_app;
 };
+
+// Closes every document window still open, without asking, and deletes it
+// (a window test's tear-down, before the data file goes).
+void KvCloseDocumentWindows();
