@@ -11,6 +11,7 @@
 #include "ui/KvWaitCursor.h"
 
 #include <QMenu>
+#include <QScopedValueRollback>
 
 #include <algorithm>
 
@@ -71,10 +72,8 @@ void CPKTreeView::SelectDocumentKey() {
   const int levels = m_pDoc->Page() == 0 ? std::min(CXxDataType::LevelOfCode(key), CXxDataType::MgmtLevelsRef() +
                                                                                         CXxDataType::MultiClassRef() + 1)
                                          : 1;
-  const bool filling = m_bFilling;
-  m_bFilling = true;
+  const QScopedValueRollback quiet(m_bFilling, true);
   KvPkSelectCode(this, key, levels);
-  m_bFilling = filling;
 }
 
 void CPKTreeView::onCurrentItemChanged() {

@@ -8,6 +8,7 @@
 #include "ui/KvWaitCursor.h"
 
 #include <QMenu>
+#include <QScopedValueRollback>
 
 CWkjhTreeView::CWkjhTreeView(CWkjhDoc* pDoc, QWidget* parent) : CKvTreeView(parent), m_pDoc(pDoc) {
   setObjectName(QStringLiteral("CWkjhTreeView"));
@@ -36,10 +37,8 @@ void CWkjhTreeView::GetIconIds(QList<int>* itemIcons, QList<int>* secondIcons) c
 
 void CWkjhTreeView::SelectDocumentCode() {
   const QString& code = m_pDoc->m_key.STD;
-  const bool filling = m_bFilling;
-  m_bFilling = true;
+  const QScopedValueRollback quiet(m_bFilling, true);
   KvPkSelectCode(this, code, CXxDataType::LevelOfCode(code));
-  m_bFilling = filling;
 }
 
 void CWkjhTreeView::onCurrentItemChanged() {
