@@ -160,12 +160,32 @@ bool CKvDb::Execute(const QString& sqlJet, const QString& sqlServer, int, bool b
   }
   if (!ok && m_nKind != 0)
     m_serverError = error;
-  if (!ok && bReport) {
-    // The server's own text leads on kind 2 only.
-    QString text = m_nKind == 2 && !error.isEmpty() ? error + u'\n' : QString();
-    text += QStringLiteral("执行下列SQL语句时出错！\n") + sql;
-    KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP);
+  if (!ok && bReport)
+    reportFailed(sql, error);
+  return ok;
+}
+
+void CKvDb::reportFailed(const QString& sql, const QString& error) const {
+  // The server's own text leads on kind 2 only.
+  QString text = m_nKind == 2 && !error.isEmpty() ? error + u'\n' : QString();
+  text += QStringLiteral("执行下列SQL语句时出错！\n") + sql;
+  KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP);
+}
+
+bool CKvDb::ExecuteKept(const QString& sql, const std::function<void(KvDbStatement&)>& bind, bool bReport) {
+  QString error;
+  bool ok = false;
+  if (IsOpen()) {
+    KvDbStatement* statement = m_backend->keptStatement(sql, &error);
+    if (statement) {
+      bind(*statement);
+      ok = statement->run(&error);
+    }
   }
+  if (!ok && m_nKind != 0)
+    m_serverError = error;
+  if (!ok && bReport)
+    reportFailed(sql, error);
   return ok;
 }
 

@@ -16,9 +16,11 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 class KvDbBackend;
+class KvDbStatement;
 class KvDbCursor;
 
 class CKvDb {
@@ -85,6 +87,11 @@ class CKvDb {
   // text and a line break.
   bool Execute(const QString& sqlJet, const QString& sqlServer = QString(), int nOptions = 128,
                bool bReport = true);
+  // Runs a statement with "?" parameters, in a text every kind takes as
+  // it stands (it is not translated), prepared at its first use and kept on
+  // the connection; `bind` gives it its values. A failure is reported as
+  // Execute reports it, with the statement as written.
+  bool ExecuteKept(const QString& sql, const std::function<void(KvDbStatement&)>& bind, bool bReport = true);
   // Rows inserted, changed or deleted by the last Execute.
   int GetRowCount() const;
 
@@ -270,6 +277,8 @@ class CKvDb {
  private:
   // Kind 0: opens the file when one of the passwords passes its access check.
   bool OpenFile(const QString& path, const QStringList& passwords);
+  // Shows "执行下列SQL语句时出错！" for the statement, as Execute does.
+  void reportFailed(const QString& sql, const QString& error) const;
   // The text that runs on this kind: the Jet or the server text, translated.
   QString Translate(const QString& sqlJet, const QString& sqlServer) const;
   // Runs a select quietly; null when it fails or returns fewer columns than

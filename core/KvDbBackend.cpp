@@ -9,11 +9,15 @@
 #include <variant>
 
 bool KvDbBackend::beginLockedSelect(const QString& table, KvDbStatement& statement,
-                                    std::unique_ptr<KvDbRowset>* rows, QString* error) {
+                                    std::unique_ptr<KvDbRowset>* rows, QString* error, StatementFailure) {
   if (!beginLocked(table))
     return false;
   *rows = statement.select(error);
   return true;
+}
+
+bool KvDbBackend::runAndCommit(KvDbStatement& statement, QString* error) {
+  return statement.run(error) && commitTransaction();
 }
 
 std::unique_ptr<KvDbRowset> KvDbStatement::select(QString* error) {

@@ -170,14 +170,30 @@ class KvDbBackend {
   // beginTransaction and lockTable do; false with no transaction left open.
   // A back end that can sends both in one round trip.
   virtual bool beginLocked(const QString& table);
+  // What a statement that fails inside a transaction leaves. Usually the
+  // transaction goes on without it (kUndoneAlone). A transaction that its
+  // caller only ever commits or rolls back as one (kEndsTransaction) may be
+  // left by a failed statement only to be rolled back: a back end that
+  // keeps a savepoint before every statement (PostgreSQL) keeps none in
+  // it, which spares two commands a statement. No transaction begins inside
+  // such a one.
+  enum class StatementFailure { kUndoneAlone, kEndsTransaction };
   // Outside a transaction: begins one holding the table's lock, as
   // beginLocked does, and runs the prepared statement's select in it, all
   // in one round trip where the back end can. False, with no transaction
   // left open, when the begin fails; otherwise *rows holds the select's
   // rows, or null (and `error`) when the select failed, the transaction
-  // then open and usable.
+  // then open (and usable unless `failure` says it ends it).
   virtual bool beginLockedSelect(const QString& table, KvDbStatement& statement,
-                                 std::unique_ptr<KvDbRowset>* rows, QString* error);
+                                 std::unique_ptr<KvDbRowset>* rows, QString* error, StatementFailure failure);
+
+  // At the outermost level of a transaction begun with kEndsTransaction:
+  // runs the prepared statement and commits, in one round trip where the
+  // back end can. The commit follows whatever rows the statement touched,
+  // so the statement must keep or leave its work whole by itself. False
+  // when the statement or the commit failed; the transaction is then left
+  // for the caller's rollback, or has ended.
+  virtual bool runAndCommit(KvDbStatement& statement, QString* error);
 
   // The file path (SQLite) or the database name (server).
   virtual QString databaseName() const = 0;
@@ -216,6 +232,11 @@ class KvDbBackend {
   // SQLite file has no session: both are false.
   virtual bool suspendSession() { return false; }
   virtual bool resumeSession() { return false; }
+
+ protected:
+  // Forgets the kept statements: a session made again knows none of them,
+  // so each is prepared again at its next use.
+  void dropKeptStatements() { m_kept.clear(); }
 
  private:
   std::map<QString, std::unique_ptr<KvDbStatement>> m_kept;

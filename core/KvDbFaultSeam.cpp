@@ -100,7 +100,8 @@ bool KvDbFaultSeam::beginLocked(const QString& table) {
 }
 
 bool KvDbFaultSeam::beginLockedSelect(const QString& table, KvDbStatement& statement,
-                                      std::unique_ptr<KvDbRowset>* rows, QString* error) {
+                                      std::unique_ptr<KvDbRowset>* rows, QString* error,
+                                      StatementFailure failure) {
   auto* seamed = dynamic_cast<SeamStatement*>(&statement);
   KvDbStatement& inner = seamed ? seamed->inner() : statement;
   if (m_counter->Next())
@@ -113,7 +114,20 @@ bool KvDbFaultSeam::beginLockedSelect(const QString& table, KvDbStatement& state
     refuse(error);
     return true;
   }
-  return m_inner->beginLockedSelect(table, inner, rows, error);
+  return m_inner->beginLockedSelect(table, inner, rows, error, failure);
+}
+
+bool KvDbFaultSeam::runAndCommit(KvDbStatement& statement, QString* error) {
+  auto* seamed = dynamic_cast<SeamStatement*>(&statement);
+  KvDbStatement& inner = seamed ? seamed->inner() : statement;
+  if (m_counter->Next())
+    return refuse(error);
+  if (m_counter->Next()) {
+    // The statement runs, the commit is refused: the transaction stays open.
+    inner.run(error);
+    return false;
+  }
+  return m_inner->runAndCommit(inner, error);
 }
 
 bool KvDbFaultSeam::lockTable(const QString& table) {

@@ -42,7 +42,10 @@ class KvDbFaultSeam final : public KvDbBackend {
   // Counted as two statements, the begin and the select, whichever may be
   // refused, though the back end may send both in one round trip.
   bool beginLockedSelect(const QString& table, KvDbStatement& statement, std::unique_ptr<KvDbRowset>* rows,
-                         QString* error) override;
+                         QString* error, StatementFailure failure) override;
+  // Counted as two statements, the statement and the commit, whichever may
+  // be refused, though the back end may send both in one round trip.
+  bool runAndCommit(KvDbStatement& statement, QString* error) override;
   QString databaseName() const override;
   QString connectString() const override;
   void setQueryTimeout(int seconds) override;

@@ -16,7 +16,8 @@ KvDbTransaction::KvDbTransaction(CKvDb& db, const QString& lockTable) : m_db(db)
 KvDbTransaction::KvDbTransaction(CKvDb& db, const QString& lockTable, KvDbStatement& select,
                                  std::unique_ptr<KvDbRowset>* rows, QString* error)
     : m_db(db) {
-  if (m_db.IsOpen() && m_db.GetBackend()->beginLockedSelect(lockTable, select, rows, error))
+  if (m_db.IsOpen() && m_db.GetBackend()->beginLockedSelect(lockTable, select, rows, error,
+                                                                   KvDbBackend::StatementFailure::kEndsTransaction))
     m_level = m_db.TransactionDepth();
 }
 
@@ -40,6 +41,21 @@ bool KvDbTransaction::Commit() {
   // this one: the outer levels stay for their own guards.
   if (m_db.TransactionDepth() >= level)
     m_db.Rollback();
+  return false;
+}
+
+bool KvDbTransaction::CommitWith(KvDbStatement& last, QString* error) {
+  if (m_level != 1 || m_db.TransactionDepth() != 1) {
+    if (m_level > 0 && last.run(error))
+      return Commit();
+    Rollback();
+    return false;
+  }
+  if (m_db.GetBackend()->runAndCommit(last, error)) {
+    m_level = 0;
+    return true;
+  }
+  Rollback();
   return false;
 }
 

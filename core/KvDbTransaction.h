@@ -27,7 +27,9 @@ class KvDbTransaction {
   // As above, and runs the prepared statement's select in the transaction,
   // all in one round trip where the back end allows
   // (KvDbBackend::beginLockedSelect): *rows holds its rows, null (and
-  // `error`) when the select failed in the active transaction.
+  // `error`) when the select failed in the active transaction. The
+  // transaction is whole: after any failed statement in it the caller lets
+  // it roll back, and no guard nests inside it.
   KvDbTransaction(CKvDb& db, const QString& lockTable, KvDbStatement& select, std::unique_ptr<KvDbRowset>* rows,
                   QString* error);
   ~KvDbTransaction();
@@ -40,6 +42,12 @@ class KvDbTransaction {
   // Commits (or releases the savepoint); false when nothing was kept, in
   // which case this level has been rolled back.
   bool Commit();
+
+  // Runs the prepared statement, then commits: for the outermost guard in
+  // one round trip where the back end can (KvDbBackend::runAndCommit), so
+  // the statement must keep or leave its work whole by itself. False, this
+  // level rolled back, when either failed.
+  bool CommitWith(KvDbStatement& last, QString* error);
 
   // Rolls back now; the destructor then does nothing more.
   void Rollback();

@@ -616,8 +616,12 @@ std::unique_ptr<KvDbStatement> KvOdbcBackend::prepare(const QString& sql, QStrin
 // --- Server sessions ---
 
 bool KvOdbcBackend::suspendSession() {
-  // A cursor still reading shares the session: it cannot end now.
-  if (!m_link || m_depth > 0 || m_link.use_count() > 1)
+  if (!m_link || m_depth > 0)
+    return false;
+  // Kept statements are prepared again in the next session. A cursor still
+  // reading shares the session: it cannot end now.
+  dropKeptStatements();
+  if (m_link.use_count() > 1)
     return false;
   m_link.reset();
   return true;

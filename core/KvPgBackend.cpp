@@ -145,6 +145,7 @@ void KvPgBackend::close() {
   PQfinish(m_conn);
   m_conn = nullptr;
   m_depth = 0;
+  m_whole = false;
 }
 
 bool KvPgBackend::send(const QByteArray& sql, QString* error, PGresult** rows, qint64* affected) {
@@ -210,13 +211,16 @@ bool KvPgBackend::guarded(const QString& sql, QString* error, PGresult** rows, q
     const bool ok = send(sql.toUtf8(), error, rows, affected);
     if (m_conn && PQtransactionStatus(m_conn) == PQTRANS_IDLE) {
       m_depth = 0;
+      m_whole = false;
     } else if (m_conn && (shape.ends || m_depth == 0)) {
       m_depth = 1;
+      m_whole = false;
       send("SAVEPOINT kv_stmt", nullptr, nullptr, nullptr);
     }
     return ok;
   }
-  if (m_depth == 0)
+  // In a whole transaction a failed statement leaves it for the rollback.
+  if (m_depth == 0 || m_whole)
     return send(sql.toUtf8(), error, rows, affected);
   if (send(sql.toUtf8() + kAfterStatement, error, rows, affected))
     return true;
@@ -243,14 +247,18 @@ bool KvPgBackend::control(const QByteArray& sql) {
 }
 
 void KvPgBackend::syncDepth() {
-  if (m_conn && m_depth > 0 && PQtransactionStatus(m_conn) == PQTRANS_IDLE)
+  if (m_conn && m_depth > 0 && PQtransactionStatus(m_conn) == PQTRANS_IDLE) {
     m_depth = 0;
+    m_whole = false;
+  }
 }
 
 bool KvPgBackend::beginTransaction() {
   if (!m_conn)
     return false;
   syncDepth();
+  if (m_whole && m_depth > 0)
+    return false;
   const QByteArray sql =
       m_depth == 0 ? QByteArray("BEGIN;SAVEPOINT kv_stmt")
                    : "RELEASE SAVEPOINT kv_stmt;SAVEPOINT kv_nest_" + QByteArray::number(m_depth + 1) +
@@ -287,6 +295,7 @@ bool KvPgBackend::commitTransaction() {
     return ok;
   }
   m_depth = 0;
+  m_whole = false;
   PGresult* res = PQexec(m_conn, "COMMIT");
   // A transaction the server had already aborted answers COMMIT with ROLLBACK.
   const bool ok = PQresultStatus(res) == PGRES_COMMAND_OK && qstrcmp(PQcmdStatus(res), "COMMIT") == 0;
@@ -305,6 +314,7 @@ bool KvPgBackend::rollbackTransaction() {
                    ";SAVEPOINT kv_stmt");
   }
   m_depth = 0;
+  m_whole = false;
   return send("ROLLBACK", nullptr, nullptr, nullptr);
 }
 
@@ -460,14 +470,23 @@ class PgStatement final : public KvDbStatement {
     return nullptr;
   }
 
+  // Commands sent with the statement in one pipeline: `before` it (a
+  // transaction they open, see KvPgBackend::beginLockedSelect) and `after`
+  // it (the commit, see KvPgBackend::runAndCommit); whether each group
+  // passed; and whether the statement moves the statement savepoint.
+  struct Pipeline {
+    QList<QByteArray> before;
+    QList<QByteArray> after;
+    bool savepoint = true;
+    bool beforeOk = false;
+    bool afterOk = false;
+  };
+
   // Runs with the bound values; a row set it gives goes to `rows` (when
-  // given), which the caller clears. With `begin`, the statement is the
-  // first of a transaction that these commands open, all in one pipeline
-  // (see KvPgBackend::beginLockedSelect); *begun tells whether they passed.
-  bool execute(QString* error, PGresult** rows, const QList<QByteArray>& begin = {}, bool* begun = nullptr) {
+  // given), which the caller clears. With `pipeline`, the statement goes
+  // with its commands in one round trip.
+  bool execute(QString* error, PGresult** rows, Pipeline* pipeline = nullptr) {
     const std::shared_ptr<KvPgBackend*> owner = m_owner.lock();
-    if (begun)
-      *begun = false;
     if (!owner || !(*owner)->isOpen()) {
       if (error)
         *error = QStringLiteral("database not open");
@@ -481,9 +500,13 @@ class PgStatement final : public KvDbStatement {
       values[i] = m_values[i].constData();
       lengths[i] = int(m_values[i].size());
     }
-    if (!begin.isEmpty() ||
-        ((*owner)->transactionDepth() > 0 && PQtransactionStatus(conn) == PQTRANS_INTRANS))
-      return runGuarded(conn, values, lengths, error, rows, begin, begun);
+    if (pipeline)
+      return runPipeline(conn, values, lengths, error, rows, pipeline);
+    if ((*owner)->transactionDepth() > 0 && !(*owner)->inWholeTransaction() &&
+        PQtransactionStatus(conn) == PQTRANS_INTRANS) {
+      Pipeline guarded;
+      return runPipeline(conn, values, lengths, error, rows, &guarded);
+    }
     PGresult* res = PQexecPrepared(conn, m_name.constData(), count, values.constData(),
                                    lengths.constData(), m_formats.constData(), 0);
     const ExecStatusType status = PQresultStatus(res);
@@ -511,33 +534,42 @@ class PgStatement final : public KvDbStatement {
   // before every statement (see kAfterStatement). The statement and the
   // moving of the savepoint go to the server in one pipeline, so a row costs
   // one round trip; when the statement fails the rest is skipped and the
-  // savepoint is rolled back to. Commands in `before` go first in the same
-  // pipeline (*beforeOk: whether they passed); when one of them fails
-  // nothing after it runs and a transaction they opened is rolled back.
-  bool runGuarded(PGconn* conn, const QList<const char*>& values, const QList<int>& lengths,
-                  QString* error, PGresult** rows, const QList<QByteArray>& before, bool* beforeOk) {
+  // savepoint is rolled back to. Commands `before` go first in the same
+  // pipeline; when one of them fails nothing after it runs and a
+  // transaction they opened is rolled back. Without the savepoint (a whole
+  // transaction) a failed statement leaves the transaction for the
+  // rollback. Commands `after` run only when everything before them passed.
+  bool runPipeline(PGconn* conn, const QList<const char*>& values, const QList<int>& lengths,
+                   QString* error, PGresult** rows, Pipeline* pipeline) {
+    const QList<QByteArray>& before = pipeline->before;
+    const bool savepoint = pipeline->savepoint;
     if (!PQenterPipelineMode(conn)) {
       if (error)
         *error = primaryMessage(conn, nullptr);
       return false;
     }
     const int first = int(before.size());
-    const int queries = first + 3;
+    const int afterFirst = first + (savepoint ? 3 : 1);
+    const int queries = afterFirst + int(pipeline->after.size());
     bool ok = true;
     for (const QByteArray& command : before)
       ok = ok && PQsendQueryParams(conn, command.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
-    ok = ok &&
-         PQsendQueryPrepared(conn, m_name.constData(), int(values.size()), values.constData(),
-                             lengths.constData(), m_formats.constData(), 0) &&
-              PQsendQueryParams(conn, "RELEASE SAVEPOINT kv_stmt", 0, nullptr, nullptr, nullptr,
-                                nullptr, 0) &&
-              PQsendQueryParams(conn, "SAVEPOINT kv_stmt", 0, nullptr, nullptr, nullptr, nullptr, 0) &&
-              PQpipelineSync(conn);
+    ok = ok && PQsendQueryPrepared(conn, m_name.constData(), int(values.size()), values.constData(),
+                                   lengths.constData(), m_formats.constData(), 0);
+    if (savepoint)
+      ok = ok &&
+           PQsendQueryParams(conn, "RELEASE SAVEPOINT kv_stmt", 0, nullptr, nullptr, nullptr, nullptr, 0) &&
+           PQsendQueryParams(conn, "SAVEPOINT kv_stmt", 0, nullptr, nullptr, nullptr, nullptr, 0);
+    for (const QByteArray& command : pipeline->after)
+      ok = ok && PQsendQueryParams(conn, command.constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+    ok = ok && PQpipelineSync(conn);
     if (!ok && error)
       *error = primaryMessage(conn, nullptr);
     // Each query's results end with a null; the sync point ends the pipeline.
     int nulls = 0;
     bool beforePassed = ok;
+    bool afterPassed = ok;
+    bool reported = false;
     m_rows = 0;
     while (nulls <= queries) {
       PGresult* res = PQgetResult(conn);
@@ -546,14 +578,19 @@ class PgStatement final : public KvDbStatement {
         continue;
       }
       const ExecStatusType status = PQresultStatus(res);
+      // A COMMIT of a transaction the server had aborted answers ROLLBACK.
       const bool failed = status == PGRES_FATAL_ERROR || status == PGRES_BAD_RESPONSE ||
-                          status == PGRES_PIPELINE_ABORTED;
+                          status == PGRES_PIPELINE_ABORTED || qstrcmp(PQcmdStatus(res), "ROLLBACK") == 0;
       if (nulls == first && (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK))
         m_rows = commandRows(res);
-      if (failed && ok && error && status != PGRES_PIPELINE_ABORTED)
+      if (failed && !reported && error && status != PGRES_PIPELINE_ABORTED) {
         *error = primaryMessage(conn, res);
+        reported = true;
+      }
       if (failed) {
-        ok = false;
+        afterPassed = false;
+        if (nulls < afterFirst)
+          ok = false;
         if (nulls < first)
           beforePassed = false;
       }
@@ -565,12 +602,12 @@ class PgStatement final : public KvDbStatement {
         break;
     }
     PQexitPipelineMode(conn);
-    if (beforeOk)
-      *beforeOk = beforePassed;
+    pipeline->beforeOk = beforePassed;
+    pipeline->afterOk = afterPassed;
     if (!beforePassed) {
       if (PQtransactionStatus(conn) != PQTRANS_IDLE)
         PQclear(PQexec(conn, "ROLLBACK"));
-    } else if (!ok && PQtransactionStatus(conn) == PQTRANS_INERROR) {
+    } else if (!ok && savepoint && PQtransactionStatus(conn) == PQTRANS_INERROR) {
       PQclear(PQexec(conn, "ROLLBACK TO SAVEPOINT kv_stmt"));
     }
     if (!ok) {
@@ -599,32 +636,53 @@ class PgStatement final : public KvDbStatement {
 }  // namespace
 
 bool KvPgBackend::beginLockedSelect(const QString& table, KvDbStatement& statement,
-                                    std::unique_ptr<KvDbRowset>* rows, QString* error) {
+                                    std::unique_ptr<KvDbRowset>* rows, QString* error, StatementFailure failure) {
   auto* prepared = dynamic_cast<PgStatement*>(&statement);
   if (!prepared)
-    return KvDbBackend::beginLockedSelect(table, statement, rows, error);
+    return KvDbBackend::beginLockedSelect(table, statement, rows, error, failure);
   if (!m_conn)
     return false;
   syncDepth();
   if (m_depth > 0)
     return false;
   PGresult* result = nullptr;
-  bool begun = false;
-  const bool selected = prepared->execute(
-      error, &result, {"BEGIN", "LOCK TABLE " + table.toUtf8() + " IN SHARE ROW EXCLUSIVE MODE", "SAVEPOINT kv_stmt"},
-      &begun);
+  const bool whole = failure == StatementFailure::kEndsTransaction;
+  PgStatement::Pipeline pipeline;
+  pipeline.before = {"BEGIN", "LOCK TABLE " + table.toUtf8() + " IN SHARE ROW EXCLUSIVE MODE"};
+  if (!whole)
+    pipeline.before.append("SAVEPOINT kv_stmt");
+  pipeline.savepoint = !whole;
+  const bool selected = prepared->execute(error, &result, &pipeline);
+  const bool begun = pipeline.beforeOk;
   if (!begun) {
     if (result)
       PQclear(result);
     return false;
   }
   m_depth = 1;
+  m_whole = whole;
   rows->reset();
   if (selected && result)
     *rows = std::make_unique<PgRowset>(result);
   else if (selected && error)
     *error = QStringLiteral("the statement returns no rows");
   return true;
+}
+
+bool KvPgBackend::runAndCommit(KvDbStatement& statement, QString* error) {
+  auto* prepared = dynamic_cast<PgStatement*>(&statement);
+  syncDepth();
+  if (!prepared || !m_conn || m_depth != 1 || !m_whole)
+    return KvDbBackend::runAndCommit(statement, error);
+  PgStatement::Pipeline pipeline;
+  pipeline.savepoint = false;
+  pipeline.after = {"COMMIT"};
+  const bool ran = prepared->execute(error, nullptr, &pipeline);
+  if (PQtransactionStatus(m_conn) != PQTRANS_IDLE)
+    send("ROLLBACK", nullptr, nullptr, nullptr);
+  m_depth = 0;
+  m_whole = false;
+  return ran && pipeline.afterOk;
 }
 
 namespace {
@@ -665,7 +723,7 @@ class PgCopy final : public KvDbStatement {
         *error = primaryMessage(conn, res);
       PQclear(res);
       if (!copying) {
-        if (PQtransactionStatus(conn) == PQTRANS_INERROR)
+        if (PQtransactionStatus(conn) == PQTRANS_INERROR && !inWhole())
           PQclear(PQexec(conn, "ROLLBACK TO SAVEPOINT kv_stmt"));
         m_done = true;
         return false;
@@ -750,11 +808,19 @@ class PgCopy final : public KvDbStatement {
       }
       PQclear(res);
     }
+    if (inWhole())
+      return ok;
     if (PQtransactionStatus(conn) == PQTRANS_INERROR)
       PQclear(PQexec(conn, "ROLLBACK TO SAVEPOINT kv_stmt"));
     else if (ok && PQtransactionStatus(conn) == PQTRANS_INTRANS)
       PQclear(PQexec(conn, "RELEASE SAVEPOINT kv_stmt;SAVEPOINT kv_stmt"));
     return ok;
+  }
+
+  // Inside a whole transaction, which keeps no statement savepoint.
+  bool inWhole() const {
+    const std::shared_ptr<KvPgBackend*> owner = m_owner.lock();
+    return owner && (*owner)->inWholeTransaction();
   }
 
   std::weak_ptr<KvPgBackend*> m_owner;
@@ -807,7 +873,7 @@ std::unique_ptr<KvDbStatement> KvPgBackend::prepare(const QString& sql, QString*
   PQclear(res);
   if (!ok) {
     // A refused statement aborts the transaction: undo it alone.
-    if (m_depth > 0 && PQtransactionStatus(m_conn) == PQTRANS_INERROR)
+    if (m_depth > 0 && !m_whole && PQtransactionStatus(m_conn) == PQTRANS_INERROR)
       control("ROLLBACK TO SAVEPOINT kv_stmt");
     return nullptr;
   }
@@ -822,6 +888,7 @@ bool KvPgBackend::suspendSession() {
     return false;
   PQfinish(m_conn);
   m_conn = nullptr;
+  dropKeptStatements();
   return true;
 }
 

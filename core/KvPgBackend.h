@@ -48,7 +48,11 @@ class KvPgBackend final : public KvDbBackend {
   // The begin, the lock, the statement savepoint and the select go to the
   // server in one pipeline.
   bool beginLockedSelect(const QString& table, KvDbStatement& statement, std::unique_ptr<KvDbRowset>* rows,
-                         QString* error) override;
+                         QString* error, StatementFailure failure) override;
+  // Inside a transaction whose failed statements end it: no savepoint
+  // stands before its statements.
+  bool inWholeTransaction() const { return m_depth > 0 && m_whole; }
+  bool runAndCommit(KvDbStatement& statement, QString* error) override;
   QString databaseName() const override;
   // The provider text of the live connection: its server as given, the user
   // and database the server reports, no password.
@@ -76,6 +80,7 @@ class KvPgBackend final : public KvDbBackend {
   QString m_server;
   qint64 m_rows = 0;
   int m_depth = 0;
+  bool m_whole = false;  // the open transaction keeps no statement savepoint
   // Rowsets and prepared statements: a statement holds this weakly and runs
   // only while its back end exists and is open.
   std::shared_ptr<KvPgBackend*> m_liveToken = std::make_shared<KvPgBackend*>(this);

@@ -417,6 +417,13 @@ QString KvEngineIndexName(const QString& index, const QString& table) {
   return sameNameAscii(index, table) ? index + QStringLiteral("_IX") : index;
 }
 
+QString KvDataVersionSql(int kind) {
+  return kind == 0 ? QStringLiteral("(Select CAST(data_version AS TEXT) From pragma_data_version)")
+                   : QStringLiteral("CAST(pg_current_snapshot() AS TEXT)");
+}
+
+QString KvSqlTextValue(const QString& text, int kind, int nMaxLen) { return prepareValue(text, kind, nMaxLen); }
+
 QString KvQuoteSqlText(const QString& text, int kind, int nMaxLen) {
   QString value = prepareValue(text, kind, nMaxLen);
   value.replace(u'\'', QStringLiteral("''"));

@@ -52,6 +52,16 @@ QString KvEngineIndexName(const QString& index, const QString& table);
 // character; then every single quote is doubled. PostgreSQL runs with
 // standard_conforming_strings on, so a backslash needs no escape.
 QString KvQuoteSqlText(const QString& text, int kind, int nMaxLen = -1);
+// The value a text is stored as when KvQuoteSqlText put it into a literal,
+// for binding it to a parameter instead (the same value, unescaped).
+QString KvSqlTextValue(const QString& text, int kind, int nMaxLen = -1);
+
+// An expression, for a connection of the kind, whose text a later statement
+// of the same connection reads again unchanged only while no other
+// connection has committed a change meanwhile (SQLite: the file's data
+// version; PostgreSQL: the snapshot, equal only while no transaction that
+// wrote has begun or ended). A re-read can be skipped when it is unchanged.
+QString KvDataVersionSql(int kind);
 
 // A value to be put into a LIKE pattern literal, made to match itself
 // literally; the statement's own wildcards (the markers) stay the only ones.

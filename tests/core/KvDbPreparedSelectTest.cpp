@@ -5,11 +5,15 @@
 
 #include "core/CKvDb.h"
 #include "core/KvDbBackend.h"
+#include "core/KvPresenceLock.h"
 #include "support/KvTestDb.h"
 
 #include <gtest/gtest.h>
 
 namespace {
+constexpr auto kUsable = KvDbBackend::StatementFailure::kUndoneAlone;
+constexpr auto kWhole = KvDbBackend::StatementFailure::kEndsTransaction;
+
 // The rows of a rowset from its current one, each as "A:B:C" (C as a real,
 // NULL as "-").
 QStringList rowsOf(KvDbRowset& rows) {
@@ -133,7 +137,7 @@ TEST_P(KvDbPreparedSelectTest, LockedBeginRunsItsSelectInTheTransaction) {
     std::unique_ptr<KvDbRowset> rows;
     QString error;
     KvDbBackend* current = db().GetBackend();
-    const bool begun = current->beginLockedSelect(QStringLiteral("T"), c.bGone ? *gone : *select, &rows, &error);
+    const bool begun = current->beginLockedSelect(QStringLiteral("T"), c.bGone ? *gone : *select, &rows, &error, kUsable);
     db().FailNthStatement(0);
     EXPECT_EQ(begun, c.bBegun) << c.name;
     EXPECT_EQ(db().TransactionDepth(), c.bBegun ? 1 : 0) << c.name;
@@ -147,12 +151,74 @@ TEST_P(KvDbPreparedSelectTest, LockedBeginRunsItsSelectInTheTransaction) {
     // The transaction goes on after a failed select, and a begin inside it
     // is refused.
     std::unique_ptr<KvDbRowset> inner;
-    EXPECT_FALSE(backend->beginLockedSelect(QStringLiteral("T"), *select, &inner, nullptr)) << c.name;
+    EXPECT_FALSE(backend->beginLockedSelect(QStringLiteral("T"), *select, &inner, nullptr, kUsable)) << c.name;
     EXPECT_EQ(inner, nullptr) << c.name;
     ASSERT_TRUE(db().Execute(QStringLiteral("Insert Into T(A,B) Values(2,'b')"))) << c.name;
     ASSERT_TRUE(db().CommitTrans()) << c.name;
     ASSERT_TRUE(db().Execute(QStringLiteral("Delete From T Where A=2"))) << c.name;
   }
+}
+
+// A whole locked transaction: the work of its statements, kept statements
+// and text alike, is committed as one, or undone as one by the rollback
+// that follows a statement that failed in it (on PostgreSQL no savepoint
+// stands before its statements).
+TEST_P(KvDbPreparedSelectTest, WholeLockedTransactionIsKeptOrUndoneAsOne) {
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(A \x07Long\x08, B VARCHAR(20))")));
+  KvDbBackend* backend = db().GetBackend();
+  KvDbStatement* select = backend->keptStatement(QStringLiteral("Select Count(*),'',Null From T Where A>=?"), nullptr);
+  KvDbStatement* insert = backend->keptStatement(QStringLiteral("Insert Into T(A,B) Values(?,?)"), nullptr);
+  ASSERT_NE(select, nullptr);
+  ASSERT_NE(insert, nullptr);
+  select->bindInteger(0, 0);
+  for (const bool bFails : {true, false}) {
+    std::unique_ptr<KvDbRowset> rows;
+    QString error;
+    ASSERT_TRUE(backend->beginLockedSelect(QStringLiteral("T"), *select, &rows, &error, kWhole)) << error.toStdString();
+    ASSERT_NE(rows, nullptr) << error.toStdString();
+    EXPECT_EQ(rowsOf(*rows), QStringList{"0::-"});
+    insert->bindInteger(0, 1);
+    insert->bindText(1, QStringLiteral("王"));
+    EXPECT_TRUE(insert->run(&error)) << error.toStdString();
+    EXPECT_TRUE(db().Execute(QStringLiteral("Insert Into T(A,B) Values(2,'b')")));
+    if (bFails) {
+      EXPECT_FALSE(db().Execute(QStringLiteral("Insert Into Missing(A) Values(3)"), QString(), 128, false));
+      ASSERT_TRUE(db().Rollback());
+    } else {
+      ASSERT_TRUE(db().CommitTrans());
+    }
+    EXPECT_EQ(db().TransactionDepth(), 0);
+    EXPECT_EQ(db().GetLong(QStringLiteral("Select Count(*) From T")), bFails ? 0 : 2) << bFails;
+  }
+}
+
+// A server database copied or replaced while this process's sessions on it
+// are away: keeping statements never stops the session from ending, and
+// each kept one is prepared again in the session made anew.
+TEST_P(KvDbPreparedSelectTest, KeptStatementsOutliveTheSessionBeingMadeAgain) {
+  if (kind() == 0)
+    GTEST_SKIP() << "an SQLite file has no session";
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(A \x07Long\x08, B VARCHAR(20))")));
+  ASSERT_TRUE(db().Execute(QStringLiteral("Insert Into T(A,B) Values(1,'a')")));
+  const QString sql = QStringLiteral("Select A,B,Null From T Where A>=?");
+  for (int round = 0; round < 2; ++round) {
+    KvDbStatement* select = db().GetBackend()->keptStatement(sql, nullptr);
+    ASSERT_NE(select, nullptr) << round;
+    select->bindInteger(0, 0);
+    QString error;
+    std::unique_ptr<KvDbRowset> rows = select->select(&error);
+    ASSERT_NE(rows, nullptr) << round << error.toStdString();
+    EXPECT_EQ(rowsOf(*rows), QStringList{"1:a:-"}) << round;
+    rows.reset();
+    if (round == 0) {
+      bool resumed = false;
+      EXPECT_TRUE(KvRunWithoutServerSessions(db().GetBackend()->databaseName(), [] { return true; }, &resumed));
+      EXPECT_TRUE(resumed);
+    }
+  }
+  EXPECT_TRUE(db().ExecuteKept(QStringLiteral("Insert Into T(A,B) Values(?,'b')"),
+                               [](KvDbStatement& insert) { insert.bindInteger(0, 2); }));
+  EXPECT_EQ(db().GetLong(QStringLiteral("Select Count(*) From T")), 2);
 }
 
 KV_DB_KIND_TEST_SUITE(KvDbPreparedSelectTest);
