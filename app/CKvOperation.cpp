@@ -6,7 +6,9 @@
 #include "app/KvAppQuery.h"
 #include "core/CKvDb.h"
 #include "core/KvDate.h"
+#include "core/KvDbBackend.h"
 #include "core/KvDbTransaction.h"
+#include "core/KvSqlTranslator.h"
 #include "core/KvSystemInfo.h"
 #include "core/KvWidth.h"
 
@@ -112,12 +114,29 @@ bool CKvOperation::InsertLogRow(int nTask, const QString& sOp, const QString& sT
                                 const QString& note, CKvDb* pDb) {
   if (!isLogOn() || !pDb)
     return false;
-  const QString text = MakeNote(nCode, note, KvGetCurrentDw().KNO);
-  return pDb->Execute(
-      QStringLiteral("Insert Into KvLog(nTask,sOp,sT,nTaskID,sNote) Values(%1,'%2','%3',%4,'%5')")
-          .arg(QString::number(nTask), pDb->QuoteText(sOp, kLabelWidth), pDb->QuoteText(sT),
-               QString::number(nCode), pDb->QuoteText(text)));
+  // Kept prepared: a save that logs sends the row's values only.
+  return pDb->ExecuteKept(QStringLiteral("Insert Into KvLog(nTask,sOp,sT,nTaskID,sNote) ") + LogRowSelect(),
+                          [&](KvDbStatement& statement) {
+                            int p = 0;
+                            BindLogRow(statement, &p, nTask, sOp, sT, nCode, note, pDb->GetKind());
+                          });
 }
+
+QString CKvOperation::LogRowSelect() {
+  return QStringLiteral("Select CAST(? AS INTEGER),CAST(? AS VARCHAR(20)),CAST(? AS VARCHAR(14)),"
+                        "CAST(? AS INTEGER),CAST(? AS VARCHAR(240))");
+}
+
+void CKvOperation::BindLogRow(KvDbStatement& statement, int* p, int nTask, const QString& sOp, const QString& sT,
+                              int nCode, const QString& note, int kind) {
+  statement.bindInteger((*p)++, nTask);
+  statement.bindText((*p)++, KvSqlTextValue(sOp, kind, kLabelWidth));
+  statement.bindText((*p)++, KvSqlTextValue(sT, kind));
+  statement.bindInteger((*p)++, nCode);
+  statement.bindText((*p)++, KvSqlTextValue(MakeNote(nCode, note, KvGetCurrentDw().KNO), kind));
+}
+
+bool CKvOperation::IsLogOn() { return isLogOn(); }
 
 bool CKvOperation::RegisterTask(CKvOperation& task, CKvDb* pDb) {
   if (!pDb)

@@ -14,6 +14,7 @@
 #include <QString>
 
 class CKvDb;
+class KvDbStatement;
 
 class CKvOperation {
  public:
@@ -40,6 +41,15 @@ class CKvOperation {
   // unit's code is put in front as "<code>"; the whole is cut to 240.
   static bool InsertLogRow(int nTask, const QString& sOp, const QString& sT, int nCode,
                            const QString& note, CKvDb* pDb);
+  // The row InsertLogRow writes, for a statement that writes it along with
+  // other work: LogRowSelect is "Select" and the five values (nTask, sOp,
+  // sT, nTaskID, sNote) as typed parameters, which BindLogRow binds from *p
+  // on as InsertLogRow stores them on a connection of the kind. IsLogOn:
+  // whether the data file's log takes rows at all.
+  static QString LogRowSelect();
+  static void BindLogRow(KvDbStatement& statement, int* p, int nTask, const QString& sOp, const QString& sT,
+                         int nCode, const QString& note, int kind);
+  static bool IsLogOn();
   // The note as InsertLogRow stores it with the given unit code.
   static QString MakeNote(int nCode, const QString& note, const QString& unitCode);
   // Gives the period its number and stores its row. False when it inserted

@@ -1,6 +1,7 @@
 #include "school/CPc.h"
 
 #include "app/CKvApp.h"
+#include "app/CKvOperation.h"
 #include "core/CKvDb.h"
 #include "core/KvDbBackend.h"
 #include "core/CKvQuery.h"
@@ -19,6 +20,12 @@ constexpr double kZero = 0.000001;
 
 bool stop(const QString& message) {
   KvMessageBox(message, KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
+}
+
+// Reported as a failed statement is.
+bool stopFailed(CKvDb* pDb, const QString& sql, const QString& error) {
+  KvSchoolReportFailed(pDb, sql, error);
   return false;
 }
 
@@ -271,37 +278,57 @@ QString boundInsertText(qsizetype count) {
 }  // namespace
 
 bool CPc::InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb) {
+  return InsertVoucherLines(lines, pDb, nullptr, nullptr);
+}
+
+bool CPc::InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb, const VoucherLog* log, KvDbTransaction* commit) {
   if (lines.isEmpty() || !pDb->IsOpen())
     return false;
-  const QString sql = boundInsertText(lines.size());
+  if (log && !CKvOperation::IsLogOn())
+    log = nullptr;
+  // On a server the log row goes in the lines' statement, written only when
+  // every line was: the statement then reports the one log row.
+  const bool bLogTogether = log && pDb->GetKind() != 0;
+  QString sql = boundInsertText(lines.size());
+  if (bLogTogether)
+    sql = QStringLiteral("With kv_new As (") + sql +
+          QStringLiteral(" Returning 1) Insert Into KvLog(nTask,sOp,sT,nTaskID,sNote) ") + CKvOperation::LogRowSelect() +
+          QStringLiteral(" From (Select Count(*) As n From kv_new) kv_count Where n=?");
   QString error;
   KvDbStatement* statement = pDb->GetBackend()->keptStatement(sql, &error);
-  if (statement) {
-    int p = 0;
-    for (const CPc& line : lines) {
-      statement->bindInteger(p++, line.QC);
-      statement->bindInteger(p++, line.F);
-      statement->bindInteger(p++, line.LPR);
-      statement->bindReal(p++, line.My);
-      for (const QString* text : {&line.T, &line.DH, &line.Mry, &line.COST, &line.STD, &line.Opr0, &line.Opr1})
-        statement->bindText(p++, *text);
-      statement->bindText(p++, QString::number(line.FS));
-    }
-    const CPc& first = lines.first();
-    const auto [year, next] = YearRange(first.T);
-    statement->bindInteger(p++, first.F);
-    statement->bindText(p++, year);
-    statement->bindText(p++, next);
-    statement->bindText(p++, first.DH);
-    if (statement->run(&error)) {
-      if (statement->rowsAffected() != lines.size())
-        return stop(QStringLiteral("单号重，插入记录失败！"));
-      return true;
-    }
+  if (!statement)
+    return stopFailed(pDb, sql, error);
+  int p = 0;
+  for (const CPc& line : lines) {
+    statement->bindInteger(p++, line.QC);
+    statement->bindInteger(p++, line.F);
+    statement->bindInteger(p++, line.LPR);
+    statement->bindReal(p++, line.My);
+    for (const QString* text : {&line.T, &line.DH, &line.Mry, &line.COST, &line.STD, &line.Opr0, &line.Opr1})
+      statement->bindText(p++, *text);
+    statement->bindText(p++, QString::number(line.FS));
   }
-  // Reported as a failed statement is.
-  QString text = pDb->GetKind() == 2 && !error.isEmpty() ? error + u'\n' : QString();
-  return stop(text + QStringLiteral("执行下列SQL语句时出错！\n") + sql);
+  const CPc& first = lines.first();
+  const auto [year, next] = YearRange(first.T);
+  statement->bindInteger(p++, first.F);
+  statement->bindText(p++, year);
+  statement->bindText(p++, next);
+  statement->bindText(p++, first.DH);
+  if (bLogTogether) {
+    CKvOperation::BindLogRow(*statement, &p, log->nTask, log->sOp, log->sT, log->nCode, log->note, pDb->GetKind());
+    statement->bindInteger(p++, lines.size());
+  }
+  // The statement is the transaction's last when the log row is in it or
+  // there is none: the commit then goes with it.
+  const bool bLast = commit && (bLogTogether || !log);
+  if (!(bLast ? commit->CommitWith(*statement, &error) : statement->run(&error)))
+    return stopFailed(pDb, sql, error);
+  if (statement->rowsAffected() != (bLogTogether ? 1 : lines.size()))
+    return stop(QStringLiteral("单号重，插入记录失败！"));
+  if (log && !bLogTogether &&
+      !CKvOperation::InsertLogRow(log->nTask, log->sOp, log->sT, log->nCode, log->note, pDb))
+    return false;
+  return !commit || bLast || commit->Commit();
 }
 
 bool CPc::DeleteVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb) {

@@ -25,6 +25,7 @@
 #include <QString>
 
 class CKvDb;
+class KvDbTransaction;
 class CStd;
 class KvDbStatement;
 class KvTextBoxArray;
@@ -124,6 +125,22 @@ class CPc {
   // the lines only while their number is free in the year and kind; the
   // rows it inserted tell whether it was.
   static bool InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb);
+  // The log row a voucher's save writes (see CKvOperation::InsertLogRow).
+  struct VoucherLog {
+    int nTask = 0;
+    QString sOp;
+    QString sT;
+    int nCode = 0;
+    QString note;
+  };
+  // As InsertVoucherLines, and the log row (when given and the log is on)
+  // written only with the lines; with `commit`, the caller's whole
+  // transaction (begun with its select, see KvDbTransaction) is committed
+  // after them, which needs that nothing else was written in it. On a
+  // server the lines and the log row go in one statement, sent with the
+  // commit in one round trip where the back end can.
+  static bool InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb, const VoucherLog* log,
+                                 KvDbTransaction* commit);
   // Deletes a voucher made by the current operator and not reviewed; a
   // voucher that is not there counts as deleted. Refusals:
   // "“%s”已被复核，不能删除！", "非你所做单据，不能删除！".
@@ -184,8 +201,9 @@ class CPc {
   // (tag, 0, sum(f*My), COST, '') with "?" for the student and, with
   // bLeaveOut, for the year range and number of the receipt left out
   // (BindTermBalance binds them from *p on), and the receipt's lines taken
-  // off them.
-  static QString TermBalanceSelect(int tag, int term, bool bLeaveOut);
+  // off them. `andWhere`, when given, is added to the select's condition
+  // (its parameters come after the others).
+  static QString TermBalanceSelect(int tag, int term, bool bLeaveOut, const QString& andWhere = QString());
   static void BindTermBalance(KvDbStatement& statement, int* p, const QString& student, const QString& t,
                               const QString& dh);
   static void SubtractReceipt(QList<CPc>* balances, const QList<CPc>& receipt);

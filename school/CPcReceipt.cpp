@@ -182,9 +182,10 @@ int CPc::FindOutstandingTerm(const CStd& student, QList<CPc>* lines, CKvDb* pDb)
   return lines->isEmpty() ? lastTerm : lines->first().QC;
 }
 
-QString CPc::TermBalanceSelect(int tag, int term, bool bLeaveOut) {
-  return KvFormat(QStringLiteral("Select %d,0,sum(f*My),rtrim(COST),'' From PC Where STD=? And QC=%d %sGroup By COST"),
-                  tag, term, bLeaveOut ? QStringLiteral("And Not(F=-1 And T>=? And T<? And DH=?) ") : QString());
+QString CPc::TermBalanceSelect(int tag, int term, bool bLeaveOut, const QString& andWhere) {
+  return KvFormat(QStringLiteral("Select %d,0,sum(f*My),rtrim(COST),'' From PC Where STD=? And QC=%d %s%sGroup By COST"),
+                  tag, term, bLeaveOut ? QStringLiteral("And Not(F=-1 And T>=? And T<? And DH=?) ") : QString(),
+                  andWhere.isEmpty() ? QString() : QStringLiteral("And ") + andWhere + u' ');
 }
 
 void CPc::BindTermBalance(KvDbStatement& statement, int* p, const QString& student, const QString& t,

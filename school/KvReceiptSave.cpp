@@ -8,6 +8,7 @@
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "core/KvNumber.h"
+#include "core/KvSqlTranslator.h"
 #include "core/KvText.h"
 #include "school/CStd.h"
 #include "school/CXxDataType.h"
@@ -47,15 +48,6 @@ QString balanceText(const QList<CPc>& balances, bool* overpaid) {
   return text;
 }
 
-// Writes the log row on the saving connection (nothing while the data
-// file's log is off).
-bool writeLog(const QString& note, CKvDb* pDb) {
-  CKvApp* app = KvGetApp();
-  if (!app || !app->GetDataFile().IsLogOn())
-    return true;
-  return CKvOperation::InsertLogRow(app->GetTask().nTask, CKvOperation::OperatorLabel(),
-                                    CKvOperation::NowText(), CXxDataType::kModule * 100 + 2, note, pDb);
-}
 
 
 // A row of the save's tagged selects: tag, number, amount, text, text.
@@ -95,6 +87,7 @@ struct PreSaveRows {
   QString strTel;
   QHash<QString, QString> itemNames;   // tag 3: KNO, NA of the lines' items
   QList<CPc> balances;                 // tag 4: COST, sum(f*My)
+  QString strVersion;                  // tag 9: the data version read with them
 };
 
 bool readPreSaveRows(const CPc& head, const QString& student, const QString& leftOutT, const QString& leftOutDh,
@@ -111,6 +104,7 @@ bool readPreSaveRows(const CPc& head, const QString& student, const QString& lef
     selects.append(QStringLiteral("Select 3,0,0.0,rtrim(KNO),rtrim(NA) From COST Where rtrim(KNO) In (") +
                    QStringList(codes.size(), QStringLiteral("?")).join(u',') + u')');
   selects.append(CPc::TermBalanceSelect(4, head.QC, !leftOutDh.isEmpty()));
+  selects.append(QStringLiteral("Select 9,0,0.0,") + KvDataVersionSql(pDb->GetKind()) + QStringLiteral(",''"));
   std::unique_ptr<KvDbRowset> read =
       KvSchoolSelectKept(pDb, selects.join(QStringLiteral(" Union All ")), [&](KvDbStatement& statement) {
         int p = 0;
@@ -137,6 +131,9 @@ bool readPreSaveRows(const CPc& head, const QString& student, const QString& lef
         break;
       case 3:
         rows->itemNames.insert(row.strText0, row.strText1);
+        break;
+      case 9:
+        rows->strVersion = row.strText0;
         break;
       default:
         rows->balances.append(balanceOf(row));
@@ -216,9 +213,13 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
   // The write, all or nothing: the PC lock first, then in one select (sent
   // with the begin and the lock where the back end can) the year's largest
   // number, which a number left empty follows, and the balances again,
-  // since another operator may have been paid meanwhile.
-  QString select = CPc::TermBalanceSelect(4, head.QC, !leftOutDh.isEmpty()) +
-                  QStringLiteral(" Union All Select 5,0,0.0,(") + CPc::LargestNumberSelect(-1) + QStringLiteral("),''");
+  // since another operator may have been paid meanwhile. They are read
+  // again only when another connection has committed since the first read
+  // (the data version then differs); otherwise that read still holds.
+  const QString version = KvDataVersionSql(pDb->GetKind());
+  QString select = CPc::TermBalanceSelect(4, head.QC, !leftOutDh.isEmpty(), version + QStringLiteral("<>?")) +
+                  QStringLiteral(" Union All Select 5,0,0.0,(") + CPc::LargestNumberSelect(-1) + QStringLiteral("),''") +
+                  QStringLiteral(" Union All Select 9,0,0.0,") + version + QStringLiteral(",''");
   if (dayBefore)
     select += QStringLiteral(" Union All ") + CPc::DayTallySelect(6);
   QString translated;
@@ -226,6 +227,7 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
                                                [&](KvDbStatement& bound) {
                                                  int p = 0;
                                                  CPc::BindTermBalance(bound, &p, student, leftOutT, leftOutDh);
+                                                 bound.bindText(p++, stored.strVersion);
                                                  CPc::BindLargestNumber(bound, &p, head.T);
                                                  if (dayBefore)
                                                    bound.bindText(p++, head.T);
@@ -245,14 +247,19 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
   balances.clear();
   int largest = 0;
   CPc::DayTally day;
+  bool bUnchanged = false;
   for (const TaggedRow& row : readTagged(*read)) {
     if (row.nTag == 5)
       largest = KvStrToInt(row.strText0);
     else if (row.nTag == 6)
       day = {row.nNumber, int(row.dAmount), KvStrToInt(row.strText0)};
+    else if (row.nTag == 9)
+      bUnchanged = row.strText0 == stored.strVersion;
     else
       balances.append(balanceOf(row));
   }
+  if (bUnchanged)
+    balances = stored.balances;
   if (number.isEmpty())
     KvFormatInt(largest + 1, &number, 5, true);
   for (CPc& fee : collected)
@@ -269,8 +276,6 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
   const QString text = balanceText(balances, &overpaid);
   if (overpaid)
     return stop(text, R::kAmount, 0);
-  if (!CPc::InsertVoucherLines(collected, pDb))
-    return refuse(R::kStudent);
   QString note;
   if (bNew) {
     note = KvFormat(QStringLiteral("新增：№(%s)%s"), head.T.left(4), number);
@@ -279,7 +284,18 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
     if (storedHead.T.left(4) != head.T.left(4) || storedHead.DH != number)
       note += KvFormat(QStringLiteral(" --> (%s)%s"), head.T, number);
   }
-  if (!writeLog(note, pDb) || !transaction.Commit())
+  // The lines and the log row (while the data file's log is on); a new
+  // receipt's transaction has written nothing else, so its commit goes
+  // with them.
+  CKvApp* app = KvGetApp();
+  CPc::VoucherLog log;
+  if (app)
+    log = {app->GetTask().nTask, CKvOperation::OperatorLabel(), CKvOperation::NowText(),
+           CXxDataType::kModule * 100 + 2, note};
+  const bool bSaved = bNew ? CPc::InsertVoucherLines(collected, pDb, app ? &log : nullptr, &transaction)
+                           : CPc::InsertVoucherLines(collected, pDb, app ? &log : nullptr, nullptr) &&
+                                 transaction.Commit();
+  if (!bSaved)
     return refuse(R::kStudent);
 
   head.STD = student;

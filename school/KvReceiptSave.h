@@ -13,7 +13,8 @@
 //    shortfall asks "保存吗？".
 // 3. One transaction: the PC lock; in one select the year's largest number
 //    (a number left empty, 0 or no digits, takes the next), and the
-//    balances again; the
+//    balances again (kept from step 2 when no other connection has
+//    committed since); the
 //    delete of the replaced receipt (its own refusals, then "无法修改！");
 //    the balance check (an item overpaid meanwhile refuses with its "多收"
 //    line); the lines, inserted only while their number is free
