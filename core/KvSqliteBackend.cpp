@@ -418,10 +418,17 @@ class SqliteStatement final : public KvDbStatement {
       QList<KvDbRowsInMemory::Value> row(columns);
       for (int c = 0; c < columns; ++c) {
         KvDbRowsInMemory::Value& value = row[c];
-        value.null = sqlite3_column_type(m_stmt, c) == SQLITE_NULL;
+        const int type = sqlite3_column_type(m_stmt, c);
+        value.null = type == SQLITE_NULL;
         if (value.null)
           continue;
         value.integer = sqlite3_column_int64(m_stmt, c);
+        if (type == SQLITE_INTEGER) {
+          // Its text is the engine's own: the plain decimal digits.
+          value.real = double(value.integer);
+          value.bytes = QByteArray::number(value.integer);
+          continue;
+        }
         value.real = sqlite3_column_double(m_stmt, c);
         const void* data = sqlite3_column_blob(m_stmt, c);
         if (data)

@@ -272,10 +272,10 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
   // A replaced receipt's own lines were left out of the balances above.
   sortByItem(&balances);
   CPc::SubtractReceipt(&balances, collected);
-  bool overpaid = false;
-  const QString text = balanceText(balances, &overpaid);
-  if (overpaid)
-    return stop(text, R::kAmount, 0);
+  if (std::any_of(balances.cbegin(), balances.cend(), [](const CPc& balance) { return balance.My < -kZero; })) {
+    bool overpaid = false;
+    return stop(balanceText(balances, &overpaid), R::kAmount, 0);
+  }
   QString note;
   if (bNew) {
     note = KvFormat(QStringLiteral("新增：№(%s)%s"), head.T.left(4), number);
