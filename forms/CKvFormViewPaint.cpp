@@ -120,6 +120,10 @@ void CKvFormView::DrawNoteRow(QPainter& painter, const KvGridModel& model, const
   const QString& name = KvGridAreaName(area);
   const int top = model.RowTop(area, nRow, pass.rowCount);
   const int height = model.RowPitch(area);
+  // On screen a row outside the part being drawn is left out.
+  if (!pass.printing &&
+      (top + height <= pass.clip.top() + pass.scroll.y() || top > pass.clip.bottom() + pass.scroll.y()))
+    return;
   painter.setFont(pass.fonts[AreaRole(area)]);
   for (int cell = 0; cell < model.NoteCellCount(bTail, nRow); ++cell) {
     const int note = model.NoteIndex(bTail, nRow, cell);
