@@ -24,6 +24,8 @@ void cellLines(QList<QLine>& lines, const QRect& rect) {
 // the pixels the pen would set: the same picture for a fraction of the
 // line drawing's cost. On paper they stay lines of the pen.
 void drawThinLines(QPainter& painter, const QList<QLine>& lines, const KvGridPass& pass) {
+  if (lines.isEmpty())
+    return;
   if (pass.printing || pass.thinLine > 1) {
     painter.setPen(QPen(Qt::black, pass.thinLine));
     painter.drawLines(lines);
