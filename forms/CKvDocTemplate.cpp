@@ -119,6 +119,12 @@ CKvDoc* CKvDocTemplate::OpenDocument(int nForm, bool bNew) {
     return nullptr;
   CKvDoc* pOpened = pDoc.release();
   pFrame->SetDocument(pOpened);
+  // The frame is a child window of the work area before its panes are
+  // made: a frame moved there with its panes built would have each pane
+  // take the area's style, font and palette once more.
+  CMdiClient* pArea = KvGetMdiClient();
+  if (pArea)
+    pFrame->setParent(pArea->viewport(), Qt::SubWindow);
   if (!pFrame->CreateClient(pOpened, *this)) {
     delete pFrame;
     return nullptr;
@@ -129,7 +135,7 @@ CKvDoc* CKvDocTemplate::OpenDocument(int nForm, bool bNew) {
   pFrame->setWindowIcon(icon.isNull() ? KvResourceIcon(KV_ICON_APP) : icon);
   // A new document window takes three quarters of the work area, as child
   // windows of a multiple-document frame open by default.
-  if (CMdiClient* pArea = KvGetMdiClient()) {
+  if (pArea) {
     pArea->addSubWindow(pFrame);
     pFrame->resize(pArea->viewport()->size() * 3 / 4);
   }

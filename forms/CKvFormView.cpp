@@ -9,6 +9,7 @@
 #include "print/KvPageMap.h"
 #include "ui/CKvCommandRouter.h"
 #include "ui/CKvEdit.h"
+#include "ui/KvCachedScrollBar.h"
 #include "ui/KvCommands.h"
 #include "ui/KvMenus.h"
 #include "ui/KvModal.h"
@@ -26,6 +27,9 @@
 CKvFormView::CKvFormView(CKvDoc* pDoc, QWidget* parent) : QAbstractScrollArea(parent), m_pDoc(pDoc) {
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_InputMethodEnabled);
+  // The bars keep their drawing while the form is drawn again unscrolled.
+  setVerticalScrollBar(new KvCachedScrollBar(Qt::Vertical));
+  setHorizontalScrollBar(new KvCachedScrollBar(Qt::Horizontal));
   viewport()->setAutoFillBackground(false);
   m_pEditor = new CKvEdit(viewport());
   m_pEditor->setObjectName(QStringLiteral("cell_editor"));

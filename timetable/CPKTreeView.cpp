@@ -18,6 +18,9 @@
 CPKTreeView::CPKTreeView(CPKDoc* pDoc, QWidget* parent) : CKvTreeView(parent), m_pDoc(pDoc) {
   setObjectName(QStringLiteral("CPKTreeView"));
   setHeaderHidden(true);
+  // Every item is one line beside an icon of one size: the tree lays its
+  // rows out by the first one's height instead of measuring each.
+  setUniformRowHeights(true);
   connect(this, &QTreeWidget::currentItemChanged, this, &CPKTreeView::onCurrentItemChanged);
 }
 

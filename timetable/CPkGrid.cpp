@@ -227,7 +227,11 @@ int CPkGrid::LoadDayByKey(int mode, int weekday, const CWktRec& schedule, QList<
 }
 
 void CPkGrid::CopyPreviousVersion(const CWktRec& schedule, CKvDb* pDb) {
-  if (KvSchoolCount(pDb, QStringLiteral("Select Count(*) From PK Where ") + versionWhere(*this, pDb)) != 0)
+  // One stored row of the version is enough to know it is not new; a
+  // failed read offers nothing either.
+  const QString anyRow = QStringLiteral("Select 1 From PK Where ") + versionWhere(*this, pDb) + QStringLiteral(" Limit 1");
+  QString stored;
+  if (!KvSchoolText(pDb, anyRow, QString(), &stored) || !stored.isEmpty())
     return;
   QString last;
   if (!KvSchoolText(pDb, QStringLiteral("Select max(rtrim(Y)||rtrim(QC)||rtrim(T)) From PK"), QString(), &last) ||

@@ -300,6 +300,40 @@ TEST_F(CForthViewTest, TotalsFollowTheModesAndThePrintedPage) {
   EXPECT_EQ(totals.value(3), QStringLiteral("2,400.00"));
 }
 
+TEST_F(CForthViewTest, TheTailRowIsDrawnWhereverItIsScrolledIntoView) {
+  doc.rowsToFill = 30;
+  doc.Refill();
+  ASSERT_TRUE(show());
+  const KvGridModel& model = view->Model();
+  const QRect note = model.CellRect(KvGridArea::Foot, 0, 0);
+  ASSERT_FALSE(note.isEmpty());
+  // The whole form in view: the note as it looks.
+  view->resize(900, model.ContentHeight() + 40);
+  const auto picture = [&](const QRect& rect) {
+    return view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32).copy(rect);
+  };
+  const QImage whole = picture(note);
+  // Its text is there: more than the background's one colour.
+  bool drawn = false;
+  for (int y = 0; y < whole.height() && !drawn; ++y)
+    for (int x = 0; x < whole.width() && !drawn; ++x)
+      drawn = whole.pixel(x, y) != whole.pixel(0, 0);
+  EXPECT_TRUE(drawn);
+  // A short window scrolled to the end shows it the same, drawn with the
+  // whole window or with the note's part alone.
+  view->resize(900, 300);
+  QScrollBar* bar = view->verticalScrollBar();
+  ASSERT_GT(bar->maximum(), note.bottom() - 300);
+  bar->setValue(bar->maximum());
+  const QRect shown = note.translated(0, -bar->value());
+  ASSERT_TRUE(view->viewport()->rect().contains(shown));
+  EXPECT_EQ(picture(shown), whole);
+  QImage part(shown.size(), QImage::Format_RGB32);
+  part.fill(Qt::white);
+  view->viewport()->render(&part, QPoint(), QRegion(shown));
+  EXPECT_EQ(part, whole);
+}
+
 TEST_F(CForthViewTest, FindNextGoesRoundOnceAndSaysWhenNothingIsFound) {
   view->m_strFind = QStringLiteral("学期");
   place(0, 2);
