@@ -10,8 +10,8 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
-#include <map>
 #include <memory>
+#include <unordered_map>
 
 // The rows of one select, read forward. A cursor is made positioned on its
 // first row (or at the end when there is none). Values are converted as the
@@ -239,7 +239,7 @@ class KvDbBackend {
   void dropKeptStatements() { m_kept.clear(); }
 
  private:
-  std::map<QString, std::unique_ptr<KvDbStatement>> m_kept;
+  std::unordered_map<QString, std::unique_ptr<KvDbStatement>> m_kept;
 };
 
 // A bulk load through multi-row inserts ("Values(?,?),(?,?),..."), for a

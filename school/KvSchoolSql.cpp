@@ -7,6 +7,8 @@
 #include "core/KvMessage.h"
 #include "core/KvSqlTranslator.h"
 
+#include <QHash>
+
 QString KvLikePrefix(CKvDb* pDb, const QString& prefix) {
   return KvQuoteLikePattern(prefix, pDb ? pDb->GetKind() : 0) + KvAnyMarker();
 }
@@ -45,11 +47,26 @@ std::unique_ptr<KvDbRowset> KvSchoolSelectKept(CKvDb* pDb, const QString& sql,
   return rows;
 }
 
+namespace {
+// The kept statements' texts as the engine runs them, translated once: the
+// same few texts come again with every save.
+const QString& translatedKept(const QString& sql, bool bServer) {
+  static QHash<QString, QString> texts[2];
+  QHash<QString, QString>& kept = texts[bServer ? 1 : 0];
+  const auto found = kept.constFind(sql);
+  if (found != kept.constEnd())
+    return *found;
+  if (kept.size() >= 512)
+    kept.clear();
+  return *kept.insert(sql, KvTranslateSql(sql, bServer));
+}
+}  // namespace
+
 KvDbStatement* KvSchoolBoundKept(CKvDb* pDb, const QString& sql, const std::function<void(KvDbStatement&)>& bind,
                                  QString* translated) {
   if (!pDb || !pDb->IsOpen())
     return nullptr;
-  *translated = KvTranslateSql(sql, pDb->GetKind() != 0);
+  *translated = translatedKept(sql, pDb->GetKind() != 0);
   QString error;
   KvDbStatement* statement = pDb->GetBackend()->keptStatement(*translated, &error);
   if (!statement) {
