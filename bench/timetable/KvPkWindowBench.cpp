@@ -85,8 +85,13 @@ CPKDoc* openClassPage() {
   return dynamic_cast<CPKDoc*>(module()->OpenDocument(272, 0));
 }
 
+// Closes the window and delivers what its opening and closing posted, as
+// the program's event loop does after each command: events left in the
+// queue would make every later object's construction and destruction
+// search a longer queue, the baseline's included.
 void close(CPKDoc* doc) {
   doc->GetFrames().at(0)->CloseWithoutAsking();
+  QCoreApplication::sendPostedEvents();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
