@@ -39,7 +39,7 @@ void programSaves(benchmark::State& state, int kind) {
     return state.SkipWithError("no data file");
   CKvDb* pDb = &file.db();
   CXxDataType::Get()->ReloadParams(pDb);
-  const QList<CPc> lines = KvReceiptBenchLines();
+  const QList<CPc> lines = KvPayOneOfEachItem();
   int i = 0;
   for (auto _ : state) {
     CPc head;

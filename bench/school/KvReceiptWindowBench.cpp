@@ -114,7 +114,7 @@ void serviceSaves(benchmark::State& state, int kind) {
   if (!program.ok())
     return state.SkipWithError("the program's connection did not open");
   CKvDb* pDb = program.db();
-  const QList<CPc> lines = KvReceiptBenchLines();
+  const QList<CPc> lines = KvPayOneOfEachItem();
   int i = 0;
   double statements = 0;
   for (auto _ : state) {

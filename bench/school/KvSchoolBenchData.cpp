@@ -83,13 +83,3 @@ QString KvPayingStudent(const KvSchoolBenchFile& file, int i, int* term) {
   return student;
 }
 
-QList<CPc> KvReceiptBenchLines() {
-  QList<CPc> lines;
-  for (const char* item : {"01", "02", "03"}) {
-    CPc line;
-    line.COST = QString::fromLatin1(item);
-    line.My = 1;
-    lines.append(line);
-  }
-  return lines;
-}

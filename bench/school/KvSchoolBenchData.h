@@ -54,5 +54,3 @@ inline constexpr int kBenchPaying = 100;
 void KvOweForReceipts(KvSchoolBenchFile& file);
 // Paying student i (counted round) and his term.
 QString KvPayingStudent(const KvSchoolBenchFile& file, int i, int* term);
-// A receipt's lines: 1.00 for each of the items 01 to 03.
-QList<CPc> KvReceiptBenchLines();

@@ -41,14 +41,7 @@ KvReceiptSaveResult saveReceipt(CKvDb* pDb, int student, const QString& number) 
   head.QC = 0;
   head.DH = number;
   head.Opr0 = QStringLiteral("101");
-  QList<CPc> lines;
-  for (const char* item : {"01", "02", "03"}) {
-    CPc line;
-    line.COST = QString::fromLatin1(item);
-    line.My = 1;
-    lines.append(line);
-  }
-  return KvReceiptSave::Save(head, CPc(), lines, true, pDb);
+  return KvReceiptSave::Save(head, CPc(), KvPayOneOfEachItem(), true, pDb);
 }
 
 // The worker's side; false when this process is no worker.

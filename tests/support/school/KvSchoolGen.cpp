@@ -173,3 +173,14 @@ bool KvGenerateSchoolYear(CKvDb* pDb, const KvSchoolGenOptions& options, KvSchoo
     *pSummary = summary;
   return true;
 }
+
+QList<CPc> KvPayOneOfEachItem() {
+  QList<CPc> lines;
+  for (const char* item : {"01", "02", "03"}) {
+    CPc line;
+    line.COST = QString::fromLatin1(item);
+    line.My = 1;
+    lines.append(line);
+  }
+  return lines;
+}

@@ -13,6 +13,9 @@
 //
 // The same seed and options give the same rows on every back end.
 
+#include "school/CPc.h"
+
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -42,3 +45,6 @@ bool KvGenerateSchoolYear(CKvDb* pDb, const KvSchoolGenOptions& options, KvSchoo
 
 // The module's parameters the generator uses (in memory and stored).
 bool KvSetGeneratedSchoolParams(CKvDb* pDb);
+
+// A receipt's lines paying 1.00 for each of the generated items 01 to 03.
+QList<CPc> KvPayOneOfEachItem();
