@@ -15,6 +15,7 @@
 #include "print/KvPrintProviders.h"
 #include "ui/CKvCommandRouter.h"
 #include "ui/KvAppServices.h"
+#include "ui/KvIconKeepingStyle.h"
 #include "ui/KvListPrint.h"
 
 #include <sqlite3.h>
@@ -65,6 +66,7 @@ bool CKvApp::InitInstance() {
 }
 
 void CKvApp::InstallServices() {
+  KvInstallIconKeepingStyle();
   KvSetAppDbProvider([this]() -> CKvDb* { return GetDb()->IsOpen() ? GetDb() : nullptr; });
   KvSetRightTest([](const QString& code) { return KvHasRightCode(code); });
   KvSetLogService([](int nCode, const QString& detail) { CKvOperation::WriteLog(nCode, detail); });
