@@ -119,12 +119,17 @@ CKvDoc* CKvDocTemplate::OpenDocument(int nForm, bool bNew) {
     return nullptr;
   CKvDoc* pOpened = pDoc.release();
   pFrame->SetDocument(pOpened);
-  // The frame is a child window of the work area before its panes are
-  // made: a frame moved there with its panes built would have each pane
-  // take the area's style, font and palette once more.
+  // The frame joins the work area before its panes are made: the area
+  // takes a window in by setting its parent again, which has every pane
+  // already there take the area's style, font and palette once more. A new
+  // document window takes three quarters of the work area, as child windows
+  // of a multiple-document frame open by default, and is placed by that
+  // size.
   CMdiClient* pArea = KvGetMdiClient();
-  if (pArea)
-    pFrame->setParent(pArea->viewport(), Qt::SubWindow);
+  if (pArea) {
+    pFrame->resize(pArea->viewport()->size() * 3 / 4);
+    pArea->addSubWindow(pFrame);
+  }
   if (!pFrame->CreateClient(pOpened, *this)) {
     delete pFrame;
     return nullptr;
@@ -133,12 +138,6 @@ CKvDoc* CKvDocTemplate::OpenDocument(int nForm, bool bNew) {
   // The document type's icon; the program's own while the type has none.
   QIcon icon = KvResourceIcon(entry.nIcon);
   pFrame->setWindowIcon(icon.isNull() ? KvResourceIcon(KV_ICON_APP) : icon);
-  // A new document window takes three quarters of the work area, as child
-  // windows of a multiple-document frame open by default.
-  if (pArea) {
-    pArea->addSubWindow(pFrame);
-    pFrame->resize(pArea->viewport()->size() * 3 / 4);
-  }
 
   int positionId = 0;
   for (QWidget* pWidget : pOpened->GetViews())
