@@ -21,6 +21,8 @@
 #include "ui/KvModal.h"
 #include "ui/KvWaitCursor.h"
 
+#include <utility>
+
 namespace {
 constexpr int kSegmentColumn = 1;
 constexpr int kPeriodColumn = 2;
@@ -118,6 +120,7 @@ bool CPKDoc::PrepareOpen() {
     KvMessageBox(QStringLiteral("还没有设定本学期作息时间表！"), KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
+  m_bScheduleFresh = true;
   m_grid.CopyPreviousVersion(m_schedule, m_pDb);
   return true;
 }
@@ -147,7 +150,8 @@ void CPKDoc::FillRows() {
     ClearRows();
   }
   // A changed period count is reported here and the old schedule kept.
-  m_schedule.LoadForTimetable(m_grid.Y, m_grid.QC, false, true, m_pDb);
+  if (!std::exchange(m_bScheduleFresh, false))
+    m_schedule.LoadForTimetable(m_grid.Y, m_grid.QC, false, true, m_pDb);
   {
     KvWaitCursor wait;
     m_planRows.clear();

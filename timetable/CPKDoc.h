@@ -99,4 +99,7 @@ class CPKDoc : public CKvDoc {
   // The catalogue is read at the first fill of the window, at a refresh and
   // at a save.
   bool m_bCatalogueRead = false;
+  // The schedule was just read by the opening: the first filling does not
+  // read it again.
+  bool m_bScheduleFresh = false;
 };

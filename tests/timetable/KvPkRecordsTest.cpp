@@ -388,6 +388,10 @@ TEST_P(KvPkRecordsTest, SetupCheckListsEmptyTablesInOrder) {
                                QStringLiteral("WKJH"), QStringLiteral("SBTTCHR")}));
   EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("下列信息还未设置\n教师\n级教学计划")});
   EXPECT_TRUE(KvCheckPkSetup({QStringLiteral("STD"), QStringLiteral("SBT")}));
+  // A table the data file lacks lists nothing of its own and does not make
+  // the tables that hold rows look empty.
+  EXPECT_FALSE(KvCheckPkSetup({QStringLiteral("STD"), QStringLiteral("NOSUCHTABLE"), QStringLiteral("WKJH")}));
+  EXPECT_EQ(answers.Stops().value(1), QStringLiteral("下列信息还未设置\n级教学计划"));
 }
 
 TEST_P(KvPkRecordsTest, ModuleNamesItsRightsOperationsAndPage) {
