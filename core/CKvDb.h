@@ -139,6 +139,9 @@ class CKvDb {
 
   // Whether a table of that name exists (case of the name ignored).
   bool TableExists(const QString& table);
+  // Whether every one of the tables exists, asked in one statement; true
+  // for none.
+  bool TablesExist(const QStringList& tables);
   // True when the table has the column (case ignored); *pnWidth gets the
   // declared width of a text column, the byte size of other columns (16 for
   // binary data). A missing table or column, or a column of a type the

@@ -172,19 +172,28 @@ int CKvDb::QueryTexts(const QString& sql, QStringList* pCols, int nCols) {
   return int(pCols[0].size());
 }
 
-bool CKvDb::TableExists(const QString& table) {
-  QString sql;
-  if (m_nKind == 0) {
-    sql = QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE type='table' AND name='") +
-          QuoteText(table) + QStringLiteral("' COLLATE NOCASE");
-  } else {
-    sql = QStringLiteral(
-              "SELECT count(*) FROM pg_catalog.pg_class c WHERE c.relkind IN ('r','p') "
-              "AND pg_catalog.pg_table_is_visible(c.oid) AND c.relname='") +
-          QuoteText(KvLower(table)) + u'\'';
+bool CKvDb::TableExists(const QString& table) { return TablesExist({table}); }
+
+bool CKvDb::TablesExist(const QStringList& tables) {
+  // Names compared in lower case: SQLite ignores the case of table names
+  // and the server keeps unquoted ones in lower case.
+  QStringList names;
+  for (const QString& table : tables) {
+    const QString name = u'\'' + QuoteText(KvLower(table)) + u'\'';
+    if (!names.contains(name))
+      names.append(name);
   }
+  if (names.isEmpty())
+    return true;
+  const QString list = names.join(u',');
+  const QString sql =
+      m_nKind == 0
+          ? QStringLiteral("SELECT count(DISTINCT lower(name)) FROM sqlite_schema WHERE type='table' AND "
+                           "lower(name) IN (") + list + u')'
+          : QStringLiteral("SELECT count(DISTINCT c.relname) FROM pg_catalog.pg_class c WHERE c.relkind IN "
+                           "('r','p') AND pg_catalog.pg_table_is_visible(c.oid) AND c.relname IN (") + list + u')';
   std::unique_ptr<KvDbCursor> cursor = Select(sql, 1);
-  return cursor && !cursor->atEnd() && cursor->integer(0) > 0;
+  return cursor && !cursor->atEnd() && cursor->integer(0) == names.size();
 }
 
 bool CKvDb::ReadColumns(const QString& table, QList<ColumnInfo>* columns) const {

@@ -47,9 +47,9 @@ CKvPrintSet::CKvPrintSet() {
 
 bool CKvPrintSet::Load(CKvDb* db, int nFlag, const QString& sFieldMode, const QString& printer) {
   *this = CKvPrintSet();
-  const bool readable = db && db->IsOpen() && db->TableExists(QStringLiteral("KVPAGESET")) &&
-                        db->TableExists(QStringLiteral("KVFONT")) &&
-                        db->TableExists(QStringLiteral("FIELDWIDTH"));
+  const bool readable =
+      db && db->IsOpen() &&
+      db->TablesExist({QStringLiteral("KVPAGESET"), QStringLiteral("KVFONT"), QStringLiteral("FIELDWIDTH")});
   if (!readable) {
     GetDefaultPrintSet(nFlag, sFieldMode, *this);
     return false;

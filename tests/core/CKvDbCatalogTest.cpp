@@ -74,6 +74,10 @@ TEST_P(CKvDbCatalogTest, TablesAreFoundWhateverTheCase) {
   EXPECT_TRUE(db().TableExists(QStringLiteral("syscstab")));
   EXPECT_FALSE(db().TableExists(QStringLiteral("SysCs")));
   EXPECT_FALSE(db().TableExists(QStringLiteral("x' Or '1'='1")));
+  EXPECT_TRUE(db().TablesExist({QStringLiteral("SysCsTab"), QStringLiteral("IMG"), QStringLiteral("syscstab")}));
+  EXPECT_FALSE(db().TablesExist({QStringLiteral("SysCsTab"), QStringLiteral("SysCs")}));
+  EXPECT_FALSE(db().TablesExist({QStringLiteral("SysCsTab"), QStringLiteral("x') Or ('1'='1")}));
+  EXPECT_TRUE(db().TablesExist({}));
 
   QStringList names{QStringLiteral("kept")};
   EXPECT_EQ(db().ListUserTables(&names), 3);
