@@ -27,6 +27,10 @@ void KvPkFillSchoolTree(QTreeWidget* tree, const KvPkSchoolNodes& nodes) {
   tree->clear();
   auto* ctrl = qobject_cast<CKvTreeCtrl*>(tree);
   const int grade = CXxDataType::MgmtLevelsRef();
+  // The branches are built apart from the tree and put into it at the end,
+  // in one step: an item added to the tree's model is announced to the view
+  // one by one.
+  QList<QTreeWidgetItem*> tops;
   QHash<QString, QTreeWidgetItem*> items;
   for (const auto& [code, name] : nodes) {
     const QString parentCode = CStd::ParentCode(code);
@@ -36,11 +40,14 @@ void KvPkFillSchoolTree(QTreeWidget* tree, const KvPkSchoolNodes& nodes) {
     const int parentLevel = CXxDataType::LevelOfCode(parentCode);
     const int image = parentLevel < grade ? 0 : (parentLevel == grade ? 1 : 2);
     const QString text = KvFormat("%s %s", code.mid(parentCode.size()), name);
-    auto* item = parent ? new QTreeWidgetItem(parent, {text}) : new QTreeWidgetItem(tree, {text});
+    auto* item = parent ? new QTreeWidgetItem(parent, {text}) : new QTreeWidgetItem(QStringList{text});
+    if (!parent)
+      tops.append(item);
     if (ctrl)
       item->setIcon(0, ctrl->ImageIcon(image));
     items.insert(code, item);
   }
+  tree->addTopLevelItems(tops);
 }
 
 QString KvPkItemCode(const QTreeWidgetItem* item) {
