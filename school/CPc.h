@@ -162,7 +162,8 @@ class CPc {
 
   // On a class-sheet head: reads the lines it selects (or makes it a new
   // voucher head); the number of lines, 0 (head unchanged) for a head that
-  // does not name a class, a term and one kind; -1 unreadable.
+  // does not name a class, a term and one kind; -1 unreadable (the lines or
+  // a new voucher's next number).
   int LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb);
   // On the new head: replaces the old head's voucher by the lines (lines
   // with no amount dropped), in one transaction; a number of 0 or without
@@ -179,8 +180,9 @@ class CPc {
   // receipt-rows parameter n (3n + 25 boxes; none for n > 9). A line is
   // shown when it has an item and an amount (refunds too); the total covers
   // every line and is stored in the head's My. Operators' names are read
-  // once into *operatorNames (by code) when it is given.
-  void BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKvDb* pDb,
+  // once into *operatorNames (by code) when it is given. False when a name
+  // could not be read (its box is then empty).
+  bool BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKvDb* pDb,
                           QHash<QString, QString>* operatorNames = nullptr);
   // On the receipt head: the macros of the positioned receipt layout 4181
   // and their values, in the order they are to be added to the printer;

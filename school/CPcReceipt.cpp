@@ -23,22 +23,33 @@
 namespace {
 constexpr double kZero = 0.000001;
 
-QString studentName(const QString& code, CKvDb* pDb) {
+// The names below are empty for a row that is not there; a row that cannot
+// be read clears *pRead when it is given.
+void noteRead(int loaded, bool* pRead) {
+  if (loaded < 0 && pRead)
+    *pRead = false;
+}
+
+QString studentName(const QString& code, CKvDb* pDb, bool* pRead = nullptr) {
   // No student has an empty code (a new receipt has none yet).
   if (code.isEmpty())
     return QString();
   CStd student(pDb, code);
-  return student.Load(0, -1) > 0 ? student.NA : QString();
+  const int loaded = student.Load(0, -1);
+  noteRead(loaded, pRead);
+  return loaded > 0 ? student.NA : QString();
 }
 
-QString itemName(const QString& code, CKvDb* pDb) {
+QString itemName(const QString& code, CKvDb* pDb, bool* pRead = nullptr) {
   CCost item;
-  return item.Load(code, pDb) > 0 ? item.NA : QString();
+  const int loaded = item.Load(code, pDb);
+  noteRead(loaded, pRead);
+  return loaded > 0 ? item.NA : QString();
 }
 
 // The operator's name; with `known`, a name read before is taken from it
 // and one read now is kept there.
-QString operatorName(const QString& code, CKvDb* pDb, QHash<QString, QString>* known) {
+QString operatorName(const QString& code, CKvDb* pDb, QHash<QString, QString>* known, bool* pRead = nullptr) {
   if (code.isEmpty())
     return QString();
   if (known) {
@@ -48,6 +59,7 @@ QString operatorName(const QString& code, CKvDb* pDb, QHash<QString, QString>* k
   }
   KvOperatorStore store;
   const int loaded = store.Load(pDb, code);
+  noteRead(loaded, pRead);
   const QString name = loaded > 0 ? store.Operator().strName : QString();
   // A failed read is not kept: the next layout tries again.
   if (known && loaded >= 0)
@@ -71,15 +83,16 @@ KvTextBox box(const QString& text, int top, int bottom, int left, int right, int
 enum { kLeft = 0, kRight = 2, kCentre = 6 };
 }  // namespace
 
-void CPc::BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKvDb* pDb,
+bool CPc::BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKvDb* pDb,
                              QHash<QString, QString>* operatorNames) {
   boxes->clear();
   const int n = CXxDataType::ReceiptRowsRef();
   if (n > 9 || n < 0)
-    return;
+    return true;
+  bool read = true;
   const auto add = [boxes](const KvTextBox& b) { boxes->append(b); };
   add(box(QStringLiteral("学生姓名："), 0, 1, 0, 10, 0, 0, 0, 2, kLeft, 0));
-  add(box(studentName(STD, pDb), 0, 1, 10, 38, 0, 0, 0, 2, kLeft, 0));
+  add(box(studentName(STD, pDb, &read), 0, 1, 10, 38, 0, 0, 0, 2, kLeft, 0));
   add(box(QString(), 0, 1, 38, 43, 0, 0, 0, 2, kCentre, 0));
   add(box(T.left(4), 0, 1, 43, 47, 0, 0, 0, 2, kCentre, 1));
   add(box(QStringLiteral("年"), 0, 1, 47, 49, 0, 0, 0, 2, kCentre, 0));
@@ -100,7 +113,7 @@ void CPc::BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKv
     const bool shown = i < lines.size() && !lines.at(i).COST.isEmpty() && std::fabs(lines.at(i).My) > kZero;
     const CPc line = shown ? lines.at(i) : CPc();
     add(box(line.Mry, 2 + i, 3 + i, 0, 40, 2, 1, 1, 1, kLeft, 1));
-    add(box(shown ? itemName(line.COST, pDb) : QString(), 2 + i, 3 + i, 40, 75, 1, 1, 1, 1, kLeft, 1));
+    add(box(shown ? itemName(line.COST, pDb, &read) : QString(), 2 + i, 3 + i, 40, 75, 1, 1, 1, 1, kLeft, 1));
     add(box(amountText(line.My, 0), 2 + i, 3 + i, 75, 100, 1, 1, 2, 1, kCentre, 1));
   }
   SumAmounts(lines);
@@ -112,9 +125,10 @@ void CPc::BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKv
   add(box(QStringLiteral("收款单位："), r + 1, r + 2, 0, 10, 0, 2, 0, 0, kCentre, 0));
   add(box(app ? app->GetDataFile().GetEntityName() : QString(), r + 1, r + 2, 10, 60, 0, 2, 0, 0, kLeft, 1));
   add(box(QStringLiteral("复核："), r + 1, r + 2, 60, 70, 0, 2, 0, 0, kCentre, 0));
-  add(box(operatorName(Opr1, pDb, operatorNames), r + 1, r + 2, 70, 80, 0, 2, 0, 0, kLeft, 1));
+  add(box(operatorName(Opr1, pDb, operatorNames, &read), r + 1, r + 2, 70, 80, 0, 2, 0, 0, kLeft, 1));
   add(box(QStringLiteral("收款："), r + 1, r + 2, 80, 90, 0, 2, 0, 0, kCentre, 0));
-  add(box(operatorName(Opr0, pDb, operatorNames), r + 1, r + 2, 90, 100, 0, 2, 0, 0, kLeft, 1));
+  add(box(operatorName(Opr0, pDb, operatorNames, &read), r + 1, r + 2, 90, 100, 0, 2, 0, 0, kLeft, 1));
+  return read;
 }
 
 QList<QPair<QString, QString>> CPc::BuildReceiptMacros(CKvDb* pDb) {

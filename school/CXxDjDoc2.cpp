@@ -89,8 +89,15 @@ bool CXxDjDoc2::PrepareOpen() {
 }
 
 bool CXxDjDoc2::FillRows() {
+  const bool built = m_head.BuildReceiptLayout(&m_layout.Fields, m_lines, m_pDb, &m_operatorNames);
+  return built && m_nLoadedLines >= 0;
+}
+
+void CXxDjDoc2::ClearFill() {
+  ClearReceipt();
+  ClearLineValues();
+  // With no codes left the layout reads nothing.
   m_head.BuildReceiptLayout(&m_layout.Fields, m_lines, m_pDb, &m_operatorNames);
-  return true;
 }
 
 QString CXxDjDoc2::GetCardTitle(int nPage) {
@@ -136,14 +143,20 @@ void CXxDjDoc2::PrepareNewReceipt() {
 int CXxDjDoc2::LoadReceipt(const QString& dh) {
   QList<CPc> lines;
   const int count = m_head.SelectVoucherLines(-1, m_strDay, dh, &lines, m_pDb);
-  // An unreadable receipt, or one deleted meanwhile, is not shown.
+  // An unreadable receipt, or one deleted meanwhile, is not shown; the
+  // next fill reports one that could not be read.
   if (count <= 0) {
     ClearReceipt();
+    m_nLoadedLines = count < 0 ? -1 : 0;
     return count;
   }
   m_student.Clear();
   m_student.Set(m_pDb, m_head.STD);
-  m_student.Load(0, -1);
+  if (m_student.Load(0, -1) < 0) {
+    ClearReceipt();
+    m_nLoadedLines = -1;
+    return -1;
+  }
   for (int i = 0; i < m_lines.size() && i < lines.size(); ++i) {
     m_lines[i].COST = lines.at(i).COST;
     m_lines[i].Mry = lines.at(i).Mry;
