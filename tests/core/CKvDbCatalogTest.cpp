@@ -67,7 +67,6 @@ TEST_P(CKvDbCatalogTest, ReportingLookupsTellAFailedSelectFromNoRow) {
     const char* text;
   } cases[] = {
       {"Max(CSN) From SysCsTab Where CS=4000", 0, true, 2, "2"},
-      {"Max(CSNA) From SysCsTab Where CS=4000", 0, true, 0, "张三"},
       {"Max(CSN) From SysCsTab Where CS=1", 0, true, 0, ""},
       {"Max(CSN) From SysCsTab Where CS=4000", 1, false, 0, ""},
       {"Max(X) From NoSuchTable", 0, false, 0, ""},
@@ -85,7 +84,7 @@ TEST_P(CKvDbCatalogTest, ReportingLookupsTellAFailedSelectFromNoRow) {
       EXPECT_EQ(read, c.read);
       if (text) {
         EXPECT_EQ(found, QString::fromUtf8(c.text));
-      } else if (QString::fromUtf8(c.rest).contains(u"CSN)")) {
+      } else {
         EXPECT_EQ(value, c.value);
       }
       // A failed select is shown, as a failed statement is.
