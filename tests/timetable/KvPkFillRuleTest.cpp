@@ -60,6 +60,15 @@ class KvPkFillRuleTest : public KvPkGridWindowTest {
         rows.append(table + u':' + row);
     return rows;
   }
+  // With KV_TEST_GRAB set to a folder, the document's window is saved there.
+  static void grab(CKvDoc* doc, const QString& name) {
+    const QByteArray folder = qgetenv("KV_TEST_GRAB");
+    if (folder.isEmpty() || doc->GetFrames().isEmpty())
+      return;
+    CFormChildFrm* frame = doc->GetFrames().at(0);
+    frame->resize(1100, 720);
+    frame->grab().save(QDir(QString::fromLocal8Bit(folder)).filePath(name + QStringLiteral(".png")));
+  }
   CWktDoc* OpenSchedule(int term) {
     SetOpenArgs(270, 0, {QString::number(term)});
     auto* type = dynamic_cast<CFormDataType*>(KvFindDataType(19));
@@ -119,6 +128,7 @@ TEST_P(KvPkFillRuleTest, ARefusedReadOfARefreshLeavesNothingToEditOrSave) {
       if (!filled) {
         EXPECT_TRUE(doc->IsFillFailed());
         EXPECT_EQ(doc->GetRowCount(), 0);
+        grab(doc, QStringLiteral("failed_%1").arg(QString::fromLatin1(c.name).replace(u' ', u'_')));
       }
       // Only the connection's own report of the refused statement.
       EXPECT_EQ(answers.texts.size(), 1) << answers.texts.join(u'|').toStdString();
@@ -190,13 +200,10 @@ TEST_P(KvPkFillRuleTest, ANewYearTakesOverTheOldScheduleSavesItOnClosingAndArran
   EXPECT_EQ(KvDlgItem<QComboBox>(view, CWktView::IDC_TERM)->currentIndex(), kTerm);
   QString reason;
   EXPECT_TRUE(card->HasUnsavedEdits(reason));
-  CFormChildFrm* frame = card->GetFrames().at(0);
-  frame->resize(1100, 720);
-  if (const QByteArray folder = qgetenv("KV_TEST_GRAB"); !folder.isEmpty())
-    frame->grab().save(QDir(QString::fromLocal8Bit(folder)).filePath(QStringLiteral("new_year_schedule.png")));
+  grab(card, QStringLiteral("new_year_schedule"));
   {
     KvScriptedAnswers answers({KV_IDYES});
-    EXPECT_TRUE(frame->close());
+    EXPECT_TRUE(card->GetFrames().at(0)->close());
     EXPECT_EQ(answers.texts, QStringList{QStringLiteral("当前文档已发生了变化，存盘吗？")});
   }
   QStringList newRows;
