@@ -176,17 +176,13 @@ TEST_P(KvPkFillRuleTest, ANewYearTakesOverTheOldScheduleSavesItOnClosingAndArran
   CWktRec old(QStringLiteral("2023"), kTerm);
   const int counts[4] = {0, 3, 1, 0};
   old.ResizePeriods(counts);
-  const QStringList times = {QStringLiteral("0800"), QStringLiteral("0845"), QStringLiteral("0900"),
-                             QStringLiteral("0945"), QStringLiteral("1000"), QStringLiteral("1045")};
-  for (int p = 0; p < 3; ++p) {
-    old.HM0[1][p] = times[2 * p];
-    old.HM1[1][p] = times[2 * p + 1];
-  }
-  old.HM0[2][0] = QStringLiteral("1400");
-  old.HM1[2][0] = QStringLiteral("1445");
-  for (int d = 1; d <= 5; ++d)
-    for (int s = 1; s <= 2; ++s)
-      old.SBT[d][s].fill(1);
+  for (int s = 1, hour = 8; s <= 2; ++s)
+    for (int p = 0; p < counts[s]; ++p, ++hour) {
+      old.HM0[s][p] = QStringLiteral("%1").arg(hour * 100, 4, 10, QLatin1Char('0'));
+      old.HM1[s][p] = QStringLiteral("%1").arg(hour * 100 + 45, 4, 10, QLatin1Char('0'));
+      for (int d = 1; d <= 5; ++d)
+        old.SBT[d][s][p] = 1;
+    }
   ASSERT_TRUE(old.Save(pdb()));
   const QStringList oldRows = Rows(QStringLiteral("WKT"), QStringLiteral("Y,QC,DT,DN,HM0,HM1,SBT"));
 
