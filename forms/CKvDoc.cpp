@@ -390,7 +390,8 @@ bool CKvDoc::CheckAllCells(bool bEmpty) {
         continue;
       KvColumnDef def;
       KvParseColumnDef(m_formEntry.formulas.at(c), def);
-      bad.append(QStringLiteral("第%1行“%2”").arg(r + 1).arg(def.sTitle));
+      // The column as its head reads: without the head's line-break marks.
+      bad.append(QStringLiteral("第%1行“%2”").arg(r + 1).arg(QString(def.sTitle).remove(u'\\')));
     }
   }
   if (bad.isEmpty())

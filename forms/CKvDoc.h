@@ -206,7 +206,8 @@ class CKvDoc : public QObject, public KvCommandTarget {
   bool CheckCell(int nRow, int nColumn);
   // Checks every cell of every non-blank row. With bEmpty an empty document
   // gives "空文档！". Bad cells are listed ("第%d行“%s”" with the row from 1
-  // and the column's title) in "下列单元格出错：\n%s". FALSE when any is bad.
+  // and the column's title without its line-break marks) in
+  // "下列单元格出错：\n%s". FALSE when any is bad.
   bool CheckAllCells(bool bEmpty);
 
   // The save command: the views commit their editors, then SaveRows; TRUE

@@ -16,8 +16,12 @@ CKvCourseEditDlg::CKvCourseEditDlg(int nMode, const QString& code, CKvDb* pDb, Q
 
 QString CKvCourseEditDlg::Run(int nMode, const QString& code, CKvDb* pDb, QWidget* parent) {
   CKvCourseEditDlg dlg(nMode, nMode == 1 ? QString() : code, pDb, parent);
+  if (nMode == 0 && !dlg.LoadRowToChange())
+    return QString();
   return KvExecDialog(&dlg) == QDialog::Accepted ? dlg.m_rec.KNO : QString();
 }
+
+int CKvCourseEditDlg::ReadRow() { return CSbtTable::LoadByCode(m_rec, m_strCode, Db()); }
 
 void CKvCourseEditDlg::OnInitDialog() {
   CKvPkCatalogEditDlg::OnInitDialog();
@@ -27,7 +31,7 @@ void CKvCourseEditDlg::OnInitDialog() {
     m_rec.KNO = CSbtTable::NextCode(Db());
   } else {
     setWindowTitle(QStringLiteral("修改课程信息"));
-    CSbtTable::LoadByCode(m_rec, m_strCode, Db());
+    LoadRowToChange();
   }
   UpdateData(false);
 }

@@ -24,4 +24,5 @@ class CKvCourseEditDlg : public CKvPkCatalogEditDlg {
  protected:
   void OnInitDialog() override;
   bool SaveData() override;
+  int ReadRow() override;
 };

@@ -130,9 +130,17 @@ QString CKvPkCatalogEditDlg::LogNote(const QString& oldName, const QString& newC
   return KvFormat("修改：%s(%s) --> %s(%s)", m_strCode, oldName, newCode, newName);
 }
 
+bool CKvPkCatalogEditDlg::LoadRowToChange() {
+  if (!m_bRowRead)
+    m_bRowRead = ReadRow() >= 0;
+  return m_bRowRead;
+}
+
 bool CKvPkCatalogEditDlg::FoundOld(int count) {
   if (count > 0)
     return true;
+  if (count < 0)
+    return false;
   KvMessageBox(KvFormat("代码%s已不存在，不能修改！", m_strCode), KV_MB_OK | KV_MB_ICONSTOP);
   return false;
 }

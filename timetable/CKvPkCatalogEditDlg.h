@@ -25,6 +25,11 @@ class CKvPkCatalogEditDlg : public CKvAppDlg {
   int m_nMode;
   QString m_strCode;
 
+  // Mode 0: the row to change into the record, read once (the opening
+  // reads it before the form is shown); false when it could not be read,
+  // and the form is then not opened: the connection has said why.
+  bool LoadRowToChange();
+
  protected:
   CKvPkCatalogEditDlg(unsigned idd, int nMode, const QString& code, CKvDb* pDb, QWidget* parent);
 
@@ -50,8 +55,12 @@ class CKvPkCatalogEditDlg : public CKvAppDlg {
   // one piece of work; the note is read after the write ran. A failure
   // puts the focus on the code field `codeId`.
   bool Store(const std::function<bool()>& write, int logCode, const QString& note, int codeId);
-  // The row to change was read (count 1 or more); otherwise, as when
-  // another station deleted it meanwhile, "代码%s已不存在，不能修改！".
+  // The row of m_strCode into the record: its count, -1 when the read
+  // failed.
+  virtual int ReadRow() = 0;
+  // The row to change was read (count 1 or more); a failed read (-1) was
+  // reported already; otherwise, as when another station deleted it
+  // meanwhile, "代码%s已不存在，不能修改！".
   bool FoundOld(int count);
 
   // Shows a stop box and puts the focus on the control.
@@ -74,6 +83,7 @@ class CKvPkCatalogEditDlg : public CKvAppDlg {
     QString* text;
   };
   QList<Field> m_fields;
+  bool m_bRowRead = false;
   QGridLayout* m_pGrid;
   int m_nRows = 0;
   int m_nShortId = 0;

@@ -19,8 +19,12 @@ CKvPubRoomEditDlg::CKvPubRoomEditDlg(int nMode, const QString& code, CKvDb* pDb,
 
 QString CKvPubRoomEditDlg::Run(int nMode, const QString& code, CKvDb* pDb, QWidget* parent) {
   CKvPubRoomEditDlg dlg(nMode, nMode == 1 ? QString() : code, pDb, parent);
+  if (nMode == 0 && !dlg.LoadRowToChange())
+    return QString();
   return KvExecDialog(&dlg) == QDialog::Accepted ? dlg.m_rec.KNO : QString();
 }
+
+int CKvPubRoomEditDlg::ReadRow() { return CPubRmTable::LoadByCode(m_rec, m_strCode, Db()); }
 
 void CKvPubRoomEditDlg::OnInitDialog() {
   CKvPkCatalogEditDlg::OnInitDialog();
@@ -30,7 +34,7 @@ void CKvPubRoomEditDlg::OnInitDialog() {
     m_rec.KNO = CPubRmTable::NextCode(Db());
   } else {
     setWindowTitle(QStringLiteral("修改公用教室信息"));
-    CPubRmTable::LoadByCode(m_rec, m_strCode, Db());
+    LoadRowToChange();
   }
   UpdateData(false);
 }

@@ -22,4 +22,5 @@ class CKvPubRoomEditDlg : public CKvPkCatalogEditDlg {
  protected:
   void OnInitDialog() override;
   bool SaveData() override;
+  int ReadRow() override;
 };

@@ -33,8 +33,12 @@ QString CKvTeacherEditDlg::Run(int nMode, const QString& code, CKvDb* pDb, QWidg
   CKvTeacherEditDlg dlg(nMode, nMode == 1 ? QString() : code, pDb, parent);
   if (nMode == 1 && !code.isEmpty())
     CTchrTable::LoadByCode(dlg.m_rec, code, dlg.Db());
+  if (nMode == 0 && !dlg.LoadRowToChange())
+    return QString();
   return KvExecDialog(&dlg) == QDialog::Accepted ? dlg.m_rec.KNO : QString();
 }
+
+int CKvTeacherEditDlg::ReadRow() { return CTchrTable::LoadByCode(m_rec, m_strCode, Db()); }
 
 void CKvTeacherEditDlg::OnInitDialog() {
   CKvPkCatalogEditDlg::OnInitDialog();
@@ -43,7 +47,7 @@ void CKvTeacherEditDlg::OnInitDialog() {
     m_rec.KNO = CTchrTable::NextCode(Db());
   } else {
     setWindowTitle(QStringLiteral("修改教师信息"));
-    CTchrTable::LoadByCode(m_rec, m_strCode, Db());
+    LoadRowToChange();
   }
   KvFillSexCombo(m_pSex);
   m_pSex->setCurrentIndex(m_rec.SEX == 0 ? 0 : 1);

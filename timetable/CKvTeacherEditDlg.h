@@ -27,6 +27,7 @@ class CKvTeacherEditDlg : public CKvPkCatalogEditDlg {
  protected:
   void OnInitDialog() override;
   bool SaveData() override;
+  int ReadRow() override;
 
  private:
   QComboBox* m_pSex;

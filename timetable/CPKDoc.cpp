@@ -7,7 +7,6 @@
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "core/KvNumber.h"
-#include "school/CStd.h"
 #include "school/CXxDataType.h"
 #include "timetable/CPkArranger.h"
 #include "timetable/CPkDataType.h"
@@ -116,8 +115,11 @@ bool CPKDoc::PrepareOpen() {
   m_grid.Y = dialog.Y;
   m_grid.QC = dialog.QC;
   m_grid.T = dialog.T;
-  if (!m_schedule.LoadForTimetable(m_grid.Y, m_grid.QC, false, false, m_pDb)) {
-    KvMessageBox(QStringLiteral("还没有设定本学期作息时间表！"), KV_MB_OK | KV_MB_ICONSTOP);
+  bool read = false;
+  if (!m_schedule.LoadForTimetable(m_grid.Y, m_grid.QC, false, false, m_pDb, &read)) {
+    // A failed read was reported by the connection already.
+    if (read)
+      KvMessageBox(QStringLiteral("还没有设定本学期作息时间表！"), KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
   m_bScheduleFresh = true;
@@ -126,44 +128,57 @@ bool CPKDoc::PrepareOpen() {
 }
 
 bool CPKDoc::FillRows() {
+  // Every read must succeed: a grid filled from a failed read would offer
+  // to store its gaps over the stored lessons.
+  bool ok = true;
   {
     KvWaitCursor wait;
     if (!m_bCatalogueRead)
       m_bCatalogueRead = m_source.Load();
+    ok = m_bCatalogueRead;
     m_strName.clear();
     if (Page() == 0) {
       // The class's path comes from the tree read with the catalogue.
-      if (!m_source.NodePath(m_grid.STD, &m_strName)) {
-        CStd node(m_pDb, m_grid.STD);
-        QStringList codes, names;
-        node.GetPath(&m_strName, &codes, &names);
-      }
+      m_source.NodePath(m_grid.STD, &m_strName);
     } else if (Page() == 1) {
-      CTchrRec rec;
-      CTchrTable::LoadByCode(rec, m_grid.TCHR, m_pDb);
-      m_strName = rec.NA;
+      QList<CTchrRec> rows;
+      bool read = false;
+      CTchrTable::Select(KvFormat("Where KNO='%s'", m_pDb->QuoteText(m_grid.TCHR)), QString(), rows, m_pDb, &read);
+      ok = ok && read;
+      m_strName = rows.isEmpty() ? QString() : rows.first().NA;
     } else {
-      CPubRmRec rec;
-      CPubRmTable::LoadByCode(rec, m_grid.PUBRM, m_pDb);
-      m_strName = rec.NA;
+      QList<CPubRmRec> rows;
+      bool read = false;
+      CPubRmTable::Select(KvFormat("Where KNO='%s'", m_pDb->QuoteText(m_grid.PUBRM)), QString(), rows, m_pDb, &read);
+      ok = ok && read;
+      m_strName = rows.isEmpty() ? QString() : rows.first().NA;
     }
     ClearRows();
   }
   // A changed period count is reported here and the old schedule kept.
-  if (!std::exchange(m_bScheduleFresh, false))
-    m_schedule.LoadForTimetable(m_grid.Y, m_grid.QC, false, true, m_pDb);
+  if (!std::exchange(m_bScheduleFresh, false)) {
+    bool read = false;
+    m_schedule.LoadForTimetable(m_grid.Y, m_grid.QC, false, true, m_pDb, &read);
+    ok = ok && read;
+  }
   {
     KvWaitCursor wait;
     m_planRows.clear();
+    bool read = false;
     if (Page() == 0) {
-      CWkjhRec(m_grid.Y, m_grid.QC, m_grid.T, m_grid.STD).LoadClassPlan(QString(), m_planRows, m_pDb);
-      m_grid.LoadByKeys(m_schedule, m_pDb);
+      ok = ok && CWkjhRec(m_grid.Y, m_grid.QC, m_grid.T, m_grid.STD).LoadClassPlan(QString(), m_planRows, m_pDb) >= 0;
+      m_grid.LoadByKeys(m_schedule, m_pDb, &read);
     } else {
       // A teacher's or room's lessons in every class.
       const QString klass = m_grid.STD;
       m_grid.STD.clear();
-      m_grid.LoadByKeys(m_schedule, m_pDb);
+      m_grid.LoadByKeys(m_schedule, m_pDb, &read);
       m_grid.STD = klass;
+    }
+    ok = ok && read;
+    if (!ok) {
+      m_savedGrid = m_grid;
+      return false;
     }
     const int segmentCell = FindColumnFormula(kSegmentColumn);
     const int periodCell = FindColumnFormula(kPeriodColumn);
@@ -268,7 +283,9 @@ bool CPKDoc::SaveRows() {
     return false;
   if (!m_schedule.LoadForTimetable(m_grid.Y, m_grid.QC, false, true, m_pDb))
     return false;
-  CWkjhRec(m_grid.Y, m_grid.QC, m_grid.T, m_grid.STD).LoadClassPlan(QString(), m_planRows, m_pDb);
+  // Without the plan the lessons would be stored without teacher and room.
+  if (CWkjhRec(m_grid.Y, m_grid.QC, m_grid.T, m_grid.STD).LoadClassPlan(QString(), m_planRows, m_pDb) < 0)
+    return false;
   // The cells are checked against the catalogue as it is stored now; one
   // that cannot be read refuses the save.
   m_bCatalogueRead = m_source.Load();

@@ -37,6 +37,7 @@ class CPKDoc : public CKvDoc {
   void BuildHeadNotes(KvFormEntry& entry) override;
   bool QueryReadOnly() override;
   bool PrepareOpen() override;
+  // False when a read failed (the framework then shows nothing editable).
   bool FillRows() override;
   bool SaveRows() override;
   int GetColumnListKind(int nColumn) override;

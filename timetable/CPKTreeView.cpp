@@ -12,6 +12,7 @@
 
 #include <QMenu>
 #include <QScopedValueRollback>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -83,7 +84,15 @@ void CPKTreeView::onCurrentItemChanged() {
   if (m_bFilling || !currentItem())
     return;
   if (!m_pDoc->SelectKey(KvPkItemCode(currentItem())))
-    SelectDocumentKey();
+    reselectDocumentNode();
+}
+
+void CPKTreeView::reselectDocumentNode() {
+  // The sheet still shows the document's node: the tree goes back to it
+  // now and once more when the click that chose another node has finished,
+  // for the click selects its item after this change was refused.
+  SelectDocumentKey();
+  QTimer::singleShot(0, this, [this] { SelectDocumentKey(); });
 }
 
 void CPKTreeView::OnPrepareContextMenu(QMenu* popup) {

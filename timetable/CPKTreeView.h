@@ -31,6 +31,8 @@ class CPKTreeView : public CKvTreeView {
 
  private:
   void onCurrentItemChanged();
+  // Selects the document's node again after it refused another.
+  void reselectDocumentNode();
 
   CPKDoc* m_pDoc;
   bool m_bFilling = false;

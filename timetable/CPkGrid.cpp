@@ -182,7 +182,7 @@ int CPkGrid::LoadDayByKey(int mode, int weekday, const CWktRec& schedule, QList<
                            "rtrim(SBT),rtrim(TCHR),rtrim(PUBRM),rtrim(STD) From PK Where %s And WK='%d'"
                            " And %s<>'' Order By %s,DT,DN",
                            versionWhere(*this, pDb), weekday, column, column)))
-    return 0;
+    return -1;
   if (query.IsEOF())
     return 0;
   QHash<QString, qsizetype> index;

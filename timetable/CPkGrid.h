@@ -60,7 +60,8 @@ class CPkGrid {
   bool Save(CKvDb* pDb);
   // One grid per teacher (mode 0), room (1) or class (2) with that
   // weekday's lessons in its day-0 arrays; the key is held in TCHR. Appends
-  // to out; returns its size, 0 when the query fails or finds nothing.
+  // to out; returns its size (0 when the query finds nothing), -1 when the
+  // query fails.
   int LoadDayByKey(int mode, int weekday, const CWktRec& schedule, QList<CPkGrid>& out, CKvDb* pDb);
   // Offers to fill this new, empty version from the latest earlier one;
   // the copy is one transaction.

@@ -208,7 +208,10 @@ bool CPkOpenPlanDlg::CheckBeforeOK() {
   T = date;
   CWkjhRec latest;
   const int found = latest.GetLatest(Db());
-  if (found == 0 || (found > 0 && T > latest.T))
+  // A latest plan that cannot be read refuses with the connection's error.
+  if (found < 0)
+    return false;
+  if (found == 0 || T > latest.T)
     return true;
   KvMessageBox(QStringLiteral("时间早于已有计划的时间！"), KV_MB_OK | KV_MB_ICONSTOP);
   return false;

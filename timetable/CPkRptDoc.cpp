@@ -2,6 +2,7 @@
 
 #include "app/CKvApp.h"
 #include "core/CKvDb.h"
+#include "core/CKvQuery.h"
 #include "core/KvDate.h"
 #include "core/KvMessage.h"
 #include "core/KvNumber.h"
@@ -15,14 +16,16 @@
 #include <QHash>
 
 namespace {
-// Code to name of a catalogue or of the school tree, read once.
-QHash<QString, QString> readNames(CKvDb* pDb, const char* table) {
-  QStringList columns[2];
-  pDb->QueryTexts(QStringLiteral("Select rtrim(KNO),rtrim(NA) From %1").arg(QLatin1String(table)), columns, 2);
-  QHash<QString, QString> names;
-  for (qsizetype i = 0; i < columns[0].size(); ++i)
-    names.insert(columns[0][i], columns[1][i]);
-  return names;
+// Code to name of a catalogue or of the school tree, read once; false when
+// it could not be read.
+bool readNames(CKvDb* pDb, const char* table, QHash<QString, QString>* names) {
+  names->clear();
+  CKvQuery query(0, 0, 2, pDb);
+  if (!query.Open(QStringLiteral("Select rtrim(KNO),rtrim(NA) From %1").arg(QLatin1String(table))))
+    return false;
+  for (; !query.IsEOF(); query.MoveNext())
+    names->insert(query.GetText(0), query.GetText(1));
+  return true;
 }
 
 QString termWord(int term) { return term == 0 ? QStringLiteral("春") : QStringLiteral("秋"); }
@@ -101,8 +104,11 @@ bool CPkRptDoc::PrepareOpen() {
   QC = dlg.QC;
   T = dlg.T;
   m_nWeekday = dlg.m_nWeekday;
-  if (!m_wkt.LoadForTimetable(Y, QC, false, false, m_pDb)) {
-    KvMessageBox(QStringLiteral("还没有设定本学期作息时间表！"), KV_MB_OK | KV_MB_ICONSTOP);
+  bool read = false;
+  if (!m_wkt.LoadForTimetable(Y, QC, false, false, m_pDb, &read)) {
+    // A failed read was reported by the connection already.
+    if (read)
+      KvMessageBox(QStringLiteral("还没有设定本学期作息时间表！"), KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
   return true;
@@ -112,15 +118,16 @@ bool CPkRptDoc::FillRows() {
   KvWaitCursor wait;
   ClearRows();
   QList<CPkGrid> grids;
-  CPkGrid(Y, QC, T).LoadDayByKey(m_nForm, m_nWeekday, m_wkt, grids, m_pDb);
+  if (CPkGrid(Y, QC, T).LoadDayByKey(m_nForm, m_nWeekday, m_wkt, grids, m_pDb) < 0)
+    return false;
   if (grids.isEmpty())
     return true;
   // Every name the page shows, read once: the classes, and the teachers
   // (pages 0 and 2), the rooms (page 1) or the courses (page 2).
-  const QHash<QString, QString> classes = readNames(m_pDb, "STD");
-  const QHash<QString, QString> teachers = m_nForm != 1 ? readNames(m_pDb, "TCHR") : QHash<QString, QString>();
-  const QHash<QString, QString> rooms = m_nForm == 1 ? readNames(m_pDb, "PUBRM") : QHash<QString, QString>();
-  const QHash<QString, QString> courses = m_nForm == 2 ? readNames(m_pDb, "SBT") : QHash<QString, QString>();
+  QHash<QString, QString> classes, teachers, rooms, courses;
+  if (!readNames(m_pDb, "STD", &classes) || (m_nForm != 1 && !readNames(m_pDb, "TCHR", &teachers)) ||
+      (m_nForm == 1 && !readNames(m_pDb, "PUBRM", &rooms)) || (m_nForm == 2 && !readNames(m_pDb, "SBT", &courses)))
+    return false;
   const QHash<QString, QString>& rowNames = m_nForm == 0 ? teachers : (m_nForm == 1 ? rooms : classes);
 
   const int nameColumn = FindColumnFormula(1);

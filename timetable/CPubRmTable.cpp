@@ -38,7 +38,10 @@ int CPubRmTable::Select(const QString& where, const QString& order, QList<CPubRm
 
 int CPubRmTable::LoadByCode(CPubRmRec& rec, const QString& code, CKvDb* pDb) {
   QList<CPubRmRec> rows;
-  const int n = Select(KvFormat("Where KNO='%s'", pDb->QuoteText(code)), QString(), rows, pDb);
+  bool read = false;
+  const int n = Select(KvFormat("Where KNO='%s'", pDb->QuoteText(code)), QString(), rows, pDb, &read);
+  if (!read)
+    return -1;
   if (n > 0)
     rec = rows.first();
   return n;

@@ -15,6 +15,8 @@ class CPubRmTable {
  public:
   static int Select(const QString& where, const QString& order, QList<CPubRmRec>& rows, CKvDb* pDb,
                     bool* pRead = nullptr);
+  // The row of the code into rec (unchanged when none): 1, 0 or -1 when it
+  // could not be read.
   static int LoadByCode(CPubRmRec& rec, const QString& code, CKvDb* pDb);
   static int LoadAll(QList<CPubRmRec>& rows, CKvDb* pDb, bool* pRead = nullptr);
   static QString NextCode(CKvDb* pDb);

@@ -33,7 +33,10 @@ int CSbtTable::Select(const QString& where, const QString& order, QList<CSbtRec>
 
 int CSbtTable::LoadByCode(CSbtRec& rec, const QString& code, CKvDb* pDb) {
   QList<CSbtRec> rows;
-  const int n = Select(KvFormat("Where KNO='%s'", pDb->QuoteText(code)), QString(), rows, pDb);
+  bool read = false;
+  const int n = Select(KvFormat("Where KNO='%s'", pDb->QuoteText(code)), QString(), rows, pDb, &read);
+  if (!read)
+    return -1;
   if (n > 0)
     rec = rows.first();
   return n;

@@ -15,6 +15,8 @@ class CSbtTable {
  public:
   static int Select(const QString& where, const QString& order, QList<CSbtRec>& rows, CKvDb* pDb,
                     bool* pRead = nullptr);
+  // The row of the code into rec (unchanged when none): 1, 0 or -1 when it
+  // could not be read.
   static int LoadByCode(CSbtRec& rec, const QString& code, CKvDb* pDb);
   static int LoadAll(QList<CSbtRec>& rows, CKvDb* pDb, bool* pRead = nullptr);
   static QString NextCode(CKvDb* pDb);

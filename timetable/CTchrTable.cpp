@@ -42,7 +42,10 @@ int CTchrTable::Select(const QString& where, const QString& order, QList<CTchrRe
 
 int CTchrTable::LoadByCode(CTchrRec& rec, const QString& code, CKvDb* pDb) {
   QList<CTchrRec> rows;
-  const int n = Select(KvFormat("Where KNO='%s'", pDb->QuoteText(code)), QString(), rows, pDb);
+  bool read = false;
+  const int n = Select(KvFormat("Where KNO='%s'", pDb->QuoteText(code)), QString(), rows, pDb, &read);
+  if (!read)
+    return -1;
   if (n > 0)
     rec = rows.first();
   return n;

@@ -18,7 +18,8 @@ class CTchrTable {
   // cannot be opened (*pRead, when given, is false only then).
   static int Select(const QString& where, const QString& order, QList<CTchrRec>& rows, CKvDb* pDb,
                     bool* pRead = nullptr);
-  // The teacher of that code into rec; 0 (rec unchanged) when none.
+  // The teacher of that code into rec; 0 (rec unchanged) when none, -1
+  // when it could not be read.
   static int LoadByCode(CTchrRec& rec, const QString& code, CKvDb* pDb);
   // All teachers in code order.
   static int LoadAll(QList<CTchrRec>& rows, CKvDb* pDb, bool* pRead = nullptr);

@@ -7,7 +7,6 @@
 #include "core/KvMessage.h"
 #include "core/KvNumber.h"
 #include "core/KvText.h"
-#include "school/CStd.h"
 #include "school/CXxDataType.h"
 #include "timetable/CPkDataType.h"
 #include "timetable/CPkOpenPlanDlg.h"
@@ -114,13 +113,17 @@ int CWkjhDoc::TypeOfCell(int nColumn) const {
 
 bool CWkjhDoc::FillRows() {
   KvWaitCursor wait;
-  CStd node(m_pDb, m_key.STD);
-  QStringList codes, names;
-  node.GetPath(&m_strName, &codes, &names);
   ClearRows();
+  m_nEarlier = 0;
+  // A plan filled from a failed read would store its gaps over the plan.
+  if (!KvPkReadNodePath(m_key.STD, &m_strName, m_pDb))
+    return false;
   QList<CWkjhRec> rows;
   CWkjhRec key = m_key;
-  m_nEarlier = key.LoadPlanForDocument(rows, m_pDb);
+  const int earlier = key.LoadPlanForDocument(rows, m_pDb);
+  if (earlier < 0)
+    return false;
+  m_nEarlier = earlier;
   // The week kind is shown wherever the grid's assignments are written,
   // so that a save keeps it.
   const bool showWeekKind = CXxDataType::MultiClassRef() == 0 || IsClassDocument();

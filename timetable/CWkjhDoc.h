@@ -41,6 +41,7 @@ class CWkjhDoc : public CKvDoc {
   void BuildHeadNotes(KvFormEntry& entry) override;
   bool QueryReadOnly() override;
   bool PrepareOpen() override;
+  // False when a read failed (the framework then shows nothing editable).
   bool FillRows() override;
   bool SaveRows() override;
   bool HasUnsavedEdits(QString& reason) override;

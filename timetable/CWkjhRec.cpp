@@ -72,7 +72,9 @@ int CWkjhRec::LoadPlanRows(const QString& where, const QString& order, QList<CWk
 
 int CWkjhRec::LoadClassPlanRows(const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb) {
   const QString where = versionWhere(Y, QC, T, pDb) + KvFormat(" And STD='%s'", pDb->QuoteText(STD));
-  return LoadPlanRows(where, order.isEmpty() ? QStringLiteral("Order By SBT") : order, rows, pDb);
+  bool read = false;
+  const int count = LoadPlanRows(where, order.isEmpty() ? QStringLiteral("Order By SBT") : order, rows, pDb, &read);
+  return read ? count : -1;
 }
 
 int CWkjhRec::LoadAssignments(const QString& where, const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb,
@@ -103,7 +105,9 @@ int CWkjhRec::LoadAssignments(const QString& where, const QString& order, QList<
 
 int CWkjhRec::LoadClassAssignments(QList<CWkjhRec>& rows, CKvDb* pDb) {
   const QString where = versionWhere(Y, QC, T, pDb) + KvFormat(" And STD='%s'", pDb->QuoteText(STD));
-  return LoadAssignments(where, QString(), rows, pDb);
+  bool read = false;
+  const int count = LoadAssignments(where, QString(), rows, pDb, &read);
+  return read ? count : -1;
 }
 
 int CWkjhRec::JoinAssignments(QList<CWkjhRec>& plan, const QList<CWkjhRec>& assignments) const {
@@ -124,24 +128,31 @@ int CWkjhRec::JoinAssignments(QList<CWkjhRec>& plan, const QList<CWkjhRec>& assi
 int CWkjhRec::LoadClassPlan(const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb) {
   CWkjhRec grade = *this;
   grade.STD = STD.left(CXxDataType::GradeCodeLen());
-  if (grade.LoadClassPlanRows(order, rows, pDb) == 0)
-    return 0;
+  const int count = grade.LoadClassPlanRows(order, rows, pDb);
+  if (count <= 0)
+    return count;
   if (CXxDataType::MultiClassRef() == 0 || STD.size() == CXxDataType::ClassCodeLen()) {
     QList<CWkjhRec> assignments;
-    LoadClassAssignments(assignments, pDb);
+    if (LoadClassAssignments(assignments, pDb) < 0) {
+      rows.clear();
+      return -1;
+    }
     JoinAssignments(rows, assignments);
   }
   return int(rows.size());
 }
 
 int CWkjhRec::LoadPlanForDocument(QList<CWkjhRec>& rows, CKvDb* pDb) {
-  if (LoadClassPlan(QString(), rows, pDb) > 0)
-    return 0;
+  const int own = LoadClassPlan(QString(), rows, pDb);
+  if (own != 0)
+    return own < 0 ? -1 : 0;
   CWkjhRec latest = *this;
-  if (latest.GetLatest(pDb) <= 0)
-    return 0;
+  const int found = latest.GetLatest(pDb);
+  if (found <= 0)
+    return found;
   latest.STD = STD;
-  return latest.LoadClassPlan(QString(), rows, pDb) > 0 ? 1 : 0;
+  const int earlier = latest.LoadClassPlan(QString(), rows, pDb);
+  return earlier < 0 ? -1 : (earlier > 0 ? 1 : 0);
 }
 
 int CWkjhRec::LoadPlanRow(const QString& course, CKvDb* pDb) {

@@ -42,20 +42,26 @@ class CWkjhRec {
   int LoadPlanRows(const QString& where, const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb,
                    bool* pRead = nullptr);
   // The rows of this row's version and code ("Order By SBT" when order is
-  // empty).
+  // empty); -1 when they could not be read.
   int LoadClassPlanRows(const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb);
   // Assignments are read in SBT, TCHR, PUBRM, DS order when order is empty,
   // so "the first assignment of a course" is the same on every back end.
   int LoadAssignments(const QString& where, const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb,
                       bool* pRead = nullptr);
+  // The assignments of this row's version and code; -1 when they could not
+  // be read.
   int LoadClassAssignments(QList<CWkjhRec>& rows, CKvDb* pDb);
   // Every plan row takes this row's code and the teacher, room and week
   // kind of the first assignment of its course.
   int JoinAssignments(QList<CWkjhRec>& plan, const QList<CWkjhRec>& assignments) const;
-  // The grade's rows of this version joined with the class's assignments.
+  // The grade's rows of this version joined with the class's assignments:
+  // their number, 0 when the grade has none, -1 (rows empty) when a read
+  // failed, so that a failed read is never taken for a plan without rows or
+  // without teachers.
   int LoadClassPlan(const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb);
-  // The class plan of this version, else that of the latest version of the
-  // grade (then 1).
+  // The class plan of this version (0), else that of the latest version of
+  // the grade (1; 0 when there is none either); -1 (rows empty) when a read
+  // failed.
   int LoadPlanForDocument(QList<CWkjhRec>& rows, CKvDb* pDb);
   // This row becomes the plan row of the course: 0 none, 1 without an
   // assignment, 2 with one.

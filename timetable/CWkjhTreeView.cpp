@@ -9,6 +9,7 @@
 
 #include <QMenu>
 #include <QScopedValueRollback>
+#include <QTimer>
 
 CWkjhTreeView::CWkjhTreeView(CWkjhDoc* pDoc, QWidget* parent) : CKvTreeView(parent), m_pDoc(pDoc) {
   setObjectName(QStringLiteral("CWkjhTreeView"));
@@ -45,7 +46,15 @@ void CWkjhTreeView::onCurrentItemChanged() {
   if (m_bFilling || !currentItem())
     return;
   if (!m_pDoc->SelectCode(KvPkItemCode(currentItem())))
-    SelectDocumentCode();
+    reselectDocumentNode();
+}
+
+void CWkjhTreeView::reselectDocumentNode() {
+  // The sheet still shows the document's node: the tree goes back to it
+  // now and once more when the click that chose another node has finished,
+  // for the click selects its item after this change was refused.
+  SelectDocumentCode();
+  QTimer::singleShot(0, this, [this] { SelectDocumentCode(); });
 }
 
 void CWkjhTreeView::OnPrepareContextMenu(QMenu* popup) {

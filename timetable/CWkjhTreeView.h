@@ -25,6 +25,8 @@ class CWkjhTreeView : public CKvTreeView {
 
  private:
   void onCurrentItemChanged();
+  // Selects the document's node again after it refused another.
+  void reselectDocumentNode();
 
   CWkjhDoc* m_pDoc;
   bool m_bFilling = false;

@@ -29,24 +29,27 @@ void CWktDoc::LoadOpenArgs() {
   m_strTitle = QStringLiteral("设置作息时间");
 }
 
-bool CWktDoc::PrepareOpen() {
-  LoadSchedule(m_wkt.Y, m_wkt.QC);
-  return true;
-}
-
 int CWktDoc::LoadSchedule(const QString& year, int term) {
   const int result = m_wkt.LoadOrInherit(year, term, m_pDb);
-  if (result == 0)
-    m_stored = m_wkt;
-  else
-    m_stored.Clear();
+  m_stored = result == 1 ? CWktRec() : m_wkt;
   return result;
 }
 
 bool CWktDoc::FillRows() {
+  const bool read = LoadSchedule(m_wkt.Y, m_wkt.QC) >= 0;
+  BuildPage();
+  return read;
+}
+
+void CWktDoc::SelectYearAndTerm(const QString& year, int term) {
+  m_wkt.Y = year;
+  m_wkt.QC = term;
+  Refill();
+}
+
+void CWktDoc::BuildPage() {
   CKvApp* app = KvGetApp();
   m_wkt.BuildCardLayout(m_layout.Fields, app ? app->GetDataFile().GetEntityName() : QString());
-  return true;
 }
 
 QString CWktDoc::GetCardTitle(int nPage) {

@@ -19,17 +19,24 @@ class CWktDoc : public CKvCardDoc {
   void OnCloseDocument() override;
   // Spacing, card size, year, term and title.
   void LoadOpenArgs() override;
-  // Loads the schedule of the document's year and term.
-  bool PrepareOpen() override;
-  // The page from the edited schedule.
+  // Reads the schedule of the document's year and term (LoadSchedule) and
+  // builds the page; false when the read failed (the card then holds no
+  // schedule).
   bool FillRows() override;
   QString GetCardTitle(int nPage) override;
   int GetTitleHeight(int nPage) override;
 
-  // The schedule of the year and term into the edited one (LoadOrInherit);
-  // when it is stored, it becomes the stored one too, otherwise the stored
-  // one is cleared. Returns LoadOrInherit's answer.
+  // The schedule of the year and term into the edited one (LoadOrInherit),
+  // which then holds that year and term. When it is stored, or could not be
+  // read (the card then holds no schedule), it becomes the stored one too;
+  // a schedule taken over from another year or from the defaults leaves
+  // the stored one empty, so that it counts as unsaved. Returns
+  // LoadOrInherit's answer.
   int LoadSchedule(const QString& year, int term);
+  // The page from the edited schedule.
+  void BuildPage();
+  // The schedule of the year and term is read and shown (Refill).
+  void SelectYearAndTerm(const QString& year, int term);
   // The edited schedule differs from the stored one.
   bool IsChanged() const { return !(m_wkt == m_stored); }
 

@@ -7,6 +7,7 @@
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "core/KvNumber.h"
+#include "school/KvSchoolSql.h"
 
 CWktRec::CWktRec(const QString& year, int term) {
   Clear();
@@ -153,7 +154,7 @@ int CWktRec::LastFlaggedDay() const {
 }
 
 int CWktRec::CountTimetableRows(const QString& year, int term, CKvDb* pDb) {
-  return pDb->GetLong(KvFormat("Select Count(*) From PK Where Y='%s' And QC='%d'", pDb->QuoteText(year), term));
+  return KvSchoolCount(pDb, KvFormat("Select Count(*) From PK Where Y='%s' And QC='%d'", pDb->QuoteText(year), term));
 }
 
 bool CWktRec::DeleteRows(const QString& year, int term, CKvDb* pDb) {
@@ -180,13 +181,19 @@ bool CWktRec::Save(CKvDb* pDb) const {
   return trans.Commit();
 }
 
-bool CWktRec::Load(const QString& year, int term, CKvDb* pDb) {
+void CWktRec::clearPeriods() {
   for (int s = 0; s < kSegments; ++s) {
     HM0[s].clear();
     HM1[s].clear();
     for (auto& day : SBT)
       day[s].clear();
   }
+}
+
+bool CWktRec::Load(const QString& year, int term, CKvDb* pDb, bool* pRead) {
+  if (pRead)
+    *pRead = false;
+  clearPeriods();
   Y = year;
   QC = term;
   CKvQuery query(0, 0, 5, pDb);
@@ -194,6 +201,8 @@ bool CWktRec::Load(const QString& year, int term, CKvDb* pDb) {
                            " From WKT Where Y='%s' And QC='%d' Order By DT,DN",
                            pDb->QuoteText(year), term)))
     return false;
+  if (pRead)
+    *pRead = true;
   if (query.IsEOF())
     return false;
   for (; !query.IsEOF(); query.MoveNext()) {
@@ -211,26 +220,49 @@ bool CWktRec::Load(const QString& year, int term, CKvDb* pDb) {
 }
 
 int CWktRec::LoadOrInherit(const QString& year, int term, CKvDb* pDb) {
-  if (Load(year, term, pDb))
-    return 0;
-  QString last = pDb->LookupText(KvFormat("max(Y) From WKT Where QC='%d'", term));
-  if (!last.isEmpty()) {
-    Load(last, term, pDb);
-  } else {
-    last = pDb->LookupText(QStringLiteral("max(Y) From WKT"));
-    if (!last.isEmpty())
-      Load(last, (term + 1) % 2, pDb);
-    else
-      SetDefaults();
+  // Copies: the caller may pass this record's own year, which a load of
+  // another year changes.
+  const QString wanted = year;
+  const int wantedTerm = term;
+  const auto finish = [&](int result) {
+    if (result < 0)
+      clearPeriods();
+    Y = wanted;
+    QC = wantedTerm;
+    return result;
+  };
+  bool read = false;
+  if (Load(wanted, wantedTerm, pDb, &read))
+    return finish(0);
+  if (!read)
+    return finish(-1);
+  // The latest year of the same term, else of the other term, else none.
+  for (const int from : {wantedTerm, (wantedTerm + 1) % 2}) {
+    QString last;
+    if (!KvSchoolText(pDb, KvFormat("Select max(rtrim(Y)) From WKT Where QC='%d'", from), QString(), &last))
+      return finish(-1);
+    last = last.trimmed();
+    if (last.isEmpty())
+      continue;
+    if (!Load(last, from, pDb, &read) && !read)
+      return finish(-1);
+    return finish(1);
   }
-  Y = year;
-  QC = term;
-  return 1;
+  SetDefaults();
+  return finish(1);
 }
 
-bool CWktRec::LoadForTimetable(const QString& year, int term, bool keepTimes, bool checkCounts, CKvDb* pDb) {
+bool CWktRec::LoadForTimetable(const QString& year, int term, bool keepTimes, bool checkCounts, CKvDb* pDb,
+                               bool* pRead) {
   const CWktRec old = *this;
-  const bool found = Load(year, term, pDb);
+  bool read = false;
+  const bool found = Load(year, term, pDb, &read);
+  if (pRead)
+    *pRead = read;
+  if (!read) {
+    *this = old;
+    return false;
+  }
   if (!keepTimes)
     for (int s = 0; s < kSegments; ++s) {
       HM0[s].clear();

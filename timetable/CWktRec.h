@@ -53,20 +53,26 @@ class CWktRec {
   // The number of periods of segment s.
   int PeriodCount(int s) const { return int(SBT[0][s].size()); }
 
+  // The stored lessons of the year and term; -1 when they cannot be counted.
   static int CountTimetableRows(const QString& year, int term, CKvDb* pDb);
   static bool DeleteRows(const QString& year, int term, CKvDb* pDb);
   // Replaces the stored rows of the year and term in one transaction.
   bool Save(CKvDb* pDb) const;
-  // Reads the year and term; false (record empty) when there is no row.
-  bool Load(const QString& year, int term, CKvDb* pDb);
+  // Reads the year and term; false (record empty) when there is no row or
+  // the read failed; *pRead (when given) is false only when it failed.
+  bool Load(const QString& year, int term, CKvDb* pDb, bool* pRead = nullptr);
   // 0 when the year and term were found; 1 when taken over from the latest
-  // year of the same term, else of the other term, else the defaults (the
-  // record keeps the requested year and term).
+  // year of the same term, else of the other term, else the defaults; -1
+  // when a read failed (the record is then empty: a schedule that could not
+  // be read is never taken for a missing one). The record always ends with
+  // the requested year and term.
   int LoadOrInherit(const QString& year, int term, CKvDb* pDb);
   // The timetable side's read. With checkCounts a changed period count of a
   // segment is shown ("作息时间表中%s时段课时数发生了变化！") and the record
-  // kept as it was.
-  bool LoadForTimetable(const QString& year, int term, bool keepTimes, bool checkCounts, CKvDb* pDb);
+  // kept as it was. A failed read keeps the record as it was, shows nothing
+  // more and gives false; *pRead (when given) is false only then.
+  bool LoadForTimetable(const QString& year, int term, bool keepTimes, bool checkCounts, CKvDb* pDb,
+                        bool* pRead = nullptr);
 
   // The page of the period-schedule card, on a grid 100 units wide with
   // rows 1 unit high: 11 head boxes (school, year and term, "节次", "时间",
@@ -83,4 +89,8 @@ class CWktRec {
   QStringList HM0[kSegments];
   QStringList HM1[kSegments];
   QList<unsigned> SBT[kDays][kSegments];
+
+ private:
+  // Every segment without periods.
+  void clearPeriods();
 };

@@ -94,7 +94,7 @@ void CWktView::RebuildControls() {
   // controls in already, and a new year or term must not get the old
   // term's ticks and times.
   CWktDoc* pDoc = GetWktDoc();
-  pDoc->FillRows();
+  pDoc->BuildPage();
   CWktRec& wkt = pDoc->m_wkt;
   for (int s = 0; s < 4; ++s) {
     const int count = wkt.PeriodCount(s);
@@ -130,7 +130,9 @@ void CWktView::RebuildControls() {
   selectYearAndTerm();
   ExchangeRecord(false);
   OnUpdate();
-  pDoc->UpdateReadOnly();
+  // The document's read-only answer stands for its fill; the new controls
+  // follow it.
+  showEditable(!pDoc->m_bReadOnly);
   Form()->update();
 }
 
@@ -208,22 +210,29 @@ void CWktView::OnYearTermChanged() {
   CWktDoc* pDoc = GetWktDoc();
   const QString year = m_pYear->currentIndex() >= 0 ? m_pYear->currentText() : QString();
   const int term = std::max(0, m_pTerm->currentIndex());
-  if (year == pDoc->m_wkt.Y && term == pDoc->m_wkt.QC)
+  // The same year and term are read again only after a failed read.
+  if (year == pDoc->m_wkt.Y && term == pDoc->m_wkt.QC && !pDoc->IsFillFailed())
     return;
   if (!pDoc->SaveModified()) {
     selectYearAndTerm();
     return;
   }
-  pDoc->LoadSchedule(year, term);
-  RebuildControls();
+  // The document is filled again and the controls follow (OnDocumentChanged).
+  pDoc->SelectYearAndTerm(year, term);
 }
 
 bool CWktView::IsReadOnly() {
   CWktDoc* pDoc = GetWktDoc();
   ExchangeRecord(true);
   const CWktRec& wkt = pDoc->m_wkt;
-  const bool editable = KvHasRight(CPkDataType::kModule, QStringLiteral("04")) &&
+  // A schedule that could not be read is never edited or saved.
+  const bool editable = !pDoc->IsFillFailed() && KvHasRight(CPkDataType::kModule, QStringLiteral("04")) &&
                         CWktRec::CountTimetableRows(wkt.Y, wkt.QC, pDoc->m_pDb) == 0;
+  showEditable(editable);
+  return !editable;
+}
+
+void CWktView::showEditable(bool editable) {
   for (int s = 0; s < 4; ++s) {
     for (int d = 0; d < 7; ++d)
       for (QCheckBox* check : m_checks[d][s])
@@ -233,7 +242,6 @@ bool CWktView::IsReadOnly() {
         edit->setVisible(editable), edit->setEnabled(editable);
     m_pCount[s]->setEnabled(editable);
   }
-  return !editable;
 }
 
 bool CWktView::IsModified(QString& reason) {
@@ -278,6 +286,9 @@ bool CWktView::checkTimes() {
 bool CWktView::SaveRecord(int n) {
   (void)n;
   CWktDoc* pDoc = GetWktDoc();
+  // A schedule shown only is never saved.
+  if (pDoc->m_bReadOnly)
+    return false;
   ExchangeRecord(true);
   if (!checkTimes())
     return false;

@@ -6,13 +6,15 @@
 // ticked).
 //
 // What callers may rely on:
-// - The schedule may be edited only by an operator with item "04" of the
-//   module's rights while no timetable of its year and term is stored;
+// - The schedule may be edited only when it was read, by an operator with
+//   item "04" of the module's rights, while no timetable of its year and
+//   term is stored (lessons that cannot be counted count as stored);
 //   otherwise the edits and check boxes are hidden, the counts disabled,
-//   and the schedule counts as unchanged.
+//   and the schedule counts as unchanged and is not saved.
 // - A new year or term first offers to save the changes (Cancel keeps the
 //   old choice), then loads the year and term (taken over when it has no
-//   schedule of its own, and then unsaved).
+//   schedule of its own, and then unsaved). After a failed read, choosing
+//   the same year and term reads it again.
 // - The save checks every time (in order, never decreasing, each period
 //   ending after it starts), asks for at least one ticked period, checks
 //   the right and the absence of a timetable again, and writes the
@@ -46,6 +48,8 @@ class CWktView : public CKvCardFrmView {
 
   void initialUpdate() override;
   void OnUpdate() override;
+  // The document was filled again: the controls follow its schedule.
+  void OnDocumentChanged() override { RebuildControls(); }
   void ExchangeRecord(bool bSave) override;
   bool IsReadOnly() override;
   bool IsModified(QString& reason) override;
@@ -73,6 +77,9 @@ class CWktView : public CKvCardFrmView {
   // Checks the times in order; false after the message, with the focus on
   // the edit at fault.
   bool checkTimes();
+  // Shows the edits and check boxes and enables the counts, or hides and
+  // disables them.
+  void showEditable(bool editable);
   void selectYearAndTerm();
 
   QComboBox* m_pYear;

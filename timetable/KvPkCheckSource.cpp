@@ -63,7 +63,10 @@ bool KvPkLoadedCheckSource::Load() {
   m_classes.clear();
   m_nodes.clear();
   QList<CSbtRec> courses;
-  CSbtTable::LoadAll(courses, m_pDb);
+  bool read = false;
+  CSbtTable::LoadAll(courses, m_pDb, &read);
+  if (!read)
+    return false;
   for (const CSbtRec& rec : courses)
     m_courses.insert(rec.KNO, rec);
   // Classes, grades and units: the codes a teacher's or room's cell names.

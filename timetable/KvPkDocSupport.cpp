@@ -1,10 +1,15 @@
 #include "timetable/KvPkDocSupport.h"
 
 #include "app/CKvApp.h"
+#include "core/CKvDb.h"
+#include "core/CKvQuery.h"
 #include "core/KvDate.h"
 #include "core/KvFormat.h"
 #include "core/KvText.h"
+#include "school/CStd.h"
 #include "timetable/CWkjhRec.h"
+
+#include <QHash>
 
 void KvPkNormalizeOpenArgs(QStringList& args, int count) {
   CKvApp* app = KvGetApp();
@@ -31,4 +36,27 @@ int KvPkLaterPlanExists(const QString& year, int term, const QString& date, bool
   if (latest.T > date)
     return 1;
   return bSameDateCounts && latest.T == date && (latest.Y != year || latest.QC != term) ? 1 : 0;
+}
+
+bool KvPkReadNodePath(const QString& code, QString* path, CKvDb* pDb) {
+  path->clear();
+  const QStringList codes = CStd::SplitAncestors(code);
+  if (codes.isEmpty())
+    return true;
+  QStringList quoted;
+  for (const QString& c : codes)
+    quoted.append(KvFormat("'%s'", pDb->QuoteText(c)));
+  CKvQuery query(0, 0, 2, pDb);
+  if (!query.Open(KvFormat("Select rtrim(KNO),rtrim(NA) From STD Where KNO In (%s)", quoted.join(u','))))
+    return false;
+  QHash<QString, QString> names;
+  for (; !query.IsEOF(); query.MoveNext())
+    names.insert(query.GetText(0), query.GetText(1));
+  if (!names.contains(codes.last()))
+    return true;
+  QStringList parts;
+  for (const QString& c : codes)
+    parts.append(names.value(c, c));
+  *path = parts.join(u'/');
+  return true;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // What the teaching-plan and timetable documents share: their remembered
-// open arguments (year, term, date, code, ...) made sound, and the version
-// rule that makes an earlier version read-only.
+// open arguments (year, term, date, code, ...) made sound, the version rule
+// that makes an earlier version read-only, and the node path their heads
+// and log entries name.
 
 #include <QString>
 #include <QStringList>
@@ -19,3 +20,8 @@ void KvPkNormalizeOpenArgs(QStringList& args, int count);
 // bSameDateCounts a version of the same date in another year or term is
 // later too.
 int KvPkLaterPlanExists(const QString& year, int term, const QString& date, bool bSameDateCounts, CKvDb* pDb);
+
+// The names from the unit down to the node joined with "/" (a missing
+// ancestor shown by its code, empty when the node itself is missing), read
+// in one select; false when it could not be read.
+bool KvPkReadNodePath(const QString& code, QString* path, CKvDb* pDb);

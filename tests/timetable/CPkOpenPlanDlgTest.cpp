@@ -99,19 +99,30 @@ TEST_P(CPkOpenPlanDlgTest, TitlesAndPlanListsFollowKindAndTerm) {
   EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("此学期已过！")});
 }
 
+// A new plan starts after the latest one; when the latest cannot be read
+// the refusal is the connection's error alone.
 TEST_P(CPkOpenPlanDlgTest, NewPlanMustStartAfterTheLatest) {
   auto dialog = Show(0, 1, QString());
   PickPlan(*dialog, QStringLiteral("新计划"));
   EXPECT_EQ(dialog->T, kYear);
   EXPECT_EQ(dialog->m_nNewPlan, 1);
-  {
+  struct Case {
+    const char* month;
+    const char* day;
+    bool refuseRead;
+    bool accepted;
+  };
+  for (const Case& c : {Case{"09", "01", false, false}, Case{"10", "8", true, false}, Case{"10", "8", false, true}}) {
+    SCOPED_TRACE(std::string(c.month) + c.day + (c.refuseRead ? " refused" : ""));
     KvScriptedAnswers answers;
-    SetDate(*dialog, kYear, QStringLiteral("09"), QStringLiteral("01"));
-    EXPECT_EQ(PressOk(*dialog), int(QDialog::Rejected));
-    EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("时间早于已有计划的时间！")});
+    SetDate(*dialog, kYear, QString::fromLatin1(c.month), QString::fromLatin1(c.day));
+    pdb()->FailNthStatement(c.refuseRead ? 1 : 0);
+    EXPECT_EQ(PressOk(*dialog), int(c.accepted ? QDialog::Accepted : QDialog::Rejected));
+    pdb()->FailNthStatement(0);
+    // A refused read shows the connection's report alone.
+    EXPECT_EQ(answers.texts.size(), c.accepted ? 0 : 1) << answers.texts.join(u'|').toStdString();
+    EXPECT_EQ(answers.texts.contains(QStringLiteral("时间早于已有计划的时间！")), !c.accepted && !c.refuseRead);
   }
-  SetDate(*dialog, kYear, QStringLiteral("10"), QStringLiteral("8"));
-  EXPECT_EQ(PressOk(*dialog), int(QDialog::Accepted));
   EXPECT_EQ(dialog->T, QStringLiteral("20241008"));
 }
 

@@ -12,9 +12,13 @@
 #include "timetable/CPkOpenPlanDlg.h"
 #include "timetable/CWkjhDoc.h"
 #include "timetable/CWkjhTreeView.h"
+#include "timetable/KvPkSchoolTree.h"
 #include "ui/KvCommands.h"
 
 #include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTest>
 
 namespace {
 // Shown columns of the plan grid.
@@ -168,6 +172,35 @@ TEST_P(CWkjhDocTest, SaveRefusesRepeatedAndMissingCoursesThenWritesAllOrNothing)
   EXPECT_TRUE(Plan().contains(QStringLiteral("20240901|010101|0001|0001|1")));
   EXPECT_TRUE(Plan().contains(QStringLiteral("20240901|0101|0002|2|1|2")));
   EXPECT_EQ(LogNotes(3).size(), 1);
+}
+
+// Leaving a node whose save is refused: the message names the column as
+// its head reads, and the tree keeps the node whose sheet is still shown,
+// also after the click on the other node has finished.
+TEST_P(CWkjhDocTest, ARefusedSaveOnLeavingANodeKeepsItsNodeSelected) {
+  School(false);
+  CWkjhDoc* doc = OpenPlan(QStringLiteral("0101"));
+  ASSERT_NE(doc, nullptr);
+  m_area->area.show();
+  auto* tree = doc->FindView<CWkjhTreeView>();
+  ASSERT_NE(tree, nullptr);
+  tree->expandAll();
+  QTreeWidgetItem* grade = tree->currentItem();
+  ASSERT_EQ(KvPkItemCode(grade), QStringLiteral("0101"));
+  QTreeWidgetItem* klass = grade->child(0);
+  Type(doc, 0, kPriority, QStringLiteral("6"));
+  Type(doc, 0, kFixed, QStringLiteral("7A1"));
+  const QStringList before = Plan();
+  {
+    KvScriptedAnswers answers({KV_IDYES});
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(klass).center());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("下列单元格出错：\n第1行“优先级”\n第1行“指定排课时间”")});
+  }
+  EXPECT_EQ(doc->m_key.STD, QStringLiteral("0101"));
+  EXPECT_EQ(tree->currentItem(), grade);
+  EXPECT_EQ(tree->selectedItems(), QList<QTreeWidgetItem*>{grade});
+  EXPECT_EQ(Plan(), before);
 }
 
 TEST_P(CWkjhDocTest, EarlierRowsCountAsUnsavedAndHistoryIsNeverModified) {

@@ -268,6 +268,51 @@ TEST_P(KvPkCatalogDlgTest, AnEmptyShortNameTakesTheFullNameWhenEntered) {
   KvGrab(&dlg, QStringLiteral("room_edit"));
 }
 
+// A change form whose row cannot be read does not open, so that nothing is
+// written from an empty form; read, it opens on the row (and is cancelled).
+TEST_P(KvPkCatalogDlgTest, AChangeFormWhoseRowCannotBeReadDoesNotOpen) {
+  AddTeacher(QStringLiteral("0001"), QStringLiteral("王芳"));
+  AddCourse(QStringLiteral("0001"), QStringLiteral("语文"));
+  AddRoom(QStringLiteral("001"), QStringLiteral("琴房"));
+  struct Case {
+    QString (*run)(int, const QString&, CKvDb*, QWidget*);
+    QString code;
+    int nameId;
+    QString name;
+  };
+  const QList<Case> cases = {
+      {&CKvTeacherEditDlg::Run, QStringLiteral("0001"), CKvTeacherEditDlg::IDC_NAME, QStringLiteral("王芳")},
+      {&CKvCourseEditDlg::Run, QStringLiteral("0001"), CKvCourseEditDlg::IDC_SHORT, QStringLiteral("语文")},
+      {&CKvPubRoomEditDlg::Run, QStringLiteral("001"), CKvPubRoomEditDlg::IDC_SHORT, QStringLiteral("琴房")},
+  };
+  const auto state = [this] {
+    return State({{QStringLiteral("TCHR"), QStringLiteral("KNO,NA")}, {QStringLiteral("SBT"), QStringLiteral("KNO,NA")},
+                  {QStringLiteral("PUBRM"), QStringLiteral("KNO,NA")}});
+  };
+  const QStringList before = state();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name.toStdString());
+    QString shown;
+    KvDialogScript script({[&](QDialog* dialog) {
+      shown = KvGetText(dialog, c.nameId);
+      return int(QDialog::Rejected);
+    }});
+    {
+      KvScriptedAnswers answers;
+      pdb()->FailNthStatement(1);
+      EXPECT_TRUE(c.run(0, c.code, pdb(), nullptr).isEmpty());
+      pdb()->FailNthStatement(0);
+      EXPECT_TRUE(script.names.isEmpty());
+      // The connection's report of the refused read, and nothing else.
+      EXPECT_EQ(answers.texts.size(), 1);
+    }
+    EXPECT_TRUE(c.run(0, c.code, pdb(), nullptr).isEmpty());
+    EXPECT_EQ(script.names.size(), 1);
+    EXPECT_EQ(shown, c.name);
+  }
+  EXPECT_EQ(state(), before);
+}
+
 // Each save and delete with its log entry: a refused statement anywhere
 // leaves the catalogue and the log as they were.
 TEST_P(KvPkCatalogDlgTest, WritesAndTheirLogEntriesAreKeptWholeOrNotAtAll) {

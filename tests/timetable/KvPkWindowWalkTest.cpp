@@ -359,5 +359,32 @@ TEST_P(KvPkEndToEndTest, SchoolPlanArrangeMoveSaveReopenAndPrint) {
   EXPECT_EQ(log, expectedLog);
 }
 
+// On a fresh data file the schedule card opens in the shown main window on
+// the defaults, unsaved: closing the program asks, and Yes stores and logs
+// the file's year.
+TEST_P(KvPkEndToEndTest, AFreshFileOffersTheDefaultScheduleForSavingOnClose) {
+  ASSERT_TRUE(m_app->StartUp({QStringLiteral("kvqy")}));
+  const QString year = QString::number(m_app->GetDataFile().GetYear());
+  for (const char* right : {"1903", "1904"})
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into PWR(OPNO,PWR) Values('101','%1')").arg(QLatin1String(right))));
+  ASSERT_TRUE(m_app->GetDataFile().LoadRights());
+  m_app->GetMainFrame()->show();
+  QApplication::processEvents();
+  auto* card = dynamic_cast<CWktDoc*>(Module()->OpenDocument(270, 0));
+  ASSERT_NE(card, nullptr);
+  QApplication::processEvents();
+  EXPECT_EQ(card->m_wkt.Y, year);
+  QString reason;
+  EXPECT_TRUE(card->HasUnsavedEdits(reason));
+  {
+    KvScriptedAnswers answers({KV_IDYES});
+    EXPECT_TRUE(m_app->GetMainFrame()->close());
+    EXPECT_EQ(answers.texts, QStringList{QStringLiteral("当前文档已发生了变化，存盘吗？")});
+  }
+  EXPECT_EQ(Column(QStringLiteral("Select Count(*) From WKT Where Y='%1' And QC='0'").arg(year)),
+            QStringList{QStringLiteral("12")});
+  EXPECT_TRUE(LogNotes(1902).contains(QStringLiteral("保存%1年春季学期作息时间表").arg(year)));
+}
+
 INSTANTIATE_TEST_SUITE_P(Kinds, KvPkEndToEndTest, ::testing::Values(0, 2), KvDbKindName);
 }  // namespace
