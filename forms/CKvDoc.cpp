@@ -455,8 +455,11 @@ void CKvDoc::ExecuteCmd(int id) {
 }
 
 bool CKvDoc::IsCmdEnabled(int id) {
-  if (id == KV_CMD_FILE_SAVE)
-    return !m_bReadOnly;
+  // Saving is offered while there is something to save.
+  if (id == KV_CMD_FILE_SAVE) {
+    QString reason;
+    return HasUnsavedEdits(reason);
+  }
   if (id == KV_CMD_DOC_PROPERTIES)
     return bool(propertiesRunner()) && IsGridDocument();
   return true;
