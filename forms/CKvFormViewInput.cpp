@@ -126,8 +126,8 @@ void CKvFormView::keyPressEvent(QKeyEvent* event) {
     event->accept();
     return;
   }
-  // A key typed while the grid has the focus (a click in an inactive
-  // window, a cell left with the mouse) goes into the current cell.
+  // A key that reaches the grid rather than its editor (the window's focus
+  // was given back to the grid) goes into the current cell.
   if (m_bEditing && m_editCell.SameCell(m_model.Current()) && !typedTextOf(event).isEmpty()) {
     m_pEditor->setFocus();
     QApplication::sendEvent(m_pEditor, event);
