@@ -241,6 +241,9 @@ void CKvFormView::clickAt(const QPoint& pos, Qt::KeyboardModifiers modifiers, bo
     m_pEditor->setCursorPosition(m_pEditor->cursorPositionAt(m_pEditor->mapFrom(viewport(), pos)));
     m_nStepCaret = m_pEditor->cursorPosition();
     syncEditorSelection();
+    // The keys typed next go into the clicked cell, whatever the click's
+    // activation of the window did with the focus.
+    m_pEditor->setFocus();
   }
   if (!rightButton && m_model.SingleCell())
     ShowCellChoices(2);

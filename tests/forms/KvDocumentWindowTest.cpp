@@ -1,7 +1,8 @@
-// The save command of a document window in the main frame: 保存 in the 文件
+// Document windows in the main frame: the save command (保存 in the 文件
 // menu and on the toolbar, enabled only while the window's document has
-// unsaved edits and is not read-only, and Ctrl+S saving from the grid's
-// cell editor, the grid itself and the tree pane beside it.
+// unsaved edits and is not read-only, Ctrl+S saving from the grid's cell
+// editor, the grid itself and the tree pane beside it), and a click into
+// the grid of a window that was not active, whose typing goes in.
 
 #include "KvGridTestDoc.h"
 
@@ -17,6 +18,7 @@
 
 #include <QApplication>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTest>
 #include <QToolBar>
@@ -43,28 +45,33 @@ bool saveEnabled() { return CKvCommandRouter::Instance()->IsEnabled(KV_CMD_FILE_
 
 }  // namespace
 
-class KvSaveCommandTest : public ::testing::Test {
+class KvDocumentWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     m_frame = std::make_unique<CKvMainFrm>();
-    m_doc = new SavingDoc;
-    m_doc->Open();
-    // A window as the module windows build it: a tree pane and a grid.
+    m_window = openWindow(m_doc, m_tree, m_grid);
+    ASSERT_TRUE(KvShowActive(m_frame.get()));
+    m_frame->MdiClient()->setActiveSubWindow(m_window);
+  }
+  void TearDown() override { m_grid->DiscardEdits(); }
+
+  // A window as the module windows build it: a tree pane and a grid.
+  CFormChildFrm* openWindow(SavingDoc*& doc, QTreeWidget*& tree, CForthView*& grid) {
+    doc = new SavingDoc;
+    doc->Open();
     auto* window = new CFormChildFrm;
-    window->SetDocument(m_doc);
+    window->SetDocument(doc);
     auto* splitter = new QSplitter(window);
-    m_tree = new QTreeWidget(splitter);
-    m_tree->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("2024 年级")}));
-    m_grid = window->CreateView<CForthView>(splitter);
+    tree = new QTreeWidget(splitter);
+    tree->addTopLevelItem(new QTreeWidgetItem(QStringList{QStringLiteral("2024 年级")}));
+    grid = window->CreateView<CForthView>(splitter);
     window->setWidget(splitter);
     m_frame->MdiClient()->addSubWindow(window);
     window->resize(900, 500);
     window->show();
-    m_grid->InitLayout();
-    ASSERT_TRUE(KvShowActive(m_frame.get()));
-    m_frame->MdiClient()->setActiveSubWindow(window);
+    grid->InitLayout();
+    return window;
   }
-  void TearDown() override { m_grid->DiscardEdits(); }
 
   void typeAmount(int row, const QString& text) {
     m_grid->setFocus();
@@ -74,12 +81,13 @@ class KvSaveCommandTest : public ::testing::Test {
   }
 
   std::unique_ptr<CKvMainFrm> m_frame;
+  CFormChildFrm* m_window = nullptr;
   SavingDoc* m_doc = nullptr;
   QTreeWidget* m_tree = nullptr;
   CForthView* m_grid = nullptr;
 };
 
-TEST_F(KvSaveCommandTest, SaveIsOfferedWhileTheWindowHasEditsAndCtrlSRunsItFromEveryPane) {
+TEST_F(KvDocumentWindowTest, SaveIsOfferedWhileTheWindowHasEditsAndCtrlSRunsItFromEveryPane) {
   // 保存 stands in the 文件 menu after 打开 and on the toolbar with its icon.
   QMenu* fileMenu = m_frame->menuBar()->actions().at(0)->menu();
   QAction* menuSave = KvMenuAction(fileMenu, KV_CMD_FILE_SAVE);
@@ -150,4 +158,27 @@ TEST_F(KvSaveCommandTest, SaveIsOfferedWhileTheWindowHasEditsAndCtrlSRunsItFromE
   QTest::keyClick(m_tree, Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(m_doc->saves, saves);
   m_doc->m_bReadOnly = false;
+}
+
+TEST_F(KvDocumentWindowTest, AClickIntoTheGridOfAnotherWindowTakesTheTypingThere) {
+  // The tree of a second window has the focus; the first window's memo
+  // cell is clicked at its start and typed into at once.
+  SavingDoc* otherDoc = nullptr;
+  QTreeWidget* otherTree = nullptr;
+  CForthView* otherGrid = nullptr;
+  CFormChildFrm* other = openWindow(otherDoc, otherTree, otherGrid);
+  m_frame->MdiClient()->setActiveSubWindow(other);
+  otherTree->setFocus();
+  ASSERT_EQ(m_frame->MdiClient()->activeSubWindow(), other);
+  const QRect rect = m_grid->Model()
+                         .CellRect(KvGridArea::Text, 3, 2)
+                         .translated(-m_grid->horizontalScrollBar()->value(),
+                                     -m_grid->verticalScrollBar()->value());
+  QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(rect.left() + 4, rect.center().y()));
+  EXPECT_EQ(m_frame->MdiClient()->activeSubWindow(), m_window);
+  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("x"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(m_doc->m_rows.at(3).at(2), QStringLiteral("x秋季学期"));
+  EXPECT_EQ(otherDoc->m_rows.at(3).at(2), QStringLiteral("秋季学期"));
+  otherGrid->DiscardEdits();
 }
