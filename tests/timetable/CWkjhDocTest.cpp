@@ -235,6 +235,11 @@ KV_DB_KIND_TEST_SUITE(CWkjhDocTest);
 // from Ctrl+Enter, the caret on the course, and the plan is saved.
 TEST_P(CWkjhDocTest, ANewPlanStartsFromItsEmptyGrid) {
   AddClasses(2);
+  AnswerOpenDialog([](CPkOpenPlanDlg& dialog) {
+    PickPlan(dialog, QStringLiteral("新计划"));
+    dialog.T = kDate;
+    return int(QDialog::Accepted);
+  });
   CWkjhDoc* doc = OpenPlan(QStringLiteral("0101"));
   ASSERT_NE(doc, nullptr);
   CForthView* grid = Grid(doc);
