@@ -1,8 +1,7 @@
 // Document windows in the main frame: the save command (保存 in the 文件
 // menu and on the toolbar, enabled only while the window's document has
 // unsaved edits and is not read-only, Ctrl+S saving from the grid's cell
-// editor, the grid itself and the tree pane beside it), and a click into
-// the grid of a window that was not active, whose typing goes in.
+// editor, the grid itself and the tree pane beside it).
 
 #include "KvGridTestDoc.h"
 
@@ -18,7 +17,6 @@
 
 #include <QApplication>
 #include <QMenuBar>
-#include <QScrollBar>
 #include <QSplitter>
 #include <QTest>
 #include <QToolBar>
@@ -158,27 +156,4 @@ TEST_F(KvDocumentWindowTest, SaveIsOfferedWhileTheWindowHasEditsAndCtrlSRunsItFr
   QTest::keyClick(m_tree, Qt::Key_S, Qt::ControlModifier);
   EXPECT_EQ(m_doc->saves, saves);
   m_doc->m_bReadOnly = false;
-}
-
-TEST_F(KvDocumentWindowTest, AClickIntoTheGridOfAnotherWindowTakesTheTypingThere) {
-  // The tree of a second window has the focus; the first window's memo
-  // cell is clicked at its start and typed into at once.
-  SavingDoc* otherDoc = nullptr;
-  QTreeWidget* otherTree = nullptr;
-  CForthView* otherGrid = nullptr;
-  CFormChildFrm* other = openWindow(otherDoc, otherTree, otherGrid);
-  m_frame->MdiClient()->setActiveSubWindow(other);
-  otherTree->setFocus();
-  ASSERT_EQ(m_frame->MdiClient()->activeSubWindow(), other);
-  const QRect rect = m_grid->Model()
-                         .CellRect(KvGridArea::Text, 3, 2)
-                         .translated(-m_grid->horizontalScrollBar()->value(),
-                                     -m_grid->verticalScrollBar()->value());
-  QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(rect.left() + 4, rect.center().y()));
-  EXPECT_EQ(m_frame->MdiClient()->activeSubWindow(), m_window);
-  QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("x"));
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  EXPECT_EQ(m_doc->m_rows.at(3).at(2), QStringLiteral("x秋季学期"));
-  EXPECT_EQ(otherDoc->m_rows.at(3).at(2), QStringLiteral("秋季学期"));
-  otherGrid->DiscardEdits();
 }
