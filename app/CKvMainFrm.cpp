@@ -138,6 +138,7 @@ void CKvMainFrm::buildMenus() {
   buildMenu(bar, QStringLiteral("文件(&F)"),
             {{KV_CMD_FILE_NEW},
              {KV_CMD_FILE_OPEN},
+             {KV_CMD_FILE_SAVE},
              {0},
              {KV_CMD_LOGIN},
              {KV_CMD_PASSWORD},
@@ -170,7 +171,8 @@ void CKvMainFrm::buildMenus() {
 
 void CKvMainFrm::buildToolBar() {
   m_toolBar = KvBuildCommandToolBar(KV_MENU_MAIN, QStringLiteral("工具栏"),
-                                    {KV_CMD_FILE_NEW, KV_CMD_FILE_OPEN, 0, KV_CMD_EDIT_CUT,
+                                    {KV_CMD_FILE_NEW, KV_CMD_FILE_OPEN, KV_CMD_FILE_SAVE, 0,
+                                     KV_CMD_EDIT_CUT,
                                      KV_CMD_EDIT_COPY, KV_CMD_EDIT_PASTE, KV_CMD_EDIT_FIND, 0,
                                      KV_CMD_FILE_PRINT, KV_CMD_FILE_PAGE_SETUP, 0,
                                      KV_CMD_BUSINESS_MONTH, 0, KV_CMD_CALCULATOR, KV_CMD_HELP},
@@ -277,11 +279,28 @@ void CKvMainFrm::ShowWallpaper() {
     m_mdi->LoadHtml(CMdiClient::PictureHtml(path));
 }
 
-bool CKvMainFrm::HandlesCmd(int id) const { return id == KV_CMD_APP_EXIT; }
+KvCommandTarget* CKvMainFrm::activeWindowTarget(int id) const {
+  // The current window of the work area, also while the main window itself
+  // is not the active one.
+  auto* target = dynamic_cast<KvCommandTarget*>(m_mdi->currentSubWindow());
+  return target && target->HandlesCmd(id) ? target : nullptr;
+}
+
+bool CKvMainFrm::HandlesCmd(int id) const {
+  return id == KV_CMD_APP_EXIT || (id == KV_CMD_FILE_SAVE && activeWindowTarget(id));
+}
+
+bool CKvMainFrm::IsCmdEnabled(int id) {
+  if (id == KV_CMD_FILE_SAVE)
+    return KvCmdEnabled(activeWindowTarget(id), id);
+  return true;
+}
 
 void CKvMainFrm::ExecuteCmd(int id) {
   if (id == KV_CMD_APP_EXIT)
     close();
+  else if (KvCommandTarget* target = id == KV_CMD_FILE_SAVE ? activeWindowTarget(id) : nullptr)
+    target->ExecuteCmd(id);
 }
 
 bool CKvMainFrm::eventFilter(QObject* watched, QEvent* event) {

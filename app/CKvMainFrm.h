@@ -5,7 +5,9 @@
 // template box (CKvTemplateBox), docked at the left by default. It is the
 // application's frame (KvAppFrame) from construction to destruction.
 //
-// The menus show the application's commands with their enabling; the
+// The menus show the application's commands with their enabling (the
+// 文件 menu and the toolbar hold the save of the current document window,
+// Ctrl+S from anywhere in the window); the
 // "设置(&S)" menu shows the Settings commands of the active module (menu 325
 // of the fees, 326 of the timetabling) and is hidden for a module without
 // one. Closing the window closes the document windows first (one that
@@ -57,8 +59,10 @@ class CKvMainFrm : public QMainWindow, public KvAppFrame, public KvCommandTarget
   // Shows the wallpaper of the user's settings in the work area.
   void ShowWallpaper();
 
-  // 57665 closes the window (the program ends with it).
+  // 57665 closes the window (the program ends with it); 57603 saves the
+  // document of the current document window when the focus is outside it.
   bool HandlesCmd(int id) const override;
+  bool IsCmdEnabled(int id) override;
   void ExecuteCmd(int id) override;
 
  protected:
@@ -70,6 +74,8 @@ class CKvMainFrm : public QMainWindow, public KvAppFrame, public KvCommandTarget
   void buildToolBar();
   // Fills the "设置(&S)" menu for the active module.
   void updateSettingsMenu();
+  // The current document window when it takes the command; null otherwise.
+  KvCommandTarget* activeWindowTarget(int id) const;
 
   CMdiClient* m_mdi;
   CKvTemplateBox* m_box;

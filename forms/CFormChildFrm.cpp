@@ -3,6 +3,7 @@
 #include "app/CKvDlgPos.h"
 #include "forms/CKvDoc.h"
 #include "forms/CKvDocTemplate.h"
+#include "ui/KvCommands.h"
 
 #include <QCloseEvent>
 #include <QSplitter>
@@ -67,6 +68,17 @@ void CFormChildFrm::closeEvent(QCloseEvent* event) {
       m_pDoc->OnCloseDocument();
   }
   QMdiSubWindow::closeEvent(event);
+}
+
+bool CFormChildFrm::HandlesCmd(int id) const {
+  return id == KV_CMD_FILE_SAVE && m_pDoc && m_pDoc->HandlesCmd(id);
+}
+
+bool CFormChildFrm::IsCmdEnabled(int id) { return HandlesCmd(id) && KvCmdEnabled(m_pDoc, id); }
+
+void CFormChildFrm::ExecuteCmd(int id) {
+  if (HandlesCmd(id))
+    m_pDoc->ExecuteCmd(id);
 }
 
 CFormChildFrm1::CFormChildFrm1() = default;

@@ -5,6 +5,12 @@
 // window asks the document to save (SaveModified) and, when it is the
 // document's last frame, closes the document (OnCloseDocument). The frame
 // owns its document and deletes itself when closed.
+//
+// The frame takes the save command (57603) for its document, so that the
+// save reaches the document from every pane of the window (a tree, a grid,
+// a card, a note control) and from the main frame.
+
+#include "ui/KvCommandTarget.h"
 
 #include <QMdiSubWindow>
 
@@ -12,7 +18,7 @@ class CKvDoc;
 class CKvDocTemplate;
 class QSplitter;
 
-class CFormChildFrm : public QMdiSubWindow {
+class CFormChildFrm : public QMdiSubWindow, public KvCommandTarget {
   Q_OBJECT
  public:
   CFormChildFrm();
@@ -46,6 +52,12 @@ class CFormChildFrm : public QMdiSubWindow {
   // when the frame closes.
   int GetPositionId() const { return m_nPositionId; }
   void SetPositionId(int nId) { m_nPositionId = nId; }
+
+  // --- Commands: the document's save ---
+
+  bool HandlesCmd(int id) const override;
+  bool IsCmdEnabled(int id) override;
+  void ExecuteCmd(int id) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -93,7 +93,10 @@ void CKvCardFrmView::initialUpdate() {
   if (QWidget* pDefault = KvDlgItem(this, KV_CMD_ENTER))
     pDefault->hide();
   OnUpdate();
+  watchEdits();
 }
+
+void CKvCardFrmView::watchEdits() { CKvCommandRouter::Instance()->WatchEdits(this); }
 
 void CKvCardFrmView::OnUpdate() {
   if (m_pDoc) {

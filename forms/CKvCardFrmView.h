@@ -26,7 +26,8 @@
 // - Commands: 43002 the calculator, 57607 print, 0xE108 print at once,
 //   57609 preview, 43400 overlay print, 43408 overlay preview, 57605 page
 //   setup; the overlay flag is set only while an overlay print or preview
-//   runs. Commands of the document (save) go to it.
+//   runs. Commands of the document (save) go to it; a change in any of the
+//   form's controls asks the commands' enabling again.
 
 #include "forms/KvDocView.h"
 #include "ui/CZrvFormView.h"
@@ -75,7 +76,10 @@ class CKvCardFrmView : public CZrvFormView, public KvDocView {
   void initialUpdate() override;
   virtual void OnUpdate();
   void OnInitialUpdate() override { initialUpdate(); }
-  void OnDocumentChanged() override { OnUpdate(); }
+  void OnDocumentChanged() override {
+    OnUpdate();
+    watchEdits();
+  }
 
   // --- Placing the controls over the card ---
 
@@ -106,6 +110,9 @@ class CKvCardFrmView : public CZrvFormView, public KvDocView {
  private:
   void paintCard(QPainter& painter);
   void focusNextControl();
+  // Typing in the form's controls asks the commands' enabling again (save
+  // follows the record's changes).
+  void watchEdits();
 
   KvCardCanvas* m_pCanvas;
   bool m_bOverlay = false;

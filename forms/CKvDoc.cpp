@@ -476,8 +476,12 @@ void CKvDoc::ExecuteCmd(int id) {
 }
 
 bool CKvDoc::IsCmdEnabled(int id) {
-  if (id == KV_CMD_FILE_SAVE)
-    return !m_bReadOnly && !m_bFillFailed;
+  // Saving is offered while there is something to save (never after a
+  // failed fill, never for a read-only document).
+  if (id == KV_CMD_FILE_SAVE) {
+    QString reason;
+    return !m_bFillFailed && HasUnsavedEdits(reason);
+  }
   if (id == KV_CMD_DOC_PROPERTIES)
     return bool(propertiesRunner()) && IsGridDocument();
   return true;

@@ -18,7 +18,9 @@
 // - The document is made and shown by CKvDocTemplate::OpenDocument and
 //   belongs to its frame: it goes when its last frame closes.
 // - Commands 43114 (properties) and 57603 (save) are carried out here; a
-//   view hands the commands it does not take to its document.
+//   view hands the commands it does not take to its document, and the
+//   document's frame hands it the save. Save is enabled while the document
+//   has unsaved edits (HasUnsavedEdits: never for a read-only one).
 
 #include "forms/KvDocTypeEntry.h"
 #include "forms/KvFormEntry.h"

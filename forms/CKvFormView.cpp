@@ -6,6 +6,7 @@
 #include "forms/CKvDoc.h"
 #include "forms/CKvFormPageSetupDlg.h"
 #include "forms/CKvFormPrintJob.h"
+#include "forms/KvChoiceMenu.h"
 #include "print/KvPageMap.h"
 #include "ui/CKvCommandRouter.h"
 #include "ui/CKvEdit.h"
@@ -15,12 +16,14 @@
 #include "ui/KvModal.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QFontMetrics>
-#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
 #include <QStyle>
+#include <QToolTip>
 
 #include <memory>
 
@@ -43,7 +46,7 @@ CKvFormView::CKvFormView(CKvDoc* pDoc, QWidget* parent) : QAbstractScrollArea(pa
   connect(m_pEditor, &QLineEdit::cursorPositionChanged, this, [this] { syncEditorSelection(); });
   connect(m_pEditor, &QLineEdit::selectionChanged, this, [this] { syncEditorSelection(); });
   // Paste follows what the clipboard holds.
-  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [] { KvCommandsChanged(); });
+  connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [] { KvCommandsChanged(); });
   if (m_pDoc)
     m_pDoc->AddView(this);
   measureScreen();
@@ -518,6 +521,13 @@ bool CKvFormView::moveTo(const KvGridCell& cell, bool extend, int choicesMode) {
   if (!m_model.CellExists(cell.area, cell.row, cell.column))
     return false;
   m_model.PlaceCaret(cell, extend);
+  if (choicesMode == 1 && !extend) {
+    // A cell entered with a key has its whole text selected, so that
+    // typing replaces it.
+    const int length = int(ReadCell(cell.row, cell.column, KvGridAreaName(cell.area)).size());
+    m_model.SetSelection(KvGridCell{0, cell.row, cell.column, cell.area},
+                         KvGridCell{length, cell.row, cell.column, cell.area});
+  }
   EnsureCellVisible();
   updateEditor();
   viewport()->update();
@@ -538,8 +548,7 @@ bool CKvFormView::ShowCellChoices(int nMode) {
   QStringList list;
   if (!GetCellChoices(nMode, widths, list, area, cell.row, cell.column) || list.isEmpty())
     return false;
-  QMenu menu(this);
-  menu.setObjectName(QStringLiteral("menu_choices"));
+  KvChoiceMenu menu(this);
   int total = 0;
   for (int width : widths)
     total += qMax(0, width);
@@ -550,9 +559,18 @@ bool CKvFormView::ShowCellChoices(int nMode) {
   const QRect rect = windowRect(cell.area, cell.row, cell.column);
   QAction* chosen = KvExecPopupMenu(&menu, viewport()->mapToGlobal(rect.bottomLeft()));
   const int index = int(menu.actions().indexOf(chosen));
+  if (index < 0) {
+    // A key typed on the open list is typed into its cell at the caret.
+    if (!menu.TypedText().isEmpty() && m_bEditing && m_editCell.SameCell(cell) &&
+        m_model.Current().SameCell(cell)) {
+      QKeyEvent key(QEvent::KeyPress, menu.TypedKey(), menu.TypedModifiers(), menu.TypedText());
+      QApplication::sendEvent(m_pEditor, &key);
+    }
+    return false;
+  }
   // A cell that cannot be edited may still show what its code stands for;
   // choosing a line writes nothing into it.
-  if (index < 0 || !CanEditCell(cell.row, cell.column, area))
+  if (!CanEditCell(cell.row, cell.column, area))
     return false;
   CommitEditor();
   const bool ok =
@@ -560,6 +578,43 @@ bool CKvFormView::ShowCellChoices(int nMode) {
   updateEditor();
   KvCommandsChanged();
   return ok;
+}
+
+// --- Typing ---
+
+QString CKvFormView::typedText(const QString& insert) const {
+  QString text = m_pEditor->text();
+  int at = m_pEditor->cursorPosition();
+  if (m_pEditor->hasSelectedText()) {
+    at = m_pEditor->selectionStart();
+    text.remove(at, m_pEditor->selectedText().size());
+  }
+  return text.insert(at, insert);
+}
+
+bool CKvFormView::refuseTooWide(const QString& insert) {
+  if (!m_bEditing || insert.isEmpty())
+    return false;
+  const QString candidate = typedText(insert);
+  if (m_pEditor->Accepts(candidate))
+    return false;
+  // Only the width is lifted: a text the cell refuses for another reason
+  // (a letter in a number) is dropped by the editor as before.
+  const QString type = m_pEditor->InputType().trimmed();
+  int limit1 = m_pEditor->Limit1();
+  int limit2 = m_pEditor->Limit2();
+  if (type.startsWith(u"NUMBER") || type.startsWith(u"DOUBLE") || type.startsWith(u"STRING"))
+    limit1 = -1;
+  else if (type.startsWith(u"CLASSNOSTRING"))
+    limit2 = -1;
+  else
+    return false;
+  if (!KvCheckTypeSpec(candidate, QString(), 0, type, limit1, limit2))
+    return false;
+  QApplication::beep();
+  QToolTip::showText(m_pEditor->mapToGlobal(QPoint(0, m_pEditor->height())), QStringLiteral("超出栏宽"),
+                     m_pEditor);
+  return true;
 }
 
 // --- Commands ---

@@ -15,7 +15,16 @@
 //   changed.
 // - Tab and Enter move to the next cell, Shift+Tab to the previous one, the
 //   arrows move when the caret is at the end of the text they point to, and
-//   Shift with an arrow extends the selection.
+//   Shift with an arrow extends the selection. A cell entered with one of
+//   these keys has its whole text selected, so that typing replaces it; a
+//   click places the caret where it falls. A key typed while the grid
+//   rather than its editor has the focus goes into the current cell.
+// - A typed character that would make the text wider than the cell's
+//   width (ASCII 1, other characters 2) is refused with a beep and the tip
+//   "超出栏宽"; the cell keeps its text.
+// - A cell's drop-down list (GetCellChoices) writes the first word of the
+//   line chosen with Enter or a click; Escape leaves the cell as it was; a
+//   printable key closes the list and is typed into the cell at its caret.
 // - The right-click menu is menu 306, shown through the popup seam; a command
 //   the view does not carry out is shown disabled. Commands the view does not
 //   take go to its document.
@@ -179,7 +188,9 @@ class CKvFormView : public QAbstractScrollArea,
   // column in every row that is not blank.
   bool PasteIntoColumn();
   // A blank TEXT row at the current row (43403) or after it (43404, the
-  // current row moves to it); false when the module adds no rows.
+  // current row moves to it); false when the module adds no rows. A grid
+  // without TEXT rows gets its first one (the document's new row) with the
+  // caret in its first cell that may be edited.
   bool InsertBlankRow(bool bAfter);
   // Select all (57642): every TEXT cell, the current cell at the top left;
   // with Shift held the anchor stays.
@@ -355,6 +366,11 @@ class CKvFormView : public QAbstractScrollArea,
   bool moveTo(const KvGridCell& cell, bool extend, int choicesMode);
   // Handles a key for the grid; true when it was used.
   bool handleKey(QKeyEvent* event);
+  // The editor's text once `insert` is typed (over its selection).
+  QString typedText(const QString& insert) const;
+  // Refuses typing `insert` with a beep and "超出栏宽" when the text would
+  // pass the cell's input type but for its width; true when refused.
+  bool refuseTooWide(const QString& insert);
   // The command a key stands for (0 none).
   static int keyCommand(const QKeyEvent* event);
   void clickAt(const QPoint& pos, Qt::KeyboardModifiers modifiers, bool rightButton);

@@ -72,8 +72,11 @@ bool CKvFormView::isEditCmdEnabled(int id) {
     case KV_CMD_PASTE_MANY: return m_bEditable && m_model.SameArea() && clipboardHasText();
     case KV_CMD_PASTE_COLUMN:
       return m_bEditable && current.area == KvGridArea::Text && m_model.TextRowCount() > 1;
+    // An empty grid takes its first row from either.
     case KV_CMD_INSERT_ROW:
-    case KV_CMD_APPEND_ROW: return m_bEditable && current.area == KvGridArea::Text;
+    case KV_CMD_APPEND_ROW:
+      return m_bEditable && MayAddRows() &&
+             (current.area == KvGridArea::Text || m_model.TextRowCount() == 0);
     // A read-only form turns New off while it has the focus; the frame
     // makes the new document.
     case KV_CMD_FILE_NEW:
@@ -351,10 +354,22 @@ bool CKvFormView::PasteIntoColumn() {
 
 bool CKvFormView::InsertBlankRow(bool bAfter) {
   const KvGridCell current = m_model.Current();
-  if (!MayAddRows() || !m_bEditable || current.area != KvGridArea::Text)
+  const int rowCount = m_model.TextRowCount();
+  if (!MayAddRows() || !m_bEditable || (current.area != KvGridArea::Text && rowCount > 0))
     return false;
   CommitEditor();
-  const int rowCount = m_model.TextRowCount();
+  if (rowCount == 0) {
+    // The first row: the caret goes to its first cell that may be edited.
+    AddRows(1);
+    m_model.SetTextRowCount(1);
+    RecalcScroll(true);
+    const QString& area = KvGridAreaName(KvGridArea::Text);
+    int column = 0;
+    while (column + 1 < m_model.ColumnCount() && !CanEditCell(0, column, area))
+      ++column;
+    settleOn(0, column, KvGridArea::Text);
+    return true;
+  }
   const int at = current.row + (bAfter ? 1 : 0);
   AddRows(1);
   m_model.SetTextRowCount(rowCount + 1);

@@ -6,8 +6,10 @@
 #include "ui/CKvEdit.h"
 #include "ui/KvCommands.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -29,6 +31,7 @@ int CKvFormView::keyCommand(const QKeyEvent* event) {
       case Qt::Key_L: return KV_CMD_PASTE_COLUMN;
       case Qt::Key_T: return KV_CMD_OVERLAY_PRINT;
       case Qt::Key_P: return KV_CMD_FILE_PRINT;
+      case Qt::Key_S: return KV_CMD_FILE_SAVE;
       case Qt::Key_Return:
       case Qt::Key_Enter: return KV_CMD_APPEND_ROW;
       default: return 0;
@@ -108,11 +111,30 @@ bool CKvFormView::handleKey(QKeyEvent* event) {
   }
 }
 
+namespace {
+// The text a key types: printable, with no Ctrl or Alt; empty otherwise.
+QString typedTextOf(const QKeyEvent* event) {
+  const Qt::KeyboardModifiers modifiers =
+      event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier);
+  const QString text = event->text();
+  return !text.isEmpty() && text.at(0).isPrint() && modifiers == Qt::NoModifier ? text : QString();
+}
+}  // namespace
+
 void CKvFormView::keyPressEvent(QKeyEvent* event) {
-  if (handleKey(event))
+  if (handleKey(event)) {
     event->accept();
-  else
-    QAbstractScrollArea::keyPressEvent(event);
+    return;
+  }
+  // A key that reaches the grid rather than its editor (the window's focus
+  // was given back to the grid) goes into the current cell.
+  if (m_bEditing && m_editCell.SameCell(m_model.Current()) && !typedTextOf(event).isEmpty()) {
+    m_pEditor->setFocus();
+    QApplication::sendEvent(m_pEditor, event);
+    event->accept();
+    return;
+  }
+  QAbstractScrollArea::keyPressEvent(event);
 }
 
 bool CKvFormView::event(QEvent* event) {
@@ -147,13 +169,16 @@ bool CKvFormView::eventFilter(QObject* watched, QEvent* event) {
       // The caret before the operator's first change is what undo restores.
       if (!m_bEditDirty)
         m_nStepCaret = m_pEditor->cursorPosition();
-      if (handleKey(static_cast<QKeyEvent*>(event)))
+      auto* key = static_cast<QKeyEvent*>(event);
+      if (handleKey(key) || refuseTooWide(typedTextOf(key)))
         return true;
       break;
     }
     case QEvent::InputMethod:
       if (!m_bEditDirty)
         m_nStepCaret = m_pEditor->cursorPosition();
+      // The editor drops a commit that does not fit; the operator is told.
+      refuseTooWide(static_cast<QInputMethodEvent*>(event)->commitString());
       break;
     case QEvent::ContextMenu:
       ShowContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
@@ -216,6 +241,9 @@ void CKvFormView::clickAt(const QPoint& pos, Qt::KeyboardModifiers modifiers, bo
     m_pEditor->setCursorPosition(m_pEditor->cursorPositionAt(m_pEditor->mapFrom(viewport(), pos)));
     m_nStepCaret = m_pEditor->cursorPosition();
     syncEditorSelection();
+    // The keys typed next go into the clicked cell, whatever the click's
+    // activation of the window did with the focus.
+    m_pEditor->setFocus();
   }
   if (!rightButton && m_model.SingleCell())
     ShowCellChoices(2);

@@ -3,9 +3,14 @@
 #include "ui/CKvCommandRegistry.h"
 #include "ui/KvCommandTarget.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QTextEdit>
 #include <QWidget>
 
 CKvCommandRouter* CKvCommandRouter::Instance() {
@@ -111,6 +116,25 @@ void CKvCommandRouter::WatchMenu(QMenu* menu) {
         UpdateAction(action);
     }
   });
+}
+
+void CKvCommandRouter::WatchEdits(QWidget* window) {
+  if (!window)
+    return;
+  const auto watch = [this](auto* sender, auto signal) {
+    connect(sender, signal, this, &CKvCommandRouter::UpdateActions, Qt::UniqueConnection);
+  };
+  // A spin box's or an editable list's typing is its inner edit field's.
+  for (QLineEdit* edit : window->findChildren<QLineEdit*>())
+    watch(edit, &QLineEdit::textEdited);
+  for (QComboBox* combo : window->findChildren<QComboBox*>())
+    watch(combo, &QComboBox::activated);
+  for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+    watch(button, &QAbstractButton::clicked);
+  for (QPlainTextEdit* text : window->findChildren<QPlainTextEdit*>())
+    watch(text, &QPlainTextEdit::textChanged);
+  for (QTextEdit* text : window->findChildren<QTextEdit*>())
+    watch(text, &QTextEdit::textChanged);
 }
 
 void KvCommandsChanged() {

@@ -56,6 +56,11 @@ class CKvCommandRouter : public QObject {
   // Asks the enabled state of the menu's command actions each time the menu
   // is about to show.
   void WatchMenu(QMenu* menu);
+  // Asks every enabled state again whenever the operator changes one of the
+  // window's edit fields, lists, check boxes or text areas (those there
+  // now; watching one twice is harmless), so that a command that depends
+  // on unsaved changes, such as save, follows the typing.
+  void WatchEdits(QWidget* window);
 
  private:
   explicit CKvCommandRouter(QObject* parent);

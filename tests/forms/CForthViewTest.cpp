@@ -167,7 +167,10 @@ TEST_F(CForthViewTest, TypingTabEnterAndArrowsMoveAndCommit) {
   QTest::keyClicks(editor, QStringLiteral("abc"));
   QTest::keyClick(editor, Qt::Key_Tab);
   EXPECT_EQ(cell(0, 2), QStringLiteral("秋季学期abc"));
-  EXPECT_EQ(view->Model().Current(), (KvGridCell{0, 0, 3, KvGridArea::Text}));
+  // The cell entered with Tab has its whole text selected.
+  EXPECT_EQ(view->Model().Current(), (KvGridCell{7, 0, 3, KvGridArea::Text}));
+  EXPECT_EQ(view->Model().Anchor(), (KvGridCell{0, 0, 3, KvGridArea::Text}));
+  EXPECT_EQ(editor->selectedText(), QStringLiteral("1200.00"));
 
   // Letters are refused by the number column's editor as they are typed.
   editor->selectAll();
@@ -482,8 +485,11 @@ TEST_F(CForthViewTest, RefreshRefillsTheDocumentAndShowsIt) {
   view->ExecuteCmd(KV_CMD_REFRESH);
   EXPECT_EQ(view->Model().TextRowCount(), 9);
   EXPECT_TRUE(view->IsEditable());
-  // Commands the view does not take go to its document.
+  // Commands the view does not take go to its document: save once there
+  // is something to save.
   EXPECT_TRUE(view->HandlesCmd(KV_CMD_FILE_SAVE));
+  EXPECT_FALSE(KvCmdEnabled(view, KV_CMD_FILE_SAVE));
+  ASSERT_TRUE(view->CommitCell(1, 3, kText, QStringLiteral("1300"), 0));
   EXPECT_TRUE(KvCmdEnabled(view, KV_CMD_FILE_SAVE));
   EXPECT_FALSE(view->HandlesCmd(KV_CMD_VIEW_LIST));
 }

@@ -95,8 +95,10 @@ TEST_F(CKvCardDocTest, OpeningShowsTheFormsControlsOverTheCardsFields) {
   EXPECT_EQ(pForm->ok->pos().x(), layout.PlaceFields(14).left());
   EXPECT_TRUE(pForm->hiddenDefault->isHidden());
   // The read-only question was asked again once the form existed: an
-  // editable record can be saved.
+  // editable record can be saved once it is changed.
   EXPECT_FALSE(pDoc->m_bReadOnly);
+  EXPECT_FALSE(KvCmdEnabled(pDoc, KV_CMD_FILE_SAVE));
+  QTest::keyClicks(pForm->name, QStringLiteral("x"));
   EXPECT_TRUE(KvCmdEnabled(pDoc, KV_CMD_FILE_SAVE));
 
   // No grid layout and no properties sheet for a card.

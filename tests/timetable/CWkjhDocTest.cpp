@@ -17,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QTest>
 
@@ -260,3 +261,36 @@ TEST_P(CWkjhDocTest, DeleteRemovesTheCodesPlanWithItsLogOrNothing) {
 
 KV_DB_KIND_TEST_SUITE(CWkjhDocTest);
 }  // namespace
+
+// On a new data file a grade has no plan: its empty grid takes a first row
+// from Ctrl+Enter, the caret on the course, and the plan is saved.
+TEST_P(CWkjhDocTest, ANewPlanStartsFromItsEmptyGrid) {
+  AddClasses(2);
+  AnswerOpenDialog([](CPkOpenPlanDlg& dialog) {
+    PickPlan(dialog, QStringLiteral("新计划"));
+    dialog.T = kDate;
+    return int(QDialog::Accepted);
+  });
+  CWkjhDoc* doc = OpenPlan(QStringLiteral("0101"));
+  ASSERT_NE(doc, nullptr);
+  CForthView* grid = Grid(doc);
+  ASSERT_EQ(doc->GetRowCount(), 0);
+  ASSERT_FALSE(doc->m_bReadOnly);
+  ASSERT_TRUE(KvCmdEnabled(grid, KV_CMD_APPEND_ROW));
+  ASSERT_TRUE(KvCmdEnabled(grid, KV_CMD_INSERT_ROW));
+  grid->setFocus();
+  QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : grid, Qt::Key_Return,
+                  Qt::ControlModifier);
+  ASSERT_EQ(doc->GetRowCount(), 1);
+  EXPECT_EQ(grid->Model().Current().row, 0);
+  EXPECT_EQ(grid->Model().Current().column, int(kCourse));
+  for (const auto& [column, text] : {std::pair{kCourse, "0002"}, std::pair{kPeriods, "4"}, std::pair{kRun, "1"},
+                                     std::pair{kPriority, "2"}})
+    ASSERT_TRUE(Type(doc, 0, column, QString::fromUtf8(text)));
+  KvScriptedAnswers answers;
+  ASSERT_TRUE(doc->Save());
+  EXPECT_TRUE(Plan().contains(QStringLiteral("20240901|0101|0002|4|1|2")));
+  // A class of a grade whose classes are planned by the grade adds none.
+  ASSERT_TRUE(doc->SelectCode(QStringLiteral("010101")));
+  EXPECT_FALSE(KvCmdEnabled(grid, KV_CMD_APPEND_ROW));
+}
