@@ -95,6 +95,20 @@ class CKvDb {
   // Rows inserted, changed or deleted by the last Execute.
   int GetRowCount() const;
 
+  // Runs a text of statements a person typed, inside the open transaction,
+  // one statement at a time as the engine reads it off the text. Each is
+  // looked at just before it runs: one that begins, ends or divides a
+  // transaction (KvIsTransactionControl) is not run, and the text stops
+  // there (ControlRefused, nothing shown). A statement the engine will not
+  // read alone, or that fails, is reported as Execute reports it (Failed).
+  // After each statement the engine's transaction must still be the one
+  // the text began in; when a statement ended it anyway the text stops
+  // (TransactionEnded: what ran so far is committed). In every case but
+  // Done the caller rolls back. *pnRows gets the rows the statements
+  // touched together.
+  enum class TypedRun { Done, Failed, ControlRefused, TransactionEnded };
+  TypedRun ExecuteTyped(const QString& sqlJet, int* pnRows);
+
   // Transactions nest: an inner BeginTrans takes a savepoint that its
   // CommitTrans releases and its Rollback undoes. A statement that fails
   // inside a transaction is undone alone; the transaction goes on. Two
