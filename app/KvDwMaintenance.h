@@ -12,6 +12,7 @@
 // statement leaves all three as they were.
 
 #include <QString>
+#include <QStringList>
 
 class CKvDb;
 
