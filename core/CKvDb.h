@@ -6,8 +6,8 @@
 // dialect (with an optional second text for the server kinds) and translated
 // for the back end on the way in.
 //
-// Of the connection's operations only Execute reports a failed statement to
-// the user; opening, closing, transactions and the scalar and catalogue
+// Of the connection's operations only Execute and ExecuteTyped report a
+// failed statement to the user; opening, closing, transactions and the scalar and catalogue
 // queries fail silently with false, 0 or an empty text. (A select run through
 // CKvQuery reports its own failure.)
 
@@ -101,6 +101,8 @@ class CKvDb {
   // transaction (KvIsTransactionControl) is not run, and the text stops
   // there (ControlRefused, nothing shown). A statement the engine will not
   // read alone, or that fails, is reported as Execute reports it (Failed).
+  // On the server kinds a statement is read by PostgreSQL's rules; kind 2
+  // also has the server prepare it alone, which refuses two statements.
   // After each statement the engine's transaction must still be the one
   // the text began in; when a statement ended it anyway the text stops
   // (TransactionEnded: what ran so far is committed). In every case but
