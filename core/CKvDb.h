@@ -7,9 +7,9 @@
 // for the back end on the way in.
 //
 // Of the connection's operations only Execute and ExecuteTyped report a
-// failed statement to the user; opening, closing, transactions and the scalar and catalogue
-// queries fail silently with false, 0 or an empty text. (A select run through
-// CKvQuery reports its own failure.)
+// failed statement to the user; opening, closing, transactions and the
+// scalar and catalogue queries fail silently with false, 0 or an empty
+// text. (A select run through CKvQuery reports its own failure.)
 
 #include "core/CKvDbInfo.h"
 
