@@ -422,13 +422,14 @@ bool KvDeleteDwData(const QString& code, CKvDb* pDb) {
 
 bool KvDeleteDwRows(const QString& code, CKvDb* pDb) { return pDb && deleteUnitData(code, pDb); }
 
-bool KvExtractDwData(const QString& unitCode, CKvDb* pSource, CKvDb* pTarget) {
+bool KvExtractDwData(const QString& unitCode, CKvDb* pSource, CKvDb* pTarget, QStringList* pSkipped) {
   if (!pSource || !pTarget || !pTarget->Reopen())
     return false;
   // A list or a column set that cannot be read is not an empty one: the
   // file would lack tables, or carry other units' rows.
   QStringList tables;
-  if (pSource->ListUserTables(&tables) <= 0)
+  QStringList made;
+  if (pSource->ListUserTables(&tables) <= 0 || pTarget->ListUserTables(&made) <= 0)
     return false;
   CKvDwRec unit;
   unit.KNO = unitCode;
@@ -437,6 +438,11 @@ bool KvExtractDwData(const QString& unitCode, CKvDb* pSource, CKvDb* pTarget) {
     const QString upper = KvUpper(table);
     if (upper == u"KVDW" || upper == u"KVTASK" || upper == u"KVLOG" || upper == u"KVLOGOP")
       continue;
+    if (!made.contains(table, Qt::CaseInsensitive)) {
+      if (pSkipped)
+        pSkipped->append(table);
+      continue;
+    }
     QStringList columns[4];
     if (pSource->GetColumns(table, columns, nullptr) <= 0)
       return false;

@@ -12,6 +12,7 @@
 // statement leaves all three as they were.
 
 #include <QString>
+#include <QStringList>
 
 class CKvDb;
 
@@ -37,7 +38,8 @@ bool KvDeleteDwRows(const QString& code, CKvDb* pDb);
 // with the common rows and the unit's rows; in the target the common rows
 // of tables with HDO are dropped and the unit's rows become common, and
 // SysTab takes the unit's name, manager and person in charge. An empty code
-// keeps the common rows only. Each table is copied whole or not at all;
-// false at the first table that failed (the target is then incomplete and
-// only fit to be thrown away).
-bool KvExtractDwData(const QString& unitCode, CKvDb* pSource, CKvDb* pTarget);
+// keeps the common rows only. A table the target does not have (one the
+// program does not make) is left out and named in *pSkipped (when given).
+// Each table is copied whole or not at all; false at the first table that
+// failed (the target is then incomplete and only fit to be thrown away).
+bool KvExtractDwData(const QString& unitCode, CKvDb* pSource, CKvDb* pTarget, QStringList* pSkipped = nullptr);

@@ -5,6 +5,7 @@
 #include "core/KvMessage.h"
 #include "core/KvOdbcBackend.h"
 #include "core/KvPgBackend.h"
+#include "core/KvSqlStatements.h"
 #include "core/KvSqlTranslator.h"
 #include "core/KvSqliteBackend.h"
 
@@ -163,6 +164,47 @@ bool CKvDb::Execute(const QString& sqlJet, const QString& sqlServer, int, bool b
   if (!ok && bReport)
     reportFailed(sql, error);
   return ok;
+}
+
+CKvDb::TypedRun CKvDb::ExecuteTyped(const QString& sqlJet, int* pnRows) {
+  *pnRows = 0;
+  if (!IsOpen() || TransactionDepth() == 0)
+    return TypedRun::Failed;
+  QString rest = Translate(sqlJet, QString());
+  const QString mark = m_backend->transactionMark();
+  const bool nested = m_nKind != 0;  // the server's comments nest
+  qint64 rows = 0;
+  while (!rest.trimmed().isEmpty()) {
+    QString statement;
+    qsizetype used = 0;
+    QString error;
+    if (!m_backend->nextTypedStatement(rest, &statement, &used, &error)) {
+      if (m_nKind != 0)
+        m_serverError = error;
+      reportFailed(rest, error);
+      return TypedRun::Failed;
+    }
+    if (used == 0)
+      break;
+    rest = rest.mid(used);
+    if (statement.isEmpty())
+      continue;
+    if (KvIsTransactionControl(statement, nested))
+      return TypedRun::ControlRefused;
+    // The statement is the engine's text already: it runs untranslated.
+    m_backend->setQueryTimeout(0);
+    if (!m_backend->execute(statement, &error)) {
+      if (m_nKind != 0)
+        m_serverError = error;
+      reportFailed(statement, error);
+      return TypedRun::Failed;
+    }
+    rows += m_backend->rowsAffected();
+    if (m_backend->transactionMark() != mark)
+      return TypedRun::TransactionEnded;
+  }
+  *pnRows = int(std::clamp<qint64>(rows, 0, std::numeric_limits<int>::max()));
+  return TypedRun::Done;
 }
 
 void CKvDb::reportFailed(const QString& sql, const QString& error) const {

@@ -6,10 +6,10 @@
 // dialect (with an optional second text for the server kinds) and translated
 // for the back end on the way in.
 //
-// Of the connection's operations only Execute reports a failed statement to
-// the user; opening, closing, transactions and the scalar and catalogue
-// queries fail silently with false, 0 or an empty text. (A select run through
-// CKvQuery reports its own failure.)
+// Of the connection's operations only Execute and ExecuteTyped report a
+// failed statement to the user; opening, closing, transactions and the
+// scalar and catalogue queries fail silently with false, 0 or an empty
+// text. (A select run through CKvQuery reports its own failure.)
 
 #include "core/CKvDbInfo.h"
 
@@ -94,6 +94,22 @@ class CKvDb {
   bool ExecuteKept(const QString& sql, const std::function<void(KvDbStatement&)>& bind, bool bReport = true);
   // Rows inserted, changed or deleted by the last Execute.
   int GetRowCount() const;
+
+  // Runs a text of statements a person typed, inside the open transaction,
+  // one statement at a time as the engine reads it off the text. Each is
+  // looked at just before it runs: one that begins, ends or divides a
+  // transaction (KvIsTransactionControl) is not run, and the text stops
+  // there (ControlRefused, nothing shown). A statement the engine will not
+  // read alone, or that fails, is reported as Execute reports it (Failed).
+  // On the server kinds a statement is read by PostgreSQL's rules; kind 2
+  // also has the server prepare it alone, which refuses two statements.
+  // After each statement the engine's transaction must still be the one
+  // the text began in; when a statement ended it anyway the text stops
+  // (TransactionEnded: what ran so far is committed). In every case but
+  // Done the caller rolls back. *pnRows gets the rows the statements
+  // touched together.
+  enum class TypedRun { Done, Failed, ControlRefused, TransactionEnded };
+  TypedRun ExecuteTyped(const QString& sqlJet, int* pnRows);
 
   // Transactions nest: an inner BeginTrans takes a savepoint that its
   // CommitTrans releases and its Rollback undoes. A statement that fails

@@ -429,3 +429,9 @@ bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, QSt
     return fail(QStringLiteral("复制表[") + table + QStringLiteral("]出错：无法提交。"));
   return true;
 }
+
+QString KvSkippedTablesLine(const QStringList& skipped) {
+  if (skipped.isEmpty())
+    return QString();
+  return u'\n' + QStringLiteral("下列表未复制：%1").arg(skipped.join(QStringLiteral("、")));
+}

@@ -4,6 +4,7 @@
 // connections may be of any kinds.
 
 #include <QString>
+#include <QStringList>
 
 class CKvDb;
 
@@ -40,3 +41,8 @@ int KvCopyTable(CKvDb* pSource, CKvDb* pTarget, const QString& table, const QStr
 // row to name. The rows are stored as KvCopyTable stores them.
 bool KvCopyTableStrict(CKvDb* pSource, CKvDb* pTarget, const QString& table, QString* error = nullptr,
                        const QString& whereJet = QString(), const QString& whereServer = QString());
+
+// What a final message adds for the tables a copy left out because the
+// target has none of that name: "\n下列表未复制：%s" with the names joined
+// by "、"; empty when there were none.
+QString KvSkippedTablesLine(const QStringList& skipped);

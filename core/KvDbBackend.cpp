@@ -1,5 +1,6 @@
 #include "core/KvDbBackend.h"
 
+#include "core/KvSqlStatements.h"
 #include "core/KvText.h"
 
 #include <QCoreApplication>
@@ -206,4 +207,13 @@ std::unique_ptr<KvDbStatement> KvBatchedInsert(KvDbBackend* backend, const QStri
   return std::make_unique<BatchedInsert>(
       backend, QStringLiteral("Insert Into ") + table + u'(' + columns.join(u',') + QStringLiteral(") Values"),
       int(columns.size()));
+}
+
+bool KvDbBackend::nextTypedStatement(const QString& sql, QString* statement, qsizetype* used, QString*) {
+  const qsizetype end = KvServerStatementEnd(sql);
+  *used = qMin(end + 1, sql.size());
+  *statement = sql.left(end);
+  if (KvSqlLeadingWords(*statement, 1, true).isEmpty())
+    statement->clear();  // blanks and comments only
+  return true;
 }

@@ -223,6 +223,19 @@ class KvDbBackend {
   // parses and plans it once per connection.
   KvDbStatement* keptStatement(const QString& sql, QString* error);
 
+  // --- Text a person typed (the SQL console) ---
+  // The first statement of `sql` as the engine reads it: *statement gets
+  // its text and *used how much of `sql` it took, its ";" included; an
+  // empty *statement: blanks and comments only (*used 0: nothing is left).
+  // False (and `error`) when the engine will not read the statement alone;
+  // inside a transaction that stays usable. By default the statement ends
+  // where PostgreSQL's reading of the text ends it (KvServerStatementEnd).
+  virtual bool nextTypedStatement(const QString& sql, QString* statement, qsizetype* used, QString* error);
+  // A mark of the engine's own transaction: it changes when the
+  // transaction that was open ends (or another begins), and it is empty
+  // outside one.
+  virtual QString transactionMark() = 0;
+
   // --- Server sessions (whole-database maintenance) ---
   // Ends the session to the server for a while (suspendSession) and makes
   // it again with what it was opened with (resumeSession): a database can

@@ -163,6 +163,13 @@ std::unique_ptr<KvDbStatement> KvDbFaultSeam::prepareBulkInsert(const QString& t
   return std::make_unique<SeamStatement>(std::move(statement), m_counter);
 }
 
+// Reading a statement runs nothing: only its run is counted.
+bool KvDbFaultSeam::nextTypedStatement(const QString& sql, QString* statement, qsizetype* used, QString* error) {
+  return m_inner->nextTypedStatement(sql, statement, used, error);
+}
+
+QString KvDbFaultSeam::transactionMark() { return m_inner->transactionMark(); }
+
 bool KvDbFaultSeam::suspendSession() { return m_inner->suspendSession(); }
 
 bool KvDbFaultSeam::resumeSession() { return m_inner->resumeSession(); }

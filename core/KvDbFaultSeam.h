@@ -53,6 +53,8 @@ class KvDbFaultSeam final : public KvDbBackend {
   std::unique_ptr<KvDbStatement> prepare(const QString& sql, QString* error) override;
   std::unique_ptr<KvDbStatement> prepareBulkInsert(const QString& table, const QStringList& columns,
                                                    QString* error) override;
+  bool nextTypedStatement(const QString& sql, QString* statement, qsizetype* used, QString* error) override;
+  QString transactionMark() override;
   bool suspendSession() override;
   bool resumeSession() override;
 

@@ -574,6 +574,13 @@ class OdbcStatement final : public KvDbStatement {
 };
 }  // namespace
 
+QString KvOdbcBackend::transactionMark() {
+  if (m_depth == 0)
+    return QString();
+  const std::unique_ptr<KvDbRowset> rows = openRowset(QStringLiteral("SELECT now()::text"), nullptr);
+  return rows && !rows->atEnd() ? rows->text(0) : QString();
+}
+
 std::unique_ptr<KvDbRowset> KvOdbcBackend::openRowset(const QString& sql, QString* error) {
   const SQLHSTMT stmt = newStatement(error);
   if (stmt == SQL_NULL_HSTMT)

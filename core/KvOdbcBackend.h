@@ -52,6 +52,9 @@ class KvOdbcBackend final : public KvDbBackend {
   // a batch of rows.
   std::unique_ptr<KvDbStatement> prepareBulkInsert(const QString& table, const QStringList& columns,
                                                    QString* error) override;
+  // The driver keeps the transaction to itself: the mark is the server's
+  // start time of the transaction the session is in.
+  QString transactionMark() override;
 
  private:
   KvOdbcBackend(std::shared_ptr<KvOdbcLink> link, const QString& connectString)

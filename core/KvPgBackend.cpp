@@ -240,6 +240,29 @@ bool KvPgBackend::execute(const QString& sql, QString* error) {
 }
 
 
+bool KvPgBackend::nextTypedStatement(const QString& sql, QString* statement, qsizetype* used, QString* error) {
+  if (!KvDbBackend::nextTypedStatement(sql, statement, used, error) || statement->isEmpty())
+    return true;
+  if (!m_conn) {
+    if (error)
+      *error = QStringLiteral("database not open");
+    return false;
+  }
+  // A text holding two statements is refused by the server here.
+  PGresult* res = PQprepare(m_conn, "", statement->toUtf8().constData(), 0, nullptr);
+  const bool ok = PQresultStatus(res) == PGRES_COMMAND_OK;
+  if (!ok && error)
+    *error = QString::fromUtf8(PQresultErrorMessage(res)).trimmed();
+  PQclear(res);
+  if (!ok && m_depth > 0 && !m_whole)
+    control("ROLLBACK TO SAVEPOINT kv_stmt");
+  return ok;
+}
+
+QString KvPgBackend::transactionMark() {
+  return m_conn && PQtransactionStatus(m_conn) != PQTRANS_IDLE ? QStringLiteral("open") : QString();
+}
+
 bool KvPgBackend::control(const QByteArray& sql) {
   const bool ok = send(sql, nullptr, nullptr, nullptr);
   syncDepth();

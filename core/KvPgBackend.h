@@ -64,6 +64,10 @@ class KvPgBackend final : public KvDbBackend {
   std::unique_ptr<KvDbStatement> prepare(const QString& sql, QString* error) override;
   std::unique_ptr<KvDbStatement> prepareBulkInsert(const QString& table, const QStringList& columns,
                                                    QString* error) override;
+  // The statement ends where the server's reading ends it, and the server
+  // must take it as one statement alone (prepared unnamed).
+  bool nextTypedStatement(const QString& sql, QString* statement, qsizetype* used, QString* error) override;
+  QString transactionMark() override;
 
  private:
   KvPgBackend(pg_conn* conn, const QString& server) : m_conn(conn), m_server(server) {}

@@ -231,6 +231,25 @@ bool KvPresenceLock::whileUnused(const QString& dataFile, const std::function<bo
   return done;
 }
 
+bool KvPresenceLock::isHeld(const QString& dataFile) {
+  const QString key = lockFilePath(dataFile);
+  std::lock_guard guard(presenceMutex());
+  if (lockFiles().contains(key))
+    return true;
+  const int fd = ::open(QFile::encodeName(key).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0)
+    return false;
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  lock.l_start = 0;
+  lock.l_len = 0;
+  // Asks what would stand in the way of an exclusive lock, without taking it.
+  const bool asked = ::fcntl(fd, F_OFD_GETLK, &lock) == 0;
+  ::close(fd);
+  return !asked || lock.l_type != F_UNLCK;
+}
+
 bool KvPresenceLock::removeDataFile(const QString& dataFile) {
   if (!QFileInfo(dataFile).isFile())
     return false;

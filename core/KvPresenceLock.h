@@ -67,6 +67,11 @@ class KvPresenceLock {
   // false an existing target is refused.
   static bool replaceDataFile(const QString& finished, const QString& target, bool replace);
 
+  // True while a connection of this process or another program holds the
+  // data file. Only looks: no lock file is made where there is none (no
+  // program holds a data file without one).
+  static bool isHeld(const QString& dataFile);
+
   // The lock file of a data file: "<data file>.kvlock".
   static QString lockFilePath(const QString& dataFile);
 

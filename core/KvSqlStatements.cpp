@@ -15,9 +15,30 @@ QString upperAscii(QStringView word) {
   return out;
 }
 
-// The words of a statement outside literals and comments, upper case; at
-// most `limit` of them.
-QStringList leadingWords(const QString& statement, int limit) {
+// The end of the comment that opens at i ("/*"): the index after its "*/",
+// the text's size when it is not closed.
+qsizetype commentEnd(const QString& text, qsizetype i, bool nested) {
+  const qsizetype n = text.size();
+  int depth = 0;
+  while (i < n) {
+    if (text[i] == u'/' && i + 1 < n && text[i + 1] == u'*') {
+      if (depth == 0 || nested)
+        ++depth;
+      i += 2;
+    } else if (text[i] == u'*' && i + 1 < n && text[i + 1] == u'/') {
+      i += 2;
+      if (--depth == 0)
+        return i;
+    } else {
+      ++i;
+    }
+  }
+  return n;
+}
+
+// The words of a statement outside comments, upper case; at most `limit`
+// of them.
+QStringList leadingWords(const QString& statement, int limit, bool nested = false) {
   QStringList words;
   const qsizetype n = statement.size();
   qsizetype i = 0;
@@ -27,8 +48,7 @@ QStringList leadingWords(const QString& statement, int limit) {
       while (i < n && statement[i] != u'\n')
         ++i;
     } else if (c == u'/' && i + 1 < n && statement[i + 1] == u'*') {
-      const qsizetype close = statement.indexOf(QStringLiteral("*/"), i + 2);
-      i = close < 0 ? n : close + 2;
+      i = commentEnd(statement, i, nested);
     } else if (isWordChar(c)) {
       const qsizetype start = i;
       while (i < n && isWordChar(statement[i].unicode()))
@@ -53,8 +73,73 @@ qsizetype dollarTag(const QString& sql, qsizetype i) {
 }
 }  // namespace
 
-QStringList KvSqlLeadingWords(const QString& statement, int limit) {
-  return leadingWords(statement, limit);
+QStringList KvSqlLeadingWords(const QString& statement, int limit, bool nestedComments) {
+  return leadingWords(statement, limit, nestedComments);
+}
+
+bool KvIsTransactionControl(const QString& statement, bool nestedComments) {
+  const QStringList words = leadingWords(statement, 2, nestedComments);
+  const QString first = words.value(0);
+  static const QStringList alone = {
+      QStringLiteral("BEGIN"),    QStringLiteral("START"),     QStringLiteral("COMMIT"),
+      QStringLiteral("END"),      QStringLiteral("ROLLBACK"),  QStringLiteral("ABORT"),
+      QStringLiteral("SAVEPOINT"), QStringLiteral("RELEASE")};
+  return alone.contains(first) || (first == u"PREPARE" && words.value(1) == u"TRANSACTION");
+}
+
+qsizetype KvServerStatementEnd(const QString& sql) {
+  const qsizetype n = sql.size();
+  // A name's character: letters, digits, "_", "$" and every non-ASCII one.
+  const auto nameChar = [&](qsizetype at) {
+    return at >= 0 && at < n && (isWordChar(sql[at].unicode()) || sql[at] == u'$');
+  };
+  qsizetype i = 0;
+  while (i < n) {
+    const char16_t c = sql[i].unicode();
+    if (c == u';')
+      return i;
+    if (c == u'\'' || c == u'"') {
+      // E'...' takes backslash escapes; a doubled quote stays inside.
+      const bool escapes = c == u'\'' && i > 0 && (sql[i - 1] == u'E' || sql[i - 1] == u'e') && !nameChar(i - 2);
+      ++i;
+      while (i < n) {
+        if (escapes && sql[i] == u'\\') {
+          i += 2;
+        } else if (sql[i] == c) {
+          if (i + 1 < n && sql[i + 1] == c) {
+            i += 2;
+            continue;
+          }
+          break;
+        } else {
+          ++i;
+        }
+      }
+      ++i;
+    } else if (c == u'-' && i + 1 < n && sql[i + 1] == u'-') {
+      while (i < n && sql[i] != u'\n')
+        ++i;
+    } else if (c == u'/' && i + 1 < n && sql[i + 1] == u'*') {
+      i = commentEnd(sql, i, true);
+    } else if (c == u'$' && !nameChar(i - 1) && !(i + 1 < n && sql[i + 1].isDigit())) {
+      qsizetype j = i + 1;
+      while (j < n && isWordChar(sql[j].unicode()))
+        ++j;
+      if (j < n && sql[j] == u'$') {
+        const QString tag = sql.mid(i, j - i + 1);
+        const qsizetype close = sql.indexOf(tag, j + 1);
+        i = close < 0 ? n : close + tag.size();
+      } else {
+        i = j;
+      }
+    } else if (nameChar(i)) {
+      while (nameChar(i))
+        ++i;
+    } else {
+      ++i;
+    }
+  }
+  return n;
 }
 
 QStringList KvSplitSqlStatements(const QString& sql) {

@@ -25,5 +25,20 @@ QStringList KvSplitSqlStatements(const QString& sql);
 KvSqlTextShape KvSqlShape(const QString& sql);
 
 // The first `limit` words of one statement outside comments, ASCII letters
-// in upper case ("rollback /* x */ to s" gives ROLLBACK, TO, S).
-QStringList KvSqlLeadingWords(const QString& statement, int limit);
+// in upper case ("rollback /* x */ to s" gives ROLLBACK, TO, S). With
+// nestedComments a "/*" inside a comment opens another level, as on the
+// server; SQLite's comments end at the first "*/".
+QStringList KvSqlLeadingWords(const QString& statement, int limit, bool nestedComments = false);
+
+// True when the statement begins, ends or divides a transaction by its
+// first words: BEGIN, START, COMMIT, END, ROLLBACK (also TO and PREPARED),
+// ABORT, SAVEPOINT, RELEASE, PREPARE TRANSACTION.
+bool KvIsTransactionControl(const QString& statement, bool nestedComments);
+
+// Where the first statement of the text ends by PostgreSQL's reading of it:
+// the index of its ";", or the text's size. Literals ('...' with '' inside,
+// E'...' with backslash escapes, U&'...'), quoted names ("..."), dollar
+// quotes ($tag$...$tag$, where a "$" after a letter or digit belongs to a
+// name) and comments (-- to the line end, /* */ nesting) hide a ";";
+// brackets and backquotes are ordinary characters there.
+qsizetype KvServerStatementEnd(const QString& sql);

@@ -220,6 +220,34 @@ bool KvSqliteBackend::execute(const QString& sql, QString* error) {
   return ok;
 }
 
+bool KvSqliteBackend::nextTypedStatement(const QString& sql, QString* statement, qsizetype* used, QString* error) {
+  statement->clear();
+  *used = 0;
+  if (!m_db) {
+    setError(error, nullptr);
+    return false;
+  }
+  const QByteArray utf8 = sql.toUtf8();
+  sqlite3_stmt* stmt = nullptr;
+  const char* tail = nullptr;
+  if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &stmt, &tail) != SQLITE_OK) {
+    setError(error, m_db);
+    return false;
+  }
+  const qsizetype bytes = tail ? qsizetype(tail - utf8.constData()) : utf8.size();
+  // The statement's own text runs it again: the same bytes give the same
+  // statement.
+  if (stmt)
+    *statement = QString::fromUtf8(sqlite3_sql(stmt));
+  sqlite3_finalize(stmt);
+  *used = QString::fromUtf8(utf8.constData(), bytes).size();
+  return true;
+}
+
+QString KvSqliteBackend::transactionMark() {
+  return m_db && !sqlite3_get_autocommit(m_db) ? QStringLiteral("open") : QString();
+}
+
 void KvSqliteBackend::noteFailure() {
   if (m_db && m_depth > 0 && sqlite3_get_autocommit(m_db))
     m_broken = true;

@@ -58,6 +58,10 @@ class KvSqliteBackend final : public KvDbBackend {
   // prepared again by the engine itself.
   std::unique_ptr<KvDbRowset> openRowset(const QString& sql, QString* error) override;
   std::unique_ptr<KvDbStatement> prepare(const QString& sql, QString* error) override;
+  // The statement as SQLite itself reads it off the text (the prepared
+  // statement and its tail).
+  bool nextTypedStatement(const QString& sql, QString* statement, qsizetype* used, QString* error) override;
+  QString transactionMark() override;
   // Takes back the statement of an ended rowset (the rowsets call it).
   void keepStatement(QByteArray sql, sqlite3_stmt* stmt);
 

@@ -12,6 +12,7 @@
 #include "core/KvRegistry.h"
 #include "core/KvText.h"
 #include "datafile/CKvMDBBak.h"
+#include "datafile/KvDataFileInUse.h"
 #include "ui/CKvEdit.h"
 #include "ui/CKvFolderDlg.h"
 #include "ui/CKvWaitWnd.h"
@@ -87,9 +88,11 @@ CKvBackupDlg::CKvBackupDlg(int nMode, QWidget* parent)
   const QDate today = QDate::currentDate();
   if (app) {
     CKvDataFile& file = app->GetDataFile();
+    // "%d_%d_%s.bak" of 10000 + 100 × month + day without its first
+    // character: the month and day as four digits.
     m_strDefaultName = KvFileNameText(file.GetEntityName()) + QString::number(today.year()) +
                        QStringLiteral("%1_%2_%3.bak")
-                           .arg(10000 + 100 * today.month() + today.day())
+                           .arg(QString::number(10000 + 100 * today.month() + today.day()).mid(1))
                            .arg(file.GetYear())
                            .arg(app->GetDataFileExt());
   }
@@ -345,6 +348,8 @@ bool CKvBackupDlg::Copy() {
     return false;
   }
   if (target.isEmpty() || target.endsWith(u'/'))
+    return false;
+  if (QFileInfo::exists(target) && KvRefuseDataFileInUse(target))
     return false;
   if (QFileInfo::exists(target) &&
       KvMessageBox(QStringLiteral("“%1”已存在，覆盖它吗？").arg(target),

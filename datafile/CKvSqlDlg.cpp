@@ -114,7 +114,7 @@ bool CKvSqlDlg::SaveData() {
   if (sql.trimmed().isEmpty())
     return false;
   if (KvHasTransactionControl(sql)) {
-    KvMessageBox(QStringLiteral("SQL语句中不能含有事务控制语句！"), KV_MB_OK | KV_MB_ICONSTOP);
+    KvMessageBox(KvSqlControlRefusedText(), KV_MB_OK | KV_MB_ICONSTOP);
     m_pEdit->setFocus();
     return false;
   }

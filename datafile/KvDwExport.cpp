@@ -6,9 +6,12 @@
 #include "app/KvDwMaintenance.h"
 #include "core/CKvDb.h"
 #include "core/CKvDbInfo.h"
+#include "core/KvCopyTable.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
+#include "core/KvPresenceLock.h"
 #include "core/KvRegistry.h"
+#include "datafile/KvDataFileInUse.h"
 #include "ui/CKvFolderDlg.h"
 #include "ui/CKvWaitWnd.h"
 #include "ui/KvModal.h"
@@ -28,7 +31,7 @@ void removeFile(const QString& path) {
 }
 }  // namespace
 
-bool KvWriteDwFile(const QString& code, CKvDb* pDb, const QString& path) {
+bool KvWriteDwFile(const QString& code, CKvDb* pDb, const QString& path, QStringList* pSkipped) {
   CKvApp* app = KvGetApp();
   if (!app || !pDb)
     return false;
@@ -38,14 +41,14 @@ bool KvWriteDwFile(const QString& code, CKvDb* pDb, const QString& path) {
   {
     CKvDb target(0);
     made = target.CreateDatabase(work, CKvDbInfo(0)) && app->CreateAllTables(&target) &&
-           KvExtractDwData(code, pDb, &target);
+           KvExtractDwData(code, pDb, &target, pSkipped);
     target.Close();
   }
+  // Put in place only where no file is: a file at the path is never
+  // replaced, nor removed when the export fails.
   if (made)
-    made = QFile::rename(work, path);
+    made = KvPresenceLock::replaceDataFile(work, path, false);
   removeFile(work);
-  if (!made)
-    removeFile(path);
   return made;
 }
 
@@ -82,25 +85,30 @@ bool KvExportDw(const QString& code, CKvDb* pDb, QWidget* parent) {
       continue;
     }
     if (info.exists()) {
+      if (KvRefuseDataFileInUse(path))
+        continue;
       if (KvMessageBox(KvFormat("%s\n已存在，要删除它吗？", path), KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) !=
           KV_IDYES)
         continue;
+      // Deleted only while no program holds it, whoever took it up since.
       QFile::setPermissions(path, info.permissions() | QFileDevice::WriteOwner);
-      if (!QFile::remove(path))
+      if (!KvPresenceLock::removeDataFile(path))
         continue;
     }
     CKvWaitWnd wait;
     wait.Show();
     KvRegWriteString(KvRegRoot::CurrentUser, KvGetRegKeyPath(), kExportKey, folder);
     QDir::setCurrent(current);
-    if (!KvWriteDwFile(code, pDb, path)) {
+    QStringList skipped;
+    if (!KvWriteDwFile(code, pDb, path, &skipped)) {
       wait.Hide();
       KvMessageBox(QStringLiteral("导出单位数据失败！"), KV_MB_OK | KV_MB_ICONSTOP);
       return false;
     }
     CKvOperation(27, KvFormat("导出单位%s的数据", code));
     wait.Hide();
-    KvMessageBox(KvFormat("数据文件：\n%s\n生成完毕！", path), KV_MB_OK | KV_MB_ICONINFORMATION);
+    KvMessageBox(KvFormat("数据文件：\n%s\n生成完毕！", path) + KvSkippedTablesLine(skipped),
+                 KV_MB_OK | KV_MB_ICONINFORMATION);
     return true;
   }
   QDir::setCurrent(current);

@@ -7,6 +7,7 @@
 // and logs nothing.
 
 #include <QString>
+#include <QStringList>
 
 class CKvDb;
 class QWidget;
@@ -17,5 +18,6 @@ bool KvExportDw(const QString& code, CKvDb* pDb, QWidget* parent);
 
 // Makes the unit file at `path` from pDb's data file without asking: false,
 // with no file left at the path or under the working name, when any step
-// failed.
-bool KvWriteDwFile(const QString& code, CKvDb* pDb, const QString& path);
+// failed. The tables a new data file does not have are not copied: their
+// names go to *pSkipped (when given).
+bool KvWriteDwFile(const QString& code, CKvDb* pDb, const QString& path, QStringList* pSkipped = nullptr);

@@ -53,10 +53,14 @@ bool askModules(const QList<CKvDataType*>& modules, int operation, const QString
   return true;
 }
 
-QString sysTabText(CKvDb* pDb, const QString& column) {
+// The largest value of a SysTab column; false when it cannot be read (a
+// select of Max gives one row whenever it runs).
+bool sysTabText(CKvDb* pDb, const QString& column, QString* pValue) {
   QStringList values[1];
-  pDb->QueryTexts(QStringLiteral("Select Max(%1) From SysTab").arg(column), values, 1);
-  return values[0].isEmpty() ? QString() : values[0].first();
+  if (pDb->QueryTexts(QStringLiteral("Select Max(%1) From SysTab").arg(column), values, 1) < 1)
+    return false;
+  *pValue = values[0].first();
+  return true;
 }
 }  // namespace
 
@@ -81,10 +85,13 @@ bool KvImportDwFrom(const QString& target, CKvDb* pDb, const QString& sourcePath
     } else {
       // A file without units: T keeps its code, short name, telephone,
       // address, note and operators and takes the file's names.
+      // A name that cannot be read stops the import before anything is
+      // written.
       CKvDwRec unit = targetUnit;
-      unit.NA = sysTabText(&source, QStringLiteral("NA"));
-      unit.MAR = sysTabText(&source, QStringLiteral("T1"));
-      unit.MGR = sysTabText(&source, QStringLiteral("KJ"));
+      if (!sysTabText(&source, QStringLiteral("NA"), &unit.NA) ||
+          !sysTabText(&source, QStringLiteral("T1"), &unit.MAR) ||
+          !sysTabText(&source, QStringLiteral("KJ"), &unit.MGR))
+        return false;
       units.append(unit);
     }
     if (KvOperatorStore::Fill(&operators, &source, false) < 0)

@@ -167,10 +167,20 @@ bool KvNewDataFile::abandon(CKvDb* pNew, const QString& workName) const {
   return false;
 }
 
-bool KvNewDataFile::copyAllTables(CKvDb* pSource, CKvDb* pTarget, QString* error) const {
+bool KvNewDataFile::copyAllTables(CKvDb* pSource, CKvDb* pTarget, QString* error) {
+  // A list that cannot be read is not an empty one: the copy would miss
+  // every table.
   QStringList tables;
-  pSource->ListUserTables(&tables);
+  QStringList made;
+  if (pSource->ListUserTables(&tables) <= 0 || pTarget->ListUserTables(&made) <= 0)
+    return false;
   for (const QString& table : tables) {
+    // A table the program does not make (one made in the SQL console) has
+    // no place in the new file: it is left out and named at the end.
+    if (!made.contains(table, Qt::CaseInsensitive)) {
+      m_skipped.append(table);
+      continue;
+    }
     // The new file keeps its own version stamp, that of its back end.
     const QString where = table.compare(QStringLiteral("SysCsTab"), Qt::CaseInsensitive) == 0
                               ? QStringLiteral("Where CS<>9133")
@@ -232,7 +242,7 @@ bool KvNewDataFile::useExample(CKvDb* pNew, const QString& workName) {
   }
   QString error;
   if (!copyAllTables(&example, pNew, &error)) {
-    stop(error);
+    stop(error.isEmpty() ? QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName) : error);
     return false;
   }
   return resetCopy(pNew);
@@ -242,6 +252,7 @@ bool KvNewDataFile::Create(Field* pField) {
   Field unused;
   Field& field = pField ? *pField : unused;
   field = FieldNone;
+  m_skipped.clear();
   CKvApp* app = KvGetApp();
   const int year = m_strYear.trimmed().toInt();
   if (year < 1900) {
@@ -399,12 +410,15 @@ bool KvNewDataFile::Create(Field* pField) {
     }
   }
 
+  const QString skipped = KvSkippedTablesLine(m_skipped);
   if (m_nMode == 1)
-    inform(QStringLiteral("转换完毕！"));
+    inform(QStringLiteral("转换完毕！") + skipped);
   else if (m_nMode == 2)
-    inform(QStringLiteral("数据文件“%1” 创建成功！").arg(m_strNewName));
+    inform(QStringLiteral("数据文件“%1” 创建成功！").arg(m_strNewName) + skipped);
   else if (!carryYear)
-    m_bOpenNow = ask(QStringLiteral("数据文件“%1” 创建成功！要立即打开进行初始设置吗？").arg(m_strNewName)) == KV_IDYES;
+    m_bOpenNow = ask(QStringLiteral("数据文件“%1” 创建成功！").arg(m_strNewName) +
+                     (skipped.isEmpty() ? QString() : skipped + u'\n') +
+                     QStringLiteral("要立即打开进行初始设置吗？")) == KV_IDYES;
 
   if (app->GetDb()->IsOpen())
     CKvOperation(5, QStringLiteral("建立数据文件：%1").arg(m_strNewName));
@@ -503,19 +517,22 @@ KvNewDataFile::CarryResult KvNewDataFile::carryForward(CKvDb* pPrevious, CKvDb* 
   }
   wait.Hide();
 
-  const int oldMonth = pPrevious->LookupLong(QStringLiteral("max(MM) From SysTab"));
-  if (!pPrevious->Execute(QStringLiteral("Update SysTab Set MM=12"))) {
-    stop(QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName));
-    pPrevious->Close();
-    abandon(pNew, workName);
-    return CarryResult::Failed;
-  }
+  // The previous year is marked carried (MM 12) only once the new year has
+  // its name: a program stopped in between leaves a new year beside an
+  // unmarked previous one, never a marked year without its successor.
   pNew->Close();
   CKvDb renamer(m_nKind);
   if (!renamer.RenameDatabase(workName, m_strNewName, m_info, false)) {
-    pPrevious->Execute(QStringLiteral("Update SysTab Set MM=%1").arg(oldMonth));
     pPrevious->Close();
     dropDatabase(workName);
+    stop(QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName));
+    return CarryResult::Failed;
+  }
+  if (!pPrevious->Execute(QStringLiteral("Update SysTab Set MM=12"))) {
+    pPrevious->Close();
+    // The new year goes again, under its working name first.
+    if (renamer.RenameDatabase(m_strNewName, workName, m_info, false))
+      dropDatabase(workName);
     stop(QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName));
     return CarryResult::Failed;
   }

@@ -91,7 +91,8 @@ class KvNewDataFile {
   // The working name of a final name.
   QString workingName(const QString& name) const;
   bool dropDatabase(const QString& name) const;
-  bool copyAllTables(CKvDb* pSource, CKvDb* pTarget, QString* error) const;
+  // Every table of the source the target has; the others go to m_skipped.
+  bool copyAllTables(CKvDb* pSource, CKvDb* pTarget, QString* error);
   // New year, PY set, operators' passwords emptied, the cleared tables.
   bool resetCopy(CKvDb* pNew) const;
   bool copyInformation(CKvDb* pPrevious, CKvDb* pNew) const;
@@ -104,4 +105,5 @@ class KvNewDataFile {
   int m_nKind;
   CKvDbInfo m_info;
   QString m_strExt;
+  QStringList m_skipped;  // tables of the source the new file does not have
 };

@@ -24,18 +24,7 @@ constexpr int kLogSqlCode = 26;
 constexpr int kNoteCut = 230;
 constexpr int kNoteColumn = 240;
 
-bool isTransactionControl(const QString& statement) {
-  const QStringList words = KvSqlLeadingWords(statement, 2);
-  const QString first = words.value(0);
-  const QString second = words.value(1);
-  static const QStringList alone = {
-      QStringLiteral("BEGIN"),    QStringLiteral("COMMIT"),    QStringLiteral("END"),
-      QStringLiteral("ROLLBACK"), QStringLiteral("ABORT"),     QStringLiteral("SAVEPOINT"),
-      QStringLiteral("RELEASE")};
-  if (alone.contains(first))
-    return true;
-  return (first == u"START" || first == u"PREPARE") && second == u"TRANSACTION";
-}
+const QString kControlRefused = QStringLiteral("SQL语句中不能含有事务控制语句！");
 
 QString numberedPrefix(int index, int total) {
   return QStringLiteral("执行SQL语句(%1/%2)：").arg(index).arg(total);
@@ -67,7 +56,8 @@ int noteWidth() {
 
 bool KvHasTransactionControl(const QString& sql) {
   const QStringList statements = KvSplitSqlStatements(sql);
-  return std::any_of(statements.begin(), statements.end(), isTransactionControl);
+  return std::any_of(statements.begin(), statements.end(),
+                     [](const QString& statement) { return KvIsTransactionControl(statement, false); });
 }
 
 QStringList KvSqlLogNotes(const QString& sql, int width) {
@@ -98,10 +88,17 @@ bool KvRunSqlText(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask
   if (!transaction.IsActive())
     return false;
   int rows = 0;
-  for (const QString& statement : KvSplitSqlStatements(sql)) {
-    if (!pDb->Execute(statement))
+  switch (pDb->ExecuteTyped(sql, &rows)) {
+    case CKvDb::TypedRun::Done:
+      break;
+    case CKvDb::TypedRun::Failed:
       return false;
-    rows += pDb->GetRowCount();
+    case CKvDb::TypedRun::ControlRefused:
+      KvMessageBox(kControlRefused, KV_MB_OK | KV_MB_ICONSTOP);
+      return false;
+    case CKvDb::TypedRun::TransactionEnded:
+      KvMessageBox(QStringLiteral("事务已被语句结束，所做修改已提交！"), KV_MB_OK | KV_MB_ICONSTOP);
+      return false;
   }
   if (!ask(rows))
     return false;
@@ -120,6 +117,8 @@ bool KvRunSqlText(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask
   KvMessageBox(QStringLiteral("SQL语句提交失败，数据未被改动！"), KV_MB_OK | KV_MB_ICONSTOP);
   return false;
 }
+
+QString KvSqlControlRefusedText() { return kControlRefused; }
 
 QString KvSqlRowsText(int nRows) {
   return nRows == 0 ? QStringLiteral("没有处理任何") : QStringLiteral("处理了%1条").arg(nRows);

@@ -30,13 +30,19 @@ QStringList KvSqlLogNotes(const QString& sql, int width);
 // touched, true to commit.
 using KvSqlCommitQuestion = std::function<bool(int nRows)>;
 
-// Runs the statements of the text in order in one transaction on pDb. A
+// Runs the statements of the text in order in one transaction on pDb, each
+// looked at by the engine just before it runs (CKvDb::ExecuteTyped). A
 // failing statement is reported by the connection and everything is rolled
-// back. Otherwise `ask` decides, given the rows the statements touched
+// back; so is a statement that controls the transaction, refused with
+// KvSqlControlRefusedText() before it runs, and a transaction that a
+// statement ended all the same ("事务已被语句结束，所做修改已提交！"). Otherwise `ask` decides, given the rows the statements touched
 // together, with the transaction still open; on yes the log entries
 // (operation 26) are written in the transaction before the commit, and a
 // commit that fails says so. True when the work was committed.
 bool KvRunSqlText(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask);
+
+// "SQL语句中不能含有事务控制语句！"
+QString KvSqlControlRefusedText();
 
 // "没有处理任何" for 0 rows, else "处理了%d条".
 QString KvSqlRowsText(int nRows);

@@ -1,6 +1,7 @@
 #include "timetable/CPkDataType.h"
 
 #include "app/CKvXxApp.h"
+#include "app/KvAppQuery.h"
 #include "core/CKvDb.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
@@ -137,8 +138,12 @@ bool CPkDataType::CarryItem(int nGroup, int nItem, CKvDb* pOldDb, CKvDb* pNewDb)
   const int item = nGroup * 100 + nItem;
   if (item < 0 || item > 5)
     return false;
-  // The rows of the old file's year and of later years.
-  const QString filter = KvFormat("Where Y>='%d'", pOldDb->LookupLong(QStringLiteral("Max(PY) From SysTab")));
+  // The rows of the old file's year and of later years. A year that cannot
+  // be read refuses the carry: taken as 0 it would carry every year.
+  int year = 0;
+  if (!KvAppSelectInt(pOldDb, QStringLiteral("Select Max(PY) From SysTab"), QString(), &year))
+    return false;
+  const QString filter = KvFormat("Where Y>='%d'", year);
   static const char* const tables[6][2] = {{"TCHR", nullptr}, {"SBT", nullptr}, {"PUBRM", nullptr},
                                            {"WKT", nullptr},  {"WKJH", "SBTTCHR"}, {"PK", nullptr}};
   KvDbTransaction trans(*pNewDb);

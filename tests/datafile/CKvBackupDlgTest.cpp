@@ -9,11 +9,13 @@
 #include "core/KvRegistry.h"
 #include "datafile/CKvBackupDlg.h"
 #include "datafile/CKvMDBBak.h"
+#include "ui/CKvEdit.h"
 #include "ui/KvObjectNames.h"
 
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,6 +23,10 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -84,7 +90,10 @@ TEST_P(KvBackupDlgTest, BackupUnloadsThenCopiesAndNeverLosesAnExistingCopy) {
   EXPECT_EQ(Ok(dialog)->text(), u"&S.卸出数据");
   EXPECT_FALSE(KvDlgItem<QComboBox>(&dialog, CKvBackupDlg::IDC_LIST)->isVisible());
   EXPECT_TRUE(Hint(dialog).startsWith(QStringLiteral("    备份数据前应当先从数据库中卸出数据")));
-  EXPECT_TRUE(dialog.DefaultFileName().endsWith(QStringLiteral("_2024_xxd.bak")));
+  // The year, then the month and day as four digits.
+  EXPECT_TRUE(dialog.DefaultFileName().endsWith(QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
+                                                QStringLiteral("_2024_xxd.bak")))
+      << dialog.DefaultFileName().toStdString();
   look(&dialog, QStringLiteral("817-stage0"));
 
   Ok(dialog)->click();
@@ -132,6 +141,53 @@ TEST_P(KvBackupDlgTest, BackupUnloadsThenCopiesAndNeverLosesAnExistingCopy) {
   EXPECT_EQ(QDir(Folder()).entryList(QDir::Files | QDir::Hidden).size(), 1);
   dialog.reject();
   EXPECT_FALSE(dialog.isVisible());
+}
+
+constexpr char kHolderWorker[] = "KV_BACKUP_COPY_HOLDER";
+
+// A copy typed onto the open data file, or onto a data file another
+// program holds, is refused before the question whether to overwrite; the
+// file stays as it was and nothing is logged.
+TEST_P(KvBackupDlgTest, ACopyNeverReplacesADataFileInUse) {
+  const QString heldPath = KvTestWorkerRequest(kHolderWorker);
+  if (!heldPath.isEmpty()) {
+    CKvDb held(0);
+    KvTestWorkerSay(held.Open(heldPath, CKvDbInfo(0)) ? "READY" : "NOT OPEN");
+    KvTestWorkerWaitForGo();
+    std::fflush(stdout);
+    std::_Exit(0);
+  }
+  if (kind() != 0)
+    GTEST_SKIP() << "the presence lock is a lock on SQLite files";
+  const QString other = Folder() + QStringLiteral("/2023.xxd");
+  {
+    CKvDb made(0);
+    ASSERT_TRUE(made.CreateDatabase(other, CKvDbInfo(0)));
+  }
+  KvTestWorkers workers(kHolderWorker, {other});
+  ASSERT_EQ(workers.FirstNotReady(), -1);
+
+  KvScriptedAnswers unload;
+  CKvBackupDlg dialog(0);
+  dialog.show();
+  Ok(dialog)->click();
+  ASSERT_EQ(dialog.Stage(), 1) << unload.texts.join(u'\n').toStdString();
+  const auto bytesOf = [](const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(does not open)");
+  };
+  for (const QString& target : {pdb()->GetDatabaseName(true), other}) {
+    dialog.ChooseFolder(QFileInfo(target).path());
+    KvDlgItem<CKvEdit>(&dialog, CKvBackupDlg::IDC_PATH)->setText(target);
+    const QByteArray before = bytesOf(target);
+    KvScriptedAnswers answers({KV_IDYES});
+    Ok(dialog)->click();
+    EXPECT_EQ(answers.texts, QStringList{QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(target)});
+    EXPECT_EQ(bytesOf(target), before);
+    EXPECT_EQ(dialog.Stage(), 1);
+  }
+  EXPECT_EQ(LogRows(QStringLiteral("成功地进行了数据备份。")), 0);
+  dialog.reject();
 }
 
 TEST_P(KvBackupDlgTest, RestoreOffersOnlyThisYearsArchivesAndEndsInTheLogin) {

@@ -9,10 +9,14 @@
 #include "core/CKvDb.h"
 #include "core/KvRegistry.h"
 #include "datafile/KvDwExport.h"
+#include "support/KvTestWorkers.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -84,6 +88,69 @@ TEST_P(KvDwExportTest, AFailedExportLeavesNoFile) {
     ASSERT_TRUE(NoFile()) << "statement " << n;
   }
   EXPECT_TRUE(LogNotes(27).isEmpty());
+}
+
+constexpr char kHolderWorker[] = "KV_DW_EXPORT_HOLDER";
+
+// The unit file would take the name of a data file in use: the open data
+// file (reached through a link) or one another program holds. The export
+// is refused before any question and the file stays as it was. A table
+// the program does not make is left out of a good export and named.
+TEST_P(KvDwExportTest, AnExportNeverReplacesADataFileInUse) {
+  const QString heldPath = KvTestWorkerRequest(kHolderWorker);
+  if (!heldPath.isEmpty()) {
+    CKvDb held(0);
+    KvTestWorkerSay(held.Open(heldPath, CKvDbInfo(0)) ? "READY" : "NOT OPEN");
+    KvTestWorkerWaitForGo();
+    std::fflush(stdout);
+    std::_Exit(0);
+  }
+  if (kind() != 0)
+    GTEST_SKIP() << "the presence lock is a lock on SQLite files";
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table EXTRA(A Long)")));
+  KvRegWriteString(KvRegRoot::CurrentUser, KvGetRegKeyPath(), QStringLiteral("KVDW_Export"), m_folder.path());
+  // The folder is chosen; offered again after a refusal, it is cancelled.
+  const auto exportOnce = [&] {
+    KvDialogSteps steps({[](QDialog* dialog) {
+                           dialog->accept();
+                           return dialog->result();
+                         },
+                         [](QDialog* dialog) {
+                           dialog->reject();
+                           return dialog->result();
+                         }});
+    return KvExportDw(QStringLiteral("0101"), pdb(), nullptr);
+  };
+  const auto bytesOf = [](const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(does not open)");
+  };
+  for (const bool ours : {true, false}) {
+    std::unique_ptr<KvTestWorkers> workers;
+    if (ours) {
+      ASSERT_TRUE(QFile::link(pdb()->GetDatabaseName(true), m_path));
+    } else {
+      {
+        CKvDb made(0);
+        ASSERT_TRUE(made.CreateDatabase(m_path, CKvDbInfo(0)));
+      }
+      workers = std::make_unique<KvTestWorkers>(kHolderWorker, QStringList{m_path});
+      ASSERT_EQ(workers->FirstNotReady(), -1);
+    }
+    const QByteArray before = bytesOf(m_path);
+    KvScriptedAnswers answers({KV_IDYES});
+    EXPECT_FALSE(exportOnce()) << ours;
+    EXPECT_EQ(answers.texts, QStringList{QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(m_path)})
+        << ours;
+    EXPECT_EQ(bytesOf(m_path), before) << ours;
+    EXPECT_TRUE(LogNotes(27).isEmpty()) << ours;
+    workers.reset();
+    ASSERT_TRUE(QFile::remove(m_path));
+  }
+  KvScriptedAnswers answers;
+  EXPECT_TRUE(exportOnce());
+  EXPECT_EQ(answers.texts, QStringList{QStringLiteral("数据文件：\n%1\n生成完毕！\n下列表未复制：EXTRA").arg(m_path)});
+  EXPECT_EQ(ExportedRows(QStringLiteral("TDW"), QStringLiteral("V,HDO")), (QStringList{"2|", "3|"}));
 }
 
 KV_DB_KIND_TEST_SUITE(KvDwExportTest);

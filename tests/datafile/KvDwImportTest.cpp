@@ -104,6 +104,23 @@ TEST_P(KvDwImportTest, ARefusalLeavesTheTargetAsItWas) {
   EXPECT_EQ(LogNotes(27), QStringList{QStringLiteral("导入单位03的数据")});
 }
 
+// A file without units gives the target unit its names from SysTab: when
+// they cannot be read the import stops before it writes anything.
+TEST_P(KvDwImportTest, UnreadableNamesStopTheImportOfAFileWithoutUnits) {
+  {
+    CKvDb db(0);
+    ASSERT_TRUE(db.Open(m_source, CKvDbInfo(0)));
+    ASSERT_TRUE(db.Execute(QStringLiteral("Delete From KVDW")));
+    ASSERT_TRUE(db.Execute(QStringLiteral("Drop Table SysTab")));
+  }
+  const QStringList before = State();
+  KvScriptedAnswers answers({KV_IDYES});
+  EXPECT_FALSE(KvImportDwFrom(QStringLiteral("03"), pdb(), m_source, QStringLiteral("30"), QString()));
+  KeepCopies(answers);
+  EXPECT_EQ(State(), before);
+  EXPECT_TRUE(LogNotes(27).isEmpty());
+}
+
 TEST_P(KvDwImportTest, TheSourceDialogRefusesFilesThatDoNotFit) {
   CKvDwImportDlg dialog(pdb());
   dialog.show();

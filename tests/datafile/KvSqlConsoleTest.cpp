@@ -92,6 +92,48 @@ TEST_P(KvSqlConsoleDb, StatementsRunInOneTransactionAndOnlyYesKeepsThemWithTheir
   EXPECT_EQ(LogNotes(26), QStringList{QStringLiteral("执行SQL语句：") + QString(sql).replace(u'\'', u'"')});
 }
 
+// Texts whose quoting or comments hide a COMMIT from a reading that is not
+// the engine's own: each statement is looked at as the engine reads it, so
+// none commits the change before it; texts of the same shapes without a
+// transaction word run.
+TEST_P(KvSqlConsoleDb, ATransactionWordHiddenInQuotingCommitsNothing) {
+  const bool server = kind() != 0;
+  const struct {
+    bool onServer;
+    const char* sql;
+  } hidden[] = {
+      {false, "Update T Set B='y' Where A=1 Or $k$=1;COMMIT;Select $k$"},
+      {false, "Update T Set B='y' Where A=1 Or :k=1;Commit;Select :k"},
+      {false, "Update T Set B='y' Where A=1 Or @k=1;End;Select @k"},
+      {false, "Update T Set B='y' Where A=1 /* /* */ ;Rollback; Select 1"},
+      {true, "Update T Set B=E'\\'' Where A=1;COMMIT;Select 'x'"},
+      {true, "Update T Set B=(ARRAY['a]'])[1] Where A=1;COMMIT;Select 1"},
+      {true, "Update T Set B=$$;'$$ Where A=1;COMMIT;Select $$'$$"},
+      {true, "Update T Set B=$q$'$q$ Where A=1;COMMIT;Select $q$'$q$"},
+      {true, "Update T Set B=U&'\\0041' Where A=1;COMMIT;Select U&'x'"},
+      {true, "Update T Set B='[' Where A=(ARRAY[1])[1];COMMIT;Select ']'"},
+      {true, "Update T Set B='`' Where A=1;COMMIT;Select `x`"},
+      {true, "Update T Set B='y' Where A=1 /* /* */ ' */;COMMIT;Select 1 --'"},
+      {true, "Update T Set B='y' Where A=1;Prepare Transaction 'kv'"},
+      {true, "Update T Set B='y' Where A=1;Savepoint s;Release s"},
+  };
+  const QStringList before = State();
+  for (const auto& c : hidden) {
+    if (c.onServer != server)
+      continue;
+    KvScriptedAnswers answers;
+    EXPECT_FALSE(Run(QString::fromUtf8(c.sql), KV_IDYES)) << c.sql;
+    EXPECT_TRUE(question.isEmpty()) << c.sql;
+    EXPECT_EQ(answers.Stops(), QStringList{KvSqlControlRefusedText()}) << c.sql;
+    ASSERT_EQ(State(), before) << c.sql;
+    EXPECT_EQ(pdb()->TransactionDepth(), 0) << c.sql;
+  }
+  const QString runs = server ? QStringLiteral("Update T Set B=E'x\\'' || $q$;$q$ Where A=1 /* /* */ */")
+                              : QStringLiteral("Update T Set B='x'';' Where A=1 Or :k=1 Or $k$=1");
+  EXPECT_TRUE(Run(runs, KV_IDYES));
+  EXPECT_EQ(Rows(QStringLiteral("T"), QStringLiteral("A,B")), QStringList{QStringLiteral("1|x';")});
+}
+
 TEST_P(KvSqlConsoleDb, AFailingStatementUndoesTheRunAndIsNotLogged) {
   KvScriptedAnswers answers;
   const QStringList before = State();

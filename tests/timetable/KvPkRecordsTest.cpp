@@ -359,6 +359,13 @@ TEST_P(KvPkRecordsTest, CarryItemsCopyTheirTablesOnly) {
   EXPECT_EQ(message, QStringLiteral("教学计划：已有内容，不能结转！"));
   ASSERT_TRUE(pNew->Execute(QStringLiteral("Delete From SBTTCHR")));
 
+  // The old file's year refused: nothing is carried (taken as 0 it would
+  // carry every year's rows).
+  pdb()->FailNthStatement(1);
+  EXPECT_FALSE(CPkDataType::CarryItem(0, 3, pdb(), pNew));
+  pdb()->FailNthStatement(0);
+  EXPECT_EQ(pNew->LookupLong(QStringLiteral("Count(*) From WKT")), 0);
+
   for (int item = 0; item <= 6; ++item)
     EXPECT_EQ(CPkDataType::CarryItem(0, item, pdb(), pNew), item <= 5) << item;
   auto rowsOf = [pNew](const QString& sql) {
