@@ -163,6 +163,25 @@ bool KvScheduledBackup(bool bScheduled, QString* pText) {
 }
 
 namespace {
+// The safety copies kept of each data file: the newest ones.
+constexpr int kKeptSafetyCopies = 5;
+
+// Copies the data file aside; once the copy is found whole, the copies
+// beyond the newest few go. A copy that is not whole goes at once.
+bool makeSafetyCopy(CKvDb* db, QString* copy) {
+  if (!db->SnapshotDataFile(copy))
+    return false;
+  if (!db->VerifySnapshot(*copy)) {
+    db->DropSnapshot(*copy);
+    return false;
+  }
+  QStringList copies;
+  if (db->ListSnapshots(&copies))
+    for (qsizetype i = 0; i + kKeptSafetyCopies < copies.size(); ++i)
+      db->DropSnapshot(copies.at(i));
+  return true;
+}
+
 // The archive of another data file than the application's, named after its
 // own entity name and year; the outcome is shown as for an unscheduled
 // backup.
@@ -197,7 +216,7 @@ bool KvBackupBeforeRiskyOp(CKvDb* pDb) {
     return false;
 
   QString copy;
-  const bool copied = db->SnapshotDataFile(&copy);
+  const bool copied = makeSafetyCopy(db, &copy);
   if (copied)
     KvMessageBox(QStringLiteral("执行操作前系统已将数据文件原样拷贝成：＜%1＞！").arg(copy),
                  KV_MB_OK | KV_MB_ICONINFORMATION);

@@ -36,6 +36,8 @@ bool KvScheduledBackup(bool bScheduled, QString* pText = nullptr);
 // Before a risky operation on the data file open on pDb (null: the
 // application's): takes it for exclusive use, checks that no other program
 // uses it, makes a byte copy and a backup archive (named after that file's
-// entity name and year), then reopens it shared on every path. True when
+// entity name and year), then reopens it shared on every path. The copy
+// counts once it holds every table with its rows; then only the five
+// newest copies of that file are kept (CKvDb::ListSnapshots). True when
 // both copies were made, or when only one was and the user chose to go on.
 bool KvBackupBeforeRiskyOp(CKvDb* pDb = nullptr);

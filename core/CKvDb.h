@@ -250,10 +250,24 @@ class CKvDb {
   // A time-stamped copy of the open database, as CopyDatabase makes it.
   // With *pTarget empty (or pTarget null) the name is made and handed back:
   // kind 0 "%s(%s).%s" (the path without its extension, the local time
-  // "%Y%m%d%H%M%S", the extension in upper case), an existing copy of that
-  // name being replaced unless a program (this one too) has it open;
-  // kinds 1 and 2 the database name, "_" and the time.
+  // "%Y%m%d%H%M%S", the extension in upper case); kinds 1 and 2 the
+  // database name, "_" and the time. A copy of that name made earlier in
+  // the same second is kept: the new one waits for the next second. A
+  // target that is given and exists is replaced on kind 0 unless a program
+  // (this one too) has it open.
   bool SnapshotDataFile(QString* pTarget);
+  // The copies SnapshotDataFile made of the open database, oldest first:
+  // only names of exactly its form with this database's name (kind 0 files
+  // beside the data file, kinds 1 and 2 databases on its server). False
+  // when they cannot be listed.
+  bool ListSnapshots(QStringList* pCopies);
+  // Whether the copy holds the same tables with the same numbers of rows
+  // as the open database (kind 0: and its pages are sound). Read without
+  // leaving anything beside the copy.
+  bool VerifySnapshot(const QString& copy);
+  // Drops one copy, quietly: false while a program (this one included) has
+  // it open, or when it is no copy of the open database.
+  bool DropSnapshot(const QString& copy);
   // Kind 0: makes sure no other program has the file open; with bKeep the
   // file stays held exclusively until the connection is closed or reopened,
   // otherwise it is shared again. When another program has it: false and

@@ -2,6 +2,8 @@
 // re-create, copy and snapshot it, make sure nobody else uses it, and change
 // the width of a text column.
 //
+// The time-stamped safety copies are in KvDbSafetyCopies.cpp.
+//
 // Kind 0 handles data files: SQLite makes and copies them (its backup gives
 // a consistent copy of a file in use), and the presence lock beside each
 // file (core/KvPresenceLock.h) tells whether another program has it open.
@@ -11,7 +13,6 @@
 
 #include "core/CKvDb.h"
 
-#include "core/KvDate.h"
 #include "core/KvDbBackend.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvMdbPassword.h"
@@ -60,15 +61,6 @@ bool nameFitsServer(const QString& name) {
 
 bool samePath(const QString& a, const QString& b) {
   return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
-}
-
-// "<path without extension>(<time>).<EXTENSION>"
-QString snapshotName(const QString& path, const QString& stamp) {
-  const QString extension = KvFileExt(path);
-  QString base = path;
-  if (!extension.isEmpty())
-    base.chop(extension.size() + 1);
-  return base + u'(' + stamp + QStringLiteral(").") + extension;
 }
 
 // The message CKvDb::Execute shows for a failed statement, for statements
@@ -237,24 +229,6 @@ bool CKvDb::RenameDatabase(const QString& from, const QString& to, CKvDbInfo inf
   // Another program's session makes the server refuse the rename.
   return KvRunWithoutServerSessions(
       source, [&] { return KvRunWithoutServerSessions(target, rename); });
-}
-
-bool CKvDb::SnapshotDataFile(QString* pTarget) {
-  QString local;
-  QString& target = pTarget ? *pTarget : local;
-  if (!IsOpen())
-    return false;
-  const QString path = GetDatabaseName(false);
-  const QString stamp = KvNowText(QStringLiteral("%Y%m%d%H%M%S"));
-  if (m_nKind == 0) {
-    if (target.isEmpty())
-      target = snapshotName(path, stamp);
-    auto* file = dynamic_cast<KvSqliteBackend*>(m_backend.get());
-    return file && file->copyTo(target, true);
-  }
-  if (target.isEmpty())
-    target = KvServerDatabaseName(path) + u'_' + stamp;
-  return CopyServerDatabase(serverName(target));
 }
 
 bool CKvDb::HoldExclusive() {

@@ -170,9 +170,14 @@ KvPresenceLock::~KvPresenceLock() {
   auto it = files.find(m_key);
   if (it == files.end() || --it->holds > 0)
     return;
-  // The lock file stays for the next program: only the lock goes.
-  if (it->fd >= 0)
+  // The lock file stays for the next program while its data file exists;
+  // one whose data file is gone (renamed or deleted under this hold) goes
+  // too, unless another process still holds it.
+  if (it->fd >= 0) {
+    if (it->writable && !QFileInfo::exists(QFile::decodeName(dataFileOf(m_key))) && setLock(it->fd, F_WRLCK))
+      ::unlink(QFile::encodeName(m_key).constData());
     ::close(it->fd);
+  }
   files.erase(it);
 }
 
@@ -222,11 +227,19 @@ bool KvPresenceLock::whileUnused(const QString& dataFile, const std::function<bo
   std::lock_guard guard(presenceMutex());
   if (lockFiles().contains(key))
     return false;  // a connection of this process holds it
+  const QByteArray native = QFile::encodeName(key);
+  struct stat before {};
+  const bool made = ::lstat(native.constData(), &before) != 0;
   int fd = -1;
   bool writable = false;
   if (openLocked(key, F_WRLCK, &fd, &writable) != Opened::Locked)
     return false;
   const bool done = work();
+  // A lock file made for this check alone (nobody had the file open) and
+  // one whose data file is gone now are no use to anybody: they go while
+  // still held exclusively.
+  if (made || !QFileInfo::exists(dataFile))
+    ::unlink(native.constData());
   ::close(fd);
   return done;
 }

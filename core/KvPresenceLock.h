@@ -11,8 +11,12 @@
 // process never stand in each other's way; a hold is refused only because
 // of another process.
 //
-// The lock file is made once and then left in place for good: it is never
-// deleted or replaced, so that every program locks the same file. It takes
+// The lock file is made once and then left in place as long as its data
+// file exists: it is never replaced, so that every program locks the same
+// file. It goes only where nobody can need it: when its data file was
+// deleted or renamed away (by the last hold on it, or by the check that
+// removed it), and when it was made just for the check that put a new file
+// in place (a copy nobody had open). It takes
 // the data file's permissions (read and write bits) and group, so that in a
 // folder shared by several system users everybody who may write the data
 // file may also use a lock file that somebody else made. A symbolic link in

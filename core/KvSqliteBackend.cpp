@@ -3,6 +3,7 @@
 #include "core/KvMdbPassword.h"
 #include "core/KvSqlStatements.h"
 #include "core/KvSqliteFunctions.h"
+#include "core/KvText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -624,4 +625,40 @@ bool KvSqliteBackend::copyTo(const QString& target, bool replace) {
     QFile::remove(partial + QStringLiteral("-journal"));
   }
   return ok;
+}
+
+bool KvSqliteBackend::inspectCopy(const QString& path, QMap<QString, qint64>* pCounts) {
+  sqlite3* db = nullptr;
+  bool sound = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                               nullptr) == SQLITE_OK;
+  sqlite3_stmt* stmt = nullptr;
+  if (sound && sqlite3_prepare_v2(db, "PRAGMA quick_check(1)", -1, &stmt, nullptr) == SQLITE_OK) {
+    sound = sqlite3_step(stmt) == SQLITE_ROW &&
+            qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "ok") == 0;
+  } else {
+    sound = false;
+  }
+  sqlite3_finalize(stmt);
+  QStringList tables;
+  stmt = nullptr;
+  if (sound && sqlite3_prepare_v2(db, "SELECT name FROM sqlite_schema WHERE type='table' AND name NOT GLOB 'sqlite_*'",
+                                  -1, &stmt, nullptr) == SQLITE_OK) {
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+      tables.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))));
+  } else {
+    sound = false;
+  }
+  sqlite3_finalize(stmt);
+  for (const QString& table : std::as_const(tables)) {
+    QString quoted = table;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    qint64 count = 0;
+    if (!sound || !scalar(db, ("SELECT count(*) FROM \"" + quoted + "\"").toUtf8().constData(), &count)) {
+      sound = false;
+      break;
+    }
+    pCounts->insert(KvLower(table), count);
+  }
+  sqlite3_close_v2(db);
+  return sound;
 }

@@ -13,12 +13,16 @@
 #include "datafile/CKvPasswordCheckDlg.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 const QString kExampleValue = QStringLiteral("ExamplePath");
@@ -37,17 +41,17 @@ CKvNewDataFileDlg::CKvNewDataFileDlg(int nKind, const QString& currentName, cons
     : CKvDlg(813, parent), m_service(nKind, info), m_strCurrentName(currentName) {
   setWindowTitle(QStringLiteral("建立新年度数据文件"));
   const bool file = nKind == 0;
-  m_locationLabel = KvSetControlId(new QLabel(file ? QStringLiteral("位  置(&P)：") : QStringLiteral("序  号(&P)："), this),
+  m_locationLabel = KvSetControlId(new QLabel(file ? QStringLiteral("&P.位  置：") : QStringLiteral("&P.序  号："), this),
                                    IdLocationLabel);
   m_location = KvSetControlId(new CKvEdit(this), IdLocation);
   m_location->SetInputType(file ? QStringLiteral("STRING NOT *?\"<>|") : QStringLiteral("STRING DIGIT"),
                            file ? 260 : 4);
   m_locationLabel->setBuddy(m_location);
-  m_browse = KvSetControlId(new QPushButton(QStringLiteral("..."), this), IdBrowse);
+  m_browse = KvSetControlId(new QPushButton(QStringLiteral("&B"), this), IdBrowse);
   m_browse->setAutoDefault(false);
   m_browse->setFixedWidth(32);
   m_browse->setVisible(file);
-  m_yearLabel = KvSetControlId(new QLabel(QStringLiteral("年  度(&F)："), this), IdYearLabel);
+  m_yearLabel = KvSetControlId(new QLabel(QStringLiteral("&F.年  度："), this), IdYearLabel);
   m_year = KvSetControlId(new CKvEdit(this), IdYear);
   m_year->SetInputType(QStringLiteral("STRING DIGIT"), 4);
   m_yearLabel->setBuddy(m_year);
@@ -58,14 +62,32 @@ CKvNewDataFileDlg::CKvNewDataFileDlg(int nKind, const QString& currentName, cons
       KvSetControlId(new QLabel(QStringLiteral("范例位置："), m_exampleBox), IdExampleFolderLabel);
   m_exampleFolder = KvSetControlId(new CKvEdit(m_exampleBox), IdExampleFolder);
   m_exampleFolder->setReadOnly(true);
-  auto* exampleBrowse = KvSetControlId(new QPushButton(QStringLiteral("..."), m_exampleBox), IdExampleBrowse);
+  auto* exampleBrowse = KvSetControlId(new QPushButton(QStringLiteral("&R"), m_exampleBox), IdExampleBrowse);
   exampleBrowse->setAutoDefault(false);
   exampleBrowse->setFixedWidth(32);
-  auto* exampleLabel = KvSetControlId(new QLabel(QStringLiteral("范  例(&E)："), m_exampleBox), IdExampleLabel);
+  auto* exampleLabel = KvSetControlId(new QLabel(QStringLiteral("&E.范例："), m_exampleBox), IdExampleLabel);
   m_example = KvSetControlId(new CKvComboBoxEx(m_exampleBox), IdExample);
   m_example->SetIcons({kExampleIcon});
   m_example->setMinimumWidth(280);
   exampleLabel->setBuddy(m_example);
+
+  // The server a file is converted to: shown in that conversion only.
+  m_serverBox = new QWidget(this);
+  m_serverKind = KvSetControlId(new QComboBox(m_serverBox), IdServerKind);
+  m_serverKind->addItem(QStringLiteral("PostgreSQL数据库"));
+  m_serverKind->addItem(QStringLiteral("ODBC数据源"));
+  m_serverKind->setCurrentIndex(nKind == 1 ? ServerOdbc : ServerPostgres);
+  m_serverLabel = new QLabel(m_serverBox);
+  m_server = KvSetControlId(new QLineEdit(info.m_strServer, m_serverBox), IdServer);
+  m_user = KvSetControlId(new QLineEdit(info.m_strUser, m_serverBox), IdUser);
+  m_serverPassword = KvSetControlId(new QLineEdit(info.m_strPassword, m_serverBox), IdServerPassword);
+  m_serverPassword->setEchoMode(QLineEdit::Password);
+  const auto serverLabel = [this](const QString& text, QWidget* buddy) {
+    auto* label = new QLabel(text, m_serverBox);
+    label->setBuddy(buddy);
+    return label;
+  };
+  m_serverLabel->setBuddy(m_server);
 
   auto* grid = new QGridLayout;
   grid->addWidget(m_locationLabel, 0, 0);
@@ -75,6 +97,22 @@ CKvNewDataFileDlg::CKvNewDataFileDlg(int nKind, const QString& currentName, cons
   grid->addWidget(m_year, 1, 1);
   m_location->setMinimumWidth(280);
 
+  auto* serverGrid = new QGridLayout(m_serverBox);
+  serverGrid->setContentsMargins(0, 0, 0, 0);
+  serverGrid->addWidget(serverLabel(QStringLiteral("&T.类  型："), m_serverKind), 0, 0);
+  serverGrid->addWidget(m_serverKind, 0, 1);
+  serverGrid->addWidget(m_serverLabel, 1, 0);
+  serverGrid->addWidget(m_server, 1, 1);
+  serverGrid->addWidget(serverLabel(QStringLiteral("&U.用  户："), m_user), 2, 0);
+  serverGrid->addWidget(m_user, 2, 1);
+  serverGrid->addWidget(serverLabel(QStringLiteral("&W.口  令："), m_serverPassword), 3, 0);
+  serverGrid->addWidget(m_serverPassword, 3, 1);
+  serverGrid->setColumnStretch(1, 1);
+  // The labels of both grids take one width, so that the fields line up.
+  const int labelWidth = fontMetrics().horizontalAdvance(QStringLiteral("P.位  置：")) + 8;
+  grid->setColumnMinimumWidth(0, labelWidth);
+  serverGrid->setColumnMinimumWidth(0, labelWidth);
+
   auto* exampleGrid = new QGridLayout(m_exampleBox);
   exampleGrid->setContentsMargins(0, 0, 0, 0);
   exampleGrid->addWidget(exampleFolderLabel, 0, 0);
@@ -83,14 +121,15 @@ CKvNewDataFileDlg::CKvNewDataFileDlg(int nKind, const QString& currentName, cons
   exampleGrid->addWidget(exampleLabel, 1, 0);
   exampleGrid->addWidget(m_example, 1, 1, 1, 2);
 
-  auto* ok = KvSetControlId(new QPushButton(QStringLiteral("确认(&S)"), this), KV_IDOK);
-  auto* cancel = KvSetControlId(new QPushButton(QStringLiteral("关闭(&X)"), this), KV_IDCANCEL);
+  auto* ok = KvSetControlId(new QPushButton(QStringLiteral("&S.确认"), this), KV_IDOK);
+  auto* cancel = KvSetControlId(new QPushButton(QStringLiteral("&X.关闭"), this), KV_IDCANCEL);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(ok);
   buttons->addWidget(cancel);
 
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_serverBox);
   layout->addLayout(grid);
   layout->addWidget(m_useExample);
   layout->addWidget(m_exampleBox);
@@ -100,7 +139,13 @@ CKvNewDataFileDlg::CKvNewDataFileDlg(int nKind, const QString& currentName, cons
 
   connect(m_browse, &QPushButton::clicked, this, [this] { chooseLocation(); });
   connect(exampleBrowse, &QPushButton::clicked, this, [this] { chooseExampleFolder(); });
-  connect(m_location, &QLineEdit::textEdited, this, [this] { proposeYear(); });
+  connect(m_location, &QLineEdit::textEdited, this, [this] {
+    m_bSetTyped = true;
+    proposeYear();
+  });
+  connect(m_serverKind, &QComboBox::currentIndexChanged, this, [this] { serverChanged(); });
+  for (QLineEdit* edit : {m_server, m_user, m_serverPassword})
+    connect(edit, &QLineEdit::editingFinished, this, [this] { serverChanged(); });
   connect(m_useExample, &QCheckBox::toggled, m_exampleBox, &QWidget::setEnabled);
   connect(m_example, &QComboBox::currentIndexChanged, this, [this](int row) {
     m_example->setToolTip(m_examplePaths.value(row));
@@ -124,8 +169,14 @@ void CKvNewDataFileDlg::OnInitDialog() {
   if (!KvRegReadString(KvRegRoot::CurrentUser, KvGetRegKeyPath(), kExampleValue, &folder) || folder.isEmpty())
     folder = KvDefaultDataFolder();
   m_exampleFolder->setText(QDir::toNativeSeparators(folder));
-  m_location->setText(m_service.InitialLocation(m_strCurrentName));
   const bool convert = m_service.m_nMode == 1;
+  if (convert)
+    setWindowTitle(m_service.GetKind() == 0 ? QStringLiteral("转换为数据文件") : QStringLiteral("转换为服务器数据库"));
+  m_serverBox->setVisible(toServer());
+  if (toServer())
+    serverChanged();
+  else
+    m_location->setText(m_service.InitialLocation(m_strCurrentName));
   if (convert)
     m_year->setText(KvFileTitle(m_service.m_strSourceName).right(4));
   m_year->setEnabled(!convert);
@@ -137,6 +188,23 @@ void CKvNewDataFileDlg::OnInitDialog() {
   proposeYear();
   if (templates)
     fillExamples();
+}
+
+bool CKvNewDataFileDlg::toServer() const { return m_service.m_nMode == 1 && m_service.GetKind() != 0; }
+
+void CKvNewDataFileDlg::serverChanged() {
+  const bool odbc = m_serverKind->currentIndex() == ServerOdbc;
+  m_serverLabel->setText(odbc ? QStringLiteral("&S.数据源：") : QStringLiteral("&S.服务器："));
+  if (!toServer())
+    return;
+  const int kind = odbc ? 1 : 2;
+  CKvDbInfo info(kind);
+  info.m_strServer = m_server->text().trimmed();
+  info.m_strUser = m_user->text().trimmed();
+  info.m_strPassword = m_serverPassword->text();
+  m_service.SetTarget(kind, info);
+  if (!m_bSetTyped && !info.m_strServer.isEmpty())
+    m_location->setText(m_service.NextSetNumber());
 }
 
 void CKvNewDataFileDlg::GetToolTipText(QString* text, int controlId) {
@@ -194,6 +262,11 @@ void CKvNewDataFileDlg::fillExamples() {
 }
 
 bool CKvNewDataFileDlg::SaveData() {
+  if (toServer()) {
+    const bool typed = std::exchange(m_bSetTyped, true);
+    serverChanged();
+    m_bSetTyped = typed;
+  }
   m_service.m_strLocation = m_location->text();
   m_service.m_strYear = m_year->text();
   m_service.m_strExample = m_useExample->isChecked() && m_exampleBox->isVisible()

@@ -4,7 +4,9 @@
 // for a first year, an example file as the template; OK hands them to
 // KvNewDataFile, which makes the file, and closes only when it was made.
 // Modes 1 (convert) and 2 (copy) show no template controls; in mode 1 the
-// year is the source's.
+// year is the source's, the title says which way the file is converted, and
+// a file converted to the server asks for the server (PostgreSQL or an ODBC
+// data source, user and password) besides the set number.
 
 #include "datafile/KvNewDataFile.h"
 #include "ui/CKvDlg.h"
@@ -14,6 +16,8 @@
 class CKvComboBoxEx;
 class CKvEdit;
 class QCheckBox;
+class QComboBox;
+class QLineEdit;
 class QLabel;
 class QPushButton;
 
@@ -32,7 +36,14 @@ class CKvNewDataFileDlg : public CKvDlg {
     IdExampleFolder = 1156,
     IdExampleLabel = 1094,
     IdExample = 1110,
+    // Converting a file to the server: where the server database goes.
+    IdServerKind = 1000,
+    IdServer = 1003,
+    IdUser = 1004,
+    IdServerPassword = 1005,
   };
+  // The choices of IdServerKind.
+  enum : int { ServerPostgres = 0, ServerOdbc = 1 };
 
   // kind: of the file to make; currentName: the open data file's name;
   // info: its connect information.
@@ -47,6 +58,10 @@ class CKvNewDataFileDlg : public CKvDlg {
   const QString& GetNewFileName() const { return m_service.m_strNewName; }
   const QString& GetLocation() const { return m_service.m_strLocation; }
   bool IsOpenNow() const { return m_service.m_bOpenNow; }
+  // The kind and connect information of the file made (a conversion to the
+  // server: the server given in the dialog).
+  int GetKind() const { return m_service.GetKind(); }
+  const CKvDbInfo& GetTargetInfo() const { return m_service.GetInfo(); }
 
   bool SaveData() override;
   void GetToolTipText(QString* text, int controlId) override;
@@ -59,6 +74,10 @@ class CKvNewDataFileDlg : public CKvDlg {
   void chooseLocation();
   void chooseExampleFolder();
   void fillExamples();
+  // A conversion to the server: the server fields as the target, and the
+  // next free set number there unless one was typed.
+  bool toServer() const;
+  void serverChanged();
 
   KvNewDataFile m_service;
   QString m_strCurrentName;
@@ -73,4 +92,11 @@ class CKvNewDataFileDlg : public CKvDlg {
   QWidget* m_exampleBox;
   CKvEdit* m_exampleFolder;
   CKvComboBoxEx* m_example;
+  QWidget* m_serverBox;
+  QComboBox* m_serverKind;
+  QLabel* m_serverLabel;
+  QLineEdit* m_server;
+  QLineEdit* m_user;
+  QLineEdit* m_serverPassword;
+  bool m_bSetTyped = false;
 };

@@ -5,6 +5,7 @@
 #include "app/CKvMainFrm.h"
 #include "app/KvBackup.h"
 #include "app/KvMonthTableHooks.h"
+#include "core/KvMessage.h"
 #include "datafile/CKvBackupDlg.h"
 #include "datafile/CKvDataFileInfoDlg.h"
 #include "datafile/CKvDataInfoDlg.h"
@@ -65,17 +66,38 @@ void KvInstallDataFile() {
   });
   // The login dialog's convert and copy: the new file is made from the one
   // it names. Converting goes to the other back end: a file becomes a
-  // database of the server the dialog names, a database a file in the
-  // default data folder.
+  // database of the server the conversion asks for (and the login may go
+  // on there), a database a file in the default data folder.
   KvSetDataFileMaker([](int nMode, const CKvDataFile& source, CKvDataFile* pNewFile) {
     CKvDataFile target = source;
-    if (nMode == 1)
-      target.SetKind(source.GetKind() == 0 ? 1 : 0);
-    CKvNewDataFileDlg dialog(target.GetDbKind(), nMode == 1 ? QString() : source.GetFileName(),
-                             target.GetDbInfo(), KvGetApp()->GetMainFrame());
+    CKvDbInfo targetInfo = source.GetDbInfo();
+    const bool toServer = nMode == 1 && source.GetKind() == 0;
+    if (toServer) {
+      // PostgreSQL on this machine, with the login kept for it, until the
+      // dialog is told otherwise.
+      targetInfo = CKvDbInfo(2);
+      targetInfo.m_strUser.clear();
+      KvReadDbLogin(&targetInfo);
+      target.SetKind(1);
+      target.SetServerBackend(2);
+    } else if (nMode == 1) {
+      target.SetKind(0);
+      targetInfo = CKvDbInfo(0);
+    }
+    CKvNewDataFileDlg dialog(target.GetDbKind(), nMode == 1 ? QString() : source.GetFileName(), targetInfo,
+                             KvGetApp()->GetMainFrame());
     dialog.SetSource(nMode, source.GetFileName(), source.GetDbKind(), source.GetDbInfo());
     if (KvExecDialog(&dialog) != QDialog::Accepted)
       return false;
+    if (toServer) {
+      target.SetServerBackend(dialog.GetKind());
+      targetInfo = dialog.GetTargetInfo();
+      targetInfo.m_strDatabase = dialog.GetNewFileName();
+      if (KvMessageBox(QStringLiteral("数据文件已转换为服务器数据库“%1”，要登录到它吗？").arg(dialog.GetNewFileName()),
+                       KV_MB_YESNO | KV_MB_ICONQUESTION) != KV_IDYES)
+        return false;
+    }
+    target.SetDbInfo(targetInfo);
     target.SetFileName(dialog.GetNewFileName());
     *pNewFile = target;
     return true;

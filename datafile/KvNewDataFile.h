@@ -58,6 +58,14 @@ class KvNewDataFile {
   bool m_bOpenNow = false;
 
   int GetKind() const { return m_nKind; }
+  // The target's connect information (servers: where the file is made).
+  const CKvDbInfo& GetInfo() const { return m_info; }
+  // Another target before Create: its kind and connect information (a
+  // conversion to the server asks for the server).
+  void SetTarget(int nKind, const CKvDbInfo& info) {
+    m_nKind = nKind;
+    m_info = info;
+  }
 
   // The final and previous year's names of a location and year (the
   // location is not checked).

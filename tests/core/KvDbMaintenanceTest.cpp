@@ -193,7 +193,7 @@ TEST_P(KvDbMaintenanceTest, CreateAndDropRoundTrip) {
   EXPECT_TRUE(recorder.messages().isEmpty());
   if (kind() == 0) {
     EXPECT_FALSE(QFileInfo::exists(name));
-    EXPECT_TRUE(QFileInfo::exists(KvPresenceLock::lockFilePath(name)));  // never deleted
+    EXPECT_FALSE(QFileInfo::exists(KvPresenceLock::lockFilePath(name)));  // gone with its file
   }
   EXPECT_FALSE(made.DropDatabase(name, testDb().info()));  // gone already
 }

@@ -150,7 +150,7 @@ TEST(KvPresenceLock, DataFileIsDeletedOnlyWhenNobodyHoldsIt) {
   EXPECT_TRUE(KvPresenceLock::removeDataFile(path));
   EXPECT_FALSE(QFileInfo::exists(path));
   EXPECT_FALSE(QFileInfo::exists(journal.fileName()));
-  EXPECT_TRUE(QFileInfo::exists(KvPresenceLock::lockFilePath(path)));
+  EXPECT_FALSE(QFileInfo::exists(KvPresenceLock::lockFilePath(path)));  // gone with its file
   EXPECT_FALSE(KvPresenceLock::removeDataFile(path));          // missing
   EXPECT_FALSE(KvPresenceLock::removeDataFile(KvTestHome()));  // a folder
 }
