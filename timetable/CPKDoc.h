@@ -41,6 +41,8 @@ class CPKDoc : public CKvDoc {
   bool SaveRows() override;
   int GetColumnListKind(int nColumn) override;
   bool CheckCellText(int nRow, int nColumn, const QString& text, QString& outText) override;
+  // The day cells show course names (page 0) or class names.
+  bool ShowsCheckedText(int nColumn) const override { return DayOfCell(nColumn) >= 0; }
   void BuildPrintMacros() override;
   QString GetCommandCaption(int nId, int& nFlag) override;
   void AfterEdit(int nRow, int nColumn, const QString& text) override;

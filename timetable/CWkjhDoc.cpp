@@ -112,6 +112,11 @@ int CWkjhDoc::TypeOfCell(int nColumn) const {
   return nColumn >= 0 && nColumn < m_formEntry.formulas.size() ? m_formEntry.formulas.at(nColumn).Link() : 0;
 }
 
+bool CWkjhDoc::ShowsCheckedText(int nColumn) const {
+  const int type = TypeOfCell(nColumn);
+  return type == kCourse || type == kTeacher || type == kRoom;
+}
+
 void CWkjhDoc::FillRows() {
   KvWaitCursor wait;
   CStd node(m_pDb, m_key.STD);

@@ -47,6 +47,8 @@ class CWkjhDoc : public CKvDoc {
   void GetSummaryText(QString& out, int nRows) override;
   int GetColumnListKind(int nColumn) override;
   bool CheckCellText(int nRow, int nColumn, const QString& text, QString& outText) override;
+  // The course, teacher and room cells show names.
+  bool ShowsCheckedText(int nColumn) const override;
   void BuildPrintMacros() override;
 
   // The column type of a cell index; 0 for none.
