@@ -45,6 +45,7 @@ void CForthView::InitLayout() {
   }
   SetLayout(entry.sFna, columns, entry.headNotes, entry.topWords, entry.nTopNum, entry.nOption);
   m_model.SetFixedColumns(m_nFixedCols);
+  m_pDoc->UpdateShownTexts();
   m_model.SetTextRowCount(m_pDoc->GetRowCount());
   QString status;
   m_pDoc->GetSummaryText(status, m_pDoc->GetRowCount());
@@ -85,6 +86,8 @@ void CForthView::AddRows(int nCount) {
     m_pDoc->m_rows.removeLast();
     if (m_pDoc->m_flagRows.size() > m_pDoc->m_rows.size())
       m_pDoc->m_flagRows.resize(m_pDoc->m_rows.size());
+    if (m_pDoc->m_shownRows.size() > m_pDoc->m_rows.size())
+      m_pDoc->m_shownRows.resize(m_pDoc->m_rows.size());
   }
   RefreshTotals();
 }
@@ -94,11 +97,13 @@ void CForthView::MoveRows(int nFirst, int nLast, int nDelta) {
     return;
   QList<QStringList>& rows = m_pDoc->m_rows;
   QStringList& flags = m_pDoc->m_flagRows;
+  auto& shown = m_pDoc->m_shownRows;
   const int count = int(rows.size());
   if (nFirst < 0 || nLast < nFirst || nLast >= count || nFirst + nDelta < 0 || nLast + nDelta >= count)
     return;
   while (flags.size() < count)
     flags.append(QString(rows.at(flags.size()).size(), u'0'));
+  shown.resize(count);
   // The rows moved over take the places the moved rows left.
   const auto rotate = [&](auto& list) {
     if (nDelta > 0)
@@ -108,6 +113,7 @@ void CForthView::MoveRows(int nFirst, int nLast, int nDelta) {
   };
   rotate(rows);
   rotate(flags);
+  rotate(shown);
   RefreshTotals();
 }
 
@@ -170,7 +176,17 @@ void CForthView::OnCellChanged(const QString& text, int nRow, int nCol, const QS
   const int cell = m_model.Columns().at(nCol).cell;
   m_pDoc->CheckCell(nRow, cell);
   m_pDoc->AfterEdit(nRow, cell, text);
+  // The document may have rewritten the text it was given.
+  m_pDoc->UpdateShownText(nRow, cell);
   RefreshTotals();
+}
+
+void CForthView::WriteCell(int row, int column, const QString& area, const QString& text) {
+  CThirdView::WriteCell(row, column, area, text);
+  // A text put back by undo or redo is checked again: its flag and what it
+  // shows follow it.
+  if (m_pDoc && KvGridAreaFromName(area) == KvGridArea::Text && column >= 0 && column < m_model.ColumnCount())
+    m_pDoc->CheckCell(row, m_model.Columns().at(column).cell);
 }
 
 QColor CForthView::GetCellColor(int nRow, int nCol, const QString& area) {
@@ -190,7 +206,9 @@ QString CForthView::GetDisplayText(int nRow, int nCol, KvGridArea area) {
     if (!cell)
       return QString();
     const KvGridColumn& column = m_model.Columns().at(nCol);
-    return m_nNumberMode == 1 && column.IsNumber() ? m_pDoc->FormatNumber(column.cell, *cell) : *cell;
+    if (m_nNumberMode == 1 && column.IsNumber())
+      return m_pDoc->FormatNumber(column.cell, *cell);
+    return m_pDoc->GetShownText(nRow, column.cell);
   }
   return CThirdView::GetDisplayText(nRow, nCol, area);
 }

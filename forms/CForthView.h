@@ -11,7 +11,8 @@
 //   columns and modes first and then calls the base.
 // - TEXT cells are the document's cells of the shown columns (m_colMap);
 //   HEAD and FOOT cells are its note texts (m_noteTexts), in the notes'
-//   order of CKvDoc::FindNoteAt.
+//   order of CKvDoc::FindNoteAt. A TEXT cell is drawn (on screen and on
+//   paper) with the document's shown text and edited with its own text.
 // - A cell may be edited when the document is not read-only and
 //   IsCellEditable agrees. IsCommandEnabled is the module's veto over every
 //   command the view or the router would run.
@@ -87,6 +88,7 @@ class CForthView : public CThirdView {
 
  protected:
   QString GetDisplayText(int nRow, int nCol, KvGridArea area) override;
+  void WriteCell(int row, int column, const QString& area, const QString& text) override;
 
  private:
   // The document's cell of a TEXT cell; null when there is none.

@@ -336,11 +336,13 @@ void CKvDoc::BuildDefaultColumnHead(KvFormEntry& entry, int nFirst, int nCount) 
 void CKvDoc::AppendRow(const QStringList& row) {
   m_rows.append(row);
   m_flagRows.append(QString(row.size(), u'0'));
+  m_shownRows.emplaceBack();
 }
 
 void CKvDoc::ClearRows() {
   m_rows.clear();
   m_flagRows.clear();
+  m_shownRows.clear();
 }
 
 bool CKvDoc::IsRowBlank(int nRow) const {
@@ -372,7 +374,57 @@ bool CKvDoc::CheckCell(int nRow, int nColumn) {
   if (flags.size() <= nColumn)
     flags.append(QString(nColumn + 1 - flags.size(), u'0'));
   flags[nColumn] = good ? u'0' : u'1';
+  if (ShowsCheckedText(nColumn))
+    setShownText(nRow, nColumn, out);
   return good;
+}
+
+QString CKvDoc::GetShownText(int nRow, int nColumn) const {
+  if (nRow < 0 || nRow >= m_rows.size() || nColumn < 0 || nColumn >= m_rows.at(nRow).size())
+    return QString();
+  const QString& text = m_rows.at(nRow).at(nColumn);
+  if (nRow < m_shownRows.size() && nColumn < m_shownRows.at(nRow).size()) {
+    const KvShownCell& cell = m_shownRows.at(nRow).at(nColumn);
+    if (!cell.shown.isEmpty() && cell.checked == text)
+      return cell.shown;
+  }
+  return text;
+}
+
+void CKvDoc::UpdateShownTexts() {
+  QList<int> columns;
+  for (int c = 0; c < m_formEntry.formulas.size(); ++c)
+    if (ShowsCheckedText(c))
+      columns.append(c);
+  if (columns.isEmpty())
+    return;
+  for (int r = 0; r < m_rows.size(); ++r)
+    for (int c : columns)
+      UpdateShownText(r, c);
+}
+
+void CKvDoc::UpdateShownText(int nRow, int nColumn) {
+  if (nRow < 0 || nRow >= m_rows.size() || nColumn < 0 || nColumn >= m_rows.at(nRow).size() ||
+      !ShowsCheckedText(nColumn))
+    return;
+  const QString& text = m_rows.at(nRow).at(nColumn);
+  if (nRow < m_shownRows.size() && nColumn < m_shownRows.at(nRow).size() &&
+      m_shownRows.at(nRow).at(nColumn).checked == text)
+    return;
+  // An empty cell shows nothing whatever its check says.
+  QString out;
+  if (!text.isEmpty())
+    CheckCellText(nRow, nColumn, text, out);
+  setShownText(nRow, nColumn, out);
+}
+
+void CKvDoc::setShownText(int nRow, int nColumn, const QString& shown) {
+  while (m_shownRows.size() <= nRow)
+    m_shownRows.emplaceBack();
+  QList<KvShownCell>& row = m_shownRows[nRow];
+  if (row.size() <= nColumn)
+    row.resize(nColumn + 1);
+  row[nColumn] = KvShownCell{m_rows.at(nRow).at(nColumn), shown};
 }
 
 bool CKvDoc::CheckAllCells(bool bEmpty) {

@@ -11,6 +11,11 @@
 //   row holds one character per cell, '0' good and '1' refused by
 //   CheckCellText. Column arguments of the hooks (GetColumnListKind,
 //   CheckCellText, AfterEdit) are these cell indexes.
+// - A cell of a column that ShowsCheckedText shows, while it is not being
+//   edited, the text its check gave beside its answer (a name for a code);
+//   the cell keeps its own text. Such a shown text belongs to the text it
+//   was given for: a cell whose text changed without a check shows its own
+//   text until it is checked again.
 // - m_colMap maps a shown column (from 0) to its formula index.
 // - m_noteTexts runs parallel to m_formEntry.headNotes: the text each note
 //   shows and edits (its sWords after the open; ForEachColumnLink moves
@@ -115,11 +120,15 @@ class CKvDoc : public QObject, public KvCommandTarget {
   virtual void BuildPrintMacros() {}
   // The drop-down list number of a cell index, or its weekday; -1 none.
   virtual int GetColumnListKind(int nColumn) { (void)nColumn; return -1; }
-  // TRUE when the text of a cell is acceptable.
+  // TRUE when the text of a cell is acceptable; outText may give the text
+  // the cell shows (see ShowsCheckedText).
   virtual bool CheckCellText(int nRow, int nColumn, const QString& text, QString& outText) {
     (void)nRow, (void)nColumn, (void)text, (void)outText;
     return true;
   }
+  // Whether the cells of a cell index show the outText of their check
+  // instead of their own text (an empty outText shows the cell's text).
+  virtual bool ShowsCheckedText(int nColumn) const { (void)nColumn; return false; }
   // Caption (and, through nFlag, the tooltip choice) of a command; empty
   // leaves the registry's caption.
   virtual QString GetCommandCaption(int nId, int& nFlag) { (void)nId, (void)nFlag; return {}; }
@@ -204,8 +213,18 @@ class CKvDoc : public QObject, public KvCommandTarget {
   // Every column cell of the row is empty (extra cells are not looked at).
   bool IsRowBlank(int nRow) const;
   bool IsBlank() const;
-  // CheckCellText on one cell; sets its flag character; TRUE when good.
+  // CheckCellText on one cell; sets its flag character and, for a column
+  // that shows checked texts, the cell's shown text; TRUE when good.
   bool CheckCell(int nRow, int nColumn);
+  // The text a TEXT cell shows when it is not being edited: its shown text
+  // while that belongs to the text the cell holds, else the cell's text.
+  QString GetShownText(int nRow, int nColumn) const;
+  // Gives every cell of the columns that show checked texts a shown text
+  // for the text it holds, asking CheckCellText only where it has none
+  // (the flags stay as they are). Run when the views take the rows.
+  void UpdateShownTexts();
+  // The same for one cell.
+  void UpdateShownText(int nRow, int nColumn);
   // Checks every cell of every non-blank row. With bEmpty an empty document
   // gives "空文档！". Bad cells are listed ("第%d行“%s”" with the row from 1
   // and the column's title without its line-break marks) in
@@ -254,6 +273,14 @@ class CKvDoc : public QObject, public KvCommandTarget {
   QList<int> m_colMap;
   QList<QStringList> m_rows;
   QStringList m_flagRows;
+  // Per TEXT row and cell index: the text a cell held when it was checked
+  // and the text it shows for it. Runs parallel to m_rows (a row may hold
+  // fewer entries than cells; empty when nothing was given).
+  struct KvShownCell {
+    QString checked;
+    QString shown;
+  };
+  QList<QList<KvShownCell>> m_shownRows;
   int m_nExtraCells = 0;
   QStringList m_noteTexts;
   QList<KvMacroRow> m_macros;
@@ -265,6 +292,9 @@ class CKvDoc : public QObject, public KvCommandTarget {
   void RebuildColumnMap();
 
  private:
+  // Records what the cell shows for the text it holds.
+  void setShownText(int nRow, int nColumn, const QString& shown);
+
   friend class CKvDocTemplate;
   QStringList m_openArgs;
   QList<QPointer<QWidget>> m_views;

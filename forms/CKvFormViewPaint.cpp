@@ -94,7 +94,10 @@ void CKvFormView::DrawCellText(QPainter& painter, const QString& text, const QRe
                                const QString& align, int pad) const {
   if (text.isEmpty())
     return;
-  const QStringList lines = text.contains(u'\\') ? KvSplitCaptionLines(text) : QStringList{text};
+  // Captions break at a backslash, shown texts at line breaks.
+  QStringList lines;
+  for (const QString& part : text.contains(u'\\') ? KvSplitCaptionLines(text) : QStringList{text})
+    lines += part.split(u'\n');
   const QFontMetrics metrics(painter.font(), painter.device());
   const int lineHeight = metrics.height();
   const int count = int(lines.size());

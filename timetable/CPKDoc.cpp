@@ -311,9 +311,13 @@ bool CPKDoc::SaveRows() {
 int CPKDoc::GetColumnListKind(int nColumn) { return DayOfCell(nColumn); }
 
 bool CPKDoc::CheckCellText(int nRow, int nColumn, const QString& text, QString& outText) {
-  (void)nRow, (void)outText;
+  (void)nRow;
+  if (DayOfCell(nColumn) < 0 || text.isEmpty())
+    return true;
+  // Every page shows names, from the catalogue read with the window.
+  outText = KvPkShownCellText(m_source, Page() == 0, text);
   // Only a grid that can be edited and saved checks its cells.
-  if (DayOfCell(nColumn) < 0 || text.isEmpty() || m_bReadOnly)
+  if (m_bReadOnly)
     return true;
   QString copy = text;
   QString entries[3];

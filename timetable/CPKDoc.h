@@ -9,7 +9,9 @@
 // Cells are checked without statements against the course catalogue and
 // the school tree (read at the window's first fill, at a refresh and at a
 // save, not at a switch of key) and the class's plan rows; an accepted
-// entry is stored in its canonical form ("12" gives "0012"). A hand save is
+// entry is stored in its canonical form ("12" gives "0012"). Outside the
+// editor a day cell shows names (courses on page 0, classes on the others;
+// a code the catalogue read lacks shows itself). A hand save is
 // checked against the plan and against what the teachers and rooms do in
 // other classes (odd and even weeks overlapping every-week lessons), then
 // stored with its log entry in one transaction. Switching to another code,
@@ -42,6 +44,8 @@ class CPKDoc : public CKvDoc {
   bool SaveRows() override;
   int GetColumnListKind(int nColumn) override;
   bool CheckCellText(int nRow, int nColumn, const QString& text, QString& outText) override;
+  // The day cells show course names (page 0) or class names.
+  bool ShowsCheckedText(int nColumn) const override { return DayOfCell(nColumn) >= 0; }
   void BuildPrintMacros() override;
   QString GetCommandCaption(int nId, int& nFlag) override;
   void AfterEdit(int nRow, int nColumn, const QString& text) override;

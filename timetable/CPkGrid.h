@@ -126,3 +126,9 @@ class CPkGrid {
 // entries ("12", "D12S34", "S34"); false when the text breaks the syntax or
 // names the same code for both week kinds.
 bool ParseCellText(const QString& text, QString entries[3]);
+
+// The text a cell shows for its text: as NormalizeCellText shows it, with
+// the name of each course (classTimetable) or class the source knows and
+// the code of each it does not, whether or not the entries pass the check;
+// empty for a text that breaks the syntax.
+QString KvPkShownCellText(KvPkCheckSource& source, bool classTimetable, const QString& text);

@@ -9,6 +9,27 @@
 #include "timetable/CWkjhRec.h"
 #include "timetable/KvPkCheckSource.h"
 
+namespace {
+
+// The text shown for the entries of a cell with their names: the
+// every-week name alone, else "(单)" with the odd-week name and "(双)" with
+// the even-week name, on two lines when both are set.
+QString shownOf(const QString entries[3], const QString names[3]) {
+  if (!entries[0].isEmpty())
+    return names[0];
+  QString shown;
+  if (!entries[1].isEmpty())
+    shown += KvFormat("(单)%s", names[1]);
+  if (!entries[2].isEmpty()) {
+    if (!entries[1].isEmpty())
+      shown += u'\n';
+    shown += KvFormat("(双)%s", names[2]);
+  }
+  return shown;
+}
+
+}  // namespace
+
 bool ParseCellText(const QString& text, QString entries[3]) {
   for (int i = 0; i < 3; ++i)
     entries[i].clear();
@@ -76,24 +97,40 @@ bool CPkGrid::NormalizeCellText(KvPkCheckSource& source, const QList<CWkjhRec>& 
       names[i] = name;
     }
   }
-  QString shown;
   if (!entries[0].isEmpty()) {
     text = entries[0];
-    shown = names[0];
   } else {
     text.clear();
-    if (!entries[1].isEmpty()) {
+    if (!entries[1].isEmpty())
       text += KvFormat("D%s", entries[1]);
-      shown += KvFormat("(单)%s", names[1]);
-    }
-    if (!entries[2].isEmpty()) {
+    if (!entries[2].isEmpty())
       text += KvFormat("S%s", entries[2]);
-      if (!entries[1].isEmpty())
-        shown += u'\n';
-      shown += KvFormat("(双)%s", names[2]);
-    }
   }
   if (display)
-    *display = shown;
+    *display = shownOf(entries, names);
   return true;
+}
+
+QString KvPkShownCellText(KvPkCheckSource& source, bool classTimetable, const QString& text) {
+  QString entries[3];
+  if (!ParseCellText(text, entries))
+    return QString();
+  QString names[3];
+  for (int i = 0; i < 3; ++i) {
+    if (entries[i].isEmpty())
+      continue;
+    names[i] = entries[i];
+    QString name;
+    if (classTimetable) {
+      QString code = entries[i];
+      CSbtRec course;
+      if (code.size() <= 4 && KvFormatIntFrom(code, 4, false) && source.FindCourse(code, course))
+        name = course.NA;
+    } else {
+      source.FindClass(entries[i], &name);
+    }
+    if (!name.isEmpty())
+      names[i] = name;
+  }
+  return shownOf(entries, names);
 }

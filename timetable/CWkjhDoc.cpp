@@ -111,6 +111,11 @@ int CWkjhDoc::TypeOfCell(int nColumn) const {
   return nColumn >= 0 && nColumn < m_formEntry.formulas.size() ? m_formEntry.formulas.at(nColumn).Link() : 0;
 }
 
+bool CWkjhDoc::ShowsCheckedText(int nColumn) const {
+  const int type = TypeOfCell(nColumn);
+  return type == kCourse || type == kTeacher || type == kRoom;
+}
+
 bool CWkjhDoc::FillRows() {
   KvWaitCursor wait;
   ClearRows();

@@ -5,7 +5,8 @@
 // note) and each class its teacher, room and week kind; with one class per
 // grade both are edited in one grid. Only the latest version can be saved;
 // an earlier one, a unit above the grades or an operator without the plan
-// right shows the grid read-only and never counts as modified.
+// right shows the grid read-only and never counts as modified. Outside
+// the editor the course, teacher and room cells show their names.
 //
 // A save checks every cell and refuses a row without course, then stores
 // the plan and its log entry in one transaction. Rows taken from an
@@ -48,6 +49,8 @@ class CWkjhDoc : public CKvDoc {
   void GetSummaryText(QString& out, int nRows) override;
   int GetColumnListKind(int nColumn) override;
   bool CheckCellText(int nRow, int nColumn, const QString& text, QString& outText) override;
+  // The course, teacher and room cells show names.
+  bool ShowsCheckedText(int nColumn) const override;
   void BuildPrintMacros() override;
 
   // The column type of a cell index; 0 for none.

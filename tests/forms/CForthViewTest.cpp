@@ -16,6 +16,7 @@
 #include <QScrollBar>
 #include <QMenu>
 #include <QTest>
+#include <functional>
 
 namespace {
 
@@ -492,6 +493,70 @@ TEST_F(CForthViewTest, RefreshRefillsTheDocumentAndShowsIt) {
   ASSERT_TRUE(view->CommitCell(1, 3, kText, QStringLiteral("1300"), 0));
   EXPECT_TRUE(KvCmdEnabled(view, KV_CMD_FILE_SAVE));
   EXPECT_FALSE(view->HandlesCmd(KV_CMD_VIEW_LIST));
+}
+
+// A document whose memo cells hold season codes and show their names.
+class SeasonMemoDoc : public KvGridTestDoc {
+ public:
+  int checks = 0;
+  bool ShowsCheckedText(int nColumn) const override { return nColumn == 2; }
+  bool CheckCellText(int nRow, int nColumn, const QString& text, QString& outText) override {
+    (void)nRow;
+    if (nColumn != 2)
+      return true;
+    ++checks;
+    outText = text == u"春" ? QStringLiteral("春季学期") : text == u"秋" ? QStringLiteral("秋季学期") : QString();
+    return !outText.isEmpty();
+  }
+};
+
+TEST(CForthViewShownTextTest, CellsShowTheirCheckedTextsThroughEditsUndoAndRowChanges) {
+  KvMessageRecorder messages;
+  SeasonMemoDoc doc;
+  doc.rowsToFill = 6;
+  doc.Open();
+  for (int r = 0; r < doc.GetRowCount(); ++r)
+    doc.m_rows[r][2] = r % 2 ? QStringLiteral("秋") : QStringLiteral("春");
+  TestView view(&doc);
+  view.resize(900, 600);
+  view.InitLayout();
+  EXPECT_EQ(doc.checks, 6);
+  // The editor shows the code.
+  view.PlaceCaret(0, 2, 0, kText);
+  EXPECT_EQ(view.Editor()->text(), QStringLiteral("春"));
+  struct Step {
+    const char* name;
+    std::function<void()> run;
+    QStringList shown;
+  };
+  const QString spring = QStringLiteral("春季学期");
+  const QString autumn = QStringLiteral("秋季学期");
+  const Step steps[] = {
+      {"edit", [&] { view.CommitCell(1, 2, kText, QStringLiteral("春"), 0); }, {spring, spring, spring, autumn, spring, autumn}},
+      {"undo", [&] { view.UndoRedo(true); }, {spring, autumn, spring, autumn, spring, autumn}},
+      {"redo", [&] { view.UndoRedo(false); }, {spring, spring, spring, autumn, spring, autumn}},
+      {"unknown code", [&] { view.CommitCell(0, 2, kText, QStringLiteral("冬"), 0); },
+       {QStringLiteral("冬"), spring, spring, autumn, spring, autumn}},
+      {"row inserted", [&] {
+         view.PlaceCaret(1, 2, 0, kText);
+         view.InsertBlankRow(false);
+       },
+       {QStringLiteral("冬"), QString(), spring, spring, autumn, spring, autumn}},
+      {"rows removed", [&] { view.AddRows(-2); }, {QStringLiteral("冬"), QString(), spring, spring, autumn}},
+      {"row moved", [&] { view.MoveRows(3, 3, 1); }, {QStringLiteral("冬"), QString(), spring, autumn, spring}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    step.run();
+    QStringList shown;
+    for (int r = 0; r < doc.GetRowCount(); ++r)
+      shown.append(view.GetDisplayText(r, 2, KvGridArea::Text));
+    EXPECT_EQ(shown, step.shown);
+  }
+  // Each text was checked once: laying the grid out again asks nothing.
+  const int checks = doc.checks;
+  view.InitLayout();
+  EXPECT_EQ(doc.checks, checks);
 }
 
 TEST_F(CForthViewTest, RowHooksAddMoveAndRemoveTheDocumentsRows) {

@@ -8,15 +8,19 @@
 #include "KvPkGridWindowTestSupport.h"
 
 #include "core/CKvDb.h"
+#include "core/KvFakePrinterCatalogue.h"
 #include "forms/CForthView.h"
 #include "forms/CFormChildFrm.h"
 #include "forms/CFormDataType.h"
+#include "print/KvPdfReadBack.h"
+#include "print/KvPrintTestSupport.h"
 #include "timetable/CPKDoc.h"
 #include "timetable/CPKTreeView.h"
 #include "timetable/CPKView.h"
 #include "timetable/CPkOpenPlanDlg.h"
 #include "timetable/CWkjhDoc.h"
 #include "timetable/KvPkDocSupport.h"
+#include "ui/CKvEdit.h"
 #include "ui/KvCommands.h"
 
 #include <gtest/gtest.h>
@@ -94,6 +98,84 @@ TEST_P(CPKDocTest, TypedCellsAreCheckedAndKeptAsTheyAreSaved) {
   ASSERT_FALSE(answers.Stops().isEmpty());
   EXPECT_TRUE(answers.Stops()[0].startsWith(QStringLiteral("下列单元格出错：\n第2行")));
   EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
+}
+
+TEST_P(CPKDocTest, CellsShowNamesOnScreenAndOnPaperWhileTheyKeepTheirCodes) {
+  AddCourse(QStringLiteral("0003"), QStringLiteral("美术"));
+  AddPlan(QStringLiteral("0101"), QStringLiteral("0003"), 1, 1);
+  Assign(QStringLiteral("010101"), QStringLiteral("0003"), QStringLiteral("0001"), QString(), 2);
+  AddLesson(QStringLiteral("010101"), 1, 'B', 1, QStringLiteral("0001"), QStringLiteral("0001"));
+  AddLesson(QStringLiteral("010101"), 2, 'B', 1, QStringLiteral("0002"), QStringLiteral("0002"), QStringLiteral("001"), 1);
+  AddLesson(QStringLiteral("010101"), 2, 'B', 1, QStringLiteral("0003"), QStringLiteral("0001"), QString(), 2);
+  // A course the catalogue no longer has.
+  AddLesson(QStringLiteral("010101"), 3, 'B', 2, QStringLiteral("0009"), QString());
+  AddLesson(QStringLiteral("010102"), 1, 'B', 1, QStringLiteral("0002"), QStringLiteral("0002"), QStringLiteral("001"), 1);
+  KvFakePrinterCatalogue printers;
+  struct Case {
+    int row;
+    int column;
+    const char* stored;
+    const char* shown;
+  };
+  struct Page {
+    int page;
+    const char* code;
+    QList<Case> cells;
+  };
+  const Page pages[] = {
+      {0, "010101",
+       {{0, kMonday, "0001", "语文"}, {0, kTuesday, "D0002S0003", "(单)音乐\n(双)美术"}, {1, kWednesday, "0009", "0009"}}},
+      {1, "0002", {{0, kMonday, "D010102", "(单)2班"}, {0, kTuesday, "D010101", "(单)1班"}}},
+      {2, "001", {{0, kMonday, "D010102", "(单)2班"}, {0, kTuesday, "D010101", "(单)1班"}}},
+  };
+  for (const Page& page : pages) {
+    SCOPED_TRACE(page.page);
+    CPKDoc* doc = OpenTimetable(page.page, QString::fromUtf8(page.code));
+    ASSERT_NE(doc, nullptr);
+    KvPdfReadBack pdf;
+    {
+      KvPrintAnswers answers(KvTestPdfPath(QString::number(page.page)));
+      Grid(doc)->ExecuteCmd(KV_CMD_FILE_PRINT);
+      pdf = KvReadPdf(answers.pdfPath);
+    }
+    ASSERT_TRUE(pdf.ok);
+    for (const Case& c : page.cells) {
+      const QString stored = QString::fromUtf8(c.stored);
+      const QString shown = QString::fromUtf8(c.shown);
+      EXPECT_EQ(RowTexts(doc, c.row)[c.column], stored);
+      EXPECT_EQ(doc->GetShownText(c.row, doc->m_colMap[c.column]), shown);
+      for (const QString& line : shown.split(u'\n'))
+        EXPECT_FALSE(pdf.Find(line).isEmpty()) << line.toStdString();
+      if (stored != shown) {
+        EXPECT_TRUE(pdf.Find(stored).isEmpty()) << c.stored;
+      }
+    }
+    CloseAll();
+  }
+
+  // The editor shows the code; the cell the name of what an edit, its undo
+  // and its redo store; a refresh reads the names anew.
+  CPKDoc* doc = OpenTimetable();
+  ASSERT_NE(doc, nullptr);
+  CForthView* grid = Grid(doc);
+  const int monday = doc->m_colMap[kMonday];
+  grid->PlaceCaret(0, kMonday, 0, QStringLiteral("TEXT"));
+  EXPECT_EQ(grid->Editor()->text(), QStringLiteral("0001"));
+  ASSERT_TRUE(Type(doc, 0, kMonday, QStringLiteral("d2")));
+  EXPECT_EQ(grid->Editor()->text(), QStringLiteral("D0002"));
+  EXPECT_EQ(doc->GetShownText(0, monday), QStringLiteral("(单)音乐"));
+  grid->UndoRedo(true);
+  EXPECT_EQ(RowTexts(doc, 0)[kMonday], QStringLiteral("0001"));
+  EXPECT_EQ(doc->GetShownText(0, monday), QStringLiteral("语文"));
+  grid->UndoRedo(false);
+  EXPECT_EQ(doc->GetShownText(0, monday), QStringLiteral("(单)音乐"));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update SBT Set NA='书法' Where KNO='0003'")));
+  {
+    KvScriptedAnswers answers({KV_IDNO});
+    grid->ExecuteCmd(KV_CMD_REFRESH);
+  }
+  EXPECT_EQ(doc->GetShownText(0, monday), QStringLiteral("语文"));
+  EXPECT_EQ(doc->GetShownText(0, doc->m_colMap[kTuesday]), QStringLiteral("(单)音乐\n(双)书法"));
 }
 
 TEST_P(CPKDocTest, HandSaveRefusesClashesInEveryWeekKindAndKeepsTheEdit) {
@@ -249,8 +331,15 @@ TEST_P(CPKDocTest, ArrangeComesFromThreePlacesAndAsksAboutEditsFirst) {
   EXPECT_FALSE(Grid(doc)->IsChanged());
   int shown = 0;
   for (int r = 0; r < doc->GetRowCount(); ++r)
-    for (const QString& text : RowTexts(doc, r).mid(2))
+    for (int c = 2; c < doc->m_colMap.size(); ++c) {
+      const QString text = RowTexts(doc, r)[c];
       shown += text.isEmpty() ? 0 : 1;
+      // What was placed shows the course's name.
+      if (!text.isEmpty()) {
+        EXPECT_EQ(doc->GetShownText(r, doc->m_colMap[c]),
+                  text == QStringLiteral("0001") ? QStringLiteral("语文") : QStringLiteral("(单)音乐"));
+      }
+    }
   EXPECT_EQ(shown, 3);
 
   // A later plan version makes this one history: no arranging, no editing,
@@ -368,6 +457,7 @@ TEST_P(CPKDocTest, WindowsAndOpenDialogRenderOffscreen) {
   Assign(QStringLiteral("010101"), QStringLiteral("0001"), QStringLiteral("0001"));
   AddLesson(QStringLiteral("010101"), 1, 'B', 1, QStringLiteral("0001"), QStringLiteral("0001"));
   AddLesson(QStringLiteral("010101"), 3, 'C', 2, QStringLiteral("0001"), QStringLiteral("0001"), QString(), 1);
+  AddLesson(QStringLiteral("010101"), 3, 'C', 2, QStringLiteral("0002"), QStringLiteral("0002"), QString(), 2);
   const QString folder = QDir::temp().filePath(QStringLiteral("kvpk-windows"));
   QDir().mkpath(folder);
   CPkOpenPlanDlg dialog(0);
@@ -382,7 +472,7 @@ TEST_P(CPKDocTest, WindowsAndOpenDialogRenderOffscreen) {
     CPKDoc* doc = OpenTimetable(page, page == 0 ? QStringLiteral("010101") : QStringLiteral("0001"));
     ASSERT_NE(doc, nullptr);
     CFormChildFrm* frame = doc->GetFrames().at(0);
-    frame->resize(900, 460);
+    frame->resize(900, 560);
     EXPECT_TRUE(frame->grab().save(folder + QStringLiteral("/timetable_%1.png").arg(page)));
   }
   CWkjhDoc* plan = OpenPlan(QStringLiteral("0101"));
@@ -390,6 +480,8 @@ TEST_P(CPKDocTest, WindowsAndOpenDialogRenderOffscreen) {
   CFormChildFrm* frame = plan->GetFrames().at(0);
   frame->resize(900, 360);
   EXPECT_TRUE(frame->grab().save(folder + QStringLiteral("/plan.png")));
+  ASSERT_TRUE(plan->SelectCode(QStringLiteral("010101")));
+  EXPECT_TRUE(frame->grab().save(folder + QStringLiteral("/plan_class.png")));
 }
 
 KV_DB_KIND_TEST_SUITE(CPKDocTest);

@@ -7,12 +7,16 @@
 #include "KvPkGridWindowTestSupport.h"
 
 #include "core/CKvDb.h"
+#include "core/KvFakePrinterCatalogue.h"
 #include "forms/CForthView.h"
 #include "forms/CFormDataType.h"
+#include "print/KvPdfReadBack.h"
+#include "print/KvPrintTestSupport.h"
 #include "timetable/CPkOpenPlanDlg.h"
 #include "timetable/CWkjhDoc.h"
 #include "timetable/CWkjhTreeView.h"
 #include "timetable/KvPkSchoolTree.h"
+#include "ui/CKvEdit.h"
 #include "ui/KvCommands.h"
 
 #include <gtest/gtest.h>
@@ -103,6 +107,59 @@ TEST_P(CWkjhDocTest, GradeAndClassEditTheirOwnColumns) {
     }
     EXPECT_FALSE(Grid(doc)->MayAddRows());
   }
+}
+
+TEST_P(CWkjhDocTest, CourseTeacherAndRoomShowNamesOnScreenAndOnPaper) {
+  AddClasses(2);
+  AddRoom(QStringLiteral("001"), QStringLiteral("琴房"));
+  AddTeacher(QStringLiteral("0002"), QStringLiteral("李娜"));
+  AddPlan(QStringLiteral("0101"), QStringLiteral("0001"), 4, 2, 3);
+  Assign(QStringLiteral("010101"), QStringLiteral("0001"), QStringLiteral("0001"), QStringLiteral("001"), 1);
+  KvFakePrinterCatalogue printers;
+  CWkjhDoc* doc = OpenPlan(QStringLiteral("010101"));
+  ASSERT_NE(doc, nullptr);
+  KvPdfReadBack pdf;
+  {
+    KvPrintAnswers answers(KvTestPdfPath());
+    Grid(doc)->ExecuteCmd(KV_CMD_FILE_PRINT);
+    pdf = KvReadPdf(answers.pdfPath);
+  }
+  ASSERT_TRUE(pdf.ok);
+  struct Case {
+    int column;
+    const char* stored;
+    const char* shown;
+  };
+  // The other columns show what they hold.
+  const Case cases[] = {{kCourse, "0001", "语文"}, {kTeacher, "0001", "王芳"}, {kRoom, "001", "琴房"},
+                        {kPriority, "3", "3"},     {kWeekKind, "1", "1"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.column);
+    EXPECT_EQ(RowTexts(doc, 0)[c.column], QString::fromUtf8(c.stored));
+    EXPECT_EQ(doc->GetShownText(0, doc->m_colMap[c.column]), QString::fromUtf8(c.shown));
+    EXPECT_FALSE(pdf.Find(QString::fromUtf8(c.shown)).isEmpty());
+  }
+  EXPECT_TRUE(pdf.Find(QStringLiteral("0001")).isEmpty());
+  EXPECT_TRUE(pdf.Find(QStringLiteral("001")).isEmpty());
+
+  // The editor shows the code, the cell the name of what is stored; a
+  // teacher the catalogue no longer has shows the code after a refresh.
+  CForthView* grid = Grid(doc);
+  const int teacher = doc->m_colMap[kTeacher];
+  grid->PlaceCaret(0, kTeacher, 0, QStringLiteral("TEXT"));
+  EXPECT_EQ(grid->Editor()->text(), QStringLiteral("0001"));
+  ASSERT_TRUE(Type(doc, 0, kTeacher, QStringLiteral("0002")));
+  EXPECT_EQ(doc->GetShownText(0, teacher), QStringLiteral("李娜"));
+  grid->UndoRedo(true);
+  EXPECT_EQ(RowTexts(doc, 0)[kTeacher], QStringLiteral("0001"));
+  EXPECT_EQ(doc->GetShownText(0, teacher), QStringLiteral("王芳"));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From TCHR Where KNO='0001'")));
+  {
+    KvScriptedAnswers answers({KV_IDNO});
+    grid->ExecuteCmd(KV_CMD_REFRESH);
+  }
+  EXPECT_EQ(doc->GetShownText(0, teacher), QStringLiteral("0001"));
+  EXPECT_EQ(doc->GetShownText(0, doc->m_colMap[kCourse]), QStringLiteral("语文"));
 }
 
 TEST_P(CWkjhDocTest, CellsRefuseValuesOutsideTheirRange) {

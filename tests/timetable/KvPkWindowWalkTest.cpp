@@ -307,7 +307,9 @@ TEST_P(KvPkEndToEndTest, SchoolPlanArrangeMoveSaveReopenAndPrint) {
     const KvPdfReadBack pdf = KvReadPdf(printed.pdfPath);
     ASSERT_TRUE(pdf.ok);
     EXPECT_TRUE(pdf.PageTexts(0).join(u' ').contains(QStringLiteral("本校/一年级/1班")));
-    const QList<KvPdfWord> lessons = pdf.Find(QStringLiteral("0001"), 0);
+    // Lessons print as course names, never as codes.
+    EXPECT_TRUE(pdf.Find(QStringLiteral("0001"), 0).isEmpty());
+    const QList<KvPdfWord> lessons = pdf.Find(QStringLiteral("语文"), 0);
     ASSERT_EQ(lessons.size(), 2);
     QList<std::pair<int, double>> printedAt;  // (column, top) of each printed lesson
     for (const KvPdfWord& word : lessons) {
