@@ -379,6 +379,11 @@ bool CPc::UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pD
 }
 
 bool CPc::ReviewClass(CKvDb* pDb, bool* pChanged) {
+  if (pChanged)
+    *pChanged = false;
+  // An empty class code would take the lines of every class.
+  if (STD.isEmpty())
+    return false;
   if (F == -1 && !T.isEmpty() && T != u"xxxx")
     return ReviewVoucher(-1, T, DH, pDb, pChanged);
   const bool done = pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='%s' Where STD Like '%s' And Opr1=''"),
@@ -390,6 +395,10 @@ bool CPc::ReviewClass(CKvDb* pDb, bool* pChanged) {
 }
 
 bool CPc::UnreviewClass(CKvDb* pDb, bool* pChanged) {
+  if (pChanged)
+    *pChanged = false;
+  if (STD.isEmpty())
+    return false;
   if (F == -1 && !T.isEmpty() && T != u"xxxx")
     return UnreviewVoucher(-1, T, DH, pDb, pChanged);
   const bool done = pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='' Where STD Like '%s' And Opr1='%s'"),
@@ -401,7 +410,8 @@ bool CPc::UnreviewClass(CKvDb* pDb, bool* pChanged) {
 }
 
 bool CPc::IncPrintCount(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
-  return pDb->Execute(QStringLiteral("Update PC Set LPR=LPR+1 ") + VoucherWhere(nF, t, dh, pDb));
+  return pDb->Execute(QStringLiteral("Update PC Set LPR=LPR+1 ") + VoucherWhere(nF, t, dh, pDb)) &&
+         pDb->GetRowCount() > 0;
 }
 
 // --- Class sheets ---

@@ -23,22 +23,30 @@
 namespace {
 constexpr double kZero = 0.000001;
 
-QString studentName(const QString& code, CKvDb* pDb) {
+// The names below are empty for a code that is not stored; *pRead becomes
+// false when the read itself failed (it is never set back to true).
+QString studentName(const QString& code, CKvDb* pDb, bool* pRead) {
   // No student has an empty code (a new receipt has none yet).
   if (code.isEmpty())
     return QString();
   CStd student(pDb, code);
-  return student.Load(0, -1) > 0 ? student.NA : QString();
+  const int found = student.Load(0, -1);
+  if (found < 0)
+    *pRead = false;
+  return found > 0 ? student.NA : QString();
 }
 
-QString itemName(const QString& code, CKvDb* pDb) {
+QString itemName(const QString& code, CKvDb* pDb, bool* pRead) {
   CCost item;
-  return item.Load(code, pDb) > 0 ? item.NA : QString();
+  const int found = item.Load(code, pDb);
+  if (found < 0)
+    *pRead = false;
+  return found > 0 ? item.NA : QString();
 }
 
 // The operator's name; with `known`, a name read before is taken from it
 // and one read now is kept there.
-QString operatorName(const QString& code, CKvDb* pDb, QHash<QString, QString>* known) {
+QString operatorName(const QString& code, CKvDb* pDb, QHash<QString, QString>* known, bool* pRead) {
   if (code.isEmpty())
     return QString();
   if (known) {
@@ -50,7 +58,9 @@ QString operatorName(const QString& code, CKvDb* pDb, QHash<QString, QString>* k
   const int loaded = store.Load(pDb, code);
   const QString name = loaded > 0 ? store.Operator().strName : QString();
   // A failed read is not kept: the next layout tries again.
-  if (known && loaded >= 0)
+  if (loaded < 0)
+    *pRead = false;
+  else if (known)
     known->insert(code, name);
   return name;
 }
@@ -71,15 +81,16 @@ KvTextBox box(const QString& text, int top, int bottom, int left, int right, int
 enum { kLeft = 0, kRight = 2, kCentre = 6 };
 }  // namespace
 
-void CPc::BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKvDb* pDb,
+bool CPc::BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKvDb* pDb,
                              QHash<QString, QString>* operatorNames) {
   boxes->clear();
   const int n = CXxDataType::ReceiptRowsRef();
   if (n > 9 || n < 0)
-    return;
+    return true;
+  bool read = true;
   const auto add = [boxes](const KvTextBox& b) { boxes->append(b); };
   add(box(QStringLiteral("学生姓名："), 0, 1, 0, 10, 0, 0, 0, 2, kLeft, 0));
-  add(box(studentName(STD, pDb), 0, 1, 10, 38, 0, 0, 0, 2, kLeft, 0));
+  add(box(studentName(STD, pDb, &read), 0, 1, 10, 38, 0, 0, 0, 2, kLeft, 0));
   add(box(QString(), 0, 1, 38, 43, 0, 0, 0, 2, kCentre, 0));
   add(box(T.left(4), 0, 1, 43, 47, 0, 0, 0, 2, kCentre, 1));
   add(box(QStringLiteral("年"), 0, 1, 47, 49, 0, 0, 0, 2, kCentre, 0));
@@ -95,12 +106,13 @@ void CPc::BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKv
   add(box(QStringLiteral("费用名称"), 1, 2, 40, 75, 1, 2, 1, 1, kCentre, 0));
   add(box(QStringLiteral("金额"), 1, 2, 75, 100, 1, 2, 2, 1, kCentre, 0));
   for (int i = 0; i < n; ++i) {
-    // Every line with an item and an amount is shown, refunds included, so
-    // that the shown lines add up to the total.
-    const bool shown = i < lines.size() && !lines.at(i).COST.isEmpty() && std::fabs(lines.at(i).My) > kZero;
+    // A line is shown when it has an item and something paid; a refund
+    // (a negative amount) is left off the paper and counts in the total
+    // only.
+    const bool shown = i < lines.size() && !lines.at(i).COST.isEmpty() && lines.at(i).My > kZero;
     const CPc line = shown ? lines.at(i) : CPc();
     add(box(line.Mry, 2 + i, 3 + i, 0, 40, 2, 1, 1, 1, kLeft, 1));
-    add(box(shown ? itemName(line.COST, pDb) : QString(), 2 + i, 3 + i, 40, 75, 1, 1, 1, 1, kLeft, 1));
+    add(box(shown ? itemName(line.COST, pDb, &read) : QString(), 2 + i, 3 + i, 40, 75, 1, 1, 1, 1, kLeft, 1));
     add(box(amountText(line.My, 0), 2 + i, 3 + i, 75, 100, 1, 1, 2, 1, kCentre, 1));
   }
   SumAmounts(lines);
@@ -112,17 +124,21 @@ void CPc::BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKv
   add(box(QStringLiteral("收款单位："), r + 1, r + 2, 0, 10, 0, 2, 0, 0, kCentre, 0));
   add(box(app ? app->GetDataFile().GetEntityName() : QString(), r + 1, r + 2, 10, 60, 0, 2, 0, 0, kLeft, 1));
   add(box(QStringLiteral("复核："), r + 1, r + 2, 60, 70, 0, 2, 0, 0, kCentre, 0));
-  add(box(operatorName(Opr1, pDb, operatorNames), r + 1, r + 2, 70, 80, 0, 2, 0, 0, kLeft, 1));
+  add(box(operatorName(Opr1, pDb, operatorNames, &read), r + 1, r + 2, 70, 80, 0, 2, 0, 0, kLeft, 1));
   add(box(QStringLiteral("收款："), r + 1, r + 2, 80, 90, 0, 2, 0, 0, kCentre, 0));
-  add(box(operatorName(Opr0, pDb, operatorNames), r + 1, r + 2, 90, 100, 0, 2, 0, 0, kLeft, 1));
+  add(box(operatorName(Opr0, pDb, operatorNames, &read), r + 1, r + 2, 90, 100, 0, 2, 0, 0, kLeft, 1));
+  return read;
 }
 
-QList<QPair<QString, QString>> CPc::BuildReceiptMacros(CKvDb* pDb) {
+bool CPc::BuildReceiptMacros(CKvDb* pDb, QList<QPair<QString, QString>>* macros) {
+  macros->clear();
   QList<CPc> lines;
   CPc scratch;
-  scratch.SelectVoucherLines(-1, T, DH, &lines, pDb);
-  QList<QPair<QString, QString>> macros;
-  const auto add = [&macros](const QString& token, const QString& value) { macros.append({token, value}); };
+  // A receipt that cannot be read, or is no longer stored, is not filled.
+  if (scratch.SelectVoucherLines(-1, T, DH, &lines, pDb) <= 0)
+    return false;
+  bool read = true;
+  const auto add = [macros](const QString& token, const QString& value) { macros->append({token, value}); };
   CKvApp* app = KvGetApp();
   add(QStringLiteral("#kvname"), app ? app->GetDataFile().GetEntityName() : QString());
   add(QStringLiteral("#kvmanager"), app ? app->GetDataFile().GetT1() : QString());
@@ -132,7 +148,7 @@ QList<QPair<QString, QString>> CPc::BuildReceiptMacros(CKvDb* pDb) {
   add(QStringLiteral("#mm"), T.mid(4, 2));
   add(QStringLiteral("#dd"), T.mid(6));
   add(QStringLiteral("#xsd"), STD);
-  add(QStringLiteral("#xsm"), studentName(STD, pDb));
+  add(QStringLiteral("#xsm"), studentName(STD, pDb, &read));
   add(QStringLiteral("#xq"), KvFormat(QStringLiteral("%d"), QC + 1));
   // The rows the receipt fills, then every later row of the layout (at
   // most 9) empty, so that no token of an unused row is printed.
@@ -143,7 +159,7 @@ QList<QPair<QString, QString>> CPc::BuildReceiptMacros(CKvDb* pDb) {
     const QString s = KvIntToText(i + 1, 2);
     add(QStringLiteral("#zy") + s, line.Mry);
     add(QStringLiteral("#fxd") + s, line.COST);
-    add(QStringLiteral("#fxm") + s, used ? itemName(line.COST, pDb) : QString());
+    add(QStringLiteral("#fxm") + s, used ? itemName(line.COST, pDb, &read) : QString());
     add(QStringLiteral("#je") + s, used ? amountText(line.My, 14) : QString());
   }
   SumAmounts(lines);
@@ -152,9 +168,9 @@ QList<QPair<QString, QString>> CPc::BuildReceiptMacros(CKvDb* pDb) {
   const QString operators[2][2] = {{QStringLiteral("sf"), Opr0}, {QStringLiteral("fh"), Opr1}};
   for (const auto& op : operators) {
     add(u'#' + op[0] + u'd', op[1]);
-    add(u'#' + op[0] + u'm', operatorName(op[1], pDb, nullptr));
+    add(u'#' + op[0] + u'm', operatorName(op[1], pDb, nullptr, &read));
   }
-  return macros;
+  return read;
 }
 
 int CPc::FindOutstandingTerm(const CStd& student, QList<CPc>* lines, CKvDb* pDb) {
