@@ -131,6 +131,12 @@ class CKvDb {
   // returned here.
   QString LookupText(const QString& sqlJet, const QString& sqlServer = QString(), int* pnCount = nullptr,
                      int nWidth = 255);
+  // The same lookups for reads whose failure matters (a document's fill):
+  // a select that fails is shown as Execute shows it ("执行下列SQL语句时出错！")
+  // and gives false, *pOut then 0 or empty; with no row *pOut is 0 or empty
+  // and the answer true.
+  bool LookupLong(const QString& sqlJet, int* pOut, const QString& sqlServer = QString());
+  bool LookupText(const QString& sqlJet, QString* pOut, const QString& sqlServer = QString());
   // Runs sql as a select of nCols text columns and puts column i of every
   // row into pCols[i]; returns the number of rows (0 when it fails).
   int QueryTexts(const QString& sql, QStringList* pCols, int nCols);
@@ -290,6 +296,8 @@ class CKvDb {
   // The first row of "Select Count(*),<rest>"; null when the select fails.
   std::unique_ptr<KvDbCursor> Lookup(const QString& sqlJet, const QString& sqlServer,
                                      int* pnCount) const;
+  // The same, showing a failed select; null when it failed.
+  std::unique_ptr<KvDbCursor> LookupReported(const QString& sqlJet, const QString& sqlServer) const;
   // Count(*) of a table; false when the table cannot be read.
   bool CountRows(const QString& table, qint64* count) const;
   struct ColumnInfo;

@@ -157,6 +157,40 @@ QString CKvDb::LookupText(const QString& sqlJet, const QString& sqlServer, int* 
   return cursor && cursor->integer(0) > 0 ? KvDbTrimRight(cursor->text(1)) : QString();
 }
 
+std::unique_ptr<KvDbCursor> CKvDb::LookupReported(const QString& sqlJet, const QString& sqlServer) const {
+  const QString prefix = QStringLiteral("Select Count(*),");
+  const QString sql = Translate(prefix + sqlJet, sqlServer.isEmpty() ? QString() : prefix + sqlServer);
+  QString error;
+  std::unique_ptr<KvDbCursor> cursor = IsOpen() ? m_backend->query(sql, &error) : nullptr;
+  // A count always gives one row of two columns; anything else is a select
+  // that did not do what it was asked.
+  if (!cursor || cursor->columnCount() < 2 || cursor->atEnd()) {
+    reportFailed(sql, error);
+    return nullptr;
+  }
+  return cursor;
+}
+
+bool CKvDb::LookupLong(const QString& sqlJet, int* pOut, const QString& sqlServer) {
+  *pOut = 0;
+  std::unique_ptr<KvDbCursor> cursor = LookupReported(sqlJet, sqlServer);
+  if (!cursor)
+    return false;
+  if (cursor->integer(0) > 0)
+    *pOut = toInt(cursor->integer(1));
+  return true;
+}
+
+bool CKvDb::LookupText(const QString& sqlJet, QString* pOut, const QString& sqlServer) {
+  pOut->clear();
+  std::unique_ptr<KvDbCursor> cursor = LookupReported(sqlJet, sqlServer);
+  if (!cursor)
+    return false;
+  if (cursor->integer(0) > 0)
+    *pOut = KvDbTrimRight(cursor->text(1));
+  return true;
+}
+
 int CKvDb::QueryTexts(const QString& sql, QStringList* pCols, int nCols) {
   for (int i = 0; i < nCols; ++i)
     pCols[i].clear();

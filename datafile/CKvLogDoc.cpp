@@ -108,11 +108,12 @@ void CKvLogDoc::BuildPrintMacros() {
   AddMacroRow(QStringLiteral("操作时间"), QStringLiteral("#op_time"), time);
 }
 
-void CKvLogDoc::FillRows() {
+bool CKvLogDoc::FillRows() {
   ClearRows();
   loadEntries();
   // The head notes name the task shown.
   ResetMacros();
+  return true;
 }
 
 void CKvLogDoc::loadEntries() {

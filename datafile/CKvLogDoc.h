@@ -28,7 +28,7 @@ class CKvLogDoc : public CKvDoc {
   void BuildColumns(KvFormEntry& entry) override;
   void BuildHeadNotes(KvFormEntry& entry) override;
   bool PrepareOpen() override;
-  void FillRows() override;
+  bool FillRows() override;
   void BuildPrintMacros() override;
   QString GetCommandCaption(int nId, int& nFlag) override;
 

@@ -45,7 +45,7 @@ bool CKvCardDoc::SaveRows() {
 bool CKvCardDoc::HasUnsavedEdits(QString& reason) {
   reason.clear();
   CKvCardFrmView* pView = formView();
-  return pView ? pView->IsModified(reason) : false;
+  return pView && !IsFillFailed() ? pView->IsModified(reason) : false;
 }
 
 bool CKvCardDoc::CheckColumnHead(QString* pMessage) {

@@ -13,7 +13,7 @@
 //   (CKvCardFrmView): the read-only query to IsReadOnly, the save to
 //   SaveRecord(0), the unsaved-changes query to IsModified. Without such a
 //   view the document is read-only, saves without doing anything and has
-//   no unsaved changes.
+//   no unsaved changes. After a failed fill it has none either.
 // - SetupLayout sets the page of `nPage` up: its format key is the
 //   template number x 10 + the page, its title GetCardTitle and its title
 //   band GetTitleHeight.

@@ -53,7 +53,12 @@ void CKvCardFrmView::OnTabKey() {
   ExchangeRecord(false);
 }
 
-void CKvCardFrmView::OnSaveCommand() { SaveRecord(0); }
+void CKvCardFrmView::OnSaveCommand() {
+  // A record that could not be read is never written.
+  if (m_pDoc && m_pDoc->IsFillFailed())
+    return;
+  SaveRecord(0);
+}
 
 void CKvCardFrmView::UpdateListState() {
   if (!m_pDoc)
@@ -149,6 +154,8 @@ bool CKvCardFrmView::HandlesCmd(int id) const {
 }
 
 bool CKvCardFrmView::IsCmdEnabled(int id) {
+  if (id == KV_IDOK)
+    return !m_pDoc || !m_pDoc->IsFillFailed();
   if (isFormCommand(id) || KvIsCardCommand(id))
     return true;
   if (CZrvFormView::HandlesCmd(id))

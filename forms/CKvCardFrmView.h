@@ -64,7 +64,7 @@ class CKvCardFrmView : public CZrvFormView, public KvDocView {
   }
   // Enter: see above.
   virtual void OnTabKey();
-  // SaveRecord(0).
+  // SaveRecord(0); nothing after a failed fill of the document.
   virtual void OnSaveCommand();
   // Enables the document's list view unless an editable record has unsaved
   // changes.

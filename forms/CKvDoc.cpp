@@ -114,7 +114,7 @@ void CKvDoc::BuildColumnHead(KvFormEntry& entry) {
 
 bool CKvDoc::HasUnsavedEdits(QString& reason) {
   reason.clear();
-  if (m_bReadOnly)
+  if (m_bReadOnly || m_bFillFailed)
     return false;
   for (QWidget* pWidget : GetViews())
     if (auto* pView = dynamic_cast<KvDocView*>(pWidget); pView && pView->IsCellChanged())
@@ -162,7 +162,25 @@ QString CKvDoc::FormatNumber(int nColumn, const QString& text) const {
 
 // --- Operations ---
 
-void CKvDoc::UpdateReadOnly() { m_bReadOnly = QueryReadOnly(); }
+void CKvDoc::UpdateReadOnly() {
+  // Asked even after a failed fill: a card form shows or hides its
+  // controls as it answers.
+  const bool readOnly = QueryReadOnly();
+  m_bReadOnly = readOnly || m_bFillFailed;
+}
+
+bool CKvDoc::Fill() {
+  m_bFillFailed = false;
+  UpdateReadOnly();
+  if (FillRows())
+    return true;
+  // Half-read rows are never shown: a save of them would replace the
+  // stored ones with what could be read.
+  ClearFill();
+  m_bFillFailed = true;
+  UpdateReadOnly();
+  return false;
+}
 
 void CKvDoc::AddView(QWidget* pView) {
   if (!pView)
@@ -382,6 +400,8 @@ bool CKvDoc::CheckAllCells(bool bEmpty) {
 }
 
 bool CKvDoc::Save() {
+  if (m_bFillFailed)
+    return false;
   const QList<QWidget*> views = GetViews();
   for (QWidget* pWidget : views)
     if (auto* pView = dynamic_cast<KvDocView*>(pWidget); pView && !pView->CommitEdit())
@@ -396,7 +416,7 @@ bool CKvDoc::Save() {
 
 bool CKvDoc::SaveModified() {
   QString reason;
-  if (!HasUnsavedEdits(reason))
+  if (m_bFillFailed || !HasUnsavedEdits(reason))
     return true;
   switch (KvMessageBox(QStringLiteral("当前文档已发生了变化，存盘吗？"),
                        KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION)) {
@@ -417,16 +437,16 @@ void CKvDoc::ReloadLayout() {
       pView->OnDocumentChanged();
 }
 
-void CKvDoc::Refill() {
+bool CKvDoc::Refill() {
   // Asked once per fill: the fill and the views go by this answer.
-  UpdateReadOnly();
-  FillRows();
+  const bool filled = Fill();
   ResetMacros();
   for (QWidget* pWidget : GetViews())
     if (auto* pView = dynamic_cast<KvDocView*>(pWidget)) {
       pView->DiscardEdits();
       pView->OnDocumentChanged();
     }
+  return filled;
 }
 
 void CKvDoc::RebuildColumnMap() {
@@ -456,7 +476,7 @@ void CKvDoc::ExecuteCmd(int id) {
 
 bool CKvDoc::IsCmdEnabled(int id) {
   if (id == KV_CMD_FILE_SAVE)
-    return !m_bReadOnly;
+    return !m_bReadOnly && !m_bFillFailed;
   if (id == KV_CMD_DOC_PROPERTIES)
     return bool(propertiesRunner()) && IsGridDocument();
   return true;

@@ -74,7 +74,12 @@ class CKvDoc : public QObject, public KvCommandTarget {
   // FALSE ends the opening before any window exists, silently.
   virtual bool PrepareOpen() { return true; }
   // Builds the TEXT rows; m_bReadOnly is already answered for the key.
-  virtual void FillRows() {}
+  // FALSE when any read of the fill failed (the connection has shown it):
+  // the framework then shows nothing and offers nothing to save (Fill).
+  virtual bool FillRows() { return true; }
+  // What a failed fill leaves: no TEXT rows. A card document clears its
+  // record here as well, so that the card shows none.
+  virtual void ClearFill() { ClearRows(); }
   // A new TEXT row: an empty cell per formula and per extra cell.
   virtual QStringList NewRow() const;
   // Moves a linked note's text: nDir 0 from the document into text (the
@@ -87,7 +92,7 @@ class CKvDoc : public QObject, public KvCommandTarget {
   // Writes the rows; TRUE when saved (the changed flag is then cleared).
   virtual bool SaveRows() { return true; }
   // TRUE when not read-only and a view has its cell-changed flag set; the
-  // reason is emptied.
+  // reason is emptied. Never after a failed fill.
   virtual bool HasUnsavedEdits(QString& reason);
   // May the properties sheet store this change? nAction 1; nKind -1 any,
   // 0 columns, 1 head blocks, 2 notes, 3 title, 4 head rows, 5 sequence
@@ -138,8 +143,15 @@ class CKvDoc : public QObject, public KvCommandTarget {
 
   // --- Operations ---
 
-  // m_bReadOnly = QueryReadOnly().
+  // m_bReadOnly = QueryReadOnly(), and always TRUE after a failed fill.
   void UpdateReadOnly();
+  // The fill: the failed mark is dropped, m_bReadOnly answered, then
+  // FillRows. When it fails the document shows nothing (ClearFill), is
+  // read-only and marked until a fill succeeds; no message is added. TRUE
+  // when every read succeeded.
+  bool Fill();
+  // The last fill failed: nothing is shown, edited or saved.
+  bool IsFillFailed() const { return m_bFillFailed; }
   // The first view of the class (or derived from it); null when none.
   template <class T>
   T* FindView() const {
@@ -198,18 +210,20 @@ class CKvDoc : public QObject, public KvCommandTarget {
   bool CheckAllCells(bool bEmpty);
 
   // The save command: the views commit their editors, then SaveRows; TRUE
-  // clears the views' changed flags.
+  // clears the views' changed flags. After a failed fill nothing is saved
+  // (FALSE, nothing shown).
   bool Save();
   // With unsaved edits asks "当前文档已发生了变化，存盘吗？": Yes saves,
-  // No discards. FALSE when cancelled or the save failed.
+  // No discards. FALSE when cancelled or the save failed. After a failed
+  // fill there is nothing to ask: TRUE.
   bool SaveModified();
   // Loads the layout again and lets the views rebuild.
   void ReloadLayout();
-  // Asks QueryReadOnly, re-runs FillRows and lets the views rebuild
-  // (command 43112); the views' changed flags and undo and redo steps are
-  // cleared. The opening asks the same way before its FillRows, so a fill
-  // finds m_bReadOnly answered for its key.
-  void Refill();
+  // Fill again and let the views rebuild (command 43112); the views'
+  // changed flags and undo and redo steps are cleared. The opening fills
+  // the same way, so a fill finds m_bReadOnly answered for its key. FALSE
+  // when the fill failed.
+  bool Refill();
 
   // The open arguments of the document type (written back when it closes).
   QStringList& OpenArgs() { return m_openArgs; }
@@ -253,6 +267,7 @@ class CKvDoc : public QObject, public KvCommandTarget {
   QList<QPointer<QWidget>> m_views;
   QList<QPointer<CFormChildFrm>> m_frames;
   bool m_bClosing = false;
+  bool m_bFillFailed = false;
 };
 
 // Runs the properties sheet on the document with the caption; true after

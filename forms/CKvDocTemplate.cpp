@@ -110,8 +110,9 @@ CKvDoc* CKvDocTemplate::OpenDocument(int nForm, bool bNew) {
   if (!pDoc->PrepareOpen())
     return nullptr;
   pDoc->LoadLayout();
-  pDoc->UpdateReadOnly();
-  pDoc->FillRows();
+  // A fill that fails still opens the window, empty and read-only: the
+  // operator sees which document could not be read and refreshes it.
+  pDoc->Fill();
   pDoc->ResetMacros();
 
   CFormChildFrm* pFrame = CreateFrame();

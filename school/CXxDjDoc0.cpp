@@ -157,7 +157,7 @@ QString CXxDjDoc0::ItemCodeOf(int nColumn) const {
   return def.d4 == 1 && formula.Link() == 0 ? def.sFormula : QString();
 }
 
-void CXxDjDoc0::FillRows() {
+bool CXxDjDoc0::FillRows() {
   QList<CPc> lines;
   m_head.LoadClassVoucher(&lines, m_pDb);
   ForEachColumnLink(0);
@@ -165,7 +165,7 @@ void CXxDjDoc0::FillRows() {
   m_strOpr1 = operatorText(m_head.Opr1, m_pDb);
   ClearRows();
   if (CXxDataType::LevelOfCode(m_head.STD) != CXxDataType::LevelCount() - 1 || m_head.QC < 0)
-    return;
+    return true;
   CStd klass(m_pDb, m_head.STD);
   QList<CStd> students;
   klass.Select(&students, 2, m_head.QC);
@@ -201,6 +201,7 @@ void CXxDjDoc0::FillRows() {
       row[totalColumn] = amountText(total);
     AppendRow(row);
   }
+  return true;
 }
 
 void CXxDjDoc0::LinkHeadField(const KvHeadNote& note, QString& text, int nDir) {

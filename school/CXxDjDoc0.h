@@ -37,7 +37,7 @@ class CXxDjDoc0 : public CKvDoc {
   void BuildHeadNotes(KvFormEntry& entry) override;
   bool QueryReadOnly() override;
   bool PrepareOpen() override;
-  void FillRows() override;
+  bool FillRows() override;
   void LinkHeadField(const KvHeadNote& note, QString& text, int nDir) override;
   bool SaveRows() override;
   bool HasUnsavedEdits(QString& reason) override;

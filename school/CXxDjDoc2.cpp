@@ -90,7 +90,10 @@ bool CXxDjDoc2::PrepareOpen() {
   return true;
 }
 
-void CXxDjDoc2::FillRows() { m_head.BuildReceiptLayout(&m_layout.Fields, m_lines, m_pDb, &m_operatorNames); }
+bool CXxDjDoc2::FillRows() {
+  m_head.BuildReceiptLayout(&m_layout.Fields, m_lines, m_pDb, &m_operatorNames);
+  return true;
+}
 
 QString CXxDjDoc2::GetCardTitle(int nPage) {
   (void)nPage;

@@ -34,7 +34,7 @@ class CXxDjDoc2 : public CKvCardDoc {
   void LoadOpenArgs() override;
   // Needs a fee item, then asks for the day (dialog 957).
   bool PrepareOpen() override;
-  void FillRows() override;
+  bool FillRows() override;
   QString GetCardTitle(int nPage) override;
   int GetTitleHeight(int nPage) override;
   // An edit on the form draws the card again.

@@ -34,13 +34,14 @@ bool CXxRptDoc0::PrepareOpen() {
   return true;
 }
 
-void CXxRptDoc0::FillRows() {
+bool CXxRptDoc0::FillRows() {
   CKvWaitWnd wait;
   wait.Show();
   CXxRptRow scratch(1, int(m_items.size()), 9);
   QList<CXxRptRow> rows;
   scratch.LoadDetail(m_dates, m_filter, m_items, &rows, m_pDb);
   FillGrid({10}, {1, 2, 3, 4, 5, 6, 7, 8, 9}, rows);
+  return true;
 }
 
 void CXxRptDoc0::GetSummaryText(QString& out, int nRows) {

@@ -11,6 +11,6 @@ class CXxRptDoc0 : public CXxRptDoc {
   QString DefaultTitle() const override;
   void BuildColumns(KvFormEntry& entry) override;
   bool PrepareOpen() override;
-  void FillRows() override;
+  bool FillRows() override;
   void GetSummaryText(QString& out, int nRows) override;
 };

@@ -38,11 +38,12 @@ bool CXxRptDoc1::PrepareOpen() {
   return true;
 }
 
-void CXxRptDoc1::FillRows() {
+bool CXxRptDoc1::FillRows() {
   CKvWaitWnd wait;
   wait.Show();
   CXxRptRow scratch(1, int(m_items.size()), 2);
   QList<CXxRptRow> rows;
   scratch.LoadStatistics(m_nKind, m_strYear, m_nSeason, m_nDepth, m_filter, m_items, &rows, m_pDb);
   FillGrid({10}, {5, 6}, rows);
+  return true;
 }

@@ -13,7 +13,7 @@ class CXxRptDoc1 : public CXxRptDoc {
   QString DefaultTitle() const override;
   void BuildColumns(KvFormEntry& entry) override;
   bool PrepareOpen() override;
-  void FillRows() override;
+  bool FillRows() override;
 
   // 0 due, 1 paid, 2 owed: the template number less 258.
   int m_nKind = 0;

@@ -50,13 +50,14 @@ bool CXxRptDoc2::PrepareOpen() {
   return true;
 }
 
-void CXxRptDoc2::FillRows() {
+bool CXxRptDoc2::FillRows() {
   CKvWaitWnd wait;
   wait.Show();
   CXxRptRow scratch(0, int(m_items.size()), 9);
   QList<CXxRptRow> rows;
   scratch.LoadLedger(m_filter.strStdPrefix, m_items, &rows, m_pDb);
   FillGrid({}, {1, 2, 3, 4, 5, 6, 7, 8, 9}, rows);
+  return true;
 }
 
 void CXxRptDoc2::BuildPrintMacros() {

@@ -14,6 +14,6 @@ class CXxRptDoc2 : public CXxRptDoc {
   int GetColumnMark(const KvFormEntry& entry, int nColumn) override;
   void BuildHeadNotes(KvFormEntry& entry) override;
   bool PrepareOpen() override;
-  void FillRows() override;
+  bool FillRows() override;
   void BuildPrintMacros() override;
 };

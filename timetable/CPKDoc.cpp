@@ -125,7 +125,7 @@ bool CPKDoc::PrepareOpen() {
   return true;
 }
 
-void CPKDoc::FillRows() {
+bool CPKDoc::FillRows() {
   {
     KvWaitCursor wait;
     if (!m_bCatalogueRead)
@@ -185,6 +185,7 @@ void CPKDoc::FillRows() {
     m_savedGrid = m_grid;
   }
   CheckAllCells(false);
+  return true;
 }
 
 QString CPKDoc::cellText(int day, int s, int p) const {

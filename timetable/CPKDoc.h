@@ -37,7 +37,7 @@ class CPKDoc : public CKvDoc {
   void BuildHeadNotes(KvFormEntry& entry) override;
   bool QueryReadOnly() override;
   bool PrepareOpen() override;
-  void FillRows() override;
+  bool FillRows() override;
   bool SaveRows() override;
   int GetColumnListKind(int nColumn) override;
   bool CheckCellText(int nRow, int nColumn, const QString& text, QString& outText) override;

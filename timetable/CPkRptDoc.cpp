@@ -108,13 +108,13 @@ bool CPkRptDoc::PrepareOpen() {
   return true;
 }
 
-void CPkRptDoc::FillRows() {
+bool CPkRptDoc::FillRows() {
   KvWaitCursor wait;
   ClearRows();
   QList<CPkGrid> grids;
   CPkGrid(Y, QC, T).LoadDayByKey(m_nForm, m_nWeekday, m_wkt, grids, m_pDb);
   if (grids.isEmpty())
-    return;
+    return true;
   // Every name the page shows, read once: the classes, and the teachers
   // (pages 0 and 2), the rooms (page 1) or the courses (page 2).
   const QHash<QString, QString> classes = readNames(m_pDb, "STD");
@@ -152,6 +152,7 @@ void CPkRptDoc::FillRows() {
     }
     AppendRow(row);
   }
+  return true;
 }
 
 void CPkRptDoc::BuildColumnHead(KvFormEntry& entry) {

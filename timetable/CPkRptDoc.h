@@ -23,7 +23,7 @@ class CPkRptDoc : public CKvDoc {
   void BuildHeadNotes(KvFormEntry& entry) override;
   // The set-up check, the open dialog and the period schedule.
   bool PrepareOpen() override;
-  void FillRows() override;
+  bool FillRows() override;
   void BuildColumnHead(KvFormEntry& entry) override;
   void BuildPrintMacros() override;
 

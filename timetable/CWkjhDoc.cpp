@@ -112,7 +112,7 @@ int CWkjhDoc::TypeOfCell(int nColumn) const {
   return nColumn >= 0 && nColumn < m_formEntry.formulas.size() ? m_formEntry.formulas.at(nColumn).Link() : 0;
 }
 
-void CWkjhDoc::FillRows() {
+bool CWkjhDoc::FillRows() {
   KvWaitCursor wait;
   CStd node(m_pDb, m_key.STD);
   QStringList codes, names;
@@ -144,6 +144,7 @@ void CWkjhDoc::FillRows() {
     put(kNote, rec.NT);
     AppendRow(row);
   }
+  return true;
 }
 
 bool CWkjhDoc::HasUnsavedEdits(QString& reason) {

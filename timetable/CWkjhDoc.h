@@ -41,7 +41,7 @@ class CWkjhDoc : public CKvDoc {
   void BuildHeadNotes(KvFormEntry& entry) override;
   bool QueryReadOnly() override;
   bool PrepareOpen() override;
-  void FillRows() override;
+  bool FillRows() override;
   bool SaveRows() override;
   bool HasUnsavedEdits(QString& reason) override;
   void GetSummaryText(QString& out, int nRows) override;

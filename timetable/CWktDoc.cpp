@@ -43,9 +43,10 @@ int CWktDoc::LoadSchedule(const QString& year, int term) {
   return result;
 }
 
-void CWktDoc::FillRows() {
+bool CWktDoc::FillRows() {
   CKvApp* app = KvGetApp();
   m_wkt.BuildCardLayout(m_layout.Fields, app ? app->GetDataFile().GetEntityName() : QString());
+  return true;
 }
 
 QString CWktDoc::GetCardTitle(int nPage) {

@@ -22,7 +22,7 @@ class CWktDoc : public CKvCardDoc {
   // Loads the schedule of the document's year and term.
   bool PrepareOpen() override;
   // The page from the edited schedule.
-  void FillRows() override;
+  bool FillRows() override;
   QString GetCardTitle(int nPage) override;
   int GetTitleHeight(int nPage) override;
 

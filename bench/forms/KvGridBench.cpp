@@ -55,10 +55,11 @@ class FeeSheet : public CKvDoc {
     entry.AddFormula(109, 1212, 2, 2, QStringLiteral("合计/NUMBER/RIGHT/0010"));
   }
   bool QueryReadOnly() override { return false; }
-  void FillRows() override {
+  bool FillRows() override {
     ClearRows();
     for (const QStringList& row : rows())
       AppendRow(row);
+    return true;
   }
 };
 

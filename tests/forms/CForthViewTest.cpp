@@ -461,10 +461,27 @@ TEST_F(CForthViewTest, ClicksLeftOfRowsAndOnColumnHeadsSelectBlocks) {
 }
 
 TEST_F(CForthViewTest, RefreshRefillsTheDocumentAndShowsIt) {
-  doc.rowsToFill = 9;
+  // A refresh whose fill fails shows no rows and takes no typing.
+  doc.fillFails = true;
   ASSERT_TRUE(KvCmdEnabled(view, KV_CMD_REFRESH));
   view->ExecuteCmd(KV_CMD_REFRESH);
+  EXPECT_EQ(view->Model().TextRowCount(), 0);
+  EXPECT_FALSE(view->IsEditable());
+  EXPECT_FALSE(KvCmdEnabled(view, KV_CMD_FILE_SAVE));
+  // Not even the linked head note, which an editable sheet takes.
+  const QStringList notes = doc.m_noteTexts;
+  place(0, 3, kHead);
+  ASSERT_TRUE(show());
+  QTest::keyClicks(view, QStringLiteral("99"));
+  QTest::keyClick(view, Qt::Key_Return);
+  EXPECT_FALSE(view->CommitCell(0, 3, kHead, QStringLiteral("00099"), 0));
+  EXPECT_EQ(doc.m_noteTexts, notes);
+  EXPECT_FALSE(view->IsCellChanged());
+  doc.fillFails = false;
+  doc.rowsToFill = 9;
+  view->ExecuteCmd(KV_CMD_REFRESH);
   EXPECT_EQ(view->Model().TextRowCount(), 9);
+  EXPECT_TRUE(view->IsEditable());
   // Commands the view does not take go to its document.
   EXPECT_TRUE(view->HandlesCmd(KV_CMD_FILE_SAVE));
   EXPECT_TRUE(KvCmdEnabled(view, KV_CMD_FILE_SAVE));

@@ -235,6 +235,55 @@ TEST_F(CKvDocTest, ReadOnlyDocumentNeverAsksAndCannotSave) {
   EXPECT_TRUE(recorder.messages().isEmpty());
 }
 
+TEST_F(CKvDocTest, AFailedFillShowsNothingAndOffersNothingToSaveUntilARefreshSucceeds) {
+  const struct {
+    const char* name;
+    bool failAtOpening;
+  } cases[] = {{"opening", true}, {"refresh", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    KvMessageRecorder recorder;
+    KvFakeControl() = KvFakeDocControl();
+    KvFakeControl().fillFails = c.failAtOpening;
+    KvFakeDoc* pDoc = open();
+    // The window opens all the same, so that the operator can refresh it.
+    ASSERT_NE(pDoc, nullptr);
+    KvFakeView* pView = viewOf(pDoc);
+    if (!c.failAtOpening) {
+      ASSERT_EQ(pDoc->GetRowCount(), 2);
+      KvFakeControl().fillFails = true;
+      EXPECT_FALSE(pDoc->Refill());
+    }
+    EXPECT_TRUE(pDoc->IsFillFailed());
+    EXPECT_EQ(pDoc->GetRowCount(), 0);
+    EXPECT_TRUE(pDoc->m_bReadOnly);
+    // A form asking its read-only question again does not lift it.
+    pDoc->UpdateReadOnly();
+    EXPECT_TRUE(pDoc->m_bReadOnly);
+    pView->changed = true;
+    QString reason;
+    EXPECT_FALSE(pDoc->HasUnsavedEdits(reason));
+    EXPECT_FALSE(KvCmdEnabled(pDoc, KV_CMD_FILE_SAVE));
+    EXPECT_FALSE(pDoc->Save());
+    EXPECT_TRUE(pDoc->SaveModified());
+    EXPECT_EQ(KvFakeControl().saves, 0);
+
+    // The next fill that reads everything makes it editable again.
+    KvFakeControl().fillFails = false;
+    EXPECT_TRUE(pDoc->Refill());
+    EXPECT_FALSE(pDoc->IsFillFailed());
+    EXPECT_EQ(pDoc->GetRowCount(), 2);
+    EXPECT_FALSE(pDoc->m_bReadOnly);
+    EXPECT_TRUE(pDoc->HasUnsavedEdits(reason));
+    EXPECT_TRUE(pDoc->Save());
+    EXPECT_EQ(KvFakeControl().saves, 1);
+    // The framework adds no message of its own.
+    EXPECT_TRUE(recorder.messages().isEmpty());
+    delete pDoc->GetFrames().at(0);
+    flushDeletes();
+  }
+}
+
 TEST_F(CKvDocTest, CellChecksListEveryBadCellAndMarkItsFlag) {
   KvMessageRecorder recorder;
   KvFakeDoc* pDoc = open();

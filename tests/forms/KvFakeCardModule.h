@@ -114,7 +114,10 @@ class KvFakeCardDoc : public CKvCardDoc {
     (void)nPage;
     return 2;
   }
-  void FillRows() override { card.Fill(m_layout.Fields); }
+  bool FillRows() override {
+    card.Fill(m_layout.Fields);
+    return true;
+  }
   void AfterEdit(int nRow, int nColumn, const QString& text) override {
     (void)nRow, (void)nColumn, (void)text;
     ++afterEdits;

@@ -18,6 +18,8 @@ struct KvFakeDocControl {
   bool allowOpen = true;
   bool readOnly = false;
   bool saveResult = true;
+  // The fill reads its rows, then reports a failed read.
+  bool fillFails = false;
   int saves = 0;
   int closes = 0;
   int fills = 0;
@@ -62,7 +64,7 @@ class KvFakeDoc : public CKvDoc {
   }
   bool QueryReadOnly() override { return KvFakeControl().readOnly; }
   bool PrepareOpen() override { return KvFakeControl().allowOpen; }
-  void FillRows() override {
+  bool FillRows() override {
     ++KvFakeControl().fills;
     ClearRows();
     QStringList row = NewRow();
@@ -70,6 +72,7 @@ class KvFakeDoc : public CKvDoc {
     row[2] = QStringLiteral("12.5");
     AppendRow(row);
     AppendRow(NewRow());
+    return !KvFakeControl().fillFails;
   }
   void LinkHeadField(const KvHeadNote& note, QString& text, int nDir) override {
     if (note.sNote != u"凭证号")

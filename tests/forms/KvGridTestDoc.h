@@ -14,6 +14,8 @@ class KvGridTestDoc : public CKvDoc {
  public:
   int rowsToFill = 5;
   bool readOnly = false;
+  // The fill reads its rows and then reports a read that failed.
+  bool fillFails = false;
   QStringList afterEdits;
   QString status;
 
@@ -55,7 +57,7 @@ class KvGridTestDoc : public CKvDoc {
     entry.AddTopWord(7, 1, 7, 2, QStringLiteral("合计"));
   }
   bool QueryReadOnly() override { return readOnly; }
-  void FillRows() override {
+  bool FillRows() override {
     ClearRows();
     static const char16_t* names[] = {u"张三", u"李四", u"王五", u"赵六", u"钱七", u"孙八", u"周九", u"吴十"};
     for (int i = 0; i < rowsToFill; ++i) {
@@ -69,6 +71,7 @@ class KvGridTestDoc : public CKvDoc {
       row[6] = QString::number(1285.5 + (i % 2 ? 400 : 0), 'f', 2);
       AppendRow(row);
     }
+    return !fillFails;
   }
   void BuildPrintMacros() override {
     // The unit's name and manager, as the logged-in data file would give them.
@@ -90,8 +93,7 @@ class KvGridTestDoc : public CKvDoc {
   // Lays the document out and fills it, as the open flow does.
   void Open() {
     LoadLayout();
-    UpdateReadOnly();
-    FillRows();
+    Fill();
     ResetMacros();
   }
 };
