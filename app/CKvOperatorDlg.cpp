@@ -6,6 +6,7 @@
 #include "app/KvDwRight.h"
 #include "app/KvOperatorDialogs.h"
 #include "core/CKvDb.h"
+#include "core/CKvQuery.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 #include "core/KvWidth.h"
@@ -231,18 +232,21 @@ void CKvOperatorDlg::showRightsAndUnits() {
   m_filling = true;
 
   QStringList held;
+  bool read = true;
   if (!code.isEmpty()) {
-    QStringList cols[1];
-    m_pDb->QueryTexts(
-        QStringLiteral("Select rtrim(PWR) From PWR Where OPNO=%1").arg(quoted(m_pDb, code)), cols, 1);
-    held = cols[0];
+    CKvQuery query(0, 0, 1, m_pDb);
+    read = query.Open(QStringLiteral("Select rtrim(PWR) From PWR Where OPNO=%1").arg(quoted(m_pDb, code)));
+    for (; read && !query.IsEOF(); query.MoveNext())
+      held.append(query.GetText(0));
   }
   m_rights->DeleteAllItems();
-  for (qsizetype i = 0; i < m_rightCodes.size(); ++i) {
+  // Rights that could not be read (the query has said so) are not listed:
+  // a tick stores the operator's rights as the list shows them.
+  for (qsizetype i = 0; read && i < m_rightCodes.size(); ++i) {
     m_rights->AddRow({m_rightCodes.at(i), m_rightNames.value(i)});
     m_rights->SetCheck(int(i), held.contains(m_rightCodes.at(i)));
   }
-  m_rights->setEnabled(!code.isEmpty());
+  m_rights->setEnabled(!code.isEmpty() && read);
 
   // The administrator sees every unit and is never listed.
   m_units->clear();

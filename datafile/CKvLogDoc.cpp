@@ -110,19 +110,23 @@ void CKvLogDoc::BuildPrintMacros() {
 
 bool CKvLogDoc::FillRows() {
   ClearRows();
-  loadEntries();
+  const bool read = loadEntries();
   // The head notes name the task shown.
   ResetMacros();
-  return true;
+  return read;
 }
 
-void CKvLogDoc::loadEntries() {
-  if (!CKvTaskLog::LoadTask(m_nTask, &m_task, m_pDb)) {
+bool CKvLogDoc::loadEntries() {
+  QList<CKvOperation> tasks;
+  const int found = CKvTaskLog::LoadTasks(QStringLiteral("Where nTask=%1").arg(m_nTask), QString(), &tasks, m_pDb);
+  if (found <= 0) {
     m_task.Clear();
-    return;
+    return found == 0;
   }
+  m_task = tasks.first();
   QList<CKvLogRec> rows;
-  CKvTaskLog::LoadLog(m_nTask, &rows, m_pDb);
+  if (CKvTaskLog::LoadLog(m_nTask, &rows, m_pDb) < 0)
+    return false;
   for (const CKvLogRec& log : std::as_const(rows)) {
     const QString& t = log.sT;
     const QString values[] = {
@@ -151,6 +155,7 @@ void CKvLogDoc::loadEntries() {
     put(23, log.sNote);
     AppendRow(row);
   }
+  return true;
 }
 
 QString CKvLogDoc::GetCommandCaption(int nId, int& nFlag) {

@@ -46,6 +46,7 @@ class CKvLogDoc : public CKvDoc {
   CKvOperation m_task;
 
  private:
-  // The task's row and one TEXT row per entry of it.
-  void loadEntries();
+  // The task's row and one TEXT row per entry of it; false when a read
+  // failed.
+  bool loadEntries();
 };

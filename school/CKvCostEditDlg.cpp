@@ -40,9 +40,19 @@ void CKvCostEditDlg::OnInitDialog() {
     m_cost.KNO = CCost::NextCode(Db());
   } else {
     setWindowTitle(QStringLiteral("修改"));
-    m_cost.Load(m_strOldCode, Db());
+    if ((m_nLoaded == 0 && !Load()) || m_nLoaded < 0) {
+      done(Rejected);
+      return;
+    }
   }
   UpdateData(false);
+}
+
+bool CKvCostEditDlg::Load() {
+  if (m_nMode == 1)
+    return true;
+  m_nLoaded = m_cost.Load(m_strOldCode, Db()) < 0 ? -1 : 1;
+  return m_nLoaded > 0;
 }
 
 bool CKvCostEditDlg::DoDataExchange(bool bSaveAndValidate) {
@@ -59,6 +69,8 @@ bool CKvCostEditDlg::DoDataExchange(bool bSaveAndValidate) {
 }
 
 bool CKvCostEditDlg::SaveData() {
+  if (m_nMode != 1 && m_nLoaded <= 0)
+    return false;
   QString code;
   const bool codeOk = KvFormatInt(KvStrToInt(m_cost.KNO), &code, 2, false);
   m_cost.KNO = code;

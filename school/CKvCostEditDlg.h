@@ -23,6 +23,12 @@ class CKvCostEditDlg : public CKvAppDlg {
   // is always the next free one).
   CCost m_cost;
 
+  // "修改": reads the item; false when it cannot be read (the connection
+  // has shown why): the caller then does not open the form, and a form
+  // shown all the same closes at once and writes nothing. Runs when the
+  // form is first shown unless it ran before. "增加" reads nothing here.
+  bool Load();
+
  protected:
   void OnInitDialog() override;
   bool DoDataExchange(bool bSaveAndValidate) override;
@@ -31,6 +37,8 @@ class CKvCostEditDlg : public CKvAppDlg {
  private:
   int m_nMode;
   QString m_strOldCode;
+  // The item read: 0 not yet, 1 read, -1 unreadable.
+  int m_nLoaded = 0;
   CKvEdit* m_pCode;
   CKvEdit* m_pName;
   CKvEdit* m_pNote;

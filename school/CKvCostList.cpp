@@ -77,7 +77,8 @@ void CKvCostList::OnModify() {
   if (rows.size() != 1)
     return;
   CKvCostEditDlg dlg(0, GetItemText(rows.first(), 0), m_pDb, window());
-  if (KvExecDialog(&dlg) != QDialog::Accepted)
+  // An item that cannot be read is not offered for editing.
+  if (!dlg.Load() || KvExecDialog(&dlg) != QDialog::Accepted)
     return;
   Fill();
   FindAndSelect(dlg.m_cost.KNO);

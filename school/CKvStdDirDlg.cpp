@@ -249,7 +249,8 @@ bool CKvStdDirDlg::EditCode(QString* code, bool isNew) {
                    : level >= studentLevel() ? CKvStdEditDlg::IDD_STUDENT
                                              : CKvStdEditDlg::IDD_UNIT;
   CKvStdEditDlg dialog(form, Db(), ParentCode(), isNew ? QString() : *code, isNew, this);
-  if (KvExecDialog(&dialog) != QDialog::Accepted)
+  // A node that cannot be read is not offered for editing.
+  if (!dialog.Load() || KvExecDialog(&dialog) != QDialog::Accepted)
     return false;
   *code = dialog.SavedCode();
   return true;

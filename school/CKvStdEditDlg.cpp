@@ -126,8 +126,10 @@ void CKvStdEditDlg::OnInitDialog() {
   CKvAppDlg::OnInitDialog();
   QString code = m_strOpenCode;
   if (!m_bNew) {
-    m_row.KNO = code;
-    m_row.Load(0, -1);
+    if ((m_nLoaded == 0 && !Load()) || m_nLoaded < 0) {
+      done(Rejected);
+      return;
+    }
   } else {
     if (m_nForm == IDD_GRADE) {
       // A grade is named by the year it starts.
@@ -146,12 +148,41 @@ void CKvStdEditDlg::OnInitDialog() {
       if (kind->itemText(i).startsWith(QString::number(m_row.XQL)))
         kind->setCurrentIndex(i);
     // The classes of a grade run its course of terms.
-    if (!m_bNew && CStd(m_pDb, m_strOpenCode).Count(2, -1) > 0)
+    if (m_bHasClasses)
       KvDlgItem<QWidget>(this, IDC_TERMS)->setEnabled(false);
   } else if (m_nForm == IDD_STUDENT) {
     showStudent();
   }
   KvDlgItem<QWidget>(this, IDC_SEGMENT)->setFocus();
+}
+
+bool CKvStdEditDlg::Load() {
+  if (m_bNew)
+    return true;
+  m_nLoaded = -1;
+  m_row.KNO = m_strOpenCode;
+  if (m_row.Load(0, -1) < 0)
+    return false;
+  if (m_nForm == IDD_GRADE) {
+    const int classes = CStd(m_pDb, m_strOpenCode).Count(2, -1);
+    if (classes < 0)
+      return false;
+    m_bHasClasses = classes > 0;
+  } else if (m_nForm == IDD_STUDENT) {
+    for (int side = 0; side < 2; ++side) {
+      m_otherTerms[side].clear();
+      if (m_row.LB[side] != 1 || m_row.DM[side].isEmpty())
+        continue;
+      CStd other(m_pDb, m_row.DM[side]);
+      const int found = other.Load(0, -1);
+      if (found < 0)
+        return false;
+      if (found > 0)
+        m_otherTerms[side] = QString::number(other.QC[1 - side] + 1);
+    }
+  }
+  m_nLoaded = 1;
+  return true;
 }
 
 void CKvStdEditDlg::showRow() {
@@ -186,6 +217,8 @@ int CKvStdEditDlg::gradeTerms(const QString& code) const {
 }
 
 bool CKvStdEditDlg::SaveData() {
+  if (!m_bNew && m_nLoaded <= 0)
+    return false;
   const int changed = CXxDataType::CheckParamChange(true, m_pDb);
   if (changed != 0) {
     // The program is ending (or the parameters cannot be read): nothing is

@@ -64,6 +64,14 @@ class CKvStdEditDlg : public CKvAppDlg {
   CKvStdEditDlg(int form, CKvDb* db, const QString& parentCode, const QString& code, bool isNew,
                 QWidget* parent = nullptr);
 
+  // A modify form: reads the node and what the form shows of it (a grade's
+  // classes, a transfer's other row); false when a read failed (the
+  // connection has shown why): the caller then does not open the form, and
+  // a form shown all the same closes at once and writes nothing. Runs when
+  // the form is first shown unless it ran before. A new node reads nothing
+  // here.
+  bool Load();
+
   // After a save: the full code of the saved node.
   const QString& SavedCode() const { return m_strParent; }
 
@@ -104,4 +112,11 @@ class CKvStdEditDlg : public CKvAppDlg {
   CStd m_row;
   // The student's entry and exit kinds when the form opened.
   int m_nKindAtOpen[2] = {0, 0};
+  // The node read: 0 not yet, 1 read, -1 unreadable.
+  int m_nLoaded = 0;
+  // A grade with classes keeps its course of terms.
+  bool m_bHasClasses = false;
+  // The term in which a transfer's other row left or entered; empty when
+  // there is none.
+  QString m_otherTerms[2];
 };

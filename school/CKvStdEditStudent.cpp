@@ -155,11 +155,8 @@ void CKvStdEditDlg::showStudent() {
     KvDlgItem<CKvEdit>(this, s.term)->setText(QString::number(m_row.QC[side] + 1));
     KvDlgItem<CKvEdit>(this, s.code)->setText(m_row.DM[side]);
     // A transfer's other row shows the term the student left or entered it.
-    if (m_row.LB[side] == 1) {
-      CStd other(m_pDb, m_row.DM[side]);
-      if (!other.KNO.isEmpty() && other.Load(0, -1) > 0)
-        KvDlgItem<CKvEdit>(this, s.otherTerm)->setText(QString::number(other.QC[1 - side] + 1));
-    }
+    if (!m_otherTerms[side].isEmpty())
+      KvDlgItem<CKvEdit>(this, s.otherTerm)->setText(m_otherTerms[side]);
   }
   OnKindCloseUp(0);
   OnKindCloseUp(1);

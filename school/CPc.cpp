@@ -444,7 +444,8 @@ int CPc::LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb) {
     return 0;
   const QString klass = KvFormat(QStringLiteral("STD Like '%s' And QC=%d"), KvLikePrefix(pDb, STD), QC);
   // A new voucher of the kind: today, the next number (not reserved: the
-  // save checks it), made by the current operator.
+  // save checks it), made by the current operator; -1 when the number
+  // cannot be read.
   const auto makeNew = [&](int kind, const QString& memo) {
     T = KvNowText(QStringLiteral("%Y%m%d"));
     DH = NextVoucherNo(kind, T.left(4), pDb);
@@ -453,6 +454,7 @@ int CPc::LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb) {
     Opr1.clear();
     F = kind;
     FS = 1;
+    return DH.isEmpty() ? -1 : 0;
   };
   // With lines the head becomes the first line, keeping the class code.
   const auto takeFirst = [&](int count) {
@@ -472,15 +474,12 @@ int CPc::LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb) {
     const int count = Select(QStringLiteral("Where F=1 And ") + klass, QString(), lines, pDb);
     if (count != 0)
       return takeFirst(count);
-    makeNew(1, QStringLiteral("第%d学期应交"));
-    return 0;
+    return makeNew(1, QStringLiteral("第%d学期应交"));
   }
   if (F == -1 && T.isEmpty())
     return restore(Select(QStringLiteral("Where F=-1 And ") + klass, QString(), lines, pDb));
-  if (F == -1 && T == u"xxxx") {
-    makeNew(-1, QStringLiteral("第%d学期交费"));
-    return 0;
-  }
+  if (F == -1 && T == u"xxxx")
+    return makeNew(-1, QStringLiteral("第%d学期交费"));
   if (F == -1) {
     return takeFirst(Select(KvFormat(QStringLiteral("Where F=-1 And %s And %s And DH='%s'"), klass,
                                      YearCondition(T, pDb), quoted(pDb, DH)),

@@ -165,7 +165,8 @@ class CPc {
 
   // On a class-sheet head: reads the lines it selects (or makes it a new
   // voucher head); the number of lines, 0 (head unchanged) for a head that
-  // does not name a class, a term and one kind; -1 unreadable.
+  // does not name a class, a term and one kind; -1 unreadable (the lines or
+  // a new voucher's next number).
   int LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb);
   // On the new head: replaces the old head's voucher by the lines (lines
   // with no amount dropped), in one transaction, when under the PC lock it

@@ -23,30 +23,33 @@
 namespace {
 constexpr double kZero = 0.000001;
 
-// The names below are empty for a code that is not stored; *pRead becomes
-// false when the read itself failed (it is never set back to true).
-QString studentName(const QString& code, CKvDb* pDb, bool* pRead) {
+// The names below are empty for a row that is not there; a row that cannot
+// be read clears *pRead when it is given.
+void noteRead(int loaded, bool* pRead) {
+  if (loaded < 0 && pRead)
+    *pRead = false;
+}
+
+QString studentName(const QString& code, CKvDb* pDb, bool* pRead = nullptr) {
   // No student has an empty code (a new receipt has none yet).
   if (code.isEmpty())
     return QString();
   CStd student(pDb, code);
-  const int found = student.Load(0, -1);
-  if (found < 0)
-    *pRead = false;
-  return found > 0 ? student.NA : QString();
+  const int loaded = student.Load(0, -1);
+  noteRead(loaded, pRead);
+  return loaded > 0 ? student.NA : QString();
 }
 
-QString itemName(const QString& code, CKvDb* pDb, bool* pRead) {
+QString itemName(const QString& code, CKvDb* pDb, bool* pRead = nullptr) {
   CCost item;
-  const int found = item.Load(code, pDb);
-  if (found < 0)
-    *pRead = false;
-  return found > 0 ? item.NA : QString();
+  const int loaded = item.Load(code, pDb);
+  noteRead(loaded, pRead);
+  return loaded > 0 ? item.NA : QString();
 }
 
 // The operator's name; with `known`, a name read before is taken from it
 // and one read now is kept there.
-QString operatorName(const QString& code, CKvDb* pDb, QHash<QString, QString>* known, bool* pRead) {
+QString operatorName(const QString& code, CKvDb* pDb, QHash<QString, QString>* known, bool* pRead = nullptr) {
   if (code.isEmpty())
     return QString();
   if (known) {
@@ -56,11 +59,10 @@ QString operatorName(const QString& code, CKvDb* pDb, QHash<QString, QString>* k
   }
   KvOperatorStore store;
   const int loaded = store.Load(pDb, code);
+  noteRead(loaded, pRead);
   const QString name = loaded > 0 ? store.Operator().strName : QString();
   // A failed read is not kept: the next layout tries again.
-  if (loaded < 0)
-    *pRead = false;
-  else if (known)
+  if (known && loaded >= 0)
     known->insert(code, name);
   return name;
 }

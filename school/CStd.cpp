@@ -233,8 +233,9 @@ int CStd::GetPath(QString* path, QStringList* codes, QStringList* names) {
   if (n == 0)
     return 0;
   CStd self = *this;
-  if (self.Load(0, -1) <= 0)
-    return 0;
+  const int found = self.Load(0, -1);
+  if (found <= 0)
+    return found;
   // The node's own name last, the ancestors' in code order before it.
   *names = QStringList(n, QString());
   for (int i = 0; i < n - 1; ++i)
@@ -246,7 +247,8 @@ int CStd::GetPath(QString* path, QStringList* codes, QStringList* names) {
       conditions.append(KvFormat(QStringLiteral("KNO='%s'"), m_pDb->QuoteText(codes->at(i))));
     QList<CStd> ancestors;
     CStd reader(m_pDb, QString());
-    reader.Select(&ancestors, 0, -1, QStringLiteral("Where ") + conditions.join(QStringLiteral(" Or ")));
+    if (reader.Select(&ancestors, 0, -1, QStringLiteral("Where ") + conditions.join(QStringLiteral(" Or "))) < 0)
+      return -1;
     for (const CStd& row : ancestors) {
       const int at = int(codes->indexOf(row.KNO));
       if (at >= 0 && at < n - 1)

@@ -103,8 +103,9 @@ class CStd {
   // The code cut after each level, from the top down to its own.
   static QStringList SplitAncestors(const QString& code);
   // "name/name/.../own name" from the top; the codes and names of the path
-  // into *codes and *names. 0 when the node does not exist, else the number
-  // of levels. A missing ancestor row gives its code in place of its name.
+  // into *codes and *names. 0 when the node does not exist, -1 when a row
+  // cannot be read, else the number of levels. A missing ancestor row gives
+  // its code in place of its name.
   int GetPath(QString* path, QStringList* codes, QStringList* names);
   // The longest code of the subtree; -1 when it cannot be read.
   int MaxCodeLen();

@@ -2,7 +2,6 @@
 
 #include "app/CKvApp.h"
 #include "app/CKvOperation.h"
-#include "app/KvOperatorStore.h"
 #include "core/CKvDb.h"
 #include "core/KvDate.h"
 #include "core/KvFormat.h"
@@ -31,13 +30,18 @@ enum { kMemoLink = 1, kStudentLink = 2, kNameLink = 3, kTotalLink = 9 };
 
 QString amountText(double value) { return KvNumToText(value, 0, 0, 2, false).remove(u',').trimmed(); }
 
-QString operatorText(const QString& code, CKvDb* pDb) {
+// "name(code)" of an operator into *text, empty without one; false when
+// the operator cannot be read.
+bool readOperatorText(const QString& code, CKvDb* pDb, QString* text) {
+  text->clear();
   if (code.isEmpty())
-    return QString();
-  KvOperatorStore store;
-  if (store.Load(pDb, code) <= 0)
-    return QString();
-  return KvFormat(QStringLiteral("%s(%s)"), store.Operator().strName, code);
+    return true;
+  QString name;
+  if (!pDb->LookupText(KvFormat(QStringLiteral("max(NA) From OPR Where OPNO='%s'"), pDb->QuoteText(code)), &name))
+    return false;
+  if (!name.isEmpty())
+    *text = KvFormat(QStringLiteral("%s(%s)"), name, code);
+  return true;
 }
 }  // namespace
 
@@ -161,19 +165,24 @@ QString CXxDjDoc0::ItemCodeOf(int nColumn) const {
 }
 
 bool CXxDjDoc0::FillRows() {
+  ClearRows();
+  // A sheet whose lines or students could not be read is not shown: its
+  // save would delete the stored lines it did not show.
   QList<CPc> lines;
-  m_head.LoadClassVoucher(&lines, m_pDb);
+  m_loadedLines.clear();
+  if (m_head.LoadClassVoucher(&lines, m_pDb) < 0)
+    return false;
   // What the save will find stored unless another workstation changed it.
   m_loadedLines = lines;
   ForEachColumnLink(0);
-  m_strOpr0 = operatorText(m_head.Opr0, m_pDb);
-  m_strOpr1 = operatorText(m_head.Opr1, m_pDb);
-  ClearRows();
+  if (!readOperatorText(m_head.Opr0, m_pDb, &m_strOpr0) || !readOperatorText(m_head.Opr1, m_pDb, &m_strOpr1))
+    return false;
   if (CXxDataType::LevelOfCode(m_head.STD) != CXxDataType::LevelCount() - 1 || m_head.QC < 0)
     return true;
   CStd klass(m_pDb, m_head.STD);
   QList<CStd> students;
-  klass.Select(&students, 2, m_head.QC);
+  if (klass.Select(&students, 2, m_head.QC) < 0)
+    return false;
   const int studentColumn = FindColumnFormula(kStudentLink);
   const int nameColumn = FindColumnFormula(kNameLink);
   const int memoColumn = FindColumnFormula(kMemoLink);

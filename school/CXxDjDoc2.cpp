@@ -91,8 +91,15 @@ bool CXxDjDoc2::PrepareOpen() {
 }
 
 bool CXxDjDoc2::FillRows() {
+  const bool built = m_head.BuildReceiptLayout(&m_layout.Fields, m_lines, m_pDb, &m_operatorNames);
+  return built && m_nLoadedLines >= 0;
+}
+
+void CXxDjDoc2::ClearFill() {
+  ClearReceipt();
+  ClearLineValues();
+  // With no codes left the layout reads nothing.
   m_head.BuildReceiptLayout(&m_layout.Fields, m_lines, m_pDb, &m_operatorNames);
-  return true;
 }
 
 QString CXxDjDoc2::GetCardTitle(int nPage) {
@@ -139,20 +146,25 @@ int CXxDjDoc2::LoadReceipt(const QString& dh) {
   QList<CPc> lines;
   CPc head;
   const int count = head.SelectVoucherLines(-1, m_strDay, dh, &lines, m_pDb);
-  // An unreadable receipt, or one deleted meanwhile, is not shown.
+  // An unreadable receipt, or one deleted meanwhile, is not shown; the
+  // next fill reports one that could not be read.
   if (count <= 0) {
     ClearReceipt();
+    m_nLoadedLines = count < 0 ? -1 : 0;
     return count;
   }
-  takeReceipt(head, lines);
-  return count;
+  return takeReceipt(head, lines) ? count : -1;
 }
 
 bool CXxDjDoc2::takeReceipt(const CPc& head, const QList<CPc>& lines) {
   m_head = head;
   m_student.Clear();
   m_student.Set(m_pDb, m_head.STD);
-  const bool read = m_student.Load(0, -1) >= 0;
+  if (m_student.Load(0, -1) < 0) {
+    ClearReceipt();
+    m_nLoadedLines = -1;
+    return false;
+  }
   // Lines the receipt does not have keep their items, as a new receipt's.
   for (int i = 0; i < m_lines.size(); ++i) {
     const CPc line = lines.value(i);
@@ -162,7 +174,7 @@ bool CXxDjDoc2::takeReceipt(const CPc& head, const QList<CPc>& lines) {
     m_lines[i].My = line.My;
   }
   m_nLoadedLines = int(lines.size());
-  return read;
+  return true;
 }
 
 bool CXxDjDoc2::isShownAsStored(const CPc& head, const QList<CPc>& lines) const {

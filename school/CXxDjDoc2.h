@@ -34,7 +34,11 @@ class CXxDjDoc2 : public CKvCardDoc {
   void LoadOpenArgs() override;
   // Needs a fee item, then asks for the day (dialog 957).
   bool PrepareOpen() override;
+  // The card of the receipt shown; false when the receipt (LoadReceipt) or
+  // a name on it could not be read.
   bool FillRows() override;
+  // No receipt, and the card of none.
+  void ClearFill() override;
   QString GetCardTitle(int nPage) override;
   int GetTitleHeight(int nPage) override;
   // An edit on the form draws the card again.
@@ -48,7 +52,8 @@ class CXxDjDoc2 : public CKvCardDoc {
   // save has just given it, which it then forgets), the operator as maker.
   void PrepareNewReceipt();
   // The receipt numbered dh of the day: its head, student and first n
-  // lines; the number of lines it has, -1 when it cannot be read.
+  // lines; the number of lines it has, -1 when it or its student cannot be
+  // read (no receipt is then shown, and the next fill fails).
   int LoadReceipt(const QString& dh);
   // No receipt shown.
   void ClearReceipt();
@@ -87,7 +92,7 @@ class CXxDjDoc2 : public CKvCardDoc {
   QString m_strTerm;
   int m_nPrintMode = kPositioned;
   int m_nPrintAfterSave = 0;
-  // How many lines the receipt shown has in PC.
+  // How many lines the receipt shown has in PC; -1 after a failed load.
   int m_nLoadedLines = 0;
   // The number a save read as the next new one; empty when none is known.
   QString m_strNextNumber;
@@ -96,7 +101,8 @@ class CXxDjDoc2 : public CKvCardDoc {
 
  private:
   // The stored receipt (its first line as head, and its lines) into the
-  // document; false when its student could not be read.
+  // document; false when its student could not be read: no receipt is then
+  // shown and the next fill reports the failed load.
   bool takeReceipt(const CPc& head, const QList<CPc>& lines);
   // Whether the stored receipt read is the one the document loaded.
   bool isShownAsStored(const CPc& head, const QList<CPc>& lines) const;

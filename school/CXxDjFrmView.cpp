@@ -217,9 +217,9 @@ void CXxDjFrmView::ExchangeRecord(bool bSave) {
 
 void CXxDjFrmView::ShowRecord() {
   ExchangeRecord(false);
-  CXxDjDoc2* pDoc = GetDjDoc();
-  pDoc->FillRows();
-  pDoc->UpdateReadOnly();
+  // A receipt that could not be read is not shown: the document cleared it.
+  if (!GetDjDoc()->Fill())
+    ExchangeRecord(false);
   OnUpdate();
 }
 
@@ -232,7 +232,7 @@ bool CXxDjFrmView::IsReadOnly() {
   // its save would drop the lines not shown.
   const bool editable = KvHasRight(CXxDataType::kModule, QStringLiteral("06")) && state >= 0 &&
                         (state == 1 || (head.Opr1.isEmpty() && head.Opr0 == CPc::CurrentOperator())) &&
-                        !pDoc->IsLongReceipt();
+                        !pDoc->IsLongReceipt() && !pDoc->IsFillFailed();
   for (QWidget* control : {static_cast<QWidget*>(m_pStudent), static_cast<QWidget*>(m_pPick),
                            static_cast<QWidget*>(m_pTerm), static_cast<QWidget*>(m_pNumber),
                            static_cast<QWidget*>(m_pOk), static_cast<QWidget*>(m_pCancel)}) {

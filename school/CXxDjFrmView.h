@@ -8,7 +8,8 @@
 // What callers may rely on:
 // - Only an operator with the right "06" edits, and only a new receipt or
 //   an unreviewed one of their own that fits in the form's lines; every
-//   other receipt shows no input controls. Print is disabled while no
+//   other receipt, and one that could not be read wholly (the document's
+//   fill failed), shows no input controls. Print is disabled while no
 //   receipt is shown.
 // - Typing into the student edit looks the student up; one match takes the
 //   first term in which the student owes something, with what is owed per

@@ -39,9 +39,9 @@ bool CXxRptDoc0::FillRows() {
   wait.Show();
   CXxRptRow scratch(1, int(m_items.size()), 9);
   QList<CXxRptRow> rows;
-  scratch.LoadDetail(m_dates, m_filter, m_items, &rows, m_pDb);
+  const bool read = scratch.LoadDetail(m_dates, m_filter, m_items, &rows, m_pDb) >= 0;
   FillGrid({10}, {1, 2, 3, 4, 5, 6, 7, 8, 9}, rows);
-  return true;
+  return read;
 }
 
 void CXxRptDoc0::GetSummaryText(QString& out, int nRows) {

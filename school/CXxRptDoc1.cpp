@@ -43,7 +43,7 @@ bool CXxRptDoc1::FillRows() {
   wait.Show();
   CXxRptRow scratch(1, int(m_items.size()), 2);
   QList<CXxRptRow> rows;
-  scratch.LoadStatistics(m_nKind, m_strYear, m_nSeason, m_nDepth, m_filter, m_items, &rows, m_pDb);
+  const bool read = scratch.LoadStatistics(m_nKind, m_strYear, m_nSeason, m_nDepth, m_filter, m_items, &rows, m_pDb) >= 0;
   FillGrid({10}, {5, 6}, rows);
-  return true;
+  return read;
 }

@@ -55,9 +55,9 @@ bool CXxRptDoc2::FillRows() {
   wait.Show();
   CXxRptRow scratch(0, int(m_items.size()), 9);
   QList<CXxRptRow> rows;
-  scratch.LoadLedger(m_filter.strStdPrefix, m_items, &rows, m_pDb);
+  const bool read = scratch.LoadLedger(m_filter.strStdPrefix, m_items, &rows, m_pDb) >= 0;
   FillGrid({}, {1, 2, 3, 4, 5, 6, 7, 8, 9}, rows);
-  return true;
+  return read;
 }
 
 void CXxRptDoc2::BuildPrintMacros() {

@@ -92,7 +92,8 @@ int CXxRptRow::LoadDetail(const QString dates[2], const KvFeeFilter& filter, con
   for (const QString& condition : filterConditions(filter, pDb))
     where += QStringLiteral(" And ") + condition;
   QList<CPc> lines;
-  CPc::Select(where, QStringLiteral("Order By T,DH,STD"), &lines, pDb);
+  if (CPc::Select(where, QStringLiteral("Order By T,DH,STD"), &lines, pDb) < 0)
+    return -1;
   const QHash<QString, int> index = itemIndex(items);
   QHash<QString, qsizetype> rowOf;  // year, number, student and term -> row
   QHash<QString, QString> names;
@@ -112,7 +113,12 @@ int CXxRptRow::LoadDetail(const QString dates[2], const KvFeeFilter& filter, con
     auto name = names.constFind(line.STD);
     if (name == names.constEnd()) {
       CStd student(pDb, line.STD);
-      name = names.insert(line.STD, student.Load(0, -1) > 0 ? student.NA : QString());
+      const int loaded = student.Load(0, -1);
+      if (loaded < 0) {
+        rows->clear();
+        return -1;
+      }
+      name = names.insert(line.STD, loaded > 0 ? student.NA : QString());
     }
     strings[5] = *name;
     ints[0] = line.QC + 1;
@@ -159,9 +165,10 @@ int CXxRptRow::LoadStatistics(int kind, const QString& year, int season, int dep
   // The term of a grade for the year and season; an empty start year
   // counts as 0 on the server as on SQLite.
   QList<CPc> sums;
-  CPc::SelectSql(false, statement(QStringLiteral("2*(%d-val(Left(XQT0,4)))+val(XQL)-%d")), &sums, pDb,
+  if (CPc::SelectSql(false, statement(QStringLiteral("2*(%d-val(Left(XQT0,4)))+val(XQL)-%d")), &sums, pDb,
                  statement(QStringLiteral("2*(%d-Coalesce(Cast(NullIf(Left(XQT0,4),'') As INT),0))"
-                                          "+Cast(XQL As INT)-%d")));
+                                          "+Cast(XQL As INT)-%d"))) < 0)
+    return -1;
 
   // One working row per student.
   const QHash<QString, int> index = itemIndex(items);
@@ -197,10 +204,8 @@ int CXxRptRow::LoadStatistics(int kind, const QString& year, int season, int dep
       nodeConditions.isEmpty() ? QString() : QStringLiteral("Where ") + nodeConditions.join(QStringLiteral(" And "));
   CStd reader(pDb, QString());
   QList<CStd> nodes;
-  if (nodeWhere.isEmpty())
-    reader.Select(&nodes, 1, -1);
-  else
-    reader.Select(&nodes, 0, -1, nodeWhere);
+  if ((nodeWhere.isEmpty() ? reader.Select(&nodes, 1, -1) : reader.Select(&nodes, 0, -1, nodeWhere)) < 0)
+    return -1;
   for (const CStd& node : nodes) {
     Clear();
     key = node.KNO;
@@ -228,8 +233,9 @@ int CXxRptRow::LoadLedger(const QString& student, const QList<CCost>& items, QLi
   rows->clear();
   CStd start(pDb, student);
   QList<CStd> chain;
-  if (start.GetTransferChain(&chain) <= 0)
-    return 0;
+  const int links = start.GetTransferChain(&chain);
+  if (links <= 0)
+    return links;
   const QHash<QString, int> index = itemIndex(items);
   const int classLength = CXxDataType::ClassCodeLen();
   for (const CStd& place : chain) {
@@ -241,9 +247,12 @@ int CXxRptRow::LoadLedger(const QString& student, const QList<CCost>& items, QLi
       bool headerShown = false;
       for (const int kind : {1, -1}) {
         QList<CPc> lines;
-        CPc::Select(KvFormat(QStringLiteral("Where F=%d And STD='%s' And QC=%d"), kind, pDb->QuoteText(place.KNO),
-                             term),
-                    QStringLiteral("Order By QC,T,DH"), &lines, pDb);
+        if (CPc::Select(KvFormat(QStringLiteral("Where F=%d And STD='%s' And QC=%d"), kind,
+                                 pDb->QuoteText(place.KNO), term),
+                        QStringLiteral("Order By QC,T,DH"), &lines, pDb) < 0) {
+          rows->clear();
+          return -1;
+        }
         if (lines.isEmpty())
           continue;
         if (!headerShown) {
@@ -255,7 +264,10 @@ int CXxRptRow::LoadLedger(const QString& student, const QList<CCost>& items, QLi
             QString path;
             QStringList codes;
             QStringList names;
-            klass.GetPath(&path, &codes, &names);
+            if (klass.GetPath(&path, &codes, &names) < 0) {
+              rows->clear();
+              return -1;
+            }
             strings[6] = KvFormat(QStringLiteral("  %s"), path);
             rows->append(*this);
             pathShown = true;

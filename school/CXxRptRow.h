@@ -45,6 +45,9 @@ class CXxRptRow {
   // Every amount within 1e-6 of zero.
   bool IsZero() const;
 
+  // Each load returns the number of rows, -1 (and no rows) when a read
+  // fails.
+  //
   // Fee detail: one row per receipt, student and term, with one amount per
   // item; repeated year, month, day and number are blanked. dates are
   // "yyyymmdd", inclusive.

@@ -57,6 +57,46 @@ TEST_P(CKvDbCatalogTest, ScalarQueriesAndTheirCounts) {
             kind() == 0 ? 1 : 2);
 }
 
+TEST_P(CKvDbCatalogTest, ReportingLookupsTellAFailedSelectFromNoRow) {
+  Insert(4000, 2, QStringLiteral("张三"));
+  const struct {
+    const char* rest;
+    int failAt;  // the statement refused; 0 none
+    bool read;
+    int value;
+    const char* text;
+  } cases[] = {
+      {"Max(CSN) From SysCsTab Where CS=4000", 0, true, 2, "2"},
+      {"Max(CSNA) From SysCsTab Where CS=4000", 0, true, 0, "张三"},
+      {"Max(CSN) From SysCsTab Where CS=1", 0, true, 0, ""},
+      {"Max(CSN) From SysCsTab Where CS=4000", 1, false, 0, ""},
+      {"Max(X) From NoSuchTable", 0, false, 0, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.rest);
+    for (bool text : {false, true}) {
+      KvMessageRecorder recorder;
+      int value = -1;
+      QString found = QStringLiteral("x");
+      db().FailNthStatement(c.failAt);
+      const bool read = text ? db().LookupText(QString::fromUtf8(c.rest), &found)
+                             : db().LookupLong(QString::fromUtf8(c.rest), &value);
+      db().FailNthStatement(0);
+      EXPECT_EQ(read, c.read);
+      if (text) {
+        EXPECT_EQ(found, QString::fromUtf8(c.text));
+      } else if (QString::fromUtf8(c.rest).contains(u"CSN)")) {
+        EXPECT_EQ(value, c.value);
+      }
+      // A failed select is shown, as a failed statement is.
+      EXPECT_EQ(recorder.messages().size(), c.read ? 0 : 1);
+      if (!c.read) {
+        EXPECT_TRUE(recorder.last().contains(QStringLiteral("执行下列SQL语句时出错！"))) << qPrintable(recorder.last());
+      }
+    }
+  }
+}
+
 TEST_P(CKvDbCatalogTest, QueryTextsFillsOneListPerColumn) {
   Insert(1, 1, QStringLiteral("甲"));
   Insert(1, 2, QStringLiteral("乙"));
