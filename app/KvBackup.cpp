@@ -31,7 +31,7 @@ QString lastBackupWhere(CKvDb* pDb) {
 // The stored date of the last backup ("yyyyMMdd"), empty when none.
 QString readLastBackupDate(CKvDb* pDb) {
   QList<CKvCsRec> rows;
-  if (CKvCsRec(pDb).Select(lastBackupWhere(pDb), QString(), QString(), QString(), &rows) == 0)
+  if (CKvCsRec(pDb).Select(lastBackupWhere(pDb), QString(), QString(), QString(), &rows) <= 0)
     return QString();
   return rows.first().CsVal;
 }

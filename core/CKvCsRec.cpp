@@ -131,13 +131,13 @@ int CKvCsRec::LoadRows(const QString& whereJet, const QString& whereServer,
   CKvDb* db = Connection(pDb);
   if (!db) {
     reportNoConnection(sqlJet);
-    return 0;
+    return -1;
   }
   CKvQuery query(2, 0, 3, db);
   query.SetFieldName(0, 0, QStringLiteral("Cs"));
   query.SetFieldName(0, 1, QStringLiteral("CsN"));
   if (!query.Open(sqlJet, sqlServer))
-    return 0;
+    return -1;
   // Rows are read into a copy: the record itself keeps its values.
   CKvCsRec row(*this);
   int count = 0;

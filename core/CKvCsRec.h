@@ -69,7 +69,8 @@ class CKvCsRec {
   // Deletes the rows of (cs, csn) whose CsNa is `number` as decimal text.
   bool DeleteByName(int cs, int csn, int number, CKvDb* pDb = nullptr);
 
-  // Selects rows into *pRecs (emptied first) and returns their number. The
+  // Selects rows into *pRecs (emptied first) and returns their number, -1
+  // when they cannot be read (reported). The
   // clauses are whole ("Where ...", "Order By ..."); the server ones, when
   // empty, take the Jet ones. The caller quotes the values in the clauses.
   int Select(const QString& whereJet, const QString& whereServer, const QString& orderJet,
@@ -94,7 +95,8 @@ class CKvCsRec {
   // the number, CsVal the entry's position right-aligned in six characters
   // followed by the entry. False at the first insert that fails.
   bool InsertList(int cs, int csn, int number, const QStringList& entries, CKvDb* pDb = nullptr);
-  // Reads back such a list in its stored order; returns its size.
+  // Reads back such a list in its stored order; returns its size (-1
+  // unreadable).
   int ReadList(int cs, int csn, int number, QStringList* pEntries, CKvDb* pDb = nullptr);
 
   int Cs = 0;

@@ -10,6 +10,11 @@ KvMessageHandler& currentHandler() {
   static KvMessageHandler handler;
   return handler;
 }
+
+unsigned& shownCount() {
+  static unsigned count = 0;
+  return count;
+}
 }  // namespace
 
 QList<int> KvMessage::answers() const {
@@ -29,7 +34,10 @@ int KvMessage::defaultAnswer() const {
   return index < all.size() ? all[index] : all.front();
 }
 
+unsigned KvMessageCount() { return shownCount(); }
+
 int KvMessageBox(const QString& text, unsigned style, const QString& caption) {
+  ++shownCount();
   KvMessage message{text, caption.isEmpty() ? QString::fromUtf8(kv::kProductName) : caption, style};
   if (KvMessageHandler& handler = currentHandler())
     return handler(message);

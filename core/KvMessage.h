@@ -62,6 +62,12 @@ using KvMessageHandler = std::function<int(const KvMessage&)>;
 int KvMessageBox(const QString& text, unsigned style = KV_MB_OK | KV_MB_ICONEXCLAMATION,
                  const QString& caption = QString());
 
+// How many messages have been shown since the program started: a caller
+// that compares the count before and after an operation knows whether the
+// operation told the user anything (a failed statement reports itself, a
+// refused BEGIN or COMMIT does not).
+unsigned KvMessageCount();
+
 // Replaces the handler and returns the one that was in place (empty: none).
 KvMessageHandler KvSetMessageHandler(KvMessageHandler handler);
 

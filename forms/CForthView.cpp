@@ -49,7 +49,7 @@ void CForthView::InitLayout() {
   m_model.SetTextRowCount(m_pDoc->GetRowCount());
   QString status;
   m_pDoc->GetSummaryText(status, m_pDoc->GetRowCount());
-  m_model.SetTotalsRow(summed || !status.isEmpty());
+  m_model.SetTotalsRow(summed || !status.isEmpty() || m_pDoc->HasTotalsLine());
   MergeCells();
   RefreshTotals();
   MeasureScreen();

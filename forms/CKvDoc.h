@@ -111,6 +111,9 @@ class CKvDoc : public QObject, public KvCommandTarget {
   }
   // The text after the totals line; nRows is the row count shown.
   virtual void GetSummaryText(QString& out, int nRows) { (void)nRows, out.clear(); }
+  // Whether the grid shows its totals line even when no column is summed
+  // and there is no summary text (the line then shows its caption only).
+  virtual bool HasTotalsLine() const { return false; }
   // Whether the properties sheet offers page n (1 columns, 2 head blocks,
   // 3 head and tail fields).
   virtual bool HasPropertyPage(int n) { (void)n; return true; }

@@ -6,7 +6,7 @@
 #include <QPainter>
 
 CKvPrintForm::CKvPrintForm(CKvDb* db, int layoutId) : m_layoutId(layoutId) {
-  KvLoadPosFields(db ? db : KvAppServiceDb(), layoutId, &m_fields);
+  m_bLoaded = KvLoadPosFields(db ? db : KvAppServiceDb(), layoutId, &m_fields);
   nameAfterLayout();
 }
 

@@ -22,7 +22,8 @@ class CKvDb;
 class CKvPrintForm : public CKvPrintJob {
 public:
   // The layout's fields as stored on the connection (null: the
-  // application's), over the module's defaults.
+  // application's), over the module's defaults; when they cannot be read
+  // the defaults stand and IsLoaded is false.
   CKvPrintForm(CKvDb* db, int layoutId);
   // The given fields of a layout, as they stand.
   CKvPrintForm(int layoutId, const QList<KvPrintPosField>& fields);
@@ -37,6 +38,8 @@ public:
   bool Print(int command = KV_CMD_FILE_PRINT_DIRECT, QWidget* parent = nullptr);
 
   const QList<KvPrintPosField>& Fields() const { return m_fields; }
+  // Whether the fields are the layout's as stored (or were given).
+  bool IsLoaded() const { return m_bLoaded; }
 
   int PageCount(const KvPageMap& map) override;
   void PrintPage(QPainter& painter, const KvPageMap& map, int page) override;
@@ -49,6 +52,7 @@ private:
 
   int m_layoutId;
   QList<KvPrintPosField> m_fields;
+  bool m_bLoaded = true;
   // Tokens longest first.
   QList<std::pair<QString, QString>> m_macros;
 };

@@ -102,9 +102,10 @@ bool KvLoadPosFields(CKvDb* db, int layoutId, QList<KvPrintPosField>* fields) {
   *fields = defaults;
   if (!db || !db->IsOpen())
     return false;
-  // A select that fails has been reported and gives no rows.
+  // A select that fails has been reported; the defaults stand.
   QList<CKvCsRec> rows;
-  CKvCsRec(db).SelectByCs(layoutId, &rows);
+  if (CKvCsRec(db).SelectByCs(layoutId, &rows) < 0)
+    return false;
 
   QList<KvPrintPosField> users;
   for (const CKvCsRec& row : rows) {

@@ -61,7 +61,8 @@ QList<KvPrintPosLayout> KvPrintPosLayouts();
 QList<KvPrintPosField> KvDefaultPosFields(int layoutId);
 
 // The defaults with the stored changes laid over them, then the stored user
-// fields by number. Without an open connection: the defaults, and false.
+// fields by number. Without an open connection, or when the stored rows
+// cannot be read: the defaults, and false.
 bool KvLoadPosFields(CKvDb* db, int layoutId, QList<KvPrintPosField>* fields);
 
 // Replaces the layout's stored rows by the fields that differ from the

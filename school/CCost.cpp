@@ -90,15 +90,21 @@ bool CCost::Update(const QString& oldCode, CKvDb* pDb) {
   return transaction.Commit();
 }
 
-bool CCost::Delete(const QString& code, CKvDb* pDb) {
+bool CCost::Delete(const QString& code, CKvDb* pDb, bool* pReferenced) {
+  if (pReferenced)
+    *pReferenced = false;
   KvDbTransaction transaction(*pDb);
   if (!transaction.IsActive())
     return false;
   if (!pDb->Execute(KvFormat(QStringLiteral("Delete From COST Where KNO='%s'"), pDb->QuoteText(code)), QString(), 1))
     return false;
-  if (KvSchoolCount(pDb, KvFormat(QStringLiteral("Select Count(*) From PC Where COST='%s'"),
-                                  pDb->QuoteText(code))) != 0)
+  const int uses =
+      KvSchoolCount(pDb, KvFormat(QStringLiteral("Select Count(*) From PC Where COST='%s'"), pDb->QuoteText(code)));
+  if (uses != 0) {
+    if (pReferenced)
+      *pReferenced = uses > 0;
     return false;
+  }
   return transaction.Commit();
 }
 

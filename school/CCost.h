@@ -11,8 +11,8 @@
 // - Update may merge two items: when the new code belongs to another item
 //   it asks "要将费用<%s>与<%s>合并吗？"; on Yes the old item goes and every
 //   fee line of it names the new item, all or nothing.
-// - Delete refuses an item that a fee line uses, or whose use cannot be
-//   counted.
+// - Delete refuses an item that a fee line uses (*pReferenced, when
+//   given, tells that case apart), or whose use cannot be counted.
 
 #include <QList>
 #include <QString>
@@ -42,7 +42,7 @@ class CCost {
   // code (the fee lines follow); see the merge above. False when declined
   // or failed, with nothing changed.
   bool Update(const QString& oldCode, CKvDb* pDb);
-  static bool Delete(const QString& code, CKvDb* pDb);
+  static bool Delete(const QString& code, CKvDb* pDb, bool* pReferenced = nullptr);
   // One more than the largest code, two digits ("00" after "99"); "" when
   // the codes cannot be read.
   static QString NextCode(CKvDb* pDb);

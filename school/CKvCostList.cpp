@@ -89,8 +89,15 @@ void CKvCostList::OnDelete() {
   if (row < 0)
     return;
   const QString code = GetItemText(row, 0);
-  if (!CCost::Delete(code, m_pDb)) {
-    KvMessageBox(QStringLiteral("该费用项目已被引用，不能删除！"), KV_MB_OK | KV_MB_ICONSTOP);
+  // A refused statement has shown the connection's error, which stands
+  // alone; a refused BEGIN or COMMIT shows nothing of itself.
+  const unsigned shown = KvMessageCount();
+  bool referenced = false;
+  if (!CCost::Delete(code, m_pDb, &referenced)) {
+    if (referenced)
+      KvMessageBox(QStringLiteral("该费用项目已被引用，不能删除！"), KV_MB_OK | KV_MB_ICONSTOP);
+    else if (KvMessageCount() == shown)
+      KvMessageBox(QStringLiteral("删除失败！"), KV_MB_OK | KV_MB_ICONSTOP);
     return;
   }
   Fill();

@@ -18,9 +18,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace {
@@ -69,7 +71,7 @@ CKvStdDirDlg::CKvStdDirDlg(CKvDb* db, int mode, const QString& startCode, int de
   m_pNew = KvSetControlId(new QPushButton(QStringLiteral("&A.新增"), this), IDC_NEW);
   m_pModify = KvSetControlId(new QPushButton(QStringLiteral("&M.修改"), this), IDC_MODIFY);
   m_pDelete = KvSetControlId(new QPushButton(QStringLiteral("&D.删除"), this), IDC_DELETE);
-  auto* down = KvSetControlId(new QPushButton(QStringLiteral("进子项"), this), IDC_DOWN);
+  m_pDown = KvSetControlId(new QPushButton(QStringLiteral("进子项"), this), IDC_DOWN);
   auto* open = KvSetControlId(new QPushButton(QStringLiteral("&O.打开"), this), KV_IDOK);
   m_pClose = KvSetControlId(new QPushButton(QStringLiteral("&X.关闭"), this), IDC_CLOSE);
   open->setDefault(true);
@@ -82,7 +84,7 @@ CKvStdDirDlg::CKvStdDirDlg(CKvDb* db, int mode, const QString& startCode, int de
   parentRow->addWidget(m_pParent, 1);
 
   auto* buttons = new QVBoxLayout;
-  for (QPushButton* button : {m_pNew, m_pModify, m_pDelete, down})
+  for (QPushButton* button : {m_pNew, m_pModify, m_pDelete, m_pDown})
     buttons->addWidget(button);
   buttons->addStretch(1);
   buttons->addWidget(open);
@@ -110,7 +112,12 @@ CKvStdDirDlg::CKvStdDirDlg(CKvDb* db, int mode, const QString& startCode, int de
   connect(m_pNew, &QPushButton::clicked, this, [this] { runListCommand(KV_CMD_NEW); });
   connect(m_pModify, &QPushButton::clicked, this, [this] { runListCommand(KV_CMD_MODIFY); });
   connect(m_pDelete, &QPushButton::clicked, this, [this] { runListCommand(KV_CMD_DELETE); });
-  connect(down, &QPushButton::clicked, this, [this] { runListCommand(KV_CMD_FORWARD); });
+  connect(m_pDown, &QPushButton::clicked, this, [this] { runListCommand(KV_CMD_FORWARD); });
+  // "进子项" follows the list's drill-down command: a row that has no
+  // children to open (a class where the directory stops at classes, a
+  // student) leaves it disabled.
+  connect(List()->DetailsView()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &CKvStdDirDlg::updateDown);
   connect(m_pClose, &QPushButton::clicked, this, &CKvStdDirDlg::onClose);
   connect(m_pMultiClass, &QCheckBox::clicked, this, &CKvStdDirDlg::onMultiClassClicked);
   connect(m_pLevels, &QComboBox::activated, this, &CKvStdDirDlg::onLevelsChosen);
@@ -182,7 +189,10 @@ void CKvStdDirDlg::FillList() {
     list->AddRow(texts, image);
   }
   list->setFocus();
+  updateDown();
 }
+
+void CKvStdDirDlg::updateDown() { m_pDown->setEnabled(KvCmdEnabled(List(), KV_CMD_FORWARD)); }
 
 void CKvStdDirDlg::GetIconIds(QList<int>* ids) const { *ids = {685, 606, 611, 651}; }
 

@@ -85,6 +85,8 @@ class CKvStdDirDlg : public CKvCodeBrowseDlg {
  private:
   void runListCommand(int id);
   void onClose();
+  // Enables "进子项" as the list's drill-down command is.
+  void updateDown();
   void onMultiClassClicked();
   void onLevelsChosen();
   void onLengthChosen();
@@ -105,6 +107,7 @@ class CKvStdDirDlg : public CKvCodeBrowseDlg {
   QPushButton* m_pNew;
   QPushButton* m_pModify;
   QPushButton* m_pDelete;
+  QPushButton* m_pDown;
   QPushButton* m_pClose;
   QList<QWidget*> m_paramControls;
 };

@@ -13,7 +13,9 @@
 #include "school/CXxDataType.h"
 #include "school/KvSchoolSql.h"
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace {
 constexpr double kZero = 0.000001;
@@ -35,6 +37,25 @@ QString quoted(CKvDb* pDb, const QString& text) { return pDb->QuoteText(text); }
 // to (DayTally): lines vN, print counts vP, reviewed lines vR.
 QString dayLines() { return QStringLiteral("FS='0' And +F=-1"); }
 QString dayTallyColumns() { return QStringLiteral("Count(*) As vN,Sum(LPR) As vP,Count(NullIf(rtrim(Opr1),'')) As vR"); }
+
+// Whether two readings of a voucher hold the same lines: students, items,
+// makers, reviewers and amounts, in any order.
+bool sameVoucherLines(QList<CPc> a, QList<CPc> b) {
+  if (a.size() != b.size())
+    return false;
+  const auto order = [](const CPc& x, const CPc& y) {
+    return std::tie(x.STD, x.COST, x.My) < std::tie(y.STD, y.COST, y.My);
+  };
+  std::sort(a.begin(), a.end(), order);
+  std::sort(b.begin(), b.end(), order);
+  for (qsizetype i = 0; i < a.size(); ++i) {
+    const CPc& x = a.at(i);
+    const CPc& y = b.at(i);
+    if (x.STD != y.STD || x.COST != y.COST || x.Opr0 != y.Opr0 || x.Opr1 != y.Opr1 || std::fabs(x.My - y.My) > kZero)
+      return false;
+  }
+  return true;
+}
 
 // " And QC=%d" when the head names a term, " And F=%d" when it names a kind.
 QString termAndKind(const CPc& head) {
@@ -379,6 +400,11 @@ bool CPc::UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pD
 }
 
 bool CPc::ReviewClass(CKvDb* pDb, bool* pChanged) {
+  if (pChanged)
+    *pChanged = false;
+  // An empty class code would take the lines of every class.
+  if (STD.isEmpty())
+    return false;
   if (F == -1 && !T.isEmpty() && T != u"xxxx")
     return ReviewVoucher(-1, T, DH, pDb, pChanged);
   const bool done = pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='%s' Where STD Like '%s' And Opr1=''"),
@@ -390,6 +416,10 @@ bool CPc::ReviewClass(CKvDb* pDb, bool* pChanged) {
 }
 
 bool CPc::UnreviewClass(CKvDb* pDb, bool* pChanged) {
+  if (pChanged)
+    *pChanged = false;
+  if (STD.isEmpty())
+    return false;
   if (F == -1 && !T.isEmpty() && T != u"xxxx")
     return UnreviewVoucher(-1, T, DH, pDb, pChanged);
   const bool done = pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='' Where STD Like '%s' And Opr1='%s'"),
@@ -401,7 +431,8 @@ bool CPc::UnreviewClass(CKvDb* pDb, bool* pChanged) {
 }
 
 bool CPc::IncPrintCount(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
-  return pDb->Execute(QStringLiteral("Update PC Set LPR=LPR+1 ") + VoucherWhere(nF, t, dh, pDb));
+  return pDb->Execute(QStringLiteral("Update PC Set LPR=LPR+1 ") + VoucherWhere(nF, t, dh, pDb)) &&
+         pDb->GetRowCount() > 0;
 }
 
 // --- Class sheets ---
@@ -457,11 +488,27 @@ int CPc::LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb) {
   return restore(Select(QStringLiteral("Where ") + klass, QString(), lines, pDb));
 }
 
-bool CPc::SaveClassVoucher(CPc oldHead, QList<CPc>* lines, CKvDb* pDb) {
+bool CPc::SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* lines, CKvDb* pDb) {
   {
     KvDbTransaction transaction(*pDb);
     if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("PC")))
       return false;
+    QString where = KvFormat(QStringLiteral("Where F=%d And "), F);
+    if (F == 1)
+      where += KvFormat(QStringLiteral("STD Like '%s' And QC=%d"), KvLikePrefix(pDb, STD), QC);
+    else
+      where += KvFormat(QStringLiteral("%s And DH='%s'"), YearCondition(oldHead.T, pDb), quoted(pDb, oldHead.DH));
+    const bool bNewVoucher = F != 1 && oldHead.T == u"xxxx";
+    if (!bNewVoucher) {
+      // A sheet left open must not undo what another workstation did to
+      // its voucher since: a review, other amounts, a delete.
+      QList<CPc> stored;
+      const int count = Select(where, QString(), &stored, pDb);
+      if (count < 0)
+        return false;
+      if ((F == -1 && count == 0) || !sameVoucherLines(stored, loaded))
+        return stop(QStringLiteral("单据已被其他工作站修改或删除，请刷新后再输入！"));
+    }
     // Digits are written with leading zeros; 0 or no digits takes the next
     // free number of the kind and year, under the lock.
     QString number = DH;
@@ -474,12 +521,7 @@ bool CPc::SaveClassVoucher(CPc oldHead, QList<CPc>* lines, CKvDb* pDb) {
       if (line.DH == DH)
         line.DH = number;
     DH = number;
-    QString remove = KvFormat(QStringLiteral("Delete From PC Where F=%d And "), F);
-    if (F == 1)
-      remove += KvFormat(QStringLiteral("STD Like '%s' And QC=%d"), KvLikePrefix(pDb, STD), QC);
-    else
-      remove += KvFormat(QStringLiteral("%s And DH='%s'"), YearCondition(oldHead.T, pDb), quoted(pDb, oldHead.DH));
-    if (!(F != 1 && oldHead.T == u"xxxx") && !pDb->Execute(remove, QString(), 1))
+    if (!bNewVoucher && !pDb->Execute(QStringLiteral("Delete From PC ") + where, QString(), 1))
       return false;
     lines->removeIf([](const CPc& line) { return std::fabs(line.My) < kZero; });
     for (const CPc& line : *lines)

@@ -153,9 +153,12 @@ class CPc {
   bool UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, bool* pChanged = nullptr);
   // On a head: the one voucher it names (paid with a date), else every
   // unreviewed line of the class's students in the head's term and kind;
-  // *pChanged tells whether a reviewer changed.
+  // *pChanged tells whether a reviewer changed. A head with no class code
+  // is refused: nothing is written.
   bool ReviewClass(CKvDb* pDb, bool* pChanged = nullptr);
   bool UnreviewClass(CKvDb* pDb, bool* pChanged = nullptr);
+  // Raises the print count of the voucher's lines; false when the
+  // statement failed or the voucher has no lines (nothing was counted).
   static bool IncPrintCount(int nF, const QString& t, const QString& dh, CKvDb* pDb);
 
   // --- Class sheets ---
@@ -166,28 +169,34 @@ class CPc {
   // a new voucher's next number).
   int LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb);
   // On the new head: replaces the old head's voucher by the lines (lines
-  // with no amount dropped), in one transaction; a number of 0 or without
+  // with no amount dropped), in one transaction, when under the PC lock it
+  // is still stored as `loaded` (the same lines with their makers,
+  // reviewers and amounts; a paid voucher that is gone counts as changed):
+  // otherwise "单据已被其他工作站修改或删除，请刷新后再输入！" and nothing is
+  // written; a number of 0 or without
   // digits becomes the next free one of the kind and year (taken under the
   // PC lock), typed digits get their leading zeros, in the head and in the
   // lines that carried the head's number; "空单据！" when none is
   // left (the voucher is then gone), and for payments a note when students
   // of the class now owe or have overpaid in the term.
-  bool SaveClassVoucher(CPc oldHead, QList<CPc>* lines, CKvDb* pDb);
+  bool SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* lines, CKvDb* pDb);
 
   // --- Receipts (CPcReceipt.cpp) ---
 
   // On the receipt head: the full-format receipt as text boxes for the
   // receipt-rows parameter n (3n + 25 boxes; none for n > 9). A line is
-  // shown when it has an item and an amount (refunds too); the total covers
-  // every line and is stored in the head's My. Operators' names are read
-  // once into *operatorNames (by code) when it is given. False when a name
-  // could not be read (its box is then empty).
+  // shown when it has an item and an amount above 0 (not a refund); the
+  // total covers every line and is stored in the head's My. Operators'
+  // names are read once into *operatorNames (by code) when it is given.
+  // False when a read failed (the name it was for is left empty).
   bool BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKvDb* pDb,
                           QHash<QString, QString>* operatorNames = nullptr);
   // On the receipt head: the macros of the positioned receipt layout 4181
   // and their values, in the order they are to be added to the printer;
-  // the head's My becomes the total of its stored lines.
-  QList<QPair<QString, QString>> BuildReceiptMacros(CKvDb* pDb);
+  // the head's My becomes the total of its stored lines. False when the
+  // receipt is not stored or any read (lines, student, items, operators)
+  // failed: such macros are not to be printed.
+  bool BuildReceiptMacros(CKvDb* pDb, QList<QPair<QString, QString>>* macros);
   // The first term in which the student owes something, with what is owed
   // per item in *lines; the entry term when nothing can be read or the
   // student has no lines; the latest term with lines when nothing is owed.

@@ -108,9 +108,10 @@ bool CPc::BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKv
   add(box(QStringLiteral("费用名称"), 1, 2, 40, 75, 1, 2, 1, 1, kCentre, 0));
   add(box(QStringLiteral("金额"), 1, 2, 75, 100, 1, 2, 2, 1, kCentre, 0));
   for (int i = 0; i < n; ++i) {
-    // Every line with an item and an amount is shown, refunds included, so
-    // that the shown lines add up to the total.
-    const bool shown = i < lines.size() && !lines.at(i).COST.isEmpty() && std::fabs(lines.at(i).My) > kZero;
+    // A line is shown when it has an item and something paid; a refund
+    // (a negative amount) is left off the paper and counts in the total
+    // only.
+    const bool shown = i < lines.size() && !lines.at(i).COST.isEmpty() && lines.at(i).My > kZero;
     const CPc line = shown ? lines.at(i) : CPc();
     add(box(line.Mry, 2 + i, 3 + i, 0, 40, 2, 1, 1, 1, kLeft, 1));
     add(box(shown ? itemName(line.COST, pDb, &read) : QString(), 2 + i, 3 + i, 40, 75, 1, 1, 1, 1, kLeft, 1));
@@ -131,12 +132,15 @@ bool CPc::BuildReceiptLayout(KvTextBoxArray* boxes, const QList<CPc>& lines, CKv
   return read;
 }
 
-QList<QPair<QString, QString>> CPc::BuildReceiptMacros(CKvDb* pDb) {
+bool CPc::BuildReceiptMacros(CKvDb* pDb, QList<QPair<QString, QString>>* macros) {
+  macros->clear();
   QList<CPc> lines;
   CPc scratch;
-  scratch.SelectVoucherLines(-1, T, DH, &lines, pDb);
-  QList<QPair<QString, QString>> macros;
-  const auto add = [&macros](const QString& token, const QString& value) { macros.append({token, value}); };
+  // A receipt that cannot be read, or is no longer stored, is not filled.
+  if (scratch.SelectVoucherLines(-1, T, DH, &lines, pDb) <= 0)
+    return false;
+  bool read = true;
+  const auto add = [macros](const QString& token, const QString& value) { macros->append({token, value}); };
   CKvApp* app = KvGetApp();
   add(QStringLiteral("#kvname"), app ? app->GetDataFile().GetEntityName() : QString());
   add(QStringLiteral("#kvmanager"), app ? app->GetDataFile().GetT1() : QString());
@@ -146,7 +150,7 @@ QList<QPair<QString, QString>> CPc::BuildReceiptMacros(CKvDb* pDb) {
   add(QStringLiteral("#mm"), T.mid(4, 2));
   add(QStringLiteral("#dd"), T.mid(6));
   add(QStringLiteral("#xsd"), STD);
-  add(QStringLiteral("#xsm"), studentName(STD, pDb));
+  add(QStringLiteral("#xsm"), studentName(STD, pDb, &read));
   add(QStringLiteral("#xq"), KvFormat(QStringLiteral("%d"), QC + 1));
   // The rows the receipt fills, then every later row of the layout (at
   // most 9) empty, so that no token of an unused row is printed.
@@ -157,7 +161,7 @@ QList<QPair<QString, QString>> CPc::BuildReceiptMacros(CKvDb* pDb) {
     const QString s = KvIntToText(i + 1, 2);
     add(QStringLiteral("#zy") + s, line.Mry);
     add(QStringLiteral("#fxd") + s, line.COST);
-    add(QStringLiteral("#fxm") + s, used ? itemName(line.COST, pDb) : QString());
+    add(QStringLiteral("#fxm") + s, used ? itemName(line.COST, pDb, &read) : QString());
     add(QStringLiteral("#je") + s, used ? amountText(line.My, 14) : QString());
   }
   SumAmounts(lines);
@@ -166,9 +170,9 @@ QList<QPair<QString, QString>> CPc::BuildReceiptMacros(CKvDb* pDb) {
   const QString operators[2][2] = {{QStringLiteral("sf"), Opr0}, {QStringLiteral("fh"), Opr1}};
   for (const auto& op : operators) {
     add(u'#' + op[0] + u'd', op[1]);
-    add(u'#' + op[0] + u'm', operatorName(op[1], pDb, nullptr));
+    add(u'#' + op[0] + u'm', operatorName(op[1], pDb, nullptr, &read));
   }
-  return macros;
+  return read;
 }
 
 int CPc::FindOutstandingTerm(const CStd& student, QList<CPc>* lines, CKvDb* pDb) {

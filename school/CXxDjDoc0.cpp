@@ -81,10 +81,13 @@ void CXxDjDoc0::BuildColumns(KvFormEntry& entry) {
   entry.AddFormula(1, 2030, 0, 0, QStringLiteral("摘  要/MDBSTRING/LEFT"));
   QList<CCost> items;
   CCost::SelectAll(&items, m_pDb);
+  // The items and the total carry the totals digit (d3 = 1), so that the
+  // totals line sums them; an item column is of kind 1 (d4) and names its
+  // item last.
   for (const CCost& item : items)
     entry.AddFormula(100, 1010, 2, 2,
-                     KvFormat(QStringLiteral("%s/NUMBER/RIGHT/1/0/%s"), KvSplitTextDbcs(6, item.NA), item.KNO));
-  entry.AddFormula(109, 1212, 2, 2, QStringLiteral("合计/NUMBER/RIGHT"));
+                     KvFormat(QStringLiteral("%s/NUMBER/RIGHT/0011/0/%s"), KvSplitTextDbcs(6, item.NA), item.KNO));
+  entry.AddFormula(109, 1212, 2, 2, QStringLiteral("合计/NUMBER/RIGHT/0010"));
   PrepareColumns(entry);
 }
 
@@ -166,8 +169,11 @@ bool CXxDjDoc0::FillRows() {
   // A sheet whose lines or students could not be read is not shown: its
   // save would delete the stored lines it did not show.
   QList<CPc> lines;
+  m_loadedLines.clear();
   if (m_head.LoadClassVoucher(&lines, m_pDb) < 0)
     return false;
+  // What the save will find stored unless another workstation changed it.
+  m_loadedLines = lines;
   ForEachColumnLink(0);
   if (!readOperatorText(m_head.Opr0, m_pDb, &m_strOpr0) || !readOperatorText(m_head.Opr1, m_pDb, &m_strOpr1))
     return false;
@@ -304,9 +310,10 @@ bool CXxDjDoc0::saveVoucher() {
     }
   }
   CPc head = m_head;
-  if (!head.SaveClassVoucher(m_savedHead, &lines, m_pDb))
+  if (!head.SaveClassVoucher(m_savedHead, m_loadedLines, &lines, m_pDb))
     return false;
   m_head = head;
+  m_loadedLines = lines;
   const bool identityChanged =
       m_head.F == -1 && (m_head.T.left(4) != m_savedHead.T.left(4) || m_head.DH != m_savedHead.DH ||
                          CPc::CountPaidVoucherLines(m_head.T, m_head.DH, m_pDb) == 0);

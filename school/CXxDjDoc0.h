@@ -25,6 +25,9 @@ class CXxDjDoc0 : public CKvDoc {
  public:
   CPc m_head;
   CPc m_savedHead;
+  // The saved head's voucher as the sheet last loaded or saved it: a save
+  // replaces it only while it is still stored so.
+  QList<CPc> m_loadedLines;
   // Maker and reviewer as "name(code)"; empty without one.
   QString m_strOpr0;
   QString m_strOpr1;

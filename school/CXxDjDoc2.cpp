@@ -19,6 +19,8 @@
 
 #include <QDate>
 
+#include <cmath>
+
 namespace {
 // The positioned receipt layout of the print forms.
 constexpr int kReceiptForm = 4181;
@@ -142,7 +144,8 @@ void CXxDjDoc2::PrepareNewReceipt() {
 
 int CXxDjDoc2::LoadReceipt(const QString& dh) {
   QList<CPc> lines;
-  const int count = m_head.SelectVoucherLines(-1, m_strDay, dh, &lines, m_pDb);
+  CPc head;
+  const int count = head.SelectVoucherLines(-1, m_strDay, dh, &lines, m_pDb);
   // An unreadable receipt, or one deleted meanwhile, is not shown; the
   // next fill reports one that could not be read.
   if (count <= 0) {
@@ -150,20 +153,42 @@ int CXxDjDoc2::LoadReceipt(const QString& dh) {
     m_nLoadedLines = count < 0 ? -1 : 0;
     return count;
   }
+  return takeReceipt(head, lines) ? count : -1;
+}
+
+bool CXxDjDoc2::takeReceipt(const CPc& head, const QList<CPc>& lines) {
+  m_head = head;
   m_student.Clear();
   m_student.Set(m_pDb, m_head.STD);
   if (m_student.Load(0, -1) < 0) {
     ClearReceipt();
     m_nLoadedLines = -1;
-    return -1;
+    return false;
   }
-  for (int i = 0; i < m_lines.size() && i < lines.size(); ++i) {
-    m_lines[i].COST = lines.at(i).COST;
-    m_lines[i].Mry = lines.at(i).Mry;
-    m_lines[i].My = lines.at(i).My;
+  // Lines the receipt does not have keep their items, as a new receipt's.
+  for (int i = 0; i < m_lines.size(); ++i) {
+    const CPc line = lines.value(i);
+    if (i < lines.size())
+      m_lines[i].COST = line.COST;
+    m_lines[i].Mry = line.Mry;
+    m_lines[i].My = line.My;
   }
-  m_nLoadedLines = count;
-  return count;
+  m_nLoadedLines = int(lines.size());
+  return true;
+}
+
+bool CXxDjDoc2::isShownAsStored(const CPc& head, const QList<CPc>& lines) const {
+  const CPc& shown = m_storedHead;
+  if (lines.size() != m_nLoadedLines || head.STD != shown.STD || head.QC != shown.QC || head.Opr0 != shown.Opr0 ||
+      head.Opr1 != shown.Opr1)
+    return false;
+  for (int i = 0; i < lines.size() && i < m_storedLines.size(); ++i) {
+    const CPc& line = lines.at(i);
+    const CPc& kept = m_storedLines.at(i);
+    if (line.COST != kept.COST || line.Mry != kept.Mry || std::fabs(line.My - kept.My) > 0.000001)
+      return false;
+  }
+  return true;
 }
 
 void CXxDjDoc2::ClearReceipt() {
@@ -185,29 +210,62 @@ bool CXxDjDoc2::WriteLog(const QString& note) {
                                     CKvOperation::NowText(), CXxDataType::kModule * 100 + 2, note, m_pDb);
 }
 
-bool CXxDjDoc2::PrintReceipt(int nMode, QWidget* parent) {
+bool CXxDjDoc2::PrintReceipt(int nMode, QWidget* parent, StoredState* pState) {
+  StoredState unused = kAsShown;
+  StoredState& state = pState ? *pState : unused;
+  state = kAsShown;
   if (m_head.T.isEmpty() || m_head.DH.isEmpty())
     return false;
+  // The paper shows the receipt as stored now: another workstation may
+  // have changed or deleted it since the window read it.
+  CPc stored;
+  QList<CPc> lines;
+  const int count = stored.SelectVoucherLines(-1, m_head.T, m_head.DH, &lines, m_pDb);
+  if (count < 0)
+    return false;
+  if (count == 0) {
+    state = kGone;
+    KvMessageBox(QStringLiteral("该收据已不存在！"), KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  if (!isShownAsStored(stored, lines)) {
+    state = kTaken;
+    const bool read = takeReceipt(stored, lines);
+    KeepStored();
+    if (!read)
+      return false;
+  }
   bool printed = false;
   QString note;
   if (nMode == kPositioned) {
     CPc head = m_head;
     CKvPrintForm form(m_pDb, kReceiptForm);
-    for (const auto& macro : head.BuildReceiptMacros(m_pDb))
+    QList<QPair<QString, QString>> macros;
+    if (!form.IsLoaded() || !head.BuildReceiptMacros(m_pDb, &macros))
+      return false;
+    for (const auto& macro : std::as_const(macros))
       form.AddMacro(macro.first, macro.second);
     form.SetOwnerLogs(true);
     printed = form.Print(KV_CMD_FILE_PRINT_DIRECT, parent);
     note = KvFormat(QStringLiteral("自定位打印：№%s"), m_head.DH);
   } else {
+    // The card of the stored receipt, its total over every stored line;
+    // the window's card comes back after the print.
     const bool bOverlay = nMode == kOverlay;
-    printed = KvPrintCard(*this, KV_CMD_FILE_PRINT_DIRECT, bOverlay, nullptr, parent);
+    const KvTextBoxArray shown = m_layout.Fields;
+    CPc head = m_head;
+    if (head.BuildReceiptLayout(&m_layout.Fields, lines, m_pDb, &m_operatorNames))
+      printed = KvPrintCard(*this, KV_CMD_FILE_PRINT_DIRECT, bOverlay, nullptr, parent);
+    m_layout.Fields = shown;
     note = KvFormat(bOverlay ? QStringLiteral("套打：№%s") : QStringLiteral("打印：№%s"), m_head.DH);
   }
   return printed && RecordPrint(note);
 }
 
 bool CXxDjDoc2::RecordPrint(const QString& note) {
+  // The count first: a receipt deleted while it printed counts nothing and
+  // leaves no log row.
   KvDbTransaction transaction(*m_pDb);
-  return transaction.IsActive() && WriteLog(note) && CPc::IncPrintCount(m_head.F, m_head.T, m_head.DH, m_pDb) &&
+  return transaction.IsActive() && CPc::IncPrintCount(m_head.F, m_head.T, m_head.DH, m_pDb) && WriteLog(note) &&
          transaction.Commit();
 }

@@ -68,11 +68,19 @@ class CXxDjDoc2 : public CKvCardDoc {
   // document's connection, inside the caller's transaction; true while the
   // data file's log is off.
   bool WriteLog(const QString& note);
-  // Prints the stored receipt shown in the mode; on a printed job raises
-  // its print count and logs it. True when pages were printed.
-  bool PrintReceipt(int nMode, QWidget* parent);
+  // What a print found stored of the receipt shown.
+  enum StoredState { kAsShown, kTaken, kGone };
+  // Prints the receipt shown as it is stored now, in the mode. It is read
+  // first: one no longer stored prints nothing and shows "该收据已不存在！"
+  // (kGone); one changed elsewhere is taken into the document as stored
+  // (kTaken: the form is to show it again) and printed. Any failed read
+  // (lines, student, items, operators, the positioned layout) prints
+  // nothing. A printed job raises the print count and logs the print;
+  // true when both were written.
+  bool PrintReceipt(int nMode, QWidget* parent, StoredState* pState = nullptr);
   // A print of the receipt shown: its print count raised and the log row,
-  // in one transaction.
+  // in one transaction; false (nothing written) when the count touched no
+  // line.
   bool RecordPrint(const QString& note);
 
   QString m_strDay;
@@ -90,4 +98,12 @@ class CXxDjDoc2 : public CKvCardDoc {
   QString m_strNextNumber;
   // The operators' names the card has shown, by code: read once per window.
   QHash<QString, QString> m_operatorNames;
+
+ private:
+  // The stored receipt (its first line as head, and its lines) into the
+  // document; false when its student could not be read: no receipt is then
+  // shown and the next fill reports the failed load.
+  bool takeReceipt(const CPc& head, const QList<CPc>& lines);
+  // Whether the stored receipt read is the one the document loaded.
+  bool isShownAsStored(const CPc& head, const QList<CPc>& lines) const;
 };

@@ -21,6 +21,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -268,7 +269,7 @@ bool CXxDjFrmView::IsModified(QString& reason) {
 
 bool CXxDjFrmView::SaveRecord(int n) {
   (void)n;
-  return save(false);
+  return save(kPrintAfterSave);
 }
 
 void CXxDjFrmView::focusResult(const KvReceiptSaveResult& result) {
@@ -282,7 +283,7 @@ void CXxDjFrmView::focusResult(const KvReceiptSaveResult& result) {
   }
 }
 
-bool CXxDjFrmView::save(bool bPrint) {
+bool CXxDjFrmView::save(int nPrintMode) {
   CXxDjDoc2* pDoc = GetDjDoc();
   ExchangeRecord(true);
   CXxDjListView* pList = list();
@@ -309,7 +310,9 @@ bool CXxDjFrmView::save(bool bPrint) {
       !pList->ShowSavedReceipt(pDoc->m_head, result.strStudentName, result.strStudentTel, dayBefore,
                                int(saved.size())))
     pList->Fill();
-  const bool print = bPrint || pDoc->m_nPrintAfterSave;
+  if (nPrintMode == kPrintAfterSave && pDoc->m_nPrintAfterSave)
+    nPrintMode = pDoc->m_nPrintMode;
+  const bool print = nPrintMode != kPrintAfterSave;
   if (bNew && !print) {
     // Nothing shows the saved receipt before the next new one, so it is
     // not loaded: its lines' items go to the form's lines as loading it
@@ -321,7 +324,7 @@ bool CXxDjFrmView::save(bool bPrint) {
     pList->SelectNumber(number);
   }
   if (print)
-    printStored(pDoc->m_nPrintMode);
+    printStored(nPrintMode);
   if (bNew) {
     // The next new receipt takes the number the save read under its lock.
     pDoc->m_strNextNumber = result.strNextNumber;
@@ -337,13 +340,24 @@ bool CXxDjFrmView::save(bool bPrint) {
 
 void CXxDjFrmView::printStored(int nMode) {
   CXxDjDoc2* pDoc = GetDjDoc();
-  if (!pDoc->PrintReceipt(nMode, this))
+  CXxDjDoc2::StoredState state = CXxDjDoc2::kAsShown;
+  const bool printed = pDoc->PrintReceipt(nMode, this, &state);
+  // A receipt changed elsewhere is shown as it is stored now; after a print
+  // the list shows the print, and a receipt deleted elsewhere leaves it.
+  if (state == CXxDjDoc2::kTaken)
+    ShowRecord();
+  if (!printed && state != CXxDjDoc2::kGone)
     return;
   if (CXxDjListView* pList = list())
     pList->OnRefresh();
 }
 
 void CXxDjFrmView::OnPrint() {
+  GetDjDoc()->m_nPrintMode = m_pMode->currentIndex();
+  printInMode(GetDjDoc()->m_nPrintMode);
+}
+
+void CXxDjFrmView::printInMode(int nMode) {
   CXxDjListView* pList = list();
   const int state = pList ? pList->GetNewState() : -1;
   if (state < 0)
@@ -352,10 +366,10 @@ void CXxDjFrmView::OnPrint() {
   // first, and a refused save prints nothing.
   QString reason;
   if (state == 1 || (!IsReadOnly() && IsModified(reason))) {
-    save(true);
+    save(nMode);
     return;
   }
-  printStored(GetDjDoc()->m_nPrintMode);
+  printStored(nMode);
 }
 
 void CXxDjFrmView::OnTabKey() {
@@ -433,8 +447,12 @@ void CXxDjFrmView::onRowsChosen() {
   CXxDjDoc2* pDoc = GetDjDoc();
   ExchangeRecord(true);
   const int chosen = m_nRowIndex;
-  if (CXxDataType::CheckParamChange(true, pDoc->m_pDb) != 0)
+  if (CXxDataType::CheckParamChange(true, pDoc->m_pDb) != 0) {
+    // Unreadable parameters change nothing: the combo shows the count again.
+    m_nRowIndex = CXxDjDoc2::ReceiptRows() - 1;
+    ExchangeRecord(false);
     return;
+  }
   const int n = CXxDjDoc2::ReceiptRows();
   if (chosen == n - 1)
     return;
@@ -458,12 +476,30 @@ void CXxDjFrmView::onRowsChosen() {
     ExchangeRecord(false);
     return;
   }
+  // Memory changes only with what is stored: a count kept only in memory
+  // would make the next save find the parameters changed and end the
+  // program.
+  const unsigned shown = KvMessageCount();
   CXxDataType::ReceiptRowsRef() = chosen + 1;
-  if (CXxDataType* pType = CXxDataType::Get())
-    pType->SaveParams(pDoc->m_pDb);
+  CXxDataType* pType = CXxDataType::Get();
+  if (!pType || !pType->SaveParams(pDoc->m_pDb)) {
+    CXxDataType::ReceiptRowsRef() = n;
+    m_nRowIndex = n - 1;
+    ExchangeRecord(false);
+    if (KvMessageCount() == shown)
+      KvMessageBox(QStringLiteral("收费单据行数未能保存！"), KV_MB_OK | KV_MB_ICONSTOP);
+    return;
+  }
   m_nRowIndex = CXxDjDoc2::ReceiptRows() - 1;
   pDoc->ResizeLines(CXxDjDoc2::ReceiptRows());
   ShowRecord();
+}
+
+void CXxDjFrmView::focusInEvent(QFocusEvent* event) {
+  CKvCardFrmView::focusInEvent(event);
+  // The form hands its focus to the student edit, where a receipt starts.
+  if (m_pStudent->isVisible() && m_pStudent->isEnabled())
+    m_pStudent->setFocus(event->reason());
 }
 
 bool CXxDjFrmView::eventFilter(QObject* watched, QEvent* event) {
@@ -483,6 +519,11 @@ bool CXxDjFrmView::HandlesCmd(int id) const {
 }
 
 bool CXxDjFrmView::IsCmdEnabled(int id) {
+  if (id == KV_CMD_FILE_PRINT || id == KV_CMD_OVERLAY_PRINT) {
+    // A stored receipt shown; a changed one is saved before it prints.
+    const CXxDjDoc2* pDoc = GetDjDoc();
+    return list() && list()->GetNewState() == 0 && !pDoc->m_storedHead.DH.isEmpty() && pDoc->m_nLoadedLines > 0;
+  }
   if (id == KV_CMD_POSITIONED_PRINT) {
     // Only a stored receipt as stored: other prints save first (OnPrint).
     QString reason;
@@ -494,7 +535,13 @@ bool CXxDjFrmView::IsCmdEnabled(int id) {
 }
 
 void CXxDjFrmView::ExecuteCmd(int id) {
-  if (id == KV_CMD_POSITIONED_PRINT)
+  // Print and overlay print of the receipt take the print button's way:
+  // save first, print what is stored, count and log the printed job.
+  if (id == KV_CMD_FILE_PRINT)
+    printInMode(CXxDjDoc2::kFullFormat);
+  else if (id == KV_CMD_OVERLAY_PRINT)
+    printInMode(CXxDjDoc2::kOverlay);
+  else if (id == KV_CMD_POSITIONED_PRINT)
     printStored(CXxDjDoc2::kPositioned);
   else if (id == KV_CMD_REFRESH && list())
     list()->OnRefresh();

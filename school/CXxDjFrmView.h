@@ -19,7 +19,11 @@
 //   field at fault. A saved new receipt leaves the form on the next new
 //   receipt.
 // - Print on a new or changed receipt saves it first and prints what was
-//   stored; a refused save prints nothing.
+//   stored; a refused save prints nothing. Print (57607, Ctrl+P) and
+//   overlay print (43400, Ctrl+T) do the same in full format and as an
+//   overlay; they are enabled while a stored receipt is shown.
+// - The receipt rows change in memory only when the parameters were
+//   stored.
 // - The receipt rows are never set below the last line typed on the form
 //   nor below the longest stored receipt.
 
@@ -77,15 +81,20 @@ class CXxDjFrmView : public CKvCardFrmView {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
 
  private:
+  // The print mode of a save that prints only when print after save is set.
+  static constexpr int kPrintAfterSave = -1;
   CXxDjListView* list() const;
-  // The save; with bPrint the saved receipt is printed whatever the print
-  // after save setting says.
-  bool save(bool bPrint);
+  // The save; the saved receipt is then printed in nPrintMode, or with
+  // kPrintAfterSave in the print mode when print after save is set.
+  bool save(int nPrintMode);
   void focusResult(const KvReceiptSaveResult& result);
   // Prints the receipt shown as stored; refreshes the list after a print.
   void printStored(int nMode);
+  // Prints the receipt shown in the mode, a new or changed one saved first.
+  void printInMode(int nMode);
   void onStudentEdited(const QString& text);
   void pickStudent();
   void onRowsChosen();

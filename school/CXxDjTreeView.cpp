@@ -260,6 +260,10 @@ bool CXxDjTreeView::IsCmdAllowed(int id) {
       return hasRight("03") && node.F == -1 && !node.T.isEmpty() && node.T != kNewYear && head.Opr0 == me;
     case KV_CMD_REVIEW:
     case KV_CMD_UNREVIEW:
+      // Without a node, or with no class code in the head, there is no
+      // class to review: an empty code would take every class's lines.
+      if (!SelectedItem() || head.STD.isEmpty())
+        return false;
       if (!hasRight("04") || node.F == 0 || node.T == kNewYear)
         return false;
       if (node.F == 2 || (node.F == -1 && node.T.isEmpty()))

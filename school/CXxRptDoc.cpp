@@ -72,14 +72,17 @@ void CXxRptDoc::AddVoucherColumns(KvFormEntry& entry, bool bYearShown) {
   entry.AddFormula(104, 505, 0, 0, QStringLiteral("单号/STRING/MID"));
 }
 
-void CXxRptDoc::AddBaseColumns(KvFormEntry& entry) const {
+void CXxRptDoc::AddBaseColumns(KvFormEntry& entry, bool bSummed) const {
   entry.AddFormula(5, 1212, 0, 0, QStringLiteral("代码/STRING/LEFT"));
   entry.AddFormula(106, 1010, 0, 0, QStringLiteral("名称\\姓名/MDBSTRING/LEFT"));
-  // Fee items and the total are summed down the report (digits d3 = 1).
+  // Summed, fee items and the total carry the totals digit (d3 = 1); every
+  // fee-item column is of kind 1 (d4) and names its item last.
+  const QString itemColumn =
+      bSummed ? QStringLiteral("%s/NUMBER/RIGHT/0011/0/%s") : QStringLiteral("%s/NUMBER/RIGHT/1/0/%s");
   for (const CCost& item : m_items)
-    entry.AddFormula(100, 1010, 2, 2,
-                     KvFormat(QStringLiteral("%s/NUMBER/RIGHT/0011/0/%s"), KvSplitTextDbcs(6, item.NA), item.KNO));
-  entry.AddFormula(115, 1212, 2, 2, QStringLiteral("合计/NUMBER/RIGHT/0010"));
+    entry.AddFormula(100, 1010, 2, 2, KvFormat(itemColumn, KvSplitTextDbcs(6, item.NA), item.KNO));
+  entry.AddFormula(115, 1212, 2, 2,
+                   bSummed ? QStringLiteral("合计/NUMBER/RIGHT/0010") : QStringLiteral("合计/NUMBER/RIGHT"));
 }
 
 void CXxRptDoc::BuildColumns(KvFormEntry& entry) {

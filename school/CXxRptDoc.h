@@ -63,8 +63,9 @@ class CXxRptDoc : public CKvDoc {
 
  protected:
   virtual QString DefaultTitle() const = 0;
-  // Code, name, one column per fee item and the total, appended.
-  void AddBaseColumns(KvFormEntry& entry) const;
+  // Code, name, one column per fee item and the total, appended; with
+  // bSummed the amount columns are summed on the totals line.
+  void AddBaseColumns(KvFormEntry& entry, bool bSummed = true) const;
   // Year (shown or not), month, day and voucher number, appended.
   static void AddVoucherColumns(KvFormEntry& entry, bool bYearShown);
 };

@@ -12,7 +12,9 @@ QString CXxRptDoc2::DefaultTitle() const { return QStringLiteral("学生交费�
 
 void CXxRptDoc2::BuildColumns(KvFormEntry& entry) {
   AddVoucherColumns(entry, true);
-  AddBaseColumns(entry);
+  // Due lines, subtotals, payments and arrears stand in one column: a sum
+  // down the ledger would mean nothing, so its totals line has none.
+  AddBaseColumns(entry, false);
   entry.InsertFormula(6, 107, 3030, 0, 0, QStringLiteral("摘  要/MDBSTRING/LEFT"));
   entry.AddFormula(108, 303, 0, 0, QStringLiteral("操作/STRING/MID"));
   entry.AddFormula(109, 303, 0, 0, QStringLiteral("复核/STRING/MID"));

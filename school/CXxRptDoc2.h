@@ -16,4 +16,6 @@ class CXxRptDoc2 : public CXxRptDoc {
   bool PrepareOpen() override;
   bool FillRows() override;
   void BuildPrintMacros() override;
+  // The ledger's totals line reads "合计" and sums nothing.
+  bool HasTotalsLine() const override { return true; }
 };

@@ -163,7 +163,7 @@ TEST(CKvCsRec, WithoutAConnectionNothingRuns) {
             QStringLiteral("数据库对象为空，无法执行：\nInsert Into SysCsTab(Cs,CsN,CsNa,CsVal,LPO) "
                            "Values(9007,1,'0','it''s','')"));
   QList<CKvCsRec> rows{rec};
-  EXPECT_EQ(rec.SelectByCs(9007, &rows), 0);
+  EXPECT_EQ(rec.SelectByCs(9007, &rows), -1);
   EXPECT_TRUE(rows.isEmpty());
   EXPECT_EQ(recorder.last(),
             QStringLiteral("数据库对象为空，无法执行：\nSelect Cs,CsN,Rtrim(CsNa),Rtrim(CsVal),"

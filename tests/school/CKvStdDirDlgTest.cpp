@@ -48,14 +48,15 @@ TEST_P(CKvStdDirDlgTest, OpensWhereItsCallerSaysAndPicksByMode) {
     const char* parent;    // listed on opening
     const char* selected;  // on opening
     const char* picked;    // after OK; empty: nothing picked
+    bool down;             // "进子项" enabled on opening
   } cases[] = {
-      {1, "010201", -1, "010201", "010201001", "010201001"},  // a class with students opens on them
-      {1, "010202", -1, "0102", "010202", "010202"},          // a class without is a leaf
-      {1, "010201002", -1, "010201", "010201002", "010201002"},
-      {2, "0102", -1, "01", "0102", "0102"},
-      {0, "0102", -1, "01", "0102", ""},     // OK goes down
-      {0, "010201", 2, "0102", "010201", ""},  // classes only: nothing opens
-      {1, "0199", -1, "", "01", ""},         // unknown start: the root
+      {1, "010201", -1, "010201", "010201001", "010201001", false},  // a class with students opens on them
+      {1, "010202", -1, "0102", "010202", "010202", true},           // a class without is a leaf
+      {1, "010201002", -1, "010201", "010201002", "010201002", false},
+      {2, "0102", -1, "01", "0102", "0102", true},
+      {0, "0102", -1, "01", "0102", "", true},      // OK goes down
+      {0, "010201", 2, "0102", "010201", "", false},  // classes only: nothing opens
+      {1, "0199", -1, "", "01", "", true},          // unknown start: the root
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.start);
@@ -63,6 +64,7 @@ TEST_P(CKvStdDirDlgTest, OpensWhereItsCallerSaysAndPicksByMode) {
     open(dialog);
     EXPECT_EQ(dialog.ParentCode(), QString::fromLatin1(c.parent));
     EXPECT_EQ(selected(dialog), QString::fromLatin1(c.selected));
+    EXPECT_EQ(KvDlgItem<QAbstractButton>(&dialog, CKvStdDirDlg::IDC_DOWN)->isEnabled(), c.down);
     const QString parent = dialog.ParentCode();
     Click(&dialog, KV_IDOK);
     EXPECT_EQ(dialog.isVisible(), !*c.picked);

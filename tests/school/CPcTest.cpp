@@ -144,7 +144,7 @@ TEST_P(CPcTest, ClassSheetVoucherLoadedAndSaved) {
     line.My = student[8] == '1' ? 500 : 0;
     lines.append(line);
   }
-  EXPECT_TRUE(head.SaveClassVoucher(oldHead, &lines, pdb()));
+  EXPECT_TRUE(head.SaveClassVoucher(oldHead, {}, &lines, pdb()));
   EXPECT_EQ(lines.size(), 1);
   EXPECT_EQ(Column(QStringLiteral("Select STD From PC")), QStringList{"010201001"});
 
@@ -165,13 +165,15 @@ TEST_P(CPcTest, ClassSheetVoucherLoadedAndSaved) {
   const CPc newPayment = pay;
   CPc stored = pay;
   stored.T = QStringLiteral("xxxx");
-  EXPECT_TRUE(pay.SaveClassVoucher(stored, &lines, pdb()));
+  EXPECT_TRUE(pay.SaveClassVoucher(stored, {}, &lines, pdb()));
   EXPECT_EQ(recorder.last(),
             QStringLiteral("本学期有交不足费的学生!\n请在欠费表中查询具体情况后，再修改此单!\n"));
   // Every amount cleared: the voucher goes, "空单据！".
   lines = {payLine};
   lines.first().My = 0;
-  EXPECT_TRUE(pay.SaveClassVoucher(newPayment, &lines, pdb()));
+  QList<CPc> loaded;
+  CPc::Select(QStringLiteral("Where F=-1"), QString(), &loaded, pdb());
+  EXPECT_TRUE(pay.SaveClassVoucher(newPayment, loaded, &lines, pdb()));
   EXPECT_EQ(recorder.last(), QStringLiteral("空单据！"));
   EXPECT_EQ(Column(QStringLiteral("Select Count(*) From PC Where F=-1")), QStringList{"0"});
 }
@@ -201,7 +203,11 @@ TEST_P(CPcTest, ClassSheetNumberZeroOrWithoutDigitsTakesTheNextFree) {
     QList<CPc> lines = {line};
     CPc stored = head;
     stored.T = QStringLiteral("xxxx");
-    EXPECT_TRUE(head.SaveClassVoucher(stored, &lines, pdb())) << c.typed;
+    // The term's dues as the sheet loaded them.
+    QList<CPc> loaded;
+    if (c.nKind == 1)
+      CPc::Select(QStringLiteral("Where F=1 And QC=0"), QString(), &loaded, pdb());
+    EXPECT_TRUE(head.SaveClassVoucher(stored, loaded, &lines, pdb())) << c.typed;
     EXPECT_EQ(head.DH, QString::fromLatin1(c.saved)) << c.typed;
     EXPECT_EQ(Column(KvFormat(QStringLiteral("Select Count(*) From PC Where F=%d And COST='02' And DH='%s'"),
                               c.nKind, QString::fromLatin1(c.saved))),

@@ -398,4 +398,101 @@ TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
   }
 }
 
+TEST_P(CXxDjWindowTest, ReviewNeedsAClassAndASaveNeverUndoesAnotherWorkstation) {
+  KvMessageRecorder recorder;
+  AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, 1, 100);
+  CXxDjDoc0* doc = Open(-1, 2);
+  ASSERT_NE(doc, nullptr);
+  CXxDjTreeView* tree = Tree(doc);
+  // No node: no class to review, and a head without a class writes nothing.
+  tree->setCurrentItem(nullptr);
+  QCoreApplication::sendPostedEvents();
+  EXPECT_TRUE(doc->m_head.STD.isEmpty());
+  EXPECT_FALSE(KvCmdEnabled(tree, KV_CMD_REVIEW));
+  EXPECT_FALSE(KvCmdEnabled(tree, KV_CMD_UNREVIEW));
+  CPc noClass;
+  noClass.QC = -1;
+  noClass.F = 2;
+  bool changed = true;
+  EXPECT_FALSE(noClass.ReviewClass(pdb(), &changed));
+  EXPECT_FALSE(changed);
+  EXPECT_FALSE(noClass.UnreviewClass(pdb(), &changed));
+  EXPECT_EQ(Column(QStringLiteral("Select Opr1 From PC")), QStringList{""});
+
+  // A voucher the sheet loaded, then changed at another workstation before
+  // the sheet's save: the save refuses and writes nothing.
+  CKvDb other;
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  const QStringList paid = kClassPath + QStringList{"1 学期", "2 实收", "(2024)00007"};
+  const QStringList due = kClassPath + QStringList{"1 学期", "1 应收"};
+  const struct {
+    const QStringList* node;
+    const char* elsewhere;  // empty: nobody else wrote
+  } cases[] = {{&paid, "Update PC Set Opr1='102' Where F=-1"},
+               {&paid, "Update PC Set My=150 Where F=-1"},
+               {&paid, "Delete From PC Where F=-1"},
+               {&due, "Update PC Set Opr1='102' Where F=1"},
+               {&due, "Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
+                      "Values(0,1,0,50,'20240901','00001','','02','010201002','102','','1')"},
+               {&paid, ""},
+               {&due, ""}};
+  const QString refusal = QStringLiteral("单据已被其他工作站修改或删除，请刷新后再输入！");
+  for (const auto& c : cases) {
+    const QString elsewhere = QString::fromLatin1(c.elsewhere);
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PC")));
+    AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, 1, 100);
+    AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, -1, 100, QStringLiteral("20240910"),
+            QStringLiteral("00007"));
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set FS='1'")));
+    // Another node first, so that the case's node is read afresh.
+    recorder.script({KV_IDNO});
+    KvChooseFeeNode(doc, kClassPath + QStringList{"2 学期"});
+    tree->Rebuild();
+    KvChooseFeeNode(doc, *c.node);
+    ASSERT_TRUE(doc->IsVoucherEditable()) << c.elsewhere;
+    KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("200"));
+    if (!elsewhere.isEmpty()) {
+      ASSERT_TRUE(other.Execute(elsewhere));
+    }
+    const QStringList before = State();
+    recorder.clear();
+    const bool saved = doc->Save();
+    EXPECT_EQ(saved, elsewhere.isEmpty()) << c.elsewhere;
+    if (saved)
+      continue;
+    EXPECT_EQ(recorder.texts(), QStringList{refusal}) << c.elsewhere;
+    EXPECT_EQ(State(), before) << c.elsewhere;
+    QString reason;
+    EXPECT_TRUE(doc->HasUnsavedEdits(reason)) << c.elsewhere;
+  }
+
+  // A new paid voucher refills the tree: its node is current and shown, and
+  // the next click selects the node clicked.
+  QWidget* frame = doc->GetFrames().at(0);
+  frame->resize(900, 420);
+  frame->show();
+  KvChooseFeeNode(doc, kClassPath + QStringList{"2 学期", "2 实收", "(xxxx)新单"});
+  KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("30"));
+  ASSERT_TRUE(doc->Save());
+  QCoreApplication::sendPostedEvents();
+  QTreeWidgetItem* saved = tree->currentItem();
+  ASSERT_NE(saved, nullptr);
+  EXPECT_EQ(saved->text(0), KvFormat(QStringLiteral("(%s)%s"), Year(), doc->m_head.DH));
+  EXPECT_EQ(doc->m_head.T.left(4), Year());
+  EXPECT_TRUE(saved->isSelected());
+  for (QTreeWidgetItem* up = saved->parent(); up; up = up->parent())
+    EXPECT_TRUE(up->isExpanded()) << qPrintable(up->text(0));
+  EXPECT_TRUE(tree->viewport()->rect().contains(tree->visualItemRect(saved)));
+  QTreeWidgetItem* dueNode = KvFeeNode(doc, kClassPath + QStringList{"2 学期", "1 应收"});
+  ASSERT_NE(dueNode, nullptr);
+  const QRect target = tree->visualItemRect(dueNode);
+  ASSERT_FALSE(target.isEmpty());
+  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, target.center());
+  QCoreApplication::sendPostedEvents();
+  EXPECT_EQ(tree->currentItem(), dueNode);
+  EXPECT_EQ(doc->m_head.F, 1);
+  EXPECT_EQ(doc->m_head.QC, 1);
+  Grab(doc, QStringLiteral("class_totals"));
+}
+
 KV_DB_KIND_TEST_SUITE(CXxDjWindowTest);

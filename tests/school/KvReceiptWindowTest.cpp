@@ -650,4 +650,166 @@ TEST_P(KvReceiptWindowTest, PrintOfAChangedReceiptSavesItFirst) {
   EXPECT_FALSE(m_form->IsModified(reason));
 }
 
+TEST_P(KvReceiptWindowTest, EveryPrintWayPrintsTheReceiptAsStoredNowOrNothing) {
+  // 00001 is changed by another workstation before each print, 00002 to
+  // 00007 are deleted there, one before each print.
+  AddReceipt(QStringLiteral("00001"), QStringLiteral("101"), 2);
+  for (int i = 2; i <= 7; ++i)
+    AddReceipt(QStringLiteral("0000%1").arg(i));
+  ASSERT_NE(Open(QStringLiteral("20240910")), nullptr);
+  CKvDb other;
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  auto* mode = KvDlgItem<QComboBox>(m_form, CXxDjFrmView::IDC_MODE);
+  // The print button in each mode, and the commands, which take their own
+  // mode whatever the window's is.
+  struct Way {
+    int mode;
+    int command;
+    const char* note;
+  };
+  const Way ways[] = {
+      {CXxDjDoc2::kFullFormat, 0, "打印：№00001"},
+      {CXxDjDoc2::kOverlay, 0, "套打：№00001"},
+      {CXxDjDoc2::kPositioned, 0, "自定位打印：№00001"},
+      {CXxDjDoc2::kPositioned, KV_CMD_FILE_PRINT, "打印：№00001"},
+      {CXxDjDoc2::kFullFormat, KV_CMD_OVERLAY_PRINT, "套打：№00001"},
+      {CXxDjDoc2::kFullFormat, KV_CMD_POSITIONED_PRINT, "自定位打印：№00001"},
+  };
+  const auto print = [&](const Way& way) {
+    mode->setCurrentIndex(way.mode);
+    if (way.command == 0) {
+      m_form->OnPrint();
+      return;
+    }
+    EXPECT_TRUE(KvCmdEnabled(m_form, way.command)) << way.command;
+    m_form->ExecuteCmd(way.command);
+  };
+  const auto printCount = [&](const QString& number) {
+    return pdb()->GetLong(QStringLiteral("Select Min(LPR) From PC Where F=-1 And DH='%1'").arg(number));
+  };
+  QStringList notes;
+  int printed = 0;
+  for (int w = 0; w < int(std::size(ways)); ++w) {
+    const Way& way = ways[w];
+    const QString amount = QStringLiteral("%1.00").arg(110 + 10 * w);
+    // Changed elsewhere: the window takes the stored amounts and prints them.
+    m_list->OnRefresh();
+    Select(QStringLiteral("00001"));
+    ASSERT_TRUE(other.Execute(QStringLiteral("Update PC Set My=%1,Opr1='102' Where DH='00001' And COST='01'")
+                                  .arg(110 + 10 * w)));
+    {
+      KvScriptedAnswers messages;
+      KvPrintAnswers answers(KvTestPdfPath(QStringLiteral("changed%1").arg(w)));
+      print(way);
+      EXPECT_TRUE(messages.texts.isEmpty()) << w << messages.texts.join(u'|').toStdString();
+      ASSERT_EQ(answers.fileDialogs, 1) << w;
+      const KvPdfReadBack pdf = KvReadPdf(answers.pdfPath);
+      ASSERT_TRUE(pdf.ok) << w;
+      EXPECT_FALSE(pdf.Find(amount).isEmpty()) << w;
+      EXPECT_FALSE(pdf.Find(QStringLiteral("%1.00").arg(210 + 10 * w)).isEmpty()) << w;
+    }
+    EXPECT_EQ(m_doc->m_lines.at(0).My, 110 + 10 * w) << w;
+    EXPECT_EQ(m_doc->m_head.Opr1, QStringLiteral("102")) << w;
+    EXPECT_EQ(printCount(QStringLiteral("00001")), ++printed) << w;
+    notes << QString::fromUtf8(way.note);
+    notes.sort();
+    EXPECT_EQ(Log(), notes) << w;
+
+    // Deleted elsewhere: nothing printed, counted or logged, and the list
+    // no longer shows it.
+    const QString gone = QStringLiteral("0000%1").arg(w + 2);
+    Select(gone);
+    ASSERT_TRUE(other.Execute(QStringLiteral("Delete From PC Where DH='%1'").arg(gone)));
+    {
+      KvScriptedAnswers messages;
+      KvPrintAnswers answers(KvTestPdfPath(QStringLiteral("gone%1").arg(w)));
+      print(way);
+      EXPECT_EQ(messages.Stops(), QStringList{"该收据已不存在！"}) << w;
+      EXPECT_EQ(answers.fileDialogs, 0) << w;
+    }
+    EXPECT_FALSE(ListRows().join(u'\n').contains(gone)) << w;
+    EXPECT_EQ(Log(), notes) << w;
+
+    // Each statement of the print refused in turn: a refused read prints
+    // nothing, a refused write after the print counts and logs nothing.
+    int unprinted = 0;
+    bool clean = false;
+    for (int n = 1; n < 60 && !clean; ++n) {
+      // A refused read of the list's refresh after a print leaves it empty.
+      m_list->OnRefresh();
+      Select(QStringLiteral("00001"));
+      KvScriptedAnswers messages;
+      KvPrintAnswers answers(KvTestPdfPath(QStringLiteral("refused%1_%2").arg(w).arg(n)));
+      pdb()->FailNthStatement(n);
+      print(way);
+      clean = pdb()->GetStatementsSent() < n;
+      pdb()->FailNthStatement(0);
+      // Counted and logged: only the list's refresh after it was refused.
+      if (clean || printCount(QStringLiteral("00001")) > printed) {
+        clean = true;
+        EXPECT_EQ(answers.fileDialogs, 1) << w << ' ' << n;
+        ++printed;
+        notes << QString::fromUtf8(way.note);
+        notes.sort();
+      } else if (answers.fileDialogs == 0) {
+        // The reads come before the print.
+        EXPECT_EQ(unprinted, n - 1) << w << ' ' << n;
+        ++unprinted;
+      }
+      EXPECT_EQ(printCount(QStringLiteral("00001")), printed) << w << ' ' << n;
+      EXPECT_EQ(Log(), notes) << w << ' ' << n;
+    }
+    EXPECT_TRUE(clean) << w;
+    // The receipt's lines, and its student, items or layout.
+    EXPECT_GE(unprinted, 2) << w;
+  }
+}
+
+TEST_P(KvReceiptWindowTest, ReceiptRowsChangeOnlyWithTheStoredParameters) {
+  ASSERT_TRUE(KvGrantRights(*m_app, {QStringLiteral("0080")}));
+  ASSERT_NE(Open(QStringLiteral("20240910")), nullptr);
+  Select(CXxDjListView::kNewRow);
+  auto* rows = KvDlgItem<QComboBox>(m_form, CXxDjFrmView::IDC_ROWS);
+  const int before = CXxDataType::ReceiptRowsRef();
+  const QString stored = QStringLiteral("Select CsVal From SysCsTab Where Cs=%1 And CsN=2").arg(CXxDataType::kParamCs);
+  const QStringList storedBefore = Column(stored);
+  // Each statement of the change refused in turn: by the reads before the
+  // question, the BEGIN, the parameter rows or the COMMIT.
+  struct Outcome {
+    const char* shown;  // a part of what the operator sees
+    int runs = 0;
+  };
+  Outcome outcomes[] = {{"执行下列SQL语句时出错"}, {"收费单据行数未能保存！"}};
+  bool clean = false;
+  for (int n = 1; n < 40 && !clean; ++n) {
+    KvScriptedAnswers answers({KV_IDYES});
+    pdb()->FailNthStatement(n);
+    rows->setCurrentIndex(before);
+    emit rows->activated(before);
+    clean = pdb()->GetStatementsSent() < n;
+    pdb()->FailNthStatement(0);
+    if (clean)
+      break;
+    // Memory, the form and the stored parameters keep the old count, so the
+    // next save finds nothing changed.
+    EXPECT_EQ(CXxDataType::ReceiptRowsRef(), before) << n;
+    EXPECT_EQ(m_doc->m_lines.size(), before) << n;
+    EXPECT_EQ(rows->currentIndex(), before - 1) << n;
+    EXPECT_EQ(Column(stored), storedBefore) << n;
+    EXPECT_EQ(CXxDataType::CheckParamChange(false, pdb()), 0) << n;
+    QStringList stops = answers.texts;
+    stops.removeAll(QStringLiteral("真的要修改此参数吗?"));
+    ASSERT_EQ(stops.size(), 1) << n << answers.texts.join(u'|').toStdString();
+    for (Outcome& outcome : outcomes)
+      if (stops.first().contains(QString::fromUtf8(outcome.shown)))
+        ++outcome.runs;
+  }
+  ASSERT_TRUE(clean);
+  EXPECT_EQ(CXxDataType::ReceiptRowsRef(), before + 1);
+  EXPECT_EQ(m_doc->m_lines.size(), before + 1);
+  EXPECT_EQ(Column(stored), QStringList{QString::number(before + 1)});
+  for (const Outcome& outcome : outcomes)
+    EXPECT_GT(outcome.runs, 0) << outcome.shown;
+}
+
 KV_DB_KIND_TEST_SUITE(KvReceiptWindowTest);
