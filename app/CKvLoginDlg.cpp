@@ -206,6 +206,13 @@ void CKvLoginDlg::showFile(const CKvDataFile& file) {
   kindChanged();
 }
 
+void CKvLoginDlg::KeepDataFile() {
+  for (QWidget* field : std::initializer_list<QWidget*>{m_kind, m_browse, m_newFile, m_convertFile, m_copyFile})
+    field->setEnabled(false);
+  for (QLineEdit* field : {m_path, m_server, m_database})
+    field->setReadOnly(true);
+}
+
 void CKvLoginDlg::kindChanged() {
   const int kind = m_kind->currentIndex();
   m_filePage->setVisible(kind == KindFile);

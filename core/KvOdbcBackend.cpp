@@ -163,6 +163,7 @@ bool KvOdbcBackend::dropIfLost() {
   // The server ended the session: whatever the transaction held is gone.
   m_link.reset();
   m_depth = 0;
+  noteIfLost();
   return true;
 }
 

@@ -117,7 +117,9 @@ bool CPKDoc::PrepareOpen() {
   m_grid.QC = dialog.QC;
   m_grid.T = dialog.T;
   if (!m_schedule.LoadForTimetable(m_grid.Y, m_grid.QC, false, false, m_pDb)) {
-    KvMessageBox(QStringLiteral("还没有设定本学期作息时间表！"), KV_MB_OK | KV_MB_ICONSTOP);
+    // Not read at all (the connection gone): nothing is known to be missing.
+    if (m_pDb->IsOpen())
+      KvMessageBox(QStringLiteral("还没有设定本学期作息时间表！"), KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
   m_bScheduleFresh = true;

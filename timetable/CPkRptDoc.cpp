@@ -102,7 +102,9 @@ bool CPkRptDoc::PrepareOpen() {
   T = dlg.T;
   m_nWeekday = dlg.m_nWeekday;
   if (!m_wkt.LoadForTimetable(Y, QC, false, false, m_pDb)) {
-    KvMessageBox(QStringLiteral("还没有设定本学期作息时间表！"), KV_MB_OK | KV_MB_ICONSTOP);
+    // Not read at all (the connection gone): nothing is known to be missing.
+    if (m_pDb->IsOpen())
+      KvMessageBox(QStringLiteral("还没有设定本学期作息时间表！"), KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
   return true;
