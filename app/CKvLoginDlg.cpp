@@ -207,10 +207,9 @@ void CKvLoginDlg::showFile(const CKvDataFile& file) {
 }
 
 void CKvLoginDlg::KeepDataFile() {
-  for (QWidget* field : std::initializer_list<QWidget*>{m_kind, m_browse, m_newFile, m_convertFile, m_copyFile})
+  for (QWidget* field : std::initializer_list<QWidget*>{m_kind, m_path, m_browse, m_server, m_database, m_newFile,
+                                                       m_convertFile, m_copyFile})
     field->setEnabled(false);
-  for (QLineEdit* field : {m_path, m_server, m_database})
-    field->setReadOnly(true);
 }
 
 void CKvLoginDlg::kindChanged() {

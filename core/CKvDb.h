@@ -84,7 +84,7 @@ class CKvDb {
   // whose driver keeps a transaction state of its own).
   // On failure with bReport: "执行下列SQL语句时出错！\n%s" with the statement
   // as it ran, under the stop icon, preceded on kind 2 by the server's error
-  // text and a line break.
+  // text and a line break; nothing on a lost connection (IsLost).
   bool Execute(const QString& sqlJet, const QString& sqlServer = QString(), int nOptions = 128,
                bool bReport = true);
   // Runs a statement with "?" parameters, in a text every kind takes as

@@ -489,13 +489,13 @@ TEST_P(KvDbMaintenanceTest, AnotherProgramUsingTheDatabaseIsSeen) {
       // Another program is named by the name it gave, on a line of its own.
       CKvDb foreign;
       ASSERT_TRUE(OpenOn(foreign, testDb().name()));
-      ASSERT_TRUE(foreign.Execute(QStringLiteral("SET application_name = '报表工具'")));
+      ASSERT_TRUE(foreign.Execute(QStringLiteral("SET application_name = 'reporter'")));
       recorder.clear();
       EXPECT_FALSE(db().CheckOtherClients(true));
       const QStringList lines = recorder.last().split(u'\n');
       ASSERT_GE(lines.size(), 3);
       EXPECT_TRUE(lines.contains(host + QStringLiteral("（青禾苑学校管理软件）"))) << recorder.last().toStdString();
-      EXPECT_EQ(lines.filter(QStringLiteral("（报表工具）")).size(), 1) << recorder.last().toStdString();
+      EXPECT_EQ(lines.filter(QStringLiteral("（reporter）")).size(), 1) << recorder.last().toStdString();
       EXPECT_FALSE(recorder.last().contains(u'|')) << recorder.last().toStdString();
     }
     // Neither dropped nor taken as a template while the other is connected.

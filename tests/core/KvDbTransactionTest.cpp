@@ -333,8 +333,9 @@ TEST_P(KvDbLostSessionTest, TheLossIsToldOnceAndItsStatementsSayNoMore) {
     ASSERT_TRUE(session.IsOpen());
 
     recorder.clear();
-    if (c.before)
+    if (c.before) {
       ASSERT_TRUE(c.before(session));
+    }
     endSessionsOn(testDb().name());
     EXPECT_FALSE(c.first(session));
     EXPECT_EQ(told, 1);
