@@ -18,6 +18,8 @@
 #include "ui/KvIconKeepingStyle.h"
 #include "ui/KvListPrint.h"
 
+#include <QCoreApplication>
+#include <QTimer>
 #include <sqlite3.h>
 
 namespace {
@@ -37,6 +39,7 @@ CKvApp::~CKvApp() {
   if (m_bServicesInstalled) {
     // The lower libraries must not call into an application that is gone.
     KvSetAppDbProvider({});
+    KvSetConnectionLostHandler({});
     KvSetRightTest({});
     KvSetLogService({});
     KvSetDefaultPrintSetProvider({});
@@ -77,6 +80,17 @@ void CKvApp::InstallServices() {
       [this](int nLayoutId, CKvPrintFieldDefs& defs) { return GetPrintPosForms(nLayoutId, defs); });
   KvSetAppPrintSetProvider(
       [this]() -> CKvPrintSet* { return GetDb()->IsOpen() ? m_pPrintSet.get() : nullptr; });
+  // The data file's connection lost: told once, and the login offered
+  // from the event loop, outside the statement that found the loss.
+  KvSetConnectionLostHandler([this](CKvDb& db) {
+    if (&db != GetDb())
+      return false;
+    QTimer::singleShot(0, QCoreApplication::instance(), [] {
+      if (CKvApp* app = KvGetApp())
+        app->LoginAfterLostConnection();
+    });
+    return true;
+  });
   CKvCommandRouter::Instance()->SetApplicationTarget(this);
   m_bServicesInstalled = true;
 }

@@ -70,12 +70,21 @@ class CKvApp : public KvCommandTarget {
   // names the data file, else the settings of the last login do, else the
   // newest data file of the default folder, else a new one made there. A
   // data file that can no longer be reopened when logging in again ends the
-  // program (KvRequestQuit(1)) after a message.
+  // program (KvRequestQuit(1)) after a message, unless the connection was
+  // lost (LoginAfterLostConnection).
   virtual bool Login(const QString& file);
   // Logs in again with the login dialog opened on a data file made just now
   // (the new-file flag follows when it is chosen); Cancel keeps the open
   // data file.
   bool LoginToNewFile(const CKvDataFile& newFile);
+  // After the server ended the data file's session: says so once ("与数据库
+  // 服务器的连接已中断，请重新注册。") and logs in again on the same data
+  // file, the server password kept; the document windows stay open, so
+  // that what could not be saved can be saved then. Cancel, or a data file
+  // that still cannot be reached, leaves the connection lost (its
+  // statements fail without a word) and the program running. Does nothing
+  // once the connection is open again.
+  void LoginAfterLostConnection();
   // The shut-down, run once: the dialog positions saved, the working period
   // ended, the data file closed, "Current_Printer" saved.
   void ExitInstance();

@@ -149,10 +149,21 @@ bool CKvApp::LoginToNewFile(const CKvDataFile& newFile) {
   return loggedIn;
 }
 
+void CKvApp::LoginAfterLostConnection() {
+  if (!m_dataFile.GetDb().IsLost())
+    return;
+  KvMessageBox(QStringLiteral("与数据库服务器的连接已中断，请重新注册。"), KV_MB_OK | KV_MB_ICONSTOP);
+  Login(QString());
+}
+
 bool CKvApp::Login(const QString& file) {
   enum { Again, Registry, File } mode;
   bool newFile = false;
-  if (m_dataFile.GetDb().IsOpen()) {
+  // A connection the server ended logs in again as an open one does: the
+  // descriptor in hand keeps the server password that the settings may
+  // not hold.
+  const bool lost = m_dataFile.GetDb().IsLost();
+  if (m_dataFile.GetDb().IsOpen() || lost) {
     mode = Again;
   } else if (file.isEmpty()) {
     mode = Registry;
@@ -177,6 +188,10 @@ bool CKvApp::Login(const QString& file) {
   CKvLoginDlg dialog(m_pNewFile ? *m_pNewFile : m_dataFile, m_pMainFrame.get());
   if (newFile || m_pNewFile)
     dialog.SetNewFile();
+  // The open windows hold rows of this data file: they may be saved only
+  // into it.
+  if (lost)
+    dialog.KeepDataFile();
   const bool accepted = KvExecDialog(&dialog) == QDialog::Accepted;
   // The dialog started the update program: the program is ending.
   if (dialog.IsUpdating())
@@ -196,6 +211,9 @@ bool CKvApp::Login(const QString& file) {
     CKvWaitWnd wait;
     wait.Show(m_pMainFrame.get());
     if (!m_dataFile.Reopen(false)) {
+      // Still out of reach: the windows stay, to be saved after a later login.
+      if (lost)
+        return false;
       if (mode == Again) {
         wait.Hide();
         tellDataFileLost(m_dataFile);

@@ -206,6 +206,12 @@ void CKvLoginDlg::showFile(const CKvDataFile& file) {
   kindChanged();
 }
 
+void CKvLoginDlg::KeepDataFile() {
+  for (QWidget* field : std::initializer_list<QWidget*>{m_kind, m_path, m_browse, m_server, m_database, m_newFile,
+                                                       m_convertFile, m_copyFile})
+    field->setEnabled(false);
+}
+
 void CKvLoginDlg::kindChanged() {
   const int kind = m_kind->currentIndex();
   m_filePage->setVisible(kind == KindFile);

@@ -69,6 +69,11 @@ class CKvLoginDlg : public CKvDlg {
   // the new-file flag.
   void SetNewFile() { m_newFileKey = dataFileKey(m_file); }
 
+  // Only the descriptor's data file may be chosen: its kind, place and name
+  // (and the buttons that make another) are shown but cannot be changed;
+  // the server login and the operator can.
+  void KeepDataFile();
+
   // The client update began from the dialog: the program is ending.
   bool IsUpdating() const { return m_bUpdating; }
 

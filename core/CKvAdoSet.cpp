@@ -11,7 +11,8 @@ bool CKvAdoSet::Open(const QString& sql) {
   const QString translated = KvTranslateSql(sql, true);
   QString error;
   if (!Run(translated, &error)) {
-    KvMessageBox(error + QStringLiteral("\n执行下列SQL语句时出错！\n") + translated);
+    if (!ConnectionLost())
+      KvMessageBox(error + QStringLiteral("\n执行下列SQL语句时出错！\n") + translated);
     return false;
   }
   return true;

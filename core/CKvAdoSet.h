@@ -8,6 +8,6 @@ class CKvAdoSet final : public KvTypedSet {
  public:
   // A connection that is not open fails silently; a select the server
   // refuses shows "%s\n执行下列SQL语句时出错！\n%s" with the server's text and
-  // the translated statement.
+  // the translated statement (nothing on a lost connection).
   bool Open(const QString& sql) override;
 };

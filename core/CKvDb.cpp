@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 CKvDb::CKvDb() : CKvDb(0) {}
 
@@ -66,8 +67,26 @@ bool CKvDb::Open(const QString& strFile, CKvDbInfo info) {
   }
   if (!m_backend)
     return false;
+  m_backend->setLostHandler([this] { SessionLost(); });
+  m_bLost = false;
   m_info = info;
   return true;
+}
+
+namespace {
+KvConnectionLostFn& lostHandler() {
+  static KvConnectionLostFn handler;
+  return handler;
+}
+}  // namespace
+
+KvConnectionLostFn KvSetConnectionLostHandler(KvConnectionLostFn fn) {
+  return std::exchange(lostHandler(), std::move(fn));
+}
+
+void CKvDb::SessionLost() {
+  if (!m_bLost && lostHandler())
+    m_bLost = lostHandler()(*this);
 }
 
 void CKvDb::Close() { m_backend.reset(); }
@@ -208,6 +227,9 @@ CKvDb::TypedRun CKvDb::ExecuteTyped(const QString& sqlJet, int* pnRows) {
 }
 
 void CKvDb::reportFailed(const QString& sql, const QString& error) const {
+  // The loss of the session has been told once; its statements say no more.
+  if (m_bLost)
+    return;
   // The server's own text leads on kind 2 only.
   QString text = m_nKind == 2 && !error.isEmpty() ? error + u'\n' : QString();
   text += QStringLiteral("执行下列SQL语句时出错！\n") + sql;

@@ -84,7 +84,7 @@ class CKvDb {
   // whose driver keeps a transaction state of its own).
   // On failure with bReport: "执行下列SQL语句时出错！\n%s" with the statement
   // as it ran, under the stop icon, preceded on kind 2 by the server's error
-  // text and a line break.
+  // text and a line break; nothing on a lost connection (IsLost).
   bool Execute(const QString& sqlJet, const QString& sqlServer = QString(), int nOptions = 128,
                bool bReport = true);
   // Runs a statement with "?" parameters, in a text every kind takes as
@@ -292,6 +292,13 @@ class CKvDb {
   // by blanks loses them.
   void ResizeCharColumn(const QString& table, const QString& column, int nWidth);
 
+  // --- A session the server ended ---
+  // True once the server has ended this connection's session and the
+  // lost-connection handler (KvSetConnectionLostHandler) has taken the loss
+  // on: every later statement fails at once and shows nothing (the handler
+  // has told the user). The next successful Open ends it.
+  bool IsLost() const { return m_bLost; }
+
   // --- Statement-failure seam, for tests (core/KvDbFaultSeam.cpp) ---
   // The n-th statement this connection sends from now on (statements,
   // selects, prepared runs, BEGIN/SAVEPOINT, COMMIT/RELEASE, LOCK) is
@@ -334,7 +341,23 @@ class CKvDb {
   // The columns of a table in their order; false when there is no such table.
   bool ReadColumns(const QString& table, QList<ColumnInfo>* columns) const;
 
+  // The back end found its session ended: the handler is asked to take it on.
+  void SessionLost();
+
   std::unique_ptr<KvDbBackend> m_backend;
   int m_nKind = 0;
   QString m_serverError;
+  bool m_bLost = false;
 };
+
+// What the program does when the server ends the session of a connection
+// (a restart, an administrator's command, a cut network): the handler is
+// called once per loss, from inside the operation that found it, and
+// answers true when it takes the loss on (it tells the user and offers to
+// log in again, later, from the event loop: never inside the failing
+// statement). The connection is then lost (CKvDb::IsLost) and its failures
+// are no longer reported one by one. Without a handler, or when it answers
+// false, every failure is reported as any failed statement is. The shell
+// installs it; the previous handler is returned.
+using KvConnectionLostFn = std::function<bool(CKvDb& db)>;
+KvConnectionLostFn KvSetConnectionLostHandler(KvConnectionLostFn fn);

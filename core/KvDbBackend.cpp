@@ -1,6 +1,7 @@
 #include "core/KvDbBackend.h"
 
 #include "core/KvSqlStatements.h"
+#include "core/KvConst.h"
 #include "core/KvText.h"
 
 #include <QCoreApplication>
@@ -15,6 +16,14 @@ bool KvDbBackend::beginLockedSelect(const QString& table, KvDbStatement& stateme
     return false;
   *rows = statement.select(error);
   return true;
+}
+
+void KvDbBackend::noteIfLost() {
+  if (m_lostNoted || isOpen())
+    return;
+  m_lostNoted = true;
+  if (m_onLost)
+    m_onLost();
 }
 
 bool KvDbBackend::runAndCommit(KvDbStatement& statement, QString* error) {
@@ -91,6 +100,21 @@ QString KvDbSessionTag(qint64 pid, const QString& host) {
   const QByteArray digest =
       QCryptographicHash::hash(name, QCryptographicHash::Sha256).toHex().left(kHashDigits);
   return QString::fromUtf8(head + name.left(end) + '~' + digest);
+}
+
+QString KvDbWorkstationName(const QString& host, const QString& program) {
+  // The program's own tag, "kv|<pid>|<host>", names its machine; the
+  // process number means nothing to the person reading the message.
+  const QStringList parts = program.split(u'|');
+  bool isPid = false;
+  if (parts.size() >= 3 && parts[0] == u"kv")
+    parts[1].toLongLong(&isPid);
+  if (isPid)
+    return program.section(u'|', 2) + QStringLiteral("（") + QString::fromUtf8(kv::kProductName) +
+           QStringLiteral("）");
+  if (program.isEmpty())
+    return host;
+  return host + QStringLiteral("（") + program + QStringLiteral("）");
 }
 
 QString KvDbApplicationName() {

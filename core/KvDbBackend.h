@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <functional>
 #include <memory>
 #include <unordered_map>
 
@@ -246,6 +247,18 @@ class KvDbBackend {
   virtual bool suspendSession() { return false; }
   virtual bool resumeSession() { return false; }
 
+  // --- A session the server ended ---
+  // Called once, by the first operation that finds the session gone (the
+  // server restarted, an administrator ended it, the network was cut): the
+  // back end is no longer open then, and every later operation fails at
+  // once. A statement the server merely refused leaves the session open and
+  // calls nothing.
+  void setLostHandler(std::function<void()> fn) { m_onLost = std::move(fn); }
+  // After a call to the engine failed (by the back end and its statements
+  // and rows): calls the lost handler when the failure was the end of the
+  // session.
+  void noteIfLost();
+
  protected:
   // Forgets the kept statements: a session made again knows none of them,
   // so each is prepared again at its next use.
@@ -253,6 +266,8 @@ class KvDbBackend {
 
  private:
   std::unordered_map<QString, std::unique_ptr<KvDbStatement>> m_kept;
+  std::function<void()> m_onLost;
+  bool m_lostNoted = false;
 };
 
 // A bulk load through multi-row inserts ("Values(?,?),(?,?),..."), for a
@@ -270,6 +285,12 @@ QString KvDbApplicationName();
 // name is cut at a whole character and ends with "~" and the first 8 hex
 // digits of the SHA-256 of the full name. The process id always stays.
 QString KvDbSessionTag(qint64 pid, const QString& host);
+
+// How a message names another program's session to a database: its
+// machine and program, "vm（青禾苑学校管理软件）" for a session of this
+// program (its tag names the machine), "<host>（<application name>）" for
+// another program, the host alone when the program gave no name.
+QString KvDbWorkstationName(const QString& host, const QString& program);
 
 // The PostgreSQL database that a database name of the program stands for:
 // "master" is the maintenance database "postgres"; other names are folded to

@@ -294,22 +294,19 @@ bool CKvDb::CheckOtherClients(bool bReport) {
   if (!rows)
     return false;
   const QString self = KvDbApplicationName();
-  QString others;
+  QStringList others;
   for (; !rows->atEnd(); rows->next()) {
     const QString program = rows->text(1);
     if (program == self)
       continue;  // every session of this process passes
-    QString host = rows->text(0);
-    bool isPid = false;
-    program.section(u'|', 1, 1).toLongLong(&isPid);
-    if (program.startsWith(QStringLiteral("kv|")) && isPid)
-      host = program.section(u'|', 2);  // the program's own tag names its machine
-    others += host + QStringLiteral("、") + program + u'\n';
+    const QString workstation = KvDbWorkstationName(rows->text(0), program);
+    if (!others.contains(workstation))
+      others.append(workstation);
   }
   if (others.isEmpty())
     return true;
   if (bReport) {
-    KvMessageBox(others + QStringLiteral("上述机器上的程序正在使用当前数据库文件：\n") +
+    KvMessageBox(others.join(u'\n') + QStringLiteral("\n上述机器上的程序正在使用当前数据库文件：\n") +
                      GetDatabaseName(true) + QStringLiteral("\n不能以独占方式打开它！"),
                  KV_MB_OK | KV_MB_ICONSTOP);
   }

@@ -163,6 +163,7 @@ bool KvOdbcBackend::dropIfLost() {
   // The server ended the session: whatever the transaction held is gone.
   m_link.reset();
   m_depth = 0;
+  noteIfLost();
   return true;
 }
 
@@ -279,8 +280,10 @@ bool KvOdbcBackend::commitTransaction() {
   // success: a lost session is looked for first.
   if (dropIfLost() || !m_link || m_depth == 0)
     return false;
-  if (m_depth == 1)
-    return endTransaction(true) && !dropIfLost();
+  if (m_depth == 1) {
+    const bool committed = endTransaction(true);
+    return !dropIfLost() && committed;
+  }
   // A release that fails leaves the level open for its rollback.
   if (!run(QStringLiteral("RELEASE SAVEPOINT kv_nest_") + QString::number(m_depth), nullptr, nullptr))
     return false;

@@ -159,6 +159,7 @@ bool KvPgBackend::send(const QByteArray& sql, QString* error, PGresult** rows, q
   if (!PQsendQuery(m_conn, sql.constData())) {
     if (error)
       *error = primaryMessage(m_conn, nullptr);
+    noteIfLost();
     return false;
   }
   bool ok = true;
@@ -199,6 +200,8 @@ bool KvPgBackend::send(const QByteArray& sql, QString* error, PGresult** rows, q
     }
     PQclear(res);
   }
+  if (!ok)
+    noteIfLost();
   return ok;
 }
 
@@ -323,6 +326,8 @@ bool KvPgBackend::commitTransaction() {
   // A transaction the server had already aborted answers COMMIT with ROLLBACK.
   const bool ok = PQresultStatus(res) == PGRES_COMMAND_OK && qstrcmp(PQcmdStatus(res), "COMMIT") == 0;
   PQclear(res);
+  if (!ok)
+    noteIfLost();
   return ok;
 }
 
@@ -523,13 +528,25 @@ class PgStatement final : public KvDbStatement {
       values[i] = m_values[i].constData();
       lengths[i] = int(m_values[i].size());
     }
-    if (pipeline)
-      return runPipeline(conn, values, lengths, error, rows, pipeline);
-    if ((*owner)->transactionDepth() > 0 && !(*owner)->inWholeTransaction() &&
-        PQtransactionStatus(conn) == PQTRANS_INTRANS) {
+    bool ok = false;
+    if (pipeline) {
+      ok = runPipeline(conn, values, lengths, error, rows, pipeline);
+    } else if ((*owner)->transactionDepth() > 0 && !(*owner)->inWholeTransaction() &&
+               PQtransactionStatus(conn) == PQTRANS_INTRANS) {
       Pipeline guarded;
-      return runPipeline(conn, values, lengths, error, rows, &guarded);
+      ok = runPipeline(conn, values, lengths, error, rows, &guarded);
+    } else {
+      ok = runPrepared(conn, values, lengths, error, rows);
     }
+    if (!ok || (pipeline && !pipeline->afterOk))
+      (*owner)->noteIfLost();
+    return ok;
+  }
+
+ private:
+  bool runPrepared(PGconn* conn, const QList<const char*>& values, const QList<int>& lengths,
+                   QString* error, PGresult** rows) {
+    const int count = int(values.size());
     PGresult* res = PQexecPrepared(conn, m_name.constData(), count, values.constData(),
                                    lengths.constData(), m_formats.constData(), 0);
     const ExecStatusType status = PQresultStatus(res);
@@ -545,7 +562,6 @@ class PgStatement final : public KvDbStatement {
     return ok;
   }
 
- private:
   void set(int index, const QByteArray& value, int format) {
     if (index < 0 || index >= m_values.size())
       return;
@@ -895,6 +911,7 @@ std::unique_ptr<KvDbStatement> KvPgBackend::prepare(const QString& sql, QString*
     *error = primaryMessage(m_conn, res);
   PQclear(res);
   if (!ok) {
+    noteIfLost();
     // A refused statement aborts the transaction: undo it alone.
     if (m_depth > 0 && !m_whole && PQtransactionStatus(m_conn) == PQTRANS_INERROR)
       control("ROLLBACK TO SAVEPOINT kv_stmt");

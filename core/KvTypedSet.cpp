@@ -22,6 +22,8 @@ void KvTypedSet::Init(int nLong, int nDouble, int nText, const CKvDb* pDb) {
 
 bool KvTypedSet::ConnectionOpen() const { return m_pDb && m_pDb->IsOpen(); }
 
+bool KvTypedSet::ConnectionLost() const { return m_pDb && m_pDb->IsLost(); }
+
 bool KvTypedSet::Run(const QString& sql, QString* error) {
   m_cursor.reset();
   ClearValues();
@@ -80,11 +82,13 @@ bool KvTypedSet::OpenReporting(const QString& sql, bool bServer) {
   if (!ConnectionOpen()) {
     Close();
     ClearValues();
-    KvMessageBox(QStringLiteral("执行下列SQL语句时数据库未打开！\n") + translated);
+    if (!ConnectionLost())
+      KvMessageBox(QStringLiteral("执行下列SQL语句时数据库未打开！\n") + translated);
     return false;
   }
   if (!Run(translated, nullptr)) {
-    KvMessageBox(QStringLiteral("执行下列SQL语句时出错！\n") + translated);
+    if (!ConnectionLost())
+      KvMessageBox(QStringLiteral("执行下列SQL语句时出错！\n") + translated);
     return false;
   }
   return true;

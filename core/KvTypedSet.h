@@ -42,6 +42,9 @@ class KvTypedSet {
 
  protected:
   bool ConnectionOpen() const;
+  // The connection's session ended and the loss has been told: failures
+  // are not reported.
+  bool ConnectionLost() const;
   // Runs the translated statement and reads its first row; false (and the
   // engine's text in `error`) when it fails or returns fewer columns than
   // declared.
@@ -49,7 +52,8 @@ class KvTypedSet {
   void ClearValues();
   // Translates the select (Jet dialect, or the server's when bServer) and
   // runs it, reporting a closed connection ("执行下列SQL语句时数据库未打开！")
-  // or a refused select ("执行下列SQL语句时出错！") with the translated text.
+  // or a refused select ("执行下列SQL语句时出错！") with the translated text,
+  // unless the connection is lost.
   bool OpenReporting(const QString& sql, bool bServer);
 
  private:

@@ -123,7 +123,12 @@ bool CXxDjDoc0::QueryReadOnly() { return !KvHasRight(CXxDataType::kModule, QStri
 
 bool CXxDjDoc0::PrepareOpen() {
   QList<CCost> items;
-  if (CCost::SelectAll(&items, m_pDb) <= 0) {
+  const int found = CCost::SelectAll(&items, m_pDb);
+  // A catalogue that could not be read has been reported (or the loss of
+  // the connection told): it is not an empty one.
+  if (found < 0)
+    return false;
+  if (found == 0) {
     KvMessageBox(QStringLiteral("未定义收费项目！"), KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }

@@ -13,6 +13,7 @@
 #include "school/CCost.h"
 #include "school/CXxDataType.h"
 #include "school/CXxDjOpenDlg.h"
+#include "school/KvSchoolSql.h"
 #include "ui/CMdiClient.h"
 #include "ui/KvCommands.h"
 #include "ui/KvModal.h"
@@ -74,8 +75,9 @@ void CXxDjDoc2::LoadOpenArgs() {
 }
 
 bool CXxDjDoc2::PrepareOpen() {
-  const int items = m_pDb->GetLong(QStringLiteral("Select Count(*) From COST"));
-  // An unreadable count has been reported.
+  const int items = KvSchoolCount(m_pDb, QStringLiteral("Select Count(*) From COST"));
+  // An unreadable count has been reported (or the loss of the connection
+  // told): it is not an empty catalogue.
   if (items < 0)
     return false;
   if (items == 0) {

@@ -56,7 +56,7 @@ void CXxRptDoc::LoadOpenArgs() {
   m_nDepth = KvStrToInt(args.at(10));
   m_nTreeTotals = 1;
   m_nRunningTotals = 1;
-  CCost::SelectAll(&m_items, m_pDb);
+  m_nItemsRead = CCost::SelectAll(&m_items, m_pDb);
 }
 
 void CXxRptDoc::InitFormEntry(KvFormEntry& entry) {
@@ -105,6 +105,10 @@ void CXxRptDoc::BuildHeadNotes(KvFormEntry& entry) {
 bool CXxRptDoc::PrepareOpen() {
   if (!m_items.isEmpty())
     return true;
+  // A catalogue that could not be read has been reported, or the loss of
+  // the connection told.
+  if (m_nItemsRead < 0)
+    return false;
   KvMessageBox(QStringLiteral("未定义收费项目！"), KV_MB_OK | KV_MB_ICONSTOP);
   return false;
 }

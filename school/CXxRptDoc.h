@@ -48,6 +48,8 @@ class CXxRptDoc : public CKvDoc {
   QString RowKey(int nRow) const;
 
   QList<CCost> m_items;
+  // The items read, -1 when the catalogue could not be read.
+  int m_nItemsRead = 0;
   QString m_dates[2];
   // Code, fee item, operators and review flags.
   KvFeeFilter m_filter;

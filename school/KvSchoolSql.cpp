@@ -78,6 +78,8 @@ KvDbStatement* KvSchoolBoundKept(CKvDb* pDb, const QString& sql, const std::func
 }
 
 void KvSchoolReportFailed(CKvDb* pDb, const QString& sql, const QString& error) {
+  if (pDb && pDb->IsLost())
+    return;  // the loss of the connection has been told
   const QString reason = pDb && pDb->GetKind() == 2 && !error.isEmpty() ? error + u'\n' : QString();
   KvMessageBox(reason + QStringLiteral("执行下列SQL语句时出错！\n") + sql);
 }

@@ -82,6 +82,10 @@ bool CPkOpenStatusDlg::SaveData() {
     KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   };
+  // No plan listed because none could be read (the connection gone) is
+  // not a term without a plan.
+  if (m_pPlan->count() == 0 && !(Db() && Db()->IsOpen()))
+    return false;
   if (m_pPlan->count() == 0)
     return refuse(QStringLiteral("此学期没有计划！"));
   if (m_pPlan->currentIndex() < 0)

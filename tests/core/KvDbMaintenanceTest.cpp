@@ -481,11 +481,23 @@ TEST_P(KvDbMaintenanceTest, AnotherProgramUsingTheDatabaseIsSeen) {
     EXPECT_TRUE(db().ReopenMdbExclusive(true));  // no file to hold on the server
     EXPECT_FALSE(db().CheckOtherClients(true));
     const QString host = QSysInfo::machineHostName();
-    EXPECT_EQ(recorder.last(), host + QStringLiteral("、kv|") + QString::number(other.Pid()) + u'|' +
-                                   host +
-                                   QStringLiteral("\n上述机器上的程序正在使用当前数据库文件：\n") +
+    EXPECT_EQ(recorder.last(), host + QStringLiteral("（青禾苑学校管理软件）"
+                                                     "\n上述机器上的程序正在使用当前数据库文件：\n") +
                                    name + QStringLiteral("\n不能以独占方式打开它！"));
     EXPECT_EQ(recorder.messages().last().icon(), unsigned(KV_MB_ICONSTOP));
+    {
+      // Another program is named by the name it gave, on a line of its own.
+      CKvDb foreign;
+      ASSERT_TRUE(OpenOn(foreign, testDb().name()));
+      ASSERT_TRUE(foreign.Execute(QStringLiteral("SET application_name = 'reporter'")));
+      recorder.clear();
+      EXPECT_FALSE(db().CheckOtherClients(true));
+      const QStringList lines = recorder.last().split(u'\n');
+      ASSERT_GE(lines.size(), 3);
+      EXPECT_TRUE(lines.contains(host + QStringLiteral("（青禾苑学校管理软件）"))) << recorder.last().toStdString();
+      EXPECT_EQ(lines.filter(QStringLiteral("（reporter）")).size(), 1) << recorder.last().toStdString();
+      EXPECT_FALSE(recorder.last().contains(u'|')) << recorder.last().toStdString();
+    }
     // Neither dropped nor taken as a template while the other is connected.
     recorder.clear();
     EXPECT_FALSE(db().DropDatabase(name, testDb().info()));
@@ -722,6 +734,24 @@ TEST_P(KvDbMaintenanceServerTest, NamesLongerThanTheServerKeepsAreRefusedWithThe
   EXPECT_TRUE(recorder.last().contains(target)) << recorder.last().toStdString();
   EXPECT_TRUE(source.IsOpen());
   EXPECT_FALSE(db().DatabaseExists(target.left(63)));
+}
+
+TEST(KvDbWorkstationName, NamesTheMachineAndProgramNeverTheTag) {
+  const struct {
+    const char* host;
+    const char* program;
+    const char* shown;
+  } cases[] = {
+      {"10.0.0.7", "kv|20682|vm", "vm（青禾苑学校管理软件）"},
+      {"kvuser", "kv|4194304|教务处-PC", "教务处-PC（青禾苑学校管理软件）"},
+      {"10.0.0.5", "psql", "10.0.0.5（psql）"},
+      {"10.0.0.5", "", "10.0.0.5"},
+      {"10.0.0.5", "kv|abc|vm", "10.0.0.5（kv|abc|vm）"},  // not the program's tag
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(KvDbWorkstationName(QString::fromUtf8(c.host), QString::fromUtf8(c.program)),
+              QString::fromUtf8(c.shown))
+        << c.program;
 }
 
 TEST(KvDbSessionTag, KeepsTheProcessAndTellsLongHostNamesApart) {

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 QList<int> valuesOfA(CKvDb& db) {
   QList<int> values;
@@ -288,6 +290,79 @@ TEST_P(KvDbLostSessionTest, CopyIntoATargetWhoseSessionDiesStoresNothing) {
       nullptr));
   EXPECT_EQ(KvCopyTable(&source.db(), &db(), QStringLiteral("T")), 0);
   EXPECT_FALSE(db().IsOpen());
+  CKvDb fresh;
+  ASSERT_TRUE(testDb().OpenAnother(fresh));
+  EXPECT_TRUE(valuesOfA(fresh).isEmpty());
+}
+
+TEST_P(KvDbLostSessionTest, TheLossIsToldOnceAndItsStatementsSayNoMore) {
+  // Each way a statement can be the first to find the session gone.
+  const struct {
+    const char* name;
+    std::function<bool(CKvDb&)> before;  // while the session still stands
+    std::function<bool(CKvDb&)> first;
+  } cases[] = {
+      {"execute", nullptr, [](CKvDb& db) { return insert(db, 7); }},
+      {"typed select", nullptr,
+       [](CKvDb& db) { return CKvQuery(1, 0, 0, &db).Open(QStringLiteral("Select A From T")); }},
+      {"kept statement", nullptr,
+       [](CKvDb& db) {
+         return db.ExecuteKept(QStringLiteral("Insert Into T(A) Values(?)"),
+                               [](KvDbStatement& statement) { statement.bindInteger(0, 8); });
+       }},
+      {"commit", [](CKvDb& db) { return db.BeginTrans() && insert(db, 9); },
+       [](CKvDb& db) { return db.CommitTrans(); }},
+  };
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(A \x07Long\x08)")));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CKvDb session;
+    ASSERT_TRUE(testDb().OpenAnother(session));
+    int told = 0;
+    const KvConnectionLostFn previous = KvSetConnectionLostHandler([&](CKvDb& lost) {
+      EXPECT_EQ(&lost, &session);
+      ++told;
+      return true;
+    });
+    KvMessageRecorder recorder;
+    // A statement the server refuses is no loss: reported, the session goes on.
+    EXPECT_FALSE(session.Execute(QStringLiteral("Insert Into NoSuchTable(A) Values(1)")));
+    EXPECT_EQ(recorder.messages().size(), 1);
+    EXPECT_EQ(told, 0);
+    EXPECT_FALSE(session.IsLost());
+    ASSERT_TRUE(session.IsOpen());
+
+    recorder.clear();
+    if (c.before) {
+      ASSERT_TRUE(c.before(session));
+    }
+    endSessionsOn(testDb().name());
+    EXPECT_FALSE(c.first(session));
+    EXPECT_EQ(told, 1);
+    EXPECT_TRUE(session.IsLost());
+    EXPECT_FALSE(session.IsOpen());
+    // Every later statement fails at once, unreported, and is not told again.
+    EXPECT_FALSE(insert(session, 10));
+    EXPECT_FALSE(CKvQuery(1, 0, 0, &session).Open(QStringLiteral("Select A From T")));
+    EXPECT_FALSE(session.BeginTrans());
+    EXPECT_EQ(told, 1);
+    EXPECT_TRUE(recorder.messages().isEmpty()) << recorder.last().toStdString();
+
+    // Opened again, the connection is no longer lost.
+    ASSERT_TRUE(testDb().OpenAnother(session));
+    EXPECT_FALSE(session.IsLost());
+    KvSetConnectionLostHandler(previous);
+  }
+  // No handler takes the loss on: the failure is reported as any other.
+  CKvDb session;
+  ASSERT_TRUE(testDb().OpenAnother(session));
+  const KvConnectionLostFn previous = KvSetConnectionLostHandler([](CKvDb&) { return false; });
+  KvMessageRecorder recorder;
+  endSessionsOn(testDb().name());
+  EXPECT_FALSE(insert(session, 11));
+  EXPECT_FALSE(session.IsLost());
+  EXPECT_EQ(recorder.messages().size(), 1);
+  KvSetConnectionLostHandler(previous);
   CKvDb fresh;
   ASSERT_TRUE(testDb().OpenAnother(fresh));
   EXPECT_TRUE(valuesOfA(fresh).isEmpty());

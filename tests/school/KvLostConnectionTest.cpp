@@ -1,0 +1,199 @@
+// The server ends the program's session while a receipt is being entered
+// (PostgreSQL through ODBC and through libpq): the program says so once,
+// the windows say nothing false, the receipt that could not be saved stays
+// open with what was typed, and after the login it offers on the same data
+// file (the server password kept) the receipt is saved.
+
+#include "KvFeeEndToEndFixture.h"
+
+#include "core/KvDbBackend.h"
+#include "core/KvText.h"
+#include "school/CPc.h"
+#include "school/CXxDjDoc0.h"
+#include "school/CXxDjDoc2.h"
+#include "school/CXxDjFrmView.h"
+#include "school/CXxDjListView.h"
+#include "school/CXxDjOpenDlg.h"
+#include "ui/CKvEdit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+
+namespace {
+constexpr char kLost[] = "与数据库服务器的连接已中断，请重新注册。";
+
+// The login answers that make the database `name` a new data file through
+// the ODBC data source of the test server and log in as 101.
+std::function<bool(CKvLoginDlg&)> newOdbcFileLogin(const CKvDbInfo& source, const QString& name) {
+  return [source, name](CKvLoginDlg& dialog) {
+    KvLoginItem<QComboBox>(dialog, CKvLoginDlg::IdKind)->setCurrentIndex(CKvLoginDlg::KindOdbc);
+    KvLoginItem<QLineEdit>(dialog, CKvLoginDlg::IdServer)->setText(source.m_strServer);
+    KvLoginItem<QLineEdit>(dialog, CKvLoginDlg::IdUser)->setText(source.m_strUser);
+    KvLoginItem<QLineEdit>(dialog, CKvLoginDlg::IdServerPassword)->setText(source.m_strPassword);
+    KvLoginItem<QLineEdit>(dialog, CKvLoginDlg::IdDatabase)->setText(name);
+    KvLoginItem<QPushButton>(dialog, CKvLoginDlg::IdNewFile)->click();
+    return true;
+  };
+}
+
+// Ends, from a session of its own, the sessions of this program on the
+// database, as an administrator's command does.
+bool endProgramSessions(const QString& database) {
+  CKvDb admin(2);
+  if (!admin.Open(QStringLiteral("master"), KvTestDb::ServerInfo(2)))
+    return false;
+  return admin.GetBackend()->execute(
+      QStringLiteral("SELECT pg_terminate_backend(pid, 10000) FROM pg_stat_activity WHERE datname='") +
+          KvLower(database) + QStringLiteral("' AND application_name='") + admin.QuoteText(KvDbApplicationName()) +
+          QStringLiteral("' AND pid<>pg_backend_pid()"),
+      nullptr);
+}
+}  // namespace
+
+class KvLostConnectionTest : public KvFeeEndToEndTest {
+ protected:
+  bool StartOnServer() {
+    if (!KvTestDb::ServerReachable()) {
+      if (KvTestDbMustReachServer())
+        ADD_FAILURE() << "PostgreSQL needed";
+      return false;
+    }
+    m_dropName = KvTestDb::FreshServerFileName(QDate::currentDate().year());
+    const CKvDbInfo server = KvTestDb::ServerInfo(GetParam());
+    m_answers.login = GetParam() == 1 ? newOdbcFileLogin(server, m_dropName)
+                                      : KvNewPostgresFileLogin(server, m_dropName);
+    return m_app.StartUp({QStringLiteral("kvqy")});
+  }
+  QStringList Receipts() { return Lines(-1); }
+  QStringList Dues() { return Lines(1); }
+  // The fee lines of the kind (1 due, -1 paid) as "student item amount".
+  QStringList Lines(int kind) {
+    QList<CPc> lines;
+    CPc::Select(QStringLiteral("Where F=%1").arg(kind), QStringLiteral("Order By COST"), &lines, db());
+    QStringList texts;
+    for (const CPc& line : lines)
+      texts << QStringLiteral("%1 %2 %3").arg(line.STD, line.COST).arg(line.My);
+    return texts;
+  }
+};
+
+TEST_P(KvLostConnectionTest, TheLossIsToldOnceAndTheUnsavedReceiptIsSavedAfterTheLogin) {
+  KvMessageRecorder recorder;
+  if (!StartOnServer()) {
+    if (HasFailure())
+      return;
+    GTEST_SKIP() << "no PostgreSQL server";
+  }
+  ASSERT_EQ(db()->GetKind(), GetParam());
+  ASSERT_TRUE(KvGrantRights(m_app, {"0081", "0082", "0083", "1801", "1802", "1803", "1805", "1806", "1812", "1813"}));
+  const QStringList items = EnterItems({"学费"});
+  const QStringList levels = {"本校", "新生级", "一班"};
+  const QStringList codes = EnterSchool(levels.at(0), levels.at(1), levels.at(2), {"张三"});
+  ASSERT_EQ(codes.size(), 4);
+  const QString student = codes.at(3);
+
+  // The student's due of 500 saved on the class sheet, then changed to 600
+  // and not yet saved.
+  auto* sheet = Open<CXxDjDoc0>(255, [](QDialog* dialog) { dialog->reject(); });
+  ASSERT_NE(sheet, nullptr);
+  QStringList classPath;
+  for (int level = 0; level < 3; ++level)
+    classPath << codes.at(level).mid(level == 0 ? 0 : codes.at(level - 1).size()) + u' ' + levels.at(level);
+  KvChooseFeeNode(sheet, classPath + QStringList{"1 学期", "1 应收"});
+  ASSERT_EQ(sheet->GetRowCount(), 1);
+  KvTypeFeeAmount(sheet, 0, items.at(0), QStringLiteral("500"));
+  auto* grid = sheet->FindView<CXxDjView0>();
+  grid->ExecuteCmd(KV_CMD_FILE_SAVE);
+  ASSERT_EQ(Dues(), QStringList{student + QStringLiteral(" 01 500")});
+  KvTypeFeeAmount(sheet, 0, items.at(0), QStringLiteral("600"));
+
+  // A receipt typed and not yet saved: 120 of what is owed.
+  auto* receipt = Open<CXxDjDoc2>(256, [](QDialog* dialog) { KvPress(dialog, KV_IDOK); });
+  ASSERT_NE(receipt, nullptr);
+  auto* list = receipt->FindView<CXxDjListView>();
+  auto* form = receipt->FindView<CXxDjFrmView>();
+  ASSERT_TRUE(list && form);
+  auto* studentEdit = KvDlgItem<CKvEdit>(form, CXxDjFrmView::IDC_STUDENT);
+  studentEdit->setFocus();
+  studentEdit->setText(student);
+  emit studentEdit->textEdited(student);
+  ASSERT_EQ(form->ItemCombo(0)->currentData().toString(), items.at(0));
+  form->AmountEdit(0)->setFocus();
+  form->AmountEdit(0)->setText(QStringLiteral("120"));
+  emit form->AmountEdit(0)->textEdited(QStringLiteral("120"));
+  QString reason;
+  ASSERT_TRUE(form->IsModified(reason));
+  ASSERT_TRUE(sheet->HasUnsavedEdits(reason));
+  EXPECT_EQ(recorder.texts(), QStringList());
+
+  ASSERT_TRUE(endProgramSessions(m_dropName));
+  // The fee sheet cannot read the catalogue: it does not open, and does not
+  // say that no fee item is defined.
+  EXPECT_EQ(OpenTemplate(255, [](QDialog* dialog) { dialog->reject(); }), nullptr);
+  EXPECT_TRUE(db()->IsLost());
+  // The sheet's save fails without a box; the sheet keeps the change.
+  grid->ExecuteCmd(KV_CMD_FILE_SAVE);
+  EXPECT_TRUE(sheet->HasUnsavedEdits(reason));
+  // The receipt's save fails without a box; the receipt stays as typed.
+  KvPress(form, KV_IDOK);
+  EXPECT_TRUE(form->IsModified(reason));
+  EXPECT_EQ(form->AmountEdit(0)->text(), QStringLiteral("120"));
+  EXPECT_EQ(list->GetNewState(), 1);
+  EXPECT_EQ(recorder.texts(), QStringList());  // no "未定义收费项目！", no failed statement
+  // Closed with 是: the save fails, the window stays open and modified.
+  const int windows = int(frame()->MdiClient()->subWindowList().size());
+  recorder.script({KV_IDYES});
+  frame()->MdiClient()->subWindowList().last()->close();
+  EXPECT_EQ(int(frame()->MdiClient()->subWindowList().size()), windows);
+  EXPECT_TRUE(form->IsModified(reason));
+  EXPECT_EQ(recorder.texts(), QStringList{"当前文档已发生了变化，存盘吗？"});
+
+  // From the event loop: the loss told once, and the login on the same
+  // data file with the server password kept.
+  int logins = 0;
+  m_answers.login = [&](CKvLoginDlg& dialog) {
+    ++logins;
+    EXPECT_EQ(KvLoginItem<QLineEdit>(dialog, CKvLoginDlg::IdDatabase)->text(), KvLower(m_dropName));
+    EXPECT_EQ(KvLoginItem<QLineEdit>(dialog, CKvLoginDlg::IdServerPassword)->text(),
+              KvTestDb::ServerInfo(GetParam()).m_strPassword);
+    EXPECT_FALSE(KvLoginItem<QComboBox>(dialog, CKvLoginDlg::IdKind)->isEnabled());
+    EXPECT_FALSE(KvLoginItem<QLineEdit>(dialog, CKvLoginDlg::IdDatabase)->isEnabled());
+    EXPECT_EQ(KvLoginItem<QComboBox>(dialog, CKvLoginDlg::IdOperator)->currentData(), QStringLiteral("101"));
+    KvShot(&dialog, QStringLiteral("lost_login_%1").arg(GetParam()));
+    return true;
+  };
+  recorder.clear();
+  for (int turn = 0; turn < 20 && logins == 0; ++turn)
+    QCoreApplication::processEvents();
+  EXPECT_EQ(logins, 1);
+  EXPECT_EQ(recorder.texts(), QStringList{QString::fromUtf8(kLost)});
+  ASSERT_TRUE(db()->IsOpen());
+  EXPECT_FALSE(db()->IsLost());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(logins, 1);
+
+  // Nothing was stored while the session was gone; the receipt, still open
+  // as typed, is saved now.
+  EXPECT_EQ(Receipts(), QStringList());
+  EXPECT_EQ(Dues(), QStringList{student + QStringLiteral(" 01 500")});
+  EXPECT_TRUE(sheet->HasUnsavedEdits(reason));
+  EXPECT_TRUE(form->IsModified(reason));
+  EXPECT_EQ(form->AmountEdit(0)->text(), QStringLiteral("120"));
+  recorder.clear();
+  grid->ExecuteCmd(KV_CMD_FILE_SAVE);
+  EXPECT_EQ(Dues(), QStringList{student + QStringLiteral(" 01 600")});
+  recorder.script({KV_IDYES});
+  KvPress(form, KV_IDOK);
+  EXPECT_EQ(Receipts(), QStringList{student + QStringLiteral(" 01 120")});
+  EXPECT_EQ(recorder.texts(), QStringList{"01：不足      480.00元\n保存吗？"});
+  recorder.clear();
+  // The fee sheet reads the catalogue again.
+  EXPECT_NE(Open<CXxDjDoc0>(255, [](QDialog* dialog) { dialog->reject(); }), nullptr);
+  EXPECT_EQ(Dues(), QStringList{student + QStringLiteral(" 01 600")});
+  EXPECT_EQ(recorder.texts(), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, KvLostConnectionTest, ::testing::Values(1, 2),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                           return info.param == 1 ? std::string("Odbc") : std::string("Libpq");
+                         });
