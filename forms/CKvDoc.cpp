@@ -412,10 +412,7 @@ void CKvDoc::UpdateShownText(int nRow, int nColumn) {
       m_shownRows.at(nRow).at(nColumn).checked == text)
     return;
   // An empty cell shows nothing whatever its check says.
-  QString out;
-  if (!text.isEmpty())
-    CheckCellText(nRow, nColumn, text, out);
-  setShownText(nRow, nColumn, out);
+  setShownText(nRow, nColumn, text.isEmpty() ? QString() : ShownCellText(nRow, nColumn, text));
 }
 
 void CKvDoc::setShownText(int nRow, int nColumn, const QString& shown) {

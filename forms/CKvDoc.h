@@ -132,6 +132,15 @@ class CKvDoc : public QObject, public KvCommandTarget {
   // Whether the cells of a cell index show the outText of their check
   // instead of their own text (an empty outText shows the cell's text).
   virtual bool ShowsCheckedText(int nColumn) const { (void)nColumn; return false; }
+  // The shown text of such a cell when the views take the rows: by default
+  // the outText of CheckCellText. A document whose check reads the
+  // database gives the names its fill read instead, so that showing the
+  // rows reads nothing more.
+  virtual QString ShownCellText(int nRow, int nColumn, const QString& text) {
+    QString out;
+    CheckCellText(nRow, nColumn, text, out);
+    return out;
+  }
   // Caption (and, through nFlag, the tooltip choice) of a command; empty
   // leaves the registry's caption.
   virtual QString GetCommandCaption(int nId, int& nFlag) { (void)nId, (void)nFlag; return {}; }

@@ -116,6 +116,40 @@ bool CWkjhDoc::ShowsCheckedText(int nColumn) const {
   return type == kCourse || type == kTeacher || type == kRoom;
 }
 
+namespace {
+
+// Code -> name of a catalogue; false when it could not be read.
+template <class Table, class Rec>
+bool readCatalogueNames(QHash<QString, QString>& names, CKvDb* pDb) {
+  names.clear();
+  QList<Rec> rows;
+  bool read = false;
+  Table::LoadAll(rows, pDb, &read);
+  if (!read)
+    return false;
+  for (const Rec& rec : rows)
+    names.insert(rec.KNO, rec.NA);
+  return true;
+}
+
+}  // namespace
+
+bool CWkjhDoc::readNames() {
+  return readCatalogueNames<CSbtTable, CSbtRec>(m_courseNames, m_pDb) &&
+         readCatalogueNames<CTchrTable, CTchrRec>(m_teacherNames, m_pDb) &&
+         readCatalogueNames<CPubRmTable, CPubRmRec>(m_roomNames, m_pDb);
+}
+
+QString CWkjhDoc::ShownCellText(int nRow, int nColumn, const QString& text) {
+  (void)nRow;
+  switch (TypeOfCell(nColumn)) {
+    case kCourse: return m_courseNames.value(text);
+    case kTeacher: return m_teacherNames.value(text);
+    case kRoom: return m_roomNames.value(text);
+    default: return QString();
+  }
+}
+
 bool CWkjhDoc::FillRows() {
   KvWaitCursor wait;
   ClearRows();
@@ -129,6 +163,8 @@ bool CWkjhDoc::FillRows() {
   if (earlier < 0)
     return false;
   m_nEarlier = earlier;
+  if (!readNames())
+    return false;
   // The week kind is shown wherever the grid's assignments are written,
   // so that a save keeps it.
   const bool showWeekKind = CXxDataType::MultiClassRef() == 0 || IsClassDocument();

@@ -15,6 +15,7 @@
 #include "forms/CKvDoc.h"
 #include "timetable/CWkjhRec.h"
 
+#include <QHash>
 #include <QString>
 
 class CWkjhDoc : public CKvDoc {
@@ -51,6 +52,9 @@ class CWkjhDoc : public CKvDoc {
   bool CheckCellText(int nRow, int nColumn, const QString& text, QString& outText) override;
   // The course, teacher and room cells show names.
   bool ShowsCheckedText(int nColumn) const override;
+  // Their names as the fill read the catalogues; a code not there shows
+  // itself.
+  QString ShownCellText(int nRow, int nColumn, const QString& text) override;
   void BuildPrintMacros() override;
 
   // The column type of a cell index; 0 for none.
@@ -74,4 +78,12 @@ class CWkjhDoc : public CKvDoc {
   CWkjhRec m_lastKey;
   QString m_strName;
   int m_nEarlier = 0;
+
+ private:
+  // Reads the three catalogues' names; false when one could not be read.
+  bool readNames();
+  // Course, teacher and room names by code, read by the fill.
+  QHash<QString, QString> m_courseNames;
+  QHash<QString, QString> m_teacherNames;
+  QHash<QString, QString> m_roomNames;
 };
