@@ -2,6 +2,7 @@
 // archives it offers, and how each stage looks.
 
 #include "KvBackupTestSupport.h"
+#include "KvDataFileTestSupport.h"
 
 #include "app/CKvApp.h"
 #include "core/CKvDb.h"
@@ -24,8 +25,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -149,14 +148,7 @@ constexpr char kHolderWorker[] = "KV_BACKUP_COPY_HOLDER";
 // program holds, is refused before the question whether to overwrite; the
 // file stays as it was and nothing is logged.
 TEST_P(KvBackupDlgTest, ACopyNeverReplacesADataFileInUse) {
-  const QString heldPath = KvTestWorkerRequest(kHolderWorker);
-  if (!heldPath.isEmpty()) {
-    CKvDb held(0);
-    KvTestWorkerSay(held.Open(heldPath, CKvDbInfo(0)) ? "READY" : "NOT OPEN");
-    KvTestWorkerWaitForGo();
-    std::fflush(stdout);
-    std::_Exit(0);
-  }
+  KvHoldDataFileInWorker(kHolderWorker);
   if (kind() != 0)
     GTEST_SKIP() << "the presence lock is a lock on SQLite files";
   const QString other = Folder() + QStringLiteral("/2023.xxd");

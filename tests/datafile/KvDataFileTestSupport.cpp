@@ -6,7 +6,11 @@
 #include "core/CKvDbInfo.h"
 #include "datafile/KvDataFileInstall.h"
 #include "school/KvSchoolInstall.h"
+#include "support/KvTestWorkers.h"
 #include "ui/KvModal.h"
+
+#include <cstdio>
+#include <cstdlib>
 
 KvMonthTestModule::KvMonthTestModule() {
   m_nModule = kModule;
@@ -113,4 +117,15 @@ void KvDataFileDbTest::AddUnit(const QString& code, const QString& name) {
 
 QStringList KvDataFileDbTest::Units() {
   return Rows(QStringLiteral("KVDW"), QStringLiteral("rtrim(KNO),rtrim(JA)"));
+}
+
+void KvHoldDataFileInWorker(const char* role) {
+  const QString heldPath = KvTestWorkerRequest(role);
+  if (heldPath.isEmpty())
+    return;
+  CKvDb held(0);
+  KvTestWorkerSay(held.Open(heldPath, CKvDbInfo(0)) ? "READY" : "NOT OPEN");
+  KvTestWorkerWaitForGo();
+  std::fflush(stdout);
+  std::_Exit(0);
 }

@@ -51,6 +51,11 @@ class KvDialogSteps {
   QList<Step> m_steps;
 };
 
+// In a worker started under `role`: opens the SQLite data file the test
+// named, says READY, holds it until told to go and ends the process. In
+// the test's own process it returns at once.
+void KvHoldDataFileInWorker(const char* role);
+
 // Saves the window as <KV_TEST_GRAB>/<name>.png when that variable is set.
 void KvGrabWindow(QWidget* window, const QString& name);
 

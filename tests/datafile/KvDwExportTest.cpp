@@ -15,8 +15,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -97,14 +95,7 @@ constexpr char kHolderWorker[] = "KV_DW_EXPORT_HOLDER";
 // is refused before any question and the file stays as it was. A table
 // the program does not make is left out of a good export and named.
 TEST_P(KvDwExportTest, AnExportNeverReplacesADataFileInUse) {
-  const QString heldPath = KvTestWorkerRequest(kHolderWorker);
-  if (!heldPath.isEmpty()) {
-    CKvDb held(0);
-    KvTestWorkerSay(held.Open(heldPath, CKvDbInfo(0)) ? "READY" : "NOT OPEN");
-    KvTestWorkerWaitForGo();
-    std::fflush(stdout);
-    std::_Exit(0);
-  }
+  KvHoldDataFileInWorker(kHolderWorker);
   if (kind() != 0)
     GTEST_SKIP() << "the presence lock is a lock on SQLite files";
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table EXTRA(A Long)")));
