@@ -181,14 +181,6 @@ void CForthView::OnCellChanged(const QString& text, int nRow, int nCol, const QS
   RefreshTotals();
 }
 
-void CForthView::WriteCell(int row, int column, const QString& area, const QString& text) {
-  CThirdView::WriteCell(row, column, area, text);
-  // A text put back by undo or redo is checked again: its flag and what it
-  // shows follow it.
-  if (m_pDoc && KvGridAreaFromName(area) == KvGridArea::Text && column >= 0 && column < m_model.ColumnCount())
-    m_pDoc->CheckCell(row, m_model.Columns().at(column).cell);
-}
-
 QColor CForthView::GetCellColor(int nRow, int nCol, const QString& area) {
   if (m_pDoc && KvGridAreaFromName(area) == KvGridArea::Text && nRow >= 0 && nRow < m_pDoc->m_flagRows.size() &&
       nCol >= 0 && nCol < m_model.ColumnCount()) {

@@ -13,6 +13,10 @@
 //   HEAD and FOOT cells are its note texts (m_noteTexts), in the notes'
 //   order of CKvDoc::FindNoteAt. A TEXT cell is drawn (on screen and on
 //   paper) with the document's shown text and edited with its own text.
+// - A TEXT cell written by an edit, a block command, undo or redo is checked
+//   by the document (its flag and shown text), reported to it (AfterEdit)
+//   and the totals row is computed again; a derived view's OnCellChanged
+//   sees every such write.
 // - A cell may be edited when the document is not read-only and
 //   IsCellEditable agrees. IsCommandEnabled is the module's veto over every
 //   command the view or the router would run.
@@ -88,7 +92,6 @@ class CForthView : public CThirdView {
 
  protected:
   QString GetDisplayText(int nRow, int nCol, KvGridArea area) override;
-  void WriteCell(int row, int column, const QString& area, const QString& text) override;
 
  private:
   // The document's cell of a TEXT cell; null when there is none.

@@ -27,6 +27,18 @@
 
 #include <memory>
 
+namespace {
+const QString kTooWide = QStringLiteral("超出栏宽");
+
+// Hides the tip of a refused character; true when it was shown.
+bool hideTooWideTip() {
+  if (!QToolTip::isVisible() || QToolTip::text() != kTooWide)
+    return false;
+  QToolTip::hideText();
+  return true;
+}
+}  // namespace
+
 CKvFormView::CKvFormView(CKvDoc* pDoc, QWidget* parent) : QAbstractScrollArea(parent), m_pDoc(pDoc) {
   setFocusPolicy(Qt::StrongFocus);
   setAttribute(Qt::WA_InputMethodEnabled);
@@ -41,6 +53,7 @@ CKvFormView::CKvFormView(CKvDoc* pDoc, QWidget* parent) : QAbstractScrollArea(pa
   m_pEditor->installEventFilter(this);
   connect(m_pEditor, &QLineEdit::textEdited, this, [this] {
     m_bEditDirty = true;
+    m_bCaretInText = true;
     KvCommandsChanged();
   });
   connect(m_pEditor, &QLineEdit::cursorPositionChanged, this, [this] { syncEditorSelection(); });
@@ -165,7 +178,9 @@ QString CKvFormView::ReadCell(int row, int column, const QString& area) {
 }
 
 void CKvFormView::WriteCell(int row, int column, const QString& area, const QString& text) {
+  // Undo and redo report the text they put back as an edit does.
   SetCellValue(row, column, area, text);
+  OnCellChanged(text, row, column, area);
 }
 
 // --- State and layout ---
@@ -407,6 +422,11 @@ void CKvFormView::updateEditor() {
   const KvGridCell cell = m_model.Current();
   const bool editable = m_bEditable && m_model.CellExists(cell.area, cell.row, cell.column) &&
                         CanEditCell(cell.row, cell.column, KvGridAreaName(cell.area));
+  if (!m_bEditing || !m_editCell.SameCell(cell) || !editable) {
+    // The editor leaves its cell: nothing is typed into the new one yet.
+    m_bCaretInText = false;
+    hideTooWideTip();
+  }
   if (!editable) {
     const bool hadFocus = m_pEditor->hasFocus();
     m_bEditing = false;
@@ -501,6 +521,7 @@ void CKvFormView::SelectCells(const KvGridCell& anchor, const KvGridCell& curren
 void CKvFormView::DropEditor() {
   m_bEditing = false;
   m_bEditDirty = false;
+  m_bCaretInText = false;
 }
 
 void CKvFormView::DiscardEdits() {
@@ -521,9 +542,9 @@ bool CKvFormView::moveTo(const KvGridCell& cell, bool extend, int choicesMode) {
   if (!m_model.CellExists(cell.area, cell.row, cell.column))
     return false;
   m_model.PlaceCaret(cell, extend);
-  if (choicesMode == 1 && !extend) {
-    // A cell entered with a key has its whole text selected, so that
-    // typing replaces it.
+  if (!extend) {
+    // A cell entered with a key or a click has its whole text selected, so
+    // that typing replaces it.
     const int length = int(ReadCell(cell.row, cell.column, KvGridAreaName(cell.area)).size());
     m_model.SetSelection(KvGridCell{0, cell.row, cell.column, cell.area},
                          KvGridCell{length, cell.row, cell.column, cell.area});
@@ -612,9 +633,23 @@ bool CKvFormView::refuseTooWide(const QString& insert) {
   if (!KvCheckTypeSpec(candidate, QString(), 0, type, limit1, limit2))
     return false;
   QApplication::beep();
-  QToolTip::showText(m_pEditor->mapToGlobal(QPoint(0, m_pEditor->height())), QStringLiteral("超出栏宽"),
-                     m_pEditor);
+  QToolTip::showText(m_pEditor->mapToGlobal(QPoint(0, m_pEditor->height())), kTooWide, m_pEditor);
   return true;
+}
+
+bool CKvFormView::closeEditor() {
+  const bool tip = hideTooWideTip();
+  const bool open = tip || m_bEditDirty || m_bCaretInText;
+  const KvGridCell cell = m_editCell;
+  const int length = int(ReadCell(cell.row, cell.column, KvGridAreaName(cell.area)).size());
+  m_bEditDirty = false;
+  m_bCaretInText = false;
+  m_model.SetSelection(KvGridCell{0, cell.row, cell.column, cell.area},
+                       KvGridCell{length, cell.row, cell.column, cell.area});
+  updateEditor();
+  viewport()->update();
+  KvCommandsChanged();
+  return open;
 }
 
 // --- Commands ---

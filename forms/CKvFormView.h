@@ -16,12 +16,17 @@
 // - Tab and Enter move to the next cell, Shift+Tab to the previous one, the
 //   arrows move when the caret is at the end of the text they point to, and
 //   Shift with an arrow extends the selection. A cell entered with one of
-//   these keys has its whole text selected, so that typing replaces it; a
-//   click places the caret where it falls. A key typed while the grid
-//   rather than its editor has the focus goes into the current cell.
+//   these keys or with a click has its whole text selected, so that typing
+//   replaces it. A double-click puts the caret into the text where it falls,
+//   F2 at its end; once the operator typed into the cell or put the caret
+//   into it, a click inside it places the caret. Escape takes back the
+//   typing not yet committed and selects the cell's whole text again. A key
+//   typed while the grid rather than its editor has the focus goes into the
+//   current cell.
 // - A typed character that would make the text wider than the cell's
 //   width (ASCII 1, other characters 2) is refused with a beep and the tip
-//   "超出栏宽"; the cell keeps its text.
+//   "超出栏宽"; the cell keeps its text. The tip goes when the editor leaves
+//   the cell or Escape closes it.
 // - A cell's drop-down list (GetCellChoices) writes the first word of the
 //   line chosen with Enter or a click; Escape leaves the cell as it was; a
 //   printable key closes the list and is typed into the cell at its caret.
@@ -174,7 +179,9 @@ class CKvFormView : public QAbstractScrollArea,
   // CanEditCell allows and its input type takes the text, each block write
   // is followed by OnCellChanged with the cell's own area, and a cell the
   // hooks refuse is skipped silently. Edits of one cell are recorded for
-  // undo; block edits and row changes are not.
+  // undo; block edits and row changes are not. Undo and redo write a cell
+  // as an edit does (SetCellValue, then OnCellChanged), so that whatever a
+  // view computes from its cells follows them.
 
   // Delete (43007): the characters selected in one cell, else the
   // character at the caret; the cells of a block; whole TEXT rows when the
@@ -316,6 +323,7 @@ class CKvFormView : public QAbstractScrollArea,
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -361,8 +369,9 @@ class CKvFormView : public QAbstractScrollArea,
     settleSelection(KvGridCell{0, row, column, area}, KvGridCell{0, row, column, area});
   }
   // Moves to a cell as the operator asked (key or mouse): the editor is
-  // committed first (a refused text keeps the caret where it is); true when
-  // the caret moved.
+  // committed first (a refused text keeps the caret where it is); without
+  // the extend flag the cell's whole text is selected. Then the cell's
+  // choices are offered in that mode (0: none). True when the caret moved.
   bool moveTo(const KvGridCell& cell, bool extend, int choicesMode);
   // Handles a key for the grid; true when it was used.
   bool handleKey(QKeyEvent* event);
@@ -374,6 +383,15 @@ class CKvFormView : public QAbstractScrollArea,
   // The command a key stands for (0 none).
   static int keyCommand(const QKeyEvent* event);
   void clickAt(const QPoint& pos, Qt::KeyboardModifiers modifiers, bool rightButton);
+  // The place of a point of the window in the form.
+  KvGridHit hitAt(const QPoint& pos) const;
+  // Whether a point of the window lies on the cell the editor shows.
+  bool onEditedCell(const QPoint& pos) const;
+  // Puts the editor's caret where a point of the window falls in its text.
+  void putCaretAt(const QPoint& pos);
+  // Escape: the editor shows its cell's own text again, wholly selected;
+  // false when nothing had been typed or opened in it.
+  bool closeEditor();
   // The rectangle of a cell in window coordinates.
   QRect windowRect(KvGridArea area, int row, int column) const;
   void syncEditorSelection();
@@ -389,6 +407,9 @@ class CKvFormView : public QAbstractScrollArea,
   KvGridCell m_editCell;
   bool m_bEditing = false;
   bool m_bEditDirty = false;
+  // The operator typed into the editor's cell or put the caret into its
+  // text (double-click, F2): a click inside it then places the caret.
+  bool m_bCaretInText = false;
   int m_nStepCaret = 0;
   bool m_bDragging = false;
   // Screen fonts of the four roles.

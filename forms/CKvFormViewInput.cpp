@@ -66,6 +66,15 @@ bool CKvFormView::handleKey(QKeyEvent* event) {
         return false;
       ShowCellChoices(0);
       return true;
+    case Qt::Key_F2:
+      // The caret goes to the end of the cell's text, for typing into it.
+      if (shift || !inEditor)
+        return false;
+      m_pEditor->end(false);
+      m_bCaretInText = true;
+      return true;
+    case Qt::Key_Escape:
+      return !shift && inEditor && closeEditor();
     case Qt::Key_Tab:
       if (shift)
         return false;
@@ -180,6 +189,23 @@ bool CKvFormView::eventFilter(QObject* watched, QEvent* event) {
       // The editor drops a commit that does not fit; the operator is told.
       refuseTooWide(static_cast<QInputMethodEvent*>(event)->commitString());
       break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+      auto* mouse = static_cast<QMouseEvent*>(event);
+      if (mouse->button() != Qt::LeftButton)
+        break;
+      if (event->type() == QEvent::MouseButtonDblClick) {
+        putCaretAt(m_pEditor->mapTo(viewport(), mouse->position().toPoint()));
+        return true;
+      }
+      // Until the operator types or puts the caret in, a click keeps the
+      // whole text selected; after that the editor places its caret.
+      if (m_bCaretInText)
+        break;
+      m_pEditor->selectAll();
+      m_pEditor->setFocus();
+      return true;
+    }
     case QEvent::ContextMenu:
       ShowContextMenu(static_cast<QContextMenuEvent*>(event)->globalPos());
       return true;
@@ -199,9 +225,30 @@ void CKvFormView::focusInEvent(QFocusEvent* event) {
   KvCommandsChanged();
 }
 
-void CKvFormView::clickAt(const QPoint& pos, Qt::KeyboardModifiers modifiers, bool rightButton) {
+KvGridHit CKvFormView::hitAt(const QPoint& pos) const {
   const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
-  const KvGridHit hit = m_model.HitTest(QPoint(pos.x(), pos.y() + scroll.y()), scroll.x());
+  return m_model.HitTest(QPoint(pos.x(), pos.y() + scroll.y()), scroll.x());
+}
+
+bool CKvFormView::onEditedCell(const QPoint& pos) const {
+  const KvGridHit hit = hitAt(pos);
+  const KvGridCell cell{0, hit.row, hit.column, hit.area};
+  return m_bEditing && m_editCell.SameCell(cell) && m_model.Current().SameCell(cell);
+}
+
+void CKvFormView::putCaretAt(const QPoint& pos) {
+  m_pEditor->setCursorPosition(m_pEditor->cursorPositionAt(m_pEditor->mapFrom(viewport(), pos)));
+  m_bCaretInText = true;
+  if (!m_bEditDirty)
+    m_nStepCaret = m_pEditor->cursorPosition();
+  syncEditorSelection();
+  // The keys typed next go into the clicked cell, whatever the click's
+  // activation of the window did with the focus.
+  m_pEditor->setFocus();
+}
+
+void CKvFormView::clickAt(const QPoint& pos, Qt::KeyboardModifiers modifiers, bool rightButton) {
+  const KvGridHit hit = hitAt(pos);
   const bool extend = modifiers & Qt::ShiftModifier;
   const int lastRow = m_model.TextRowCount() - 1;
   const int lastColumn = m_model.ColumnCount() - 1;
@@ -234,19 +281,15 @@ void CKvFormView::clickAt(const QPoint& pos, Qt::KeyboardModifiers modifiers, bo
   }
   if (hit.area != KvGridArea::Text && hit.area != KvGridArea::Head && hit.area != KvGridArea::Foot)
     return;
-  KvGridCell cell{0, hit.row, hit.column, hit.area};
-  if (!moveTo(cell, extend, 0))
+  // A click on the cell being typed into stays in its text, as one on its
+  // editor does.
+  if (!extend && m_bCaretInText && onEditedCell(pos)) {
+    if (!rightButton)
+      putCaretAt(pos);
     return;
-  if (m_bEditing && m_editCell.SameCell(cell) && !extend) {
-    m_pEditor->setCursorPosition(m_pEditor->cursorPositionAt(m_pEditor->mapFrom(viewport(), pos)));
-    m_nStepCaret = m_pEditor->cursorPosition();
-    syncEditorSelection();
-    // The keys typed next go into the clicked cell, whatever the click's
-    // activation of the window did with the focus.
-    m_pEditor->setFocus();
   }
-  if (!rightButton && m_model.SingleCell())
-    ShowCellChoices(2);
+  if (moveTo(KvGridCell{0, hit.row, hit.column, hit.area}, extend, rightButton ? 0 : 2) && m_bEditing)
+    m_pEditor->setFocus();
 }
 
 void CKvFormView::mousePressEvent(QMouseEvent* event) {
@@ -259,10 +302,15 @@ void CKvFormView::mousePressEvent(QMouseEvent* event) {
     return;
   }
   if (event->button() == Qt::RightButton) {
-    // A block, or characters selected inside one cell, stay selected for the
-    // menu; otherwise the menu acts on the cell clicked.
-    const bool keep = m_model.SameArea() && !(m_model.SingleCell() && m_model.Anchor().caret ==
-                                                                           m_model.Current().caret);
+    // A block, or characters selected inside one cell, stay selected for a
+    // click on them; otherwise the menu acts on the cell clicked.
+    const KvGridHit hit = hitAt(pos);
+    int row1, column1, row2, column2;
+    m_model.SelectedBlock(row1, column1, row2, column2);
+    const bool onSelection = hit.area == m_model.Current().area && hit.row >= row1 && hit.row <= row2 &&
+                             hit.column >= column1 && hit.column <= column2;
+    const bool keep = onSelection && m_model.SameArea() &&
+                      !(m_model.SingleCell() && m_model.Anchor().caret == m_model.Current().caret);
     if (!keep) {
       setFocus();
       clickAt(pos, Qt::NoModifier, true);
@@ -276,13 +324,20 @@ void CKvFormView::mousePressEvent(QMouseEvent* event) {
 void CKvFormView::mouseMoveEvent(QMouseEvent* event) {
   if (!m_bDragging || !(event->buttons() & Qt::LeftButton))
     return;
-  const QPoint pos = event->position().toPoint();
-  const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
-  const KvGridHit hit = m_model.HitTest(QPoint(pos.x(), pos.y() + scroll.y()), scroll.x());
+  const KvGridHit hit = hitAt(event->position().toPoint());
   const KvGridCell current = m_model.Current();
   if (hit.area != current.area || (hit.row == current.row && hit.column == current.column))
     return;
   SelectCells(m_model.Anchor(), KvGridCell{0, hit.row, hit.column, hit.area});
+}
+
+void CKvFormView::mouseDoubleClickEvent(QMouseEvent* event) {
+  // The first click made the cell current; the second puts the caret into
+  // its text.
+  const QPoint pos = event->position().toPoint();
+  if (event->button() == Qt::LeftButton && !(event->modifiers() & Qt::ShiftModifier) && onEditedCell(pos))
+    putCaretAt(pos);
+  event->accept();
 }
 
 void CKvFormView::mouseReleaseEvent(QMouseEvent* event) {

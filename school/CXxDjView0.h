@@ -1,7 +1,8 @@
 #pragma once
 // The class fee sheet's grid (CXxDjDoc0): the editing rules of a class
-// voucher, the row total kept while amounts are typed, the memo taken from
-// the row above, and the student's name offered on the student cell.
+// voucher, the row total kept as amounts are typed, undone and redone, the
+// memo taken from the row above, and the student's name offered on the
+// student cell.
 
 #include "forms/CForthView.h"
 

@@ -1,7 +1,7 @@
 // Typing into the grid as an office worker does: the first row of an empty
-// grid, typing over a filled cell entered with a key or a click, text wider
-// than its cell refused where it is typed, and the keys of a cell's
-// drop-down list.
+// grid, typing over a filled cell entered with a key or a click, into its
+// text after a double-click or F2, Escape, text wider than its cell refused
+// where it is typed, and the keys of a cell's drop-down list.
 
 #include "KvGridTestDoc.h"
 
@@ -160,7 +160,7 @@ TEST_F(KvGridTypingTest, AnEmptyGridTakesItsFirstRowFromTheBlankRowCommands) {
   }
 }
 
-TEST_F(KvGridTypingTest, TypingOverAFilledCellReplacesItWhenEnteredByKeyAndInsertsWhereClicked) {
+TEST_F(KvGridTypingTest, TypingReplacesAFilledCellUntilTheCaretIsPutIntoItsText) {
   struct Case {
     const char* how;
     int row, column, caret;  // where the caret stands first
@@ -175,6 +175,19 @@ TEST_F(KvGridTypingTest, TypingOverAFilledCellReplacesItWhenEnteredByKeyAndInser
       QTest::mouseClick(t->m_view->viewport(), Qt::LeftButton, Qt::NoModifier, t->cellPoint(row, column, right));
     };
   };
+  // A click or a double-click near the left end of the open editor.
+  const auto onEditor = [](bool twice) {
+    return [twice](KvGridTypingTest* t) {
+      QTest::mouseEvent(twice ? QTest::MouseDClick : QTest::MouseClick, t->editor(), Qt::LeftButton, {}, {2, 8});
+    };
+  };
+  const auto type = [](const char* text) { return [text](KvGridTypingTest* t) { typeIn(t->editor(), text); }; };
+  const auto steps = [](QList<std::function<void(KvGridTypingTest*)>> list) {
+    return [list](KvGridTypingTest* t) {
+      for (const auto& step : list)
+        step(t);
+    };
+  };
   const QList<Case> cases = {
       {"Tab", 1, 2, 0, key(Qt::Key_Tab), 1, 3, "1300", "1300"},
       {"Enter", 1, 2, 0, key(Qt::Key_Return), 1, 3, "1300", "1300"},
@@ -183,11 +196,20 @@ TEST_F(KvGridTypingTest, TypingOverAFilledCellReplacesItWhenEnteredByKeyAndInser
       {"Down", 0, 3, 0, key(Qt::Key_Down), 1, 3, "1300", "1300"},
       {"Up", 2, 3, 0, key(Qt::Key_Up), 1, 3, "1300", "1300"},
       {"Shift+Tab", 1, 4, 0, key(Qt::Key_Backtab), 1, 3, "1300", "1300"},
-      // A click on another cell places the caret where it falls, and the
-      // first digits typed go in.
-      {"click at the end", 0, 1, 0, click(3, 2, true), 3, 2, "上", "秋季学期上"},
-      {"click at the start", 0, 1, 0, click(3, 2, false), 3, 2, "上", "上秋季学期"},
-      {"click on an amount", 0, 1, 0, click(1, 3, false), 1, 3, "3", "31200.00"},
+      // A click makes a cell current as the keys do, wherever it falls.
+      {"click at the end", 0, 1, 0, click(3, 2, true), 3, 2, "上", "上"},
+      {"click on an amount", 0, 1, 0, click(1, 3, false), 1, 3, "350", "350"},
+      {"second click on its editor", 0, 1, 0, steps({click(1, 3, false), onEditor(false)}), 1, 3, "350", "350"},
+      // A double-click or F2 puts the caret into the old text; once typed
+      // into, a click in the editor places the caret.
+      {"double-click", 0, 1, 0, steps({click(3, 2, false), onEditor(true)}), 3, 2, "上", "上秋季学期"},
+      {"F2", 0, 1, 0, steps({click(3, 2, false), key(Qt::Key_F2)}), 3, 2, "上", "秋季学期上"},
+      {"click after typing", 0, 1, 0, steps({click(3, 2, false), type("上"), onEditor(false)}), 3, 2, "下", "下上"},
+      // Escape takes the typing back: nothing of it is stored.
+      {"Escape", 0, 1, 0, steps({click(1, 3, false), type("77"), key(Qt::Key_Escape), key(Qt::Key_Escape)}), 1,
+       3, "", "1200.00"},
+      {"typing after Escape", 0, 1, 0, steps({key(Qt::Key_Tab), key(Qt::Key_F2), type("5"), key(Qt::Key_Escape)}),
+       0, 2, "上", "上"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.how);
@@ -198,7 +220,7 @@ TEST_F(KvGridTypingTest, TypingOverAFilledCellReplacesItWhenEnteredByKeyAndInser
     ASSERT_EQ(current().column, c.targetColumn);
     ASSERT_TRUE(editor()->hasFocus());
     typeIn(editor(), QString::fromUtf8(c.typed));
-    if (QByteArray(c.how) == "Tab")
+    if (QByteArray(c.how) == "click on an amount")
       grab(m_view.get(), QStringLiteral("grid_typing_over_amount"));
     QTest::keyClick(editor(), Qt::Key_Tab);
     EXPECT_EQ(cell(c.targetRow, c.targetColumn), QString::fromUtf8(c.result));
@@ -259,6 +281,11 @@ TEST_F(KvGridTypingTest, TextWiderThanItsCellIsRefusedVisiblyAndNeverCut) {
   QTest::keyClick(editor(), Qt::Key_K);
   EXPECT_EQ(editor()->text(), QStringLiteral("abcdefghij"));
   EXPECT_TRUE(tipShown());
+  // Escape closes the tip (it fades) with the editor; the cell keeps its
+  // text.
+  QTest::keyClick(editor(), Qt::Key_Escape);
+  EXPECT_TRUE(QTest::qWaitFor([this] { return !tipShown(); }, 2000));
+  EXPECT_EQ(editor()->text(), cell(1, 1));
 }
 
 TEST_F(KvGridTypingTest, KeysOnAnOpenDropDownListStayInItsCell) {
@@ -292,7 +319,7 @@ TEST_F(KvGridTypingTest, KeysOnAnOpenDropDownListStayInItsCell) {
   const QList<Case> cases = {
       {"digit at the caret", f4At(2), typeOnList(Qt::Key_5), "秋季5学期"},
       {"letter over the text entered by Tab", tabIn, typeOnList(Qt::Key_X), "x"},
-      {"letter after a click at the end", clickIn, typeOnList(Qt::Key_Y), "秋季学期y"},
+      {"letter over the text entered by a click", clickIn, typeOnList(Qt::Key_Y), "y"},
       {"Enter on a line", f4At(0), [](QMenu* menu) { return menu->actions().value(0); }, "春季学期"},
       {"Escape", tabIn, typeOnList(Qt::Key_Escape), "秋季学期"},
   };
