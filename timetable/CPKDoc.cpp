@@ -239,7 +239,7 @@ bool CPKDoc::IsTeachingPeriod(int nRow, int day) const {
   return day >= 0 && day < 7 && rowPosition(nRow, s, p) && m_schedule.SBT[day][s].value(p) != 0;
 }
 
-bool CPKDoc::readGridFromRows() {
+bool CPKDoc::readGridFromRows(CPkGrid& grid) {
   int dayCells[7];
   for (int d = 0; d < 7; ++d) {
     dayCells[d] = FindColumnFormula(kFirstDayColumn + d);
@@ -257,18 +257,18 @@ bool CPKDoc::readGridFromRows() {
         QString entries[3];
         QString text = r < GetRowCount() ? m_rows.at(r).value(dayCells[d]) : QString();
         if (m_schedule.SBT[d][s].value(p) == 0 ||
-            !m_grid.NormalizeCellText(m_source, m_planRows, true, text, entries, nullptr))
+            !grid.NormalizeCellText(m_source, m_planRows, true, text, entries, nullptr))
           for (QString& entry : entries)
             entry.clear();
         for (int k = 0; k < CPkGrid::kKinds; ++k) {
           const int i = CPkGrid::ArrayIndex(k, d, s);
-          m_grid.CourseCells[i][p] = entries[k];
-          m_grid.TeacherCells[i][p].clear();
-          m_grid.RoomCells[i][p].clear();
+          grid.CourseCells[i][p] = entries[k];
+          grid.TeacherCells[i][p].clear();
+          grid.RoomCells[i][p].clear();
           const CWkjhRec* row = entries[k].isEmpty() ? nullptr : CWkjhRec::FindPlanRow(entries[k], m_planRows);
           if (row) {
-            m_grid.TeacherCells[i][p] = row->TCHR;
-            m_grid.RoomCells[i][p] = row->PUBRM;
+            grid.TeacherCells[i][p] = row->TCHR;
+            grid.RoomCells[i][p] = row->PUBRM;
           }
         }
       }
@@ -291,19 +291,23 @@ bool CPKDoc::SaveRows() {
   m_bCatalogueRead = m_source.Load();
   if (!m_bCatalogueRead || !CheckAllCells(true))
     return false;
-  m_grid.SetSizes(m_schedule);
-  if (!readGridFromRows())
+  // m_grid keeps what the window read until the save is stored: the save
+  // is checked against it.
+  CPkGrid grid = m_grid;
+  grid.SetSizes(m_schedule);
+  if (!readGridFromRows(grid))
     return false;
   KvPkDbCheckSource source(m_pDb);
-  if (!m_grid.CheckAgainstPlan(m_schedule, m_planRows, source))
+  if (!grid.CheckAgainstPlan(m_schedule, m_planRows, source))
     return false;
   // The rows and their log entry go together or not at all.
   KvDbTransaction trans(*m_pDb);
-  if (!trans.IsActive() || !m_grid.Save(m_pDb) ||
+  if (!trans.IsActive() || !grid.Save(m_grid, m_pDb) ||
       !KvPkInsertLog(m_pDb, 4,
-                     KvFormat("保存%s%s年%s季学期(%s)课表", m_strName, m_grid.Y, KvPkSeason(m_grid.QC), m_grid.T)) ||
+                     KvFormat("保存%s%s年%s季学期(%s)课表", m_strName, grid.Y, KvPkSeason(grid.QC), grid.T)) ||
       !trans.Commit())
     return false;
+  m_grid = grid;
   m_savedGrid = m_grid;
   return true;
 }

@@ -14,7 +14,9 @@
 // a code the catalogue read lacks shows itself). A hand save is
 // checked against the plan and against what the teachers and rooms do in
 // other classes (odd and even weeks overlapping every-week lessons), then
-// stored with its log entry in one transaction. Switching to another code,
+// stored with its log entry in one transaction; it is refused when the
+// class's stored lessons are no longer those the window read (the grid
+// holds what the window read, or stored itself). Switching to another code,
 // arranging and refreshing first offer to save unsaved edits.
 
 #include "forms/CKvDoc.h"
@@ -96,9 +98,9 @@ class CPKDoc : public CKvDoc {
   bool rowPosition(int nRow, int& s, int& p) const;
   // The day cell's text of (day, segment, period) as the page shows it.
   QString cellText(int day, int s, int p) const;
-  // Reads the grid back from the TEXT rows; false when a day column is
-  // missing ("栏不全！").
-  bool readGridFromRows();
+  // Reads the lessons of grid back from the TEXT rows; false when a day
+  // column is missing ("栏不全！").
+  bool readGridFromRows(CPkGrid& grid);
 
   KvPkLoadedCheckSource m_source;
   // The catalogue is read at the first fill of the window, at a refresh and

@@ -25,6 +25,17 @@ int segmentOf(const QString& dt) {
 QString versionWhere(const CPkGrid& g, CKvDb* pDb) {
   return KvFormat("Y='%s' And QC='%d' And T='%s'", pDb->QuoteText(g.Y), g.QC, pDb->QuoteText(g.T));
 }
+
+// The class and every code under it: the rows a save replaces.
+QString classWhere(const CPkGrid& g, CKvDb* pDb) { return KvFormat("STD Like '%s'", KvLikePrefix(pDb, g.STD)); }
+
+bool sameLessons(const CPkGrid& a, const CPkGrid& b) {
+  for (int i = 0; i < CPkGrid::kArrays; ++i)
+    if (a.CourseCells[i] != b.CourseCells[i] || a.TeacherCells[i] != b.TeacherCells[i] ||
+        a.RoomCells[i] != b.RoomCells[i])
+      return false;
+  return true;
+}
 }  // namespace
 
 CPkGrid::CPkGrid(const QString& year, int term, const QString& date, const QString& classCode,
@@ -149,7 +160,7 @@ bool CPkGrid::LoadBusy(const QString& exceptClass, const CWktRec& schedule, CKvD
 bool CPkGrid::DeleteVersionRows(CKvDb* pDb) {
   QString sql = QStringLiteral("Delete From PK Where ") + versionWhere(*this, pDb);
   if (!STD.isEmpty())
-    sql += KvFormat(" And STD Like '%s'", KvLikePrefix(pDb, STD));
+    sql += QStringLiteral(" And ") + classWhere(*this, pDb);
   return pDb->Execute(sql);
 }
 
@@ -159,6 +170,25 @@ bool CPkGrid::Save(CKvDb* pDb) {
     return false;
   KvPkLessonInsert insert(pDb);
   return insert.Insert(*this) && trans.Commit();
+}
+
+bool CPkGrid::Save(const CPkGrid& read, CKvDb* pDb) {
+  KvDbTransaction trans(*pDb);
+  if (!trans.IsActive() || !pDb->LockTable(QStringLiteral("PK")))
+    return false;
+  // What is stored now, in cells shaped as the window read them.
+  CWktRec shape;
+  read.PrepareMask(shape, 0);
+  CPkGrid stored(Y, QC, T, STD);
+  bool loaded = false;
+  stored.LoadWhere(classWhere(*this, pDb), shape, pDb, &loaded);
+  if (!loaded)
+    return false;
+  if (!sameLessons(stored, read)) {
+    KvMessageBox(QStringLiteral("课表已被其他窗口或工作站修改，请刷新后重新输入！"), KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  return Save(pDb) && trans.Commit();
 }
 
 int CPkGrid::LoadDayByKey(int mode, int weekday, const CWktRec& schedule, QList<CPkGrid>& out, CKvDb* pDb) {

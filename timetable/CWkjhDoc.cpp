@@ -157,6 +157,10 @@ bool CWkjhDoc::FillRows() {
   // A plan filled from a failed read would store its gaps over the plan.
   if (!KvPkReadNodePath(m_key.STD, &m_strName, m_pDb))
     return false;
+  // What a save will check is read before what is shown: a save in
+  // between then refuses rather than being undone.
+  if (!m_key.LoadReplacedRows(m_readRows, m_pDb))
+    return false;
   QList<CWkjhRec> rows;
   CWkjhRec key = m_key;
   const int earlier = key.LoadPlanForDocument(rows, m_pDb);
@@ -305,12 +309,14 @@ bool CWkjhDoc::SaveRows() {
     rows.append(rec);
   }
   // The plan and its log entry go together or not at all.
+  KvPkPlanRead stored = m_readRows;
   KvDbTransaction trans(*m_pDb);
-  if (!trans.IsActive() || m_key.SavePlan(rows, m_pDb) != 1 ||
+  if (!trans.IsActive() || m_key.SavePlan(rows, m_pDb, &stored) != 1 ||
       !KvPkInsertLog(m_pDb, 3,
                      KvFormat("保存%s%s年%s季学期(%s)教学计划", m_strName, m_key.Y, KvPkSeason(m_key.QC), m_key.T)) ||
       !trans.Commit())
     return false;
+  m_readRows = stored;
   m_lastKey = m_key;
   m_nEarlier = 0;
   return true;

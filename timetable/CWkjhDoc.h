@@ -9,8 +9,10 @@
 // the editor the course, teacher and room cells show their names.
 //
 // A save checks every cell and refuses a row without course, then stores
-// the plan and its log entry in one transaction. Rows taken from an
-// earlier version count as unsaved until they are stored under the key.
+// the plan and its log entry in one transaction; it is refused when the
+// stored rows it replaces are no longer those the window read (or stored
+// itself). Rows taken from an earlier version count as unsaved until they
+// are stored under the key.
 
 #include "forms/CKvDoc.h"
 #include "timetable/CWkjhRec.h"
@@ -78,6 +80,9 @@ class CWkjhDoc : public CKvDoc {
   CWkjhRec m_lastKey;
   QString m_strName;
   int m_nEarlier = 0;
+  // The stored rows a save of the key replaces, as the fill read them or
+  // the last save stored them.
+  KvPkPlanRead m_readRows;
 
  private:
   // Reads the three catalogues' names; false when one could not be read.

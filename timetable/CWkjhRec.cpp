@@ -231,9 +231,30 @@ void CWkjhRec::CopyPreviousVersion(CKvDb* pDb) {
   trans.Commit();
 }
 
-int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb) {
-  const bool writePlan = STD.size() == CXxDataType::GradeCodeLen();
-  const bool writeAssignments = CXxDataType::MultiClassRef() == 0 || STD.size() == CXxDataType::ClassCodeLen();
+bool CWkjhRec::WritesPlanRows() const { return STD.size() == CXxDataType::GradeCodeLen(); }
+
+bool CWkjhRec::WritesAssignments() const {
+  return CXxDataType::MultiClassRef() == 0 || STD.size() == CXxDataType::ClassCodeLen();
+}
+
+bool CWkjhRec::LoadReplacedRows(KvPkPlanRead& read, CKvDb* pDb) const {
+  // Read through a record of the key alone, so that the fields a table
+  // does not hold are the same in every reading.
+  CWkjhRec key(Y, QC, T, STD);
+  const QString where = KvFormat("%s And STD Like '%s'", versionWhere(Y, QC, T, pDb), KvLikePrefix(pDb, STD));
+  bool ok = true;
+  read.plan.clear();
+  read.assignments.clear();
+  if (WritesPlanRows())
+    key.LoadPlanRows(where, QStringLiteral("Order By STD,SBT,NU,CN,CL,WTN0,WTN1,NT"), read.plan, pDb, &ok);
+  if (ok && WritesAssignments())
+    key.LoadAssignments(where, QStringLiteral("Order By STD,SBT,TCHR,PUBRM,DS"), read.assignments, pDb, &ok);
+  return ok;
+}
+
+int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb, KvPkPlanRead* pRead) {
+  const bool writePlan = WritesPlanRows();
+  const bool writeAssignments = WritesAssignments();
   CWkjhRec latest;
   const int found = latest.GetLatest(pDb);
   if (found < 0)
@@ -245,6 +266,18 @@ int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb) {
   KvDbTransaction trans(*pDb);
   if (!trans.IsActive())
     return 0;
+  if (pRead) {
+    // The class assignments a grade save reads again under the locks and
+    // writes back need no check; what it deletes unread must be as read.
+    KvPkPlanRead stored;
+    if (!pDb->LockTable(QStringLiteral("WKJH")) || !pDb->LockTable(QStringLiteral("SBTTCHR")) ||
+        !LoadReplacedRows(stored, pDb))
+      return 0;
+    if (!(stored == *pRead)) {
+      stop(QStringLiteral("教学计划已被其他窗口或工作站修改，请刷新后重新输入！"));
+      return 0;
+    }
+  }
   if (writePlan && !DeletePlanRows(pDb))
     return 0;
   if (writeAssignments && !DeleteAssignmentRows(pDb))
@@ -290,7 +323,12 @@ int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb) {
           return 0;
     }
   }
-  return trans.Commit() ? 1 : 0;
+  KvPkPlanRead saved;
+  if ((pRead && !LoadReplacedRows(saved, pDb)) || !trans.Commit())
+    return 0;
+  if (pRead)
+    *pRead = saved;
+  return 1;
 }
 
 bool CWkjhRec::DeletePlanRows(CKvDb* pDb) {

@@ -9,7 +9,9 @@
 // The record also carries the version rules: only the latest version may be
 // saved or re-dated. Every multi-statement write (save, copy of the previous
 // version, re-date, version delete) is one transaction: the first failure
-// undoes it. Text values are quoted for the connection.
+// undoes it. A window's save is also refused when the rows it replaces are
+// no longer those the window read. Text values are quoted for the
+// connection.
 //
 // Time texts (WTN0, WTN1): fields separated by ";"; in a field the first
 // digit is the day (0 Sunday .. 6 Saturday), later digits periods (1..9),
@@ -22,6 +24,7 @@
 
 class CKvDb;
 class CWktRec;
+struct KvPkPlanRead;
 
 class CWkjhRec {
  public:
@@ -78,7 +81,18 @@ class CWkjhRec {
   // Fills a new, empty version from the latest one after asking.
   void CopyPreviousVersion(CKvDb* pDb);
   // 1 saved; 0 refused (not the latest version) or failed (rolled back).
-  int SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb);
+  // With pRead, the stored rows it replaces must still be those read (the
+  // window's): otherwise another window or workstation saved the plan
+  // since, which is said with a message; on success pRead takes the rows as
+  // stored.
+  int SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb, KvPkPlanRead* pRead = nullptr);
+  // Whether a save of this key writes the grade's plan rows and the
+  // assignments under the code.
+  bool WritesPlanRows() const;
+  bool WritesAssignments() const;
+  // The stored rows a save of this key replaces (none of a table it does
+  // not write), in a fixed order; false when a read failed.
+  bool LoadReplacedRows(KvPkPlanRead& read, CKvDb* pDb) const;
   bool DeletePlanRows(CKvDb* pDb);
   bool DeleteAssignmentRows(CKvDb* pDb);
   bool DeleteClassRows(CKvDb* pDb);
@@ -113,4 +127,15 @@ class CWkjhRec {
   QString WTN1;
   int DS = 0;
   QString NT;
+
+  bool operator==(const CWkjhRec& other) const = default;
+};
+
+// The plan rows (WKJH) and assignments (SBTTCHR) that a plan save replaces,
+// as a window last read or stored them.
+struct KvPkPlanRead {
+  QList<CWkjhRec> plan;
+  QList<CWkjhRec> assignments;
+
+  bool operator==(const KvPkPlanRead& other) const = default;
 };

@@ -87,5 +87,17 @@ void CWkjhView::ExecuteCmd(int id) {
       m_pPlanDoc->Refill();
     return;
   }
+  const int rows = m_model.TextRowCount();
   CForthView::ExecuteCmd(id);
+  if ((id != KV_CMD_APPEND_ROW && id != KV_CMD_INSERT_ROW) || m_model.TextRowCount() <= rows)
+    return;
+  // A new row is typed from its course, as the first row is: the caret
+  // goes to its first cell that may be edited.
+  const QString area = QStringLiteral("TEXT");
+  KvGridCell cell = m_model.Current();
+  cell.caret = 0;
+  cell.column = 0;
+  while (cell.column + 1 < m_model.ColumnCount() && !CanEditCell(cell.row, cell.column, area))
+    ++cell.column;
+  SelectCells(cell, cell);
 }

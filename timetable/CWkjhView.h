@@ -3,7 +3,8 @@
 // grade a class edits only teacher, room and week kind and cannot change
 // its set of rows, and a grade edits every other column. Coded columns
 // offer their catalogue (courses, teachers, rooms) or their values
-// (priorities, week kinds) as a list. A refresh first offers to save.
+// (priorities, week kinds) as a list. A refresh first offers to save. A
+// new row takes the caret to its first cell that may be edited.
 
 #include "forms/CForthView.h"
 

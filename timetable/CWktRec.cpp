@@ -181,6 +181,26 @@ bool CWktRec::Save(CKvDb* pDb) const {
   return trans.Commit();
 }
 
+bool CWktRec::Save(const CWktRec& read, CKvDb* pDb) const {
+  KvDbTransaction trans(*pDb);
+  if (!trans.IsActive() || !pDb->LockTable(QStringLiteral("WKT")))
+    return false;
+  CWktRec stored;
+  bool loaded = false;
+  stored.Load(Y, QC, pDb, &loaded);
+  if (!loaded)
+    return false;
+  // Only the periods are compared: a schedule taken over from another year
+  // was read as none of this year and term.
+  stored.Y = read.Y;
+  stored.QC = read.QC;
+  if (!(stored == read)) {
+    KvMessageBox(QStringLiteral("作息时间表已被其他窗口或工作站修改，请刷新后重新输入！"), KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  return Save(pDb) && trans.Commit();
+}
+
 void CWktRec::clearPeriods() {
   for (int s = 0; s < kSegments; ++s) {
     HM0[s].clear();

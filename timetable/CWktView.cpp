@@ -308,7 +308,7 @@ bool CWktView::SaveRecord(int n) {
       KvMessageBox(QStringLiteral("本学期已有课表，不能修改作息时间表！"), KV_MB_OK | KV_MB_ICONSTOP);
       return false;
     }
-    return wkt.Save(pDb);
+    return wkt.Save(pDoc->m_stored, pDb);
   };
   if (!KvHasRight(CPkDataType::kModule, QStringLiteral("04"))) {
     KvMessageBox(QStringLiteral("没有修改作息时间表的权限！"), KV_MB_OK | KV_MB_ICONSTOP);

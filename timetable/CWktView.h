@@ -18,7 +18,8 @@
 // - The save checks every time (in order, never decreasing, each period
 //   ending after it starts), asks for at least one ticked period, checks
 //   the right and the absence of a timetable again, and writes the
-//   schedule with its log entry as one piece of work; a refusal or a
+//   schedule with its log entry as one piece of work, unless the stored
+//   schedule is no longer the one the card read or saved; a refusal or a
 //   failure keeps the edits and leaves the document changed.
 
 #include "forms/CKvCardFrmView.h"

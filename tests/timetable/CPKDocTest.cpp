@@ -19,12 +19,14 @@
 #include "timetable/CPKView.h"
 #include "timetable/CPkOpenPlanDlg.h"
 #include "timetable/CWkjhDoc.h"
+#include "timetable/CWktView.h"
 #include "timetable/KvPkDocSupport.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvCommands.h"
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDir>
 #include <QMenu>
 
@@ -450,6 +452,71 @@ TEST_P(CPKDocTest, TemplateEntriesOpenByRight) {
   int flag = 1;
   EXPECT_EQ(doc->GetCommandCaption(KV_CMD_ARRANGE, flag), QStringLiteral("排课"));
   EXPECT_EQ(flag, 0);
+}
+
+// A window left open never puts back what another workstation saved since
+// it read: the save is refused, writes and logs nothing and leaves the
+// window modified; read again, the window saves, and then again.
+TEST_P(CPKDocTest, ASaveNeverUndoesWhatWasSavedElsewhereSinceTheWindowRead) {
+  Grant(QStringLiteral("1903 1904 1905 1906 1907 1908").split(u' '));
+  // Last year's spring schedule, which the card takes over first.
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into WKT(Y,QC,DT,DN,HM0,HM1,SBT) Values('2023','0','A','1','0700','0740','0111110')")));
+  AddLesson(QStringLiteral("010101"), 1, 'B', 1, QStringLiteral("0001"), QStringLiteral("0001"));
+  CKvDb other;
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  enum { kTimetable, kGradePlan, kClassPlan, kCard };
+  const std::pair<int, const char*> cases[] = {
+      {kTimetable, "Update PK Set WK='3' Where WK='1' And DN='1'"},
+      {kTimetable, "Update PK Set TCHR='0002' Where WK='3' And DN='1'"},
+      {kGradePlan, "Update WKJH Set CL='3' Where SBT='0002'"},
+      {kClassPlan, "Update SBTTCHR Set PUBRM='001' Where STD='010101' And SBT='0001'"},
+      {kCard, "Insert Into WKT(Y,QC,DT,DN,HM0,HM1,SBT) Values('2024','0','A','1','0700','0740','0111110')"},
+      {kCard, "Update WKT Set HM1='0745' Where Y='2024' And QC='0'"}};
+  const char* what[] = {"课表", "教学计划", "教学计划", "作息时间表"};
+  SetOpenArgs(270, 0, {QStringLiteral("0")});  // the card on spring
+  const auto open = [this](int window) -> CKvDoc* {
+    return window == kTimetable ? OpenTimetable()
+           : window == kCard    ? dynamic_cast<CFormDataType*>(KvFindDataType(19))->OpenDocument(270, 0)
+                                : OpenPlan(window == kGradePlan ? QStringLiteral("0101") : QStringLiteral("010101"));
+  };
+  // Edits 0 and 1 make one change to what was read, edit 2 another: Wednesday's fourth
+  // morning lesson, the grade's first course's periods, the class's teacher, Saturday's reading.
+  const auto edit = [](CKvDoc* doc, int window, int n) {
+    if (window == kCard) {
+      doc->FindView<CWktView>()->CheckBox(6, 0, 0)->setChecked(n < 2);
+      return true;
+    }
+    const char* texts[3][2] = {{"1", ""}, {"3", "4"}, {"0002", "0001"}};
+    const int cells[3][2] = {{3, kWednesday}, {0, 3}, {0, 1}};  // row, shown column
+    return Type(doc, cells[window][0], cells[window][1], QString::fromUtf8(texts[window][n / 2]));
+  };
+  const auto state = [this] {
+    return AllRows() + Rows(QStringLiteral("WKJH"), QStringLiteral("NU,rtrim(CL)")) + LogNotes(2) + LogNotes(3) + LogNotes(4) +
+           Rows(QStringLiteral("SBTTCHR"), QStringLiteral("rtrim(TCHR),rtrim(PUBRM)")) + Rows(QStringLiteral("WKT"), QStringLiteral("Y,HM1"));
+  };
+  for (const auto& [window, elsewhere] : cases) {
+    SCOPED_TRACE(elsewhere);
+    CloseAll();
+    CKvDoc* doc = open(window);
+    ASSERT_NE(doc, nullptr);
+    ASSERT_TRUE(edit(doc, window, 0));
+    ASSERT_TRUE(other.Execute(QString::fromLatin1(elsewhere)));
+    const QStringList before = state();
+    KvScriptedAnswers answers;  // Yes to the count question
+    EXPECT_FALSE(doc->Save());
+    const QStringList refusal = {QString::fromUtf8(what[window]) + QStringLiteral("已被其他窗口或工作站修改，请刷新后重新输入！")};
+    EXPECT_EQ(answers.Stops(), refusal);
+    EXPECT_EQ(state(), before);
+    QString reason;
+    EXPECT_TRUE(doc->HasUnsavedEdits(reason));
+    CloseAll();
+    doc = open(window);
+    ASSERT_NE(doc, nullptr);
+    for (int n = 1; n <= 2; ++n) {
+      ASSERT_TRUE(edit(doc, window, n));
+      EXPECT_TRUE(doc->Save()) << n;
+    }
+  }
 }
 
 TEST_P(CPKDocTest, WindowsAndOpenDialogRenderOffscreen) {

@@ -320,7 +320,7 @@ KV_DB_KIND_TEST_SUITE(CWkjhDocTest);
 }  // namespace
 
 // On a new data file a grade has no plan: its empty grid takes a first row
-// from Ctrl+Enter, the caret on the course, and the plan is saved.
+// from Ctrl+Enter, the caret on the course (as on the next), and is saved.
 TEST_P(CWkjhDocTest, ANewPlanStartsFromItsEmptyGrid) {
   AddClasses(2);
   AnswerOpenDialog([](CPkOpenPlanDlg& dialog) {
@@ -344,6 +344,12 @@ TEST_P(CWkjhDocTest, ANewPlanStartsFromItsEmptyGrid) {
   for (const auto& [column, text] : {std::pair{kCourse, "0002"}, std::pair{kPeriods, "4"}, std::pair{kRun, "1"},
                                      std::pair{kPriority, "2"}})
     ASSERT_TRUE(Type(doc, 0, column, QString::fromUtf8(text)));
+  grid->PlaceCaret(0, kFixed, 0, QStringLiteral("TEXT"));
+  QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : grid, Qt::Key_Return,
+                  Qt::ControlModifier);
+  ASSERT_EQ(doc->GetRowCount(), 2);
+  EXPECT_EQ(grid->Model().Current().row, 1);
+  EXPECT_EQ(grid->Model().Current().column, int(kCourse));
   KvScriptedAnswers answers;
   ASSERT_TRUE(doc->Save());
   EXPECT_TRUE(Plan().contains(QStringLiteral("20240901|0101|0002|4|1|2")));

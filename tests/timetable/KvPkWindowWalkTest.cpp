@@ -361,12 +361,14 @@ TEST_P(KvPkEndToEndTest, SchoolPlanArrangeMoveSaveReopenAndPrint) {
   EXPECT_EQ(log, expectedLog);
 }
 
-// On a fresh data file the schedule card opens in the shown main window on
-// the defaults, unsaved: closing the program asks, and Yes stores and logs
-// the file's year.
-TEST_P(KvPkEndToEndTest, AFreshFileOffersTheDefaultScheduleForSavingOnClose) {
+// On a data file with last year's schedule the card opens in the shown main
+// window on it, unsaved: closing asks, and Yes stores and logs the file's year.
+TEST_P(KvPkEndToEndTest, LastYearsScheduleIsOfferedForSavingUnderTheFilesYearOnClose) {
   ASSERT_TRUE(m_app->StartUp({QStringLiteral("kvqy")}));
   const QString year = QString::number(m_app->GetDataFile().GetYear());
+  CWktRec lastYear(QString::number(year.toInt() - 1), 0);
+  lastYear.SetDefaults();
+  ASSERT_TRUE(lastYear.Save(pdb()));
   for (const char* right : {"1903", "1904"})
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into PWR(OPNO,PWR) Values('101','%1')").arg(QLatin1String(right))));
   ASSERT_TRUE(m_app->GetDataFile().LoadRights());
