@@ -38,22 +38,23 @@ QString quoted(CKvDb* pDb, const QString& text) { return pDb->QuoteText(text); }
 QString dayLines() { return QStringLiteral("FS='0' And +F=-1"); }
 QString dayTallyColumns() { return QStringLiteral("Count(*) As vN,Sum(LPR) As vP,Count(NullIf(rtrim(Opr1),'')) As vR"); }
 
-// Whether two readings of a voucher hold the same lines: students, items,
-// makers, reviewers and amounts, in any order.
+// Whether two readings of a voucher hold the same lines, every column of
+// them, in any order: a save writes its lines back whole, so a date, memo,
+// print count or origin changed elsewhere is a change as much as an amount.
 bool sameVoucherLines(QList<CPc> a, QList<CPc> b) {
   if (a.size() != b.size())
     return false;
-  const auto order = [](const CPc& x, const CPc& y) {
-    return std::tie(x.STD, x.COST, x.My) < std::tie(y.STD, y.COST, y.My);
+  const auto key = [](const CPc& x) {
+    return std::tie(x.STD, x.COST, x.T, x.DH, x.QC, x.F, x.Mry, x.Opr0, x.Opr1, x.LPR, x.FS);
+  };
+  const auto order = [&key](const CPc& x, const CPc& y) {
+    return std::tuple_cat(key(x), std::tie(x.My)) < std::tuple_cat(key(y), std::tie(y.My));
   };
   std::sort(a.begin(), a.end(), order);
   std::sort(b.begin(), b.end(), order);
-  for (qsizetype i = 0; i < a.size(); ++i) {
-    const CPc& x = a.at(i);
-    const CPc& y = b.at(i);
-    if (x.STD != y.STD || x.COST != y.COST || x.Opr0 != y.Opr0 || x.Opr1 != y.Opr1 || std::fabs(x.My - y.My) > kZero)
+  for (qsizetype i = 0; i < a.size(); ++i)
+    if (key(a.at(i)) != key(b.at(i)) || std::fabs(a.at(i).My - b.at(i).My) > kZero)
       return false;
-  }
   return true;
 }
 
@@ -527,14 +528,19 @@ bool CPc::SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* li
     for (const CPc& line : *lines)
       if (!line.Insert(pDb, 1))
         return false;
-    const int count =
-        KvSchoolCount(pDb, QStringLiteral("Select Count(*) From PC ") + VoucherWhere(F, T, DH, pDb));
+    // The voucher read back under the lock: more lines than were inserted
+    // means its number was in use; otherwise they are the lines as stored
+    // (texts trimmed as every reading trims them), which the next save of
+    // the sheet compares with.
+    QList<CPc> stored;
+    const int count = Select(VoucherWhere(F, T, DH, pDb), QString(), &stored, pDb);
     if (count < 0)
       return false;
     if (count != lines->size())
       return stop(QStringLiteral("单号重，插入记录失败！"));
     if (!transaction.Commit())
       return false;
+    *lines = stored;
   }
   if (lines->isEmpty()) {
     stop(QStringLiteral("空单据！"));

@@ -170,15 +170,16 @@ class CPc {
   int LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb);
   // On the new head: replaces the old head's voucher by the lines (lines
   // with no amount dropped), in one transaction, when under the PC lock it
-  // is still stored as `loaded` (the same lines with their makers,
-  // reviewers and amounts; a paid voucher that is gone counts as changed):
-  // otherwise "单据已被其他工作站修改或删除，请刷新后再输入！" and nothing is
-  // written; a number of 0 or without
-  // digits becomes the next free one of the kind and year (taken under the
-  // PC lock), typed digits get their leading zeros, in the head and in the
-  // lines that carried the head's number; "空单据！" when none is
-  // left (the voucher is then gone), and for payments a note when students
-  // of the class now owe or have overpaid in the term.
+  // is still stored as `loaded` (every column of every line; a paid
+  // voucher that is gone counts as changed): otherwise
+  // "单据已被其他工作站修改或删除，请刷新后再输入！" and nothing is written.
+  // A line the caller does not replace is to be among the lines as it was
+  // loaded. A number of 0 or without digits becomes the next free one of
+  // the kind and year (taken under the PC lock), typed digits get their
+  // leading zeros, in the head and in the lines that carried the head's
+  // number; *lines becomes the voucher as stored then. "空单据！" when none
+  // is left (the voucher is then gone), and for payments a note when
+  // students of the class now owe or have overpaid in the term.
   bool SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* lines, CKvDb* pDb);
 
   // --- Receipts (CPcReceipt.cpp) ---

@@ -20,6 +20,7 @@
 
 #include <QMetaObject>
 #include <QPointer>
+#include <QSet>
 
 #include <cmath>
 
@@ -42,6 +43,21 @@ bool readOperatorText(const QString& code, CKvDb* pDb, QString* text) {
   if (!name.isEmpty())
     *text = KvFormat(QStringLiteral("%s(%s)"), name, code);
   return true;
+}
+
+// Whether the item columns of a layout name the items, each once: a
+// hidden item column, or one of an item no longer there, does not.
+bool itemColumnsMatch(const QList<KvFormula>& formulas, const QList<CCost>& items) {
+  QStringList codes;
+  for (const CCost& item : items)
+    codes.append(item.KNO);
+  for (const KvFormula& formula : formulas) {
+    KvColumnDef def;
+    KvParseColumnDef(formula, def);
+    if (def.d4 == 1 && (formula.nType != 100 || !codes.removeOne(def.sFormula)))
+      return false;
+  }
+  return codes.isEmpty();
 }
 }  // namespace
 
@@ -79,12 +95,10 @@ void CXxDjDoc0::BuildColumns(KvFormEntry& entry) {
   entry.AddFormula(2, 1212, 0, 0, QStringLiteral("学生/STRING/LEFT"));
   entry.AddFormula(3, 1212, 0, 0, QStringLiteral("姓名/MDBSTRING/LEFT"));
   entry.AddFormula(1, 2030, 0, 0, QStringLiteral("摘  要/MDBSTRING/LEFT"));
-  QList<CCost> items;
-  CCost::SelectAll(&items, m_pDb);
   // The items and the total carry the totals digit (d3 = 1), so that the
   // totals line sums them; an item column is of kind 1 (d4) and names its
   // item last.
-  for (const CCost& item : items)
+  for (const CCost& item : m_items)
     entry.AddFormula(100, 1010, 2, 2,
                      KvFormat(QStringLiteral("%s/NUMBER/RIGHT/0011/0/%s"), KvSplitTextDbcs(6, item.NA), item.KNO));
   entry.AddFormula(109, 1212, 2, 2, QStringLiteral("合计/NUMBER/RIGHT/0010"));
@@ -122,8 +136,7 @@ void CXxDjDoc0::BuildHeadNotes(KvFormEntry& entry) {
 bool CXxDjDoc0::QueryReadOnly() { return !KvHasRight(CXxDataType::kModule, QStringLiteral("03")); }
 
 bool CXxDjDoc0::PrepareOpen() {
-  QList<CCost> items;
-  const int found = CCost::SelectAll(&items, m_pDb);
+  const int found = CCost::SelectAll(&m_items, m_pDb);
   // A catalogue that could not be read has been reported (or the loss of
   // the connection told): it is not an empty one.
   if (found < 0)
@@ -132,32 +145,20 @@ bool CXxDjDoc0::PrepareOpen() {
     KvMessageBox(QStringLiteral("未定义收费项目！"), KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
+  resetStaleLayout();
+  return true;
+}
+
+void CXxDjDoc0::resetStaleLayout() {
   KvFormEntry stored;
   stored.SetKey(m_pDb, m_nFlag, m_nForm);
-  if (stored.Load() <= 0 || !stored.LoadFormulas() || stored.formulas.isEmpty())
-    return true;
-  // Every item column must name an item that exists, each item once.
-  QStringList codes;
-  for (const CCost& item : items)
-    codes.append(item.KNO);
-  bool matches = true;
-  for (const KvFormula& formula : stored.formulas) {
-    KvColumnDef def;
-    KvParseColumnDef(formula, def);
-    if (def.d4 != 1)
-      continue;
-    if (formula.nType != 100 || !codes.removeOne(def.sFormula)) {
-      matches = false;
-      break;
-    }
-  }
-  if (matches && codes.isEmpty())
-    return true;
+  if (stored.Load() <= 0 || !stored.LoadFormulas() || stored.formulas.isEmpty() ||
+      itemColumnsMatch(stored.formulas, m_items))
+    return;
   KvMessageBox(QStringLiteral("表栏与费用项目不匹配，系统将重新取默认表格式！"), KV_MB_OK | KV_MB_ICONINFORMATION);
   // The whole stored layout goes (its print settings stay), so the default
   // one is built now and at every later opening until it is stored again.
   stored.DeleteLayoutRows();
-  return true;
 }
 
 QString CXxDjDoc0::ItemCodeOf(int nColumn) const {
@@ -171,10 +172,18 @@ QString CXxDjDoc0::ItemCodeOf(int nColumn) const {
 
 bool CXxDjDoc0::FillRows() {
   ClearRows();
-  // A sheet whose lines or students could not be read is not shown: its
-  // save would delete the stored lines it did not show.
-  QList<CPc> lines;
   m_loadedLines.clear();
+  // A sheet whose items, lines or students could not be read is not shown:
+  // there is nothing its save could be checked against. The items are read
+  // at every fill, and the columns built again when they no longer name
+  // them: a refresh shows an item another workstation added, with its lines.
+  if (CCost::SelectAll(&m_items, m_pDb) < 0)
+    return false;
+  if (!itemColumnsMatch(m_formEntry.formulas, m_items)) {
+    resetStaleLayout();
+    LoadLayout();
+  }
+  QList<CPc> lines;
   if (m_head.LoadClassVoucher(&lines, m_pDb) < 0)
     return false;
   // What the save will find stored unless another workstation changed it.
@@ -289,6 +298,13 @@ bool CXxDjDoc0::saveVoucher() {
   QStringList codes;
   for (const CCost& item : items)
     codes.append(item.KNO);
+  // The cells the save writes: the students of the rows still in STD
+  // against the columns of items still in the catalogue.
+  QSet<QString> students;
+  QSet<QString> written;
+  for (int c = 0; c < m_formEntry.formulas.size(); ++c)
+    if (const QString code = ItemCodeOf(c); codes.contains(code))
+      written.insert(code);
   QList<CPc> lines;
   for (const QStringList& row : m_rows) {
     CPc base = m_head;
@@ -301,9 +317,10 @@ bool CXxDjDoc0::saveVoucher() {
       return false;
     if (found == 0)
       continue;
+    students.insert(base.STD);
     for (int c = 0; c < m_formEntry.formulas.size(); ++c) {
       const QString code = ItemCodeOf(c);
-      if (code.isEmpty() || !codes.contains(code))
+      if (!written.contains(code))
         continue;
       const double amount = KvTextToDouble(row.at(c));
       if (std::fabs(amount) < kZero)
@@ -314,14 +331,29 @@ bool CXxDjDoc0::saveVoucher() {
       lines.append(line);
     }
   }
+  // A line read for a cell the save does not write (a student the term no
+  // longer lists, an item without a column) is written back as read; only
+  // the voucher's own fields follow the head, so that a voucher given
+  // another date or number stays one voucher.
+  for (const CPc& read : m_loadedLines) {
+    if (students.contains(read.STD) && written.contains(read.COST))
+      continue;
+    CPc line = read;
+    line.T = m_head.T;
+    line.DH = m_head.DH;
+    line.F = m_head.F;
+    line.QC = m_head.QC;
+    lines.append(line);
+  }
   CPc head = m_head;
   if (!head.SaveClassVoucher(m_savedHead, m_loadedLines, &lines, m_pDb))
     return false;
   m_head = head;
+  // The voucher as stored now: what the next save compares with.
   m_loadedLines = lines;
   const bool identityChanged =
-      m_head.F == -1 && (m_head.T.left(4) != m_savedHead.T.left(4) || m_head.DH != m_savedHead.DH ||
-                         CPc::CountPaidVoucherLines(m_head.T, m_head.DH, m_pDb) == 0);
+      m_head.F == -1 &&
+      (m_head.T.left(4) != m_savedHead.T.left(4) || m_head.DH != m_savedHead.DH || lines.isEmpty());
   m_savedHead = m_head;
   if (identityChanged) {
     if (auto* pTree = FindView<CXxDjTreeView>())

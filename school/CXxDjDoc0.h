@@ -14,10 +14,17 @@
 // - A stored layout whose item columns no longer match the fee items is
 //   reset once: the key's rows of the four layout tables are deleted in one
 //   transaction (print settings kept) and the default layout is built.
+// - Every fill reads the fee items again (a refused read fails the fill)
+//   and builds the columns again when they no longer name those items, so
+//   a refresh shows an item another workstation added.
+// - A save replaces only the lines the sheet shows; a line it read for a
+//   student it does not list or an item it has no column for is written
+//   back as read, with the voucher's date, number, kind and term.
 // - A save that fails leaves both heads as they were; one that succeeds
 //   makes them equal.
 
 #include "forms/CKvDoc.h"
+#include "school/CCost.h"
 #include "school/CPc.h"
 
 class CXxDjDoc0 : public CKvDoc {
@@ -28,6 +35,9 @@ class CXxDjDoc0 : public CKvDoc {
   // The saved head's voucher as the sheet last loaded or saved it: a save
   // replaces it only while it is still stored so.
   QList<CPc> m_loadedLines;
+  // The fee items as the opening or the last fill read them: the default
+  // columns are built from them.
+  QList<CCost> m_items;
   // Maker and reviewer as "name(code)"; empty without one.
   QString m_strOpr0;
   QString m_strOpr1;
@@ -67,4 +77,7 @@ class CXxDjDoc0 : public CKvDoc {
  private:
   // SaveRows' work; the head may be half changed when it fails.
   bool saveVoucher();
+  // A stored layout whose item columns do not name m_items is deleted,
+  // with the operator told, so that the default one is built.
+  void resetStaleLayout();
 };

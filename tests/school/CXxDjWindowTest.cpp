@@ -398,7 +398,7 @@ TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
   }
 }
 
-TEST_P(CXxDjWindowTest, ReviewNeedsAClassAndASaveNeverUndoesAnotherWorkstation) {
+TEST_P(CXxDjWindowTest, ReviewNeedsAClassAndASaveReplacesOnlyWhatItShowsAndRead) {
   KvMessageRecorder recorder;
   AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, 1, 100);
   CXxDjDoc0* doc = Open(-1, 2);
@@ -420,29 +420,44 @@ TEST_P(CXxDjWindowTest, ReviewNeedsAClassAndASaveNeverUndoesAnotherWorkstation) 
   EXPECT_EQ(Column(QStringLiteral("Select Opr1 From PC")), QStringList{""});
 
   // A voucher the sheet loaded, then changed at another workstation before
-  // the sheet's save: the save refuses and writes nothing.
+  // the sheet's save: the save refuses and writes nothing. A save that goes
+  // through (refreshed first) keeps the lines of 010201002, whom the term
+  // no longer lists, also when saved again.
   CKvDb other;
   ASSERT_TRUE(testDb().OpenAnother(other));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update STD Set LB0='2',QC0=1 Where KNO='010201002'")));
   const QStringList paid = kClassPath + QStringList{"1 学期", "2 实收", "(2024)00007"};
   const QStringList due = kClassPath + QStringList{"1 学期", "1 应收"};
   const struct {
     const QStringList* node;
-    const char* elsewhere;  // empty: nobody else wrote
+    const char* elsewhere;         // statements ("; " between); empty: nobody else wrote
+    const char* number = nullptr;  // typed as the voucher's number
+    QStringList stored = {};       // student, item, number, amount after two saves; empty: refused
   } cases[] = {{&paid, "Update PC Set Opr1='102' Where F=-1"},
                {&paid, "Update PC Set My=150 Where F=-1"},
                {&paid, "Delete From PC Where F=-1"},
                {&due, "Update PC Set Opr1='102' Where F=1"},
                {&due, "Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
                       "Values(0,1,0,50,'20240901','00001','','02','010201002','102','','1')"},
-               {&paid, ""},
-               {&due, ""}};
+               {&paid, "Update PC Set T='20240911' Where F=-1"},
+               {&paid, "Update PC Set Mry='memo' Where F=-1"},
+               {&due, "Update PC Set LPR=1 Where F=1"},
+               {&paid, "", "8", {"010201001 01 00008 200", "010201002 02 00008 50"}},
+               {&due, "", nullptr, {"010201001 01 00001 200", "010201002 02 00001 50"}},
+               {&due,
+                "Insert Into COST(KNO,NA,NT) Values('03','住宿费',''); "
+                "Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
+                "Values(0,1,0,70,'20240910','00001','','03','010201001','101','','1')",
+               nullptr, {"010201001 01 00001 200", "010201001 03 00001 70", "010201002 02 00001 50"}}};
   const QString refusal = QStringLiteral("单据已被其他工作站修改或删除，请刷新后再输入！");
   for (const auto& c : cases) {
-    const QString elsewhere = QString::fromLatin1(c.elsewhere);
+    const QString elsewhere = QString::fromUtf8(c.elsewhere);
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PC")));
     AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, 1, 100);
     AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, -1, 100, QStringLiteral("20240910"),
             QStringLiteral("00007"));
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) Select "
+                                              "QC,F,LPR,50,T,DH,Mry,'02','010201002',Opr0,Opr1,FS From PC")));
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set FS='1'")));
     // Another node first, so that the case's node is read afresh.
     recorder.script({KV_IDNO});
@@ -450,16 +465,26 @@ TEST_P(CXxDjWindowTest, ReviewNeedsAClassAndASaveNeverUndoesAnotherWorkstation) 
     tree->Rebuild();
     KvChooseFeeNode(doc, *c.node);
     ASSERT_TRUE(doc->IsVoucherEditable()) << c.elsewhere;
-    KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("200"));
-    if (!elsewhere.isEmpty()) {
-      ASSERT_TRUE(other.Execute(elsewhere));
+    for (const QString& statement : elsewhere.split(QStringLiteral("; "), Qt::SkipEmptyParts))
+      ASSERT_TRUE(other.Execute(statement)) << qPrintable(statement);
+    if (!elsewhere.isEmpty() && !c.stored.isEmpty()) {
+      Grid(doc)->ExecuteCmd(KV_CMD_REFRESH);
+      EXPECT_EQ(KvShownCells(doc, 0), (QStringList{"010201001", "100", "", "70", "170"}));
     }
+    KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("200"));
+    for (int i = 0; c.number && i < doc->m_formEntry.headNotes.size(); ++i)
+      if (doc->m_formEntry.headNotes.at(i).sNote == u"凭证号")
+        doc->m_noteTexts[i] = QString::fromLatin1(c.number);
     const QStringList before = State();
     recorder.clear();
-    const bool saved = doc->Save();
-    EXPECT_EQ(saved, elsewhere.isEmpty()) << c.elsewhere;
-    if (saved)
+    EXPECT_EQ(doc->Save(), !c.stored.isEmpty()) << c.elsewhere;
+    QCoreApplication::sendPostedEvents();
+    if (!c.stored.isEmpty()) {
+      EXPECT_TRUE(doc->Save()) << c.elsewhere;
+      EXPECT_EQ(Column(QStringLiteral("Select STD||' '||COST||' '||DH||' '||Cast(My As INTEGER) From PC Where F=%1 "
+                                      "Order By STD,COST").arg(c.node == &due ? 1 : -1)), c.stored) << c.elsewhere;
       continue;
+    }
     EXPECT_EQ(recorder.texts(), QStringList{refusal}) << c.elsewhere;
     EXPECT_EQ(State(), before) << c.elsewhere;
     QString reason;
@@ -492,6 +517,13 @@ TEST_P(CXxDjWindowTest, ReviewNeedsAClassAndASaveNeverUndoesAnotherWorkstation) 
   EXPECT_EQ(tree->currentItem(), dueNode);
   EXPECT_EQ(doc->m_head.F, 1);
   EXPECT_EQ(doc->m_head.QC, 1);
+  // The totals row sums each item and the row totals over the students.
+  KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("120"));
+  KvTypeFeeAmount(doc, 1, QStringLiteral("02"), QStringLiteral("30.5"));
+  QString label;
+  QStringList totals;
+  ASSERT_TRUE(Grid(doc)->GetTotalsRow(KvGridPass(), label, totals));
+  EXPECT_EQ(label + u'|' + totals.join(u'|'), QStringLiteral("合计 2人||120.00|30.50||150.50"));
   Grab(doc, QStringLiteral("class_totals"));
 }
 

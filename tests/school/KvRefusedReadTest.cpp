@@ -143,7 +143,7 @@ TEST_P(KvRefusedReadTest, ARefusedReadLeavesNothingToEditOrSave) {
         EXPECT_TRUE(sheet->SaveModified());
       },
       sheet->GetFrames().at(0)};
-  EXPECT_EQ(ExpectNothingToSaveAfterEachRefusal(sheetSubject), 3);
+  EXPECT_EQ(ExpectNothingToSaveAfterEachRefusal(sheetSubject), 4);
   // Editable again: an amount typed is saved.
   KvTypeFeeAmount(sheet, 0, QStringLiteral("01"), QStringLiteral("600"));
   ASSERT_TRUE(sheet->Save());
