@@ -1,6 +1,6 @@
 // The main of every test binary: no window reaches a screen, settings and data
-// go to a fresh temporary folder (removed at the end), and every message box is recorded and
-// answered with its default instead of blocking.
+// go to a fresh temporary folder (removed at the end), and every message box
+// is recorded and answered with its default instead of blocking.
 
 #include "core/KvConst.h"
 #include "core/KvMessage.h"
