@@ -40,9 +40,10 @@ QTableWidgetItem* textItem(const QString& text, bool editable = true) {
   return item;
 }
 
-QTableWidgetItem* checkItem(bool checked) {
+QTableWidgetItem* checkItem(bool checked, bool editable) {
   auto* item = new QTableWidgetItem;
-  item->setFlags((item->flags() | Qt::ItemIsUserCheckable) & ~Qt::ItemIsEditable);
+  item->setFlags(editable ? (item->flags() | Qt::ItemIsUserCheckable) & ~Qt::ItemIsEditable
+                          : item->flags() & ~(Qt::ItemIsUserCheckable | Qt::ItemIsEditable));
   item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
   return item;
 }
@@ -69,6 +70,10 @@ CKvPrintPosDlg::CKvPrintPosDlg(CKvDb* db, QWidget* parent) : CKvDlg(kTemplate, p
   header->setSectionResizeMode(QHeaderView::ResizeToContents);
   header->setSectionResizeMode(TextColumn, QHeaderView::Stretch);
   m_table->setMinimumSize(760, 320);
+  m_unreadNote = new QLabel(QStringLiteral("此打印格式已存的设置未能读取，只能查看，不能修改。"), this);
+  m_unreadNote->setObjectName(QStringLiteral("unread_note"));
+  m_unreadNote->setWordWrap(true);
+  m_unreadNote->hide();
 
   m_add = button(this, kAdd, QStringLiteral("增加(&A)"));
   m_delete = button(this, kDelete, QStringLiteral("删除(&D)"));
@@ -95,6 +100,7 @@ CKvPrintPosDlg::CKvPrintPosDlg(CKvDb* db, QWidget* parent) : CKvDlg(kTemplate, p
   auto* left = new QVBoxLayout;
   left->addLayout(top);
   left->addWidget(m_table, 1);
+  left->addWidget(m_unreadNote);
   auto* layout = new QHBoxLayout(this);
   layout->addLayout(left, 1);
   layout->addLayout(side);
@@ -130,30 +136,32 @@ void CKvPrintPosDlg::showLayout(int index) {
   const int id = m_layouts.at(index).id;
   if (!m_edits.contains(id)) {
     QList<KvPrintPosField> fields;
-    KvLoadPosFields(m_db, id, &fields);
+    if (!KvLoadPosFields(m_db, id, &fields))
+      m_unread.insert(id);
     m_loaded.insert(id, fields);
     m_edits.insert(id, fields);
   }
-  fillTable(m_edits.value(id));
+  fillTable(m_edits.value(id), !m_unread.contains(id));
+  m_unreadNote->setVisible(m_unread.contains(id));
   m_layoutBox->setCurrentIndex(index);
 }
 
-void CKvPrintPosDlg::fillTable(const QList<KvPrintPosField>& fields) {
+void CKvPrintPosDlg::fillTable(const QList<KvPrintPosField>& fields, bool editable) {
   m_table->setRowCount(0);
   m_numbers.clear();
   m_table->setRowCount(static_cast<int>(fields.size()));
   for (int row = 0; row < fields.size(); ++row) {
     const KvPrintPosField& field = fields.at(row);
     m_numbers.append(field.number);
-    m_table->setItem(row, NameColumn, textItem(field.name, field.IsUserField()));
-    m_table->setItem(row, TextColumn, textItem(field.text));
-    m_table->setItem(row, XColumn, textItem(QString::number(field.x)));
-    m_table->setItem(row, YColumn, textItem(QString::number(field.y)));
-    m_table->setItem(row, HeightColumn, textItem(QString::number(field.height)));
-    m_table->setItem(row, WeightColumn, textItem(QString::number(field.weight)));
-    m_table->setItem(row, ItalicColumn, checkItem(field.italic));
-    m_table->setItem(row, UnderlineColumn, checkItem(field.underline));
-    m_table->setItem(row, FaceColumn, textItem(field.face));
+    m_table->setItem(row, NameColumn, textItem(field.name, editable && field.IsUserField()));
+    m_table->setItem(row, TextColumn, textItem(field.text, editable));
+    m_table->setItem(row, XColumn, textItem(QString::number(field.x), editable));
+    m_table->setItem(row, YColumn, textItem(QString::number(field.y), editable));
+    m_table->setItem(row, HeightColumn, textItem(QString::number(field.height), editable));
+    m_table->setItem(row, WeightColumn, textItem(QString::number(field.weight), editable));
+    m_table->setItem(row, ItalicColumn, checkItem(field.italic, editable));
+    m_table->setItem(row, UnderlineColumn, checkItem(field.underline, editable));
+    m_table->setItem(row, FaceColumn, textItem(field.face, editable));
   }
   if (!fields.isEmpty())
     m_table->setCurrentCell(0, NameColumn);
@@ -215,7 +223,8 @@ bool CKvPrintPosDlg::readTable(QList<KvPrintPosField>* fields, bool check) {
 }
 
 bool CKvPrintPosDlg::keepShown(bool check) {
-  if (m_shown < 0)
+  // A read-only layout has nothing to keep, and nothing in it to refuse.
+  if (m_shown < 0 || m_unread.contains(m_layouts.at(m_shown).id))
     return true;
   QList<KvPrintPosField> fields;
   if (!readTable(&fields, check))
@@ -240,7 +249,7 @@ void CKvPrintPosDlg::addField() {
   QList<KvPrintPosField> fields;
   readTable(&fields, false);
   fields.append(field);
-  fillTable(fields);
+  fillTable(fields, true);
   const int row = m_table->rowCount() - 1;
   m_table->setCurrentCell(row, NameColumn);
   m_table->editItem(m_table->item(row, NameColumn));
@@ -265,9 +274,13 @@ void CKvPrintPosDlg::testPrint() {
 
 void CKvPrintPosDlg::updateButtons() {
   const int row = m_table->currentRow();
-  m_add->setEnabled(m_shown >= 0);
-  m_test->setEnabled(m_shown >= 0 && m_table->rowCount() > 0);
-  m_delete->setEnabled(row >= 0 && row < m_numbers.size() && m_numbers.at(row) >= KV_POS_USER_FIELD);
+  // A layout shown read-only would print the module's positions, not the
+  // school's: no test print either.
+  const bool editable = m_shown >= 0 && !m_unread.contains(m_layouts.at(m_shown).id);
+  m_add->setEnabled(editable);
+  m_test->setEnabled(editable && m_table->rowCount() > 0);
+  m_delete->setEnabled(editable && row >= 0 && row < m_numbers.size() &&
+                       m_numbers.at(row) >= KV_POS_USER_FIELD);
 }
 
 bool CKvPrintPosDlg::SaveData() {
@@ -276,10 +289,12 @@ bool CKvPrintPosDlg::SaveData() {
   KvDbTransaction transaction(*m_db);
   if (!transaction.IsActive())
     return false;
-  // Only layouts that were changed are written: one whose stored rows could
-  // not be read must not lose them.
+  // Only layouts that were changed are written, and never one whose stored
+  // rows could not be read: storing would replace them.
   for (auto it = m_edits.cbegin(); it != m_edits.cend(); ++it) {
-    if (it.value() != m_loaded.value(it.key()) && !KvSavePosFields(m_db, it.key(), it.value()))
+    if (m_unread.contains(it.key()) || it.value() == m_loaded.value(it.key()))
+      continue;
+    if (!KvSavePosFields(m_db, it.key(), it.value()))
       return false;
   }
   return transaction.Commit();

@@ -6,6 +6,10 @@
 // fields can be changed but not deleted; fields the operator adds can be
 // deleted. A test print prints the fields as they stand, tokens and all.
 //
+// A layout whose stored changes could not be read is shown read-only, with
+// a note: its module positions are not the school's, and storing them would
+// replace what is stored. The other layouts stay editable.
+//
 // OK checks every edited layout (positions on the queue's default paper,
 // whole numbers, names and texts that fit the store) and stores them all in
 // one transaction; a problem is shown and the dialog stays open.
@@ -14,9 +18,11 @@
 #include "ui/CKvDlg.h"
 
 #include <QMap>
+#include <QSet>
 
 class CKvDb;
 class QComboBox;
+class QLabel;
 class QPushButton;
 class QTableWidget;
 
@@ -46,7 +52,7 @@ class CKvPrintPosDlg : public CKvDlg {
 
  private:
   void showLayout(int index);
-  void fillTable(const QList<KvPrintPosField>& fields);
+  void fillTable(const QList<KvPrintPosField>& fields, bool editable);
   // The table's fields; with `check`, false after a message (and the cell
   // selected) at the first value that cannot be stored.
   bool readTable(QList<KvPrintPosField>* fields, bool check);
@@ -66,11 +72,14 @@ class CKvPrintPosDlg : public CKvDlg {
   QMap<int, QList<KvPrintPosField>> m_edits;
   // Layout id -> its fields as read.
   QMap<int, QList<KvPrintPosField>> m_loaded;
+  // Layout ids whose stored changes could not be read: shown, never stored.
+  QSet<int> m_unread;
   // Field numbers of the table's rows.
   QList<int> m_numbers;
 
   QComboBox* m_layoutBox;
   QTableWidget* m_table;
+  QLabel* m_unreadNote;
   QPushButton* m_add;
   QPushButton* m_delete;
   QPushButton* m_test;

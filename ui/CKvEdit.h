@@ -4,7 +4,11 @@
 // with two limits, and refuses every change of the operator that would make
 // its text fail the input type: a typed character or an input-method
 // commit is dropped without a sound, and a paste, drop, cut or deletion that
-// makes the text fail leaves the text as it was. A text the program sets is
+// makes the text fail leaves the text as it was. A refused paste (Ctrl+V,
+// Shift+Insert or the field's menu) beeps and shows a tip naming the
+// characters the field never takes, or saying that the text is too long;
+// a paste refused for another reason (a number out of range) only beeps.
+// A text the program sets is
 // always kept, whether or not it satisfies the input type; the operator's
 // changes are then judged from it.
 //
@@ -47,6 +51,13 @@ class CKvEdit : public QLineEdit {
   friend class TypeValidator;
   // The validator's verdict on a text the field is about to hold.
   bool Admits(const QString& text);
+  // Whether the text satisfies the input type once its width limit is lifted.
+  bool AcceptsAnyWidth(const QString& text) const;
+  // The characters of `text` the field takes nowhere, each once.
+  QString RefusedCharacters(const QString& text) const;
+  // Refuses pasting the clipboard's text when the field would not take it,
+  // with a beep and a tip; false when the paste may go ahead.
+  bool RefusePaste();
 
   QString m_strInputType;
   int m_nLimit1 = -1;

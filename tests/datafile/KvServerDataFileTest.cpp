@@ -4,6 +4,7 @@
 // server dropped, no lock file left beside a copy).
 
 #include "KvBackupTestSupport.h"
+#include "KvDataFileTestSupport.h"
 
 #include "app/CKvLoginDlg.h"
 #include "app/KvUserSettings.h"
@@ -143,7 +144,7 @@ TEST_P(KvServerDataFileTest, AFileIsConvertedToTheServerAndLoggedInThere) {
       return int(QDialog::Rejected);
     convert->show();
     titles.append(convert->windowTitle());
-    convert->grab().save(QStringLiteral("/tmp/kv_dlg_813_to_server_%1.png").arg(kind()));
+    KvGrabWindow(convert, QStringLiteral("dlg_813_to_server_%1").arg(kind()));
     EXPECT_FALSE(KvDlgItem<QLineEdit>(convert, CKvNewDataFileDlg::IdYear)->isEnabled());
     EXPECT_EQ(KvDlgItem<QLineEdit>(convert, CKvNewDataFileDlg::IdYear)->text(), QStringLiteral("2024"));
     if (kind() == 0)
@@ -184,7 +185,7 @@ TEST_P(KvServerDataFileTest, AFileIsConvertedToTheServerAndLoggedInThere) {
   back.SetSource(1, made, kind(), m_info);
   back.show();
   EXPECT_EQ(back.windowTitle(), QStringLiteral("转换为数据文件"));
-  back.grab().save(QStringLiteral("/tmp/kv_dlg_813_to_file_%1.png").arg(kind()));
+  KvGrabWindow(&back, QStringLiteral("dlg_813_to_file_%1").arg(kind()));
   back.OnCancel();
 }
 

@@ -168,6 +168,29 @@ TEST_F(CKvPrintPosDlgTest, OkStoresEveryEditedLayoutAndTestPrintShowsTheTokens) 
   EXPECT_EQ(storedNumbers(kCard), QList<int>({2}));
   EXPECT_EQ(storedNumbers(kReceipt), QList<int>({1}));
   EXPECT_TRUE(logged.isEmpty());
+
+  // A layout whose stored changes cannot be read is only shown, and OK
+  // keeps its stored rows while storing the other layout's edit.
+  const qsizetype reported = messages.messages().size();
+  db().FailNthStatement(1);
+  CKvPrintPosDlg refused(&db());
+  refused.show();
+  EXPECT_EQ(messages.messages().size(), reported + 1);
+  EXPECT_TRUE(refused.findChild<QWidget*>(QStringLiteral("unread_note"))->isVisible());
+  EXPECT_FALSE(table(&refused)->item(1, CKvPrintPosDlg::XColumn)->flags() & Qt::ItemIsEditable);
+  EXPECT_FALSE(button(&refused, 1002)->isEnabled());
+  setCell(&refused, 1, CKvPrintPosDlg::YColumn, QStringLiteral("900"));
+  layouts = KvDlgItem<QComboBox>(&refused, 1000);
+  layouts->setCurrentIndex(1);
+  emit layouts->activated(1);
+  EXPECT_FALSE(refused.findChild<QWidget*>(QStringLiteral("unread_note"))->isVisible());
+  setCell(&refused, 1, CKvPrintPosDlg::YColumn, QStringLiteral("1100"));
+  button(&refused, KV_IDOK)->click();
+  EXPECT_EQ(refused.result(), QDialog::Accepted);
+  QList<KvPrintPosField> card;
+  ASSERT_TRUE(KvLoadPosFields(&db(), kCard, &card));
+  EXPECT_EQ(card.at(1).PositionText(), QStringLiteral("800 460 14 400 0 0 宋体"));
+  EXPECT_EQ(storedNumbers(kReceipt), QList<int>({1, 2}));
 }
 
 }  // namespace

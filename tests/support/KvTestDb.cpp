@@ -10,6 +10,10 @@
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <cerrno>
+#include <signal.h>
+#include <utility>
+
 namespace {
 int nextNumber() {
   static int number = 0;
@@ -17,6 +21,52 @@ int nextNumber() {
 }
 
 QString env(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
+
+// The test databases whose names match the LIKE pattern; false when they
+// cannot be listed.
+bool listDatabases(CKvDb& admin, const QString& pattern, QStringList* names) {
+  auto rows = admin.GetBackend()->query(
+      QStringLiteral("SELECT datname FROM pg_database WHERE datname LIKE '") + pattern + u'\'', nullptr);
+  for (; rows && !rows->atEnd(); rows->next())
+    names->append(rows->text(0));
+  return rows != nullptr;
+}
+
+// Drops the databases that match the pattern, sessions and all; false when
+// one of them, or the list, fails.
+bool dropDatabases(CKvDb& admin, const QString& pattern) {
+  QStringList names;
+  bool dropped = listDatabases(admin, pattern, &names);
+  for (const QString& name : names)
+    dropped = admin.GetBackend()->execute(
+                  QStringLiteral("DROP DATABASE IF EXISTS ") + name + QStringLiteral(" WITH (FORCE)"), nullptr) &&
+              dropped;
+  return dropped;
+}
+
+// A database name as a LIKE pattern of itself.
+QString likeName(QString name) { return name.replace(u'_', QStringLiteral("\\_")); }
+
+// Drops the test databases left by processes of this host that no longer
+// run (a test binary that crashed or was killed). Only on a server of this
+// host, where the pid in the name is a process of this host; a database
+// someone is still connected to is left, as a plain DROP refuses it.
+void dropDeadProcessesDatabases(CKvDb& admin) {
+  const auto local = admin.GetBackend()->query(
+      QStringLiteral("SELECT CASE WHEN inet_server_addr() IS NULL OR "
+                     "host(inet_server_addr()) IN ('127.0.0.1', '::1') THEN 1 ELSE 0 END"),
+      nullptr);
+  QStringList names;
+  if (!local || local->atEnd() || local->integer(0) != 1 ||
+      !listDatabases(admin, QStringLiteral("kvt\\_%"), &names))
+    return;
+  for (const QString& name : names) {
+    bool ok = false;
+    const qint64 pid = name.section(u'_', 1, 1).toLongLong(&ok);
+    if (ok && pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
+      admin.GetBackend()->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name, nullptr);
+  }
+}
 }  // namespace
 
 bool KvTestDbMustReachServer() { return KvTestUnderCi(); }
@@ -30,10 +80,17 @@ KvTestDb::~KvTestDb() {
   if (m_kind == 0) {
     QFile::remove(m_name);
     QFile::remove(m_name + QStringLiteral("-journal"));
-  } else if (m_admin.IsOpen()) {
-    m_admin.GetBackend()->execute(
-        QStringLiteral("DROP DATABASE IF EXISTS ") + m_name + QStringLiteral(" WITH (FORCE)"), nullptr);
+    return;
   }
+  // The database and the copies the program made of it under its name and a
+  // suffix (safety copies).
+  const QString pattern = likeName(m_name) + u'%';
+  if (m_admin.IsOpen() && dropDatabases(m_admin, pattern))
+    return;
+  // A test that ended this process's sessions ended the admin's too.
+  CKvDb admin(2);
+  if (admin.Open(QStringLiteral("master"), ServerInfo(2)))
+    dropDatabases(admin, pattern);
 }
 
 CKvDbInfo KvTestDb::ServerInfo(int kind) {
@@ -88,6 +145,9 @@ bool KvTestDb::CreateServerDatabase(QString* whyNot) {
     return fail(QStringLiteral("KV_TEST_ODBC_DSN is not set"));
   if (!m_admin.Open(QStringLiteral("master"), ServerInfo(2)))
     return fail(QStringLiteral("cannot connect to PostgreSQL (PGHOST ") + env("PGHOST") + u')');
+  static bool swept = false;
+  if (!std::exchange(swept, true))
+    dropDeadProcessesDatabases(m_admin);
   m_name = QStringLiteral("kvt_%1_%2_%3")
                .arg(QCoreApplication::applicationPid())
                .arg(nextNumber())
@@ -116,6 +176,15 @@ QString KvTestDb::FreshServerFileName(int year) {
   CKvDb admin(2);
   admin.DropDatabase(name, ServerInfo(2));
   return name;
+}
+
+void KvTestDb::DropDatabasesOf(const QList<qint64>& pids) {
+  CKvDb admin(2);
+  const CKvDbInfo server = ServerInfo(2);
+  if (pids.isEmpty() || server.m_strServer.isEmpty() || !admin.Open(QStringLiteral("master"), server))
+    return;
+  for (const qint64 pid : pids)
+    dropDatabases(admin, QStringLiteral("kvt\\_%1\\_%").arg(pid));
 }
 
 bool KvTestDb::OpenAnother(CKvDb& other) const {

@@ -6,7 +6,9 @@
 //   TEMPLATE template0, UTF8, "C" collation) on the server that PGHOST,
 //   PGPORT, PGUSER and PGPASSWORD name; kind 1 reaches it through the ODBC
 //   data source named in KV_TEST_ODBC_DSN.
-// The database is dropped (the file removed) when the object goes.
+// The database is dropped (the file removed) when the object goes. The
+// first server database of a process also drops those that processes of
+// this host left when they died.
 //
 // Most database tests run once per kind:
 //
@@ -22,6 +24,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QList>
 #include <QString>
 #include <memory>
 
@@ -54,6 +57,9 @@ class KvTestDb {
   // of its own on the server ("xxd" + four random digits + the year); any
   // database of that name is dropped first.
   static QString FreshServerFileName(int year);
+  // Drops the server databases that the processes made as test databases,
+  // sessions and all: for workers that ended without dropping their own.
+  static void DropDatabasesOf(const QList<qint64>& pids);
 
  private:
   bool CreateServerDatabase(QString* whyNot);

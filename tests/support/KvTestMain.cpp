@@ -1,6 +1,6 @@
 // The main of every test binary: no window reaches a screen, settings and data
-// go to a fresh temporary folder, and every message box is recorded and
-// answered with its default instead of blocking.
+// go to a fresh temporary folder (removed at the end), and every message box
+// is recorded and answered with its default instead of blocking.
 
 #include "core/KvConst.h"
 #include "core/KvMessage.h"
@@ -13,7 +13,11 @@
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  QTemporaryDir home;
+  // A worker (the binary re-run by a test) keeps its folder inside its
+  // parent's, so that the parent removes it also when it kills the worker.
+  const QString parentHome = qEnvironmentVariable("KV_TEST_HOME");
+  QTemporaryDir home(parentHome.isEmpty() ? QDir::tempPath() + QStringLiteral("/kvtest-XXXXXX")
+                                          : parentHome + QStringLiteral("/worker-XXXXXX"));
   if (!home.isValid())
     return 2;
   const QString root = home.path();

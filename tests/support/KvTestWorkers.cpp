@@ -23,6 +23,8 @@ KvTestWorkers::KvTestWorkers(const char* variable, const QStringList& requests) 
     worker->setProcessEnvironment(environment);
     worker->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     worker->start(QCoreApplication::applicationFilePath(), {filter});
+    if (worker->processId() > 0)
+      m_pids.append(worker->processId());
     m_workers.push_back(std::move(worker));
     m_output.emplace_back();
   }
@@ -35,6 +37,7 @@ KvTestWorkers::~KvTestWorkers() {
       worker->waitForFinished(30000);
     }
   }
+  KvTestDb::DropDatabasesOf(m_pids);
 }
 
 bool KvTestWorkers::WaitFor(int i, const QByteArray& text) {

@@ -27,7 +27,8 @@ class KvTestWorkers {
  public:
   // Starts one worker per request.
   KvTestWorkers(const char* variable, const QStringList& requests);
-  // Kills the workers still running.
+  // Kills the workers still running and drops the server databases any of
+  // them left (a killed worker never drops its own).
   ~KvTestWorkers();
   KvTestWorkers(const KvTestWorkers&) = delete;
   KvTestWorkers& operator=(const KvTestWorkers&) = delete;
@@ -58,6 +59,7 @@ class KvTestWorkers {
  private:
   std::vector<std::unique_ptr<QProcess>> m_workers;
   std::vector<QByteArray> m_output;
+  QList<qint64> m_pids;
 };
 
 // The worker's side. The request of this process; empty when it is no

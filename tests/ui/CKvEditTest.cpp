@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
+#include <QToolTip>
 #include <QVBoxLayout>
 
 namespace {
@@ -54,6 +58,31 @@ TEST_F(EditTest, DigitsOnlyRefusesLettersFromKeysInputMethodAndPaste) {
   EXPECT_EQ(edit->text(), QStringLiteral("123"));
   paste(QStringLiteral("4"));
   EXPECT_EQ(edit->text(), QStringLiteral("1234"));
+
+  // A refused paste says why, from the keys and from the field's menu (which
+  // leaves the last tip up: each menu row follows no tip or another one).
+  KvScopedPopupMenuExec menus([](QMenu* menu, const QPoint&) {
+    return *std::find_if(menu->actions().cbegin(), menu->actions().cend(),
+                         [](QAction* action) { return action->text().contains(u"Ctrl+V"); });
+  });
+  const struct { const char *type; int limit; const char* pasted; bool menu; const char *text, *tip; } pastes[] = {
+      {"MDBSTRING", 10, "王小明", true, "王小明", ""},
+      {"MDBSTRING", 10, "O'Neil[1]", false, "", "粘贴的内容含有不允许的字符（'[]），未被接受！"},
+      {"MDBSTRING", 10, "王小明'", true, "", "粘贴的内容含有不允许的字符（'），未被接受！"},
+      {"MDBSTRING", 10, "王小明同学们", false, "", "粘贴的内容超出允许的长度，未被接受！"},
+      {"NUMBER 100 900", -1, "1-2", false, "", "粘贴的内容含有不允许的字符（-），未被接受！"}};
+  for (const auto& c : pastes) {
+    SCOPED_TRACE(c.pasted);
+    other->clear();
+    other->SetInputType(QString::fromUtf8(c.type), c.limit);
+    other->setFocus();
+    QApplication::clipboard()->setText(QString::fromUtf8(c.pasted));
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(1, 1), other->mapToGlobal(QPoint(1, 1)));
+    c.menu ? void(QApplication::sendEvent(other, &menuKey)) : QTest::keyClick(other, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(other->text(), QString::fromUtf8(c.text));
+    EXPECT_EQ(QToolTip::isVisible() ? QToolTip::text() : QString(), QString::fromUtf8(c.tip));
+  }
+  edit->setFocus();
 
   // The limit of 4 stops a fifth digit; Backspace is always let through.
   QTest::keyClick(edit, Qt::Key_5);
