@@ -5,6 +5,7 @@
 #include "app/CKvMainFrm.h"
 #include "app/CKvOperation.h"
 #include "app/KvAppFrame.h"
+#include "app/KvLostConnectionNotice.h"
 #include "core/CKvDb.h"
 #include "core/KvConst.h"
 #include "core/KvMessage.h"
@@ -40,6 +41,7 @@ CKvApp::~CKvApp() {
     // The lower libraries must not call into an application that is gone.
     KvSetAppDbProvider({});
     KvSetConnectionLostHandler({});
+    KvSetLostStatementHandler({});
     KvSetRightTest({});
     KvSetLogService({});
     KvSetDefaultPrintSetProvider({});
@@ -82,9 +84,16 @@ void CKvApp::InstallServices() {
       [this]() -> CKvPrintSet* { return GetDb()->IsOpen() ? m_pPrintSet.get() : nullptr; });
   // The data file's connection lost: told once, and the login offered
   // from the event loop, outside the statement that found the loss.
+  // Failures of the operator's commands on the lost connection say so.
+  m_pLostNotice = std::make_unique<KvLostConnectionNotice>();
+  KvSetLostStatementHandler([this](const CKvDb& db) {
+    if (&db == GetDb())
+      m_pLostNotice->StatementFailed();
+  });
   KvSetConnectionLostHandler([this](CKvDb& db) {
     if (&db != GetDb())
       return false;
+    m_pLostNotice->LossFound();
     QTimer::singleShot(0, QCoreApplication::instance(), [] {
       if (CKvApp* app = KvGetApp())
         app->LoginAfterLostConnection();

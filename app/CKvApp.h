@@ -36,6 +36,7 @@ class CKvDataType;
 class CKvDb;
 class CKvDbInfo;
 class CKvMainFrm;
+class KvLostConnectionNotice;
 class CKvOperation;
 class CKvPrintFieldDefs;
 class CKvPrintSet;
@@ -65,8 +66,9 @@ class CKvApp : public KvCommandTarget {
   // failed; the main frame is gone then.
   bool StartUp(const QStringList& arguments);
   // Logs an operator in to a data file; true when one is logged in. With the
-  // connection open it logs in again (command 43100: the dialog's Cancel
-  // keeps the data file and operator); otherwise `file` (may be empty)
+  // connection open, or lost, it logs in again (command 43100: the dialog's
+  // Cancel keeps the data file and operator, and a lost connection stays
+  // lost); otherwise `file` (may be empty)
   // names the data file, else the settings of the last login do, else the
   // newest data file of the default folder, else a new one made there. A
   // data file that can no longer be reopened when logging in again ends the
@@ -81,9 +83,10 @@ class CKvApp : public KvCommandTarget {
   // 服务器的连接已中断，请重新注册。") and logs in again on the same data
   // file, the server password kept; the document windows stay open, so
   // that what could not be saved can be saved then. Cancel, or a data file
-  // that still cannot be reached, leaves the connection lost (its
-  // statements fail without a word) and the program running. Does nothing
-  // once the connection is open again.
+  // that still cannot be reached, leaves the connection lost and the
+  // program running with its windows: a command of the operator that fails
+  // on it says so once (KvLostConnectionNotice), and 43100 logs in again
+  // the same way. Does nothing once the connection is open again.
   void LoginAfterLostConnection();
   // The shut-down, run once: the dialog positions saved, the working period
   // ended, the data file closed, "Current_Printer" saved.
@@ -286,6 +289,7 @@ class CKvApp : public KvCommandTarget {
   // The print-format settings the lists and views share.
   std::unique_ptr<CKvPrintSet> m_pPrintSet;
   std::unique_ptr<CKvMainFrm> m_pMainFrame;
+  std::unique_ptr<KvLostConnectionNotice> m_pLostNotice;
   QHash<int, KvCommandOpener> m_openers;
   bool m_bServicesInstalled = false;
   bool m_bQuitHandlerInstalled = false;

@@ -50,6 +50,20 @@ bool isApplicationCommand(int id) {
   }
 }
 
+// The commands that need none of the data file's rows.
+bool needsNoDataFile(int id) {
+  switch (id) {
+    case KV_CMD_FILE_PRINT_SETUP:
+    case KV_CMD_HELP:
+    case KV_CMD_CALCULATOR:
+    case KV_CMD_LOGIN:
+    case KV_CMD_FILE_NEW:
+    case KV_CMD_FILE_OPEN:
+    case KV_CMD_PRINTERS: return true;
+    default: return false;
+  }
+}
+
 QWidget* frameWidget() { return KvGetApp() ? KvGetApp()->GetMainFrame() : nullptr; }
 
 // 57600 and 57601 of the active module: while the template box is hidden
@@ -92,7 +106,9 @@ bool CKvApp::IsCmdEnabled(int id) {
   if (id == KV_CMD_RESTORE && KvHasActiveChildFrame())
     return false;
   switch (id) {
-    case KV_CMD_LOGIN: return !KvHasActiveChildFrame();
+    // Logging in again after a lost connection keeps the data file and
+    // the windows, whose unsaved work is saved after it.
+    case KV_CMD_LOGIN: return !KvHasActiveChildFrame() || GetDb()->IsLost();
     case KV_CMD_PASSWORD: return GetDb()->IsOpen();
     case KV_CMD_FILE_NEW:
     case KV_CMD_FILE_OPEN: return documentCommandEnabled(id);
@@ -119,6 +135,11 @@ bool CKvApp::IsCmdEnabled(int id) {
 }
 
 void CKvApp::ExecuteCmd(int id) {
+  // While the connection is lost, a command on the data file says so
+  // rather than open its window on no data file. (New and open leave it to
+  // the module, whose reads say so.)
+  if (!needsNoDataFile(id) && GetDb()->FailsAsLost())
+    return;
   switch (id) {
     case KV_CMD_FILE_PRINT_SETUP: KvRunPrintSetup(frameWidget()); break;
     case KV_CMD_HELP: KvHtmlHelp(QString()); break;

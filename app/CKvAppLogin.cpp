@@ -203,7 +203,9 @@ bool CKvApp::Login(const QString& file) {
       m_pTask->EndWork();
     m_dataFile.Close();
     m_dataFile = dialog.DataFile();
-  } else if (mode != Again) {
+  } else if (mode != Again || lost) {
+    // Cancelled after a lost connection: the program stays disconnected,
+    // its windows and their unsaved work kept for a later login.
     return false;
   }
 

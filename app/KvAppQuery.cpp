@@ -6,11 +6,15 @@
 
 std::unique_ptr<KvDbCursor> KvAppSelect(CKvDb* pDb, const QString& sqlJet,
                                         const QString& sqlServer) {
-  if (!pDb || !pDb->IsOpen() || !pDb->GetBackend())
+  if (!pDb)
     return nullptr;
   const bool bServer = pDb->GetKind() != 0;
   const QString& sql = bServer && !sqlServer.isEmpty() ? sqlServer : sqlJet;
-  return pDb->GetBackend()->query(KvTranslateSql(sql, bServer), nullptr);
+  std::unique_ptr<KvDbCursor> cursor =
+      pDb->IsOpen() ? pDb->GetBackend()->query(KvTranslateSql(sql, bServer), nullptr) : nullptr;
+  if (!cursor)
+    pDb->FailsAsLost();
+  return cursor;
 }
 
 bool KvAppSelectInt(CKvDb* pDb, const QString& sqlJet, const QString& sqlServer, int* pnValue) {

@@ -78,10 +78,27 @@ KvConnectionLostFn& lostHandler() {
   static KvConnectionLostFn handler;
   return handler;
 }
+
+KvLostStatementFn& lostStatementHandler() {
+  static KvLostStatementFn handler;
+  return handler;
+}
 }  // namespace
 
 KvConnectionLostFn KvSetConnectionLostHandler(KvConnectionLostFn fn) {
   return std::exchange(lostHandler(), std::move(fn));
+}
+
+KvLostStatementFn KvSetLostStatementHandler(KvLostStatementFn fn) {
+  return std::exchange(lostStatementHandler(), std::move(fn));
+}
+
+bool CKvDb::FailsAsLost() const {
+  if (!m_bLost)
+    return false;
+  if (lostStatementHandler())
+    lostStatementHandler()(*this);
+  return true;
 }
 
 void CKvDb::SessionLost() {
@@ -182,13 +199,17 @@ bool CKvDb::Execute(const QString& sqlJet, const QString& sqlServer, int, bool b
     m_serverError = error;
   if (!ok && bReport)
     reportFailed(sql, error);
+  else if (!ok)
+    FailsAsLost();
   return ok;
 }
 
 CKvDb::TypedRun CKvDb::ExecuteTyped(const QString& sqlJet, int* pnRows) {
   *pnRows = 0;
-  if (!IsOpen() || TransactionDepth() == 0)
+  if (!IsOpen() || TransactionDepth() == 0) {
+    FailsAsLost();
     return TypedRun::Failed;
+  }
   QString rest = Translate(sqlJet, QString());
   const QString mark = m_backend->transactionMark();
   const bool nested = m_nKind != 0;  // the server's comments nest
@@ -227,8 +248,7 @@ CKvDb::TypedRun CKvDb::ExecuteTyped(const QString& sqlJet, int* pnRows) {
 }
 
 void CKvDb::reportFailed(const QString& sql, const QString& error) const {
-  // The loss of the session has been told once; its statements say no more.
-  if (m_bLost)
+  if (FailsAsLost())
     return;
   // The server's own text leads on kind 2 only.
   QString text = m_nKind == 2 && !error.isEmpty() ? error + u'\n' : QString();
@@ -250,6 +270,8 @@ bool CKvDb::ExecuteKept(const QString& sql, const std::function<void(KvDbStateme
     m_serverError = error;
   if (!ok && bReport)
     reportFailed(sql, error);
+  else if (!ok)
+    FailsAsLost();
   return ok;
 }
 
@@ -259,7 +281,12 @@ int CKvDb::GetRowCount() const {
   return int(std::clamp<qint64>(m_backend->rowsAffected(), 0, std::numeric_limits<int>::max()));
 }
 
-bool CKvDb::BeginTrans() { return IsOpen() && m_backend->beginTransaction(); }
+bool CKvDb::BeginTrans() {
+  const bool ok = IsOpen() && m_backend->beginTransaction();
+  if (!ok)
+    FailsAsLost();
+  return ok;
+}
 
 bool CKvDb::CommitTrans() { return IsOpen() && m_backend->commitTransaction(); }
 

@@ -84,7 +84,8 @@ class CKvDb {
   // whose driver keeps a transaction state of its own).
   // On failure with bReport: "执行下列SQL语句时出错！\n%s" with the statement
   // as it ran, under the stop icon, preceded on kind 2 by the server's error
-  // text and a line break; nothing on a lost connection (IsLost).
+  // text and a line break; on a lost connection only what FailsAsLost
+  // shows.
   bool Execute(const QString& sqlJet, const QString& sqlServer = QString(), int nOptions = 128,
                bool bReport = true);
   // Runs a statement with "?" parameters, in a text every kind takes as
@@ -295,9 +296,17 @@ class CKvDb {
   // --- A session the server ended ---
   // True once the server has ended this connection's session and the
   // lost-connection handler (KvSetConnectionLostHandler) has taken the loss
-  // on: every later statement fails at once and shows nothing (the handler
-  // has told the user). The next successful Open ends it.
+  // on: every later statement fails at once and shows no failure of its
+  // own, only what the lost-statement handler shows (FailsAsLost). The next
+  // successful Open ends it; Close does not.
   bool IsLost() const { return m_bLost; }
+  // For a place where a statement failed or could not run: true when the
+  // connection is lost, and the failure is then handed to the lost-statement
+  // handler (KvSetLostStatementHandler) instead of being shown; false
+  // otherwise, and a place that reports failures reports it as usual. The
+  // connection's own operations (statements, selects, transactions) hand
+  // their failures on themselves.
+  bool FailsAsLost() const;
 
   // --- Statement-failure seam, for tests (core/KvDbFaultSeam.cpp) ---
   // The n-th statement this connection sends from now on (statements,
@@ -361,3 +370,10 @@ class CKvDb {
 // installs it; the previous handler is returned.
 using KvConnectionLostFn = std::function<bool(CKvDb& db)>;
 KvConnectionLostFn KvSetConnectionLostHandler(KvConnectionLostFn fn);
+
+// What the program does with each statement that fails on a connection
+// already lost (CKvDb::FailsAsLost): the shell tells the operator once per
+// command that the connection is gone. Without a handler nothing is shown.
+// The previous handler is returned.
+using KvLostStatementFn = std::function<void(const CKvDb& db)>;
+KvLostStatementFn KvSetLostStatementHandler(KvLostStatementFn fn);

@@ -106,8 +106,8 @@ bool CKvRecordset::Open(const QString& sqlJet, const QString& sqlServer) {
   const QString sql = kind == 0 ? KvTranslateSql(sqlJet, false)
                                 : KvTranslateSql(sqlServer.isEmpty() ? sqlJet : sqlServer, true);
   if (!m_pDb || !m_pDb->IsOpen()) {
-    if (m_pDb && m_pDb->IsLost())
-      return false;  // the loss of the connection has been told
+    if (m_pDb && m_pDb->FailsAsLost())
+      return false;
     const QString head = kind == 0 ? QStringLiteral("执行下列SQL语句时出错！\n")
                                    : QStringLiteral("执行下列SQL语句时数据库未打开！\n");
     KvMessageBox(head + sql, KV_MB_OK | KV_MB_ICONSTOP);
@@ -115,7 +115,7 @@ bool CKvRecordset::Open(const QString& sqlJet, const QString& sqlServer) {
   }
   m_rows = m_pDb->GetBackend()->openRowset(sql, nullptr);
   if (!m_rows) {
-    if (!m_pDb->IsLost())
+    if (!m_pDb->FailsAsLost())
       KvMessageBox(QStringLiteral("执行下列SQL语句时出错！\n") + sql, KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }

@@ -233,8 +233,16 @@ std::unique_ptr<KvDbStatement> KvBatchedInsert(KvDbBackend* backend, const QStri
       int(columns.size()));
 }
 
-bool KvDbBackend::nextTypedStatement(const QString& sql, QString* statement, qsizetype* used, QString*) {
-  const qsizetype end = KvServerStatementEnd(sql);
+bool KvDbBackend::literalsTakeEscapes(bool* escapes, QString*) {
+  *escapes = false;
+  return true;
+}
+
+bool KvDbBackend::nextTypedStatement(const QString& sql, QString* statement, qsizetype* used, QString* error) {
+  bool escapes = false;
+  if (!literalsTakeEscapes(&escapes, error))
+    return false;
+  const qsizetype end = KvServerStatementEnd(sql, escapes);
   *used = qMin(end + 1, sql.size());
   *statement = sql.left(end);
   if (KvSqlLeadingWords(*statement, 1, true).isEmpty())

@@ -230,13 +230,21 @@ class KvDbBackend {
   // empty *statement: blanks and comments only (*used 0: nothing is left).
   // False (and `error`) when the engine will not read the statement alone;
   // inside a transaction that stays usable. By default the statement ends
-  // where PostgreSQL's reading of the text ends it (KvServerStatementEnd).
+  // where PostgreSQL's reading of the text ends it (KvServerStatementEnd),
+  // with plain literals read as literalsTakeEscapes says just before.
   virtual bool nextTypedStatement(const QString& sql, QString* statement, qsizetype* used, QString* error);
   // A mark of the engine's own transaction: it changes when the
   // transaction that was open ends (or another begins), and it is empty
   // outside one.
   virtual QString transactionMark() = 0;
 
+ protected:
+  // Whether the session reads a backslash in a plain '...' literal as an
+  // escape now (standard_conforming_strings off). False (and `error`) when
+  // that cannot be read. By default it does not.
+  virtual bool literalsTakeEscapes(bool* escapes, QString* error);
+
+ public:
   // --- Server sessions (whole-database maintenance) ---
   // Ends the session to the server for a while (suspendSession) and makes
   // it again with what it was opened with (resumeSession): a database can

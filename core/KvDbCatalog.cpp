@@ -113,10 +113,12 @@ void classifyServerType(const QString& type, int typmod, int* group, int* width)
 }  // namespace
 
 std::unique_ptr<KvDbCursor> CKvDb::Select(const QString& sql, int columns) const {
-  if (!IsOpen())
+  std::unique_ptr<KvDbCursor> cursor = IsOpen() ? m_backend->query(sql, nullptr) : nullptr;
+  if (!cursor) {
+    FailsAsLost();
     return nullptr;
-  std::unique_ptr<KvDbCursor> cursor = m_backend->query(sql, nullptr);
-  if (cursor && cursor->columnCount() < columns)
+  }
+  if (cursor->columnCount() < columns)
     return nullptr;
   return cursor;
 }

@@ -11,6 +11,8 @@ KvDbTransaction::KvDbTransaction(CKvDb& db) : m_db(db) {
 KvDbTransaction::KvDbTransaction(CKvDb& db, const QString& lockTable) : m_db(db) {
   if (m_db.IsOpen() && m_db.GetBackend()->beginLocked(lockTable))
     m_level = m_db.TransactionDepth();
+  else
+    m_db.FailsAsLost();
 }
 
 KvDbTransaction::KvDbTransaction(CKvDb& db, const QString& lockTable, KvDbStatement& select,
@@ -19,6 +21,8 @@ KvDbTransaction::KvDbTransaction(CKvDb& db, const QString& lockTable, KvDbStatem
   if (m_db.IsOpen() && m_db.GetBackend()->beginLockedSelect(lockTable, select, rows, error,
                                                                    KvDbBackend::StatementFailure::kEndsTransaction))
     m_level = m_db.TransactionDepth();
+  else
+    m_db.FailsAsLost();
 }
 
 KvDbTransaction::~KvDbTransaction() { Rollback(); }

@@ -584,6 +584,14 @@ QString KvOdbcBackend::transactionMark() {
   return rows && !rows->atEnd() ? rows->text(0) : QString();
 }
 
+bool KvOdbcBackend::literalsTakeEscapes(bool* escapes, QString* error) {
+  const std::unique_ptr<KvDbRowset> rows = openRowset(QStringLiteral("SHOW standard_conforming_strings"), error);
+  if (!rows || rows->atEnd())
+    return false;
+  *escapes = rows->text(0).compare(u"on", Qt::CaseInsensitive) != 0;
+  return true;
+}
+
 std::unique_ptr<KvDbRowset> KvOdbcBackend::openRowset(const QString& sql, QString* error) {
   const SQLHSTMT stmt = newStatement(error);
   if (stmt == SQL_NULL_HSTMT)

@@ -56,6 +56,11 @@ class KvOdbcBackend final : public KvDbBackend {
   // start time of the transaction the session is in.
   QString transactionMark() override;
 
+ protected:
+  // As the session's standard_conforming_strings says now: the program
+  // sets it on, but a statement the operator typed may have set it off.
+  bool literalsTakeEscapes(bool* escapes, QString* error) override;
+
  private:
   KvOdbcBackend(std::shared_ptr<KvOdbcLink> link, const QString& connectString)
       : m_link(std::move(link)), m_connectString(connectString) {}

@@ -87,7 +87,7 @@ bool KvIsTransactionControl(const QString& statement, bool nestedComments) {
   return alone.contains(first) || (first == u"PREPARE" && words.value(1) == u"TRANSACTION");
 }
 
-qsizetype KvServerStatementEnd(const QString& sql) {
+qsizetype KvServerStatementEnd(const QString& sql, bool backslashEscapes) {
   const qsizetype n = sql.size();
   // A name's character: letters, digits, "_", "$" and every non-ASCII one.
   const auto nameChar = [&](qsizetype at) {
@@ -99,8 +99,10 @@ qsizetype KvServerStatementEnd(const QString& sql) {
     if (c == u';')
       return i;
     if (c == u'\'' || c == u'"') {
-      // E'...' takes backslash escapes; a doubled quote stays inside.
-      const bool escapes = c == u'\'' && i > 0 && (sql[i - 1] == u'E' || sql[i - 1] == u'e') && !nameChar(i - 2);
+      // E'...' takes backslash escapes, and so does every literal while
+      // the session does not conform; a doubled quote stays inside.
+      const bool prefixed = i > 0 && (sql[i - 1] == u'E' || sql[i - 1] == u'e') && !nameChar(i - 2);
+      const bool escapes = c == u'\'' && (prefixed || backslashEscapes);
       ++i;
       while (i < n) {
         if (escapes && sql[i] == u'\\') {

@@ -40,5 +40,7 @@ bool KvIsTransactionControl(const QString& statement, bool nestedComments);
 // E'...' with backslash escapes, U&'...'), quoted names ("..."), dollar
 // quotes ($tag$...$tag$, where a "$" after a letter or digit belongs to a
 // name) and comments (-- to the line end, /* */ nesting) hide a ";";
-// brackets and backquotes are ordinary characters there.
-qsizetype KvServerStatementEnd(const QString& sql);
+// brackets and backquotes are ordinary characters there. With
+// backslashEscapes (standard_conforming_strings off) a backslash escapes the
+// next character in a plain '...' literal too.
+qsizetype KvServerStatementEnd(const QString& sql, bool backslashEscapes = false);

@@ -20,9 +20,15 @@ void KvTypedSet::Init(int nLong, int nDouble, int nText, const CKvDb* pDb) {
   m_pDb = pDb;
 }
 
-bool KvTypedSet::ConnectionOpen() const { return m_pDb && m_pDb->IsOpen(); }
+bool KvTypedSet::ConnectionOpen() const {
+  if (m_pDb && m_pDb->IsOpen())
+    return true;
+  if (m_pDb)
+    m_pDb->FailsAsLost();
+  return false;
+}
 
-bool KvTypedSet::ConnectionLost() const { return m_pDb && m_pDb->IsLost(); }
+bool KvTypedSet::ConnectionLost() const { return m_pDb && m_pDb->FailsAsLost(); }
 
 bool KvTypedSet::Run(const QString& sql, QString* error) {
   m_cursor.reset();

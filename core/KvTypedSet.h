@@ -41,9 +41,12 @@ class KvTypedSet {
   const QString& Text(int i) const { return m_texts[i]; }
 
  protected:
+  // False also when the connection is lost, which then goes to the
+  // lost-statement handler (CKvDb::FailsAsLost).
   bool ConnectionOpen() const;
-  // The connection's session ended and the loss has been told: failures
-  // are not reported.
+  // For a failure about to be reported: the connection's session ended,
+  // and the failure goes to the lost-statement handler instead
+  // (CKvDb::FailsAsLost).
   bool ConnectionLost() const;
   // Runs the translated statement and reads its first row; false (and the
   // engine's text in `error`) when it fails or returns fewer columns than

@@ -52,6 +52,13 @@ int noteWidth() {
   return qMin(kNoteCut, kNoteColumn - prefix);
 }
 
+// A statement may have turned standard_conforming_strings off for the
+// session: the program's own literals, which double quotes only, need it on
+// again before what the text did is kept. False when that failed (reported).
+bool keepLiteralsConforming(CKvDb* pDb) {
+  return pDb->GetKind() == 0 || pDb->Execute(QStringLiteral("SET standard_conforming_strings = on"));
+}
+
 }  // namespace
 
 bool KvHasTransactionControl(const QString& sql) {
@@ -97,6 +104,7 @@ bool KvRunSqlText(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask
       KvMessageBox(kControlRefused, KV_MB_OK | KV_MB_ICONSTOP);
       return false;
     case CKvDb::TypedRun::TransactionEnded:
+      keepLiteralsConforming(pDb);
       KvMessageBox(QStringLiteral("事务已被语句结束，所做修改已提交！"), KV_MB_OK | KV_MB_ICONSTOP);
       return false;
   }
@@ -112,6 +120,8 @@ bool KvRunSqlText(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask
       if (!CKvOperation::InsertLogRow(app->GetTask().nTask, who, when, kLogSqlCode, note, pDb))
         return false;
   }
+  if (!keepLiteralsConforming(pDb))
+    return false;
   if (transaction.Commit())
     return true;
   KvMessageBox(QStringLiteral("SQL语句提交失败，数据未被改动！"), KV_MB_OK | KV_MB_ICONSTOP);

@@ -64,8 +64,11 @@ const QString& translatedKept(const QString& sql, bool bServer) {
 
 KvDbStatement* KvSchoolBoundKept(CKvDb* pDb, const QString& sql, const std::function<void(KvDbStatement&)>& bind,
                                  QString* translated) {
-  if (!pDb || !pDb->IsOpen())
+  if (!pDb || !pDb->IsOpen()) {
+    if (pDb)
+      pDb->FailsAsLost();
     return nullptr;
+  }
   *translated = translatedKept(sql, pDb->GetKind() != 0);
   QString error;
   KvDbStatement* statement = pDb->GetBackend()->keptStatement(*translated, &error);
@@ -78,8 +81,8 @@ KvDbStatement* KvSchoolBoundKept(CKvDb* pDb, const QString& sql, const std::func
 }
 
 void KvSchoolReportFailed(CKvDb* pDb, const QString& sql, const QString& error) {
-  if (pDb && pDb->IsLost())
-    return;  // the loss of the connection has been told
+  if (pDb && pDb->FailsAsLost())
+    return;
   const QString reason = pDb && pDb->GetKind() == 2 && !error.isEmpty() ? error + u'\n' : QString();
   KvMessageBox(reason + QStringLiteral("执行下列SQL语句时出错！\n") + sql);
 }

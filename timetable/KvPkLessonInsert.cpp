@@ -56,8 +56,8 @@ bool KvPkLessonInsert::Insert(const CPkGrid& grid) {
 }
 
 bool KvPkLessonInsert::reportFailure(const CPkGrid& grid, const QString& values, const QString& error) {
-  if (m_pDb && m_pDb->IsLost())
-    return false;  // the loss of the connection has been told
+  if (m_pDb && m_pDb->FailsAsLost())
+    return false;
   QString text = m_pDb && m_pDb->GetKind() == 2 && !error.isEmpty() ? error + u'\n' : QString();
   text += QStringLiteral("执行下列SQL语句时出错！\n") + kInsert +
           KvFormat("Values('%s','%d','%s','%s',", grid.Y, grid.QC, grid.T, grid.STD) + values.mid(1);

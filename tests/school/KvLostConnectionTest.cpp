@@ -1,8 +1,10 @@
 // The server ends the program's session while a receipt is being entered
 // (PostgreSQL through ODBC and through libpq): the program says so once,
 // the windows say nothing false, the receipt that could not be saved stays
-// open with what was typed, and after the login it offers on the same data
-// file (the server password kept) the receipt is saved.
+// open with what was typed; a cancelled login leaves the program
+// disconnected with its windows, where a save the operator gives says once
+// that the connection is lost; after a login on the same data file (the
+// server password kept) the receipt is saved.
 
 #include "KvFeeEndToEndFixture.h"
 
@@ -18,6 +20,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QTest>
 
 namespace {
 constexpr char kLost[] = "与数据库服务器的连接已中断，请重新注册。";
@@ -47,6 +50,14 @@ bool endProgramSessions(const QString& database) {
           KvLower(database) + QStringLiteral("' AND application_name='") + admin.QuoteText(KvDbApplicationName()) +
           QStringLiteral("' AND pid<>pg_backend_pid()"),
       nullptr);
+}
+
+// Lets the server take new sessions of the database, or refuse them.
+bool allowSessions(const QString& database, bool allow) {
+  CKvDb admin(2);
+  return admin.Open(QStringLiteral("master"), KvTestDb::ServerInfo(2)) &&
+         admin.Execute(QStringLiteral("ALTER DATABASE %1 ALLOW_CONNECTIONS %2")
+                           .arg(KvLower(database), allow ? QStringLiteral("true") : QStringLiteral("false")));
 }
 }  // namespace
 
@@ -148,9 +159,21 @@ TEST_P(KvLostConnectionTest, TheLossIsToldOnceAndTheUnsavedReceiptIsSavedAfterTh
   EXPECT_TRUE(form->IsModified(reason));
   EXPECT_EQ(recorder.texts(), QStringList{"当前文档已发生了变化，存盘吗？"});
 
-  // From the event loop: the loss told once, and the login on the same
-  // data file with the server password kept.
+  // The login the loss offers from the event loop, cancelled while the
+  // server refuses new sessions; then 操作环境注册, cancelled while it takes
+  // them again, and accepted. Each is on the same data file with the server
+  // password kept. Cancelled, the program stays disconnected with its
+  // windows, and a save the operator gives says once that the connection
+  // is lost.
+  const struct {
+    bool fromLoss;
+    bool refusing;
+    bool accept;
+  } turns[] = {{true, true, false}, {false, false, false}, {false, false, true}};
+  CKvCommandRouter* router = CKvCommandRouter::Instance();
   int logins = 0;
+  bool accept = false;
+  bool refusing = false;
   m_answers.login = [&](CKvLoginDlg& dialog) {
     ++logins;
     EXPECT_EQ(KvLoginItem<QLineEdit>(dialog, CKvLoginDlg::IdDatabase)->text(), KvLower(m_dropName));
@@ -158,19 +181,42 @@ TEST_P(KvLostConnectionTest, TheLossIsToldOnceAndTheUnsavedReceiptIsSavedAfterTh
               KvTestDb::ServerInfo(GetParam()).m_strPassword);
     EXPECT_FALSE(KvLoginItem<QComboBox>(dialog, CKvLoginDlg::IdKind)->isEnabled());
     EXPECT_FALSE(KvLoginItem<QLineEdit>(dialog, CKvLoginDlg::IdDatabase)->isEnabled());
-    EXPECT_EQ(KvLoginItem<QComboBox>(dialog, CKvLoginDlg::IdOperator)->currentData(), QStringLiteral("101"));
+    // The operators are read from the data file when it can be reached.
+    if (!refusing) {
+      EXPECT_EQ(KvLoginItem<QComboBox>(dialog, CKvLoginDlg::IdOperator)->currentData(), QStringLiteral("101"));
+    }
     KvShot(&dialog, QStringLiteral("lost_login_%1").arg(GetParam()));
-    return true;
+    return accept;
   };
-  recorder.clear();
-  for (int turn = 0; turn < 20 && logins == 0; ++turn)
-    QCoreApplication::processEvents();
-  EXPECT_EQ(logins, 1);
-  EXPECT_EQ(recorder.texts(), QStringList{QString::fromUtf8(kLost)});
+  for (const auto& turn : turns) {
+    ASSERT_TRUE(allowSessions(m_dropName, !turn.refusing));
+    accept = turn.accept;
+    refusing = turn.refusing;
+    const int before = logins;
+    recorder.clear();
+    if (turn.fromLoss) {
+      for (int pass = 0; pass < 20 && logins == before; ++pass)
+        QCoreApplication::processEvents();
+    } else {
+      EXPECT_TRUE(router->ExecuteOnFrame(KV_CMD_LOGIN));
+    }
+    EXPECT_EQ(logins, before + 1);
+    EXPECT_EQ(recorder.texts(), turn.fromLoss ? QStringList{QString::fromUtf8(kLost)} : QStringList());
+    EXPECT_EQ(db()->IsLost(), !turn.accept);
+    EXPECT_EQ(int(frame()->MdiClient()->subWindowList().size()), windows);
+    EXPECT_TRUE(sheet->HasUnsavedEdits(reason));
+    if (turn.accept)
+      break;
+    EXPECT_TRUE(router->IsEnabledOnFrame(KV_CMD_LOGIN));
+    recorder.clear();
+    QTest::mouseClick(KvDlgItem<QAbstractButton>(form, KV_IDOK), Qt::LeftButton);
+    EXPECT_EQ(recorder.texts(), QStringList{QString::fromUtf8(kLost)});
+    EXPECT_TRUE(form->IsModified(reason));
+    KvShot(frame(), QStringLiteral("lost_frame_%1").arg(GetParam()));
+  }
   ASSERT_TRUE(db()->IsOpen());
-  EXPECT_FALSE(db()->IsLost());
   QCoreApplication::processEvents();
-  EXPECT_EQ(logins, 1);
+  EXPECT_EQ(logins, 3);
 
   // Nothing was stored while the session was gone; the receipt, still open
   // as typed, is saved now.
