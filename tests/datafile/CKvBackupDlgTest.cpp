@@ -145,19 +145,19 @@ TEST_P(KvBackupDlgTest, BackupUnloadsThenCopiesAndNeverLosesAnExistingCopy) {
 constexpr char kHolderWorker[] = "KV_BACKUP_COPY_HOLDER";
 
 // A copy typed onto the open data file, or onto a data file another
-// program holds, is refused before the question whether to overwrite, and
-// onto one another program opens while the question is up, after it; the
-// file stays as it was and nothing is logged.
+// program holds, is refused before the question whether to overwrite (one
+// opened while it is up, after it); the file stays and nothing is logged.
 TEST_P(KvBackupDlgTest, ACopyNeverReplacesADataFileInUse) {
   KvHoldDataFileInWorker(kHolderWorker);
   if (kind() != 0)
     GTEST_SKIP() << "the presence lock is a lock on SQLite files";
   const QString other = Folder() + QStringLiteral("/2023.xxd");
-  const QString late = Folder() + QStringLiteral("/2022.xxd");
-  for (const QString& path : {other, late}) {
+  {
     CKvDb made(0);
-    ASSERT_TRUE(made.CreateDatabase(path, CKvDbInfo(0)));
+    ASSERT_TRUE(made.CreateDatabase(other, CKvDbInfo(0)));
   }
+  const QString late = Folder() + QStringLiteral("/2022.xxd");
+  ASSERT_TRUE(QFile::copy(other, late));
   KvTestWorkers workers(kHolderWorker, {other});
   ASSERT_EQ(workers.FirstNotReady(), -1);
 
@@ -170,33 +170,24 @@ TEST_P(KvBackupDlgTest, ACopyNeverReplacesADataFileInUse) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(does not open)");
   };
-  const QString inUse = QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！");
-  const QString overwrite = QStringLiteral("“%1”已存在，覆盖它吗？");
   for (const QString& target : {pdb()->GetDatabaseName(true), other, late}) {
     dialog.ChooseFolder(QFileInfo(target).path());
     KvDlgItem<CKvEdit>(&dialog, CKvBackupDlg::IDC_PATH)->setText(target);
     const QByteArray before = bytesOf(target);
     KvScriptedAnswers answers({KV_IDYES});
-    // The late target is opened by another program while Yes is being
-    // chosen.
     std::unique_ptr<KvTestWorkers> opener;
-    const KvMessageHandler scripted = KvSetMessageHandler({});
-    KvSetMessageHandler([&](const KvMessage& message) {
-      if (message.text == overwrite.arg(late)) {
+    const KvMessageHandler scripted = KvSetMessageHandler([&](const KvMessage& message) {
+      if (message.text == QStringLiteral("“%1”已存在，覆盖它吗？").arg(late)) {
         opener = std::make_unique<KvTestWorkers>(kHolderWorker, QStringList{late});
         EXPECT_EQ(opener->FirstNotReady(), -1);
       }
       return scripted(message);
     });
     Ok(dialog)->click();
-    KvSetMessageHandler(scripted);
-    const QStringList expected = target == late ? QStringList{overwrite.arg(target), inUse.arg(target)}
-                                                : QStringList{inUse.arg(target)};
-    EXPECT_EQ(answers.texts, expected);
+    EXPECT_EQ(answers.texts.last(), QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(target));
+    EXPECT_EQ(answers.texts.size(), target == late ? 2 : 1);
     EXPECT_EQ(bytesOf(target), before);
     EXPECT_EQ(dialog.Stage(), 1);
-    if (target == late)
-      look(&dialog, QStringLiteral("817-refused-late"));
   }
   EXPECT_EQ(LogRows(QStringLiteral("成功地进行了数据备份。")), 0);
   dialog.reject();
