@@ -471,8 +471,7 @@ TEST_P(KvNewDataFileTest, AFailedCreationLeavesNothing) {
       int newOpens = 0;
       KvNewDataFile::SetConnectionHook([&](CKvDb* pDb, KvNewDataFile::Role opened) {
         newOpens += opened == KvNewDataFile::RoleNew;
-        // A seeding's copy: on the copied example (the third open of the new
-        // file), or on the example a server reads.
+        // A seeding's copy: the copied example (third open), or the example.
         if (!seeded ? opened == role : kind() == 0 ? newOpens == 3 : opened == KvNewDataFile::RoleSource)
           pDb->FailNthStatement(n);
       });
