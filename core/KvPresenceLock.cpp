@@ -70,29 +70,45 @@ void shareLikeDataFile(int fd, const QString& lockFile) {
 
 enum class Opened { Locked, Busy, NoLockFile };
 
+// Whether the open file is still the one at the path (same device and
+// inode): a lock file unlinked between our open and our lock is no longer
+// the one other programs find.
+bool stillAtPath(int fd, const QByteArray& path) {
+  struct stat open {};
+  struct stat named {};
+  return ::fstat(fd, &open) == 0 && ::lstat(path.constData(), &named) == 0 && open.st_dev == named.st_dev &&
+         open.st_ino == named.st_ino;
+}
+
 // Opens the lock file (making it when missing) and locks it with `type`.
 // Busy: another process's lock stands in the way. A symbolic link in the
-// lock file's place is never followed, and a lock file is never deleted or
-// replaced: every program must find the same one.
+// lock file's place is never followed. A lock file is deleted only by a
+// program holding it exclusively; one deleted while we were taking our
+// lock on it is left, and the file now at the path is opened and locked.
 Opened openLocked(const QString& path, short type, int* fd, bool* writable) {
   const QByteArray native = QFile::encodeName(path);
-  int file = ::open(native.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-  *writable = file >= 0;
-  if (file >= 0)
-    shareLikeDataFile(file, path);
-  // A lock file that we may not write still takes shared locks (an
-  // exclusive one is then refused).
-  else if (type == F_RDLCK)
-    file = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (file < 0)
-    return Opened::NoLockFile;
-  if (!setLock(file, type)) {
-    const int error = errno;
+  for (;;) {
+    int file = ::open(native.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+    *writable = file >= 0;
+    if (file >= 0)
+      shareLikeDataFile(file, path);
+    // A lock file that we may not write still takes shared locks (an
+    // exclusive one is then refused).
+    else if (type == F_RDLCK)
+      file = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (file < 0)
+      return Opened::NoLockFile;
+    if (!setLock(file, type)) {
+      const int error = errno;
+      ::close(file);
+      return error == EAGAIN || error == EACCES ? Opened::Busy : Opened::NoLockFile;
+    }
+    if (stillAtPath(file, native)) {
+      *fd = file;
+      return Opened::Locked;
+    }
     ::close(file);
-    return error == EAGAIN || error == EACCES ? Opened::Busy : Opened::NoLockFile;
   }
-  *fd = file;
-  return Opened::Locked;
 }
 
 // The lock file's owner by name (its number when it has no name).

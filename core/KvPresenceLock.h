@@ -16,7 +16,8 @@
 // file. It goes only where nobody can need it: when its data file was
 // deleted or renamed away (by the last hold on it, or by the check that
 // removed it), and when it was made just for the check that put a new file
-// in place (a copy nobody had open). It takes
+// in place (a copy nobody had open). A program that opened it just before
+// it went takes its lock on the file then at the path instead. It takes
 // the data file's permissions (read and write bits) and group, so that in a
 // folder shared by several system users everybody who may write the data
 // file may also use a lock file that somebody else made. A symbolic link in

@@ -9,6 +9,7 @@
 #include "core/KvMessage.h"
 #include "core/KvNumberText.h"
 #include "core/KvPath.h"
+#include "core/KvPresenceLock.h"
 #include "core/KvRegistry.h"
 #include "core/KvText.h"
 #include "datafile/CKvMDBBak.h"
@@ -37,7 +38,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -357,11 +357,14 @@ bool CKvBackupDlg::Copy() {
     return false;
 
   bool copied = false;
+  bool placed = false;
   {
     CKvWaitWnd wait;
     wait.Show(this);
     // The copy is made beside the target and read back whole before it
-    // takes the target's place: a failed copy leaves an existing file.
+    // takes the target's place: a failed copy leaves an existing file. It
+    // takes the place only while no program holds the target, whoever took
+    // it up while the question was asked.
     QFile source(m_strLocalFile);
     QTemporaryFile part(KvFileDir(target) + QStringLiteral("/.kvbak-XXXXXX"));
     QString why;
@@ -370,13 +373,16 @@ bool CKvBackupDlg::Copy() {
       const QByteArray chunk = source.read(1 << 20);
       copied = !chunk.isEmpty() && part.write(chunk) == chunk.size();
     }
-    copied = copied && part.flush() && readsBackWhole(part.fileName(), &why) &&
-             std::rename(QFile::encodeName(part.fileName()).constData(),
-                         QFile::encodeName(target).constData()) == 0;
-    if (copied)
+    copied = copied && part.flush() && readsBackWhole(part.fileName(), &why);
+    placed = copied && KvPresenceLock::replaceDataFile(part.fileName(), target, true);
+    if (placed)
       part.setAutoRemove(false);
   }
-  if (!copied) {
+  // Refused because a program holds the target: the same refusal as before
+  // the question.
+  if (copied && !placed && KvRefuseDataFileInUse(target))
+    return false;
+  if (!placed) {
     CKvOperation::WriteLog(kLogCode, QStringLiteral("数据备份失败。"));
     KvMessageBox(QStringLiteral("拷贝失败！"), KV_MB_OK | KV_MB_ICONEXCLAMATION);
     return false;

@@ -12,6 +12,7 @@
 #include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 #include "core/KvPath.h"
+#include "core/KvPresenceLock.h"
 #include "core/KvText.h"
 #include "ui/CKvWaitWnd.h"
 
@@ -192,10 +193,14 @@ bool KvNewDataFile::copyAllTables(CKvDb* pSource, CKvDb* pTarget, QString* error
 }
 
 bool KvNewDataFile::resetCopy(CKvDb* pNew) const {
-  // A file made before a table existed (the months) has none to clear.
+  // A file made before a table existed (the months) has none to clear; a
+  // list that cannot be read would leave the example's rows in them.
+  QStringList tables;
+  if (pNew->ListUserTables(&tables) <= 0)
+    return false;
   QStringList cleared;
   for (const QString& table : KvGetApp()->GetClearedTables().split(u' ', Qt::SkipEmptyParts))
-    if (pNew->TableExists(table))
+    if (tables.contains(table, Qt::CaseInsensitive))
       cleared.append(table);
   KvDbTransaction transaction(*pNew);
   return transaction.IsActive() && pNew->Execute(QStringLiteral("Update SysTab Set PY=%1").arg(m_strYear.toInt())) &&
@@ -215,37 +220,54 @@ bool KvNewDataFile::copyInformation(CKvDb* pPrevious, CKvDb* pNew) const {
   return true;
 }
 
-bool KvNewDataFile::useExample(CKvDb* pNew, const QString& workName) {
+KvNewDataFile::ExampleResult KvNewDataFile::useExample(CKvDb* pNew, const QString& workName, QString* error) {
   if (m_strExample.isEmpty())
-    return false;
+    return ExampleResult::NotUsed;
   if (ask(QStringLiteral("想使用＜%1＞作为新建数据文件的模板吗？").arg(m_strExample)) != KV_IDYES)
-    return false;
+    return ExampleResult::NotUsed;
+  const QString failed = QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName);
   if (m_nKind == 0) {
-    // The copy goes beside the working file first: a failed copy leaves the
+    // The copy goes beside the working file first and then takes its place
+    // in one rename: a copy that cannot be made or put in place leaves the
     // new file as it is, without the template.
     const QString copyName = workName + QStringLiteral(".example");
     QFile::remove(copyName);
-    if (!QFile::copy(m_strExample, copyName)) {
+    bool copied = QFile::copy(m_strExample, copyName);
+    if (copied) {
+      pNew->Close();
+      copied = KvPresenceLock::replaceDataFile(copyName, workName, true);
+      if (!copied && !openConnection(pNew, workName, m_info, RoleNew)) {
+        QFile::remove(copyName);
+        *error = failed;
+        return ExampleResult::Failed;
+      }
+    }
+    if (!copied) {
       QFile::remove(copyName);
       inform(QStringLiteral("执行下列文件拷贝失败，模板未被使用！\n") +
              QStringLiteral("%1 --> %2").arg(m_strExample, m_strNewName));
-      return false;
+      return ExampleResult::NotUsed;
     }
-    pNew->Close();
-    const bool replaced = QFile::remove(workName) && QFile::rename(copyName, workName);
-    return replaced && openConnection(pNew, workName, m_info, RoleNew) && resetCopy(pNew);
+    // From here the new file holds the example's rows: a failure abandons it.
+    if (!openConnection(pNew, workName, m_info, RoleNew) || !resetCopy(pNew)) {
+      *error = failed;
+      return ExampleResult::Failed;
+    }
+    return ExampleResult::Used;
   }
   CKvDb example(0);
   if (!openConnection(&example, m_strExample, CKvDbInfo(0), RoleSource)) {
     inform(QStringLiteral("打开模板数据文件“%1” 失败，").arg(m_strExample) + QStringLiteral("模板未被使用！"));
-    return false;
+    return ExampleResult::NotUsed;
   }
-  QString error;
-  if (!copyAllTables(&example, pNew, &error)) {
-    stop(error.isEmpty() ? QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName) : error);
-    return false;
+  // A copy that stops part way leaves some of the example's tables in the
+  // new database: it is abandoned, never completed with the defaults.
+  if (!copyAllTables(&example, pNew, error) || !resetCopy(pNew)) {
+    if (error->isEmpty())
+      *error = failed;
+    return ExampleResult::Failed;
   }
-  return resetCopy(pNew);
+  return ExampleResult::Used;
 }
 
 bool KvNewDataFile::Create(Field* pField) {
@@ -375,12 +397,15 @@ bool KvNewDataFile::Create(Field* pField) {
       return abandon(pNew, workName);
     }
     renameAfterCarry = true;
-  } else if (!useExample(pNew, workName)) {
-    if (!pNew->IsOpen() && !openConnection(pNew, workName, m_info, RoleNew)) {
+  } else {
+    QString error;
+    const ExampleResult example = useExample(pNew, workName, &error);
+    if (example == ExampleResult::Failed) {
       wait.Hide();
+      stop(error);
       return abandon(pNew, workName);
     }
-    if (!app->InsertDefaultRows(pNew, year)) {
+    if (example == ExampleResult::NotUsed && !app->InsertDefaultRows(pNew, year)) {
       wait.Hide();
       stop(QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName));
       return abandon(pNew, workName);

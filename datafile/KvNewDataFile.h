@@ -104,7 +104,11 @@ class KvNewDataFile {
   // New year, PY set, operators' passwords emptied, the cleared tables.
   bool resetCopy(CKvDb* pNew) const;
   bool copyInformation(CKvDb* pPrevious, CKvDb* pNew) const;
-  bool useExample(CKvDb* pNew, const QString& workName);
+  // The template step: NotUsed when no example is chosen or it cannot be
+  // copied (file) or opened (server), the new file then being as it was;
+  // Failed, with *error, once rows of the example may have reached it.
+  enum class ExampleResult { NotUsed, Used, Failed };
+  ExampleResult useExample(CKvDb* pNew, const QString& workName, QString* error);
   enum class CarryResult { Carried, Declined, Failed };
   CarryResult carryForward(CKvDb* pPrevious, CKvDb* pNew);
   // Drops the working copy after a failure; false.

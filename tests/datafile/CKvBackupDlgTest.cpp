@@ -145,8 +145,8 @@ TEST_P(KvBackupDlgTest, BackupUnloadsThenCopiesAndNeverLosesAnExistingCopy) {
 constexpr char kHolderWorker[] = "KV_BACKUP_COPY_HOLDER";
 
 // A copy typed onto the open data file, or onto a data file another
-// program holds, is refused before the question whether to overwrite; the
-// file stays as it was and nothing is logged.
+// program holds, is refused before the question whether to overwrite (one
+// opened while it is up, after it); the file stays and nothing is logged.
 TEST_P(KvBackupDlgTest, ACopyNeverReplacesADataFileInUse) {
   KvHoldDataFileInWorker(kHolderWorker);
   if (kind() != 0)
@@ -156,6 +156,8 @@ TEST_P(KvBackupDlgTest, ACopyNeverReplacesADataFileInUse) {
     CKvDb made(0);
     ASSERT_TRUE(made.CreateDatabase(other, CKvDbInfo(0)));
   }
+  const QString late = Folder() + QStringLiteral("/2022.xxd");
+  ASSERT_TRUE(QFile::copy(other, late));
   KvTestWorkers workers(kHolderWorker, {other});
   ASSERT_EQ(workers.FirstNotReady(), -1);
 
@@ -168,13 +170,20 @@ TEST_P(KvBackupDlgTest, ACopyNeverReplacesADataFileInUse) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(does not open)");
   };
-  for (const QString& target : {pdb()->GetDatabaseName(true), other}) {
+  for (const QString& target : {pdb()->GetDatabaseName(true), other, late}) {
     dialog.ChooseFolder(QFileInfo(target).path());
     KvDlgItem<CKvEdit>(&dialog, CKvBackupDlg::IDC_PATH)->setText(target);
     const QByteArray before = bytesOf(target);
     KvScriptedAnswers answers({KV_IDYES});
+    std::unique_ptr<KvTestWorkers> opener;
+    const KvMessageHandler scripted = KvSetMessageHandler([&](const KvMessage& message) {
+      if (message.text == QStringLiteral("“%1”已存在，覆盖它吗？").arg(late))
+        opener = std::make_unique<KvTestWorkers>(kHolderWorker, QStringList{late});
+      return opener && opener->FirstNotReady() != -1 ? int(KV_IDNO) : scripted(message);
+    });
     Ok(dialog)->click();
-    EXPECT_EQ(answers.texts, QStringList{QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(target)});
+    EXPECT_EQ(answers.texts.last(), QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(target));
+    EXPECT_EQ(answers.texts.size(), target == late ? 2 : 1);
     EXPECT_EQ(bytesOf(target), before);
     EXPECT_EQ(dialog.Stage(), 1);
   }

@@ -445,39 +445,55 @@ TEST_P(KvNewDataFileTest, DeclinedCarryAndConversionBothWays) {
 // sparsely as the run goes on) refused on one connection. A refused read
 // that the creation may take as an answer (a table not found, made anew)
 // lets the run pass: the file is then complete. The loop ends after three
-// passing runs in a row, the end of the creation.
+// passing runs in a row, the end of the creation. A first year seeded from
+// an example likewise: never the example half copied with the defaults.
 TEST_P(KvNewDataFileTest, AFailedCreationLeavesNothing) {
   ASSERT_TRUE(MakeYear(2024, 2));
+  const QString example = m_dir.path() + QStringLiteral("/2020.xxd");
+  CKvDb exampleDb(0);
+  ASSERT_TRUE(exampleDb.CreateDatabase(example, CKvDbInfo(0)) &&
+              KvGenerateSchoolYear(&exampleDb, {.nStudents = 4, .nClassesPerGrade = 1}) &&
+              KvOperatorStore::SetPassword(&exampleDb, QStringLiteral("101"), QStringLiteral("x")) &&
+              exampleDb.Execute(QStringLiteral("Insert Into KvLogOp(sOp) Values('9')")));
   const QStringList before = YearState(2024);
-  const auto startAgain = [&]() {
+  const auto startAgain = [&](int year) {
     CKvDb db(kind());
     CKvDb previous(kind());
-    return db.DropDatabase(Name(2025), m_info) && OpenYear(&previous, 2024) &&
+    return db.DropDatabase(Name(year), m_info) && OpenYear(&previous, 2024) &&
            previous.Execute(QStringLiteral("Update SysTab Set MM=0"));
   };
-  for (KvNewDataFile::Role role : {KvNewDataFile::RoleNew, KvNewDataFile::RolePrevious}) {
+  for (const auto& [role, seeded] : QList<std::pair<KvNewDataFile::Role, bool>>{
+           {KvNewDataFile::RoleNew, false}, {KvNewDataFile::RolePrevious, false}, {KvNewDataFile::RoleNew, true}}) {
+    const int year = seeded ? 2030 : 2025;
     int refused = 0;
     int passedInRow = 0;
     for (int n = 1; passedInRow < 3 && n < 100000; n += (kind() == 0 ? 1 : 3) + n / (kind() == 0 ? 12 : 6)) {
+      int newOpens = 0;
       KvNewDataFile::SetConnectionHook([&](CKvDb* pDb, KvNewDataFile::Role opened) {
-        if (opened == role)
+        newOpens += opened == KvNewDataFile::RoleNew;
+        // A seeding's copy: the copied example (third open), or the example.
+        if (!seeded ? opened == role : kind() == 0 ? newOpens == 3 : opened == KvNewDataFile::RoleSource)
           pDb->FailNthStatement(n);
       });
       KvScriptedAnswers answers;
-      KvNewDataFile service = Service(2025);
-      const bool passed = service.Create(nullptr) && answers.texts.contains(QStringLiteral("结转完毕！"));
+      KvNewDataFile service = Service(year);
+      service.m_strExample = seeded ? example : QString();
+      const bool passed = service.Create(nullptr) && (seeded || answers.texts.contains(QStringLiteral("结转完毕！")));
       KvNewDataFile::SetConnectionHook({});
-      ASSERT_FALSE(Exists(Working(2025))) << "role " << role << " n " << n;
+      ASSERT_FALSE(Exists(Working(year))) << "role " << role << " n " << n;
       if (passed) {
         ++passedInRow;
-        ASSERT_EQ(Long(2024, QStringLiteral("max(MM) From SysTab")), 12) << "role " << role << " n " << n;
-        ASSERT_EQ(Long(2025, QStringLiteral("max(PY) From SysTab")), 2025) << "role " << role << " n " << n;
-        ASSERT_TRUE(startAgain());
+        ASSERT_EQ(Long(2024, QStringLiteral("max(MM) From SysTab")), seeded ? 0 : 12) << "role " << role << " n " << n;
+        ASSERT_EQ(Long(year, QStringLiteral("max(PY) From SysTab")), year) << "role " << role << " n " << n;
+        ASSERT_EQ(Long(year, QStringLiteral("Count(*) From OPR Where OPNO='101' And PSD=''")), 1) << "n " << n;
+        ASSERT_EQ(Long(year, QStringLiteral("Count(*) From KvLogOp")), 0) << "role " << role << " n " << n;
+        ASSERT_TRUE(startAgain(year));
         continue;
       }
       passedInRow = 0;
       ++refused;
-      ASSERT_FALSE(Exists(Name(2025))) << "role " << role << " n " << n;
+      ASSERT_FALSE(Exists(Name(year))) << "role " << role << " n " << n;
+      ASSERT_TRUE(!seeded || !answers.Stops().isEmpty()) << "n " << n;
       ASSERT_EQ(KvStateDiff(before, YearState(2024)), QStringList()) << "role " << role << " n " << n;
     }
     EXPECT_EQ(passedInRow, 3) << "role " << role;
