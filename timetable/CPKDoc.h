@@ -14,8 +14,9 @@
 // a code the catalogue read lacks shows itself). A hand save is
 // checked against the plan and against what the teachers and rooms do in
 // other classes (odd and even weeks overlapping every-week lessons), then
-// stored with its log entry in one transaction; it is refused when the
-// class's stored lessons are no longer those the window read (the grid
+// stored with its log entry in one transaction; it replaces only the
+// lessons at the cells the window shows, and is refused when those stored
+// lessons are no longer the ones the window read (the grid
 // holds what the window read, or stored itself). Switching to another code,
 // arranging and refreshing first offer to save unsaved edits.
 

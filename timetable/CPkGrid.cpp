@@ -29,6 +29,26 @@ QString versionWhere(const CPkGrid& g, CKvDb* pDb) {
 // The class and every code under it: the rows a save replaces.
 QString classWhere(const CPkGrid& g, CKvDb* pDb) { return KvFormat("STD Like '%s'", KvLikePrefix(pDb, g.STD)); }
 
+// The cells of the grid's shape on every day and week kind, as stored: the
+// rows a window's save replaces. A row the loads skip (a period past its
+// segment's count, a day, segment or week kind out of range) matches none.
+QString shownCellsWhere(const CPkGrid& g) {
+  int counts[4];
+  g.GetPeriodCounts(counts);
+  QStringList segments;
+  for (int s = 0; s < 4; ++s) {
+    QStringList periods;
+    for (int p = 1; p <= counts[s]; ++p)
+      periods.append(KvFormat("'%d'", p));
+    if (!periods.isEmpty())
+      segments.append(KvFormat("DT='%c' And DN In (%s)", QChar(u'A' + s), periods.join(u',')));
+  }
+  if (segments.isEmpty())
+    return QString();
+  return KvFormat("WK In ('0','1','2','3','4','5','6') And DS In ('0','1','2') And ((%s))",
+                  segments.join(QStringLiteral(") Or (")));
+}
+
 bool sameLessons(const CPkGrid& a, const CPkGrid& b) {
   for (int i = 0; i < CPkGrid::kArrays; ++i)
     if (a.CourseCells[i] != b.CourseCells[i] || a.TeacherCells[i] != b.TeacherCells[i] ||
@@ -176,9 +196,9 @@ bool CPkGrid::Save(const CPkGrid& read, CKvDb* pDb) {
   KvDbTransaction trans(*pDb);
   if (!trans.IsActive() || !pDb->LockTable(QStringLiteral("PK")))
     return false;
-  // What is stored now, in cells shaped as the window read them.
+  // What is stored now in the cells this save replaces.
   CWktRec shape;
-  read.PrepareMask(shape, 0);
+  PrepareMask(shape, 0);
   CPkGrid stored(Y, QC, T, STD);
   bool loaded = false;
   stored.LoadWhere(classWhere(*this, pDb), shape, pDb, &loaded);
@@ -188,7 +208,15 @@ bool CPkGrid::Save(const CPkGrid& read, CKvDb* pDb) {
     KvMessageBox(QStringLiteral("课表已被其他窗口或工作站修改，请刷新后重新输入！"), KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
-  return Save(pDb) && trans.Commit();
+  // Only the cells the window shows are replaced: a lesson stored where the
+  // schedule now has no period stays as it is.
+  const QString cells = shownCellsWhere(*this);
+  if (!cells.isEmpty() &&
+      !pDb->Execute(KvFormat("Delete From PK Where %s And %s And %s", versionWhere(*this, pDb),
+                             classWhere(*this, pDb), cells)))
+    return false;
+  KvPkLessonInsert insert(pDb);
+  return insert.Insert(*this) && trans.Commit();
 }
 
 int CPkGrid::LoadDayByKey(int mode, int weekday, const CWktRec& schedule, QList<CPkGrid>& out, CKvDb* pDb) {

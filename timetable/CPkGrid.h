@@ -9,9 +9,9 @@
 // The grid keys (Y, QC, T) name the version; STD, SBT, TCHR and PUBRM are the
 // keys the loads filter by. Rows of PK are one per lesson; Save replaces the
 // version's rows of the grid's class (or of every class under a shorter
-// code) in one transaction; a window's save first checks, under the lock on
-// PK, that those rows still hold what the window read. Loads skip rows that
-// fall outside the grid.
+// code) in one transaction; a window's save replaces only the lessons at
+// the cells it shows, after checking under the lock on PK that they still
+// hold what the window read. Loads skip rows that fall outside the grid.
 
 #include <QList>
 #include <QString>
@@ -60,10 +60,12 @@ class CPkGrid {
   bool DeleteVersionRows(CKvDb* pDb);
   // Replaces the class's rows by one row per lesson, in one transaction.
   bool Save(CKvDb* pDb);
-  // The same, after checking under the lock on PK that the rows it replaces
-  // still hold the lessons of read (course, teacher and room of every cell
-  // of every week kind): otherwise another window or workstation saved the
-  // class since, which is said with a message, and nothing is written.
+  // A window's save: replaces only the class's lessons at the cells of the
+  // grid's shape (every day and week kind; a lesson stored at a period the
+  // schedule no longer has stays), after checking under the lock on PK that
+  // those cells still hold the lessons of read (course, teacher and room):
+  // otherwise another window or workstation saved the class since, which is
+  // said with a message, and nothing is written.
   bool Save(const CPkGrid& read, CKvDb* pDb);
   // One grid per teacher (mode 0), room (1) or class (2) with that
   // weekday's lessons in its day-0 arrays; the key is held in TCHR. Appends

@@ -9,10 +9,10 @@
 // the editor the course, teacher and room cells show their names.
 //
 // A save checks every cell and refuses a row without course, then stores
-// the plan and its log entry in one transaction; it is refused when the
-// stored rows it replaces are no longer those the window read (or stored
-// itself). Rows taken from an earlier version count as unsaved until they
-// are stored under the key.
+// the plan and its log entry in one transaction, replacing only the rows
+// the window shows; it is refused when the stored rows it replaces are no
+// longer those the window read (or stored itself). Rows taken from an
+// earlier version count as unsaved until they are stored under the key.
 
 #include "forms/CKvDoc.h"
 #include "timetable/CWkjhRec.h"

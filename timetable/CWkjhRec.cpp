@@ -16,6 +16,23 @@ QString versionWhere(const QString& year, int term, const QString& date, CKvDb* 
 }
 
 void stop(const QString& text) { KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP); }
+
+// Deletes the version's rows of table stored under the key's code itself
+// (not under the codes below it); with courses, only the rows of those
+// courses.
+bool deleteOwnRows(const char* table, const CWkjhRec& key, const QStringList* courses, CKvDb* pDb) {
+  QString sql = KvFormat("Delete From %s %s And STD='%s'", table, versionWhere(key.Y, key.QC, key.T, pDb),
+                         pDb->QuoteText(key.STD));
+  if (courses) {
+    if (courses->isEmpty())
+      return true;
+    QStringList quoted;
+    for (const QString& course : *courses)
+      quoted.append(KvFormat("'%s'", pDb->QuoteText(course)));
+    sql += KvFormat(" And SBT In (%s)", quoted.join(u','));
+  }
+  return pDb->Execute(sql);
+}
 }  // namespace
 
 CWkjhRec::CWkjhRec(const QString& year, int term, const QString& date, const QString& code) {
@@ -241,7 +258,7 @@ bool CWkjhRec::LoadReplacedRows(KvPkPlanRead& read, CKvDb* pDb) const {
   // Read through a record of the key alone, so that the fields a table
   // does not hold are the same in every reading.
   CWkjhRec key(Y, QC, T, STD);
-  const QString where = KvFormat("%s And STD Like '%s'", versionWhere(Y, QC, T, pDb), KvLikePrefix(pDb, STD));
+  const QString where = KvFormat("%s And STD='%s'", versionWhere(Y, QC, T, pDb), pDb->QuoteText(STD));
   bool ok = true;
   read.plan.clear();
   read.assignments.clear();
@@ -266,21 +283,30 @@ int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb, KvPkPlanRead* pRead) {
   KvDbTransaction trans(*pDb);
   if (!trans.IsActive())
     return 0;
-  if (pRead) {
-    // The class assignments a grade save reads again under the locks and
-    // writes back need no check; what it deletes unread must be as read.
-    KvPkPlanRead stored;
-    if (!pDb->LockTable(QStringLiteral("WKJH")) || !pDb->LockTable(QStringLiteral("SBTTCHR")) ||
-        !LoadReplacedRows(stored, pDb))
-      return 0;
-    if (!(stored == *pRead)) {
-      stop(QStringLiteral("教学计划已被其他窗口或工作站修改，请刷新后重新输入！"));
-      return 0;
-    }
-  }
-  if (writePlan && !DeletePlanRows(pDb))
+  // What the save deletes unread must be as the window read it; the class
+  // assignments a grade save reads again under the locks and writes back
+  // need no check.
+  if (pRead && (!pDb->LockTable(QStringLiteral("WKJH")) || !pDb->LockTable(QStringLiteral("SBTTCHR"))))
     return 0;
-  if (writeAssignments && !DeleteAssignmentRows(pDb))
+  KvPkPlanRead stored;
+  if (!LoadReplacedRows(stored, pDb))
+    return 0;
+  if (pRead && !(stored == *pRead)) {
+    stop(QStringLiteral("教学计划已被其他窗口或工作站修改，请刷新后重新输入！"));
+    return 0;
+  }
+  // A save replaces what the plan shows: the code's own plan rows, and its
+  // assignments of the courses it shows or showed (the rows it writes and
+  // the plan rows it replaces). Rows under the codes below it, and an
+  // assignment to a course of no plan row, are shown by no row and stay.
+  QStringList courses;
+  for (const QList<CWkjhRec>* list : {&rows, &stored.plan})
+    for (const CWkjhRec& row : *list)
+      if (!courses.contains(row.SBT))
+        courses.append(row.SBT);
+  if (writePlan && !deleteOwnRows("WKJH", *this, nullptr, pDb))
+    return 0;
+  if (writeAssignments && !deleteOwnRows("SBTTCHR", *this, &courses, pDb))
     return 0;
   for (CWkjhRec& row : rows) {
     row.Y = Y;
@@ -295,8 +321,8 @@ int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb, KvPkPlanRead* pRead) {
   if (writePlan && !writeAssignments) {
     // Each class of the grade gets one assignment per course of the grade:
     // its own first assignment of that course, or an empty one. The
-    // class's earlier assignments of the version are replaced. A read that
-    // fails stops the save.
+    // class's earlier assignments of the courses the plan has or had are
+    // replaced. A read that fails stops the save.
     CStd grade(pDb, STD);
     const int count = grade.Count(2, -1);
     QList<CStd> classes;
@@ -314,7 +340,7 @@ int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb, KvPkPlanRead* pRead) {
       bool read = false;
       child.LoadAssignments(versionWhere(Y, QC, T, pDb) + KvFormat(" And STD='%s'", pDb->QuoteText(node.KNO)),
                             QString(), own, pDb, &read);
-      if (!read || !child.DeleteAssignmentRows(pDb))
+      if (!read || !deleteOwnRows("SBTTCHR", child, &courses, pDb))
         return 0;
       QList<CWkjhRec> joined = plan;
       child.JoinAssignments(joined, own);

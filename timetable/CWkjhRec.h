@@ -81,17 +81,20 @@ class CWkjhRec {
   // Fills a new, empty version from the latest one after asking.
   void CopyPreviousVersion(CKvDb* pDb);
   // 1 saved; 0 refused (not the latest version) or failed (rolled back).
-  // With pRead, the stored rows it replaces must still be those read (the
-  // window's): otherwise another window or workstation saved the plan
-  // since, which is said with a message; on success pRead takes the rows as
-  // stored.
+  // Replaces the code's own plan rows and its assignments of the courses
+  // of rows and of the plan rows replaced; rows under the codes below it
+  // and assignments to other courses stay. With pRead, the code's stored
+  // rows must still be those read (the window's): otherwise another window
+  // or workstation saved the plan since, which is said with a message; on
+  // success pRead takes the rows as stored.
   int SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb, KvPkPlanRead* pRead = nullptr);
   // Whether a save of this key writes the grade's plan rows and the
   // assignments under the code.
   bool WritesPlanRows() const;
   bool WritesAssignments() const;
-  // The stored rows a save of this key replaces (none of a table it does
-  // not write), in a fixed order; false when a read failed.
+  // The stored rows of the key's own code in the tables a save of this key
+  // writes (none of a table it does not write), in a fixed order; false
+  // when a read failed.
   bool LoadReplacedRows(KvPkPlanRead& read, CKvDb* pDb) const;
   bool DeletePlanRows(CKvDb* pDb);
   bool DeleteAssignmentRows(CKvDb* pDb);

@@ -462,6 +462,14 @@ TEST_P(CPKDocTest, ASaveNeverUndoesWhatWasSavedElsewhereSinceTheWindowRead) {
   // Last year's spring schedule, which the card takes over first.
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into WKT(Y,QC,DT,DN,HM0,HM1,SBT) Values('2023','0','A','1','0700','0740','0111110')")));
   AddLesson(QStringLiteral("010101"), 1, 'B', 1, QStringLiteral("0001"), QStringLiteral("0001"));
+  // Shown by no window, so never replaced: a lesson at a period the schedule
+  // no longer has, an assignment to a course of no plan row.
+  AddLesson(QStringLiteral("010101"), 2, 'B', 5, QStringLiteral("0002"), QStringLiteral("0002"));
+  Assign(QStringLiteral("010101"), QStringLiteral("0003"), QStringLiteral("0002"));
+  const auto outOfView = [this] {
+    return AllRows().contains(QStringLiteral("010101|2|B|5|0|0002|0002|")) &&
+           Rows(QStringLiteral("SBTTCHR"), QStringLiteral("rtrim(STD),rtrim(SBT)")).contains(QStringLiteral("010101|0003"));
+  };
   CKvDb other;
   ASSERT_TRUE(testDb().OpenAnother(other));
   enum { kTimetable, kGradePlan, kClassPlan, kCard };
@@ -516,6 +524,7 @@ TEST_P(CPKDocTest, ASaveNeverUndoesWhatWasSavedElsewhereSinceTheWindowRead) {
       ASSERT_TRUE(edit(doc, window, n));
       EXPECT_TRUE(doc->Save()) << n;
     }
+    EXPECT_TRUE(outOfView());
   }
 }
 
