@@ -458,6 +458,7 @@ bool CKvDoc::Save() {
       return false;
   if (!SaveRows())
     return false;
+  m_bEditsGivenUp = false;
   for (QWidget* pWidget : GetViews())
     if (auto* pView = dynamic_cast<KvDocView*>(pWidget))
       pView->SetCellChanged(false);
@@ -473,10 +474,19 @@ bool CKvDoc::SaveModified() {
     case KV_IDYES:
       return Save();
     case KV_IDNO:
+      m_bEditsGivenUp = true;
       return true;
     default:
       return false;
   }
+}
+
+bool CKvDoc::MayDiscardEdits() {
+  QString reason;
+  if (m_bEditsGivenUp || !HasUnsavedEdits(reason))
+    return true;
+  return KvMessageBox(QStringLiteral("刷新将放弃本窗口中尚未保存的修改，继续吗？"),
+                      KV_MB_YESNO | KV_MB_ICONQUESTION) == KV_IDYES;
 }
 
 void CKvDoc::ReloadLayout() {
@@ -488,6 +498,13 @@ void CKvDoc::ReloadLayout() {
 }
 
 bool CKvDoc::Refill() {
+  // Only what the operator typed is lost: content the document shows
+  // unsaved without an edit (taken over from an earlier term) is read the
+  // same again.
+  QString reason;
+  if (CKvDoc::HasUnsavedEdits(reason) && !MayDiscardEdits())
+    return true;
+  m_bEditsGivenUp = false;
   // Asked once per fill: the fill and the views go by this answer.
   const bool filled = Fill();
   ResetMacros();

@@ -248,15 +248,24 @@ class CKvDoc : public QObject, public KvCommandTarget {
   // (FALSE, nothing shown).
   bool Save();
   // With unsaved edits asks "当前文档已发生了变化，存盘吗？": Yes saves,
-  // No discards. FALSE when cancelled or the save failed. After a failed
-  // fill there is nothing to ask: TRUE.
+  // No discards (the operator has given the edits up: the next refill does
+  // not ask about them again). FALSE when cancelled or the save failed.
+  // After a failed fill there is nothing to ask: TRUE.
   bool SaveModified();
+  // Whether a refill may drop the unsaved edits: with edits the operator
+  // has not given up since the last fill or save, asks
+  // "刷新将放弃本窗口中尚未保存的修改，继续吗？" (Yes/No). TRUE to go on;
+  // always TRUE without unsaved edits.
+  bool MayDiscardEdits();
   // Loads the layout again and lets the views rebuild.
   void ReloadLayout();
   // Fill again and let the views rebuild (command 43112); the views'
   // changed flags and undo and redo steps are cleared. The opening fills
   // the same way, so a fill finds m_bReadOnly answered for its key. FALSE
-  // when the fill failed.
+  // when the fill failed. Over edits typed in its views it asks first
+  // (MayDiscardEdits); No changes nothing and gives TRUE. The program's
+  // own refills run after a save or after the save question, and ask
+  // nothing.
   bool Refill();
 
   // The open arguments of the document type (written back when it closes).
@@ -313,6 +322,9 @@ class CKvDoc : public QObject, public KvCommandTarget {
   QList<QPointer<CFormChildFrm>> m_frames;
   bool m_bClosing = false;
   bool m_bFillFailed = false;
+  // No at the save question: the edits shown are given up until the next
+  // fill or save.
+  bool m_bEditsGivenUp = false;
 };
 
 // Runs the properties sheet on the document with the caption; true after

@@ -543,8 +543,11 @@ void CXxDjFrmView::ExecuteCmd(int id) {
     printInMode(CXxDjDoc2::kOverlay);
   else if (id == KV_CMD_POSITIONED_PRINT)
     printStored(CXxDjDoc2::kPositioned);
-  else if (id == KV_CMD_REFRESH && list())
-    list()->OnRefresh();
-  else
+  else if (id == KV_CMD_REFRESH) {
+    // The list's refill selects the receipt again and reads it over the
+    // card's unsaved edits.
+    if (list() && GetDjDoc()->MayDiscardEdits())
+      list()->OnRefresh();
+  } else
     CKvCardFrmView::ExecuteCmd(id);
 }

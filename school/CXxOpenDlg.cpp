@@ -28,11 +28,16 @@ void CXxOpenDlg::FillCostCombo(QComboBox* combo, const QString& code, bool bWith
   CCost::SelectAll(&items, Db());
   for (const CCost& item : items)
     combo->addItem(item.KNO + QLatin1Char(' ') + item.NA);
-  for (int i = 0; i < combo->count(); ++i)
-    if (combo->itemText(i).startsWith(code)) {
-      combo->setCurrentIndex(i);
+  // The item of exactly that code; an empty code (however the settings
+  // gave it back) or one no longer listed is the first entry: the empty
+  // one when there is one, which means every item.
+  int index = 0;
+  for (int i = 0; i < items.size() && !code.isEmpty(); ++i)
+    if (items.at(i).KNO == code) {
+      index = bWithEmpty ? i + 1 : i;
       break;
     }
+  combo->setCurrentIndex(index);
 }
 
 bool CXxOpenDlg::GetCostCombo(QComboBox* combo, QString* code, bool bAllowEmpty) {

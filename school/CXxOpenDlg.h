@@ -37,8 +37,8 @@ class CXxOpenDlg : public CKvZrvDlg {
   KvFeeFilter m_filter;
 
   // Fills the combo box with the catalogue's items ("code name"), an empty
-  // first entry when asked, and selects the first entry beginning with the
-  // code.
+  // first entry when asked, and selects the item of the code (the first
+  // entry for an empty or unknown code).
   void FillCostCombo(QComboBox* combo, const QString& code, bool bWithEmpty);
   // The chosen item's code; none chosen: "未选择收费项目！" unless an empty
   // choice is allowed.

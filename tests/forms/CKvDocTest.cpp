@@ -1,8 +1,9 @@
 // The form document's flows on a fake module: opening (refused, with the
 // module's default layout, with a stored layout), closing with its
-// question, open arguments and window place, saving, the cell checks, the
-// print macros, the lookups of columns and notes, and the enabling of an
-// entry's new, open and properties.
+// question, open arguments and window place, saving, the refresh's question
+// over unsaved edits, the cell checks, the print macros, the lookups of
+// columns and notes, and the enabling of an entry's new, open and
+// properties.
 
 #include "KvFakeFormModule.h"
 #include "app/CKvDlgPos.h"
@@ -279,6 +280,35 @@ TEST_F(CKvDocTest, AFailedFillShowsNothingAndOffersNothingToSaveUntilARefreshSuc
     EXPECT_EQ(KvFakeControl().saves, 1);
     // The framework adds no message of its own.
     EXPECT_TRUE(recorder.messages().isEmpty());
+    delete pDoc->GetFrames().at(0);
+    flushDeletes();
+  }
+}
+
+TEST_F(CKvDocTest, ARefreshOverUnsavedEditsAsksFirstUnlessTheyWereGivenUp) {
+  // Edited; No at the save question first; the answer; read again.
+  const struct {
+    bool changed, givenUp;
+    int answer;
+    bool refilled;
+  } cases[] = {{false, false, 0, true}, {true, false, KV_IDYES, true}, {true, false, KV_IDNO, false},
+               {true, true, KV_IDNO, true}};
+  for (const auto& c : cases) {
+    KvMessageRecorder recorder;
+    KvFakeDoc* pDoc = open();
+    ASSERT_NE(pDoc, nullptr);
+    viewOf(pDoc)->changed = c.changed;
+    pDoc->m_rows[0][2] = QStringLiteral("99");
+    recorder.script({c.answer});
+    if (c.givenUp) {
+      ASSERT_TRUE(pDoc->SaveModified());
+    }
+    EXPECT_TRUE(pDoc->Refill());
+    EXPECT_EQ(recorder.texts().contains(QStringLiteral("刷新将放弃本窗口中尚未保存的修改，继续吗？")),
+              c.changed && !c.givenUp);
+    EXPECT_EQ(pDoc->m_rows[0][2], c.refilled ? QStringLiteral("12.5") : QStringLiteral("99")) << c.answer;
+    QString reason;
+    EXPECT_EQ(pDoc->HasUnsavedEdits(reason), c.changed);
     delete pDoc->GetFrames().at(0);
     flushDeletes();
   }

@@ -1,13 +1,17 @@
 // The fee module's open dialogs and student list: the depth entries of each
 // tree shape, the refusals of dates, years and depths with the field they
-// focus, the values handed back, and the student list that chooses only
-// with exactly one row selected.
+// focus, the values handed back, the item choice read back from the settings
+// after a restart, and the student list that chooses only with exactly one
+// row selected.
 
 #include "KvFeeUiTestSupport.h"
 #include "KvSchoolTestSupport.h"
 
+#include "app/KvDocOpenMode.h"
+#include "forms/CKvDocTemplate.h"
 #include "school/CXxDataType.h"
 #include "school/CXxDjOpenDlg.h"
+#include "school/CXxRptDoc.h"
 #include "school/CXxRptOpenDlg0.h"
 #include "school/CXxRptOpenDlg1.h"
 #include "school/CXxStdList.h"
@@ -154,6 +158,36 @@ TEST_P(KvFeeOpenDlgTest, EmptyChoicesMeanAllAndNoDepthIsRefused) {
   day.m_strDate = QStringLiteral("20240910");
   day.show();
   KvShot(&day, QStringLiteral("957"));
+}
+
+TEST_P(KvFeeOpenDlgTest, TheItemChoiceComesBackAsStoredAfterARestart) {
+  ASSERT_TRUE(KvGrantRights(*m_app, {QStringLiteral("1810"), QStringLiteral("1811"), QStringLiteral("1812"),
+                                     QStringLiteral("1813")}));
+  AddItem(QStringLiteral("01"), QStringLiteral("学费"));
+  AddItem(QStringLiteral("02"), QStringLiteral("书本费"));
+  // Stored (null: as a report never given an item keeps it), then chosen.
+  const QString choices[][2] = {{QString(), ""}, {"02", "02"}, {"0", ""}};
+  for (int flag : {257, 258, 259, 260})
+    for (const auto& [stored, chosen] : choices) {
+      QStringList args(CXxRptDoc::kOpenArgCount);
+      args[0] = QStringLiteral("20240101");
+      args[1] = QStringLiteral("20241231");
+      args[3] = stored;
+      args[8] = QStringLiteral("2024");
+      KvSaveDocOpenMode(flag, 0, args);
+      // The next run reads the arguments from the settings file again.
+      CKvDocTemplate* docTemplate = CXxDataType::Get()->FindTemplate(flag);
+      docTemplate->Entries()[docTemplate->FindEntry(0)].bArgsLoaded = false;
+      KvFeeDialogScript script([&](QDialog* dialog) {
+        if (flag == 257 && stored.isNull())
+          KvShot(dialog, QStringLiteral("959_restart"));
+        KvPress(dialog, KV_IDOK);
+      });
+      auto* doc = static_cast<CXxRptDoc*>(CXxDataType::Get()->OpenDocument(flag, 0));
+      ASSERT_NE(doc, nullptr);
+      EXPECT_EQ(doc->m_filter.strCost, chosen) << flag << ' ' << stored.toStdString();
+      doc->OnCloseDocument();
+    }
 }
 
 TEST_P(KvFeeOpenDlgTest, StudentListChoosesOnlyWithOneRowSelected) {

@@ -633,12 +633,20 @@ TEST_P(KvReceiptWindowTest, DeleteReviewAndPrintCountAreAllOrNothingWithTheirLog
   EXPECT_EQ(Log(), (QStringList{"删除第00001号收费收据", "取消复核：№00002", "复核：№00002", "打印：№00002"}));
 }
 
-TEST_P(KvReceiptWindowTest, PrintOfAChangedReceiptSavesItFirst) {
+TEST_P(KvReceiptWindowTest, RefreshAsksAndPrintSavesAChangedReceiptFirst) {
   AddReceipt(QStringLiteral("00001"));
   ASSERT_NE(Open(QStringLiteral("20240910")), nullptr);
   Select(QStringLiteral("00001"));
-  m_form->AmountEdit(0)->setText(QStringLiteral("500"));
   QString reason;
+  // A refresh reads the receipt again only when the change may go.
+  for (int answer : {KV_IDNO, KV_IDYES}) {
+    m_form->AmountEdit(0)->setText(QStringLiteral("500"));
+    KvScriptedAnswers messages({answer});
+    m_form->ExecuteCmd(KV_CMD_REFRESH);
+    EXPECT_EQ(messages.texts.size(), 1);
+    EXPECT_EQ(m_form->IsModified(reason), answer == KV_IDNO);
+  }
+  m_form->AmountEdit(0)->setText(QStringLiteral("500"));
   ASSERT_TRUE(m_form->IsModified(reason));
   KvDlgItem<QComboBox>(m_form, CXxDjFrmView::IDC_MODE)->setCurrentIndex(CXxDjDoc2::kFullFormat);
   KvPrintAnswers answers(KvTestPdfPath());
@@ -730,11 +738,14 @@ TEST_P(KvReceiptWindowTest, EveryPrintWayPrintsTheReceiptAsStoredNowOrNothing) {
     EXPECT_FALSE(ListRows().join(u'\n').contains(gone)) << w;
     EXPECT_EQ(Log(), notes) << w;
 
-    // Each statement of the print refused in turn: a refused read prints
-    // nothing, a refused write after the print counts and logs nothing.
-    int unprinted = 0;
+    // Each statement of the print refused in turn, to the end. A refused
+    // read of the receipt prints nothing, so those come first; every later
+    // refusal prints what is stored, and counts and logs it together or not
+    // at all. A read the print went past would print after a refusal and
+    // then not print at the next one, or print without the amounts.
+    int runs[3] = {};
     bool clean = false;
-    for (int n = 1; n < 60 && !clean; ++n) {
+    for (int n = 1; n < 80 && !clean; ++n) {
       // A refused read of the list's refresh after a print leaves it empty.
       m_list->OnRefresh();
       Select(QStringLiteral("00001"));
@@ -744,24 +755,29 @@ TEST_P(KvReceiptWindowTest, EveryPrintWayPrintsTheReceiptAsStoredNowOrNothing) {
       print(way);
       clean = pdb()->GetStatementsSent() < n;
       pdb()->FailNthStatement(0);
-      // Counted and logged: only the list's refresh after it was refused.
-      if (clean || printCount(QStringLiteral("00001")) > printed) {
-        clean = true;
+      const int reached = answers.fileDialogs == 0 ? 0 : printCount(QStringLiteral("00001")) > printed ? 2 : 1;
+      ++runs[reached];
+      if (reached == 0) {
+        EXPECT_EQ(runs[1] + runs[2], 0) << w << ' ' << n;
+      } else {
         EXPECT_EQ(answers.fileDialogs, 1) << w << ' ' << n;
+        const KvPdfReadBack pdf = KvReadPdf(answers.pdfPath);
+        EXPECT_TRUE(pdf.ok && !pdf.Find(amount).isEmpty()) << w << ' ' << n;
+      }
+      if (reached == 2) {
         ++printed;
         notes << QString::fromUtf8(way.note);
         notes.sort();
-      } else if (answers.fileDialogs == 0) {
-        // The reads come before the print.
-        EXPECT_EQ(unprinted, n - 1) << w << ' ' << n;
-        ++unprinted;
       }
+      EXPECT_TRUE(!clean || reached == 2) << w << ' ' << n;
       EXPECT_EQ(printCount(QStringLiteral("00001")), printed) << w << ' ' << n;
       EXPECT_EQ(Log(), notes) << w << ' ' << n;
     }
     EXPECT_TRUE(clean) << w;
-    // The receipt's lines, and its student, items or layout.
-    EXPECT_GE(unprinted, 2) << w;
+    // The receipt's lines, and its student, items or layout; the count and
+    // the log.
+    EXPECT_GE(runs[0], 2) << w;
+    EXPECT_GE(runs[1], 1) << w;
   }
 }
 
