@@ -257,6 +257,9 @@ class CKvDoc : public QObject, public KvCommandTarget {
   // "刷新将放弃本窗口中尚未保存的修改，继续吗？" (Yes/No). TRUE to go on;
   // always TRUE without unsaved edits.
   bool MayDiscardEdits();
+  // The edits shown are given up (the operator deleted what they belong
+  // to): the next refill drops them without asking.
+  void GiveUpEdits() { m_bEditsGivenUp = true; }
   // Loads the layout again and lets the views rebuild.
   void ReloadLayout();
   // Fill again and let the views rebuild (command 43112); the views'

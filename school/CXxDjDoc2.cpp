@@ -23,6 +23,21 @@
 #include <cmath>
 
 namespace {
+// A read the print needs failed: nothing was printed (a lost connection has
+// told its own loss). Always false.
+bool tellUnread(CKvDb* pDb) {
+  if (!pDb->FailsAsLost())
+    KvMessageBox(QStringLiteral("读取收据数据时出错，收据未打印！"), KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
+}
+
+// The receipt is printed but its count and log row were not stored. Always
+// false.
+bool tellUncounted(CKvDb* pDb) {
+  if (!pDb->FailsAsLost())
+    KvMessageBox(QStringLiteral("收据已打印，但打印次数未能保存！"), KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
+}
 // The positioned receipt layout of the print forms.
 constexpr int kReceiptForm = 4181;
 }  // namespace
@@ -224,7 +239,7 @@ bool CXxDjDoc2::PrintReceipt(int nMode, QWidget* parent, StoredState* pState) {
   QList<CPc> lines;
   const int count = stored.SelectVoucherLines(-1, m_head.T, m_head.DH, &lines, m_pDb);
   if (count < 0)
-    return false;
+    return tellUnread(m_pDb);
   if (count == 0) {
     state = kGone;
     KvMessageBox(QStringLiteral("该收据已不存在！"), KV_MB_OK | KV_MB_ICONSTOP);
@@ -235,7 +250,7 @@ bool CXxDjDoc2::PrintReceipt(int nMode, QWidget* parent, StoredState* pState) {
     const bool read = takeReceipt(stored, lines);
     KeepStored();
     if (!read)
-      return false;
+      return tellUnread(m_pDb);
   }
   bool printed = false;
   QString note;
@@ -244,7 +259,7 @@ bool CXxDjDoc2::PrintReceipt(int nMode, QWidget* parent, StoredState* pState) {
     CKvPrintForm form(m_pDb, kReceiptForm);
     QList<QPair<QString, QString>> macros;
     if (!form.IsLoaded() || !head.BuildReceiptMacros(m_pDb, &macros))
-      return false;
+      return tellUnread(m_pDb);
     for (const auto& macro : std::as_const(macros))
       form.AddMacro(macro.first, macro.second);
     form.SetOwnerLogs(true);
@@ -256,9 +271,12 @@ bool CXxDjDoc2::PrintReceipt(int nMode, QWidget* parent, StoredState* pState) {
     const bool bOverlay = nMode == kOverlay;
     const KvTextBoxArray shown = m_layout.Fields;
     CPc head = m_head;
-    if (head.BuildReceiptLayout(&m_layout.Fields, lines, m_pDb, &m_operatorNames))
+    const bool read = head.BuildReceiptLayout(&m_layout.Fields, lines, m_pDb, &m_operatorNames);
+    if (read)
       printed = KvPrintCard(*this, KV_CMD_FILE_PRINT_DIRECT, bOverlay, nullptr, parent);
     m_layout.Fields = shown;
+    if (!read)
+      return tellUnread(m_pDb);
     note = KvFormat(bOverlay ? QStringLiteral("套打：№%s") : QStringLiteral("打印：№%s"), m_head.DH);
   }
   return printed && RecordPrint(note);
@@ -266,8 +284,13 @@ bool CXxDjDoc2::PrintReceipt(int nMode, QWidget* parent, StoredState* pState) {
 
 bool CXxDjDoc2::RecordPrint(const QString& note) {
   // The count first: a receipt deleted while it printed counts nothing and
-  // leaves no log row.
+  // leaves no log row. The count's and the log's statements tell their own
+  // failures; a transaction that cannot begin or commit is told here, as
+  // the paper is already printed.
   KvDbTransaction transaction(*m_pDb);
-  return transaction.IsActive() && CPc::IncPrintCount(m_head.F, m_head.T, m_head.DH, m_pDb) && WriteLog(note) &&
-         transaction.Commit();
+  if (!transaction.IsActive())
+    return tellUncounted(m_pDb);
+  if (!CPc::IncPrintCount(m_head.F, m_head.T, m_head.DH, m_pDb) || !WriteLog(note))
+    return false;
+  return transaction.Commit() || tellUncounted(m_pDb);
 }

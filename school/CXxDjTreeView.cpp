@@ -300,6 +300,7 @@ void CXxDjTreeView::OnDelete() {
     return;
   Rebuild();
   m_pSheet->m_savedHead = head;
+  m_pSheet->GiveUpEdits();
   m_pSheet->PostRefresh();
   CKvOperation::WriteLog(CXxDataType::kModule * 100 + 1,
                          KvFormat(QStringLiteral("删除班级收费单据：(%s)%s"), t, dh));

@@ -80,6 +80,9 @@ bool CWkjhTreeView::IsCmdAllowed(int id) {
 }
 
 void CWkjhTreeView::OnDelete() {
-  if (SelectedItem() && IsCmdAllowed(KV_CMD_DELETE) && m_pDoc->DeletePlan())
-    m_pDoc->Refill();
+  if (!SelectedItem() || !IsCmdAllowed(KV_CMD_DELETE) || !m_pDoc->DeletePlan())
+    return;
+  // The plan's typed edits went with it.
+  m_pDoc->GiveUpEdits();
+  m_pDoc->Refill();
 }
