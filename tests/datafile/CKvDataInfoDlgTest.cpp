@@ -4,6 +4,7 @@
 // and the year and month that come back.
 
 #include "KvToolsTestSupport.h"
+#include "KvDataFileTestSupport.h"
 
 #include "core/KvRegistry.h"
 #include "datafile/CKvDataInfoDlg.h"
@@ -163,9 +164,7 @@ TEST_P(CKvDataInfoDlgTest, TheRightToLookAndTheYearAndMonthThatComeBack) {
   EXPECT_EQ(KvDlgItem<QComboBox>(dialog.get(), CKvDataInfoDlg::IDC_MONTH)->currentText(),
             QStringLiteral("03月"));
   EXPECT_EQ(app().InfoModule()->asked.last(), QStringLiteral("%1/03").arg(fileYear - 1));
-  const QImage image = dialog->grab().toImage();
-  EXPECT_FALSE(image.isNull());
-  image.save(QDir(qEnvironmentVariable("KV_RENDER_DIR", QDir::tempPath())).filePath(QStringLiteral("dlg_823.png")));
+  KvGrabWindow(dialog.get(), QStringLiteral("dlg_823"));
 }
 
 TEST_P(CKvDataInfoDlgTest, AnotherUnitChosenReadsItsLines) {
@@ -185,9 +184,7 @@ TEST_P(CKvDataInfoDlgTest, AnotherUnitChosenReadsItsLines) {
     dialog->ApplyUnitPicker(-1);
     EXPECT_EQ(app().InfoModule()->units.last(), QStringLiteral("02"));
     EXPECT_EQ(app().InfoModule()->asked.size(), asked + 1);
-    const QImage image = dialog->grab().toImage();
-    image.save(QDir(qEnvironmentVariable("KV_RENDER_DIR", QDir::tempPath()))
-                   .filePath(QStringLiteral("dlg_823_units.png")));
+    KvGrabWindow(dialog.get(), QStringLiteral("dlg_823_units"));
   }
   KvGetDwArray().clear();
   KvGetCurrentDw().Clear();

@@ -21,6 +21,7 @@
 #include "support/module/KvModuleTestDb.h"
 #include "support/school/KvSchoolGen.h"
 #include "KvBackupTestSupport.h"
+#include "KvDataFileTestSupport.h"
 #include "support/KvTestWorkers.h"
 
 #include <QDir>
@@ -511,8 +512,7 @@ TEST_P(KvNewDataFileTest, TheDialogAndThePromptMakeTheNextYear) {
     ASSERT_TRUE(OpenYear(&db, 2024));
     ASSERT_TRUE(KvOperatorStore::SetPassword(&db, QStringLiteral("101"), QStringLiteral("Pass")));
   }
-  const QDir renderDir(qEnvironmentVariable("KV_RENDER_DIR", QDir::tempPath()));
-  const QString suffix = QStringLiteral("_%1.png").arg(kind());
+  const QString suffix = QStringLiteral("_%1").arg(kind());
   QStringList typed = {QStringLiteral("pass"), QStringLiteral("Pass")};
   QStringList stops;
   const KvDialogExecFn previous = KvSetDialogExec([&](QDialog* dialog) {
@@ -520,7 +520,7 @@ TEST_P(KvNewDataFileTest, TheDialogAndThePromptMakeTheNextYear) {
     if (!prompt)
       return int(QDialog::Rejected);
     prompt->show();
-    prompt->grab().toImage().save(renderDir.filePath(QStringLiteral("dlg_793") + suffix));
+    KvGrabWindow(prompt, QStringLiteral("dlg_793") + suffix);
     while (!typed.isEmpty() && prompt->result() != QDialog::Accepted) {
       KvDlgItem<QLineEdit>(prompt, CKvPasswordCheckDlg::IdPassword)->setText(typed.takeFirst());
       prompt->OnOK();
@@ -532,7 +532,7 @@ TEST_P(KvNewDataFileTest, TheDialogAndThePromptMakeTheNextYear) {
     CKvNewDataFileDlg dialog(kind(), current, m_info);
     dialog.show();
     EXPECT_EQ(KvDlgItem<CKvEdit>(&dialog, CKvNewDataFileDlg::IdYear)->text(), QStringLiteral("2025"));
-    dialog.grab().toImage().save(renderDir.filePath(QStringLiteral("dlg_813_0") + suffix));
+    KvGrabWindow(&dialog, QStringLiteral("dlg_813_0") + suffix);
     KvScriptedAnswers answers;
     dialog.OnOK();
     EXPECT_EQ(dialog.result(), QDialog::Accepted) << answers.texts.join(u'\n').toStdString();
@@ -545,7 +545,7 @@ TEST_P(KvNewDataFileTest, TheDialogAndThePromptMakeTheNextYear) {
     CKvNewDataFileDlg dialog(mode == 1 ? (kind() == 0 ? 2 : 0) : kind(), QString(), m_info);
     dialog.SetSource(mode, Name(2024), kind(), m_info);
     dialog.show();
-    dialog.grab().toImage().save(renderDir.filePath(QStringLiteral("dlg_813_%1").arg(mode) + suffix));
+    KvGrabWindow(&dialog, QStringLiteral("dlg_813_%1").arg(mode) + suffix);
     EXPECT_EQ(KvDlgItem<CKvEdit>(&dialog, CKvNewDataFileDlg::IdYear)->isEnabled(), mode != 1);
     dialog.OnCancel();
   }
@@ -554,7 +554,7 @@ TEST_P(KvNewDataFileTest, TheDialogAndThePromptMakeTheNextYear) {
   login.show();
   EXPECT_TRUE(KvDlgItem<QPushButton>(&login, CKvLoginDlg::IdConvertFile)->isEnabled());
   EXPECT_TRUE(KvDlgItem<QPushButton>(&login, CKvLoginDlg::IdCopyFile)->isEnabled());
-  login.grab().toImage().save(renderDir.filePath(QStringLiteral("dlg_815") + suffix));
+  KvGrabWindow(&login, QStringLiteral("dlg_815") + suffix);
   login.OnCancel();
 }
 

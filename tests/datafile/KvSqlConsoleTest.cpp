@@ -4,6 +4,7 @@
 // safety backup before a run; statement files in UTF-8 or GBK.
 
 #include "KvToolsTestSupport.h"
+#include "KvDataFileTestSupport.h"
 
 #include "app/KvBackup.h"
 #include "core/KvText.h"
@@ -333,9 +334,7 @@ TEST_P(KvSqlDlgFile, TheWindowRenders) {
   auto dialog = Open();
   KvDlgItem<QPlainTextEdit>(dialog.get(), CKvSqlDlg::IDC_STATEMENT)
       ->setPlainText(QStringLiteral("Update STD Set NA='张三' Where STD='010201001'"));
-  const QImage image = dialog->grab().toImage();
-  EXPECT_FALSE(image.isNull());
-  image.save(QDir(qEnvironmentVariable("KV_RENDER_DIR", QDir::tempPath())).filePath(QStringLiteral("dlg_795.png")));
+  KvGrabWindow(dialog.get(), QStringLiteral("dlg_795"));
 }
 
 INSTANTIATE_TEST_SUITE_P(File, KvSqlDlgFile, ::testing::Values(0), KvDbKindName);

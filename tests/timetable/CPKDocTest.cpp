@@ -6,6 +6,7 @@
 // and each window and the open dialog rendered offscreen.
 
 #include "KvPkGridWindowTestSupport.h"
+#include "KvPkWindowTestSupport.h"
 
 #include "core/CKvDb.h"
 #include "core/KvFakePrinterCatalogue.h"
@@ -534,14 +535,12 @@ TEST_P(CPKDocTest, WindowsAndOpenDialogRenderOffscreen) {
   AddLesson(QStringLiteral("010101"), 1, 'B', 1, QStringLiteral("0001"), QStringLiteral("0001"));
   AddLesson(QStringLiteral("010101"), 3, 'C', 2, QStringLiteral("0001"), QStringLiteral("0001"), QString(), 1);
   AddLesson(QStringLiteral("010101"), 3, 'C', 2, QStringLiteral("0002"), QStringLiteral("0002"), QString(), 2);
-  const QString folder = QDir::temp().filePath(QStringLiteral("kvpk-windows"));
-  QDir().mkpath(folder);
   CPkOpenPlanDlg dialog(0);
   dialog.Y = kYear;
   dialog.QC = kTerm;
   dialog.T = kDate;
   dialog.show();
-  EXPECT_TRUE(dialog.grab().save(folder + QStringLiteral("/dlg_965.png")));
+  KvGrab(&dialog, QStringLiteral("dlg_965"));
   dialog.hide();
   m_area->area.show();
   for (int page = 0; page < 2; ++page) {
@@ -549,15 +548,15 @@ TEST_P(CPKDocTest, WindowsAndOpenDialogRenderOffscreen) {
     ASSERT_NE(doc, nullptr);
     CFormChildFrm* frame = doc->GetFrames().at(0);
     frame->resize(900, 560);
-    EXPECT_TRUE(frame->grab().save(folder + QStringLiteral("/timetable_%1.png").arg(page)));
+    KvGrab(frame, QStringLiteral("timetable_%1").arg(page));
   }
   CWkjhDoc* plan = OpenPlan(QStringLiteral("0101"));
   ASSERT_NE(plan, nullptr);
   CFormChildFrm* frame = plan->GetFrames().at(0);
   frame->resize(900, 360);
-  EXPECT_TRUE(frame->grab().save(folder + QStringLiteral("/plan.png")));
+  KvGrab(frame, QStringLiteral("plan"));
   ASSERT_TRUE(plan->SelectCode(QStringLiteral("010101")));
-  EXPECT_TRUE(frame->grab().save(folder + QStringLiteral("/plan_class.png")));
+  KvGrab(frame, QStringLiteral("plan_class"));
 }
 
 KV_DB_KIND_TEST_SUITE(CPKDocTest);
