@@ -621,16 +621,7 @@ bool CKvFormView::refuseTooWide(const QString& insert) {
     return false;
   // Only the width is lifted: a text the cell refuses for another reason
   // (a letter in a number) is dropped by the editor as before.
-  const QString type = m_pEditor->InputType().trimmed();
-  int limit1 = m_pEditor->Limit1();
-  int limit2 = m_pEditor->Limit2();
-  if (type.startsWith(u"NUMBER") || type.startsWith(u"DOUBLE") || type.startsWith(u"STRING"))
-    limit1 = -1;
-  else if (type.startsWith(u"CLASSNOSTRING"))
-    limit2 = -1;
-  else
-    return false;
-  if (!KvCheckTypeSpec(candidate, QString(), 0, type, limit1, limit2))
+  if (!m_pEditor->AcceptsAnyWidth(candidate))
     return false;
   QApplication::beep();
   QToolTip::showText(m_pEditor->mapToGlobal(QPoint(0, m_pEditor->height())), kTooWide, m_pEditor);

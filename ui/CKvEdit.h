@@ -33,6 +33,8 @@ class CKvEdit : public QLineEdit {
 
   // Whether the whole text satisfies the input type.
   bool Accepts(const QString& text) const;
+  // Whether the text satisfies the input type once its width limit is lifted.
+  bool AcceptsAnyWidth(const QString& text) const;
 
   // The calculator, as F12 opens it.
   void OnCalculator();
@@ -51,8 +53,6 @@ class CKvEdit : public QLineEdit {
   friend class TypeValidator;
   // The validator's verdict on a text the field is about to hold.
   bool Admits(const QString& text);
-  // Whether the text satisfies the input type once its width limit is lifted.
-  bool AcceptsAnyWidth(const QString& text) const;
   // The characters of `text` the field takes nowhere, each once.
   QString RefusedCharacters(const QString& text) const;
   // Refuses pasting the clipboard's text when the field would not take it,
