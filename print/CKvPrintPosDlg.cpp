@@ -136,9 +136,11 @@ void CKvPrintPosDlg::showLayout(int index) {
   const int id = m_layouts.at(index).id;
   if (!m_edits.contains(id)) {
     QList<KvPrintPosField> fields;
-    if (!KvLoadPosFields(m_db, id, &fields))
+    QList<CKvCsRec> stored;
+    if (!KvLoadPosFields(m_db, id, &fields, &stored))
       m_unread.insert(id);
     m_loaded.insert(id, fields);
+    m_stored.insert(id, stored);
     m_edits.insert(id, fields);
   }
   fillTable(m_edits.value(id), !m_unread.contains(id));
@@ -286,16 +288,33 @@ void CKvPrintPosDlg::updateButtons() {
 bool CKvPrintPosDlg::SaveData() {
   if (!m_db || !m_db->IsOpen() || !keepShown(true))
     return false;
-  KvDbTransaction transaction(*m_db);
-  if (!transaction.IsActive())
-    return false;
-  // Only layouts that were changed are written, and never one whose stored
-  // rows could not be read: storing would replace them.
-  for (auto it = m_edits.cbegin(); it != m_edits.cend(); ++it) {
-    if (m_unread.contains(it.key()) || it.value() == m_loaded.value(it.key()))
-      continue;
-    if (!KvSavePosFields(m_db, it.key(), it.value()))
+  // Layout id -> its rows as stored by this save.
+  QMap<int, QList<CKvCsRec>> saved;
+  KvPosSave result = KvPosSave::Saved;
+  {
+    KvDbTransaction transaction(*m_db);
+    if (!transaction.IsActive())
       return false;
+    // Only layouts that were changed are written, and never one whose stored
+    // rows could not be read: storing would replace them.
+    for (auto it = m_edits.cbegin(); it != m_edits.cend() && result == KvPosSave::Saved; ++it) {
+      if (m_unread.contains(it.key()) || it.value() == m_loaded.value(it.key()))
+        continue;
+      result = KvSavePosFields(m_db, it.key(), it.value(), m_stored.value(it.key()), &saved[it.key()]);
+    }
+    if (result == KvPosSave::Saved && !transaction.Commit())
+      result = KvPosSave::Failed;
   }
-  return transaction.Commit();
+  // Told once the transaction has ended: the table stays free meanwhile.
+  if (result == KvPosSave::Changed)
+    KvMessageBox(QStringLiteral("打印位置设置已被其他窗口或工作站修改，请重新打开后再修改！"),
+                 KV_MB_OK | KV_MB_ICONEXCLAMATION);
+  if (result != KvPosSave::Saved)
+    return false;
+  // What was stored is what a later save expects to find.
+  for (auto it = saved.cbegin(); it != saved.cend(); ++it) {
+    m_loaded.insert(it.key(), m_edits.value(it.key()));
+    m_stored.insert(it.key(), it.value());
+  }
+  return true;
 }

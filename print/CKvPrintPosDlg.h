@@ -12,7 +12,9 @@
 //
 // OK checks every edited layout (positions on the queue's default paper,
 // whole numbers, names and texts that fit the store) and stores them all in
-// one transaction; a problem is shown and the dialog stays open.
+// one transaction; a problem is shown and the dialog stays open. A layout
+// whose stored rows another window or workstation changed since they were
+// read is refused, and nothing is stored.
 
 #include "print/KvPrintPosFields.h"
 #include "ui/CKvDlg.h"
@@ -72,6 +74,8 @@ class CKvPrintPosDlg : public CKvDlg {
   QMap<int, QList<KvPrintPosField>> m_edits;
   // Layout id -> its fields as read.
   QMap<int, QList<KvPrintPosField>> m_loaded;
+  // Layout id -> its stored rows as read: what a save expects to replace.
+  QMap<int, QList<CKvCsRec>> m_stored;
   // Layout ids whose stored changes could not be read: shown, never stored.
   QSet<int> m_unread;
   // Field numbers of the table's rows.

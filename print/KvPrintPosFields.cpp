@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -30,6 +31,55 @@ qsizetype defaultFor(const QList<KvPrintPosField>& defaults, int number, const Q
       return i;
   }
   return -1;
+}
+
+// Lays a stored row over the defaults in *fields, or adds it to *users as a
+// user field; false when it shows no field (its field is gone, or it has no
+// position and no text to give).
+bool layRow(const QList<KvPrintPosField>& defaults, const CKvCsRec& row, QList<KvPrintPosField>* fields,
+            QList<KvPrintPosField>* users) {
+  // The parameter table gives values back without their trailing blanks,
+  // so a field stored with an empty text arrives without its tab.
+  const qsizetype tab = row.CsVal.indexOf(u'\t');
+  const QString position = tab < 0 ? row.CsVal : row.CsVal.left(tab);
+  const QString text = tab < 0 ? QString() : row.CsVal.mid(tab + 1);
+  KvPrintPosField stored;
+  const bool placed = stored.SetPosition(position);
+  if (tab < 0 && !placed)
+    return false;
+  if (row.CsN >= KV_POS_USER_FIELD) {
+    // A user field has no default to fall back on: without a position it
+    // cannot be placed and is left out.
+    if (!placed)
+      return false;
+    stored.number = row.CsN;
+    stored.name = row.CsNa;
+    stored.text = text;
+    users->append(stored);
+    return true;
+  }
+  const qsizetype index = defaultFor(defaults, row.CsN, row.CsNa);
+  if (index < 0)
+    return false;
+  KvPrintPosField& field = (*fields)[index];
+  field.text = text;
+  if (placed)
+    field.SetPosition(position);
+  return true;
+}
+
+// The rows in one order of all their values, for comparing.
+QList<CKvCsRec> sortedRows(QList<CKvCsRec> rows) {
+  std::sort(rows.begin(), rows.end(), [](const CKvCsRec& a, const CKvCsRec& b) {
+    return std::tie(a.Cs, a.CsN, a.CsNa, a.CsVal, a.LPO) < std::tie(b.Cs, b.CsN, b.CsNa, b.CsVal, b.LPO);
+  });
+  return rows;
+}
+
+bool sameRows(const QList<CKvCsRec>& a, const QList<CKvCsRec>& b) {
+  return std::ranges::equal(sortedRows(a), sortedRows(b), [](const CKvCsRec& x, const CKvCsRec& y) {
+    return std::tie(x.Cs, x.CsN, x.CsNa, x.CsVal, x.LPO) == std::tie(y.Cs, y.CsN, y.CsNa, y.CsVal, y.LPO);
+  });
 }
 
 }  // namespace
@@ -97,9 +147,11 @@ QList<KvPrintPosField> KvDefaultPosFields(int layoutId) {
   return fields;
 }
 
-bool KvLoadPosFields(CKvDb* db, int layoutId, QList<KvPrintPosField>* fields) {
+bool KvLoadPosFields(CKvDb* db, int layoutId, QList<KvPrintPosField>* fields, QList<CKvCsRec>* stored) {
   const QList<KvPrintPosField> defaults = KvDefaultPosFields(layoutId);
   *fields = defaults;
+  if (stored)
+    stored->clear();
   if (!db || !db->IsOpen())
     return false;
   // A select that fails has been reported; the defaults stand.
@@ -108,51 +160,39 @@ bool KvLoadPosFields(CKvDb* db, int layoutId, QList<KvPrintPosField>* fields) {
     return false;
 
   QList<KvPrintPosField> users;
-  for (const CKvCsRec& row : rows) {
-    // The parameter table gives values back without their trailing blanks,
-    // so a field stored with an empty text arrives without its tab.
-    const qsizetype tab = row.CsVal.indexOf(u'\t');
-    const QString position = tab < 0 ? row.CsVal : row.CsVal.left(tab);
-    const QString text = tab < 0 ? QString() : row.CsVal.mid(tab + 1);
-    KvPrintPosField stored;
-    const bool placed = stored.SetPosition(position);
-    if (tab < 0 && !placed)
-      continue;
-    if (row.CsN >= KV_POS_USER_FIELD) {
-      // A user field has no default to fall back on: without a position it
-      // cannot be placed and is left out.
-      if (!placed)
-        continue;
-      stored.number = row.CsN;
-      stored.name = row.CsNa;
-      stored.text = text;
-      users.append(stored);
-      continue;
-    }
-    const qsizetype index = defaultFor(defaults, row.CsN, row.CsNa);
-    if (index < 0)
-      continue;
-    KvPrintPosField& field = (*fields)[index];
-    field.text = text;
-    if (placed)
-      field.SetPosition(position);
-  }
+  for (const CKvCsRec& row : rows)
+    layRow(defaults, row, fields, &users);
   std::sort(users.begin(), users.end(),
             [](const KvPrintPosField& a, const KvPrintPosField& b) { return a.number < b.number; });
   *fields += users;
+  if (stored)
+    *stored = rows;
   return true;
 }
 
-bool KvSavePosFields(CKvDb* db, int layoutId, const QList<KvPrintPosField>& fields) {
+KvPosSave KvSavePosFields(CKvDb* db, int layoutId, const QList<KvPrintPosField>& fields,
+                          const QList<CKvCsRec>& read, QList<CKvCsRec>* stored) {
   if (!db || !db->IsOpen())
-    return false;
+    return KvPosSave::Failed;
   const QList<KvPrintPosField> defaults = KvDefaultPosFields(layoutId);
   KvDbTransaction transaction(*db);
-  if (!transaction.IsActive())
-    return false;
+  if (!transaction.IsActive() || !db->LockTable(QStringLiteral("SysCsTab")))
+    return KvPosSave::Failed;
   CKvCsRec row(db);
+  QList<CKvCsRec> now;
+  if (row.SelectByCs(layoutId, &now) < 0)
+    return KvPosSave::Failed;
+  if (!sameRows(now, read))
+    return KvPosSave::Changed;
   if (!row.Delete(layoutId))
-    return false;
+    return KvPosSave::Failed;
+  // Rows that show no field go back as they were.
+  QList<KvPrintPosField> shown = defaults;
+  QList<KvPrintPosField> users;
+  for (CKvCsRec kept : now) {
+    if (!layRow(defaults, kept, &shown, &users) && !kept.Insert(db))
+      return KvPosSave::Failed;
+  }
   for (const KvPrintPosField& field : fields) {
     if (!field.IsUserField()) {
       const auto same = std::find_if(defaults.cbegin(), defaults.cend(), [&](const KvPrintPosField& d) {
@@ -163,7 +203,9 @@ bool KvSavePosFields(CKvDb* db, int layoutId, const QList<KvPrintPosField>& fiel
     }
     row.Set(layoutId, field.number, field.name, field.StoredValue());
     if (!row.Insert())
-      return false;
+      return KvPosSave::Failed;
   }
-  return transaction.Commit();
+  if (stored && row.SelectByCs(layoutId, stored) < 0)
+    return KvPosSave::Failed;
+  return transaction.Commit() ? KvPosSave::Saved : KvPosSave::Failed;
 }

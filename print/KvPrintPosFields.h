@@ -17,6 +17,8 @@
 // exists is ignored; a malformed position keeps the field's default one.
 // Only what differs from the defaults is stored.
 
+#include "core/CKvCsRec.h"
+
 #include <QList>
 #include <QString>
 
@@ -61,11 +63,22 @@ QList<KvPrintPosLayout> KvPrintPosLayouts();
 QList<KvPrintPosField> KvDefaultPosFields(int layoutId);
 
 // The defaults with the stored changes laid over them, then the stored user
-// fields by number. Without an open connection, or when the stored rows
+// fields by number; *stored (when given) gets the layout's stored rows as
+// read, for the save. Without an open connection, or when the stored rows
 // cannot be read: the defaults, and false.
-bool KvLoadPosFields(CKvDb* db, int layoutId, QList<KvPrintPosField>* fields);
+bool KvLoadPosFields(CKvDb* db, int layoutId, QList<KvPrintPosField>* fields,
+                     QList<CKvCsRec>* stored = nullptr);
 
-// Replaces the layout's stored rows by the fields that differ from the
-// defaults and by every user field, in one transaction (a savepoint inside
-// the caller's).
-bool KvSavePosFields(CKvDb* db, int layoutId, const QList<KvPrintPosField>& fields);
+enum class KvPosSave { Saved, Changed, Failed };
+
+// Replaces the layout's stored rows that show a field by the fields that
+// differ from the defaults and by every user field; a stored row that shows
+// none (its field is gone, or it cannot be placed) stays. In one
+// transaction (a savepoint inside the caller's), under the lock of the
+// parameter table, and only while the layout's stored rows are still
+// `read`, the rows the fields were loaded from: Changed, with nothing
+// written and nothing shown, when another window or workstation changed
+// them; Failed when a statement failed (reported). *stored (when given)
+// gets the layout's rows as stored now.
+KvPosSave KvSavePosFields(CKvDb* db, int layoutId, const QList<KvPrintPosField>& fields,
+                          const QList<CKvCsRec>& read, QList<CKvCsRec>* stored = nullptr);

@@ -159,9 +159,10 @@ class KvPrintPosStoreTest : public KvDbKindTest {
 TEST_P(KvPrintPosStoreTest, OnlyChangesAreStoredAndComeBackOverTheDefaults) {
   KvScopedReceiptProvider provider;
   QList<KvPrintPosField> fields;
-  EXPECT_TRUE(KvLoadPosFields(&db(), kReceipt, &fields));
+  QList<CKvCsRec> read;
+  EXPECT_TRUE(KvLoadPosFields(&db(), kReceipt, &fields, &read));
   ASSERT_EQ(fields.size(), 20);
-  ASSERT_TRUE(KvSavePosFields(&db(), kReceipt, fields));
+  ASSERT_EQ(KvSavePosFields(&db(), kReceipt, fields, read, &read), KvPosSave::Saved);
   EXPECT_EQ(storedRows(), 0);
 
   fields[3].x = 1200;
@@ -174,7 +175,7 @@ TEST_P(KvPrintPosStoreTest, OnlyChangesAreStoredAndComeBackOverTheDefaults) {
   user.text = QStringLiteral("请妥善保管");
   user.SetPosition(QStringLiteral("1500 2600 20 700 1 0 黑体"));
   fields.append(user);
-  ASSERT_TRUE(KvSavePosFields(&db(), kReceipt, fields));
+  ASSERT_EQ(KvSavePosFields(&db(), kReceipt, fields, read), KvPosSave::Saved);
   EXPECT_EQ(storedRows(), 3);
 
   QList<KvPrintPosField> loaded;
@@ -206,6 +207,13 @@ TEST_P(KvPrintPosStoreTest, StoredRowsFollowTheirFieldAndBadPositionsKeepTheDefa
   EXPECT_EQ(number.text, QStringLiteral("№#dh"));
   EXPECT_EQ(number.PositionText(), named(defaults, QStringLiteral("单号")).PositionText());
   EXPECT_EQ(named(fields, QStringLiteral("收费时间")), named(defaults, QStringLiteral("收费时间")));
+
+  // A save replaces the rows that show a field; the others stay as stored.
+  QList<CKvCsRec> read;
+  ASSERT_TRUE(KvLoadPosFields(&db(), kReceipt, &fields, &read));
+  ASSERT_EQ(KvSavePosFields(&db(), kReceipt, fields, read), KvPosSave::Saved);
+  EXPECT_EQ(db().GetLong(QStringLiteral("Select Count(*) From SysCsTab Where Cs=4181 And CsN In (4,5,20,30,1000)")), 5);
+  EXPECT_EQ(storedRows(), 5);
 }
 
 KV_DB_KIND_TEST_SUITE(KvPrintPosStoreTest);

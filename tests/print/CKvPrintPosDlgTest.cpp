@@ -54,6 +54,7 @@ class CKvPrintPosDlgTest : public KvPrintToPdfTest {
   }
 
   CKvDb& db() { return m_testDb.db(); }
+  bool openAnother(CKvDb& other) { return m_testDb.OpenAnother(other); }
   static QTableWidget* table(QWidget* dialog) { return KvDlgItem<QTableWidget>(dialog, 1001); }
   static QAbstractButton* button(QWidget* dialog, int id) { return KvDlgItem<QAbstractButton>(dialog, id); }
   static void setCell(QWidget* dialog, int row, int column, const QString& text) {
@@ -113,22 +114,33 @@ TEST_F(CKvPrintPosDlgTest, BadValuesAreRefusedAndTheDialogStaysOpen) {
     int column;
     QString text;
     QString message;
+    bool storedByAnother = false;  // another connection stores the field after the dialog read it
   } cases[] = {{CKvPrintPosDlg::XColumn, QStringLiteral("2100"), QStringLiteral("超出了纸张")},
                {CKvPrintPosDlg::YColumn, QStringLiteral("-1"), QStringLiteral("不小于0的整数")},
                {CKvPrintPosDlg::HeightColumn, QStringLiteral("0"), QStringLiteral("大于0的整数")},
-               {CKvPrintPosDlg::TextColumn, QString(300, u'字'), QStringLiteral("太长")}};
+               {CKvPrintPosDlg::TextColumn, QString(300, u'字'), QStringLiteral("太长")},
+               {CKvPrintPosDlg::XColumn, QStringLiteral("800"), QStringLiteral("已被其他窗口或工作站修改"), true}};
+  CKvDb other(0);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.column);
     const QString kept = table(&dialog)->item(1, c.column)->text();
     setCell(&dialog, 1, c.column, c.text);
+    if (c.storedByAnother) {
+      ASSERT_TRUE(openAnother(other));
+      CKvCsRec row(&other);
+      row.Set(kCard, 2, QStringLiteral("考号"), QStringLiteral("500 500 14 400 0 0 宋体\t#kh"));
+      ASSERT_TRUE(row.Insert());
+    }
     const qsizetype before = messages.messages().size();
     button(&dialog, KV_IDOK)->click();
     EXPECT_TRUE(dialog.isVisible());
     ASSERT_EQ(messages.messages().size(), before + 1);
     EXPECT_TRUE(messages.messages().last().text.contains(c.message))
         << messages.messages().last().text.toStdString();
-    EXPECT_EQ(table(&dialog)->currentRow(), 1);
-    EXPECT_EQ(table(&dialog)->currentColumn(), c.column);
+    if (!c.storedByAnother) {
+      EXPECT_EQ(table(&dialog)->currentRow(), 1);
+      EXPECT_EQ(table(&dialog)->currentColumn(), c.column);
+    }
     setCell(&dialog, 1, c.column, kept);
   }
   // Another layout cannot be shown while the shown one holds a bad value.
@@ -138,7 +150,11 @@ TEST_F(CKvPrintPosDlgTest, BadValuesAreRefusedAndTheDialogStaysOpen) {
   emit layouts->activated(1);
   EXPECT_EQ(layouts->currentIndex(), 0);
   EXPECT_EQ(table(&dialog)->rowCount(), 2);
-  EXPECT_TRUE(storedNumbers(kCard).isEmpty());
+  // Only the other connection's row is stored, as it stored it.
+  QList<KvPrintPosField> card;
+  ASSERT_TRUE(KvLoadPosFields(&db(), kCard, &card));
+  EXPECT_EQ(storedNumbers(kCard), QList<int>({2}));
+  EXPECT_EQ(card.at(1).PositionText(), QStringLiteral("500 500 14 400 0 0 宋体"));
 }
 
 TEST_F(CKvPrintPosDlgTest, OkStoresEveryEditedLayoutAndTestPrintShowsTheTokens) {

@@ -30,6 +30,10 @@ int main(int argc, char** argv) {
   qputenv("XDG_CACHE_HOME", QFile::encodeName(root + QStringLiteral("/cache")));
   qputenv("XDG_RUNTIME_DIR", QFile::encodeName(root + QStringLiteral("/runtime")));
   qputenv("KV_TEST_HOME", QFile::encodeName(root));
+  // A worker's temporary folders (a fixture's, the program's) go inside its
+  // own folder too: a killed worker never removes them itself.
+  if (!parentHome.isEmpty())
+    qputenv("TMPDIR", QFile::encodeName(root));
 
   QApplication app(argc, argv);
   QApplication::setOrganizationName(QString::fromLatin1(kv::kOrganisation));

@@ -2,6 +2,7 @@
 
 #include "app/CKvApp.h"
 #include "core/CKvDb.h"
+#include "core/KvRegistry.h"
 #include "forms/CFormChildFrm.h"
 #include "school/CXxDataType.h"
 
@@ -58,6 +59,9 @@ void KvModuleDbTest::SetUp() {
 void KvModuleDbTest::TearDown() {
   if (m_app)
     m_app->GetDb()->Close();
+  // A test may point the backup folder into a temporary folder of its own:
+  // a later test's safety backup would make that folder again and leave it.
+  KvRegDeleteValue(KvRegRoot::CurrentUser, KvGetRegKeyPath(), QStringLiteral("BakPath"));
   m_app.reset();
   KvDbKindTest::TearDown();
 }
