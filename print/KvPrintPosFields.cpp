@@ -68,18 +68,15 @@ bool layRow(const QList<KvPrintPosField>& defaults, const CKvCsRec& row, QList<K
   return true;
 }
 
-// The rows in one order of all their values, for comparing.
-QList<CKvCsRec> sortedRows(QList<CKvCsRec> rows) {
-  std::sort(rows.begin(), rows.end(), [](const CKvCsRec& a, const CKvCsRec& b) {
-    return std::tie(a.Cs, a.CsN, a.CsNa, a.CsVal, a.LPO) < std::tie(b.Cs, b.CsN, b.CsNa, b.CsVal, b.LPO);
-  });
-  return rows;
-}
+// Every value of a stored row, for ordering and comparing.
+auto rowValues(const CKvCsRec& row) { return std::tie(row.Cs, row.CsN, row.CsNa, row.CsVal, row.LPO); }
 
-bool sameRows(const QList<CKvCsRec>& a, const QList<CKvCsRec>& b) {
-  return std::ranges::equal(sortedRows(a), sortedRows(b), [](const CKvCsRec& x, const CKvCsRec& y) {
-    return std::tie(x.Cs, x.CsN, x.CsNa, x.CsVal, x.LPO) == std::tie(y.Cs, y.CsN, y.CsNa, y.CsVal, y.LPO);
-  });
+// Whether two readings hold the same rows, in any order.
+bool sameRows(QList<CKvCsRec> a, QList<CKvCsRec> b) {
+  const auto order = [](const CKvCsRec& x, const CKvCsRec& y) { return rowValues(x) < rowValues(y); };
+  std::sort(a.begin(), a.end(), order);
+  std::sort(b.begin(), b.end(), order);
+  return std::ranges::equal(a, b, [](const CKvCsRec& x, const CKvCsRec& y) { return rowValues(x) == rowValues(y); });
 }
 
 }  // namespace
