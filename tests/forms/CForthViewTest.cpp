@@ -286,12 +286,10 @@ TEST_F(CForthViewTest, TotalsFollowTheModesAndThePrintedPage) {
 
   // An edit, undo and redo refresh them and the row total the view keeps.
   place(0, 3);
-  const struct {
-    std::function<void()> run;
-    QStringList rowTotalAndSums;
-  } steps[] = {{[&] { view->CommitCell(0, 3, kText, QStringLiteral("200"), 0); }, {"285.50", "6,200.00", "7,913.00"}},
-               {[&] { view->UndoRedo(true); }, {"1285.50", "7,200.00", "8,913.00"}},
-               {[&] { view->UndoRedo(false); }, {"285.50", "6,200.00", "7,913.00"}}};
+  const struct { std::function<void()> run; QStringList rowTotalAndSums; } steps[] = {
+      {[&] { view->CommitCell(0, 3, kText, QStringLiteral("200"), 0); }, {"285.50", "6,200.00", "7,913.00"}},
+      {[&] { view->UndoRedo(true); }, {"1285.50", "7,200.00", "8,913.00"}},
+      {[&] { view->UndoRedo(false); }, {"285.50", "6,200.00", "7,913.00"}}};
   for (const auto& step : steps) {
     step.run();
     view->GetTotalsRow(screen, label, totals);

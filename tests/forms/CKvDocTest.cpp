@@ -1,9 +1,8 @@
 // The form document's flows on a fake module: opening (refused, with the
 // module's default layout, with a stored layout), closing with its
-// question, open arguments and window place, saving, the refresh's question
-// over unsaved edits, the cell checks, the print macros, the lookups of
-// columns and notes, and the enabling of an entry's new, open and
-// properties.
+// question, open arguments and window place, saving, refreshing over unsaved
+// edits, the cell checks, the print macros, the lookups of columns and notes,
+// and the enabling of an entry's new, open and properties.
 
 #include "KvFakeFormModule.h"
 #include "app/CKvDlgPos.h"
@@ -287,12 +286,8 @@ TEST_F(CKvDocTest, AFailedFillShowsNothingAndOffersNothingToSaveUntilARefreshSuc
 
 TEST_F(CKvDocTest, ARefreshOverUnsavedEditsAsksFirstUnlessTheyWereGivenUp) {
   // Edited; No at the save question first; the answer; read again.
-  const struct {
-    bool changed, givenUp;
-    int answer;
-    bool refilled;
-  } cases[] = {{false, false, 0, true}, {true, false, KV_IDYES, true}, {true, false, KV_IDNO, false},
-               {true, true, KV_IDNO, true}};
+  const struct { bool changed, givenUp; int answer; bool refilled; } cases[] = {
+      {false, false, 0, true}, {true, false, KV_IDYES, true}, {true, false, KV_IDNO, false}, {true, true, KV_IDNO, true}};
   for (const auto& c : cases) {
     KvMessageRecorder recorder;
     KvFakeDoc* pDoc = open();
@@ -300,9 +295,7 @@ TEST_F(CKvDocTest, ARefreshOverUnsavedEditsAsksFirstUnlessTheyWereGivenUp) {
     viewOf(pDoc)->changed = c.changed;
     pDoc->m_rows[0][2] = QStringLiteral("99");
     recorder.script({c.answer});
-    if (c.givenUp) {
-      ASSERT_TRUE(pDoc->SaveModified());
-    }
+    ASSERT_TRUE(!c.givenUp || pDoc->SaveModified());
     EXPECT_TRUE(pDoc->Refill());
     EXPECT_EQ(recorder.texts().contains(QStringLiteral("刷新将放弃本窗口中尚未保存的修改，继续吗？")),
               c.changed && !c.givenUp);

@@ -439,8 +439,7 @@ TEST_P(CXxDjWindowTest, ReviewNeedsAClassAndASaveReplacesOnlyWhatItShowsAndRead)
                {&due, "Update PC Set Opr1='102' Where F=1"},
                {&due, "Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
                       "Values(0,1,0,50,'20240901','00001','','02','010201002','102','','1')"},
-               {&paid, "Update PC Set T='20240911' Where F=-1"},
-               {&paid, "Update PC Set Mry='memo' Where F=-1"},
+               {&paid, "Update PC Set T='20240911' Where F=-1"}, {&paid, "Update PC Set Mry='memo' Where F=-1"},
                {&due, "Update PC Set LPR=1 Where F=1"},
                {&paid, "", "8", {"010201001 01 00008 200", "010201002 02 00008 50"}},
                {&due, "", nullptr, {"010201001 01 00001 200", "010201002 02 00001 50"}},

@@ -1,8 +1,7 @@
 // The fee module's open dialogs and student list: the depth entries of each
 // tree shape, the refusals of dates, years and depths with the field they
-// focus, the values handed back, the item choice read back from the settings
-// after a restart, and the student list that chooses only with exactly one
-// row selected.
+// focus, the values handed back (also from the settings after a restart),
+// and the student list that chooses only with exactly one row selected.
 
 #include "KvFeeUiTestSupport.h"
 #include "KvSchoolTestSupport.h"
@@ -161,8 +160,7 @@ TEST_P(KvFeeOpenDlgTest, EmptyChoicesMeanAllAndNoDepthIsRefused) {
 }
 
 TEST_P(KvFeeOpenDlgTest, TheItemChoiceComesBackAsStoredAfterARestart) {
-  ASSERT_TRUE(KvGrantRights(*m_app, {QStringLiteral("1810"), QStringLiteral("1811"), QStringLiteral("1812"),
-                                     QStringLiteral("1813")}));
+  ASSERT_TRUE(KvGrantRights(*m_app, QStringLiteral("1810 1811 1812 1813").split(u' ')));
   AddItem(QStringLiteral("01"), QStringLiteral("学费"));
   AddItem(QStringLiteral("02"), QStringLiteral("书本费"));
   // Stored (null: as a report never given an item keeps it), then chosen.

@@ -1,10 +1,8 @@
 // The server ends the program's session while a receipt is being entered
 // (PostgreSQL through ODBC and through libpq): the program says so once,
 // the windows say nothing false, the receipt that could not be saved stays
-// open with what was typed; a cancelled login leaves the program
-// disconnected with its windows, where a save the operator gives says once
-// that the connection is lost; after a login on the same data file (the
-// server password kept) the receipt is saved.
+// open with what was typed (a cancelled login keeps it so), and after a
+// login on the same data file (the server password kept) it is saved.
 
 #include "KvFeeEndToEndFixture.h"
 
@@ -159,21 +157,13 @@ TEST_P(KvLostConnectionTest, TheLossIsToldOnceAndTheUnsavedReceiptIsSavedAfterTh
   EXPECT_TRUE(form->IsModified(reason));
   EXPECT_EQ(recorder.texts(), QStringList{"当前文档已发生了变化，存盘吗？"});
 
-  // The login the loss offers from the event loop, cancelled while the
-  // server refuses new sessions; then 操作环境注册, cancelled while it takes
-  // them again, and accepted. Each is on the same data file with the server
-  // password kept. Cancelled, the program stays disconnected with its
-  // windows, and a save the operator gives says once that the connection
-  // is lost.
-  const struct {
-    bool fromLoss;
-    bool refusing;
-    bool accept;
-  } turns[] = {{true, true, false}, {false, false, false}, {false, false, true}};
+  // The login the loss offers (the server refusing new sessions), then
+  // 操作环境注册 cancelled and accepted. Cancelled, the program stays
+  // disconnected with its windows, and a save says the connection is lost.
+  const struct { bool fromLoss, accept; } turns[] = {{true, false}, {false, false}, {false, true}};
   CKvCommandRouter* router = CKvCommandRouter::Instance();
   int logins = 0;
-  bool accept = false;
-  bool refusing = false;
+  bool accept = false, refusing = false;
   m_answers.login = [&](CKvLoginDlg& dialog) {
     ++logins;
     EXPECT_EQ(KvLoginItem<QLineEdit>(dialog, CKvLoginDlg::IdDatabase)->text(), KvLower(m_dropName));
@@ -181,25 +171,20 @@ TEST_P(KvLostConnectionTest, TheLossIsToldOnceAndTheUnsavedReceiptIsSavedAfterTh
               KvTestDb::ServerInfo(GetParam()).m_strPassword);
     EXPECT_FALSE(KvLoginItem<QComboBox>(dialog, CKvLoginDlg::IdKind)->isEnabled());
     EXPECT_FALSE(KvLoginItem<QLineEdit>(dialog, CKvLoginDlg::IdDatabase)->isEnabled());
-    // The operators are read from the data file when it can be reached.
-    if (!refusing) {
+    if (!refusing) {  // the operators are read from the data file
       EXPECT_EQ(KvLoginItem<QComboBox>(dialog, CKvLoginDlg::IdOperator)->currentData(), QStringLiteral("101"));
     }
     KvShot(&dialog, QStringLiteral("lost_login_%1").arg(GetParam()));
     return accept;
   };
   for (const auto& turn : turns) {
-    ASSERT_TRUE(allowSessions(m_dropName, !turn.refusing));
-    accept = turn.accept;
-    refusing = turn.refusing;
+    ASSERT_TRUE(allowSessions(m_dropName, !turn.fromLoss));
+    accept = turn.accept, refusing = turn.fromLoss;
     const int before = logins;
     recorder.clear();
-    if (turn.fromLoss) {
-      for (int pass = 0; pass < 20 && logins == before; ++pass)
-        QCoreApplication::processEvents();
-    } else {
-      EXPECT_TRUE(router->ExecuteOnFrame(KV_CMD_LOGIN));
-    }
+    for (int pass = 0; turn.fromLoss && pass < 20 && logins == before; ++pass)
+      QCoreApplication::processEvents();
+    EXPECT_TRUE(turn.fromLoss || router->ExecuteOnFrame(KV_CMD_LOGIN));
     EXPECT_EQ(logins, before + 1);
     EXPECT_EQ(recorder.texts(), turn.fromLoss ? QStringList{QString::fromUtf8(kLost)} : QStringList());
     EXPECT_EQ(db()->IsLost(), !turn.accept);
