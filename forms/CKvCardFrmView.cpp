@@ -93,10 +93,7 @@ void CKvCardFrmView::initialUpdate() {
   if (QWidget* pDefault = KvDlgItem(this, KV_CMD_ENTER))
     pDefault->hide();
   OnUpdate();
-  watchEdits();
 }
-
-void CKvCardFrmView::watchEdits() { CKvCommandRouter::Instance()->WatchEdits(this); }
 
 void CKvCardFrmView::OnUpdate() {
   if (m_pDoc) {
@@ -105,6 +102,9 @@ void CKvCardFrmView::OnUpdate() {
     m_pCanvas->setMinimumSize(m_pDoc->m_layout.CardSize);
   }
   m_pCanvas->update();
+  // A derived view makes its controls before it places them here, also
+  // those it adds later (a watched control is not watched twice).
+  CKvCommandRouter::Instance()->WatchEdits(this);
 }
 
 void CKvCardFrmView::paintCard(QPainter& painter) {
@@ -152,13 +152,15 @@ void CKvCardFrmView::focusNextControl() {
 // --- Commands ---
 
 bool CKvCardFrmView::HandlesCmd(int id) const {
-  return isFormCommand(id) || KvIsCardCommand(id) || CZrvFormView::HandlesCmd(id) ||
+  return isFormCommand(id) || KvIsCardCommand(id) || id == KV_CMD_REFRESH || CZrvFormView::HandlesCmd(id) ||
          (m_pDoc && m_pDoc->HandlesCmd(id));
 }
 
 bool CKvCardFrmView::IsCmdEnabled(int id) {
   if (id == KV_IDOK)
     return !m_pDoc || !m_pDoc->IsFillFailed();
+  if (id == KV_CMD_REFRESH)
+    return m_pDoc != nullptr;
   if (isFormCommand(id) || KvIsCardCommand(id))
     return true;
   if (CZrvFormView::HandlesCmd(id))
@@ -173,7 +175,10 @@ void CKvCardFrmView::ExecuteCmd(int id) {
     OnCancel();
   else if (id == KV_CMD_ENTER)
     OnTabKey();
-  else if (KvIsCardCommand(id)) {
+  else if (id == KV_CMD_REFRESH) {
+    if (m_pDoc)
+      m_pDoc->Refill();
+  } else if (KvIsCardCommand(id)) {
     if (m_pDoc && KvRunCardCommand(*m_pDoc, id, &m_bOverlay, this))
       OnUpdate();
   } else if (CZrvFormView::HandlesCmd(id))

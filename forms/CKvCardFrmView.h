@@ -27,7 +27,14 @@
 //   57609 preview, 43400 overlay print, 43408 overlay preview, 57605 page
 //   setup; the overlay flag is set only while an overlay print or preview
 //   runs. Commands of the document (save) go to it; a change in any of the
-//   form's controls asks the commands' enabling again.
+//   form's controls, also of one a derived view made after the first
+//   update, asks the commands' enabling again (each OnUpdate watches the
+//   controls there are).
+// - Refresh (43112, F5 anywhere on the form) fills the document again and
+//   the form follows its record (CKvDoc::Refill). After an edit the derived
+//   view reported (RecordEdited) it first asks whether the unsaved changes
+//   may go, when the modified test finds any; a record the operator left
+//   as it was read is read again without a question.
 
 #include "forms/KvDocView.h"
 #include "ui/CZrvFormView.h"
@@ -76,10 +83,11 @@ class CKvCardFrmView : public CZrvFormView, public KvDocView {
   void initialUpdate() override;
   virtual void OnUpdate();
   void OnInitialUpdate() override { initialUpdate(); }
-  void OnDocumentChanged() override {
-    OnUpdate();
-    watchEdits();
-  }
+  void OnDocumentChanged() override { OnUpdate(); }
+  // The operator's edits since the record was read or saved (see refresh).
+  bool IsCellChanged() const override { return m_bEdited; }
+  void SetCellChanged(bool bChanged) override { m_bEdited = bChanged; }
+  void DiscardEdits() override { m_bEdited = false; }
 
   // --- Placing the controls over the card ---
 
@@ -104,16 +112,16 @@ class CKvCardFrmView : public CZrvFormView, public KvDocView {
   void keyPressEvent(QKeyEvent* event) override;
   // The cancel action: the list view's selection hook, then the list state.
   void OnCancel();
+  // The operator changed the record in one of the form's controls.
+  void RecordEdited() { m_bEdited = true; }
 
   CKvCardDoc* m_pDoc;
 
  private:
   void paintCard(QPainter& painter);
   void focusNextControl();
-  // Typing in the form's controls asks the commands' enabling again (save
-  // follows the record's changes).
-  void watchEdits();
 
   KvCardCanvas* m_pCanvas;
   bool m_bOverlay = false;
+  bool m_bEdited = false;
 };

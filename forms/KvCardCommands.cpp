@@ -35,6 +35,8 @@ int KvCardKeyCommand(const QKeyEvent* event) {
   const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
   if (modifiers == Qt::NoModifier && event->key() == Qt::Key_F12)
     return KV_CMD_CALCULATOR;
+  if (modifiers == Qt::NoModifier && event->key() == Qt::Key_F5)
+    return KV_CMD_REFRESH;
   if (modifiers == Qt::ControlModifier && event->key() == Qt::Key_T)
     return KV_CMD_OVERLAY_PRINT;
   if (modifiers == Qt::ControlModifier && event->key() == Qt::Key_P)

@@ -2,7 +2,8 @@
 // The commands both card views carry out alike: the calculator (43002),
 // page setup (57605), print (57607), print at once (0xE108), preview
 // (57609), overlay print (43400) and overlay preview (43408), and the keys
-// that reach them (F12, Ctrl+P, Ctrl+T).
+// that reach them (F12, Ctrl+P, Ctrl+T). F5 reaches the card's refresh
+// (43112), which each card view carries out on its own record.
 //
 // A print is logged (17 "打印“<document's title>”"); a preview is not. The
 // overlay flag is set only while an overlay print or preview runs.

@@ -16,7 +16,8 @@ class KvDocView {
   // The document's layout or rows changed as a whole (layout reload,
   // refill): the view rebuilds what it shows.
   virtual void OnDocumentChanged() {}
-  // The cell-changed flag of a grid view: set by edits, cleared by a save.
+  // The cell-changed flag of a grid view (of a card form: its record
+  // edited): set by edits, cleared by a save.
   virtual bool IsCellChanged() const { return false; }
   virtual void SetCellChanged(bool bChanged) { (void)bChanged; }
   // Puts an open cell editor's text into the document; false when the text

@@ -106,6 +106,7 @@ void CWktView::RebuildControls() {
         auto* edit = KvSetControlId(new CKvEdit(Form()), end == 0 ? IDC_START : IDC_END);
         edit->SetInputType(QStringLiteral("STRING DIGIT"), 4, -1);
         edit->setAlignment(Qt::AlignCenter);
+        connect(edit, &CKvEdit::textEdited, this, &CWktView::RecordEdited);
         edit->show();
         edits.append(edit);
       }
@@ -118,6 +119,7 @@ void CWktView::RebuildControls() {
         auto* check = KvSetControlId(new QCheckBox(Form()), IDC_CHECK);
         // A click shows the new state in the box's caption at once.
         connect(check, &QCheckBox::clicked, this, [this] {
+          RecordEdited();
           ExchangeRecord(true);
           ExchangeRecord(false);
         });
@@ -194,6 +196,7 @@ void CWktView::ExchangeRecord(bool bSave) {
 
 void CWktView::OnCountChanged() {
   CWktDoc* pDoc = GetWktDoc();
+  RecordEdited();
   ExchangeRecord(true);
   int counts[4];
   for (int s = 0; s < 4; ++s) {

@@ -15,6 +15,9 @@
 //   old choice), then loads the year and term (taken over when it has no
 //   schedule of its own, and then unsaved). After a failed read, choosing
 //   the same year and term reads it again.
+// - Refresh (F5) reads the year and term again, as the opening does, and
+//   asks the read-only question again. After a tick, a typed time or a
+//   count changed, it first asks whether the unsaved changes may go.
 // - The save checks every time (in order, never decreasing, each period
 //   ending after it starts), asks for at least one ticked period, checks
 //   the right and the absence of a timetable again, and writes the
