@@ -1,10 +1,11 @@
 // The period-schedule card: what it opens on, the times and ticks its save
 // checks, the page and the controls over it as the counts change, when it
-// is read-only, the year or term switch, printing, and the save with its
-// log entry kept whole.
+// is read-only, the year or term switch, save and refresh from the keys,
+// printing, and the save with its log entry kept whole.
 
 #include "KvPkWindowTestSupport.h"
 
+#include "app/CKvMainFrm.h"
 #include "core/CKvDb.h"
 #include "forms/CFormChildFrm.h"
 #include "core/KvFakePrinterCatalogue.h"
@@ -12,12 +13,17 @@
 #include "print/KvPrintTestSupport.h"
 #include "timetable/CWktDoc.h"
 #include "timetable/CWktView.h"
+#include "ui/CKvCommandRouter.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvCommands.h"
 #include "ui/KvObjectNames.h"
+#include "ui/KvUiTestSupport.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QTest>
 
 namespace {
 
@@ -297,6 +303,63 @@ TEST_P(KvWktDocTest, TheSaveAndItsLogEntryAreKeptWholeOrNotAtAll) {
   pdb()->FailNthStatement(0);
   EXPECT_TRUE(doc->HasUnsavedEdits(reason));
   EXPECT_EQ(LogNotes(1902).size(), 1);
+}
+
+// Keys in the main window: a change offers save at once, Ctrl+S saves it
+// wherever the caret is, and F5 reads the schedule again, asking first only
+// over the operator's changes. A state is early reading's first start and
+// the first morning tick of Saturday and Monday, shown, then stored.
+TEST_P(KvWktDocTest, ChangesOfferSaveAtOnceCtrlSSavesThemAndF5ReadsTheScheduleAgain) {
+  CKvMainFrm frame;
+  ASSERT_TRUE(KvShowActive(&frame));
+  ASSERT_NE(Open(), nullptr);
+  QAction* save = CKvCommandRouter::Instance()->Action(KV_CMD_FILE_SAVE);
+  const auto state = [&] {
+    const QString start = Rows(QStringLiteral("WKT"), QStringLiteral("HM0"), QStringLiteral("Where DT='A' And DN='1'")).value(0);
+    const QString sbt = Rows(QStringLiteral("WKT"), QStringLiteral("SBT"), QStringLiteral("Where DT='B' And DN='1'")).value(0);
+    return QStringLiteral("%1%2%3 %4")
+        .arg(view->TimeEdit(0, 0, 0)->text())
+        .arg(int(view->CheckBox(6, 1, 0)->isChecked()))
+        .arg(int(view->CheckBox(1, 1, 0)->isChecked()))
+        .arg(start + sbt.mid(6, 1) + sbt.mid(1, 1));
+  };
+  const auto tick = [this](int day) {
+    return [this, day] {
+      view->CheckBox(day, 1, 0)->setFocus();
+      QTest::keyClick(view->CheckBox(day, 1, 0), Qt::Key_Space);
+    };
+  };
+  const auto type = [this] {
+    view->TimeEdit(0, 0, 0)->setFocus();
+    view->TimeEdit(0, 0, 0)->selectAll();
+    QTest::keyClicks(view->TimeEdit(0, 0, 0), QStringLiteral("0725"));
+  };
+  const auto otherWindow = [&] {
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update WKT Set HM0='0710' Where DT='A'")));
+    tick(6)();
+  };
+  const QStringList stale{QStringLiteral("作息时间表已被其他窗口或工作站修改，请刷新后重新输入！")};
+  const QStringList refresh{QStringLiteral("刷新将放弃本窗口中尚未保存的修改，继续吗？")};
+  struct Step { std::function<void()> change; int key; QList<int> answers; QStringList texts; QString state; };
+  const QList<Step> steps = {{{}, Qt::Key_F5, {}, {}, "073001 "},
+                             {tick(6), Qt::Key_S, {}, {}, "073011 073011"},
+                             {type, Qt::Key_S, {}, {}, "072511 072511"},
+                             {otherWindow, Qt::Key_S, {}, stale, "072501 071011"},
+                             {{}, Qt::Key_F5, {KV_IDYES}, refresh, "071011 071011"},
+                             {tick(6), Qt::Key_S, {}, {}, "071001 071001"},
+                             {tick(1), Qt::Key_F5, {KV_IDNO}, refresh, "071000 071001"}};
+  Combo(CWktView::IDC_YEAR)->setFocus();
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.state.toStdString());
+    KvScriptedAnswers answers(step.answers);
+    if (step.change) {
+      step.change();
+      EXPECT_TRUE(save->isEnabled());
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(step.key), step.key == Qt::Key_S ? Qt::ControlModifier : Qt::NoModifier);
+    EXPECT_EQ(answers.texts, step.texts);
+    EXPECT_EQ(state(), step.state);
+  }
 }
 
 TEST_P(KvWktDocTest, TheCardPrintsTheSchedule) {
