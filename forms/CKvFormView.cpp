@@ -37,6 +37,17 @@ bool hideTooWideTip() {
   QToolTip::hideText();
   return true;
 }
+
+// The width of the cell editor (which has no frame) that shows `length`
+// characters of `font` without scrolling them, counted as a field's length
+// counts them (a Chinese character takes two, about two digits' width): the
+// digits, the caret after the last one, and the margins the line edit keeps
+// around its text (2 pixels on either side, its text and content margins).
+int editorWidthFor(const QLineEdit& editor, const QFont& font, int length) {
+  const QMargins margins = editor.textMargins() + editor.contentsMargins();
+  return QFontMetrics(font, &editor).horizontalAdvance(QString(length, u'0')) + 1 + 2 * 2 + margins.left() +
+         margins.right();
+}
 }  // namespace
 
 CKvFormView::CKvFormView(CKvDoc* pDoc, QWidget* parent) : QAbstractScrollArea(parent), m_pDoc(pDoc) {
@@ -477,15 +488,28 @@ void CKvFormView::positionEditor() {
   if (!m_bEditing)
     return;
   const KvGridCell& cell = m_editCell;
-  QRect rect = windowRect(cell.area, cell.row, cell.column);
-  if (cell.area == KvGridArea::Head || cell.area == KvGridArea::Foot) {
-    // A note's box is as long as its field, within the note's part of the row.
-    const int note = m_model.NoteIndex(cell.area == KvGridArea::Foot, cell.row, cell.column);
-    const int length = note >= 0 ? m_model.Notes().at(note).EditLength() : 0;
-    if (length > 0)
-      rect.setWidth(qMin(rect.width(), length * m_model.Metrics().unit + 2 * m_model.Metrics().pad));
-  }
+  const QRect rect = cell.area == KvGridArea::Head || cell.area == KvGridArea::Foot
+                         ? noteBox(cell).translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value())
+                         : windowRect(cell.area, cell.row, cell.column);
+  // The editor sits inside the lines of its cell.
   m_pEditor->setGeometry(rect.adjusted(2, 2, -1, -1));
+}
+
+QRect CKvFormView::noteBox(const KvGridCell& cell) const {
+  const bool bTail = cell.area == KvGridArea::Foot;
+  QRect box = m_model.CellRect(cell.area, cell.row, cell.column);
+  const int note = m_model.NoteIndex(bTail, cell.row, cell.column);
+  const int length = note >= 0 ? m_model.Notes().at(note).EditLength() : 0;
+  if (length <= 0)
+    return box;
+  // The editor and its inset in the box's lines.
+  const int width = editorWidthFor(*m_pEditor, m_fonts[AreaRole(cell.area)], length) + 3;
+  // The next note's text starts a pad after this note's part ends; the
+  // last note of a row ends with the table.
+  const bool bLast = cell.column + 1 >= m_model.NoteCellCount(bTail, cell.row);
+  if (width <= box.width() + (bLast ? 0 : m_model.Metrics().pad))
+    box.setWidth(width);
+  return box;
 }
 
 void CKvFormView::syncEditorSelection() {

@@ -394,6 +394,12 @@ class CKvFormView : public QAbstractScrollArea,
   bool closeEditor();
   // The rectangle of a cell in window coordinates.
   QRect windowRect(KvGridArea area, int row, int column) const;
+  // The box of a note, in the form's coordinates, framed on screen while
+  // the note is current: its part of the row; for a note with a field
+  // length, as wide as that many characters of the note's font with the
+  // editor's margins and the box's lines, unless so wide a box would reach
+  // the next note's text.
+  QRect noteBox(const KvGridCell& cell) const;
   void syncEditorSelection();
   void measureScreen();
   // Draws the column heads, TEXT rows and totals of columns firstCol to

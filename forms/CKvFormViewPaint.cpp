@@ -311,7 +311,7 @@ void CKvFormView::DrawForm(QPainter& painter, const KvGridModel& model, KvGridPa
   // The current note cell on screen.
   const KvGridCell current = model.Current();
   if (!pass.printing && (current.area == KvGridArea::Head || current.area == KvGridArea::Foot)) {
-    const QRect rect = model.CellRect(current.area, current.row, current.column);
+    const QRect rect = noteBox(current);
     if (!rect.isEmpty()) {
       painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
       painter.drawRect(rect.adjusted(1, 1, 0, 0));

@@ -122,6 +122,21 @@ TEST_F(CForthViewTest, LayoutComesFromTheDocument) {
   EXPECT_TRUE(view->GetDisplayText(0, 3, KvGridArea::Head).isEmpty());
   EXPECT_EQ(view->GetDisplayText(0, 1, KvGridArea::Foot), QStringLiteral("#co_manager"));
 
+  // A note's box of n characters shows n characters of the note's font
+  // unscrolled, a head font twice the text's here.
+  view->PrintSet().Fonts[CKvPrintSet::HeadFont].height = 24;
+  view->ApplyPageSetup();
+  ASSERT_TRUE(show());
+  CKvEdit* box = view->Editor();
+  const auto caretX = [box](int position) {
+    box->setCursorPosition(position);
+    box->grab();  // a line edit scrolls to its caret as it paints
+    return box->inputMethodQuery(Qt::ImCursorRectangle).toRect().x();
+  };
+  place(0, 3, kHead);
+  box->setText(QStringLiteral("00012"));
+  EXPECT_NEAR(caretX(5) - caretX(0), box->fontMetrics().horizontalAdvance(box->text()), 1);
+
   // A read-only document shows no editor and refuses every commit.
   doc.readOnly = true;
   doc.UpdateReadOnly();
