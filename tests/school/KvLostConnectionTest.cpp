@@ -82,8 +82,12 @@ class KvLostConnectionTest : public KvFeeEndToEndTest {
     const CKvDbInfo server = KvTestDb::ServerInfo(GetParam());
     m_answers.login = GetParam() == 1 ? newOdbcFileLogin(server, m_dropName)
                                       : KvNewPostgresFileLogin(server, m_dropName);
-    KvInstallTimetable();
     return m_app.StartUp({QStringLiteral("kvqy")});
+  }
+  // The program with its timetabling module too.
+  void SetUp() override {
+    KvFeeEndToEndTest::SetUp();
+    KvInstallTimetable();
   }
   void TearDown() override {
     KvFeeEndToEndTest::TearDown();
@@ -111,10 +115,9 @@ class KvLostConnectionTest : public KvFeeEndToEndTest {
     m_script = [](QDialog* dialog) { KvPress(dialog, KV_IDOK); };
     auto* doc = dynamic_cast<CPKDoc*>(module->OpenDocument(272, 0));
     m_script = nullptr;
-    if (!doc || !doc->SelectKey(klass) ||
-        !doc->FindView<CForthView>()->CommitCell(1, 3, QStringLiteral("TEXT"), course.KNO, 0))
-      return nullptr;
-    return doc;
+    const bool typed = doc && doc->SelectKey(klass) &&
+                       doc->FindView<CForthView>()->CommitCell(1, 3, QStringLiteral("TEXT"), course.KNO, 0);
+    return typed ? doc : nullptr;
   }
   QStringList Receipts() { return Lines(-1); }
   QStringList Dues() { return Lines(1); }
