@@ -101,6 +101,13 @@ bool CKvDb::FailsAsLost() const {
   return true;
 }
 
+bool CKvDb::IsOpenOrFailsAsLost() const {
+  if (IsOpen())
+    return true;
+  FailsAsLost();
+  return false;
+}
+
 void CKvDb::SessionLost() {
   if (!m_bLost && lostHandler())
     m_bLost = lostHandler()(*this);

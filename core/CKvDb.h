@@ -307,6 +307,12 @@ class CKvDb {
   // connection's own operations (statements, selects, transactions) hand
   // their failures on themselves.
   bool FailsAsLost() const;
+  // For a helper that needs the connection before it can start: true when
+  // it is open; false otherwise, and a lost connection then hands the
+  // refusal to the lost-statement handler (FailsAsLost), so that the
+  // command the helper serves tells the loss rather than stop in silence.
+  // A connection merely closed answers false without a word.
+  bool IsOpenOrFailsAsLost() const;
 
   // --- Statement-failure seam, for tests (core/KvDbFaultSeam.cpp) ---
   // The n-th statement this connection sends from now on (statements,

@@ -20,13 +20,7 @@ void KvTypedSet::Init(int nLong, int nDouble, int nText, const CKvDb* pDb) {
   m_pDb = pDb;
 }
 
-bool KvTypedSet::ConnectionOpen() const {
-  if (m_pDb && m_pDb->IsOpen())
-    return true;
-  if (m_pDb)
-    m_pDb->FailsAsLost();
-  return false;
-}
+bool KvTypedSet::ConnectionOpen() const { return m_pDb && m_pDb->IsOpenOrFailsAsLost(); }
 
 bool KvTypedSet::ConnectionLost() const { return m_pDb && m_pDb->FailsAsLost(); }
 

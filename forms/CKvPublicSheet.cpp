@@ -220,7 +220,7 @@ void CKvPublicSheet::OnOK() {
 
 bool CKvPublicSheet::writeTemplate(int nOldForm) {
   CKvDb* pDb = m_pDoc->m_pDb;
-  if (!pDb || !pDb->IsOpen())
+  if (!pDb || !pDb->IsOpenOrFailsAsLost())
     return false;
   const int nFlag = m_edited.nFlag;
   const int nNew = m_edited.nForm;

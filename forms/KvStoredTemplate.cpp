@@ -44,7 +44,7 @@ bool KvStoredTemplate::writeRows(CKvDb* pDb, int nFlag, int nForm, int nOpen) co
 }
 
 bool KvStoredTemplate::Write(CKvDb* pDb, int nFlag, int nForm, int nOpen) const {
-  if (!pDb || !pDb->IsOpen())
+  if (!pDb || !pDb->IsOpenOrFailsAsLost())
     return false;
   bool taken = false;
   {
@@ -67,7 +67,7 @@ bool KvStoredTemplate::Write(CKvDb* pDb, int nFlag, int nForm, int nOpen) const 
 }
 
 bool KvStoredTemplate::Replace(CKvDb* pDb, int nFlag, int nForm, int nOpen) const {
-  if (!pDb || !pDb->IsOpen())
+  if (!pDb || !pDb->IsOpenOrFailsAsLost())
     return false;
   KvDbTransaction transaction(*pDb);
   return transaction.IsActive() && pDb->LockTable(QStringLiteral("KvFormList")) &&
@@ -75,7 +75,7 @@ bool KvStoredTemplate::Replace(CKvDb* pDb, int nFlag, int nForm, int nOpen) cons
 }
 
 bool KvStoredTemplate::WriteCopy(CKvDb* pDb, int nFlag, int nLeast, int* pnForm) const {
-  if (!pDb || !pDb->IsOpen())
+  if (!pDb || !pDb->IsOpenOrFailsAsLost())
     return false;
   KvDbTransaction transaction(*pDb);
   if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KvFormList")))

@@ -286,7 +286,7 @@ void CKvPrintPosDlg::updateButtons() {
 }
 
 bool CKvPrintPosDlg::SaveData() {
-  if (!m_db || !m_db->IsOpen() || !keepShown(true))
+  if (!m_db || !m_db->IsOpenOrFailsAsLost() || !keepShown(true))
     return false;
   // Layout id -> its rows as stored by this save.
   QMap<int, QList<CKvCsRec>> saved;

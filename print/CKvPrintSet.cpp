@@ -110,7 +110,7 @@ bool CKvPrintSet::Load(CKvDb* db, int nFlag, const QString& sFieldMode, const QS
 
 bool CKvPrintSet::Save(CKvDb* db, int nFlag, const QString& sFieldMode,
                        const QString& printer) const {
-  if (!db || !db->IsOpen())
+  if (!db || !db->IsOpenOrFailsAsLost())
     return false;
   const QString profile = profileOrCurrent(printer);
   const QString where = keyWhere(*db, nFlag, sFieldMode, profile);

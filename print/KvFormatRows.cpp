@@ -61,7 +61,7 @@ bool KvLoadFormatRows(CKvDb* db, int cs, const QString& key, const QString& prof
 
 bool KvSaveFormatRows(CKvDb* db, int cs, const QString& key, const QString& profile,
                       const QMap<int, QString>& rows) {
-  if (!db || !db->IsOpen())
+  if (!db || !db->IsOpenOrFailsAsLost())
     return false;
   const QString lpo = KvFormatProfile(profile);
   KvDbTransaction transaction(*db);

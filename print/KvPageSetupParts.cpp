@@ -89,8 +89,10 @@ void KvAddOkCancelRow(QWidget* dialog, QBoxLayout* layout) {
 }
 
 bool KvCanStorePageSetup(const CKvDb* db) {
-  if (db && db->IsOpen())
+  if (db && db->IsOpenOrFailsAsLost())
     return true;
-  KvMessageBox(QStringLiteral("没有打开的数据文件，无法保存页面设置！"), KV_MB_OK | KV_MB_ICONSTOP);
+  // A lost connection has told its loss instead.
+  if (!db || !db->IsLost())
+    KvMessageBox(QStringLiteral("没有打开的数据文件，无法保存页面设置！"), KV_MB_OK | KV_MB_ICONSTOP);
   return false;
 }

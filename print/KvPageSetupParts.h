@@ -41,5 +41,6 @@ QLineEdit* KvPageTextEdit(QWidget* parent, int id);
 void KvAddOkCancelRow(QWidget* dialog, QBoxLayout* layout);
 
 // True when the connection is open; otherwise says that the page setup
-// cannot be stored.
+// cannot be stored, or, when the connection is lost, tells the loss
+// (CKvDb::IsOpenOrFailsAsLost).
 bool KvCanStorePageSetup(const CKvDb* db);

@@ -251,7 +251,7 @@ void CXxDataType::SetDefaultParams() { m_params = Params(); }
 
 bool CXxDataType::LoadParams(CKvDb* pDb) {
   pDb = connectionOr(pDb);
-  if (!pDb || !pDb->IsOpen())
+  if (!pDb || !pDb->IsOpenOrFailsAsLost())
     return false;
   CKvQuery query(1, 0, 1, pDb);
   if (!query.Open(KvFormat(QStringLiteral("Select CsN,Rtrim(CsVal) From SysCsTab Where Cs=%d "

@@ -88,7 +88,8 @@ class CXxDataType : public CFormDataType {
   void SetDefaultParams();
   // Reads the rows of category 4180 into the members; a level in use whose
   // length is not positive becomes 2. False (members unchanged) when the
-  // rows cannot be read; the query has reported it.
+  // rows cannot be read; the query has reported it, and a lost connection
+  // has told its loss (CKvDb::IsOpenOrFailsAsLost).
   bool LoadParams(CKvDb* pDb);
   // Replaces the stored rows by the members (levels beyond L-1 are not
   // stored) in one transaction; the members then read as a load would give

@@ -64,11 +64,8 @@ const QString& translatedKept(const QString& sql, bool bServer) {
 
 KvDbStatement* KvSchoolBoundKept(CKvDb* pDb, const QString& sql, const std::function<void(KvDbStatement&)>& bind,
                                  QString* translated) {
-  if (!pDb || !pDb->IsOpen()) {
-    if (pDb)
-      pDb->FailsAsLost();
+  if (!pDb || !pDb->IsOpenOrFailsAsLost())
     return nullptr;
-  }
   *translated = translatedKept(sql, pDb->GetKind() != 0);
   QString error;
   KvDbStatement* statement = pDb->GetBackend()->keptStatement(*translated, &error);

@@ -1,23 +1,34 @@
 // The server ends the program's session while a receipt is being entered
 // (PostgreSQL through ODBC and through libpq): the program says so once,
 // the windows say nothing false, the receipt that could not be saved stays
-// open with what was typed (a cancelled login keeps it so), and after a
-// login on the same data file (the server password kept) it is saved.
+// open with what was typed (a cancelled login keeps it so, and every save
+// then says the connection is lost), and after a login on the same data
+// file (the server password kept) it is saved.
 
 #include "KvFeeEndToEndFixture.h"
 
 #include "core/KvDbBackend.h"
 #include "core/KvText.h"
+#include "forms/CForthView.h"
+#include "forms/CFormDataType.h"
 #include "school/CPc.h"
 #include "school/CXxDjDoc0.h"
 #include "school/CXxDjDoc2.h"
 #include "school/CXxDjFrmView.h"
 #include "school/CXxDjListView.h"
 #include "school/CXxDjOpenDlg.h"
+#include "timetable/CPKDoc.h"
+#include "timetable/CPkDataType.h"
+#include "timetable/CSbtTable.h"
+#include "timetable/CTchrTable.h"
+#include "timetable/CWkjhRec.h"
+#include "timetable/CWktRec.h"
+#include "timetable/KvTimetableInstall.h"
 #include "ui/CKvEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QMenu>
 #include <QTest>
 
 namespace {
@@ -73,6 +84,41 @@ class KvLostConnectionTest : public KvFeeEndToEndTest {
                                       : KvNewPostgresFileLogin(server, m_dropName);
     return m_app.StartUp({QStringLiteral("kvqy")});
   }
+  // The program with its timetabling module too.
+  void SetUp() override {
+    KvFeeEndToEndTest::SetUp();
+    KvInstallTimetable();
+  }
+  void TearDown() override {
+    KvFeeEndToEndTest::TearDown();
+    CKvXxApp::SetDataTypeFactory(CPkDataType::kModule, nullptr);
+  }
+  // The class timetable of the class with a lesson typed, on a plan of
+  // 1 March with a teacher, a course of one lesson a week and the school's
+  // default week.
+  CPKDoc* TypedTimetable(const QString& grade, const QString& klass) {
+    const QString year = QString::number(m_app.GetDataFile().GetYear());
+    const QString date = year + QStringLiteral("0301");
+    CTchrRec teacher;
+    teacher.KNO = QStringLiteral("0001"), teacher.NA = QStringLiteral("王芳");
+    CSbtRec course;
+    course.KNO = QStringLiteral("0001"), course.NA = course.NAA = QStringLiteral("语文");
+    CWktRec schedule(year, 0);
+    schedule.SetDefaults();
+    CWkjhRec plan(year, 0, date, grade), assignment(year, 0, date, klass);
+    plan.SBT = assignment.SBT = course.KNO, plan.NU = plan.CN = plan.CL = 1;
+    assignment.TCHR = teacher.KNO;
+    if (!CTchrTable::Insert(teacher, db()) || !CSbtTable::Insert(course, db()) || !schedule.Save(db()) ||
+        !plan.InsertPlanRow(db()) || !assignment.InsertAssignment(db()))
+      return nullptr;
+    auto* module = dynamic_cast<CFormDataType*>(KvFindDataType(CPkDataType::kModule));
+    m_script = [](QDialog* dialog) { KvPress(dialog, KV_IDOK); };
+    auto* doc = dynamic_cast<CPKDoc*>(module->OpenDocument(272, 0));
+    m_script = nullptr;
+    const bool typed = doc && doc->SelectKey(klass) &&
+                       doc->FindView<CForthView>()->CommitCell(1, 3, QStringLiteral("TEXT"), course.KNO, 0);
+    return typed ? doc : nullptr;
+  }
   QStringList Receipts() { return Lines(-1); }
   QStringList Dues() { return Lines(1); }
   // The fee lines of the kind (1 due, -1 paid) as "student item amount".
@@ -94,12 +140,15 @@ TEST_P(KvLostConnectionTest, TheLossIsToldOnceAndTheUnsavedReceiptIsSavedAfterTh
     GTEST_SKIP() << "no PostgreSQL server";
   }
   ASSERT_EQ(db()->GetKind(), GetParam());
-  ASSERT_TRUE(KvGrantRights(m_app, {"0081", "0082", "0083", "1801", "1802", "1803", "1805", "1806", "1812", "1813"}));
+  ASSERT_TRUE(KvGrantRights(
+      m_app, {"0081", "0082", "0083", "1801", "1802", "1803", "1805", "1806", "1812", "1813", "1907", "1908"}));
   const QStringList items = EnterItems({"学费"});
   const QStringList levels = {"本校", "新生级", "一班"};
   const QStringList codes = EnterSchool(levels.at(0), levels.at(1), levels.at(2), {"张三"});
   ASSERT_EQ(codes.size(), 4);
   const QString student = codes.at(3);
+  CPKDoc* timetable = TypedTimetable(codes.at(1), codes.at(2));
+  ASSERT_NE(timetable, nullptr);
 
   // The student's due of 500 saved on the class sheet, then changed to 600
   // and not yet saved.
@@ -193,10 +242,30 @@ TEST_P(KvLostConnectionTest, TheLossIsToldOnceAndTheUnsavedReceiptIsSavedAfterTh
     if (turn.accept)
       break;
     EXPECT_TRUE(router->IsEnabledOnFrame(KV_CMD_LOGIN));
-    recorder.clear();
-    QTest::mouseClick(KvDlgItem<QAbstractButton>(form, KV_IDOK), Qt::LeftButton);
-    EXPECT_EQ(recorder.texts(), QStringList{QString::fromUtf8(kLost)});
+    // Each save tells the loss once: the receipt's 保存, Ctrl+S on the fee
+    // sheet and on the timetable, and 是 to closing the fee sheet.
+    const auto pressCtrlS = [](QWidget* view) { QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier); };
+    QMdiSubWindow* sheetWindow = sheet->GetFrames().first();
+    QMenu* sheetMenu = sheetWindow->systemMenu();  // its last item closes the window
+    const struct { std::function<void()> command; QStringList asked; } commands[] = {
+        {[&] { QTest::mouseClick(KvDlgItem<QAbstractButton>(form, KV_IDOK), Qt::LeftButton); }, {}},
+        {[&] { pressCtrlS(grid); }, {}},
+        {[&] { pressCtrlS(timetable->FindView<CForthView>()); }, {}},
+        {[&] {
+           sheetWindow->showSystemMenu();
+           QTest::mouseClick(sheetMenu, Qt::LeftButton, {},
+                             sheetMenu->actionGeometry(sheetMenu->actions().last()).center());
+         },
+         {"当前文档已发生了变化，存盘吗？"}}};
+    for (const auto& command : commands) {
+      recorder.clear();
+      recorder.script({KV_IDYES});
+      command.command();
+      EXPECT_EQ(recorder.texts(), command.asked + QStringList{QString::fromUtf8(kLost)});
+    }
+    EXPECT_EQ(int(frame()->MdiClient()->subWindowList().size()), windows);
     EXPECT_TRUE(form->IsModified(reason));
+    EXPECT_TRUE(timetable->HasUnsavedEdits(reason));
     KvShot(frame(), QStringLiteral("lost_frame_%1").arg(GetParam()));
   }
   ASSERT_TRUE(db()->IsOpen());
@@ -213,6 +282,8 @@ TEST_P(KvLostConnectionTest, TheLossIsToldOnceAndTheUnsavedReceiptIsSavedAfterTh
   recorder.clear();
   grid->ExecuteCmd(KV_CMD_FILE_SAVE);
   EXPECT_EQ(Dues(), QStringList{student + QStringLiteral(" 01 600")});
+  timetable->FindView<CForthView>()->ExecuteCmd(KV_CMD_FILE_SAVE);
+  EXPECT_EQ(Column(QStringLiteral("Select rtrim(SBT) From PK")), QStringList{"0001"});
   recorder.script({KV_IDYES});
   KvPress(form, KV_IDOK);
   EXPECT_EQ(Receipts(), QStringList{student + QStringLiteral(" 01 120")});
