@@ -114,7 +114,7 @@ QString KvCheckPrinterProfileName(CKvDb* db, const QString& name, const QString&
 }
 
 bool KvAddPrinterProfile(CKvDb* db, const QString& name) {
-  if (!db || !db->IsOpen())
+  if (!db || !db->IsOpenOrFailsAsLost())
     return false;
   const QString checked = KvCheckPrinterProfileName(db, name);
   if (checked.isEmpty())
@@ -125,7 +125,7 @@ bool KvAddPrinterProfile(CKvDb* db, const QString& name) {
 }
 
 bool KvRenamePrinterProfile(CKvDb* db, const QString& oldName, const QString& newName) {
-  if (!db || !db->IsOpen())
+  if (!db || !db->IsOpenOrFailsAsLost())
     return false;
   const QString checked = KvCheckPrinterProfileName(db, newName, oldName);
   if (checked.isEmpty())
@@ -169,7 +169,7 @@ bool KvRenamePrinterProfile(CKvDb* db, const QString& oldName, const QString& ne
 }
 
 bool KvDeletePrinterProfile(CKvDb* db, const QString& name) {
-  if (!db || !db->IsOpen())
+  if (!db || !db->IsOpenOrFailsAsLost())
     return false;
   if (!db->Execute(QStringLiteral("Delete From SysCsTab") + profileWhere(*db, name)))
     return false;
