@@ -29,7 +29,9 @@
 //   the cell or Escape closes it.
 // - A cell's drop-down list (GetCellChoices) writes the first word of the
 //   line chosen with Enter or a click; Escape leaves the cell as it was; a
-//   printable key closes the list and is typed into the cell at its caret.
+//   printable key closes the list and is typed into the cell at its caret;
+//   a command key (with Ctrl, F1, F3, F5, F12) closes the list as Escape
+//   does and then runs as it would on the grid (Ctrl+S saves).
 // - The right-click menu is menu 306, shown through the popup seam; a command
 //   the view does not carry out is shown disabled. Commands the view does not
 //   take go to its document.
