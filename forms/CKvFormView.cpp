@@ -605,10 +605,15 @@ bool CKvFormView::ShowCellChoices(int nMode) {
   QAction* chosen = KvExecPopupMenu(&menu, viewport()->mapToGlobal(rect.bottomLeft()));
   const int index = int(menu.actions().indexOf(chosen));
   if (index < 0) {
-    // A key typed on the open list is typed into its cell at the caret.
-    if (!menu.TypedText().isEmpty() && m_bEditing && m_editCell.SameCell(cell) &&
-        m_model.Current().SameCell(cell)) {
-      QKeyEvent key(QEvent::KeyPress, menu.TypedKey(), menu.TypedModifiers(), menu.TypedText());
+    QKeyEvent key(QEvent::KeyPress, menu.TypedKey(), menu.TypedModifiers(), menu.TypedText());
+    if (menu.ClosedByCommandKey()) {
+      // A command key on the open list runs as on the grid, the window's
+      // shortcuts included: a key sent by the program is offered to them
+      // first, as one the operator types.
+      QApplication::sendEvent(m_bEditing ? static_cast<QWidget*>(m_pEditor) : this, &key);
+    } else if (!menu.TypedText().isEmpty() && m_bEditing && m_editCell.SameCell(cell) &&
+               m_model.Current().SameCell(cell)) {
+      // A key typed on the open list is typed into its cell at the caret.
       QApplication::sendEvent(m_pEditor, &key);
     }
     return false;

@@ -29,7 +29,12 @@
 //   the cell or Escape closes it.
 // - A cell's drop-down list (GetCellChoices) writes the first word of the
 //   line chosen with Enter or a click; Escape leaves the cell as it was; a
-//   printable key closes the list and is typed into the cell at its caret.
+//   printable key closes the list and is typed into the cell at its caret;
+//   a command key (with Ctrl, F1, F3, F5, F12) closes the list as Escape
+//   does and then runs as it would on the grid (Ctrl+S saves).
+// - A paste the cell's input type refuses, into one cell or a block (the
+//   cells that take their text are written), beeps and shows under the
+//   current cell the edit field's tip (KvPasteRefusal).
 // - The right-click menu is menu 306, shown through the popup seam; a command
 //   the view does not carry out is shown disabled. Commands the view does not
 //   take go to its document.
@@ -54,6 +59,7 @@
 class CKvDoc;
 class CKvEdit;
 class KvPageMap;
+class KvPasteRefusal;
 class QMenu;
 
 // One drawing of the form: on screen (scrolled) or one printed page.
@@ -348,12 +354,16 @@ class CKvFormView : public QAbstractScrollArea,
   bool isEditCmdEnabled(int id);
   void executeEditCmd(int id);
   // Whether a cell may be written and its input type takes `insert` put
-  // into `current` at `position`.
+  // into `current` at `position`. A refusal of the input type is noted in
+  // `refusal` when one is given.
   bool cellTakes(int row, int column, const QString& area, const QString& insert,
-                 const QString& current = QString(), int position = 0);
+                 const QString& current = QString(), int position = 0, KvPasteRefusal* refusal = nullptr);
   // A block command's write of one cell: checked as cellTakes, stored and
   // reported (OnCellChanged). False when the cell refused it.
-  bool writeBlockCell(int row, int column, const QString& area, const QString& text);
+  bool writeBlockCell(int row, int column, const QString& area, const QString& text,
+                      KvPasteRefusal* refusal = nullptr);
+  // Tells the paste's refusals, if any, under the current cell.
+  void tellRefusal(const KvPasteRefusal& refusal);
   // Removes the characters selected inside the current cell; false when
   // none are or the cell refused the result.
   bool deleteSelectedCharacters();

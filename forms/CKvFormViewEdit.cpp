@@ -7,11 +7,13 @@
 #include "core/KvCountTextGrid.h"
 #include "core/KvInputType.h"
 #include "core/KvNumber.h"
+#include "core/KvWidth.h"
 #include "formula/CKvCalcDlg.h"
 #include "ui/CKvCommandRouter.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvCommands.h"
 #include "ui/KvModal.h"
+#include "ui/KvPasteRefusal.h"
 
 #include <QApplication>
 
@@ -104,17 +106,29 @@ void CKvFormView::executeEditCmd(int id) {
 // --- Helpers ---
 
 bool CKvFormView::cellTakes(int row, int column, const QString& area, const QString& insert,
-                            const QString& current, int position) {
+                            const QString& current, int position, KvPasteRefusal* refusal) {
   if (!m_model.CellExists(KvGridAreaFromName(area), row, column) || !CanEditCell(row, column, area))
     return false;
   QString text, type;
   int limit1 = -1, limit2 = -1;
   GetCellValue(row, column, area, text, type, limit1, limit2);
-  return KvCheckTypeSpec(insert, current, position, type, limit1, limit2);
+  if (KvCheckTypeSpec(insert, current, position, type, limit1, limit2))
+    return true;
+  if (refusal) {
+    const qsizetype at = KvIndexAtWidth(current, qMax(0, position));
+    refusal->Add(insert, current.left(at) + insert + current.mid(at), type, limit1, limit2);
+  }
+  return false;
 }
 
-bool CKvFormView::writeBlockCell(int row, int column, const QString& area, const QString& text) {
-  if (!cellTakes(row, column, area, text))
+void CKvFormView::tellRefusal(const KvPasteRefusal& refusal) {
+  const KvGridCell cell = m_model.Current();
+  refusal.Tell(viewport(), windowRect(cell.area, cell.row, cell.column));
+}
+
+bool CKvFormView::writeBlockCell(int row, int column, const QString& area, const QString& text,
+                                 KvPasteRefusal* refusal) {
+  if (!cellTakes(row, column, area, text, QString(), 0, refusal))
     return false;
   SetCellValue(row, column, area, text);
   OnCellChanged(text, row, column, area);
@@ -246,25 +260,32 @@ bool CKvFormView::Paste() {
     EnsureCellVisible();
     return false;
   }
-  // Characters selected in the cell are replaced; when they cannot go,
-  // nothing is pasted.
-  if (m_model.Anchor().caret != m_model.Current().caret && !deleteSelectedCharacters())
-    return false;
   const KvGridCell cell = m_model.Current();
   const QString& area = KvGridAreaName(cell.area);
   if (rows == 1 && columns == 1) {
     if (!m_model.CellExists(cell.area, cell.row, cell.column) || !CanEditCell(cell.row, cell.column, area))
       return false;
+    // Characters selected in the cell are replaced: the cell judges its text
+    // without them, and keeps them when it refuses the paste.
     const QString old = ReadCell(cell.row, cell.column, area);
-    const int caret = qBound(0, cell.caret, int(old.size()));
-    if (!cellTakes(cell.row, cell.column, area, text, old, caret))
+    const int from = qBound(0, qMin(m_model.Anchor().caret, cell.caret), int(old.size()));
+    const int to = qBound(0, qMax(m_model.Anchor().caret, cell.caret), int(old.size()));
+    const QString kept = old.left(from) + old.mid(to);
+    KvPasteRefusal refusal;
+    if (!cellTakes(cell.row, cell.column, area, text, kept, from, &refusal)) {
+      tellRefusal(refusal);
       return false;
-    if (!CommitCell(cell.row, cell.column, area, old.left(caret) + text + old.mid(caret), caret))
+    }
+    if (!CommitCell(cell.row, cell.column, area, kept.left(from) + text + kept.mid(from), cell.caret))
       return false;
-    const KvGridCell after{caret + int(text.size()), cell.row, cell.column, cell.area};
+    const KvGridCell after{from + int(text.size()), cell.row, cell.column, cell.area};
     settleSelection(after, after);
     return true;
   }
+  // Characters selected in the cell are replaced; when they cannot go,
+  // nothing is pasted.
+  if (m_model.Anchor().caret != cell.caret && !deleteSelectedCharacters())
+    return false;
   // A table goes into TEXT cells only.
   if (cell.area != KvGridArea::Text)
     return false;
@@ -280,6 +301,7 @@ bool CKvFormView::pasteBlock(const QString& text, int rows, int columns) {
   const int rowCount = m_model.TextRowCount();
   const int columnCount = m_model.ColumnCount();
   const QStringList lines = text.split(u'\n');
+  KvPasteRefusal refusal;
   if (cell.column == 0 && columns >= columnCount) {
     // Whole rows: opened at the current row and filled line by line.
     if (!MayAddRows())
@@ -290,19 +312,21 @@ bool CKvFormView::pasteBlock(const QString& text, int rows, int columns) {
     for (int i = 0; i < rows; ++i) {
       const QStringList fields = lines.value(i).split(u'\t');
       for (int column = 0; column < columnCount && column < fields.size(); ++column)
-        writeBlockCell(cell.row + i, column, area, fields.at(column));
+        writeBlockCell(cell.row + i, column, area, fields.at(column), &refusal);
     }
     RecalcScroll(true);
     settleOn(qBound(0, cell.row + rows, m_model.TextRowCount() - 1), 0, KvGridArea::Text);
+    tellRefusal(refusal);
     return true;
   }
   // A block from the current cell, clipped at the grid's last row and column.
   for (int i = 0; i < rows && cell.row + i < rowCount; ++i) {
     const QStringList fields = lines.value(i).split(u'\t');
     for (int j = 0; j < fields.size() && cell.column + j < columnCount; ++j)
-      writeBlockCell(cell.row + i, cell.column + j, area, fields.at(j));
+      writeBlockCell(cell.row + i, cell.column + j, area, fields.at(j), &refusal);
   }
   settleOn(cell.row, cell.column, KvGridArea::Text);
+  tellRefusal(refusal);
   return true;
 }
 
@@ -319,12 +343,14 @@ bool CKvFormView::PasteIntoBlock() {
   const QString& area = KvGridAreaName(current.area);
   int r1, c1, r2, c2;
   m_model.SelectedBlock(r1, c1, r2, c2);
+  KvPasteRefusal refusal;
   for (int row = r1; row <= r2; ++row)
     for (int column = c1; column <= c2; ++column)
-      writeBlockCell(row, column, area, text);
+      writeBlockCell(row, column, area, text, &refusal);
   anchor.caret = current.caret = 0;
   m_bChanged = true;
   settleSelection(anchor, current);
+  tellRefusal(refusal);
   return true;
 }
 
@@ -335,18 +361,20 @@ bool CKvFormView::PasteIntoColumn() {
   CommitEditor();
   const QString& area = KvGridAreaName(KvGridArea::Text);
   const QString text = ReadCell(current.row, current.column, area);
+  KvPasteRefusal refusal;
   for (int row = 0; row < m_model.TextRowCount(); ++row) {
     // Blank rows stay blank.
     bool blank = true;
     for (int column = 0; column < m_model.ColumnCount() && blank; ++column)
       blank = ReadCell(row, column, area).isEmpty();
     if (!blank)
-      writeBlockCell(row, current.column, area, text);
+      writeBlockCell(row, current.column, area, text, &refusal);
   }
   KvGridCell anchor = m_model.Anchor();
   anchor.caret = current.caret = 0;
   m_bChanged = true;
   settleSelection(anchor, current);
+  tellRefusal(refusal);
   return true;
 }
 

@@ -3,7 +3,10 @@
 // click on a line chooses it, Escape closes the list without a choice, and
 // a printable key closes the list without a choice and is kept, so that the
 // grid types it into the cell the list belongs to. No key typed while the
-// list is open reaches another cell.
+// list is open reaches another cell. A command key (any key with Ctrl, F1,
+// F3, F5 and F12) closes the list as Escape does and is kept too, so that
+// the grid runs it as it would have with no list open: while the list holds
+// the keyboard, the window's shortcuts cannot take it.
 
 #include <QMenu>
 #include <QString>
@@ -18,6 +21,8 @@ class KvChoiceMenu : public QMenu {
   QString TypedText() const { return m_typedText; }
   int TypedKey() const { return m_nTypedKey; }
   Qt::KeyboardModifiers TypedModifiers() const { return m_typedModifiers; }
+  // Whether that key is a command key rather than a character.
+  bool ClosedByCommandKey() const { return m_bCommandKey; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -26,4 +31,5 @@ class KvChoiceMenu : public QMenu {
   QString m_typedText;
   int m_nTypedKey = 0;
   Qt::KeyboardModifiers m_typedModifiers;
+  bool m_bCommandKey = false;
 };

@@ -1,19 +1,18 @@
 #include "ui/CKvEdit.h"
 
-#include "core/KvFormat.h"
 #include "core/KvNumber.h"
 #include "core/KvNumberText.h"
 #include "core/KvText.h"
 #include "core/KvInputType.h"
 #include "ui/KvCalculatorHook.h"
 #include "ui/KvModal.h"
+#include "ui/KvPasteRefusal.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QToolTip>
 #include <QValidator>
 
 #include <memory>
@@ -60,37 +59,7 @@ bool CKvEdit::Admits(const QString& text) {
 }
 
 bool CKvEdit::AcceptsAnyWidth(const QString& text) const {
-  const QString type = m_strInputType.trimmed();
-  int limit1 = m_nLimit1;
-  int limit2 = m_nLimit2;
-  if (type.startsWith(u"NUMBER") || type.startsWith(u"DOUBLE") || type.startsWith(u"STRING"))
-    limit1 = -1;
-  else if (type.startsWith(u"CLASSNOSTRING"))
-    limit2 = -1;
-  else
-    return false;
-  return KvCheckTypeSpec(text, QString(), 0, type, limit1, limit2);
-}
-
-QString CKvEdit::RefusedCharacters(const QString& text) const {
-  // A text type judges each character by its set. The other types judge
-  // the whole text, so a character counts as refused only when it can
-  // neither start the text nor follow a digit; digits always fit.
-  const bool byCharacter = m_strInputType.trimmed().startsWith(u"STRING");
-  QString refused;
-  for (qsizetype i = 0; i < text.size();) {
-    const qsizetype units = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-    const QString one = text.mid(i, units);
-    i += units;
-    if (refused.contains(one))
-      continue;
-    const bool digit = one.at(0) >= u'0' && one.at(0) <= u'9';
-    const bool fits = byCharacter ? AcceptsAnyWidth(one)
-                                  : digit || AcceptsAnyWidth(one) || AcceptsAnyWidth(QStringLiteral("1") + one);
-    if (!fits)
-      refused += one;
-  }
-  return refused;
+  return KvAcceptsAnyWidth(text, m_strInputType, m_nLimit1, m_nLimit2);
 }
 
 bool CKvEdit::RefusePaste() {
@@ -106,14 +75,9 @@ bool CKvEdit::RefusePaste() {
   candidate.insert(at, pasted);
   if (candidate == m_programText || Accepts(candidate))
     return false;
-  QApplication::beep();
-  QString tip;
-  if (AcceptsAnyWidth(candidate))
-    tip = QStringLiteral("粘贴的内容超出允许的长度，未被接受！");
-  else if (const QString refused = RefusedCharacters(pasted); !refused.isEmpty())
-    tip = KvFormat(QStringLiteral("粘贴的内容含有不允许的字符（%s），未被接受！"), refused);
-  if (!tip.isEmpty())
-    QToolTip::showText(mapToGlobal(QPoint(0, height())), tip, this);
+  KvPasteRefusal refusal;
+  refusal.Add(pasted, candidate, m_strInputType, m_nLimit1, m_nLimit2);
+  refusal.Tell(this, rect());
   return true;
 }
 

@@ -53,8 +53,6 @@ class CKvEdit : public QLineEdit {
   friend class TypeValidator;
   // The validator's verdict on a text the field is about to hold.
   bool Admits(const QString& text);
-  // The characters of `text` the field takes nowhere, each once.
-  QString RefusedCharacters(const QString& text) const;
   // Refuses pasting the clipboard's text when the field would not take it,
   // with a beep and a tip; false when the paste may go ahead.
   bool RefusePaste();

@@ -1,7 +1,7 @@
 // Typing into the grid as an office worker does: the first row of an empty
 // grid, typing over a filled cell entered with a key or a click, into its
 // text after a double-click or F2, Escape, text wider than its cell refused
-// where it is typed, and the keys of a cell's drop-down list.
+// where it is typed, a refused paste, and the keys of a cell's drop-down list.
 
 #include "KvGridTestDoc.h"
 
@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QScrollBar>
@@ -227,13 +228,15 @@ TEST_F(KvGridTypingTest, TypingReplacesAFilledCellUntilTheCaretIsPutIntoItsText)
   EXPECT_TRUE(editor()->hasFocus());
 }
 
-TEST_F(KvGridTypingTest, TextWiderThanItsCellIsRefusedVisiblyAndNeverCut) {
+TEST_F(KvGridTypingTest, TypedOrPastedTextACellRefusesIsRefusedVisiblyAndNeverCut) {
   struct Case {
     const char* what;
     int column;  // entered with Tab from the column before
     const char* typed;
     const char* kept;
     bool told;
+    char paste = 0;  // with Ctrl: 'V' pastes the text, 'B' pastes it into the selected cells
+    const char* tip = "超出栏宽";
   };
   const QList<Case> cases = {
       // 7 integer digits with 2 decimals in an edit width of 10.
@@ -245,6 +248,15 @@ TEST_F(KvGridTypingTest, TextWiderThanItsCellIsRefusedVisiblyAndNeverCut) {
       {"name in characters", 1, "一二三四五六", "一二三四五", true},
       {"half a character's room", 1, "abcdefghi张", "abcdefghi", true},
       {"name that fits", 1, "王小明", "王小明", false},
+      // A refused paste leaves the cell's text and names what it refused,
+      // as plain text; a number refused for its decimals only beeps.
+      {"pasted amount", 3, "350", "350", false, 'V'},
+      {"pasted markup", 3, "<b>350</b>", "1200.00", true, 'V', "粘贴的内容含有不允许的字符（<b>/），未被接受！"},
+      {"pasted decimals", 3, "1.234", "1200.00", false, 'V'},
+      {"pasted name too long", 1, "abcdefghijk", "张三", true, 'V', "粘贴的内容超出允许的长度，未被接受！"},
+      // A block writes the cells that take their text.
+      {"pasted table", 3, "100\tabc", "100", true, 'V', "粘贴的内容含有不允许的字符（abc），未被接受！"},
+      {"pasted into the selected cells", 3, "abc", "1200.00", true, 'B', "粘贴的内容含有不允许的字符（abc），未被接受！"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -253,10 +265,11 @@ TEST_F(KvGridTypingTest, TextWiderThanItsCellIsRefusedVisiblyAndNeverCut) {
     place(0, c.column - 1);
     QTest::keyClick(editor(), Qt::Key_Tab);
     ASSERT_EQ(current().column, c.column);
-    typeIn(editor(), QString::fromUtf8(c.typed));
+    QApplication::clipboard()->setText(QString::fromUtf8(c.typed));
+    c.paste ? QTest::keyClick(editor(), c.paste, Qt::ControlModifier) : typeIn(editor(), QString::fromUtf8(c.typed));
     EXPECT_EQ(editor()->text(), QString::fromUtf8(c.kept));
-    EXPECT_EQ(tipShown(), c.told);
-    if (c.told && c.column == 3) {
+    EXPECT_EQ(KvShownTip(), c.told ? QString::fromUtf8(c.tip) : QString());
+    if (c.told && !c.paste && c.column == 3) {
       grab(m_view.get(), QStringLiteral("grid_too_wide"));
       for (QWidget* window : QApplication::topLevelWidgets())
         if (window->inherits("QTipLabel") && window->isVisible())

@@ -182,8 +182,22 @@ TEST_P(CXxDjWindowTest, EnteringTheMemoTakesTheOneAboveAndTheStudentCellShowsThe
   KvChooseFeeNode(doc, kClassPath + QStringList{"1 学期", "1 应收"});
   ASSERT_TRUE(doc->IsVoucherEditable());
   ASSERT_EQ(doc->GetRowCount(), 2);
-  // The memo column shown; the name column stays hidden.
   CXxDjView0* grid = Grid(doc);
+  // Enter from the row's last amount moves on to the next row's student,
+  // whose list opens; Ctrl+S on it closes the list and saves the sheet.
+  {
+    KvMessageRecorder recorder;
+    KvScopedPopupMenuExec save([](QMenu* menu, const QPoint&) -> QAction* {
+      QTest::keyClick(menu, Qt::Key_S, Qt::ControlModifier);
+      return nullptr;
+    });
+    KvTypeFeeAmount(doc, 0, QStringLiteral("02"), QStringLiteral("500"));
+    grid->PlaceCaret(0, int(doc->m_colMap.indexOf(doc->FindColumnFormula(9))), 0, QStringLiteral("TEXT"));
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(Lines(1), (QStringList{"010201001 02 00001", "500"}));
+    EXPECT_FALSE(grid->IsChanged());
+  }
+  // The memo column shown; the name column stays hidden.
   const int memo = doc->FindColumnFormula(1);
   ASSERT_GE(memo, 0);
   doc->m_formEntry.formulas[memo].nType += 100;

@@ -24,6 +24,7 @@
 #include "timetable/KvPkDocSupport.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvCommands.h"
+#include "ui/KvUiTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -101,6 +102,19 @@ TEST_P(CPKDocTest, TypedCellsAreCheckedAndKeptAsTheyAreSaved) {
   ASSERT_FALSE(answers.Stops().isEmpty());
   EXPECT_TRUE(answers.Stops()[0].startsWith(QStringLiteral("下列单元格出错：\n第2行")));
   EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
+
+  // Enter from a typed cell opens the course list on the next, empty one;
+  // Ctrl+S on it closes the list and saves (yes to the count question).
+  ASSERT_TRUE(Type(doc, 1, kMonday, QStringLiteral("1")));
+  KvScriptedAnswers counts({KV_IDYES});
+  KvScopedPopupMenuExec save([](QMenu* menu, const QPoint&) -> QAction* {
+    QTest::keyClick(menu, Qt::Key_S, Qt::ControlModifier);
+    return nullptr;
+  });
+  Grid(doc)->PlaceCaret(1, kMonday, 0, QStringLiteral("TEXT"));
+  QTest::keyClick(Grid(doc)->Editor(), Qt::Key_Return);
+  EXPECT_EQ(ClassRows(QStringLiteral("010101")), QStringList{QStringLiteral("1|B|2|0|0001|0001|")});
+  EXPECT_FALSE(Grid(doc)->IsChanged());
 }
 
 TEST_P(CPKDocTest, CellsShowNamesOnScreenAndOnPaperWhileTheyKeepTheirCodes) {

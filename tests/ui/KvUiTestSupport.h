@@ -1,6 +1,6 @@
 #pragma once
 // Helpers for widget tests: scoped replacements of the modal seams and the
-// calculator, and a way to show a window with the keyboard focus.
+// calculator, showing a window with the keyboard focus, and the tip's text.
 
 #include "ui/KvCalculatorHook.h"
 #include "ui/KvModal.h"
@@ -9,6 +9,9 @@
 #include <QApplication>
 #include <QMenu>
 #include <QTest>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QToolTip>
 #include <QWidget>
 
 #include <utility>
@@ -61,4 +64,13 @@ inline bool KvShowActive(QWidget* window) {
   window->show();
   window->activateWindow();
   return QTest::qWaitForWindowActive(window);
+}
+
+// The text the visible tool tip shows, as the operator reads it (a tip
+// reads a text that looks like markup as rich text); empty when none shows.
+inline QString KvShownTip() {
+  if (!QToolTip::isVisible())
+    return QString();
+  const QString text = QToolTip::text();
+  return Qt::mightBeRichText(text) ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
 }
