@@ -9,7 +9,8 @@
 // all: the years and the copies the program made of them. None of them was
 // there when the set was taken, so all of them are the test's. The drop
 // runs on a session of its own, so that it also drops a database that
-// refuses new connections.
+// refuses new connections. A test binary killed from outside leaves them,
+// as it leaves its KvTestDb databases.
 
 #include "core/CKvDb.h"
 
