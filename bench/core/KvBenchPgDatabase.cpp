@@ -7,6 +7,14 @@
 
 namespace {
 QString env(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
+
+// The prefix and the process id, then with "_<n>" added: the n-th try.
+QString candidate(const QString& prefix, int n) {
+  const QString name = prefix + QString::number(QCoreApplication::applicationPid());
+  return n == 0 ? name : name + u'_' + QString::number(n);
+}
+
+constexpr int kTries = 100;
 }  // namespace
 
 KvBenchPgDatabase::KvBenchPgDatabase(const QString& prefix, const QString& setup) {
@@ -17,20 +25,53 @@ KvBenchPgDatabase::KvBenchPgDatabase(const QString& prefix, const QString& setup
   info.m_strPassword = env("PGPASSWORD");
   if (env("PGHOST").isEmpty() || !master.Open(QStringLiteral("master"), info))
     return;
-  name = prefix + QString::number(QCoreApplication::applicationPid());
+  // Made under the name, so that nothing can take it in between: a name
+  // that is there already is another's, and the next one is tried.
   KvDbBackend* admin = master.GetBackend();
-  admin->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name, nullptr);
-  if (!admin->execute(QStringLiteral("CREATE DATABASE ") + name +
-                          QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C'"),
-                      nullptr) ||
-      !db.Open(name, info) || (!setup.isEmpty() && !db.GetBackend()->execute(setup, nullptr)))
+  for (int n = 0; n < kTries && name.isEmpty(); ++n) {
+    const QString next = candidate(prefix, n);
+    if (admin->execute(QStringLiteral("CREATE DATABASE ") + next +
+                           QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C'"),
+                       nullptr))
+      name = next;
+    else if (!master.DatabaseExists(next))
+      return;
+  }
+  if (name.isEmpty() || !db.Open(name, info) || (!setup.isEmpty() && !db.GetBackend()->execute(setup, nullptr)))
     db.Close();
 }
 
 KvBenchPgDatabase::~KvBenchPgDatabase() {
   db.Close();
   if (!name.isEmpty())
-    master.GetBackend()->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name, nullptr);
+    master.GetBackend()->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name + QStringLiteral(" WITH (FORCE)"),
+                                 nullptr);
 }
 
 PGconn* KvBenchPgDatabase::raw() const { return dynamic_cast<KvPgBackend*>(db.GetBackend())->handle(); }
+
+QString KvBenchFreeName(const CKvDbInfo& server, const QString& prefix) {
+  CKvDb master(2);
+  if (!master.Open(QStringLiteral("master"), server))
+    return QString();
+  for (int n = 0; n < kTries; ++n) {
+    const QString name = candidate(prefix, n);
+    auto rows = master.GetBackend()->query(
+        QStringLiteral("SELECT count(*) FROM pg_database WHERE datname = '%1' OR left(datname, %2) = '%1_'")
+            .arg(name)
+            .arg(name.size() + 1),
+        nullptr);
+    if (!rows || rows->atEnd())
+      return QString();
+    if (rows->integer(0) == 0)
+      return name;
+  }
+  return QString();
+}
+
+void KvBenchDropDatabase(const CKvDbInfo& server, const QString& name) {
+  CKvDb master(2);
+  if (!name.isEmpty() && master.Open(QStringLiteral("master"), server))
+    master.GetBackend()->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name + QStringLiteral(" WITH (FORCE)"),
+                                 nullptr);
+}

@@ -9,5 +9,3 @@ static void BM_LeftByWidth(benchmark::State& state) {
     benchmark::DoNotOptimize(KvLeftByWidth(text, 120));
 }
 BENCHMARK(BM_LeftByWidth);
-
-BENCHMARK_MAIN();

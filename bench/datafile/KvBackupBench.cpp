@@ -13,6 +13,7 @@
 // server named by PGHOST, PGPORT, PGUSER and PGPASSWORD and the client
 // tools on PATH, and are skipped without them.
 
+#include "../core/KvBenchPgDatabase.h"
 #include "../school/KvSchoolBenchData.h"
 #include "core/CKvDb.h"
 #include "core/KvArchive.h"
@@ -300,15 +301,18 @@ void BM_PgRestore_Archive(benchmark::State& state) {
   const QString archive = archiveOf(year, QStringLiteral("pg-restore.bak"));
   // A database of its own: the restore replaces it.
   const CKvDbInfo info = year.db().GetConnectInfo();
-  const QString name = QStringLiteral("kvbak_target_%1").arg(QCoreApplication::applicationPid());
-  CKvDb target(2);
-  target.DropDatabase(name, info);
-  if (!year.db().CopyDatabase(name) || !target.Open(name, info)) {
+  const QString name = KvBenchFreeName(info, QStringLiteral("kvbak_target_"));
+  if (name.isEmpty() || !year.db().CopyDatabase(name)) {
     state.SkipWithError("no target");
     return;
   }
-  archiveRestores(state, target, archive);
-  target.DropDatabase(name, info);
+  CKvDb target(2);
+  if (target.Open(name, info))
+    archiveRestores(state, target, archive);
+  else
+    state.SkipWithError("no target");
+  target.Close();
+  KvBenchDropDatabase(info, name);
 }
 BENCHMARK(BM_PgRestore_Archive)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -322,14 +326,16 @@ void BM_PgRestore_CreatedbPgRestore(benchmark::State& state) {
     state.SkipWithError("pg_dump failed");
     return;
   }
-  const QString name = QStringLiteral("kvbak_tool_%1").arg(QCoreApplication::applicationPid());
-  runTool(QStringLiteral("dropdb"), {QStringLiteral("--if-exists"), name});
+  const QString name = KvBenchFreeName(year.db().GetConnectInfo(), QStringLiteral("kvbak_tool_"));
   for (auto _ : state) {
-    if (!runTool(QStringLiteral("createdb"), {QStringLiteral("-T"), QStringLiteral("template0"), name}) ||
-        !runTool(QStringLiteral("pg_restore"), {QStringLiteral("-d"), name, dump}))
+    // A name another program took in between is never dropped.
+    const bool made =
+        !name.isEmpty() && runTool(QStringLiteral("createdb"), {QStringLiteral("-T"), QStringLiteral("template0"), name});
+    if (!made || !runTool(QStringLiteral("pg_restore"), {QStringLiteral("-d"), name, dump}))
       state.SkipWithError("createdb or pg_restore failed");
     state.PauseTiming();
-    runTool(QStringLiteral("dropdb"), {name});
+    if (made)
+      runTool(QStringLiteral("dropdb"), {name});
     state.ResumeTiming();
   }
   bytes(state, dump);

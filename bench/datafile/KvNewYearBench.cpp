@@ -44,20 +44,23 @@ KvBenchPgDatabase& server() {
 
 CKvDbInfo infoOf(int kind) { return kind == 0 ? CKvDbInfo(0) : server().info; }
 
-// The file or database of a role: a scratch file, or a database of the
-// process on the server.
+// The file or database of a role: a scratch file, or a database name on
+// the server that nobody has (the benchmark then makes and drops it again
+// and again).
 QString scratchName(int kind, const char* role) {
-  const qint64 pid = QCoreApplication::applicationPid();
   if (kind == 0)
-    return QDir::tempPath() + QStringLiteral("/kvnewyear-%1-%2.xxd").arg(pid).arg(QLatin1String(role));
-  return QStringLiteral("kvnewyear_%1_%2").arg(QLatin1String(role)).arg(pid);
+    return QDir::tempPath() +
+           QStringLiteral("/kvnewyear-%1-%2.xxd").arg(QCoreApplication::applicationPid()).arg(QLatin1String(role));
+  return server().ready() ? KvBenchFreeName(server().info, QStringLiteral("kvnewyear_%1_").arg(QLatin1String(role)))
+                          : QString();
 }
 
+// Drops the benchmark's own file or database of a role.
 void dropScratch(int kind, const QString& name) {
   if (kind == 0) {
     for (const char* suffix : {"", "-journal", ".kvlock"})
       QFile::remove(name + QString::fromLatin1(suffix));
-  } else if (server().ready()) {
+  } else if (server().ready() && !name.isEmpty()) {
     server().master.GetBackend()->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name, nullptr);
   }
 }
@@ -245,11 +248,16 @@ void runStep(benchmark::State& state, int kind, Step step) {
     else if (step == Step::Raw)
       ok = ok && (kind == 0 ? rawSqliteCopy(sqliteOf(*rows), sqliteOf(target), tables)
                             : rawPgCopy(pgOf(*rows), pgOf(target), tables));
-    if (!ok)
-      return state.SkipWithError("the step failed");
+    if (!ok) {
+      state.SkipWithError("the step failed");
+      break;
+    }
   }
+  // Open once the benchmark made it; a make that failed left it closed.
+  const bool made = target.IsOpen();
   target.Close();
-  dropScratch(kind, name);
+  if (made)
+    dropScratch(kind, name);
 }
 
 void BM_SqliteNewYear_TablesAndInformation(benchmark::State& state) {

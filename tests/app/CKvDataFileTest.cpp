@@ -15,6 +15,7 @@
 #include "core/KvSqliteBackend.h"
 #include "support/KvTestDb.h"
 #include "support/KvTestEnv.h"
+#include "support/KvTestServerFiles.h"
 #include "ui/KvObjectNames.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,6 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <grp.h>
@@ -276,30 +276,24 @@ TEST(CKvDataFileMessages, NameUnknownCodesAndKinds) {
 // --- Server databases ---
 
 namespace {
-// A database on the server named as a data file: "xxd", a four-character
-// set number and the year.
+// A database on the server named as a data file: "xxd", a set number of
+// its own (KvTestServerFiles, which drops it) and the year.
 class ServerDataFile {
  public:
   explicit ServerDataFile(int kind) : m_kind(kind), m_admin(2) {}
-  ~ServerDataFile() {
-    if (!m_name.isEmpty() && m_admin.IsOpen())
-      m_admin.GetBackend()->execute(
-          QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(m_name), nullptr);
-  }
 
   bool Create(int year, QString* whyNot) {
     if (m_kind == 1 && qEnvironmentVariableIsEmpty("KV_TEST_ODBC_DSN")) {
       *whyNot = QStringLiteral("KV_TEST_ODBC_DSN is not set");
       return false;
     }
+    if (!m_files.Take(whyNot))
+      return false;
     if (!m_admin.Open(QStringLiteral("master"), KvTestDb::ServerInfo(2))) {
       *whyNot = QStringLiteral("cannot connect to PostgreSQL");
       return false;
     }
-    QString set;
-    for (int i = 0; i < 4; ++i)
-      set += QChar(u'a' + QRandomGenerator::global()->bounded(26));
-    m_name = QStringLiteral("xxd%1%2").arg(set).arg(year);
+    m_name = m_files.Name(year);
     return m_admin.GetBackend()->execute(
         QStringLiteral("CREATE DATABASE %1 TEMPLATE template0 ENCODING 'UTF8' "
                        "LC_COLLATE 'C' LC_CTYPE 'C'")
@@ -316,6 +310,7 @@ class ServerDataFile {
 
  private:
   int m_kind;
+  KvTestServerFiles m_files;
   CKvDb m_admin;
   QString m_name;
 };

@@ -11,6 +11,7 @@
 #include "core/KvMessage.h"
 #include "core/KvPath.h"
 #include "support/KvTestDb.h"
+#include "support/KvTestServerFiles.h"
 #include "ui/CKvCommandRouter.h"
 #include "ui/KvAppServices.h"
 #include "ui/KvCommands.h"
@@ -117,7 +118,9 @@ TEST_F(KvEndToEndTest, FirstStartOnTheDefaultFile) {
 TEST_F(KvEndToEndTest, FirstStartOnAPostgresDatabaseTheDialogMakes) {
   KV_REQUIRE_PG_SERVER();
   const CKvDbInfo server = KvTestDb::ServerInfo(2);
-  const QString name = KvTestDb::FreshServerFileName(year());
+  KvTestServerFiles files;
+  ASSERT_TRUE(files.Take());
+  const QString name = files.Name(year());
 
   KvMessageRecorder recorder;
   m_answers.login = KvNewPostgresFileLogin(server, name);
@@ -140,6 +143,4 @@ TEST_F(KvEndToEndTest, FirstStartOnAPostgresDatabaseTheDialogMakes) {
   EXPECT_EQ(setting(QStringLiteral("UID"), server.m_strServer), server.m_strUser);
   // "记住口令" was off: no password in the settings.
   EXPECT_EQ(setting(QStringLiteral("PWD"), server.m_strServer), u"");
-  CKvDb admin(2);
-  EXPECT_TRUE(admin.DropDatabase(name, server));
 }

@@ -6,13 +6,13 @@
 #include "core/KvDbBackend.h"
 #include "core/KvMessage.h"
 #include "support/KvTestDb.h"
+#include "support/KvTestEnv.h"
 
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QSysInfo>
 
-#include <csignal>
 
 namespace {
 const QString kErrorHead = QStringLiteral("执行下列SQL语句时出错！\n");
@@ -270,32 +270,19 @@ TEST_P(CKvDbServerTest, WrongServerOrLoginFailsSilently) {
 }
 
 namespace {
-// Login roles with odd characters in their names, "kvt_<pid>_...", made for
-// one test and dropped after it; roles of test processes that no longer
-// run are dropped first.
+// Login roles with odd characters in their names, "kvt_<run token>_...",
+// made for one test and dropped after it.
 class OddRoles {
  public:
-  OddRoles() {
-    m_ok = m_admin.Open(QStringLiteral("master"), KvTestDb::ServerInfo(2));
-    if (!m_ok)
-      return;
-    QStringList names;
-    m_admin.QueryTexts(QStringLiteral("Select rolname From pg_roles Where ltrim(rolname) Like 'kvt\\_%'"),
-                       &names, 1);
-    for (const QString& name : names) {
-      const qint64 pid = name.trimmed().section(u'_', 1, 1).toLongLong();
-      if (pid > 0 && pid != QCoreApplication::applicationPid() && ::kill(pid_t(pid), 0) != 0)
-        Drop(name);
-    }
-  }
+  OddRoles() { m_ok = m_admin.Open(QStringLiteral("master"), KvTestDb::ServerInfo(2)); }
   ~OddRoles() {
     for (const QString& name : m_made)
       Drop(name);
   }
   bool ok() const { return m_ok; }
-  // A login role named "kvt_<pid>_" + tail (with blanks where asked).
+  // A login role named "kvt_<run token>_" + tail (with blanks where asked).
   QString Make(const QString& before, const QString& tail, const QString& password) {
-    const QString name = before + QStringLiteral("kvt_%1_").arg(QCoreApplication::applicationPid()) + tail;
+    const QString name = before + QStringLiteral("kvt_%1_").arg(KvTestRunToken()) + tail;
     QString quoted = name;
     quoted.replace(u'"', QStringLiteral("\"\""));
     if (m_admin.GetBackend()->execute(QStringLiteral("CREATE ROLE \"") + quoted +

@@ -21,7 +21,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSysInfo>
 #include <QThread>
@@ -107,24 +106,16 @@ int counter = 0;
 class ExtraDatabases {
  public:
   ~ExtraDatabases() {
-    if (m_names.isEmpty())
-      return;
-    CKvDb admin(2);
-    if (!admin.Open(QStringLiteral("master"), KvTestDb::ServerInfo(2)))
-      return;
     for (const QString& name : m_names)
-      admin.GetBackend()->execute(
-          QStringLiteral("DROP DATABASE IF EXISTS ") + name + QStringLiteral(" WITH (FORCE)"),
-          nullptr);
+      KvTestDb::DropOnServer(name, true);
   }
-  // A fresh name: a file path on kind 0, a database name on the server.
+  // A fresh name: a file path on kind 0, on the server a database name of
+  // this run's own (the run token; six digits, so that none begins with
+  // another).
   QString Fresh(int kind) {
     if (kind == 0)
       return KvTestHome() + QStringLiteral("/maint-%1.xxd").arg(++counter);
-    return Add(QStringLiteral("kvm_%1_%2_%3")
-                   .arg(QCoreApplication::applicationPid())
-                   .arg(++counter)
-                   .arg(QRandomGenerator::global()->generate() % 100000));
+    return Add(QStringLiteral("kvt_%1_m%2").arg(KvTestRunToken()).arg(++counter, 6, 10, QChar(u'0')));
   }
   QString Add(const QString& name) {
     m_names.append(name);
@@ -720,7 +711,7 @@ TEST_P(KvDbMaintenanceServerTest, NamesLongerThanTheServerKeepsAreRefusedWithThe
   EXPECT_EQ(recorder.messages().last().icon(), unsigned(KV_MB_ICONSTOP));
 
   // A snapshot's name adds the time to the database's: 50 and 15 bytes.
-  const QString name = m_extra.Add(QStringLiteral("kvm_%1_").arg(QCoreApplication::applicationPid())
+  const QString name = m_extra.Add(QStringLiteral("kvt_%1_long_").arg(KvTestRunToken())
                                        .leftJustified(50, u'x'));
   CKvDb admin(2);
   ASSERT_TRUE(admin.Open(QStringLiteral("master"), KvTestDb::ServerInfo(2)));

@@ -2,7 +2,6 @@
 
 #include "support/KvTestEnv.h"
 
-#include <QCoreApplication>
 #include <QList>
 #include <QPair>
 
@@ -169,12 +168,12 @@ class PgDatabase {
       *why = "PGHOST is not set";
       return false;
     }
-    m_name = QStringLiteral("kvh4_translator_%1").arg(QCoreApplication::applicationPid());
     PGconn* admin = connect("postgres", why);
     if (!admin)
       return false;
-    run(admin, "DROP DATABASE IF EXISTS " + m_name);
-    const bool made = run(admin, "CREATE DATABASE " + m_name +
+    // A name of this run's own (the run token), dropped only once made.
+    const QString name = QStringLiteral("kvt_%1_translator").arg(KvTestRunToken());
+    const bool made = run(admin, "CREATE DATABASE " + name +
                                      " TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C' "
                                      "LC_CTYPE 'C'");
     PQfinish(admin);
@@ -182,6 +181,7 @@ class PgDatabase {
       *why = "cannot create the test database";
       return false;
     }
+    m_name = name;
     m_conn = connect(m_name, why);
     return m_conn != nullptr;
   }

@@ -28,6 +28,7 @@
 #include "print/KvPrintTestSupport.h"
 #include "school/KvSchoolInstall.h"
 #include "support/KvTestDb.h"
+#include "support/KvTestServerFiles.h"
 #include "support/school/KvSchoolGen.h"
 #include "timetable/KvTimetableInstall.h"
 #include "ui/CKvCommandRouter.h"
@@ -103,6 +104,9 @@ class KvBackupEndToEndTest : public ::testing::TestWithParam<int> {
   static QPushButton* Ok(CKvBackupDlg& dialog) { return KvDlgItem<QPushButton>(&dialog, KV_IDOK); }
 
   QTemporaryDir m_folder;
+  // The data file on the server and the safety copies the console and the
+  // restore made of it, dropped after the test.
+  KvTestServerFiles m_serverFiles;
   QString m_name;
   QStringList m_seen;
   std::function<void(CKvBackupDlg&)> m_backupStep = [](CKvBackupDlg&) {};
@@ -128,8 +132,8 @@ TEST_P(KvBackupEndToEndTest, BackupDamagedCopyAndRestoreThroughTheMenus) {
   app.InitInstance();
 
   // The generated year.
-  m_name = kind == 0 ? QStringLiteral("%1/%2.xxd").arg(m_folder.path()).arg(year)
-                     : KvTestDb::FreshServerFileName(year);
+  ASSERT_TRUE(kind == 0 || m_serverFiles.Take());
+  m_name = kind == 0 ? QStringLiteral("%1/%2.xxd").arg(m_folder.path()).arg(year) : m_serverFiles.Name(year);
   {
     KvMessageRecorder generating;
     CKvDb db(kind == 0 ? 0 : 2);
@@ -284,16 +288,9 @@ TEST_P(KvBackupEndToEndTest, BackupDamagedCopyAndRestoreThroughTheMenus) {
   KvRequestQuit(0);
   app.ExitInstance();
   if (kind != 0) {
-    // The data file and the safety copies the console and the restore made.
     CKvDb admin(2);
     ASSERT_TRUE(admin.Open(QStringLiteral("master"), info));
-    QStringList names;
-    admin.QueryTexts(QStringLiteral("Select datname From pg_database Where datname Like '%1%'").arg(m_name),
-                     &names, 1);
-    admin.Close();
-    EXPECT_TRUE(names.contains(m_name));
-    for (const QString& name : std::as_const(names))
-      EXPECT_TRUE(admin.DropDatabase(name, info)) << name.toStdString();
+    EXPECT_TRUE(admin.DatabaseExists(m_name));
   }
 }
 

@@ -23,6 +23,7 @@
 #include "KvBackupTestSupport.h"
 #include "KvDataFileTestSupport.h"
 #include "support/KvTestWorkers.h"
+#include "support/KvTestServerFiles.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -38,7 +39,6 @@
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 namespace {
 
@@ -62,27 +62,12 @@ class KvNewDataFileTest : public KvModuleDbTest {
     ASSERT_TRUE(m_dir.isValid());
     KvWriteBackupSettings(1, 0, m_dir.path() + QStringLiteral("/bak"));
     m_info = kind() == 0 ? CKvDbInfo(0) : testDb().info();
-    // A set number of this process's own on the server.
-    m_location = kind() == 0 ? m_dir.path() + QStringLiteral("/years")
-                             : QStringLiteral("%1").arg(5000 + getpid() % 4000, 4, 10, QChar(u'0'));
+    // A set of the test's own on the server.
+    ASSERT_TRUE(kind() == 0 || m_serverFiles.Take());
+    m_location = kind() == 0 ? m_dir.path() + QStringLiteral("/years") : m_serverFiles.set();
   }
   void TearDown() override {
     KvNewDataFile::SetConnectionHook({});
-    // Every database of the test's set: the years, working copies and the
-    // copies taken before the carry.
-    if (m_app && kind() != 0) {
-      CKvDb master(kind());
-      QStringList names;
-      if (master.Open(QStringLiteral("master"), m_info))
-        master.QueryTexts(QStringLiteral("Select datname From pg_database Where datname Like 'xxd%1%'")
-                              .arg(m_location),
-                          &names, 1);
-      master.Close();
-      for (const QString& name : names) {
-        CKvDb dropper(kind());
-        dropper.DropDatabase(name.trimmed(), m_info);
-      }
-    }
     KvModuleDbTest::TearDown();
   }
   std::unique_ptr<KvModuleTestApp> MakeApp() override { return std::make_unique<KvNewYearTestApp>(); }
@@ -127,6 +112,8 @@ class KvNewDataFileTest : public KvModuleDbTest {
 
   QTemporaryDir m_dir;
   CKvDbInfo m_info;
+  // The years, working copies and the copies taken before the carry.
+  KvTestServerFiles m_serverFiles;
   QString m_location;
 };
 

@@ -23,6 +23,7 @@
 #include "datafile/KvDataFileInstall.h"
 #include "school/KvSchoolInstall.h"
 #include "support/KvTestDb.h"
+#include "support/KvTestServerFiles.h"
 #include "support/app/KvDialogAnswers.h"
 #include "support/school/KvSchoolGen.h"
 #include "timetable/KvTimetableInstall.h"
@@ -41,7 +42,6 @@
 #include <QTemporaryDir>
 #include <QTreeView>
 
-#include <unistd.h>
 
 namespace {
 
@@ -52,8 +52,6 @@ class KvNewYearEndToEndTest : public ::testing::TestWithParam<int> {
     ASSERT_TRUE(m_folder.isValid());
     KvWriteBackupSettings(1, 0, m_folder.path() + QStringLiteral("/bak"));
     m_info = GetParam() == 0 ? CKvDbInfo(0) : KvTestDb::ServerInfo(2);
-    // A set number of this process's own on the server.
-    m_set = QStringLiteral("%1").arg(5000 + getpid() % 4000, 4, 10, QChar(u'0'));
     m_answers.other = [this](QDialog* dialog) { return Answer(dialog); };
     m_previousExec = KvSetDialogExec([this](QDialog* dialog) { return m_answers.run(dialog); });
     // Every question is answered Yes; the texts are kept.
@@ -61,28 +59,16 @@ class KvNewYearEndToEndTest : public ::testing::TestWithParam<int> {
       m_texts << message.text;
       return message.answers().contains(KV_IDYES) ? int(KV_IDYES) : message.defaultAnswer();
     });
+    ASSERT_TRUE(GetParam() == 0 || m_serverFiles.Take());
   }
   void TearDown() override {
     KvSetMessageHandler(std::move(m_previousHandler));
     KvSetDialogExec(m_previousExec);
-    if (GetParam() == 0 || m_info.m_strServer.isEmpty())
-      return;
-    // Every database of the test's set.
-    CKvDb master(2);
-    QStringList names;
-    if (master.Open(QStringLiteral("master"), m_info))
-      master.QueryTexts(QStringLiteral("Select datname From pg_database Where datname Like 'xxd%1%'").arg(m_set),
-                        &names, 1);
-    master.Close();
-    for (const QString& name : std::as_const(names)) {
-      CKvDb dropper(2);
-      EXPECT_TRUE(dropper.DropDatabase(name.trimmed(), m_info)) << name.toStdString();
-    }
   }
 
   QString Name(int year) const {
     return GetParam() == 0 ? QStringLiteral("%1/%2.xxd").arg(m_folder.path()).arg(year)
-                           : QStringLiteral("xxd%1%2").arg(m_set).arg(year);
+                           : m_serverFiles.Name(year);
   }
   bool OpenYear(CKvDb* pDb, int year) const { return pDb->Open(Name(year), m_info); }
 
@@ -158,7 +144,7 @@ class KvNewYearEndToEndTest : public ::testing::TestWithParam<int> {
 
   QTemporaryDir m_folder;
   CKvDbInfo m_info;
-  QString m_set;
+  KvTestServerFiles m_serverFiles;  // the years of the test's set and their copies
   KvDialogAnswers m_answers;
   std::function<void(QDialog*)> m_script;
   QStringList m_unitNames;

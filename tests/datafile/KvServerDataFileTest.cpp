@@ -16,6 +16,7 @@
 #include "datafile/KvDataFileInstall.h"
 #include "datafile/KvNewDataFile.h"
 #include "school/KvSchoolInstall.h"
+#include "support/KvTestServerFiles.h"
 #include "support/school/KvSchoolGen.h"
 #include "timetable/KvTimetableInstall.h"
 #include "ui/KvModal.h"
@@ -31,7 +32,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <functional>
-#include <unistd.h>
 
 namespace {
 
@@ -74,27 +74,8 @@ class KvServerDataFileTest : public KvModuleDbTest {
     ASSERT_TRUE(m_app->GetDataFile().ReadSysTab(pdb(), false));
     KvWriteBackupSettings(1, 0, m_dir.filePath(QStringLiteral("bak")));
     m_info = kind() == 0 ? CKvDbInfo(0) : testDb().info();
-    m_location = kind() == 0 ? m_dir.filePath(QStringLiteral("years"))
-                             : QStringLiteral("%1").arg(5000 + getpid() % 4000, 4, 10, QChar(u'0'));
-  }
-  void TearDown() override {
-    if (m_app && kind() != 0) {
-      // The years of the test's set, their copies, and the copies of the
-      // application's database.
-      CKvDb master(kind());
-      QStringList names;
-      if (master.Open(QStringLiteral("master"), m_info))
-        master.QueryTexts(QStringLiteral("Select datname From pg_database Where datname Like 'xxd%1%' Or "
-                                         "datname Like '%2\\_%'")
-                              .arg(m_location, pdb()->GetDatabaseName(true)),
-                          &names, 1);
-      master.Close();
-      for (const QString& name : names) {
-        CKvDb dropper(kind());
-        dropper.DropDatabase(name.trimmed(), m_info);
-      }
-    }
-    KvModuleDbTest::TearDown();
+    ASSERT_TRUE(kind() == 0 || m_serverFiles.Take());
+    m_location = kind() == 0 ? m_dir.filePath(QStringLiteral("years")) : m_serverFiles.set();
   }
   std::unique_ptr<KvModuleTestApp> MakeApp() override { return std::make_unique<KvServerFileTestApp>(); }
   bool SetTreeParams(CKvDb* pDb) override { return KvSetGeneratedSchoolParams(pDb); }
@@ -118,6 +99,7 @@ class KvServerDataFileTest : public KvModuleDbTest {
 
   QTemporaryDir m_dir;
   CKvDbInfo m_info;
+  KvTestServerFiles m_serverFiles;  // the years of the test's set and their copies
   QString m_location;
   QStringList m_texts;
 };

@@ -23,6 +23,7 @@
 #include "school/CXxDataType.h"
 #include "school/KvSchoolInstall.h"
 #include "support/KvTestDb.h"
+#include "support/KvTestServerFiles.h"
 #include "support/app/KvDialogAnswers.h"
 #include "ui/CKvCommandRouter.h"
 #include "ui/CMdiClient.h"
@@ -46,22 +47,27 @@ class KvFeeEndToEndTest : public ::testing::TestWithParam<int> {
     // The shut-down of the program, which ends the working period.
     if (db()->IsOpen())
       KvRequestQuit(0);
-    if (!m_dropName.isEmpty()) {
-      CKvDb admin(2);
-      admin.DropDatabase(m_dropName, KvTestDb::ServerInfo(2));
+  }
+
+  // Takes a data file of this year on the server for the test (m_dropName);
+  // false, the test failed under CI, when the server cannot be reached.
+  bool TakeServerFile() {
+    QString whyNot;
+    if (!m_serverFiles.Take(&whyNot)) {
+      if (KvTestDbMustReachServer())
+        ADD_FAILURE() << "PostgreSQL needed: " << whyNot.toStdString();
+      return false;
     }
+    m_dropName = m_serverFiles.Name(QDate::currentDate().year());
+    return true;
   }
 
   // Starts the program on a new data file of the parameter's kind and logs
   // in as 101; false (test skipped) without a PostgreSQL server.
   bool StartUp() {
     if (GetParam() == 2) {
-      if (!KvTestDb::ServerReachable()) {
-        if (KvTestDbMustReachServer())
-          ADD_FAILURE() << "PostgreSQL needed";
+      if (!TakeServerFile())
         return false;
-      }
-      m_dropName = KvTestDb::FreshServerFileName(QDate::currentDate().year());
       m_answers.login = KvNewPostgresFileLogin(KvTestDb::ServerInfo(2), m_dropName);
     }
     return m_app.StartUp({QStringLiteral("kvqy")});
@@ -161,13 +167,16 @@ class KvFeeEndToEndTest : public ::testing::TestWithParam<int> {
     return values;
   }
 
+  // First, so that it goes last: the data files are dropped once the
+  // program has let them go.
+  KvTestServerFiles m_serverFiles;
   KvFakePrinterCatalogue m_printers;  // no printers: prints go to PDF files
   KvDialogAnswers m_answers;
   KvScopedDialogExec m_exec{[this](QDialog* dialog) { return m_answers.run(dialog); }};
   KvShellTestApp m_app;
   QStringList m_names;
   std::function<void(QDialog*)> m_script;
-  QString m_dropName;
+  QString m_dropName;  // the data file on the server
 };
 
 // A test of the fixture on SQLite and on PostgreSQL through libpq.

@@ -73,12 +73,8 @@ bool allowSessions(const QString& database, bool allow) {
 class KvLostConnectionTest : public KvFeeEndToEndTest {
  protected:
   bool StartOnServer() {
-    if (!KvTestDb::ServerReachable()) {
-      if (KvTestDbMustReachServer())
-        ADD_FAILURE() << "PostgreSQL needed";
+    if (!TakeServerFile())
       return false;
-    }
-    m_dropName = KvTestDb::FreshServerFileName(QDate::currentDate().year());
     const CKvDbInfo server = KvTestDb::ServerInfo(GetParam());
     m_answers.login = GetParam() == 1 ? newOdbcFileLogin(server, m_dropName)
                                       : KvNewPostgresFileLogin(server, m_dropName);

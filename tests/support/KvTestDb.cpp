@@ -1,6 +1,7 @@
 #include "KvTestDb.h"
 
 #include "KvTestEnv.h"
+#include "KvTestWorkers.h"
 #include "core/KvDbBackend.h"
 #include "core/KvMdbPassword.h"
 #include "core/KvSqliteBackend.h"
@@ -8,11 +9,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
-
-#include <cerrno>
-#include <signal.h>
-#include <utility>
 
 namespace {
 int nextNumber() {
@@ -22,50 +18,24 @@ int nextNumber() {
 
 QString env(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
 
-// The test databases whose names match the LIKE pattern; false when they
-// cannot be listed.
-bool listDatabases(CKvDb& admin, const QString& pattern, QStringList* names) {
-  auto rows = admin.GetBackend()->query(
-      QStringLiteral("SELECT datname FROM pg_database WHERE datname LIKE '") + pattern + u'\'', nullptr);
-  for (; rows && !rows->atEnd(); rows->next())
-    names->append(rows->text(0));
-  return rows != nullptr;
-}
-
-// Drops the databases that match the pattern, sessions and all; false when
-// one of them, or the list, fails.
-bool dropDatabases(CKvDb& admin, const QString& pattern) {
+// Drops the databases whose names begin with `name`, their sessions first
+// with `force`; false when the list or a drop fails.
+bool dropBeginning(CKvDb& admin, const QString& name, bool force) {
   QStringList names;
-  bool dropped = listDatabases(admin, pattern, &names);
-  for (const QString& name : names)
-    dropped = admin.GetBackend()->execute(
-                  QStringLiteral("DROP DATABASE IF EXISTS ") + name + QStringLiteral(" WITH (FORCE)"), nullptr) &&
+  auto rows = admin.GetBackend()->query(QStringLiteral("SELECT datname FROM pg_database WHERE left(datname, %1) = '%2'")
+                                            .arg(name.size())
+                                            .arg(admin.QuoteText(name)),
+                                        nullptr);
+  for (; rows && !rows->atEnd(); rows->next())
+    names.append(rows->text(0));
+  bool dropped = rows != nullptr;
+  for (QString database : std::as_const(names))
+    dropped = admin.GetBackend()->execute(QStringLiteral("DROP DATABASE IF EXISTS \"") +
+                                              database.replace(u'"', QStringLiteral("\"\"")) + u'"' +
+                                              (force ? QStringLiteral(" WITH (FORCE)") : QString()),
+                                          nullptr) &&
               dropped;
   return dropped;
-}
-
-// A database name as a LIKE pattern of itself.
-QString likeName(QString name) { return name.replace(u'_', QStringLiteral("\\_")); }
-
-// Drops the test databases left by processes of this host that no longer
-// run (a test binary that crashed or was killed). Only on a server of this
-// host, where the pid in the name is a process of this host; a database
-// someone is still connected to is left, as a plain DROP refuses it.
-void dropDeadProcessesDatabases(CKvDb& admin) {
-  const auto local = admin.GetBackend()->query(
-      QStringLiteral("SELECT CASE WHEN inet_server_addr() IS NULL OR "
-                     "host(inet_server_addr()) IN ('127.0.0.1', '::1') THEN 1 ELSE 0 END"),
-      nullptr);
-  QStringList names;
-  if (!local || local->atEnd() || local->integer(0) != 1 ||
-      !listDatabases(admin, QStringLiteral("kvt\\_%"), &names))
-    return;
-  for (const QString& name : names) {
-    bool ok = false;
-    const qint64 pid = name.section(u'_', 1, 1).toLongLong(&ok);
-    if (ok && pid > 0 && ::kill(pid_t(pid), 0) != 0 && errno == ESRCH)
-      admin.GetBackend()->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name, nullptr);
-  }
 }
 }  // namespace
 
@@ -82,15 +52,9 @@ KvTestDb::~KvTestDb() {
     QFile::remove(m_name + QStringLiteral("-journal"));
     return;
   }
-  // The database and the copies the program made of it under its name and a
-  // suffix (safety copies).
-  const QString pattern = likeName(m_name) + u'%';
-  if (m_admin.IsOpen() && dropDatabases(m_admin, pattern))
-    return;
   // A test that ended this process's sessions ended the admin's too.
-  CKvDb admin(2);
-  if (admin.Open(QStringLiteral("master"), ServerInfo(2)))
-    dropDatabases(admin, pattern);
+  if (!m_admin.IsOpen() || !dropBeginning(m_admin, m_name, true))
+    DropOnServer(m_name, true);
 }
 
 CKvDbInfo KvTestDb::ServerInfo(int kind) {
@@ -145,13 +109,12 @@ bool KvTestDb::CreateServerDatabase(QString* whyNot) {
     return fail(QStringLiteral("KV_TEST_ODBC_DSN is not set"));
   if (!m_admin.Open(QStringLiteral("master"), ServerInfo(2)))
     return fail(QStringLiteral("cannot connect to PostgreSQL (PGHOST ") + env("PGHOST") + u')');
-  static bool swept = false;
-  if (!std::exchange(swept, true))
-    dropDeadProcessesDatabases(m_admin);
-  m_name = QStringLiteral("kvt_%1_%2_%3")
-               .arg(QCoreApplication::applicationPid())
-               .arg(nextNumber())
-               .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+  // Six digits: no name of the run begins with another one.
+  m_name = QStringLiteral("kvt_%1_%2").arg(KvTestRunToken()).arg(nextNumber(), 6, 10, QChar(u'0'));
+  // Said before it is made: a worker killed at any moment after leaves it to
+  // its parent.
+  if (KvTestIsWorker())
+    KvTestWorkerSay("DATABASE " + m_name.toLatin1());
   QString error;
   if (!m_admin.GetBackend()->execute(QStringLiteral("CREATE DATABASE ") + m_name +
                                          QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8' "
@@ -169,22 +132,11 @@ bool KvTestDb::ServerReachable() {
   return !server.m_strServer.isEmpty() && admin.Open(QStringLiteral("master"), server);
 }
 
-QString KvTestDb::FreshServerFileName(int year) {
-  const QString name = QStringLiteral("xxd%1%2")
-                           .arg(QRandomGenerator::global()->bounded(1, 10000), 4, 10, QChar(u'0'))
-                           .arg(year);
-  CKvDb admin(2);
-  admin.DropDatabase(name, ServerInfo(2));
-  return name;
-}
-
-void KvTestDb::DropDatabasesOf(const QList<qint64>& pids) {
+bool KvTestDb::DropOnServer(const QString& name, bool force) {
   CKvDb admin(2);
   const CKvDbInfo server = ServerInfo(2);
-  if (pids.isEmpty() || server.m_strServer.isEmpty() || !admin.Open(QStringLiteral("master"), server))
-    return;
-  for (const qint64 pid : pids)
-    dropDatabases(admin, QStringLiteral("kvt\\_%1\\_%").arg(pid));
+  return !name.isEmpty() && !server.m_strServer.isEmpty() && admin.Open(QStringLiteral("master"), server) &&
+         dropBeginning(admin, name, force);
 }
 
 bool KvTestDb::OpenAnother(CKvDb& other) const {

@@ -2,13 +2,19 @@
 // A database of its own for one test, on any back-end kind:
 // - kind 0: a fresh SQLite data file in the test's home folder, with the
 //   program's access check and the standard password;
-// - kinds 1 and 2: a fresh PostgreSQL database (unique lower-case name,
-//   TEMPLATE template0, UTF8, "C" collation) on the server that PGHOST,
-//   PGPORT, PGUSER and PGPASSWORD name; kind 1 reaches it through the ODBC
-//   data source named in KV_TEST_ODBC_DSN.
-// The database is dropped (the file removed) when the object goes. The
-// first server database of a process also drops those that processes of
-// this host left when they died.
+// - kinds 1 and 2: a fresh PostgreSQL database "kvt_<run token>_<number>"
+//   (KvTestRunToken: no other run makes the name; TEMPLATE template0, UTF8,
+//   "C" collation) on the server that PGHOST, PGPORT, PGUSER and PGPASSWORD
+//   name; kind 1 reaches it through the ODBC data source named in
+//   KV_TEST_ODBC_DSN.
+// The database is dropped (the file removed) when the object goes, sessions
+// and all, together with the databases named after it: the copies the
+// program made of it ("<name>_<time>", "<name>_part", "<name>_old").
+// A worker (KvTestWorkers) says the name of each server database it makes
+// before it makes it; its parent drops them when the worker has ended.
+// Nothing else is dropped: a test binary killed from outside leaves its
+// "kvt_" databases on the server, to be dropped by hand, since nothing tells
+// a dead run's database from that of a run on another machine.
 //
 // Most database tests run once per kind:
 //
@@ -24,7 +30,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QList>
 #include <QString>
 #include <memory>
 
@@ -53,13 +58,12 @@ class KvTestDb {
   static CKvDbInfo ServerInfo(int kind);
   // True when the PostgreSQL server of ServerInfo(2) takes a connection.
   static bool ServerReachable();
-  // A data-file name of the year, as the program names them, for a database
-  // of its own on the server ("xxd" + four random digits + the year); any
-  // database of that name is dropped first.
-  static QString FreshServerFileName(int year);
-  // Drops the server databases that the processes made as test databases,
-  // sessions and all: for workers that ended without dropping their own.
-  static void DropDatabasesOf(const QList<qint64>& pids);
+  // Drops every server database whose name begins with `name`, a name this
+  // run made (a database of this class, a set of KvTestServerFiles): the
+  // database and the copies the program made of it. With `force` their
+  // sessions are ended first; without, a database in use stays. False when
+  // the server cannot be reached or a drop fails.
+  static bool DropOnServer(const QString& name, bool force);
 
  private:
   bool CreateServerDatabase(QString* whyNot);

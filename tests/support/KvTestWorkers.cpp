@@ -1,6 +1,7 @@
 #include "KvTestWorkers.h"
 
 #include "KvTestDb.h"
+#include "KvTestEnv.h"
 #include "core/CKvDb.h"
 
 #include <gtest/gtest.h>
@@ -16,28 +17,37 @@ KvTestWorkers::KvTestWorkers(const char* variable, const QStringList& requests) 
   const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
   const QString filter = QStringLiteral("--gtest_filter=") + QString::fromUtf8(test->test_suite_name()) + u'.' +
                          QString::fromUtf8(test->name());
+  static int started = 0;
   for (const QString& request : requests) {
     auto worker = std::make_unique<QProcess>();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QString::fromLatin1(variable), request);
+    m_tokens.append(KvTestRunToken() + u'w' + QString::number(++started));
+    environment.insert(QString::fromLatin1(kKvTestRunVariable), m_tokens.last());
     worker->setProcessEnvironment(environment);
     worker->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     worker->start(QCoreApplication::applicationFilePath(), {filter});
-    if (worker->processId() > 0)
-      m_pids.append(worker->processId());
     m_workers.push_back(std::move(worker));
     m_output.emplace_back();
   }
 }
 
 KvTestWorkers::~KvTestWorkers() {
-  for (auto& worker : m_workers) {
-    if (worker->state() != QProcess::NotRunning) {
-      worker->kill();
-      worker->waitForFinished(30000);
+  for (int i = 0; i < size(); ++i) {
+    QProcess& worker = process(i);
+    if (worker.state() != QProcess::NotRunning) {
+      worker.kill();
+      worker.waitForFinished(30000);
+    }
+    m_output[size_t(i)] += worker.readAllStandardOutput();
+    // Only names of the worker's own token: its output is no command.
+    const QString own = QStringLiteral("kvt_") + m_tokens.at(i) + u'_';
+    for (const QByteArray& line : Lines(i, "DATABASE ")) {
+      const QString name = QString::fromLatin1(line);
+      if (name.startsWith(own))
+        KvTestDb::DropOnServer(name, worker.exitStatus() == QProcess::CrashExit);
     }
   }
-  KvTestDb::DropDatabasesOf(m_pids);
 }
 
 bool KvTestWorkers::WaitFor(int i, const QByteArray& text) {

@@ -3,7 +3,9 @@
 // Each worker runs the same test, filtered to it, and finds its request in
 // an environment variable; it reports on lines "KV-WORKER <text>" of its
 // standard output and waits for a go byte on its input before the step the
-// workers contend for.
+// workers contend for. Each worker gets a run token of its own
+// (KvTestRunToken), and says "KV-WORKER DATABASE <name>" before it makes a
+// server database (KvTestDb).
 //
 //   TEST_P(MyTest, TwoAtOnce) {
 //     const QString request = KvTestWorkerRequest("KV_TEST_MY_WORKER");
@@ -18,6 +20,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QProcess>
+#include <QString>
 #include <QStringList>
 
 #include <memory>
@@ -27,8 +30,10 @@ class KvTestWorkers {
  public:
   // Starts one worker per request.
   KvTestWorkers(const char* variable, const QStringList& requests);
-  // Kills the workers still running and drops the server databases any of
-  // them left (a killed worker never drops its own).
+  // Kills the workers still running and drops the server databases each
+  // said it made: those of a killed worker sessions and all (it never drops
+  // its own), those of a worker that ended by itself only when nobody uses
+  // them any more.
   ~KvTestWorkers();
   KvTestWorkers(const KvTestWorkers&) = delete;
   KvTestWorkers& operator=(const KvTestWorkers&) = delete;
@@ -59,7 +64,7 @@ class KvTestWorkers {
  private:
   std::vector<std::unique_ptr<QProcess>> m_workers;
   std::vector<QByteArray> m_output;
-  QList<qint64> m_pids;
+  QStringList m_tokens;
 };
 
 // The worker's side. The request of this process; empty when it is no

@@ -22,6 +22,7 @@
 #include "print/KvPdfReadBack.h"
 #include "print/KvPrintTestSupport.h"
 #include "school/CStd.h"
+#include "support/KvTestServerFiles.h"
 #include "support/app/KvDialogAnswers.h"
 #include "support/timetable/KvTimetableGen.h"
 #include "timetable/CKvPkCatalogListDlg.h"
@@ -100,7 +101,8 @@ class KvPkEndToEndTest : public ::testing::TestWithParam<int> {
     if (GetParam() == 2) {
       KV_REQUIRE_PG_SERVER();
       m_server = KvTestDb::ServerInfo(2);
-      m_database = KvTestDb::FreshServerFileName(QDate::currentDate().year());
+      ASSERT_TRUE(m_serverFiles.Take());
+      m_database = m_serverFiles.Name(QDate::currentDate().year());
       m_answers.login = [this](CKvLoginDlg& dialog) {
         KvDlgItem<QComboBox>(&dialog, CKvLoginDlg::IdKind)->setCurrentIndex(CKvLoginDlg::KindPostgres);
         KvDlgItem<QLineEdit>(&dialog, CKvLoginDlg::IdServer)->setText(m_server.m_strServer);
@@ -119,10 +121,6 @@ class KvPkEndToEndTest : public ::testing::TestWithParam<int> {
       if (m_app->GetDb()->IsOpen())
         KvRequestQuit(0);
       m_app.reset();
-    }
-    if (!m_database.isEmpty()) {
-      CKvDb admin(2);
-      admin.DropDatabase(m_database, m_server);
     }
   }
 
@@ -161,6 +159,7 @@ class KvPkEndToEndTest : public ::testing::TestWithParam<int> {
   QList<KvStep> m_steps;
   std::unique_ptr<KvPkTestApp> m_app;
   CKvDbInfo m_server;
+  KvTestServerFiles m_serverFiles;
   QString m_database;
 };
 
