@@ -4,6 +4,7 @@
 #include "core/KvPgBackend.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 namespace {
 QString env(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
@@ -15,6 +16,15 @@ QString candidate(const QString& prefix, int n) {
 }
 
 constexpr int kTries = 100;
+
+// Drops the database, sessions and all. The drop is tried again for a
+// while: the server refuses it while one of its own background workers
+// (autovacuum) is on the database.
+void dropOn(CKvDb& master, const QString& name) {
+  const QString sql = QStringLiteral("DROP DATABASE IF EXISTS ") + name + QStringLiteral(" WITH (FORCE)");
+  for (int attempt = 0; attempt < 50 && !master.GetBackend()->execute(sql, nullptr); ++attempt)
+    QThread::msleep(200);
+}
 }  // namespace
 
 KvBenchPgDatabase::KvBenchPgDatabase(const QString& prefix, const QString& setup) {
@@ -44,8 +54,7 @@ KvBenchPgDatabase::KvBenchPgDatabase(const QString& prefix, const QString& setup
 KvBenchPgDatabase::~KvBenchPgDatabase() {
   db.Close();
   if (!name.isEmpty())
-    master.GetBackend()->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name + QStringLiteral(" WITH (FORCE)"),
-                                 nullptr);
+    dropOn(master, name);
 }
 
 PGconn* KvBenchPgDatabase::raw() const { return dynamic_cast<KvPgBackend*>(db.GetBackend())->handle(); }
@@ -72,6 +81,5 @@ QString KvBenchFreeName(const CKvDbInfo& server, const QString& prefix) {
 void KvBenchDropDatabase(const CKvDbInfo& server, const QString& name) {
   CKvDb master(2);
   if (!name.isEmpty() && master.Open(QStringLiteral("master"), server))
-    master.GetBackend()->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name + QStringLiteral(" WITH (FORCE)"),
-                                 nullptr);
+    dropOn(master, name);
 }

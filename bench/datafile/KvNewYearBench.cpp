@@ -60,8 +60,8 @@ void dropScratch(int kind, const QString& name) {
   if (kind == 0) {
     for (const char* suffix : {"", "-journal", ".kvlock"})
       QFile::remove(name + QString::fromLatin1(suffix));
-  } else if (server().ready() && !name.isEmpty()) {
-    server().master.GetBackend()->execute(QStringLiteral("DROP DATABASE IF EXISTS ") + name, nullptr);
+  } else if (server().ready()) {
+    KvBenchDropDatabase(server().info, name);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QThread>
 
 namespace {
 int nextNumber() {
@@ -17,6 +18,21 @@ int nextNumber() {
 }
 
 QString env(const char* name) { return QString::fromLocal8Bit(qgetenv(name)); }
+
+// Drops one database, its sessions first with `force`. A drop is tried
+// again for a while: the server refuses a forced drop while one of its own
+// background workers (autovacuum) is on the database, and a plain drop while
+// the sessions of a process that just ended are still closing.
+bool dropDatabase(CKvDb& admin, QString database, bool force) {
+  const QString sql = QStringLiteral("DROP DATABASE IF EXISTS \"") + database.replace(u'"', QStringLiteral("\"\"")) +
+                      u'"' + (force ? QStringLiteral(" WITH (FORCE)") : QString());
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    if (admin.GetBackend()->execute(sql, nullptr))
+      return true;
+    QThread::msleep(200);
+  }
+  return false;
+}
 
 // Drops the databases whose names begin with `name`, their sessions first
 // with `force`; false when the list or a drop fails.
@@ -29,12 +45,8 @@ bool dropBeginning(CKvDb& admin, const QString& name, bool force) {
   for (; rows && !rows->atEnd(); rows->next())
     names.append(rows->text(0));
   bool dropped = rows != nullptr;
-  for (QString database : std::as_const(names))
-    dropped = admin.GetBackend()->execute(QStringLiteral("DROP DATABASE IF EXISTS \"") +
-                                              database.replace(u'"', QStringLiteral("\"\"")) + u'"' +
-                                              (force ? QStringLiteral(" WITH (FORCE)") : QString()),
-                                          nullptr) &&
-              dropped;
+  for (const QString& database : std::as_const(names))
+    dropped = dropDatabase(admin, database, force) && dropped;
   return dropped;
 }
 }  // namespace
