@@ -206,7 +206,10 @@ int CPc::SelectClassPaidVouchers(const QString& classCode, int term, QList<CPc>*
 }
 
 int CPc::SelectVoucherLines(int nF, const QString& t, const QString& dh, QList<CPc>* lines, CKvDb* pDb) {
-  const int count = Select(VoucherWhere(nF, t, dh, pDb), QString(), lines, pDb);
+  // A server returns rows in no fixed order, and an update of a line (a
+  // print count, a review, another workstation's change) can move it: the
+  // same voucher must read back in the same order every time.
+  const int count = Select(VoucherWhere(nF, t, dh, pDb), QStringLiteral("Order By COST"), lines, pDb);
   if (count > 0)
     *this = lines->first();
   return count;

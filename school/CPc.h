@@ -95,7 +95,8 @@ class CPc {
   // The paid class-sheet vouchers of a class and term.
   static int SelectClassPaidVouchers(const QString& classCode, int term, QList<CPc>* lines,
                                      CKvDb* pDb);
-  // The voucher's lines; with lines this record becomes the first.
+  // The voucher's lines in the order of their items, the same at every
+  // reading; with lines this record becomes the first.
   int SelectVoucherLines(int nF, const QString& t, const QString& dh, QList<CPc>* lines, CKvDb* pDb);
   // As SelectVoucherLines without keeping the lines; 0: no such voucher.
   int LoadVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb);

@@ -100,9 +100,9 @@ class KvReceiptWindowTest : public KvSchoolDbTest {
     m_doc->OnCloseDocument();
     m_doc = nullptr;
   }
-  // A stored receipt of 20240910 made by `maker`.
+  // A stored receipt of 20240910 made by `maker`, its last item stored first.
   void AddReceipt(const QString& number, const QString& maker = QStringLiteral("101"), int lines = 1) {
-    for (int i = 0; i < lines; ++i)
+    for (int i = lines - 1; i >= 0; --i)
       AddLine(QStringLiteral("010201001"), i == 0 ? QStringLiteral("01") : QStringLiteral("0%1").arg(i + 1), 0, -1,
               100, QStringLiteral("20240910"), number, maker);
   }
