@@ -22,9 +22,7 @@ using Ids = QList<int>;
 
 bool enabled(int id) { return CKvCommandRouter::Instance()->IsEnabled(id); }
 
-// A document window with unsaved work: its close asks whether to save; 否
-// closes it, 取消 keeps it open, and so does 是, standing for a save that
-// failed.
+// Unsaved work: 否 closes it; 取消, and 是 as a failed save, keep it open.
 class KvUnsavedWindow : public QWidget {
  protected:
   void closeEvent(QCloseEvent* event) override {

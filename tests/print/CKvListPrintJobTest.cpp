@@ -142,8 +142,7 @@ TEST_F(CKvListPrintJobTest, EveryAmountIsPrintedWholeInsideItsColumn) {
     const KvPdfReadBack pdf = Print(job);
     EXPECT_EQ(pdf.pages, c.pages);
     for (int row = 0; row < 3; ++row) {
-      // Each amount once, clear of the amount and the title to its left
-      // and of the title to its right on its page; the table ends at 200 mm.
+      // Each amount once, clear of its neighbours' titles and amounts.
       double left = 0.0;
       for (int column = 0, page = 0; column < 7; ++column) {
         const QList<KvPdfWord> amount = pdf.Find(rows.CellText(row, column));
