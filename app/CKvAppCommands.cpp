@@ -101,9 +101,13 @@ bool CKvApp::HandlesCmd(int id) const { return isApplicationCommand(id); }
 bool CKvApp::IsCmdEnabled(int id) {
   if (isOpenerCommand(id) && !HasOpener(id))
     return false;
-  // A document window open during a restore would save its old rows into
-  // the restored data file.
-  if (id == KV_CMD_RESTORE && KvHasActiveChildFrame())
+  // The commands that change the data file under the connection stay off
+  // while a document window is open: its next save would write its rows
+  // into the restored file, or into a new year's file logged in to at once,
+  // or into a previous year that the new year has carried. (The login, the
+  // other way to another data file and to the login dialog's copy and
+  // conversion, is off below.)
+  if ((id == KV_CMD_RESTORE || id == KV_CMD_NEW_DATA_FILE) && KvHasActiveChildFrame())
     return false;
   switch (id) {
     // Logging in again after a lost connection keeps the data file and

@@ -19,6 +19,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
@@ -312,9 +313,20 @@ bool CKvMainFrm::eventFilter(QObject* watched, QEvent* event) {
   return QMainWindow::eventFilter(watched, event);
 }
 
+bool CKvMainFrm::closeChildFrames() {
+  // One window at a time: a window that stays open (取消 on its save
+  // question, or a save that failed) ends the close, and no later window is
+  // asked or closed.
+  for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+    const QPointer<QMdiSubWindow> alive(window);
+    if (alive && !alive->close())
+      return false;
+  }
+  return m_mdi->subWindowList().isEmpty();
+}
+
 void CKvMainFrm::closeEvent(QCloseEvent* event) {
-  m_mdi->closeAllSubWindows();
-  if (!m_mdi->subWindowList().isEmpty()) {
+  if (!closeChildFrames()) {
     event->ignore();
     return;
   }

@@ -76,6 +76,9 @@ class CKvMainFrm : public QMainWindow, public KvAppFrame, public KvCommandTarget
   void updateSettingsMenu();
   // The current document window when it takes the command; null otherwise.
   KvCommandTarget* activeWindowTarget(int id) const;
+  // Closes the document windows one by one and stops at the first that
+  // stays open; true when none is left.
+  bool closeChildFrames();
 
   CMdiClient* m_mdi;
   CKvTemplateBox* m_box;

@@ -1,6 +1,7 @@
 #include "print/CKvListPrintJob.h"
 
 #include "core/KvFormat.h"
+#include "core/KvMessage.h"
 #include "print/CKvPrintSet.h"
 #include "ui/KvListPrint.h"
 
@@ -22,6 +23,26 @@ QStringList linesOf(const QString& text) {
 Qt::Alignment horizontalOf(Qt::Alignment alignment) {
   const Qt::Alignment horizontal = alignment & Qt::AlignHorizontal_Mask;
   return horizontal ? horizontal : Qt::AlignLeft;
+}
+
+// Widens every column to at least its need: first from the page's unused
+// width, then from the columns wider than their needs, each in proportion
+// to its room to spare. The needs together fit the room.
+void widenToNeeds(QList<double>* widths, const QList<double>& needs, double room) {
+  double used = 0.0;
+  double deficit = 0.0;
+  double spare = 0.0;
+  for (qsizetype i = 0; i < widths->size(); ++i) {
+    used += widths->at(i);
+    deficit += qMax(0.0, needs.at(i) - widths->at(i));
+    spare += qMax(0.0, widths->at(i) - needs.at(i));
+  }
+  const double fromSpare = qMax(0.0, deficit - qMax(0.0, room - used));
+  const double share = spare > 0.0 ? qMin(1.0, fromSpare / spare) : 0.0;
+  for (qsizetype i = 0; i < widths->size(); ++i) {
+    double& width = (*widths)[i];
+    width = width < needs.at(i) ? needs.at(i) : width - (width - needs.at(i)) * share;
+  }
 }
 
 }  // namespace
@@ -104,6 +125,7 @@ void CKvListPrintJob::layOutColumns(const KvPageMap& map) {
       stored = false;
   }
 
+  QList<int> columns;
   QList<double> widths;
   double total = 0.0;
   if (stored) {
@@ -117,7 +139,7 @@ void CKvListPrintJob::layOutColumns(const KvPageMap& map) {
       const int chars = m_columnWidths.value(c, 0);
       if (chars <= 0)
         continue;
-      layout.columns.append(c);
+      columns.append(c);
       widths.append((chars + 1) * unit);
       total += widths.last();
     }
@@ -126,24 +148,79 @@ void CKvListPrintJob::layOutColumns(const KvPageMap& map) {
       const int pixels = m_rows.ColumnPixelWidth(c);
       if (pixels <= 0)
         continue;
-      layout.columns.append(c);
+      columns.append(c);
       widths.append(pixels);
       total += pixels;
     }
   }
   const double scale = total <= 0.0 ? 0.0 : (stored && total <= room ? 1.0 : room / total);
-  double edge = layout.left;
-  layout.edges.append(layout.left);
-  for (double width : widths) {
-    edge += width * scale;
-    layout.edges.append(static_cast<int>(std::lround(edge)));
+  for (double& width : widths)
+    width *= scale;
+
+  // What each column needs so that none of its texts is cut, with half a
+  // millimetre to spare for the printer's own rounding.
+  layout.pad = qMax(1, map.X(10));
+  QList<double> needs = widestTexts(columns, map);
+  double needed = 0.0;
+  for (double& need : needs) {
+    need += 2 * layout.pad + map.X(5);
+    needed += need;
   }
+  const auto addBand = [&](qsizetype first, qsizetype end, const QList<double>& bandWidths) {
+    Layout::Band band;
+    double edge = layout.left;
+    band.edges.append(layout.left);
+    for (qsizetype i = first; i < end; ++i) {
+      band.columns.append(columns.at(i));
+      edge += bandWidths.at(i - first);
+      band.edges.append(static_cast<int>(std::lround(edge)));
+    }
+    layout.bands.append(band);
+  };
+  if (needed <= room) {
+    widenToNeeds(&widths, needs, room);
+    addBand(0, columns.size(), widths);
+    return;
+  }
+  // Too many for one page: as many columns as fit go on each page, each
+  // with its need and a share of the page's rest.
+  for (qsizetype first = 0; first < columns.size();) {
+    qsizetype end = first;
+    double sum = 0.0;
+    while (end < columns.size() && (end == first || sum + needs.at(end) <= room))
+      sum += needs.at(end++);
+    QList<double> bandWidths;
+    for (qsizetype i = first; i < end; ++i)
+      bandWidths.append(qMin(room, needs.at(i) + qMax(0.0, room - sum) * needs.at(i) / sum));
+    if (sum > room && !m_toldTooWide) {
+      m_toldTooWide = true;
+      const QString title = m_rows.ColumnTitle(columns.at(first));
+      KvMessageBox(QStringLiteral("“%1”一栏的内容比纸宽，打印不全！").arg(title), KV_MB_OK | KV_MB_ICONINFORMATION);
+    }
+    addBand(first, end, bandWidths);
+    first = end;
+  }
+}
+
+QList<double> CKvListPrintJob::widestTexts(const QList<int>& columns, const KvPageMap& map) const {
+  QPaintDevice* device = map.Device();
+  const QFont& font = m_layout.fonts[CKvPageFormat::TextFont];
+  const QFontMetricsF metrics = device ? QFontMetricsF(font, device) : QFontMetricsF(font);
+  QList<double> widest;
+  for (int column : columns) {
+    double width = metrics.horizontalAdvance(m_rows.ColumnTitle(column));
+    for (int row = 0; row < m_rows.RowCount(); ++row)
+      width = qMax(width, metrics.horizontalAdvance(m_rows.CellText(row, column)));
+    widest.append(width);
+  }
+  return widest;
 }
 
 int CKvListPrintJob::PageCount(const KvPageMap& map) {
   layOut(map);
   const int rows = m_rows.RowCount();
-  return qMax(1, (rows + m_layout.rowsPerPage - 1) / m_layout.rowsPerPage);
+  return qMax(1, (rows + m_layout.rowsPerPage - 1) / m_layout.rowsPerPage) *
+         static_cast<int>(m_layout.bands.size());
 }
 
 void CKvListPrintJob::PrintPage(QPainter& painter, const KvPageMap& map, int page) {
@@ -171,21 +248,26 @@ void CKvListPrintJob::PrintPage(QPainter& painter, const KvPageMap& map, int pag
     }
   }
 
-  const int first = page * layout.rowsPerPage;
+  // Each page of rows is followed by the pages that continue its columns.
+  const int bandCount = static_cast<int>(layout.bands.size());
+  const Layout::Band& band = layout.bands.at(page % bandCount);
+  const int first = page / bandCount * layout.rowsPerPage;
   const int last = qMin(m_rows.RowCount(), first + layout.rowsPerPage);
   const int shown = qMax(0, last - first);
-  const int columns = static_cast<int>(layout.columns.size());
-  const int pad = qMax(1, map.X(10));
+  const int columns = static_cast<int>(band.columns.size());
+  const int pad = layout.pad;
 
   useFont(CKvPageFormat::TextFont);
   auto drawRow = [&](int y, const auto& textOf, bool titles) {
     for (int i = 0; i < columns; ++i) {
-      const int column = layout.columns.at(i);
-      const QRect cell(layout.edges.at(i) + pad, y, layout.edges.at(i + 1) - layout.edges.at(i) - 2 * pad,
+      const int column = band.columns.at(i);
+      const QRect cell(band.edges.at(i) + pad, y, band.edges.at(i + 1) - band.edges.at(i) - 2 * pad,
                        layout.rowPitch);
       const Qt::Alignment horizontal =
           titles ? Qt::AlignHCenter : horizontalOf(m_rows.ColumnAlignment(column));
-      painter.drawText(cell, horizontal | Qt::AlignVCenter | Qt::TextSingleLine, textOf(column));
+      // Only a column wider than the page is narrower than a text of it.
+      const QString text = painter.fontMetrics().elidedText(textOf(column), Qt::ElideRight, cell.width());
+      painter.drawText(cell, horizontal | Qt::AlignVCenter | Qt::TextSingleLine, text);
     }
   };
   drawRow(layout.tableTop, [&](int column) { return m_rows.ColumnTitle(column); }, true);
@@ -199,13 +281,13 @@ void CKvListPrintJob::PrintPage(QPainter& painter, const KvPageMap& map, int pag
   pen.setWidth(qMax(1, map.X(1.5)));
   painter.setPen(pen);
   const int tableBottom = layout.tableTop + (shown + 1) * layout.rowPitch;
-  const int tableLeft = layout.edges.first();
-  const int tableRight = layout.edges.last();
+  const int tableLeft = band.edges.first();
+  const int tableRight = band.edges.last();
   for (int r = 0; r <= shown + 1; ++r) {
     const int y = layout.tableTop + r * layout.rowPitch;
     painter.drawLine(tableLeft, y, tableRight, y);
   }
-  for (int edge : layout.edges)
+  for (int edge : band.edges)
     painter.drawLine(edge, layout.tableTop, edge, tableBottom);
 
   useFont(CKvPageFormat::FootFont);

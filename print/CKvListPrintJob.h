@@ -8,7 +8,12 @@
 // when that is set and they fit. Column widths come from the widths stored
 // in characters for the form (shrunk together when they are wider than the
 // page), else from the list's own widths on screen, spread over the page.
-// Columns of no width are left out.
+// Columns of no width are left out. No text is cut: a column narrower than
+// its widest text in the print font (title or cell) is widened to it, taken
+// from the columns with room to spare. When the page cannot hold every
+// column so, the columns go on as many pages side by side as they need
+// (each row page, then its continuation to the right); a single column
+// wider than the page is told once and its texts end in "…".
 
 #include "print/CKvPageFormat.h"
 #include "print/CKvPrintJob.h"
@@ -46,12 +51,19 @@ private:
     int titleHeight = 0, headLine = 0, rowPitch = 0, footLine = 0, gap = 0;
     int tableTop = 0;  // the top edge of the column-title row
     int rowsPerPage = 1;
-    // Left edges of the printed columns, and the right edge of the last.
-    QList<int> edges;
-    QList<int> columns;  // source column of each printed column
+    int pad = 1;  // between a cell's text and its lines
+    // The columns printed side by side on one page.
+    struct Band {
+      // Left edges of the printed columns, and the right edge of the last.
+      QList<int> edges;
+      QList<int> columns;  // source column of each printed column
+    };
+    QList<Band> bands;
   };
   void layOut(const KvPageMap& map);
   void layOutColumns(const KvPageMap& map);
+  // The widest title or cell text of each source column in the text font.
+  QList<double> widestTexts(const QList<int>& columns, const KvPageMap& map) const;
 
   const KvRowSource& m_rows;
   CKvPageFormat m_format;
@@ -61,6 +73,7 @@ private:
   QStringList m_footLines;
   Layout m_layout;
   bool m_laidOut = false;
+  bool m_toldTooWide = false;
 };
 
 // Prints a list with the print format of its target (the stored page format

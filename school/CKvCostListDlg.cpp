@@ -6,7 +6,9 @@
 #include "ui/KvObjectNames.h"
 
 #include <QHBoxLayout>
+#include <QItemSelectionModel>
 #include <QPushButton>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 CKvCostListDlg::CKvCostListDlg(CKvDb* pDb, const QString& startCode, QWidget* parent)
@@ -30,12 +32,21 @@ CKvCostListDlg::CKvCostListDlg(CKvDb* pDb, const QString& startCode, QWidget* pa
     button->setAutoDefault(false);
     if (row.command != 0)
       connect(button, &QPushButton::clicked, this, [this, id = row.command] { runListCommand(id); });
+    // 打开 edits the selected item: it follows the modify command.
+    if (row.id != KV_IDCANCEL)
+      m_commandButtons.append({button, row.command != 0 ? row.command : KV_CMD_MODIFY});
     buttons->addWidget(button);
   }
   buttons->addStretch();
   auto* layout = new QHBoxLayout(this);
   layout->addWidget(m_pList, 1);
   layout->addLayout(buttons);
+  // A refill resets the model and a selection change moves the selection:
+  // both change what the buttons may do.
+  connect(m_pList->DetailsView()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &CKvCostListDlg::updateButtons);
+  connect(m_pList->DetailsView()->model(), &QAbstractItemModel::modelReset, this,
+          &CKvCostListDlg::updateButtons);
 }
 
 void CKvCostListDlg::OnInitDialog() {
@@ -45,6 +56,7 @@ void CKvCostListDlg::OnInitDialog() {
   m_pList->SetColumns({QStringLiteral("代码"), QStringLiteral("名称"), QStringLiteral("备注")}, {70, 150, 120});
   m_pList->Fill();
   m_pList->FindAndSelect(m_strStartCode);
+  updateButtons();
 }
 
 void CKvCostListDlg::OnOK() { runListCommand(KV_CMD_MODIFY); }
@@ -52,4 +64,10 @@ void CKvCostListDlg::OnOK() { runListCommand(KV_CMD_MODIFY); }
 void CKvCostListDlg::runListCommand(int id) {
   if (KvCmdEnabled(m_pList, id))
     m_pList->ExecuteCmd(id);
+  updateButtons();
+}
+
+void CKvCostListDlg::updateButtons() {
+  for (const auto& [button, command] : std::as_const(m_commandButtons))
+    button->setEnabled(KvCmdEnabled(m_pList, command));
 }

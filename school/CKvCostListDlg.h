@@ -1,11 +1,16 @@
 #pragma once
 // The fee-item catalogue (dialog 954 "收费项目表"): the item list with the
 // buttons new, open, modify, delete and close. "&O.打开" (OK) edits the
-// selected item and keeps the dialog open; only "&X.关闭" ends it.
+// selected item and keeps the dialog open; only "&X.关闭" ends it. Each
+// button is grey while the list's command behind it is disabled.
 
 #include "ui/CKvZrvDlg.h"
 
+#include <QList>
+#include <utility>
+
 class CKvCostList;
+class QPushButton;
 
 class CKvCostListDlg : public CKvZrvDlg {
   Q_OBJECT
@@ -24,7 +29,10 @@ class CKvCostListDlg : public CKvZrvDlg {
  private:
   // Runs a command of the list when the list allows it now.
   void runListCommand(int id);
+  // Greys each button whose command the list disables now.
+  void updateButtons();
 
   QString m_strStartCode;
   CKvCostList* m_pList;
+  QList<std::pair<QPushButton*, int>> m_commandButtons;  // button, the list's command it runs
 };

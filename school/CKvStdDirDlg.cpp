@@ -113,11 +113,11 @@ CKvStdDirDlg::CKvStdDirDlg(CKvDb* db, int mode, const QString& startCode, int de
   connect(m_pModify, &QPushButton::clicked, this, [this] { runListCommand(KV_CMD_MODIFY); });
   connect(m_pDelete, &QPushButton::clicked, this, [this] { runListCommand(KV_CMD_DELETE); });
   connect(m_pDown, &QPushButton::clicked, this, [this] { runListCommand(KV_CMD_FORWARD); });
-  // "进子项" follows the list's drill-down command: a row that has no
-  // children to open (a class where the directory stops at classes, a
-  // student) leaves it disabled.
+  // The buttons follow the list's commands: 修改 and 删除 want a row and the
+  // level's right; "进子项" a row that has children to open (not a class
+  // where the directory stops at classes, nor a student).
   connect(List()->DetailsView()->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-          &CKvStdDirDlg::updateDown);
+          &CKvStdDirDlg::updateButtons);
   connect(m_pClose, &QPushButton::clicked, this, &CKvStdDirDlg::onClose);
   connect(m_pMultiClass, &QCheckBox::clicked, this, &CKvStdDirDlg::onMultiClassClicked);
   connect(m_pLevels, &QComboBox::activated, this, &CKvStdDirDlg::onLevelsChosen);
@@ -166,9 +166,6 @@ void CKvStdDirDlg::FillList() {
   captions << QStringLiteral("电话") << QStringLiteral("备注");
   widths << 100 << 200;
   list->SetColumns(captions, widths);
-  m_pNew->setEnabled(IsCmdAllowed(KV_CMD_NEW));
-  m_pModify->setEnabled(IsCmdAllowed(KV_CMD_MODIFY));
-  m_pDelete->setEnabled(IsCmdAllowed(KV_CMD_DELETE));
   m_pClose->setText(ParentCode().isEmpty() ? QStringLiteral("&X.关闭") : QStringLiteral("&X.后退"));
   fillLengths();
 
@@ -189,10 +186,15 @@ void CKvStdDirDlg::FillList() {
     list->AddRow(texts, image);
   }
   list->setFocus();
-  updateDown();
+  updateButtons();
 }
 
-void CKvStdDirDlg::updateDown() { m_pDown->setEnabled(KvCmdEnabled(List(), KV_CMD_FORWARD)); }
+void CKvStdDirDlg::updateButtons() {
+  m_pNew->setEnabled(KvCmdEnabled(List(), KV_CMD_NEW));
+  m_pModify->setEnabled(KvCmdEnabled(List(), KV_CMD_MODIFY));
+  m_pDelete->setEnabled(KvCmdEnabled(List(), KV_CMD_DELETE));
+  m_pDown->setEnabled(KvCmdEnabled(List(), KV_CMD_FORWARD));
+}
 
 void CKvStdDirDlg::GetIconIds(QList<int>* ids) const { *ids = {685, 606, 611, 651}; }
 
@@ -303,6 +305,7 @@ bool CKvStdDirDlg::PasteCode(const QString& rowCode, const QString& newCode, boo
 void CKvStdDirDlg::runListCommand(int id) {
   if (KvCmdEnabled(List(), id))
     List()->ExecuteCmd(id);
+  updateButtons();
 }
 
 void CKvStdDirDlg::onClose() {

@@ -85,8 +85,8 @@ class CKvStdDirDlg : public CKvCodeBrowseDlg {
  private:
   void runListCommand(int id);
   void onClose();
-  // Enables "进子项" as the list's drill-down command is.
-  void updateDown();
+  // Enables 新增, 修改, 删除 and "进子项" as the list's commands are.
+  void updateButtons();
   void onMultiClassClicked();
   void onLevelsChosen();
   void onLengthChosen();

@@ -11,8 +11,8 @@
 // - Raw: the rows one carry pass writes, copied through the engine's C API
 //   from a reference file into the same, emptied tables: one prepared
 //   insert per table, one transaction.
-// Each step's iteration makes the new file again, untimed; the generated
-// year is made once per process.
+// Each step's iteration makes the new file under a name of its own and
+// drops it afterwards, untimed; the generated year is made once per process.
 
 #include "../core/KvBenchPgDatabase.h"
 #include "../school/KvSchoolBenchData.h"
@@ -44,19 +44,42 @@ KvBenchPgDatabase& server() {
 
 CKvDbInfo infoOf(int kind) { return kind == 0 ? CKvDbInfo(0) : server().info; }
 
-// The file or database of a role: a scratch file, or a database name on
-// the server that nobody has (the benchmark then makes and drops it again
-// and again).
-QString scratchName(int kind, const char* role) {
+// The n-th name to try for the file or database of a role: a scratch file,
+// or a database name on the server that nobody has now.
+QString scratchName(int kind, const char* role, int n) {
   if (kind == 0)
-    return QDir::tempPath() +
-           QStringLiteral("/kvnewyear-%1-%2.xxd").arg(QCoreApplication::applicationPid()).arg(QLatin1String(role));
+    return QDir::tempPath() + QStringLiteral("/kvnewyear-%1-%2-%3.xxd")
+                                  .arg(QCoreApplication::applicationPid())
+                                  .arg(QLatin1String(role))
+                                  .arg(n);
   return server().ready() ? KvBenchFreeName(server().info, QStringLiteral("kvnewyear_%1_").arg(QLatin1String(role)))
                           : QString();
 }
 
+// Makes the file or database of a role under *name (a free one is asked
+// for when it is empty) and opens `target` on it. A name that is there
+// already is another's and is never dropped: the next free one is tried.
+// False, with *name empty, when none could be made.
+bool makeScratch(CKvDb& target, int kind, const char* role, QString* name) {
+  for (int n = 0; n < 20; ++n) {
+    if (name->isEmpty())
+      *name = scratchName(kind, role, n);
+    if (name->isEmpty())
+      break;
+    if (!(kind == 0 && QFile::exists(*name)) && target.CreateDatabase(*name, infoOf(kind)))
+      return true;
+    if (kind != 0 && !server().master.DatabaseExists(*name))
+      break;
+    name->clear();
+  }
+  name->clear();
+  return false;
+}
+
 // Drops the benchmark's own file or database of a role.
 void dropScratch(int kind, const QString& name) {
+  if (name.isEmpty())
+    return;
   if (kind == 0) {
     for (const char* suffix : {"", "-journal", ".kvlock"})
       QFile::remove(name + QString::fromLatin1(suffix));
@@ -65,13 +88,13 @@ void dropScratch(int kind, const QString& name) {
   }
 }
 
-// The new year's file with its tables, the previous year's information and
-// the default rows, open on `target`.
-bool makeNewFile(CKvDb& previous, CKvDb& target, int kind, const QString& name) {
+// The new year's file made for a role under *name (see makeScratch; the
+// caller drops what it names afterwards) with its tables, the previous
+// year's information and the default rows, open on `target`.
+bool makeNewFile(CKvDb& previous, CKvDb& target, int kind, const char* role, QString* name) {
   target.Close();
-  dropScratch(kind, name);
   CKvApp* app = KvGetApp();
-  if (!target.CreateDatabase(name, infoOf(kind)) || !app->CreateAllTables(&target) || !target.Reopen())
+  if (!makeScratch(target, kind, role, name) || !app->CreateAllTables(&target) || !target.Reopen())
     return false;
   KvDbTransaction transaction(target);
   return transaction.IsActive() && KvCopyTableStrict(&previous, &target, QStringLiteral("SysTab")) &&
@@ -123,10 +146,11 @@ bool carryPass(CKvDb& previous, CKvDb& target, const Catalogue& catalogue) {
 
 // The rows one carry pass writes, made once per kind and removed at exit.
 struct Reference {
-  explicit Reference(int kind) : kind(kind), name(scratchName(kind, "reference")), db(kind) {
+  explicit Reference(int kind) : kind(kind), db(kind) {
     KvSchoolBenchFile& year = KvSchoolYearFile(kind);
     const Catalogue catalogue;
-    if (!year.ready() || !makeNewFile(year.db(), db, kind, name) || !checkPass(year.db(), db, catalogue) ||
+    if (!year.ready() || !makeNewFile(year.db(), db, kind, "reference", &name) ||
+        !checkPass(year.db(), db, catalogue) ||
         !carryPass(year.db(), db, catalogue))
       db.Close();
   }
@@ -227,12 +251,13 @@ void runStep(benchmark::State& state, int kind, Step step) {
     return state.SkipWithError("the reference carry failed");
   const Catalogue catalogue;
   const QStringList tables = catalogue.carried();
-  const QString name = scratchName(kind, "target");
   CKvDb target(kind);
+  // Free again once an iteration dropped it, unless another program took it.
+  QString name;
   for (auto _ : state) {
     if (step != Step::TablesAndInformation)
       state.PauseTiming();
-    bool ok = makeNewFile(year.db(), target, kind, name);
+    bool ok = makeNewFile(year.db(), target, kind, "target", &name);
     if (step == Step::Carry)
       ok = ok && checkPass(year.db(), target, catalogue);
     // The raw copy writes every row of the carried tables, the default
@@ -248,16 +273,16 @@ void runStep(benchmark::State& state, int kind, Step step) {
     else if (step == Step::Raw)
       ok = ok && (kind == 0 ? rawSqliteCopy(sqliteOf(*rows), sqliteOf(target), tables)
                             : rawPgCopy(pgOf(*rows), pgOf(target), tables));
+    // Only what this iteration made is dropped, untimed.
+    state.PauseTiming();
+    target.Close();
+    dropScratch(kind, name);
+    state.ResumeTiming();
     if (!ok) {
       state.SkipWithError("the step failed");
       break;
     }
   }
-  // Open once the benchmark made it; a make that failed left it closed.
-  const bool made = target.IsOpen();
-  target.Close();
-  if (made)
-    dropScratch(kind, name);
 }
 
 void BM_SqliteNewYear_TablesAndInformation(benchmark::State& state) {

@@ -1,14 +1,17 @@
 // The main frame after a real start-up: which commands of the main menu
 // operators 101 and 102 may run, the Settings menu of the active module,
-// 57600 showing a hidden template box, and the template box's size, side
-// and tab kept in the settings.
+// 57600 showing a hidden template box, the template box's size, side and
+// tab kept in the settings, and the close that stops at the first window
+// that stays open.
 
 #include "KvStartUpTestSupport.h"
 #include "app/CKvTemplateBox.h"
+#include "core/KvMessage.h"
 #include "ui/CKvCommandRouter.h"
 #include "ui/KvCommands.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabBar>
@@ -18,6 +21,15 @@ namespace {
 using Ids = QList<int>;
 
 bool enabled(int id) { return CKvCommandRouter::Instance()->IsEnabled(id); }
+
+// Unsaved work: 否 closes it; 取消, and 是 as a failed save, keep it open.
+class KvUnsavedWindow : public QWidget {
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    event->setAccepted(KvMessageBox(QStringLiteral("当前文档已发生了变化，存盘吗？"),
+                                    KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) == KV_IDNO);
+  }
+};
 
 }  // namespace
 
@@ -65,6 +77,15 @@ TEST_F(CKvMainFrmTest, TheAdministratorRunsTheSystemCommands) {
   EXPECT_EQ(opened, 5);
   m_app.SetCommandOpener(KV_CMD_UNITS, {});
   EXPECT_FALSE(enabled(KV_CMD_UNITS));
+
+  // No data-file switch while a document window is open.
+  m_app.SetCommandOpener(KV_CMD_RESTORE, [] { return false; });
+  ASSERT_TRUE(CKvCommandRouter::Instance()->Execute(KV_CMD_FILE_OPEN));
+  for (int id : Ids{KV_CMD_LOGIN, KV_CMD_RESTORE, KV_CMD_NEW_DATA_FILE})
+    EXPECT_FALSE(enabled(id)) << id;
+  frame()->MdiClient()->subWindowList().first()->close();
+  for (int id : Ids{KV_CMD_LOGIN, KV_CMD_RESTORE, KV_CMD_NEW_DATA_FILE})
+    EXPECT_TRUE(enabled(id)) << id;
 
   // The printers' list opens from the menu.
   m_answers.seen.clear();
@@ -130,4 +151,26 @@ TEST_F(CKvMainFrmTest, TheTemplateBoxKeepsItsPlaceSizeAndTab) {
   EXPECT_EQ(box->VertSize(), QSize(250, 150));
   EXPECT_EQ(box->DockSide(), int(CKvBar::SideLeft));
   EXPECT_EQ(box->SelectedTab(), 0);
+}
+
+TEST_F(CKvMainFrmTest, TheCloseStopsAtTheFirstWindowThatStaysOpen) {
+  const struct {
+    QList<int> answers;
+    int questions;
+    int left;  // windows still open; none: the program closed
+  } cases[] = {{{KV_IDCANCEL}, 1, 2}, {{KV_IDYES}, 1, 2}, {{KV_IDNO, KV_IDCANCEL}, 2, 1},
+               {{KV_IDNO, KV_IDNO}, 2, 0}};
+  startAs(QStringLiteral("101"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answers.first());
+    CMdiClient* area = frame()->MdiClient();
+    while (area->subWindowList().size() < 2)
+      area->addSubWindow(new KvUnsavedWindow)->setAttribute(Qt::WA_DeleteOnClose);
+    KvMessageRecorder recorder;
+    recorder.script(c.answers);
+    frame()->show();
+    EXPECT_EQ(frame()->close(), c.left == 0);
+    EXPECT_EQ(recorder.messages().size(), c.questions);
+    EXPECT_EQ(area->subWindowList().size(), c.left);
+  }
 }

@@ -1,6 +1,6 @@
 // Lists printed to PDF and read back: pages by rows per page or by height,
-// every page numbered, the table's columns where the widths put them, and
-// the paper both ways.
+// every page numbered, the table's columns where the widths put them, the
+// paper both ways, and amounts never cut by their columns.
 
 #include "print/CKvListPrintJob.h"
 #include "print/KvPdfReadBack.h"
@@ -11,23 +11,28 @@
 
 namespace {
 
+// Cells "r<row>c<column>", or with digits amounts of the row, the column
+// and the digits; left- and right-aligned columns in turn.
 class KvTableRows : public KvRowSource {
  public:
-  KvTableRows(int rows, QList<int> widths) : m_rows(rows), m_widths(std::move(widths)) {}
+  KvTableRows(int rows, QList<int> widths, QString digits = {})
+      : m_rows(rows), m_widths(std::move(widths)), m_digits(std::move(digits)) {}
   int ColumnCount() const override { return static_cast<int>(m_widths.size()); }
   QString ColumnTitle(int column) const override { return QStringLiteral("栏目%1").arg(column); }
   Qt::Alignment ColumnAlignment(int column) const override {
-    return column == 1 ? Qt::AlignRight : Qt::AlignLeft;
+    return column % 2 ? Qt::AlignRight : Qt::AlignLeft;
   }
   int ColumnPixelWidth(int column) const override { return m_widths.at(column); }
   int RowCount() const override { return m_rows; }
   QString CellText(int row, int column) const override {
-    return QStringLiteral("r%1c%2").arg(row).arg(column);
+    return m_digits.isEmpty() ? QStringLiteral("r%1c%2").arg(row).arg(column)
+                              : QStringLiteral("%1%2").arg(row + 1).arg(column) + m_digits;
   }
 
  private:
   int m_rows;
   QList<int> m_widths;
+  QString m_digits;
 };
 
 class CKvListPrintJobTest : public KvPrintToPdfTest {
@@ -122,6 +127,37 @@ TEST_F(CKvListPrintJobTest, ColumnsFollowTheListWidthsOrTheStoredCharacters) {
     const KvPdfReadBack pdf = Print(job);
     ASSERT_EQ(pdf.Find(QStringLiteral("r1c2")).size(), 1);
     EXPECT_NEAR(pdf.Find(QStringLiteral("r1c2")).first().left, 15.0 + 185.0 / 4 + 1.0, 0.5);
+  }
+}
+
+TEST_F(CKvListPrintJobTest, EveryAmountIsPrintedWholeInsideItsColumn) {
+  const struct {
+    QList<int> widths;
+    const char* digits;
+    int pages;  // one page of rows and its continuation to the right
+  } cases[] = {{{10, 10, 10, 10, 10, 10, 600}, "345.00", 1}, {{1, 1, 1, 1, 1, 1, 1}, "234567890123456.00", 2}};
+  for (const auto& c : cases) {
+    KvTableRows rows(3, c.widths, QString::fromLatin1(c.digits));
+    CKvListPrintJob job(rows, CKvPageFormat());
+    const KvPdfReadBack pdf = Print(job);
+    EXPECT_EQ(pdf.pages, c.pages);
+    for (int row = 0; row < 3; ++row) {
+      // Each amount once, clear of its neighbours' titles and amounts.
+      double left = 0.0;
+      for (int column = 0, page = 0; column < 7; ++column) {
+        const QList<KvPdfWord> amount = pdf.Find(rows.CellText(row, column));
+        const QList<KvPdfWord> title = pdf.Find(rows.ColumnTitle(column));
+        ASSERT_EQ(amount.size(), 1);
+        ASSERT_EQ(title.size(), 1);
+        if (title.first().page != page)
+          left = 0.0, page = title.first().page;
+        EXPECT_EQ(amount.first().page, page);
+        const QList<KvPdfWord> next = pdf.Find(rows.ColumnTitle(column + 1), page);
+        EXPECT_GE(amount.first().left, left - 0.1) << column;
+        EXPECT_LE(amount.first().right, next.isEmpty() ? 200.1 : next.first().left + 0.1) << column;
+        left = qMax(amount.first().right, title.first().right);
+      }
+    }
   }
 }
 

@@ -155,18 +155,27 @@ TEST_P(CKvStdDirDlgTest, ListsEachLevelWithItsColumnsAndParent) {
   EXPECT_EQ(selected(dialog), QStringLiteral("010201"));
 }
 
-TEST_P(CKvStdDirDlgTest, ParameterControlsOnlyForTheSystemRightWhenManaging) {
+TEST_P(CKvStdDirDlgTest, ParameterControlsAndButtonsFollowTheRights) {
   const struct {
     QStringList rights;
     int mode;
     bool shown;
-  } cases[] = {{{"0080"}, 0, true}, {{"0081", "0082", "0083"}, 0, false}, {{"0080"}, 1, false}, {{"0080"}, 2, false}};
+    const char* buttons;  // 新增, 修改, 删除 enabled with the first row selected, then with none
+  } cases[] = {{{"0080"}, 0, true, "000000"},
+               {{"0081", "0082", "0083"}, 0, false, "111100"},
+               {{"0080"}, 1, false, "000000"},
+               {{"0080"}, 2, false, "000000"}};
   for (const auto& c : cases) {
     Grant(c.rights);
     CKvStdDirDlg dialog(pdb(), c.mode, QString(), -1);
     open(dialog);
     for (int id : {CKvStdDirDlg::IDC_LEVELS, CKvStdDirDlg::IDC_MULTI_CLASS, CKvStdDirDlg::IDC_LENGTH})
       EXPECT_EQ(KvDlgItem<QWidget>(&dialog, id)->isVisible(), c.shown) << c.mode << " " << id;
+    QString buttons;
+    for (int pass = 0; pass < 2; ++pass, dialog.List()->View()->clearSelection())
+      for (int id : {CKvStdDirDlg::IDC_NEW, CKvStdDirDlg::IDC_MODIFY, CKvStdDirDlg::IDC_DELETE})
+        buttons += KvDlgItem<QWidget>(&dialog, id)->isEnabled() ? '1' : '0';
+    EXPECT_EQ(buttons, QString::fromUtf8(c.buttons)) << c.mode;
   }
   // With rows below the units, only the code length may change.
   Grant({"0080"});

@@ -196,6 +196,25 @@ TEST_P(KvFeeCatalogueTest, DeleteSelectsTheNeighbourAndKeepsItemsInUse) {
   EXPECT_FALSE(KvCmdEnabled(list, KV_CMD_EDIT_COPY));
   list->SelectTexts({QStringLiteral("01"), QStringLiteral("02")});
   EXPECT_FALSE(KvCmdEnabled(list, KV_CMD_MODIFY));
+  // The buttons are grey while their commands are: 打开 follows modify.
+  const struct {
+    bool right, selected;
+    const char* buttons;  // 新增, 打开, 修改, 删除 enabled
+  } states[] = {{true, true, "1111"}, {true, false, "1000"}, {false, true, "0000"}, {false, false, "0000"}};
+  for (const auto& c : states) {
+    if (!c.right) {
+      ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PWR Where PWR='1801'")));
+      ASSERT_TRUE(m_app->GetDataFile().LoadRights());
+    }
+    CKvCostListDlg shown(pdb(), QStringLiteral("01"));
+    shown.show();
+    if (!c.selected)
+      shown.List()->View()->clearSelection();
+    QString buttons;
+    for (int id : {1055, 1, 1056, 1057})
+      buttons += KvDlgItem<QWidget>(&shown, id)->isEnabled() ? '1' : '0';
+    EXPECT_EQ(buttons, QString::fromUtf8(c.buttons)) << c.right << c.selected;
+  }
   KvShot(&dlg, QStringLiteral("954"));
   CKvCostEditDlg edit(0, QStringLiteral("01"), pdb());
   edit.show();

@@ -6,9 +6,6 @@
 #include <QRandomGenerator>
 
 namespace {
-// The first key of the sets' advisory locks, "KV": the second is the set.
-constexpr int kLockClass = 0x4b56;
-
 // The integer a query answers; -1 when it fails.
 qint64 answer(CKvDb& admin, const QString& sql) {
   auto rows = admin.GetBackend()->query(sql, nullptr);
@@ -21,7 +18,7 @@ KvTestServerFiles::~KvTestServerFiles() {
     KvTestDb::DropOnServer(QStringLiteral("xxd") + m_set, true);
 }
 
-bool KvTestServerFiles::Take(QString* whyNot) {
+bool KvTestServerFiles::Take(QString* whyNot, int firstTry) {
   const auto fail = [whyNot](const QString& reason) {
     if (whyNot)
       *whyNot = reason;
@@ -30,7 +27,7 @@ bool KvTestServerFiles::Take(QString* whyNot) {
   if (!m_admin.Open(QStringLiteral("master"), KvTestDb::ServerInfo(2)))
     return fail(QStringLiteral("cannot connect to PostgreSQL"));
   for (int tries = 0; tries < 100; ++tries) {
-    const int set = QRandomGenerator::global()->bounded(1, 10000);
+    const int set = tries == 0 && firstTry > 0 ? firstTry : QRandomGenerator::global()->bounded(1, 10000);
     const QString prefix = QStringLiteral("xxd%1").arg(set, 4, 10, QChar(u'0'));
     if (answer(m_admin, QStringLiteral("SELECT CASE WHEN pg_try_advisory_lock(%1, %2) THEN 1 ELSE 0 END")
                             .arg(kLockClass)

@@ -23,9 +23,13 @@ class KvTestServerFiles {
   KvTestServerFiles(const KvTestServerFiles&) = delete;
   KvTestServerFiles& operator=(const KvTestServerFiles&) = delete;
 
+  // The first key of the sets' advisory locks ("KV"); the second is the set.
+  static constexpr int kLockClass = 0x4b56;
+
   // Takes a free set; false, with the reason, when the server cannot be
-  // reached or no free set is found.
-  bool Take(QString* whyNot = nullptr);
+  // reached or no free set is found. A firstTry above 0 is the first set
+  // looked at, then sets are picked at random.
+  bool Take(QString* whyNot = nullptr, int firstTry = 0);
   // The set's four digits; empty until taken.
   const QString& set() const { return m_set; }
   // The data file of the year in the set.
