@@ -214,6 +214,25 @@ TEST_P(CPKDocTest, HandSaveRefusesClashesInEveryWeekKindAndKeepsTheEdit) {
     EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
     ASSERT_TRUE(Type(doc, 0, day, QString()));
   }
+  // The teacher, then the room, given to class 2 at the same period at
+  // another workstation while the count question is open: refused as well.
+  CKvDb other;
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  for (const bool room : {false, true}) {
+    ASSERT_TRUE(Type(doc, 0, kWednesday, room ? QStringLiteral("D2") : QStringLiteral("1")));
+    KvScriptedAnswers answers;
+    answers.onQuestion = [&] {
+      AddLesson(QStringLiteral("010102"), 3, 'B', 1, QStringLiteral("0002"), room ? QString() : QStringLiteral("0001"),
+                room ? QStringLiteral("001") : QString(), room ? 1 : 0, &other);
+    };
+    EXPECT_FALSE(doc->Save());
+    ASSERT_EQ(answers.Stops().size(), 1);
+    EXPECT_TRUE(answers.Stops()[0].endsWith(room ? QStringLiteral("公用教室<琴房>此时<(010102)2班>有课")
+                                                 : QStringLiteral("任课教师王芳此时在<(010102)2班>有课")));
+    EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
+    EXPECT_TRUE(Grid(doc)->IsChanged());
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PK Where WK='3'")));
+  }
   // A free period: the count question decides (one of two lessons placed).
   ASSERT_TRUE(Type(doc, 0, kWednesday, QStringLiteral("1")));
   {
