@@ -30,6 +30,30 @@ const QString kCurrentPrinterValue = QStringLiteral("Current_Printer");
 
 void stop(const QString& text) { KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP); }
 
+// Inside the write's transaction, under the lock on the profile list: the
+// name still free (another workstation may have taken it since it was
+// checked) and, for a rename, the old name still there. The refusal into
+// *refusal; false with it empty when the names cannot be read.
+bool namesStillHold(CKvDb* db, const QString& name, const QString& oldName, QString* refusal) {
+  if (!db->LockTable(QStringLiteral("SysCsTab")))
+    return false;
+  const int old = oldName.isEmpty() ? 1 : KvCountPrinterName(db, oldName);
+  const int taken = old > 0 ? KvCountPrinterName(db, name) : 0;
+  if (old == 0)
+    *refusal = KvFormat(QStringLiteral("打印机“%s”已不存在！"), oldName);
+  else if (taken > 0)
+    *refusal = KvFormat(QStringLiteral("打印机“%s”已经存在！"), name);
+  return old > 0 && taken == 0;
+}
+
+// The refusal, shown once the write's lock has been let go.
+bool refuse(KvDbTransaction& transaction, const QString& refusal) {
+  transaction.Rollback();
+  if (!refusal.isEmpty())
+    stop(refusal);
+  return false;
+}
+
 // "Where Cs=4001 And Rtrim(CsVal)='name'" for the connection.
 QString profileWhere(const CKvDb& db, const QString& name) {
   return QStringLiteral(" Where Cs=%1 And Rtrim(CsVal)='%2'")
@@ -119,9 +143,13 @@ bool KvAddPrinterProfile(CKvDb* db, const QString& name) {
   const QString checked = KvCheckPrinterProfileName(db, name);
   if (checked.isEmpty())
     return false;
+  KvDbTransaction transaction(*db);
+  QString refusal;
+  if (!transaction.IsActive() || !namesStillHold(db, checked, QString(), &refusal))
+    return refuse(transaction, refusal);
   CKvCsRec rec(db);
   rec.Set(KV_CS_PRINTER_PROFILES, 0, QString(), checked);
-  return rec.Insert();
+  return rec.Insert() && transaction.Commit();
 }
 
 bool KvRenamePrinterProfile(CKvDb* db, const QString& oldName, const QString& newName) {
@@ -136,8 +164,9 @@ bool KvRenamePrinterProfile(CKvDb* db, const QString& oldName, const QString& ne
   const QString newQuoted = db->QuoteText(checked);
 
   KvDbTransaction transaction(*db);
-  if (!transaction.IsActive())
-    return false;
+  QString refusal;
+  if (!transaction.IsActive() || !namesStillHold(db, checked, oldName, &refusal))
+    return refuse(transaction, refusal);
   if (!db->Execute(QStringLiteral("Update SysCsTab Set CsVal='%1'").arg(newQuoted) +
                    profileWhere(*db, oldName)))
     return false;

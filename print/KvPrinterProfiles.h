@@ -13,7 +13,9 @@
 //
 // The profile operations on a data file quote every name for the connection
 // and run in one transaction each; they report bad names with a message and
-// change nothing then.
+// change nothing then. Adding and renaming check the names again under the
+// lock on the profile list, so that two workstations never store one name
+// twice nor rename a profile another has renamed or deleted.
 
 #include "core/KvPrinter.h"
 

@@ -21,7 +21,13 @@ QString CKvCourseEditDlg::Run(int nMode, const QString& code, CKvDb* pDb, QWidge
   return KvExecDialog(&dlg) == QDialog::Accepted ? dlg.m_rec.KNO : QString();
 }
 
-int CKvCourseEditDlg::ReadRow() { return CSbtTable::LoadByCode(m_rec, m_strCode, Db()); }
+int CKvCourseEditDlg::ReadRow() {
+  // The row as read is kept: the save compares the stored row with it.
+  const int count = CSbtTable::LoadByCode(m_read, m_strCode, Db());
+  if (count > 0)
+    m_rec = m_read;
+  return count;
+}
 
 void CKvCourseEditDlg::OnInitDialog() {
   CKvPkCatalogEditDlg::OnInitDialog();
@@ -39,8 +45,9 @@ void CKvCourseEditDlg::OnInitDialog() {
 bool CKvCourseEditDlg::SaveData() {
   if (!CheckCodeAndNames(&m_rec.KNO, 4, IDC_CODE))
     return false;
-  // The row as it was, for the log: read inside the write, which it refuses
-  // when it cannot be read.
+  // The row as it is stored, for the log: read inside the write under the
+  // lock, which it refuses when it cannot be read or is no longer the row
+  // the form read.
   CSbtRec old;
   QString note;
   const auto write = [&] {
@@ -48,7 +55,7 @@ bool CKvCourseEditDlg::SaveData() {
       note = LogNote(QString(), m_rec.KNO, m_rec.NA);
       return CSbtTable::Insert(m_rec, Db());
     }
-    if (!FoundOld(CSbtTable::LoadByCode(old, m_strCode, Db())))
+    if (!StoredAsRead(QStringLiteral("SBT"), QStringLiteral("课程"), &CSbtTable::LoadByCode, m_read, &old))
       return false;
     note = LogNote(old.NA, m_rec.KNO, m_rec.NA);
     return CSbtTable::Update(m_rec, m_strCode, Db());

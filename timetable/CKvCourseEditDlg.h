@@ -25,4 +25,8 @@ class CKvCourseEditDlg : public CKvPkCatalogEditDlg {
   void OnInitDialog() override;
   bool SaveData() override;
   int ReadRow() override;
+
+ private:
+  // The row to change as the opening read it.
+  CSbtRec m_read;
 };

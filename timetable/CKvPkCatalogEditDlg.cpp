@@ -1,5 +1,6 @@
 #include "timetable/CKvPkCatalogEditDlg.h"
 
+#include "core/CKvDb.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "app/KvLoggedWrite.h"
@@ -88,8 +89,12 @@ bool CKvPkCatalogEditDlg::Require(const QString& text, const QString& message, i
 }
 
 bool CKvPkCatalogEditDlg::Store(const std::function<bool()>& write, int logCode, const QString& note, int codeId) {
+  m_strRefusal.clear();
   if (KvLoggedWrite(Db(), logCode, note, write))
     return true;
+  // Shown after the write rolled back, so that no lock waits on the box.
+  if (!m_strRefusal.isEmpty())
+    KvMessageBox(m_strRefusal, KV_MB_OK | KV_MB_ICONSTOP);
   if (QWidget* control = KvDlgItem(this, codeId))
     control->setFocus();
   return false;
@@ -141,6 +146,13 @@ bool CKvPkCatalogEditDlg::FoundOld(int count) {
     return true;
   if (count < 0)
     return false;
-  KvMessageBox(KvFormat("代码%s已不存在，不能修改！", m_strCode), KV_MB_OK | KV_MB_ICONSTOP);
+  m_strRefusal = KvFormat("代码%s已不存在，不能修改！", m_strCode);
+  return false;
+}
+
+bool CKvPkCatalogEditDlg::LockTable(const QString& table) { return Db()->LockTable(table); }
+
+bool CKvPkCatalogEditDlg::RefuseChanged(const QString& word) {
+  m_strRefusal = KvFormat("%s%s已被其他窗口或工作站修改，请重新打开后再修改！", word, m_strCode);
   return false;
 }

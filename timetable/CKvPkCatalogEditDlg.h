@@ -53,7 +53,8 @@ class CKvPkCatalogEditDlg : public CKvAppDlg {
   bool Require(const QString& text, const QString& message, int id);
   // Runs the insert (mode 1) or the update (mode 0) with its log entry as
   // one piece of work; the note is read after the write ran. A failure
-  // puts the focus on the code field `codeId`.
+  // puts the focus on the code field `codeId`; a refusal the write made
+  // (FoundOld, StoredAsRead) is shown once the write has ended.
   bool Store(const std::function<bool()>& write, int logCode, const QString& note, int codeId);
   // The row of m_strCode into the record: its count, -1 when the read
   // failed.
@@ -62,6 +63,18 @@ class CKvPkCatalogEditDlg : public CKvAppDlg {
   // reported already; otherwise, as when another station deleted it
   // meanwhile, "代码%s已不存在，不能修改！".
   bool FoundOld(int count);
+  // Mode 0, inside the write: locks the table, reads the row to change
+  // again into *stored and compares it with the row the form read, so that
+  // nothing another window or workstation changed meanwhile is put back.
+  // False after FoundOld's refusal, or with "<word><code>已被其他窗口或工作站
+  // 修改，请重新打开后再修改！" when the row differs.
+  template <class Rec>
+  bool StoredAsRead(const QString& table, const QString& word, int (*load)(Rec&, const QString&, CKvDb*),
+                    const Rec& read, Rec* stored) {
+    if (!LockTable(table) || !FoundOld(load(*stored, m_strCode, Db())))
+      return false;
+    return *stored == read || RefuseChanged(word);
+  }
 
   // Shows a stop box and puts the focus on the control.
   void Refuse(const QString& message, int id);
@@ -82,7 +95,13 @@ class CKvPkCatalogEditDlg : public CKvAppDlg {
     CKvEdit* edit;
     QString* text;
   };
+  // The table's lock on the dialog's connection, inside the write.
+  bool LockTable(const QString& table);
+  // Sets the refusal of a row changed meanwhile; false.
+  bool RefuseChanged(const QString& word);
+
   QList<Field> m_fields;
+  QString m_strRefusal;
   bool m_bRowRead = false;
   QGridLayout* m_pGrid;
   int m_nRows = 0;

@@ -24,7 +24,13 @@ QString CKvPubRoomEditDlg::Run(int nMode, const QString& code, CKvDb* pDb, QWidg
   return KvExecDialog(&dlg) == QDialog::Accepted ? dlg.m_rec.KNO : QString();
 }
 
-int CKvPubRoomEditDlg::ReadRow() { return CPubRmTable::LoadByCode(m_rec, m_strCode, Db()); }
+int CKvPubRoomEditDlg::ReadRow() {
+  // The row as read is kept: the save compares the stored row with it.
+  const int count = CPubRmTable::LoadByCode(m_read, m_strCode, Db());
+  if (count > 0)
+    m_rec = m_read;
+  return count;
+}
 
 void CKvPubRoomEditDlg::OnInitDialog() {
   CKvPkCatalogEditDlg::OnInitDialog();
@@ -42,8 +48,9 @@ void CKvPubRoomEditDlg::OnInitDialog() {
 bool CKvPubRoomEditDlg::SaveData() {
   if (!CheckCodeAndNames(&m_rec.KNO, 3, IDC_CODE))
     return false;
-  // The row as it was, for the log: read inside the write, which it refuses
-  // when it cannot be read.
+  // The row as it is stored, for the log: read inside the write under the
+  // lock, which it refuses when it cannot be read or is no longer the row
+  // the form read.
   CPubRmRec old;
   QString note;
   const auto write = [&] {
@@ -51,7 +58,7 @@ bool CKvPubRoomEditDlg::SaveData() {
       note = LogNote(QString(), m_rec.KNO, m_rec.NA);
       return CPubRmTable::Insert(m_rec, Db());
     }
-    if (!FoundOld(CPubRmTable::LoadByCode(old, m_strCode, Db())))
+    if (!StoredAsRead(QStringLiteral("PUBRM"), QStringLiteral("公用教室"), &CPubRmTable::LoadByCode, m_read, &old))
       return false;
     note = LogNote(old.NA, m_rec.KNO, m_rec.NA);
     return CPubRmTable::Update(m_rec, m_strCode, Db());

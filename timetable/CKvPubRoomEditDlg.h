@@ -23,4 +23,8 @@ class CKvPubRoomEditDlg : public CKvPkCatalogEditDlg {
   void OnInitDialog() override;
   bool SaveData() override;
   int ReadRow() override;
+
+ private:
+  // The row to change as the opening read it.
+  CPubRmRec m_read;
 };

@@ -38,7 +38,13 @@ QString CKvTeacherEditDlg::Run(int nMode, const QString& code, CKvDb* pDb, QWidg
   return KvExecDialog(&dlg) == QDialog::Accepted ? dlg.m_rec.KNO : QString();
 }
 
-int CKvTeacherEditDlg::ReadRow() { return CTchrTable::LoadByCode(m_rec, m_strCode, Db()); }
+int CKvTeacherEditDlg::ReadRow() {
+  // The row as read is kept: the save compares the stored row with it.
+  const int count = CTchrTable::LoadByCode(m_read, m_strCode, Db());
+  if (count > 0)
+    m_rec = m_read;
+  return count;
+}
 
 void CKvTeacherEditDlg::OnInitDialog() {
   CKvPkCatalogEditDlg::OnInitDialog();
@@ -67,8 +73,9 @@ bool CKvTeacherEditDlg::SaveData() {
       return false;
     }
   }
-  // The row as it was, for the log: read inside the write, which it refuses
-  // when it cannot be read.
+  // The row as it is stored, for the log: read inside the write under the
+  // lock, which it refuses when it cannot be read or is no longer the row
+  // the form read.
   CTchrRec old;
   QString note;
   const auto write = [&] {
@@ -76,7 +83,7 @@ bool CKvTeacherEditDlg::SaveData() {
       note = LogNote(QString(), m_rec.KNO, m_rec.NA);
       return CTchrTable::Insert(m_rec, Db());
     }
-    if (!FoundOld(CTchrTable::LoadByCode(old, m_strCode, Db())))
+    if (!StoredAsRead(QStringLiteral("TCHR"), QStringLiteral("教师"), &CTchrTable::LoadByCode, m_read, &old))
       return false;
     note = LogNote(old.NA, m_rec.KNO, m_rec.NA);
     return CTchrTable::Update(m_rec, m_strCode, Db());

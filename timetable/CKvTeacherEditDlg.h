@@ -30,6 +30,8 @@ class CKvTeacherEditDlg : public CKvPkCatalogEditDlg {
   int ReadRow() override;
 
  private:
+  // The row to change as the opening read it.
+  CTchrRec m_read;
   QComboBox* m_pSex;
   QComboBox* m_pNation;
 };

@@ -300,13 +300,24 @@ bool CPKDoc::SaveRows() {
   KvPkDbCheckSource source(m_pDb);
   if (!grid.CheckAgainstPlan(m_schedule, m_planRows, source))
     return false;
-  // The rows and their log entry go together or not at all.
-  KvDbTransaction trans(*m_pDb);
-  if (!trans.IsActive() || !grid.Save(m_grid, m_pDb) ||
-      !KvPkInsertLog(m_pDb, 4,
-                     KvFormat("保存%s%s年%s季学期(%s)课表", m_strName, grid.Y, KvPkSeason(grid.QC), grid.T)) ||
-      !trans.Commit())
-    return false;
+  // The rows and their log entry go together or not at all. While the
+  // count question was open another workstation may have given the class's
+  // teacher or room another class at the same time: under the lock on PK the
+  // check runs again, and its refusal is shown once the lock is let go.
+  QString refusal;
+  {
+    KvDbTransaction trans(*m_pDb);
+    if (!trans.IsActive() || !m_pDb->LockTable(QStringLiteral("PK")) ||
+        !grid.CheckAgainstPlan(m_schedule, m_planRows, source, &refusal) || !grid.Save(m_grid, m_pDb) ||
+        !KvPkInsertLog(m_pDb, 4,
+                       KvFormat("保存%s%s年%s季学期(%s)课表", m_strName, grid.Y, KvPkSeason(grid.QC), grid.T)) ||
+        !trans.Commit()) {
+      trans.Rollback();
+      if (!refusal.isEmpty())
+        KvMessageBox(refusal, KV_MB_OK | KV_MB_ICONSTOP);
+      return false;
+    }
+  }
   m_grid = grid;
   m_savedGrid = m_grid;
   return true;

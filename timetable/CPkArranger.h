@@ -53,9 +53,11 @@ class CPkArranger {
   // the first class that stops the run.
   bool PlaceAllClasses();
   // Checks every class (its questions included), then in one transaction
+  // under the lock on PK checks the accepted classes again against the
+  // lessons outside the selection as stored now (no question asked twice),
   // deletes the version's rows under the selection, stores the accepted
   // classes and logs the save (also when no class was accepted). False when
-  // the write failed (nothing changed then).
+  // the write failed or a class no longer passes (nothing changed then).
   bool SaveResult();
 
   // --- What the run did ---
@@ -89,7 +91,8 @@ class CPkArranger {
   bool LoadClasses();
   bool LoadPlans();
   bool LoadCatalogue();
-  bool LoadStoredLessons();
+  // The version's lessons outside the selection, into lessons.
+  bool LoadStoredLessons(QList<KvPkStoredLesson>& lessons);
   void BuildStoredBusy();
   // Empties every class grid and the occupancies of the run.
   void ResetRun();

@@ -50,7 +50,7 @@ bool CPkArranger::Load() {
   m_scheduleBits = m_shape.Bits(m_schedule);
   // A read that fails (the connection has shown it) is no empty table: the
   // run stops before anything is placed, stored or logged.
-  if (!LoadCatalogue() || !LoadClasses() || !LoadPlans() || !LoadStoredLessons())
+  if (!LoadCatalogue() || !LoadClasses() || !LoadPlans() || !LoadStoredLessons(m_stored))
     return false;
   BuildStoredBusy();
   ResetRun();
@@ -197,7 +197,8 @@ bool CPkArranger::LoadPlans() {
   return true;
 }
 
-bool CPkArranger::LoadStoredLessons() {
+bool CPkArranger::LoadStoredLessons(QList<KvPkStoredLesson>& lessons) {
+  lessons.clear();
   // With an empty selection every stored lesson of the version is replaced,
   // so none of them is busy.
   if (m_selection.isEmpty())
@@ -224,7 +225,7 @@ bool CPkArranger::LoadStoredLessons() {
     lesson.course = query.GetText(5);
     lesson.teacher = query.GetText(6);
     lesson.room = query.GetText(7);
-    m_stored.append(lesson);
+    lessons.append(lesson);
   }
   return true;
 }

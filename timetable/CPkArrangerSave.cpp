@@ -5,6 +5,7 @@
 #include "core/CKvDb.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
+#include "core/KvMessage.h"
 #include "school/CStd.h"
 #include "timetable/CPkArranger.h"
 #include "timetable/CPkGrid.h"
@@ -96,17 +97,37 @@ bool CPkArranger::SaveResult() {
   // transaction. A class that is refused loses its stored rows all the same.
   KvPkRunCheckSource source(m_pDb, m_catalogue, m_classes, m_stored);
   QList<CPkGrid> accepted;
+  QList<int> acceptedClasses;
   for (int c = 0; c < m_classes.size(); ++c) {
     CPkGrid grid = GetClassGrid(c);
     if (!grid.CheckAgainstPlan(m_schedule, m_classes[c].checkRows, source))
       continue;
     source.Accept(grid);
     accepted.append(grid);
+    acceptedClasses.append(c);
   }
 
   KvDbTransaction trans(*m_pDb);
-  if (!trans.IsActive())
+  if (!trans.IsActive() || !m_pDb->LockTable(QStringLiteral("PK")))
     return false;
+  // While the questions were open another workstation may have stored
+  // lessons outside the selection: the accepted classes are checked again
+  // against them as they stand now. A class that no longer passes saves
+  // nothing; its refusal is shown once the lock is let go.
+  QList<KvPkStoredLesson> storedNow;
+  if (!LoadStoredLessons(storedNow))
+    return false;
+  KvPkRunCheckSource now(m_pDb, m_catalogue, m_classes, storedNow);
+  for (qsizetype i = 0; i < accepted.size(); ++i) {
+    QString refusal;
+    if (!accepted[i].CheckAgainstPlan(m_schedule, m_classes[acceptedClasses[i]].checkRows, now, &refusal)) {
+      trans.Rollback();
+      if (!refusal.isEmpty())
+        KvMessageBox(refusal, KV_MB_OK | KV_MB_ICONSTOP);
+      return false;
+    }
+    now.Accept(accepted[i]);
+  }
   CPkGrid selection(m_year, m_term, m_date, m_selection);
   if (!selection.DeleteVersionRows(m_pDb))
     return false;

@@ -311,8 +311,17 @@ void CPkGrid::CopyPreviousVersion(const CWktRec& schedule, CKvDb* pDb) {
   if (count < 0 || tree.Select(&classes, 1, -1, where) != count)
     return;
   KvDbTransaction trans(*pDb);
-  if (!trans.IsActive())
+  if (!trans.IsActive() || !pDb->LockTable(QStringLiteral("PK")))
     return;
+  // Another workstation may have set the version up while the question was
+  // open: then nothing is copied over it.
+  if (!KvSchoolText(pDb, anyRow, QString(), &stored))
+    return;
+  if (!stored.isEmpty()) {
+    trans.Rollback();
+    KvMessageBox(QStringLiteral("本期课表已在其他工作站建立，没有拷贝上期课表！"), KV_MB_OK | KV_MB_ICONSTOP);
+    return;
+  }
   for (const CStd& node : classes) {
     CPkGrid grid(year, term, date, node.KNO);
     bool read = false;

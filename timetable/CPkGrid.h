@@ -73,7 +73,8 @@ class CPkGrid {
   // query fails.
   int LoadDayByKey(int mode, int weekday, const CWktRec& schedule, QList<CPkGrid>& out, CKvDb* pDb);
   // Offers to fill this new, empty version from the latest earlier one;
-  // the copy is one transaction.
+  // the copy is one transaction under the lock on PK, and copies nothing
+  // when the version was set up at another workstation meanwhile.
   void CopyPreviousVersion(const CWktRec& schedule, CKvDb* pDb);
 
   // --- Masks and positions ---
@@ -113,9 +114,11 @@ class CPkGrid {
   // is refused (no clash can be ruled out; the failed read was reported).
   bool CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& rows, CKvDb* pDb) const;
   // The same, with the catalogue, the class names and the other classes'
-  // lessons taken from the source.
-  bool CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& rows,
-                        KvPkCheckSource& source) const;
+  // lessons taken from the source. With refusal given, the check is run
+  // again after the operator answered: a refusal is put there instead of
+  // shown, and the count question is not asked.
+  bool CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& rows, KvPkCheckSource& source,
+                        QString* refusal = nullptr) const;
 
   QString Y;
   int QC = 0;

@@ -13,11 +13,6 @@
 #include <array>
 
 namespace {
-bool stop(const QString& text) {
-  KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP);
-  return false;
-}
-
 // Week kinds overlap when either is every week or both are the same.
 bool kindsOverlap(int a, int b) { return a == 0 || b == 0 || a == b; }
 
@@ -55,8 +50,16 @@ bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& r
   return CheckAgainstPlan(schedule, rows, source);
 }
 
-bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& rows,
-                               KvPkCheckSource& source) const {
+bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& rows, KvPkCheckSource& source,
+                               QString* refusal) const {
+  // A refusal is shown, or handed back when the caller shows it itself.
+  const auto stop = [refusal](const QString& text) {
+    if (refusal)
+      *refusal = text;
+    else
+      KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  };
   // The periods of each course per week kind, in the order of day, segment
   // and period, gathered in the one pass over the cells (within the periods
   // of the schedule's shape, as OccupiedMask counts them).
@@ -152,7 +155,8 @@ bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& r
     }
   }
 
-  if (wrongCounts.isEmpty())
+  // The counts were put to the operator already when the check is run again.
+  if (wrongCounts.isEmpty() || refusal)
     return true;
   const QString question = KvFormat("(%s)%s下列课程排课数与计划不符：%s\n保存吗？", STD,
                                     source.ClassName(STD), wrongCounts);

@@ -8,6 +8,7 @@ class CPubRmRec {
  public:
   CPubRmRec() = default;
   void Clear() { *this = CPubRmRec(); }
+  bool operator==(const CPubRmRec&) const = default;
 
   QString KNO;
   QString NA;

@@ -8,6 +8,7 @@ class CSbtRec {
  public:
   CSbtRec() = default;
   void Clear() { *this = CSbtRec(); }
+  bool operator==(const CSbtRec&) const = default;
 
   QString KNO;
   QString NA;

@@ -8,6 +8,7 @@ class CTchrRec {
  public:
   CTchrRec() = default;
   void Clear() { *this = CTchrRec(); }
+  bool operator==(const CTchrRec&) const = default;
 
   QString KNO;
   QString NA;

@@ -213,8 +213,21 @@ const CWkjhRec* CWkjhRec::FindPlanRow(const QString& course, const QList<CWkjhRe
   return nullptr;
 }
 
+bool CWkjhRec::isLatest(CKvDb* pDb, const char* refusal) const {
+  CWkjhRec latest;
+  const int found = latest.GetLatest(pDb);
+  if (found < 0)
+    return false;
+  if (found > 0 && (latest.T > T || (latest.T == T && (latest.Y != Y || latest.QC != QC)))) {
+    stop(QString::fromUtf8(refusal));
+    return false;
+  }
+  return true;
+}
+
 void CWkjhRec::CopyPreviousVersion(CKvDb* pDb) {
-  if (KvSchoolCount(pDb, KvFormat("Select Count(*) From Wkjh %s", versionWhere(Y, QC, T, pDb))) != 0)
+  const QString countRows = KvFormat("Select Count(*) From Wkjh %s", versionWhere(Y, QC, T, pDb));
+  if (KvSchoolCount(pDb, countRows) != 0)
     return;
   CWkjhRec latest;
   if (latest.GetLatest(pDb) <= 0 || VersionKey() <= latest.VersionKey())
@@ -224,8 +237,17 @@ void CWkjhRec::CopyPreviousVersion(CKvDb* pDb) {
     return;
   const QString where = versionWhere(latest.Y, latest.QC, latest.T, pDb);
   KvDbTransaction trans(*pDb);
-  if (!trans.IsActive())
+  if (!trans.IsActive() || !pDb->LockTable(QStringLiteral("WKJH")) || !pDb->LockTable(QStringLiteral("SBTTCHR")))
     return;
+  // Another workstation may have set the version up while the question was
+  // open: then nothing is copied over it.
+  const int count = KvSchoolCount(pDb, countRows);
+  if (count != 0) {
+    trans.Rollback();
+    if (count > 0)
+      stop(QStringLiteral("本期计划已在其他工作站建立，没有拷贝上期计划！"));
+    return;
+  }
   // The plan rows, then the assignments, each re-keyed to this version.
   auto copy = [&](bool plan) {
     QList<CWkjhRec> rows;
@@ -272,14 +294,6 @@ bool CWkjhRec::LoadReplacedRows(KvPkPlanRead& read, CKvDb* pDb) const {
 int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb, KvPkPlanRead* pRead) {
   const bool writePlan = WritesPlanRows();
   const bool writeAssignments = WritesAssignments();
-  CWkjhRec latest;
-  const int found = latest.GetLatest(pDb);
-  if (found < 0)
-    return 0;
-  if (found > 0 && (latest.T > T || (latest.T == T && (latest.Y != Y || latest.QC != QC)))) {
-    stop(QStringLiteral("非最后一次计划，不能保存！"));
-    return 0;
-  }
   KvDbTransaction trans(*pDb);
   if (!trans.IsActive())
     return 0;
@@ -287,6 +301,10 @@ int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb, KvPkPlanRead* pRead) {
   // assignments a grade save reads again under the locks and writes back
   // need no check.
   if (pRead && (!pDb->LockTable(QStringLiteral("WKJH")) || !pDb->LockTable(QStringLiteral("SBTTCHR"))))
+    return 0;
+  // A later plan, set up at another workstation since the window opened,
+  // makes this one history.
+  if (!isLatest(pDb, "非最后一次计划，不能保存！"))
     return 0;
   KvPkPlanRead stored;
   if (!LoadReplacedRows(stored, pDb))
@@ -368,8 +386,11 @@ bool CWkjhRec::DeleteAssignmentRows(CKvDb* pDb) {
 }
 
 bool CWkjhRec::DeleteClassRows(CKvDb* pDb) {
+  // Only the latest plan is deleted, as the window allows: checked again
+  // under the locks after the operator's answer.
   KvDbTransaction trans(*pDb);
-  if (!trans.IsActive() || !DeleteAssignmentRows(pDb))
+  if (!trans.IsActive() || !pDb->LockTable(QStringLiteral("WKJH")) || !pDb->LockTable(QStringLiteral("SBTTCHR")) ||
+      !isLatest(pDb, "非最后一次计划，不能删除！") || !DeleteAssignmentRows(pDb))
     return false;
   if (STD.size() == CXxDataType::GradeCodeLen() && !DeletePlanRows(pDb))
     return false;
@@ -405,6 +426,14 @@ int CWkjhRec::ListVersions(const QString& year, int term, QStringList& dates, CK
 int CWkjhRec::ChangeVersionDate(const QString& year, int term, const QString& oldDate, const QString& newDate,
                                 CKvDb* pDb) {
   Clear();
+  // The checks and the move under the locks of the three tables it moves:
+  // a plan set up at another workstation meanwhile is seen.
+  KvDbTransaction trans(*pDb);
+  if (!trans.IsActive())
+    return 0;
+  for (const char* table : {"WKJH", "SBTTCHR", "PK"})
+    if (!pDb->LockTable(QString::fromLatin1(table)))
+      return 0;
   const int found = GetLatest(pDb);
   if (found < 0)
     return 0;
@@ -422,9 +451,6 @@ int CWkjhRec::ChangeVersionDate(const QString& year, int term, const QString& ol
     stop(QStringLiteral("修改的时间应晚于上一个计划的执行时间！"));
     return 0;
   }
-  KvDbTransaction trans(*pDb);
-  if (!trans.IsActive())
-    return 0;
   for (const char* table : {"WKJH", "SBTTCHR", "PK"}) {
     if (!pDb->Execute(KvFormat("Update %s Set T='%s' Where Y='%s' And QC='%d' And T='%s'", table,
                                pDb->QuoteText(newDate, 8), pDb->QuoteText(year), term, pDb->QuoteText(oldDate))))

@@ -78,9 +78,12 @@ class CWkjhRec {
 
   // --- Versions ---
 
-  // Fills a new, empty version from the latest one after asking.
+  // Fills a new, empty version from the latest one after asking; the copy
+  // is one transaction under the locks on WKJH and SBTTCHR, and copies
+  // nothing when the version was set up at another workstation meanwhile.
   void CopyPreviousVersion(CKvDb* pDb);
-  // 1 saved; 0 refused (not the latest version) or failed (rolled back).
+  // 1 saved; 0 refused (not the latest version, checked under the locks) or
+  // failed (rolled back).
   // Replaces the code's own plan rows and its assignments of the courses
   // of rows and of the plan rows replaced; rows under the codes below it
   // and assignments to other courses stay. With pRead, the code's stored
@@ -98,6 +101,8 @@ class CWkjhRec {
   bool LoadReplacedRows(KvPkPlanRead& read, CKvDb* pDb) const;
   bool DeletePlanRows(CKvDb* pDb);
   bool DeleteAssignmentRows(CKvDb* pDb);
+  // The code's plan, in one transaction under the locks on WKJH and SBTTCHR,
+  // unless a later plan is stored ("非最后一次计划，不能删除！").
   bool DeleteClassRows(CKvDb* pDb);
   bool InsertPlanRow(CKvDb* pDb) const;
   bool InsertAssignment(CKvDb* pDb) const;
@@ -132,6 +137,11 @@ class CWkjhRec {
   QString NT;
 
   bool operator==(const CWkjhRec& other) const = default;
+
+ private:
+  // False when a plan later than this key's version is stored (the refusal
+  // shown) or the latest cannot be read.
+  bool isLatest(CKvDb* pDb, const char* refusal) const;
 };
 
 // The plan rows (WKJH) and assignments (SBTTCHR) that a plan save replaces,

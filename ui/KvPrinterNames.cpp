@@ -34,6 +34,7 @@ int KvLoadPrinterNames(CKvDb* db, QStringList* names) {
 
 int KvCountPrinterName(CKvDb* db, const QString& name) {
   QStringList names;
-  readPrinterNames(db, &names);
+  if (!readPrinterNames(db, &names))
+    return -1;
   return static_cast<int>(names.count(KvTrimChars(name, QStringLiteral(" \t\r\n"))));
 }

@@ -19,5 +19,5 @@ inline constexpr int KV_CS_PRINTER_PROFILES = 4001;
 int KvLoadPrinterNames(CKvDb* db, QStringList* names = nullptr);
 
 // How many profile names on the connection equal `name` once blanks, tabs
-// and line ends around it are trimmed.
+// and line ends around it are trimmed; -1 when the names cannot be read.
 int KvCountPrinterName(CKvDb* db, const QString& name);

@@ -132,6 +132,9 @@ TEST_P(KvPrinterProfilesTest, BadNamesAreRefusedWithAMessage) {
   recorder.clear();
   EXPECT_FALSE(KvRenamePrinterProfile(&db(), QStringLiteral("教务处"), QStringLiteral("财务室")));
   EXPECT_EQ(recorder.messages().size(), 1);
+  // One deleted at another workstation while the list showed it.
+  EXPECT_FALSE(KvRenamePrinterProfile(&db(), QStringLiteral("二楼"), QStringLiteral("三楼")));
+  EXPECT_EQ(recorder.last(), QStringLiteral("打印机“二楼”已不存在！"));
   EXPECT_EQ(names().size(), 3);
 }
 

@@ -214,6 +214,21 @@ TEST_P(CPKDocTest, HandSaveRefusesClashesInEveryWeekKindAndKeepsTheEdit) {
     EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
     ASSERT_TRUE(Type(doc, 0, day, QString()));
   }
+  // The teacher, then the room, given to class 2 at the same period at
+  // another workstation while the count question is open: refused as well.
+  CKvDb other;
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  for (const bool room : {false, true}) {
+    ASSERT_TRUE(Type(doc, 0, kWednesday, room ? QStringLiteral("D2") : QStringLiteral("1")));
+    KvScriptedAnswers answers;
+    answers.onQuestion = [&] { AddLesson(QStringLiteral("010102"), 3, 'B', 1, QStringLiteral("0002"), room ? QString() : QStringLiteral("0001"), room ? QStringLiteral("001") : QString(), room, &other); };
+    EXPECT_FALSE(doc->Save());
+    ASSERT_EQ(answers.Stops().size(), 1);
+    EXPECT_TRUE(answers.Stops()[0].endsWith(room ? QStringLiteral("公用教室<琴房>此时<(010102)2班>有课")
+                                                 : QStringLiteral("任课教师王芳此时在<(010102)2班>有课")));
+    EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PK Where WK='3'")));
+  }
   // A free period: the count question decides (one of two lessons placed).
   ASSERT_TRUE(Type(doc, 0, kWednesday, QStringLiteral("1")));
   {
@@ -224,6 +239,7 @@ TEST_P(CPKDocTest, HandSaveRefusesClashesInEveryWeekKindAndKeepsTheEdit) {
   EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
   KvScriptedAnswers answers({KV_IDYES});
   EXPECT_TRUE(doc->Save());
+  EXPECT_EQ(answers.texts.size(), 1);  // the check run again asks nothing
   EXPECT_EQ(ClassRows(QStringLiteral("010101")), QStringList{QStringLiteral("3|B|1|0|0001|0001|")});
   EXPECT_FALSE(Grid(doc)->IsChanged());
   EXPECT_EQ(LogNotes(4).size(), 1);

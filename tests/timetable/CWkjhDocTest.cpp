@@ -305,6 +305,15 @@ TEST_P(CWkjhDocTest, DeleteRemovesTheCodesPlanWithItsLogOrNothing) {
   ASSERT_NE(doc, nullptr);
   ASSERT_TRUE(doc->CanDelete());
   KvScriptedAnswers answers;
+  // A later plan set up at another workstation while the question is open.
+  CKvDb other;
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  const QStringList before = Plan();
+  answers.onQuestion = [&] { ASSERT_TRUE(other.Execute(QStringLiteral("Insert Into WKJH(Y,QC,T,STD,SBT,NU,CN,CL,WTN0,WTN1,NT) Values('2024','1','20241001','0101','0001',1,1,'1','','','')"))); };
+  EXPECT_FALSE(doc->DeletePlan());
+  EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("非最后一次计划，不能删除！")});
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From WKJH Where T='20241001'")));
+  EXPECT_EQ(Plan(), before);
   EXPECT_GT(ExpectAllOrNothing(
                 [&] { return doc->DeletePlan(); },
                 [this] { return Plan() + LogNotes(3); }),

@@ -269,8 +269,9 @@ TEST_P(KvPkCatalogDlgTest, AnEmptyShortNameTakesTheFullNameWhenEntered) {
 }
 
 // A change form whose row cannot be read does not open, so that nothing is
-// written from an empty form; read, it opens on the row (and is cancelled).
-TEST_P(KvPkCatalogDlgTest, AChangeFormWhoseRowCannotBeReadDoesNotOpen) {
+// written from an empty form; read, it opens on the row (and is cancelled);
+// changed at another workstation while the form is open, it is not put back.
+TEST_P(KvPkCatalogDlgTest, AChangeFormSavesOnlyOverTheRowItRead) {
   AddTeacher(QStringLiteral("0001"), QStringLiteral("王芳"));
   AddCourse(QStringLiteral("0001"), QStringLiteral("语文"));
   AddRoom(QStringLiteral("001"), QStringLiteral("琴房"));
@@ -279,12 +280,20 @@ TEST_P(KvPkCatalogDlgTest, AChangeFormWhoseRowCannotBeReadDoesNotOpen) {
     QString code;
     int nameId;
     QString name;
+    const char* elsewhere;
+    QString word;
+    int typedId;
   };
   const QList<Case> cases = {
-      {&CKvTeacherEditDlg::Run, QStringLiteral("0001"), CKvTeacherEditDlg::IDC_NAME, QStringLiteral("王芳")},
-      {&CKvCourseEditDlg::Run, QStringLiteral("0001"), CKvCourseEditDlg::IDC_SHORT, QStringLiteral("语文")},
-      {&CKvPubRoomEditDlg::Run, QStringLiteral("001"), CKvPubRoomEditDlg::IDC_SHORT, QStringLiteral("琴房")},
+      {&CKvTeacherEditDlg::Run, QStringLiteral("0001"), CKvTeacherEditDlg::IDC_NAME, QStringLiteral("王芳"),
+       "Update TCHR Set TEL='5550000'", QStringLiteral("教师"), CKvTeacherEditDlg::IDC_NAME},
+      {&CKvCourseEditDlg::Run, QStringLiteral("0001"), CKvCourseEditDlg::IDC_SHORT, QStringLiteral("语文"),
+       "Update SBT Set NT='选修'", QStringLiteral("课程"), CKvCourseEditDlg::IDC_FULL},
+      {&CKvPubRoomEditDlg::Run, QStringLiteral("001"), CKvPubRoomEditDlg::IDC_SHORT, QStringLiteral("琴房"),
+       "Update PUBRM Set MGR='张三'", QStringLiteral("公用教室"), CKvPubRoomEditDlg::IDC_FULL},
   };
+  CKvDb other;
+  ASSERT_TRUE(testDb().OpenAnother(other));
   const auto state = [this] {
     return State({{QStringLiteral("TCHR"), QStringLiteral("KNO,NA")}, {QStringLiteral("SBT"), QStringLiteral("KNO,NA")},
                   {QStringLiteral("PUBRM"), QStringLiteral("KNO,NA")}});
@@ -309,6 +318,14 @@ TEST_P(KvPkCatalogDlgTest, AChangeFormWhoseRowCannotBeReadDoesNotOpen) {
     EXPECT_TRUE(c.run(0, c.code, pdb(), nullptr).isEmpty());
     EXPECT_EQ(script.names.size(), 1);
     EXPECT_EQ(shown, c.name);
+    KvScriptedAnswers answers;
+    KvDialogScript changed({[&](QDialog* dialog) {
+      EXPECT_TRUE(other.Execute(QString::fromUtf8(c.elsewhere)));
+      KvSetText(dialog, c.typedId, QStringLiteral("新名"));
+      return KvPressOk(dialog);
+    }});
+    EXPECT_TRUE(c.run(0, c.code, pdb(), nullptr).isEmpty());
+    EXPECT_EQ(answers.Stops(), QStringList{c.word + c.code + QStringLiteral("已被其他窗口或工作站修改，请重新打开后再修改！")});
   }
   EXPECT_EQ(state(), before);
 }

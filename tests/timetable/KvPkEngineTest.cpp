@@ -48,6 +48,17 @@ TEST_P(KvPkEngineTest, DaysStartAfterTheTeachersLastBusyDay) {
   EXPECT_EQ(Class1(), (QStringList{QStringLiteral("1: . . . . | . . . ."), QStringLiteral("2: . . . . | . . . ."),
                                    QStringLiteral("3: . . . . | . . . ."), QStringLiteral("4: 0001 . . . | . . . ."),
                                    QStringLiteral("5: . . . . | . . . .")}));
+
+  // The teacher taken on Thursday at another workstation during the save question: nothing saved.
+  CKvDb other;
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  const QStringList before = Class1();
+  KvScriptedAnswers answers;
+  answers.onQuestion = [&] { AddLesson(QStringLiteral("020101"), 4, 'B', 1, QStringLiteral("0006"), QStringLiteral("0001"), {}, 0, &other); };
+  CPkArranger(kYear, kTerm, kDate, QStringLiteral("01"), pdb()).Arrange();
+  EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("<课1>不能排在：星期四早上第1节！任课教师王芳此时在<(020101)分校1班>有课")});
+  EXPECT_EQ(Class1(), before);
+  EXPECT_EQ(LogRows(), 2);
 }
 
 TEST_P(KvPkEngineTest, BlocksTakeTheEarliestLongestRunAndFollowOn) {

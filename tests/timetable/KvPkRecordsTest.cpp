@@ -250,6 +250,17 @@ TEST_P(KvPkRecordsTest, VersionWritesAreAllOrNothing) {
   EXPECT_EQ(Rows(QStringLiteral("SBTTCHR"), QStringLiteral("T"), QStringLiteral("Where T='20241001'")).size(), 1);
   EXPECT_EQ(Rows(QStringLiteral("WKJH"), QStringLiteral("NU"), QStringLiteral("Where T='20241001'")),
             QStringList{QStringLiteral("4")});
+  // Another workstation copies while the offer is open: copied once.
+  CKvDb other;
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  KvScriptedAnswers twice;
+  CWkjhRec later(kYear, kTerm, QStringLiteral("20241101"), QStringLiteral("0101"));
+  twice.onQuestion = [&] { later.CopyPreviousVersion(&other); };
+  later.CopyPreviousVersion(pdb());
+  EXPECT_EQ(twice.Stops(), QStringList{QStringLiteral("本期计划已在其他工作站建立，没有拷贝上期计划！")});
+  EXPECT_EQ(Rows(QStringLiteral("SBTTCHR"), QStringLiteral("T"), QStringLiteral("Where T='20241101'")) +
+                Rows(QStringLiteral("WKJH"), QStringLiteral("T"), QStringLiteral("Where T='20241101'")),
+            QStringList(2, QStringLiteral("20241101")));
 }
 
 TEST_P(KvPkRecordsTest, SavesReplaceTheirRowsAllOrNothing) {
@@ -335,6 +346,16 @@ TEST_P(KvPkRecordsTest, StoredTimetableLoadsSavesAndCopies) {
   answers.texts.clear();
   next.CopyPreviousVersion(m_schedule, pdb());  // it has rows now
   EXPECT_TRUE(answers.texts.isEmpty());
+  // Another workstation copies while the offer is open: copied once.
+  CKvDb other;
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  KvScriptedAnswers twice;
+  CPkGrid later(kYear, kTerm, QStringLiteral("20241101"));
+  twice.onQuestion = [&] { later.CopyPreviousVersion(m_schedule, &other); };
+  later.CopyPreviousVersion(m_schedule, pdb());
+  EXPECT_EQ(twice.Stops(), QStringList{QStringLiteral("本期课表已在其他工作站建立，没有拷贝上期课表！")});
+  EXPECT_EQ(Rows(QStringLiteral("PK"), QStringLiteral("STD"), QStringLiteral("Where T='20241101'")),
+            QStringList{QStringLiteral("010102")});
 }
 
 TEST_P(KvPkRecordsTest, CarryItemsCopyTheirTablesOnly) {

@@ -92,8 +92,8 @@ void KvPkDbTest::Assign(const QString& klass, const QString& course, const QStri
 }
 
 void KvPkDbTest::AddLesson(const QString& klass, int day, char segment, int period, const QString& course,
-                           const QString& teacher, const QString& room, int kind) {
-  ASSERT_TRUE(pdb()->Execute(
+                           const QString& teacher, const QString& room, int kind, CKvDb* pDb) {
+  ASSERT_TRUE((pDb ? pDb : pdb())->Execute(
       QStringLiteral("Insert Into PK(Y,QC,T,STD,WK,DT,DN,DS,SBT,TCHR,PUBRM) Values('%1','%2','%3','%4','%5','%6','%7','%8','%9','%10','%11')")
           .arg(kYear)
           .arg(kTerm)

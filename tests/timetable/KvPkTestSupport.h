@@ -45,9 +45,10 @@ class KvPkDbTest : public KvModuleDbTest {
                const QString& fixed = QString(), const QString& barred = QString());
   void Assign(const QString& klass, const QString& course, const QString& teacher,
               const QString& room = QString(), int ds = 0);
-  // A stored lesson of the version (kind 0 unless given).
+  // A stored lesson of the version (kind 0 unless given), on the test's
+  // connection or the one given.
   void AddLesson(const QString& klass, int day, char segment, int period, const QString& course,
-                 const QString& teacher, const QString& room = QString(), int kind = 0);
+                 const QString& teacher, const QString& room = QString(), int kind = 0, CKvDb* pDb = nullptr);
 
   // The stored timetable of a class, loaded as the document would.
   CPkGrid LoadClass(const QString& klass);

@@ -12,6 +12,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <utility>
 
 bool KvModuleTestApp::OpenOn(const KvTestDb& testDb, const QString& operatorCode) {
   CKvDataFile& file = GetDataFile();
@@ -30,6 +31,8 @@ KvScriptedAnswers::KvScriptedAnswers(QList<int> script) : m_script(std::move(scr
     const unsigned buttons = message.buttons();
     if (buttons != KV_MB_YESNO && buttons != KV_MB_YESNOCANCEL)
       return message.defaultAnswer();
+    if (onQuestion)
+      std::exchange(onQuestion, {})();
     return m_script.isEmpty() ? int(KV_IDYES) : m_script.takeFirst();
   });
 }

@@ -35,6 +35,9 @@ class KvScriptedAnswers {
   ~KvScriptedAnswers();
   QStringList texts;
   QList<unsigned> styles;
+  // Run once, at the first question, before it is answered: another
+  // workstation acting while the operator reads the question.
+  std::function<void()> onQuestion;
   // Texts of the boxes with the stop icon.
   QStringList Stops() const;
 
