@@ -504,7 +504,8 @@ TEST_P(KvReceiptWindowTest, LongReceiptIsReadOnlyAndRowsNeverDropLines) {
     KvScriptedAnswers answers;
     KvMessageHandler recorded;
     recorded = KvSetMessageHandler([&](const KvMessage& message) {
-      m_form->UpdateListState();
+      QString reason;
+      m_doc->HasUnsavedEdits(reason);
       return recorded(message);
     });
     Select(QStringLiteral("00001"));
