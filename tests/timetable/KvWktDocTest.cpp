@@ -325,8 +325,8 @@ TEST_P(KvWktDocTest, TheSaveAndItsLogEntryAreKeptWholeOrNotAtAll) {
 
 // Keys in the main window: a change offers save at once, Ctrl+S saves it
 // wherever the caret is, and F5 reads the schedule again, asking first only
-// over the operator's changes.
-// F5 shows what it read wherever the caret was (a period gone or added). A state is early reading's first start and
+// over the operator's changes; it shows what it read wherever the caret was
+// (in a period gone or added). A state is early reading's first start and
 // the first morning tick of Saturday and Monday, shown, then stored.
 TEST_P(KvWktDocTest, ChangesOfferSaveAtOnceCtrlSSavesThemAndF5ReadsTheScheduleAgain) {
   CKvMainFrm frame;
