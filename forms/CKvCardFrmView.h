@@ -31,10 +31,10 @@
 //   update, asks the commands' enabling again (each OnUpdate watches the
 //   controls there are).
 // - Refresh (43112, F5 anywhere on the form) fills the document again and
-//   the form follows its record (CKvDoc::Refill). After an edit the derived
-//   view reported (RecordEdited) it first asks whether the unsaved changes
-//   may go, when the modified test finds any; a record the operator left
-//   as it was read is read again without a question.
+//   the form follows its record (CKvDoc::Refill). It first asks whether the
+//   unsaved changes may go when the derived view reports the operator's
+//   edits (IsCellChanged, none by default); a record the operator left as
+//   it was read is read again without a question.
 
 #include "forms/KvDocView.h"
 #include "ui/CZrvFormView.h"
@@ -58,9 +58,12 @@ class CKvCardFrmView : public CZrvFormView, public KvDocView {
   // Takes the controls into the record, tells the document (AfterEdit with
   // -1, -1), refreshes its read-only flag and repaints the card.
   virtual void RefreshRecord();
-  // Whether the record may not be edited.
+  // Whether the record may not be edited. Like IsModified a query: it
+  // reads the record and changes nothing, so that it may be asked at any
+  // time, in the middle of a read or a focus change too. A derived view
+  // takes its controls into the record where the operator changes them.
   virtual bool IsReadOnly() { return false; }
-  // Whether the record has changes that are not saved.
+  // Whether the record has changes that are not saved (a query, as above).
   virtual bool IsModified(QString& reason) {
     reason.clear();
     return false;
@@ -84,10 +87,6 @@ class CKvCardFrmView : public CZrvFormView, public KvDocView {
   virtual void OnUpdate();
   void OnInitialUpdate() override { initialUpdate(); }
   void OnDocumentChanged() override { OnUpdate(); }
-  // The operator's edits since the record was read or saved (see refresh).
-  bool IsCellChanged() const override { return m_bEdited; }
-  void SetCellChanged(bool bChanged) override { m_bEdited = bChanged; }
-  void DiscardEdits() override { m_bEdited = false; }
 
   // --- Placing the controls over the card ---
 
@@ -112,8 +111,6 @@ class CKvCardFrmView : public CZrvFormView, public KvDocView {
   void keyPressEvent(QKeyEvent* event) override;
   // The cancel action: the list view's selection hook, then the list state.
   void OnCancel();
-  // The operator changed the record in one of the form's controls.
-  void RecordEdited() { m_bEdited = true; }
 
   CKvCardDoc* m_pDoc;
 
@@ -123,5 +120,4 @@ class CKvCardFrmView : public CZrvFormView, public KvDocView {
 
   KvCardCanvas* m_pCanvas;
   bool m_bOverlay = false;
-  bool m_bEdited = false;
 };

@@ -97,10 +97,16 @@ CXxDjFrmView::CXxDjFrmView(CXxDjDoc2* pDoc, QWidget* parent) : CKvCardFrmView(ID
   connect(m_pPick, &QPushButton::clicked, this, [this] { pickStudent(); });
   connect(m_pPrint, &QPushButton::clicked, this, [this] { OnPrint(); });
   connect(m_pRows, &QComboBox::activated, this, [this] { onRowsChosen(); });
-  connect(m_pMode, &QComboBox::activated, this, [this] { UpdateListState(); });
-  connect(m_pAfter, &QCheckBox::clicked, this, [this] { UpdateListState(); });
+  // The fields go into the document as the operator changes them: the
+  // modified query only reads it.
+  const auto taken = [this] {
+    ExchangeRecord(true);
+    UpdateListState();
+  };
+  connect(m_pMode, &QComboBox::activated, this, taken);
+  connect(m_pAfter, &QCheckBox::clicked, this, taken);
   for (CKvEdit* edit : {m_pNumber, m_pTerm})
-    connect(edit, &QLineEdit::textEdited, this, [this] { UpdateListState(); });
+    connect(edit, &QLineEdit::textEdited, this, taken);
 }
 
 CXxDjDoc2* CXxDjFrmView::GetDjDoc() const { return static_cast<CXxDjDoc2*>(GetDocument()); }
@@ -252,7 +258,6 @@ bool CXxDjFrmView::IsReadOnly() {
 
 bool CXxDjFrmView::IsModified(QString& reason) {
   reason.clear();
-  ExchangeRecord(true);
   const CXxDjDoc2* pDoc = GetDjDoc();
   const CPc& head = pDoc->m_head;
   const CPc& stored = pDoc->m_storedHead;

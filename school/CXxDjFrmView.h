@@ -11,6 +11,8 @@
 //   other receipt, and one that could not be read wholly (the document's
 //   fill failed), shows no input controls. Print is disabled while no
 //   receipt is shown.
+// - Every field goes into the document as the operator changes it; the
+//   modified query only compares the document with the receipt as stored.
 // - Typing into the student edit looks the student up; one match takes the
 //   first term in which the student owes something, with what is owed per
 //   item on the first lines. The program's own changes of that text (the

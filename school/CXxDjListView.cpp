@@ -204,18 +204,18 @@ void CXxDjListView::review(bool bReview) {
 }
 
 void CXxDjListView::OnSelChange() {
+  // The form's fields are in the document already (the form takes them in
+  // as the operator types): the receipt read replaces them.
   CXxDjFrmView* pForm = form();
-  if (pForm)
-    pForm->ExchangeRecord(true);
   CXxDjDoc2* pDoc = m_pDoc;
   pDoc->ClearLineValues();
   const int state = GetNewState();
+  bool tooLong = false;
   if (state == 1) {
     pDoc->PrepareNewReceipt();
   } else if (state == 0) {
     const QString number = GetItemText(GetSelectedRows().first(), kNumber);
-    if (pDoc->LoadReceipt(number) > pDoc->m_lines.size())
-      KvMessageBox(QStringLiteral("当前单据记录太多，无法打开全部记录！"), KV_MB_OK | KV_MB_ICONINFORMATION);
+    tooLong = pDoc->LoadReceipt(number) > pDoc->m_lines.size();
   } else {
     pDoc->ClearReceipt();
     if (pDoc->m_storedHead.T.isEmpty())
@@ -224,6 +224,10 @@ void CXxDjListView::OnSelChange() {
   if (pForm)
     pForm->ShowRecord();
   pDoc->KeepStored();
+  // Said once the form shows the receipt read: whatever runs while the
+  // message is up finds the form and the document alike.
+  if (tooLong)
+    KvMessageBox(QStringLiteral("当前单据记录太多，无法打开全部记录！"), KV_MB_OK | KV_MB_ICONINFORMATION);
 }
 
 void CXxDjListView::OnRefresh() {

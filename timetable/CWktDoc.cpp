@@ -5,7 +5,7 @@
 #include "core/KvNumber.h"
 #include "ui/CMdiClient.h"
 
-CWktDoc::CWktDoc() : m_wkt(QString(), 0), m_stored(QString(), 0) {}
+CWktDoc::CWktDoc() : m_wkt(QString(), 0), m_stored(QString(), 0), m_read(QString(), 0) {}
 
 void CWktDoc::OnCloseDocument() {
   if (!OpenArgs().isEmpty())
@@ -30,21 +30,39 @@ void CWktDoc::LoadOpenArgs() {
 }
 
 int CWktDoc::LoadSchedule(const QString& year, int term) {
-  const int result = m_wkt.LoadOrInherit(year, term, m_pDb);
-  m_stored = result == 1 ? CWktRec() : m_wkt;
+  CWktRec read;
+  const int result = read.LoadOrInherit(year, term, m_pDb);
+  takeSchedule(read, result);
   return result;
 }
 
+void CWktDoc::takeSchedule(const CWktRec& read, int result) {
+  m_wkt = read;
+  m_stored = result == 1 ? CWktRec() : read;
+  m_read = read;
+}
+
 bool CWktDoc::FillRows() {
-  const bool read = LoadSchedule(m_wkt.Y, m_wkt.QC) >= 0;
+  const bool read = m_bScheduleTaken || LoadSchedule(m_wkt.Y, m_wkt.QC) >= 0;
   BuildPage();
   return read;
 }
 
-void CWktDoc::SelectYearAndTerm(const QString& year, int term) {
-  m_wkt.Y = year;
-  m_wkt.QC = term;
+bool CWktDoc::SelectYearAndTerm(const QString& year, int term) {
+  // Read into a copy first: the card changes its year and term only with
+  // a whole read of the new ones.
+  CWktRec read;
+  const int result = read.LoadOrInherit(year, term, m_pDb);
+  if (result < 0)
+    return false;
+  takeSchedule(read, result);
+  // The refill takes what was read, answers the read-only question for the
+  // new year and term and rebuilds the card; the schedule shown is the one
+  // read, so there are no edits to ask about.
+  m_bScheduleTaken = true;
   Refill();
+  m_bScheduleTaken = false;
+  return true;
 }
 
 void CWktDoc::BuildPage() {

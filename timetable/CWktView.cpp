@@ -90,8 +90,8 @@ void CWktView::initialUpdate() {
 }
 
 void CWktView::RebuildControls() {
-  // The record is the document's as it stands: a count change has taken the
-  // controls in already, and a new year or term must not get the old
+  // The record is the document's as it stands: every change of the
+  // operator is in it already, and a new year or term must not get the old
   // term's ticks and times.
   CWktDoc* pDoc = GetWktDoc();
   pDoc->BuildPage();
@@ -106,7 +106,9 @@ void CWktView::RebuildControls() {
         auto* edit = KvSetControlId(new CKvEdit(Form()), end == 0 ? IDC_START : IDC_END);
         edit->SetInputType(QStringLiteral("STRING DIGIT"), 4, -1);
         edit->setAlignment(Qt::AlignCenter);
-        connect(edit, &CKvEdit::textEdited, this, &CWktView::RecordEdited);
+        const int p = int(edits.size());
+        connect(edit, &CKvEdit::textEdited, this,
+                [this, s, p, end](const QString& text) { OnTimeEdited(s, p, end, text); });
         edit->show();
         edits.append(edit);
       }
@@ -117,12 +119,11 @@ void CWktView::RebuildControls() {
         delete checks.takeLast();
       while (checks.size() < count) {
         auto* check = KvSetControlId(new QCheckBox(Form()), IDC_CHECK);
-        // A click shows the new state in the box's caption at once.
-        connect(check, &QCheckBox::clicked, this, [this] {
-          RecordEdited();
-          ExchangeRecord(true);
-          ExchangeRecord(false);
-        });
+        // The box covers its day cell: what shows there is its caption.
+        check->setAutoFillBackground(true);
+        const int p = int(checks.size());
+        connect(check, &QCheckBox::clicked, this,
+                [this, d, s, p](bool checked) { OnCheckClicked(d, s, p, checked); });
         check->show();
         checks.append(check);
       }
@@ -135,6 +136,31 @@ void CWktView::RebuildControls() {
   // The document's read-only answer stands for its fill; the new controls
   // follow it.
   showEditable(!pDoc->m_bReadOnly);
+  Form()->update();
+}
+
+void CWktView::OnTimeEdited(int s, int p, int end, const QString& text) {
+  CWktRec& wkt = GetWktDoc()->m_wkt;
+  QStringList& times = end == 0 ? wkt.HM0[s] : wkt.HM1[s];
+  if (p >= times.size())
+    return;
+  times[p] = text;
+  pageChanged();
+}
+
+void CWktView::OnCheckClicked(int day, int s, int p, bool checked) {
+  CWktRec& wkt = GetWktDoc()->m_wkt;
+  if (p >= wkt.SBT[day][s].size())
+    return;
+  wkt.SBT[day][s][p] = checked ? 1 : 0;
+  if (QCheckBox* check = CheckBox(day, s, p))
+    check->setText(checked ? kTicked : kUnticked);
+  pageChanged();
+}
+
+void CWktView::pageChanged() {
+  // The page is what prints: it shows the ticks and times as they stand.
+  GetWktDoc()->BuildPage();
   Form()->update();
 }
 
@@ -161,7 +187,7 @@ void CWktView::OnUpdate() {
           PlaceInTextBox(edit, 11 + segments + periods + 2 * i + end, true);
       for (int d = 0; d < 7; ++d)
         if (QCheckBox* check = CheckBox(d, s, p))
-          PlaceInTextBox(check, 11 + segments + 3 * periods + 7 * i + d, false);
+          PlaceInTextBox(check, 11 + segments + 3 * periods + 7 * i + d, true);
     }
   }
 }
@@ -196,8 +222,6 @@ void CWktView::ExchangeRecord(bool bSave) {
 
 void CWktView::OnCountChanged() {
   CWktDoc* pDoc = GetWktDoc();
-  RecordEdited();
-  ExchangeRecord(true);
   int counts[4];
   for (int s = 0; s < 4; ++s) {
     if (m_pCount[s]->currentIndex() < 0)
@@ -205,7 +229,6 @@ void CWktView::OnCountChanged() {
     counts[s] = m_pCount[s]->currentIndex();
   }
   pDoc->m_wkt.ResizePeriods(counts);
-  ExchangeRecord(false);
   RebuildControls();
 }
 
@@ -220,18 +243,18 @@ void CWktView::OnYearTermChanged() {
     selectYearAndTerm();
     return;
   }
-  // The document is filled again and the controls follow (OnDocumentChanged).
-  pDoc->SelectYearAndTerm(year, term);
+  // The document is filled again and the controls follow
+  // (OnDocumentChanged); a read that fails keeps the choice shown before.
+  if (!pDoc->SelectYearAndTerm(year, term))
+    selectYearAndTerm();
 }
 
 bool CWktView::IsReadOnly() {
-  CWktDoc* pDoc = GetWktDoc();
-  ExchangeRecord(true);
+  const CWktDoc* pDoc = GetWktDoc();
   const CWktRec& wkt = pDoc->m_wkt;
   // A schedule that could not be read is never edited or saved.
   const bool editable = !pDoc->IsFillFailed() && KvHasRight(CPkDataType::kModule, QStringLiteral("04")) &&
                         CWktRec::CountTimetableRows(wkt.Y, wkt.QC, pDoc->m_pDb) == 0;
-  showEditable(editable);
   return !editable;
 }
 
@@ -253,9 +276,10 @@ bool CWktView::IsModified(QString& reason) {
   // A schedule that may not be saved has nothing to save.
   if (pDoc->m_bReadOnly)
     return false;
-  ExchangeRecord(true);
   return pDoc->IsChanged();
 }
+
+bool CWktView::IsCellChanged() const { return GetWktDoc()->IsEdited(); }
 
 bool CWktView::checkTimes() {
   const CWktRec& wkt = GetWktDoc()->m_wkt;
@@ -321,5 +345,6 @@ bool CWktView::SaveRecord(int n) {
   if (!KvLoggedWrite(pDb, CPkDataType::kModule * 100 + 2, note, write))
     return false;
   pDoc->m_stored = wkt;
+  pDoc->m_read = wkt;
   return true;
 }

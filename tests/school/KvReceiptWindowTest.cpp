@@ -498,10 +498,21 @@ TEST_P(KvReceiptWindowTest, LongReceiptIsReadOnlyAndRowsNeverDropLines) {
   ASSERT_TRUE(KvGrantRights(*m_app, {QStringLiteral("0080")}));
   ASSERT_NE(Open(QStringLiteral("20240910")), nullptr);
   {
+    // From a new receipt typed on; a focus change under the message asks.
+    Select(CXxDjListView::kNewRow);
+    QTest::keyClicks(m_form->AmountEdit(0), QStringLiteral("7"));
     KvScriptedAnswers answers;
+    KvMessageHandler recorded;
+    recorded = KvSetMessageHandler([&](const KvMessage& message) {
+      QString reason;
+      m_doc->HasUnsavedEdits(reason);
+      return recorded(message);
+    });
     Select(QStringLiteral("00001"));
+    KvSetMessageHandler(recorded);
     EXPECT_EQ(answers.texts, QStringList{"当前单据记录太多，无法打开全部记录！"});
   }
+  EXPECT_EQ(m_form->AmountEdit(0)->text() + KvFieldText(m_form, CXxDjFrmView::IDC_NUMBER), QStringLiteral("10000001"));
   EXPECT_TRUE(m_doc->m_bReadOnly);
   EXPECT_FALSE(m_form->MemoEdit(0)->isVisible());
   const QStringList before = State();
@@ -642,7 +653,8 @@ TEST_P(KvReceiptWindowTest, RefreshAsksAndPrintSavesAChangedReceiptFirst) {
   // A refresh (F5 in a field) reads the receipt again only when the change
   // may go.
   for (int answer : {KV_IDYES, KV_IDNO}) {
-    m_form->AmountEdit(0)->setText(QStringLiteral("500"));
+    m_form->AmountEdit(0)->selectAll();
+    QTest::keyClicks(m_form->AmountEdit(0), QStringLiteral("500"));
     KvScriptedAnswers messages({answer});
     QTest::keyClick(m_form->AmountEdit(0), Qt::Key_F5);
     EXPECT_EQ(messages.texts.size(), 1);

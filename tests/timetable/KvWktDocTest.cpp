@@ -180,6 +180,7 @@ TEST_P(KvWktDocTest, ThePageAndItsControlsFollowThePeriodCounts) {
         for (int d = 0; d < 7; ++d) {
           const QRect box = doc->m_layout.PlaceFields(11 + s + 3 * p + 7 * i + d);
           EXPECT_EQ(view->CheckBox(d, seg, period)->geometry().left(), box.left() + 3);
+          EXPECT_EQ(view->CheckBox(d, seg, period)->geometry().width(), box.width() - 6);
         }
       }
       EXPECT_EQ(view->TimeEdit(seg, c.counts[seg], 0), nullptr);
@@ -194,6 +195,8 @@ TEST_P(KvWktDocTest, ThePageAndItsControlsFollowThePeriodCounts) {
   view->CheckBox(4, 2, 1)->setChecked(true);
   view->CheckBox(4, 2, 1)->click();
   EXPECT_EQ(view->CheckBox(4, 2, 1)->text(), QStringLiteral("    "));
+  EXPECT_EQ(doc->m_layout.Fields.at(11 + 1 + 3 * 2 + 7 + 3).text, QStringLiteral("排课"));
+  EXPECT_EQ(doc->m_layout.Fields.at(11 + 1 + 3 * 2 + 7 + 4).text, QString());
   SetCounts({0, 0, 3, 0});
   EXPECT_TRUE(view->CheckBox(3, 2, 2)->isChecked());
   EXPECT_FALSE(view->CheckBox(4, 2, 2)->isChecked());
@@ -285,6 +288,21 @@ TEST_P(KvWktDocTest, ChangingTheYearOrTermOffersToSaveFirst) {
             QStringList{QStringLiteral("2025|0")});
   EXPECT_EQ(doc->m_wkt.QC, 1);
   EXPECT_TRUE(doc->HasUnsavedEdits(reason));
+  // Nothing unsaved (a tick ticked back): the other term is read at once.
+  ASSERT_TRUE(view->SaveRecord(0));
+  view->CheckBox(6, 1, 0)->click();
+  view->CheckBox(6, 1, 0)->click();
+  KvScriptedAnswers answers;
+  Combo(CWktView::IDC_TERM)->setCurrentIndex(0);
+  view->OnYearTermChanged();
+  EXPECT_EQ(answers.texts, QStringList());
+  // A read that fails keeps the year, the term and the schedule shown.
+  pdb()->FailNthStatement(1);
+  Combo(CWktView::IDC_YEAR)->setCurrentIndex(1);
+  view->OnYearTermChanged();
+  pdb()->FailNthStatement(0);
+  EXPECT_EQ(doc->m_wkt.Y + Combo(CWktView::IDC_YEAR)->currentText() + QString::number(doc->m_wkt.QC),
+            QStringLiteral("202520250"));
 }
 
 TEST_P(KvWktDocTest, TheSaveAndItsLogEntryAreKeptWholeOrNotAtAll) {
@@ -307,7 +325,8 @@ TEST_P(KvWktDocTest, TheSaveAndItsLogEntryAreKeptWholeOrNotAtAll) {
 
 // Keys in the main window: a change offers save at once, Ctrl+S saves it
 // wherever the caret is, and F5 reads the schedule again, asking first only
-// over the operator's changes. A state is early reading's first start and
+// over the operator's changes; it shows what it read wherever the caret was
+// (in a period gone or added). A state is early reading's first start and
 // the first morning tick of Saturday and Monday, shown, then stored.
 TEST_P(KvWktDocTest, ChangesOfferSaveAtOnceCtrlSSavesThemAndF5ReadsTheScheduleAgain) {
   CKvMainFrm frame;
@@ -338,16 +357,35 @@ TEST_P(KvWktDocTest, ChangesOfferSaveAtOnceCtrlSSavesThemAndF5ReadsTheScheduleAg
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update WKT Set HM0='0710' Where DT='A'")));
     tick(6)();
   };
+  // Another station drops the fifth morning period and moves early reading;
+  // the caret is in the fifth period here. Then a tick in a period added.
+  const auto fifthGone = [&] {
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From WKT Where DT='B' And DN='5'")));
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update WKT Set HM0='0705' Where DT='A'")));
+    view->TimeEdit(1, 4, 0)->setFocus();
+    view->TimeEdit(1, 4, 0)->selectAll();
+    QTest::keyClicks(view->TimeEdit(1, 4, 0), QStringLiteral("1140"));
+  };
+  const auto fifthAdded = [&] {
+    type();
+    SetCounts({1, 5, 4, 2});
+    view->CheckBox(6, 1, 4)->setFocus();
+    QTest::keyClick(view->CheckBox(6, 1, 4), Qt::Key_Space);
+  };
   const QStringList stale{QStringLiteral("作息时间表已被其他窗口或工作站修改，请刷新后重新输入！")};
   const QStringList refresh{QStringLiteral("刷新将放弃本窗口中尚未保存的修改，继续吗？")};
   struct Step { std::function<void()> change; int key; QList<int> answers; QStringList texts; QString state; };
   const QList<Step> steps = {{{}, Qt::Key_F5, {}, {}, "073001 "},
+                             {{}, Qt::Key_S, {}, {}, "073001 073001"},
                              {tick(6), Qt::Key_S, {}, {}, "073011 073011"},
                              {type, Qt::Key_S, {}, {}, "072511 072511"},
                              {otherWindow, Qt::Key_S, {}, stale, "072501 071011"},
                              {{}, Qt::Key_F5, {KV_IDYES}, refresh, "071011 071011"},
                              {tick(6), Qt::Key_S, {}, {}, "071001 071001"},
-                             {tick(1), Qt::Key_F5, {KV_IDNO}, refresh, "071000 071001"}};
+                             {tick(1), Qt::Key_F5, {KV_IDNO}, refresh, "071000 071001"},
+                             {fifthGone, Qt::Key_S, {}, stale, "071000 070501"},
+                             {{}, Qt::Key_F5, {KV_IDYES}, refresh, "070501 070501"},
+                             {fifthAdded, Qt::Key_F5, {KV_IDYES}, refresh, "070501 070501"}};
   Combo(CWktView::IDC_YEAR)->setFocus();
   for (const Step& step : steps) {
     SCOPED_TRACE(step.state.toStdString());
@@ -360,6 +398,7 @@ TEST_P(KvWktDocTest, ChangesOfferSaveAtOnceCtrlSSavesThemAndF5ReadsTheScheduleAg
     EXPECT_EQ(answers.texts, step.texts);
     EXPECT_EQ(state(), step.state);
   }
+  KvGrab(view->window(), QStringLiteral("schedule_refreshed"));
 }
 
 TEST_P(KvWktDocTest, TheCardPrintsTheSchedule) {
@@ -377,6 +416,15 @@ TEST_P(KvWktDocTest, TheCardPrintsTheSchedule) {
   for (const QString& text : {QStringLiteral("学校周作息时间表"), QStringLiteral("2024年"), QStringLiteral("星期六"),
                               QStringLiteral("早读"), QStringLiteral("07:30"), QStringLiteral("21:30"), QStringLiteral("排课")})
     EXPECT_TRUE(texts.join(u' ').contains(text)) << text.toStdString();
+  // An unsaved tick (a Saturday morning) and time print as the card shows them.
+  view->CheckBox(6, 1, 0)->click();
+  view->TimeEdit(0, 0, 0)->selectAll();
+  QTest::keyClicks(view->TimeEdit(0, 0, 0), QStringLiteral("0725"));
+  KvPrintAnswers answers(KvTestPdfPath());
+  view->ExecuteCmd(KV_CMD_FILE_PRINT);
+  const QString unsaved = KvReadPdf(answers.pdfPath).PageTexts(0).join(u' ');
+  EXPECT_EQ(unsaved.count(QStringLiteral("排课")) - texts.join(u' ').count(QStringLiteral("排课")), 1);
+  EXPECT_TRUE(unsaved.contains(QStringLiteral("07:25")));
 }
 
 KV_DB_KIND_TEST_SUITE(KvWktDocTest);
