@@ -3,8 +3,9 @@
 // "%d人", statistics summed over the top level only), openings answered
 // with Cancel or refused without fee items, the filter remembered between
 // openings, "刷新" in the right-click menu, and an item left out of a
-// stored layout; the directory picking the ledger's student and an open
-// dialog's code.
+// stored layout; an item named with "/" in every report and on the class
+// fee sheet, and a refresh after the catalogue changed; the directory
+// picking the ledger's student and an open dialog's code.
 
 #include "KvFeeUiTestSupport.h"
 #include "KvSchoolTestSupport.h"
@@ -14,7 +15,10 @@
 #include "forms/CKvDocTemplate.h"
 #include "forms/CKvTemplateList.h"
 #include "school/CKvStdDirDlg.h"
+#include "core/KvNumber.h"
+#include "school/CCost.h"
 #include "school/CXxDataType.h"
+#include "school/CXxDjDoc0.h"
 #include "school/CXxOpenDlg.h"
 #include "school/CXxRptDoc2.h"
 #include "school/CXxRptView.h"
@@ -28,6 +32,9 @@
 #include <QAction>
 #include <QComboBox>
 #include <QMenu>
+#include <QRegularExpression>
+
+#include <cmath>
 
 class KvFeeReportTest : public KvSchoolDbTest {
  protected:
@@ -312,6 +319,68 @@ TEST_P(KvFeeReportTest, AnItemMissingFromAStoredLayoutIsLeftOutOfTheTotal) {
   ASSERT_EQ(doc->GetRowCount(), 1);
   EXPECT_EQ(KvShownCells(doc, 0).mid(5, 3), (QStringList{"1000.00", "200.00", "1200.00"}));
   doc->OnCloseDocument();
+}
+
+TEST_P(KvFeeReportTest, AnItemNamedWithASlashCountsEverywhereAndARefreshReadsTheCatalogue) {
+  AddItem(QStringLiteral("03"), QStringLiteral("住宿/水电费"));
+  // The class fee sheet stores an amount typed under it.
+  ASSERT_TRUE(KvGrantRights(*m_app, {QStringLiteral("1802"), QStringLiteral("1803")}));
+  CXxDataType::Get()->FindTemplate(255)->Entries()[0].openArgs = {"", "", "010201", "-1", "2"};
+  auto* sheet = dynamic_cast<CXxDjDoc0*>(CXxDataType::Get()->OpenDocument(255, 0));
+  ASSERT_NE(sheet, nullptr);
+  KvChooseFeeNode(sheet, {"01 本校", "02 2024级", "01 一班", "1 学期", "1 应收"});
+  KvTypeFeeAmount(sheet, 1, QStringLiteral("03"), QStringLiteral("300"));
+  ASSERT_TRUE(sheet->Save());
+  EXPECT_EQ(Column(QStringLiteral("Select STD From PC Where COST='03'")), QStringList{"010201002"});
+  KvCloseDocumentWindows();
+  AddLine(QStringLiteral("010201001"), QStringLiteral("03"), 0, 1, 300);
+  AddLine(QStringLiteral("010201001"), QStringLiteral("03"), 0, -1, 300);
+  const auto answer = [](int flag) {
+    return [flag](QDialog* dialog) {
+      auto* directory = flag == 261 ? static_cast<CKvStdDirDlg*>(dialog) : nullptr;
+      for (int press = 0; directory && press < 3 && directory->ParentCode() != u"010201"; ++press)
+        KvPress(dialog, KV_IDOK);
+      if (directory)
+        directory->List()->SelectOnlyCode(QStringLiteral("010201002"));
+      KvSetField(dialog, flag == 257 ? 1054 : 1042, flag == 257 ? "2024" : KvNowText(QStringLiteral("%Y")));
+      KvSetField(dialog, 1060, QStringLiteral("2024"));
+      KvPress(dialog, KV_IDOK);
+    };
+  };
+  // Every report shows it, and every row's total counts it.
+  for (int flag : {257, 258, 259, 260, 261}) {
+    CXxRptDoc* doc = Open(flag, answer(flag));
+    ASSERT_NE(doc, nullptr);
+    const QStringList head = KvShownCells(doc);
+    const int item = int(head.indexOf(QRegularExpression(QStringLiteral("^住宿.*水电费$"))));
+    ASSERT_GE(item, 2) << flag;
+    double counted = 0;
+    for (int row = 0; row < doc->GetRowCount(); ++row) {
+      const QStringList cells = KvShownCells(doc, row);
+      const auto at = [&](int cell) { return KvTextToDouble(cells.at(cell)); };
+      counted += std::abs(at(item));
+      EXPECT_DOUBLE_EQ(at(int(head.indexOf(QStringLiteral("合计")))), at(item - 2) + at(item - 1) + at(item)) << flag;
+    }
+    EXPECT_GT(counted, 0) << flag;
+    KvShot(doc->GetFrames().first(), QStringLiteral("report_slash_%1").arg(flag));
+    doc->OnCloseDocument();
+  }
+  // 刷新 after an item is added, then after one is recoded, shows what a
+  // fresh opening shows.
+  for (const bool recode : {false, true}) {
+    CXxRptDoc* doc = Open(257, answer(257));
+    ASSERT_NE(doc, nullptr);
+    CCost item;
+    item.KNO = recode ? QStringLiteral("04") : QStringLiteral("05");
+    item.NA = recode ? QStringLiteral("住宿/水电费") : QStringLiteral("校服费");
+    ASSERT_TRUE(recode ? item.Update(QStringLiteral("03"), pdb()) : item.Insert(pdb()));
+    doc->FindView<CXxRptView>()->ExecuteCmd(KV_CMD_REFRESH);
+    const QStringList refreshed = KvShownCells(doc) + KvShownCells(doc, 0);
+    doc->OnCloseDocument();
+    doc = Open(257, answer(257));
+    EXPECT_EQ(KvShownCells(doc) + KvShownCells(doc, 0), refreshed);
+    doc->OnCloseDocument();
+  }
 }
 
 KV_DB_KIND_TEST_SUITE(KvFeeReportTest);
