@@ -207,7 +207,7 @@ int CKvLogDoc::DeleteTasks(const QList<int>& tasks, bool* pbSkipped) {
   *pbSkipped = false;
   // The log is the administrator's: the operator logged in now decides,
   // not the one who opened the window.
-  if (!app || !app->IsAdministrator()) {
+  if (!app || app->GetDataFile().GetOperatorCode() != u"101") {
     KvMessageBox(QStringLiteral("只有系统管理员才能删除日志！"), KV_MB_OK | KV_MB_ICONSTOP);
     return 0;
   }

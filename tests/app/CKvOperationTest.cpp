@@ -78,14 +78,12 @@ TEST_P(CKvOperationTest, FirstPeriodIsOneAndCarriesItsEntries) {
   other.nThreadID += 1;
   EXPECT_FALSE(CKvOperation::RegisterTask(other, appDb()));
   EXPECT_EQ(other.nTask, 2);
-  // Period 2 deleted while its operator works on: his later entries keep
-  // its number, and the next login takes a number above them.
+  // Period 2 deleted while its operator works on: a new one goes above it.
   ASSERT_TRUE(CKvTaskLog::DeleteTask(2, appDb()));
   CKvOperation::InsertLogRow(2, QStringLiteral("乙(102)"), CKvOperation::NowText(), 13, QString(), appDb());
-  CKvOperation next = task;
-  next.nThreadID += 2;
-  EXPECT_FALSE(CKvOperation::RegisterTask(next, appDb()));
-  EXPECT_EQ(next.nTask, 3);
+  other.nThreadID += 1;
+  EXPECT_FALSE(CKvOperation::RegisterTask(other, appDb()));
+  EXPECT_EQ(other.nTask, 3);
 
   CKvOperation::AddLogOperator(QStringLiteral("管理员(101)"), appDb());
   EXPECT_EQ(column(appDb(), QStringLiteral("Select sOp From KvLogOp")).size(), 1);

@@ -22,7 +22,6 @@ TEST(KvColumnDefTest, ReadsPartsWithTheirDefaults) {
   EXPECT_EQ(def.nScale, -6);
   // The formula keeps every further slash.
   EXPECT_EQ(def.sFormula, QStringLiteral("a/b//c"));
-  // A title holding "/", as layouts stored fee items' names, is read whole.
   ASSERT_TRUE(KvParseColumnDef(QStringLiteral("住宿/水电费/NUMBER/RIGHT/0011/0/03"), def));
   EXPECT_EQ(QStringList({def.sTitle, def.sType, def.sFormula}), (QStringList{"住宿/水电费", "NUMBER", "03"}));
 }
