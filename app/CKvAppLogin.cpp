@@ -192,6 +192,10 @@ bool CKvApp::Login(const QString& file) {
   // into it.
   if (lost)
     dialog.KeepDataFile();
+  // The open windows were opened by the operator logged in: they would act
+  // for anyone who logs in now, so only he may until every one is closed.
+  if (KvHasActiveChildFrame())
+    dialog.KeepOperator();
   const bool accepted = KvExecDialog(&dialog) == QDialog::Accepted;
   // The dialog started the update program: the program is ending.
   if (dialog.IsUpdating())

@@ -131,6 +131,9 @@ CKvLoginDlg::CKvLoginDlg(const CKvDataFile& file, QWidget* parent)
   auto* operatorForm = new QFormLayout(operatorBox);
   operatorForm->addRow(QStringLiteral("操作员(&O)："), m_operator);
   operatorForm->addRow(QStringLiteral("口令(&P)："), m_password);
+  m_operatorNote = new QLabel(QStringLiteral("窗口未全部关闭，只能由打开它们的操作员注册。"), this);
+  m_operatorNote->setVisible(false);
+  operatorForm->addRow(m_operatorNote);
   // Both forms align their fields.
   const int labelWidth = fontMetrics().horizontalAdvance(QStringLiteral("操作员(&O)：")) + 8;
   for (QFormLayout* form : {fileBoxLayout, fileForm, serverForm, operatorForm}) {
@@ -212,6 +215,13 @@ void CKvLoginDlg::KeepDataFile() {
     field->setEnabled(false);
 }
 
+void CKvLoginDlg::KeepOperator() {
+  m_keptOperator = m_file.GetOperatorCode();
+  m_operator->setEnabled(false);
+  m_operatorNote->setVisible(true);
+  m_operator->setCurrentIndex(m_operator->findData(m_keptOperator));
+}
+
 void CKvLoginDlg::kindChanged() {
   const int kind = m_kind->currentIndex();
   m_filePage->setVisible(kind == KindFile);
@@ -274,8 +284,9 @@ void CKvLoginDlg::probe(bool bForce) {
   if (!bForce && key == m_probedKey)
     return;
   m_probedKey = key;
-  const QString selected =
-      m_operator->currentIndex() >= 0 ? file.GetOperatorCode() : m_file.GetOperatorCode();
+  const QString selected = !m_keptOperator.isEmpty()        ? m_keptOperator
+                           : m_operator->currentIndex() >= 0 ? file.GetOperatorCode()
+                                                             : m_file.GetOperatorCode();
   QList<KvOperator> operators;
   if (!file.GetFileName().isEmpty() &&
       file.OpenAndCheck(file.GetFileName(), QString(), file.GetDbInfo(), false)) {
@@ -380,6 +391,10 @@ void CKvLoginDlg::createDataFile() {
 
 bool CKvLoginDlg::SaveData() {
   CKvDataFile file = fieldsToFile();
+  // The fixed operator, even when the data file no longer lists him: the
+  // check below then refuses him.
+  if (!m_keptOperator.isEmpty())
+    file.SetOperatorCode(m_keptOperator);
   if (!file.OpenAndCheck(file.GetFileName(), file.GetOperatorCode(), file.GetDbInfo(), true))
     return false;
   if (!KvOperatorStore::VerifyPassword(file.GetOperatorPassword(), m_password->text())) {

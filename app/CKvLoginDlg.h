@@ -73,6 +73,9 @@ class CKvLoginDlg : public CKvDlg {
   // (and the buttons that make another) are shown but cannot be changed;
   // the server login and the operator can.
   void KeepDataFile();
+  // Only the descriptor's operator may log in (windows he opened are still
+  // open and act for him): the operator box is fixed, his password asked.
+  void KeepOperator();
 
   // The client update began from the dialog: the program is ending.
   bool IsUpdating() const { return m_bUpdating; }
@@ -105,6 +108,8 @@ class CKvLoginDlg : public CKvDlg {
   bool m_bUpdating = false;
   QString m_newFileKey;
   QString m_probedKey;
+  // The operator KeepOperator fixed; empty when any may log in.
+  QString m_keptOperator;
 
   QComboBox* m_kind;
   QWidget* m_filePage;
@@ -118,6 +123,7 @@ class CKvLoginDlg : public CKvDlg {
   QCheckBox* m_remember;
   QLineEdit* m_database;
   QComboBox* m_operator;
+  QLabel* m_operatorNote;
   QLineEdit* m_password;
   QPushButton* m_newFile;
   QPushButton* m_convertFile;

@@ -14,6 +14,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace {
 
 // Widths of the log's text columns.
@@ -152,13 +154,17 @@ bool CKvOperation::RegisterTask(CKvOperation& task, CKvDb* pDb) {
   }
   // The number is taken with the table held against the other stations,
   // so max + 1 cannot be taken twice; the count check stays as the last
-  // guard.
+  // guard. It is above every number the log holds too: a period deleted
+  // while its operator works on keeps its number in his later entries,
+  // which must never fall into a new period.
   KvDbTransaction transaction(*pDb);
   int last = 0;
+  int lastLogged = 0;
   if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KvTask")) ||
-      !KvAppSelectInt(pDb, QStringLiteral("Select Max(nTask) From KvTask"), QString(), &last))
+      !KvAppSelectInt(pDb, QStringLiteral("Select Max(nTask) From KvTask"), QString(), &last) ||
+      !KvAppSelectInt(pDb, QStringLiteral("Select Max(nTask) From KvLog"), QString(), &lastLogged))
     return true;
-  task.nTask = last + 1;
+  task.nTask = std::max(last, lastLogged) + 1;
   if (!pDb->Execute(QStringLiteral("Insert into KvTask(nTask,nThreadID,sT1,sT2,sComputer,sUser) "
                                    "\t\tValues(%1,%2,'%3','%4','%5','%6')")
                         .arg(QString::number(task.nTask), QString::number(task.nThreadID),

@@ -26,6 +26,8 @@
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 // The administrator's code.
@@ -239,6 +241,8 @@ void CKvOperatorDlg::showRightsAndUnits() {
     for (; read && !query.IsEOF(); query.MoveNext())
       held.append(query.GetText(0));
   }
+  m_heldCode = read ? code : QString();
+  m_heldRights = held;
   m_rights->DeleteAllItems();
   // Rights that could not be read (the query has said so) are not listed:
   // a tick stores the operator's rights as the list shows them.
@@ -317,22 +321,27 @@ void CKvOperatorDlg::onModify() {
     return;
   QString code = old;
   QString name = m_list->GetItemText(row, 1);
-  if (askOperator(QStringLiteral("修改操作员"), &code, &name) && ModifyOperator(old, code, name)) {
-    fillOperators();
+  if (!askOperator(QStringLiteral("修改操作员"), &code, &name))
+    return;
+  // Refused or not, the list shows what is stored now.
+  const bool saved = ModifyOperator(old, code, name);
+  fillOperators();
+  if (saved)
     SelectOperator(code);
-  }
 }
 
 void CKvOperatorDlg::onDelete() {
   const QString code = SelectedOperator();
-  if (!code.isEmpty() && DeleteOperator(code))
+  if (!code.isEmpty()) {
+    DeleteOperator(code);
     fillOperators();
+  }
 }
 
 void CKvOperatorDlg::onClearPassword() {
   const QString code = SelectedOperator();
-  if (!code.isEmpty())
-    ClearPassword(code);
+  if (!code.isEmpty() && !ClearPassword(code))
+    fillOperators();
 }
 
 void CKvOperatorDlg::onRightsChanged() {
@@ -344,8 +353,9 @@ void CKvOperatorDlg::onRightsChanged() {
     if (m_rights->GetCheck(row))
       ticked.append(m_rights->GetItemText(row, 0));
   }
+  // A refused tick shows what is stored now.
   if (!code.isEmpty() && !SaveRights(code, ticked))
-    showRightsAndUnits();
+    fillOperators();
 }
 
 void CKvOperatorDlg::onUnitChanged(QTreeWidgetItem* item) {
@@ -382,7 +392,7 @@ bool CKvOperatorDlg::ModifyOperator(const QString& oldCode, const QString& code,
   }
   CKvApp* app = KvGetApp();
   KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("OPR")))
+  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("OPR")) || !isAsRead(oldCode))
     return false;
   if (code != oldCode) {
     if (!app || !app->ChangeCode(m_pDb, QStringLiteral("OPR"), oldCode, code) ||
@@ -419,9 +429,16 @@ bool CKvOperatorDlg::DeleteOperator(const QString& code) {
   }
   if (!confirm(QStringLiteral("确实要删除操作员%1吗？").arg(code)))
     return false;
+  // Asked again after the answer, under the lock: another station may have
+  // changed him or used his code meanwhile.
   KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive() ||
-      !m_pDb->Execute(QStringLiteral("Delete From PWR Where OPNO=%1").arg(quoted(m_pDb, code))) ||
+  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("OPR")) || !isAsRead(code))
+    return false;
+  if (!app->IsCodeUnused(m_pDb, QStringLiteral("OPR"), code, nullptr, &places)) {
+    showStop(QStringLiteral("操作员%1已在下列表中使用，不能删除：\n%2").arg(code, places));
+    return false;
+  }
+  if (!m_pDb->Execute(QStringLiteral("Delete From PWR Where OPNO=%1").arg(quoted(m_pDb, code))) ||
       !m_pDb->Execute(QStringLiteral("Delete From OPR Where OPNO=%1").arg(quoted(m_pDb, code))) ||
       !transaction.Commit())
     return false;
@@ -432,7 +449,10 @@ bool CKvOperatorDlg::DeleteOperator(const QString& code) {
 bool CKvOperatorDlg::ClearPassword(const QString& code) {
   if (!m_pDb || !confirm(QStringLiteral("确实要清除操作员%1的口令吗？").arg(code)))
     return false;
-  if (!KvOperatorStore::SetPassword(m_pDb, code, QString())) {
+  KvDbTransaction transaction(*m_pDb);
+  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("OPR")) || !isAsRead(code))
+    return false;
+  if (!KvOperatorStore::SetPassword(m_pDb, code, QString()) || !transaction.Commit()) {
     showStop(QStringLiteral("清除口令失败！"));
     return false;
   }
@@ -442,11 +462,45 @@ bool CKvOperatorDlg::ClearPassword(const QString& code) {
   return true;
 }
 
+bool CKvOperatorDlg::isAsRead(const QString& code) {
+  KvOperatorStore store;
+  const int found = store.Load(m_pDb, code);
+  if (found < 0)
+    return false;
+  // The list's row of him; an operator the list never read is compared
+  // only for being there.
+  const auto read = std::find_if(m_operators.cbegin(), m_operators.cend(),
+                                 [&](const KvOperator& op) { return op.strCode == code; });
+  if (found > 0 && (read == m_operators.cend() || read->strName == store.Operator().strName))
+    return true;
+  showStop(QStringLiteral("操作员%1已在其他工作站修改或删除，本次修改未保存！").arg(code));
+  return false;
+}
+
+bool CKvOperatorDlg::rightsAsRead(const QString& code) {
+  if (code != m_heldCode)
+    return true;
+  QStringList stored;
+  CKvQuery query(0, 0, 1, m_pDb);
+  if (!query.Open(QStringLiteral("Select rtrim(PWR) From PWR Where OPNO=%1").arg(quoted(m_pDb, code))))
+    return false;
+  for (; !query.IsEOF(); query.MoveNext())
+    stored.append(query.GetText(0));
+  QStringList held = m_heldRights;
+  stored.sort();
+  held.sort();
+  if (stored == held)
+    return true;
+  showStop(QStringLiteral("操作员%1的操作权限已在其他工作站修改，本次修改未保存！").arg(code));
+  return false;
+}
+
 bool CKvOperatorDlg::SaveRights(const QString& code, const QStringList& rights) {
   if (!m_pDb)
     return false;
   KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive() ||
+  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("OPR")) ||
+      !m_pDb->LockTable(QStringLiteral("PWR")) || !isAsRead(code) || !rightsAsRead(code) ||
       !m_pDb->Execute(QStringLiteral("Delete From PWR Where OPNO=%1").arg(quoted(m_pDb, code))))
     return false;
   for (const QString& right : rights) {
@@ -456,6 +510,8 @@ bool CKvOperatorDlg::SaveRights(const QString& code, const QStringList& rights) 
   }
   if (!transaction.Commit())
     return false;
+  if (code == m_heldCode)
+    m_heldRights = rights;
   if (CKvDataFile* file = appFileOf(m_pDb); file && file->GetOperatorCode() == code)
     file->LoadRights();
   CKvOperation::WriteLog(kLogCode,
@@ -466,24 +522,34 @@ bool CKvOperatorDlg::SaveRights(const QString& code, const QStringList& rights) 
 bool CKvOperatorDlg::SetUnitAccess(const QString& code, const QString& unitCode, bool bGrant) {
   if (!m_pDb || code.isEmpty() || code == kAdmin)
     return false;
+  CKvDwRec scratch;
   if (!bGrant) {
-    // Revoking his last unit would leave no row: he would see every unit.
-    // Rows that cannot be read refuse the change.
+    // Revoking the last leaf he sees would leave no row: he would see every
+    // unit. Rows that cannot be read refuse the change.
     CKvDwArray leaves;
-    const int restricted = CKvDwRec().KvGetDwOperatorLeaves(m_pDb, code, &leaves);
+    const int restricted = scratch.KvGetDwOperatorLeaves(m_pDb, code, &leaves);
     if (restricted < 0)
       return false;
-    if (restricted == 1 && leaves.size() == 1 && leaves.first().KNO == unitCode &&
+    if (restricted == 2)
+      scratch.KvFindDw(QString(), 4, &leaves);
+    if (leaves.size() == 1 && leaves.first().KNO == unitCode &&
         !confirm(QStringLiteral("操作员%1将不再受核算单位限制，可以访问全部核算单位，继续吗？").arg(code)))
       return false;
   }
-  if (!KvSetDwRight(m_pDb, bGrant, unitCode, code))
+  bool changed = false;
+  if (!KvSetDwRight(m_pDb, bGrant, unitCode, code, &changed))
     return false;
+  if (!changed)
+    return true;
   if (appFileOf(m_pDb))
     CKvDwRec().KvSelectDw(QString(), QString(), &KvGetDwArray(), m_pDb);
-  CKvOperation::WriteLog(kLogCode, (bGrant ? QStringLiteral("操作员%1可访问核算单位%2")
-                                           : QStringLiteral("操作员%1不可访问核算单位%2"))
-                                       .arg(code, unitCode));
+  // The log says what he may reach now: a revoke that freed him (asked
+  // above) is no revoke.
+  QString note = bGrant ? QStringLiteral("操作员%1可访问核算单位%2").arg(code, unitCode)
+                        : QStringLiteral("操作员%1不可访问核算单位%2").arg(code, unitCode);
+  if (!bGrant && scratch.KvCheckDwRight(m_pDb, unitCode, code) == 2)
+    note = QStringLiteral("操作员%1可访问全部核算单位").arg(code);
+  CKvOperation::WriteLog(kLogCode, note);
   return true;
 }
 

@@ -71,6 +71,11 @@ class CKvOperatorDlg : public CKvDlg {
   void updateButtons();
   // Asks for a code and a name (dialog 811); false when cancelled.
   bool askOperator(const QString& caption, QString* code, QString* name);
+  // Under the locks of a write: the operator is stored as the list read him
+  // (his name), and his rights as the rights list read them; otherwise the
+  // write is refused with a message.
+  bool isAsRead(const QString& code);
+  bool rightsAsRead(const QString& code);
 
   CKvDb* m_pDb;
   QList<KvOperator> m_operators;
@@ -83,4 +88,7 @@ class CKvOperatorDlg : public CKvDlg {
   QPushButton* m_delete;
   QPushButton* m_clearPassword;
   bool m_filling = false;
+  // The operator whose rights the list shows, and the rights read for him.
+  QString m_heldCode;
+  QStringList m_heldRights;
 };

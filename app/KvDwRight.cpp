@@ -283,7 +283,9 @@ bool KvSetDwOperators(CKvDb* pDb, const QString& unitCode, const QString& operat
   return transaction.Commit();
 }
 
-bool KvSetDwRight(CKvDb* pDb, bool bGrant, const QString& unitCode, const QString& operatorCode) {
+bool KvSetDwRight(CKvDb* pDb, bool bGrant, const QString& unitCode, const QString& operatorCode, bool* pChanged) {
+  if (pChanged)
+    *pChanged = false;
   if (!pDb || unitCode.isEmpty() || operatorCode.isEmpty())
     return false;
   // Every read below is part of the write: one that fails refuses it, so an
@@ -305,18 +307,28 @@ bool KvSetDwRight(CKvDb* pDb, bool bGrant, const QString& unitCode, const QStrin
     const int after = scratch.KvCheckDwRight(pDb, unitCode, operatorCode);
     if (after < 0 || (after == 2 && !CKvCsRec(pDb).DeleteWhere(operatorRowsWhere(pDb, operatorCode))))
       return false;
+  } else if (right == 0) {
+    // Out of his reach already: nothing to write.
   } else if (right == 1) {
     if (!CKvCsRec(pDb).DeleteWhere(
             QStringLiteral("Where Cs=4000 And CsN=1 And CsNa='%1' And CsVal='%2'")
                 .arg(pDb->QuoteText(unitCode), pDb->QuoteText(operatorCode))))
       return false;
-  } else if (right == 2) {
+  } else {
+    // Unrestricted, without rows or named on every leaf: his rows are
+    // replaced by those of every leaf but the unit's own.
+    if (!CKvCsRec(pDb).DeleteWhere(operatorRowsWhere(pDb, operatorCode)))
+      return false;
     for (const CKvDwRec& leaf : allLeaves()) {
-      if (leaf.KNO != unitCode && !insertRow(pDb, leaf.KNO, operatorCode))
+      if (!leaf.KNO.startsWith(unitCode) && !insertRow(pDb, leaf.KNO, operatorCode))
         return false;
     }
   }
-  return transaction.Commit();
+  if (!transaction.Commit())
+    return false;
+  if (pChanged)
+    *pChanged = bGrant || right != 0;
+  return true;
 }
 
 bool KvCheckAllSubDwRight(bool bShowMessage) {

@@ -25,10 +25,13 @@ bool KvSetDwOperators(CKvDb* pDb, const QString& unitCode, const QString& operat
 // Grants or revokes one operator's access to one unit, from the table's
 // rows, in one transaction. Granting the last missing leaf deletes all the
 // operator's rows (he becomes unrestricted); revoking from an unrestricted
-// operator writes rows for every other leaf. True only when the access is
-// as asked and written; false, with the rows as they were, when the
-// transaction cannot begin or a read or statement fails.
-bool KvSetDwRight(CKvDb* pDb, bool bGrant, const QString& unitCode, const QString& operatorCode);
+// operator (one without rows, or one named on every leaf) replaces his rows
+// by those of every other leaf. True only when the access is as asked and
+// written, *pChanged telling whether a row was written (access he already
+// had, or never had, writes nothing); false, with the rows as they were,
+// when the transaction cannot begin or a read or statement fails.
+bool KvSetDwRight(CKvDb* pDb, bool bGrant, const QString& unitCode, const QString& operatorCode,
+                  bool* pChanged = nullptr);
 
 // True when the operator logged in may see every leaf; otherwise false,
 // after "当前操作员没有全部子单位数据访问权！" (stop icon) when bShowMessage.

@@ -205,6 +205,12 @@ int CKvLogDoc::DeleteTasks(const QList<int>& tasks, bool* pbSkipped) {
   CKvApp* app = KvGetApp();
   const int current = app ? app->GetTask().nTask : 0;
   *pbSkipped = false;
+  // The log is the administrator's: the operator logged in now decides,
+  // not the one who opened the window.
+  if (!app || app->GetDataFile().GetOperatorCode() != u"101") {
+    KvMessageBox(QStringLiteral("只有系统管理员才能删除日志！"), KV_MB_OK | KV_MB_ICONSTOP);
+    return 0;
+  }
   QString text = QStringLiteral("清除任务：");
   int deleted = 0;
   for (int task : tasks) {

@@ -38,7 +38,8 @@ class CKvLogDoc : public CKvDoc {
   // all but the task this program is writing now (*pbSkipped tells whether
   // it was among them). Logs operation 11 "清除任务：..." and forgets the
   // operator labels no entry uses when a task went. Returns the number
-  // deleted.
+  // deleted; none, after "只有系统管理员才能删除日志！", unless the
+  // operator logged in now is the administrator.
   int DeleteTasks(const QList<int>& tasks, bool* pbSkipped);
 
   // The selected task and its row.

@@ -13,10 +13,26 @@ bool isDigits(const QString& text) {
   return true;
 }
 
+bool isType(const QString& field) {
+  return field == u"STRING" || field == u"MDBSTRING" || field.startsWith(QLatin1String("NUMBER"));
+}
+
 }  // namespace
 
 bool KvParseColumnDef(const QString& text, KvColumnDef& def) {
-  const QStringList parts = text.split(u'/');
+  QStringList parts = text.split(u'/');
+  // A title holding "/" (a fee item's name, in a layout stored before such
+  // titles were written safe) shifts every field: when the field after the
+  // title is no type, the title runs up to the first field that is one.
+  if (parts.size() > 2 && !parts.at(1).isEmpty() && !isType(parts.at(1))) {
+    for (qsizetype i = 2; i < parts.size(); ++i) {
+      if (!isType(parts.at(i)))
+        continue;
+      parts.replace(0, parts.mid(0, i).join(u'/'));
+      parts.remove(1, i - 1);
+      break;
+    }
+  }
   const auto part = [&](int i) { return i < parts.size() ? parts.at(i) : QString(); };
 
   def.sTitle = part(0);

@@ -1,7 +1,9 @@
 #pragma once
 // A column definition, the text stored in a column's sFormula:
 // "title/type/alignment/d1d2d3d4/scale/formula". The formula is everything
-// after the fifth "/", slashes included.
+// after the fifth "/", slashes included. A title that holds "/" is read
+// whole when the field after it is no type ("STRING", "MDBSTRING",
+// "NUMBER..."): the title then runs up to the first field that is a type.
 //
 // Reading: an empty type is "MDBSTRING", an empty alignment "LEFT"; the
 // digit field is read from its right end (its last character is d4, the one

@@ -6,6 +6,7 @@
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "core/KvNumber.h"
+#include "core/KvText.h"
 #include "school/KvSchoolSql.h"
 
 namespace {
@@ -19,6 +20,8 @@ void CCost::Clear() {
   NA.clear();
   NT.clear();
 }
+
+QString CCost::ColumnTitle() const { return KvSplitTextDbcs(6, QString(NA).replace(u'/', QStringLiteral("／"))); }
 
 int CCost::Select(const QString& where, const QString& order, QList<CCost>* items, CKvDb* pDb) {
   items->clear();

@@ -26,6 +26,9 @@ class CCost {
   QString NT;
 
   void Clear();
+  // The name as the title of the item's column: "/", which ends a field of
+  // a column definition, shown as "／"; cut into lines six wide.
+  QString ColumnTitle() const;
 
   // Replaces *items with the rows "Select ... From COST <where> <order>";
   // their number, -1 when the select fails.

@@ -100,7 +100,7 @@ void CXxDjDoc0::BuildColumns(KvFormEntry& entry) {
   // item last.
   for (const CCost& item : m_items)
     entry.AddFormula(100, 1010, 2, 2,
-                     KvFormat(QStringLiteral("%s/NUMBER/RIGHT/0011/0/%s"), KvSplitTextDbcs(6, item.NA), item.KNO));
+                     KvFormat(QStringLiteral("%s/NUMBER/RIGHT/0011/0/%s"), item.ColumnTitle(), item.KNO));
   entry.AddFormula(109, 1212, 2, 2, QStringLiteral("合计/NUMBER/RIGHT/0010"));
   PrepareColumns(entry);
 }
@@ -277,8 +277,13 @@ bool CXxDjDoc0::SaveRows() {
 }
 
 bool CXxDjDoc0::saveVoucher() {
-  // Only a voucher the operator may edit is written (a summary or arrears
+  // The operator logged in now must hold the right, whoever the sheet was
+  // filled for. Only a voucher he may edit is written (a summary or arrears
   // sheet has no voucher of its own).
+  if (QueryReadOnly()) {
+    KvMessageBox(QStringLiteral("当前操作员无权保存本表！"), KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
   if (!IsVoucherEditable() || CXxDataType::CheckParamChange(true, m_pDb) != 0)
     return false;
   ForEachColumnLink(1);

@@ -10,6 +10,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace {
 constexpr int kTotalColumn = 15;
 constexpr int kNameColumn = 6;
@@ -80,7 +82,7 @@ void CXxRptDoc::AddBaseColumns(KvFormEntry& entry, bool bSummed) const {
   const QString itemColumn =
       bSummed ? QStringLiteral("%s/NUMBER/RIGHT/0011/0/%s") : QStringLiteral("%s/NUMBER/RIGHT/1/0/%s");
   for (const CCost& item : m_items)
-    entry.AddFormula(100, 1010, 2, 2, KvFormat(itemColumn, KvSplitTextDbcs(6, item.NA), item.KNO));
+    entry.AddFormula(100, 1010, 2, 2, KvFormat(itemColumn, item.ColumnTitle(), item.KNO));
   entry.AddFormula(115, 1212, 2, 2,
                    bSummed ? QStringLiteral("合计/NUMBER/RIGHT/0010") : QStringLiteral("合计/NUMBER/RIGHT"));
 }
@@ -167,6 +169,19 @@ void CXxRptDoc::FillGrid(const QList<int>& intNumbers, const QList<int>& textNum
         row[intCells.at(j)] = QString::number(source.ints.value(j));
     AppendRow(row);
   }
+}
+
+bool CXxRptDoc::ReloadItems() {
+  QList<CCost> items;
+  m_nItemsRead = CCost::SelectAll(&items, m_pDb);
+  if (m_nItemsRead < 0)
+    return false;
+  const auto same = [](const CCost& a, const CCost& b) { return a.KNO == b.KNO && a.NA == b.NA; };
+  if (!std::equal(items.cbegin(), items.cend(), m_items.cbegin(), m_items.cend(), same)) {
+    m_items = items;
+    LoadLayout();
+  }
+  return true;
 }
 
 QString CXxRptDoc::RowKey(int nRow) const {

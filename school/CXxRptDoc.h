@@ -46,6 +46,11 @@ class CXxRptDoc : public CKvDoc {
   void FillGrid(const QList<int>& intNumbers, const QList<int>& textNumbers, const QList<CXxRptRow>& rows);
   // The hidden key cell of a grid row.
   QString RowKey(int nRow) const;
+  // Reads the catalogue again (every fill does, so that a refresh shows
+  // what a fresh opening shows); when an item was added, removed, recoded
+  // or renamed, the layout is loaded again for the items read. False when
+  // the catalogue cannot be read.
+  bool ReloadItems();
 
   QList<CCost> m_items;
   // The items read, -1 when the catalogue could not be read.

@@ -37,6 +37,8 @@ bool CXxRptDoc0::PrepareOpen() {
 bool CXxRptDoc0::FillRows() {
   CKvWaitWnd wait;
   wait.Show();
+  if (!ReloadItems())
+    return false;
   CXxRptRow scratch(1, int(m_items.size()), 9);
   QList<CXxRptRow> rows;
   const bool read = scratch.LoadDetail(m_dates, m_filter, m_items, &rows, m_pDb) >= 0;

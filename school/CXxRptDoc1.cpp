@@ -41,6 +41,8 @@ bool CXxRptDoc1::PrepareOpen() {
 bool CXxRptDoc1::FillRows() {
   CKvWaitWnd wait;
   wait.Show();
+  if (!ReloadItems())
+    return false;
   CXxRptRow scratch(1, int(m_items.size()), 2);
   QList<CXxRptRow> rows;
   const bool read = scratch.LoadStatistics(m_nKind, m_strYear, m_nSeason, m_nDepth, m_filter, m_items, &rows, m_pDb) >= 0;

@@ -53,6 +53,8 @@ bool CXxRptDoc2::PrepareOpen() {
 bool CXxRptDoc2::FillRows() {
   CKvWaitWnd wait;
   wait.Show();
+  if (!ReloadItems())
+    return false;
   CXxRptRow scratch(0, int(m_items.size()), 9);
   QList<CXxRptRow> rows;
   const bool read = scratch.LoadLedger(m_filter.strStdPrefix, m_items, &rows, m_pDb) >= 0;

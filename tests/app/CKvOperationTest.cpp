@@ -78,6 +78,12 @@ TEST_P(CKvOperationTest, FirstPeriodIsOneAndCarriesItsEntries) {
   other.nThreadID += 1;
   EXPECT_FALSE(CKvOperation::RegisterTask(other, appDb()));
   EXPECT_EQ(other.nTask, 2);
+  // Period 2 deleted while its operator works on: a new one goes above it.
+  ASSERT_TRUE(CKvTaskLog::DeleteTask(2, appDb()));
+  CKvOperation::InsertLogRow(2, QStringLiteral("乙(102)"), CKvOperation::NowText(), 13, QString(), appDb());
+  other.nThreadID += 1;
+  EXPECT_FALSE(CKvOperation::RegisterTask(other, appDb()));
+  EXPECT_EQ(other.nTask, 3);
 
   CKvOperation::AddLogOperator(QStringLiteral("管理员(101)"), appDb());
   EXPECT_EQ(column(appDb(), QStringLiteral("Select sOp From KvLogOp")).size(), 1);

@@ -111,6 +111,14 @@ TEST_P(CKvOperatorDlgDb, ClearsPasswordsAndRewritesRights) {
   EXPECT_EQ(m_app.GetDataFile().GetRights(), QStringLiteral("0006 "));
   for (const QString& note : logNotes())
     EXPECT_FALSE(note.contains(QStringLiteral("argon2")));
+
+  // Rights the dialog read, changed at another station since: refused.
+  dialog.show();
+  dialog.SelectOperator(QStringLiteral("102"));
+  ASSERT_TRUE(appDb()->Execute(QStringLiteral("Insert Into PWR(OPNO,PWR) Values('102','0007')")));
+  EXPECT_FALSE(dialog.SaveRights(QStringLiteral("102"), {QStringLiteral("0005")}));
+  EXPECT_EQ(recorder.last(), QStringLiteral("操作员102的操作权限已在其他工作站修改，本次修改未保存！"));
+  EXPECT_EQ(rightsOf(QStringLiteral("102")), (QStringList{"0006", "0007"}));
 }
 
 TEST_P(CKvOperatorDlgDb, UnitTicksGrantAndRevokeAccess) {
@@ -152,6 +160,16 @@ TEST_P(CKvOperatorDlgDb, UnitTicksGrantAndRevokeAccess) {
   EXPECT_EQ(recorder.messages().size(), 1);
   EXPECT_FALSE(recorder.last().contains(QStringLiteral("继续吗")));
   EXPECT_EQ(viewers(), QStringList{"0102:102"});
+
+  // Named on every leaf, an untick takes the unit away; only that is logged.
+  ASSERT_TRUE(appDb()->Execute(QStringLiteral("Delete From SysCsTab Where Cs=4000")));
+  for (const char* leaf : {"0101", "0102", "02"})
+    addViewer(QString::fromLatin1(leaf), QStringLiteral("102"));
+  const qsizetype logged = logNotes().size();
+  ASSERT_TRUE(dialog.SetUnitAccess(QStringLiteral("102"), QStringLiteral("0102"), false));
+  ASSERT_TRUE(dialog.SetUnitAccess(QStringLiteral("102"), QStringLiteral("0102"), false));
+  EXPECT_EQ(viewers(), (QStringList{"0101:102", "02:102"}));
+  EXPECT_EQ(logNotes().mid(logged), QStringList{"操作员102不可访问核算单位0102"});
 
   // The administrator's units cannot be ticked.
   dialog.SelectOperator(QStringLiteral("101"));

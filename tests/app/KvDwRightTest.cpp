@@ -260,6 +260,9 @@ TEST_P(KvDwRightDb, AFailedReadOrStatementNeverChangesWhatAnOperatorSees) {
       {{"0101"}, false, "02", {"0101:102"}},
       {{"0101", "02"}, false, "02", {"0101:102"}},
       {{}, false, "0101", {"0102:102", "02:102"}},
+      // Named on every leaf he sees every unit: his rows give way to those
+      // of the other leaves.
+      {{"0101", "0102", "02"}, false, "0102", {"0101:102", "02:102"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.grant ? "grant " : "revoke ") + c.unit);

@@ -22,6 +22,8 @@ TEST(KvColumnDefTest, ReadsPartsWithTheirDefaults) {
   EXPECT_EQ(def.nScale, -6);
   // The formula keeps every further slash.
   EXPECT_EQ(def.sFormula, QStringLiteral("a/b//c"));
+  ASSERT_TRUE(KvParseColumnDef(QStringLiteral("住宿/水电费/NUMBER/RIGHT/0011/0/03"), def));
+  EXPECT_EQ(QStringList({def.sTitle, def.sType, def.sFormula}), (QStringList{"住宿/水电费", "NUMBER", "03"}));
 }
 
 TEST(KvColumnDefTest, ShortDigitFieldsSetOnlyTheirRightmostDigits) {

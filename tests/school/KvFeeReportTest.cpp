@@ -4,12 +4,13 @@
 // with Cancel or refused without fee items, the filter remembered between
 // openings, "刷新" in the right-click menu, and an item left out of a
 // stored layout; the directory picking the ledger's student and an open
-// dialog's code.
+// dialog's code; an item named with "/", and 刷新 after a catalogue change.
 
 #include "KvFeeUiTestSupport.h"
 #include "KvSchoolTestSupport.h"
 
 #include "core/KvDate.h"
+#include "core/KvNumber.h"
 #include "forms/CFormChildFrm.h"
 #include "forms/CKvDocTemplate.h"
 #include "forms/CKvTemplateList.h"
@@ -312,6 +313,58 @@ TEST_P(KvFeeReportTest, AnItemMissingFromAStoredLayoutIsLeftOutOfTheTotal) {
   ASSERT_EQ(doc->GetRowCount(), 1);
   EXPECT_EQ(KvShownCells(doc, 0).mid(5, 3), (QStringList{"1000.00", "200.00", "1200.00"}));
   doc->OnCloseDocument();
+}
+
+TEST_P(KvFeeReportTest, AnItemNamedWithASlashCountsEverywhereAndARefreshReadsTheCatalogue) {
+  AddItem(QStringLiteral("03"), QStringLiteral("住宿/水电费"));
+  ASSERT_TRUE(KvGrantRights(*m_app, {QStringLiteral("1802"), QStringLiteral("1803")}));
+  CXxDataType::Get()->FindTemplate(255)->Entries()[0].openArgs = {"", "", "010201", "-1", "2"};
+  auto* sheet = dynamic_cast<CXxDjDoc0*>(CXxDataType::Get()->OpenDocument(255, 0));
+  ASSERT_NE(sheet, nullptr);
+  KvChooseFeeNode(sheet, {"01 本校", "02 2024级", "01 一班", "1 学期", "1 应收"});
+  KvTypeFeeAmount(sheet, 1, QStringLiteral("03"), QStringLiteral("300"));
+  ASSERT_TRUE(sheet->Save());
+  EXPECT_EQ(Column(QStringLiteral("Select STD From PC Where COST='03'")), QStringList{"010201002"});
+  KvCloseDocumentWindows();
+  AddLine(QStringLiteral("010201001"), QStringLiteral("03"), 0, 1, 300);
+  AddLine(QStringLiteral("010201001"), QStringLiteral("03"), 0, -1, 300);
+  const auto answer = [](int flag) {
+    return [flag](QDialog* dialog) {
+      auto* directory = flag == 261 ? static_cast<CKvStdDirDlg*>(dialog) : nullptr;
+      for (int press = 0; directory && press < 3 && directory->ParentCode() != u"010201"; ++press)
+        KvPress(dialog, KV_IDOK);
+      if (directory)
+        directory->List()->SelectOnlyCode(QStringLiteral("010201002"));
+      KvSetField(dialog, flag == 257 ? 1054 : 1042, flag == 257 ? "2024" : KvNowText(QStringLiteral("%Y")));
+      KvPress(dialog, KV_IDOK);
+    };
+  };
+  // Every report shows it, and every row's total (the next column) counts it.
+  for (int flag : {257, 258, 259, 260, 261}) {
+    CXxRptDoc* doc = Open(flag, answer(flag));
+    ASSERT_NE(doc, nullptr);
+    const int item = int(KvShownCells(doc).indexOf(QStringLiteral("住宿／\\水电费")));
+    double counted = 0;
+    for (int row = 0; item >= 2 && row < doc->GetRowCount(); ++row) {
+      const QStringList cells = KvShownCells(doc, row).mid(item - 2, 4);
+      const auto at = [&](int i) { return KvTextToDouble(cells.value(i)); };
+      counted += qAbs(at(2));
+      EXPECT_DOUBLE_EQ(at(3), at(0) + at(1) + at(2)) << flag;
+    }
+    EXPECT_GT(counted, 0) << flag;
+    doc->OnCloseDocument();
+  }
+  // 刷新 after an item is added, then recoded, shows what an opening shows.
+  for (const bool recode : {false, true}) {
+    CXxRptDoc* doc = Open(257, answer(257));
+    ASSERT_NE(doc, nullptr);
+    CCost item{recode ? QStringLiteral("04") : QStringLiteral("05"), QStringLiteral("校服费"), QString()};
+    ASSERT_TRUE(recode ? item.Update(QStringLiteral("03"), pdb()) : item.Insert(pdb()));
+    doc->FindView<CXxRptView>()->ExecuteCmd(KV_CMD_REFRESH);
+    CXxRptDoc* fresh = Open(257, answer(257));
+    EXPECT_EQ(KvShownCells(doc) + KvShownCells(doc, 0), KvShownCells(fresh) + KvShownCells(fresh, 0)) << recode;
+    KvCloseDocumentWindows();
+  }
 }
 
 KV_DB_KIND_TEST_SUITE(KvFeeReportTest);

@@ -216,6 +216,8 @@ TEST_P(KvLostConnectionTest, TheLossIsToldOnceAndTheUnsavedReceiptIsSavedAfterTh
               KvTestDb::ServerInfo(GetParam()).m_strPassword);
     EXPECT_FALSE(KvLoginItem<QComboBox>(dialog, CKvLoginDlg::IdKind)->isEnabled());
     EXPECT_FALSE(KvLoginItem<QLineEdit>(dialog, CKvLoginDlg::IdDatabase)->isEnabled());
+    // The windows stay open: only the operator who opened them may log in.
+    EXPECT_FALSE(KvLoginItem<QComboBox>(dialog, CKvLoginDlg::IdOperator)->isEnabled());
     if (!refusing) {  // the operators are read from the data file
       EXPECT_EQ(KvLoginItem<QComboBox>(dialog, CKvLoginDlg::IdOperator)->currentData(), QStringLiteral("101"));
     }
