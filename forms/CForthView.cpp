@@ -44,6 +44,9 @@ void CForthView::InitLayout() {
     columns.append(column);
   }
   SetLayout(entry.sFna, columns, entry.headNotes, entry.topWords, entry.nTopNum, entry.nOption);
+  // An undo step names its cell by the shown column or note place of the
+  // layout it was made in.
+  m_model.ClearHistory();
   m_model.SetFixedColumns(m_nFixedCols);
   m_pDoc->UpdateShownTexts();
   m_model.SetTextRowCount(m_pDoc->GetRowCount());

@@ -8,6 +8,7 @@
 #include "forms/CFormChildFrm.h"
 #include "forms/CKvDocTemplate.h"
 #include "forms/KvColumnDef.h"
+#include "forms/KvColumnOrigins.h"
 #include "forms/KvDocView.h"
 #include "ui/KvCommands.h"
 
@@ -490,11 +491,85 @@ bool CKvDoc::MayDiscardEdits() {
 }
 
 void CKvDoc::ReloadLayout() {
+  const KvFormEntry before = m_formEntry;
+  const QStringList beforeTexts = m_noteTexts;
+  const QList<int> beforeMap = m_colMap;
   LoadLayout();
+  if (m_formEntry.Compare(before) == 0 && m_colMap == beforeMap) {
+    // The same layout: the window stays as it is, typing included.
+    m_noteTexts = beforeTexts;
+    return;
+  }
+  // The views give up their editors into the layout they show (the cell
+  // and note indexes of an editor are that layout's), as a save does.
+  const KvFormEntry loaded = m_formEntry;
+  m_formEntry = before;
+  m_noteTexts = beforeTexts;
+  m_colMap = beforeMap;
+  for (QWidget* pWidget : GetViews())
+    if (auto* pView = dynamic_cast<KvDocView*>(pWidget))
+      pView->CommitEdit();
+  const QStringList shownTexts = m_noteTexts;
+  m_formEntry = loaded;
+  RebuildColumnMap();
+  keepNoteTexts(before.headNotes, shownTexts);
+  moveCells(before.formulas);
   UpdateReadOnly();
   for (QWidget* pWidget : GetViews())
     if (auto* pView = dynamic_cast<KvDocView*>(pWidget))
       pView->OnDocumentChanged();
+}
+
+void CKvDoc::keepNoteTexts(const QList<KvHeadNote>& before, const QStringList& texts) {
+  for (int i = 0; i < m_formEntry.headNotes.size(); ++i) {
+    const KvHeadNote& note = m_formEntry.headNotes.at(i);
+    int was = -1;
+    for (int j = 0; j < before.size() && was < 0; ++j)
+      if (before.at(j).sNote == note.sNote)
+        was = j;
+    if (was >= 0 && was < texts.size()) {
+      // A linked note shows the head, typed or not; another note keeps
+      // what it shows unless the sheet gave it new words.
+      if (note.bIsSystem != 0 || before.at(was).sWords == note.sWords)
+        m_noteTexts[i] = texts.at(was);
+    } else if (note.bIsSystem != 0) {
+      LinkHeadField(note, m_noteTexts[i], 0);
+    }
+  }
+}
+
+void CKvDoc::moveCells(const QList<KvFormula>& before) {
+  const QList<KvFormula>& after = m_formEntry.formulas;
+  const QList<int> origins = KvColumnOrigins(before, after);
+  bool same = before.size() == after.size();
+  for (int i = 0; same && i < origins.size(); ++i)
+    same = origins.at(i) == i;
+  if (same)
+    return;
+  const int extra = std::max(m_nExtraCells, 0);
+  for (int r = 0; r < m_rows.size(); ++r) {
+    const QStringList old = m_rows.at(r);
+    const QString oldFlags = m_flagRows.value(r);
+    QStringList row = NewRow();
+    QString flags(row.size(), u'0');
+    const auto take = [&](int to, int from) {
+      if (from < 0 || from >= old.size())
+        return;
+      row[to] = old.at(from);
+      if (from < oldFlags.size())
+        flags[to] = oldFlags.at(from);
+    };
+    for (int c = 0; c < origins.size(); ++c)
+      take(c, origins.at(c));
+    for (int k = 0; k < extra; ++k)
+      take(int(after.size()) + k, int(before.size()) + k);
+    m_rows[r] = row;
+    if (r < m_flagRows.size())
+      m_flagRows[r] = flags;
+    // The shown texts are given again for the cells where they now are.
+    if (r < m_shownRows.size())
+      m_shownRows[r].clear();
+  }
 }
 
 bool CKvDoc::Refill() {

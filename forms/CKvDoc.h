@@ -260,7 +260,13 @@ class CKvDoc : public QObject, public KvCommandTarget {
   // The edits shown are given up (the operator deleted what they belong
   // to): the next refill drops them without asking.
   void GiveUpEdits() { m_bEditsGivenUp = true; }
-  // Loads the layout again and lets the views rebuild.
+  // Loads the layout again (after the properties sheet stored it) and lets
+  // the views rebuild. A layout that reads as the one shown changes
+  // nothing. Otherwise the views first commit their editors; each note
+  // keeps the text it shows, found by its name (a linked note always, any
+  // other unless the sheet gave it new words; a new linked note shows the
+  // head), and every row's cells follow their columns (KvColumnOrigins:
+  // a deleted column's cells go, a new column's start empty).
   void ReloadLayout();
   // Fill again and let the views rebuild (command 43112); the views'
   // changed flags and undo and redo steps are cleared. The opening fills
@@ -316,6 +322,10 @@ class CKvDoc : public QObject, public KvCommandTarget {
   void RebuildColumnMap();
 
  private:
+  // ReloadLayout's steps: the note texts shown before, by note name, and
+  // the cells moved from the columns before to the columns now.
+  void keepNoteTexts(const QList<KvHeadNote>& before, const QStringList& texts);
+  void moveCells(const QList<KvFormula>& before);
   // Records what the cell shows for the text it holds.
   void setShownText(int nRow, int nColumn, const QString& shown);
 

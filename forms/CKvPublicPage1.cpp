@@ -20,7 +20,9 @@ constexpr int kMostHeadRows = 10;
 // The title may hold none of the characters the stored layout and its
 // column definitions use as separators or quotes.
 const QString kTitleType = QStringLiteral("STRING NOT |[]'/\"\\");
-constexpr int kTitleWidth = 200;
+// The store keeps the title with a ticked print option's digit and a TAB
+// in front: the box takes what is then stored whole.
+constexpr int kTitleWidth = KvFormEntry::kTitleWidth - 2;
 constexpr int kFormDigits = 9;
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include "app/CKvApp.h"
 #include "app/CKvOperation.h"
 #include "core/CKvDb.h"
+#include "core/CKvQuery.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
@@ -43,6 +44,15 @@ enum : int {
 // No difference between two record arrays.
 constexpr int kSame = -2;
 
+// The stored layout of the entry's key, all four parts: 1 stored, 0 not
+// stored, -1 when any part cannot be read.
+int readStoredLayout(KvFormEntry& entry) {
+  const int found = entry.Load();
+  if (found > 0 && (!entry.LoadFormulas() || !entry.LoadTopWords() || !entry.LoadHeadNotes()))
+    return -1;
+  return found;
+}
+
 // -1 when the counts differ, the first index whose records differ, else
 // kSame.
 template <class T>
@@ -69,21 +79,22 @@ CKvPublicSheet::CKvPublicSheet(CKvDoc* pDoc, const QString& caption, QWidget* pa
   CKvDb* pDb = pDoc->m_pDb;
   m_edited = pDoc->m_formEntry;
   m_edited.SetKey(pDb, pDoc->m_nFlag, pDoc->m_nForm);
-  KvFormEntry stored;
-  stored.SetKey(pDb, pDoc->m_nFlag, pDoc->m_nForm);
-  if (stored.Load() > 0) {
-    m_edited.sFna = stored.sFna;
-    m_edited.nOpen = stored.nOpen;
-    m_edited.nTopNum = stored.nTopNum;
-    m_edited.nOption = stored.nOption;
-    if (pDoc->HasPropertyPage(1) && stored.LoadFormulas() && !stored.formulas.isEmpty()) {
-      m_edited.formulas = stored.formulas;
+  // What is read here is also what OK finds stored, or it writes nothing.
+  m_stored.SetKey(pDb, pDoc->m_nFlag, pDoc->m_nForm);
+  m_nStoredFound = readStoredLayout(m_stored);
+  if (m_nStoredFound > 0) {
+    m_edited.sFna = m_stored.sFna;
+    m_edited.nOpen = m_stored.nOpen;
+    m_edited.nTopNum = m_stored.nTopNum;
+    m_edited.nOption = m_stored.nOption;
+    if (pDoc->HasPropertyPage(1) && !m_stored.formulas.isEmpty()) {
+      m_edited.formulas = m_stored.formulas;
       pDoc->PrepareColumns(m_edited);
     }
-    if (pDoc->HasPropertyPage(2) && stored.LoadTopWords() && !stored.topWords.isEmpty())
-      m_edited.topWords = stored.topWords;
-    if (pDoc->HasPropertyPage(3) && stored.LoadHeadNotes() && !stored.headNotes.isEmpty())
-      m_edited.headNotes = stored.headNotes;
+    if (pDoc->HasPropertyPage(2) && !m_stored.topWords.isEmpty())
+      m_edited.topWords = m_stored.topWords;
+    if (pDoc->HasPropertyPage(3) && !m_stored.headNotes.isEmpty())
+      m_edited.headNotes = m_stored.headNotes;
   }
   m_initial = m_edited;
 
@@ -162,6 +173,24 @@ void CKvPublicSheet::OnOK() {
     KvMessageBox(QStringLiteral("标题名称不能为空，返回修改。"), KV_MB_OK | KV_MB_ICONSTOP);
     return;
   }
+  // A title stored longer than it was typed would lose its end.
+  if (!KvFormEntry::TitleFits(m_edited.nOption, m_edited.sFna)) {
+    KvMessageBox(QStringLiteral("标题名称太长，返回修改。"), KV_MB_OK | KV_MB_ICONSTOP);
+    m_pTabs->setCurrentWidget(m_pPage1);
+    m_pPage1->TitleEdit()->setFocus();
+    return;
+  }
+  // No fields stored reads as none stored: the module's default fields
+  // would come back at once.
+  if (m_pPage4 && m_edited.headNotes.isEmpty()) {
+    KvFormEntry defaults;
+    m_pDoc->BuildHeadNotes(defaults);
+    if (!defaults.headNotes.isEmpty()) {
+      KvMessageBox(QStringLiteral("表头表尾字域不能全部删除，至少保留一个！"), KV_MB_OK | KV_MB_ICONSTOP);
+      m_pTabs->setCurrentWidget(m_pPage4);
+      return;
+    }
+  }
 
   // The blocks must cover the head exactly once; the operator may store a
   // head that does not, when asked. The head rows of page 1 count even
@@ -179,9 +208,7 @@ void CKvPublicSheet::OnOK() {
     return;
   if (nNew != nOld) {
     if (isNumberUsed(nFlag, nNew)) {
-      KvMessageBox(QStringLiteral("文档模板的序号已被使用，返回修改！"), KV_MB_OK | KV_MB_ICONSTOP);
-      m_pTabs->setCurrentWidget(m_pPage1);
-      m_pPage1->FormEdit()->setFocus();
+      refuseNumber();
       return;
     }
     if (!mayChange(kNumber, 0))
@@ -204,8 +231,16 @@ void CKvPublicSheet::OnOK() {
     return;
 
   if (changed) {
-    if (!writeTemplate(nOld))
-      return;
+    // Said once the lock is given up: the other workstations wait for none.
+    switch (writeTemplate(nOld)) {
+      case WriteResult::Written: break;
+      case WriteResult::Failed: return;
+      case WriteResult::NumberTaken: refuseNumber(); return;
+      case WriteResult::ChangedElsewhere:
+        KvMessageBox(QStringLiteral("文档模板已被其他窗口或工作站修改，请关闭后重新设置！"),
+                     KV_MB_OK | KV_MB_ICONSTOP);
+        return;
+    }
     // The open document goes on with its template under the new number.
     m_pDoc->m_nForm = nNew;
     m_pDoc->m_entry.nForm = nNew;
@@ -218,25 +253,47 @@ void CKvPublicSheet::OnOK() {
   done(Accepted);
 }
 
-bool CKvPublicSheet::writeTemplate(int nOldForm) {
+void CKvPublicSheet::refuseNumber() {
+  KvMessageBox(QStringLiteral("文档模板的序号已被使用，返回修改！"), KV_MB_OK | KV_MB_ICONSTOP);
+  m_pTabs->setCurrentWidget(m_pPage1);
+  m_pPage1->FormEdit()->setFocus();
+}
+
+CKvPublicSheet::WriteResult CKvPublicSheet::writeTemplate(int nOldForm) {
+  constexpr WriteResult kFailed = WriteResult::Failed;
   CKvDb* pDb = m_pDoc->m_pDb;
   if (!pDb || !pDb->IsOpenOrFailsAsLost())
-    return false;
+    return kFailed;
   const int nFlag = m_edited.nFlag;
   const int nNew = m_edited.nForm;
   KvDbTransaction transaction(*pDb);
-  if (!transaction.IsActive())
-    return false;
+  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KvFormList")))
+    return kFailed;
+  // Under the lock: the template is still stored as the sheet read it, and
+  // nobody took the new number since the check before the questions.
+  KvFormEntry now;
+  now.SetKey(pDb, nFlag, nOldForm);
+  const int found = readStoredLayout(now);
+  if (found < 0)
+    return kFailed;
+  if (found != m_nStoredFound || (found > 0 && now.Compare(m_stored) != 0))
+    return WriteResult::ChangedElsewhere;
   if (nNew != nOldForm) {
+    CKvQuery query(1, 0, 0, pDb);
+    if (!query.Open(KvFormat(QStringLiteral("Select Count(*) From KvFormList Where nFlag=%d And nForm=%d"), nFlag, nNew)))
+      return kFailed;
+    if (!query.IsEOF() && query.GetLong(0) > 0)
+      return WriteResult::NumberTaken;
+    query.Close();
     // The print settings of every printer and the template's parameter
     // rows follow the template to its new number.
     for (const char* table : {"KVPAGESET", "KVFONT", "FIELDWIDTH"})
       if (!pDb->Execute(KvFormat(QStringLiteral("Update %s Set SFIELDMODE='%d' WHERE nFlag=%d AND SFIELDMODE='%d'"),
                                  table, nNew, nFlag, nOldForm)))
-        return false;
+        return kFailed;
     if (!pDb->Execute(KvFormat(QStringLiteral("Update SysCsTab Set CsNa='%d' Where Cs=9000 And CsN=%d And CsNa='%d'"),
                                nNew, nFlag, nOldForm)))
-      return false;
+      return kFailed;
   }
   m_pDoc->PrepareColumns(m_edited);
   m_edited.SetKey(pDb, nFlag, nNew);
@@ -244,17 +301,17 @@ bool CKvPublicSheet::writeTemplate(int nOldForm) {
   // stored for the first time keeps what it printed with.
   CKvPrintSet printSet;
   if (!printSet.Load(pDb, nFlag, QString::number(nNew)))
-    return false;
+    return kFailed;
   KvFormEntry old;
   old.SetKey(pDb, nFlag, nOldForm);
   if (!old.DeleteLayoutRows())
-    return false;
+    return kFailed;
   if (!m_edited.SaveLayout(m_pDoc->HasPropertyPage(1), m_pDoc->HasPropertyPage(2),
                            m_pDoc->HasPropertyPage(3)))
-    return false;
+    return kFailed;
   if (!printSet.Save(pDb, nFlag, QString::number(nNew)))
-    return false;
-  return transaction.Commit();
+    return kFailed;
+  return transaction.Commit() ? WriteResult::Written : kFailed;
 }
 
 void KvInstallPublicSheet() {

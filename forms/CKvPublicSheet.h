@@ -14,6 +14,15 @@
 // number. Other printers' settings stay. A write that fails changes nothing
 // and keeps the sheet open. A successful OK is logged (operation 15).
 //
+// The write first takes the lock of KvFormList and reads the template
+// again: when another window or workstation changed, deleted or replaced
+// it since the sheet read it, or took the new number, nothing is written,
+// "文档模板已被其他窗口或工作站修改，请关闭后重新设置！" (or the number's
+// refusal) is shown and the sheet stays open. A title that the store would
+// cut ("标题名称太长，返回修改。") and a template left without head and
+// tail fields where the module has default ones
+// ("表头表尾字域不能全部删除，至少保留一个！") are refused the same way.
+//
 // F1 over a control (and the title bar's help button) shows the control's
 // "What's this" text; a request over no control is ignored.
 
@@ -62,12 +71,20 @@ class CKvPublicSheet : public QDialog {
   // Whether the sequence number is taken by a stored template or a type of
   // the module.
   bool isNumberUsed(int nFlag, int nForm) const;
-  // The write of OK, in one transaction; false when nothing was kept.
-  bool writeTemplate(int nOldForm);
+  enum class WriteResult { Written, Failed, ChangedElsewhere, NumberTaken };
+  // The write of OK, in one transaction under the lock of KvFormList;
+  // anything but Written keeps nothing.
+  WriteResult writeTemplate(int nOldForm);
+  // "文档模板的序号已被使用，返回修改！", the number's field focused.
+  void refuseNumber();
 
   CKvDoc* m_pDoc;
   KvFormEntry m_edited;
   KvFormEntry m_initial;
+  // The template's stored layout as the sheet read it, and that read's
+  // result (1 stored, 0 not stored, -1 unreadable).
+  KvFormEntry m_stored;
+  int m_nStoredFound = 0;
   QTabWidget* m_pTabs;
   CKvPublicPage1* m_pPage1 = nullptr;
   CKvPublicPage2* m_pPage2 = nullptr;

@@ -44,6 +44,19 @@ int iconOf(const KvDocTypeEntry& entry) {
 
 void stop(const QString& text) { KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP); }
 
+// Names the copy "复件_<name>" (a name that has the prefix keeps it). A
+// name the store could not keep whole with the prefix is refused, told.
+bool nameCopy(KvFormEntry& entry) {
+  if (entry.sFna.startsWith(kCopyPrefix))
+    return true;
+  if (!KvFormEntry::TitleFits(entry.nOption, kCopyPrefix + entry.sFna)) {
+    stop(QStringLiteral("〔%1〕的名称太长，加上“%2”后无法保存，请先缩短名称！").arg(entry.sFna, kCopyPrefix));
+    return false;
+  }
+  entry.sFna.prepend(kCopyPrefix);
+  return true;
+}
+
 // "<template number> <sequence number>"; false for any other text.
 bool parseKey(const QString& text, int* pnFlag, int* pnForm) {
   const QStringList parts = text.simplified().split(u' ');
@@ -251,8 +264,8 @@ void CKvTemplateList::OnAddTemplate() {
   KvStoredTemplate stored;
   if (stored.Load(m_pDb, nFlag, entry.nForm) <= 0)
     return;
-  if (!stored.entry.sFna.startsWith(kCopyPrefix))
-    stored.entry.sFna.prepend(kCopyPrefix);
+  if (!nameCopy(stored.entry))
+    return;
   int nNew = 0;
   if (!stored.WriteCopy(m_pDb, nFlag, FirstCopyNumber(*pTemplate), &nNew))
     return;
@@ -371,8 +384,8 @@ bool CKvTemplateList::PasteTemplate(int nFlag, int nForm, int* pnResult, CKvDb* 
         stop(QStringLiteral("文档模板异常！"));
         return false;
       }
-      if (!stored.entry.sFna.startsWith(kCopyPrefix))
-        stored.entry.sFna.prepend(kCopyPrefix);
+      if (!nameCopy(stored.entry))
+        return false;
     }
   }
   // A copy takes its number from the data file; a template pasted under its

@@ -3,6 +3,7 @@
 #include "core/CKvDb.h"
 #include "core/CKvQuery.h"
 #include "core/KvDbTransaction.h"
+#include "core/KvWidth.h"
 
 #include <QStringList>
 #include <QVector>
@@ -11,7 +12,7 @@
 namespace {
 
 // Widths of the text columns of the layout tables.
-constexpr int kTitleWidth = 200;
+constexpr int kTitleWidth = KvFormEntry::kTitleWidth;
 constexpr int kFormulaWidth = 200;
 constexpr int kTopWordWidth = 100;
 constexpr int kNoteWidth = 20;
@@ -46,6 +47,10 @@ QString KvFormEntry::JoinTitle(int nOptionValue, const QString& title) {
   if (nOptionValue == 0)
     return title;
   return QStringLiteral("%1\t%2").arg(nOptionValue).arg(title);
+}
+
+bool KvFormEntry::TitleFits(int nOptionValue, const QString& title) {
+  return KvTextWidth(JoinTitle(nOptionValue, title)) <= kTitleWidth;
 }
 
 void KvFormEntry::SplitTitle(const QString& stored, int& nOptionValue, QString& title) {

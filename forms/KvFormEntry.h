@@ -115,8 +115,12 @@ class KvFormEntry {
   // "当前定义的单元块与已定义的重叠！".
   bool CheckColumnHead(QString* pMessage = nullptr) const;
 
+  // Width of the stored title, the option's "%d\t" included.
+  static constexpr int kTitleWidth = 200;
   // The stored title: "%d\t%s" with a non-zero option, else the title.
   static QString JoinTitle(int nOptionValue, const QString& title);
+  // Whether the title is stored whole with that option.
+  static bool TitleFits(int nOptionValue, const QString& title);
   // Splits a stored title into option and title.
   static void SplitTitle(const QString& stored, int& nOptionValue, QString& title);
 

@@ -156,9 +156,19 @@ void CXxDjDoc0::resetStaleLayout() {
       itemColumnsMatch(stored.formulas, m_items))
     return;
   KvMessageBox(QStringLiteral("表栏与费用项目不匹配，系统将重新取默认表格式！"), KV_MB_OK | KV_MB_ICONINFORMATION);
-  // The whole stored layout goes (its print settings stay), so the default
-  // one is built now and at every later opening until it is stored again.
-  stored.DeleteLayoutRows();
+  // The stored columns, blocks and fields go (the print settings stay), so
+  // the default ones are built now and at every later opening until they
+  // are stored again. The sheet's own type loses its list row with them;
+  // an operator's copy keeps it (its name, number and open flag), or it
+  // would vanish from the template list.
+  if (m_entry.bStored == 0) {
+    stored.DeleteLayoutRows();
+    return;
+  }
+  stored.formulas.clear();
+  stored.topWords.clear();
+  stored.headNotes.clear();
+  stored.SaveLayout();
 }
 
 QString CXxDjDoc0::ItemCodeOf(int nColumn) const {

@@ -78,6 +78,7 @@ class CXxDjDoc0 : public CKvDoc {
   // SaveRows' work; the head may be half changed when it fails.
   bool saveVoucher();
   // A stored layout whose item columns do not name m_items is deleted,
-  // with the operator told, so that the default one is built.
+  // with the operator told, so that the default one is built; a copy's
+  // template-list row stays.
   void resetStaleLayout();
 };

@@ -23,6 +23,10 @@ int CXxDjView0::shownColumn(int nCell) const { return int(m_pSheet->m_colMap.ind
 
 void CXxDjView0::InitLayout() {
   m_nNumberMode = 1;
+  // The totals follow the item columns the layout has now (the properties
+  // sheet may have deleted one).
+  for (int r = 0; r < m_pSheet->GetRowCount(); ++r)
+    updateTotal(r);
   CForthView::InitLayout();
   if (IsEditable() && m_pSheet->IsVoucherEditable()) {
     int row = 0;
@@ -67,21 +71,25 @@ bool CXxDjView0::IsCellEditable(const QString& area, int nRow, int nCol) {
 
 void CXxDjView0::OnCellChanged(const QString& text, int nRow, int nCol, const QString& area) {
   CForthView::OnCellChanged(text, nRow, nCol, area);
-  if (area != u"TEXT" || linkOf(nCol) != 0 || nRow < 0 || nRow >= m_pSheet->GetRowCount())
+  if (area != u"TEXT" || linkOf(nCol) != 0 || !updateTotal(nRow))
     return;
+  const int shown = shownColumn(m_pSheet->FindColumnFormula(9));
+  if (shown >= 0)
+    RepaintTextCell(nRow, shown);
+  RefreshTotals();
+}
+
+bool CXxDjView0::updateTotal(int nRow) {
   const int totalCell = m_pSheet->FindColumnFormula(9);
-  if (totalCell < 0)
-    return;
+  if (totalCell < 0 || nRow < 0 || nRow >= m_pSheet->GetRowCount())
+    return false;
   QStringList& row = m_pSheet->m_rows[nRow];
   double total = 0.0;
   for (int c = 0; c < m_pSheet->m_formEntry.formulas.size(); ++c)
     if (!m_pSheet->ItemCodeOf(c).isEmpty())
       total += KvTextToDouble(row.at(c));
   row[totalCell] = KvNumToText(total, 0, 0, 2, false).remove(u',').trimmed();
-  const int shown = shownColumn(totalCell);
-  if (shown >= 0)
-    RepaintTextCell(nRow, shown);
-  RefreshTotals();
+  return true;
 }
 
 bool CXxDjView0::GetCellChoices(int nMode, QList<int>& widths, QStringList& list, const QString& area, int nRow,

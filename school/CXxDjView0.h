@@ -26,6 +26,9 @@ class CXxDjView0 : public CForthView {
  private:
   // The link (nType % 100) of a shown column; -1 outside.
   int linkOf(int nCol) const;
+  // The row's total cell: the sum of its item cells. False without a row
+  // or a total column.
+  bool updateTotal(int nRow);
   // The shown column of a formula index; -1 when it is not shown.
   int shownColumn(int nCell) const;
 

@@ -11,6 +11,7 @@
 #include "forms/CKvPublicPage3.h"
 #include "forms/CKvPublicPage4.h"
 #include "forms/CKvTemplateList.h"
+#include "forms/KvStoredTemplate.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvObjectNames.h"
 #include "ui/KvUpDownEdit.h"
@@ -93,6 +94,35 @@ TEST_P(CKvPublicSheetTest, AWriteThatFailsChangesNothing) {
   EXPECT_EQ(texts(QStringLiteral("Select CsNa From SysCsTab Where Cs=9000 And CsN=300")), QStringList{"5"});
   EXPECT_TRUE(logNotes().isEmpty());
   EXPECT_EQ(m_pDoc->m_nForm, 5);
+}
+
+TEST_P(CKvPublicSheetTest, ALayoutStoredElsewhereSinceTheSheetReadItIsNeverOverwritten) {
+  CKvDb other;
+  ASSERT_TRUE(m_testDb->OpenAnother(other));
+  KvStoredTemplate original;
+  ASSERT_EQ(original.Load(db(), kFlag, kCopy), 1);
+  const QString layout = QStringLiteral("Select nForm||sFna From KvFormList Union All Select nForm||' '||nFact From "
+                                        "KvFormFormula Union All Select nForm||sNote From KvFormHeadNote");
+  // A column widened and a tail field added; the template renumbered; deleted; then two saves of its own.
+  for (const QString& elsewhere : {QStringLiteral("Update KvFormFormula Set nFact=1520 Where nCol=0; Insert Into "
+                                  "KvFormHeadNote(nFlag,nForm,bIsTail,nRow,nColPecent,bIsUse,bIsSystem,sNote,sWords) "
+                                  "Values(300,5,1,1,0,0,0,'备注','无')"),
+                                  QStringLiteral("Update KvFormList Set nForm=8"),
+                                  QStringLiteral("Delete From KvFormList"), QString(), QString()}) {
+    KvMessageRecorder recorder;
+    CKvPublicSheet sheet(m_pDoc.get(), QStringLiteral("文档属性"));
+    sheet.Edited().formulas[0].nFact += 1;
+    for (const QString& statement : elsewhere.split(QStringLiteral("; "), Qt::SkipEmptyParts))
+      ASSERT_TRUE(other.Execute(statement)) << qPrintable(statement);
+    const QStringList stored = texts(layout);
+    sheet.OnOK();
+    EXPECT_EQ(sheet.result() == QDialog::Accepted, elsewhere.isEmpty()) << qPrintable(elsewhere);
+    if (elsewhere.isEmpty())
+      continue;
+    EXPECT_EQ(recorder.texts(), QStringList{"文档模板已被其他窗口或工作站修改，请关闭后重新设置！"});
+    EXPECT_EQ(texts(layout), stored) << qPrintable(elsewhere);
+    ASSERT_TRUE(KvDeleteForms(kFlag, 8, db()) && original.Replace(db(), kFlag, kCopy, 1));
+  }
 }
 
 KV_DB_KIND_TEST_SUITE(CKvPublicSheetTest);
@@ -250,6 +280,17 @@ TEST_P(CKvPublicSheetChecks, TheGeneralPageGuardsItsFields) {
   // The options are bits of one number.
   KvDlgItem<QCheckBox>(&sheet, CKvPublicPage1::IDC_OVERLAY_TITLE)->click();
   EXPECT_EQ(sheet.Edited().nOption, 2);
+
+  // Typed to the box's end with an option ticked, the title is stored whole; no field left is refused.
+  KvMessageRecorder recorder;
+  KvTypeText(title, QString(120, u'学'));
+  sheet.Edited().headNotes.clear();
+  sheet.OnOK();
+  EXPECT_EQ(recorder.texts(), QStringList{"表头表尾字域不能全部删除，至少保留一个！"});
+  sheet.Edited().headNotes = sheet.Initial().headNotes;
+  recorder.script({KV_IDYES});
+  sheet.OnOK();
+  EXPECT_EQ(texts(QStringLiteral("Select sFna From KvFormList")), QStringList{"2\t" + title->text()});
 }
 
 TEST_P(CKvPublicSheetChecks, F1ShowsWhatsThisAndThePagesHaveNoHints) {

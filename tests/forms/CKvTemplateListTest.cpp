@@ -132,6 +132,11 @@ TEST_P(KvTemplateListTest, AddingACopyTakesTheNextNumberAndThePrefixOnce) {
   EXPECT_EQ(copy.entry.sFna, QStringLiteral("复件_收费表"));
   EXPECT_EQ(list().GetItemCount(), 5);
   EXPECT_TRUE(recorder.messages().isEmpty());
+  // A name the store could not keep whole with the prefix makes no copy.
+  ASSERT_TRUE(store(300, 0, QString(99, u'收'), 0));
+  select({{300, 0}});
+  list().OnAddTemplate();
+  EXPECT_EQ(list().GetItemCount() + recorder.messages().size(), 6);  // no new row, one message
 }
 
 TEST_P(KvTemplateListTest, DeletingRemovesOnlyCopiesAndForgetsHowTheyOpened) {

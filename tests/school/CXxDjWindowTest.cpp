@@ -8,6 +8,9 @@
 #include "app/CKvApp.h"
 #include "app/KvDocOpenMode.h"
 #include "forms/CKvDocTemplate.h"
+#include "forms/CKvPublicSheet.h"
+#include "forms/CKvTemplateList.h"
+#include "forms/KvStoredTemplate.h"
 #include "core/CKvDb.h"
 #include "core/KvDate.h"
 #include "core/KvFormat.h"
@@ -17,6 +20,7 @@
 #include "school/CXxDjDoc0.h"
 #include "school/CXxDjTreeView.h"
 #include "school/CXxDjView0.h"
+#include "ui/CKvEdit.h"
 #include "ui/KvCommands.h"
 #include "ui/KvUiTestSupport.h"
 
@@ -43,6 +47,7 @@ class CXxDjWindowTest : public KvSchoolDbTest {
     AddClass({"010201001", "张三", "010201002", "李四"});
   }
   void TearDown() override {
+    KvSetDocPropertiesRunner(nullptr);
     KvCloseDocumentWindows();
     KvSchoolDbTest::TearDown();
   }
@@ -277,6 +282,8 @@ TEST_P(CXxDjWindowTest, StaleLayoutIsResetOnceKeepingThePrintRows) {
   CXxDjDoc0* doc = Open(0, 1);
   ASSERT_NE(doc, nullptr);
   ASSERT_TRUE(doc->m_formEntry.SaveLayout(true, true, true));
+  KvStoredTemplate stale;
+  stale.entry = doc->m_formEntry;
   ASSERT_TRUE(pdb()->Execute(
       QStringLiteral("Insert Into KVPAGESET(nFlag,SFIELDMODE) Values(255,'0')")));
   doc->GetFrames().at(0)->CloseWithoutAsking();
@@ -298,6 +305,59 @@ TEST_P(CXxDjWindowTest, StaleLayoutIsResetOnceKeepingThePrintRows) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
   EXPECT_EQ(Column(QStringLiteral("Select Count(*) From KvFormList Where nFlag=255")), QStringList{"0"});
+  // An operator's copy loses its stale columns but stays in the template list.
+  QWidget box;
+  std::unique_ptr<QWidget> page(CXxDataType::Get()->CreateTemplatePage(&box));
+  ASSERT_TRUE(stale.Write(pdb(), 255, 1, 1));
+  CXxDataType::Get()->GetTemplateList()->Refill();
+  ASSERT_NE(CXxDataType::Get()->OpenDocument(255, 1), nullptr);
+  EXPECT_EQ(Column(QStringLiteral("Select Count(*) From KvFormFormula Where nFlag=255")), QStringList{"0"});
+  EXPECT_EQ(Column(QStringLiteral("Select nOpen From KvFormList Where nFlag=255")), QStringList{"1"});
+}
+
+TEST_P(CXxDjWindowTest, PropertiesKeepWhatTheSheetShowsAndEveryAmountUnderItsItem) {
+  KvMessageRecorder recorder;
+  KvInstallPublicSheet();
+  AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, -1, 100, QStringLiteral("20240910"), QStringLiteral("00007"));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set FS='1'")));
+  CXxDjDoc0* doc = Open(0, 1);
+  ASSERT_NE(doc, nullptr);
+  int row = 0, cell = 0;
+  const auto note = [&](const char* name) -> QString& {
+    bool tail = false;
+    doc->FindHeadNoteField(QString::fromUtf8(name), row, cell, tail);
+    return doc->m_noteTexts[doc->FindNoteAt(tail, row, cell)];
+  };
+  // A typed date with 凭证号 typed without Enter; a stored voucher; an item column deleted.
+  const struct { const char *node, *number; bool deleted; const char* stored; } cases[] = {
+      {"1 应收", "9", false, "20230901 00009 01 500|20230901 00009 02 300"},
+      {"2 实收|(2024)00007", "", false, "20240910 00007 01 500|20240910 00007 02 300"},
+      {"1 应收", "", true, "20230901 00009 01 500|20230901 00009 02 300"}};
+  for (const auto& c : cases) {
+    KvChooseFeeNode(doc, kClassPath + (QStringLiteral("1 学期|") + QString::fromUtf8(c.node)).split(u'|'));
+    if (doc->m_head.F == 1)
+      note("制证年") = QStringLiteral("2023"), note("制证月") = QStringLiteral("9"), note("制证日") = QStringLiteral("1");
+    note("主管名") = QStringLiteral("王五");
+    KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("500"));
+    KvTypeFeeAmount(doc, 0, QStringLiteral("02"), QStringLiteral("300"));
+    note("凭证号");
+    Grid(doc)->PlaceCaret(row, cell, 0, QStringLiteral("HEAD"));
+    Grid(doc)->Editor()->selectAll();
+    QTest::keyClicks(Grid(doc)->Editor(), QString::fromLatin1(c.number));
+    KvFeeDialogScript sheet([&](QDialog* dialog) {
+      KvFormEntry& edited = qobject_cast<CKvPublicSheet*>(dialog)->Edited();
+      if (c.deleted)  // the column of item 01, the head blocks made again
+        edited.formulas.removeAt(3), edited.topWords.clear(), CKvDoc::BuildDefaultColumnHead(edited);
+      dialog->accept();
+    });
+    doc->ExecuteCmd(KV_CMD_DOC_PROPERTIES);
+    EXPECT_EQ(note("主管名"), QStringLiteral("王五"));
+    EXPECT_EQ(Column(QStringLiteral("Select Count(*) From KvFormList")), QStringList{c.deleted ? "1" : "0"});
+    Grab(doc, QStringLiteral("class_properties"));
+    ASSERT_TRUE(doc->Save()) << qPrintable(recorder.texts().join(u'|'));
+    EXPECT_EQ(Column(QStringLiteral("Select T||' '||DH||' '||COST||' '||Cast(My As INTEGER) From PC Where F=%1 "
+                                    "Order By COST").arg(doc->m_head.F)).join(u'|'), QString::fromUtf8(c.stored));
+  }
 }
 
 TEST_P(CXxDjWindowTest, ReviewsFromTheTreeAreLoggedOnlyWhenAReviewerChanged) {
