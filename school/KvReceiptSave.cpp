@@ -142,10 +142,21 @@ bool readPreSaveRows(const CPc& head, const QString& student, const QString& lef
   sortByItem(&rows->balances);
   return true;
 }
+
+// The student present in the term, as the rows read tell; false after the
+// refusal (into *refused).
+bool studentPresent(const PreSaveRows& rows, KvReceiptSaveResult* refused) {
+  if (rows.nInTerm == 1)
+    return true;
+  *refused = rows.nAnyTerm == 0 ? stop(QStringLiteral("此代码对应的学生不存在！"), KvReceiptSaveResult::kStudent)
+                                : stop(QStringLiteral("学期期次不正确！"), KvReceiptSaveResult::kTerm);
+  return false;
+}
 }  // namespace
 
 KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const QList<CPc>& lines, bool bNew,
-                                        CKvDb* pDb, QList<CPc>* savedLines, CPc::DayTally* dayBefore) {
+                                        CKvDb* pDb, QList<CPc>* savedLines, CPc::DayTally* dayBefore,
+                                        const StoredCheck& storedAsLoaded) {
   using R = KvReceiptSaveResult;
   if (!pDb)
     return refuse(R::kNone);
@@ -163,11 +174,9 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
     return stop(QStringLiteral("这不是一个学生的代码！"), R::kStudent);
   if (head.QC < 0)
     return stop(QStringLiteral("学期期次不正确！"), R::kTerm);
-  if (stored.nInTerm != 1) {
-    if (stored.nAnyTerm == 0)
-      return stop(QStringLiteral("此代码对应的学生不存在！"), R::kStudent);
-    return stop(QStringLiteral("学期期次不正确！"), R::kTerm);
-  }
+  KvReceiptSaveResult refused;
+  if (!studentPresent(stored, &refused))
+    return refused;
 
   // The number: digits written back with leading zeros; 0 or none leaves it
   // empty, and the save takes the next free number.
@@ -258,12 +267,34 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
     else
       balances.append(balanceOf(row));
   }
-  if (bUnchanged)
+  if (bUnchanged) {
     balances = stored.balances;
+  } else {
+    // Another connection committed since the first read, perhaps while the
+    // question was open: the student and the items are checked again.
+    PreSaveRows again;
+    if (!readPreSaveRows(head, student, leftOutT, leftOutDh, lines, pDb, &again))
+      return refuse(R::kStudent);
+    if (!studentPresent(again, &refused))
+      return refused;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+      if (std::fabs(lines.at(i).My) >= kZero && !lines.at(i).COST.isEmpty() &&
+          !again.itemNames.contains(lines.at(i).COST))
+        return stop(QStringLiteral("此收费项目不存在！"), R::kItem, int(i));
+  }
   if (number.isEmpty())
     KvFormatInt(largest + 1, &number, 5, true);
   for (CPc& fee : collected)
     fee.DH = number;
+  if (!bNew && storedAsLoaded) {
+    CPc storedNow;
+    QList<CPc> storedLines;
+    const int count = storedNow.SelectVoucherLines(-1, storedHead.T, storedHead.DH, &storedLines, pDb);
+    if (count < 0)
+      return refuse(R::kStudent);
+    if (count == 0 || !storedAsLoaded(storedNow, storedLines))
+      return stop(QStringLiteral("单据已被其他工作站修改或删除，请刷新后再输入！"), R::kStudent);
+  }
   if (!bNew) {
     CPc scratch;
     if (!scratch.DeleteVoucher(-1, storedHead.T, storedHead.DH, pDb))
