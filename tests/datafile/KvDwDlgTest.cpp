@@ -128,6 +128,7 @@ TEST_P(KvDwDlgTest, TheEditDialogChecksTheCodeAndNames) {
   // was open: 是 is refused, the dialog stays open, the change stays.
   CKvDb other(kind());
   ASSERT_TRUE(testDb().OpenAnother(other));
+  CKvDwRec().KvSelectDw(QString(), QStringLiteral("Order By KNO"), &KvGetDwArray(), pdb());
   CKvDwEditDlg modify(QStringLiteral("01"), false, pdb());
   ASSERT_TRUE(modify.Prepare());
   modify.show();
