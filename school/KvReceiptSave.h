@@ -14,12 +14,11 @@
 // 3. One transaction: the PC lock; in one select the year's largest number
 //    (a number left empty, 0 or no digits, takes the next), and the
 //    balances again (kept from step 2 when no other connection has
-//    committed since); the
-//    when another connection has committed since step 2, the student and
-//    the items checked again; a replaced receipt read and given to the
-//    caller's check ("单据已被其他工作站修改或删除，请刷新后再输入！" when it
-//    is gone or no longer as the window loaded it); the
-//    delete of the replaced receipt (its own refusals, then "无法修改！");
+//    committed since), and the student and the items, checked again; a
+//    replaced receipt read and given to the caller's check
+//    ("单据已被其他工作站修改或删除，请刷新后再输入！" when it is gone or no
+//    longer as the window loaded it); the delete of the replaced receipt
+//    (its own refusals, then "无法修改！");
 //    the balance check (an item overpaid meanwhile refuses with its "多收"
 //    line); the lines, inserted only while their number is free
 //    ("单号重，插入记录失败！"); the log row on the same connection. Any
