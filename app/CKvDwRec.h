@@ -138,8 +138,11 @@ class CKvDwRec {
   // Adds the record as a new unit.
   bool KvAddDw(CKvDb* pDb);
   // Rewrites the unit oldCode to the record's values; its descendants, their
-  // visibility rows and the unit-bearing tables follow a new code.
-  bool KvModifyDw(const QString& oldCode, CKvDb* pDb);
+  // visibility rows and the unit-bearing tables follow a new code. With
+  // pRead, the unit as the caller read it: under the KVDW lock, after every
+  // question, the stored unit must still be that unit ("%1：已被其他窗口或工作站
+  // 修改或删除，请重新打开后再修改！").
+  bool KvModifyDw(const QString& oldCode, CKvDb* pDb, const CKvDwRec* pRead = nullptr);
   // Deletes the unit `code` and its descendants; the record holds the unit.
   bool KvDeleteDw(const QString& code, CKvDb* pDb);
   // Checks the record's code against the length of its level below

@@ -131,6 +131,18 @@ bool refuse(KvDbTransaction& transaction, const QString& message) {
   return false;
 }
 
+// Under the KVDW lock: whether the unit is stored with every field, its
+// operator list included, as the caller read it; refused (rolled back and
+// told) when another window or station changed or deleted it meanwhile.
+bool unitAsRead(CKvDb* pDb, KvDbTransaction& transaction, const CKvDwRec& read) {
+  CKvDwRec stored;
+  bool same = stored.KvLoadDw(read.KNO, pDb) == 1;
+  for (int i = 0; same && i < CKvDwRec::kFieldCount; ++i)
+    same = stored.Field(i) == read.Field(i);
+  return same ||
+         refuse(transaction, QStringLiteral("%1：已被其他窗口或工作站修改或删除，请重新打开后再修改！").arg(read.KNO));
+}
+
 // After the unit's KVDW row was written under the table lock: it must be the
 // only row of its code and the unit's operator list must be acceptable;
 // otherwise the change is refused with the message that fits.
@@ -285,7 +297,7 @@ bool CKvDwRec::KvAddDw(CKvDb* pDb) {
   return transaction.Commit();
 }
 
-bool CKvDwRec::KvModifyDw(const QString& oldCode, CKvDb* pDb) {
+bool CKvDwRec::KvModifyDw(const QString& oldCode, CKvDb* pDb, const CKvDwRec* pRead) {
   if (!pDb || oldCode.isEmpty())
     return false;
   const QString newCode = KNO;
@@ -311,7 +323,7 @@ bool CKvDwRec::KvModifyDw(const QString& oldCode, CKvDb* pDb) {
   const QSet<QString> restricted = restrictedOperators(pDb);
   KvDbTransaction transaction(*pDb);
   if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KVDW")) ||
-      !KvUpdateDw(old, pDb, 1))
+      (pRead && !unitAsRead(pDb, transaction, *pRead)) || !KvUpdateDw(old, pDb, 1))
     return false;
   if (!writtenUnitStands(pDb, transaction, *this,
                          QStringLiteral("%1～%2：代码重复，修改失败！").arg(old, newCode),

@@ -100,7 +100,11 @@ bool CKvDwEditDlg::Prepare() {
                                   : QString::number(segmentValue(segment) + 1)
                                         .rightJustified(segment.size(), QLatin1Char('0'));
   } else {
-    m_rec.KvFindDw(m_strCode, 0);
+    // The unit as stored now, which the save must find unchanged.
+    if (m_rec.KvLoadDw(m_strCode, Db()) != 1) {
+      KvMessageBox(QStringLiteral("%1：已不存在，请刷新后再修改！").arg(m_strCode), KV_MB_OK | KV_MB_ICONSTOP);
+      return false;
+    }
     m_loaded = m_rec;
     m_rec.KNO = m_strCode.mid(parentCode.size());
   }
@@ -162,7 +166,7 @@ bool CKvDwEditDlg::SaveData() {
   CKvDb* db = Db();
   if (!db || !db->ReopenMdbExclusive(true))
     return false;
-  const bool saved = m_bNew ? rec.KvAddDw(db) : rec.KvModifyDw(m_loaded.KNO, db);
+  const bool saved = m_bNew ? rec.KvAddDw(db) : rec.KvModifyDw(m_loaded.KNO, db, &m_loaded);
   db->ReopenMdbExclusive(false);
   if (!saved)
     return false;

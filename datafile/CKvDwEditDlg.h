@@ -5,7 +5,9 @@
 // parent's last child. OK checks the segment and the names (asking on a
 // name or short name another unit has), then adds or rewrites the unit
 // (CKvDwRec::KvAddDw / KvModifyDw, which move sub-units and rows along with
-// a changed code) and logs it; a refusal keeps the dialog open.
+// a changed code) and logs it; a refusal keeps the dialog open. A modified
+// unit is read from the data file when the dialog opens, and the save is
+// refused when another window or station changed it since.
 
 #include "app/CKvDwRec.h"
 #include "ui/CKvAppDlg.h"
@@ -20,7 +22,8 @@ class CKvDwEditDlg : public CKvAppDlg {
   CKvDwEditDlg(const QString& code, bool bNew, CKvDb* db = nullptr, QWidget* parent = nullptr);
 
   // Works out the segment and fills the fields; false, after "代码长度不够！",
-  // when the code has no room for a segment (the dialog is then not shown).
+  // when the code has no room for a segment, or after "%1：已不存在，请刷新后再
+  // 修改！" when the unit to modify is gone (the dialog is then not shown).
   bool Prepare();
   // New mode: starts from the values of the unit just added (all but the
   // code), as the list does when it opens the dialog again.

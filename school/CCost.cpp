@@ -13,6 +13,25 @@ namespace {
 QString codeCount(CKvDb* pDb, const QString& code) {
   return KvFormat(QStringLiteral("Select Count(*) From COST Where KNO='%s'"), pDb->QuoteText(code));
 }
+
+// Under the COST lock: 1 when the item is stored as it was read, 0 when
+// another window or station changed or deleted it meanwhile, -1 when it
+// cannot be read.
+int storedAsRead(const CCost& read, CKvDb* pDb) {
+  CCost stored;
+  const int found = stored.Load(read.KNO, pDb);
+  if (found < 0)
+    return -1;
+  return found == 1 && stored.NA == read.NA && stored.NT == read.NT ? 1 : 0;
+}
+
+// Refuses a change of an item that is no longer as read; always false.
+bool refuseChanged(int state, const CCost& read) {
+  if (state == 0)
+    KvMessageBox(KvFormat(QStringLiteral("费用项目<%s>已被其他窗口或工作站修改或删除，请重新打开后再修改！"), read.KNO),
+                 KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
+}
 }  // namespace
 
 void CCost::Clear() {
@@ -59,38 +78,60 @@ bool CCost::Insert(CKvDb* pDb) {
   return transaction.Commit();
 }
 
-bool CCost::Update(const QString& oldCode, CKvDb* pDb) {
+bool CCost::Update(const CCost& read, CKvDb* pDb) {
+  const QString& oldCode = read.KNO;
   const QString update = KvFormat(QStringLiteral("Update COST Set KNO='%s',NA='%s',NT='%s' Where KNO='%s'"),
                                   pDb->QuoteText(KNO), pDb->QuoteText(NA), pDb->QuoteText(NT),
                                   pDb->QuoteText(oldCode));
   const QString relink = KvFormat(QStringLiteral("Update PC Set COST='%s' Where COST='%s'"),
                                   pDb->QuoteText(KNO), pDb->QuoteText(oldCode));
+  int state = 0;
   {
     KvDbTransaction transaction(*pDb);
-    if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("COST")) || !pDb->Execute(update, QString(), 1))
+    if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("COST")))
       return false;
-    const int count = KvSchoolCount(pDb, codeCount(pDb, KNO));
-    if (count < 0)
+    state = storedAsRead(read, pDb);
+    if (state > 0) {
+      if (!pDb->Execute(update, QString(), 1))
+        return false;
+      const int count = KvSchoolCount(pDb, codeCount(pDb, KNO));
+      if (count < 0)
+        return false;
+      if (count == 1) {
+        if (KNO != oldCode && !pDb->Execute(relink))
+          return false;
+        return transaction.Commit();
+      }
+    }
+  }
+  if (state <= 0)
+    return refuseChanged(state, read);
+  // The new code belongs to another item: merge on request, the item under
+  // the new code keeping its own name and note. After the answer both items
+  // are checked again.
+  if (KvMessageBox(KvFormat(QStringLiteral("要将费用<%s>与<%s>合并吗？"), oldCode, KNO),
+                   KV_MB_YESNO | KV_MB_ICONQUESTION | KV_MB_DEFBUTTON2) != KV_IDYES)
+    return false;
+  int target = 0;
+  {
+    KvDbTransaction transaction(*pDb);
+    if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("COST")))
       return false;
-    if (count == 1) {
-      if (KNO != oldCode && !pDb->Execute(relink))
+    state = storedAsRead(read, pDb);
+    target = state > 0 ? KvSchoolCount(pDb, codeCount(pDb, KNO)) : -1;
+    if (target == 1) {
+      if (!pDb->Execute(KvFormat(QStringLiteral("Delete From COST Where KNO='%s'"), pDb->QuoteText(oldCode))) ||
+          !pDb->Execute(relink))
         return false;
       return transaction.Commit();
     }
   }
-  // The new code belongs to another item: merge on request, the item under
-  // the new code keeping its own name and note.
-  if (KvMessageBox(KvFormat(QStringLiteral("要将费用<%s>与<%s>合并吗？"), oldCode, KNO),
-                   KV_MB_YESNO | KV_MB_ICONQUESTION | KV_MB_DEFBUTTON2) != KV_IDYES)
-    return false;
-  KvDbTransaction transaction(*pDb);
-  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("COST")) ||
-      KvSchoolCount(pDb, codeCount(pDb, KNO)) != 1)
-    return false;
-  if (!pDb->Execute(KvFormat(QStringLiteral("Delete From COST Where KNO='%s'"), pDb->QuoteText(oldCode))) ||
-      !pDb->Execute(relink))
-    return false;
-  return transaction.Commit();
+  if (state <= 0)
+    return refuseChanged(state, read);
+  if (target == 0)
+    KvMessageBox(KvFormat(QStringLiteral("费用项目<%s>已被其他窗口或工作站删除，不能合并！"), KNO),
+                 KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
 }
 
 bool CCost::Delete(const QString& code, CKvDb* pDb, bool* pReferenced) {

@@ -41,10 +41,14 @@ class CCost {
 
   // False when the code is taken (nothing stored) or a statement failed.
   bool Insert(CKvDb* pDb);
-  // This record's values replace the item oldCode, possibly under a new
-  // code (the fee lines follow); see the merge above. False when declined
-  // or failed, with nothing changed.
-  bool Update(const QString& oldCode, CKvDb* pDb);
+  // This record's values replace the item `read` (as the caller read it),
+  // possibly under a new code (the fee lines follow); see the merge above.
+  // Under the COST lock, and again after the merge question, the item must
+  // still be stored as read ("费用项目<%s>已被其他窗口或工作站修改或删除，
+  // 请重新打开后再修改！") and the merge's target must still be there
+  // ("费用项目<%s>已被其他窗口或工作站删除，不能合并！"). False when refused,
+  // declined or failed, with nothing changed.
+  bool Update(const CCost& read, CKvDb* pDb);
   static bool Delete(const QString& code, CKvDb* pDb, bool* pReferenced = nullptr);
   // One more than the largest code, two digits ("00" after "99"); "" when
   // the codes cannot be read.

@@ -52,6 +52,8 @@ bool CKvCostEditDlg::Load() {
   if (m_nMode == 1)
     return true;
   m_nLoaded = m_cost.Load(m_strOldCode, Db()) < 0 ? -1 : 1;
+  m_read = m_cost;
+  m_read.KNO = m_strOldCode;
   return m_nLoaded > 0;
 }
 
@@ -79,15 +81,8 @@ bool CKvCostEditDlg::SaveData() {
   if (m_cost.NA.isEmpty())
     return KvRefuseStop(QStringLiteral("名称不能为空，请重输！"), m_pName);
 
-  CCost old;
-  bool saved = false;
-  if (m_nMode == 1) {
-    saved = m_cost.Insert(Db());
-  } else {
-    // The old item is read first: its name goes into the log, and an
-    // unreadable item is not overwritten blindly.
-    saved = old.Load(m_strOldCode, Db()) == 1 && m_cost.Update(m_strOldCode, Db());
-  }
+  // A change writes over the item as read at opening only.
+  const bool saved = m_nMode == 1 ? m_cost.Insert(Db()) : m_cost.Update(m_read, Db());
   if (!saved) {
     m_pCode->setFocus();
     return false;
@@ -96,6 +91,6 @@ bool CKvCostEditDlg::SaveData() {
     CKvOperation(CXxDataType::kModule, 0, KvFormat(QStringLiteral("新增：%s - %s"), m_cost.KNO, m_cost.NA));
   else
     CKvOperation(CXxDataType::kModule, 0,
-                 KvFormat(QStringLiteral("修改：%s(%s) --> %s(%s)"), m_strOldCode, old.NA, m_cost.KNO, m_cost.NA));
+                 KvFormat(QStringLiteral("修改：%s(%s) --> %s(%s)"), m_strOldCode, m_read.NA, m_cost.KNO, m_cost.NA));
   return true;
 }

@@ -3,7 +3,9 @@
 // the next free code, "修改" edits the item of the code it was opened with.
 // OK pads the code to two digits and refuses 0, a longer number and an empty
 // name; a code another item holds (on "增加") or a declined merge (on
-// "修改") keeps the dialog open without a message of its own. A stored
+// "修改") keeps the dialog open without a message of its own. A change is
+// refused, the dialog staying open, when another window or station changed
+// or deleted the item since the dialog read it (CCost::Update). A stored
 // change is logged (module 18, operation 0).
 
 #include "school/CCost.h"
@@ -37,6 +39,8 @@ class CKvCostEditDlg : public CKvAppDlg {
  private:
   int m_nMode;
   QString m_strOldCode;
+  // "修改": the item as read at opening.
+  CCost m_read;
   // The item read: 0 not yet, 1 read, -1 unreadable.
   int m_nLoaded = 0;
   CKvEdit* m_pCode;

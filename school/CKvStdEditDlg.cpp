@@ -270,30 +270,29 @@ bool CKvStdEditDlg::SaveData() {
     return false;
   }
 
-  CStd stored(m_pDb, m_strOpenCode);
   if (m_bNew) {
     if (!row.Insert(true)) {
       KvDlgItem<QWidget>(this, IDC_SEGMENT)->setFocus();
       return false;
     }
   } else {
-    if (stored.Load(0, -1) < 0)
-      return false;
+    // The row read at opening: the save is refused when the stored row is
+    // no longer that row.
     bool termRefused = false;
     const bool saved = m_nForm == IDD_STUDENT
-                           ? row.ModifyWithTransfer(stored, KvStrToInt(editText(this, IDC_NEW_TERM)), true,
+                           ? row.ModifyWithTransfer(m_row, KvStrToInt(editText(this, IDC_NEW_TERM)), true,
                                                     &termRefused)
-                           : row.Modify(stored, true);
+                           : row.Modify(m_row, true);
     if (!saved) {
-      const int focus = m_nForm != IDD_STUDENT || stored.DM[1] == row.DM[1] ? IDC_SEGMENT
-                        : termRefused                                     ? IDC_NEW_TERM
-                                                                          : IDC_NEW_CODE;
+      const int focus = m_nForm != IDD_STUDENT || m_row.DM[1] == row.DM[1] ? IDC_SEGMENT
+                        : termRefused                                    ? IDC_NEW_TERM
+                                                                         : IDC_NEW_CODE;
       KvDlgItem<QWidget>(this, focus)->setFocus();
       return false;
     }
   }
   const QString note = m_bNew ? KvFormat(QStringLiteral("新增：%s - %s"), row.KNO, row.NA)
-                              : KvFormat(QStringLiteral("修改：%s(%s) --> %s(%s)"), stored.KNO, stored.NA,
+                              : KvFormat(QStringLiteral("修改：%s(%s) --> %s(%s)"), m_row.KNO, m_row.NA,
                                          row.KNO, row.NA);
   CKvOperation::WriteLog(CKvStdDirDlg::kLogCode, note);
   m_strParent = row.KNO;

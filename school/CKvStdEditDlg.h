@@ -8,7 +8,9 @@
 // with the stop icon, puts the focus on the field at fault and keeps the
 // form open with what was typed, having written nothing. A saved node is
 // one transaction (CStd), a student's new transfer included, and then one
-// log entry. When another station changed the tree parameters the form
+// log entry. A modify writes over the row the form read at opening only:
+// when another window or station changed or removed it meanwhile, or a new
+// node's parent is gone, the save is refused. When another station changed the tree parameters the form
 // closes as cancelled without writing.
 //
 // A student who left by in-school transfer keeps the exit fields locked and

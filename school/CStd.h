@@ -148,7 +148,9 @@ class CStd {
   // 1 referenced, 0 not, -1 a count could not be read.
   int ReferenceState();
   // 0 refused (message set), 1 may go with its subtree, 2 a referenced
-  // leaf that is its parent's only child (folded into the parent).
+  // leaf above the students that is its parent's only child (folded into
+  // the parent). A referenced student is refused like any referenced node:
+  // folding him would make a class of a person.
   virtual int CanDelete(QString* message);
   // Moves every reference from oldRow's code to this row's code: PC, WKJH,
   // SBTTCHR, PK and the DM0/DM1 links. False at the first failed
@@ -168,10 +170,20 @@ class CStd {
   // cannot be read. Runs inside the caller's transaction, which must hold
   // the STD lock.
   int InsertRow();
+  // Under the STD lock; a row whose parent is not stored is refused
+  // ("上级“…”已不存在，不能保存“…”！").
   bool Insert(bool report);
   // Replaces the stored row `source` by this row, possibly under a new code
-  // (subtree and references follow).
+  // (subtree and references follow). `source` is the row as the caller read
+  // it: under the STD lock the stored row must still be that row
+  // (StoredAsRead) and the new code's parent must be stored.
   bool Modify(const CStd& source, bool report);
+  // Reads `read`'s row again on this row's connection (call it under the
+  // STD lock): 1 when it is stored with every column as in `read`, 0 when
+  // it is gone ("源对象“…”已不存在，不能修改！") or was changed meanwhile
+  // ("“…”已被其他窗口或工作站修改，请重新打开后再修改！"), with *message
+  // set; -1 when it cannot be read.
+  int StoredAsRead(const CStd& read, QString* message) const;
   // Gives oldRow's subtree (mode 1) this row's code as prefix.
   bool RecodeSubtree(const CStd& oldRow, int mode);
   // Copies source's subtree to this row's code (beside the source, as
@@ -180,13 +192,15 @@ class CStd {
 
   // --- In-school transfer (CStdTransfer.cpp) ---
 
-  // Saves this row over the stored `source` and, when this saves a new
-  // transfer (exit kind 1 with a new code, the stored row having none),
-  // also creates the student's row in the target: DM1 names the target
-  // class (the next free student code there is taken) or an unused student
-  // code of another class; newTerm is the entry term there, counted from 1.
-  // All in one transaction. Refusals (report on): "此教学班不存在!",
-  // "不能在班内转学!", "应为一学生、或教学班代码!", "此学生已存在、…",
+  // Saves this row over `source`, the row as the caller read it (see
+  // Modify), and, when this saves a new transfer (exit kind 1 with a new
+  // code, `source` having none), also creates the student's row in the
+  // target: DM1 names the target class (the next free student code there
+  // is taken) or an unused student code of another class; newTerm is the
+  // entry term there, counted from 1. All in one transaction, every check
+  // under the STD lock. Refusals (report on): the changed or missing row of
+  // StoredAsRead, "此教学班不存在!", "不能在班内转学!", "应为一学生、或教学班代码!",
+  // "新代码不合适!" (a student segment of zeros), "此学生已存在、…",
   // "无法在转入班产生新代码!", "未录入新期次，或超界!". On success DM1 holds
   // the new row's code, and "%s --> %s转学成功！" is shown with report;
   // a failed save shows "%s --> %s转学失败！" and changes nothing.

@@ -62,6 +62,19 @@ bool moveRefs(CKvDb* pDb, const QString& oldCode, const QString& newCode, bool h
   }
   return transaction.Commit();
 }
+
+// Under the STD lock: whether the parent of `row` is stored (a code of the
+// first level has none). Refused when it is gone, since a row under a
+// missing parent could never be reached again.
+bool parentStored(const CStd& row, bool report) {
+  CStd parent(row.m_pDb, row.ParentCode());
+  if (parent.KNO.isEmpty())
+    return true;
+  const int found = parent.Count(0, -1);
+  if (found == 0)
+    refuse(report, KvFormat(QStringLiteral("上级“%s”已不存在，不能保存“%s”！"), parent.KNO, row.KNO));
+  return found > 0;
+}
 }  // namespace
 
 // --- References ---
@@ -106,8 +119,9 @@ int CStd::CanDelete(QString* message) {
   if (references == 0)
     return 1;
   *message = KvFormat(QStringLiteral("“%s”已被引用，不能删除！"), KNO);
-  // Unreadable references refuse; they never lead to a fold.
-  if (references < 0)
+  // Unreadable references refuse; they never lead to a fold, nor does a
+  // student (the class would take his personal data and his receipts).
+  if (references < 0 || IsStudent())
     return 0;
   CStd self = *this;
   if (self.Count(2, -1) != 0)
@@ -141,7 +155,7 @@ bool CStd::Insert(bool report) {
   if (!Validate(report))
     return false;
   KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("STD")))
+  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("STD")) || !parentStored(*this, report))
     return false;
   const int n = InsertRow();
   if (n != 1) {
@@ -167,17 +181,41 @@ bool CStd::RecodeSubtree(const CStd& oldRow, int mode) {
       KvFormat(QStringLiteral("Update STD %s %s"), BuildRecodeSet(oldRow), oldRow.BuildWhere(mode, -1)));
 }
 
+int CStd::StoredAsRead(const CStd& read, QString* message) const {
+  message->clear();
+  CStd stored(m_pDb, read.KNO);
+  const int found = stored.Load(0, -1);
+  if (found < 0)
+    return -1;
+  if (found == 0) {
+    *message = QStringLiteral("源对象“") + read.KNO + QStringLiteral("”已不存在，不能修改！");
+    return 0;
+  }
+  // Every column compared, as it would be written.
+  CStd asRead = read;
+  asRead.m_pDb = m_pDb;
+  if (stored.GetValueList() != asRead.GetValueList()) {
+    *message = KvFormat(QStringLiteral("“%s”已被其他窗口或工作站修改，请重新打开后再修改！"), read.KNO);
+    return 0;
+  }
+  return 1;
+}
+
 bool CStd::Modify(const CStd& source, bool report) {
   if (!Validate(report))
     return false;
-  CStd stored = source;
-  stored.m_pDb = m_pDb;
-  const int found = stored.Load(0, -1);
-  if (found <= 0) {
-    if (found == 0)
-      refuse(report, QStringLiteral("源对象“") + source.KNO + QStringLiteral("”已不存在，不能修改！"));
+  KvDbTransaction transaction(*m_pDb);
+  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("STD")))
+    return false;
+  QString message;
+  const int state = StoredAsRead(source, &message);
+  if (state <= 0) {
+    if (state == 0)
+      refuse(report, message);
     return false;
   }
+  CStd stored = source;
+  stored.m_pDb = m_pDb;
   const int longest = stored.MaxCodeLen();
   if (longest < 0)
     return false;
@@ -186,10 +224,9 @@ bool CStd::Modify(const CStd& source, bool report) {
                        QStringLiteral("”后代码超长，不能修改！"));
     return false;
   }
-  const QString duplicate = QStringLiteral("目标代码“") + KNO + QStringLiteral("”产生重码，不能修改！");
-  KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("STD")))
+  if (!parentStored(*this, report))
     return false;
+  const QString duplicate = QStringLiteral("目标代码“") + KNO + QStringLiteral("”产生重码，不能修改！");
   if (!stored.DeleteRows(1, 0))
     return false;
   CStd probe = *this;

@@ -194,7 +194,7 @@ bool CXxDjDoc2::takeReceipt(const CPc& head, const QList<CPc>& lines) {
   return true;
 }
 
-bool CXxDjDoc2::isShownAsStored(const CPc& head, const QList<CPc>& lines) const {
+bool CXxDjDoc2::IsShownAsStored(const CPc& head, const QList<CPc>& lines) const {
   const CPc& shown = m_storedHead;
   if (lines.size() != m_nLoadedLines || head.STD != shown.STD || head.QC != shown.QC || head.Opr0 != shown.Opr0 ||
       head.Opr1 != shown.Opr1)
@@ -245,7 +245,7 @@ bool CXxDjDoc2::PrintReceipt(int nMode, QWidget* parent, StoredState* pState) {
     KvMessageBox(QStringLiteral("该收据已不存在！"), KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
-  if (!isShownAsStored(stored, lines)) {
+  if (!IsShownAsStored(stored, lines)) {
     state = kTaken;
     const bool read = takeReceipt(stored, lines);
     KeepStored();

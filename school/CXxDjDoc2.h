@@ -82,6 +82,9 @@ class CXxDjDoc2 : public CKvCardDoc {
   // in one transaction; false (nothing written) when the count touched no
   // line.
   bool RecordPrint(const QString& note);
+  // Whether the stored receipt read (its first line as head, and its lines)
+  // is the one the document loaded.
+  bool IsShownAsStored(const CPc& head, const QList<CPc>& lines) const;
 
   QString m_strDay;
   CPc m_head;
@@ -104,6 +107,4 @@ class CXxDjDoc2 : public CKvCardDoc {
   // document; false when its student could not be read: no receipt is then
   // shown and the next fill reports the failed load.
   bool takeReceipt(const CPc& head, const QList<CPc>& lines);
-  // Whether the stored receipt read is the one the document loaded.
-  bool isShownAsStored(const CPc& head, const QList<CPc>& lines) const;
 };

@@ -302,8 +302,10 @@ bool CXxDjFrmView::save(int nPrintMode) {
   const bool bNew = state == 1;
   QList<CPc> saved;
   CPc::DayTally dayBefore;
-  const KvReceiptSaveResult result =
-      KvReceiptSave::Save(pDoc->m_head, pDoc->m_storedHead, pDoc->m_lines, bNew, pDoc->m_pDb, &saved, &dayBefore);
+  // A replaced receipt must still be stored as the window loaded it.
+  const auto asLoaded = [pDoc](const CPc& head, const QList<CPc>& lines) { return pDoc->IsShownAsStored(head, lines); };
+  const KvReceiptSaveResult result = KvReceiptSave::Save(pDoc->m_head, pDoc->m_storedHead, pDoc->m_lines, bNew,
+                                                         pDoc->m_pDb, &saved, &dayBefore, asLoaded);
   focusResult(result);
   if (!result.bSaved)
     return false;

@@ -154,7 +154,7 @@ bool CXxDjListView::IsCmdAllowed(int id) {
 
 bool CXxDjListView::DeleteReceipt(const QString& number) {
   CKvDb* pDb = m_pDoc->m_pDb;
-  KvDbTransaction transaction(*pDb);
+  KvDbTransaction transaction(*pDb, QStringLiteral("PC"));
   CPc scratch;
   return transaction.IsActive() && scratch.DeleteVoucher(-1, m_pDoc->m_strDay, number, pDb) &&
          m_pDoc->WriteLog(KvFormat(QStringLiteral("删除第%s号收费收据"), number)) && transaction.Commit();

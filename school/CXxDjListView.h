@@ -43,7 +43,9 @@ class CXxDjListView : public CKvListView {
   // the day again; false (the list unchanged) otherwise.
   bool ShowSavedReceipt(const CPc& head, const QString& name, const QString& tel, const CPc::DayTally& before,
                         int nLines);
-  // Deletes the receipt of the day with its log row, in one transaction.
+  // Deletes the receipt of the day with its log row, in one transaction
+  // under the PC lock: the receipt's review and maker are checked there,
+  // after the operator's answer.
   bool DeleteReceipt(const QString& number);
   // Reviews the receipt, or cancels its review; a change is logged in the
   // same transaction.

@@ -90,62 +90,96 @@ struct PreSaveRows {
   QString strVersion;                  // tag 9: the data version read with them
 };
 
-bool readPreSaveRows(const CPc& head, const QString& student, const QString& leftOutT, const QString& leftOutDh,
-                     const QList<CPc>& lines, CKvDb* pDb, PreSaveRows* rows) {
+// The items the lines name.
+QStringList itemCodes(const QList<CPc>& lines) {
   QStringList codes;
   for (const CPc& line : lines)
     if (!line.COST.isEmpty())
       codes.append(line.COST);
-  QStringList selects = {
-      KvFormat(QStringLiteral("Select 0,CsN,0.0,Rtrim(CsVal),'' From SysCsTab Where Cs=%d"), CXxDataType::kParamCs),
-      QStringLiteral("Select 1,Count(*),0.0,'','' From Std Where KNO=?") + CStd::TermCondition(head.QC),
-      QStringLiteral("Select 2,Count(*),0.0,Min(NA),Min(TEL) From Std Where KNO=?")};
+  return codes;
+}
+
+// The selects of the student in the term (tag 1), of the student at all
+// with his name and telephone (tag 2) and of the lines' items (tag 3), with
+// their bound values: read before the question and again under the lock
+// after it.
+QStringList studentAndItemSelects(int term, const QStringList& codes) {
+  QStringList selects = {QStringLiteral("Select 1,Count(*),0.0,'','' From Std Where KNO=?") + CStd::TermCondition(term),
+                         QStringLiteral("Select 2,Count(*),0.0,Min(NA),Min(TEL) From Std Where KNO=?")};
   if (!codes.isEmpty())
     selects.append(QStringLiteral("Select 3,0,0.0,rtrim(KNO),rtrim(NA) From COST Where rtrim(KNO) In (") +
                    QStringList(codes.size(), QStringLiteral("?")).join(u',') + u')');
+  return selects;
+}
+
+void bindStudentAndItems(KvDbStatement& statement, int* p, const QString& student, const QStringList& codes) {
+  statement.bindText((*p)++, student);
+  statement.bindText((*p)++, student);
+  for (const QString& code : codes)
+    statement.bindText((*p)++, code);
+}
+
+// One tagged row into the rows read (a tag not named here is a balance).
+void takeRow(const TaggedRow& row, PreSaveRows* rows) {
+  switch (row.nTag) {
+    case 0:
+      rows->params.append({row.nNumber, row.strText0});
+      break;
+    case 1:
+      rows->nInTerm = row.nNumber;
+      break;
+    case 2:
+      rows->nAnyTerm = row.nNumber;
+      rows->strName = row.strText0;
+      rows->strTel = row.strText1;
+      break;
+    case 3:
+      rows->itemNames.insert(row.strText0, row.strText1);
+      break;
+    case 9:
+      rows->strVersion = row.strText0;
+      break;
+    default:
+      rows->balances.append(balanceOf(row));
+  }
+}
+
+bool readPreSaveRows(const CPc& head, const QString& student, const QString& leftOutT, const QString& leftOutDh,
+                     const QList<CPc>& lines, CKvDb* pDb, PreSaveRows* rows) {
+  const QStringList codes = itemCodes(lines);
+  QStringList selects = {
+      KvFormat(QStringLiteral("Select 0,CsN,0.0,Rtrim(CsVal),'' From SysCsTab Where Cs=%d"), CXxDataType::kParamCs)};
+  selects += studentAndItemSelects(head.QC, codes);
   selects.append(CPc::TermBalanceSelect(4, head.QC, !leftOutDh.isEmpty()));
   selects.append(QStringLiteral("Select 9,0,0.0,") + KvDataVersionSql(pDb->GetKind()) + QStringLiteral(",''"));
   std::unique_ptr<KvDbRowset> read =
       KvSchoolSelectKept(pDb, selects.join(QStringLiteral(" Union All ")), [&](KvDbStatement& statement) {
         int p = 0;
-        statement.bindText(p++, student);
-        statement.bindText(p++, student);
-        for (const QString& code : codes)
-          statement.bindText(p++, code);
+        bindStudentAndItems(statement, &p, student, codes);
         CPc::BindTermBalance(statement, &p, student, leftOutT, leftOutDh);
       });
   if (!read)
     return false;
-  for (const TaggedRow& row : readTagged(*read)) {
-    switch (row.nTag) {
-      case 0:
-        rows->params.append({row.nNumber, row.strText0});
-        break;
-      case 1:
-        rows->nInTerm = row.nNumber;
-        break;
-      case 2:
-        rows->nAnyTerm = row.nNumber;
-        rows->strName = row.strText0;
-        rows->strTel = row.strText1;
-        break;
-      case 3:
-        rows->itemNames.insert(row.strText0, row.strText1);
-        break;
-      case 9:
-        rows->strVersion = row.strText0;
-        break;
-      default:
-        rows->balances.append(balanceOf(row));
-    }
-  }
+  for (const TaggedRow& row : readTagged(*read))
+    takeRow(row, rows);
   sortByItem(&rows->balances);
   return true;
+}
+
+// The student present in the term, as the rows read tell; false after the
+// refusal (into *refused).
+bool studentPresent(const PreSaveRows& rows, KvReceiptSaveResult* refused) {
+  if (rows.nInTerm == 1)
+    return true;
+  *refused = rows.nAnyTerm == 0 ? stop(QStringLiteral("此代码对应的学生不存在！"), KvReceiptSaveResult::kStudent)
+                                : stop(QStringLiteral("学期期次不正确！"), KvReceiptSaveResult::kTerm);
+  return false;
 }
 }  // namespace
 
 KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const QList<CPc>& lines, bool bNew,
-                                        CKvDb* pDb, QList<CPc>* savedLines, CPc::DayTally* dayBefore) {
+                                        CKvDb* pDb, QList<CPc>* savedLines, CPc::DayTally* dayBefore,
+                                        const StoredCheck& storedAsLoaded) {
   using R = KvReceiptSaveResult;
   if (!pDb)
     return refuse(R::kNone);
@@ -163,11 +197,9 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
     return stop(QStringLiteral("这不是一个学生的代码！"), R::kStudent);
   if (head.QC < 0)
     return stop(QStringLiteral("学期期次不正确！"), R::kTerm);
-  if (stored.nInTerm != 1) {
-    if (stored.nAnyTerm == 0)
-      return stop(QStringLiteral("此代码对应的学生不存在！"), R::kStudent);
-    return stop(QStringLiteral("学期期次不正确！"), R::kTerm);
-  }
+  KvReceiptSaveResult refused;
+  if (!studentPresent(stored, &refused))
+    return refused;
 
   // The number: digits written back with leading zeros; 0 or none leaves it
   // empty, and the save takes the next free number.
@@ -215,13 +247,17 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
   // number, which a number left empty follows, and the balances again,
   // since another operator may have been paid meanwhile. They are read
   // again only when another connection has committed since the first read
-  // (the data version then differs); otherwise that read still holds.
+  // (the data version then differs); otherwise that read still holds. The
+  // student and the items, which the question may have left time to change,
+  // come with them and are checked again.
   const QString version = KvDataVersionSql(pDb->GetKind());
+  const QStringList codes = itemCodes(lines);
   QString select = CPc::TermBalanceSelect(4, head.QC, !leftOutDh.isEmpty(), version + QStringLiteral("<>?")) +
                   QStringLiteral(" Union All Select 5,0,0.0,(") + CPc::LargestNumberSelect(-1) + QStringLiteral("),''") +
                   QStringLiteral(" Union All Select 9,0,0.0,") + version + QStringLiteral(",''");
   if (dayBefore)
     select += QStringLiteral(" Union All ") + CPc::DayTallySelect(6);
+  select += QStringLiteral(" Union All ") + studentAndItemSelects(head.QC, codes).join(QStringLiteral(" Union All "));
   QString translated;
   KvDbStatement* statement = KvSchoolBoundKept(pDb, select,
                                                [&](KvDbStatement& bound) {
@@ -231,6 +267,7 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
                                                  CPc::BindLargestNumber(bound, &p, head.T);
                                                  if (dayBefore)
                                                    bound.bindText(p++, head.T);
+                                                 bindStudentAndItems(bound, &p, student, codes);
                                                },
                                                &translated);
   if (!statement)
@@ -244,26 +281,38 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
     KvSchoolReportFailed(pDb, translated, error);
     return refuse(R::kStudent);
   }
-  balances.clear();
+  PreSaveRows locked;
   int largest = 0;
   CPc::DayTally day;
-  bool bUnchanged = false;
   for (const TaggedRow& row : readTagged(*read)) {
     if (row.nTag == 5)
       largest = KvStrToInt(row.strText0);
     else if (row.nTag == 6)
       day = {row.nNumber, int(row.dAmount), KvStrToInt(row.strText0)};
-    else if (row.nTag == 9)
-      bUnchanged = row.strText0 == stored.strVersion;
     else
-      balances.append(balanceOf(row));
+      takeRow(row, &locked);
   }
-  if (bUnchanged)
-    balances = stored.balances;
+  balances = locked.strVersion == stored.strVersion ? stored.balances : locked.balances;
+  // The student and the items as they are after the question.
+  if (!studentPresent(locked, &refused))
+    return refused;
+  for (qsizetype i = 0; i < lines.size(); ++i)
+    if (std::fabs(lines.at(i).My) >= kZero && !lines.at(i).COST.isEmpty() &&
+        !locked.itemNames.contains(lines.at(i).COST))
+      return stop(QStringLiteral("此收费项目不存在！"), R::kItem, int(i));
   if (number.isEmpty())
     KvFormatInt(largest + 1, &number, 5, true);
   for (CPc& fee : collected)
     fee.DH = number;
+  if (!bNew && storedAsLoaded) {
+    CPc storedNow;
+    QList<CPc> storedLines;
+    const int count = storedNow.SelectVoucherLines(-1, storedHead.T, storedHead.DH, &storedLines, pDb);
+    if (count < 0)
+      return refuse(R::kStudent);
+    if (count == 0 || !storedAsLoaded(storedNow, storedLines))
+      return stop(QStringLiteral("单据已被其他工作站修改或删除，请刷新后再输入！"), R::kStudent);
+  }
   if (!bNew) {
     CPc scratch;
     if (!scratch.DeleteVoucher(-1, storedHead.T, storedHead.DH, pDb))

@@ -14,8 +14,11 @@
 // 3. One transaction: the PC lock; in one select the year's largest number
 //    (a number left empty, 0 or no digits, takes the next), and the
 //    balances again (kept from step 2 when no other connection has
-//    committed since); the
-//    delete of the replaced receipt (its own refusals, then "无法修改！");
+//    committed since), and the student and the items, checked again; a
+//    replaced receipt read and given to the caller's check
+//    ("单据已被其他工作站修改或删除，请刷新后再输入！" when it is gone or no
+//    longer as the window loaded it); the delete of the replaced receipt
+//    (its own refusals, then "无法修改！");
 //    the balance check (an item overpaid meanwhile refuses with its "多收"
 //    line); the lines, inserted only while their number is free
 //    ("单号重，插入记录失败！"); the log row on the same connection. Any
@@ -26,6 +29,8 @@
 #include "school/CPc.h"
 
 #include <QList>
+
+#include <functional>
 
 class CKvDb;
 
@@ -56,7 +61,11 @@ class KvReceiptSave {
   // student code and number, *savedLines (when given) the lines stored, and
   // *dayBefore (when given) what the lines of the receipt's day added up to
   // under the lock, before the save wrote (read in the same select).
+  // storedAsLoaded (when given) tells whether the replaced receipt, read
+  // under the lock (its first line as head, and its lines), is still the
+  // one the caller loaded.
+  using StoredCheck = std::function<bool(const CPc& head, const QList<CPc>& lines)>;
   static KvReceiptSaveResult Save(CPc& head, const CPc& storedHead, const QList<CPc>& lines, bool bNew,
                                   CKvDb* pDb, QList<CPc>* savedLines = nullptr,
-                                  CPc::DayTally* dayBefore = nullptr);
+                                  CPc::DayTally* dayBefore = nullptr, const StoredCheck& storedAsLoaded = {});
 };

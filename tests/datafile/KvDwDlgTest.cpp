@@ -123,6 +123,32 @@ TEST_P(KvDwDlgTest, TheEditDialogChecksTheCodeAndNames) {
   EXPECT_EQ(Rows(QStringLiteral("KVDW"), QStringLiteral("rtrim(NA)"), QStringLiteral("Where KNO='02'")),
             QStringList{QStringLiteral("O'Neil")});
   EXPECT_EQ(LogNotes(27), QStringList{QStringLiteral("增加：02")});
+
+  // A unit another station changed (and left) while the same-name question
+  // was open: 是 is refused, the dialog stays open, the change stays.
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  CKvDwRec().KvSelectDw(QString(), QStringLiteral("Order By KNO"), &KvGetDwArray(), pdb());
+  CKvDwEditDlg modify(QStringLiteral("01"), false, pdb());
+  ASSERT_TRUE(modify.Prepare());
+  modify.show();
+  Type(&modify, 1003, QStringLiteral("O'Neil"));
+  QStringList texts;
+  const KvMessageHandler previous = KvSetMessageHandler([&](const KvMessage& message) {
+    texts.append(message.text);
+    if (message.buttons() == KV_MB_YESNOCANCEL) {
+      EXPECT_TRUE(other.Execute(QStringLiteral("Update KVDW Set TEL='110' Where KNO='01'")));
+      other.Close();
+    }
+    return int(KV_IDYES);
+  });
+  modify.accept();
+  KvSetMessageHandler(previous);
+  EXPECT_TRUE(modify.isVisible());
+  EXPECT_EQ(texts, (QStringList{QStringLiteral("与代码为：02的单位同名，还要继续吗？"),
+                                QStringLiteral("01：已被其他窗口或工作站修改或删除，请重新打开后再修改！")}));
+  EXPECT_EQ(Rows(QStringLiteral("KVDW"), QStringLiteral("rtrim(NA),rtrim(TEL)"), QStringLiteral("Where KNO='01'")),
+            QStringList{QStringLiteral("一校|110")});
 }
 
 TEST_P(KvDwDlgTest, CommandsFollowTheSelectionAndTheRights) {

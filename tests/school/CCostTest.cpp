@@ -34,23 +34,25 @@ TEST_P(CCostTest, RenameMovesLinesAndMergesOnRequest) {
   AddLine(QStringLiteral("010201001"), QStringLiteral("07"), 0, 1, 50);
 
   // Only the name: no fee line changes.
+  CCost read{QStringLiteral("03"), QStringLiteral("书本费"), QString()};
   CCost item{QStringLiteral("03"), QStringLiteral("课本费"), QString()};
   const QStringList lines = Rows(QStringLiteral("PC"), QStringLiteral("COST,My"));
-  EXPECT_TRUE(item.Update(QStringLiteral("03"), pdb()));
+  EXPECT_TRUE(item.Update(read, pdb()));
+  read = item;
   EXPECT_EQ(Rows(QStringLiteral("PC"), QStringLiteral("COST,My")), lines);
 
   // Onto 07: declined, nothing changes.
   KvMessageRecorder recorder;
   item.KNO = QStringLiteral("07");
   const QStringList before = State();
-  EXPECT_FALSE(item.Update(QStringLiteral("03"), pdb()));
+  EXPECT_FALSE(item.Update(read, pdb()));
   EXPECT_EQ(recorder.last(), QStringLiteral("要将费用<03>与<07>合并吗？"));
   EXPECT_EQ(recorder.messages().last().defaultAnswer(), int(KV_IDNO));
   EXPECT_EQ(State(), before);
 
   // Accepted: 03 goes, 07 keeps its name, every line names 07.
   KvScriptedAnswers yes;
-  ExpectAllOrNothing([&] { return item.Update(QStringLiteral("03"), pdb()); });
+  ExpectAllOrNothing([&] { return item.Update(read, pdb()); });
   EXPECT_EQ(Rows(QStringLiteral("COST"), QStringLiteral("KNO,NA")), QStringList{"07|资料费"});
   EXPECT_EQ(Column(QStringLiteral("Select COST From PC")), (QStringList{"07", "07"}));
 }

@@ -1,5 +1,6 @@
-// The node forms: proposed codes, the save's refusals with their focus,
-// new nodes one after another from the directory, the in-school transfer
+// The node forms: proposed codes, the save's refusals with their focus
+// (over a row or under a class another station changed meanwhile among
+// them), new nodes one after another from the directory, the in-school transfer
 // with its locked sides, the transfer written whole or not at all, and the
 // form closing unsaved when another station changed the tree's shape.
 
@@ -77,6 +78,22 @@ TEST_P(CKvStdEditDlgTest, NewNodesGetTheNextCodeAndSaveTheirSegmentPadded) {
 TEST_P(CKvStdEditDlgTest, RefusedSavesNameTheFieldAndWriteNothing) {
   AddNode(QStringLiteral("010202001"), QStringLiteral("王五"));
   AddNode(QStringLiteral("0103"), QStringLiteral("2023级"));
+  AddNode(QStringLiteral("010201003"), QStringLiteral("王六"));
+  AddNode(QStringLiteral("010201004"), QStringLiteral("赵七"));
+  AddNode(QStringLiteral("010203"), QStringLiteral("三班"));
+  // Another station acting while a form is open: SQL, or a transfer to 二班.
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  const auto elsewhere = [&other](const char* sql) { ASSERT_TRUE(other.Execute(QString::fromUtf8(sql))); };
+  const auto transferElsewhere = [&other](const char* code) {
+    CStd read(&other, QString::fromLatin1(code));
+    ASSERT_EQ(read.Load(0, -1), 1);
+    CStd moving = read;
+    moving.LB[1] = 1;
+    moving.DM[1] = QStringLiteral("010202");
+    ASSERT_TRUE(moving.ModifyWithTransfer(read, 1, false));
+  };
+  const auto rename = [](Form& f) { Type(&f, Form::IDC_NAME, QStringLiteral("新名")); };
   const QString year = KvNowText(QStringLiteral("%Y"));
   const struct {
     int form;
@@ -146,13 +163,25 @@ TEST_P(CKvStdEditDlgTest, RefusedSavesNameTheFieldAndWriteNothing) {
        "此学生已存在、代码应是转入班的未用码。可以录入转入班的代码，由系统自动生成新码！!", Form::IDC_NEW_CODE},
       {Form::IDD_STUDENT, "010201", "010201001", [](Form& f) { transfer(f, "010202", "2", "7"); },
        "未录入新期次，或超界!", Form::IDC_NEW_TERM},
+      {Form::IDD_STUDENT, "010201", "010201001", [](Form& f) { transfer(f, "010202000", "2", "3"); }, "新代码不合适!",
+       Form::IDC_NEW_CODE},
+      // Saves over a row another station changed, or under a class it deleted.
+      {Form::IDD_STUDENT, "010201", "010201003", [&](Form& f) { transferElsewhere("010201003"); rename(f); },
+       "“010201003”已被其他窗口或工作站修改，请重新打开后再修改！", Form::IDC_SEGMENT},
+      {Form::IDD_STUDENT, "010201", "010201004",
+       [&](Form& f) { transferElsewhere("010201004"); transfer(f, "010203", "2", "3"); },
+       "“010201004”已被其他窗口或工作站修改，请重新打开后再修改！", Form::IDC_NEW_CODE},
+      {Form::IDD_UNIT, "0102", "010202", [&](Form& f) { elsewhere("Update STD Set MRG='王' Where KNO='010202'"); rename(f); },
+       "“010202”已被其他窗口或工作站修改，请重新打开后再修改！", Form::IDC_SEGMENT},
+      {Form::IDD_STUDENT, "010203", "", [&](Form& f) { elsewhere("Delete From STD Where KNO='010203'"); rename(f); },
+       "上级“010203”已不存在，不能保存“010203001”！", Form::IDC_SEGMENT},
   };
-  const QStringList before = State();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
     Form form(c.form, pdb(), QString::fromLatin1(c.parent), QString::fromLatin1(c.code), !*c.code);
     open(form);
     c.input(form);
+    const QStringList before = State();
     KvScriptedAnswers answers;
     Click(&form, KV_IDOK);
     EXPECT_TRUE(form.isVisible());
@@ -160,8 +189,8 @@ TEST_P(CKvStdEditDlgTest, RefusedSavesNameTheFieldAndWriteNothing) {
     if (c.focus) {
       EXPECT_EQ(Focused(&form), c.focus);
     }
+    EXPECT_EQ(State(), before);
   }
-  EXPECT_EQ(State(), before);
 
   // A refused save leaves the terms as typed.
   Form form(Form::IDD_STUDENT, pdb(), QStringLiteral("010201"), QStringLiteral("010201001"), false);

@@ -79,13 +79,26 @@ TEST_P(CStdWriteTest, ModifyRefusals) {
   unit.KNO = QStringLiteral("010000000000");
   EXPECT_FALSE(unit.Modify(unitSource, true));
   EXPECT_EQ(recorder.last(), QStringLiteral("源对象“01”修改成“010000000000”后代码超长，不能修改！"));
+  // A student cut or pasted into a class that is gone.
+  const CStd student = Stored(QStringLiteral("010201001"));
+  CStd moved = student;
+  moved.KNO = QStringLiteral("010209001");
+  EXPECT_FALSE(moved.Modify(student, true));
+  EXPECT_EQ(recorder.last(), QStringLiteral("上级“010209”已不存在，不能保存“010209001”！"));
+  CStd pasted(pdb(), QStringLiteral("010209001"));
+  EXPECT_FALSE(pasted.Paste(student, true));
+  EXPECT_EQ(recorder.last(), QStringLiteral("上级“010209”已不存在，不能保存“010209001”！"));
   EXPECT_EQ(State(), before);
 }
 
 TEST_P(CStdWriteTest, DeleteRefusesReferencedAndTransferredRows) {
   KvMessageRecorder recorder;
   AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, 1, 300);
-  const QStringList before = State();
+  // The only student of a class, with fee lines, is not folded into it.
+  AddLine(QStringLiteral("010301001"), QStringLiteral("01"), 0, 1, 300);
+  CStd only(pdb(), QStringLiteral("010301001"));
+  EXPECT_FALSE(only.Delete(true));
+  EXPECT_EQ(recorder.last(), QStringLiteral("“010301001”已被引用，不能删除！"));
   // A class with two students, one of them with fee lines.
   CStd klass(pdb(), QStringLiteral("010201"));
   EXPECT_FALSE(klass.Delete(true));
@@ -208,6 +221,9 @@ TEST_P(CStdWriteTest, TransferMakesTheNewRowWithTheOldOne) {
   moving.DM[1] = QStringLiteral("010301001");
   EXPECT_FALSE(moving.ModifyWithTransfer(source, 3, true));
   EXPECT_TRUE(recorder.last().startsWith(QStringLiteral("此学生已存在")));
+  moving.DM[1] = QStringLiteral("010301000");
+  EXPECT_FALSE(moving.ModifyWithTransfer(source, 3, true));
+  EXPECT_EQ(recorder.last(), QStringLiteral("新代码不合适!"));
   moving.DM[1] = QStringLiteral("010301");
   EXPECT_FALSE(moving.ModifyWithTransfer(source, 7, true));
   EXPECT_EQ(recorder.last(), QStringLiteral("未录入新期次，或超界!"));

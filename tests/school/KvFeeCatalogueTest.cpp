@@ -127,8 +127,32 @@ TEST_P(KvFeeCatalogueTest, RenameOntoAnotherItemMergesOnlyOnYes) {
   EXPECT_EQ(Column(QStringLiteral("Select COST From PC")), QStringList{"07"});
   EXPECT_EQ(Log(), QStringList{"修改：03(书本费) --> 07(课本费)"});
 
-  // An item another workstation deleted meanwhile: no merge question about
-  // a code with itself, nothing stored.
+  // The item changed at another workstation while the merge question is
+  // open: 是 stores nothing and says why.
+  AddItem(QStringLiteral("08"), QStringLiteral("报名费"));
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  {
+    CKvCostEditDlg merging(0, QStringLiteral("08"), pdb());
+    merging.show();
+    KvSetField(&merging, CKvCostEditDlg::IDC_CODE, QStringLiteral("7"));
+    QStringList texts;
+    const KvMessageHandler previous = KvSetMessageHandler([&](const KvMessage& message) {
+      texts.append(message.text);
+      if (message.buttons() == KV_MB_YESNO)
+        EXPECT_TRUE(other.Execute(QStringLiteral("Update COST Set NT='另一站' Where KNO='08'")));
+      return int(KV_IDYES);
+    });
+    KvPress(&merging, KV_IDOK);
+    KvSetMessageHandler(previous);
+    EXPECT_EQ(texts, (QStringList{"要将费用<08>与<07>合并吗？",
+                                  "费用项目<08>已被其他窗口或工作站修改或删除，请重新打开后再修改！"}));
+    EXPECT_TRUE(merging.isVisible());
+  }
+  EXPECT_EQ(Items(), (QStringList{"07|资料费|", "08|报名费|另一站"}));
+
+  // An item another workstation deleted meanwhile: refused with a word, no
+  // merge question about a code with itself, nothing stored.
   CKvCostEditDlg dlg(0, QStringLiteral("07"), pdb());
   dlg.show();
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From COST")));
@@ -136,7 +160,7 @@ TEST_P(KvFeeCatalogueTest, RenameOntoAnotherItemMergesOnlyOnYes) {
   const QStringList before = State();
   KvScriptedAnswers answers;
   KvPress(&dlg, KV_IDOK);
-  EXPECT_EQ(answers.texts, QStringList{});
+  EXPECT_EQ(answers.texts, QStringList{"费用项目<07>已被其他窗口或工作站修改或删除，请重新打开后再修改！"});
   EXPECT_NE(dlg.result(), QDialog::Accepted);
   EXPECT_EQ(State(), before);
 }

@@ -138,21 +138,24 @@ TEST_P(KvReceiptSaveTest, SavesNumbersAndLogs) {
 
 TEST_P(KvReceiptSaveTest, PaymentMadeMeanwhileRefusesAnOverpayment) {
   // While the operator answers the shortfall question, another operator
-  // stores a payment of the same item.
+  // stores a payment of the same item, or the student leaves.
   CKvDb other(kind());
   ASSERT_TRUE(testDb().OpenAnother(other));
+  QString change = QStringLiteral("Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
+                                  "Values(1,-1,0,300,'20240910','00007','','01','010201001','102','','0')");
   KvMessageHandler previous = KvSetMessageHandler([&](const KvMessage& message) {
     if (message.text.endsWith(QStringLiteral("保存吗？"))) {
-      EXPECT_TRUE(other.Execute(QStringLiteral(
-          "Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
-          "Values(1,-1,0,300,'20240910','00007','','01','010201001','102','','0')")));
+      EXPECT_TRUE(other.Execute(change));
       return int(KV_IDYES);
     }
     return message.defaultAnswer();
   });
   const KvReceiptSaveResult result = Save({line(QStringLiteral("01"), 300)});
-  KvSetMessageHandler(previous);
   EXPECT_FALSE(result.bSaved);
+  // The student leaves the school meanwhile: refused as before the question.
+  change = QStringLiteral("Update STD Set LB1='2',QC1=0 Where KNO='010201001'");
+  EXPECT_EQ(Save({line(QStringLiteral("01"), 100)}).focus, KvReceiptSaveResult::kTerm);
+  KvSetMessageHandler(previous);
   EXPECT_EQ(Column(QStringLiteral("Select DH From PC Where F=-1")), QStringList{"00007"});
   EXPECT_TRUE(Log().isEmpty());
 }

@@ -669,6 +669,17 @@ TEST_P(KvReceiptWindowTest, RefreshAsksAndPrintSavesAChangedReceiptFirst) {
   ASSERT_TRUE(pdf.ok);
   EXPECT_EQ(pdf.Find(QStringLiteral("500.00")).size(), 2);
   EXPECT_FALSE(m_form->IsModified(reason));
+
+  // Changed at another workstation since the window read it: a save after
+  // the shortfall question writes nothing and says why.
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  ASSERT_TRUE(other.Execute(QStringLiteral("Update PC Set My=400 Where DH='00001' And F=-1")));
+  m_form->AmountEdit(0)->setText(QStringLiteral("450"));
+  KvScriptedAnswers refused;
+  EXPECT_FALSE(m_form->SaveRecord(0));
+  EXPECT_EQ(refused.Stops(), QStringList{"单据已被其他工作站修改或删除，请刷新后再输入！"});
+  EXPECT_EQ(Paid(), QStringList{"00001|01|400|1"});
 }
 
 TEST_P(KvReceiptWindowTest, EveryPrintWayPrintsTheReceiptAsStoredNowOrNothing) {
