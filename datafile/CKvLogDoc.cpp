@@ -108,6 +108,10 @@ void CKvLogDoc::BuildPrintMacros() {
   AddMacroRow(QStringLiteral("操作时间"), QStringLiteral("#op_time"), time);
 }
 
+std::function<void()> CKvLogDoc::KeepFillState() {
+  return [this, task = m_task] { m_task = task; };
+}
+
 bool CKvLogDoc::FillRows() {
   ClearRows();
   const bool read = loadEntries();

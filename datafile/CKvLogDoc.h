@@ -29,6 +29,8 @@ class CKvLogDoc : public CKvDoc {
   void BuildHeadNotes(KvFormEntry& entry) override;
   bool PrepareOpen() override;
   bool FillRows() override;
+  // The task whose entries the rows are.
+  std::function<void()> KeepFillState() override;
   void BuildPrintMacros() override;
   QString GetCommandCaption(int nId, int& nFlag) override;
 

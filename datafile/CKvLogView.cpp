@@ -250,6 +250,7 @@ void CKvLogView::taskSelected() {
   const int task = rows.size() == 1 ? m_pList->GetItemText(rows.first(), 0).toInt() : 0;
   if (task != m_pDoc->m_nTask) {
     m_pDoc->m_nTask = task;
+    m_pDoc->MarkKeyChanged();
     m_pDoc->Refill();
   }
   m_pList->View()->setFocus();

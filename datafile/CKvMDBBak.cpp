@@ -293,6 +293,11 @@ bool CKvMDBBak::Restore(QByteArrayView tables, int nTableCount, bool bSkipUnknow
         app->GetDataFile().ReadSysTab(&db, false);
       // Making the staging tables may have loaded its parameters.
       app->OpenModuleData(&db);
+      // The restored periods lack the one running now, whose entries (the
+      // restore's own among them) would belong to no listed period: it is
+      // registered again, under a free number.
+      if (swapped)
+        CKvOperation::RegisterTask(app->GetTask(), &db);
     }
   }
   if (!swapped) {

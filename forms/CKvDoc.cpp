@@ -15,6 +15,7 @@
 #include <QDate>
 #include <QWidget>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -171,6 +172,7 @@ void CKvDoc::UpdateReadOnly() {
 }
 
 bool CKvDoc::Fill() {
+  m_bKeyChanged = false;
   m_bFillFailed = false;
   UpdateReadOnly();
   if (FillRows())
@@ -579,9 +581,18 @@ bool CKvDoc::Refill() {
   QString reason;
   if (CKvDoc::HasUnsavedEdits(reason) && !MayDiscardEdits())
     return true;
-  m_bEditsGivenUp = false;
+  // The loss of the connection is often found by the read itself, so the
+  // window's state is kept before it, not put aside after a check.
+  const std::function<void()> putBack = m_bKeyChanged ? nullptr : keepShown();
+  const bool editsGivenUp = std::exchange(m_bEditsGivenUp, false);
   // Asked once per fill: the fill and the views go by this answer.
   const bool filled = Fill();
+  if (!filled && putBack) {
+    // The views were not told: they still show what is put back.
+    putBack();
+    m_bEditsGivenUp = editsGivenUp;
+    return false;
+  }
   ResetMacros();
   for (QWidget* pWidget : GetViews())
     if (auto* pView = dynamic_cast<KvDocView*>(pWidget)) {
@@ -589,6 +600,26 @@ bool CKvDoc::Refill() {
       pView->OnDocumentChanged();
     }
   return filled;
+}
+
+std::function<void()> CKvDoc::keepShown() {
+  std::function<void()> putBackOwn = KeepFillState();
+  if (!putBackOwn)
+    return {};
+  return [this, putBackOwn, rows = m_rows, flags = m_flagRows, shown = m_shownRows, entry = m_formEntry,
+          colMap = m_colMap, notes = m_noteTexts, macros = m_macros, readOnly = m_bReadOnly,
+          failed = m_bFillFailed] {
+    m_rows = rows;
+    m_flagRows = flags;
+    m_shownRows = shown;
+    m_formEntry = entry;
+    m_colMap = colMap;
+    m_noteTexts = notes;
+    m_macros = macros;
+    m_bReadOnly = readOnly;
+    m_bFillFailed = failed;
+    putBackOwn();
+  };
 }
 
 void CKvDoc::RebuildColumnMap() {

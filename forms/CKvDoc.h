@@ -87,6 +87,13 @@ class CKvDoc : public QObject, public KvCommandTarget {
   // What a failed fill leaves: no TEXT rows. A card document clears its
   // record here as well, so that the card shows none.
   virtual void ClearFill() { ClearRows(); }
+  // Before a refresh of the key the document shows: copies of what its fill
+  // changes besides the rows, the layout and the note texts (the head, the
+  // names and rows read with them), and a function that puts them back.
+  // A refresh that cannot read then leaves the window as it was. An empty
+  // function (the default) means the document cannot be put back: a failed
+  // refresh leaves it showing nothing, as a failed fill does.
+  virtual std::function<void()> KeepFillState() { return {}; }
   // A new TEXT row: an empty cell per formula and per extra cell.
   virtual QStringList NewRow() const;
   // Moves a linked note's text: nDir 0 from the document into text (the
@@ -274,8 +281,16 @@ class CKvDoc : public QObject, public KvCommandTarget {
   // when the fill failed. Over edits typed in its views it asks first
   // (MayDiscardEdits); No changes nothing and gives TRUE. The program's
   // own refills run after a save or after the save question, and ask
-  // nothing.
+  // nothing. A refill of the key the document shows that cannot read
+  // (the read has told why, or that the connection is lost) leaves the
+  // document and its views as they were, edits and open editor included,
+  // when the document can be put back (KeepFillState); after a key change
+  // (MarkKeyChanged) it leaves the document showing nothing.
   bool Refill();
+  // The key the fill reads (a tree node, a class, a term) was changed:
+  // what the document shows belongs to the key before, so a refill that
+  // cannot read must not put it back. The next fill clears the mark.
+  void MarkKeyChanged() { m_bKeyChanged = true; }
 
   // The open arguments of the document type (written back when it closes).
   QStringList& OpenArgs() { return m_openArgs; }
@@ -328,6 +343,10 @@ class CKvDoc : public QObject, public KvCommandTarget {
   void moveCells(const QList<KvFormula>& before);
   // Records what the cell shows for the text it holds.
   void setShownText(int nRow, int nColumn, const QString& shown);
+  // KeepFillState with the framework's own part of the fill (rows, flags,
+  // shown texts, layout, note texts, read-only answers); empty when the
+  // document cannot be put back.
+  std::function<void()> keepShown();
 
   friend class CKvDocTemplate;
   QStringList m_openArgs;
@@ -338,6 +357,8 @@ class CKvDoc : public QObject, public KvCommandTarget {
   // No at the save question: the edits shown are given up until the next
   // fill or save.
   bool m_bEditsGivenUp = false;
+  // The key was changed since the last fill (MarkKeyChanged).
+  bool m_bKeyChanged = false;
 };
 
 // Runs the properties sheet on the document with the caption; true after

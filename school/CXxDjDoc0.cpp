@@ -189,24 +189,26 @@ bool CXxDjDoc0::FillRows() {
   // them: a refresh shows an item another workstation added, with its lines.
   if (CCost::SelectAll(&m_items, m_pDb) < 0)
     return false;
+  QList<CPc> lines;
+  if (m_head.LoadClassVoucher(&lines, m_pDb) < 0)
+    return false;
+  if (!readOperatorText(m_head.Opr0, m_pDb, &m_strOpr0) || !readOperatorText(m_head.Opr1, m_pDb, &m_strOpr1))
+    return false;
+  const bool hasRows = CXxDataType::LevelOfCode(m_head.STD) == CXxDataType::LevelCount() - 1 && m_head.QC >= 0;
+  QList<CStd> students;
+  if (hasRows && CStd(m_pDb, m_head.STD).Select(&students, 2, m_head.QC) < 0)
+    return false;
+  // Everything is read: only now may a stale stored layout go, so that a
+  // refresh that could not read leaves it as the window shows it.
   if (!itemColumnsMatch(m_formEntry.formulas, m_items)) {
     resetStaleLayout();
     LoadLayout();
   }
-  QList<CPc> lines;
-  if (m_head.LoadClassVoucher(&lines, m_pDb) < 0)
-    return false;
   // What the save will find stored unless another workstation changed it.
   m_loadedLines = lines;
   ForEachColumnLink(0);
-  if (!readOperatorText(m_head.Opr0, m_pDb, &m_strOpr0) || !readOperatorText(m_head.Opr1, m_pDb, &m_strOpr1))
-    return false;
-  if (CXxDataType::LevelOfCode(m_head.STD) != CXxDataType::LevelCount() - 1 || m_head.QC < 0)
+  if (!hasRows)
     return true;
-  CStd klass(m_pDb, m_head.STD);
-  QList<CStd> students;
-  if (klass.Select(&students, 2, m_head.QC) < 0)
-    return false;
   const int studentColumn = FindColumnFormula(kStudentLink);
   const int nameColumn = FindColumnFormula(kNameLink);
   const int memoColumn = FindColumnFormula(kMemoLink);
@@ -240,6 +242,18 @@ bool CXxDjDoc0::FillRows() {
     AppendRow(row);
   }
   return true;
+}
+
+std::function<void()> CXxDjDoc0::KeepFillState() {
+  return [this, head = m_head, savedHead = m_savedHead, lines = m_loadedLines, items = m_items, opr0 = m_strOpr0,
+          opr1 = m_strOpr1] {
+    m_head = head;
+    m_savedHead = savedHead;
+    m_loadedLines = lines;
+    m_items = items;
+    m_strOpr0 = opr0;
+    m_strOpr1 = opr1;
+  };
 }
 
 void CXxDjDoc0::LinkHeadField(const KvHeadNote& note, QString& text, int nDir) {

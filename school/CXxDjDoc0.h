@@ -51,6 +51,8 @@ class CXxDjDoc0 : public CKvDoc {
   bool QueryReadOnly() override;
   bool PrepareOpen() override;
   bool FillRows() override;
+  // The heads, the voucher read, the items and the operators' names.
+  std::function<void()> KeepFillState() override;
   void LinkHeadField(const KvHeadNote& note, QString& text, int nDir) override;
   bool SaveRows() override;
   bool HasUnsavedEdits(QString& reason) override;

@@ -119,6 +119,20 @@ void CXxDjDoc2::ClearFill() {
   m_head.BuildReceiptLayout(&m_layout.Fields, m_lines, m_pDb, &m_operatorNames);
 }
 
+std::function<void()> CXxDjDoc2::KeepFillState() {
+  return [this, head = m_head, storedHead = m_storedHead, student = m_student, lines = m_lines,
+          storedLines = m_storedLines, term = m_strTerm, loaded = m_nLoadedLines, layout = m_layout] {
+    m_head = head;
+    m_storedHead = storedHead;
+    m_student = student;
+    m_lines = lines;
+    m_storedLines = storedLines;
+    m_strTerm = term;
+    m_nLoadedLines = loaded;
+    m_layout = layout;
+  };
+}
+
 QString CXxDjDoc2::GetCardTitle(int nPage) {
   (void)nPage;
   return QStringLiteral("学校收费收据");

@@ -39,6 +39,9 @@ class CXxDjDoc2 : public CKvCardDoc {
   bool FillRows() override;
   // No receipt, and the card of none.
   void ClearFill() override;
+  // The receipt shown (heads, student, lines, term, loaded count) and its
+  // card.
+  std::function<void()> KeepFillState() override;
   QString GetCardTitle(int nPage) override;
   int GetTitleHeight(int nPage) override;
   // An edit on the form draws the card again.

@@ -71,11 +71,17 @@ void CXxDjListView::GetColumns(QList<int>* widths, QStringList* captions) const 
 void CXxDjListView::GetIconIds(QList<int>* ids) const { *ids = {674, 701, 675, 676}; }
 
 void CXxDjListView::Fill() {
-  DeleteAllItems();
   QList<CPc> receipts;
   // The students' names and telephones come with the receipts.
   QList<QPair<QString, QString>> students;
-  CPc::SelectDayReceipts(m_pDoc->m_strDay, &receipts, &students, m_pDoc->m_pDb, &m_tally);
+  CPc::DayTally tally;
+  // A day that could not be read (the read has told why) leaves the list
+  // as it was: its receipts are not gone.
+  m_bListRead = CPc::SelectDayReceipts(m_pDoc->m_strDay, &receipts, &students, m_pDoc->m_pDb, &tally) >= 0;
+  if (!m_bListRead)
+    return;
+  DeleteAllItems();
+  m_tally = tally;
   if (hasRight("06")) {
     CPc row;
     row.DH = kNewRow;
@@ -215,7 +221,15 @@ void CXxDjListView::OnSelChange() {
     pDoc->PrepareNewReceipt();
   } else if (state == 0) {
     const QString number = GetItemText(GetSelectedRows().first(), kNumber);
-    tooLong = pDoc->LoadReceipt(number) > pDoc->m_lines.size();
+    const QString shown = pDoc->m_storedHead.DH;
+    const int count = pDoc->LoadReceipt(number);
+    // The receipt shown, read again by a refresh that fails, stays as it
+    // was, with the card's edits.
+    if (count < 0 && m_putBackShown && number == shown) {
+      m_putBackShown();
+      return;
+    }
+    tooLong = count > pDoc->m_lines.size();
   } else {
     pDoc->ClearReceipt();
     if (pDoc->m_storedHead.T.isEmpty())
@@ -231,9 +245,15 @@ void CXxDjListView::OnSelChange() {
 }
 
 void CXxDjListView::OnRefresh() {
+  // The card's edits are in the document before it is kept.
+  if (CXxDjFrmView* pForm = form())
+    pForm->ExchangeRecord(true);
+  m_putBackShown = m_pDoc->KeepFillState();
   CKvListView::OnRefresh();
-  // A refill drops the selection without telling; the form follows.
-  if (GetSelectedRows().isEmpty())
+  m_putBackShown = nullptr;
+  // A refill drops the selection without telling; the form follows. A
+  // list that could not be read kept its selection and its card.
+  if (m_bListRead && GetSelectedRows().isEmpty())
     OnSelChange();
 }
 

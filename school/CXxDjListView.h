@@ -74,4 +74,9 @@ class CXxDjListView : public CKvListView {
   CXxDjDoc2* m_pDoc;
   // What the lines of the receipts listed add up to.
   CPc::DayTally m_tally;
+  // Whether the last Fill read the day's receipts (else the list stayed).
+  bool m_bListRead = false;
+  // The receipt shown before a refresh, put back when the refresh cannot
+  // read it again; empty outside a refresh.
+  std::function<void()> m_putBackShown;
 };

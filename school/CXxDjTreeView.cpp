@@ -214,6 +214,9 @@ void CXxDjTreeView::onSelectionChanged() {
   if (m_pSheet->SaveModified()) {
     CXxDjDoc0::TakeIdentity(m_pSheet->m_head, node);
     CXxDjDoc0::TakeIdentity(m_pSheet->m_savedHead, node);
+    // The rows shown are the previous node's: a read of this one that
+    // fails must not leave them under it.
+    m_pSheet->MarkKeyChanged();
     SelectHead(m_pSheet->m_head);
     m_pSheet->PostRefresh();
     return;

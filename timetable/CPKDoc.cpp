@@ -127,6 +127,21 @@ bool CPKDoc::PrepareOpen() {
   return true;
 }
 
+std::function<void()> CPKDoc::KeepFillState() {
+  return [this, schedule = m_schedule, planRows = m_planRows, grid = m_grid, savedGrid = m_savedGrid,
+          name = m_strName, source = m_source, catalogueRead = m_bCatalogueRead,
+          scheduleFresh = m_bScheduleFresh] {
+    m_schedule = schedule;
+    m_planRows = planRows;
+    m_grid = grid;
+    m_savedGrid = savedGrid;
+    m_strName = name;
+    m_source = source;
+    m_bCatalogueRead = catalogueRead;
+    m_bScheduleFresh = scheduleFresh;
+  };
+}
+
 bool CPKDoc::FillRows() {
   // Every read must succeed: a grid filled from a failed read would offer
   // to store its gaps over the stored lessons.
@@ -390,6 +405,7 @@ bool CPKDoc::SelectKey(const QString& code) {
   else
     m_grid.STD = code;
   m_savedGrid = m_grid;
+  MarkKeyChanged();
   Refill();
   return true;
 }

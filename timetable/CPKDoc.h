@@ -44,6 +44,8 @@ class CPKDoc : public CKvDoc {
   bool PrepareOpen() override;
   // False when a read failed (the framework then shows nothing editable).
   bool FillRows() override;
+  // The schedule, plan, lessons, name and catalogue read with the rows.
+  std::function<void()> KeepFillState() override;
   bool SaveRows() override;
   int GetColumnListKind(int nColumn) override;
   bool CheckCellText(int nRow, int nColumn, const QString& text, QString& outText) override;

@@ -150,6 +150,19 @@ QString CWkjhDoc::ShownCellText(int nRow, int nColumn, const QString& text) {
   }
 }
 
+std::function<void()> CWkjhDoc::KeepFillState() {
+  return [this, key = m_key, name = m_strName, earlier = m_nEarlier, readRows = m_readRows,
+          courses = m_courseNames, teachers = m_teacherNames, rooms = m_roomNames] {
+    m_key = key;
+    m_strName = name;
+    m_nEarlier = earlier;
+    m_readRows = readRows;
+    m_courseNames = courses;
+    m_teacherNames = teachers;
+    m_roomNames = rooms;
+  };
+}
+
 bool CWkjhDoc::FillRows() {
   KvWaitCursor wait;
   ClearRows();
@@ -341,6 +354,7 @@ bool CWkjhDoc::SelectCode(const QString& code) {
   }
   m_key.STD = code;
   m_lastKey = m_key;
+  MarkKeyChanged();
   Refill();
   return true;
 }

@@ -47,6 +47,8 @@ class CWkjhDoc : public CKvDoc {
   bool PrepareOpen() override;
   // False when a read failed (the framework then shows nothing editable).
   bool FillRows() override;
+  // The name, the rows a save replaces and the names read with the rows.
+  std::function<void()> KeepFillState() override;
   bool SaveRows() override;
   bool HasUnsavedEdits(QString& reason) override;
   void GetSummaryText(QString& out, int nRows) override;

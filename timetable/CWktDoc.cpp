@@ -42,6 +42,15 @@ void CWktDoc::takeSchedule(const CWktRec& read, int result) {
   m_read = read;
 }
 
+std::function<void()> CWktDoc::KeepFillState() {
+  return [this, wkt = m_wkt, stored = m_stored, read = m_read, layout = m_layout] {
+    m_wkt = wkt;
+    m_stored = stored;
+    m_read = read;
+    m_layout = layout;
+  };
+}
+
 bool CWktDoc::FillRows() {
   const bool read = m_bScheduleTaken || LoadSchedule(m_wkt.Y, m_wkt.QC) >= 0;
   BuildPage();

@@ -25,6 +25,8 @@ class CWktDoc : public CKvCardDoc {
   // builds the page; false when the read failed (the card then holds no
   // schedule).
   bool FillRows() override;
+  // A refresh whose read fails puts the schedules and the page back.
+  std::function<void()> KeepFillState() override;
   QString GetCardTitle(int nPage) override;
   int GetTitleHeight(int nPage) override;
 

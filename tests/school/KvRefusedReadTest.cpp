@@ -124,14 +124,14 @@ class KvRefusedReadTest : public KvSchoolDbTest {
 }  // namespace
 
 TEST_P(KvRefusedReadTest, ARefusedReadLeavesNothingToEditOrSave) {
-  // The class fee sheet refreshed (F5).
+  // The class fee sheet read for a node just chosen in its tree.
   CXxDjDoc0* sheet = OpenSheet();
   ASSERT_NE(sheet, nullptr);
   CXxDjView0* grid = sheet->FindView<CXxDjView0>();
   ASSERT_EQ(sheet->GetRowCount(), 2);
   const Subject sheetSubject{
       "class fee sheet",
-      [&] { return sheet->Refill(); },
+      [&] { sheet->MarkKeyChanged(); return sheet->Refill(); },
       [&] {
         return !sheet->m_bReadOnly && !sheet->IsFillFailed() && grid->IsEditable() &&
                sheet->GetRowCount() == 2;
