@@ -139,8 +139,9 @@ TEST_P(KvFeeCatalogueTest, RenameOntoAnotherItemMergesOnlyOnYes) {
     QStringList texts;
     const KvMessageHandler previous = KvSetMessageHandler([&](const KvMessage& message) {
       texts.append(message.text);
-      if (message.buttons() == KV_MB_YESNO)
+      if (message.buttons() == KV_MB_YESNO) {
         EXPECT_TRUE(other.Execute(QStringLiteral("Update COST Set NT='另一站' Where KNO='08'")));
+      }
       return int(KV_IDYES);
     });
     KvPress(&merging, KV_IDOK);

@@ -359,7 +359,11 @@ TEST_P(KvFeeReportTest, AnItemNamedWithASlashCountsEverywhereAndARefreshReadsThe
     CXxRptDoc* doc = Open(257, answer(257));
     ASSERT_NE(doc, nullptr);
     CCost item{recode ? QStringLiteral("04") : QStringLiteral("05"), QStringLiteral("校服费"), QString()};
-    ASSERT_TRUE(recode ? item.Update(QStringLiteral("03"), pdb()) : item.Insert(pdb()));
+    CCost read;
+    if (recode) {
+      ASSERT_EQ(read.Load(QStringLiteral("03"), pdb()), 1);
+    }
+    ASSERT_TRUE(recode ? item.Update(read, pdb()) : item.Insert(pdb()));
     doc->FindView<CXxRptView>()->ExecuteCmd(KV_CMD_REFRESH);
     CXxRptDoc* fresh = Open(257, answer(257));
     EXPECT_EQ(KvShownCells(doc) + KvShownCells(doc, 0), KvShownCells(fresh) + KvShownCells(fresh, 0)) << recode;
