@@ -56,9 +56,8 @@ TEST_P(CKvMonthTableTest, OnlyMonthsThatDifferFromTheCalendarAreStored) {
   EXPECT_EQ(Months(30).size(), 2) << "another type leaves the rows alone";
 }
 
-// The carry moves every last day a year on (a month's end stays its
-// month's end) and starts each month the day after its predecessor; the
-// new year is written for every stored type.
+// The carry moves every last day a year on and starts each month the day
+// after its predecessor; the new year is written for every stored type.
 TEST_P(CKvMonthTableTest, CarryMovesEveryTypeOneYearOn) {
   struct Case {
     QStringList months2024;
@@ -138,23 +137,21 @@ TEST_P(CKvMonthTableTest, ChangingAMonthMovesItsNeighbours) {
   EXPECT_FALSE(Table().Modify(QStringLiteral("2024"), QStringLiteral("02"), moved));
   EXPECT_EQ(State(), before);
 
-  // With month 2 ending on 20 March, changes that would leave month 3
-  // without a day, and a change of a month stored otherwise than it was
-  // read, are refused with the reason and keep everything.
+  // With month 2 ending on 20 March: changes leaving month 3 without a day,
+  // and one of a month stored otherwise than read, are refused and said.
   App()->module->refuseChange = false;
   const QString toMarch[2] = {QStringLiteral("20240201"), QStringLiteral("20240320")};
   ASSERT_TRUE(Table().Modify(QStringLiteral("2024"), QStringLiteral("02"), toMarch));
   const QStringList kept = State();
-  const QString refused[][5] = {
-      {"04", "20240312", "20240430", "", "这样修改将使2024年03月成为20240321～20240311，没有一天，其前后两月将会重叠，不能修改！"},
-      {"02", "20240201", "20240331", "", "这样修改将使2024年03月成为20240401～20240331，没有一天，其前后两月将会重叠，不能修改！"},
-      {"02", "20240201", "20240310", "20240229",
-       "2024年02月已被别的窗口或工作站修改为20240201～20240320，本次修改未保存，请重新打开后再修改！"}};
+  const QString refused[][6] = {  // month, new days, refusal, days read
+      {"04", "20240312", "20240430", "这样修改将使2024年03月成为20240321～20240311，没有一天，其前后两月将会重叠，不能修改！"},
+      {"02", "20240201", "20240331", "这样修改将使2024年03月成为20240401～20240331，没有一天，其前后两月将会重叠，不能修改！"},
+      {"02", "20240201", "20240310", "2024年02月已被别的窗口或工作站修改为20240201～20240320，本次修改未保存，请重新打开后再修改！",
+       "20240201", "20240229"}};
   for (const auto& r : refused) {
     KvScriptedAnswers answers;
-    const QString read[2] = {QStringLiteral("20240201"), r[3]};
-    EXPECT_FALSE(Table().Modify(QStringLiteral("2024"), r[0], &r[1], r[3].isEmpty() ? nullptr : read));
-    EXPECT_EQ(answers.Stops(), QStringList{r[4]});
+    EXPECT_FALSE(Table().Modify(QStringLiteral("2024"), r[0], &r[1], r[4].isEmpty() ? nullptr : &r[4]));
+    EXPECT_EQ(answers.Stops(), QStringList{r[3]});
     EXPECT_EQ(State(), kept);
   }
 }

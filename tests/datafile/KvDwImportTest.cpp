@@ -82,8 +82,7 @@ TEST_P(KvDwImportTest, TheSourceUnitTakesTheTargetsPlace) {
   EXPECT_EQ(LogNotes(27), QStringList{QStringLiteral("导入单位03的数据")});
 }
 
-// Refused by a module, or on a server by a workstation that logs in while
-// the import runs (a data file is held for the import alone).
+// Refused by a module, or on a server by a workstation logging in meanwhile.
 TEST_P(KvDwImportTest, ARefusalLeavesTheTargetAsItWas) {
   const QStringList before = State();
   CKvDb other(kind());
@@ -100,8 +99,7 @@ TEST_P(KvDwImportTest, ARefusalLeavesTheTargetAsItWas) {
   }
   App()->module->refuseImport = 0;
   App()->module->duringImport = {};
-  // Statement by statement on a data file only: on a server each run copies
-  // the database.
+  // Statement by statement on a data file only: each run copies a server's.
   if (kind() != 0)
     return;
   for (int n = 1;; ++n) {
