@@ -263,8 +263,6 @@ bool CKvDwRec::KvAddDw(CKvDb* pDb) {
   if (pDb->TableExists(QStringLiteral("CH")) &&
       countOf(pDb, QStringLiteral("Select Count(*) From CH")) > 0)
     return refuse(transaction, QStringLiteral("已设置了存货科目，不能再设置集团核算模式！"));
-  if (!pDb->CheckOtherClients(true))
-    return false;
   QString siblingsSql = QStringLiteral("Select Count(*) From KvDw");
   if (!parentCode.isEmpty())
     siblingsSql += QStringLiteral(" Where KNO Like %1 And KNO<>%2")
@@ -292,7 +290,9 @@ bool CKvDwRec::KvAddDw(CKvDb* pDb) {
         return false;
     }
   }
-  if (!confirmStillRestricted(pDb, restricted))
+  // Nobody else may be on the data file when the units change: checked
+  // after the last question, right before the commit.
+  if (!confirmStillRestricted(pDb, restricted) || !pDb->CheckOtherClients(true))
     return false;
   return transaction.Commit();
 }
@@ -328,7 +328,7 @@ bool CKvDwRec::KvModifyDw(const QString& oldCode, CKvDb* pDb, const CKvDwRec* pR
   if (!writtenUnitStands(pDb, transaction, *this,
                          QStringLiteral("%1～%2：代码重复，修改失败！").arg(old, newCode),
                          QStringLiteral("%1～%2：修改失败！").arg(old, newCode)) ||
-      !pDb->CheckOtherClients(true) || !KvSetDwOperators(pDb, newCode, Operators, old))
+      !KvSetDwOperators(pDb, newCode, Operators, old))
     return false;
   if (newCode != old) {
     // The descendants, their visibility rows and the unit's data follow.
@@ -340,7 +340,7 @@ bool CKvDwRec::KvModifyDw(const QString& oldCode, CKvDb* pDb, const CKvDwRec* pR
     if (!runOnEveryCodePlace(pDb, rename))
       return false;
   }
-  if (!confirmStillRestricted(pDb, restricted))
+  if (!confirmStillRestricted(pDb, restricted) || !pDb->CheckOtherClients(true))
     return false;
   return transaction.Commit();
 }
@@ -372,8 +372,7 @@ bool CKvDwRec::KvDeleteDw(const QString& code, CKvDb* pDb) {
   KvDbTransaction transaction(*pDb);
   if (!transaction.IsActive() ||
       !pDb->Execute(QStringLiteral("Delete From KVDW Where KNO Like %1").arg(likeSubtree(pDb, code)),
-                    QString(), 1) ||
-      !pDb->CheckOtherClients(true))
+                    QString(), 1))
     return false;
   if (moveUp) {
     const KvCodeRefs refs = unitTables();
@@ -393,7 +392,7 @@ bool CKvDwRec::KvDeleteDw(const QString& code, CKvDb* pDb) {
   if (!pDb->Execute(QStringLiteral("Delete From SysCsTab Where Cs=4000 And CsN=1 And CsNa Like %1")
                         .arg(likeSubtree(pDb, code))))
     return false;
-  if (!confirmStillRestricted(pDb, restricted) || !transaction.Commit())
+  if (!confirmStillRestricted(pDb, restricted) || !pDb->CheckOtherClients(true) || !transaction.Commit())
     return false;
   if (moveUp)
     KvMessageBox(parentCode.isEmpty() ? QStringLiteral("您已取消了集团核算模式！")

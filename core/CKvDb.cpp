@@ -200,6 +200,7 @@ bool CKvDb::Execute(const QString& sqlJet, const QString& sqlServer, int, bool b
   bool ok = false;
   if (IsOpen()) {
     m_backend->setQueryTimeout(0);
+    m_backend->takeLockWait();
     ok = m_backend->execute(sql, &error);
   }
   if (!ok && m_nKind != 0)
@@ -240,6 +241,7 @@ CKvDb::TypedRun CKvDb::ExecuteTyped(const QString& sqlJet, int* pnRows) {
       return TypedRun::ControlRefused;
     // The statement is the engine's text already: it runs untranslated.
     m_backend->setQueryTimeout(0);
+    m_backend->takeLockWait();
     if (!m_backend->execute(statement, &error)) {
       if (m_nKind != 0)
         m_serverError = error;
@@ -255,7 +257,7 @@ CKvDb::TypedRun CKvDb::ExecuteTyped(const QString& sqlJet, int* pnRows) {
 }
 
 void CKvDb::reportFailed(const QString& sql, const QString& error) const {
-  if (FailsAsLost())
+  if (FailsAsLost() || ReportLockWait())
     return;
   // The server's own text leads on kind 2 only.
   QString text = m_nKind == 2 && !error.isEmpty() ? error + u'\n' : QString();
@@ -267,6 +269,7 @@ bool CKvDb::ExecuteKept(const QString& sql, const std::function<void(KvDbStateme
   QString error;
   bool ok = false;
   if (IsOpen()) {
+    m_backend->takeLockWait();
     KvDbStatement* statement = m_backend->keptStatement(sql, &error);
     if (statement) {
       bind(*statement);
@@ -289,9 +292,11 @@ int CKvDb::GetRowCount() const {
 }
 
 bool CKvDb::BeginTrans() {
+  if (IsOpen())
+    m_backend->takeLockWait();
   const bool ok = IsOpen() && m_backend->beginTransaction();
-  if (!ok)
-    FailsAsLost();
+  if (!ok && !FailsAsLost())
+    ReportLockWait();
   return ok;
 }
 
@@ -301,7 +306,24 @@ bool CKvDb::Rollback() { return IsOpen() && m_backend->rollbackTransaction(); }
 
 int CKvDb::TransactionDepth() const { return IsOpen() ? m_backend->transactionDepth() : 0; }
 
-bool CKvDb::LockTable(const QString& table) { return IsOpen() && m_backend->lockTable(table); }
+bool CKvDb::LockTable(const QString& table) {
+  if (!IsOpen())
+    return false;
+  m_backend->takeLockWait();
+  if (m_backend->lockTable(table))
+    return true;
+  ReportLockWait();
+  return false;
+}
+
+bool CKvDb::ReportLockWait() const {
+  if (!m_backend || !m_backend->takeLockWait())
+    return false;
+  KvMessageBox(QStringLiteral("数据正被另一工作站锁定（其修改尚未提交），等待%1秒后已放弃，本次操作未作任何修改！")
+                   .arg(kKvLockWaitMs / 1000),
+               KV_MB_OK | KV_MB_ICONSTOP);
+  return true;
+}
 
 QString CKvDb::QuoteText(const QString& text, int nMaxLen) const {
   return KvQuoteSqlText(text, m_nKind, nMaxLen);

@@ -85,7 +85,8 @@ class CKvDb {
   // On failure with bReport: "执行下列SQL语句时出错！\n%s" with the statement
   // as it ran, under the stop icon, preceded on kind 2 by the server's error
   // text and a line break; on a lost connection only what FailsAsLost
-  // shows.
+  // shows; for a statement that gave up waiting for another connection's
+  // lock what ReportLockWait shows.
   bool Execute(const QString& sqlJet, const QString& sqlServer = QString(), int nOptions = 128,
                bool bReport = true);
   // Runs a statement with "?" parameters, in a text every kind takes as
@@ -129,7 +130,15 @@ class CKvDb {
   // Inside a transaction: keeps other writers off the table until the
   // transaction ends (numbers made unique by insert-then-count). SQLite
   // transactions hold the file's write lock from their start already.
+  // BeginTrans and LockTable report a lock they waited for in vain
+  // (ReportLockWait) and nothing else.
   bool LockTable(const QString& table);
+  // A statement waits for a lock another connection holds no longer than
+  // kKvLockWaitMs (core/KvDbBackend.h), on every kind. After a failure:
+  // when the statement gave up so, says "数据正被另一工作站锁定（其修改尚未
+  // 提交），等待%d秒后已放弃，本次操作未作任何修改！" (the stop icon) and
+  // answers true.
+  bool ReportLockWait() const;
 
   // The text made safe between single quotes for this connection's kind;
   // nMaxLen 0 or more cuts it to that width first.

@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 
 // The rows of one select, read forward. A cursor is made positioned on its
 // first row (or at the end when there is none). Values are converted as the
@@ -267,6 +268,14 @@ class KvDbBackend {
   // session.
   void noteIfLost();
 
+  // --- Waiting for another connection's lock ---
+  // A statement that waits for a lock another connection holds gives up
+  // after kKvLockWaitMs on every kind (SQLite's busy time-out, the
+  // server's lock_timeout) and fails. takeLockWait tells whether a
+  // statement failed so since it was last asked, and forgets it.
+  void noteLockWait() { m_lockWait = true; }
+  bool takeLockWait() { return std::exchange(m_lockWait, false); }
+
  protected:
   // Forgets the kept statements: a session made again knows none of them,
   // so each is prepared again at its next use.
@@ -276,7 +285,11 @@ class KvDbBackend {
   std::unordered_map<QString, std::unique_ptr<KvDbStatement>> m_kept;
   std::function<void()> m_onLost;
   bool m_lostNoted = false;
+  bool m_lockWait = false;
 };
+
+// How long a statement waits for a lock held by another connection.
+constexpr int kKvLockWaitMs = 10000;
 
 // A bulk load through multi-row inserts ("Values(?,?),(?,?),..."), for a
 // back end that has no bulk path of its own: the rows of a batch are kept

@@ -9,20 +9,24 @@ KvDbTransaction::KvDbTransaction(CKvDb& db) : m_db(db) {
 }
 
 KvDbTransaction::KvDbTransaction(CKvDb& db, const QString& lockTable) : m_db(db) {
+  if (m_db.IsOpen())
+    m_db.GetBackend()->takeLockWait();
   if (m_db.IsOpen() && m_db.GetBackend()->beginLocked(lockTable))
     m_level = m_db.TransactionDepth();
-  else
-    m_db.FailsAsLost();
+  else if (!m_db.FailsAsLost())
+    m_db.ReportLockWait();
 }
 
 KvDbTransaction::KvDbTransaction(CKvDb& db, const QString& lockTable, KvDbStatement& select,
                                  std::unique_ptr<KvDbRowset>* rows, QString* error)
     : m_db(db) {
+  if (m_db.IsOpen())
+    m_db.GetBackend()->takeLockWait();
   if (m_db.IsOpen() && m_db.GetBackend()->beginLockedSelect(lockTable, select, rows, error,
                                                                    KvDbBackend::StatementFailure::kEndsTransaction))
     m_level = m_db.TransactionDepth();
-  else
-    m_db.FailsAsLost();
+  else if (!m_db.FailsAsLost())
+    m_db.ReportLockWait();
 }
 
 KvDbTransaction::~KvDbTransaction() { Rollback(); }

@@ -47,6 +47,20 @@ QString diagnostic(SQLSMALLINT type, SQLHANDLE handle) {
   return QString::fromUtf16(reinterpret_cast<const char16_t*>(message), length);
 }
 
+// True when the failed call's statement gave up waiting for a lock that
+// another session held (the server's lock_timeout, SQLSTATE 55P03).
+bool gaveUpWaiting(SQLSMALLINT type, SQLHANDLE handle) {
+  SQLWCHAR state[6];
+  SQLINTEGER native = 0;
+  SQLSMALLINT length = 0;
+  for (SQLSMALLINT record = 1;; ++record) {
+    if (!SQL_SUCCEEDED(SQLGetDiagRecW(type, handle, record, state, &native, nullptr, 0, &length)))
+      return false;
+    if (QStringView(reinterpret_cast<const char16_t*>(state), 5) == u"55P03")
+      return true;
+  }
+}
+
 // Reads one column of the current row as text; false when the driver fails.
 bool readColumn(SQLHSTMT stmt, int column, QString* value, bool* isNull) {
   value->clear();
@@ -136,7 +150,8 @@ std::unique_ptr<KvOdbcBackend> KvOdbcBackend::open(const CKvDbInfo& info, QStrin
   if (!backend->run(QStringLiteral("SET application_name = '") +
                         KvQuoteSqlText(KvDbApplicationName(), 1) + u'\'',
                     error, nullptr) ||
-      !backend->run(QStringLiteral("SET standard_conforming_strings = on"), error, nullptr))
+      !backend->run(QStringLiteral("SET standard_conforming_strings = on"), error, nullptr) ||
+      !backend->run(QStringLiteral("SET lock_timeout = ") + QString::number(kKvLockWaitMs), error, nullptr))
     return nullptr;
   backend->m_connectInfo = info;
   KvEnrolServerSession(backend.get());
@@ -201,6 +216,8 @@ bool KvOdbcBackend::run(const QString& sql, QString* error, qint64* affected) {
   bool ok = SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA;
   if (!ok && error)
     *error = diagnostic(SQL_HANDLE_STMT, stmt);
+  if (!ok && gaveUpWaiting(SQL_HANDLE_STMT, stmt))
+    noteLockWait();
   // Several statements in one text give one count each.
   while (ok) {
     SQLLEN count = 0;
@@ -213,6 +230,8 @@ bool KvOdbcBackend::run(const QString& sql, QString* error, qint64* affected) {
       ok = false;
       if (error)
         *error = diagnostic(SQL_HANDLE_STMT, stmt);
+      if (gaveUpWaiting(SQL_HANDLE_STMT, stmt))
+        noteLockWait();
     }
   }
   SQLFreeHandle(SQL_HANDLE_STMT, stmt);
@@ -545,6 +564,8 @@ class OdbcStatement final : public KvDbStatement {
     if (!ok) {
       if (error)
         *error = diagnostic(SQL_HANDLE_STMT, m_stmt);
+      if (gaveUpWaiting(SQL_HANDLE_STMT, m_stmt))
+        (*owner)->noteLockWait();
       SQLFreeStmt(m_stmt, SQL_CLOSE);
       (*owner)->dropIfLost();
     }

@@ -20,6 +20,13 @@ constexpr const char* kAfterStatement = "\n;RELEASE SAVEPOINT kv_stmt;SAVEPOINT 
 
 void ignoreNotice(void*, const char*) {}
 
+// True when the statement of the result gave up waiting for a lock that
+// another session held (lock_timeout).
+bool gaveUpWaiting(const PGresult* res) {
+  const char* state = res ? PQresultErrorField(res, PG_DIAG_SQLSTATE) : nullptr;
+  return state && qstrcmp(state, "55P03") == 0;
+}
+
 QString primaryMessage(PGconn* conn, PGresult* res) {
   const char* primary = res ? PQresultErrorField(res, PG_DIAG_MESSAGE_PRIMARY) : nullptr;
   return primary ? QString::fromUtf8(primary) : QString::fromUtf8(PQerrorMessage(conn)).trimmed();
@@ -111,7 +118,9 @@ std::unique_ptr<KvPgBackend> KvPgBackend::open(const CKvDbInfo& info, QString* e
   add("client_encoding", "UTF8");
   add("application_name", KvDbApplicationName().toUtf8());
   // Quoting doubles single quotes only: backslashes must stay plain text.
-  add("options", "-c standard_conforming_strings=on");
+  // A statement waits for another session's lock no longer than a
+  // statement on a data file does.
+  add("options", "-c standard_conforming_strings=on -c lock_timeout=" + QByteArray::number(kKvLockWaitMs));
 
   QList<const char*> keyPtrs, valuePtrs;
   for (qsizetype i = 0; i < keys.size(); ++i) {
@@ -169,6 +178,8 @@ bool KvPgBackend::send(const QByteArray& sql, QString* error, PGresult** rows, q
       case PGRES_BAD_RESPONSE:
         if (ok && error)
           *error = primaryMessage(m_conn, res);
+        if (gaveUpWaiting(res))
+          noteLockWait();
         ok = false;
         break;
       case PGRES_TUPLES_OK:
@@ -540,6 +551,8 @@ class PgStatement final : public KvDbStatement {
     }
     if (!ok || (pipeline && !pipeline->afterOk))
       (*owner)->noteIfLost();
+    if (std::exchange(m_lockWait, false))
+      (*owner)->noteLockWait();
     return ok;
   }
 
@@ -554,6 +567,7 @@ class PgStatement final : public KvDbStatement {
     m_rows = ok ? commandRows(res) : 0;
     if (!ok && error)
       *error = primaryMessage(conn, res);
+    m_lockWait = !ok && gaveUpWaiting(res);
     if (rows && status == PGRES_TUPLES_OK) {
       *rows = res;
       return true;
@@ -582,6 +596,7 @@ class PgStatement final : public KvDbStatement {
                    QString* error, PGresult** rows, Pipeline* pipeline) {
     const QList<QByteArray>& before = pipeline->before;
     const bool savepoint = pipeline->savepoint;
+    m_lockWait = false;
     if (!PQenterPipelineMode(conn)) {
       if (error)
         *error = primaryMessage(conn, nullptr);
@@ -627,6 +642,7 @@ class PgStatement final : public KvDbStatement {
         reported = true;
       }
       if (failed) {
+        m_lockWait = m_lockWait || gaveUpWaiting(res);
         afterPassed = false;
         if (nulls < afterFirst)
           ok = false;
@@ -668,6 +684,7 @@ class PgStatement final : public KvDbStatement {
 
   std::weak_ptr<KvPgBackend*> m_owner;
   qint64 m_rows = 0;
+  bool m_lockWait = false;  // the last run gave up waiting for a lock
   QByteArray m_name;
   QList<QByteArray> m_values;
   QList<int> m_formats;

@@ -12,8 +12,18 @@
 #include <utility>
 
 namespace {
-// How long a statement waits for another program's lock before it fails.
-constexpr int kBusyTimeoutMs = 10000;
+// Waits for another connection's lock in growing naps (1, 2, ... 25 ms);
+// once kKvLockWaitMs have passed the statement fails, and its connection
+// notes why.
+int waitForLock(void* backend, int count) {
+  const qint64 waited = count <= 25 ? qint64(count) * (count + 1) / 2 : 325 + qint64(count - 25) * 25;
+  if (waited >= kKvLockWaitMs) {
+    static_cast<KvSqliteBackend*>(backend)->noteLockWait();
+    return 0;
+  }
+  sqlite3_sleep(qMin(count + 1, 25));
+  return 1;
+}
 
 void setError(QString* error, sqlite3* db) {
   if (error)
@@ -88,7 +98,7 @@ std::unique_ptr<KvSqliteBackend> KvSqliteBackend::open(const QString& path) {
   backend->m_presence = KvPresenceLock::acquire(path);
   if (!backend->m_presence)
     return nullptr;
-  sqlite3_busy_timeout(db, kBusyTimeoutMs);
+  sqlite3_busy_handler(db, waitForLock, backend.get());
   qint64 applicationId = 0;
   if (!scalar(db, "PRAGMA application_id", &applicationId) ||
       applicationId != kKvSqliteApplicationId)
@@ -606,7 +616,7 @@ bool KvSqliteBackend::copyTo(const QString& target, bool replace) {
     // would wait.
     sqlite3_backup* backup = sqlite3_backup_init(copy, "main", m_db, "main");
     int rc = backup ? sqlite3_backup_step(backup, -1) : SQLITE_ERROR;
-    for (int waited = 0; (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && waited < kBusyTimeoutMs;
+    for (int waited = 0; (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) && waited < kKvLockWaitMs;
          waited += 50) {
       sqlite3_sleep(50);
       rc = sqlite3_backup_step(backup, -1);

@@ -8,6 +8,7 @@
 #include "core/KvDbBackend.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
+#include "core/KvMessage.h"
 #include "core/KvNumber.h"
 #include "app/KvLoggedWrite.h"
 
@@ -40,8 +41,9 @@ bool KvYearMonths::operator==(const KvYearMonths& other) const {
 QString KvDateNextYear(const QString& date) {
   int year = 0, month = 0, day = 0;
   KvSplitDateText(date, &year, &month, &day);
+  const bool monthEnd = day == KvDaysInMonth(year, month);
   ++year;
-  return KvMakeDate(year, month, qMin(day, KvDaysInMonth(year, month)));
+  return KvMakeDate(year, month, monthEnd ? KvDaysInMonth(year, month) : qMin(day, KvDaysInMonth(year, month)));
 }
 
 CKvMonthTable::CKvMonthTable(CKvDb* db, int nType) : m_pDb(db ? db : KvGetAppDb()), m_nType(nType) {}
@@ -193,7 +195,8 @@ bool CKvMonthTable::CarryToNewYear() {
   return trans.Commit();
 }
 
-bool CKvMonthTable::Modify(const QString& year, const QString& month, const QString newDays[2]) {
+bool CKvMonthTable::Modify(const QString& year, const QString& month, const QString newDays[2],
+                          const QString readDays[2]) {
   if (!m_pDb)
     return false;
   const int m = month.toInt();
@@ -206,6 +209,8 @@ bool CKvMonthTable::Modify(const QString& year, const QString& month, const QStr
   const QString oldLast = months.last[m - 1];
   if (newDays[0] == oldFirst && newDays[1] == oldLast)
     return true;
+  const QString readFirst = readDays ? readDays[0] : oldFirst;
+  const QString readLast = readDays ? readDays[1] : oldLast;
   int fileYear = 0;
   if (!readFileYear(m_pDb, &fileYear))
     return false;
@@ -222,14 +227,34 @@ bool CKvMonthTable::Modify(const QString& year, const QString& month, const QStr
   const int code = module ? module->GetMonthPeriod(period) : -1;
   const int logCode = m_nType * 100 + (code < 0 ? 0 : code % 100);
   const QString note = KvFormat("修改%s：%s～%s --> %s～%s", period, oldFirst, oldLast, newDays[0], newDays[1]);
-  return KvLoggedWrite(m_pDb, logCode, note, [&] {
+  // Why the change was refused under the lock; shown once it is undone.
+  QString refusal;
+  // A neighbour must keep a day at least: one that ran backwards would
+  // leave the months before and after it overlapping.
+  const auto keepsDays = [&](const QString& y, int n, const QString& first, const QString& last) {
+    if (first <= last)
+      return true;
+    refusal = KvFormat("这样修改将使%s年%s月成为%s～%s，没有一天，其前后两月将会重叠，不能修改！", y,
+                       KvIntToText(n, 2), first, last);
+    return false;
+  };
+  const bool written = KvLoggedWrite(m_pDb, logCode, note, [&] {
+    // Under the table's lock: the month is still what the window read.
+    if (!m_pDb->LockTable(QStringLiteral("ZRVMONTH")) || !ReadYear(year, months))
+      return false;
+    if (months.first[m - 1] != readFirst || months.last[m - 1] != readLast) {
+      refusal = KvFormat("%s年%s月已被别的窗口或工作站修改为%s～%s，本次修改未保存，请重新打开后再修改！", year,
+                         month, months.first[m - 1], months.last[m - 1]);
+      return false;
+    }
     months.first[m - 1] = newDays[0];
     months.last[m - 1] = newDays[1];
     if (m > 1)
       months.last[m - 2] = KvPrevDate(newDays[0]);
     if (m < 12)
       months.first[m] = KvNextDate(newDays[1]);
-    if (!writeYearRows(year, months))
+    if ((m > 1 && !keepsDays(year, m - 1, months.first[m - 2], months.last[m - 2])) ||
+        (m < 12 && !keepsDays(year, m + 1, months.first[m], months.last[m])) || !writeYearRows(year, months))
       return false;
     KvYearMonths other;
     if (isFileYear && m == 12) {
@@ -237,15 +262,25 @@ bool CKvMonthTable::Modify(const QString& year, const QString& month, const QStr
       if (!ReadYear(next, other))
         return false;
       other.first[0] = KvNextDate(newDays[1]);
-      return writeYearRows(next, other);
-    }
-    if (m == 1) {
+      if (!keepsDays(next, 1, other.first[0], other.last[0]) || !writeYearRows(next, other))
+        return false;
+    } else if (m == 1) {
       const QString previous = QString::number(year.toInt() - 1);
       if (!ReadYear(previous, other))
         return false;
       other.last[11] = KvPrevDate(newDays[0]);
-      return writeYearRows(previous, other);
+      if (!keepsDays(previous, 12, other.first[11], other.last[11]) || !writeYearRows(previous, other))
+        return false;
+    }
+    // The change is made with the data file held: on a server nobody may
+    // have logged in since that was checked.
+    if (!m_pDb->CheckOtherClients(false)) {
+      refusal = QStringLiteral("修改期间别的工作站登录了当前数据文件，本次修改未保存！");
+      return false;
     }
     return true;
   });
+  if (!written && !refusal.isEmpty())
+    KvMessageBox(refusal, KV_MB_OK | KV_MB_ICONSTOP);
+  return written;
 }

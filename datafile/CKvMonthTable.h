@@ -46,7 +46,8 @@ class CKvMonthTable {
   // On a new year's file whose SYSTAB holds its year Y (Max(PY)) and whose
   // ZRVMONTH was copied from the previous year's file: adds the months of
   // Y + 1 for every type from those of Y, each last day a year later
-  // (February 29 becomes February 28), each first day the day after its
+  // (KvDateNextYear: February 29 becomes February 28, February 28 at the
+  // end of its month February 29), each first day the day after its
   // predecessor's last. False when it failed, with nothing added.
   bool CarryToNewYear();
 
@@ -62,7 +63,13 @@ class CKvMonthTable {
   // the module of the type may refuse (CheckMonthChange), and the change is
   // logged for it. Both years and the log entry are kept together or not at
   // all. True also when nothing changed.
-  bool Modify(const QString& year, const QString& month, const QString newDays[2]);
+  // Refused with a message, under the table's lock and after the module's
+  // questions: a month no longer stored as readDays gives it (the days a
+  // window read; without them, as this call read them first), a neighbour
+  // that would be left without a day, and, on a server, another workstation
+  // on the data file (the change is made with the file held exclusively).
+  bool Modify(const QString& year, const QString& month, const QString newDays[2],
+              const QString readDays[2] = nullptr);
 
  private:
   bool writeYearRows(const QString& year, const KvYearMonths& months);
@@ -72,5 +79,6 @@ class CKvMonthTable {
   int m_nType;
 };
 
-// The year `date` moved one year on, the day kept within the month.
+// The year `date` moved one year on, the day kept within the month; the
+// last day of a month stays the last day of that month.
 QString KvDateNextYear(const QString& date);

@@ -199,11 +199,14 @@ bool CKvPeriodDlg::ApplyChange() {
   if (KvMessageBox(KvFormat("修改%s应持慎重态度！\n真的要修改吗？", m_strPeriod),
                    KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
     return false;
+  // The month as the list shows it: a change made elsewhere since refuses.
+  const QTreeWidgetItem* item = m_pList->selectedItems().first();
+  const QString read[2] = {item->data(1, Qt::UserRole).toString(), item->data(2, Qt::UserRole).toString()};
   CKvDb* db = Db();
   if (!db || !db->ReopenMdbExclusive(true))
     return false;
   const bool changed = db->CheckOtherClients(true) &&
-                       CKvMonthTable(db, m_pModule->GetModule()).Modify(year, m_strMonth, days);
+                       CKvMonthTable(db, m_pModule->GetModule()).Modify(year, m_strMonth, days, read);
   db->ReopenMdbExclusive(false);
   if (!changed) {
     m_pFirst->setFocus();

@@ -147,6 +147,13 @@ bool KvImportDwFrom(const QString& target, CKvDb* pDb, const QString& sourcePath
       CKvDwRec unit = units.at(i);
       imported = unit.KvInsertDw(pDb, 1) && askModules(chosen, 9, moduleText(i));
     }
+    // On a server the check before was a look at one moment: a workstation
+    // that logged in since may have saved into the unit.
+    if (imported && !pDb->CheckOtherClients(false)) {
+      transaction.Rollback();
+      stop(QStringLiteral("导入期间别的工作站登录了目标数据文件，导入已取消，数据未被改动！"));
+      imported = false;
+    }
     imported = imported && transaction.Commit();
   }
   pDb->LockExclusive(false);

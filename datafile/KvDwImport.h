@@ -6,7 +6,8 @@
 // exclusively and after the backup before a risky operation, T's rows, the
 // missing operators, the units and each module's rows (operation 9, written
 // through the same connection) are replaced in one transaction: a refusing
-// module or a failed statement keeps the data file as it was.
+// module, a failed statement or another workstation found on the data file
+// just before the commit keeps the data file as it was.
 
 #include <QString>
 

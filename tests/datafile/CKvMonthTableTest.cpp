@@ -62,6 +62,7 @@ TEST_P(CKvMonthTableTest, CarryMovesEveryTypeOneYearOn) {
   struct Case {
     QStringList months2024;
     QStringList expected2025;
+    QString year = QStringLiteral("2024");
   };
   const QList<Case> cases = {
       {{}, {}},
@@ -75,16 +76,21 @@ TEST_P(CKvMonthTableTest, CarryMovesEveryTypeOneYearOn) {
        {QStringLiteral("2025|01|20241226|20250125"), QStringLiteral("2025|02|20250126|20250225"),
         QStringLiteral("2025|03|20250226|20250331"), QStringLiteral("2025|11|20251101|20251125"),
         QStringLiteral("2025|12|20251126|20251225")}},
+      // Into a leap year: February keeps its whole month, March its 1st.
+      {{QStringLiteral("12:20271201-20271225")},
+       {QStringLiteral("2028|01|20271226|20280131"), QStringLiteral("2028|12|20281201|20281225")},
+       QStringLiteral("2027")},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From ZRVMONTH")));
-    ASSERT_TRUE(Table(30).WriteYear(QStringLiteral("2024"), Year(QStringLiteral("2024"), c.months2024)));
-    ASSERT_TRUE(Table(2).WriteYear(QStringLiteral("2024"), Year(QStringLiteral("2024"), c.months2024)));
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update SysTab Set PY=%1").arg(c.year)));
+    ASSERT_TRUE(Table(30).WriteYear(c.year, Year(c.year, c.months2024)));
+    ASSERT_TRUE(Table(2).WriteYear(c.year, Year(c.year, c.months2024)));
     ASSERT_TRUE(Table().CarryToNewYear());
     for (int type : {2, 30}) {
       QStringList next;
       for (const QString& row : Months(type))
-        if (row.startsWith(QStringLiteral("2025")))
+        if (row.startsWith(QString::number(c.year.toInt() + 1)))
           next.append(row);
       EXPECT_EQ(next, c.expected2025) << c.months2024.join(u' ').toStdString() << " type " << type;
     }
@@ -130,6 +136,24 @@ TEST_P(CKvMonthTableTest, ChangingAMonthMovesItsNeighbours) {
   const QString moved[2] = {QStringLiteral("20240205"), QStringLiteral("20240229")};
   EXPECT_FALSE(Table().Modify(QStringLiteral("2024"), QStringLiteral("02"), moved));
   EXPECT_EQ(State(), before);
+
+  // With month 2 ending on 20 March: changes leaving month 3 without a day,
+  // and one of a month stored otherwise than read, are refused and said.
+  App()->module->refuseChange = false;
+  const QString toMarch[2] = {QStringLiteral("20240201"), QStringLiteral("20240320")};
+  ASSERT_TRUE(Table().Modify(QStringLiteral("2024"), QStringLiteral("02"), toMarch));
+  const QStringList kept = State();
+  const QString refused[][6] = {  // month, new days, refusal, days read
+      {"04", "20240312", "20240430", "这样修改将使2024年03月成为20240321～20240311，没有一天，其前后两月将会重叠，不能修改！"},
+      {"02", "20240201", "20240331", "这样修改将使2024年03月成为20240401～20240331，没有一天，其前后两月将会重叠，不能修改！"},
+      {"02", "20240201", "20240310", "2024年02月已被别的窗口或工作站修改为20240201～20240320，本次修改未保存，请重新打开后再修改！",
+       "20240201", "20240229"}};
+  for (const auto& r : refused) {
+    KvScriptedAnswers answers;
+    EXPECT_FALSE(Table().Modify(QStringLiteral("2024"), r[0], &r[1], r[4].isEmpty() ? nullptr : &r[4]));
+    EXPECT_EQ(answers.Stops(), QStringList{r[3]});
+    EXPECT_EQ(State(), kept);
+  }
 }
 
 // Thirteen parameter rows become the months of this year and the next for

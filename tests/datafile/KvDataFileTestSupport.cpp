@@ -52,6 +52,8 @@ bool KvMonthTestModule::Check(int nValue, const QString& text, QString& message)
   }
   if (nValue == 8)
     return true;
+  if (duringImport)
+    duringImport();
   const QStringList parts = text.split(u'\n');
   CKvDb source(0);
   if (parts.size() < 4 || !source.Open(parts.at(2), CKvDbInfo(0)))

@@ -27,6 +27,7 @@ class KvMonthTestModule : public CKvDataType {
   // through the application's connection (and refuses with refuseImport 9).
   bool Check(int nValue, const QString& text, QString& message) override;
   int refuseImport = 0;
+  std::function<void()> duringImport;  // called as operation 9 begins
 
   bool refuseChange = false;
   QStringList calls;

@@ -82,13 +82,26 @@ TEST_P(KvDwImportTest, TheSourceUnitTakesTheTargetsPlace) {
   EXPECT_EQ(LogNotes(27), QStringList{QStringLiteral("导入单位03的数据")});
 }
 
+// Refused by a module, or on a server by a workstation logging in meanwhile.
 TEST_P(KvDwImportTest, ARefusalLeavesTheTargetAsItWas) {
   const QStringList before = State();
-  App()->module->refuseImport = 9;
-  EXPECT_FALSE(Import());
-  EXPECT_TRUE(m_texts.contains(QStringLiteral("“测试”模块导入失败：测试拒绝")));
-  EXPECT_EQ(State(), before);
+  CKvDb other(kind());
+  for (const bool logIn : {false, kind() != 0}) {
+    App()->module->refuseImport = logIn ? 0 : 9;
+    App()->module->duringImport = [&] {
+      if (logIn && testDb().OpenAnother(other))
+        other.Execute(QStringLiteral("SET application_name = 'kv|1|另一工作站'"));
+    };
+    EXPECT_FALSE(Import());
+    EXPECT_TRUE(m_texts.contains(logIn ? QStringLiteral("导入期间别的工作站登录了目标数据文件，导入已取消，数据未被改动！")
+                                       : QStringLiteral("“测试”模块导入失败：测试拒绝")));
+    EXPECT_EQ(State(), before);
+  }
   App()->module->refuseImport = 0;
+  App()->module->duringImport = {};
+  // Statement by statement on a data file only: each run copies a server's.
+  if (kind() != 0)
+    return;
   for (int n = 1;; ++n) {
     pdb()->FailNthStatement(n);
     const bool done = Import();
@@ -138,6 +151,8 @@ TEST_P(KvDwImportTest, TheSourceDialogRefusesFilesThatDoNotFit) {
       {m_source, QStringLiteral("Update SysTab Set MM=0"), {}, true},
   };
   for (const Case& c : cases) {
+    if (kind() != 0 && c.path == pdb()->GetDatabaseName(true))
+      continue;  // a database on a server is no source file at all
     if (!c.update.isEmpty()) {
       CKvDb db(0);
       ASSERT_TRUE(db.Open(m_source, CKvDbInfo(0)));
@@ -157,8 +172,7 @@ TEST_P(KvDwImportTest, TheSourceDialogRefusesFilesThatDoNotFit) {
   }
 }
 
-// A data file only: on a server the backup would leave database copies.
-INSTANTIATE_TEST_SUITE_P(Kinds, KvDwImportTest, ::testing::Values(0), KvDbKindName);
+KV_DB_KIND_TEST_SUITE(KvDwImportTest);
 
 }  // namespace
 

@@ -160,6 +160,19 @@ TEST_P(KvSqlConsoleDb, ATransactionWordHiddenInQuotingCommitsNothing) {
   EXPECT_EQ(Rows(QStringLiteral("T"), QStringLiteral("A,B")), QStringList{QStringLiteral("1|x';")});
 }
 
+// While the run's question is open its locks stay: a save of the same row
+// on another connection gives up after a while, says why and keeps nothing.
+TEST_P(KvSqlConsoleDb, ASaveBlockedByTheOpenRunGivesUpAndSaysWhy) {
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  KvScriptedAnswers answers;
+  EXPECT_FALSE(KvRunSqlText(pdb(), QStringLiteral("Update T Set B='x' Where A=1"), [&](int) {
+    return KvRunSqlText(&other, QStringLiteral("Update T Set B='y' Where A=1"), [](int) { return true; });
+  }));
+  EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，本次操作未作任何修改！")});
+  EXPECT_EQ(Rows(QStringLiteral("T"), QStringLiteral("A,B")), QStringList{QStringLiteral("1|a")});
+}
+
 TEST_P(KvSqlConsoleDb, AFailingStatementUndoesTheRunAndIsNotLogged) {
   KvScriptedAnswers answers;
   const QStringList before = State();
