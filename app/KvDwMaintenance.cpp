@@ -320,10 +320,17 @@ bool CKvDwRec::KvModifyDw(const QString& oldCode, CKvDb* pDb, const CKvDwRec* pR
   if (!KvChangeDwCodeLength(pDb, newParent.KNO, newParent.KNO == oldParent.KNO ? &old : nullptr))
     return false;
 
+  // The unit as read, under the code a longer level gave it just now.
+  CKvDwRec read;
+  if (pRead) {
+    read = *pRead;
+    if (read.KNO == oldCode)
+      read.KNO = old;
+  }
   const QSet<QString> restricted = restrictedOperators(pDb);
   KvDbTransaction transaction(*pDb);
   if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KVDW")) ||
-      (pRead && !unitAsRead(pDb, transaction, *pRead)) || !KvUpdateDw(old, pDb, 1))
+      (pRead && !unitAsRead(pDb, transaction, read)) || !KvUpdateDw(old, pDb, 1))
     return false;
   if (!writtenUnitStands(pDb, transaction, *this,
                          QStringLiteral("%1～%2：代码重复，修改失败！").arg(old, newCode),

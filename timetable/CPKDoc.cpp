@@ -316,14 +316,25 @@ bool CPKDoc::SaveRows() {
   if (!grid.CheckAgainstPlan(m_schedule, m_planRows, source))
     return false;
   // The rows and their log entry go together or not at all. While the
-  // count question was open another workstation may have given the class's
-  // teacher or room another class at the same time: under the lock on PK the
-  // check runs again, and its refusal is shown once the lock is let go.
+  // count question was open another workstation may have changed the
+  // class's plan, or given its teacher or room another class at the same
+  // time: under the locks on the plan and on PK the plan must still be the
+  // one the lessons were checked with, and the check runs again; a refusal
+  // is shown once the locks are let go.
   QString refusal;
   {
     KvDbTransaction trans(*m_pDb);
-    if (!trans.IsActive() || !m_pDb->LockTable(QStringLiteral("PK")) ||
-        !grid.CheckAgainstPlan(m_schedule, m_planRows, source, &refusal) || !grid.Save(m_grid, m_pDb) ||
+    QList<CWkjhRec> planNow;
+    const auto planUnchanged = [&] {
+      if (CWkjhRec(m_grid.Y, m_grid.QC, m_grid.T, m_grid.STD).LoadClassPlan(QString(), planNow, m_pDb) < 0)
+        return false;
+      if (planNow != m_planRows)
+        refusal = QStringLiteral("本班的教学计划已被其他窗口或工作站修改，请刷新后重新输入！");
+      return refusal.isEmpty();
+    };
+    if (!trans.IsActive() || !m_pDb->LockTable(QStringLiteral("WKJH")) ||
+        !m_pDb->LockTable(QStringLiteral("SBTTCHR")) || !m_pDb->LockTable(QStringLiteral("PK")) ||
+        !planUnchanged() || !grid.CheckAgainstPlan(m_schedule, m_planRows, source, &refusal) || !grid.Save(m_grid, m_pDb) ||
         !KvPkInsertLog(m_pDb, 4,
                        KvFormat("保存%s%s年%s季学期(%s)课表", m_strName, grid.Y, KvPkSeason(grid.QC), grid.T)) ||
         !trans.Commit()) {

@@ -149,6 +149,21 @@ TEST_P(KvDwDlgTest, TheEditDialogChecksTheCodeAndNames) {
                                 QStringLiteral("01：已被其他窗口或工作站修改或删除，请重新打开后再修改！")}));
   EXPECT_EQ(Rows(QStringLiteral("KVDW"), QStringLiteral("rtrim(NA),rtrim(TEL)"), QStringLiteral("Where KNO='01'")),
             QStringList{QStringLiteral("一校|110")});
+
+  // A longer level asked for from a unit's own dialog: the unit, recoded
+  // with its level, is saved under its new code.
+  modify.hide();
+  CKvDwRec().KvSelectDw(QString(), QStringLiteral("Order By KNO"), &KvGetDwArray(), pdb());
+  CKvDwEditDlg longer(QStringLiteral("02"), false, pdb());
+  ASSERT_TRUE(longer.Prepare());
+  longer.show();
+  Type(&longer, 1002, QStringLiteral("005"));
+  KvScriptedAnswers answers({KV_IDYES, KV_IDYES});
+  longer.accept();
+  EXPECT_FALSE(longer.isVisible());
+  EXPECT_EQ(answers.Stops(), QStringList());
+  EXPECT_EQ(Rows(QStringLiteral("KVDW"), QStringLiteral("rtrim(KNO)"), QStringLiteral("Order By KNO")),
+            (QStringList{QStringLiteral("001"), QStringLiteral("005")}));
 }
 
 TEST_P(KvDwDlgTest, CommandsFollowTheSelectionAndTheRights) {

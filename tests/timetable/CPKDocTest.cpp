@@ -229,6 +229,17 @@ TEST_P(CPKDocTest, HandSaveRefusesClashesInEveryWeekKindAndKeepsTheEdit) {
     EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PK Where WK='3'")));
   }
+  // The class's teacher changed in the plan meanwhile: refused too.
+  ASSERT_TRUE(Type(doc, 0, kWednesday, QStringLiteral("1")));
+  {
+    const QString plan = QStringLiteral("Update SBTTCHR Set TCHR='%1' Where STD='010101' And SBT='0001'");
+    KvScriptedAnswers answers;
+    answers.onQuestion = [&] { EXPECT_TRUE(other.Execute(plan.arg(QStringLiteral("0002")))); };
+    EXPECT_FALSE(doc->Save());
+    EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("本班的教学计划已被其他窗口或工作站修改，请刷新后重新输入！")});
+    EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
+    ASSERT_TRUE(other.Execute(plan.arg(QStringLiteral("0001"))));
+  }
   // A free period: the count question decides (one of two lessons placed).
   ASSERT_TRUE(Type(doc, 0, kWednesday, QStringLiteral("1")));
   {
