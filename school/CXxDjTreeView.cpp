@@ -304,6 +304,8 @@ void CXxDjTreeView::OnDelete() {
   Rebuild();
   m_pSheet->m_savedHead = head;
   m_pSheet->GiveUpEdits();
+  // The rows shown were deleted: a read that fails must not show them again.
+  m_pSheet->MarkKeyChanged();
   m_pSheet->PostRefresh();
   CKvOperation::WriteLog(CXxDataType::kModule * 100 + 1,
                          KvFormat(QStringLiteral("删除班级收费单据：(%s)%s"), t, dh));

@@ -82,7 +82,9 @@ bool CWkjhTreeView::IsCmdAllowed(int id) {
 void CWkjhTreeView::OnDelete() {
   if (!SelectedItem() || !IsCmdAllowed(KV_CMD_DELETE) || !m_pDoc->DeletePlan())
     return;
-  // The plan's typed edits went with it.
+  // The plan's typed edits went with it, and a read that fails must not
+  // show its rows again.
   m_pDoc->GiveUpEdits();
+  m_pDoc->MarkKeyChanged();
   m_pDoc->Refill();
 }
