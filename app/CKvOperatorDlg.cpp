@@ -27,6 +27,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -76,20 +77,33 @@ bool codeIsUnique(CKvDb* pDb, KvDbTransaction& transaction, const QString& code)
   return false;
 }
 
+// Whether revoking the leaf would leave the operator no row, so that he
+// would see every unit; -1 when his rows cannot be read.
+int revokeFreesOperator(CKvDb* pDb, const QString& code, const QString& unitCode) {
+  CKvDwArray leaves;
+  const int restricted = CKvDwRec().KvGetDwOperatorLeaves(pDb, code, &leaves);
+  if (restricted < 0)
+    return -1;
+  if (restricted == 2)
+    CKvDwRec().KvFindDw(QString(), 4, &leaves);
+  return leaves.size() == 1 && leaves.first().KNO == unitCode ? 1 : 0;
+}
+
 // The application's data file, when the dialog works on its connection.
 CKvDataFile* appFileOf(CKvDb* pDb) {
   CKvApp* app = KvGetApp();
   return app && app->GetDb() == pDb ? &app->GetDataFile() : nullptr;
 }
 
-// The code and name of one operator (dialog 811).
+// The code and name of one operator (dialog 811), saved on its OK: a
+// refused save keeps it open with what was typed.
 class CKvOperatorEditDlg : public CKvDlg {
  public:
   enum : int { IDC_CODE = 1101, IDC_NAME = 1102 };
 
   CKvOperatorEditDlg(const QString& caption, const QString& code, const QString& name,
-                     QWidget* parent)
-      : CKvDlg(811, parent) {
+                     CKvOperatorDlg::SaveFn save, QWidget* parent)
+      : CKvDlg(811, parent), m_save(std::move(save)) {
     setWindowTitle(caption);
     m_code = KvSetControlId(new CKvEdit(this), IDC_CODE);
     m_code->SetInputType(QStringLiteral("STRING DIGIT"), 3);
@@ -118,9 +132,10 @@ class CKvOperatorEditDlg : public CKvDlg {
   QString Name() const { return m_name->text().trimmed(); }
 
  protected:
-  bool SaveData() override { return checkOperatorInput(Code(), Name()); }
+  bool SaveData() override { return checkOperatorInput(Code(), Name()) && m_save(Code(), Name()); }
 
  private:
+  CKvOperatorDlg::SaveFn m_save;
   CKvEdit* m_code;
   CKvEdit* m_name;
 };
@@ -296,19 +311,16 @@ void CKvOperatorDlg::updateButtons() {
   m_clearPassword->setEnabled(!code.isEmpty());
 }
 
-bool CKvOperatorDlg::askOperator(const QString& caption, QString* code, QString* name) {
-  CKvOperatorEditDlg dialog(caption, *code, *name, this);
-  if (KvExecDialog(&dialog) != QDialog::Accepted)
-    return false;
-  *code = dialog.Code();
-  *name = dialog.Name();
-  return true;
+QString CKvOperatorDlg::askOperator(const QString& caption, const QString& code,
+                                   const QString& name, const SaveFn& save) {
+  CKvOperatorEditDlg dialog(caption, code, name, save, this);
+  return KvExecDialog(&dialog) == QDialog::Accepted ? dialog.Code() : QString();
 }
 
 void CKvOperatorDlg::onAdd() {
-  QString code;
-  QString name;
-  if (askOperator(QStringLiteral("增加操作员"), &code, &name) && AddOperator(code, name)) {
+  const QString code = askOperator(QStringLiteral("增加操作员"), QString(), QString(),
+                                   [this](const QString& c, const QString& n) { return AddOperator(c, n); });
+  if (!code.isEmpty()) {
     fillOperators();
     SelectOperator(code);
   }
@@ -319,14 +331,12 @@ void CKvOperatorDlg::onModify() {
   const int row = m_list->GetFirstSelected();
   if (old.isEmpty())
     return;
-  QString code = old;
-  QString name = m_list->GetItemText(row, 1);
-  if (!askOperator(QStringLiteral("修改操作员"), &code, &name))
-    return;
-  // Refused or not, the list shows what is stored now.
-  const bool saved = ModifyOperator(old, code, name);
+  const QString code =
+      askOperator(QStringLiteral("修改操作员"), old, m_list->GetItemText(row, 1),
+                  [this, old](const QString& c, const QString& n) { return ModifyOperator(old, c, n); });
+  // Saved or cancelled, the list shows what is stored now.
   fillOperators();
-  if (saved)
+  if (!code.isEmpty())
     SelectOperator(code);
 }
 
@@ -522,22 +532,26 @@ bool CKvOperatorDlg::SaveRights(const QString& code, const QStringList& rights) 
 bool CKvOperatorDlg::SetUnitAccess(const QString& code, const QString& unitCode, bool bGrant) {
   if (!m_pDb || code.isEmpty() || code == kAdmin)
     return false;
-  CKvDwRec scratch;
-  if (!bGrant) {
-    // Revoking the last leaf he sees would leave no row: he would see every
-    // unit. Rows that cannot be read refuse the change.
-    CKvDwArray leaves;
-    const int restricted = scratch.KvGetDwOperatorLeaves(m_pDb, code, &leaves);
-    if (restricted < 0)
-      return false;
-    if (restricted == 2)
-      scratch.KvFindDw(QString(), 4, &leaves);
-    if (leaves.size() == 1 && leaves.first().KNO == unitCode &&
-        !confirm(QStringLiteral("操作员%1将不再受核算单位限制，可以访问全部核算单位，继续吗？").arg(code)))
-      return false;
+  // Revoking the last leaf he sees would leave no row: he would see every
+  // unit. Rows that cannot be read refuse the change.
+  const int frees = bGrant ? 0 : revokeFreesOperator(m_pDb, code, unitCode);
+  if (frees < 0 ||
+      (frees == 1 &&
+       !confirm(QStringLiteral("操作员%1将不再受核算单位限制，可以访问全部核算单位，继续吗？").arg(code))))
+    return false;
+  // Asked again under the lock, after the answer: another station may have
+  // changed his units meanwhile.
+  KvDbTransaction transaction(*m_pDb);
+  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("SysCsTab")))
+    return false;
+  if (const int now = bGrant ? 0 : revokeFreesOperator(m_pDb, code, unitCode); now != frees) {
+    transaction.Rollback();
+    if (now >= 0)
+      showStop(QStringLiteral("操作员%1可访问的核算单位已在其他工作站修改，本次修改未保存！").arg(code));
+    return false;
   }
   bool changed = false;
-  if (!KvSetDwRight(m_pDb, bGrant, unitCode, code, &changed))
+  if (!KvSetDwRight(m_pDb, bGrant, unitCode, code, &changed) || !transaction.Commit())
     return false;
   if (!changed)
     return true;
@@ -547,7 +561,7 @@ bool CKvOperatorDlg::SetUnitAccess(const QString& code, const QString& unitCode,
   // above) is no revoke.
   QString note = bGrant ? QStringLiteral("操作员%1可访问核算单位%2").arg(code, unitCode)
                         : QStringLiteral("操作员%1不可访问核算单位%2").arg(code, unitCode);
-  if (!bGrant && scratch.KvCheckDwRight(m_pDb, unitCode, code) == 2)
+  if (!bGrant && CKvDwRec().KvCheckDwRight(m_pDb, unitCode, code) == 2)
     note = QStringLiteral("操作员%1可访问全部核算单位").arg(code);
   CKvOperation::WriteLog(kLogCode, note);
   return true;

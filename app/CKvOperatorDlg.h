@@ -16,6 +16,8 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
+
 class CKvDb;
 class CKvListCtrl;
 class QPushButton;
@@ -35,6 +37,10 @@ class CKvOperatorDlg : public CKvDlg {
     IDC_RIGHTS = 1006,
     IDC_UNITS = 1007,
   };
+
+  // Saves the code and name typed in the operator's dialog; false when
+  // refused (the message shown).
+  using SaveFn = std::function<bool(const QString& code, const QString& name)>;
 
   explicit CKvOperatorDlg(CKvDb* pDb, QWidget* parent = nullptr);
 
@@ -69,8 +75,10 @@ class CKvOperatorDlg : public CKvDlg {
   void onRightsChanged();
   void onUnitChanged(QTreeWidgetItem* item);
   void updateButtons();
-  // Asks for a code and a name (dialog 811); false when cancelled.
-  bool askOperator(const QString& caption, QString* code, QString* name);
+  // Asks for a code and a name (dialog 811) and saves them on its OK; the
+  // code saved, empty when cancelled.
+  QString askOperator(const QString& caption, const QString& code, const QString& name,
+                      const SaveFn& save);
   // Under the locks of a write: the operator is stored as the list read him
   // (his name), and his rights as the rights list read them; otherwise the
   // write is refused with a message.

@@ -9,7 +9,9 @@
 #include "core/KvMessage.h"
 #include "ui/CKvListCtrl.h"
 #include "ui/KvObjectNames.h"
+#include "ui/KvUiTestSupport.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -70,6 +72,20 @@ TEST_P(CKvOperatorDlgDb, ARenameTakesRightsUnitRowsAndEveryPlaceAlong) {
   EXPECT_EQ(recorder.last(), QStringLiteral("系统管理员的代码不能修改！"));
   ASSERT_TRUE(dialog.ModifyOperator(QStringLiteral("101"), QStringLiteral("101"), QStringLiteral("总管")));
   EXPECT_TRUE(operators().contains(QStringLiteral("101 总管")));
+  // Renamed at another station since the list read him: refused, his dialog kept open as typed.
+  dialog.show();
+  dialog.SelectOperator(QStringLiteral("105"));
+  ASSERT_TRUE(appDb()->Execute(QStringLiteral("Update OPR Set NA='赵六' Where OPNO='105'")));
+  QString typed;
+  KvScopedDialogExec exec([&](QDialog* edit) {
+    KvDlgItem<QLineEdit>(edit, 1101)->setText(QStringLiteral("106"));
+    edit->accept();
+    typed = edit->result() == QDialog::Accepted ? QString() : KvDlgItem<QLineEdit>(edit, 1101)->text();
+    return edit->result();
+  });
+  KvDlgItem<QPushButton>(&dialog, CKvOperatorDlg::IDC_MODIFY)->click();
+  EXPECT_EQ(typed, QStringLiteral("106"));
+  EXPECT_EQ(recorder.last(), QStringLiteral("操作员105已在其他工作站修改或删除，本次修改未保存！"));
 }
 
 TEST_P(CKvOperatorDlgDb, DeletesOnlyOperatorsWhoseCodeIsUnused) {
@@ -151,6 +167,21 @@ TEST_P(CKvOperatorDlgDb, UnitTicksGrantAndRevokeAccess) {
             QStringLiteral("操作员102将不再受核算单位限制，可以访问全部核算单位，继续吗？"));
   EXPECT_EQ(viewers(), QStringList{"0102:102"});
   EXPECT_TRUE(logNotes().contains(QStringLiteral("操作员102不可访问核算单位0101")));
+
+  // Another station grants him a unit while the question is open: 是 writes nothing, says why.
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  QStringList texts;
+  const KvMessageHandler previous = KvSetMessageHandler([&](const KvMessage& message) {
+    texts.append(message.text);
+    const QString grant = QStringLiteral("Insert Into SysCsTab(Cs,CsN,CsNa,CsVal,LPO) Values(4000,1,'02','102','')");
+    return int(message.buttons() == KV_MB_YESNO && other.Execute(grant) ? KV_IDYES : KV_IDOK);
+  });
+  EXPECT_FALSE(dialog.SetUnitAccess(QStringLiteral("102"), QStringLiteral("0102"), false));
+  KvSetMessageHandler(previous);
+  EXPECT_EQ(texts.value(1), QStringLiteral("操作员102可访问的核算单位已在其他工作站修改，本次修改未保存！"));
+  EXPECT_EQ(viewers(), (QStringList{"0102:102", "02:102"}));
+  ASSERT_TRUE(dialog.SetUnitAccess(QStringLiteral("102"), QStringLiteral("02"), false));
 
   // Rows that cannot be read refuse the revoke before any question.
   recorder.clear();
