@@ -9,6 +9,7 @@
 #include "school/CStd.h"
 #include "timetable/CPkArranger.h"
 #include "timetable/CPkGrid.h"
+#include "timetable/CWkjhRec.h"
 #include "timetable/KvPkCheckSource.h"
 #include "timetable/KvPkLessonInsert.h"
 
@@ -108,8 +109,23 @@ bool CPkArranger::SaveResult() {
   }
 
   KvDbTransaction trans(*m_pDb);
-  if (!trans.IsActive() || !m_pDb->LockTable(QStringLiteral("PK")))
+  if (!trans.IsActive() || !m_pDb->LockTable(QStringLiteral("WKJH")) ||
+      !m_pDb->LockTable(QStringLiteral("SBTTCHR")) || !m_pDb->LockTable(QStringLiteral("PK")))
     return false;
+  // The lessons take their teachers and rooms from the plans the run
+  // loaded: an accepted class whose plan another window or workstation
+  // changed meanwhile refuses the save.
+  for (const int c : acceptedClasses) {
+    QList<CWkjhRec> planNow;
+    if (CWkjhRec(m_year, m_term, m_date, m_classes[c].code).LoadClassPlan(QString(), planNow, m_pDb) < 0)
+      return false;
+    if (planNow != m_classes[c].checkRows) {
+      trans.Rollback();
+      KvMessageBox(KvFormat("%s的教学计划已被其他窗口或工作站修改，请重新排课！", m_classes[c].name),
+                   KV_MB_OK | KV_MB_ICONSTOP);
+      return false;
+    }
+  }
   // While the questions were open another workstation may have stored
   // lessons outside the selection: the accepted classes are checked again
   // against them as they stand now. A class that no longer passes saves

@@ -291,9 +291,9 @@ void CPkGrid::CopyPreviousVersion(const CWktRec& schedule, CKvDb* pDb) {
   QString stored;
   if (!KvSchoolText(pDb, anyRow, QString(), &stored) || !stored.isEmpty())
     return;
+  const QString latestVersion = QStringLiteral("Select max(rtrim(Y)||rtrim(QC)||rtrim(T)) From PK");
   QString last;
-  if (!KvSchoolText(pDb, QStringLiteral("Select max(rtrim(Y)||rtrim(QC)||rtrim(T)) From PK"), QString(), &last) ||
-      last.isEmpty())
+  if (!KvSchoolText(pDb, latestVersion, QString(), &last) || last.isEmpty())
     return;
   const QString year = last.left(4);
   const int term = KvStrToInt(last.mid(4, 1));
@@ -320,6 +320,16 @@ void CPkGrid::CopyPreviousVersion(const CWktRec& schedule, CKvDb* pDb) {
   if (!stored.isEmpty()) {
     trans.Rollback();
     KvMessageBox(QStringLiteral("本期课表已在其他工作站建立，没有拷贝上期课表！"), KV_MB_OK | KV_MB_ICONSTOP);
+    return;
+  }
+  // The previous timetable offered must still be the latest stored: one set
+  // up, moved or deleted meanwhile is not what the operator agreed to copy.
+  QString lastNow;
+  if (!KvSchoolText(pDb, latestVersion, QString(), &lastNow))
+    return;
+  if (lastNow != last) {
+    trans.Rollback();
+    KvMessageBox(QStringLiteral("上期课表已在其他工作站改变，没有拷贝上期课表！"), KV_MB_OK | KV_MB_ICONSTOP);
     return;
   }
   for (const CStd& node : classes) {

@@ -193,13 +193,18 @@ bool CPkOpenPlanDlg::CheckBeforeOK() {
     if (KvMessageBox(QStringLiteral("要修改计划执行时间吗？"), KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) == KV_IDYES) {
       // The move and its log entry go together; a failure keeps the
       // stored version and the dialog on the old date.
+      // A refusal is shown once the locks are let go.
       KvDbTransaction trans(*Db());
       CWkjhRec rec;
-      if (trans.IsActive() && rec.ChangeVersionDate(Y, QC, previous, date, Db()) == 1 &&
+      QString refusal;
+      if (trans.IsActive() && rec.ChangeVersionDate(Y, QC, previous, date, Db(), &refusal) == 1 &&
           KvPkInsertLog(Db(), 3,
                         KvFormat("修改%s年%s季学期教学计划时间：%s-->%s", Y, KvPkSeason(QC), previous, date)) &&
           trans.Commit())
         return true;
+      trans.Rollback();
+      if (!refusal.isEmpty())
+        KvMessageBox(refusal, KV_MB_OK | KV_MB_ICONSTOP);
     }
     T = previous;
     showDate(T);

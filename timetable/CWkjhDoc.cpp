@@ -322,13 +322,19 @@ bool CWkjhDoc::SaveRows() {
     rows.append(rec);
   }
   // The plan and its log entry go together or not at all.
+  // A refusal is shown once the locks are let go.
   KvPkPlanRead stored = m_readRows;
   KvDbTransaction trans(*m_pDb);
-  if (!trans.IsActive() || m_key.SavePlan(rows, m_pDb, &stored) != 1 ||
+  QString refusal;
+  if (!trans.IsActive() || m_key.SavePlan(rows, m_pDb, &stored, &refusal) != 1 ||
       !KvPkInsertLog(m_pDb, 3,
                      KvFormat("保存%s%s年%s季学期(%s)教学计划", m_strName, m_key.Y, KvPkSeason(m_key.QC), m_key.T)) ||
-      !trans.Commit())
+      !trans.Commit()) {
+    trans.Rollback();
+    if (!refusal.isEmpty())
+      KvMessageBox(refusal, KV_MB_OK | KV_MB_ICONSTOP);
     return false;
+  }
   m_readRows = stored;
   m_lastKey = m_key;
   m_nEarlier = 0;
@@ -368,8 +374,15 @@ bool CWkjhDoc::DeletePlan() {
     return false;
   KvDbTransaction trans(*m_pDb);
   CWkjhRec rows = m_key;
-  return trans.IsActive() && rows.DeleteClassRows(m_pDb) &&
-         KvPkInsertLog(m_pDb, 3,
-                       KvFormat("删除%s%s年%s季学期(%s)教学计划", m_strName, m_key.Y, KvPkSeason(m_key.QC), m_key.T)) &&
-         trans.Commit();
+  QString refusal;
+  if (trans.IsActive() && rows.DeleteClassRows(m_pDb, &refusal) &&
+      KvPkInsertLog(m_pDb, 3,
+                    KvFormat("删除%s%s年%s季学期(%s)教学计划", m_strName, m_key.Y, KvPkSeason(m_key.QC), m_key.T)) &&
+      trans.Commit())
+    return true;
+  // A refusal is shown once the locks are let go.
+  trans.Rollback();
+  if (!refusal.isEmpty())
+    KvMessageBox(refusal, KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
 }

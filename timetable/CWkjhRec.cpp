@@ -17,6 +17,20 @@ QString versionWhere(const QString& year, int term, const QString& date, CKvDb* 
 
 void stop(const QString& text) { KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP); }
 
+// A refusal is never shown while the locks are held: it goes to the
+// caller, who shows it once its own transaction is rolled back, or, with
+// no caller to take it, this transaction is rolled back before it is shown.
+void refuse(KvDbTransaction& trans, const QString& text, QString* pRefusal) {
+  if (text.isEmpty())
+    return;
+  if (pRefusal) {
+    *pRefusal = text;
+    return;
+  }
+  trans.Rollback();
+  stop(text);
+}
+
 // Deletes the version's rows of table stored under the key's code itself
 // (not under the codes below it); with courses, only the rows of those
 // courses.
@@ -213,13 +227,13 @@ const CWkjhRec* CWkjhRec::FindPlanRow(const QString& course, const QList<CWkjhRe
   return nullptr;
 }
 
-bool CWkjhRec::isLatest(CKvDb* pDb, const char* refusal) const {
+bool CWkjhRec::isLatest(CKvDb* pDb, const char* refusal, QString* pText) const {
   CWkjhRec latest;
   const int found = latest.GetLatest(pDb);
   if (found < 0)
     return false;
   if (found > 0 && (latest.T > T || (latest.T == T && (latest.Y != Y || latest.QC != QC)))) {
-    stop(QString::fromUtf8(refusal));
+    *pText = QString::fromUtf8(refusal);
     return false;
   }
   return true;
@@ -240,12 +254,18 @@ void CWkjhRec::CopyPreviousVersion(CKvDb* pDb) {
   if (!trans.IsActive() || !pDb->LockTable(QStringLiteral("WKJH")) || !pDb->LockTable(QStringLiteral("SBTTCHR")))
     return;
   // Another workstation may have set the version up while the question was
-  // open: then nothing is copied over it.
+  // open: then nothing is copied over it. The previous plan offered must
+  // still be the latest stored: one set up, moved or deleted meanwhile is
+  // not what the operator agreed to copy.
   const int count = KvSchoolCount(pDb, countRows);
-  if (count != 0) {
+  CWkjhRec source;
+  const int found = count == 0 ? source.GetLatest(pDb) : 0;
+  if (count != 0 || found <= 0 || source.VersionKey() != latest.VersionKey()) {
     trans.Rollback();
     if (count > 0)
       stop(QStringLiteral("本期计划已在其他工作站建立，没有拷贝上期计划！"));
+    else if (count == 0 && found >= 0)
+      stop(QStringLiteral("上期计划已在其他工作站改变，没有拷贝上期计划！"));
     return;
   }
   // The plan rows, then the assignments, each re-keyed to this version.
@@ -291,7 +311,7 @@ bool CWkjhRec::LoadReplacedRows(KvPkPlanRead& read, CKvDb* pDb) const {
   return ok;
 }
 
-int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb, KvPkPlanRead* pRead) {
+int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb, KvPkPlanRead* pRead, QString* pRefusal) {
   const bool writePlan = WritesPlanRows();
   const bool writeAssignments = WritesAssignments();
   KvDbTransaction trans(*pDb);
@@ -304,13 +324,16 @@ int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb, KvPkPlanRead* pRead) {
     return 0;
   // A later plan, set up at another workstation since the window opened,
   // makes this one history.
-  if (!isLatest(pDb, "非最后一次计划，不能保存！"))
+  QString refusal;
+  if (!isLatest(pDb, "非最后一次计划，不能保存！", &refusal)) {
+    refuse(trans, refusal, pRefusal);
     return 0;
+  }
   KvPkPlanRead stored;
   if (!LoadReplacedRows(stored, pDb))
     return 0;
   if (pRead && !(stored == *pRead)) {
-    stop(QStringLiteral("教学计划已被其他窗口或工作站修改，请刷新后重新输入！"));
+    refuse(trans, QStringLiteral("教学计划已被其他窗口或工作站修改，请刷新后重新输入！"), pRefusal);
     return 0;
   }
   // A save replaces what the plan shows: the code's own plan rows, and its
@@ -385,12 +408,18 @@ bool CWkjhRec::DeleteAssignmentRows(CKvDb* pDb) {
                                KvLikePrefix(pDb, STD)));
 }
 
-bool CWkjhRec::DeleteClassRows(CKvDb* pDb) {
+bool CWkjhRec::DeleteClassRows(CKvDb* pDb, QString* pRefusal) {
   // Only the latest plan is deleted, as the window allows: checked again
   // under the locks after the operator's answer.
   KvDbTransaction trans(*pDb);
-  if (!trans.IsActive() || !pDb->LockTable(QStringLiteral("WKJH")) || !pDb->LockTable(QStringLiteral("SBTTCHR")) ||
-      !isLatest(pDb, "非最后一次计划，不能删除！") || !DeleteAssignmentRows(pDb))
+  if (!trans.IsActive() || !pDb->LockTable(QStringLiteral("WKJH")) || !pDb->LockTable(QStringLiteral("SBTTCHR")))
+    return false;
+  QString refusal;
+  if (!isLatest(pDb, "非最后一次计划，不能删除！", &refusal)) {
+    refuse(trans, refusal, pRefusal);
+    return false;
+  }
+  if (!DeleteAssignmentRows(pDb))
     return false;
   if (STD.size() == CXxDataType::GradeCodeLen() && !DeletePlanRows(pDb))
     return false;
@@ -424,7 +453,7 @@ int CWkjhRec::ListVersions(const QString& year, int term, QStringList& dates, CK
 }
 
 int CWkjhRec::ChangeVersionDate(const QString& year, int term, const QString& oldDate, const QString& newDate,
-                                CKvDb* pDb) {
+                                CKvDb* pDb, QString* pRefusal) {
   Clear();
   // The checks and the move under the locks of the three tables it moves:
   // a plan set up at another workstation meanwhile is seen.
@@ -438,7 +467,7 @@ int CWkjhRec::ChangeVersionDate(const QString& year, int term, const QString& ol
   if (found < 0)
     return 0;
   if (found > 0 && T != oldDate) {
-    stop(QStringLiteral("非最后一次计划，不能修改计划执行时间！"));
+    refuse(trans, QStringLiteral("非最后一次计划，不能修改计划执行时间！"), pRefusal);
     return 0;
   }
   QString later;
@@ -448,7 +477,7 @@ int CWkjhRec::ChangeVersionDate(const QString& year, int term, const QString& ol
                     QString(), &later))
     return 0;
   if (!later.trimmed().isEmpty()) {
-    stop(QStringLiteral("修改的时间应晚于上一个计划的执行时间！"));
+    refuse(trans, QStringLiteral("修改的时间应晚于上一个计划的执行时间！"), pRefusal);
     return 0;
   }
   for (const char* table : {"WKJH", "SBTTCHR", "PK"}) {

@@ -90,7 +90,10 @@ class CWkjhRec {
   // rows must still be those read (the window's): otherwise another window
   // or workstation saved the plan since, which is said with a message; on
   // success pRead takes the rows as stored.
-  int SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb, KvPkPlanRead* pRead = nullptr);
+  // A refusal's text goes to *pRefusal, for a caller inside a transaction
+  // of its own to show once that is rolled back; without pRefusal this
+  // transaction is rolled back and the refusal shown.
+  int SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb, KvPkPlanRead* pRead = nullptr, QString* pRefusal = nullptr);
   // Whether a save of this key writes the grade's plan rows and the
   // assignments under the code.
   bool WritesPlanRows() const;
@@ -102,13 +105,15 @@ class CWkjhRec {
   bool DeletePlanRows(CKvDb* pDb);
   bool DeleteAssignmentRows(CKvDb* pDb);
   // The code's plan, in one transaction under the locks on WKJH and SBTTCHR,
-  // unless a later plan is stored ("非最后一次计划，不能删除！").
-  bool DeleteClassRows(CKvDb* pDb);
+  // unless a later plan is stored ("非最后一次计划，不能删除！"); the refusal
+  // goes as with SavePlan.
+  bool DeleteClassRows(CKvDb* pDb, QString* pRefusal = nullptr);
   bool InsertPlanRow(CKvDb* pDb) const;
   bool InsertAssignment(CKvDb* pDb) const;
   static int ListVersions(const QString& year, int term, QStringList& dates, CKvDb* pDb);
+  // Refusals go as with SavePlan.
   int ChangeVersionDate(const QString& year, int term, const QString& oldDate, const QString& newDate,
-                        CKvDb* pDb);
+                        CKvDb* pDb, QString* pRefusal = nullptr);
   static int DeleteVersion(const QString& year, int term, const QString& date, CKvDb* pDb);
 
   // --- Time texts ---
@@ -139,9 +144,9 @@ class CWkjhRec {
   bool operator==(const CWkjhRec& other) const = default;
 
  private:
-  // False when a plan later than this key's version is stored (the refusal
-  // shown) or the latest cannot be read.
-  bool isLatest(CKvDb* pDb, const char* refusal) const;
+  // False when a plan later than this key's version is stored (*pText then
+  // takes the refusal) or the latest cannot be read.
+  bool isLatest(CKvDb* pDb, const char* refusal, QString* pText) const;
 };
 
 // The plan rows (WKJH) and assignments (SBTTCHR) that a plan save replaces,

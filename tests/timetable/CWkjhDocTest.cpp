@@ -310,8 +310,15 @@ TEST_P(CWkjhDocTest, DeleteRemovesTheCodesPlanWithItsLogOrNothing) {
   ASSERT_TRUE(testDb().OpenAnother(other));
   const QStringList before = Plan();
   answers.onQuestion = [&] { ASSERT_TRUE(other.Execute(QStringLiteral("Insert Into WKJH(Y,QC,T,STD,SBT,NU,CN,CL,WTN0,WTN1,NT) Values('2024','1','20241001','0101','0001',1,1,'1','','','')"))); };
+  // The refusal is shown once the transaction and its locks are let go.
+  int depthAtStop = -1;
+  const KvMessageHandler scripted = KvSetMessageHandler([&](const KvMessage& m) {
+    depthAtStop = m.icon() == KV_MB_ICONSTOP ? pdb()->TransactionDepth() : depthAtStop;
+    return scripted(m);
+  });
   EXPECT_FALSE(doc->DeletePlan());
   EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("非最后一次计划，不能删除！")});
+  EXPECT_EQ(depthAtStop, 0);
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From WKJH Where T='20241001'")));
   EXPECT_EQ(Plan(), before);
   EXPECT_GT(ExpectAllOrNothing(

@@ -59,6 +59,13 @@ TEST_P(KvPkEngineTest, DaysStartAfterTheTeachersLastBusyDay) {
   EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("<课1>不能排在：星期四早上第1节！任课教师王芳此时在<(020101)分校1班>有课")});
   EXPECT_EQ(Class1(), before);
   EXPECT_EQ(LogRows(), 2);
+  // The class's teacher changed at another workstation during the save question: nothing saved.
+  KvScriptedAnswers replanned;
+  replanned.onQuestion = [&] { ASSERT_TRUE(other.Execute(QStringLiteral("Update SBTTCHR Set TCHR='0002'"))); };
+  CPkArranger(kYear, kTerm, kDate, QStringLiteral("01"), pdb()).Arrange();
+  EXPECT_EQ(replanned.Stops(), QStringList{QStringLiteral("1班的教学计划已被其他窗口或工作站修改，请重新排课！")});
+  EXPECT_EQ(Class1(), before);
+  EXPECT_EQ(LogRows(), 2);
 }
 
 TEST_P(KvPkEngineTest, BlocksTakeTheEarliestLongestRunAndFollowOn) {

@@ -261,6 +261,12 @@ TEST_P(KvPkRecordsTest, VersionWritesAreAllOrNothing) {
   EXPECT_EQ(Rows(QStringLiteral("SBTTCHR"), QStringLiteral("T"), QStringLiteral("Where T='20241101'")) +
                 Rows(QStringLiteral("WKJH"), QStringLiteral("T"), QStringLiteral("Where T='20241101'")),
             QStringList(2, QStringLiteral("20241101")));
+  // The plan offered is deleted while the offer is open: nothing is copied.
+  KvScriptedAnswers gone;
+  gone.onQuestion = [&] { CWkjhRec::DeleteVersion(kYear, kTerm, QStringLiteral("20241101"), &other); };
+  CWkjhRec(kYear, kTerm, QStringLiteral("20241201"), QStringLiteral("0101")).CopyPreviousVersion(pdb());
+  EXPECT_EQ(gone.Stops(), QStringList{QStringLiteral("上期计划已在其他工作站改变，没有拷贝上期计划！")});
+  EXPECT_TRUE(Rows(QStringLiteral("WKJH"), QStringLiteral("T"), QStringLiteral("Where T='20241201'")).isEmpty());
 }
 
 TEST_P(KvPkRecordsTest, SavesReplaceTheirRowsAllOrNothing) {
@@ -356,6 +362,12 @@ TEST_P(KvPkRecordsTest, StoredTimetableLoadsSavesAndCopies) {
   EXPECT_EQ(twice.Stops(), QStringList{QStringLiteral("本期课表已在其他工作站建立，没有拷贝上期课表！")});
   EXPECT_EQ(Rows(QStringLiteral("PK"), QStringLiteral("STD"), QStringLiteral("Where T='20241101'")),
             QStringList{QStringLiteral("010102")});
+  // The timetable offered is deleted while the offer is open: nothing is copied.
+  KvScriptedAnswers gone;
+  gone.onQuestion = [&] { CWkjhRec::DeleteVersion(kYear, kTerm, QStringLiteral("20241101"), &other); };
+  CPkGrid(kYear, kTerm, QStringLiteral("20241201")).CopyPreviousVersion(m_schedule, pdb());
+  EXPECT_EQ(gone.Stops(), QStringList{QStringLiteral("上期课表已在其他工作站改变，没有拷贝上期课表！")});
+  EXPECT_TRUE(Rows(QStringLiteral("PK"), QStringLiteral("T"), QStringLiteral("Where T='20241201'")).isEmpty());
 }
 
 TEST_P(KvPkRecordsTest, CarryItemsCopyTheirTablesOnly) {
