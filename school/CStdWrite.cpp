@@ -216,6 +216,16 @@ bool CStd::Modify(const CStd& source, bool report) {
   }
   CStd stored = source;
   stored.m_pDb = m_pDb;
+  // The classes of a grade are laid out over its terms: their count stays
+  // while it has any.
+  if (XQN != stored.XQN) {
+    const int children = stored.Count(2, -1);
+    if (children != 0) {
+      if (children > 0)
+        refuse(report, QStringLiteral("它下面已有班级，不能修改学期数！"));
+      return false;
+    }
+  }
   const int longest = stored.MaxCodeLen();
   if (longest < 0)
     return false;
