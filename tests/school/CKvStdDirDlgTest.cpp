@@ -291,7 +291,6 @@ TEST_P(CKvStdDirDlgTest, DeletingTheLastStudentGoesBackToTheClasses) {
   Click(&dialog, CKvStdDirDlg::IDC_DELETE);
   EXPECT_EQ(answers.Stops(), QStringList{"“010201001”已被引用，不能删除！"});
   EXPECT_EQ(shown(dialog), (QStringList{"010201001", "010201002"}));
-
   // Another station deletes the student while the question is read.
   CKvDb other(kind());
   ASSERT_TRUE(testDb().OpenAnother(other));

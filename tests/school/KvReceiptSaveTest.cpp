@@ -114,8 +114,7 @@ TEST_P(KvReceiptSaveTest, SavesNumbersAndLogs) {
 
   // Editing it: the receipt replaced, logged with its old number, and with
   // the new one when that changes.
-  // A print from another workstation meanwhile keeps its count, through
-  // the window's second save too.
+  // A print made elsewhere keeps its count, through a second save too.
   m_stored = m_head;
   m_head.DH = QStringLiteral("00013");
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set LPR=2 Where DH='00013'")));

@@ -555,7 +555,6 @@ TEST_P(KvReceiptWindowTest, LongReceiptIsReadOnlyAndRowsNeverDropLines) {
     EXPECT_EQ(answers.texts, (QStringList{"真的要修改此参数吗?", refusal}));
   }
   EXPECT_EQ(CXxDataType::ReceiptRowsRef(), 5);
-  EXPECT_EQ(rows->currentIndex(), 4);
   Shot(QStringLiteral("receipt_rows5"));
 }
 
