@@ -260,11 +260,6 @@ bool CKvStdDirDlg::EditCode(QString* code, bool isNew) {
 
 bool CKvStdDirDlg::DeleteCode(const QString& code) {
   CStd row(Db(), code);
-  QString message;
-  if (row.CanDelete(&message) <= 0) {
-    refuse(message);
-    return false;
-  }
   if (!paramsUnchanged() || !row.Delete(true))
     return false;
   CKvOperation::WriteLog(kLogCode, KvFormat(QStringLiteral("删除：%s"), code));

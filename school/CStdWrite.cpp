@@ -216,6 +216,16 @@ bool CStd::Modify(const CStd& source, bool report) {
   }
   CStd stored = source;
   stored.m_pDb = m_pDb;
+  // The classes of a grade are laid out over its terms: their count stays
+  // while it has any.
+  if (XQN != stored.XQN) {
+    const int children = stored.Count(2, -1);
+    if (children != 0) {
+      if (children > 0)
+        refuse(report, QStringLiteral("它下面已有班级，不能修改学期数！"));
+      return false;
+    }
+  }
   const int longest = stored.MaxCodeLen();
   if (longest < 0)
     return false;
@@ -247,18 +257,24 @@ bool CStd::Modify(const CStd& source, bool report) {
 }
 
 bool CStd::Delete(bool report) {
+  // The checks run under the STD lock, so no station adds a child, a
+  // transfer or the row's removal between them and the delete.
+  KvDbTransaction transaction(*m_pDb);
+  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("STD")))
+    return false;
+  CStd stored = *this;
+  const int found = stored.Load(0, -1);
+  if (found <= 0) {
+    if (found == 0)
+      refuse(report, KvFormat(QStringLiteral("“%s”已不存在，不能删除！"), KNO));
+    return false;
+  }
   QString message;
   const int verdict = CanDelete(&message);
   if (verdict == 0) {
     refuse(report, message);
     return false;
   }
-  CStd stored = *this;
-  if (stored.Load(0, -1) <= 0)
-    return false;
-  KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive())
-    return false;
   // A student who came by an in-school transfer gives the row it came from
   // its normal end: the last term of that row's grade.
   if (stored.LB[0] == 1 && !stored.DM[0].isEmpty()) {

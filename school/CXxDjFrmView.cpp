@@ -2,6 +2,7 @@
 
 #include "app/CKvApp.h"
 #include "core/CKvDb.h"
+#include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "core/KvNumber.h"
@@ -469,30 +470,41 @@ void CXxDjFrmView::onRowsChosen() {
   for (int i = 0; i < pDoc->m_lines.size(); ++i)
     if (!pDoc->m_lines.at(i).Mry.isEmpty() || std::fabs(pDoc->m_lines.at(i).My) > 0.000001)
       typed = i + 1;
+  const QString tooLong = QStringLiteral("当前设置的开单项目数，或已开单据的项目数大于此数，不能作此修改！");
+  const auto keepCount = [this, n] {
+    m_nRowIndex = n - 1;
+    ExchangeRecord(false);
+  };
   const int longest = CPc::MaxReceiptLines(pDoc->m_pDb);
   bool accepted = false;
   if (longest >= 0) {
     if (chosen + 1 < std::max(longest, typed))
-      KvMessageBox(QStringLiteral("当前设置的开单项目数，或已开单据的项目数大于此数，不能作此修改！"),
-                   KV_MB_OK | KV_MB_ICONSTOP);
+      KvMessageBox(tooLong, KV_MB_OK | KV_MB_ICONSTOP);
     else
       accepted = KvMessageBox(QStringLiteral("真的要修改此参数吗?"), KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) == KV_IDYES;
   }
-  if (!accepted) {
-    m_nRowIndex = n - 1;
-    ExchangeRecord(false);
+  if (!accepted || CXxDataType::CheckParamChange(true, pDoc->m_pDb) != 0) {
+    keepCount();
+    return;
+  }
+  // After the answer, under the PC lock so that no longer receipt is saved
+  // meanwhile: the longest stored receipt again.
+  const unsigned shown = KvMessageCount();
+  KvDbTransaction transaction(*pDoc->m_pDb, QStringLiteral("PC"));
+  const int stored = transaction.IsActive() ? CPc::MaxReceiptLines(pDoc->m_pDb) : -1;
+  if (stored >= 0 && chosen + 1 < stored) {
+    KvMessageBox(tooLong, KV_MB_OK | KV_MB_ICONSTOP);
+    keepCount();
     return;
   }
   // Memory changes only with what is stored: a count kept only in memory
   // would make the next save find the parameters changed and end the
   // program.
-  const unsigned shown = KvMessageCount();
   CXxDataType::ReceiptRowsRef() = chosen + 1;
   CXxDataType* pType = CXxDataType::Get();
-  if (!pType || !pType->SaveParams(pDoc->m_pDb)) {
+  if (stored < 0 || !pType || !pType->SaveParams(pDoc->m_pDb) || !transaction.Commit()) {
     CXxDataType::ReceiptRowsRef() = n;
-    m_nRowIndex = n - 1;
-    ExchangeRecord(false);
+    keepCount();
     if (KvMessageCount() == shown)
       KvMessageBox(QStringLiteral("收费单据行数未能保存！"), KV_MB_OK | KV_MB_ICONSTOP);
     return;

@@ -258,6 +258,11 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
   if (dayBefore)
     select += QStringLiteral(" Union All ") + CPc::DayTallySelect(6);
   select += QStringLiteral(" Union All ") + studentAndItemSelects(head.QC, codes).join(QStringLiteral(" Union All "));
+  // A replaced receipt keeps its stored print count: a print made from
+  // another workstation meanwhile is not undone by the window's old count.
+  if (!bNew)
+    select += QStringLiteral(" Union All Select 7,Coalesce(Max(LPR),0),0.0,'','' From PC "
+                             "Where F=-1 And T>=? And T<? And DH=?");
   QString translated;
   KvDbStatement* statement = KvSchoolBoundKept(pDb, select,
                                                [&](KvDbStatement& bound) {
@@ -268,6 +273,10 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
                                                  if (dayBefore)
                                                    bound.bindText(p++, head.T);
                                                  bindStudentAndItems(bound, &p, student, codes);
+                                                 if (!bNew) {
+                                                   CPc::BindLargestNumber(bound, &p, storedHead.T);
+                                                   bound.bindText(p++, storedHead.DH);
+                                                 }
                                                },
                                                &translated);
   if (!statement)
@@ -284,9 +293,12 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
   PreSaveRows locked;
   int largest = 0;
   CPc::DayTally day;
+  int prints = head.LPR;
   for (const TaggedRow& row : readTagged(*read)) {
     if (row.nTag == 5)
       largest = KvStrToInt(row.strText0);
+    else if (row.nTag == 7)
+      prints = row.nNumber;
     else if (row.nTag == 6)
       day = {row.nNumber, int(row.dAmount), KvStrToInt(row.strText0)};
     else
@@ -302,8 +314,10 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
       return stop(QStringLiteral("此收费项目不存在！"), R::kItem, int(i));
   if (number.isEmpty())
     KvFormatInt(largest + 1, &number, 5, true);
-  for (CPc& fee : collected)
+  for (CPc& fee : collected) {
     fee.DH = number;
+    fee.LPR = prints;
+  }
   if (!bNew && storedAsLoaded) {
     CPc storedNow;
     QList<CPc> storedLines;

@@ -291,6 +291,15 @@ TEST_P(CKvStdDirDlgTest, DeletingTheLastStudentGoesBackToTheClasses) {
   Click(&dialog, CKvStdDirDlg::IDC_DELETE);
   EXPECT_EQ(answers.Stops(), QStringList{"“010201001”已被引用，不能删除！"});
   EXPECT_EQ(shown(dialog), (QStringList{"010201001", "010201002"}));
+  // Another station deletes the student while the question is read.
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  KvScriptedAnswers gone;
+  gone.onQuestion = [&] { ASSERT_TRUE(other.Execute(QStringLiteral("Delete From STD Where KNO='010201002'"))); };
+  dialog.List()->SelectOnlyCode(QStringLiteral("010201002"));
+  Click(&dialog, CKvStdDirDlg::IDC_DELETE);
+  EXPECT_EQ(gone.Stops(), QStringList{"“010201002”已不存在，不能删除！"});
+  EXPECT_EQ(Log(), QStringList{"删除：010202001"});
 }
 
 KV_DB_KIND_TEST_SUITE(CKvStdDirDlgTest);

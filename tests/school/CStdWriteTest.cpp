@@ -73,6 +73,11 @@ TEST_P(CStdWriteTest, ModifyRefusals) {
   gone.NA = QStringLiteral("九班");
   EXPECT_FALSE(row.Modify(gone, true));
   EXPECT_EQ(recorder.last(), QStringLiteral("源对象“010209”已不存在，不能修改！"));
+  CStd grade = Stored(QStringLiteral("0102"));
+  const CStd gradeSource = grade;
+  grade.XQN += 1;
+  EXPECT_FALSE(grade.Modify(gradeSource, true));
+  EXPECT_EQ(recorder.last(), QStringLiteral("它下面已有班级，不能修改学期数！"));
   // A unit renamed to a longer code would make student codes of 16.
   CStd unit = Stored(QStringLiteral("01"));
   const CStd unitSource = unit;

@@ -546,6 +546,15 @@ TEST_P(KvReceiptWindowTest, LongReceiptIsReadOnlyAndRowsNeverDropLines) {
   m_form->AmountEdit(4)->setText(QStringLiteral("0"));
   EXPECT_EQ(choose(6, {KV_IDNO}), QStringList{"真的要修改此参数吗?"});
   EXPECT_EQ(CXxDataType::ReceiptRowsRef(), 5);
+  {
+    // Another station saves a receipt of five lines while the question is read.
+    KvScriptedAnswers answers({KV_IDYES});
+    answers.onQuestion = [&] { AddReceipt(QStringLiteral("00002"), QStringLiteral("101"), 5); };
+    rows->setCurrentIndex(3);
+    emit rows->activated(3);
+    EXPECT_EQ(answers.texts, (QStringList{"真的要修改此参数吗?", refusal}));
+  }
+  EXPECT_EQ(CXxDataType::ReceiptRowsRef(), 5);
   Shot(QStringLiteral("receipt_rows5"));
 }
 
