@@ -324,17 +324,16 @@ bool CPKDoc::SaveRows() {
   QString refusal;
   {
     KvDbTransaction trans(*m_pDb);
-    QList<CWkjhRec> planNow;
     const auto planUnchanged = [&] {
-      if (CWkjhRec(m_grid.Y, m_grid.QC, m_grid.T, m_grid.STD).LoadClassPlan(QString(), planNow, m_pDb) < 0)
-        return false;
-      if (planNow != m_planRows)
+      bool changed = false;
+      if (CWkjhRec(m_grid.Y, m_grid.QC, m_grid.T, m_grid.STD).LockClassPlanAsRead(m_planRows, m_pDb, &changed))
+        return true;
+      if (changed)
         refusal = QStringLiteral("本班的教学计划已被其他窗口或工作站修改，请刷新后重新输入！");
-      return refusal.isEmpty();
+      return false;
     };
-    if (!trans.IsActive() || !m_pDb->LockTable(QStringLiteral("WKJH")) ||
-        !m_pDb->LockTable(QStringLiteral("SBTTCHR")) || !m_pDb->LockTable(QStringLiteral("PK")) ||
-        !planUnchanged() || !grid.CheckAgainstPlan(m_schedule, m_planRows, source, &refusal) || !grid.Save(m_grid, m_pDb) ||
+    if (!trans.IsActive() || !planUnchanged() ||
+        !grid.CheckAgainstPlan(m_schedule, m_planRows, source, &refusal) || !grid.Save(m_grid, m_pDb) ||
         !KvPkInsertLog(m_pDb, 4,
                        KvFormat("保存%s%s年%s季学期(%s)课表", m_strName, grid.Y, KvPkSeason(grid.QC), grid.T)) ||
         !trans.Commit()) {

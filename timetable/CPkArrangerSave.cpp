@@ -109,22 +109,21 @@ bool CPkArranger::SaveResult() {
   }
 
   KvDbTransaction trans(*m_pDb);
-  if (!trans.IsActive() || !m_pDb->LockTable(QStringLiteral("WKJH")) ||
-      !m_pDb->LockTable(QStringLiteral("SBTTCHR")) || !m_pDb->LockTable(QStringLiteral("PK")))
+  if (!trans.IsActive())
     return false;
   // The lessons take their teachers and rooms from the plans the run
   // loaded: an accepted class whose plan another window or workstation
   // changed meanwhile refuses the save.
   for (const int c : acceptedClasses) {
-    QList<CWkjhRec> planNow;
-    if (CWkjhRec(m_year, m_term, m_date, m_classes[c].code).LoadClassPlan(QString(), planNow, m_pDb) < 0)
-      return false;
-    if (planNow != m_classes[c].checkRows) {
-      trans.Rollback();
+    bool changed = false;
+    if (CWkjhRec(m_year, m_term, m_date, m_classes[c].code)
+            .LockClassPlanAsRead(m_classes[c].checkRows, m_pDb, &changed))
+      continue;
+    trans.Rollback();
+    if (changed)
       KvMessageBox(KvFormat("%s的教学计划已被其他窗口或工作站修改，请重新排课！", m_classes[c].name),
                    KV_MB_OK | KV_MB_ICONSTOP);
-      return false;
-    }
+    return false;
   }
   // While the questions were open another workstation may have stored
   // lessons outside the selection: the accepted classes are checked again

@@ -173,6 +173,16 @@ int CWkjhRec::LoadClassPlan(const QString& order, QList<CWkjhRec>& rows, CKvDb* 
   return int(rows.size());
 }
 
+bool CWkjhRec::LockClassPlanAsRead(const QList<CWkjhRec>& read, CKvDb* pDb, bool* pChanged) {
+  *pChanged = false;
+  QList<CWkjhRec> now;
+  if (!pDb->LockTable(QStringLiteral("WKJH")) || !pDb->LockTable(QStringLiteral("SBTTCHR")) ||
+      !pDb->LockTable(QStringLiteral("PK")) || LoadClassPlan(QString(), now, pDb) < 0)
+    return false;
+  *pChanged = now != read;
+  return !*pChanged;
+}
+
 int CWkjhRec::LoadPlanForDocument(QList<CWkjhRec>& rows, CKvDb* pDb) {
   const int own = LoadClassPlan(QString(), rows, pDb);
   if (own != 0)

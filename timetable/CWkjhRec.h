@@ -62,6 +62,11 @@ class CWkjhRec {
   // failed, so that a failed read is never taken for a plan without rows or
   // without teachers.
   int LoadClassPlan(const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb);
+  // Inside the caller's transaction: locks the plan (WKJH, SBTTCHR) and the
+  // timetable (PK), in that order, then reads this class's plan again. True
+  // when it is still `read`; false when it cannot be read or differs
+  // (*pChanged tells the two apart).
+  bool LockClassPlanAsRead(const QList<CWkjhRec>& read, CKvDb* pDb, bool* pChanged);
   // The class plan of this version (0), else that of the latest version of
   // the grade (1; 0 when there is none either); -1 (rows empty) when a read
   // failed.
