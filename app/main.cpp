@@ -8,6 +8,7 @@
 #include "school/KvSchoolInstall.h"
 #include "timetable/KvTimetableInstall.h"
 #include "ui/KvCommands.h"
+#include "ui/KvLockWaitCursor.h"
 #include "ui/KvMessageBoxHandler.h"
 #include "ui/KvResources.h"
 
@@ -31,6 +32,7 @@ int main(int argc, char* argv[]) {
     QApplication::installTranslator(&qtTranslator);
 
   KvInstallMessageBoxHandler();
+  KvInstallLockWaitCursor();
   KvInstallCalculator();
   KvInstallPrinting();
   KvInstallPublicSheet();

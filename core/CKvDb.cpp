@@ -1,6 +1,7 @@
 #include "core/CKvDb.h"
 
 #include "core/KvDbBackend.h"
+#include "core/KvLockWaitHook.h"
 #include "core/KvMdbPassword.h"
 #include "core/KvMessage.h"
 #include "core/KvOdbcBackend.h"
@@ -206,7 +207,7 @@ bool CKvDb::Execute(const QString& sqlJet, const QString& sqlServer, int, bool b
   if (!ok && m_nKind != 0)
     m_serverError = error;
   if (!ok && bReport)
-    reportFailed(sql, error);
+    ReportFailed(sql, error);
   else if (!ok)
     FailsAsLost();
   return ok;
@@ -229,7 +230,7 @@ CKvDb::TypedRun CKvDb::ExecuteTyped(const QString& sqlJet, int* pnRows) {
     if (!m_backend->nextTypedStatement(rest, &statement, &used, &error)) {
       if (m_nKind != 0)
         m_serverError = error;
-      reportFailed(rest, error);
+      ReportFailed(rest, error);
       return TypedRun::Failed;
     }
     if (used == 0)
@@ -245,7 +246,7 @@ CKvDb::TypedRun CKvDb::ExecuteTyped(const QString& sqlJet, int* pnRows) {
     if (!m_backend->execute(statement, &error)) {
       if (m_nKind != 0)
         m_serverError = error;
-      reportFailed(statement, error);
+      ReportFailed(statement, error);
       return TypedRun::Failed;
     }
     rows += m_backend->rowsAffected();
@@ -256,7 +257,7 @@ CKvDb::TypedRun CKvDb::ExecuteTyped(const QString& sqlJet, int* pnRows) {
   return TypedRun::Done;
 }
 
-void CKvDb::reportFailed(const QString& sql, const QString& error) const {
+void CKvDb::ReportFailed(const QString& sql, const QString& error) const {
   if (FailsAsLost() || ReportLockWait())
     return;
   // The server's own text leads on kind 2 only.
@@ -279,7 +280,7 @@ bool CKvDb::ExecuteKept(const QString& sql, const std::function<void(KvDbStateme
   if (!ok && m_nKind != 0)
     m_serverError = error;
   if (!ok && bReport)
-    reportFailed(sql, error);
+    ReportFailed(sql, error);
   else if (!ok)
     FailsAsLost();
   return ok;
@@ -292,28 +293,52 @@ int CKvDb::GetRowCount() const {
 }
 
 bool CKvDb::BeginTrans() {
-  if (IsOpen())
+  bool ok = false;
+  if (IsOpen()) {
+    const KvLockWaitScope waiting(m_nKind != 0);
     m_backend->takeLockWait();
-  const bool ok = IsOpen() && m_backend->beginTransaction();
-  if (!ok && !FailsAsLost())
-    ReportLockWait();
+    ok = m_backend->beginTransaction();
+  }
+  if (!ok)
+    reportTransactionFailed(QStringLiteral("BEGIN"));
   return ok;
 }
 
-bool CKvDb::CommitTrans() { return IsOpen() && m_backend->commitTransaction(); }
+bool CKvDb::CommitTrans() {
+  bool ok = false;
+  if (IsOpen()) {
+    // On a data file a commit that gives up has been rolled back by the
+    // back end already: the message comes after the file is released.
+    const KvLockWaitScope waiting(m_nKind != 0);
+    m_backend->takeLockWait();
+    ok = m_backend->commitTransaction();
+  }
+  if (!ok)
+    reportTransactionFailed(QStringLiteral("COMMIT"));
+  return ok;
+}
 
 bool CKvDb::Rollback() { return IsOpen() && m_backend->rollbackTransaction(); }
 
 int CKvDb::TransactionDepth() const { return IsOpen() ? m_backend->transactionDepth() : 0; }
 
 bool CKvDb::LockTable(const QString& table) {
-  if (!IsOpen())
-    return false;
-  m_backend->takeLockWait();
-  if (m_backend->lockTable(table))
-    return true;
-  ReportLockWait();
-  return false;
+  bool ok = false;
+  if (IsOpen()) {
+    const KvLockWaitScope waiting(m_nKind != 0);
+    m_backend->takeLockWait();
+    ok = m_backend->lockTable(table);
+  }
+  if (!ok)
+    reportTransactionFailed(QStringLiteral("LOCK TABLE ") + table);
+  return ok;
+}
+
+void CKvDb::reportTransactionFailed(const QString& sql) const {
+  if (IsOpen())
+    ReportFailed(sql, QString());
+  else
+    FailsAsLost();
 }
 
 bool CKvDb::ReportLockWait() const {

@@ -6,10 +6,14 @@
 // dialect (with an optional second text for the server kinds) and translated
 // for the back end on the way in.
 //
-// Of the connection's operations only Execute and ExecuteTyped report a
-// failed statement to the user; opening, closing, transactions and the
-// scalar and catalogue queries fail silently with false, 0 or an empty
-// text. (A select run through CKvQuery reports its own failure.)
+// Of the connection's operations Execute, ExecuteTyped and the transaction
+// operations BeginTrans, LockTable and CommitTrans report every failure to
+// the user (ReportFailed; on a connection merely closed the transaction
+// operations say nothing); opening, closing, Rollback and the scalar and
+// catalogue queries fail silently with false, 0 or an empty text. (A select
+// run through CKvQuery reports its own failure.) A caller whose write ends
+// in a failed commit has therefore been told already and shows nothing
+// more; the transaction guard (core/KvDbTransaction.h) keeps to the same.
 
 #include "core/CKvDbInfo.h"
 
@@ -82,11 +86,8 @@ class CKvDb {
   // that commits, rolls back or begins a transaction itself runs as it is
   // and the connection's transaction levels follow it (not through ODBC,
   // whose driver keeps a transaction state of its own).
-  // On failure with bReport: "执行下列SQL语句时出错！\n%s" with the statement
-  // as it ran, under the stop icon, preceded on kind 2 by the server's error
-  // text and a line break; on a lost connection only what FailsAsLost
-  // shows; for a statement that gave up waiting for another connection's
-  // lock what ReportLockWait shows.
+  // On failure with bReport: what ReportFailed shows for the statement as
+  // it ran.
   bool Execute(const QString& sqlJet, const QString& sqlServer = QString(), int nOptions = 128,
                bool bReport = true);
   // Runs a statement with "?" parameters, in a text every kind takes as
@@ -121,7 +122,12 @@ class CKvDb {
   // engine rolled the transaction back (a full disk): every later statement
   // fails and CommitTrans is false until Rollback has reached the
   // outermost level. A failed CommitTrans has either ended its level or
-  // left it open for Rollback: TransactionDepth tells which.
+  // left it open for Rollback: TransactionDepth tells which. BeginTrans and
+  // CommitTrans report every failure (ReportFailed with "BEGIN" or
+  // "COMMIT"): on a data file the commit is the statement that waits for
+  // the readers of the file (a backup's snapshot), and one that gives up has
+  // been rolled back before its message shows. While they wait the
+  // program shows it (core/KvLockWaitHook.h).
   bool BeginTrans();
   bool CommitTrans();
   bool Rollback();
@@ -130,8 +136,7 @@ class CKvDb {
   // Inside a transaction: keeps other writers off the table until the
   // transaction ends (numbers made unique by insert-then-count). SQLite
   // transactions hold the file's write lock from their start already.
-  // BeginTrans and LockTable report a lock they waited for in vain
-  // (ReportLockWait) and nothing else.
+  // A failure is reported (ReportFailed with "LOCK TABLE <table>").
   bool LockTable(const QString& table);
   // A statement waits for a lock another connection holds no longer than
   // kKvLockWaitMs (core/KvDbBackend.h), on every kind. After a failure:
@@ -139,6 +144,13 @@ class CKvDb {
   // 提交），等待%d秒后已放弃，本次操作未作任何修改！" (the stop icon) and
   // answers true.
   bool ReportLockWait() const;
+  // Tells the user of a statement that failed on this connection: on a lost
+  // connection only what FailsAsLost shows; for one that gave up waiting
+  // for another connection's lock what ReportLockWait shows; otherwise
+  // "执行下列SQL语句时出错！\n%s" with the statement as it ran, under the stop
+  // icon, preceded on kind 2 by the server's error text (when given) and a
+  // line break.
+  void ReportFailed(const QString& sql, const QString& error) const;
 
   // The text made safe between single quotes for this connection's kind;
   // nMaxLen 0 or more cuts it to that width first.
@@ -226,8 +238,11 @@ class CKvDb {
   // opens. Kind 0: a new data file at the path name (an existing path is
   // refused), given the standard password. Kinds 1 and 2: the database
   // named by name's file title (a folder and an extension are ignored),
-  // UTF-8 with the "C" collation.
-  bool CreateDatabase(const QString& name, CKvDbInfo info);
+  // UTF-8 with the "C" collation. Kind 0 with bScratch: a writer's scratch
+  // file that no other connection opens before it is closed and put in
+  // place (an export under a temporary name): it takes no presence lock,
+  // so that nothing is left beside it; do not Reopen it.
+  bool CreateDatabase(const QString& name, CKvDbInfo info, bool bScratch = false);
   // Closes this connection and deletes the data file, or drops the
   // database; refused while another program uses it (on the server with the
   // message of CheckOtherClients).
@@ -345,10 +360,12 @@ class CKvDb {
   CKvDbInfo m_info;
 
  private:
+  // A transaction operation failed: reported as a failed statement on an
+  // open connection, handed to FailsAsLost otherwise (a connection merely
+  // closed says nothing).
+  void reportTransactionFailed(const QString& sql) const;
   // Kind 0: opens the file when one of the passwords passes its access check.
   bool OpenFile(const QString& path, const QStringList& passwords);
-  // Shows "执行下列SQL语句时出错！" for the statement, as Execute does.
-  void reportFailed(const QString& sql, const QString& error) const;
   // The text that runs on this kind: the Jet or the server text, translated.
   QString Translate(const QString& sqlJet, const QString& sqlServer) const;
   // Runs a select quietly; null when it fails or returns fewer columns than

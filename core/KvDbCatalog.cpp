@@ -167,7 +167,7 @@ std::unique_ptr<KvDbCursor> CKvDb::LookupReported(const QString& sqlJet, const Q
   // A count always gives one row of two columns; anything else is a select
   // that did not do what it was asked.
   if (!cursor || cursor->columnCount() < 2 || cursor->atEnd()) {
-    reportFailed(sql, error);
+    ReportFailed(sql, error);
     return nullptr;
   }
   return cursor;

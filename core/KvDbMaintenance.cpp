@@ -72,10 +72,10 @@ void reportFailedStatement(int kind, const QString& error, const QString& sql) {
 }
 }  // namespace
 
-bool CKvDb::CreateDatabase(const QString& name, CKvDbInfo info) {
+bool CKvDb::CreateDatabase(const QString& name, CKvDbInfo info, bool bScratch) {
   Close();
   if (m_nKind == 0) {
-    std::unique_ptr<KvSqliteBackend> file = KvSqliteBackend::create(name);
+    std::unique_ptr<KvSqliteBackend> file = KvSqliteBackend::create(name, !bScratch);
     if (!file)
       return false;
     m_backend = std::move(file);

@@ -2,31 +2,49 @@
 
 #include "core/CKvDb.h"
 #include "core/KvDbBackend.h"
+#include "core/KvLockWaitHook.h"
 
 KvDbTransaction::KvDbTransaction(CKvDb& db) : m_db(db) {
   if (m_db.BeginTrans())
     m_level = m_db.TransactionDepth();
 }
 
+namespace {
+// What a locked begin that failed is reported as.
+QString lockedBegin(const QString& table) { return QStringLiteral("BEGIN;LOCK TABLE ") + table; }
+
+// Tells a failure as the connection's transaction operations tell theirs.
+void tell(const CKvDb& db, const QString& sql, const QString& error = QString()) {
+  if (db.IsOpen())
+    db.ReportFailed(sql, error);
+  else
+    db.FailsAsLost();
+}
+}  // namespace
+
 KvDbTransaction::KvDbTransaction(CKvDb& db, const QString& lockTable) : m_db(db) {
-  if (m_db.IsOpen())
+  if (m_db.IsOpen()) {
+    const KvLockWaitScope waiting(m_db.GetKind() != 0);
     m_db.GetBackend()->takeLockWait();
-  if (m_db.IsOpen() && m_db.GetBackend()->beginLocked(lockTable))
-    m_level = m_db.TransactionDepth();
-  else if (!m_db.FailsAsLost())
-    m_db.ReportLockWait();
+    if (m_db.GetBackend()->beginLocked(lockTable))
+      m_level = m_db.TransactionDepth();
+  }
+  if (m_level == 0)
+    tell(m_db, lockedBegin(lockTable));
 }
 
 KvDbTransaction::KvDbTransaction(CKvDb& db, const QString& lockTable, KvDbStatement& select,
                                  std::unique_ptr<KvDbRowset>* rows, QString* error)
     : m_db(db) {
-  if (m_db.IsOpen())
+  if (m_db.IsOpen()) {
+    const KvLockWaitScope waiting(m_db.GetKind() != 0);
     m_db.GetBackend()->takeLockWait();
-  if (m_db.IsOpen() && m_db.GetBackend()->beginLockedSelect(lockTable, select, rows, error,
-                                                                   KvDbBackend::StatementFailure::kEndsTransaction))
-    m_level = m_db.TransactionDepth();
-  else if (!m_db.FailsAsLost())
-    m_db.ReportLockWait();
+    if (m_db.GetBackend()->beginLockedSelect(lockTable, select, rows, error,
+                                             KvDbBackend::StatementFailure::kEndsTransaction))
+      m_level = m_db.TransactionDepth();
+  }
+  if (m_level == 0)
+    tell(m_db, lockedBegin(lockTable));
 }
 
 KvDbTransaction::~KvDbTransaction() { Rollback(); }
@@ -38,32 +56,48 @@ bool KvDbTransaction::Commit() {
     // A level begun inside this one was left open, or the transaction is
     // gone (a lost session): nothing is kept.
     Rollback();
+    tell(m_db, QStringLiteral("COMMIT"));
     return false;
   }
   const int level = m_level;
   m_level = 0;
   if (m_db.CommitTrans())
     return true;
-  // A commit that failed may have ended the level already (an outermost
-  // commit always does); one it left open is rolled back here, and only
-  // this one: the outer levels stay for their own guards.
+  // A commit that failed (and said why) may have ended the level already
+  // (an outermost commit always does); one it left open is rolled back
+  // here, and only this one: the outer levels stay for their own guards.
   if (m_db.TransactionDepth() >= level)
     m_db.Rollback();
   return false;
 }
 
-bool KvDbTransaction::CommitWith(KvDbStatement& last, QString* error) {
+bool KvDbTransaction::CommitWith(KvDbStatement& last, const QString& sql) {
+  if (m_level == 0)
+    return false;
+  QString error;
   if (m_level != 1 || m_db.TransactionDepth() != 1) {
-    if (m_level > 0 && last.run(error))
+    if (m_db.IsOpen())
+      m_db.GetBackend()->takeLockWait();
+    if (last.run(&error))
       return Commit();
     Rollback();
+    tell(m_db, sql, error);
     return false;
   }
-  if (m_db.GetBackend()->runAndCommit(last, error)) {
+  bool committed = false;
+  {
+    const KvLockWaitScope waiting(m_db.GetKind() != 0);
+    m_db.GetBackend()->takeLockWait();
+    committed = m_db.GetBackend()->runAndCommit(last, &error);
+  }
+  if (committed) {
     m_level = 0;
     return true;
   }
+  // Rolled back first: the message comes with nothing of the transaction
+  // held.
   Rollback();
+  tell(m_db, sql, error);
   return false;
 }
 

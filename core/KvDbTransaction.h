@@ -8,6 +8,11 @@
 // (When the engine has rolled the whole transaction back, on a full SQLite
 // file, or the server session is lost, the outer work is gone with it: the
 // outer guard's Commit then fails too.)
+//
+// A guard tells every failure of its own: a begin that failed (as
+// CKvDb::BeginTrans), a Commit or CommitWith that kept nothing. A caller
+// whose write ends in a failed Commit adds no message of its own; one that
+// cannot tell which step failed compares KvMessageCount before and after.
 
 #include <QString>
 
@@ -22,7 +27,7 @@ class KvDbTransaction {
   explicit KvDbTransaction(CKvDb& db);
   // Outside a transaction: begins one holding the table's lock (see
   // CKvDb::LockTable), both in one round trip where the back end allows;
-  // inactive when either fails.
+  // inactive, and the failure reported, when either fails.
   KvDbTransaction(CKvDb& db, const QString& lockTable);
   // As above, and runs the prepared statement's select in the transaction,
   // all in one round trip where the back end allows
@@ -40,14 +45,20 @@ class KvDbTransaction {
   bool IsActive() const { return m_level > 0; }
 
   // Commits (or releases the savepoint); false when nothing was kept, in
-  // which case this level has been rolled back.
+  // which case this level has been rolled back and the failure reported as
+  // CKvDb::CommitTrans reports it (a commit that gave up waiting for
+  // another connection's lock with ReportLockWait's text).
   bool Commit();
 
   // Runs the prepared statement, then commits: for the outermost guard in
   // one round trip where the back end can (KvDbBackend::runAndCommit), so
-  // the statement must keep or leave its work whole by itself. False, this
-  // level rolled back, when either failed.
-  bool CommitWith(KvDbStatement& last, QString* error);
+  // the statement must keep or leave its work whole by itself. False when
+  // either failed: this level is rolled back first, then the failure is
+  // reported as Execute reports a failed statement, naming `sql` (the
+  // statement's text as it runs); a lock wait of the statement or of the
+  // commit as ReportLockWait. False at once, silently, on a guard that
+  // never began (its begin has said why).
+  bool CommitWith(KvDbStatement& last, const QString& sql);
 
   // Rolls back now; the destructor then does nothing more.
   void Rollback();

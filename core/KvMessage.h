@@ -64,8 +64,8 @@ int KvMessageBox(const QString& text, unsigned style = KV_MB_OK | KV_MB_ICONEXCL
 
 // How many messages have been shown since the program started: a caller
 // that compares the count before and after an operation knows whether the
-// operation told the user anything (a failed statement reports itself, a
-// refused BEGIN or COMMIT does not).
+// operation told the user anything (a failed statement, BEGIN or COMMIT
+// reports itself; a check that merely answers no does not).
 unsigned KvMessageCount();
 
 // Replaces the handler and returns the one that was in place (empty: none).

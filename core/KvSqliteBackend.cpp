@@ -1,5 +1,6 @@
 #include "core/KvSqliteBackend.h"
 
+#include "core/KvLockWaitHook.h"
 #include "core/KvMdbPassword.h"
 #include "core/KvSqlStatements.h"
 #include "core/KvSqliteFunctions.h"
@@ -12,10 +13,29 @@
 #include <utility>
 
 namespace {
+// Whether this thread shows a lock wait (KvShowLockWait) that began at the
+// first nap of a busy handler; the call into the engine that waited ends it
+// when it returns (WaitShownEnds).
+thread_local bool t_waitShown = false;
+
+struct WaitShownEnds {
+  WaitShownEnds() = default;
+  WaitShownEnds(const WaitShownEnds&) = delete;
+  WaitShownEnds& operator=(const WaitShownEnds&) = delete;
+  ~WaitShownEnds() {
+    if (std::exchange(t_waitShown, false))
+      KvShowLockWait(false);
+  }
+};
+
 // Waits for another connection's lock in growing naps (1, 2, ... 25 ms);
 // once kKvLockWaitMs have passed the statement fails, and its connection
 // notes why.
 int waitForLock(void* backend, int count) {
+  if (!t_waitShown) {
+    t_waitShown = true;
+    KvShowLockWait(true);
+  }
   const qint64 waited = count <= 25 ? qint64(count) * (count + 1) / 2 : 325 + qint64(count - 25) * 25;
   if (waited >= kKvLockWaitMs) {
     static_cast<KvSqliteBackend*>(backend)->noteLockWait();
@@ -38,6 +58,7 @@ void setBrokenError(QString* error) {
 
 // The first column of the first row of a one-value statement.
 bool scalar(sqlite3* db, const char* sql, qint64* value) {
+  const WaitShownEnds ends;
   sqlite3_stmt* stmt = nullptr;
   if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK)
     return false;
@@ -84,7 +105,7 @@ class SqliteCursor final : public KvDbCursor {
 };
 }  // namespace
 
-std::unique_ptr<KvSqliteBackend> KvSqliteBackend::open(const QString& path) {
+std::unique_ptr<KvSqliteBackend> KvSqliteBackend::open(const QString& path, bool present) {
   if (path.isEmpty())
     return nullptr;
   sqlite3* db = nullptr;
@@ -94,15 +115,18 @@ std::unique_ptr<KvSqliteBackend> KvSqliteBackend::open(const QString& path) {
     return nullptr;
   }
   std::unique_ptr<KvSqliteBackend> backend(new KvSqliteBackend(db, path));
-  // Present on the file from now on; refused while another program keeps it.
-  backend->m_presence = KvPresenceLock::acquire(path);
-  if (!backend->m_presence)
-    return nullptr;
   sqlite3_busy_handler(db, waitForLock, backend.get());
   qint64 applicationId = 0;
   if (!scalar(db, "PRAGMA application_id", &applicationId) ||
       applicationId != kKvSqliteApplicationId)
     return nullptr;
+  // Present on the data file from now on (a file that is not one gets no
+  // lock file beside it); refused while another program keeps it.
+  if (present) {
+    backend->m_presence = KvPresenceLock::acquire(path);
+    if (!backend->m_presence)
+      return nullptr;
+  }
   // journal_mode answers with a row; the other settings with none.
   qint64 ignored = 0;
   if (!scalar(db, "PRAGMA journal_mode=DELETE", &ignored) || !backend->run("PRAGMA synchronous=FULL") ||
@@ -111,7 +135,7 @@ std::unique_ptr<KvSqliteBackend> KvSqliteBackend::open(const QString& path) {
   return backend;
 }
 
-std::unique_ptr<KvSqliteBackend> KvSqliteBackend::create(const QString& path) {
+std::unique_ptr<KvSqliteBackend> KvSqliteBackend::create(const QString& path, bool present) {
   if (path.isEmpty() || QFileInfo::exists(path))
     return nullptr;
   sqlite3* db = nullptr;
@@ -123,7 +147,7 @@ std::unique_ptr<KvSqliteBackend> KvSqliteBackend::create(const QString& path) {
     rc = sqlite3_exec(db, stamp.constData(), nullptr, nullptr, nullptr);
   }
   sqlite3_close_v2(db);
-  return rc == SQLITE_OK ? open(path) : nullptr;
+  return rc == SQLITE_OK ? open(path, present) : nullptr;
 }
 
 KvSqliteBackend::~KvSqliteBackend() { close(); }
@@ -152,10 +176,12 @@ bool KvSqliteBackend::setPasswordDigest(qint32 digest) {
 }
 
 bool KvSqliteBackend::run(const char* sql) {
+  const WaitShownEnds ends;
   return m_db && sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 bool KvSqliteBackend::runText(const QByteArray& utf8, QString* error) {
+  const WaitShownEnds ends;
   const char* tail = utf8.constData();
   const char* const end = tail + utf8.size();
   while (tail < end) {
@@ -426,6 +452,7 @@ class SqliteStatement final : public KvDbStatement {
     KvSqliteBackend* backend = usableBackend(error);
     if (!backend)
       return false;
+    const WaitShownEnds ends;
     const int rc = sqlite3_step(m_stmt);
     const bool ok = rc == SQLITE_DONE || rc == SQLITE_ROW;
     m_rows = ok && !sqlite3_stmt_readonly(m_stmt) ? sqlite3_changes64(sqlite3_db_handle(m_stmt)) : 0;
@@ -452,6 +479,7 @@ class SqliteStatement final : public KvDbStatement {
     for (int c = 0; c < columns; ++c)
       names.append(QString::fromUtf8(sqlite3_column_name(m_stmt, c)));
     auto rows = std::make_unique<KvDbRowsInMemory>(names);
+    const WaitShownEnds ends;
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(m_stmt)) == SQLITE_ROW) {
       QList<KvDbRowsInMemory::Value> row(columns);
@@ -538,7 +566,11 @@ std::unique_ptr<KvDbRowset> KvSqliteBackend::openRowset(const QString& sql, QStr
       *error = QStringLiteral("no statement");
     return nullptr;
   }
-  const int rc = sqlite3_step(stmt);
+  int rc = SQLITE_DONE;
+  {
+    const WaitShownEnds ends;
+    rc = sqlite3_step(stmt);
+  }
   if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
     setError(error, m_db);
     sqlite3_finalize(stmt);

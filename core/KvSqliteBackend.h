@@ -16,11 +16,14 @@ class KvSqliteBackend final : public KvDbBackend {
  public:
   // Opens an existing file; never creates one. Null when the file is
   // missing, is no SQLite database, or is not the program's data file (its
-  // application_id differs).
-  static std::unique_ptr<KvSqliteBackend> open(const QString& path);
+  // application_id differs): such a file is read only as far as its header
+  // and gets no presence lock. With `present` false no presence lock is
+  // taken at all (a writer's scratch file that nobody else opens).
+  static std::unique_ptr<KvSqliteBackend> open(const QString& path, bool present = true);
   // Makes a new data file with the program's application_id and no password
-  // and opens it; null when the path exists or the file cannot be made.
-  static std::unique_ptr<KvSqliteBackend> create(const QString& path);
+  // and opens it (as open does); null when the path exists or the file
+  // cannot be made.
+  static std::unique_ptr<KvSqliteBackend> create(const QString& path, bool present = true);
 
   ~KvSqliteBackend() override;
   KvSqliteBackend(const KvSqliteBackend&) = delete;

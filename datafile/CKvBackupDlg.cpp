@@ -13,7 +13,7 @@
 #include "core/KvRegistry.h"
 #include "core/KvText.h"
 #include "datafile/CKvMDBBak.h"
-#include "datafile/KvDataFileInUse.h"
+#include "core/KvDataFileInUse.h"
 #include "ui/CKvEdit.h"
 #include "ui/CKvFolderDlg.h"
 #include "ui/CKvWaitWnd.h"

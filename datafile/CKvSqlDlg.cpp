@@ -3,6 +3,7 @@
 #include "app/CKvApp.h"
 #include "app/KvBackup.h"
 #include "core/CKvDb.h"
+#include "core/KvDataFileInUse.h"
 #include "core/KvMessage.h"
 #include "datafile/KvSqlConsole.h"
 #include "ui/CKvWaitWnd.h"
@@ -101,9 +102,14 @@ void CKvSqlDlg::OnSave() {
   m_strStatement = m_pEdit->toPlainText();
   if (m_strStatement.isEmpty())
     return;
-  const QString path = askFile(true);
-  if (path.isEmpty())
-    return;
+  // A data file in use is never replaced by the text: refused, the file
+  // dialog asks again.
+  QString path;
+  do {
+    path = askFile(true);
+    if (path.isEmpty())
+      return;
+  } while (KvRefuseDataFileInUse(path));
   if (!KvWriteSqlFile(path, m_strStatement))
     KvShowExportWriteError(path);
   m_pEdit->setFocus();

@@ -11,7 +11,7 @@
 #include "core/KvMessage.h"
 #include "core/KvPresenceLock.h"
 #include "core/KvRegistry.h"
-#include "datafile/KvDataFileInUse.h"
+#include "core/KvDataFileInUse.h"
 #include "ui/CKvFolderDlg.h"
 #include "ui/CKvWaitWnd.h"
 #include "ui/KvModal.h"

@@ -8,6 +8,7 @@
 #include "core/CKvDb.h"
 #include "core/CKvQuery.h"
 #include "core/KvArchive.h"
+#include "core/KvDataFileInUse.h"
 #include "core/KvDate.h"
 #include "core/KvMessage.h"
 #include "core/KvPath.h"
@@ -185,9 +186,15 @@ void CKvTemplateList::OnExportStructure() {
     return;
   const QString last = readPosition(kExportPos);
   const QString folder = last.isEmpty() ? QDir::homePath() : QFileInfo(last).absolutePath();
-  const QString path = askFile(this, true, defaultFileName(folder));
-  if (!path.isEmpty())
-    ExportStructure(path);
+  // A data file in use is never replaced by the templ file: refused, the
+  // file dialog asks again.
+  QString path = defaultFileName(folder);
+  do {
+    path = askFile(this, true, path);
+    if (path.isEmpty())
+      return;
+  } while (KvRefuseDataFileInUse(path));
+  ExportStructure(path);
 }
 
 void CKvTemplateList::OnImportStructure() {

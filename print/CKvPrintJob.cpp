@@ -1,5 +1,6 @@
 #include "print/CKvPrintJob.h"
 
+#include "core/KvDataFileInUse.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "ui/KvAppServices.h"
@@ -91,7 +92,10 @@ bool CKvPrintJob::printWithDialog(QPrinter& printer, QWidget* parent) {
 }
 
 bool CKvPrintJob::printPages(QPrinter& printer, QWidget* parent) {
-  if (isPdf(printer) && printer.outputFileName().isEmpty() &&
+  // A file the print dialog named is refused as the file dialog refuses
+  // one (a data file in use), and the file dialog then asks for another.
+  if (isPdf(printer) &&
+      (printer.outputFileName().isEmpty() || KvRefuseDataFileInUse(printer.outputFileName())) &&
       !KvAskPdfFile(printer, m_title, parent))
     return false;
   if (!paint(printer, false))
@@ -179,6 +183,8 @@ bool KvAskPdfFile(QPrinter& printer, const QString& title, QWidget* parent) {
     if (files.isEmpty() || files.first().isEmpty())
       return false;
     const QString file = files.first();
+    if (KvRefuseDataFileInUse(file))
+      continue;
     if (QFileInfo::exists(file) &&
         KvMessageBox(KvFormat(QStringLiteral("文件“%s”已经存在，要替换它吗？"), file),
                      KV_MB_YESNO | KV_MB_ICONQUESTION | KV_MB_DEFBUTTON2) != KV_IDYES)

@@ -6,7 +6,9 @@
 //   0xE108  printing at once, without the print dialog;
 //   0xE109  the print preview; its print button leads to the print dialog.
 // Output that goes to a PDF file asks for the file first (unless the print
-// dialog named it). Every dialog runs through the modal seam (ui/KvModal.h).
+// dialog named it); a data file in use is refused, whichever dialog named
+// it, and the file dialog asks again. Every dialog runs through the modal
+// seam (ui/KvModal.h).
 //
 // A job that printed writes the operation-log entry 17 "打印“<title>”",
 // unless its owner logs the print itself. A preview writes nothing.
@@ -62,5 +64,6 @@ private:
 };
 
 // Asks for the PDF file a printer writes (the file dialog through the modal
-// seam); false when none was chosen.
+// seam), again after a data file in use (KvRefuseDataFileInUse) or an
+// existing file the operator would not replace; false when none was chosen.
 bool KvAskPdfFile(QPrinter& printer, const QString& title, QWidget* parent);

@@ -89,8 +89,8 @@ void CKvCostList::OnDelete() {
   if (row < 0)
     return;
   const QString code = GetItemText(row, 0);
-  // A refused statement has shown the connection's error, which stands
-  // alone; a refused BEGIN or COMMIT shows nothing of itself.
+  // A refused statement, BEGIN or COMMIT has shown the connection's error,
+  // which stands alone.
   const unsigned shown = KvMessageCount();
   bool referenced = false;
   if (!CCost::Delete(code, m_pDb, &referenced)) {

@@ -323,6 +323,7 @@ bool CPc::InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb, const VoucherL
   KvDbStatement* statement = pDb->GetBackend()->keptStatement(sql, &error);
   if (!statement)
     return stopFailed(pDb, sql, error);
+  pDb->GetBackend()->takeLockWait();  // a wait noted earlier is not this statement's
   int p = 0;
   for (const CPc& line : lines) {
     statement->bindInteger(p++, line.QC);
@@ -346,8 +347,12 @@ bool CPc::InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb, const VoucherL
   // The statement is the transaction's last when the log row is in it or
   // there is none: the commit then goes with it.
   const bool bLast = commit && (bLogTogether || !log);
-  if (!(bLast ? commit->CommitWith(*statement, &error) : statement->run(&error)))
+  if (bLast) {
+    if (!commit->CommitWith(*statement, sql))
+      return false;  // rolled back and reported
+  } else if (!statement->run(&error)) {
     return stopFailed(pDb, sql, error);
+  }
   if (statement->rowsAffected() != (bLogTogether ? 1 : lines.size()))
     return stop(QStringLiteral("单号重，插入记录失败！"));
   if (log && !bLogTogether &&

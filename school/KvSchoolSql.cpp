@@ -67,6 +67,8 @@ KvDbStatement* KvSchoolBoundKept(CKvDb* pDb, const QString& sql, const std::func
   if (!pDb || !pDb->IsOpenOrFailsAsLost())
     return nullptr;
   *translated = translatedKept(sql, pDb->GetKind() != 0);
+  // A lock wait noted before this statement is not its own.
+  pDb->GetBackend()->takeLockWait();
   QString error;
   KvDbStatement* statement = pDb->GetBackend()->keptStatement(*translated, &error);
   if (!statement) {
@@ -78,7 +80,7 @@ KvDbStatement* KvSchoolBoundKept(CKvDb* pDb, const QString& sql, const std::func
 }
 
 void KvSchoolReportFailed(CKvDb* pDb, const QString& sql, const QString& error) {
-  if (pDb && pDb->FailsAsLost())
+  if (pDb && (pDb->FailsAsLost() || pDb->ReportLockWait()))
     return;
   const QString reason = pDb && pDb->GetKind() == 2 && !error.isEmpty() ? error + u'\n' : QString();
   KvMessageBox(reason + QStringLiteral("执行下列SQL语句时出错！\n") + sql);

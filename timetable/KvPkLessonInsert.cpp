@@ -20,6 +20,9 @@ KvPkLessonInsert::~KvPkLessonInsert() = default;
 bool KvPkLessonInsert::Insert(const CPkGrid& grid) {
   if (!m_insert)
     return reportFailure(grid, QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?)"), m_error);
+  // A lock wait noted before these inserts is not theirs.
+  if (m_pDb->IsOpen())
+    m_pDb->GetBackend()->takeLockWait();
   // The version and class stay bound for every lesson of the grid.
   m_insert->bindText(0, grid.Y.left(4));
   m_insert->bindText(1, QString::number(grid.QC));
@@ -56,7 +59,7 @@ bool KvPkLessonInsert::Insert(const CPkGrid& grid) {
 }
 
 bool KvPkLessonInsert::reportFailure(const CPkGrid& grid, const QString& values, const QString& error) {
-  if (m_pDb && m_pDb->FailsAsLost())
+  if (m_pDb && (m_pDb->FailsAsLost() || m_pDb->ReportLockWait()))
     return false;
   QString text = m_pDb && m_pDb->GetKind() == 2 && !error.isEmpty() ? error + u'\n' : QString();
   text += QStringLiteral("执行下列SQL语句时出错！\n") + kInsert +

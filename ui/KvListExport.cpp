@@ -1,5 +1,6 @@
 #include "ui/KvListExport.h"
 
+#include "core/KvDataFileInUse.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "ui/CKvSaveAsDlg.h"
@@ -68,10 +69,14 @@ bool KvListExport(const KvRowSource& rows, const QString& title, int formId, QWi
     if (!stored.isEmpty())
       name = stored;
   }
+  // A data file in use is never replaced by the export: refused, the file
+  // dialog asks again.
   QString path;
   int kind = 0;
-  if (!CKvSaveAsDlg::SaveList(&path, &kind, name, {0, 1, 2}, parent))
-    return false;
+  do {
+    if (!CKvSaveAsDlg::SaveList(&path, &kind, name, {0, 1, 2}, parent))
+      return false;
+  } while (KvRefuseDataFileInUse(path));
 
   bool written = false;
   {

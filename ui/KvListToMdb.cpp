@@ -119,10 +119,11 @@ bool KvListToMdb(const KvRowSource& rows, const QString& path) {
     KvShowExportWriteError(path);
     return false;
   }
-  // The data file is created in the temporary file's place.
+  // The data file is created in the temporary file's place, as a scratch
+  // file: no lock file is left beside the temporary name.
   QFile::remove(temporary);
   CKvDb db(0);
-  if (!db.CreateDatabase(temporary, CKvDbInfo(0)) ||
+  if (!db.CreateDatabase(temporary, CKvDbInfo(0), true) ||
       !db.SetMdbPassword(KvGetStdMdbPassword(), QString())) {
     db.Close();
     KvMessageBox(KvFormat(QStringLiteral("创建数据库文件“%s”失败！"), path), KV_MB_OK | KV_MB_ICONSTOP);

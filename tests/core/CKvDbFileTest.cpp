@@ -4,6 +4,7 @@
 #include "core/CKvDb.h"
 #include "core/KvMdbPassword.h"
 #include "core/KvMessage.h"
+#include "core/KvPresenceLock.h"
 #include "core/KvSqliteBackend.h"
 #include "support/KvTestEnv.h"
 
@@ -88,6 +89,9 @@ TEST(CKvDbFile, OnlyTheProgramsExistingFilesOpen) {
   file.close();
   EXPECT_FALSE(db.Open(text, CKvDbInfo(0)));
   EXPECT_FALSE(KvSqliteBackend::create(text));  // nor is an existing file replaced
+  // A refused file gets no lock file beside it.
+  for (const QString& refused : {foreign, text})
+    EXPECT_FALSE(QFileInfo::exists(KvPresenceLock::lockFilePath(refused))) << refused.toStdString();
   EXPECT_TRUE(recorder.messages().isEmpty());
 }
 

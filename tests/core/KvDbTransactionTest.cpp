@@ -7,7 +7,9 @@
 #include "core/CKvQuery.h"
 #include "core/KvCopyTable.h"
 #include "core/KvDbBackend.h"
+#include "core/KvDbSnapshot.h"
 #include "core/KvDbTransaction.h"
+#include "core/KvLockWaitHook.h"
 #include "core/KvMessage.h"
 #include "support/KvTestDb.h"
 
@@ -131,6 +133,46 @@ TEST_P(KvDbTransactionTest, LockedBeginAndKeptStatementsCountTheirRows) {
   EXPECT_EQ(db().TransactionDepth(), 0);
 }
 
+// On a data file the commit waits for every reader of the file: under
+// another connection's snapshot (a backup) a plain commit and one that runs
+// with its last statement give up within the bound, show the wait meanwhile,
+// say why with the lock text and keep nothing.
+TEST_P(KvDbTransactionTest, ACommitUnderAnotherConnectionsSnapshotGivesUpAndSaysWhy) {
+  if (kind() != 0)
+    GTEST_SKIP() << "a server's commit does not wait for its readers";
+  CKvDb reader;
+  ASSERT_TRUE(testDb().OpenAnother(reader));
+  const QString sql = QStringLiteral("Insert Into T(A) Values(?)");
+  const std::function<bool()> saves[] = {
+      [this] {
+        KvDbTransaction transaction(db());
+        return insert(db(), 1) && transaction.Commit();
+      },
+      [this, &sql] {
+        KvDbTransaction transaction(db(), QStringLiteral("T"));
+        std::unique_ptr<KvDbStatement> statement = db().GetBackend()->prepare(sql, nullptr);
+        statement->bindInteger(0, 2);
+        return transaction.CommitWith(*statement, sql);
+      }};
+  QList<bool> shown;
+  const KvLockWaitFn previous = KvSetLockWaitHandler([&shown](bool waiting) { shown.append(waiting); });
+  for (const auto& save : saves) {
+    KvMessageRecorder recorder;
+    shown.clear();
+    {
+      KvDbSnapshot snapshot(reader);
+      ASSERT_TRUE(snapshot.IsActive());
+      EXPECT_FALSE(save());
+    }
+    EXPECT_EQ(recorder.texts(), QStringList{QStringLiteral(
+                                    "数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，本次操作未作任何修改！")});
+    EXPECT_EQ(shown, (QList<bool>{true, false}));
+    EXPECT_EQ(db().TransactionDepth(), 0);
+  }
+  KvSetLockWaitHandler(previous);
+  EXPECT_TRUE(valuesOfA(db()).isEmpty());
+}
+
 KV_DB_KIND_TEST_SUITE(KvDbTransactionTest);
 
 class KvDbTransactionControlTest : public KvDbTransactionTest {};
@@ -160,7 +202,8 @@ TEST_P(KvDbTransactionControlTest, StatementsThatEndTheTransactionAreFollowed) {
   EXPECT_EQ(valuesOfA(other), QList<int>{1});
   EXPECT_TRUE(db().CommitTrans());
   EXPECT_EQ(valuesOfA(other), (QList<int>{1, 2, 4}));
-  EXPECT_EQ(recorder.messages().size(), 1);
+  // The failed statement and the commit with nothing to commit.
+  EXPECT_EQ(recorder.messages().size(), 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, KvDbTransactionControlTest, ::testing::Values(0, 2), KvDbKindName);

@@ -165,6 +165,10 @@ TEST_P(KvSqlConsoleDb, ATransactionWordHiddenInQuotingCommitsNothing) {
 TEST_P(KvSqlConsoleDb, ASaveBlockedByTheOpenRunGivesUpAndSaysWhy) {
   CKvDb other(kind());
   ASSERT_TRUE(testDb().OpenAnother(other));
+  // A limit of the waiting session's own, longer than the bound: without
+  // the bound the save fails there instead of waiting for ever.
+  if (kind() != 0)
+    ASSERT_TRUE(other.Execute(QStringLiteral("SET statement_timeout = 30000")));
   KvScriptedAnswers answers;
   EXPECT_FALSE(KvRunSqlText(pdb(), QStringLiteral("Update T Set B='x' Where A=1"), [&](int) {
     return KvRunSqlText(&other, QStringLiteral("Update T Set B='y' Where A=1"), [](int) { return true; });
@@ -341,6 +345,31 @@ TEST_P(KvSqlDlgFile, StatementFilesAreReadAsUtf8OrGbkAndSavedAsUtf8) {
   KvScriptedAnswers answers;
   dialog->OnSave();
   EXPECT_EQ(answers.Stops().size(), 1);
+
+  // The open data file is refused, and the file dialog asks again.
+  if (kind() != 0)
+    return;
+  const QString file = pdb()->GetDatabaseName(true);
+  const auto bytes = [&file] {
+    QFile read(file);
+    return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
+  };
+  const QByteArray before = bytes();
+  const QStringList rows = Rows(QStringLiteral("T"), QStringLiteral("A,B"));
+  int asked = 0;
+  KvScopedDialogExec once([&](QDialog* d) {
+    auto* files = qobject_cast<QFileDialog*>(d);
+    if (!files || asked++ > 0)
+      return int(QDialog::Rejected);
+    files->selectFile(file);
+    return int(QDialog::Accepted);
+  });
+  KvScriptedAnswers refused;
+  dialog->OnSave();
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(refused.Stops(), QStringList{QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(file)});
+  EXPECT_EQ(bytes(), before);
+  EXPECT_EQ(Rows(QStringLiteral("T"), QStringLiteral("A,B")), rows);
 }
 
 TEST_P(KvSqlDlgFile, TheWindowRenders) {

@@ -166,6 +166,38 @@ TEST_P(KvTemplFileTest, AnExportOfTypesNeverStoredWritesNoFile) {
   EXPECT_TRUE(recorder.messages().isEmpty());
 }
 
+// The open data file is never replaced by the templ file: refused, the
+// file dialog asks again, and nothing is said of success.
+TEST_P(KvTemplFileTest, AnExportNamedAsTheOpenDataFileIsRefused) {
+  if (kind() != 0)
+    GTEST_SKIP() << "a server database is no file";
+  ASSERT_TRUE(store(300, 0, QStringLiteral("收费表")));
+  list().Refill();
+  select({{300, 0}});
+  const QString file = appDb()->GetDatabaseName(true);
+  const auto bytes = [&file] {
+    QFile read(file);
+    return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
+  };
+  const QByteArray before = bytes();
+  const QStringList rows = KvTemplateRows(appDb());
+  int asked = 0;
+  KvScopedDialogExec once([&](QDialog* d) {
+    auto* files = qobject_cast<QFileDialog*>(d);
+    if (!files || asked++ > 0)
+      return int(QDialog::Rejected);
+    files->selectFile(file);
+    return int(QDialog::Accepted);
+  });
+  KvMessageRecorder recorder;
+  list().ExecuteCmd(KV_CMD_EXPORT_STRUCTURE);
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(messageTexts(recorder), QStringList{QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(file)});
+  EXPECT_EQ(bytes(), before);
+  EXPECT_EQ(KvTemplateRows(appDb()), rows);
+  EXPECT_TRUE(tempFolderEmpty());
+}
+
 TEST_P(KvTemplFileTest, AnImportIntoARenamedLayoutTableChangesNothing) {
   ASSERT_TRUE(store(300, 5, QStringLiteral("复件_甲")));
   list().Refill();

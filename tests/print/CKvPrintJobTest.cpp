@@ -10,6 +10,7 @@
 #include "print/KvPdfReadBack.h"
 #include "print/KvPrintTestSupport.h"
 #include "print/KvPrinterProfiles.h"
+#include "support/KvTestDb.h"
 
 #include <gtest/gtest.h>
 
@@ -168,6 +169,38 @@ TEST_F(CKvPrintJobTest, ReplacingAnExistingFileIsAskedFirst) {
   ASSERT_EQ(messages.messages().size(), 2);
   EXPECT_TRUE(messages.messages().first().text.contains(QStringLiteral("已经存在")));
   EXPECT_EQ(KvReadPdf(answers.pdfPath).pages, 2);
+}
+
+// The open data file is never written over by a PDF file, whether the
+// file dialog or the print dialog named it: refused, the file dialog asks
+// for another.
+TEST_F(CKvPrintJobTest, TheOpenDataFileIsRefusedWhicheverDialogNamedIt) {
+  KvTestDb data(0);
+  KV_CREATE_TEST_DB(data);
+  ASSERT_TRUE(data.db().Execute(QStringLiteral("Create Table T(A Long)")) &&
+              data.db().Execute(QStringLiteral("Insert Into T(A) Values(7)")));
+  const QString file = data.name();
+  const auto bytes = [&file] {
+    QFile read(file);
+    return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
+  };
+  const QByteArray before = bytes();
+  for (const bool fromPrintDialog : {false, true}) {
+    SCOPED_TRACE(fromPrintDialog);
+    KvMarkJob job(paper(2100, 2970), 1);
+    KvPrintAnswers answers(KvTestPdfPath(QString::number(fromPrintDialog)));
+    if (fromPrintDialog)
+      answers.onPrintDialog = [&file](QPrinter* printer) { printer->setOutputFileName(file); };
+    else
+      answers.firstFiles = {file};
+    KvMessageRecorder messages;
+    EXPECT_TRUE(job.Run(fromPrintDialog ? KV_CMD_FILE_PRINT : KV_CMD_FILE_PRINT_DIRECT));
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(file)});
+    EXPECT_EQ(answers.fileDialogs, fromPrintDialog ? 1 : 2);
+    EXPECT_EQ(KvReadPdf(answers.pdfPath).pages, 1);
+  }
+  EXPECT_EQ(bytes(), before);
+  EXPECT_EQ(data.db().GetLong(QStringLiteral("Select Count(*) From T")), 1);
 }
 
 TEST_F(CKvPrintJobTest, PageMapsConvertTenthsOfAMillimetreAndFontHeights) {

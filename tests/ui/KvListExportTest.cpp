@@ -201,6 +201,8 @@ TEST_F(KvListExportTest, DataFileHoldsATableNamedAfterTheFile) {
   rows.AddColumn(QString());              // no title
   const QString file = path(QStringLiteral("学生(名单).db"));
   ASSERT_TRUE(KvListToMdb(rows, file));
+  // The file alone: its scratch database left no lock file behind.
+  EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("学生(名单).db")});
 
   CKvDb db(0);
   ASSERT_TRUE(db.Open(file, CKvDbInfo(0)));  // no password needed

@@ -1,4 +1,4 @@
-#include "datafile/KvDataFileInUse.h"
+#include "core/KvDataFileInUse.h"
 
 #include "core/KvMessage.h"
 #include "core/KvPresenceLock.h"
