@@ -98,7 +98,7 @@ bool CCost::Update(const CCost& read, CKvDb* pDb) {
       if (count < 0)
         return false;
       if (count == 1) {
-        if (KNO != oldCode && !pDb->Execute(relink))
+        if (KNO != oldCode && (!pDb->LockTable(QStringLiteral("PC")) || !pDb->Execute(relink)))
           return false;
         return transaction.Commit();
       }
@@ -120,7 +120,8 @@ bool CCost::Update(const CCost& read, CKvDb* pDb) {
     state = storedAsRead(read, pDb);
     target = state > 0 ? KvSchoolCount(pDb, codeCount(pDb, KNO)) : -1;
     if (target == 1) {
-      if (!pDb->Execute(KvFormat(QStringLiteral("Delete From COST Where KNO='%s'"), pDb->QuoteText(oldCode))) ||
+      if (!pDb->LockTable(QStringLiteral("PC")) ||
+          !pDb->Execute(KvFormat(QStringLiteral("Delete From COST Where KNO='%s'"), pDb->QuoteText(oldCode))) ||
           !pDb->Execute(relink))
         return false;
       return transaction.Commit();
@@ -137,10 +138,10 @@ bool CCost::Update(const CCost& read, CKvDb* pDb) {
 bool CCost::Delete(const QString& code, CKvDb* pDb, bool* pReferenced) {
   if (pReferenced)
     *pReferenced = false;
+  // The fee lines are counted under the PC lock (after COST's, in the
+  // program's order): a receipt or a class sheet in flight is waited for.
   KvDbTransaction transaction(*pDb);
-  if (!transaction.IsActive())
-    return false;
-  if (!pDb->Execute(KvFormat(QStringLiteral("Delete From COST Where KNO='%s'"), pDb->QuoteText(code)), QString(), 1))
+  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("COST")) || !pDb->LockTable(QStringLiteral("PC")))
     return false;
   const int uses =
       KvSchoolCount(pDb, KvFormat(QStringLiteral("Select Count(*) From PC Where COST='%s'"), pDb->QuoteText(code)));
@@ -149,6 +150,8 @@ bool CCost::Delete(const QString& code, CKvDb* pDb, bool* pReferenced) {
       *pReferenced = uses > 0;
     return false;
   }
+  if (!pDb->Execute(KvFormat(QStringLiteral("Delete From COST Where KNO='%s'"), pDb->QuoteText(code)), QString(), 1))
+    return false;
   return transaction.Commit();
 }
 

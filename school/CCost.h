@@ -12,7 +12,9 @@
 //   it asks "要将费用<%s>与<%s>合并吗？"; on Yes the old item goes and every
 //   fee line of it names the new item, all or nothing.
 // - Delete refuses an item that a fee line uses (*pReferenced, when
-//   given, tells that case apart), or whose use cannot be counted.
+//   given, tells that case apart), or whose use cannot be counted. The
+//   lines are counted, and moved to a new code, under the PC lock taken
+//   after COST's: a receipt in flight is waited for.
 
 #include <QList>
 #include <QString>

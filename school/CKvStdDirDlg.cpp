@@ -336,15 +336,12 @@ bool CKvStdDirDlg::paramsUnchanged() {
   return false;
 }
 
-bool CKvStdDirDlg::saveParams(int levels, int multiClass) {
-  CXxDataType* type = CXxDataType::Get();
-  const CXxDataType::Params before = type->m_params;
-  type->m_params.nMgmtLevels = levels;
-  type->m_params.nMultiClass = multiClass;
-  if (type->SaveParams(Db()))
-    return true;
-  type->m_params = before;
-  return false;
+void CKvStdDirDlg::saveParams(int levels, int multiClass) {
+  // The rows the structure depends on are checked again in the save, after
+  // the question; its refusal is told after its rollback.
+  CStd::Refusal refusal;
+  if (!CStd::ChangeStructure(levels, multiClass, Db(), &refusal))
+    CStd::Tell(refusal, true, Db());
 }
 
 void CKvStdDirDlg::onMultiClassClicked() {
@@ -370,18 +367,8 @@ void CKvStdDirDlg::onLevelsChosen() {
     refuse(QStringLiteral("已有年级，不能修改！"));
     return;
   }
-  if (!askToChange(QStringLiteral("真的要修改此参数吗?"))) {
-    showParams();
-    return;
-  }
-  // Fewer management levels may not cut off units already there.
-  const int deepest = CStd::DeepestLevelUsed(Db());
-  if (levels < CXxDataType::MgmtLevelsRef() && levels < deepest) {
-    showParams();
-    refuse(QStringLiteral("此级数内已设机构，不能设置！"));
-    return;
-  }
-  saveParams(levels, CXxDataType::MultiClassRef());
+  if (askToChange(QStringLiteral("真的要修改此参数吗?")))
+    saveParams(levels, CXxDataType::MultiClassRef());
   showParams();
 }
 

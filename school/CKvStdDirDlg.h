@@ -96,8 +96,9 @@ class CKvStdDirDlg : public CKvCodeBrowseDlg {
   void fillLengths();
   // The parameter check that opens every change; false stops the handler.
   bool paramsUnchanged();
-  // Stores the structure parameters; on failure those in memory go back.
-  bool saveParams(int levels, int multiClass);
+  // Stores the structure parameters (CStd::ChangeStructure) or tells why
+  // not; on failure those in memory go back.
+  void saveParams(int levels, int multiClass);
 
   int m_nDeepestLevel;
   QLabel* m_pParent;

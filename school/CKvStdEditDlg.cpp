@@ -1,6 +1,7 @@
 #include "school/CKvStdEditDlg.h"
 
 #include "app/CKvOperation.h"
+#include "core/CKvDb.h"
 #include "core/KvDate.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
@@ -270,11 +271,18 @@ bool CKvStdEditDlg::SaveData() {
     return false;
   }
 
+  // A save that found the tree's parameters changed under its lock has
+  // closed the connection, as the check above does: the form goes.
+  const auto failed = [this](int focus) {
+    if (m_pDb->IsOpen())
+      KvDlgItem<QWidget>(this, focus)->setFocus();
+    else
+      reject();
+    return false;
+  };
   if (m_bNew) {
-    if (!row.Insert(true)) {
-      KvDlgItem<QWidget>(this, IDC_SEGMENT)->setFocus();
-      return false;
-    }
+    if (!row.Insert(true))
+      return failed(IDC_SEGMENT);
   } else {
     // The row read at opening: the save is refused when the stored row is
     // no longer that row.
@@ -283,13 +291,10 @@ bool CKvStdEditDlg::SaveData() {
                            ? row.ModifyWithTransfer(m_row, KvStrToInt(editText(this, IDC_NEW_TERM)), true,
                                                     &termRefused)
                            : row.Modify(m_row, true);
-    if (!saved) {
-      const int focus = m_nForm != IDD_STUDENT || m_row.DM[1] == row.DM[1] ? IDC_SEGMENT
-                        : termRefused                                    ? IDC_NEW_TERM
-                                                                         : IDC_NEW_CODE;
-      KvDlgItem<QWidget>(this, focus)->setFocus();
-      return false;
-    }
+    if (!saved)
+      return failed(m_nForm != IDD_STUDENT || m_row.DM[1] == row.DM[1] ? IDC_SEGMENT
+                    : termRefused                                    ? IDC_NEW_TERM
+                                                                     : IDC_NEW_CODE);
   }
   const QString note = m_bNew ? KvFormat(QStringLiteral("新增：%s - %s"), row.KNO, row.NA)
                               : KvFormat(QStringLiteral("修改：%s(%s) --> %s(%s)"), m_row.KNO, m_row.NA,

@@ -444,6 +444,15 @@ QList<CKvFieldDesc> CStd::GetFieldDefs() {
 bool CStd::CheckField(const CKvFieldDesc&) const { return true; }
 
 bool CStd::Validate(bool report) {
+  const QString message = Invalidity();
+  if (message.isEmpty())
+    return true;
+  if (report)
+    KvMessageBox(message, KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
+}
+
+QString CStd::Invalidity() const {
   QList<CKvFieldDesc> defs = GetFieldDefs();
   const auto n = [](int value) { return QString::number(value); };
   const QStringList values = {KNO,      NA,       MRG,    TEL,   n(XQN),  n(XQL),   XQT[0],
@@ -453,17 +462,10 @@ bool CStd::Validate(bool report) {
   for (qsizetype i = 0; i < defs.size(); ++i) {
     CKvFieldDesc& def = defs[i];
     def.strValue = values.at(i);
-    QString message;
     if (def.bMayBeEmpty == 0 && def.strValue.isEmpty())
-      message = QStringLiteral("“") + def.strCaption + QStringLiteral("”不能为空！");
-    else if (!KvCheckTypeSpec(def.strValue, QString(), 0, def.strType, def.nMaxLen, def.nLimit2) ||
-             !CheckField(def))
-      message = def.strCaption + QStringLiteral(" ：“") + def.strValue + QStringLiteral("”不合适！");
-    if (!message.isEmpty()) {
-      if (report)
-        KvMessageBox(message, KV_MB_OK | KV_MB_ICONSTOP);
-      return false;
-    }
+      return QStringLiteral("“") + def.strCaption + QStringLiteral("”不能为空！");
+    if (!KvCheckTypeSpec(def.strValue, QString(), 0, def.strType, def.nMaxLen, def.nLimit2) || !CheckField(def))
+      return def.strCaption + QStringLiteral(" ：“") + def.strValue + QStringLiteral("”不合适！");
   }
-  return true;
+  return QString();
 }

@@ -24,10 +24,17 @@
 //   and the result is false.
 // - A count that cannot be read counts as a reference (nothing is deleted)
 //   and never as "no row".
-// - Refusals are shown (stop icon) only when the report flag is set; a
-//   failed statement is always reported by the connection.
+// - Refusals are shown (stop icon) only when the report flag is set, and
+//   only once the write's transaction is rolled back: no other station
+//   waits on the message. A failed statement is always reported by the
+//   connection.
+// - Every write checks under the STD lock that the tree's parameters are
+//   still those its codes were built from; when another station changed
+//   them, it rolls back and gives CXxDataType::CheckParamChange's answer.
 // - Codes are inserted under CKvDb::LockTable("STD"), so two operators
-//   never both store a code.
+//   never both store a code. A write that counts or moves references locks
+//   the referring tables as well, after STD: PC, WKJH, SBTTCHR, PK (the
+//   program's one order), so a receipt or a plan in flight is waited for.
 
 #include "core/CKvFieldDesc.h"
 
@@ -135,6 +142,8 @@ class CStd {
   // The field descriptors with their values; the first failing field stops
   // the check ("“名称”不能为空！", "代码 ：“…”不合适！").
   bool Validate(bool report);
+  // The first failing field's message; empty when every field passes.
+  QString Invalidity() const;
   virtual bool CheckField(const CKvFieldDesc& field) const;
   virtual bool IsSameCode(const CStd& other) const { return KNO == other.KNO; }
 
@@ -162,7 +171,29 @@ class CStd {
 
   // --- Writes (CStdWrite.cpp) ---
 
+  // What a write found under its locks and refused: a message, or the
+  // tree's parameters changed by another station. It is told (Tell) after
+  // the write's transaction has been rolled back.
+  struct Refusal {
+    QString message;
+    bool paramsChanged = false;
+  };
+  // A parameter change gets CXxDataType::CheckParamChange's answer (with
+  // report: the message and the end of the program; without: the stored
+  // parameters are loaded); a message is shown with report.
+  static void Tell(const Refusal& refusal, bool report, CKvDb* pDb);
+  // Under the STD lock: false, with refusal->paramsChanged when so, unless
+  // the stored tree parameters are those in memory.
+  static bool ParamsAsBuilt(CKvDb* pDb, Refusal* refusal);
+  // Inside a transaction: the locks of STD, then of PC, WKJH, SBTTCHR and
+  // PK, the tables that refer to tree codes.
+  static bool LockTreeAndReferences(CKvDb* pDb);
+
+  // Under the locks of the tree and its references (a receipt or a plan in
+  // flight is waited for and then counted): refusals of CanDelete, and
+  // "“…”已不存在，不能删除！".
   bool Delete(bool report);
+  bool Delete(Refusal* refusal);
   // "Delete From STD <where of mode>"; its result.
   bool DeleteRows(int options, int mode);
   // Inserts this row and counts the rows with its code: 1 success, 0 the
@@ -171,13 +202,19 @@ class CStd {
   // the STD lock.
   int InsertRow();
   // Under the STD lock; a row whose parent is not stored is refused
-  // ("上级“…”已不存在，不能保存“…”！").
+  // ("上级“…”已不存在，不能保存“…”！"). The hand-down to a first child
+  // takes the PC lock too.
   bool Insert(bool report);
+  // As Insert(bool), the refusal kept for the caller to tell after its
+  // own transaction; the same for Modify.
+  bool Insert(Refusal* refusal);
   // Replaces the stored row `source` by this row, possibly under a new code
   // (subtree and references follow). `source` is the row as the caller read
   // it: under the STD lock the stored row must still be that row
-  // (StoredAsRead) and the new code's parent must be stored.
+  // (StoredAsRead) and the new code's parent must be stored. A new code
+  // moves the references, under their locks.
   bool Modify(const CStd& source, bool report);
+  bool Modify(const CStd& source, Refusal* refusal);
   // Reads `read`'s row again on this row's connection (call it under the
   // STD lock): 1 when it is stored with every column as in `read`, 0 when
   // it is gone ("源对象“…”已不存在，不能修改！") or was changed meanwhile
@@ -210,19 +247,25 @@ class CStd {
   // --- Level lengths of the tree (CStdLevelLength.cpp) ---
 
   // Rewrites every stored code (STD KNO, DM0, DM1; PC, WKJH, SBTTCHR, PK
-  // STD) for a new length of one level, without storing the parameter.
-  // Refused ("码长值过大、或不能为0！", "码长值过小！") or failed: false, with
-  // nothing written. Runs in one transaction (nested under the caller's).
-  static bool ChangeLevelLength(int level, int newLength, CKvDb* pDb);
-  // ChangeLevelLength and the stored parameter, all or nothing.
+  // STD) for a new length of one level and stores the parameter, all or
+  // nothing, in one transaction under the locks of the tree and its
+  // references, where the stored lengths and the widest segment are read.
+  // Refused after the rollback ("码长值过大、或不能为0！", "码长值过小！", or
+  // the answer to parameters changed meanwhile) or failed: false, with
+  // nothing written and the parameters in memory as before.
   static bool ChangeLevelLengthAndSave(int level, int newLength, CKvDb* pDb);
+  // Stores the number of management levels and the multi-class flag, in
+  // one transaction under the STD lock, where the rows they depend on are
+  // checked again: a new flag with classes stored ("已有班级，不能修改！"),
+  // a new number of levels with grades stored ("已有年级，不能修改！") or
+  // fewer levels than the units stored use ("此级数内已设机构，不能设置！").
+  // False when refused (*refusal, for Tell after the rollback) or failed;
+  // the parameters in memory are then as before.
+  static bool ChangeStructure(int levels, int multiClass, CKvDb* pDb, Refusal* refusal);
   // Queries the parameter page asks before a structure change; a count
   // that cannot be read answers "yes, rows are there".
   static bool HasRowsAtLastLevels(CKvDb* pDb);
   static bool HasRowsBelowUnits(CKvDb* pDb);
-  // The 1-based level of the longest stored code; 0 for an empty table;
-  // the number of levels when it cannot be read.
-  static int DeepestLevelUsed(CKvDb* pDb);
 
   // --- Carry-over into a new year's data file (CStdCarry.cpp) ---
 

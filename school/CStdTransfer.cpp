@@ -22,20 +22,20 @@ bool isStudentCode(const QString& code) {
 }
 
 // The transfer's checks and writes, in one transaction under the STD lock:
-// the old row as read, the target class, its next free code and the
-// target's grade are read there. A refusal sets *refusal (Modify's own are
-// shown with report); a failed statement leaves it empty. On success
+// the tree's parameters, the old row as read, the target class, its next
+// free code and the target's grade are read there. A refusal sets *refusal,
+// told after the rollback; a failed statement leaves it empty. On success
 // row->DM[1] is the new row's code.
-bool writeTransfer(CStd* row, const CStd& source, int newTerm, bool report, QString* refusal, bool* termRefused) {
+bool writeTransfer(CStd* row, const CStd& source, int newTerm, CStd::Refusal* refusal, bool* termRefused) {
   CKvDb* pDb = row->m_pDb;
   KvDbTransaction transaction(*pDb);
-  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("STD")))
+  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("STD")) || !CStd::ParamsAsBuilt(pDb, refusal))
     return false;
   // Another station's transfer or change meanwhile refuses this one.
-  if (row->StoredAsRead(source, refusal) <= 0)
+  if (row->StoredAsRead(source, &refusal->message) <= 0)
     return false;
   const auto refuse = [refusal](const QString& message) {
-    *refusal = message;
+    refusal->message = message;
     return false;
   };
   const int classLength = CXxDataType::ClassCodeLen();
@@ -75,7 +75,7 @@ bool writeTransfer(CStd* row, const CStd& source, int newTerm, bool report, QStr
   moved.LB[1] = 0;
   moved.QC[1] = grade.XQN - 1;
   moved.DM[1].clear();
-  return row->Modify(source, report) && moved.InsertRow() == 1 && transaction.Commit();
+  return row->Modify(source, refusal) && moved.InsertRow() == 1 && transaction.Commit();
 }
 }  // namespace
 
@@ -89,13 +89,14 @@ bool CStd::ModifyWithTransfer(const CStd& source, int newTerm, bool report, bool
     return Modify(source, report);
 
   const CStd before = *this;
-  QString refusal;
-  const bool done = writeTransfer(this, source, newTerm, report, &refusal, termRefused);
+  Refusal refusal;
+  const bool done = writeTransfer(this, source, newTerm, &refusal, termRefused);
   const QString text = KvFormat(QStringLiteral("%s --> %s"), KNO, DM[1]);
   if (!done) {
     *this = before;
-    if (report)
-      KvMessageBox(refusal.isEmpty() ? text + QStringLiteral("转学失败！") : refusal, KV_MB_OK | KV_MB_ICONSTOP);
+    if (refusal.message.isEmpty() && !refusal.paramsChanged)
+      refusal.message = text + QStringLiteral("转学失败！");
+    Tell(refusal, report, m_pDb);
     return false;
   }
   if (report)

@@ -1,7 +1,8 @@
 // The writes of CStd: references, delete with its fold into the parent,
 // insert with the hand-down of the parent's fee lines, modify with the
 // subtree rename, and paste. Each runs in one transaction (a savepoint under
-// a caller's) and stops at the first failed statement.
+// a caller's) and stops at the first failed statement; a refusal found under
+// the locks is told after the rollback.
 
 #include "school/CStd.h"
 
@@ -14,9 +15,10 @@
 #include "school/KvSchoolSql.h"
 
 namespace {
-void refuse(bool report, const QString& message) {
-  if (report)
-    KvMessageBox(message, KV_MB_OK | KV_MB_ICONSTOP);
+// Keeps a refusal for the caller to tell after the rollback; always false.
+bool refuse(CStd::Refusal* refusal, const QString& message) {
+  refusal->message = message;
+  return false;
 }
 
 // The server text of a statement: Mid( becomes Substring(.
@@ -66,16 +68,90 @@ bool moveRefs(CKvDb* pDb, const QString& oldCode, const QString& newCode, bool h
 // Under the STD lock: whether the parent of `row` is stored (a code of the
 // first level has none). Refused when it is gone, since a row under a
 // missing parent could never be reached again.
-bool parentStored(const CStd& row, bool report) {
+bool parentStored(const CStd& row, CStd::Refusal* refusal) {
   CStd parent(row.m_pDb, row.ParentCode());
   if (parent.KNO.isEmpty())
     return true;
   const int found = parent.Count(0, -1);
   if (found == 0)
-    refuse(report, KvFormat(QStringLiteral("上级“%s”已不存在，不能保存“%s”！"), parent.KNO, row.KNO));
+    refuse(refusal, KvFormat(QStringLiteral("上级“%s”已不存在，不能保存“%s”！"), parent.KNO, row.KNO));
   return found > 0;
 }
+
+// Paste's reads and writes; the refusal into *refusal.
+bool pasteSubtree(CStd* target, const CStd& source, CStd::Refusal* refusal) {
+  CStd reader = source;
+  QList<CStd> rows;
+  const int found = reader.Select(&rows, 1, -1);
+  if (found <= 0) {
+    if (found == 0)
+      refuse(refusal, QStringLiteral("源对象“") + source.KNO + QStringLiteral("”已不存在，不能粘贴！"));
+    return false;
+  }
+  CStd top = *target;
+  const int existing = top.Count(0, -1);
+  if (existing < 0)
+    return false;
+  const CStd& node = rows.first();
+  if (existing == 0) {
+    top.CopyPart(node, false);
+  } else {
+    CKvDb* pDb = top.m_pDb;
+    const bool sameFile = source.m_pDb == pDb ||
+                          (source.m_pDb && source.m_pDb->GetKind() == pDb->GetKind() &&
+                           source.m_pDb->GetDatabaseName(true) == pDb->GetDatabaseName(true));
+    if (!sameFile || top.KNO != source.KNO)
+      return refuse(refusal, QStringLiteral("目标对象“") + top.KNO + QStringLiteral("”已存在，不能覆盖！"));
+    // Onto itself: a copy beside it.
+    CStd parent(pDb, CStd::ParentCode(source.KNO));
+    const QString code = parent.NextChildCode();
+    if (code.isEmpty())
+      return false;
+    top.CopyPart(node, false);
+    top.KNO = code;
+    const QString prefix = QStringLiteral("复件：");
+    if (!top.NA.startsWith(prefix))
+      top.NA = prefix + top.NA;
+  }
+  KvDbTransaction transaction(*top.m_pDb);
+  if (!transaction.IsActive() || !top.Insert(refusal))
+    return false;
+  for (qsizetype i = 1; i < rows.size(); ++i) {
+    CStd row(top.m_pDb, top.KNO + rows.at(i).KNO.mid(source.KNO.size()));
+    row.CopyPart(rows.at(i), false);
+    if (!row.Insert(refusal))
+      return false;
+  }
+  if (!transaction.Commit())
+    return false;
+  *target = top;
+  return true;
+}
 }  // namespace
+
+// --- Refusals and locks ---
+
+void CStd::Tell(const Refusal& refusal, bool report, CKvDb* pDb) {
+  if (refusal.paramsChanged)
+    CXxDataType::CheckParamChange(report, pDb);
+  else if (report && !refusal.message.isEmpty())
+    KvMessageBox(refusal.message, KV_MB_OK | KV_MB_ICONSTOP);
+}
+
+bool CStd::ParamsAsBuilt(CKvDb* pDb, Refusal* refusal) {
+  const int changed = CXxDataType::StoredParamsChanged(pDb);
+  refusal->paramsChanged = changed > 0;
+  return changed == 0;
+}
+
+bool CStd::LockTreeAndReferences(CKvDb* pDb) {
+  if (!pDb->LockTable(QStringLiteral("STD")))
+    return false;
+  for (const RefTable& table : kRefTables)
+    if (!pDb->LockTable(QString::fromLatin1(table.name)))
+      return false;
+  return true;
+}
 
 // --- References ---
 
@@ -152,25 +228,34 @@ int CStd::InsertRow() {
 }
 
 bool CStd::Insert(bool report) {
-  if (!Validate(report))
-    return false;
+  Refusal refusal;
+  if (Insert(&refusal))
+    return true;
+  Tell(refusal, report, m_pDb);
+  return false;
+}
+
+bool CStd::Insert(Refusal* refusal) {
+  const QString invalid = Invalidity();
+  if (!invalid.isEmpty())
+    return refuse(refusal, invalid);
   KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("STD")) || !parentStored(*this, report))
+  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("STD")) || !ParamsAsBuilt(m_pDb, refusal) ||
+      !parentStored(*this, refusal))
     return false;
   const int n = InsertRow();
-  if (n != 1) {
-    refuse(report, n > 1 ? QStringLiteral("产生重码，不能插入！")
-                         : QStringLiteral("插入失败，可能是某些字段不合要求！"));
-    return false;
-  }
-  // The first child of a node takes over the node's fee lines and the
-  // transfer links to its code; its timetable rows stay.
+  if (n != 1)
+    return refuse(refusal, n > 1 ? QStringLiteral("产生重码，不能插入！")
+                                 : QStringLiteral("插入失败，可能是某些字段不合要求！"));
+  // The first child of a node takes over the node's fee lines (a line in
+  // flight is waited for) and the transfer links to its code; its timetable
+  // rows stay.
   CStd parent(m_pDb, ParentCode());
   if (!parent.KNO.isEmpty()) {
     const int children = parent.Count(2, -1);
     if (children < 0)
       return false;
-    if (children == 1 && !HandDownRefs(parent))
+    if (children == 1 && (!m_pDb->LockTable(QStringLiteral("PC")) || !HandDownRefs(parent)))
       return false;
   }
   return transaction.Commit();
@@ -202,18 +287,28 @@ int CStd::StoredAsRead(const CStd& read, QString* message) const {
 }
 
 bool CStd::Modify(const CStd& source, bool report) {
-  if (!Validate(report))
-    return false;
+  Refusal refusal;
+  if (Modify(source, &refusal))
+    return true;
+  Tell(refusal, report, m_pDb);
+  return false;
+}
+
+bool CStd::Modify(const CStd& source, Refusal* refusal) {
+  const QString invalid = Invalidity();
+  if (!invalid.isEmpty())
+    return refuse(refusal, invalid);
   KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("STD")))
+  // A new code moves the references: their tables are locked too, so a
+  // receipt or a plan in flight under the old code is waited for and moved.
+  const bool recode = !IsSameCode(source);
+  if (!transaction.IsActive() ||
+      !(recode ? LockTreeAndReferences(m_pDb) : m_pDb->LockTable(QStringLiteral("STD"))) ||
+      !ParamsAsBuilt(m_pDb, refusal))
     return false;
-  QString message;
-  const int state = StoredAsRead(source, &message);
-  if (state <= 0) {
-    if (state == 0)
-      refuse(report, message);
+  const int state = StoredAsRead(source, &refusal->message);
+  if (state <= 0)
     return false;
-  }
   CStd stored = source;
   stored.m_pDb = m_pDb;
   // The classes of a grade are laid out over its terms: their count stays
@@ -222,19 +317,17 @@ bool CStd::Modify(const CStd& source, bool report) {
     const int children = stored.Count(2, -1);
     if (children != 0) {
       if (children > 0)
-        refuse(report, QStringLiteral("它下面已有班级，不能修改学期数！"));
+        refuse(refusal, QStringLiteral("它下面已有班级，不能修改学期数！"));
       return false;
     }
   }
   const int longest = stored.MaxCodeLen();
   if (longest < 0)
     return false;
-  if (longest + (KNO.size() - stored.KNO.size()) > GetFieldDefs().first().nMaxLen) {
-    refuse(report, QStringLiteral("源对象“") + stored.KNO + QStringLiteral("”修改成“") + KNO +
-                       QStringLiteral("”后代码超长，不能修改！"));
-    return false;
-  }
-  if (!parentStored(*this, report))
+  if (longest + (KNO.size() - stored.KNO.size()) > GetFieldDefs().first().nMaxLen)
+    return refuse(refusal, QStringLiteral("源对象“") + stored.KNO + QStringLiteral("”修改成“") + KNO +
+                               QStringLiteral("”后代码超长，不能修改！"));
+  if (!parentStored(*this, refusal))
     return false;
   const QString duplicate = QStringLiteral("目标代码“") + KNO + QStringLiteral("”产生重码，不能修改！");
   if (!stored.DeleteRows(1, 0))
@@ -243,38 +336,43 @@ bool CStd::Modify(const CStd& source, bool report) {
   const int taken = probe.Count(0, -1);
   if (taken != 0) {
     if (taken > 0)
-      refuse(report, duplicate);
+      refuse(refusal, duplicate);
     return false;
   }
   const int n = InsertRow();
-  if (n != 1) {
-    refuse(report, n > 1 ? duplicate : QStringLiteral("修改失败，可能是某些字段不合要求！"));
-    return false;
-  }
-  if (!IsSameCode(stored) && (!RecodeSubtree(stored, 1) || !RenameRefs(stored)))
+  if (n != 1)
+    return refuse(refusal, n > 1 ? duplicate : QStringLiteral("修改失败，可能是某些字段不合要求！"));
+  if (recode && (!RecodeSubtree(stored, 1) || !RenameRefs(stored)))
     return false;
   return transaction.Commit();
 }
 
 bool CStd::Delete(bool report) {
-  // The checks run under the STD lock, so no station adds a child, a
-  // transfer or the row's removal between them and the delete.
+  Refusal refusal;
+  if (Delete(&refusal))
+    return true;
+  Tell(refusal, report, m_pDb);
+  return false;
+}
+
+bool CStd::Delete(Refusal* refusal) {
+  // The checks run under the locks of the tree and of every table that
+  // refers to it, so no station adds a child, a transfer, a receipt or a
+  // plan, nor removes the row, between them and the delete.
   KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("STD")))
+  if (!transaction.IsActive() || !LockTreeAndReferences(m_pDb) || !ParamsAsBuilt(m_pDb, refusal))
     return false;
   CStd stored = *this;
   const int found = stored.Load(0, -1);
   if (found <= 0) {
     if (found == 0)
-      refuse(report, KvFormat(QStringLiteral("“%s”已不存在，不能删除！"), KNO));
+      refuse(refusal, KvFormat(QStringLiteral("“%s”已不存在，不能删除！"), KNO));
     return false;
   }
-  QString message;
-  const int verdict = CanDelete(&message);
-  if (verdict == 0) {
-    refuse(report, message);
+  const int verdict = CanDelete(&refusal->message);
+  if (verdict == 0)
     return false;
-  }
+  refusal->message.clear();
   // A student who came by an in-school transfer gives the row it came from
   // its normal end: the last term of that row's grade.
   if (stored.LB[0] == 1 && !stored.DM[0].isEmpty()) {
@@ -302,58 +400,15 @@ bool CStd::Delete(bool report) {
   *this = stored;
   KNO = parentCode;
   NA = parentName;
-  if (!Modify(stored, report))
+  if (!Modify(stored, refusal))
     return false;
   return transaction.Commit();
 }
 
 bool CStd::Paste(const CStd& source, bool report) {
-  CStd reader = source;
-  QList<CStd> rows;
-  const int found = reader.Select(&rows, 1, -1);
-  if (found <= 0) {
-    if (found == 0)
-      refuse(report, QStringLiteral("源对象“") + source.KNO + QStringLiteral("”已不存在，不能粘贴！"));
-    return false;
-  }
-  CStd target = *this;
-  const int existing = target.Count(0, -1);
-  if (existing < 0)
-    return false;
-  const CStd& node = rows.first();
-  if (existing == 0) {
-    CopyPart(node, false);
-  } else {
-    const bool sameFile = source.m_pDb == m_pDb ||
-                          (source.m_pDb && source.m_pDb->GetKind() == m_pDb->GetKind() &&
-                           source.m_pDb->GetDatabaseName(true) == m_pDb->GetDatabaseName(true));
-    if (!sameFile || KNO != source.KNO) {
-      refuse(report, QStringLiteral("目标对象“") + KNO + QStringLiteral("”已存在，不能覆盖！"));
-      return false;
-    }
-    // Onto itself: a copy beside it.
-    CStd parent(m_pDb, ParentCode(source.KNO));
-    const QString code = parent.NextChildCode();
-    if (code.isEmpty())
-      return false;
-    CopyPart(node, false);
-    KNO = code;
-    const QString prefix = QStringLiteral("复件：");
-    if (!NA.startsWith(prefix))
-      NA = prefix + NA;
-  }
-  const CStd top = *this;
-  KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive() || !Insert(report))
-    return false;
-  for (qsizetype i = 1; i < rows.size(); ++i) {
-    CStd row(m_pDb, top.KNO + rows.at(i).KNO.mid(source.KNO.size()));
-    row.CopyPart(rows.at(i), false);
-    if (!row.Insert(report))
-      return false;
-  }
-  if (!transaction.Commit())
-    return false;
-  *this = top;
-  return true;
+  Refusal refusal;
+  if (pasteSubtree(this, source, &refusal))
+    return true;
+  Tell(refusal, report, m_pDb);
+  return false;
 }

@@ -370,6 +370,14 @@ int CXxDataType::CheckParamChange(bool bStop, CKvDb* pDb) {
   return settleParamChange(before, bStop, pDb);
 }
 
+int CXxDataType::StoredParamsChanged(CKvDb* pDb) {
+  CXxDataType* type = Get();
+  const Params before = type->m_params;
+  const int changed = CheckParamChange(false, pDb);
+  type->m_params = before;
+  return changed;
+}
+
 int CXxDataType::CheckParamRows(const QList<QPair<int, QString>>& rows, bool bStop, CKvDb* pDb) {
   pDb = connectionOr(pDb);
   CXxDataType* type = Get();

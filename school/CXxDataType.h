@@ -147,6 +147,12 @@ class CXxDataType : public CFormDataType {
   // As CheckParamChange, on the rows (CsN, CsVal) of category kParamCs that
   // the caller has read.
   static int CheckParamRows(const QList<QPair<int, QString>>& rows, bool bStop, CKvDb* pDb);
+  // For a write that builds codes from the parameters in memory, under its
+  // STD lock: 0 when the stored parameters are still those, 1 when they
+  // changed, -1 when they cannot be read. The parameters in memory stay as
+  // they were: the write rolls back, then answers a change with
+  // CheckParamChange(true, ...).
+  static int StoredParamsChanged(CKvDb* pDb);
 
  private:
   // CheckParamChange's answer once the stored parameters are in memory.

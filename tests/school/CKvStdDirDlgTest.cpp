@@ -211,6 +211,31 @@ TEST_P(CKvStdDirDlgTest, StructureChangesAreRefusedWhileRowsDependOnThem) {
   Choose(&units, CKvStdDirDlg::IDC_LEVELS, 0);
   EXPECT_EQ(answers.Stops(), QStringList{"此级数内已设机构，不能设置！"});
   EXPECT_EQ(params(), twoLevels);
+  // Another station stores a grade, a class or a unit while the question
+  // is read: the save checks again under its lock and refuses.
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From STD Where KNO='0101'")));
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  const struct {
+    int levels;  // chosen; 0: the multi-class box is cleared
+    int addedLevel;
+    const char* refusal;
+  } raced[] = {{3, 2, "已有年级，不能修改！"}, {0, 3, "已有班级，不能修改！"}, {1, 1, "此级数内已设机构，不能设置！"}};
+  for (const auto& c : raced) {
+    KvScriptedAnswers racing;
+    racing.onQuestion = [&] {
+      CStd added(&other, QStringLiteral("01").leftJustified(CXxDataType::CodeLenOfLevel(c.addedLevel), u'1'));
+      added.NA = QStringLiteral("另一站");
+      EXPECT_EQ(added.InsertRow(), 1);
+    };
+    if (c.levels > 0)
+      Choose(&units, CKvStdDirDlg::IDC_LEVELS, c.levels - 1);
+    else
+      KvDlgItem<QCheckBox>(&units, CKvStdDirDlg::IDC_MULTI_CLASS)->click();
+    EXPECT_EQ(racing.texts, (QStringList{"真的要修改此参数吗?", c.refusal}));
+    EXPECT_EQ(params(), twoLevels);
+    ASSERT_TRUE(other.Execute(QStringLiteral("Delete From STD Where KNO<>'01'")));
+  }
   // Raising it is asked and stored.
   Choose(&units, CKvStdDirDlg::IDC_LEVELS, 2);
   EXPECT_EQ(answers.texts.last(), QStringLiteral("真的要修改此参数吗?"));
