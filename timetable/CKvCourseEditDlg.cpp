@@ -53,12 +53,12 @@ bool CKvCourseEditDlg::SaveData() {
   const auto write = [&] {
     if (m_nMode == 1) {
       note = LogNote(QString(), m_rec.KNO, m_rec.NA);
-      return CSbtTable::Insert(m_rec, Db());
+      return CSbtTable::Insert(m_rec, Db(), Refusal());
     }
     if (!StoredAsRead(QStringLiteral("SBT"), QStringLiteral("课程"), &CSbtTable::LoadByCode, m_read, &old))
       return false;
     note = LogNote(old.NA, m_rec.KNO, m_rec.NA);
-    return CSbtTable::Update(m_rec, m_strCode, Db());
+    return CSbtTable::Update(m_rec, m_strCode, Db(), Refusal());
   };
   return Store(write, 82, note, IDC_CODE);
 }

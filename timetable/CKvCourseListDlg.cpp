@@ -21,7 +21,9 @@ KvPkCatalog courses() {
       rows.append({r.KNO, r.NA, r.NAA, r.NT});
     return rows;
   };
-  catalog.remove = [](const QString& code, CKvDb* pDb) { return CSbtTable::Delete(code, pDb); };
+  catalog.remove = [](const QString& code, CKvDb* pDb, QString* pRefusal) {
+    return CSbtTable::Delete(code, pDb, pRefusal);
+  };
   catalog.edit = &CKvCourseEditDlg::Run;
   return catalog;
 }

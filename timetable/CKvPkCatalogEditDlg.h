@@ -54,8 +54,12 @@ class CKvPkCatalogEditDlg : public CKvAppDlg {
   // Runs the insert (mode 1) or the update (mode 0) with its log entry as
   // one piece of work; the note is read after the write ran. A failure
   // puts the focus on the code field `codeId`; a refusal the write made
-  // (FoundOld, StoredAsRead) is shown once the write has ended.
+  // (FoundOld, StoredAsRead, a code held twice) is shown once the write has
+  // ended.
   bool Store(const std::function<bool()>& write, int logCode, const QString& note, int codeId);
+  // Where a write inside Store hands its refusal, for Store to show once
+  // the write has ended.
+  QString* Refusal() { return &m_strRefusal; }
   // The row of m_strCode into the record: its count, -1 when the read
   // failed.
   virtual int ReadRow() = 0;

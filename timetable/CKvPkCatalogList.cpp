@@ -1,6 +1,7 @@
 #include "timetable/CKvPkCatalogList.h"
 
 #include "core/CKvDb.h"
+#include "core/KvMessage.h"
 #include "app/KvLoggedWrite.h"
 #include "ui/KvCommands.h"
 
@@ -95,6 +96,14 @@ void CKvPkCatalogList::OnDelete() {
 }
 
 bool CKvPkCatalogList::DeleteCode(const QString& code) {
-  return m_catalog.remove && KvLoggedWrite(m_pDb, m_catalog.logCode, QStringLiteral("删除：%1").arg(code),
-                                             [&] { return m_catalog.remove(code, m_pDb); });
+  if (!m_catalog.remove)
+    return false;
+  QString refusal;
+  if (KvLoggedWrite(m_pDb, m_catalog.logCode, QStringLiteral("删除：%1").arg(code),
+                    [&] { return m_catalog.remove(code, m_pDb, &refusal); }))
+    return true;
+  // Shown once the delete has rolled back, so that no workstation waits on it.
+  if (!refusal.isEmpty())
+    KvMessageBox(refusal, KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
 }

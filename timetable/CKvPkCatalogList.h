@@ -30,7 +30,9 @@ struct KvPkCatalog {
   std::function<bool()> hasRight;
   // The rows in code order, one text per column.
   std::function<QList<QStringList>(CKvDb*)> rows;
-  std::function<bool(const QString& code, CKvDb*)> remove;
+  // Deletes the row of the code inside the caller's transaction; a
+  // refusal is handed back to be shown once that transaction has ended.
+  std::function<bool(const QString& code, CKvDb*, QString* pRefusal)> remove;
   // Runs the edit dialog: mode 1 adds (code: a row whose values it may
   // start from, or empty), 0 changes the row of the code. The code saved;
   // empty when cancelled.

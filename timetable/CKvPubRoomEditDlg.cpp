@@ -56,12 +56,12 @@ bool CKvPubRoomEditDlg::SaveData() {
   const auto write = [&] {
     if (m_nMode == 1) {
       note = LogNote(QString(), m_rec.KNO, m_rec.NA);
-      return CPubRmTable::Insert(m_rec, Db());
+      return CPubRmTable::Insert(m_rec, Db(), Refusal());
     }
     if (!StoredAsRead(QStringLiteral("PUBRM"), QStringLiteral("公用教室"), &CPubRmTable::LoadByCode, m_read, &old))
       return false;
     note = LogNote(old.NA, m_rec.KNO, m_rec.NA);
-    return CPubRmTable::Update(m_rec, m_strCode, Db());
+    return CPubRmTable::Update(m_rec, m_strCode, Db(), Refusal());
   };
   return Store(write, 1901, note, IDC_CODE);
 }

@@ -22,7 +22,9 @@ KvPkCatalog rooms() {
       rows.append({r.KNO, r.NA, r.NAA, r.ADR, r.MGR, r.TEL, r.NT});
     return rows;
   };
-  catalog.remove = [](const QString& code, CKvDb* pDb) { return CPubRmTable::Delete(code, pDb); };
+  catalog.remove = [](const QString& code, CKvDb* pDb, QString* pRefusal) {
+    return CPubRmTable::Delete(code, pDb, pRefusal);
+  };
   catalog.edit = &CKvPubRoomEditDlg::Run;
   return catalog;
 }

@@ -81,12 +81,12 @@ bool CKvTeacherEditDlg::SaveData() {
   const auto write = [&] {
     if (m_nMode == 1) {
       note = LogNote(QString(), m_rec.KNO, m_rec.NA);
-      return CTchrTable::Insert(m_rec, Db());
+      return CTchrTable::Insert(m_rec, Db(), Refusal());
     }
     if (!StoredAsRead(QStringLiteral("TCHR"), QStringLiteral("教师"), &CTchrTable::LoadByCode, m_read, &old))
       return false;
     note = LogNote(old.NA, m_rec.KNO, m_rec.NA);
-    return CTchrTable::Update(m_rec, m_strCode, Db());
+    return CTchrTable::Update(m_rec, m_strCode, Db(), Refusal());
   };
   return Store(write, 1900, note, IDC_CODE);
 }

@@ -25,7 +25,9 @@ KvPkCatalog teachers() {
                    r.NTN, r.FGF, r.ZW, r.NT});
     return rows;
   };
-  catalog.remove = [](const QString& code, CKvDb* pDb) { return CTchrTable::Delete(code, pDb); };
+  catalog.remove = [](const QString& code, CKvDb* pDb, QString* pRefusal) {
+    return CTchrTable::Delete(code, pDb, pRefusal);
+  };
   catalog.edit = &CKvTeacherEditDlg::Run;
   return catalog;
 }

@@ -333,7 +333,7 @@ bool CPKDoc::SaveRows() {
       return false;
     };
     if (!trans.IsActive() || !planUnchanged() ||
-        !grid.CheckAgainstPlan(m_schedule, m_planRows, source, &refusal) || !grid.Save(m_grid, m_pDb) ||
+        !grid.CheckAgainstPlan(m_schedule, m_planRows, source, &refusal) || !grid.Save(m_grid, m_pDb, &refusal) ||
         !KvPkInsertLog(m_pDb, 4,
                        KvFormat("保存%s%s年%s季学期(%s)课表", m_strName, grid.Y, KvPkSeason(grid.QC), grid.T)) ||
         !trans.Commit()) {

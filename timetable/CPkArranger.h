@@ -90,6 +90,10 @@ class CPkArranger {
   // Each false when its read failed.
   bool LoadClasses();
   bool LoadPlans();
+  // The plan of every class of the run as the class plan reads it (in the
+  // order of m_classes), from one read of the version's grade rows and one
+  // of the selection's assignments.
+  bool ReadClassPlans(QList<QList<CWkjhRec>>& plans);
   bool LoadCatalogue();
   // The version's lessons outside the selection, into lessons.
   bool LoadStoredLessons(QList<KvPkStoredLesson>& lessons);

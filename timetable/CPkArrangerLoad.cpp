@@ -107,7 +107,8 @@ bool CPkArranger::LoadClasses() {
   return true;
 }
 
-bool CPkArranger::LoadPlans() {
+bool CPkArranger::ReadClassPlans(QList<QList<CWkjhRec>>& plans) {
+  plans.clear();
   const QString version = KvFormat("Where Y='%s' And QC='%d' And T='%s'", m_pDb->QuoteText(m_year), m_term,
                                    m_pDb->QuoteText(m_date));
   // The grade rows of the version and the class assignments, each read in
@@ -134,8 +135,7 @@ bool CPkArranger::LoadPlans() {
     byClass[row.STD].append(row);
 
   const int gradeLength = CXxDataType::GradeCodeLen();
-  QHash<QString, std::pair<KvPkBits, QString>> masks;  // by the two time texts
-  for (KvPkClass& c : m_classes) {
+  for (const KvPkClass& c : m_classes) {
     const CWkjhRec classKey(m_year, m_term, m_date, c.code);
     // As the class plan reads: the grade's rows in course order, taken
     // over by the class, with its teacher, room and week kind (classes of
@@ -147,7 +147,20 @@ bool CPkArranger::LoadPlans() {
       rows.append(row);
     }
     classKey.JoinAssignments(rows, byClass.value(c.code));
-    c.checkRows = rows;
+    plans.append(rows);
+  }
+  return true;
+}
+
+bool CPkArranger::LoadPlans() {
+  QList<QList<CWkjhRec>> plans;
+  if (!ReadClassPlans(plans))
+    return false;
+  QHash<QString, std::pair<KvPkBits, QString>> masks;  // by the two time texts
+  for (qsizetype ci = 0; ci < m_classes.size(); ++ci) {
+    KvPkClass& c = m_classes[ci];
+    c.checkRows = plans[ci];
+    const QList<CWkjhRec>& rows = c.checkRows;
     for (int i = 0; i < rows.size(); ++i) {
       KvPkPlanRow plan;
       plan.rec = rows[i];

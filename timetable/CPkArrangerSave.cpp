@@ -108,21 +108,20 @@ bool CPkArranger::SaveResult() {
     acceptedClasses.append(c);
   }
 
-  KvDbTransaction trans(*m_pDb);
-  if (!trans.IsActive())
-    return false;
   // The lessons take their teachers and rooms from the plans the run
-  // loaded: an accepted class whose plan another window or workstation
-  // changed meanwhile refuses the save.
+  // loaded: under the locks on the plan and the timetable, taken once, the
+  // plans are read again in one pass, and an accepted class whose plan
+  // another window or workstation changed meanwhile refuses the save.
+  KvDbTransaction trans(*m_pDb);
+  QList<QList<CWkjhRec>> plansNow;
+  if (!trans.IsActive() || !CWkjhRec::LockPlanAndTimetable(m_pDb) || !ReadClassPlans(plansNow))
+    return false;
   for (const int c : acceptedClasses) {
-    bool changed = false;
-    if (CWkjhRec(m_year, m_term, m_date, m_classes[c].code)
-            .LockClassPlanAsRead(m_classes[c].checkRows, m_pDb, &changed))
+    if (plansNow[c] == m_classes[c].checkRows)
       continue;
     trans.Rollback();
-    if (changed)
-      KvMessageBox(KvFormat("%s的教学计划已被其他窗口或工作站修改，请重新排课！", m_classes[c].name),
-                   KV_MB_OK | KV_MB_ICONSTOP);
+    KvMessageBox(KvFormat("%s的教学计划已被其他窗口或工作站修改，请重新排课！", m_classes[c].name),
+                 KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
   // While the questions were open another workstation may have stored

@@ -192,7 +192,7 @@ bool CPkGrid::Save(CKvDb* pDb) {
   return insert.Insert(*this) && trans.Commit();
 }
 
-bool CPkGrid::Save(const CPkGrid& read, CKvDb* pDb) {
+bool CPkGrid::Save(const CPkGrid& read, CKvDb* pDb, QString* pRefusal) {
   KvDbTransaction trans(*pDb);
   if (!trans.IsActive() || !pDb->LockTable(QStringLiteral("PK")))
     return false;
@@ -205,7 +205,7 @@ bool CPkGrid::Save(const CPkGrid& read, CKvDb* pDb) {
   if (!loaded)
     return false;
   if (!sameLessons(stored, read)) {
-    KvMessageBox(QStringLiteral("课表已被其他窗口或工作站修改，请刷新后重新输入！"), KV_MB_OK | KV_MB_ICONSTOP);
+    *pRefusal = QStringLiteral("课表已被其他窗口或工作站修改，请刷新后重新输入！");
     return false;
   }
   // Only the cells the window shows are replaced: a lesson stored where the

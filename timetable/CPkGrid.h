@@ -64,9 +64,10 @@ class CPkGrid {
   // grid's shape (every day and week kind; a lesson stored at a period the
   // schedule no longer has stays), after checking under the lock on PK that
   // those cells still hold the lessons of read (course, teacher and room):
-  // otherwise another window or workstation saved the class since, which is
-  // said with a message, and nothing is written.
-  bool Save(const CPkGrid& read, CKvDb* pDb);
+  // otherwise another window or workstation saved the class since, nothing
+  // is written and *pRefusal says so, for the caller to show once its
+  // transaction has ended.
+  bool Save(const CPkGrid& read, CKvDb* pDb, QString* pRefusal);
   // One grid per teacher (mode 0), room (1) or class (2) with that
   // weekday's lessons in its day-0 arrays; the key is held in TCHR. Appends
   // to out; returns its size (0 when the query finds nothing), -1 when the

@@ -55,16 +55,16 @@ QString CPubRmTable::NextCode(CKvDb* pDb) {
   return KvPkCatalogTable::NextCode(pDb, QStringLiteral("PUBRM"), 3);
 }
 
-bool CPubRmTable::Insert(const CPubRmRec& r, CKvDb* pDb) {
+bool CPubRmTable::Insert(const CPubRmRec& r, CKvDb* pDb, QString* pRefusal) {
   auto q = [pDb](const QString& text, int width) { return pDb->QuoteText(text, width); };
   const QString sql = KvFormat(
       "Insert Into PUBRM(KNO,NA,NAA,ADR,MGR,TEL,NT) Values('%s','%s','%s','%s','%s','%s','%s')",
       q(r.KNO, 3), q(r.NA, 8), q(r.NAA, 40), q(r.ADR, 50), q(r.MGR, 12), q(r.TEL, 25), q(r.NT, 60));
   return KvPkCatalogTable::Insert(pDb, sql, QStringLiteral("PUBRM"), r.KNO,
-                                  KvFormat("新增公用教室：%s\n代码重！", r.KNO));
+                                  KvFormat("新增公用教室：%s\n代码重！", r.KNO), pRefusal);
 }
 
-bool CPubRmTable::Update(const CPubRmRec& r, const QString& oldCode, CKvDb* pDb) {
+bool CPubRmTable::Update(const CPubRmRec& r, const QString& oldCode, CKvDb* pDb, QString* pRefusal) {
   auto q = [pDb](const QString& text, int width) { return pDb->QuoteText(text, width); };
   const QString sql = KvFormat(
       "Update PUBRM Set KNO='%s',NA='%s',NAA='%s',ADR='%s',MGR='%s',TEL='%s',NT='%s' Where KNO='%s'",
@@ -72,9 +72,9 @@ bool CPubRmTable::Update(const CPubRmRec& r, const QString& oldCode, CKvDb* pDb)
       q(oldCode, -1));
   return KvPkCatalogTable::Update(pDb, sql, QStringLiteral("PUBRM"), oldCode, r.KNO,
                                   KvFormat("修改公用教室代码：%s～%s\n目标代码重！", oldCode, r.KNO),
-                                  refs());
+                                  refs(), pRefusal);
 }
 
-bool CPubRmTable::Delete(const QString& code, CKvDb* pDb) {
-  return KvPkCatalogTable::Delete(pDb, QStringLiteral("PUBRM"), code, refs());
+bool CPubRmTable::Delete(const QString& code, CKvDb* pDb, QString* pRefusal) {
+  return KvPkCatalogTable::Delete(pDb, QStringLiteral("PUBRM"), code, refs(), pRefusal);
 }

@@ -20,7 +20,9 @@ class CPubRmTable {
   static int LoadByCode(CPubRmRec& rec, const QString& code, CKvDb* pDb);
   static int LoadAll(QList<CPubRmRec>& rows, CKvDb* pDb, bool* pRead = nullptr);
   static QString NextCode(CKvDb* pDb);
-  static bool Insert(const CPubRmRec& rec, CKvDb* pDb);
-  static bool Update(const CPubRmRec& rec, const QString& oldCode, CKvDb* pDb);
-  static bool Delete(const QString& code, CKvDb* pDb);
+  // A refusal is shown after the rollback, or handed back through
+  // pRefusal when given (see KvPkCatalogTable).
+  static bool Insert(const CPubRmRec& rec, CKvDb* pDb, QString* pRefusal = nullptr);
+  static bool Update(const CPubRmRec& rec, const QString& oldCode, CKvDb* pDb, QString* pRefusal = nullptr);
+  static bool Delete(const QString& code, CKvDb* pDb, QString* pRefusal = nullptr);
 };

@@ -48,23 +48,23 @@ int CSbtTable::LoadAll(QList<CSbtRec>& rows, CKvDb* pDb, bool* pRead) {
 
 QString CSbtTable::NextCode(CKvDb* pDb) { return KvPkCatalogTable::NextCode(pDb, QStringLiteral("SBT"), 4); }
 
-bool CSbtTable::Insert(const CSbtRec& r, CKvDb* pDb) {
+bool CSbtTable::Insert(const CSbtRec& r, CKvDb* pDb, QString* pRefusal) {
   const QString sql = KvFormat("Insert Into SBT(KNO,NA,NAA,NT) Values('%s','%s','%s','%s')",
                                pDb->QuoteText(r.KNO, 4), pDb->QuoteText(r.NA, 8),
                                pDb->QuoteText(r.NAA, 40), pDb->QuoteText(r.NT, 60));
   return KvPkCatalogTable::Insert(pDb, sql, QStringLiteral("SBT"), r.KNO,
-                                  KvFormat("新增课程：%s\n代码重！", r.KNO));
+                                  KvFormat("新增课程：%s\n代码重！", r.KNO), pRefusal);
 }
 
-bool CSbtTable::Update(const CSbtRec& r, const QString& oldCode, CKvDb* pDb) {
+bool CSbtTable::Update(const CSbtRec& r, const QString& oldCode, CKvDb* pDb, QString* pRefusal) {
   const QString sql = KvFormat("Update SBT Set KNO='%s',NA='%s',NAA='%s',NT='%s' Where KNO='%s'",
                                pDb->QuoteText(r.KNO, 4), pDb->QuoteText(r.NA, 8),
                                pDb->QuoteText(r.NAA, 40), pDb->QuoteText(r.NT, 60),
                                pDb->QuoteText(oldCode));
   return KvPkCatalogTable::Update(pDb, sql, QStringLiteral("SBT"), oldCode, r.KNO,
-                                  KvFormat("修改课程代码：%s～%s\n目标代码重！", oldCode, r.KNO), refs());
+                                  KvFormat("修改课程代码：%s～%s\n目标代码重！", oldCode, r.KNO), refs(), pRefusal);
 }
 
-bool CSbtTable::Delete(const QString& code, CKvDb* pDb) {
-  return KvPkCatalogTable::Delete(pDb, QStringLiteral("SBT"), code, refs());
+bool CSbtTable::Delete(const QString& code, CKvDb* pDb, QString* pRefusal) {
+  return KvPkCatalogTable::Delete(pDb, QStringLiteral("SBT"), code, refs(), pRefusal);
 }

@@ -20,7 +20,9 @@ class CSbtTable {
   static int LoadByCode(CSbtRec& rec, const QString& code, CKvDb* pDb);
   static int LoadAll(QList<CSbtRec>& rows, CKvDb* pDb, bool* pRead = nullptr);
   static QString NextCode(CKvDb* pDb);
-  static bool Insert(const CSbtRec& rec, CKvDb* pDb);
-  static bool Update(const CSbtRec& rec, const QString& oldCode, CKvDb* pDb);
-  static bool Delete(const QString& code, CKvDb* pDb);
+  // A refusal is shown after the rollback, or handed back through
+  // pRefusal when given (see KvPkCatalogTable).
+  static bool Insert(const CSbtRec& rec, CKvDb* pDb, QString* pRefusal = nullptr);
+  static bool Update(const CSbtRec& rec, const QString& oldCode, CKvDb* pDb, QString* pRefusal = nullptr);
+  static bool Delete(const QString& code, CKvDb* pDb, QString* pRefusal = nullptr);
 };

@@ -57,7 +57,7 @@ int CTchrTable::LoadAll(QList<CTchrRec>& rows, CKvDb* pDb, bool* pRead) {
 
 QString CTchrTable::NextCode(CKvDb* pDb) { return KvPkCatalogTable::NextCode(pDb, QStringLiteral("TCHR"), 4); }
 
-bool CTchrTable::Insert(const CTchrRec& r, CKvDb* pDb) {
+bool CTchrTable::Insert(const CTchrRec& r, CKvDb* pDb, QString* pRefusal) {
   auto q = [pDb](const QString& text, int width) { return pDb->QuoteText(text, width); };
   const QString sql = KvFormat(
       "Insert Into TCHR(KNO,NA,TEL,ADR,SEX,BT,PID,NTN,FGF,ZW,NT) Values"
@@ -65,10 +65,10 @@ bool CTchrTable::Insert(const CTchrRec& r, CKvDb* pDb) {
       q(r.KNO, 4), q(r.NA, 12), q(r.TEL, 25), q(r.ADR, 50), r.SEX, q(r.BT, 8), q(r.PID, 18),
       q(r.NTN, 12), q(r.FGF, 20), q(r.ZW, 16), q(r.NT, 60));
   return KvPkCatalogTable::Insert(pDb, sql, QStringLiteral("TCHR"), r.KNO,
-                                  KvFormat("新增教师：%s\n代码重！", r.KNO));
+                                  KvFormat("新增教师：%s\n代码重！", r.KNO), pRefusal);
 }
 
-bool CTchrTable::Update(const CTchrRec& r, const QString& oldCode, CKvDb* pDb) {
+bool CTchrTable::Update(const CTchrRec& r, const QString& oldCode, CKvDb* pDb, QString* pRefusal) {
   auto q = [pDb](const QString& text, int width) { return pDb->QuoteText(text, width); };
   const QString sql = KvFormat(
       "Update Tchr Set KNO='%s',NA='%s',TEL='%s',ADR='%s',SEX='%d',BT='%s',"
@@ -76,9 +76,9 @@ bool CTchrTable::Update(const CTchrRec& r, const QString& oldCode, CKvDb* pDb) {
       q(r.KNO, 4), q(r.NA, 12), q(r.TEL, 25), q(r.ADR, 50), r.SEX, q(r.BT, 8), q(r.PID, 18),
       q(r.NTN, 12), q(r.FGF, 20), q(r.ZW, 16), q(r.NT, 60), q(oldCode, -1));
   return KvPkCatalogTable::Update(pDb, sql, QStringLiteral("TCHR"), oldCode, r.KNO,
-                                  KvFormat("修改教师代码：%s～%s\n目标代码重！", oldCode, r.KNO), refs());
+                                  KvFormat("修改教师代码：%s～%s\n目标代码重！", oldCode, r.KNO), refs(), pRefusal);
 }
 
-bool CTchrTable::Delete(const QString& code, CKvDb* pDb) {
-  return KvPkCatalogTable::Delete(pDb, QStringLiteral("TCHR"), code, refs());
+bool CTchrTable::Delete(const QString& code, CKvDb* pDb, QString* pRefusal) {
+  return KvPkCatalogTable::Delete(pDb, QStringLiteral("TCHR"), code, refs(), pRefusal);
 }

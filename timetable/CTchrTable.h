@@ -25,8 +25,10 @@ class CTchrTable {
   static int LoadAll(QList<CTchrRec>& rows, CKvDb* pDb, bool* pRead = nullptr);
   // The code after the largest one ("0001" for an empty table).
   static QString NextCode(CKvDb* pDb);
-  static bool Insert(const CTchrRec& rec, CKvDb* pDb);
+  // A refusal is shown after the rollback, or handed back through
+  // pRefusal when given (see KvPkCatalogTable).
+  static bool Insert(const CTchrRec& rec, CKvDb* pDb, QString* pRefusal = nullptr);
   // Writes rec over the row of oldCode, which may change the code.
-  static bool Update(const CTchrRec& rec, const QString& oldCode, CKvDb* pDb);
-  static bool Delete(const QString& code, CKvDb* pDb);
+  static bool Update(const CTchrRec& rec, const QString& oldCode, CKvDb* pDb, QString* pRefusal = nullptr);
+  static bool Delete(const QString& code, CKvDb* pDb, QString* pRefusal = nullptr);
 };

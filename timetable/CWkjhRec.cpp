@@ -173,11 +173,17 @@ int CWkjhRec::LoadClassPlan(const QString& order, QList<CWkjhRec>& rows, CKvDb* 
   return int(rows.size());
 }
 
+bool CWkjhRec::LockPlanAndTimetable(CKvDb* pDb) {
+  for (const char* table : {"WKJH", "SBTTCHR", "PK"})
+    if (!pDb->LockTable(QString::fromLatin1(table)))
+      return false;
+  return true;
+}
+
 bool CWkjhRec::LockClassPlanAsRead(const QList<CWkjhRec>& read, CKvDb* pDb, bool* pChanged) {
   *pChanged = false;
   QList<CWkjhRec> now;
-  if (!pDb->LockTable(QStringLiteral("WKJH")) || !pDb->LockTable(QStringLiteral("SBTTCHR")) ||
-      !pDb->LockTable(QStringLiteral("PK")) || LoadClassPlan(QString(), now, pDb) < 0)
+  if (!LockPlanAndTimetable(pDb) || LoadClassPlan(QString(), now, pDb) < 0)
     return false;
   *pChanged = now != read;
   return !*pChanged;

@@ -63,7 +63,10 @@ class CWkjhRec {
   // without teachers.
   int LoadClassPlan(const QString& order, QList<CWkjhRec>& rows, CKvDb* pDb);
   // Inside the caller's transaction: locks the plan (WKJH, SBTTCHR) and the
-  // timetable (PK), in that order, then reads this class's plan again. True
+  // timetable (PK), in that order, as every write that locks them does.
+  static bool LockPlanAndTimetable(CKvDb* pDb);
+  // Inside the caller's transaction: LockPlanAndTimetable, then reads this
+  // class's plan again. True
   // when it is still `read`; false when it cannot be read or differs
   // (*pChanged tells the two apart).
   bool LockClassPlanAsRead(const QList<CWkjhRec>& read, CKvDb* pDb, bool* pChanged);

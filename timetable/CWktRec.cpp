@@ -181,10 +181,17 @@ bool CWktRec::Save(CKvDb* pDb) const {
   return trans.Commit();
 }
 
-bool CWktRec::Save(const CWktRec& read, CKvDb* pDb) const {
+bool CWktRec::Save(const CWktRec& read, CKvDb* pDb, QString* pRefusal) const {
   KvDbTransaction trans(*pDb);
-  if (!trans.IsActive() || !pDb->LockTable(QStringLiteral("WKT")))
+  if (!trans.IsActive() || !pDb->LockTable(QStringLiteral("WKT")) || !pDb->LockTable(QStringLiteral("PK")))
     return false;
+  // Another workstation may have stored a timetable of the term meanwhile.
+  const int lessons = CountTimetableRows(Y, QC, pDb);
+  if (lessons != 0) {
+    if (lessons > 0)
+      *pRefusal = QStringLiteral("本学期已有课表，不能修改作息时间表！");
+    return false;
+  }
   CWktRec stored;
   bool loaded = false;
   stored.Load(Y, QC, pDb, &loaded);
@@ -195,7 +202,7 @@ bool CWktRec::Save(const CWktRec& read, CKvDb* pDb) const {
   stored.Y = read.Y;
   stored.QC = read.QC;
   if (!(stored == read)) {
-    KvMessageBox(QStringLiteral("作息时间表已被其他窗口或工作站修改，请刷新后重新输入！"), KV_MB_OK | KV_MB_ICONSTOP);
+    *pRefusal = QStringLiteral("作息时间表已被其他窗口或工作站修改，请刷新后重新输入！");
     return false;
   }
   return Save(pDb) && trans.Commit();

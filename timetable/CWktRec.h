@@ -58,11 +58,12 @@ class CWktRec {
   static bool DeleteRows(const QString& year, int term, CKvDb* pDb);
   // Replaces the stored rows of the year and term in one transaction.
   bool Save(CKvDb* pDb) const;
-  // The same, after checking under the lock on WKT that the stored periods
-  // of the year and term are still those of read (none when read has
-  // none): otherwise another window or workstation saved the schedule
-  // since, which is said with a message, and nothing is written.
-  bool Save(const CWktRec& read, CKvDb* pDb) const;
+  // The same, after checking under the locks on WKT and PK that the year
+  // and term have no stored lessons and that their stored periods are still
+  // those of read (none when read has none). Otherwise nothing is written
+  // and *pRefusal says why, for the caller to show once its transaction
+  // has ended.
+  bool Save(const CWktRec& read, CKvDb* pDb, QString* pRefusal) const;
   // Reads the year and term; false (record empty) when there is no row or
   // the read failed; *pRead (when given) is false only when it failed.
   bool Load(const QString& year, int term, CKvDb* pDb, bool* pRead = nullptr);

@@ -1,7 +1,6 @@
 #include "timetable/CWktView.h"
 
 #include "app/CKvApp.h"
-#include "app/KvAppQuery.h"
 #include "core/CKvDb.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
@@ -325,25 +324,19 @@ bool CWktView::SaveRecord(int n) {
     return false;
   }
   CKvDb* pDb = pDoc->m_pDb;
-  const auto write = [&] {
-    // Another station may have stored a timetable of the term meanwhile.
-    int lessons = 0;
-    if (!KvAppSelectInt(pDb, KvFormat("Select Count(*) From PK Where Y='%s' And QC='%d'", pDb->QuoteText(wkt.Y), wkt.QC),
-                        QString(), &lessons))
-      return false;
-    if (lessons != 0) {
-      KvMessageBox(QStringLiteral("本学期已有课表，不能修改作息时间表！"), KV_MB_OK | KV_MB_ICONSTOP);
-      return false;
-    }
-    return wkt.Save(pDoc->m_stored, pDb);
-  };
   if (!KvHasRight(CPkDataType::kModule, QStringLiteral("04"))) {
     KvMessageBox(QStringLiteral("没有修改作息时间表的权限！"), KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
+  // A refusal is shown once the save has rolled back, so that no
+  // workstation waits on it.
+  QString refusal;
   const QString note = KvFormat("保存%s年%s季学期作息时间表", wkt.Y, wkt.QC == 0 ? "春" : "秋");
-  if (!KvLoggedWrite(pDb, CPkDataType::kModule * 100 + 2, note, write))
+  if (!KvLoggedWrite(pDb, CPkDataType::kModule * 100 + 2, note, [&] { return wkt.Save(pDoc->m_stored, pDb, &refusal); })) {
+    if (!refusal.isEmpty())
+      KvMessageBox(refusal, KV_MB_OK | KV_MB_ICONSTOP);
     return false;
+  }
   pDoc->m_stored = wkt;
   pDoc->m_read = wkt;
   return true;

@@ -9,7 +9,26 @@
 #include "school/KvSchoolSql.h"
 
 namespace {
-void stop(const QString& text) { KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP); }
+// A refusal rolls the write back first. It is then shown, or handed to the
+// caller, whose own transaction is still open: it shows it once that ended.
+void refuse(KvDbTransaction& trans, const QString& text, QString* pRefusal) {
+  trans.Rollback();
+  if (pRefusal)
+    *pRefusal = text;
+  else
+    KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP);
+}
+
+// The catalogue's table, then the tables that refer to it, in the order
+// every write locks them (the places are listed as WKJH, SBTTCHR, PK).
+bool lockWithReferences(CKvDb* pDb, const QString& table, const QList<KvPkCodeRef>& refs) {
+  if (!pDb->LockTable(table))
+    return false;
+  for (const KvPkCodeRef& ref : refs)
+    if (!pDb->LockTable(ref.table))
+      return false;
+  return true;
+}
 
 QString codeCount(CKvDb* pDb, const QString& table, const QString& column, const QString& code) {
   return KvFormat("Select Count(*) From %s Where %s='%s'", table, column, pDb->QuoteText(code));
@@ -44,7 +63,7 @@ QString NextCode(CKvDb* pDb, const QString& table, int width) {
 }
 
 bool Insert(CKvDb* pDb, const QString& insertSql, const QString& table, const QString& code,
-            const QString& duplicate) {
+            const QString& duplicate, QString* pRefusal) {
   // Under the table lock a second workstation's insert of the same code
   // waits for this transaction and then counts two.
   KvDbTransaction trans(*pDb);
@@ -52,30 +71,33 @@ bool Insert(CKvDb* pDb, const QString& insertSql, const QString& table, const QS
     return false;
   const int n = KvSchoolCount(pDb, codeCount(pDb, table, QStringLiteral("KNO"), code));
   if (n != 1) {
-    trans.Rollback();
     // A count that cannot be read has been reported; it proves no duplicate.
     if (n >= 0)
-      stop(duplicate);
+      refuse(trans, duplicate, pRefusal);
     return false;
   }
   return trans.Commit();
 }
 
 bool Update(CKvDb* pDb, const QString& updateSql, const QString& table, const QString& oldCode,
-            const QString& newCode, const QString& duplicate, const QList<KvPkCodeRef>& refs) {
+            const QString& newCode, const QString& duplicate, const QList<KvPkCodeRef>& refs,
+            QString* pRefusal) {
   KvDbTransaction trans(*pDb);
   if (!trans.IsActive() || !pDb->LockTable(table) || !pDb->Execute(updateSql, QString(), 1, true))
     return false;
   const int n = KvSchoolCount(pDb, codeCount(pDb, table, QStringLiteral("KNO"), newCode));
   if (n < 0 || n > 1) {
-    trans.Rollback();
     if (n > 1)
-      stop(duplicate);
+      refuse(trans, duplicate, pRefusal);
     return false;
   }
   // The referring rows follow the new code inside the same transaction, so
-  // a failed rewrite leaves the catalogue row unchanged as well.
+  // a failed rewrite leaves the catalogue row unchanged as well. Their
+  // tables are locked first: a row another workstation is storing under
+  // the old code is waited for and rewritten too.
   if (newCode != oldCode) {
+    if (!lockWithReferences(pDb, table, refs))
+      return false;
     for (const KvPkCodeRef& ref : refs) {
       if (!pDb->Execute(KvFormat("Update %s Set %s='%s' Where %s='%s'", ref.table, ref.column,
                                  pDb->QuoteText(newCode), ref.column, pDb->QuoteText(oldCode))))
@@ -85,21 +107,24 @@ bool Update(CKvDb* pDb, const QString& updateSql, const QString& table, const QS
   return trans.Commit();
 }
 
-bool Delete(CKvDb* pDb, const QString& table, const QString& code, const QList<KvPkCodeRef>& refs) {
+bool Delete(CKvDb* pDb, const QString& table, const QString& code, const QList<KvPkCodeRef>& refs,
+            QString* pRefusal) {
+  // The places are counted under the locks of their tables: a plan row or
+  // a lesson another workstation is storing is waited for and counted, and
+  // none is stored under the code until the row is gone.
   KvDbTransaction trans(*pDb);
-  if (!trans.IsActive() ||
-      !pDb->Execute(KvFormat("Delete From %s Where KNO='%s'", table, pDb->QuoteText(code)), QString(),
-                    1, true))
+  if (!trans.IsActive() || !lockWithReferences(pDb, table, refs))
     return false;
   for (const KvPkCodeRef& ref : refs) {
     // A place whose count cannot be read is taken as referring.
     if (KvSchoolCount(pDb, codeCount(pDb, ref.table, ref.column, code)) != 0) {
-      trans.Rollback();
-      stop(KvFormat(ref.refusal, code));
+      refuse(trans, KvFormat(ref.refusal, code), pRefusal);
       return false;
     }
   }
-  return trans.Commit();
+  return pDb->Execute(KvFormat("Delete From %s Where KNO='%s'", table, pDb->QuoteText(code)), QString(), 1,
+                      true) &&
+         trans.Commit();
 }
 
 }  // namespace KvPkCatalogTable

@@ -6,8 +6,11 @@
 // (CTchrTable, CSbtTable, CPubRmTable) build their statements and messages
 // and hand them here.
 //
-// Every refusal is a stop box and leaves the data as it was; a failing
-// statement is reported by the connection and rolled back.
+// Every refusal rolls the write back and leaves the data as it was; it is
+// then shown as a stop box or, when pRefusal is given (the caller's own
+// transaction is still open), handed to the caller to show once that has
+// ended, so that no workstation waits on the box. A failing statement is
+// reported by the connection and rolled back.
 
 #include <QList>
 #include <QString>
@@ -39,16 +42,21 @@ QString NextCode(CKvDb* pDb, const QString& table, int width);
 // locked for the transaction, so two workstations adding one code store it
 // once. A count that cannot be read rolls back without that message.
 bool Insert(CKvDb* pDb, const QString& insertSql, const QString& table, const QString& code,
-            const QString& duplicate);
+            const QString& duplicate, QString* pRefusal);
 
 // Runs the update, makes sure the new code is not held twice and, when the
 // code changed, rewrites it in every referring place, all in one
-// transaction under the table lock: the first failure undoes everything.
+// transaction under the locks of the table and, for a new code, of the
+// referring tables: the first failure undoes everything.
 bool Update(CKvDb* pDb, const QString& updateSql, const QString& table, const QString& oldCode,
-            const QString& newCode, const QString& duplicate, const QList<KvPkCodeRef>& refs);
+            const QString& newCode, const QString& duplicate, const QList<KvPkCodeRef>& refs,
+            QString* pRefusal);
 
-// Deletes the row of the code unless a referring place still holds the code
-// (or cannot be counted); the first such place's refusal is shown.
-bool Delete(CKvDb* pDb, const QString& table, const QString& code, const QList<KvPkCodeRef>& refs);
+// Under the locks of the table and of every referring table, in that order,
+// counts the referring places, then deletes the row of the code unless one
+// of them still holds the code (or cannot be counted); the refusal is the
+// first such place's.
+bool Delete(CKvDb* pDb, const QString& table, const QString& code, const QList<KvPkCodeRef>& refs,
+            QString* pRefusal);
 
 }  // namespace KvPkCatalogTable

@@ -9,6 +9,7 @@
 #include "KvPkWindowTestSupport.h"
 
 #include "core/CKvDb.h"
+#include "core/KvDbTransaction.h"
 #include "core/KvFakePrinterCatalogue.h"
 #include "forms/CForthView.h"
 #include "forms/CFormChildFrm.h"
@@ -519,6 +520,7 @@ TEST_P(CPKDocTest, ASaveNeverUndoesWhatWasSavedElsewhereSinceTheWindowRead) {
       {kCard, "Insert Into WKT(Y,QC,DT,DN,HM0,HM1,SBT) Values('2024','0','A','1','0700','0740','0111110')"},
       {kCard, "Update WKT Set HM1='0745' Where Y='2024' And QC='0'"}};
   const char* what[] = {"课表", "教学计划", "教学计划", "作息时间表"};
+  const char* locked[] = {"PK", "WKJH", "SBTTCHR", "WKT"};
   SetOpenArgs(270, 0, {QStringLiteral("0")});  // the card on spring
   const auto reopen = [this](int window) -> CKvDoc* {
     CloseAll();
@@ -549,7 +551,18 @@ TEST_P(CPKDocTest, ASaveNeverUndoesWhatWasSavedElsewhereSinceTheWindowRead) {
     ASSERT_TRUE(other.Execute(QString::fromLatin1(elsewhere)));
     const QStringList before = state();
     KvScriptedAnswers answers;  // Yes to the count question
+    // While the refusal is read, another workstation saves under the lock
+    // the save took: it does not wait.
+    const QString table = QString::fromLatin1(locked[window]);
+    bool otherSaved = false;
+    KvMessageHandler scripted;
+    scripted = KvSetMessageHandler([&](const KvMessage& message) {
+      KvDbTransaction saveElsewhere(other);
+      otherSaved = saveElsewhere.IsActive() && other.LockTable(table) && saveElsewhere.Commit();
+      return scripted(message);
+    });
     EXPECT_FALSE(doc->Save());
+    EXPECT_TRUE(otherSaved);
     EXPECT_EQ(answers.Stops(), QStringList{QString::fromUtf8(what[window]) + QStringLiteral("已被其他窗口或工作站修改，请刷新后重新输入！")});
     EXPECT_EQ(state(), before);
     QString reason;

@@ -14,6 +14,10 @@
 #include "timetable/CWkjhRec.h"
 #include "timetable/KvCheckPkSetup.h"
 
+#include <QThread>
+
+#include <thread>
+
 namespace {
 class KvPkRecordsTest : public KvPkDbTest {
  protected:
@@ -134,6 +138,43 @@ TEST_P(KvPkRecordsTest, ReferredRowsCannotBeDeleted) {
   EXPECT_TRUE(pdb()->Execute(QStringLiteral("Delete From PK")));
   EXPECT_TRUE(CSbtTable::Delete(QStringLiteral("0003"), pdb()));
   EXPECT_TRUE(Rows(QStringLiteral("SBT"), QStringLiteral("KNO")).isEmpty());
+
+  // On a server a plan row, an assignment or a lesson another workstation
+  // is storing is not seen before it commits: the delete waits for it under
+  // the locks and refuses.
+  if (kind() == 0)
+    return;
+  AddCourse(QStringLiteral("0003"), QStringLiteral("数学"));
+  CKvDb other;
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  const struct {
+    const char* insert;
+    bool (*remove)(const QString&, CKvDb*, QString*);
+    const char* code;
+    const char* refusal;
+  } inFlight[] = {
+      {"Insert Into WKJH(Y,QC,T,STD,SBT,NU,CN,CL,WTN0,WTN1,NT) Values('2024','1','20240901','0101','0003',1,1,'1','','','')",
+       CSbtTable::Delete, "0003", "课程：0003\n已在级周教学计划中被引用！"},
+      {"Insert Into SBTTCHR(Y,QC,T,STD,SBT,TCHR,PUBRM,DS) Values('2024','1','20240901','010101','0003','0001','','0')",
+       CTchrTable::Delete, "0001", "教师：0001\n已在班级周教学计划中被引用！"},
+      {"Insert Into PK(Y,QC,T,STD,WK,DT,DN,DS,SBT,TCHR,PUBRM) Values('2024','1','20240901','010101','1','B','1','0','0003','','001')",
+       CPubRmTable::Delete, "001", "公用教室：001\n已在周课表中被引用！"}};
+  for (const auto& c : inFlight) {
+    SCOPED_TRACE(c.insert);
+    ASSERT_TRUE(other.BeginTrans());
+    ASSERT_TRUE(other.Execute(QString::fromLatin1(c.insert)));
+    std::thread commit([&other] {
+      QThread::msleep(2000);
+      other.CommitTrans();
+    });
+    KvScriptedAnswers refused;
+    EXPECT_FALSE(c.remove(QString::fromLatin1(c.code), pdb(), nullptr));
+    commit.join();
+    EXPECT_EQ(refused.Stops(), QStringList{QString::fromUtf8(c.refusal)});
+  }
+  EXPECT_EQ(Rows(QStringLiteral("SBT"), QStringLiteral("KNO")) + Rows(QStringLiteral("TCHR"), QStringLiteral("KNO")) +
+                Rows(QStringLiteral("PUBRM"), QStringLiteral("KNO")),
+            (QStringList{QStringLiteral("0003"), QStringLiteral("0001"), QStringLiteral("001")}));
 }
 
 TEST_P(KvPkRecordsTest, ScheduleRoundTripAndInheritance) {
