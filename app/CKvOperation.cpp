@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -34,6 +35,28 @@ QString periodCondition(const CKvOperation& task, CKvDb* pDb) {
   return QStringLiteral("nThreadID=%1 And sT1='%2' And sComputer='%3'")
       .arg(QString::number(task.nThreadID), pDb->QuoteText(task.sT1),
            pDb->QuoteText(task.sComputer, kNameWidth));
+}
+
+// The highest period number ever given, kept in the data file's own
+// switches (SysCsTab Cs 0, CsN 2) so that a period deleted with its
+// entries never gives its number again.
+const QString kLastTaskWhere = QStringLiteral("Where Cs=0 And CsN=2");
+
+// The stored highest number, 0 without the row; false when unreadable.
+bool lastGivenTask(CKvDb* pDb, int* pnTask) {
+  const std::unique_ptr<KvDbCursor> cursor =
+      KvAppSelect(pDb, QStringLiteral("Select Rtrim(CsVal) From SysCsTab ") + kLastTaskWhere);
+  if (!cursor || cursor->columnCount() < 1)
+    return false;
+  *pnTask = cursor->atEnd() ? 0 : cursor->text(0).toInt();
+  return true;
+}
+
+bool storeLastGivenTask(CKvDb* pDb, int nTask) {
+  return pDb->Execute(QStringLiteral("Delete From SysCsTab ") + kLastTaskWhere) &&
+         pDb->Execute(QStringLiteral("Insert Into SysCsTab(Cs,CsN,CsNa,CsVal,LPO) "
+                                     "Values(0,2,'最大工作期号','%1','')")
+                          .arg(nTask));
 }
 
 }  // namespace
@@ -154,17 +177,19 @@ bool CKvOperation::RegisterTask(CKvOperation& task, CKvDb* pDb) {
   }
   // The number is taken with the table held against the other stations,
   // so max + 1 cannot be taken twice; the count check stays as the last
-  // guard. It is above every number the log holds too: a period deleted
-  // while its operator works on keeps its number in his later entries,
-  // which must never fall into a new period.
+  // guard. It is above every number ever given too: a period deleted while
+  // its operator works on keeps its number in his later entries, which
+  // must never fall into a new period, even before he writes one.
   KvDbTransaction transaction(*pDb);
   int last = 0;
   int lastLogged = 0;
+  int lastGiven = 0;
   if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KvTask")) ||
       !KvAppSelectInt(pDb, QStringLiteral("Select Max(nTask) From KvTask"), QString(), &last) ||
-      !KvAppSelectInt(pDb, QStringLiteral("Select Max(nTask) From KvLog"), QString(), &lastLogged))
+      !KvAppSelectInt(pDb, QStringLiteral("Select Max(nTask) From KvLog"), QString(), &lastLogged) ||
+      !lastGivenTask(pDb, &lastGiven))
     return true;
-  task.nTask = std::max(last, lastLogged) + 1;
+  task.nTask = std::max({last, lastLogged, lastGiven}) + 1;
   if (!pDb->Execute(QStringLiteral("Insert into KvTask(nTask,nThreadID,sT1,sT2,sComputer,sUser) "
                                    "\t\tValues(%1,%2,'%3','%4','%5','%6')")
                         .arg(QString::number(task.nTask), QString::number(task.nThreadID),
@@ -177,7 +202,7 @@ bool CKvOperation::RegisterTask(CKvOperation& task, CKvDb* pDb) {
   if (!KvAppSelectInt(pDb,
                       QStringLiteral("Select Count(*) From KvTask Where nTask=%1").arg(task.nTask),
                       QString(), &count) ||
-      count > 1)
+      count > 1 || !storeLastGivenTask(pDb, task.nTask))
     return true;
   return !transaction.Commit();
 }

@@ -1,9 +1,11 @@
 #include "app/CKvOperatorDlg.h"
 
 #include "app/CKvApp.h"
+#include "app/CKvDataType.h"
 #include "app/CKvOperation.h"
 #include "app/KvAppQuery.h"
 #include "app/KvDwRight.h"
+#include "app/KvLockOrder.h"
 #include "app/KvOperatorDialogs.h"
 #include "core/CKvDb.h"
 #include "core/CKvQuery.h"
@@ -402,7 +404,8 @@ bool CKvOperatorDlg::ModifyOperator(const QString& oldCode, const QString& code,
   }
   CKvApp* app = KvGetApp();
   KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("OPR")) || !isAsRead(oldCode))
+  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("OPR")) ||
+      !isAsRead(transaction, oldCode))
     return false;
   if (code != oldCode) {
     if (!app || !app->ChangeCode(m_pDb, QStringLiteral("OPR"), oldCode, code) ||
@@ -439,12 +442,18 @@ bool CKvOperatorDlg::DeleteOperator(const QString& code) {
   }
   if (!confirm(QStringLiteral("确实要删除操作员%1吗？").arg(code)))
     return false;
-  // Asked again after the answer, under the lock: another station may have
-  // changed him or used his code meanwhile.
+  // Asked again after the answer, under the locks of every table the
+  // check reads: another station may have changed him or used his code
+  // meanwhile, and a receipt in flight holds PC until it commits.
+  KvCodeRefs refs;
+  app->GetCodeReferences(QStringLiteral("OPR"), refs);
   KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("OPR")) || !isAsRead(code))
+  if (!transaction.IsActive() ||
+      !KvLockTablesInOrder(m_pDb, QStringList{QStringLiteral("OPR"), QStringLiteral("PWR")} + refs.Tables) ||
+      !isAsRead(transaction, code))
     return false;
   if (!app->IsCodeUnused(m_pDb, QStringLiteral("OPR"), code, nullptr, &places)) {
+    transaction.Rollback();
     showStop(QStringLiteral("操作员%1已在下列表中使用，不能删除：\n%2").arg(code, places));
     return false;
   }
@@ -460,19 +469,26 @@ bool CKvOperatorDlg::ClearPassword(const QString& code) {
   if (!m_pDb || !confirm(QStringLiteral("确实要清除操作员%1的口令吗？").arg(code)))
     return false;
   KvDbTransaction transaction(*m_pDb);
-  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("OPR")) || !isAsRead(code))
+  if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("OPR")) || !isAsRead(transaction, code))
     return false;
-  if (!KvOperatorStore::SetPassword(m_pDb, code, QString()) || !transaction.Commit()) {
-    showStop(QStringLiteral("清除口令失败！"));
+  // The update does not report (its statement would show the hash): told
+  // here after the rollback, as a lock wait when it gave up on one. A
+  // failed commit is told by the connection itself.
+  if (!KvOperatorStore::SetPassword(m_pDb, code, QString())) {
+    transaction.Rollback();
+    if (!m_pDb->IsLost() && !m_pDb->ReportLockWait())
+      showStop(QStringLiteral("清除口令失败！"));
     return false;
   }
+  if (!transaction.Commit())
+    return false;
   if (CKvDataFile* file = appFileOf(m_pDb); file && file->GetOperatorCode() == code)
     file->SetOperatorPassword(QString());
   CKvOperation::WriteLog(kLogCode, QStringLiteral("清除操作员%1的口令").arg(code));
   return true;
 }
 
-bool CKvOperatorDlg::isAsRead(const QString& code) {
+bool CKvOperatorDlg::isAsRead(KvDbTransaction& transaction, const QString& code) {
   KvOperatorStore store;
   const int found = store.Load(m_pDb, code);
   if (found < 0)
@@ -483,11 +499,12 @@ bool CKvOperatorDlg::isAsRead(const QString& code) {
                                  [&](const KvOperator& op) { return op.strCode == code; });
   if (found > 0 && (read == m_operators.cend() || read->strName == store.Operator().strName))
     return true;
+  transaction.Rollback();
   showStop(QStringLiteral("操作员%1已在其他工作站修改或删除，本次修改未保存！").arg(code));
   return false;
 }
 
-bool CKvOperatorDlg::rightsAsRead(const QString& code) {
+bool CKvOperatorDlg::rightsAsRead(KvDbTransaction& transaction, const QString& code) {
   if (code != m_heldCode)
     return true;
   QStringList stored;
@@ -501,6 +518,7 @@ bool CKvOperatorDlg::rightsAsRead(const QString& code) {
   held.sort();
   if (stored == held)
     return true;
+  transaction.Rollback();
   showStop(QStringLiteral("操作员%1的操作权限已在其他工作站修改，本次修改未保存！").arg(code));
   return false;
 }
@@ -510,7 +528,8 @@ bool CKvOperatorDlg::SaveRights(const QString& code, const QStringList& rights) 
     return false;
   KvDbTransaction transaction(*m_pDb);
   if (!transaction.IsActive() || !m_pDb->LockTable(QStringLiteral("OPR")) ||
-      !m_pDb->LockTable(QStringLiteral("PWR")) || !isAsRead(code) || !rightsAsRead(code) ||
+      !m_pDb->LockTable(QStringLiteral("PWR")) || !isAsRead(transaction, code) ||
+      !rightsAsRead(transaction, code) ||
       !m_pDb->Execute(QStringLiteral("Delete From PWR Where OPNO=%1").arg(quoted(m_pDb, code))))
     return false;
   for (const QString& right : rights) {

@@ -18,6 +18,8 @@
 
 #include <functional>
 
+class KvDbTransaction;
+
 class CKvDb;
 class CKvListCtrl;
 class QPushButton;
@@ -81,9 +83,9 @@ class CKvOperatorDlg : public CKvDlg {
                       const SaveFn& save);
   // Under the locks of a write: the operator is stored as the list read him
   // (his name), and his rights as the rights list read them; otherwise the
-  // write is refused with a message.
-  bool isAsRead(const QString& code);
-  bool rightsAsRead(const QString& code);
+  // write is rolled back, then refused with a message.
+  bool isAsRead(KvDbTransaction& transaction, const QString& code);
+  bool rightsAsRead(KvDbTransaction& transaction, const QString& code);
 
   CKvDb* m_pDb;
   QList<KvOperator> m_operators;

@@ -6,6 +6,7 @@
 #include "app/KvAppQuery.h"
 #include "app/KvBackup.h"
 #include "app/KvDwRight.h"
+#include "app/KvLockOrder.h"
 #include "core/CKvDb.h"
 #include "core/KvCopyTable.h"
 #include "core/KvDbTransaction.h"
@@ -18,6 +19,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -112,16 +114,13 @@ QSet<QString> restrictedOperators(CKvDb* pDb) {
   return operators;
 }
 
-// An operator who loses his last visibility row on a leaf would see every
-// unit: the user is asked first. True to go on.
-bool confirmStillRestricted(CKvDb* pDb, const QSet<QString>& before) {
+// The operators restricted before a change who are no longer restricted
+// after it (he who loses his last visibility row on a leaf sees every
+// unit), sorted.
+QStringList freedOperators(CKvDb* pDb, const QSet<QString>& before) {
   QStringList freed = (before - restrictedOperators(pDb)).values();
-  if (freed.isEmpty())
-    return true;
   std::sort(freed.begin(), freed.end());
-  return KvMessageBox(QStringLiteral("操作员%1将不再受核算单位限制，可以访问全部核算单位，继续吗？")
-                          .arg(freed.join(QStringLiteral("、"))),
-                      KV_MB_YESNO | KV_MB_ICONQUESTION | KV_MB_DEFBUTTON2) == KV_IDYES;
+  return freed;
 }
 
 // Rolls the change back, then shows why; false.
@@ -129,6 +128,80 @@ bool refuse(KvDbTransaction& transaction, const QString& message) {
   transaction.Rollback();
   showStop(message);
   return false;
+}
+
+// Every table a unit write reads or changes: the units, the unit-bearing
+// tables and the visibility rows, locked in the one order.
+bool lockUnitTables(CKvDb* pDb) {
+  return KvLockTablesInOrder(pDb, QStringList{QStringLiteral("KVDW")} + unitTables().Tables +
+                                      QStringList{QStringLiteral("SysCsTab")});
+}
+
+// Nobody else may be on the data file when the units change: looked at
+// after the last question, right before the commit; a workstation that
+// came on meanwhile refuses the change, told after the rollback.
+bool stillAlone(CKvDb* pDb, KvDbTransaction& transaction) {
+  return pDb->CheckOtherClients(false) ||
+         refuse(transaction, QStringLiteral("操作期间别的工作站登录了当前数据文件，核算单位未被改动！"));
+}
+
+// Runs a change of the units, write(transaction), under the locks of every
+// table it reads. A change that would free operators asks first, with no
+// lock held: it is tried once and rolled back to find them; the write made
+// for good must then free just those, and nobody else may have come on.
+// False when refused (told), declined or failed.
+bool writeUnits(CKvDb* pDb, const std::function<bool(KvDbTransaction&)>& write) {
+  QStringList freed;
+  {
+    KvDbTransaction trial(*pDb);
+    if (!trial.IsActive() || !lockUnitTables(pDb))
+      return false;
+    const QSet<QString> before = restrictedOperators(pDb);
+    if (!write(trial))
+      return false;
+    freed = freedOperators(pDb, before);
+  }
+  if (!freed.isEmpty() &&
+      KvMessageBox(QStringLiteral("操作员%1将不再受核算单位限制，可以访问全部核算单位，继续吗？")
+                       .arg(freed.join(QStringLiteral("、"))),
+                   KV_MB_YESNO | KV_MB_ICONQUESTION | KV_MB_DEFBUTTON2) != KV_IDYES)
+    return false;
+  KvDbTransaction transaction(*pDb);
+  if (!transaction.IsActive() || !lockUnitTables(pDb))
+    return false;
+  const QSet<QString> before = restrictedOperators(pDb);
+  if (!write(transaction))
+    return false;
+  if (freedOperators(pDb, before) != freed)
+    return refuse(transaction, QStringLiteral("核算单位的可访问操作员已在其他工作站修改，本次修改未保存！"));
+  return stillAlone(pDb, transaction) && transaction.Commit();
+}
+
+// What a unit's delete takes with it, decided from the units (pUnits, or
+// the application's array when null) and the unit-bearing tables.
+struct UnitDeletion {
+  QString parentCode;
+  bool noData = true;
+  // A leaf that is its parent's only child hands its data to the parent.
+  bool moveUp = false;
+  // The first table that holds its data.
+  QString caption;
+
+  bool operator==(const UnitDeletion& other) const {
+    return parentCode == other.parentCode && noData == other.noData && moveUp == other.moveUp;
+  }
+};
+
+UnitDeletion unitDeletion(const QString& code, CKvDb* pDb, const CKvDwArray* pUnits) {
+  UnitDeletion deletion;
+  CKvDwRec parent;
+  parent.KvFindDwEx(code, nullptr, pUnits);
+  deletion.parentCode = parent.KNO;
+  const int descendants = CKvDwRec().KvFindDw(code, 3, nullptr, pUnits);
+  const int siblings = descendants == 0 ? CKvDwRec().KvFindDw(deletion.parentCode, 2, nullptr, pUnits) : 0;
+  deletion.noData = KvDwHasData(code, &deletion.caption, pDb);
+  deletion.moveUp = !deletion.noData && descendants == 0 && siblings == 1;
+  return deletion;
 }
 
 // Under the KVDW lock: whether the unit is stored with every field, its
@@ -227,8 +300,8 @@ bool CKvDwRec::KvChangeDwCodeLength(CKvDb* pDb, const QString& parentCode, QStri
   };
   {
     KvDbTransaction transaction(*pDb);
-    if (!transaction.IsActive() || !runOnEveryCodePlace(pDb, statement) ||
-        !pDb->CheckOtherClients(true) || !transaction.Commit())
+    if (!transaction.IsActive() || !lockUnitTables(pDb) || !runOnEveryCodePlace(pDb, statement) ||
+        !stillAlone(pDb, transaction) || !transaction.Commit())
       return false;
   }
   if (pRefCode && !pRefCode->isEmpty()) {
@@ -252,49 +325,45 @@ bool CKvDwRec::KvAddDw(CKvDb* pDb) {
   if (!KvChangeDwCodeLength(pDb, parentCode, nullptr))
     return false;
 
-  const QSet<QString> restricted = restrictedOperators(pDb);
-  KvDbTransaction transaction(*pDb);
-  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KVDW")) || !KvInsertDw(pDb, 1))
-    return false;
-  if (!writtenUnitStands(pDb, transaction, *this, QStringLiteral("%1：代码重复，插入记录失败！").arg(KNO),
-                         QStringLiteral("%1：插入记录失败！").arg(KNO)))
-    return false;
-  // A file without the stock-account table has no stock accounts.
-  if (pDb->TableExists(QStringLiteral("CH")) &&
-      countOf(pDb, QStringLiteral("Select Count(*) From CH")) > 0)
-    return refuse(transaction, QStringLiteral("已设置了存货科目，不能再设置集团核算模式！"));
-  QString siblingsSql = QStringLiteral("Select Count(*) From KvDw");
-  if (!parentCode.isEmpty())
-    siblingsSql += QStringLiteral(" Where KNO Like %1 And KNO<>%2")
-                       .arg(likeSubtree(pDb, parentCode), quoted(pDb, parentCode));
-  const int siblings = countOf(pDb, siblingsSql);
+  return writeUnits(pDb, [&](KvDbTransaction& transaction) {
+    if (!KvInsertDw(pDb, 1))
+      return false;
+    if (!writtenUnitStands(pDb, transaction, *this, QStringLiteral("%1：代码重复，插入记录失败！").arg(KNO),
+                           QStringLiteral("%1：插入记录失败！").arg(KNO)))
+      return false;
+    // A file without the stock-account table has no stock accounts.
+    if (pDb->TableExists(QStringLiteral("CH")) &&
+        countOf(pDb, QStringLiteral("Select Count(*) From CH")) > 0)
+      return refuse(transaction, QStringLiteral("已设置了存货科目，不能再设置集团核算模式！"));
+    QString siblingsSql = QStringLiteral("Select Count(*) From KvDw");
+    if (!parentCode.isEmpty())
+      siblingsSql += QStringLiteral(" Where KNO Like %1 And KNO<>%2")
+                         .arg(likeSubtree(pDb, parentCode), quoted(pDb, parentCode));
+    const int siblings = countOf(pDb, siblingsSql);
 
-  // The parent loses its own visibility rows once a unit is below it.
-  if (!KvSetDwOperators(pDb, KNO, Operators, parentCode))
-    return false;
-  if (siblings == 1) {
-    // The first unit below a parent takes over the parent's rows; the first
-    // unit of the file takes every row (group accounting starts).
-    const KvCodeRefs refs = unitTables();
-    for (int i = 0; i < refs.Count(); ++i) {
-      if (parentCode.isEmpty() && refs.Captions.at(i).startsWith(u'0'))
-        continue;
-      QString sql = QStringLiteral("Update %1 Set %2=%3")
-                        .arg(refs.Tables.at(i), refs.Columns.at(i), quoted(pDb, KNO));
-      if (!parentCode.isEmpty())
-        sql += QStringLiteral(" Where %1=%2").arg(refs.Columns.at(i), quoted(pDb, parentCode));
-      const QString condition = conditionOf(refs, i, pDb);
-      if (!condition.isEmpty())
-        sql += (parentCode.isEmpty() ? QStringLiteral(" Where ") : QStringLiteral(" And ")) + condition;
-      if (!pDb->Execute(sql))
-        return false;
+    // The parent loses its own visibility rows once a unit is below it.
+    if (!KvSetDwOperators(pDb, KNO, Operators, parentCode))
+      return false;
+    if (siblings == 1) {
+      // The first unit below a parent takes over the parent's rows; the first
+      // unit of the file takes every row (group accounting starts).
+      const KvCodeRefs refs = unitTables();
+      for (int i = 0; i < refs.Count(); ++i) {
+        if (parentCode.isEmpty() && refs.Captions.at(i).startsWith(u'0'))
+          continue;
+        QString sql = QStringLiteral("Update %1 Set %2=%3")
+                          .arg(refs.Tables.at(i), refs.Columns.at(i), quoted(pDb, KNO));
+        if (!parentCode.isEmpty())
+          sql += QStringLiteral(" Where %1=%2").arg(refs.Columns.at(i), quoted(pDb, parentCode));
+        const QString condition = conditionOf(refs, i, pDb);
+        if (!condition.isEmpty())
+          sql += (parentCode.isEmpty() ? QStringLiteral(" Where ") : QStringLiteral(" And ")) + condition;
+        if (!pDb->Execute(sql))
+          return false;
+      }
     }
-  }
-  // Nobody else may be on the data file when the units change: checked
-  // after the last question, right before the commit.
-  if (!confirmStillRestricted(pDb, restricted) || !pDb->CheckOtherClients(true))
-    return false;
-  return transaction.Commit();
+    return true;
+  });
 }
 
 bool CKvDwRec::KvModifyDw(const QString& oldCode, CKvDb* pDb, const CKvDwRec* pRead) {
@@ -327,46 +396,34 @@ bool CKvDwRec::KvModifyDw(const QString& oldCode, CKvDb* pDb, const CKvDwRec* pR
     if (read.KNO == oldCode)
       read.KNO = old;
   }
-  const QSet<QString> restricted = restrictedOperators(pDb);
-  KvDbTransaction transaction(*pDb);
-  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KVDW")) ||
-      (pRead && !unitAsRead(pDb, transaction, read)) || !KvUpdateDw(old, pDb, 1))
-    return false;
-  if (!writtenUnitStands(pDb, transaction, *this,
-                         QStringLiteral("%1～%2：代码重复，修改失败！").arg(old, newCode),
-                         QStringLiteral("%1～%2：修改失败！").arg(old, newCode)) ||
-      !KvSetDwOperators(pDb, newCode, Operators, old))
-    return false;
-  if (newCode != old) {
-    // The descendants, their visibility rows and the unit's data follow.
-    const auto rename = [&](const QString& table, const QString& column) {
-      return QStringLiteral("Update %1 Set %2 Where %3 Like %4")
-          .arg(table, replacePrefix(column, quoted(pDb, newCode), int(old.size()) + 1, 20), column,
-               likeSubtree(pDb, old));
-    };
-    if (!runOnEveryCodePlace(pDb, rename))
+  return writeUnits(pDb, [&](KvDbTransaction& transaction) {
+    if ((pRead && !unitAsRead(pDb, transaction, read)) || !KvUpdateDw(old, pDb, 1))
       return false;
-  }
-  if (!confirmStillRestricted(pDb, restricted) || !pDb->CheckOtherClients(true))
-    return false;
-  return transaction.Commit();
+    if (!writtenUnitStands(pDb, transaction, *this,
+                           QStringLiteral("%1～%2：代码重复，修改失败！").arg(old, newCode),
+                           QStringLiteral("%1～%2：修改失败！").arg(old, newCode)) ||
+        !KvSetDwOperators(pDb, newCode, Operators, old))
+      return false;
+    if (newCode != old) {
+      // The descendants, their visibility rows and the unit's data follow.
+      const auto rename = [&](const QString& table, const QString& column) {
+        return QStringLiteral("Update %1 Set %2 Where %3 Like %4")
+            .arg(table, replacePrefix(column, quoted(pDb, newCode), int(old.size()) + 1, 20), column,
+                 likeSubtree(pDb, old));
+      };
+      if (!runOnEveryCodePlace(pDb, rename))
+        return false;
+    }
+    return true;
+  });
 }
 
 bool CKvDwRec::KvDeleteDw(const QString& code, CKvDb* pDb) {
   if (!pDb || code.isEmpty())
     return false;
-  CKvDwRec parent;
-  parent.KvFindDwEx(code);
-  const QString parentCode = parent.KNO;
-  const int descendants = CKvDwRec().KvFindDw(code, 3);
-  const int siblings = descendants == 0 ? CKvDwRec().KvFindDw(parentCode, 2) : 0;
-
-  QString caption;
-  const bool noData = KvDwHasData(code, &caption, pDb);
-  // A leaf that is its parent's only child hands its data to the parent.
-  const bool moveUp = !noData && descendants == 0 && siblings == 1;
-  if (!noData && !moveUp) {
-    if (KvMessageBox(caption + QStringLiteral("\n若执意要删除，此单位所属所有数据") +
+  const UnitDeletion decided = unitDeletion(code, pDb, nullptr);
+  if (!decided.noData && !decided.moveUp) {
+    if (KvMessageBox(decided.caption + QStringLiteral("\n若执意要删除，此单位所属所有数据") +
                          QStringLiteral("一起被删除，还要删除吗？"),
                      KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
       return false;
@@ -375,33 +432,39 @@ bool CKvDwRec::KvDeleteDw(const QString& code, CKvDb* pDb) {
       return false;
   }
 
-  const QSet<QString> restricted = restrictedOperators(pDb);
-  KvDbTransaction transaction(*pDb);
-  if (!transaction.IsActive() ||
-      !pDb->Execute(QStringLiteral("Delete From KVDW Where KNO Like %1").arg(likeSubtree(pDb, code)),
-                    QString(), 1))
-    return false;
-  if (moveUp) {
-    const KvCodeRefs refs = unitTables();
-    for (int i = 0; i < refs.Count(); ++i) {
-      if (!pDb->Execute(QStringLiteral("Update %1 Set %2=%3 Where %2 Like %4")
-                            .arg(refs.Tables.at(i), refs.Columns.at(i), quoted(pDb, parentCode),
-                                 likeSubtree(pDb, code)) +
-                        andCondition(refs, i, pDb)))
-        return false;
-    }
-    if (!parentCode.isEmpty() && !KvSetDwOperators(pDb, parentCode, Operators, code))
+  const QString& parentCode = decided.parentCode;
+  const bool deleted = writeUnits(pDb, [&](KvDbTransaction& transaction) {
+    // The units and the data decided what goes with the unit: read again
+    // under the locks.
+    CKvDwArray stored;
+    CKvDwRec().KvSelectDw(QString(), QString(), &stored, pDb);
+    if (CKvDwRec().KvFindDw(code, 0, nullptr, &stored) != 1 || !(unitDeletion(code, pDb, &stored) == decided))
+      return refuse(transaction,
+                    QStringLiteral("核算单位%1或其数据已在其他工作站修改，本次删除未执行！").arg(code));
+    if (!pDb->Execute(QStringLiteral("Delete From KVDW Where KNO Like %1").arg(likeSubtree(pDb, code)),
+                      QString(), 1))
       return false;
-  } else if (!noData && !deleteUnitData(code, pDb)) {
+    if (decided.moveUp) {
+      const KvCodeRefs refs = unitTables();
+      for (int i = 0; i < refs.Count(); ++i) {
+        if (!pDb->Execute(QStringLiteral("Update %1 Set %2=%3 Where %2 Like %4")
+                              .arg(refs.Tables.at(i), refs.Columns.at(i), quoted(pDb, parentCode),
+                                   likeSubtree(pDb, code)) +
+                          andCondition(refs, i, pDb)))
+          return false;
+      }
+      if (!parentCode.isEmpty() && !KvSetDwOperators(pDb, parentCode, Operators, code))
+        return false;
+    } else if (!decided.noData && !deleteUnitData(code, pDb)) {
+      return false;
+    }
+    // The visibility rows of the unit and of its descendants go with them.
+    return pDb->Execute(QStringLiteral("Delete From SysCsTab Where Cs=4000 And CsN=1 And CsNa Like %1")
+                            .arg(likeSubtree(pDb, code)));
+  });
+  if (!deleted)
     return false;
-  }
-  // The visibility rows of the unit and of its descendants go with them.
-  if (!pDb->Execute(QStringLiteral("Delete From SysCsTab Where Cs=4000 And CsN=1 And CsNa Like %1")
-                        .arg(likeSubtree(pDb, code))))
-    return false;
-  if (!confirmStillRestricted(pDb, restricted) || !pDb->CheckOtherClients(true) || !transaction.Commit())
-    return false;
-  if (moveUp)
+  if (decided.moveUp)
     KvMessageBox(parentCode.isEmpty() ? QStringLiteral("您已取消了集团核算模式！")
                                       : QStringLiteral("此单位已有数据，它被删除后，由其父单位取代之！"),
                  KV_MB_OK | KV_MB_ICONINFORMATION);

@@ -529,9 +529,12 @@ KvNewDataFile::CarryResult KvNewDataFile::carryForward(CKvDb* pPrevious, CKvDb* 
         failedCaption = captions.at(i);
       }
     }
-    // On a server the previous year's database must still be ours alone.
-    if (carried && !pPrevious->CheckOtherClients(true)) {
+    // On a server the previous year's database must still be ours alone:
+    // looked at before the commit, told after the rollback.
+    if (carried && !pPrevious->CheckOtherClients(false)) {
+      transaction.Rollback();
       wait.Hide();
+      stop(QStringLiteral("结转期间别的工作站登录了上年度数据文件，未结转任何数据！"));
       return nothingCarried();
     }
     if (!carried || !transaction.Commit()) {

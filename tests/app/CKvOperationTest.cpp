@@ -84,6 +84,11 @@ TEST_P(CKvOperationTest, FirstPeriodIsOneAndCarriesItsEntries) {
   other.nThreadID += 1;
   EXPECT_FALSE(CKvOperation::RegisterTask(other, appDb()));
   EXPECT_EQ(other.nTask, 3);
+  // The latest period deleted before its operator's next entry: its number is not given again.
+  ASSERT_TRUE(CKvTaskLog::DeleteTask(3, appDb()));
+  other.nThreadID += 1;
+  EXPECT_FALSE(CKvOperation::RegisterTask(other, appDb()));
+  EXPECT_EQ(other.nTask, 4);
 
   CKvOperation::AddLogOperator(QStringLiteral("管理员(101)"), appDb());
   EXPECT_EQ(column(appDb(), QStringLiteral("Select sOp From KvLogOp")).size(), 1);

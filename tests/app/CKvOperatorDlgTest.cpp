@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <functional>
+
 class CKvOperatorDlgDb : public KvShellDbTest {
  protected:
   QStringList operators() {
@@ -135,6 +137,53 @@ TEST_P(CKvOperatorDlgDb, ClearsPasswordsAndRewritesRights) {
   EXPECT_FALSE(dialog.SaveRights(QStringLiteral("102"), {QStringLiteral("0005")}));
   EXPECT_EQ(recorder.last(), QStringLiteral("操作员102的操作权限已在其他工作站修改，本次修改未保存！"));
   EXPECT_EQ(rightsOf(QStringLiteral("102")), (QStringList{"0006", "0007"}));
+}
+
+// Refused under the locks because another station changed what the dialog
+// read (before the save, or during the delete's question): the refusal is
+// shown after the rollback, so that station's next save does not wait on it.
+TEST_P(CKvOperatorDlgDb, ARefusalUnderTheLocksLetsAnotherStationSave) {
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  CKvOperatorDlg dialog(appDb());
+  dialog.show();
+  dialog.SelectOperator(QStringLiteral("102"));
+  struct Case {
+    QString meanwhile, undo;
+    bool duringQuestion;
+    std::function<bool()> write;
+    QString refusal;
+  };
+  const QList<Case> cases = {
+      {"Update OPR Set NA='赵六' Where OPNO='102'", "Update OPR Set NA='×××' Where OPNO='102'", false,
+       [&] { return dialog.ModifyOperator(QStringLiteral("102"), QStringLiteral("102"), QStringLiteral("王五")); },
+       "操作员102已在其他工作站修改或删除，本次修改未保存！"},
+      {"Insert Into PWR(OPNO,PWR) Values('102','0007')", "Delete From PWR Where OPNO='102' And PWR='0007'", false,
+       [&] { return dialog.SaveRights(QStringLiteral("102"), {QStringLiteral("0005")}); },
+       "操作员102的操作权限已在其他工作站修改，本次修改未保存！"},
+      {"Insert Into TMOD(KNO,OPR) Values('k','102')", "Delete From TMOD", true,
+       [&] { return dialog.DeleteOperator(QStringLiteral("102")); }, "操作员102已在下列表中使用，不能删除：\n测试表"},
+  };
+  for (const Case& c : cases) {
+    if (!c.duringQuestion) {
+      ASSERT_TRUE(other.Execute(c.meanwhile));
+    }
+    QStringList stops;
+    bool saved = false;
+    const KvMessageHandler previous = KvSetMessageHandler([&](const KvMessage& message) {
+      if (message.buttons() == KV_MB_YESNO)
+        return int(other.Execute(c.meanwhile) ? KV_IDYES : KV_IDNO);
+      stops.append(message.text);
+      saved = other.Execute(QStringLiteral("Update OPR Set NA='管理员' Where OPNO='101'"), QString(), 128, false);
+      return int(KV_IDOK);
+    });
+    EXPECT_FALSE(c.write());
+    KvSetMessageHandler(previous);
+    EXPECT_EQ(stops, QStringList{c.refusal});
+    EXPECT_TRUE(saved) << c.refusal.toStdString();
+    ASSERT_TRUE(other.Execute(c.undo));
+  }
+  EXPECT_EQ(operators(), (QStringList{"101 管理员", "102 ×××"}));
 }
 
 TEST_P(CKvOperatorDlgDb, UnitTicksGrantAndRevokeAccess) {

@@ -195,6 +195,25 @@ TEST_P(KvDwMaintenanceDb, ADeletionThatWouldFreeAnOperatorAsksFirst) {
   EXPECT_FALSE(child.KvAddDw(appDb()));
   EXPECT_EQ(unitCodes(), QStringList{"01"});
   EXPECT_EQ(viewers(), QStringList{"01:102"});
+
+  // On a server, a workstation that logs in while the question is open:
+  // 是 changes nothing, and says why after the rollback.
+  if (kind() == 0)
+    return;
+  CKvDb other(kind());
+  QStringList texts;
+  const KvMessageHandler previous = KvSetMessageHandler([&](const KvMessage& message) {
+    texts.append(message.text);
+    if (message.buttons() != KV_MB_YESNO || !testDb().OpenAnother(other) ||
+        !other.Execute(QStringLiteral("SET application_name = 'kv|1|另一工作站'")))
+      return int(KV_IDOK);
+    return int(KV_IDYES);
+  });
+  EXPECT_FALSE(child.KvAddDw(appDb()));
+  KvSetMessageHandler(previous);
+  EXPECT_EQ(texts.value(1), QStringLiteral("操作期间别的工作站登录了当前数据文件，核算单位未被改动！"));
+  EXPECT_EQ(unitCodes(), QStringList{"01"});
+  EXPECT_EQ(viewers(), QStringList{"01:102"});
 }
 
 TEST_P(KvDwMaintenanceDb, RenamingCarriesTheDescendantsRowsAndData) {

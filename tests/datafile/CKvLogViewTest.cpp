@@ -196,6 +196,14 @@ TEST_P(CKvLogViewTest, DeleteRemovesOtherTasksWithTheirEntriesButNeverTheCurrent
   EXPECT_EQ(LogNotes(11).first().trimmed(), QStringLiteral("清除任务：1"));
   EXPECT_TRUE(Rows(QStringLiteral("KvLogOp"), QStringLiteral("sOp"), QStringLiteral("Where sOp='王五(103)'"))
                   .isEmpty());
+  // Another operator logged in since the window was opened: the log stays.
+  m_app->GetDataFile().SetOperatorCode(QStringLiteral("102"));
+  list->SelectTexts({QStringLiteral("2")});
+  KvScriptedAnswers refused({KV_IDYES});
+  list->ExecuteCmd(KV_CMD_DELETE);
+  EXPECT_EQ(refused.Stops(), QStringList{QStringLiteral("只有系统管理员才能删除日志！")});
+  EXPECT_EQ(TaskNumbers(list), (QStringList{QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}));
+  m_app->GetDataFile().SetOperatorCode(QStringLiteral("101"));
   doc->GetFrames().at(0)->close();
   QApplication::processEvents();
 }

@@ -154,6 +154,17 @@ TEST_P(CKvMonthTableTest, ChangingAMonthMovesItsNeighbours) {
     EXPECT_EQ(answers.Stops(), QStringList{r[3]});
     EXPECT_EQ(State(), kept);
   }
+  // On a server, a workstation that came on since the window was opened.
+  if (kind() == 0)
+    return;
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  ASSERT_TRUE(other.Execute(QStringLiteral("SET application_name = 'kv|1|另一工作站'")));
+  KvScriptedAnswers answers;
+  const QString april[2] = {QStringLiteral("20240405"), QStringLiteral("20240430")};
+  EXPECT_FALSE(Table().Modify(QStringLiteral("2024"), QStringLiteral("04"), april));
+  EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("修改期间别的工作站登录了当前数据文件，本次修改未保存！")});
+  EXPECT_EQ(State(), kept);
 }
 
 // Thirteen parameter rows become the months of this year and the next for
