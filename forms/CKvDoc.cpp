@@ -452,13 +452,20 @@ bool CKvDoc::CheckAllCells(bool bEmpty) {
   return false;
 }
 
-bool CKvDoc::Save() {
-  if (m_bFillFailed)
-    return false;
-  const QList<QWidget*> views = GetViews();
+namespace {
+// Puts the typing still open in the views into the document; false at the
+// first view that refuses its text (the view has told why and keeps it).
+bool commitViewEdits(const QList<QWidget*>& views) {
   for (QWidget* pWidget : views)
     if (auto* pView = dynamic_cast<KvDocView*>(pWidget); pView && !pView->CommitEdit())
       return false;
+  return true;
+}
+}  // namespace
+
+bool CKvDoc::Save() {
+  if (m_bFillFailed || !commitViewEdits(GetViews()))
+    return false;
   if (!SaveRows())
     return false;
   m_bEditsGivenUp = false;
@@ -642,6 +649,10 @@ void CKvDoc::ExecuteCmd(int id) {
   if (id == KV_CMD_FILE_SAVE) {
     Save();
   } else if (id == KV_CMD_DOC_PROPERTIES) {
+    // The typing goes into the layout it was typed in before the sheet may
+    // change that layout; a refused text keeps the sheet closed.
+    if (!commitViewEdits(GetViews()))
+      return;
     if (propertiesRunner() && propertiesRunner()(*this, QStringLiteral("文档属性")))
       ReloadLayout();
   }

@@ -250,7 +250,8 @@ class CKvDoc : public QObject, public KvCommandTarget {
   // "下列单元格出错：\n%s". FALSE when any is bad.
   bool CheckAllCells(bool bEmpty);
 
-  // The save command: the views commit their editors, then SaveRows; TRUE
+  // The save command: the views commit their editors (a view that refuses
+  // its editor's text tells why and the save stops), then SaveRows; TRUE
   // clears the views' changed flags. After a failed fill nothing is saved
   // (FALSE, nothing shown).
   bool Save();
@@ -299,6 +300,8 @@ class CKvDoc : public QObject, public KvCommandTarget {
 
   // --- Commands ---
 
+  // Save (57603) and the properties sheet (文档属性); the sheet opens once
+  // the views have committed their editors, and not when one refuses.
   bool HandlesCmd(int id) const override;
   void ExecuteCmd(int id) override;
   bool IsCmdEnabled(int id) override;

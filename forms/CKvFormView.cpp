@@ -2,6 +2,7 @@
 
 #include "core/KvClipboard.h"
 #include "core/KvInputType.h"
+#include "core/KvMessage.h"
 #include "core/KvText.h"
 #include "forms/CKvDoc.h"
 #include "forms/CKvFormPageSetupDlg.h"
@@ -414,19 +415,17 @@ bool CKvFormView::CommitEditor() {
   // cell's text as it was when the editor took it.
   if (!m_bEditing || !m_bEditDirty)
     return true;
-  const QString& area = KvGridAreaName(m_editCell.area);
-  const bool ok = CommitCell(m_editCell.row, m_editCell.column, area, m_pEditor->text(), m_nStepCaret);
-  if (!ok) {
-    // The refused text goes; the cell's own text comes back.
-    const QString text = ReadCell(m_editCell.row, m_editCell.column, area);
-    const int caret = qMin(m_pEditor->cursorPosition(), int(text.size()));
-    m_pEditor->setText(text);
-    m_pEditor->setCursorPosition(caret);
+  const QString text = m_pEditor->text();
+  if (!CommitCell(m_editCell.row, m_editCell.column, KvGridAreaName(m_editCell.area), text, m_nStepCaret)) {
+    // The refused text stays in the editor, to be corrected or taken back
+    // with Escape, and the operator is told while it is on screen.
+    KvMessageBox(QStringLiteral("输入的“%1”不能放入本栏！").arg(text));
+    return false;
   }
   m_bEditDirty = false;
   m_nStepCaret = m_pEditor->cursorPosition();
   KvCommandsChanged();
-  return ok;
+  return true;
 }
 
 void CKvFormView::updateEditor() {
@@ -534,7 +533,8 @@ void CKvFormView::syncEditorSelection() {
 }
 
 void CKvFormView::SelectCells(const KvGridCell& anchor, const KvGridCell& current) {
-  CommitEditor();
+  if (!CommitEditor())
+    return;
   m_model.SetSelection(anchor, current);
   EnsureCellVisible();
   updateEditor();
@@ -562,8 +562,7 @@ QString CKvFormView::CurrentCellText() {
 }
 
 bool CKvFormView::moveTo(const KvGridCell& cell, bool extend, int choicesMode) {
-  CommitEditor();
-  if (!m_model.CellExists(cell.area, cell.row, cell.column))
+  if (!CommitEditor() || !m_model.CellExists(cell.area, cell.row, cell.column))
     return false;
   m_model.PlaceCaret(cell, extend);
   if (!extend) {
@@ -620,9 +619,8 @@ bool CKvFormView::ShowCellChoices(int nMode) {
   }
   // A cell that cannot be edited may still show what its code stands for;
   // choosing a line writes nothing into it.
-  if (!CanEditCell(cell.row, cell.column, area))
+  if (!CanEditCell(cell.row, cell.column, area) || !CommitEditor())
     return false;
-  CommitEditor();
   const bool ok =
       CommitCell(cell.row, cell.column, area, KvFirstWord(list.at(index)), m_model.Current().caret);
   updateEditor();

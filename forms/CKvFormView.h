@@ -9,10 +9,11 @@
 // - Every cell goes through the virtual cell hooks (GetCellValue,
 //   SetCellValue, CanEditCell, OnCellChanged, ...): a derived view decides
 //   which cells exist, which may be edited and what a change means.
-// - Leaving an edited cell commits it: a text its input type refuses never
-//   reaches the document; an accepted one is stored (SetCellValue), reported
-//   (OnCellChanged) and recorded for undo (PushUndo), and the view is marked
-//   changed.
+// - Leaving an edited cell commits it: a text the cell refuses never
+//   reaches the document; it stays in the editor, the caret stays in the
+//   cell and the operator is told ("输入的“%1”不能放入本栏！"). An accepted
+//   one is stored (SetCellValue), reported (OnCellChanged) and recorded for
+//   undo (PushUndo), and the view is marked changed.
 // - Tab and Enter move to the next cell, Shift+Tab to the previous one, the
 //   arrows move when the caret is at the end of the text they point to, and
 //   Shift with an arrow extends the selection. A cell entered with one of
@@ -206,10 +207,13 @@ class CKvFormView : public QAbstractScrollArea,
   // caret in its first cell that may be edited.
   bool InsertBlankRow(bool bAfter);
   // Select all (57642): every TEXT cell, the current cell at the top left;
-  // with Shift held the anchor stays.
+  // with Shift held the anchor stays. Ctrl+A in an open editor (typed into,
+  // or the caret put into its text) selects the editor's text instead.
   void SelectAll();
   // The calculator (43002) on the selection; its result goes back into the
-  // current cell when that is an editable NUMBER cell.
+  // current cell when that is an editable NUMBER cell, rounded to the
+  // decimals the cell keeps. A result the cell still refuses is told
+  // ("计算结果“%1”不能放入本栏！").
   void OnCalculator();
   // The calculator's first expression: a NUMBER cell's text, or the number
   // texts of a block joined by "+" (blank and other cells left out, ","
@@ -224,7 +228,8 @@ class CKvFormView : public QAbstractScrollArea,
   // Writes a text into a cell as the operator's edit: refused (false) when
   // the cell may not be edited or its input type refuses the text.
   bool CommitCell(int nRow, int nCol, const QString& area, const QString& text, int nCaretBefore);
-  // Commits the editor's text to its cell; false when refused.
+  // Commits the editor's text to its cell; false when refused (the text
+  // stays in the editor and the refusal is told).
   bool CommitEditor();
 
   // --- Print macros and page metrics ---

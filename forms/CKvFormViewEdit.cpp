@@ -7,10 +7,12 @@
 #include "core/KvCountTextGrid.h"
 #include "core/KvInputType.h"
 #include "core/KvNumber.h"
+#include "core/KvNumberText.h"
 #include "core/KvWidth.h"
 #include "formula/CKvCalcDlg.h"
 #include "ui/CKvCommandRouter.h"
 #include "ui/CKvEdit.h"
+#include "ui/KvCalculatorHook.h"
 #include "ui/KvCommands.h"
 #include "ui/KvModal.h"
 #include "ui/KvPasteRefusal.h"
@@ -421,6 +423,19 @@ void CKvFormView::SelectAll() {
 
 // --- Calculator ---
 
+namespace {
+// A number with more decimals than a cell keeps (decimals 0 or more),
+// rounded to them as every amount shown is; other texts as they are.
+QString roundedForCell(const QString& number, int decimals) {
+  const qsizetype point = number.indexOf(u'.');
+  bool ok = false;
+  const double value = number.toDouble(&ok);
+  if (decimals < 0 || point < 0 || number.size() - point - 1 <= decimals || !ok)
+    return number;
+  return KvFormatNumber(KvRoundDecimals(value, decimals), 0, 0, decimals, true).remove(u',');
+}
+}  // namespace
+
 QString CKvFormView::CalculatorExpression() {
   if (!m_model.SameArea())
     return QString();
@@ -448,7 +463,9 @@ QString CKvFormView::CalculatorExpression() {
 }
 
 void CKvFormView::OnCalculator() {
-  CommitEditor();
+  // A refused text in the editor was told; it stays for the operator.
+  if (!CommitEditor())
+    return;
   const QString expression = CalculatorExpression();
   const KvGridCell cell = m_model.Current();
   const QString& area = KvGridAreaName(cell.area);
@@ -461,10 +478,14 @@ void CKvFormView::OnCalculator() {
   CKvCalcDlg dialog(sendBack, expression, this);
   if (KvExecDialog(&dialog) != QDialog::Accepted || !sendBack)
     return;
-  // The result is an edit of the current cell, refused as typing would be.
-  if (!CommitCell(cell.row, cell.column, area, dialog.m_strResult, cell.caret))
+  // The result is an edit of the current cell, with the decimals the cell
+  // keeps; one it still refuses (too many digits) is told.
+  const QString result = roundedForCell(dialog.m_strResult, limit2);
+  if (!CommitCell(cell.row, cell.column, area, result, cell.caret)) {
+    KvTellCalculatorResultRefused(result);
     return;
-  const int caret = qMin(cell.caret, int(dialog.m_strResult.size()));
+  }
+  const int caret = qMin(cell.caret, int(result.size()));
   const KvGridCell placed{caret, cell.row, cell.column, cell.area};
   settleSelection(placed, placed);
 }

@@ -52,14 +52,21 @@ int CKvFormView::keyCommand(const QKeyEvent* event) {
 }
 
 bool CKvFormView::handleKey(QKeyEvent* event) {
-  if (RunKeyCommand(keyCommand(event)))
+  const KvGridCell cell = m_model.Current();
+  const bool inEditor = m_bEditing && m_editCell.SameCell(cell);
+  const int command = keyCommand(event);
+  if (command == KV_CMD_EDIT_SELECT_ALL && inEditor && (m_bEditDirty || m_bCaretInText)) {
+    // In an editor being typed into, Ctrl+A selects its text, as in any
+    // edit box; elsewhere it selects every cell.
+    m_pEditor->selectAll();
+    return true;
+  }
+  if (RunKeyCommand(command))
     return true;
   const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
   const bool shift = modifiers == Qt::ShiftModifier;
   if (modifiers != Qt::NoModifier && !shift)
     return false;
-  const KvGridCell cell = m_model.Current();
-  const bool inEditor = m_bEditing && m_editCell.SameCell(cell);
   switch (event->key()) {
     case Qt::Key_F4:
       if (shift)

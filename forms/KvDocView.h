@@ -21,7 +21,8 @@ class KvDocView {
   virtual bool IsCellChanged() const { return false; }
   virtual void SetCellChanged(bool bChanged) { (void)bChanged; }
   // Puts an open cell editor's text into the document; false when the text
-  // was refused (the save then stops).
+  // was refused (the view has told why and keeps the text; the save and the
+  // properties sheet then stop).
   virtual bool CommitEdit() { return true; }
   // The rows were read again: what was typed, the changed flag and the undo
   // and redo steps belonged to the old rows and are dropped.

@@ -81,7 +81,19 @@ bool CKvEdit::RefusePaste() {
   return true;
 }
 
+namespace {
+bool isCalculatorKey(const QKeyEvent* event) {
+  return event->key() == Qt::Key_F12 && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+}  // namespace
+
 bool CKvEdit::event(QEvent* event) {
+  // F12 is the field's own calculator, also in a window whose menu has a
+  // shortcut on the key; every other key stays the window's.
+  if (event->type() == QEvent::ShortcutOverride && isCalculatorKey(static_cast<QKeyEvent*>(event))) {
+    event->accept();
+    return true;
+  }
   ++m_userDepth;
   const bool handled = QLineEdit::event(event);
   --m_userDepth;
@@ -89,8 +101,7 @@ bool CKvEdit::event(QEvent* event) {
 }
 
 void CKvEdit::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_F12 &&
-      (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+  if (isCalculatorKey(event)) {
     event->accept();
     OnCalculator();
     return;
@@ -130,8 +141,10 @@ void CKvEdit::OnCalculator() {
   QString result;
   if (!KvRunCalculator(sendBack, CalculatorExpression(text()), this, &result) || !sendBack)
     return;
-  if (!Accepts(result))
+  if (!Accepts(result)) {
+    KvTellCalculatorResultRefused(result);
     return;
+  }
   // The result comes from the operator: it replaces the text as an edit.
   ++m_userDepth;
   selectAll();

@@ -12,9 +12,10 @@
 // always kept, whether or not it satisfies the input type; the operator's
 // changes are then judged from it.
 //
-// F12 opens the calculator with the field's number; its result is sent back
-// into the field when the field is editable, enabled and visible and the
-// result satisfies the input type.
+// F12 opens the calculator with the field's number, also where the window
+// has a shortcut on F12; its result is sent back into the field when the
+// field is editable, enabled and visible, and a result the input type
+// refuses is told ("计算结果“%1”不能放入本栏！") and not written.
 
 #include <QLineEdit>
 #include <QString>

@@ -1,5 +1,7 @@
 #include "ui/KvCalculatorHook.h"
 
+#include "core/KvMessage.h"
+
 #include <utility>
 
 namespace {
@@ -18,4 +20,8 @@ bool KvRunCalculator(bool bSendBack, const QString& expression, QWidget* parent,
     return false;
   QString ignored;
   return fn(bSendBack, expression, parent, result ? result : &ignored);
+}
+
+void KvTellCalculatorResultRefused(const QString& result) {
+  KvMessageBox(QStringLiteral("计算结果“%1”不能放入本栏！").arg(result));
 }

@@ -20,3 +20,7 @@ void KvSetCalculator(KvCalculatorFn fn);
 // does nothing.
 bool KvRunCalculator(bool bSendBack, const QString& expression, QWidget* parent,
                      QString* result);
+
+// Tells the operator that a result sent back from the calculator could not
+// go into its cell or field: "计算结果“<result>”不能放入本栏！".
+void KvTellCalculatorResultRefused(const QString& result);

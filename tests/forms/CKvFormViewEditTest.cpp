@@ -6,6 +6,7 @@
 #include "KvGridTestDoc.h"
 
 #include "core/KvClipboard.h"
+#include "core/KvMessage.h"
 #include "formula/CKvCalcDlg.h"
 #include "ui/CKvCommandRouter.h"
 #include "ui/CKvEdit.h"
@@ -285,12 +286,14 @@ TEST_F(CKvFormViewEditTest, BlockWritesInTheHeadReportTheHeadArea) {
 }
 
 TEST_F(CKvFormViewEditTest, TheCalculatorStartsFromTheSelectionAndSendsBackItsResult) {
-  QString start;
+  QString start, typed;
   bool offered = false;
   KvScopedDialogExec exec([&](QDialog* dialog) {
     EXPECT_NE(qobject_cast<CKvCalcDlg*>(dialog), nullptr);
     dialog->show();
     start = KvDlgItem<QLineEdit>(dialog, CKvCalcDlg::IDC_EXPRESSION)->text();
+    if (!typed.isEmpty())
+      KvDlgItem<QLineEdit>(dialog, CKvCalcDlg::IDC_EXPRESSION)->setText(typed);
     auto* send = KvDlgItem<QPushButton>(dialog, KV_IDOK);
     offered = send != nullptr;
     if (send)
@@ -309,6 +312,16 @@ TEST_F(CKvFormViewEditTest, TheCalculatorStartsFromTheSelectionAndSendsBackItsRe
   EXPECT_EQ(view->Model().Anchor(), view->Model().Current());
   run(KV_CMD_EDIT_UNDO);
   EXPECT_EQ(cell(1, 3), QStringLiteral("2"));
+  // Sent back with the cell's two decimals; too many digits are told.
+  KvMessageRecorder recorder;
+  for (const char* sent : {"1000/3=333.33", "1/8=0.13", "123456789=0.13=计算结果“123456789”不能放入本栏！"}) {
+    const QStringList c = QString::fromUtf8(sent).split(u'=');
+    typed = c.at(0);
+    run(KV_CMD_CALCULATOR);
+    EXPECT_EQ(cell(1, 3), c.at(1));
+    EXPECT_EQ(recorder.texts(), c.mid(2));
+  }
+  typed.clear();
 
   // A text cell starts empty and takes no result.
   view->PlaceCaret(0, 2, 0, kText);
@@ -343,6 +356,13 @@ TEST_F(CKvFormViewEditTest, KeysReachTheCommands) {
   QTest::keyClick(view->Editor(), Qt::Key_A, Qt::ControlModifier);
   EXPECT_EQ(view->Model().Anchor(), (KvGridCell{0, 6, 6, KvGridArea::Text}));
   EXPECT_EQ(view->Model().Current(), (KvGridCell{0, 0, 0, KvGridArea::Text}));
+  // In an editor being typed into, it selects the editor's text.
+  view->PlaceCaret(2, 3, 0, kText);
+  QTest::keyClick(view->Editor(), Qt::Key_F2);
+  QTest::keyClick(view->Editor(), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClicks(view->Editor(), QStringLiteral("99"));
+  QTest::keyClick(view->Editor(), Qt::Key_Tab);
+  EXPECT_EQ(cell(2, 3), QStringLiteral("99"));
   // A read-only form turns the writing commands off.
   doc.readOnly = true;
   doc.UpdateReadOnly();

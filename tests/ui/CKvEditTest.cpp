@@ -2,6 +2,7 @@
 // the program may set, and the calculator.
 
 #include "KvUiTestSupport.h"
+#include "core/KvMessage.h"
 #include "ui/CKvEdit.h"
 
 #include <gtest/gtest.h>
@@ -168,10 +169,12 @@ TEST_F(EditTest, F12SendsTheResultBackOnlyIntoAnEditableVisibleField) {
   EXPECT_EQ(expressions.last(), QStringLiteral("1234.5"));
   EXPECT_EQ(edit->text(), QStringLiteral("250"));
 
-  // A result the field refuses is not written.
+  // A result the field refuses is told and not written.
+  KvMessageRecorder recorder;
   answer = QStringLiteral("abc");
   QTest::keyClick(edit, Qt::Key_F12);
   EXPECT_EQ(edit->text(), QStringLiteral("250"));
+  EXPECT_EQ(recorder.texts(), QStringList{"计算结果“abc”不能放入本栏！"});
   answer = QStringLiteral("300");
 
   edit->setReadOnly(true);
