@@ -316,9 +316,15 @@ bool CKvMainFrm::eventFilter(QObject* watched, QEvent* event) {
 bool CKvMainFrm::closeChildFrames() {
   // One window at a time: a window that stays open (取消 on its save
   // question, or a save that failed) ends the close, and no later window is
-  // asked or closed.
+  // asked or closed. Each is brought forward first: its save question stands
+  // over the window it asks about.
   for (QMdiSubWindow* window : m_mdi->subWindowList()) {
     const QPointer<QMdiSubWindow> alive(window);
+    if (!alive)
+      continue;
+    if (alive->isMinimized())
+      alive->showNormal();
+    m_mdi->setActiveSubWindow(alive);
     if (alive && !alive->close())
       return false;
   }

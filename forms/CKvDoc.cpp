@@ -504,6 +504,8 @@ void CKvDoc::ReloadLayout() {
   const QStringList beforeTexts = m_noteTexts;
   const QList<int> beforeMap = m_colMap;
   LoadLayout();
+  if (ResetMismatchedLayout())
+    LoadLayout();
   if (m_formEntry.Compare(before) == 0 && m_colMap == beforeMap) {
     // The same layout: the window stays as it is, typing included.
     m_noteTexts = beforeTexts;

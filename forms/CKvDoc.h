@@ -108,6 +108,11 @@ class CKvDoc : public QObject, public KvCommandTarget {
   // TRUE when not read-only and a view has its cell-changed flag set; the
   // reason is emptied. Never after a failed fill.
   virtual bool HasUnsavedEdits(QString& reason);
+  // After ReloadLayout read the stored layout: a document whose columns
+  // must name its data (the class fee sheet's item columns) checks them as
+  // it does at opening and, when they no longer do, resets the stored
+  // layout with its word and answers TRUE; the default one is then loaded.
+  virtual bool ResetMismatchedLayout() { return false; }
   // May the properties sheet store this change? nAction 1; nKind -1 any,
   // 0 columns, 1 head blocks, 2 notes, 3 title, 4 head rows, 5 sequence
   // number, 6 options; nIndex the first changed record or -1.
@@ -274,7 +279,8 @@ class CKvDoc : public QObject, public KvCommandTarget {
   // keeps the text it shows, found by its name (a linked note always, any
   // other unless the sheet gave it new words; a new linked note shows the
   // head), and every row's cells follow their columns (KvColumnOrigins:
-  // a deleted column's cells go, a new column's start empty).
+  // a deleted column's cells go, a new column's start empty). A layout
+  // the document refuses (ResetMismatchedLayout) gives way to its default.
   void ReloadLayout();
   // Fill again and let the views rebuild (command 43112); the views'
   // changed flags and undo and redo steps are cleared. The opening fills

@@ -3,6 +3,7 @@
 #include "forms/CKvColumnDlg.h"
 #include "forms/CKvDoc.h"
 #include "forms/KvColumnDef.h"
+#include "forms/KvColumnOrigins.h"
 #include "forms/KvFormEntry.h"
 #include "ui/KvCommands.h"
 #include "ui/KvModal.h"
@@ -11,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 constexpr int kIcon = 626;
@@ -127,10 +129,26 @@ void CKvPublicPage2::OnListModify() {
     editColumn(row, false);
 }
 
+QList<int> CKvPublicPage2::sameColumns(qsizetype n) {
+  QList<int> origins(n);
+  std::iota(origins.begin(), origins.end(), 0);
+  return origins;
+}
+
 void CKvPublicPage2::editColumn(int nIndex, bool bNew) {
+  const QList<KvFormula> before = Entry().formulas;
   CKvColumnDlg dialog(this, &Entry(), nIndex, bNew);
   if (KvExecDialog(&dialog) != QDialog::Accepted)
     return;
+  // The dialog put a new column at nIndex, then moved the column to where
+  // it was asked for.
+  QList<int> origins = sameColumns(before.size());
+  const int index = std::clamp(nIndex, 0, int(before.size()));
+  if (bNew)
+    origins.insert(index, -1);
+  if (index < origins.size())
+    origins.move(index, dialog.ResultIndex());
+  KvFollowColumnHead(Entry(), before, origins);
   Fill();
   m_pList->SelectRows({dialog.ResultIndex()});
 }
@@ -143,14 +161,20 @@ void CKvPublicPage2::OnListDelete() {
   QList<KvFormula>& formulas = Entry().formulas;
   if (row >= formulas.size() || formulas.at(row).Link() != 0)
     return;
+  const QList<KvFormula> before = formulas;
   formulas.removeAt(row);
+  QList<int> origins = sameColumns(before.size());
+  origins.removeAt(row);
+  KvFollowColumnHead(Entry(), before, origins);
   Fill();
   m_pList->SelectRows({std::min(row, int(formulas.size()) - 1)});
 }
 
 void CKvPublicPage2::OnListRestoreDefaults() {
+  const QList<KvFormula> before = Entry().formulas;
   Entry().formulas.clear();
   Document()->BuildColumns(Entry());
+  KvFollowColumnHead(Entry(), before, KvColumnOrigins(before, Entry().formulas));
   Fill();
 }
 
@@ -158,6 +182,7 @@ void CKvPublicPage2::OnListCheckChanged(int row, bool checked) {
   QList<KvFormula>& formulas = Entry().formulas;
   if (row < 0 || row >= formulas.size())
     return;
+  const QList<KvFormula> before = formulas;
   KvFormula& formula = formulas[row];
   const int link = formula.Link();
   if (link != 0 && Document()->GetColumnMark(Entry(), row) != 2) {
@@ -165,4 +190,5 @@ void CKvPublicPage2::OnListCheckChanged(int row, bool checked) {
     return;
   }
   formula.nType = (checked ? 100 : 0) + link;
+  KvFollowColumnHead(Entry(), before, sameColumns(before.size()));
 }

@@ -42,6 +42,8 @@ class CKvPublicPage2 : public CKvPublicPage {
   // Runs the column dialog on the column (new: inserted there); selects the
   // column it leaves.
   void editColumn(int nIndex, bool bNew);
+  // 0, 1, ... n - 1: each of n columns where it was.
+  static QList<int> sameColumns(qsizetype n);
 
   CKvPublicPageList* m_pList;
 };

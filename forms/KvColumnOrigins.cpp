@@ -2,6 +2,9 @@
 
 #include "forms/KvColumnDef.h"
 
+#include <QHash>
+
+#include <algorithm>
 #include <functional>
 
 QList<int> KvColumnOrigins(const QList<KvFormula>& before, const QList<KvFormula>& after) {
@@ -40,4 +43,52 @@ QList<int> KvColumnOrigins(const QList<KvFormula>& before, const QList<KvFormula
         }
     }
   return origins;
+}
+
+void KvFollowColumnHead(KvFormEntry& entry, const QList<KvFormula>& before, const QList<int>& origins) {
+  // Shown position (from 1) of each earlier column, and where it is shown now.
+  QList<int> oldPos(before.size(), 0);
+  for (int i = 0, pos = 0; i < before.size(); ++i)
+    if (before.at(i).IsShown())
+      oldPos[i] = ++pos;
+  QHash<int, int> newPos;
+  for (int j = 0, pos = 0; j < entry.formulas.size(); ++j) {
+    if (!entry.formulas.at(j).IsShown())
+      continue;
+    ++pos;
+    const int from = origins.value(j, -1);
+    if (from >= 0 && oldPos.at(from) > 0)
+      newPos.insert(oldPos.at(from), pos);
+  }
+  QList<KvTopWord> words;
+  for (KvTopWord w : entry.topWords) {
+    QList<int> cols;
+    for (int c = w.nCol1; c <= w.nCol2; ++c)
+      if (newPos.contains(c))
+        cols.append(newPos.value(c));
+    bool together = !cols.isEmpty();
+    for (int k = 1; together && k < cols.size(); ++k)
+      together = cols.at(k) == cols.at(k - 1) + 1;
+    if (!together)
+      continue;
+    w.nCol1 = cols.first();
+    w.nCol2 = cols.last();
+    words.append(w);
+  }
+  entry.topWords = words;
+  // Positions of the columns no block followed, covered afresh.
+  QList<int> covered(entry.ShownColumnCount() + 1, 0);
+  for (const KvTopWord& w : words)
+    for (int c = std::max(w.nCol1, 1); c <= w.nCol2 && c < covered.size(); ++c)
+      covered[c] = 1;
+  for (int j = 0, pos = 0; j < entry.formulas.size(); ++j) {
+    if (!entry.formulas.at(j).IsShown())
+      continue;
+    ++pos;
+    if (covered.at(pos) != 0)
+      continue;
+    KvColumnDef def;
+    KvParseColumnDef(entry.formulas.at(j), def);
+    entry.AddTopWord(pos, 1, pos, std::max(entry.nTopNum, 1), def.sTitle);
+  }
 }

@@ -16,3 +16,11 @@
 
 // origins[i] is the index in `before` of column i of `after`, or -1.
 QList<int> KvColumnOrigins(const QList<KvFormula>& before, const QList<KvFormula>& after);
+
+// The column-head blocks follow the shown columns after the columns page
+// changed them (origins as above, from `before` to entry.formulas): a block
+// moves with the columns it covers, a block whose columns are all gone or
+// no longer side by side goes, and a shown column no block covers (a new or
+// newly shown one) gets a block of its title over every head row. So a head
+// never stands over another column than the one it named.
+void KvFollowColumnHead(KvFormEntry& entry, const QList<KvFormula>& before, const QList<int>& origins);

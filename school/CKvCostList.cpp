@@ -56,6 +56,8 @@ bool CKvCostList::IsCmdAllowed(int id) {
 void CKvCostList::GetIconIds(QList<int>* ids) const { ids->append(kIcon); }
 
 void CKvCostList::OnNew() {
+  if (!KvCmdEnabled(this, KV_CMD_NEW))
+    return;
   CCost proposal;
   if (const int row = GetFirstSelected(); row >= 0)
     proposal.Load(GetItemText(row, 0), m_pDb);
@@ -74,7 +76,7 @@ void CKvCostList::OnOpen() { OnModify(); }
 
 void CKvCostList::OnModify() {
   const QList<int> rows = GetSelectedRows();
-  if (rows.size() != 1)
+  if (rows.size() != 1 || !KvCmdEnabled(this, KV_CMD_MODIFY))
     return;
   CKvCostEditDlg dlg(0, GetItemText(rows.first(), 0), m_pDb, window());
   // An item that cannot be read is not offered for editing.
@@ -86,7 +88,7 @@ void CKvCostList::OnModify() {
 
 void CKvCostList::OnDelete() {
   const int row = GetFirstSelected();
-  if (row < 0)
+  if (row < 0 || !KvCmdEnabled(this, KV_CMD_DELETE))
     return;
   const QString code = GetItemText(row, 0);
   // A refused statement, BEGIN or COMMIT has shown the connection's error,

@@ -149,12 +149,19 @@ bool CXxDjDoc0::PrepareOpen() {
   return true;
 }
 
-void CXxDjDoc0::resetStaleLayout() {
+bool CXxDjDoc0::ResetMismatchedLayout() {
+  // The items as they are stored now: another workstation may have
+  // changed them since the fill. Items that cannot be read prove nothing;
+  // the next fill refuses to show the sheet then.
+  return CCost::SelectAll(&m_items, m_pDb) >= 0 && resetStaleLayout();
+}
+
+bool CXxDjDoc0::resetStaleLayout() {
   KvFormEntry stored;
   stored.SetKey(m_pDb, m_nFlag, m_nForm);
   if (stored.Load() <= 0 || !stored.LoadFormulas() || stored.formulas.isEmpty() ||
       itemColumnsMatch(stored.formulas, m_items))
-    return;
+    return false;
   KvMessageBox(QStringLiteral("表栏与费用项目不匹配，系统将重新取默认表格式！"), KV_MB_OK | KV_MB_ICONINFORMATION);
   // The stored columns, blocks and fields go (the print settings stay), so
   // the default ones are built now and at every later opening until they
@@ -163,12 +170,13 @@ void CXxDjDoc0::resetStaleLayout() {
   // would vanish from the template list.
   if (m_entry.bStored == 0) {
     stored.DeleteLayoutRows();
-    return;
+    return true;
   }
   stored.formulas.clear();
   stored.topWords.clear();
   stored.headNotes.clear();
   stored.SaveLayout();
+  return true;
 }
 
 QString CXxDjDoc0::ItemCodeOf(int nColumn) const {

@@ -50,6 +50,8 @@ class CXxDjDoc0 : public CKvDoc {
   void BuildHeadNotes(KvFormEntry& entry) override;
   bool QueryReadOnly() override;
   bool PrepareOpen() override;
+  // The item check of the opening, run on the layout just stored.
+  bool ResetMismatchedLayout() override;
   bool FillRows() override;
   // The heads, the voucher read, the items and the operators' names.
   std::function<void()> KeepFillState() override;
@@ -81,6 +83,6 @@ class CXxDjDoc0 : public CKvDoc {
   bool saveVoucher();
   // A stored layout whose item columns do not name m_items is deleted,
   // with the operator told, so that the default one is built; a copy's
-  // template-list row stays.
-  void resetStaleLayout();
+  // template-list row stays. TRUE when it was reset.
+  bool resetStaleLayout();
 };

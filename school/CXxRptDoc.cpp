@@ -171,6 +171,13 @@ void CXxRptDoc::FillGrid(const QList<int>& intNumbers, const QList<int>& textNum
   }
 }
 
+std::function<void()> CXxRptDoc::KeepFillState() {
+  return [this, items = m_items, itemsRead = m_nItemsRead] {
+    m_items = items;
+    m_nItemsRead = itemsRead;
+  };
+}
+
 bool CXxRptDoc::ReloadItems() {
   QList<CCost> items;
   m_nItemsRead = CCost::SelectAll(&items, m_pDb);

@@ -37,6 +37,9 @@ class CXxRptDoc : public CKvDoc {
   int GetColumnMark(const KvFormEntry& entry, int nColumn) override;
   void BuildHeadNotes(KvFormEntry& entry) override;
   bool PrepareOpen() override;
+  // The items read with the rows: a refresh that cannot read leaves the
+  // report as it was.
+  std::function<void()> KeepFillState() override;
   void BuildPrintMacros() override;
 
   // Replaces the rows: texts[j] go to the column of formula number

@@ -123,7 +123,9 @@ bool CPKDoc::PrepareOpen() {
     return false;
   }
   m_bScheduleFresh = true;
-  m_grid.CopyPreviousVersion(m_schedule, m_pDb);
+  // Only an operator who may write timetables is offered last term's copy.
+  if (KvHasRight(CPkDataType::kModule, QStringLiteral("08")))
+    m_grid.CopyPreviousVersion(m_schedule, m_pDb);
   return true;
 }
 

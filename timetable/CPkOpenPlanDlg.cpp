@@ -30,6 +30,8 @@ const QString kNewPlan = QStringLiteral("新计划");
 QString dateItem(const QString& date) { return KvFormat("%s.%s.%s", date.left(4), date.mid(4, 2), date.mid(6)); }
 QString itemDate(const QString& item) { return item.left(4) + item.mid(5, 2) + item.mid(8, 2); }
 
+bool writesPlans() { return KvHasRight(CPkDataType::kModule, QStringLiteral("06")); }
+
 int dataFileYear() {
   CKvApp* app = KvGetApp();
   return app ? app->GetDataFile().GetYear() : 0;
@@ -121,8 +123,9 @@ void CPkOpenPlanDlg::RefillPlanList() {
 
 void CPkOpenPlanDlg::fillPlans() {
   m_pPlans->clear();
-  if (m_nKind == 0) {
-    // A new plan only in the term of the latest plan or a later one.
+  if (m_nKind == 0 && writesPlans()) {
+    // A new plan only in the term of the latest plan or a later one, and
+    // only for an operator who may write plans: its date is typed.
     CWkjhRec latest;
     const int found = latest.GetLatest(Db());
     if (found == 0 || (found > 0 && KvFormat("%s%d", latest.Y, latest.QC) <= KvFormat("%s%d", Y, QC)))
@@ -156,13 +159,15 @@ void CPkOpenPlanDlg::OnPlanPicked() {
     T = itemDate(item);
     m_nNewPlan = 0;
   }
-  const QString right = m_nKind == 0 ? QStringLiteral("06") : QStringLiteral("08");
-  m_pDelete->setEnabled(T.size() == 8 && KvHasRight(CPkDataType::kModule, right));
+  m_pDelete->setEnabled(T.size() == 8 && (m_nKind == 0 ? writesPlans()
+                                                         : KvHasRight(CPkDataType::kModule, QStringLiteral("08"))));
   m_pOk->setEnabled(m_pPlans->count() > 0);
   m_pPlans->setEnabled(m_pPlans->count() > 0);
   showDate(T);
+  // The dates re-date the latest plan or start a new one: they open only
+  // for an operator who may write plans.
   bool datesOpen = false;
-  if (m_nKind == 0) {
+  if (m_nKind == 0 && writesPlans()) {
     CWkjhRec latest;
     const int found = latest.GetLatest(Db());
     datesOpen = found == 0 || T.size() == 4 || (found > 0 && T == latest.T);
@@ -179,7 +184,10 @@ void CPkOpenPlanDlg::showDate(const QString& date) {
 
 bool CPkOpenPlanDlg::CheckBeforeOK() {
   if (m_pPlans->count() == 0) {
-    KvMessageBox(QStringLiteral("此学期已过！"), KV_MB_OK | KV_MB_ICONSTOP);
+    // Without the right to write plans no new plan is offered: the term is
+    // not past, it has no plan to open.
+    KvMessageBox(m_nKind == 0 && !writesPlans() ? QStringLiteral("此学期没有计划！") : QStringLiteral("此学期已过！"),
+                 KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
   const QString previous = T;

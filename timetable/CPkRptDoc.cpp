@@ -4,6 +4,7 @@
 #include "core/CKvDb.h"
 #include "core/CKvQuery.h"
 #include "core/KvDate.h"
+#include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "core/KvNumber.h"
 #include "timetable/CPkGrid.h"
@@ -34,14 +35,15 @@ QString termWord(int term) { return term == 0 ? QStringLiteral("春") : QStringL
 void CPkRptDoc::LoadOpenArgs() {
   QStringList& args = OpenArgs();
   const int year = KvGetApp() ? KvGetApp()->GetDataFile().GetYear() : QDate::currentDate().year();
+  // The year's 1 March ("%10301" would read as the tenth place marker).
+  const QString firstMarch = KvFormat("%d0301", year);
   if (args.size() != 4)
-    args = QStringList{QString::number(year), QString(), QStringLiteral("%10301").arg(year), QStringLiteral("1")};
+    args = QStringList{QString::number(year), QString(), firstMarch, QStringLiteral("1")};
   Y = args[0];
   QC = KvStrToInt(args[1]) == 1 ? 1 : 0;
   // A term other than autumn is spring; a date that is not one falls back
   // to the year's 1 March.
-  T = QDate::fromString(args[2], QStringLiteral("yyyyMMdd")).isValid() ? args[2]
-                                                                     : QStringLiteral("%10301").arg(year);
+  T = QDate::fromString(args[2], QStringLiteral("yyyyMMdd")).isValid() ? args[2] : firstMarch;
   const int weekday = KvStrToInt(args[3], 1);
   m_nWeekday = weekday >= 0 && weekday <= 6 ? weekday : 1;
 }
@@ -68,7 +70,7 @@ void CPkRptDoc::BuildColumns(KvFormEntry& entry) {
   for (int s = 0; s < 4; ++s)
     for (int p = 0; p < 10; ++p)
       entry.AddFormula(PeriodColumn(s, p), 707, 0, 0,
-                       QStringLiteral("%1%2/MDBSTRING/MID").arg(CWktRec::GetSegmentName(s)).arg(p + 1));
+                       QStringLiteral("%1%2/MDBSTRING/MID").arg(CWktRec::GetSegmentName(s), QString::number(p + 1)));
   CKvDoc::BuildColumns(entry);
 }
 
@@ -112,6 +114,11 @@ bool CPkRptDoc::PrepareOpen() {
     return false;
   }
   return true;
+}
+
+std::function<void()> CPkRptDoc::KeepFillState() {
+  // A fill changes the rows alone; the framework keeps them.
+  return [] {};
 }
 
 bool CPkRptDoc::FillRows() {

@@ -25,6 +25,8 @@ class CPkRptDoc : public CKvDoc {
   bool PrepareOpen() override;
   // False when a read failed.
   bool FillRows() override;
+  // A refresh that cannot read leaves the page as it was.
+  std::function<void()> KeepFillState() override;
   void BuildColumnHead(KvFormEntry& entry) override;
   void BuildPrintMacros() override;
 

@@ -103,7 +103,10 @@ bool CWkjhDoc::PrepareOpen() {
   m_key.QC = dialog.QC;
   m_key.T = dialog.T;
   m_lastKey = m_key;
-  m_key.CopyPreviousVersion(m_pDb);
+  // The copy writes a whole plan: it is offered only to an operator who may
+  // write plans. Any other opens the new plan on the latest rows, read-only.
+  if (KvHasRight(CPkDataType::kModule, QStringLiteral("06")))
+    m_key.CopyPreviousVersion(m_pDb);
   return true;
 }
 

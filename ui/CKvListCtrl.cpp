@@ -100,7 +100,8 @@ void CKvListCtrl::watchView(QAbstractItemView* view) {
   view->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(view, &QWidget::customContextMenuRequested, this,
           [this, view](const QPoint& pos) { showContextMenu(view, pos); });
-  connect(view, &QAbstractItemView::doubleClicked, this, [this] { OnOpen(); });
+  // A double click gives the open command, refused as its button is.
+  connect(view, &QAbstractItemView::doubleClicked, this, [this] { RunIfEnabled(KV_CMD_OPEN); });
 }
 
 QListView* CKvListCtrl::iconView() {
@@ -556,7 +557,7 @@ bool CKvListCtrl::HandleKey(const QKeyEvent* event) {
         RunIfEnabled(KV_CMD_MODIFY);
       return true;
     case Qt::Key_Return:
-    case Qt::Key_Enter: OnOpen(); return true;
+    case Qt::Key_Enter: RunIfEnabled(KV_CMD_OPEN); return true;
     case Qt::Key_A: if (ctrl) RunIfEnabled(KV_CMD_EDIT_SELECT_ALL); return ctrl;
     case Qt::Key_P: if (ctrl) RunIfEnabled(KV_CMD_FILE_PRINT); return ctrl;
     case Qt::Key_R: if (ctrl) RunIfEnabled(KV_CMD_INVERT_SELECTION); return ctrl;

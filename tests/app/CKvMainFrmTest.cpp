@@ -12,6 +12,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTabBar>
@@ -23,9 +25,12 @@ using Ids = QList<int>;
 bool enabled(int id) { return CKvCommandRouter::Instance()->IsEnabled(id); }
 
 // Unsaved work: 否 closes it; 取消, and 是 as a failed save, keep it open.
+// Its question stands over it: it is the active window then.
 class KvUnsavedWindow : public QWidget {
  protected:
   void closeEvent(QCloseEvent* event) override {
+    auto* window = qobject_cast<QMdiSubWindow*>(parentWidget());
+    EXPECT_EQ(window->mdiArea()->activeSubWindow(), window);
     event->setAccepted(KvMessageBox(QStringLiteral("当前文档已发生了变化，存盘吗？"),
                                     KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) == KV_IDNO);
   }
@@ -169,6 +174,7 @@ TEST_F(CKvMainFrmTest, TheCloseStopsAtTheFirstWindowThatStaysOpen) {
     KvMessageRecorder recorder;
     recorder.script(c.answers);
     frame()->show();
+    area->setActiveSubWindow(area->subWindowList().last());
     EXPECT_EQ(frame()->close(), c.left == 0);
     EXPECT_EQ(recorder.messages().size(), c.questions);
     EXPECT_EQ(area->subWindowList().size(), c.left);

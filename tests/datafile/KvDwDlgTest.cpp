@@ -11,11 +11,13 @@
 #include "datafile/CKvDwEditDlg.h"
 #include "datafile/CKvDwList.h"
 #include "ui/KvCommands.h"
+#include "ui/KvModal.h"
 #include "ui/KvObjectNames.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QItemSelectionModel>
 #include <QTreeView>
 
@@ -189,6 +191,14 @@ TEST_P(KvDwDlgTest, CommandsFollowTheSelectionAndTheRights) {
     for (int id : {KV_CMD_NEW, KV_CMD_NEW_SIBLING, KV_CMD_MODIFY, KV_CMD_DELETE})
       EXPECT_EQ(list->IsCmdEnabled(id), c.units) << id;
     EXPECT_EQ(list->IsCmdEnabled(KV_CMD_DW_CLEAR), c.data);
+    // Enter and a double click open the unit's change dialog only as 打开.
+    int opened = 0;
+    const KvDialogExecFn previous = KvSetDialogExec([&](QDialog*) { return ++opened, int(QDialog::Rejected); });
+    QTreeView* view = list->DetailsView();
+    QTest::keyClick(view, Qt::Key_Return);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 0)).center());
+    KvSetDialogExec(previous);
+    EXPECT_EQ(opened, c.units ? 2 : 0);
   }
 }
 

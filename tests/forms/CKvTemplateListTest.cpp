@@ -10,6 +10,7 @@
 #include "ui/KvRowClipboard.h"
 
 #include <QAbstractItemModel>
+#include <QTest>
 #include <QTreeView>
 
 TEST_P(KvTemplateListTest, RefillShowsTypesAndStoredCopiesWithTheRightAsCheck) {
@@ -89,6 +90,20 @@ TEST_P(KvTemplateListTest, CommandsFollowTheSelectionTheRightsAndTheModule) {
   for (int id : {KV_CMD_NEW, KV_CMD_OPEN, KV_CMD_DOC_PROPERTIES, KV_CMD_EDIT_COPY})
     EXPECT_FALSE(enabled(id)) << id;
   EXPECT_TRUE(enabled(KV_CMD_ADD_TEMPLATE));
+  // Enter and a double click open a document only as 打开 does.
+  list().show();
+  QTreeView* view = list().DetailsView();
+  KvFakeControl().allowOpen = false;
+  for (const auto& [form, opens] : {std::pair{1, false}, std::pair{0, true}}) {
+    const QRect row = view->visualRect(view->model()->index(list().FindRow(300, form), 0));
+    for (bool click : {false, true}) {
+      select({{300, form}});
+      KvFakeControl().argsAtOpen = {QStringLiteral("none")};
+      click ? QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row.center())
+            : QTest::keyClick(view, Qt::Key_Return);
+      EXPECT_EQ(KvFakeControl().argsAtOpen != QStringList{QStringLiteral("none")}, opens) << form << click;
+    }
+  }
   select({{300, 5}});
   EXPECT_TRUE(enabled(KV_CMD_MODIFY));
   // A template without copies.

@@ -7,7 +7,10 @@
 
 #include "app/CKvApp.h"
 #include "app/KvDocOpenMode.h"
+#include "forms/CKvColumnDlg.h"
 #include "forms/CKvDocTemplate.h"
+#include "forms/CKvPublicPage.h"
+#include "forms/CKvPublicPage2.h"
 #include "forms/CKvPublicSheet.h"
 #include "forms/CKvTemplateList.h"
 #include "forms/KvStoredTemplate.h"
@@ -22,6 +25,7 @@
 #include "school/CXxDjView0.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvCommands.h"
+#include "ui/KvUpDownEdit.h"
 #include "ui/KvUiTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -318,6 +322,7 @@ TEST_P(CXxDjWindowTest, StaleLayoutIsResetOnceKeepingThePrintRows) {
 TEST_P(CXxDjWindowTest, PropertiesKeepWhatTheSheetShowsAndEveryAmountUnderItsItem) {
   KvMessageRecorder recorder;
   KvInstallPublicSheet();
+  AddItem(QStringLiteral("03"), QStringLiteral("住宿费"));
   AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, -1, 100, QStringLiteral("20240910"), QStringLiteral("00007"));
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set FS='1'")));
   CXxDjDoc0* doc = Open(0, 1);
@@ -328,12 +333,33 @@ TEST_P(CXxDjWindowTest, PropertiesKeepWhatTheSheetShowsAndEveryAmountUnderItsIte
     doc->FindHeadNoteField(QString::fromUtf8(name), row, cell, tail);
     return doc->m_noteTexts[doc->FindNoteAt(tail, row, cell)];
   };
-  // A typed date with 凭证号 typed without Enter; a stored voucher; an item column deleted.
-  const struct { const char *node, *number; bool deleted; const char* stored; } cases[] = {
-      {"1 应收", "9", false, "20230901 00009 01 500|20230901 00009 02 300"},
-      {"2 实收|(2024)00007", "", false, "20240910 00007 01 500|20240910 00007 02 300"},
-      {"1 应收", "", true, "20230901 00009 01 500|20230901 00009 02 300"}};
+  // Types into the first row under the head block that reads `head`.
+  const auto typeUnder = [](CXxDjDoc0* window, const QString& head, const QString& text) {
+    for (const KvTopWord& word : window->m_formEntry.topWords) {
+      if (word.sWords != head)
+        continue;
+      const int column = word.nCol1 - 1;
+      window->m_rows[0][window->m_colMap.at(column)] = text;
+      Grid(window)->OnCellChanged(text, 0, column, QStringLiteral("TEXT"));
+      Grid(window)->SetChanged(true);
+    }
+  };
+  const auto item = [&](const QString& code) {
+    for (int i = 0; i < doc->m_formEntry.formulas.size(); ++i)
+      if (doc->ItemCodeOf(i) == code)
+        return i;
+    return -1;
+  };
+  // A typed date with 凭证号 typed without Enter; a stored voucher; the
+  // middle item column deleted; the last one moved before the first.
+  enum { kNone, kDelete, kMove };
+  const struct { const char *node, *number; int change; const char* stored; } cases[] = {
+      {"1 应收", "9", kNone, "20230901 00009 01 500|20230901 00009 02 300"},
+      {"2 实收|(2024)00007", "", kNone, "20240910 00007 01 500|20240910 00007 02 300"},
+      {"1 应收", "", kDelete, "20230901 00009 01 500|20230901 00009 02 300|20230901 00009 03 200"},
+      {"1 应收", "", kMove, "20230901 00009 01 500|20230901 00009 02 300|20230901 00009 03 200"}};
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.change);
     KvChooseFeeNode(doc, kClassPath + (QStringLiteral("1 学期|") + QString::fromUtf8(c.node)).split(u'|'));
     if (doc->m_head.F == 1)
       note("制证年") = QStringLiteral("2023"), note("制证月") = QStringLiteral("9"), note("制证日") = QStringLiteral("1");
@@ -344,19 +370,44 @@ TEST_P(CXxDjWindowTest, PropertiesKeepWhatTheSheetShowsAndEveryAmountUnderItsIte
     Grid(doc)->PlaceCaret(row, cell, 0, QStringLiteral("HEAD"));
     Grid(doc)->Editor()->selectAll();
     QTest::keyClicks(Grid(doc)->Editor(), QString::fromLatin1(c.number));
+    // A second window of the sheet, open while the sheet runs on the first.
+    CXxDjDoc0* second = c.change == kMove ? Open(1, 1, QStringLiteral("20230902")) : nullptr;
+    if (second)
+      KvChooseFeeNode(second, kClassPath + QStringList{"2 学期", "1 应收"});
+    recorder.clear();
     KvFeeDialogScript sheet([&](QDialog* dialog) {
-      KvFormEntry& edited = qobject_cast<CKvPublicSheet*>(dialog)->Edited();
-      if (c.deleted)  // the column of item 01, the head blocks made again
-        edited.formulas.removeAt(3), edited.topWords.clear(), CKvDoc::BuildDefaultColumnHead(edited);
+      auto* properties = qobject_cast<CKvPublicSheet*>(dialog);
+      if (!properties) {  // the column dialog: the column goes first
+        KvDlgItem<KvUpDownEdit>(dialog, CKvColumnDlg::IDC_POSITION)->SetPos(item(QStringLiteral("01")) + 1);
+        KvPress(dialog, KV_IDOK);
+        return;
+      }
+      CKvPublicPageList* list = properties->Page2()->List();
+      list->SelectRows({item(c.change == kDelete ? QStringLiteral("02") : QStringLiteral("03"))});
+      if (c.change != kNone)
+        list->ExecuteCmd(c.change == kDelete ? KV_CMD_DELETE : KV_CMD_MODIFY);
       dialog->accept();
     });
     doc->ExecuteCmd(KV_CMD_DOC_PROPERTIES);
     EXPECT_EQ(note("主管名"), QStringLiteral("王五"));
-    EXPECT_EQ(Column(QStringLiteral("Select Count(*) From KvFormList")), QStringList{c.deleted ? "1" : "0"});
-    Grab(doc, QStringLiteral("class_properties"));
+    // A deleted item column no longer matches the items: the default layout
+    // comes back at once, with the sheet's word.
+    EXPECT_EQ(recorder.texts().contains(QStringLiteral("表栏与费用项目不匹配，系统将重新取默认表格式！")),
+              c.change == kDelete);
+    EXPECT_EQ(Column(QStringLiteral("Select Count(*) From KvFormList")), QStringList{c.change == kMove ? "1" : "0"});
+    if (c.change != kNone)
+      typeUnder(doc, QStringLiteral("住宿费"), QStringLiteral("200")), typeUnder(doc, QStringLiteral("书本费"), QStringLiteral("300"));
+    Grab(doc, QString::fromUtf8(c.change == kDelete ? "class_column_deleted" : "class_properties"));
     ASSERT_TRUE(doc->Save()) << qPrintable(recorder.texts().join(u'|'));
     EXPECT_EQ(Column(QStringLiteral("Select T||' '||DH||' '||COST||' '||Cast(My As INTEGER) From PC Where F=%1 "
-                                    "Order By COST").arg(doc->m_head.F)).join(u'|'), QString::fromUtf8(c.stored));
+                                    "And QC=0 Order By COST").arg(doc->m_head.F)).join(u'|'), QString::fromUtf8(c.stored));
+    if (second) {
+      typeUnder(second, QStringLiteral("书本费"), QStringLiteral("40"));
+      typeUnder(second, QStringLiteral("住宿费"), QStringLiteral("60"));
+      ASSERT_TRUE(second->Save()) << qPrintable(recorder.texts().join(u'|'));
+      EXPECT_EQ(Column(QStringLiteral("Select COST||' '||Cast(My As INTEGER) From PC Where QC=1 Order By COST")),
+                (QStringList{"02 40", "03 60"}));
+    }
   }
 }
 

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QTest>
 
 class KvFeeCatalogueTest : public KvSchoolDbTest {
  protected:
@@ -239,6 +240,20 @@ TEST_P(KvFeeCatalogueTest, DeleteSelectsTheNeighbourAndKeepsItemsInUse) {
     for (int id : {1055, 1, 1056, 1057})
       buttons += KvDlgItem<QWidget>(&shown, id)->isEnabled() ? '1' : '0';
     EXPECT_EQ(buttons, QString::fromUtf8(c.buttons)) << c.right << c.selected;
+    // Enter (on the selected row) and a double click (which selects its
+    // row) open the change dialog only as 打开 does: without the right
+    // nothing opens and nothing is stored.
+    int opened = 0;
+    KvFeeDialogScript edit([&](QDialog*) { ++opened; });
+    const QStringList before = State();
+    QAbstractItemView* view = shown.List()->View();
+    QTest::keyClick(view, Qt::Key_Return);
+    const QRect row = view->visualRect(view->model()->index(0, 0));
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row.center());
+    EXPECT_EQ(opened, c.right ? (c.selected ? 2 : 1) : 0) << c.right << c.selected;
+    EXPECT_EQ(State(), before);
+    if (!c.right && c.selected)
+      KvShot(&shown, QStringLiteral("954_without_right"));
   }
   KvShot(&dlg, QStringLiteral("954"));
   CKvCostEditDlg edit(0, QStringLiteral("01"), pdb());

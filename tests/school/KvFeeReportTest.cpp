@@ -17,6 +17,8 @@
 #include "school/CKvStdDirDlg.h"
 #include "school/CXxDataType.h"
 #include "school/CXxOpenDlg.h"
+#include "school/CXxRptDoc0.h"
+#include "school/CXxRptDoc1.h"
 #include "school/CXxRptDoc2.h"
 #include "school/CXxRptView.h"
 #include "ui/CKvCodeBrowseList.h"
@@ -209,6 +211,37 @@ TEST_P(KvFeeReportTest, LedgerShowsTermsWithTheTotal) {
   EXPECT_TRUE(totals.join(QString()).isEmpty()) << totals.join(u'|').toStdString();
   view.resize(900, 400);
   KvShot(&view, QStringLiteral("report_ledger"));
+}
+
+// Each report refreshed with any statement of its refresh refused shows
+// what it showed.
+TEST_P(KvFeeReportTest, ARefreshThatCannotReadLeavesEachReportAsItWas) {
+  for (int flag : {257, 258, 259, 260, 261}) {
+    SCOPED_TRACE(flag);
+    std::unique_ptr<CXxRptDoc> doc(flag == 257   ? static_cast<CXxRptDoc*>(new CXxRptDoc0)
+                                   : flag == 261 ? static_cast<CXxRptDoc*>(new CXxRptDoc2)
+                                                 : new CXxRptDoc1);
+    if (auto* statistics = dynamic_cast<CXxRptDoc1*>(doc.get()))
+      statistics->m_nKind = flag - 258;
+    doc->m_pDb = pdb();
+    doc->m_nFlag = flag;
+    doc->LoadOpenArgs();
+    doc->m_dates[0] = QStringLiteral("20240101");
+    doc->m_filter.strStdPrefix = flag == 261 ? QStringLiteral("010201001") : QString();
+    doc->LoadLayout();
+    pdb()->FailNthStatement(1000000);
+    ASSERT_TRUE(doc->Refill());
+    const int sent = pdb()->GetStatementsSent();
+    const QList<QStringList> shown = doc->m_rows;
+    ASSERT_FALSE(shown.isEmpty());
+    for (int n = 1; n <= sent; ++n) {
+      KvScriptedAnswers answers;
+      pdb()->FailNthStatement(n);
+      doc->Refill();
+      pdb()->FailNthStatement(0);
+      EXPECT_EQ(doc->m_rows, shown) << n;
+    }
+  }
 }
 
 TEST_P(KvFeeReportTest, TheDirectoryPicksTheLedgersStudentAndTheOpenDialogsCode) {

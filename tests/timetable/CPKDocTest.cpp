@@ -21,6 +21,7 @@
 #include "timetable/CPKView.h"
 #include "timetable/CPkOpenPlanDlg.h"
 #include "timetable/CWkjhDoc.h"
+#include "timetable/CWkjhRec.h"
 #include "timetable/CWktView.h"
 #include "timetable/KvPkDocSupport.h"
 #include "ui/CKvEdit.h"
@@ -30,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QMenu>
 
@@ -488,6 +490,40 @@ TEST_P(CPKDocTest, TemplateEntriesOpenByRight) {
     for (int page = 0; page < 3; ++page)
       EXPECT_EQ(type->CanOpenDocument(272, page), c.timetables);
   }
+  // With the query rights alone a plan and a timetable of a later version
+  // open copying nothing, 是 answered to everything; the open dialog offers
+  // no new plan and keeps its dates closed.
+  AddLesson(QStringLiteral("010101"), 1, 'B', 1, QStringLiteral("0001"), QString());
+  Grant({QStringLiteral("1905"), QStringLiteral("1907")});
+  const auto stored = [this] {
+    return Rows(QStringLiteral("WKJH"), QStringLiteral("rtrim(T),rtrim(STD),rtrim(SBT)")) +
+           Rows(QStringLiteral("SBTTCHR"), QStringLiteral("rtrim(T),rtrim(STD)")) + AllRows();
+  };
+  QStringList plans;
+  bool datesOpen = true;
+  AnswerOpenDialog([&](CPkOpenPlanDlg& dialog) {
+    auto* list = KvDlgItem<QComboBox>(&dialog, CPkOpenPlanDlg::IDC_PLANS);
+    for (int i = 0; i < list->count(); ++i)
+      plans.append(list->itemText(i));
+    datesOpen = datesOpen && KvDlgItem<CKvEdit>(&dialog, CPkOpenPlanDlg::IDC_DATE_MONTH)->isEnabled();
+    dialog.T = QStringLiteral("20241001");
+    return int(QDialog::Accepted);
+  });
+  KvScriptedAnswers answers;
+  QStringList before = stored();
+  CWkjhDoc* plan = OpenPlan(QStringLiteral("0101"));
+  ASSERT_NE(plan, nullptr);
+  EXPECT_TRUE(plan->m_bReadOnly);
+  EXPECT_EQ(plans, QStringList{QStringLiteral("2024.09.01")});
+  EXPECT_FALSE(datesOpen);
+  EXPECT_EQ(stored(), before);
+  CWkjhRec later(kYear, kTerm, QStringLiteral("20241001"), QStringLiteral("0101"));
+  later.SBT = QStringLiteral("0001");
+  ASSERT_TRUE(later.InsertPlanRow(pdb()));
+  before = stored();
+  ASSERT_NE(OpenTimetable(), nullptr);
+  EXPECT_EQ(stored(), before);
+  EXPECT_TRUE(answers.texts.isEmpty()) << qPrintable(answers.texts.join(u'|'));
   // The arrange command's caption, and delete's, come from the document.
   Grant({QStringLiteral("1907"), QStringLiteral("1908")});
   CPKDoc* doc = OpenTimetable();

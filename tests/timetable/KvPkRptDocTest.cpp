@@ -127,10 +127,13 @@ TEST_P(KvPkRptDocTest, TheTemplateListOffersTheScheduleAndTheReportsByRight) {
                          QStringLiteral("班级排课情况表"), QStringLiteral("设置作息时间")}));
 }
 
-// Open arguments stored by an earlier run: a term other than 0 or 1 is the
-// spring term, a date that is none is 1 March, a weekday outside the week
-// is Monday.
+// Open arguments stored by an earlier run, or none at the first opening: a
+// term other than 0 or 1 is the spring term, a date that is none is the
+// year's 1 March (its plan chosen), a weekday outside the week is Monday.
 TEST_P(KvPkRptDocTest, StoredOpenArgumentsOutsideTheirRangeFallBack) {
+  CWkjhRec spring(kYear, 0, QStringLiteral("20240301"), QStringLiteral("0101"));
+  spring.SBT = QStringLiteral("0001");
+  ASSERT_TRUE(spring.InsertPlanRow(pdb()));
   struct Case {
     QStringList args;
     QString shown;
@@ -139,12 +142,16 @@ TEST_P(KvPkRptDocTest, StoredOpenArgumentsOutsideTheirRangeFallBack) {
       {{QStringLiteral("2024"), QStringLiteral("1"), QStringLiteral("20240901"), QStringLiteral("3")},
        QStringLiteral("2024 秋季学期 2024.09.01 星期三")},
       {{QStringLiteral("2024"), QStringLiteral("7"), QStringLiteral("20241399"), QStringLiteral("9")},
-       QStringLiteral("2024 春季学期  星期一")},
-      {{QStringLiteral("1990"), QStringLiteral("x")}, QStringLiteral("2024 春季学期  星期一")},
+       QStringLiteral("2024 春季学期 2024.03.01 星期一")},
+      {{QStringLiteral("1990"), QStringLiteral("x")}, QStringLiteral("2024 春季学期 2024.03.01 星期一")},
+      {{}, QStringLiteral("2024 春季学期 2024.03.01 星期一")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.join(u' ').toStdString());
-    KvSaveDocOpenMode(273, 0, c.args);
+    if (c.args.isEmpty())
+      KvDeleteDocOpenMode(273, 0);
+    else
+      KvSaveDocOpenMode(273, 0, c.args);
     Module()->FindTemplate(273)->Entries()[Module()->FindTemplate(273)->FindEntry(0)].bArgsLoaded = false;
     QString shown;
     Open(0, [&](QDialog* d) {
@@ -179,6 +186,17 @@ TEST_P(KvPkRptDocTest, EachPageShowsWhoDoesWhatInEveryPeriodOfTheDay) {
     EXPECT_TRUE(doc->m_bReadOnly);
     EXPECT_EQ(doc->m_formEntry.sFna, c.caption);
     EXPECT_EQ(Shown(doc), c.rows);
+    // A refresh with any of its statements refused shows what it showed.
+    pdb()->FailNthStatement(1000000);
+    ASSERT_TRUE(doc->Refill());
+    const int sent = pdb()->GetStatementsSent();
+    for (int n = 1; n <= sent; ++n) {
+      KvScriptedAnswers answers;
+      pdb()->FailNthStatement(n);
+      doc->Refill();
+      pdb()->FailNthStatement(0);
+      EXPECT_EQ(Shown(doc), c.rows) << n;
+    }
     ASSERT_NE(doc->FindView<CPkRptView>(), nullptr);
     EXPECT_EQ(doc->FindView<CPkRptView>()->m_nFixedCols, 1);
     doc->GetFrames().at(0)->resize(1000, 400);

@@ -186,8 +186,9 @@ TEST(CKvListCtrlTest, KeysRunEnabledCommandsAndKeepTheirKeys) {
   list.calls.clear();
   KvSelectRows(list, {2});
   press(list, Qt::Key_Right);
-  list.refused = {KV_CMD_NEW};
+  list.refused = {KV_CMD_NEW, KV_CMD_OPEN};
   press(list, Qt::Key_N, Qt::ControlModifier);
+  press(list, Qt::Key_Return);  // Enter is the open command, refused as it is
   // F2 asks to modify only on a list whose texts may be edited in place.
   press(list, Qt::Key_F2);
   list.ModifyStyle(0, CKvListCtrl::LVS_EDITLABELS);
