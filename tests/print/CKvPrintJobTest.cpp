@@ -194,7 +194,7 @@ TEST_F(CKvPrintJobTest, TheOpenDataFileIsRefusedWhicheverDialogNamedIt) {
     else
       answers.firstFiles = {file};
     KvMessageRecorder messages;
-    EXPECT_TRUE(job.Run(fromPrintDialog ? KV_CMD_FILE_PRINT : KV_CMD_FILE_PRINT_DIRECT));
+    EXPECT_TRUE(job.Run(fromPrintDialog ? int(KV_CMD_FILE_PRINT) : int(KV_CMD_FILE_PRINT_DIRECT)));
     EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(file)});
     EXPECT_EQ(answers.fileDialogs, fromPrintDialog ? 1 : 2);
     EXPECT_EQ(KvReadPdf(answers.pdfPath).pages, 1);
