@@ -142,28 +142,16 @@ TEST_P(KvDbTransactionTest, ACommitUnderAnotherConnectionsSnapshotGivesUpAndSays
     GTEST_SKIP() << "a server's commit does not wait for its readers";
   CKvDb reader;
   ASSERT_TRUE(testDb().OpenAnother(reader));
-  const QString sql = QStringLiteral("Insert Into T(A) Values(?)");
-  const std::function<bool()> saves[] = {
-      [this] {
-        KvDbTransaction transaction(db());
-        return insert(db(), 1) && transaction.Commit();
-      },
-      [this, &sql] {
-        KvDbTransaction transaction(db(), QStringLiteral("T"));
-        std::unique_ptr<KvDbStatement> statement = db().GetBackend()->prepare(sql, nullptr);
-        statement->bindInteger(0, 2);
-        return transaction.CommitWith(*statement, sql);
-      }};
+  const QString sql = QStringLiteral("Insert Into T(A) Values(2)");
   QList<bool> shown;
   const KvLockWaitFn previous = KvSetLockWaitHandler([&shown](bool waiting) { shown.append(waiting); });
-  for (const auto& save : saves) {
+  for (const bool withStatement : {false, true}) {
     KvMessageRecorder recorder;
     shown.clear();
-    {
-      KvDbSnapshot snapshot(reader);
-      ASSERT_TRUE(snapshot.IsActive());
-      EXPECT_FALSE(save());
-    }
+    KvDbSnapshot snapshot(reader);
+    KvDbTransaction transaction(db(), QStringLiteral("T"));
+    std::unique_ptr<KvDbStatement> statement = db().GetBackend()->prepare(sql, nullptr);
+    EXPECT_FALSE(withStatement ? transaction.CommitWith(*statement, sql) : insert(db(), 1) && transaction.Commit());
     EXPECT_EQ(recorder.texts(), QStringList{QStringLiteral(
                                     "数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，本次操作未作任何修改！")});
     EXPECT_EQ(shown, (QList<bool>{true, false}));

@@ -7,6 +7,7 @@
 #include "KvDataFileTestSupport.h"
 
 #include "app/KvBackup.h"
+#include "core/CKvRecordset.h"
 #include "core/KvText.h"
 #include "datafile/CKvSqlDlg.h"
 #include "datafile/KvSqlConsole.h"
@@ -167,8 +168,9 @@ TEST_P(KvSqlConsoleDb, ASaveBlockedByTheOpenRunGivesUpAndSaysWhy) {
   ASSERT_TRUE(testDb().OpenAnother(other));
   // A limit of the waiting session's own, longer than the bound: without
   // the bound the save fails there instead of waiting for ever.
-  if (kind() != 0)
+  if (kind() != 0) {
     ASSERT_TRUE(other.Execute(QStringLiteral("SET statement_timeout = 30000")));
+  }
   KvScriptedAnswers answers;
   EXPECT_FALSE(KvRunSqlText(pdb(), QStringLiteral("Update T Set B='x' Where A=1"), [&](int) {
     return KvRunSqlText(&other, QStringLiteral("Update T Set B='y' Where A=1"), [](int) { return true; });
@@ -349,27 +351,19 @@ TEST_P(KvSqlDlgFile, StatementFilesAreReadAsUtf8OrGbkAndSavedAsUtf8) {
   // The open data file is refused, and the file dialog asks again.
   if (kind() != 0)
     return;
-  const QString file = pdb()->GetDatabaseName(true);
-  const auto bytes = [&file] {
-    QFile read(file);
-    return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
-  };
-  const QByteArray before = bytes();
-  const QStringList rows = Rows(QStringLiteral("T"), QStringLiteral("A,B"));
+  const QString dataFile = pdb()->GetDatabaseName(true);
+  QByteArray before, after;
+  ASSERT_TRUE(KvReadFile(dataFile, &before));
   int asked = 0;
   KvScopedDialogExec once([&](QDialog* d) {
     auto* files = qobject_cast<QFileDialog*>(d);
-    if (!files || asked++ > 0)
-      return int(QDialog::Rejected);
-    files->selectFile(file);
-    return int(QDialog::Accepted);
+    return files && asked++ == 0 ? (files->selectFile(dataFile), int(QDialog::Accepted)) : int(QDialog::Rejected);
   });
   KvScriptedAnswers refused;
   dialog->OnSave();
   EXPECT_EQ(asked, 2);
-  EXPECT_EQ(refused.Stops(), QStringList{QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(file)});
-  EXPECT_EQ(bytes(), before);
-  EXPECT_EQ(Rows(QStringLiteral("T"), QStringLiteral("A,B")), rows);
+  EXPECT_EQ(refused.Stops(), QStringList{QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(dataFile)});
+  EXPECT_TRUE(KvReadFile(dataFile, &after) && after == before);
 }
 
 TEST_P(KvSqlDlgFile, TheWindowRenders) {

@@ -8,6 +8,7 @@
 // that keep to the layout ranges.
 
 #include "KvTemplateListTestSupport.h"
+#include "core/CKvRecordset.h"
 #include "core/KvArchive.h"
 #include "core/KvRegistry.h"
 #include "ui/KvCommands.h"
@@ -175,26 +176,18 @@ TEST_P(KvTemplFileTest, AnExportNamedAsTheOpenDataFileIsRefused) {
   list().Refill();
   select({{300, 0}});
   const QString file = appDb()->GetDatabaseName(true);
-  const auto bytes = [&file] {
-    QFile read(file);
-    return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
-  };
-  const QByteArray before = bytes();
-  const QStringList rows = KvTemplateRows(appDb());
+  QByteArray before, after;
+  ASSERT_TRUE(KvReadFile(file, &before));
   int asked = 0;
   KvScopedDialogExec once([&](QDialog* d) {
     auto* files = qobject_cast<QFileDialog*>(d);
-    if (!files || asked++ > 0)
-      return int(QDialog::Rejected);
-    files->selectFile(file);
-    return int(QDialog::Accepted);
+    return files && asked++ == 0 ? (files->selectFile(file), int(QDialog::Accepted)) : int(QDialog::Rejected);
   });
   KvMessageRecorder recorder;
   list().ExecuteCmd(KV_CMD_EXPORT_STRUCTURE);
   EXPECT_EQ(asked, 2);
   EXPECT_EQ(messageTexts(recorder), QStringList{QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(file)});
-  EXPECT_EQ(bytes(), before);
-  EXPECT_EQ(KvTemplateRows(appDb()), rows);
+  EXPECT_TRUE(KvReadFile(file, &after) && after == before);
   EXPECT_TRUE(tempFolderEmpty());
 }
 

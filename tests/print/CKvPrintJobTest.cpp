@@ -3,6 +3,7 @@
 // the preview, a refused file, the log entry and where output goes when a
 // profile's queue is unknown to the print system.
 
+#include "core/CKvRecordset.h"
 #include "core/KvCurrentPrinter.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
@@ -180,11 +181,8 @@ TEST_F(CKvPrintJobTest, TheOpenDataFileIsRefusedWhicheverDialogNamedIt) {
   ASSERT_TRUE(data.db().Execute(QStringLiteral("Create Table T(A Long)")) &&
               data.db().Execute(QStringLiteral("Insert Into T(A) Values(7)")));
   const QString file = data.name();
-  const auto bytes = [&file] {
-    QFile read(file);
-    return read.open(QIODevice::ReadOnly) ? read.readAll() : QByteArray();
-  };
-  const QByteArray before = bytes();
+  QByteArray before, after;
+  ASSERT_TRUE(KvReadFile(file, &before));
   for (const bool fromPrintDialog : {false, true}) {
     SCOPED_TRACE(fromPrintDialog);
     KvMarkJob job(paper(2100, 2970), 1);
@@ -194,12 +192,12 @@ TEST_F(CKvPrintJobTest, TheOpenDataFileIsRefusedWhicheverDialogNamedIt) {
     else
       answers.firstFiles = {file};
     KvMessageRecorder messages;
-    EXPECT_TRUE(job.Run(fromPrintDialog ? KV_CMD_FILE_PRINT : KV_CMD_FILE_PRINT_DIRECT));
+    EXPECT_TRUE(job.Run(fromPrintDialog ? int(KV_CMD_FILE_PRINT) : int(KV_CMD_FILE_PRINT_DIRECT)));
     EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(file)});
     EXPECT_EQ(answers.fileDialogs, fromPrintDialog ? 1 : 2);
     EXPECT_EQ(KvReadPdf(answers.pdfPath).pages, 1);
   }
-  EXPECT_EQ(bytes(), before);
+  EXPECT_TRUE(KvReadFile(file, &after) && after == before);
   EXPECT_EQ(data.db().GetLong(QStringLiteral("Select Count(*) From T")), 1);
 }
 
