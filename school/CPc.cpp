@@ -13,6 +13,8 @@
 #include "school/CXxDataType.h"
 #include "school/KvSchoolSql.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <cmath>
 #include <tuple>
@@ -23,6 +25,14 @@ constexpr double kZero = 0.000001;
 bool stop(const QString& message) {
   KvMessageBox(message, KV_MB_OK | KV_MB_ICONSTOP);
   return false;
+}
+
+// A refusal under the PC lock: the transaction (when there is one) is
+// rolled back first, so that no other workstation waits on the box.
+bool stopAfter(KvDbTransaction* transaction, const QString& message) {
+  if (transaction)
+    transaction->Rollback();
+  return stop(message);
 }
 
 // Reported as a failed statement is.
@@ -55,6 +65,55 @@ bool sameVoucherLines(QList<CPc> a, QList<CPc> b) {
   for (qsizetype i = 0; i < a.size(); ++i)
     if (key(a.at(i)) != key(b.at(i)) || std::fabs(a.at(i).My - b.at(i).My) > kZero)
       return false;
+  return true;
+}
+
+// Whether the students and fee items that the lines add to a voucher
+// (those `loaded` does not name already: a code with fee lines stored is
+// kept by the deletes that count them) are all stored; false when they
+// cannot be read (reported). The first one gone goes into *gone, as the
+// refusal to show.
+bool addedCodesStored(const QList<CPc>& lines, const QList<CPc>& loaded, CKvDb* pDb, QString* gone) {
+  QSet<QString> heldStudents;
+  QSet<QString> heldItems;
+  for (const CPc& line : loaded) {
+    heldStudents.insert(line.STD);
+    heldItems.insert(line.COST);
+  }
+  QStringList students;
+  QStringList items;
+  for (const CPc& line : lines) {
+    if (!heldStudents.contains(line.STD) && !students.contains(line.STD))
+      students.append(line.STD);
+    if (!heldItems.contains(line.COST) && !items.contains(line.COST))
+      items.append(line.COST);
+  }
+  if (students.isEmpty() && items.isEmpty())
+    return true;
+  const auto listed = [pDb](const QStringList& codes) {
+    QStringList literals = {QStringLiteral("''")};
+    for (const QString& code : codes)
+      literals.append(u'\'' + quoted(pDb, code) + u'\'');
+    return literals.join(u',');
+  };
+  CKvQuery query(1, 0, 1, pDb);
+  if (!query.Open(QStringLiteral("Select 0,rtrim(KNO) From STD Where KNO In (") + listed(students) +
+                  QStringLiteral(") Union All Select 1,rtrim(KNO) From COST Where rtrim(KNO) In (") + listed(items) +
+                  u')'))
+    return false;
+  QSet<QString> stored[2];
+  for (; !query.IsEOF(); query.MoveNext())
+    stored[query.GetLong(0) == 0 ? 0 : 1].insert(query.GetText(0));
+  for (const QString& student : students)
+    if (!stored[0].contains(student)) {
+      *gone = KvFormat(QStringLiteral("学生“%s”已被其他窗口或工作站删除，请刷新后再输入！"), student);
+      return true;
+    }
+  for (const QString& item : items)
+    if (!stored[1].contains(item)) {
+      *gone = KvFormat(QStringLiteral("收费项目“%s”已被其他窗口或工作站删除，请刷新后再输入！"), item);
+      return true;
+    }
   return true;
 }
 
@@ -279,9 +338,8 @@ bool CPc::InsertVoucher(const QList<CPc>& lines, CKvDb* pDb) {
   if (lines.isEmpty())
     return false;
   KvDbTransaction transaction(*pDb);
-  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("PC")) || !InsertVoucherLines(lines, pDb))
-    return false;
-  return transaction.Commit();
+  return transaction.IsActive() && pDb->LockTable(QStringLiteral("PC")) &&
+         InsertVoucherLines(lines, pDb, nullptr, transaction, true);
 }
 
 namespace {
@@ -302,11 +360,8 @@ QString boundInsertText(qsizetype count) {
 }
 }  // namespace
 
-bool CPc::InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb) {
-  return InsertVoucherLines(lines, pDb, nullptr, nullptr);
-}
-
-bool CPc::InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb, const VoucherLog* log, KvDbTransaction* commit) {
+bool CPc::InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb, const VoucherLog* log, KvDbTransaction& transaction,
+                             bool bCommit) {
   if (lines.isEmpty() || !pDb->IsOpen())
     return false;
   if (log && !CKvOperation::IsLogOn())
@@ -346,22 +401,22 @@ bool CPc::InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb, const VoucherL
   }
   // The statement is the transaction's last when the log row is in it or
   // there is none: the commit then goes with it.
-  const bool bLast = commit && (bLogTogether || !log);
+  const bool bLast = bCommit && (bLogTogether || !log);
   if (bLast) {
-    if (!commit->CommitWith(*statement, sql))
+    if (!transaction.CommitWith(*statement, sql))
       return false;  // rolled back and reported
   } else if (!statement->run(&error)) {
     return stopFailed(pDb, sql, error);
   }
   if (statement->rowsAffected() != (bLogTogether ? 1 : lines.size()))
-    return stop(QStringLiteral("单号重，插入记录失败！"));
+    return stopAfter(&transaction, QStringLiteral("单号重，插入记录失败！"));
   if (log && !bLogTogether &&
       !CKvOperation::InsertLogRow(log->nTask, log->sOp, log->sT, log->nCode, log->note, pDb))
     return false;
-  return !commit || bLast || commit->Commit();
+  return !bCommit || bLast || transaction.Commit();
 }
 
-bool CPc::DeleteVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
+bool CPc::DeleteVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, KvDbTransaction* transaction) {
   CPc stored;
   const int count = stored.LoadVoucher(nF, t, dh, pDb);
   if (count < 0)
@@ -369,9 +424,9 @@ bool CPc::DeleteVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb)
   if (count == 0)
     return true;
   if (!stored.Opr1.isEmpty())
-    return stop(KvFormat(QStringLiteral("“%s”已被复核，不能删除！"), dh));
+    return stopAfter(transaction, KvFormat(QStringLiteral("“%s”已被复核，不能删除！"), dh));
   if (stored.Opr0 != CurrentOperator())
-    return stop(QStringLiteral("非你所做单据，不能删除！"));
+    return stopAfter(transaction, QStringLiteral("非你所做单据，不能删除！"));
   return pDb->Execute(QStringLiteral("Delete From PC ") + VoucherWhere(nF, t, dh, pDb));
 }
 
@@ -391,7 +446,8 @@ bool CPc::ReviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb,
   return true;
 }
 
-bool CPc::UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, bool* pChanged) {
+bool CPc::UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, KvDbTransaction* transaction,
+                          bool* pChanged) {
   if (pChanged)
     *pChanged = false;
   CPc stored;
@@ -400,7 +456,7 @@ bool CPc::UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pD
   if (stored.Opr1.isEmpty())
     return true;
   if (stored.Opr1 != CurrentOperator())
-    return stop(KvFormat(QStringLiteral("“%s”非你所复核的单据，不能取消复核！"), dh));
+    return stopAfter(transaction, KvFormat(QStringLiteral("“%s”非你所复核的单据，不能取消复核！"), dh));
   if (!pDb->Execute(QStringLiteral("Update PC Set Opr1=''") + VoucherWhere(nF, t, dh, pDb)))
     return false;
   if (pChanged)
@@ -430,7 +486,7 @@ bool CPc::UnreviewClass(CKvDb* pDb, bool* pChanged) {
   if (STD.isEmpty())
     return false;
   if (F == -1 && !T.isEmpty() && T != u"xxxx")
-    return UnreviewVoucher(-1, T, DH, pDb, pChanged);
+    return UnreviewVoucher(-1, T, DH, pDb, nullptr, pChanged);
   const bool done = pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='' Where STD Like '%s' And Opr1='%s'"),
                                           KvLikePrefix(pDb, STD), quoted(pDb, CurrentOperator())) +
                                  termAndKind(*this));
@@ -516,7 +572,7 @@ bool CPc::SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* li
       if (count < 0)
         return false;
       if ((F == -1 && count == 0) || !sameVoucherLines(stored, loaded))
-        return stop(QStringLiteral("单据已被其他工作站修改或删除，请刷新后再输入！"));
+        return stopAfter(&transaction, QStringLiteral("单据已被其他窗口或工作站修改或删除，请刷新后再输入！"));
     }
     // Digits are written with leading zeros; 0 or no digits takes the next
     // free number of the kind and year, under the lock.
@@ -533,6 +589,13 @@ bool CPc::SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* li
     if (!bNewVoucher && !pDb->Execute(QStringLiteral("Delete From PC ") + where, QString(), 1))
       return false;
     lines->removeIf([](const CPc& line) { return std::fabs(line.My) < kZero; });
+    // The sheet chose its students and items before the lock: each one it
+    // adds to the voucher is read again under it.
+    QString gone;
+    if (!addedCodesStored(*lines, loaded, pDb, &gone))
+      return false;
+    if (!gone.isEmpty())
+      return stopAfter(&transaction, gone);
     for (const CPc& line : *lines)
       if (!line.Insert(pDb, 1))
         return false;
@@ -545,7 +608,7 @@ bool CPc::SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* li
     if (count < 0)
       return false;
     if (count != lines->size())
-      return stop(QStringLiteral("单号重，插入记录失败！"));
+      return stopAfter(&transaction, QStringLiteral("单号重，插入记录失败！"));
     if (!transaction.Commit())
       return false;
     *lines = stored;

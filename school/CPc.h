@@ -121,11 +121,6 @@ class CPc {
   // Stores a new receipt (paid lines sharing T and DH) in one transaction;
   // false for no lines, a failed statement or a number in use.
   static bool InsertVoucher(const QList<CPc>& lines, CKvDb* pDb);
-  // InsertVoucher's work inside a caller's transaction that holds the PC
-  // lock: one bound statement (prepared once per connection) that inserts
-  // the lines only while their number is free in the year and kind; the
-  // rows it inserted tell whether it was.
-  static bool InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb);
   // The log row a voucher's save writes (see CKvOperation::InsertLogRow).
   struct VoucherLog {
     int nTask = 0;
@@ -134,24 +129,31 @@ class CPc {
     int nCode = 0;
     QString note;
   };
-  // As InsertVoucherLines, and the log row (when given and the log is on)
-  // written only with the lines; with `commit`, the caller's whole
-  // transaction (begun with its select, see KvDbTransaction) is committed
-  // after them, which needs that nothing else was written in it. On a
-  // server the lines and the log row go in one statement, sent with the
-  // commit in one round trip where the back end can.
+  // InsertVoucher's work inside the caller's transaction, which holds the
+  // PC lock: one bound statement (prepared once per connection) that
+  // inserts the lines only while their number is free in the year and
+  // kind, and the log row (when given and the log is on) written only with
+  // them. A number in use rolls the transaction back before
+  // "单号重，插入记录失败！". With bCommit the whole transaction (begun
+  // with its select, see KvDbTransaction) is committed after them, which
+  // needs that nothing else was written in it. On a server the lines and
+  // the log row go in one statement, sent with the commit in one round
+  // trip where the back end can.
   static bool InsertVoucherLines(const QList<CPc>& lines, CKvDb* pDb, const VoucherLog* log,
-                                 KvDbTransaction* commit);
+                                 KvDbTransaction& transaction, bool bCommit);
   // Deletes a voucher made by the current operator and not reviewed; a
-  // voucher that is not there counts as deleted. Refusals:
+  // voucher that is not there counts as deleted. Refusals, shown after the
+  // caller's transaction (when given) is rolled back:
   // "“%s”已被复核，不能删除！", "非你所做单据，不能删除！".
-  bool DeleteVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb);
+  bool DeleteVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, KvDbTransaction* transaction);
   // Reviews a voucher by the current operator; *pChanged tells whether
   // Opr1 changed (false for a voucher reviewed already).
   bool ReviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, bool* pChanged = nullptr);
   // Cancels one's own review ("“%s”非你所复核的单据，不能取消复核！" for
-  // another's); *pChanged as above.
-  bool UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, bool* pChanged = nullptr);
+  // another's, shown after the caller's transaction, when given, is rolled
+  // back); *pChanged as above.
+  bool UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, KvDbTransaction* transaction,
+                       bool* pChanged = nullptr);
   // On a head: the one voucher it names (paid with a date), else every
   // unreviewed line of the class's students in the head's term and kind;
   // *pChanged tells whether a reviewer changed. A head with no class code
@@ -173,12 +175,15 @@ class CPc {
   // with no amount dropped), in one transaction, when under the PC lock it
   // is still stored as `loaded` (every column of every line; a paid
   // voucher that is gone counts as changed): otherwise
-  // "单据已被其他工作站修改或删除，请刷新后再输入！" and nothing is written.
+  // "单据已被其他窗口或工作站修改或删除，请刷新后再输入！" and nothing is written.
   // A line the caller does not replace is to be among the lines as it was
-  // loaded. A number of 0 or without digits becomes the next free one of
-  // the kind and year (taken under the PC lock), typed digits get their
-  // leading zeros, in the head and in the lines that carried the head's
-  // number; *lines becomes the voucher as stored then. "空单据！" when none
+  // loaded. A student or fee item the lines add that is no longer stored
+  // refuses ("学生“%s”已被其他窗口或工作站删除，请刷新后再输入！",
+  // "收费项目“%s”已被其他窗口或工作站删除，请刷新后再输入！"); every
+  // refusal under the lock is shown after the rollback. A number of 0 or
+  // without digits becomes the next free one of the kind and year (taken
+  // under the PC lock), typed digits get their leading zeros, in the head
+  // and in the lines that carried the head's number; *lines becomes the voucher as stored then. "空单据！" when none
   // is left (the voucher is then gone), and for payments a note when
   // students of the class now owe or have overpaid in the term.
   bool SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* lines, CKvDb* pDb);

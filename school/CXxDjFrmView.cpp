@@ -493,6 +493,7 @@ void CXxDjFrmView::onRowsChosen() {
   KvDbTransaction transaction(*pDoc->m_pDb, QStringLiteral("PC"));
   const int stored = transaction.IsActive() ? CPc::MaxReceiptLines(pDoc->m_pDb) : -1;
   if (stored >= 0 && chosen + 1 < stored) {
+    transaction.Rollback();
     KvMessageBox(tooLong, KV_MB_OK | KV_MB_ICONSTOP);
     keepCount();
     return;
@@ -503,6 +504,10 @@ void CXxDjFrmView::onRowsChosen() {
   CXxDataType::ReceiptRowsRef() = chosen + 1;
   CXxDataType* pType = CXxDataType::Get();
   if (stored < 0 || !pType || !pType->SaveParams(pDoc->m_pDb) || !transaction.Commit()) {
+    // Told after the rollback, and only when nothing on the way (the
+    // connection's report of a failed statement or of a lock given up)
+    // has told already.
+    transaction.Rollback();
     CXxDataType::ReceiptRowsRef() = n;
     keepCount();
     if (KvMessageCount() == shown)

@@ -162,7 +162,7 @@ bool CXxDjListView::DeleteReceipt(const QString& number) {
   CKvDb* pDb = m_pDoc->m_pDb;
   KvDbTransaction transaction(*pDb, QStringLiteral("PC"));
   CPc scratch;
-  return transaction.IsActive() && scratch.DeleteVoucher(-1, m_pDoc->m_strDay, number, pDb) &&
+  return transaction.IsActive() && scratch.DeleteVoucher(-1, m_pDoc->m_strDay, number, pDb, &transaction) &&
          m_pDoc->WriteLog(KvFormat(QStringLiteral("删除第%s号收费收据"), number)) && transaction.Commit();
 }
 
@@ -172,7 +172,8 @@ bool CXxDjListView::ReviewReceipt(const QString& number, bool bReview) {
   CPc scratch;
   bool changed = false;
   if (!transaction.IsActive() || !(bReview ? scratch.ReviewVoucher(-1, m_pDoc->m_strDay, number, pDb, &changed)
-                                           : scratch.UnreviewVoucher(-1, m_pDoc->m_strDay, number, pDb, &changed)))
+                                           : scratch.UnreviewVoucher(-1, m_pDoc->m_strDay, number, pDb, &transaction,
+                                                                     &changed)))
     return false;
   // Only a review that changed the receipt is logged.
   if (changed &&

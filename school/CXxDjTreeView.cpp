@@ -2,6 +2,8 @@
 
 #include "app/CKvApp.h"
 #include "app/CKvOperation.h"
+#include "core/CKvDb.h"
+#include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "school/CPc.h"
@@ -299,7 +301,10 @@ void CXxDjTreeView::OnDelete() {
   CPc scratch;
   const QString t = head.T;
   const QString dh = head.DH;
-  if (!scratch.DeleteVoucher(-1, t, dh, m_pDb))
+  // The review and the maker are checked under the PC lock, after the
+  // answer: a review made meanwhile elsewhere refuses the delete.
+  KvDbTransaction transaction(*m_pDb, QStringLiteral("PC"));
+  if (!transaction.IsActive() || !scratch.DeleteVoucher(-1, t, dh, m_pDb, &transaction) || !transaction.Commit())
     return;
   Rebuild();
   m_pSheet->m_savedHead = head;

@@ -35,6 +35,14 @@ KvReceiptSaveResult stop(const QString& message, KvReceiptSaveResult::Focus focu
   return refuse(focus, line);
 }
 
+// A refusal under the PC lock: rolled back first, so that no other
+// workstation waits on the box.
+KvReceiptSaveResult stopAfter(KvDbTransaction& transaction, const QString& message,
+                              KvReceiptSaveResult::Focus focus, int line = 0) {
+  transaction.Rollback();
+  return stop(message, focus, line);
+}
+
 // One line per balance: "%s：%s%12.2lf元\n".
 QString balanceText(const QList<CPc>& balances, bool* overpaid) {
   QString text;
@@ -166,14 +174,13 @@ bool readPreSaveRows(const CPc& head, const QString& student, const QString& lef
   return true;
 }
 
-// The student present in the term, as the rows read tell; false after the
-// refusal (into *refused).
-bool studentPresent(const PreSaveRows& rows, KvReceiptSaveResult* refused) {
+// Why the student, as the rows read tell, is not present in the term, and
+// the field to focus; empty when he is.
+QString studentRefusal(const PreSaveRows& rows, KvReceiptSaveResult::Focus* focus) {
   if (rows.nInTerm == 1)
-    return true;
-  *refused = rows.nAnyTerm == 0 ? stop(QStringLiteral("此代码对应的学生不存在！"), KvReceiptSaveResult::kStudent)
-                                : stop(QStringLiteral("学期期次不正确！"), KvReceiptSaveResult::kTerm);
-  return false;
+    return QString();
+  *focus = rows.nAnyTerm == 0 ? KvReceiptSaveResult::kStudent : KvReceiptSaveResult::kTerm;
+  return rows.nAnyTerm == 0 ? QStringLiteral("此代码对应的学生不存在！") : QStringLiteral("学期期次不正确！");
 }
 }  // namespace
 
@@ -197,9 +204,9 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
     return stop(QStringLiteral("这不是一个学生的代码！"), R::kStudent);
   if (head.QC < 0)
     return stop(QStringLiteral("学期期次不正确！"), R::kTerm);
-  KvReceiptSaveResult refused;
-  if (!studentPresent(stored, &refused))
-    return refused;
+  R::Focus focus = R::kNone;
+  if (const QString refusal = studentRefusal(stored, &focus); !refusal.isEmpty())
+    return stop(refusal, focus);
 
   // The number: digits written back with leading zeros; 0 or none leaves it
   // empty, and the save takes the next free number.
@@ -306,12 +313,12 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
   }
   balances = locked.strVersion == stored.strVersion ? stored.balances : locked.balances;
   // The student and the items as they are after the question.
-  if (!studentPresent(locked, &refused))
-    return refused;
+  if (const QString refusal = studentRefusal(locked, &focus); !refusal.isEmpty())
+    return stopAfter(transaction, refusal, focus);
   for (qsizetype i = 0; i < lines.size(); ++i)
     if (std::fabs(lines.at(i).My) >= kZero && !lines.at(i).COST.isEmpty() &&
         !locked.itemNames.contains(lines.at(i).COST))
-      return stop(QStringLiteral("此收费项目不存在！"), R::kItem, int(i));
+      return stopAfter(transaction, QStringLiteral("此收费项目不存在！"), R::kItem, int(i));
   if (number.isEmpty())
     KvFormatInt(largest + 1, &number, 5, true);
   for (CPc& fee : collected) {
@@ -325,19 +332,20 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
     if (count < 0)
       return refuse(R::kStudent);
     if (count == 0 || !storedAsLoaded(storedNow, storedLines))
-      return stop(QStringLiteral("单据已被其他工作站修改或删除，请刷新后再输入！"), R::kStudent);
+      return stopAfter(transaction, QStringLiteral("单据已被其他窗口或工作站修改或删除，请刷新后再输入！"),
+                       R::kStudent);
   }
   if (!bNew) {
     CPc scratch;
-    if (!scratch.DeleteVoucher(-1, storedHead.T, storedHead.DH, pDb))
-      return stop(QStringLiteral("无法修改！"), R::kStudent);
+    if (!scratch.DeleteVoucher(-1, storedHead.T, storedHead.DH, pDb, &transaction))
+      return stopAfter(transaction, QStringLiteral("无法修改！"), R::kStudent);
   }
   // A replaced receipt's own lines were left out of the balances above.
   sortByItem(&balances);
   CPc::SubtractReceipt(&balances, collected);
   if (std::any_of(balances.cbegin(), balances.cend(), [](const CPc& balance) { return balance.My < -kZero; })) {
     bool overpaid = false;
-    return stop(balanceText(balances, &overpaid), R::kAmount, 0);
+    return stopAfter(transaction, balanceText(balances, &overpaid), R::kAmount, 0);
   }
   QString note;
   if (bNew) {
@@ -355,9 +363,8 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
   if (app)
     log = {app->GetTask().nTask, CKvOperation::OperatorLabel(), CKvOperation::NowText(),
            CXxDataType::kModule * 100 + 2, note};
-  const bool bSaved = bNew ? CPc::InsertVoucherLines(collected, pDb, app ? &log : nullptr, &transaction)
-                           : CPc::InsertVoucherLines(collected, pDb, app ? &log : nullptr, nullptr) &&
-                                 transaction.Commit();
+  const bool bSaved = CPc::InsertVoucherLines(collected, pDb, app ? &log : nullptr, transaction, bNew) &&
+                      (bNew || transaction.Commit());
   if (!bSaved)
     return refuse(R::kStudent);
 

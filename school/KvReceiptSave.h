@@ -16,13 +16,14 @@
 //    balances again (kept from step 2 when no other connection has
 //    committed since), and the student and the items, checked again; a
 //    replaced receipt read and given to the caller's check
-//    ("单据已被其他工作站修改或删除，请刷新后再输入！" when it is gone or no
+//    ("单据已被其他窗口或工作站修改或删除，请刷新后再输入！" when it is gone or no
 //    longer as the window loaded it); the delete of the replaced receipt
 //    (its own refusals, then "无法修改！");
 //    the balance check (an item overpaid meanwhile refuses with its "多收"
 //    line); the lines, inserted only while their number is free
 //    ("单号重，插入记录失败！"); the log row on the same connection. Any
-//    failure rolls all of it back: PC and the log are as before.
+//    failure rolls all of it back: PC and the log are as before. A
+//    refusal in this step is shown after the rollback.
 //
 // Steps 1 and 2 read everything they need in one select.
 

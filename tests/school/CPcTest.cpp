@@ -71,7 +71,7 @@ TEST_P(CPcTest, DeleteAndReviewRules) {
                                  pdb()));
   CPc scratch;
   const QString day = QStringLiteral("20240910");
-  EXPECT_TRUE(scratch.DeleteVoucher(-1, day, QStringLiteral("00009"), pdb()));
+  EXPECT_TRUE(scratch.DeleteVoucher(-1, day, QStringLiteral("00009"), pdb(), nullptr));
 
   bool changed = false;
   EXPECT_TRUE(scratch.ReviewVoucher(-1, day, QStringLiteral("00001"), pdb(), &changed));
@@ -79,25 +79,25 @@ TEST_P(CPcTest, DeleteAndReviewRules) {
   EXPECT_TRUE(scratch.ReviewVoucher(-1, day, QStringLiteral("00001"), pdb(), &changed));
   EXPECT_FALSE(changed);
   EXPECT_FALSE(scratch.ReviewVoucher(-1, day, QStringLiteral("00009"), pdb(), &changed));
-  EXPECT_FALSE(scratch.DeleteVoucher(-1, day, QStringLiteral("00001"), pdb()));
+  EXPECT_FALSE(scratch.DeleteVoucher(-1, day, QStringLiteral("00001"), pdb(), nullptr));
   EXPECT_EQ(recorder.last(), QStringLiteral("“00001”已被复核，不能删除！"));
 
   // Another operator may neither cancel the review nor delete.
   m_app->GetDataFile().SetOperatorCode(QStringLiteral("102"));
-  EXPECT_FALSE(scratch.UnreviewVoucher(-1, day, QStringLiteral("00001"), pdb(), &changed));
+  EXPECT_FALSE(scratch.UnreviewVoucher(-1, day, QStringLiteral("00001"), pdb(), nullptr, &changed));
   EXPECT_EQ(recorder.last(), QStringLiteral("“00001”非你所复核的单据，不能取消复核！"));
   m_app->GetDataFile().SetOperatorCode(QStringLiteral("101"));
-  EXPECT_TRUE(scratch.UnreviewVoucher(-1, day, QStringLiteral("00001"), pdb(), &changed));
+  EXPECT_TRUE(scratch.UnreviewVoucher(-1, day, QStringLiteral("00001"), pdb(), nullptr, &changed));
   EXPECT_TRUE(changed);
-  EXPECT_TRUE(scratch.UnreviewVoucher(-1, day, QStringLiteral("00001"), pdb(), &changed));
+  EXPECT_TRUE(scratch.UnreviewVoucher(-1, day, QStringLiteral("00001"), pdb(), nullptr, &changed));
   EXPECT_FALSE(changed);
   m_app->GetDataFile().SetOperatorCode(QStringLiteral("102"));
-  EXPECT_FALSE(scratch.DeleteVoucher(-1, day, QStringLiteral("00001"), pdb()));
+  EXPECT_FALSE(scratch.DeleteVoucher(-1, day, QStringLiteral("00001"), pdb(), nullptr));
   EXPECT_EQ(recorder.last(), QStringLiteral("非你所做单据，不能删除！"));
   m_app->GetDataFile().SetOperatorCode(QStringLiteral("101"));
   EXPECT_TRUE(CPc::IncPrintCount(-1, day, QStringLiteral("00001"), pdb()));
   EXPECT_EQ(Column(QStringLiteral("Select LPR From PC")), QStringList{"1"});
-  EXPECT_TRUE(scratch.DeleteVoucher(-1, day, QStringLiteral("00001"), pdb()));
+  EXPECT_TRUE(scratch.DeleteVoucher(-1, day, QStringLiteral("00001"), pdb(), nullptr));
   EXPECT_EQ(Column(QStringLiteral("Select Count(*) From PC")), QStringList{"0"});
 }
 
@@ -144,12 +144,21 @@ TEST_P(CPcTest, ClassSheetVoucherLoadedAndSaved) {
     line.My = student[8] == '1' ? 500 : 0;
     lines.append(line);
   }
+  // An item the sheet read, deleted at another workstation before the save.
+  KvMessageRecorder recorder;
+  QList<CPc> gone = lines;
+  gone.last().COST = QStringLiteral("02");
+  gone.last().My = 10;
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other) && other.Execute(QStringLiteral("Delete From COST Where KNO='02'")));
+  EXPECT_FALSE(CPc(head).SaveClassVoucher(oldHead, {}, &gone, pdb()));
+  EXPECT_EQ(recorder.texts(), QStringList{"收费项目“02”已被其他窗口或工作站删除，请刷新后再输入！"});
+  EXPECT_EQ(Column(QStringLiteral("Select Count(*) From PC")), QStringList{"0"});
   EXPECT_TRUE(head.SaveClassVoucher(oldHead, {}, &lines, pdb()));
   EXPECT_EQ(lines.size(), 1);
   EXPECT_EQ(Column(QStringLiteral("Select STD From PC")), QStringList{"010201001"});
 
   // A payment that leaves one student owing 0.01: the note.
-  KvMessageRecorder recorder;
   CPc pay;
   pay.STD = QStringLiteral("010201");
   pay.QC = 0;
@@ -187,7 +196,8 @@ TEST_P(CPcTest, ClassSheetNumberZeroOrWithoutDigitsTakesTheNextFree) {
     int nKind;
     const char* typed;
     const char* saved;
-  } cases[] = {{1, "0", "00002"}, {1, "", "00003"}, {-1, "号", "00001"}, {-1, "12", "00012"}, {-1, "00000", "00013"}};
+  } cases[] = {{1, "0", "00002"},    {1, "", "00003"},      {-1, "号", "00001"},
+               {-1, "12", "00012"}, {-1, "12", nullptr},   {-1, "00000", "00013"}};
   for (const auto& c : cases) {
     CPc head;
     head.STD = QStringLiteral("010201");
@@ -207,12 +217,18 @@ TEST_P(CPcTest, ClassSheetNumberZeroOrWithoutDigitsTakesTheNextFree) {
     QList<CPc> loaded;
     if (c.nKind == 1)
       CPc::Select(QStringLiteral("Where F=1 And QC=0"), QString(), &loaded, pdb());
-    EXPECT_TRUE(head.SaveClassVoucher(stored, loaded, &lines, pdb())) << c.typed;
-    EXPECT_EQ(head.DH, QString::fromLatin1(c.saved)) << c.typed;
+    // A new voucher whose number another voucher holds: checked under the
+    // lock, refused, nothing added.
+    KvMessageRecorder recorder;
+    EXPECT_EQ(head.SaveClassVoucher(stored, loaded, &lines, pdb()), c.saved != nullptr) << c.typed;
     EXPECT_EQ(Column(KvFormat(QStringLiteral("Select Count(*) From PC Where F=%d And COST='02' And DH='%s'"),
-                              c.nKind, QString::fromLatin1(c.saved))),
+                              c.nKind, head.DH)),
               QStringList{"1"})
         << c.typed;
+    if (c.saved)
+      EXPECT_EQ(head.DH, QString::fromLatin1(c.saved)) << c.typed;
+    else
+      EXPECT_EQ(recorder.last(), QStringLiteral("单号重，插入记录失败！"));
   }
 }
 

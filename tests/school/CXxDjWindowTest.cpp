@@ -500,8 +500,10 @@ TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
     const char* number;
     const char* refusal;  // empty: saved
     const char* stored;   // T and DH
+    bool revoked = false;  // the right to save removed after the sheet opened
   } cases[] = {{"2024", "13", "1", "3", "月份超界", ""},
                {"2024", "2", "30", "3", "日期超界", ""},
+               {"2024", "7", "5", "12", "当前操作员无权保存本表！", "", true},
                {"2024", "7", "5", "12", "", "20240705 00012"}};
   const CPc opened = doc->m_head;
   for (const auto& c : cases) {
@@ -511,6 +513,7 @@ TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
     note("制证日") = QString::fromLatin1(c.day);
     note("凭证号") = QString::fromLatin1(c.number);
     KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("10"));
+    Grant(c.revoked ? QStringList{"1802", "1804", "1806"} : QStringList{"1802", "1803", "1804", "1806"});
     EXPECT_EQ(doc->Save(), QString::fromUtf8(c.refusal).isEmpty()) << c.month;
     EXPECT_EQ(recorder.texts().value(0), QString::fromUtf8(c.refusal)) << c.month;
     EXPECT_EQ(Column(QStringLiteral("Select T||' '||DH From PC")),
@@ -573,7 +576,7 @@ TEST_P(CXxDjWindowTest, ReviewNeedsAClassAndASaveReplacesOnlyWhatItShowsAndRead)
                 "Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
                 "Values(0,1,0,70,'20240910','00001','','03','010201001','101','','1')",
                nullptr, {"010201001 01 00001 200", "010201001 03 00001 70", "010201002 02 00001 50"}}};
-  const QString refusal = QStringLiteral("单据已被其他工作站修改或删除，请刷新后再输入！");
+  const QString refusal = QStringLiteral("单据已被其他窗口或工作站修改或删除，请刷新后再输入！");
   for (const auto& c : cases) {
     const QString elsewhere = QString::fromUtf8(c.elsewhere);
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PC")));

@@ -146,10 +146,20 @@ TEST_P(KvReceiptSaveTest, PaymentMadeMeanwhileRefusesAnOverpayment) {
   ASSERT_TRUE(testDb().OpenAnother(other));
   QString change = QStringLiteral("Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
                                   "Values(1,-1,0,300,'20240910','00007','','01','010201001','102','','0')");
+  CPc due = line(QStringLiteral("03"), 10);
+  due.STD = QStringLiteral("010201001");
+  due.T = QStringLiteral("20240910");
+  due.DH = QStringLiteral("00009");
+  due.F = 1;
   KvMessageHandler previous = KvSetMessageHandler([&](const KvMessage& message) {
     if (message.text.endsWith(QStringLiteral("保存吗？"))) {
       EXPECT_TRUE(other.Execute(change));
       return int(KV_IDYES);
+    }
+    // The refusal is shown after the rollback: another workstation saves
+    // while the operator reads it.
+    if (message.text.contains(QStringLiteral("多收"))) {
+      EXPECT_TRUE(CPc::InsertVoucher({due}, &other));
     }
     return message.defaultAnswer();
   });
@@ -160,6 +170,7 @@ TEST_P(KvReceiptSaveTest, PaymentMadeMeanwhileRefusesAnOverpayment) {
   EXPECT_EQ(Save({line(QStringLiteral("01"), 100)}).focus, KvReceiptSaveResult::kTerm);
   KvSetMessageHandler(previous);
   EXPECT_EQ(Column(QStringLiteral("Select DH From PC Where F=-1")), QStringList{"00007"});
+  EXPECT_EQ(Column(QStringLiteral("Select DH From PC Where F=1 And COST='03'")), QStringList{"00009"});
   EXPECT_TRUE(Log().isEmpty());
 }
 

@@ -272,10 +272,15 @@ TEST_P(KvReceiptWindowTest, DeleteSelectsTheNextRowAndReviewsLogOnlyChanges) {
     AddReceipt(QString::fromLatin1(number));
   ASSERT_NE(Open(QStringLiteral("20240910")), nullptr);
   Select(QStringLiteral("00002"));
-  {
+  // Reviewed elsewhere while the question is read: checked after the
+  // answer, refused, kept.
+  for (const char* review : {"102", ""}) {
     KvScriptedAnswers answers({KV_IDYES});
+    answers.onQuestion = [&] {
+      ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set Opr1='%1' Where DH='00002'").arg(review)));
+    };
     m_list->OnDelete();
-    EXPECT_EQ(answers.texts, QStringList{"真的要删除第00002号收费收据吗？"});
+    EXPECT_EQ(answers.Stops(), *review ? QStringList{"“00002”已被复核，不能删除！"} : QStringList()) << review;
   }
   EXPECT_EQ(m_list->GetItemText(m_list->GetFirstSelected(), 0), QStringLiteral("00003"));
   EXPECT_EQ(m_doc->m_head.DH, QStringLiteral("00003"));
@@ -687,7 +692,7 @@ TEST_P(KvReceiptWindowTest, RefreshAsksAndPrintSavesAChangedReceiptFirst) {
   m_form->AmountEdit(0)->setText(QStringLiteral("450"));
   KvScriptedAnswers refused;
   EXPECT_FALSE(m_form->SaveRecord(0));
-  EXPECT_EQ(refused.Stops(), QStringList{"单据已被其他工作站修改或删除，请刷新后再输入！"});
+  EXPECT_EQ(refused.Stops(), QStringList{"单据已被其他窗口或工作站修改或删除，请刷新后再输入！"});
   EXPECT_EQ(Paid(), QStringList{"00001|01|400|1"});
 }
 
