@@ -272,6 +272,18 @@ TEST_P(CKvStdDirDlgTest, CodeLengthRewritesEveryCodeOrNothing) {
   EXPECT_EQ(shown(dialog), (QStringList{"0102010001", "0102010002"}));
   EXPECT_EQ(Column(QStringLiteral("Select STD From PC")), QStringList{"0102010001"});
   EXPECT_EQ(Column(QStringLiteral("Select CsVal From SysCsTab Where Cs=4180 And CsN=13")), QStringList{"4"});
+
+  // Another station lengthens the class level while the question is read:
+  // the rewrite compares the stored lengths again, and nothing is written.
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  KvScriptedAnswers raced;
+  raced.onQuestion = [&] {
+    EXPECT_TRUE(other.Execute(QStringLiteral("Update SysCsTab Set CsVal='3' Where Cs=4180 And CsN=12")));
+  };
+  Choose(&dialog, CKvStdDirDlg::IDC_LENGTH, 4);
+  EXPECT_EQ(raced.Stops(), QStringList{"系统参数发生了变化，软件将被迫关闭！"});
+  EXPECT_EQ(other.GetLong(QStringLiteral("Select Count(*) From PC Where STD='0102010001'")), 1);
 }
 
 TEST_P(CKvStdDirDlgTest, StudentsMoveBetweenClassesByCutAndPaste) {
