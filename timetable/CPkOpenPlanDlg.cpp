@@ -159,8 +159,8 @@ void CPkOpenPlanDlg::OnPlanPicked() {
     T = itemDate(item);
     m_nNewPlan = 0;
   }
-  m_pDelete->setEnabled(T.size() == 8 && (m_nKind == 0 ? writesPlans()
-                                                         : KvHasRight(CPkDataType::kModule, QStringLiteral("08"))));
+  const QString right = m_nKind == 0 ? QStringLiteral("06") : QStringLiteral("08");
+  m_pDelete->setEnabled(T.size() == 8 && KvHasRight(CPkDataType::kModule, right));
   m_pOk->setEnabled(m_pPlans->count() > 0);
   m_pPlans->setEnabled(m_pPlans->count() > 0);
   showDate(T);

@@ -11,6 +11,7 @@
 #include "ui/KvCommands.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -30,7 +31,7 @@ class KvUnsavedWindow : public QWidget {
  protected:
   void closeEvent(QCloseEvent* event) override {
     auto* window = qobject_cast<QMdiSubWindow*>(parentWidget());
-    EXPECT_EQ(window->mdiArea()->activeSubWindow(), window);
+    EXPECT_EQ(window->mdiArea()->currentSubWindow(), window);
     event->setAccepted(KvMessageBox(QStringLiteral("当前文档已发生了变化，存盘吗？"),
                                     KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) == KV_IDNO);
   }
@@ -170,10 +171,13 @@ TEST_F(CKvMainFrmTest, TheCloseStopsAtTheFirstWindowThatStaysOpen) {
     SCOPED_TRACE(c.answers.first());
     CMdiClient* area = frame()->MdiClient();
     while (area->subWindowList().size() < 2)
-      area->addSubWindow(new KvUnsavedWindow)->setAttribute(Qt::WA_DeleteOnClose);
+      area->addSubWindow(new KvUnsavedWindow, Qt::SubWindow)->setAttribute(Qt::WA_DeleteOnClose);
+    for (QMdiSubWindow* window : area->subWindowList())
+      window->show();
     KvMessageRecorder recorder;
     recorder.script(c.answers);
     frame()->show();
+    QApplication::setActiveWindow(frame());
     area->setActiveSubWindow(area->subWindowList().last());
     EXPECT_EQ(frame()->close(), c.left == 0);
     EXPECT_EQ(recorder.messages().size(), c.questions);

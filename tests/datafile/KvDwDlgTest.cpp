@@ -196,7 +196,10 @@ TEST_P(KvDwDlgTest, CommandsFollowTheSelectionAndTheRights) {
     const KvDialogExecFn previous = KvSetDialogExec([&](QDialog*) { return ++opened, int(QDialog::Rejected); });
     QTreeView* view = list->DetailsView();
     QTest::keyClick(view, Qt::Key_Return);
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 0)).center());
+    const QPoint row = view->visualRect(view->model()->index(0, 0)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, row);
     KvSetDialogExec(previous);
     EXPECT_EQ(opened, c.units ? 2 : 0);
   }

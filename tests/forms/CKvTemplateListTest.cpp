@@ -10,6 +10,7 @@
 #include "ui/KvRowClipboard.h"
 
 #include <QAbstractItemModel>
+#include <QAbstractItemView>
 #include <QTest>
 #include <QTreeView>
 
@@ -92,15 +93,20 @@ TEST_P(KvTemplateListTest, CommandsFollowTheSelectionTheRightsAndTheModule) {
   EXPECT_TRUE(enabled(KV_CMD_ADD_TEMPLATE));
   // Enter and a double click open a document only as 打开 does.
   list().show();
-  QTreeView* view = list().DetailsView();
+  QAbstractItemView* view = list().View();
   KvFakeControl().allowOpen = false;
   for (const auto& [form, opens] : {std::pair{1, false}, std::pair{0, true}}) {
     const QRect row = view->visualRect(view->model()->index(list().FindRow(300, form), 0));
     for (bool click : {false, true}) {
       select({{300, form}});
       KvFakeControl().argsAtOpen = {QStringLiteral("none")};
-      click ? QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row.center())
-            : QTest::keyClick(view, Qt::Key_Return);
+      if (click) {
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, row.center());
+      } else {
+        QTest::keyClick(view, Qt::Key_Return);
+      }
       EXPECT_EQ(KvFakeControl().argsAtOpen != QStringList{QStringLiteral("none")}, opens) << form << click;
     }
   }

@@ -335,14 +335,12 @@ TEST_P(CXxDjWindowTest, PropertiesKeepWhatTheSheetShowsAndEveryAmountUnderItsIte
   };
   // Types into the first row under the head block that reads `head`.
   const auto typeUnder = [](CXxDjDoc0* window, const QString& head, const QString& text) {
-    for (const KvTopWord& word : window->m_formEntry.topWords) {
-      if (word.sWords != head)
-        continue;
-      const int column = word.nCol1 - 1;
-      window->m_rows[0][window->m_colMap.at(column)] = text;
-      Grid(window)->OnCellChanged(text, 0, column, QStringLiteral("TEXT"));
-      Grid(window)->SetChanged(true);
-    }
+    for (const KvTopWord& word : window->m_formEntry.topWords)
+      if (word.sWords == head) {
+        window->m_rows[0][window->m_colMap.at(word.nCol1 - 1)] = text;
+        Grid(window)->OnCellChanged(text, 0, word.nCol1 - 1, QStringLiteral("TEXT"));
+        Grid(window)->SetChanged(true);
+      }
   };
   const auto item = [&](const QString& code) {
     for (int i = 0; i < doc->m_formEntry.formulas.size(); ++i)
@@ -402,8 +400,7 @@ TEST_P(CXxDjWindowTest, PropertiesKeepWhatTheSheetShowsAndEveryAmountUnderItsIte
     EXPECT_EQ(Column(QStringLiteral("Select T||' '||DH||' '||COST||' '||Cast(My As INTEGER) From PC Where F=%1 "
                                     "And QC=0 Order By COST").arg(doc->m_head.F)).join(u'|'), QString::fromUtf8(c.stored));
     if (second) {
-      typeUnder(second, QStringLiteral("书本费"), QStringLiteral("40"));
-      typeUnder(second, QStringLiteral("住宿费"), QStringLiteral("60"));
+      typeUnder(second, QStringLiteral("书本费"), QStringLiteral("40")), typeUnder(second, QStringLiteral("住宿费"), QStringLiteral("60"));
       ASSERT_TRUE(second->Save()) << qPrintable(recorder.texts().join(u'|'));
       EXPECT_EQ(Column(QStringLiteral("Select COST||' '||Cast(My As INTEGER) From PC Where QC=1 Order By COST")),
                 (QStringList{"02 40", "03 60"}));

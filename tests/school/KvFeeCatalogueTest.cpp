@@ -249,7 +249,9 @@ TEST_P(KvFeeCatalogueTest, DeleteSelectsTheNeighbourAndKeepsItemsInUse) {
     QAbstractItemView* view = shown.List()->View();
     QTest::keyClick(view, Qt::Key_Return);
     const QRect row = view->visualRect(view->model()->index(0, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row.center());
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row.center());
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, row.center());
     EXPECT_EQ(opened, c.right ? (c.selected ? 2 : 1) : 0) << c.right << c.selected;
     EXPECT_EQ(State(), before);
     if (!c.right && c.selected)

@@ -9,7 +9,9 @@
 #include "KvFeeUiTestSupport.h"
 #include "KvSchoolTestSupport.h"
 
+#include "core/CKvDb.h"
 #include "core/KvDate.h"
+#include "core/KvDbBackend.h"
 #include "core/KvNumber.h"
 #include "forms/CFormChildFrm.h"
 #include "forms/CKvDocTemplate.h"
@@ -213,14 +215,16 @@ TEST_P(KvFeeReportTest, LedgerShowsTermsWithTheTotal) {
   KvShot(&view, QStringLiteral("report_ledger"));
 }
 
-// Each report refreshed with any statement of its refresh refused shows
-// what it showed.
+// Each report refreshed with any statement of its refresh refused, and on
+// a server with its connection lost, shows what it showed.
 TEST_P(KvFeeReportTest, ARefreshThatCannotReadLeavesEachReportAsItWas) {
+  std::unique_ptr<CXxRptDoc> doc;
+  QList<QStringList> shown;
   for (int flag : {257, 258, 259, 260, 261}) {
     SCOPED_TRACE(flag);
-    std::unique_ptr<CXxRptDoc> doc(flag == 257   ? static_cast<CXxRptDoc*>(new CXxRptDoc0)
-                                   : flag == 261 ? static_cast<CXxRptDoc*>(new CXxRptDoc2)
-                                                 : new CXxRptDoc1);
+    doc.reset(flag == 257   ? static_cast<CXxRptDoc*>(new CXxRptDoc0)
+              : flag == 261 ? static_cast<CXxRptDoc*>(new CXxRptDoc2)
+                            : new CXxRptDoc1);
     if (auto* statistics = dynamic_cast<CXxRptDoc1*>(doc.get()))
       statistics->m_nKind = flag - 258;
     doc->m_pDb = pdb();
@@ -232,7 +236,7 @@ TEST_P(KvFeeReportTest, ARefreshThatCannotReadLeavesEachReportAsItWas) {
     pdb()->FailNthStatement(1000000);
     ASSERT_TRUE(doc->Refill());
     const int sent = pdb()->GetStatementsSent();
-    const QList<QStringList> shown = doc->m_rows;
+    shown = doc->m_rows;
     ASSERT_FALSE(shown.isEmpty());
     for (int n = 1; n <= sent; ++n) {
       KvScriptedAnswers answers;
@@ -242,6 +246,17 @@ TEST_P(KvFeeReportTest, ARefreshThatCannotReadLeavesEachReportAsItWas) {
       EXPECT_EQ(doc->m_rows, shown) << n;
     }
   }
+  if (GetParam() == 0)
+    return;
+  CKvDb admin(2);
+  ASSERT_TRUE(admin.Open(QStringLiteral("master"), KvTestDb::ServerInfo(2)));
+  ASSERT_TRUE(admin.GetBackend()->execute(
+      QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname='%1' AND "
+                     "pid<>pg_backend_pid() AND backend_type='client backend'").arg(testDb().name()),
+      nullptr));
+  KvScriptedAnswers answers;
+  EXPECT_FALSE(doc->Refill());
+  EXPECT_EQ(doc->m_rows, shown);
 }
 
 TEST_P(KvFeeReportTest, TheDirectoryPicksTheLedgersStudentAndTheOpenDialogsCode) {
