@@ -147,12 +147,13 @@ bool stillAlone(CKvDb* pDb, KvDbTransaction& transaction) {
 
 // Runs a change of the units, write(transaction), under the locks of every
 // table it reads. A change that would free operators asks first, with no
-// lock held: it is tried once and rolled back to find them; the write made
-// for good must then free just those, and nobody else may have come on.
-// False when refused (told), declined or failed.
+// lock held: while any operator is restricted it is tried once and rolled
+// back to find them; the write made for good must then free just those,
+// and nobody else may have come on. False when refused (told), declined or
+// failed.
 bool writeUnits(CKvDb* pDb, const std::function<bool(KvDbTransaction&)>& write) {
   QStringList freed;
-  {
+  if (!restrictedOperators(pDb).isEmpty()) {
     KvDbTransaction trial(*pDb);
     if (!trial.IsActive() || !lockUnitTables(pDb))
       return false;

@@ -108,7 +108,10 @@ QStringList KvDataFileState(CKvDb* pDb) {
         const bool floating = c >= groups[0].size() && c < groups[0].size() + groups[1].size();
         cells.append(floating && !cell.isEmpty() ? QString::number(cell.toDouble()) : cell);
       }
-      state.append(KvLower(table) + u':' + cells.join(u'|'));
+      const QString line = KvLower(table) + u':' + cells.join(u'|');
+      // The highest period number given is the log's bookkeeping too.
+      if (!line.startsWith(QStringLiteral("syscstab:0|2|")))
+        state.append(line);
     }
   }
   std::sort(state.begin(), state.end());
