@@ -136,14 +136,10 @@ TEST_P(KvFeeWindowsEndToEndTest, DuesEnteredOnTheClassSheetArePaidAndPrintedThro
   // answered Yes; the receipt is stored and the form is on the next one.
   ASSERT_TRUE(KvShowActive(frame()));
   form->AmountEdit(0)->setFocus();
-  QStringList sent;
-  KvScopedCalculator calculator([&](bool back, const QString& expression, QWidget*, QString* result) {
-    sent << expression + (back ? "=300" : "");
-    *result = QStringLiteral("300");
-    return back;
+  KvScopedCalculator calculator([](bool back, const QString& expression, QWidget*, QString* result) {
+    return *result = QStringLiteral("300"), back && expression == u"500";
   });
   QTest::keyClick(form->AmountEdit(0), Qt::Key_F12);
-  EXPECT_EQ(sent, QStringList{"500=300"});
   recorder.clear();
   recorder.script({KV_IDYES});
   KvPress(form, KV_IDOK);
