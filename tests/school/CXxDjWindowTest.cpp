@@ -349,12 +349,13 @@ TEST_P(CXxDjWindowTest, PropertiesKeepWhatTheSheetShowsAndEveryAmountUnderItsIte
     return -1;
   };
   // A typed date with 凭证号 typed without Enter; a stored voucher; the
-  // middle item column deleted; the last one moved before the first.
+  // middle item column deleted while item 01's amount is typed without
+  // Enter; the last one moved before the first.
   enum { kNone, kDelete, kMove };
   const struct { const char *node, *number; int change; const char* stored; } cases[] = {
       {"1 应收", "9", kNone, "20230901 00009 01 500|20230901 00009 02 300"},
       {"2 实收|(2024)00007", "", kNone, "20240910 00007 01 500|20240910 00007 02 300"},
-      {"1 应收", "", kDelete, "20230901 00009 01 500|20230901 00009 02 300|20230901 00009 03 200"},
+      {"1 应收", "700", kDelete, "20230901 00009 01 700|20230901 00009 02 300|20230901 00009 03 200"},
       {"1 应收", "", kMove, "20230901 00009 01 500|20230901 00009 02 300|20230901 00009 03 200"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.change);
@@ -365,7 +366,8 @@ TEST_P(CXxDjWindowTest, PropertiesKeepWhatTheSheetShowsAndEveryAmountUnderItsIte
     KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("500"));
     KvTypeFeeAmount(doc, 0, QStringLiteral("02"), QStringLiteral("300"));
     note("凭证号");
-    Grid(doc)->PlaceCaret(row, cell, 0, QStringLiteral("HEAD"));
+    c.change == kDelete ? Grid(doc)->PlaceCaret(0, int(doc->m_colMap.indexOf(3)), 0, QStringLiteral("TEXT"))
+                        : Grid(doc)->PlaceCaret(row, cell, 0, QStringLiteral("HEAD"));
     Grid(doc)->Editor()->selectAll();
     QTest::keyClicks(Grid(doc)->Editor(), QString::fromLatin1(c.number));
     // A second window of the sheet, open while the sheet runs on the first.
@@ -406,6 +408,19 @@ TEST_P(CXxDjWindowTest, PropertiesKeepWhatTheSheetShowsAndEveryAmountUnderItsIte
                 (QStringList{"02 40", "03 60"}));
     }
   }
+  // A text its cell refuses, left in the editor (made to take it): the sheet
+  // does not open, Ctrl+S stores nothing, both say why, the text stays.
+  recorder.clear();
+  note("主管名");
+  Grid(doc)->PlaceCaret(row, cell, 0, QStringLiteral("FOOT"));
+  Grid(doc)->Editor()->SetInputType(QStringLiteral("STRING"));
+  QTest::keyClicks(Grid(doc)->Editor(), QStringLiteral("O'Neil"));
+  KvFeeDialogScript sheet([](QDialog*) { ADD_FAILURE() << "the sheet opened"; });
+  doc->ExecuteCmd(KV_CMD_DOC_PROPERTIES);
+  QTest::keyClick(Grid(doc)->Editor(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(Grid(doc)->Editor()->text(), QStringLiteral("O'Neil王五"));
+  EXPECT_EQ(recorder.texts(), QStringList(2, QStringLiteral("输入的“O'Neil王五”不能放入本栏！")));
+  Grab(doc, QStringLiteral("class_refused_text_kept"));
 }
 
 TEST_P(CXxDjWindowTest, ReviewsFromTheTreeAreLoggedOnlyWhenAReviewerChanged) {
