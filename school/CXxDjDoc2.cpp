@@ -31,10 +31,10 @@ bool tellUnread(CKvDb* pDb) {
   return false;
 }
 
-// The receipt is printed but its count and log row were not stored. Always
-// false.
-bool tellUncounted(CKvDb* pDb) {
-  if (!pDb->FailsAsLost())
+// The receipt is printed but its count and log row were not stored, and
+// nothing has said why since `shown` (KvMessageCount). Always false.
+bool tellUncounted(CKvDb* pDb, unsigned shown) {
+  if (KvMessageCount() == shown && !pDb->FailsAsLost())
     KvMessageBox(QStringLiteral("收据已打印，但打印次数未能保存！"), KV_MB_OK | KV_MB_ICONSTOP);
   return false;
 }
@@ -298,13 +298,14 @@ bool CXxDjDoc2::PrintReceipt(int nMode, QWidget* parent, StoredState* pState) {
 
 bool CXxDjDoc2::RecordPrint(const QString& note) {
   // The count first: a receipt deleted while it printed counts nothing and
-  // leaves no log row. The count's and the log's statements tell their own
-  // failures; a transaction that cannot begin or commit is told here, as
-  // the paper is already printed.
+  // leaves no log row. The count's and the log's statements, the begin and
+  // the commit tell their own failures; one that said nothing (a closed
+  // connection) is told here, as the paper is already printed.
+  const unsigned shown = KvMessageCount();
   KvDbTransaction transaction(*m_pDb);
   if (!transaction.IsActive())
-    return tellUncounted(m_pDb);
+    return tellUncounted(m_pDb, shown);
   if (!CPc::IncPrintCount(m_head.F, m_head.T, m_head.DH, m_pDb) || !WriteLog(note))
     return false;
-  return transaction.Commit() || tellUncounted(m_pDb);
+  return transaction.Commit() || tellUncounted(m_pDb, shown);
 }

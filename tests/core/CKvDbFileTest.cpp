@@ -89,7 +89,7 @@ TEST(CKvDbFile, OnlyTheProgramsExistingFilesOpen) {
   file.close();
   EXPECT_FALSE(db.Open(text, CKvDbInfo(0)));
   EXPECT_FALSE(KvSqliteBackend::create(text));  // nor is an existing file replaced
-  // A refused file gets no lock file beside it.
+  // Neither refused file gets a lock file beside it.
   for (const QString& refused : {foreign, text})
     EXPECT_FALSE(QFileInfo::exists(KvPresenceLock::lockFilePath(refused))) << refused.toStdString();
   EXPECT_TRUE(recorder.messages().isEmpty());

@@ -167,8 +167,7 @@ TEST_P(KvTemplFileTest, AnExportOfTypesNeverStoredWritesNoFile) {
   EXPECT_TRUE(recorder.messages().isEmpty());
 }
 
-// The open data file is never replaced by the templ file: refused, the
-// file dialog asks again, and nothing is said of success.
+// The open data file is refused, the file dialog asks again, no success is said.
 TEST_P(KvTemplFileTest, AnExportNamedAsTheOpenDataFileIsRefused) {
   if (kind() != 0)
     GTEST_SKIP() << "a server database is no file";

@@ -172,9 +172,8 @@ TEST_F(CKvPrintJobTest, ReplacingAnExistingFileIsAskedFirst) {
   EXPECT_EQ(KvReadPdf(answers.pdfPath).pages, 2);
 }
 
-// The open data file is never written over by a PDF file, whether the
-// file dialog or the print dialog named it: refused, the file dialog asks
-// for another.
+// The open data file is refused as a PDF file, whichever dialog named it,
+// and the file dialog asks for another.
 TEST_F(CKvPrintJobTest, TheOpenDataFileIsRefusedWhicheverDialogNamedIt) {
   KvTestDb data(0);
   KV_CREATE_TEST_DB(data);
