@@ -130,8 +130,13 @@ TEST_F(CKvListPageSetupDlgTest, ViewsPrintSetTakesThePageAndRows) {
     click(&cancelled, KV_IDCANCEL);
     EXPECT_EQ(shared.PageRow, 99);
   }
+  CKvPrintSet widths;
+  widths.ColumnWidths = {{2, 14}};
+  ASSERT_TRUE(widths.Save(&db(), 803, QString::fromLatin1(KV_LIST_PRINTSET_MODE)));
   CKvListPageSetupDlg dialog(view);
   dialog.show();
+  // A column width stored meanwhile stays as stored.
+  ASSERT_TRUE(db().Execute(QStringLiteral("Update FIELDWIDTH Set nWidth=16")));
   auto* rows = KvDlgItem<QSpinBox>(&dialog, 1060);
   ASSERT_NE(rows, nullptr);
   EXPECT_EQ(rows->value(), 0);
@@ -144,6 +149,7 @@ TEST_F(CKvListPageSetupDlgTest, ViewsPrintSetTakesThePageAndRows) {
   CKvPrintSet stored;
   ASSERT_TRUE(stored.Load(&db(), 803, QString::fromLatin1(KV_LIST_PRINTSET_MODE)));
   EXPECT_EQ(stored.PageRow, 40);
+  EXPECT_EQ(stored.ColumnWidths, (QMap<int, int>{{2, 16}}));
   CKvPageFormat format;
   ASSERT_TRUE(KvLoadListPageFormat(view, &format));
   EXPECT_EQ(format.Title, QStringLiteral("教师名单"));
