@@ -53,14 +53,6 @@ int noteWidth() {
   return qMin(kNoteCut, kNoteColumn - prefix);
 }
 
-// Puts back, on a server, the session's settings that the statements
-// changed (the lock bound, the quoting of literals, ...) inside the open
-// transaction: they are kept with the work, and a failure (reported) keeps
-// neither. A data file is set up again after its transaction instead.
-bool keepServerSession(CKvDb* pDb, const KvDbSessionSettings& session) {
-  return pDb->GetKind() == 0 || session.Restore(*pDb);
-}
-
 // Runs the text in its transaction and commits when the operator says so.
 bool runInTransaction(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask,
                       const KvDbSessionSettings& session) {
@@ -78,11 +70,19 @@ bool runInTransaction(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion&
       KvMessageBox(kControlRefused, KV_MB_OK | KV_MB_ICONSTOP);
       return false;
     case CKvDb::TypedRun::TransactionEnded:
-      keepServerSession(pDb, session);
+      if (pDb->GetKind() != 0)
+        session.Restore(*pDb);
       KvMessageBox(QStringLiteral("事务已被语句结束，所做修改已提交！"), KV_MB_OK | KV_MB_ICONSTOP);
       return false;
   }
   if (!ask(rows))
+    return false;
+  // On a server the settings the statements changed (the lock bound, the
+  // quoting of literals, ...) are put back before the log rows are written
+  // with them: they are kept with the work, and a failure (reported) keeps
+  // neither. A data file is set up again after the transaction: a rollback
+  // does not undo a pragma, and some cannot change inside a transaction.
+  if (pDb->GetKind() != 0 && !session.Restore(*pDb))
     return false;
   // Who ran what is kept with the work itself: the entries commit with it
   // or not at all.
@@ -94,8 +94,6 @@ bool runInTransaction(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion&
       if (!CKvOperation::InsertLogRow(app->GetTask().nTask, who, when, kLogSqlCode, note, pDb))
         return false;
   }
-  if (!keepServerSession(pDb, session))
-    return false;
   // Nobody else was on before the run; a workstation that came on while
   // the operator looked at the question may have saved on what it read.
   if (!pDb->NoOtherClientsNow()) {
