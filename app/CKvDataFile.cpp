@@ -20,6 +20,16 @@
 #include <QtEndian>
 
 namespace {
+// The log switch (parameter row 0/0), on when it is not stored or the
+// parameter table is of a format without printer profiles.
+int readLogSwitch(CKvDb* db) {
+  int width = 0;
+  if (!db->GetColumnWidth(QStringLiteral("SysCsTab"), QStringLiteral("LPO"), &width))
+    return 1;
+  CKvCsRec logSwitch(db);
+  return logSwitch.Load(0, 0) > 0 ? KvStrToInt(logSwitch.CsVal, 1) : 1;
+}
+
 // The earliest year a data file may be named after.
 constexpr int kFirstYear = 1990;
 // Characters of a server database name before its year: the extension and
@@ -358,13 +368,7 @@ bool CKvDataFile::ReadSysTab(CKvDb* pDb, bool bMessages) {
   m_strT13 = KvDbTrimRight(row->text(7));
   row.reset();
 
-  m_nLogOn = 1;
-  int width = 0;
-  if (db->GetColumnWidth(QStringLiteral("SysCsTab"), QStringLiteral("LPO"), &width)) {
-    CKvCsRec logSwitch(db);
-    if (logSwitch.Load(0, 0) > 0)
-      m_nLogOn = KvStrToInt(logSwitch.CsVal, 1);
-  }
+  m_nLogOn = readLogSwitch(db);
   return true;
 }
 
@@ -374,7 +378,7 @@ bool CKvDataFile::WriteSysTab(CKvDb* pDb) {
     return false;
   const auto q = [db](const QString& text) { return u'\'' + db->QuoteText(text) + u'\''; };
   KvDbTransaction transaction(*db);
-  if (!db->Execute(QStringLiteral("Delete From SysTab")))
+  if (!transaction.IsActive() || !db->Execute(QStringLiteral("Delete From SysTab")))
     return false;
   if (!db->Execute(QStringLiteral("INSERT INTO SYSTAB(NA,KJ,PY,MM,AN,JT,T1,T13) VALUES(") +
                    q(m_strNA) + u',' + q(m_strKJ) + u',' + QString::number(m_nYear) + u',' +
@@ -387,6 +391,50 @@ bool CKvDataFile::WriteSysTab(CKvDb* pDb) {
   logSwitch.Set(0, 0, QStringLiteral("日志开关"), QString::number(m_nLogOn));
   if (!logSwitch.Insert())
     return false;
+  return transaction.Commit();
+}
+
+CKvDataFile::ShownFields CKvDataFile::GetShownFields() const {
+  return {m_strNA, m_strKJ, m_strT1, m_strAN, m_nLogOn};
+}
+
+bool CKvDataFile::WriteShownFields(CKvDb* pDb, const ShownFields& read, const ShownFields& typed,
+                                   bool* pChanged) {
+  *pChanged = false;
+  if (!pDb || !pDb->IsOpen())
+    return false;
+  KvDbTransaction transaction(*pDb);
+  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("SYSTAB")) ||
+      !pDb->LockTable(QStringLiteral("SysCsTab")))
+    return false;
+  // Under the locks: what is stored is still what the window read (a row
+  // that no longer reads counts as changed).
+  std::unique_ptr<KvDbCursor> row =
+      KvAppSelect(pDb, QStringLiteral("SELECT rtrim(NA),rtrim(KJ),rtrim(T1),rtrim(AN) FROM SYSTAB"));
+  if (!row || row->atEnd() || row->columnCount() < 4) {
+    *pChanged = true;
+    return false;
+  }
+  const ShownFields stored = {KvDbTrimRight(row->text(0)), KvDbTrimRight(row->text(1)),
+                              KvDbTrimRight(row->text(2)), KvDbTrimRight(row->text(3)), readLogSwitch(pDb)};
+  row.reset();
+  if (stored != read) {
+    *pChanged = true;
+    return false;
+  }
+  const auto q = [pDb](const QString& text) { return u'\'' + pDb->QuoteText(text) + u'\''; };
+  if (ShownFields{typed.NA, typed.KJ, typed.T1, typed.AN, read.nLogOn} != read &&
+      !pDb->Execute(QStringLiteral("UPDATE SYSTAB SET NA=%1,KJ=%2,T1=%3,AN=%4")
+                        .arg(q(typed.NA), q(typed.KJ), q(typed.T1), q(typed.AN))))
+    return false;
+  if (typed.nLogOn != read.nLogOn) {
+    CKvCsRec logSwitch(pDb);
+    if (!logSwitch.Delete(0, 0))
+      return false;
+    logSwitch.Set(0, 0, QStringLiteral("日志开关"), QString::number(typed.nLogOn));
+    if (!logSwitch.Insert())
+      return false;
+  }
   return transaction.Commit();
 }
 

@@ -101,6 +101,23 @@ class CKvDataFile {
   bool ReadSysTab(CKvDb* pDb, bool bMessages);
   // Replaces the SYSTAB row and stores the log switch, in one transaction.
   bool WriteSysTab(CKvDb* pDb = nullptr);
+  // The fields of SYSTAB that 数据文件信息 shows and changes, and the log
+  // switch.
+  struct ShownFields {
+    QString NA, KJ, T1, AN;
+    int nLogOn = 1;
+    bool operator==(const ShownFields&) const = default;
+  };
+  ShownFields GetShownFields() const;
+  // Writes the typed fields over those read, in one transaction under the
+  // locks on SYSTAB and SysCsTab, after checking there that the stored
+  // fields and log switch are still those read: SYSTAB's NA, KJ, T1 and AN
+  // only when one of them differs from what was read, the log switch only
+  // when it does; the other columns (the year, the month carried forward,
+  // ...) stay as stored. *pChanged: refused because the stored values
+  // changed since they were read (nothing written, nothing shown). False
+  // when nothing was kept.
+  static bool WriteShownFields(CKvDb* pDb, const ShownFields& read, const ShownFields& typed, bool* pChanged);
   // The logged-in operator's right codes from PWR, each followed by a blank.
   bool LoadRights();
 

@@ -307,6 +307,11 @@ class CKvDb {
   // the database (sessions of this process pass). Otherwise false and, with
   // bReport, the machines and programs under the stop icon. Kind 0: true.
   bool CheckOtherClients(bool bReport);
+  // Whether no other program uses the database at this moment, showing
+  // nothing: kind 0, no other program has the file open (the connection's
+  // hold on it stays as it was); kinds 1 and 2, CheckOtherClients(false).
+  // Also false when that cannot be found out.
+  bool NoOtherClientsNow();
   // Kind 0: ReopenMdbExclusive(b); kinds 1 and 2: CheckOtherClients(b).
   bool LockExclusive(bool b);
   // Gives a text column the width nWidth in place, keeping its values, its

@@ -174,6 +174,10 @@ bool KvDbFaultSeam::suspendSession() { return m_inner->suspendSession(); }
 
 bool KvDbFaultSeam::resumeSession() { return m_inner->resumeSession(); }
 
+bool KvDbFaultSeam::setUp() { return m_inner->setUp(); }
+
+bool KvDbFaultSeam::aloneOnFile() { return m_inner->aloneOnFile(); }
+
 // --- The connection's side ---
 
 void CKvDb::FailNthStatement(int n) {

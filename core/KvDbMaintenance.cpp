@@ -313,6 +313,12 @@ bool CKvDb::CheckOtherClients(bool bReport) {
   return false;
 }
 
+bool CKvDb::NoOtherClientsNow() {
+  if (m_nKind != 0)
+    return CheckOtherClients(false);
+  return IsOpen() && m_backend->aloneOnFile();
+}
+
 bool CKvDb::LockExclusive(bool b) {
   return m_nKind == 0 ? ReopenMdbExclusive(b) : CheckOtherClients(b);
 }

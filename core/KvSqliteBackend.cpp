@@ -127,12 +127,20 @@ std::unique_ptr<KvSqliteBackend> KvSqliteBackend::open(const QString& path, bool
     if (!backend->m_presence)
       return nullptr;
   }
-  // journal_mode answers with a row; the other settings with none.
-  qint64 ignored = 0;
-  if (!scalar(db, "PRAGMA journal_mode=DELETE", &ignored) || !backend->run("PRAGMA synchronous=FULL") ||
-      !KvRegisterJetFunctions(db))
+  if (!backend->setUp())
     return nullptr;
   return backend;
+}
+
+bool KvSqliteBackend::setUp() {
+  if (!m_db)
+    return false;
+  // journal_mode answers with a row; the other settings with none.
+  qint64 ignored = 0;
+  return sqlite3_busy_handler(m_db, waitForLock, this) == SQLITE_OK &&
+         scalar(m_db, "PRAGMA journal_mode=DELETE", &ignored) &&
+         run("PRAGMA synchronous=FULL;PRAGMA locking_mode=NORMAL;PRAGMA query_only=0") &&
+         KvRegisterJetFunctions(m_db);
 }
 
 std::unique_ptr<KvSqliteBackend> KvSqliteBackend::create(const QString& path, bool present) {
@@ -621,6 +629,16 @@ std::unique_ptr<KvDbStatement> KvSqliteBackend::prepare(const QString& sql, QStr
 }
 
 // --- Presence and copies ---
+
+bool KvSqliteBackend::aloneOnFile() {
+  if (!m_db || !m_presence)
+    return false;
+  if (m_presence->isExclusive())
+    return true;
+  const bool alone = m_presence->makeExclusive();
+  m_presence->makeShared();
+  return alone;
+}
 
 bool KvSqliteBackend::holdExclusive(bool exclusive) {
   if (!m_db || !m_presence)

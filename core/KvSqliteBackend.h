@@ -1,7 +1,8 @@
 #pragma once
 // Kind 0: a data file in SQLite, through the SQLite C API. Every connection
 // runs with the rollback journal, synchronous=FULL and a busy time-out, has
-// the Jet functions registered, and begins its transactions IMMEDIATE.
+// the Jet functions registered (setUp), and begins its transactions
+// IMMEDIATE.
 
 #include "core/KvDbBackend.h"
 #include "core/KvPresenceLock.h"
@@ -34,6 +35,14 @@ class KvSqliteBackend final : public KvDbBackend {
   bool setPasswordDigest(qint32 digest);
 
   sqlite3* handle() const { return m_db; }
+
+  // Sets the connection up as open() does: the busy handler that waits for
+  // another connection's lock, the rollback journal, synchronous=FULL,
+  // normal locking, writes allowed, and the Jet functions with the Jet
+  // LIKE. A pragma outlives the transaction it ran in, so a statement a
+  // person typed may have changed any of them. False when one could not be
+  // set.
+  bool setUp() override;
 
   bool isOpen() const override { return m_db != nullptr; }
   void close() override;
@@ -99,6 +108,8 @@ class KvSqliteBackend final : public KvDbBackend {
   // again (false). Exclusive fails while another program has the file open;
   // other connections of this program never stand in the way.
   bool holdExclusive(bool exclusive);
+  // A connection holding the file exclusively is alone already.
+  bool aloneOnFile() override;
   // Why this connection can never hold the file exclusively (see
   // KvPresenceLock::exclusiveProblem); empty when only another program can
   // stand in the way.

@@ -166,6 +166,7 @@ void CKvDataFileInfoDlg::OnInitDialog() {
   m_strT1 = m_dataFile.GetT1();
   m_strAN = m_dataFile.GetAN();
   m_bLogOn = m_dataFile.IsLogOn();
+  m_read = m_dataFile.GetShownFields();
   // Only a wallpaper that is there: the default page the program looks for
   // need not exist, and would then refuse OK.
   if (KvGetBackgroundPage(&m_strWallpaper) == 0)
@@ -267,16 +268,25 @@ bool CKvDataFileInfoDlg::SaveData() {
   CKvDb* db = Db();
   if (!m_bSysTabRead || !db || !db->IsOpen())
     return false;
-  m_dataFile.SetNames(m_strNA, m_strKJ, m_strT1, m_dataFile.GetT13());
-  m_dataFile.SetAN(m_strAN);
-  m_dataFile.SetLogOn(m_bLogOn);
-  if (!KvLoggedWrite(db, 2, QStringLiteral("修改了数据文件信息"), [&] { return m_dataFile.WriteSysTab(db); }))
-    return false;
-  CKvApp* app = KvGetApp();
-  CKvDb* appDb = KvGetAppDb();
-  if (app && appDb && appDb->IsOpen() &&
-      db->GetDatabaseName(true).compare(appDb->GetDatabaseName(true), Qt::CaseInsensitive) == 0)
-    app->GetDataFile().ReadSysTab(appDb, false);
+  // Only what the window shows is written, and only when it was changed:
+  // a change of the settings below alone leaves the data file as it is.
+  const CKvDataFile::ShownFields typed = {m_strNA, m_strKJ, m_strT1, m_strAN, m_bLogOn ? 1 : 0};
+  if (typed != m_read) {
+    bool changed = false;
+    if (!KvLoggedWrite(db, 2, QStringLiteral("修改了数据文件信息"),
+                       [&] { return CKvDataFile::WriteShownFields(db, m_read, typed, &changed); })) {
+      if (changed)
+        KvMessageBox(QStringLiteral("数据文件信息已被其他窗口或工作站修改，请重新打开后再修改！"),
+                     KV_MB_OK | KV_MB_ICONSTOP);
+      return false;
+    }
+    m_read = typed;
+    CKvApp* app = KvGetApp();
+    CKvDb* appDb = KvGetAppDb();
+    if (app && appDb && appDb->IsOpen() &&
+        db->GetDatabaseName(true).compare(appDb->GetDatabaseName(true), Qt::CaseInsensitive) == 0)
+      app->GetDataFile().ReadSysTab(appDb, false);
+  }
 
   if (m_strWallpaper.compare(m_strOldWallpaper, Qt::CaseInsensitive) != 0) {
     KvSetBackgroundPage(m_strWallpaper);

@@ -38,6 +38,8 @@ class CKvDataFileInfoDlg : public CKvZrvDlg {
 
   CKvDataFile m_dataFile;
   bool m_bSysTabRead = false;
+  // The shown fields and the log switch as read when the window opened.
+  CKvDataFile::ShownFields m_read;
   QString m_strNA, m_strT1, m_strKJ, m_strAN;
   bool m_bLogOn = true;
   int m_nSoftUp = 0;

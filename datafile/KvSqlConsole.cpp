@@ -4,6 +4,7 @@
 #include "app/CKvDwRec.h"
 #include "app/CKvOperation.h"
 #include "core/CKvDb.h"
+#include "core/KvDbSessionSettings.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 #include "core/KvPath.h"
@@ -52,11 +53,62 @@ int noteWidth() {
   return qMin(kNoteCut, kNoteColumn - prefix);
 }
 
-// A statement may have turned standard_conforming_strings off for the
-// session: the program's own literals, which double quotes only, need it on
-// again before what the text did is kept. False when that failed (reported).
-bool keepLiteralsConforming(CKvDb* pDb) {
-  return pDb->GetKind() == 0 || pDb->Execute(QStringLiteral("SET standard_conforming_strings = on"));
+// Runs the text in its transaction and commits when the operator says so.
+bool runInTransaction(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask,
+                      const KvDbSessionSettings& session) {
+  KvDbTransaction transaction(*pDb);
+  if (!transaction.IsActive())
+    return false;
+  int rows = 0;
+  switch (pDb->ExecuteTyped(sql, &rows)) {
+    case CKvDb::TypedRun::Done:
+      break;
+    case CKvDb::TypedRun::Failed:
+      return false;
+    case CKvDb::TypedRun::ControlRefused:
+      transaction.Rollback();
+      KvMessageBox(kControlRefused, KV_MB_OK | KV_MB_ICONSTOP);
+      return false;
+    case CKvDb::TypedRun::TransactionEnded:
+      if (pDb->GetKind() != 0)
+        session.Restore(*pDb);
+      KvMessageBox(QStringLiteral("事务已被语句结束，所做修改已提交！"), KV_MB_OK | KV_MB_ICONSTOP);
+      return false;
+  }
+  if (!ask(rows))
+    return false;
+  // On a server the settings the statements changed (the lock bound, the
+  // quoting of literals, ...) are put back before the log rows are written
+  // with them: they are kept with the work, and a failure (reported) keeps
+  // neither. A data file is set up again after the transaction: a rollback
+  // does not undo a pragma, and some cannot change inside a transaction.
+  if (pDb->GetKind() != 0 && !session.Restore(*pDb))
+    return false;
+  // Who ran what is kept with the work itself: the entries commit with it
+  // or not at all.
+  CKvApp* app = KvGetApp();
+  if (app && app->GetDataFile().IsLogOn()) {
+    const QString who = CKvOperation::OperatorLabel();
+    const QString when = CKvOperation::NowText();
+    for (const QString& note : KvSqlLogNotes(sql.trimmed(), noteWidth()))
+      if (!CKvOperation::InsertLogRow(app->GetTask().nTask, who, when, kLogSqlCode, note, pDb))
+        return false;
+  }
+  // Nobody else was on before the run; a workstation that came on while
+  // the operator looked at the question may have saved on what it read.
+  if (!pDb->NoOtherClientsNow()) {
+    transaction.Rollback();
+    KvMessageBox(QStringLiteral("SQL语句执行期间别的工作站登录了当前数据文件，所做修改已撤销，数据未被改动！"),
+                 KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  // A commit that gave up waiting for a lock says so itself.
+  const unsigned shown = KvMessageCount();
+  if (transaction.Commit())
+    return true;
+  if (KvMessageCount() == shown)
+    KvMessageBox(QStringLiteral("SQL语句提交失败，数据未被改动！"), KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
 }
 
 }  // namespace
@@ -91,41 +143,14 @@ QStringList KvSqlLogNotes(const QString& sql, int width) {
 bool KvRunSqlText(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask) {
   if (!pDb || !pDb->IsOpen())
     return false;
-  KvDbTransaction transaction(*pDb);
-  if (!transaction.IsActive())
+  KvDbSessionSettings session;
+  if (!session.Save(*pDb))
     return false;
-  int rows = 0;
-  switch (pDb->ExecuteTyped(sql, &rows)) {
-    case CKvDb::TypedRun::Done:
-      break;
-    case CKvDb::TypedRun::Failed:
-      return false;
-    case CKvDb::TypedRun::ControlRefused:
-      KvMessageBox(kControlRefused, KV_MB_OK | KV_MB_ICONSTOP);
-      return false;
-    case CKvDb::TypedRun::TransactionEnded:
-      keepLiteralsConforming(pDb);
-      KvMessageBox(QStringLiteral("事务已被语句结束，所做修改已提交！"), KV_MB_OK | KV_MB_ICONSTOP);
-      return false;
-  }
-  if (!ask(rows))
-    return false;
-  // Who ran what is kept with the work itself: the entries commit with it
-  // or not at all.
-  CKvApp* app = KvGetApp();
-  if (app && app->GetDataFile().IsLogOn()) {
-    const QString who = CKvOperation::OperatorLabel();
-    const QString when = CKvOperation::NowText();
-    for (const QString& note : KvSqlLogNotes(sql.trimmed(), noteWidth()))
-      if (!CKvOperation::InsertLogRow(app->GetTask().nTask, who, when, kLogSqlCode, note, pDb))
-        return false;
-  }
-  if (!keepLiteralsConforming(pDb))
-    return false;
-  if (transaction.Commit())
-    return true;
-  KvMessageBox(QStringLiteral("SQL语句提交失败，数据未被改动！"), KV_MB_OK | KV_MB_ICONSTOP);
-  return false;
+  const bool committed = runInTransaction(pDb, sql, ask, session);
+  // A pragma outlives the transaction it ran in, whatever the answer.
+  if (pDb->GetKind() == 0 && pDb->IsOpen() && !session.Restore(*pDb))
+    KvMessageBox(QStringLiteral("未能恢复数据文件的连接设置，请关闭后重新打开数据文件！"), KV_MB_OK | KV_MB_ICONSTOP);
+  return committed;
 }
 
 QString KvSqlControlRefusedText() { return kControlRefused; }

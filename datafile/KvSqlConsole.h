@@ -37,8 +37,15 @@ using KvSqlCommitQuestion = std::function<bool(int nRows)>;
 // KvSqlControlRefusedText() before it runs, and a transaction that a
 // statement ended all the same ("事务已被语句结束，所做修改已提交！"). Otherwise `ask` decides, given the rows the statements touched
 // together, with the transaction still open; on yes the log entries
-// (operation 26) are written in the transaction before the commit, and a
-// commit that fails says so. True when the work was committed.
+// (operation 26) are written in the transaction, and just before the
+// commit the run is refused and rolled back when another workstation came
+// on meanwhile ("SQL语句执行期间别的工作站登录了当前数据文件，所做修改已撤销，
+// 数据未被改动！"); a commit that fails says so, once. The run leaves the
+// connection's settings as they were (KvDbSessionSettings): on a server,
+// on yes, they are set again in the transaction before the log entries; a
+// data file is set up again after every run, whatever the answer ("未能恢复
+// 数据文件的连接设置，请关闭后重新打开数据文件！" when that fails). True when
+// the work was committed.
 bool KvRunSqlText(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask);
 
 // "SQL语句中不能含有事务控制语句！"

@@ -24,6 +24,8 @@ CKvFormPageSetupDlg::CKvFormPageSetupDlg(CKvPrintSet* printSet, CKvDb* db, int n
   setWindowTitle(QStringLiteral("打印页面设置"));
   if (m_pTarget)
     m_set = *m_pTarget;
+  m_shown = m_set;
+  m_read.Load(m_pDb, m_nFlag, QString::number(m_nForm));
 
   auto* fonts = KvFontButtonsGroup(this, m_fontSamples, [this](int role) { chooseFont(role); });
 
@@ -80,7 +82,13 @@ bool CKvFormPageSetupDlg::SaveData() {
   set.PageBottom = m_page->Bottom();
   set.PageRow = m_rows->value();
   set.PageSpace = m_spacing->value();
-  if (!KvCanStorePageSetup(m_pDb) || !set.Save(m_pDb, m_nFlag, QString::number(m_nForm)))
+  const QString mode = QString::number(m_nForm);
+  const auto asRead = [&] {
+    CKvPrintSet stored;
+    return stored.Load(m_pDb, m_nFlag, mode) && stored.SamePageAndFonts(m_read);
+  };
+  if (!KvSavePageSetupAsRead(m_pDb, {QStringLiteral("KVPAGESET"), QStringLiteral("KVFONT")}, asRead,
+                             [&] { return set.SaveChanges(m_pDb, m_nFlag, mode, m_shown); }))
     return false;
   m_set = set;
   if (m_pTarget)

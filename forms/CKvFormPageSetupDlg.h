@@ -43,6 +43,11 @@ class CKvFormPageSetupDlg : public CKvDlg {
   int m_nForm;
   QString m_strTitle;
   CKvPrintSet m_set;
+  // The setup as this window showed it, and as it was stored when it
+  // opened: only what the operator changed is written, and only over what
+  // was read.
+  CKvPrintSet m_shown;
+  CKvPrintSet m_read;
   std::array<QLabel*, CKvPrintSet::FontCount> m_fontSamples{};
   KvPageSetupControls* m_page = nullptr;
   QSpinBox* m_rows = nullptr;

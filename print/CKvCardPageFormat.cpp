@@ -43,6 +43,15 @@ bool CKvCardPageFormat::Load(CKvDb* db, const QString& profile) {
 }
 
 bool CKvCardPageFormat::Save(CKvDb* db, const QString& profile) const {
+  return KvSaveFormatRows(db, KV_CS_CARD_PAGE_FORMAT, QString::number(Key), profile, StoredRows());
+}
+
+bool CKvCardPageFormat::SaveChanges(CKvDb* db, const CKvCardPageFormat& read, const QString& profile) const {
+  return KvSaveChangedFormatRows(db, KV_CS_CARD_PAGE_FORMAT, QString::number(Key), profile, read.StoredRows(),
+                                 StoredRows());
+}
+
+QMap<int, QString> CKvCardPageFormat::StoredRows() const {
   QMap<int, QString> rows;
   rows.insert(TitleRow, Title);
   rows.insert(PaperRow, KvIntsText({PaperWidth, PaperLength, Orientation}));
@@ -50,5 +59,5 @@ bool CKvCardPageFormat::Save(CKvDb* db, const QString& profile) const {
   rows.insert(CardRow, KvIntsText({CardWidth, CardHeight}));
   rows.insert(TitleFontRow, KvFontRowText(TitleFont, quint32(TitleValue)));
   rows.insert(TextFontRow, KvFontRowText(TextFont, quint32(TextValue)));
-  return KvSaveFormatRows(db, KV_CS_CARD_PAGE_FORMAT, QString::number(Key), profile, rows);
+  return rows;
 }

@@ -12,6 +12,7 @@
 
 #include "core/KvPrinter.h"
 
+#include <QMap>
 #include <QString>
 
 class CKvDb;
@@ -52,4 +53,9 @@ public:
   bool Load(CKvDb* db, const QString& profile = QString());
   // Replaces the rows of Key for the profile in one transaction.
   bool Save(CKvDb* db, const QString& profile = QString()) const;
+  // Writes only the rows that differ from those of `read` (the format as
+  // loaded), in a transaction of its own or inside the caller's.
+  bool SaveChanges(CKvDb* db, const CKvCardPageFormat& read, const QString& profile = QString()) const;
+  // The rows Save writes, by CsN.
+  QMap<int, QString> StoredRows() const;
 };

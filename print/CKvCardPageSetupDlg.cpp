@@ -46,6 +46,8 @@ CKvCardPageSetupDlg::CKvCardPageSetupDlg(CKvCardPageFormat* format, CKvDb* db, Q
       m_titleColour(KvColorOf(quint32(format->TitleValue))),
       m_textColour(KvColorOf(quint32(format->TextValue))) {
   setWindowTitle(QStringLiteral("页面设置"));
+  m_read.Key = format->Key;
+  m_read.Load(db);
 
   auto* titleBox = new QGroupBox(QStringLiteral("标题与字体"), this);
   m_title = KvPageTextEdit(titleBox, kTitle);
@@ -139,7 +141,13 @@ bool CKvCardPageSetupDlg::SaveData() {
   format.Bottom = m_page->Bottom();
   format.CardWidth = m_cardWidth->value();
   format.CardHeight = m_cardHeight->value();
-  if (!KvCanStorePageSetup(m_db) || !format.Save(m_db))
+  const auto asRead = [&] {
+    CKvCardPageFormat stored;
+    stored.Key = m_format->Key;
+    return stored.Load(m_db) && stored.StoredRows() == m_read.StoredRows();
+  };
+  if (!KvSavePageSetupAsRead(m_db, {QStringLiteral("SysCsTab")}, asRead,
+                             [&] { return format.SaveChanges(m_db, *m_format); }))
     return false;
   *m_format = format;
   KvAppServiceLog(KV_LOG_PAGE_SETUP, KvFormat(QStringLiteral("页面设置“%s”"), format.Title));

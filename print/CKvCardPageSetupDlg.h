@@ -31,6 +31,8 @@ class CKvCardPageSetupDlg : public CKvDlg {
   void showFonts();
 
   CKvCardPageFormat* m_format;
+  // The format of the key as stored when the window opened.
+  CKvCardPageFormat m_read;
   CKvDb* m_db;
   KvLogFont m_titleFont;
   KvLogFont m_textFont;

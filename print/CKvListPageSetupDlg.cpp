@@ -1,7 +1,6 @@
 #include "print/CKvListPageSetupDlg.h"
 
 #include "core/CKvDb.h"
-#include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
 #include "print/KvPageSetupParts.h"
 #include "ui/KvAppServices.h"
@@ -32,6 +31,8 @@ CKvListPageSetupDlg::CKvListPageSetupDlg(const KvListPrintTarget& target, QWidge
     load.printSet = &m_set;
   }
   KvLoadListPageFormat(load, &m_format);
+  m_readFormat = m_format;
+  m_readSet = m_set;
 
   auto* texts = new QGroupBox(QStringLiteral("标题与页眉页脚"), this);
   m_title = KvPageTextEdit(texts, kTitle);
@@ -106,16 +107,25 @@ bool CKvListPageSetupDlg::SaveData() {
     format.Rows = m_rows->value();
 
   CKvDb* db = m_target.db;
-  if (!KvCanStorePageSetup(db))
-    return false;
   CKvPrintSet set = m_set;
   if (m_target.printSet)
     format.PutPrintSet(&set);
-  KvDbTransaction transaction(*db);
-  if (!transaction.IsActive() || !format.Save(db, m_target.formId) ||
-      (m_target.printSet &&
-       !set.Save(db, m_target.formId, QString::fromLatin1(KV_LIST_PRINTSET_MODE))) ||
-      !transaction.Commit())
+  const QString mode = QString::fromLatin1(KV_LIST_PRINTSET_MODE);
+  const auto asRead = [&] {
+    KvListPrintTarget load = m_target;
+    CKvPrintSet storedSet;
+    load.printSet = m_target.printSet ? &storedSet : nullptr;
+    CKvPageFormat stored;
+    return KvLoadListPageFormat(load, &stored) && stored.StoredRows() == m_readFormat.StoredRows() &&
+           (!m_target.printSet || storedSet.SamePageAndFonts(m_readSet));
+  };
+  QStringList tables = {QStringLiteral("SysCsTab")};
+  if (m_target.printSet)
+    tables << QStringLiteral("KVPAGESET") << QStringLiteral("KVFONT");
+  if (!KvSavePageSetupAsRead(db, tables, asRead, [&] {
+        return format.SaveChanges(db, m_target.formId, m_readFormat) &&
+               (!m_target.printSet || set.SaveChanges(db, m_target.formId, mode, m_readSet));
+      }))
     return false;
 
   m_format = format;

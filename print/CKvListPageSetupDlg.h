@@ -45,6 +45,9 @@ class CKvListPageSetupDlg : public CKvDlg {
   // The list's print set as stored for the form; the list's own set takes it
   // over only on OK.
   CKvPrintSet m_set;
+  // The format and print set as this window loaded them.
+  CKvPageFormat m_readFormat;
+  CKvPrintSet m_readSet;
   QLineEdit* m_title;
   QLineEdit* m_head;
   QLineEdit* m_foot;

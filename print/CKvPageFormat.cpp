@@ -37,6 +37,15 @@ bool CKvPageFormat::Load(CKvDb* db, int formId, const QString& profile) {
 }
 
 bool CKvPageFormat::Save(CKvDb* db, int formId, const QString& profile) const {
+  return KvSaveFormatRows(db, KV_CS_LIST_PAGE_FORMAT, QString::number(formId), profile, StoredRows());
+}
+
+bool CKvPageFormat::SaveChanges(CKvDb* db, int formId, const CKvPageFormat& read, const QString& profile) const {
+  return KvSaveChangedFormatRows(db, KV_CS_LIST_PAGE_FORMAT, QString::number(formId), profile, read.StoredRows(),
+                                 StoredRows());
+}
+
+QMap<int, QString> CKvPageFormat::StoredRows() const {
   QMap<int, QString> rows;
   rows.insert(TitleRow, Title);
   rows.insert(HeadRow, Head);
@@ -45,7 +54,7 @@ bool CKvPageFormat::Save(CKvDb* db, int formId, const QString& profile) const {
   rows.insert(MarginRow, KvIntsText({Left, Top, Right, Bottom}));
   for (int role = 0; role < FontCount; ++role)
     rows.insert(FontRow + role, KvFontRowText(Fonts[role], KvRgbValueOf(FontColors[role])));
-  return KvSaveFormatRows(db, KV_CS_LIST_PAGE_FORMAT, QString::number(formId), profile, rows);
+  return rows;
 }
 
 void CKvPageFormat::TakePrintSet(const CKvPrintSet& set) {

@@ -17,6 +17,7 @@
 #include "core/KvPrinter.h"
 
 #include <QColor>
+#include <QMap>
 #include <QString>
 #include <array>
 
@@ -62,6 +63,11 @@ public:
   bool Load(CKvDb* db, int formId, const QString& profile = QString());
   // Replaces the form's rows of the profile (empty: the current one).
   bool Save(CKvDb* db, int formId, const QString& profile = QString()) const;
+  // Writes only the rows that differ from those of `read` (the format as
+  // loaded), in a transaction of its own or inside the caller's.
+  bool SaveChanges(CKvDb* db, int formId, const CKvPageFormat& read, const QString& profile = QString()) const;
+  // The rows Save writes, by CsN.
+  QMap<int, QString> StoredRows() const;
 
   // Takes the page, margins, orientation, rows and fonts of a print set; and
   // gives them back to one (the texts are not part of a print set).

@@ -32,6 +32,12 @@ QString keyWhere(const CKvDb& db, int nFlag, const QString& sFieldMode, const QS
            db.QuoteText(printer, kPrinterWidth));
 }
 
+// "nFlag,'SFIELDMODE','SPRINTER'" of the key, as values of an insert.
+QString keyValues(const CKvDb& db, int nFlag, const QString& sFieldMode, const QString& printer) {
+  return QStringLiteral("%1,'%2','%3'")
+      .arg(QString::number(nFlag), db.QuoteText(sFieldMode, kFieldModeWidth), db.QuoteText(printer, kPrinterWidth));
+}
+
 QString profileOrCurrent(const QString& printer) {
   return printer.isEmpty() ? KvCurrentPrinterName() : printer;
 }
@@ -113,16 +119,54 @@ bool CKvPrintSet::Save(CKvDb* db, int nFlag, const QString& sFieldMode,
   if (!db || !db->IsOpenOrFailsAsLost())
     return false;
   const QString profile = profileOrCurrent(printer);
-  const QString where = keyWhere(*db, nFlag, sFieldMode, profile);
-  const QString key = QStringLiteral("%1,'%2','%3'")
-                          .arg(QString::number(nFlag), db->QuoteText(sFieldMode, kFieldModeWidth),
-                               db->QuoteText(profile, kPrinterWidth));
-
   KvDbTransaction transaction(*db);
-  if (!transaction.IsActive())
+  if (!transaction.IsActive() || !writePageAndFonts(*db, nFlag, sFieldMode, profile) ||
+      !db->Execute(QStringLiteral("Delete From FIELDWIDTH") + keyWhere(*db, nFlag, sFieldMode, profile)))
     return false;
-  for (const char* table : {"KVPAGESET", "KVFONT", "FIELDWIDTH"}) {
-    if (!db->Execute(QStringLiteral("Delete From ") + QLatin1String(table) + where))
+  for (auto it = ColumnWidths.cbegin(); it != ColumnWidths.cend(); ++it) {
+    if (!db->Execute(
+            QStringLiteral("Insert Into FIELDWIDTH(nFlag,SFIELDMODE,SPRINTER,nCol,nWidth) "
+                           "Values(%1,%2,%3)")
+                .arg(keyValues(*db, nFlag, sFieldMode, profile), QString::number(it.key()),
+                     QString::number(it.value()))))
+      return false;
+  }
+  return transaction.Commit();
+}
+
+bool CKvPrintSet::SaveChanges(CKvDb* db, int nFlag, const QString& sFieldMode, const CKvPrintSet& read,
+                              const QString& printer) const {
+  if (SamePageAndFonts(read))
+    return true;
+  if (!db || !db->IsOpenOrFailsAsLost())
+    return false;
+  KvDbTransaction transaction(*db);
+  return transaction.IsActive() && writePageAndFonts(*db, nFlag, sFieldMode, profileOrCurrent(printer)) &&
+         transaction.Commit();
+}
+
+bool CKvPrintSet::SamePageAndFonts(const CKvPrintSet& other) const {
+  const auto page = [](const CKvPrintSet& set) {
+    return QList<int>{set.PageRow,  set.PageWidth,  set.PageLength, set.PageLeft, set.PageTop,
+                      set.PageRight, set.PageBottom, set.PageCopies, set.PageSpace};
+  };
+  if (page(*this) != page(other) || FontColors != other.FontColors)
+    return false;
+  for (int role = 0; role < FontCount; ++role) {
+    const KvLogFont& a = Fonts[role];
+    const KvLogFont& b = other.Fonts[role];
+    if (a.faceName != b.faceName || a.height != b.height || a.weight != b.weight || a.italic != b.italic ||
+        a.underline != b.underline)
+      return false;
+  }
+  return true;
+}
+
+bool CKvPrintSet::writePageAndFonts(CKvDb& db, int nFlag, const QString& sFieldMode, const QString& profile) const {
+  const QString where = keyWhere(db, nFlag, sFieldMode, profile);
+  const QString key = keyValues(db, nFlag, sFieldMode, profile);
+  for (const char* table : {"KVPAGESET", "KVFONT"}) {
+    if (!db.Execute(QStringLiteral("Delete From ") + QLatin1String(table) + where))
       return false;
   }
   const QList<int> page = {PageRow,  PageWidth,  PageLength, PageLeft, PageTop,
@@ -130,32 +174,25 @@ bool CKvPrintSet::Save(CKvDb* db, int nFlag, const QString& sFieldMode,
   QStringList pageValues;
   for (int value : page)
     pageValues << QString::number(value);
-  if (!db->Execute(QStringLiteral("Insert Into KVPAGESET(nFlag,SFIELDMODE,SPRINTER,PageRow,"
-                                  "PageWidth,PageLength,PageLeft,PageTop,PageRight,PageBottom,"
-                                  "PageCopies,PageSpace) Values(%1,%2)")
-                       .arg(key, pageValues.join(u','))))
+  if (!db.Execute(QStringLiteral("Insert Into KVPAGESET(nFlag,SFIELDMODE,SPRINTER,PageRow,"
+                                 "PageWidth,PageLength,PageLeft,PageTop,PageRight,PageBottom,"
+                                 "PageCopies,PageSpace) Values(%1,%2)")
+                      .arg(key, pageValues.join(u','))))
     return false;
   for (int role = 0; role < FontCount; ++role) {
     const KvLogFont& font = Fonts[role];
     const QString values =
         QStringLiteral("%1,%2,'%3',%4,%5,%6,%7,%8")
-            .arg(key, QString::number(role), db->QuoteText(font.faceName, kFaceWidth),
+            .arg(key, QString::number(role), db.QuoteText(font.faceName, kFaceWidth),
                  QString::number(font.height), QString::number(font.weight),
                  QString::number(font.italic ? 1 : 0), QString::number(font.underline ? 1 : 0),
                  QString::number(qint32(KvRgbValueOf(FontColors[role]))));
-    if (!db->Execute(QStringLiteral("Insert Into KVFONT(nFlag,SFIELDMODE,SPRINTER,nFont,sFace,"
-                                    "nHeight,nWeight,nItalic,nUnderline,nColor) Values(") +
-                     values + u')'))
+    if (!db.Execute(QStringLiteral("Insert Into KVFONT(nFlag,SFIELDMODE,SPRINTER,nFont,sFace,"
+                                   "nHeight,nWeight,nItalic,nUnderline,nColor) Values(") +
+                    values + u')'))
       return false;
   }
-  for (auto it = ColumnWidths.cbegin(); it != ColumnWidths.cend(); ++it) {
-    if (!db->Execute(
-            QStringLiteral("Insert Into FIELDWIDTH(nFlag,SFIELDMODE,SPRINTER,nCol,nWidth) "
-                           "Values(%1,%2,%3)")
-                .arg(key, QString::number(it.key()), QString::number(it.value()))))
-      return false;
-  }
-  return transaction.Commit();
+  return true;
 }
 
 QColor CKvPrintSet::GetBkColor(const QPaintDevice* device) const {

@@ -53,8 +53,19 @@ public:
 
   // Replaces the stored rows of the key in one transaction.
   bool Save(CKvDb* db, int nFlag, const QString& sFieldMode, const QString& printer = QString()) const;
+  // Writes the page and the fonts when they differ from those of `read`
+  // (the set as loaded), in a transaction of its own or inside the
+  // caller's; the stored column widths stay as they are.
+  bool SaveChanges(CKvDb* db, int nFlag, const QString& sFieldMode, const CKvPrintSet& read,
+                   const QString& printer = QString()) const;
+  // The same page and fonts (the column widths aside).
+  bool SamePageAndFonts(const CKvPrintSet& other) const;
 
   // The colour a form is drawn on: the window's base colour on screen (a
   // widget), white on paper, in a file or an image, or with no device.
   QColor GetBkColor(const QPaintDevice* device = nullptr) const;
+
+ private:
+  // Replaces the stored page and fonts of the key.
+  bool writePageAndFonts(CKvDb& db, int nFlag, const QString& sFieldMode, const QString& profile) const;
 };

@@ -78,6 +78,26 @@ bool KvSaveFormatRows(CKvDb* db, int cs, const QString& key, const QString& prof
   return transaction.Commit();
 }
 
+bool KvSaveChangedFormatRows(CKvDb* db, int cs, const QString& key, const QString& profile,
+                             const QMap<int, QString>& before, const QMap<int, QString>& after) {
+  if (!db || !db->IsOpenOrFailsAsLost())
+    return false;
+  const QString lpo = KvFormatProfile(profile);
+  KvDbTransaction transaction(*db);
+  if (!transaction.IsActive())
+    return false;
+  CKvCsRec rec(db);
+  for (auto it = after.cbegin(); it != after.cend(); ++it) {
+    if (before.contains(it.key()) && before.value(it.key()) == it.value())
+      continue;
+    rec.Set(cs, it.key(), key, it.value(), lpo);
+    if (!rec.DeleteWhere(keyWhere(*db, cs, key, lpo) + QStringLiteral(" And CsN=") + QString::number(it.key())) ||
+        !rec.Insert())
+      return false;
+  }
+  return transaction.Commit();
+}
+
 QString KvIntsText(const QList<int>& values) {
   QStringList texts;
   for (int value : values)

@@ -21,6 +21,11 @@ bool KvLoadFormatRows(CKvDb* db, int cs, const QString& key, const QString& prof
 // Replaces the rows of (cs, key, profile) in one transaction.
 bool KvSaveFormatRows(CKvDb* db, int cs, const QString& key, const QString& profile,
                       const QMap<int, QString>& rows);
+// Writes, in one transaction (an inner one inside the caller's), the rows
+// of `after` whose text differs from `before`'s, each in place of the
+// stored row of its CsN; the other rows stay as stored.
+bool KvSaveChangedFormatRows(CKvDb* db, int cs, const QString& key, const QString& profile,
+                             const QMap<int, QString>& before, const QMap<int, QString>& after);
 
 // Numbers separated by blanks: "2100 2970 0".
 QString KvIntsText(const QList<int>& values);

@@ -1,6 +1,7 @@
 #include "print/KvPageSetupParts.h"
 
 #include "core/CKvDb.h"
+#include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 #include "ui/KvObjectNames.h"
 
@@ -94,5 +95,26 @@ bool KvCanStorePageSetup(const CKvDb* db) {
   // A lost connection has told its loss instead.
   if (!db || !db->IsLost())
     KvMessageBox(QStringLiteral("没有打开的数据文件，无法保存页面设置！"), KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
+}
+
+bool KvSavePageSetupAsRead(CKvDb* db, const QStringList& tables, const std::function<bool()>& asRead,
+                           const std::function<bool()>& write) {
+  if (!KvCanStorePageSetup(db))
+    return false;
+  bool changed = false;
+  {
+    KvDbTransaction transaction(*db);
+    if (!transaction.IsActive())
+      return false;
+    for (const QString& table : tables)
+      if (!db->LockTable(table))
+        return false;
+    changed = !asRead();
+    if (!changed && write() && transaction.Commit())
+      return true;
+  }
+  if (changed)
+    KvMessageBox(QStringLiteral("页面设置已被其他窗口或工作站修改，请重新打开后再修改！"), KV_MB_OK | KV_MB_ICONSTOP);
   return false;
 }

@@ -7,6 +7,7 @@
 #include "core/KvPrinter.h"
 
 #include <QColor>
+#include <QStringList>
 #include <array>
 #include <functional>
 
@@ -44,3 +45,12 @@ void KvAddOkCancelRow(QWidget* dialog, QBoxLayout* layout);
 // cannot be stored, or, when the connection is lost, tells the loss
 // (CKvDb::IsOpenOrFailsAsLost).
 bool KvCanStorePageSetup(const CKvDb* db);
+
+// Stores a page setup that other workstations share: in one transaction
+// under the locks on `tables` (the ones that hold it), `asRead` checks that
+// the stored setup still reads as the window loaded it, and only then
+// `write` runs. When another window or workstation changed it meanwhile
+// nothing is written and, after the rollback, "页面设置已被其他窗口或工作站
+// 修改，请重新打开后再修改！" is said. True when the write was kept.
+bool KvSavePageSetupAsRead(CKvDb* db, const QStringList& tables, const std::function<bool()>& asRead,
+                           const std::function<bool()>& write);

@@ -101,6 +101,51 @@ TEST_P(KvDataFileDialogsTest, InformationIsCheckedThenStoredWithItsLogEntry) {
   EXPECT_EQ(LogNotes(2).count(QStringLiteral("修改了桌布方案")), 1);
 }
 
+// Another workstation marks the year carried forward (MM 12) or renames
+// the entity while the dialog is open: OK keeps both, refusing when a shown
+// field changed, writing only the typed fields otherwise, and nothing at
+// all when nothing shown was changed.
+TEST_P(KvDataFileDialogsTest, InformationKeepsWhatAnotherWorkstationStoredMeanwhile) {
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  const QString name = Rows(QStringLiteral("SysTab"), QStringLiteral("NA")).value(0);
+  const struct {
+    const char* otherSets;
+    const char* typedManager;  // null: nothing typed
+    bool refused;
+  } cases[] = {
+      {"MM=12,NA='别处改名'", "新主管", true},
+      {"MM=12", "新主管", false},
+      {"MM=12", nullptr, false},
+  };
+  for (const auto& c : cases) {
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update SysTab Set MM=0,NA='%1',KJ='李四',T1='张三'").arg(name)));
+    const QStringList log = LogNotes(2);
+    KvScriptedAnswers answers;
+    bool closed = false;
+    KvDialogSteps steps({[&](QDialog* dialog) {
+      EXPECT_TRUE(other.Execute(QStringLiteral("Update SysTab Set ") + QString::fromUtf8(c.otherSets)));
+      if (c.typedManager)
+        Type(dialog, 1150, QString::fromUtf8(c.typedManager));
+      closed = PressOk(dialog);
+      if (!closed)
+        EXPECT_EQ(KvDlgItem<QLineEdit>(dialog, 1150)->text(), QString::fromUtf8(c.typedManager));
+      return closed ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    }});
+    KvRunDataFileInfoDlg();
+    const QString manager = c.typedManager && !c.refused ? QString::fromUtf8(c.typedManager) : QStringLiteral("李四");
+    const QString stored = c.refused ? QStringLiteral("别处改名") : name;
+    EXPECT_EQ(Rows(QStringLiteral("SysTab"), QStringLiteral("MM,NA,KJ")),
+              QStringList{QStringLiteral("12|%1|%2").arg(stored, manager)})
+        << c.otherSets;
+    EXPECT_EQ(closed, !c.refused) << c.otherSets;
+    EXPECT_EQ(answers.Stops(), c.refused ? QStringList{QStringLiteral("数据文件信息已被其他窗口或工作站修改，请重新打开后再修改！")}
+                                         : QStringList())
+        << c.otherSets;
+    EXPECT_EQ(LogNotes(2).size(), log.size() + (c.typedManager && !c.refused ? 1 : 0)) << c.otherSets;
+  }
+}
+
 // A SYSTAB that cannot be written keeps the dialog open, and neither the
 // file's identity nor the log changes, whichever statement fails.
 TEST_P(KvDataFileDialogsTest, AFailedInformationWriteKeepsTheDialogOpen) {

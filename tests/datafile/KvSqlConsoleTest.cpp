@@ -8,6 +8,7 @@
 
 #include "app/KvBackup.h"
 #include "core/CKvRecordset.h"
+#include "core/KvPresenceLock.h"
 #include "core/KvText.h"
 #include "datafile/CKvSqlDlg.h"
 #include "datafile/KvSqlConsole.h"
@@ -25,6 +26,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 TEST(KvSqlConsoleText, TransactionControlIsFoundOutsideLiteralsAndComments) {
   const struct {
@@ -177,6 +181,59 @@ TEST_P(KvSqlConsoleDb, ASaveBlockedByTheOpenRunGivesUpAndSaysWhy) {
   }));
   EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，本次操作未作任何修改！")});
   EXPECT_EQ(Rows(QStringLiteral("T"), QStringLiteral("A,B")), QStringList{QStringLiteral("1|a")});
+}
+
+// A workstation that comes on while the question is open stops the commit.
+TEST_P(KvSqlConsoleDb, AWorkstationThatCameOnDuringTheRunStopsItsCommit) {
+  const QStringList before = State();
+  CKvDb other(kind());
+  int lockFile = -1;
+  KvScriptedAnswers answers;
+  EXPECT_FALSE(KvRunSqlText(pdb(), QStringLiteral("Update T Set B='x' Where A=1"), [&](int) {
+    if (kind() == 0) {
+      // Another open file description stands for another program's hold.
+      lockFile = ::open(QFile::encodeName(KvPresenceLock::lockFilePath(testDb().name())).constData(), O_RDWR);
+      struct flock shared {};
+      shared.l_type = F_RDLCK;
+      EXPECT_EQ(::fcntl(lockFile, F_OFD_SETLK, &shared), 0);
+    } else if (testDb().OpenAnother(other)) {
+      other.Execute(QStringLiteral("SET application_name = 'kv|1|另一工作站'"));
+    }
+    return true;
+  }));
+  if (lockFile >= 0)
+    ::close(lockFile);
+  EXPECT_EQ(answers.Stops(),
+            QStringList{QStringLiteral("SQL语句执行期间别的工作站登录了当前数据文件，所做修改已撤销，数据未被改动！")});
+  EXPECT_EQ(State(), before);
+}
+
+// Settings a run changes do not outlast it, whatever the answer: the
+// program's LIKE, its wait for another connection's lock, its lock bound.
+TEST_P(KvSqlConsoleDb, TheRunLeavesTheProgramsConnectionAsItWas) {
+  if (kind() != 0) {
+    for (const char* sql : {"RESET lock_timeout", "SET lock_timeout = 0", "RESET ALL"}) {
+      EXPECT_TRUE(Run(QString::fromUtf8(sql), KV_IDYES)) << sql;
+      EXPECT_EQ(pdb()->LookupText(QStringLiteral("current_setting('lock_timeout')")), QStringLiteral("10s"))
+          << sql;
+    }
+    return;
+  }
+  const QString search = QStringLiteral("Count(*) From T Where B Like 'A*'");
+  ASSERT_EQ(pdb()->LookupLong(search), 1);
+  for (const char* sql : {"PRAGMA case_sensitive_like = 0", "PRAGMA case_sensitive_like = 1"})
+    for (const int answer : {int(KV_IDNO), int(KV_IDYES)}) {
+      Run(QString::fromUtf8(sql), answer);
+      EXPECT_EQ(pdb()->LookupLong(search), 1) << sql << answer;
+    }
+  ASSERT_TRUE(Run(QStringLiteral("PRAGMA busy_timeout = 0"), KV_IDYES));
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  ASSERT_TRUE(other.BeginTrans());
+  KvScriptedAnswers answers;
+  EXPECT_FALSE(pdb()->Execute(QStringLiteral("Update T Set B='x' Where A=1")));
+  EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，本次操作未作任何修改！")});
+  other.Rollback();
 }
 
 TEST_P(KvSqlConsoleDb, AFailingStatementUndoesTheRunAndIsNotLogged) {

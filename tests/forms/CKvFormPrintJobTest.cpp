@@ -5,6 +5,7 @@
 
 #include "KvGridTestDoc.h"
 
+#include "core/KvMessage.h"
 #include "forms/CKvFormPageSetupDlg.h"
 #include "forms/CKvFormPrintJob.h"
 #include "print/KvPageMap.h"
@@ -195,6 +196,44 @@ TEST_P(CKvFormPageSetupTest, PageSetupStoresTheViewsPrintSetUnderTheForm) {
   CKvPrintSet other;
   ASSERT_TRUE(other.Load(&db(), 255, QStringLiteral("4")));
   EXPECT_EQ(other.PageRow, 0);
+}
+
+// While the dialog is open another workstation changes a column width,
+// which OK leaves as stored, or the page, which OK refuses to put back.
+TEST_P(CKvFormPageSetupTest, PageSetupKeepsWhatAnotherWorkstationStoredMeanwhile) {
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  KvFakePrinterCatalogue printers;
+  for (const bool pageChanged : {false, true}) {
+    CKvPrintSet stored;
+    stored.ColumnWidths = {{1, 10}};
+    ASSERT_TRUE(stored.Save(&db(), 255, QStringLiteral("3")));
+    KvGridTestDoc doc;
+    doc.Open();
+    doc.m_pDb = &db();
+    doc.m_nFlag = 255;
+    doc.m_nForm = 3;
+    CForthView view(&doc);
+    view.InitLayout();
+    KvMessageRecorder recorder;
+    bool accepted = false;
+    KvScopedDialogExec answer([&](QDialog* dialog) {
+      dialog->show();
+      EXPECT_TRUE(other.Execute(pageChanged ? QStringLiteral("Update KVPAGESET Set PageRow=33 Where nFlag=255")
+                                            : QStringLiteral("Update FIELDWIDTH Set nWidth=12 Where nFlag=255")));
+      KvDlgItem<QSpinBox>(dialog, 1060)->setValue(25);
+      KvDlgItem<QAbstractButton>(dialog, KV_IDOK)->click();
+      accepted = dialog->result() == QDialog::Accepted;
+      return dialog->result();
+    });
+    view.ExecuteCmd(KV_CMD_FILE_PAGE_SETUP);
+    ASSERT_TRUE(stored.Load(&db(), 255, QStringLiteral("3")));
+    EXPECT_EQ(accepted, !pageChanged);
+    EXPECT_EQ(stored.PageRow, pageChanged ? 33 : 25);
+    EXPECT_EQ(stored.ColumnWidths.value(1), pageChanged ? 10 : 12);
+    EXPECT_EQ(recorder.texts(), pageChanged ? QStringList{QStringLiteral("页面设置已被其他窗口或工作站修改，请重新打开后再修改！")}
+                                           : QStringList());
+  }
 }
 
 KV_DB_KIND_TEST_SUITE(CKvFormPageSetupTest);

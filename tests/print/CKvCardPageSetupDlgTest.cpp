@@ -69,3 +69,24 @@ TEST_F(CKvCardPageSetupDlgTest, CancelAndRefusedInputLeaveTheFormatAlone) {
   EXPECT_EQ(db().GetLong(QStringLiteral("Select Count(*) From SysCsTab Where Cs=9003")), 0);
   EXPECT_TRUE(logged.isEmpty());
 }
+
+// A format stored meanwhile (by another window or workstation) is not put
+// back: OK refuses and says so.
+TEST_F(CKvCardPageSetupDlgTest, AFormatStoredMeanwhileIsNotPutBack) {
+  CKvCardPageFormat format = given();
+  CKvCardPageSetupDlg dialog(&format, &db());
+  dialog.show();
+  CKvCardPageFormat meanwhile = given();
+  meanwhile.Title = QStringLiteral("别处标题");
+  ASSERT_TRUE(meanwhile.Save(&db()));
+  KvMessageRecorder recorder;
+  KvDlgItem<QSpinBox>(&dialog, 1081)->setValue(500);
+  click(&dialog, KV_IDOK);
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(recorder.texts(), QStringList{QStringLiteral("页面设置已被其他窗口或工作站修改，请重新打开后再修改！")});
+  CKvCardPageFormat stored;
+  stored.Key = 4181;
+  ASSERT_TRUE(stored.Load(&db()));
+  EXPECT_EQ(stored.Title, QStringLiteral("别处标题"));
+  EXPECT_EQ(stored.CardHeight, 470);
+}

@@ -67,7 +67,8 @@ TEST_F(CKvListPageSetupDlgTest, EditedFormatIsStoredForTheCurrentProfile) {
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   CKvPageFormat stored;
   ASSERT_TRUE(stored.Load(&db(), 803, QStringLiteral("教务处")));
-  EXPECT_EQ(stored.Title, QStringLiteral("学生名册"));
+  // The list's own title, shown but not changed, is not stored.
+  EXPECT_TRUE(stored.Title.isEmpty());
   EXPECT_EQ(stored.Head, QStringLiteral("初一年级"));
   EXPECT_EQ(stored.Foot, QStringLiteral("教务处制"));
   EXPECT_EQ(stored.PaperWidth, 1480);
@@ -130,8 +131,13 @@ TEST_F(CKvListPageSetupDlgTest, ViewsPrintSetTakesThePageAndRows) {
     click(&cancelled, KV_IDCANCEL);
     EXPECT_EQ(shared.PageRow, 99);
   }
+  CKvPrintSet widths;
+  widths.ColumnWidths = {{2, 14}};
+  ASSERT_TRUE(widths.Save(&db(), 803, QString::fromLatin1(KV_LIST_PRINTSET_MODE)));
   CKvListPageSetupDlg dialog(view);
   dialog.show();
+  // A column width stored meanwhile stays as stored.
+  ASSERT_TRUE(db().Execute(QStringLiteral("Update FIELDWIDTH Set nWidth=16")));
   auto* rows = KvDlgItem<QSpinBox>(&dialog, 1060);
   ASSERT_NE(rows, nullptr);
   EXPECT_EQ(rows->value(), 0);
@@ -144,6 +150,7 @@ TEST_F(CKvListPageSetupDlgTest, ViewsPrintSetTakesThePageAndRows) {
   CKvPrintSet stored;
   ASSERT_TRUE(stored.Load(&db(), 803, QString::fromLatin1(KV_LIST_PRINTSET_MODE)));
   EXPECT_EQ(stored.PageRow, 40);
+  EXPECT_EQ(stored.ColumnWidths, (QMap<int, int>{{2, 16}}));
   CKvPageFormat format;
   ASSERT_TRUE(KvLoadListPageFormat(view, &format));
   EXPECT_EQ(format.Title, QStringLiteral("教师名单"));
