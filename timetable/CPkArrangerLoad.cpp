@@ -219,7 +219,7 @@ bool CPkArranger::LoadStoredLessons(QList<KvPkStoredLesson>& lessons) {
   CKvQuery query(0, 0, 8, m_pDb);
   if (!query.Open(KvFormat("Select rtrim(STD),rtrim(WK),rtrim(DT),rtrim(DN),rtrim(DS),"
                            "rtrim(SBT),rtrim(TCHR),rtrim(PUBRM) From PK Where Y='%s' And QC='%d' And T='%s'"
-                           " And STD Not Like '%s'",
+                           " And STD Not Like '%s' Order By STD,WK,DT,DN,DS",
                            m_pDb->QuoteText(m_year), m_term, m_pDb->QuoteText(m_date),
                            KvLikePrefix(m_pDb, m_selection))))
     return false;

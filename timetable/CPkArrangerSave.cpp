@@ -125,22 +125,25 @@ bool CPkArranger::SaveResult() {
     return false;
   }
   // While the questions were open another workstation may have stored
-  // lessons outside the selection: the accepted classes are checked again
-  // against them as they stand now. A class that no longer passes saves
+  // lessons outside the selection: when the lessons stored now are not
+  // those the classes were checked against, the accepted classes are
+  // checked again against them. A class that no longer passes saves
   // nothing; its refusal is shown once the lock is let go.
   QList<KvPkStoredLesson> storedNow;
   if (!LoadStoredLessons(storedNow))
     return false;
-  KvPkRunCheckSource now(m_pDb, m_catalogue, m_classes, storedNow);
-  for (qsizetype i = 0; i < accepted.size(); ++i) {
-    QString refusal;
-    if (!accepted[i].CheckAgainstPlan(m_schedule, m_classes[acceptedClasses[i]].checkRows, now, &refusal)) {
-      trans.Rollback();
-      if (!refusal.isEmpty())
-        KvMessageBox(refusal, KV_MB_OK | KV_MB_ICONSTOP);
-      return false;
+  if (storedNow != m_stored) {
+    KvPkRunCheckSource now(m_pDb, m_catalogue, m_classes, storedNow);
+    for (qsizetype i = 0; i < accepted.size(); ++i) {
+      QString refusal;
+      if (!accepted[i].CheckAgainstPlan(m_schedule, m_classes[acceptedClasses[i]].checkRows, now, &refusal)) {
+        trans.Rollback();
+        if (!refusal.isEmpty())
+          KvMessageBox(refusal, KV_MB_OK | KV_MB_ICONSTOP);
+        return false;
+      }
+      now.Accept(accepted[i]);
     }
-    now.Accept(accepted[i]);
   }
   CPkGrid selection(m_year, m_term, m_date, m_selection);
   if (!selection.DeleteVersionRows(m_pDb))

@@ -66,6 +66,8 @@ struct KvPkStoredLesson {
   int day = 0;
   int s = 0;
   int p = 0;
+
+  bool operator==(const KvPkStoredLesson&) const = default;
 };
 
 struct KvPkCatalogue {

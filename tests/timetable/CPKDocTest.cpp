@@ -36,6 +36,8 @@
 #include <QDir>
 #include <QMenu>
 
+#include <utility>
+
 namespace {
 // Shown columns: segment, period, then Sunday .. Saturday.
 constexpr int kMonday = 3;
@@ -583,10 +585,13 @@ TEST_P(CPKDocTest, ASaveNeverUndoesWhatWasSavedElsewhereSinceTheWindowRead) {
     // the save took: it does not wait.
     const QString table = QString::fromLatin1(locked[window]);
     bool otherSaved = false;
+    bool saving = false;
     KvMessageHandler scripted;
     scripted = KvSetMessageHandler([&](const KvMessage& message) {
-      KvDbTransaction saveElsewhere(other);
-      otherSaved = saveElsewhere.IsActive() && other.LockTable(table) && saveElsewhere.Commit();
+      if (message.icon() == KV_MB_ICONSTOP && !std::exchange(saving, true)) {
+        KvDbTransaction saveElsewhere(other);
+        otherSaved = saveElsewhere.IsActive() && other.LockTable(table) && saveElsewhere.Commit();
+      }
       return scripted(message);
     });
     EXPECT_FALSE(doc->Save());
