@@ -128,8 +128,9 @@ TEST_P(KvDataFileDialogsTest, InformationKeepsWhatAnotherWorkstationStoredMeanwh
       if (c.typedManager)
         Type(dialog, 1150, QString::fromUtf8(c.typedManager));
       closed = PressOk(dialog);
-      if (!closed)
+      if (!closed) {
         EXPECT_EQ(KvDlgItem<QLineEdit>(dialog, 1150)->text(), QString::fromUtf8(c.typedManager));
+      }
       return closed ? int(QDialog::Accepted) : int(QDialog::Rejected);
     }});
     KvRunDataFileInfoDlg();
