@@ -423,19 +423,6 @@ void CKvFormView::SelectAll() {
 
 // --- Calculator ---
 
-namespace {
-// A number with more decimals than a cell keeps (decimals 0 or more),
-// rounded to them as every amount shown is; other texts as they are.
-QString roundedForCell(const QString& number, int decimals) {
-  const qsizetype point = number.indexOf(u'.');
-  bool ok = false;
-  const double value = number.toDouble(&ok);
-  if (decimals < 0 || point < 0 || number.size() - point - 1 <= decimals || !ok)
-    return number;
-  return KvFormatNumber(KvRoundDecimals(value, decimals), 0, 0, decimals, true).remove(u',');
-}
-}  // namespace
-
 QString CKvFormView::CalculatorExpression() {
   if (!m_model.SameArea())
     return QString();
@@ -480,7 +467,7 @@ void CKvFormView::OnCalculator() {
     return;
   // The result is an edit of the current cell, with the decimals the cell
   // keeps; one it still refuses (too many digits) is told.
-  const QString result = roundedForCell(dialog.m_strResult, limit2);
+  const QString result = KvCalculatorResultFor(dialog.m_strResult, limit2);
   if (!CommitCell(cell.row, cell.column, area, result, cell.caret)) {
     KvTellCalculatorResultRefused(result);
     return;

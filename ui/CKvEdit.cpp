@@ -141,6 +141,9 @@ void CKvEdit::OnCalculator() {
   QString result;
   if (!KvRunCalculator(sendBack, CalculatorExpression(text()), this, &result) || !sendBack)
     return;
+  // A number field keeps the decimals of its type, as a grid cell does.
+  if (m_strInputType.contains(QLatin1String("NUMBER")) || m_strInputType.contains(QLatin1String("DOUBLE")))
+    result = KvCalculatorResultFor(result, m_nLimit2);
   if (!Accepts(result)) {
     KvTellCalculatorResultRefused(result);
     return;

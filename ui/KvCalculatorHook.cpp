@@ -1,6 +1,7 @@
 #include "ui/KvCalculatorHook.h"
 
 #include "core/KvMessage.h"
+#include "core/KvNumberText.h"
 
 #include <utility>
 
@@ -20,6 +21,15 @@ bool KvRunCalculator(bool bSendBack, const QString& expression, QWidget* parent,
     return false;
   QString ignored;
   return fn(bSendBack, expression, parent, result ? result : &ignored);
+}
+
+QString KvCalculatorResultFor(const QString& result, int decimals) {
+  const qsizetype point = result.indexOf(u'.');
+  bool ok = false;
+  const double value = result.toDouble(&ok);
+  if (decimals < 0 || point < 0 || result.size() - point - 1 <= decimals || !ok)
+    return result;
+  return KvFormatNumber(KvRoundDecimals(value, decimals), 0, 0, decimals, true).remove(u',');
 }
 
 void KvTellCalculatorResultRefused(const QString& result) {

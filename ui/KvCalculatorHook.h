@@ -21,6 +21,10 @@ void KvSetCalculator(KvCalculatorFn fn);
 bool KvRunCalculator(bool bSendBack, const QString& expression, QWidget* parent,
                      QString* result);
 
+// A result with more decimals than a cell or field keeps (decimals 0 or
+// more), rounded to them as every amount shown is; other texts as they are.
+QString KvCalculatorResultFor(const QString& result, int decimals);
+
 // Tells the operator that a result sent back from the calculator could not
 // go into its cell or field: "计算结果“<result>”不能放入本栏！".
 void KvTellCalculatorResultRefused(const QString& result);

@@ -175,6 +175,13 @@ TEST_F(EditTest, F12SendsTheResultBackOnlyIntoAnEditableVisibleField) {
   QTest::keyClick(edit, Qt::Key_F12);
   EXPECT_EQ(edit->text(), QStringLiteral("250"));
   EXPECT_EQ(recorder.texts(), QStringList{"计算结果“abc”不能放入本栏！"});
+  // A result with more decimals than the field keeps is rounded to them.
+  edit->SetInputType(QStringLiteral("NUMBER"), 10, 2);
+  answer = QStringLiteral("333.3333333333");
+  QTest::keyClick(edit, Qt::Key_F12);
+  EXPECT_EQ(edit->text(), QStringLiteral("333.33"));
+  edit->SetInputType(QStringLiteral("NUMBER 100 900"));
+  edit->setText(QStringLiteral("250"));
   answer = QStringLiteral("300");
 
   edit->setReadOnly(true);
