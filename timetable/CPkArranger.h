@@ -90,10 +90,12 @@ class CPkArranger {
   // Each false when its read failed.
   bool LoadClasses();
   bool LoadPlans();
+  // The version's grade rows and the selection's assignments, each read in
+  // one statement.
+  bool ReadPlanRows(KvPkPlanRead& read);
   // The plan of every class of the run as the class plan reads it (in the
-  // order of m_classes), from one read of the version's grade rows and one
-  // of the selection's assignments.
-  bool ReadClassPlans(QList<QList<CWkjhRec>>& plans);
+  // order of m_classes), from those rows.
+  QList<QList<CWkjhRec>> ClassPlans(const KvPkPlanRead& read) const;
   bool LoadCatalogue();
   // The version's lessons outside the selection, into lessons.
   bool LoadStoredLessons(QList<KvPkStoredLesson>& lessons);
@@ -144,6 +146,8 @@ class CPkArranger {
   KvPkCatalogue m_catalogue;
   QList<KvPkClass> m_classes;
   QList<KvPkStoredLesson> m_stored;
+  // The rows the plans of the classes were built from.
+  KvPkPlanRead m_planRead;
 
   std::vector<Cell> m_cells;
   std::vector<KvPkBits> m_classOcc;       // class × kind

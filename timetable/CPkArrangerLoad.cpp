@@ -107,55 +107,52 @@ bool CPkArranger::LoadClasses() {
   return true;
 }
 
-bool CPkArranger::ReadClassPlans(QList<QList<CWkjhRec>>& plans) {
-  plans.clear();
+bool CPkArranger::ReadPlanRows(KvPkPlanRead& read) {
   const QString version = KvFormat("Where Y='%s' And QC='%d' And T='%s'", m_pDb->QuoteText(m_year), m_term,
                                    m_pDb->QuoteText(m_date));
-  // The grade rows of the version and the class assignments, each read in
-  // one statement and grouped by code.
-  QList<CWkjhRec> planRows;
-  bool read = false;
-  CWkjhRec(m_year, m_term, m_date).LoadPlanRows(version, QStringLiteral("Order By STD,SBT"), planRows, m_pDb, &read);
-  if (!read)
+  bool ok = false;
+  CWkjhRec(m_year, m_term, m_date).LoadPlanRows(version, QStringLiteral("Order By STD,SBT"), read.plan, m_pDb, &ok);
+  if (!ok)
     return false;
-  QHash<QString, QList<CWkjhRec>> byGrade;
-  for (const CWkjhRec& row : planRows)
-    byGrade[row.STD].append(row);
-  QList<CWkjhRec> assignmentRows;
   QString assignmentWhere = version;
   if (!m_selection.isEmpty())
     assignmentWhere += KvFormat(" And STD Like '%s'", KvLikePrefix(m_pDb, m_selection));
   CWkjhRec(m_year, m_term, m_date)
-      .LoadAssignments(assignmentWhere, QStringLiteral("Order By STD,SBT,TCHR,PUBRM,DS"), assignmentRows, m_pDb,
-                       &read);
-  if (!read)
-    return false;
+      .LoadAssignments(assignmentWhere, QStringLiteral("Order By STD,SBT,TCHR,PUBRM,DS"), read.assignments, m_pDb,
+                       &ok);
+  return ok;
+}
+
+QList<QList<CWkjhRec>> CPkArranger::ClassPlans(const KvPkPlanRead& read) const {
+  QHash<QString, QList<CWkjhRec>> byGrade;
+  for (const CWkjhRec& row : read.plan)
+    byGrade[row.STD].append(row);
   QHash<QString, QList<CWkjhRec>> byClass;
-  for (const CWkjhRec& row : assignmentRows)
+  for (const CWkjhRec& row : read.assignments)
     byClass[row.STD].append(row);
 
+  QList<QList<CWkjhRec>> plans;
   const int gradeLength = CXxDataType::GradeCodeLen();
   for (const KvPkClass& c : m_classes) {
     const CWkjhRec classKey(m_year, m_term, m_date, c.code);
     // As the class plan reads: the grade's rows in course order, taken
     // over by the class, with its teacher, room and week kind (classes of
     // a run have the class-code length, so assignments always join).
-    QList<CWkjhRec> rows;
-    for (CWkjhRec row : byGrade.value(c.code.left(gradeLength))) {
+    QList<CWkjhRec> rows = byGrade.value(c.code.left(gradeLength));
+    for (CWkjhRec& row : rows) {
       row.PUBRM = classKey.PUBRM;
       row.DS = classKey.DS;
-      rows.append(row);
     }
     classKey.JoinAssignments(rows, byClass.value(c.code));
     plans.append(rows);
   }
-  return true;
+  return plans;
 }
 
 bool CPkArranger::LoadPlans() {
-  QList<QList<CWkjhRec>> plans;
-  if (!ReadClassPlans(plans))
+  if (!ReadPlanRows(m_planRead))
     return false;
+  const QList<QList<CWkjhRec>> plans = ClassPlans(m_planRead);
   QHash<QString, std::pair<KvPkBits, QString>> masks;  // by the two time texts
   for (qsizetype ci = 0; ci < m_classes.size(); ++ci) {
     KvPkClass& c = m_classes[ci];

@@ -10,6 +10,7 @@
 #include "timetable/CPkArranger.h"
 #include "timetable/CPkGrid.h"
 #include "timetable/CWkjhRec.h"
+#include "timetable/CWktRec.h"
 #include "timetable/KvPkCheckSource.h"
 #include "timetable/KvPkLessonInsert.h"
 
@@ -61,6 +62,20 @@ class KvPkRunCheckSource : public KvPkCheckSource {
     return true;
   }
 
+  // The run has one schedule: the mask of each pair of time texts is built
+  // once and serves every row that has them.
+  QString TimeMask(const CWkjhRec& row, const CWktRec& schedule, CWktRec& mask) override {
+    const std::pair<QString, QString> key(row.WTN0, row.WTN1);
+    auto found = m_masks.constFind(key);
+    if (found == m_masks.constEnd()) {
+      std::pair<CWktRec, QString> built;
+      built.second = KvPkCheckSource::TimeMask(row, schedule, built.first);
+      found = m_masks.insert(key, built);
+    }
+    mask = found->first;
+    return found->second;
+  }
+
   // The class's lessons count as stored from now on.
   void Accept(const CPkGrid& grid) {
     for (int k = 0; k < CPkGrid::kKinds; ++k)
@@ -89,6 +104,7 @@ class KvPkRunCheckSource : public KvPkCheckSource {
   QHash<QString, QString> m_classNames;
   QHash<QString, QList<KvPkStoredLesson>> m_byTeacher;
   QHash<QString, QList<KvPkStoredLesson>> m_byRoom;
+  QHash<std::pair<QString, QString>, std::pair<CWktRec, QString>> m_masks;  // by the time texts
 };
 }  // namespace
 
@@ -110,19 +126,24 @@ bool CPkArranger::SaveResult() {
 
   // The lessons take their teachers and rooms from the plans the run
   // loaded: under the locks on the plan and the timetable, taken once, the
-  // plans are read again in one pass, and an accepted class whose plan
+  // plan rows are read again in one pass, and an accepted class whose plan
   // another window or workstation changed meanwhile refuses the save.
   KvDbTransaction trans(*m_pDb);
-  QList<QList<CWkjhRec>> plansNow;
-  if (!trans.IsActive() || !CWkjhRec::LockPlanAndTimetable(m_pDb) || !ReadClassPlans(plansNow))
+  KvPkPlanRead planNow;
+  if (!trans.IsActive() || !CWkjhRec::LockPlanAndTimetable(m_pDb) || !ReadPlanRows(planNow))
     return false;
-  for (const int c : acceptedClasses) {
-    if (plansNow[c] == m_classes[c].checkRows)
-      continue;
-    trans.Rollback();
-    KvMessageBox(KvFormat("%s的教学计划已被其他窗口或工作站修改，请重新排课！", m_classes[c].name),
-                 KV_MB_OK | KV_MB_ICONSTOP);
-    return false;
+  // The rows as the run read them give the plans it loaded; only rows
+  // changed since need the plans built again.
+  if (planNow != m_planRead) {
+    const QList<QList<CWkjhRec>> plansNow = ClassPlans(planNow);
+    for (const int c : acceptedClasses) {
+      if (plansNow[c] == m_classes[c].checkRows)
+        continue;
+      trans.Rollback();
+      KvMessageBox(KvFormat("%s的教学计划已被其他窗口或工作站修改，请重新排课！", m_classes[c].name),
+                   KV_MB_OK | KV_MB_ICONSTOP);
+      return false;
+    }
   }
   // While the questions were open another workstation may have stored
   // lessons outside the selection: when the lessons stored now are not

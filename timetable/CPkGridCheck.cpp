@@ -116,13 +116,9 @@ bool CPkGrid::CheckAgainstPlan(const CWktRec& schedule, const QList<CWkjhRec>& r
     // allows lessons.
     const CWktRec* allowed = &schedule;
     if (!row.WTN0.isEmpty() || !row.WTN1.isEmpty()) {
-      const int periods[CWktRec::kSegments] = {schedule.PeriodCount(0), schedule.PeriodCount(1),
-                                               schedule.PeriodCount(2), schedule.PeriodCount(3)};
-      timeMask.SetPeriodCounts(periods);
-      const QString error = row.BuildTimeMask(timeMask);
+      const QString error = source.TimeMask(row, schedule, timeMask);
       if (!error.isEmpty())
         return stop(KvFormat("<%s>的%s！", course.NA, error));
-      timeMask.IntersectFlags(schedule);
       allowed = &timeMask;
     }
     QString outside;

@@ -74,10 +74,8 @@ int CWkjhRec::LoadPlanRows(const QString& where, const QString& order, QList<CWk
                            bool* pRead) {
   rows.clear();
   CKvQuery query(2, 0, 9, pDb);
-  const bool read = query.Open(KvFormat("Select NU,CN,rtrim(Y),rtrim(QC),rtrim(T),rtrim(STD),"
-                                        "rtrim(SBT),rtrim(CL),rtrim(WTN0),rtrim(WTN1),"
-                                        "rtrim(NT) From WKJH %s %s",
-                                        where, order));
+  // Every text comes from the query with its trailing blanks cut.
+  const bool read = query.Open(KvFormat("Select NU,CN,Y,QC,T,STD,SBT,CL,WTN0,WTN1,NT From WKJH %s %s", where, order));
   if (pRead)
     *pRead = read;
   if (!read)
@@ -112,8 +110,8 @@ int CWkjhRec::LoadAssignments(const QString& where, const QString& order, QList<
                               bool* pRead) {
   rows.clear();
   CKvQuery query(0, 0, 8, pDb);
-  const bool read = query.Open(KvFormat("Select rtrim(Y),rtrim(QC),rtrim(T),rtrim(STD),rtrim(SBT),"
-                                        "rtrim(TCHR),rtrim(PUBRM),rtrim(DS) From SBTTCHR %s %s",
+  // Every text comes from the query with its trailing blanks cut.
+  const bool read = query.Open(KvFormat("Select Y,QC,T,STD,SBT,TCHR,PUBRM,DS From SBTTCHR %s %s",
                                         where, order.isEmpty() ? QStringLiteral("Order By SBT,TCHR,PUBRM,DS") : order));
   if (pRead)
     *pRead = read;

@@ -157,8 +157,9 @@ class CWkjhRec {
   bool isLatest(CKvDb* pDb, const char* refusal, QString* pText) const;
 };
 
-// The plan rows (WKJH) and assignments (SBTTCHR) that a plan save replaces,
-// as a window last read or stored them.
+// Plan rows (WKJH) and assignments (SBTTCHR) as read together: those a plan
+// save replaces, as a window last read or stored them, or those an arrange
+// run built its class plans from.
 struct KvPkPlanRead {
   QList<CWkjhRec> plan;
   QList<CWkjhRec> assignments;

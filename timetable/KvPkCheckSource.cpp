@@ -8,6 +8,18 @@
 #include "timetable/CPubRmTable.h"
 #include "timetable/CSbtTable.h"
 #include "timetable/CTchrTable.h"
+#include "timetable/CWkjhRec.h"
+#include "timetable/CWktRec.h"
+
+QString KvPkCheckSource::TimeMask(const CWkjhRec& row, const CWktRec& schedule, CWktRec& mask) {
+  const int periods[CWktRec::kSegments] = {schedule.PeriodCount(0), schedule.PeriodCount(1), schedule.PeriodCount(2),
+                                           schedule.PeriodCount(3)};
+  mask.SetPeriodCounts(periods);
+  const QString error = row.BuildTimeMask(mask);
+  if (error.isEmpty())
+    mask.IntersectFlags(schedule);
+  return error;
+}
 
 bool KvPkDbCheckSource::FindCourse(const QString& code, CSbtRec& rec) {
   return CSbtTable::LoadByCode(rec, code, m_pDb) > 0;

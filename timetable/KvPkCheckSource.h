@@ -16,6 +16,7 @@
 
 class CKvDb;
 class CPkGrid;
+class CWkjhRec;
 class CWktRec;
 
 class KvPkCheckSource {
@@ -38,6 +39,11 @@ class KvPkCheckSource {
   // exceptClass, inside the schedule; false when they could not be read.
   virtual bool LoadBusy(const CPkGrid& version, const QString& teacher, const QString& room,
                         const QString& exceptClass, const CWktRec& schedule, QList<KvPkStoredLesson>& lessons) = 0;
+  // The periods of the schedule where the plan row may lie (its fixed
+  // times, less its barred ones) into mask, which keeps its room from one
+  // row to the next; the fault of its time texts when they cannot be read.
+  // By default built for every row.
+  virtual QString TimeMask(const CWkjhRec& row, const CWktRec& schedule, CWktRec& mask);
 };
 
 class KvPkDbCheckSource : public KvPkCheckSource {
