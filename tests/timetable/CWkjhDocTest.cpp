@@ -7,6 +7,7 @@
 #include "KvPkGridWindowTestSupport.h"
 
 #include "core/CKvDb.h"
+#include "core/KvDbTransaction.h"
 #include "core/KvFakePrinterCatalogue.h"
 #include "forms/CForthView.h"
 #include "forms/CFormDataType.h"
@@ -24,6 +25,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QTest>
+#include <QThread>
+
+#include <thread>
 
 namespace {
 // Shown columns of the plan grid.
@@ -223,6 +227,27 @@ TEST_P(CWkjhDocTest, SaveRefusesRepeatedAndMissingCoursesThenWritesAllOrNothing)
   }
   EXPECT_EQ(Plan(), before);
   ASSERT_TRUE(Type(doc, 1, kRun, QStringLiteral("1")));
+  {
+    // Course 0002, used by no stored row, deleted at another workstation,
+    // the delete in flight during the save: refused once it commits.
+    CKvDb other;
+    ASSERT_TRUE(testDb().OpenAnother(other));
+    KvDbTransaction inFlight(other);
+    ASSERT_TRUE(inFlight.IsActive());
+    for (const char* table : {"SBT", "WKJH", "SBTTCHR", "PK"})
+      ASSERT_TRUE(other.LockTable(QString::fromLatin1(table)));
+    ASSERT_TRUE(other.Execute(QStringLiteral("Delete From SBT Where KNO='0002'")));
+    std::thread commit([&] {
+      QThread::msleep(1000);
+      EXPECT_TRUE(inFlight.Commit());
+    });
+    KvScriptedAnswers answers;
+    EXPECT_FALSE(doc->Save());
+    commit.join();
+    EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("课程<0002>已被其他窗口或工作站删除，不能保存！")});
+    EXPECT_EQ(Plan(), before);
+    AddCourse(QStringLiteral("0002"), QStringLiteral("数学"));
+  }
   KvScriptedAnswers answers;
   EXPECT_GT(ExpectAllOrNothing([&] { return doc->Save(); }, [this] { return Plan() + LogNotes(3); }), 0);
   // Each class gets an assignment of each course; class 1 keeps its teacher.
