@@ -379,10 +379,17 @@ int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb, KvPkPlanRead* pRead, Q
     refuse(trans, QStringLiteral("教学计划已被其他窗口或工作站修改，请刷新后重新输入！"), pRefusal);
     return 0;
   }
-  // The window checked the rows' courses, teachers and rooms before the
-  // locks. A catalogue delete counts the plan's rows under them: one made
-  // meanwhile is seen here, one made later sees these rows.
+  // The window checked its node, and the rows' courses, teachers and
+  // rooms, before the locks. A tree or catalogue delete counts the plan's
+  // rows under them: one made meanwhile is seen here, one made later sees
+  // these rows.
   if (pRead) {
+    const int nodes = CStd(pDb, STD).Count(0, -1);
+    if (nodes <= 0) {
+      if (nodes == 0)
+        refuse(trans, KvFormat("“%s”已不存在，不能保存！", STD), pRefusal);
+      return 0;
+    }
     QString gone;
     if (!catalogueCodesStored(rows, pDb, &gone))
       return 0;
