@@ -483,15 +483,27 @@ void CXxDjFrmView::onRowsChosen() {
     else
       accepted = KvMessageBox(QStringLiteral("真的要修改此参数吗?"), KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) == KV_IDYES;
   }
-  if (!accepted || CXxDataType::CheckParamChange(true, pDoc->m_pDb) != 0) {
+  if (!accepted) {
     keepCount();
     return;
   }
-  // After the answer, under the PC lock so that no longer receipt is saved
-  // meanwhile: the longest stored receipt again.
+  // After the answer, under the locks of the tree and of PC: the stored
+  // parameters, which the save writes whole and which the tree's writes
+  // change under the STD lock, are still those in memory (a change in
+  // flight is waited for), and the longest stored receipt again, as no
+  // longer receipt is saved meanwhile.
   const unsigned shown = KvMessageCount();
-  KvDbTransaction transaction(*pDoc->m_pDb, QStringLiteral("PC"));
-  const int stored = transaction.IsActive() ? CPc::MaxReceiptLines(pDoc->m_pDb) : -1;
+  KvDbTransaction transaction(*pDoc->m_pDb, QStringLiteral("STD"));
+  const int changed = transaction.IsActive() && pDoc->m_pDb->LockTable(QStringLiteral("PC"))
+                          ? CXxDataType::StoredParamsChanged(pDoc->m_pDb)
+                          : -1;
+  if (changed > 0) {
+    transaction.Rollback();
+    CXxDataType::CheckParamChange(true, pDoc->m_pDb);
+    keepCount();
+    return;
+  }
+  const int stored = changed == 0 ? CPc::MaxReceiptLines(pDoc->m_pDb) : -1;
   if (stored >= 0 && chosen + 1 < stored) {
     transaction.Rollback();
     KvMessageBox(tooLong, KV_MB_OK | KV_MB_ICONSTOP);

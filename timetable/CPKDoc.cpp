@@ -319,10 +319,11 @@ bool CPKDoc::SaveRows() {
     return false;
   // The rows and their log entry go together or not at all. While the
   // count question was open another workstation may have changed the
-  // class's plan, or given its teacher or room another class at the same
-  // time: under the locks on the plan and on PK the plan must still be the
-  // one the lessons were checked with, and the check runs again; a refusal
-  // is shown once the locks are let go.
+  // class's plan or the term's schedule, or given its teacher or room
+  // another class at the same time: under the locks on the plan and on PK
+  // the plan and the schedule must still be those the lessons were checked
+  // with, and the check runs again; a refusal is shown once the locks are
+  // let go.
   QString refusal;
   {
     KvDbTransaction trans(*m_pDb);
@@ -334,7 +335,13 @@ bool CPKDoc::SaveRows() {
         refusal = QStringLiteral("本班的教学计划已被其他窗口或工作站修改，请刷新后重新输入！");
       return false;
     };
-    if (!trans.IsActive() || !planUnchanged() ||
+    const auto scheduleUnchanged = [&] {
+      const int same = m_schedule.StoredAsLoaded(m_pDb);
+      if (same == 0)
+        refusal = QStringLiteral("作息时间表已被其他窗口或工作站修改，请刷新后重新输入！");
+      return same == 1;
+    };
+    if (!trans.IsActive() || !planUnchanged() || !scheduleUnchanged() ||
         !grid.CheckAgainstPlan(m_schedule, m_planRows, source, &refusal) || !grid.Save(m_grid, m_pDb, &refusal) ||
         !KvPkInsertLog(m_pDb, 4,
                        KvFormat("保存%s%s年%s季学期(%s)课表", m_strName, grid.Y, KvPkSeason(grid.QC), grid.T)) ||

@@ -125,13 +125,22 @@ bool CPkArranger::SaveResult() {
   }
 
   // The lessons take their teachers and rooms from the plans the run
-  // loaded: under the locks on the plan and the timetable, taken once, the
-  // plan rows are read again in one pass, and an accepted class whose plan
-  // another window or workstation changed meanwhile refuses the save.
+  // loaded and their periods from its schedule: under the locks on the
+  // plan and the timetable, taken once, the plan rows are read again in one
+  // pass, and an accepted class whose plan another window or workstation
+  // changed meanwhile refuses the save, as does a changed schedule.
   KvDbTransaction trans(*m_pDb);
   KvPkPlanRead planNow;
   if (!trans.IsActive() || !CWkjhRec::LockPlanAndTimetable(m_pDb) || !ReadPlanRows(planNow))
     return false;
+  const int scheduleSame = m_schedule.StoredAsLoaded(m_pDb);
+  if (scheduleSame < 0)
+    return false;
+  if (scheduleSame == 0) {
+    trans.Rollback();
+    KvMessageBox(QStringLiteral("作息时间表已被其他窗口或工作站修改，请重新排课！"), KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
   // The rows as the run read them give the plans it loaded; only rows
   // changed since need the plans built again.
   if (planNow != m_planRead) {

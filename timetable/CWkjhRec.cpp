@@ -9,6 +9,9 @@
 #include "school/CStd.h"
 #include "school/CXxDataType.h"
 #include "school/KvSchoolSql.h"
+#include "timetable/CPubRmTable.h"
+#include "timetable/CSbtTable.h"
+#include "timetable/CTchrTable.h"
 
 namespace {
 QString versionWhere(const QString& year, int term, const QString& date, CKvDb* pDb) {
@@ -29,6 +32,30 @@ void refuse(KvDbTransaction& trans, const QString& text, QString* pRefusal) {
   }
   trans.Rollback();
   stop(text);
+}
+
+// Sets *pGone to the refusal of the first course, teacher or room of the
+// rows that its catalogue no longer holds; false when one cannot be read.
+bool catalogueCodesStored(const QList<CWkjhRec>& rows, CKvDb* pDb, QString* pGone) {
+  static const QString kinds[] = {QStringLiteral("课程"), QStringLiteral("教师"), QStringLiteral("公用教室")};
+  for (const CWkjhRec& row : rows) {
+    CSbtRec course;
+    CTchrRec teacher;
+    CPubRmRec room;
+    const QString codes[] = {row.SBT, row.TCHR, row.PUBRM};
+    const int found[] = {CSbtTable::LoadByCode(course, row.SBT, pDb),
+                         row.TCHR.isEmpty() ? 1 : CTchrTable::LoadByCode(teacher, row.TCHR, pDb),
+                         row.PUBRM.isEmpty() ? 1 : CPubRmTable::LoadByCode(room, row.PUBRM, pDb)};
+    for (int i = 0; i < 3; ++i) {
+      if (found[i] < 0)
+        return false;
+      if (found[i] == 0) {
+        *pGone = KvFormat("%s<%s>已被其他窗口或工作站删除，不能保存！", kinds[i], codes[i]);
+        return true;
+      }
+    }
+  }
+  return true;
 }
 
 // Deletes the version's rows of table stored under the key's code itself
@@ -349,6 +376,25 @@ int CWkjhRec::SavePlan(QList<CWkjhRec>& rows, CKvDb* pDb, KvPkPlanRead* pRead, Q
   if (pRead && !(stored == *pRead)) {
     refuse(trans, QStringLiteral("教学计划已被其他窗口或工作站修改，请刷新后重新输入！"), pRefusal);
     return 0;
+  }
+  // The window checked its node, and the rows' courses, teachers and
+  // rooms, before the locks. A tree or catalogue delete counts the plan's
+  // rows under them: one made meanwhile is seen here, one made later sees
+  // these rows.
+  if (pRead) {
+    const int nodes = CStd(pDb, STD).Count(0, -1);
+    if (nodes <= 0) {
+      if (nodes == 0)
+        refuse(trans, KvFormat("“%s”已不存在，不能保存！", STD), pRefusal);
+      return 0;
+    }
+    QString gone;
+    if (!catalogueCodesStored(rows, pDb, &gone))
+      return 0;
+    if (!gone.isEmpty()) {
+      refuse(trans, gone, pRefusal);
+      return 0;
+    }
   }
   // A save replaces what the plan shows: the code's own plan rows, and its
   // assignments of the courses it shows or showed (the rows it writes and

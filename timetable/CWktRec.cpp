@@ -309,3 +309,12 @@ bool CWktRec::LoadForTimetable(const QString& year, int term, bool keepTimes, bo
   }
   return true;
 }
+
+int CWktRec::StoredAsLoaded(CKvDb* pDb) const {
+  CWktRec now;
+  bool read = false;
+  now.LoadForTimetable(Y, QC, false, false, pDb, &read);
+  if (!read)
+    return -1;
+  return now == *this ? 1 : 0;
+}

@@ -79,6 +79,12 @@ class CWktRec {
   // more and gives false; *pRead (when given) is false only then.
   bool LoadForTimetable(const QString& year, int term, bool keepTimes, bool checkCounts, CKvDb* pDb,
                         bool* pRead = nullptr);
+  // Whether the stored periods of the year and term are still these, as
+  // LoadForTimetable read them without the times: 1 yes, 0 changed, -1
+  // unreadable. Asked under the caller's lock on PK, it holds until the
+  // commit: a schedule save holds WKT and PK and refuses once the term has
+  // lessons.
+  int StoredAsLoaded(CKvDb* pDb) const;
 
   // The page of the period-schedule card, on a grid 100 units wide with
   // rows 1 unit high: 11 head boxes (school, year and term, "节次", "时间",

@@ -246,6 +246,17 @@ TEST_P(CPKDocTest, HandSaveRefusesClashesInEveryWeekKindAndKeepsTheEdit) {
     EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
     ASSERT_TRUE(other.Execute(plan.arg(QStringLiteral("0001"))));
   }
+  // The term without lessons, Wednesday's first period closed at another
+  // workstation meanwhile: refused too.
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PK")));
+  CWktRec closed = m_schedule;
+  closed.SBT[3][1][0] = 0;
+  QString refusal;
+  KvScriptedAnswers closing;
+  closing.onQuestion = [&] { EXPECT_TRUE(closed.Save(m_schedule, &other, &refusal)); };
+  EXPECT_FALSE(doc->Save());
+  EXPECT_EQ(closing.Stops(), QStringList{QStringLiteral("作息时间表已被其他窗口或工作站修改，请刷新后重新输入！")});
+  ASSERT_TRUE(AllRows().isEmpty() && m_schedule.Save(closed, &other, &refusal));
   // A free period: the count question decides (one of two lessons placed).
   ASSERT_TRUE(Type(doc, 0, kWednesday, QStringLiteral("1")));
   {

@@ -7,6 +7,7 @@
 #include "KvPkGridWindowTestSupport.h"
 
 #include "core/CKvDb.h"
+#include "core/KvDbTransaction.h"
 #include "core/KvFakePrinterCatalogue.h"
 #include "forms/CForthView.h"
 #include "forms/CFormDataType.h"
@@ -24,6 +25,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QTest>
+#include <QThread>
+
+#include <thread>
 
 namespace {
 // Shown columns of the plan grid.
@@ -68,6 +72,25 @@ class CWkjhDocTest : public KvPkGridWindowTest {
     doc->AppendRow(doc->NewRow());
     Grid(doc)->InitLayout();
   }
+  // The save's stop texts while another workstation's delete (sql, under
+  // the locks of tables) is in flight: it commits a second after the save
+  // began, and the save is refused.
+  QStringList SaveDuringDelete(CWkjhDoc* doc, const QStringList& tables, const QString& sql) {
+    CKvDb other;
+    EXPECT_TRUE(testDb().OpenAnother(other));
+    KvDbTransaction inFlight(other);
+    for (const QString& table : tables)
+      EXPECT_TRUE(other.LockTable(table));
+    EXPECT_TRUE(other.Execute(sql));
+    std::thread commit([&] {
+      QThread::msleep(1000);
+      EXPECT_TRUE(inFlight.Commit());
+    });
+    KvScriptedAnswers answers;
+    EXPECT_FALSE(doc->Save());
+    commit.join();
+    return answers.Stops();
+  }
 };
 
 TEST_P(CWkjhDocTest, GradeAndClassEditTheirOwnColumns) {
@@ -106,6 +129,15 @@ TEST_P(CWkjhDocTest, GradeAndClassEditTheirOwnColumns) {
       EXPECT_EQ(Editable(doc, column), classColumn) << column;
     }
     EXPECT_FALSE(Grid(doc)->MayAddRows());
+    // Class 2, used by no row, deleted at another workstation while its
+    // teacher is saved.
+    ASSERT_TRUE(doc->SelectCode(QStringLiteral("010102")));
+    ASSERT_TRUE(Type(doc, 0, kTeacher, QStringLiteral("0001")));
+    const QStringList before = Plan();
+    EXPECT_EQ(SaveDuringDelete(doc, {"STD", "PC", "WKJH", "SBTTCHR", "PK"},
+                               QStringLiteral("Delete From STD Where KNO='010102'")),
+              QStringList{QStringLiteral("“010102”已不存在，不能保存！")});
+    EXPECT_EQ(Plan(), before);
   }
 }
 
@@ -223,6 +255,12 @@ TEST_P(CWkjhDocTest, SaveRefusesRepeatedAndMissingCoursesThenWritesAllOrNothing)
   }
   EXPECT_EQ(Plan(), before);
   ASSERT_TRUE(Type(doc, 1, kRun, QStringLiteral("1")));
+  // Course 0002, used by no stored row, deleted at another workstation
+  // during the save.
+  EXPECT_EQ(SaveDuringDelete(doc, {"SBT", "WKJH", "SBTTCHR", "PK"}, QStringLiteral("Delete From SBT Where KNO='0002'")),
+            QStringList{QStringLiteral("课程<0002>已被其他窗口或工作站删除，不能保存！")});
+  EXPECT_EQ(Plan(), before);
+  AddCourse(QStringLiteral("0002"), QStringLiteral("数学"));
   KvScriptedAnswers answers;
   EXPECT_GT(ExpectAllOrNothing([&] { return doc->Save(); }, [this] { return Plan() + LogNotes(3); }), 0);
   // Each class gets an assignment of each course; class 1 keeps its teacher.

@@ -107,6 +107,19 @@ TEST_P(KvPkEngineTest, DisplacementMovesOneLessonPerPeriodTaken) {
   EXPECT_EQ(Arrange(), QStringList{QStringLiteral("要保存此次排课结果吗？")});
   EXPECT_EQ(Class1(), (QStringList{QStringLiteral("1: 0001 | "), QStringLiteral("2: 0002 | "), QStringLiteral("3: 0001 | "),
                                    QStringLiteral("4: 0002 | "), QStringLiteral("5: 0001 | ")}));
+
+  // The term without lessons, Monday closed at another workstation during
+  // the save question: nothing saved.
+  CKvDb other;
+  ASSERT_TRUE(testDb().OpenAnother(other) && pdb()->Execute(QStringLiteral("Delete From PK")));
+  CWktRec closed = m_schedule;
+  closed.SBT[1][1][0] = 0;
+  QString refusal;
+  KvScriptedAnswers answers;
+  answers.onQuestion = [&] { EXPECT_TRUE(closed.Save(m_schedule, &other, &refusal)); };
+  CPkArranger(kYear, kTerm, kDate, QStringLiteral("01"), pdb()).Arrange();
+  EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("作息时间表已被其他窗口或工作站修改，请重新排课！")});
+  EXPECT_TRUE(AllRows().isEmpty());
 }
 
 TEST_P(KvPkEngineTest, DisplacementLeavesAPeriodSharedByOddAndEvenWeeks) {
