@@ -5,7 +5,7 @@
 #include "app/CKvOperation.h"
 #include "app/KvAppQuery.h"
 #include "app/KvDwRight.h"
-#include "app/KvLockOrder.h"
+#include "core/KvLockOrder.h"
 #include "app/KvOperatorDialogs.h"
 #include "core/CKvDb.h"
 #include "core/CKvQuery.h"

@@ -6,7 +6,7 @@
 #include "app/KvAppQuery.h"
 #include "app/KvBackup.h"
 #include "app/KvDwRight.h"
-#include "app/KvLockOrder.h"
+#include "core/KvLockOrder.h"
 #include "core/CKvDb.h"
 #include "core/KvCopyTable.h"
 #include "core/KvDbTransaction.h"

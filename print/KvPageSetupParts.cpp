@@ -2,6 +2,7 @@
 
 #include "core/CKvDb.h"
 #include "core/KvDbTransaction.h"
+#include "core/KvLockOrder.h"
 #include "core/KvMessage.h"
 #include "ui/KvObjectNames.h"
 
@@ -107,9 +108,8 @@ bool KvSavePageSetupAsRead(CKvDb* db, const QStringList& tables, const std::func
     KvDbTransaction transaction(*db);
     if (!transaction.IsActive())
       return false;
-    for (const QString& table : tables)
-      if (!db->LockTable(table))
-        return false;
+    if (!KvLockTablesInOrder(db, tables))
+      return false;
     changed = !asRead();
     if (!changed && write() && transaction.Commit())
       return true;

@@ -6,6 +6,7 @@
 #include "core/KvCurrentPrinter.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
+#include "core/KvLockOrder.h"
 #include "core/KvMessage.h"
 #include "core/KvRegistry.h"
 #include "core/KvText.h"
@@ -30,12 +31,29 @@ const QString kCurrentPrinterValue = QStringLiteral("Current_Printer");
 
 void stop(const QString& text) { KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP); }
 
-// Inside the write's transaction, under the lock on the profile list: the
+// The tables that keep a profile's stored formats under its name, with the
+// column holding the name; a rename moves their rows.
+const QList<std::pair<QString, QString>>& profileStores() {
+  static const QList<std::pair<QString, QString>> stores = {
+      {QStringLiteral("SysCsTab"), QStringLiteral("LPO")},
+      {QStringLiteral("KVPAGESET"), QStringLiteral("SPRINTER")},
+      {QStringLiteral("KVFONT"), QStringLiteral("SPRINTER")},
+      {QStringLiteral("FIELDWIDTH"), QStringLiteral("SPRINTER")}};
+  return stores;
+}
+
+// Inside the write's transaction, under the lock on the profile list (for a
+// rename also on the format tables it rewrites, in the one lock order): the
 // name still free (another workstation may have taken it since it was
 // checked) and, for a rename, the old name still there. The refusal into
 // *refusal; false with it empty when the names cannot be read.
 bool namesStillHold(CKvDb* db, const QString& name, const QString& oldName, QString* refusal) {
-  if (!db->LockTable(QStringLiteral("SysCsTab")))
+  QStringList locks{QStringLiteral("SysCsTab")};
+  if (!oldName.isEmpty())
+    for (const auto& store : profileStores())
+      if (db->TableExists(store.first))
+        locks.append(store.first);
+  if (!KvLockTablesInOrder(db, locks))
     return false;
   const int old = oldName.isEmpty() ? 1 : KvCountPrinterName(db, oldName);
   const int taken = old > 0 ? KvCountPrinterName(db, name) : 0;
@@ -173,12 +191,7 @@ bool KvRenamePrinterProfile(CKvDb* db, const QString& oldName, const QString& ne
   // The stored formats of the profile go with it. Rows still kept under the
   // new name (from a profile of that name deleted earlier) would stand beside
   // them under the same key: they give way.
-  const QList<std::pair<QString, QString>> stores = {
-      {QStringLiteral("SysCsTab"), QStringLiteral("LPO")},
-      {QStringLiteral("KVPAGESET"), QStringLiteral("SPRINTER")},
-      {QStringLiteral("KVFONT"), QStringLiteral("SPRINTER")},
-      {QStringLiteral("FIELDWIDTH"), QStringLiteral("SPRINTER")}};
-  for (const auto& [table, column] : stores) {
+  for (const auto& [table, column] : profileStores()) {
     if (!db->TableExists(table))
       continue;
     if (!db->Execute(QStringLiteral("Delete From %1 Where %2='%3'").arg(table, column, newQuoted)) ||

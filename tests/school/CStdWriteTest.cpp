@@ -8,17 +8,13 @@
 #include "KvSchoolTestSupport.h"
 
 #include "core/CKvDb.h"
-#include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 #include "school/CCost.h"
 #include "school/CStd.h"
 #include "school/CXxDataType.h"
+#include "support/KvStationInFlight.h"
 
 #include <gtest/gtest.h>
-
-#include <QThread>
-
-#include <thread>
 
 class CStdWriteTest : public KvSchoolDbTest {
  protected:
@@ -164,26 +160,15 @@ TEST_P(CStdWriteTest, WritesWaitForAnotherStationsSaveInFlight) {
        },
        "系统参数发生了变化，软件将被迫关闭！", "Select Count(*) From STD Where KNO='010201003'", 0},
   };
-  CKvDb other(kind());
-  ASSERT_TRUE(testDb().OpenAnother(other));
   for (const auto& c : cases) {
     SCOPED_TRACE(c.refusal);
     KvMessageRecorder recorder;
-    KvDbTransaction inFlight(other);
-    ASSERT_TRUE(inFlight.IsActive());
-    for (const QString& table : c.locks)
-      ASSERT_TRUE(other.LockTable(table));
-    ASSERT_TRUE(other.Execute(c.inFlight));
-    bool committed = false;
-    std::thread commit([&] {
-      QThread::msleep(1000);
-      committed = inFlight.Commit();
-    });
+    KvStationInFlight other(testDb(), c.locks, {c.inFlight});
+    ASSERT_TRUE(other.Started());
     EXPECT_FALSE(c.write());
-    commit.join();
-    EXPECT_TRUE(committed);
+    EXPECT_TRUE(other.Committed());
     EXPECT_EQ(recorder.texts(), *c.refusal ? QStringList{QString::fromUtf8(c.refusal)} : QStringList{});
-    EXPECT_EQ(other.GetLong(QString::fromUtf8(c.check)), c.expected);
+    EXPECT_EQ(other.connection().GetLong(QString::fromUtf8(c.check)), c.expected);
   }
 }
 

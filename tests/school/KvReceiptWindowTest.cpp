@@ -11,7 +11,6 @@
 #include "print/KvPrintTestSupport.h"
 
 #include "app/KvDocOpenMode.h"
-#include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 #include "forms/CKvDocTemplate.h"
 #include "school/CKvStdDirDlg.h"
@@ -28,6 +27,7 @@
 #include "ui/KvCommands.h"
 #include "ui/KvMenus.h"
 #include "ui/KvResources.h"
+#include "support/KvStationInFlight.h"
 
 #include <gtest/gtest.h>
 
@@ -38,12 +38,10 @@
 #include <QFile>
 #include <QMenu>
 #include <QTest>
-#include <QThread>
 #include <QTreeView>
 
 #include <limits>
 #include <memory>
-#include <thread>
 
 class KvReceiptWindowTest : public KvSchoolDbTest {
  protected:
@@ -567,19 +565,13 @@ TEST_P(KvReceiptWindowTest, LongReceiptIsReadOnlyAndRowsNeverDropLines) {
   Shot(QStringLiteral("receipt_rows5"));
   // Another station's change of a code length in flight during the save:
   // waited for, kept, and the program ends (last).
-  CKvDb other(kind());
-  ASSERT_TRUE(testDb().OpenAnother(other));
-  KvDbTransaction inFlight(other);
-  ASSERT_TRUE(inFlight.IsActive() && other.LockTable(QStringLiteral("STD")) && other.LockTable(QStringLiteral("PC")) &&
-              other.Execute(QStringLiteral("Update SysCsTab Set CsVal='4' Where Cs=4180 And CsN=13")));
-  std::thread commit([&] {
-    QThread::msleep(1000);
-    EXPECT_TRUE(inFlight.Commit());
-  });
+  KvStationInFlight other(testDb(), {QStringLiteral("STD"), QStringLiteral("PC")},
+                          {QStringLiteral("Update SysCsTab Set CsVal='4' Where Cs=4180 And CsN=13")});
+  ASSERT_TRUE(other.Started());
   EXPECT_EQ(choose(6, {KV_IDYES}), (QStringList{"真的要修改此参数吗?", "系统参数发生了变化，软件将被迫关闭！"}));
-  commit.join();
+  EXPECT_TRUE(other.Committed());
   QStringList stored;
-  other.QueryTexts(QStringLiteral("Select rtrim(CsVal) From SysCsTab Where Cs=4180 And CsN In (2,13) Order By CsN"), &stored, 1);
+  other.connection().QueryTexts(QStringLiteral("Select rtrim(CsVal) From SysCsTab Where Cs=4180 And CsN In (2,13) Order By CsN"), &stored, 1);
   EXPECT_EQ(stored, (QStringList{"5", "4"}));
 }
 

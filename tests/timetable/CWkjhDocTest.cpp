@@ -7,7 +7,6 @@
 #include "KvPkGridWindowTestSupport.h"
 
 #include "core/CKvDb.h"
-#include "core/KvDbTransaction.h"
 #include "core/KvFakePrinterCatalogue.h"
 #include "forms/CForthView.h"
 #include "forms/CFormDataType.h"
@@ -19,15 +18,13 @@
 #include "timetable/KvPkSchoolTree.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvCommands.h"
+#include "support/KvStationInFlight.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QTest>
-#include <QThread>
-
-#include <thread>
 
 namespace {
 // Shown columns of the plan grid.
@@ -76,19 +73,11 @@ class CWkjhDocTest : public KvPkGridWindowTest {
   // the locks of tables) is in flight: it commits a second after the save
   // began, and the save is refused.
   QStringList SaveDuringDelete(CWkjhDoc* doc, const QStringList& tables, const QString& sql) {
-    CKvDb other;
-    EXPECT_TRUE(testDb().OpenAnother(other));
-    KvDbTransaction inFlight(other);
-    for (const QString& table : tables)
-      EXPECT_TRUE(other.LockTable(table));
-    EXPECT_TRUE(other.Execute(sql));
-    std::thread commit([&] {
-      QThread::msleep(1000);
-      EXPECT_TRUE(inFlight.Commit());
-    });
+    KvStationInFlight other(testDb(), tables, {sql});
+    EXPECT_TRUE(other.Started());
     KvScriptedAnswers answers;
     EXPECT_FALSE(doc->Save());
-    commit.join();
+    EXPECT_TRUE(other.Committed());
     return answers.Stops();
   }
 };

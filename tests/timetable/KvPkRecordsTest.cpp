@@ -13,10 +13,7 @@
 #include "timetable/CTchrTable.h"
 #include "timetable/CWkjhRec.h"
 #include "timetable/KvCheckPkSetup.h"
-
-#include <QThread>
-
-#include <thread>
+#include "support/KvStationInFlight.h"
 
 namespace {
 class KvPkRecordsTest : public KvPkDbTest {
@@ -145,8 +142,6 @@ TEST_P(KvPkRecordsTest, ReferredRowsCannotBeDeleted) {
   if (kind() == 0)
     return;
   AddCourse(QStringLiteral("0003"), QStringLiteral("数学"));
-  CKvDb other;
-  ASSERT_TRUE(testDb().OpenAnother(other));
   const struct {
     const char* insert;
     bool (*remove)(const QString&, CKvDb*, QString*);
@@ -161,15 +156,11 @@ TEST_P(KvPkRecordsTest, ReferredRowsCannotBeDeleted) {
        CPubRmTable::Delete, "001", "公用教室：001\n已在周课表中被引用！"}};
   for (const auto& c : inFlight) {
     SCOPED_TRACE(c.insert);
-    ASSERT_TRUE(other.BeginTrans());
-    ASSERT_TRUE(other.Execute(QString::fromLatin1(c.insert)));
-    std::thread commit([&other] {
-      QThread::msleep(2000);
-      other.CommitTrans();
-    });
+    KvStationInFlight inserting(testDb(), {}, {QString::fromLatin1(c.insert)}, 2000);
+    ASSERT_TRUE(inserting.Started());
     KvScriptedAnswers refused;
     EXPECT_FALSE(c.remove(QString::fromLatin1(c.code), pdb(), nullptr));
-    commit.join();
+    EXPECT_TRUE(inserting.Committed());
     EXPECT_EQ(refused.Stops(), QStringList{QString::fromUtf8(c.refusal)});
   }
   EXPECT_EQ(Rows(QStringLiteral("SBT"), QStringLiteral("KNO")) + Rows(QStringLiteral("TCHR"), QStringLiteral("KNO")) +
