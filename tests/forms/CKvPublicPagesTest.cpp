@@ -103,6 +103,8 @@ TEST_P(CKvPublicPagesTest, AMoveInsideAGroupKeepsTheGroupOverItsColumns) {
   KvDialogScript script([](QDialog* dialog) { setPos(dialog, CKvColumnDlg::IDC_POSITION, 1), clickOk(dialog); });
   m_pSheet->Page2()->List()->ExecuteCmd(KV_CMD_MODIFY);  // 金额 before 学生
   EXPECT_EQ(edited().topWords, (QList<KvTopWord>{group, {2, 2, 2, 2, QStringLiteral("学生")}, {1, 2, 1, 2, QStringLiteral("金额")}}));
+  m_pSheet->Tabs()->setCurrentWidget(m_pSheet->Page3());  // which shows the blocks as they now stand
+  EXPECT_EQ(m_pSheet->Page3()->List()->GetItemText(1, 1), QStringLiteral("(2,2)"));
 }
 
 TEST_P(CKvPublicPagesTest, TheColumnDialogRefusesBadFieldsInOrderAndStaysOpen) {
