@@ -146,8 +146,9 @@ TEST_P(CStdWriteTest, WritesWaitForAnotherStationsSaveInFlight) {
        "Select Count(*) From STD Where KNO='010202'", 1},
       {{QStringLiteral("PC")}, line.arg(QStringLiteral("02"), QStringLiteral("010301001")),
        [&] { return CCost::Delete(QStringLiteral("02"), pdb()); }, "", "Select Count(*) From COST Where KNO='02'", 1},
-      // A recode of the item takes that line along too.
-      {{QStringLiteral("PC")}, line.arg(QStringLiteral("02"), QStringLiteral("010201001")),
+      // A recode of the item takes that line along, and one stored without
+      // PC's lock too.
+      {{}, line.arg(QStringLiteral("02"), QStringLiteral("010201001")),
        [&] {
          CCost read;
          read.Load(QStringLiteral("02"), pdb());
