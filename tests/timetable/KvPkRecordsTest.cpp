@@ -17,6 +17,8 @@
 #include "timetable/KvPkLessonInsert.h"
 #include "support/KvStationInFlight.h"
 
+#include <optional>
+
 namespace {
 class KvPkRecordsTest : public KvPkDbTest {
  protected:
@@ -352,19 +354,25 @@ TEST_P(KvPkRecordsTest, SavesReplaceTheirRowsAllOrNothing) {
             (QStringList{QStringLiteral("2|C|1|0"), QStringLiteral("3|B|2|2")}));
 
   // On a server, lessons stored while another workstation holds their table
-  // whole (a console run's lock while its question is open) give up waiting
-  // and say why, storing nothing. The wait is cut short here.
+  // whole (a console run's lock while its question is open) give up waiting,
+  // in their statement's preparing or in its run, and say why, storing
+  // nothing. The wait is cut short here.
   if (kind() == 0)
     return;
-  KvPkLessonInsert insert(pdb());
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("SET lock_timeout = 300")));
-  {
+  for (const bool preparedBefore : {false, true}) {
+    std::optional<KvPkLessonInsert> insert;
+    if (preparedBefore)
+      insert.emplace(pdb());
     KvStationInFlight holding(testDb(), {}, {QStringLiteral("Lock Table PK In Access Exclusive Mode")});
     ASSERT_TRUE(holding.Started());
+    if (!preparedBefore)
+      insert.emplace(pdb());
     KvScriptedAnswers answers;
-    EXPECT_FALSE(insert.Insert(grid));
+    EXPECT_FALSE(insert->Insert(grid));
     EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral(
-                                   "数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，本次操作未作任何修改！")});
+                                   "数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，本次操作未作任何修改！")})
+        << preparedBefore;
   }
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("SET lock_timeout = %1").arg(kKvLockWaitMs)));
   EXPECT_EQ(Rows(QStringLiteral("PK"), QStringLiteral("WK,DT,DN,DS")),
