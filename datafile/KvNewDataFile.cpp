@@ -586,7 +586,7 @@ KvNewDataFile::CarryResult KvNewDataFile::carryForward(CKvDb* pPrevious, CKvDb* 
   QStringList held;
   if (pPrevious->ListUserTables(&held) <= 0) {
     wait.Hide();
-    stop(unreadable(pPrevious->GetDatabaseName(false)));
+    stop(QStringLiteral("读取上年度数据文件“%1”失败，未结转任何数据！").arg(pPrevious->GetDatabaseName(false)));
     return nothingCarried();
   }
   held.removeIf([](const QString& table) { return isLogTable(table); });
