@@ -1,12 +1,16 @@
 // The SQL console: texts that control the transaction are refused wherever
 // they stand; the statements of a text run in one transaction whose rows
-// and log entries are kept together or not at all; who may open it; the
-// safety backup before a run; statement files in UTF-8 or GBK.
+// and log entries are kept together or not at all, on a connection whose
+// session ends with the run; who may open it; the safety backup before a
+// run; statement files in UTF-8 or GBK.
 
 #include "KvToolsTestSupport.h"
 #include "KvDataFileTestSupport.h"
 
+#include "app/CKvMainFrm.h"
+#include "app/CKvTemplateBox.h"
 #include "app/KvBackup.h"
+#include "app/KvLoggedWrite.h"
 #include "core/CKvRecordset.h"
 #include "core/KvPresenceLock.h"
 #include "core/KvText.h"
@@ -97,15 +101,6 @@ TEST_P(KvSqlConsoleDb, StatementsRunInOneTransactionAndOnlyYesKeepsThemWithTheir
   EXPECT_EQ(Rows(QStringLiteral("T"), QStringLiteral("A,B")),
             (QStringList{QStringLiteral("1|COMMIT"), QStringLiteral("2|COMMIT"), QStringLiteral("3|c")}));
   EXPECT_EQ(LogNotes(26), QStringList{QStringLiteral("执行SQL语句：") + QString(sql).replace(u'\'', u'"')});
-
-  // A kept SET that reads backslashes as escapes does not outlast the run:
-  // the program's own literals still read as written.
-  if (kind() != 0) {
-    EXPECT_TRUE(Run(QStringLiteral("SET standard_conforming_strings = off"), KV_IDYES));
-    const QString text = QStringLiteral("a\\");
-    EXPECT_TRUE(pdb()->Execute(QStringLiteral("Update T Set B='%1' Where A=1").arg(pdb()->QuoteText(text))));
-    EXPECT_EQ(Rows(QStringLiteral("T"), QStringLiteral("B"), QStringLiteral("Where A=1")), QStringList{text});
-  }
 }
 
 // Texts whose quoting or comments hide a COMMIT from a reading that is not
@@ -177,7 +172,7 @@ TEST_P(KvSqlConsoleDb, ASaveBlockedByTheOpenRunGivesUpAndSaysWhy) {
   }
   KvScriptedAnswers answers;
   EXPECT_FALSE(KvRunSqlText(pdb(), QStringLiteral("Update T Set B='x' Where A=1"), [&](int) {
-    return KvRunSqlText(&other, QStringLiteral("Update T Set B='y' Where A=1"), [](int) { return true; });
+    return other.Execute(QStringLiteral("Update T Set B='y' Where A=1"));
   }));
   EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，本次操作未作任何修改！")});
   EXPECT_EQ(Rows(QStringLiteral("T"), QStringLiteral("A,B")), QStringList{QStringLiteral("1|a")});
@@ -208,32 +203,69 @@ TEST_P(KvSqlConsoleDb, AWorkstationThatCameOnDuringTheRunStopsItsCommit) {
   EXPECT_EQ(State(), before);
 }
 
-// Settings a run changes do not outlast it, whatever the answer: the
-// program's LIKE, its wait for another connection's lock, its lock bound.
-TEST_P(KvSqlConsoleDb, TheRunLeavesTheProgramsConnectionAsItWas) {
-  if (kind() != 0) {
-    for (const char* sql : {"RESET lock_timeout", "SET lock_timeout = 0", "RESET ALL"}) {
-      EXPECT_TRUE(Run(QString::fromUtf8(sql), KV_IDYES)) << sql;
-      EXPECT_EQ(pdb()->LookupText(QStringLiteral("current_setting('lock_timeout')")), QStringLiteral("10s"))
-          << sql;
-    }
-    return;
-  }
-  const QString search = QStringLiteral("Count(*) From T Where B Like 'A*'");
-  ASSERT_EQ(pdb()->LookupLong(search), 1);
-  for (const char* sql : {"PRAGMA case_sensitive_like = 0", "PRAGMA case_sensitive_like = 1"})
-    for (const int answer : {int(KV_IDNO), int(KV_IDYES)}) {
-      Run(QString::fromUtf8(sql), answer);
-      EXPECT_EQ(pdb()->LookupLong(search), 1) << sql << answer;
-    }
-  ASSERT_TRUE(Run(QStringLiteral("PRAGMA busy_timeout = 0"), KV_IDYES));
+// What a run leaves on a session, whatever the answer, never reaches the
+// program's connection: a temporary table that would hide the data file's
+// own, prepared statements dropped, a setting that would refuse or misread
+// its writes. After each run a logged save of the program is stored in the
+// data file, as another connection reads it; a kept run's log rows are
+// stored with it.
+TEST_P(KvSqlConsoleDb, WhatARunLeavesOnItsSessionNeverReachesTheProgramsSaves) {
+  const struct {
+    int kinds;  // 1 the data file, 2 the server kinds
+    const char* sql;
+    bool kept = true;  // whether Yes keeps the run
+  } runs[] = {
+      {3, "CREATE TEMP TABLE PC AS SELECT * FROM PC"},
+      {2, "DEALLOCATE ALL"},
+      // The run's own log row is refused on its read-only session.
+      {1, "PRAGMA query_only = 1", false},
+      {2, "SET default_transaction_read_only = on"},
+      {2, "SET standard_conforming_strings = off"},
+  };
   CKvDb other(kind());
   ASSERT_TRUE(testDb().OpenAnother(other));
-  ASSERT_TRUE(other.BeginTrans());
-  KvScriptedAnswers answers;
-  EXPECT_FALSE(pdb()->Execute(QStringLiteral("Update T Set B='x' Where A=1")));
-  EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，本次操作未作任何修改！")});
-  other.Rollback();
+  const auto stored = [&other](const QString& sql) {
+    QStringList values;
+    other.QueryTexts(sql, &values, 1);
+    values.sort();
+    return values;
+  };
+  int saves = 0;
+  // A logged save of the program (its log row a kept statement), read back
+  // on the other connection.
+  const auto expectSaveStored = [&](const std::string& after) {
+    const QString value = QStringLiteral("存\\'%1").arg(++saves);
+    EXPECT_TRUE(KvLoggedWrite(pdb(), 27, value, [&] {
+      return pdb()->Execute(QStringLiteral("Insert Into PC(T,Mry) Values('%1','%2')")
+                                .arg(saves)
+                                .arg(pdb()->QuoteText(value)));
+    })) << after;
+    EXPECT_EQ(stored(QStringLiteral("Select Mry From PC Where T='%1'").arg(saves)), QStringList{value}) << after;
+    EXPECT_EQ(stored(QStringLiteral("Select Count(*) From KvLog Where nTaskID=27 And sNote='%1'")
+                         .arg(other.QuoteText(value))),
+              QStringList{QStringLiteral("1")})
+        << after;
+  };
+  expectSaveStored("before any run");
+  for (const auto& c : runs) {
+    if (!(c.kinds & (kind() == 0 ? 1 : 2)))
+      continue;
+    const QString sql = QString::fromUtf8(c.sql);
+    for (const int answer : {int(KV_IDNO), int(KV_IDYES)}) {
+      const std::string after = c.sql + std::string(answer == KV_IDYES ? " 是" : " 否");
+      const QStringList logged = stored(QStringLiteral("Select sNote From KvLog Where nTaskID=26"));
+      KvScriptedAnswers answers;
+      const bool kept = answer == KV_IDYES && c.kept;
+      EXPECT_EQ(Run(sql, answer), kept) << after;
+      EXPECT_EQ(answers.Stops().size(), answer == KV_IDYES && !c.kept ? 1 : 0) << after;
+      QStringList expected = logged;
+      if (kept)
+        expected.append(QStringLiteral("执行SQL语句：") + sql);
+      expected.sort();
+      EXPECT_EQ(stored(QStringLiteral("Select sNote From KvLog Where nTaskID=26")), expected) << after;
+      expectSaveStored(after);
+    }
+  }
 }
 
 TEST_P(KvSqlConsoleDb, AFailingStatementUndoesTheRunAndIsNotLogged) {
@@ -246,9 +278,15 @@ TEST_P(KvSqlConsoleDb, AFailingStatementUndoesTheRunAndIsNotLogged) {
   ASSERT_EQ(answers.Stops().size(), 1);
   EXPECT_TRUE(answers.Stops().first().contains(QStringLiteral("执行下列SQL语句时出错！")));
 
-  // Refused at any statement, the rows and their log entry stay together.
+  // Refused at any statement, the commit too, the rows and their log entry
+  // stay together, and the refusal is told once.
   const int sent = ExpectAllOrNothing(
-      [this] { return Run(QStringLiteral("Update T Set B='x';Insert Into T(A,B) Values(5,'e')"), KV_IDYES); },
+      [this] {
+        KvScriptedAnswers refused;
+        const bool kept = Run(QStringLiteral("Update T Set B='x';Insert Into T(A,B) Values(5,'e')"), KV_IDYES);
+        EXPECT_EQ(refused.Stops().size(), kept ? 0 : 1) << refused.texts.join(u'\n').toStdString();
+        return kept;
+      },
       [this] { return State(); });
   EXPECT_GT(sent, 2);
   EXPECT_EQ(LogNotes(26).size(), 1);
@@ -298,6 +336,14 @@ class KvFileBoxAnswer {
 // The window on the data file: rights, refusals and the safety backup.
 class KvSqlDlgFile : public KvSqlConsoleDb {
  protected:
+  void SetUp() override {
+    KvSqlConsoleDb::SetUp();
+    if (IsSkipped() || HasFatalFailure())
+      return;
+    // The year and the settings of the data file, as the login reads them.
+    m_app->GetDataFile().SetYear(2024);
+    ASSERT_TRUE(m_app->GetDataFile().ReadSysTab(pdb(), false));
+  }
   std::unique_ptr<CKvSqlDlg> Open() {
     auto dialog = std::make_unique<CKvSqlDlg>(pdb());
     dialog->show();
@@ -368,6 +414,25 @@ TEST_P(KvSqlDlgFile, RefusedTextsAndAFailedSafetyBackupRunNothing) {
   EXPECT_TRUE(Rows(QStringLiteral("T"), QStringLiteral("A")).isEmpty());
   EXPECT_EQ(LogNotes(26), QStringList{QStringLiteral("执行SQL语句：Delete From T")});
   EXPECT_TRUE(dialog->isVisible());
+}
+
+// With the main window's lists showing the data file, a run kept with Yes
+// commits (no list holds a read that would keep the commit waiting), and
+// the program reads the data file's settings again.
+TEST_P(KvSqlDlgFile, AKeptRunCommitsBesideTheMainWindowsListsAndIsReadAgain) {
+  CKvMainFrm frame;
+  frame.show();
+  frame.RestoreTemplateTabs();
+  frame.ShowTemplateBox(true);
+  QApplication::processEvents();
+  ASSERT_GT(frame.TemplateBox()->TabCount(), 0);
+  auto dialog = Open();
+  KvScriptedAnswers answers;
+  RunText(*dialog, QStringLiteral("Update SysTab Set NA='新单位名称'"));
+  RemoveCopies(answers.texts);
+  EXPECT_TRUE(answers.Stops().isEmpty()) << answers.Stops().join(u'\n').toStdString();
+  EXPECT_EQ(Rows(QStringLiteral("SysTab"), QStringLiteral("NA")), QStringList{QStringLiteral("新单位名称")});
+  EXPECT_EQ(m_app->GetDataFile().GetShownFields().NA, QStringLiteral("新单位名称"));
 }
 
 TEST_P(KvSqlDlgFile, StatementFilesAreReadAsUtf8OrGbkAndSavedAsUtf8) {
