@@ -177,8 +177,6 @@ bool KvDbFaultSeam::suspendSession() { return m_inner->suspendSession(); }
 
 bool KvDbFaultSeam::resumeSession() { return m_inner->resumeSession(); }
 
-bool KvDbFaultSeam::setUp() { return m_inner->setUp(); }
-
 bool KvDbFaultSeam::aloneOnFile() { return m_inner->aloneOnFile(); }
 
 // --- The connection's side ---

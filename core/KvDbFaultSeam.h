@@ -61,7 +61,6 @@ class KvDbFaultSeam final : public KvDbBackend {
   QString transactionMark() override;
   bool suspendSession() override;
   bool resumeSession() override;
-  bool setUp() override;
   bool aloneOnFile() override;
 
   // The count shared with the prepared statements, which may outlive the
