@@ -8,6 +8,7 @@
 #include "app/CKvDwRec.h"
 #include "app/CKvOperation.h"
 #include "app/CKvTaskLog.h"
+#include "app/KvLoggedWrite.h"
 #include "core/KvMessage.h"
 #include "core/KvWidth.h"
 #include "support/KvTestEnv.h"
@@ -15,6 +16,8 @@
 #include "ui/KvAppServices.h"
 
 #include <gtest/gtest.h>
+
+#include <QThread>
 
 #include <algorithm>
 
@@ -100,6 +103,39 @@ TEST_P(CKvOperationTest, FirstPeriodIsOneAndCarriesItsEntries) {
   ASSERT_EQ(ends.size(), 1);
   EXPECT_GE(ends.at(0), task.sT1);
   EXPECT_TRUE(recorder.messages().isEmpty());
+
+  // A login while another station holds KvTask: one message and nothing
+  // written; a write meanwhile is refused, not logged under no period; once
+  // the lock is free the next entry registers the period, the login's entry
+  // in front, and the viewer lists it with every entry of the session.
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  ASSERT_TRUE(other.BeginTrans());
+  ASSERT_TRUE(other.LockTable(QStringLiteral("KvTask")));
+  // A login of another second: the first period is not found again.
+  while (CKvOperation::NowText() == task.sT1)
+    QThread::msleep(50);
+  task.BeginWork();
+  EXPECT_EQ(recorder.messages().size(), 1);
+  EXPECT_EQ(task.nTask, 0);
+  bool written = false;
+  EXPECT_FALSE(KvLoggedWrite(appDb(), 13, QString(), [&written] { return written = true; }));
+  EXPECT_FALSE(written);
+  EXPECT_EQ(recorder.texts(), QStringList(2, QStringLiteral("数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，"
+                                                            "本次操作未作任何修改！")));
+  ASSERT_TRUE(other.Rollback());
+  EXPECT_TRUE(KvLoggedWrite(appDb(), 13, QString(), [] { return true; }));
+  CKvOperation(17, QStringLiteral("打印"));
+  task.EndWork();
+  EXPECT_EQ(task.nTask, 5);
+  QList<CKvOperation> listed;
+  ASSERT_EQ(CKvTaskLog::LoadTasks(QString(), QStringLiteral("Order By nTask"), &listed, appDb()), 3);
+  EXPECT_EQ(listed.at(2).nTask, 5);
+  QList<CKvLogRec> entries;
+  ASSERT_EQ(CKvTaskLog::LoadLog(5, &entries, appDb()), 4);
+  EXPECT_EQ(entries.at(0).sNote, u"操作员：管理员(101) 开始工作");
+  EXPECT_EQ(column(appDb(), QStringLiteral("Select Count(*) From KvLog Where nTask=0")), QStringList{"0"});
+  EXPECT_EQ(recorder.messages().size(), 2);
 }
 
 TEST_P(CKvOperationTest, NotesAreCutByWidthWithoutSplittingACharacter) {
