@@ -108,10 +108,10 @@ TEST_P(CKvOperationTest, FirstPeriodIsOneAndCarriesItsEntries) {
   // written; a write meanwhile is refused, not logged under no period; once
   // the lock is free the next entry registers the period, the login's entry
   // in front, and the viewer lists it with every entry of the session.
-  CKvDb other(kind());
-  ASSERT_TRUE(testDb().OpenAnother(other));
-  ASSERT_TRUE(other.BeginTrans());
-  ASSERT_TRUE(other.LockTable(QStringLiteral("KvTask")));
+  CKvDb station(kind());
+  ASSERT_TRUE(testDb().OpenAnother(station));
+  ASSERT_TRUE(station.BeginTrans());
+  ASSERT_TRUE(station.LockTable(QStringLiteral("KvTask")));
   // A login of another second: the first period is not found again.
   while (CKvOperation::NowText() == task.sT1)
     QThread::msleep(50);
@@ -123,7 +123,7 @@ TEST_P(CKvOperationTest, FirstPeriodIsOneAndCarriesItsEntries) {
   EXPECT_FALSE(written);
   EXPECT_EQ(recorder.texts(), QStringList(2, QStringLiteral("数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，"
                                                             "本次操作未作任何修改！")));
-  ASSERT_TRUE(other.Rollback());
+  ASSERT_TRUE(station.Rollback());
   EXPECT_TRUE(KvLoggedWrite(appDb(), 13, QString(), [] { return true; }));
   CKvOperation(17, QStringLiteral("打印"));
   task.EndWork();

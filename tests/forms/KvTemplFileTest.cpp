@@ -61,6 +61,9 @@ class KvTemplFileTest : public KvTemplateListTest {
   }
   void TearDown() override {
     qputenv("TMPDIR", m_oldTemp);
+    // The exports go: the next kind's export would be asked to replace them.
+    for (const char* name : {"out.xxdtempl", "one.xxdtempl", "old.xxdtempl"})
+      QFile::remove(homeFile(QString::fromLatin1(name)));
     KvTemplateListTest::TearDown();
   }
   bool tempFolderEmpty() const {
