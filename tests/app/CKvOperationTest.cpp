@@ -104,35 +104,24 @@ TEST_P(CKvOperationTest, FirstPeriodIsOneAndCarriesItsEntries) {
   EXPECT_GE(ends.at(0), task.sT1);
   EXPECT_TRUE(recorder.messages().isEmpty());
 
-  // A login while another station holds KvTask: one message and nothing
-  // written; a write meanwhile is refused, not logged under no period; once
-  // the lock is free the next entry registers the period, the login's entry
-  // in front, and the viewer lists it with every entry of the session.
+  // A login while another station holds KvTask: one message, nothing
+  // written, a write meanwhile refused; once free, the next entry registers
+  // the period, which the viewer lists with the login's entry first.
   CKvDb station(kind());
-  ASSERT_TRUE(testDb().OpenAnother(station));
-  ASSERT_TRUE(station.BeginTrans());
-  ASSERT_TRUE(station.LockTable(QStringLiteral("KvTask")));
-  // A login of another second: the first period is not found again.
-  while (CKvOperation::NowText() == task.sT1)
+  ASSERT_TRUE(testDb().OpenAnother(station) && station.BeginTrans() && station.LockTable(QStringLiteral("KvTask")));
+  while (CKvOperation::NowText() == task.sT1)  // a login of another second
     QThread::msleep(50);
   task.BeginWork();
   EXPECT_EQ(recorder.messages().size(), 1);
-  EXPECT_EQ(task.nTask, 0);
-  bool written = false;
-  EXPECT_FALSE(KvLoggedWrite(appDb(), 13, QString(), [&written] { return written = true; }));
-  EXPECT_FALSE(written);
-  EXPECT_EQ(recorder.texts(), QStringList(2, QStringLiteral("数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，"
-                                                            "本次操作未作任何修改！")));
+  EXPECT_FALSE(KvLoggedWrite(appDb(), 13, QString(), [] { return true; }));
+  EXPECT_EQ(recorder.texts().value(1), recorder.texts().value(0));
   ASSERT_TRUE(station.Rollback());
   EXPECT_TRUE(KvLoggedWrite(appDb(), 13, QString(), [] { return true; }));
-  CKvOperation(17, QStringLiteral("打印"));
   task.EndWork();
-  EXPECT_EQ(task.nTask, 5);
   QList<CKvOperation> listed;
-  ASSERT_EQ(CKvTaskLog::LoadTasks(QString(), QStringLiteral("Order By nTask"), &listed, appDb()), 3);
-  EXPECT_EQ(listed.at(2).nTask, 5);
   QList<CKvLogRec> entries;
-  ASSERT_EQ(CKvTaskLog::LoadLog(5, &entries, appDb()), 4);
+  EXPECT_EQ(CKvTaskLog::LoadTasks(QStringLiteral("Where nTask=5"), QString(), &listed, appDb()), 1);
+  ASSERT_EQ(CKvTaskLog::LoadLog(5, &entries, appDb()), 3);
   EXPECT_EQ(entries.at(0).sNote, u"操作员：管理员(101) 开始工作");
   EXPECT_EQ(column(appDb(), QStringLiteral("Select Count(*) From KvLog Where nTask=0")), QStringList{"0"});
   EXPECT_EQ(recorder.messages().size(), 2);

@@ -224,24 +224,18 @@ TEST_P(CKvStdEditDlgTest, DirectoryRepeatsNewAndOpensNoFormOnANodeGone) {
   EXPECT_EQ(directory.List()->GetItemText(directory.List()->GetFirstSelected(), 0), QStringLiteral("010201004"));
   EXPECT_EQ(Log(), (QStringList{"新增：010201003 - 新生1", "新增：010201004 - 新生2"}));
 
-  // 修改 on a node another station removed: no form opens, the clerk is
-  // told, and the list is read again without it.
-  AddNode(QStringLiteral("02"), QStringLiteral("二校"));
-  AddNode(QStringLiteral("0103"), QStringLiteral("2023级"));
+  // 修改 on a node another station removed: no form, the clerk is told, the
+  // list read again without it.
   CKvDb other(kind());
   ASSERT_TRUE(testDb().OpenAnother(other));
-  for (const char* gone : {"02", "0103", "010202", "010201002"}) {
-    const QString code = QString::fromLatin1(gone);
-    SCOPED_TRACE(gone);
+  for (const QString code : {"010201002", "010202", "0102", "01"}) {
     CKvStdDirDlg at(pdb(), 0, code, -1);
-    ASSERT_TRUE(KvShowActive(&at));
-    ASSERT_TRUE(other.Execute(QStringLiteral("Delete From STD Where KNO='%1'").arg(code)));
+    ASSERT_TRUE(KvShowActive(&at) && other.Execute(QStringLiteral("Delete From STD Where KNO='%1'").arg(code)));
     forms = 0;
     KvScriptedAnswers answers;
     Click(&at, CKvStdDirDlg::IDC_MODIFY);
     EXPECT_EQ(forms, 0);
     EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("“%1”已不存在，不能修改！").arg(code)});
-    EXPECT_EQ(at.List()->GetSelectedRows().size(), 1);
     for (int row = 0; row < at.List()->GetItemCount(); ++row)
       EXPECT_NE(at.List()->GetItemText(row, 0), code);
   }

@@ -1,10 +1,9 @@
 #pragma once
-// One row of "an output the operator names as a data file in use is
-// refused": while the row lives, its messages are recorded and the first
-// file dialog is answered with the data file (unless another dialog names
-// it); every other dialog goes to the answerer in place before the row, or
-// is cancelled when there is none to pass it on to. Check expects the one
-// refusal, the file dialogs asked, and the data file's bytes as they were.
+// One row of "an output named as a data file in use is refused": while it
+// lives the messages are recorded, the first file dialog gets the data file
+// (answerFirst; noting whether it leaves the question to replace a file to
+// the program) and other dialogs go to the answerer in place before (passOn)
+// or are cancelled. Check: the one refusal, the file dialogs, the file as it was.
 
 #include "core/CKvRecordset.h"
 #include "core/KvMessage.h"
@@ -14,36 +13,26 @@
 
 #include <QFileDialog>
 
-#include <utility>
-
 class KvDataFileRefusalRow {
  public:
-  // answerFirst: the first file dialog gets the data file; passOn: other
-  // dialogs go to the answerer in place before, else they are cancelled.
-  KvDataFileRefusalRow(QString dataFile, bool answerFirst, bool passOn) : m_file(std::move(dataFile)) {
+  KvDataFileRefusalRow(const QString& file, bool answerFirst, bool passOn) : m_file(file) {
     EXPECT_TRUE(KvReadFile(m_file, &m_before));
-    m_previous = KvSetDialogExec([this, answerFirst, passOn](QDialog* dialog) {
+    m_previous = KvSetDialogExec([=, this](QDialog* dialog) {
       auto* files = qobject_cast<QFileDialog*>(dialog);
-      if (files && fileDialogs++ == 0 && answerFirst) {
-        // Replacing a file is the program's question, asked after its guard.
-        questionLeftToProgram = files->testOption(QFileDialog::DontConfirmOverwrite);
-        files->selectFile(m_file);
-        return int(QDialog::Accepted);
-      }
-      return passOn ? m_previous(dialog) : int(QDialog::Rejected);
+      if (!files || fileDialogs++ > 0 || !answerFirst)
+        return passOn ? m_previous(dialog) : int(QDialog::Rejected);
+      questionLeftToProgram = files->testOption(QFileDialog::DontConfirmOverwrite);
+      files->selectFile(m_file);
+      return int(QDialog::Accepted);
     });
   }
-  ~KvDataFileRefusalRow() { KvSetDialogExec(std::move(m_previous)); }
-  KvDataFileRefusalRow(const KvDataFileRefusalRow&) = delete;
-  KvDataFileRefusalRow& operator=(const KvDataFileRefusalRow&) = delete;
+  ~KvDataFileRefusalRow() { KvSetDialogExec(m_previous); }
 
-  // The refusal alone among the messages ([the guard's own text]), the
-  // file dialogs asked, the data file unchanged.
-  void Check(int expectedFileDialogs, const QString& refusal = QString()) const {
-    EXPECT_EQ(m_messages.texts(),
-              QStringList{refusal.isEmpty()
-                              ? QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(m_file)
-                              : refusal});
+  // [refusal: the guard's own text]
+  void Check(int expectedFileDialogs, QString refusal = QString()) const {
+    if (refusal.isEmpty())
+      refusal = QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(m_file);
+    EXPECT_EQ(m_messages.texts(), QStringList{refusal});
     EXPECT_EQ(fileDialogs, expectedFileDialogs);
     QByteArray after;
     EXPECT_TRUE(KvReadFile(m_file, &after) && after == m_before);
