@@ -5,6 +5,7 @@
 #include "app/CKvDwRec.h"
 #include "app/KvAppQuery.h"
 #include "core/CKvDb.h"
+#include "core/KvBeforeTransaction.h"
 #include "core/KvDate.h"
 #include "core/KvDbBackend.h"
 #include "core/KvDbTransaction.h"
@@ -59,6 +60,49 @@ bool storeLastGivenTask(CKvDb* pDb, int nTask) {
                           .arg(nTask));
 }
 
+// The application's period was begun but its registration did not commit
+// (another station held KvTask): it registers again before its next entry.
+bool g_bUnregistered = false;
+// A registration is running: the transactions it begins go on.
+bool g_bRegistering = false;
+
+void setUnregistered(bool unregistered);
+
+// Registers the application's unregistered period outside any transaction
+// of the connection, then writes what its login could not: the entry
+// "操作员：%s 开始工作" at the login's time and the operator's label. False
+// while it stays unregistered (the failure has been shown).
+bool registerLate(CKvDb* pDb) {
+  CKvApp* app = KvGetApp();
+  if (!g_bUnregistered)
+    return true;
+  if (!app || !pDb || pDb != app->GetDb() || pDb->TransactionDepth() > 0)
+    return false;
+  CKvOperation& task = app->GetTask();
+  g_bRegistering = true;
+  CKvOperation::RegisterTask(task, pDb);
+  g_bRegistering = false;
+  if (task.nTask == 0)
+    return false;
+  setUnregistered(false);
+  const QString who = CKvOperation::OperatorLabel();
+  CKvOperation::InsertLogRow(task.nTask, who, task.sT1, 0, QStringLiteral("操作员：%1 开始工作").arg(who), pDb);
+  CKvOperation::AddLogOperator(who, pDb);
+  return true;
+}
+
+// While the period is unregistered, the application's connection registers
+// it before a transaction begins: the entries written inside then carry it,
+// and a write that could not carry it is refused with the lock's message.
+void setUnregistered(bool unregistered) {
+  g_bUnregistered = unregistered;
+  KvSetBeforeTransaction(unregistered ? KvBeforeTransactionFn([](CKvDb& db) {
+    CKvApp* app = KvGetApp();
+    return g_bRegistering || !app || &db != app->GetDb() || !isLogOn() || registerLate(&db);
+  })
+                                      : KvBeforeTransactionFn());
+}
+
 }  // namespace
 
 CKvOperation::CKvOperation(int nCode, const QString& detail) { WriteLog(nCode, detail); }
@@ -99,7 +143,13 @@ void CKvOperation::BeginWork() {
   nThreadID = static_cast<int>(::gettid());
   sT1 = NowText();
   sT2 = sT1;
+  nTask = 0;
   RegisterTask(*this, pDb);
+  // A period whose registration did not commit writes nothing now (each
+  // write would wait out the same lock): its next entry registers it.
+  setUnregistered(nTask == 0);
+  if (nTask == 0)
+    return;
   InsertLogRow(nTask, who, NowText(), 0, QStringLiteral("操作员：%1 开始工作").arg(who), pDb);
   AddLogOperator(who, pDb);
 }
@@ -108,6 +158,10 @@ void CKvOperation::EndWork() {
   CKvApp* app = KvGetApp();
   CKvDb* pDb = app ? app->GetDb() : nullptr;
   if (!pDb || !pDb->IsOpen())
+    return;
+  const bool registered = registerLate(pDb);
+  setUnregistered(false);
+  if (!registered)
     return;
   const QString condition = periodCondition(*this, pDb);
   int count = 0;
@@ -122,6 +176,9 @@ void CKvOperation::EndWork() {
 void CKvOperation::WriteLog(int nCode, const QString& detail) {
   CKvApp* app = KvGetApp();
   if (!app || !app->GetDb()->IsOpen())
+    return;
+  // An entry is never written under no period.
+  if (isLogOn() && !registerLate(app->GetDb()))
     return;
   InsertLogRow(app->GetTask().nTask, OperatorLabel(), NowText(), nCode, detail, app->GetDb());
 }
@@ -180,6 +237,7 @@ bool CKvOperation::RegisterTask(CKvOperation& task, CKvDb* pDb) {
   // guard. It is above every number ever given too: a period deleted while
   // its operator works on keeps its number in his later entries, which
   // must never fall into a new period, even before he writes one.
+  // The number is the period's only once its row committed.
   KvDbTransaction transaction(*pDb);
   int last = 0;
   int lastLogged = 0;
@@ -189,22 +247,22 @@ bool CKvOperation::RegisterTask(CKvOperation& task, CKvDb* pDb) {
       !KvAppSelectInt(pDb, QStringLiteral("Select Max(nTask) From KvLog"), QString(), &lastLogged) ||
       !lastGivenTask(pDb, &lastGiven))
     return true;
-  task.nTask = std::max({last, lastLogged, lastGiven}) + 1;
+  const int number = std::max({last, lastLogged, lastGiven}) + 1;
   if (!pDb->Execute(QStringLiteral("Insert into KvTask(nTask,nThreadID,sT1,sT2,sComputer,sUser) "
                                    "\t\tValues(%1,%2,'%3','%4','%5','%6')")
-                        .arg(QString::number(task.nTask), QString::number(task.nThreadID),
+                        .arg(QString::number(number), QString::number(task.nThreadID),
                              pDb->QuoteText(task.sT1), pDb->QuoteText(task.sT2),
                              pDb->QuoteText(task.sComputer, kNameWidth),
                              pDb->QuoteText(task.sUser, kNameWidth)),
                     QString(), 1))
     return true;
   int count = 0;
-  if (!KvAppSelectInt(pDb,
-                      QStringLiteral("Select Count(*) From KvTask Where nTask=%1").arg(task.nTask),
+  if (!KvAppSelectInt(pDb, QStringLiteral("Select Count(*) From KvTask Where nTask=%1").arg(number),
                       QString(), &count) ||
-      count > 1 || !storeLastGivenTask(pDb, task.nTask))
+      count > 1 || !storeLastGivenTask(pDb, number) || !transaction.Commit())
     return true;
-  return !transaction.Commit();
+  task.nTask = number;
+  return false;
 }
 
 void CKvOperation::AddLogOperator(const QString& sOp, CKvDb* pDb) {

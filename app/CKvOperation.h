@@ -6,6 +6,12 @@
 // once, by the logged-in operator in the application's current work period.
 // Nothing is written while the data file's log switch is off.
 //
+// With the log on, every entry of a work period carries a registered number:
+// a login that cannot register its period (another station holds KvTask)
+// writes nothing more then, and the period registers before its next entry
+// (WriteLog, or the next transaction of the application's connection, which
+// is refused when the registration fails again).
+//
 // Work-period numbers are max + 1, taken in a transaction that locks KvTask
 // and gives the number up when another station took it at the same time
 // (the count check), so numbers are unique. Texts are quoted for the
@@ -29,12 +35,14 @@ class CKvOperation {
 
   // Starts the working period of the logged-in operator (the application's
   // record): registers the KvTask row, logs "操作员：%s 开始工作" and adds the
-  // operator's label to KvLogOp.
+  // operator's label to KvLogOp. A registration that does not commit has
+  // shown its one message; the rest waits for the period's registration.
   void BeginWork();
   // Ends it: the end time and "操作员：%s 结束工作".
   void EndWork();
 
-  // One entry by the logged-in operator in the application's work period.
+  // One entry by the logged-in operator in the application's work period;
+  // none while that period stays unregistered.
   static void WriteLog(int nCode, const QString& detail);
   // The one writer of KvLog rows: an empty note becomes the operation's
   // name; a note wider than 230 becomes its first 230 and "..."; the current
@@ -53,8 +61,9 @@ class CKvOperation {
   // The note as InsertLogRow stores it with the given unit code.
   static QString MakeNote(int nCode, const QString& note, const QString& unitCode);
   // Gives the period its number and stores its row. False when it inserted
-  // a new row; true when the period was registered already or the number
-  // was taken meanwhile (the row is then not stored).
+  // a new row; true when the period was registered already (its number is
+  // taken) or nothing was stored (a failure, or the number taken meanwhile:
+  // the period keeps the number it had).
   static bool RegisterTask(CKvOperation& task, CKvDb* pDb);
   // Adds the operator label to KvLogOp unless it is there.
   static void AddLogOperator(const QString& sOp, CKvDb* pDb);

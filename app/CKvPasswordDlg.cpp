@@ -4,6 +4,7 @@
 #include "app/CKvOperation.h"
 #include "app/KvOperatorDialogs.h"
 #include "app/KvOperatorStore.h"
+#include "core/CKvDb.h"
 #include "core/KvMessage.h"
 #include "ui/KvModal.h"
 #include "ui/KvObjectNames.h"
@@ -88,8 +89,11 @@ bool CKvPasswordDlg::SaveData() {
     m_confirm->setFocus();
     return false;
   }
+  // The update does not report (its statement would show the hash): a lost
+  // connection or a lock given up on has been told by the connection alone.
   if (!KvOperatorStore::SetPassword(m_pDb, m_strCode, m_new->text())) {
-    KvMessageBox(QStringLiteral("口令保存失败！"), KV_MB_OK | KV_MB_ICONSTOP);
+    if (!m_pDb->IsLost() && !m_pDb->ReportLockWait())
+      KvMessageBox(QStringLiteral("口令保存失败！"), KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
   // The logged-in operator's stored form follows.

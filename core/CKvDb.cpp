@@ -1,5 +1,6 @@
 #include "core/CKvDb.h"
 
+#include "core/KvBeforeTransaction.h"
 #include "core/KvDbBackend.h"
 #include "core/KvLockWaitHook.h"
 #include "core/KvMdbPassword.h"
@@ -303,6 +304,8 @@ int CKvDb::GetRowCount() const {
 }
 
 bool CKvDb::BeginTrans() {
+  if (IsOpen() && TransactionDepth() == 0 && !KvRunBeforeTransaction(*this))
+    return false;
   bool ok = false;
   if (IsOpen()) {
     const KvLockWaitScope waiting(m_nKind != 0);

@@ -45,6 +45,14 @@ int waitForLock(void* backend, int count) {
   return 1;
 }
 
+// Prepares a statement. Reading the schema may wait for a lock as a step
+// does: the wait it showed ends with it, before any failure is told.
+int prepareStatement(sqlite3* db, const QByteArray& utf8, unsigned flags, sqlite3_stmt** stmt,
+                     const char** tail = nullptr) {
+  const WaitShownEnds ends;
+  return sqlite3_prepare_v3(db, utf8.constData(), int(utf8.size()), flags, stmt, tail);
+}
+
 void setError(QString* error, sqlite3* db) {
   if (error)
     *error = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("database not open");
@@ -275,7 +283,7 @@ bool KvSqliteBackend::nextTypedStatement(const QString& sql, QString* statement,
   const QByteArray utf8 = sql.toUtf8();
   sqlite3_stmt* stmt = nullptr;
   const char* tail = nullptr;
-  if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &stmt, &tail) != SQLITE_OK) {
+  if (prepareStatement(m_db, utf8, 0, &stmt, &tail) != SQLITE_OK) {
     setError(error, m_db);
     return false;
   }
@@ -565,7 +573,7 @@ std::unique_ptr<KvDbRowset> KvSqliteBackend::openRowset(const QString& sql, QStr
   for (qsizetype i = m_keptStatements.size() - 1; i >= 0 && !stmt; --i)
     if (m_keptStatements.at(i).sql == utf8)
       stmt = m_keptStatements.takeAt(i).stmt;
-  if (!stmt && sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &stmt, nullptr) != SQLITE_OK) {
+  if (!stmt && prepareStatement(m_db, utf8, 0, &stmt) != SQLITE_OK) {
     setError(error, m_db);
     return nullptr;
   }
@@ -615,8 +623,7 @@ std::unique_ptr<KvDbStatement> KvSqliteBackend::prepare(const QString& sql, QStr
   }
   const QByteArray utf8 = sql.toUtf8();
   sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v3(m_db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
-                         nullptr) != SQLITE_OK) {
+  if (prepareStatement(m_db, utf8, SQLITE_PREPARE_PERSISTENT, &stmt) != SQLITE_OK) {
     setError(error, m_db);
     return nullptr;
   }

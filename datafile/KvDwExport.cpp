@@ -90,10 +90,17 @@ bool KvExportDw(const QString& code, CKvDb* pDb, QWidget* parent) {
       if (KvMessageBox(KvFormat("%s\n已存在，要删除它吗？", path), KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) !=
           KV_IDYES)
         continue;
-      // Deleted only while no program holds it, whoever took it up since.
+      // Deleted only while no program holds it, whoever took it up since;
+      // a file that stays is named with the reason.
       QFile::setPermissions(path, info.permissions() | QFileDevice::WriteOwner);
-      if (!KvPresenceLock::removeDataFile(path))
+      if (!KvPresenceLock::removeDataFile(path) && QFileInfo::exists(path)) {
+        if (!KvRefuseDataFileInUse(path))
+          KvMessageBox(KvFormat("“%s”不能删除（%s），没有导出！", path,
+                                QFileInfo(info.absolutePath()).isWritable() ? QStringLiteral("系统拒绝删除该文件")
+                                                                            : QStringLiteral("所在文件夹不允许写入")),
+                       KV_MB_OK | KV_MB_ICONSTOP);
         continue;
+      }
     }
     CKvWaitWnd wait;
     wait.Show();

@@ -64,6 +64,8 @@ QString askFile(QWidget* parent, bool bSave, const QString& initial) {
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   dialog.setAcceptMode(bSave ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(bSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  // Replacing a file is asked by the export, after its guard.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
   dialog.setDefaultSuffix(extension);
   dialog.setNameFilter(QStringLiteral("文档结构文件(*.%1)").arg(extension));
   const QFileInfo file(initial);
@@ -186,14 +188,21 @@ void CKvTemplateList::OnExportStructure() {
     return;
   const QString last = readPosition(kExportPos);
   const QString folder = last.isEmpty() ? QDir::homePath() : QFileInfo(last).absolutePath();
-  // A data file in use is never replaced by the templ file: refused, the
-  // file dialog asks again.
+  // A data file in use is never replaced by the templ file: refused before
+  // any question, the file dialog asks again; so it does after 否 to
+  // replacing another existing file.
   QString path = defaultFileName(folder);
-  do {
+  for (;;) {
     path = askFile(this, true, path);
     if (path.isEmpty())
       return;
-  } while (KvRefuseDataFileInUse(path));
+    if (KvRefuseDataFileInUse(path))
+      continue;
+    if (!QFileInfo::exists(path) ||
+        KvMessageBox(QStringLiteral("文件“%1”已经存在，要替换它吗？").arg(path),
+                     KV_MB_YESNO | KV_MB_ICONQUESTION | KV_MB_DEFBUTTON2) == KV_IDYES)
+      break;
+  }
   ExportStructure(path);
 }
 

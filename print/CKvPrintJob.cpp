@@ -3,6 +3,7 @@
 #include "core/KvDataFileInUse.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
+#include "core/KvPresenceLock.h"
 #include "ui/KvAppServices.h"
 #include "ui/KvModal.h"
 #include "ui/KvWaitCursor.h"
@@ -28,6 +29,17 @@ constexpr int kPrintFromPreview = 2;
 constexpr int kLogPrint = 17;
 
 bool isPdf(const QPrinter& printer) { return printer.outputFormat() == QPrinter::PdfFormat; }
+
+// A PDF file named before printing (in the print dialog, whose own question
+// to replace it the operator may have answered 是): a data file in use is
+// refused saying that it was not replaced.
+bool refuseNamedDataFile(const QString& file) {
+  if (!KvPresenceLock::isHeld(file))
+    return false;
+  KvMessageBox(KvFormat(QStringLiteral("“%s”是正在使用的数据文件，不能覆盖：它没有被替换，请另选一个文件！"), file),
+               KV_MB_OK | KV_MB_ICONSTOP);
+  return true;
+}
 
 // The preview's own print and page-setup buttons would open Qt's dialogs
 // past the modal seam and past the program's page setup: print ends the
@@ -92,10 +104,9 @@ bool CKvPrintJob::printWithDialog(QPrinter& printer, QWidget* parent) {
 }
 
 bool CKvPrintJob::printPages(QPrinter& printer, QWidget* parent) {
-  // A file the print dialog named is refused as the file dialog refuses
-  // one (a data file in use), and the file dialog then asks for another.
-  if (isPdf(printer) &&
-      (printer.outputFileName().isEmpty() || KvRefuseDataFileInUse(printer.outputFileName())) &&
+  // A data file in use named by the print dialog is refused, and the file
+  // dialog then asks for another.
+  if (isPdf(printer) && (printer.outputFileName().isEmpty() || refuseNamedDataFile(printer.outputFileName())) &&
       !KvAskPdfFile(printer, m_title, parent))
     return false;
   if (!paint(printer, false))

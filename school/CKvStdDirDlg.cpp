@@ -25,6 +25,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 int studentLevel() { return CXxDataType::LevelCount() - 1; }
 
@@ -251,8 +253,17 @@ bool CKvStdDirDlg::EditCode(QString* code, bool isNew) {
                    : level >= studentLevel() ? CKvStdEditDlg::IDD_STUDENT
                                              : CKvStdEditDlg::IDD_UNIT;
   CKvStdEditDlg dialog(form, Db(), ParentCode(), isNew ? QString() : *code, isNew, this);
-  // A node that cannot be read is not offered for editing.
-  if (!dialog.Load() || KvExecDialog(&dialog) != QDialog::Accepted)
+  // A node that cannot be read is not offered for editing; one that is gone
+  // leaves the list, which is read again.
+  if (!dialog.Load()) {
+    if (dialog.IsGone()) {
+      const int row = List()->GetFirstSelected();
+      FillList();
+      List()->SelectOnlyRow(std::min(row, List()->GetItemCount() - 1));
+    }
+    return false;
+  }
+  if (KvExecDialog(&dialog) != QDialog::Accepted)
     return false;
   *code = dialog.SavedCode();
   return true;

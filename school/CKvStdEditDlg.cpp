@@ -162,8 +162,15 @@ bool CKvStdEditDlg::Load() {
     return true;
   m_nLoaded = -1;
   m_row.KNO = m_strOpenCode;
-  if (m_row.Load(0, -1) < 0)
+  const int found = m_row.Load(0, -1);
+  if (found < 0)
     return false;
+  if (found == 0) {
+    // Another window or station removed the node: no blank form to type into.
+    m_bGone = true;
+    KvMessageBox(KvFormat(QStringLiteral("“%s”已不存在，不能修改！"), m_strOpenCode), KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
   if (m_nForm == IDD_GRADE) {
     const int classes = CStd(m_pDb, m_strOpenCode).Count(2, -1);
     if (classes < 0)

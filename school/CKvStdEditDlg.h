@@ -68,11 +68,13 @@ class CKvStdEditDlg : public CKvAppDlg {
 
   // A modify form: reads the node and what the form shows of it (a grade's
   // classes, a transfer's other row); false when a read failed (the
-  // connection has shown why): the caller then does not open the form, and
-  // a form shown all the same closes at once and writes nothing. Runs when
-  // the form is first shown unless it ran before. A new node reads nothing
-  // here.
+  // connection has shown why) or the node is no longer stored ("“%s”已不存在，
+  // 不能修改！" is shown, and IsGone is true): the caller then does not open
+  // the form, and a form shown all the same closes at once and writes
+  // nothing. Runs when the form is first shown unless it ran before. A new
+  // node reads nothing here.
   bool Load();
+  bool IsGone() const { return m_bGone; }
 
   // After a save: the full code of the saved node.
   const QString& SavedCode() const { return m_strParent; }
@@ -114,8 +116,9 @@ class CKvStdEditDlg : public CKvAppDlg {
   CStd m_row;
   // The student's entry and exit kinds when the form opened.
   int m_nKindAtOpen[2] = {0, 0};
-  // The node read: 0 not yet, 1 read, -1 unreadable.
+  // The node read: 0 not yet, 1 read, -1 unreadable or gone.
   int m_nLoaded = 0;
+  bool m_bGone = false;
   // A grade with classes keeps its course of terms.
   bool m_bHasClasses = false;
   // The term in which a transfer's other row left or entered; empty when

@@ -8,6 +8,7 @@
 #include "app/CKvDwRec.h"
 #include "app/CKvOperation.h"
 #include "app/CKvTaskLog.h"
+#include "app/KvLoggedWrite.h"
 #include "core/KvMessage.h"
 #include "core/KvWidth.h"
 #include "support/KvTestEnv.h"
@@ -15,6 +16,8 @@
 #include "ui/KvAppServices.h"
 
 #include <gtest/gtest.h>
+
+#include <QThread>
 
 #include <algorithm>
 
@@ -100,6 +103,28 @@ TEST_P(CKvOperationTest, FirstPeriodIsOneAndCarriesItsEntries) {
   ASSERT_EQ(ends.size(), 1);
   EXPECT_GE(ends.at(0), task.sT1);
   EXPECT_TRUE(recorder.messages().isEmpty());
+
+  // A login while another station holds KvTask: one message, nothing
+  // written, a write meanwhile refused; once free, the next entry registers
+  // the period, which the viewer lists with the login's entry first.
+  CKvDb station(kind());
+  ASSERT_TRUE(testDb().OpenAnother(station) && station.BeginTrans() && station.LockTable(QStringLiteral("KvTask")));
+  while (CKvOperation::NowText() == task.sT1)  // a login of another second
+    QThread::msleep(50);
+  task.BeginWork();
+  EXPECT_EQ(recorder.messages().size(), 1);
+  EXPECT_FALSE(KvLoggedWrite(appDb(), 13, QString(), [] { return true; }));
+  EXPECT_EQ(recorder.texts().value(1), recorder.texts().value(0));
+  ASSERT_TRUE(station.Rollback());
+  EXPECT_TRUE(KvLoggedWrite(appDb(), 13, QString(), [] { return true; }));
+  task.EndWork();
+  QList<CKvOperation> listed;
+  QList<CKvLogRec> entries;
+  EXPECT_EQ(CKvTaskLog::LoadTasks(QStringLiteral("Where nTask=5"), QString(), &listed, appDb()), 1);
+  ASSERT_EQ(CKvTaskLog::LoadLog(5, &entries, appDb()), 3);
+  EXPECT_EQ(entries.at(0).sNote, u"操作员：管理员(101) 开始工作");
+  EXPECT_EQ(column(appDb(), QStringLiteral("Select Count(*) From KvLog Where nTask=0")), QStringList{"0"});
+  EXPECT_EQ(recorder.messages().size(), 2);
 }
 
 TEST_P(CKvOperationTest, NotesAreCutByWidthWithoutSplittingACharacter) {

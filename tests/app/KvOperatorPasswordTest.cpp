@@ -93,6 +93,15 @@ TEST_P(KvPasswordDlgDb, ChangesThePasswordAfterTheOldOneAndLogsNeither) {
             QDialog::Accepted);
   EXPECT_TRUE(storedPassword(QStringLiteral("102")).isEmpty());
 
+  // Another station holds the operators: the lock's own message alone.
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other) && other.BeginTrans() && other.LockTable(QStringLiteral("OPR")));
+  recorder.clear();
+  EXPECT_EQ(runDialog(QStringLiteral("102"), QString(), QStringLiteral("z"), QStringLiteral("z")), QDialog::Rejected);
+  EXPECT_EQ(recorder.texts(), QStringList{QStringLiteral("数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，"
+                                                         "本次操作未作任何修改！")});
+  ASSERT_TRUE(other.Rollback());
+
   const QStringList notes = logNotes();
   EXPECT_EQ(notes.count(QStringLiteral("操作员102更改了口令")), 2);
   for (const QString& note : notes) {

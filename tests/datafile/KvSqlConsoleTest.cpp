@@ -19,6 +19,7 @@
 #include "support/KvTestEnv.h"
 #include "ui/KvModal.h"
 #include "ui/KvObjectNames.h"
+#include "ui/KvDataFileRefusalRow.h"
 #include "ui/KvUiTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -434,19 +435,9 @@ TEST_P(KvSqlDlgFile, StatementFilesAreReadAsUtf8OrGbkAndSavedAsUtf8) {
   // The open data file is refused, and the file dialog asks again.
   if (kind() != 0)
     return;
-  const QString dataFile = pdb()->GetDatabaseName(true);
-  QByteArray before, after;
-  ASSERT_TRUE(KvReadFile(dataFile, &before));
-  int asked = 0;
-  KvScopedDialogExec once([&](QDialog* d) {
-    auto* files = qobject_cast<QFileDialog*>(d);
-    return files && asked++ == 0 ? (files->selectFile(dataFile), int(QDialog::Accepted)) : int(QDialog::Rejected);
-  });
-  KvScriptedAnswers refused;
+  KvDataFileRefusalRow row(pdb()->GetDatabaseName(true), true, false);
   dialog->OnSave();
-  EXPECT_EQ(asked, 2);
-  EXPECT_EQ(refused.Stops(), QStringList{QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(dataFile)});
-  EXPECT_TRUE(KvReadFile(dataFile, &after) && after == before);
+  row.Check(2);
 }
 
 TEST_P(KvSqlDlgFile, TheWindowRenders) {

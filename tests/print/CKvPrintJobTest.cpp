@@ -12,6 +12,7 @@
 #include "print/KvPrintTestSupport.h"
 #include "print/KvPrinterProfiles.h"
 #include "support/KvTestDb.h"
+#include "ui/KvDataFileRefusalRow.h"
 
 #include <gtest/gtest.h>
 
@@ -180,23 +181,22 @@ TEST_F(CKvPrintJobTest, TheOpenDataFileIsRefusedWhicheverDialogNamedIt) {
   ASSERT_TRUE(data.db().Execute(QStringLiteral("Create Table T(A Long)")) &&
               data.db().Execute(QStringLiteral("Insert Into T(A) Values(7)")));
   const QString file = data.name();
-  QByteArray before, after;
-  ASSERT_TRUE(KvReadFile(file, &before));
   for (const bool fromPrintDialog : {false, true}) {
     SCOPED_TRACE(fromPrintDialog);
     KvMarkJob job(paper(2100, 2970), 1);
     KvPrintAnswers answers(KvTestPdfPath(QString::number(fromPrintDialog)));
+    // The print dialog asked its own question to replace the file already:
+    // its refusal says that nothing was replaced.
     if (fromPrintDialog)
       answers.onPrintDialog = [&file](QPrinter* printer) { printer->setOutputFileName(file); };
-    else
-      answers.firstFiles = {file};
-    KvMessageRecorder messages;
+    KvDataFileRefusalRow row(file, !fromPrintDialog, true);
     EXPECT_TRUE(job.Run(fromPrintDialog ? int(KV_CMD_FILE_PRINT) : int(KV_CMD_FILE_PRINT_DIRECT)));
-    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(file)});
-    EXPECT_EQ(answers.fileDialogs, fromPrintDialog ? 1 : 2);
+    row.Check(fromPrintDialog ? 1 : 2,
+              fromPrintDialog ? QStringLiteral("“%1”是正在使用的数据文件，不能覆盖：它没有被替换，请另选一个文件！").arg(file)
+                              : QString());
+    EXPECT_EQ(row.questionLeftToProgram, !fromPrintDialog);
     EXPECT_EQ(KvReadPdf(answers.pdfPath).pages, 1);
   }
-  EXPECT_TRUE(KvReadFile(file, &after) && after == before);
   EXPECT_EQ(data.db().GetLong(QStringLiteral("Select Count(*) From T")), 1);
 }
 

@@ -31,8 +31,6 @@ class KvPrintAnswers {
   // False: a file of that name is removed first, as if a new name were
   // chosen; true: it stays, and replacing it is asked.
   bool keepExisting = false;
-  // Answered by the first file dialogs, in order, before pdfPath.
-  QStringList firstFiles;
   bool cancelPrint = false;
   // Called with the print dialog's printer before OK.
   std::function<void(QPrinter*)> onPrintDialog;
@@ -52,10 +50,6 @@ class KvPrintAnswers {
       ++fileDialogs;
       if (cancelFile)
         return QDialog::Rejected;
-      if (!firstFiles.isEmpty()) {
-        files->selectFile(firstFiles.takeFirst());
-        return QDialog::Accepted;
-      }
       if (!keepExisting)
         QFile::remove(pdfPath);
       files->selectFile(pdfPath);

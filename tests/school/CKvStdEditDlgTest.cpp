@@ -1,6 +1,7 @@
 // The node forms: proposed codes, the save's refusals with their focus
 // (over a row or under a class another station changed meanwhile among
-// them), new nodes one after another from the directory, the in-school transfer
+// them), new nodes one after another from the directory and no form on a
+// node another station removed, the in-school transfer
 // with its locked sides, the transfer written whole or not at all, and the
 // form closing unsaved when another station changed the tree's shape.
 
@@ -202,7 +203,7 @@ TEST_P(CKvStdEditDlgTest, RefusedSavesNameTheFieldAndWriteNothing) {
   EXPECT_EQ(Text(&form, Form::IDC_EXIT_TERM), QStringLiteral("2"));
 }
 
-TEST_P(CKvStdEditDlgTest, NewRepeatsFromTheDirectoryUntilCancelled) {
+TEST_P(CKvStdEditDlgTest, DirectoryRepeatsNewAndOpensNoFormOnANodeGone) {
   CKvStdDirDlg directory(pdb(), 0, QStringLiteral("010201001"), -1);
   ASSERT_TRUE(KvShowActive(&directory));
   int forms = 0;
@@ -222,6 +223,22 @@ TEST_P(CKvStdEditDlgTest, NewRepeatsFromTheDirectoryUntilCancelled) {
                                   "010202"}));
   EXPECT_EQ(directory.List()->GetItemText(directory.List()->GetFirstSelected(), 0), QStringLiteral("010201004"));
   EXPECT_EQ(Log(), (QStringList{"新增：010201003 - 新生1", "新增：010201004 - 新生2"}));
+
+  // 修改 on a node another station removed: no form, the clerk is told, the
+  // list read again without it.
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
+  for (const QString code : {"010201002", "010202", "0102", "01"}) {
+    CKvStdDirDlg at(pdb(), 0, code, -1);
+    ASSERT_TRUE(KvShowActive(&at) && other.Execute(QStringLiteral("Delete From STD Where KNO='%1'").arg(code)));
+    forms = 0;
+    KvScriptedAnswers answers;
+    Click(&at, CKvStdDirDlg::IDC_MODIFY);
+    EXPECT_EQ(forms, 0);
+    EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("“%1”已不存在，不能修改！").arg(code)});
+    for (int row = 0; row < at.List()->GetItemCount(); ++row)
+      EXPECT_NE(at.List()->GetItemText(row, 0), code);
+  }
 }
 
 TEST_P(CKvStdEditDlgTest, TransferMakesTheNewRowAndLocksBothSides) {
