@@ -12,3 +12,10 @@
 // when a program (this one included) holds the file at path; false
 // otherwise, showing nothing.
 bool KvRefuseDataFileInUse(const QString& path);
+
+// The word of a writer whose file dialog left the overwrite question to it
+// (QFileDialog::DontConfirmOverwrite), so that the operator is never asked
+// to replace a file the program then refuses: false after the refusal
+// above, or when the operator answers 否 to "文件“%1”已经存在，要替换它吗？";
+// true when the file may be written.
+bool KvMayReplaceFile(const QString& path);

@@ -79,6 +79,8 @@ QString CKvSqlDlg::askFile(bool bSave) {
   dialog.setFileMode(bSave ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setNameFilter(QStringLiteral("SQL语句(*.sql)"));
   dialog.setDefaultSuffix(QStringLiteral("sql"));
+  // Replacing a file is asked by the save, after its guard.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
   if (!name.isEmpty())
     dialog.selectFile(name + QStringLiteral(".sql"));
   if (KvExecDialog(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -102,14 +104,14 @@ void CKvSqlDlg::OnSave() {
   m_strStatement = m_pEdit->toPlainText();
   if (m_strStatement.isEmpty())
     return;
-  // A data file in use is never replaced by the text: refused, the file
-  // dialog asks again.
+  // A data file in use is never replaced by the text, and an existing file
+  // only after 是: otherwise the file dialog asks again.
   QString path;
   do {
     path = askFile(true);
     if (path.isEmpty())
       return;
-  } while (KvRefuseDataFileInUse(path));
+  } while (!KvMayReplaceFile(path));
   if (!KvWriteSqlFile(path, m_strStatement))
     KvShowExportWriteError(path);
   m_pEdit->setFocus();

@@ -196,11 +196,7 @@ void CKvTemplateList::OnExportStructure() {
     path = askFile(this, true, path);
     if (path.isEmpty())
       return;
-    if (KvRefuseDataFileInUse(path))
-      continue;
-    if (!QFileInfo::exists(path) ||
-        KvMessageBox(QStringLiteral("文件“%1”已经存在，要替换它吗？").arg(path),
-                     KV_MB_YESNO | KV_MB_ICONQUESTION | KV_MB_DEFBUTTON2) == KV_IDYES)
+    if (KvMayReplaceFile(path))
       break;
   }
   ExportStructure(path);

@@ -194,11 +194,7 @@ bool KvAskPdfFile(QPrinter& printer, const QString& title, QWidget* parent) {
     if (files.isEmpty() || files.first().isEmpty())
       return false;
     const QString file = files.first();
-    if (KvRefuseDataFileInUse(file))
-      continue;
-    if (QFileInfo::exists(file) &&
-        KvMessageBox(KvFormat(QStringLiteral("文件“%s”已经存在，要替换它吗？"), file),
-                     KV_MB_YESNO | KV_MB_ICONQUESTION | KV_MB_DEFBUTTON2) != KV_IDYES)
+    if (!KvMayReplaceFile(file))
       continue;
     printer.setOutputFileName(file);
     return true;

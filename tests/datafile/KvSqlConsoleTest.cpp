@@ -413,11 +413,22 @@ TEST_P(KvSqlDlgFile, StatementFilesAreReadAsUtf8OrGbkAndSavedAsUtf8) {
 
   // Saving writes UTF-8; an empty editor asks for no file at all.
   const QString saved = KvTestHome() + QStringLiteral("/保存.sql");
+  QFile::remove(saved);
   box.path = saved;
   dialog->OnSave();
   QFile back(saved);
   ASSERT_TRUE(back.open(QIODevice::ReadOnly));
   EXPECT_EQ(back.readAll(), QStringLiteral("Update T Set B='中文'").toUtf8());
+  back.close();
+  // An existing file is replaced only after 是 to the program's own question.
+  edit->setPlainText(QStringLiteral("Delete From T"));
+  {
+    KvScriptedAnswers replace({KV_IDYES});
+    dialog->OnSave();
+    EXPECT_EQ(replace.texts, QStringList{QStringLiteral("文件“%1”已经存在，要替换它吗？").arg(saved)});
+  }
+  ASSERT_TRUE(back.open(QIODevice::ReadOnly));
+  EXPECT_EQ(back.readAll(), QByteArray("Delete From T"));
   box.path = gbk;
   dialog->OnRead();
   const int boxes = box.boxes;
@@ -438,6 +449,7 @@ TEST_P(KvSqlDlgFile, StatementFilesAreReadAsUtf8OrGbkAndSavedAsUtf8) {
   KvDataFileRefusalRow row(pdb()->GetDatabaseName(true), true, false);
   dialog->OnSave();
   row.Check(2);
+  EXPECT_TRUE(row.questionLeftToProgram);
 }
 
 TEST_P(KvSqlDlgFile, TheWindowRenders) {
