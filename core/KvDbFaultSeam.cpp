@@ -178,6 +178,8 @@ bool KvDbFaultSeam::setUp() { return m_inner->setUp(); }
 
 bool KvDbFaultSeam::aloneOnFile() { return m_inner->aloneOnFile(); }
 
+QString KvDbFaultSeam::dataChangeMark() { return m_inner->dataChangeMark(); }
+
 // --- The connection's side ---
 
 void CKvDb::FailNthStatement(int n) {

@@ -640,6 +640,15 @@ bool KvSqliteBackend::aloneOnFile() {
   return alone;
 }
 
+QString KvSqliteBackend::dataChangeMark() {
+  qint64 dataVersion = 0;
+  qint64 schemaVersion = 0;
+  if (!m_db || !scalar(m_db, "PRAGMA data_version", &dataVersion) ||
+      !scalar(m_db, "PRAGMA schema_version", &schemaVersion))
+    return QString();
+  return QStringLiteral("%1:%2:%3").arg(dataVersion).arg(qint64(sqlite3_total_changes64(m_db))).arg(schemaVersion);
+}
+
 bool KvSqliteBackend::holdExclusive(bool exclusive) {
   if (!m_db || !m_presence)
     return false;

@@ -110,6 +110,9 @@ class KvSqliteBackend final : public KvDbBackend {
   bool holdExclusive(bool exclusive);
   // A connection holding the file exclusively is alone already.
   bool aloneOnFile() override;
+  // PRAGMA data_version (other connections' commits), the connection's own
+  // sqlite3_total_changes64 and PRAGMA schema_version.
+  QString dataChangeMark() override;
   // Why this connection can never hold the file exclusively (see
   // KvPresenceLock::exclusiveProblem); empty when only another program can
   // stand in the way.
