@@ -4,6 +4,7 @@
 #include "KvPkTestSupport.h"
 
 #include "core/CKvDb.h"
+#include "support/KvStationInFlight.h"
 #include "timetable/CPkArranger.h"
 
 namespace {
@@ -87,6 +88,18 @@ TEST_P(KvPkEngineTest, DaysStartAfterTheTeachersLastBusyDay) {
       else
         AddNode(QStringLiteral("010101"), QStringLiteral("1班"));
     }
+  // The tree's delete of the class in flight at another workstation when
+  // the question is answered: the save waits for it, then sees it.
+  std::unique_ptr<KvStationInFlight> deleting;
+  KvScriptedAnswers answers;
+  answers.onQuestion = [&] {
+    deleting = std::make_unique<KvStationInFlight>(testDb(), QStringList{"STD", "PC", "WKJH", "SBTTCHR", "PK"},
+                                                   QStringList{"Delete From STD Where KNO='010101'"});
+  };
+  CPkArranger(kYear, kTerm, kDate, QStringLiteral("01"), pdb()).Arrange();
+  ASSERT_TRUE(deleting && deleting->Started() && deleting->Committed());
+  EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("“010101”已不存在，请重新排课！")});
+  EXPECT_EQ(Class1(), before);
 }
 
 TEST_P(KvPkEngineTest, BlocksTakeTheEarliestLongestRunAndFollowOn) {
