@@ -16,6 +16,7 @@
 #include "timetable/KvPkLessonInsert.h"
 
 #include <QSet>
+#include <utility>
 
 namespace {
 // The checker's view while the run saves: the catalogue and classes the run
@@ -118,12 +119,13 @@ bool CPkArranger::SaveResult() {
   KvPkRunCheckSource source(m_pDb, m_catalogue, m_classes, m_stored);
   QList<CPkGrid> accepted;
   QList<int> acceptedClasses;
+  accepted.reserve(m_classes.size());
   for (int c = 0; c < m_classes.size(); ++c) {
     CPkGrid grid = GetClassGrid(c);
     if (!grid.CheckAgainstPlan(m_schedule, m_classes[c].checkRows, source))
       continue;
     source.Accept(grid);
-    accepted.append(grid);
+    accepted.append(std::move(grid));
     acceptedClasses.append(c);
   }
 
