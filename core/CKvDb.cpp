@@ -74,6 +74,16 @@ bool CKvDb::Open(const QString& strFile, CKvDbInfo info) {
   return true;
 }
 
+bool CKvDb::OpenBeside(const CKvDb& other) {
+  if (!other.IsOpen())
+    return false;
+  SetKind(other.m_nKind);
+  if (!Open(other.GetDatabaseName(true), other.m_info))
+    return false;
+  ShareFaultSeam(other);
+  return true;
+}
+
 namespace {
 KvConnectionLostFn& lostHandler() {
   static KvConnectionLostFn handler;

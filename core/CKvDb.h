@@ -51,6 +51,14 @@ class CKvDb {
   // that the ODBC driver cannot take (a ";" in it, or a "{" in front): it is
   // refused before connecting, with the reason under the stop icon.
   bool Open(const QString& strFile, CKvDbInfo info);
+  // Opens this connection on the database `other` has open, as Open does
+  // with other's kind, database name and connect information: a session of
+  // its own with the kind's usual set-up, that shares nothing with other's.
+  // A statement-failure seam set on other (FailNthStatement) counts this
+  // connection's statements too, so that a test of work other hands to it
+  // reaches them. False, showing nothing, when other is not open or the
+  // open fails (GetServerError).
+  bool OpenBeside(const CKvDb& other);
   void Close();
   // Kinds 1 and 2: the server's (or driver's) own text of the last failed
   // Open or Execute of this connection, kept until the next Open begins, so
@@ -360,6 +368,9 @@ class CKvDb {
   int GetStatementsSent() const;
 
  private:
+  // Counts this connection's statements on the seam of other, when it has
+  // one (OpenBeside).
+  void ShareFaultSeam(const CKvDb& other);
   // Kind 0: makes this connection's hold on the file exclusive; false when
   // another program has it open.
   bool HoldExclusive();

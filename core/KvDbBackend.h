@@ -257,9 +257,6 @@ class KvDbBackend {
   virtual bool resumeSession() { return false; }
 
   // --- The data file's connection (SQLite; false on the server kinds) ---
-  // Sets the connection up again as its open did: a pragma a person typed
-  // outlives the transaction it ran in.
-  virtual bool setUp() { return false; }
   // True when no other program has the file open now; the connection's
   // hold on it stays as it was.
   virtual bool aloneOnFile() { return false; }

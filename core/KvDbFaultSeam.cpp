@@ -56,6 +56,9 @@ bool KvDbFaultSeam::Counter::Next() {
 KvDbFaultSeam::KvDbFaultSeam(std::unique_ptr<KvDbBackend> inner)
     : m_inner(std::move(inner)), m_counter(std::make_shared<Counter>()) {}
 
+KvDbFaultSeam::KvDbFaultSeam(std::unique_ptr<KvDbBackend> inner, const KvDbFaultSeam& shared)
+    : m_inner(std::move(inner)), m_counter(shared.m_counter) {}
+
 KvDbFaultSeam::~KvDbFaultSeam() = default;
 
 void KvDbFaultSeam::Arm(int n) {
@@ -174,8 +177,6 @@ bool KvDbFaultSeam::suspendSession() { return m_inner->suspendSession(); }
 
 bool KvDbFaultSeam::resumeSession() { return m_inner->resumeSession(); }
 
-bool KvDbFaultSeam::setUp() { return m_inner->setUp(); }
-
 bool KvDbFaultSeam::aloneOnFile() { return m_inner->aloneOnFile(); }
 
 QString KvDbFaultSeam::dataChangeMark() { return m_inner->dataChangeMark(); }
@@ -202,4 +203,10 @@ void CKvDb::FailNthStatement(int n) {
 int CKvDb::GetStatementsSent() const {
   auto* seam = dynamic_cast<const KvDbFaultSeam*>(m_backend.get());
   return seam ? seam->StatementsSent() : 0;
+}
+
+void CKvDb::ShareFaultSeam(const CKvDb& other) {
+  auto* seam = dynamic_cast<const KvDbFaultSeam*>(other.m_backend.get());
+  if (seam && m_backend)
+    m_backend = std::make_unique<KvDbFaultSeam>(std::move(m_backend), *seam);
 }

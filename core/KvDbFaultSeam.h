@@ -9,7 +9,8 @@
 // open transaction stays usable, exactly as after a refused statement. A
 // rollback is never refused. Only one statement fails; the later ones run.
 //
-// Set through CKvDb::FailNthStatement; everything else passes through.
+// Set through CKvDb::FailNthStatement, and shared by a connection opened
+// beside one that has it (CKvDb::OpenBeside); everything else passes through.
 
 #include "core/KvDbBackend.h"
 
@@ -18,6 +19,9 @@
 class KvDbFaultSeam final : public KvDbBackend {
  public:
   explicit KvDbFaultSeam(std::unique_ptr<KvDbBackend> inner);
+  // A seam that counts on the same count as `shared`: the n-th statement
+  // of either connection fails.
+  KvDbFaultSeam(std::unique_ptr<KvDbBackend> inner, const KvDbFaultSeam& shared);
   ~KvDbFaultSeam() override;
 
   // Arms the seam: the n-th statement from now on fails (n <= 0: none).
@@ -57,7 +61,6 @@ class KvDbFaultSeam final : public KvDbBackend {
   QString transactionMark() override;
   bool suspendSession() override;
   bool resumeSession() override;
-  bool setUp() override;
   bool aloneOnFile() override;
   // Read from the engine's counters; not counted.
   QString dataChangeMark() override;

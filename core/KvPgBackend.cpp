@@ -926,6 +926,10 @@ std::unique_ptr<KvDbStatement> KvPgBackend::prepare(const QString& sql, QString*
   const bool ok = PQresultStatus(res) == PGRES_COMMAND_OK;
   if (!ok && error)
     *error = primaryMessage(m_conn, res);
+  // Preparing locks the statement's tables too: a wait given up there is
+  // told as any other statement's.
+  if (!ok && gaveUpWaiting(res))
+    noteLockWait();
   PQclear(res);
   if (!ok) {
     noteIfLost();

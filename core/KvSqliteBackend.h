@@ -36,14 +36,6 @@ class KvSqliteBackend final : public KvDbBackend {
 
   sqlite3* handle() const { return m_db; }
 
-  // Sets the connection up as open() does: the busy handler that waits for
-  // another connection's lock, the rollback journal, synchronous=FULL,
-  // normal locking, writes allowed, and the Jet functions with the Jet
-  // LIKE. A pragma outlives the transaction it ran in, so a statement a
-  // person typed may have changed any of them. False when one could not be
-  // set.
-  bool setUp() override;
-
   bool isOpen() const override { return m_db != nullptr; }
   void close() override;
   bool execute(const QString& sql, QString* error) override;
@@ -79,6 +71,11 @@ class KvSqliteBackend final : public KvDbBackend {
   void keepStatement(QByteArray sql, sqlite3_stmt* stmt);
 
  private:
+  // Sets the connection up: the busy handler that waits for another
+  // connection's lock, the rollback journal, synchronous=FULL, normal
+  // locking, writes allowed, and the Jet functions with the Jet LIKE. False
+  // when one could not be set.
+  bool setUp();
   KvSqliteBackend(sqlite3* db, const QString& path) : m_db(db), m_path(path) {}
   bool run(const char* sql);
   // Runs every statement of the text in turn; stops at the first failure.

@@ -129,11 +129,21 @@ bool CKvSqlDlg::SaveData() {
   if (!KvBackupBeforeRiskyOp())
     return false;
   wait.Reshow();
-  KvRunSqlText(m_pDb, sql, [&wait](int nRows) {
+  const bool committed = KvRunSqlText(m_pDb, sql, [&wait](int nRows) {
     wait.Hide();
     return KvMessageBox(QStringLiteral("SQL语句处理完毕，%1记录。提交吗？").arg(KvSqlRowsText(nRows)),
                         KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) == KV_IDYES;
   });
+  if (committed)
+    readDataFileAgain();
   m_pEdit->setFocus();
   return false;
+}
+
+void CKvSqlDlg::readDataFileAgain() {
+  CKvApp* app = KvGetApp();
+  if (!app || app->GetDb() != m_pDb || !m_pDb->IsOpen())
+    return;
+  app->GetDataFile().ReadSysTab(m_pDb, true);
+  app->OpenModuleData(m_pDb);
 }

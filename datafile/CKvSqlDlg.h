@@ -7,8 +7,10 @@
 //
 // Only the administrator, or an operator holding right 0007, may use it;
 // the window checks that again when it opens and closes otherwise. Each run
-// takes the safety backup first (a failed backup runs nothing); texts that
-// control the transaction themselves are refused (KvSqlConsole.h).
+// takes the safety backup first (a failed backup runs nothing) and then
+// runs on a connection of its own, so that the application's connection
+// holds no transaction and no open read meanwhile; texts that control the
+// transaction themselves are refused (KvSqlConsole.h).
 
 #include "ui/CKvDlg.h"
 
@@ -40,6 +42,12 @@ class CKvSqlDlg : public CKvDlg {
  private:
   // The file box of reading (bSave false) or saving; empty when cancelled.
   QString askFile(bool bSave);
+  // After a committed run on the application's data file: what the program
+  // keeps in memory from it (the SYSTAB row and log switch, the modules'
+  // parameters) is read again. Open windows keep what they show; their
+  // saves compare with the stored rows as after another workstation's
+  // change.
+  void readDataFileAgain();
 
   CKvDb* m_pDb;
   QPlainTextEdit* m_pEdit;

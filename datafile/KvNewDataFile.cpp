@@ -9,7 +9,10 @@
 #include "core/CKvDb.h"
 #include "core/CKvFileNameChecker.h"
 #include "core/KvCopyTable.h"
+#include "core/KvDbBackend.h"
+#include "core/KvDbSnapshot.h"
 #include "core/KvDbTransaction.h"
+#include "core/KvLockOrder.h"
 #include "core/KvMessage.h"
 #include "core/KvPath.h"
 #include "core/KvPresenceLock.h"
@@ -22,6 +25,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QWidget>
+
+#include <QCryptographicHash>
+#include <optional>
 
 namespace {
 KvNewDataFile::ConnectionHook& connectionHook() {
@@ -50,6 +56,40 @@ QString trimmedFolder(QString folder) {
 int ask(const QString& text) { return KvMessageBox(text, KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION); }
 void stop(const QString& text) { KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP); }
 void inform(const QString& text) { KvMessageBox(text, KV_MB_OK | KV_MB_ICONINFORMATION); }
+
+// A copy reads its source as one moment; when that cannot begin, nothing is
+// copied.
+QString unreadable(const QString& name) {
+  return QStringLiteral("读取数据文件“%1”失败（别的工作站可能正在修改它），未创建新数据文件！").arg(name);
+}
+
+// The log's tables: written at every login and entry, never carried.
+bool isLogTable(const QString& table) {
+  return KvEqualsIgnoreCase(table, QStringLiteral("KvTask")) || KvEqualsIgnoreCase(table, QStringLiteral("KvLog")) ||
+         KvEqualsIgnoreCase(table, QStringLiteral("KvLogOp"));
+}
+
+// Every row of the tables, as one digest; empty when a table cannot be
+// read. The rows are sorted, so that two reads of the same rows agree
+// whatever order the engine gives them in.
+QByteArray rowsDigest(CKvDb* pDb, const QStringList& tables) {
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  for (const QString& table : tables) {
+    std::unique_ptr<KvDbCursor> rows = pDb->GetBackend()->query(QStringLiteral("Select * From ") + table, nullptr);
+    if (!rows)
+      return QByteArray();
+    QStringList lines;
+    for (; !rows->atEnd(); rows->next()) {
+      QString line;
+      for (int column = 0; column < rows->columnCount(); ++column)
+        line += rows->text(column) + u'\x1f';
+      lines.append(line);
+    }
+    lines.sort();
+    hash.addData((table + u'\x1e' + lines.join(u'\x1e') + u'\x1d').toUtf8());
+  }
+  return hash.result();
+}
 }  // namespace
 
 KvNewDataFile::KvNewDataFile(int nKind, const CKvDbInfo& info) : m_nKind(nKind), m_info(info) {
@@ -168,7 +208,16 @@ bool KvNewDataFile::abandon(CKvDb* pNew, const QString& workName) const {
   return false;
 }
 
-bool KvNewDataFile::copyAllTables(CKvDb* pSource, CKvDb* pTarget, QString* error) {
+bool KvNewDataFile::copyAllTables(CKvDb* pSource, const QString& sourceName, CKvDb* pTarget, QString* error) {
+  // The tables are read as one moment of the source: a write another
+  // workstation commits meanwhile is in every table or in none (on a data
+  // file it waits until the copy ends; on a server it goes on and is not
+  // in the copy).
+  KvDbSnapshot snapshot(*pSource);
+  if (!snapshot.IsActive()) {
+    *error = unreadable(sourceName);
+    return false;
+  }
   // A list that cannot be read is not an empty one: the copy would miss
   // every table.
   QStringList tables;
@@ -208,16 +257,48 @@ bool KvNewDataFile::resetCopy(CKvDb* pNew) const {
          pNew->ClearTables(cleared.join(u' ')) && transaction.Commit();
 }
 
-bool KvNewDataFile::copyInformation(CKvDb* pPrevious, CKvDb* pNew) const {
+QStringList KvNewDataFile::informationTables(CKvDb* pPrevious) {
+  QList<int> numbers;
+  QStringList captions;
+  QStringList carried;
+  KvGetApp()->GetCarryCatalogue(numbers, captions, carried);
+  const QStringList carriedTables = carried.join(u' ').split(u' ', Qt::SkipEmptyParts);
+  QStringList tables;
+  if (pPrevious->ListUserTables(&tables) <= 0)
+    return QStringList();
+  QStringList information;
+  for (const QString& table : tables)
+    if (!isLogTable(table) && !carriedTables.contains(table, Qt::CaseInsensitive))
+      information.append(table);
+  return information;
+}
+
+bool KvNewDataFile::copyInformation(CKvDb* pPrevious, CKvDb* pNew) {
   QString error;
-  KvDbTransaction transaction(*pNew);
-  if (!transaction.IsActive() || !KvCopyTableStrict(pPrevious, pNew, QStringLiteral("SysTab"), &error) ||
-      !pNew->Execute(QStringLiteral("Update SysTab Set PY=%1,MM=0").arg(m_strYear.toInt())) ||
-      !KvGetApp()->CarrySystemTables(pPrevious, pNew, &error) || !transaction.Commit()) {
-    stop(QStringLiteral("复制上年度信息失败！\n%1").arg(error));
-    return false;
+  bool readable = false;
+  bool copied = false;
+  {
+    // One moment of the previous year. What the copy took is kept as a
+    // digest, to be compared under the carry's hold: a change made in
+    // between (an operator added while the carry's question was open)
+    // refuses the carry instead of missing from the new year.
+    KvDbSnapshot snapshot(*pPrevious);
+    readable = snapshot.IsActive();
+    if (readable) {
+      m_informationDigest = rowsDigest(pPrevious, informationTables(pPrevious));
+      KvDbTransaction transaction(*pNew);
+      copied = !m_informationDigest.isEmpty() && transaction.IsActive() &&
+               KvCopyTableStrict(pPrevious, pNew, QStringLiteral("SysTab"), &error) &&
+               pNew->Execute(QStringLiteral("Update SysTab Set PY=%1,MM=0").arg(m_strYear.toInt())) &&
+               KvGetApp()->CarrySystemTables(pPrevious, pNew, &error) && transaction.Commit();
+    }
   }
-  return true;
+  // Told once the previous year is free again.
+  if (!readable)
+    stop(unreadable(pPrevious->GetDatabaseName(false)));
+  else if (!copied)
+    stop(QStringLiteral("复制上年度信息失败！\n%1").arg(error));
+  return copied;
 }
 
 KvNewDataFile::ExampleResult KvNewDataFile::useExample(CKvDb* pNew, const QString& workName, QString* error) {
@@ -262,7 +343,7 @@ KvNewDataFile::ExampleResult KvNewDataFile::useExample(CKvDb* pNew, const QStrin
   }
   // A copy that stops part way leaves some of the example's tables in the
   // new database: it is abandoned, never completed with the defaults.
-  if (!copyAllTables(&example, pNew, error) || !resetCopy(pNew)) {
+  if (!copyAllTables(&example, m_strExample, pNew, error) || !resetCopy(pNew)) {
     if (error->isEmpty())
       *error = failed;
     return ExampleResult::Failed;
@@ -386,7 +467,7 @@ bool KvNewDataFile::Create(Field* pField) {
       return abandon(pNew, workName);
     }
     QString error;
-    if (!copyAllTables(&source, pNew, &error) || (m_nMode == 2 && !resetCopy(pNew))) {
+    if (!copyAllTables(&source, m_strSourceName, pNew, &error) || (m_nMode == 2 && !resetCopy(pNew))) {
       wait.Hide();
       stop(error.isEmpty() ? QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName) : error);
       return abandon(pNew, workName);
@@ -463,10 +544,12 @@ KvNewDataFile::CarryResult KvNewDataFile::carryForward(CKvDb* pPrevious, CKvDb* 
     return CarryResult::Declined;
   };
 
+  // The backup looks for other programs on the previous year; on a server
+  // its safety copy ends and remakes this program's sessions there, so the
+  // hold below begins only after it.
   if (!KvBackupBeforeRiskyOp(pPrevious))
     return nothingCarried();
-  // Other programs stay off the previous year's file until the new one has
-  // its name: an SQLite file is held for this connection alone.
+  // An SQLite file is held for this connection alone until the end.
   if (!pPrevious->IsOpen() || !pPrevious->ReopenMdbExclusive(true))
     return nothingCarried();
 
@@ -492,29 +575,70 @@ KvNewDataFile::CarryResult KvNewDataFile::carryForward(CKvDb* pPrevious, CKvDb* 
   QStringList captions;
   QStringList tables;
   app->GetCarryCatalogue(numbers, captions, tables);
-  QString refused;
-  QString warned;
-  for (qsizetype i = 0; i < numbers.size(); ++i) {
-    CKvDataType* pType = KvFindDataType(numbers.at(i) / 1000);
-    if (!pType)
-      continue;
-    QString message;
-    const int answer = pType->CheckCarryOver((numbers.at(i) / 100) % 10, numbers.at(i) % 100, captions.at(i),
-                                             tables.at(i), pPrevious, pNew, message);
-    if (answer == -1)
-      refused += message + u'\n';
-    else if (answer == 1)
-      warned += message + u'\n';
-  }
-  if (!refused.isEmpty()) {
+  // The hold: one transaction of the previous year from the checks to its
+  // MM 12, holding every table the carry and the information copy read,
+  // and KvTask. Another workstation may read meanwhile; its login's
+  // registration and its saves wait for the lock and give up, told, so
+  // nothing it stores can miss the new year. The log's entries (KvLog,
+  // KvLogOp) stay free. This program's own connection to the previous year
+  // (when it is the open file) writes none of the held tables until the
+  // commit: the carry's reads and writes run on pPrevious and pNew only.
+  QStringList held;
+  if (pPrevious->ListUserTables(&held) <= 0) {
     wait.Hide();
-    stop(QStringLiteral("%1不能执行结转！").arg(refused));
+    stop(QStringLiteral("读取上年度数据文件“%1”失败，未结转任何数据！").arg(pPrevious->GetDatabaseName(false)));
     return nothingCarried();
   }
-  if (!warned.isEmpty()) {
+  held.removeIf([](const QString& table) { return isLogTable(table); });
+  held.append(QStringLiteral("KvTask"));
+  const QString cameAndWent = QStringLiteral("结转期间别的工作站登录了上年度数据文件，未结转任何数据！");
+  std::optional<KvDbTransaction> hold;
+  // The checks run under the hold; a warning is asked with the hold ended,
+  // and the checks run again under a new hold after the answer, until they
+  // warn of nothing the operator has not agreed to.
+  QString agreed;
+  for (;;) {
+    hold.emplace(*pPrevious);
+    if (!hold->IsActive() || !KvLockTablesInOrder(pPrevious, held)) {
+      hold.reset();
+      wait.Hide();
+      return nothingCarried();
+    }
+    // Under the locks: nobody else on the previous year (one that came
+    // after the backup's look is refused here), and the information as the
+    // copy took it.
+    if (!pPrevious->CheckOtherClients(false) ||
+        rowsDigest(pPrevious, informationTables(pPrevious)) != m_informationDigest) {
+      hold.reset();
+      wait.Hide();
+      stop(cameAndWent);
+      return nothingCarried();
+    }
+    QString refused;
+    QString warned;
+    for (qsizetype i = 0; i < numbers.size(); ++i) {
+      CKvDataType* pType = KvFindDataType(numbers.at(i) / 1000);
+      if (!pType)
+        continue;
+      QString message;
+      const int answer = pType->CheckCarryOver((numbers.at(i) / 100) % 10, numbers.at(i) % 100, captions.at(i),
+                                               tables.at(i), pPrevious, pNew, message);
+      if (answer == -1)
+        refused += message + u'\n';
+      else if (answer == 1)
+        warned += message + u'\n';
+    }
+    if (refused.isEmpty() && (warned.isEmpty() || warned == agreed))
+      break;
+    hold.reset();
     wait.Hide();
+    if (!refused.isEmpty()) {
+      stop(QStringLiteral("%1不能执行结转！").arg(refused));
+      return nothingCarried();
+    }
     if (ask(warned + QStringLiteral("继续吗？")) != KV_IDYES)
       return nothingCarried();
+    agreed = warned;
     wait.Show();
   }
 
@@ -529,15 +653,11 @@ KvNewDataFile::CarryResult KvNewDataFile::carryForward(CKvDb* pPrevious, CKvDb* 
         failedCaption = captions.at(i);
       }
     }
-    // On a server the previous year's database must still be ours alone:
-    // looked at before the commit, told after the rollback.
-    if (carried && !pPrevious->CheckOtherClients(false)) {
-      transaction.Rollback();
-      wait.Hide();
-      stop(QStringLiteral("结转期间别的工作站登录了上年度数据文件，未结转任何数据！"));
-      return nothingCarried();
-    }
+    // Nobody can have written what the carry read: no second look for other
+    // workstations here (one that came during the hold can only wait).
     if (!carried || !transaction.Commit()) {
+      transaction.Rollback();
+      hold.reset();
       wait.Hide();
       stop(QStringLiteral("“%1”结转失败，未结转任何数据！").arg(failedCaption));
       return nothingCarried();
@@ -545,18 +665,21 @@ KvNewDataFile::CarryResult KvNewDataFile::carryForward(CKvDb* pPrevious, CKvDb* 
   }
   wait.Hide();
 
-  // The previous year is marked carried (MM 12) only once the new year has
-  // its name: a program stopped in between leaves a new year beside an
-  // unmarked previous one, never a marked year without its successor.
+  // The new year takes its name and then the previous year is marked carried
+  // (MM 12) in the hold, committed last: a program stopped in between leaves
+  // a new year beside an unmarked previous one, never a marked year without
+  // its successor.
   pNew->Close();
   CKvDb renamer(m_nKind);
   if (!renamer.RenameDatabase(workName, m_strNewName, m_info, false)) {
+    hold.reset();
     pPrevious->Close();
     dropDatabase(workName);
     stop(QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName));
     return CarryResult::Failed;
   }
-  if (!pPrevious->Execute(QStringLiteral("Update SysTab Set MM=12"))) {
+  if (!pPrevious->Execute(QStringLiteral("Update SysTab Set MM=12")) || !hold->Commit()) {
+    hold.reset();
     pPrevious->Close();
     // The new year goes again, under its working name first.
     if (renamer.RenameDatabase(m_strNewName, workName, m_info, false))
@@ -564,6 +687,7 @@ KvNewDataFile::CarryResult KvNewDataFile::carryForward(CKvDb* pPrevious, CKvDb* 
     stop(QStringLiteral("创建下列数据文件失败：\n%1！").arg(m_strNewName));
     return CarryResult::Failed;
   }
+  hold.reset();
   const bool ownFile = app->GetDb()->IsOpen() &&
                        app->GetDb()->GetDatabaseName(true) == pPrevious->GetDatabaseName(true);
   pPrevious->Close();

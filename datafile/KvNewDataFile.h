@@ -9,12 +9,16 @@
 // The file is built under a working name ("<file>.part", "<database>_part")
 // and takes its final name only when complete: a failure once the database
 // exists drops the working copy, so the final name is either absent or
-// complete. The carry runs in one transaction of the new file; the previous
-// year's file is held for this program alone until the rename and gets its
-// MM 12 only after the carry was committed.
+// complete. A copy reads its source, and the information copy the previous
+// year, as one moment. The carry runs in one transaction of the new file
+// inside a hold of the previous year (one transaction of it locking every
+// table the carry and the information copy read, and KvTask) that lasts
+// from the modules' checks to its MM 12, committed after the rename; an
+// SQLite file is moreover held for this program alone.
 
 #include "core/CKvDbInfo.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -99,11 +103,15 @@ class KvNewDataFile {
   // The working name of a final name.
   QString workingName(const QString& name) const;
   bool dropDatabase(const QString& name) const;
-  // Every table of the source the target has; the others go to m_skipped.
-  bool copyAllTables(CKvDb* pSource, CKvDb* pTarget, QString* error);
+  // Every table of the source the target has, read as one moment of it;
+  // the others go to m_skipped.
+  bool copyAllTables(CKvDb* pSource, const QString& sourceName, CKvDb* pTarget, QString* error);
   // New year, PY set, operators' passwords emptied, the cleared tables.
   bool resetCopy(CKvDb* pNew) const;
-  bool copyInformation(CKvDb* pPrevious, CKvDb* pNew) const;
+  // The previous year's tables that are neither carried by a module nor the
+  // log's: those the information copy takes.
+  static QStringList informationTables(CKvDb* pPrevious);
+  bool copyInformation(CKvDb* pPrevious, CKvDb* pNew);
   // The template step: NotUsed when no example is chosen or it cannot be
   // copied (file) or opened (server), the new file then being as it was;
   // Failed, with *error, once rows of the example may have reached it.
@@ -118,4 +126,5 @@ class KvNewDataFile {
   CKvDbInfo m_info;
   QString m_strExt;
   QStringList m_skipped;  // tables of the source the new file does not have
+  QByteArray m_informationDigest;  // the previous year's information as copied
 };

@@ -4,7 +4,6 @@
 #include "app/CKvDwRec.h"
 #include "app/CKvOperation.h"
 #include "core/CKvDb.h"
-#include "core/KvDbSessionSettings.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 #include "core/KvPath.h"
@@ -54,8 +53,7 @@ int noteWidth() {
 }
 
 // Runs the text in its transaction and commits when the operator says so.
-bool runInTransaction(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask,
-                      const KvDbSessionSettings& session) {
+bool runInTransaction(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask) {
   KvDbTransaction transaction(*pDb);
   if (!transaction.IsActive())
     return false;
@@ -70,19 +68,10 @@ bool runInTransaction(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion&
       KvMessageBox(kControlRefused, KV_MB_OK | KV_MB_ICONSTOP);
       return false;
     case CKvDb::TypedRun::TransactionEnded:
-      if (pDb->GetKind() != 0)
-        session.Restore(*pDb);
       KvMessageBox(QStringLiteral("事务已被语句结束，所做修改已提交！"), KV_MB_OK | KV_MB_ICONSTOP);
       return false;
   }
   if (!ask(rows))
-    return false;
-  // On a server the settings the statements changed (the lock bound, the
-  // quoting of literals, ...) are put back before the log rows are written
-  // with them: they are kept with the work, and a failure (reported) keeps
-  // neither. A data file is set up again after the transaction: a rollback
-  // does not undo a pragma, and some cannot change inside a transaction.
-  if (pDb->GetKind() != 0 && !session.Restore(*pDb))
     return false;
   // Who ran what is kept with the work itself: the entries commit with it
   // or not at all.
@@ -141,16 +130,21 @@ QStringList KvSqlLogNotes(const QString& sql, int width) {
 }
 
 bool KvRunSqlText(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask) {
-  if (!pDb || !pDb->IsOpen())
+  if (!pDb || !pDb->IsOpenOrFailsAsLost())
     return false;
-  KvDbSessionSettings session;
-  if (!session.Save(*pDb))
+  // The statements run on a connection of their own, closed with the run:
+  // nothing they leave on a session outlives it, and the program's own
+  // connection keeps its temporary objects, prepared statements and
+  // settings as they were.
+  CKvDb run;
+  if (!run.OpenBeside(*pDb)) {
+    QString text = QStringLiteral("无法打开数据库文件：\n") + pDb->GetDatabaseName(true);
+    if (!run.GetServerError().isEmpty())
+      text += u'\n' + run.GetServerError();
+    KvMessageBox(text, KV_MB_OK | KV_MB_ICONSTOP);
     return false;
-  const bool committed = runInTransaction(pDb, sql, ask, session);
-  // A pragma outlives the transaction it ran in, whatever the answer.
-  if (pDb->GetKind() == 0 && pDb->IsOpen() && !session.Restore(*pDb))
-    KvMessageBox(QStringLiteral("未能恢复数据文件的连接设置，请关闭后重新打开数据文件！"), KV_MB_OK | KV_MB_ICONSTOP);
-  return committed;
+  }
+  return runInTransaction(&run, sql, ask);
 }
 
 QString KvSqlControlRefusedText() { return kControlRefused; }

@@ -30,22 +30,27 @@ QStringList KvSqlLogNotes(const QString& sql, int width);
 // touched, true to commit.
 using KvSqlCommitQuestion = std::function<bool(int nRows)>;
 
-// Runs the statements of the text in order in one transaction on pDb, each
-// looked at by the engine just before it runs (CKvDb::ExecuteTyped). A
-// failing statement is reported by the connection and everything is rolled
-// back; so is a statement that controls the transaction, refused with
+// Runs the statements of the text in order in one transaction on a
+// connection of its own to the database pDb has open (CKvDb::OpenBeside:
+// the kind's usual set-up), closed when the run ends: whatever the
+// statements leave on a session (a temporary table that hides a table of
+// the data file, prepared statements dropped, a setting, a lock) ends with
+// it and never reaches pDb, which the run leaves alone. A connection that
+// does not open is told ("无法打开数据库文件：\n%s", on a server with the
+// server's text) and nothing runs. Each statement is looked at by the
+// engine just before it runs (CKvDb::ExecuteTyped). A failing statement is
+// reported by the connection and everything is rolled back; so is a
+// statement that controls the transaction, refused with
 // KvSqlControlRefusedText() before it runs, and a transaction that a
-// statement ended all the same ("事务已被语句结束，所做修改已提交！"). Otherwise `ask` decides, given the rows the statements touched
-// together, with the transaction still open; on yes the log entries
-// (operation 26) are written in the transaction, and just before the
-// commit the run is refused and rolled back when another workstation came
-// on meanwhile ("SQL语句执行期间别的工作站登录了当前数据文件，所做修改已撤销，
-// 数据未被改动！"); a commit that fails says so, once. The run leaves the
-// connection's settings as they were (KvDbSessionSettings): on a server,
-// on yes, they are set again in the transaction before the log entries; a
-// data file is set up again after every run, whatever the answer ("未能恢复
-// 数据文件的连接设置，请关闭后重新打开数据文件！" when that fails). True when
-// the work was committed.
+// statement ended all the same ("事务已被语句结束，所做修改已提交！").
+// Otherwise `ask` decides, given the rows the statements touched together,
+// with the transaction still open; on yes the log entries (operation 26)
+// are written in the transaction on the run's connection, and just before
+// the commit the run is refused and rolled back when another workstation
+// came on meanwhile ("SQL语句执行期间别的工作站登录了当前数据文件，所做修改已
+// 撤销，数据未被改动！"); a commit that fails says so, once. True when the
+// work was committed: what the program keeps in memory from the data file
+// may then be out of date.
 bool KvRunSqlText(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask);
 
 // "SQL语句中不能含有事务控制语句！"

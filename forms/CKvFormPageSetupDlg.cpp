@@ -22,10 +22,14 @@ CKvFormPageSetupDlg::CKvFormPageSetupDlg(CKvPrintSet* printSet, CKvDb* db, int n
     : CKvDlg(0, parent), m_pTarget(printSet), m_pDb(db), m_nFlag(nFlag), m_nForm(nForm), m_strTitle(title) {
   setObjectName(QStringLiteral("dlg_formpagesetup"));
   setWindowTitle(QStringLiteral("打印页面设置"));
-  if (m_pTarget)
+  // The dialog shows what is stored now, not the view's copy from when the
+  // window opened: what it shows, compares and writes is one read. With
+  // nothing to read (no data file) it shows the view's set, which OK then
+  // cannot store.
+  if (m_read.Load(m_pDb, m_nFlag, QString::number(m_nForm)))
+    m_set = m_read;
+  else if (m_pTarget)
     m_set = *m_pTarget;
-  m_shown = m_set;
-  m_read.Load(m_pDb, m_nFlag, QString::number(m_nForm));
 
   auto* fonts = KvFontButtonsGroup(this, m_fontSamples, [this](int role) { chooseFont(role); });
 
@@ -88,7 +92,7 @@ bool CKvFormPageSetupDlg::SaveData() {
     return stored.Load(m_pDb, m_nFlag, mode) && stored.SamePageAndFonts(m_read);
   };
   if (!KvSavePageSetupAsRead(m_pDb, {QStringLiteral("KVPAGESET"), QStringLiteral("KVFONT")}, asRead,
-                             [&] { return set.SaveChanges(m_pDb, m_nFlag, mode, m_shown); }))
+                             [&] { return set.SaveChanges(m_pDb, m_nFlag, mode, m_read); }))
     return false;
   m_set = set;
   if (m_pTarget)

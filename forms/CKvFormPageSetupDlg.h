@@ -4,11 +4,13 @@
 // colours, the paper, its orientation, the margins, the rows per page and
 // the line spacing of the view's print set.
 //
-// The view's print set changes only on OK: the page is checked (margins
-// that leave no room, and on a printer queue the printer's test), the set is
-// stored under (nFlag, nForm as text) for the current printer profile in one
-// transaction, and the operation log gets its page-setup entry. A refused
-// page shows a message and keeps the dialog open.
+// It opens on the set as stored under (nFlag, nForm as text) for the
+// current printer profile. The view's print set changes only on OK: the
+// page is checked (margins that leave no room, and on a printer queue the
+// printer's test), the page row and each font the operator changed are
+// stored in one transaction, provided the stored set still reads as the
+// dialog read it, and the operation log gets its page-setup entry. A
+// refused page shows a message and keeps the dialog open.
 
 #include "print/CKvPrintSet.h"
 #include "ui/CKvDlg.h"
@@ -43,10 +45,9 @@ class CKvFormPageSetupDlg : public CKvDlg {
   int m_nForm;
   QString m_strTitle;
   CKvPrintSet m_set;
-  // The setup as this window showed it, and as it was stored when it
-  // opened: only what the operator changed is written, and only over what
-  // was read.
-  CKvPrintSet m_shown;
+  // The setup as stored when the window opened, which it shows: only what
+  // the operator changed is written, and only while the stored setup still
+  // reads so.
   CKvPrintSet m_read;
   std::array<QLabel*, CKvPrintSet::FontCount> m_fontSamples{};
   KvPageSetupControls* m_page = nullptr;

@@ -130,18 +130,25 @@ void CKvFormView::DrawNoteRow(QPainter& painter, const KvGridModel& model, const
       (top + height <= pass.clip.top() + pass.scroll.y() || top > pass.clip.bottom() + pass.scroll.y()))
     return;
   painter.setFont(pass.fonts[AreaRole(area)]);
+  const QFontMetrics metrics(painter.font(), painter.device());
+  const int pad = model.Metrics().pad;
+  // A note starts at its place or, when the text before it runs further
+  // (a long unit name), after that text: notes never print over each other.
+  int textEnd = 0;
   for (int cell = 0; cell < model.NoteCellCount(bTail, nRow); ++cell) {
     const int note = model.NoteIndex(bTail, nRow, cell);
     if (pass.overlay && !model.Notes().at(note).bIsUse)
       continue;
-    const int left = model.NoteLeft(bTail, nRow, cell);
-    const QRect rect(left, top, model.NoteRight(bTail, nRow, cell) - left, height);
+    const int left = qMax(model.NoteLeft(bTail, nRow, cell), textEnd);
+    const QRect rect(left, top, qMax(model.NoteRight(bTail, nRow, cell), left) - left, height);
     if (!pass.printing && model.IsSelected(area, nRow, cell))
       painter.fillRect(rect, palette().color(QPalette::Highlight).lighter(180));
     const QColor color = pass.printing ? pass.colors[AreaRole(area)] : GetCellColor(nRow, cell, name);
     painter.setPen(color);
-    DrawCellText(painter, FilterText(GetDisplayText(nRow, cell, area), pass), rect, QStringLiteral("LEFT"),
-                 model.Metrics().pad);
+    const QString text = FilterText(GetDisplayText(nRow, cell, area), pass);
+    DrawCellText(painter, text, rect, QStringLiteral("LEFT"), pad);
+    if (!text.isEmpty())
+      textEnd = left + pad + metrics.horizontalAdvance(text) + metrics.horizontalAdvance(QStringLiteral("  "));
   }
 }
 

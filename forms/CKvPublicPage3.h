@@ -19,6 +19,8 @@ class CKvPublicPage3 : public CKvPublicPage {
 
   QString Caption() const override;
   void LoadControls() override;
+  // The columns page may have moved, dropped or added blocks meanwhile.
+  void OnSetActive() override { Fill(); }
 
   CKvPublicPageList* List() const { return m_pList; }
   void Fill();

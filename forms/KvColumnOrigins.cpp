@@ -66,6 +66,9 @@ void KvFollowColumnHead(KvFormEntry& entry, const QList<KvFormula>& before, cons
     for (int c = w.nCol1; c <= w.nCol2; ++c)
       if (newPos.contains(c))
         cols.append(newPos.value(c));
+    // A move inside the block reorders its columns; the block stays over
+    // them as long as they are still side by side.
+    std::sort(cols.begin(), cols.end());
     bool together = !cols.isEmpty();
     for (int k = 1; together && k < cols.size(); ++k)
       together = cols.at(k) == cols.at(k - 1) + 1;

@@ -19,8 +19,10 @@ QList<int> KvColumnOrigins(const QList<KvFormula>& before, const QList<KvFormula
 
 // The column-head blocks follow the shown columns after the columns page
 // changed them (origins as above, from `before` to entry.formulas): a block
-// moves with the columns it covers, a block whose columns are all gone or
-// no longer side by side goes, and a shown column no block covers (a new or
-// newly shown one) gets a block of its title over every head row. So a head
-// never stands over another column than the one it named.
+// moves with the columns it covers and stays over them, in whatever order
+// they now stand, while they are side by side; a block whose columns are
+// all gone or no longer side by side goes, and a shown column no block
+// covers (a new or newly shown one) gets a block of its title over every
+// head row. So a head never stands over another column than the one it
+// named.
 void KvFollowColumnHead(KvFormEntry& entry, const QList<KvFormula>& before, const QList<int>& origins);

@@ -52,37 +52,32 @@ CKvPrintSet::CKvPrintSet() {
 }
 
 bool CKvPrintSet::Load(CKvDb* db, int nFlag, const QString& sFieldMode, const QString& printer) {
+  // The form's defaults as the modules give them, under whatever is stored.
   *this = CKvPrintSet();
+  GetDefaultPrintSet(nFlag, sFieldMode, *this);
   const bool readable =
       db && db->IsOpen() &&
       db->TablesExist({QStringLiteral("KVPAGESET"), QStringLiteral("KVFONT"), QStringLiteral("FIELDWIDTH")});
-  if (!readable) {
-    GetDefaultPrintSet(nFlag, sFieldMode, *this);
+  if (!readable)
     return false;
-  }
   const QString where = keyWhere(*db, nFlag, sFieldMode, profileOrCurrent(printer));
 
   CKvQuery page(9, 0, 0, db);
   if (!page.Open(QStringLiteral("Select PageRow,PageWidth,PageLength,PageLeft,PageTop,"
                                 "PageRight,PageBottom,PageCopies,PageSpace From KVPAGESET") +
-                 where)) {
-    GetDefaultPrintSet(nFlag, sFieldMode, *this);
+                 where))
     return false;
+  if (!page.IsEOF()) {
+    PageRow = page.GetLong(0);
+    PageWidth = page.GetLong(1);
+    PageLength = page.GetLong(2);
+    PageLeft = page.GetLong(3);
+    PageTop = page.GetLong(4);
+    PageRight = page.GetLong(5);
+    PageBottom = page.GetLong(6);
+    PageCopies = page.GetLong(7);
+    PageSpace = page.GetLong(8);
   }
-  if (page.IsEOF()) {
-    // Nothing stored: the form's defaults as the modules give them.
-    GetDefaultPrintSet(nFlag, sFieldMode, *this);
-    return true;
-  }
-  PageRow = page.GetLong(0);
-  PageWidth = page.GetLong(1);
-  PageLength = page.GetLong(2);
-  PageLeft = page.GetLong(3);
-  PageTop = page.GetLong(4);
-  PageRight = page.GetLong(5);
-  PageBottom = page.GetLong(6);
-  PageCopies = page.GetLong(7);
-  PageSpace = page.GetLong(8);
   page.Close();
 
   CKvQuery fonts(6, 0, 1, db);
@@ -140,25 +135,43 @@ bool CKvPrintSet::SaveChanges(CKvDb* db, int nFlag, const QString& sFieldMode, c
     return true;
   if (!db || !db->IsOpenOrFailsAsLost())
     return false;
+  const QString profile = profileOrCurrent(printer);
+  const QString where = keyWhere(*db, nFlag, sFieldMode, profile);
+  const QString key = keyValues(*db, nFlag, sFieldMode, profile);
   KvDbTransaction transaction(*db);
-  return transaction.IsActive() && writePageAndFonts(*db, nFlag, sFieldMode, profileOrCurrent(printer)) &&
-         transaction.Commit();
+  if (!transaction.IsActive())
+    return false;
+  if (pageValues() != read.pageValues() &&
+      !(db->Execute(QStringLiteral("Delete From KVPAGESET") + where) && insertPage(*db, key)))
+    return false;
+  for (int role = 0; role < FontCount; ++role) {
+    if (sameFont(read, role))
+      continue;
+    if (!db->Execute(QStringLiteral("Delete From KVFONT") + where + QStringLiteral(" And nFont=") +
+                     QString::number(role)) ||
+        !insertFont(*db, key, role))
+      return false;
+  }
+  return transaction.Commit();
+}
+
+QList<int> CKvPrintSet::pageValues() const {
+  return {PageRow, PageWidth, PageLength, PageLeft, PageTop, PageRight, PageBottom, PageCopies, PageSpace};
+}
+
+bool CKvPrintSet::sameFont(const CKvPrintSet& other, int role) const {
+  const KvLogFont& a = Fonts[role];
+  const KvLogFont& b = other.Fonts[role];
+  return FontColors[role] == other.FontColors[role] && a.faceName == b.faceName && a.height == b.height &&
+         a.weight == b.weight && a.italic == b.italic && a.underline == b.underline;
 }
 
 bool CKvPrintSet::SamePageAndFonts(const CKvPrintSet& other) const {
-  const auto page = [](const CKvPrintSet& set) {
-    return QList<int>{set.PageRow,  set.PageWidth,  set.PageLength, set.PageLeft, set.PageTop,
-                      set.PageRight, set.PageBottom, set.PageCopies, set.PageSpace};
-  };
-  if (page(*this) != page(other) || FontColors != other.FontColors)
+  if (pageValues() != other.pageValues())
     return false;
-  for (int role = 0; role < FontCount; ++role) {
-    const KvLogFont& a = Fonts[role];
-    const KvLogFont& b = other.Fonts[role];
-    if (a.faceName != b.faceName || a.height != b.height || a.weight != b.weight || a.italic != b.italic ||
-        a.underline != b.underline)
+  for (int role = 0; role < FontCount; ++role)
+    if (!sameFont(other, role))
       return false;
-  }
   return true;
 }
 
@@ -169,30 +182,34 @@ bool CKvPrintSet::writePageAndFonts(CKvDb& db, int nFlag, const QString& sFieldM
     if (!db.Execute(QStringLiteral("Delete From ") + QLatin1String(table) + where))
       return false;
   }
-  const QList<int> page = {PageRow,  PageWidth,  PageLength, PageLeft, PageTop,
-                           PageRight, PageBottom, PageCopies, PageSpace};
-  QStringList pageValues;
-  for (int value : page)
-    pageValues << QString::number(value);
-  if (!db.Execute(QStringLiteral("Insert Into KVPAGESET(nFlag,SFIELDMODE,SPRINTER,PageRow,"
-                                 "PageWidth,PageLength,PageLeft,PageTop,PageRight,PageBottom,"
-                                 "PageCopies,PageSpace) Values(%1,%2)")
-                      .arg(key, pageValues.join(u','))))
+  if (!insertPage(db, key))
     return false;
-  for (int role = 0; role < FontCount; ++role) {
-    const KvLogFont& font = Fonts[role];
-    const QString values =
-        QStringLiteral("%1,%2,'%3',%4,%5,%6,%7,%8")
-            .arg(key, QString::number(role), db.QuoteText(font.faceName, kFaceWidth),
-                 QString::number(font.height), QString::number(font.weight),
-                 QString::number(font.italic ? 1 : 0), QString::number(font.underline ? 1 : 0),
-                 QString::number(qint32(KvRgbValueOf(FontColors[role]))));
-    if (!db.Execute(QStringLiteral("Insert Into KVFONT(nFlag,SFIELDMODE,SPRINTER,nFont,sFace,"
-                                   "nHeight,nWeight,nItalic,nUnderline,nColor) Values(") +
-                    values + u')'))
+  for (int role = 0; role < FontCount; ++role)
+    if (!insertFont(db, key, role))
       return false;
-  }
   return true;
+}
+
+bool CKvPrintSet::insertPage(CKvDb& db, const QString& key) const {
+  QStringList values;
+  for (int value : pageValues())
+    values << QString::number(value);
+  return db.Execute(QStringLiteral("Insert Into KVPAGESET(nFlag,SFIELDMODE,SPRINTER,PageRow,"
+                                   "PageWidth,PageLength,PageLeft,PageTop,PageRight,PageBottom,"
+                                   "PageCopies,PageSpace) Values(%1,%2)")
+                        .arg(key, values.join(u',')));
+}
+
+bool CKvPrintSet::insertFont(CKvDb& db, const QString& key, int role) const {
+  const KvLogFont& font = Fonts[role];
+  const QString values =
+      QStringLiteral("%1,%2,'%3',%4,%5,%6,%7,%8")
+          .arg(key, QString::number(role), db.QuoteText(font.faceName, kFaceWidth), QString::number(font.height),
+               QString::number(font.weight), QString::number(font.italic ? 1 : 0),
+               QString::number(font.underline ? 1 : 0), QString::number(qint32(KvRgbValueOf(FontColors[role]))));
+  return db.Execute(QStringLiteral("Insert Into KVFONT(nFlag,SFIELDMODE,SPRINTER,nFont,sFace,"
+                                   "nHeight,nWeight,nItalic,nUnderline,nColor) Values(") +
+                    values + u')');
 }
 
 QColor CKvPrintSet::GetBkColor(const QPaintDevice* device) const {

@@ -12,6 +12,7 @@
 #include "core/KvPrinter.h"
 
 #include <QColor>
+#include <QList>
 #include <QMap>
 #include <QString>
 #include <array>
@@ -45,17 +46,17 @@ public:
 
   bool IsLandscape() const { return PageCopies == 0; }
 
-  // Reads the stored rows of the key; with no stored page the constructed
-  // values, passed through the modules' default provider, stand. An empty
-  // printer means the current printer profile. False only when the tables
-  // cannot be read.
+  // Reads the stored rows of the key over the constructed values passed
+  // through the modules' default provider, which stand where no page row or
+  // no font row is stored. An empty printer means the current printer
+  // profile. False only when the tables cannot be read.
   bool Load(CKvDb* db, int nFlag, const QString& sFieldMode, const QString& printer = QString());
 
   // Replaces the stored rows of the key in one transaction.
   bool Save(CKvDb* db, int nFlag, const QString& sFieldMode, const QString& printer = QString()) const;
-  // Writes the page and the fonts when they differ from those of `read`
-  // (the set as loaded), in a transaction of its own or inside the
-  // caller's; the stored column widths stay as they are.
+  // Writes the page row and each font that differs from `read` (the set as
+  // loaded), in a transaction of its own or inside the caller's; the other
+  // fonts and the stored column widths stay as they are.
   bool SaveChanges(CKvDb* db, int nFlag, const QString& sFieldMode, const CKvPrintSet& read,
                    const QString& printer = QString()) const;
   // The same page and fonts (the column widths aside).
@@ -66,6 +67,11 @@ public:
   QColor GetBkColor(const QPaintDevice* device = nullptr) const;
 
  private:
+  QList<int> pageValues() const;
+  bool sameFont(const CKvPrintSet& other, int role) const;
   // Replaces the stored page and fonts of the key.
   bool writePageAndFonts(CKvDb& db, int nFlag, const QString& sFieldMode, const QString& profile) const;
+  // Insert the page row, or the font of `role`, under the key's values.
+  bool insertPage(CKvDb& db, const QString& key) const;
+  bool insertFont(CKvDb& db, const QString& key, int role) const;
 };

@@ -126,6 +126,57 @@ QString termAndKind(const CPc& head) {
     text += KvFormat(QStringLiteral(" And F=%d"), head.F);
   return text;
 }
+
+// The order in which a class sheet reads its voucher, so that its head (the
+// first line) is the same at every reading: lines whose number stands in no
+// other class first (a student moved in from another class brings lines of
+// his old class's voucher along), unreviewed before reviewed, then by item
+// and student.
+QString classHeadOrder(const QString& classCode, CKvDb* pDb) {
+  return KvFormat(QStringLiteral("Order By (Select Count(*) From PC o Where o.F=PC.F And o.DH=PC.DH And "
+                                 "Mid(o.T,1,4)=Mid(PC.T,1,4) And o.STD Not Like '%s'),Opr1,COST,STD"),
+                  KvLikePrefix(pDb, classCode));
+}
+
+// The rules of a voucher's delete, review and cancelled review applied to
+// one class's lines of it (`where`, read as *lines): every line counts,
+// since a line moved in from another class may carry another maker or
+// review. Refusals are shown after the caller's transaction (when given) is
+// rolled back.
+bool deleteClassLines(const QList<CPc>& lines, const QString& where, const QString& dh, CKvDb* pDb,
+                      KvDbTransaction* transaction) {
+  const QString me = CPc::CurrentOperator();
+  for (const CPc& line : lines)
+    if (!line.Opr1.isEmpty())
+      return stopAfter(transaction, KvFormat(QStringLiteral("“%s”已被复核，不能删除！"), dh));
+  for (const CPc& line : lines)
+    if (line.Opr0 != me)
+      return stopAfter(transaction, QStringLiteral("非你所做单据，不能删除！"));
+  return lines.isEmpty() || pDb->Execute(QStringLiteral("Delete From PC ") + where);
+}
+
+bool reviewClassLines(bool bReview, const QList<CPc>& lines, const QString& where, const QString& dh, CKvDb* pDb,
+                      bool* pChanged) {
+  if (lines.isEmpty())
+    return false;
+  const QString me = CPc::CurrentOperator();
+  const bool pending = std::any_of(lines.begin(), lines.end(), [bReview](const CPc& line) {
+    return line.Opr1.isEmpty() == bReview;
+  });
+  if (!pending)
+    return true;
+  if (!bReview && std::any_of(lines.begin(), lines.end(), [&me](const CPc& line) {
+        return !line.Opr1.isEmpty() && line.Opr1 != me;
+      }))
+    return stop(KvFormat(QStringLiteral("“%s”非你所复核的单据，不能取消复核！"), dh));
+  const QString sql = bReview ? KvFormat(QStringLiteral("Update PC Set Opr1='%s' %s And Opr1=''"), quoted(pDb, me), where)
+                              : QStringLiteral("Update PC Set Opr1='' ") + where;
+  if (!pDb->Execute(sql))
+    return false;
+  if (pChanged)
+    *pChanged = true;
+  return true;
+}
 }  // namespace
 
 void CPc::Clear() { *this = CPc(); }
@@ -168,6 +219,13 @@ QPair<QString, QString> CPc::YearRange(const QString& t) {
 
 QString CPc::VoucherWhere(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
   return KvFormat(QStringLiteral("Where F=%d And %s And DH='%s'"), nF, YearCondition(t, pDb), quoted(pDb, dh));
+}
+
+QString CPc::ClassVoucherWhere(CKvDb* pDb) const {
+  QString where = KvFormat(QStringLiteral("Where F=%d And STD Like '%s' And QC=%d"), F, KvLikePrefix(pDb, STD), QC);
+  if (F != 1)
+    where += KvFormat(QStringLiteral(" And %s And DH='%s'"), YearCondition(T, pDb), quoted(pDb, DH));
+  return where;
 }
 
 // --- Reading ---
@@ -430,6 +488,12 @@ bool CPc::DeleteVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb,
   return pDb->Execute(QStringLiteral("Delete From PC ") + VoucherWhere(nF, t, dh, pDb));
 }
 
+bool CPc::DeleteClassVoucher(CKvDb* pDb, KvDbTransaction* transaction) const {
+  QList<CPc> lines;
+  const QString where = ClassVoucherWhere(pDb);
+  return Select(where, QString(), &lines, pDb) >= 0 && deleteClassLines(lines, where, DH, pDb, transaction);
+}
+
 bool CPc::ReviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, bool* pChanged) {
   if (pChanged)
     *pChanged = false;
@@ -471,7 +535,7 @@ bool CPc::ReviewClass(CKvDb* pDb, bool* pChanged) {
   if (STD.isEmpty())
     return false;
   if (F == -1 && !T.isEmpty() && T != u"xxxx")
-    return ReviewVoucher(-1, T, DH, pDb, pChanged);
+    return reviewVoucherOfClass(true, pDb, pChanged);
   const bool done = pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='%s' Where STD Like '%s' And Opr1=''"),
                                           quoted(pDb, CurrentOperator()), KvLikePrefix(pDb, STD)) +
                                  termAndKind(*this));
@@ -486,13 +550,19 @@ bool CPc::UnreviewClass(CKvDb* pDb, bool* pChanged) {
   if (STD.isEmpty())
     return false;
   if (F == -1 && !T.isEmpty() && T != u"xxxx")
-    return UnreviewVoucher(-1, T, DH, pDb, nullptr, pChanged);
+    return reviewVoucherOfClass(false, pDb, pChanged);
   const bool done = pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='' Where STD Like '%s' And Opr1='%s'"),
                                           KvLikePrefix(pDb, STD), quoted(pDb, CurrentOperator())) +
                                  termAndKind(*this));
   if (pChanged)
     *pChanged = done && pDb->GetRowCount() > 0;
   return done;
+}
+
+bool CPc::reviewVoucherOfClass(bool bReview, CKvDb* pDb, bool* pChanged) const {
+  QList<CPc> lines;
+  const QString where = ClassVoucherWhere(pDb);
+  return Select(where, QString(), &lines, pDb) >= 0 && reviewClassLines(bReview, lines, where, DH, pDb, pChanged);
 }
 
 bool CPc::IncPrintCount(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
@@ -536,7 +606,7 @@ int CPc::LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb) {
     return count;
   };
   if (F == 1) {
-    const int count = Select(QStringLiteral("Where F=1 And ") + klass, QString(), lines, pDb);
+    const int count = Select(ClassVoucherWhere(pDb), classHeadOrder(STD, pDb), lines, pDb);
     if (count != 0)
       return takeFirst(count);
     return makeNew(1, QStringLiteral("第%d学期应交"));
@@ -545,11 +615,8 @@ int CPc::LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb) {
     return restore(Select(QStringLiteral("Where F=-1 And ") + klass, QString(), lines, pDb));
   if (F == -1 && T == u"xxxx")
     return makeNew(-1, QStringLiteral("第%d学期交费"));
-  if (F == -1) {
-    return takeFirst(Select(KvFormat(QStringLiteral("Where F=-1 And %s And %s And DH='%s'"), klass,
-                                     YearCondition(T, pDb), quoted(pDb, DH)),
-                            QString(), lines, pDb));
-  }
+  if (F == -1)
+    return takeFirst(Select(ClassVoucherWhere(pDb), classHeadOrder(STD, pDb), lines, pDb));
   return restore(Select(QStringLiteral("Where ") + klass, QString(), lines, pDb));
 }
 
@@ -558,11 +625,12 @@ bool CPc::SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* li
     KvDbTransaction transaction(*pDb);
     if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("PC")))
       return false;
-    QString where = KvFormat(QStringLiteral("Where F=%d And "), F);
-    if (F == 1)
-      where += KvFormat(QStringLiteral("STD Like '%s' And QC=%d"), KvLikePrefix(pDb, STD), QC);
-    else
-      where += KvFormat(QStringLiteral("%s And DH='%s'"), YearCondition(oldHead.T, pDb), quoted(pDb, oldHead.DH));
+    // The lines the sheet read: the class's in the term, of the voucher as
+    // it was read.
+    CPc read = *this;
+    read.T = oldHead.T;
+    read.DH = oldHead.DH;
+    const QString where = read.ClassVoucherWhere(pDb);
     const bool bNewVoucher = F != 1 && oldHead.T == u"xxxx";
     if (!bNewVoucher) {
       // A sheet left open must not undo what another workstation did to
@@ -599,16 +667,24 @@ bool CPc::SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* li
     for (const CPc& line : *lines)
       if (!line.Insert(pDb, 1))
         return false;
-    // The voucher read back under the lock: more lines than were inserted
-    // means its number was in use; otherwise they are the lines as stored
-    // (texts trimmed as every reading trims them), which the next save of
-    // the sheet compares with.
+    // A number is free when no other lines carry it. The lines of a number
+    // the sheet read may stand in another class as well (a student moved
+    // away took his along): they are that voucher's own, not another's.
+    const auto carriesNumber = [this](const CPc& line) {
+      return line.F == F && line.T.left(4) == T.left(4) && line.DH == DH;
+    };
+    if (std::none_of(loaded.begin(), loaded.end(), carriesNumber)) {
+      const int count = KvSchoolCount(pDb, QStringLiteral("Select Count(*) From PC ") + VoucherWhere(F, T, DH, pDb));
+      if (count < 0)
+        return false;
+      if (count != std::count_if(lines->begin(), lines->end(), carriesNumber))
+        return stopAfter(&transaction, QStringLiteral("单号重，插入记录失败！"));
+    }
+    // The lines as stored (texts trimmed as every reading trims them), which
+    // the next save of the sheet compares with.
     QList<CPc> stored;
-    const int count = Select(VoucherWhere(F, T, DH, pDb), QString(), &stored, pDb);
-    if (count < 0)
+    if (Select(ClassVoucherWhere(pDb), QString(), &stored, pDb) < 0)
       return false;
-    if (count != lines->size())
-      return stopAfter(&transaction, QStringLiteral("单号重，插入记录失败！"));
     if (!transaction.Commit())
       return false;
     *lines = stored;

@@ -62,6 +62,13 @@ class CPc {
   static QPair<QString, QString> YearRange(const QString& t);
   // "Where F=%d And <year of t> And DH='%s'".
   static QString VoucherWhere(int nF, const QString& t, const QString& dh, CKvDb* pDb);
+  // On a class-sheet head, the lines its sheet reads and acts on: a due
+  // sheet's the class's due lines of the term, a paid voucher's the class's
+  // lines of the voucher in the term (kind, year and number). A student
+  // moved to another class takes his lines along under their number, so a
+  // voucher may have lines in two classes: each class's sheet, save,
+  // delete and review reach its own. "Where ...".
+  QString ClassVoucherWhere(CKvDb* pDb) const;
 
   // --- Reading (the connection is the last argument) ---
 
@@ -146,6 +153,10 @@ class CPc {
   // caller's transaction (when given) is rolled back:
   // "“%s”已被复核，不能删除！", "非你所做单据，不能删除！".
   bool DeleteVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, KvDbTransaction* transaction);
+  // On a class-sheet head naming a paid voucher: DeleteVoucher on the
+  // voucher's lines of the head's class and term (ClassVoucherWhere), with
+  // its refusals when any of them is reviewed or made by another.
+  bool DeleteClassVoucher(CKvDb* pDb, KvDbTransaction* transaction) const;
   // Reviews a voucher by the current operator; *pChanged tells whether
   // Opr1 changed (false for a voucher reviewed already).
   bool ReviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, bool* pChanged = nullptr);
@@ -154,8 +165,9 @@ class CPc {
   // back); *pChanged as above.
   bool UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, KvDbTransaction* transaction,
                        bool* pChanged = nullptr);
-  // On a head: the one voucher it names (paid with a date), else every
-  // unreviewed line of the class's students in the head's term and kind;
+  // On a head: the class's lines of the one voucher it names (paid with a
+  // date, ClassVoucherWhere), else every unreviewed line of the class's
+  // students in the head's term and kind;
   // *pChanged tells whether a reviewer changed. A head with no class code
   // is refused: nothing is written.
   bool ReviewClass(CKvDb* pDb, bool* pChanged = nullptr);
@@ -167,7 +179,8 @@ class CPc {
   // --- Class sheets ---
 
   // On a class-sheet head: reads the lines it selects (or makes it a new
-  // voucher head); the number of lines, 0 (head unchanged) for a head that
+  // voucher head; a due sheet or paid voucher becomes its first line, in an
+  // order that puts its own class's lines first); the number of lines, 0 (head unchanged) for a head that
   // does not name a class, a term and one kind; -1 unreadable (the lines or
   // a new voucher's next number).
   int LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb);
@@ -183,7 +196,11 @@ class CPc {
   // refusal under the lock is shown after the rollback. A number of 0 or
   // without digits becomes the next free one of the kind and year (taken
   // under the PC lock), typed digits get their leading zeros, in the head
-  // and in the lines that carried the head's number; *lines becomes the voucher as stored then. "空单据！" when none
+  // and in the lines that carried the head's number. A number other lines
+  // carry refuses ("单号重，插入记录失败！") unless `loaded` has lines of
+  // it (its lines in another class are then the voucher's own). Compare,
+  // delete and the lines stored all go by ClassVoucherWhere. *lines
+  // becomes the voucher as stored then. "空单据！" when none
   // is left (the voucher is then gone), and for payments a note when
   // students of the class now owe or have overpaid in the term.
   bool SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* lines, CKvDb* pDb);
@@ -231,4 +248,8 @@ class CPc {
   // Copies every fee line of the students that the new data file holds, in
   // one transaction of the new file; false (nothing copied) on failure.
   static bool CarryFeeLines(CKvDb* pFirstDb, CKvDb* pSecondDb);
+
+ private:
+  // ReviewClass (true) or UnreviewClass of the class's lines of a voucher.
+  bool reviewVoucherOfClass(bool bReview, CKvDb* pDb, bool* pChanged) const;
 };

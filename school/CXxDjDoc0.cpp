@@ -18,6 +18,7 @@
 #include "ui/KvCommands.h"
 #include "ui/KvDateEdits.h"
 
+#include <QHash>
 #include <QMetaObject>
 #include <QPointer>
 #include <QSet>
@@ -318,6 +319,8 @@ bool CXxDjDoc0::saveVoucher() {
   }
   if (!IsVoucherEditable() || CXxDataType::CheckParamChange(true, m_pDb) != 0)
     return false;
+  // The head as read, before the notes are taken into it.
+  const CPc read = m_head;
   ForEachColumnLink(1);
   QString reason;
   KvDateMessage(&m_head.T, &reason);
@@ -329,37 +332,36 @@ bool CXxDjDoc0::saveVoucher() {
   if (studentColumn < 0)
     return false;
   const int memoColumn = FindColumnFormula(kMemoLink);
-  QList<CCost> items;
-  if (CCost::SelectAll(&items, m_pDb) < 0)
-    return false;
-  QStringList codes;
-  for (const CCost& item : items)
-    codes.append(item.KNO);
-  // The cells the save writes: the students of the rows still in STD
-  // against the columns of items still in the catalogue.
-  QSet<QString> students;
-  QSet<QString> written;
-  for (int c = 0; c < m_formEntry.formulas.size(); ++c)
-    if (const QString code = ItemCodeOf(c); codes.contains(code))
-      written.insert(code);
+  // A line read whose number, maker or review differs from the head's came
+  // along with a student moved in from another class: it is written back
+  // exactly as read (a reviewed line is never rewritten), and only what its
+  // cell shows beyond it goes under the head.
+  const auto movedIn = [&read](const CPc& line) {
+    return line.T.left(4) != read.T.left(4) || line.DH != read.DH || line.Opr0 != read.Opr0 ||
+           line.Opr1 != read.Opr1;
+  };
+  using Cell = QPair<QString, QString>;  // student, item
+  QHash<Cell, double> keptAmounts;
+  for (const CPc& line : m_loadedLines)
+    if (movedIn(line))
+      keptAmounts[{line.STD, line.COST}] += line.My;
+  // Every amount the sheet shows goes to the save: a student or an item
+  // deleted meanwhile is refused under the lock, not left out.
+  QSet<Cell> shown;
   QList<CPc> lines;
   for (const QStringList& row : m_rows) {
     CPc base = m_head;
     if (memoColumn >= 0 && !row.at(memoColumn).isEmpty())
       base.Mry = row.at(memoColumn);
     base.STD = row.at(studentColumn);
-    CStd student(m_pDb, base.STD);
-    const int found = base.STD.isEmpty() ? 0 : student.Count(0, -1);
-    if (found < 0)
-      return false;
-    if (found == 0)
+    if (base.STD.isEmpty())
       continue;
-    students.insert(base.STD);
     for (int c = 0; c < m_formEntry.formulas.size(); ++c) {
       const QString code = ItemCodeOf(c);
-      if (!written.contains(code))
+      if (code.isEmpty())
         continue;
-      const double amount = KvTextToDouble(row.at(c));
+      shown.insert({base.STD, code});
+      const double amount = KvTextToDouble(row.at(c)) - keptAmounts.value({base.STD, code});
       if (std::fabs(amount) < kZero)
         continue;
       CPc line = base;
@@ -368,14 +370,18 @@ bool CXxDjDoc0::saveVoucher() {
       lines.append(line);
     }
   }
-  // A line read for a cell the save does not write (a student the term no
+  // A line read for a cell the sheet does not show (a student the term no
   // longer lists, an item without a column) is written back as read; only
   // the voucher's own fields follow the head, so that a voucher given
   // another date or number stays one voucher.
-  for (const CPc& read : m_loadedLines) {
-    if (students.contains(read.STD) && written.contains(read.COST))
+  for (const CPc& loaded : m_loadedLines) {
+    if (movedIn(loaded)) {
+      lines.append(loaded);
       continue;
-    CPc line = read;
+    }
+    if (shown.contains({loaded.STD, loaded.COST}))
+      continue;
+    CPc line = loaded;
     line.T = m_head.T;
     line.DH = m_head.DH;
     line.F = m_head.F;

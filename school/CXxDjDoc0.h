@@ -19,7 +19,11 @@
 //   a refresh shows an item another workstation added.
 // - A save replaces only the lines the sheet shows; a line it read for a
 //   student it does not list or an item it has no column for is written
-//   back as read, with the voucher's date, number, kind and term.
+//   back as read, with the voucher's date, number, kind and term. A line
+//   whose number, maker or review differs from the head's (it came with a
+//   student moved in from another class) is written back exactly as read.
+// - Every amount the sheet shows is saved or the save is refused: one for
+//   a student or under an item deleted meanwhile refuses under the lock.
 // - A save that fails leaves both heads as they were; one that succeeds
 //   makes them equal.
 

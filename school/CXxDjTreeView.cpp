@@ -298,13 +298,14 @@ void CXxDjTreeView::OnDelete() {
   if (KvMessageBox(QStringLiteral("真的要删除吗？"), KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
     return;
   CPc& head = m_pSheet->m_head;
-  CPc scratch;
   const QString t = head.T;
   const QString dh = head.DH;
   // The review and the maker are checked under the PC lock, after the
-  // answer: a review made meanwhile elsewhere refuses the delete.
+  // answer: a review made meanwhile elsewhere refuses the delete. Only the
+  // lines the sheet shows go: those of the voucher that a student moved
+  // away took to another class stay.
   KvDbTransaction transaction(*m_pDb, QStringLiteral("PC"));
-  if (!transaction.IsActive() || !scratch.DeleteVoucher(-1, t, dh, m_pDb, &transaction) || !transaction.Commit())
+  if (!transaction.IsActive() || !head.DeleteClassVoucher(m_pDb, &transaction) || !transaction.Commit())
     return;
   Rebuild();
   m_pSheet->m_savedHead = head;

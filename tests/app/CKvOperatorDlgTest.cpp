@@ -7,6 +7,7 @@
 #include "app/CKvOperatorDlg.h"
 #include "app/KvOperatorStore.h"
 #include "core/KvMessage.h"
+#include "support/KvStationInFlight.h"
 #include "ui/CKvListCtrl.h"
 #include "ui/KvObjectNames.h"
 #include "ui/KvUiTestSupport.h"
@@ -109,6 +110,18 @@ TEST_P(CKvOperatorDlgDb, DeletesOnlyOperatorsWhoseCodeIsUnused) {
   EXPECT_EQ(operators(), QStringList{"101 管理员"});
   EXPECT_TRUE(rightsOf(QStringLiteral("102")).isEmpty());
   EXPECT_TRUE(logNotes().contains(QStringLiteral("删除操作员：102")));
+
+  // A row under his code that another station is storing (a receipt in the
+  // school edition) is waited for under the locks after 是, then counted.
+  addOperator(QStringLiteral("103"));
+  KvStationInFlight storing(testDb(), {QStringLiteral("TMOD")},
+                            {QStringLiteral("Insert Into TMOD(KNO,OPR) Values('k','103')")});
+  ASSERT_TRUE(storing.Started());
+  recorder.script({KV_IDYES});
+  EXPECT_FALSE(dialog.DeleteOperator(QStringLiteral("103")));
+  EXPECT_TRUE(storing.Committed());
+  EXPECT_EQ(recorder.last(), QStringLiteral("操作员103已在下列表中使用，不能删除：\n测试表"));
+  EXPECT_TRUE(operators().contains(QStringLiteral("103 操作103")));
 }
 
 TEST_P(CKvOperatorDlgDb, ClearsPasswordsAndRewritesRights) {

@@ -181,6 +181,25 @@ TEST_P(KvDwMaintenanceDb, ADeletionThatWouldFreeAnOperatorAsksFirst) {
             QStringLiteral("操作员102将不再受核算单位限制，可以访问全部核算单位，继续吗？"));
   EXPECT_EQ(unitCodes(), (QStringList{"01", "02"}));
   EXPECT_EQ(viewers(), QStringList{"02:102"});
+  {
+    // Rows another station stores under the unit while the question is
+    // read: the delete decided without them reads again after 是 and refuses.
+    CKvDb other(kind());
+    ASSERT_TRUE(testDb().OpenAnother(other));
+    QStringList texts;
+    const KvMessageHandler previous = KvSetMessageHandler([&](const KvMessage& message) {
+      texts.append(message.text);
+      const bool question = message.buttons() == KV_MB_YESNO;
+      return int(question && other.Execute(QStringLiteral("Insert Into TDATA(KNO,V) Values('02',5)")) ? KV_IDYES
+                                                                                                      : KV_IDOK);
+    });
+    EXPECT_FALSE(unit.KvDeleteDw(QStringLiteral("02"), appDb()));
+    KvSetMessageHandler(previous);
+    EXPECT_EQ(texts.value(1), QStringLiteral("核算单位02或其数据已在其他工作站修改，本次删除未执行！"));
+    EXPECT_EQ(unitCodes(), (QStringList{"01", "02"}));
+    EXPECT_EQ(dataCodes(), QStringList{"02"});
+    ASSERT_TRUE(appDb()->Execute(QStringLiteral("Delete From TDATA")));
+  }
 
   recorder.script({KV_IDYES});
   EXPECT_TRUE(unit.KvDeleteDw(QStringLiteral("02"), appDb()));

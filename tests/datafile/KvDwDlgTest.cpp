@@ -53,6 +53,19 @@ class KvDwDlgTest : public KvDataFileDbTest {
     list->DetailsView()->selectionModel()->clearSelection();
     list->SelectTexts(codes);
   }
+  // How many dialogs Enter and a double click on the first row open.
+  static int OpensOnEnterAndDoubleClick(CKvDwList* list) {
+    int opened = 0;
+    const KvDialogExecFn previous = KvSetDialogExec([&](QDialog*) { return ++opened, int(QDialog::Rejected); });
+    QTreeView* view = list->DetailsView();
+    QTest::keyClick(view, Qt::Key_Return);
+    const QPoint row = view->visualRect(view->model()->index(0, 0)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, row);
+    KvSetDialogExec(previous);
+    return opened;
+  }
 };
 
 TEST_P(KvDwDlgTest, TheEditDialogProposesTheNextCode) {
@@ -192,17 +205,20 @@ TEST_P(KvDwDlgTest, CommandsFollowTheSelectionAndTheRights) {
       EXPECT_EQ(list->IsCmdEnabled(id), c.units) << id;
     EXPECT_EQ(list->IsCmdEnabled(KV_CMD_DW_CLEAR), c.data);
     // Enter and a double click open the unit's change dialog only as 打开.
-    int opened = 0;
-    const KvDialogExecFn previous = KvSetDialogExec([&](QDialog*) { return ++opened, int(QDialog::Rejected); });
-    QTreeView* view = list->DetailsView();
-    QTest::keyClick(view, Qt::Key_Return);
-    const QPoint row = view->visualRect(view->model()->index(0, 0)).center();
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row);
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, row);
-    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, row);
-    KvSetDialogExec(previous);
-    EXPECT_EQ(opened, c.units ? 2 : 0);
+    EXPECT_EQ(OpensOnEnterAndDoubleClick(list), c.units ? 2 : 0);
   }
+  // Enter and a double click give the open command, not the change command
+  // behind it: a list whose open command alone is refused opens nothing.
+  struct OpenRefused : CKvDwList {
+    bool IsCmdAllowed(int id) override { return id != KV_CMD_OPEN; }
+  } refused;
+  Grant(QStringLiteral("102"), {QStringLiteral("0009")});
+  refused.SetDb(pdb());
+  refused.Fill();
+  refused.show();
+  Select(&refused, {QStringLiteral("01")});
+  ASSERT_TRUE(KvCmdEnabled(&refused, KV_CMD_MODIFY));
+  EXPECT_EQ(OpensOnEnterAndDoubleClick(&refused), 0);
 }
 
 // 43164 opens the list; units are added through the edit dialog, a copy

@@ -8,6 +8,9 @@
 #include "app/KvOperatorStore.h"
 #include "app/KvUserSettings.h"
 #include "core/CKvDb.h"
+#include "core/KvDbTransaction.h"
+#include "core/KvLockOrder.h"
+#include "core/KvLockWaitHook.h"
 #include "datafile/CKvNewDataFileDlg.h"
 #include "datafile/KvDataFileInstall.h"
 #include "school/KvSchoolInstall.h"
@@ -600,6 +603,63 @@ TEST_P(KvNewDataFileTest, AKilledCreationLeavesNoHalfYear) {
   EXPECT_TRUE(Service(2025).Create(nullptr)) << answers.texts.join(u'\n').toStdString();
   EXPECT_TRUE(answers.texts.contains(QStringLiteral("结转完毕！")));
   EXPECT_FALSE(Exists(Working(2025)));
+}
+
+// Another workstation writes, or stays logged in, during a carry (mode 0), a conversion of a file (1) or a copy (2).
+TEST_P(KvNewDataFileTest, AnotherStationDuringACarryOrACopy) {
+  const QString file = m_dir.path() + QStringLiteral("/2020.xxd");
+  CKvDb made(0);
+  ASSERT_TRUE(MakeYear(2024, 2) && made.CreateDatabase(file, CKvDbInfo(0)) &&
+              KvGenerateSchoolYear(&made, {.nStudents = 2, .nClassesPerGrade = 1}));
+  const QString receipt = QStringLiteral("Insert Into PC(T,DH,STD,F,My) Select '20240901','99999',max(STD),1,10 From PC");
+  const QString came = QStringLiteral("结转期间别的工作站登录了上年度数据文件，未结转任何数据！");
+  const QString told = QStringLiteral("数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，本次操作未作任何修改！");
+  const QStringList pupil = {QStringLiteral("Insert Into STD(KNO,NA) Values('999','新生')"), QStringLiteral("Insert Into PC(STD) Values('999')")};
+  enum Moment { Question, FeeLinesRead, HoldLocking, StudentsCopied };
+  struct Row { int mode; Moment moment; QStringList locks, statements; QString stop; } const rows[] = {
+      {0, Question, {"PC"}, {receipt}, {}},
+      {0, Question, {"OPR"}, {QStringLiteral("Insert Into OPR(OPNO,NA) Values('999','甲')")}, came},
+      {0, FeeLinesRead, {"PC"}, {receipt}, told},
+      {0, FeeLinesRead, {"KvTask", "PC"}, {QStringLiteral("Insert Into KvTask(nTask) Values(9)"), receipt}, told},
+      {0, HoldLocking, {}, {QStringLiteral("SET application_name='kv|1|另一工作站'")}, came},
+      {1, StudentsCopied, {"STD", "PC"}, pupil, QStringLiteral("执行下列SQL语句时出错！\nCOMMIT")},
+      {2, StudentsCopied, {"STD", "PC"}, pupil, {}}};
+  for (const Row& row : rows) {
+    if (row.moment != Question && (kind() == 0 || (row.mode == 1 && kind() == 1)))
+      continue;  // a data file waits for no begin; one conversion is enough
+    CKvDb* pDbs[3] = {};  // by role: the new file first
+    KvNewDataFile::SetConnectionHook([&](CKvDb* pDb, KvNewDataFile::Role role) { pDbs[role] = pDb; });
+    std::unique_ptr<CKvDb> station;  // on until the end (its short wait gives up as a failed commit on SQLite)
+    const auto act = [&] {
+      station = std::make_unique<CKvDb>(row.mode == 1 ? 0 : kind());
+      ASSERT_TRUE(row.mode == 1 ? station->Open(file, CKvDbInfo(0)) : OpenYear(station.get(), 2024));
+      station->Execute(QString::fromLatin1(station->GetKind() == 0 ? "PRAGMA busy_timeout=300" : "SET lock_timeout=300"));
+      KvDbTransaction transaction(*station);
+      EXPECT_TRUE((transaction.IsActive() && KvLockTablesInOrder(station.get(), row.locks) &&
+                   std::all_of(row.statements.begin(), row.statements.end(), [&](const QString& sql) { return station->Execute(sql); }) &&
+                   transaction.Commit()) || row.mode != 2) << "a server source goes on";
+    };
+    bool armed = row.mode != 0;  // a carry's moments come after its question
+    const KvLockWaitFn previousHandler = KvSetLockWaitHandler([&](bool waiting) {
+      if (waiting && !station && armed && pDbs[0] &&
+          (row.moment == HoldLocking ? pDbs[KvNewDataFile::RolePrevious]->TransactionDepth() > 0
+           : row.moment == StudentsCopied ? pDbs[0]->TransactionDepth() == 0 && pDbs[0]->LookupLong(QStringLiteral("Count(*) From STD")) > 0
+                                          : pDbs[0]->TransactionDepth() > 0 && pDbs[0]->LookupLong(QStringLiteral("Count(*) From PC")) > 0))
+        act();
+    });
+    KvScriptedAnswers answers;
+    answers.onQuestion = [&] { answers.onQuestion = [&] { row.moment == Question ? act() : void(armed = true); }; };
+    KvNewDataFile service = Service(row.mode == 0 ? 2025 : 2030, row.mode);
+    service.m_strSourceName = row.mode == 1 ? file : Name(2024);
+    const bool created = service.Create(nullptr);
+    KvSetLockWaitHandler(previousHandler);
+    EXPECT_EQ(answers.Stops(), row.stop.isEmpty() ? QStringList() : QStringList{row.stop}) << answers.texts.join(u'\n').toStdString();
+    const auto lines = [&](int year) { return Long(year, QStringLiteral("Count(*) From PC Where STD=(Select max(STD) From PC)")); };
+    EXPECT_TRUE(station && (row.mode == 0 ? (row.stop == came ? !Exists(Name(2025)) : lines(2025) == lines(2024))
+                                          : created && Long(2030, QStringLiteral("Count(*) From PC Where STD='999'")) +
+                                                               Long(2030, QStringLiteral("Count(*) From STD Where KNO='999'")) == 0));
+    CKvDb(kind()).DropDatabase(Name(row.mode == 0 ? 2025 : 2030), m_info);
+  }
 }
 
 KV_DB_KIND_TEST_SUITE(KvNewDataFileTest);

@@ -1,12 +1,16 @@
 // The SQL console: texts that control the transaction are refused wherever
-// they stand; the statements of a text run in one transaction whose rows
-// and log entries are kept together or not at all; who may open it; the
-// safety backup before a run; statement files in UTF-8 or GBK.
+// they stand; the statements of a text run in one transaction, on a session
+// of their own, whose rows and log entries are kept together or not at all;
+// who may open it; the safety backup before a run; statement files in UTF-8
+// or GBK.
 
 #include "KvToolsTestSupport.h"
 #include "KvDataFileTestSupport.h"
 
+#include "app/CKvMainFrm.h"
+#include "app/CKvTemplateBox.h"
 #include "app/KvBackup.h"
+#include "app/KvLoggedWrite.h"
 #include "core/CKvRecordset.h"
 #include "core/KvPresenceLock.h"
 #include "core/KvText.h"
@@ -97,15 +101,6 @@ TEST_P(KvSqlConsoleDb, StatementsRunInOneTransactionAndOnlyYesKeepsThemWithTheir
   EXPECT_EQ(Rows(QStringLiteral("T"), QStringLiteral("A,B")),
             (QStringList{QStringLiteral("1|COMMIT"), QStringLiteral("2|COMMIT"), QStringLiteral("3|c")}));
   EXPECT_EQ(LogNotes(26), QStringList{QStringLiteral("执行SQL语句：") + QString(sql).replace(u'\'', u'"')});
-
-  // A kept SET that reads backslashes as escapes does not outlast the run:
-  // the program's own literals still read as written.
-  if (kind() != 0) {
-    EXPECT_TRUE(Run(QStringLiteral("SET standard_conforming_strings = off"), KV_IDYES));
-    const QString text = QStringLiteral("a\\");
-    EXPECT_TRUE(pdb()->Execute(QStringLiteral("Update T Set B='%1' Where A=1").arg(pdb()->QuoteText(text))));
-    EXPECT_EQ(Rows(QStringLiteral("T"), QStringLiteral("B"), QStringLiteral("Where A=1")), QStringList{text});
-  }
 }
 
 // Texts whose quoting or comments hide a COMMIT from a reading that is not
@@ -177,7 +172,7 @@ TEST_P(KvSqlConsoleDb, ASaveBlockedByTheOpenRunGivesUpAndSaysWhy) {
   }
   KvScriptedAnswers answers;
   EXPECT_FALSE(KvRunSqlText(pdb(), QStringLiteral("Update T Set B='x' Where A=1"), [&](int) {
-    return KvRunSqlText(&other, QStringLiteral("Update T Set B='y' Where A=1"), [](int) { return true; });
+    return other.Execute(QStringLiteral("Update T Set B='y' Where A=1"));
   }));
   EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，本次操作未作任何修改！")});
   EXPECT_EQ(Rows(QStringLiteral("T"), QStringLiteral("A,B")), QStringList{QStringLiteral("1|a")});
@@ -208,32 +203,39 @@ TEST_P(KvSqlConsoleDb, AWorkstationThatCameOnDuringTheRunStopsItsCommit) {
   EXPECT_EQ(State(), before);
 }
 
-// Settings a run changes do not outlast it, whatever the answer: the
-// program's LIKE, its wait for another connection's lock, its lock bound.
-TEST_P(KvSqlConsoleDb, TheRunLeavesTheProgramsConnectionAsItWas) {
-  if (kind() != 0) {
-    for (const char* sql : {"RESET lock_timeout", "SET lock_timeout = 0", "RESET ALL"}) {
-      EXPECT_TRUE(Run(QString::fromUtf8(sql), KV_IDYES)) << sql;
-      EXPECT_EQ(pdb()->LookupText(QStringLiteral("current_setting('lock_timeout')")), QStringLiteral("10s"))
-          << sql;
-    }
-    return;
-  }
-  const QString search = QStringLiteral("Count(*) From T Where B Like 'A*'");
-  ASSERT_EQ(pdb()->LookupLong(search), 1);
-  for (const char* sql : {"PRAGMA case_sensitive_like = 0", "PRAGMA case_sensitive_like = 1"})
-    for (const int answer : {int(KV_IDNO), int(KV_IDYES)}) {
-      Run(QString::fromUtf8(sql), answer);
-      EXPECT_EQ(pdb()->LookupLong(search), 1) << sql << answer;
-    }
-  ASSERT_TRUE(Run(QStringLiteral("PRAGMA busy_timeout = 0"), KV_IDYES));
+// What a run leaves on its session, kept or not, never reaches the
+// program's connection: after each run a logged save of the program is
+// stored, as another connection reads it, and a kept run's log row too.
+TEST_P(KvSqlConsoleDb, WhatARunLeavesOnItsSessionNeverReachesTheProgramsSaves) {
+  const struct {
+    int kinds;  // 1 the data file, 2 the servers
+    const char* sql;
+    bool kept = true;  // false: the read-only session refuses the run's log row
+  } runs[] = {{3, "CREATE TEMP TABLE PC AS SELECT * FROM PC"}, {2, "DEALLOCATE ALL"},
+              {1, "PRAGMA query_only = 1", false}, {2, "SET default_transaction_read_only = on"},
+              {2, "SET standard_conforming_strings = off"}};
   CKvDb other(kind());
   ASSERT_TRUE(testDb().OpenAnother(other));
-  ASSERT_TRUE(other.BeginTrans());
-  KvScriptedAnswers answers;
-  EXPECT_FALSE(pdb()->Execute(QStringLiteral("Update T Set B='x' Where A=1")));
-  EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，本次操作未作任何修改！")});
-  other.Rollback();
+  int saves = 0, logged = 0;
+  for (const auto& c : runs)
+    for (const int answer : {int(KV_IDNO), int(KV_IDYES)}) {
+      if (!(c.kinds & (kind() == 0 ? 1 : 2)))
+        continue;
+      const std::string after = c.sql + std::to_string(answer);
+      const bool kept = answer == KV_IDYES && c.kept;
+      KvScriptedAnswers answers;
+      EXPECT_EQ(Run(QString::fromUtf8(c.sql), answer), kept) << after;
+      EXPECT_EQ(answers.Stops().size(), answer == KV_IDYES && !kept ? 1 : 0) << after;
+      const QString value = QStringLiteral("存\\'%1").arg(++saves);
+      EXPECT_TRUE(KvLoggedWrite(pdb(), 27, value, [&] {
+        return pdb()->Execute(
+            QStringLiteral("Insert Into PC(T,Mry) Values('%1','%2')").arg(saves).arg(pdb()->QuoteText(value)));
+      })) << after;
+      const QString count = QStringLiteral("Select Count(*) From KvLog Where nTaskID=");
+      EXPECT_EQ(other.GetLong(count + QStringLiteral("27 And sNote=(Select Mry From PC Where T='%1')").arg(saves)), 1)
+          << after;
+      EXPECT_EQ(other.GetLong(count + QStringLiteral("26")), logged += kept) << after;
+    }
 }
 
 TEST_P(KvSqlConsoleDb, AFailingStatementUndoesTheRunAndIsNotLogged) {
@@ -246,9 +248,15 @@ TEST_P(KvSqlConsoleDb, AFailingStatementUndoesTheRunAndIsNotLogged) {
   ASSERT_EQ(answers.Stops().size(), 1);
   EXPECT_TRUE(answers.Stops().first().contains(QStringLiteral("执行下列SQL语句时出错！")));
 
-  // Refused at any statement, the rows and their log entry stay together.
+  // Refused at any statement, the commit too, the rows and their log entry
+  // stay together, and the refusal is told once.
   const int sent = ExpectAllOrNothing(
-      [this] { return Run(QStringLiteral("Update T Set B='x';Insert Into T(A,B) Values(5,'e')"), KV_IDYES); },
+      [this] {
+        KvScriptedAnswers refused;
+        const bool kept = Run(QStringLiteral("Update T Set B='x';Insert Into T(A,B) Values(5,'e')"), KV_IDYES);
+        EXPECT_EQ(refused.Stops().size(), kept ? 0 : 1);
+        return kept;
+      },
       [this] { return State(); });
   EXPECT_GT(sent, 2);
   EXPECT_EQ(LogNotes(26).size(), 1);
@@ -299,6 +307,8 @@ class KvFileBoxAnswer {
 class KvSqlDlgFile : public KvSqlConsoleDb {
  protected:
   std::unique_ptr<CKvSqlDlg> Open() {
+    m_app->GetDataFile().SetYear(2024);  // the data file as the login read it
+    EXPECT_TRUE(m_app->GetDataFile().ReadSysTab(pdb(), false));
     auto dialog = std::make_unique<CKvSqlDlg>(pdb());
     dialog->show();
     QApplication::processEvents();
@@ -368,6 +378,22 @@ TEST_P(KvSqlDlgFile, RefusedTextsAndAFailedSafetyBackupRunNothing) {
   EXPECT_TRUE(Rows(QStringLiteral("T"), QStringLiteral("A")).isEmpty());
   EXPECT_EQ(LogNotes(26), QStringList{QStringLiteral("执行SQL语句：Delete From T")});
   EXPECT_TRUE(dialog->isVisible());
+}
+
+// Beside the main window's lists of the data file a kept run commits (no
+// list holds a read that keeps the commit waiting), and the program reads
+// the data file's settings again.
+TEST_P(KvSqlDlgFile, AKeptRunCommitsBesideTheMainWindowsListsAndIsReadAgain) {
+  CKvMainFrm frame;
+  frame.show();
+  frame.RestoreTemplateTabs();
+  ASSERT_GT(frame.TemplateBox()->TabCount(), 0);
+  auto dialog = Open();
+  KvScriptedAnswers answers;
+  RunText(*dialog, QStringLiteral("Update SysTab Set NA='新单位名称'"));
+  RemoveCopies(answers.texts);
+  EXPECT_EQ(answers.Stops(), QStringList());
+  EXPECT_EQ(m_app->GetDataFile().GetShownFields().NA, QStringLiteral("新单位名称"));
 }
 
 TEST_P(KvSqlDlgFile, StatementFilesAreReadAsUtf8OrGbkAndSavedAsUtf8) {

@@ -8,10 +8,12 @@
 #include "core/KvMessage.h"
 #include "forms/CKvFormPageSetupDlg.h"
 #include "forms/CKvFormPrintJob.h"
+#include "print/CKvListPageSetupDlg.h"
 #include "print/KvPageMap.h"
 #include "print/KvPdfReadBack.h"
 #include "print/KvPrintStoreFixture.h"
 #include "print/KvPrintTestSupport.h"
+#include "support/KvStationInFlight.h"
 #include "ui/KvCommands.h"
 #include "ui/KvObjectNames.h"
 
@@ -199,7 +201,8 @@ TEST_P(CKvFormPageSetupTest, PageSetupStoresTheViewsPrintSetUnderTheForm) {
 }
 
 // While the dialog is open another workstation changes a column width,
-// which OK leaves as stored, or the page, which OK refuses to put back.
+// which OK leaves as stored, or the page, which OK refuses to put back. A
+// title font and a margin it stored after the window opened stay.
 TEST_P(CKvFormPageSetupTest, PageSetupKeepsWhatAnotherWorkstationStoredMeanwhile) {
   CKvDb other(kind());
   ASSERT_TRUE(testDb().OpenAnother(other));
@@ -215,6 +218,8 @@ TEST_P(CKvFormPageSetupTest, PageSetupKeepsWhatAnotherWorkstationStoredMeanwhile
     doc.m_nForm = 3;
     CForthView view(&doc);
     view.InitLayout();
+    ASSERT_TRUE(other.Execute(QStringLiteral("Update KVFONT Set nHeight=77 Where nFont=0;"
+                                             "Update KVPAGESET Set PageLeft=345")));
     KvMessageRecorder recorder;
     bool accepted = false;
     KvScopedDialogExec answer([&](QDialog* dialog) {
@@ -231,9 +236,24 @@ TEST_P(CKvFormPageSetupTest, PageSetupKeepsWhatAnotherWorkstationStoredMeanwhile
     EXPECT_EQ(accepted, !pageChanged);
     EXPECT_EQ(stored.PageRow, pageChanged ? 33 : 25);
     EXPECT_EQ(stored.ColumnWidths.value(1), pageChanged ? 10 : 12);
+    EXPECT_EQ(stored.Fonts[CKvPrintSet::TitleFont].height, 77);
+    EXPECT_EQ(stored.PageLeft, 345);
     EXPECT_EQ(recorder.texts(), pageChanged ? QStringList{QStringLiteral("页面设置已被其他窗口或工作站修改，请重新打开后再修改！")}
                                            : QStringList());
   }
+}
+
+TEST_P(CKvFormPageSetupTest, ListPageSetupAndATemplatesRenumberingInFlightBothCommit) {
+  KvFakePrinterCatalogue printers;
+  CKvPrintSet shared;
+  CKvListPageSetupDlg dialog({&db(), 803, QStringLiteral("学生名册"), &shared});
+  dialog.show();
+  KvStationInFlight other(testDb(), {}, {QStringLiteral("Update KVPAGESET Set SFIELDMODE='8' Where nFlag=255")}, 1000,
+                          {QStringLiteral("Update SysCsTab Set CsNa='8' Where Cs=9000")});
+  ASSERT_TRUE(other.Started());
+  KvDlgItem<QAbstractButton>(&dialog, KV_IDOK)->click();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_TRUE(other.Committed());
 }
 
 KV_DB_KIND_TEST_SUITE(CKvFormPageSetupTest);

@@ -96,6 +96,17 @@ TEST_P(CKvPublicPagesTest, ANewColumnTakesItsDefaultsAndTheRequestedPlace) {
   EXPECT_EQ(list->GetItemText(3, 0), QStringLiteral("4"));
 }
 
+TEST_P(CKvPublicPagesTest, AMoveInsideAGroupKeepsTheGroupOverItsColumns) {
+  const KvTopWord group{1, 1, 2, 1, QStringLiteral("收费项目")};
+  edited().topWords = {group, {1, 2, 1, 2, QStringLiteral("学生")}, {2, 2, 2, 2, QStringLiteral("金额")}};
+  m_pSheet->Page2()->List()->SelectRows({2});
+  KvDialogScript script([](QDialog* dialog) { setPos(dialog, CKvColumnDlg::IDC_POSITION, 1); clickOk(dialog); });
+  m_pSheet->Page2()->List()->ExecuteCmd(KV_CMD_MODIFY);  // 金额 before 学生
+  EXPECT_EQ(edited().topWords.value(0), group);
+  m_pSheet->Tabs()->setCurrentWidget(m_pSheet->Page3());  // showing 学生 moved under the group's right half
+  EXPECT_EQ(m_pSheet->Page3()->List()->GetItemText(1, 1), QStringLiteral("(2,2)"));
+}
+
 TEST_P(CKvPublicPagesTest, TheColumnDialogRefusesBadFieldsInOrderAndStaysOpen) {
   struct Case {
     std::function<void(QDialog*)> spoil;

@@ -14,6 +14,8 @@
 #include <QTest>
 #include <QTreeView>
 
+#include <tuple>
+
 TEST_P(KvTemplateListTest, RefillShowsTypesAndStoredCopiesWithTheRightAsCheck) {
   KvStoredTemplate copy = KvSampleTemplate(QStringLiteral("复件_收费表"));
   copy.entry.nOption = 2;
@@ -91,11 +93,14 @@ TEST_P(KvTemplateListTest, CommandsFollowTheSelectionTheRightsAndTheModule) {
   for (int id : {KV_CMD_NEW, KV_CMD_OPEN, KV_CMD_DOC_PROPERTIES, KV_CMD_EDIT_COPY})
     EXPECT_FALSE(enabled(id)) << id;
   EXPECT_TRUE(enabled(KV_CMD_ADD_TEMPLATE));
-  // Enter and a double click open a document only as 打开 does.
+  // Enter and a double click open a document only as 打开 does: not
+  // without the right, nor while the module refuses the open command alone.
   list().show();
   QAbstractItemView* view = list().View();
   KvFakeControl().allowOpen = false;
-  for (const auto& [form, opens] : {std::pair{1, false}, std::pair{0, true}}) {
+  for (const auto& [form, vetoed, opens] : {std::tuple{1, 0, false}, std::tuple{0, int(KV_CMD_OPEN), false},
+                                            std::tuple{0, 0, true}}) {
+    m_pModule->vetoed = vetoed;
     const QRect row = view->visualRect(view->model()->index(list().FindRow(300, form), 0));
     for (bool click : {false, true}) {
       select({{300, form}});
@@ -107,7 +112,7 @@ TEST_P(KvTemplateListTest, CommandsFollowTheSelectionTheRightsAndTheModule) {
       } else {
         QTest::keyClick(view, Qt::Key_Return);
       }
-      EXPECT_EQ(KvFakeControl().argsAtOpen != QStringList{QStringLiteral("none")}, opens) << form << click;
+      EXPECT_EQ(KvFakeControl().argsAtOpen != QStringList{QStringLiteral("none")}, opens) << form << vetoed << click;
     }
   }
   select({{300, 5}});

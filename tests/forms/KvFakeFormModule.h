@@ -148,4 +148,7 @@ class KvFakeFormModule : public CFormDataType {
     AddTemplate(CKvDocTemplate::Make<KvFakeDoc, KvFakeSplitFrame, KvFakeView>(330, 301, false))
         ->AddEntry(0, QStringLiteral("分栏表"), QString(), 0, QStringLiteral("3001"), 629, 0);
   }
+  // The one command the module refuses (0: none).
+  bool IsCommandAllowed(int nId) override { return nId != vetoed; }
+  int vetoed = 0;
 };

@@ -4,6 +4,7 @@
 
 #include "KvFeeUiTestSupport.h"
 #include "KvSchoolTestSupport.h"
+#include "print/KvPrintTestSupport.h"
 
 #include "app/CKvApp.h"
 #include "app/KvDocOpenMode.h"
@@ -408,6 +409,16 @@ TEST_P(CXxDjWindowTest, PropertiesKeepWhatTheSheetShowsAndEveryAmountUnderItsIte
                 (QStringList{"02 40", "03 60"}));
     }
   }
+  // Printed with a long unit name: the note after "会计主管：" stands after it.
+  const QString unit = QStringLiteral("某某市某某区第一实验中学附属小学财务室");
+  KvGetApp()->GetDataFile().SetNames(unit, QString(), QString(), QString());
+  KvFakePrinterCatalogue printers;
+  KvPrintAnswers answers(KvTestPdfPath());
+  Grid(doc)->ExecuteCmd(KV_CMD_FILE_PRINT);
+  const KvPdfReadBack pdf = KvReadPdf(answers.pdfPath);
+  const QList<KvPdfWord> head = pdf.Find(QStringLiteral("会计主管：") + unit), name = pdf.Find(QStringLiteral("王五"));
+  ASSERT_EQ(head.size() + name.size(), 2);
+  EXPECT_LT(head.first().right, name.first().left);
   // A text its cell refuses, left in the editor (made to take it): the sheet
   // does not open, Ctrl+S stores nothing, both say why, the text stays.
   recorder.clear();
@@ -475,27 +486,37 @@ TEST_P(CXxDjWindowTest, DeleteAndReviewFollowRightsAndMaker) {
     doc->GetFrames().at(0)->CloseWithoutAsking();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
-  // Deleting asks; Yes deletes, logs, and the head becomes the term's paid
-  // summary.
+  // Review and delete reach the class's lines only (a student moved away
+  // took one to class 010202); deleting asks, logs, and the head becomes the
+  // term's paid summary.
   KvScriptedAnswers yes;
   Grant({"1802", "1803", "1804"});
-  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set Opr0='101'")));
+  AddLine(QStringLiteral("010202001"), QStringLiteral("01"), 0, -1, 40, QStringLiteral("20240910"), QStringLiteral("00007"));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set Opr0='101',FS='1'")));
   CXxDjDoc0* doc = Open(-1, 2);
   ASSERT_NE(doc, nullptr);
   KvChooseFeeNode(doc, voucher);
+  for (const int command : {KV_CMD_REVIEW, KV_CMD_UNREVIEW}) {
+    Tree(doc)->ExecuteCmd(command);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(Column(QStringLiteral("Select Opr1 From PC Order By STD")),
+              (QStringList{command == KV_CMD_REVIEW ? "101" : "", ""}));
+  }
   ASSERT_TRUE(KvCmdEnabled(Tree(doc), KV_CMD_DELETE));
   Tree(doc)->ExecuteCmd(KV_CMD_DELETE);
   EXPECT_EQ(yes.texts, QStringList{"真的要删除吗？"});
   QCoreApplication::sendPostedEvents();
-  EXPECT_TRUE(Lines(-1).isEmpty());
-  ASSERT_EQ(Notes().size(), 1);
-  EXPECT_TRUE(Notes().first().endsWith(QStringLiteral("删除班级收费单据：(20240910)00007"))) << qPrintable(Notes().first());
+  EXPECT_EQ(Lines(-1), (QStringList{"010202001 01 00007", "40"}));
+  ASSERT_EQ(Notes().size(), 3);
+  EXPECT_TRUE(Notes().join(u'|').contains(QStringLiteral("删除班级收费单据：(20240910)00007")));
   EXPECT_EQ(Tree(doc)->currentItem()->text(0), QStringLiteral("2 实收"));
   EXPECT_TRUE(doc->m_head.T.isEmpty());
 }
 
 TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
   KvMessageRecorder recorder;
+  AddItem(QStringLiteral("03"), QStringLiteral("住宿费"));
+  AddNode(QStringLiteral("010201003"), QStringLiteral("王五"));
   CXxDjDoc0* doc = Open(0, 1);
   ASSERT_NE(doc, nullptr);
   const auto note = [doc](const char* name) -> QString& {
@@ -513,12 +534,23 @@ TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
     const char* refusal;  // empty: saved
     const char* stored;   // T and DH
     bool revoked = false;  // the right to save removed after the sheet opened
+    const char* gone = nullptr;  // deleted at another workstation after 300 was typed for 王五 under 住宿费
   } cases[] = {{"2024", "13", "1", "3", "月份超界", ""},
                {"2024", "2", "30", "3", "日期超界", ""},
                {"2024", "7", "5", "12", "当前操作员无权保存本表！", "", true},
-               {"2024", "7", "5", "12", "", "20240705 00012"}};
-  const CPc opened = doc->m_head;
+               {"2024", "7", "5", "12", "", "20240705 00012"},
+               {"2024", "7", "5", "12", "收费项目“03”已被其他窗口或工作站删除，请刷新后再输入！", "20240705 00012",
+                false, "Delete From COST Where KNO='03'"},
+               {"2024", "7", "5", "12", "学生“010201003”已被其他窗口或工作站删除，请刷新后再输入！", "20240705 00012",
+                false, "Delete From STD Where KNO='010201003'"}};
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other));
   for (const auto& c : cases) {
+    if (c.gone) {
+      KvTypeFeeAmount(doc, 2, QStringLiteral("03"), QStringLiteral("300"));
+      ASSERT_TRUE(other.Execute(QString::fromUtf8(c.gone)));
+    }
+    const CPc opened = doc->m_head;
     recorder.clear();
     note("制证年") = QString::fromLatin1(c.year);
     note("制证月") = QString::fromLatin1(c.month);
@@ -531,9 +563,10 @@ TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
     EXPECT_EQ(Column(QStringLiteral("Select T||' '||DH From PC")),
               QString::fromUtf8(c.stored).isEmpty() ? QStringList() : QStringList{QString::fromUtf8(c.stored)})
         << c.month;
-    // A refused save leaves the head as it was.
+    // A refused save leaves the head as it was, and the sheet as typed.
     if (!QString::fromUtf8(c.refusal).isEmpty()) {
       EXPECT_EQ(doc->m_head.T + doc->m_head.DH, opened.T + opened.DH) << c.month;
+      EXPECT_EQ(KvShownCells(doc, 2).contains(QStringLiteral("300")), c.gone != nullptr);
     }
   }
 }
@@ -568,11 +601,14 @@ TEST_P(CXxDjWindowTest, ReviewNeedsAClassAndASaveReplacesOnlyWhatItShowsAndRead)
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update STD Set LB0='2',QC0=1 Where KNO='010201002'")));
   const QStringList paid = kClassPath + QStringList{"1 学期", "2 实收", "(2024)00007"};
   const QStringList due = kClassPath + QStringList{"1 学期", "1 应收"};
+  // A student cut and pasted into another class takes his fee lines along.
+  const char* moved = "Update STD Set KNO='010202002' Where KNO='010201002'; Update PC Set STD='010202002' Where STD='010201002'";
   const struct {
     const QStringList* node;
     const char* elsewhere;         // statements ("; " between); empty: nobody else wrote
     const char* number = nullptr;  // typed as the voucher's number
     QStringList stored = {};       // student, item, number, amount after two saves; empty: refused
+    const char* shown = nullptr;   // the first row after a refresh
   } cases[] = {{&paid, "Update PC Set Opr1='102' Where F=-1"},
                {&paid, "Update PC Set My=150 Where F=-1"},
                {&paid, "Delete From PC Where F=-1"},
@@ -587,11 +623,20 @@ TEST_P(CXxDjWindowTest, ReviewNeedsAClassAndASaveReplacesOnlyWhatItShowsAndRead)
                 "Insert Into COST(KNO,NA,NT) Values('03','住宿费',''); "
                 "Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
                 "Values(0,1,0,70,'20240910','00001','','03','010201001','101','','1')",
-               nullptr, {"010201001 01 00001 200", "010201001 03 00001 70", "010201002 02 00001 50"}}};
+               nullptr, {"010201001 01 00001 200", "010201001 03 00001 70", "010201002 02 00001 50"},
+               "010201001 100  70 170"},
+               {&paid, moved, nullptr, {"010201001 01 00007 200", "010202002 02 00007 50"}, "010201001 100   100"},
+               {&due, moved, nullptr, {"010201001 01 00001 200", "010202002 02 00001 50"}, "010201001 100   100"},
+               // Renumbered, and a reviewed line of an older voucher as a student moved in brings.
+               {&due, "Update PC Set DH='00005' Where F=1; Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
+                      "Values(0,1,0,40,'20240801','00002','','02','010201001','102','102','1')",
+               nullptr, {"010201001 01 00005 200", "010201001 02 00002 40", "010201002 02 00005 50"},
+               "010201001 100 40  140"}};
   const QString refusal = QStringLiteral("单据已被其他窗口或工作站修改或删除，请刷新后再输入！");
   for (const auto& c : cases) {
     const QString elsewhere = QString::fromUtf8(c.elsewhere);
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PC")));
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update STD Set KNO='010201002' Where KNO='010202002'")));
     AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, 1, 100);
     AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, -1, 100, QStringLiteral("20240910"),
             QStringLiteral("00007"));
@@ -606,9 +651,9 @@ TEST_P(CXxDjWindowTest, ReviewNeedsAClassAndASaveReplacesOnlyWhatItShowsAndRead)
     ASSERT_TRUE(doc->IsVoucherEditable()) << c.elsewhere;
     for (const QString& statement : elsewhere.split(QStringLiteral("; "), Qt::SkipEmptyParts))
       ASSERT_TRUE(other.Execute(statement)) << qPrintable(statement);
-    if (!elsewhere.isEmpty() && !c.stored.isEmpty()) {
+    if (c.shown) {
       Grid(doc)->ExecuteCmd(KV_CMD_REFRESH);
-      EXPECT_EQ(KvShownCells(doc, 0), (QStringList{"010201001", "100", "", "70", "170"}));
+      EXPECT_EQ(KvShownCells(doc, 0).join(u' '), QString::fromLatin1(c.shown));
     }
     KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("200"));
     for (int i = 0; c.number && i < doc->m_formEntry.headNotes.size(); ++i)

@@ -11,7 +11,6 @@
 
 #include "core/CKvDb.h"
 #include "core/KvDate.h"
-#include "core/KvDbBackend.h"
 #include "core/KvNumber.h"
 #include "forms/CFormChildFrm.h"
 #include "forms/CKvDocTemplate.h"
@@ -248,12 +247,7 @@ TEST_P(KvFeeReportTest, ARefreshThatCannotReadLeavesEachReportAsItWas) {
   }
   if (GetParam() == 0)
     return;
-  CKvDb admin(2);
-  ASSERT_TRUE(admin.Open(QStringLiteral("master"), KvTestDb::ServerInfo(2)));
-  ASSERT_TRUE(admin.GetBackend()->execute(
-      QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname='%1' AND "
-                     "pid<>pg_backend_pid() AND backend_type='client backend'").arg(testDb().name()),
-      nullptr));
+  ASSERT_TRUE(testDb().EndSessions());
   KvScriptedAnswers answers;
   EXPECT_FALSE(doc->Refill());
   EXPECT_EQ(doc->m_rows, shown);

@@ -8,7 +8,7 @@
 #include <QThread>
 
 KvStationInFlight::KvStationInFlight(const KvTestDb& db, const QStringList& locks, const QStringList& statements,
-                                     int delayMs)
+                                     int delayMs, const QStringList& later)
     : m_db(std::make_unique<CKvDb>(db.kind())) {
   if (!db.OpenAnother(*m_db))
     return;
@@ -18,8 +18,11 @@ KvStationInFlight::KvStationInFlight(const KvTestDb& db, const QStringList& lock
   for (const QString& statement : statements)
     if (!m_db->Execute(statement))
       return;
-  m_thread = std::thread([this, delayMs] {
+  m_thread = std::thread([this, delayMs, later] {
     QThread::msleep(delayMs);
+    for (const QString& statement : later)
+      if (!m_db->Execute(statement, QString(), 128, false))
+        return;
     m_committed = m_transaction->Commit();
   });
 }

@@ -22,9 +22,9 @@ class KvStationInFlight {
  public:
   // Opens the second connection, begins, locks `locks` in the one lock order
   // and runs `statements`; when all of that held, the commit follows in
-  // `delayMs` on a thread of its own.
+  // `delayMs` on a thread of its own, after `later` (unreported).
   KvStationInFlight(const KvTestDb& db, const QStringList& locks, const QStringList& statements,
-                    int delayMs = 1000);
+                    int delayMs = 1000, const QStringList& later = {});
   // Waits for the commit's thread.
   ~KvStationInFlight();
   KvStationInFlight(const KvStationInFlight&) = delete;

@@ -156,6 +156,14 @@ bool KvTestDb::OpenAnother(CKvDb& other) const {
   return other.Open(m_name, m_info);
 }
 
+bool KvTestDb::EndSessions() {
+  return m_kind != 0 && m_admin.IsOpen() &&
+         m_admin.GetBackend()->execute(QStringLiteral("SELECT pg_terminate_backend(pid, 10000) FROM pg_stat_activity "
+                                                      "WHERE datname='%1' AND backend_type='client backend'")
+                                           .arg(m_name),
+                                       nullptr);
+}
+
 void KvDbKindTest::SetUp() {
   m_testDb = std::make_unique<KvTestDb>(GetParam());
   KV_CREATE_TEST_DB(*m_testDb);

@@ -52,6 +52,9 @@ class KvTestDb {
   const CKvDbInfo& info() const { return m_info; }
   // Opens another connection of the same kind on the same database.
   bool OpenAnother(CKvDb& other) const;
+  // On a server: ends every session on the database, as a dropped network
+  // would; the program's connections on it are lost.
+  bool EndSessions();
 
   // The server's connect information of the kind, from the environment
   // (database "master").

@@ -6,6 +6,7 @@
 
 #include "app/CKvApp.h"
 #include "core/CKvDb.h"
+#include "core/KvDbBackend.h"
 #include "print/CKvPrintSet.h"
 #include "timetable/CPkDataType.h"
 #include "timetable/CPubRmTable.h"
@@ -13,7 +14,10 @@
 #include "timetable/CTchrTable.h"
 #include "timetable/CWkjhRec.h"
 #include "timetable/KvCheckPkSetup.h"
+#include "timetable/KvPkLessonInsert.h"
 #include "support/KvStationInFlight.h"
+
+#include <optional>
 
 namespace {
 class KvPkRecordsTest : public KvPkDbTest {
@@ -103,6 +107,20 @@ TEST_P(KvPkRecordsTest, ChangedCodeFollowsIntoPlansAndTimetables) {
   EXPECT_FALSE(CTchrTable::Update(teacher, QStringLiteral("0001"), pdb()));
   EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("修改教师代码：0001～0002\n目标代码重！")});
   EXPECT_EQ(Rows(QStringLiteral("PK"), QStringLiteral("TCHR")), QStringList{QStringLiteral("0001")});
+
+  // On a server a lesson another workstation is storing under the old code
+  // is not seen before it commits: the recode waits for it under the locks
+  // and takes it along.
+  if (kind() == 0)
+    return;
+  KvStationInFlight storing(testDb(), {},
+                            {QStringLiteral("Insert Into PK(Y,QC,T,STD,WK,DT,DN,DS,SBT,TCHR,PUBRM) "
+                                            "Values('2024','1','20240901','010101','1','B','2','0','0007','','')")});
+  ASSERT_TRUE(storing.Started());
+  course.KNO = QStringLiteral("0008");
+  EXPECT_TRUE(CSbtTable::Update(course, QStringLiteral("0007"), pdb()));
+  EXPECT_TRUE(storing.Committed());
+  EXPECT_EQ(Rows(QStringLiteral("PK"), QStringLiteral("SBT")), (QStringList{QStringLiteral("0008"), QStringLiteral("0008")}));
 }
 
 TEST_P(KvPkRecordsTest, FailedCascadeLeavesEveryTableAsItWas) {
@@ -332,6 +350,31 @@ TEST_P(KvPkRecordsTest, SavesReplaceTheirRowsAllOrNothing) {
   grid.CourseCells[CPkGrid::ArrayIndex(0, 2, 2)][0] = QStringLiteral("0001");
   grid.CourseCells[CPkGrid::ArrayIndex(2, 3, 1)][1] = QStringLiteral("0002");
   ExpectAllOrNothing([&] { return grid.Save(pdb()); }, state);
+  EXPECT_EQ(Rows(QStringLiteral("PK"), QStringLiteral("WK,DT,DN,DS")),
+            (QStringList{QStringLiteral("2|C|1|0"), QStringLiteral("3|B|2|2")}));
+
+  // On a server, lessons stored while another workstation holds their table
+  // whole (a console run's lock while its question is open) give up waiting,
+  // in their statement's preparing or in its run, and say why, storing
+  // nothing. The wait is cut short here.
+  if (kind() == 0)
+    return;
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("SET lock_timeout = 300")));
+  for (const bool preparedBefore : {false, true}) {
+    std::optional<KvPkLessonInsert> insert;
+    if (preparedBefore)
+      insert.emplace(pdb());
+    KvStationInFlight holding(testDb(), {}, {QStringLiteral("Lock Table PK In Access Exclusive Mode")});
+    ASSERT_TRUE(holding.Started());
+    if (!preparedBefore)
+      insert.emplace(pdb());
+    KvScriptedAnswers answers;
+    EXPECT_FALSE(insert->Insert(grid));
+    EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral(
+                                   "数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，本次操作未作任何修改！")})
+        << preparedBefore;
+  }
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("SET lock_timeout = %1").arg(kKvLockWaitMs)));
   EXPECT_EQ(Rows(QStringLiteral("PK"), QStringLiteral("WK,DT,DN,DS")),
             (QStringList{QStringLiteral("2|C|1|0"), QStringLiteral("3|B|2|2")}));
 }

@@ -23,6 +23,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <algorithm>
+
 namespace {
 
 QByteArray readAll(const QString& path) {
@@ -59,12 +61,14 @@ class ScopedLogRecorder {
   KvLogFn m_previous;
 };
 
-// Answers the save-as dialog with `path`; counts how often it was shown.
+// Answers the save-as dialog with `path`, then with each of `later` in turn
+// (the last one again after that; an empty one cancels); counts how often it
+// was shown.
 class ScopedSaveAsAnswer {
  public:
-  explicit ScopedSaveAsAnswer(const QString& path)
-      : m_exec([this, path](QDialog* dialog) {
-          ++shown;
+  explicit ScopedSaveAsAnswer(const QString& first, const QStringList& later = {})
+      : m_exec([this, answers = QStringList{first} + later](QDialog* dialog) {
+          const QString& path = answers.at(std::min(shown++, int(answers.size()) - 1));
           auto* saveAs = qobject_cast<CKvSaveAsDlg*>(dialog);
           if (!saveAs)
             return int(QDialog::Rejected);
@@ -342,6 +346,19 @@ TEST_F(KvListExportTest, FailedWritesKeepOldFilesAndLogNothing) {
   }
   EXPECT_EQ(m_messages.last(), QStringLiteral("无法写入文件“%1”！").arg(path(QStringLiteral("old.xlsx"))));
   EXPECT_EQ(readAll(path(QStringLiteral("old.xlsx"))), QByteArray("previous workbook"));
+  {
+    // A data file in use is never replaced: refused, the file dialog asks again.
+    QTemporaryDir folder;
+    const QString inUse = folder.path() + QStringLiteral("/在用.db");
+    CKvDb open(0);
+    ASSERT_TRUE(open.CreateDatabase(inUse, CKvDbInfo(0)));
+    const QByteArray before = readAll(inUse);
+    ScopedSaveAsAnswer answer(inUse, {QString()});
+    EXPECT_FALSE(KvListExport(rows, QStringLiteral("名单"), 0));
+    EXPECT_EQ(answer.shown, 2);
+    EXPECT_EQ(m_messages.last(), QStringLiteral("“%1”是正在使用的数据文件，不能删除或覆盖！").arg(inUse));
+    EXPECT_EQ(readAll(inUse), before);
+  }
   EXPECT_TRUE(log.entries.isEmpty());
   // No temporary file is left behind.
   EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
