@@ -335,6 +335,8 @@ bool CKvDb::Rollback() { return IsOpen() && m_backend->rollbackTransaction(); }
 
 int CKvDb::TransactionDepth() const { return IsOpen() ? m_backend->transactionDepth() : 0; }
 
+QString CKvDb::GetDataChangeMark() const { return IsOpen() ? m_backend->dataChangeMark() : QString(); }
+
 bool CKvDb::LockTable(const QString& table) {
   bool ok = false;
   if (IsOpen()) {

@@ -141,6 +141,13 @@ class CKvDb {
   bool Rollback();
   // Open levels of transaction: 0 outside one.
   int TransactionDepth() const;
+  // Kind 0: a mark that differs from one taken earlier when the file's data
+  // may have changed since: another connection (of this program too)
+  // committed, or this connection changed a row or the schema. Taken before
+  // a read and again under a later transaction's lock, an equal mark says
+  // the rows read are still those stored. Empty (nothing proven) on the
+  // server kinds and when it cannot be read; nothing is shown.
+  QString GetDataChangeMark() const;
   // Inside a transaction: keeps other writers off the table until the
   // transaction ends (numbers made unique by insert-then-count). SQLite
   // transactions hold the file's write lock from their start already.

@@ -260,6 +260,11 @@ class KvDbBackend {
   // True when no other program has the file open now; the connection's
   // hold on it stays as it was.
   virtual bool aloneOnFile() { return false; }
+  // A mark of the file's data: it differs from an earlier one when another
+  // connection (of this program too) has committed to the file since, or
+  // this connection has changed a row or the schema. Empty when it cannot be
+  // read; always empty on the server kinds, which have no such mark.
+  virtual QString dataChangeMark() { return QString(); }
 
   // --- A session the server ended ---
   // Called once, by the first operation that finds the session gone (the

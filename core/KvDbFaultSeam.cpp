@@ -179,6 +179,8 @@ bool KvDbFaultSeam::resumeSession() { return m_inner->resumeSession(); }
 
 bool KvDbFaultSeam::aloneOnFile() { return m_inner->aloneOnFile(); }
 
+QString KvDbFaultSeam::dataChangeMark() { return m_inner->dataChangeMark(); }
+
 // --- The connection's side ---
 
 void CKvDb::FailNthStatement(int n) {

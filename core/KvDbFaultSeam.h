@@ -62,6 +62,8 @@ class KvDbFaultSeam final : public KvDbBackend {
   bool suspendSession() override;
   bool resumeSession() override;
   bool aloneOnFile() override;
+  // Read from the engine's counters; not counted.
+  QString dataChangeMark() override;
 
   // The count shared with the prepared statements, which may outlive the
   // seam.

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QStringEncoder>
 #include <sqlite3.h>
+#include <atomic>
 #include <utility>
 
 namespace {
@@ -645,6 +646,24 @@ bool KvSqliteBackend::aloneOnFile() {
   const bool alone = m_presence->makeExclusive();
   m_presence->makeShared();
   return alone;
+}
+
+quint64 KvSqliteBackend::nextOpening() {
+  static std::atomic<quint64> openings{0};
+  return ++openings;
+}
+
+QString KvSqliteBackend::dataChangeMark() {
+  qint64 dataVersion = 0;
+  qint64 schemaVersion = 0;
+  if (!m_db || !scalar(m_db, "PRAGMA data_version", &dataVersion) ||
+      !scalar(m_db, "PRAGMA schema_version", &schemaVersion))
+    return QString();
+  return QStringLiteral("%1:%2:%3:%4")
+      .arg(m_opening)
+      .arg(dataVersion)
+      .arg(qint64(sqlite3_total_changes64(m_db)))
+      .arg(schemaVersion);
 }
 
 bool KvSqliteBackend::holdExclusive(bool exclusive) {

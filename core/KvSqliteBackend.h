@@ -83,6 +83,9 @@ class KvSqliteBackend final : public KvDbBackend {
 
   sqlite3* m_db;
   QString m_path;
+  // Counts the openings of the process.
+  const quint64 m_opening = nextOpening();
+  static quint64 nextOpening();
   qint64 m_rows = 0;
   int m_depth = 0;
   // The engine ended the transaction by itself: every statement fails, the
@@ -107,6 +110,10 @@ class KvSqliteBackend final : public KvDbBackend {
   bool holdExclusive(bool exclusive);
   // A connection holding the file exclusively is alone already.
   bool aloneOnFile() override;
+  // PRAGMA data_version (other connections' commits), the connection's own
+  // sqlite3_total_changes64 and PRAGMA schema_version, after the number of
+  // this opening (the first two start again when a file is opened again).
+  QString dataChangeMark() override;
   // Why this connection can never hold the file exclusively (see
   // KvPresenceLock::exclusiveProblem); empty when only another program can
   // stand in the way.

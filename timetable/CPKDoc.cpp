@@ -7,6 +7,7 @@
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "core/KvNumber.h"
+#include "school/CStd.h"
 #include "school/CXxDataType.h"
 #include "timetable/CPkArranger.h"
 #include "timetable/CPkDataType.h"
@@ -318,21 +319,29 @@ bool CPKDoc::SaveRows() {
   if (!grid.CheckAgainstPlan(m_schedule, m_planRows, source))
     return false;
   // The rows and their log entry go together or not at all. While the
-  // count question was open another workstation may have changed the
-  // class's plan or the term's schedule, or given its teacher or room
-  // another class at the same time: under the locks on the plan and on PK
-  // the plan and the schedule must still be those the lessons were checked
-  // with, and the check runs again; a refusal is shown once the locks are
-  // let go.
+  // count question was open another workstation may have deleted the class
+  // or given it another code, changed its plan or the term's schedule, or
+  // given its teacher or room another class at the same time: under the
+  // locks on the plan and on PK the class must still be in the tree (the
+  // tree's delete and recode lock PK too), the plan and the schedule must
+  // still be those the lessons were checked with, and the check runs again;
+  // a refusal is shown once the locks are let go.
   QString refusal;
   {
     KvDbTransaction trans(*m_pDb);
+    const auto classStored = [&] {
+      const int count = CStd(m_pDb, m_grid.STD).Count(0, -1);
+      if (count == 0)
+        refusal = KvFormat("“%s”已不存在，不能保存！", m_grid.STD);
+      return count > 0;
+    };
     const auto planUnchanged = [&] {
-      bool changed = false;
-      if (CWkjhRec(m_grid.Y, m_grid.QC, m_grid.T, m_grid.STD).LockClassPlanAsRead(m_planRows, m_pDb, &changed))
+      QList<CWkjhRec> now;
+      if (CWkjhRec(m_grid.Y, m_grid.QC, m_grid.T, m_grid.STD).LoadClassPlan(QString(), now, m_pDb) < 0)
+        return false;
+      if (now == m_planRows)
         return true;
-      if (changed)
-        refusal = QStringLiteral("本班的教学计划已被其他窗口或工作站修改，请刷新后重新输入！");
+      refusal = QStringLiteral("本班的教学计划已被其他窗口或工作站修改，请刷新后重新输入！");
       return false;
     };
     const auto scheduleUnchanged = [&] {
@@ -341,7 +350,8 @@ bool CPKDoc::SaveRows() {
         refusal = QStringLiteral("作息时间表已被其他窗口或工作站修改，请刷新后重新输入！");
       return same == 1;
     };
-    if (!trans.IsActive() || !planUnchanged() || !scheduleUnchanged() ||
+    if (!trans.IsActive() || !CWkjhRec::LockPlanAndTimetable(m_pDb) || !classStored() || !planUnchanged() ||
+        !scheduleUnchanged() ||
         !grid.CheckAgainstPlan(m_schedule, m_planRows, source, &refusal) || !grid.Save(m_grid, m_pDb, &refusal) ||
         !KvPkInsertLog(m_pDb, 4,
                        KvFormat("保存%s%s年%s季学期(%s)课表", m_strName, grid.Y, KvPkSeason(grid.QC), grid.T)) ||

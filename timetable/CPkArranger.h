@@ -31,6 +31,7 @@
 
 class CKvDb;
 class CPkGrid;
+class KvDbTransaction;
 
 class CPkArranger {
  public:
@@ -53,11 +54,14 @@ class CPkArranger {
   // the first class that stops the run.
   bool PlaceAllClasses();
   // Checks every class (its questions included), then in one transaction
-  // under the lock on PK checks the accepted classes again against the
-  // lessons outside the selection as stored now (no question asked twice),
-  // deletes the version's rows under the selection, stores the accepted
-  // classes and logs the save (also when no class was accepted). False when
-  // the write failed or a class no longer passes (nothing changed then).
+  // under the locks on the plan and PK: every accepted class must still be
+  // in the tree, its plan and the schedule as the run read them, and it
+  // must pass again against the lessons outside the selection as stored now
+  // (no question asked twice); on a data file that nobody has written to
+  // since the run's first read these re-reads are skipped. Then it deletes
+  // the version's rows under the selection, stores the accepted classes and
+  // logs the save (also when no class was accepted). False when the write
+  // failed or a class no longer passes (nothing changed then).
   bool SaveResult();
 
   // --- What the run did ---
@@ -102,6 +106,14 @@ class CPkArranger {
   void BuildStoredBusy();
   // Empties every class grid and the occupancies of the run.
   void ResetRun();
+
+  // Of the classes (indexes into m_classes) the first whose code the tree no
+  // longer holds, read in one statement; *gone empty when all are there.
+  // False when the read failed (the connection has shown it).
+  bool FindClassGone(const QList<int>& classes, QString* gone);
+  // Inside the save's transaction: replaces the selection's stored lessons
+  // by the accepted classes, logs and commits.
+  bool StoreAccepted(KvDbTransaction& trans, const QList<CPkGrid>& accepted);
 
   bool PlaceClass(int c);
   bool PlaceRow(int c, KvPkPlanRow& row);
@@ -148,6 +160,9 @@ class CPkArranger {
   QList<KvPkStoredLesson> m_stored;
   // The rows the plans of the classes were built from.
   KvPkPlanRead m_planRead;
+  // The data file's change mark taken before the run's first read (empty on
+  // a server): while it stands, nothing the run read has changed.
+  QString m_loadMark;
 
   std::vector<Cell> m_cells;
   std::vector<KvPkBits> m_classOcc;       // class × kind

@@ -41,6 +41,8 @@ bool CPkArranger::Load() {
   m_shortRows.clear();
   m_planned = m_placed = m_classesSaved = 0;
   m_schedule = CWktRec();
+  // Before the first read: a write after it moves the mark.
+  m_loadMark = m_pDb->GetDataChangeMark();
   if (!m_schedule.LoadForTimetable(m_year, m_term, false, false, m_pDb))
     return false;
   m_blankGrid = CPkGrid(m_year, m_term, m_date);

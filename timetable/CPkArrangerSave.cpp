@@ -3,6 +3,7 @@
 #include "app/CKvApp.h"
 #include "app/CKvOperation.h"
 #include "core/CKvDb.h"
+#include "core/CKvQuery.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
@@ -13,6 +14,9 @@
 #include "timetable/CWktRec.h"
 #include "timetable/KvPkCheckSource.h"
 #include "timetable/KvPkLessonInsert.h"
+
+#include <QSet>
+#include <utility>
 
 namespace {
 // The checker's view while the run saves: the catalogue and classes the run
@@ -115,23 +119,43 @@ bool CPkArranger::SaveResult() {
   KvPkRunCheckSource source(m_pDb, m_catalogue, m_classes, m_stored);
   QList<CPkGrid> accepted;
   QList<int> acceptedClasses;
+  accepted.reserve(m_classes.size());
   for (int c = 0; c < m_classes.size(); ++c) {
     CPkGrid grid = GetClassGrid(c);
     if (!grid.CheckAgainstPlan(m_schedule, m_classes[c].checkRows, source))
       continue;
     source.Accept(grid);
-    accepted.append(grid);
+    accepted.append(std::move(grid));
     acceptedClasses.append(c);
   }
 
+  KvDbTransaction trans(*m_pDb);
+  if (!trans.IsActive() || !CWkjhRec::LockPlanAndTimetable(m_pDb))
+    return false;
+  // A class deleted or given another code meanwhile would leave its
+  // lessons under a code no class has. The tree's delete and recode lock
+  // the timetable too: one in flight has been waited for and is seen here,
+  // a later one sees these lessons.
+  QString gone;
+  if (!FindClassGone(acceptedClasses, &gone))
+    return false;
+  if (!gone.isEmpty()) {
+    trans.Rollback();
+    KvMessageBox(KvFormat("“%s”已不存在，请重新排课！", gone), KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  // On a data file whose mark has not moved since the run's first read
+  // nothing has been written to it since: the plan rows, the schedule and
+  // the stored lessons are those the run loaded and checked against.
+  if (!m_loadMark.isEmpty() && m_pDb->GetDataChangeMark() == m_loadMark)
+    return StoreAccepted(trans, accepted);
   // The lessons take their teachers and rooms from the plans the run
   // loaded and their periods from its schedule: under the locks on the
   // plan and the timetable, taken once, the plan rows are read again in one
   // pass, and an accepted class whose plan another window or workstation
   // changed meanwhile refuses the save, as does a changed schedule.
-  KvDbTransaction trans(*m_pDb);
   KvPkPlanRead planNow;
-  if (!trans.IsActive() || !CWkjhRec::LockPlanAndTimetable(m_pDb) || !ReadPlanRows(planNow))
+  if (!ReadPlanRows(planNow))
     return false;
   const int scheduleSame = m_schedule.StoredAsLoaded(m_pDb);
   if (scheduleSame < 0)
@@ -175,6 +199,31 @@ bool CPkArranger::SaveResult() {
       now.Accept(accepted[i]);
     }
   }
+  return StoreAccepted(trans, accepted);
+}
+
+bool CPkArranger::FindClassGone(const QList<int>& classes, QString* gone) {
+  gone->clear();
+  if (classes.isEmpty())
+    return true;
+  QStringList codes;
+  for (const int c : classes)
+    codes.append(KvFormat("'%s'", m_pDb->QuoteText(m_classes[c].code)));
+  CKvQuery query(0, 0, 1, m_pDb);
+  if (!query.Open(KvFormat("Select rtrim(KNO) From STD Where KNO In (%s)", codes.join(u','))))
+    return false;
+  QSet<QString> stored;
+  for (; !query.IsEOF(); query.MoveNext())
+    stored.insert(query.GetText(0));
+  for (const int c : classes)
+    if (!stored.contains(m_classes[c].code)) {
+      *gone = m_classes[c].code;
+      break;
+    }
+  return true;
+}
+
+bool CPkArranger::StoreAccepted(KvDbTransaction& trans, const QList<CPkGrid>& accepted) {
   CPkGrid selection(m_year, m_term, m_date, m_selection);
   if (!selection.DeleteVersionRows(m_pDb))
     return false;

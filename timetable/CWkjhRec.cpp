@@ -205,15 +205,6 @@ bool CWkjhRec::LockPlanAndTimetable(CKvDb* pDb) {
   return true;
 }
 
-bool CWkjhRec::LockClassPlanAsRead(const QList<CWkjhRec>& read, CKvDb* pDb, bool* pChanged) {
-  *pChanged = false;
-  QList<CWkjhRec> now;
-  if (!LockPlanAndTimetable(pDb) || LoadClassPlan(QString(), now, pDb) < 0)
-    return false;
-  *pChanged = now != read;
-  return !*pChanged;
-}
-
 int CWkjhRec::LoadPlanForDocument(QList<CWkjhRec>& rows, CKvDb* pDb) {
   const int own = LoadClassPlan(QString(), rows, pDb);
   if (own != 0)

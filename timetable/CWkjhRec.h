@@ -65,11 +65,6 @@ class CWkjhRec {
   // Inside the caller's transaction: locks the plan (WKJH, SBTTCHR) and the
   // timetable (PK), in that order, as every write that locks them does.
   static bool LockPlanAndTimetable(CKvDb* pDb);
-  // Inside the caller's transaction: LockPlanAndTimetable, then reads this
-  // class's plan again. True
-  // when it is still `read`; false when it cannot be read or differs
-  // (*pChanged tells the two apart).
-  bool LockClassPlanAsRead(const QList<CWkjhRec>& read, CKvDb* pDb, bool* pChanged);
   // The class plan of this version (0), else that of the latest version of
   // the grade (1; 0 when there is none either); -1 (rows empty) when a read
   // failed.

@@ -3,8 +3,8 @@
 // deleted and about 1,980 lessons inserted through one prepared statement,
 // in one transaction) against the raw engine doing the same delete and
 // inserts in one transaction on the same connection (same journal and
-// sync): SQLite's C API, and libpq on PostgreSQL. The placing runs once,
-// before the timing.
+// sync): SQLite's C API, and libpq on PostgreSQL. Each save follows a run
+// of its own, as in the program, whose load and placing are not timed.
 
 #include "KvPkBenchSchool.h"
 #include "core/CKvDb.h"
@@ -70,9 +70,13 @@ void projectSave(benchmark::State& state, CKvDb* pDb) {
     state.SkipWithError("the school could not be placed");
     return;
   }
-  for (auto _ : state)
-    if (!placed.arranger->SaveResult())
+  for (auto _ : state) {
+    state.PauseTiming();
+    const bool run = placed.arranger->Load() && placed.arranger->PlaceAllClasses();
+    state.ResumeTiming();
+    if (!run || !placed.arranger->SaveResult())
       state.SkipWithError("the save failed");
+  }
   state.counters["lessons"] = double(placed.lessons.size());
 }
 

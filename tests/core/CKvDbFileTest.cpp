@@ -143,7 +143,9 @@ TEST(CKvDbFile, ReopenTriesThePasswordsAgain) {
   CKvDb db;
   ASSERT_TRUE(db.Open(path, CKvDbInfo(0)));
   ASSERT_TRUE(db.Execute(QStringLiteral("Create Table T(A Long)")));
+  const QString mark = db.GetDataChangeMark();
   EXPECT_TRUE(db.Reopen());
+  EXPECT_NE(db.GetDataChangeMark(), mark);  // a mark of one opening never stands for the next
   EXPECT_TRUE(db.TableExists(QStringLiteral("T")));
   EXPECT_EQ(db.GetDatabaseName(false), path);
   EXPECT_TRUE(db.GetConnectInfo().m_strServer.isEmpty());

@@ -140,12 +140,17 @@ TEST_P(CKvDbTest, WritesOfATransactionAreHiddenFromOthersUntilCommit) {
   ASSERT_TRUE(db().Execute(QStringLiteral("Create Table T(A \x07Long\x08)")));
   CKvDb other;
   ASSERT_TRUE(testDb().OpenAnother(other));
+  // A data file's change mark moves with a row changed on its connection and
+  // a commit of another one; a server has none.
+  const QString mark = other.GetDataChangeMark(), own = db().GetDataChangeMark();
   ASSERT_TRUE(db().BeginTrans());
   EXPECT_TRUE(db().LockTable(QStringLiteral("T")));
   EXPECT_TRUE(db().Execute(QStringLiteral("Insert Into T(A) Values(1)")));
   EXPECT_EQ(other.GetLong(QStringLiteral("Select Count(*) From T")), 0);
+  EXPECT_TRUE(other.GetDataChangeMark() == mark && (db().GetDataChangeMark() != own) == (GetParam() == 0));
   EXPECT_TRUE(db().CommitTrans());
   EXPECT_EQ(other.GetLong(QStringLiteral("Select Count(*) From T")), 1);
+  EXPECT_EQ(other.GetDataChangeMark() != mark, GetParam() == 0);
   // Outside a transaction there is nothing to hold the lock.
   EXPECT_FALSE(db().LockTable(QStringLiteral("T")));
 }

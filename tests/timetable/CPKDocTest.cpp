@@ -246,6 +246,17 @@ TEST_P(CPKDocTest, HandSaveRefusesClashesInEveryWeekKindAndKeepsTheEdit) {
     EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
     ASSERT_TRUE(other.Execute(plan.arg(QStringLiteral("0001"))));
   }
+  // The class recoded, then deleted, at another workstation meanwhile: refused, nothing stored.
+  const char* gone[][2] = {
+      {"Update STD Set KNO='010109' Where KNO='010101'", "Update STD Set KNO='010101' Where KNO='010109'"},
+      {"Delete From STD Where KNO='010101'", "Insert Into STD(KNO,NA) Values('010101','1班')"}};
+  for (const auto& [change, undo] : gone) {
+    KvScriptedAnswers answers;
+    answers.onQuestion = [&] { EXPECT_TRUE(other.Execute(QString::fromUtf8(change))); };
+    EXPECT_FALSE(doc->Save());
+    EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("“010101”已不存在，不能保存！")});
+    EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty() && other.Execute(QString::fromUtf8(undo)));
+  }
   // The term without lessons, Wednesday's first period closed at another
   // workstation meanwhile: refused too.
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PK")));
