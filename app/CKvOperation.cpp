@@ -113,6 +113,11 @@ CKvOperation::CKvOperation(int nModule, int nOp, const QString& detail) {
 
 CKvOperation::~CKvOperation() = default;
 
+bool CKvOperation::RegisterPendingTask() {
+  CKvApp* app = KvGetApp();
+  return !g_bUnregistered || !app || !isLogOn() || registerLate(app->GetDb());
+}
+
 void CKvOperation::Clear() {
   nTask = 0;
   nThreadID = 0;

@@ -65,6 +65,11 @@ class CKvOperation {
   // taken) or nothing was stored (a failure, or the number taken meanwhile:
   // the period keeps the number it had).
   static bool RegisterTask(CKvOperation& task, CKvDb* pDb);
+  // Registers the application's period, when its login could not, on the
+  // application's connection outside any transaction: for a writer on a
+  // connection of its own (the SQL console), whose entries carry the
+  // period too. False while it stays unregistered (the failure shown).
+  static bool RegisterPendingTask();
   // Adds the operator label to KvLogOp unless it is there.
   static void AddLogOperator(const QString& sOp, CKvDb* pDb);
   // The name of an operation code; empty when it has none.

@@ -130,7 +130,7 @@ QStringList KvSqlLogNotes(const QString& sql, int width) {
 }
 
 bool KvRunSqlText(CKvDb* pDb, const QString& sql, const KvSqlCommitQuestion& ask) {
-  if (!pDb || !pDb->IsOpenOrFailsAsLost())
+  if (!pDb || !pDb->IsOpenOrFailsAsLost() || !CKvOperation::RegisterPendingTask())
     return false;
   // The statements run on a connection of their own, closed with the run:
   // nothing they leave on a session outlives it, and the program's own

@@ -8,6 +8,7 @@
 #include "KvDataFileTestSupport.h"
 
 #include "app/CKvMainFrm.h"
+#include "app/CKvOperation.h"
 #include "app/CKvTemplateBox.h"
 #include "app/KvBackup.h"
 #include "app/KvLoggedWrite.h"
@@ -102,6 +103,23 @@ TEST_P(KvSqlConsoleDb, StatementsRunInOneTransactionAndOnlyYesKeepsThemWithTheir
   EXPECT_EQ(Rows(QStringLiteral("T"), QStringLiteral("A,B")),
             (QStringList{QStringLiteral("1|COMMIT"), QStringLiteral("2|COMMIT"), QStringLiteral("3|c")}));
   EXPECT_EQ(LogNotes(26), QStringList{QStringLiteral("执行SQL语句：") + QString(sql).replace(u'\'', u'"')});
+
+  // A login that could not register its work period (another station held
+  // KvTask) registers it before the run: the run's entry carries it.
+  CKvDb station(kind());
+  ASSERT_TRUE(testDb().OpenAnother(station) && station.BeginTrans() && station.LockTable(QStringLiteral("KvTask")));
+  {
+    KvScriptedAnswers told;
+    m_app->GetTask().BeginWork();
+    EXPECT_EQ(told.Stops().size(), 1);
+  }
+  ASSERT_TRUE(station.Rollback());
+  EXPECT_TRUE(Run(QStringLiteral("Update T Set B='x' Where A=1"), KV_IDYES));
+  ASSERT_NE(m_app->GetTask().nTask, 0);
+  EXPECT_EQ(pdb()->GetLong(QStringLiteral("Select Count(*) From KvLog Where nTaskID=26 And nTask=%1")
+                               .arg(m_app->GetTask().nTask)),
+            1);
+  m_app->GetTask().EndWork();
 }
 
 // Texts whose quoting or comments hide a COMMIT from a reading that is not
