@@ -8,8 +8,10 @@
 #include "core/KvDate.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
+#include "core/KvLockOrder.h"
 #include "core/KvMessage.h"
 #include "core/KvNumber.h"
+#include "school/CStd.h"
 #include "school/CXxDataType.h"
 #include "school/KvSchoolSql.h"
 
@@ -68,27 +70,40 @@ bool sameVoucherLines(QList<CPc> a, QList<CPc> b) {
   return true;
 }
 
-// Whether the students and fee items that the lines add to a voucher
-// (those `loaded` does not name already: a code with fee lines stored is
-// kept by the deletes that count them) are all stored; false when they
-// cannot be read (reported). The first one gone goes into *gone, as the
-// refusal to show.
-bool addedCodesStored(const QList<CPc>& lines, const QList<CPc>& loaded, CKvDb* pDb, QString* gone) {
+// Whether what the lines rely on still stands, read under the save's
+// locks; false when it cannot be read (reported). The first thing gone
+// goes into *gone, as the refusal to show:
+// - the students and fee items that the lines add to the head's voucher
+//   (those `loaded` does not name already: a code with fee lines stored is
+//   kept by the deletes that count them) are all stored;
+// - each student whose line is written other than as read (no line read
+//   has his item and amount) is still in the head's class in its term, by
+//   the condition of the sheet's roll: one transferred out meanwhile would
+//   owe or have paid the term in two classes.
+bool linesStillValid(const CPc& head, const QList<CPc>& lines, const QList<CPc>& loaded, CKvDb* pDb, QString* gone) {
   QSet<QString> heldStudents;
   QSet<QString> heldItems;
+  QSet<QString> readAmounts;
+  const auto amountKey = [](const CPc& line) {
+    return line.STD + u'|' + line.COST + u'|' + QString::number(std::llround(line.My / kZero));
+  };
   for (const CPc& line : loaded) {
     heldStudents.insert(line.STD);
     heldItems.insert(line.COST);
+    readAmounts.insert(amountKey(line));
   }
   QStringList students;
   QStringList items;
+  QStringList changed;
   for (const CPc& line : lines) {
     if (!heldStudents.contains(line.STD) && !students.contains(line.STD))
       students.append(line.STD);
     if (!heldItems.contains(line.COST) && !items.contains(line.COST))
       items.append(line.COST);
+    if (!readAmounts.contains(amountKey(line)) && !changed.contains(line.STD))
+      changed.append(line.STD);
   }
-  if (students.isEmpty() && items.isEmpty())
+  if (changed.isEmpty())
     return true;
   const auto listed = [pDb](const QStringList& codes) {
     QStringList literals = {QStringLiteral("''")};
@@ -99,21 +114,21 @@ bool addedCodesStored(const QList<CPc>& lines, const QList<CPc>& loaded, CKvDb* 
   CKvQuery query(1, 0, 1, pDb);
   if (!query.Open(QStringLiteral("Select 0,rtrim(KNO) From STD Where KNO In (") + listed(students) +
                   QStringLiteral(") Union All Select 1,rtrim(KNO) From COST Where rtrim(KNO) In (") + listed(items) +
-                  u')'))
+                  QStringLiteral(") Union All Select 2,rtrim(KNO) From STD Where KNO In (") + listed(changed) +
+                  KvFormat(QStringLiteral(") And KNO Like '%s'"), KvLikePrefix(pDb, head.STD)) +
+                  CStd::TermCondition(head.QC)))
     return false;
-  QSet<QString> stored[2];
+  QSet<QString> stored[3];
   for (; !query.IsEOF(); query.MoveNext())
-    stored[query.GetLong(0) == 0 ? 0 : 1].insert(query.GetText(0));
-  for (const QString& student : students)
-    if (!stored[0].contains(student)) {
-      *gone = KvFormat(QStringLiteral("学生“%s”已被其他窗口或工作站删除，请刷新后再输入！"), student);
-      return true;
-    }
-  for (const QString& item : items)
-    if (!stored[1].contains(item)) {
-      *gone = KvFormat(QStringLiteral("收费项目“%s”已被其他窗口或工作站删除，请刷新后再输入！"), item);
-      return true;
-    }
+    stored[std::clamp(int(query.GetLong(0)), 0, 2)].insert(query.GetText(0));
+  const auto firstGone = [&](const QStringList& codes, int kind, const QString& text) {
+    for (const QString& code : codes)
+      if (gone->isEmpty() && !stored[kind].contains(code))
+        *gone = kind == 2 ? KvFormat(text, code, head.QC + 1) : KvFormat(text, code);
+  };
+  firstGone(students, 0, QStringLiteral("学生“%s”已被其他窗口或工作站删除，请刷新后再输入！"));
+  firstGone(items, 1, QStringLiteral("收费项目“%s”已被其他窗口或工作站删除，请刷新后再输入！"));
+  firstGone(changed, 2, QStringLiteral("学生“%s”已不在本班第%d学期，请刷新后再输入！"));
   return true;
 }
 
@@ -128,14 +143,21 @@ QString termAndKind(const CPc& head) {
 }
 
 // The order in which a class sheet reads its voucher, so that its head (the
-// first line) is the same at every reading: lines whose number stands in no
-// other class first (a student moved in from another class brings lines of
-// his old class's voucher along), unreviewed before reviewed, then by item
-// and student.
+// first line) is the same at every reading. A fee line keeps no class of
+// origin (a student moved in brings lines of his old class's voucher
+// along), so the class's own number is chosen by rule: first a number none
+// of whose class lines is reviewed, then the one with the fewest lines in
+// other classes, then the one with the most lines in the class, then the
+// lowest; within it unreviewed lines first, then by item and student.
 QString classHeadOrder(const QString& classCode, CKvDb* pDb) {
-  return KvFormat(QStringLiteral("Order By (Select Count(*) From PC o Where o.F=PC.F And o.DH=PC.DH And "
-                                 "Mid(o.T,1,4)=Mid(PC.T,1,4) And o.STD Not Like '%s'),Opr1,COST,STD"),
-                  KvLikePrefix(pDb, classCode));
+  // A count of the lines `o` that carry the line's number.
+  const QString count = QStringLiteral("(Select Count(*) From PC o Where o.F=PC.F And o.DH=PC.DH And "
+                                       "Mid(o.T,1,4)=Mid(PC.T,1,4) And %1)");
+  const QString prefix = KvLikePrefix(pDb, classCode);
+  const QString inClass = KvFormat(QStringLiteral("o.STD Like '%s' And o.QC=PC.QC"), prefix);
+  return QStringLiteral("Order By ") + count.arg(inClass + QStringLiteral(" And o.Opr1<>''")) +
+         QStringLiteral(">0,") + count.arg(KvFormat(QStringLiteral("o.STD Not Like '%s'"), prefix)) +
+         QStringLiteral(",-") + count.arg(inClass) + QStringLiteral(",Mid(T,1,4),DH,Opr1,COST,STD");
 }
 
 // The rules of a voucher's delete, review and cancelled review applied to
@@ -156,7 +178,7 @@ bool deleteClassLines(const QList<CPc>& lines, const QString& where, const QStri
 }
 
 bool reviewClassLines(bool bReview, const QList<CPc>& lines, const QString& where, const QString& dh, CKvDb* pDb,
-                      bool* pChanged) {
+                      KvDbTransaction* transaction, bool* pChanged) {
   if (lines.isEmpty())
     return false;
   const QString me = CPc::CurrentOperator();
@@ -168,9 +190,11 @@ bool reviewClassLines(bool bReview, const QList<CPc>& lines, const QString& wher
   if (!bReview && std::any_of(lines.begin(), lines.end(), [&me](const CPc& line) {
         return !line.Opr1.isEmpty() && line.Opr1 != me;
       }))
-    return stop(KvFormat(QStringLiteral("“%s”非你所复核的单据，不能取消复核！"), dh));
+    return stopAfter(transaction, KvFormat(QStringLiteral("“%s”非你所复核的单据，不能取消复核！"), dh));
+  // A review fills only empty reviewers; a cancelled review clears only
+  // this operator's.
   const QString sql = bReview ? KvFormat(QStringLiteral("Update PC Set Opr1='%s' %s And Opr1=''"), quoted(pDb, me), where)
-                              : QStringLiteral("Update PC Set Opr1='' ") + where;
+                              : KvFormat(QStringLiteral("Update PC Set Opr1='' %s And Opr1='%s'"), where, quoted(pDb, me));
   if (!pDb->Execute(sql))
     return false;
   if (pChanged)
@@ -560,9 +584,20 @@ bool CPc::UnreviewClass(CKvDb* pDb, bool* pChanged) {
 }
 
 bool CPc::reviewVoucherOfClass(bool bReview, CKvDb* pDb, bool* pChanged) const {
+  // Read and written in one transaction under the PC lock, as the delete
+  // is: a review that lands between the two is seen, not cleared.
+  KvDbTransaction transaction(*pDb, QStringLiteral("PC"));
+  if (!transaction.IsActive())
+    return false;
   QList<CPc> lines;
   const QString where = ClassVoucherWhere(pDb);
-  return Select(where, QString(), &lines, pDb) >= 0 && reviewClassLines(bReview, lines, where, DH, pDb, pChanged);
+  bool changed = false;
+  if (Select(where, QString(), &lines, pDb) < 0 ||
+      !reviewClassLines(bReview, lines, where, DH, pDb, &transaction, &changed) || !transaction.Commit())
+    return false;
+  if (pChanged)
+    *pChanged = changed;
+  return true;
 }
 
 bool CPc::IncPrintCount(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
@@ -592,10 +627,22 @@ int CPc::LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb) {
     return DH.isEmpty() ? -1 : 0;
   };
   // With lines the head becomes the first line, keeping the class code.
+  // Its reviewer and maker are judged over every line of its number, so
+  // that one line unreviewed (a student who came back) opens nothing that
+  // a review covers, nor what another operator made.
   const auto takeFirst = [&](int count) {
-    if (count > 0) {
-      *this = lines->first();
-      STD = head.STD;
+    if (count <= 0)
+      return count;
+    *this = lines->first();
+    STD = head.STD;
+    const QString me = CurrentOperator();
+    for (const CPc& line : *lines) {
+      if (line.T.left(4) != T.left(4) || line.DH != DH)
+        continue;
+      if (Opr1.isEmpty())
+        Opr1 = line.Opr1;
+      if (line.Opr0 != me)
+        Opr0 = line.Opr0;
     }
     return count;
   };
@@ -623,7 +670,9 @@ int CPc::LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb) {
 bool CPc::SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* lines, CKvDb* pDb) {
   {
     KvDbTransaction transaction(*pDb);
-    if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("PC")))
+    // STD too: the class of each student whose line changes is read again
+    // under the lock.
+    if (!transaction.IsActive() || !KvLockTablesInOrder(pDb, {QStringLiteral("STD"), QStringLiteral("PC")}))
       return false;
     // The lines the sheet read: the class's in the term, of the voucher as
     // it was read.
@@ -632,6 +681,10 @@ bool CPc::SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* li
     read.DH = oldHead.DH;
     const QString where = read.ClassVoucherWhere(pDb);
     const bool bNewVoucher = F != 1 && oldHead.T == u"xxxx";
+    // The lines read under the number the sheet was read with.
+    const auto carriesReadNumber = [&oldHead](const CPc& line) {
+      return line.F == oldHead.F && line.T.left(4) == oldHead.T.left(4) && line.DH == oldHead.DH;
+    };
     if (!bNewVoucher) {
       // A sheet left open must not undo what another workstation did to
       // its voucher since: a review, other amounts, a delete.
@@ -641,6 +694,10 @@ bool CPc::SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* li
         return false;
       if ((F == -1 && count == 0) || !sameVoucherLines(stored, loaded))
         return stopAfter(&transaction, QStringLiteral("单据已被其他窗口或工作站修改或删除，请刷新后再输入！"));
+      // What a review covers changes only after the review is cancelled.
+      for (const CPc& line : loaded)
+        if (carriesReadNumber(line) && !line.Opr1.isEmpty())
+          return stopAfter(&transaction, KvFormat(QStringLiteral("“%s”已被复核，不能修改！"), oldHead.DH));
     }
     // Digits are written with leading zeros; 0 or no digits takes the next
     // free number of the kind and year, under the lock.
@@ -660,20 +717,21 @@ bool CPc::SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* li
     // The sheet chose its students and items before the lock: each one it
     // adds to the voucher is read again under it.
     QString gone;
-    if (!addedCodesStored(*lines, loaded, pDb, &gone))
+    if (!linesStillValid(*this, *lines, loaded, pDb, &gone))
       return false;
     if (!gone.isEmpty())
       return stopAfter(&transaction, gone);
     for (const CPc& line : *lines)
       if (!line.Insert(pDb, 1))
         return false;
-    // A number is free when no other lines carry it. The lines of a number
-    // the sheet read may stand in another class as well (a student moved
-    // away took his along): they are that voucher's own, not another's.
+    // A number is free when no other lines carry it. Only the number the
+    // sheet was read with may stand in another class as well (a student
+    // moved away took his lines along): they are that voucher's own. Any
+    // other number is counted whole, a moved-in line's included.
     const auto carriesNumber = [this](const CPc& line) {
       return line.F == F && line.T.left(4) == T.left(4) && line.DH == DH;
     };
-    if (std::none_of(loaded.begin(), loaded.end(), carriesNumber)) {
+    if (!carriesReadNumber(*this) || std::none_of(loaded.begin(), loaded.end(), carriesNumber)) {
       const int count = KvSchoolCount(pDb, QStringLiteral("Select Count(*) From PC ") + VoucherWhere(F, T, DH, pDb));
       if (count < 0)
         return false;

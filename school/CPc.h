@@ -166,8 +166,10 @@ class CPc {
   bool UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, KvDbTransaction* transaction,
                        bool* pChanged = nullptr);
   // On a head: the class's lines of the one voucher it names (paid with a
-  // date, ClassVoucherWhere), else every unreviewed line of the class's
-  // students in the head's term and kind;
+  // date, ClassVoucherWhere: read and written in one transaction under the
+  // PC lock; a cancelled review refuses while another operator's review is
+  // there and clears only this operator's), else every unreviewed line of
+  // the class's students in the head's term and kind;
   // *pChanged tells whether a reviewer changed. A head with no class code
   // is refused: nothing is written.
   bool ReviewClass(CKvDb* pDb, bool* pChanged = nullptr);
@@ -180,25 +182,34 @@ class CPc {
 
   // On a class-sheet head: reads the lines it selects (or makes it a new
   // voucher head; a due sheet or paid voucher becomes its first line, in an
-  // order that puts its own class's lines first); the number of lines, 0 (head unchanged) for a head that
-  // does not name a class, a term and one kind; -1 unreadable (the lines or
-  // a new voucher's next number).
+  // order that puts the class's own number first: one none of whose class
+  // lines is reviewed, then the fewest lines in other classes, the most in
+  // the class, the lowest number; its reviewer and maker are judged over
+  // every class line of that number); the number of lines, 0 (head
+  // unchanged) for a head that does not name a class, a term and one kind;
+  // -1 unreadable (the lines or a new voucher's next number).
   int LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb);
-  // On the new head: replaces the old head's voucher by the lines (lines
-  // with no amount dropped), in one transaction, when under the PC lock it
+  // On the new head: replaces the old head's voucher (the head as the
+  // sheet read it, its number included) by the lines (lines with no amount
+  // dropped), in one transaction, when under the STD and PC locks it
   // is still stored as `loaded` (every column of every line; a paid
   // voucher that is gone counts as changed): otherwise
   // "单据已被其他窗口或工作站修改或删除，请刷新后再输入！" and nothing is written.
   // A line the caller does not replace is to be among the lines as it was
   // loaded. A student or fee item the lines add that is no longer stored
   // refuses ("学生“%s”已被其他窗口或工作站删除，请刷新后再输入！",
-  // "收费项目“%s”已被其他窗口或工作站删除，请刷新后再输入！"); every
-  // refusal under the lock is shown after the rollback. A number of 0 or
+  // "收费项目“%s”已被其他窗口或工作站删除，请刷新后再输入！"), as does a
+  // student whose line is written other than as read and who is no longer
+  // in the class in the term ("学生“%s”已不在本班第%d学期，请刷新后再输入！"),
+  // and a line read of the old head's number that is reviewed
+  // ("“%s”已被复核，不能修改！"); every refusal under the lock is shown
+  // after the rollback. A number of 0 or
   // without digits becomes the next free one of the kind and year (taken
   // under the PC lock), typed digits get their leading zeros, in the head
   // and in the lines that carried the head's number. A number other lines
-  // carry refuses ("单号重，插入记录失败！") unless `loaded` has lines of
-  // it (its lines in another class are then the voucher's own). Compare,
+  // carry refuses ("单号重，插入记录失败！") unless it is the old head's
+  // number and `loaded` has lines of it (its lines in another class are
+  // then the voucher's own). Compare,
   // delete and the lines stored all go by ClassVoucherWhere. *lines
   // becomes the voucher as stored then. "空单据！" when none
   // is left (the voucher is then gone), and for payments a note when

@@ -388,8 +388,13 @@ bool CXxDjDoc0::saveVoucher() {
     line.QC = m_head.QC;
     lines.append(line);
   }
+  // The save is given the head as read, its number included (a new paid
+  // voucher keeps its "xxxx"): only that number may stand in another class.
+  CPc asRead = read;
+  if (m_savedHead.T == u"xxxx")
+    asRead.T = m_savedHead.T;
   CPc head = m_head;
-  if (!head.SaveClassVoucher(m_savedHead, m_loadedLines, &lines, m_pDb))
+  if (!head.SaveClassVoucher(asRead, m_loadedLines, &lines, m_pDb))
     return false;
   m_head = head;
   // The voucher as stored now: what the next save compares with.
