@@ -8,8 +8,11 @@
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "school/CPc.h"
+#include "support/KvStationInFlight.h"
 
 #include <gtest/gtest.h>
+
+#include <optional>
 
 namespace {
 CPc paid(const QString& student, const QString& item, double amount, const QString& number) {
@@ -116,6 +119,32 @@ TEST_P(CPcTest, ClassReviewOfEveryTermAndKind) {
   head.F = -1;
   EXPECT_TRUE(head.UnreviewClass(pdb()));
   EXPECT_EQ(Column(QStringLiteral("Select Opr1 From PC Order By STD")), (QStringList{"", "101", ""}));
+
+  // Voucher 00003's class lines (李四's second by item) and the line a
+  // student took to class 010202: a step sets reviewers, maybe lets 102's
+  // review land in flight, then 101 reviews (R), cancels (U) or deletes (D).
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PC")));
+  for (const char* student : {"010201001", "010201002", "010202001"})
+    AddLine(QString::fromLatin1(student), student[8] == '1' ? "01" : "02", 0, -1, 10, "20240910", "00003");
+  head = paid(QStringLiteral("010201"), QString(), 0, QStringLiteral("00003"));
+  const char* steps[][5] = {{"Opr1='102' Where STD<>'010201001'", "R", "", "101 102 102"},
+                            {"Opr1='101' Where STD='010201002'", "U", "", "  102"},
+                            {"Opr1='101' Where STD='010201001'", "U", "“00003”非你所复核的单据，不能取消复核！",
+                             "101 102 102", "Update PC Set Opr1='102' Where STD='010201002'"},
+                            {"Opr1='' Where STD='010201001'", "D", "“00003”已被复核，不能删除！", " 102 102"},
+                            {"Opr1='',Opr0='102' Where STD='010201002'", "D", "非你所做单据，不能删除！", "  102"}};
+  for (const auto& step : steps) {
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set ") + QString::fromUtf8(step[0])));
+    std::optional<KvStationInFlight> other;
+    if (step[4])
+      other.emplace(testDb(), QStringList{"PC"}, QStringList{step[4]});
+    KvMessageRecorder recorder;
+    const char act = *step[1];
+    EXPECT_EQ(act == 'D' ? head.DeleteClassVoucher(pdb(), nullptr)
+                         : act == 'R' ? head.ReviewClass(pdb()) : head.UnreviewClass(pdb()), !*step[2]);
+    EXPECT_EQ(recorder.texts().join(QString()) + Column(QStringLiteral("Select Opr1 From PC Order By STD")).join(u' '),
+              QString::fromUtf8(step[2]) + step[3]) << step[0];
+  }
 }
 
 TEST_P(CPcTest, ClassSheetVoucherLoadedAndSaved) {
@@ -185,6 +214,27 @@ TEST_P(CPcTest, ClassSheetVoucherLoadedAndSaved) {
   EXPECT_TRUE(pay.SaveClassVoucher(newPayment, loaded, &lines, pdb()));
   EXPECT_EQ(recorder.last(), QStringLiteral("空单据！"));
   EXPECT_EQ(Column(QStringLiteral("Select Count(*) From PC Where F=-1")), QStringList{"0"});
+
+  // A due sheet's head (number, maker, reviewer) from its lines (student,
+  // item, number, maker, reviewer; 010202 holds what a student took away):
+  // a moved-in line of another maker sorting first; a class reviewed while
+  // 李四 was away, who came back unreviewed; a wholly reviewed voucher with
+  // a moved-in unreviewed line, whose number then heads.
+  const char* heads[][2] = {
+      {"010201001 01 00001 102 ,010202001 01 00001 102 ,010201001 02 00003 101 ,010201002 02 00003 101 ", "00003 101 "},
+      {"010201001 01 00003 101 102,010201002 02 00003 101 ", "00003 101 102"},
+      {"010201001 01 00003 101 102,010201002 01 00001 101 ,010202001 01 00001 101 ", "00001 101 "}};
+  for (const auto& h : heads) {
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PC Where QC=2")));
+    for (QString line : QString::fromLatin1(h[0]).split(u','))
+      ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into PC(QC,F,LPR,My,T,Mry,FS,STD,COST,DH,Opr0,Opr1) Values("
+                                                "2,1,0,10,'20240910','','1','") + line.replace(u' ', "','") + "')"));
+    CPc due = paid(QStringLiteral("010201"), QString(), 0, QString());
+    due.F = 1;
+    due.QC = 2;
+    ASSERT_GT(due.LoadClassVoucher(&lines, pdb()), 0);
+    EXPECT_EQ(QStringList({due.DH, due.Opr0, due.Opr1}).join(u' '), h[1]) << h[0];
+  }
 }
 
 TEST_P(CPcTest, ClassSheetNumberZeroOrWithoutDigitsTakesTheNextFree) {

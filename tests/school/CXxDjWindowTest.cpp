@@ -539,6 +539,8 @@ TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
                {"2024", "2", "30", "3", "日期超界", ""},
                {"2024", "7", "5", "12", "当前操作员无权保存本表！", "", true},
                {"2024", "7", "5", "12", "", "20240705 00012"},
+               {"2024", "7", "5", "12", "学生“010201003”已不在本班第1学期，请刷新后再输入！", "20240705 00012", false,
+                "Update STD Set LB1='1',QC1=-1,DM1='010202001' Where KNO='010201003'"},  // transferred out
                {"2024", "7", "5", "12", "收费项目“03”已被其他窗口或工作站删除，请刷新后再输入！", "20240705 00012",
                 false, "Delete From COST Where KNO='03'"},
                {"2024", "7", "5", "12", "学生“010201003”已被其他窗口或工作站删除，请刷新后再输入！", "20240705 00012",
@@ -609,6 +611,7 @@ TEST_P(CXxDjWindowTest, ReviewNeedsAClassAndASaveReplacesOnlyWhatItShowsAndRead)
     const char* number = nullptr;  // typed as the voucher's number
     QStringList stored = {};       // student, item, number, amount after two saves; empty: refused
     const char* shown = nullptr;   // the first row after a refresh
+    const char* refusal = "单据已被其他窗口或工作站修改或删除，请刷新后再输入！";
   } cases[] = {{&paid, "Update PC Set Opr1='102' Where F=-1"},
                {&paid, "Update PC Set My=150 Where F=-1"},
                {&paid, "Delete From PC Where F=-1"},
@@ -627,12 +630,15 @@ TEST_P(CXxDjWindowTest, ReviewNeedsAClassAndASaveReplacesOnlyWhatItShowsAndRead)
                "010201001 100  70 170"},
                {&paid, moved, nullptr, {"010201001 01 00007 200", "010202002 02 00007 50"}, "010201001 100   100"},
                {&due, moved, nullptr, {"010201001 01 00001 200", "010202002 02 00001 50"}, "010201001 100   100"},
+               // A moved-in line's number, which a line in class 010202 carries too, typed as the sheet's.
+               {&due, "Update PC Set DH='00002',STD='010202001' Where F=1 And COST='02'; Insert Into PC(QC,F,LPR,My,"
+                      "T,DH,Mry,COST,STD,Opr0,Opr1,FS) Values(0,1,0,40,'20240801','00002','','02','010201001','102','','1')",
+               "2", {}, "010201001 100 40  140", "单号重，插入记录失败！"},
                // Renumbered, and a reviewed line of an older voucher as a student moved in brings.
                {&due, "Update PC Set DH='00005' Where F=1; Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
                       "Values(0,1,0,40,'20240801','00002','','02','010201001','102','102','1')",
                nullptr, {"010201001 01 00005 200", "010201001 02 00002 40", "010201002 02 00005 50"},
                "010201001 100 40  140"}};
-  const QString refusal = QStringLiteral("单据已被其他窗口或工作站修改或删除，请刷新后再输入！");
   for (const auto& c : cases) {
     const QString elsewhere = QString::fromUtf8(c.elsewhere);
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PC")));
@@ -669,7 +675,7 @@ TEST_P(CXxDjWindowTest, ReviewNeedsAClassAndASaveReplacesOnlyWhatItShowsAndRead)
                                       "Order By STD,COST").arg(c.node == &due ? 1 : -1)), c.stored) << c.elsewhere;
       continue;
     }
-    EXPECT_EQ(recorder.texts(), QStringList{refusal}) << c.elsewhere;
+    EXPECT_EQ(recorder.texts(), QStringList{QString::fromUtf8(c.refusal)}) << c.elsewhere;
     EXPECT_EQ(State(), before) << c.elsewhere;
     QString reason;
     EXPECT_TRUE(doc->HasUnsavedEdits(reason)) << c.elsewhere;
