@@ -193,8 +193,9 @@ bool reviewClassLines(bool bReview, const QList<CPc>& lines, const QString& wher
     return stopAfter(transaction, KvFormat(QStringLiteral("“%s”非你所复核的单据，不能取消复核！"), dh));
   // A review fills only empty reviewers; a cancelled review clears only
   // this operator's.
-  const QString sql = bReview ? KvFormat(QStringLiteral("Update PC Set Opr1='%s' %s And Opr1=''"), quoted(pDb, me), where)
-                              : KvFormat(QStringLiteral("Update PC Set Opr1='' %s And Opr1='%s'"), where, quoted(pDb, me));
+  const QString sql =
+      bReview ? KvFormat(QStringLiteral("Update PC Set Opr1='%s' %s And Opr1=''"), quoted(pDb, me), where)
+              : KvFormat(QStringLiteral("Update PC Set Opr1='' %s And Opr1='%s'"), where, quoted(pDb, me));
   if (!pDb->Execute(sql))
     return false;
   if (pChanged)

@@ -12,8 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
 namespace {
 CPc paid(const QString& student, const QString& item, double amount, const QString& number) {
   CPc line;
@@ -135,13 +133,12 @@ TEST_P(CPcTest, ClassReviewOfEveryTermAndKind) {
                             {"Opr1='',Opr0='102' Where STD='010201002'", "D", "非你所做单据，不能删除！", "  102"}};
   for (const auto& step : steps) {
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set ") + QString::fromUtf8(step[0])));
-    std::optional<KvStationInFlight> other;
+    std::unique_ptr<KvStationInFlight> other;
     if (step[4])
-      other.emplace(testDb(), QStringList{"PC"}, QStringList{step[4]});
+      other = std::make_unique<KvStationInFlight>(testDb(), QStringList{"PC"}, QStringList{step[4]});
     KvMessageRecorder recorder;
-    const char act = *step[1];
-    EXPECT_EQ(act == 'D' ? head.DeleteClassVoucher(pdb(), nullptr)
-                         : act == 'R' ? head.ReviewClass(pdb()) : head.UnreviewClass(pdb()), !*step[2]);
+    EXPECT_EQ(*step[1] == 'D' ? head.DeleteClassVoucher(pdb(), nullptr)
+              : *step[1] == 'R' ? head.ReviewClass(pdb()) : head.UnreviewClass(pdb()), !*step[2]);
     EXPECT_EQ(recorder.texts().join(QString()) + Column(QStringLiteral("Select Opr1 From PC Order By STD")).join(u' '),
               QString::fromUtf8(step[2]) + step[3]) << step[0];
   }
@@ -216,8 +213,8 @@ TEST_P(CPcTest, ClassSheetVoucherLoadedAndSaved) {
   EXPECT_EQ(Column(QStringLiteral("Select Count(*) From PC Where F=-1")), QStringList{"0"});
 
   // A due sheet's head (number, maker, reviewer) from its lines (student,
-  // item, number, maker, reviewer; 010202 holds what a student took away):
-  // a moved-in line of another maker sorting first; a class reviewed while
+  // item, number, maker, reviewer; 010202: the class a student left): a
+  // moved-in line of another maker sorting first; a class reviewed while
   // 李四 was away, who came back unreviewed; a wholly reviewed voucher with
   // a moved-in unreviewed line, whose number then heads.
   const char* heads[][2] = {
@@ -229,8 +226,7 @@ TEST_P(CPcTest, ClassSheetVoucherLoadedAndSaved) {
     for (QString line : QString::fromLatin1(h[0]).split(u','))
       ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into PC(QC,F,LPR,My,T,Mry,FS,STD,COST,DH,Opr0,Opr1) Values("
                                                 "2,1,0,10,'20240910','','1','") + line.replace(u' ', "','") + "')"));
-    CPc due = paid(QStringLiteral("010201"), QString(), 0, QString());
-    due.F = 1;
+    CPc due = head;
     due.QC = 2;
     ASSERT_GT(due.LoadClassVoucher(&lines, pdb()), 0);
     EXPECT_EQ(QStringList({due.DH, due.Opr0, due.Opr1}).join(u' '), h[1]) << h[0];

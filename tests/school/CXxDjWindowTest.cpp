@@ -631,8 +631,9 @@ TEST_P(CXxDjWindowTest, ReviewNeedsAClassAndASaveReplacesOnlyWhatItShowsAndRead)
                {&paid, moved, nullptr, {"010201001 01 00007 200", "010202002 02 00007 50"}, "010201001 100   100"},
                {&due, moved, nullptr, {"010201001 01 00001 200", "010202002 02 00001 50"}, "010201001 100   100"},
                // A moved-in line's number, which a line in class 010202 carries too, typed as the sheet's.
-               {&due, "Update PC Set DH='00002',STD='010202001' Where F=1 And COST='02'; Insert Into PC(QC,F,LPR,My,"
-                      "T,DH,Mry,COST,STD,Opr0,Opr1,FS) Values(0,1,0,40,'20240801','00002','','02','010201001','102','','1')",
+               {&due, "Update PC Set DH='00002',STD='010202001' Where F=1 And COST='02'; Insert Into PC(QC,F,LPR,"
+                      "My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) Values(0,1,0,40,'20240801','00002','','02','010201001','102',"
+                      "'','1')",
                "2", {}, "010201001 100 40  140", "单号重，插入记录失败！"},
                // Renumbered, and a reviewed line of an older voucher as a student moved in brings.
                {&due, "Update PC Set DH='00005' Where F=1; Insert Into PC(QC,F,LPR,My,T,DH,Mry,COST,STD,Opr0,Opr1,FS) "
