@@ -322,8 +322,8 @@ bool CPKDoc::SaveRows() {
   if (!grid.CheckAgainstPlan(m_schedule, m_planRows, source))
     return false;
   // The rows and their log entry go together or not at all. While the
-  // count question was open the dean may have set up a later plan version,
-  // which makes this one history, or another workstation deleted the class
+  // count question was open another workstation may have set up a later
+  // plan version, which makes this one history, or deleted the class
   // or given it another code, changed its plan or the term's schedule, or
   // given its teacher or room another class at the same time: under the
   // locks on the plan and on PK the class must still be in the tree (the

@@ -135,8 +135,8 @@ bool CPkArranger::SaveResult() {
     return false;
   // A later plan version set up while the questions were open makes this
   // one history: its lessons would be stored where every window opens them
-  // read-only. Asked before anything else, the mark's shortcut too, since
-  // that version may have come before the run's first read.
+  // read-only. Asked before the shortcut on the data file's change mark:
+  // a version set up before the run's first read leaves the mark unmoved.
   if (!KvPkStillLatestPlan(m_year, m_term, m_date, m_pDb, trans, "非最后一次计划，不能保存！"))
     return false;
   // A class deleted or given another code meanwhile would leave its
