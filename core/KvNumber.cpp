@@ -178,7 +178,7 @@ QString KvNextNumberText(qint64 highest, int width, const QString& what, QString
   const qint64 next = highest + 1;
   if (next > bound) {
     if (pRefusal)
-      *pRefusal = what + QStringLiteral("已到最大值") + QString::number(bound) + QStringLiteral("，不能再自动编号！");
+      *pRefusal = QStringLiteral("%1已到最大值%2，不能再自动编号！").arg(what, QString::number(bound));
     return QString();
   }
   return KvIntToText(int(next), width);

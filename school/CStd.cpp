@@ -280,8 +280,8 @@ QString CStd::NextChildCode(QString* pFull) {
   if (!KvSchoolText(m_pDb, sql, KvReplace(sql, QStringLiteral("Mid("), QStringLiteral("substring(")),
                     &segment))
     return QString();
-  const QString next = KvNextNumberText(KvStrToInt(segment), CXxDataType::CodeLenRef(level),
-                                        KNO.isEmpty() ? QStringLiteral("代码") : KvFormat(QStringLiteral("“%s”的下级代码"), KNO), pFull);
+  const QString what = KNO.isEmpty() ? QStringLiteral("代码") : KvFormat(QStringLiteral("“%s”的下级代码"), KNO);
+  const QString next = KvNextNumberText(KvStrToInt(segment), CXxDataType::CodeLenRef(level), what, pFull);
   return next.isEmpty() ? QString() : KNO + next;
 }
 

@@ -151,7 +151,8 @@ TEST_P(KvReceiptSaveTest, SavesNumbersAndLogs) {
             (QStringList{"“00020”已被复核，不能删除！", "无法修改！"}));
   EXPECT_EQ(State(), before);
   // After the last number nothing is proposed, and a receipt without a number is refused.
-  AddLine(QStringLiteral("010201001"), QStringLiteral("03"), 1, 1, 10, QStringLiteral("20240901"), QStringLiteral("00001"));
+  AddLine(QStringLiteral("010201001"), QStringLiteral("03"), 1, 1, 10, QStringLiteral("20240901"),
+          QStringLiteral("00001"));
   m_head.DH = QStringLiteral("99999");
   result = Save({line(QStringLiteral("03"), 5)});
   EXPECT_TRUE(result.bSaved && result.strNextNumber.isEmpty());
