@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -167,6 +168,20 @@ QString KvIntToText(int value, int width) {
   QString text;
   KvFormatInt(value, &text, width, true);
   return text;
+}
+
+QString KvNextNumberText(qint64 highest, int width, const QString& what, QString* pRefusal) {
+  qint64 bound = 0;
+  for (int i = 0; i < width && bound < INT_MAX; ++i)
+    bound = bound * 10 + 9;
+  bound = std::min<qint64>(bound, INT_MAX);
+  const qint64 next = highest + 1;
+  if (next > bound) {
+    if (pRefusal)
+      *pRefusal = QStringLiteral("%1已到最大值%2，不能再自动编号！").arg(what, QString::number(bound));
+    return QString();
+  }
+  return KvIntToText(int(next), width);
 }
 
 bool KvFormatIntFrom(QString& text, int width, bool keepZero) {

@@ -47,6 +47,12 @@ bool KvFormatInt(int value, QString* out, int width, bool keepZero);
 // KvFormatInt with zeros kept: 7 at width 2 gives "07"; 5 at width 0 gives "".
 QString KvIntToText(int value, int width);
 
+// The number one above `highest`, zero-padded to `width` digits. Computed
+// wide, so the top never wraps round to zeros: when the number would pass
+// `width` digits (or the int range) the result is "" and *pRefusal (when
+// given) gets "<what>已到最大值<the bound>，不能再自动编号！".
+QString KvNextNumberText(qint64 highest, int width, const QString& what, QString* pRefusal);
+
 // Rewrites the text as KvFormatInt of the integer read from its start
 // (0 when there is none); returns what KvFormatInt returns.
 bool KvFormatIntFrom(QString& text, int width, bool keepZero);

@@ -160,8 +160,10 @@ bool scanTemplFile(const QString& path) {
 // transaction, and checks every template it holds. False when the file is
 // not one: its signature, any length, count, name or value, a table or
 // column the data file does not have, or a template outside the layout
-// ranges.
-bool readTemplFile(const QString& path, CKvDb* pDb) {
+// ranges; or when a template's sequence number lies outside the range the
+// program gives (*pRefusal then says which): stored as it is, it would
+// stand where no copy may come, or make the next copy's number wrap round.
+bool readTemplFile(const QString& path, CKvDb* pDb, QString* pRefusal) {
   QFile in(path);
   if (!in.open(QIODevice::ReadOnly))
     return false;
@@ -173,8 +175,20 @@ bool readTemplFile(const QString& path, CKvDb* pDb) {
   QStringList keys[2];
   pDb->QueryTexts(QStringLiteral("Select nFlag,nForm From KvFormList"), keys, 2);
   for (qsizetype i = 0; i < keys[0].size(); ++i) {
+    bool flagRead = false, formRead = false;
+    const int nFlag = keys[0].at(i).trimmed().toInt(&flagRead);
+    const qint64 nForm = keys[1].at(i).trimmed().toLongLong(&formRead);
+    if (!flagRead || !formRead)
+      return false;
+    if (nForm < 0 || nForm > kKvMaxTemplateNumber) {
+      *pRefusal = QStringLiteral("文档模板(%1-%2)的序号不在0至%3之间，不能载入！")
+                      .arg(nFlag)
+                      .arg(nForm)
+                      .arg(kKvMaxTemplateNumber);
+      return false;
+    }
     KvStoredTemplate stored;
-    if (stored.Load(pDb, keys[0].at(i).toInt(), keys[1].at(i).toInt()) < 0 ||
+    if (stored.Load(pDb, nFlag, int(nForm)) < 0 ||
         !KvCheckTemplateLayout(stored.entry))
       return false;
   }
@@ -247,9 +261,9 @@ void CKvTemplateList::ImportStructure(const QString& path) {
   if (!temp.Create()) {
     wait.Hide();
     stop(QStringLiteral("建立临时数据库“%1”失败！").arg(temp.Path()));
-  } else if (!readTemplFile(path, temp.Db())) {
+  } else if (QString refusal; !readTemplFile(path, temp.Db(), &refusal)) {
     wait.Hide();
-    stop(QStringLiteral("文件“%1”不是有效的文档结构文件！").arg(path));
+    stop(refusal.isEmpty() ? QStringLiteral("文件“%1”不是有效的文档结构文件！").arg(path) : refusal);
   } else if (ImportTemplates(temp.Db(), m_pDb)) {
     wait.Hide();
     inform(QStringLiteral("已成功地从文件：%1中载入文档结构！").arg(path));

@@ -85,8 +85,20 @@ bool KvStoredTemplate::WriteCopy(CKvDb* pDb, int nFlag, int nLeast, int* pnForm)
   CKvQuery query(2, 0, 0, pDb);
   if (!query.Open(KvFormat(QStringLiteral("Select Count(*),Max(nForm) From KvFormList Where nFlag=%d"), nFlag)))
     return false;
-  const int nForm = query.IsEOF() || query.GetLong(0) == 0 ? nLeast : std::max(nLeast, query.GetLong(1) + 1);
+  // Computed wide: a stored number at the top of the column's range must
+  // not wrap round onto the first copy's number.
+  const qint64 nNext = query.IsEOF() || query.GetLong(0) == 0
+                           ? nLeast
+                           : std::max<qint64>(nLeast, qint64(query.GetLong(1)) + 1);
+  const int nHighest = query.IsEOF() ? 0 : query.GetLong(1);
   query.Close();
+  if (nNext > kKvMaxTemplateNumber) {
+    transaction.Rollback();
+    KvMessageBox(KvFormat(QStringLiteral("模板号%d的复件序号已到%d，不能再增加复件！"), nFlag, nHighest),
+                 KV_MB_OK | KV_MB_ICONSTOP);
+    return false;
+  }
+  const int nForm = int(nNext);
   if (!writeRows(pDb, nFlag, nForm, 1) || !transaction.Commit())
     return false;
   *pnForm = nForm;

@@ -14,6 +14,13 @@
 
 class CKvDb;
 
+// The highest sequence number the program gives a template: a type's
+// built-in numbers from 0, its copies one above the highest stored. A
+// number from a file outside 0 to this bound is refused before it is
+// stored, and a copy that would pass it is refused rather than wrap round
+// onto a stored template.
+constexpr int kKvMaxTemplateNumber = 99999;
+
 struct KvStoredTemplate {
   KvFormEntry entry;
   CKvPrintSet print;
@@ -36,7 +43,9 @@ struct KvStoredTemplate {
   // Writes the template as a new copy of template nFlag (nOpen 1) under the
   // number taken in the same locked transaction: one above the highest
   // number stored for nFlag, and at least nLeast (the numbers of the
-  // module's built-in types, stored or not). *pnForm gets the number.
+  // module's built-in types, stored or not). *pnForm gets the number. A
+  // number above kKvMaxTemplateNumber is refused after the rollback with
+  // "模板号%d的复件序号已到%d，不能再增加复件！" (stop icon).
   bool WriteCopy(CKvDb* pDb, int nFlag, int nLeast, int* pnForm) const;
 
  private:

@@ -159,7 +159,9 @@ QString CCost::NextCode(CKvDb* pDb) {
   QString largest;
   if (!KvSchoolText(pDb, QStringLiteral("Select Max(KNO) From COST"), QString(), &largest))
     return QString();
-  QString code;
-  KvFormatInt(KvStrToInt(largest) + 1, &code, 2, true);
+  QString full;
+  const QString code = KvNextNumberText(KvStrToInt(largest), 2, QStringLiteral("代码"), &full);
+  if (!full.isEmpty())
+    KvMessageBox(full, KV_MB_OK | KV_MB_ICONSTOP);
   return code;
 }

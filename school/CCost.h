@@ -52,7 +52,7 @@ class CCost {
   // declined or failed, with nothing changed.
   bool Update(const CCost& read, CKvDb* pDb);
   static bool Delete(const QString& code, CKvDb* pDb, bool* pReferenced = nullptr);
-  // One more than the largest code, two digits ("00" after "99"); "" when
-  // the codes cannot be read.
+  // One more than the largest code, two digits; "" when the codes cannot
+  // be read, and "" after "99", told as "代码已到最大值99，不能再自动编号！".
   static QString NextCode(CKvDb* pDb);
 };

@@ -135,10 +135,11 @@ void CKvStdEditDlg::OnInitDialog() {
     if (m_nForm == IDD_GRADE) {
       // A grade is named by the year it starts.
       code = m_strParent + KvNowText(QStringLiteral("%Y")).right(m_nSegmentLength);
-    } else {
-      code = CStd(m_pDb, m_strParent).NextChildCode();
+    } else if (QString full; (code = CStd(m_pDb, m_strParent).NextChildCode(&full)).isEmpty() && !full.isEmpty()) {
+      // Past the level's last code the segment stays empty for the operator to type a free one.
+      KvMessageBox(full, KV_MB_OK | KV_MB_ICONSTOP);
     }
-    m_row.SetDefaults(CXxDataType::LevelOfCode(code) == CXxDataType::LevelCount());
+    m_row.SetDefaults(m_nLevel + 1 == CXxDataType::LevelCount());
     m_row.KNO = code;
   }
   showRow();

@@ -263,8 +263,8 @@ bool CKvStdEditDlg::checkSide(int side, CStd* row, int* term) {
       if (found == 0)
         return refuse(QStringLiteral("此教学班不存在!"), s.code);
       // The code itself is taken when the transfer is written.
-      if (other.NextChildCode().toLongLong() <= 0)
-        return refuse(QStringLiteral("无法在转入班产生新代码!"), s.code);
+      if (QString full; other.NextChildCode(&full).toLongLong() <= 0)
+        return refuse(full.isEmpty() ? QStringLiteral("无法在转入班产生新代码!") : full, s.code);
     } else if (found > 0) {
       return refuse(QStringLiteral("此学生已存在、代码应是转入班的未用码。可以录入转入班的代码，"
                                    "由系统自动生成新码！!"),

@@ -378,16 +378,18 @@ int CPc::MaxReceiptLines(CKvDb* pDb) {
 
 // --- Writes ---
 
-QString CPc::NextVoucherNo(int nF, const QString& year, CKvDb* pDb) {
+QString CPc::NextVoucherNo(int nF, const QString& year, CKvDb* pDb, QString* pFull) {
   std::unique_ptr<KvDbRowset> rows = KvSchoolSelectKept(pDb, LargestNumberSelect(nF), [&](KvDbStatement& statement) {
     int p = 0;
     BindLargestNumber(statement, &p, year);
   });
   if (!rows)
     return QString();
-  QString number;
-  KvFormatInt(KvStrToInt(rows->atEnd() ? QString() : KvDbTrimRight(rows->text(0))) + 1, &number, 5, true);
-  return number;
+  return NumberAfter(KvStrToInt(rows->atEnd() ? QString() : KvDbTrimRight(rows->text(0))), pFull);
+}
+
+QString CPc::NumberAfter(qint64 largest, QString* pFull) {
+  return KvNextNumberText(largest, 5, QStringLiteral("单号"), pFull);
 }
 
 QString CPc::LargestNumberSelect(int nF) {
@@ -616,16 +618,18 @@ int CPc::LoadClassVoucher(QList<CPc>* lines, CKvDb* pDb) {
   const QString klass = KvFormat(QStringLiteral("STD Like '%s' And QC=%d"), KvLikePrefix(pDb, STD), QC);
   // A new voucher of the kind: today, the next number (not reserved: the
   // save checks it), made by the current operator; -1 when the number
-  // cannot be read.
+  // cannot be read. Past the last number it has none: the save refuses
+  // unless the operator types one.
   const auto makeNew = [&](int kind, const QString& memo) {
     T = KvNowText(QStringLiteral("%Y%m%d"));
-    DH = NextVoucherNo(kind, T.left(4), pDb);
+    QString full;
+    DH = NextVoucherNo(kind, T.left(4), pDb, &full);
     Mry = KvFormat(memo, QC + 1);
     Opr0 = CurrentOperator();
     Opr1.clear();
     F = kind;
     FS = 1;
-    return DH.isEmpty() ? -1 : 0;
+    return DH.isEmpty() && full.isEmpty() ? -1 : 0;
   };
   // With lines the head becomes the first line, keeping the class code.
   // Its reviewer and maker are judged over every line of its number, so
@@ -704,8 +708,11 @@ bool CPc::SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* li
     // free number of the kind and year, under the lock.
     QString number = DH;
     KvFormatIntFrom(number, 5, false);
+    QString full;
     if (number.isEmpty())
-      number = NextVoucherNo(F, T.left(4), pDb);
+      number = NextVoucherNo(F, T.left(4), pDb, &full);
+    if (!full.isEmpty())
+      return stopAfter(&transaction, full);
     if (number.isEmpty())
       return false;
     for (CPc& line : *lines)

@@ -115,9 +115,13 @@ class CPc {
   // --- Writes ---
 
   // The next number of a kind in a year: one more than the largest stored,
-  // five digits ("00001" for the first); "" when it cannot be read. Take
-  // it under the PC lock when it is to be stored.
-  static QString NextVoucherNo(int nF, const QString& year, CKvDb* pDb);
+  // five digits ("00001" for the first); "" when it cannot be read, and
+  // "" after "99999" with *pFull (when given) set as NumberAfter sets it.
+  // Take it under the PC lock when it is to be stored.
+  static QString NextVoucherNo(int nF, const QString& year, CKvDb* pDb, QString* pFull = nullptr);
+  // The five-digit number after `largest`; "" past "99999", with *pFull
+  // (when given) set to "单号已到最大值99999，不能再自动编号！".
+  static QString NumberAfter(qint64 largest, QString* pFull);
   // The select of the largest number of a kind in the year of t, with "?"
   // for the year range (BindLargestNumber binds it from *p on), read down
   // the (F, DH) index from its end.

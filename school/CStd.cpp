@@ -271,7 +271,7 @@ int CStd::MaxCodeLen() {
   return KvStrToInt(text);
 }
 
-QString CStd::NextChildCode() {
+QString CStd::NextChildCode(QString* pFull) {
   const int level = CXxDataType::LevelOfCode(KNO);
   const int start = level == 0 ? 0 : CXxDataType::CodeLenOfLevel(level - 1);
   const QString sql = KvFormat(QStringLiteral("Select Max(Mid(KNO,%d,20)) From STD %s"), start + 1,
@@ -280,7 +280,9 @@ QString CStd::NextChildCode() {
   if (!KvSchoolText(m_pDb, sql, KvReplace(sql, QStringLiteral("Mid("), QStringLiteral("substring(")),
                     &segment))
     return QString();
-  return KNO + KvIntToText(KvStrToInt(segment) + 1, CXxDataType::CodeLenRef(level));
+  const QString what = KNO.isEmpty() ? QStringLiteral("代码") : KvFormat(QStringLiteral("“%s”的下级代码"), KNO);
+  const QString next = KvNextNumberText(KvStrToInt(segment), CXxDataType::CodeLenRef(level), what, pFull);
+  return next.isEmpty() ? QString() : KNO + next;
 }
 
 int CStd::FindStudents(QList<CStd>* rows) {

@@ -118,8 +118,9 @@ class CStd {
   int MaxCodeLen();
   // This code followed by the next number after the largest child segment,
   // zero-padded to the child level's length; "" when the largest segment
-  // cannot be read.
-  QString NextChildCode();
+  // cannot be read, and "" past the length's last number (all nines) with
+  // *pFull (when given) saying so.
+  QString NextChildCode(QString* pFull = nullptr);
   // KNO holds what was typed: digits find students by code prefix, letters
   // by the pinyin initials of their names, anything else by a part of the
   // name. With exactly one match this object becomes it; otherwise it is

@@ -50,9 +50,10 @@ bool writeTransfer(CStd* row, const CStd& source, int newTerm, CStd::Refusal* re
   if (targetClass.Count(0, -1) != 1)
     return refuse(QStringLiteral("此教学班不存在!"));
   if (target.size() == classLength) {
-    target = targetClass.NextChildCode();
+    QString full;
+    target = targetClass.NextChildCode(&full);
     if (!isStudentCode(target))
-      return refuse(QStringLiteral("无法在转入班产生新代码!"));
+      return refuse(full.isEmpty() ? QStringLiteral("无法在转入班产生新代码!") : full);
   } else if (!isStudentCode(target)) {
     return refuse(QStringLiteral("新代码不合适!"));
   } else if (CStd(pDb, target).Count(0, -1) != 0) {

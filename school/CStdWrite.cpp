@@ -104,7 +104,7 @@ bool pasteSubtree(CStd* target, const CStd& source, CStd::Refusal* refusal) {
       return refuse(refusal, QStringLiteral("目标对象“") + top.KNO + QStringLiteral("”已存在，不能覆盖！"));
     // Onto itself: a copy beside it.
     CStd parent(pDb, CStd::ParentCode(source.KNO));
-    const QString code = parent.NextChildCode();
+    const QString code = parent.NextChildCode(&refusal->message);
     if (code.isEmpty())
       return false;
     top.CopyPart(node, false);

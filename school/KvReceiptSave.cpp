@@ -319,8 +319,8 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
     if (std::fabs(lines.at(i).My) >= kZero && !lines.at(i).COST.isEmpty() &&
         !locked.itemNames.contains(lines.at(i).COST))
       return stopAfter(transaction, QStringLiteral("此收费项目不存在！"), R::kItem, int(i));
-  if (number.isEmpty())
-    KvFormatInt(largest + 1, &number, 5, true);
+  if (QString full; number.isEmpty() && (number = CPc::NumberAfter(largest, &full)).isEmpty())
+    return stopAfter(transaction, full, R::kStudent);
   for (CPc& fee : collected) {
     fee.DH = number;
     fee.LPR = prints;
@@ -380,6 +380,7 @@ KvReceiptSaveResult KvReceiptSave::Save(CPc& head, const CPc& storedHead, const 
   result.bStudentKnown = stored.nAnyTerm == 1;
   result.strStudentName = stored.strName;
   result.strStudentTel = stored.strTel;
-  KvFormatInt(std::max(largest, KvStrToInt(number)) + 1, &result.strNextNumber, 5, true);
+  // Past the last number the next receipt has none: its save tells why.
+  result.strNextNumber = CPc::NumberAfter(std::max(largest, KvStrToInt(number)), nullptr);
   return result;
 }

@@ -133,7 +133,7 @@ bool CPKDoc::PrepareOpen() {
 std::function<void()> CPKDoc::KeepFillState() {
   return [this, schedule = m_schedule, planRows = m_planRows, grid = m_grid, savedGrid = m_savedGrid,
           name = m_strName, source = m_source, catalogueRead = m_bCatalogueRead,
-          scheduleFresh = m_bScheduleFresh] {
+          scheduleFresh = m_bScheduleFresh, history = m_bHistoryAtFill] {
     m_schedule = schedule;
     m_planRows = planRows;
     m_grid = grid;
@@ -142,6 +142,7 @@ std::function<void()> CPKDoc::KeepFillState() {
     m_source = source;
     m_bCatalogueRead = catalogueRead;
     m_bScheduleFresh = scheduleFresh;
+    m_bHistoryAtFill = history;
   };
 }
 
@@ -193,7 +194,9 @@ bool CPKDoc::FillRows() {
       m_grid.LoadByKeys(m_schedule, m_pDb, &read);
       m_grid.STD = klass;
     }
-    ok = ok && read;
+    const int later = KvPkLaterPlanExists(m_grid.Y, m_grid.QC, m_grid.T, true, m_pDb);
+    m_bHistoryAtFill = later > 0;
+    ok = ok && read && later >= 0;
     if (!ok) {
       m_savedGrid = m_grid;
       return false;
@@ -319,7 +322,8 @@ bool CPKDoc::SaveRows() {
   if (!grid.CheckAgainstPlan(m_schedule, m_planRows, source))
     return false;
   // The rows and their log entry go together or not at all. While the
-  // count question was open another workstation may have deleted the class
+  // count question was open another workstation may have set up a later
+  // plan version, which makes this one history, or deleted the class
   // or given it another code, changed its plan or the term's schedule, or
   // given its teacher or room another class at the same time: under the
   // locks on the plan and on PK the class must still be in the tree (the
@@ -350,7 +354,9 @@ bool CPKDoc::SaveRows() {
         refusal = QStringLiteral("作息时间表已被其他窗口或工作站修改，请刷新后重新输入！");
       return same == 1;
     };
-    if (!trans.IsActive() || !CWkjhRec::LockPlanAndTimetable(m_pDb) || !classStored() || !planUnchanged() ||
+    if (!trans.IsActive() || !CWkjhRec::LockPlanAndTimetable(m_pDb) ||
+        !KvPkStillLatestPlan(m_grid.Y, m_grid.QC, m_grid.T, m_pDb, trans, "非最后一次计划，不能保存！") ||
+        !classStored() || !planUnchanged() ||
         !scheduleUnchanged() ||
         !grid.CheckAgainstPlan(m_schedule, m_planRows, source, &refusal) || !grid.Save(m_grid, m_pDb, &refusal) ||
         !KvPkInsertLog(m_pDb, 4,
@@ -463,9 +469,15 @@ bool CPKDoc::DeleteTimetables() {
     return false;
   if (KvMessageBox(QStringLiteral("真的要删除吗？"), KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
     return false;
+  // The operator chose to delete what the window showed: a version it read
+  // as history may go, but one that became history since (a later plan
+  // version set up meanwhile) is not the one he meant to clear.
   KvDbTransaction trans(*m_pDb);
   CPkGrid rows(m_grid.Y, m_grid.QC, m_grid.T, m_grid.STD);
-  return trans.IsActive() && rows.DeleteVersionRows(m_pDb) &&
+  return trans.IsActive() && CWkjhRec::LockPlanAndTimetable(m_pDb) &&
+         (m_bHistoryAtFill ||
+          KvPkStillLatestPlan(m_grid.Y, m_grid.QC, m_grid.T, m_pDb, trans, "非最后一次计划，不能删除！")) &&
+         rows.DeleteVersionRows(m_pDb) &&
          KvPkInsertLog(m_pDb, 4,
                        KvFormat("删除%s%s年%s季学期(%s)课表", m_strName, m_grid.Y, KvPkSeason(m_grid.QC), m_grid.T)) &&
          trans.Commit();

@@ -86,7 +86,8 @@ class CPKDoc : public CKvDoc {
   void Arrange();
   // After asking, deletes the version's timetables under the code with its
   // log entry (one transaction); true when deleted (the caller then shows
-  // what is stored).
+  // what is stored). A version the window read as history may be deleted;
+  // one that became history since the window read is refused.
   bool DeleteTimetables();
 
   CWktRec m_schedule;
@@ -112,4 +113,6 @@ class CPKDoc : public CKvDoc {
   // The schedule was just read by the opening: the first filling does not
   // read it again.
   bool m_bScheduleFresh = false;
+  // Whether a later plan version existed when the window read its rows.
+  bool m_bHistoryAtFill = false;
 };

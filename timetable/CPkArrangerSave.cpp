@@ -13,6 +13,7 @@
 #include "timetable/CWkjhRec.h"
 #include "timetable/CWktRec.h"
 #include "timetable/KvPkCheckSource.h"
+#include "timetable/KvPkDocSupport.h"
 #include "timetable/KvPkLessonInsert.h"
 
 #include <QSet>
@@ -131,6 +132,12 @@ bool CPkArranger::SaveResult() {
 
   KvDbTransaction trans(*m_pDb);
   if (!trans.IsActive() || !CWkjhRec::LockPlanAndTimetable(m_pDb))
+    return false;
+  // A later plan version set up while the questions were open makes this
+  // one history: its lessons would be stored where every window opens them
+  // read-only. Asked before the shortcut on the data file's change mark:
+  // a version set up before the run's first read leaves the mark unmoved.
+  if (!KvPkStillLatestPlan(m_year, m_term, m_date, m_pDb, trans, "非最后一次计划，不能保存！"))
     return false;
   // A class deleted or given another code meanwhile would leave its
   // lessons under a code no class has. The tree's delete and recode lock

@@ -57,8 +57,10 @@ QList<QStringList> Select(CKvDb* pDb, const QString& sql, int nColumns, bool* pR
 
 QString NextCode(CKvDb* pDb, const QString& table, int width) {
   const QString last = pDb->LookupText(KvFormat("Max(KNO) From %s", table));
-  QString code;
-  KvFormatInt(KvStrToInt(last) + 1, &code, width, true);
+  QString full;
+  const QString code = KvNextNumberText(KvStrToInt(last), width, QStringLiteral("代码"), &full);
+  if (!full.isEmpty())
+    KvMessageBox(full, KV_MB_OK | KV_MB_ICONSTOP);
   return code;
 }
 

@@ -34,7 +34,8 @@ namespace KvPkCatalogTable {
 QList<QStringList> Select(CKvDb* pDb, const QString& sql, int nColumns, bool* pRead = nullptr);
 
 // The largest code of the table read as a number, plus one, zero-padded to
-// the width; a longer number keeps its last `width` digits.
+// the width; past the width's last number "", told as "代码已到最大值<the
+// nines>，不能再自动编号！".
 QString NextCode(CKvDb* pDb, const QString& table, int width);
 
 // Runs the insert and makes sure the code is there exactly once; otherwise

@@ -4,7 +4,9 @@
 #include "core/CKvDb.h"
 #include "core/CKvQuery.h"
 #include "core/KvDate.h"
+#include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
+#include "core/KvMessage.h"
 #include "core/KvText.h"
 #include "school/CStd.h"
 #include "timetable/CWkjhRec.h"
@@ -36,6 +38,17 @@ int KvPkLaterPlanExists(const QString& year, int term, const QString& date, bool
   if (latest.T > date)
     return 1;
   return bSameDateCounts && latest.T == date && (latest.Y != year || latest.QC != term) ? 1 : 0;
+}
+
+bool KvPkStillLatestPlan(const QString& year, int term, const QString& date, CKvDb* pDb, KvDbTransaction& trans,
+                         const char* refusal) {
+  const int later = KvPkLaterPlanExists(year, term, date, true, pDb);
+  if (later == 0)
+    return true;
+  trans.Rollback();
+  if (later > 0)
+    KvMessageBox(QString::fromUtf8(refusal), KV_MB_OK | KV_MB_ICONSTOP);
+  return false;
 }
 
 bool KvPkReadNodePath(const QString& code, QString* path, CKvDb* pDb) {

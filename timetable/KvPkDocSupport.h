@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class CKvDb;
+class KvDbTransaction;
 
 // Gives the list exactly `count` entries (all empty but the data file's
 // year and "yyyy0301" when it had another size), then a term other than 0
@@ -20,6 +21,14 @@ void KvPkNormalizeOpenArgs(QStringList& args, int count);
 // bSameDateCounts a version of the same date in another year or term is
 // later too.
 int KvPkLaterPlanExists(const QString& year, int term, const QString& date, bool bSameDateCounts, CKvDb* pDb);
+
+// Under the locks of a timetable write (WKJH held): true when no plan
+// version later than (year, term, date) has been set up, by the plan
+// editor's rule (KvPkLaterPlanExists with bSameDateCounts). Otherwise the
+// transaction is rolled back and then, when the versions could be read,
+// `refusal` is shown (stop icon).
+bool KvPkStillLatestPlan(const QString& year, int term, const QString& date, CKvDb* pDb, KvDbTransaction& trans,
+                         const char* refusal);
 
 // The names from the unit down to the node joined with "/" (a missing
 // ancestor shown by its code, empty when the node itself is missing), read

@@ -163,6 +163,11 @@ TEST_P(KvTemplateListTest, AddingACopyTakesTheNextNumberAndThePrefixOnce) {
   select({{300, 0}});
   list().OnAddTemplate();
   EXPECT_EQ(list().GetItemCount() + recorder.messages().size(), 6);  // no new row, one message
+  // A copy stored at the top of the column's range: the next is refused, never wrapped onto copy 2.
+  ASSERT_TRUE(store(300, 0, QStringLiteral("收费表"), 0) && store(300, 2147483647, QStringLiteral("顶")));
+  const QStringList before = KvTemplateRows(appDb());
+  list().OnAddTemplate();
+  EXPECT_TRUE(KvTemplateRows(appDb()) == before && recorder.messages().last().text == QStringLiteral("模板号300的复件序号已到2147483647，不能再增加复件！"));
 }
 
 TEST_P(KvTemplateListTest, DeletingRemovesOnlyCopiesAndForgetsHowTheyOpened) {

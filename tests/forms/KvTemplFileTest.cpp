@@ -254,6 +254,17 @@ TEST_P(KvTemplFileTest, FilesOfOtherYearsImportAndFilesOfOtherKindsAreRefused) {
     EXPECT_EQ(messageTexts(recorder), QStringList{bad});
     EXPECT_EQ(KvTemplateRows(appDb()), before);
   }
+  // A template numbered above, then below, the range the program gives: the file refused, nothing stored.
+  header.signature = QString::fromLatin1(kKvArchiveSignature);
+  for (const int nForm : {2147483647, -1}) {
+    QBuffer out;
+    ASSERT_TRUE(KvSampleTemplate(QStringLiteral("越界")).Write(&source.db(), 300, nForm, 1) && out.open(QIODevice::WriteOnly) &&
+                KvWriteArchive(source.db(), header, &out) && writeFile(m_files.path, out.data()) && KvDeleteForms(300, nForm, &source.db()));
+    recorder.clear();
+    list().ExecuteCmd(KV_CMD_IMPORT_STRUCTURE);
+    EXPECT_EQ(messageTexts(recorder), QStringList{QStringLiteral("文档模板(300-%1)的序号不在0至99999之间，不能载入！").arg(nForm)});
+    EXPECT_EQ(KvTemplateRows(appDb()), before);
+  }
   EXPECT_TRUE(tempFolderEmpty());
 }
 

@@ -21,7 +21,9 @@ TEST_P(CCostTest, CodesAreProposedAndTakenOnce) {
   EXPECT_EQ(loaded.Load(QStringLiteral("03"), pdb()), 1);
   EXPECT_EQ(loaded.NT, QStringLiteral("O'Neil"));
   AddItem(QStringLiteral("99"), QStringLiteral("杂费"));
-  EXPECT_EQ(CCost::NextCode(pdb()), QStringLiteral("00"));
+  KvMessageRecorder recorder;
+  EXPECT_EQ(CCost::NextCode(pdb()), QString());
+  EXPECT_EQ(recorder.last(), QStringLiteral("代码已到最大值99，不能再自动编号！"));
   QList<CCost> all;
   EXPECT_EQ(CCost::SelectAll(&all, pdb()), 2);
   EXPECT_EQ(all.last().KNO, QStringLiteral("99"));

@@ -46,6 +46,11 @@ TEST_P(CPcTest, NumbersRestartEachYearPerKind) {
   EXPECT_EQ(CPc::NextVoucherNo(-1, QStringLiteral("2005"), pdb()), QStringLiteral("00313"));
   EXPECT_EQ(CPc::NextVoucherNo(-1, QStringLiteral("2006"), pdb()), QStringLiteral("00001"));
   EXPECT_EQ(CPc::NextVoucherNo(1, QStringLiteral("2005"), pdb()), QStringLiteral("00001"));
+  AddLine(QStringLiteral("010201001"), QStringLiteral("01"), 0, -1, 10, QStringLiteral("20051230"),
+          QStringLiteral("99999"));
+  QString full;
+  EXPECT_TRUE(CPc::NextVoucherNo(-1, QStringLiteral("2005"), pdb(), &full).isEmpty());
+  EXPECT_EQ(full, QStringLiteral("单号已到最大值99999，不能再自动编号！"));
 }
 
 TEST_P(CPcTest, AReceiptNumberIsStoredOnce) {

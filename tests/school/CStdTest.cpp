@@ -87,6 +87,10 @@ TEST_P(CStdTest, TreeQueries) {
   EXPECT_EQ(CStd(pdb(), QStringLiteral("0102")).NextChildCode(), QStringLiteral("010208"));
   EXPECT_EQ(CStd(pdb(), QStringLiteral("010202")).NextChildCode(), QStringLiteral("010202002"));
   EXPECT_EQ(CStd(pdb(), QStringLiteral("010207")).NextChildCode(), QStringLiteral("010207001"));
+  AddNode(QStringLiteral("010299"), QStringLiteral("末班"));
+  QString full;
+  EXPECT_TRUE(CStd(pdb(), QStringLiteral("0102")).NextChildCode(&full).isEmpty());
+  EXPECT_EQ(full, QStringLiteral("“0102”的下级代码已到最大值99，不能再自动编号！"));
   EXPECT_EQ(CStd(pdb(), QStringLiteral("0102")).MaxCodeLen(), 9);
 }
 

@@ -150,6 +150,16 @@ TEST_P(KvReceiptSaveTest, SavesNumbersAndLogs) {
   EXPECT_EQ(recorder.texts().mid(recorder.texts().size() - 2),
             (QStringList{"“00020”已被复核，不能删除！", "无法修改！"}));
   EXPECT_EQ(State(), before);
+  // After the last number nothing is proposed, and a receipt without a number is refused.
+  AddLine(QStringLiteral("010201001"), QStringLiteral("03"), 1, 1, 10, QStringLiteral("20240901"),
+          QStringLiteral("00001"));
+  m_head.DH = QStringLiteral("99999");
+  result = Save({line(QStringLiteral("03"), 5)});
+  EXPECT_TRUE(result.bSaved && result.strNextNumber.isEmpty());
+  const QStringList atTop = State();
+  m_head.DH.clear();
+  EXPECT_TRUE(!Save({line(QStringLiteral("03"), 5)}).bSaved && State() == atTop);
+  EXPECT_EQ(recorder.last(), QStringLiteral("单号已到最大值99999，不能再自动编号！"));
 }
 
 TEST_P(KvReceiptSaveTest, PaymentMadeMeanwhileRefusesAnOverpayment) {

@@ -16,6 +16,7 @@
 #include "forms/CFormDataType.h"
 #include "print/KvPdfReadBack.h"
 #include "print/KvPrintTestSupport.h"
+#include "support/KvStationInFlight.h"
 #include "timetable/CPKDoc.h"
 #include "timetable/CPKTreeView.h"
 #include "timetable/CPKView.h"
@@ -246,16 +247,18 @@ TEST_P(CPKDocTest, HandSaveRefusesClashesInEveryWeekKindAndKeepsTheEdit) {
     EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty());
     ASSERT_TRUE(other.Execute(plan.arg(QStringLiteral("0001"))));
   }
-  // The class recoded, then deleted, at another workstation meanwhile: refused, nothing stored.
-  const char* gone[][2] = {
-      {"Update STD Set KNO='010109' Where KNO='010101'", "Update STD Set KNO='010101' Where KNO='010109'"},
-      {"Delete From STD Where KNO='010101'", "Insert Into STD(KNO,NA) Values('010101','1班')"}};
-  for (const auto& [change, undo] : gone) {
+  // The class recoded, deleted, a later plan version set up, each still in flight at another workstation when the count question is answered: waited for, then seen; refused, nothing stored.
+  const char* gone[][3] = {
+      {"Update STD Set KNO='010109' Where KNO='010101'", "Update STD Set KNO='010101' Where KNO='010109'", "“010101”已不存在，不能保存！"},
+      {"Delete From STD Where KNO='010101'", "Insert Into STD(KNO,NA) Values('010101','1班')", "“010101”已不存在，不能保存！"},
+      {kLaterPlan, kLaterPlanGone, "非最后一次计划，不能保存！"}};
+  for (const auto& [change, undo, refusal] : gone) {
+    std::unique_ptr<KvStationInFlight> station;
     KvScriptedAnswers answers;
-    answers.onQuestion = [&] { EXPECT_TRUE(other.Execute(QString::fromUtf8(change))); };
+    answers.onQuestion = [&] { station = std::make_unique<KvStationInFlight>(testDb(), QStringList{"STD", "PC", "WKJH", "SBTTCHR", "PK"}, QStringList{QString::fromUtf8(change)}); };
     EXPECT_FALSE(doc->Save());
-    EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("“010101”已不存在，不能保存！")});
-    EXPECT_TRUE(ClassRows(QStringLiteral("010101")).isEmpty() && other.Execute(QString::fromUtf8(undo)));
+    EXPECT_EQ(answers.Stops(), QStringList{QString::fromUtf8(refusal)});
+    EXPECT_TRUE(station && station->Committed() && ClassRows(QStringLiteral("010101")).isEmpty() && other.Execute(QString::fromUtf8(undo)));
   }
   // The term without lessons, Wednesday's first period closed at another
   // workstation meanwhile: refused too.
@@ -306,6 +309,10 @@ TEST_P(CPKDocTest, HandSaveAndDeleteAreAllOrNothing) {
             0);
   EXPECT_EQ(ClassRows(QStringLiteral("010101")).size(), 3);
 
+  // A later plan version set up since the window read: the delete refused, nothing deleted.
+  ASSERT_TRUE(pdb()->Execute(QString::fromLatin1(kLaterPlan)));
+  EXPECT_FALSE(doc->DeleteTimetables());
+  EXPECT_TRUE(answers.Stops().endsWith(QStringLiteral("非最后一次计划，不能删除！")) && ClassRows(QStringLiteral("010101")).size() == 3 && pdb()->Execute(QString::fromLatin1(kLaterPlanGone)));
   // The grade's delete removes every class's timetable under it.
   AddLesson(QStringLiteral("010102"), 4, 'C', 2, QStringLiteral("0001"), QStringLiteral("0001"));
   ASSERT_TRUE(doc->SelectKey(QStringLiteral("0101")));
@@ -427,6 +434,7 @@ TEST_P(CPKDocTest, ArrangeComesFromThreePlacesAndAsksAboutEditsFirst) {
   KvScriptedAnswers answers;
   tree->ExecuteCmd(KV_CMD_ARRANGE);
   EXPECT_TRUE(answers.texts.isEmpty());
+  EXPECT_TRUE(doc->DeleteTimetables() && AllRows().isEmpty());
 }
 
 TEST_P(CPKDocTest, TeacherAndRoomPagesShowClassesReadOnly) {

@@ -51,7 +51,7 @@ TEST_P(KvPkEngineTest, DaysStartAfterTheTeachersLastBusyDay) {
                                    QStringLiteral("5: . . . . | . . . .")}));
 
   // During the save question, at another workstation or in another window on the same connection: the
-  // teacher taken on Thursday outside the selection, the class's teacher changed, the class recoded.
+  // teacher taken on Thursday outside the selection, the class's teacher changed, the class recoded, a later plan version set up.
   CKvDb other;
   ASSERT_TRUE(testDb().OpenAnother(other));
   const QStringList before = Class1();
@@ -59,7 +59,8 @@ TEST_P(KvPkEngineTest, DaysStartAfterTheTeachersLastBusyDay) {
       {"Insert Into PK(Y,QC,T,STD,WK,DT,DN,DS,SBT,TCHR,PUBRM) Values('2024','1','20240901','020101','4','B','1','0','0006','0001','')",
        "Delete From PK Where STD='020101' And WK='4'", "<课1>不能排在：星期四早上第1节！任课教师王芳此时在<(020101)分校1班>有课"},
       {"Update SBTTCHR Set TCHR='0002'", "Update SBTTCHR Set TCHR='0001'", "1班的教学计划已被其他窗口或工作站修改，请重新排课！"},
-      {"Update STD Set KNO='010109' Where KNO='010101'", "Update STD Set KNO='010101' Where KNO='010109'", "“010101”已不存在，请重新排课！"}};
+      {"Update STD Set KNO='010109' Where KNO='010101'", "Update STD Set KNO='010101' Where KNO='010109'", "“010101”已不存在，请重新排课！"},
+      {kLaterPlan, kLaterPlanGone, "非最后一次计划，不能保存！"}};
   for (const auto& [change, undo, refusal] : cases)
     for (CKvDb* station : {&other, pdb()}) {
       KvScriptedAnswers answers;

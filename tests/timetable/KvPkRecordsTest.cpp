@@ -84,7 +84,9 @@ TEST_P(KvPkRecordsTest, NextCodesCountOnFromTheLargest) {
   AddCourse(QStringLiteral("0041"), QStringLiteral("甲"));
   EXPECT_EQ(CSbtTable::NextCode(pdb()), QStringLiteral("0042"));
   AddCourse(QStringLiteral("9999"), QStringLiteral("乙"));
-  EXPECT_EQ(CSbtTable::NextCode(pdb()), QStringLiteral("0000"));
+  KvMessageRecorder recorder;
+  EXPECT_EQ(CSbtTable::NextCode(pdb()), QString());
+  EXPECT_EQ(recorder.last(), QStringLiteral("代码已到最大值9999，不能再自动编号！"));
   AddRoom(QStringLiteral("006"), QStringLiteral("丙"));
   EXPECT_EQ(CPubRmTable::NextCode(pdb()), QStringLiteral("007"));
 }

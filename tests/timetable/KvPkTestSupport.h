@@ -25,6 +25,9 @@ class KvPkTestApp : public KvModuleTestApp {
 inline const QString kYear = QStringLiteral("2024");
 inline const QString kDate = QStringLiteral("20240901");
 constexpr int kTerm = 1;
+// A later plan version of the grade (the plan editor's insert), and its removal.
+constexpr char kLaterPlan[] = "Insert Into WKJH(Y,QC,T,STD,SBT,NU,CN,CL,WTN0,WTN1,NT) Values('2024','1','20241101','0101','0001',1,1,'1','','','')";
+constexpr char kLaterPlanGone[] = "Delete From WKJH Where T='20241101'";
 
 class KvPkDbTest : public KvModuleDbTest {
  protected:
