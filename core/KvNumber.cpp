@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -135,6 +136,16 @@ double KvTextToDouble(const QString& text) {
   if (ec != std::errc())
     return 0.0;  // "-", "." and the like hold no digits
   return value;
+}
+
+bool KvReadTypedNumber(const QString& text, int maxIntDigits, int maxDecimals, double* value) {
+  *value = 0.0;
+  if (text.isEmpty())
+    return true;
+  if (!KvIsNumberText(text, maxIntDigits, maxDecimals) || std::none_of(text.begin(), text.end(), isDigit))
+    return false;
+  *value = KvTextToDouble(text);
+  return true;
 }
 
 bool KvFormatInt(int value, QString* out, int width, bool keepZero) {

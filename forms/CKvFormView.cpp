@@ -392,14 +392,16 @@ bool CKvFormView::CommitCell(int nRow, int nCol, const QString& area, const QStr
   QString old, type;
   int limit1 = -1, limit2 = -1;
   GetCellValue(nRow, nCol, area, old, type, limit1, limit2);
-  if (text == old)
+  // The cell stores the text its check judged.
+  const QString judged = KvJudgedText(text, type);
+  if (judged == old)
     return true;
   if (!m_bEditable || !CanEditCell(nRow, nCol, area))
     return false;
-  if (!KvCheckTypeSpec(text, QString(), 0, type, limit1, limit2))
+  if (!KvCheckTypeSpec(judged, QString(), 0, type, limit1, limit2))
     return false;
-  SetCellValue(nRow, nCol, area, text);
-  OnCellChanged(text, nRow, nCol, area);
+  SetCellValue(nRow, nCol, area, judged);
+  OnCellChanged(judged, nRow, nCol, area);
   PushUndo(KvCellEdit(nCaretBefore, nRow, nCol, area, old));
   m_bChanged = true;
   // The editor over the cell shows what is stored now.
@@ -424,6 +426,9 @@ bool CKvFormView::CommitEditor() {
   }
   m_bEditDirty = false;
   m_nStepCaret = m_pEditor->cursorPosition();
+  // A text stored as judged (without its separators) is shown so.
+  if (ReadCell(m_editCell.row, m_editCell.column, KvGridAreaName(m_editCell.area)) != text)
+    updateEditor();
   KvCommandsChanged();
   return true;
 }

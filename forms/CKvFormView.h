@@ -302,6 +302,11 @@ class CKvFormView : public QAbstractScrollArea,
   CKvEdit* Editor() const { return m_pEditor; }
 
  protected:
+  // A block command's write of one cell (a paste, a delete, 替换): checked
+  // as cellTakes, stored as judged and reported (OnCellChanged). False when
+  // the cell refused it; it stays out of undo.
+  bool writeBlockCell(int row, int column, const QString& area, const QString& text,
+                      KvPasteRefusal* refusal = nullptr);
   // Takes a layout: title, shown columns, notes, column heads and options.
   void SetLayout(const QString& title, const QList<KvGridColumn>& columns, const QList<KvHeadNote>& notes,
                  const QList<KvTopWord>& blocks, int headRows, int options);
@@ -360,13 +365,11 @@ class CKvFormView : public QAbstractScrollArea,
   void executeEditCmd(int id);
   // Whether a cell may be written and its input type takes `insert` put
   // into `current` at `position`. A refusal of the input type is noted in
-  // `refusal` when one is given.
+  // `refusal` when one is given; `judged`, when given, receives the insert
+  // as the check judged it (KvJudgedText).
   bool cellTakes(int row, int column, const QString& area, const QString& insert,
-                 const QString& current = QString(), int position = 0, KvPasteRefusal* refusal = nullptr);
-  // A block command's write of one cell: checked as cellTakes, stored and
-  // reported (OnCellChanged). False when the cell refused it.
-  bool writeBlockCell(int row, int column, const QString& area, const QString& text,
-                      KvPasteRefusal* refusal = nullptr);
+                 const QString& current = QString(), int position = 0, KvPasteRefusal* refusal = nullptr,
+                 QString* judged = nullptr);
   // Tells the paste's refusals, if any, under the current cell.
   void tellRefusal(const KvPasteRefusal& refusal);
   // Removes the characters selected inside the current cell; false when

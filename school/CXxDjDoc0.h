@@ -63,11 +63,18 @@ class CXxDjDoc0 : public CKvDoc {
   bool SaveRows() override;
   bool HasUnsavedEdits(QString& reason) override;
   void GetSummaryText(QString& out, int nRows) override;
+  // An item cell takes a blank or a number of the column's digits and
+  // decimals; the other columns take any text.
+  bool CheckCellText(int nRow, int nColumn, const QString& text, QString& outText) override;
   void BuildPrintMacros() override;
 
   // The fee-item code of a column (its formula's last field) when it is a
   // fee-item column; empty otherwise.
   QString ItemCodeOf(int nColumn) const;
+  // The amount an item cell's text holds, read as the save reads it: a
+  // blank is no amount (0); false for a text that is not a number of the
+  // column's digits and decimals ("-" and "." alone, separators, letters).
+  bool ReadItemAmount(int nColumn, const QString& text, double* amount) const;
   // Whether the current operator may edit the open voucher: not reviewed,
   // made by the operator, a term chosen, a due or paid voucher (not the
   // paid summary).
