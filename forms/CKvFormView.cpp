@@ -261,8 +261,8 @@ void CKvFormView::RecalcScroll(bool bInvalidate) {
     viewport()->update();
 }
 
-QRect CKvFormView::windowRect(KvGridArea area, int row, int column) const {
-  QRect rect = m_model.CellRect(area, row, column);
+QRect CKvFormView::windowRect(KvGridArea area, int row, int column) {
+  const QRect rect = CellPlace(area, row, column);
   if (rect.isEmpty())
     return rect;
   const bool columnArea =
@@ -273,7 +273,7 @@ QRect CKvFormView::windowRect(KvGridArea area, int row, int column) const {
 
 void CKvFormView::EnsureCellVisible() {
   const KvGridCell cell = m_model.Current();
-  const QRect rect = m_model.CellRect(cell.area, cell.row, cell.column);
+  const QRect rect = CellPlace(cell.area, cell.row, cell.column);
   if (rect.isEmpty())
     return;
   QScrollBar* vertical = verticalScrollBar();
@@ -499,9 +499,9 @@ void CKvFormView::positionEditor() {
   m_pEditor->setGeometry(rect.adjusted(2, 2, -1, -1));
 }
 
-QRect CKvFormView::noteBox(const KvGridCell& cell) const {
+QRect CKvFormView::noteBox(const KvGridCell& cell) {
   const bool bTail = cell.area == KvGridArea::Foot;
-  QRect box = m_model.CellRect(cell.area, cell.row, cell.column);
+  QRect box = CellPlace(cell.area, cell.row, cell.column);
   const int note = m_model.NoteIndex(bTail, cell.row, cell.column);
   const int length = note >= 0 ? m_model.Notes().at(note).EditLength() : 0;
   if (length <= 0)
