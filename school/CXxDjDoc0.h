@@ -24,6 +24,8 @@
 //   student moved in from another class) is written back exactly as read.
 // - Every amount the sheet shows is saved or the save is refused: one for
 //   a student or under an item deleted meanwhile refuses under the lock.
+//   The save checks every item cell before it reads one (CheckAllCells): a
+//   text that is not a number refuses it with the cell named.
 // - A save that fails leaves both heads as they were; one that succeeds
 //   makes them equal.
 
