@@ -272,11 +272,11 @@ class CKvFormView : public QAbstractScrollArea,
   void DrawNoteRow(QPainter& painter, const KvGridModel& model, const KvGridPass& pass, bool bTail,
                    int nRow);
   // The places of a HEAD or FOOT row's notes, in the form's coordinates, for
-  // text measured on the device: a note stands at its own place unless the
-  // text of a note before it runs past that note's own frame (a long unit
-  // name); it then starts two blanks after that text, so that notes never
-  // print over each other. The drawing, the hit test and the editor all
-  // take the notes' places from here.
+  // text measured on the device: a note stands in its own frame unless the
+  // text before it runs into that frame (a long unit name); the frame then
+  // moves to two blanks after that text, so that notes never print over
+  // each other. The drawing, the hit test and the editor all take the
+  // notes' places from here.
   QList<KvNotePlace> NotePlaces(const KvGridModel& model, const KvGridPass& pass, const QPaintDevice* device,
                                 bool bTail, int nRow);
   // A cell's rectangle in the form's coordinates as the window shows it: a

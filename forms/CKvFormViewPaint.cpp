@@ -148,18 +148,25 @@ QList<KvNotePlace> CKvFormView::NotePlaces(const KvGridModel& model, const KvGri
   const int height = model.RowPitch(area);
   const int pad = model.Metrics().pad;
   QList<KvNotePlace> places;
-  // Where the text that ran past its note's frame ends, two blanks on.
+  // Where the text before the note ends; an empty note moved right keeps
+  // its frame's width.
   int textEnd = 0;
   for (int cell = 0; cell < model.NoteCellCount(bTail, nRow); ++cell) {
     const int note = model.NoteIndex(bTail, nRow, cell);
-    const int left = qMax(model.NoteLeft(bTail, nRow, cell), textEnd);
-    KvNotePlace place{QRect(left, top, qMax(model.NoteRight(bTail, nRow, cell), left) - left, height), {}};
+    const int own = model.NoteLeft(bTail, nRow, cell);
+    const int width = model.NoteRight(bTail, nRow, cell) - own;
+    // A note moves right, two blanks after a text that runs into its frame.
+    const int left = textEnd > own ? textEnd + metrics.horizontalAdvance(QStringLiteral("  ")) : own;
+    KvNotePlace place{QRect(left, top, width, height), {}};
     if (!pass.overlay || model.Notes().at(note).bIsUse)
       place.text = FilterText(GetDisplayText(nRow, cell, area), pass);
-    if (!place.text.isEmpty()) {
-      const int end = left + pad + metrics.horizontalAdvance(place.text);
-      textEnd = end > left + place.rect.width() ? end + metrics.horizontalAdvance(QStringLiteral("  ")) : 0;
-    }
+    if (!place.text.isEmpty())
+      textEnd = left + pad + metrics.horizontalAdvance(place.text);
+    else if (left > own)
+      textEnd = left + width;
+    // A frame ends where the next note starts.
+    if (cell > 0)
+      places.last().rect.setRight(left - 1);
     places.append(place);
   }
   return places;
