@@ -176,8 +176,7 @@ TEST_F(CForthViewTest, AnAcceptedCommitIsStoredReportedAndUndoable) {
   // Undo and redo report the text they write back as an edit does.
   EXPECT_EQ(doc.afterEdits, (QStringList{"1,3,1300", "1,3,1200.00", "1,3,1300"}));
 
-  // A "DOUBLE" column (a stored definition may have one) keeps the number
-  // its check judged: without the thousands separators.
+  // A "DOUBLE" column (a stored layout's) keeps the number as judged.
   doc.m_formEntry.formulas[4].sFormula = QStringLiteral("住宿费/DOUBLE/RIGHT/0010/0/02");
   view->InitLayout();
   ASSERT_TRUE(view->CommitCell(1, 4, kText, QStringLiteral("1,250"), 0));
@@ -404,8 +403,7 @@ TEST_F(CForthViewTest, ReplaceWritesEveryEditableMatchingCell) {
   view->m_strReplaceFind = QStringLiteral("春季");
   EXPECT_EQ(view->ReplaceAll(), 0);
   EXPECT_EQ(messages.last(), QStringLiteral("没有查找到含 “春季”的项！"));
-  // Each replacement takes its column's check; the cells that refuse keep
-  // their text and are counted.
+  // Each replacement takes its column's check; refused cells are counted.
   view->m_strReplaceFind = QStringLiteral("1200.00");
   view->m_strReplaceWith = QStringLiteral("1,250.00");
   EXPECT_EQ(view->ReplaceAll(), 0);
