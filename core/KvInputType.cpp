@@ -125,14 +125,17 @@ bool checkString(const QString& candidate, const QString& insert, const QString&
 }
 }  // namespace
 
+QString KvJudgedText(const QString& text, const QString& type) {
+  // Thousands separators typed or pasted into a "DOUBLE" field.
+  return type.startsWith(u"DOUBLE") ? QString(text).remove(u',') : text;
+}
+
 bool KvCheckTypeSpec(const QString& insert, const QString& current, int position, const QString& type,
                      int limit1, int limit2) {
-  QString text = insert;
+  const QString text = KvJudgedText(insert, type);
   QString typeText = type;
-  if (typeText.startsWith(u"DOUBLE")) {
+  if (typeText.startsWith(u"DOUBLE"))
     typeText = QStringLiteral("NUMBER") + typeText.mid(6);
-    text.remove(u',');  // thousands separators typed or pasted
-  }
   if (text.isEmpty())
     return true;
   if (typeText == u"MDBSTRING")

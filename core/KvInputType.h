@@ -23,6 +23,11 @@
 bool KvCheckTypeSpec(const QString& insert, const QString& current, int position, const QString& type,
                      int limit1, int limit2);
 
+// The text the check of `type` judges: for "DOUBLE" the text without its
+// thousands separators, else the text itself. A field stores this text, so
+// that what is read from it later is what was checked.
+QString KvJudgedText(const QString& text, const QString& type);
+
 // Whether the first character of `character` belongs to a set word: "NOT"
 // (every character), "UPPERCHAR", "LOWERCHAR", "SPACE", "DIGIT", "ASCII",
 // "CHAR_DIGIT", "CHAR" (keywords that apply to ASCII characters), or else a

@@ -138,6 +138,16 @@ double KvTextToDouble(const QString& text) {
   return value;
 }
 
+bool KvReadTypedNumber(const QString& text, int maxIntDigits, int maxDecimals, double* value) {
+  *value = 0.0;
+  if (text.isEmpty())
+    return true;
+  if (!KvIsNumberText(text, maxIntDigits, maxDecimals) || std::none_of(text.begin(), text.end(), isDigit))
+    return false;
+  *value = KvTextToDouble(text);
+  return true;
+}
+
 bool KvFormatInt(int value, QString* out, int width, bool keepZero) {
   if (value == 0 && !keepZero) {
     if (out)

@@ -26,6 +26,12 @@ int KvStrToLong(const QString& text, int defaultValue = 0);
 // Never uses the user's locale.
 double KvTextToDouble(const QString& text);
 
+// Reads a number the operator typed, strictly: the empty text is no number
+// (0); any other text must hold a digit and pass KvIsNumberText with the
+// limits. False for every other text ("-", "." and "-." alone, thousands
+// separators, letters), with *value 0. KvTextToDouble is for stored data.
+bool KvReadTypedNumber(const QString& text, int maxIntDigits, int maxDecimals, double* value);
+
 // Reads the integer at the start of the text as a C "%d" read does: leading
 // white space skipped, an optional sign, then digits; the rest is ignored.
 // 0 when there are no digits; clamped to the int range.

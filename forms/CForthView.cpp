@@ -1,5 +1,6 @@
 #include "forms/CForthView.h"
 
+#include "core/KvInputType.h"
 #include "core/KvNumber.h"
 #include "forms/CKvDoc.h"
 #include "forms/KvColumnDef.h"
@@ -134,10 +135,8 @@ void CForthView::GetCellValue(int nRow, int nCol, const QString& area, QString& 
       const KvGridColumn& column = m_model.Columns().at(nCol);
       type = column.valueType;
       if (column.IsNumber()) {
-        // The edit width holds the digits, the point and the decimals.
-        const int decimals = qMax(0, column.nMore);
-        nLimit1 = column.editWidth > 0 ? qMax(1, column.editWidth - (decimals > 0 ? decimals + 1 : 0)) : 0;
-        nLimit2 = decimals;
+        nLimit1 = m_pDoc->m_formEntry.formulas.at(column.cell).IntDigits();
+        nLimit2 = qMax(0, column.nMore);
       } else {
         nLimit1 = column.editWidth > 0 ? column.editWidth : -1;
       }
@@ -214,8 +213,11 @@ void CForthView::AddRowToTotals(int nRow) {
   for (int c = 0; c < m_model.ColumnCount() && c < m_totals.size(); ++c) {
     if (!m_model.Columns().at(c).IsSummed())
       continue;
-    if (const QString* cell = cellText(nRow, c))
-      m_totals[c] += KvTextToDouble(QString(*cell).remove(u',').trimmed());
+    // Read as a save reads it: a text that is not a number adds nothing.
+    double value = 0.0;
+    if (const QString* cell = cellText(nRow, c);
+        cell && KvReadTypedNumber(KvJudgedText(*cell, m_model.Columns().at(c).valueType), -1, -1, &value))
+      m_totals[c] += value;
   }
 }
 

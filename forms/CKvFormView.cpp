@@ -261,8 +261,8 @@ void CKvFormView::RecalcScroll(bool bInvalidate) {
     viewport()->update();
 }
 
-QRect CKvFormView::windowRect(KvGridArea area, int row, int column) const {
-  QRect rect = m_model.CellRect(area, row, column);
+QRect CKvFormView::windowRect(KvGridArea area, int row, int column) {
+  const QRect rect = CellPlace(area, row, column);
   if (rect.isEmpty())
     return rect;
   const bool columnArea =
@@ -273,7 +273,7 @@ QRect CKvFormView::windowRect(KvGridArea area, int row, int column) const {
 
 void CKvFormView::EnsureCellVisible() {
   const KvGridCell cell = m_model.Current();
-  const QRect rect = m_model.CellRect(cell.area, cell.row, cell.column);
+  const QRect rect = CellPlace(cell.area, cell.row, cell.column);
   if (rect.isEmpty())
     return;
   QScrollBar* vertical = verticalScrollBar();
@@ -392,14 +392,16 @@ bool CKvFormView::CommitCell(int nRow, int nCol, const QString& area, const QStr
   QString old, type;
   int limit1 = -1, limit2 = -1;
   GetCellValue(nRow, nCol, area, old, type, limit1, limit2);
-  if (text == old)
+  // The cell stores the text its check judged.
+  const QString judged = KvJudgedText(text, type);
+  if (judged == old)
     return true;
   if (!m_bEditable || !CanEditCell(nRow, nCol, area))
     return false;
-  if (!KvCheckTypeSpec(text, QString(), 0, type, limit1, limit2))
+  if (!KvCheckTypeSpec(judged, QString(), 0, type, limit1, limit2))
     return false;
-  SetCellValue(nRow, nCol, area, text);
-  OnCellChanged(text, nRow, nCol, area);
+  SetCellValue(nRow, nCol, area, judged);
+  OnCellChanged(judged, nRow, nCol, area);
   PushUndo(KvCellEdit(nCaretBefore, nRow, nCol, area, old));
   m_bChanged = true;
   // The editor over the cell shows what is stored now.
@@ -424,6 +426,9 @@ bool CKvFormView::CommitEditor() {
   }
   m_bEditDirty = false;
   m_nStepCaret = m_pEditor->cursorPosition();
+  // A text stored as judged (without its separators) is shown so.
+  if (ReadCell(m_editCell.row, m_editCell.column, KvGridAreaName(m_editCell.area)) != text)
+    updateEditor();
   KvCommandsChanged();
   return true;
 }
@@ -494,9 +499,9 @@ void CKvFormView::positionEditor() {
   m_pEditor->setGeometry(rect.adjusted(2, 2, -1, -1));
 }
 
-QRect CKvFormView::noteBox(const KvGridCell& cell) const {
+QRect CKvFormView::noteBox(const KvGridCell& cell) {
   const bool bTail = cell.area == KvGridArea::Foot;
-  QRect box = m_model.CellRect(cell.area, cell.row, cell.column);
+  QRect box = CellPlace(cell.area, cell.row, cell.column);
   const int note = m_model.NoteIndex(bTail, cell.row, cell.column);
   const int length = note >= 0 ? m_model.Notes().at(note).EditLength() : 0;
   if (length <= 0)

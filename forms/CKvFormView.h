@@ -84,6 +84,13 @@ struct KvGridPass {
   int thickLine = 2;
 };
 
+// Where a HEAD or FOOT note stands in a pass, and the text it shows there.
+// A note left out of the pass (not printed in overlay printing) has no text.
+struct KvNotePlace {
+  QRect rect;
+  QString text;
+};
+
 class CKvFormView : public QAbstractScrollArea,
                     public KvCommandTarget,
                     public KvDocView,
@@ -261,9 +268,20 @@ class CKvFormView : public QAbstractScrollArea,
   // centred, "LEFT" from the left, anything else to the right.
   void DrawCellText(QPainter& painter, const QString& text, const QRect& rect, const QString& align,
                     int pad) const;
-  // Draws one HEAD or FOOT row of notes.
+  // Draws one HEAD or FOOT row of notes, each at its place (NotePlaces).
   void DrawNoteRow(QPainter& painter, const KvGridModel& model, const KvGridPass& pass, bool bTail,
                    int nRow);
+  // The places of a HEAD or FOOT row's notes, in the form's coordinates, for
+  // text measured on the device: a note stands in its own frame unless the
+  // text before it runs into that frame (a long unit name); the frame then
+  // moves to two blanks after that text, so that notes never print over
+  // each other. The drawing, the hit test and the editor all take the
+  // notes' places from here.
+  QList<KvNotePlace> NotePlaces(const KvGridModel& model, const KvGridPass& pass, const QPaintDevice* device,
+                                bool bTail, int nRow);
+  // A cell's rectangle in the form's coordinates as the window shows it: a
+  // note at its place on screen, any other cell as laid out.
+  QRect CellPlace(KvGridArea area, int row, int column);
   // Draws the totals row's texts.
   void DrawTotalsRow(QPainter& painter, const KvGridModel& model, const KvGridPass& pass, int firstCol,
                      int lastCol);
@@ -302,6 +320,11 @@ class CKvFormView : public QAbstractScrollArea,
   CKvEdit* Editor() const { return m_pEditor; }
 
  protected:
+  // A block command's write of one cell (a paste, a delete, 替换): checked
+  // as cellTakes, stored as judged and reported (OnCellChanged). False when
+  // the cell refused it; it stays out of undo.
+  bool writeBlockCell(int row, int column, const QString& area, const QString& text,
+                      KvPasteRefusal* refusal = nullptr);
   // Takes a layout: title, shown columns, notes, column heads and options.
   void SetLayout(const QString& title, const QList<KvGridColumn>& columns, const QList<KvHeadNote>& notes,
                  const QList<KvTopWord>& blocks, int headRows, int options);
@@ -360,13 +383,11 @@ class CKvFormView : public QAbstractScrollArea,
   void executeEditCmd(int id);
   // Whether a cell may be written and its input type takes `insert` put
   // into `current` at `position`. A refusal of the input type is noted in
-  // `refusal` when one is given.
+  // `refusal` when one is given; `judged`, when given, receives the insert
+  // as the check judged it (KvJudgedText).
   bool cellTakes(int row, int column, const QString& area, const QString& insert,
-                 const QString& current = QString(), int position = 0, KvPasteRefusal* refusal = nullptr);
-  // A block command's write of one cell: checked as cellTakes, stored and
-  // reported (OnCellChanged). False when the cell refused it.
-  bool writeBlockCell(int row, int column, const QString& area, const QString& text,
-                      KvPasteRefusal* refusal = nullptr);
+                 const QString& current = QString(), int position = 0, KvPasteRefusal* refusal = nullptr,
+                 QString* judged = nullptr);
   // Tells the paste's refusals, if any, under the current cell.
   void tellRefusal(const KvPasteRefusal& refusal);
   // Removes the characters selected inside the current cell; false when
@@ -399,22 +420,22 @@ class CKvFormView : public QAbstractScrollArea,
   static int keyCommand(const QKeyEvent* event);
   void clickAt(const QPoint& pos, Qt::KeyboardModifiers modifiers, bool rightButton);
   // The place of a point of the window in the form.
-  KvGridHit hitAt(const QPoint& pos) const;
+  KvGridHit hitAt(const QPoint& pos);
   // Whether a point of the window lies on the cell the editor shows.
-  bool onEditedCell(const QPoint& pos) const;
+  bool onEditedCell(const QPoint& pos);
   // Puts the editor's caret where a point of the window falls in its text.
   void putCaretAt(const QPoint& pos);
   // Escape: the editor shows its cell's own text again, wholly selected;
   // false when nothing had been typed or opened in it.
   bool closeEditor();
   // The rectangle of a cell in window coordinates.
-  QRect windowRect(KvGridArea area, int row, int column) const;
+  QRect windowRect(KvGridArea area, int row, int column);
   // The box of a note, in the form's coordinates, framed on screen while
   // the note is current: its part of the row; for a note with a field
   // length, as wide as that many characters of the note's font with the
   // editor's margins and the box's lines, unless so wide a box would reach
   // the next note's text.
-  QRect noteBox(const KvGridCell& cell) const;
+  QRect noteBox(const KvGridCell& cell);
   void syncEditorSelection();
   void measureScreen();
   // Draws the column heads, TEXT rows and totals of columns firstCol to

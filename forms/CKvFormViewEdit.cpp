@@ -108,14 +108,17 @@ void CKvFormView::executeEditCmd(int id) {
 // --- Helpers ---
 
 bool CKvFormView::cellTakes(int row, int column, const QString& area, const QString& insert,
-                            const QString& current, int position, KvPasteRefusal* refusal) {
+                            const QString& current, int position, KvPasteRefusal* refusal, QString* judged) {
   if (!m_model.CellExists(KvGridAreaFromName(area), row, column) || !CanEditCell(row, column, area))
     return false;
   QString text, type;
   int limit1 = -1, limit2 = -1;
   GetCellValue(row, column, area, text, type, limit1, limit2);
-  if (KvCheckTypeSpec(insert, current, position, type, limit1, limit2))
+  if (KvCheckTypeSpec(insert, current, position, type, limit1, limit2)) {
+    if (judged)
+      *judged = KvJudgedText(insert, type);
     return true;
+  }
   if (refusal) {
     const qsizetype at = KvIndexAtWidth(current, qMax(0, position));
     refusal->Add(insert, current.left(at) + insert + current.mid(at), type, limit1, limit2);
@@ -130,10 +133,11 @@ void CKvFormView::tellRefusal(const KvPasteRefusal& refusal) {
 
 bool CKvFormView::writeBlockCell(int row, int column, const QString& area, const QString& text,
                                  KvPasteRefusal* refusal) {
-  if (!cellTakes(row, column, area, text, QString(), 0, refusal))
+  QString judged;
+  if (!cellTakes(row, column, area, text, QString(), 0, refusal, &judged))
     return false;
-  SetCellValue(row, column, area, text);
-  OnCellChanged(text, row, column, area);
+  SetCellValue(row, column, area, judged);
+  OnCellChanged(judged, row, column, area);
   return true;
 }
 

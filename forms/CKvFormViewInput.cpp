@@ -232,12 +232,23 @@ void CKvFormView::focusInEvent(QFocusEvent* event) {
   KvCommandsChanged();
 }
 
-KvGridHit CKvFormView::hitAt(const QPoint& pos) const {
+KvGridHit CKvFormView::hitAt(const QPoint& pos) {
   const QPoint scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
-  return m_model.HitTest(QPoint(pos.x(), pos.y() + scroll.y()), scroll.x());
+  KvGridHit hit = m_model.HitTest(QPoint(pos.x(), pos.y() + scroll.y()), scroll.x());
+  if (hit.area != KvGridArea::Head && hit.area != KvGridArea::Foot)
+    return hit;
+  // A note is hit where it is drawn: the last one starting at or left of
+  // the point (the first note is never moved).
+  const QList<KvNotePlace> places =
+      NotePlaces(m_model, ScreenPass(), viewport(), hit.area == KvGridArea::Foot, hit.row);
+  const int x = pos.x() + scroll.x();
+  hit.column = 0;
+  while (hit.column + 1 < places.size() && places.at(hit.column + 1).rect.left() <= x)
+    ++hit.column;
+  return hit;
 }
 
-bool CKvFormView::onEditedCell(const QPoint& pos) const {
+bool CKvFormView::onEditedCell(const QPoint& pos) {
   const KvGridHit hit = hitAt(pos);
   const KvGridCell cell{0, hit.row, hit.column, hit.area};
   return m_bEditing && m_editCell.SameCell(cell) && m_model.Current().SameCell(cell);

@@ -130,26 +130,54 @@ void CKvFormView::DrawNoteRow(QPainter& painter, const KvGridModel& model, const
       (top + height <= pass.clip.top() + pass.scroll.y() || top > pass.clip.bottom() + pass.scroll.y()))
     return;
   painter.setFont(pass.fonts[AreaRole(area)]);
-  const QFontMetrics metrics(painter.font(), painter.device());
+  const QList<KvNotePlace> places = NotePlaces(model, pass, painter.device(), bTail, nRow);
+  for (int cell = 0; cell < places.size(); ++cell) {
+    const KvNotePlace& place = places.at(cell);
+    if (!pass.printing && model.IsSelected(area, nRow, cell))
+      painter.fillRect(place.rect, palette().color(QPalette::Highlight).lighter(180));
+    painter.setPen(pass.printing ? pass.colors[AreaRole(area)] : GetCellColor(nRow, cell, name));
+    DrawCellText(painter, place.text, place.rect, QStringLiteral("LEFT"), model.Metrics().pad);
+  }
+}
+
+QList<KvNotePlace> CKvFormView::NotePlaces(const KvGridModel& model, const KvGridPass& pass,
+                                           const QPaintDevice* device, bool bTail, int nRow) {
+  const KvGridArea area = bTail ? KvGridArea::Foot : KvGridArea::Head;
+  const QFontMetrics metrics(pass.fonts[AreaRole(area)], device);
+  const int top = model.RowTop(area, nRow, pass.rowCount);
+  const int height = model.RowPitch(area);
   const int pad = model.Metrics().pad;
-  // A note starts at its place or, when the text before it runs further
-  // (a long unit name), after that text: notes never print over each other.
+  QList<KvNotePlace> places;
+  // Where the text before the note ends; an empty note moved right keeps
+  // its frame's width.
   int textEnd = 0;
   for (int cell = 0; cell < model.NoteCellCount(bTail, nRow); ++cell) {
     const int note = model.NoteIndex(bTail, nRow, cell);
-    if (pass.overlay && !model.Notes().at(note).bIsUse)
-      continue;
-    const int left = qMax(model.NoteLeft(bTail, nRow, cell), textEnd);
-    const QRect rect(left, top, qMax(model.NoteRight(bTail, nRow, cell), left) - left, height);
-    if (!pass.printing && model.IsSelected(area, nRow, cell))
-      painter.fillRect(rect, palette().color(QPalette::Highlight).lighter(180));
-    const QColor color = pass.printing ? pass.colors[AreaRole(area)] : GetCellColor(nRow, cell, name);
-    painter.setPen(color);
-    const QString text = FilterText(GetDisplayText(nRow, cell, area), pass);
-    DrawCellText(painter, text, rect, QStringLiteral("LEFT"), pad);
-    if (!text.isEmpty())
-      textEnd = left + pad + metrics.horizontalAdvance(text) + metrics.horizontalAdvance(QStringLiteral("  "));
+    const int own = model.NoteLeft(bTail, nRow, cell);
+    const int width = model.NoteRight(bTail, nRow, cell) - own;
+    // A note moves right, two blanks after a text that runs into its frame.
+    const int left = textEnd > own ? textEnd + metrics.horizontalAdvance(QStringLiteral("  ")) : own;
+    KvNotePlace place{QRect(left, top, width, height), {}};
+    if (!pass.overlay || model.Notes().at(note).bIsUse)
+      place.text = FilterText(GetDisplayText(nRow, cell, area), pass);
+    if (!place.text.isEmpty())
+      textEnd = left + pad + metrics.horizontalAdvance(place.text);
+    else if (left > own)
+      textEnd = left + width;
+    // A frame ends where the next note starts.
+    if (cell > 0)
+      places.last().rect.setRight(left - 1);
+    places.append(place);
   }
+  return places;
+}
+
+QRect CKvFormView::CellPlace(KvGridArea area, int row, int column) {
+  if (area != KvGridArea::Head && area != KvGridArea::Foot)
+    return m_model.CellRect(area, row, column);
+  if (m_model.NoteIndex(area == KvGridArea::Foot, row, column) < 0)
+    return {};
+  return NotePlaces(m_model, ScreenPass(), viewport(), area == KvGridArea::Foot, row).value(column).rect;
 }
 
 void CKvFormView::DrawTotalsRow(QPainter& painter, const KvGridModel& model, const KvGridPass& pass,

@@ -58,6 +58,7 @@ int CThirdView::ReplaceAll() {
   CommitEditor();
   const QString& area = KvGridAreaName(KvGridArea::Text);
   int changed = 0;
+  int refused = 0;
   for (int row = 0; row < m_model.TextRowCount(); ++row) {
     for (int column = 0; column < m_model.ColumnCount(); ++column) {
       const QString text = ReadCell(row, column, area);
@@ -66,20 +67,25 @@ int CThirdView::ReplaceAll() {
         continue;
       const QString replaced =
           m_bWholeMatch ? m_strReplaceWith : QString(text).replace(m_strReplaceFind, m_strReplaceWith);
-      SetCellValue(row, column, area, replaced);
-      OnCellChanged(replaced, row, column, area);
-      ++changed;
+      // The column's check as for a paste: a cell that refuses keeps its text.
+      if (writeBlockCell(row, column, area, replaced))
+        ++changed;
+      else
+        ++refused;
     }
   }
-  if (changed == 0) {
+  if (changed > 0) {
+    m_bChanged = true;
+    updateEditor();
+    viewport()->update();
+    KvCommandsChanged();
+  }
+  if (refused > 0)
+    KvMessageBox(KvFormat(QStringLiteral("“%s”不能放入其中%d格，这些格没有替换！"), m_strReplaceWith, refused),
+                 KV_MB_OK | KV_MB_ICONINFORMATION);
+  else if (changed == 0)
     KvMessageBox(KvFormat(QStringLiteral("没有查找到含 “%s”的项！"), m_strReplaceFind),
                  KV_MB_OK | KV_MB_ICONINFORMATION);
-    return 0;
-  }
-  m_bChanged = true;
-  updateEditor();
-  viewport()->update();
-  KvCommandsChanged();
   return changed;
 }
 

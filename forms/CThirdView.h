@@ -10,8 +10,10 @@
 //   compares the whole cell; otherwise the cell must hold the text (case
 //   counts). The match is selected inside its cell; with none the operator
 //   reads "没有查找到含 “%s”的项！".
-// - ReplaceAll writes every editable TEXT cell that matches, through
-//   SetCellValue and OnCellChanged; it is not recorded for undo.
+// - ReplaceAll writes every editable TEXT cell that matches through the
+//   column's check, as a block paste does: a cell that refuses keeps its
+//   text and the operator reads how many refused; it is not recorded for
+//   undo.
 // - Find (57636, Ctrl+F) and replace (57641, Ctrl+H) open the find and
 //   replace dialog; after its OK the view finds the next match, or replaces
 //   every match.

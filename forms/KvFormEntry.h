@@ -36,6 +36,12 @@ struct KvFormula {
   int Link() const { return nType % 100; }
   int DisplayWidth() const { return nFact / 100; }
   int EditWidth() const { return nFact % 100; }
+  // The integer digits a number column takes: its edit width less the point
+  // and the decimals (0: no limit).
+  int IntDigits() const {
+    const int decimals = nMore > 0 ? nMore + 1 : 0;
+    return EditWidth() > 0 ? (EditWidth() - decimals > 1 ? EditWidth() - decimals : 1) : 0;
+  }
   friend bool operator==(const KvFormula&, const KvFormula&) = default;
 };
 

@@ -189,6 +189,17 @@ QString CXxDjDoc0::ItemCodeOf(int nColumn) const {
   return def.d4 == 1 && formula.Link() == 0 ? def.sFormula : QString();
 }
 
+bool CXxDjDoc0::ReadItemAmount(int nColumn, const QString& text, double* amount) const {
+  const KvFormula& formula = m_formEntry.formulas.at(nColumn);
+  return KvReadTypedNumber(text, formula.IntDigits(), qMax(0, formula.nMore), amount);
+}
+
+bool CXxDjDoc0::CheckCellText(int nRow, int nColumn, const QString& text, QString& outText) {
+  (void)nRow, (void)outText;
+  double amount = 0.0;
+  return ItemCodeOf(nColumn).isEmpty() || ReadItemAmount(nColumn, text, &amount);
+}
+
 bool CXxDjDoc0::FillRows() {
   ClearRows();
   m_loadedLines.clear();
@@ -328,6 +339,9 @@ bool CXxDjDoc0::saveVoucher() {
     KvMessageBox(reason, KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
+  // A cell the save could not read refuses the whole save, named.
+  if (!CheckAllCells(false))
+    return false;
   const int studentColumn = FindColumnFormula(kStudentLink);
   if (studentColumn < 0)
     return false;
@@ -361,7 +375,9 @@ bool CXxDjDoc0::saveVoucher() {
       if (code.isEmpty())
         continue;
       shown.insert({base.STD, code});
-      const double amount = KvTextToDouble(row.at(c)) - keptAmounts.value({base.STD, code});
+      double typed = 0.0;
+      ReadItemAmount(c, row.at(c), &typed);
+      const double amount = typed - keptAmounts.value({base.STD, code});
       if (std::fabs(amount) < kZero)
         continue;
       CPc line = base;

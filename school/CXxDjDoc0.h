@@ -24,6 +24,8 @@
 //   student moved in from another class) is written back exactly as read.
 // - Every amount the sheet shows is saved or the save is refused: one for
 //   a student or under an item deleted meanwhile refuses under the lock.
+//   The save checks every item cell before it reads one (CheckAllCells): a
+//   text that is not a number refuses it with the cell named.
 // - A save that fails leaves both heads as they were; one that succeeds
 //   makes them equal.
 
@@ -63,11 +65,18 @@ class CXxDjDoc0 : public CKvDoc {
   bool SaveRows() override;
   bool HasUnsavedEdits(QString& reason) override;
   void GetSummaryText(QString& out, int nRows) override;
+  // An item cell takes a blank or a number of the column's digits and
+  // decimals; the other columns take any text.
+  bool CheckCellText(int nRow, int nColumn, const QString& text, QString& outText) override;
   void BuildPrintMacros() override;
 
   // The fee-item code of a column (its formula's last field) when it is a
   // fee-item column; empty otherwise.
   QString ItemCodeOf(int nColumn) const;
+  // The amount an item cell's text holds, read as the save reads it: a
+  // blank is no amount (0); false for a text that is not a number of the
+  // column's digits and decimals ("-" and "." alone, separators, letters).
+  bool ReadItemAmount(int nColumn, const QString& text, double* amount) const;
   // Whether the current operator may edit the open voucher: not reviewed,
   // made by the operator, a term chosen, a due or paid voucher (not the
   // paid summary).

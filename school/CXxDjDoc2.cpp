@@ -108,7 +108,9 @@ bool CXxDjDoc2::PrepareOpen() {
 }
 
 bool CXxDjDoc2::FillRows() {
-  const bool built = m_head.BuildReceiptLayout(&m_layout.Fields, m_lines, m_pDb, &m_operatorNames);
+  // The card draws the lines the form shows and totals every line read.
+  const bool built =
+      m_head.BuildReceiptLayout(&m_layout.Fields, m_lines + m_unshownLines, m_pDb, &m_operatorNames);
   return built && m_nLoadedLines >= 0;
 }
 
@@ -121,7 +123,8 @@ void CXxDjDoc2::ClearFill() {
 
 std::function<void()> CXxDjDoc2::KeepFillState() {
   return [this, head = m_head, storedHead = m_storedHead, student = m_student, lines = m_lines,
-          storedLines = m_storedLines, term = m_strTerm, loaded = m_nLoadedLines, layout = m_layout] {
+          storedLines = m_storedLines, term = m_strTerm, loaded = m_nLoadedLines, layout = m_layout,
+          unshown = m_unshownLines] {
     m_head = head;
     m_storedHead = storedHead;
     m_student = student;
@@ -130,6 +133,7 @@ std::function<void()> CXxDjDoc2::KeepFillState() {
     m_strTerm = term;
     m_nLoadedLines = loaded;
     m_layout = layout;
+    m_unshownLines = unshown;
   };
 }
 
@@ -171,6 +175,7 @@ void CXxDjDoc2::PrepareNewReceipt() {
   m_head.F = -1;
   m_head.Opr0 = CPc::CurrentOperator();
   m_nLoadedLines = 0;
+  m_unshownLines.clear();
 }
 
 int CXxDjDoc2::LoadReceipt(const QString& dh) {
@@ -205,6 +210,7 @@ bool CXxDjDoc2::takeReceipt(const CPc& head, const QList<CPc>& lines) {
     m_lines[i].My = line.My;
   }
   m_nLoadedLines = int(lines.size());
+  m_unshownLines = lines.mid(m_lines.size());
   return true;
 }
 
@@ -226,6 +232,7 @@ void CXxDjDoc2::ClearReceipt() {
   m_head.Clear();
   m_student.Clear();
   m_nLoadedLines = 0;
+  m_unshownLines.clear();
 }
 
 void CXxDjDoc2::KeepStored() {

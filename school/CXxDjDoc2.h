@@ -106,6 +106,9 @@ class CXxDjDoc2 : public CKvCardDoc {
   QHash<QString, QString> m_operatorNames;
 
  private:
+  // A long receipt's lines after those the form shows: not on the card's
+  // rows, but in its total.
+  QList<CPc> m_unshownLines;
   // The stored receipt (its first line as head, and its lines) into the
   // document; false when its student could not be read: no receipt is then
   // shown and the next fill reports the failed load.

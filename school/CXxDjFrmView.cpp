@@ -32,6 +32,10 @@
 #include <cmath>
 
 namespace {
+// An amount field's integer digits and decimals.
+constexpr int kAmountDigits = 10;
+constexpr int kAmountDecimals = 2;
+
 bool isDigits(const QString& text) {
   return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= '0' && c.unicode() <= '9'; });
 }
@@ -133,7 +137,7 @@ void CXxDjFrmView::initialUpdate() {
   CCost::SelectAll(&items, GetDjDoc()->m_pDb);
   for (int i = 0; i < kSlots; ++i) {
     m_pMemo[i]->SetInputType(QStringLiteral("MDBSTRING"), 60);
-    m_pAmount[i]->SetInputType(QStringLiteral("NUMBER"), 10, 2);
+    m_pAmount[i]->SetInputType(QStringLiteral("NUMBER"), kAmountDigits, kAmountDecimals);
     KvSetComboExtendedUi(m_pItem[i]);
     m_pItem[i]->clear();
     for (const CCost& item : items)
@@ -289,6 +293,22 @@ void CXxDjFrmView::focusResult(const KvReceiptSaveResult& result) {
   }
 }
 
+bool CXxDjFrmView::amountsReadable() {
+  const int n = std::min(int(GetDjDoc()->m_lines.size()), int(kSlots));
+  for (int i = 0; i < n; ++i) {
+    // Typing lets "-" and "." stand on the way to a number; the save reads
+    // a number only.
+    double amount = 0.0;
+    const QString text = m_pAmount[i]->text();
+    if (KvReadTypedNumber(text, kAmountDigits, kAmountDecimals, &amount))
+      continue;
+    KvMessageBox(QStringLiteral("输入的“%1”不能放入本栏！").arg(text), KV_MB_OK | KV_MB_ICONSTOP);
+    m_pAmount[i]->setFocus();
+    return false;
+  }
+  return true;
+}
+
 bool CXxDjFrmView::save(int nPrintMode) {
   CXxDjDoc2* pDoc = GetDjDoc();
   ExchangeRecord(true);
@@ -298,7 +318,7 @@ bool CXxDjFrmView::save(int nPrintMode) {
     KvMessageBox(QStringLiteral("单据列表框中无选择项！"), KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
-  if (IsReadOnly())
+  if (IsReadOnly() || !amountsReadable())
     return false;
   const bool bNew = state == 1;
   QList<CPc> saved;

@@ -92,6 +92,9 @@ class CXxDjFrmView : public CKvCardFrmView {
   // The save; the saved receipt is then printed in nPrintMode, or with
   // kPrintAfterSave in the print mode when print after save is set.
   bool save(int nPrintMode);
+  // Whether every amount field shown holds a blank or a number; the first
+  // that does not is told and focused.
+  bool amountsReadable();
   void focusResult(const KvReceiptSaveResult& result);
   // Prints the receipt shown as stored; refreshes the list after a print.
   void printStored(int nMode);

@@ -1,6 +1,5 @@
 #include "school/CXxDjView0.h"
 
-#include "core/KvNumber.h"
 #include "core/KvNumberText.h"
 #include "school/CXxDjDoc0.h"
 
@@ -84,10 +83,13 @@ bool CXxDjView0::updateTotal(int nRow) {
   if (totalCell < 0 || nRow < 0 || nRow >= m_pSheet->GetRowCount())
     return false;
   QStringList& row = m_pSheet->m_rows[nRow];
+  // Read as the save reads: a text it would refuse adds nothing.
   double total = 0.0;
-  for (int c = 0; c < m_pSheet->m_formEntry.formulas.size(); ++c)
-    if (!m_pSheet->ItemCodeOf(c).isEmpty())
-      total += KvTextToDouble(row.at(c));
+  for (int c = 0; c < m_pSheet->m_formEntry.formulas.size(); ++c) {
+    double amount = 0.0;
+    if (!m_pSheet->ItemCodeOf(c).isEmpty() && m_pSheet->ReadItemAmount(c, row.at(c), &amount))
+      total += amount;
+  }
   row[totalCell] = KvNumToText(total, 0, 0, 2, false).remove(u',').trimmed();
   return true;
 }

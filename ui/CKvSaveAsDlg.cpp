@@ -53,6 +53,9 @@ QString CKvSaveAsDlg::KindFilter(int kind) {
 CKvSaveAsDlg::CKvSaveAsDlg(const QList<int>& kinds, QWidget* parent)
     : QFileDialog(parent), m_kinds(kinds) {
   setOption(QFileDialog::DontUseNativeDialog);
+  // The writer asks about an existing file after the data-file guard, so
+  // that nobody is asked to replace a file the program then refuses.
+  setOption(QFileDialog::DontConfirmOverwrite);
   setAcceptMode(QFileDialog::AcceptSave);
   setFileMode(QFileDialog::AnyFile);
   setWindowTitle(QStringLiteral("另存为"));

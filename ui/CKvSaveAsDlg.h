@@ -8,8 +8,10 @@
 //
 // SaveList runs the whole workflow and answers with a path that is safe to
 // write: its extension names an offered kind, its title is not empty, and
-// it is not a folder. An existing file is not removed here: the writers
-// replace it only once the new file is complete.
+// it is not a folder. The dialog does not ask about an existing file: the
+// caller asks (KvMayReplaceFile) after its data-file guard. An existing file
+// is not removed here: the writers replace it only once the new file is
+// complete.
 
 #include <QFileDialog>
 #include <QList>

@@ -69,14 +69,15 @@ bool KvListExport(const KvRowSource& rows, const QString& title, int formId, QWi
     if (!stored.isEmpty())
       name = stored;
   }
-  // A data file in use is never replaced by the export: refused, the file
-  // dialog asks again.
+  // A data file in use is never replaced by the export, and another file
+  // only after 是 to the program's question: refused, the file dialog asks
+  // again.
   QString path;
   int kind = 0;
   do {
     if (!CKvSaveAsDlg::SaveList(&path, &kind, name, {0, 1, 2}, parent))
       return false;
-  } while (KvRefuseDataFileInUse(path));
+  } while (!KvMayReplaceFile(path));
 
   bool written = false;
   {

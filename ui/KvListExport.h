@@ -16,7 +16,9 @@ class QWidget;
 
 // The export driver: refuses an empty list ("空文档！"), takes the title
 // stored for formId when there is one (formId 0: none), asks for the file
-// and its kind (CKvSaveAsDlg), writes it behind the wait window and logs
+// and its kind (CKvSaveAsDlg) until one may be written (KvMayReplaceFile:
+// not a data file in use, an existing file replaced only after 是), writes
+// it behind the wait window and logs
 // "“title”导出：“path”" as operation 29. True when a file was written.
 bool KvListExport(const KvRowSource& rows, const QString& title, int formId,
                   QWidget* parent = nullptr);

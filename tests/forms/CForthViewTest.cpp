@@ -176,6 +176,12 @@ TEST_F(CForthViewTest, AnAcceptedCommitIsStoredReportedAndUndoable) {
   // Undo and redo report the text they write back as an edit does.
   EXPECT_EQ(doc.afterEdits, (QStringList{"1,3,1300", "1,3,1200.00", "1,3,1300"}));
 
+  // A "DOUBLE" column (a stored layout's) keeps the number as judged.
+  doc.m_formEntry.formulas[4].sFormula = QStringLiteral("住宿费/DOUBLE/RIGHT/0010/0/02");
+  view->InitLayout();
+  ASSERT_TRUE(view->CommitCell(1, 4, kText, QStringLiteral("1,250"), 0));
+  EXPECT_EQ(cell(1, 4), QStringLiteral("1250"));
+
   // A note of the head is the document's note text.
   place(0, 3, kHead);
   ASSERT_TRUE(view->CommitCell(0, 3, kHead, QStringLiteral("00012"), 0));
@@ -397,6 +403,12 @@ TEST_F(CForthViewTest, ReplaceWritesEveryEditableMatchingCell) {
   view->m_strReplaceFind = QStringLiteral("春季");
   EXPECT_EQ(view->ReplaceAll(), 0);
   EXPECT_EQ(messages.last(), QStringLiteral("没有查找到含 “春季”的项！"));
+  // Each replacement takes its column's check; refused cells are counted.
+  view->m_strReplaceFind = QStringLiteral("1200.00");
+  view->m_strReplaceWith = QStringLiteral("1,250.00");
+  EXPECT_EQ(view->ReplaceAll(), 0);
+  EXPECT_EQ(messages.last(), QStringLiteral("“1,250.00”不能放入其中6格，这些格没有替换！"));
+  EXPECT_EQ(cell(5, 3), QStringLiteral("1200.00"));
 }
 
 TEST_F(CForthViewTest, FillFromAboveTakesTheNearestTextAbove) {

@@ -13,6 +13,7 @@
 #include "forms/CKvPublicPage.h"
 #include "forms/CKvPublicPage2.h"
 #include "forms/CKvPublicSheet.h"
+#include "forms/CKvReplaceDlg.h"
 #include "forms/CKvTemplateList.h"
 #include "forms/KvStoredTemplate.h"
 #include "core/CKvDb.h"
@@ -32,8 +33,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QPixmap>
 #include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeWidgetItemIterator>
 
@@ -184,6 +188,32 @@ TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
   ASSERT_TRUE(doc->Save());
   EXPECT_EQ(recorder.last(), QStringLiteral("空单据！"));
   EXPECT_TRUE(Lines(1).isEmpty());
+
+  // 替换 through its dialog takes the column's check: a cell that refuses
+  // keeps its amount and is counted; after 确认 the amounts are as stored.
+  const auto replaceAll = [doc](const QString& find, const QString& with) {
+    KvScopedDialogExec exec([&](QDialog* dialog) {
+      dialog->show();
+      KvDlgItem<QComboBox>(dialog, CKvReplaceDlg::IDC_FIND)->setEditText(find);
+      KvDlgItem<QComboBox>(dialog, CKvReplaceDlg::IDC_REPLACE)->setEditText(with);
+      KvDlgItem<QPushButton>(dialog, KV_IDOK)->click();
+      return dialog->result();
+    });
+    Grid(doc)->ExecuteCmd(KV_CMD_EDIT_REPLACE);
+  };
+  for (const QString node : {QStringLiteral("1 应收"), KvFormat(QStringLiteral("2 实收|(%s)00001"), Year())}) {
+    KvChooseFeeNode(doc, kClassPath + (QStringLiteral("1 学期|") + node).split(u'|'));
+    KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("300"));
+    for (const QString with : {QStringLiteral("1,250.00"), QStringLiteral("abc"), QStringLiteral("300.555")}) {
+      recorder.clear();
+      replaceAll(QStringLiteral("300"), with);
+      EXPECT_EQ(recorder.texts(), QStringList{KvFormat(QStringLiteral("“%s”不能放入其中1格，这些格没有替换！"), with)});
+    }
+    replaceAll(QStringLiteral("300"), QStringLiteral("250"));
+    ASSERT_TRUE(doc->Save());
+    EXPECT_EQ(KvShownCells(doc, 0).join(u' '), QStringLiteral("010201001 250  250"));
+    EXPECT_EQ(Lines(doc->m_head.F).last(), QStringLiteral("250"));
+  }
 }
 
 TEST_P(CXxDjWindowTest, EnteringTheMemoTakesTheOneAboveAndTheStudentCellShowsTheName) {
@@ -409,12 +439,29 @@ TEST_P(CXxDjWindowTest, PropertiesKeepWhatTheSheetShowsAndEveryAmountUnderItsIte
                 (QStringList{"02 40", "03 60"}));
     }
   }
-  // Printed with a long unit name: the note after "会计主管：" stands after it.
+  // In a window not maximized a note is clicked and framed where it is
+  // drawn; how far that is from the note's own place.
+  Grab(doc, QStringLiteral("class_date_row"));
+  const auto pushed = [&](const char* name, KvGridArea area) {
+    note(name);
+    CXxDjView0* grid = Grid(doc);
+    const QPoint scroll(grid->horizontalScrollBar()->value(), grid->verticalScrollBar()->value());
+    const QRect place = grid->CellPlace(area, row, cell);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, place.center() - scroll);
+    EXPECT_TRUE(grid->Model().Current().SameCell(KvGridCell{0, row, cell, area})) << name;
+    EXPECT_EQ(grid->Editor()->geometry().topLeft() + scroll - QPoint(2, 2), place.topLeft()) << name;
+    return place.left() - grid->Model().CellRect(area, row, cell).left();
+  };
+  for (const char* name : {"制证年", "制证月", "制证日"})
+    pushed(name, KvGridArea::Head);
+  // With a long unit name the note after "会计主管：" stands after it, on
+  // screen and in print.
   const QString unit = QStringLiteral("某某市某某区第一实验中学附属小学财务室");
   KvGetApp()->GetDataFile().SetNames(unit, QString(), QString(), QString());
   KvFakePrinterCatalogue printers;
   KvPrintAnswers answers(KvTestPdfPath());
   Grid(doc)->ExecuteCmd(KV_CMD_FILE_PRINT);
+  EXPECT_GT(pushed("主管名", KvGridArea::Foot), 0);
   const KvPdfReadBack pdf = KvReadPdf(answers.pdfPath);
   const QList<KvPdfWord> head = pdf.Find(QStringLiteral("会计主管：") + unit), name = pdf.Find(QStringLiteral("王五"));
   ASSERT_EQ(head.size() + name.size(), 2);
@@ -535,9 +582,12 @@ TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
     const char* stored;   // T and DH
     bool revoked = false;  // the right to save removed after the sheet opened
     const char* gone = nullptr;  // deleted at another workstation after 300 was typed for 王五 under 住宿费
+    const char* amount = "10";   // 学费 of the first row, written past the grid's check
   } cases[] = {{"2024", "13", "1", "3", "月份超界", ""},
                {"2024", "2", "30", "3", "日期超界", ""},
                {"2024", "7", "5", "12", "当前操作员无权保存本表！", "", true},
+               {"2024", "7", "5", "12", "下列单元格出错：\n第1行“学费”", "", false, nullptr, "1,250.00"},
+               {"2024", "7", "5", "12", "下列单元格出错：\n第1行“学费”", "", false, nullptr, "-"},
                {"2024", "7", "5", "12", "", "20240705 00012"},
                {"2024", "7", "5", "12", "学生“010201003”已不在本班第1学期，请刷新后再输入！", "20240705 00012", false,
                 "Update STD Set LB1='1',QC1=-1,DM1='010202001' Where KNO='010201003'"},  // transferred out
@@ -558,7 +608,7 @@ TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
     note("制证月") = QString::fromLatin1(c.month);
     note("制证日") = QString::fromLatin1(c.day);
     note("凭证号") = QString::fromLatin1(c.number);
-    KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("10"));
+    KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QString::fromUtf8(c.amount));
     Grant(c.revoked ? QStringList{"1802", "1804", "1806"} : QStringList{"1802", "1803", "1804", "1806"});
     EXPECT_EQ(doc->Save(), QString::fromUtf8(c.refusal).isEmpty()) << c.month;
     EXPECT_EQ(recorder.texts().value(0), QString::fromUtf8(c.refusal)) << c.month;

@@ -345,6 +345,15 @@ TEST_P(KvReceiptWindowTest, SaveRefusesBadInputWithItsFocusAndThenMakesTheNextRe
     EXPECT_EQ(answers.Stops(), QStringList{QString::fromUtf8(c.message)});
     EXPECT_EQ(FocusId(), c.focus) << c.message;
   }
+  // An amount field holding "-" or "." alone refuses, named and focused.
+  for (const QString text : {QStringLiteral("-"), QStringLiteral(".")}) {
+    Fill("010201001", "1", {{"01", 500}});
+    m_form->AmountEdit(0)->setText(text);
+    KvScriptedAnswers answers;
+    EXPECT_FALSE(m_form->SaveRecord(0));
+    EXPECT_EQ(answers.Stops(), QStringList{QStringLiteral("输入的“%1”不能放入本栏！").arg(text)});
+    EXPECT_EQ(FocusId(), 1302);
+  }
   EXPECT_EQ(State(), before);
   // No row selected.
   m_list->View()->clearSelection();
@@ -520,6 +529,9 @@ TEST_P(KvReceiptWindowTest, LongReceiptIsReadOnlyAndRowsNeverDropLines) {
     EXPECT_EQ(answers.texts, QStringList{"当前单据记录太多，无法打开全部记录！"});
   }
   EXPECT_EQ(m_form->AmountEdit(0)->text() + KvFieldText(m_form, CXxDjFrmView::IDC_NUMBER), QStringLiteral("10000001"));
+  // The card draws three rows and totals all four lines, in words too.
+  const KvTextBoxArray& card = m_doc->m_layout.Fields;
+  EXPECT_EQ(card.at(card.size() - 8).text + card.at(card.size() - 7).text, QStringLiteral("肆佰元整400.00"));
   EXPECT_TRUE(m_doc->m_bReadOnly);
   EXPECT_FALSE(m_form->MemoEdit(0)->isVisible());
   const QStringList before = State();

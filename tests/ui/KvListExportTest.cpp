@@ -341,6 +341,14 @@ TEST_F(KvListExportTest, FailedWritesKeepOldFilesAndLogNothing) {
   KvExportTestRows tooLong = rows;
   tooLong.AddRow({QStringLiteral("0056"), QString(32768, u'长')});
   {
+    // The program asks before replacing it, after the dialog: 否 goes back.
+    ScopedSaveAsAnswer answer(path(QStringLiteral("old.xlsx")), {QString()});
+    EXPECT_FALSE(KvListExport(tooLong, QStringLiteral("名单"), 0));
+    EXPECT_EQ(answer.shown, 2);
+    EXPECT_EQ(m_messages.last(), QStringLiteral("文件“%1”已经存在，要替换它吗？").arg(path(QStringLiteral("old.xlsx"))));
+  }
+  m_messages.script({KV_IDYES});
+  {
     ScopedSaveAsAnswer answer(path(QStringLiteral("old.xlsx")));
     EXPECT_FALSE(KvListExport(tooLong, QStringLiteral("名单"), 0));
   }
