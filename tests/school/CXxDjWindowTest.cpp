@@ -21,10 +21,12 @@
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "forms/CFormChildFrm.h"
+#include "school/CKvStdDirDlg.h"
 #include "school/CXxDataType.h"
 #include "school/CXxDjDoc0.h"
 #include "school/CXxDjTreeView.h"
 #include "school/CXxDjView0.h"
+#include "ui/CKvCodeBrowseList.h"
 #include "ui/CKvEdit.h"
 #include "ui/KvCommands.h"
 #include "ui/KvUpDownEdit.h"
@@ -74,6 +76,10 @@ class CXxDjWindowTest : public KvSchoolDbTest {
     entry.bArgsLoaded = true;
     return dynamic_cast<CXxDjDoc0*>(CXxDataType::Get()->OpenDocument(255, 0));
   }
+  static void Close(CXxDjDoc0* doc) {
+    doc->GetFrames().at(0)->CloseWithoutAsking();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  }
   static CXxDjTreeView* Tree(CXxDjDoc0* doc) { return doc->FindView<CXxDjTreeView>(); }
   static CXxDjView0* Grid(CXxDjDoc0* doc) { return doc->FindView<CXxDjView0>(); }
   QStringList Lines(int kind) {
@@ -82,6 +88,18 @@ class CXxDjWindowTest : public KvSchoolDbTest {
     if (!lines.isEmpty())
       lines.append(QString::number(pdb()->GetLong(QStringLiteral("Select Sum(My) From PC Where F=%1").arg(kind))));
     return lines;
+  }
+  // Moves the student to the class through the directory's cut and paste.
+  void Move(const QString& student, const QString& klass) {
+    CKvStdDirDlg dialog(pdb(), 0, student, -1);
+    ASSERT_TRUE(KvShowActive(&dialog));
+    CKvCodeBrowseList* list = dialog.List();
+    ASSERT_TRUE(list->SelectOnlyCode(student));
+    for (const int id : {KV_CMD_EDIT_CUT, KV_CMD_BACK, KV_CMD_FORWARD, KV_CMD_EDIT_PASTE}) {
+      ASSERT_TRUE(id != KV_CMD_FORWARD || list->SelectOnlyCode(klass));
+      ASSERT_TRUE(KvCmdEnabled(list, id)) << id;
+      list->ExecuteCmd(id);
+    }
   }
   QStringList Notes() { return Column(QStringLiteral("Select sNote From KvLog Where nTaskID=1801 Order By sT,sNote")); }
   static QString Year() { return KvNowText(QStringLiteral("%Y")); }
@@ -118,8 +136,7 @@ TEST_P(CXxDjWindowTest, TreeShowsTermsKindsAndVouchersByRight) {
     EXPECT_EQ(KvFeeNodeChildren(doc, kClassPath).size(), 6);  // the grade's six terms
     EXPECT_EQ(KvFeeNodeChildren(doc, kClassPath + QStringList{"1 学期"}), (QStringList{"1 应收", "2 实收", "3 欠费"}));
     EXPECT_EQ(KvFeeNodeChildren(doc, kClassPath + QStringList{"1 学期", "2 实收"}), c.vouchers);
-    doc->GetFrames().at(0)->CloseWithoutAsking();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Close(doc);
   }
 }
 
@@ -336,8 +353,7 @@ TEST_P(CXxDjWindowTest, StaleLayoutIsResetOnceKeepingThePrintRows) {
     EXPECT_EQ(Column(layoutRows), QStringList{"0"});
     EXPECT_EQ(Column(QStringLiteral("Select Count(*) From KVPAGESET Where nFlag=255")), QStringList{"1"});
     EXPECT_NE(doc->FindColumnFormula(9), -1);
-    doc->GetFrames().at(0)->CloseWithoutAsking();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Close(doc);
   }
   EXPECT_EQ(Column(QStringLiteral("Select Count(*) From KvFormList Where nFlag=255")), QStringList{"0"});
   // An operator's copy loses its stale columns but stays in the template list.
@@ -530,8 +546,7 @@ TEST_P(CXxDjWindowTest, DeleteAndReviewFollowRightsAndMaker) {
     EXPECT_EQ(KvCmdEnabled(Tree(doc), KV_CMD_DELETE), c.mayDelete) << c.maker << c.rights.size();
     EXPECT_EQ(KvCmdEnabled(Tree(doc), KV_CMD_REVIEW), c.mayReview) << c.maker << c.rights.size();
     EXPECT_FALSE(KvCmdEnabled(Tree(doc), KV_CMD_UNREVIEW));
-    doc->GetFrames().at(0)->CloseWithoutAsking();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Close(doc);
   }
   // Review and delete reach the class's lines only (a student moved away
   // took one to class 010202); deleting asks, logs, and the head becomes the
@@ -558,6 +573,39 @@ TEST_P(CXxDjWindowTest, DeleteAndReviewFollowRightsAndMaker) {
   EXPECT_TRUE(Notes().join(u'|').contains(QStringLiteral("删除班级收费单据：(20240910)00007")));
   EXPECT_EQ(Tree(doc)->currentItem()->text(0), QStringLiteral("2 实收"));
   EXPECT_TRUE(doc->m_head.T.isEmpty());
+
+  // A class reviewed by 102 while 李四 was in class 010202, he moved back
+  // unreviewed: the sheet shows 102 and opens only after 102 cancels.
+  AddNode(QStringLiteral("010202"), QStringLiteral("二班"));
+  Grant({"1802", "1803", "1804", "0083"});  // 0083: students are moved
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into PWR(OPNO,PWR) Select '102',PWR From PWR Where OPNO='101'")));
+  CKvDataFile& file = KvGetApp()->GetDataFile();
+  const auto as = [&file](const char* code) { file.SetOperatorCode(QString::fromLatin1(code)); return file.LoadRights(); };
+  for (const int kind : {-1, 1}) {
+    const QString node = kind < 0 ? QStringLiteral("1 学期|2 实收|(2024)00001") : QStringLiteral("1 学期|1 应收");
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From PC")));
+    for (const char* student : {"010201001", "010201002"})
+      AddLine(QString::fromLatin1(student), QStringLiteral("01"), 0, kind, 100);
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set FS='1'")));
+    Move(QStringLiteral("010201002"), QStringLiteral("010202"));
+    ASSERT_TRUE(as("102"));
+    KvChooseFeeNode(doc, kClassPath + QStringList{"1 学期"});
+    Tree(doc)->Rebuild();
+    KvChooseFeeNode(doc, kClassPath + node.split(u'|'));
+    Tree(doc)->ExecuteCmd(KV_CMD_REVIEW);
+    Move(QStringLiteral("010202002"), QStringLiteral("010201"));
+    ASSERT_TRUE(as("101"));
+    Grid(doc)->ExecuteCmd(KV_CMD_REFRESH);
+    EXPECT_EQ(Column(QStringLiteral("Select STD||':'||Opr1 From PC Order By STD")),
+              (QStringList{"010201001:102", "010201002:"})) << kind;
+    EXPECT_TRUE(doc->m_strOpr1.endsWith(QStringLiteral("(102)"))) << kind;
+    EXPECT_FALSE(doc->IsVoucherEditable()) << kind;
+    ASSERT_TRUE(as("102"));
+    Tree(doc)->ExecuteCmd(KV_CMD_UNREVIEW);
+    QCoreApplication::sendPostedEvents();
+    ASSERT_TRUE(as("101"));
+    EXPECT_TRUE(doc->IsVoucherEditable()) << kind;
+  }
 }
 
 TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
