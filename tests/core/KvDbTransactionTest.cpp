@@ -5,6 +5,7 @@
 
 #include "core/CKvDb.h"
 #include "core/CKvQuery.h"
+#include "core/KvBeforeTransaction.h"
 #include "core/KvCopyTable.h"
 #include "core/KvDbBackend.h"
 #include "core/KvDbSnapshot.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 namespace {
 QList<int> valuesOfA(CKvDb& db) {
@@ -131,6 +133,65 @@ TEST_P(KvDbTransactionTest, LockedBeginAndKeptStatementsCountTheirRows) {
   EXPECT_EQ(db().GetStatementsSent(), 1);
   db().FailNthStatement(0);
   EXPECT_EQ(db().TransactionDepth(), 0);
+}
+
+// Every way a transaction begins runs the before-transaction function once.
+// On a server, a year carried since the connection read its mark refuses
+// each write transaction once it holds its lock (or, locking nothing, at its
+// commit), rolled back and told once; one that locks only the log, or that
+// writes the mark itself, goes on, as does a connection that found the year
+// carried, or read no mark, when it opened.
+TEST_P(KvDbTransactionTest, EveryBeginRunsTheHookAndACarriedYearRefusesUnderTheLock) {
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table SysTab(MM \x07Long\x08)")) &&
+              db().Execute(QStringLiteral("Insert Into SysTab(MM) Values(0)")) &&
+              db().Execute(QStringLiteral("Create Table KvLog(A \x07Long\x08)")));
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other) && other.Execute(QStringLiteral("Update SysTab Set MM=12")));
+  int hooks = 0;
+  struct Hook {
+    KvBeforeTransactionFn previous;
+    ~Hook() { KvSetBeforeTransaction(previous); }
+  } const hook{KvSetBeforeTransaction([&](CKvDb&) { return ++hooks > 0; })};
+  const std::unique_ptr<KvDbStatement> select = db().GetBackend()->prepare(QStringLiteral("Select A From T"), nullptr);
+  ASSERT_NE(select, nullptr);
+  enum Begin { kPlain, kLocked, kLockedSelect };
+  const struct {
+    Begin begin;
+    const char* lock;
+    bool writesMark;
+    int baseline;
+    bool refused;
+  } rows[] = {{kPlain, "", false, 0, true},   {kPlain, "KvLog", false, 0, false}, {kPlain, "T", false, 0, true},
+              {kPlain, "T", true, 0, false},  {kLocked, "T", false, 0, true},     {kLockedSelect, "T", false, 0, true},
+              {kPlain, "T", false, 12, false}, {kLocked, "T", false, -1, false}};
+  int kept = 0;
+  for (const auto& row : rows) {
+    KvMessageRecorder recorder;
+    db().SetCarriedBaseline(row.baseline);
+    hooks = 0;
+    bool ok = false;
+    {
+      std::unique_ptr<KvDbRowset> read;
+      std::optional<KvDbTransaction> transaction;
+      if (row.begin == kPlain)
+        transaction.emplace(db());
+      else if (row.begin == kLocked)
+        transaction.emplace(db(), QStringLiteral("T"));
+      else
+        transaction.emplace(db(), QStringLiteral("T"), *select, &read, nullptr);
+      if (row.writesMark)
+        db().SkipCarriedCheck();
+      ok = transaction->IsActive() && (row.begin != kPlain || !*row.lock || db().LockTable(QString::fromLatin1(row.lock))) &&
+           insert(db(), 7) && transaction->Commit();
+    }
+    const bool refused = row.refused && kind() != 0;
+    kept += refused ? 0 : 1;
+    EXPECT_EQ(ok, !refused) << row.lock << row.begin;
+    EXPECT_EQ(recorder.texts(), refused ? QStringList{"本年度数据已结转到新年度，不能再保存！"} : QStringList()) << row.lock;
+    EXPECT_EQ(hooks, 1) << row.lock << row.begin;
+    EXPECT_EQ(db().TransactionDepth(), 0);
+  }
+  EXPECT_EQ(valuesOfA(db()), QList<int>(kept, 7));
 }
 
 // A data file's commit under another connection's snapshot (a backup), with
