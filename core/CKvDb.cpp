@@ -418,16 +418,36 @@ bool CKvDb::carryCheckDue(const QString& table) {
   return false;
 }
 
+namespace {
+// Rolls every open level back.
+void rollbackAll(CKvDb& db) {
+  while (db.TransactionDepth() > 0 && db.Rollback()) {
+  }
+}
+}  // namespace
+
 bool CKvDb::PassesCarriedCheckBeforeCommit() {
   if (m_carryCheck != CarryCheck::kDue || TransactionDepth() != 1)
     return true;
+  const QString sql = QString::fromLatin1(kKvCarriedMarkSql);
+  QString error;
   qint64 mark = -1;
+  bool read = false;
   {
-    const std::unique_ptr<KvDbCursor> row = Select(QString::fromLatin1(kKvCarriedMarkSql), 1);
+    m_backend->takeLockWait();
+    const std::unique_ptr<KvDbCursor> row = m_backend->query(sql, &error);
+    read = row != nullptr;
     if (row && !row->atEnd())
       mark = row->integer(0);
   }
-  return !refusesCarried(mark);
+  if (read)
+    return !refusesCarried(mark);
+  // A mark that cannot be read proves nothing: the transaction is refused
+  // as one whose statement failed, rolled back first.
+  m_carryCheck = CarryCheck::kDone;
+  rollbackAll(*this);
+  ReportFailed(sql, error);
+  return false;
 }
 
 bool CKvDb::refusesCarried(qint64 mark) {
@@ -435,11 +455,11 @@ bool CKvDb::refusesCarried(qint64 mark) {
   if (mark != kKvCarriedMonth)
     return false;
   // Rolled back first: the message comes with nothing held.
-  while (TransactionDepth() > 0 && Rollback()) {
-  }
+  rollbackAll(*this);
   KvMessageBox(QStringLiteral("本年度数据已结转到新年度，不能再保存！"), KV_MB_OK | KV_MB_ICONSTOP);
   return true;
 }
+
 
 void CKvDb::reportTransactionFailed(const QString& sql) const {
   if (IsOpen())

@@ -189,7 +189,9 @@ class CKvDb {
   // not checked.
   void SkipCarriedCheck();
   // At the outermost level just before a commit (CommitTrans runs it): the
-  // check of a transaction that locked nothing. False when it refused.
+  // check of a transaction that locked nothing. False when it refused, or
+  // when the mark could not be read (rolled back, then reported as
+  // Execute reports a failed statement).
   bool PassesCarriedCheckBeforeCommit();
   // A statement waits for a lock another connection holds no longer than
   // kKvLockWaitMs (core/KvDbBackend.h), on every kind. After a failure:
