@@ -135,20 +135,15 @@ TEST_P(KvDbTransactionTest, LockedBeginAndKeptStatementsCountTheirRows) {
   EXPECT_EQ(db().TransactionDepth(), 0);
 }
 
-// Every way a transaction begins runs the before-transaction function once.
-// On a server, a year carried since the connection read its mark refuses a
-// write transaction under its first lock (at its commit when it locks
-// nothing), rolled back, then told; not one that locks only the log or
-// writes the mark itself, nor a connection that read the year as carried or
-// read no mark.
+// Every begin runs the before-transaction function once. On a server a year carried since the connection read its
+// mark refuses under the first lock (at the commit when nothing is locked), rolled back, then told; not a transaction
+// that locks only the log or writes the mark, nor a connection that read the year as carried or read no mark.
 TEST_P(KvDbTransactionTest, EveryBeginRunsTheHookAndACarriedYearRefusesUnderTheLock) {
   ASSERT_TRUE(db().Execute(QStringLiteral("Create Table SysTab(MM \x07Long\x08);Insert Into SysTab(MM) Values(12);"
                                           "Create Table KvLog(A \x07Long\x08)")));
   int hooks = 0;
-  struct Hook {
-    KvBeforeTransactionFn previous;
-    ~Hook() { KvSetBeforeTransaction(previous); }
-  } const hook{KvSetBeforeTransaction([&](CKvDb&) { return ++hooks > 0; })};
+  struct Hook { KvBeforeTransactionFn previous; ~Hook() { KvSetBeforeTransaction(previous); } };  // removed also on a failure
+  const Hook hook{KvSetBeforeTransaction([&](CKvDb&) { return ++hooks > 0; })};
   const std::unique_ptr<KvDbStatement> select = db().GetBackend()->prepare(QStringLiteral("Select A From T"), nullptr);
   const struct {
     int begin;  // plain, locked, locked select

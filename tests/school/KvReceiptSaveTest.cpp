@@ -105,16 +105,14 @@ TEST_P(KvReceiptSaveTest, RefusalsInTheirOrder) {
     refused(good, "数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，本次操作未作任何修改！",
             KvReceiptSaveResult::kNone);
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("SET lock_timeout = %1").arg(kKvLockWaitMs)));
-    // The year carried by another workstation's hold while a clerk who
-    // logged in during it saves a receipt, then a class's paid voucher: each
-    // waits the hold out and is refused with nothing stored.
+    // The year carried by another workstation's hold while a clerk who logged in during it saves a receipt, then a
+    // class's paid voucher: each waits the hold out and is refused with nothing stored.
     const QString month = Column(QStringLiteral("Select MM From SysTab")).value(0);
     for (const bool voucher : {false, true}) {
       KvStationInFlight carry(testDb(), {QStringLiteral("STD"), QStringLiteral("PC")}, {QStringLiteral("Update SysTab Set MM=12")});
       CKvDb clerk(kind());
       ASSERT_TRUE(carry.Started() && testDb().OpenAnother(clerk));
       CPc pay = line(QStringLiteral("01"), 500);
-      pay.QC = 1;
       pay.F = -1;
       pay.T = QStringLiteral("xxxx");  // a new voucher
       QList<CPc> lines = {pay};
@@ -179,9 +177,8 @@ TEST_P(KvReceiptSaveTest, SavesNumbersAndLogs) {
             (QStringList{"“00020”已被复核，不能删除！", "无法修改！"}));
   EXPECT_EQ(State(), before);
 
-  // A login while another workstation holds KvTask is told once; once the
-  // lock is free, the next save registers the period before its locked
-  // begin, and every entry is under a period the viewer lists.
+  // A login while another workstation holds KvTask is told once; once the lock is free, the next save registers the
+  // period before its locked begin, and every entry is under a period the viewer lists.
   const QString wait = kind() == 0 ? QStringLiteral("PRAGMA busy_timeout=%1") : QStringLiteral("SET lock_timeout=%1");
   AddLine(QStringLiteral("010201001"), QStringLiteral("03"), 1, 1, 10, QStringLiteral("20240901"), QStringLiteral("00002"));
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From KvLog")) && pdb()->Execute(wait.arg(300)));
@@ -193,8 +190,7 @@ TEST_P(KvReceiptSaveTest, SavesNumbersAndLogs) {
   ASSERT_TRUE(station.Rollback() && pdb()->Execute(wait.arg(kKvLockWaitMs)));
   m_head.DH = QStringLiteral("0");
   EXPECT_TRUE(Save({line(QStringLiteral("03"), 10)}).bSaved) << recorder.texts().join(u'\n').toStdString();
-  EXPECT_EQ(Column(QStringLiteral("Select Count(*) From KvLog Where nTask Not In (Select nTask From KvTask)")),
-            QStringList{"0"});
+  EXPECT_EQ(Column(QStringLiteral("Select Count(*) From KvLog Where nTask Not In (Select nTask From KvTask)")), QStringList{"0"});
   EXPECT_EQ(Log().size(), 1);
   EXPECT_EQ(recorder.texts().size(), 1);
 }
