@@ -151,9 +151,8 @@ TEST_P(KvDbTransactionTest, EveryBeginRunsTheHookAndACarriedYearRefusesUnderTheL
     bool writesMark;
     int baseline;
     bool refused;
-  } rows[] = {{0, "", false, 0, true},  {0, "KvLog", false, 0, false}, {0, "T", false, 0, true},
-              {0, "T", true, 0, false}, {1, "", false, 0, true},       {2, "", false, 0, true},
-              {0, "T", false, 12, false}, {1, "", false, -1, false}};
+  } rows[] = {{0, "", false, 0, true}, {0, "KvLog", false, 0, false}, {0, "T", false, 0, true}, {0, "T", true, 0, false},
+              {1, "", false, 0, true}, {2, "", false, 0, true}, {0, "T", false, 12, false}, {1, "", false, -1, false}};
   int kept = 0;
   for (const auto& row : rows) {
     KvMessageRecorder recorder;

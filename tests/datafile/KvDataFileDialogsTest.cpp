@@ -134,8 +134,7 @@ TEST_P(KvDataFileDialogsTest, InformationKeepsWhatAnotherWorkstationStoredMeanwh
       return closed ? int(QDialog::Accepted) : int(QDialog::Rejected);
     }});
     KvRunDataFileInfoDlg();
-    // On a server a typed change into the year carried meanwhile is refused under the lock.
-    const bool carried = kind() != 0 && c.typedManager;
+    const bool carried = kind() != 0 && c.typedManager;  // on a server refused under the lock
     const bool refused = c.refused || carried;
     const QString manager = c.typedManager && !refused ? QString::fromUtf8(c.typedManager) : QStringLiteral("李四");
     const QString stored = c.refused ? QStringLiteral("别处改名") : name;
