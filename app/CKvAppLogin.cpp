@@ -282,6 +282,9 @@ bool CKvApp::FinishLogin(bool bNewFile) {
   OpenModuleData(db);
   KvShowTemplateBox(true);
   m_pTask->BeginWork();
+  if (m_dataFile.GetMonth() == kKvCarriedMonth)
+    KvMessageBox(QStringLiteral("本年度数据已结转到新年度，在本年度保存的数据不会再转入新年度。"),
+                 KV_MB_OK | KV_MB_ICONINFORMATION);
   if (m_pMainFrame) {
     m_pMainFrame->UpdateTitle();
     m_pMainFrame->ShowWallpaper();

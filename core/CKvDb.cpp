@@ -72,6 +72,14 @@ bool CKvDb::Open(const QString& strFile, CKvDbInfo info) {
   m_backend->setLostHandler([this] { SessionLost(); });
   m_bLost = false;
   m_info = info;
+  // Read before anything can wait for the carry's hold: a plain select is
+  // not blocked by its locks.
+  m_nCarryBaseline = -1;
+  if (m_nKind != 0) {
+    const std::unique_ptr<KvDbCursor> row = Select(QString::fromLatin1(kKvCarriedMarkSql), 1);
+    if (row && !row->atEnd())
+      m_nCarryBaseline = int(row->integer(0));
+  }
   return true;
 }
 
@@ -303,8 +311,18 @@ int CKvDb::GetRowCount() const {
   return int(std::clamp<qint64>(m_backend->rowsAffected(), 0, std::numeric_limits<int>::max()));
 }
 
+bool CKvDb::beginOutermost() {
+  if (!IsOpen() || TransactionDepth() != 0)
+    return true;
+  if (!KvRunBeforeTransaction(*this))
+    return false;
+  const bool open = m_nCarryBaseline >= 0 && m_nCarryBaseline != kKvCarriedMonth;
+  m_carryCheck = m_nKind != 0 && open ? CarryCheck::kDue : CarryCheck::kDone;
+  return true;
+}
+
 bool CKvDb::BeginTrans() {
-  if (IsOpen() && TransactionDepth() == 0 && !KvRunBeforeTransaction(*this))
+  if (!beginOutermost())
     return false;
   bool ok = false;
   if (IsOpen()) {
@@ -317,7 +335,39 @@ bool CKvDb::BeginTrans() {
   return ok;
 }
 
+bool CKvDb::BeginLocked(const QString& table) {
+  return beginWithLock(table, [&](qint64* mark) { return m_backend->beginLocked(table, mark); });
+}
+
+bool CKvDb::BeginLockedSelect(const QString& table, KvDbStatement& select, std::unique_ptr<KvDbRowset>* rows,
+                              QString* error) {
+  return beginWithLock(table, [&](qint64* mark) {
+    return m_backend->beginLockedSelect(table, select, rows, error,
+                                        KvDbBackend::StatementFailure::kEndsTransaction, mark);
+  });
+}
+
+bool CKvDb::beginWithLock(const QString& table, const std::function<bool(qint64*)>& begin) {
+  if (!beginOutermost())
+    return false;
+  const bool check = carryCheckDue(table);
+  qint64 mark = -1;
+  bool ok = false;
+  if (IsOpen()) {
+    const KvLockWaitScope waiting(m_nKind != 0);
+    m_backend->takeLockWait();
+    ok = begin(check ? &mark : nullptr);
+  }
+  if (!ok) {
+    reportTransactionFailed(QStringLiteral("BEGIN;LOCK TABLE ") + table);
+    return false;
+  }
+  return !(check && refusesCarried(mark));
+}
+
 bool CKvDb::CommitTrans() {
+  if (!PassesCarriedCheckBeforeCommit())
+    return false;
   bool ok = false;
   if (IsOpen()) {
     // On a data file a commit that gives up has been rolled back by the
@@ -338,16 +388,78 @@ int CKvDb::TransactionDepth() const { return IsOpen() ? m_backend->transactionDe
 QString CKvDb::GetDataChangeMark() const { return IsOpen() ? m_backend->dataChangeMark() : QString(); }
 
 bool CKvDb::LockTable(const QString& table) {
+  const bool check = carryCheckDue(table);
+  qint64 mark = -1;
   bool ok = false;
   if (IsOpen()) {
     const KvLockWaitScope waiting(m_nKind != 0);
     m_backend->takeLockWait();
-    ok = m_backend->lockTable(table);
+    ok = m_backend->lockTable(table, check ? &mark : nullptr);
   }
-  if (!ok)
+  if (!ok) {
     reportTransactionFailed(QStringLiteral("LOCK TABLE ") + table);
-  return ok;
+    return false;
+  }
+  return !(check && refusesCarried(mark));
 }
+
+void CKvDb::SetCarriedBaseline(int nMonth) { m_nCarryBaseline = nMonth; }
+
+void CKvDb::SkipCarriedCheck() { m_carryCheck = CarryCheck::kDone; }
+
+bool CKvDb::carryCheckDue(const QString& table) {
+  if (m_carryCheck == CarryCheck::kDone)
+    return false;
+  static const QStringList logTables = {QStringLiteral("KvLog"), QStringLiteral("KvLogOp"),
+                                        QStringLiteral("KvTask")};
+  if (!logTables.contains(table, Qt::CaseInsensitive))
+    return true;
+  m_carryCheck = CarryCheck::kLogOnly;
+  return false;
+}
+
+namespace {
+// Rolls every open level back.
+void rollbackAll(CKvDb& db) {
+  while (db.TransactionDepth() > 0 && db.Rollback()) {
+  }
+}
+}  // namespace
+
+bool CKvDb::PassesCarriedCheckBeforeCommit() {
+  if (m_carryCheck != CarryCheck::kDue || TransactionDepth() != 1)
+    return true;
+  const QString sql = QString::fromLatin1(kKvCarriedMarkSql);
+  QString error;
+  qint64 mark = -1;
+  bool read = false;
+  {
+    m_backend->takeLockWait();
+    const std::unique_ptr<KvDbCursor> row = m_backend->query(sql, &error);
+    read = row != nullptr;
+    if (row && !row->atEnd())
+      mark = row->integer(0);
+  }
+  if (read)
+    return !refusesCarried(mark);
+  // A mark that cannot be read proves nothing: the transaction is refused
+  // as one whose statement failed, rolled back first.
+  m_carryCheck = CarryCheck::kDone;
+  rollbackAll(*this);
+  ReportFailed(sql, error);
+  return false;
+}
+
+bool CKvDb::refusesCarried(qint64 mark) {
+  m_carryCheck = CarryCheck::kDone;
+  if (mark != kKvCarriedMonth)
+    return false;
+  // Rolled back first: the message comes with nothing held.
+  rollbackAll(*this);
+  KvMessageBox(QStringLiteral("本年度数据已结转到新年度，不能再保存！"), KV_MB_OK | KV_MB_ICONSTOP);
+  return true;
+}
+
 
 void CKvDb::reportTransactionFailed(const QString& sql) const {
   if (IsOpen())

@@ -26,6 +26,10 @@
 class KvDbBackend;
 class KvDbStatement;
 class KvDbCursor;
+class KvDbRowset;
+
+// SysTab's MM once the year has been carried into the new one.
+constexpr int kKvCarriedMonth = 12;
 
 class CKvDb {
  public:
@@ -136,7 +140,20 @@ class CKvDb {
   // the readers of the file (a backup's snapshot), and one that gives up has
   // been rolled back before its message shows. While they wait the
   // program shows it (core/KvLockWaitHook.h).
+  // Every outermost begin (BeginTrans, BeginLocked, BeginLockedSelect)
+  // first runs the function of core/KvBeforeTransaction.h.
   bool BeginTrans();
+  // Outside a transaction: begins one holding the table's lock (see
+  // LockTable), both in one round trip where the back end allows. A failure
+  // is reported as "BEGIN;LOCK TABLE <table>".
+  bool BeginLocked(const QString& table);
+  // As BeginLocked, and runs the prepared statement's select in the
+  // transaction, in the same round trip where the back end allows
+  // (KvDbBackend::beginLockedSelect; a failed statement ends the
+  // transaction): *rows holds its rows, null (and `error`) when the select
+  // failed in the open transaction.
+  bool BeginLockedSelect(const QString& table, KvDbStatement& select, std::unique_ptr<KvDbRowset>* rows,
+                         QString* error);
   bool CommitTrans();
   bool Rollback();
   // Open levels of transaction: 0 outside one.
@@ -153,6 +170,29 @@ class CKvDb {
   // transactions hold the file's write lock from their start already.
   // A failure is reported (ReportFailed with "LOCK TABLE <table>").
   bool LockTable(const QString& table);
+
+  // --- The year's carried mark (SysTab's MM, kKvCarriedMonth once carried) ---
+  // On the server kinds the connection keeps a baseline: the mark it read,
+  // silently, when it opened (none without SysTab), or the one it was given
+  // since (SetCarriedBaseline). While the baseline says not carried, each
+  // transaction reads the mark again once it holds what it waited for: with
+  // its first lock of a table other than the log's (KvLog, KvLogOp,
+  // KvTask), in the lock's own round trip; when it locked nothing, just
+  // before its commit. One that locked only log tables is not checked, so
+  // that a session can still log and end its period. When the mark now says
+  // carried, the transaction is rolled back to its outermost level, then
+  // "本年度数据已结转到新年度，不能再保存！" is shown; the lock, begin or commit
+  // fails with no other message. A data file is never checked: the carry
+  // holds the file alone.
+  void SetCarriedBaseline(int nMonth);
+  // The open transaction writes the mark itself (the carry's hold): it is
+  // not checked.
+  void SkipCarriedCheck();
+  // At the outermost level just before a commit (CommitTrans runs it): the
+  // check of a transaction that locked nothing. False when it refused, or
+  // when the mark could not be read (rolled back, then reported as
+  // Execute reports a failed statement).
+  bool PassesCarriedCheckBeforeCommit();
   // A statement waits for a lock another connection holds no longer than
   // kKvLockWaitMs (core/KvDbBackend.h), on every kind. After a failure:
   // when the statement gave up so, says "数据正被另一工作站锁定（其修改尚未
@@ -408,10 +448,28 @@ class CKvDb {
   // The back end found its session ended: the handler is asked to take it on.
   void SessionLost();
 
+  // Before an outermost begin: runs the before-transaction function and
+  // arms the carried-mark check; false when the function refused.
+  bool beginOutermost();
+  // Whether a lock of the table reads the carried mark now.
+  bool carryCheckDue(const QString& table);
+  // After the read of the mark: true when it says carried and the
+  // transaction was rolled back and the refusal shown.
+  bool refusesCarried(qint64 mark);
+  // The begin, the lock and the refusal of BeginLocked and
+  // BeginLockedSelect; `begin` runs the back end's begin with the mark's
+  // place (null when not read).
+  bool beginWithLock(const QString& table, const std::function<bool(qint64*)>& begin);
+
+  // What the current transaction still owes the carried-mark check.
+  enum class CarryCheck { kDue, kLogOnly, kDone };
+
   std::unique_ptr<KvDbBackend> m_backend;
   int m_nKind = 0;
   QString m_serverError;
   bool m_bLost = false;
+  int m_nCarryBaseline = -1;  // -1: none read
+  CarryCheck m_carryCheck = CarryCheck::kDone;
 };
 
 // What the program does when the server ends the session of a connection

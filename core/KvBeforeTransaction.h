@@ -1,9 +1,10 @@
 #pragma once
 // A function that runs before the outermost transaction of a connection
-// begins (CKvDb::BeginTrans at depth 0): the application registers there a
+// begins, however it begins (CKvDb::BeginTrans at depth 0,
+// CKvDb::BeginLocked, CKvDb::BeginLockedSelect): the application registers there a
 // work period its login could not register, so that the log entries written
 // inside the transaction carry it. It answers false to refuse the begin,
-// having told why; BeginTrans then fails without a message of its own.
+// having told why; the begin then fails without a message of its own.
 // Without a function every begin goes on.
 
 #include <functional>

@@ -11,8 +11,9 @@
 #include <variant>
 
 bool KvDbBackend::beginLockedSelect(const QString& table, KvDbStatement& statement,
-                                    std::unique_ptr<KvDbRowset>* rows, QString* error, StatementFailure) {
-  if (!beginLocked(table))
+                                    std::unique_ptr<KvDbRowset>* rows, QString* error, StatementFailure,
+                                    qint64* mark) {
+  if (!beginLocked(table, mark))
     return false;
   *rows = statement.select(error);
   return true;
@@ -65,10 +66,10 @@ const KvDbRowsInMemory::Value& KvDbRowsInMemory::value(int column) const {
   return m_rows.at(m_row).at(column);
 }
 
-bool KvDbBackend::beginLocked(const QString& table) {
+bool KvDbBackend::beginLocked(const QString& table, qint64* mark) {
   if (transactionDepth() > 0 || !beginTransaction())
     return false;
-  if (lockTable(table))
+  if (lockTable(table, mark))
     return true;
   rollbackTransaction();
   return false;

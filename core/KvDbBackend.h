@@ -166,12 +166,15 @@ class KvDbBackend {
   virtual bool transactionBroken() const { return false; }
 
   // Holds the table against other writers until the transaction ends, so
-  // that a number made unique by insert-then-count stays unique.
-  virtual bool lockTable(const QString& table) = 0;
+  // that a number made unique by insert-then-count stays unique. With
+  // `mark`, the year's carried mark is read once the lock is held, in the
+  // lock's own round trip where the back end can (kKvCarriedMarkSql):
+  // *mark gets it, -1 when SysTab has no row; a failed read fails the lock.
+  virtual bool lockTable(const QString& table, qint64* mark) = 0;
   // Outside a transaction: begins one and locks the table, as
-  // beginTransaction and lockTable do; false with no transaction left open.
-  // A back end that can sends both in one round trip.
-  virtual bool beginLocked(const QString& table);
+  // beginTransaction and lockTable do (`mark` as there); false with no
+  // transaction left open. A back end that can sends both in one round trip.
+  virtual bool beginLocked(const QString& table, qint64* mark);
   // What a statement that fails inside a transaction leaves. Usually the
   // transaction goes on without it (kUndoneAlone). A transaction that its
   // caller only ever commits or rolls back as one (kEndsTransaction) may be
@@ -181,13 +184,14 @@ class KvDbBackend {
   // such a one.
   enum class StatementFailure { kUndoneAlone, kEndsTransaction };
   // Outside a transaction: begins one holding the table's lock, as
-  // beginLocked does, and runs the prepared statement's select in it, all
+  // beginLocked does (`mark` as there), and runs the prepared statement's select in it, all
   // in one round trip where the back end can. False, with no transaction
   // left open, when the begin fails; otherwise *rows holds the select's
   // rows, or null (and `error`) when the select failed, the transaction
   // then open (and usable unless `failure` says it ends it).
   virtual bool beginLockedSelect(const QString& table, KvDbStatement& statement,
-                                 std::unique_ptr<KvDbRowset>* rows, QString* error, StatementFailure failure);
+                                 std::unique_ptr<KvDbRowset>* rows, QString* error, StatementFailure failure,
+                                 qint64* mark);
 
   // At the outermost level of a transaction begun with kEndsTransaction:
   // runs the prepared statement and commits, in one round trip where the
@@ -300,6 +304,9 @@ class KvDbBackend {
 
 // How long a statement waits for a lock held by another connection.
 constexpr int kKvLockWaitMs = 10000;
+
+// The read of the year's carried mark that rides with a lock (lockTable).
+constexpr const char* kKvCarriedMarkSql = "SELECT MM FROM SysTab";
 
 // A bulk load through multi-row inserts ("Values(?,?),(?,?),..."), for a
 // back end that has no bulk path of its own: the rows of a batch are kept

@@ -98,26 +98,26 @@ bool KvDbFaultSeam::rollbackTransaction() { return m_inner->rollbackTransaction(
 
 int KvDbFaultSeam::transactionDepth() const { return m_inner->transactionDepth(); }
 
-bool KvDbFaultSeam::beginLocked(const QString& table) {
-  return m_counter->Next() ? false : m_inner->beginLocked(table);
+bool KvDbFaultSeam::beginLocked(const QString& table, qint64* mark) {
+  return m_counter->Next() ? false : m_inner->beginLocked(table, mark);
 }
 
 bool KvDbFaultSeam::beginLockedSelect(const QString& table, KvDbStatement& statement,
                                       std::unique_ptr<KvDbRowset>* rows, QString* error,
-                                      StatementFailure failure) {
+                                      StatementFailure failure, qint64* mark) {
   auto* seamed = dynamic_cast<SeamStatement*>(&statement);
   KvDbStatement& inner = seamed ? seamed->inner() : statement;
   if (m_counter->Next())
     return false;
   if (m_counter->Next()) {
     // The begin passes, the select is refused.
-    if (!m_inner->beginLocked(table))
+    if (!m_inner->beginLocked(table, mark))
       return false;
     rows->reset();
     refuse(error);
     return true;
   }
-  return m_inner->beginLockedSelect(table, inner, rows, error, failure);
+  return m_inner->beginLockedSelect(table, inner, rows, error, failure, mark);
 }
 
 bool KvDbFaultSeam::runAndCommit(KvDbStatement& statement, QString* error) {
@@ -133,8 +133,8 @@ bool KvDbFaultSeam::runAndCommit(KvDbStatement& statement, QString* error) {
   return m_inner->runAndCommit(inner, error);
 }
 
-bool KvDbFaultSeam::lockTable(const QString& table) {
-  return m_counter->Next() ? false : m_inner->lockTable(table);
+bool KvDbFaultSeam::lockTable(const QString& table, qint64* mark) {
+  return m_counter->Next() ? false : m_inner->lockTable(table, mark);
 }
 
 QString KvDbFaultSeam::databaseName() const { return m_inner->databaseName(); }

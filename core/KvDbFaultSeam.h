@@ -39,14 +39,14 @@ class KvDbFaultSeam final : public KvDbBackend {
   bool commitTransaction() override;
   bool rollbackTransaction() override;
   int transactionDepth() const override;
-  bool lockTable(const QString& table) override;
+  bool lockTable(const QString& table, qint64* mark) override;
   // Counted as one statement, as it is one round trip where the back end
   // sends both together.
-  bool beginLocked(const QString& table) override;
+  bool beginLocked(const QString& table, qint64* mark) override;
   // Counted as two statements, the begin and the select, whichever may be
   // refused, though the back end may send both in one round trip.
   bool beginLockedSelect(const QString& table, KvDbStatement& statement, std::unique_ptr<KvDbRowset>* rows,
-                         QString* error, StatementFailure failure) override;
+                         QString* error, StatementFailure failure, qint64* mark) override;
   // Counted as two statements, the statement and the commit, whichever may
   // be refused, though the back end may send both in one round trip.
   bool runAndCommit(KvDbStatement& statement, QString* error) override;

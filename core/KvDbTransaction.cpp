@@ -10,9 +10,6 @@ KvDbTransaction::KvDbTransaction(CKvDb& db) : m_db(db) {
 }
 
 namespace {
-// What a locked begin that failed is reported as.
-QString lockedBegin(const QString& table) { return QStringLiteral("BEGIN;LOCK TABLE ") + table; }
-
 // Tells a failure as the connection's transaction operations tell theirs.
 void tell(const CKvDb& db, const QString& sql, const QString& error = QString()) {
   if (db.IsOpen())
@@ -23,28 +20,15 @@ void tell(const CKvDb& db, const QString& sql, const QString& error = QString())
 }  // namespace
 
 KvDbTransaction::KvDbTransaction(CKvDb& db, const QString& lockTable) : m_db(db) {
-  if (m_db.IsOpen()) {
-    const KvLockWaitScope waiting(m_db.GetKind() != 0);
-    m_db.GetBackend()->takeLockWait();
-    if (m_db.GetBackend()->beginLocked(lockTable))
-      m_level = m_db.TransactionDepth();
-  }
-  if (m_level == 0)
-    tell(m_db, lockedBegin(lockTable));
+  if (m_db.BeginLocked(lockTable))
+    m_level = m_db.TransactionDepth();
 }
 
 KvDbTransaction::KvDbTransaction(CKvDb& db, const QString& lockTable, KvDbStatement& select,
                                  std::unique_ptr<KvDbRowset>* rows, QString* error)
     : m_db(db) {
-  if (m_db.IsOpen()) {
-    const KvLockWaitScope waiting(m_db.GetKind() != 0);
-    m_db.GetBackend()->takeLockWait();
-    if (m_db.GetBackend()->beginLockedSelect(lockTable, select, rows, error,
-                                             KvDbBackend::StatementFailure::kEndsTransaction))
-      m_level = m_db.TransactionDepth();
-  }
-  if (m_level == 0)
-    tell(m_db, lockedBegin(lockTable));
+  if (m_db.BeginLockedSelect(lockTable, select, rows, error))
+    m_level = m_db.TransactionDepth();
 }
 
 KvDbTransaction::~KvDbTransaction() { Rollback(); }
@@ -82,6 +66,10 @@ bool KvDbTransaction::CommitWith(KvDbStatement& last, const QString& sql) {
       return Commit();
     Rollback();
     tell(m_db, sql, error);
+    return false;
+  }
+  if (!m_db.PassesCarriedCheckBeforeCommit()) {
+    m_level = 0;
     return false;
   }
   bool committed = false;

@@ -25,13 +25,13 @@ class KvDbStatement;
 class KvDbTransaction {
  public:
   explicit KvDbTransaction(CKvDb& db);
-  // Outside a transaction: begins one holding the table's lock (see
-  // CKvDb::LockTable), both in one round trip where the back end allows;
+  // Outside a transaction: begins one holding the table's lock
+  // (CKvDb::BeginLocked), both in one round trip where the back end allows;
   // inactive, and the failure reported, when either fails.
   KvDbTransaction(CKvDb& db, const QString& lockTable);
   // As above, and runs the prepared statement's select in the transaction,
   // all in one round trip where the back end allows
-  // (KvDbBackend::beginLockedSelect): *rows holds its rows, null (and
+  // (CKvDb::BeginLockedSelect): *rows holds its rows, null (and
   // `error`) when the select failed in the active transaction. The
   // transaction is whole: after any failed statement in it the caller lets
   // it roll back, and no guard nests inside it.

@@ -206,7 +206,7 @@ SQLHSTMT KvOdbcBackend::newStatement(QString* error) {
   return stmt;
 }
 
-bool KvOdbcBackend::run(const QString& sql, QString* error, qint64* affected) {
+bool KvOdbcBackend::run(const QString& sql, QString* error, qint64* affected, qint64* value) {
   if (affected)
     *affected = 0;
   const SQLHSTMT stmt = newStatement(error);
@@ -219,10 +219,22 @@ bool KvOdbcBackend::run(const QString& sql, QString* error, qint64* affected) {
   if (!ok && gaveUpWaiting(SQL_HANDLE_STMT, stmt))
     noteLockWait();
   // Several statements in one text give one count each.
+  bool valueTaken = !value;
   while (ok) {
     SQLLEN count = 0;
     if (affected && SQL_SUCCEEDED(SQLRowCount(stmt, &count)) && count > 0)
       *affected += count;
+    SQLSMALLINT columns = 0;
+    if (!valueTaken && SQL_SUCCEEDED(SQLNumResultCols(stmt, &columns)) && columns > 0) {
+      valueTaken = true;
+      SQLBIGINT first = 0;
+      SQLLEN indicator = 0;
+      *value = SQL_SUCCEEDED(SQLFetch(stmt)) &&
+                       SQL_SUCCEEDED(SQLGetData(stmt, 1, SQL_C_SBIGINT, &first, sizeof(first), &indicator)) &&
+                       indicator != SQL_NULL_DATA
+                   ? qint64(first)
+                   : -1;
+    }
     rc = SQLMoreResults(stmt);
     if (rc == SQL_NO_DATA)
       break;
@@ -320,11 +332,16 @@ bool KvOdbcBackend::rollbackTransaction() {
          run(QStringLiteral("RELEASE SAVEPOINT ") + name, nullptr, nullptr);
 }
 
-bool KvOdbcBackend::lockTable(const QString& table) {
+bool KvOdbcBackend::lockTable(const QString& table, qint64* mark) {
   if (m_depth == 0)
     return false;
-  return run(QStringLiteral("LOCK TABLE ") + table + QStringLiteral(" IN SHARE ROW EXCLUSIVE MODE"),
-             nullptr, nullptr);
+  const QString lock = QStringLiteral("LOCK TABLE ") + table + QStringLiteral(" IN SHARE ROW EXCLUSIVE MODE");
+  if (!mark)
+    return run(lock, nullptr, nullptr);
+  // One text: the driver hands it to the server whole, and the mark is the
+  // rows of its second statement.
+  *mark = -1;
+  return run(lock + u';' + QLatin1String(kKvCarriedMarkSql), nullptr, nullptr, mark);
 }
 
 QString KvOdbcBackend::databaseName() const {

@@ -39,7 +39,7 @@ class KvOdbcBackend final : public KvDbBackend {
   bool commitTransaction() override;
   bool rollbackTransaction() override;
   int transactionDepth() const override { return m_depth; }
-  bool lockTable(const QString& table) override;
+  bool lockTable(const QString& table, qint64* mark) override;
   QString databaseName() const override;
   // The connect string the driver completed when connecting.
   QString connectString() const override { return m_connectString; }
@@ -65,7 +65,9 @@ class KvOdbcBackend final : public KvDbBackend {
   KvOdbcBackend(std::shared_ptr<KvOdbcLink> link, const QString& connectString)
       : m_link(std::move(link)), m_connectString(connectString) {}
   // Runs a statement; the rows it touched go to `affected` (when given).
-  bool run(const QString& sql, QString* error, qint64* affected);
+  // With `value`, the first column of the first row of the first result
+  // with columns goes there (-1 when that result has no row).
+  bool run(const QString& sql, QString* error, qint64* affected, qint64* value = nullptr);
   // A new statement handle on the session with the query time-out set;
   // SQL_NULL_HSTMT (and `error`) when there is none.
   SQLHSTMT newStatement(QString* error);

@@ -357,14 +357,40 @@ bool KvPgBackend::rollbackTransaction() {
   return send("ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-bool KvPgBackend::beginLocked(const QString& table) {
+namespace {
+// The lock, followed by the read of the carried mark when it is wanted.
+QByteArray lockAndMark(const QString& table, const qint64* mark) {
+  QByteArray sql = "LOCK TABLE " + table.toUtf8() + " IN SHARE ROW EXCLUSIVE MODE";
+  if (mark)
+    sql += QByteArray(";") + kKvCarriedMarkSql;
+  return sql;
+}
+
+// The mark the read gave (-1 without a row); the result is cleared.
+qint64 carriedMark(PGresult* rows) {
+  qint64 mark = -1;
+  if (rows && PQntuples(rows) > 0)
+    mark = QByteArray(PQgetvalue(rows, 0, 0)).trimmed().toLongLong();
+  PQclear(rows);
+  return mark;
+}
+}  // namespace
+
+bool KvPgBackend::beginLocked(const QString& table, qint64* mark) {
   if (!m_conn)
     return false;
   syncDepth();
   if (m_depth > 0)
     return false;
-  // One round trip: the transaction, the lock and the statement savepoint.
-  if (control("BEGIN;LOCK TABLE " + table.toUtf8() + " IN SHARE ROW EXCLUSIVE MODE;SAVEPOINT kv_stmt")) {
+  // One round trip: the transaction, the lock, the mark and the statement
+  // savepoint.
+  PGresult* rows = nullptr;
+  const bool ok = send("BEGIN;" + lockAndMark(table, mark) + ";SAVEPOINT kv_stmt", nullptr,
+                       mark ? &rows : nullptr, nullptr);
+  syncDepth();
+  if (mark)
+    *mark = carriedMark(rows);
+  if (ok) {
     m_depth = 1;
     return true;
   }
@@ -373,11 +399,14 @@ bool KvPgBackend::beginLocked(const QString& table) {
   return false;
 }
 
-bool KvPgBackend::lockTable(const QString& table) {
+bool KvPgBackend::lockTable(const QString& table, qint64* mark) {
   if (m_depth == 0)
     return false;
-  return guarded(QStringLiteral("LOCK TABLE ") + table + QStringLiteral(" IN SHARE ROW EXCLUSIVE MODE"),
-                 nullptr, nullptr, nullptr);
+  PGresult* rows = nullptr;
+  const bool ok = guarded(QString::fromUtf8(lockAndMark(table, mark)), nullptr, mark ? &rows : nullptr, nullptr);
+  if (mark)
+    *mark = carriedMark(rows);
+  return ok;
 }
 
 QString KvPgBackend::databaseName() const {
@@ -512,13 +541,17 @@ class PgStatement final : public KvDbStatement {
   // Commands sent with the statement in one pipeline: `before` it (a
   // transaction they open, see KvPgBackend::beginLockedSelect) and `after`
   // it (the commit, see KvPgBackend::runAndCommit); whether each group
-  // passed; and whether the statement moves the statement savepoint.
+  // passed; and whether the statement moves the statement savepoint. The
+  // rows of the command `before` at index keptAt are kept in `kept`, which
+  // the caller clears.
   struct Pipeline {
     QList<QByteArray> before;
     QList<QByteArray> after;
     bool savepoint = true;
     bool beforeOk = false;
     bool afterOk = false;
+    int keptAt = -1;
+    PGresult* kept = nullptr;
   };
 
   // Runs with the bound values; a row set it gives goes to `rows` (when
@@ -651,6 +684,8 @@ class PgStatement final : public KvDbStatement {
       }
       if (nulls == first && status == PGRES_TUPLES_OK && rows && !*rows)
         *rows = res;  // kept: the caller clears it
+      else if (nulls == pipeline->keptAt && status == PGRES_TUPLES_OK && !pipeline->kept)
+        pipeline->kept = res;
       else
         PQclear(res);
       if (status == PGRES_PIPELINE_SYNC)
@@ -692,10 +727,11 @@ class PgStatement final : public KvDbStatement {
 }  // namespace
 
 bool KvPgBackend::beginLockedSelect(const QString& table, KvDbStatement& statement,
-                                    std::unique_ptr<KvDbRowset>* rows, QString* error, StatementFailure failure) {
+                                    std::unique_ptr<KvDbRowset>* rows, QString* error, StatementFailure failure,
+                                    qint64* mark) {
   auto* prepared = dynamic_cast<PgStatement*>(&statement);
   if (!prepared)
-    return KvDbBackend::beginLockedSelect(table, statement, rows, error, failure);
+    return KvDbBackend::beginLockedSelect(table, statement, rows, error, failure, mark);
   if (!m_conn)
     return false;
   syncDepth();
@@ -705,11 +741,17 @@ bool KvPgBackend::beginLockedSelect(const QString& table, KvDbStatement& stateme
   const bool whole = failure == StatementFailure::kEndsTransaction;
   PgStatement::Pipeline pipeline;
   pipeline.before = {"BEGIN", "LOCK TABLE " + table.toUtf8() + " IN SHARE ROW EXCLUSIVE MODE"};
+  if (mark) {
+    pipeline.keptAt = int(pipeline.before.size());
+    pipeline.before.append(kKvCarriedMarkSql);
+  }
   if (!whole)
     pipeline.before.append("SAVEPOINT kv_stmt");
   pipeline.savepoint = !whole;
   const bool selected = prepared->execute(error, &result, &pipeline);
   const bool begun = pipeline.beforeOk;
+  if (mark)
+    *mark = carriedMark(pipeline.kept);
   if (!begun) {
     if (result)
       PQclear(result);

@@ -43,12 +43,12 @@ class KvPgBackend final : public KvDbBackend {
   bool commitTransaction() override;
   bool rollbackTransaction() override;
   int transactionDepth() const override { return m_depth; }
-  bool lockTable(const QString& table) override;
-  bool beginLocked(const QString& table) override;
+  bool lockTable(const QString& table, qint64* mark) override;
+  bool beginLocked(const QString& table, qint64* mark) override;
   // The begin, the lock, the statement savepoint and the select go to the
   // server in one pipeline.
   bool beginLockedSelect(const QString& table, KvDbStatement& statement, std::unique_ptr<KvDbRowset>* rows,
-                         QString* error, StatementFailure failure) override;
+                         QString* error, StatementFailure failure, qint64* mark) override;
   // Inside a transaction whose failed statements end it: no savepoint
   // stands before its statements.
   bool inWholeTransaction() const { return m_depth > 0 && m_whole; }

@@ -378,8 +378,11 @@ bool KvSqliteBackend::rollbackTransaction() {
   return run("ROLLBACK");
 }
 
-bool KvSqliteBackend::lockTable(const QString&) {
+bool KvSqliteBackend::lockTable(const QString&, qint64* mark) {
   // Transactions begin IMMEDIATE: the file's write lock is already held.
+  // The carried mark is not read here: the carry holds the file alone.
+  if (mark)
+    *mark = -1;
   return m_db && m_depth > 0;
 }
 

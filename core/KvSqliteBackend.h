@@ -50,7 +50,7 @@ class KvSqliteBackend final : public KvDbBackend {
   // rolls back on a full disk or an I/O error); called after a statement
   // failed and before each statement.
   void noteFailure();
-  bool lockTable(const QString& table) override;
+  bool lockTable(const QString& table, qint64* mark) override;
   QString databaseName() const override { return m_path; }
   QString connectString() const override { return QString(); }
   void setQueryTimeout(int) override {}

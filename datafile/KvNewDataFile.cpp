@@ -599,6 +599,9 @@ KvNewDataFile::CarryResult KvNewDataFile::carryForward(CKvDb* pPrevious, CKvDb* 
   QString agreed;
   for (;;) {
     hold.emplace(*pPrevious);
+    // The hold writes the carried mark itself.
+    if (hold->IsActive())
+      pPrevious->SkipCarriedCheck();
     if (!hold->IsActive() || !KvLockTablesInOrder(pPrevious, held)) {
       hold.reset();
       wait.Hide();

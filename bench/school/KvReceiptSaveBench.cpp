@@ -38,6 +38,8 @@ void programSaves(benchmark::State& state, int kind) {
   if (!file.ready())
     return state.SkipWithError("no data file");
   CKvDb* pDb = &file.db();
+  // As after a login into an open year: the saves check the carried mark.
+  pDb->SetCarriedBaseline(0);
   CXxDataType::Get()->ReloadParams(pDb);
   const QList<CPc> lines = KvPayOneOfEachItem();
   int i = 0;

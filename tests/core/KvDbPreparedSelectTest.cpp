@@ -137,7 +137,7 @@ TEST_P(KvDbPreparedSelectTest, LockedBeginRunsItsSelectInTheTransaction) {
     std::unique_ptr<KvDbRowset> rows;
     QString error;
     KvDbBackend* current = db().GetBackend();
-    const bool begun = current->beginLockedSelect(QStringLiteral("T"), c.bGone ? *gone : *select, &rows, &error, kUsable);
+    const bool begun = current->beginLockedSelect(QStringLiteral("T"), c.bGone ? *gone : *select, &rows, &error, kUsable, nullptr);
     db().FailNthStatement(0);
     EXPECT_EQ(begun, c.bBegun) << c.name;
     EXPECT_EQ(db().TransactionDepth(), c.bBegun ? 1 : 0) << c.name;
@@ -151,7 +151,7 @@ TEST_P(KvDbPreparedSelectTest, LockedBeginRunsItsSelectInTheTransaction) {
     // The transaction goes on after a failed select, and a begin inside it
     // is refused.
     std::unique_ptr<KvDbRowset> inner;
-    EXPECT_FALSE(backend->beginLockedSelect(QStringLiteral("T"), *select, &inner, nullptr, kUsable)) << c.name;
+    EXPECT_FALSE(backend->beginLockedSelect(QStringLiteral("T"), *select, &inner, nullptr, kUsable, nullptr)) << c.name;
     EXPECT_EQ(inner, nullptr) << c.name;
     ASSERT_TRUE(db().Execute(QStringLiteral("Insert Into T(A,B) Values(2,'b')"))) << c.name;
     ASSERT_TRUE(db().CommitTrans()) << c.name;
@@ -174,7 +174,7 @@ TEST_P(KvDbPreparedSelectTest, WholeLockedTransactionIsKeptOrUndoneAsOne) {
   for (const bool bFails : {true, false}) {
     std::unique_ptr<KvDbRowset> rows;
     QString error;
-    ASSERT_TRUE(backend->beginLockedSelect(QStringLiteral("T"), *select, &rows, &error, kWhole)) << error.toStdString();
+    ASSERT_TRUE(backend->beginLockedSelect(QStringLiteral("T"), *select, &rows, &error, kWhole, nullptr)) << error.toStdString();
     ASSERT_NE(rows, nullptr) << error.toStdString();
     EXPECT_EQ(rowsOf(*rows), QStringList{"0::-"});
     insert->bindInteger(0, 1);

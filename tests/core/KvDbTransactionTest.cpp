@@ -5,6 +5,7 @@
 
 #include "core/CKvDb.h"
 #include "core/CKvQuery.h"
+#include "core/KvBeforeTransaction.h"
 #include "core/KvCopyTable.h"
 #include "core/KvDbBackend.h"
 #include "core/KvDbSnapshot.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 namespace {
 QList<int> valuesOfA(CKvDb& db) {
@@ -131,6 +133,46 @@ TEST_P(KvDbTransactionTest, LockedBeginAndKeptStatementsCountTheirRows) {
   EXPECT_EQ(db().GetStatementsSent(), 1);
   db().FailNthStatement(0);
   EXPECT_EQ(db().TransactionDepth(), 0);
+}
+
+// Every begin runs the before-transaction function once. On a server a year carried since the connection read its
+// mark refuses under the first lock (at the commit when nothing is locked), rolled back, then told; not a transaction
+// that locks only the log or writes the mark, nor a connection that read the year as carried or read no mark.
+TEST_P(KvDbTransactionTest, EveryBeginRunsTheHookAndACarriedYearRefusesUnderTheLock) {
+  ASSERT_TRUE(db().Execute(QStringLiteral("Create Table SysTab(MM \x07Long\x08);Insert Into SysTab(MM) Values(12);"
+                                          "Create Table KvLog(A \x07Long\x08)")));
+  int hooks = 0;
+  struct Hook { KvBeforeTransactionFn previous; ~Hook() { KvSetBeforeTransaction(previous); } };  // removed also on a failure
+  const Hook hook{KvSetBeforeTransaction([&](CKvDb&) { return ++hooks > 0; })};
+  const std::unique_ptr<KvDbStatement> select = db().GetBackend()->prepare(QStringLiteral("Select A From T"), nullptr);
+  const struct {
+    int begin;  // plain, locked, locked select
+    QString lock;
+    bool writesMark;
+    int baseline;
+    bool refused;
+  } rows[] = {{0, "", false, 0, true}, {0, "KvLog", false, 0, false}, {0, "T", false, 0, true}, {0, "T", true, 0, false},
+              {1, "", false, 0, true}, {2, "", false, 0, true}, {0, "T", false, 12, false}, {1, "", false, -1, false}};
+  int kept = 0;
+  for (const auto& row : rows) {
+    KvMessageRecorder recorder;
+    db().SetCarriedBaseline(row.baseline);
+    hooks = 0;
+    std::unique_ptr<KvDbRowset> read;
+    std::optional<KvDbTransaction> transaction;
+    row.begin == 0 ? void(transaction.emplace(db())) : row.begin == 1 ? void(transaction.emplace(db(), QStringLiteral("T")))
+                                                   : void(transaction.emplace(db(), QStringLiteral("T"), *select, &read, nullptr));
+    if (row.writesMark)
+      db().SkipCarriedCheck();
+    const bool ok = transaction->IsActive() && (row.lock.isEmpty() || db().LockTable(row.lock)) && insert(db(), 7) &&
+                    transaction->Commit();
+    const bool refused = row.refused && kind() != 0;
+    kept += refused ? 0 : 1;
+    EXPECT_EQ(ok, !refused) << row.lock.toStdString() << row.begin;
+    EXPECT_EQ(recorder.texts(), refused ? QStringList{"本年度数据已结转到新年度，不能再保存！"} : QStringList());
+    EXPECT_EQ(hooks + db().TransactionDepth(), 1) << row.begin;
+  }
+  EXPECT_EQ(valuesOfA(db()), QList<int>(kept, 7));
 }
 
 // A data file's commit under another connection's snapshot (a backup), with

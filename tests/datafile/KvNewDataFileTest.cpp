@@ -301,6 +301,16 @@ TEST_P(KvNewDataFileTest, CarriesATimetableSchool) {
     EXPECT_FALSE(old.isEmpty()) << table;
     EXPECT_EQ(old, after.filter(QRegularExpression(u'^' + QLatin1String(table)))) << table;
   }
+  if (kind() != 0)  // a login into the carried year is told once that its saves stay there (the same on every kind)
+    return;
+  KvScriptedAnswers login;
+  KvDialogSteps steps({[&](QDialog* dialog) {
+    dialog->findChild<QLineEdit*>(QStringLiteral("id_1001"))->setText(Name(2024));
+    dialog->accept();
+    return dialog->result();
+  }});
+  ASSERT_TRUE(m_app->Login(Name(2024))) << login.texts.join(u' ').toStdString();
+  EXPECT_EQ(login.texts.filter(QStringLiteral("本年度数据已结转到新年度")), QStringList{"本年度数据已结转到新年度，在本年度保存的数据不会再转入新年度。"});
 }
 
 // Declining the carry keeps the new file with the information only and the

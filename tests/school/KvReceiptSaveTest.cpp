@@ -4,6 +4,8 @@
 
 #include "KvSchoolTestSupport.h"
 
+#include "app/CKvOperation.h"
+#include "core/KvBeforeTransaction.h"
 #include "core/KvDbBackend.h"
 #include "core/KvMessage.h"
 #include "school/KvReceiptSave.h"
@@ -39,6 +41,11 @@ class KvReceiptSaveTest : public KvSchoolDbTest {
     m_head.T = QStringLiteral("20240910");
     m_head.QC = 1;
     m_head.Opr0 = QStringLiteral("101");
+  }
+  // The login's registration hook is process-wide: none outlives the test.
+  void TearDown() override {
+    KvSetBeforeTransaction({});
+    KvSchoolDbTest::TearDown();
   }
   KvReceiptSaveResult Save(const QList<CPc>& lines, bool isNew = true) {
     return KvReceiptSave::Save(m_head, m_stored, lines, isNew, pdb());
@@ -98,6 +105,24 @@ TEST_P(KvReceiptSaveTest, RefusalsInTheirOrder) {
     refused(good, "数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，本次操作未作任何修改！",
             KvReceiptSaveResult::kNone);
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("SET lock_timeout = %1").arg(kKvLockWaitMs)));
+    // The year carried by another workstation's hold while a clerk who logged in during it saves a receipt, then a
+    // class's paid voucher: each waits the hold out and is refused with nothing stored.
+    for (const bool voucher : {false, true}) {
+      KvStationInFlight carry(testDb(), {QStringLiteral("STD"), QStringLiteral("PC")}, {QStringLiteral("Update SysTab Set MM=12")});
+      CKvDb clerk(kind());
+      ASSERT_TRUE(carry.Started() && testDb().OpenAnother(clerk));
+      CPc pay = line(QStringLiteral("01"), 500);
+      pay.F = -1;
+      pay.T = QStringLiteral("xxxx");  // a new voucher
+      QList<CPc> lines = {pay};
+      lines[0].STD = QStringLiteral("010201001");
+      pay.STD = QStringLiteral("010201");
+      recorder.clear();
+      EXPECT_FALSE(voucher ? CPc(pay).SaveClassVoucher(pay, {}, &lines, &clerk)
+                           : KvReceiptSave::Save(m_head, m_stored, good, true, &clerk).bSaved);
+      EXPECT_EQ(recorder.texts(), QStringList{"本年度数据已结转到新年度，不能再保存！"}) << voucher;
+      EXPECT_TRUE(carry.Committed() && pdb()->Execute(QStringLiteral("Update SysTab Set MM=0")));
+    }
   }
   EXPECT_EQ(State(), before);
 }
@@ -150,6 +175,22 @@ TEST_P(KvReceiptSaveTest, SavesNumbersAndLogs) {
   EXPECT_EQ(recorder.texts().mid(recorder.texts().size() - 2),
             (QStringList{"“00020”已被复核，不能删除！", "无法修改！"}));
   EXPECT_EQ(State(), before);
+
+  // A login while another workstation holds KvTask is told once; once the lock is free, the next save registers the
+  // period before its locked begin, and every entry is under a period the viewer lists.
+  const QString wait = kind() == 0 ? QStringLiteral("PRAGMA busy_timeout=%1") : QStringLiteral("SET lock_timeout=%1");
+  AddLine(QStringLiteral("010201001"), QStringLiteral("03"), 1, 1, 10, QStringLiteral("20240901"), QStringLiteral("00002"));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From KvLog")) && pdb()->Execute(wait.arg(300)));
+  CKvDb station(kind());
+  ASSERT_TRUE(testDb().OpenAnother(station) && station.BeginTrans() && station.LockTable(QStringLiteral("KvTask")));
+  recorder.clear();
+  m_app->GetTask().BeginWork();
+  ASSERT_TRUE(station.Rollback() && pdb()->Execute(wait.arg(kKvLockWaitMs)));
+  m_head.DH = QStringLiteral("0");
+  EXPECT_TRUE(Save({line(QStringLiteral("03"), 10)}).bSaved) << recorder.texts().join(u'\n').toStdString();
+  EXPECT_EQ(Column(QStringLiteral("Select Count(*) From KvLog Where nTask Not In (Select nTask From KvTask)")), QStringList{"0"});
+  EXPECT_EQ(Log().size(), 1);
+  EXPECT_EQ(recorder.texts().size(), 1);
   // After the last number nothing is proposed, and a receipt without a number is refused.
   AddLine(QStringLiteral("010201001"), QStringLiteral("03"), 1, 1, 10, QStringLiteral("20240901"),
           QStringLiteral("00001"));
