@@ -6,6 +6,7 @@
 #include "core/KvText.h"
 
 #include <QCryptographicHash>
+#include <QHash>
 
 #include <memory>
 
@@ -20,15 +21,26 @@ QByteArray KvRowsDigest(CKvDb* pDb, const QStringList& tables) {
     std::unique_ptr<KvDbCursor> rows = pDb->GetBackend()->query(QStringLiteral("Select * From ") + table, nullptr);
     if (!rows)
       return QByteArray();
-    QStringList lines;
+    // Two independent hashes of each row, added up: the same rows give the
+    // same sums in any order, without sorting them.
+    quint64 sums[2] = {0, 0};
+    quint64 count = 0;
+    const int columns = rows->columnCount();
     for (; !rows->atEnd(); rows->next()) {
-      QString line;
-      for (int column = 0; column < rows->columnCount(); ++column)
-        line += rows->text(column) + u'\x1f';
-      lines.append(line);
+      // Each value seeds the next one's hash: the values' places count.
+      size_t row[2] = {1, 2};
+      for (int column = 0; column < columns; ++column) {
+        const QString value = rows->text(column);
+        row[0] = qHash(value, row[0]);
+        row[1] = qHash(value, row[1] ^ 0x9e3779b97f4a7c15u);
+      }
+      sums[0] += row[0];
+      sums[1] += row[1];
+      ++count;
     }
-    lines.sort();
-    hash.addData((table + u'\x1e' + lines.join(u'\x1e') + u'\x1d').toUtf8());
+    hash.addData(table.toUtf8());
+    hash.addData(QByteArrayView(reinterpret_cast<const char*>(sums), sizeof sums));
+    hash.addData(QByteArrayView(reinterpret_cast<const char*>(&count), sizeof count));
   }
   return hash.result();
 }

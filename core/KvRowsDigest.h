@@ -13,8 +13,8 @@ class CKvDb;
 bool KvIsLogTable(const QString& table);
 
 // Every row of the tables, as one digest; empty when a table cannot be
-// read. The rows are sorted, so that two reads of the same rows agree
-// whatever order the engine gives them in.
+// read. Two reads of the same rows agree whatever order the engine gives
+// them in.
 QByteArray KvRowsDigest(CKvDb* pDb, const QStringList& tables);
 
 // The digest of every table of the database but the log's, read as one
