@@ -84,6 +84,9 @@ bool registerLate(CKvDb* pDb) {
   if (!app || !pDb || pDb != app->GetDb() || pDb->TransactionDepth() > 0)
     return false;
   CKvOperation& task = app->GetTask();
+  // An application that never logged in began no period to register.
+  if (task.sT1.isEmpty())
+    return true;
   g_bRegistering = true;
   CKvOperation::RegisterTask(task, pDb);
   g_bRegistering = false;
