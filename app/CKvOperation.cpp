@@ -9,6 +9,7 @@
 #include "core/KvDate.h"
 #include "core/KvDbBackend.h"
 #include "core/KvDbTransaction.h"
+#include "core/KvMessage.h"
 #include "core/KvSqlTranslator.h"
 #include "core/KvSystemInfo.h"
 #include "core/KvWidth.h"
@@ -16,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -43,25 +45,28 @@ QString periodCondition(const CKvOperation& task, CKvDb* pDb) {
 // entries never gives its number again.
 const QString kLastTaskWhere = QStringLiteral("Where Cs=0 And CsN=2");
 
-// The stored highest number, 0 without the row; false when unreadable.
-bool lastGivenTask(CKvDb* pDb, int* pnTask) {
-  const std::unique_ptr<KvDbCursor> cursor =
-      KvAppSelect(pDb, QStringLiteral("Select Rtrim(CsVal) From SysCsTab ") + kLastTaskWhere);
+// The highest number in the first column, 0 for no row or NULL (a text
+// that is no number counts as 0 too); false when unreadable.
+bool highestIn(CKvDb* pDb, const QString& sql, qint64* pnHighest) {
+  const std::unique_ptr<KvDbCursor> cursor = KvAppSelect(pDb, sql);
   if (!cursor || cursor->columnCount() < 1)
     return false;
-  *pnTask = cursor->atEnd() ? 0 : cursor->text(0).toInt();
+  *pnHighest = 0;
+  for (; !cursor->atEnd(); cursor->next())
+    *pnHighest = std::max(*pnHighest, cursor->text(0).trimmed().toLongLong());
   return true;
 }
 
-bool storeLastGivenTask(CKvDb* pDb, int nTask) {
+bool storeLastGivenTask(CKvDb* pDb, qint64 nTask) {
   return pDb->Execute(QStringLiteral("Delete From SysCsTab ") + kLastTaskWhere) &&
          pDb->Execute(QStringLiteral("Insert Into SysCsTab(Cs,CsN,CsNa,CsVal,LPO) "
                                      "Values(0,2,'最大工作期号','%1','')")
                           .arg(nTask));
 }
 
-// The application's period was begun but its registration did not commit
-// (another station held KvTask): it registers again before its next entry.
+// The application's period was begun but not registered: the log was off
+// at the login, or its registration did not commit (another station held
+// KvTask). It registers before its next entry with the log on.
 bool g_bUnregistered = false;
 // A registration is running: the transactions it begins go on.
 bool g_bRegistering = false;
@@ -79,6 +84,9 @@ bool registerLate(CKvDb* pDb) {
   if (!app || !pDb || pDb != app->GetDb() || pDb->TransactionDepth() > 0)
     return false;
   CKvOperation& task = app->GetTask();
+  // An application that never logged in began no period to register.
+  if (task.sT1.isEmpty())
+    return true;
   g_bRegistering = true;
   CKvOperation::RegisterTask(task, pDb);
   g_bRegistering = false;
@@ -139,16 +147,22 @@ QString CKvOperation::OperatorLabel() {
 
 void CKvOperation::BeginWork() {
   CKvApp* app = KvGetApp();
-  if (!isLogOn())
+  if (!app)
     return;
-  CKvDb* pDb = app->GetDb();
-  const QString who = OperatorLabel();
+  // The record is the session's whether the log takes rows or not: a log
+  // switched on later registers it then, with its login's start.
   sComputer = KvComputerName();
   sUser = KvUserName();
   nThreadID = static_cast<int>(::gettid());
   sT1 = NowText();
   sT2 = sT1;
   nTask = 0;
+  if (!isLogOn()) {
+    setUnregistered(true);
+    return;
+  }
+  CKvDb* pDb = app->GetDb();
+  const QString who = OperatorLabel();
   RegisterTask(*this, pDb);
   // A period whose registration did not commit writes nothing now (each
   // write would wait out the same lock): its next entry registers it.
@@ -162,9 +176,8 @@ void CKvOperation::BeginWork() {
 void CKvOperation::EndWork() {
   CKvApp* app = KvGetApp();
   CKvDb* pDb = app ? app->GetDb() : nullptr;
-  if (!pDb || !pDb->IsOpen())
-    return;
-  const bool registered = registerLate(pDb);
+  // Nothing is written while the log is off, not even the period.
+  const bool registered = pDb && pDb->IsOpen() && isLogOn() && registerLate(pDb);
   setUnregistered(false);
   if (!registered)
     return;
@@ -244,15 +257,17 @@ bool CKvOperation::RegisterTask(CKvOperation& task, CKvDb* pDb) {
   // must never fall into a new period, even before he writes one.
   // The number is the period's only once its row committed.
   KvDbTransaction transaction(*pDb);
-  int last = 0;
-  int lastLogged = 0;
-  int lastGiven = 0;
-  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KvTask")) ||
-      !KvAppSelectInt(pDb, QStringLiteral("Select Max(nTask) From KvTask"), QString(), &last) ||
-      !KvAppSelectInt(pDb, QStringLiteral("Select Max(nTask) From KvLog"), QString(), &lastLogged) ||
-      !lastGivenTask(pDb, &lastGiven))
+  qint64 highest = 0;
+  if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KvTask")) || !HighestTaskNumber(pDb, &highest))
     return true;
-  const int number = std::max({last, lastLogged, lastGiven}) + 1;
+  // The column holds 32 bits: a number above them would wrap round onto
+  // one already given.
+  const qint64 number = highest + 1;
+  if (number > std::numeric_limits<int>::max()) {
+    transaction.Rollback();
+    KvMessageBox(QStringLiteral("工作期号已用完，本次工作期不能登记！"), KV_MB_OK | KV_MB_ICONSTOP);
+    return true;
+  }
   if (!pDb->Execute(QStringLiteral("Insert into KvTask(nTask,nThreadID,sT1,sT2,sComputer,sUser) "
                                    "\t\tValues(%1,%2,'%3','%4','%5','%6')")
                         .arg(QString::number(number), QString::number(task.nThreadID),
@@ -266,8 +281,20 @@ bool CKvOperation::RegisterTask(CKvOperation& task, CKvDb* pDb) {
                       QString(), &count) ||
       count > 1 || !storeLastGivenTask(pDb, number) || !transaction.Commit())
     return true;
-  task.nTask = number;
+  task.nTask = int(number);
   return false;
+}
+
+bool CKvOperation::HighestTaskNumber(CKvDb* pDb, qint64* pnHighest) {
+  qint64 task = 0;
+  qint64 logged = 0;
+  qint64 given = 0;
+  if (!highestIn(pDb, QStringLiteral("Select Max(nTask) From KvTask"), &task) ||
+      !highestIn(pDb, QStringLiteral("Select Max(nTask) From KvLog"), &logged) ||
+      !highestIn(pDb, QStringLiteral("Select CsVal From SysCsTab ") + kLastTaskWhere, &given))
+    return false;
+  *pnHighest = std::max({task, logged, given});
+  return true;
 }
 
 void CKvOperation::AddLogOperator(const QString& sOp, CKvDb* pDb) {

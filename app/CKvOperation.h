@@ -18,6 +18,7 @@
 // connection; a note is cut by width and never splits a character.
 
 #include <QString>
+#include <QtGlobal>
 
 class CKvDb;
 class KvDbStatement;
@@ -65,6 +66,11 @@ class CKvOperation {
   // taken) or nothing was stored (a failure, or the number taken meanwhile:
   // the period keeps the number it had).
   static bool RegisterTask(CKvOperation& task, CKvDb* pDb);
+  // The highest period number the data file knows: of KvTask, of KvLog and
+  // the mark "最大工作期号" in SysCsTab (Cs 0, CsN 2), which keeps it when
+  // periods are deleted. The next period takes it + 1 and is refused with a
+  // message past the column's 32 bits. False when unreadable.
+  static bool HighestTaskNumber(CKvDb* pDb, qint64* pnHighest);
   // Registers the application's period, when its login could not, on the
   // application's connection outside any transaction: for a writer on a
   // connection of its own (the SQL console), whose entries carry the

@@ -9,6 +9,7 @@
 #include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 #include "core/KvPath.h"
+#include "core/KvRowsDigest.h"
 #include "ui/CKvWaitWnd.h"
 
 #include <QWidget>
@@ -203,9 +204,18 @@ bool archiveOtherFile(CKvDb* db) {
     report(QStringLiteral("执行操作前备份数据失败！"), KV_MB_ICONSTOP, nullptr);
   return made;
 }
+// The digest of the byte copy's rows. The data file is held exclusively
+// from the copy on, so that its own rows are the copy's; a server database
+// is not, so the copy itself is read.
+QByteArray safetyCopyDigest(CKvDb* db, const QString& copy) {
+  if (db->GetKind() == 0 || copy.isEmpty())
+    return KvDataDigest(db);
+  CKvDb copied(db->GetKind());
+  return copied.Open(copy, db->GetConnectInfo()) ? KvDataDigest(&copied) : QByteArray();
+}
 }  // namespace
 
-bool KvBackupBeforeRiskyOp(CKvDb* pDb) {
+bool KvBackupBeforeRiskyOp(CKvDb* pDb, KvSafetyMoment* pMoment) {
   CKvDb* db = pDb ? pDb : KvGetAppDb();
   if (!db || !db->IsOpen())
     return false;
@@ -214,9 +224,14 @@ bool KvBackupBeforeRiskyOp(CKvDb* pDb) {
   SharedAgain shared(db);
   if (!db->CheckOtherClients(true))
     return false;
+  if (pMoment && db->GetKind() == 0 &&
+      !(pMoment->hold = KvPresenceLock::holdForReplacement(db->GetDatabaseName(true))))
+    return false;
 
   QString copy;
   const bool copied = makeSafetyCopy(db, &copy);
+  if (pMoment)
+    pMoment->digest = safetyCopyDigest(db, copied ? copy : QString());
   if (copied)
     KvMessageBox(QStringLiteral("执行操作前系统已将数据文件原样拷贝成：＜%1＞！").arg(copy),
                  KV_MB_OK | KV_MB_ICONINFORMATION);

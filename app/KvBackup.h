@@ -8,8 +8,12 @@
 // made: a scheduled backup does nothing and the archive copy before a risky
 // operation counts as failed.
 
+#include "core/KvPresenceLock.h"
+
+#include <QByteArray>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class CKvDb;
 
@@ -40,4 +44,14 @@ bool KvScheduledBackup(bool bScheduled, QString* pText = nullptr);
 // counts once it holds every table with its rows; then only the five
 // newest copies of that file are kept (CKvDb::ListSnapshots). True when
 // both copies were made, or when only one was and the user chose to go on.
-bool KvBackupBeforeRiskyOp(CKvDb* pDb = nullptr);
+//
+// A command that replaces the data file afterwards passes pMoment: it gets
+// the digest of every table but the log's as the byte copy holds them (the
+// file's own when no byte copy was made), and on a
+// data file the exclusive hold, kept until the command lets it go, so that
+// no other program can open the file up to the swap.
+struct KvSafetyMoment {
+  QByteArray digest;
+  std::unique_ptr<KvPresenceLock> hold;
+};
+bool KvBackupBeforeRiskyOp(CKvDb* pDb = nullptr, KvSafetyMoment* pMoment = nullptr);

@@ -31,6 +31,7 @@ struct LockFile {
   bool writable = false;
   int holds = 0;
   int exclusiveHolds = 0;
+  int replacementHolds = 0;
 };
 
 std::mutex& presenceMutex() {
@@ -179,11 +180,23 @@ std::unique_ptr<KvPresenceLock> KvPresenceLock::acquire(const QString& dataFile)
   }
 }
 
+std::unique_ptr<KvPresenceLock> KvPresenceLock::holdForReplacement(const QString& dataFile) {
+  std::unique_ptr<KvPresenceLock> hold = acquire(dataFile);
+  if (!hold || !hold->makeExclusive())
+    return nullptr;
+  std::lock_guard guard(presenceMutex());
+  ++lockFiles()[hold->m_key].replacementHolds;
+  hold->m_forReplacement = true;
+  return hold;
+}
+
 KvPresenceLock::~KvPresenceLock() {
   makeShared();
   std::lock_guard guard(presenceMutex());
   QHash<QString, LockFile>& files = lockFiles();
   auto it = files.find(m_key);
+  if (it != files.end() && m_forReplacement)
+    --it->replacementHolds;
   if (it == files.end() || --it->holds > 0)
     return;
   // The lock file stays for the next program while its data file exists;
@@ -241,8 +254,11 @@ void KvPresenceLock::makeShared() {
 bool KvPresenceLock::whileUnused(const QString& dataFile, const std::function<bool()>& work) {
   const QString key = lockFilePath(dataFile);
   std::lock_guard guard(presenceMutex());
-  if (lockFiles().contains(key))
-    return false;  // a connection of this process holds it
+  if (auto held = lockFiles().constFind(key); held != lockFiles().cend()) {
+    // Only a command's own hold for the replacement may stand: it keeps
+    // every other process out already. Any other is a connection's.
+    return held->holds == held->replacementHolds && work();
+  }
   const QByteArray native = QFile::encodeName(key);
   struct stat before {};
   const bool made = ::lstat(native.constData(), &before) != 0;

@@ -44,6 +44,12 @@ class KvPresenceLock {
   // is waited for, briefly).
   static std::unique_ptr<KvPresenceLock> acquire(const QString& dataFile);
 
+  // An exclusive hold for a command that replaces the data file, kept
+  // across the closes and reopens of its connections: null when another
+  // process holds the file. While it is the process's only hold,
+  // removeDataFile and replaceDataFile accept it as the command's own.
+  static std::unique_ptr<KvPresenceLock> holdForReplacement(const QString& dataFile);
+
   // Releases the hold; the last hold of the process lets the lock go.
   ~KvPresenceLock();
   KvPresenceLock(const KvPresenceLock&) = delete;
@@ -83,11 +89,13 @@ class KvPresenceLock {
  private:
   explicit KvPresenceLock(const QString& key) : m_key(key) {}
   // Runs work while the data file is held exclusively and no connection of
-  // this process holds it; false without running it otherwise.
+  // this process holds it (a hold for replacement aside); false without
+  // running it otherwise.
   static bool whileUnused(const QString& dataFile, const std::function<bool()>& work);
 
   QString m_key;  // the lock file's absolute path
   bool m_exclusive = false;
+  bool m_forReplacement = false;
 };
 
 // Called by the server back ends: a session begins to count (when it is

@@ -11,6 +11,7 @@
 #include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 #include "core/KvPath.h"
+#include "core/KvRowsDigest.h"
 #include "ui/KvWaitCursor.h"
 
 #include <QFile>
@@ -244,11 +245,18 @@ bool CKvMDBBak::ReadArchive(KvArchiveReader& reader, QByteArrayView archive, int
 // --- Restoring ---
 
 bool CKvMDBBak::Restore(QByteArrayView tables, int nTableCount, bool bSkipUnknown, const QString& path) {
-  if (m_bSafetyBackup && !KvBackupBeforeRiskyOp())
+  // What the data file held when the restore began: a change after it (a
+  // receipt stored at another workstation while the archive is staged)
+  // would be lost in the swap, and is neither in the archive nor, past the
+  // safety copy, in that copy.
+  KvSafetyMoment start;
+  if (m_bSafetyBackup && !KvBackupBeforeRiskyOp(m_pDb, &start))
     return false;
   CKvDb& db = *m_pDb;
   if (!db.IsOpen())
     return false;
+  if (!m_bSafetyBackup)
+    start.digest = KvDataDigest(&db);
   const int kind = db.GetKind();
   const QString current = db.GetDatabaseName(true);
   const CKvDbInfo info = db.GetConnectInfo();
@@ -272,6 +280,9 @@ bool CKvMDBBak::Restore(QByteArrayView tables, int nTableCount, bool bSkipUnknow
         stagingHook()(staging, true);
     }
     staging.Close();
+    // The last look before the swap, with the staging copy done.
+    if (staged)
+      staged = unchangedSince(db, start.digest);
     if (staged) {
       db.Close();
       swapped = db.RenameDatabase(stagingName, current, info, true);
@@ -281,6 +292,9 @@ bool CKvMDBBak::Restore(QByteArrayView tables, int nTableCount, bool bSkipUnknow
     if (!swapped)
       dropStaging(kind, stagingName, info);
   }
+  // Swapped or not, the file is free for the others again before anything
+  // is told.
+  start.hold.reset();
 
   // The data file, untouched or restored, is the application's again.
   if (!db.IsOpen() && !db.Open(current, info)) {
@@ -295,8 +309,9 @@ bool CKvMDBBak::Restore(QByteArrayView tables, int nTableCount, bool bSkipUnknow
       app->OpenModuleData(&db);
       // The restored periods lack the one running now, whose entries (the
       // restore's own among them) would belong to no listed period: it is
-      // registered again, under a free number.
-      if (swapped)
+      // registered again, under a free number; nothing is written while
+      // the restored file's log is off.
+      if (swapped && CKvOperation::IsLogOn())
         CKvOperation::RegisterTask(app->GetTask(), &db);
     }
   }
@@ -308,6 +323,15 @@ bool CKvMDBBak::Restore(QByteArrayView tables, int nTableCount, bool bSkipUnknow
   }
   CKvOperation::WriteLog(23, QStringLiteral("从“%1”中恢复数据").arg(path));
   return true;
+}
+
+bool CKvMDBBak::unchangedSince(CKvDb& db, const QByteArray& digest) {
+  const QByteArray now = KvDataDigest(&db);
+  if (!digest.isEmpty() && now == digest)
+    return true;
+  m_strError = now.isEmpty() || digest.isEmpty() ? QStringLiteral("不能读取当前数据文件。")
+                                                 : QStringLiteral("恢复期间其他工作站修改了数据。");
+  return false;
 }
 
 bool CKvMDBBak::Stage(CKvDb& staging, QByteArrayView tables, int nTableCount, bool bSkipUnknown) {
@@ -401,6 +425,18 @@ bool CKvMDBBak::Verify(CKvDb& staging) {
   if (!count(QStringLiteral("Select Count(*) From SysTab"), &rows) || rows != 1 ||
       !count(QStringLiteral("Select PY From SysTab"), &year) || year != m_nYear) {
     m_strError = QStringLiteral("备份件中的SysTab不是%1年度的一行。").arg(m_nYear);
+    return false;
+  }
+  // Period numbers far below the column's top: a number near it would
+  // leave the next logins no number to take.
+  constexpr qint64 kPeriodBound = 1000000000;
+  qint64 period = 0;
+  if (!CKvOperation::HighestTaskNumber(&staging, &period)) {
+    m_strError = QStringLiteral("不能读取备份件中的工作期号。");
+    return false;
+  }
+  if (period >= kPeriodBound) {
+    m_strError = QStringLiteral("备份件中的工作期号%1过大（应小于%2）。").arg(period).arg(kPeriodBound);
     return false;
   }
   if (staging.GetKind() == 0) {

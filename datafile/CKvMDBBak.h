@@ -7,11 +7,17 @@
 // in whole: the archive is scanned first, its rows are loaded into a
 // staging copy ("<file>.part" or "<database>_part") made with every table
 // of the program and of the current file, the staging copy is verified,
-// and only then renamed over the current one. Any failure before the
-// rename drops the staging copy and leaves the current data file as it
-// was. The connection given is the application's: it is closed for the
-// rename and opened again on every path.
+// and only then renamed over the current one. Just before the rename the
+// current file's rows (the log's aside) are compared with those of the
+// safety copy, or of the restore's start without the safety backups: a
+// change made meanwhile refuses the restore ("恢复期间其他工作站修改了数
+// 据。"). On a data file the safety backup's exclusive hold is kept up to
+// the rename, so that only this program can open the file meanwhile. Any
+// failure before the rename drops the staging copy and leaves the current
+// data file as it was. The connection given is the application's: it is
+// closed for the rename and opened again on every path.
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -82,6 +88,9 @@ class CKvMDBBak {
   // Loads the archive into the staging database and verifies it.
   bool Stage(CKvDb& staging, QByteArrayView tables, int nTableCount, bool bSkipUnknown);
   bool CreateMissingTables(CKvDb& staging);
+  // Whether db's rows but the log's still have the digest; the reason in
+  // m_strError when not.
+  bool unchangedSince(CKvDb& db, const QByteArray& digest);
   bool Verify(CKvDb& staging);
 
   int m_nCurrentYear = 0;

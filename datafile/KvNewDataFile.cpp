@@ -16,6 +16,7 @@
 #include "core/KvMessage.h"
 #include "core/KvPath.h"
 #include "core/KvPresenceLock.h"
+#include "core/KvRowsDigest.h"
 #include "core/KvText.h"
 #include "ui/CKvWaitWnd.h"
 
@@ -26,7 +27,6 @@
 #include <QFileInfo>
 #include <QWidget>
 
-#include <QCryptographicHash>
 #include <optional>
 
 namespace {
@@ -61,34 +61,6 @@ void inform(const QString& text) { KvMessageBox(text, KV_MB_OK | KV_MB_ICONINFOR
 // copied.
 QString unreadable(const QString& name) {
   return QStringLiteral("读取数据文件“%1”失败（别的工作站可能正在修改它），未创建新数据文件！").arg(name);
-}
-
-// The log's tables: written at every login and entry, never carried.
-bool isLogTable(const QString& table) {
-  return KvEqualsIgnoreCase(table, QStringLiteral("KvTask")) || KvEqualsIgnoreCase(table, QStringLiteral("KvLog")) ||
-         KvEqualsIgnoreCase(table, QStringLiteral("KvLogOp"));
-}
-
-// Every row of the tables, as one digest; empty when a table cannot be
-// read. The rows are sorted, so that two reads of the same rows agree
-// whatever order the engine gives them in.
-QByteArray rowsDigest(CKvDb* pDb, const QStringList& tables) {
-  QCryptographicHash hash(QCryptographicHash::Sha256);
-  for (const QString& table : tables) {
-    std::unique_ptr<KvDbCursor> rows = pDb->GetBackend()->query(QStringLiteral("Select * From ") + table, nullptr);
-    if (!rows)
-      return QByteArray();
-    QStringList lines;
-    for (; !rows->atEnd(); rows->next()) {
-      QString line;
-      for (int column = 0; column < rows->columnCount(); ++column)
-        line += rows->text(column) + u'\x1f';
-      lines.append(line);
-    }
-    lines.sort();
-    hash.addData((table + u'\x1e' + lines.join(u'\x1e') + u'\x1d').toUtf8());
-  }
-  return hash.result();
 }
 }  // namespace
 
@@ -268,7 +240,7 @@ QStringList KvNewDataFile::informationTables(CKvDb* pPrevious) {
     return QStringList();
   QStringList information;
   for (const QString& table : tables)
-    if (!isLogTable(table) && !carriedTables.contains(table, Qt::CaseInsensitive))
+    if (!KvIsLogTable(table) && !carriedTables.contains(table, Qt::CaseInsensitive))
       information.append(table);
   return information;
 }
@@ -285,7 +257,7 @@ bool KvNewDataFile::copyInformation(CKvDb* pPrevious, CKvDb* pNew) {
     KvDbSnapshot snapshot(*pPrevious);
     readable = snapshot.IsActive();
     if (readable) {
-      m_informationDigest = rowsDigest(pPrevious, informationTables(pPrevious));
+      m_informationDigest = KvRowsDigest(pPrevious, informationTables(pPrevious));
       KvDbTransaction transaction(*pNew);
       copied = !m_informationDigest.isEmpty() && transaction.IsActive() &&
                KvCopyTableStrict(pPrevious, pNew, QStringLiteral("SysTab"), &error) &&
@@ -589,7 +561,7 @@ KvNewDataFile::CarryResult KvNewDataFile::carryForward(CKvDb* pPrevious, CKvDb* 
     stop(QStringLiteral("读取上年度数据文件“%1”失败，未结转任何数据！").arg(pPrevious->GetDatabaseName(false)));
     return nothingCarried();
   }
-  held.removeIf([](const QString& table) { return isLogTable(table); });
+  held.removeIf([](const QString& table) { return KvIsLogTable(table); });
   held.append(QStringLiteral("KvTask"));
   const QString cameAndWent = QStringLiteral("结转期间别的工作站登录了上年度数据文件，未结转任何数据！");
   std::optional<KvDbTransaction> hold;
@@ -611,7 +583,7 @@ KvNewDataFile::CarryResult KvNewDataFile::carryForward(CKvDb* pPrevious, CKvDb* 
     // after the backup's look is refused here), and the information as the
     // copy took it.
     if (!pPrevious->CheckOtherClients(false) ||
-        rowsDigest(pPrevious, informationTables(pPrevious)) != m_informationDigest) {
+        KvRowsDigest(pPrevious, informationTables(pPrevious)) != m_informationDigest) {
       hold.reset();
       wait.Hide();
       stop(cameAndWent);

@@ -153,15 +153,34 @@ TEST_P(CKvOperationTest, CurrentUnitPrefixesTheNote) {
   EXPECT_EQ(notes(), QStringList{"<0101>打开文档"});
 }
 
-TEST_P(CKvOperationTest, SwitchOffWritesNothing) {
+TEST_P(CKvOperationTest, SwitchOffWritesNothingAndSwitchedOnRegistersThePeriod) {
+  CKvOperation& task = m_app.GetTask();
   m_app.GetDataFile().SetLogOn(false);
-  m_app.GetTask().BeginWork();
-  CKvOperation(13, QStringLiteral("x"));
-  m_app.GetTask().EndWork();
-  for (const char* table : {"KvTask", "KvLog", "KvLogOp"})
-    EXPECT_EQ(column(appDb(), QStringLiteral("Select Count(*) From %1").arg(QLatin1String(table))),
-              QStringList{"0"})
-        << table;
+  for (bool switchedOn : {false, true}) {
+    task.BeginWork();
+    CKvOperation(13, QStringLiteral("x"));
+    EXPECT_TRUE(KvLoggedWrite(appDb(), 13, QString(), [] { return true; }));
+    for (const char* table : {"KvTask", "KvLog", "KvLogOp"})
+      EXPECT_EQ(column(appDb(), QStringLiteral("Select Count(*) From %1").arg(QLatin1String(table))),
+                QStringList{"0"})
+          << table;
+    // Switched on during the session: its next entry registers the period,
+    // which the viewer lists with the login's entry, dated at the login.
+    m_app.GetDataFile().SetLogOn(switchedOn);
+    EXPECT_TRUE(KvLoggedWrite(appDb(), 14, QString(), [] { return true; }));
+    task.EndWork();
+  }
+  QList<CKvOperation> listed;
+  QList<CKvLogRec> entries;
+  ASSERT_EQ(CKvTaskLog::LoadTasks(QString(), QString(), &listed, appDb()), 1);
+  EXPECT_EQ(listed.first().sT1, task.sT1);
+  ASSERT_EQ(CKvTaskLog::LoadLog(listed.first().nTask, &entries, appDb()), 3);
+  const auto start = std::find_if(entries.cbegin(), entries.cend(), [](const CKvLogRec& e) { return e.nTaskID == 0; });
+  ASSERT_NE(start, entries.cend());
+  EXPECT_EQ(start->sNote, u"操作员：管理员(101) 开始工作");
+  EXPECT_EQ(start->sT, task.sT1);
+  EXPECT_EQ(column(appDb(), QStringLiteral("Select Count(*) From KvLog Where nTask<>%1").arg(listed.first().nTask)),
+            QStringList{"0"});
 }
 
 TEST_P(CKvOperationTest, ViewerQueriesAndPeriodDeletion) {

@@ -167,6 +167,16 @@ TEST_P(KvMDBBakTest, DamagedArchivesAreRefusedAndChangeNothing) {
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into SysTab(NA,PY,MM,AN) Values('二',2024,0,'')")));
   const QString twoYears = Archive(QStringLiteral("two_xxd.bak"));
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From SysTab Where NA='二'")));
+  // Archives whose work period, or whose mark of the highest one, is at the
+  // top of its column.
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into KvTask(nTask,nThreadID,sT1,sT2,sComputer,sUser) "
+                                            "Values(2147483647,1,'a','a','c','u')")));
+  const QString topPeriod = Archive(QStringLiteral("period_xxd.bak"));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From KvTask")));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into SysCsTab(Cs,CsN,CsNa,CsVal,LPO) "
+                                            "Values(0,2,'最大工作期号','2147483647','')")));
+  const QString topMark = Archive(QStringLiteral("mark_xxd.bak"));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From SysCsTab Where Cs=0 And CsN=2")));
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update T Set S='现在'")));
   const QStringList before = State();
 
@@ -187,6 +197,8 @@ TEST_P(KvMDBBakTest, DamagedArchivesAreRefusedAndChangeNothing) {
       {"flipped text length", lengthFlipped, kDamaged},
       {"a column the target lacks", readAll(withZ), kFailed},
       {"two SysTab rows", readAll(twoYears), kFailed},
+      {"a work period at the top", readAll(topPeriod), kFailed},
+      {"the highest period's mark at the top", readAll(topMark), kFailed},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -276,10 +288,36 @@ TEST_P(KvMDBBakTest, RefusedStagingStatementsLeaveTheDataFileUnchanged) {
   EXPECT_EQ(KvStateDiff(State(), archived), QStringList());
 }
 
-TEST_P(KvMDBBakTest, AnotherProgramOnTheDataFileStopsTheRestoreBeforeAnyChange) {
+TEST_P(KvMDBBakTest, AnotherProgramOrAWriteDuringTheStagingStopsTheRestoreBeforeAnyChange) {
   if (KvServeAsWorker())
     return;
   const QString path = Archive(QStringLiteral("held_xxd.bak"));
+
+  // Another workstation stores a receipt while the archive is staged, with
+  // and without the safety backups: the restore is refused and the receipt
+  // stays in the data file.
+  KvWriteBackupSettings(1, 0, Folder());
+  for (const int receipt : {70, 71}) {
+    SCOPED_TRACE(receipt);
+    CKvMDBBak::SetStagingHook([&](CKvDb&, bool bClosing) {
+      CKvDb station(kind());
+      if (!bClosing && testDb().OpenAnother(station))
+        station.Execute(QStringLiteral("Insert Into T(ID,S) Values(%1,'收据')").arg(receipt));
+    });
+    KvScriptedAnswers stored;
+    CKvMDBBak restore(pdb());
+    restore.SetSafetyBackup(receipt == 71);
+    EXPECT_FALSE(restore.LoadBackup(path, 2));
+    EXPECT_EQ(stored.Stops().value(0), kFailed + QStringLiteral("恢复期间其他工作站修改了数据。"));
+    EXPECT_EQ(pdb()->GetLong(QStringLiteral("Select Count(*) From T Where ID=%1").arg(receipt)), 1);
+    EXPECT_FALSE(StagingLeft());
+    // The byte copy beside a data file goes with the test.
+    for (const QString& text : stored.texts)
+      if (kind() == 0 && text.contains(u'＜'))
+        QFile::remove(text.section(u'＜', 1).section(u'＞', 0, 0));
+  }
+  CKvMDBBak::SetStagingHook({});
+
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update T Set S='现在'")));
   const QStringList before = State();
   KvWorkerProcess other;
