@@ -90,6 +90,7 @@ bool CKvDb::OpenBeside(const CKvDb& other) {
   if (!Open(other.GetDatabaseName(true), other.m_info))
     return false;
   ShareFaultSeam(other);
+  m_nCarryBaseline = other.m_nCarryBaseline;
   return true;
 }
 
@@ -404,6 +405,12 @@ bool CKvDb::LockTable(const QString& table) {
 }
 
 void CKvDb::SetCarriedBaseline(int nMonth) { m_nCarryBaseline = nMonth; }
+
+void CKvDb::NoteCarriedMark(int nMonth) {
+  const bool readOpen = m_nCarryBaseline >= 0 && m_nCarryBaseline != kKvCarriedMonth;
+  if (!readOpen || nMonth != kKvCarriedMonth)
+    m_nCarryBaseline = nMonth;
+}
 
 void CKvDb::SkipCarriedCheck() { m_carryCheck = CarryCheck::kDone; }
 

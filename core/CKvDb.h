@@ -60,8 +60,10 @@ class CKvDb {
   // its own with the kind's usual set-up, that shares nothing with other's.
   // A statement-failure seam set on other (FailNthStatement) counts this
   // connection's statements too, so that a test of work other hands to it
-  // reaches them. False, showing nothing, when other is not open or the
-  // open fails (GetServerError).
+  // reaches them. It takes other's carried-mark baseline: its saves are
+  // refused in a year carried since other read it, as other's are. False,
+  // showing nothing, when other is not open or the open fails
+  // (GetServerError).
   bool OpenBeside(const CKvDb& other);
   void Close();
   // Kinds 1 and 2: the server's (or driver's) own text of the last failed
@@ -185,6 +187,11 @@ class CKvDb {
   // fails with no other message. A data file is never checked: the carry
   // holds the file alone.
   void SetCarriedBaseline(int nMonth);
+  // As SetCarriedBaseline, for a look at SysTab that tells the operator
+  // nothing of a carry (a window showing the data file, a read again): a
+  // baseline that says not carried is kept when the mark now says carried,
+  // so that the saves go on being refused.
+  void NoteCarriedMark(int nMonth);
   // The open transaction writes the mark itself (the carry's hold): it is
   // not checked.
   void SkipCarriedCheck();
