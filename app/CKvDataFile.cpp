@@ -360,8 +360,9 @@ bool CKvDataFile::ReadSysTab(CKvDb* pDb, bool bMessages) {
     return ShowError(file ? kYearMismatch : -5, bMessages);
   }
   m_nMonth = int(row->integer(1));
-  // What this connection's saves take as their year's state from now on.
-  db->SetCarriedBaseline(m_nMonth);
+  // What this connection's saves take as their year's state from now on;
+  // a carry since its reading stays refused (CKvDb::NoteCarriedMark).
+  db->NoteCarriedMark(m_nMonth);
   m_strNA = KvDbTrimRight(row->text(2));
   m_strKJ = KvDbTrimRight(row->text(3));
   m_strAN = KvDbTrimRight(row->text(4));

@@ -666,8 +666,11 @@ KvNewDataFile::CarryResult KvNewDataFile::carryForward(CKvDb* pPrevious, CKvDb* 
   const bool ownFile = app->GetDb()->IsOpen() &&
                        app->GetDb()->GetDatabaseName(true) == pPrevious->GetDatabaseName(true);
   pPrevious->Close();
-  if (ownFile)
+  // The operator carried the year himself: his saves stay in it.
+  if (ownFile) {
+    app->GetDb()->SetCarriedBaseline(kKvCarriedMonth);
     app->GetDataFile().ReadSysTab(app->GetDb(), false);
+  }
   inform(QStringLiteral("结转完毕！"));
   return CarryResult::Carried;
 }

@@ -113,18 +113,21 @@ TEST_P(KvDataFileDialogsTest, InformationKeepsWhatAnotherWorkstationStoredMeanwh
     const char* otherSets;
     const char* typedManager;  // null: nothing typed
     bool refused;
+    bool beforeOpen = false;  // set before the dialog reads SYSTAB: refused all the same
   } cases[] = {
       {"MM=12,NA='别处改名'", "新主管", true},
       {"MM=12", "新主管", false},
       {"MM=12", nullptr, false},
+      {"MM=12", "新主管", false, true},
   };
   for (const auto& c : cases) {
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update SysTab Set MM=0,NA='%1',KJ='李四',T1='张三'").arg(name)));
     const QStringList log = LogNotes(2);
     KvScriptedAnswers answers;
     bool closed = false;
+    EXPECT_TRUE(!c.beforeOpen || other.Execute(QStringLiteral("Update SysTab Set ") + QString::fromUtf8(c.otherSets)));
     KvDialogSteps steps({[&](QDialog* dialog) {
-      EXPECT_TRUE(other.Execute(QStringLiteral("Update SysTab Set ") + QString::fromUtf8(c.otherSets)));
+      EXPECT_TRUE(c.beforeOpen || other.Execute(QStringLiteral("Update SysTab Set ") + QString::fromUtf8(c.otherSets)));
       if (c.typedManager)
         Type(dialog, 1150, QString::fromUtf8(c.typedManager));
       closed = PressOk(dialog);
