@@ -175,9 +175,7 @@ TEST_P(KvDbTransactionTest, EveryBeginRunsTheHookAndACarriedYearRefusesUnderTheL
   EXPECT_EQ(valuesOfA(db()), QList<int>(kept, 7));
   db().SetCarriedBaseline(0);  // a connection opened beside db() goes by its reading, not by the mark it finds
   CKvDb beside;
-  ASSERT_TRUE(beside.OpenBeside(db()));
-  const KvMessageRecorder recorder;
-  EXPECT_EQ(KvDbTransaction(beside).Commit(), kind() == 0);
+  EXPECT_EQ(beside.OpenBeside(db()) && KvDbTransaction(beside).Commit(), kind() == 0);
 }
 
 // A data file's commit under another connection's snapshot (a backup), with
