@@ -8,6 +8,7 @@
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
 #include "school/CPc.h"
+#include "school/CStd.h"
 #include "support/KvStationInFlight.h"
 
 #include <gtest/gtest.h>
@@ -239,20 +240,47 @@ TEST_P(CPcTest, ClassSheetVoucherLoadedAndSaved) {
 }
 
 TEST_P(CPcTest, ClassSheetNumberZeroOrWithoutDigitsTakesTheNextFree) {
-  // Due voucher 00001 of 2024 is stored (another term); payments have none
-  // yet. A due sheet replaces the term's dues after taking its number.
+  // Due voucher 00001 of 2024 is stored (the second term); payments have
+  // none yet. A due sheet replaces the term's dues after taking its number.
   AddLine(QStringLiteral("010201002"), QStringLiteral("01"), 1, 1, 100, QStringLiteral("20240901"),
           QStringLiteral("00001"));
+  AddLine(QStringLiteral("010201001"), QStringLiteral("02"), 1, 1, 10, QStringLiteral("20240901"),
+          QStringLiteral("00001"));
+  // The last rows: 张三 transferred out after the first term at another
+  // workstation meanwhile; his corrected due amount, a new payment and a
+  // new due sheet of a later term are refused, nothing written.
+  AddNode(QStringLiteral("010202"), QStringLiteral("二班"));
+  const auto allLines = [this] {
+    return Column(QStringLiteral("Select STD||' '||QC||' '||F||' '||DH||' '||My From PC Order By 1"));
+  };
+  const auto transferOut = [this] {
+    CKvDb other(kind());
+    ASSERT_TRUE(testDb().OpenAnother(other));
+    CStd read(&other, QStringLiteral("010201001"));
+    ASSERT_EQ(read.Load(0, -1), 1);
+    CStd moving = read;
+    moving.LB[1] = 1;
+    moving.QC[1] = 0;
+    moving.DM[1] = QStringLiteral("010202");
+    ASSERT_TRUE(moving.ModifyWithTransfer(read, 1, false));
+  };
   const struct {
     int nKind;
     const char* typed;
     const char* saved;
-  } cases[] = {{1, "0", "00002"},    {1, "", "00003"},      {-1, "号", "00001"},
-               {-1, "12", "00012"}, {-1, "12", nullptr},   {-1, "00000", "00013"}};
+    bool out = false;  // 张三 transferred out before the save
+    int term = 0;
+    double amount = 10;
+  } cases[] = {{1, "0", "00002"},       {1, "", "00003"},     {-1, "号", "00001"},
+               {-1, "12", "00012"},     {-1, "12", nullptr},  {-1, "00000", "00013"},
+               {1, "", nullptr, true, 1, 20}, {-1, "", nullptr, true, 1}, {1, "", nullptr, true, 2}};
   for (const auto& c : cases) {
+    if (c.out && Column(QStringLiteral("Select LB1 From STD Where KNO='010201001'")) == QStringList{"0"})
+      ASSERT_NO_FATAL_FAILURE(transferOut());
+    const QStringList before = allLines();
     CPc head;
     head.STD = QStringLiteral("010201");
-    head.QC = 0;
+    head.QC = c.term;
     head.F = c.nKind;
     head.T = QStringLiteral("20240905");
     head.DH = QString::fromUtf8(c.typed);
@@ -260,18 +288,24 @@ TEST_P(CPcTest, ClassSheetNumberZeroOrWithoutDigitsTakesTheNextFree) {
     CPc line = head;
     line.STD = QStringLiteral("010201001");
     line.COST = QStringLiteral("02");
-    line.My = 10;
+    line.My = c.amount;
     QList<CPc> lines = {line};
     CPc stored = head;
     stored.T = QStringLiteral("xxxx");
     // The term's dues as the sheet loaded them.
     QList<CPc> loaded;
     if (c.nKind == 1)
-      CPc::Select(QStringLiteral("Where F=1 And QC=0"), QString(), &loaded, pdb());
+      CPc::Select(KvFormat(QStringLiteral("Where F=1 And QC=%d"), c.term), QString(), &loaded, pdb());
     // A new voucher whose number another voucher holds: checked under the
     // lock, refused, nothing added.
     KvMessageRecorder recorder;
     EXPECT_EQ(head.SaveClassVoucher(stored, loaded, &lines, pdb()), c.saved != nullptr) << c.typed;
+    if (c.out) {
+      EXPECT_EQ(recorder.texts(), QStringList{KvFormat(QStringLiteral("学生“010201001”已不在本班第%d学期，请刷新后再输入！"),
+                                                       c.term + 1)});
+      EXPECT_EQ(allLines(), before);
+      continue;
+    }
     EXPECT_EQ(Column(KvFormat(QStringLiteral("Select Count(*) From PC Where F=%d And COST='02' And DH='%s'"),
                               c.nKind, head.DH)),
               QStringList{"1"})
