@@ -7,6 +7,7 @@
 #include "core/KvMessage.h"
 #include "core/KvOdbcBackend.h"
 #include "core/KvPgBackend.h"
+#include "core/KvRowsDigest.h"
 #include "core/KvSqlStatements.h"
 #include "core/KvSqlTranslator.h"
 #include "core/KvSqliteBackend.h"
@@ -349,18 +350,21 @@ bool CKvDb::BeginLockedSelect(const QString& table, KvDbStatement& select, std::
 }
 
 bool CKvDb::beginWithLock(const QString& table, const std::function<bool(qint64*)>& begin) {
-  if (!beginOutermost())
-    return false;
+  return beginOutermost() && lockReadingMark(table, QStringLiteral("BEGIN;LOCK TABLE ") + table, begin);
+}
+
+bool CKvDb::lockReadingMark(const QString& table, const QString& reportedSql,
+                            const std::function<bool(qint64*)>& lock) {
   const bool check = carryCheckDue(table);
   qint64 mark = -1;
   bool ok = false;
   if (IsOpen()) {
     const KvLockWaitScope waiting(m_nKind != 0);
     m_backend->takeLockWait();
-    ok = begin(check ? &mark : nullptr);
+    ok = lock(check ? &mark : nullptr);
   }
   if (!ok) {
-    reportTransactionFailed(QStringLiteral("BEGIN;LOCK TABLE ") + table);
+    reportTransactionFailed(reportedSql);
     return false;
   }
   return !(check && refusesCarried(mark));
@@ -389,19 +393,8 @@ int CKvDb::TransactionDepth() const { return IsOpen() ? m_backend->transactionDe
 QString CKvDb::GetDataChangeMark() const { return IsOpen() ? m_backend->dataChangeMark() : QString(); }
 
 bool CKvDb::LockTable(const QString& table) {
-  const bool check = carryCheckDue(table);
-  qint64 mark = -1;
-  bool ok = false;
-  if (IsOpen()) {
-    const KvLockWaitScope waiting(m_nKind != 0);
-    m_backend->takeLockWait();
-    ok = m_backend->lockTable(table, check ? &mark : nullptr);
-  }
-  if (!ok) {
-    reportTransactionFailed(QStringLiteral("LOCK TABLE ") + table);
-    return false;
-  }
-  return !(check && refusesCarried(mark));
+  return lockReadingMark(table, QStringLiteral("LOCK TABLE ") + table,
+                         [&](qint64* mark) { return m_backend->lockTable(table, mark); });
 }
 
 void CKvDb::SetCarriedBaseline(int nMonth) { m_nCarryBaseline = nMonth; }
@@ -417,9 +410,7 @@ void CKvDb::SkipCarriedCheck() { m_carryCheck = CarryCheck::kDone; }
 bool CKvDb::carryCheckDue(const QString& table) {
   if (m_carryCheck == CarryCheck::kDone)
     return false;
-  static const QStringList logTables = {QStringLiteral("KvLog"), QStringLiteral("KvLogOp"),
-                                        QStringLiteral("KvTask")};
-  if (!logTables.contains(table, Qt::CaseInsensitive))
+  if (!KvIsLogTable(table))
     return true;
   m_carryCheck = CarryCheck::kLogOnly;
   return false;

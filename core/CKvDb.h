@@ -467,6 +467,10 @@ class CKvDb {
   // BeginLockedSelect; `begin` runs the back end's begin with the mark's
   // place (null when not read).
   bool beginWithLock(const QString& table, const std::function<bool(qint64*)>& begin);
+  // The lock of LockTable and of the locked begins: runs `lock` with the
+  // mark's place (null when not read) inside the lock-wait scope, reports
+  // a failure as `reportedSql`, and refuses a year carried meanwhile.
+  bool lockReadingMark(const QString& table, const QString& reportedSql, const std::function<bool(qint64*)>& lock);
 
   // What the current transaction still owes the carried-mark check.
   enum class CarryCheck { kDue, kLogOnly, kDone };
