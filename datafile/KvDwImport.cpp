@@ -11,6 +11,7 @@
 #include "app/KvOperatorStore.h"
 #include "core/CKvDb.h"
 #include "core/CKvDbInfo.h"
+#include "core/CKvQuery.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
@@ -22,6 +23,8 @@
 
 #include <QDir>
 #include <QSet>
+
+#include <algorithm>
 
 namespace {
 void stop(const QString& text) {
@@ -60,6 +63,47 @@ bool sysTabText(CKvDb* pDb, const QString& column, QString* pValue) {
   if (pDb->QueryTexts(QStringLiteral("Select Max(%1) From SysTab").arg(column), values, 1) < 1)
     return false;
   *pValue = values[0].first();
+  return true;
+}
+
+// 'code*': the code and every code that begins with it.
+QString likeSubtree(CKvDb* pDb, const QString& code) {
+  return QStringLiteral("'%1\x07*\x08'").arg(KvQuoteLikePattern(code, pDb->GetKind()));
+}
+
+// The visibility rows of a unit and of the units under it.
+QString rowsWithin(CKvDb* pDb, const QString& code) {
+  return QStringLiteral("Where Cs=4000 And CsN=1 And CsNa Like ") + likeSubtree(pDb, code);
+}
+
+// The unit replaced by the imported units keeps whoever was kept to it: an
+// operator whose visibility rows name the target or a unit under it has
+// those rows moved onto the leaves of the new units, so that he sees the
+// target's new units and still nothing else. *pMoved lists those operators,
+// sorted; false when a read or a statement failed.
+bool moveOperatorRows(CKvDb* pDb, const QString& target, const CKvDwArray& units, QStringList* pMoved) {
+  QSet<QString> operators;
+  {
+    CKvQuery query(0, 0, 1, pDb);
+    if (!query.Open(QStringLiteral("Select Rtrim(CsVal) From SysCsTab ") + rowsWithin(pDb, target)))
+      return false;
+    for (; !query.IsEOF(); query.MoveNext())
+      operators.insert(query.GetText(0));
+  }
+  *pMoved = operators.values();
+  std::sort(pMoved->begin(), pMoved->end());
+  if (pMoved->isEmpty())
+    return true;
+  if (!pDb->Execute(QStringLiteral("Delete From SysCsTab ") + rowsWithin(pDb, target)))
+    return false;
+  const QString list = pMoved->join(u';');
+  for (const CKvDwRec& unit : units) {
+    const bool leaf = std::none_of(units.cbegin(), units.cend(), [&](const CKvDwRec& other) {
+      return other.KNO.size() > unit.KNO.size() && other.KNO.startsWith(unit.KNO);
+    });
+    if (leaf && !KvSetDwOperators(pDb, unit.KNO, list, QString()))
+      return false;
+  }
   return true;
 }
 }  // namespace
@@ -123,6 +167,7 @@ bool KvImportDwFrom(const QString& target, CKvDb* pDb, const QString& sourcePath
     return false;
   }
   bool imported = false;
+  QStringList moved;
   // The backup shares the file again when it is done: it is taken back.
   if (KvBackupBeforeRiskyOp() && pDb->LockExclusive(true)) {
     CKvWaitWnd wait;
@@ -141,12 +186,12 @@ bool KvImportDwFrom(const QString& target, CKvDb* pDb, const QString& sourcePath
                                   .arg(pDb->QuoteText(op.strCode), pDb->QuoteText(op.strName),
                                        pDb->QuoteText(op.strPassword)));
     }
-    imported = imported && pDb->Execute(QStringLiteral("Delete From KVDW Where KNO Like '%1\x07*\x08'")
-                                            .arg(KvQuoteLikePattern(target, pDb->GetKind())));
+    imported = imported && pDb->Execute(QStringLiteral("Delete From KVDW Where KNO Like ") + likeSubtree(pDb, target));
     for (int i = 0; imported && i < units.size(); ++i) {
       CKvDwRec unit = units.at(i);
       imported = unit.KvInsertDw(pDb, 1) && askModules(chosen, 9, moduleText(i));
     }
+    imported = imported && moveOperatorRows(pDb, target, units, &moved);
     // On a server the check before was a look at one moment: a workstation
     // that logged in since may have saved into the unit.
     if (imported && !pDb->CheckOtherClients(false)) {
@@ -160,7 +205,10 @@ bool KvImportDwFrom(const QString& target, CKvDb* pDb, const QString& sourcePath
   CKvDwRec().KvSelectDw(QString(), QStringLiteral("Order By KNO"), &KvGetDwArray(), pDb);
   if (!imported)
     return false;
-  CKvOperation(27, KvFormat("导入单位%s的数据", target));
+  QString note = KvFormat("导入单位%s的数据", target);
+  if (!moved.isEmpty())
+    note += KvFormat("，操作员%s的可访问单位移至其新单位", moved.join(QStringLiteral("、")));
+  CKvOperation(27, note);
   KvMessageBox(QStringLiteral("数据导入完毕！"), KV_MB_OK | KV_MB_ICONINFORMATION);
   return true;
 }

@@ -10,6 +10,7 @@
 #include "app/CKvApp.h"
 #include "app/CKvDwRec.h"
 #include "app/KvBackup.h"
+#include "app/KvDwRight.h"
 #include "core/CKvDb.h"
 #include "core/CKvDbInfo.h"
 #include "datafile/CKvDwImportDlg.h"
@@ -21,6 +22,8 @@
 #include <QTemporaryDir>
 
 namespace {
+
+const QString kImportNote = QStringLiteral("导入单位03的数据，操作员201的可访问单位移至其新单位");
 
 class KvDwImportTest : public KvDataFileDbTest {
  protected:
@@ -43,6 +46,9 @@ class KvDwImportTest : public KvDataFileDbTest {
     AddUnit(QStringLiteral("04"), QStringLiteral("四校"));
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into TDW(HDO,V) Values('03',1)")));
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into TDW(HDO,V) Values('04',2)")));
+    // Operator 201 is kept to the target, 202 to another unit.
+    ASSERT_TRUE(KvSetDwOperators(pdb(), QStringLiteral("03"), QStringLiteral("201"), QString()));
+    ASSERT_TRUE(KvSetDwOperators(pdb(), QStringLiteral("04"), QStringLiteral("202"), QString()));
   }
   void TearDown() override {
     // The copies the backup made beside the data file.
@@ -57,7 +63,8 @@ class KvDwImportTest : public KvDataFileDbTest {
   }
   QStringList State() {
     return Units() + Rows(QStringLiteral("TDW"), QStringLiteral("rtrim(HDO),V")) +
-           Rows(QStringLiteral("OPR"), QStringLiteral("rtrim(OPNO)"));
+           Rows(QStringLiteral("OPR"), QStringLiteral("rtrim(OPNO)")) +
+           Rows(QStringLiteral("SysCsTab"), QStringLiteral("rtrim(CsNa),rtrim(CsVal)"), QStringLiteral("Where Cs=4000"));
   }
   bool Import() {
     KvScriptedAnswers answers;
@@ -79,7 +86,16 @@ TEST_P(KvDwImportTest, TheSourceUnitTakesTheTargetsPlace) {
   EXPECT_EQ(Rows(QStringLiteral("TDW"), QStringLiteral("rtrim(HDO),V")), (QStringList{"0301|11", "0302|12", "04|2"}));
   EXPECT_TRUE(Rows(QStringLiteral("OPR"), QStringLiteral("rtrim(OPNO)")).contains(QStringLiteral("205")));
   EXPECT_EQ(m_texts.last(), QStringLiteral("数据导入完毕！"));
-  EXPECT_EQ(LogNotes(27), QStringList{QStringLiteral("导入单位03的数据")});
+  EXPECT_EQ(LogNotes(27), QStringList{kImportNote});
+  // Each operator still sees only his own units.
+  for (const auto& [op, seen] : {std::pair{"201", QStringList{"0301", "0302"}}, std::pair{"202", QStringList{"04"}}}) {
+    CKvDwArray leaves;
+    EXPECT_EQ(CKvDwRec().KvGetDwOperatorLeaves(pdb(), op, &leaves), 1) << op;
+    QStringList codes;
+    for (const CKvDwRec& leaf : leaves)
+      codes << leaf.KNO;
+    EXPECT_EQ(codes, seen) << op;
+  }
 }
 
 // Refused by a module, or on a server by a workstation logging in meanwhile.
@@ -114,7 +130,7 @@ TEST_P(KvDwImportTest, ARefusalLeavesTheTargetAsItWas) {
     ASSERT_FALSE(done) << n;
     ASSERT_EQ(State(), before) << "statement " << n;
   }
-  EXPECT_EQ(LogNotes(27), QStringList{QStringLiteral("导入单位03的数据")});
+  EXPECT_EQ(LogNotes(27), QStringList{kImportNote});
 }
 
 // A file without units gives the target unit its names from SysTab: when
