@@ -142,6 +142,7 @@ bool ParseCellText(const QString& text, QString entries[3]);
 
 // The text a cell shows for its text: as NormalizeCellText shows it, with
 // the name of each course (classTimetable) or class the source knows and
-// the code of each it does not, whether or not the entries pass the check;
-// empty for a text that breaks the syntax.
+// the code of each it does not, whether or not the entries pass the check
+// (one class in both week kinds, as a teacher's or room's cell stores it,
+// included); empty for a text that breaks the syntax.
 QString KvPkShownCellText(KvPkCheckSource& source, bool classTimetable, const QString& text);

@@ -28,9 +28,12 @@ QString shownOf(const QString entries[3], const QString names[3]) {
   return shown;
 }
 
-}  // namespace
-
-bool ParseCellText(const QString& text, QString entries[3]) {
+// The syntax of a cell text, stored or typed: digits alone are the
+// every-week code; "D" and "S" each lead the odd-week and the even-week
+// code, one or both, in either order, in either case, each code one digit
+// or more. A stored cell may hold one class in both week kinds (a teacher
+// who teaches it two courses alternating by week).
+bool splitCellText(const QString& text, QString entries[3]) {
   for (int i = 0; i < 3; ++i)
     entries[i].clear();
   if (KvIsAllDigits(text)) {
@@ -53,12 +56,20 @@ bool ParseCellText(const QString& text, QString entries[3]) {
       return false;
     rest.truncate(at);
   }
-  if (!KvIsAllDigits(rest))
+  if (rest.isEmpty() || !KvIsAllDigits(rest))
     return false;
   const int firstKind = first == u'D' ? 1 : 2;
   entries[firstKind] = rest;
   entries[3 - firstKind] = second;
-  return rest != second;
+  return true;
+}
+
+}  // namespace
+
+bool ParseCellText(const QString& text, QString entries[3]) {
+  // Typing one course for both week kinds is a slip: every week is typed
+  // as the code alone.
+  return splitCellText(text, entries) && (entries[1].isEmpty() || entries[1] != entries[2]);
 }
 
 bool CPkGrid::NormalizeCellText(CKvDb* pDb, bool classTimetable, QString& text, QString entries[3],
@@ -113,7 +124,7 @@ bool CPkGrid::NormalizeCellText(KvPkCheckSource& source, const QList<CWkjhRec>& 
 
 QString KvPkShownCellText(KvPkCheckSource& source, bool classTimetable, const QString& text) {
   QString entries[3];
-  if (!ParseCellText(text, entries))
+  if (!splitCellText(text, entries))
     return QString();
   QString names[3];
   for (int i = 0; i < 3; ++i) {

@@ -134,6 +134,10 @@ TEST_P(CPKDocTest, CellsShowNamesOnScreenAndOnPaperWhileTheyKeepTheirCodes) {
   // A course the catalogue no longer has.
   AddLesson(QStringLiteral("010101"), 3, 'B', 2, QStringLiteral("0009"), QString());
   AddLesson(QStringLiteral("010102"), 1, 'B', 1, QStringLiteral("0002"), QStringLiteral("0002"), QStringLiteral("001"), 1);
+  // One class with one teacher in one room, a course in odd weeks and
+  // another in even weeks of one period.
+  AddLesson(QStringLiteral("010101"), 3, 'B', 1, QStringLiteral("0002"), QStringLiteral("0002"), QStringLiteral("001"), 1);
+  AddLesson(QStringLiteral("010101"), 3, 'B', 1, QStringLiteral("0003"), QStringLiteral("0002"), QStringLiteral("001"), 2);
   KvFakePrinterCatalogue printers;
   struct Case {
     int row;
@@ -149,8 +153,12 @@ TEST_P(CPKDocTest, CellsShowNamesOnScreenAndOnPaperWhileTheyKeepTheirCodes) {
   const Page pages[] = {
       {0, "010101",
        {{0, kMonday, "0001", "语文"}, {0, kTuesday, "D0002S0003", "(单)音乐\n(双)美术"}, {1, kWednesday, "0009", "0009"}}},
-      {1, "0002", {{0, kMonday, "D010102", "(单)2班"}, {0, kTuesday, "D010101", "(单)1班"}}},
-      {2, "001", {{0, kMonday, "D010102", "(单)2班"}, {0, kTuesday, "D010101", "(单)1班"}}},
+      {1, "0002",
+       {{0, kMonday, "D010102", "(单)2班"}, {0, kTuesday, "D010101", "(单)1班"},
+        {0, kWednesday, "D010101S010101", "(单)1班\n(双)1班"}}},
+      {2, "001",
+       {{0, kMonday, "D010102", "(单)2班"}, {0, kTuesday, "D010101", "(单)1班"},
+        {0, kWednesday, "D010101S010101", "(单)1班\n(双)1班"}}},
   };
   for (const Page& page : pages) {
     SCOPED_TRACE(page.page);
