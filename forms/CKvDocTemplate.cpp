@@ -15,6 +15,7 @@
 #include "ui/KvCommands.h"
 #include "ui/KvResources.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -146,6 +147,12 @@ CKvDoc* CKvDocTemplate::OpenDocument(int nForm, bool bNew) {
       positionId = pView->GetPositionId();
   pFrame->SetPositionId(positionId != 0 ? positionId : m_nFlag);
   KvGetDlgPos().Restore(pFrame->GetPositionId(), pFrame);
+  // A remembered place never puts part of the window off the work area.
+  if (pArea) {
+    const QSize room = pArea->viewport()->size();
+    pFrame->move(std::clamp(pFrame->x(), 0, std::max(0, room.width() - pFrame->width())),
+                 std::clamp(pFrame->y(), 0, std::max(0, room.height() - pFrame->height())));
+  }
   pFrame->show();
 
   CKvOperation::WriteLog(bNew ? kLogNewDocument : kLogOpenDocument, pFrame->windowTitle());

@@ -1,6 +1,7 @@
 #pragma once
 // The receipt window: the day's receipts on the left, a fifth of the work
-// area wide, the receipt form on the right.
+// area wide, the receipt form on the right. It opens as large as the work
+// area, which its card is sized from.
 
 #include "forms/CFormChildFrm.h"
 
