@@ -17,7 +17,7 @@ export CCACHE_BASEDIR="$PWD"
 if [ ! -f "$asan_dir/build.ninja" ]; then
   cmake -S . -B "$asan_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV_SANITIZE=ON >/dev/null
 fi
-cmake --build "$asan_dir" --target core_tests -- -j"$(nproc)"
+cmake --build "$asan_dir" --target core_tests -- -j"${KV_JOBS:-$(nproc)}"
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir "$asan_dir" --output-on-failure --no-tests=error -j"$(nproc)"
 exec ctest --test-dir "${KV_BUILD_DIR:-build}" --output-on-failure --no-tests=error -j"$(nproc)"
