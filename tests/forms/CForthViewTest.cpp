@@ -181,6 +181,14 @@ TEST_F(CForthViewTest, AnAcceptedCommitIsStoredReportedAndUndoable) {
   view->InitLayout();
   ASSERT_TRUE(view->CommitCell(1, 4, kText, QStringLiteral("1,250"), 0));
   EXPECT_EQ(cell(1, 4), QStringLiteral("1250"));
+  // So does a paste into the selected cells, and a replacement.
+  KvSetClipboardText(QStringLiteral("1,250"));
+  place(2, 4);
+  ASSERT_TRUE(view->PasteIntoBlock());
+  view->m_strReplaceFind = QStringLiteral("400.00");
+  view->m_strReplaceWith = QStringLiteral("1,250");
+  EXPECT_EQ(view->ReplaceAll(), 2);
+  EXPECT_EQ((QStringList{cell(2, 4), cell(3, 4), cell(5, 4)}), (QStringList{"1250", "1250", "1250"}));
 
   // A note of the head is the document's note text.
   place(0, 3, kHead);

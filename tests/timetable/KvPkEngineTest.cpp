@@ -69,6 +69,10 @@ TEST_P(KvPkEngineTest, DaysStartAfterTheTeachersLastBusyDay) {
       EXPECT_EQ(answers.Stops(), QStringList{QString::fromUtf8(refusal)}) << change << (station == pdb());
       EXPECT_TRUE(Class1() == before && LogRows() == 2 && pdb()->Execute(QString::fromUtf8(undo)));
     }
+  // A later plan version set up before the run's first read: refused though nothing was written since.
+  ASSERT_TRUE(pdb()->Execute(QString::fromLatin1(kLaterPlan)));
+  EXPECT_EQ(Arrange(), (QStringList{QStringLiteral("要保存此次排课结果吗？"), QStringLiteral("非最后一次计划，不能保存！")}));
+  EXPECT_TRUE(Class1() == before && pdb()->Execute(QString::fromLatin1(kLaterPlanGone)));
   // The tree's delete of the class in flight when the question is answered: waited for, then seen.
   std::unique_ptr<KvStationInFlight> deleting;
   KvScriptedAnswers answers;
