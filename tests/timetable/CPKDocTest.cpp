@@ -134,8 +134,7 @@ TEST_P(CPKDocTest, CellsShowNamesOnScreenAndOnPaperWhileTheyKeepTheirCodes) {
   // A course the catalogue no longer has.
   AddLesson(QStringLiteral("010101"), 3, 'B', 2, QStringLiteral("0009"), QString());
   AddLesson(QStringLiteral("010102"), 1, 'B', 1, QStringLiteral("0002"), QStringLiteral("0002"), QStringLiteral("001"), 1);
-  // One class with one teacher in one room, a course in odd weeks and
-  // another in even weeks of one period.
+  // One class, teacher and room with a course in odd and another in even weeks of one period.
   AddLesson(QStringLiteral("010101"), 3, 'B', 1, QStringLiteral("0002"), QStringLiteral("0002"), QStringLiteral("001"), 1);
   AddLesson(QStringLiteral("010101"), 3, 'B', 1, QStringLiteral("0003"), QStringLiteral("0002"), QStringLiteral("001"), 2);
   KvFakePrinterCatalogue printers;
@@ -150,15 +149,13 @@ TEST_P(CPKDocTest, CellsShowNamesOnScreenAndOnPaperWhileTheyKeepTheirCodes) {
     const char* code;
     QList<Case> cells;
   };
+  const QList<Case> classCells = {{0, kMonday, "D010102", "(单)2班"}, {0, kTuesday, "D010101", "(单)1班"},
+                                  {0, kWednesday, "D010101S010101", "(单)1班\n(双)1班"}};
   const Page pages[] = {
       {0, "010101",
        {{0, kMonday, "0001", "语文"}, {0, kTuesday, "D0002S0003", "(单)音乐\n(双)美术"}, {1, kWednesday, "0009", "0009"}}},
-      {1, "0002",
-       {{0, kMonday, "D010102", "(单)2班"}, {0, kTuesday, "D010101", "(单)1班"},
-        {0, kWednesday, "D010101S010101", "(单)1班\n(双)1班"}}},
-      {2, "001",
-       {{0, kMonday, "D010102", "(单)2班"}, {0, kTuesday, "D010101", "(单)1班"},
-        {0, kWednesday, "D010101S010101", "(单)1班\n(双)1班"}}},
+      {1, "0002", classCells},
+      {2, "001", classCells},
   };
   for (const Page& page : pages) {
     SCOPED_TRACE(page.page);
