@@ -29,10 +29,10 @@ QString shownOf(const QString entries[3], const QString names[3]) {
 }
 
 // The syntax of a cell text, stored or typed: digits alone are the
-// every-week code; "D" and "S" each lead the odd-week and the even-week
-// code, one or both, in either order, in either case, each code one digit
-// or more. A stored cell may hold one class in both week kinds (a teacher
-// who teaches it two courses alternating by week).
+// every-week code; "D" leads the odd-week and "S" the even-week code, one
+// or both, in either order and case, the first of them with one digit or
+// more. A stored cell may hold one class in both week kinds (a teacher who
+// teaches it two courses alternating by week).
 bool splitCellText(const QString& text, QString entries[3]) {
   for (int i = 0; i < 3; ++i)
     entries[i].clear();
