@@ -323,7 +323,7 @@ void CKvDoc::ForEachColumnLink(int nDir) {
 
 void CKvDoc::BuildDefaultColumnHead(KvFormEntry& entry, int nFirst, int nCount) {
   int shown = 0;
-  const int rows = std::max(entry.nTopNum, 1);
+  const int rows = kKvHeadRows.Bound(entry.nTopNum);
   for (const KvFormula& formula : entry.formulas) {
     if (!formula.IsShown())
       continue;

@@ -43,7 +43,7 @@ CKvHeadBlockDlg::CKvHeadBlockDlg(CKvPublicPage* pPage, KvFormEntry* pEntry, bool
       m_bNew(bNew),
       m_nIndex(bNew ? -1 : nIndex),
       m_nWidth(pEntry->ShownColumnCount()),
-      m_nHeight(pEntry->nTopNum),
+      m_nHeight(kKvHeadRows.Bound(pEntry->nTopNum)),
       m_pWords(KvSetControlId(new CKvEdit(this), IDC_WORDS)),
       m_pCol1(KvNewUpDown(this, IDC_COL1)),
       m_pRow1(KvNewUpDown(this, IDC_ROW1)),

@@ -16,7 +16,6 @@
 #include <algorithm>
 
 namespace {
-constexpr int kMostHeadRows = 10;
 // The title may hold none of the characters the stored layout and its
 // column definitions use as separators or quotes.
 const QString kTitleType = QStringLiteral("STRING NOT |[]'/\"\\");
@@ -93,7 +92,7 @@ void CKvPublicPage1::LoadControls() {
   m_pTitle->setText(entry.sFna);
   m_pFlag->setText(QString::number(entry.nFlag));
   m_pForm->setText(QString::number(entry.nForm));
-  m_pTopNum->SetRange(1, kMostHeadRows);
+  m_pTopNum->SetRange(kKvHeadRows.low, kKvHeadRows.high);
   m_pTopNum->SetPos(entry.nTopNum);
   // Built-in document types keep their sequence number.
   m_pForm->setEnabled(Document()->m_entry.bStored != 0);
@@ -103,10 +102,10 @@ void CKvPublicPage1::LoadControls() {
 
 void CKvPublicPage1::OnSetActive() {
   // The head cannot lose rows that column-head blocks use.
-  int lowest = 1;
+  int lowest = kKvHeadRows.low;
   for (const KvTopWord& word : Entry().topWords)
     lowest = std::max({lowest, word.nRow1, word.nRow2});
-  m_pTopNum->SetRange(lowest, kMostHeadRows);
+  m_pTopNum->SetRange(lowest, kKvHeadRows.high);
   m_pTopNum->SetPos(Entry().nTopNum);
 }
 

@@ -92,6 +92,6 @@ void KvFollowColumnHead(KvFormEntry& entry, const QList<KvFormula>& before, cons
       continue;
     KvColumnDef def;
     KvParseColumnDef(entry.formulas.at(j), def);
-    entry.AddTopWord(pos, 1, pos, std::max(entry.nTopNum, 1), def.sTitle);
+    entry.AddTopWord(pos, 1, pos, kKvHeadRows.Bound(entry.nTopNum), def.sTitle);
   }
 }

@@ -37,6 +37,21 @@ void KvFormula::Set(int type, int fact, int less, int more, const QString& formu
   sFormula = formula;
 }
 
+bool KvFormula::BoundToSheet() {
+  const KvFormula stored = *this;
+  nFact = kKvColumnWidths.Bound(DisplayWidth()) * 100 + kKvColumnWidths.Bound(EditWidth());
+  nLess = kKvDecimals.Bound(nLess);
+  nMore = kKvDecimals.Bound(nMore);
+  return *this != stored;
+}
+
+bool KvHeadNote::BoundToSheet() {
+  const KvHeadNote stored = *this;
+  nRow = kKvNoteRows.Bound(nRow);
+  nColPecent = kKvNoteEditLengths.Bound(EditLength()) * 100 + kKvNotePositions.Bound(Position());
+  return *this != stored;
+}
+
 void KvFormEntry::SetKey(CKvDb* pDb, int nFlagValue, int nFormValue) {
   m_pDb = pDb;
   nFlag = nFlagValue;
@@ -74,7 +89,9 @@ int KvFormEntry::Load() {
   if (query.IsEOF())
     return 0;
   nOpen = query.GetLong(0);
-  nTopNum = query.GetLong(1);
+  const int storedTopNum = query.GetLong(1);
+  nTopNum = kKvHeadRows.Bound(storedTopNum);
+  bOutOfRange = nTopNum != storedTopNum;
   SplitTitle(query.GetText(0), nOption, sFna);
   return 1;
 }
@@ -91,6 +108,7 @@ bool KvFormEntry::LoadFormulas() {
     KvFormula formula;
     formula.Set(query.GetLong(0), query.GetLong(1), query.GetLong(2), query.GetLong(3),
                 query.GetText(0));
+    bOutOfRange |= formula.BoundToSheet();
     formulas.append(formula);
   }
   return true;
@@ -119,9 +137,12 @@ bool KvFormEntry::LoadHeadNotes() {
                                  "From KvFormHeadNote") +
                   keyWhere(nFlag, nForm) + QStringLiteral(" Order By bIsTail,nRow,nColPecent,sNote")))
     return false;
-  for (; !query.IsEOF(); query.MoveNext())
-    headNotes.append({query.GetLong(0), query.GetLong(1), query.GetLong(2), query.GetLong(3),
-                      query.GetLong(4), query.GetText(0), query.GetText(1)});
+  for (; !query.IsEOF(); query.MoveNext()) {
+    KvHeadNote note{query.GetLong(0), query.GetLong(1), query.GetLong(2), query.GetLong(3),
+                    query.GetLong(4), query.GetText(0), query.GetText(1)};
+    bOutOfRange |= note.BoundToSheet();
+    headNotes.append(note);
+  }
   // The table keeps no order of its own: notes come back by area, row and
   // position, the order the grid shows them in.
   std::stable_sort(headNotes.begin(), headNotes.end(), [](const KvHeadNote& a, const KvHeadNote& b) {
@@ -292,9 +313,10 @@ int KvFormEntry::ShownColumnCount() const {
 }
 
 bool KvFormEntry::CheckColumnHead(QString* pMessage) const {
-  const int width = ShownColumnCount();
-  const int height = nTopNum;
-  QVector<int> cover(qsizetype(std::max(width, 0)) * std::max(height, 0), 0);
+  const qsizetype width = ShownColumnCount();
+  // The head of any caller's entry is kept to the sheet's rows.
+  const int height = kKvHeadRows.Bound(nTopNum);
+  QVector<int> cover(width * height, 0);
   bool overlap = false;
   for (const KvTopWord& w : topWords) {
     if (w.nCol1 > w.nCol2 || w.nRow1 > w.nRow2 || w.nCol1 < 1 || w.nRow1 < 1 || w.nCol2 > width ||

@@ -13,12 +13,35 @@
 //   it is not 0; reading splits it off again (a TAB at the very start
 //   counts as 1).
 // - Loads replace the array they read; a failed read leaves it empty.
+// - Every stored number that sizes what a form holds comes back within the
+//   sheet's range (see KvLayoutRange below), whatever the data file holds.
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
+
 class CKvDb;
+
+// The ranges the properties sheet keeps a layout's numbers to, for every
+// stored number that sizes what a form holds: the rows of the column heads,
+// the rows of the head and tail fields and their edit boxes, the widths and
+// decimals of the columns. The loads bring a stored number into its range,
+// so that a damaged data file or backup cannot give the grid a head of a
+// billion rows and the form opens to be mended; a template read from a file
+// is refused when its numbers lie outside.
+struct KvLayoutRange {
+  int low;
+  int high;
+  int Bound(int value) const { return std::clamp(value, low, high); }
+};
+inline constexpr KvLayoutRange kKvHeadRows{1, 10};
+inline constexpr KvLayoutRange kKvNoteRows{0, 14};         // shown as rows 1 to 15
+inline constexpr KvLayoutRange kKvNotePositions{0, 99};    // percent of the table's width
+inline constexpr KvLayoutRange kKvNoteEditLengths{0, 50};  // characters, 0: no edit box
+inline constexpr KvLayoutRange kKvColumnWidths{0, 99};     // display and edit width, characters
+inline constexpr KvLayoutRange kKvDecimals{0, 9};
 
 // One column: nType = shown × 100 + field link (a value of 100 or more is
 // shown; nType % 100 is the link, 0 none), nFact = display width × 100 +
@@ -32,6 +55,9 @@ struct KvFormula {
   QString sFormula;
 
   void Set(int type, int fact, int less, int more, const QString& formula);
+  // Brings both widths and both decimals into the sheet's ranges; true
+  // when one lay outside.
+  bool BoundToSheet();
   bool IsShown() const { return nType >= 100; }
   int Link() const { return nType % 100; }
   int DisplayWidth() const { return nFact / 100; }
@@ -71,6 +97,9 @@ struct KvHeadNote {
 
   int Position() const { return nColPecent % 100; }
   int EditLength() const { return nColPecent / 100; }
+  // Brings the row, the position and the edit-box length into the sheet's
+  // ranges; true when one lay outside.
+  bool BoundToSheet();
   friend bool operator==(const KvHeadNote&, const KvHeadNote&) = default;
 };
 
@@ -81,6 +110,7 @@ class KvFormEntry {
 
   // Reads the KvFormList row of the key into sFna, nOption, nOpen and
   // nTopNum: 1 when it exists, 0 when it does not, -1 when it cannot be read.
+  // It sets bOutOfRange afresh; the loads of the arrays add to it.
   int Load();
   bool LoadFormulas();
   bool LoadTopWords();
@@ -140,6 +170,9 @@ class KvFormEntry {
   QList<KvFormula> formulas;
   QList<KvTopWord> topWords;
   QList<KvHeadNote> headNotes;
+  // A load found a stored number outside the sheet's range and brought it
+  // in: the stored layout was damaged.
+  bool bOutOfRange = false;
 
  private:
   // Deletes the key's rows of the table and inserts one row per entry of

@@ -71,7 +71,11 @@ void KvGridModel::SetColumns(const QList<KvGridColumn>& columns) {
 }
 
 void KvGridModel::SetNotes(const QList<KvHeadNote>& notes) {
+  // Whoever passes them, the rows and edit boxes keep to the sheet's ranges:
+  // a row sizes the HEAD or FOOT band, an edit length the editor.
   m_notes = notes;
+  for (KvHeadNote& note : m_notes)
+    note.BoundToSheet();
   rebuildNoteRows();
   m_topsValid = false;
 }
@@ -86,8 +90,6 @@ void KvGridModel::rebuildNoteRows() {
   m_footCells.clear();
   for (int i = 0; i < m_notes.size(); ++i) {
     const KvHeadNote& note = m_notes.at(i);
-    if (note.nRow < 0)
-      continue;
     QList<QList<int>>& rows = note.bIsTail ? m_footCells : m_headCells;
     while (rows.size() <= note.nRow)
       rows.append(QList<int>());
@@ -131,27 +133,32 @@ bool KvGridModel::NoteCell(int noteIndex, int& row, int& cell, bool& bTail) cons
 
 void KvGridModel::SetColumnHead(const QList<KvTopWord>& blocks, int headRows) {
   m_blocks = blocks;
-  m_formHeadRows = qMax(0, headRows);
+  // Whoever passes it, the head keeps to the sheet's rows, and its cells are
+  // counted wide.
+  m_formHeadRows = kKvHeadRows.Bound(headRows);
   m_topsValid = false;
   const int columns = ColumnCount();
-  m_blockOfCell = QList<int>(m_formHeadRows * columns, -1);
+  m_blockOfCell = QList<int>(qsizetype(m_formHeadRows) * columns, -1);
   for (int b = 0; b < m_blocks.size(); ++b) {
+    // A block's corners are cut to the grid, whatever they hold.
     const KvTopWord& block = m_blocks.at(b);
     const int r1 = qMax(1, qMin(block.nRow1, block.nRow2)) - 1;
-    const int r2 = qMin(m_formHeadRows, qMax(block.nRow1, block.nRow2)) - 1;
+    const int r2 = qBound(0, qMax(block.nRow1, block.nRow2), m_formHeadRows) - 1;
     const int c1 = qMax(1, qMin(block.nCol1, block.nCol2)) - 1;
-    const int c2 = qMin(columns, qMax(block.nCol1, block.nCol2)) - 1;
+    const int c2 = qBound(0, qMax(block.nCol1, block.nCol2), columns) - 1;
     for (int r = r1; r <= r2; ++r)
-      for (int c = c1; c <= c2; ++c)
-        if (m_blockOfCell.at(r * columns + c) < 0)
-          m_blockOfCell[r * columns + c] = b;
+      for (int c = c1; c <= c2; ++c) {
+        int& cell = m_blockOfCell[qsizetype(r) * columns + c];
+        if (cell < 0)
+          cell = b;
+      }
   }
 }
 
 int KvGridModel::BlockAt(int row, int column) const {
   if (row < 0 || row >= m_formHeadRows || column < 0 || column >= ColumnCount())
     return -1;
-  return m_blockOfCell.at(row * ColumnCount() + column);
+  return m_blockOfCell.at(row * qsizetype(ColumnCount()) + column);
 }
 
 int KvGridModel::MarkAt(int row, int column) const {

@@ -113,6 +113,7 @@ class KvGridModel {
   int ColumnCount() const { return int(m_columns.size()); }
 
   // The head and tail notes; HEAD and FOOT rows run to the last nRow used.
+  // Each note is kept within the sheet's ranges (KvHeadNote::BoundToSheet).
   void SetNotes(const QList<KvHeadNote>& notes);
   const QList<KvHeadNote>& Notes() const { return m_notes; }
   // Changes the text (sWords) of a note.
@@ -126,7 +127,8 @@ class KvGridModel {
   // The cell of a note; false when the note has none.
   bool NoteCell(int noteIndex, int& row, int& cell, bool& bTail) const;
 
-  // The column-head blocks over `headRows` rows.
+  // The column-head blocks over `headRows` rows, kept to the sheet's 1 to 10
+  // (kKvHeadRows); a block's part outside the grid is left out.
   void SetColumnHead(const QList<KvTopWord>& blocks, int headRows);
   const QList<KvTopWord>& ColumnHead() const { return m_blocks; }
   int ColumnHeadRows() const { return m_formHeadRows; }

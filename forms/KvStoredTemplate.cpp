@@ -10,11 +10,7 @@
 
 namespace {
 
-constexpr int kMaxHeadRows = 10;
 constexpr int kMaxColumns = 255;
-constexpr int kMaxDecimals = 9;
-constexpr int kMaxNoteRows = 15;
-constexpr int kMaxEditLength = 50;
 
 bool within(int value, int low, int high) { return value >= low && value <= high; }
 
@@ -106,12 +102,13 @@ bool KvStoredTemplate::WriteCopy(CKvDb* pDb, int nFlag, int nLeast, int* pnForm)
 }
 
 bool KvCheckTemplateLayout(const KvFormEntry& entry) {
-  if (!within(entry.nTopNum, 1, kMaxHeadRows) || !within(entry.nOption, 0, 3) ||
-      entry.formulas.size() > kMaxColumns)
+  // The numbers that size the form have the ranges the load brings them
+  // into: a template whose load had to, or that lies outside, is damaged.
+  if (entry.bOutOfRange || kKvHeadRows.Bound(entry.nTopNum) != entry.nTopNum ||
+      !within(entry.nOption, 0, 3) || entry.formulas.size() > kMaxColumns)
     return false;
-  for (const KvFormula& f : entry.formulas) {
-    if (!within(f.nType, 0, 199) || !within(f.nFact, 0, 9999) ||
-        !within(f.nLess, 0, kMaxDecimals) || !within(f.nMore, 0, kMaxDecimals))
+  for (KvFormula f : entry.formulas) {
+    if (!within(f.nType, 0, 199) || f.BoundToSheet())
       return false;
   }
   const int columns = int(entry.formulas.size());
@@ -120,10 +117,9 @@ bool KvCheckTemplateLayout(const KvFormEntry& entry) {
         !within(w.nRow1, 1, entry.nTopNum) || !within(w.nRow2, w.nRow1, entry.nTopNum))
       return false;
   }
-  for (const KvHeadNote& n : entry.headNotes) {
-    if (!within(n.bIsTail, 0, 1) || !within(n.nRow, 0, kMaxNoteRows - 1) ||
-        !within(n.nColPecent, 0, kMaxEditLength * 100 + 100) ||
-        !within(n.bIsUse, 0, 1) || !within(n.bIsSystem, 0, 1))
+  for (KvHeadNote n : entry.headNotes) {
+    if (!within(n.bIsTail, 0, 1) || !within(n.bIsUse, 0, 1) || !within(n.bIsSystem, 0, 1) ||
+        n.BoundToSheet())
       return false;
   }
   return true;

@@ -6,8 +6,7 @@
 //
 // KvCheckTemplateLayout holds the values a template read from a file must
 // keep to before it is written anywhere: the ranges the properties sheet
-// allows, so that a damaged file cannot give the grid a head of a billion
-// rows or a column with a thousand decimals.
+// allows (KvLayoutRange), the ones the loads bring a stored layout into.
 
 #include "forms/KvFormEntry.h"
 #include "print/CKvPrintSet.h"
@@ -53,10 +52,11 @@ struct KvStoredTemplate {
   bool writeRows(CKvDb* pDb, int nFlag, int nForm, int nOpen) const;
 };
 
-// True when the layout keeps to the sheet's ranges: 1 to 10 head rows, print
-// options 0 to 3, at most 255 columns with widths below 100 and at most 9
-// decimals, column-head blocks inside the head grid, and head and tail
-// fields on rows 1 to 15 at positions 0 to 100 with edit boxes of at most
-// 50 characters. Whether the blocks cover the head exactly is not asked: a
-// stored template may lack that.
+// True when the layout keeps to the sheet's ranges and its loads brought no
+// number into them (bOutOfRange): 1 to 10 head rows, print options 0 to 3,
+// at most 255 columns with widths below 100 and at most 9 decimals,
+// column-head blocks inside the head grid, and head and tail fields on rows
+// 1 to 15 at positions 0 to 99 with edit boxes of at most 50 characters.
+// Whether the blocks cover the head exactly is not asked: a stored template
+// may lack that.
 bool KvCheckTemplateLayout(const KvFormEntry& entry);

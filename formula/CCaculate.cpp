@@ -78,10 +78,15 @@ double roundDecimal(double value, int decimals) {
     else
       ++kept[size_t(i)];
   }
-  // The kept digits are an integer scaled by 10^-decimals.
+  // The kept digits are an integer scaled by 10^-decimals. Only a rounding
+  // left of the point can carry past the largest double: the result is then
+  // no number (the caller reports it out of range); one right of the point
+  // that falls below the least double is 0.
   const std::string text = kept + "e" + std::to_string(-decimals);
   double result = 0.0;
-  std::from_chars(text.data(), text.data() + text.size(), result);
+  if (std::from_chars(text.data(), text.data() + text.size(), result).ec ==
+      std::errc::result_out_of_range)
+    result = decimals < 0 ? HUGE_VAL : 0.0;
   return negative ? -result : result;
 }
 

@@ -4,6 +4,7 @@
 
 #include "KvGridTestDoc.h"
 
+#include "app/KvShellTestApp.h"
 #include "core/KvClipboard.h"
 #include "core/KvMessage.h"
 #include "ui/CKvEdit.h"
@@ -16,12 +17,24 @@
 #include <QScrollBar>
 #include <QMenu>
 #include <QTest>
+#include <fstream>
 #include <functional>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace {
 
 const QString kText = QStringLiteral("TEXT");
 const QString kHead = QStringLiteral("HEAD");
+
+// Lets this process's address space grow by 1 GiB at most.
+void capAddressSpace() {
+  long pages = 0;
+  std::ifstream("/proc/self/statm") >> pages;
+  const rlimit cap{rlim_t(pages) * rlim_t(sysconf(_SC_PAGESIZE)) + (rlim_t(1) << 30), RLIM_INFINITY};
+  setrlimit(RLIMIT_AS, &cap);
+}
 
 // A module view: the student column is read-only, a course list is offered
 // for the memo column, the row total (column 6) is kept as a fee sheet keeps
@@ -625,4 +638,48 @@ TEST_F(CForthViewTest, RowHooksAddMoveAndRemoveTheDocumentsRows) {
   view->AddRows(-3);
   EXPECT_EQ(doc.GetRowCount(), 5);
   EXPECT_EQ(doc.m_flagRows.size(), 5);
+}
+
+
+// A stored layout damaged as a flipped bit does it (a head of 0x40000001
+// rows, a field whose row and edit box are 0x7FFFFFFF) opens with them in
+// the sheet's ranges, through the load and given to the grid straight. The
+// grid is made in a child capped in memory: a count that sizes memory
+// unchecked ends the child, not the machine.
+TEST(CForthViewDamageTest, ADamagedStoredLayoutOpensWithItsNumbersInTheSheetsRanges) {
+  KvTestDb testDb(0);
+  KV_CREATE_TEST_DB(testDb);
+  ASSERT_TRUE(KvShellTestApp().CreateAllTables(&testDb.db()));
+  KvGridTestDoc doc;
+  doc.m_pDb = &testDb.db();
+  KvFormEntry damaged;
+  damaged.SetKey(doc.m_pDb, doc.m_nFlag, doc.m_nForm);
+  doc.BuildColumns(damaged);
+  damaged.nTopNum = 0x40000001;
+  damaged.AddHeadNote(0, 0x7FFFFFFF, 0x7FFFFFFF, 1, 0, QStringLiteral("编表单位"), QString());
+  ASSERT_TRUE(damaged.SaveLayout(true, false, true));
+  doc.Open();
+  EXPECT_EQ(doc.m_formEntry.nTopNum, 10);
+  EXPECT_EQ(doc.m_formEntry.headNotes.at(0).nRow, 14);
+  EXPECT_EQ(doc.m_formEntry.headNotes.at(0).nColPecent, 50 * 100 + 47);
+  GTEST_FLAG_SET(death_test_style, "fast");
+  for (const bool straight : {false, true}) {
+    EXPECT_EXIT(
+        {
+          capAddressSpace();
+          TestView view(&doc);
+          view.InitLayout();
+          if (straight) {
+            view.Model().SetColumnHead(doc.m_formEntry.topWords, damaged.nTopNum);
+            view.Model().SetNotes(damaged.headNotes);
+          }
+          const KvGridModel& model = view.Model();
+          std::_Exit(model.ColumnHeadRows() == 10 && model.HeadRowCount() == 15 &&
+                             model.Notes().at(0).EditLength() == 50
+                         ? 0
+                         : 1);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << (straight ? "given to the grid straight" : "through the load");
+  }
 }

@@ -20,6 +20,7 @@
 #include <QFileInfo>
 
 #include <random>
+#include <tuple>
 
 namespace {
 
@@ -254,15 +255,24 @@ TEST_P(KvTemplFileTest, FilesOfOtherYearsImportAndFilesOfOtherKindsAreRefused) {
     EXPECT_EQ(messageTexts(recorder), QStringList{bad});
     EXPECT_EQ(KvTemplateRows(appDb()), before);
   }
-  // A template numbered above, then below, the range the program gives: the file refused, nothing stored.
+  // A template numbered above, then below, the range the program gives, and
+  // one whose head or a field's row lies outside the sheet's ranges: the
+  // file refused, nothing stored.
   header.signature = QString::fromLatin1(kKvArchiveSignature);
-  for (const int nForm : {2147483647, -1}) {
+  const KvStoredTemplate sound = KvSampleTemplate(QStringLiteral("越界"));
+  KvStoredTemplate highHead = sound, lowField = sound;
+  highHead.entry.nTopNum = 0x40000001;
+  lowField.entry.headNotes.first().nRow = 0x7FFFFFFF;
+  const QString numbered = QStringLiteral("文档模板(300-%1)的序号不在0至99999之间，不能载入！");
+  const std::tuple<int, KvStoredTemplate, QString> refused[] = {
+      {2147483647, sound, numbered.arg(2147483647)}, {-1, sound, numbered.arg(-1)}, {8, highHead, bad}, {8, lowField, bad}};
+  for (const auto& [nForm, stored, refusal] : refused) {
     QBuffer out;
-    ASSERT_TRUE(KvSampleTemplate(QStringLiteral("越界")).Write(&source.db(), 300, nForm, 1) && out.open(QIODevice::WriteOnly) &&
+    ASSERT_TRUE(stored.Write(&source.db(), 300, nForm, 1) && out.open(QIODevice::WriteOnly) &&
                 KvWriteArchive(source.db(), header, &out) && writeFile(m_files.path, out.data()) && KvDeleteForms(300, nForm, &source.db()));
     recorder.clear();
     list().ExecuteCmd(KV_CMD_IMPORT_STRUCTURE);
-    EXPECT_EQ(messageTexts(recorder), QStringList{QStringLiteral("文档模板(300-%1)的序号不在0至99999之间，不能载入！").arg(nForm)});
+    EXPECT_EQ(messageTexts(recorder), QStringList{refusal});
     EXPECT_EQ(KvTemplateRows(appDb()), before);
   }
   EXPECT_TRUE(tempFolderEmpty());

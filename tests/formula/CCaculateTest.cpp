@@ -88,6 +88,9 @@ TEST(CCaculate, Functions) {
   EXPECT_EQ(calc("ROUND(49,-3)"), "0");
   EXPECT_EQ(calc("ROUND(1.23,5)"), "1.23");
   EXPECT_EQ(calc("Round(10/3, 1.9)"), "3.3");
+  // just below the largest double, and below the least one
+  EXPECT_EQ(calc("ROUND(2^1023*1.99,-306)"), CCaculate::ResultText(1.79e308));
+  EXPECT_EQ(calc("ROUND(2^-1074,323)"), "0");
   EXPECT_EQ(calc("MAX(3)"), "3");
   EXPECT_EQ(calc("MAX(1,5,3,-7)"), "5");
   EXPECT_EQ(calc("MIN(1,5,3,-7)"), "-7");
@@ -138,6 +141,7 @@ TEST(CCaculate, ErrorsAreReportedNotComputed) {
   EXPECT_EQ(error("SQRT(-1)"), "负数不能开平方。");
   EXPECT_EQ(error("(-8)^0.5"), "乘方运算无意义：负数不能开方。");
   EXPECT_EQ(error("10^400"), "计算结果超出范围。");
+  EXPECT_EQ(error("ROUND(2^1023*1.99,-307)"), "计算结果超出范围。");
   EXPECT_EQ(error("1" + QString(400, u'0')), "数值“1" + QString(400, u'0') + "”超出范围。");
   // the position counts what was typed, full-width characters included
   EXPECT_EQ(error("１＋２）"), "括号不匹配：第4个字符“)”是多余的右括号。");
