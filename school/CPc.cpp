@@ -143,12 +143,12 @@ QString namedCode(CKvDb* pDb, const QString& table, const QString& key, const QS
   return name.isEmpty() ? code : KvFormat(QStringLiteral("%s(%s)"), name, code);
 }
 
-// The refusal for the first cell (student, item) whose amount the lines
-// change while a line read for it carries a review, empty when there is
-// none. Whatever number heads the sheet, what a review covers keeps its
-// amount: the cell's reviewed line is written back as read, and a change
-// would go into the cell beside it, under another number.
-QString changedReviewedCell(const QList<CPc>& loaded, const QList<CPc>& lines, CKvDb* pDb) {
+// The first line read for a cell (student, item) whose amount the lines
+// change while it carries a review; null when there is none. Whatever
+// number heads the sheet, what a review covers keeps its amount: the
+// cell's reviewed line is written back as read, and a change would go into
+// the cell beside it, under another number.
+const CPc* changedReviewedCell(const QList<CPc>& loaded, const QList<CPc>& lines) {
   using Cell = QPair<QString, QString>;
   QHash<Cell, double> amounts;
   for (const CPc& line : loaded)
@@ -157,11 +157,8 @@ QString changedReviewedCell(const QList<CPc>& loaded, const QList<CPc>& lines, C
     amounts[{line.STD, line.COST}] -= line.My;
   for (const CPc& line : loaded)
     if (!line.Opr1.isEmpty() && std::fabs(amounts.value({line.STD, line.COST})) > kZero)
-      return KvFormat(QStringLiteral("学生“%s”的“%s”已被复核（%s号单据，复核员%s），不能修改！"),
-                      namedCode(pDb, QStringLiteral("STD"), QStringLiteral("KNO"), line.STD),
-                      namedCode(pDb, QStringLiteral("COST"), QStringLiteral("KNO"), line.COST), line.DH,
-                      namedCode(pDb, QStringLiteral("OPR"), QStringLiteral("OPNO"), line.Opr1));
-  return QString();
+      return &line;
+  return nullptr;
 }
 
 // " And QC=%d" when the head names a term, " And F=%d" when it names a kind.
@@ -712,9 +709,16 @@ bool CPc::SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* li
       for (const CPc& line : loaded)
         if (carriesReadNumber(line) && !line.Opr1.isEmpty())
           return stopAfter(&transaction, KvFormat(QStringLiteral("“%s”已被复核，不能修改！"), oldHead.DH));
-      const QString reviewed = changedReviewedCell(loaded, *lines, pDb);
-      if (!reviewed.isEmpty())
-        return stopAfter(&transaction, reviewed);
+      if (const CPc* reviewed = changedReviewedCell(loaded, *lines)) {
+        // Rolled back before the names are read for the message.
+        transaction.Rollback();
+        const auto named = [pDb](const char* table, const char* key, const QString& code) {
+          return namedCode(pDb, QString::fromLatin1(table), QString::fromLatin1(key), code);
+        };
+        return stop(KvFormat(QStringLiteral("学生“%s”的“%s”已被复核（%s号单据，复核员%s），不能修改！"),
+                             named("STD", "KNO", reviewed->STD), named("COST", "KNO", reviewed->COST),
+                             reviewed->DH, named("OPR", "OPNO", reviewed->Opr1)));
+      }
     }
     // Digits are written with leading zeros; 0 or no digits takes the next
     // free number of the kind and year, under the lock.

@@ -213,6 +213,9 @@ TEST_P(CKvReplaceDlgTest, NoEditableComboCompletesWhatIsTyped) {
                            static_cast<QComboBox*>(&words), KvDlgItem<QComboBox>(&field, CKvHeadFieldDlg::IDC_WORDS)}) {
     combo->addItem(QStringLiteral("12500"));
     combo->setEditText(QString());
+    // A completer completes only in the field that has the focus.
+    ASSERT_TRUE(KvShowActive(combo->window()));
+    combo->setFocus();
     QTest::keyClicks(combo->lineEdit(), QStringLiteral("1250"));
     EXPECT_EQ(combo->currentText(), QStringLiteral("1250")) << combo->objectName().toStdString();
   }
