@@ -230,6 +230,17 @@ TEST_P(KvDwDlgTest, UnitsAreAddedCopiedPastedAndDeleted) {
   KvDialogSteps steps({[&](QDialog* dialog) {
                          shown = qobject_cast<CKvDwDlg*>(dialog);
                          CKvDwList* list = shown->List();
+                         // Only these rows selected, then the command's button.
+                         const auto press = [&](const QStringList& codes, int command) {
+                           Select(list, codes);
+                           shown->Button(command)->click();
+                         };
+                         // A sub-unit of `parent`, typed by `unit`.
+                         const auto addUnder = [&](const QString& parent, const KvDialogSteps::Step& unit) {
+                           Select(list, {parent});
+                           KvDialogSteps edits({unit});
+                           shown->Button(KV_CMD_NEW)->click();
+                         };
                          // Two top-level units, then a sub-unit of 01.
                          {
                            KvDialogSteps edits({Unit(QString(), QStringLiteral("一校")),
@@ -237,46 +248,29 @@ TEST_P(KvDwDlgTest, UnitsAreAddedCopiedPastedAndDeleted) {
                            shown->Button(KV_CMD_NEW_SIBLING)->click();
                            EXPECT_EQ(edits.names, QStringList(3, QStringLiteral("dlg_791")));
                          }
-                         Select(list, {QStringLiteral("01")});
-                         {
-                           KvDialogSteps edits({Unit(QString(), QStringLiteral("一校分部"))});
-                           shown->Button(KV_CMD_NEW)->click();
-                         }
+                         addUnder(QStringLiteral("01"), Unit(QString(), QStringLiteral("一校分部")));
                          EXPECT_EQ(Units(), (QStringList{"0101|一校分部", "01|一校", "02|二校"}));
                          KvGrabWindow(dialog, QStringLiteral("dlg_790"));
 
-                         Select(list, {QStringLiteral("0101")});
-                         shown->Button(KV_CMD_EDIT_COPY)->click();
-                         Select(list, {QStringLiteral("01")});
-                         shown->Button(KV_CMD_EDIT_PASTE)->click();
-                         Select(list, {QStringLiteral("02")});
-                         shown->Button(KV_CMD_EDIT_PASTE)->click();
+                         press({QStringLiteral("0101")}, KV_CMD_EDIT_COPY);
+                         press({QStringLiteral("01")}, KV_CMD_EDIT_PASTE);
+                         press({QStringLiteral("02")}, KV_CMD_EDIT_PASTE);
                          EXPECT_EQ(Units(), (QStringList{"0101|一校分部", "01|一校", "0201|一校分部", "02|二校"}));
                          // Under 02, whose last sub-unit is 99, 0101 again (its own 0201 taken): no code
                          // is left, and the paste says so; nothing is pasted.
-                         Select(list, {QStringLiteral("02")});
-                         {
-                           KvDialogSteps edits({Unit(QStringLiteral("99"), QStringLiteral("末分部"))});
-                           shown->Button(KV_CMD_NEW)->click();
-                         }
-                         Select(list, {QStringLiteral("02")});
-                         shown->Button(KV_CMD_EDIT_PASTE)->click();
+                         addUnder(QStringLiteral("02"), Unit(QStringLiteral("99"), QStringLiteral("末分部")));
+                         press({QStringLiteral("02")}, KV_CMD_EDIT_PASTE);
                          EXPECT_EQ(Units().size(), 5);
-                         Select(list, {QStringLiteral("0299")});
-                         shown->Button(KV_CMD_DELETE)->click();
+                         press({QStringLiteral("0299")}, KV_CMD_DELETE);
 
                          // A cut of 01 and 02 put under 0201 (below the second source).
-                         Select(list, {QStringLiteral("01"), QStringLiteral("02")});
-                         shown->Button(KV_CMD_EDIT_CUT)->click();
-                         Select(list, {QStringLiteral("0201")});
-                         shown->Button(KV_CMD_EDIT_PASTE)->click();
+                         press({QStringLiteral("01"), QStringLiteral("02")}, KV_CMD_EDIT_CUT);
+                         press({QStringLiteral("0201")}, KV_CMD_EDIT_PASTE);
                          EXPECT_EQ(Units().size(), 4);
 
-                         Select(list, {QStringLiteral("0201")});
-                         shown->Button(KV_CMD_DELETE)->click();
+                         press({QStringLiteral("0201")}, KV_CMD_DELETE);
                          EXPECT_EQ(Units(), (QStringList{"0101|一校分部", "01|一校", "02|二校"}));
-                         Select(list, {QStringLiteral("02")});
-                         shown->Button(KV_CMD_DW_CLEAR)->click();
+                         press({QStringLiteral("02")}, KV_CMD_DW_CLEAR);
                          return int(QDialog::Rejected);
                        }});
   ASSERT_TRUE(m_app->IsCmdEnabled(KV_CMD_UNITS));
