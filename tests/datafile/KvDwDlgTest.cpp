@@ -230,17 +230,6 @@ TEST_P(KvDwDlgTest, UnitsAreAddedCopiedPastedAndDeleted) {
   KvDialogSteps steps({[&](QDialog* dialog) {
                          shown = qobject_cast<CKvDwDlg*>(dialog);
                          CKvDwList* list = shown->List();
-                         // Only these rows selected, then the command's button.
-                         const auto press = [&](const QStringList& codes, int command) {
-                           Select(list, codes);
-                           shown->Button(command)->click();
-                         };
-                         // A sub-unit of `parent`, typed by `unit`.
-                         const auto addUnder = [&](const QString& parent, const KvDialogSteps::Step& unit) {
-                           Select(list, {parent});
-                           KvDialogSteps edits({unit});
-                           shown->Button(KV_CMD_NEW)->click();
-                         };
                          // Two top-level units, then a sub-unit of 01.
                          {
                            KvDialogSteps edits({Unit(QString(), QStringLiteral("一校")),
@@ -248,29 +237,45 @@ TEST_P(KvDwDlgTest, UnitsAreAddedCopiedPastedAndDeleted) {
                            shown->Button(KV_CMD_NEW_SIBLING)->click();
                            EXPECT_EQ(edits.names, QStringList(3, QStringLiteral("dlg_791")));
                          }
-                         addUnder(QStringLiteral("01"), Unit(QString(), QStringLiteral("一校分部")));
+                         Select(list, {QStringLiteral("01")});
+                         {
+                           KvDialogSteps edits({Unit(QString(), QStringLiteral("一校分部"))});
+                           shown->Button(KV_CMD_NEW)->click();
+                         }
                          EXPECT_EQ(Units(), (QStringList{"0101|一校分部", "01|一校", "02|二校"}));
                          KvGrabWindow(dialog, QStringLiteral("dlg_790"));
 
-                         press({QStringLiteral("0101")}, KV_CMD_EDIT_COPY);
-                         press({QStringLiteral("01")}, KV_CMD_EDIT_PASTE);
-                         press({QStringLiteral("02")}, KV_CMD_EDIT_PASTE);
+                         Select(list, {QStringLiteral("0101")});
+                         shown->Button(KV_CMD_EDIT_COPY)->click();
+                         Select(list, {QStringLiteral("01")});
+                         shown->Button(KV_CMD_EDIT_PASTE)->click();
+                         Select(list, {QStringLiteral("02")});
+                         shown->Button(KV_CMD_EDIT_PASTE)->click();
                          EXPECT_EQ(Units(), (QStringList{"0101|一校分部", "01|一校", "0201|一校分部", "02|二校"}));
-                         // Under 02, whose last sub-unit is 99, 0101 again (its own 0201 taken): no code
-                         // is left, and the paste says so; nothing is pasted.
-                         addUnder(QStringLiteral("02"), Unit(QStringLiteral("99"), QStringLiteral("末分部")));
-                         press({QStringLiteral("02")}, KV_CMD_EDIT_PASTE);
+                         // 0299 beside 0201, then 0101 pasted under 02 again (its own 0201 taken): no
+                         // code is left, the paste says so and pastes nothing.
+                         {
+                           KvDialogSteps edits({Unit(QStringLiteral("99"), QStringLiteral("末分部"))});
+                           shown->Button(KV_CMD_NEW_SIBLING)->click();
+                         }
+                         Select(list, {QStringLiteral("02")});
+                         shown->Button(KV_CMD_EDIT_PASTE)->click();
                          EXPECT_EQ(Units().size(), 5);
-                         press({QStringLiteral("0299")}, KV_CMD_DELETE);
+                         Select(list, {QStringLiteral("0299")});
+                         shown->Button(KV_CMD_DELETE)->click();
 
                          // A cut of 01 and 02 put under 0201 (below the second source).
-                         press({QStringLiteral("01"), QStringLiteral("02")}, KV_CMD_EDIT_CUT);
-                         press({QStringLiteral("0201")}, KV_CMD_EDIT_PASTE);
+                         Select(list, {QStringLiteral("01"), QStringLiteral("02")});
+                         shown->Button(KV_CMD_EDIT_CUT)->click();
+                         Select(list, {QStringLiteral("0201")});
+                         shown->Button(KV_CMD_EDIT_PASTE)->click();
                          EXPECT_EQ(Units().size(), 4);
 
-                         press({QStringLiteral("0201")}, KV_CMD_DELETE);
+                         Select(list, {QStringLiteral("0201")});
+                         shown->Button(KV_CMD_DELETE)->click();
                          EXPECT_EQ(Units(), (QStringList{"0101|一校分部", "01|一校", "02|二校"}));
-                         press({QStringLiteral("02")}, KV_CMD_DW_CLEAR);
+                         Select(list, {QStringLiteral("02")});
+                         shown->Button(KV_CMD_DW_CLEAR)->click();
                          return int(QDialog::Rejected);
                        }});
   ASSERT_TRUE(m_app->IsCmdEnabled(KV_CMD_UNITS));

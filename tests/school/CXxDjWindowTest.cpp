@@ -605,7 +605,6 @@ TEST_P(CXxDjWindowTest, DeleteAndReviewFollowRightsAndMaker) {
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set Opr1='101' Where STD='010201002'")));
     Grid(doc)->ExecuteCmd(KV_CMD_REFRESH);
     EXPECT_TRUE(doc->m_strOpr1.endsWith(QStringLiteral(")等"))) << kind;
-    Grab(doc, QStringLiteral("two_reviewers") + QString::number(kind));
     Tree(doc)->ExecuteCmd(KV_CMD_UNREVIEW);
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(Column(QStringLiteral("Select STD||':'||Opr1 From PC Order By STD")),

@@ -320,14 +320,12 @@ TEST_P(KvReceiptWindowTest, DeleteSelectsTheNextRowAndReviewsLogOnlyChanges) {
   Shot(QStringLiteral("receipt_reviewed"));
   // Reviewed, then deleted, at another workstation while this review waits
   // for the PC lock: the other's reviewer kept, nothing logged here.
-  AddReceipt(QStringLiteral("00005"));
-  AddReceipt(QStringLiteral("00006"));
-  m_list->OnRefresh();
-  const char* others[][2] = {{"00005", "Update PC Set Opr1='102' Where DH='00005'"},
-                             {"00006", "Delete From PC Where DH='00006'"}};
-  for (const auto& other : others) {
-    Select(QString::fromLatin1(other[0]));
-    KvStationInFlight station(testDb(), {QStringLiteral("PC")}, {QString::fromLatin1(other[1])});
+  for (const char* other : {"Update PC Set Opr1='102' Where DH='00005'", "Delete From PC Where DH='00006'"}) {
+    const QString number = QString::fromLatin1(other).right(6).left(5);
+    AddReceipt(number);
+    m_list->OnRefresh();
+    Select(number);
+    KvStationInFlight station(testDb(), {QStringLiteral("PC")}, {QString::fromLatin1(other)});
     ASSERT_TRUE(station.Started());
     m_list->ExecuteCmd(KV_CMD_REVIEW);
     EXPECT_TRUE(station.Committed());
