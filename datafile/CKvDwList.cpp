@@ -312,6 +312,8 @@ void CKvDwList::PasteItems(const QStringList& texts, bool bCut, bool bSameFile, 
   if (!m_pDb->ReopenMdbExclusive(true))
     return;
   QStringList pasted;
+  // Why the paste ended before its last source: the level's codes ran out.
+  QString full;
   for (const QString& code : sources) {
     const QString tail = code.mid(sourceParent.size());
     int number = tail.toInt();
@@ -319,7 +321,7 @@ void CKvDwList::PasteItems(const QStringList& texts, bool bCut, bool bSameFile, 
     if (number != tail.right(width).toInt() || number <= 0 ||
         taken.KvFindDw(target + KvIntToText(number, width), 0) > 0)
       number = next++;
-    if (QString::number(number).size() > width)
+    if (KvNextNumberText(number - 1, width, QStringLiteral("代码"), &full).isEmpty())
       break;
     const QString newCode = target + KvIntToText(number, width);
     bool ok = true;
@@ -348,6 +350,9 @@ void CKvDwList::PasteItems(const QStringList& texts, bool bCut, bool bSameFile, 
   if (!pasted.isEmpty())
     CKvOperation(27, KvFormat("从%s%s单位：%s", source->GetDatabaseName(true),
                               bCut ? QStringLiteral("移动") : QStringLiteral("复制"), pasted.join(u';')));
+  // The units pasted stay; the rest are named, with the reason.
+  if (!full.isEmpty())
+    stop(QStringLiteral("下列单位没有粘贴：%1\n").arg(sources.mid(pasted.size()).join(QStringLiteral("、"))) + full);
 }
 
 void CKvDwList::OnClear() {

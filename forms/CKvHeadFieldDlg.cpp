@@ -6,6 +6,7 @@
 #include "forms/KvSheetControls.h"
 #include "print/KvPageSetupParts.h"
 #include "ui/CKvEdit.h"
+#include "ui/KvComboHelpers.h"
 #include "ui/KvObjectNames.h"
 #include "ui/KvUpDownEdit.h"
 
@@ -64,9 +65,7 @@ CKvHeadFieldDlg::CKvHeadFieldDlg(CKvPublicPage* pPage, CKvDoc* pDoc, KvFormEntry
   m_pNote->SetInputType(QStringLiteral("STRING NOT |[]'"), kNoteWidth);
   auto* wordsEdit = new CKvEdit(m_pWords);
   wordsEdit->SetInputType(QStringLiteral("STRING"), kWordsWidth);
-  m_pWords->setEditable(true);
-  m_pWords->setLineEdit(wordsEdit);
-  m_pWords->setInsertPolicy(QComboBox::NoInsert);
+  KvSetComboEditable(m_pWords, wordsEdit);
   m_pWords->setMinimumWidth(260);
   for (const KvMacroRow& macro : std::as_const(pDoc->m_macros))
     m_pWords->addItem(QStringLiteral("%1 %2").arg(macro.sCaption, macro.sToken));

@@ -24,9 +24,8 @@ constexpr int kMaxPhrase = 200;
 
 QComboBox* phraseCombo(QWidget* parent, int id) {
   auto* combo = KvSetControlId(new QComboBox(parent), id);
-  combo->setEditable(true);
   // Phrases join the list through the history, not through Enter.
-  combo->setInsertPolicy(QComboBox::NoInsert);
+  KvSetComboEditable(combo);
   combo->setMinimumWidth(260);
   combo->lineEdit()->setMaxLength(kMaxPhrase);
   KvSetComboExtendedUi(combo);

@@ -15,6 +15,7 @@
 #include "school/CXxDataType.h"
 #include "school/KvSchoolSql.h"
 
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -132,6 +133,34 @@ bool linesStillValid(const CPc& head, const QList<CPc>& lines, const QList<CPc>&
   return true;
 }
 
+// "name(code)" of a row of `table` (an operator, a student, a fee item)
+// as a sheet shows it; the code alone when it has no name or cannot be
+// read.
+QString namedCode(CKvDb* pDb, const QString& table, const QString& key, const QString& code) {
+  QString name;
+  pDb->LookupText(KvFormat(QStringLiteral("max(NA) From %s Where %s='%s'"), table, key, quoted(pDb, code)), &name);
+  name = name.trimmed();
+  return name.isEmpty() ? code : KvFormat(QStringLiteral("%s(%s)"), name, code);
+}
+
+// The first line read for a cell (student, item) whose amount the lines
+// change while it carries a review; null when there is none. Whatever
+// number heads the sheet, what a review covers keeps its amount: the
+// cell's reviewed line is written back as read, and a change would go into
+// the cell beside it, under another number.
+const CPc* changedReviewedCell(const QList<CPc>& loaded, const QList<CPc>& lines) {
+  using Cell = QPair<QString, QString>;
+  QHash<Cell, double> amounts;
+  for (const CPc& line : loaded)
+    amounts[{line.STD, line.COST}] += line.My;
+  for (const CPc& line : lines)
+    amounts[{line.STD, line.COST}] -= line.My;
+  for (const CPc& line : loaded)
+    if (!line.Opr1.isEmpty() && std::fabs(amounts.value({line.STD, line.COST})) > kZero)
+      return &line;
+  return nullptr;
+}
+
 // " And QC=%d" when the head names a term, " And F=%d" when it names a kind.
 QString termAndKind(const CPc& head) {
   QString text;
@@ -160,11 +189,24 @@ QString classHeadOrder(const QString& classCode, CKvDb* pDb) {
          QStringLiteral(",-") + count.arg(inClass) + QStringLiteral(",Mid(T,1,4),DH,Opr1,COST,STD");
 }
 
-// The rules of a voucher's delete, review and cancelled review applied to
-// one class's lines of it (`where`, read as *lines): every line counts,
-// since a line moved in from another class may carry another maker or
-// review. Refusals are shown after the caller's transaction (when given) is
-// rolled back.
+// The one write of every review and cancelled review: Opr1 set where it
+// is empty, or cleared where it is this operator's, within `where`
+// ("Where ..."); *pChanged (when given) is set when a line changed.
+bool reviewWhere(bool bReview, const QString& where, CKvDb* pDb, bool* pChanged) {
+  const QString me = quoted(pDb, CPc::CurrentOperator());
+  const QString sql = bReview ? KvFormat(QStringLiteral("Update PC Set Opr1='%s' %s And Opr1=''"), me, where)
+                              : KvFormat(QStringLiteral("Update PC Set Opr1='' %s And Opr1='%s'"), where, me);
+  if (!pDb->Execute(sql))
+    return false;
+  if (pChanged)
+    *pChanged = *pChanged || pDb->GetRowCount() > 0;
+  return true;
+}
+
+// The rules of a voucher's delete applied to one class's lines of it
+// (`where`, read as *lines): every line counts, since a line moved in from
+// another class may carry another maker or review. Refusals are shown
+// after the caller's transaction (when given) is rolled back.
 bool deleteClassLines(const QList<CPc>& lines, const QString& where, const QString& dh, CKvDb* pDb,
                       KvDbTransaction* transaction) {
   const QString me = CPc::CurrentOperator();
@@ -177,30 +219,26 @@ bool deleteClassLines(const QList<CPc>& lines, const QString& where, const QStri
   return lines.isEmpty() || pDb->Execute(QStringLiteral("Delete From PC ") + where);
 }
 
-bool reviewClassLines(bool bReview, const QList<CPc>& lines, const QString& where, const QString& dh, CKvDb* pDb,
-                      KvDbTransaction* transaction, bool* pChanged) {
+// A review or cancelled review of the lines `where` selects, read as
+// *lines under the caller's PC lock: a review fills only empty reviewers,
+// a cancelled review clears only this operator's, so that another
+// operator's review stays his whatever landed since the window was drawn.
+// *pChanged tells whether a line changed. A cancel that finds no line of
+// this operator's but another's review refuses (after the caller's
+// transaction, when given, is rolled back); no lines at all is a failure.
+bool reviewLines(bool bReview, const QList<CPc>& lines, const QString& where, const QString& dh, CKvDb* pDb,
+                 KvDbTransaction* transaction, bool* pChanged) {
   if (lines.isEmpty())
     return false;
   const QString me = CPc::CurrentOperator();
-  const bool pending = std::any_of(lines.begin(), lines.end(), [bReview](const CPc& line) {
-    return line.Opr1.isEmpty() == bReview;
+  const bool pending = std::any_of(lines.begin(), lines.end(), [bReview, &me](const CPc& line) {
+    return bReview ? line.Opr1.isEmpty() : line.Opr1 == me;
   });
-  if (!pending)
-    return true;
-  if (!bReview && std::any_of(lines.begin(), lines.end(), [&me](const CPc& line) {
-        return !line.Opr1.isEmpty() && line.Opr1 != me;
+  if (!pending && !bReview && std::any_of(lines.begin(), lines.end(), [](const CPc& line) {
+        return !line.Opr1.isEmpty();
       }))
     return stopAfter(transaction, KvFormat(QStringLiteral("“%s”非你所复核的单据，不能取消复核！"), dh));
-  // A review fills only empty reviewers; a cancelled review clears only
-  // this operator's.
-  const QString sql =
-      bReview ? KvFormat(QStringLiteral("Update PC Set Opr1='%s' %s And Opr1=''"), quoted(pDb, me), where)
-              : KvFormat(QStringLiteral("Update PC Set Opr1='' %s And Opr1='%s'"), where, quoted(pDb, me));
-  if (!pDb->Execute(sql))
-    return false;
-  if (pChanged)
-    *pChanged = true;
-  return true;
+  return !pending || reviewWhere(bReview, where, pDb, pChanged);
 }
 }  // namespace
 
@@ -522,81 +560,49 @@ bool CPc::DeleteClassVoucher(CKvDb* pDb, KvDbTransaction* transaction) const {
 }
 
 bool CPc::ReviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, bool* pChanged) {
-  if (pChanged)
-    *pChanged = false;
-  CPc stored;
-  if (stored.LoadVoucher(nF, t, dh, pDb) <= 0)
-    return false;
-  if (!stored.Opr1.isEmpty())
-    return true;
-  if (!pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='%s' "), quoted(pDb, CurrentOperator())) +
-                    VoucherWhere(nF, t, dh, pDb)))
-    return false;
-  if (pChanged)
-    *pChanged = true;
-  return true;
+  return reviewVoucher(true, VoucherWhere(nF, t, dh, pDb), dh, pDb, nullptr, pChanged);
 }
 
 bool CPc::UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, KvDbTransaction* transaction,
                           bool* pChanged) {
-  if (pChanged)
-    *pChanged = false;
-  CPc stored;
-  if (stored.LoadVoucher(nF, t, dh, pDb) <= 0)
-    return false;
-  if (stored.Opr1.isEmpty())
-    return true;
-  if (stored.Opr1 != CurrentOperator())
-    return stopAfter(transaction, KvFormat(QStringLiteral("“%s”非你所复核的单据，不能取消复核！"), dh));
-  if (!pDb->Execute(QStringLiteral("Update PC Set Opr1=''") + VoucherWhere(nF, t, dh, pDb)))
-    return false;
-  if (pChanged)
-    *pChanged = true;
-  return true;
+  return reviewVoucher(false, VoucherWhere(nF, t, dh, pDb), dh, pDb, transaction, pChanged);
 }
 
-bool CPc::ReviewClass(CKvDb* pDb, bool* pChanged) {
+bool CPc::reviewVoucher(bool bReview, const QString& where, const QString& dh, CKvDb* pDb,
+                        KvDbTransaction* transaction, bool* pChanged) {
+  if (pChanged)
+    *pChanged = false;
+  QList<CPc> lines;
+  return Select(where, QString(), &lines, pDb) >= 0 &&
+         reviewLines(bReview, lines, where, dh, pDb, transaction, pChanged);
+}
+
+bool CPc::ReviewClass(CKvDb* pDb, bool* pChanged) const { return reviewClass(true, pDb, pChanged); }
+
+bool CPc::UnreviewClass(CKvDb* pDb, bool* pChanged) const { return reviewClass(false, pDb, pChanged); }
+
+bool CPc::reviewClass(bool bReview, CKvDb* pDb, bool* pChanged) const {
   if (pChanged)
     *pChanged = false;
   // An empty class code would take the lines of every class.
   if (STD.isEmpty())
     return false;
-  if (F == -1 && !T.isEmpty() && T != u"xxxx")
-    return reviewVoucherOfClass(true, pDb, pChanged);
-  const bool done = pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='%s' Where STD Like '%s' And Opr1=''"),
-                                          quoted(pDb, CurrentOperator()), KvLikePrefix(pDb, STD)) +
-                                 termAndKind(*this));
-  if (pChanged)
-    *pChanged = done && pDb->GetRowCount() > 0;
-  return done;
-}
-
-bool CPc::UnreviewClass(CKvDb* pDb, bool* pChanged) {
-  if (pChanged)
-    *pChanged = false;
-  if (STD.isEmpty())
-    return false;
-  if (F == -1 && !T.isEmpty() && T != u"xxxx")
-    return reviewVoucherOfClass(false, pDb, pChanged);
-  const bool done = pDb->Execute(KvFormat(QStringLiteral("Update PC Set Opr1='' Where STD Like '%s' And Opr1='%s'"),
-                                          KvLikePrefix(pDb, STD), quoted(pDb, CurrentOperator())) +
-                                 termAndKind(*this));
-  if (pChanged)
-    *pChanged = done && pDb->GetRowCount() > 0;
-  return done;
-}
-
-bool CPc::reviewVoucherOfClass(bool bReview, CKvDb* pDb, bool* pChanged) const {
   // Read and written in one transaction under the PC lock, as the delete
   // is: a review that lands between the two is seen, not cleared.
   KvDbTransaction transaction(*pDb, QStringLiteral("PC"));
   if (!transaction.IsActive())
     return false;
-  QList<CPc> lines;
-  const QString where = ClassVoucherWhere(pDb);
   bool changed = false;
-  if (Select(where, QString(), &lines, pDb) < 0 ||
-      !reviewClassLines(bReview, lines, where, DH, pDb, &transaction, &changed) || !transaction.Commit())
+  // A paid voucher with a date: the class's lines of it, with the rules of
+  // a voucher; any other node: every line of its students in its term and
+  // kind, each filled where empty or cleared where this operator's.
+  const bool done = F == -1 && !T.isEmpty() && T != u"xxxx"
+                        ? reviewVoucher(bReview, ClassVoucherWhere(pDb), DH, pDb, &transaction, &changed)
+                        : reviewWhere(bReview,
+                                      KvFormat(QStringLiteral("Where STD Like '%s'"), KvLikePrefix(pDb, STD)) +
+                                          termAndKind(*this),
+                                      pDb, &changed);
+  if (!done || !transaction.Commit())
     return false;
   if (pChanged)
     *pChanged = changed;
@@ -703,6 +709,16 @@ bool CPc::SaveClassVoucher(CPc oldHead, const QList<CPc>& loaded, QList<CPc>* li
       for (const CPc& line : loaded)
         if (carriesReadNumber(line) && !line.Opr1.isEmpty())
           return stopAfter(&transaction, KvFormat(QStringLiteral("“%s”已被复核，不能修改！"), oldHead.DH));
+      if (const CPc* reviewed = changedReviewedCell(loaded, *lines)) {
+        // Rolled back before the names are read for the message.
+        transaction.Rollback();
+        const auto named = [pDb](const char* table, const char* key, const QString& code) {
+          return namedCode(pDb, QString::fromLatin1(table), QString::fromLatin1(key), code);
+        };
+        return stop(KvFormat(QStringLiteral("学生“%s”的“%s”已被复核（%s号单据，复核员%s），不能修改！"),
+                             named("STD", "KNO", reviewed->STD), named("COST", "KNO", reviewed->COST),
+                             reviewed->DH, named("OPR", "OPNO", reviewed->Opr1)));
+      }
     }
     // Digits are written with leading zeros; 0 or no digits takes the next
     // free number of the kind and year, under the lock.

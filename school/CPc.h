@@ -161,23 +161,27 @@ class CPc {
   // voucher's lines of the head's class and term (ClassVoucherWhere), with
   // its refusals when any of them is reviewed or made by another.
   bool DeleteClassVoucher(CKvDb* pDb, KvDbTransaction* transaction) const;
-  // Reviews a voucher by the current operator; *pChanged tells whether
-  // Opr1 changed (false for a voucher reviewed already).
+  // Reviews a voucher by the current operator: Opr1 is set on its lines
+  // where it is still empty. The caller holds the PC lock, in the
+  // transaction that reads the voucher and writes it. *pChanged tells
+  // whether a line changed (false for a voucher reviewed already, by
+  // whoever); false when the voucher is not there.
   bool ReviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, bool* pChanged = nullptr);
-  // Cancels one's own review ("“%s”非你所复核的单据，不能取消复核！" for
-  // another's, shown after the caller's transaction, when given, is rolled
-  // back); *pChanged as above.
+  // Cancels one's own review, under the caller's PC lock: only this
+  // operator's reviewers are cleared; another's stays. A voucher with no
+  // line of this operator's but one of another's refuses
+  // ("“%s”非你所复核的单据，不能取消复核！", shown after the caller's
+  // transaction, when given, is rolled back); *pChanged as above.
   bool UnreviewVoucher(int nF, const QString& t, const QString& dh, CKvDb* pDb, KvDbTransaction* transaction,
                        bool* pChanged = nullptr);
-  // On a head: the class's lines of the one voucher it names (paid with a
-  // date, ClassVoucherWhere: read and written in one transaction under the
-  // PC lock; a cancelled review refuses while another operator's review is
-  // there and clears only this operator's), else every unreviewed line of
-  // the class's students in the head's term and kind;
-  // *pChanged tells whether a reviewer changed. A head with no class code
-  // is refused: nothing is written.
-  bool ReviewClass(CKvDb* pDb, bool* pChanged = nullptr);
-  bool UnreviewClass(CKvDb* pDb, bool* pChanged = nullptr);
+  // On a head, in one transaction under the PC lock: the class's lines of
+  // the one voucher it names (paid with a date, ClassVoucherWhere, with
+  // the rules of ReviewVoucher and UnreviewVoucher), else every line of the
+  // class's students in the head's term and kind, filled where empty or
+  // cleared where this operator's. *pChanged tells whether a line changed.
+  // A head with no class code is refused: nothing is written.
+  bool ReviewClass(CKvDb* pDb, bool* pChanged = nullptr) const;
+  bool UnreviewClass(CKvDb* pDb, bool* pChanged = nullptr) const;
   // Raises the print count of the voucher's lines; false when the
   // statement failed or the voucher has no lines (nothing was counted).
   static bool IncPrintCount(int nF, const QString& t, const QString& dh, CKvDb* pDb);
@@ -205,8 +209,11 @@ class CPc {
   // "收费项目“%s”已被其他窗口或工作站删除，请刷新后再输入！"), as does a
   // student whose line is written other than as read and who is no longer
   // in the class in the term ("学生“%s”已不在本班第%d学期，请刷新后再输入！"),
-  // and a line read of the old head's number that is reviewed
-  // ("“%s”已被复核，不能修改！"); every refusal under the lock is shown
+  // a line read of the old head's number that is reviewed
+  // ("“%s”已被复核，不能修改！"), and a cell (student, item) whose amount
+  // the lines change while a line read for it is reviewed, whatever its
+  // number ("学生“%s”的“%s”已被复核（%s号单据，复核员%s），不能修改！");
+  // every refusal under the lock is shown
   // after the rollback. A number of 0 or
   // without digits becomes the next free one of the kind and year (taken
   // under the PC lock), typed digits get their leading zeros, in the head
@@ -265,6 +272,9 @@ class CPc {
   static bool CarryFeeLines(CKvDb* pFirstDb, CKvDb* pSecondDb);
 
  private:
-  // ReviewClass (true) or UnreviewClass of the class's lines of a voucher.
-  bool reviewVoucherOfClass(bool bReview, CKvDb* pDb, bool* pChanged) const;
+  // ReviewClass (true) or UnreviewClass.
+  bool reviewClass(bool bReview, CKvDb* pDb, bool* pChanged) const;
+  // A review (true) or cancelled review of the lines `where` selects.
+  static bool reviewVoucher(bool bReview, const QString& where, const QString& dh, CKvDb* pDb,
+                            KvDbTransaction* transaction, bool* pChanged);
 };

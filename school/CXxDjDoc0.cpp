@@ -214,6 +214,14 @@ bool CXxDjDoc0::FillRows() {
     return false;
   if (!readOperatorText(m_head.Opr0, m_pDb, &m_strOpr0) || !readOperatorText(m_head.Opr1, m_pDb, &m_strOpr1))
     return false;
+  // A voucher whose lines two operators reviewed (after a student's move)
+  // shows the first reviewer and "等" for the others.
+  QSet<QString> reviewers;
+  for (const CPc& line : lines)
+    if (!line.Opr1.isEmpty() && line.F == m_head.F && line.T.left(4) == m_head.T.left(4) && line.DH == m_head.DH)
+      reviewers.insert(line.Opr1);
+  if (reviewers.size() > 1)
+    m_strOpr1 = (m_strOpr1.isEmpty() ? m_head.Opr1 : m_strOpr1) + QStringLiteral("等");
   const bool hasRows = CXxDataType::LevelOfCode(m_head.STD) == CXxDataType::LevelCount() - 1 && m_head.QC >= 0;
   QList<CStd> students;
   if (hasRows && CStd(m_pDb, m_head.STD).Select(&students, 2, m_head.QC) < 0)

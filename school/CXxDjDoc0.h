@@ -44,7 +44,9 @@ class CXxDjDoc0 : public CKvDoc {
   // The fee items as the opening or the last fill read them: the default
   // columns are built from them.
   QList<CCost> m_items;
-  // Maker and reviewer as "name(code)"; empty without one.
+  // Maker and reviewer as "name(code)"; empty without one. Lines of the
+  // voucher reviewed by several operators show the first and "等"
+  // ("name(code)等").
   QString m_strOpr0;
   QString m_strOpr1;
 

@@ -167,15 +167,18 @@ bool CXxDjListView::DeleteReceipt(const QString& number) {
 }
 
 bool CXxDjListView::ReviewReceipt(const QString& number, bool bReview) {
+  // Read and written under the PC lock, as the delete is: a review or a
+  // delete another workstation commits meanwhile is seen, not overwritten.
   CKvDb* pDb = m_pDoc->m_pDb;
-  KvDbTransaction transaction(*pDb);
+  KvDbTransaction transaction(*pDb, QStringLiteral("PC"));
   CPc scratch;
   bool changed = false;
   if (!transaction.IsActive() || !(bReview ? scratch.ReviewVoucher(-1, m_pDoc->m_strDay, number, pDb, &changed)
                                            : scratch.UnreviewVoucher(-1, m_pDoc->m_strDay, number, pDb, &transaction,
                                                                      &changed)))
     return false;
-  // Only a review that changed the receipt is logged.
+  // Only a review that changed a line is logged; one that changed nothing
+  // (reviewed meanwhile) shows the stored reviewer at the list's refill.
   if (changed &&
       !m_pDoc->WriteLog(KvFormat(bReview ? QStringLiteral("复核：№%s") : QStringLiteral("取消复核：№%s"), number)))
     return false;

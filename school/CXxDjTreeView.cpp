@@ -16,6 +16,8 @@
 #include <QGuiApplication>
 #include <QMenu>
 
+#include <algorithm>
+
 namespace {
 // A node's identity, kept on the item.
 enum Role { kCode = Qt::UserRole, kTerm, kKind, kYear, kNumber };
@@ -273,7 +275,13 @@ bool CXxDjTreeView::IsCmdAllowed(int id) {
         return false;
       if (node.F == 2 || (node.F == -1 && node.T.isEmpty()))
         return true;
-      return id == KV_CMD_REVIEW ? head.Opr1.isEmpty() : head.Opr1 == me;
+      if (id == KV_CMD_REVIEW)
+        return head.Opr1.isEmpty();
+      // Every operator who reviewed a line the sheet read may cancel his
+      // own review of it; another's stays.
+      return head.Opr1 == me || (m_pSheet && std::any_of(m_pSheet->m_loadedLines.begin(),
+                                                         m_pSheet->m_loadedLines.end(),
+                                                         [&me](const CPc& line) { return line.Opr1 == me; }));
     default:
       return true;
   }

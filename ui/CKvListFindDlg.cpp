@@ -21,9 +21,8 @@ CKvListFindDlg::CKvListFindDlg(QWidget* control, int column)
       m_historyKey(HistoryKey(control)) {
   setWindowTitle(QStringLiteral("在列表框中查找"));
   m_combo = KvSetControlId(new QComboBox(this), IDC_FIND_TEXT);
-  m_combo->setEditable(true);
   // The history is stored by SaveData, not by Enter in the field.
-  m_combo->setInsertPolicy(QComboBox::NoInsert);
+  KvSetComboEditable(m_combo);
   m_combo->setMinimumWidth(240);
   KvSetComboExtendedUi(m_combo);
   auto* find = KvSetControlId(new QPushButton(QStringLiteral("查找(&S)"), this), KV_IDOK);

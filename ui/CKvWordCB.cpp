@@ -4,6 +4,7 @@
 #include "core/CKvDb.h"
 #include "core/KvSqlTranslator.h"
 #include "core/KvText.h"
+#include "ui/KvComboHelpers.h"
 #include "ui/KvMenus.h"
 
 #include <QContextMenuEvent>
@@ -26,9 +27,8 @@ int findItem(const QComboBox* box, const QString& text, bool whole) {
 }  // namespace
 
 CKvWordCB::CKvWordCB(QWidget* parent) : QComboBox(parent) {
-  setEditable(true);
   // Words enter the list only by being saved.
-  setInsertPolicy(QComboBox::NoInsert);
+  KvSetComboEditable(this);
 }
 
 void CKvWordCB::SetWordList(CKvDb* pDb, int nListNumber, int nSecondNumber) {

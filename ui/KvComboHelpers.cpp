@@ -42,6 +42,16 @@ void KvSetComboExtendedUi(QComboBox* combo) {
     combo->installEventFilter(new ExtendedUiFilter(combo));
 }
 
+void KvSetComboEditable(QComboBox* combo, QLineEdit* edit) {
+  combo->setEditable(true);
+  if (edit)
+    combo->setLineEdit(edit);
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  // The field gets an inline completer with its field: "1250" typed would
+  // become "12500" from the list.
+  combo->setCompleter(nullptr);
+}
+
 int KvFillOperatorCombo(QComboBox* combo, CKvDb* pDb) {
   combo->clear();
   if (!pDb)

@@ -8,6 +8,7 @@
 
 class CKvDb;
 class QComboBox;
+class QLineEdit;
 
 // Fills the combo box with the operators of the database (table OPR), in
 // code order, each "<code><name>". Returns their number (0 when OPR cannot
@@ -44,3 +45,9 @@ bool KvGetNationCombo(QComboBox* combo, QString* name);
 // The drop-down list of the combo box opens with the Down arrow instead of
 // the arrow stepping through its items.
 void KvSetComboExtendedUi(QComboBox* combo);
+
+// Makes the combo box editable (with `edit` as its field when given) for
+// texts the operator types or chooses from its list: nothing typed enters
+// the list, and no completer fills in the rest of a text from it, so that
+// what was typed is what is used.
+void KvSetComboEditable(QComboBox* combo, QLineEdit* edit = nullptr);

@@ -252,6 +252,17 @@ TEST_P(KvDwDlgTest, UnitsAreAddedCopiedPastedAndDeleted) {
                          Select(list, {QStringLiteral("02")});
                          shown->Button(KV_CMD_EDIT_PASTE)->click();
                          EXPECT_EQ(Units(), (QStringList{"0101|一校分部", "01|一校", "0201|一校分部", "02|二校"}));
+                         // 0299 beside 0201, then 0101 pasted under 02 again (its own 0201 taken): no
+                         // code is left, the paste says so and pastes nothing.
+                         {
+                           KvDialogSteps edits({Unit(QStringLiteral("99"), QStringLiteral("末分部"))});
+                           shown->Button(KV_CMD_NEW_SIBLING)->click();
+                         }
+                         Select(list, {QStringLiteral("02")});
+                         shown->Button(KV_CMD_EDIT_PASTE)->click();
+                         EXPECT_EQ(Units().size(), 5);
+                         Select(list, {QStringLiteral("0299")});
+                         shown->Button(KV_CMD_DELETE)->click();
 
                          // A cut of 01 and 02 put under 0201 (below the second source).
                          Select(list, {QStringLiteral("01"), QStringLiteral("02")});
@@ -271,11 +282,13 @@ TEST_P(KvDwDlgTest, UnitsAreAddedCopiedPastedAndDeleted) {
   m_app->ExecuteCmd(KV_CMD_UNITS);
   ASSERT_NE(shown, nullptr);
   EXPECT_EQ(steps.names, QStringList{QStringLiteral("dlg_790")});
-  EXPECT_EQ(answers.Stops(), (QStringList{QStringLiteral("不能原地粘贴！"), QStringLiteral("父单位不能粘贴到它的子单位中！"),
+  EXPECT_EQ(answers.Stops(), (QStringList{QStringLiteral("不能原地粘贴！"),
+                                          QStringLiteral("下列单位没有粘贴：0101\n代码已到最大值99，不能再自动编号！"),
+                                          QStringLiteral("父单位不能粘贴到它的子单位中！"),
                                           QStringLiteral("独立核算单位：02没有数据！")}));
   EXPECT_EQ(LogNotes(27), (QStringList{QStringLiteral("从") + pdb()->GetDatabaseName(true) + QStringLiteral("复制单位：0201"),
-                                       QStringLiteral("删除：0201"), QStringLiteral("增加：01"),
-                                       QStringLiteral("增加：0101"), QStringLiteral("增加：02")}));
+                                       QStringLiteral("删除：0201"), QStringLiteral("删除：0299"), QStringLiteral("增加：01"),
+                                       QStringLiteral("增加：0101"), QStringLiteral("增加：02"), QStringLiteral("增加：0299")}));
 }
 
 KV_DB_KIND_TEST_SUITE(KvDwDlgTest);

@@ -7,7 +7,10 @@
 #include "support/KvTestDb.h"
 
 #include "core/CKvCsRec.h"
+#include "forms/CKvHeadFieldDlg.h"
 #include "forms/CKvReplaceDlg.h"
+#include "ui/CKvListFindDlg.h"
+#include "ui/CKvWordCB.h"
 #include "ui/KvCommands.h"
 #include "ui/KvObjectNames.h"
 #include "ui/KvUiTestSupport.h"
@@ -17,6 +20,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QAbstractItemView>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -192,6 +196,25 @@ TEST_P(CKvReplaceDlgTest, AFailedWriteKeepsTheHistoryAsItWas) {
     EXPECT_FALSE(messages.texts().filter(QStringLiteral("执行下列SQL语句时出错")).isEmpty()) << failAt;
     // The search still runs with the text.
     EXPECT_EQ(view->m_strFind, QStringLiteral("丙"));
+  }
+}
+
+// No editable combo box completes "1250" typed to the "12500" of its list.
+TEST_P(CKvReplaceDlgTest, NoEditableComboCompletesWhatIsTyped) {
+  CKvReplaceDlg replace(nullptr, view.get(), 0);
+  CKvListFindDlg listFind(nullptr, 0);
+  CKvWordCB words(nullptr);
+  KvFormEntry entry;
+  CKvHeadFieldDlg field(nullptr, &doc, &entry, true, 0);
+  for (QComboBox* combo : {KvDlgItem<QComboBox>(&replace, CKvReplaceDlg::IDC_REPLACE),
+                           KvDlgItem<QComboBox>(&listFind, CKvListFindDlg::IDC_FIND_TEXT),
+                           static_cast<QComboBox*>(&words), KvDlgItem<QComboBox>(&field, CKvHeadFieldDlg::IDC_WORDS)}) {
+    combo->addItem(QStringLiteral("12500"));
+    combo->clearEditText();
+    ASSERT_TRUE(KvShowActive(combo->window()));  // a completer acts in the field with the focus
+    combo->setFocus();
+    QTest::keyClicks(combo->lineEdit(), QStringLiteral("1250"));
+    EXPECT_EQ(combo->currentText(), QStringLiteral("1250"));
   }
 }
 

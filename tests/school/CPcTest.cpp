@@ -133,8 +133,10 @@ TEST_P(CPcTest, ClassReviewOfEveryTermAndKind) {
   head = paid(QStringLiteral("010201"), QString(), 0, QStringLiteral("00003"));
   const char* steps[][5] = {{"Opr1='102' Where STD<>'010201001'", "R", "", "101 102 102"},
                             {"Opr1='101' Where STD='010201002'", "U", "", "  102"},
-                            {"Opr1='101' Where STD='010201001'", "U", "“00003”非你所复核的单据，不能取消复核！",
-                             "101 102 102", "Update PC Set Opr1='102' Where STD='010201002'"},
+                            {"Opr1='101' Where STD='010201001'", "U", "", " 102 102",
+                             "Update PC Set Opr1='102' Where STD='010201002'"},
+                            {"Opr1='102' Where STD='010201001'", "U", "“00003”非你所复核的单据，不能取消复核！",
+                             "102 102 102"},
                             {"Opr1='' Where STD='010201001'", "D", "“00003”已被复核，不能删除！", " 102 102"},
                             {"Opr1='',Opr0='102' Where STD='010201002'", "D", "非你所做单据，不能删除！", "  102"}};
   for (const auto& step : steps) {
@@ -246,6 +248,19 @@ TEST_P(CPcTest, ClassSheetVoucherLoadedAndSaved) {
     EXPECT_EQ(recorder.last(), KvFormat(QStringLiteral("“%s”已被复核，不能修改！"), due.DH));
     EXPECT_EQ(Column(QStringLiteral("Select STD||COST||My From PC Order By 1")), before);
   }
+  // The last sheet, headed by the moved-in 00001: 张三's reviewed 10 of 学费
+  // typed as 30 is refused, nothing written.
+  CPc due = head;
+  due.QC = 2;
+  ASSERT_GT(due.LoadClassVoucher(&lines, pdb()), 0);
+  QList<CPc> typed = lines + QList<CPc>{lines.first()};
+  typed.last().STD = QStringLiteral("010201001");
+  typed.last().My = 20;
+  const QStringList before = State();
+  KvMessageRecorder refusal;
+  EXPECT_FALSE(CPc(due).SaveClassVoucher(due, lines, &typed, pdb()));
+  EXPECT_EQ(refusal.texts(), QStringList{"学生“张三(010201001)”的“学费(01)”已被复核（00003号单据，复核员×××(102)），不能修改！"});
+  EXPECT_EQ(State(), before);
 }
 
 TEST_P(CPcTest, ClassSheetNumberZeroOrWithoutDigitsTakesTheNextFree) {

@@ -218,10 +218,10 @@ TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
     });
     Grid(doc)->ExecuteCmd(KV_CMD_EDIT_REPLACE);
   };
-  for (const QString node : {QStringLiteral("1 应收"), KvFormat(QStringLiteral("2 实收|(%s)00001"), Year())}) {
+  for (const QString& node : {QStringLiteral("1 应收"), KvFormat(QStringLiteral("2 实收|(%s)00001"), Year())}) {
     KvChooseFeeNode(doc, kClassPath + (QStringLiteral("1 学期|") + node).split(u'|'));
     KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("300"));
-    for (const QString with : {QStringLiteral("1,250.00"), QStringLiteral("abc"), QStringLiteral("300.555")}) {
+    for (const QString& with : {QStringLiteral("1,250.00"), QStringLiteral("abc"), QStringLiteral("300.555")}) {
       recorder.clear();
       replaceAll(QStringLiteral("300"), with);
       EXPECT_EQ(recorder.texts(), QStringList{KvFormat(QStringLiteral("“%s”不能放入其中1格，这些格没有替换！"), with)});
@@ -600,6 +600,15 @@ TEST_P(CXxDjWindowTest, DeleteAndReviewFollowRightsAndMaker) {
               (QStringList{"010201001:102", "010201002:"})) << kind;
     EXPECT_TRUE(doc->m_strOpr1.endsWith(QStringLiteral("(102)"))) << kind;
     EXPECT_FALSE(doc->IsVoucherEditable()) << kind;
+    // 李四's line reviewed by 101 too: the sheet names a reviewer and "等"
+    // for the other; 101 cancels his own, 102's stays.
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set Opr1='101' Where STD='010201002'")));
+    Grid(doc)->ExecuteCmd(KV_CMD_REFRESH);
+    EXPECT_TRUE(doc->m_strOpr1.endsWith(QStringLiteral(")等"))) << kind;
+    Tree(doc)->ExecuteCmd(KV_CMD_UNREVIEW);
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(Column(QStringLiteral("Select STD||':'||Opr1 From PC Order By STD")),
+              (QStringList{"010201001:102", "010201002:"})) << kind;
     ASSERT_TRUE(as("102"));
     Tree(doc)->ExecuteCmd(KV_CMD_UNREVIEW);
     QCoreApplication::sendPostedEvents();

@@ -105,9 +105,9 @@ TEST_P(KvReceiptSaveTest, RefusalsInTheirOrder) {
     refused(good, "数据正被另一工作站锁定（其修改尚未提交），等待10秒后已放弃，本次操作未作任何修改！",
             KvReceiptSaveResult::kNone);
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("SET lock_timeout = %1").arg(kKvLockWaitMs)));
-    // The year carried by another workstation's hold while a clerk who logged in during it saves a receipt, then a
-    // class's paid voucher: each waits the hold out and is refused with nothing stored.
-    for (const bool voucher : {false, true}) {
+    // The year carried by another workstation's hold while a clerk who logged in during it saves a receipt, a
+    // class's paid voucher, reviews a class node: each waits the hold out, refused, nothing stored.
+    for (const int route : {0, 1, 2}) {
       KvStationInFlight carry(testDb(), {QStringLiteral("STD"), QStringLiteral("PC")}, {QStringLiteral("Update SysTab Set MM=12")});
       CKvDb clerk(kind());
       ASSERT_TRUE(carry.Started() && testDb().OpenAnother(clerk));
@@ -118,9 +118,10 @@ TEST_P(KvReceiptSaveTest, RefusalsInTheirOrder) {
       lines[0].STD = QStringLiteral("010201001");
       pay.STD = QStringLiteral("010201");
       recorder.clear();
-      EXPECT_FALSE(voucher ? CPc(pay).SaveClassVoucher(pay, {}, &lines, &clerk)
-                           : KvReceiptSave::Save(m_head, m_stored, good, true, &clerk).bSaved);
-      EXPECT_EQ(recorder.texts(), QStringList{"本年度数据已结转到新年度，不能再保存！"}) << voucher;
+      EXPECT_FALSE(route == 1   ? CPc(pay).SaveClassVoucher(pay, {}, &lines, &clerk)
+                   : route == 2 ? pay.ReviewClass(&clerk)
+                                : KvReceiptSave::Save(m_head, m_stored, good, true, &clerk).bSaved);
+      EXPECT_EQ(recorder.texts(), QStringList{"本年度数据已结转到新年度，不能再保存！"}) << route;
       EXPECT_TRUE(carry.Committed() && pdb()->Execute(QStringLiteral("Update SysTab Set MM=0")));
     }
   }

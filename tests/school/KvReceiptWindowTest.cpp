@@ -318,6 +318,21 @@ TEST_P(KvReceiptWindowTest, DeleteSelectsTheNextRowAndReviewsLogOnlyChanges) {
   EXPECT_TRUE(m_doc->m_bReadOnly);
   EXPECT_FALSE(m_form->AmountEdit(0)->isVisible());
   Shot(QStringLiteral("receipt_reviewed"));
+  // Reviewed, then deleted, at another workstation while this review waits
+  // for the PC lock: the other's reviewer kept, nothing logged here.
+  for (const char* other : {"Update PC Set Opr1='102' Where DH='00005'", "Delete From PC Where DH='00006'"}) {
+    const QString number = QString::fromLatin1(other).right(6).left(5);
+    AddReceipt(number);
+    m_list->OnRefresh();
+    Select(number);
+    KvStationInFlight station(testDb(), {QStringLiteral("PC")}, {QString::fromLatin1(other)});
+    ASSERT_TRUE(station.Started());
+    m_list->ExecuteCmd(KV_CMD_REVIEW);
+    EXPECT_TRUE(station.Committed());
+  }
+  EXPECT_EQ(Column(QStringLiteral("Select DH||Opr1 From PC Where F=-1 Order By DH")),
+            (QStringList{"00004101", "00005102"}));
+  EXPECT_EQ(Log(), (QStringList{"删除第00002号收费收据", "删除第00003号收费收据", "复核：№00004"}));
 }
 
 TEST_P(KvReceiptWindowTest, SaveRefusesBadInputWithItsFocusAndThenMakesTheNextReceipt) {
@@ -346,7 +361,7 @@ TEST_P(KvReceiptWindowTest, SaveRefusesBadInputWithItsFocusAndThenMakesTheNextRe
     EXPECT_EQ(FocusId(), c.focus) << c.message;
   }
   // An amount field holding "-" or "." alone refuses, named and focused.
-  for (const QString text : {QStringLiteral("-"), QStringLiteral(".")}) {
+  for (const QString& text : {QStringLiteral("-"), QStringLiteral(".")}) {
     Fill("010201001", "1", {{"01", 500}});
     m_form->AmountEdit(0)->setText(text);
     KvScriptedAnswers answers;
