@@ -176,7 +176,9 @@ bool writeTable(CKvDb& db, const QString& table, ArchiveOut& out, QString* error
     for (int i = 0; i < nText; ++i) {
       const QString text = KvDbTrimRight(cursor->text(column++));
       const int width = widths.value(i);
-      out.writeText(width > 0 ? KvLeftByWidth(text, width) : text);
+      // A character is at most two units wide: a text of half its
+      // column's width in units fits as it is.
+      out.writeText(width > 0 && 2 * text.size() > width ? KvLeftByWidth(text, width) : text);
     }
   }
   out.patchInt(countAt, rows);
@@ -291,10 +293,12 @@ bool KvArchiveReader::take(char* data, qint64 size) {
     return false;
   if (size > Remaining())
     return fail(QStringLiteral("the stream ends early"));
-  if (m_data)
-    std::memcpy(data, m_data + m_pos, size_t(size));
-  else if (size > 0 && m_in->read(data, size) != size)
+  if (m_data) {
+    if (data)
+      std::memcpy(data, m_data + m_pos, size_t(size));
+  } else if (size > 0 && (data ? m_in->read(data, size) : m_in->skip(size)) != size) {
     return fail(QStringLiteral("the stream cannot be read"));
+  }
   m_pos += size;
   return true;
 }
@@ -316,30 +320,50 @@ bool KvArchiveReader::ReadDouble(double* value) {
   return true;
 }
 
-bool KvArchiveReader::takeText(QByteArray* bytes) {
+bool KvArchiveReader::takeTextSize(qint64* size) {
   unsigned char first = 0;
   if (!take(reinterpret_cast<char*>(&first), 1))
     return false;
-  qint64 size = first;
+  *size = first;
   if (first == 0xFF) {
     char bytes[4];
     if (!take(bytes, 2))
       return false;
-    size = qFromLittleEndian<quint16>(bytes);
-    if (size == 0xFFFF) {
+    *size = qFromLittleEndian<quint16>(bytes);
+    if (*size == 0xFFFF) {
       if (!take(bytes, 4))
         return false;
-      size = qFromLittleEndian<quint32>(bytes);
+      *size = qFromLittleEndian<quint32>(bytes);
     }
   }
-  if (size > Remaining())
+  if (*size > Remaining())
     return fail(QStringLiteral("a text is longer than the rest of the stream"));
+  return true;
+}
+
+bool KvArchiveReader::takeText(QByteArray* bytes) {
+  qint64 size = 0;
+  if (!takeTextSize(&size))
+    return false;
   bytes->resize(size);
   if (!take(bytes->data(), size))
     return false;
   if (!bytes->isValidUtf8())
     return fail(QStringLiteral("a text is not UTF-8"));
   dropNul(bytes);
+  return true;
+}
+
+bool KvArchiveReader::skipText() {
+  if (!m_data)
+    return takeText(&m_bytes);
+  // Bytes in memory are judged where they stand.
+  qint64 size = 0;
+  if (!takeTextSize(&size))
+    return false;
+  if (!QByteArrayView(m_data + m_pos, size).isValidUtf8())
+    return fail(QStringLiteral("a text is not UTF-8"));
+  m_pos += size;
   return true;
 }
 
@@ -433,13 +457,10 @@ bool KvArchiveReader::ReadRow(const KvArchiveTable& table, KvArchiveRow* row) {
 
 bool KvArchiveReader::SkipRow(const KvArchiveTable& table) {
   // The numbers of a row stand together before its texts.
-  char numbers[1024];
-  for (qint64 left = 4 * qint64(table.integers.size()) + 8 * qint64(table.doubles.size()); left > 0;
-       left -= qint64(sizeof numbers))
-    if (!take(numbers, qMin<qint64>(left, sizeof numbers)))
-      return false;
+  if (!take(nullptr, 4 * qint64(table.integers.size()) + 8 * qint64(table.doubles.size())))
+    return false;
   for (qsizetype i = 0; i < table.texts.size(); ++i)
-    if (!takeText(&m_bytes))
+    if (!skipText())
       return false;
   return true;
 }

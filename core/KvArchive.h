@@ -138,9 +138,14 @@ class KvArchiveReader {
 
  private:
   bool fail(const QString& why);
+  // The next bytes into data; past them when data is null.
   bool take(char* data, qint64 size);
+  // The length prefix of a text, checked against the bytes left.
+  bool takeTextSize(qint64* size);
   // A text's bytes, checked as UTF-8, without its NUL characters.
   bool takeText(QByteArray* bytes);
+  // Passes over a text, checked as takeText checks it.
+  bool skipText();
 
   QIODevice* m_in = nullptr;
   // The bytes in memory, when it reads them instead of a device.
