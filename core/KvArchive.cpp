@@ -357,10 +357,16 @@ bool KvArchiveReader::takeText(QByteArray* bytes) {
 bool KvArchiveReader::skipText() {
   if (!m_data)
     return takeText(&m_bytes);
-  // Bytes in memory are judged where they stand.
+  // Bytes in memory are judged where they stand; a short text's length
+  // byte is read in place too.
   qint64 size = 0;
-  if (!takeTextSize(&size))
+  const auto first = m_pos < m_size && !Failed() ? static_cast<unsigned char>(m_data[m_pos]) : 0xFF;
+  if (first < 0xFF && first < m_size - m_pos) {
+    size = first;
+    ++m_pos;
+  } else if (!takeTextSize(&size)) {
     return false;
+  }
   if (!QByteArrayView(m_data + m_pos, size).isValidUtf8())
     return fail(QStringLiteral("a text is not UTF-8"));
   m_pos += size;
