@@ -339,14 +339,11 @@ TEST_P(KvMDBBakTest, ScheduledBackupWritesAnArchiveThatRestores) {
   CKvCsRec row(pdb());
   row.Set(0, 1, QStringLiteral("最近一次数据备份时间"), QStringLiteral("20200101"));
   ASSERT_TRUE(row.Insert());
-  // A table the console made with Chinese names: the restore makes it in
-  // its staging copy. On a data file the log may hold a NUL in a note.
+  // Chinese names, which the restore makes in its staging copy; a NUL in a note.
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table 临时表(编号 Long,名称 Char(10))")));
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into 临时表(编号,名称) Values(1,'甲')")));
-  QString why;
   ASSERT_TRUE(kind() != 0 || pdb()->GetBackend()->execute(
-                                 QStringLiteral("Insert Into KvLog(nTaskID,sNote) Values(99,'甲'||char(0)||'乙')"), &why))
-      << why.toStdString();
+                                 QStringLiteral("Insert Into KvLog(nTaskID,sNote) Values(99,'甲'||char(0)||'乙')"), nullptr));
   const QStringList before = State();
   QString text;
   ASSERT_TRUE(KvScheduledBackup(true, &text)) << text.toStdString();
@@ -376,10 +373,8 @@ TEST_P(KvMDBBakTest, ScheduledBackupWritesAnArchiveThatRestores) {
   EXPECT_TRUE(answers.texts[0].startsWith(QStringLiteral("执行操作前系统已将数据文件原样拷贝成：")));
   EXPECT_TRUE(answers.texts[1].startsWith(QStringLiteral("执行此操作前，已为你作了一次数据备份，备件：\n") + folder));
 
-  // A name the archive cannot carry: the archive fails saying which and
-  // what to do, leaving nothing in the folder; the scheduled backup says it
-  // failed, the backup before a risky operation asks whether to go on with
-  // the byte copy alone.
+  // A name the archive cannot carry: nothing is left in the folder, and the
+  // backup before a risky operation asks whether to go on with one copy.
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table %1(N Long)")
                                  .arg(kind() == 0 ? QStringLiteral("[临时 表]") : QStringLiteral("\"临时 表\""))));
   const QString refusal = QStringLiteral("数据表“临时 表”的名称不能写入备份件，请在SQL语言数据维护中更名或删除。");

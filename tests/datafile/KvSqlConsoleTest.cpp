@@ -260,8 +260,7 @@ TEST_P(KvSqlConsoleDb, WhatARunLeavesOnItsSessionNeverReachesTheProgramsSaves) {
 TEST_P(KvSqlConsoleDb, AFailingStatementUndoesTheRunAndIsNotLogged) {
   KvScriptedAnswers answers;
   const QStringList before = State();
-  // A statement the engine refuses; a text each engine would run up to its
-  // NUL (every row).
+  // A statement the engine refuses; a text an engine would run up to its NUL.
   for (const QString& sql : {QStringLiteral("Insert Into T(A,B) Values(2,'b');Insert Into Nowhere(A) Values(1)"),
                              QStringLiteral("Update T Set A=9") + QChar(0) + QStringLiteral(" Where A=2")})
     EXPECT_FALSE(Run(sql, KV_IDYES));
