@@ -85,8 +85,10 @@ class SharedAgain {
 };
 
 // Writes the archive of the data file on db into the folder (made when
-// missing); *path is the archive's name.
-bool writeArchive(CKvDb* db, const QString& folder, const QString& entityName, int nYear, QString* path) {
+// missing); *path is the archive's name, *why the writer's reason for a
+// failure when it gives one.
+bool writeArchive(CKvDb* db, const QString& folder, const QString& entityName, int nYear, QString* path,
+                  QString* why) {
   *path = KvBackupArchivePath(folder, entityName, KvNowText(QStringLiteral("%Y%m%d%H%M%S")), nYear,
                               KvGetApp()->GetDataFileExt());
   if (!archiveWriter())
@@ -96,7 +98,12 @@ bool writeArchive(CKvDb* db, const QString& folder, const QString& entityName, i
     return false;
   CKvWaitWnd wait;
   wait.Show();
-  return archiveWriter()(db, *path);
+  return archiveWriter()(db, *path, why);
+}
+
+// A failure's text with the writer's reason on a line of its own.
+QString withReason(const QString& text, const QString& why) {
+  return why.isEmpty() ? text : text + u'\n' + why;
 }
 
 }  // namespace
@@ -145,18 +152,19 @@ bool KvScheduledBackup(bool bScheduled, QString* pText) {
 
   CKvDataFile& file = app->GetDataFile();
   QString path;
-  const bool made = writeArchive(db, folder, file.GetEntityName(), file.GetYear(), &path);
+  QString why;
+  const bool made = writeArchive(db, folder, file.GetEntityName(), file.GetYear(), &path, &why);
 
   if (bScheduled) {
     if (made)
       report(QStringLiteral("按例执行备份成功，备件：\n%1").arg(path), KV_MB_ICONINFORMATION, pText);
     else
-      report(QStringLiteral("按例执行备份失败！"), KV_MB_ICONSTOP, pText);
+      report(withReason(QStringLiteral("按例执行备份失败！"), why), KV_MB_ICONSTOP, pText);
   } else if (made) {
     report(QStringLiteral("执行此操作前，已为你作了一次数据备份，备件：\n%1").arg(path),
            KV_MB_ICONINFORMATION, pText);
   } else {
-    report(QStringLiteral("执行操作前备份数据失败！"), KV_MB_ICONSTOP, pText);
+    report(withReason(QStringLiteral("执行操作前备份数据失败！"), why), KV_MB_ICONSTOP, pText);
   }
   if (made && bScheduled)
     storeLastBackupDate(db, today);
@@ -195,13 +203,14 @@ bool archiveOtherFile(CKvDb* db) {
   QString folder;
   KvReadBackupSettings(&mode, &time, &folder);
   QString path;
+  QString why;
   const bool made = writeArchive(db, folder, db->LookupText(QStringLiteral("max(NA) From SysTab")).trimmed(),
-                                 int(db->LookupLong(QStringLiteral("max(PY) From SysTab"))), &path);
+                                 int(db->LookupLong(QStringLiteral("max(PY) From SysTab"))), &path, &why);
   if (made)
     report(QStringLiteral("执行此操作前，已为你作了一次数据备份，备件：\n%1").arg(path),
            KV_MB_ICONINFORMATION, nullptr);
   else
-    report(QStringLiteral("执行操作前备份数据失败！"), KV_MB_ICONSTOP, nullptr);
+    report(withReason(QStringLiteral("执行操作前备份数据失败！"), why), KV_MB_ICONSTOP, nullptr);
   return made;
 }
 // The digest of the byte copy's rows. The data file is held exclusively

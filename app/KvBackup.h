@@ -18,8 +18,8 @@
 class CKvDb;
 
 // Writes the backup archive of the data file open on pDb to `path`; true
-// when the file was written.
-using KvBackupArchiveWriter = std::function<bool(CKvDb* pDb, const QString& path)>;
+// when the file was written, else why not in *pError when it can say.
+using KvBackupArchiveWriter = std::function<bool(CKvDb* pDb, const QString& path, QString* pError)>;
 void KvSetBackupArchiveWriter(KvBackupArchiveWriter writer);
 bool KvHasBackupArchiveWriter();
 
@@ -32,8 +32,8 @@ QString KvBackupArchivePath(const QString& folder, const QString& entityName,
 // A scheduled call (at login) honours the backup settings and the interval
 // since the last backup date (parameter row Cs 0, CsN 1 "最近一次数据备份时
 // 间", "yyyyMMdd"): the first scheduled run only records today. An
-// unscheduled call always writes an archive. The outcome is shown, or
-// handed back in *pText when given. True when an archive was made (or the
+// unscheduled call always writes an archive. The outcome is shown, with
+// the writer's reason for a failure, or handed back in *pText when given. True when an archive was made (or the
 // first date recorded).
 bool KvScheduledBackup(bool bScheduled, QString* pText = nullptr);
 

@@ -234,10 +234,16 @@ bool CKvDb::Execute(const QString& sqlJet, const QString& sqlServer, int, bool b
   return ok;
 }
 
+QString CKvDb::NulRefusedText() { return QStringLiteral("SQL语句中含有空字符，不能执行！"); }
+
 CKvDb::TypedRun CKvDb::ExecuteTyped(const QString& sqlJet, int* pnRows) {
   *pnRows = 0;
   if (!IsOpen() || TransactionDepth() == 0) {
     FailsAsLost();
+    return TypedRun::Failed;
+  }
+  if (sqlJet.contains(QChar(0))) {
+    KvMessageBox(NulRefusedText(), KV_MB_OK | KV_MB_ICONSTOP);
     return TypedRun::Failed;
   }
   QString rest = Translate(sqlJet, QString());

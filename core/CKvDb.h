@@ -124,9 +124,12 @@ class CKvDb {
   // the text began in; when a statement ended it anyway the text stops
   // (TransactionEnded: what ran so far is committed). In every case but
   // Done the caller rolls back. *pnRows gets the rows the statements
-  // touched together.
+  // touched together. A text holding U+0000 runs nothing and is refused
+  // with NulRefusedText() (Failed): every engine would stop reading it at
+  // the NUL and run what stands before it.
   enum class TypedRun { Done, Failed, ControlRefused, TransactionEnded };
   TypedRun ExecuteTyped(const QString& sqlJet, int* pnRows);
+  static QString NulRefusedText();
 
   // Transactions nest: an inner BeginTrans takes a savepoint that its
   // CommitTrans releases and its Rollback undoes. A statement that fails

@@ -6,6 +6,7 @@
 #include "core/KvText.h"
 #include "core/KvWidth.h"
 
+#include <QFile>
 #include <QIODevice>
 #include <QStringDecoder>
 #include <QtEndian>
@@ -22,6 +23,14 @@ enum { kInteger, kFloating, kText, kBinary, kGroups };
 constexpr qint64 kMinTableBytes = 1 + 5 * 4;
 // Restored doubles beyond this magnitude are the typed query's NULL stand-in.
 constexpr double kDoubleLimit = 1e18;
+// The longest name in UTF-8 bytes that PostgreSQL keeps whole.
+constexpr int kNameBytes = 63;
+
+// Drops the NUL bytes of a text's UTF-8 (each one a U+0000).
+void dropNul(QByteArray* utf8) {
+  if (utf8->contains('\0'))
+    utf8->removeIf([](char byte) { return byte == '\0'; });
+}
 
 // Writes values to a device, gathered into large pieces (a write per value
 // costs more than the value); after the first refused write it writes
@@ -53,7 +62,8 @@ class ArchiveOut {
     put(bytes, 8);
   }
   void writeText(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
+    QByteArray utf8 = text.toUtf8();
+    dropNul(&utf8);
     const qint64 size = utf8.size();
     if (size < 0xFF) {
       const char length = char(size);
@@ -109,20 +119,18 @@ class ArchiveOut {
   bool m_ok = true;
 };
 
-// A plain identifier: a letter or "_", then letters, digits and "_".
-bool isIdentifier(const QString& name) {
-  if (name.isEmpty() || name.size() > 128)
-    return false;
-  for (qsizetype i = 0; i < name.size(); ++i) {
-    const char16_t c = name.at(i).unicode();
-    const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
-    if (!letter && !(i > 0 && c >= u'0' && c <= u'9'))
-      return false;
-  }
-  return true;
+// The operator's message for a name the archive cannot carry.
+QString nameRefusal(const QString& table, const QString& column = QString()) {
+  return (column.isEmpty() ? QStringLiteral("数据表“%1”").arg(table)
+                           : QStringLiteral("数据表“%1”的列“%2”").arg(table, column)) +
+         QStringLiteral("的名称不能写入备份件，请在SQL语言数据维护中更名或删除。");
 }
 
-bool writeTable(CKvDb& db, const QString& table, ArchiveOut& out) {
+bool writeTable(CKvDb& db, const QString& table, ArchiveOut& out, QString* error) {
+  if (!KvIsArchiveName(table)) {
+    *error = nameRefusal(table);
+    return false;
+  }
   if (!db.TableExists(table))
     return false;
   QStringList groups[kGroups];
@@ -133,6 +141,12 @@ bool writeTable(CKvDb& db, const QString& table, ArchiveOut& out) {
   const QStringList columns = groups[kInteger] + groups[kFloating] + groups[kText];
   if (columns.isEmpty())
     return false;
+  for (const QString& column : columns) {
+    if (!KvIsArchiveName(column)) {
+      *error = nameRefusal(table, column);
+      return false;
+    }
+  }
   KvDbBackend* backend = db.GetBackend();
   std::unique_ptr<KvDbCursor> cursor =
       backend ? backend->query(QStringLiteral("Select ") + columns.join(u',') +
@@ -162,7 +176,9 @@ bool writeTable(CKvDb& db, const QString& table, ArchiveOut& out) {
     for (int i = 0; i < nText; ++i) {
       const QString text = KvDbTrimRight(cursor->text(column++));
       const int width = widths.value(i);
-      out.writeText(width > 0 ? KvLeftByWidth(text, width) : text);
+      // A character is at most two units wide: a text of half its
+      // column's width in units fits as it is.
+      out.writeText(width > 0 && 2 * text.size() > width ? KvLeftByWidth(text, width) : text);
     }
   }
   out.patchInt(countAt, rows);
@@ -180,6 +196,33 @@ QString findColumn(const QStringList& columns, const QString& name) {
 
 }  // namespace
 
+bool KvIsArchiveName(const QString& name) {
+  qsizetype bytes = 0;
+  for (qsizetype i = 0; i < name.size(); ++i) {
+    const char16_t c = name.at(i).unicode();
+    if (c >= 0x80) {
+      // A character beyond the basic plane is a pair of halves; a half
+      // alone is no character.
+      if (QChar::isLowSurrogate(c))
+        return false;
+      if (QChar::isHighSurrogate(c)) {
+        if (i + 1 == name.size() || !QChar::isLowSurrogate(name.at(i + 1).unicode()))
+          return false;
+        ++i;
+        bytes += 4;
+      } else {
+        bytes += c < 0x800 ? 2 : 3;
+      }
+      continue;
+    }
+    const bool letter = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || c == u'_';
+    if (!letter && !(i > 0 && c >= u'0' && c <= u'9'))
+      return false;
+    ++bytes;
+  }
+  return bytes > 0 && bytes <= kNameBytes;
+}
+
 QStringList KvArchiveTableOrder(CKvDb& db) {
   QStringList tables;
   db.ListUserTables(&tables);
@@ -196,7 +239,10 @@ QStringList KvArchiveTableOrder(CKvDb& db) {
   return tables;
 }
 
-bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out) {
+bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out, QString* error) {
+  QString why;
+  QString* reason = error ? error : &why;
+  reason->clear();
   if (!out || !out->isWritable() || out->isSequential() || !db.IsOpen())
     return false;
   const QStringList tables = KvArchiveTableOrder(db);
@@ -212,7 +258,7 @@ bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out) {
   archive.writeText(header.timeText);
   archive.writeInt(qint32(tables.size()));
   for (const QString& table : tables)
-    if (!writeTable(db, table, archive))
+    if (!writeTable(db, table, archive, reason))
       return false;
   return archive.flush();
 }
@@ -247,10 +293,12 @@ bool KvArchiveReader::take(char* data, qint64 size) {
     return false;
   if (size > Remaining())
     return fail(QStringLiteral("the stream ends early"));
-  if (m_data)
-    std::memcpy(data, m_data + m_pos, size_t(size));
-  else if (size > 0 && m_in->read(data, size) != size)
+  if (m_data) {
+    if (data)
+      std::memcpy(data, m_data + m_pos, size_t(size));
+  } else if (size > 0 && (data ? m_in->read(data, size) : m_in->skip(size)) != size) {
     return fail(QStringLiteral("the stream cannot be read"));
+  }
   m_pos += size;
   return true;
 }
@@ -272,31 +320,56 @@ bool KvArchiveReader::ReadDouble(double* value) {
   return true;
 }
 
-bool KvArchiveReader::takeText(QByteArray* bytes) {
+bool KvArchiveReader::takeTextSize(qint64* size) {
   unsigned char first = 0;
   if (!take(reinterpret_cast<char*>(&first), 1))
     return false;
-  qint64 size = first;
+  *size = first;
   if (first == 0xFF) {
     char bytes[4];
     if (!take(bytes, 2))
       return false;
-    size = qFromLittleEndian<quint16>(bytes);
-    if (size == 0xFFFF) {
+    *size = qFromLittleEndian<quint16>(bytes);
+    if (*size == 0xFFFF) {
       if (!take(bytes, 4))
         return false;
-      size = qFromLittleEndian<quint32>(bytes);
+      *size = qFromLittleEndian<quint32>(bytes);
     }
   }
-  if (size > Remaining())
+  if (*size > Remaining())
     return fail(QStringLiteral("a text is longer than the rest of the stream"));
+  return true;
+}
+
+bool KvArchiveReader::takeText(QByteArray* bytes) {
+  qint64 size = 0;
+  if (!takeTextSize(&size))
+    return false;
   bytes->resize(size);
   if (!take(bytes->data(), size))
     return false;
   if (!bytes->isValidUtf8())
     return fail(QStringLiteral("a text is not UTF-8"));
-  if (std::memchr(bytes->constData(), 0, size_t(size)))
-    return fail(QStringLiteral("a text holds a NUL character"));
+  dropNul(bytes);
+  return true;
+}
+
+bool KvArchiveReader::skipText() {
+  if (!m_data)
+    return takeText(&m_bytes);
+  // Bytes in memory are judged where they stand; a short text's length
+  // byte is read in place too.
+  qint64 size = 0;
+  const auto first = m_pos < m_size && !Failed() ? static_cast<unsigned char>(m_data[m_pos]) : 0xFF;
+  if (first < 0xFF && first < m_size - m_pos) {
+    size = first;
+    ++m_pos;
+  } else if (!takeTextSize(&size)) {
+    return false;
+  }
+  if (!QByteArrayView(m_data + m_pos, size).isValidUtf8())
+    return fail(QStringLiteral("a text is not UTF-8"));
+  m_pos += size;
   return true;
 }
 
@@ -347,11 +420,11 @@ bool KvArchiveReader::ReadTable(KvArchiveTable* table) {
     return fail(QStringLiteral("a table head is malformed"));
   table->name = head.left(open);
   const QStringList names = head.mid(open + 1, head.size() - open - 2).split(u',');
-  if (!isIdentifier(table->name))
-    return fail(QStringLiteral("a table name is not an identifier"));
+  if (!KvIsArchiveName(table->name))
+    return fail(QStringLiteral("a table name is not one the archive carries"));
   for (qsizetype i = 0; i < names.size(); ++i) {
-    if (!isIdentifier(names.at(i)))
-      return fail(QStringLiteral("a column name is not an identifier"));
+    if (!KvIsArchiveName(names.at(i)))
+      return fail(QStringLiteral("a column name is not one the archive carries"));
     for (qsizetype j = 0; j < i; ++j)
       if (KvEqualsIgnoreCase(names.at(i), names.at(j)))
         return fail(QStringLiteral("a column is named twice"));
@@ -390,13 +463,10 @@ bool KvArchiveReader::ReadRow(const KvArchiveTable& table, KvArchiveRow* row) {
 
 bool KvArchiveReader::SkipRow(const KvArchiveTable& table) {
   // The numbers of a row stand together before its texts.
-  char numbers[1024];
-  for (qint64 left = 4 * qint64(table.integers.size()) + 8 * qint64(table.doubles.size()); left > 0;
-       left -= qint64(sizeof numbers))
-    if (!take(numbers, qMin<qint64>(left, sizeof numbers)))
-      return false;
+  if (!take(nullptr, 4 * qint64(table.integers.size()) + 8 * qint64(table.doubles.size())))
+    return false;
   for (qsizetype i = 0; i < table.texts.size(); ++i)
-    if (!takeText(&m_bytes))
+    if (!skipText())
       return false;
   return true;
 }
@@ -527,6 +597,25 @@ bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* er
   }
   if (error)
     *error = sound ? QString() : why;
+  return sound;
+}
+
+bool KvScanArchiveFile(QFile* file, QString* error) {
+  const qint64 size = file->size();
+  const uchar* view = size > 0 ? file->map(0, size) : nullptr;
+  if (!view) {
+    *error = size > 0 ? file->errorString() : QStringLiteral("the file is empty");
+    return false;
+  }
+  KvArchiveReader reader{QByteArrayView(view, size)};
+  KvArchiveHeader header;
+  qint32 count = 0;
+  bool sound = reader.ReadHeader(&header) && reader.ReadTableCount(&count);
+  if (sound)
+    sound = KvScanArchiveTables(reader, count, error);
+  else
+    *error = reader.Error();
+  file->unmap(const_cast<uchar*>(view));
   return sound;
 }
 

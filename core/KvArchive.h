@@ -17,17 +17,19 @@
 // floating, then text, each group in table order; binary columns are counted
 // but neither named nor stored), the table's column count, the three group
 // sizes, the row count and the rows (each: the integers, the doubles, the
-// texts). Texts are stored as they are, cut to their column's width.
+// texts). Texts are stored cut to their column's width, without U+0000
+// (which PostgreSQL cannot hold; the reader drops it too, so that archives
+// written with it restore alike on every kind).
 //
 // What callers may rely on:
-// - The writer reports nothing; it returns false when a table cannot be
-//   archived (missing, a column of a type the program does not use, a
-//   select that fails) or the device refuses the bytes. The row count of a
-//   block is the number of rows written, whatever happens to the table in
-//   between.
+// - The writer shows nothing; it returns false when a table cannot be
+//   archived (missing, a name KvIsArchiveName refuses, a column of a type
+//   the program does not use, a select that fails) or the device refuses
+//   the bytes. The row count of a block is the number of rows written,
+//   whatever happens to the table in between.
 // - The reader trusts nothing in the stream: every length and count is
 //   checked against the bytes left before anything is allocated, texts must
-//   be valid UTF-8 without NUL characters, names must be plain identifiers.
+//   be valid UTF-8, names must pass KvIsArchiveName, as the writer's did.
 //   It never reads past the end and fails with a reason (Error) instead.
 // - KvRestoreArchiveTables writes only into tables and columns that exist in
 //   the target with the archived group, binds every value, and runs in one
@@ -40,6 +42,7 @@
 #include <QtGlobal>
 
 class CKvDb;
+class QFile;
 class QIODevice;
 
 // The fixed signature of this program's archives (9 characters, no "/").
@@ -79,6 +82,14 @@ struct KvArchiveRow {
   QStringList texts;
 };
 
+// Whether the archive carries a table or column name: the rule both
+// engines apply to a name left unquoted, judged by code point. The first
+// character an ASCII letter, "_" or any character from U+0080 on, then
+// those and ASCII digits; at most 63 bytes in UTF-8 (PostgreSQL's cap).
+// "临时表", "学生（临时）" and "临时表２" are names; a bracketed or quoted
+// name with a blank, "(", ")" or "," (which split the table head) is not.
+bool KvIsArchiveName(const QString& name);
+
 // The tables of the data file in archive order: the user tables as the
 // connection lists them, with SysTab, SysCsTab and KvReportSQL (whatever
 // their case there) moved to the front in that order when present.
@@ -87,8 +98,10 @@ QStringList KvArchiveTableOrder(CKvDb& db);
 // Writes the header and a block for every table of KvArchiveTableOrder to
 // the device (which must be seekable: each block's row count is written
 // after its rows). False when a table cannot be archived or a write fails;
-// what was written stays on the device.
-bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out);
+// what was written stays on the device. A table or column name the archive
+// cannot carry puts the operator's message, naming it, in *error.
+bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out,
+                    QString* error = nullptr);
 
 // Reads an archive from a device, value by value. Every read checks what it
 // takes against the bytes left and fails, without reading, when they cannot
@@ -125,9 +138,14 @@ class KvArchiveReader {
 
  private:
   bool fail(const QString& why);
+  // The next bytes into data; past them when data is null.
   bool take(char* data, qint64 size);
-  // A text's bytes, checked: UTF-8 without a NUL character.
+  // The length prefix of a text, checked against the bytes left.
+  bool takeTextSize(qint64* size);
+  // A text's bytes, checked as UTF-8, without its NUL characters.
   bool takeText(QByteArray* bytes);
+  // Passes over a text, checked as takeText checks it.
+  bool skipText();
 
   QIODevice* m_in = nullptr;
   // The bytes in memory, when it reads them instead of a device.
@@ -147,6 +165,11 @@ class KvArchiveReader {
 // The heads of the blocks go to *tables when given.
 bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* error = nullptr,
                          QList<KvArchiveTable>* tables = nullptr);
+
+// Whether a whole archive file, open for reading, is sound: its header and
+// every block read over a memory-mapped view, as the restore reads them.
+// The reason in *error otherwise.
+bool KvScanArchiveFile(QFile* file, QString* error);
 
 // Restores the tableCount blocks that follow into existing tables of db, in
 // one transaction, and requires the stream to end with the last block. Each

@@ -395,9 +395,12 @@ class Translator {
 
 // Cut and bar replacement shared by both quoting functions. The bytes that
 // frame the dialect markers are never typed text: left in a value, the
-// translator would take them for markers.
+// translator would take them for markers. U+0000 is dropped: PostgreSQL
+// refuses it, and a text that ends at it in one engine and not in another
+// would be stored differently on each kind.
 QString prepareValue(const QString& text, int kind, int nMaxLen) {
   QString value = text;
+  value.remove(QChar(0));
   value.remove(QChar(kMarkOpen));
   value.remove(QChar(kMarkClose));
   if (kind == 0)

@@ -46,7 +46,7 @@ QString KvEngineIndexName(const QString& index, const QString& table);
 // The text made safe to stand between single quotes in a statement for a
 // connection of the kind (0 SQLite, 1 and 2 PostgreSQL; the quotes are not
 // added): the marker bytes 0x07 and 0x08 are removed (they would be
-// translated inside the literal), on kind 0 every "|" becomes the
+// translated inside the literal), and so is U+0000, on kind 0 every "|" becomes the
 // full-width "｜"; with nMaxLen 0 or
 // more the text is cut to that width (core/KvWidth.h), never inside a
 // character; then every single quote is doubled. PostgreSQL runs with

@@ -63,23 +63,6 @@ QString storedPlace() {
   return withSlash(place);
 }
 
-// Whether the whole file reads as an archive; the reason otherwise.
-bool readsBackWhole(const QString& path, QString* why) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    *why = file.errorString();
-    return false;
-  }
-  KvArchiveReader reader(&file);
-  KvArchiveHeader header;
-  qint32 count = 0;
-  if (!reader.ReadHeader(&header) || !reader.ReadTableCount(&count)) {
-    *why = reader.Error();
-    return false;
-  }
-  return KvScanArchiveTables(reader, count, why);
-}
-
 }  // namespace
 
 CKvBackupDlg::CKvBackupDlg(int nMode, QWidget* parent)
@@ -358,6 +341,7 @@ bool CKvBackupDlg::Copy() {
 
   bool copied = false;
   bool placed = false;
+  QString why;
   {
     CKvWaitWnd wait;
     wait.Show(this);
@@ -367,13 +351,14 @@ bool CKvBackupDlg::Copy() {
     // it up while the question was asked.
     QFile source(m_strLocalFile);
     QTemporaryFile part(KvFileDir(target) + QStringLiteral("/.kvbak-XXXXXX"));
-    QString why;
     copied = source.open(QIODevice::ReadOnly) && part.open();
     while (copied && !source.atEnd()) {
       const QByteArray chunk = source.read(1 << 20);
       copied = !chunk.isEmpty() && part.write(chunk) == chunk.size();
     }
-    copied = copied && part.flush() && readsBackWhole(part.fileName(), &why);
+    if (!copied)
+      why = source.error() != QFileDevice::NoError ? source.errorString() : part.errorString();
+    copied = copied && part.flush() && KvScanArchiveFile(&part, &why);
     placed = copied && KvPresenceLock::replaceDataFile(part.fileName(), target, true);
     if (placed)
       part.setAutoRemove(false);
@@ -384,7 +369,8 @@ bool CKvBackupDlg::Copy() {
     return false;
   if (!placed) {
     CKvOperation::WriteLog(kLogCode, QStringLiteral("数据备份失败。"));
-    KvMessageBox(QStringLiteral("拷贝失败！"), KV_MB_OK | KV_MB_ICONEXCLAMATION);
+    KvMessageBox(why.isEmpty() ? QStringLiteral("拷贝失败！") : QStringLiteral("拷贝失败！\n") + why,
+                 KV_MB_OK | KV_MB_ICONEXCLAMATION);
     return false;
   }
   CKvOperation::WriteLog(kLogCode, QStringLiteral("成功地进行了数据备份。"));

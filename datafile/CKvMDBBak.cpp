@@ -11,13 +11,14 @@
 #include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 #include "core/KvPath.h"
+#include "core/KvPresenceLock.h"
 #include "core/KvRowsDigest.h"
 #include "ui/KvWaitCursor.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <memory>
 
@@ -119,23 +120,30 @@ bool CKvMDBBak::SaveBackup(const QString& path) {
   m_strError.clear();
   if (!m_pDb || !m_pDb->IsOpen())
     return false;
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) {
+  // Written beside the target and read back whole by the restore's own
+  // scan: only an archive that a restore takes comes under the target's
+  // name, and a failed one leaves whatever stood there.
+  QTemporaryFile file(KvFileDir(path) + QStringLiteral("/.kvbak-XXXXXX"));
+  if (!file.open()) {
     KvMessageBox(QStringLiteral("无效的文件名。\n") + path, KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
   KvWaitCursor wait;
   if (!WriteArchive(&file)) {
-    file.cancelWriting();
     if (m_strError.isEmpty())
       m_strError = file.errorString();
     return false;
   }
-  if (!file.commit()) {
-    m_strError = file.errorString();
+  QString why;
+  if (!file.flush() || !KvScanArchiveFile(&file, &why)) {
+    m_strError = QStringLiteral("备份件写成后读回检查未通过：%1").arg(why.isEmpty() ? file.errorString() : why);
+    return false;
+  }
+  if (!KvPresenceLock::replaceDataFile(file.fileName(), path, true)) {
     KvMessageBox(QStringLiteral("保存文档失败。\n") + path, KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
+  file.setAutoRemove(false);
   return true;
 }
 
@@ -146,9 +154,10 @@ bool CKvMDBBak::WriteArchive(QIODevice* out) {
     m_strError = QStringLiteral("不能读取数据库：%1").arg(m_pDb->GetDatabaseName(true));
     return false;
   }
-  if (KvWriteArchive(*m_pDb, headerOf(*this), out))
+  if (KvWriteArchive(*m_pDb, headerOf(*this), out, &m_strError))
     return true;
-  if (out->errorString().isEmpty() || out->errorString() == QStringLiteral("Unknown error"))
+  if (m_strError.isEmpty() &&
+      (out->errorString().isEmpty() || out->errorString() == QStringLiteral("Unknown error")))
     m_strError = QStringLiteral("有数据表不能读出或含有不能备份的列类型。");
   return false;
 }

@@ -36,9 +36,11 @@ class CKvMDBBak {
   explicit CKvMDBBak(CKvDb* pDb);
 
   // Writes the archive of the database to the path: the file appears whole
-  // or not at all, and every table is read in one snapshot. A file that
-  // cannot be made or written is reported; a table that cannot be read
-  // gives false with the reason in LastError().
+  // or not at all, and every table is read in one snapshot. The archive
+  // takes the path's name only once the restore's scan has read it back
+  // whole. A file that cannot be made or put in place is reported; a table
+  // that cannot be read, a name the archive cannot carry or a read-back
+  // that fails gives false with the reason in LastError().
   bool SaveBackup(const QString& path);
   // 0: whether the file is an archive of this program; 1: reads the header
   // into the members and requires the open data file's year; 2: restores

@@ -121,8 +121,13 @@ bool CKvSqlDlg::SaveData() {
   const QString sql = m_strStatement;
   if (sql.trimmed().isEmpty())
     return false;
-  if (KvHasTransactionControl(sql)) {
-    KvMessageBox(KvSqlControlRefusedText(), KV_MB_OK | KV_MB_ICONSTOP);
+  // A text the engine would read only up to a NUL is refused before
+  // anything is backed up or run.
+  const QString refusal = sql.contains(QChar(0))           ? CKvDb::NulRefusedText()
+                          : KvHasTransactionControl(sql) ? KvSqlControlRefusedText()
+                                                         : QString();
+  if (!refusal.isEmpty()) {
+    KvMessageBox(refusal, KV_MB_OK | KV_MB_ICONSTOP);
     m_pEdit->setFocus();
     return false;
   }

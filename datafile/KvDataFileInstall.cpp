@@ -43,7 +43,12 @@ void KvInstallDataFile() {
   app->SetCommandOpener(KV_CMD_VIEW_LOG, [] { return KvOpenLogWindow(); });
   // Backup and restore: the archive writer of the scheduled and safety
   // backups, and the two dialogs.
-  KvSetBackupArchiveWriter([](CKvDb* pDb, const QString& path) { return CKvMDBBak(pDb).SaveBackup(path); });
+  KvSetBackupArchiveWriter([](CKvDb* pDb, const QString& path, QString* pError) {
+    CKvMDBBak bak(pDb);
+    const bool saved = bak.SaveBackup(path);
+    *pError = bak.LastError();
+    return saved;
+  });
   app->SetCommandOpener(KV_CMD_BACKUP, [app] { return KvRunBackupDlg(0, app->GetMainFrame()); });
   app->SetCommandOpener(KV_CMD_RESTORE, [app] { return KvRunBackupDlg(1, app->GetMainFrame()); });
   // Data-file information, business months and accounting units.

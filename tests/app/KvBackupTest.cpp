@@ -107,7 +107,7 @@ class KvBackupDb : public KvShellDbTest {
     KvShellDbTest::TearDown();
   }
   void installWriter(bool succeed = true) {
-    KvSetBackupArchiveWriter([this, succeed](CKvDb*, const QString& path) {
+    KvSetBackupArchiveWriter([this, succeed](CKvDb*, const QString& path, QString*) {
       m_archives.append(path);
       return succeed;
     });

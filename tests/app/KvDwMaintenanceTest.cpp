@@ -154,7 +154,7 @@ TEST_P(KvDwMaintenanceDb, DeletingAUnitWithDescendantsAndDataAsksAndBacksUp) {
   EXPECT_EQ(unitCodes(), (QStringList{"01", "0101", "02"}));
 
   QStringList archives;
-  KvSetBackupArchiveWriter([&](CKvDb*, const QString& path) {
+  KvSetBackupArchiveWriter([&](CKvDb*, const QString& path, QString*) {
     archives.append(path);
     return true;
   });

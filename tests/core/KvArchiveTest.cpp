@@ -7,6 +7,7 @@
 
 #include "core/CKvDb.h"
 #include "core/KvArchive.h"
+#include "core/KvDbBackend.h"
 #include "core/KvMessage.h"
 #include "support/KvTestDb.h"
 
@@ -112,6 +113,11 @@ TEST_P(KvArchiveKindTest, RoundTripBetweenKindsKeepsValuesAndCutsTexts) {
   KV_CREATE_TEST_DB(sqlite);
   createTables(db());
   createTables(sqlite.db());
+  // A table and columns named in Chinese, as the console makes them.
+  const QString chinese = QStringLiteral("Select Count(*) From 学生（临时） Where 编号=5 And 名称２='甲'");
+  for (CKvDb* each : {&db(), &sqlite.db()})
+    ASSERT_TRUE(each->Execute(QStringLiteral("Create Table 学生（临时）(编号 Long,名称２ Char(10))")));
+  ASSERT_TRUE(db().Execute(QStringLiteral("Insert Into 学生（临时）(编号,名称２) Values(5,'甲')")));
   const QString text = QStringLiteral("O'Neil | 一年级\\班");
   ASSERT_TRUE(db().Execute(
       QStringLiteral("Insert Into Mixed(S,K,D,T) Values('ab中文字',7,2.5,'%1')").arg(db().QuoteText(text))));
@@ -146,9 +152,27 @@ TEST_P(KvArchiveKindTest, RoundTripBetweenKindsKeepsValuesAndCutsTexts) {
   EXPECT_EQ(sqlite.db().GetLong(QStringLiteral("Select Count(*) From Mixed Where K=9 And D=0")), 1);
   // The binary column is counted but not stored: it comes back empty.
   EXPECT_EQ(sqlite.db().GetLong(QStringLiteral("Select Count(*) From Mixed Where B Is Null")), 3);
+  EXPECT_EQ(sqlite.db().GetLong(chinese), 1);
+
+  // A NUL in a text: the writer drops it, and so does the reader of an
+  // archive written with one.
+  for (const bool inArchive : {false, true}) {
+    ASSERT_TRUE(sqlite.db().GetBackend()->execute(
+        inArchive ? QStringLiteral("Update Mixed Set T='NULx尾' Where K=-8")
+                  : QStringLiteral("Update Mixed Set T='NUL'||char(0)||'尾' Where K=-8"),
+        &error));
+    QByteArray bytes = writeArchive(sqlite.db());
+    if (inArchive)
+      bytes.replace("NULx", QByteArray("NUL\0", 4));
+    ASSERT_TRUE(db().Execute(QStringLiteral("Delete From Mixed")));
+    ASSERT_TRUE(restore(bytes, db(), nullptr, &error)) << error.toStdString();
+    EXPECT_EQ(db().GetLong(QStringLiteral("Select Count(*) From Mixed Where K=-8 And T='NUL尾'")), 1);
+  }
 
   ASSERT_TRUE(db().Execute(QStringLiteral("Delete From Mixed")));
+  ASSERT_TRUE(db().Execute(QStringLiteral("Delete From 学生（临时）")));
   ASSERT_TRUE(restore(writeArchive(sqlite.db()), db(), nullptr, &error)) << error.toStdString();
+  EXPECT_EQ(db().GetLong(chinese), 1);
   EXPECT_EQ(db().GetLong(QStringLiteral("Select Count(*) From Mixed")), 3);
   QStringList back;
   db().QueryTexts(QStringLiteral("Select T From Mixed Where K=7 And D=2.5 And S='ab中'"), &back, 1);
@@ -166,6 +190,16 @@ TEST(KvArchiveTest, ParameterTablesComeFirstWhateverTheirCase) {
     ASSERT_TRUE(db.Execute(QStringLiteral("Create Table %1(A \x07Long\x08)").arg(QLatin1String(name))));
   EXPECT_EQ(KvArchiveTableOrder(db),
             (QStringList{"SysTab", "SysCsTab", "KvReportSQL", "Zeta", "Alpha"}));
+}
+
+TEST(KvArchiveTest, NamesAreTheEnginesUnquotedNamesWithinTheirCap) {
+  const QString longest(21, QChar(u'表'));  // 63 bytes
+  for (const QString& name : {QStringLiteral("学生（临时）"), QStringLiteral("临时表２"), QStringLiteral("_t1"),
+                              QStringLiteral("\U00020000表"), longest})
+    EXPECT_TRUE(KvIsArchiveName(name)) << name.toStdString();
+  for (const QString& name : {longest + u'a', QStringLiteral("1t"), QStringLiteral("临时 表"), QStringLiteral("a(b"),
+                              QStringLiteral("a,b"), QString(QChar(0xD800)) + u'a', QString()})
+    EXPECT_FALSE(KvIsArchiveName(name)) << name.toStdString();
 }
 
 TEST(KvArchiveTest, ForeignTablesColumnsAndTrailingBytesAreRefused) {

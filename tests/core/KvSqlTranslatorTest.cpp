@@ -134,6 +134,8 @@ TEST(KvSqlTranslator, QuotesTextsForEachKind) {
   EXPECT_EQ(KvQuoteSqlText("张'三丰", 2, 3), "张''");
   EXPECT_EQ(KvQuoteSqlText("a|b", 0, 2), "a");
   EXPECT_EQ(KvQuoteSqlText("abc", 0, 0), "");
+  for (int kind : {0, 2})
+    EXPECT_EQ(KvQuoteSqlText(QStringLiteral("a") + QChar(0) + QStringLiteral("'b"), kind), "a''b");
 }
 
 TEST(KvSqlTranslator, QuotesLikeValuesToMatchThemselves) {

@@ -11,6 +11,7 @@
 #include "core/CKvCsRec.h"
 #include "core/CKvDb.h"
 #include "core/KvArchive.h"
+#include "core/KvDbBackend.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
 #include "core/KvText.h"
@@ -338,6 +339,11 @@ TEST_P(KvMDBBakTest, ScheduledBackupWritesAnArchiveThatRestores) {
   CKvCsRec row(pdb());
   row.Set(0, 1, QStringLiteral("最近一次数据备份时间"), QStringLiteral("20200101"));
   ASSERT_TRUE(row.Insert());
+  // Chinese names, which the restore makes in its staging copy; a NUL in a note.
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table 临时表(编号 Long,名称 Char(10))")));
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into 临时表(编号,名称) Values(1,'甲')")));
+  ASSERT_TRUE(kind() != 0 || pdb()->GetBackend()->execute(
+                                 QStringLiteral("Insert Into KvLog(nTaskID,sNote) Values(99,'甲'||char(0)||'乙')"), nullptr));
   const QStringList before = State();
   QString text;
   ASSERT_TRUE(KvScheduledBackup(true, &text)) << text.toStdString();
@@ -354,6 +360,9 @@ TEST_P(KvMDBBakTest, ScheduledBackupWritesAnArchiveThatRestores) {
   QStringList expected = before;
   expected.removeIf([](const QString& r) { return r.contains(QStringLiteral("最近一次数据备份时间")); });
   EXPECT_EQ(KvStateDiff(restored, expected), QStringList());
+  EXPECT_TRUE(restored.contains(QStringLiteral("临时表:1|甲")));
+  EXPECT_EQ(pdb()->GetLong(QStringLiteral("Select Count(*) From KvLog Where nTaskID=99 And sNote='甲乙'")),
+            kind() == 0 ? 1 : 0);
 
   // Before a risky operation both copies are made and nothing is asked.
   KvScriptedAnswers answers({KV_IDNO});
@@ -363,6 +372,22 @@ TEST_P(KvMDBBakTest, ScheduledBackupWritesAnArchiveThatRestores) {
   ASSERT_EQ(answers.texts.size(), 2);
   EXPECT_TRUE(answers.texts[0].startsWith(QStringLiteral("执行操作前系统已将数据文件原样拷贝成：")));
   EXPECT_TRUE(answers.texts[1].startsWith(QStringLiteral("执行此操作前，已为你作了一次数据备份，备件：\n") + folder));
+
+  // A name the archive cannot carry: nothing is left in the folder, and the
+  // backup before a risky operation asks whether to go on with one copy.
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Create Table %1(N Long)")
+                                 .arg(kind() == 0 ? QStringLiteral("[临时 表]") : QStringLiteral("\"临时 表\""))));
+  const QString refusal = QStringLiteral("数据表“临时 表”的名称不能写入备份件，请在SQL语言数据维护中更名或删除。");
+  const QStringList kept = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update SysCsTab Set CsVal='20200101' Where Cs=0 And CsN=1")));
+  EXPECT_FALSE(KvScheduledBackup(true, &text));
+  EXPECT_EQ(text, QStringLiteral("按例执行备份失败！\n") + refusal);
+  KvScriptedAnswers one({KV_IDNO});
+  EXPECT_FALSE(KvBackupBeforeRiskyOp());
+  ASSERT_EQ(one.texts.size(), 3);
+  EXPECT_EQ(one.texts[1], QStringLiteral("执行操作前备份数据失败！\n") + refusal);
+  EXPECT_EQ(one.texts[2], QStringLiteral("两种数据备份方法中只成功了一种，继续吗？"));
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), kept);
 }
 
 TEST_P(KvMDBBakTest, ArchiveCarriesTheRowsFromTheFileToTheServerAndBack) {

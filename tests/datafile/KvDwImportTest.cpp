@@ -201,7 +201,7 @@ TEST_P(KvRiskyBackupTest, AnotherFilesArchiveBearsItsOwnNameAndYear) {
   ASSERT_TRUE(other.Open(path, CKvDbInfo(0)));
   ASSERT_TRUE(other.Execute(QStringLiteral("Update SysTab Set NA='旧校'")));
   QStringList archives;
-  KvSetBackupArchiveWriter([&](CKvDb* db, const QString& archive) {
+  KvSetBackupArchiveWriter([&](CKvDb* db, const QString& archive, QString*) {
     archives.append(QFileInfo(archive).fileName());
     return db == &other;
   });

@@ -260,12 +260,15 @@ TEST_P(KvSqlConsoleDb, WhatARunLeavesOnItsSessionNeverReachesTheProgramsSaves) {
 TEST_P(KvSqlConsoleDb, AFailingStatementUndoesTheRunAndIsNotLogged) {
   KvScriptedAnswers answers;
   const QStringList before = State();
-  EXPECT_FALSE(Run(QStringLiteral("Insert Into T(A,B) Values(2,'b');Insert Into Nowhere(A) Values(1)"),
-                   KV_IDYES));
+  // A statement the engine refuses; a text an engine would run up to its NUL.
+  for (const QString& sql : {QStringLiteral("Insert Into T(A,B) Values(2,'b');Insert Into Nowhere(A) Values(1)"),
+                             QStringLiteral("Update T Set A=9") + QChar(0) + QStringLiteral(" Where A=2")})
+    EXPECT_FALSE(Run(sql, KV_IDYES));
   EXPECT_TRUE(question.isEmpty());
   EXPECT_EQ(State(), before);
-  ASSERT_EQ(answers.Stops().size(), 1);
+  ASSERT_EQ(answers.Stops().size(), 2);
   EXPECT_TRUE(answers.Stops().first().contains(QStringLiteral("执行下列SQL语句时出错！")));
+  EXPECT_EQ(answers.Stops().last(), QStringLiteral("SQL语句中含有空字符，不能执行！"));
 
   // Refused at any statement, the commit too, the rows and their log entry
   // stay together, and the refusal is told once.
@@ -371,15 +374,19 @@ TEST_P(KvSqlDlgFile, Right0007OpensItAndItsLackKeepsItClosed) {
 TEST_P(KvSqlDlgFile, RefusedTextsAndAFailedSafetyBackupRunNothing) {
   auto dialog = Open();
   const QStringList before = State();
-  {
+  // Refused before the safety backup: nothing else is said.
+  for (const auto& [sql, refusal] :
+       {std::pair{QStringLiteral("Delete From T;\ncommit"), QStringLiteral("SQL语句中不能含有事务控制语句！")},
+        std::pair{QStringLiteral("Update T Set A=9") + QChar(0) + QStringLiteral(" Where A=2"),
+                  QStringLiteral("SQL语句中含有空字符，不能执行！")}}) {
     KvScriptedAnswers answers;
-    RunText(*dialog, QStringLiteral("Delete From T;\ncommit"));
-    EXPECT_EQ(answers.texts, QStringList{QStringLiteral("SQL语句中不能含有事务控制语句！")});
+    RunText(*dialog, sql);
+    EXPECT_EQ(answers.texts, QStringList{refusal});
     EXPECT_TRUE(dialog->isVisible());
   }
   {
     // The archive copy fails and the operator does not go on with one copy.
-    KvSetBackupArchiveWriter([](CKvDb*, const QString&) { return false; });
+    KvSetBackupArchiveWriter([](CKvDb*, const QString&, QString*) { return false; });
     KvScriptedAnswers answers({KV_IDNO});
     RunText(*dialog, QStringLiteral("Delete From T"));
     RemoveCopies(answers.texts);
