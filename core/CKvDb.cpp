@@ -306,7 +306,7 @@ bool CKvDb::writesCheckedAlone(const QString& sql) const {
   const KvSqlTextShape shape = KvSqlShape(sql);
   if (shape.begins || shape.ends)
     return false;
-  static const QRegularExpression setsMark(QStringLiteral("\\bSET\\b.*\\bMM\\s*="),
+  static const QRegularExpression setsMark(QStringLiteral("\\bSET\\b(?:(?!\\bWHERE\\b).)*\\bMM\\s*="),
                                            QRegularExpression::CaseInsensitiveOption |
                                                QRegularExpression::DotMatchesEverythingOption);
   const QStringList statements = shape.statements > 1 ? KvSplitSqlStatements(sql) : QStringList{sql};

@@ -19,17 +19,15 @@ bool KvIsLogTable(const QString& table) { return KvLogTables().contains(table, Q
 namespace {
 // The select that digests the table's rows where they are: a count and two
 // 64-bit sums of per-row hashes, so that row order does not matter and a
-// duplicated row counts. On PostgreSQL the hashes are the two halves of the
-// md5 of the row's text (sum(bigint) is numeric: it cannot overflow); on a
-// data file the program's own aggregate hashes each value's type and bytes.
-// Empty when the table's columns cannot be read.
+// duplicated row counts. On PostgreSQL the hashes are the server's own
+// 64-bit hash of the row's values, by each value's type, with two seeds
+// (sum(bigint) is numeric: it cannot overflow); on a data file the
+// program's own aggregate hashes each value's type and bytes. Empty when
+// the table's columns cannot be read.
 QString digestSelect(CKvDb* pDb, const QString& table) {
-  if (pDb->GetKind() != 0) {
-    QString sql = QStringLiteral("SELECT count(*)");
-    for (const char* half : {"1", "17"})
-      sql += QStringLiteral(",sum(('x'||substr(md5(kv_row::text),%1,16))::bit(64)::bigint)").arg(QLatin1String(half));
-    return sql + QStringLiteral(" FROM ") + table + QStringLiteral(" kv_row");
-  }
+  if (pDb->GetKind() != 0)
+    return QStringLiteral("SELECT count(*),sum(hash_record_extended(kv_row,1)),sum(hash_record_extended(kv_row,2)) FROM ") +
+           table + QStringLiteral(" kv_row");
   const QString quoted = u'"' + QString(table).replace(u'"', QStringLiteral("\"\"")) + u'"';
   std::unique_ptr<KvDbCursor> names =
       pDb->GetBackend()->query(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(pDb->QuoteText(table)), nullptr);
