@@ -210,7 +210,8 @@ class CKvDb {
   // not checked.
   void SkipCarriedCheck();
   // At the outermost level just before a commit (CommitTrans runs it): the
-  // check of a transaction that locked nothing. False when it refused, or
+  // check of a transaction that locked no table but the log's, made when
+  // it wrote a table other than the log's. False when it refused, or
   // when the mark could not be read (rolled back, then reported as
   // Execute reports a failed statement).
   bool PassesCarriedCheckBeforeCommit();
