@@ -163,6 +163,7 @@ bool CKvApp::Login(const QString& file) {
   // descriptor in hand keeps the server password that the settings may
   // not hold.
   const bool lost = m_dataFile.GetDb().IsLost();
+  const int baseline = m_dataFile.GetDb().CarriedBaseline();
   if (m_dataFile.GetDb().IsOpen() || lost) {
     mode = Again;
   } else if (file.isEmpty()) {
@@ -239,7 +240,14 @@ bool CKvApp::Login(const QString& file) {
   // with the last login ends, and a new one begins below.
   if (mode == Again && !accepted)
     m_pTask->EndWork();
-  return FinishLogin(accepted && dialog.IsNewFile());
+  if (!FinishLogin(accepted && dialog.IsNewFile()))
+    return false;
+  // The windows kept over a lost connection hold rows read before a carry
+  // since: the session keeps a baseline that said not carried, so that
+  // their saves are refused rather than stored into the carried year.
+  if (lost && baseline >= 0)
+    GetDb()->NoteCarriedMark(baseline);
+  return true;
 }
 
 bool CKvApp::FinishLogin(bool bNewFile) {

@@ -260,6 +260,9 @@ bool CKvOperation::RegisterTask(CKvOperation& task, CKvDb* pDb) {
   qint64 highest = 0;
   if (!transaction.IsActive() || !pDb->LockTable(QStringLiteral("KvTask")) || !HighestTaskNumber(pDb, &highest))
     return true;
+  // The last number given (SysCsTab) belongs to the log: a session still
+  // registers its period in a year carried since it opened.
+  pDb->SkipCarriedCheck();
   // The column holds 32 bits: a number above them would wrap round onto
   // one already given.
   const qint64 number = highest + 1;

@@ -90,9 +90,11 @@ bool CKvPasswordDlg::SaveData() {
     return false;
   }
   // The update does not report (its statement would show the hash): a lost
-  // connection or a lock given up on has been told by the connection alone.
+  // connection, a lock given up on or a year carried since has been told by
+  // the connection alone.
+  const unsigned shown = KvMessageCount();
   if (!KvOperatorStore::SetPassword(m_pDb, m_strCode, m_new->text())) {
-    if (!m_pDb->IsLost() && !m_pDb->ReportLockWait())
+    if (!m_pDb->IsLost() && !m_pDb->ReportLockWait() && KvMessageCount() == shown)
       KvMessageBox(QStringLiteral("口令保存失败！"), KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }

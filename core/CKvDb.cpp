@@ -12,6 +12,8 @@
 #include "core/KvSqlTranslator.h"
 #include "core/KvSqliteBackend.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 #include <limits>
 #include <utility>
@@ -216,22 +218,20 @@ QString CKvDb::Translate(const QString& sqlJet, const QString& sqlServer) const 
   return KvTranslateSql(sqlServer.isEmpty() ? sqlJet : sqlServer, true);
 }
 
+namespace {
+// Rolls every open level back.
+void rollbackAll(CKvDb& db) {
+  while (db.TransactionDepth() > 0 && db.Rollback()) {
+  }
+}
+}  // namespace
+
 bool CKvDb::Execute(const QString& sqlJet, const QString& sqlServer, int, bool bReport) {
   const QString sql = Translate(sqlJet, sqlServer);
-  QString error;
-  bool ok = false;
-  if (IsOpen()) {
+  return runStatement(sql, bReport, [&](QString* error) {
     m_backend->setQueryTimeout(0);
-    m_backend->takeLockWait();
-    ok = m_backend->execute(sql, &error);
-  }
-  if (!ok && m_nKind != 0)
-    m_serverError = error;
-  if (!ok && bReport)
-    ReportFailed(sql, error);
-  else if (!ok)
-    FailsAsLost();
-  return ok;
+    return m_backend->execute(sql, error);
+  });
 }
 
 QString CKvDb::NulRefusedText() { return QStringLiteral("SQL语句中含有空字符，不能执行！"); }
@@ -294,15 +294,67 @@ void CKvDb::ReportFailed(const QString& sql, const QString& error) const {
 }
 
 bool CKvDb::ExecuteKept(const QString& sql, const std::function<void(KvDbStatement&)>& bind, bool bReport) {
+  return runStatement(sql, bReport, [&](QString* error) {
+    KvDbStatement* statement = m_backend->keptStatement(sql, error);
+    if (!statement)
+      return false;
+    bind(*statement);
+    return statement->run(error);
+  });
+}
+
+int CKvDb::GetRowCount() const { return IsOpen() ? m_nRowCount : 0; }
+
+bool CKvDb::writesCheckedAlone(const QString& sql) const {
+  if (m_nKind == 0 || m_nCarryBaseline < 0 || m_nCarryBaseline == kKvCarriedMonth || !IsOpen() ||
+      TransactionDepth() != 0)
+    return false;
+  const KvSqlTextShape shape = KvSqlShape(sql);
+  if (shape.begins || shape.ends)
+    return false;
+  static const QRegularExpression setsMark(QStringLiteral("\\bSET\\b(?:(?!\\bWHERE\\b).)*\\bMM\\s*="),
+                                           QRegularExpression::CaseInsensitiveOption |
+                                               QRegularExpression::DotMatchesEverythingOption);
+  const QStringList statements = shape.statements > 1 ? KvSplitSqlStatements(sql) : QStringList{sql};
+  return std::any_of(statements.begin(), statements.end(), [](const QString& statement) {
+    const QStringList words = KvSqlLeadingWords(statement, 3, true);
+    QString table;
+    if (words.value(0) == u"UPDATE")
+      table = words.value(1);
+    else if ((words.value(0) == u"INSERT" && words.value(1) == u"INTO") ||
+             (words.value(0) == u"DELETE" && words.value(1) == u"FROM"))
+      table = words.value(2);
+    if (table.isEmpty() || KvIsLogTable(table))
+      return false;
+    // The statement that writes the mark itself, as the carry's hold does.
+    return !(table == u"SYSTAB" && setsMark.match(statement).hasMatch());
+  });
+}
+
+bool CKvDb::runStatement(const QString& sql, bool bReport, const std::function<bool(QString*)>& run) {
+  if (writesCheckedAlone(sql)) {
+    // A write outside a transaction meets the year's mark and registers the
+    // period as any transaction does: it runs in one of its own.
+    if (!BeginTrans())
+      return false;
+    const bool ran = runStatement(sql, bReport, run);
+    const int rows = m_nRowCount;
+    if (!ran || !CommitTrans()) {
+      rollbackAll(*this);
+      m_nRowCount = 0;
+      return false;
+    }
+    m_nRowCount = rows;
+    return true;
+  }
   QString error;
   bool ok = false;
+  m_nRowCount = 0;
   if (IsOpen()) {
     m_backend->takeLockWait();
-    KvDbStatement* statement = m_backend->keptStatement(sql, &error);
-    if (statement) {
-      bind(*statement);
-      ok = statement->run(&error);
-    }
+    ok = run(&error);
+    if (ok)
+      m_nRowCount = int(std::clamp<qint64>(m_backend->rowsAffected(), 0, std::numeric_limits<int>::max()));
   }
   if (!ok && m_nKind != 0)
     m_serverError = error;
@@ -311,12 +363,6 @@ bool CKvDb::ExecuteKept(const QString& sql, const std::function<void(KvDbStateme
   else if (!ok)
     FailsAsLost();
   return ok;
-}
-
-int CKvDb::GetRowCount() const {
-  if (!IsOpen())
-    return 0;
-  return int(std::clamp<qint64>(m_backend->rowsAffected(), 0, std::numeric_limits<int>::max()));
 }
 
 bool CKvDb::beginOutermost() {
@@ -413,27 +459,30 @@ void CKvDb::NoteCarriedMark(int nMonth) {
 
 void CKvDb::SkipCarriedCheck() { m_carryCheck = CarryCheck::kDone; }
 
-bool CKvDb::carryCheckDue(const QString& table) {
-  if (m_carryCheck == CarryCheck::kDone)
-    return false;
-  if (!KvIsLogTable(table))
-    return true;
-  m_carryCheck = CarryCheck::kLogOnly;
-  return false;
+bool CKvDb::carryCheckDue(const QString& table) const {
+  // A lock of a log table settles nothing: the check before the commit
+  // looks at what the transaction wrote.
+  return m_carryCheck == CarryCheck::kDue && !KvIsLogTable(table);
 }
-
-namespace {
-// Rolls every open level back.
-void rollbackAll(CKvDb& db) {
-  while (db.TransactionDepth() > 0 && db.Rollback()) {
-  }
-}
-}  // namespace
 
 bool CKvDb::PassesCarriedCheckBeforeCommit() {
   if (m_carryCheck != CarryCheck::kDue || TransactionDepth() != 1)
     return true;
-  const QString sql = QString::fromLatin1(kKvCarriedMarkSql);
+  // The mark, read only when the transaction wrote a table other than the
+  // log's: a write takes at least a row-exclusive lock on its table, which
+  // the server lists for this session until the commit. A transaction
+  // that wrote only the log, or only read, is not checked, however it
+  // began.
+  QStringList logTables;
+  for (const QString& table : KvLogTables())
+    logTables.append(u'\'' + table.toLower() + u'\'');
+  const QString sql =
+      QString::fromLatin1(kKvCarriedMarkSql) +
+      QStringLiteral(" WHERE EXISTS(SELECT 1 FROM pg_catalog.pg_locks l JOIN pg_catalog.pg_class c ON "
+                     "c.oid=l.relation WHERE l.pid=pg_backend_pid() AND l.locktype='relation' AND "
+                     "l.mode NOT IN ('AccessShareLock','RowShareLock') AND c.relkind IN ('r','p') AND "
+                     "lower(c.relname) NOT IN (%1))")
+          .arg(logTables.join(u','));
   QString error;
   qint64 mark = -1;
   bool read = false;

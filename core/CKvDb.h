@@ -109,8 +109,18 @@ class CKvDb {
   // the connection; `bind` gives it its values. A failure is reported as
   // Execute reports it, with the statement as written.
   bool ExecuteKept(const QString& sql, const std::function<void(KvDbStatement&)>& bind, bool bReport = true);
-  // Rows inserted, changed or deleted by the last Execute.
+  // Rows inserted, changed or deleted by the last Execute or ExecuteKept
+  // (also when it ran in a transaction of its own, below).
   int GetRowCount() const;
+  // On the server kinds, outside a transaction, while the connection's
+  // baseline says not carried: a text of Execute or ExecuteKept holding an
+  // INSERT, UPDATE or DELETE of a table other than the log's runs in a
+  // transaction of its own (BeginTrans, the text, CommitTrans), so that it
+  // meets the carried-mark check and registers the period as every
+  // transaction does; refused, it has written nothing and answers false
+  // after the refusal's message. An UPDATE of SysTab that sets MM writes
+  // the mark itself and runs as it is, as do every other statement, texts
+  // that begin or end a transaction themselves and data files.
 
   // Runs a text of statements a person typed, inside the open transaction,
   // one statement at a time as the engine reads it off the text. Each is
@@ -182,9 +192,11 @@ class CKvDb {
   // since (SetCarriedBaseline). While the baseline says not carried, each
   // transaction reads the mark again once it holds what it waited for: with
   // its first lock of a table other than the log's (KvLog, KvLogOp,
-  // KvTask), in the lock's own round trip; when it locked nothing, just
-  // before its commit. One that locked only log tables is not checked, so
-  // that a session can still log and end its period. When the mark now says
+  // KvTask), in the lock's own round trip; when it locked no other table,
+  // just before its commit, and then only when it wrote a table other than
+  // the log's (the server's locks of the session tell): a transaction that
+  // wrote only the log, however it began, is not checked, so that a session
+  // can still log, end its period and delete old ones. When the mark now says
   // carried, the transaction is rolled back to its outermost level, then
   // "本年度数据已结转到新年度，不能再保存！" is shown; the lock, begin or commit
   // fails with no other message. A data file is never checked: the carry
@@ -195,11 +207,14 @@ class CKvDb {
   // baseline that says not carried is kept when the mark now says carried,
   // so that the saves go on being refused.
   void NoteCarriedMark(int nMonth);
+  // The baseline: -1 when none was read.
+  int CarriedBaseline() const { return m_nCarryBaseline; }
   // The open transaction writes the mark itself (the carry's hold): it is
   // not checked.
   void SkipCarriedCheck();
   // At the outermost level just before a commit (CommitTrans runs it): the
-  // check of a transaction that locked nothing. False when it refused, or
+  // check of a transaction that locked no table but the log's, made when
+  // it wrote a table other than the log's. False when it refused, or
   // when the mark could not be read (rolled back, then reported as
   // Execute reports a failed statement).
   bool PassesCarriedCheckBeforeCommit();
@@ -462,7 +477,13 @@ class CKvDb {
   // arms the carried-mark check; false when the function refused.
   bool beginOutermost();
   // Whether a lock of the table reads the carried mark now.
-  bool carryCheckDue(const QString& table);
+  bool carryCheckDue(const QString& table) const;
+  // Whether the text is a write that runs in a transaction of its own
+  // (see GetRowCount).
+  bool writesCheckedAlone(const QString& sql) const;
+  // Execute's and ExecuteKept's run of one text: `run` runs it on the back
+  // end; a failure is reported as Execute says.
+  bool runStatement(const QString& sql, bool bReport, const std::function<bool(QString*)>& run);
   // After the read of the mark: true when it says carried and the
   // transaction was rolled back and the refusal shown.
   bool refusesCarried(qint64 mark);
@@ -476,13 +497,14 @@ class CKvDb {
   bool lockReadingMark(const QString& table, const QString& reportedSql, const std::function<bool(qint64*)>& lock);
 
   // What the current transaction still owes the carried-mark check.
-  enum class CarryCheck { kDue, kLogOnly, kDone };
+  enum class CarryCheck { kDue, kDone };
 
   std::unique_ptr<KvDbBackend> m_backend;
   int m_nKind = 0;
   QString m_serverError;
   bool m_bLost = false;
   int m_nCarryBaseline = -1;  // -1: none read
+  int m_nRowCount = 0;  // of the last Execute or ExecuteKept
   CarryCheck m_carryCheck = CarryCheck::kDone;
 };
 

@@ -3,44 +3,62 @@
 #include "core/CKvDb.h"
 #include "core/KvDbBackend.h"
 #include "core/KvDbSnapshot.h"
-#include "core/KvText.h"
+#include "core/KvSqliteFunctions.h"
 
 #include <QCryptographicHash>
-#include <QHash>
 
 #include <memory>
 
-bool KvIsLogTable(const QString& table) {
-  return KvEqualsIgnoreCase(table, QStringLiteral("KvTask")) || KvEqualsIgnoreCase(table, QStringLiteral("KvLog")) ||
-         KvEqualsIgnoreCase(table, QStringLiteral("KvLogOp"));
+const QStringList& KvLogTables() {
+  static const QStringList tables = {QStringLiteral("KvTask"), QStringLiteral("KvLog"), QStringLiteral("KvLogOp")};
+  return tables;
 }
+
+bool KvIsLogTable(const QString& table) { return KvLogTables().contains(table, Qt::CaseInsensitive); }
+
+namespace {
+// The select that digests the table's rows where they are: a count and two
+// 64-bit sums of per-row hashes, so that row order does not matter and a
+// duplicated row counts. On PostgreSQL the hashes are the server's own
+// 64-bit hash of the row's values, by each value's type, with two seeds
+// (sum(bigint) is numeric: it cannot overflow); on a data file the
+// program's own aggregate hashes each value's type and bytes. Empty when
+// the table's columns cannot be read.
+QString digestSelect(CKvDb* pDb, const QString& table) {
+  if (pDb->GetKind() != 0)
+    return QStringLiteral("SELECT count(*),sum(hash_record_extended(kv_row,1)),sum(hash_record_extended(kv_row,2)) FROM ") +
+           table + QStringLiteral(" kv_row");
+  const QString quoted = u'"' + QString(table).replace(u'"', QStringLiteral("\"\"")) + u'"';
+  std::unique_ptr<KvDbCursor> names =
+      pDb->GetBackend()->query(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(pDb->QuoteText(table)), nullptr);
+  QStringList columns;
+  for (; names && !names->atEnd(); names->next())
+    columns.append(u'"' + names->text(0).replace(u'"', QStringLiteral("\"\"")) + u'"');
+  if (columns.isEmpty())
+    return QString();
+  // A function takes at most 127 arguments: a wide row is given in parts.
+  constexpr qsizetype kPart = 100;
+  QStringList parts;
+  for (qsizetype i = 0; i < columns.size(); i += kPart)
+    parts.append(columns.size() <= kPart ? columns.join(u',')
+                                         : QStringLiteral("%1(%2)").arg(QLatin1String(KV_SQLITE_VALUES),
+                                                                        columns.mid(i, kPart).join(u',')));
+  return QStringLiteral("SELECT %1(%2) FROM %3").arg(QLatin1String(KV_SQLITE_ROWS_DIGEST), parts.join(u','), quoted);
+}
+}  // namespace
 
 QByteArray KvRowsDigest(CKvDb* pDb, const QStringList& tables) {
   QCryptographicHash hash(QCryptographicHash::Sha256);
   for (const QString& table : tables) {
-    std::unique_ptr<KvDbCursor> rows = pDb->GetBackend()->query(QStringLiteral("Select * From ") + table, nullptr);
-    if (!rows)
+    const QString sql = digestSelect(pDb, table);
+    std::unique_ptr<KvDbCursor> row = sql.isEmpty() ? nullptr : pDb->GetBackend()->query(sql, nullptr);
+    if (!row || row->atEnd())
       return QByteArray();
-    // Two independent hashes of each row, added up: the same rows give the
-    // same sums in any order, without sorting them.
-    quint64 sums[2] = {0, 0};
-    quint64 count = 0;
-    const int columns = rows->columnCount();
-    for (; !rows->atEnd(); rows->next()) {
-      // Each value seeds the next one's hash: the values' places count.
-      size_t row[2] = {1, 2};
-      for (int column = 0; column < columns; ++column) {
-        const QString value = rows->text(column);
-        row[0] = qHash(value, row[0]);
-        row[1] = qHash(value, row[1] ^ 0x9e3779b97f4a7c15u);
-      }
-      sums[0] += row[0];
-      sums[1] += row[1];
-      ++count;
-    }
     hash.addData(table.toUtf8());
-    hash.addData(QByteArrayView(reinterpret_cast<const char*>(sums), sizeof sums));
-    hash.addData(QByteArrayView(reinterpret_cast<const char*>(&count), sizeof count));
+    for (int column = 0; column < row->columnCount(); ++column) {
+      hash.addData(row->text(column).toLatin1());
+      hash.addData(QByteArrayView("", 1));
+    }
   }
   return hash.result();
 }

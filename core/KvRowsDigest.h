@@ -10,6 +10,7 @@ class CKvDb;
 
 // The log's tables (KvTask, KvLog, KvLogOp): written at every login and
 // entry, so no command that compares the data file compares them.
+const QStringList& KvLogTables();
 bool KvIsLogTable(const QString& table);
 
 // Every row of the tables, as one digest; empty when a table cannot be

@@ -3,11 +3,13 @@
 #include <sqlite3.h>
 
 #include <QCollator>
+#include <QHashFunctions>
 #include <QLocale>
 #include <QStringView>
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -492,6 +494,76 @@ int compareChinese(void* collator, int bytes1, const void* text1, int bytes2, co
 
 void deleteCollator(void* collator) { delete static_cast<QCollator*>(collator); }
 
+// ---- Row digests ----------------------------------------------------------
+
+// Two independent 64-bit hashes of the values, each seeded by the one
+// before, so that the values' places count: every value adds its type and
+// its bytes.
+void hashValues(int argc, sqlite3_value** argv, size_t hashes[2]) {
+  for (int i = 0; i < argc; ++i) {
+    const int type = sqlite3_value_type(argv[i]);
+    const void* bytes = nullptr;
+    size_t size = 0;
+    sqlite3_int64 integer = 0;
+    double real = 0;
+    if (type == SQLITE_INTEGER) {
+      integer = sqlite3_value_int64(argv[i]);
+      bytes = &integer;
+      size = sizeof integer;
+    } else if (type == SQLITE_FLOAT) {
+      real = sqlite3_value_double(argv[i]);
+      bytes = &real;
+      size = sizeof real;
+    } else if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
+      bytes = type == SQLITE_TEXT ? static_cast<const void*>(sqlite3_value_text(argv[i])) : sqlite3_value_blob(argv[i]);
+      size = size_t(sqlite3_value_bytes(argv[i]));
+    }
+    hashes[0] = qHashBits(bytes, size, hashes[0] ^ size_t(type));
+    hashes[1] = qHashBits(bytes, size, (hashes[1] ^ size_t(type)) * 0x9e3779b97f4a7c15u);
+  }
+}
+
+// kv_values(...): the values hashed into one blob, for a row of more
+// columns than a function takes arguments.
+void kvValues(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  size_t hashes[2] = {1, 2};
+  hashValues(argc, argv, hashes);
+  sqlite3_result_blob(ctx, hashes, sizeof hashes, SQLITE_TRANSIENT);
+}
+
+struct RowsDigest {
+  quint64 sums[2];
+  quint64 count;
+};
+
+// kv_rows_digest(...), an aggregate over the rows: the count and the sums of
+// each row's two hashes, so that the same rows give the same digest in any
+// order and a duplicated row counts.
+void rowsDigestStep(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+  auto* digest = static_cast<RowsDigest*>(sqlite3_aggregate_context(ctx, sizeof(RowsDigest)));
+  if (!digest) {
+    sqlite3_result_error_nomem(ctx);
+    return;
+  }
+  size_t hashes[2] = {1, 2};
+  hashValues(argc, argv, hashes);
+  digest->sums[0] += hashes[0];
+  digest->sums[1] += hashes[1];
+  ++digest->count;
+}
+
+void rowsDigestFinal(sqlite3_context* ctx) {
+  const RowsDigest none{};
+  const auto* digest = static_cast<RowsDigest*>(sqlite3_aggregate_context(ctx, 0));
+  if (!digest)
+    digest = &none;
+  char text[64];
+  const int size = std::snprintf(text, sizeof text, "%llu %llu %llu", static_cast<unsigned long long>(digest->count),
+                                 static_cast<unsigned long long>(digest->sums[0]),
+                                 static_cast<unsigned long long>(digest->sums[1]));
+  sqlite3_result_text(ctx, text, size, SQLITE_TRANSIENT);
+}
+
 }  // namespace
 
 bool KvRegisterJetFunctions(sqlite3* db) {
@@ -519,6 +591,12 @@ bool KvRegisterJetFunctions(sqlite3* db) {
                                    nullptr, nullptr) != SQLITE_OK)
       return false;
   }
+
+  if (sqlite3_create_function_v2(db, KV_SQLITE_VALUES, -1, flags, nullptr, kvValues, nullptr, nullptr, nullptr) !=
+          SQLITE_OK ||
+      sqlite3_create_function_v2(db, KV_SQLITE_ROWS_DIGEST, -1, flags, nullptr, nullptr, rowsDigestStep,
+                                 rowsDigestFinal, nullptr) != SQLITE_OK)
+    return false;
 
   auto* collator = new QCollator(QLocale(QLocale::Chinese, QLocale::China));
   collator->compare(QStringView(u"甲"), QStringView(u"乙"));  // set it up before any use

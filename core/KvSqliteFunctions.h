@@ -21,6 +21,13 @@
 // listed, "[]" nothing; ASCII case is ignored; it works by character. GLOB
 // stays SQLite's (the catalogue queries use it).
 //
+// Row digests (core/KvRowsDigest.h): kv_rows_digest(v1, v2, ...), an
+// aggregate, gives the text "<rows> <sum 1> <sum 2>": the row count and the
+// sums of two 64-bit hashes of each row's values (each value's type and
+// bytes, in order), so that the same rows give the same text in any order. kv_values(v1, v2, ...)
+// hashes its values into one blob value, so that a row of more columns than
+// a function takes is given in parts.
+//
 // The collation KV_ZH_COLLATION orders text in Chinese (pinyin) order, for
 // ORDER BY of persons' and units' names. PostgreSQL has an ICU collation of
 // the same name, so `COLLATE "zh-x-icu"` is the same text on both engines.
@@ -30,6 +37,8 @@ struct sqlite3;
 inline constexpr char KV_ZH_COLLATION[] = "zh-x-icu";
 inline constexpr char KV_SQLITE_LEFT[] = "kv_left";
 inline constexpr char KV_SQLITE_RIGHT[] = "kv_right";
+inline constexpr char KV_SQLITE_ROWS_DIGEST[] = "kv_rows_digest";
+inline constexpr char KV_SQLITE_VALUES[] = "kv_values";
 
 // Registers everything above on the connection; false when SQLite refused
 // any of it.

@@ -269,6 +269,7 @@ bool CKvMDBBak::Restore(QByteArrayView tables, int nTableCount, bool bSkipUnknow
   const int kind = db.GetKind();
   const QString current = db.GetDatabaseName(true);
   const CKvDbInfo info = db.GetConnectInfo();
+  const int baseline = db.CarriedBaseline();
   const QString stagingName = StagingName(&db);
   m_skipped.clear();
   m_strError.clear();
@@ -310,6 +311,10 @@ bool CKvMDBBak::Restore(QByteArrayView tables, int nTableCount, bool bSkipUnknow
     KvMessageBox(QStringLiteral("无法打开数据库文件：\n") + current, KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
+  // Untouched, it is the database the session read: a year carried since
+  // stays refused. Restored, the file's own mark stands.
+  if (!swapped)
+    db.SetCarriedBaseline(baseline);
   if (CKvApp* app = KvGetApp()) {
     if (&db == app->GetDb()) {
       if (swapped)

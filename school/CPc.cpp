@@ -610,6 +610,9 @@ bool CPc::reviewClass(bool bReview, CKvDb* pDb, bool* pChanged) const {
 }
 
 bool CPc::IncPrintCount(int nF, const QString& t, const QString& dh, CKvDb* pDb) {
+  // The paper is printed: its count is kept in the year it was printed
+  // from, carried since or not.
+  pDb->SkipCarriedCheck();
   return pDb->Execute(QStringLiteral("Update PC Set LPR=LPR+1 ") + VoucherWhere(nF, t, dh, pDb)) &&
          pDb->GetRowCount() > 0;
 }

@@ -182,8 +182,10 @@ class CPc {
   // A head with no class code is refused: nothing is written.
   bool ReviewClass(CKvDb* pDb, bool* pChanged = nullptr) const;
   bool UnreviewClass(CKvDb* pDb, bool* pChanged = nullptr) const;
-  // Raises the print count of the voucher's lines; false when the
-  // statement failed or the voucher has no lines (nothing was counted).
+  // Inside the print's transaction: raises the print count of the
+  // voucher's lines, exempting the transaction from the carried-year check
+  // (the paper is printed already); false when the statement failed or
+  // the voucher has no lines (nothing was counted).
   static bool IncPrintCount(int nF, const QString& t, const QString& dh, CKvDb* pDb);
 
   // --- Class sheets ---

@@ -243,7 +243,17 @@ TEST_P(CKvOperationTest, ViewerQueriesAndPeriodDeletion) {
   EXPECT_EQ(CKvTaskLog::LoadLogTasks(QStringLiteral("Where nTaskID=17"), &found, appDb()), 2);
   EXPECT_EQ(found, (QList<int>{42, 1}));
 
+  // Another station carried the year since this connection read it: an old period is deleted with no stop, a
+  // business write is still refused.
+  ASSERT_TRUE(appDb()->Execute(QStringLiteral("Insert Into SysTab(MM) Values(0)")));
+  appDb()->SetCarriedBaseline(0);
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other) && other.Execute(QStringLiteral("Update SysTab Set MM=12")));
+  KvMessageRecorder recorder;
   EXPECT_TRUE(CKvTaskLog::DeleteTask(2, appDb()));
+  EXPECT_TRUE(recorder.texts().isEmpty());
+  EXPECT_EQ(appDb()->Execute(QStringLiteral("Insert Into OPR(OPNO) Values('109')")), kind() == 0);
+  EXPECT_EQ(recorder.texts().size(), kind() == 0 ? 0 : 1);
   EXPECT_TRUE(column(appDb(), QStringLiteral("Select nTask From KvTask Where nTask=2")).isEmpty());
   EXPECT_TRUE(column(appDb(), QStringLiteral("Select nTask From KvLog Where nTask=2")).isEmpty());
   QStringList labels;

@@ -111,6 +111,15 @@ TEST_P(KvPasswordDlgDb, ChangesThePasswordAfterTheOldOneAndLogsNeither) {
   for (const QString& text : recorder.texts())
     EXPECT_FALSE(text.contains(QStringLiteral("argon2")));
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+
+  // Another station carried the year since this one read it: the year's message alone, the old password kept.
+  if (kind() != 0) {
+    ASSERT_TRUE(other.Execute(QStringLiteral("Update SysTab Set MM=12")));
+    recorder.clear();
+    EXPECT_EQ(runDialog(QStringLiteral("102"), QString(), QStringLiteral("z"), QStringLiteral("z")), QDialog::Rejected);
+    EXPECT_EQ(recorder.texts(), QStringList{QStringLiteral("本年度数据已结转到新年度，不能再保存！")});
+    EXPECT_TRUE(storedPassword(QStringLiteral("102")).isEmpty());
+  }
 }
 
 TEST_P(KvPasswordDlgDb, TheLoggedInOperatorsStoredFormFollows) {

@@ -328,6 +328,18 @@ TEST_P(KvMDBBakTest, AnotherProgramOrAWriteDuringTheStagingStopsTheRestoreBefore
   EXPECT_FALSE(bak.LoadBackup(path, 2));
   EXPECT_FALSE(answers.Stops().isEmpty());
   EXPECT_TRUE(pdb()->IsOpen());
+  // Refused at its swap, a restore gives the session back the baseline it had: a year another station carried
+  // before stays refused.
+  if (kind() != 0) {
+    pdb()->SetCarriedBaseline(0);
+    CKvDb carrier(kind());
+    ASSERT_TRUE(testDb().OpenAnother(carrier) && carrier.Execute(QStringLiteral("Update SysTab Set MM=12")));
+    KvScriptedAnswers refused;
+    EXPECT_FALSE(Restore(path));
+    EXPECT_FALSE(pdb()->Execute(QStringLiteral("Insert Into T(ID,S) Values(72,'收据')")));
+    EXPECT_EQ(refused.Stops().value(1), QStringLiteral("本年度数据已结转到新年度，不能再保存！"));
+    ASSERT_TRUE(carrier.Execute(QStringLiteral("Update SysTab Set MM=0")));
+  }
   EXPECT_EQ(KvStateDiff(State(), before), QStringList());
   EXPECT_FALSE(StagingLeft());
 }

@@ -150,6 +150,29 @@ TEST_P(CPcTest, ClassReviewOfEveryTermAndKind) {
     EXPECT_EQ(recorder.texts().join(QString()) + Column(QStringLiteral("Select Opr1 From PC Order By STD")).join(u' '),
               QString::fromUtf8(step[2]) + step[3]) << step[0];
   }
+
+  // Another station carried the year since this connection read it: the review and the cancelled review of a class
+  // node and of a term node are refused with the year's text alone, nothing written.
+  if (kind() == 0)
+    return;
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update PC Set Opr1='101' Where STD='010201001'")));
+  const QStringList reviewers = Column(QStringLiteral("Select Opr1 From PC Order By STD"));
+  pdb()->SetCarriedBaseline(0);
+  CKvDb other(kind());
+  ASSERT_TRUE(testDb().OpenAnother(other) && other.Execute(QStringLiteral("Update SysTab Set MM=12")));
+  for (const int term : {-1, 1}) {
+    for (const bool review : {true, false}) {
+      CPc node;
+      node.STD = QStringLiteral("010201");
+      node.QC = term;
+      node.F = term < 0 ? 2 : -1;
+      KvMessageRecorder recorder;
+      EXPECT_FALSE(review ? node.ReviewClass(pdb()) : node.UnreviewClass(pdb())) << term << review;
+      EXPECT_EQ(recorder.texts(), QStringList{"本年度数据已结转到新年度，不能再保存！"});
+      EXPECT_EQ(Column(QStringLiteral("Select Opr1 From PC Order By STD")), reviewers);
+    }
+  }
+  EXPECT_TRUE(other.Execute(QStringLiteral("Update SysTab Set MM=0")));
 }
 
 TEST_P(CPcTest, ClassSheetVoucherLoadedAndSaved) {
