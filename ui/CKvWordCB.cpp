@@ -74,21 +74,21 @@ void CKvWordCB::OnSaveWord() {
 
 void CKvWordCB::OnDeleteWord() {
   const QString typed = currentText();
-  QString word = typed;
   const int index = findItem(this, typed, true);
-  if (index >= 0) {
-    // The row holds the word as it was saved.
-    word = itemText(index);
-    removeItem(index);
-    setCurrentIndex(-1);
-    setEditText(typed);
-  }
+  // The row holds the word as it was saved.
+  const QString word = index >= 0 ? itemText(index) : typed;
   CKvCsTab table(m_pDb);
   const int kind = m_pDb ? m_pDb->GetKind() : 0;
-  table.DeleteWhere(QStringLiteral("Where Cs=") + QString::number(kWordCategory) +
-                    QStringLiteral(" And CsN=") + QString::number(m_nListNumber) +
-                    QStringLiteral(" And CsNa='") + QString::number(m_nSecondNumber) +
-                    QStringLiteral("' And CsVal='") + KvQuoteSqlText(word, kind) + u'\'');
+  // Not deleted (the failure was shown): the list keeps showing the word.
+  if (!table.DeleteWhere(QStringLiteral("Where Cs=") + QString::number(kWordCategory) +
+                         QStringLiteral(" And CsN=") + QString::number(m_nListNumber) +
+                         QStringLiteral(" And CsNa='") + QString::number(m_nSecondNumber) +
+                         QStringLiteral("' And CsVal='") + KvQuoteSqlText(word, kind) + u'\'') ||
+      index < 0)
+    return;
+  removeItem(index);
+  setCurrentIndex(-1);
+  setEditText(typed);
 }
 
 bool CKvWordCB::HandlesCmd(int id) const {

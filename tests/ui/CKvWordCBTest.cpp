@@ -171,7 +171,7 @@ TEST(CKvWordCB, WithoutAMenuTheRightClickGoesToTheParent) {
   EXPECT_FALSE(event.isAccepted());
 }
 
-TEST(CKvWordCB, AFailedSaveLeavesNoItemBehind) {
+TEST(CKvWordCB, AFailedSaveOrDeleteLeavesTheListAsStored) {
   KvMessageRecorder recorder;
   CKvWordCB box;  // no database
   box.setEditText(QStringLiteral("词"));
@@ -179,4 +179,8 @@ TEST(CKvWordCB, AFailedSaveLeavesNoItemBehind) {
   EXPECT_EQ(box.count(), 0);
   EXPECT_EQ(box.currentText(), QStringLiteral("词"));
   EXPECT_TRUE(recorder.last().startsWith(QStringLiteral("数据库对象为空，无法执行：\n")));
+  // A word whose row could not be deleted stays in the list.
+  box.addItem(QStringLiteral("词"));
+  box.OnDeleteWord();
+  EXPECT_EQ(box.count(), 1);
 }
