@@ -1,6 +1,7 @@
 #include "core/KvPresenceLock.h"
 
 #include "core/KvDbBackend.h"
+#include "core/KvPath.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -319,6 +320,7 @@ bool KvPresenceLock::replaceDataFile(const QString& finished, const QString& tar
     // The new file is on the disk before its name is. Once renamed the swap
     // is made whatever the folder's flush answers: it only hastens the name
     // to the disk.
+    KvTakeReplacedPermissions(finished, target);
     if (!syncPath(finished) ||
         ::rename(QFile::encodeName(finished).constData(), QFile::encodeName(target).constData()) != 0)
       return false;

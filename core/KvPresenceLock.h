@@ -75,7 +75,9 @@ class KvPresenceLock {
   // the same folder), but only while nobody holds the target, as
   // removeDataFile. A rollback journal of the old target is removed first:
   // it would be rolled into the new file on its first open. With `replace`
-  // false an existing target is refused.
+  // false an existing target is refused. The finished file takes the
+  // permissions of the one it replaces, or a new file's
+  // (KvTakeReplacedPermissions).
   static bool replaceDataFile(const QString& finished, const QString& target, bool replace);
 
   // True while a connection of this process or another program holds the
