@@ -261,12 +261,23 @@ bool KvPresenceLock::whileUnused(const QString& dataFile, const std::function<bo
     return held->holds == held->replacementHolds && work();
   }
   const QByteArray native = QFile::encodeName(key);
-  struct stat before {};
-  const bool made = ::lstat(native.constData(), &before) != 0;
+  QElapsedTimer waited;
+  waited.start();
   int fd = -1;
-  bool writable = false;
-  if (openLocked(key, F_WRLCK, &fd, &writable) != Opened::Locked)
-    return false;
+  bool made = false;
+  for (;;) {
+    struct stat before {};
+    made = ::lstat(native.constData(), &before) != 0;
+    bool writable = false;
+    const Opened opened = openLocked(key, F_WRLCK, &fd, &writable);
+    if (opened == Opened::Locked)
+      break;
+    // Another process's check of the same file (its own replacement of
+    // it) holds it for a moment: waited for, briefly, as acquire does.
+    if (opened != Opened::Busy || waited.elapsed() >= kAcquireWaitMs)
+      return false;
+    QThread::msleep(kRetryStepMs);
+  }
   const bool done = work();
   // A lock file made for this check alone (nobody had the file open) and
   // one whose data file is gone now are no use to anybody: they go while

@@ -92,7 +92,9 @@ class KvPresenceLock {
   explicit KvPresenceLock(const QString& key) : m_key(key) {}
   // Runs work while the data file is held exclusively and no connection of
   // this process holds it (a hold for replacement aside); false without
-  // running it otherwise.
+  // running it otherwise. Another process's hold is waited for, briefly,
+  // as acquire waits: two workstations that put a file of the same name in
+  // place at once (a backup archive) both succeed, one after the other.
   static bool whileUnused(const QString& dataFile, const std::function<bool()>& work);
 
   QString m_key;  // the lock file's absolute path
