@@ -4,7 +4,10 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringDecoder>
+
+#include <sys/stat.h>
 
 QString KvSlashPath(const QString& path) {
   QString slashed = path;
@@ -112,4 +115,23 @@ QString KvFileFilter(int kind) {
     default:
       return QString();
   }
+}
+
+void KvTakeReplacedPermissions(const QString& finished, const QString& target) {
+  const QFileInfo replaced(target);
+  if (replaced.exists()) {
+    QFile::setPermissions(finished, replaced.permissions());
+    return;
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  const mode_t mode = 0666 & ~mask;
+  QFile::Permissions permissions;
+  if (mode & S_IRUSR) permissions |= QFile::ReadOwner | QFile::ReadUser;
+  if (mode & S_IWUSR) permissions |= QFile::WriteOwner | QFile::WriteUser;
+  if (mode & S_IRGRP) permissions |= QFile::ReadGroup;
+  if (mode & S_IWGRP) permissions |= QFile::WriteGroup;
+  if (mode & S_IROTH) permissions |= QFile::ReadOther;
+  if (mode & S_IWOTH) permissions |= QFile::WriteOther;
+  QFile::setPermissions(finished, permissions);
 }

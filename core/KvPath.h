@@ -28,6 +28,11 @@ QString KvFileDir(const QString& path);
 // and control characters) turned into "_", for names built from data.
 QString KvFileNameText(const QString& text);
 
+// Gives a file written beside `target` to take its place the permissions
+// of the file it replaces, or those a new file of this user gets: a private
+// temporary file would otherwise keep its owner-only ones.
+void KvTakeReplacedPermissions(const QString& finished, const QString& target);
+
 // The program's full path.
 QString KvModuleFileName();
 

@@ -1,6 +1,7 @@
 #include "core/KvPresenceLock.h"
 
 #include "core/KvDbBackend.h"
+#include "core/KvPath.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -260,12 +261,23 @@ bool KvPresenceLock::whileUnused(const QString& dataFile, const std::function<bo
     return held->holds == held->replacementHolds && work();
   }
   const QByteArray native = QFile::encodeName(key);
-  struct stat before {};
-  const bool made = ::lstat(native.constData(), &before) != 0;
+  QElapsedTimer waited;
+  waited.start();
   int fd = -1;
-  bool writable = false;
-  if (openLocked(key, F_WRLCK, &fd, &writable) != Opened::Locked)
-    return false;
+  bool made = false;
+  for (;;) {
+    struct stat before {};
+    made = ::lstat(native.constData(), &before) != 0;
+    bool writable = false;
+    const Opened opened = openLocked(key, F_WRLCK, &fd, &writable);
+    if (opened == Opened::Locked)
+      break;
+    // Another process's check of the same file (its own replacement of
+    // it) holds it for a moment: waited for, briefly, as acquire does.
+    if (opened != Opened::Busy || waited.elapsed() >= kAcquireWaitMs)
+      return false;
+    QThread::msleep(kRetryStepMs);
+  }
   const bool done = work();
   // A lock file made for this check alone (nobody had the file open) and
   // one whose data file is gone now are no use to anybody: they go while
@@ -319,6 +331,7 @@ bool KvPresenceLock::replaceDataFile(const QString& finished, const QString& tar
     // The new file is on the disk before its name is. Once renamed the swap
     // is made whatever the folder's flush answers: it only hastens the name
     // to the disk.
+    KvTakeReplacedPermissions(finished, target);
     if (!syncPath(finished) ||
         ::rename(QFile::encodeName(finished).constData(), QFile::encodeName(target).constData()) != 0)
       return false;

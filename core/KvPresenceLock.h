@@ -75,7 +75,9 @@ class KvPresenceLock {
   // the same folder), but only while nobody holds the target, as
   // removeDataFile. A rollback journal of the old target is removed first:
   // it would be rolled into the new file on its first open. With `replace`
-  // false an existing target is refused.
+  // false an existing target is refused. The finished file takes the
+  // permissions of the one it replaces, or a new file's
+  // (KvTakeReplacedPermissions).
   static bool replaceDataFile(const QString& finished, const QString& target, bool replace);
 
   // True while a connection of this process or another program holds the
@@ -90,7 +92,9 @@ class KvPresenceLock {
   explicit KvPresenceLock(const QString& key) : m_key(key) {}
   // Runs work while the data file is held exclusively and no connection of
   // this process holds it (a hold for replacement aside); false without
-  // running it otherwise.
+  // running it otherwise. Another process's hold is waited for, briefly,
+  // as acquire waits: two workstations that put a file of the same name in
+  // place at once (a backup archive) both succeed, one after the other.
   static bool whileUnused(const QString& dataFile, const std::function<bool()>& work);
 
   QString m_key;  // the lock file's absolute path

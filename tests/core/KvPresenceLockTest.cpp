@@ -11,7 +11,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <chrono>
 #include <fcntl.h>
+#include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -146,6 +148,20 @@ TEST(KvPresenceLock, DataFileIsDeletedOnlyWhenNobodyHoldsIt) {
     std::unique_ptr<KvPresenceLock> mine = KvPresenceLock::acquire(path);
     EXPECT_FALSE(KvPresenceLock::removeDataFile(path));  // a connection of this process
     EXPECT_TRUE(QFileInfo::exists(path));
+  }
+  {
+    // Another workstation putting a file of the same name in place holds
+    // it for a moment: the replacement waits for it.
+    OtherProcessLock other(path, F_WRLCK);
+    ASSERT_TRUE(other.Locked());
+    std::thread ending([&other] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      other.End();
+    });
+    QFile finished(path + QStringLiteral(".new"));
+    ASSERT_TRUE(finished.open(QIODevice::WriteOnly));
+    EXPECT_TRUE(KvPresenceLock::replaceDataFile(finished.fileName(), path, true));
+    ending.join();
   }
   EXPECT_TRUE(KvPresenceLock::removeDataFile(path));
   EXPECT_FALSE(QFileInfo::exists(path));

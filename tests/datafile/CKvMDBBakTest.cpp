@@ -362,6 +362,11 @@ TEST_P(KvMDBBakTest, ScheduledBackupWritesAnArchiveThatRestores) {
   const QStringList made = QDir(folder).entryList({QStringLiteral("*.bak")}, QDir::Files);
   ASSERT_EQ(made.size(), 1);
   EXPECT_EQ(text, QStringLiteral("按例执行备份成功，备件：\n") + folder + u'/' + made.first());
+  // Another workstation's user restores it: it has the permissions any new
+  // file of this user gets, not those of a private temporary file.
+  QFile plain(m_dir.filePath(QStringLiteral("plain")));
+  ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+  EXPECT_EQ(QFileInfo(folder + u'/' + made.first()).permissions(), plain.permissions());
 
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From T")));
   ASSERT_TRUE(Restore(folder + u'/' + made.first()));
