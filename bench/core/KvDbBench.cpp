@@ -216,7 +216,8 @@ BENCHMARK(BM_InsertSqlite_Execute)->Unit(benchmark::kMillisecond);
 void BM_InsertPg_RawPrepared(benchmark::State& state) {
   if (!pgData().ready()) return state.SkipWithError("no PostgreSQL server");
   PGconn* raw = pgData().raw();
-  PQclear(PQprepare(raw, "", "Insert Into W(K,V,S) Values($1,$2,$3)", 3, nullptr));
+  // A named statement: a plain query (the Delete below) ends the unnamed one.
+  PQclear(PQprepare(raw, "kv_bench_insert", "Insert Into W(K,V,S) Values($1,$2,$3)", 3, nullptr));
   for (auto _ : state) {
     state.PauseTiming();
     PQclear(PQexec(raw, "Delete From W"));
@@ -227,10 +228,14 @@ void BM_InsertPg_RawPrepared(benchmark::State& state) {
       const QByteArray v = QByteArray::number(i * 0.5);
       const QByteArray s = rowText(i).toUtf8();
       const char* values[3] = {k.constData(), v.constData(), s.constData()};
-      PQclear(PQexecPrepared(raw, "", 3, values, nullptr, nullptr, 0));
+      PGresult* result = PQexecPrepared(raw, "kv_bench_insert", 3, values, nullptr, nullptr, 0);
+      if (PQresultStatus(result) != PGRES_COMMAND_OK)
+        state.SkipWithError("insert failed");
+      PQclear(result);
     }
     PQclear(PQexec(raw, "COMMIT"));
   }
+  PQclear(PQexec(raw, "DEALLOCATE kv_bench_insert"));
   state.SetItemsProcessed(state.iterations() * kInsertRows);
 }
 BENCHMARK(BM_InsertPg_RawPrepared)->Unit(benchmark::kMillisecond);
