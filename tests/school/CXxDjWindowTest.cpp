@@ -17,6 +17,7 @@
 #include "forms/CKvTemplateList.h"
 #include "forms/KvStoredTemplate.h"
 #include "core/CKvDb.h"
+#include "core/KvClipboard.h"
 #include "core/KvDate.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
@@ -100,6 +101,29 @@ class CXxDjWindowTest : public KvSchoolDbTest {
       ASSERT_TRUE(KvCmdEnabled(list, id)) << id;
       list->ExecuteCmd(id);
     }
+  }
+  // Gives the item's column three decimals through 文档属性's column dialog.
+  static void GiveThreeDecimals(CXxDjDoc0* doc, const QString& code) {
+    KvInstallPublicSheet();
+    KvFeeDialogScript script([doc, code](QDialog* dialog) {
+      auto* properties = qobject_cast<CKvPublicSheet*>(dialog);
+      if (!properties) {  // the column dialog
+        KvDlgItem<KvUpDownEdit>(dialog, CKvColumnDlg::IDC_MORE)->SetPos(3);
+        KvPress(dialog, KV_IDOK);
+        return;
+      }
+      properties->Page2()->List()->SelectRows({ItemCell(doc, code)});
+      properties->Page2()->List()->ExecuteCmd(KV_CMD_MODIFY);
+      dialog->accept();
+    });
+    doc->ExecuteCmd(KV_CMD_DOC_PROPERTIES);
+    ASSERT_EQ(doc->m_formEntry.formulas.at(ItemCell(doc, code)).nMore, 3);
+  }
+  static int ItemCell(CXxDjDoc0* doc, const QString& code) {
+    for (int i = 0; i < doc->m_formEntry.formulas.size(); ++i)
+      if (doc->ItemCodeOf(i) == code)
+        return i;
+    return -1;
   }
   QStringList Notes() { return Column(QStringLiteral("Select sNote From KvLog Where nTaskID=1801 Order By sT,sNote")); }
   static QString Year() { return KvNowText(QStringLiteral("%Y")); }
@@ -218,6 +242,10 @@ TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
     });
     Grid(doc)->ExecuteCmd(KV_CMD_EDIT_REPLACE);
   };
+  // A column laid out with three decimals takes amounts to the fen only,
+  // by 替换 and by a paste that would make "300" "300.555".
+  GiveThreeDecimals(doc, QStringLiteral("01"));
+  const int fees = ItemCell(doc, QStringLiteral("01"));
   for (const QString& node : {QStringLiteral("1 应收"), KvFormat(QStringLiteral("2 实收|(%s)00001"), Year())}) {
     KvChooseFeeNode(doc, kClassPath + (QStringLiteral("1 学期|") + node).split(u'|'));
     KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("300"));
@@ -226,11 +254,26 @@ TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
       replaceAll(QStringLiteral("300"), with);
       EXPECT_EQ(recorder.texts(), QStringList{KvFormat(QStringLiteral("“%s”不能放入其中1格，这些格没有替换！"), with)});
     }
+    KvSetClipboardText(QStringLiteral(".555"));
+    Grid(doc)->PlaceCaret(0, int(doc->m_colMap.indexOf(fees)), 3, QStringLiteral("TEXT"));
+    Grid(doc)->ExecuteCmd(KV_CMD_EDIT_PASTE);
+    EXPECT_EQ(doc->m_rows[0][fees], QStringLiteral("300"));
     replaceAll(QStringLiteral("300"), QStringLiteral("250"));
     ASSERT_TRUE(doc->Save());
     EXPECT_EQ(KvShownCells(doc, 0).join(u' '), QStringLiteral("010201001 250  250"));
     EXPECT_EQ(Lines(doc->m_head.F).last(), QStringLiteral("250"));
   }
+  // An amount a data file holds with three decimals (a server keeps the
+  // fen) is shown as held, and a save of another cell leaves it as stored.
+  KvChooseFeeNode(doc, kClassPath + QStringList{"1 学期", "1 应收"});
+  AddLine(QStringLiteral("010201002"), QStringLiteral("02"), 0, 1, 12.345, doc->m_head.T, doc->m_head.DH);
+  const QStringList held = Column(QStringLiteral("Select My From PC Where STD='010201002'"));
+  Grid(doc)->ExecuteCmd(KV_CMD_REFRESH);
+  const int books = ItemCell(doc, QStringLiteral("02"));
+  EXPECT_EQ(doc->FormatNumber(books, doc->m_rows[1][books]), doc->m_rows[1][books]);
+  KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("260"));
+  ASSERT_TRUE(doc->Save()) << qPrintable(recorder.texts().join(u'|'));
+  EXPECT_EQ(Column(QStringLiteral("Select My From PC Where STD='010201002'")), held);
 }
 
 TEST_P(CXxDjWindowTest, EnteringTheMemoTakesTheOneAboveAndTheStudentCellShowsTheName) {
@@ -623,6 +666,8 @@ TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
   AddNode(QStringLiteral("010201003"), QStringLiteral("王五"));
   CXxDjDoc0* doc = Open(0, 1);
   ASSERT_NE(doc, nullptr);
+  // 学费 is laid out with three decimals; the store keeps two.
+  GiveThreeDecimals(doc, QStringLiteral("01"));
   const auto note = [doc](const char* name) -> QString& {
     for (int i = 0; i < doc->m_formEntry.headNotes.size(); ++i)
       if (doc->m_formEntry.headNotes.at(i).sNote == QString::fromUtf8(name))
@@ -645,6 +690,7 @@ TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
                {"2024", "7", "5", "12", "当前操作员无权保存本表！", "", true},
                {"2024", "7", "5", "12", "下列单元格出错：\n第1行“学费”", "", false, nullptr, "1,250.00"},
                {"2024", "7", "5", "12", "下列单元格出错：\n第1行“学费”", "", false, nullptr, "-"},
+               {"2024", "7", "5", "12", "下列单元格出错：\n第1行“学费”", "", false, nullptr, "12.345"},
                {"2024", "7", "5", "12", "", "20240705 00012"},
                {"2024", "7", "5", "12", "收费项目“03”已被其他窗口或工作站删除，请刷新后再输入！", "20240705 00012",
                 false, "Delete From COST Where KNO='03'"},
