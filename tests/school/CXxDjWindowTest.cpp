@@ -102,29 +102,6 @@ class CXxDjWindowTest : public KvSchoolDbTest {
       list->ExecuteCmd(id);
     }
   }
-  // Gives the item's column three decimals through 文档属性's column dialog.
-  static void GiveThreeDecimals(CXxDjDoc0* doc, const QString& code) {
-    KvInstallPublicSheet();
-    KvFeeDialogScript script([doc, code](QDialog* dialog) {
-      auto* properties = qobject_cast<CKvPublicSheet*>(dialog);
-      if (!properties) {  // the column dialog
-        KvDlgItem<KvUpDownEdit>(dialog, CKvColumnDlg::IDC_MORE)->SetPos(3);
-        KvPress(dialog, KV_IDOK);
-        return;
-      }
-      properties->Page2()->List()->SelectRows({ItemCell(doc, code)});
-      properties->Page2()->List()->ExecuteCmd(KV_CMD_MODIFY);
-      dialog->accept();
-    });
-    doc->ExecuteCmd(KV_CMD_DOC_PROPERTIES);
-    ASSERT_EQ(doc->m_formEntry.formulas.at(ItemCell(doc, code)).nMore, 3);
-  }
-  static int ItemCell(CXxDjDoc0* doc, const QString& code) {
-    for (int i = 0; i < doc->m_formEntry.formulas.size(); ++i)
-      if (doc->ItemCodeOf(i) == code)
-        return i;
-    return -1;
-  }
   QStringList Notes() { return Column(QStringLiteral("Select sNote From KvLog Where nTaskID=1801 Order By sT,sNote")); }
   static QString Year() { return KvNowText(QStringLiteral("%Y")); }
   // The window at a working size, saved as a picture into the folder that
@@ -242,10 +219,11 @@ TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
     });
     Grid(doc)->ExecuteCmd(KV_CMD_EDIT_REPLACE);
   };
-  // A column laid out with three decimals takes amounts to the fen only,
-  // by 替换 and by a paste that would make "300" "300.555".
-  GiveThreeDecimals(doc, QStringLiteral("01"));
-  const int fees = ItemCell(doc, QStringLiteral("01"));
+  // 学费 laid out with three decimals (as 文档属性 sets them) takes amounts to
+  // the fen only, by 替换 and by a paste that would make "300" "300.555".
+  const int fees = doc->m_colMap.at(1);
+  doc->m_formEntry.formulas[fees].nMore = 3;
+  Grid(doc)->InitLayout();
   for (const QString& node : {QStringLiteral("1 应收"), KvFormat(QStringLiteral("2 实收|(%s)00001"), Year())}) {
     KvChooseFeeNode(doc, kClassPath + (QStringLiteral("1 学期|") + node).split(u'|'));
     KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("300"));
@@ -255,7 +233,7 @@ TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
       EXPECT_EQ(recorder.texts(), QStringList{KvFormat(QStringLiteral("“%s”不能放入其中1格，这些格没有替换！"), with)});
     }
     KvSetClipboardText(QStringLiteral(".555"));
-    Grid(doc)->PlaceCaret(0, int(doc->m_colMap.indexOf(fees)), 3, QStringLiteral("TEXT"));
+    Grid(doc)->PlaceCaret(0, 1, 3, QStringLiteral("TEXT"));
     Grid(doc)->ExecuteCmd(KV_CMD_EDIT_PASTE);
     EXPECT_EQ(doc->m_rows[0][fees], QStringLiteral("300"));
     replaceAll(QStringLiteral("300"), QStringLiteral("250"));
@@ -263,16 +241,15 @@ TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
     EXPECT_EQ(KvShownCells(doc, 0).join(u' '), QStringLiteral("010201001 250  250"));
     EXPECT_EQ(Lines(doc->m_head.F).last(), QStringLiteral("250"));
   }
-  // An amount a data file holds with three decimals (a server keeps the
-  // fen) is shown as held, and a save of another cell leaves it as stored.
+  // A data file's amount with three decimals is shown and saved as held.
   KvChooseFeeNode(doc, kClassPath + QStringList{"1 学期", "1 应收"});
   AddLine(QStringLiteral("010201002"), QStringLiteral("02"), 0, 1, 12.345, doc->m_head.T, doc->m_head.DH);
   const QStringList held = Column(QStringLiteral("Select My From PC Where STD='010201002'"));
   Grid(doc)->ExecuteCmd(KV_CMD_REFRESH);
-  const int books = ItemCell(doc, QStringLiteral("02"));
-  EXPECT_EQ(doc->FormatNumber(books, doc->m_rows[1][books]), doc->m_rows[1][books]);
+  const QString books = doc->m_rows[1][doc->m_colMap.at(2)];
+  EXPECT_EQ(doc->FormatNumber(doc->m_colMap.at(2), books), books);
   KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("260"));
-  ASSERT_TRUE(doc->Save()) << qPrintable(recorder.texts().join(u'|'));
+  ASSERT_TRUE(doc->Save());
   EXPECT_EQ(Column(QStringLiteral("Select My From PC Where STD='010201002'")), held);
 }
 
@@ -666,8 +643,8 @@ TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
   AddNode(QStringLiteral("010201003"), QStringLiteral("王五"));
   CXxDjDoc0* doc = Open(0, 1);
   ASSERT_NE(doc, nullptr);
-  // 学费 is laid out with three decimals; the store keeps two.
-  GiveThreeDecimals(doc, QStringLiteral("01"));
+  doc->m_formEntry.formulas[doc->m_colMap.at(1)].nMore = 3;  // 学费 shown with three decimals
+  Grid(doc)->InitLayout();
   const auto note = [doc](const char* name) -> QString& {
     for (int i = 0; i < doc->m_formEntry.headNotes.size(); ++i)
       if (doc->m_formEntry.headNotes.at(i).sNote == QString::fromUtf8(name))
