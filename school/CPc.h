@@ -246,7 +246,7 @@ class CPc {
   // failed: such macros are not to be printed.
   bool BuildReceiptMacros(CKvDb* pDb, QList<QPair<QString, QString>>* macros);
   // The first term in which the student owes something, with what is owed
-  // per item in *lines; the entry term when nothing can be read or the
+  // per item, to the fen, in *lines; the entry term when nothing can be read or the
   // student has no lines; the latest term with lines when nothing is owed.
   static int FindOutstandingTerm(const CStd& student, QList<CPc>* lines, CKvDb* pDb);
   // Replaces *lines (a receipt's lines) by the student's balances per item

@@ -187,14 +187,17 @@ int CPc::FindOutstandingTerm(const CStd& student, QList<CPc>* lines, CKvDb* pDb)
   for (; !query.IsEOF(); query.MoveNext()) {
     const int term = query.GetLong(0);
     lastTerm = term;
-    if (query.GetDouble(0) < kZero)
+    // Proposed to the fen the receipt takes: a data file may hold amounts
+    // with more decimals, and a sum of them any number.
+    const double owed = KvRoundDecimals(query.GetDouble(0), 2);
+    if (owed < kZero)
       continue;
     if (!lines->isEmpty() && term != lines->first().QC)
       return lines->first().QC;
     CPc line;
     line.QC = term;
     line.COST = query.GetText(0);
-    line.My = query.GetDouble(0);
+    line.My = owed;
     lines->append(line);
   }
   return lines->isEmpty() ? lastTerm : lines->first().QC;

@@ -30,8 +30,6 @@ constexpr double kZero = 0.000001;
 // Column links: the memo, the student, the name and the total.
 enum { kMemoLink = 1, kStudentLink = 2, kNameLink = 3, kTotalLink = 9 };
 
-QString amountText(double value) { return KvNumToText(value, 0, 0, 2, false).remove(u',').trimmed(); }
-
 // "name(code)" of an operator into *text, empty without one; false when
 // the operator cannot be read.
 bool readOperatorText(const QString& code, CKvDb* pDb, QString* text) {
@@ -189,15 +187,45 @@ QString CXxDjDoc0::ItemCodeOf(int nColumn) const {
   return def.d4 == 1 && formula.Link() == 0 ? def.sFormula : QString();
 }
 
-bool CXxDjDoc0::ReadItemAmount(int nColumn, const QString& text, double* amount) const {
+QString CXxDjDoc0::AmountText(double value) { return KvDoubleToText(value); }
+
+double CXxDjDoc0::LoadedAmount(const QString& student, const QString& code) const {
+  double sum = 0.0;
+  for (const CPc& line : m_loadedLines)
+    if (line.STD == student && line.COST == code)
+      sum += m_head.F == 0 ? line.F * line.My : line.My;
+  return sum;
+}
+
+bool CXxDjDoc0::ReadItemAmount(int nRow, int nColumn, const QString& text, double* amount) const {
   const KvFormula& formula = m_formEntry.formulas.at(nColumn);
-  return KvReadTypedNumber(text, formula.IntDigits(), qMax(0, formula.nMore), amount);
+  if (KvReadTypedNumber(text, formula.IntDigits(), qBound(0, formula.nMore, kAmountDecimals), amount))
+    return true;
+  // A cell still showing what the fill read holds the stored amount, which
+  // a data file may keep with more decimals: it is taken as stored, so that
+  // a save of other cells leaves it as it is.
+  const int studentColumn = FindColumnFormula(kStudentLink);
+  if (text.isEmpty() || nRow < 0 || nRow >= m_rows.size() || studentColumn < 0)
+    return false;
+  const double stored = LoadedAmount(m_rows.at(nRow).at(studentColumn), ItemCodeOf(nColumn));
+  if (text != AmountText(stored))
+    return false;
+  *amount = stored;
+  return true;
 }
 
 bool CXxDjDoc0::CheckCellText(int nRow, int nColumn, const QString& text, QString& outText) {
-  (void)nRow, (void)outText;
+  (void)outText;
   double amount = 0.0;
-  return ItemCodeOf(nColumn).isEmpty() || ReadItemAmount(nColumn, text, &amount);
+  return ItemCodeOf(nColumn).isEmpty() || ReadItemAmount(nRow, nColumn, text, &amount);
+}
+
+QString CXxDjDoc0::FormatNumber(int nColumn, const QString& text) const {
+  // An amount held with more decimals than the column shows (one a data
+  // file stored so) is shown as held, not rounded to the column.
+  const QString shown = CKvDoc::FormatNumber(nColumn, text);
+  const double held = KvTextToDouble(QString(text).remove(u',').trimmed());
+  return std::fabs(KvTextToDouble(QString(shown).remove(u',').trimmed()) - held) < kZero ? shown : text;
 }
 
 bool CXxDjDoc0::FillRows() {
@@ -254,19 +282,17 @@ bool CXxDjDoc0::FillRows() {
       const QString code = ItemCodeOf(c);
       if (code.isEmpty())
         continue;
-      double sum = 0.0;
-      for (const CPc& line : lines) {
-        if (line.STD != student.KNO || line.COST != code)
-          continue;
-        sum += m_head.F == 0 ? line.F * line.My : line.My;
-        if (memoColumn >= 0)
+      for (const CPc& line : lines)
+        if (memoColumn >= 0 && line.STD == student.KNO && line.COST == code)
           row[memoColumn] = line.Mry;
-      }
-      row[c] = amountText(sum);
+      // Shown as stored: the check and the save know this text for the
+      // stored amount.
+      const double sum = LoadedAmount(student.KNO, code);
+      row[c] = AmountText(sum);
       total += sum;
     }
     if (totalColumn >= 0)
-      row[totalColumn] = amountText(total);
+      row[totalColumn] = AmountText(total);
     AppendRow(row);
   }
   return true;
@@ -371,7 +397,8 @@ bool CXxDjDoc0::saveVoucher() {
   // deleted meanwhile is refused under the lock, not left out.
   QSet<Cell> shown;
   QList<CPc> lines;
-  for (const QStringList& row : m_rows) {
+  for (int r = 0; r < m_rows.size(); ++r) {
+    const QStringList& row = m_rows.at(r);
     CPc base = m_head;
     if (memoColumn >= 0 && !row.at(memoColumn).isEmpty())
       base.Mry = row.at(memoColumn);
@@ -384,7 +411,7 @@ bool CXxDjDoc0::saveVoucher() {
         continue;
       shown.insert({base.STD, code});
       double typed = 0.0;
-      ReadItemAmount(c, row.at(c), &typed);
+      ReadItemAmount(r, c, row.at(c), &typed);
       const double amount = typed - keptAmounts.value({base.STD, code});
       if (std::fabs(amount) < kZero)
         continue;

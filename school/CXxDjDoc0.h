@@ -25,7 +25,11 @@
 // - Every amount the sheet shows is saved or the save is refused: one for
 //   a student or under an item deleted meanwhile refuses under the lock.
 //   The save checks every item cell before it reads one (CheckAllCells): a
-//   text that is not a number refuses it with the cell named.
+//   text that is not a number, or one with more than two decimals (the fen
+//   the store keeps, whatever the column's layout shows), refuses it with
+//   the cell named.
+// - An amount is shown and saved as stored: one a data file keeps with more
+//   decimals stays so while its cell shows what the fill read.
 // - A save that fails leaves both heads as they were; one that succeeds
 //   makes them equal.
 
@@ -36,6 +40,10 @@
 class CXxDjDoc0 : public CKvDoc {
   Q_OBJECT
  public:
+  // The decimals of a typed amount: the store keeps an amount to the fen,
+  // whatever decimals a layout gives its column for showing.
+  static constexpr int kAmountDecimals = 2;
+
   CPc m_head;
   CPc m_savedHead;
   // The saved head's voucher as the sheet last loaded or saved it: a save
@@ -67,18 +75,28 @@ class CXxDjDoc0 : public CKvDoc {
   bool SaveRows() override;
   bool HasUnsavedEdits(QString& reason) override;
   void GetSummaryText(QString& out, int nRows) override;
-  // An item cell takes a blank or a number of the column's digits and
-  // decimals; the other columns take any text.
+  // An item cell takes what ReadItemAmount reads; the other columns take
+  // any text.
   bool CheckCellText(int nRow, int nColumn, const QString& text, QString& outText) override;
+  // A number as the column shows it, unless that would round what the cell
+  // holds: then as held.
+  QString FormatNumber(int nColumn, const QString& text) const override;
   void BuildPrintMacros() override;
 
   // The fee-item code of a column (its formula's last field) when it is a
   // fee-item column; empty otherwise.
   QString ItemCodeOf(int nColumn) const;
   // The amount an item cell's text holds, read as the save reads it: a
-  // blank is no amount (0); false for a text that is not a number of the
-  // column's digits and decimals ("-" and "." alone, separators, letters).
-  bool ReadItemAmount(int nColumn, const QString& text, double* amount) const;
+  // blank is no amount (0); the text the fill showed for the cell is the
+  // stored amount, exactly; any other text is a number of the column's
+  // digits and at most two decimals, false otherwise ("12.345", "-" and "."
+  // alone, separators, letters).
+  bool ReadItemAmount(int nRow, int nColumn, const QString& text, double* amount) const;
+  // The text a cell shows for an amount: as held, without separators or
+  // trailing zeros; empty for none.
+  static QString AmountText(double value);
+  // The amount the voucher as loaded holds for a student under an item.
+  double LoadedAmount(const QString& student, const QString& code) const;
   // Whether the current operator may edit the open voucher: not reviewed,
   // made by the operator, a term chosen, a due or paid voucher (not the
   // paid summary).

@@ -1,6 +1,5 @@
 #include "school/CXxDjView0.h"
 
-#include "core/KvNumberText.h"
 #include "school/CXxDjDoc0.h"
 
 namespace {
@@ -49,8 +48,13 @@ void CXxDjView0::InitLayout() {
 void CXxDjView0::GetCellValue(int nRow, int nCol, const QString& area, QString& text, QString& type, int& nLimit1,
                               int& nLimit2) {
   CForthView::GetCellValue(nRow, nCol, area, text, type, nLimit1, nLimit2);
-  if (area == u"TEXT")
+  if (area == u"TEXT") {
+    // An amount goes in to the fen, as the save reads it, whatever decimals
+    // the layout shows: typing, every paste and 替换 refuse a third.
+    if (nCol >= 0 && nCol < m_pSheet->m_colMap.size() && !m_pSheet->ItemCodeOf(m_pSheet->m_colMap.at(nCol)).isEmpty())
+      nLimit2 = qMin(nLimit2, CXxDjDoc0::kAmountDecimals);
     return;
+  }
   const int note = m_pSheet->FindNoteAt(area == u"FOOT", nRow, nCol);
   if (note < 0)
     return;
@@ -87,10 +91,10 @@ bool CXxDjView0::updateTotal(int nRow) {
   double total = 0.0;
   for (int c = 0; c < m_pSheet->m_formEntry.formulas.size(); ++c) {
     double amount = 0.0;
-    if (!m_pSheet->ItemCodeOf(c).isEmpty() && m_pSheet->ReadItemAmount(c, row.at(c), &amount))
+    if (!m_pSheet->ItemCodeOf(c).isEmpty() && m_pSheet->ReadItemAmount(nRow, c, row.at(c), &amount))
       total += amount;
   }
-  row[totalCell] = KvNumToText(total, 0, 0, 2, false).remove(u',').trimmed();
+  row[totalCell] = CXxDjDoc0::AmountText(total);
   return true;
 }
 

@@ -17,6 +17,7 @@
 #include "forms/CKvTemplateList.h"
 #include "forms/KvStoredTemplate.h"
 #include "core/CKvDb.h"
+#include "core/KvClipboard.h"
 #include "core/KvDate.h"
 #include "core/KvFormat.h"
 #include "core/KvMessage.h"
@@ -218,6 +219,11 @@ TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
     });
     Grid(doc)->ExecuteCmd(KV_CMD_EDIT_REPLACE);
   };
+  // 学费 laid out with three decimals (as 文档属性 sets them) takes amounts to
+  // the fen only, by 替换 and by a paste that would make "300" "300.555".
+  const int fees = doc->m_colMap.at(1);
+  doc->m_formEntry.formulas[fees].nMore = 3;
+  Grid(doc)->InitLayout();
   for (const QString& node : {QStringLiteral("1 应收"), KvFormat(QStringLiteral("2 实收|(%s)00001"), Year())}) {
     KvChooseFeeNode(doc, kClassPath + (QStringLiteral("1 学期|") + node).split(u'|'));
     KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("300"));
@@ -226,11 +232,25 @@ TEST_P(CXxDjWindowTest, DueAndPaidSheetsSaveTheirVouchers) {
       replaceAll(QStringLiteral("300"), with);
       EXPECT_EQ(recorder.texts(), QStringList{KvFormat(QStringLiteral("“%s”不能放入其中1格，这些格没有替换！"), with)});
     }
+    KvSetClipboardText(QStringLiteral(".555"));
+    Grid(doc)->PlaceCaret(0, 1, 3, QStringLiteral("TEXT"));
+    Grid(doc)->ExecuteCmd(KV_CMD_EDIT_PASTE);
+    EXPECT_EQ(doc->m_rows[0][fees], QStringLiteral("300"));
     replaceAll(QStringLiteral("300"), QStringLiteral("250"));
     ASSERT_TRUE(doc->Save());
     EXPECT_EQ(KvShownCells(doc, 0).join(u' '), QStringLiteral("010201001 250  250"));
     EXPECT_EQ(Lines(doc->m_head.F).last(), QStringLiteral("250"));
   }
+  // A data file's amount with three decimals is shown and saved as held.
+  KvChooseFeeNode(doc, kClassPath + QStringList{"1 学期", "1 应收"});
+  AddLine(QStringLiteral("010201002"), QStringLiteral("02"), 0, 1, 12.345, doc->m_head.T, doc->m_head.DH);
+  const QStringList held = Column(QStringLiteral("Select My From PC Where STD='010201002'"));
+  Grid(doc)->ExecuteCmd(KV_CMD_REFRESH);
+  const QString books = doc->m_rows[1][doc->m_colMap.at(2)];
+  EXPECT_EQ(doc->FormatNumber(doc->m_colMap.at(2), books), books);
+  KvTypeFeeAmount(doc, 0, QStringLiteral("01"), QStringLiteral("260"));
+  ASSERT_TRUE(doc->Save());
+  EXPECT_EQ(Column(QStringLiteral("Select My From PC Where STD='010201002'")), held);
 }
 
 TEST_P(CXxDjWindowTest, EnteringTheMemoTakesTheOneAboveAndTheStudentCellShowsTheName) {
@@ -623,6 +643,8 @@ TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
   AddNode(QStringLiteral("010201003"), QStringLiteral("王五"));
   CXxDjDoc0* doc = Open(0, 1);
   ASSERT_NE(doc, nullptr);
+  doc->m_formEntry.formulas[doc->m_colMap.at(1)].nMore = 3;  // 学费 shown with three decimals
+  Grid(doc)->InitLayout();
   const auto note = [doc](const char* name) -> QString& {
     for (int i = 0; i < doc->m_formEntry.headNotes.size(); ++i)
       if (doc->m_formEntry.headNotes.at(i).sNote == QString::fromUtf8(name))
@@ -645,6 +667,7 @@ TEST_P(CXxDjWindowTest, TypedDateAndNumberAreStoredPaddedAndABadDateRefuses) {
                {"2024", "7", "5", "12", "当前操作员无权保存本表！", "", true},
                {"2024", "7", "5", "12", "下列单元格出错：\n第1行“学费”", "", false, nullptr, "1,250.00"},
                {"2024", "7", "5", "12", "下列单元格出错：\n第1行“学费”", "", false, nullptr, "-"},
+               {"2024", "7", "5", "12", "下列单元格出错：\n第1行“学费”", "", false, nullptr, "12.345"},
                {"2024", "7", "5", "12", "", "20240705 00012"},
                {"2024", "7", "5", "12", "收费项目“03”已被其他窗口或工作站删除，请刷新后再输入！", "20240705 00012",
                 false, "Delete From COST Where KNO='03'"},
