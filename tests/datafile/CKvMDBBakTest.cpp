@@ -25,7 +25,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QScopeGuard>
 #include <QThread>
 #include <QtEndian>
 
@@ -157,7 +156,6 @@ TEST_P(KvMDBBakTest, RestoreGivesBackTheRowsAndRefusesFilesThatAreNoArchive) {
   // restored file, not on the one it replaced.
   if (kind() == 0) {
     ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into T(ID,S) Values(9,'新')")));
-    const auto unhook = qScopeGuard([] { KvSqliteBackend::setBeforeHoldHook({}); });
     KvSqliteBackend::setBeforeHoldHook([&](const QString&) {
       KvSqliteBackend::setBeforeHoldHook({});
       EXPECT_TRUE(Restore(path));
@@ -322,34 +320,30 @@ TEST_P(KvMDBBakTest, AnotherProgramOrAWriteDuringTheStagingStopsTheRestoreBefore
   // and rows renumbered leave every column with the values it had, in
   // other rows.
   KvWriteBackupSettings(1, 0, Folder());
-  struct Change {
-    QStringList statements;
+  const struct {
+    const char* statement;
     bool safety;
-    QString kept;  // the rows that show the change
+    const char* kept;  // the rows that show the change
+  } changes[] = {
+      {"Insert Into T(ID,S) Values(70,'收据')", false, "ID=70"},
+      {"Insert Into T(ID,S) Values(71,'收据')", true, "ID=71"},
+      {"Update T Set X=1100.5-X Where ID In (4,7)", true, "ID=4 And X=980"},
+      {"Update T Set S=Case When ID=5 Then '李四' Else '张三' End Where ID In (5,6)", false, "ID=6 And S='张三'"},
+      {"Update T Set ID=11-ID Where ID In (5,6)", true, "ID=5 And S='张三'"},
   };
-  const Change changes[] = {
-      {{QStringLiteral("Insert Into T(ID,S) Values(70,'收据')")}, false, QStringLiteral("ID=70")},
-      {{QStringLiteral("Insert Into T(ID,S) Values(71,'收据')")}, true, QStringLiteral("ID=71")},
-      {{QStringLiteral("Update T Set X=980 Where ID=4"), QStringLiteral("Update T Set X=120.5 Where ID=7")}, true,
-       QStringLiteral("ID=4 And X=980")},
-      {{QStringLiteral("Update T Set S='李四' Where ID=5"), QStringLiteral("Update T Set S='张三' Where ID=6")}, false,
-       QStringLiteral("ID=6 And S='张三'")},
-      {{QStringLiteral("Update T Set ID=11-ID Where ID In (5,6)")}, true, QStringLiteral("ID=5 And S='张三'")},
-  };
-  for (const Change& change : changes) {
-    SCOPED_TRACE(change.statements.join(u';').toStdString());
+  for (const auto& change : changes) {
+    SCOPED_TRACE(change.statement);
     CKvMDBBak::SetStagingHook([&](CKvDb&, bool bClosing) {
       CKvDb station(kind());
       if (!bClosing && testDb().OpenAnother(station))
-        for (const QString& statement : change.statements)
-          station.Execute(statement);
+        station.Execute(QString::fromUtf8(change.statement));
     });
     KvScriptedAnswers stored;
     CKvMDBBak restore(pdb());
     restore.SetSafetyBackup(change.safety);
     EXPECT_FALSE(restore.LoadBackup(path, 2));
     EXPECT_EQ(stored.Stops().value(0), kFailed + QStringLiteral("恢复期间其他工作站修改了数据。"));
-    EXPECT_EQ(pdb()->GetLong(QStringLiteral("Select Count(*) From T Where ") + change.kept), 1);
+    EXPECT_EQ(pdb()->GetLong(QStringLiteral("Select Count(*) From T Where ") + QString::fromUtf8(change.kept)), 1);
     EXPECT_FALSE(StagingLeft());
     // The byte copy beside a data file goes with the test.
     for (const QString& text : stored.texts)
@@ -362,7 +356,7 @@ TEST_P(KvMDBBakTest, AnotherProgramOrAWriteDuringTheStagingStopsTheRestoreBefore
   // changes neither look: the restore with its safety copy goes through.
   if (kind() != 0) {
     const QString database = pdb()->GetBackend()->databaseName();
-    for (const char* setting : {"DateStyle='SQL, DMY'", "TimeZone='Asia/Kathmandu'", "extra_float_digits=-3"})
+    for (const char* setting : {"DateStyle='SQL, DMY'", "extra_float_digits=-3"})
       ASSERT_TRUE(pdb()->GetBackend()->execute(
           QStringLiteral("ALTER DATABASE \"%1\" SET %2").arg(database, QLatin1String(setting)), nullptr));
     ASSERT_TRUE(pdb()->Reopen());
