@@ -20,13 +20,18 @@ namespace {
 // The select that digests the table's rows where they are: a count and two
 // 64-bit sums of per-row hashes, so that row order does not matter and a
 // duplicated row counts. On PostgreSQL the hashes are the server's own
-// 64-bit hash of the row's values, by each value's type, with two seeds
-// (sum(bigint) is numeric: it cannot overflow); on a data file the
-// program's own aggregate hashes each value's type and bytes. Empty when
-// the table's columns cannot be read.
+// 64-bit hash of the row's values, by each value's type and never by their
+// text (the two reads of a restore run on two databases, whose date style
+// or time zone may differ), with two seeds (sum(bigint) is numeric: it
+// cannot overflow). That row hash is linear in its values' hashes, so a sum
+// of them stays the same when two rows exchange values in a column: each
+// is hashed again, through a non-linear mix, before the sum. On a data file
+// the program's own aggregate chains each value's type and bytes through
+// the row. Empty when the table's columns cannot be read.
 QString digestSelect(CKvDb* pDb, const QString& table) {
   if (pDb->GetKind() != 0)
-    return QStringLiteral("SELECT count(*),sum(hash_record_extended(kv_row,1)),sum(hash_record_extended(kv_row,2)) FROM ") +
+    return QStringLiteral("SELECT count(*),sum(hashint8extended(hash_record_extended(kv_row,1),1)),"
+                          "sum(hashint8extended(hash_record_extended(kv_row,2),2)) FROM ") +
            table + QStringLiteral(" kv_row");
   const QString quoted = u'"' + QString(table).replace(u'"', QStringLiteral("\"\"")) + u'"';
   std::unique_ptr<KvDbCursor> names =

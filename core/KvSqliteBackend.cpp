@@ -11,6 +11,7 @@
 #include <QStringEncoder>
 #include <sqlite3.h>
 #include <atomic>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -112,33 +113,67 @@ class SqliteCursor final : public KvDbCursor {
   bool m_end;
   int m_columns;
 };
+
+// How often an open opens its path again when the file there was replaced
+// while it waited for its hold. Once held, no copy of the program can
+// replace it, so the second open normally finds its file in place.
+constexpr int kOpenTries = 3;
+
+std::function<void(const QString&)>& beforeHoldHook() {
+  static std::function<void(const QString&)> hook;
+  return hook;
+}
+
+// Whether the file the connection opened is no longer the one at its path
+// (it was renamed away or replaced); a file that cannot be asked counts as
+// moved.
+bool fileMoved(sqlite3* db) {
+  int moved = 1;
+  return sqlite3_file_control(db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK || moved != 0;
+}
 }  // namespace
+
+void KvSqliteBackend::setBeforeHoldHook(std::function<void(const QString& path)> hook) {
+  beforeHoldHook() = std::move(hook);
+}
 
 std::unique_ptr<KvSqliteBackend> KvSqliteBackend::open(const QString& path, bool present) {
   if (path.isEmpty())
     return nullptr;
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                      nullptr) != SQLITE_OK) {
-    sqlite3_close_v2(db);
-    return nullptr;
-  }
-  std::unique_ptr<KvSqliteBackend> backend(new KvSqliteBackend(db, path));
-  sqlite3_busy_handler(db, waitForLock, backend.get());
-  qint64 applicationId = 0;
-  if (!scalar(db, "PRAGMA application_id", &applicationId) ||
-      applicationId != kKvSqliteApplicationId)
-    return nullptr;
-  // Present on the data file from now on (a file that is not one gets no
-  // lock file beside it); refused while another program keeps it.
-  if (present) {
-    backend->m_presence = KvPresenceLock::acquire(path);
-    if (!backend->m_presence)
+  std::unique_ptr<KvPresenceLock> presence;  // kept when the file is opened again
+  for (int attempt = 0; attempt < kOpenTries; ++attempt) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                        nullptr) != SQLITE_OK) {
+      sqlite3_close_v2(db);
       return nullptr;
+    }
+    std::unique_ptr<KvSqliteBackend> backend(new KvSqliteBackend(db, path));
+    sqlite3_busy_handler(db, waitForLock, backend.get());
+    qint64 applicationId = 0;
+    if (!scalar(db, "PRAGMA application_id", &applicationId) ||
+        applicationId != kKvSqliteApplicationId)
+      return nullptr;
+    // Present on the data file from now on (a file that is not one gets no
+    // lock file beside it); refused while another program keeps it. A
+    // program that kept it may have put another file in its place (a
+    // restore): the connection would work on the old one, which nobody
+    // reads any more, so the file there now is opened instead, under the
+    // hold, which no replacement of ours passes.
+    if (present && !presence) {
+      // A copy: the hook may replace itself.
+      if (const std::function<void(const QString&)> hook = beforeHoldHook())
+        hook(path);
+      presence = KvPresenceLock::acquire(path);
+      if (!presence)
+        return nullptr;
+    }
+    if (!present || !fileMoved(db)) {
+      backend->m_presence = std::move(presence);
+      return backend->setUp() ? std::move(backend) : nullptr;
+    }
   }
-  if (!backend->setUp())
-    return nullptr;
-  return backend;
+  return nullptr;
 }
 
 bool KvSqliteBackend::setUp() {

@@ -10,6 +10,8 @@
 #include <QList>
 #include <QMap>
 
+#include <functional>
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -20,7 +22,13 @@ class KvSqliteBackend final : public KvDbBackend {
   // application_id differs): such a file is read only as far as its header
   // and gets no presence lock. With `present` false no presence lock is
   // taken at all (a writer's scratch file that nobody else opens).
+  // An open that waited out another program's hold (a restore's swap) opens
+  // the file that is at the path then, not the one it first looked at; null
+  // when the file keeps being replaced.
   static std::unique_ptr<KvSqliteBackend> open(const QString& path, bool present = true);
+  // For tests: runs between an open's look at the file's header and its
+  // presence hold, where another program may replace the file; empty: none.
+  static void setBeforeHoldHook(std::function<void(const QString& path)> hook);
   // Makes a new data file with the program's application_id and no password
   // and opens it (as open does); null when the path exists or the file
   // cannot be made.

@@ -14,6 +14,7 @@
 #include "core/KvDbBackend.h"
 #include "core/KvDbTransaction.h"
 #include "core/KvMessage.h"
+#include "core/KvSqliteBackend.h"
 #include "core/KvText.h"
 #include "datafile/CKvMDBBak.h"
 #include "support/KvTestEnv.h"
@@ -150,6 +151,21 @@ TEST_P(KvMDBBakTest, RestoreGivesBackTheRowsAndRefusesFilesThatAreNoArchive) {
   m_app->GetDataFile().SetYear(2024);
   EXPECT_TRUE(answers.texts.isEmpty()) << answers.texts.join(u'\n').toStdString();
   EXPECT_EQ(KvStateDiff(State(), before), QStringList());
+
+  // A workstation whose open meets the last moment of the swap works on the
+  // restored file, not on the one it replaced.
+  if (kind() == 0) {
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into T(ID,S) Values(9,'新')")));
+    KvSqliteBackend::setBeforeHoldHook([&](const QString&) {
+      KvSqliteBackend::setBeforeHoldHook({});
+      EXPECT_TRUE(Restore(path));
+    });
+    CKvDb station(kind());
+    ASSERT_TRUE(testDb().OpenAnother(station));
+    EXPECT_EQ(station.GetLong(QStringLiteral("Select Count(*) From T Where ID=9")), 0);
+    EXPECT_TRUE(station.Execute(QStringLiteral("Insert Into T(ID,S) Values(10,'站')")));
+    EXPECT_EQ(pdb()->GetLong(QStringLiteral("Select Count(*) From T Where ID=10")), 1);
+  }
 }
 
 TEST_P(KvMDBBakTest, DamagedArchivesAreRefusedAndChangeNothing) {
@@ -292,25 +308,42 @@ TEST_P(KvMDBBakTest, RefusedStagingStatementsLeaveTheDataFileUnchanged) {
 TEST_P(KvMDBBakTest, AnotherProgramOrAWriteDuringTheStagingStopsTheRestoreBeforeAnyChange) {
   if (KvServeAsWorker())
     return;
+  // Two receipts, two lines of one reviewer each, and a number whose text
+  // depends on the session's float digits.
+  for (const char* row : {"4,120.5,'收据'", "7,980,'收据'", "5,0,'张三'", "6,0,'李四'", "8,0.30000000000000004,''"})
+    ASSERT_TRUE(pdb()->Execute(QStringLiteral("Insert Into T(ID,X,S) Values(%1)").arg(QString::fromUtf8(row))));
   const QString path = Archive(QStringLiteral("held_xxd.bak"));
 
-  // Another workstation stores a receipt while the archive is staged, with
-  // and without the safety backups: the restore is refused and the receipt
-  // stays in the data file.
+  // Another workstation changes the data file while the archive is staged,
+  // with and without the safety backups: the restore is refused and the
+  // change stays. Two receipts' amounts exchanged, two reviewers exchanged
+  // and rows renumbered leave every column with the values it had, in
+  // other rows.
   KvWriteBackupSettings(1, 0, Folder());
-  for (const int receipt : {70, 71}) {
-    SCOPED_TRACE(receipt);
+  const struct {
+    const char* statement;
+    bool safety;
+    const char* kept;  // the rows that show the change
+  } changes[] = {
+      {"Insert Into T(ID,S) Values(70,'收据')", false, "ID=70"},
+      {"Insert Into T(ID,S) Values(71,'收据')", true, "ID=71"},
+      {"Update T Set X=1100.5-X Where ID In (4,7)", true, "ID=4 And X=980"},
+      {"Update T Set S=Case When ID=5 Then '李四' Else '张三' End Where ID In (5,6)", false, "ID=6 And S='张三'"},
+      {"Update T Set ID=11-ID Where ID In (5,6)", true, "ID=5 And S='张三'"},
+  };
+  for (const auto& change : changes) {
+    SCOPED_TRACE(change.statement);
     CKvMDBBak::SetStagingHook([&](CKvDb&, bool bClosing) {
       CKvDb station(kind());
       if (!bClosing && testDb().OpenAnother(station))
-        station.Execute(QStringLiteral("Insert Into T(ID,S) Values(%1,'收据')").arg(receipt));
+        station.Execute(QString::fromUtf8(change.statement));
     });
     KvScriptedAnswers stored;
     CKvMDBBak restore(pdb());
-    restore.SetSafetyBackup(receipt == 71);
+    restore.SetSafetyBackup(change.safety);
     EXPECT_FALSE(restore.LoadBackup(path, 2));
     EXPECT_EQ(stored.Stops().value(0), kFailed + QStringLiteral("恢复期间其他工作站修改了数据。"));
-    EXPECT_EQ(pdb()->GetLong(QStringLiteral("Select Count(*) From T Where ID=%1").arg(receipt)), 1);
+    EXPECT_EQ(pdb()->GetLong(QStringLiteral("Select Count(*) From T Where ") + QString::fromUtf8(change.kept)), 1);
     EXPECT_FALSE(StagingLeft());
     // The byte copy beside a data file goes with the test.
     for (const QString& text : stored.texts)
@@ -318,6 +351,19 @@ TEST_P(KvMDBBakTest, AnotherProgramOrAWriteDuringTheStagingStopsTheRestoreBefore
         QFile::remove(text.section(u'＜', 1).section(u'＞', 0, 0));
   }
   CKvMDBBak::SetStagingHook({});
+
+  // A setting given to the live database alone (new sessions take it)
+  // changes neither look: the restore with its safety copy goes through.
+  if (kind() != 0) {
+    const QString database = pdb()->GetBackend()->databaseName();
+    for (const char* setting : {"DateStyle='SQL, DMY'", "extra_float_digits=-3"})
+      ASSERT_TRUE(pdb()->GetBackend()->execute(
+          QStringLiteral("ALTER DATABASE \"%1\" SET %2").arg(database, QLatin1String(setting)), nullptr));
+    ASSERT_TRUE(pdb()->Reopen());
+    KvScriptedAnswers restored;
+    CKvMDBBak restore(pdb());
+    EXPECT_TRUE(restore.LoadBackup(path, 2)) << restored.texts.join(u'\n').toStdString();
+  }
 
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Update T Set S='现在'")));
   const QStringList before = State();
