@@ -13,6 +13,7 @@
 #include "core/KvPath.h"
 #include "core/KvPresenceLock.h"
 #include "core/KvRowsDigest.h"
+#include "datafile/KvRestoredYearMark.h"
 #include "ui/KvWaitCursor.h"
 
 #include <QFile>
@@ -312,7 +313,9 @@ bool CKvMDBBak::Restore(QByteArrayView tables, int nTableCount, bool bSkipUnknow
     return false;
   }
   // Untouched, it is the database the session read: a year carried since
-  // stays refused. Restored, the file's own mark stands.
+  // stays refused. Restored, the session takes the mark the restored file
+  // holds, read as it opened: its saves go knowingly into a carried year,
+  // as after a login into it.
   if (!swapped)
     db.SetCarriedBaseline(baseline);
   if (CKvApp* app = KvGetApp()) {
@@ -380,6 +383,15 @@ bool CKvMDBBak::Stage(CKvDb& staging, QByteArrayView tables, int nTableCount, bo
     QString why;
     if (!KvRestoreArchiveTables(reader, nTableCount, staging, &why,
                                 bSkipUnknown ? &m_skipped : nullptr)) {
+      m_strError = why;
+      return false;
+    }
+    // The year's mark goes with the file's place in time, not with the
+    // archive: a year carried since the backup stays carried.
+    int mark = -1;
+    if (!KvRestoredYearMark(*m_pDb, &mark, &why) ||
+        (mark >= 0 &&
+         !staging.GetBackend()->execute(QStringLiteral("Update SysTab Set MM=%1").arg(mark), &why))) {
       m_strError = why;
       return false;
     }
