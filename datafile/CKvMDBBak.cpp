@@ -81,12 +81,20 @@ CKvMDBBak::CKvMDBBak(CKvDb* pDb)
       m_pDb(pDb) {
   if (m_pDb)
     m_strDatabaseName = m_pDb->GetDatabaseName(true);
-  if (CKvApp* app = KvGetApp()) {
+  CKvApp* app = KvGetApp();
+  if (app) {
     CKvDataFile& file = app->GetDataFile();
     m_nEdition = app->GetEditionCode();
     m_nYear = file.GetYear();
     m_strEntityName = file.GetEntityName();
     m_strOperator = QStringLiteral("%1(%2)").arg(file.GetOperatorName(), file.GetOperatorCode());
+  }
+  // Another data file than the application's (the previous year the new
+  // year's carry backs up) is named by its own year and unit, so that its
+  // archive restores into it.
+  if (m_pDb && m_pDb->IsOpen() && (!app || m_pDb != app->GetDb())) {
+    m_nYear = m_pDb->LookupLong(QStringLiteral("max(PY) From SysTab"));
+    m_strEntityName = m_pDb->LookupText(QStringLiteral("max(NA) From SysTab")).trimmed();
   }
   m_nCurrentYear = m_nYear;
   m_strTime = KvNowText(QStringLiteral("%Y年%m月%d日%H时%M分"));

@@ -232,8 +232,6 @@ TEST_P(KvNewDataFileTest, AnExampleSeedsAFirstYear) {
 
 TEST_P(KvNewDataFileTest, CarriesAFeeYearForward) {
   ASSERT_TRUE(MakeYear(2024, 300));
-  // The year of the archives the carry makes and a restore takes.
-  m_app->GetDataFile().SetYear(2024);
   {
     CKvDb db(kind());
     ASSERT_TRUE(OpenYear(&db, 2024));
