@@ -73,6 +73,9 @@ class KvNewDataFileTest : public KvModuleDbTest {
   void TearDown() override {
     KvNewDataFile::SetConnectionHook({});
     KvModuleDbTest::TearDown();
+    // A login moves the working folder to the data file's, here inside the
+    // temporary folder that goes with the test.
+    QDir::setCurrent(m_workingDir);
   }
   std::unique_ptr<KvModuleTestApp> MakeApp() override { return std::make_unique<KvNewYearTestApp>(); }
   bool SetTreeParams(CKvDb* pDb) override { return KvSetGeneratedSchoolParams(pDb); }
@@ -114,6 +117,7 @@ class KvNewDataFileTest : public KvModuleDbTest {
     return OpenYear(&db, year) ? db.LookupLong(sql) : -1;
   }
 
+  const QString m_workingDir = QDir::currentPath();
   QTemporaryDir m_dir;
   CKvDbInfo m_info;
   // The years, working copies and the copies taken before the carry.
