@@ -13,6 +13,7 @@
 #include "core/KvPath.h"
 #include "core/KvPresenceLock.h"
 #include "core/KvRowsDigest.h"
+#include "datafile/KvRestoredYearMark.h"
 #include "ui/KvWaitCursor.h"
 
 #include <QFile>
@@ -80,12 +81,20 @@ CKvMDBBak::CKvMDBBak(CKvDb* pDb)
       m_pDb(pDb) {
   if (m_pDb)
     m_strDatabaseName = m_pDb->GetDatabaseName(true);
-  if (CKvApp* app = KvGetApp()) {
+  CKvApp* app = KvGetApp();
+  if (app) {
     CKvDataFile& file = app->GetDataFile();
     m_nEdition = app->GetEditionCode();
     m_nYear = file.GetYear();
     m_strEntityName = file.GetEntityName();
     m_strOperator = QStringLiteral("%1(%2)").arg(file.GetOperatorName(), file.GetOperatorCode());
+  }
+  // Another data file than the application's (the previous year the new
+  // year's carry backs up) is named by its own year and unit, so that its
+  // archive restores into it.
+  if (m_pDb && m_pDb->IsOpen() && (!app || m_pDb != app->GetDb())) {
+    m_nYear = m_pDb->LookupLong(QStringLiteral("max(PY) From SysTab"));
+    m_strEntityName = m_pDb->LookupText(QStringLiteral("max(NA) From SysTab")).trimmed();
   }
   m_nCurrentYear = m_nYear;
   m_strTime = KvNowText(QStringLiteral("%Y年%m月%d日%H时%M分"));
@@ -312,7 +321,9 @@ bool CKvMDBBak::Restore(QByteArrayView tables, int nTableCount, bool bSkipUnknow
     return false;
   }
   // Untouched, it is the database the session read: a year carried since
-  // stays refused. Restored, the file's own mark stands.
+  // stays refused. Restored, the session takes the mark the restored file
+  // holds, read as it opened: its saves go knowingly into a carried year,
+  // as after a login into it.
   if (!swapped)
     db.SetCarriedBaseline(baseline);
   if (CKvApp* app = KvGetApp()) {
@@ -380,6 +391,15 @@ bool CKvMDBBak::Stage(CKvDb& staging, QByteArrayView tables, int nTableCount, bo
     QString why;
     if (!KvRestoreArchiveTables(reader, nTableCount, staging, &why,
                                 bSkipUnknown ? &m_skipped : nullptr)) {
+      m_strError = why;
+      return false;
+    }
+    // The year's mark goes with the file's place in time, not with the
+    // archive: a year carried since the backup stays carried.
+    int mark = -1;
+    if (!KvRestoredYearMark(*m_pDb, &mark, &why) ||
+        (mark >= 0 &&
+         !staging.GetBackend()->execute(QStringLiteral("Update SysTab Set MM=%1").arg(mark), &why))) {
       m_strError = why;
       return false;
     }

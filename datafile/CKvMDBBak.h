@@ -32,7 +32,8 @@ class CKvMDBBak {
  public:
   // Nothing set; for reading an archive without a data file.
   CKvMDBBak();
-  // The header fields from the open data file and pDb.
+  // The header fields from the open data file and pDb; a pDb other than
+  // the application's gives its own year and unit name.
   explicit CKvMDBBak(CKvDb* pDb);
 
   // Writes the archive of the database to the path: the file appears whole

@@ -11,6 +11,7 @@
 #include "core/KvDbTransaction.h"
 #include "core/KvLockOrder.h"
 #include "core/KvLockWaitHook.h"
+#include "datafile/CKvMDBBak.h"
 #include "datafile/CKvNewDataFileDlg.h"
 #include "datafile/KvDataFileInstall.h"
 #include "school/KvSchoolInstall.h"
@@ -72,6 +73,9 @@ class KvNewDataFileTest : public KvModuleDbTest {
   void TearDown() override {
     KvNewDataFile::SetConnectionHook({});
     KvModuleDbTest::TearDown();
+    // A login moves the working folder to the data file's, here inside the
+    // temporary folder that goes with the test.
+    QDir::setCurrent(m_workingDir);
   }
   std::unique_ptr<KvModuleTestApp> MakeApp() override { return std::make_unique<KvNewYearTestApp>(); }
   bool SetTreeParams(CKvDb* pDb) override { return KvSetGeneratedSchoolParams(pDb); }
@@ -113,6 +117,7 @@ class KvNewDataFileTest : public KvModuleDbTest {
     return OpenYear(&db, year) ? db.LookupLong(sql) : -1;
   }
 
+  const QString m_workingDir = QDir::currentPath();
   QTemporaryDir m_dir;
   CKvDbInfo m_info;
   // The years, working copies and the copies taken before the carry.
@@ -272,8 +277,35 @@ TEST_P(KvNewDataFileTest, CarriesAFeeYearForward) {
   previous.Close();
 
   // A second carry into the same year is refused before anything is made.
-  KvScriptedAnswers again;
-  EXPECT_FALSE(Service(2025).Create(nullptr));
+  {
+    KvScriptedAnswers again;
+    EXPECT_FALSE(Service(2025).Create(nullptr));
+  }
+
+  // The carry's own backup (the year still open) restored: while 2025
+  // exists the year stays carried, for the restoring session too; with 2025
+  // deleted the same restore opens the year again and the carry runs anew.
+  const QDir folder(m_dir.path() + QStringLiteral("/bak"));
+  const QStringList archives = folder.entryList({QStringLiteral("*.bak")}, QDir::Files);
+  ASSERT_EQ(archives.size(), 1);
+  for (const int mark : {12, 0}) {
+    if (mark == 0) {
+      ASSERT_TRUE(CKvDb(kind()).DropDatabase(Name(2025), m_info));
+    }
+    KvScriptedAnswers answers;
+    CKvDb restored(kind());
+    ASSERT_TRUE(OpenYear(&restored, 2024));
+    CKvMDBBak bak(&restored);
+    bak.SetSafetyBackup(false);
+    ASSERT_TRUE(bak.LoadBackup(folder.filePath(archives.first()), 2))
+        << answers.texts.join(u'\n').toStdString();
+    EXPECT_EQ(restored.LookupLong(QStringLiteral("max(MM) From SysTab")), mark);
+    EXPECT_EQ(restored.CarriedBaseline(), kind() == 0 ? -1 : mark);
+  }
+  typed = {QStringLiteral("Pass")};
+  KvScriptedAnswers carriedAgain;
+  ASSERT_TRUE(service.Create(nullptr)) << carriedAgain.texts.join(u'\n').toStdString();
+  EXPECT_EQ(Long(2024, QStringLiteral("max(MM) From SysTab")), 12);
 }
 
 // A small timetable school: the catalogues whole, the schedule, plans and
