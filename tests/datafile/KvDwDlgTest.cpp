@@ -7,6 +7,7 @@
 #include "app/CKvApp.h"
 #include "app/CKvDwRec.h"
 #include "core/CKvDb.h"
+#include "core/KvClipboard.h"
 #include "datafile/CKvDwDlg.h"
 #include "datafile/CKvDwEditDlg.h"
 #include "datafile/CKvDwList.h"
@@ -37,12 +38,17 @@ class KvDwDlgTest : public KvDataFileDbTest {
     ASSERT_NE(edit, nullptr) << id;
     edit->setText(text);
   }
-  // A step that types the segment, name and short name and presses OK.
-  static KvDialogSteps::Step Unit(const QString& segment, const QString& name) {
-    return [segment, name](QDialog* dialog) {
+  // A step that types the segment, name and short name and presses OK; or
+  // pastes the name where the dialog put the focus.
+  static KvDialogSteps::Step Unit(const QString& segment, const QString& name, bool paste = false) {
+    return [segment, name, paste](QDialog* dialog) {
       if (!segment.isNull())
         Type(dialog, 1002, segment);
-      Type(dialog, 1003, name);
+      auto* focus = qobject_cast<QLineEdit*>(dialog->focusWidget());
+      if (!paste)
+        Type(dialog, 1003, name);
+      else if (focus && KvSetClipboardText(name))
+        focus->paste();
       Type(dialog, 1004, name);
       dialog->accept();
       return dialog->isVisible() ? int(QDialog::Rejected) : int(QDialog::Accepted);
@@ -232,10 +238,12 @@ TEST_P(KvDwDlgTest, UnitsAreAddedCopiedPastedAndDeleted) {
                          CKvDwList* list = shown->List();
                          // Two top-level units, then a sub-unit of 01.
                          {
+                           // The second name is pasted over the first, which the dialog keeps.
                            KvDialogSteps edits({Unit(QString(), QStringLiteral("一校")),
-                                                Unit(QString(), QStringLiteral("二校"))});
+                                                Unit(QString(), QStringLiteral("二校"), true)});
                            shown->Button(KV_CMD_NEW_SIBLING)->click();
                            EXPECT_EQ(edits.names, QStringList(3, QStringLiteral("dlg_791")));
+                           EXPECT_EQ(Rows(QStringLiteral("KVDW"), QStringLiteral("rtrim(NA)")), (QStringList{"一校", "二校"}));
                          }
                          Select(list, {QStringLiteral("01")});
                          {
