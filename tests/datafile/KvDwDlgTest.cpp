@@ -44,11 +44,10 @@ class KvDwDlgTest : public KvDataFileDbTest {
     return [segment, name, paste](QDialog* dialog) {
       if (!segment.isNull())
         Type(dialog, 1002, segment);
-      auto* focus = qobject_cast<QLineEdit*>(dialog->focusWidget());
-      if (!paste)
-        Type(dialog, 1003, name);
-      else if (focus && KvSetClipboardText(name))
+      if (auto* focus = qobject_cast<QLineEdit*>(dialog->focusWidget()); paste && focus && KvSetClipboardText(name))
         focus->paste();
+      else if (!paste)
+        Type(dialog, 1003, name);
       Type(dialog, 1004, name);
       dialog->accept();
       return dialog->isVisible() ? int(QDialog::Rejected) : int(QDialog::Accepted);
