@@ -237,12 +237,12 @@ TEST_P(KvDwDlgTest, UnitsAreAddedCopiedPastedAndDeleted) {
                          CKvDwList* list = shown->List();
                          // Two top-level units, then a sub-unit of 01.
                          {
-                           // The second name is pasted over the first, which the dialog keeps.
                            KvDialogSteps edits({Unit(QString(), QStringLiteral("一校")),
                                                 Unit(QString(), QStringLiteral("二校"), true)});
                            shown->Button(KV_CMD_NEW_SIBLING)->click();
                            EXPECT_EQ(edits.names, QStringList(3, QStringLiteral("dlg_791")));
-                           EXPECT_EQ(Rows(QStringLiteral("KVDW"), QStringLiteral("rtrim(NA)")), (QStringList{"一校", "二校"}));
+                           EXPECT_EQ(Rows(QStringLiteral("KVDW"), QStringLiteral("rtrim(NA)")),
+                                     QStringList({"一校", "二校"}));
                          }
                          Select(list, {QStringLiteral("01")});
                          {

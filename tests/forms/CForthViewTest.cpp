@@ -168,8 +168,7 @@ TEST_F(CForthViewTest, ARefusedTextNeverReachesTheDocument) {
   EXPECT_EQ(cell(1, 3), QStringLiteral("1200.00"));
   // The student column is not editable for this module.
   EXPECT_FALSE(view->CommitCell(1, 0, kText, QStringLiteral("x"), 0));
-  // Nor is a note showing a stored fact (the maker, the kind): typing
-  // changes nothing it shows and prints.
+  // Nor is a note showing a stored fact (the maker, the kind), shown and printed as stored.
   for (const auto& [area, column] : {std::pair{kFoot, 2}, std::pair{kHead, 1}})
     EXPECT_FALSE(view->CommitCell(0, column, area, QStringLiteral("张三"), 0)) << area.toStdString();
   EXPECT_EQ(doc.m_noteTexts.mid(1, 1) + doc.m_noteTexts.mid(6, 1), (QStringList{"类别：#xx_lb", "制证：#xx_opr0"}));

@@ -84,7 +84,6 @@ TEST_P(KvFeeCatalogueTest, NewRepeatsFromTheSelectedItemUntilCancel) {
       dialog->reject();
       return;
     }
-    // The proposed name is selected where the focus is, for typing to replace.
     auto* focus = qobject_cast<QLineEdit*>(dialog->focusWidget());
     proposals << KvFieldText(dialog, CKvCostEditDlg::IDC_CODE) + QLatin1Char('|') +
                      KvFieldText(dialog, CKvCostEditDlg::IDC_NAME) + QLatin1Char('|') +

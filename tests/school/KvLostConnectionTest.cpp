@@ -331,8 +331,7 @@ TEST_P(KvLostConnectionTest, TheLossIsToldOnceAndTheUnsavedReceiptIsSavedAfterTh
   EXPECT_EQ(Dues(), QStringList{student + QStringLiteral(" 01 600")});
   EXPECT_EQ(recorder.texts(), QStringList());
 
-  // Lost again while another station carries the year: the login that keeps
-  // the windows says, once, that their saves will be refused.
+  // Lost again while another station carries the year: one notice, that the kept windows' saves are refused.
   ASSERT_TRUE(endProgramSessions(m_dropName));
   EXPECT_EQ(OpenTemplate(255, [](QDialog* dialog) { dialog->reject(); }), nullptr);
   CKvDb carry(GetParam());
