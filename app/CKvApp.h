@@ -274,6 +274,10 @@ class CKvApp : public KvCommandTarget {
   void ChooseFirstDataFile(bool* pbNew);
   // The steps of a login once the data file is open again.
   bool FinishLogin(bool bNewFile);
+  // Once the session's baseline is decided: tells a year carried, and
+  // whether the saves of the windows kept over a lost connection will be
+  // refused.
+  void tellCarriedYear();
   // Ends a start-up that cannot go on.
   bool EndStartUp();
   bool IsAdministrator() const;

@@ -245,9 +245,25 @@ bool CKvApp::Login(const QString& file) {
   // The windows kept over a lost connection hold rows read before a carry
   // since: the session keeps a baseline that said not carried, so that
   // their saves are refused rather than stored into the carried year.
-  if (lost && baseline >= 0)
+  // Without a window kept, nothing read before is held: the session is
+  // a new one. The notice below tells what the baseline decided.
+  if (lost && baseline >= 0 && KvHasActiveChildFrame())
     GetDb()->NoteCarriedMark(baseline);
+  tellCarriedYear();
   return true;
+}
+
+void CKvApp::tellCarriedYear() {
+  if (m_dataFile.GetMonth() != kKvCarriedMonth)
+    return;
+  const int baseline = GetDb()->CarriedBaseline();
+  if (baseline >= 0 && baseline != kKvCarriedMonth)
+    KvMessageBox(QStringLiteral("连接中断期间，本年度数据已结转到新年度。仍打开的窗口是结转前读出的数据，"
+                                "不能保存到已结转的本年度：本次注册后的保存都将被拒绝。"),
+                 KV_MB_OK | KV_MB_ICONEXCLAMATION);
+  else
+    KvMessageBox(QStringLiteral("本年度数据已结转到新年度，在本年度保存的数据不会再转入新年度。"),
+                 KV_MB_OK | KV_MB_ICONINFORMATION);
 }
 
 bool CKvApp::FinishLogin(bool bNewFile) {
@@ -290,9 +306,6 @@ bool CKvApp::FinishLogin(bool bNewFile) {
   OpenModuleData(db);
   KvShowTemplateBox(true);
   m_pTask->BeginWork();
-  if (m_dataFile.GetMonth() == kKvCarriedMonth)
-    KvMessageBox(QStringLiteral("本年度数据已结转到新年度，在本年度保存的数据不会再转入新年度。"),
-                 KV_MB_OK | KV_MB_ICONINFORMATION);
   if (m_pMainFrame) {
     m_pMainFrame->UpdateTitle();
     m_pMainFrame->ShowWallpaper();

@@ -122,6 +122,10 @@ void CKvDwEditDlg::TakeValues(const CKvDwRec& rec) {
   for (int i = 1; i < CKvDwRec::kFieldCount; ++i)
     m_rec.SetField(i, rec.Field(i));
   DoDataExchange(false);
+  // The name taken over is selected, so that what is typed or pasted
+  // replaces it rather than being added to it.
+  m_edits[1]->selectAll();
+  m_edits[1]->setFocus();
 }
 
 bool CKvDwEditDlg::DoDataExchange(bool bSave) {

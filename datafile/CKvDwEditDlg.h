@@ -26,7 +26,8 @@ class CKvDwEditDlg : public CKvAppDlg {
   // 修改！" when the unit to modify is gone (the dialog is then not shown).
   bool Prepare();
   // New mode: starts from the values of the unit just added (all but the
-  // code), as the list does when it opens the dialog again.
+  // code), as the list does when it opens the dialog again; the name is
+  // shown selected with the focus.
   void TakeValues(const CKvDwRec& rec);
 
   // The record; after OK its code is the saved unit's whole code.

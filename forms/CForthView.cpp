@@ -4,6 +4,7 @@
 #include "core/KvNumber.h"
 #include "forms/CKvDoc.h"
 #include "forms/KvColumnDef.h"
+#include "forms/KvGridText.h"
 #include "ui/KvCommands.h"
 
 #include <algorithm>
@@ -169,7 +170,18 @@ void CForthView::SetCellValue(int nRow, int nCol, const QString& area, const QSt
 }
 
 bool CForthView::CanEditCell(int nRow, int nCol, const QString& area) {
-  return m_pDoc && !m_pDoc->m_bReadOnly && IsCellEditable(area, nRow, nCol);
+  return m_pDoc && !m_pDoc->m_bReadOnly && !showsStoredFact(nRow, nCol, area) && IsCellEditable(area, nRow, nCol);
+}
+
+bool CForthView::showsStoredFact(int nRow, int nCol, const QString& area) const {
+  const KvGridArea which = KvGridAreaFromName(area);
+  if (which != KvGridArea::Head && which != KvGridArea::Foot)
+    return false;
+  // Judged by the words the layout gives the note, not by the default text
+  // an empty note shows: a note left empty for a name stays open to typing.
+  const int note = m_model.NoteIndex(which == KvGridArea::Foot, nRow, nCol);
+  const QList<KvHeadNote>& notes = m_pDoc->m_formEntry.headNotes;
+  return note >= 0 && note < notes.size() && KvNoteShowsStoredFact(notes.at(note).sWords, m_pDoc->m_macros);
 }
 
 void CForthView::OnCellChanged(const QString& text, int nRow, int nCol, const QString& area) {

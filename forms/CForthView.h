@@ -18,7 +18,10 @@
 //   and the totals row is computed again; a derived view's OnCellChanged
 //   sees every such write.
 // - A cell may be edited when the document is not read-only and
-//   IsCellEditable agrees. IsCommandEnabled is the module's veto over every
+//   IsCellEditable agrees; a HEAD or FOOT note whose layout words show a
+//   stored fact (KvNoteShowsStoredFact: a reviewer, a maker, the unit's
+//   name) never is, on every sheet, so that what is shown and printed is
+//   what is stored. IsCommandEnabled is the module's veto over every
 //   command the view or the router would run.
 // - The totals row sums the NUMBER columns marked for totals, with the
 //   column's decimals: on screen the whole document; on a printed page its
@@ -72,7 +75,7 @@ class CForthView : public CThirdView {
   void GetCellValue(int nRow, int nCol, const QString& area, QString& text, QString& type, int& nLimit1,
                     int& nLimit2) override;
   void SetCellValue(int nRow, int nCol, const QString& area, const QString& text) override;
-  bool CanEditCell(int nRow, int nCol, const QString& area) override;
+  bool CanEditCell(int nRow, int nCol, const QString& area) final;
   void OnCellChanged(const QString& text, int nRow, int nCol, const QString& area) override;
   void MoveRows(int nFirst, int nLast, int nDelta) override;
   QColor GetCellColor(int nRow, int nCol, const QString& area) override;
@@ -94,6 +97,8 @@ class CForthView : public CThirdView {
   QString GetDisplayText(int nRow, int nCol, KvGridArea area) override;
 
  private:
+  // Whether a HEAD or FOOT cell is a note showing a stored fact.
+  bool showsStoredFact(int nRow, int nCol, const QString& area) const;
   // The document's cell of a TEXT cell; null when there is none.
   const QString* cellText(int nRow, int nCol) const;
   QString* textCell(int nRow, int nCol);

@@ -52,6 +52,17 @@ QString KvReplaceMacros(const QString& text, const KvMacroPage& page, QList<KvMa
   return result;
 }
 
+bool KvNoteShowsStoredFact(const QString& words, const QList<KvMacroRow>& macros) {
+  static const QStringList unstored = {QStringLiteral("#pt"), QStringLiteral("#pp"),
+                                       QStringLiteral("#printstartpage"), kNormalPrint,
+                                       kWithoutLine, QStringLiteral("#yy"),
+                                       QStringLiteral("#mm"), QStringLiteral("#dd")};
+  for (const KvMacroRow& macro : macros)
+    if (!macro.sToken.isEmpty() && !unstored.contains(macro.sToken) && words.contains(macro.sToken))
+      return true;
+  return false;
+}
+
 QStringList KvSplitCaptionLines(const QString& text) {
   QStringList lines;
   QString line;

@@ -35,6 +35,13 @@ QString KvExpandMacros(const QString& text, const KvMacroPage& page, QList<KvMac
 // the list, whatever the text is meant for.
 QString KvReplaceMacros(const QString& text, const KvMacroPage& page, QList<KvMacroRow>* macros);
 
+// Whether a note's words show a stored fact: they hold a token of the
+// document's macros other than the page numbers, the print markers and
+// today's date (the reviewer, the maker, the unit's name, the term ...).
+// Such a note takes no typing, so that the sheet and its printout show
+// what is stored.
+bool KvNoteShowsStoredFact(const QString& words, const QList<KvMacroRow>& macros);
+
 // The lines of a caption: a single backslash breaks the line, a doubled one
 // stands for a backslash.
 QStringList KvSplitCaptionLines(const QString& text);

@@ -46,6 +46,12 @@ void CKvCostEditDlg::OnInitDialog() {
     }
   }
   UpdateData(false);
+  // A proposed name (the item selected or just added) is selected, so that
+  // what is typed or pasted replaces it rather than being added to it.
+  if (m_nMode == 1 && !m_cost.NA.isEmpty()) {
+    m_pName->selectAll();
+    m_pName->setFocus();
+  }
 }
 
 bool CKvCostEditDlg::Load() {

@@ -22,7 +22,7 @@ class CKvCostEditDlg : public CKvAppDlg {
   CKvCostEditDlg(int nMode, const QString& oldCode, CKvDb* pDb, QWidget* parent = nullptr);
 
   // The edited item; on "增加" its name and note are the proposal (the code
-  // is always the next free one).
+  // is always the next free one), the name shown selected with the focus.
   CCost m_cost;
 
   // "修改": reads the item; false when it cannot be read (the connection

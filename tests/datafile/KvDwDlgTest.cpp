@@ -7,6 +7,7 @@
 #include "app/CKvApp.h"
 #include "app/CKvDwRec.h"
 #include "core/CKvDb.h"
+#include "core/KvClipboard.h"
 #include "datafile/CKvDwDlg.h"
 #include "datafile/CKvDwEditDlg.h"
 #include "datafile/CKvDwList.h"
@@ -37,12 +38,16 @@ class KvDwDlgTest : public KvDataFileDbTest {
     ASSERT_NE(edit, nullptr) << id;
     edit->setText(text);
   }
-  // A step that types the segment, name and short name and presses OK.
-  static KvDialogSteps::Step Unit(const QString& segment, const QString& name) {
-    return [segment, name](QDialog* dialog) {
+  // A step that types the segment, name and short name and presses OK; or
+  // pastes the name where the dialog put the focus.
+  static KvDialogSteps::Step Unit(const QString& segment, const QString& name, bool paste = false) {
+    return [segment, name, paste](QDialog* dialog) {
       if (!segment.isNull())
         Type(dialog, 1002, segment);
-      Type(dialog, 1003, name);
+      if (auto* focus = qobject_cast<QLineEdit*>(dialog->focusWidget()); paste && focus && KvSetClipboardText(name))
+        focus->paste();
+      else if (!paste)
+        Type(dialog, 1003, name);
       Type(dialog, 1004, name);
       dialog->accept();
       return dialog->isVisible() ? int(QDialog::Rejected) : int(QDialog::Accepted);
@@ -233,9 +238,11 @@ TEST_P(KvDwDlgTest, UnitsAreAddedCopiedPastedAndDeleted) {
                          // Two top-level units, then a sub-unit of 01.
                          {
                            KvDialogSteps edits({Unit(QString(), QStringLiteral("一校")),
-                                                Unit(QString(), QStringLiteral("二校"))});
+                                                Unit(QString(), QStringLiteral("二校"), true)});
                            shown->Button(KV_CMD_NEW_SIBLING)->click();
                            EXPECT_EQ(edits.names, QStringList(3, QStringLiteral("dlg_791")));
+                           EXPECT_EQ(Rows(QStringLiteral("KVDW"), QStringLiteral("rtrim(NA)")),
+                                     QStringList({"一校", "二校"}));
                          }
                          Select(list, {QStringLiteral("01")});
                          {

@@ -27,6 +27,7 @@ namespace {
 
 const QString kText = QStringLiteral("TEXT");
 const QString kHead = QStringLiteral("HEAD");
+const QString kFoot = QStringLiteral("FOOT");
 
 // Lets this process's address space grow by 1 GiB at most.
 void capAddressSpace() {
@@ -167,6 +168,10 @@ TEST_F(CForthViewTest, ARefusedTextNeverReachesTheDocument) {
   EXPECT_EQ(cell(1, 3), QStringLiteral("1200.00"));
   // The student column is not editable for this module.
   EXPECT_FALSE(view->CommitCell(1, 0, kText, QStringLiteral("x"), 0));
+  // Nor is a note showing a stored fact (the maker, the kind), shown and printed as stored.
+  for (const auto& [area, column] : {std::pair{kFoot, 2}, std::pair{kHead, 1}})
+    EXPECT_FALSE(view->CommitCell(0, column, area, QStringLiteral("张三"), 0)) << area.toStdString();
+  EXPECT_EQ(doc.m_noteTexts.mid(1, 1) + doc.m_noteTexts.mid(6, 1), (QStringList{"类别：#xx_lb", "制证：#xx_opr0"}));
   EXPECT_TRUE(doc.afterEdits.isEmpty());
   EXPECT_FALSE(view->IsChanged());
   EXPECT_FALSE(KvCmdEnabled(view, KV_CMD_EDIT_UNDO));

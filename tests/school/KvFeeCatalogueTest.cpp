@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QLineEdit>
 #include <QTest>
 
 class KvFeeCatalogueTest : public KvSchoolDbTest {
@@ -83,9 +84,11 @@ TEST_P(KvFeeCatalogueTest, NewRepeatsFromTheSelectedItemUntilCancel) {
       dialog->reject();
       return;
     }
+    auto* focus = qobject_cast<QLineEdit*>(dialog->focusWidget());
     proposals << KvFieldText(dialog, CKvCostEditDlg::IDC_CODE) + QLatin1Char('|') +
                      KvFieldText(dialog, CKvCostEditDlg::IDC_NAME) + QLatin1Char('|') +
-                     KvFieldText(dialog, CKvCostEditDlg::IDC_NOTE);
+                     KvFieldText(dialog, CKvCostEditDlg::IDC_NOTE) + QLatin1Char('|') +
+                     (focus ? focus->selectedText() : QString());
     if (++runs == 3) {
       dialog->reject();
       return;
@@ -96,7 +99,7 @@ TEST_P(KvFeeCatalogueTest, NewRepeatsFromTheSelectedItemUntilCancel) {
   // The Settings command of the fee menu opens the catalogue.
   ASSERT_TRUE(m_app->IsCmdEnabled(KV_CMD_SET_FEE_ITEMS));
   m_app->ExecuteCmd(KV_CMD_SET_FEE_ITEMS);
-  EXPECT_EQ(proposals, (QStringList{"02|学费|每学期", "03|杂费1|每学期", "04|杂费2|每学期"}));
+  EXPECT_EQ(proposals, (QStringList{"02|学费|每学期|学费", "03|杂费1|每学期|杂费1", "04|杂费2|每学期|杂费2"}));
   EXPECT_EQ(Items(), (QStringList{"01|学费|每学期", "02|杂费1|每学期", "03|杂费2|每学期"}));
   EXPECT_EQ(Log(), (QStringList{"新增：02 - 杂费1", "新增：03 - 杂费2"}));
 }

@@ -330,6 +330,16 @@ TEST_P(KvLostConnectionTest, TheLossIsToldOnceAndTheUnsavedReceiptIsSavedAfterTh
   EXPECT_NE(Open<CXxDjDoc0>(255, [](QDialog* dialog) { dialog->reject(); }), nullptr);
   EXPECT_EQ(Dues(), QStringList{student + QStringLiteral(" 01 600")});
   EXPECT_EQ(recorder.texts(), QStringList());
+
+  // Lost again while another station carries the year: one notice, that the kept windows' saves are refused.
+  ASSERT_TRUE(endProgramSessions(m_dropName));
+  EXPECT_EQ(OpenTemplate(255, [](QDialog* dialog) { dialog->reject(); }), nullptr);
+  CKvDb carry(GetParam());
+  ASSERT_TRUE(carry.Open(m_dropName, KvTestDb::ServerInfo(GetParam())) &&
+              carry.Execute(QStringLiteral("Update SysTab Set MM=12")));
+  EXPECT_TRUE(router->ExecuteOnFrame(KV_CMD_LOGIN));
+  EXPECT_EQ(recorder.texts(), QStringList{"连接中断期间，本年度数据已结转到新年度。仍打开的窗口是结转前读出的数据，"
+                                          "不能保存到已结转的本年度：本次注册后的保存都将被拒绝。"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, KvLostConnectionTest, ::testing::Values(1, 2),
