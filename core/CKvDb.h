@@ -194,7 +194,8 @@ class CKvDb {
   // its first lock of a table other than the log's (KvLog, KvLogOp,
   // KvTask), in the lock's own round trip; when it locked no other table,
   // just before its commit, and then only when it wrote a table other than
-  // the log's (the server's locks of the session tell): a transaction that
+  // the log's (the server's locks of the session tell; a table it dropped,
+  // or the old heap of a table it rewrote, counts): a transaction that
   // wrote only the log, however it began, is not checked, so that a session
   // can still log, end its period and delete old ones. When the mark now says
   // carried, the transaction is rolled back to its outermost level, then
