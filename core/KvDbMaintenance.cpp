@@ -191,9 +191,9 @@ bool CKvDb::RenameDatabase(const QString& from, const QString& to, CKvDbInfo inf
   // Another program on either makes the server refuse the rename, but only
   // after waiting seconds for it to leave: it is refused at once.
   std::unique_ptr<KvDbCursor> others = server->query(
-      QStringLiteral("SELECT count(*) FROM pg_catalog.pg_stat_activity WHERE usesysid IS NOT NULL "
-                     "AND coalesce(backend_type,'client backend')='client backend' "
-                     "AND pid<>pg_backend_pid() AND coalesce(application_name,'')<>'") +
+      QStringLiteral("SELECT count(*) FROM pg_catalog.pg_stat_activity WHERE ") +
+          QString::fromLatin1(kKvClientSessionSql) +
+          QStringLiteral(" AND pid<>pg_backend_pid() AND coalesce(application_name,'')<>'") +
           QuoteText(KvDbApplicationName()) + QStringLiteral("' AND datname IN ('") + QuoteText(source) +
           QStringLiteral("','") + QuoteText(target) + QStringLiteral("')"),
       nullptr);
@@ -285,9 +285,8 @@ bool CKvDb::CheckOtherClients(bool bReport) {
       QStringLiteral(
           "SELECT host,program,count(*) FROM (SELECT "
           "coalesce(client_hostname,host(client_addr),usename::text,'') AS host,"
-          "coalesce(application_name,'') AS program FROM pg_catalog.pg_stat_activity "
-          "WHERE usesysid IS NOT NULL AND coalesce(backend_type,'client backend')='client backend' "
-          "AND pid<>pg_backend_pid() AND datname='") +
+          "coalesce(application_name,'') AS program FROM pg_catalog.pg_stat_activity WHERE ") +
+      QString::fromLatin1(kKvClientSessionSql) + QStringLiteral(" AND pid<>pg_backend_pid() AND datname='") +
       QuoteText(KvServerDatabaseName(m_backend->databaseName())) +
       QStringLiteral("') s GROUP BY host,program ORDER BY host,program");
   std::unique_ptr<KvDbCursor> rows = master.m_backend->query(sql, nullptr);
