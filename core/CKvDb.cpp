@@ -41,6 +41,11 @@ bool CKvDb::OpenFile(const QString& path, const QStringList& passwords) {
 }
 
 bool CKvDb::Open(const QString& strFile, CKvDbInfo info) {
+  // The server's maintenance database holds no data file: no mark to read.
+  return openReadingMark(strFile, std::move(info), !KvIsMaintenanceDatabase(strFile));
+}
+
+bool CKvDb::openReadingMark(const QString& strFile, CKvDbInfo info, bool bReadMark) {
   Close();
   m_serverError.clear();
   switch (m_nKind) {
@@ -78,7 +83,7 @@ bool CKvDb::Open(const QString& strFile, CKvDbInfo info) {
   // Read before anything can wait for the carry's hold: a plain select is
   // not blocked by its locks.
   m_nCarryBaseline = -1;
-  if (m_nKind != 0) {
+  if (m_nKind != 0 && bReadMark) {
     const std::unique_ptr<KvDbCursor> row = Select(QString::fromLatin1(kKvCarriedMarkSql), 1);
     if (row && !row->atEnd())
       m_nCarryBaseline = int(row->integer(0));

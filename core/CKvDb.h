@@ -188,8 +188,9 @@ class CKvDb {
 
   // --- The year's carried mark (SysTab's MM, kKvCarriedMonth once carried) ---
   // On the server kinds the connection keeps a baseline: the mark it read,
-  // silently, when it opened (none without SysTab), or the one it was given
-  // since (SetCarriedBaseline). While the baseline says not carried, each
+  // silently, when it opened (none without SysTab; none is read on the
+  // maintenance database nor on the one CreateDatabase made), or the one
+  // it was given since (SetCarriedBaseline). While the baseline says not carried, each
   // transaction reads the mark again once it holds what it waited for: with
   // its first lock of a table other than the log's (KvLog, KvLogOp,
   // KvTask), in the lock's own round trip; when it locked no other table,
@@ -455,6 +456,9 @@ class CKvDb {
   void reportTransactionFailed(const QString& sql) const;
   // Kind 0: opens the file when one of the passwords passes its access check.
   bool OpenFile(const QString& path, const QStringList& passwords);
+  // Open; on the server kinds the carried mark is read only with bReadMark
+  // (a database known to hold no SysTab is not asked for it).
+  bool openReadingMark(const QString& strFile, CKvDbInfo info, bool bReadMark);
   // The text that runs on this kind: the Jet or the server text, translated.
   QString Translate(const QString& sqlJet, const QString& sqlServer) const;
   // Runs a select quietly; null when it fails or returns fewer columns than

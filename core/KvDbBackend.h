@@ -341,6 +341,8 @@ QString KvDbWorkstationName(const QString& host, const QString& program);
 // "master" is the maintenance database "postgres"; other names are folded to
 // lower case (ASCII), as the server folds the unquoted names it creates.
 QString KvServerDatabaseName(const QString& name);
+// Whether a database name of the program stands for the maintenance database.
+bool KvIsMaintenanceDatabase(const QString& name);
 
 // A text as the program reads it from a table: without its trailing white
 // space (blanks, tabs, line ends), as CHAR columns come padded.

@@ -89,7 +89,8 @@ bool CKvDb::CreateDatabase(const QString& name, CKvDbInfo info, bool bScratch) {
                                QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C' "
                                               "LC_CTYPE 'C'"));
   Close();
-  return created && Open(database, info);
+  // Just made, it holds no SysTab yet.
+  return created && openReadingMark(database, info, false);
 }
 
 bool CKvDb::DropDatabase(const QString& name, CKvDbInfo info) {
