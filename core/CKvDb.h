@@ -327,7 +327,9 @@ class CKvDb {
   bool CreateDatabase(const QString& name, CKvDbInfo info, bool bScratch = false);
   // Closes this connection and deletes the data file, or drops the
   // database; refused while another program uses it (on the server with the
-  // message of CheckOtherClients).
+  // message of CheckOtherClients). Refused on the server, the connection is
+  // left open on that database, with the carried-mark baseline it had when
+  // it was open on it already, none otherwise.
   bool DropDatabase(const QString& name, CKvDbInfo info);
   // Replaces the open database by an empty one of the same name and place;
   // the connection is then open on it.

@@ -105,9 +105,17 @@ bool CKvDb::DropDatabase(const QString& name, CKvDbInfo info) {
       Open(open, m_info);
     return false;
   }
-  Close();
   const QString database = serverName(name);
-  if (!isPlainName(database) || !Open(database, info) || !CheckOtherClients(true))
+  // A session on the same database keeps what it read of the year's mark
+  // should the drop be refused; a database about to go is not asked for it
+  // (a staging copy left half made has none).
+  const bool same = IsOpen() && KvServerDatabaseName(m_backend->databaseName()) == database;
+  const int baseline = same ? m_nCarryBaseline : -1;
+  Close();
+  if (!isPlainName(database) || !openReadingMark(database, info, false))
+    return false;
+  m_nCarryBaseline = baseline;
+  if (!CheckOtherClients(true))
     return false;
   if (!Open(QStringLiteral("master"), info))
     return false;

@@ -506,11 +506,13 @@ TEST_P(KvDbMaintenanceTest, AnotherProgramUsingTheDatabaseIsSeen) {
       EXPECT_EQ(lines.filter(QStringLiteral("（reporter）")).size(), 1) << recorder.last().toStdString();
       EXPECT_FALSE(recorder.last().contains(u'|')) << recorder.last().toStdString();
     }
-    // Neither dropped nor taken as a template while the other is connected.
+    // Neither dropped nor taken as a template while the other is connected; the session keeps its baseline.
     recorder.clear();
+    db().SetCarriedBaseline(0);
     EXPECT_FALSE(db().DropDatabase(name, testDb().info()));
     EXPECT_EQ(recorder.messages().size(), 1);
     EXPECT_TRUE(db().IsOpen());
+    EXPECT_EQ(db().CarriedBaseline(), 0);
     const QString copy = m_extra.Fresh(kind());
     recorder.clear();
     EXPECT_FALSE(db().CopyDatabase(copy));
