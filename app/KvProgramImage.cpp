@@ -64,12 +64,6 @@ bool isLoopback(const QString& address) {
          address.startsWith(QStringLiteral("::ffff:127."));
 }
 
-bool isMaintenanceDatabase(const CKvDb* pDb) {
-  const QString name = pDb->GetDatabaseName(false);
-  return KvEqualsIgnoreCase(name, QStringLiteral("master")) ||
-         KvEqualsIgnoreCase(name, QStringLiteral("postgres"));
-}
-
 }  // namespace
 
 QString KvUpdateTableName() { return QStringLiteral("ZRVProgram"); }
@@ -143,7 +137,7 @@ bool KvOpenMaster(CKvDb* pDb, CKvDb** ppMaster, std::unique_ptr<CKvDb>* pSecond)
   pSecond->reset();
   if (!pDb)
     return false;
-  if (isMaintenanceDatabase(pDb)) {
+  if (KvIsMaintenanceDatabase(pDb->GetDatabaseName(false))) {
     *ppMaster = pDb;
     return true;
   }

@@ -41,6 +41,11 @@ bool CKvDb::OpenFile(const QString& path, const QStringList& passwords) {
 }
 
 bool CKvDb::Open(const QString& strFile, CKvDbInfo info) {
+  // The server's maintenance database holds no data file: no mark to read.
+  return openReadingMark(strFile, std::move(info), !KvIsMaintenanceDatabase(strFile));
+}
+
+bool CKvDb::openReadingMark(const QString& strFile, CKvDbInfo info, bool bReadMark) {
   Close();
   m_serverError.clear();
   switch (m_nKind) {
@@ -78,7 +83,7 @@ bool CKvDb::Open(const QString& strFile, CKvDbInfo info) {
   // Read before anything can wait for the carry's hold: a plain select is
   // not blocked by its locks.
   m_nCarryBaseline = -1;
-  if (m_nKind != 0) {
+  if (m_nKind != 0 && bReadMark) {
     const std::unique_ptr<KvDbCursor> row = Select(QString::fromLatin1(kKvCarriedMarkSql), 1);
     if (row && !row->atEnd())
       m_nCarryBaseline = int(row->integer(0));
@@ -470,18 +475,22 @@ bool CKvDb::PassesCarriedCheckBeforeCommit() {
     return true;
   // The mark, read only when the transaction wrote a table other than the
   // log's: a write takes at least a row-exclusive lock on its table, which
-  // the server lists for this session until the commit. A transaction
-  // that wrote only the log, or only read, is not checked, however it
-  // began.
+  // the server lists for this session until the commit. A relation the
+  // transaction locked so and can no longer see was dropped by it (a
+  // table, a log table whose name another table then took, the old heap of
+  // a rewritten table): that is a write whatever it was. Of the relations
+  // it sees only tables count, and not the log's: a log write also locks
+  // the log's indexes and its TOAST table. A transaction that wrote only
+  // the log, or only read, is not checked, however it began.
   QStringList logTables;
   for (const QString& table : KvLogTables())
     logTables.append(u'\'' + table.toLower() + u'\'');
   const QString sql =
       QString::fromLatin1(kKvCarriedMarkSql) +
-      QStringLiteral(" WHERE EXISTS(SELECT 1 FROM pg_catalog.pg_locks l JOIN pg_catalog.pg_class c ON "
+      QStringLiteral(" WHERE EXISTS(SELECT 1 FROM pg_catalog.pg_locks l LEFT JOIN pg_catalog.pg_class c ON "
                      "c.oid=l.relation WHERE l.pid=pg_backend_pid() AND l.locktype='relation' AND "
-                     "l.mode NOT IN ('AccessShareLock','RowShareLock') AND c.relkind IN ('r','p') AND "
-                     "lower(c.relname) NOT IN (%1))")
+                     "l.mode NOT IN ('AccessShareLock','RowShareLock') AND (c.oid IS NULL OR "
+                     "(c.relkind IN ('r','p') AND lower(c.relname) NOT IN (%1))))")
           .arg(logTables.join(u','));
   QString error;
   qint64 mark = -1;

@@ -188,13 +188,15 @@ class CKvDb {
 
   // --- The year's carried mark (SysTab's MM, kKvCarriedMonth once carried) ---
   // On the server kinds the connection keeps a baseline: the mark it read,
-  // silently, when it opened (none without SysTab), or the one it was given
-  // since (SetCarriedBaseline). While the baseline says not carried, each
+  // silently, when it opened (none without SysTab; none is read on the
+  // maintenance database nor on the one CreateDatabase made), or the one
+  // it was given since (SetCarriedBaseline). While the baseline says not carried, each
   // transaction reads the mark again once it holds what it waited for: with
   // its first lock of a table other than the log's (KvLog, KvLogOp,
   // KvTask), in the lock's own round trip; when it locked no other table,
   // just before its commit, and then only when it wrote a table other than
-  // the log's (the server's locks of the session tell): a transaction that
+  // the log's (the server's locks of the session tell; a table it dropped,
+  // or the old heap of a table it rewrote, counts): a transaction that
   // wrote only the log, however it began, is not checked, so that a session
   // can still log, end its period and delete old ones. When the mark now says
   // carried, the transaction is rolled back to its outermost level, then
@@ -325,7 +327,9 @@ class CKvDb {
   bool CreateDatabase(const QString& name, CKvDbInfo info, bool bScratch = false);
   // Closes this connection and deletes the data file, or drops the
   // database; refused while another program uses it (on the server with the
-  // message of CheckOtherClients).
+  // message of CheckOtherClients). Refused on the server, the connection is
+  // left open on that database, with the carried-mark baseline it had when
+  // it was open on it already, none otherwise.
   bool DropDatabase(const QString& name, CKvDbInfo info);
   // Replaces the open database by an empty one of the same name and place;
   // the connection is then open on it.
@@ -454,6 +458,9 @@ class CKvDb {
   void reportTransactionFailed(const QString& sql) const;
   // Kind 0: opens the file when one of the passwords passes its access check.
   bool OpenFile(const QString& path, const QStringList& passwords);
+  // Open; on the server kinds the carried mark is read only with bReadMark
+  // (a database known to hold no SysTab is not asked for it).
+  bool openReadingMark(const QString& strFile, CKvDbInfo info, bool bReadMark);
   // The text that runs on this kind: the Jet or the server text, translated.
   QString Translate(const QString& sqlJet, const QString& sqlServer) const;
   // Runs a select quietly; null when it fails or returns fewer columns than

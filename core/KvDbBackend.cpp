@@ -127,6 +127,8 @@ QString KvServerDatabaseName(const QString& name) {
   return folded == u"master" ? QStringLiteral("postgres") : folded;
 }
 
+bool KvIsMaintenanceDatabase(const QString& name) { return KvServerDatabaseName(name) == u"postgres"; }
+
 QString KvDbTrimRight(const QString& text) {
   qsizetype end = text.size();
   while (end > 0) {

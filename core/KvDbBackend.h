@@ -308,6 +308,13 @@ constexpr int kKvLockWaitMs = 10000;
 // The read of the year's carried mark that rides with a lock (lockTable).
 constexpr const char* kKvCarriedMarkSql = "SELECT MM FROM SysTab";
 
+// The condition on a row of pg_stat_activity that makes it a client's
+// session: one with a user, of the client kind. The server's own processes
+// (the autovacuum workers that visit every database in turn, the other
+// background workers) are nobody.
+constexpr const char* kKvClientSessionSql =
+    "usesysid IS NOT NULL AND coalesce(backend_type,'client backend')='client backend'";
+
 // A bulk load through multi-row inserts ("Values(?,?),(?,?),..."), for a
 // back end that has no bulk path of its own: the rows of a batch are kept
 // and sent as one bound statement when the batch is full, the rest at
@@ -334,6 +341,8 @@ QString KvDbWorkstationName(const QString& host, const QString& program);
 // "master" is the maintenance database "postgres"; other names are folded to
 // lower case (ASCII), as the server folds the unquoted names it creates.
 QString KvServerDatabaseName(const QString& name);
+// Whether a database name of the program stands for the maintenance database.
+bool KvIsMaintenanceDatabase(const QString& name);
 
 // A text as the program reads it from a table: without its trailing white
 // space (blanks, tabs, line ends), as CHAR columns come padded.

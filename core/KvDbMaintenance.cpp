@@ -89,7 +89,8 @@ bool CKvDb::CreateDatabase(const QString& name, CKvDbInfo info, bool bScratch) {
                                QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8' LC_COLLATE 'C' "
                                               "LC_CTYPE 'C'"));
   Close();
-  return created && Open(database, info);
+  // Just made, it holds no SysTab yet.
+  return created && openReadingMark(database, info, false);
 }
 
 bool CKvDb::DropDatabase(const QString& name, CKvDbInfo info) {
@@ -104,9 +105,17 @@ bool CKvDb::DropDatabase(const QString& name, CKvDbInfo info) {
       Open(open, m_info);
     return false;
   }
-  Close();
   const QString database = serverName(name);
-  if (!isPlainName(database) || !Open(database, info) || !CheckOtherClients(true))
+  // A session on the same database keeps what it read of the year's mark
+  // should the drop be refused; a database about to go is not asked for it
+  // (a staging copy left half made has none).
+  const bool same = IsOpen() && KvServerDatabaseName(m_backend->databaseName()) == database;
+  const int baseline = same ? m_nCarryBaseline : -1;
+  Close();
+  if (!isPlainName(database) || !openReadingMark(database, info, false))
+    return false;
+  m_nCarryBaseline = baseline;
+  if (!CheckOtherClients(true))
     return false;
   if (!Open(QStringLiteral("master"), info))
     return false;
@@ -191,9 +200,9 @@ bool CKvDb::RenameDatabase(const QString& from, const QString& to, CKvDbInfo inf
   // Another program on either makes the server refuse the rename, but only
   // after waiting seconds for it to leave: it is refused at once.
   std::unique_ptr<KvDbCursor> others = server->query(
-      QStringLiteral("SELECT count(*) FROM pg_catalog.pg_stat_activity WHERE usesysid IS NOT NULL "
-                     "AND coalesce(backend_type,'client backend')='client backend' "
-                     "AND pid<>pg_backend_pid() AND coalesce(application_name,'')<>'") +
+      QStringLiteral("SELECT count(*) FROM pg_catalog.pg_stat_activity WHERE ") +
+          QString::fromLatin1(kKvClientSessionSql) +
+          QStringLiteral(" AND pid<>pg_backend_pid() AND coalesce(application_name,'')<>'") +
           QuoteText(KvDbApplicationName()) + QStringLiteral("' AND datname IN ('") + QuoteText(source) +
           QStringLiteral("','") + QuoteText(target) + QStringLiteral("')"),
       nullptr);
@@ -285,9 +294,8 @@ bool CKvDb::CheckOtherClients(bool bReport) {
       QStringLiteral(
           "SELECT host,program,count(*) FROM (SELECT "
           "coalesce(client_hostname,host(client_addr),usename::text,'') AS host,"
-          "coalesce(application_name,'') AS program FROM pg_catalog.pg_stat_activity "
-          "WHERE usesysid IS NOT NULL AND coalesce(backend_type,'client backend')='client backend' "
-          "AND pid<>pg_backend_pid() AND datname='") +
+          "coalesce(application_name,'') AS program FROM pg_catalog.pg_stat_activity WHERE ") +
+      QString::fromLatin1(kKvClientSessionSql) + QStringLiteral(" AND pid<>pg_backend_pid() AND datname='") +
       QuoteText(KvServerDatabaseName(m_backend->databaseName())) +
       QStringLiteral("') s GROUP BY host,program ORDER BY host,program");
   std::unique_ptr<KvDbCursor> rows = master.m_backend->query(sql, nullptr);

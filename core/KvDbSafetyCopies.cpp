@@ -157,10 +157,11 @@ bool CKvDb::DropSnapshot(const QString& copy) {
   if (!master.Open(QStringLiteral("master"), m_info))
     return false;
   KvDbBackend* server = master.GetBackend();
-  // A copy somebody is looking at stays (the server would wait for them
-  // before refusing).
+  // A copy a client is looking at stays (the server would wait for them
+  // before refusing); the server's own workers end with the drop.
   std::unique_ptr<KvDbCursor> sessions = server->query(
-      QStringLiteral("SELECT count(*) FROM pg_catalog.pg_stat_activity WHERE datname='%1'").arg(QuoteText(copy)),
+      QStringLiteral("SELECT count(*) FROM pg_catalog.pg_stat_activity WHERE %1 AND datname='%2'")
+          .arg(QString::fromLatin1(kKvClientSessionSql), QuoteText(copy)),
       nullptr);
   if (!sessions || sessions->atEnd() || sessions->integer(0) > 0)
     return false;

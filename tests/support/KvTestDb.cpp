@@ -100,8 +100,8 @@ bool KvTestDb::Create(QString* whyNot) {
     m_created = true;
     file.reset();
     m_info = CKvDbInfo(0);
-  } else if (!CreateServerDatabase(whyNot)) {
-    return false;
+  } else {
+    return CreateServerDatabase(whyNot);
   }
   if (!m_db.Open(m_name, m_info)) {
     if (whyNot)
@@ -127,14 +127,13 @@ bool KvTestDb::CreateServerDatabase(QString* whyNot) {
   // its parent.
   if (KvTestIsWorker())
     KvTestWorkerSay("DATABASE " + m_name.toLatin1());
-  QString error;
-  if (!m_admin.GetBackend()->execute(QStringLiteral("CREATE DATABASE ") + m_name +
-                                         QStringLiteral(" TEMPLATE template0 ENCODING 'UTF8' "
-                                                        "LC_COLLATE 'C' LC_CTYPE 'C'"),
-                                     &error))
-    return fail(QStringLiteral("cannot create database: ") + error);
+  // Dropped at the end by its name should it be made but not opened.
   m_created = true;
   m_info = ServerInfo(m_kind);
+  // Made and opened as the program makes a database: its open asks the
+  // empty database for no year's mark.
+  if (!m_db.CreateDatabase(m_name, m_info))
+    return fail(QStringLiteral("cannot create or open database: ") + m_db.GetServerError());
   return true;
 }
 
