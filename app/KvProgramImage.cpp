@@ -64,6 +64,15 @@ bool isLoopback(const QString& address) {
          address.startsWith(QStringLiteral("::ffff:127."));
 }
 
+// A role that may not make tables in the server's database (a clerk's, in
+// the maintenance database since PostgreSQL 15) leaves the image unpublished
+// rather than send a statement the server refuses and logs.
+bool mayMakeTables(CKvDb* pDb) {
+  return pDb->GetKind() == 0 ||
+         pDb->GetLong(QStringLiteral("Select CASE WHEN has_schema_privilege(current_schema(),'CREATE') "
+                                     "THEN 1 ELSE 0 END")) == 1;
+}
+
 }  // namespace
 
 QString KvUpdateTableName() { return QStringLiteral("ZRVProgram"); }
@@ -181,7 +190,7 @@ bool KvStoreProgramImage(CKvDb* pDb, const QString& programPath) {
   if (!pDb)
     return false;
   const QString table = KvUpdateTableName();
-  if (!pDb->TableExists(table) && !KvCreateUpdateTable(pDb, false))
+  if (!pDb->TableExists(table) && (!mayMakeTables(pDb) || !KvCreateUpdateTable(pDb, false)))
     return false;
   const QString fileTime = KvFileTimeText(programPath);
   KvProgramImage image;

@@ -32,6 +32,10 @@ class KvTextBoxArray;
 
 class CPc {
  public:
+  // The decimals of an amount as the store keeps it: to the fen, whatever
+  // decimals a layout gives its column for showing.
+  static constexpr int kAmountDecimals = 2;
+
   QString T;
   QString DH;
   QString Mry;

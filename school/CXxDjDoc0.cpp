@@ -199,7 +199,7 @@ double CXxDjDoc0::LoadedAmount(const QString& student, const QString& code) cons
 
 bool CXxDjDoc0::ReadItemAmount(int nRow, int nColumn, const QString& text, double* amount) const {
   const KvFormula& formula = m_formEntry.formulas.at(nColumn);
-  if (KvReadTypedNumber(text, formula.IntDigits(), qBound(0, formula.nMore, kAmountDecimals), amount))
+  if (KvReadTypedNumber(text, formula.IntDigits(), qBound(0, formula.nMore, CPc::kAmountDecimals), amount))
     return true;
   // A cell still showing what the fill read holds the stored amount, which
   // a data file may keep with more decimals: it is taken as stored, so that

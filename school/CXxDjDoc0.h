@@ -40,10 +40,6 @@
 class CXxDjDoc0 : public CKvDoc {
   Q_OBJECT
  public:
-  // The decimals of a typed amount: the store keeps an amount to the fen,
-  // whatever decimals a layout gives its column for showing.
-  static constexpr int kAmountDecimals = 2;
-
   CPc m_head;
   CPc m_savedHead;
   // The saved head's voucher as the sheet last loaded or saved it: a save

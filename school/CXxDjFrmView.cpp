@@ -32,9 +32,8 @@
 #include <cmath>
 
 namespace {
-// An amount field's integer digits and decimals.
+// An amount field's integer digits (its decimals are the store's, CPc::kAmountDecimals).
 constexpr int kAmountDigits = 10;
-constexpr int kAmountDecimals = 2;
 
 bool isDigits(const QString& text) {
   return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= '0' && c.unicode() <= '9'; });
@@ -137,7 +136,7 @@ void CXxDjFrmView::initialUpdate() {
   CCost::SelectAll(&items, GetDjDoc()->m_pDb);
   for (int i = 0; i < kSlots; ++i) {
     m_pMemo[i]->SetInputType(QStringLiteral("MDBSTRING"), 60);
-    m_pAmount[i]->SetInputType(QStringLiteral("NUMBER"), kAmountDigits, kAmountDecimals);
+    m_pAmount[i]->SetInputType(QStringLiteral("NUMBER"), kAmountDigits, CPc::kAmountDecimals);
     KvSetComboExtendedUi(m_pItem[i]);
     m_pItem[i]->clear();
     for (const CCost& item : items)
@@ -300,7 +299,7 @@ bool CXxDjFrmView::amountsReadable() {
     // a number only.
     double amount = 0.0;
     const QString text = m_pAmount[i]->text();
-    if (KvReadTypedNumber(text, kAmountDigits, kAmountDecimals, &amount))
+    if (KvReadTypedNumber(text, kAmountDigits, CPc::kAmountDecimals, &amount))
       continue;
     KvMessageBox(QStringLiteral("输入的“%1”不能放入本栏！").arg(text), KV_MB_OK | KV_MB_ICONSTOP);
     m_pAmount[i]->setFocus();

@@ -52,7 +52,7 @@ void CXxDjView0::GetCellValue(int nRow, int nCol, const QString& area, QString& 
     // An amount goes in to the fen, as the save reads it, whatever decimals
     // the layout shows: typing, every paste and 替换 refuse a third.
     if (nCol >= 0 && nCol < m_pSheet->m_colMap.size() && !m_pSheet->ItemCodeOf(m_pSheet->m_colMap.at(nCol)).isEmpty())
-      nLimit2 = qMin(nLimit2, CXxDjDoc0::kAmountDecimals);
+      nLimit2 = qMin(nLimit2, CPc::kAmountDecimals);
     return;
   }
   const int note = m_pSheet->FindNoteAt(area == u"FOOT", nRow, nCol);
