@@ -275,14 +275,7 @@ KvArchiveReader::KvArchiveReader(QIODevice* in) : m_in(in) {
   }
 }
 
-KvArchiveReader::KvArchiveReader(QByteArrayView bytes)
-    : m_data(bytes.data()), m_dataEnd(bytes.size()), m_size(bytes.size()) {}
-
-qint64 KvArchiveReader::Remaining() const {
-  if (!m_in && !m_data)
-    return 0;
-  return qMax<qint64>(0, m_size - m_pos);
-}
+qint64 KvArchiveReader::Remaining() const { return qMax<qint64>(0, m_size - m_pos); }
 
 bool KvArchiveReader::fail(const QString& why) {
   if (m_error.isEmpty())
@@ -296,10 +289,9 @@ bool KvArchiveReader::takePiece() {
   constexpr qint64 kPiece = 1 << 18;
   const qint64 size = qMin(kPiece, m_size - m_pos);
   m_piece.resize(size);
-  if (!m_in || m_in->read(m_piece.data(), size) != size)
+  if (m_in->read(m_piece.data(), size) != size)
     return fail(QStringLiteral("the stream cannot be read"));
   m_checksum = qHashBits(m_piece.constData(), size_t(size), m_checksum);
-  m_data = m_piece.constData();
   m_dataStart = m_pos;
   m_dataEnd = m_pos + size;
   return true;
@@ -315,7 +307,7 @@ bool KvArchiveReader::take(char* data, qint64 size) {
       return false;
     const qint64 part = qMin(size, m_dataEnd - m_pos);
     if (data) {
-      std::memcpy(data, m_data + (m_pos - m_dataStart), size_t(part));
+      std::memcpy(data, m_piece.constData() + (m_pos - m_dataStart), size_t(part));
       data += part;
     }
     m_pos += part;
@@ -386,7 +378,7 @@ bool KvArchiveReader::skipText() {
     return takeTextBytes(size, &m_bytes);
   }
   // Bytes at hand are judged where they stand.
-  if (!QByteArrayView(m_data + (m_pos - m_dataStart), size).isValidUtf8())
+  if (!QByteArrayView(m_piece.constData() + (m_pos - m_dataStart), size).isValidUtf8())
     return fail(QStringLiteral("a text is not UTF-8"));
   m_pos += size;
   return true;

@@ -35,7 +35,6 @@
 //   the target with the archived group, binds every value, and runs in one
 //   transaction: it keeps everything or nothing.
 
-#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -115,8 +114,6 @@ class KvArchiveReader {
   // reader's memory does not grow with the device, and the device's own
   // place runs ahead of the reader's, to the end of the piece read last.
   explicit KvArchiveReader(QIODevice* in);
-  // Reads bytes held in memory, which stay unchanged while it reads.
-  explicit KvArchiveReader(QByteArrayView bytes);
 
   // Header fields 1 to 7. The signature is read, not judged.
   bool ReadHeader(KvArchiveHeader* header);
@@ -161,13 +158,11 @@ class KvArchiveReader {
   bool skipText();
 
   QIODevice* m_in = nullptr;
-  // The bytes at hand: all of them when it reads memory, the device's
-  // latest piece otherwise; they stand from m_dataStart to m_dataEnd in the
-  // stream.
-  const char* m_data = nullptr;
+  // The device's latest piece, which stands from m_dataStart to m_dataEnd
+  // in the stream.
+  QByteArray m_piece;
   qint64 m_dataStart = 0;
   qint64 m_dataEnd = 0;
-  QByteArray m_piece;
   size_t m_checksum = 0;
   // The device's size and the reader's place in it, kept here: asking a
   // file for either costs a call per value.

@@ -6,11 +6,11 @@
 // A restore never touches the current data file until the archive has gone
 // in whole: the archive is scanned first, its rows are loaded into a
 // staging copy ("<file>.part" or "<database>_part") made with every table
-// of the program and of the current file (the archive read again, in pieces
-// as the scan read it, and refused unless it is the very file scanned: its
-// memory grows with a table's rows, not with the archive), the staging
-// copy is verified,
-// and only then renamed over the current one. Just before the rename the
+// of the program and of the current file, the staging copy is verified,
+// and only then renamed over the current one. The scan and the load each
+// read the archive from its start in pieces, never holding it whole; the
+// load is refused ("备份件在恢复期间被改动或不能读取。") unless it reads
+// the very bytes the scan judged. Just before the rename the
 // current file's rows (the log's aside) are compared with those of the
 // safety copy, or of the restore's start without the safety backups: a
 // change made meanwhile refuses the restore ("恢复期间其他工作站修改了数
