@@ -10,10 +10,12 @@
 #include "core/KvMessage.h"
 #include "core/KvPath.h"
 #include "core/KvRowsDigest.h"
+#include "core/KvWriteFailure.h"
 #include "ui/CKvWaitWnd.h"
 
 #include <QWidget>
 
+#include <cerrno>
 #include <utility>
 
 namespace {
@@ -85,8 +87,8 @@ class SharedAgain {
 };
 
 // Writes the archive of the data file on db into the folder (made when
-// missing); *path is the archive's name, *why the writer's reason for a
-// failure when it gives one.
+// missing); *path is the archive's name, *why the reason for a failure
+// when there is one.
 bool writeArchive(CKvDb* db, const QString& folder, const QString& entityName, int nYear, QString* path,
                   QString* why) {
   *path = KvBackupArchivePath(folder, entityName, KvNowText(QStringLiteral("%Y%m%d%H%M%S")), nYear,
@@ -94,8 +96,15 @@ bool writeArchive(CKvDb* db, const QString& folder, const QString& entityName, i
   if (!archiveWriter())
     return false;
   CKvFileNameChecker checker;
-  if (!checker.KvCreateFolder(KvSlashPath(folder)))
+  if (!checker.KvCreateFolder(KvSlashPath(folder))) {
+    // A file where the folder should be, or a folder that could not be
+    // made: the reason; a name that is no folder's name: the checker's.
+    const int error = errno;
+    const int state = checker.GetMessage(why);
+    if (state == 2 || state == -21)
+      *why = KvWriteFailureReason(state == 2 ? ENOTDIR : error, *path);
     return false;
+  }
   CKvWaitWnd wait;
   wait.Show();
   return archiveWriter()(db, *path, why);

@@ -7,6 +7,7 @@
 #include "core/KvWidth.h"
 
 #include <QFile>
+#include <QHashFunctions>
 #include <QIODevice>
 #include <QStringDecoder>
 #include <QtEndian>
@@ -270,17 +271,11 @@ KvArchiveReader::KvArchiveReader(QIODevice* in) : m_in(in) {
     fail(QStringLiteral("the device cannot be read"));
   } else {
     m_size = m_in->size();
-    m_pos = m_in->pos();
+    m_pos = m_dataStart = m_dataEnd = m_in->pos();
   }
 }
 
-KvArchiveReader::KvArchiveReader(QByteArrayView bytes) : m_data(bytes.data()), m_size(bytes.size()) {}
-
-qint64 KvArchiveReader::Remaining() const {
-  if (!m_in && !m_data)
-    return 0;
-  return qMax<qint64>(0, m_size - m_pos);
-}
+qint64 KvArchiveReader::Remaining() const { return qMax<qint64>(0, m_size - m_pos); }
 
 bool KvArchiveReader::fail(const QString& why) {
   if (m_error.isEmpty())
@@ -288,18 +283,36 @@ bool KvArchiveReader::fail(const QString& why) {
   return false;
 }
 
+bool KvArchiveReader::takePiece() {
+  // Large enough that a read costs little per value, small enough to be
+  // nothing beside a table's rows.
+  constexpr qint64 kPiece = 1 << 18;
+  const qint64 size = qMin(kPiece, m_size - m_pos);
+  m_piece.resize(size);
+  if (m_in->read(m_piece.data(), size) != size)
+    return fail(QStringLiteral("the stream cannot be read"));
+  m_checksum = qHashBits(m_piece.constData(), size_t(size), m_checksum);
+  m_dataStart = m_pos;
+  m_dataEnd = m_pos + size;
+  return true;
+}
+
 bool KvArchiveReader::take(char* data, qint64 size) {
   if (Failed())
     return false;
   if (size > Remaining())
     return fail(QStringLiteral("the stream ends early"));
-  if (m_data) {
-    if (data)
-      std::memcpy(data, m_data + m_pos, size_t(size));
-  } else if (size > 0 && (data ? m_in->read(data, size) : m_in->skip(size)) != size) {
-    return fail(QStringLiteral("the stream cannot be read"));
+  while (size > 0) {
+    if (m_pos == m_dataEnd && !takePiece())
+      return false;
+    const qint64 part = qMin(size, m_dataEnd - m_pos);
+    if (data) {
+      std::memcpy(data, m_piece.constData() + (m_pos - m_dataStart), size_t(part));
+      data += part;
+    }
+    m_pos += part;
+    size -= part;
   }
-  m_pos += size;
   return true;
 }
 
@@ -343,8 +356,10 @@ bool KvArchiveReader::takeTextSize(qint64* size) {
 
 bool KvArchiveReader::takeText(QByteArray* bytes) {
   qint64 size = 0;
-  if (!takeTextSize(&size))
-    return false;
+  return takeTextSize(&size) && takeTextBytes(size, bytes);
+}
+
+bool KvArchiveReader::takeTextBytes(qint64 size, QByteArray* bytes) {
   bytes->resize(size);
   if (!take(bytes->data(), size))
     return false;
@@ -355,19 +370,15 @@ bool KvArchiveReader::takeText(QByteArray* bytes) {
 }
 
 bool KvArchiveReader::skipText() {
-  if (!m_data)
-    return takeText(&m_bytes);
-  // Bytes in memory are judged where they stand; a short text's length
-  // byte is read in place too.
   qint64 size = 0;
-  const auto first = m_pos < m_size && !Failed() ? static_cast<unsigned char>(m_data[m_pos]) : 0xFF;
-  if (first < 0xFF && first < m_size - m_pos) {
-    size = first;
-    ++m_pos;
-  } else if (!takeTextSize(&size)) {
+  if (!takeTextSize(&size))
     return false;
+  if (m_pos + size > m_dataEnd) {
+    // Past the bytes at hand: taken across pieces.
+    return takeTextBytes(size, &m_bytes);
   }
-  if (!QByteArrayView(m_data + m_pos, size).isValidUtf8())
+  // Bytes at hand are judged where they stand.
+  if (!QByteArrayView(m_piece.constData() + (m_pos - m_dataStart), size).isValidUtf8())
     return fail(QStringLiteral("a text is not UTF-8"));
   m_pos += size;
   return true;
@@ -601,22 +612,17 @@ bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* er
 }
 
 bool KvScanArchiveFile(QFile* file, QString* error) {
-  const qint64 size = file->size();
-  const uchar* view = size > 0 ? file->map(0, size) : nullptr;
-  if (!view) {
-    *error = size > 0 ? file->errorString() : QStringLiteral("the file is empty");
+  if (file->size() == 0 || !file->seek(0)) {
+    *error = file->size() == 0 ? QStringLiteral("the file is empty") : file->errorString();
     return false;
   }
-  KvArchiveReader reader{QByteArrayView(view, size)};
+  KvArchiveReader reader(file);
   KvArchiveHeader header;
   qint32 count = 0;
-  bool sound = reader.ReadHeader(&header) && reader.ReadTableCount(&count);
-  if (sound)
-    sound = KvScanArchiveTables(reader, count, error);
-  else
-    *error = reader.Error();
-  file->unmap(const_cast<uchar*>(view));
-  return sound;
+  if (reader.ReadHeader(&header) && reader.ReadTableCount(&count))
+    return KvScanArchiveTables(reader, count, error);
+  *error = reader.Error();
+  return false;
 }
 
 bool KvRestoreArchiveTables(KvArchiveReader& reader, qint32 tableCount, CKvDb& db,

@@ -35,7 +35,6 @@
 //   the target with the archived group, binds every value, and runs in one
 //   transaction: it keeps everything or nothing.
 
-#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -106,12 +105,15 @@ bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out,
 // Reads an archive from a device, value by value. Every read checks what it
 // takes against the bytes left and fails, without reading, when they cannot
 // hold it; after a failure every read fails. While the reader reads, nothing
-// else reads or moves in the device and it does not grow or shrink.
+// else reads or moves in the device. The bytes left are counted from the
+// device's size when the reader was made: a device that shrinks meanwhile
+// fails the read that misses its bytes ("the stream cannot be read").
 class KvArchiveReader {
  public:
+  // Reads the device from its place on, in pieces of a fixed size: the
+  // reader's memory does not grow with the device, and the device's own
+  // place runs ahead of the reader's, to the end of the piece read last.
   explicit KvArchiveReader(QIODevice* in);
-  // Reads bytes held in memory, which stay unchanged while it reads.
-  explicit KvArchiveReader(QByteArrayView bytes);
 
   // Header fields 1 to 7. The signature is read, not judged.
   bool ReadHeader(KvArchiveHeader* header);
@@ -126,6 +128,10 @@ class KvArchiveReader {
 
   // Bytes not yet read.
   qint64 Remaining() const;
+  // A checksum of the pieces taken from the device so far: two readers that
+  // read the same bytes of a device from the same place in one process
+  // agree, and differ (but by chance) when a byte differs.
+  size_t Checksum() const { return m_checksum; }
   bool Failed() const { return !m_error.isEmpty(); }
   // Why the stream was refused; empty while it is sound.
   const QString& Error() const { return m_error; }
@@ -140,16 +146,24 @@ class KvArchiveReader {
   bool fail(const QString& why);
   // The next bytes into data; past them when data is null.
   bool take(char* data, qint64 size);
+  // The device's next piece in place of the bytes at hand.
+  bool takePiece();
   // The length prefix of a text, checked against the bytes left.
   bool takeTextSize(qint64* size);
   // A text's bytes, checked as UTF-8, without its NUL characters.
   bool takeText(QByteArray* bytes);
+  // The same once the text's length was read.
+  bool takeTextBytes(qint64 size, QByteArray* bytes);
   // Passes over a text, checked as takeText checks it.
   bool skipText();
 
   QIODevice* m_in = nullptr;
-  // The bytes in memory, when it reads them instead of a device.
-  const char* m_data = nullptr;
+  // The device's latest piece, which stands from m_dataStart to m_dataEnd
+  // in the stream.
+  QByteArray m_piece;
+  qint64 m_dataStart = 0;
+  qint64 m_dataEnd = 0;
+  size_t m_checksum = 0;
   // The device's size and the reader's place in it, kept here: asking a
   // file for either costs a call per value.
   qint64 m_size = 0;
@@ -167,8 +181,8 @@ bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* er
                          QList<KvArchiveTable>* tables = nullptr);
 
 // Whether a whole archive file, open for reading, is sound: its header and
-// every block read over a memory-mapped view, as the restore reads them.
-// The reason in *error otherwise.
+// every block read from its start, as the restore reads them. The reason in
+// *error otherwise.
 bool KvScanArchiveFile(QFile* file, QString* error);
 
 // Restores the tableCount blocks that follow into existing tables of db, in

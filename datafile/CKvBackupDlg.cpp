@@ -12,6 +12,7 @@
 #include "core/KvPresenceLock.h"
 #include "core/KvRegistry.h"
 #include "core/KvText.h"
+#include "core/KvWriteFailure.h"
 #include "datafile/CKvMDBBak.h"
 #include "core/KvDataFileInUse.h"
 #include "ui/CKvEdit.h"
@@ -38,6 +39,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -351,17 +353,30 @@ bool CKvBackupDlg::Copy() {
     // it up while the question was asked.
     QFile source(m_strLocalFile);
     QTemporaryFile part(KvFileDir(target) + QStringLiteral("/.kvbak-XXXXXX"));
-    copied = source.open(QIODevice::ReadOnly) && part.open();
+    if (!source.open(QIODevice::ReadOnly))
+      why = QStringLiteral("不能读取“%1”：%2").arg(m_strLocalFile, source.errorString());
+    else if (!part.open())
+      why = KvWriteFailureReason(part, target);
+    copied = why.isEmpty();
     while (copied && !source.atEnd()) {
       const QByteArray chunk = source.read(1 << 20);
-      copied = !chunk.isEmpty() && part.write(chunk) == chunk.size();
+      if (chunk.isEmpty())
+        why = QStringLiteral("不能读取“%1”：%2").arg(m_strLocalFile, source.errorString());
+      else if (part.write(chunk) != chunk.size())
+        why = KvWriteFailureReason(part, target);
+      copied = why.isEmpty();
     }
-    if (!copied)
-      why = source.error() != QFileDevice::NoError ? source.errorString() : part.errorString();
-    copied = copied && part.flush() && KvScanArchiveFile(&part, &why);
+    if (copied && !part.flush())
+      why = KvWriteFailureReason(part, target);
+    else if (copied && !KvScanArchiveFile(&part, &why))
+      why = QStringLiteral("备份件拷贝后读回检查未通过：%1").arg(why);
+    copied = why.isEmpty();
     placed = copied && KvPresenceLock::replaceDataFile(part.fileName(), target, true);
+    const int error = errno;
     if (placed)
       part.setAutoRemove(false);
+    else if (copied)
+      why = KvWriteFailureReason(QFileInfo(target).isDir() ? EISDIR : error, target);
   }
   // Refused because a program holds the target: the same refusal as before
   // the question.
@@ -369,8 +384,9 @@ bool CKvBackupDlg::Copy() {
     return false;
   if (!placed) {
     CKvOperation::WriteLog(kLogCode, QStringLiteral("数据备份失败。"));
-    KvMessageBox(why.isEmpty() ? QStringLiteral("拷贝失败！") : QStringLiteral("拷贝失败！\n") + why,
-                 KV_MB_OK | KV_MB_ICONEXCLAMATION);
+    KvMessageBox(QStringLiteral("拷贝失败！\n") + why, KV_MB_OK | KV_MB_ICONEXCLAMATION);
+    SetHint(kIndent + QStringLiteral("最近一次拷贝失败：%1\r\n").arg(why) + kIndent +
+            QStringLiteral("请排除原因或更换存储介质(或位置)后，再按“拷贝”按扭拷贝！"));
     return false;
   }
   CKvOperation::WriteLog(kLogCode, QStringLiteral("成功地进行了数据备份。"));

@@ -13,6 +13,7 @@
 #include "core/KvPath.h"
 #include "core/KvPresenceLock.h"
 #include "core/KvRowsDigest.h"
+#include "core/KvWriteFailure.h"
 #include "datafile/KvRestoredYearMark.h"
 #include "ui/KvWaitCursor.h"
 
@@ -21,6 +22,7 @@
 #include <QMap>
 #include <QTemporaryFile>
 
+#include <cerrno>
 #include <memory>
 
 namespace {
@@ -29,6 +31,11 @@ enum { kInteger, kFloating, kText, kBinary, kGroups };
 
 CKvMDBBak::StagingHook& stagingHook() {
   static CKvMDBBak::StagingHook hook;
+  return hook;
+}
+
+CKvMDBBak::WrittenHook& writtenHook() {
+  static CKvMDBBak::WrittenHook hook;
   return hook;
 }
 
@@ -105,6 +112,8 @@ CKvMDBBak::CKvMDBBak(CKvDb* pDb)
 
 void CKvMDBBak::SetStagingHook(StagingHook hook) { stagingHook() = std::move(hook); }
 
+void CKvMDBBak::SetWrittenHook(WrittenHook hook) { writtenHook() = std::move(hook); }
+
 QString CKvMDBBak::StagingName(CKvDb* pDb) {
   const QString name = pDb->GetDatabaseName(true);
   return pDb->GetKind() == 0 ? name + QStringLiteral(".part")
@@ -134,22 +143,25 @@ bool CKvMDBBak::SaveBackup(const QString& path) {
   // name, and a failed one leaves whatever stood there.
   QTemporaryFile file(KvFileDir(path) + QStringLiteral("/.kvbak-XXXXXX"));
   if (!file.open()) {
-    KvMessageBox(QStringLiteral("无效的文件名。\n") + path, KV_MB_OK | KV_MB_ICONSTOP);
+    m_strError = KvWriteFailureReason(file, path);
     return false;
   }
   KvWaitCursor wait;
-  if (!WriteArchive(&file)) {
+  if (!WriteArchive(&file) || !file.flush()) {
     if (m_strError.isEmpty())
-      m_strError = file.errorString();
+      m_strError = KvWriteFailureReason(file, path);
     return false;
   }
+  if (writtenHook())
+    writtenHook()(file);
   QString why;
-  if (!file.flush() || !KvScanArchiveFile(&file, &why)) {
-    m_strError = QStringLiteral("备份件写成后读回检查未通过：%1").arg(why.isEmpty() ? file.errorString() : why);
+  if (!KvScanArchiveFile(&file, &why)) {
+    m_strError = QStringLiteral("备份件写成后读回检查未通过：%1").arg(why);
     return false;
   }
   if (!KvPresenceLock::replaceDataFile(file.fileName(), path, true)) {
-    KvMessageBox(QStringLiteral("保存文档失败。\n") + path, KV_MB_OK | KV_MB_ICONSTOP);
+    m_strError = QFileInfo(path).isDir() ? KvWriteFailureReason(EISDIR, path)
+                                         : QStringLiteral("保存文档失败。\n") + path;
     return false;
   }
   file.setAutoRemove(false);
@@ -176,7 +188,8 @@ bool CKvMDBBak::WriteArchive(QIODevice* out) {
 bool CKvMDBBak::LoadBackup(const QString& path, int nMode) {
   m_strError.clear();
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
+  // Read in pieces by the archive's reader, which buffers them itself.
+  if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
     KvMessageBox(QStringLiteral("打开文档失败。\n") + path, KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
@@ -191,25 +204,14 @@ bool CKvMDBBak::LoadBackup(const QString& path, int nMode) {
     return QString::fromUtf8(start.left(start.indexOf('\0') < 0 ? start.size() : start.indexOf('\0')))
         .contains(m_strSignature.isEmpty() ? QString::fromLatin1(kKvArchiveSignature) : m_strSignature);
   }
-  if (nMode == 1) {
-    KvArchiveReader reader(&file);
-    return ReadArchive(reader, {}, nMode, path);
-  }
-  if (nMode != 2)
+  if (nMode != 1 && nMode != 2)
     return false;
-  // The archive is read from the disk once: the scan judges the very bytes
-  // the restore loads, whatever happens to the file in between.
-  const QByteArray bytes = file.readAll();
-  if (bytes.size() != file.size()) {
-    KvMessageBox(QStringLiteral("打开文档失败。\n") + path, KV_MB_OK | KV_MB_ICONSTOP);
-    return false;
-  }
-  KvArchiveReader reader{QByteArrayView(bytes)};
-  return ReadArchive(reader, bytes, nMode, path);
+  KvArchiveReader reader(&file);
+  return ReadArchive(reader, file, nMode, path);
 }
 
-bool CKvMDBBak::ReadArchive(KvArchiveReader& reader, QByteArrayView archive, int nMode,
-                            const QString& path) {
+bool CKvMDBBak::ReadArchive(KvArchiveReader& reader, QFile& archive, int nMode, const QString& path) {
+  m_nArchiveSize = reader.Remaining();
   KvArchiveHeader header;
   if (!reader.ReadHeader(&header))
     return false;
@@ -235,13 +237,13 @@ bool CKvMDBBak::ReadArchive(KvArchiveReader& reader, QByteArrayView archive, int
   QString why;
   QList<KvArchiveTable> blocks;
   const bool counted = reader.ReadTableCount(&tableCount);
-  const qint64 tablesAt = archive.size() - reader.Remaining();
   if (!counted || !KvScanArchiveTables(reader, tableCount, &why, &blocks)) {
     KvMessageBox(QStringLiteral("所选择的备份件已损坏，不能用于恢复！\n") +
                      (counted ? why : reader.Error()),
                  KV_MB_OK | KV_MB_ICONSTOP);
     return false;
   }
+  m_archiveChecksum = reader.Checksum();
   m_blocks.clear();
   for (const KvArchiveTable& block : std::as_const(blocks))
     m_blocks.append({block.name, block.rowCount});
@@ -257,12 +259,12 @@ bool CKvMDBBak::ReadArchive(KvArchiveReader& reader, QByteArrayView archive, int
       KvMessageBox(QStringLiteral("备份集中的表数目与当前数据文件中的表数目不一致，继续吗！"),
                    KV_MB_YESNOCANCEL | KV_MB_ICONQUESTION) != KV_IDYES)
     return false;
-  return Restore(archive.sliced(tablesAt), tableCount, countsDiffer, path);
+  return Restore(archive, tableCount, countsDiffer, path);
 }
 
 // --- Restoring ---
 
-bool CKvMDBBak::Restore(QByteArrayView tables, int nTableCount, bool bSkipUnknown, const QString& path) {
+bool CKvMDBBak::Restore(QFile& archive, int nTableCount, bool bSkipUnknown, const QString& path) {
   // What the data file held when the restore began: a change after it (a
   // receipt stored at another workstation while the archive is staged)
   // would be lost in the swap, and is neither in the archive nor, past the
@@ -294,7 +296,7 @@ bool CKvMDBBak::Restore(QByteArrayView tables, int nTableCount, bool bSkipUnknow
     } else {
       if (stagingHook())
         stagingHook()(staging, false);
-      staged = Stage(staging, tables, nTableCount, bSkipUnknown);
+      staged = Stage(staging, archive, nTableCount, bSkipUnknown);
       if (stagingHook())
         stagingHook()(staging, true);
     }
@@ -359,13 +361,25 @@ bool CKvMDBBak::unchangedSince(CKvDb& db, const QByteArray& digest) {
   return false;
 }
 
-bool CKvMDBBak::Stage(CKvDb& staging, QByteArrayView tables, int nTableCount, bool bSkipUnknown) {
+bool CKvMDBBak::Stage(CKvDb& staging, QFile& archive, int nTableCount, bool bSkipUnknown) {
   CKvApp* app = KvGetApp();
   if (!app) {
     m_strError = QStringLiteral("不能读取备份件。");
     return false;
   }
-  KvArchiveReader reader(tables);
+  // The archive is read again from its start: the same size, the same
+  // table count and, at the end, the same checksum as the scan's, or the
+  // restore is refused.
+  const QString changed = QStringLiteral("备份件在恢复期间被改动或不能读取。");
+  KvArchiveHeader header;
+  qint32 tableCount = -1;
+  const bool atStart = archive.seek(0);
+  KvArchiveReader reader(&archive);
+  if (!atStart || reader.Remaining() != m_nArchiveSize || !reader.ReadHeader(&header) ||
+      !reader.ReadTableCount(&tableCount) || tableCount != nTableCount) {
+    m_strError = changed;
+    return false;
+  }
   {
     // One transaction from the first table to the last row: the copy is
     // written to disk once.
@@ -391,7 +405,11 @@ bool CKvMDBBak::Stage(CKvDb& staging, QByteArrayView tables, int nTableCount, bo
     QString why;
     if (!KvRestoreArchiveTables(reader, nTableCount, staging, &why,
                                 bSkipUnknown ? &m_skipped : nullptr)) {
-      m_strError = why;
+      m_strError = reader.Failed() ? changed : why;
+      return false;
+    }
+    if (reader.Checksum() != m_archiveChecksum) {
+      m_strError = changed;
       return false;
     }
     // The year's mark goes with the file's place in time, not with the

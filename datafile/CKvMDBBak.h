@@ -7,7 +7,10 @@
 // in whole: the archive is scanned first, its rows are loaded into a
 // staging copy ("<file>.part" or "<database>_part") made with every table
 // of the program and of the current file, the staging copy is verified,
-// and only then renamed over the current one. Just before the rename the
+// and only then renamed over the current one. The scan and the load each
+// read the archive from its start in pieces, never holding it whole; the
+// load is refused ("备份件在恢复期间被改动或不能读取。") unless it reads
+// the very bytes the scan judged. Just before the rename the
 // current file's rows (the log's aside) are compared with those of the
 // safety copy, or of the restore's start without the safety backups: a
 // change made meanwhile refuses the restore ("恢复期间其他工作站修改了数
@@ -18,7 +21,6 @@
 // closed for the rename and opened again on every path.
 
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -26,6 +28,7 @@
 
 class CKvDb;
 class KvArchiveReader;
+class QFile;
 class QIODevice;
 
 class CKvMDBBak {
@@ -39,9 +42,9 @@ class CKvMDBBak {
   // Writes the archive of the database to the path: the file appears whole
   // or not at all, and every table is read in one snapshot. The archive
   // takes the path's name only once the restore's scan has read it back
-  // whole. A file that cannot be made or put in place is reported; a table
-  // that cannot be read, a name the archive cannot carry or a read-back
-  // that fails gives false with the reason in LastError().
+  // whole. It shows nothing: a file that cannot be made, written or put in
+  // place, a table that cannot be read, a name the archive cannot carry or
+  // a read-back that fails gives false with the reason in LastError().
   bool SaveBackup(const QString& path);
   // 0: whether the file is an archive of this program; 1: reads the header
   // into the members and requires the open data file's year; 2: restores
@@ -63,6 +66,10 @@ class CKvMDBBak {
   // (bClosing false) and just before it is closed (bClosing true).
   using StagingHook = std::function<void(CKvDb& staging, bool bClosing)>;
   static void SetStagingHook(StagingHook hook);
+  // For tests: called with the backup's written file, flushed, just before
+  // it is read back.
+  using WrittenHook = std::function<void(QFile& written)>;
+  static void SetWrittenHook(WrittenHook hook);
   // A restore takes the safety backups first unless turned off (for
   // measuring the restore alone).
   void SetSafetyBackup(bool bOn) { m_bSafetyBackup = bOn; }
@@ -82,14 +89,14 @@ class CKvMDBBak {
 
  private:
   bool WriteArchive(QIODevice* out);
-  // Modes 1 and 2 after the file was opened; in mode 2 the reader reads
-  // `archive`, the whole file.
-  bool ReadArchive(KvArchiveReader& reader, QByteArrayView archive, int nMode, const QString& path);
-  // Steps from the safety backup to the reopened data file; `tables` are the
-  // archive's bytes from its first block on.
-  bool Restore(QByteArrayView tables, int nTableCount, bool bSkipUnknown, const QString& path);
-  // Loads the archive into the staging database and verifies it.
-  bool Stage(CKvDb& staging, QByteArrayView tables, int nTableCount, bool bSkipUnknown);
+  // Modes 1 and 2 after the file was opened; the reader reads `archive`
+  // from its start.
+  bool ReadArchive(KvArchiveReader& reader, QFile& archive, int nMode, const QString& path);
+  // Steps from the safety backup to the reopened data file.
+  bool Restore(QFile& archive, int nTableCount, bool bSkipUnknown, const QString& path);
+  // Loads the archive, read again from its start, into the staging database
+  // and verifies it; an archive that is not the one scanned is refused.
+  bool Stage(CKvDb& staging, QFile& archive, int nTableCount, bool bSkipUnknown);
   bool CreateMissingTables(CKvDb& staging);
   // Whether db's rows but the log's still have the digest; the reason in
   // m_strError when not.
@@ -100,7 +107,9 @@ class CKvMDBBak {
   bool m_bSafetyBackup = true;
   QString m_strError;
   QStringList m_skipped;
-  // The archive's blocks as the scan found them.
+  // The archive's size and checksum, and its blocks, as the scan found them.
+  qint64 m_nArchiveSize = 0;
+  size_t m_archiveChecksum = 0;
   struct Block {
     QString name;
     int rows = 0;

@@ -138,6 +138,13 @@ TEST_P(KvBackupDlgTest, BackupUnloadsThenCopiesAndNeverLosesAnExistingCopy) {
   EXPECT_EQ(readAll(target), first);
   EXPECT_EQ(LogRows(QStringLiteral("数据备份失败。")), 1);
   EXPECT_EQ(QDir(Folder()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+  EXPECT_TRUE(Hint(dialog).startsWith(QStringLiteral("    最近一次拷贝失败：备份件拷贝后读回检查未通过：")))
+      << Hint(dialog).toStdString();
+  // A place that cannot be written: the reason, not the system's text.
+  dialog.ChooseFolder(QStringLiteral("/proc/sys"));
+  Ok(dialog)->click();
+  EXPECT_EQ(answers.texts.value(answers.texts.size() - 1),
+            QStringLiteral("拷贝失败！\n备份位置不能写入：/proc/sys"));
   dialog.reject();
   EXPECT_FALSE(dialog.isVisible());
 }

@@ -57,23 +57,24 @@ Layout layoutOf(const QString& path) {
   if (!file.open(QIODevice::ReadOnly))
     return layout;
   KvArchiveReader reader(&file);
+  const auto at = [&] { return file.size() - reader.Remaining(); };
   KvArchiveHeader header;
   qint32 count = 0;
   reader.ReadHeader(&header);
   reader.ReadTableCount(&count);
-  layout.blocksAt = file.pos();
+  layout.blocksAt = at();
   KvArchiveTable table;
   KvArchiveRow row;
   for (qint32 t = 0; t < count; ++t) {
     reader.ReadTable(&table);
     if (t == 0) {
-      layout.rowsAt = file.pos();
+      layout.rowsAt = at();
       layout.rowCountAt = layout.rowsAt - 4;
     }
     for (qint32 r = 0; r < table.rowCount; ++r)
       reader.ReadRow(table, &row);
     if (t == 0)
-      layout.firstBlockEnd = file.pos();
+      layout.firstBlockEnd = at();
     layout.tables.append(table.name);
   }
   return layout;
@@ -202,10 +203,14 @@ TEST_P(KvMDBBakTest, DamagedArchivesAreRefusedAndChangeNothing) {
                           countFlipped.data() + layout.rowCountAt);
   QByteArray lengthFlipped = sound;
   lengthFlipped[layout.blocksAt] = char(lengthFlipped[layout.blocksAt] + 1);
+  QByteArray textChanged = sound;
+  textChanged.replace("a'b", "a'x");
+  const QString changed = kFailed + QStringLiteral("备份件在恢复期间被改动或不能读取。");
   const struct {
     const char* name;
     QByteArray bytes;
     QString message;
+    bool duringRestore = false;  // written over the sound archive once it was scanned
   } cases[] = {
       {"after the header", sound.left(layout.blocksAt), kDamaged},
       {"at a block boundary", sound.left(layout.firstBlockEnd), kDamaged},
@@ -216,13 +221,20 @@ TEST_P(KvMDBBakTest, DamagedArchivesAreRefusedAndChangeNothing) {
       {"two SysTab rows", readAll(twoYears), kFailed},
       {"a work period at the top", readAll(topPeriod), kFailed},
       {"the highest period's mark at the top", readAll(topMark), kFailed},
+      {"a text changed during the restore", textChanged, changed, true},
+      {"grown during the restore", sound + "x", changed, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     const QString file = m_dir.filePath(QStringLiteral("damaged_xxd.bak"));
-    writeAll(file, c.bytes);
+    writeAll(file, c.duringRestore ? sound : c.bytes);
+    CKvMDBBak::SetStagingHook([&](CKvDb&, bool bClosing) {
+      if (c.duringRestore && !bClosing)
+        writeAll(file, c.bytes);
+    });
     KvScriptedAnswers answers;
     EXPECT_FALSE(Restore(file));
+    CKvMDBBak::SetStagingHook({});
     ASSERT_FALSE(answers.Stops().isEmpty());
     EXPECT_TRUE(answers.Stops().last().startsWith(c.message)) << answers.Stops().last().toStdString();
     EXPECT_TRUE(pdb()->IsOpen());
@@ -426,6 +438,8 @@ TEST_P(KvMDBBakTest, ScheduledBackupWritesAnArchiveThatRestores) {
   EXPECT_TRUE(restored.contains(QStringLiteral("临时表:1|甲")));
   EXPECT_EQ(pdb()->GetLong(QStringLiteral("Select Count(*) From KvLog Where nTaskID=99 And sNote='甲乙'")),
             kind() == 0 ? 1 : 0);
+  // The archive holds the note without its NUL, as every kind can store it.
+  EXPECT_EQ(readAll(folder + u'/' + made.first()).contains(QStringLiteral("甲乙").toUtf8()), kind() == 0);
 
   // Before a risky operation both copies are made and nothing is asked.
   KvScriptedAnswers answers({KV_IDNO});
@@ -450,6 +464,34 @@ TEST_P(KvMDBBakTest, ScheduledBackupWritesAnArchiveThatRestores) {
   ASSERT_EQ(one.texts.size(), 3);
   EXPECT_EQ(one.texts[1], QStringLiteral("执行操作前备份数据失败！\n") + refusal);
   EXPECT_EQ(one.texts[2], QStringLiteral("两种数据备份方法中只成功了一种，继续吗？"));
+  EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), kept);
+
+  // Places a backup cannot be written to, and a backup whose written file
+  // does not read back: the one box says why, and nothing is left.
+  ASSERT_TRUE(pdb()->Execute(QStringLiteral("Drop Table %1")
+                                 .arg(kind() == 0 ? QStringLiteral("[临时 表]") : QStringLiteral("\"临时 表\""))));
+  const QString file = plain.fileName();
+  const struct {
+    QString folder;
+    bool damaged;
+    QString reason;
+  } failures[] = {
+      {QStringLiteral("/proc/sys"), false, QStringLiteral("备份位置不能写入：/proc/sys")},
+      {file, false, QStringLiteral("备份位置不是文件夹，已有同名文件：") + file},
+      {file + QStringLiteral("/sub"), false, QStringLiteral("备份位置不是文件夹，已有同名文件：") + file + QStringLiteral("/sub")},
+      {folder, true, QStringLiteral("备份件写成后读回检查未通过：")},
+  };
+  for (const auto& f : failures) {
+    SCOPED_TRACE(f.folder.toStdString());
+    KvWriteBackupSettings(1, 0, f.folder);
+    CKvMDBBak::SetWrittenHook([&](QFile& written) {
+      if (f.damaged)
+        written.resize(written.size() - 1);
+    });
+    EXPECT_FALSE(KvScheduledBackup(false, &text));
+    EXPECT_TRUE(text.startsWith(QStringLiteral("执行操作前备份数据失败！\n") + f.reason)) << text.toStdString();
+  }
+  CKvMDBBak::SetWrittenHook({});
   EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), kept);
 }
 

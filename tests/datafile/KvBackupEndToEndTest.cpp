@@ -216,7 +216,7 @@ TEST_P(KvBackupEndToEndTest, BackupDamagedCopyAndRestoreThroughTheMenus) {
     KvArchiveHeader header;
     qint32 count = 0;
     ASSERT_TRUE(reader.ReadHeader(&header) && reader.ReadTableCount(&count));
-    const qint64 headerEnd = whole.pos();
+    const qint64 headerEnd = whole.size() - reader.Remaining();
     whole.seek(0);
     QFile cut(damaged + u'/' + made.first());
     ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
