@@ -80,8 +80,10 @@ double roundDecimal(double value, int decimals) {
   }
   // The kept digits are an integer scaled by 10^-decimals. Only a rounding
   // left of the point can carry past the largest double: the result is then
-  // no number (the caller reports it out of range); one right of the point
-  // that falls below the least double is 0.
+  // no number (the caller reports it out of range). Right of the point no
+  // number falls below the least double: a non-zero result is no smaller
+  // than the value's first digit in its place (4e-324 for the least
+  // double), which a double holds; the 0 there is never reached.
   const std::string text = kept + "e" + std::to_string(-decimals);
   double result = 0.0;
   if (std::from_chars(text.data(), text.data() + text.size(), result).ec ==

@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -557,7 +558,21 @@ TEST_P(KvMDBBakTest, KilledRestoreLeavesTheOldRowsOrTheArchivesAndTheNextRestore
   ASSERT_TRUE(pdb()->Execute(QStringLiteral("Delete From OPR Where OPNO='102'")));
   const QString oldPath = Archive(QStringLiteral("old_xxd.bak"));
   const QStringList old = State();
+  // The kill comes at random within twice the time the last restore of the
+  // old archive took here, so that the machine's pace sets the window and
+  // some kills come after the worker's first swap.
   QRandomGenerator random(20240901);
+  int window = 0;
+  const auto restoreOld = [&] {
+    KvScriptedAnswers answers;
+    QElapsedTimer clock;
+    clock.start();
+    const bool done = Restore(oldPath);
+    window = int(2 * clock.elapsed()) + 1;
+    EXPECT_TRUE(done) << answers.texts.join(u'\n').toStdString();
+    return done;
+  };
+  ASSERT_TRUE(restoreOld());
   int restored = 0;
   for (int i = 0; i < 20; ++i) {
     SCOPED_TRACE(i);
@@ -565,15 +580,14 @@ TEST_P(KvMDBBakTest, KilledRestoreLeavesTheOldRowsOrTheArchivesAndTheNextRestore
     {
       KvWorkerProcess worker;
       ASSERT_TRUE(worker.Start(QStringLiteral("restore"), kind(), testDb().name(), path));
-      QThread::msleep(random.bounded(kind() == 0 ? 150 : 600));
+      QThread::msleep(random.bounded(window));
       worker.Kill(kind());
     }
     ASSERT_TRUE(pdb()->Open(testDb().name(), testDb().info()));
     const QStringList now = State();
     EXPECT_TRUE(now == old || now == archived) << KvStateDiff(now, old).join(u'\n').toStdString();
     restored += now == archived ? 1 : 0;
-    KvScriptedAnswers answers;
-    ASSERT_TRUE(Restore(oldPath)) << answers.texts.join(u'\n').toStdString();
+    ASSERT_TRUE(restoreOld());
     EXPECT_FALSE(StagingLeft());
     EXPECT_EQ(KvStateDiff(State(), old), QStringList());
     if (HasFailure())

@@ -15,8 +15,11 @@
 #include "core/CKvDbInfo.h"
 #include "datafile/CKvDwImportDlg.h"
 #include "datafile/KvDwImport.h"
+#include "ui/KvObjectNames.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -24,6 +27,35 @@
 namespace {
 
 const QString kImportNote = QStringLiteral("导入单位03的数据，操作员201的可访问单位移至其新单位");
+
+// The connection's statement-failure seam armed at statement n, now and
+// again each time the wait window shows: the import shows it right after
+// it reopens its file for exclusive use and is rid of it before it shares
+// the file again, and each reopen drops the seam. Sent() is what the seam
+// counted up to the window's end.
+class SeamAcrossReopens : public QObject {
+ public:
+  SeamAcrossReopens(CKvDb* pDb, int n) : m_pDb(pDb), m_n(n) {
+    pDb->FailNthStatement(n);
+    qApp->installEventFilter(this);
+  }
+  ~SeamAcrossReopens() override { m_pDb->FailNthStatement(0); }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && watched->objectName() == KvDialogObjectName(802)) {
+      m_pDb->FailNthStatement(m_n);
+      ++shows;
+      connect(watched, &QObject::destroyed, this, [this] { m_sent = m_pDb->GetStatementsSent(); });
+    }
+    return false;
+  }
+  int Sent() const { return shows > 0 ? m_sent : m_pDb->GetStatementsSent(); }
+  int shows = 0;
+
+ private:
+  CKvDb* m_pDb;
+  int m_n;
+  int m_sent = 0;
+};
 
 class KvDwImportTest : public KvDataFileDbTest {
  protected:
@@ -113,18 +145,19 @@ TEST_P(KvDwImportTest, ARefusalLeavesTheTargetAsItWas) {
   // Statement by statement on a data file only: each run copies a server's.
   if (kind() != 0)
     return;
+  bool failedInTransaction = false;
   for (int n = 1;; ++n) {
-    pdb()->FailNthStatement(n);
+    SeamAcrossReopens seam(pdb(), n);
     const bool done = Import();
-    const int sent = pdb()->GetStatementsSent();
-    pdb()->FailNthStatement(0);
-    if (sent < n) {
+    if (seam.Sent() < n) {
       EXPECT_TRUE(done);
       break;
     }
     ASSERT_FALSE(done) << n;
     ASSERT_EQ(State(), before) << "statement " << n;
+    failedInTransaction = failedInTransaction || seam.shows > 0;
   }
+  EXPECT_TRUE(failedInTransaction);
   EXPECT_EQ(LogNotes(27), QStringList{kImportNote});
 }
 

@@ -88,9 +88,8 @@ TEST(CCaculate, Functions) {
   EXPECT_EQ(calc("ROUND(49,-3)"), "0");
   EXPECT_EQ(calc("ROUND(1.23,5)"), "1.23");
   EXPECT_EQ(calc("Round(10/3, 1.9)"), "3.3");
-  // just below the largest double, and below the least one
+  // just below the largest double
   EXPECT_EQ(calc("ROUND(2^1023*1.99,-306)"), CCaculate::ResultText(1.79e308));
-  EXPECT_EQ(calc("ROUND(2^-1074,323)"), "0");
   EXPECT_EQ(calc("MAX(3)"), "3");
   EXPECT_EQ(calc("MAX(1,5,3,-7)"), "5");
   EXPECT_EQ(calc("MIN(1,5,3,-7)"), "-7");

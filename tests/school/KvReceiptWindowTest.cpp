@@ -319,7 +319,8 @@ TEST_P(KvReceiptWindowTest, DeleteSelectsTheNextRowAndReviewsLogOnlyChanges) {
   EXPECT_FALSE(m_form->AmountEdit(0)->isVisible());
   Shot(QStringLiteral("receipt_reviewed"));
   // Reviewed, then deleted, at another workstation while this review waits
-  // for the PC lock: the other's reviewer kept, nothing logged here.
+  // for the PC lock: the other's reviewer kept, nothing logged here, and
+  // the form leaves nothing editable.
   for (const char* other : {"Update PC Set Opr1='102' Where DH='00005'", "Delete From PC Where DH='00006'"}) {
     const QString number = QString::fromLatin1(other).right(6).left(5);
     AddReceipt(number);
@@ -329,6 +330,7 @@ TEST_P(KvReceiptWindowTest, DeleteSelectsTheNextRowAndReviewsLogOnlyChanges) {
     ASSERT_TRUE(station.Started());
     m_list->ExecuteCmd(KV_CMD_REVIEW);
     EXPECT_TRUE(station.Committed());
+    EXPECT_TRUE(m_doc->m_bReadOnly) << number.toStdString();
   }
   EXPECT_EQ(Column(QStringLiteral("Select DH||Opr1 From PC Where F=-1 Order By DH")),
             (QStringList{"00004101", "00005102"}));
