@@ -145,6 +145,7 @@ TEST_P(KvBackupDlgTest, BackupUnloadsThenCopiesAndNeverLosesAnExistingCopy) {
   Ok(dialog)->click();
   EXPECT_EQ(answers.texts.value(answers.texts.size() - 1),
             QStringLiteral("拷贝失败！\n备份位置不能写入：/proc/sys"));
+  look(&dialog, QStringLiteral("817-copy-failed"));
   dialog.reject();
   EXPECT_FALSE(dialog.isVisible());
 }
