@@ -268,7 +268,7 @@ bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out, QS
 
 KvArchiveReader::KvArchiveReader(QIODevice* in) : m_in(in) {
   if (!m_in || !m_in->isReadable() || m_in->isSequential()) {
-    fail(QStringLiteral("the device cannot be read"));
+    fail(QStringLiteral("备份件不能读取"));
   } else {
     m_size = m_in->size();
     m_pos = m_dataStart = m_dataEnd = m_in->pos();
@@ -290,7 +290,7 @@ bool KvArchiveReader::takePiece() {
   const qint64 size = qMin(kPiece, m_size - m_pos);
   m_piece.resize(size);
   if (m_in->read(m_piece.data(), size) != size)
-    return fail(QStringLiteral("the stream cannot be read"));
+    return fail(QStringLiteral("备份件不能读取"));
   m_checksum = qHashBits(m_piece.constData(), size_t(size), m_checksum);
   m_dataStart = m_pos;
   m_dataEnd = m_pos + size;
@@ -301,7 +301,7 @@ bool KvArchiveReader::take(char* data, qint64 size) {
   if (Failed())
     return false;
   if (size > Remaining())
-    return fail(QStringLiteral("the stream ends early"));
+    return fail(QStringLiteral("备份件不完整，在数据读完前结束"));
   while (size > 0) {
     if (m_pos == m_dataEnd && !takePiece())
       return false;
@@ -350,7 +350,7 @@ bool KvArchiveReader::takeTextSize(qint64* size) {
     }
   }
   if (*size > Remaining())
-    return fail(QStringLiteral("a text is longer than the rest of the stream"));
+    return fail(QStringLiteral("有文本的长度超出备份件的剩余部分"));
   return true;
 }
 
@@ -364,7 +364,7 @@ bool KvArchiveReader::takeTextBytes(qint64 size, QByteArray* bytes) {
   if (!take(bytes->data(), size))
     return false;
   if (!bytes->isValidUtf8())
-    return fail(QStringLiteral("a text is not UTF-8"));
+    return fail(QStringLiteral("有文本不是UTF-8编码"));
   dropNul(bytes);
   return true;
 }
@@ -379,7 +379,7 @@ bool KvArchiveReader::skipText() {
   }
   // Bytes at hand are judged where they stand.
   if (!QByteArrayView(m_piece.constData() + (m_pos - m_dataStart), size).isValidUtf8())
-    return fail(QStringLiteral("a text is not UTF-8"));
+    return fail(QStringLiteral("有文本不是UTF-8编码"));
   m_pos += size;
   return true;
 }
@@ -410,7 +410,7 @@ bool KvArchiveReader::ReadTableCount(qint32* count) {
   if (!ReadInt(count))
     return false;
   if (*count < 0 || *count > Remaining() / kMinTableBytes)
-    return fail(QStringLiteral("the table count does not fit the stream"));
+    return fail(QStringLiteral("表数目与备份件的长度不符"));
   return true;
 }
 
@@ -428,25 +428,25 @@ bool KvArchiveReader::ReadTable(KvArchiveTable* table) {
   // "<table>(<column>,...)" without blanks.
   const qsizetype open = head.indexOf(u'(');
   if (open <= 0 || !head.endsWith(u')'))
-    return fail(QStringLiteral("a table head is malformed"));
+    return fail(QStringLiteral("有数据表的表头格式不正确"));
   table->name = head.left(open);
   const QStringList names = head.mid(open + 1, head.size() - open - 2).split(u',');
   if (!KvIsArchiveName(table->name))
-    return fail(QStringLiteral("a table name is not one the archive carries"));
+    return fail(QStringLiteral("有数据表的名称不是备份件可以含有的"));
   for (qsizetype i = 0; i < names.size(); ++i) {
     if (!KvIsArchiveName(names.at(i)))
-      return fail(QStringLiteral("a column name is not one the archive carries"));
+      return fail(QStringLiteral("有列的名称不是备份件可以含有的"));
     for (qsizetype j = 0; j < i; ++j)
       if (KvEqualsIgnoreCase(names.at(i), names.at(j)))
-        return fail(QStringLiteral("a column is named twice"));
+        return fail(QStringLiteral("有列名重复"));
   }
 
   if (nInt < 0 || nDouble < 0 || nText < 0 ||
       qint64(nInt) + nDouble + nText != names.size() || columnCount < names.size())
-    return fail(QStringLiteral("the column counts do not match the table head"));
+    return fail(QStringLiteral("列数与表头不符"));
   const qint64 rowBytes = 4 * qint64(nInt) + 8 * qint64(nDouble) + qint64(nText);
   if (rowCount < 0 || (rowCount > 0 && rowCount > Remaining() / rowBytes))
-    return fail(QStringLiteral("the row count does not fit the stream"));
+    return fail(QStringLiteral("行数与备份件的长度不符"));
 
   table->integers = names.mid(0, nInt);
   table->doubles = names.mid(nInt, nDouble);
@@ -510,13 +510,13 @@ bool skipRows(KvArchiveReader& reader, const KvArchiveTable& table) {
 bool restoreTable(KvArchiveReader& reader, const KvArchiveTable& table, CKvDb& db,
                   QString* error) {
   if (!db.TableExists(table.name)) {
-    *error = QStringLiteral("no table ") + table.name;
+    *error = QStringLiteral("数据文件中没有数据表") + table.name;
     return false;
   }
   QStringList groups[kGroups];
   QList<int> widths;
   if (db.GetColumns(table.name, groups, &widths) <= 0) {
-    *error = QStringLiteral("the columns of ") + table.name + QStringLiteral(" cannot be read");
+    *error = QStringLiteral("不能读取数据表%1的列").arg(table.name);
     return false;
   }
   const QStringList* archived[] = {&table.integers, &table.doubles, &table.texts};
@@ -526,8 +526,7 @@ bool restoreTable(KvArchiveReader& reader, const KvArchiveTable& table, CKvDb& d
     for (const QString& name : *archived[group]) {
       const QString column = findColumn(groups[group], name);
       if (column.isEmpty()) {
-        *error = QStringLiteral("no column ") + table.name + u'.' + name +
-                 QStringLiteral(" of that type");
+        *error = QStringLiteral("数据表%1中没有该类型的列%2").arg(table.name, name);
         return false;
       }
       columns.append(column);
@@ -604,7 +603,7 @@ bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* er
   QString why = reader.Error();
   if (sound && reader.Remaining() > 0) {
     sound = false;
-    why = QStringLiteral("bytes follow the last table");
+    why = QStringLiteral("最后一个数据表之后还有多余的数据");
   }
   if (error)
     *error = sound ? QString() : why;
@@ -613,7 +612,7 @@ bool KvScanArchiveTables(KvArchiveReader& reader, qint32 tableCount, QString* er
 
 bool KvScanArchiveFile(QFile* file, QString* error) {
   if (file->size() == 0 || !file->seek(0)) {
-    *error = file->size() == 0 ? QStringLiteral("the file is empty") : file->errorString();
+    *error = file->size() == 0 ? QStringLiteral("文件是空的") : file->errorString();
     return false;
   }
   KvArchiveReader reader(file);
@@ -631,12 +630,12 @@ bool KvRestoreArchiveTables(KvArchiveReader& reader, qint32 tableCount, CKvDb& d
   QString* reason = error ? error : &why;
   reason->clear();
   if (!db.IsOpen() || !db.GetBackend()) {
-    *reason = QStringLiteral("the target is not open");
+    *reason = QStringLiteral("暂存数据文件未打开");
     return false;
   }
   KvDbTransaction transaction(db);
   if (!transaction.IsActive()) {
-    *reason = QStringLiteral("no transaction");
+    *reason = QStringLiteral("不能开始事务");
     return false;
   }
   KvArchiveTable table;
@@ -657,11 +656,11 @@ bool KvRestoreArchiveTables(KvArchiveReader& reader, qint32 tableCount, CKvDb& d
       return false;
   }
   if (reader.Remaining() > 0) {
-    *reason = QStringLiteral("bytes follow the last table");
+    *reason = QStringLiteral("最后一个数据表之后还有多余的数据");
     return false;
   }
   if (!transaction.Commit()) {
-    *reason = QStringLiteral("the transaction was not kept");
+    *reason = QStringLiteral("事务未能提交");
     return false;
   }
   return true;
