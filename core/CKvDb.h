@@ -274,8 +274,9 @@ class CKvDb {
   // program does not use, gives false and leaves *pnWidth alone.
   bool GetColumnWidth(const QString& table, const QString& column, int* pnWidth);
   // Kind 0: the path is an existing file; kinds 1 and 2: a database of that
-  // name exists on the server.
-  bool DatabaseExists(const QString& name);
+  // name exists on the server. *pbKnown, when given, is false when the
+  // server could not be asked (the answer is then false).
+  bool DatabaseExists(const QString& name, bool* pbKnown = nullptr);
   // Sorts the table's columns, in table order, into pLists[0] integers,
   // pLists[1] floating-point and numeric, pLists[2] texts (their widths
   // appended to pWidths when given) and pLists[3] binary data; returns the

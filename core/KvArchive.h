@@ -107,7 +107,7 @@ bool KvWriteArchive(CKvDb& db, const KvArchiveHeader& header, QIODevice* out,
 // hold it; after a failure every read fails. While the reader reads, nothing
 // else reads or moves in the device. The bytes left are counted from the
 // device's size when the reader was made: a device that shrinks meanwhile
-// fails the read that misses its bytes ("the stream cannot be read").
+// fails the read that misses its bytes ("备份件不能读取").
 class KvArchiveReader {
  public:
   // Reads the device from its place on, in pieces of a fixed size: the

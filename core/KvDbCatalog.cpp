@@ -281,7 +281,9 @@ bool CKvDb::GetColumnWidth(const QString& table, const QString& column, int* pnW
   return false;
 }
 
-bool CKvDb::DatabaseExists(const QString& name) {
+bool CKvDb::DatabaseExists(const QString& name, bool* pbKnown) {
+  if (pbKnown)
+    *pbKnown = true;
   if (m_nKind == 0) {
     const QFileInfo file(name);
     return file.exists() && !file.isDir();
@@ -289,6 +291,8 @@ bool CKvDb::DatabaseExists(const QString& name) {
   const QString sql = QStringLiteral("SELECT count(*) FROM pg_catalog.pg_database WHERE datname='") +
                       QuoteText(KvServerDatabaseName(name)) + u'\'';
   std::unique_ptr<KvDbCursor> cursor = Select(sql, 1);
+  if (pbKnown)
+    *pbKnown = cursor && !cursor->atEnd();
   return cursor && !cursor->atEnd() && cursor->integer(0) > 0;
 }
 

@@ -14,17 +14,9 @@ bool nextYearExists(CKvDb& current, int nYear, bool* pbExists) {
   KvNewDataFile next(current.GetKind(), current.GetConnectInfo());
   next.m_strLocation = next.InitialLocation(current.GetDatabaseName(true));
   const QString name = next.TargetName(QStringLiteral("%1").arg(nYear + 1, 4, 10, QChar(u'0')));
-  if (current.GetKind() == 0) {
-    *pbExists = current.DatabaseExists(name);
-    return true;
-  }
-  const QString sql = QStringLiteral("SELECT count(*) FROM pg_catalog.pg_database WHERE datname='") +
-                      current.QuoteText(KvServerDatabaseName(name)) + u'\'';
-  const std::unique_ptr<KvDbCursor> row = current.GetBackend()->query(sql, nullptr);
-  if (!row || row->atEnd())
-    return false;
-  *pbExists = row->integer(0) > 0;
-  return true;
+  bool known = false;
+  *pbExists = current.DatabaseExists(name, &known);
+  return known;
 }
 
 }  // namespace

@@ -189,7 +189,7 @@ int CPc::FindOutstandingTerm(const CStd& student, QList<CPc>* lines, CKvDb* pDb)
     lastTerm = term;
     // Proposed to the fen the receipt takes: a data file may hold amounts
     // with more decimals, and a sum of them any number.
-    const double owed = KvRoundDecimals(query.GetDouble(0), 2);
+    const double owed = KvRoundDecimals(query.GetDouble(0), kAmountDecimals);
     if (owed < kZero)
       continue;
     if (!lines->isEmpty() && term != lines->first().QC)
